@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/inisetting.h"
+#include "foundation/mstimer.h"
+#include "foundation/version.h"
+#include "platform/profile.h"
+#include "platform/ticks.h"
+#include "support/tempdir.h"
+
+namespace tsw {
+namespace {
+using testing::TempDir;
+
+class MsTimerTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ResetTimerModule();
+    plat::SetTickSource(&ticks);
+  }
+  void TearDown() override {
+    plat::SetTickSource(nullptr);
+    ResetTimerModule();
+  }
+  plat::FakeTickSource ticks{5000};
+};
+
+TEST_F(MsTimerTest, CoarseModeRoundsToMultiplesOf55) {
+  struct Case {
+    uint32_t ms, coarse;
+  } cases[] = {{0, 0}, {27, 0}, {28, 55}, {100, 110}, {1000, 990}, {0xFFFFFFFF, 0xFFFFFFE6}};
+  for (const Case &c : cases) {
+    ToolHelpTimer = 0;
+    EXPECT_EQ(MsTimer().SetPeriod(c.ms).Period(), c.coarse) << c.ms;
+    ToolHelpTimer = 1;
+    EXPECT_EQ(MsTimer().SetPeriod(c.ms).Period(), c.ms) << c.ms;
+  }
+}
+
+TEST_F(MsTimerTest, ZeroPeriodExpiresAtOnceAndUnstartedReadsExpired) {
+  MsTimer timer(0);
+  EXPECT_TRUE(timer.Expired());
+  ticks.Advance(0x80000001u); // far from the deadline 0 in signed terms
+  EXPECT_TRUE(timer.Expired());
+  timer.Start();
+  EXPECT_TRUE(timer.Expired());
+}
+
+TEST_F(MsTimerTest, DeadlineHoldsAcrossTheTickWrap) {
+  ToolHelpTimer = 1;
+  plat::FakeTickSource nearWrap(0xFFFFFF00u); // 256 ms before the wrap
+  plat::SetTickSource(&nearWrap);
+  MsTimer timer(512);
+  timer.Start();
+  EXPECT_EQ(timer.Deadline(), 256u);
+  nearWrap.Advance(128); // 128 ms before the wrap
+  EXPECT_FALSE(timer.Expired());
+  nearWrap.Advance(128 + 255);
+  EXPECT_FALSE(timer.Expired());
+  nearWrap.Advance(1);
+  EXPECT_TRUE(timer.Expired());
+}
+
+TEST_F(MsTimerTest, DeadlineThatComesOutZeroIsMadeOne) {
+  ToolHelpTimer = 1;
+  plat::FakeTickSource clock(0xFFFFFF00u);
+  plat::SetTickSource(&clock);
+  MsTimer timer(0x100);
+  timer.Start();
+  EXPECT_EQ(timer.Deadline(), 1u);
+  EXPECT_FALSE(timer.Expired());
+}
+
+TEST(VersionTest, PacksAndShowsSevenOhSixP) {
+  EXPECT_EQ(PackVersionNumber(), 0x0706);
+  EXPECT_EQ(VersionTitleText(), " 7.06P");
+  EXPECT_EQ(FullVersionText(""), "7.06P");
+  EXPECT_EQ(FullVersionText("beta"), "7.06Pbeta");
+}
+
+TEST(TrimBlanksTest, CutsBlanksAndTabsOnly) {
+  EXPECT_EQ(TrimBlanks(" \t a b \t"), "a b");
+  EXPECT_EQ(TrimBlanks("   "), "");
+  EXPECT_EQ(TrimBlanks("\nx\n"), "\nx\n");
+}
+
+TEST(SplitDefinesTest, TableOfTexts) {
+  using V = std::vector<std::string>;
+  struct Case {
+    const char *text;
+    V pairs;
+  } cases[] = {
+      {"A=1; B = two ;C", {"A", "1", "B", "two", "C", ""}},
+      {"X=\"a;b\"", {"X", "\"a;b\""}},
+      {"Y=1=2;Z=3", {}},
+      {"", {}},
+      {" ; ;=5;N", {"N", ""}},
+      {"P=\"q\\\"r\" ;Q=1", {"P", "\"q\\\"r\"", "Q", "1"}},
+      {"E=a\\;b;F", {"E", "a\\;b", "F", ""}},
+      {"G=1;H\"x=2;I=3", {"G", "1"}},
+      {"J=\"x\" y;K=1", {}},
+      {"L=\"open", {}},
+      {"M=", {"M", ""}},
+  };
+  for (const Case &c : cases) {
+    V out;
+    SplitDefines(c.text, out);
+    EXPECT_EQ(out, c.pairs) << c.text;
+  }
+}
+
+TEST(IniStringSettingTest, SavedDefinesReachTheListAfterARestart) {
+  TempDir dir;
+  std::string file = dir / "tsw.ini";
+  std::vector<std::string> list = {"stale", "pair"};
+  {
+    IniStringSetting setting(file, &list);
+    EXPECT_TRUE(list.empty());
+    setting.SetValue("DEBUG=1;NAME = \"x;y\"");
+    EXPECT_EQ(list, (std::vector<std::string>{"DEBUG", "1", "NAME", "\"x;y\""}));
+  }
+  EXPECT_EQ(plat::GetProfileString("DEFINES", "defs", "", file), "DEBUG=1;NAME = \"x;y\"");
+
+  std::vector<std::string> restarted;
+  IniStringSetting again(file, &restarted);
+  EXPECT_EQ(again.Value(), "DEBUG=1;NAME = \"x;y\"");
+  EXPECT_EQ(restarted, (std::vector<std::string>{"DEBUG", "1", "NAME", "\"x;y\""}));
+  again.SetValue("");
+  EXPECT_TRUE(restarted.empty());
+}
+
+} // namespace
+} // namespace tsw
