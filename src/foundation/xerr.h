@@ -59,6 +59,8 @@ enum : uint32_t {
 
 class xErr : public std::exception {
 public:
+  // `module` names the raising source file ("compcore\\cc_er"); it is kept
+  // as given, so raisers pass a string literal.
   xErr(uint32_t message, const char *module, uint32_t line);
 
   virtual void Report() const;

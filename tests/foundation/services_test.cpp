@@ -3,9 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "foundation/brstring.h"
 #include "foundation/inisetting.h"
+#include "foundation/memorymap.h"
 #include "foundation/mstimer.h"
+#include "foundation/reset.h"
+#include "foundation/restext.h"
 #include "foundation/version.h"
+#include "foundation/xerr.h"
 #include "platform/profile.h"
 #include "platform/ticks.h"
 #include "support/tempdir.h"
@@ -129,6 +134,34 @@ TEST(IniStringSettingTest, SavedDefinesReachTheListAfterARestart) {
   EXPECT_EQ(restarted, (std::vector<std::string>{"DEBUG", "1", "NAME", "\"x;y\""}));
   again.SetValue("");
   EXPECT_TRUE(restarted.empty());
+}
+
+
+TEST(ResetFoundationTest, PutsEveryModuleBackToItsStart) {
+  ResetFoundation();
+  uint16_t emptyTable = StringTableCount();
+  BRStringEntry *orphan = FindOrAddStringEntry("left over");
+  ASSERT_NE(orphan, nullptr);
+  ExtWindowStart = 0xD000;
+  MemoryMap().DataTop = 0x1234;
+  VerboseReports = true;
+  CurrentActivity = 4;
+  LinkTransfer.pending = true;
+  xErr(1, "m", 1);
+  ToolHelpTimer = 1;
+
+  ResetFoundation();
+  EXPECT_EQ(StringTableCount(), emptyTable);
+  EXPECT_EQ(FindStringEntry("left over"), nullptr);
+  EXPECT_EQ(ExtWindowStart, kDefaultExtWindowStart);
+  EXPECT_EQ(MemoryMap().DataTop, 0);
+  EXPECT_FALSE(VerboseReports);
+  EXPECT_EQ(CurrentActivity, 0u);
+  EXPECT_FALSE(LinkTransfer.pending);
+  EXPECT_EQ(ErrorTraceCount(), 0u);
+  EXPECT_EQ(ToolHelpTimer, 0);
+  EXPECT_STREQ(GetResourceString(1111), "");
+  FreeStringTable();
 }
 
 } // namespace
