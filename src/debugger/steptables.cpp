@@ -1,0 +1,116 @@
+#include "debugger/steptables.h"
+
+namespace tsw {
+namespace {
+
+// Z180 class table, one row per high nibble of the first byte.
+constexpr std::array<uint8_t, 256> kZ180Classes = {
+    // 0     1     2     3     4     5     6     7     8     9     A     B     C     D     E     F
+    0x01, 0x03, 0x01, 0x01, 0x01, 0x01, 0x02, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x02, 0x01, // 0
+    0x52, 0x03, 0x01, 0x01, 0x01, 0x01, 0x02, 0x01, 0x52, 0x01, 0x01, 0x01, 0x01, 0x01, 0x02, 0x01, // 1
+    0x52, 0x03, 0x03, 0x01, 0x01, 0x01, 0x02, 0x01, 0x52, 0x01, 0x03, 0x01, 0x01, 0x01, 0x02, 0x01, // 2
+    0x52, 0x03, 0x03, 0x01, 0x01, 0x01, 0x02, 0x01, 0x52, 0x01, 0x03, 0x01, 0x01, 0x01, 0x02, 0x01, // 3
+    0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, // 4
+    0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, // 5
+    0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, // 6
+    0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, // 7
+    0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, // 8
+    0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, // 9
+    0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, // A
+    0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, // B
+    0x61, 0x01, 0x53, 0x53, 0x73, 0x01, 0x02, 0xA1, 0x61, 0x61, 0x53, 0x02, 0x73, 0x73, 0x02, 0xA1, // C
+    0x61, 0x01, 0x53, 0x02, 0x73, 0x01, 0x02, 0xA1, 0x61, 0x01, 0x53, 0x02, 0x73, 0x08, 0x02, 0xA1, // D
+    0x61, 0x01, 0x53, 0x01, 0x73, 0x01, 0x02, 0xA1, 0x61, 0x51, 0x53, 0x01, 0x73, 0x07, 0x02, 0xA1, // E
+    0x61, 0x01, 0x53, 0x01, 0x73, 0x01, 0x02, 0xA4, 0x61, 0x01, 0x53, 0x01, 0x73, 0x09, 0x02, 0xA1, // F
+};
+
+// Extra bytes of the indexed forms after 0xDD/0xFD (the prefix itself and
+// the displacement); 0 where the prefix stands alone.
+constexpr std::array<uint8_t, 256> kZ180Index = {
+    // 0     1     2     3     4     5     6     7     8     9     A     B     C     D     E     F
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    1,    0,    0,    0,    0,    0,    0,    // 0
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    1,    0,    0,    0,    0,    0,    0,    // 1
+    0,    1,    1,    1,    0,    0,    0,    0,    0,    1,    1,    1,    0,    0,    0,    0,    // 2
+    0,    0,    0,    0,    2,    2,    2,    0,    0,    1,    0,    0,    0,    0,    0,    0,    // 3
+    0,    0,    0,    0,    0,    0,    2,    0,    0,    0,    0,    0,    0,    0,    2,    0,    // 4
+    0,    0,    0,    0,    0,    0,    2,    0,    0,    0,    0,    0,    0,    0,    2,    0,    // 5
+    0,    0,    0,    0,    0,    0,    2,    0,    0,    0,    0,    0,    0,    0,    2,    0,    // 6
+    2,    2,    2,    2,    2,    2,    0,    2,    0,    0,    0,    0,    0,    0,    2,    0,    // 7
+    0,    0,    0,    0,    0,    0,    2,    0,    0,    0,    0,    0,    0,    0,    2,    0,    // 8
+    0,    0,    0,    0,    0,    0,    2,    0,    0,    0,    0,    0,    0,    0,    2,    0,    // 9
+    0,    0,    0,    0,    0,    0,    2,    0,    0,    0,    0,    0,    0,    0,    2,    0,    // A
+    0,    0,    0,    0,    0,    0,    2,    0,    0,    0,    0,    0,    0,    0,    2,    0,    // B
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    2,    0,    0,    0,    0,    // C
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    // D
+    0,    1,    0,    1,    0,    1,    0,    0,    0,    1,    0,    0,    0,    0,    0,    0,    // E
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    1,    0,    0,    0,    0,    0,    0,    // F
+};
+
+// Lengths after 0xED, the prefix included; an undefined row is the two bytes.
+constexpr std::array<uint8_t, 256> kZ180Ed = [] {
+  std::array<uint8_t, 256> t{};
+  t.fill(2);
+  for (int op = 0x00; op < 0x40; op += 8) {
+    t[op] = 3;     // in0 r,(n)
+    t[op + 1] = 3; // out0 (n),r
+  }
+  t[0x31] = 2; // no out0 (n),(hl)
+  for (int op = 0x43; op < 0x80; op += 0x10) {
+    t[op] = 4;     // ld (nn),ss
+    t[op + 8] = 4; // ld ss,(nn)
+  }
+  t[0x64] = 3; // tst n
+  t[0x74] = 3; // tstio n
+  return t;
+}();
+
+constexpr std::array<uint8_t, 256> kCorvidClasses = [] {
+  std::array<uint8_t, 256> t = kZ180Classes;
+  t[0x27] = 0x02; // add sp,n
+  t[0xC7] = 0x54; // ljp nn,seg
+  t[0xCF] = 0x74; // lcall nn,seg
+  t[0xF7] = 0x01; // mul
+  // altd, ioi and ioe prefix the instruction that follows.
+  t[0x76] = t[0xD3] = t[0xDB] = 0x01;
+  // No conditional calls: these rows are loads and logic on hl.
+  const uint8_t noCalls[][2] = {{0xC4, 2}, {0xCC, 1}, {0xD4, 2}, {0xDC, 1},
+                                {0xE4, 2}, {0xEC, 1}, {0xF4, 2}, {0xFC, 1}};
+  for (const auto &[op, length] : noCalls)
+    t[op] = length;
+  return t;
+}();
+
+constexpr std::array<uint8_t, 256> kCorvidIndex = [] {
+  std::array<uint8_t, 256> t = kZ180Index;
+  // ldp and the hl/ix moves of the Corvid family.
+  for (uint8_t op : {0x64, 0x6C, 0x7C, 0x7D})
+    t[op] = 1;
+  for (uint8_t op : {0x65, 0x6D})
+    t[op] = 3;
+  // Loads through sp and the 16-bit logic on ix/iy; hl+d and iy+d forms.
+  for (uint8_t op : {0xC4, 0xCC, 0xD4, 0xDC, 0xE4, 0xEC, 0xF4, 0xFC})
+    t[op] = 1;
+  return t;
+}();
+
+constexpr std::array<uint8_t, 256> kCorvidEd = [] {
+  std::array<uint8_t, 256> t{};
+  t.fill(2);
+  for (int op = 0x43; op < 0x80; op += 0x10) {
+    t[op] = 4;     // ld (nn),ss
+    t[op + 8] = 4; // ld ss,(nn)
+  }
+  t[0x65] = 4; // ldp (nn),hl
+  t[0x6D] = 4; // ldp hl,(nn)
+  return t;
+}();
+
+} // namespace
+
+const StepperTables &StepperTablesFor(TargetCpu cpu) {
+  static const StepperTables z180{kZ180Classes, kZ180Index, kZ180Ed};
+  static const StepperTables corvid{kCorvidClasses, kCorvidIndex, kCorvidEd};
+  return cpu == TargetCpu::Corvid ? corvid : z180;
+}
+
+} // namespace tsw
