@@ -1,0 +1,88 @@
+#include "compcore/cc_parse_box.h"
+
+#include "tokens.h"
+#include "CParser.h"
+#include "DLGLexer.h"
+#include "ATokenBuffer.h"
+
+#include "compcore/cc_parse_panic.h"
+#include "foundation/xerr.h"
+
+namespace tsw {
+namespace {
+constexpr int kLexerBufferSize = 2000;
+constexpr int kTokenBufferLookahead = 1;
+constexpr int kTokenChunkSize = 50;
+const char kEmptyInput[] = "";
+} // namespace
+
+[[noreturn]] void ParserPanic(const char *) { throw xInternal("cc_parse", __LINE__); }
+
+// The parser's token buffer: it owns its tokens and panics by throwing.
+class CTokenBuffer : public ANTLRTokenBuffer {
+public:
+  explicit CTokenBuffer(ANTLRTokenStream *in)
+      : ANTLRTokenBuffer(in, kTokenBufferLookahead, kTokenChunkSize) {
+    garbageCollectTokens();
+  }
+  void panic(const char *msg) override { ParserPanic(msg); }
+  int printMessage(FILE *, const char *, ...) override { return 0; }
+};
+
+namespace {
+// Tokens that panic by throwing; the lexer copies the prototype for each.
+class ParserToken : public ANTLRCommonToken {
+public:
+  ParserToken() : ANTLRCommonToken(ANTLRTokenType(0), "") {}
+  void panic(const char *msg) override { ParserPanic(msg); }
+  int printMessage(FILE *, const char *, ...) override { return 0; }
+  ANTLRAbstractToken *makeToken(ANTLRTokenType type, ANTLRChar *text, int line) override {
+    auto *token = new ParserToken;
+    token->setType(type);
+    token->setText(text);
+    token->setLine(line);
+    return token;
+  }
+};
+} // namespace
+
+StringParserBlackBox::StringParserBlackBox(ParserHooks &hooks, ParserOutput *output)
+    : input_(std::make_unique<DLGStringInput>(kEmptyInput)),
+      lexer_(std::make_unique<DLGLexer>(input_.get(), kLexerBufferSize)),
+      tokenBuffer_(std::make_unique<CTokenBuffer>(lexer_.get())),
+      prototype_(std::make_unique<ParserToken>()),
+      parser_(std::make_unique<CParser>(tokenBuffer_.get())) {
+  lexer_->setToken(prototype_.get());
+  lexer_->setParser(parser_.get());
+  parser_->connect(hooks, output);
+}
+
+StringParserBlackBox::~StringParserBlackBox() {
+  input_.reset();
+  lexer_.reset();
+  tokenBuffer_.reset();
+  parser_.reset();
+  prototype_.reset();
+}
+
+void StringParserBlackBox::ResetParserInput(const char *text) {
+  input_->DLGStringReset(text);
+  lexer_->reset();
+  parser_->init();
+}
+
+AST *StringParserBlackBox::RunExpressionParser(const char *text) {
+  parser_->clearSyntaxErrors();
+  ResetParserInput(text);
+  ASTBase *root = nullptr;
+  int signal = 0;
+  parser_->expression(&root, &signal);
+  if (parser_->syntaxErrors() > 0 || signal != 0 || !root)
+    return nullptr;
+  auto *tree = static_cast<AST *>(root);
+  tree->double_link(nullptr, nullptr);
+  tree->rootFlag = 1;
+  return tree;
+}
+
+} // namespace tsw

@@ -1,0 +1,76 @@
+#include "compcore/parser_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace tsw::test {
+namespace {
+
+struct TreeCase {
+  const char *text;
+  const char *tree; // nullptr: the parse counts an error and gives no tree
+};
+
+class ExpressionTreeTest : public ::testing::TestWithParam<TreeCase> {};
+
+TEST_P(ExpressionTreeTest, BuildsTheWalkersShape) {
+  RecordingHooks hooks;
+  CapturedOutput output;
+  StringParserBlackBox box(hooks, &output);
+  AST *tree = box.RunExpressionParser(GetParam().text);
+  if (!GetParam().tree) {
+    EXPECT_EQ(tree, nullptr);
+    EXPECT_GT(box.parser().syntaxErrors(), 0);
+    return;
+  }
+  ASSERT_NE(tree, nullptr) << output.text;
+  EXPECT_EQ(Dump(tree), GetParam().tree);
+  EXPECT_EQ(tree->rootFlag, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grammar, ExpressionTreeTest,
+    ::testing::Values(
+        TreeCase{"a)", "a RPARENTHESIS"},
+        TreeCase{"a", nullptr},
+        TreeCase{"a, b)", "COMMA(a b RPARENTHESIS)"},
+        TreeCase{"a, b, c)", "COMMA(COMMA(a b) c RPARENTHESIS)"},
+        TreeCase{"x = y = 1)", "ASSIGNEQUAL(x ASSIGNEQUAL(y 1)) RPARENTHESIS"},
+        TreeCase{"a - b - c)", "MINUS(MINUS(a b) c) RPARENTHESIS"},
+        TreeCase{"a ? b) : c)", "QUESTIONMARK(a b RPARENTHESIS c) RPARENTHESIS"},
+        TreeCase{"a ? b : c)", nullptr},
+        TreeCase{"-x)", "MINUS x RPARENTHESIS"},
+        TreeCase{"a * -b)", "STAR(a MINUS b) RPARENTHESIS"},
+        TreeCase{"(x) + 1)", "LPARENTHESIS x RPARENTHESIS PLUS 1 RPARENTHESIS"},
+        TreeCase{"\"a\" \"b\")", "STRING STRING RPARENTHESIS"},
+        TreeCase{"sizeof(int))", "SIZEOF(PCCTS_INT) RPARENTHESIS"},
+        TreeCase{"waitfordone { f(1); g() })",
+                 "WAITFORDONE(LPARENTHESIS(f 1) LPARENTHESIS(g)) RPARENTHESIS"},
+        TreeCase{"f(x)[i)].m)", "DOT(LSQUAREBRACKET(LPARENTHESIS(f x) i RPARENTHESIS) m) RPARENTHESIS"},
+        TreeCase{"p->q++)", "PLUSPLUS(POINTERTO(p q)) RPARENTHESIS"},
+        TreeCase{"a + (b * ]) + c)", nullptr}));
+
+TEST(ExpressionParser, ReusesOneBoxForSeveralParses) {
+  RecordingHooks hooks;
+  StringParserBlackBox box(hooks);
+  EXPECT_EQ(box.RunExpressionParser("a +)"), nullptr);
+  EXPECT_EQ(box.parser().syntaxErrors(), 1);
+  AST *tree = box.RunExpressionParser("a + b)");
+  ASSERT_NE(tree, nullptr);
+  EXPECT_EQ(Dump(tree), "PLUS(a b) RPARENTHESIS");
+}
+
+TEST(ExpressionParser, DoublyLinksTheFinishedTree) {
+  RecordingHooks hooks;
+  StringParserBlackBox box(hooks);
+  AST *tree = box.RunExpressionParser("a + b)");
+  ASSERT_NE(tree, nullptr);
+  AST *a = tree->firstChild();
+  AST *b = a->nextSibling();
+  EXPECT_EQ(a->up(), tree);
+  EXPECT_EQ(b->left(), a);
+  EXPECT_EQ(b->up(), tree);
+  EXPECT_EQ(tree->up(), nullptr);
+}
+
+} // namespace
+} // namespace tsw::test
