@@ -149,6 +149,11 @@ void InstallLogicalLine(LogicalLineBuffer line, size_t cursorIndex) {
 
 void HoldBackLogicalLine(LogicalLineBuffer line) { In().heldBack = std::move(line); }
 
+void ForgetPendingInput() {
+  In().heldBack.reset();
+  In().pending = false;
+}
+
 void ReadLogicalLine() {
   InputState &s = In();
   if (s.heldBack) {

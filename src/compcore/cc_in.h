@@ -63,6 +63,8 @@ size_t CursorIndex();
 // expander) it is taken instead.
 void ReadLogicalLine();
 void HoldBackLogicalLine(LogicalLineBuffer line);
+// Drops what was read ahead, before the line sources are repositioned.
+void ForgetPendingInput();
 
 // Reads the next active line (conditional filter and directives) and puts
 // the cursor at its start.

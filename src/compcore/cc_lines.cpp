@@ -533,6 +533,7 @@ bool BeginInterleave(const SourcePosition &resume) {
 }
 
 bool LinkHasData() { return S().link.HasMore(); }
+size_t PendingLinkNames() { return S().index ? S().index->PendingNameCount() : 0; }
 bool InInterleave() { return S().state == kInterleaveState; }
 
 bool EndInterleaveIfDone() {

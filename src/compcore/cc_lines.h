@@ -181,6 +181,7 @@ bool BeginInterleave(const SourcePosition &resume);
 bool EndInterleaveIfDone();
 bool InInterleave();
 bool LinkHasData();
+size_t PendingLinkNames();
 void SetLineNumberOfNextLine(uint16_t line1); // #linenum
 
 } // namespace tsw
