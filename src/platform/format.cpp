@@ -48,13 +48,13 @@ Conversion ParseOne(std::string_view format, size_t start) {
 }
 
 // Formats one conversion with its argument through fmt's checked printf.
-std::string FormatOne(std::string_view spec, const FormatArg &arg) {
+std::string FormatOne(std::string_view conversionText, const FormatArg &arg) {
   return std::visit(
       [&](const auto &value) -> std::string {
         if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>)
-          return fmt::sprintf(std::string(spec), value.c_str());
+          return fmt::sprintf(std::string(conversionText), value.c_str());
         else
-          return fmt::sprintf(std::string(spec), value);
+          return fmt::sprintf(std::string(conversionText), value);
       },
       arg);
 }
@@ -81,7 +81,7 @@ std::string FormatTextV(std::string_view format, const std::vector<FormatArg> &a
   for (const Conversion &conv : ParseConversions(format)) {
     out.append(format.substr(done, conv.offset - done));
     done = conv.offset + conv.length;
-    std::string_view spec = format.substr(conv.offset, conv.length);
+    std::string_view conversionText = format.substr(conv.offset, conv.length);
     if (conv.type == '%') {
       out += '%';
       continue;
@@ -95,15 +95,15 @@ std::string FormatTextV(std::string_view format, const std::vector<FormatArg> &a
     if (usable && IsTextConversion(conv.type) != std::holds_alternative<std::string>(args[next]))
       usable = false;
     if (!usable) {
-      out.append(spec);
+      out.append(conversionText);
       if (conv.type != 0 && next < args.size())
         ++next;
       continue;
     }
     try {
-      out += FormatOne(spec, args[next]);
+      out += FormatOne(conversionText, args[next]);
     } catch (const std::exception &) {
-      out.append(spec);
+      out.append(conversionText);
     }
     ++next;
   }
