@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Conditional compilation and the preprocessor's directives. Every logical
+// line passes ProcessConditionalDirective (false groups dropped) and then
+// ProcessDirective (directives carried out, other lines macro-expanded).
+namespace tsw {
+
+constexpr int kMaxConditionDepth = 2047;
+enum ConditionState : uint8_t { kCondActive = 1, kCondWaiting = 2, kCondDone = 3 };
+
+// What the directives need of their neighbours; the compile sets them.
+struct DirectiveServices {
+  // The BIOS symbol's value, 0 when absent or switched off.
+  std::function<uint32_t(const std::string &)> biosSymbol;
+  // Evaluates the constant expression at the cursor (message 427 and 0
+  // when it is not constant).
+  std::function<int32_t()> constantExpression;
+  // "#pragma" target selection: "Zilog180" or "Corvid".
+  std::function<void(const std::string &cpu)> selectTargetCpu;
+  // Directives owned elsewhere (#memmap, #class, origins...): true when the
+  // name was handled; the cursor stands after the keyword.
+  std::function<bool(const std::string &directive)> otherDirective;
+};
+void SetDirectiveServices(DirectiveServices services);
+
+void ProcessConditionalDirective();
+void ProcessDirective();
+void PushCondition(uint8_t state);
+int ConditionDepth();
+
+// Directive defaults of the function attributes that directives switch.
+enum : uint32_t {
+  kAttrStep = 0x10,
+  kAttrDebug = 0x20,
+  kAttrUseIx = 0x800,
+};
+uint32_t &DirectiveDefaults();
+bool DataWaitsUsed();
+
+// Starts the per-file bookkeeping of conditional groups on the line
+// sources: an unclosed group is reported at the end of its file.
+void InstallConditionalFileHooks();
+void ResetDirectivesModule();
+
+} // namespace tsw

@@ -1,0 +1,401 @@
+#include "compcore/cc_in.h"
+
+#include "compcore/cc_directives.h"
+#include "compcore/cc_lines.h"
+#include "foundation/restext.h"
+#include "foundation/xerr.h"
+
+#include <cstring>
+#include <optional>
+
+namespace tsw {
+
+std::array<uint32_t, 256> CharClasses{};
+char *InputCursor = nullptr;
+char *LineBase = nullptr;
+uint16_t InputColumn = 0;
+uint16_t EndOfInput = 0;
+uint16_t SingleLineMode = 0;
+uint16_t SourceLanguageMode = kLangC;
+
+namespace {
+constexpr const char *kModule = "compcore\\cc_in";
+
+struct InputState {
+  LogicalLineBuffer line;
+  std::optional<LogicalLineBuffer> heldBack;
+  // The pending physical line.
+  bool pending = false;
+  std::string physical;
+  size_t index = 0;
+  uint16_t keptLine = 0;  // 1-based line of the pending physical line
+  uint16_t columnBase = 0;
+  uint16_t nextSkip = 0;
+  bool skipReported = false;
+  uint16_t lastLine = 1, lastColumn = 1;
+  std::string fileName;
+  DiagnosticSink *sink = nullptr;
+  DiagnosticSwitches switches;
+  bool errorOccurred = false;
+  bool fatalRaised = false;
+};
+
+InputState &In() {
+  static InputState s;
+  return s;
+}
+
+struct SourceChar {
+  char c;
+  uint16_t line;
+  uint16_t column;
+};
+
+SourceChar NextSourceChar() {
+  InputState &s = In();
+  if (!s.pending) {
+    s.skipReported = false;
+    const char *text = GetNextSourceLine();
+    if (!text) {
+      EndOfInput = 1;
+      return {0, s.lastLine, s.lastColumn};
+    }
+    s.physical = text;
+    while (!s.physical.empty() && IsBlankChar(s.physical.back()))
+      s.physical.pop_back();
+    s.keptLine = uint16_t(CurrentLine() + 1);
+    s.columnBase = s.skipReported ? s.nextSkip : 0;
+    s.index = 0;
+    s.pending = true;
+  }
+  char c = s.index < s.physical.size() ? s.physical[s.index] : 0;
+  SourceChar r{c, s.keptLine, uint16_t(s.columnBase + s.index + 1)};
+  s.lastLine = r.line;
+  s.lastColumn = r.column;
+  if (c == 0)
+    s.pending = false;
+  else
+    ++s.index;
+  return r;
+}
+
+void Append(LogicalLineBuffer &b, char c, uint16_t line, uint16_t column) {
+  if (b.text.size() + 2 >= kMaxLineBytes / 2)
+    CompileErrorHere(kMsgLineTooLong);
+  b.text.push_back(c);
+  b.lines.push_back(line);
+  b.columns.push_back(column);
+}
+void Append(LogicalLineBuffer &b, const SourceChar &r) { Append(b, r.c, r.line, r.column); }
+
+bool BeginsCLine(const std::string &text) {
+  return text.size() >= 1 && (text[0] == 'C' || text[0] == 'c') && (text.size() == 1 || !IsIdentChar(text[1]));
+}
+
+void ReadLiteral(LogicalLineBuffer &b, SourceChar quote) {
+  Append(b, quote);
+  for (;;) {
+    SourceChar r = NextSourceChar();
+    if (r.c == 0)
+      return;
+    if (r.c == '\\') {
+      SourceChar next = NextSourceChar();
+      if (next.c == 0) {
+        if (EndOfInput)
+          return;
+        continue; // a backslash at the line end continues the literal
+      }
+      Append(b, r);
+      Append(b, next);
+      continue;
+    }
+    Append(b, r);
+    if (r.c == quote.c)
+      return;
+  }
+}
+
+} // namespace
+
+void InitCharClasses() {
+  for (unsigned c = 0; c < 256; ++c) {
+    uint32_t bits = 0;
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c > 127 ||
+        (c >= 1 && c <= 31 && c != 9 && c != 10 && c != 12 && c != 13 && c != 27))
+      bits = kClassLetter;
+    else if (c >= '0' && c <= '9')
+      bits = kClassDigit;
+    else if (c == ' ' || c == 9 || c == 12)
+      bits = kClassBlank;
+    else if (c == 10 || c == 13)
+      bits = kClassLineEnd;
+    else if (c == '_')
+      bits = kClassUnderscore;
+    else if (c == '.')
+      bits = kClassPeriod;
+    CharClasses[c] = bits;
+  }
+}
+
+LogicalLineBuffer &CurrentLogicalLine() { return In().line; }
+
+size_t CursorIndex() { return InputCursor && LineBase ? size_t(InputCursor - LineBase) : 0; }
+
+void InstallLogicalLine(LogicalLineBuffer line, size_t cursorIndex) {
+  In().line = std::move(line);
+  LineBase = In().line.text.data();
+  InputCursor = LineBase + std::min(cursorIndex, In().line.text.size());
+}
+
+void HoldBackLogicalLine(LogicalLineBuffer line) { In().heldBack = std::move(line); }
+
+void ForgetPendingInput() {
+  In().heldBack.reset();
+  In().pending = false;
+}
+
+void ReadLogicalLine() {
+  InputState &s = In();
+  if (s.heldBack) {
+    LogicalLineBuffer held = std::move(*s.heldBack);
+    s.heldBack.reset();
+    InstallLogicalLine(std::move(held), 0);
+    return;
+  }
+  LogicalLineBuffer b;
+  char previous = ' ';
+  for (;;) {
+    SourceChar r = NextSourceChar();
+    if (r.c == 0)
+      break;
+    if (r.c == '/') {
+      SourceChar next = NextSourceChar();
+      if (next.c == '*') {
+        Append(b, ' ', next.line, next.column);
+        previous = ' ';
+        SourceChar last{0, 0, 0};
+        for (;;) {
+          SourceChar in = NextSourceChar();
+          if (in.c == 0 && EndOfInput)
+            break;
+          if (last.c == '*' && in.c == '/')
+            break;
+          last = in;
+        }
+        continue;
+      }
+      if (next.c == '/') {
+        Append(b, ' ', next.line, next.column);
+        while (NextSourceChar().c != 0) {
+        }
+        break;
+      }
+      Append(b, r);
+      if (next.c == 0)
+        break;
+      Append(b, next);
+      previous = next.c;
+      continue;
+    }
+    if ((r.c == '"' || r.c == '\'') && previous != '\\') {
+      ReadLiteral(b, r);
+      previous = r.c;
+      continue;
+    }
+    if (r.c == ';' && SourceLanguageMode == kLangAsm && !BeginsCLine(b.text)) {
+      while (NextSourceChar().c != 0) {
+      }
+      break;
+    }
+    if (r.c == '\\') {
+      SourceChar next = NextSourceChar();
+      if (next.c == 0) {
+        if (EndOfInput)
+          break;
+        continue; // continuation: the next physical line goes on
+      }
+      Append(b, r);
+      Append(b, next);
+      previous = next.c;
+      continue;
+    }
+    if (IsBlankChar(r.c)) {
+      if (IsBlankChar(previous))
+        continue;
+      Append(b, ' ', r.line, r.column);
+      previous = ' ';
+      continue;
+    }
+    Append(b, r);
+    previous = r.c;
+  }
+  InstallLogicalLine(std::move(b), 0);
+}
+
+void SetInputPointer(char *p) { InputCursor = LineBase = p; }
+
+void DiscardCurrentLine() {
+  InputState &s = In();
+  s.line.text.clear();
+  s.line.lines.clear();
+  s.line.columns.clear();
+  InstallLogicalLine(std::move(s.line), 0);
+}
+
+char *ReadNextLineAndRewind() {
+  ProcessConditionalDirective();
+  InputCursor = LineBase;
+  return LineBase;
+}
+
+int SkipBlanksAcrossLines() {
+  for (;;) {
+    while (*InputCursor && static_cast<unsigned char>(*InputCursor) <= ' ')
+      ++InputCursor;
+    if (*InputCursor || SingleLineMode || EndOfInput)
+      return 0;
+    ProcessConditionalDirective();
+    if (EndOfInput)
+      return 0;
+    ProcessDirective();
+  }
+}
+
+char NextInputChar() {
+  if (!*InputCursor) {
+    if (SingleLineMode || EndOfInput)
+      return 0;
+    SkipBlanksAcrossLines();
+    if (!*InputCursor)
+      return 0;
+  }
+  TrackBracketHook(*InputCursor, CurrentSourceLine(), CurrentSourceColumn());
+  ++InputColumn;
+  return *InputCursor++;
+}
+
+char PeekNextChar() { return *InputCursor ? InputCursor[1] : 0; }
+
+bool MatchWordAtInput(std::string_view word) {
+  size_t n = word.size();
+  if (n == 0 || std::strncmp(InputCursor, word.data(), n) != 0)
+    return false;
+  if (IsIdentChar(word.back()) && IsIdentChar(InputCursor[n]))
+    return false;
+  InputCursor += n;
+  InputColumn = uint16_t(InputColumn + n);
+  return true;
+}
+
+char SkipSpaces() {
+  while (*InputCursor == ' ' || *InputCursor == '\t') {
+    ++InputCursor;
+    ++InputColumn;
+  }
+  return *InputCursor;
+}
+
+size_t ReadIdentifier(std::string &name) {
+  name.clear();
+  if (!IsIdentStart(*InputCursor))
+    return 0;
+  while (IsIdentChar(*InputCursor)) {
+    if (name.size() < 31)
+      name.push_back(*InputCursor);
+    ++InputCursor;
+    ++InputColumn;
+  }
+  return name.size();
+}
+
+uint16_t CurrentSourceLine() {
+  const LogicalLineBuffer &b = In().line;
+  if (!LineBase || b.lines.empty())
+    return LineBase && !b.text.empty() ? 1 : (In().lastLine ? In().lastLine : 1);
+  size_t i = std::min(CursorIndex(), b.lines.size() - 1);
+  return b.lines[i];
+}
+
+uint16_t CurrentSourceColumn() {
+  const LogicalLineBuffer &b = In().line;
+  if (!LineBase || b.columns.empty())
+    return 1;
+  size_t i = std::min(CursorIndex(), b.columns.size() - 1);
+  return b.columns[i];
+}
+
+void ReportLinePosition(uint16_t, uint16_t skip) {
+  In().nextSkip = skip;
+  In().skipReported = true;
+}
+
+void SetCurrentSourceFileName(const std::string &name) { In().fileName = name; }
+const std::string &CurrentSourceFileName() { return In().fileName; }
+
+namespace {
+BracketTracker gTracker = nullptr;
+}
+void SetBracketTracker(BracketTracker tracker) { gTracker = tracker; }
+void TrackBracketHook(char c, uint16_t line, uint16_t column) {
+  if (gTracker)
+    gTracker(c, line, column);
+}
+
+void SetDiagnosticSink(DiagnosticSink *sink) { In().sink = sink; }
+DiagnosticSwitches &Diagnostics() { return In().switches; }
+bool ErrorOccurred() { return In().errorOccurred; }
+
+std::string MessageText(unsigned message, const std::vector<plat::FormatArg> &args) {
+  const char *format = GetResourceString(message);
+  std::string text = plat::FormatTextV(format ? format : "", args);
+  if (text.size() >= kDiagnosticTextSize)
+    text.resize(kDiagnosticTextSize - 1);
+  return text;
+}
+
+void RaiseError(unsigned message, uint16_t line, uint16_t column, std::string text) {
+  InputState &s = In();
+  if (!s.switches.enabled)
+    return;
+  s.errorOccurred = true;
+  if (s.switches.throwAll)
+    throw xWatch(text, kModule, __LINE__);
+  if (s.sink && s.sink->RecordError(message, line, column, text))
+    throw xCCErrOvflo(kModule, __LINE__);
+}
+
+void RaiseFatal(unsigned message, uint16_t line, uint16_t column, std::string text) {
+  InputState &s = In();
+  s.errorOccurred = true;
+  if (s.switches.throwAll)
+    throw xWatch(text, kModule, __LINE__);
+  if (!s.fatalRaised && s.sink) {
+    s.fatalRaised = true;
+    s.sink->RecordError(message, line, column, text);
+  }
+  throw xCCErrOvflo(kModule, __LINE__);
+}
+
+void RaiseWarning(unsigned message, int level, std::string text) {
+  InputState &s = In();
+  if (!s.switches.enabled || (level ? !s.switches.serious : !s.switches.trivial))
+    return;
+  if (s.switches.throwAll)
+    throw xWatch(text, kModule, __LINE__);
+  if (s.sink)
+    s.sink->RecordWarning(message, level, CurrentSourceLine(), CurrentSourceColumn(), text);
+}
+
+void ResetSourceInputModule() {
+  DiagnosticSink *sink = In().sink;
+  In() = InputState();
+  In().sink = sink;
+  InitCharClasses();
+  InstallLogicalLine({}, 0);
+  InputColumn = 0;
+  EndOfInput = 0;
+  SingleLineMode = 0;
+  SourceLanguageMode = kLangC;
+}
+
+} // namespace tsw

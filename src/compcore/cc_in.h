@@ -1,0 +1,147 @@
+#pragma once
+
+#include "platform/format.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Source input: physical lines become logical lines (comments removed,
+// blanks folded, continuations joined), every character keeps the source
+// line and column it came from, and one cursor serves every parser.
+namespace tsw {
+
+// Character classes: a fixed table of our own, no locale.
+enum CharClass : uint32_t {
+  kClassLeadByte = 0x01, // no double-byte lead bytes in the English module
+  kClassLetter = 0x02,
+  kClassDigit = 0x04,
+  kClassBlank = 0x08,
+  kClassLineEnd = 0x10,
+  kClassUnderscore = 0x20,
+  kClassPeriod = 0x40,
+  kClassIdent = 0x27,
+  kClassIdentStart = 0x23,
+};
+extern std::array<uint32_t, 256> CharClasses;
+void InitCharClasses();
+inline bool IsIdentChar(char c) { return CharClasses[static_cast<unsigned char>(c)] & kClassIdent; }
+inline bool IsIdentStart(char c) { return CharClasses[static_cast<unsigned char>(c)] & kClassIdentStart; }
+inline bool IsBlankChar(char c) { return CharClasses[static_cast<unsigned char>(c)] & kClassBlank; }
+
+constexpr char kEsc = 27;
+constexpr size_t kMaxLineBytes = 65532; // a logical line or expansion past this ends the compile
+constexpr unsigned kMsgLineTooLong = 463;
+
+// Source languages of the input.
+enum : uint16_t { kLangAsm = 0, kLangC = 1, kLangCInAsm = 2 };
+
+// The cursor and the current logical line. The text is terminated; the maps
+// hold one entry per character.
+extern char *InputCursor;
+extern char *LineBase;
+extern uint16_t InputColumn;
+extern uint16_t EndOfInput;
+extern uint16_t SingleLineMode;
+extern uint16_t SourceLanguageMode;
+
+// The logical line in force (text and maps), rewritten by macro expansion.
+struct LogicalLineBuffer {
+  std::string text;
+  std::vector<uint16_t> lines;   // 1-based source line of each character
+  std::vector<uint16_t> columns; // 1-based source column of each character
+};
+LogicalLineBuffer &CurrentLogicalLine();
+// Makes `text` (with its maps) the current line, cursor at `cursorIndex`.
+void InstallLogicalLine(LogicalLineBuffer line, size_t cursorIndex);
+size_t CursorIndex();
+
+// Reads the next physical lines into the current logical line; the cursor
+// goes to its start. When a line is held back (read ahead by the macro
+// expander) it is taken instead.
+void ReadLogicalLine();
+void HoldBackLogicalLine(LogicalLineBuffer line);
+// Drops what was read ahead, before the line sources are repositioned.
+void ForgetPendingInput();
+
+// Reads the next active line (conditional filter and directives) and puts
+// the cursor at its start.
+char *ReadNextLineAndRewind();
+void SetInputPointer(char *p);
+void DiscardCurrentLine();
+int SkipBlanksAcrossLines();
+char NextInputChar();
+char PeekNextChar();
+bool MatchWordAtInput(std::string_view word);
+char SkipSpaces();
+// Reads an identifier (at most 31 characters) at the cursor; its length.
+size_t ReadIdentifier(std::string &name);
+
+uint16_t CurrentSourceLine();
+uint16_t CurrentSourceColumn();
+// The line number that source positions use (#linenum changes it).
+void ReportLinePosition(uint16_t line0, uint16_t skip);
+void SetCurrentSourceFileName(const std::string &name);
+const std::string &CurrentSourceFileName();
+
+// ---- diagnostics ---------------------------------------------------------
+
+// Where the raisers' records go (the diagnostic list).
+class DiagnosticSink {
+public:
+  virtual ~DiagnosticSink() = default;
+  // Records an error; true when the error limit is reached.
+  virtual bool RecordError(unsigned message, uint16_t line, uint16_t column, const std::string &text) = 0;
+  // level 1 serious, 0 trivial.
+  virtual void RecordWarning(unsigned message, int level, uint16_t line, uint16_t column,
+                             const std::string &text) = 0;
+};
+void SetDiagnosticSink(DiagnosticSink *sink);
+struct DiagnosticSwitches {
+  bool enabled = true;
+  bool serious = true;
+  bool trivial = true;
+  bool throwAll = false; // editor-source (watch) compiles throw every diagnostic
+};
+DiagnosticSwitches &Diagnostics();
+bool ErrorOccurred();
+
+// The shared diagnostic buffer's size: every text is cut to it.
+constexpr size_t kDiagnosticTextSize = 1024;
+void RaiseError(unsigned message, uint16_t line, uint16_t column, std::string text);
+[[noreturn]] void RaiseFatal(unsigned message, uint16_t line, uint16_t column, std::string text);
+void RaiseWarning(unsigned message, int level, std::string text);
+std::string MessageText(unsigned message, const std::vector<plat::FormatArg> &args);
+
+template <class... A> void CompileError(unsigned message, const A &...args) {
+  RaiseError(message, CurrentSourceLine(), CurrentSourceColumn(),
+             MessageText(message, {plat::MakeFormatArg(args)...}));
+}
+// Non-fatal error at a given position (the open #if of an unclosed group).
+template <class... A> void CompileErrorAtLine(uint16_t line, uint16_t column, unsigned message, const A &...args) {
+  RaiseError(message, line, column, MessageText(message, {plat::MakeFormatArg(args)...}));
+}
+// Fatal: records and ends the compile.
+template <class... A> [[noreturn]] void CompileErrorAt(uint16_t line, uint16_t column, unsigned message, const A &...args) {
+  RaiseFatal(message, line, column, MessageText(message, {plat::MakeFormatArg(args)...}));
+}
+template <class... A> [[noreturn]] void CompileErrorHere(unsigned message, const A &...args) {
+  CompileErrorAt(CurrentSourceLine(), CurrentSourceColumn(), message, args...);
+}
+template <class... A> void CompileWarningSerious(unsigned message, const A &...args) {
+  RaiseWarning(message, 1, MessageText(message, {plat::MakeFormatArg(args)...}));
+}
+template <class... A> void CompileWarningTrivial(unsigned message, const A &...args) {
+  RaiseWarning(message, 0, MessageText(message, {plat::MakeFormatArg(args)...}));
+}
+
+// The bracket checker's entry for every consumed character.
+using BracketTracker = void (*)(char c, uint16_t line, uint16_t column);
+void SetBracketTracker(BracketTracker tracker);
+void TrackBracketHook(char c, uint16_t line, uint16_t column);
+
+void ResetSourceInputModule();
+
+} // namespace tsw

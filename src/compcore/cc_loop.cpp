@@ -1,0 +1,252 @@
+#include "compcore/cc_loop.h"
+
+#include "compcore/cc_directives.h"
+#include "compcore/cc_in.h"
+#include "compcore/cc_lines.h"
+#include "compcore/cc_macro.h"
+
+#include <cstring>
+
+namespace tsw {
+
+namespace {
+
+constexpr unsigned kMsgNothingCompiled = 408;
+constexpr unsigned kMsgAsmWord = 524;
+constexpr uint32_t kAttrCodeBlock = 0x2000;
+constexpr uint32_t kPerItemBits = 0x40 | 0x80 | 0x700 | 0x2000 | 0xFC000 | 0x100000;
+constexpr int kTopLevel = 1;
+constexpr uint32_t kFreqDivisor = 614400;
+constexpr int32_t kSizeUnitsPerCode = 32;
+
+struct LoopState {
+  int32_t idBlockSize = 0;
+  int32_t idBlockPtr = 0;
+  bool interleave = true;
+  uint32_t savedDefaults = 0;
+};
+
+LoopState &L() {
+  static LoopState s;
+  return s;
+}
+
+struct FlashEntry {
+  uint16_t ids[2];
+  FlashGeometry geometry;
+};
+
+constexpr FlashEntry kFlashDevices[] = {
+    {{0x1F25, 0x1F26}, {128, 16}}, {{0x1F35, 0x1FD5}, {128, 32}}, {{0x1FA4, 0x1FC4}, {256, 128}},
+    {{0x1FBA, 0x1FDA}, {256, 64}}, {{0x4001, 0x40A1}, {512, 32}}, {{0x4002, 0x40A2}, {512, 64}},
+    {{0x4003, 0x40A3}, {1024, 128}}, {{0x4060, 0x4060}, {256, 32}}, {{0x4063, 0x4073}, {512, 128}},
+    {{0x4082, 0x4082}, {256, 64}}, {{0xBF07, 0xBF08}, {128, 32}}, {{0xBF10, 0xBF12}, {128, 64}},
+    {{0xBF3D, 0xBF5D}, {128, 16}}, {{0xBFB5, 0xBFB5}, {4096, 32}}, {{0xBFB6, 0xBFB6}, {4096, 64}},
+    {{0xBFB7, 0xBFB7}, {4096, 128}}, {{0xDA45, 0xDA45}, {128, 64}}, {{0xDA46, 0xDA46}, {256, 128}},
+    {{0xDAC1, 0xDAC1}, {128, 32}},
+};
+constexpr FlashGeometry kUnknownFlash{128, 32};
+constexpr uint16_t kSectorUnit = 128;
+constexpr int kPagesPerSizeCode = 8;
+
+template <class T> T ReadLe(const std::array<uint8_t, TargetLink::kIdBlockSize> &b, size_t offset) {
+  T value = 0;
+  for (size_t i = 0; i < sizeof(T); ++i)
+    value = T(value | T(T(b[offset + i]) << (8 * i)));
+  return value;
+}
+
+void SkipBlanksIfAtEnd() {
+  if (static_cast<unsigned char>(*InputCursor) <= ' ')
+    SkipBlanksAcrossLines();
+}
+
+void SetStepDefault(bool on) {
+  ProcessConditionalDirective();
+  ProcessDirective(); // the next line is a line like any other
+  if (on)
+    DirectiveDefaults() |= kAttrStep;
+  else
+    DirectiveDefaults() &= ~kAttrStep;
+}
+
+void AsmBlock(TopLevelCompiler &compiler) {
+  DirectiveDefaults() |= kAttrCodeBlock;
+  bool debug = DirectiveDefaults() & kAttrDebug;
+  for (;;) {
+    char c = SkipSpaces();
+    if (!c)
+      break;
+    std::string word;
+    if (MatchWordAtInput("nodebug"))
+      debug = false;
+    else if (MatchWordAtInput("debug"))
+      debug = true;
+    else if (MatchWordAtInput("root") || MatchWordAtInput("xmem") || MatchWordAtInput("anymem")) {
+      SkipSpaces();
+      while (CharClasses[uint8_t(*InputCursor)] & kClassDigit)
+        ++InputCursor;
+    } else if (ReadIdentifier(word))
+      CompileError(kMsgAsmWord, word);
+    else
+      CompileError(kMsgAsmWord, std::string(1, NextInputChar()));
+  }
+  compiler.CompileAsmBlock(debug && !InInterleave());
+  compiler.EmitPendingStubs();
+}
+
+} // namespace
+
+FlashGeometry LookupFlashDevice(uint16_t deviceId) {
+  for (const FlashEntry &e : kFlashDevices)
+    if (e.ids[0] == deviceId || e.ids[1] == deviceId)
+      return e.geometry;
+  return kUnknownFlash;
+}
+
+void DefineUserMacros(const std::vector<std::string> &pairs) {
+  for (size_t i = 0; i + 1 < pairs.size(); i += 2)
+    if (!pairs[i].empty() && !pairs[i + 1].empty())
+      DefineMacro(pairs[i], pairs[i + 1]);
+}
+
+void DefineBoardMacros(const TargetMacroSettings &s, TargetLink *link) {
+  DefineUserMacros(s.projectMacros);
+  int8_t ramCode = 0, flashCode = 0;
+  uint16_t boardType = 0;
+  if (s.withoutBoard || !link) {
+    boardType = s.boardType;
+    ramCode = int8_t(s.ramSize / kSizeUnitsPerCode);
+    flashCode = int8_t(s.flashSize / kSizeUnitsPerCode);
+    SetPredefinedMacro("_CRYSTAL_SPEED_", std::to_string(s.crystalSpeed));
+    SetPredefinedMacro("_FREQ_DIV_19200_", std::to_string(s.crystalSpeed / int32_t(kFreqDivisor)));
+  } else {
+    if (!s.biosFirst) {
+      std::array<uint8_t, TargetLink::kIdBlockSize> block{};
+      if (link->ReadIdBlock(block)) {
+        L().idBlockSize = int32_t(ReadLe<int16_t>(block, 122)) + int32_t(ReadLe<uint32_t>(block, 116));
+        L().idBlockPtr = int32_t(ReadLe<int16_t>(block, 19)) * 4096 - L().idBlockSize;
+      } else {
+        L().idBlockSize = L().idBlockPtr = 0;
+      }
+    }
+    SetPredefinedMacro("_ID_BLOCK_SIZE_", plat::FormatText("%dL", L().idBlockSize));
+    SetPredefinedMacro("_ID_BLOCK_PTR_", plat::FormatText("%dL", L().idBlockPtr));
+    FlashGeometry flash = LookupFlashDevice(link->FlashDeviceId());
+    SetPredefinedMacro("_SECTOR_SIZE_", std::to_string(flash.sectorBytes / kSectorUnit * kSectorUnit));
+    flashCode = int8_t(flash.flashSizeCode);
+    ramCode = link->RamSizeCode();
+    boardType = link->BoardType();
+  }
+  SetPredefinedMacro("_USE115KBAUD_", link && !s.withoutBoard && link->BaudRate() == 115200 ? "1" : "0");
+  static const char *const kModes[] = {"_FLASH_", "_RAM_", "_MIXED_"};
+  if (s.memoryMode >= 0 && s.memoryMode <= 2)
+    SetPredefinedMacro(kModes[s.memoryMode], "1");
+  SetPredefinedMacro("_RAM_SIZE_", std::to_string(ramCode * kPagesPerSizeCode));
+  SetPredefinedMacro("_FLASH_SIZE_", std::to_string(flashCode * kPagesPerSizeCode));
+  SetPredefinedMacro("_BOARD_TYPE_", std::to_string(boardType));
+}
+
+uint16_t MatchKeyword(const char *text) {
+  if (*InputCursor != *text)
+    return 0;
+  uint16_t line = CurrentSourceLine(), column = CurrentSourceColumn();
+  const char *start = InputCursor;
+  if (!MatchWordAtInput(text))
+    return 0;
+  // Only a match hands its characters to the bracket checker.
+  for (const char *p = start; p < InputCursor; ++p)
+    TrackBracketHook(*p, line, uint16_t(column + (p - start)));
+  return 1;
+}
+
+void SkipToken() {
+  if (IsIdentChar(*InputCursor)) {
+    while (IsIdentChar(*InputCursor))
+      ++InputCursor;
+    return;
+  }
+  while (*InputCursor && !IsIdentChar(*InputCursor) && !IsBlankChar(*InputCursor))
+    ++InputCursor;
+  if (IsBlankChar(*InputCursor) && InputCursor == LineBase)
+    ++InputCursor;
+}
+
+void InterleaveLibraryModules(bool force) {
+  if (SourceState() == 0 && !EndOfInput) {
+    // The program resumes at the line and column of the cursor.
+    if (!force && PendingLinkNames() <= kInterleaveThreshold)
+      return;
+    // The program resumes at the line and column of the cursor.
+    SourcePosition resume = PositionOfLine(CurrentSourceLine(), CurrentSourceColumn());
+    L().savedDefaults = DirectiveDefaults();
+    ForgetPendingInput();
+    if (BeginInterleave(resume)) {
+      DirectiveDefaults() &= ~kAttrStep;
+      DiscardCurrentLine();
+      ReadNextLineAndRewind();
+      if (!EndOfInput)
+        ProcessDirective();
+    }
+  }
+  if (InInterleave() && (EndOfInput || !LinkHasData())) {
+    ForgetPendingInput();
+    EndInterleaveIfDone();
+    DirectiveDefaults() = L().savedDefaults;
+    EndOfInput = 0;
+    DiscardCurrentLine();
+    ReadNextLineAndRewind();
+    if (!EndOfInput)
+      ProcessDirective();
+  }
+}
+
+void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const TargetMacroSettings &settings,
+                     TargetLink *link) {
+  if (biosCodeMode)
+    DefineBoardMacros(settings, link);
+  SetPredefinedMacro("_RESTRICT_WATCHCODE_", settings.restrictWatchCode ? "1" : "0");
+  DirectiveDefaults() |= kAttrDebug | kAttrStep;
+  L().interleave = true;
+  while (!EndOfInput) {
+    DirectiveDefaults() &= ~kPerItemBits;
+    SkipBlanksIfAtEnd();
+    if (EndOfInput)
+      break;
+    if (*InputCursor == '#') {
+      if (MatchKeyword("#interleave")) {
+        L().interleave = true;
+      } else if (MatchKeyword("#nointerleave")) {
+        L().interleave = false;
+      } else if (MatchKeyword("#flushlib")) {
+        SkipBlanksIfAtEnd();
+        compiler.EmitPendingStubs();
+        InterleaveLibraryModules(true);
+        continue;
+      } else if (MatchKeyword("#asm")) {
+        AsmBlock(compiler);
+      } else if (MatchKeyword("#rst") || MatchKeyword("#step")) {
+        SetStepDefault(true);
+        continue;
+      } else if (MatchKeyword("#norst") || MatchKeyword("#nostep")) {
+        SetStepDefault(false);
+        continue;
+      } else if (!compiler.ParseDeclaration(kTopLevel)) {
+        CompileError(kMsgNothingCompiled);
+        SkipToken();
+      }
+    } else if (!compiler.ParseDeclaration(kTopLevel)) {
+      CompileError(kMsgNothingCompiled);
+      SkipToken();
+    }
+    SkipBlanksIfAtEnd();
+    compiler.EmitPendingStubs();
+    if (L().interleave || EndOfInput)
+      InterleaveLibraryModules(false);
+  }
+  compiler.FinishTopLevel();
+}
+
+void ResetCompileLoopModule() { L().interleave = true; }
+
+} // namespace tsw

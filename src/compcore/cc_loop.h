@@ -1,0 +1,79 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The compile loop: top-level items one after another until the input ends,
+// the loop's own directives, the library interleave, the keyword matcher and
+// the predefined target macros.
+namespace tsw {
+
+// The parsers and the code generator the loop hands its items to.
+class TopLevelCompiler {
+public:
+  virtual ~TopLevelCompiler() = default;
+  // A declaration or function definition at the cursor; 0 when nothing there
+  // could be compiled.
+  virtual int ParseDeclaration(int level) = 0;
+  // An inline-assembly block from the next line up to "#endasm".
+  virtual void CompileAsmBlock(bool withDebugCode) = 0;
+  // Far-call stubs and strings waiting to be emitted.
+  virtual void EmitPendingStubs() = 0;
+  // After the last item: closes the map entry, builds the segment chains.
+  virtual void FinishTopLevel() = 0;
+};
+
+// The board: the identification block and the link's target information.
+class TargetLink {
+public:
+  virtual ~TargetLink() = default;
+  static constexpr size_t kIdBlockSize = 132;
+  virtual bool ReadIdBlock(std::array<uint8_t, kIdBlockSize> &block) = 0;
+  virtual uint16_t FlashDeviceId() const = 0;
+  virtual int8_t RamSizeCode() const = 0;
+  virtual uint16_t BoardType() const = 0;
+  virtual uint32_t BaudRate() const = 0;
+};
+
+// What the target macros are made of.
+struct TargetMacroSettings {
+  std::vector<std::string> projectMacros; // name, value, name, value...
+  bool withoutBoard = false;
+  // Board description of a compile without a board.
+  uint16_t boardType = 0;
+  int32_t crystalSpeed = 0;
+  int32_t ramSize = 0;
+  int32_t flashSize = 0;
+  bool biosFirst = false; // keeps the previous identification block values
+  int memoryMode = 0;     // 0 flash, 1 RAM, 2 mixed
+  bool restrictWatchCode = false;
+};
+
+struct FlashGeometry {
+  uint16_t sectorBytes;
+  uint8_t flashSizeCode;
+};
+FlashGeometry LookupFlashDevice(uint16_t deviceId);
+
+void DefineUserMacros(const std::vector<std::string> &pairs);
+// The macros of the board; `link` may be null in a compile without a board.
+void DefineBoardMacros(const TargetMacroSettings &settings, TargetLink *link);
+
+// 1 when the text stands at the cursor (whole word when it ends in an
+// identifier character); each consumed character is passed to the bracket
+// checker. No blanks are skipped.
+uint16_t MatchKeyword(const char *text);
+void SkipToken();
+
+// Between top-level items: switches to the library modules that define
+// waiting names, and back to the program at the cursor.
+void InterleaveLibraryModules(bool force);
+constexpr size_t kInterleaveThreshold = 64;
+
+void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const TargetMacroSettings &settings,
+                     TargetLink *link);
+void ResetCompileLoopModule();
+
+} // namespace tsw

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The macro table and macro expansion. Bodies keep each use of parameter k
+// as ESC, k in decimal, ESC; names and bodies compare byte by byte.
+namespace tsw {
+
+struct MacroInfo {
+  uint16_t active = 0; // above 0 while its replacement is being scanned
+  uint16_t paramCount = 0;
+  bool functionLike = false;
+  std::string body;
+};
+
+constexpr unsigned kMaxActiveMacros = 127;
+constexpr unsigned kMaxMacroArgs = 32;
+
+// The user's definition: an existing name keeps its first body (warning 537
+// and false when the new body differs).
+bool AddMacro(const std::string &name, const std::string &text, uint16_t paramCount, bool functionLike);
+bool DefineMacro(const std::string &name, const std::string &text);
+// The compiler's own predefined macros: the body is replaced.
+void SetPredefinedMacro(const std::string &name, const std::string &text);
+void UndefineMacro(const std::string &name);
+const char *IsMacroDefined(const std::string &name);
+MacroInfo *LookupMacro(const std::string &name);
+void ClearMacroTable();
+
+// A BIOS compile starts from an empty table; its macros are kept at its end
+// and every program compile starts from exactly those.
+void BeginCompileMacros(bool biosCompile);
+void EndBiosCompileMacros();
+
+// "#define" with the cursor after the keyword.
+void DefineDirective();
+// Expands the macros of the current logical line from the cursor on; the
+// line and its position maps are rewritten in place.
+void ExpandMacros();
+void ResetMacroExpansionState();
+void ResetMacroModule();
+
+} // namespace tsw

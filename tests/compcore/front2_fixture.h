@@ -1,0 +1,121 @@
+#pragma once
+
+#include "compcore/cc_directives.h"
+#include "compcore/cc_in.h"
+#include "compcore/cc_lines.h"
+#include "compcore/cc_macro.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tsw::testing {
+
+struct Diagnostic {
+  unsigned message;
+  int kind; // 2 error, 1 serious, 0 trivial
+  uint16_t line;
+  uint16_t column;
+  std::string text;
+};
+
+class RecordingSink : public DiagnosticSink {
+public:
+  bool RecordError(unsigned message, uint16_t line, uint16_t column, const std::string &text) override {
+    records.push_back({message, 2, line, column, text});
+    return false;
+  }
+  void RecordWarning(unsigned message, int level, uint16_t line, uint16_t column, const std::string &text) override {
+    records.push_back({message, level, line, column, text});
+  }
+  std::vector<unsigned> Messages() const {
+    std::vector<unsigned> out;
+    for (const Diagnostic &d : records)
+      out.push_back(d.message);
+    return out;
+  }
+  std::vector<Diagnostic> records;
+};
+
+// A library index over files the test writes: each library is a list of
+// header segments, and the bodies it links come from a queue.
+class FakeIndex : public LibraryIndexLink {
+public:
+  bool UseLibrary(const std::string &name, std::string &path, std::vector<ModuleSegment> &headers,
+                  bool &alreadyUsed) override {
+    auto it = libraries.find(name);
+    if (it == libraries.end())
+      return false;
+    path = it->second.empty() ? std::string() : it->second.front().libraryPath;
+    headers = it->second;
+    alreadyUsed = used[name];
+    used[name] = true;
+    return true;
+  }
+  bool NextModuleToLink(ModuleSegment &body) override {
+    if (bodies.empty())
+      return false;
+    body = bodies.front();
+    bodies.erase(bodies.begin());
+    return true;
+  }
+  size_t PendingNameCount() const override { return bodies.size(); }
+  void NewCompile() { used.clear(); }
+
+  std::map<std::string, std::vector<ModuleSegment>> libraries;
+  std::map<std::string, bool> used;
+  std::vector<ModuleSegment> bodies;
+};
+
+// One delivered logical line with the source position of each character.
+struct Delivered {
+  std::string text;
+  std::vector<uint16_t> lines;
+  std::vector<uint16_t> columns;
+  std::string file;
+};
+
+inline void ResetFront2() {
+  ResetLineSourcesModule();
+  ResetSourceInputModule();
+  ResetMacroModule();
+  ResetDirectivesModule();
+  SetDirectiveServices({});
+  InstallConditionalFileHooks();
+}
+
+// The next line the compile loop would see, or false at the end.
+inline bool NextDelivered(Delivered &out) {
+  ProcessConditionalDirective();
+  if (EndOfInput && !*LineBase)
+    return false;
+  ProcessDirective();
+  if (EndOfInput && !*LineBase)
+    return false;
+  const LogicalLineBuffer &line = CurrentLogicalLine();
+  size_t from = CursorIndex();
+  out.text = line.text.substr(from);
+  out.lines.assign(line.lines.begin() + long(from), line.lines.end());
+  out.columns.assign(line.columns.begin() + long(from), line.columns.end());
+  out.file = CurrentSourceFileName();
+  return true;
+}
+
+inline std::vector<Delivered> DeliverAll() {
+  std::vector<Delivered> all;
+  Delivered d;
+  while (NextDelivered(d))
+    all.push_back(d);
+  return all;
+}
+
+// Delivered texts without the empty lines.
+inline std::vector<std::string> Texts(const std::vector<Delivered> &all) {
+  std::vector<std::string> out;
+  for (const Delivered &d : all)
+    if (!d.text.empty())
+      out.push_back(d.text);
+  return out;
+}
+
+} // namespace tsw::testing

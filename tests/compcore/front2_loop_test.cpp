@@ -1,0 +1,205 @@
+#include "compcore/cc_loop.h"
+#include "front2_fixture.h"
+
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+namespace tsw::testing {
+namespace {
+
+struct Item {
+  std::string text;
+  uint16_t line;
+  std::string file;
+  bool operator==(const Item &o) const { return text == o.text && line == o.line && file == o.file; }
+};
+std::ostream &operator<<(std::ostream &os, const Item &i) { return os << i.text << "@" << i.file << ":" << i.line; }
+
+// Takes everything up to and including ';' as one declaration.
+class RecordingCompiler : public TopLevelCompiler {
+public:
+  int ParseDeclaration(int) override {
+    if (!IsIdentStart(*InputCursor))
+      return 0;
+    Item item{"", CurrentSourceLine(), CurrentSourceFileName()};
+    for (char c; (c = NextInputChar()) != 0;) {
+      item.text.push_back(c);
+      if (c == ';')
+        break;
+    }
+    items.push_back(item);
+    return 1;
+  }
+  void CompileAsmBlock(bool debug) override {
+    asmBlocks.push_back(debug);
+    do
+      ProcessConditionalDirective();
+    while (!EndOfInput && !MatchWordAtInput("#endasm"));
+    DiscardCurrentLine();
+  }
+  void EmitPendingStubs() override {}
+  void FinishTopLevel() override { finished = true; }
+  std::vector<Item> items;
+  std::vector<bool> asmBlocks;
+  bool finished = false;
+};
+
+class FakeLink : public TargetLink {
+public:
+  bool ReadIdBlock(std::array<uint8_t, kIdBlockSize> &block) override {
+    if (!readable)
+      return false;
+    block = {};
+    block[19] = 2;    // i16 at 19
+    block[116] = 100; // u32 at 116
+    block[122] = 28;  // i16 at 122
+    return true;
+  }
+  uint16_t FlashDeviceId() const override { return flashId; }
+  int8_t RamSizeCode() const override { return 4; }
+  uint16_t BoardType() const override { return 0x1234; }
+  uint32_t BaudRate() const override { return 115200; }
+  bool readable = true;
+  uint16_t flashId = 0xBFB6;
+};
+
+class Front2Loop : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ResetFront2();
+    ResetCompileLoopModule();
+    SetDiagnosticSink(&sink);
+    SetLibraryIndexLink(&index);
+    index.libraries["DEFAULT.H"] = {};
+  }
+  void TearDown() override {
+    SetDiagnosticSink(nullptr);
+    SetLibraryIndexLink(nullptr);
+  }
+  void Compile(const std::string &program) {
+    index.NewCompile();
+    ResetSourceInputModule();
+    ResetDirectivesModule();
+    SetProgramSource("PROG.C", std::make_unique<MemoryLineStream>(program));
+    ResetLineSources({});
+    BeginCompileMacros(false);
+    ReadNextLineAndRewind();
+    ProcessDirective();
+    CompileTopLevel(compiler, false, {}, nullptr);
+  }
+  RecordingSink sink;
+  FakeIndex index;
+  RecordingCompiler compiler;
+  TempDir dir;
+};
+
+TEST_F(Front2Loop, FlushlibResumesTheProgramExactlyAtTheCursor) {
+  std::string lib = dir.Write("M.LIB", "int lib1;\nint lib2;\n");
+  index.bodies = {{lib, 0, 100, 0}};
+  Compile("int a; #flushlib int b;\n  int c;\n");
+  std::vector<Item> expected = {{"int a;", 1, "PROG.C"}, {"int lib1;", 1, lib}, {"int lib2;", 2, lib},
+                                {"int b;", 1, "PROG.C"}, {"int c;", 2, "PROG.C"}};
+  EXPECT_EQ(compiler.items, expected);
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_TRUE(compiler.finished);
+}
+
+TEST_F(Front2Loop, ThresholdInterleaveLosesAndDoublesNothing) {
+  std::string lib = dir.Write("M.LIB", "skip\nint m1;\n");
+  // 65 names waiting: the interleave starts after the first item.
+  for (int i = 0; i < 65; ++i)
+    index.bodies.push_back({lib, 5, 100, 1});
+  Compile("int a; int b;\nint c;\n");
+  ASSERT_GE(compiler.items.size(), 3u);
+  EXPECT_EQ(compiler.items.front(), (Item{"int a;", 1, "PROG.C"}));
+  std::vector<Item> program;
+  size_t libraryItems = 0;
+  for (const Item &i : compiler.items)
+    if (i.file == "PROG.C")
+      program.push_back(i);
+    else
+      ++libraryItems;
+  EXPECT_EQ(program, (std::vector<Item>{{"int a;", 1, "PROG.C"}, {"int b;", 1, "PROG.C"}, {"int c;", 2, "PROG.C"}}));
+  EXPECT_EQ(libraryItems, 65u);
+  EXPECT_EQ(compiler.items[1], (Item{"int m1;", 2, lib}));
+}
+
+TEST_F(Front2Loop, NointerleaveCompilesModulesAfterTheProgram) {
+  std::string lib = dir.Write("M.LIB", "int lib1;\n");
+  for (int i = 0; i < 65; ++i)
+    index.bodies.push_back({lib, 0, 100, 0});
+  Compile("#nointerleave\nint a;\nint b;\n");
+  ASSERT_GE(compiler.items.size(), 3u);
+  EXPECT_EQ(compiler.items[0].text, "int a;");
+  EXPECT_EQ(compiler.items[1].text, "int b;");
+  EXPECT_EQ(compiler.items[2].file, lib);
+}
+
+TEST_F(Front2Loop, UnknownItemIsReportedAndSkipped) {
+  Compile("int a; ) int b;");
+  EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{408}));
+  EXPECT_EQ(compiler.items.size(), 2u);
+}
+
+TEST_F(Front2Loop, AsmLineOptionsAndUnknownWords) {
+  Compile("#asm nodebug xmem bogus\n#endasm\nint a;");
+  EXPECT_EQ(compiler.asmBlocks, (std::vector<bool>{false}));
+  EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{524}));
+}
+
+TEST_F(Front2Loop, StepDirectivesLeaveTheNextLinePreprocessed) {
+  Compile("#define T int\n#nostep\n#define U 1\nT a;\n");
+  ASSERT_EQ(compiler.items.size(), 1u);
+  EXPECT_EQ(compiler.items[0].text, "int a;");
+  EXPECT_FALSE(DirectiveDefaults() & 0x10);
+}
+
+TEST_F(Front2Loop, MatchKeywordTracksBracketsOnlyOnAMatch) {
+  static std::string tracked;
+  tracked.clear();
+  SetBracketTracker([](char c, uint16_t, uint16_t) { tracked.push_back(c); });
+  InstallLogicalLine({"(integer", std::vector<uint16_t>(8, 1), {1, 2, 3, 4, 5, 6, 7, 8}}, 0);
+  EXPECT_EQ(MatchKeyword("(int"), 0);
+  EXPECT_EQ(tracked, "");
+  EXPECT_EQ(MatchKeyword("(integer"), 1);
+  EXPECT_EQ(tracked, "(integer");
+  SetBracketTracker(nullptr);
+}
+
+TEST_F(Front2Loop, BoardMacros) {
+  FakeLink link;
+  TargetMacroSettings settings;
+  settings.projectMacros = {"A", "1", "B", "", "C"};
+  settings.memoryMode = 1;
+  DefineBoardMacros(settings, &link);
+  EXPECT_STREQ(IsMacroDefined("A"), "1");
+  EXPECT_EQ(IsMacroDefined("B"), nullptr);
+  EXPECT_EQ(IsMacroDefined("C"), nullptr);
+  EXPECT_STREQ(IsMacroDefined("_ID_BLOCK_SIZE_"), "128L");
+  EXPECT_STREQ(IsMacroDefined("_ID_BLOCK_PTR_"), "8064L");
+  EXPECT_STREQ(IsMacroDefined("_SECTOR_SIZE_"), "4096");
+  EXPECT_STREQ(IsMacroDefined("_FLASH_SIZE_"), "512");
+  EXPECT_STREQ(IsMacroDefined("_RAM_SIZE_"), "32");
+  EXPECT_STREQ(IsMacroDefined("_USE115KBAUD_"), "1");
+  EXPECT_STREQ(IsMacroDefined("_RAM_"), "1");
+
+  link.readable = false;
+  link.flashId = 0x9999;
+  DefineBoardMacros(settings, &link);
+  EXPECT_STREQ(IsMacroDefined("_ID_BLOCK_SIZE_"), "0L");
+  EXPECT_STREQ(IsMacroDefined("_SECTOR_SIZE_"), "128");
+  EXPECT_STREQ(IsMacroDefined("_FLASH_SIZE_"), "256");
+
+  TargetMacroSettings offline;
+  offline.withoutBoard = true;
+  offline.crystalSpeed = 30 * 614400;
+  DefineBoardMacros(offline, nullptr);
+  EXPECT_STREQ(IsMacroDefined("_FREQ_DIV_19200_"), "30");
+  offline.crystalSpeed -= 1;
+  DefineBoardMacros(offline, nullptr);
+  EXPECT_STREQ(IsMacroDefined("_FREQ_DIV_19200_"), "29");
+}
+
+} // namespace
+} // namespace tsw::testing
