@@ -356,7 +356,7 @@ struct_or_union_specifier > [int bits]
   ;
 
 struct_declaration
-  : << beginStructDeclaration(); >>
+  : << if (!guessing) beginStructDeclaration(); >>
     specifier_qualifier_list struct_declarator_list SEMICOLON
     << endStructDeclaration(); >>
   ;
@@ -424,7 +424,7 @@ parameter_list
   ;
 
 parameter_declaration
-  : << beginParameterDeclaration(); >>
+  : << if (!guessing) beginParameterDeclaration(); >>
     declaration_specifiers
     (   ( declarator )? declarator
       | abstract_declarator
