@@ -92,17 +92,19 @@ bool BeginsCLine(const std::string &text) {
   return text.size() >= 1 && (text[0] == 'C' || text[0] == 'c') && (text.size() == 1 || !IsIdentChar(text[1]));
 }
 
-void ReadLiteral(LogicalLineBuffer &b, SourceChar quote) {
+// Copies a literal; false when the physical line ended inside it, which ends
+// the logical line too.
+bool ReadLiteral(LogicalLineBuffer &b, SourceChar quote) {
   Append(b, quote);
   for (;;) {
     SourceChar r = NextSourceChar();
     if (r.c == 0)
-      return;
+      return false;
     if (r.c == '\\') {
       SourceChar next = NextSourceChar();
       if (next.c == 0) {
         if (EndOfInput)
-          return;
+          return false;
         continue; // a backslash at the line end continues the literal
       }
       Append(b, r);
@@ -111,7 +113,7 @@ void ReadLiteral(LogicalLineBuffer &b, SourceChar quote) {
     }
     Append(b, r);
     if (r.c == quote.c)
-      return;
+      return true;
   }
 }
 
@@ -218,7 +220,8 @@ void ReadLogicalLine() {
       continue;
     }
     if ((r.c == '"' || r.c == '\'') && previous != '\\') {
-      ReadLiteral(b, r);
+      if (!ReadLiteral(b, r))
+        break;
       previous = r.c;
       continue;
     }

@@ -76,6 +76,7 @@ TEST_F(Front2Test, PhysicalToLogicalLines) {
       {"a /* spans\nlines */ b", "a  b"},
       {"join\\\ned", "joined"},
       {"\"lit\\\ncont\"", "\"litcont\""},
+      {"\"open\n", "\"open"},
   };
   for (const LogicalCase &c : cases) {
     ResetFront2();
