@@ -265,6 +265,12 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
         L().interleave = true;
       } else if (MatchKeyword("#nointerleave")) {
         L().interleave = false;
+      } else if (MatchKeyword("#precompile")) {
+        compiler.PrecompileDirective();
+      } else if (MatchKeyword("#begincommon")) {
+        compiler.BeginCommon();
+      } else if (MatchKeyword("#endcommon")) {
+        compiler.EndCommon();
       } else if (MatchKeyword("#flushlib")) {
         SkipBlanksIfAtEnd();
         compiler.EmitPendingStubs();

@@ -29,6 +29,10 @@ public:
   virtual bool ReserveXmemCode(uint32_t n) = 0;
   virtual uint32_t XmemCodePhysical() = 0;
   virtual void EmitXmemImportByte(uint8_t byte) = 0;
+  // "#precompile" (cursor after the keyword), "#begincommon", "#endcommon".
+  virtual void PrecompileDirective() = 0;
+  virtual void BeginCommon() = 0;
+  virtual void EndCommon() = 0;
 };
 
 // The board: the identification block and the link's target information.

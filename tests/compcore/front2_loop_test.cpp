@@ -46,6 +46,15 @@ public:
   }
   uint32_t XmemCodePhysical() override { return 0x12345 + uint32_t(emitted.size()); }
   void EmitXmemImportByte(uint8_t byte) override { emitted.push_back(byte); }
+  void PrecompileDirective() override {
+    std::string name;
+    SkipSpaces();
+    ReadIdentifier(name);
+    calls.push_back("precompile " + name);
+  }
+  void BeginCommon() override { calls.push_back("begin"); }
+  void EndCommon() override { calls.push_back("end"); }
+  std::vector<std::string> calls;
   uint32_t reserved = 0;
   std::vector<uint8_t> emitted;
   std::vector<Item> items;
@@ -193,6 +202,14 @@ TEST_F(Front2Loop, XimportErrors) {
   EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{2014, 2015, 492, 2013}));
   ASSERT_EQ(compiler.items.size(), 1u) << sink.records.back().text;
   EXPECT_EQ(compiler.items[0].text, "int a;");
+}
+
+TEST_F(Front2Loop, LoopDirectivesReachTheCompiler) {
+  Compile("#precompile printf\n#begincommon\nint c;\n#endcommon\n#pragma Corvid\nint TARGETCPU;");
+  EXPECT_EQ(compiler.calls, (std::vector<std::string>{"precompile printf", "begin", "end"}));
+  ASSERT_EQ(compiler.items.size(), 2u);
+  EXPECT_EQ(compiler.items[1].text, "int CRV;");
+  EXPECT_TRUE(sink.records.empty());
 }
 
 TEST_F(Front2Loop, BoardMacros) {

@@ -141,6 +141,30 @@ TEST_F(Front2Macro, PredefinedMacrosAreReplaced) {
   EXPECT_TRUE(sink.records.empty());
 }
 
+TEST_F(Front2Macro, TargetMacrosFollowEachCompile) {
+  PredefinedMacroSettings bios;
+  bios.biosCompile = true;
+  bios.cpu = TargetCpuName::kCRV;
+  DefineTargetMacros(bios);
+  EXPECT_STREQ(IsMacroDefined("TARGETCPU"), "CRV");
+  EXPECT_STREQ(IsMacroDefined("I80386"), "5");
+  EXPECT_STREQ(IsMacroDefined("NO_BIOS"), "1");
+  EndBiosCompileMacros();
+
+  BeginCompileMacros(false);
+  PredefinedMacroSettings program;
+  program.ideBiosFlag = true;
+  program.ideRunMode = 1;
+  program.withoutBoard = true;
+  DefineTargetMacros(program);
+  EXPECT_STREQ(IsMacroDefined("NO_BIOS"), "0");
+  EXPECT_STREQ(IsMacroDefined("DEBUG_RST"), "0");
+  EXPECT_STREQ(IsMacroDefined("_OFFLINE_COMPILE_"), "1");
+  SetTargetCpuMacro(TargetCpuName::kZ180);
+  EXPECT_STREQ(IsMacroDefined("TARGETCPU"), "Z180");
+  EXPECT_TRUE(sink.records.empty());
+}
+
 TEST_F(Front2Macro, UndefRemovesAndAllowsANewBody) {
   auto texts = Compile("#define N 1\n#undef N\nN\n#define N 2\nN");
   EXPECT_EQ(texts, (std::vector<std::string>{"N", "2"}));
