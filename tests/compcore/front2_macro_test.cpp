@@ -2,6 +2,8 @@
 
 #include "support/tempdir.h"
 
+#include "foundation/restext.h"
+
 #include <gtest/gtest.h>
 
 namespace tsw::testing {
@@ -121,11 +123,28 @@ TEST_F(Front2Macro, DefinitionErrors) {
   }
 }
 
-TEST_F(Front2Macro, BadCharacterAfterNameIsPassedAsText) {
-  // The message takes a string: the character goes in as a one-character text.
-  Compile("#define N+1\n");
-  ASSERT_EQ(sink.records.size(), 1u);
-  EXPECT_EQ(sink.records[0].message, 2108u);
+class Texts2108 : public MessageTexts {
+public:
+  const char *Find(unsigned id) const override {
+    switch (id) {
+    case 2108:
+      return "unexpected '%s' after the macro name";
+    case 492:
+      return "%s expected";
+    default:
+      return nullptr;
+    }
+  }
+};
+
+TEST_F(Front2Macro, CharactersGoIntoMessagesAsTexts) {
+  Texts2108 texts;
+  SetMessageTexts(&texts);
+  Compile("#define N+1\ns = 'x;\n");
+  SetMessageTexts(nullptr);
+  ASSERT_EQ(sink.records.size(), 2u);
+  EXPECT_EQ(sink.records[0].text, "unexpected '+' after the macro name");
+  EXPECT_EQ(sink.records[1].text, "' expected");
 }
 
 TEST_F(Front2Macro, RedefinitionKeepsTheFirstBodyWithAWarning) {
