@@ -120,8 +120,10 @@ void PragmaDirective() {
     if (!*InputCursor)
       return;
     if (MatchWordAtInput("Zilog180") || MatchWordAtInput("Corvid")) {
+      bool z180 = InputCursor[-1] == '0';
+      SetTargetCpuMacro(z180 ? TargetCpuName::kZ180 : TargetCpuName::kCRV);
       if (D().services.selectTargetCpu)
-        D().services.selectTargetCpu(InputCursor[-1] == '0' ? "Zilog180" : "Corvid");
+        D().services.selectTargetCpu(z180 ? "Zilog180" : "Corvid");
       continue;
     }
     if (MatchWordAtInput("DATAWAITSUSED")) {

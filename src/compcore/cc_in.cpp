@@ -21,7 +21,7 @@ uint16_t SourceLanguageMode = kLangC;
 namespace {
 constexpr const char *kModule = "compcore\\cc_in";
 
-struct InputState {
+struct InputData {
   LogicalLineBuffer line;
   std::optional<LogicalLineBuffer> heldBack;
   // The pending physical line.
@@ -40,8 +40,8 @@ struct InputState {
   bool fatalRaised = false;
 };
 
-InputState &In() {
-  static InputState s;
+InputData &In() {
+  static InputData s;
   return s;
 }
 
@@ -52,7 +52,7 @@ struct SourceChar {
 };
 
 SourceChar NextSourceChar() {
-  InputState &s = In();
+  InputData &s = In();
   if (!s.pending) {
     s.skipReported = false;
     const char *text = GetNextSourceLine();
@@ -92,17 +92,19 @@ bool BeginsCLine(const std::string &text) {
   return text.size() >= 1 && (text[0] == 'C' || text[0] == 'c') && (text.size() == 1 || !IsIdentChar(text[1]));
 }
 
-void ReadLiteral(LogicalLineBuffer &b, SourceChar quote) {
+// Copies a literal; false when the physical line ended inside it, which ends
+// the logical line too.
+bool ReadLiteral(LogicalLineBuffer &b, SourceChar quote) {
   Append(b, quote);
   for (;;) {
     SourceChar r = NextSourceChar();
     if (r.c == 0)
-      return;
+      return false;
     if (r.c == '\\') {
       SourceChar next = NextSourceChar();
       if (next.c == 0) {
         if (EndOfInput)
-          return;
+          return false;
         continue; // a backslash at the line end continues the literal
       }
       Append(b, r);
@@ -111,7 +113,7 @@ void ReadLiteral(LogicalLineBuffer &b, SourceChar quote) {
     }
     Append(b, r);
     if (r.c == quote.c)
-      return;
+      return true;
   }
 }
 
@@ -149,13 +151,33 @@ void InstallLogicalLine(LogicalLineBuffer line, size_t cursorIndex) {
 
 void HoldBackLogicalLine(LogicalLineBuffer line) { In().heldBack = std::move(line); }
 
+InputState SaveInputState() {
+  InputState state;
+  state.line = In().line;
+  state.cursor = CursorIndex();
+  state.column = InputColumn;
+  state.endOfInput = EndOfInput;
+  state.next = NextLinePosition();
+  return state;
+}
+
+bool RestoreInputState(const InputState &state) {
+  ForgetPendingInput();
+  if (!ResumeAt(state.next))
+    return false;
+  InstallLogicalLine(state.line, state.cursor);
+  InputColumn = state.column;
+  EndOfInput = state.endOfInput;
+  return true;
+}
+
 void ForgetPendingInput() {
   In().heldBack.reset();
   In().pending = false;
 }
 
 void ReadLogicalLine() {
-  InputState &s = In();
+  InputData &s = In();
   if (s.heldBack) {
     LogicalLineBuffer held = std::move(*s.heldBack);
     s.heldBack.reset();
@@ -198,7 +220,8 @@ void ReadLogicalLine() {
       continue;
     }
     if ((r.c == '"' || r.c == '\'') && previous != '\\') {
-      ReadLiteral(b, r);
+      if (!ReadLiteral(b, r))
+        break;
       previous = r.c;
       continue;
     }
@@ -235,7 +258,7 @@ void ReadLogicalLine() {
 void SetInputPointer(char *p) { InputCursor = LineBase = p; }
 
 void DiscardCurrentLine() {
-  InputState &s = In();
+  InputData &s = In();
   s.line.text.clear();
   s.line.lines.clear();
   s.line.columns.clear();
@@ -354,7 +377,7 @@ std::string MessageText(unsigned message, const std::vector<plat::FormatArg> &ar
 }
 
 void RaiseError(unsigned message, uint16_t line, uint16_t column, std::string text) {
-  InputState &s = In();
+  InputData &s = In();
   if (!s.switches.enabled)
     return;
   s.errorOccurred = true;
@@ -365,7 +388,7 @@ void RaiseError(unsigned message, uint16_t line, uint16_t column, std::string te
 }
 
 void RaiseFatal(unsigned message, uint16_t line, uint16_t column, std::string text) {
-  InputState &s = In();
+  InputData &s = In();
   s.errorOccurred = true;
   if (s.switches.throwAll)
     throw xWatch(text, kModule, __LINE__);
@@ -377,7 +400,7 @@ void RaiseFatal(unsigned message, uint16_t line, uint16_t column, std::string te
 }
 
 void RaiseWarning(unsigned message, int level, std::string text) {
-  InputState &s = In();
+  InputData &s = In();
   if (!s.switches.enabled || (level ? !s.switches.serious : !s.switches.trivial))
     return;
   if (s.switches.throwAll)
@@ -388,7 +411,7 @@ void RaiseWarning(unsigned message, int level, std::string text) {
 
 void ResetSourceInputModule() {
   DiagnosticSink *sink = In().sink;
-  In() = InputState();
+  In() = InputData();
   In().sink = sink;
   InitCharClasses();
   InstallLogicalLine({}, 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compcore/cc_lines.h"
 #include "platform/format.h"
 
 #include <array>
@@ -78,6 +79,20 @@ bool MatchWordAtInput(std::string_view word);
 char SkipSpaces();
 // Reads an identifier (at most 31 characters) at the cursor; its length.
 size_t ReadIdentifier(std::string &name);
+
+// The input state a statement snapshot or a loop's re-read of its condition
+// returns to: the logical line with the cursor, and where the line source
+// goes on after it.
+struct InputState {
+  LogicalLineBuffer line;
+  size_t cursor = 0;
+  uint16_t column = 0;
+  uint16_t endOfInput = 0;
+  SourcePosition next;
+};
+InputState SaveInputState();
+// False when the line source cannot be positioned back.
+bool RestoreInputState(const InputState &state);
 
 uint16_t CurrentSourceLine();
 uint16_t CurrentSourceColumn();

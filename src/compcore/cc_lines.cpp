@@ -131,6 +131,8 @@ SourcePosition ModThread::Position() const {
   return {SourceKind::kLibraryLink, lineStart_, uint16_t(line_ ? line_ - 1 : 0), 0};
 }
 
+uint32_t ModThread::NextLineStart() const { return stream_ ? stream_->Tell() : lineStart_; }
+
 bool ModThread::Resume(const SourcePosition &pos) {
   if (!stream_ || !stream_->Seek(pos.streamOffset))
     return false;
@@ -492,6 +494,25 @@ SourcePosition PositionOfLine(uint16_t line1, uint16_t column1) {
     pos.source = SourceKind::kLibraryHeaders;
     pos.column = column0;
     return pos;
+  }
+  default:
+    return {};
+  }
+}
+
+SourcePosition NextLinePosition() {
+  LineSources &s = S();
+  switch (s.state) {
+  case kProgramState:
+    return {SourceKind::kProgram, s.program.stream ? s.program.stream->Tell() : 0, s.program.nextLine, 0};
+  case kLineTableState:
+    return {SourceKind::kLineTable, 0, s.tableNext, 0};
+  case kLinkState:
+  case kInterleaveState:
+    return {SourceKind::kLibraryLink, s.link.NextLineStart(), s.link.LineNumber(), 0};
+  case kStackState: {
+    const ModThread &m = s.stack.back()->thread.Current();
+    return {SourceKind::kLibraryHeaders, m.NextLineStart(), m.LineNumber(), 0};
   }
   default:
     return {};

@@ -98,6 +98,7 @@ public:
   void Close() { stream_.reset(); }
   uint16_t LineNumber() const { return line_; }
   uint32_t LineStart() const { return lineStart_; }
+  uint32_t NextLineStart() const;
   const std::string &Path() const { return segment_.libraryPath; }
   SourcePosition Position() const;
   bool Resume(const SourcePosition &pos);
@@ -173,6 +174,9 @@ SourcePosition PositionOfLine(uint16_t line1, uint16_t column1);
 // Reposition the line source that `pos` names so that its next line starts
 // at pos.column of that line. False when the source cannot do it.
 bool ResumeAt(const SourcePosition &pos);
+
+// Where the next physical line of the source in use starts.
+SourcePosition NextLinePosition();
 
 // Library interleave: stores `resume` for the program, switches to the link
 // state. Returns false when not in the program state.

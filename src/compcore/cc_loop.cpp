@@ -5,7 +5,10 @@
 #include "compcore/cc_lines.h"
 #include "compcore/cc_macro.h"
 
+#include "platform/paths.h"
+
 #include <cstring>
+#include <fstream>
 
 namespace tsw {
 
@@ -13,6 +16,9 @@ namespace {
 
 constexpr unsigned kMsgNothingCompiled = 408;
 constexpr unsigned kMsgAsmWord = 524;
+constexpr unsigned kMsgImportName = 2013;
+constexpr unsigned kMsgImportNotFound = 2014;
+constexpr unsigned kMsgImportIdentifier = 2015;
 constexpr uint32_t kAttrCodeBlock = 0x2000;
 constexpr uint32_t kPerItemBits = 0x40 | 0x80 | 0x700 | 0x2000 | 0xFC000 | 0x100000;
 constexpr int kTopLevel = 1;
@@ -172,6 +178,47 @@ void SkipToken() {
     ++InputCursor;
 }
 
+void ImportBinaryFile(TopLevelCompiler &compiler) {
+  SkipSpaces();
+  if (*InputCursor == '"')
+    ++InputCursor;
+  std::string name;
+  while (*InputCursor && *InputCursor != '"' && name.size() < kMaxImportName)
+    name.push_back(*InputCursor++);
+  if (*InputCursor != '"') {
+    CompileError(kMsgImportName);
+    DiscardCurrentLine();
+    return;
+  }
+  ++InputCursor;
+  // The stream closes itself on every path out of here.
+  std::ifstream file(name, std::ios::binary);
+  if (!file)
+    file.open(plat::ProgramDirectory() + "/" + name, std::ios::binary);
+  SkipSpaces();
+  std::string macro;
+  ReadIdentifier(macro);
+  if (!file) {
+    CompileError(kMsgImportNotFound);
+    return;
+  }
+  if (macro.empty()) {
+    CompileError(kMsgImportIdentifier);
+    return;
+  }
+  file.seekg(0, std::ios::end);
+  uint32_t size = uint32_t(file.tellg());
+  file.seekg(0, std::ios::beg);
+  if (!compiler.ReserveXmemCode(size + 4))
+    return;
+  DefineMacro(macro, plat::FormatText("0x%lxL", static_cast<unsigned long>(compiler.XmemCodePhysical())));
+  const uint8_t sizeBytes[4] = {uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16), uint8_t(size >> 24)};
+  for (uint8_t b : sizeBytes)
+    compiler.EmitXmemImportByte(b);
+  for (int c; (c = file.get()) != EOF;)
+    compiler.EmitXmemImportByte(uint8_t(c));
+}
+
 void InterleaveLibraryModules(bool force) {
   if (SourceState() == 0 && !EndOfInput) {
     // The program resumes at the line and column of the cursor.
@@ -218,10 +265,19 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
         L().interleave = true;
       } else if (MatchKeyword("#nointerleave")) {
         L().interleave = false;
+      } else if (MatchKeyword("#precompile")) {
+        compiler.PrecompileDirective();
+      } else if (MatchKeyword("#begincommon")) {
+        compiler.BeginCommon();
+      } else if (MatchKeyword("#endcommon")) {
+        compiler.EndCommon();
       } else if (MatchKeyword("#flushlib")) {
         SkipBlanksIfAtEnd();
         compiler.EmitPendingStubs();
         InterleaveLibraryModules(true);
+        continue;
+      } else if (MatchKeyword("#ximport")) {
+        ImportBinaryFile(compiler);
         continue;
       } else if (MatchKeyword("#asm")) {
         AsmBlock(compiler);

@@ -23,6 +23,16 @@ public:
   virtual void EmitPendingStubs() = 0;
   // After the last item: closes the map entry, builds the segment chains.
   virtual void FinishTopLevel() = 0;
+  // "#ximport": room for n bytes in extended-memory code (false: no origin
+  // has room; the code generator has reported it), the physical address of
+  // the next byte there, and one byte of the imported file.
+  virtual bool ReserveXmemCode(uint32_t n) = 0;
+  virtual uint32_t XmemCodePhysical() = 0;
+  virtual void EmitXmemImportByte(uint8_t byte) = 0;
+  // "#precompile" (cursor after the keyword), "#begincommon", "#endcommon".
+  virtual void PrecompileDirective() = 0;
+  virtual void BeginCommon() = 0;
+  virtual void EndCommon() = 0;
 };
 
 // The board: the identification block and the link's target information.
@@ -70,6 +80,10 @@ void SkipToken();
 // Between top-level items: switches to the library modules that define
 // waiting names, and back to the program at the cursor.
 void InterleaveLibraryModules(bool force);
+// "#ximport" "file" name: the file's size and bytes go into extended-memory
+// code, and the macro `name` gets their physical address.
+void ImportBinaryFile(TopLevelCompiler &compiler);
+constexpr size_t kMaxImportName = 512;
 constexpr size_t kInterleaveThreshold = 64;
 
 void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const TargetMacroSettings &settings,

@@ -473,6 +473,25 @@ void ResetMacroModule() {
   ResetMacroExpansionState();
 }
 
+namespace {
+constexpr const char *kCpuNames[] = {"Z180", "CRV", "I8086", "I80186", "I80286", "I80386"};
+}
+
+void SetTargetCpuMacro(TargetCpuName cpu) { SetPredefinedMacro("TARGETCPU", kCpuNames[int(cpu)]); }
+
+void DefineTargetMacros(const PredefinedMacroSettings &settings) {
+  ResetMacroExpansionState();
+  if (settings.biosCompile) {
+    M().table.clear();
+    for (int i = 0; i < 6; ++i)
+      SetPredefinedMacro(kCpuNames[i], std::to_string(i));
+    SetTargetCpuMacro(settings.cpu);
+  }
+  SetPredefinedMacro("NO_BIOS", settings.ideBiosFlag ? "0" : "1");
+  SetPredefinedMacro("DEBUG_RST", settings.ideRunMode == 1 ? "0" : "1");
+  SetPredefinedMacro("_OFFLINE_COMPILE_", settings.withoutBoard ? "1" : "0");
+}
+
 void ExpandMacros() {
   while (IsBlankChar(*InputCursor))
     ++InputCursor;

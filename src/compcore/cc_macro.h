@@ -39,6 +39,20 @@ void DefineDirective();
 // line and its position maps are rewritten in place.
 void ExpandMacros();
 void ResetMacroExpansionState();
+
+// The predefined macros of every compile; the processor names and
+// TARGETCPU only in the BIOS compile.
+enum class TargetCpuName { kZ180, kCRV, kI8086, kI80186, kI80286, kI80386 };
+struct PredefinedMacroSettings {
+  bool biosCompile = false;
+  TargetCpuName cpu = TargetCpuName::kZ180;
+  bool ideBiosFlag = false;  // NO_BIOS "0" when set
+  int ideRunMode = 0;        // DEBUG_RST "0" in run mode 1
+  bool withoutBoard = false; // _OFFLINE_COMPILE_
+};
+void DefineTargetMacros(const PredefinedMacroSettings &settings);
+// The processor changed (#pragma): TARGETCPU follows.
+void SetTargetCpuMacro(TargetCpuName cpu);
 void ResetMacroModule();
 
 } // namespace tsw

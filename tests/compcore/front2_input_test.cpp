@@ -76,6 +76,7 @@ TEST_F(Front2Test, PhysicalToLogicalLines) {
       {"a /* spans\nlines */ b", "a  b"},
       {"join\\\ned", "joined"},
       {"\"lit\\\ncont\"", "\"litcont\""},
+      {"\"open\n", "\"open"},
   };
   for (const LogicalCase &c : cases) {
     ResetFront2();
@@ -234,6 +235,91 @@ TEST_F(Front2Test, StepDirectivesReadOnLikeEveryOtherDirective) {
   auto texts = Texts(Run("#define V 7\n#nostep\nx = V;\n#step\ny = V;"));
   EXPECT_EQ(texts, (std::vector<std::string>{"x = 7;", "y = 7;"}));
   EXPECT_TRUE(DirectiveDefaults() & kAttrStep);
+}
+
+} // namespace
+} // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+class Front2Rewind : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ResetFront2();
+    SetDiagnosticSink(&sink);
+    SetLibraryIndexLink(&index);
+    index.libraries["DEFAULT.H"] = {};
+  }
+  void TearDown() override {
+    SetDiagnosticSink(nullptr);
+    SetLibraryIndexLink(nullptr);
+  }
+  std::string ReadUpTo(char stop) {
+    std::string text;
+    for (char c; (c = NextInputChar()) != 0;) {
+      text.push_back(c);
+      if (c == stop)
+        break;
+    }
+    return text;
+  }
+  RecordingSink sink;
+  FakeIndex index;
+};
+
+class Lines : public LineProvider {
+public:
+  uint32_t LineCount() const override { return uint32_t(lines.size()); }
+  std::string GetLine(uint32_t i) const override { return lines[i]; }
+  std::vector<std::string> lines;
+};
+
+TEST_F(Front2Rewind, RestoredStateReadsTheSameTextAtTheSamePositions) {
+  SetProgramSource("PROG.C", std::make_unique<MemoryLineStream>("for (i = 0;\n  i < N;\n  ++i) x;\ny;\n"));
+  ResetLineSources({});
+  ReadNextLineAndRewind();
+  ProcessDirective();
+  SkipBlanksAcrossLines();
+  EXPECT_EQ(ReadUpTo(';'), "for (i = 0;");
+  InputState saved = SaveInputState();
+  EXPECT_EQ(ReadUpTo(';'), "i < N;");
+  EXPECT_EQ(CurrentSourceLine(), 2);
+  EXPECT_EQ(ReadUpTo(')'), "++i)");
+  ASSERT_TRUE(RestoreInputState(saved));
+  EXPECT_EQ(ReadUpTo(';'), "i < N;");
+  EXPECT_EQ(CurrentSourceLine(), 2);
+  EXPECT_EQ(ReadUpTo(')'), "++i)");
+  EXPECT_EQ(CurrentSourceLine(), 3);
+  EXPECT_EQ(ReadUpTo(';'), " x;");
+  EXPECT_EQ(ReadUpTo(';'), "y;");
+  EXPECT_EQ(CurrentSourceLine(), 4);
+}
+
+TEST_F(Front2Rewind, WatchCompileStartsAtTheGivenPositionOfTheEditorText) {
+  Lines editor;
+  editor.lines = {"int a;", "x = foo(1) + 2;", "int b;"};
+  SetProgramSource("EDIT.C", MakeProviderLineStream(editor));
+  ResetLineSourcesAt(2, 5);
+  ReadNextLineAndRewind();
+  ProcessDirective();
+  EXPECT_STREQ(LineBase, "foo(1) + 2;");
+  EXPECT_EQ(CurrentSourceLine(), 2);
+  EXPECT_EQ(CurrentSourceColumn(), 5);
+  ReadNextLineAndRewind();
+  EXPECT_STREQ(LineBase, "int b;");
+  EXPECT_EQ(CurrentSourceLine(), 3);
+}
+
+TEST_F(Front2Rewind, LineTableSource) {
+  SetProgramSource("EDIT.C", std::make_unique<MemoryLineStream>(""));
+  ResetLineSourcesAt(1, 1);
+  BeginLineTableSource({"a;", "b;"});
+  EXPECT_STREQ(GetNextSourceLine(), "a;");
+  EXPECT_STREQ(GetNextSourceLine(), "b;");
+  EXPECT_EQ(GetNextSourceLine(), nullptr);
+  BeginLineTableSource({});
+  EXPECT_EQ(GetNextSourceLine(), nullptr);
 }
 
 } // namespace

@@ -40,6 +40,23 @@ public:
   }
   void EmitPendingStubs() override {}
   void FinishTopLevel() override { finished = true; }
+  bool ReserveXmemCode(uint32_t n) override {
+    reserved = n;
+    return true;
+  }
+  uint32_t XmemCodePhysical() override { return 0x12345 + uint32_t(emitted.size()); }
+  void EmitXmemImportByte(uint8_t byte) override { emitted.push_back(byte); }
+  void PrecompileDirective() override {
+    std::string name;
+    SkipSpaces();
+    ReadIdentifier(name);
+    calls.push_back("precompile " + name);
+  }
+  void BeginCommon() override { calls.push_back("begin"); }
+  void EndCommon() override { calls.push_back("end"); }
+  std::vector<std::string> calls;
+  uint32_t reserved = 0;
+  std::vector<uint8_t> emitted;
   std::vector<Item> items;
   std::vector<bool> asmBlocks;
   bool finished = false;
@@ -165,6 +182,34 @@ TEST_F(Front2Loop, MatchKeywordTracksBracketsOnlyOnAMatch) {
   EXPECT_EQ(MatchKeyword("(integer"), 1);
   EXPECT_EQ(tracked, "(integer");
   SetBracketTracker(nullptr);
+}
+
+TEST_F(Front2Loop, XimportEmitsSizeAndBytesAndDefinesTheAddress) {
+  std::string data = dir.Write("blob.bin", std::string("\x01\x02\x03", 3));
+  std::string empty = dir.Write("empty.bin", "");
+  Compile("#ximport \"" + data + "\" BLOB\n#ximport \"" + empty + "\" NONE\nint a;");
+  EXPECT_EQ(compiler.emitted, (std::vector<uint8_t>{3, 0, 0, 0, 1, 2, 3, 0, 0, 0, 0}));
+  EXPECT_STREQ(IsMacroDefined("BLOB"), "0x12345L");
+  EXPECT_STREQ(IsMacroDefined("NONE"), "0x1234cL");
+  EXPECT_EQ(compiler.items.size(), 1u);
+  EXPECT_TRUE(sink.records.empty());
+}
+
+TEST_F(Front2Loop, XimportErrors) {
+  std::string data = dir.Write("blob.bin", "x");
+  Compile("#ximport \"" + dir.path() + "/missing.bin\" M\n#ximport \"" + data + "\"\n#ximport \"open\nint a;");
+  // The unclosed name is also an unclosed literal for the macro expander.
+  EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{2014, 2015, 492, 2013}));
+  ASSERT_EQ(compiler.items.size(), 1u) << sink.records.back().text;
+  EXPECT_EQ(compiler.items[0].text, "int a;");
+}
+
+TEST_F(Front2Loop, LoopDirectivesReachTheCompiler) {
+  Compile("#precompile printf\n#begincommon\nint c;\n#endcommon\n#pragma Corvid\nint TARGETCPU;");
+  EXPECT_EQ(compiler.calls, (std::vector<std::string>{"precompile printf", "begin", "end"}));
+  ASSERT_EQ(compiler.items.size(), 2u);
+  EXPECT_EQ(compiler.items[1].text, "int CRV;");
+  EXPECT_TRUE(sink.records.empty());
 }
 
 TEST_F(Front2Loop, BoardMacros) {

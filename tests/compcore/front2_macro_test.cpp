@@ -2,6 +2,8 @@
 
 #include "support/tempdir.h"
 
+#include "foundation/restext.h"
+
 #include <gtest/gtest.h>
 
 namespace tsw::testing {
@@ -121,11 +123,28 @@ TEST_F(Front2Macro, DefinitionErrors) {
   }
 }
 
-TEST_F(Front2Macro, BadCharacterAfterNameIsPassedAsText) {
-  // The message takes a string: the character goes in as a one-character text.
-  Compile("#define N+1\n");
-  ASSERT_EQ(sink.records.size(), 1u);
-  EXPECT_EQ(sink.records[0].message, 2108u);
+class Texts2108 : public MessageTexts {
+public:
+  const char *Find(unsigned id) const override {
+    switch (id) {
+    case 2108:
+      return "unexpected '%s' after the macro name";
+    case 492:
+      return "%s expected";
+    default:
+      return nullptr;
+    }
+  }
+};
+
+TEST_F(Front2Macro, CharactersGoIntoMessagesAsTexts) {
+  Texts2108 texts;
+  SetMessageTexts(&texts);
+  Compile("#define N+1\ns = 'x;\n");
+  SetMessageTexts(nullptr);
+  ASSERT_EQ(sink.records.size(), 2u);
+  EXPECT_EQ(sink.records[0].text, "unexpected '+' after the macro name");
+  EXPECT_EQ(sink.records[1].text, "' expected");
 }
 
 TEST_F(Front2Macro, RedefinitionKeepsTheFirstBodyWithAWarning) {
@@ -138,6 +157,30 @@ TEST_F(Front2Macro, PredefinedMacrosAreReplaced) {
   SetPredefinedMacro("TARGETCPU", "Z180");
   SetPredefinedMacro("TARGETCPU", "CRV");
   EXPECT_STREQ(IsMacroDefined("TARGETCPU"), "CRV");
+  EXPECT_TRUE(sink.records.empty());
+}
+
+TEST_F(Front2Macro, TargetMacrosFollowEachCompile) {
+  PredefinedMacroSettings bios;
+  bios.biosCompile = true;
+  bios.cpu = TargetCpuName::kCRV;
+  DefineTargetMacros(bios);
+  EXPECT_STREQ(IsMacroDefined("TARGETCPU"), "CRV");
+  EXPECT_STREQ(IsMacroDefined("I80386"), "5");
+  EXPECT_STREQ(IsMacroDefined("NO_BIOS"), "1");
+  EndBiosCompileMacros();
+
+  BeginCompileMacros(false);
+  PredefinedMacroSettings program;
+  program.ideBiosFlag = true;
+  program.ideRunMode = 1;
+  program.withoutBoard = true;
+  DefineTargetMacros(program);
+  EXPECT_STREQ(IsMacroDefined("NO_BIOS"), "0");
+  EXPECT_STREQ(IsMacroDefined("DEBUG_RST"), "0");
+  EXPECT_STREQ(IsMacroDefined("_OFFLINE_COMPILE_"), "1");
+  SetTargetCpuMacro(TargetCpuName::kZ180);
+  EXPECT_STREQ(IsMacroDefined("TARGETCPU"), "Z180");
   EXPECT_TRUE(sink.records.empty());
 }
 
