@@ -225,6 +225,20 @@ TEST_F(Front2Test, RefusedNestingLevelsDoNotCloseOuterGroups) {
   EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{430}));
 }
 
+TEST_F(Front2Test, BiosTableDirectivesAndFunctionCounter) {
+  static std::vector<std::string> calls;
+  calls.clear();
+  DirectiveServices services;
+  services.killBiosSymbol = [](const std::string &name) { calls.push_back("kill " + name); };
+  services.enableBiosSymbols = [](bool on) { calls.push_back(on ? "on" : "off"); };
+  services.setFunctionCounter = [](int32_t n) { calls.push_back("fn " + std::to_string(n)); };
+  SetDirectiveServices(services);
+  std::string longName(40, 'q');
+  auto texts = Texts(Run("#KILL a , b," + longName + ",c\n#KILLALL\n#NOKILLALL\n#functnum 10\nx"));
+  EXPECT_EQ(texts, (std::vector<std::string>{"x"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"kill a", "kill b", "kill c", "off", "on", "fn 9"}));
+}
+
 TEST_F(Front2Test, IncludeAndUnknownLibraryAreErrors) {
   auto texts = Texts(Run("#include \"x.h\"\n#use nothere.lib\nok"));
   EXPECT_EQ(texts, (std::vector<std::string>{"ok"}));
