@@ -2,6 +2,8 @@
 
 #include "support/tempdir.h"
 
+#include "foundation/xerr.h"
+
 #include <gtest/gtest.h>
 
 namespace tsw::testing {
@@ -156,6 +158,39 @@ TEST_F(Front2Test, DiagnosticsCarryTheCursorPositionAndAreBounded) {
   EXPECT_EQ(sink.records[0].line, 1);
   EXPECT_EQ(sink.records[0].column, 4);
   EXPECT_TRUE(ErrorOccurred());
+}
+
+class LimitSink : public RecordingSink {
+public:
+  bool RecordError(unsigned message, uint16_t line, uint16_t column, const std::string &text) override {
+    RecordingSink::RecordError(message, line, column, text);
+    return records.size() >= 2;
+  }
+};
+
+TEST_F(Front2Test, RaisersEndTheCompileWhereTheyMust) {
+  LimitSink limited;
+  SetDiagnosticSink(&limited);
+  CompileError(408);
+  EXPECT_THROW(CompileError(408), xCCErrOvflo);
+
+  limited.records.clear();
+  EXPECT_THROW(CompileErrorAt(7, 3, 463), xCCErrOvflo);
+  EXPECT_THROW(CompileErrorAt(8, 1, 463), xCCErrOvflo);
+  ASSERT_EQ(limited.records.size(), 1u); // only the first fatal report of a compile is kept
+  EXPECT_EQ(limited.records[0].line, 7);
+
+  limited.records.clear();
+  Diagnostics().serious = false;
+  CompileWarningSerious(3008);
+  CompileWarningTrivial(3008);
+  ASSERT_EQ(limited.records.size(), 1u);
+  EXPECT_EQ(limited.records[0].kind, 0);
+
+  Diagnostics().throwAll = true;
+  EXPECT_THROW(CompileError(408), xWatch);
+  EXPECT_THROW(CompileWarningTrivial(3008), xWatch);
+  SetDiagnosticSink(&sink);
 }
 
 TEST_F(Front2Test, MatchWordAtInputHonoursWordBoundaries) {
