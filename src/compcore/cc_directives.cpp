@@ -162,7 +162,7 @@ void UseDirective() {
   PushLibraryHeaders(name);
 }
 
-void LinenumDirective() {
+int32_t DirectiveNumber() {
   ExpandMacros();
   SingleLineMode = 1;
   int32_t value = 0;
@@ -174,7 +174,23 @@ void LinenumDirective() {
   }
   SingleLineMode = 0;
   SkipToLineEnd();
-  SetLineNumberOfNextLine(uint16_t(value));
+  return value;
+}
+
+void KillDirective() {
+  for (;;) {
+    SkipSpaces();
+    std::string name;
+    while (*InputCursor && *InputCursor != ',' && !IsBlankChar(*InputCursor))
+      name.push_back(*InputCursor++);
+    if (!name.empty() && name.size() < kMaxKillName && D().services.killBiosSymbol)
+      D().services.killBiosSymbol(name);
+    SkipSpaces();
+    if (*InputCursor != ',')
+      break;
+    ++InputCursor;
+  }
+  SkipToLineEnd();
 }
 
 // Carries out the directive at the cursor; false when it is not one of ours.
@@ -212,7 +228,19 @@ bool DoDirective(bool &returnAfter) {
   else if (MatchWordAtInput("#nouseix"))
     defaults &= ~kAttrUseIx;
   else if (MatchWordAtInput("#linenum"))
-    LinenumDirective();
+    SetLineNumberOfNextLine(uint16_t(DirectiveNumber()));
+  else if (MatchWordAtInput("#functnum")) {
+    int32_t value = DirectiveNumber();
+    if (D().services.setFunctionCounter)
+      D().services.setFunctionCounter(value - 1);
+  } else if (MatchWordAtInput("#KILLALL")) {
+    if (D().services.enableBiosSymbols)
+      D().services.enableBiosSymbols(false);
+  } else if (MatchWordAtInput("#NOKILLALL")) {
+    if (D().services.enableBiosSymbols)
+      D().services.enableBiosSymbols(true);
+  } else if (MatchWordAtInput("#KILL"))
+    KillDirective();
   else if (MatchWordAtInput("#debug"))
     defaults |= kAttrDebug | kAttrStep;
   else if (MatchWordAtInput("#nodebug"))

@@ -10,6 +10,7 @@
 namespace tsw {
 
 constexpr int kMaxConditionDepth = 2047;
+constexpr size_t kMaxKillName = 32;
 enum ConditionState : uint8_t { kCondActive = 1, kCondWaiting = 2, kCondDone = 3 };
 
 // What the directives need of their neighbours; the compile sets them.
@@ -21,6 +22,12 @@ struct DirectiveServices {
   std::function<int32_t()> constantExpression;
   // "#pragma" target selection: "Zilog180" or "Corvid".
   std::function<void(const std::string &cpu)> selectTargetCpu;
+  // "#KILL" marks a BIOS symbol removed; "#KILLALL"/"#NOKILLALL" switch
+  // the BIOS symbol table off and on.
+  std::function<void(const std::string &name)> killBiosSymbol;
+  std::function<void(bool enabled)> enableBiosSymbols;
+  // "#functnum": the code generator's function counter.
+  std::function<void(int32_t counter)> setFunctionCounter;
   // Directives owned elsewhere (#memmap, #class, origins...): true when the
   // name was handled; the cursor stands after the keyword.
   std::function<bool(const std::string &directive)> otherDirective;

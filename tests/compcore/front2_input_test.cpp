@@ -2,6 +2,8 @@
 
 #include "support/tempdir.h"
 
+#include "foundation/xerr.h"
+
 #include <gtest/gtest.h>
 
 namespace tsw::testing {
@@ -158,6 +160,39 @@ TEST_F(Front2Test, DiagnosticsCarryTheCursorPositionAndAreBounded) {
   EXPECT_TRUE(ErrorOccurred());
 }
 
+class LimitSink : public RecordingSink {
+public:
+  bool RecordError(unsigned message, uint16_t line, uint16_t column, const std::string &text) override {
+    RecordingSink::RecordError(message, line, column, text);
+    return records.size() >= 2;
+  }
+};
+
+TEST_F(Front2Test, RaisersEndTheCompileWhereTheyMust) {
+  LimitSink limited;
+  SetDiagnosticSink(&limited);
+  CompileError(408);
+  EXPECT_THROW(CompileError(408), xCCErrOvflo);
+
+  limited.records.clear();
+  EXPECT_THROW(CompileErrorAt(7, 3, 463), xCCErrOvflo);
+  EXPECT_THROW(CompileErrorAt(8, 1, 463), xCCErrOvflo);
+  ASSERT_EQ(limited.records.size(), 1u); // only the first fatal report of a compile is kept
+  EXPECT_EQ(limited.records[0].line, 7);
+
+  limited.records.clear();
+  Diagnostics().serious = false;
+  CompileWarningSerious(3008);
+  CompileWarningTrivial(3008);
+  ASSERT_EQ(limited.records.size(), 1u);
+  EXPECT_EQ(limited.records[0].kind, 0);
+
+  Diagnostics().throwAll = true;
+  EXPECT_THROW(CompileError(408), xWatch);
+  EXPECT_THROW(CompileWarningTrivial(3008), xWatch);
+  SetDiagnosticSink(&sink);
+}
+
 TEST_F(Front2Test, MatchWordAtInputHonoursWordBoundaries) {
   InstallLogicalLine({"integer int'", std::vector<uint16_t>(12, 1), std::vector<uint16_t>(12, 1)}, 0);
   EXPECT_FALSE(MatchWordAtInput("int"));
@@ -223,6 +258,20 @@ TEST_F(Front2Test, RefusedNestingLevelsDoNotCloseOuterGroups) {
   auto texts = Texts(Run(program));
   EXPECT_EQ(texts, (std::vector<std::string>{"deep", "visible"}));
   EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{430}));
+}
+
+TEST_F(Front2Test, BiosTableDirectivesAndFunctionCounter) {
+  static std::vector<std::string> calls;
+  calls.clear();
+  DirectiveServices services;
+  services.killBiosSymbol = [](const std::string &name) { calls.push_back("kill " + name); };
+  services.enableBiosSymbols = [](bool on) { calls.push_back(on ? "on" : "off"); };
+  services.setFunctionCounter = [](int32_t n) { calls.push_back("fn " + std::to_string(n)); };
+  SetDirectiveServices(services);
+  std::string longName(40, 'q');
+  auto texts = Texts(Run("#KILL a , b," + longName + ",c\n#KILLALL\n#NOKILLALL\n#functnum 10\nx"));
+  EXPECT_EQ(texts, (std::vector<std::string>{"x"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"kill a", "kill b", "kill c", "off", "on", "fn 9"}));
 }
 
 TEST_F(Front2Test, IncludeAndUnknownLibraryAreErrors) {
