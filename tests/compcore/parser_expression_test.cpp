@@ -59,6 +59,24 @@ TEST(ExpressionParser, ReusesOneBoxForSeveralParses) {
   EXPECT_EQ(Dump(tree), "PLUS(a b) RPARENTHESIS");
 }
 
+TEST(ExpressionParser, ADeepMismatchCountsOneError) {
+  RecordingHooks hooks;
+  StringParserBlackBox box(hooks);
+  EXPECT_EQ(box.RunExpressionParser("a + b * (int] c) + d)"), nullptr);
+  EXPECT_EQ(box.parser().syntaxErrors(), 1);
+  // An inner expression (here a subscript) handles its own error, and the
+  // rule around it fails again: still no tree.
+  EXPECT_EQ(box.RunExpressionParser("f(a[b + ]) * c, d)"), nullptr);
+  EXPECT_GT(box.parser().syntaxErrors(), 0);
+}
+
+TEST(ExpressionParser, EveryNameIsATypeNameByDefault) {
+  ParserHooks hooks;
+  EXPECT_TRUE(hooks.isTypeName("x"));
+  EXPECT_TRUE(hooks.isTypeName("int"));
+  EXPECT_TRUE(hooks.isTypeName(""));
+}
+
 TEST(ExpressionParser, DoublyLinksTheFinishedTree) {
   RecordingHooks hooks;
   StringParserBlackBox box(hooks);

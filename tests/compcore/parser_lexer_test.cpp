@@ -82,7 +82,11 @@ INSTANTIATE_TEST_SUITE_P(
         LexCase{"#pragma once\nx", "IDENTIFIER:x", false, 3},
         LexCase{"a <<= b >>= c -> d", "IDENTIFIER:a SHIFTLEFTEQUAL IDENTIFIER:b SHIFTRIGHTEQUAL IDENTIFIER:c POINTERTO IDENTIFIER:d",
                 false, 1},
-        LexCase{"\"abc", "", false, 1}));
+        LexCase{"\"abc", "", false, 1},
+        LexCase{"1e+ x", "IDENTIFIER:x", true, 1},
+        // No backslash-x escape: the error eats the escape and the opening
+        // quote goes with it.
+        LexCase{"\"\\x41\" y", "STRING:41\" IDENTIFIER:y", true, 1}));
 
 TEST(LexerTokenSet, NumbersAndNamesMatchTheParsersTable) {
   EXPECT_EQ(CParser::SET_SIZE, 133);
