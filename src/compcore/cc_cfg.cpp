@@ -1,0 +1,160 @@
+#include "compcore/cc_cfg.h"
+
+#include "compcore/cc_er.h"
+#include "platform/atomicfile.h"
+#include "platform/paths.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace tsw {
+
+#define E(key, fmt, def) {fmt, &CompilerSettings::key, def}
+const CompilerConfigEntry CompilerConfigTable[kCompilerConfigEntries] = {
+    E(error, "error = %hd\n", 1),   E(index, "index = %hd\n", 1),    E(ptr, "ptr   = %hd\n", 1),
+    E(stack, "stack = %hd\n", 0),   E(size, "size  = %hd\n", 0),     E(warn, "warn  = %hd\n", 2),
+    E(lit, "lit   = %hd\n", 15000), E(mac, "mac   = %hd\n", 0),      E(sym, "sym   = %hd\n", 4000),
+    E(ustk, "ustk  = %hx\n", 0x800), E(astk, "astk  = %hx\n", 0xD0), E(heap, "heap  = %hx\n", 0),
+    E(free, "free  = %hx\n", 0),    E(logr, "logr  = %hx\n", 2),     E(logx, "logx  = %hx\n", 0xE),
+    E(logxs, "logxs = %hx\n", 0x600), E(logrs, "logrs = %hx\n", 0xA00), E(roms, "roms  = %hx\n", 2),
+    E(rome, "rome  = %hx\n", 0xF),  E(romx, "romx  = %hx\n", 0xB),   E(romg, "romg  = %hx\n", 0),
+    E(ramcfg, "ramcfg= %hd\n", 1),  E(rams, "rams  = %hx\n", 0x80),  E(rame, "rame  = %hx\n", 0xA0),
+    E(ramx, "ramx  = %hx\n", 0xC),  E(ramg, "ramg  = %hx\n", 0),     E(romc, "romc  = %hx\n", 0),
+    E(tcprot, "tcprot= %hd\n", 1),  E(tcdmtn, "tcdmtn= %hd\n", 1),   E(tcptr, "tcptr = %hd\n", 1),
+    E(cchexf, "cchexf= %hd\n", 0),  E(ccsvrm, "ccsvrm= %hd\n", 0),
+};
+#undef E
+
+namespace {
+
+constexpr size_t kConfigLineBytes = 80; // 79 characters and the terminator
+constexpr uint32_t kNamePoolBytesPerSymbol = 33;
+constexpr uint32_t kMaxNamePoolBytes = 65280;
+constexpr uint32_t kMinLocalHashSlots = 128;
+
+struct ConfigState {
+  CompilerSettings settings{};
+  bool tablesSized = false;
+  CompilerTableSizes sizes;
+  bool biosCompile = false;
+};
+
+ConfigState &St() {
+  static ConfigState s;
+  return s;
+}
+
+// Registrations outlive the module reset: modules register once.
+std::vector<CompilerTableHook> &Hooks() {
+  static std::vector<CompilerTableHook> hooks;
+  return hooks;
+}
+
+struct FileCloser {
+  void operator()(std::FILE *f) const { std::fclose(f); }
+};
+
+bool IsHexEntry(const char *format) { return std::string_view(format).find("%hx") != std::string_view::npos; }
+
+// scanf rules: a blank matches any run of white space, the key exactly.
+// Like scanf, a line that ends before the first conversion (a blank line)
+// ends the search without a value.
+bool ScanLine(const char *line, const CompilerConfigEntry &entry, uint16_t &value) {
+  int got = 0;
+  if (IsHexEntry(entry.format)) {
+    unsigned short v = 0;
+    got = std::sscanf(line, entry.format, &v);
+    if (got > 0)
+      value = v;
+  } else {
+    short v = 0;
+    got = std::sscanf(line, entry.format, &v);
+    if (got > 0)
+      value = static_cast<uint16_t>(v);
+  }
+  return got != 0;
+}
+
+} // namespace
+
+CompilerSettings &CompilerConfig() { return St().settings; }
+
+std::optional<std::string> FindCompilerConfig() {
+  for (const std::string &dir : {plat::ProgramDirectory(), plat::CurrentDirectory(), plat::SystemConfigDirectory()})
+    if (auto path = plat::ResolvePath(kCompilerConfigName, dir))
+      return path;
+  return std::nullopt;
+}
+
+int ReadCompilerConfig(const std::string &path) {
+  CompilerSettings &cfg = St().settings;
+  for (const CompilerConfigEntry &entry : CompilerConfigTable)
+    cfg.*entry.variable = entry.defaultValue;
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"));
+  if (!file)
+    return 0;
+  char line[kConfigLineBytes];
+  while (std::fgets(line, sizeof line, file.get())) {
+    for (const CompilerConfigEntry &entry : CompilerConfigTable) {
+      if (ScanLine(line, entry, cfg.*entry.variable))
+        break;
+    }
+  }
+  return 0;
+}
+
+bool WriteCompilerConfig(const std::string &path) {
+  const CompilerSettings &cfg = St().settings;
+  std::string text;
+  char line[kConfigLineBytes];
+  for (const CompilerConfigEntry &entry : CompilerConfigTable) {
+    std::snprintf(line, sizeof line, entry.format, static_cast<unsigned short>(cfg.*entry.variable));
+    text += line;
+  }
+  return plat::WriteFileAtomically(path, text);
+}
+
+std::string MakeIniName(std::string_view fileName) { return plat::ReplaceExtension(fileName, "ini"); }
+
+CompilerTableSizes ComputeCompilerTableSizes(uint16_t sym, uint16_t lit) {
+  uint32_t s = sym;
+  CompilerTableSizes sizes;
+  sizes.symbolRecords = s;
+  sizes.symbolHashSlots = s + s / 4;
+  sizes.insertUndoEntries = s + s / 4;
+  sizes.localHashSlots = std::max(s / 4, kMinLocalHashSlots);
+  sizes.namePoolBytes = std::min(kNamePoolBytesPerSymbol * s, kMaxNamePoolBytes);
+  sizes.literalPoolBytes = lit;
+  return sizes;
+}
+
+const CompilerTableSizes &CompilerTables() { return St().sizes; }
+void AddCompilerTableHook(CompilerTableHook hook) {
+  if (std::find(Hooks().begin(), Hooks().end(), hook) == Hooks().end())
+    Hooks().push_back(hook);
+}
+bool &BiosCompileFlag() { return St().biosCompile; }
+
+void InitCompilerTables() {
+  ConfigState &s = St();
+  if (!s.tablesSized) {
+    s.sizes = ComputeCompilerTableSizes(s.settings.sym, s.settings.lit);
+    s.tablesSized = true;
+  }
+  if (s.biosCompile)
+    ClearErrorFileNames();
+  for (CompilerTableHook hook : Hooks())
+    hook(s.sizes, s.biosCompile);
+  CompileErrorCount() = 0;
+  ErrorSuppression() = 0;
+}
+
+void ResetCompilerConfigModule() {
+  St() = ConfigState();
+  for (const CompilerConfigEntry &entry : CompilerConfigTable)
+    St().settings.*entry.variable = entry.defaultValue;
+}
+
+} // namespace tsw

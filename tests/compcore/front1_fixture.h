@@ -1,0 +1,65 @@
+#pragma once
+
+#include "compcore/cc_brackets.h"
+#include "compcore/cc_cfg.h"
+#include "compcore/cc_er.h"
+#include "foundation/reset.h"
+#include "foundation/restext.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tsw::testing {
+
+// Message texts that show their number and arguments, so tests check those
+// and not the wording.
+class NumberedTexts : public MessageTexts {
+public:
+  NumberedTexts() {
+    texts_[kMsgErrorLine] = "E|%s|%s";
+    texts_[kMsgWarningLine] = "W|%s|%s";
+    texts_[kMsgNoFileName] = "ERROR";
+    texts_[562] = "[562 %s %d]";
+  }
+  const char *Find(unsigned id) const override {
+    auto it = texts_.find(id);
+    if (it == texts_.end())
+      it = texts_.emplace(id, "[" + std::to_string(id) + "]").first;
+    return it->second.c_str();
+  }
+
+private:
+  mutable std::map<unsigned, std::string> texts_;
+};
+
+class Front1Test : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ResetFoundation();
+    ResetErrorListModule();
+    ResetBracketModule();
+    ResetCompilerConfigModule();
+    SetMessageTexts(&texts_);
+    ClearErrorList();
+  }
+  void TearDown() override {
+    ResetErrorListModule();
+    ResetBracketModule();
+    ResetFoundation();
+  }
+
+  // Each record as "file:line:text".
+  static std::vector<std::string> Records() {
+    std::vector<std::string> out;
+    for (const sError *e = ErrorListHead(); e; e = e->next)
+      out.push_back(e->file + ":" + std::to_string(e->line) + ":" + e->text);
+    return out;
+  }
+
+  NumberedTexts texts_;
+};
+
+} // namespace tsw::testing
