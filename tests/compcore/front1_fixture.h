@@ -3,7 +3,6 @@
 #include "compcore/cc_brackets.h"
 #include "compcore/cc_cfg.h"
 #include "compcore/cc_er.h"
-#include "foundation/reset.h"
 #include "foundation/restext.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +37,7 @@ private:
 class Front1Test : public ::testing::Test {
 protected:
   void SetUp() override {
-    ResetFoundation();
+    ResetMessageTextModule();
     ResetErrorListModule();
     ResetBracketModule();
     ResetCompilerConfigModule();
@@ -48,7 +47,7 @@ protected:
   void TearDown() override {
     ResetErrorListModule();
     ResetBracketModule();
-    ResetFoundation();
+    ResetMessageTextModule();
   }
 
   // Each record as "file:line:text".
