@@ -1,5 +1,6 @@
 #include "compcore/cc_cfg.h"
 
+#include "compcore/cc_bios.h"
 #include "compcore/cc_er.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
@@ -145,6 +146,7 @@ void InitCompilerTables() {
   }
   if (s.biosCompile)
     ClearErrorFileNames();
+  BiosSymbolsDisabled() = false;
   for (CompilerTableHook hook : Hooks())
     hook(s.sizes, s.biosCompile);
   CompileErrorCount() = 0;
