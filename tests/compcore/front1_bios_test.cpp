@@ -29,7 +29,8 @@ void PutWord(std::vector<uint8_t> &f, size_t at, uint16_t v) {
 // A BIOS information file: header, table, then an image in which the word
 // at target address 0x100 is 0x4321.
 std::vector<uint8_t> RtiFile(const std::vector<uint8_t> &table, uint8_t ramSize = 8, uint8_t layout = 0xE2) {
-  std::vector<uint8_t> f(kBiosInfoHeaderSize, 0);
+  const size_t imageSize = 0x200;
+  std::vector<uint8_t> f(kBiosInfoHeaderSize + table.size() + imageSize, 0);
   f[0] = ramSize;
   f[1] = layout;
   f[2] = 0x80;
@@ -38,11 +39,12 @@ std::vector<uint8_t> RtiFile(const std::vector<uint8_t> &table, uint8_t ramSize 
   PutWord(f, 13, 0x1234);
   PutWord(f, 19, 0xDFFF);
   PutWord(f, 31, uint16_t(table.size()));
-  f.insert(f.end(), table.begin(), table.end());
-  std::vector<uint8_t> image(0x200, 0);
-  image[0x101] = 0x21;
-  image[0x102] = 0x43;
-  f.insert(f.end(), image.begin(), image.end());
+  for (size_t i = 0; i < table.size(); ++i)
+    f[kBiosInfoHeaderSize + i] = table[i];
+  // The image starts one byte after the table: address 0x100 is at 0x101.
+  size_t image = kBiosInfoHeaderSize + table.size();
+  f[image + 0x101] = 0x21;
+  f[image + 0x102] = 0x43;
   return f;
 }
 
