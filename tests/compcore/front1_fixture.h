@@ -22,6 +22,7 @@ public:
     texts_[kMsgWarningLine] = "W|%s|%s";
     texts_[kMsgNoFileName] = "ERROR";
     texts_[562] = "[562 %s %d]";
+    texts_[4028] = "[4028 %s]";
   }
   const char *Find(unsigned id) const override {
     auto it = texts_.find(id);
