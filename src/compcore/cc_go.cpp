@@ -184,11 +184,6 @@ int CompileStage(bool loadBiosSymbols) {
 }
 
 int ReinitCompilerTables() {
-  try {
-  } catch (...) {
-    InitCompilerTables();
-    throw;
-  }
   InitCompilerTables();
   return 1;
 }
