@@ -160,7 +160,6 @@ int CompileStage(bool loadBiosSymbols) {
   DriverState &s = St();
   int result = 0;
   try {
-    InitCharClasses();
     if (s.stage == kStageUnread) {
       s.configPath = ChooseConfigPath(s.shell ? s.shell->ProgramDirectory() : plat::ProgramDirectory());
       ReadCompilerConfig(s.configPath);
@@ -185,12 +184,6 @@ int CompileStage(bool loadBiosSymbols) {
 }
 
 int ReinitCompilerTables() {
-  try {
-    InitCharClasses();
-  } catch (...) {
-    InitCompilerTables();
-    throw;
-  }
   InitCompilerTables();
   return 1;
 }

@@ -10,7 +10,6 @@
 
 namespace tsw {
 
-std::array<uint32_t, 256> CharClasses{};
 char *InputCursor = nullptr;
 char *LineBase = nullptr;
 uint16_t InputColumn = 0;
@@ -118,26 +117,6 @@ bool ReadLiteral(LogicalLineBuffer &b, SourceChar quote) {
 }
 
 } // namespace
-
-void InitCharClasses() {
-  for (unsigned c = 0; c < 256; ++c) {
-    uint32_t bits = 0;
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c > 127 ||
-        (c >= 1 && c <= 31 && c != 9 && c != 10 && c != 12 && c != 13 && c != 27))
-      bits = kClassLetter;
-    else if (c >= '0' && c <= '9')
-      bits = kClassDigit;
-    else if (c == ' ' || c == 9 || c == 12)
-      bits = kClassBlank;
-    else if (c == 10 || c == 13)
-      bits = kClassLineEnd;
-    else if (c == '_')
-      bits = kClassUnderscore;
-    else if (c == '.')
-      bits = kClassPeriod;
-    CharClasses[c] = bits;
-  }
-}
 
 LogicalLineBuffer &CurrentLogicalLine() { return In().line; }
 
@@ -323,7 +302,7 @@ size_t ReadIdentifier(std::string &name) {
   if (!IsIdentStart(*InputCursor))
     return 0;
   while (IsIdentChar(*InputCursor)) {
-    if (name.size() < 31)
+    if (name.size() < kIdentifierLength)
       name.push_back(*InputCursor);
     ++InputCursor;
     ++InputColumn;
@@ -413,7 +392,6 @@ void ResetSourceInputModule() {
   DiagnosticSink *sink = In().sink;
   In() = InputData();
   In().sink = sink;
-  InitCharClasses();
   InstallLogicalLine({}, 0);
   InputColumn = 0;
   EndOfInput = 0;

@@ -26,8 +26,28 @@ enum CharClass : uint32_t {
   kClassIdent = 0x27,
   kClassIdentStart = 0x23,
 };
-extern std::array<uint32_t, 256> CharClasses;
-void InitCharClasses();
+constexpr std::array<uint32_t, 256> MakeCharClasses() {
+  std::array<uint32_t, 256> classes{};
+  for (unsigned c = 0; c < 256; ++c) {
+    uint32_t bits = 0;
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c > 127 ||
+        (c >= 1 && c <= 31 && c != 9 && c != 10 && c != 12 && c != 13 && c != 27))
+      bits = kClassLetter;
+    else if (c >= '0' && c <= '9')
+      bits = kClassDigit;
+    else if (c == ' ' || c == 9 || c == 12)
+      bits = kClassBlank;
+    else if (c == 10 || c == 13)
+      bits = kClassLineEnd;
+    else if (c == '_')
+      bits = kClassUnderscore;
+    else if (c == '.')
+      bits = kClassPeriod;
+    classes[c] = bits;
+  }
+  return classes;
+}
+inline constexpr std::array<uint32_t, 256> CharClasses = MakeCharClasses();
 inline bool IsIdentChar(char c) { return CharClasses[static_cast<unsigned char>(c)] & kClassIdent; }
 inline bool IsIdentStart(char c) { return CharClasses[static_cast<unsigned char>(c)] & kClassIdentStart; }
 inline bool IsBlankChar(char c) { return CharClasses[static_cast<unsigned char>(c)] & kClassBlank; }
@@ -77,7 +97,13 @@ char NextInputChar();
 char PeekNextChar();
 bool MatchWordAtInput(std::string_view word);
 char SkipSpaces();
-// Reads an identifier (at most 31 characters) at the cursor; its length.
+// Identifiers are significant to this many bytes; a name buffer holds one
+// more for its terminator.
+inline constexpr size_t kIdentifierLength = 32;
+inline constexpr size_t kNameBufferSize = kIdentifierLength + 1;
+
+// Reads an identifier at the cursor, keeping its first kIdentifierLength
+// bytes and consuming the rest; its kept length.
 size_t ReadIdentifier(std::string &name);
 
 // The input state a statement snapshot or a loop's re-read of its condition

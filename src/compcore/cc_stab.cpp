@@ -85,7 +85,7 @@ Table &TableOf(SymbolTableId id) { return id == SymbolTableId::kGlobal ? State()
 
 std::string_view IdentifierPrefix(std::string_view name) {
   size_t n = 0;
-  while (n < name.size() && IsIdentifierChar(name[n]))
+  while (n < name.size() && IsIdentChar(name[n]))
     ++n;
   return name.substr(0, n);
 }
@@ -222,13 +222,6 @@ void ResetSymbolTableModule() {
   s.~SymbolTableState();
   new (&s) SymbolTableState();
 }
-
-bool IsIdentifierChar(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_';
-}
-
-bool CanStartIdentifier(char c) { return IsIdentifierChar(c) && !(c >= '0' && c <= '9'); }
 
 uint32_t HashName(std::string_view name, uint32_t modulus) {
   uint32_t s = 0, t = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compcore/cc_in.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -14,9 +16,6 @@
 // that lets a function be compiled again after a segment overflow.
 namespace tsw {
 
-// Significant length of an identifier, and the size of a name buffer.
-inline constexpr size_t kIdentifierLength = 32;
-inline constexpr size_t kNameBufferSize = kIdentifierLength + 1;
 
 // Kind codes that entering a symbol treats specially.
 inline constexpr int16_t kKindGlobal = 1;
@@ -97,8 +96,6 @@ void MoveLocalTableBoundary();
 void ResetSymbolTableModule();
 
 uint32_t HashName(std::string_view name, uint32_t modulus);
-bool IsIdentifierChar(char c);
-bool CanStartIdentifier(char c);
 
 enum class SymbolTableId { kGlobal, kLocal };
 SymbolRecord *FindSymbolSlot(SymbolTableId table, std::string_view name);

@@ -115,7 +115,6 @@ TEST_F(Front2Test, AssemblySemicolonComments) {
 }
 
 TEST_F(Front2Test, CharacterClassesAreFixed) {
-  InitCharClasses();
   EXPECT_EQ(CharClasses[0xE9], kClassLetter);
   EXPECT_EQ(CharClasses[27], 0u);
   EXPECT_EQ(CharClasses[0], 0u);

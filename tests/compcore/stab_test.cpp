@@ -297,3 +297,26 @@ TEST_F(SymbolTableTest, MoreThan240TypesAreRefused) {
 
 } // namespace
 } // namespace tsw
+
+namespace tsw {
+namespace {
+
+TEST(ReadIdentifierTest, KeepsThirtyTwoBytesAndConsumesTheRest) {
+  ResetSourceInputModule();
+  std::string text = std::string(40, 'v') + "+1";
+  LogicalLineBuffer line;
+  line.text = text;
+  line.lines.assign(text.size(), 1);
+  line.columns.resize(text.size());
+  for (size_t i = 0; i < text.size(); ++i)
+    line.columns[i] = uint16_t(i + 1);
+  InstallLogicalLine(line, 0);
+  std::string name;
+  EXPECT_EQ(ReadIdentifier(name), kIdentifierLength);
+  EXPECT_EQ(name, std::string(32, 'v'));
+  EXPECT_EQ(*InputCursor, '+');
+  ResetSourceInputModule();
+}
+
+} // namespace
+} // namespace tsw
