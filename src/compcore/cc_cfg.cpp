@@ -2,6 +2,7 @@
 
 #include "compcore/cc_bios.h"
 #include "compcore/cc_er.h"
+#include "compcore/cc_mod.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
 
@@ -147,6 +148,7 @@ void InitCompilerTables() {
   if (s.biosCompile)
     ClearErrorFileNames();
   BiosSymbolsDisabled() = false;
+  ClearLibraryLinkMarks();
   for (CompilerTableHook hook : Hooks())
     hook(s.sizes, s.biosCompile);
   CompileErrorCount() = 0;

@@ -88,6 +88,23 @@ bool &BiosFirstFlag();
 int16_t DriverBiosFileType();
 void ResetTargetCompileFlags();
 
+// Option accessors of the shell's option dialogs: plain reads and writes
+// of the configuration values, in the dialogs' argument order.
+struct ProtocolSwitches {
+  uint16_t tcprot, tcptr, tcdmtn;
+};
+uint16_t GetCompilerOptions(uint16_t &warn, uint16_t &index, uint16_t &ptr, uint16_t &stack, uint16_t &size,
+                            uint16_t &lit, uint16_t &mac, uint16_t &sym, uint16_t &cchexf, ProtocolSwitches &tc);
+void SetCompilerOptions(uint16_t warn, uint16_t index, uint16_t ptr, uint16_t stack, uint16_t size, uint16_t lit,
+                        uint16_t mac, uint16_t sym, uint16_t cchexf, const ProtocolSwitches &tc);
+void GetMemoryMapOptions(uint16_t &romx, uint16_t &rome, uint16_t &rams, uint16_t &rame, uint16_t &ramg,
+                         uint16_t &romc, uint16_t &ramcfg);
+void SetMemoryMapOptions(uint16_t romx, uint16_t rome, uint16_t rams, uint16_t rame, uint16_t ramg, uint16_t ramcfg);
+void GetRootMapOptions(uint16_t &ustk, uint16_t &astk, uint16_t &heap, uint16_t &free);
+void SetRootMapOptions(uint16_t ustk, uint16_t astk, uint16_t heap, uint16_t free);
+void GetReservedMemoryOptions(uint16_t &logrs, uint16_t &logxs);
+void SetReservedMemoryOptions(uint16_t logrs, uint16_t logxs);
+
 void ResetCompileDriverModule();
 
 } // namespace tsw

@@ -222,3 +222,30 @@ TEST_F(DriverTest, ResetTargetCompileFlags) {
 
 } // namespace
 } // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+TEST_F(DriverTest, OptionAccessorsRoundTripAndClearRomc) {
+  CompilerConfig().romc = 5;
+  SetCompilerOptions(1, 0, 1, 1, 0, 2000, 3, 500, 1, {0, 1, 0});
+  uint16_t v[9];
+  ProtocolSwitches tc{};
+  EXPECT_EQ(GetCompilerOptions(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], tc), 0);
+  EXPECT_EQ(std::vector<uint16_t>(v, v + 9), (std::vector<uint16_t>{1, 0, 1, 1, 0, 2000, 3, 500, 1}));
+  EXPECT_EQ(CompilerConfig().tcptr, 1);
+  EXPECT_EQ(CompilerConfig().tcprot, 0);
+  SetRootMapOptions(1, 2, 3, 4);
+  GetRootMapOptions(v[0], v[1], v[2], v[3]);
+  EXPECT_EQ(std::vector<uint16_t>(v, v + 4), (std::vector<uint16_t>{1, 2, 3, 4}));
+  SetReservedMemoryOptions(7, 8);
+  GetReservedMemoryOptions(v[0], v[1]);
+  EXPECT_EQ(v[0], 7);
+  EXPECT_EQ(v[1], 8);
+  SetMemoryMapOptions(1, 2, 3, 4, 5, 0);
+  GetMemoryMapOptions(v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
+  EXPECT_EQ(std::vector<uint16_t>(v, v + 7), (std::vector<uint16_t>{1, 2, 3, 4, 5, 0, 0}));
+}
+
+} // namespace
+} // namespace tsw::testing

@@ -199,6 +199,10 @@ TEST_F(LibraryIndexTest, NextNeededModuleTakesThenReports521) {
   ASSERT_NE(ErrorListHead(), nullptr);
   EXPECT_EQ(ErrorListHead()->text, "E|P.C|[521]");
   EXPECT_EQ(NextNeededModule({"zz"}), nullptr);
+  // The next compile takes the module afresh.
+  InitCompilerTables();
+  EnterAll();
+  EXPECT_NE(NextNeededModule({"d"}), nullptr);
   SetDiagnosticSink(nullptr);
 }
 
