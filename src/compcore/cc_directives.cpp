@@ -59,7 +59,9 @@ bool NameIsDefined(const std::string &name) {
   return bios(prefixed) != 0;
 }
 
-bool EvaluateCondition() {
+// The constant after a directive, through the expression compiler when one
+// is wired in; without it a plain integer constant is read.
+int32_t ReadDirectiveConstant() {
   ExpandMacros();
   SingleLineMode = 1;
   int32_t value = 0;
@@ -73,8 +75,10 @@ bool EvaluateCondition() {
       CompileError(kMsgNotConstant);
   }
   SingleLineMode = 0;
-  return (value & 0xFFFF) != 0;
+  return value;
 }
+
+bool EvaluateCondition() { return (ReadDirectiveConstant() & 0xFFFF) != 0; }
 
 void PushConditionAt(uint8_t state, uint16_t line, uint16_t column) {
   DirectiveState &d = D();
@@ -163,16 +167,7 @@ void UseDirective() {
 }
 
 int32_t DirectiveNumber() {
-  ExpandMacros();
-  SingleLineMode = 1;
-  int32_t value = 0;
-  if (D().services.constantExpression) {
-    value = D().services.constantExpression();
-  } else {
-    SkipSpaces();
-    value = int32_t(std::strtol(InputCursor, nullptr, 0));
-  }
-  SingleLineMode = 0;
+  int32_t value = ReadDirectiveConstant();
   SkipToLineEnd();
   return value;
 }

@@ -5,7 +5,10 @@
 #include "compcore/cc_lines.h"
 #include "compcore/cc_macro.h"
 
+#include <gtest/gtest.h>
+
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -83,6 +86,35 @@ inline void ResetFront2() {
   SetDirectiveServices({});
   InstallConditionalFileHooks();
 }
+
+// A test that reads a program through the line sources, the directives
+// and the macros, with a recording diagnostic sink and a fake library index.
+class Front2Fixture : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ResetFront2();
+    SetDiagnosticSink(&sink);
+    SetLibraryIndexLink(&index);
+    index.libraries["DEFAULT.H"] = {};
+  }
+  void TearDown() override {
+    SetDiagnosticSink(nullptr);
+    SetLibraryIndexLink(nullptr);
+  }
+  void Start(const std::string &program, bool bios = false) {
+    index.NewCompile();
+    ResetSourceInputModule();
+    ResetDirectivesModule();
+    SetProgramSource("PROG.C", std::make_unique<MemoryLineStream>(program));
+    PrologueSettings settings;
+    settings.biosCompile = bios;
+    ResetLineSources(settings);
+    BeginCompileMacros(bios);
+  }
+
+  RecordingSink sink;
+  FakeIndex index;
+};
 
 // The next line the compile loop would see, or false at the end.
 inline bool NextDelivered(Delivered &out) {

@@ -9,34 +9,12 @@
 namespace tsw::testing {
 namespace {
 
-class Front2Test : public ::testing::Test {
+class Front2Test : public Front2Fixture {
 protected:
-  void SetUp() override {
-    ResetFront2();
-    SetDiagnosticSink(&sink);
-    SetLibraryIndexLink(&index);
-    index.libraries["DEFAULT.H"] = {};
-  }
-  void TearDown() override {
-    SetDiagnosticSink(nullptr);
-    SetLibraryIndexLink(nullptr);
-  }
-  void Start(const std::string &program, bool bios = false) {
-    index.NewCompile();
-    ResetSourceInputModule();
-    ResetDirectivesModule();
-    SetProgramSource("PROG.C", std::make_unique<MemoryLineStream>(program));
-    PrologueSettings settings;
-    settings.biosCompile = bios;
-    ResetLineSources(settings);
-    BeginCompileMacros(bios);
-  }
   std::vector<Delivered> Run(const std::string &program) {
     Start(program);
     return DeliverAll();
   }
-  RecordingSink sink;
-  FakeIndex index;
 };
 
 TEST_F(Front2Test, PrologueOfProgramAndBiosCompiles) {
@@ -291,18 +269,8 @@ TEST_F(Front2Test, StepDirectivesReadOnLikeEveryOtherDirective) {
 namespace tsw::testing {
 namespace {
 
-class Front2Rewind : public ::testing::Test {
+class Front2Rewind : public Front2Fixture {
 protected:
-  void SetUp() override {
-    ResetFront2();
-    SetDiagnosticSink(&sink);
-    SetLibraryIndexLink(&index);
-    index.libraries["DEFAULT.H"] = {};
-  }
-  void TearDown() override {
-    SetDiagnosticSink(nullptr);
-    SetLibraryIndexLink(nullptr);
-  }
   std::string ReadUpTo(char stop) {
     std::string text;
     for (char c; (c = NextInputChar()) != 0;) {
@@ -312,8 +280,6 @@ protected:
     }
     return text;
   }
-  RecordingSink sink;
-  FakeIndex index;
 };
 
 class Lines : public LineProvider {

@@ -81,32 +81,18 @@ public:
   uint16_t flashId = 0xBFB6;
 };
 
-class Front2Loop : public ::testing::Test {
+class Front2Loop : public Front2Fixture {
 protected:
   void SetUp() override {
-    ResetFront2();
+    Front2Fixture::SetUp();
     ResetCompileLoopModule();
-    SetDiagnosticSink(&sink);
-    SetLibraryIndexLink(&index);
-    index.libraries["DEFAULT.H"] = {};
-  }
-  void TearDown() override {
-    SetDiagnosticSink(nullptr);
-    SetLibraryIndexLink(nullptr);
   }
   void Compile(const std::string &program) {
-    index.NewCompile();
-    ResetSourceInputModule();
-    ResetDirectivesModule();
-    SetProgramSource("PROG.C", std::make_unique<MemoryLineStream>(program));
-    ResetLineSources({});
-    BeginCompileMacros(false);
+    Start(program);
     ReadNextLineAndRewind();
     ProcessDirective();
     CompileTopLevel(compiler, false, {}, nullptr);
   }
-  RecordingSink sink;
-  FakeIndex index;
   RecordingCompiler compiler;
   TempDir dir;
 };

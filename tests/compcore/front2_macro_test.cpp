@@ -9,28 +9,8 @@
 namespace tsw::testing {
 namespace {
 
-class Front2Macro : public ::testing::Test {
+class Front2Macro : public Front2Fixture {
 protected:
-  void SetUp() override {
-    ResetFront2();
-    SetDiagnosticSink(&sink);
-    SetLibraryIndexLink(&index);
-    index.libraries["DEFAULT.H"] = {};
-  }
-  void TearDown() override {
-    SetDiagnosticSink(nullptr);
-    SetLibraryIndexLink(nullptr);
-  }
-  void Start(const std::string &program, bool bios = false) {
-    index.NewCompile();
-    ResetSourceInputModule();
-    ResetDirectivesModule();
-    SetProgramSource("PROG.C", std::make_unique<MemoryLineStream>(program));
-    PrologueSettings settings;
-    settings.biosCompile = bios;
-    ResetLineSources(settings);
-    BeginCompileMacros(bios);
-  }
   std::vector<std::string> Compile(const std::string &program, bool bios = false) {
     Start(program, bios);
     auto texts = Texts(DeliverAll());
@@ -38,8 +18,6 @@ protected:
       EndBiosCompileMacros();
     return texts;
   }
-  RecordingSink sink;
-  FakeIndex index;
 };
 
 struct ExpansionCase {
