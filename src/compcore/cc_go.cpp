@@ -216,7 +216,7 @@ bool LibrariesChanged() {
   if (s.index->LibDirChanged(libDir))
     s.index->Build(s.shell->ProgramDirectory());
   for (const std::string &path : s.index->LibraryPaths()) {
-    size_t cut = path.find_last_of('\\');
+    size_t cut = path.find_last_of("\\/");
     std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
     if (std::find(s.usedLibraries.begin(), s.usedLibraries.end(), name) != s.usedLibraries.end() &&
         s.index->LibraryChanged(path))

@@ -197,8 +197,8 @@ TEST_F(DriverTest, LibrariesChangedLooksAtUsedLibrariesOnly) {
   AddUsedLibrary("STDIO.LIB");
   AddUsedLibrary("STDIO.LIB");
   EXPECT_EQ(UsedLibraries().size(), 1u);
-  index.libraries = {"LIB\\STDIO.LIB", "LIB\\MATH.LIB"};
-  index.changed = {"LIB\\MATH.LIB"};
+  index.libraries = {"LIB\\STDIO.LIB", "/LIB/MATH.LIB"};
+  index.changed = {"/LIB/MATH.LIB"};
   EXPECT_FALSE(LibrariesChanged());
   index.changed.push_back("LIB\\STDIO.LIB");
   EXPECT_TRUE(LibrariesChanged());

@@ -216,3 +216,24 @@ TEST_F(LibraryIndexTest, MissingDirectoryFileOrLibrary) {
 
 } // namespace
 } // namespace tsw::testing
+
+#include "compcore/cc_go_index.h"
+
+namespace tsw::testing {
+namespace {
+
+TEST_F(LibraryIndexTest, DriverServiceBuildsAndSeesChangedLibraries) {
+  ModuleIndexService service([&] { return libDir; });
+  ASSERT_EQ(service.Build(dir.path()), 0);
+  ASSERT_EQ(service.LibraryPaths().size(), 2u);
+  std::string a = service.LibraryPaths()[0];
+  EXPECT_TRUE(service.LibraryChanged(a)); // first sight
+  EXPECT_FALSE(service.LibraryChanged(a));
+  Touch(libA, 5);
+  EXPECT_TRUE(service.LibraryChanged(a));
+  EXPECT_FALSE(service.LibraryChanged(a));
+  EXPECT_TRUE(service.LibDirChanged(dir / "NONE.DIR"));
+}
+
+} // namespace
+} // namespace tsw::testing
