@@ -11,16 +11,19 @@ int ModuleIndexService::Build(const std::string &programDir) {
 }
 
 bool ModuleIndexService::TimeChanged(const std::string &path) {
-  auto found = plat::ResolvePath(path);
-  auto time = found ? plat::FileModTime(*found) : std::nullopt;
   std::string key = plat::PathKey(path);
+  auto found = plat::ResolvePath(path);
+  std::optional<uint32_t> time;
+  if (found)
+    time = plat::FileModTime(*found);
   if (!time) {
     times_.erase(key);
     return true;
   }
-  auto [it, added] = times_.try_emplace(key, *time);
-  bool changed = added || it->second != *time;
-  it->second = *time;
+  uint32_t now = time.value();
+  auto [it, added] = times_.try_emplace(key, now);
+  bool changed = added || it->second != now;
+  it->second = now;
   return changed;
 }
 
