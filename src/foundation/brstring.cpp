@@ -35,6 +35,16 @@ void FreeStringTable() {
   gTable.reset();
 }
 
+namespace {
+
+// The table lives to the end of the process; its entries are freed with it,
+// so a reset that re-creates it leaves nothing behind at exit.
+struct StringTableAtExit {
+  ~StringTableAtExit() { FreeStringTable(); }
+} gFreeAtExit;
+
+} // namespace
+
 void ResetStringModule() {
   FreeStringTable();
   InitStringTable();
