@@ -3,6 +3,7 @@
 #include "compcore/cc_in.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
+#include "platform/paths.h"
 
 #include <memory>
 
@@ -51,15 +52,6 @@ void FreeRecords() {
 std::string BareFileName(std::string_view path) {
   size_t cut = path.find_last_of("\\/:");
   return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
-}
-
-bool SameFileName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
 }
 
 // Message `id` with the file name and the message as its two strings.
@@ -138,9 +130,9 @@ void SplitHelpText(std::string_view text, std::string &message, std::string *hel
 void InsertErrorRecord(sError *record, std::string_view currentFile) {
   ErrorListState &s = St();
   sError **link = &s.head;
-  if (!SameFileName(currentFile, "ERROR")) {
+  if (!plat::EqualNoCase(currentFile, "ERROR")) {
     for (; *link; link = &(*link)->next)
-      if (SameFileName((*link)->file, currentFile) && (*link)->line >= record->line)
+      if (plat::EqualNoCase((*link)->file, currentFile) && (*link)->line >= record->line)
         break;
   } else {
     while (*link)

@@ -35,15 +35,6 @@ bool Exists(const std::string &path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 // The entry of `dir` whose name equals `name` without regard to case; an
 // exact match wins over others.
 std::optional<std::string> FindEntryNoCase(const std::string &dir, const std::string &name) {
@@ -66,6 +57,15 @@ std::optional<std::string> FindEntryNoCase(const std::string &dir, const std::st
 } // namespace
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size())
+    return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
 
 std::string JoinPath(std::string_view dir, std::string_view name) {
   if (dir.empty())

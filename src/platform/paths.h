@@ -15,6 +15,8 @@ struct SplitName {
 };
 
 bool IsSeparator(char c);
+// Names compare this way wherever the case of stored names is not kept.
+bool EqualNoCase(std::string_view a, std::string_view b);
 std::string JoinPath(std::string_view dir, std::string_view name);
 SplitName SplitPath(std::string_view path);
 
