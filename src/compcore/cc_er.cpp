@@ -18,6 +18,7 @@ constexpr uint16_t kDefaultMaxWarnings = 10;
 struct ErrorListState {
   sError *head = nullptr;
   uint16_t records = 0;
+  uint16_t dropped = 0;
   uint16_t warnings = 0;
   uint16_t serious = 0;
   uint16_t trivial = 0;
@@ -60,6 +61,13 @@ std::string LineText(unsigned id, std::string_view message) {
   return plat::FormatText(format, BareFileName(St().fileName), std::string(message));
 }
 
+int Dropped() {
+  ErrorListState &s = St();
+  if (s.dropped < UINT16_MAX)
+    ++s.dropped;
+  return 1;
+}
+
 [[noreturn]] void ThrowWatch(const std::string &text) {
   std::string message;
   SplitHelpText(text, message, nullptr);
@@ -81,7 +89,7 @@ public:
 void ClearErrorList() {
   ErrorListState &s = St();
   FreeRecords();
-  s.records = s.warnings = s.serious = s.trivial = 0;
+  s.records = s.warnings = s.serious = s.trivial = s.dropped = 0;
   s.fileName = GetResourceString(kMsgNoFileName);
   s.fileKind = 1;
   if (s.output)
@@ -162,7 +170,7 @@ int RecordCompileError(int line, int column, std::string_view message) {
   ErrorListState &s = St();
   ++s.errorCount;
   if ((s.records >= kMaxErrorRecords && !s.bracketReport) || s.suppression)
-    return 1;
+    return Dropped();
   std::string text = LineText(kMsgErrorLine, message);
   if (s.watch)
     ThrowWatch(text);
@@ -172,7 +180,7 @@ int RecordCompileError(int line, int column, std::string_view message) {
 int RecordCompileWarning(int level, int line, int column, std::string_view message) {
   ErrorListState &s = St();
   if (s.records >= kMaxErrorRecords || s.suppression)
-    return 1;
+    return Dropped();
   if (uint32_t(s.maxSerious) + s.maxTrivial + 1 <= s.warnings)
     return 0;
   ++(level ? s.serious : s.trivial);
@@ -199,6 +207,7 @@ uint16_t ErrorRecordCount() { return St().records; }
 uint16_t WarningCount() { return St().warnings; }
 uint16_t SeriousWarningCount() { return St().serious; }
 uint16_t TrivialWarningCount() { return St().trivial; }
+uint16_t DroppedRecordCount() { return St().dropped; }
 uint16_t &CompileErrorCount() { return St().errorCount; }
 uint16_t &ErrorSuppression() { return St().suppression; }
 bool &BracketReportFlag() { return St().bracketReport; }

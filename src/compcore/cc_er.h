@@ -68,6 +68,9 @@ uint16_t ErrorRecordCount();
 uint16_t WarningCount();
 uint16_t SeriousWarningCount();
 uint16_t TrivialWarningCount();
+// Records the recorders dropped (limit or suppression) since the list was
+// last cleared.
+uint16_t DroppedRecordCount();
 
 // Counters the compile driver and the per-compile reset manage.
 uint16_t &CompileErrorCount();

@@ -12,18 +12,12 @@ int ModuleIndexService::Build(const std::string &programDir) {
 
 bool ModuleIndexService::TimeChanged(const std::string &path) {
   std::string key = plat::PathKey(path);
-  auto found = plat::ResolvePath(path);
-  std::optional<uint32_t> time;
-  if (found)
-    time = plat::FileModTime(*found);
-  if (!time) {
-    times_.erase(key);
-    return true;
-  }
-  uint32_t now = time.value();
-  auto [it, added] = times_.try_emplace(key, now);
-  bool changed = added || it->second != now;
-  it->second = now;
+  std::string found = plat::ResolvePath(path).value_or(std::string());
+  // A file first seen counts as changed: its stored time starts at 0.
+  auto it = times_.try_emplace(key, 0).first;
+  bool changed = FileTimeChanged(found, it->second) != 0;
+  if (found.empty())
+    times_.erase(it);
   return changed;
 }
 
@@ -31,8 +25,8 @@ bool ModuleIndexService::LibDirChanged(const std::string &libDirPath) { return T
 
 std::vector<std::string> ModuleIndexService::LibraryPaths() {
   std::vector<std::string> paths;
-  for (const auto &lib : ModuleIndex().libraries)
-    paths.push_back(lib->name);
+  for (const ZLibEntry *lib : ModuleIndex().Libraries())
+    paths.emplace_back(lib->name.View());
   return paths;
 }
 

@@ -1,8 +1,12 @@
 #include "compcore/cc_mod.h"
 
+#include "compcore/cc_cfg.h"
 #include "compcore/cc_er.h"
+#include "compcore/cc_go.h"
+#include "compcore/cc_go_editor.h"
 #include "compcore/cc_in.h"
 #include "foundation/restext.h"
+#include "foundation/tastream.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
 
@@ -10,7 +14,8 @@
 #include <cctype>
 #include <fstream>
 #include <iterator>
-#include <optional>
+#include <memory>
+#include <sstream>
 
 namespace tsw {
 namespace {
@@ -25,13 +30,24 @@ struct ModState {
   ZLibMaster modules;
   ZLibMaster descriptions;
   std::string programDir;
-  std::optional<uint32_t> libDirTime;
+  uint32_t libDirTime = 0;
+  uint32_t lastQualifier = 0;
+  PendingLabelNames *pending = nullptr;
   std::function<void(const LibraryIndexMessage &)> sink;
 };
 
-ModState &St() {
-  static ModState s;
+// Held by pointer so that a reset destroys the old index before the new
+// one exists: its names go back to the string table first.
+std::unique_ptr<ModState> &StatePtr() {
+  static std::unique_ptr<ModState> s;
   return s;
+}
+
+ModState &St() {
+  std::unique_ptr<ModState> &s = StatePtr();
+  if (!s)
+    s = std::make_unique<ModState>();
+  return *s;
 }
 
 void Notify(unsigned message, std::vector<std::string> args = {}, bool box = false) {
@@ -54,6 +70,33 @@ std::optional<std::string> ReadWholeFile(const std::string &path) {
 }
 
 bool IdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+void WriteU32(std::ostream &out, uint32_t value) {
+  TaWriteU16(out, uint16_t(value));
+  TaWriteU16(out, uint16_t(value >> 16));
+}
+
+bool ReadU32(std::istream &in, uint32_t &value) {
+  uint16_t low = 0, high = 0;
+  if (!TaReadU16(in, low) || !TaReadU16(in, high))
+    return false;
+  value = low | uint32_t(high) << 16;
+  return true;
+}
+
+uint32_t QualifierOf(ZLibEntry &library) {
+  if (library.qualifier == 0)
+    library.qualifier = ++St().lastQualifier;
+  return library.qualifier;
+}
+
+// Moves every module of `from` to the end of `to`, linked to `to`.
+void TakeModules(ZLibEntry &from, ZLibEntry &to) {
+  while (ZModEntry *m = from.modules.Get()) {
+    m->library = &to;
+    to.modules.AddTail(m);
+  }
+}
 
 // The library text split at LF, each line with its start offset.
 struct Line {
@@ -86,73 +129,35 @@ size_t CommentEnd(const std::vector<Line> &lines, size_t line, size_t column) {
   CompileErrorAt(uint16_t(line + 1), 1, message);
 }
 
+// Removes from the hash every name that leads to a module of `library`.
 void RemoveNames(ZLibMaster &index, const ZLibEntry *library) {
-  std::erase_if(index.hash, [&](const auto &kv) { return kv.second->library == library; });
+  std::vector<ModName> keys;
+  index.hash.ForEach([&](TaPAssoc<ModName, ZModEntry> *entry) {
+    if (entry->value->library == library)
+      keys.push_back(entry->key);
+  });
+  for (const ModName &key : keys)
+    index.hash.Remove(key);
+}
+
+void RemoveAllLibraries(ZLibMaster &index) {
+  index.hash.Flush(false);
+  index.libraries.Clear(true);
 }
 
 ZLibEntry &NewLibrary(ZLibMaster &index, const std::string &name) {
-  index.libraries.push_back(std::make_unique<ZLibEntry>());
-  index.libraries.back()->name = name;
-  return *index.libraries.back();
+  ZLibEntry *library = index.libraries.AddTail(new ZLibEntry());
+  library->name = BRString(name);
+  return *library;
 }
-
-// ---- cache file --------------------------------------------------------
-
-class CacheWriter {
-public:
-  void U16(uint16_t v) { bytes.append({char(v), char(v >> 8)}); }
-  void U32(uint32_t v) {
-    U16(uint16_t(v));
-    U16(uint16_t(v >> 16));
-  }
-  void Text(const std::string &t) {
-    U16(uint16_t(t.size() + 1));
-    bytes.append(t);
-    bytes.push_back('\0');
-  }
-  std::string bytes;
-};
-
-class CacheReader {
-public:
-  explicit CacheReader(std::string_view b) : bytes_(b) {}
-  bool U16(uint16_t &v) {
-    if (bytes_.size() - pos_ < 2)
-      return false;
-    v = uint16_t(uint8_t(bytes_[pos_]) | uint8_t(bytes_[pos_ + 1]) << 8);
-    pos_ += 2;
-    return true;
-  }
-  bool U32(uint32_t &v) {
-    uint16_t lo, hi;
-    if (!U16(lo) || !U16(hi))
-      return false;
-    v = lo | uint32_t(hi) << 16;
-    return true;
-  }
-  // A NUL-terminated text of the stored length, nothing else inside.
-  bool Text(std::string &t) {
-    uint16_t n;
-    if (!U16(n) || n == 0 || bytes_.size() - pos_ < n || bytes_[pos_ + n - 1] != '\0')
-      return false;
-    t.assign(bytes_.substr(pos_, n - 1));
-    pos_ += n;
-    return t.find('\0') == std::string::npos;
-  }
-  bool AtEnd() const { return pos_ == bytes_.size(); }
-
-private:
-  std::string_view bytes_;
-  size_t pos_ = 0;
-};
 
 std::string CachePath(const std::string &path, std::string_view ext) { return plat::ReplaceExtension(path, ext); }
 
 void LoadOrScanLibrary(const std::string &path, ZLibEntry &module, ZLibEntry &description) {
-  Notify(kMsgReadingLibrary, {module.name});
+  Notify(kMsgReadingLibrary);
   if (!LoadLibraryIndexCache(module, path, "MD1") || !LoadLibraryIndexCache(description, path, "HX1")) {
-    module.modules.clear();
-    description.modules.clear();
+    module.modules.Clear(true);
+    description.modules.Clear(true);
     ScanLibraryFile(path, module, description);
     SaveLibraryIndexCache(module, path, "MD1");
     SaveLibraryIndexCache(description, path, "HX1");
@@ -160,30 +165,107 @@ void LoadOrScanLibrary(const std::string &path, ZLibEntry &module, ZLibEntry &de
   InsertLibraryNames(description, St().descriptions, true);
 }
 
-void InsertModuleNames(ZModEntry &module, ZLibMaster &index, const ZLibEntry *key) {
-  for (const std::string &name : module.names) {
-    auto slot = std::make_pair(name, key);
-    auto it = index.hash.find(slot);
-    if (it != index.hash.end()) {
-      std::string library = key ? module.library->name : std::string(GetResourceString(kMsgAnyLibrary));
-      Notify(kMsgDuplicateName, {name, library}, true);
-      index.hash.erase(it);
+void InsertModuleNames(ZModEntry &module, ZLibMaster &index, uint32_t qualifier) {
+  module.names.ForEach([&](BRString *name) {
+    ModName key{*name, qualifier};
+    if (index.hash.Find(key)) {
+      std::string library =
+          qualifier ? std::string(module.library->name.View()) : std::string(GetResourceString(kMsgAnyLibrary));
+      Notify(kMsgDuplicateName, {std::string(name->View()), library}, true);
+      index.hash.Remove(key);
     }
-    index.hash.emplace(slot, &module);
-  }
+    index.hash.Insert(key, &module);
+  });
 }
 
+// The BIOS command rebuilds the whole index; a BIOS compiled first for the
+// Compile command goes by the directory file's time like any compile.
+bool RebuildForBiosCompile() { return BiosCompileFlag() && !BiosFirstFlag(); }
+
 } // namespace
+
+bool ZModEntry::Write(std::ostream &out) const {
+  WriteU32(out, headerStart);
+  WriteU32(out, headerEnd);
+  TaWriteU16(out, headerLine);
+  WriteU32(out, bodyStart);
+  WriteU32(out, bodyEnd);
+  TaWriteU16(out, bodyLine);
+  return names.Write(out);
+}
+
+bool ZModEntry::Read(std::istream &in) {
+  return ReadU32(in, headerStart) && ReadU32(in, headerEnd) && TaReadU16(in, headerLine) &&
+         ReadU32(in, bodyStart) && ReadU32(in, bodyEnd) && TaReadU16(in, bodyLine) && names.Read(in);
+}
+
+bool ZLibEntry::Write(std::ostream &out) const {
+  WriteU32(out, fileTime);
+  return TaWriteText(out, name.View()) && modules.Write(out);
+}
+
+bool ZLibEntry::Read(std::istream &in) {
+  std::string text;
+  if (!ReadU32(in, fileTime) || !TaReadText(in, text))
+    return false;
+  name = BRString(text);
+  bool whole = modules.Read(in);
+  modules.ForEach([&](ZModEntry *m) { m->library = this; });
+  return whole;
+}
+
+ZLibMaster::~ZLibMaster() { RemoveAllLibraries(*this); }
+
+std::vector<ZLibEntry *> ZLibMaster::Libraries() const { return ListElements(libraries); }
+
+ZLibEntry *ZLibMaster::FindLibrary(std::string_view name) const {
+  for (ZLibEntry *library : Libraries())
+    if (library->name.View() == name)
+      return library;
+  return nullptr;
+}
+
+ZModEntry *ZLibMaster::Find(std::string_view name, uint32_t qualifier) const {
+  BRStringEntry *text = FindStringEntry(name);
+  if (!text)
+    return nullptr;
+  ModName key;
+  key.name.Attach(text);
+  key.qualifier = qualifier;
+  auto *entry = hash.Find(key);
+  return entry ? entry->value : nullptr;
+}
+
+std::vector<std::string> ModuleNames(const ZModEntry &module) {
+  std::vector<std::string> out;
+  module.names.ForEach([&](BRString *name) { out.emplace_back(name->View()); });
+  return out;
+}
 
 ZLibMaster &ModuleIndex() { return St().modules; }
 ZLibMaster &DescriptionIndex() { return St().descriptions; }
 void SetLibraryIndexMessages(std::function<void(const LibraryIndexMessage &)> sink) { St().sink = std::move(sink); }
 void SetLibraryProgramDirectory(const std::string &dir) { St().programDir = dir; }
+void SetPendingLabelNames(PendingLabelNames *pending) { St().pending = pending; }
+
+int FileTimeChanged(const std::string &path, uint32_t &storedTime) {
+  EditorView *editor = CurrentEditorView();
+  if (editor && !path.empty() && editor->OpenAndModified(path))
+    Notify(kMsgLibraryModifiedInEditor, {}, true);
+  std::optional<uint32_t> now;
+  if (!path.empty())
+    now = plat::FileModTime(path);
+  if (!now)
+    return 1;
+  bool changed = *now != storedTime;
+  storedTime = *now;
+  return changed ? 1 : 0;
+}
 
 void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &descriptions) {
   auto text = ReadWholeFile(path);
   if (!text) {
-    Notify(kMsgCannotOpenLibrary, {path}, true);
+    Notify(kMsgCannotOpenLibrary, {}, true);
     return;
   }
   uint32_t time = plat::FileModTime(path).value_or(0);
@@ -193,9 +275,10 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
   auto finishLast = [&](uint32_t end) {
     if (last) {
       last->bodyEnd = end;
-      modules.modules.push_back(std::move(last));
+      modules.modules.AddTail(last.release());
     }
   };
+  auto addName = [](ZModEntry &m, std::string_view name) { m.names.AddTail(new BRString(name)); };
   for (size_t i = 0; i < lines.size(); ++i) {
     std::string_view t = lines[i].text;
     if (t.starts_with(kDescriptionMark)) {
@@ -208,11 +291,11 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
         while (len < n.size() && IdentChar(n[len]))
           ++len;
         if (len)
-          d->names.emplace_back(n.substr(0, len));
+          addName(*d, n.substr(0, len));
         i = CommentEnd(lines, i, 0);
         d->bodyEnd = uint32_t(lines[i].end);
       }
-      descriptions.modules.push_back(std::move(d));
+      descriptions.modules.AddTail(d.release());
     } else if (t.starts_with(kBeginHeader)) {
       if (open)
         HeaderError(path, kMsgNestedHeader, i);
@@ -232,7 +315,7 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
             size_t q = p;
             while (q < part.size() && IdentChar(part[q]))
               ++q;
-            open->names.emplace_back(part.substr(p, std::min(q - p, kMaxHeaderName)));
+            addName(*open, part.substr(p, std::min(q - p, kMaxHeaderName)));
             p = q;
           } else {
             ++p;
@@ -260,72 +343,50 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
 }
 
 void SaveLibraryIndexCache(const ZLibEntry &entry, const std::string &path, std::string_view ext) {
-  CacheWriter w;
-  w.U32(entry.fileTime);
-  w.Text(entry.name);
-  w.U16(uint16_t(entry.modules.size()));
-  for (const auto &m : entry.modules) {
-    w.U32(m->headerStart);
-    w.U32(m->headerEnd);
-    w.U16(m->headerLine);
-    w.U32(m->bodyStart);
-    w.U32(m->bodyEnd);
-    w.U16(m->bodyLine);
-    w.U16(uint16_t(m->names.size()));
-    for (const std::string &n : m->names)
-      w.Text(n);
-  }
+  std::ostringstream out(std::ios::binary);
   // A cache that cannot be written only costs a scan next time.
-  plat::WriteFileAtomically(CachePath(path, ext), w.bytes);
+  if (entry.Write(out))
+    plat::WriteFileAtomically(CachePath(path, ext), out.str());
 }
 
 bool LoadLibraryIndexCache(ZLibEntry &entry, const std::string &path, std::string_view ext) {
-  auto bytes = ReadWholeFile(CachePath(path, ext));
+  std::ifstream in(CachePath(path, ext), std::ios::binary);
   auto libraryTime = plat::FileModTime(path);
-  auto librarySize = ReadWholeFile(path);
-  if (!bytes || !libraryTime || !librarySize)
+  auto library = ReadWholeFile(path);
+  if (!in || !libraryTime || !library)
     return false;
-  CacheReader r(*bytes);
-  uint32_t time;
-  std::string name;
-  uint16_t count;
+  ZLibEntry cached;
+  if (!cached.Read(in) || in.peek() != std::char_traits<char>::eof())
+    return false;
   std::string dirKey = plat::PathKey(St().programDir);
-  if (!r.U32(time) || !r.Text(name) || !r.U16(count))
+  std::string nameKey = plat::PathKey(cached.name.View());
+  if (nameKey.size() <= dirKey.size() || !nameKey.starts_with(dirKey) || cached.name != entry.name ||
+      cached.fileTime != *libraryTime)
     return false;
-  std::string nameKey = plat::PathKey(name);
-  if (nameKey.size() <= dirKey.size() || !nameKey.starts_with(dirKey) || name != entry.name)
+  // Every offset must lie in the library and every name be one a scan
+  // could have found.
+  const uint32_t size = uint32_t(library->size());
+  bool consistent = true;
+  cached.modules.ForEach([&](const ZModEntry *m) {
+    consistent = consistent && m->headerStart <= size && m->headerEnd <= size && m->bodyStart <= m->bodyEnd &&
+                 m->bodyEnd <= size;
+    m->names.ForEach([&](const BRString *n) {
+      consistent = consistent && !n->View().empty() && n->View().size() <= kMaxHeaderName;
+    });
+  });
+  if (!consistent)
     return false;
-  const uint32_t size = uint32_t(librarySize->size());
-  std::vector<std::unique_ptr<ZModEntry>> modules;
-  for (uint16_t i = 0; i < count; ++i) {
-    auto m = std::make_unique<ZModEntry>();
-    uint16_t names;
-    if (!r.U32(m->headerStart) || !r.U32(m->headerEnd) || !r.U16(m->headerLine) || !r.U32(m->bodyStart) ||
-        !r.U32(m->bodyEnd) || !r.U16(m->bodyLine) || !r.U16(names))
-      return false;
-    if (m->headerStart > size || m->headerEnd > size || m->bodyStart > m->bodyEnd || m->bodyEnd > size)
-      return false;
-    for (uint16_t k = 0; k < names; ++k) {
-      std::string n;
-      if (!r.Text(n) || n.empty() || n.size() > kMaxHeaderName)
-        return false;
-      m->names.push_back(std::move(n));
-    }
-    m->library = &entry;
-    modules.push_back(std::move(m));
-  }
-  if (!r.AtEnd() || time != *libraryTime)
-    return false;
-  entry.fileTime = time;
-  entry.modules = std::move(modules);
+  entry.modules.Clear(true);
+  entry.fileTime = cached.fileTime;
+  TakeModules(cached, entry);
   return true;
 }
 
 void InsertLibraryNames(ZLibEntry &library, ZLibMaster &index, bool withLibrary) {
   if (library.flags & ZLibEntry::kNamesEntered)
     return;
-  for (auto &m : library.modules)
-    InsertModuleNames(*m, index, withLibrary ? &library : nullptr);
+  uint32_t qualifier = withLibrary ? QualifierOf(library) : 0;
+  library.modules.ForEach([&](ZModEntry *m) { InsertModuleNames(*m, index, qualifier); });
   library.flags |= ZLibEntry::kNamesEntered;
 }
 
@@ -336,12 +397,9 @@ int BuildLibraryIndex(const std::string &libDirFile) {
   auto text = found ? ReadWholeFile(*found) : std::nullopt;
   if (!text)
     return 1;
-  auto time = plat::FileModTime(*found);
-  bool rebuild = !s.libDirTime || time != s.libDirTime;
-  s.libDirTime = time;
-  s.modules.hash.clear();
-  for (auto &lib : s.modules.libraries)
-    lib->flags &= uint8_t(~ZLibEntry::kNamesEntered);
+  bool rebuild = FileTimeChanged(*found, s.libDirTime) != 0 || RebuildForBiosCompile();
+  s.modules.hash.Flush(false);
+  s.modules.libraries.ForEach([](ZLibEntry *lib) { lib->flags &= uint8_t(~ZLibEntry::kNamesEntered); });
   std::string baseDir = plat::SplitPath(*found).dir;
 
   std::vector<std::string> paths;
@@ -358,7 +416,7 @@ int BuildLibraryIndex(const std::string &libDirFile) {
       line += ".LIB";
     auto path = plat::ResolvePath(line, baseDir);
     if (!path) {
-      Notify(kMsgNoLibraryFile, {line}, true);
+      Notify(kMsgNoLibraryFile, {}, true);
       continue;
     }
     paths.push_back(*path);
@@ -366,56 +424,62 @@ int BuildLibraryIndex(const std::string &libDirFile) {
 
   // Pairing the n-th line with the n-th library only holds while the lists
   // agree; anything else rebuilds.
+  std::vector<ZLibEntry *> modules = s.modules.Libraries();
+  std::vector<ZLibEntry *> descriptions = s.descriptions.Libraries();
+  rebuild = rebuild || paths.size() != modules.size() || descriptions.size() != modules.size();
   for (size_t i = 0; !rebuild && i < paths.size(); ++i)
-    rebuild = i >= s.modules.libraries.size() || s.modules.libraries[i]->name != Upper(paths[i]);
-  rebuild = rebuild || paths.size() != s.modules.libraries.size();
+    rebuild = modules[i]->name.View() != Upper(paths[i]);
 
   if (rebuild) {
-    s.descriptions.hash.clear();
-    s.modules.libraries.clear();
-    s.descriptions.libraries.clear();
+    RemoveAllLibraries(s.descriptions);
+    RemoveAllLibraries(s.modules);
     for (const std::string &path : paths) {
       ZLibEntry &m = NewLibrary(s.modules, Upper(path));
       ZLibEntry &d = NewLibrary(s.descriptions, Upper(path));
+      FileTimeChanged(path, m.fileTime);
+      d.fileTime = m.fileTime;
       LoadOrScanLibrary(path, m, d);
     }
     return 0;
   }
   for (size_t i = 0; i < paths.size(); ++i) {
-    ZLibEntry &m = *s.modules.libraries[i];
-    ZLibEntry &d = *s.descriptions.libraries[i];
-    if (plat::FileModTime(paths[i]).value_or(0) == m.fileTime)
+    ZLibEntry &m = *modules[i];
+    ZLibEntry &d = *descriptions[i];
+    if (!FileTimeChanged(paths[i], m.fileTime))
       continue;
     RemoveNames(s.descriptions, &d);
     d.flags = 0;
-    m.modules.clear();
-    d.modules.clear();
-    Notify(kMsgLibraryChanged, {m.name});
+    m.modules.Clear(true);
+    d.modules.Clear(true);
+    Notify(kMsgLibraryChanged);
     LoadOrScanLibrary(paths[i], m, d);
   }
   return 0;
 }
 
 void ClearLibraryLinkMarks() {
-  for (auto &lib : St().modules.libraries) {
+  St().modules.libraries.ForEach([](ZLibEntry *lib) {
     lib->flags &= uint8_t(~ZLibEntry::kNamesEntered);
-    for (auto &m : lib->modules)
-      m->flags &= uint8_t(~ZModEntry::kModuleUsed);
-  }
+    lib->modules.ForEach([](ZModEntry *m) { m->flags &= uint8_t(~ZModEntry::kModuleUsed); });
+  });
 }
 
-ZModEntry *NextNeededModule(const std::vector<std::string> &undefined) {
-  for (const std::string &name : undefined) {
-    auto it = St().modules.hash.find({name, nullptr});
-    if (it == St().modules.hash.end())
+ZModEntry *NextNeededModule() {
+  ModState &s = St();
+  if (!s.pending || DroppedRecordCount() != 0)
+    return nullptr;
+  s.pending->PurgeDefined();
+  while (std::optional<std::string> name = s.pending->PopUndefined()) {
+    ZModEntry *m = s.modules.Find(*name);
+    if (!m)
       continue;
-    ZModEntry *m = it->second;
+    std::string library(m->library->name.View());
     if (m->flags & ZModEntry::kModuleUsed) {
-      CompileError(kMsgModuleAlreadyTaken, name, m->library->name);
+      CompileError(kMsgModuleAlreadyTaken, *name, library);
       return nullptr;
     }
     m->flags |= ZModEntry::kModuleUsed;
-    Notify(kMsgTakingModule, {name, m->library->name});
+    Notify(kMsgTakingModule, {*name, library});
     return m;
   }
   return nullptr;
@@ -432,11 +496,14 @@ int FindLibraryFunction(const std::string &text, ZModEntry **entry, bool exact) 
   }
   ZModEntry *match = nullptr;
   int count = 0;
-  for (const auto &[key, m] : St().descriptions.hash)
-    if (key.first == function && (library.empty() || m->library->name == library)) {
+  for (ZLibEntry *lib : St().descriptions.Libraries()) {
+    if (!library.empty() && lib->name.View() != library)
+      continue;
+    if (ZModEntry *m = St().descriptions.Find(function, QualifierOf(*lib))) {
       match = m;
       ++count;
     }
+  }
   if (count != 1)
     return 0;
   *entry = match;
@@ -444,12 +511,13 @@ int FindLibraryFunction(const std::string &text, ZModEntry **entry, bool exact) 
 }
 
 void ListLibraryFunctions(const std::function<void(const std::string &)> &add) {
-  for (const auto &lib : St().descriptions.libraries)
-    for (const auto &m : lib->modules)
-      for (const std::string &n : m->names)
-        add(n + " in " + lib->name);
+  St().descriptions.libraries.ForEach([&](ZLibEntry *lib) {
+    lib->modules.ForEach([&](ZModEntry *m) {
+      m->names.ForEach([&](BRString *n) { add(std::string(n->View()) + " in " + std::string(lib->name.View())); });
+    });
+  });
 }
 
-void ResetLibraryIndexModule() { St() = ModState(); }
+void ResetLibraryIndexModule() { StatePtr().reset(); }
 
 } // namespace tsw

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "foundation/brstring.h"
+#include "foundation/tahash.h"
+#include "foundation/talist.h"
+
 #include <cstdint>
 #include <functional>
-#include <map>
-#include <memory>
+#include <istream>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 // The library module index (which module of which library defines a name)
@@ -16,34 +20,87 @@ namespace tsw {
 
 struct ZLibEntry;
 
+// One module header of a library (module index) or one function
+// description block (description index).
 struct ZModEntry {
+  // The fixed part of the cache files: these six fields, in this order.
   uint32_t headerStart = 0;
   uint32_t headerEnd = 0;
   uint16_t headerLine = 0;
   uint32_t bodyStart = 0;
   uint32_t bodyEnd = 0;
   uint16_t bodyLine = 0;
+
   uint8_t flags = kModuleUsed;
   ZLibEntry *library = nullptr;
-  std::vector<std::string> names;
+  Ta1FIFO<BRString> names;
+
   static constexpr uint8_t kModuleUsed = 2;
+  static constexpr size_t kFixedBytes = 20;
+
+  ZModEntry() = default;
+  ZModEntry(const ZModEntry &) = delete;
+  ZModEntry &operator=(const ZModEntry &) = delete;
+  ~ZModEntry() { names.Clear(true); }
+
+  // The stream form: the fixed part, then the name list.
+  bool Write(std::ostream &out) const;
+  bool Read(std::istream &in);
 };
 
 struct ZLibEntry {
-  std::string name; // the library's path, upper-cased
+  BRString name; // the library's path, upper-cased
   uint32_t fileTime = 0;
   uint8_t flags = 0; // kNamesEntered
-  std::vector<std::unique_ptr<ZModEntry>> modules;
+  Ta1FIFO<ZModEntry> modules;
+  // Keeps this library's names apart from equal names of other libraries
+  // in the description index; given on first use, never 0.
+  uint32_t qualifier = 0;
+
   static constexpr uint8_t kNamesEntered = 1;
+
+  ZLibEntry() = default;
+  ZLibEntry(const ZLibEntry &) = delete;
+  ZLibEntry &operator=(const ZLibEntry &) = delete;
+  ~ZLibEntry() { modules.Clear(true); }
+
+  // The stream form (the cache file): time, name, then the module list.
+  // Read links every module read to this library.
+  bool Write(std::ostream &out) const;
+  bool Read(std::istream &in);
 };
 
+inline constexpr uint16_t kLibraryIndexBuckets = 1021;
+
 struct ZLibMaster {
-  // Keyed by name and library (null in the module index).
-  std::map<std::pair<std::string, const ZLibEntry *>, ZModEntry *> hash;
-  std::vector<std::unique_ptr<ZLibEntry>> libraries;
+  // Module index: names with qualifier 0, unique across libraries.
+  // Description index: names with their library's qualifier.
+  TaDUniqueHash<ModName, ZModEntry> hash{kLibraryIndexBuckets};
+  Ta1FIFO<ZLibEntry> libraries; // in directory-file order
+
+  ZLibMaster() = default;
+  ZLibMaster(const ZLibMaster &) = delete;
+  ZLibMaster &operator=(const ZLibMaster &) = delete;
+  ~ZLibMaster();
+
+  std::vector<ZLibEntry *> Libraries() const;
+  // The library whose (upper-cased) name is `name`; null when none.
+  ZLibEntry *FindLibrary(std::string_view name) const;
+  // The module a name of the index leads to; null when none.
+  ZModEntry *Find(std::string_view name, uint32_t qualifier = 0) const;
 };
 ZLibMaster &ModuleIndex();
 ZLibMaster &DescriptionIndex();
+
+// Every element of a list, in list order.
+template <class T> std::vector<T *> ListElements(const Ta1L<T> &list) {
+  std::vector<T *> out;
+  out.reserve(list.Count());
+  list.ForEach([&](T *element) { out.push_back(element); });
+  return out;
+}
+// The names of a module as texts.
+std::vector<std::string> ModuleNames(const ZModEntry &module);
 
 inline constexpr unsigned kMsgIndexing = 137;
 inline constexpr unsigned kMsgTakingModule = 140;
@@ -53,6 +110,7 @@ inline constexpr unsigned kMsgModuleAlreadyTaken = 521;
 inline constexpr unsigned kMsgDuplicateName = 527;
 inline constexpr unsigned kMsgAnyLibrary = 727;
 inline constexpr unsigned kMsgCannotOpenLibrary = 728;
+inline constexpr unsigned kMsgLibraryModifiedInEditor = 810;
 inline constexpr unsigned kMsgLibraryChanged = 811;
 inline constexpr unsigned kMsgNestedHeader = 2122;
 inline constexpr unsigned kMsgStrayEndHeader = 2123;
@@ -67,6 +125,23 @@ struct LibraryIndexMessage {
 };
 void SetLibraryIndexMessages(std::function<void(const LibraryIndexMessage &)> sink);
 
+// The file-time test: 1 when the file changed since `storedTime`, which
+// then holds the new time. A file open with unsaved edits in an editor is
+// reported (810) first; an empty path or an unreadable time counts as
+// changed and leaves `storedTime` alone.
+int FileTimeChanged(const std::string &path, uint32_t &storedTime);
+
+// The label table's names that were referenced before any definition.
+class PendingLabelNames {
+public:
+  virtual ~PendingLabelNames() = default;
+  // Drops every name that has been defined since it was referenced.
+  virtual void PurgeDefined() = 0;
+  // Takes the next still-undefined name; nullopt when none is left.
+  virtual std::optional<std::string> PopUndefined() = 0;
+};
+void SetPendingLabelNames(PendingLabelNames *pending);
+
 // The program's directory: only caches naming a library below it are taken.
 void SetLibraryProgramDirectory(const std::string &dir);
 // 1 when the directory file cannot be found, else 0.
@@ -78,9 +153,11 @@ void SaveLibraryIndexCache(const ZLibEntry &entry, const std::string &path, std:
 void InsertLibraryNames(ZLibEntry &library, ZLibMaster &index, bool withLibrary);
 // Clears every module's used flag and every library's names-entered flag.
 void ClearLibraryLinkMarks();
-// The next module to take for the first name of `undefined` the index
-// knows; null when none (or after error 521).
-ZModEntry *NextNeededModule(const std::vector<std::string> &undefined);
+// The module that defines the next pending undefined name, marked used
+// (140); null when no pending name has one, after error 521 (its module
+// was taken already and did not define it), or once the diagnostic list
+// has dropped a record.
+ZModEntry *NextNeededModule();
 // 1 when exactly one description matches `text` ("f" or "f in LIB").
 int FindLibraryFunction(const std::string &text, ZModEntry **entry, bool exact);
 void ListLibraryFunctions(const std::function<void(const std::string &)> &add);
