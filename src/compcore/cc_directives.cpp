@@ -1,8 +1,10 @@
 #include "compcore/cc_directives.h"
 
+#include "compcore/cc_attrs.h"
 #include "compcore/cc_in.h"
 #include "compcore/cc_lines.h"
 #include "compcore/cc_macro.h"
+#include "compcore/cc_memmap.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +14,6 @@ namespace tsw {
 
 namespace {
 
-constexpr unsigned kMsgNotConstant = 427;
 constexpr unsigned kMsgNestingTooDeep = 430;
 constexpr unsigned kMsgMissingName = 490;
 constexpr unsigned kMsgIncludeRefused = 2128;
@@ -35,7 +36,6 @@ struct DirectiveState {
   std::vector<uint8_t> states = std::vector<uint8_t>(kMaxConditionDepth + 1, 0);
   std::vector<OpenGroup> groups = std::vector<OpenGroup>(kMaxConditionDepth + 1);
   std::vector<int> fileStartDepths;
-  uint32_t defaults = kAttrDebug | kAttrStep;
   bool dataWaits = false;
   DirectiveServices services;
 };
@@ -68,11 +68,7 @@ int32_t ReadDirectiveConstant() {
   if (D().services.constantExpression) {
     value = D().services.constantExpression();
   } else {
-    SkipSpaces();
-    char *end = nullptr;
-    value = int32_t(std::strtol(InputCursor, &end, 0));
-    if (end == InputCursor)
-      CompileError(kMsgNotConstant);
+    value = ReadConstantValue(ConstantSeverity::kError);
   }
   SingleLineMode = 0;
   return value;
@@ -191,7 +187,7 @@ void KillDirective() {
 // Carries out the directive at the cursor; false when it is not one of ours.
 bool DoDirective(bool &returnAfter) {
   returnAfter = false;
-  uint32_t &defaults = D().defaults;
+  uint32_t &defaults = Attributes().directiveDefaults;
   if (MatchWordAtInput("#undef")) {
     SkipSpaces();
     std::string name;
@@ -237,14 +233,20 @@ bool DoDirective(bool &returnAfter) {
   } else if (MatchWordAtInput("#KILL"))
     KillDirective();
   else if (MatchWordAtInput("#debug"))
-    defaults |= kAttrDebug | kAttrStep;
+    SetDebugAttributes(defaults, true);
   else if (MatchWordAtInput("#nodebug"))
-    defaults &= ~(kAttrDebug | kAttrStep);
+    SetDebugAttributes(defaults, false);
   else if (MatchWordAtInput("#step"))
     defaults |= kAttrStep;
   else if (MatchWordAtInput("#nostep"))
     defaults &= ~kAttrStep;
-  else {
+  else if (MatchWordAtInput("#memmap")) {
+    ExpandMacros();
+    MemmapDirective([] { return ReadConstantValue(ConstantSeverity::kError); });
+  } else if (MatchWordAtInput("#class")) {
+    ExpandMacros();
+    ClassDirective();
+  } else {
     const char *start = InputCursor;
     const char *end = start + 1;
     while (IsIdentChar(*end))
@@ -265,7 +267,6 @@ bool DoDirective(bool &returnAfter) {
 
 void SetDirectiveServices(DirectiveServices services) { D().services = std::move(services); }
 int ConditionDepth() { return D().depth; }
-uint32_t &DirectiveDefaults() { return D().defaults; }
 bool DataWaitsUsed() { return D().dataWaits; }
 
 void PushCondition(uint8_t state) { PushConditionAt(state, CurrentSourceLine(), CurrentSourceColumn()); }

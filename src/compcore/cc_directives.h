@@ -39,13 +39,6 @@ void ProcessDirective();
 void PushCondition(uint8_t state);
 int ConditionDepth();
 
-// Directive defaults of the function attributes that directives switch.
-enum : uint32_t {
-  kAttrStep = 0x10,
-  kAttrDebug = 0x20,
-  kAttrUseIx = 0x800,
-};
-uint32_t &DirectiveDefaults();
 bool DataWaitsUsed();
 
 // Starts the per-file bookkeeping of conditional groups on the line

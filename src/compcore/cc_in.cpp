@@ -5,6 +5,7 @@
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 
@@ -308,6 +309,31 @@ size_t ReadIdentifier(std::string &name) {
     ++InputColumn;
   }
   return name.size();
+}
+
+int32_t ReadConstantValue(ConstantSeverity severity) {
+  constexpr unsigned kMsgNotConstant = 427;
+  SkipSpaces();
+  char *end = InputCursor;
+  unsigned long value = IsIdentStart(*InputCursor) ? 0 : std::strtoul(InputCursor, &end, 0);
+  if (end == InputCursor) {
+    switch (severity) {
+    case ConstantSeverity::kFatal:
+      CompileErrorHere(kMsgNotConstant);
+    case ConstantSeverity::kError:
+      CompileError(kMsgNotConstant);
+      break;
+    case ConstantSeverity::kTrivialWarning:
+      CompileWarningTrivial(kMsgNotConstant);
+      break;
+    }
+    return 0;
+  }
+  while (*end == 'L' || *end == 'l' || *end == 'U' || *end == 'u')
+    ++end;
+  InputColumn = uint16_t(InputColumn + (end - InputCursor));
+  InputCursor = end;
+  return int32_t(uint32_t(value));
 }
 
 uint16_t CurrentSourceLine() {

@@ -51,6 +51,7 @@ inline constexpr std::array<uint32_t, 256> CharClasses = MakeCharClasses();
 inline bool IsIdentChar(char c) { return CharClasses[static_cast<unsigned char>(c)] & kClassIdent; }
 inline bool IsIdentStart(char c) { return CharClasses[static_cast<unsigned char>(c)] & kClassIdentStart; }
 inline bool IsBlankChar(char c) { return CharClasses[static_cast<unsigned char>(c)] & kClassBlank; }
+inline bool IsDigitChar(char c) { return CharClasses[static_cast<unsigned char>(c)] & kClassDigit; }
 
 constexpr char kEsc = 27;
 constexpr size_t kMaxLineBytes = 65532; // a logical line or expansion past this ends the compile
@@ -105,6 +106,12 @@ inline constexpr size_t kNameBufferSize = kIdentifierLength + 1;
 // Reads an identifier at the cursor, keeping its first kIdentifierLength
 // bytes and consuming the rest; its kept length.
 size_t ReadIdentifier(std::string &name);
+
+// How ReadConstantValue reports a missing constant.
+enum class ConstantSeverity { kFatal, kError, kTrivialWarning };
+// The numeric constant at the cursor (after blanks); 427 and 0 when none
+// stands there (an identifier is never taken for one).
+int32_t ReadConstantValue(ConstantSeverity severity);
 
 // The input state a statement snapshot or a loop's re-read of its condition
 // returns to: the logical line with the cursor, and where the line source

@@ -1,9 +1,11 @@
 #include "compcore/cc_loop.h"
 
+#include "compcore/cc_attrs.h"
 #include "compcore/cc_directives.h"
 #include "compcore/cc_in.h"
 #include "compcore/cc_lines.h"
 #include "compcore/cc_macro.h"
+#include "compcore/cc_memmap.h"
 
 #include "platform/paths.h"
 
@@ -19,8 +21,6 @@ constexpr unsigned kMsgAsmWord = 524;
 constexpr unsigned kMsgImportName = 2013;
 constexpr unsigned kMsgImportNotFound = 2014;
 constexpr unsigned kMsgImportIdentifier = 2015;
-constexpr uint32_t kAttrCodeBlock = 0x2000;
-constexpr uint32_t kPerItemBits = 0x40 | 0x80 | 0x700 | 0x2000 | 0xFC000 | 0x100000;
 constexpr int kTopLevel = 1;
 constexpr uint32_t kFreqDivisor = 614400;
 constexpr int32_t kSizeUnitsPerCode = 32;
@@ -71,34 +71,49 @@ void SetStepDefault(bool on) {
   ProcessConditionalDirective();
   ProcessDirective(); // the next line is a line like any other
   if (on)
-    DirectiveDefaults() |= kAttrStep;
+    Attributes().directiveDefaults |= kAttrStep;
   else
-    DirectiveDefaults() &= ~kAttrStep;
+    Attributes().directiveDefaults &= ~kAttrStep;
 }
 
+int32_t ReadAnymemBytes() { return ReadConstantValue(ConstantSeverity::kError); }
+
 void AsmBlock(TopLevelCompiler &compiler) {
-  DirectiveDefaults() |= kAttrCodeBlock;
-  bool debug = DirectiveDefaults() & kAttrDebug;
+  FunctionAttributes &attrs = Attributes();
+  attrs.directiveDefaults |= kAttrCodeBlock;
+  attrs.declaration = attrs.directiveDefaults;
   for (;;) {
     char c = SkipSpaces();
     if (!c)
       break;
     std::string word;
     if (MatchWordAtInput("nodebug"))
-      debug = false;
+      SetDebugAttributes(attrs.declaration, false);
     else if (MatchWordAtInput("debug"))
-      debug = true;
-    else if (MatchWordAtInput("root") || MatchWordAtInput("xmem") || MatchWordAtInput("anymem")) {
-      SkipSpaces();
-      while (CharClasses[uint8_t(*InputCursor)] & kClassDigit)
-        ++InputCursor;
-    } else if (ReadIdentifier(word))
+      SetDebugAttributes(attrs.declaration, true);
+    else if (ParseAsmMemoryKeyword(MatchWordAtInput, ReadAnymemBytes))
+      continue;
+    else if (ReadIdentifier(word))
       CompileError(kMsgAsmWord, word);
     else
       CompileError(kMsgAsmWord, std::string(1, NextInputChar()));
   }
-  compiler.CompileAsmBlock(debug && !InInterleave());
+  // A top-level block always goes to root code.
+  compiler.SelectRootCode();
+  attrs.declaration &= ~kAttrXmem;
+  attrs.current = attrs.declaration;
+  compiler.CompileAsmBlock((attrs.declaration & kAttrDebug) && !InInterleave());
   compiler.EmitPendingStubs();
+}
+
+// The attributes every top-level item starts from.
+void StartItemAttributes() {
+  FunctionAttributes &attrs = Attributes();
+  attrs.directiveDefaults &= ~kAttrPerItemBits;
+  attrs.declaration = attrs.directiveDefaults;
+  ChooseFunctionMemory(CurrentMemmapDefault());
+  attrs.current = attrs.declaration;
+  SetDebugAttributes(attrs.current, attrs.current & kAttrStep);
 }
 
 } // namespace
@@ -226,10 +241,10 @@ void InterleaveLibraryModules(bool force) {
       return;
     // The program resumes at the line and column of the cursor.
     SourcePosition resume = PositionOfLine(CurrentSourceLine(), CurrentSourceColumn());
-    L().savedDefaults = DirectiveDefaults();
+    L().savedDefaults = Attributes().directiveDefaults;
     ForgetPendingInput();
     if (BeginInterleave(resume)) {
-      DirectiveDefaults() &= ~kAttrStep;
+      Attributes().directiveDefaults &= ~kAttrStep;
       DiscardCurrentLine();
       ReadNextLineAndRewind();
       if (!EndOfInput)
@@ -239,7 +254,7 @@ void InterleaveLibraryModules(bool force) {
   if (InInterleave() && (EndOfInput || !LinkHasData())) {
     ForgetPendingInput();
     EndInterleaveIfDone();
-    DirectiveDefaults() = L().savedDefaults;
+    Attributes().directiveDefaults = L().savedDefaults;
     EndOfInput = 0;
     DiscardCurrentLine();
     ReadNextLineAndRewind();
@@ -253,10 +268,10 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
   if (biosCodeMode)
     DefineBoardMacros(settings, link);
   SetPredefinedMacro("_RESTRICT_WATCHCODE_", settings.restrictWatchCode ? "1" : "0");
-  DirectiveDefaults() |= kAttrDebug | kAttrStep;
+  SetDebugAttributes(Attributes().directiveDefaults, true);
   L().interleave = true;
   while (!EndOfInput) {
-    DirectiveDefaults() &= ~kPerItemBits;
+    StartItemAttributes();
     SkipBlanksIfAtEnd();
     if (EndOfInput)
       break;

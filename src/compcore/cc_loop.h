@@ -17,6 +17,8 @@ public:
   // A declaration or function definition at the cursor; 0 when nothing there
   // could be compiled.
   virtual int ParseDeclaration(int level) = 0;
+  // Makes the root code cache current at its own address.
+  virtual void SelectRootCode() = 0;
   // An inline-assembly block from the next line up to "#endasm".
   virtual void CompileAsmBlock(bool withDebugCode) = 0;
   // Far-call stubs and strings waiting to be emitted.

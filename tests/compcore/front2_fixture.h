@@ -1,9 +1,11 @@
 #pragma once
 
+#include "compcore/cc_attrs.h"
 #include "compcore/cc_directives.h"
 #include "compcore/cc_in.h"
 #include "compcore/cc_lines.h"
 #include "compcore/cc_macro.h"
+#include "compcore/cc_memmap.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +81,8 @@ struct Delivered {
 };
 
 inline void ResetFront2() {
+  ResetAttributesModule();
+  ResetMemmapModule();
   ResetLineSourcesModule();
   ResetSourceInputModule();
   ResetMacroModule();

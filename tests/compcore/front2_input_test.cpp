@@ -1,3 +1,4 @@
+#include "compcore/cc_attrs.h"
 #include "front2_fixture.h"
 
 #include "support/tempdir.h"
@@ -260,7 +261,7 @@ TEST_F(Front2Test, IncludeAndUnknownLibraryAreErrors) {
 TEST_F(Front2Test, StepDirectivesReadOnLikeEveryOtherDirective) {
   auto texts = Texts(Run("#define V 7\n#nostep\nx = V;\n#step\ny = V;"));
   EXPECT_EQ(texts, (std::vector<std::string>{"x = 7;", "y = 7;"}));
-  EXPECT_TRUE(DirectiveDefaults() & kAttrStep);
+  EXPECT_TRUE(Attributes().directiveDefaults & kAttrStep);
 }
 
 } // namespace

@@ -1,4 +1,6 @@
+#include "compcore/cc_attrs.h"
 #include "compcore/cc_loop.h"
+#include "compcore/cc_memmap.h"
 #include "front2_fixture.h"
 
 #include "support/tempdir.h"
@@ -23,6 +25,7 @@ public:
     if (!IsIdentStart(*InputCursor))
       return 0;
     Item item{"", CurrentSourceLine(), CurrentSourceFileName()};
+    itemAttributes.push_back(Attributes().declaration);
     for (char c; (c = NextInputChar()) != 0;) {
       item.text.push_back(c);
       if (c == ';')
@@ -31,8 +34,10 @@ public:
     items.push_back(item);
     return 1;
   }
+  void SelectRootCode() override { calls.push_back("root"); }
   void CompileAsmBlock(bool debug) override {
     asmBlocks.push_back(debug);
+    asmAttributes.push_back(Attributes().current);
     do
       ProcessConditionalDirective();
     while (!EndOfInput && !MatchWordAtInput("#endasm"));
@@ -59,6 +64,8 @@ public:
   std::vector<uint8_t> emitted;
   std::vector<Item> items;
   std::vector<bool> asmBlocks;
+  std::vector<uint32_t> asmAttributes;
+  std::vector<uint32_t> itemAttributes;
   bool finished = false;
 };
 
@@ -149,13 +156,28 @@ TEST_F(Front2Loop, AsmLineOptionsAndUnknownWords) {
   Compile("#asm nodebug xmem bogus\n#endasm\nint a;");
   EXPECT_EQ(compiler.asmBlocks, (std::vector<bool>{false}));
   EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{524}));
+  // The block goes to root code, without debug code, whatever the line asked.
+  ASSERT_EQ(compiler.asmAttributes.size(), 1u);
+  EXPECT_EQ(compiler.asmAttributes[0] & (kAttrXmem | kAttrDebug | kAttrStep | kAttrCodeBlock), kAttrCodeBlock);
+  EXPECT_EQ(compiler.calls, (std::vector<std::string>{"root"}));
+}
+
+TEST_F(Front2Loop, EveryItemStartsFromTheDirectiveDefaultsAndTheMemmapDefault) {
+  // The directives after an item are read before the next item starts.
+  Compile("int z;\n#memmap xmem\nint a;\n#nodebug\n#memmap root\nint b;\n#memmap anymem\nint c;");
+  ASSERT_EQ(compiler.itemAttributes.size(), 4u);
+  EXPECT_EQ(compiler.itemAttributes[1] & (kAttrXmem | kAttrDebug), kAttrXmem | kAttrDebug);
+  EXPECT_EQ(compiler.itemAttributes[2] & (kAttrXmem | kAttrDebug), 0u);
+  // Anymem with no BIOS data origin: root code plus the threshold is past 0.
+  EXPECT_EQ(compiler.itemAttributes[3] & kAttrXmem, kAttrXmem);
+  EXPECT_TRUE(sink.records.empty());
 }
 
 TEST_F(Front2Loop, StepDirectivesLeaveTheNextLinePreprocessed) {
   Compile("#define T int\n#nostep\n#define U 1\nT a;\n");
   ASSERT_EQ(compiler.items.size(), 1u);
   EXPECT_EQ(compiler.items[0].text, "int a;");
-  EXPECT_FALSE(DirectiveDefaults() & 0x10);
+  EXPECT_FALSE(Attributes().directiveDefaults & kAttrStep);
 }
 
 TEST_F(Front2Loop, MatchKeywordTracksBracketsOnlyOnAMatch) {
