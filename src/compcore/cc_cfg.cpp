@@ -3,11 +3,16 @@
 #include "compcore/cc_bios.h"
 #include "compcore/cc_er.h"
 #include "compcore/cc_mod.h"
+#include "compcore/cc_stab.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
+#include "platform/pool.h"
+#include "platform/profile.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -41,6 +46,8 @@ struct ConfigState {
   bool tablesSized = false;
   CompilerTableSizes sizes;
   bool biosCompile = false;
+  plat::MEM_POOL countedPool = nullptr;
+  uint32_t countedAllocations = 0;
 };
 
 ConfigState &St() {
@@ -52,6 +59,21 @@ ConfigState &St() {
 std::vector<CompilerTableHook> &Hooks() {
   static std::vector<CompilerTableHook> hooks;
   return hooks;
+}
+
+std::vector<CompilerStateHook> &StateHooks() {
+  static std::vector<CompilerStateHook> hooks;
+  return hooks;
+}
+
+template <class Hook> void AddOnce(std::vector<Hook> &hooks, Hook hook) {
+  if (std::find(hooks.begin(), hooks.end(), hook) == hooks.end())
+    hooks.push_back(hook);
+}
+
+void ResetErrorCounters() {
+  CompileErrorCount() = 0;
+  ErrorSuppression() = 0;
 }
 
 struct FileCloser {
@@ -133,10 +155,8 @@ CompilerTableSizes ComputeCompilerTableSizes(uint16_t sym, uint16_t lit) {
 }
 
 const CompilerTableSizes &CompilerTables() { return St().sizes; }
-void AddCompilerTableHook(CompilerTableHook hook) {
-  if (std::find(Hooks().begin(), Hooks().end(), hook) == Hooks().end())
-    Hooks().push_back(hook);
-}
+void AddCompilerTableHook(CompilerTableHook hook) { AddOnce(Hooks(), hook); }
+void AddCompilerStateHook(CompilerStateHook hook) { AddOnce(StateHooks(), hook); }
 bool &BiosCompileFlag() { return St().biosCompile; }
 
 void InitCompilerTables() {
@@ -144,18 +164,60 @@ void InitCompilerTables() {
   if (!s.tablesSized) {
     s.sizes = ComputeCompilerTableSizes(s.settings.sym, s.settings.lit);
     s.tablesSized = true;
+    AllocateSymbolTables(s.settings.sym);
   }
   if (s.biosCompile)
     ClearErrorFileNames();
+  ResetSymbolTablesForCompile(s.biosCompile);
   BiosSymbolsDisabled() = false;
   ClearLibraryLinkMarks();
   for (CompilerTableHook hook : Hooks())
     hook(s.sizes, s.biosCompile);
-  CompileErrorCount() = 0;
-  ErrorSuppression() = 0;
+  ResetErrorCounters();
+}
+
+void ResetCompilerState() {
+  ResetLocalSymbolTable();
+  SnapshotSymbolInserts();
+  for (CompilerStateHook hook : StateHooks())
+    hook();
+  ResetErrorCounters();
+}
+
+void *CountedAlloc(size_t size) {
+  ConfigState &s = St();
+  if (!s.countedPool)
+    s.countedPool = plat::MemPoolInit(0);
+  ++s.countedAllocations;
+  return plat::MemAllocPtr(s.countedPool, size, 0);
+}
+
+char *CountedStrDup(std::string_view text) {
+  char *copy = static_cast<char *>(CountedAlloc(text.size() + 1));
+  std::memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '\0';
+  return copy;
+}
+
+uint32_t CountedAllocations() { return St().countedAllocations; }
+
+void ReadProfileTable(std::span<ProfileTableEntry> table, const std::string &file) {
+  for (ProfileTableEntry &e : table) {
+    if (e.type == ProfileEntryType::kString) {
+      e.lengthRead = e.buffer && e.bufferSize
+                         ? uint16_t(plat::GetPrivateProfileString(e.section, e.key, e.defaultText, e.buffer,
+                                                                  e.bufferSize, file))
+                         : 0;
+    } else if (e.integer) {
+      std::string text = plat::GetProfileString(e.section, e.key, "", file);
+      *e.integer = text.empty() ? e.defaultInteger : int32_t(std::strtol(text.c_str(), nullptr, 10));
+    }
+  }
 }
 
 void ResetCompilerConfigModule() {
+  if (St().countedPool)
+    plat::MemPoolFree(St().countedPool);
   St() = ConfigState();
   for (const CompilerConfigEntry &entry : CompilerConfigTable)
     St().settings.*entry.variable = entry.defaultValue;

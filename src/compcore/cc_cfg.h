@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -60,7 +61,40 @@ using CompilerTableHook = void (*)(const CompilerTableSizes &sizes, bool biosCom
 void AddCompilerTableHook(CompilerTableHook hook);
 // Set while the BIOS is compiled.
 bool &BiosCompileFlag();
+// The first call sizes the tables (the symbol table from "sym"); every call
+// resets them for a compile, the global part too in a BIOS compile.
 void InitCompilerTables();
+
+// Resets of modules with per-compile front-end state, run by
+// ResetCompilerState in registration order.
+using CompilerStateHook = void (*)();
+void AddCompilerStateHook(CompilerStateHook hook);
+// The front-end reset just before the compile loop: the local symbols and
+// the insert undo list, the registered resets, the error counters.
+void ResetCompilerState();
+
+// Allocations from the default pool, counted; they live until the module
+// is reset.
+void *CountedAlloc(size_t size);
+char *CountedStrDup(std::string_view text);
+uint32_t CountedAllocations();
+
+// One setting of a profile file and where it goes.
+enum class ProfileEntryType : uint8_t { kInteger = 0, kString = 1 };
+struct ProfileTableEntry {
+  const char *key;
+  const char *section;
+  ProfileEntryType type;
+  uint16_t lengthRead = 0; // set for strings
+  uint16_t bufferSize = 0; // strings: the buffer's size with its terminator
+  int32_t defaultInteger = 0;
+  const char *defaultText = "";
+  int32_t *integer = nullptr;
+  char *buffer = nullptr;
+};
+// Reads every entry: integers with their default (a value without digits
+// reads 0), strings cut to their buffer, with the default string.
+void ReadProfileTable(std::span<ProfileTableEntry> table, const std::string &file);
 
 void ResetCompilerConfigModule();
 
