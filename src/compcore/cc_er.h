@@ -57,6 +57,22 @@ void ClearErrorFileNames();
 int RecordCompileError(int line, int column, std::string_view message);
 int RecordCompileWarning(int level, int line, int column, std::string_view message);
 int MakeErrorRecord(int16_t kind, int line, int column, std::string_view message);
+// The same from a format and its arguments, formatted once: a '%' in an
+// argument is shown as written.
+template <class A0, class... A>
+int RecordCompileError(int line, int column, std::string_view format, const A0 &first, const A &...rest) {
+  return RecordCompileError(line, column, std::string_view(plat::FormatText(format, first, rest...)));
+}
+template <class A0, class... A>
+int RecordCompileWarning(int level, int line, int column, std::string_view format, const A0 &first,
+                         const A &...rest) {
+  return RecordCompileWarning(level, line, column, std::string_view(plat::FormatText(format, first, rest...)));
+}
+template <class A0, class... A>
+int MakeErrorRecord(int16_t kind, int line, int column, std::string_view format, const A0 &first,
+                    const A &...rest) {
+  return MakeErrorRecord(kind, line, column, std::string_view(plat::FormatText(format, first, rest...)));
+}
 void InsertErrorRecord(sError *record, std::string_view currentFile);
 
 enum : unsigned { kListHoldsRecords = 1, kListHoldsErrors = 2 };

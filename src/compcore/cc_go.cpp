@@ -3,6 +3,7 @@
 #include "compcore/cc_bios.h"
 #include "compcore/cc_cfg.h"
 #include "compcore/cc_er.h"
+#include "compcore/cc_go_paths.h"
 #include "compcore/cc_in.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
@@ -211,7 +212,8 @@ bool LibrariesChanged() {
   if (!s.shell || !s.index)
     return true;
   std::string libDir = s.shell->LibDirPath();
-  if (!FileOpensForReading(libDir))
+  std::string programDir = plat::JoinPath(s.shell->ProgramDirectory(), "");
+  if (!OpenOnSearchPath(libDir, programDir, "", "r", 0, nullptr))
     return true;
   if (s.index->LibDirChanged(libDir))
     s.index->Build(s.shell->ProgramDirectory());

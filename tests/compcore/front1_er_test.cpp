@@ -63,6 +63,16 @@ TEST_F(ErrorListTest, PercentInNameIsShownAsWritten) {
                                                  "P.C:2:W|P.C|unused '%s'"}));
 }
 
+// Given a format, the recorders format once: an argument's '%' stays.
+TEST_F(ErrorListTest, FormatsWithArgumentsOnce) {
+  SetErrorFileName("P.C", 1);
+  RecordCompileError(1, 1, "undefined '%s' (%d)", "a%sb", 7);
+  RecordCompileWarning(0, 2, 1, "unused '%s'", "x%d");
+  MakeErrorRecord(kErrorKind, 3, 1, "raw %s", "100%");
+  EXPECT_EQ(Records(), (std::vector<std::string>{"P.C:1:E|P.C|undefined 'a%sb' (7)", "P.C:2:W|P.C|unused 'x%d'",
+                                                 "P.C:3:raw 100%"}));
+}
+
 TEST_F(ErrorListTest, PositionsAndTextAreClamped) {
   SetErrorFileName("A.C", 1);
   MakeErrorRecord(kErrorKind, -3, 0, std::string(300, 'x'));

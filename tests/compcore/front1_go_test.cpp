@@ -208,6 +208,9 @@ TEST_F(DriverTest, LibrariesChangedLooksAtUsedLibrariesOnly) {
   EXPECT_EQ(index.builds, 1);
   shell.libDir = dir / "NONE.DIR";
   EXPECT_TRUE(LibrariesChanged());
+  // A bare name is looked for in the program's directory, whatever its case.
+  shell.libDir = "lib.dir";
+  EXPECT_FALSE(LibrariesChanged());
 }
 
 TEST_F(DriverTest, ResetTargetCompileFlags) {
