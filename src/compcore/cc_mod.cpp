@@ -247,6 +247,7 @@ ZLibMaster &DescriptionIndex() { return St().descriptions; }
 void SetLibraryIndexMessages(std::function<void(const LibraryIndexMessage &)> sink) { St().sink = std::move(sink); }
 void SetLibraryProgramDirectory(const std::string &dir) { St().programDir = dir; }
 void SetPendingLabelNames(PendingLabelNames *pending) { St().pending = pending; }
+size_t PendingLabelCount() { return St().pending ? St().pending->Count() : 0; }
 
 int FileTimeChanged(const std::string &path, uint32_t &storedTime) {
   EditorView *editor = CurrentEditorView();

@@ -139,8 +139,10 @@ public:
   virtual void PurgeDefined() = 0;
   // Takes the next still-undefined name; nullopt when none is left.
   virtual std::optional<std::string> PopUndefined() = 0;
+  virtual size_t Count() const = 0;
 };
 void SetPendingLabelNames(PendingLabelNames *pending);
+size_t PendingLabelCount();
 
 // The program's directory: only caches naming a library below it are taken.
 void SetLibraryProgramDirectory(const std::string &dir);

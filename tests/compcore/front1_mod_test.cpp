@@ -276,6 +276,7 @@ public:
     names.pop_back();
     return name;
   }
+  size_t Count() const override { return names.size(); }
 };
 
 TEST_F(LibraryIndexTest, NextNeededModuleTakesThenReports521) {
@@ -415,6 +416,48 @@ TEST_F(LibraryIndexTest, DriverServiceBuildsAndSeesChangedLibraries) {
   EXPECT_TRUE(service.LibraryChanged(a));
   EXPECT_FALSE(service.LibraryChanged(a));
   EXPECT_TRUE(service.LibDirChanged(dir / "NONE.DIR"));
+}
+
+} // namespace
+} // namespace tsw::testing
+
+#include "compcore/cc_mod_link.h"
+
+namespace tsw::testing {
+namespace {
+
+TEST_F(LibraryIndexTest, LineSourceLinkUsesLibrariesAndLinksModules) {
+  ResetCompileDriverModule();
+  FakePendingLabels pending;
+  SetPendingLabelNames(&pending);
+  ASSERT_EQ(BuildLibraryIndex(libDir), 0);
+  ClearLibraryLinkMarks();
+  ModuleIndexLink link;
+  std::string path;
+  std::vector<ModuleSegment> headers;
+  bool alreadyUsed = true;
+  EXPECT_FALSE(link.UseLibrary("NOPE.LIB", path, headers, alreadyUsed));
+  ASSERT_TRUE(link.UseLibrary("LIBA.LIB", path, headers, alreadyUsed));
+  EXPECT_FALSE(alreadyUsed);
+  EXPECT_EQ(path, libA);
+  ASSERT_EQ(headers.size(), 2u);
+  std::string text = kLibA;
+  EXPECT_EQ(headers[1].end, text.find("/*** endheader */\nint d;"));
+  EXPECT_EQ(UsedLibraries(), (std::vector<std::string>{"LIBA.LIB"}));
+  ASSERT_TRUE(link.UseLibrary("LIBA.LIB", path, headers, alreadyUsed));
+  EXPECT_TRUE(alreadyUsed);
+
+  pending.names = {"d"};
+  EXPECT_EQ(link.PendingNameCount(), 1u);
+  ModuleSegment body;
+  ASSERT_TRUE(link.NextModuleToLink(body));
+  EXPECT_EQ(body.libraryPath, libA);
+  EXPECT_EQ(body.start, text.rfind("/*** endheader"));
+  EXPECT_EQ(body.end, text.size());
+  EXPECT_EQ(body.firstLine, 9);
+  EXPECT_FALSE(link.NextModuleToLink(body));
+  SetPendingLabelNames(nullptr);
+  ResetCompileDriverModule();
 }
 
 } // namespace

@@ -1,0 +1,61 @@
+#include "compcore/cc_mod_link.h"
+
+#include "compcore/cc_cfg.h"
+#include "compcore/cc_go.h"
+#include "compcore/cc_mod.h"
+#include "platform/paths.h"
+
+namespace tsw {
+namespace {
+
+std::string FileName(std::string_view path) { return plat::SplitPath(path).name; }
+
+ZLibEntry *FindUsedLibrary(const std::string &name) {
+  std::string key = plat::PathKey(name);
+  std::string file = plat::PathKey(FileName(name));
+  ZLibEntry *byFileName = nullptr;
+  for (ZLibEntry *lib : ModuleIndex().Libraries()) {
+    std::string libKey = plat::PathKey(lib->name.View());
+    if (libKey == key)
+      return lib;
+    if (!byFileName && plat::PathKey(FileName(libKey)) == file)
+      byFileName = lib;
+  }
+  return byFileName;
+}
+
+std::string OnDisk(const ZLibEntry &library) {
+  std::string name(library.name.View());
+  return plat::ResolvePath(name).value_or(name);
+}
+
+} // namespace
+
+bool ModuleIndexLink::UseLibrary(const std::string &name, std::string &path, std::vector<ModuleSegment> &headers,
+                                 bool &alreadyUsed) {
+  ZLibEntry *library = FindUsedLibrary(name);
+  if (!library)
+    return false;
+  path = OnDisk(*library);
+  alreadyUsed = (library->flags & ZLibEntry::kNamesEntered) != 0;
+  headers.clear();
+  library->modules.ForEach([&](const ZModEntry *m) {
+    headers.push_back({path, m->headerStart, m->headerEnd, m->headerLine});
+  });
+  InsertLibraryNames(*library, ModuleIndex(), false);
+  if (!BiosCompileFlag())
+    AddUsedLibrary(FileName(library->name.View()));
+  return true;
+}
+
+bool ModuleIndexLink::NextModuleToLink(ModuleSegment &body) {
+  ZModEntry *m = NextNeededModule();
+  if (!m)
+    return false;
+  body = {OnDisk(*m->library), m->bodyStart, m->bodyEnd, m->bodyLine};
+  return true;
+}
+
+size_t ModuleIndexLink::PendingNameCount() const { return PendingLabelCount(); }
+
+} // namespace tsw
