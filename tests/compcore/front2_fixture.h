@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compcore/cc_attrs.h"
+#include "compcore/cc_decl.h"
 #include "compcore/cc_directives.h"
 #include "compcore/cc_in.h"
 #include "compcore/cc_lines.h"
@@ -87,6 +88,7 @@ inline void ResetFront2() {
   ResetSourceInputModule();
   ResetMacroModule();
   ResetDirectivesModule();
+  ResetDeclarationModule();
   SetDirectiveServices({});
   InstallConditionalFileHooks();
 }
