@@ -160,6 +160,7 @@ TEST_F(DeclGlobals, ErrorsByNumber) {
       {"char c[100][400];", {545}},
       {"int d[1][1][1][1][1][1][1][1];", {444}},
       {"int ********p;", {416}},
+      {"typedef char ****P4; P4 ****x;", {417}},
       {"const int const k = 1;", {560}},
       {"const int k;", {549}},
       {"void v;", {410}},
@@ -181,6 +182,36 @@ TEST_F(DeclGlobals, ErrorsByNumber) {
     Compile(std::string(c.source) + "\n");
     EXPECT_EQ(sink.Messages(), c.messages) << c.source;
   }
+}
+
+TEST_F(DeclGlobals, TypeNamesOfCastsAndSizeof) {
+  struct Case {
+    const char *text;
+    int16_t type;
+    uint32_t word;
+    Dims dims;
+    uint16_t byteSize;
+  } cases[] = {
+      {")", kTypeLong, 0, {}, 4},          {"*)", kTypeChar, 0x2, {}, 2},
+      {"(*)[4])", kTypeInt, 0x12, {4}, 2}, {"[2][3])", kTypeInt, 0x11, {2, 3}, 12},
+      {"(*)())", kTypeInt, 0x32, {}, 2},
+  };
+  for (const Case &c : cases) {
+    Restart();
+    Start(std::string(c.text) + "\n");
+    ReadNextLineAndRewind();
+    EXPECT_EQ(ParseTypeNameDeclarator(c.type), kNotFunction) << c.text;
+    EXPECT_EQ(Declarator().word, c.word) << c.text;
+    EXPECT_EQ(Declarator().dimensions, c.dims) << c.text;
+    EXPECT_EQ(Declarator().byteSize, c.byteSize) << c.text;
+    EXPECT_EQ(*InputCursor, ')') << c.text;
+    EXPECT_TRUE(sink.records.empty()) << c.text;
+  }
+  // A type name inside a declarator being parsed (a dimension's sizeof)
+  // cannot be parsed.
+  Declarator().parsing = true;
+  EXPECT_EQ(ParseTypeNameDeclarator(kTypeInt), kNotFunction);
+  EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{416}));
 }
 
 TEST_F(DeclGlobals, RegisterAtTopLevelIsReportedAndDeclaredGlobal) {
