@@ -6,6 +6,7 @@
 #include "compcore/cc_lines.h"
 #include "compcore/cc_macro.h"
 #include "compcore/cc_memmap.h"
+#include "compcore/cc_pragma.h"
 
 #include "platform/paths.h"
 
@@ -316,6 +317,7 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
       InterleaveLibraryModules(false);
   }
   compiler.FinishTopLevel();
+  PatchProgramStartJump();
 }
 
 void ResetCompileLoopModule() { L().interleave = true; }

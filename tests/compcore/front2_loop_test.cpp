@@ -69,25 +69,6 @@ public:
   bool finished = false;
 };
 
-class FakeLink : public TargetLink {
-public:
-  bool ReadIdBlock(std::array<uint8_t, kIdBlockSize> &block) override {
-    if (!readable)
-      return false;
-    block = {};
-    block[19] = 2;    // i16 at 19
-    block[116] = 100; // u32 at 116
-    block[122] = 28;  // i16 at 122
-    return true;
-  }
-  uint16_t FlashDeviceId() const override { return flashId; }
-  int8_t RamSizeCode() const override { return 4; }
-  uint16_t BoardType() const override { return 0x1234; }
-  uint32_t BaudRate() const override { return 115200; }
-  bool readable = true;
-  uint16_t flashId = 0xBFB6;
-};
-
 class Front2Loop : public Front2Fixture {
 protected:
   void SetUp() override {
