@@ -337,7 +337,8 @@ void ReportProgress() {
   if (s.progressCountdown--)
     return;
   s.progressCountdown = kProgressInterval - 1;
-  ShowMessageF(false, GetResourceString(kMsgCompilingLine), int(s.currentLine));
+  // Line numbers are kept from 0; the editor counts them from 1.
+  ShowMessageF(false, GetResourceString(kMsgCompilingLine), int(s.currentLine) + 1);
 }
 
 const char *NextLineOfAnySource() {

@@ -65,7 +65,7 @@ TEST_F(Front2Progress, EveryTenthProgramLineIsReportedButNoLibraryLine) {
   index.bodies = {{bodies, 0, 1000, 0}};
   Start("#use lib.lib\n" + Lines("p;", 24));
   DeliverAll();
-  EXPECT_EQ(output.shown, (std::vector<std::string>{"0", "10", "20"}));
+  EXPECT_EQ(output.shown, (std::vector<std::string>{"1", "11", "21"}));
   EXPECT_FALSE(ProgressEnabled());
 }
 
