@@ -1,10 +1,13 @@
 #include "compcore/cc_directives.h"
 
 #include "compcore/cc_attrs.h"
+#include "compcore/cc_directive_targets.h"
 #include "compcore/cc_in.h"
 #include "compcore/cc_lines.h"
 #include "compcore/cc_macro.h"
 #include "compcore/cc_memmap.h"
+#include "compcore/cc_placement.h"
+#include "compcore/cc_pragma.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -19,9 +22,7 @@ constexpr unsigned kMsgMissingName = 490;
 constexpr unsigned kMsgIncludeRefused = 2128;
 // Texts the compiler carries itself (no numbered message says them).
 constexpr const char *kTextUnclosedConditional = "#if without #endif at the end of the file";
-constexpr unsigned kMsgPragmaOption = 3008;
 constexpr size_t kMaxDirectiveMessage = 80;
-constexpr size_t kMaxPragmaEcho = 223;
 constexpr const char *kBiosPrefix = "IOP_";
 constexpr size_t kPrefixedNameMax = 28;
 
@@ -36,7 +37,6 @@ struct DirectiveState {
   std::vector<uint8_t> states = std::vector<uint8_t>(kMaxConditionDepth + 1, 0);
   std::vector<OpenGroup> groups = std::vector<OpenGroup>(kMaxConditionDepth + 1);
   std::vector<int> fileStartDepths;
-  bool dataWaits = false;
   DirectiveServices services;
 };
 
@@ -59,19 +59,9 @@ bool NameIsDefined(const std::string &name) {
   return bios(prefixed) != 0;
 }
 
-// The constant after a directive, through the expression compiler when one
-// is wired in; without it a plain integer constant is read.
 int32_t ReadDirectiveConstant() {
   ExpandMacros();
-  SingleLineMode = 1;
-  int32_t value = 0;
-  if (D().services.constantExpression) {
-    value = D().services.constantExpression();
-  } else {
-    value = ReadConstantValue(ConstantSeverity::kError);
-  }
-  SingleLineMode = 0;
-  return value;
+  return ReadDirectiveExpression();
 }
 
 bool EvaluateCondition() { return (ReadDirectiveConstant() & 0xFFFF) != 0; }
@@ -89,8 +79,6 @@ void PushConditionAt(uint8_t state, uint16_t line, uint16_t column) {
   d.states[size_t(d.depth)] = outerActive ? state : uint8_t(kCondDone);
   d.groups[size_t(d.depth)] = {line, column};
 }
-
-void SkipToLineEnd() { InputCursor += std::strlen(InputCursor); }
 
 void ReportDirectiveMessage(int kind) {
   SkipSpaces();
@@ -110,41 +98,6 @@ void ReportDirectiveMessage(int kind) {
     break;
   default:
     RaiseFatal(0, CurrentSourceLine(), CurrentSourceColumn(), text);
-  }
-}
-
-void PragmaDirective() {
-  ExpandMacros();
-  for (;;) {
-    SkipSpaces();
-    if (!*InputCursor)
-      return;
-    if (MatchWordAtInput("Zilog180") || MatchWordAtInput("Corvid")) {
-      bool z180 = InputCursor[-1] == '0';
-      SetTargetCpuMacro(z180 ? TargetCpuName::kZ180 : TargetCpuName::kCRV);
-      if (D().services.selectTargetCpu)
-        D().services.selectTargetCpu(z180 ? "Zilog180" : "Corvid");
-      continue;
-    }
-    if (MatchWordAtInput("DATAWAITSUSED")) {
-      SkipSpaces();
-      if (MatchWordAtInput("on"))
-        D().dataWaits = true;
-      else if (MatchWordAtInput("off"))
-        D().dataWaits = false;
-      else
-        CompileWarningTrivial(kMsgPragmaOption);
-      continue;
-    }
-    if (MatchWordAtInput("CompileBIOS") || MatchWordAtInput("CompileProgram")) {
-      if (D().services.otherDirective)
-        D().services.otherDirective(std::string("#pragma ") + (InputCursor[-1] == 'S' ? "CompileBIOS" : "CompileProgram"));
-      continue;
-    }
-    std::string rest(InputCursor, std::min(std::strlen(InputCursor), kMaxPragmaEcho));
-    RaiseWarning(0, 0, plat::FormatText("unrecognized token '%s' ignored", rest));
-    SkipToLineEnd();
-    return;
   }
 }
 
@@ -184,90 +137,122 @@ void KillDirective() {
   SkipToLineEnd();
 }
 
-// Carries out the directive at the cursor; false when it is not one of ours.
-bool DoDirective(bool &returnAfter) {
-  returnAfter = false;
+void UndefDirective() {
+  SkipSpaces();
+  std::string name;
+  if (!ReadIdentifier(name))
+    CompileError(kMsgMissingName);
+  else
+    UndefineMacro(name);
+}
+
+void SetDefaultBits(uint32_t bits, bool on) {
   uint32_t &defaults = Attributes().directiveDefaults;
-  if (MatchWordAtInput("#undef")) {
-    SkipSpaces();
-    std::string name;
-    if (!ReadIdentifier(name))
-      CompileError(kMsgMissingName);
-    else
-      UndefineMacro(name);
-    returnAfter = true;
-    return true;
-  }
-  if (MatchWordAtInput("#pragma"))
-    PragmaDirective();
-  else if (MatchWordAtInput("#include"))
-    CompileError(kMsgIncludeRefused);
-  else if (MatchWordAtInput("#use"))
-    UseDirective();
-  else if (MatchWordAtInput("#define"))
-    DefineDirective();
-  else if (MatchWordAtInput("#error"))
-    ReportDirectiveMessage(0);
-  else if (MatchWordAtInput("#warns"))
-    ReportDirectiveMessage(1);
-  else if (MatchWordAtInput("#warnt"))
-    ReportDirectiveMessage(2);
-  else if (MatchWordAtInput("#fatal"))
-    ReportDirectiveMessage(3);
-  else if (MatchWordAtInput("#useix"))
-    defaults |= kAttrUseIx;
-  else if (MatchWordAtInput("#nouseix"))
-    defaults &= ~kAttrUseIx;
-  else if (MatchWordAtInput("#linenum"))
-    SetLineNumberOfNextLine(uint16_t(DirectiveNumber()));
-  else if (MatchWordAtInput("#functnum")) {
-    int32_t value = DirectiveNumber();
-    if (D().services.setFunctionCounter)
-      D().services.setFunctionCounter(value - 1);
-  } else if (MatchWordAtInput("#KILLALL")) {
-    if (D().services.enableBiosSymbols)
-      D().services.enableBiosSymbols(false);
-  } else if (MatchWordAtInput("#NOKILLALL")) {
-    if (D().services.enableBiosSymbols)
-      D().services.enableBiosSymbols(true);
-  } else if (MatchWordAtInput("#KILL"))
-    KillDirective();
-  else if (MatchWordAtInput("#debug"))
-    SetDebugAttributes(defaults, true);
-  else if (MatchWordAtInput("#nodebug"))
-    SetDebugAttributes(defaults, false);
-  else if (MatchWordAtInput("#step"))
-    defaults |= kAttrStep;
-  else if (MatchWordAtInput("#nostep"))
-    defaults &= ~kAttrStep;
-  else if (MatchWordAtInput("#memmap")) {
-    ExpandMacros();
-    MemmapDirective([] { return ReadConstantValue(ConstantSeverity::kError); });
-  } else if (MatchWordAtInput("#class")) {
-    ExpandMacros();
-    ClassDirective();
-  } else {
-    const char *start = InputCursor;
-    const char *end = start + 1;
-    while (IsIdentChar(*end))
-      ++end;
-    std::string word(start, end);
-    if (!D().services.otherDirective || word.size() < 2)
-      return false;
-    InputCursor = const_cast<char *>(end);
-    if (!D().services.otherDirective(word)) {
-      InputCursor = const_cast<char *>(start);
-      return false;
+  defaults = on ? defaults | bits : defaults & ~bits;
+}
+
+void FunctnumDirective() {
+  int32_t value = DirectiveNumber();
+  if (D().services.setFunctionCounter)
+    D().services.setFunctionCounter(value - 1);
+}
+
+enum DirectiveFlags : uint8_t {
+  kReadsOn = 0,
+  kReturnsAfter = 1, // the line after it is left for the caller to read
+  kCorvidOnly = 2,   // on other targets the line passes on like any other
+};
+
+struct DirectiveEntry {
+  const char *word;
+  void (*run)();
+  uint8_t flags;
+};
+
+// Tried in this order, each as a whole word.
+const DirectiveEntry kDirectives[] = {
+    {"#undef", UndefDirective, kReturnsAfter},
+    {"#pragma", PragmaDirective, kReadsOn},
+    {"#include", [] { CompileError(kMsgIncludeRefused); }, kReadsOn},
+    {"#use", UseDirective, kReadsOn},
+    {"#define", DefineDirective, kReadsOn},
+    {"#error", [] { ReportDirectiveMessage(0); }, kReadsOn},
+    {"#warns", [] { ReportDirectiveMessage(1); }, kReadsOn},
+    {"#warnt", [] { ReportDirectiveMessage(2); }, kReadsOn},
+    {"#fatal", [] { ReportDirectiveMessage(3); }, kReadsOn},
+    {"#useix", [] { SetDefaultBits(kAttrUseIx, true); }, kReadsOn},
+    {"#nouseix", [] { SetDefaultBits(kAttrUseIx, false); }, kReadsOn},
+    {"#linenum", [] { SetLineNumberOfNextLine(uint16_t(DirectiveNumber())); }, kReadsOn},
+    {"#functnum", FunctnumDirective, kReadsOn},
+    {"#funcchain", FuncChainDirective, kReadsOn},
+    {"#makechain", MakeChainDirective, kReadsOn},
+    {"#KILL", KillDirective, kReadsOn},
+    {"#debug", [] { SetDebugAttributes(Attributes().directiveDefaults, true); }, kReadsOn},
+    {"#nodebug", [] { SetDebugAttributes(Attributes().directiveDefaults, false); }, kReadsOn},
+    {"#step", [] { SetDefaultBits(kAttrStep, true); }, kReadsOn},
+    {"#nostep", [] { SetDefaultBits(kAttrStep, false); }, kReadsOn},
+    {"#memmap",
+     [] {
+       ExpandMacros();
+       MemmapDirective([] { return ReadConstantValue(ConstantSeverity::kError); });
+     },
+     kReadsOn},
+    {"#class",
+     [] {
+       ExpandMacros();
+       ClassDirective();
+     },
+     kReadsOn},
+    {"#corg", CorgDirective, kReadsOn},
+    {"#dorg", DorgDirective, kReadsOn},
+    {"#rcodorg", [] { OriginDirective(OriginCache::kRootCode); }, kCorvidOnly},
+    {"#xcodorg", [] { OriginDirective(OriginCache::kXmemCode); }, kCorvidOnly},
+    {"#wcodorg", [] { OriginDirective(OriginCache::kWatchCode); }, kCorvidOnly},
+    {"#rconorg", [] { OriginDirective(OriginCache::kRootConstant); }, kCorvidOnly},
+    {"#rvarorg", [] { OriginDirective(OriginCache::kRootVariable); }, kCorvidOnly},
+    {"#wvarorg", [] { OriginDirective(OriginCache::kWatchVariable); }, kCorvidOnly},
+    {"#KILLALL", [] { EnableBiosSymbolTable(false); }, kReadsOn},
+    {"#NOKILLALL", [] { EnableBiosSymbolTable(true); }, kReadsOn},
+};
+
+// Carries out the directive at the cursor; null when it is not one of ours.
+const DirectiveEntry *DoDirective() {
+  const bool corvid = DirectiveCodeGen().TargetCpu() == TargetCpuName::kCRV;
+  for (const DirectiveEntry &entry : kDirectives) {
+    if ((entry.flags & kCorvidOnly) && !corvid)
+      continue;
+    if (MatchWordAtInput(entry.word)) {
+      entry.run();
+      return &entry;
     }
   }
-  return true;
+  return nullptr;
 }
 
 } // namespace
 
 void SetDirectiveServices(DirectiveServices services) { D().services = std::move(services); }
 int ConditionDepth() { return D().depth; }
-bool DataWaitsUsed() { return D().dataWaits; }
+
+// The constant after a directive, through the expression compiler when one
+// is wired in; without it a plain integer constant is read.
+int32_t ReadDirectiveExpression() {
+  SingleLineMode = 1;
+  int32_t value = 0;
+  if (D().services.constantExpression)
+    value = D().services.constantExpression();
+  else
+    value = ReadConstantValue(ConstantSeverity::kError);
+  SingleLineMode = 0;
+  return value;
+}
+
+void EnableBiosSymbolTable(bool enabled) {
+  if (D().services.enableBiosSymbols)
+    D().services.enableBiosSymbols(enabled);
+}
+
+void SkipToLineEnd() { InputCursor += std::strlen(InputCursor); }
 
 void PushCondition(uint8_t state) { PushConditionAt(state, CurrentSourceLine(), CurrentSourceColumn()); }
 
@@ -344,13 +329,13 @@ void ProcessDirective() {
       ExpandMacros();
       return;
     }
-    bool returnAfter = false;
-    if (!DoDirective(returnAfter)) {
+    const DirectiveEntry *done = DoDirective();
+    if (!done) {
       InputCursor = LineBase;
       ExpandMacros();
       return;
     }
-    if (returnAfter)
+    if (done->flags & kReturnsAfter)
       return;
     ReadNextLineAndRewind();
     if (EndOfInput && !*LineBase)

@@ -20,17 +20,12 @@ struct DirectiveServices {
   // Evaluates the constant expression at the cursor (message 427 and 0
   // when it is not constant).
   std::function<int32_t()> constantExpression;
-  // "#pragma" target selection: "Zilog180" or "Corvid".
-  std::function<void(const std::string &cpu)> selectTargetCpu;
   // "#KILL" marks a BIOS symbol removed; "#KILLALL"/"#NOKILLALL" switch
   // the BIOS symbol table off and on.
   std::function<void(const std::string &name)> killBiosSymbol;
   std::function<void(bool enabled)> enableBiosSymbols;
   // "#functnum": the code generator's function counter.
   std::function<void(int32_t counter)> setFunctionCounter;
-  // Directives owned elsewhere (#memmap, #class, origins...): true when the
-  // name was handled; the cursor stands after the keyword.
-  std::function<bool(const std::string &directive)> otherDirective;
 };
 void SetDirectiveServices(DirectiveServices services);
 
@@ -39,7 +34,12 @@ void ProcessDirective();
 void PushCondition(uint8_t state);
 int ConditionDepth();
 
-bool DataWaitsUsed();
+// The directive handlers' shared steps: the constant expression at the
+// cursor (single-line mode), the BIOS symbol table switch, and the end of
+// the line.
+int32_t ReadDirectiveExpression();
+void EnableBiosSymbolTable(bool enabled);
+void SkipToLineEnd();
 
 // Starts the per-file bookkeeping of conditional groups on the line
 // sources: an unclosed group is reported at the end of its file.

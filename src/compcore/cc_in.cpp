@@ -28,13 +28,14 @@ struct InputData {
   bool pending = false;
   std::string physical;
   size_t index = 0;
-  uint16_t keptLine = 0;  // 1-based line of the pending physical line
+  uint16_t keptLine = 0; // 1-based line of the pending physical line
   uint16_t columnBase = 0;
   uint16_t nextSkip = 0;
   bool skipReported = false;
   uint16_t lastLine = 1, lastColumn = 1;
   std::string fileName;
   DiagnosticSink *sink = nullptr;
+  std::bitset<256> leadBytes;
   DiagnosticSwitches switches;
   bool errorOccurred = false;
   bool fatalRaised = false;
@@ -302,13 +303,39 @@ size_t ReadIdentifier(std::string &name) {
   name.clear();
   if (!IsIdentStart(*InputCursor))
     return 0;
+  const char *start = InputCursor;
   while (IsIdentChar(*InputCursor)) {
-    if (name.size() < kIdentifierLength)
-      name.push_back(*InputCursor);
-    ++InputCursor;
-    ++InputColumn;
+    // A trail byte belongs to its character whatever its class.
+    size_t step = IsLeadByte(*InputCursor) && InputCursor[1] ? 2 : 1;
+    InputCursor += step;
+    InputColumn = uint16_t(InputColumn + step);
   }
+  std::string_view whole(start, size_t(InputCursor - start));
+  name.assign(whole.substr(0, WholeCharacterPrefix(whole, kIdentifierLength)));
   return name.size();
+}
+
+void SetLeadBytes(const std::bitset<256> &leadBytes) { In().leadBytes = leadBytes; }
+bool IsLeadByte(char c) { return In().leadBytes[static_cast<unsigned char>(c)]; }
+
+size_t WholeCharacterPrefix(std::string_view text, size_t limit) {
+  size_t kept = 0;
+  while (kept < text.size()) {
+    size_t step = IsLeadByte(text[kept]) && kept + 1 < text.size() ? 2 : 1;
+    if (kept + step > limit)
+      break;
+    kept += step;
+  }
+  return kept;
+}
+
+size_t LastCharacterLength(std::string_view text) {
+  size_t at = 0, last = 0;
+  while (at < text.size()) {
+    last = IsLeadByte(text[at]) && at + 1 < text.size() ? 2 : 1;
+    at += last;
+  }
+  return last;
 }
 
 int32_t ReadConstantValue(ConstantSeverity severity) {

@@ -4,6 +4,7 @@
 #include "platform/format.h"
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -107,6 +108,17 @@ inline constexpr size_t kNameBufferSize = kIdentifierLength + 1;
 // bytes and consuming the rest; its kept length.
 size_t ReadIdentifier(std::string &name);
 
+// The bytes that begin a double-byte character in the language in use
+// (English has none). Identifiers and names are never cut between the two
+// bytes of such a character.
+void SetLeadBytes(const std::bitset<256> &leadBytes);
+bool IsLeadByte(char c);
+// The length of the longest prefix of `text` of at most `limit` bytes that
+// ends on a character boundary.
+size_t WholeCharacterPrefix(std::string_view text, size_t limit);
+// The length of the last character of `text` (0 when empty).
+size_t LastCharacterLength(std::string_view text);
+
 // How ReadConstantValue reports a missing constant.
 enum class ConstantSeverity { kFatal, kError, kTrivialWarning };
 // The numeric constant at the cursor (after blanks); 427 and 0 when none
@@ -143,8 +155,7 @@ public:
   // Records an error; true when the error limit is reached.
   virtual bool RecordError(unsigned message, uint16_t line, uint16_t column, const std::string &text) = 0;
   // level 1 serious, 0 trivial.
-  virtual void RecordWarning(unsigned message, int level, uint16_t line, uint16_t column,
-                             const std::string &text) = 0;
+  virtual void RecordWarning(unsigned message, int level, uint16_t line, uint16_t column, const std::string &text) = 0;
 };
 void SetDiagnosticSink(DiagnosticSink *sink);
 struct DiagnosticSwitches {
@@ -164,15 +175,15 @@ void RaiseWarning(unsigned message, int level, std::string text);
 std::string MessageText(unsigned message, const std::vector<plat::FormatArg> &args);
 
 template <class... A> void CompileError(unsigned message, const A &...args) {
-  RaiseError(message, CurrentSourceLine(), CurrentSourceColumn(),
-             MessageText(message, {plat::MakeFormatArg(args)...}));
+  RaiseError(message, CurrentSourceLine(), CurrentSourceColumn(), MessageText(message, {plat::MakeFormatArg(args)...}));
 }
 // Non-fatal error at a given position (the open #if of an unclosed group).
 template <class... A> void CompileErrorAtLine(uint16_t line, uint16_t column, unsigned message, const A &...args) {
   RaiseError(message, line, column, MessageText(message, {plat::MakeFormatArg(args)...}));
 }
 // Fatal: records and ends the compile.
-template <class... A> [[noreturn]] void CompileErrorAt(uint16_t line, uint16_t column, unsigned message, const A &...args) {
+template <class... A>
+[[noreturn]] void CompileErrorAt(uint16_t line, uint16_t column, unsigned message, const A &...args) {
   RaiseFatal(message, line, column, MessageText(message, {plat::MakeFormatArg(args)...}));
 }
 template <class... A> [[noreturn]] void CompileErrorHere(unsigned message, const A &...args) {

@@ -1,6 +1,8 @@
 #include "compcore/cc_lines.h"
 
+#include "compcore/cc_er.h"
 #include "compcore/cc_in.h"
+#include "foundation/restext.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,7 +14,9 @@ namespace tsw {
 
 namespace {
 constexpr unsigned kMsgUnknownLibrary = 2002;
+constexpr unsigned kMsgCompilingLine = 750;
 constexpr uint16_t kProloguePasses = 4;
+constexpr uint16_t kProgressInterval = 10;
 } // namespace
 
 // ---- streams --------------------------------------------------------------
@@ -90,12 +94,24 @@ std::unique_ptr<LineStream> MakeProviderLineStream(const LineProvider &provider)
 
 namespace {
 SourceFileHooks gHooks;
-void NotifyBegin(const std::string &name) {
+StatementPositions *gPositions = nullptr;
+
+void StartPositions(const std::string &name, uint16_t line, uint16_t column) {
+  if (gPositions)
+    gPositions->StartStatementPositions(name, line, column);
+}
+void FlushPosition() {
+  if (gPositions)
+    gPositions->FlushStatementPosition(CurrentSourceLine(), CurrentSourceColumn());
+}
+void NotifyBegin(const std::string &name, uint16_t firstLine) {
   SetCurrentSourceFileName(name);
+  StartPositions(name, firstLine, 0);
   if (gHooks.onBegin)
     gHooks.onBegin(name);
 }
 void NotifyEnd(const std::string &name) {
+  FlushPosition();
   if (gHooks.onEnd)
     gHooks.onEnd(name);
 }
@@ -110,7 +126,7 @@ bool ModThread::OpenSegment(const ModuleSegment &segment) {
     stream_.reset();
   if (!stream_)
     return false;
-  NotifyBegin(segment.libraryPath);
+  NotifyBegin(segment.libraryPath, segment.firstLine);
   return true;
 }
 
@@ -207,6 +223,8 @@ struct LineSources {
   std::string currentFile;
   bool currentIsProgram = false;
   uint32_t delivered = 0;
+  bool progressEnabled = false;
+  uint16_t progressCountdown = 0;
   std::string buffer;
   LibraryIndexLink *index = nullptr;
 };
@@ -273,7 +291,9 @@ void StartProgram() {
   s.program.lineOffsets.clear();
   if (s.program.stream)
     s.program.stream->Seek(0);
-  NotifyBegin(s.program.name);
+  s.progressCountdown = 0;
+  s.progressEnabled = true;
+  NotifyBegin(s.program.name, 0);
 }
 
 const char *PrologueLine() {
@@ -309,68 +329,20 @@ const char *PrologueLine() {
   return s.buffer.c_str();
 }
 
-} // namespace
-
-void ResetLineSourcesModule() {
+// Each tenth line of the program (the first among them) is reported.
+void ReportProgress() {
   LineSources &s = S();
-  LibraryIndexLink *index = s.index;
-  s = LineSources();
-  s.index = index;
-  gHooks = {};
+  if (!s.progressEnabled || s.state != kProgramState)
+    return;
+  if (s.progressCountdown--)
+    return;
+  s.progressCountdown = kProgressInterval - 1;
+  // Line numbers are kept from 0; the editor counts them from 1.
+  ShowMessageF(false, GetResourceString(kMsgCompilingLine), int(s.currentLine) + 1);
 }
 
-void SetLibraryIndexLink(LibraryIndexLink *link) { S().index = link; }
-void SetSourceFileHooks(SourceFileHooks hooks) { gHooks = std::move(hooks); }
-
-void SetProgramSource(std::string name, std::unique_ptr<LineStream> stream) {
-  S().program.name = std::move(name);
-  S().program.stream = std::move(stream);
-  S().program.started = false;
-}
-
-void ResetLineSources(const PrologueSettings &settings) {
-  PopAllLineSources();
+const char *NextLineOfAnySource() {
   LineSources &s = S();
-  s.settings = settings;
-  s.state = kPrologueState;
-  s.prologue = kProloguePasses;
-  s.currentLine = 0;
-  s.program.started = false;
-  s.link.Close();
-  s.linkActive = false;
-  s.delivered = 0;
-}
-
-void ResetLineSourcesAt(uint16_t line, uint16_t column) {
-  PopAllLineSources();
-  LineSources &s = S();
-  s.prologue = 0;
-  s.program.started = true;
-  s.state = kProgramState;
-  s.program.nextLine = 0;
-  s.program.lineOffsets.clear();
-  if (s.program.stream)
-    s.program.stream->Seek(0);
-  // Find the line by reading up to it, so that its offset is known.
-  std::string skipLine;
-  while (s.program.stream && s.program.nextLine + 1 < line && !s.program.stream->AtEnd()) {
-    s.program.lineOffsets.push_back(s.program.stream->Tell());
-    s.program.stream->ReadLine(skipLine);
-    ++s.program.nextLine;
-  }
-  s.program.skip = column ? uint16_t(column - 1) : 0;
-  SetCurrentSourceFileName(s.program.name);
-}
-
-void BeginLineTableSource(std::vector<std::string> lines) {
-  S().lineTable = std::move(lines);
-  S().tableNext = 0;
-  S().state = kLineTableState;
-}
-
-const char *GetNextSourceLine() {
-  LineSources &s = S();
-  ++s.delivered;
   for (;;) {
     switch (s.state) {
     case kPrologueState:
@@ -386,6 +358,7 @@ const char *GetNextSourceLine() {
       if (const char *line = ReadProgram())
         return line;
       NotifyEnd(s.program.name);
+      s.progressEnabled = false;
       s.state = kLinkState;
       if (!s.linkActive) {
         s.linkActive = true;
@@ -415,6 +388,78 @@ const char *GetNextSourceLine() {
       return nullptr;
     }
   }
+}
+
+} // namespace
+
+void ResetLineSourcesModule() {
+  LineSources &s = S();
+  LibraryIndexLink *index = s.index;
+  s = LineSources();
+  s.index = index;
+  gHooks = {};
+  gPositions = nullptr;
+}
+
+void SetLibraryIndexLink(LibraryIndexLink *link) { S().index = link; }
+void SetStatementPositions(StatementPositions *positions) { gPositions = positions; }
+bool ProgressEnabled() { return S().progressEnabled; }
+void SetSourceFileHooks(SourceFileHooks hooks) { gHooks = std::move(hooks); }
+
+void SetProgramSource(std::string name, std::unique_ptr<LineStream> stream) {
+  S().program.name = std::move(name);
+  S().program.stream = std::move(stream);
+  S().program.started = false;
+}
+
+void ResetLineSources(const PrologueSettings &settings) {
+  PopAllLineSources();
+  LineSources &s = S();
+  s.settings = settings;
+  s.state = kPrologueState;
+  s.prologue = kProloguePasses;
+  s.currentLine = 0;
+  s.program.started = false;
+  s.link.Close();
+  s.linkActive = false;
+  s.delivered = 0;
+  s.progressEnabled = false;
+}
+
+void ResetLineSourcesAt(uint16_t line, uint16_t column) {
+  PopAllLineSources();
+  LineSources &s = S();
+  s.prologue = 0;
+  s.program.started = true;
+  s.state = kProgramState;
+  s.program.nextLine = 0;
+  s.program.lineOffsets.clear();
+  if (s.program.stream)
+    s.program.stream->Seek(0);
+  // Find the line by reading up to it, so that its offset is known.
+  std::string skipLine;
+  while (s.program.stream && s.program.nextLine + 1 < line && !s.program.stream->AtEnd()) {
+    s.program.lineOffsets.push_back(s.program.stream->Tell());
+    s.program.stream->ReadLine(skipLine);
+    ++s.program.nextLine;
+  }
+  s.program.skip = column ? uint16_t(column - 1) : 0;
+  s.progressEnabled = false;
+  SetCurrentSourceFileName(s.program.name);
+  StartPositions(s.program.name, s.program.nextLine, s.program.skip);
+}
+
+void BeginLineTableSource(std::vector<std::string> lines) {
+  S().lineTable = std::move(lines);
+  S().tableNext = 0;
+  S().state = kLineTableState;
+}
+
+const char *GetNextSourceLine() {
+  ++S().delivered;
+  const char *line = NextLineOfAnySource();
+  ReportProgress();
+  return line;
 }
 
 uint16_t CurrentLine() { return S().currentLine; }
@@ -459,6 +504,7 @@ void PopLineSource() {
   s.state = top.savedState;
   Deliver(top.savedLine, top.savedFile, top.savedIsProgram);
   SetCurrentSourceFileName(top.savedFile);
+  StartPositions(top.savedFile, top.savedLine, 0);
   s.stack.pop_back();
 }
 
@@ -547,6 +593,7 @@ bool BeginInterleave(const SourcePosition &resume) {
     return false;
   s.interleaveResume = resume;
   s.state = kInterleaveState;
+  s.progressEnabled = false;
   s.linkActive = true;
   if (!s.link.HasMore())
     StartNextLinkModule();
@@ -565,6 +612,8 @@ bool EndInterleaveIfDone() {
   s.linkActive = false;
   ResumeAt(s.interleaveResume);
   SetCurrentSourceFileName(s.program.name);
+  StartPositions(s.program.name, s.interleaveResume.line, s.interleaveResume.column);
+  s.progressEnabled = true;
   return true;
 }
 

@@ -78,8 +78,8 @@ public:
   // The library a #use names (already upper-cased): its path and header
   // segments in module order. False when the index holds no such library.
   // `alreadyUsed` is set when its headers were read in this compile.
-  virtual bool UseLibrary(const std::string &name, std::string &path,
-                          std::vector<ModuleSegment> &headers, bool &alreadyUsed) = 0;
+  virtual bool UseLibrary(const std::string &name, std::string &path, std::vector<ModuleSegment> &headers,
+                          bool &alreadyUsed) = 0;
   // The body of the next module that defines a still-undefined name.
   virtual bool NextModuleToLink(ModuleSegment &body) = 0;
   // Names that wait for their library modules.
@@ -129,7 +129,7 @@ private:
 
 struct PrologueSettings {
   bool biosCompile = false;
-  bool romOutput = false;    // BIOS: "#define ROM 0" when set
+  bool romOutput = false; // BIOS: "#define ROM 0" when set
   uint32_t packedVersion = 0;
   std::string defaultHeader = "default.h";
 };
@@ -140,8 +140,24 @@ struct SourceFileHooks {
   std::function<void(const std::string &name)> onEnd;
 };
 
+// The code generator's table of source positions: where each file's
+// statements begin in the code.
+class StatementPositions {
+public:
+  virtual ~StatementPositions() = default;
+  // Positions from here on are of `file`, from the given 0-based line and
+  // column, at the current code address.
+  virtual void StartStatementPositions(const std::string &file, uint16_t line, uint16_t column) = 0;
+  // Closes the pending entry at the given source position and the current
+  // code address.
+  virtual void FlushStatementPosition(uint16_t line, uint16_t column) = 0;
+};
+
 void ResetLineSourcesModule();
 void SetLibraryIndexLink(LibraryIndexLink *link);
+void SetStatementPositions(StatementPositions *positions);
+// While set, every tenth program line is reported as progress.
+bool ProgressEnabled();
 void SetSourceFileHooks(SourceFileHooks hooks);
 
 // The program source for the next compile.

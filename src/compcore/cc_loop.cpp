@@ -6,6 +6,7 @@
 #include "compcore/cc_lines.h"
 #include "compcore/cc_macro.h"
 #include "compcore/cc_memmap.h"
+#include "compcore/cc_pragma.h"
 
 #include "platform/paths.h"
 
@@ -43,12 +44,12 @@ struct FlashEntry {
 };
 
 constexpr FlashEntry kFlashDevices[] = {
-    {{0x1F25, 0x1F26}, {128, 16}}, {{0x1F35, 0x1FD5}, {128, 32}}, {{0x1FA4, 0x1FC4}, {256, 128}},
-    {{0x1FBA, 0x1FDA}, {256, 64}}, {{0x4001, 0x40A1}, {512, 32}}, {{0x4002, 0x40A2}, {512, 64}},
-    {{0x4003, 0x40A3}, {1024, 128}}, {{0x4060, 0x4060}, {256, 32}}, {{0x4063, 0x4073}, {512, 128}},
-    {{0x4082, 0x4082}, {256, 64}}, {{0xBF07, 0xBF08}, {128, 32}}, {{0xBF10, 0xBF12}, {128, 64}},
-    {{0xBF3D, 0xBF5D}, {128, 16}}, {{0xBFB5, 0xBFB5}, {4096, 32}}, {{0xBFB6, 0xBFB6}, {4096, 64}},
-    {{0xBFB7, 0xBFB7}, {4096, 128}}, {{0xDA45, 0xDA45}, {128, 64}}, {{0xDA46, 0xDA46}, {256, 128}},
+    {{0x1F25, 0x1F26}, {128, 16}},   {{0x1F35, 0x1FD5}, {128, 32}},  {{0x1FA4, 0x1FC4}, {256, 128}},
+    {{0x1FBA, 0x1FDA}, {256, 64}},   {{0x4001, 0x40A1}, {512, 32}},  {{0x4002, 0x40A2}, {512, 64}},
+    {{0x4003, 0x40A3}, {1024, 128}}, {{0x4060, 0x4060}, {256, 32}},  {{0x4063, 0x4073}, {512, 128}},
+    {{0x4082, 0x4082}, {256, 64}},   {{0xBF07, 0xBF08}, {128, 32}},  {{0xBF10, 0xBF12}, {128, 64}},
+    {{0xBF3D, 0xBF5D}, {128, 16}},   {{0xBFB5, 0xBFB5}, {4096, 32}}, {{0xBFB6, 0xBFB6}, {4096, 64}},
+    {{0xBFB7, 0xBFB7}, {4096, 128}}, {{0xDA45, 0xDA45}, {128, 64}},  {{0xDA46, 0xDA46}, {256, 128}},
     {{0xDAC1, 0xDAC1}, {128, 32}},
 };
 constexpr FlashGeometry kUnknownFlash{128, 32};
@@ -316,6 +317,7 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
       InterleaveLibraryModules(false);
   }
   compiler.FinishTopLevel();
+  PatchProgramStartJump();
 }
 
 void ResetCompileLoopModule() { L().interleave = true; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compcore/cc_directive_targets.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -35,18 +37,6 @@ public:
   virtual void PrecompileDirective() = 0;
   virtual void BeginCommon() = 0;
   virtual void EndCommon() = 0;
-};
-
-// The board: the identification block and the link's target information.
-class TargetLink {
-public:
-  virtual ~TargetLink() = default;
-  static constexpr size_t kIdBlockSize = 132;
-  virtual bool ReadIdBlock(std::array<uint8_t, kIdBlockSize> &block) = 0;
-  virtual uint16_t FlashDeviceId() const = 0;
-  virtual int8_t RamSizeCode() const = 0;
-  virtual uint16_t BoardType() const = 0;
-  virtual uint32_t BaudRate() const = 0;
 };
 
 // What the target macros are made of.

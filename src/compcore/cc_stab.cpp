@@ -41,13 +41,12 @@ constexpr uint32_t kLevelMask = 3;
 
 // The 52 reserved words, in their fixed order.
 constexpr std::array<const char *, 52> kReservedWords = {
-    "abort",    "always_on", "anymem",   "auto",     "break",   "case",     "char",      "continue",
-    "costate",  "debug",     "default",  "do",       "else",    "extern",   "float",     "for",
-    "goto",     "if",        "init_on",  "int",      "interrupt", "long",   "nodebug",   "norst",
-    "nouseix",  "protected", "ret",      "return",   "root",    "segchain", "shared",    "short",
-    "sizeof",   "speed",     "static",   "struct",   "switch",  "typedef",  "union",     "unsigned",
-    "useix",    "waitfor",   "while",    "xdata",    "xmem",    "xmemok",   "xstring",   "yield",
-    "asm",      "waitfordone", "size",   "firsttime"};
+    "abort",   "always_on", "anymem",    "auto",     "break",       "case",    "char",     "continue",  "costate",
+    "debug",   "default",   "do",        "else",     "extern",      "float",   "for",      "goto",      "if",
+    "init_on", "int",       "interrupt", "long",     "nodebug",     "norst",   "nouseix",  "protected", "ret",
+    "return",  "root",      "segchain",  "shared",   "short",       "sizeof",  "speed",    "static",    "struct",
+    "switch",  "typedef",   "union",     "unsigned", "useix",       "waitfor", "while",    "xdata",     "xmem",
+    "xmemok",  "xstring",   "yield",     "asm",      "waitfordone", "size",    "firsttime"};
 
 // One of the two tables: its buckets and its share of the two memories, as
 // byte offsets into them.
@@ -142,8 +141,8 @@ SymbolRecord *Redeclaration(SymbolRecord *r, std::string_view name, uint32_t dec
     }
     return r;
   }
-  bool externMeetsDefinition = (kind == kKindGlobal && r->kind == kKindExtern) ||
-                               (kind == kKindExtern && r->kind == kKindGlobal);
+  bool externMeetsDefinition =
+      (kind == kKindGlobal && r->kind == kKindExtern) || (kind == kKindExtern && r->kind == kKindGlobal);
   if (externMeetsDefinition && uint8_t(type) == r->type && declarator == r->declarator)
     return r;
   if (kind != kKindExtern && kind != kKindMember)
@@ -261,14 +260,14 @@ SymbolRecord *LookupSymbol(std::string_view name, bool onlyMembers, SymbolTableI
   return r && onlyMembers && r->kind != kKindMember ? nullptr : r;
 }
 
-SymbolRecord *AddSymbol(std::string_view name, uint32_t declarator, int16_t type, uint16_t definition,
-                        int16_t kind, std::span<const uint16_t> list) {
+SymbolRecord *AddSymbol(std::string_view name, uint32_t declarator, int16_t type, uint16_t definition, int16_t kind,
+                        std::span<const uint16_t> list) {
   SymbolTableState &s = State();
   CheckNotReservedWord(name);
   std::string_view key = IdentifierPrefix(name).substr(0, kIdentifierLength);
 
-  bool global = kind == kKindGlobal || kind == kKindGlobalFunction || kind == kKindExtern ||
-                kind == kKindMember || kind == kKindGlobalStatic;
+  bool global = kind == kKindGlobal || kind == kKindGlobalFunction || kind == kKindExtern || kind == kKindMember ||
+                kind == kKindGlobalStatic;
   Table &t = global ? s.global : s.local;
   SymbolTableId id = global ? SymbolTableId::kGlobal : SymbolTableId::kLocal;
   uint32_t address = 0;
@@ -330,8 +329,12 @@ void MakeStaticName(char *name, uint16_t number) {
   CheckNotReservedWord(name);
   size_t length = std::strlen(name);
   if (length > kCutLength) {
-    name[kCutLength - 1] = name[length - 1];
-    length = kCutLength;
+    // The head and the last character, each kept whole.
+    std::string_view whole(name, length);
+    size_t lastLength = LastCharacterLength(whole);
+    size_t head = WholeCharacterPrefix(whole, kCutLength - lastLength);
+    std::memmove(name + head, name + length - lastLength, lastLength);
+    length = head + lastLength;
   }
   name[length++] = '_';
   name[length++] = char(0x60 + (number >> 4));

@@ -2,14 +2,18 @@
 
 #include "compcore/cc_attrs.h"
 #include "compcore/cc_decl.h"
+#include "compcore/cc_directive_targets.h"
 #include "compcore/cc_directives.h"
 #include "compcore/cc_in.h"
 #include "compcore/cc_lines.h"
 #include "compcore/cc_macro.h"
 #include "compcore/cc_memmap.h"
+#include "compcore/cc_placement.h"
+#include "compcore/cc_pragma.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -73,6 +77,138 @@ public:
   std::vector<ModuleSegment> bodies;
 };
 
+// A board that answers the macro questions and logs the calls that start a
+// BIOS (into `log` when one is given).
+class FakeLink : public TargetLink {
+public:
+  bool ReadIdBlock(std::array<uint8_t, kIdBlockSize> &block) override {
+    if (!readable)
+      return false;
+    block = {};
+    block[19] = 2;    // i16 at 19
+    block[116] = 100; // u32 at 116
+    block[122] = 28;  // i16 at 122
+    return true;
+  }
+  uint16_t FlashDeviceId() const override { return flashId; }
+  int8_t RamSizeCode() const override { return 4; }
+  uint16_t BoardType() const override { return 0x1234; }
+  uint32_t BaudRate() const override { return 115200; }
+  void WriteTargetMemory(uint16_t count, ADDR24 address, const uint8_t *bytes) override {
+    Log("write " + std::to_string(count) + " @" + std::to_string(address.logical) + " = " + std::to_string(bytes[0]));
+  }
+  bool StartByteVetoed() const override { return vetoed; }
+  void Delay(uint32_t milliseconds) override { Log("delay " + std::to_string(milliseconds)); }
+  void TargetConnect() override { Log("connect"); }
+  uint16_t QueryBoardTypeSerial() override {
+    Log("board type");
+    return BoardType();
+  }
+  void Log(const std::string &call) {
+    if (log)
+      log->push_back(call);
+  }
+  bool readable = true;
+  bool vetoed = false;
+  uint16_t flashId = 0xBFB6;
+  std::vector<std::string> *log = nullptr;
+};
+
+inline std::string AddressText(ADDR24 a) { return plat::FormatText("%02x:%04x", a.segment, a.logical); }
+
+inline const char *CacheName(OriginCache cache) {
+  static const char *const kNames[] = {"rcod", "xcod", "wcod", "rcon", "rvar", "wvar"};
+  return kNames[size_t(cache)];
+}
+
+// A code generator that logs what the directives ask of it. An origin
+// directive's line is read as: name, segment, offset (the rest is ignored),
+// and the origin takes its cache to that address.
+class FakeCodeGen : public CodeGenDirectives {
+public:
+  explicit FakeCodeGen(std::vector<std::string> &log) : log_(log) {}
+  void SelectTargetCpu(TargetCpuName selected) override { cpu = selected; }
+  TargetCpuName TargetCpu() override { return cpu; }
+  void AddSegChainName(const std::string &chain) override { log_.push_back("chain " + chain); }
+  void AddSegChainFunction(const std::string &chain, const std::string &function) override {
+    log_.push_back("chain " + chain + " " + function);
+  }
+  void ParseOriginDirective(int kind, OriginCache cache) override {
+    ExpandMacros();
+    SkipSpaces();
+    std::string name;
+    ReadIdentifier(name);
+    ADDR24 start = ParseOriginAddress();
+    SkipToLineEnd();
+    log_.push_back("origin " + std::to_string(kind) + " " + name + " " + CacheName(cache));
+    caches[size_t(cache)] = {true, start};
+  }
+  void FlushCache(OriginCache cache) override { log_.push_back(std::string("flush ") + CacheName(cache)); }
+  ADDR24 CacheAddress(OriginCache cache) override { return caches[size_t(cache)].address; }
+  bool CacheHasOrigin(OriginCache cache) override { return caches[size_t(cache)].hasOrigin; }
+  void SetCacheEmitAddress(OriginCache cache, ADDR24 address) override {
+    caches[size_t(cache)].address = address;
+    log_.push_back(std::string("emit ") + CacheName(cache) + " " + AddressText(address));
+  }
+  void SelectCodeCache(ADDR24 address) override { log_.push_back("code " + AddressText(address)); }
+  void SetDataEmitAddress(ADDR24 address) override { log_.push_back("data " + AddressText(address)); }
+  void KeepCodeSegment(uint8_t segment) override { log_.push_back("segment " + std::to_string(segment)); }
+  void SetLayoutWord(LayoutWord word, uint16_t value) override {
+    log_.push_back(plat::FormatText("layout %d %04x", int(word), unsigned(value)));
+  }
+  uint8_t OutputMode() override { return outputMode; }
+  bool BiosCodeMode() override { return biosCode; }
+  void EndProgramCode() override { log_.push_back("end program code"); }
+  void BeginBiosCode() override {
+    biosCode = true;
+    log_.push_back("begin bios code");
+  }
+  void ClearNameToCacheTable() override { log_.push_back("clear cache names"); }
+  ADDR24 EmitJumpToAddr24(ADDR24, uint8_t opcode) override {
+    log_.push_back(plat::FormatText("jump %02x", unsigned(opcode)));
+    return jumpAt;
+  }
+  void EmitJumpWithWindowCheck(ADDR24 jump) override { log_.push_back("patch " + AddressText(jump)); }
+  void SetProgramCodeStart(ADDR24 address) override { log_.push_back("program start " + AddressText(address)); }
+  void ClearScratchArea() override { log_.push_back("clear scratch"); }
+
+  struct Cache {
+    bool hasOrigin = false;
+    ADDR24 address;
+  };
+  std::array<Cache, 6> caches{};
+  TargetCpuName cpu = TargetCpuName::kZ180;
+  uint8_t outputMode = 0;
+  bool biosCode = false;
+  ADDR24 jumpAt = MakeAddr24(0, 0x1234);
+
+private:
+  std::vector<std::string> &log_;
+};
+
+class FakeShell : public DirectiveShell {
+public:
+  explicit FakeShell(std::vector<std::string> &log) : log_(log) {}
+  bool IsProgramLoaded() override { return loaded; }
+  void SetProgramLoaded(bool on) override {
+    loaded = on;
+    log_.push_back(on ? "loaded" : "not loaded");
+  }
+  bool CompileWithoutBoard() override { return withoutBoard; }
+  bool IdeBiosFlag() override { return ideBiosFlag; }
+  int LoadBiosSymbolsFromBios() override {
+    log_.push_back("bios symbols");
+    return loadResult;
+  }
+  bool loaded = false;
+  bool withoutBoard = false;
+  bool ideBiosFlag = false;
+  int loadResult = 0;
+
+private:
+  std::vector<std::string> &log_;
+};
+
 // One delivered logical line with the source position of each character.
 struct Delivered {
   std::string text;
@@ -89,7 +225,9 @@ inline void ResetFront2() {
   ResetMacroModule();
   ResetDirectivesModule();
   ResetDeclarationModule();
+  ResetPragmaModule();
   SetDirectiveServices({});
+  SetDirectiveTargets(nullptr, nullptr, nullptr);
   InstallConditionalFileHooks();
 }
 

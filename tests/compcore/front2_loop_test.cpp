@@ -1,4 +1,5 @@
 #include "compcore/cc_attrs.h"
+#include "compcore/cc_cfg.h"
 #include "compcore/cc_loop.h"
 #include "compcore/cc_memmap.h"
 #include "front2_fixture.h"
@@ -69,25 +70,6 @@ public:
   bool finished = false;
 };
 
-class FakeLink : public TargetLink {
-public:
-  bool ReadIdBlock(std::array<uint8_t, kIdBlockSize> &block) override {
-    if (!readable)
-      return false;
-    block = {};
-    block[19] = 2;    // i16 at 19
-    block[116] = 100; // u32 at 116
-    block[122] = 28;  // i16 at 122
-    return true;
-  }
-  uint16_t FlashDeviceId() const override { return flashId; }
-  int8_t RamSizeCode() const override { return 4; }
-  uint16_t BoardType() const override { return 0x1234; }
-  uint32_t BaudRate() const override { return 115200; }
-  bool readable = true;
-  uint16_t flashId = 0xBFB6;
-};
-
 class Front2Loop : public Front2Fixture {
 protected:
   void SetUp() override {
@@ -108,8 +90,11 @@ TEST_F(Front2Loop, FlushlibResumesTheProgramExactlyAtTheCursor) {
   std::string lib = dir.Write("M.LIB", "int lib1;\nint lib2;\n");
   index.bodies = {{lib, 0, 100, 0}};
   Compile("int a; #flushlib int b;\n  int c;\n");
-  std::vector<Item> expected = {{"int a;", 1, "PROG.C"}, {"int lib1;", 1, lib}, {"int lib2;", 2, lib},
-                                {"int b;", 1, "PROG.C"}, {"int c;", 2, "PROG.C"}};
+  std::vector<Item> expected = {{"int a;", 1, "PROG.C"},
+                                {"int lib1;", 1, lib},
+                                {"int lib2;", 2, lib},
+                                {"int b;", 1, "PROG.C"},
+                                {"int c;", 2, "PROG.C"}};
   EXPECT_EQ(compiler.items, expected);
   EXPECT_TRUE(sink.records.empty());
   EXPECT_TRUE(compiler.finished);
@@ -252,6 +237,37 @@ TEST_F(Front2Loop, BoardMacros) {
   offline.crystalSpeed -= 1;
   DefineBoardMacros(offline, nullptr);
   EXPECT_STREQ(IsMacroDefined("_FREQ_DIV_19200_"), "29");
+}
+
+struct ProgramJumpCase {
+  const char *name;
+  const char *program;
+  bool biosCode;
+  bool patched;
+};
+
+TEST_F(Front2Loop, BiosEndPatchesTheProgramJumpOnlyWithAProgramLoaded) {
+  const ProgramJumpCase cases[] = {
+      {"BIOS code, program loaded", "#pragma CompileProgram\nint a;\n", true, true},
+      {"program code", "#pragma CompileProgram\nint a;\n", false, false},
+      {"no jump was left", "int a;\n", true, false},
+  };
+  BiosCompileFlag() = true;
+  for (const ProgramJumpCase &c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> log;
+    FakeCodeGen codegen(log);
+    FakeShell shell(log);
+    FakeLink board;
+    shell.loaded = true;
+    codegen.biosCode = c.biosCode;
+    SetDirectiveTargets(&codegen, &shell, &board);
+    ResetPragmaModule();
+    Compile(c.program);
+    EXPECT_EQ(!log.empty() && log.back() == "patch 00:1234", c.patched);
+  }
+  BiosCompileFlag() = false;
+  SetDirectiveTargets(nullptr, nullptr, nullptr);
 }
 
 } // namespace

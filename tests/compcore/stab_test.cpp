@@ -67,11 +67,10 @@ TEST(SymbolHash, SumsAndDoublingsOverTheIdentifierOnly) {
     const char *name;
     uint32_t modulus, hash;
   } cases[] = {
-      {"a", 1000, 388},  // s 97, t 97
-      {"ab", 2000, 1071}, // s 195, t 292
+      {"a", 1000, 388},     // s 97, t 97
+      {"ab", 2000, 1071},   // s 195, t 292
       {"ab+c", 2000, 1071}, // the identifier ends at '+'
-      {"ab", 500, 71},
-      {"", 7, 0},
+      {"ab", 500, 71},      {"", 7, 0},
   };
   for (const Case &c : cases)
     EXPECT_EQ(HashName(c.name, c.modulus), c.hash) << c.name;
@@ -263,7 +262,8 @@ TEST_F(SymbolTableTest, FullNameMemoryRefusesTheEntry) {
       },
       xCCErrOvflo);
   EXPECT_EQ(Messages(), std::vector<unsigned>{516});
-  EXPECT_EQ(entered, 1483); // 1 + 1483 × 33 bytes fit in 48960, one more does not
+  EXPECT_EQ(entered,
+            1483); // 1 + 1483 × 33 bytes fit in 48960, one more does not
 }
 
 TEST_F(SymbolTableTest, TypeAreaIsCheckedFromBothEnds) {
@@ -301,9 +301,7 @@ TEST_F(SymbolTableTest, MoreThan240TypesAreRefused) {
 namespace tsw {
 namespace {
 
-TEST(ReadIdentifierTest, KeepsThirtyTwoBytesAndConsumesTheRest) {
-  ResetSourceInputModule();
-  std::string text = std::string(40, 'v') + "+1";
+void InstallText(const std::string &text) {
   LogicalLineBuffer line;
   line.text = text;
   line.lines.assign(text.size(), 1);
@@ -311,11 +309,54 @@ TEST(ReadIdentifierTest, KeepsThirtyTwoBytesAndConsumesTheRest) {
   for (size_t i = 0; i < text.size(); ++i)
     line.columns[i] = uint16_t(i + 1);
   InstallLogicalLine(line, 0);
+}
+
+TEST(ReadIdentifierTest, KeepsThirtyTwoBytesAndConsumesTheRest) {
+  ResetSourceInputModule();
+  InstallText(std::string(40, 'v') + "+1");
   std::string name;
   EXPECT_EQ(ReadIdentifier(name), kIdentifierLength);
   EXPECT_EQ(name, std::string(32, 'v'));
   EXPECT_EQ(*InputCursor, '+');
   ResetSourceInputModule();
+}
+
+// A language whose double-byte characters begin with 0x81 or 0x82.
+class DoubleByteNames : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ResetSourceInputModule();
+    std::bitset<256> lead;
+    lead.set(0x81);
+    lead.set(0x82);
+    SetLeadBytes(lead);
+  }
+  void TearDown() override { ResetSourceInputModule(); }
+};
+
+TEST_F(DoubleByteNames, IdentifierKeepsItsCharactersWhole) {
+  // The trail byte '@' is no identifier character on its own.
+  InstallText(std::string(31, 'a') + "\x81@b+");
+  std::string name;
+  EXPECT_EQ(ReadIdentifier(name), 31u);
+  EXPECT_EQ(name, std::string(31, 'a'));
+  EXPECT_EQ(*InputCursor, '+');
+}
+
+TEST_F(DoubleByteNames, StaticNameCutKeepsCharactersWhole) {
+  struct Case {
+    std::string name, made;
+  } cases[] = {
+      {std::string(27, 'a') + "\x81\x41" + "cde", std::string(27, 'a') + "e_aB"},
+      {std::string(30, 'a') + "\x82\x42", std::string(27, 'a') + "\x82\x42_aB"},
+  };
+  for (const Case &c : cases) {
+    char buffer[kNameBufferSize + 8] = {};
+    std::strcpy(buffer, c.name.c_str());
+    MakeStaticName(buffer, 17);
+    EXPECT_EQ(std::string(buffer), c.made);
+    EXPECT_LE(std::strlen(buffer), kIdentifierLength);
+  }
 }
 
 } // namespace
