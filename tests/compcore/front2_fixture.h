@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compcore/cc_attrs.h"
+#include "compcore/cc_decl.h"
 #include "compcore/cc_directive_targets.h"
 #include "compcore/cc_directives.h"
 #include "compcore/cc_in.h"
@@ -223,6 +224,7 @@ inline void ResetFront2() {
   ResetSourceInputModule();
   ResetMacroModule();
   ResetDirectivesModule();
+  ResetDeclarationModule();
   ResetPragmaModule();
   SetDirectiveServices({});
   SetDirectiveTargets(nullptr, nullptr, nullptr);
