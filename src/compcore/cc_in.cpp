@@ -122,6 +122,8 @@ bool ReadLiteral(LogicalLineBuffer &b, SourceChar quote) {
 
 LogicalLineBuffer &CurrentLogicalLine() { return In().line; }
 
+bool CursorInExpandedText() { return CursorIndex() < In().line.expandedEnd; }
+
 size_t CursorIndex() { return InputCursor && LineBase ? size_t(InputCursor - LineBase) : 0; }
 
 void InstallLogicalLine(LogicalLineBuffer line, size_t cursorIndex) {

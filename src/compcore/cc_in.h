@@ -75,11 +75,18 @@ struct LogicalLineBuffer {
   std::string text;
   std::vector<uint16_t> lines;   // 1-based source line of each character
   std::vector<uint16_t> columns; // 1-based source column of each character
+  // Characters before this index may be macro text, whose position names
+  // the macro rather than where the characters stand in the source.
+  size_t expandedEnd = 0;
 };
 LogicalLineBuffer &CurrentLogicalLine();
 // Makes `text` (with its maps) the current line, cursor at `cursorIndex`.
 void InstallLogicalLine(LogicalLineBuffer line, size_t cursorIndex);
 size_t CursorIndex();
+// True while macro text may stand at or after the cursor on this line: the
+// source position under the cursor then need not give the same text back
+// when it is read again.
+bool CursorInExpandedText();
 
 // Reads the next physical lines into the current logical line; the cursor
 // goes to its start. When a line is held back (read ahead by the macro

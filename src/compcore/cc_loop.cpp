@@ -30,6 +30,7 @@ struct LoopState {
   int32_t idBlockSize = 0;
   int32_t idBlockPtr = 0;
   bool interleave = true;
+  bool flushPending = false; // a #flushlib waits for the end of macro text
   uint32_t savedDefaults = 0;
 };
 
@@ -237,9 +238,17 @@ void ImportBinaryFile(TopLevelCompiler &compiler) {
 
 void InterleaveLibraryModules(bool force) {
   if (SourceState() == 0 && !EndOfInput) {
-    // The program resumes at the line and column of the cursor.
+    force = force || L().flushPending;
     if (!force && PendingLinkNames() <= kInterleaveThreshold)
       return;
+    // Macro text cannot be read again from its position, which names the
+    // macro and would bring its whole expansion back: the program is left
+    // only once the cursor is past it.
+    if (CursorInExpandedText()) {
+      L().flushPending = force;
+      return;
+    }
+    L().flushPending = false;
     // The program resumes at the line and column of the cursor.
     SourcePosition resume = PositionOfLine(CurrentSourceLine(), CurrentSourceColumn());
     L().savedDefaults = Attributes().directiveDefaults;
@@ -271,6 +280,7 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
   SetPredefinedMacro("_RESTRICT_WATCHCODE_", settings.restrictWatchCode ? "1" : "0");
   SetDebugAttributes(Attributes().directiveDefaults, true);
   L().interleave = true;
+  L().flushPending = false;
   while (!EndOfInput) {
     StartItemAttributes();
     SkipBlanksIfAtEnd();
@@ -313,13 +323,13 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
     }
     SkipBlanksIfAtEnd();
     compiler.EmitPendingStubs();
-    if (L().interleave || EndOfInput)
+    if (L().interleave || EndOfInput || L().flushPending)
       InterleaveLibraryModules(false);
   }
   compiler.FinishTopLevel();
   PatchProgramStartJump();
 }
 
-void ResetCompileLoopModule() { L().interleave = true; }
+void ResetCompileLoopModule() { L() = LoopState(); }
 
 } // namespace tsw

@@ -53,6 +53,7 @@ struct Cell {
   int8_t marker = 0;
   uint16_t line = 1;
   uint16_t column = 1;
+  bool fromMacro = false;
 };
 using Cells = std::vector<Cell>;
 
@@ -364,7 +365,8 @@ Cells ExpandCells(Cells work) {
         end = work.size();
       if (tooMany)
         CompileError(kMsgTooManyArgs);
-      bool countOk = args.size() == macro->paramCount || (macro->paramCount == 0 && args.size() == 1 && args[0].empty());
+      bool countOk =
+          args.size() == macro->paramCount || (macro->paramCount == 0 && args.size() == 1 && args[0].empty());
       if (!countOk) {
         CompileError(kMsgArgCount);
         work.erase(work.begin() + long(start), work.begin() + long(end));
@@ -384,6 +386,8 @@ Cells ExpandCells(Cells work) {
     Cells body = Substitute(*macro, args, work[start]);
     replacement.insert(replacement.end(), body.begin(), body.end());
     replacement.push_back({kEsc, int8_t(slot), cell.line, cell.column});
+    for (Cell &c : replacement)
+      c.fromMacro = true;
     work.erase(work.begin() + long(start), work.begin() + long(end));
     work.insert(work.begin() + long(start), replacement.begin(), replacement.end());
     CheckSize(work);
@@ -501,10 +505,15 @@ void ExpandMacros() {
   Cells expanded = ExpandCells(CellsOfLine(line, cursor));
   // Every marker has been passed: no replacement is still being scanned.
   ResetMacroExpansionState();
+  // Macro text already after the cursor has lost its marks: it may be
+  // anywhere in what follows.
+  bool earlierMacroText = line.expandedEnd > cursor;
   line.text.resize(cursor);
   line.lines.resize(cursor);
   line.columns.resize(cursor);
   for (const Cell &c : expanded) {
+    if (c.fromMacro || earlierMacroText)
+      line.expandedEnd = line.text.size() + 1;
     line.text.push_back(c.c);
     line.lines.push_back(c.line);
     line.columns.push_back(c.column);

@@ -100,6 +100,36 @@ TEST_F(Front2Loop, FlushlibResumesTheProgramExactlyAtTheCursor) {
   EXPECT_TRUE(compiler.finished);
 }
 
+// Macro text cannot be read again from its source position (that names the
+// macro): the program is left only after the cursor has passed it.
+TEST_F(Front2Loop, InterleaveWaitsUntilTheCursorIsPastMacroText) {
+  std::string lib = dir.Write("M.LIB", "skip\nint m1;\n");
+  for (int i = 0; i < 65; ++i)
+    index.bodies.push_back({lib, 5, 100, 1});
+  Compile("#define TWO int a; int b;\nTWO int c;\nint d;\n");
+  std::vector<std::string> program;
+  for (const Item &i : compiler.items)
+    if (i.file == "PROG.C")
+      program.push_back(i.text);
+  EXPECT_EQ(program, (std::vector<std::string>{"int a;", "int b;", "int c;", "int d;"}));
+  EXPECT_EQ(compiler.items[0].text, "int a;");
+  EXPECT_EQ(compiler.items[1].text, "int b;");
+  EXPECT_EQ(compiler.items[2].text, "int m1;"); // after the expansion, before "int c;"
+}
+
+TEST_F(Front2Loop, FlushlibFromMacroTextWaitsForItsEnd) {
+  std::string lib = dir.Write("M.LIB", "int lib1;\n");
+  index.bodies = {{lib, 0, 100, 0}};
+  // The macro's arguments run over lines that hold a directive and the
+  // #flushlib: once compiled, the expansion must not come back.
+  Compile("#define F(a,b) a##b\nF( int x; \n#flushlib\n int y; , ) int z;\n");
+  std::vector<std::string> texts;
+  for (const Item &i : compiler.items)
+    texts.push_back(i.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"int x;", "int y;", "int lib1;", "int z;"}));
+  EXPECT_TRUE(compiler.finished);
+}
+
 TEST_F(Front2Loop, ThresholdInterleaveLosesAndDoublesNothing) {
   std::string lib = dir.Write("M.LIB", "skip\nint m1;\n");
   // 65 names waiting: the interleave starts after the first item.
