@@ -520,7 +520,9 @@ void CloseAllLineSources() {
 
 SourcePosition PositionOfLine(uint16_t line1, uint16_t column1) {
   LineSources &s = S();
-  uint16_t line0 = line1 ? uint16_t(line1 - 1) : 0;
+  // Line numbers wrap past 65535 (#linenum makes that easy): the same
+  // arithmetic that numbered the line finds it again.
+  uint16_t line0 = uint16_t(line1 - 1);
   uint16_t column0 = column1 ? uint16_t(column1 - 1) : 0;
   switch (s.state) {
   case kProgramState:

@@ -472,9 +472,10 @@ void ResetMacroExpansionState() {
 }
 
 void ResetMacroModule() {
+  // The expansion slots point into the table: let go of them first.
+  ResetMacroExpansionState();
   M().table.clear();
   M().biosSnapshot.reset();
-  ResetMacroExpansionState();
 }
 
 namespace {

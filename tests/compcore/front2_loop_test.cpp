@@ -130,6 +130,16 @@ TEST_F(Front2Loop, FlushlibFromMacroTextWaitsForItsEnd) {
   EXPECT_TRUE(compiler.finished);
 }
 
+TEST_F(Front2Loop, FlushlibOnALineNumberedPast65535) {
+  std::string lib = dir.Write("M.LIB", "int lib1;\n");
+  index.bodies = {{lib, 0, 100, 0}};
+  Compile("#linenum 65535\nint a;\nint b; #flushlib int c;\nint d;\n");
+  std::vector<std::string> texts;
+  for (const Item &i : compiler.items)
+    texts.push_back(i.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"int a;", "int b;", "int lib1;", "int c;", "int d;"}));
+}
+
 TEST_F(Front2Loop, ThresholdInterleaveLosesAndDoublesNothing) {
   std::string lib = dir.Write("M.LIB", "skip\nint m1;\n");
   // 65 names waiting: the interleave starts after the first item.

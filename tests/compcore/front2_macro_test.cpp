@@ -84,12 +84,8 @@ TEST_F(Front2Macro, DefinitionErrors) {
     const char *program;
     unsigned message;
   } cases[] = {
-      {"#define\n", 490},
-      {"#define F(a, a) a\n", 491},
-      {"#define F(a b\n", 758},
-      {"#define N+1\n", 2108},
-      {"#define F(a) a\nF(1, 2)\n", 536},
-      {"s = \"open\n", 492},
+      {"#define\n", 490},      {"#define F(a, a) a\n", 491},       {"#define F(a b\n", 758},
+      {"#define N+1\n", 2108}, {"#define F(a) a\nF(1, 2)\n", 536}, {"s = \"open\n", 492},
   };
   for (const Case &c : cases) {
     ResetFront2();
@@ -215,6 +211,20 @@ TEST_F(Front2Macro, UndefOfAnActiveMacroClearsItsSlot) {
   InstallLogicalLine({"A", {1}, {1}}, 0);
   ExpandMacros();
   EXPECT_STREQ(LineBase, "2");
+}
+
+// An expansion too long for a line ends the compile with macros still
+// active; resetting the table afterwards must let go of them cleanly.
+TEST_F(Front2Macro, ResetAfterAnExpansionThatEndedTheCompile) {
+  DefineMacro("A", std::string(1000, 'a'));
+  std::string b;
+  for (int i = 0; i < 70; ++i)
+    b += "A ";
+  DefineMacro("B", b);
+  InstallLogicalLine({"B", {1}, {1}}, 0);
+  EXPECT_ANY_THROW(ExpandMacros());
+  ResetMacroModule();
+  EXPECT_EQ(IsMacroDefined("A"), nullptr);
 }
 
 } // namespace
