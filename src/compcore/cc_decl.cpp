@@ -6,10 +6,10 @@
 #include "compcore/cc_in.h"
 #include "compcore/cc_loop.h"
 #include "compcore/cc_memmap.h"
+#include "compcore/cc_params.h"
 #include "compcore/cc_stab.h"
 #include "compcore/cc_struct.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -36,23 +36,16 @@ constexpr unsigned kMsgConstTwice = 560;
 constexpr unsigned kMsgLocalWithoutClass = 561;
 constexpr unsigned kMsgConstNotAllowed = 564;
 constexpr unsigned kMsgInitializedPointer = 565;
-constexpr unsigned kMsgUntypedAfterTyped = 702;
-constexpr unsigned kMsgTypedAfterUntyped = 703;
 constexpr unsigned kMsgAddressNotConstant = 2003;
 constexpr unsigned kMsgPlacedPointer = 2004;
 constexpr unsigned kMsgNouseixOnCofunction = 3000;
 constexpr uint16_t kRegisterBytes = 2;
 constexpr int kInitializerMode = 2;
-constexpr uint32_t kLetterDigits = 26;
-constexpr char kUnnamedPrefix[] = "___";
 
 struct DeclarationModule {
   int32_t localsTotal = 0;
   uint8_t addressFlags = 0;
   DeclarationStart start;
-  // Names of an old-style parameter list, which its declarations must use.
-  std::vector<std::string> parameterNames;
-  uint32_t unnamedParameters = 0;
   bool lineDropped = false;
 };
 
@@ -175,22 +168,6 @@ void ParseQualifiers(int level) {
   }
 }
 
-// "shared", "protected" and "register" before a parameter's type.
-void ParseParameterQualifiers() {
-  DeclaratorState &s = Declarator();
-  for (;;) {
-    SkipBlanksAcrossLines();
-    if (uint8_t qualifier = MatchMemberQualifier())
-      s.memberQualifier = qualifier;
-    else if (MatchKeyword("register"))
-      continue;
-    else if (MatchKeyword("const"))
-      CompileError(kMsgConstNotAllowed);
-    else
-      return;
-  }
-}
-
 // ---- base types ----------------------------------------------------------
 
 void OptionalInt() { SkipAndMatch("int"); }
@@ -217,17 +194,7 @@ int16_t StructType(bool isUnion) {
 
 // ---- declarators -----------------------------------------------------------
 
-std::string Letters(uint32_t value) {
-  std::string text;
-  do {
-    text.push_back(char('a' + value % kLetterDigits));
-    value /= kLetterDigits;
-  } while (value);
-  return text;
-}
-
 bool IsFunctionDeclarator() { return OutermostKind(Declarator().word) == kLevelFunction; }
-bool IsPlainVoid(int16_t baseType) { return baseType == kTypeVoid && LevelCount(Declarator().word) == 0; }
 
 int16_t AdjustClass(int16_t storageClass, int level) {
   DeclaratorState &s = Declarator();
@@ -256,14 +223,14 @@ int16_t AdjustClass(int16_t storageClass, int level) {
 bool NameDeclarator(int16_t baseType, int16_t storageClass, int level) {
   DeclaratorState &s = Declarator();
   DeclarationBackEnd &backEnd = DeclBackEnd();
-  bool plainVoid = IsPlainVoid(baseType);
+  bool plainVoid = IsPlainVoidDeclarator(baseType);
   if (level == kLevelPrototypeParameters) {
     if (plainVoid && s.name.empty())
       return false; // "(void)": no parameters
     if (!backEnd.InFunctionDefinition()) {
       backEnd.MarkHasParameters();
       if (s.name.empty())
-        s.name = kUnnamedPrefix + Letters(++M().unnamedParameters);
+        s.name = NextUnnamedParameterName();
     }
   }
   if (s.name.empty()) {
@@ -290,8 +257,7 @@ SymbolRecord *DeclareParameter(int16_t baseType, int16_t storageClass, int level
     s.tooLarge = false;
   }
   if (level == kLevelOldStyleParameters) {
-    const std::vector<std::string> &names = M().parameterNames;
-    if (std::find(names.begin(), names.end(), s.name) == names.end()) {
+    if (!IsOldStyleParameterName(s.name)) {
       CompileError(kMsgNotAParameter, s.name);
       return nullptr;
     }
@@ -592,77 +558,12 @@ void ExpectSemicolon() {
     CompileError(kMsgExpected, "';'");
 }
 
-int ParseParameterList() {
-  DeclarationModule &m = M();
-  DeclaratorState &s = Declarator();
-  DeclarationBackEnd &backEnd = DeclBackEnd();
-  m.parameterNames.clear();
-  int16_t storageClass = backEnd.StaticFrame() ? kClassStaticLocal : kClassAutoLocal;
-  int result = -1;
-  bool typed = false, untyped = false;
-  for (;;) {
-    s.memberQualifier = kQualifierNone;
-    s.constFlag = false;
-    ParseParameterQualifiers();
-    if (SkipAndMatch("...")) {
-      backEnd.SetVariableArguments();
-      result = 1;
-    } else if (!IsIdentStart(*InputCursor)) {
-      SkipAndMatch(")");
-      return result;
-    } else if (int16_t baseType = ParseBaseTypeOrTypedef()) {
-      if (SkipAndMatch("const"))
-        CompileError(kMsgConstNotAllowed);
-      if (untyped)
-        CompileWarningTrivial(kMsgTypedAfterUntyped);
-      typed = true;
-      DeclareDeclarators(baseType, storageClass, kLevelPrototypeParameters, false);
-      result = std::max(result, 1) + (IsPlainVoid(baseType) ? 0 : 1);
-    } else if (typed) {
-      CompileWarningTrivial(kMsgUntypedAfterTyped);
-      DeclareDeclarators(kTypeInt, storageClass, kLevelPrototypeParameters, false);
-    } else {
-      std::string name;
-      ReadIdentifier(name);
-      m.parameterNames.push_back(name);
-      untyped = true;
-      result = 0;
-    }
-    if (SkipAndMatch(","))
-      continue;
-    if (MatchKeyword(")") || *InputCursor == ';' || *InputCursor == '{')
-      return result;
-    CompileError(kMsgExpected, "','");
-    return result;
-  }
-}
-
-int ParseOldStyleParameters() {
-  DeclaratorState &s = Declarator();
-  int read = 0;
-  for (;;) {
-    SkipBlanksAcrossLines();
-    if (EndOfInput || *InputCursor == '#')
-      return read;
-    s.memberQualifier = kQualifierNone;
-    s.constFlag = false;
-    ParseParameterQualifiers();
-    int16_t baseType = ParseBaseTypeOrTypedef();
-    if (!baseType)
-      return read;
-    if (SkipAndMatch("const"))
-      CompileError(kMsgConstNotAllowed);
-    DeclareDeclarators(baseType, kClassAutoLocal, kLevelOldStyleParameters, false);
-    ExpectSemicolon();
-    read = 1;
-  }
-}
-
 DeclarationStart DeclarationStartPosition() { return M().start; }
 int32_t LocalsTotal() { return M().localsTotal; }
 
 void ResetDeclarationModule() {
   M() = DeclarationModule{};
+  ResetParameterNames();
   ResetDeclaratorState();
 }
 

@@ -21,12 +21,6 @@ enum : int16_t { kDeclaredFunction = 1, kDeclaredWithoutType = 2 };
 // The declarations at the cursor; 0 when nothing there is one. At top
 // level 0 also when the declaration had no type.
 uint16_t ParseDeclaration(int level);
-// The prototype parameters after "(": -1 none read, 0 names only, else 1 +
-// the number of typed parameters (1 after "...").
-int ParseParameterList();
-// The declarations between ")" and "{" of an old-style definition; 1 when
-// at least one was read.
-int ParseOldStyleParameters();
 // The base type at the cursor, 0 when none.
 int16_t ParseBaseType();
 // The base type, or the type of a typedef name, which becomes the

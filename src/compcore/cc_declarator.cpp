@@ -298,4 +298,6 @@ void ResetDeclaratorState() {
   D().backEnd = &D().defaultBackEnd;
 }
 
+bool IsPlainVoidDeclarator(int16_t baseType) { return baseType == kTypeVoid && LevelCount(Declarator().word) == 0; }
+
 } // namespace tsw

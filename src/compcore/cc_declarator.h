@@ -101,6 +101,9 @@ void ElementCountAndSize(int16_t baseType);
 inline constexpr uint32_t kMaxObjectBytes = 65535;
 void ReportObjectTooLarge();
 
+// The declarator just parsed declares a plain void (no levels).
+bool IsPlainVoidDeclarator(int16_t baseType);
+
 // Skips blanks across lines and matches the keyword.
 bool SkipAndMatch(const char *keyword);
 

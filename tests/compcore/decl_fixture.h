@@ -2,6 +2,7 @@
 
 #include "compcore/cc_attrs.h"
 #include "compcore/cc_decl.h"
+#include "compcore/cc_params.h"
 #include "compcore/cc_decl_backend.h"
 #include "compcore/cc_declarator.h"
 #include "compcore/cc_loop.h"
