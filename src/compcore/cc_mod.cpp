@@ -195,8 +195,8 @@ bool ZModEntry::Write(std::ostream &out) const {
 }
 
 bool ZModEntry::Read(std::istream &in) {
-  return ReadU32(in, headerStart) && ReadU32(in, headerEnd) && TaReadU16(in, headerLine) &&
-         ReadU32(in, bodyStart) && ReadU32(in, bodyEnd) && TaReadU16(in, bodyLine) && names.Read(in);
+  return ReadU32(in, headerStart) && ReadU32(in, headerEnd) && TaReadU16(in, headerLine) && ReadU32(in, bodyStart) &&
+         ReadU32(in, bodyEnd) && TaReadU16(in, bodyLine) && names.Read(in);
 }
 
 bool ZLibEntry::Write(std::ostream &out) const {
@@ -273,6 +273,7 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
   modules.fileTime = descriptions.fileTime = time;
   std::vector<Line> lines = SplitLines(*text);
   std::unique_ptr<ZModEntry> open, last;
+  size_t openLine = 0; // the "beginheader" line of the open module
   auto finishLast = [&](uint32_t end) {
     if (last) {
       last->bodyEnd = end;
@@ -303,7 +304,7 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
       finishLast(uint32_t(lines[i].start));
       open = std::make_unique<ZModEntry>();
       open->library = &modules;
-      open->headerLine = uint16_t(i);
+      openLine = i;
       // Names separated by ',' up to the comment's end, across lines.
       size_t column = kBeginHeader.size();
       for (;;) {
@@ -324,6 +325,9 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
         }
         if (close != std::string_view::npos || i + 1 >= lines.size()) {
           open->headerStart = uint32_t(close == std::string_view::npos ? lines[i].end : lines[i].start + close + 2);
+          // The header text begins on the line where its names end: its
+          // lines are numbered from there.
+          open->headerLine = uint16_t(i);
           break;
         }
         ++i;
@@ -339,7 +343,7 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
     }
   }
   if (open)
-    HeaderError(path, kMsgUnclosedHeader, open->headerLine);
+    HeaderError(path, kMsgUnclosedHeader, openLine);
   finishLast(uint32_t(text->size()));
 }
 

@@ -26,7 +26,7 @@ struct ZModEntry {
   // The fixed part of the cache files: these six fields, in this order.
   uint32_t headerStart = 0;
   uint32_t headerEnd = 0;
-  uint16_t headerLine = 0;
+  uint16_t headerLine = 0; // 0-based line of headerStart
   uint32_t bodyStart = 0;
   uint32_t bodyEnd = 0;
   uint16_t bodyLine = 0;

@@ -2,9 +2,9 @@
 #include "compcore/cc_go_editor.h"
 #include "compcore/cc_in.h"
 #include "compcore/cc_mod.h"
-#include "platform/paths.h"
 #include "foundation/xerr.h"
 #include "front1_fixture.h"
+#include "platform/paths.h"
 #include "support/tempdir.h"
 
 #include <algorithm>
@@ -77,7 +77,7 @@ TEST_F(LibraryIndexTest, ScanFindsModulesNamesAndBodies) {
   auto modules = ListElements(m.modules);
   ASSERT_EQ(modules.size(), 2u);
   EXPECT_EQ(ModuleNames(*modules[0]), (std::vector<std::string>{"a", "b", "c"}));
-  EXPECT_EQ(modules[0]->headerLine, 0);
+  EXPECT_EQ(modules[0]->headerLine, 1); // where its names end
   EXPECT_EQ(modules[0]->bodyLine, 3);
   std::string text = kLibA;
   EXPECT_EQ(modules[0]->bodyStart, text.find("/*** endheader"));
@@ -147,21 +147,24 @@ TEST(LibraryCacheFormat, EntryStreamsByteForByte) {
   first->names.AddTail(new BRString("c"));
   lib.modules.AddTail(new ZModEntry());
 
-  const std::string expected = "\x78\x56\x34\x12"           // file time
-                               "\x04\x00" "LIB\0"            // name
-                               "\x02\x00"                     // modules
-                               "\x04\x03\x02\x01"           // header start
-                               "\x08\x07\x06\x05"           // header end
-                               "\x0a\x09"                     // header line
-                               "\x0e\x0d\x0c\x0b"           // body start
-                               "\x12\x11\x10\x0f"           // body end
-                               "\x14\x13"                     // body line
-                               "\x02\x00"                     // names
-                               "\x03\x00" "ab\0"
-                               "\x02\x00" "c\0"
-                               "\0\0\0\0\0\0\0\0\0\0"  // second module: fixed part
+  const std::string expected = "\x78\x56\x34\x12" // file time
+                               "\x04\x00"
+                               "LIB\0"            // name
+                               "\x02\x00"         // modules
+                               "\x04\x03\x02\x01" // header start
+                               "\x08\x07\x06\x05" // header end
+                               "\x0a\x09"         // header line
+                               "\x0e\x0d\x0c\x0b" // body start
+                               "\x12\x11\x10\x0f" // body end
+                               "\x14\x13"         // body line
+                               "\x02\x00"         // names
+                               "\x03\x00"
+                               "ab\0"
+                               "\x02\x00"
+                               "c\0"
+                               "\0\0\0\0\0\0\0\0\0\0" // second module: fixed part
                                "\0\0\0\0\0\0\0\0\0\0"
-                               "\0\0"s;                      // and no names
+                               "\0\0"s; // and no names
   std::ostringstream out;
   ASSERT_TRUE(lib.Write(out));
   EXPECT_EQ(out.str(), expected);
@@ -205,8 +208,8 @@ TEST_F(LibraryIndexTest, CorruptedCacheFallsBackToAScan) {
   ASSERT_EQ(BuildLibraryIndex(libDir), 0);
   std::string good = dir.Read("LIB/LIBA.MD1");
   const std::vector<std::string> corrupt = {
-      good.substr(0, good.size() - 3),           // cut short
-      good + "x",                                // trailing bytes
+      good.substr(0, good.size() - 3),                                 // cut short
+      good + "x",                                                      // trailing bytes
       good.substr(0, 4) + std::string("\xff\xff", 2) + good.substr(6), // name length past the end
   };
   for (const std::string &bad : corrupt) {
@@ -442,6 +445,10 @@ TEST_F(LibraryIndexTest, LineSourceLinkUsesLibrariesAndLinksModules) {
   EXPECT_EQ(path, libA);
   ASSERT_EQ(headers.size(), 2u);
   std::string text = kLibA;
+  // The first module's names run over two lines: its header text is
+  // numbered from the second.
+  EXPECT_EQ(headers[0].firstLine, 1);
+  EXPECT_EQ(headers[1].firstLine, 8);
   EXPECT_EQ(headers[1].end, text.find("/*** endheader */\nint d;"));
   EXPECT_EQ(UsedLibraries(), (std::vector<std::string>{"LIBA.LIB"}));
   ASSERT_TRUE(link.UseLibrary("LIBA.LIB", path, headers, alreadyUsed));
