@@ -1,5 +1,6 @@
 #include "compcore/cc_lines.h"
 
+#include "compcore/cc_attrs.h"
 #include "compcore/cc_er.h"
 #include "compcore/cc_in.h"
 #include "foundation/restext.h"
@@ -293,6 +294,9 @@ void StartProgram() {
     s.program.stream->Seek(0);
   s.progressCountdown = 0;
   s.progressEnabled = true;
+  // What the library headers of the prologue switched off does not reach
+  // the program: it starts with debug code on, as after "#debug".
+  SetDebugAttributes(Attributes().directiveDefaults, true);
   NotifyBegin(s.program.name, 0);
 }
 

@@ -279,6 +279,14 @@ TEST_F(Front2Loop, BoardMacros) {
   EXPECT_STREQ(IsMacroDefined("_FREQ_DIV_19200_"), "29");
 }
 
+TEST_F(Front2Loop, TheProgramStartsWithDebugCodeWhateverTheHeadersLeft) {
+  std::string header = "int h;\n#nodebug\n";
+  index.libraries["DEFAULT.H"] = {{dir.Write("DEFAULT.H", header), 0, uint32_t(header.size()), 0}};
+  Compile("int a;\n");
+  ASSERT_EQ(compiler.itemAttributes.size(), 2u);
+  EXPECT_TRUE(compiler.itemAttributes[1] & kAttrDebug);
+}
+
 struct ProgramJumpCase {
   const char *name;
   const char *program;
