@@ -105,8 +105,15 @@ void FlushPosition() {
   if (gPositions)
     gPositions->FlushStatementPosition(CurrentSourceLine(), CurrentSourceColumn());
 }
-void NotifyBegin(const std::string &name, uint16_t firstLine) {
+// Diagnostics are filed under the file being read; the error list's list
+// of file names grows only when that file changes.
+void SetCurrentSourceFile(const std::string &name, bool isProgram) {
   SetCurrentSourceFileName(name);
+  if (CurrentErrorFileName() != name)
+    SetErrorFileName(name, isProgram ? 1 : 0);
+}
+void NotifyBegin(const std::string &name, uint16_t firstLine, bool isProgram) {
+  SetCurrentSourceFile(name, isProgram);
   StartPositions(name, firstLine, 0);
   if (gHooks.onBegin)
     gHooks.onBegin(name);
@@ -127,7 +134,7 @@ bool ModThread::OpenSegment(const ModuleSegment &segment) {
     stream_.reset();
   if (!stream_)
     return false;
-  NotifyBegin(segment.libraryPath, segment.firstLine);
+  NotifyBegin(segment.libraryPath, segment.firstLine, false);
   return true;
 }
 
@@ -297,7 +304,7 @@ void StartProgram() {
   // What the library headers of the prologue switched off does not reach
   // the program: it starts with debug code on, as after "#debug".
   SetDebugAttributes(Attributes().directiveDefaults, true);
-  NotifyBegin(s.program.name, 0);
+  NotifyBegin(s.program.name, 0, true);
 }
 
 const char *PrologueLine() {
@@ -449,7 +456,7 @@ void ResetLineSourcesAt(uint16_t line, uint16_t column) {
   }
   s.program.skip = column ? uint16_t(column - 1) : 0;
   s.progressEnabled = false;
-  SetCurrentSourceFileName(s.program.name);
+  SetCurrentSourceFile(s.program.name, true);
   StartPositions(s.program.name, s.program.nextLine, s.program.skip);
 }
 
@@ -507,7 +514,7 @@ void PopLineSource() {
   }
   s.state = top.savedState;
   Deliver(top.savedLine, top.savedFile, top.savedIsProgram);
-  SetCurrentSourceFileName(top.savedFile);
+  SetCurrentSourceFile(top.savedFile, top.savedIsProgram);
   StartPositions(top.savedFile, top.savedLine, 0);
   s.stack.pop_back();
 }
@@ -617,7 +624,7 @@ bool EndInterleaveIfDone() {
   s.link.Close();
   s.linkActive = false;
   ResumeAt(s.interleaveResume);
-  SetCurrentSourceFileName(s.program.name);
+  SetCurrentSourceFile(s.program.name, true);
   StartPositions(s.program.name, s.interleaveResume.line, s.interleaveResume.column);
   s.progressEnabled = true;
   return true;

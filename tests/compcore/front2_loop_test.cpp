@@ -2,6 +2,7 @@
 #include "compcore/cc_cfg.h"
 #include "compcore/cc_loop.h"
 #include "compcore/cc_memmap.h"
+#include "front1_fixture.h"
 #include "front2_fixture.h"
 
 #include "support/tempdir.h"
@@ -277,6 +278,48 @@ TEST_F(Front2Loop, BoardMacros) {
   offline.crystalSpeed -= 1;
   DefineBoardMacros(offline, nullptr);
   EXPECT_STREQ(IsMacroDefined("_FREQ_DIV_19200_"), "29");
+}
+
+// The loop over the real diagnostic list and bracket checker.
+class Front2LoopReports : public Front2Loop {
+protected:
+  void SetUp() override {
+    Front2Loop::SetUp();
+    ResetMessageTextModule();
+    ResetErrorListModule();
+    ResetBracketModule();
+    SetMessageTexts(&texts);
+    ClearErrorList();
+    InstallErrorListSink();
+    InstallBracketTracker();
+  }
+  void TearDown() override {
+    SetBracketTracker(nullptr);
+    ResetErrorListModule();
+    ResetBracketModule();
+    ResetMessageTextModule();
+    Front2Loop::TearDown();
+  }
+  // A library whose one header block is `text`.
+  std::string UseableLibrary(const std::string &name, const std::string &text) {
+    std::string path = dir.Write(name, text);
+    index.libraries[name] = {{path, 0, uint32_t(text.size()), 0}};
+    return path;
+  }
+  // Each record as "file:line:message text".
+  static std::vector<std::string> Records() {
+    std::vector<std::string> out;
+    for (const sError *e = ErrorListHead(); e; e = e->next)
+      out.push_back(e->file + ":" + std::to_string(e->line) + ":" + e->text.substr(e->text.rfind('|') + 1));
+    return out;
+  }
+  NumberedTexts texts;
+};
+
+TEST_F(Front2LoopReports, DiagnosticsAreFiledUnderTheFileBeingRead) {
+  std::string lib = UseableLibrary("X.LIB", "#error in the library\nint h;\n");
+  Compile("#use X.LIB\n#error in the program\nint a;\n");
+  EXPECT_EQ(Records(), (std::vector<std::string>{lib + ":1:in the library", "PROG.C:2:in the program"}));
 }
 
 TEST_F(Front2Loop, TheProgramStartsWithDebugCodeWhateverTheHeadersLeft) {
