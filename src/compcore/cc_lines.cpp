@@ -1,6 +1,7 @@
 #include "compcore/cc_lines.h"
 
 #include "compcore/cc_attrs.h"
+#include "compcore/cc_brackets.h"
 #include "compcore/cc_er.h"
 #include "compcore/cc_in.h"
 #include "foundation/restext.h"
@@ -120,6 +121,8 @@ void NotifyBegin(const std::string &name, uint16_t firstLine, bool isProgram) {
 }
 void NotifyEnd(const std::string &name) {
   FlushPosition();
+  // Brackets and comments left open are the file's own faults.
+  ReportUnclosedBrackets();
   if (gHooks.onEnd)
     gHooks.onEnd(name);
 }

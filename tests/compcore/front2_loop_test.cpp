@@ -1,4 +1,5 @@
 #include "compcore/cc_attrs.h"
+#include "compcore/cc_brackets.h"
 #include "compcore/cc_cfg.h"
 #include "compcore/cc_loop.h"
 #include "compcore/cc_memmap.h"
@@ -43,6 +44,8 @@ public:
     do
       ProcessConditionalDirective();
     while (!EndOfInput && !MatchWordAtInput("#endasm"));
+    if (!EndOfInput)
+      CheckBracketNesting(kAsmClose, CurrentSourceLine(), CurrentSourceColumn());
     DiscardCurrentLine();
   }
   void EmitPendingStubs() override {}
@@ -320,6 +323,33 @@ TEST_F(Front2LoopReports, DiagnosticsAreFiledUnderTheFileBeingRead) {
   std::string lib = UseableLibrary("X.LIB", "#error in the library\nint h;\n");
   Compile("#use X.LIB\n#error in the program\nint a;\n");
   EXPECT_EQ(Records(), (std::vector<std::string>{lib + ":1:in the library", "PROG.C:2:in the program"}));
+}
+
+struct UnclosedCase {
+  const char *name;
+  const char *header;
+  const char *program;
+  std::vector<std::string> records; // "LIB" stands for the library's path
+};
+
+TEST_F(Front2LoopReports, ACommentOrAsmBlockLeftOpenIsReportedAtTheEndOfItsFile) {
+  const UnclosedCase cases[] = {
+      {"comment in the program", "", "int a; /* open\nint b;\n", {"PROG.C:1:[464]"}},
+      {"comment in a library header", "int h;\n/* open\n", "#use X.LIB\nint a;\n", {"LIB:2:[464]"}},
+      {"asm block", "", "int a;\n#asm\nnop\n", {"PROG.C:2:[2091]"}},
+      {"all closed", "", "int a; /* one\ntwo */ int b;\n#asm\n#endasm\nint c;\n", {}},
+  };
+  for (const UnclosedCase &c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    std::string lib = UseableLibrary("X.LIB", c.header);
+    Compile(c.program);
+    std::vector<std::string> expected;
+    for (std::string r : c.records)
+      expected.push_back(r.rfind("LIB", 0) == 0 ? lib + r.substr(3) : r);
+    EXPECT_EQ(Records(), expected);
+  }
 }
 
 TEST_F(Front2Loop, TheProgramStartsWithDebugCodeWhateverTheHeadersLeft) {
