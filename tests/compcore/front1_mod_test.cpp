@@ -413,12 +413,17 @@ TEST_F(LibraryIndexTest, DriverServiceBuildsAndSeesChangedLibraries) {
   ASSERT_EQ(service.Build(dir.path()), 0);
   ASSERT_EQ(service.LibraryPaths().size(), 2u);
   std::string a = service.LibraryPaths()[0];
-  EXPECT_TRUE(service.LibraryChanged(a)); // first sight
+  EXPECT_FALSE(service.LibraryChanged(a)); // as indexed
   EXPECT_FALSE(service.LibraryChanged(a));
   Touch(libA, 5);
   EXPECT_TRUE(service.LibraryChanged(a));
   EXPECT_FALSE(service.LibraryChanged(a));
   EXPECT_TRUE(service.LibDirChanged(dir / "NONE.DIR"));
+  // Changed since it was indexed, before the service first looked.
+  std::string b = service.LibraryPaths()[1];
+  Touch(libB, 5);
+  EXPECT_TRUE(service.LibraryChanged(b));
+  EXPECT_FALSE(service.LibraryChanged(b));
 }
 
 } // namespace
