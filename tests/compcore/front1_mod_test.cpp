@@ -108,6 +108,20 @@ TEST_F(LibraryIndexTest, HeaderErrorsEndTheCompile) {
   SetDiagnosticSink(nullptr);
 }
 
+TEST_F(LibraryIndexTest, LibraryWithAHeaderErrorIsScannedAgainByTheNextBuild) {
+  InstallErrorListSink();
+  dir.Write("LIB/BAD.LIB", "/*** beginheader x */\n/*** beginheader y */\n");
+  dir.Write("LIB.DIR", "LIB\\LIBA.LIB\nLIB\\BAD.LIB\n");
+  for (int build = 0; build < 2; ++build) {
+    ClearErrorList();
+    ResetSourceInputModule();
+    ErrorSuppression() = 0;
+    EXPECT_THROW(BuildLibraryIndex(libDir), xCCErrOvflo) << "build " << build;
+    EXPECT_NE(ErrorListHead(), nullptr);
+  }
+  SetDiagnosticSink(nullptr);
+}
+
 TEST_F(LibraryIndexTest, CachesAreWrittenAndReadBackEqual) {
   ASSERT_EQ(BuildLibraryIndex(libDir), 0);
   ASSERT_EQ(ModuleIndex().libraries.Count(), 2u);
