@@ -83,6 +83,7 @@ struct BiosState {
   BiosLayout layout;
   std::vector<CompiledFunctionRecord> functions;
   FunctionRecordContext context;
+  RootCodeAndDataLimits rootLimits;
 };
 
 BiosState &St() {
@@ -425,6 +426,14 @@ void FindFunctionAtAddress(ADDR24 address, uint16_t &recordedWord, uint8_t &reco
 
 const std::vector<CompiledFunctionRecord> &CompiledFunctions() { return St().functions; }
 void ClearFunctionList() { St().functions.clear(); }
+
+void SetRootCodeAndDataLimits(uint16_t codeAddress, uint16_t dataAddress) {
+  if (WatchCompileFlag())
+    return;
+  St().rootLimits = {uint16_t(codeAddress - 1), uint16_t(dataAddress + 1)};
+}
+
+const RootCodeAndDataLimits &RootLimits() { return St().rootLimits; }
 
 void ResetBiosSymbolModule() { St() = BiosState(); }
 

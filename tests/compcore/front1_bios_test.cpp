@@ -227,3 +227,20 @@ TEST_F(BiosTest, FunctionListFindsByNameAndAddress) {
 
 } // namespace
 } // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+TEST_F(BiosTest, RootLimitsAreKeptOutOfWatchCompiles) {
+  SetRootCodeAndDataLimits(0x6000, 0x9000);
+  EXPECT_EQ(RootLimits().codeTop, 0x5FFF);
+  EXPECT_EQ(RootLimits().dataStart, 0x9001);
+  WatchCompileFlag() = true;
+  SetRootCodeAndDataLimits(0x7000, 0x8000);
+  WatchCompileFlag() = false;
+  EXPECT_EQ(RootLimits().codeTop, 0x5FFF);
+  EXPECT_EQ(RootLimits().dataStart, 0x9001);
+}
+
+} // namespace
+} // namespace tsw::testing
