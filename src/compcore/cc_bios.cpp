@@ -83,6 +83,7 @@ struct BiosState {
   BiosLayout layout;
   std::vector<CompiledFunctionRecord> functions;
   FunctionRecordContext context;
+  RootCodeAndDataLimits rootLimits;
 };
 
 BiosState &St() {
@@ -178,14 +179,21 @@ void ApplyRamLayout(const ImportedHeader &h) {
   cfg.ramx = uint16_t(cfg.logx - cfg.logr);
 }
 
-// Replaces the table and the layout with what was imported.
+// Replaces the table and the layout with what was imported. The operating
+// mode is only read from the board: it stays as it was.
 void Commit(const ImportedHeader &h, const DecodedTable &table, uint16_t tableLength) {
   ClearBiosSymbols();
   BiosLayout &l = St().layout;
+  const uint8_t opMode = l.opMode;
   l = BiosLayout();
+  l.opMode = opMode;
   const std::pair<const char *, uint16_t> headerSymbols[] = {
-      {"FUNC_BREAK_ADDR", h.funcBreakAddr}, {"FUNC_BREAK_VAL", h.funcBreakVal}, {"TRAP_VEC", h.trapVec},
-      {"RST38_VEC", h.rst38Vec},            {"NMI_VEC", h.nmiVec},              {"_comattn", h.comAttn},
+      {"FUNC_BREAK_ADDR", h.funcBreakAddr},
+      {"FUNC_BREAK_VAL", h.funcBreakVal},
+      {"TRAP_VEC", h.trapVec},
+      {"RST38_VEC", h.rst38Vec},
+      {"NMI_VEC", h.nmiVec},
+      {"_comattn", h.comAttn},
   };
   for (const auto &[name, value] : headerSymbols)
     AddBiosSymbol(name, MakeDataAddr24(value));
@@ -369,8 +377,9 @@ int LoadBiosSymbolsFromBios(BiosTargetMemory &target) {
   } else {
     Commit(h, table, length);
   }
-  ADDR24 opmode = LookupBiosSymbol("OPMODE", ADDR24{});
-  St().layout.opMode = target.ReadByte(opmode);
+  // Without a table there is no "OPMODE" to read the mode from.
+  if (tablePointer)
+    St().layout.opMode = target.ReadByte(LookupBiosSymbol("OPMODE", ADDR24{}));
   return 0;
 }
 
@@ -417,6 +426,14 @@ void FindFunctionAtAddress(ADDR24 address, uint16_t &recordedWord, uint8_t &reco
 
 const std::vector<CompiledFunctionRecord> &CompiledFunctions() { return St().functions; }
 void ClearFunctionList() { St().functions.clear(); }
+
+void SetRootCodeAndDataLimits(uint16_t codeAddress, uint16_t dataAddress) {
+  if (WatchCompileFlag())
+    return;
+  St().rootLimits = {uint16_t(codeAddress - 1), uint16_t(dataAddress + 1)};
+}
+
+const RootCodeAndDataLimits &RootLimits() { return St().rootLimits; }
 
 void ResetBiosSymbolModule() { St() = BiosState(); }
 

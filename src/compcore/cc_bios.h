@@ -90,14 +90,24 @@ struct FunctionRecordContext {
 };
 FunctionRecordContext &CurrentFunctionContext();
 const CompiledFunctionRecord &AddCompiledFunction(uint16_t recordedWord, uint8_t recordedByte, ADDR24 second,
-                                                  ADDR24 start, ADDR24 end, const ADDR24 *third,
-                                                  std::string_view name);
+                                                  ADDR24 start, ADDR24 end, const ADDR24 *third, std::string_view name);
 ADDR24 FindFunctionAddressByName(std::string_view name);
 // Writes 0 to both outputs when no function holds the address.
 void FindFunctionAtAddress(ADDR24 address, uint16_t &recordedWord, uint8_t &recordedByte);
 const CompiledFunctionRecord *FunctionAt(ADDR24 address);
 const std::vector<CompiledFunctionRecord> &CompiledFunctions();
 void ClearFunctionList();
+
+// The end of the root code and the start of the root data, as the code
+// generator compares them after a compile.
+struct RootCodeAndDataLimits {
+  uint16_t codeTop = 0;
+  uint16_t dataStart = 0;
+};
+// Records the last code byte below `codeAddress` and the first data byte
+// above `dataAddress`; a watch compile leaves the program's limits alone.
+void SetRootCodeAndDataLimits(uint16_t codeAddress, uint16_t dataAddress);
+const RootCodeAndDataLimits &RootLimits();
 
 void ResetBiosSymbolModule();
 

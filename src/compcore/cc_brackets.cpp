@@ -25,37 +25,56 @@ BracketState &St() {
 
 unsigned UnmatchedMessage(uint32_t kind) {
   switch (kind) {
-  case kOpenBrace: return 2087;
-  case kCloseBrace: return 2088;
-  case kOpenSquare: return 2090;
-  case kCloseSquare: return 2089;
-  case kOpenParen: return 2085;
-  case kCloseParen: return 2086;
-  case kCommentOpen: return 464;
-  case kCommentClose: return 2094;
-  case kAsmOpen: return 2091;
-  case kAsmClose: return 2095;
-  default: return 0;
+  case kOpenBrace:
+    return 2087;
+  case kCloseBrace:
+    return 2088;
+  case kOpenSquare:
+    return 2090;
+  case kCloseSquare:
+    return 2089;
+  case kOpenParen:
+    return 2085;
+  case kCloseParen:
+    return 2086;
+  case kCommentOpen:
+    return 464;
+  case kCommentClose:
+    return 2094;
+  case kAsmOpen:
+    return 2091;
+  case kAsmClose:
+    return 2095;
+  default:
+    return 0;
   }
 }
 
 const char *ClosingText(uint32_t kind) {
   switch (kind) {
-  case kCloseParen: return ")";
-  case kCloseBrace: return "}";
-  case kCloseSquare: return "]";
-  case kCommentClose: return "*/";
-  case kAsmClose: return "#endasm";
-  default: return "";
+  case kCloseParen:
+    return ")";
+  case kCloseBrace:
+    return "}";
+  case kCloseSquare:
+    return "]";
+  case kCommentClose:
+    return "*/";
+  case kAsmClose:
+    return "#endasm";
+  default:
+    return "";
   }
 }
 
-// Bracket errors are recorded past the record limit.
+// Bracket errors are recorded past the record limit. Recording throws in a
+// watch compile: the flag must not stay raised for the errors after it.
 void RecordBracketError(uint32_t line, uint32_t column, const std::string &text) {
-  bool &flag = BracketReportFlag();
-  flag = true;
+  struct RaisedFlag {
+    RaisedFlag() { BracketReportFlag() = true; }
+    ~RaisedFlag() { BracketReportFlag() = false; }
+  } raised;
   RecordCompileError(static_cast<int>(line), static_cast<int>(column), text);
-  flag = false;
 }
 
 void ReportUnmatched(const MatchBlockInfo &item) {
@@ -78,13 +97,26 @@ void ReportMismatch(const MatchBlockInfo &top, const MatchBlockInfo &item) {
 void TrackBracket(char c, uint32_t line, uint32_t column) {
   uint32_t kind = 0;
   switch (c) {
-  case '{': kind = kOpenBrace; break;
-  case '}': kind = kCloseBrace; break;
-  case '(': kind = kOpenParen; break;
-  case ')': kind = kCloseParen; break;
-  case '[': kind = kOpenSquare; break;
-  case ']': kind = kCloseSquare; break;
-  default: return;
+  case '{':
+    kind = kOpenBrace;
+    break;
+  case '}':
+    kind = kCloseBrace;
+    break;
+  case '(':
+    kind = kOpenParen;
+    break;
+  case ')':
+    kind = kCloseParen;
+    break;
+  case '[':
+    kind = kOpenSquare;
+    break;
+  case ']':
+    kind = kCloseSquare;
+    break;
+  default:
+    return;
   }
   CheckBracketNesting(kind, line, column);
 }

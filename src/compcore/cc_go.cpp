@@ -213,9 +213,10 @@ bool LibrariesChanged() {
     return true;
   std::string libDir = s.shell->LibDirPath();
   std::string programDir = plat::JoinPath(s.shell->ProgramDirectory(), "");
-  if (!OpenOnSearchPath(libDir, programDir, "", "r", 0, nullptr))
+  std::string found;
+  if (!OpenOnSearchPath(libDir, programDir, "", "r", 0, &found))
     return true;
-  if (s.index->LibDirChanged(libDir))
+  if (s.index->LibDirChanged(found))
     s.index->Build(s.shell->ProgramDirectory());
   for (const std::string &path : s.index->LibraryPaths()) {
     size_t cut = path.find_last_of("\\/");

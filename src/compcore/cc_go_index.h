@@ -19,8 +19,9 @@ public:
 
 private:
   // A file's time against the stored one; the new time is stored. A file
-  // that cannot be read counts as changed.
-  bool TimeChanged(const std::string &path);
+  // that cannot be read counts as changed. A file first seen is compared
+  // with `firstTime`.
+  bool TimeChanged(const std::string &path, uint32_t firstTime);
 
   std::function<std::string()> libDirPath_;
   std::map<std::string, uint32_t> times_;

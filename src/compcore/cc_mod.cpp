@@ -158,7 +158,14 @@ void LoadOrScanLibrary(const std::string &path, ZLibEntry &module, ZLibEntry &de
   if (!LoadLibraryIndexCache(module, path, "MD1") || !LoadLibraryIndexCache(description, path, "HX1")) {
     module.modules.Clear(true);
     description.modules.Clear(true);
-    ScanLibraryFile(path, module, description);
+    try {
+      ScanLibraryFile(path, module, description);
+    } catch (...) {
+      // A library whose scan failed counts as changed, so that the next
+      // build scans it again (and reports it) instead of keeping it half read.
+      module.fileTime = description.fileTime = 0;
+      throw;
+    }
     SaveLibraryIndexCache(module, path, "MD1");
     SaveLibraryIndexCache(description, path, "HX1");
   }

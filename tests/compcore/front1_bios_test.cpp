@@ -152,9 +152,7 @@ public:
   std::vector<uint8_t> memory = std::vector<uint8_t>(0x100000, 0);
   std::vector<int> pulses;
   uint8_t ReadByte(ADDR24 a) override { return memory[Addr24ToPhysical(a) & kPhysicalMask]; }
-  uint16_t ReadWord(ADDR24 a) override {
-    return uint16_t(ReadByte(a) | ReadByte(Addr24Add(a, 1)) << 8);
-  }
+  uint16_t ReadWord(ADDR24 a) override { return uint16_t(ReadByte(a) | ReadByte(Addr24Add(a, 1)) << 8); }
   void ReadBlock(ADDR24 a, uint8_t *out, size_t n) override {
     for (size_t i = 0; i < n; ++i)
       out[i] = ReadByte(Addr24Add(a, int32_t(i)));
@@ -185,6 +183,16 @@ TEST_F(BiosTest, BoardImportReadsDirectoryAndTable) {
   EXPECT_EQ(LookupBiosSymbol("_comattn", {}).logical, 0x77);
   EXPECT_EQ(BiosLayoutValues().opMode, 0x5A);
   EXPECT_EQ(board.pulses, (std::vector<int>{1, 2}));
+  // The information file has no operating mode: a later import from it
+  // keeps the board's.
+  std::vector<uint8_t> file = RtiFile(TableBuilder().Add("x", 1).bytes);
+  ASSERT_EQ(LoadBiosSymbols(std::span<const uint8_t>(file)), 0);
+  EXPECT_EQ(BiosLayoutValues().opMode, 0x5A);
+  // Nor does a board without a symbol table.
+  board.PutWord(dir + 0x11, 0);
+  board.Put(0, {0x33});
+  ASSERT_EQ(LoadBiosSymbolsFromBios(board), 0);
+  EXPECT_EQ(BiosLayoutValues().opMode, 0x5A);
 }
 
 TEST_F(BiosTest, BoardTableTooLongOrMalformedThrows) {
@@ -215,6 +223,23 @@ TEST_F(BiosTest, FunctionListFindsByNameAndAddress) {
   EXPECT_EQ(CompiledFunctions()[0].flagWord, 0x10);
   ClearFunctionList();
   EXPECT_TRUE(CompiledFunctions().empty());
+}
+
+} // namespace
+} // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+TEST_F(BiosTest, RootLimitsAreKeptOutOfWatchCompiles) {
+  SetRootCodeAndDataLimits(0x6000, 0x9000);
+  EXPECT_EQ(RootLimits().codeTop, 0x5FFF);
+  EXPECT_EQ(RootLimits().dataStart, 0x9001);
+  WatchCompileFlag() = true;
+  SetRootCodeAndDataLimits(0x7000, 0x8000);
+  WatchCompileFlag() = false;
+  EXPECT_EQ(RootLimits().codeTop, 0x5FFF);
+  EXPECT_EQ(RootLimits().dataStart, 0x9001);
 }
 
 } // namespace

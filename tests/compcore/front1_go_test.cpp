@@ -34,9 +34,7 @@ public:
   bool PleaseWaitOpen() override { return waitOpen; }
   void OpenPleaseWait() override { waitOpen = true; }
   void ClosePleaseWait() override { waitOpen = false; }
-  void ShowStopBox(const std::string &title, const std::string &text) override {
-    boxes.push_back(title + "/" + text);
-  }
+  void ShowStopBox(const std::string &title, const std::string &text) override { boxes.push_back(title + "/" + text); }
   std::optional<std::span<const uint8_t>> BiosInfoFile() override {
     if (!rti)
       return std::nullopt;
@@ -56,7 +54,11 @@ public:
       throw xTCErr(5035, "index", 1);
     return buildResult;
   }
-  bool LibDirChanged(const std::string &) override { return libDirChanged; }
+  std::string libDirTested;
+  bool LibDirChanged(const std::string &path) override {
+    libDirTested = path;
+    return libDirChanged;
+  }
   std::vector<std::string> LibraryPaths() override { return libraries; }
   bool LibraryChanged(const std::string &p) override {
     return std::find(changed.begin(), changed.end(), p) != changed.end();
@@ -211,6 +213,7 @@ TEST_F(DriverTest, LibrariesChangedLooksAtUsedLibrariesOnly) {
   // A bare name is looked for in the program's directory, whatever its case.
   shell.libDir = "lib.dir";
   EXPECT_FALSE(LibrariesChanged());
+  EXPECT_EQ(index.libDirTested, dir / "LIB.DIR"); // the file found is the one whose time counts
 }
 
 TEST_F(DriverTest, ResetTargetCompileFlags) {

@@ -108,6 +108,20 @@ TEST_F(LibraryIndexTest, HeaderErrorsEndTheCompile) {
   SetDiagnosticSink(nullptr);
 }
 
+TEST_F(LibraryIndexTest, LibraryWithAHeaderErrorIsScannedAgainByTheNextBuild) {
+  InstallErrorListSink();
+  dir.Write("LIB/BAD.LIB", "/*** beginheader x */\n/*** beginheader y */\n");
+  dir.Write("LIB.DIR", "LIB\\LIBA.LIB\nLIB\\BAD.LIB\n");
+  for (int build = 0; build < 2; ++build) {
+    ClearErrorList();
+    ResetSourceInputModule();
+    ErrorSuppression() = 0;
+    EXPECT_THROW(BuildLibraryIndex(libDir), xCCErrOvflo) << "build " << build;
+    EXPECT_NE(ErrorListHead(), nullptr);
+  }
+  SetDiagnosticSink(nullptr);
+}
+
 TEST_F(LibraryIndexTest, CachesAreWrittenAndReadBackEqual) {
   ASSERT_EQ(BuildLibraryIndex(libDir), 0);
   ASSERT_EQ(ModuleIndex().libraries.Count(), 2u);
@@ -413,12 +427,17 @@ TEST_F(LibraryIndexTest, DriverServiceBuildsAndSeesChangedLibraries) {
   ASSERT_EQ(service.Build(dir.path()), 0);
   ASSERT_EQ(service.LibraryPaths().size(), 2u);
   std::string a = service.LibraryPaths()[0];
-  EXPECT_TRUE(service.LibraryChanged(a)); // first sight
+  EXPECT_FALSE(service.LibraryChanged(a)); // as indexed
   EXPECT_FALSE(service.LibraryChanged(a));
   Touch(libA, 5);
   EXPECT_TRUE(service.LibraryChanged(a));
   EXPECT_FALSE(service.LibraryChanged(a));
   EXPECT_TRUE(service.LibDirChanged(dir / "NONE.DIR"));
+  // Changed since it was indexed, before the service first looked.
+  std::string b = service.LibraryPaths()[1];
+  Touch(libB, 5);
+  EXPECT_TRUE(service.LibraryChanged(b));
+  EXPECT_FALSE(service.LibraryChanged(b));
 }
 
 } // namespace
