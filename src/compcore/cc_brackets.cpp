@@ -25,45 +25,28 @@ BracketState &St() {
 
 unsigned UnmatchedMessage(uint32_t kind) {
   switch (kind) {
-  case kOpenBrace:
-    return 2087;
-  case kCloseBrace:
-    return 2088;
-  case kOpenSquare:
-    return 2090;
-  case kCloseSquare:
-    return 2089;
-  case kOpenParen:
-    return 2085;
-  case kCloseParen:
-    return 2086;
-  case kCommentOpen:
-    return 464;
-  case kCommentClose:
-    return 2094;
-  case kAsmOpen:
-    return 2091;
-  case kAsmClose:
-    return 2095;
-  default:
-    return 0;
+  case kOpenBrace: return 2087;
+  case kCloseBrace: return 2088;
+  case kOpenSquare: return 2090;
+  case kCloseSquare: return 2089;
+  case kOpenParen: return 2085;
+  case kCloseParen: return 2086;
+  case kCommentOpen: return 464;
+  case kCommentClose: return 2094;
+  case kAsmOpen: return 2091;
+  case kAsmClose: return 2095;
+  default: return 0;
   }
 }
 
 const char *ClosingText(uint32_t kind) {
   switch (kind) {
-  case kCloseParen:
-    return ")";
-  case kCloseBrace:
-    return "}";
-  case kCloseSquare:
-    return "]";
-  case kCommentClose:
-    return "*/";
-  case kAsmClose:
-    return "#endasm";
-  default:
-    return "";
+  case kCloseParen: return ")";
+  case kCloseBrace: return "}";
+  case kCloseSquare: return "]";
+  case kCommentClose: return "*/";
+  case kAsmClose: return "#endasm";
+  default: return "";
   }
 }
 
@@ -97,26 +80,13 @@ void ReportMismatch(const MatchBlockInfo &top, const MatchBlockInfo &item) {
 void TrackBracket(char c, uint32_t line, uint32_t column) {
   uint32_t kind = 0;
   switch (c) {
-  case '{':
-    kind = kOpenBrace;
-    break;
-  case '}':
-    kind = kCloseBrace;
-    break;
-  case '(':
-    kind = kOpenParen;
-    break;
-  case ')':
-    kind = kCloseParen;
-    break;
-  case '[':
-    kind = kOpenSquare;
-    break;
-  case ']':
-    kind = kCloseSquare;
-    break;
-  default:
-    return;
+  case '{': kind = kOpenBrace; break;
+  case '}': kind = kCloseBrace; break;
+  case '(': kind = kOpenParen; break;
+  case ')': kind = kCloseParen; break;
+  case '[': kind = kOpenSquare; break;
+  case ']': kind = kCloseSquare; break;
+  default: return;
   }
   CheckBracketNesting(kind, line, column);
 }
