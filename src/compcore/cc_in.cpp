@@ -1,5 +1,6 @@
 #include "compcore/cc_in.h"
 
+#include "compcore/cc_brackets.h"
 #include "compcore/cc_directives.h"
 #include "compcore/cc_lines.h"
 #include "foundation/restext.h"
@@ -176,6 +177,8 @@ void ReadLogicalLine() {
     if (r.c == '/') {
       SourceChar next = NextSourceChar();
       if (next.c == '*') {
+        // The bracket checker reports a comment that never closes.
+        CheckBracketNesting(kCommentOpen, r.line, r.column);
         Append(b, ' ', next.line, next.column);
         previous = ' ';
         SourceChar last{0, 0, 0};
@@ -183,8 +186,10 @@ void ReadLogicalLine() {
           SourceChar in = NextSourceChar();
           if (in.c == 0 && EndOfInput)
             break;
-          if (last.c == '*' && in.c == '/')
+          if (last.c == '*' && in.c == '/') {
+            CheckBracketNesting(kCommentClose, last.line, last.column);
             break;
+          }
           last = in;
         }
         continue;

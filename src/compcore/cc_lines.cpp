@@ -1,5 +1,7 @@
 #include "compcore/cc_lines.h"
 
+#include "compcore/cc_attrs.h"
+#include "compcore/cc_brackets.h"
 #include "compcore/cc_er.h"
 #include "compcore/cc_in.h"
 #include "foundation/restext.h"
@@ -104,14 +106,23 @@ void FlushPosition() {
   if (gPositions)
     gPositions->FlushStatementPosition(CurrentSourceLine(), CurrentSourceColumn());
 }
-void NotifyBegin(const std::string &name, uint16_t firstLine) {
+// Diagnostics are filed under the file being read; the error list's list
+// of file names grows only when that file changes.
+void SetCurrentSourceFile(const std::string &name, bool isProgram) {
   SetCurrentSourceFileName(name);
+  if (CurrentErrorFileName() != name)
+    SetErrorFileName(name, isProgram ? 1 : 0);
+}
+void NotifyBegin(const std::string &name, uint16_t firstLine, bool isProgram) {
+  SetCurrentSourceFile(name, isProgram);
   StartPositions(name, firstLine, 0);
   if (gHooks.onBegin)
     gHooks.onBegin(name);
 }
 void NotifyEnd(const std::string &name) {
   FlushPosition();
+  // Brackets and comments left open are the file's own faults.
+  ReportUnclosedBrackets();
   if (gHooks.onEnd)
     gHooks.onEnd(name);
 }
@@ -126,7 +137,7 @@ bool ModThread::OpenSegment(const ModuleSegment &segment) {
     stream_.reset();
   if (!stream_)
     return false;
-  NotifyBegin(segment.libraryPath, segment.firstLine);
+  NotifyBegin(segment.libraryPath, segment.firstLine, false);
   return true;
 }
 
@@ -293,7 +304,10 @@ void StartProgram() {
     s.program.stream->Seek(0);
   s.progressCountdown = 0;
   s.progressEnabled = true;
-  NotifyBegin(s.program.name, 0);
+  // What the library headers of the prologue switched off does not reach
+  // the program: it starts with debug code on, as after "#debug".
+  SetDebugAttributes(Attributes().directiveDefaults, true);
+  NotifyBegin(s.program.name, 0, true);
 }
 
 const char *PrologueLine() {
@@ -445,7 +459,7 @@ void ResetLineSourcesAt(uint16_t line, uint16_t column) {
   }
   s.program.skip = column ? uint16_t(column - 1) : 0;
   s.progressEnabled = false;
-  SetCurrentSourceFileName(s.program.name);
+  SetCurrentSourceFile(s.program.name, true);
   StartPositions(s.program.name, s.program.nextLine, s.program.skip);
 }
 
@@ -503,7 +517,7 @@ void PopLineSource() {
   }
   s.state = top.savedState;
   Deliver(top.savedLine, top.savedFile, top.savedIsProgram);
-  SetCurrentSourceFileName(top.savedFile);
+  SetCurrentSourceFile(top.savedFile, top.savedIsProgram);
   StartPositions(top.savedFile, top.savedLine, 0);
   s.stack.pop_back();
 }
@@ -613,7 +627,7 @@ bool EndInterleaveIfDone() {
   s.link.Close();
   s.linkActive = false;
   ResumeAt(s.interleaveResume);
-  SetCurrentSourceFileName(s.program.name);
+  SetCurrentSourceFile(s.program.name, true);
   StartPositions(s.program.name, s.interleaveResume.line, s.interleaveResume.column);
   s.progressEnabled = true;
   return true;

@@ -1,6 +1,7 @@
 #include "compcore/cc_loop.h"
 
 #include "compcore/cc_attrs.h"
+#include "compcore/cc_brackets.h"
 #include "compcore/cc_directives.h"
 #include "compcore/cc_in.h"
 #include "compcore/cc_lines.h"
@@ -81,6 +82,8 @@ void SetStepDefault(bool on) {
 int32_t ReadAnymemBytes() { return ReadConstantValue(ConstantSeverity::kError); }
 
 void AsmBlock(TopLevelCompiler &compiler) {
+  // The block's "#endasm" closes it; a block that never ends is reported.
+  CheckBracketNesting(kAsmOpen, CurrentSourceLine(), CurrentSourceColumn());
   FunctionAttributes &attrs = Attributes();
   attrs.directiveDefaults |= kAttrCodeBlock;
   attrs.declaration = attrs.directiveDefaults;

@@ -192,13 +192,18 @@ Cells Stringize(const Cells &arg, const Cell &at) {
   auto put = [&](char c) { out.push_back({c, 0, at.line, at.column}); };
   put('"');
   char quote = 0;
-  for (size_t i = 0; i < arg.size(); ++i) {
-    char c = arg[i].c;
-    if (c == '"' || (c == '\\' && quote))
+  // Double quotes, and backslashes inside literals, get a backslash.
+  auto putEscaped = [&](char c, bool inLiteral) {
+    if (c == '"' || (c == '\\' && inLiteral))
       put('\\');
     put(c);
+  };
+  for (size_t i = 0; i < arg.size(); ++i) {
+    char c = arg[i].c;
+    putEscaped(c, quote);
+    // The character a backslash escapes inside a literal is escaped too.
     if (quote && c == '\\' && i + 1 < arg.size()) {
-      put(arg[++i].c);
+      putEscaped(arg[++i].c, true);
       continue;
     }
     if (c == '"' || c == '\'')

@@ -1,7 +1,9 @@
 #include "compcore/cc_attrs.h"
+#include "compcore/cc_brackets.h"
 #include "compcore/cc_cfg.h"
 #include "compcore/cc_loop.h"
 #include "compcore/cc_memmap.h"
+#include "front1_fixture.h"
 #include "front2_fixture.h"
 
 #include "support/tempdir.h"
@@ -42,6 +44,8 @@ public:
     do
       ProcessConditionalDirective();
     while (!EndOfInput && !MatchWordAtInput("#endasm"));
+    if (!EndOfInput)
+      CheckBracketNesting(kAsmClose, CurrentSourceLine(), CurrentSourceColumn());
     DiscardCurrentLine();
   }
   void EmitPendingStubs() override {}
@@ -277,6 +281,83 @@ TEST_F(Front2Loop, BoardMacros) {
   offline.crystalSpeed -= 1;
   DefineBoardMacros(offline, nullptr);
   EXPECT_STREQ(IsMacroDefined("_FREQ_DIV_19200_"), "29");
+}
+
+// The loop over the real diagnostic list and bracket checker.
+class Front2LoopReports : public Front2Loop {
+protected:
+  void SetUp() override {
+    Front2Loop::SetUp();
+    ResetMessageTextModule();
+    ResetErrorListModule();
+    ResetBracketModule();
+    SetMessageTexts(&texts);
+    ClearErrorList();
+    InstallErrorListSink();
+    InstallBracketTracker();
+  }
+  void TearDown() override {
+    SetBracketTracker(nullptr);
+    ResetErrorListModule();
+    ResetBracketModule();
+    ResetMessageTextModule();
+    Front2Loop::TearDown();
+  }
+  // A library whose one header block is `text`.
+  std::string UseableLibrary(const std::string &name, const std::string &text) {
+    std::string path = dir.Write(name, text);
+    index.libraries[name] = {{path, 0, uint32_t(text.size()), 0}};
+    return path;
+  }
+  // Each record as "file:line:message text".
+  static std::vector<std::string> Records() {
+    std::vector<std::string> out;
+    for (const sError *e = ErrorListHead(); e; e = e->next)
+      out.push_back(e->file + ":" + std::to_string(e->line) + ":" + e->text.substr(e->text.rfind('|') + 1));
+    return out;
+  }
+  NumberedTexts texts;
+};
+
+TEST_F(Front2LoopReports, DiagnosticsAreFiledUnderTheFileBeingRead) {
+  std::string lib = UseableLibrary("X.LIB", "#error in the library\nint h;\n");
+  Compile("#use X.LIB\n#error in the program\nint a;\n");
+  EXPECT_EQ(Records(), (std::vector<std::string>{lib + ":1:in the library", "PROG.C:2:in the program"}));
+}
+
+struct UnclosedCase {
+  const char *name;
+  const char *header;
+  const char *program;
+  std::vector<std::string> records; // "LIB" stands for the library's path
+};
+
+TEST_F(Front2LoopReports, ACommentOrAsmBlockLeftOpenIsReportedAtTheEndOfItsFile) {
+  const UnclosedCase cases[] = {
+      {"comment in the program", "", "int a; /* open\nint b;\n", {"PROG.C:1:[464]"}},
+      {"comment in a library header", "int h;\n/* open\n", "#use X.LIB\nint a;\n", {"LIB:2:[464]"}},
+      {"asm block", "", "int a;\n#asm\nnop\n", {"PROG.C:2:[2091]"}},
+      {"all closed", "", "int a; /* one\ntwo */ int b;\n#asm\n#endasm\nint c;\n", {}},
+  };
+  for (const UnclosedCase &c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    std::string lib = UseableLibrary("X.LIB", c.header);
+    Compile(c.program);
+    std::vector<std::string> expected;
+    for (std::string r : c.records)
+      expected.push_back(r.rfind("LIB", 0) == 0 ? lib + r.substr(3) : r);
+    EXPECT_EQ(Records(), expected);
+  }
+}
+
+TEST_F(Front2Loop, TheProgramStartsWithDebugCodeWhateverTheHeadersLeft) {
+  std::string header = "int h;\n#nodebug\n";
+  index.libraries["DEFAULT.H"] = {{dir.Write("DEFAULT.H", header), 0, uint32_t(header.size()), 0}};
+  Compile("int a;\n");
+  ASSERT_EQ(compiler.itemAttributes.size(), 2u);
+  EXPECT_TRUE(compiler.itemAttributes[1] & kAttrDebug);
 }
 
 struct ProgramJumpCase {

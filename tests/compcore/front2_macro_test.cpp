@@ -30,6 +30,7 @@ TEST_F(Front2Macro, ExpansionTable) {
       {"#define N 10\nx = N;", "x = 10;"},
       {"#define ADD(a, b) ((a) + (b))\nADD(1, 2*3)", "((1) + (2*3))"},
       {"#define STR(x) #x\nSTR(a \"q\" b)", "\"a \\\"q\\\" b\""},
+      {"#define STR(x) #x\nSTR(\"a\\\"b\\\\\")", "\"\\\"a\\\\\\\"b\\\\\\\\\\\"\""},
       {"#define CAT(a, b) a ## b\nCAT(var, 12)", "var12"},
       {"#define F(x) x\n#define G F(1)\nG", "1"},
       {"#define SELF SELF + 1\nSELF", "SELF + 1"},
