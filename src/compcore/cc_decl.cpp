@@ -530,6 +530,7 @@ int16_t DeclareDeclarators(int16_t baseType, int16_t storageClass, int level, bo
     int declarator = ParseDeclarator(baseType);
     if (level >= kLevelTop && declarator != kNotFunction) {
       Attributes().declaration |= kAttrCodeBlock;
+      ForgetParameterNames();
       // The function compiler declares the parameters through the same
       // state; a prototype is entered from the state as it was.
       DeclaratorState function = Declarator();

@@ -201,6 +201,17 @@ void CombineWithTypedef(DeclaratorState &s, DeclaratorRecord &r) {
   s.name = std::move(r.name);
 }
 
+class ReentryGuard {
+public:
+  explicit ReentryGuard(bool &busy) : busy_(busy) { busy_ = true; }
+  ~ReentryGuard() { busy_ = false; }
+  ReentryGuard(const ReentryGuard &) = delete;
+  ReentryGuard &operator=(const ReentryGuard &) = delete;
+
+private:
+  bool &busy_;
+};
+
 int ParseWithName(int16_t baseType, bool wantName) {
   DeclaratorState &s = Declarator();
   if (s.parsing) {
@@ -208,14 +219,18 @@ int ParseWithName(int16_t baseType, bool wantName) {
     s.elementCount = uint16_t(s.elementSize * s.elementCount);
     return kNotFunction;
   }
-  s.parsing = true;
   s.name.clear();
   s.dimensions.clear();
   DeclaratorRecord r;
-  ParseRecord(r, wantName, true);
-  bool typedefLevels = s.typedefSymbol && s.typedefSymbol->declarator != 0;
-  CombineWithTypedef(s, r);
-  s.parsing = false;
+  bool typedefLevels = false;
+  {
+    // Let go on every way out: an error that ends the compile leaves the
+    // declarator half parsed, and the next one must not count as re-entry.
+    ReentryGuard guard(s.parsing);
+    ParseRecord(r, wantName, true);
+    typedefLevels = s.typedefSymbol && s.typedefSymbol->declarator != 0;
+    CombineWithTypedef(s, r);
+  }
   int result = kNotFunction;
   if (OutermostKind(s.word) == kLevelFunction) {
     if (s.constFlag || typedefLevels)

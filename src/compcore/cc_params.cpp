@@ -63,12 +63,14 @@ bool IsOldStyleParameterName(const std::string &name) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
+void ForgetParameterNames() { P().listed.clear(); }
+
 std::string NextUnnamedParameterName() { return kUnnamedPrefix + Letters(++P().unnamed); }
 
 int ParseParameterList() {
   DeclaratorState &s = Declarator();
   DeclarationBackEnd &backEnd = DeclBackEnd();
-  P().listed.clear();
+  ForgetParameterNames();
   int16_t storageClass = backEnd.StaticFrame() ? kClassStaticLocal : kClassAutoLocal;
   int result = -1;
   bool typed = false, untyped = false;

@@ -13,9 +13,12 @@ int ParseParameterList();
 // at least one was read.
 int ParseOldStyleParameters();
 
-// True when `name` stands in the last names-only parameter list, which the
-// old-style declarations must use.
+// True when `name` stands in the names-only parameter list of the function
+// being declared, which its old-style declarations must use.
 bool IsOldStyleParameterName(const std::string &name);
+// A new function declarator: no parameter names are listed until its own
+// list is read.
+void ForgetParameterNames();
 // A name for the next unnamed prototype parameter: "___" and a running
 // number in base 26 written with the letters a to z, lowest digit first.
 std::string NextUnnamedParameterName();

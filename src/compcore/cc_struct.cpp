@@ -58,13 +58,14 @@ public:
     if (s.byteSize == 0 && !s.tooLarge)
       CompileError(kMsgSizeZero);
     uint16_t offset = isUnion_ ? 0 : uint16_t(offset_);
-    SymbolRecord *member = FindMember(s.name, id_);
+    // The name is made unique once: making it warns about a reserved word.
+    char key[kNameBufferSize];
+    MemberKey(s.name, id_, key);
+    SymbolRecord *member = LookupSymbol(key, true, SymbolTableId::kGlobal);
     if (member) {
       if (member->definition != offset || member->declarator != s.word || member->type != uint8_t(baseType))
         CompileError(kMsgRedeclared, s.name);
     } else {
-      char key[kNameBufferSize];
-      MemberKey(s.name, id_, key);
       member = AddSymbol(key, s.word, baseType, offset, kKindMember, s.dimensions);
       member->flagsA = uint8_t(member->flagsA | (qualifier << kFlagsAQualifierShift));
     }

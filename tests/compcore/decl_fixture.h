@@ -2,11 +2,11 @@
 
 #include "compcore/cc_attrs.h"
 #include "compcore/cc_decl.h"
-#include "compcore/cc_params.h"
 #include "compcore/cc_decl_backend.h"
 #include "compcore/cc_declarator.h"
 #include "compcore/cc_loop.h"
 #include "compcore/cc_memmap.h"
+#include "compcore/cc_params.h"
 #include "compcore/cc_stab.h"
 #include "front2_fixture.h"
 
@@ -87,11 +87,11 @@ public:
                       false,
                       0};
     functionName = call.name;
-    if (declaratorResult == kFunctionWithParameters) {
+    // An empty list or a list of names only: old-style declarations follow.
+    if (declaratorResult == kFunctionWithParameters)
       call.parameterSummary = ParseParameterList();
-      if (call.parameterSummary == 0)
-        call.oldStyleRead = ParseOldStyleParameters();
-    }
+    if (declaratorResult != kFunctionWithParameters || call.parameterSummary == 0)
+      call.oldStyleRead = ParseOldStyleParameters();
     SkipBlanksAcrossLines();
     call.body = MatchKeyword("{");
     if (call.body) {

@@ -73,6 +73,13 @@ TEST_F(DeclFunctions, OldStyleDefinitionsTakeOnlyNamesOfTheirList) {
   Compile("int g(a)\nint a;\nint c;\n{\n}\n");
   EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{414}));
   EXPECT_EQ(Symbol("c"), nullptr);
+
+  // Names are those of the function's own list, not of an earlier one.
+  for (const char *earlier : {"int g(a)\nint a;\n{\n}\n", "int p(a);\n"}) {
+    Restart();
+    Compile(std::string(earlier) + "int h()\nint a;\n{\n}\n");
+    EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{414})) << earlier;
+  }
 }
 
 TEST_F(DeclFunctions, ParameterErrorsByNumber) {

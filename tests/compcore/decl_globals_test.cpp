@@ -1,5 +1,7 @@
 #include "decl_fixture.h"
 
+#include "foundation/xerr.h"
+
 #include <gtest/gtest.h>
 
 namespace tsw::testing {
@@ -212,6 +214,29 @@ TEST_F(DeclGlobals, TypeNamesOfCastsAndSizeof) {
   Declarator().parsing = true;
   EXPECT_EQ(ParseTypeNameDeclarator(kTypeInt), kNotFunction);
   EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{416}));
+}
+
+// An error that ends the compile (the error limit, or any error of a watch
+// expression) leaves a declarator half parsed; the next one is parsed as
+// usual, not refused as a re-entry.
+TEST_F(DeclGlobals, FaultFixADeclaratorLeftByAnExceptionDoesNotBlockTheNext) {
+  struct LimitReached : RecordingSink {
+    bool RecordError(unsigned message, uint16_t line, uint16_t column, const std::string &text) override {
+      RecordingSink::RecordError(message, line, column, text);
+      return true;
+    }
+  } limit;
+  SetDiagnosticSink(&limit);
+  Start("[3)\n*)\n");
+  ReadNextLineAndRewind();
+  EXPECT_THROW(ParseTypeNameDeclarator(kTypeInt), xCCErrOvflo);
+  EXPECT_EQ(limit.Messages(), (std::vector<unsigned>{2007}));
+  SetDiagnosticSink(&sink);
+  DiscardCurrentLine();
+  ReadNextLineAndRewind();
+  EXPECT_EQ(ParseTypeNameDeclarator(kTypeChar), kNotFunction);
+  EXPECT_EQ(Declarator().word, uint32_t(kLevelPointer));
+  EXPECT_TRUE(sink.records.empty());
 }
 
 TEST_F(DeclGlobals, RegisterAtTopLevelIsReportedAndDeclaredGlobal) {

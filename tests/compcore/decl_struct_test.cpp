@@ -112,6 +112,8 @@ TEST_F(DeclStruct, ErrorsByNumber) {
       {"struct Z { int a[]; };", {415}},
       {"struct D { int a; int a; };", {491}},
       {"struct W { bogus x; };", {421, 517, 408}},
+      // A member named like a reserved word is warned about once.
+      {"struct K { int size; };", {2096}},
   };
   for (const Case &c : cases) {
     Restart();
