@@ -2,6 +2,7 @@
 
 #include "compcore/cc_bios.h"
 #include "compcore/cc_er.h"
+#include "compcore/cc_memmap.h"
 #include "compcore/cc_mod.h"
 #include "compcore/cc_stab.h"
 #include "platform/atomicfile.h"
@@ -171,6 +172,9 @@ void InitCompilerTables() {
   ResetSymbolTablesForCompile(s.biosCompile);
   BiosSymbolsDisabled() = false;
   ClearLibraryLinkMarks();
+  // A compile's #memmap and #class pushes and its anymem threshold end
+  // with it.
+  ResetMemmapModule();
   for (CompilerTableHook hook : Hooks())
     hook(s.sizes, s.biosCompile);
   ResetErrorCounters();

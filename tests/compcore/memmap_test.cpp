@@ -2,7 +2,9 @@
 
 #include "compcore/cc_attrs.h"
 #include "compcore/cc_bios.h"
+#include "compcore/cc_cfg.h"
 #include "compcore/cc_memmap.h"
+#include "compcore/cc_stab.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +62,18 @@ TEST_F(MemmapTest, PushesUpToTheStackSizeAndPopsDownToTheBottom) {
   Directives("#class pop\n#class static\n");
   EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{429}));
   EXPECT_EQ(CurrentClassDefault(), kClassStatic);
+}
+
+TEST_F(MemmapTest, TableInitialisationDropsTheLastCompilesPushesAndThreshold) {
+  Directives("#memmap push anymem 100\n#class push static\n");
+  ASSERT_EQ(AnymemThreshold(), 100u);
+  ResetCompilerConfigModule();
+  InitCompilerTables();
+  EXPECT_EQ(AnymemThreshold(), kDefaultAnymemThreshold);
+  Directives("#memmap pop\n#class pop\n");
+  EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{429, 429}));
+  ResetSymbolTableModule();
+  ResetCompilerConfigModule();
 }
 
 TEST_F(MemmapTest, PushPopGivesTheOuterDefaultBack) {
