@@ -32,21 +32,6 @@ enum : int16_t {
   kTypeVoid = 12,
 };
 
-// Storage-class codes of a declaration.
-enum : int16_t {
-  kClassNone = 0,
-  kClassGlobal = 1,
-  kClassAutoLocal = 2,
-  kClassStaticLocal = 3,
-  kClassRegister = 4,
-  kClassParameterArea = 5,
-  kClassTypedefLocal = 6,
-  kClassTypedefTop = 7,
-  kClassExtern = 252,
-  kClassMember = 253,
-  kClassStaticTop = 254,
-};
-
 // Member qualifiers.
 enum : uint8_t { kQualifierNone = 0, kQualifierShared = 1, kQualifierProtected = 2 };
 

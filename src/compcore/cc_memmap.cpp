@@ -83,9 +83,9 @@ int ParseMemmapKeyword(const KeywordMatcher &match, const NumberReader &readNumb
 
 int ParseClassKeyword(const KeywordMatcher &match) {
   if (match("auto"))
-    return kClassAuto;
+    return kClassAutoLocal;
   if (match("static"))
-    return kClassStatic;
+    return kClassStaticLocal;
   return kNoKeyword;
 }
 
@@ -103,7 +103,7 @@ void MemmapDirective(const NumberReader &readNumber) {
 }
 
 void ClassDirective() {
-  ParsePushPopDefault(M().storageClass, kClassAuto, [] { return ParseClassKeyword(MatchAtInput); });
+  ParsePushPopDefault(M().storageClass, kClassAutoLocal, [] { return ParseClassKeyword(MatchAtInput); });
 }
 
 uint16_t CurrentMemmapDefault() { return M().memmap.Current(); }
@@ -112,7 +112,7 @@ void SetDefaultStorageClass(uint16_t storageClass) { M().storageClass.Current() 
 
 void ResetMemmapAndClassDefaults() {
   M().memmap.Current() = kMemmapAnymem;
-  M().storageClass.Current() = kClassAuto;
+  M().storageClass.Current() = kClassAutoLocal;
   Attributes().directiveDefaults &= ~kAttrUseIx;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compcore/cc_storage.h"
+
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -12,8 +14,6 @@ namespace tsw {
 
 // #memmap codes.
 enum : uint16_t { kMemmapRoot = 0, kMemmapXmem = 2, kMemmapAnymem = 4 };
-// #class codes.
-enum : uint16_t { kClassAuto = 2, kClassStatic = 3 };
 
 inline constexpr uint16_t kDefaultStackEntries = 20;
 inline constexpr uint32_t kDefaultAnymemThreshold = 8192;

@@ -266,7 +266,7 @@ SymbolRecord *AddSymbol(std::string_view name, uint32_t declarator, int16_t type
   CheckNotReservedWord(name);
   std::string_view key = IdentifierPrefix(name).substr(0, kIdentifierLength);
 
-  bool global = kind == kKindGlobal || kind == kKindGlobalFunction || kind == kKindExtern || kind == kKindMember ||
+  bool global = kind == kKindGlobal || kind == kKindTypedefTop || kind == kKindExtern || kind == kKindMember ||
                 kind == kKindGlobalStatic;
   Table &t = global ? s.global : s.local;
   SymbolTableId id = global ? SymbolTableId::kGlobal : SymbolTableId::kLocal;

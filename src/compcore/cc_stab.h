@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compcore/cc_in.h"
+#include "compcore/cc_storage.h"
 
 #include <cstdint>
 #include <span>
@@ -16,14 +17,14 @@
 // that lets a function be compiled again after a segment overflow.
 namespace tsw {
 
-
-// Kind codes that entering a symbol treats specially.
-inline constexpr int16_t kKindGlobal = 1;
-inline constexpr int16_t kKindGlobalFunction = 7;
-inline constexpr int16_t kKindStatic = 3;
-inline constexpr int16_t kKindExtern = 252;
-inline constexpr int16_t kKindMember = 253;
-inline constexpr int16_t kKindGlobalStatic = 254; // stored as kKindStatic in the global table
+// Kind codes that entering a symbol treats specially: the storage classes
+// of the declarations that go to the global table.
+inline constexpr int16_t kKindGlobal = kClassGlobal;
+inline constexpr int16_t kKindTypedefTop = kClassTypedefTop;
+inline constexpr int16_t kKindStatic = kClassStaticLocal;
+inline constexpr int16_t kKindExtern = kClassExtern;
+inline constexpr int16_t kKindMember = kClassMember;
+inline constexpr int16_t kKindGlobalStatic = kClassStaticTop; // stored as kKindStatic in the global table
 
 // The byte size a symbol record takes in its table's record memory.
 inline constexpr uint32_t kSymbolRecordFixedBytes = 43;

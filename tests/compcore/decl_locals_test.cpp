@@ -48,11 +48,11 @@ TEST_F(DeclLocals, StaticsAndRegisters) {
 
 TEST_F(DeclLocals, ClassWithoutAClassWord) {
   // The #class default, except in a cofunction, whose locals are autos.
-  SetDefaultStorageClass(kClassStatic);
+  SetDefaultStorageClass(kClassStaticLocal);
   Compile("void f() {\n int s;\n}\n");
   EXPECT_EQ(Symbol("s")->kind, kKindStatic);
   Restart();
-  SetDefaultStorageClass(kClassStatic);
+  SetDefaultStorageClass(kClassStaticLocal);
   Compile("cofunc int g() {\n int a;\n}\n");
   EXPECT_EQ(Symbol("a")->kind, kClassAutoLocal);
   // A fragment compile gives its own class.

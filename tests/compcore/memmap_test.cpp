@@ -61,7 +61,7 @@ TEST_F(MemmapTest, PushesUpToTheStackSizeAndPopsDownToTheBottom) {
   sink.records.clear();
   Directives("#class pop\n#class static\n");
   EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{429}));
-  EXPECT_EQ(CurrentClassDefault(), kClassStatic);
+  EXPECT_EQ(CurrentClassDefault(), kClassStaticLocal);
 }
 
 TEST_F(MemmapTest, TableInitialisationDropsTheLastCompilesPushesAndThreshold) {
@@ -78,9 +78,9 @@ TEST_F(MemmapTest, TableInitialisationDropsTheLastCompilesPushesAndThreshold) {
 
 TEST_F(MemmapTest, PushPopGivesTheOuterDefaultBack) {
   Directives("#class static\n#class push auto\n");
-  EXPECT_EQ(CurrentClassDefault(), kClassAuto);
+  EXPECT_EQ(CurrentClassDefault(), kClassAutoLocal);
   Directives("#class pop\n");
-  EXPECT_EQ(CurrentClassDefault(), kClassStatic);
+  EXPECT_EQ(CurrentClassDefault(), kClassStaticLocal);
   // A missing keyword stores the directive's default code.
   Directives("#memmap xmem\n#memmap\n");
   EXPECT_EQ(CurrentMemmapDefault(), kMemmapRoot);
@@ -154,7 +154,7 @@ TEST_F(MemmapTest, ResetDefaultsForAProgramCompile) {
   Directives("#memmap push root\n#class push static\n#useix\n");
   ResetMemmapAndClassDefaults();
   EXPECT_EQ(CurrentMemmapDefault(), kMemmapAnymem);
-  EXPECT_EQ(CurrentClassDefault(), kClassAuto);
+  EXPECT_EQ(CurrentClassDefault(), kClassAutoLocal);
   EXPECT_FALSE(Attributes().directiveDefaults & kAttrUseIx);
 }
 
