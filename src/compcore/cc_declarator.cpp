@@ -23,6 +23,9 @@ constexpr unsigned kMsgBracketExpected = 2007;
 constexpr unsigned kMsgDimensionOnFunction = 2009;
 constexpr uint16_t kPointerBytes = 2;
 constexpr char kTextObjectTooLarge[] = "object larger than 65535 bytes";
+// Parentheses around a declarator nest no deeper than this; deeper ones are
+// a declarator too deep, not a reason to exhaust the stack.
+constexpr unsigned kMaxDeclaratorNesting = 32;
 
 struct DeclaratorModule {
   DeclaratorState state;
@@ -90,10 +93,14 @@ bool AddDimension(std::vector<uint16_t> &dimensions, uint16_t dimension) {
   return true;
 }
 
-// After an error in a parameter list nobody takes: the declaration goes on
-// behind the list's ")" (not past the line or a ";").
-void SkipToClosingParenthesis() {
-  for (int depth = 0; *InputCursor && *InputCursor != ';';) {
+// After an error inside parentheses: the declaration goes on behind their
+// ")", looked for up to a ";" and, unless `acrossLines`, the line's end.
+void SkipToClosingParenthesis(bool acrossLines) {
+  for (int depth = 0;;) {
+    if (!*InputCursor && acrossLines)
+      SkipBlanksAcrossLines();
+    if (!*InputCursor || *InputCursor == ';')
+      return;
     char c = NextInputChar();
     if (c == ')' && depth-- == 0)
       return;
@@ -122,7 +129,7 @@ bool FunctionSuffix(DeclaratorRecord &r, bool declaresFunction) {
   r.parametersLeft = declaresFunction && ParametersAtCursor();
   if (!r.parametersLeft) {
     CompileError(kMsgParenExpected);
-    SkipToClosingParenthesis();
+    SkipToClosingParenthesis(false);
   }
   return false;
 }
@@ -159,8 +166,8 @@ void MergeNested(DeclaratorRecord &outer, const DeclaratorRecord &inner) {
   outer.dimensions.insert(outer.dimensions.begin(), inner.dimensions.begin(), inner.dimensions.end());
 }
 
-// `atTop`: the record is not nested in parentheses.
-void ParseRecord(DeclaratorRecord &r, bool wantName, bool atTop) {
+// `nesting`: how many parentheses the record stands in.
+void ParseRecord(DeclaratorRecord &r, bool wantName, unsigned nesting) {
   while (SkipAndMatch("*"))
     AddLevel(r, kLevelPointer | (SkipAndMatch("const") ? kConstLevel : 0));
   if (wantName) {
@@ -170,13 +177,18 @@ void ParseRecord(DeclaratorRecord &r, bool wantName, bool atTop) {
   DeclaratorRecord nested;
   bool hasNested = false;
   if (r.name.empty() && SkipAndMatch("(")) {
+    if (nesting == kMaxDeclaratorNesting) {
+      CompileError(kMsgTooDeep);
+      SkipToClosingParenthesis(true);
+      return;
+    }
     hasNested = true;
-    ParseRecord(nested, wantName, false);
+    ParseRecord(nested, wantName, nesting + 1);
     r.name = nested.name;
     if (!SkipAndMatch(")"))
       CompileError(kMsgParenExpected);
   }
-  ParseSuffixes(r, atTop && (!hasNested || nested.levels == 0));
+  ParseSuffixes(r, nesting == 0 && (!hasNested || nested.levels == 0));
   if (hasNested)
     MergeNested(r, nested);
 }
@@ -227,7 +239,7 @@ int ParseWithName(int16_t baseType, bool wantName) {
     // Let go on every way out: an error that ends the compile leaves the
     // declarator half parsed, and the next one must not count as re-entry.
     ReentryGuard guard(s.parsing);
-    ParseRecord(r, wantName, true);
+    ParseRecord(r, wantName, 0);
     typedefLevels = s.typedefSymbol && s.typedefSymbol->declarator != 0;
     CombineWithTypedef(s, r);
   }
@@ -256,15 +268,12 @@ bool SkipAndMatch(const char *keyword) {
 
 uint16_t BaseTypeSize(int16_t type) {
   switch (type) {
-  case kTypeChar:
-    return 1;
+  case kTypeChar: return 1;
   case kTypeInt:
-  case kTypeUnsigned:
-    return 2;
+  case kTypeUnsigned: return 2;
   case kTypeLong:
   case kTypeUnsignedLong:
-  case kTypeFloat:
-    return 4;
+  case kTypeFloat: return 4;
   default:
     if (const TypeRecord *t = TypeRecordAt(type))
       return t->size;

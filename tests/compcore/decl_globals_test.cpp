@@ -151,6 +151,18 @@ TEST_F(DeclGlobals, FaultFixObjectsPastSixtyFourKilobytesAreRefusedNotWrapped) {
   EXPECT_EQ(Symbol("a")->address, 0u);
 }
 
+TEST_F(DeclGlobals, FaultFixParenthesesNestedThousandsDeepAreReportedNotRecursedInto) {
+  std::string deep = "int ";
+  for (int i = 0; i < 5000; ++i)
+    deep += "(\n";
+  deep += "x";
+  for (int i = 0; i < 5000; ++i)
+    deep += ")\n";
+  Compile(deep + ";\nint after;\n");
+  EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{416, 490}));
+  EXPECT_NE(Symbol("after"), nullptr);
+}
+
 TEST_F(DeclGlobals, ErrorsByNumber) {
   struct Case {
     const char *source;
