@@ -1,11 +1,14 @@
 #include "compcore/cc_parse_box.h"
 
+// The token types come before the generated and support headers.
 #include "tokens.h"
+
+#include "ATokenBuffer.h"
 #include "CParser.h"
 #include "DLGLexer.h"
-#include "ATokenBuffer.h"
 
 #include "compcore/cc_parse_panic.h"
+#include "compcore/cc_parse_token.h"
 #include "foundation/xerr.h"
 
 namespace tsw {
@@ -21,36 +24,28 @@ const char kEmptyInput[] = "";
 // The parser's token buffer: it owns its tokens and panics by throwing.
 class CTokenBuffer : public ANTLRTokenBuffer {
 public:
-  explicit CTokenBuffer(ANTLRTokenStream *in)
-      : ANTLRTokenBuffer(in, kTokenBufferLookahead, kTokenChunkSize) {
+  explicit CTokenBuffer(ANTLRTokenStream *in) : ANTLRTokenBuffer(in, kTokenBufferLookahead, kTokenChunkSize) {
     garbageCollectTokens();
   }
   void panic(const char *msg) override { ParserPanic(msg); }
   int printMessage(FILE *, const char *, ...) override { return 0; }
 };
 
-namespace {
-// Tokens that panic by throwing; the lexer copies the prototype for each.
-class ParserToken : public ANTLRCommonToken {
-public:
-  ParserToken() : ANTLRCommonToken(ANTLRTokenType(0), "") {}
-  void panic(const char *msg) override { ParserPanic(msg); }
-  int printMessage(FILE *, const char *, ...) override { return 0; }
-  ANTLRAbstractToken *makeToken(ANTLRTokenType type, ANTLRChar *text, int line) override {
-    auto *token = new ParserToken;
-    token->setType(type);
-    token->setText(text);
-    token->setLine(line);
-    return token;
-  }
-};
-} // namespace
+void ParserToken::panic(const char *msg) { ParserPanic(msg); }
+
+ANTLRAbstractToken *ParserToken::makeToken(ANTLRTokenType type, ANTLRChar *text, int line) {
+  auto *token = new ParserToken;
+  token->setType(type);
+  token->setText(text);
+  token->setLine(line);
+  token->index_ = nextIndex_++;
+  return token;
+}
 
 StringParserBlackBox::StringParserBlackBox(ParserHooks &hooks, ParserOutput *output)
     : input_(std::make_unique<DLGStringInput>(kEmptyInput)),
       lexer_(std::make_unique<DLGLexer>(input_.get(), kLexerBufferSize)),
-      tokenBuffer_(std::make_unique<CTokenBuffer>(lexer_.get())),
-      prototype_(std::make_unique<ParserToken>()),
+      tokenBuffer_(std::make_unique<CTokenBuffer>(lexer_.get())), prototype_(std::make_unique<ParserToken>()),
       parser_(std::make_unique<CParser>(tokenBuffer_.get())) {
   lexer_->setToken(prototype_.get());
   lexer_->setParser(parser_.get());

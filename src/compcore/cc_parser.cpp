@@ -1,5 +1,6 @@
 // Hand-written members of the generated parser and lexer classes.
 #include "tokens.h"
+
 #include "CParser.h"
 #include "DLGLexer.h"
 
@@ -9,24 +10,22 @@
 #include <fmt/printf.h>
 
 #include "compcore/cc_parse_panic.h"
+#include "compcore/cc_parse_token.h"
 
 namespace {
 
 // Type-specifier groups for combining keywords of one declaration.
-constexpr int kStandaloneTypes = CParser::kVoid | CParser::kFloat | CParser::kTypedefName |
-                                 CParser::kStruct | CParser::kEnum | CParser::kUnion;
+constexpr int kStandaloneTypes =
+    CParser::kVoid | CParser::kFloat | CParser::kTypedefName | CParser::kStruct | CParser::kEnum | CParser::kUnion;
 constexpr int kSizeTypes = CParser::kShort | CParser::kLong;
 constexpr int kSignTypes = CParser::kSigned | CParser::kUnsigned;
 constexpr int kIntegerSizes = CParser::kShort | CParser::kInt | CParser::kLong;
 
 bool Incompatible(int have, int add) {
   return (have & add) || (have & kStandaloneTypes) || (add & kStandaloneTypes) ||
-         ((have & kSizeTypes) && (add & kSizeTypes)) ||
-         ((have & CParser::kDouble) && add != CParser::kLong) ||
-         (add == CParser::kDouble && have != CParser::kLong) ||
-         ((have & kSignTypes) && (add & kSignTypes)) ||
-         ((have & CParser::kChar) && (add & kIntegerSizes)) ||
-         ((have & kIntegerSizes) && (add & CParser::kChar));
+         ((have & kSizeTypes) && (add & kSizeTypes)) || ((have & CParser::kDouble) && add != CParser::kLong) ||
+         (add == CParser::kDouble && have != CParser::kLong) || ((have & kSignTypes) && (add & kSignTypes)) ||
+         ((have & CParser::kChar) && (add & kIntegerSizes)) || ((have & kIntegerSizes) && (add & CParser::kChar));
 }
 
 } // namespace
@@ -34,6 +33,24 @@ bool Incompatible(int have, int add) {
 void CParser::init() {
   ANTLRParser::init();
   suppressScopeDump_ = false;
+  openGuesses_.clear();
+  failedGuesses_.clear();
+}
+
+void CParser::guessStarted(const char *rule, int seq, int failed) {
+  if (failed) {
+    auto open = openGuesses_.find(seq);
+    if (open != openGuesses_.end())
+      failedGuesses_.insert(open->second);
+    return;
+  }
+  const auto *token = dynamic_cast<const tsw::ParserToken *>(LT(1));
+  if (!token)
+    return;
+  GuessSite site{rule, token->Index()};
+  openGuesses_[seq] = site;
+  if (failedGuesses_.count(site))
+    guess_fail();
 }
 
 void CParser::panic(const char *msg) { tsw::ParserPanic(msg); }
@@ -113,6 +130,4 @@ char DLGLexer::escapeValue(int base) {
   return static_cast<char>(std::strtol(begexpr() + 1, nullptr, base) & 0xFF);
 }
 
-void DLGLexer::setLineFromDirective() {
-  _line = static_cast<int>(std::strtol(begexpr() + 1, nullptr, 10));
-}
+void DLGLexer::setLineFromDirective() { _line = static_cast<int>(std::strtol(begexpr() + 1, nullptr, 10)); }

@@ -30,24 +30,41 @@ TEST_P(ExpressionTreeTest, BuildsTheWalkersShape) {
 INSTANTIATE_TEST_SUITE_P(
     Grammar, ExpressionTreeTest,
     ::testing::Values(
-        TreeCase{"a)", "a RPARENTHESIS"},
-        TreeCase{"a", nullptr},
-        TreeCase{"a, b)", "COMMA(a b RPARENTHESIS)"},
+        TreeCase{"a)", "a RPARENTHESIS"}, TreeCase{"a", nullptr}, TreeCase{"a, b)", "COMMA(a b RPARENTHESIS)"},
         TreeCase{"a, b, c)", "COMMA(COMMA(a b) c RPARENTHESIS)"},
         TreeCase{"x = y = 1)", "ASSIGNEQUAL(x ASSIGNEQUAL(y 1)) RPARENTHESIS"},
         TreeCase{"a - b - c)", "MINUS(MINUS(a b) c) RPARENTHESIS"},
-        TreeCase{"a ? b) : c)", "QUESTIONMARK(a b RPARENTHESIS c) RPARENTHESIS"},
-        TreeCase{"a ? b : c)", nullptr},
-        TreeCase{"-x)", "MINUS x RPARENTHESIS"},
-        TreeCase{"a * -b)", "STAR(a MINUS b) RPARENTHESIS"},
+        TreeCase{"a ? b) : c)", "QUESTIONMARK(a b RPARENTHESIS c) RPARENTHESIS"}, TreeCase{"a ? b : c)", nullptr},
+        TreeCase{"-x)", "MINUS x RPARENTHESIS"}, TreeCase{"a * -b)", "STAR(a MINUS b) RPARENTHESIS"},
         TreeCase{"(x) + 1)", "LPARENTHESIS x RPARENTHESIS PLUS 1 RPARENTHESIS"},
         TreeCase{"\"a\" \"b\")", "STRING STRING RPARENTHESIS"},
         TreeCase{"sizeof(int))", "SIZEOF(PCCTS_INT) RPARENTHESIS"},
-        TreeCase{"waitfordone { f(1); g() })",
-                 "WAITFORDONE(LPARENTHESIS(f 1) LPARENTHESIS(g)) RPARENTHESIS"},
+        TreeCase{"waitfordone { f(1); g() })", "WAITFORDONE(LPARENTHESIS(f 1) LPARENTHESIS(g)) RPARENTHESIS"},
         TreeCase{"f(x)[i)].m)", "DOT(LSQUAREBRACKET(LPARENTHESIS(f x) i RPARENTHESIS) m) RPARENTHESIS"},
-        TreeCase{"p->q++)", "PLUSPLUS(POINTERTO(p q)) RPARENTHESIS"},
-        TreeCase{"a + (b * ]) + c)", nullptr}));
+        TreeCase{"p->q++)", "PLUSPLUS(POINTERTO(p q)) RPARENTHESIS"}, TreeCase{"a + (b * ]) + c)", nullptr}));
+
+// Each level of parentheses guesses whether an assignment follows; a guess
+// that failed is not made again, or every level would redo the levels
+// inside it and the work would double with each one.
+TEST(ExpressionParser, DeeplyNestedParenthesesAndSubscriptsParse) {
+  constexpr int kDepth = 200;
+  // An expression list ends in ")": a parenthesised one in two.
+  std::string parens = "1", subscripts = "0", assigned = "*p = 1";
+  std::string assignedTree = "ASSIGNEQUAL(STAR p 1)";
+  for (int i = 0; i < kDepth; ++i) {
+    parens = "(" + parens + "))";
+    subscripts = "a[" + subscripts + ")]";
+    assigned = "(" + assigned + "))";
+    assignedTree = "LPARENTHESIS(" + assignedTree + " RPARENTHESIS RPARENTHESIS)";
+  }
+  RecordingHooks hooks;
+  StringParserBlackBox box(hooks);
+  for (std::string *text : {&parens, &subscripts, &assigned}) {
+    *text += ")";
+    EXPECT_NE(box.RunExpressionParser(text->c_str()), nullptr) << text->substr(0, 30);
+  }
+  EXPECT_EQ(Dump(box.RunExpressionParser(assigned.c_str())), assignedTree + " RPARENTHESIS");
+}
 
 TEST(ExpressionParser, ReusesOneBoxForSeveralParses) {
   RecordingHooks hooks;

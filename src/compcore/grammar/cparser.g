@@ -9,6 +9,12 @@
 #include "compcore/cc_parse_hooks.h"
 #include <cstdarg>
 #include <cstdint>
+#include <map>
+#include <set>
+#include <utility>
+// Each guess passes the parser, which remembers the ones that failed.
+#define zzUSER_GUESS_HOOK(seq, failed) guessStarted(__func__, seq, failed);
+#define zzUSER_GUESS_DONE_HOOK(seq) guessDone(seq);
 >>
 
 #lexprefix <<
