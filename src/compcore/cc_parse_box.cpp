@@ -11,12 +11,36 @@
 #include "compcore/cc_parse_token.h"
 #include "foundation/xerr.h"
 
+#include <algorithm>
+
 namespace tsw {
 namespace {
 constexpr int kLexerBufferSize = 2000;
 constexpr int kTokenBufferLookahead = 1;
 constexpr int kTokenChunkSize = 50;
 const char kEmptyInput[] = "";
+// Brackets nest no deeper than this in one expression: each level costs the
+// generated parser a dozen rule frames on the stack.
+constexpr int kMaxExpressionNesting = 256;
+
+// The deepest nesting of "(" and "[" in `text`, literals left out.
+int BracketDepth(const char *text) {
+  int depth = 0, deepest = 0;
+  for (const char *p = text; *p; ++p) {
+    if (*p == '"' || *p == '\'') {
+      const char quote = *p;
+      while (p[1] && p[1] != quote)
+        p += p[1] == '\\' && p[2] ? 2 : 1;
+      if (p[1])
+        ++p;
+    } else if (*p == '(' || *p == '[') {
+      deepest = std::max(deepest, ++depth);
+    } else if ((*p == ')' || *p == ']') && depth) {
+      --depth;
+    }
+  }
+  return deepest;
+}
 } // namespace
 
 [[noreturn]] void ParserPanic(const char *) { throw xInternal("cc_parse", __LINE__); }
@@ -68,6 +92,8 @@ void StringParserBlackBox::ResetParserInput(const char *text) {
 
 AST *StringParserBlackBox::RunExpressionParser(const char *text) {
   parser_->clearSyntaxErrors();
+  if (BracketDepth(text) > kMaxExpressionNesting)
+    return nullptr;
   ResetParserInput(text);
   ASTBase *root = nullptr;
   int signal = 0;

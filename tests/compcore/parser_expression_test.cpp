@@ -66,6 +66,17 @@ TEST(ExpressionParser, DeeplyNestedParenthesesAndSubscriptsParse) {
   EXPECT_EQ(Dump(box.RunExpressionParser(assigned.c_str())), assignedTree + " RPARENTHESIS");
 }
 
+TEST(ExpressionParser, NestingTooDeepForTheStackIsRefused) {
+  constexpr int kDepth = 20000;
+  std::string text = std::string(kDepth, '(') + "1" + std::string(2 * kDepth + 1, ')');
+  // Brackets inside literals do not count.
+  std::string literal = "f(\"" + std::string(300, '(') + "\", '['))";
+  RecordingHooks hooks;
+  StringParserBlackBox box(hooks);
+  EXPECT_EQ(box.RunExpressionParser(text.c_str()), nullptr);
+  EXPECT_NE(box.RunExpressionParser(literal.c_str()), nullptr);
+}
+
 TEST(ExpressionParser, ReusesOneBoxForSeveralParses) {
   RecordingHooks hooks;
   StringParserBlackBox box(hooks);
