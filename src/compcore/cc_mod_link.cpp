@@ -10,18 +10,28 @@ namespace {
 
 std::string FileName(std::string_view path) { return plat::SplitPath(path).name; }
 
+// A file name's base name and extension, upper-cased, without directory.
+struct BaseAndExtension {
+  std::string base, extension;
+};
+BaseAndExtension SplitFileName(std::string_view path) {
+  std::string file = plat::PathKey(FileName(path));
+  size_t dot = file.rfind('.');
+  if (dot == std::string::npos)
+    return {file, {}};
+  return {file.substr(0, dot), file.substr(dot + 1)};
+}
+
+// The first library of the index with the same base name, and the same
+// extension unless the name gives none.
 ZLibEntry *FindUsedLibrary(const std::string &name) {
-  std::string key = plat::PathKey(name);
-  std::string file = plat::PathKey(FileName(name));
-  ZLibEntry *byFileName = nullptr;
+  BaseAndExtension wanted = SplitFileName(name);
   for (ZLibEntry *lib : ModuleIndex().Libraries()) {
-    std::string libKey = plat::PathKey(lib->name.View());
-    if (libKey == key)
+    BaseAndExtension have = SplitFileName(lib->name.View());
+    if (have.base == wanted.base && (wanted.extension.empty() || have.extension == wanted.extension))
       return lib;
-    if (!byFileName && plat::PathKey(FileName(libKey)) == file)
-      byFileName = lib;
   }
-  return byFileName;
+  return nullptr;
 }
 
 std::string OnDisk(const ZLibEntry &library) {

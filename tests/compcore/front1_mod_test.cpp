@@ -458,7 +458,16 @@ TEST_F(LibraryIndexTest, LineSourceLinkUsesLibrariesAndLinksModules) {
   std::string path;
   std::vector<ModuleSegment> headers;
   bool alreadyUsed = true;
+  // A name matches by base name, in any case and directory, and by its
+  // extension when it gives one.
   EXPECT_FALSE(link.UseLibrary("NOPE.LIB", path, headers, alreadyUsed));
+  EXPECT_FALSE(link.UseLibrary("LIBA.C", path, headers, alreadyUsed));
+  for (const char *name : {"liba", "OTHER\\liba.lib", "libb"}) {
+    ASSERT_TRUE(link.UseLibrary(name, path, headers, alreadyUsed)) << name;
+    EXPECT_EQ(path, std::string(name) == "libb" ? libB : libA) << name;
+  }
+  ClearLibraryLinkMarks();
+  ResetCompileDriverModule();
   ASSERT_TRUE(link.UseLibrary("LIBA.LIB", path, headers, alreadyUsed));
   EXPECT_FALSE(alreadyUsed);
   EXPECT_EQ(path, libA);
