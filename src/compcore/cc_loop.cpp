@@ -312,10 +312,8 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
         AsmBlock(compiler);
       } else if (MatchKeyword("#rst") || MatchKeyword("#step")) {
         SetStepDefault(true);
-        continue;
       } else if (MatchKeyword("#norst") || MatchKeyword("#nostep")) {
         SetStepDefault(false);
-        continue;
       } else if (!compiler.ParseDeclaration(kTopLevel)) {
         CompileError(kMsgNothingCompiled);
         SkipToken();

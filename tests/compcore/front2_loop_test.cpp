@@ -48,7 +48,7 @@ public:
       CheckBracketNesting(kAsmClose, CurrentSourceLine(), CurrentSourceColumn());
     DiscardCurrentLine();
   }
-  void EmitPendingStubs() override {}
+  void EmitPendingStubs() override { ++stubEmissions; }
   void FinishTopLevel() override { finished = true; }
   bool ReserveXmemCode(uint32_t n) override {
     reserved = n;
@@ -72,6 +72,7 @@ public:
   std::vector<uint32_t> asmAttributes;
   std::vector<uint32_t> itemAttributes;
   bool finished = false;
+  int stubEmissions = 0;
 };
 
 class Front2Loop : public Front2Fixture {
@@ -207,6 +208,11 @@ TEST_F(Front2Loop, StepDirectivesLeaveTheNextLinePreprocessed) {
   ASSERT_EQ(compiler.items.size(), 1u);
   EXPECT_EQ(compiler.items[0].text, "int a;");
   EXPECT_FALSE(Attributes().directiveDefaults & kAttrStep);
+}
+
+TEST_F(Front2Loop, StepItemsEndLikeEveryOtherItem) {
+  Compile("#norst\nint a;\n");
+  EXPECT_EQ(compiler.stubEmissions, 2); // after "#norst" and after "int a;"
 }
 
 TEST_F(Front2Loop, MatchKeywordTracksBracketsOnlyOnAMatch) {
