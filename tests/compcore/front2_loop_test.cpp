@@ -87,6 +87,14 @@ protected:
     ProcessDirective();
     CompileTopLevel(compiler, false, {}, nullptr);
   }
+  // The texts of the compiled items, of one file or of all.
+  std::vector<std::string> ItemTexts(const std::string &file = {}) const {
+    std::vector<std::string> texts;
+    for (const Item &i : compiler.items)
+      if (file.empty() || i.file == file)
+        texts.push_back(i.text);
+    return texts;
+  }
   RecordingCompiler compiler;
   TempDir dir;
 };
@@ -112,14 +120,11 @@ TEST_F(Front2Loop, InterleaveWaitsUntilTheCursorIsPastMacroText) {
   for (int i = 0; i < 65; ++i)
     index.bodies.push_back({lib, 5, 100, 1});
   Compile("#define TWO int a; int b;\nTWO int c;\nint d;\n");
-  std::vector<std::string> program;
-  for (const Item &i : compiler.items)
-    if (i.file == "PROG.C")
-      program.push_back(i.text);
-  EXPECT_EQ(program, (std::vector<std::string>{"int a;", "int b;", "int c;", "int d;"}));
-  EXPECT_EQ(compiler.items[0].text, "int a;");
-  EXPECT_EQ(compiler.items[1].text, "int b;");
-  EXPECT_EQ(compiler.items[2].text, "int m1;"); // after the expansion, before "int c;"
+  EXPECT_EQ(ItemTexts("PROG.C"), (std::vector<std::string>{"int a;", "int b;", "int c;", "int d;"}));
+  // The library's items come after the expansion, before "int c;".
+  std::vector<std::string> firstItems = ItemTexts();
+  firstItems.resize(3);
+  EXPECT_EQ(firstItems, (std::vector<std::string>{"int a;", "int b;", "int m1;"}));
 }
 
 TEST_F(Front2Loop, FlushlibFromMacroTextWaitsForItsEnd) {
@@ -128,10 +133,7 @@ TEST_F(Front2Loop, FlushlibFromMacroTextWaitsForItsEnd) {
   // The macro's arguments run over lines that hold a directive and the
   // #flushlib: once compiled, the expansion must not come back.
   Compile("#define F(a,b) a##b\nF( int x; \n#flushlib\n int y; , ) int z;\n");
-  std::vector<std::string> texts;
-  for (const Item &i : compiler.items)
-    texts.push_back(i.text);
-  EXPECT_EQ(texts, (std::vector<std::string>{"int x;", "int y;", "int lib1;", "int z;"}));
+  EXPECT_EQ(ItemTexts(), (std::vector<std::string>{"int x;", "int y;", "int lib1;", "int z;"}));
   EXPECT_TRUE(compiler.finished);
 }
 
@@ -139,10 +141,7 @@ TEST_F(Front2Loop, FlushlibOnALineNumberedPast65535) {
   std::string lib = dir.Write("M.LIB", "int lib1;\n");
   index.bodies = {{lib, 0, 100, 0}};
   Compile("#linenum 65535\nint a;\nint b; #flushlib int c;\nint d;\n");
-  std::vector<std::string> texts;
-  for (const Item &i : compiler.items)
-    texts.push_back(i.text);
-  EXPECT_EQ(texts, (std::vector<std::string>{"int a;", "int b;", "int lib1;", "int c;", "int d;"}));
+  EXPECT_EQ(ItemTexts(), (std::vector<std::string>{"int a;", "int b;", "int lib1;", "int c;", "int d;"}));
 }
 
 TEST_F(Front2Loop, ThresholdInterleaveLosesAndDoublesNothing) {
