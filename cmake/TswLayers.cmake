@@ -1,18 +1,23 @@
 # One static library per layer of the source tree. Sources are picked up by
 # glob so that adding a module to a layer needs no edit here.
+# INCLUDE_ROOT is the directory its headers are included from (by default the
+# one above the layer's folder).
 function(tsw_layer name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "INCLUDE_ROOT" "DEPS" ${ARGN})
+  if(NOT ARG_INCLUDE_ROOT)
+    set(ARG_INCLUDE_ROOT ${CMAKE_CURRENT_SOURCE_DIR}/..)
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   if(NOT sources)
     # A layer whose modules have not been written yet still links.
     add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR}/..)
+    target_include_directories(${name} INTERFACE ${ARG_INCLUDE_ROOT})
     target_link_libraries(${name} INTERFACE ${ARG_DEPS})
     return()
   endif()
   add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/..)
+  target_include_directories(${name} PUBLIC ${ARG_INCLUDE_ROOT})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
