@@ -17,18 +17,6 @@
 
 namespace tsw::testing {
 
-// The symbol table's reports go to the diagnostics like every other.
-class ForwardingSymbolEnvironment : public SymbolTableEnvironment {
-public:
-  void CompileError(unsigned message, std::string_view argument) override {
-    tsw::CompileError(message, std::string(argument));
-  }
-  void SeriousWarning(unsigned message, std::string_view argument) override {
-    tsw::CompileWarningSerious(message, std::string(argument));
-  }
-  Position SourcePosition() override { return {CurrentSourceLine(), CurrentSourceColumn(), ""}; }
-};
-
 struct EmittedObject {
   std::string name;
   uint32_t word;
@@ -200,18 +188,9 @@ protected:
 
   void SetUp() override {
     Front2Fixture::SetUp();
-    ResetCompileLoopModule();
     ResetMemmapAndClassDefaults();
-    ResetSymbolTableModule();
-    SetSymbolTableEnvironment(&symbols);
     AllocateSymbolTables(kSymbolLimit);
     SetDeclarationBackEnd(&backEnd);
-  }
-  void TearDown() override {
-    SetDeclarationBackEnd(nullptr);
-    SetSymbolTableEnvironment(nullptr);
-    ResetSymbolTableModule();
-    Front2Fixture::TearDown();
   }
   // A clean start for the next case of a table.
   void Restart() {
@@ -239,7 +218,6 @@ protected:
     return nullptr;
   }
 
-  ForwardingSymbolEnvironment symbols;
   FakeBackEnd backEnd;
   DeclarationCompiler compiler;
 };

@@ -21,17 +21,7 @@ protected:
     DirectiveServices services;
     services.enableBiosSymbols = [this](bool on) { log.push_back(on ? "bios table on" : "bios table off"); };
     SetDirectiveServices(services);
-    BiosCompileFlag() = false;
-    BiosFirstFlag() = false;
-    CompileErrorCount() = 0;
     SetCompileOptionFlag(1);
-  }
-  void TearDown() override {
-    SetDirectiveTargets(nullptr, nullptr, nullptr);
-    BiosCompileFlag() = false;
-    BiosFirstFlag() = false;
-    CompileErrorCount() = 0;
-    Front2Fixture::TearDown();
   }
   std::vector<std::string> Run(const std::string &program) {
     Start(program);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "compcore/cc_in/cc_attrs.h"
+#include "compcore/cc_go/compile.h"
+#include "foundation/reset.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_in/cc_directives.h"
@@ -217,33 +219,21 @@ struct Delivered {
   std::string file;
 };
 
-inline void ResetFront2() {
-  ResetAttributesModule();
-  ResetMemmapModule();
-  ResetLineSourcesModule();
-  ResetSourceInputModule();
-  ResetMacroModule();
-  ResetDirectivesModule();
-  ResetDeclarationModule();
-  ResetPragmaModule();
-  SetDirectiveServices({});
-  SetDirectiveTargets(nullptr, nullptr, nullptr);
-  InstallConditionalFileHooks();
-}
-
 // A test that reads a program through the line sources, the directives
 // and the macros, with a recording diagnostic sink and a fake library index.
 class Front2Fixture : public ::testing::Test {
 protected:
   void SetUp() override {
-    ResetFront2();
-    SetDiagnosticSink(&sink);
-    SetLibraryIndexLink(&index);
+    Restart();
     index.libraries["DEFAULT.H"] = {};
   }
-  void TearDown() override {
-    SetDiagnosticSink(nullptr);
-    SetLibraryIndexLink(nullptr);
+  void TearDown() override { ResetCompiler(); }
+  // A fresh compiler that reports to `sink` and reads libraries from `index`.
+  void Restart() {
+    ResetFoundation();
+    ResetCompiler();
+    SetDiagnosticSink(&sink);
+    SetLibraryIndexLink(&index);
   }
   void Start(const std::string &program, bool bios = false) {
     index.NewCompile();

@@ -79,7 +79,6 @@ class Front2Loop : public Front2Fixture {
 protected:
   void SetUp() override {
     Front2Fixture::SetUp();
-    ResetCompileLoopModule();
   }
   void Compile(const std::string &program) {
     Start(program);
@@ -294,19 +293,13 @@ protected:
   void SetUp() override {
     Front2Loop::SetUp();
     ResetMessageTextModule();
-    ResetErrorListModule();
-    ResetBracketModule();
     SetMessageTexts(&texts);
     ClearErrorList();
     InstallErrorListSink();
-    InstallBracketTracker();
   }
   void TearDown() override {
-    SetBracketTracker(nullptr);
-    ResetErrorListModule();
-    ResetBracketModule();
-    ResetMessageTextModule();
     Front2Loop::TearDown();
+    ResetMessageTextModule();
   }
   // A library whose one header block is `text`.
   std::string UseableLibrary(const std::string &name, const std::string &text) {

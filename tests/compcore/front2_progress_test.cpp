@@ -40,10 +40,8 @@ protected:
     SetStatementPositions(&positions);
   }
   void TearDown() override {
-    SetMessageTexts(nullptr);
-    SetMessageOutput(nullptr);
-    SetStatementPositions(nullptr);
     Front2Fixture::TearDown();
+    SetMessageTexts(nullptr);
   }
   static std::string Lines(const char *text, int count) {
     std::string all;

@@ -29,13 +29,7 @@ class MemmapTest : public Front2Fixture {
 protected:
   void SetUp() override {
     Front2Fixture::SetUp();
-    ResetBiosSymbolModule();
     SetAttributeEnvironment(&env);
-  }
-  void TearDown() override {
-    SetAttributeEnvironment(nullptr);
-    ResetBiosSymbolModule();
-    Front2Fixture::TearDown();
   }
   // Runs the program's directive lines.
   void Directives(const std::string &program) {

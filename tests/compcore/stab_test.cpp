@@ -1,3 +1,4 @@
+#include "compcore/cc_go/compile.h"
 #include "compcore/cc_stab/cc_stab.h"
 
 #include "foundation/xerr.h"
@@ -40,14 +41,11 @@ public:
 class SymbolTableTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    ResetSymbolTableModule();
+    ResetCompiler();
     SetSymbolTableEnvironment(&compiler);
     AllocateSymbolTables(kLimit);
   }
-  void TearDown() override {
-    SetSymbolTableEnvironment(nullptr);
-    ResetSymbolTableModule();
-  }
+  void TearDown() override { ResetCompiler(); }
   std::vector<unsigned> Messages() const {
     std::vector<unsigned> m;
     for (const Said &s : compiler.said)
@@ -325,13 +323,13 @@ TEST(ReadIdentifierTest, KeepsThirtyTwoBytesAndConsumesTheRest) {
 class DoubleByteNames : public ::testing::Test {
 protected:
   void SetUp() override {
-    ResetSourceInputModule();
+    ResetCompiler();
     std::bitset<256> lead;
     lead.set(0x81);
     lead.set(0x82);
     SetLeadBytes(lead);
   }
-  void TearDown() override { ResetSourceInputModule(); }
+  void TearDown() override { ResetCompiler(); }
 };
 
 TEST_F(DoubleByteNames, IdentifierKeepsItsCharactersWhole) {
