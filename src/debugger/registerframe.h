@@ -1,0 +1,21 @@
+#pragma once
+
+#include "debugger/insnenv.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// The register frame as the debug kernel keeps it in target memory: 26
+// bytes, words little-endian, in the order AF BC DE HL SP PC, XPC and a pad
+// byte, IX IY AF' BC' DE' HL'.
+namespace tsw {
+
+inline constexpr size_t kRegisterFrameByteCount = 26;
+
+TargetRegisterFrame DecodeRegisterFrame(const uint8_t *bytes);
+// The pad byte is written as 0.
+void EncodeRegisterFrame(const TargetRegisterFrame &frame, uint8_t *bytes);
+
+inline ADDR24 ProgramCounterOf(const TargetRegisterFrame &frame) { return MakeAddr24(frame.xpc, frame.pc); }
+
+} // namespace tsw
