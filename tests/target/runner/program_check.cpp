@@ -44,11 +44,12 @@ ResultBytes RunAndReadResults(const std::string &hexImage, const SymbolTable &sy
 void CheckStatedValues(const std::vector<ResultVariable> &results, const ResultBytes &values,
                        std::vector<std::string> &problems) {
   for (const ResultVariable &result : results) {
-    if (result.expected.empty())
+    const std::vector<std::string> &stated = result.sdccExpected.empty() ? result.expected : result.sdccExpected;
+    if (stated.empty())
       continue;
-    if (result.expected.size() != result.count) {
-      problems.push_back(
-          fmt::format("{} states {} values for {} elements", result.name, result.expected.size(), result.count));
+    size_t given = result.expected.size() != result.count ? result.expected.size() : stated.size();
+    if (given != result.count) {
+      problems.push_back(fmt::format("{} states {} values for {} elements", result.name, given, result.count));
       continue;
     }
     auto found = values.find(result.name);
@@ -57,9 +58,9 @@ void CheckStatedValues(const std::vector<ResultVariable> &results, const ResultB
     uint32_t size = ResultTypeSize(result.type);
     for (uint32_t i = 0; i < result.count; ++i) {
       std::string element = result.count == 1 ? result.name : fmt::format("{}[{}]", result.name, i);
-      auto want = EncodeResultValue(result.type, result.expected[i]);
+      auto want = EncodeResultValue(result.type, stated[i]);
       if (!want) {
-        problems.push_back(fmt::format("{}: stated value {} does not fit its type", element, result.expected[i]));
+        problems.push_back(fmt::format("{}: stated value {} does not fit its type", element, stated[i]));
         continue;
       }
       std::vector<uint8_t> got(found->second.begin() + i * size, found->second.begin() + (i + 1) * size);

@@ -21,7 +21,7 @@ ResultBytes RunAndReadResults(const std::string &hexImage, const SymbolTable &sy
                               const std::vector<ResultVariable> &results, std::vector<std::string> &problems);
 
 // Adds a problem for every element whose value differs from the one stated
-// by hand.
+// by hand for SDCC's build (its own value where it is known to be wrong).
 void CheckStatedValues(const std::vector<ResultVariable> &results, const ResultBytes &values,
                        std::vector<std::string> &problems);
 

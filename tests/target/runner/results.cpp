@@ -35,6 +35,14 @@ std::vector<uint8_t> LittleEndian(uint64_t value, uint32_t size) {
   return bytes;
 }
 
+std::vector<std::string> SplitValues(const std::string &text) {
+  std::vector<std::string> values;
+  std::istringstream fields(std::regex_replace(text, std::regex(","), " "));
+  for (std::string value; fields >> value;)
+    values.push_back(value);
+  return values;
+}
+
 } // namespace
 
 uint32_t ResultTypeSize(ResultType type) {
@@ -55,6 +63,7 @@ std::vector<ResultVariable> ReadResultDeclarations(std::string_view source) {
   static const std::regex declaration(
       R"(^\s*(unsigned\s+long|unsigned\s+int|unsigned|long|int|char|float)\s+(r_\w+)\s*(?:\[\s*(\d+)\s*\])?\s*;)"
       R"(\s*(?:/\*\s*expect\s+(.*?)\s*\*/)?\s*$)");
+  static const std::regex sdccDiffers(R"((.*?)\s*;\s*sdcc\s+(.*?)\s*:\s*(\S.*))");
   std::vector<ResultVariable> results;
   std::istringstream lines{std::string(source)};
   for (std::string line; std::getline(lines, line);) {
@@ -69,9 +78,15 @@ std::vector<ResultVariable> ReadResultDeclarations(std::string_view source) {
     result.name = match[2];
     if (match[3].matched)
       result.count = static_cast<uint32_t>(std::stoul(match[3]));
-    std::istringstream values(std::regex_replace(match[4].str(), std::regex(","), " "));
-    for (std::string value; values >> value;)
-      result.expected.push_back(value);
+    std::smatch stated;
+    std::string comment = match[4];
+    if (std::regex_match(comment, stated, sdccDiffers)) {
+      result.expected = SplitValues(stated[1]);
+      result.sdccExpected = SplitValues(stated[2]);
+      result.sdccReason = stated[3];
+    } else {
+      result.expected = SplitValues(comment);
+    }
     results.push_back(std::move(result));
   }
   return results;

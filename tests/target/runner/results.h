@@ -13,14 +13,18 @@ namespace tsw::target {
 //     long r_product;            /* expect -200000 */
 //     unsigned r_bits[3];        /* expect 1 0x8000 0xffff */
 // The optional comment states the value worked out by hand (one per element),
-// which the run must produce.
+// which the run must produce. Where SDCC is known to compute something else,
+// the comment says what and why, and the oracle run is held to that instead:
+//     float r_sum; /* expect 0.3; sdcc 0.29999998: its addition truncates */
 enum class ResultType { Char, Int, Unsigned, Long, UnsignedLong, Float };
 
 struct ResultVariable {
   std::string name;
   ResultType type = ResultType::Int;
-  uint32_t count = 1;                // elements; 1 for a scalar
-  std::vector<std::string> expected; // empty when nothing was stated
+  uint32_t count = 1;                    // elements; 1 for a scalar
+  std::vector<std::string> expected;     // empty when nothing was stated
+  std::vector<std::string> sdccExpected; // SDCC's own values where it is wrong
+  std::string sdccReason;
 };
 
 uint32_t ResultTypeSize(ResultType type);
