@@ -9,6 +9,7 @@
 #include "compcore/link/targetmem.h"
 #include "compcore/link/tc/binimage.h"
 #include "compcore/link/tc/serial.h"
+#include "compcore/link/tcs/discovery.h"
 #include "compcore/link/tcs/tcpmessage.h"
 
 namespace tsw {
@@ -16,6 +17,8 @@ namespace tsw {
 void ResetLinkModules() {
   ResetSerialModule();
   ResetTcpModule();
+  StopDiscovery();
+  CurrentDiscoveryConfig = DiscoveryConfig{};
   ResetTargetMemoryModule();
   ResetBinImageModule();
   CurrentTargetInfo = TargetInfo{};
