@@ -45,20 +45,21 @@ struct PersistentFault {
   uint32_t message;
   size_t tries;
   uint32_t maxElapsed;
+  uint16_t contextLogical; // the byte the report names
 };
 
 const PersistentFault kPersistentFaults[] = {
-    {"read NAK", [](FakeKernel &k, FakePort &) { k.nakHeaders = 1000; }, false, 5074, 6, 0},
-    {"write NAK", [](FakeKernel &k, FakePort &) { k.nakHeaders = 1000; }, true, 5074, 5, 0},
-    {"bad data sum", [](FakeKernel &k, FakePort &) { k.badReadSums = 1000; }, false, 5073, 6, 0},
-    {"silent kernel", [](FakeKernel &k, FakePort &) { k.silent = true; }, false, 5072, 6, 6 * 250 + 20},
-    {"data stops after the ACK",
+    {"read NAK", [](FakeKernel &k, FakePort &) { k.nakHeaders = 1000; }, false, 5074, 6, 0, 0xEFF0},
+    {"write NAK", [](FakeKernel &k, FakePort &) { k.nakHeaders = 1000; }, true, 5074, 5, 0, 0xEFF0},
+    {"bad data sum", [](FakeKernel &k, FakePort &) { k.badReadSums = 1000; }, false, 5073, 6, 0, 0xEFFF},
+    {"silent kernel", [](FakeKernel &k, FakePort &) { k.silent = true; }, false, 5072, 6, 6 * 250 + 20, 0xEFF0},
+    {"data stops after its fifth byte",
      [](FakeKernel &, FakePort &p) {
        for (size_t i = 0; i < 6 * 18; ++i)
-         if (i % 18 != 0)
+         if (i % 18 > 5)
            p.faults.push_back({Dir::FromBoard, i, Kind::Drop});
      },
-     false, 5071, 6, 6 * 250 + 20},
+     false, 5071, 6, 6 * 250 + 20, 0xEFF5},
 };
 
 TEST_F(SerialLinkTest, PersistentFaultsEndInTheirNumberAfterEveryTry) {
@@ -89,6 +90,8 @@ TEST_F(SerialLinkTest, PersistentFaultsEndInTheirNumberAfterEveryTry) {
     EXPECT_TRUE(IsSerialPortOpen());
     // The failed frame's address stays for the report.
     EXPECT_TRUE(LinkTransfer.pending);
+    EXPECT_EQ(LinkTransfer.address.logical, c.contextLogical);
+    EXPECT_EQ(LinkTransfer.address.segment, 0xF1);
     if (c.maxElapsed) {
       EXPECT_LE(elapsed, c.maxElapsed);
     }

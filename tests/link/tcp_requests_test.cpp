@@ -68,6 +68,18 @@ TEST_F(TcpLinkTest, LowMemoryComesFromTheImageBufferAndOnlyItsBytesStayThere) {
   EXPECT_EQ(board.CountOf(6), 1u);
   EXPECT_EQ(board.kernel.Peek(0x2500), 0x11);
   EXPECT_EQ(board.kernel.Peek(0x24FF), 0);
+  // While the BIOS itself compiles, the code start does not count: below
+  // the buffer's end the buffer answers wherever the code starts.
+  host.biosImageMode = false;
+  host.biosCode = true;
+  host.codeStart = 0x1000;
+  size_t readsBefore = board.CountOf(5);
+  ReadTargetMemory(0x20, MakeAddr24(0, 0x2400), buf.data());
+  EXPECT_EQ(buf[0], 0x5A);
+  EXPECT_EQ(board.CountOf(5), readsBefore);
+  host.biosCode = false;
+  ReadTargetMemory(0x20, MakeAddr24(0, 0x2400), buf.data());
+  EXPECT_EQ(board.CountOf(5), readsBefore + 1);
 }
 
 // Each request, and the number a reply of the wrong type makes.

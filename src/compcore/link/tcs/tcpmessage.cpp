@@ -55,14 +55,15 @@ bool SendAll(const uint8_t *data, size_t count) {
   return true;
 }
 
-void DropPayload(uint32_t length) {
+bool DropPayload(uint32_t length) {
   std::array<uint8_t, 512> sink;
   while (length > 0) {
     uint32_t n = std::min<uint32_t>(length, sink.size());
     if (ReceiveExactly(sink.data(), n, CurrentLinkTimeouts.tcpReply, true, false) != plat::IoResult::Done)
-      return;
+      return false;
     length -= n;
   }
+  return true;
 }
 
 } // namespace
@@ -152,10 +153,8 @@ void ReceiveMessage(uint32_t failure, uint32_t waitMs) {
       if (h.length > kPayloadBufferSize) {
         // The board says more than any message holds: take it off the
         // stream so the next one starts in step, unless it is absurd.
-        if (h.length <= kPayloadDropLimit) {
-          DropPayload(h.length + kMessageTrailerSize);
+        if (h.length <= kPayloadDropLimit && DropPayload(h.length + kMessageTrailerSize))
           throw xTCErr(failure, kModuleTcs, __LINE__);
-        }
         fail();
       }
       if (ReceiveExactly(Tcp.payload.data(), h.length, waitMs, false, false) != plat::IoResult::Done ||
