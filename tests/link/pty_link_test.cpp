@@ -12,6 +12,7 @@
 #include "foundation/mstimer.h"
 #include "foundation/reset.h"
 #include "foundation/xerr.h"
+#include "link/link_failure.h"
 
 namespace tsw::testing {
 namespace {
@@ -30,14 +31,6 @@ protected:
   void TearDown() override {
     ResetLinkModules();
     ResetFoundation();
-  }
-  uint32_t Failure(const std::function<void()> &fn) {
-    try {
-      fn();
-    } catch (const xErr &e) {
-      return e.Message();
-    }
-    return 0;
   }
 
   PtyKernel pty;
@@ -86,7 +79,7 @@ TEST_F(PtyLinkTest, KernelFaultsOnTheLine) {
     SCOPED_TRACE(c.name);
     c.arrange(pty.kernel);
     uint8_t buf[8];
-    EXPECT_EQ(Failure([&] { ReadTargetMemory(8, MakeAddr24(0, 0x100), buf); }), c.message);
+    EXPECT_EQ(LinkFailure([&] { ReadTargetMemory(8, MakeAddr24(0, 0x100), buf); }), c.message);
     pty.kernel.nakHeaders = 0;
     pty.kernel.silent = false;
   }
@@ -96,7 +89,7 @@ TEST_F(PtyLinkTest, AHangUpIs5043AndTheFrameEndsWithinItsTries) {
   OpenSerialPort();
   pty.HangUp();
   uint8_t buf[8];
-  EXPECT_EQ(Failure([&] { ReadTargetMemory(8, MakeAddr24(0, 0x100), buf); }), 5043u);
+  EXPECT_EQ(LinkFailure([&] { ReadTargetMemory(8, MakeAddr24(0, 0x100), buf); }), 5043u);
   EXPECT_EQ(host.compileFlagResets, 1u);
 }
 

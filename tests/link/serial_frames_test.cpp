@@ -1,5 +1,7 @@
 #include "link/serial_fixture.h"
 
+#include <netinet/in.h>
+
 #include "compcore/link/linktimeouts.h"
 
 namespace tsw::testing {
@@ -387,6 +389,36 @@ TEST_F(SerialLinkTest, CloseDrainsAtMost100msAndAFailedCloseStillClosesTheLink) 
   port.closeFails = true;
   EXPECT_EQ(LinkFailure([] { CloseSerialPort(); }), 5043u);
   EXPECT_FALSE(IsSerialPortOpen());
+}
+
+} // namespace
+} // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+TEST_F(SerialLinkTest, NewLinkSettingsCloseAnOpenPortAndTakeTheAddressText) {
+  Open();
+  SetLinkSettings(4, 57600, 2, 0, 1, 1, "127.0.0.1", 4300, "bench board");
+  EXPECT_FALSE(IsSerialPortOpen());
+  const LinkSettings &s = CurrentLinkSettings;
+  EXPECT_EQ(s.currentBaud, 57600u);
+  EXPECT_EQ(s.netAddress, htonl(INADDR_LOOPBACK));
+  CurrentLinkSettings.currentBaud = 2400; // as the cold load leaves it
+  uint16_t port, stopBits, fullDuplex, safety, tcpPort;
+  uint32_t baud;
+  uint8_t useTcp;
+  char address[16], name[256];
+  GetLinkSettings(&port, &baud, &stopBits, &fullDuplex, &safety, &useTcp, address, &tcpPort, name);
+  EXPECT_EQ(CurrentLinkSettings.currentBaud, 57600u);
+  EXPECT_EQ(port, 4);
+  EXPECT_EQ(stopBits, 2);
+  EXPECT_EQ(fullDuplex, 0);
+  EXPECT_EQ(useTcp, 1);
+  EXPECT_STREQ(address, "127.0.0.1");
+  EXPECT_EQ(tcpPort, 4300);
+  EXPECT_STREQ(name, "bench board");
+  EXPECT_EQ(GetFullDuplexSetting(), 0);
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "foundation/mstimer.h"
 #include "foundation/reset.h"
 #include "foundation/xerr.h"
+#include "link/link_failure.h"
 
 namespace tsw::testing {
 
@@ -65,14 +66,5 @@ protected:
   FakeBoard board;
   RecordingHost host;
 };
-
-template <class Fn> uint32_t LinkFailure(Fn fn) {
-  try {
-    fn();
-  } catch (const xErr &e) {
-    return e.Message();
-  }
-  return 0;
-}
 
 } // namespace tsw::testing

@@ -115,36 +115,35 @@ void ReadTargetMemory(uint32_t count, ADDR24 address, uint8_t *buffer) {
   }
 }
 
-void WriteTargetMemory(uint32_t count, ADDR24 address, const uint8_t *data) {
+namespace {
+
+// Steps shared by both writes: the image buffer's part, then the rest by
+// the link in use; `serial` is how the serial link takes the rest.
+void WriteRouted(uint32_t count, ADDR24 address, const uint8_t *data,
+                 void (*serial)(uint32_t, ADDR24, const uint8_t *)) {
   LinkTransfer.isWrite = true;
   Route route = CurrentRoute();
   uint32_t kept = WriteImagePart(count, address, data, route);
   count -= kept;
-  address = Addr24Add(address, int32_t(kept));
-  data += kept;
   if (count == 0)
     return;
+  address = Addr24Add(address, int32_t(kept));
+  data += kept;
   switch (route) {
   case Route::Offline: return;
   case Route::Tcp: WriteTargetMemoryTcp(count, address, data); return;
-  case Route::Serial: WriteSerial(count, address, data); return;
+  case Route::Serial: serial(count, address, data); return;
   }
 }
 
+} // namespace
+
+void WriteTargetMemory(uint32_t count, ADDR24 address, const uint8_t *data) {
+  WriteRouted(count, address, data, WriteSerial);
+}
+
 void WriteTargetBlock(uint32_t count, ADDR24 address, const uint8_t *data) {
-  LinkTransfer.isWrite = true;
-  Route route = CurrentRoute();
-  uint32_t kept = WriteImagePart(count, address, data, route);
-  count -= kept;
-  address = Addr24Add(address, int32_t(kept));
-  data += kept;
-  if (count == 0)
-    return;
-  switch (route) {
-  case Route::Offline: return;
-  case Route::Tcp: WriteTargetMemoryTcp(count, address, data); return;
-  case Route::Serial: WriteTargetMemorySerial(count, address, data); return;
-  }
+  WriteRouted(count, address, data, WriteTargetMemorySerial);
 }
 
 void FreeWriteQueue() {}
