@@ -48,6 +48,7 @@ protected:
     board.script = nullptr;
     board.writes.clear();
     board.trapsAtResume.clear();
+    board.resumedFrames.clear();
     ui.calls.clear();
   }
 
