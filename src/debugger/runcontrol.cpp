@@ -284,12 +284,12 @@ void RunFromPc(uint8_t trapOpcode) {
 }
 
 void StartTargetRun() {
-  if (Link().UsesTcp()) {
+  // Over TCP/IP too: a stop must refresh the panes whichever link saw it.
+  Engine().runState |= kRunStateRunning | kRunStateRefreshOnStop;
+  if (Link().UsesTcp())
     Engine().frame = DecodeRegisterFrame(Link().RunTargetTcp(1, 0));
-  } else {
-    Engine().runState |= kRunStateRunning | kRunStateRefreshOnStop;
+  else
     RunFromPc(kTrapRst20);
-  }
   AfterRunCommand();
 }
 
@@ -298,6 +298,7 @@ namespace {
 void StepCommand(bool stepOver) {
   EngineState &e = Engine();
   bool instructionLevel = Ui().AssemblyPane() != nullptr;
+  e.runState = uint8_t((e.runState & ~kRunStateRunning) | kRunStateRefreshOnStop);
   if (Link().UsesTcp()) {
     uint8_t flag = stepOver ? 1 : 0;
     if (instructionLevel) {
@@ -306,7 +307,6 @@ void StepCommand(bool stepOver) {
       Link().StepStatementTcp(flag);
     }
   } else {
-    e.runState = uint8_t((e.runState & ~kRunStateRunning) | kRunStateRefreshOnStop);
     if (instructionLevel) {
       StepInstruction(kTrapRst20, stepOver);
     } else {
