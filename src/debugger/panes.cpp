@@ -4,6 +4,7 @@
 #include "foundation/memorymap.h"
 
 #include <algorithm>
+#include <ostream>
 
 namespace tsw {
 namespace {
@@ -113,6 +114,23 @@ int DisassembleAtCursor() {
 void ClearListingState() { Engine().listing = ListingState{}; }
 
 const Listing &CurrentListing() { return Engine().listing.listing; }
+
+void FillDumpWindow(const DumpAddressing &at, DebugLinePane *pane, uint32_t length, std::ostream *file) {
+  uint32_t total = file ? length : kDumpBlockSize;
+  DumpAddressing block = at;
+  std::array<uint8_t, kDumpBlockSize> bytes{};
+  for (uint32_t done = 0; done < total; done += kDumpBlockSize) {
+    Link().ReadTargetMemory(kDumpBlockSize, DumpReadAddress(block), bytes.data());
+    for (const std::string &line : DumpLines(block, bytes.data(), bytes.size())) {
+      if (file)
+        *file << line << '\n';
+      else if (pane)
+        pane->AppendLine(line);
+    }
+    block.physicalAddress += kDumpBlockSize;
+    block.address.logical = uint16_t(block.address.logical + kDumpBlockSize);
+  }
+}
 
 void WritePcLocationLines(ADDR24 address, DebugLinePane &pane) {
   std::optional<SourcePosition> where = Products().FindSourceForAddress(address);

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace tsw {
 namespace {
 
@@ -125,6 +127,22 @@ TEST_F(AssemblyPane, DisassembleAtTheCaret) {
   ui.calls.clear();
   EXPECT_EQ(ShowAssemblyAtAddress(MakeAddr24(0, kPc)), 1);
   EXPECT_THAT(ui.assembly.lines[0], StartsWith("   4100 213412"));
+}
+
+TEST_F(AssemblyPane, DumpsGoToThePaneOrInBlocksToAFile) {
+  board.Poke(0x8000, {0x41, 0x42});
+  board.Poke(0x8080, {0x43});
+  DumpAddressing at{false, 0, MakeAddr24(0, 0x8000), false};
+  testing::DebugFakeLinePane dump;
+  FillDumpWindow(at, &dump, 0, nullptr);
+  ASSERT_EQ(dump.lines.size(), kDumpLines);
+  EXPECT_THAT(dump.lines[0], StartsWith("8000 41 42 00"));
+
+  std::ostringstream file;
+  FillDumpWindow(at, nullptr, 256, &file);
+  std::string text = file.str();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 16);
+  EXPECT_NE(text.find("\n8080 43 00"), std::string::npos);
 }
 
 } // namespace

@@ -248,6 +248,20 @@ TEST_F(Stepping, AKernelThatNeverReturnsFromAStepLeavesTheCodeAsItWas) {
   EXPECT_TRUE(Code() == before);
 }
 
+TEST_F(Stepping, AContinuationInTheBiosPlantsNothing) {
+  ToolHelpTimer = 1;
+  ConnectAndReset(kPc);
+  products.routines[kSwitchRoutineName] = 0x0300;
+  board.Poke(kPc, {0xCD, 0x00, 0x03, 1, 0, 0x00, 0x02, 0}); // case 1 goes to 0200, in the BIOS
+  ProgramFrame().bc = 1, ProgramFrame().hl = 1;
+  board.SetSavedFrame(ProgramFrame());
+  std::vector<uint8_t> before = Code();
+  StopAt({0x0200});
+  EXPECT_THROW(StepInstruction(kTrapRst20, true), xTCErr);
+  EXPECT_EQ(board.trapsAtResume, (std::vector<std::set<uint32_t>>{{}}));
+  EXPECT_TRUE(Code() == before);
+}
+
 TEST_F(Stepping, ATransferErrorMidStepWritesNothingAfterItAndTheResetPutsTheBytesBack) {
   ConnectAndReset(kPc);
   board.Poke(kPc, {0x20, 0x05});
