@@ -19,8 +19,9 @@
 // - when the host clears the done flag, the kernel resumes with the frame in
 //   its save area; the script then says where the program stops next, or
 //   that it keeps running;
-// - a stop at X needs a trap (0xDF or 0xE7) at X, or, while the step flag is
-//   set, the statement hook 0xEF at X; otherwise the program runs free;
+// - a stop at X needs a trap (0xDF or 0xE7) at X, or, while the run request
+//   is set, the statement hook 0xEF at X (the stop takes the request);
+//   otherwise the program runs free;
 // - a trap's saved PC is the trap's own address;
 // - the "..bp_init" helper stops at once with the step flag's address in HL
 //   and the step word's in DE;
@@ -248,9 +249,11 @@ private:
     if (!stop)
       return;
     uint32_t where = Addr24ToPhysical(MakeAddr24(stop->xpc, stop->pc));
-    bool byHook = memory[kStepFlag] && memory[where] == 0xEF;
+    bool byHook = memory[RunRequest()] && memory[where] == 0xEF;
     if (!IsTrap(memory[where]) && !byHook)
       return; // no trap there: the program runs free
+    if (byHook)
+      memory[RunRequest()] = 0;
     frame.pc = stop->pc;
     frame.xpc = stop->xpc;
     if (stop->registers)
