@@ -214,6 +214,7 @@ void ResetTargetProgram() {
 }
 
 void StepInstruction(uint8_t trapOpcode, bool stepOverCalls) {
+  SelectStepperTables(); // the processor of the compile now loaded
   EngineState &e = Engine();
   ADDR24 pc = ProgramCounterOf(e.frame);
   uint8_t code[kStepCodeBytes] = {};
