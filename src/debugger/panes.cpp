@@ -99,8 +99,7 @@ int DisassembleAtCursor() {
   if (!caret)
     return 1;
   const std::string &file = caret->first;
-  uint16_t line = uint16_t(caret->second >> 16), column = uint16_t(caret->second);
-  ADDR24 address = Products().FindAddressForSource(file, uint16_t(line + 1), uint16_t(column + 1));
+  ADDR24 address = StatementAddressAt(file, caret->second);
   if (address.logical == 0)
     return 1;
   if (DebugListingPane *pane = Ui().ShowAssemblyPane())
