@@ -28,6 +28,7 @@ protected:
   void TearDown() override {
     SetDebugSeams(nullptr, nullptr, nullptr);
     ResetDebugEngine();
+    ResetTimerModule();
     plat::SetTickSource(nullptr);
   }
 
