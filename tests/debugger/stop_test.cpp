@@ -235,7 +235,7 @@ protected:
 
 TEST_F(TcpStopHandling, EventsOfOnePollTick) {
   StartTargetRun();
-  ui.stackOpen = true;
+  ui.stackOpen = ui.watchOpen = true;
   ui.keys = "x";
   board.events = {Event(0x82), Event(0x02), Event(0x08)};
   ui.calls.clear();
@@ -245,6 +245,8 @@ TEST_F(TcpStopHandling, EventsOfOnePollTick) {
   EXPECT_EQ(ui.stack.lines[2], "D000: 1234") << "the event's stack bytes, not a read";
   EXPECT_THAT(ui.calls, ::testing::Contains("run state 1"));
   EXPECT_THAT(ui.calls, ::testing::Not(::testing::Contains(::testing::StartsWith("priority"))));
+  EXPECT_THAT(ui.calls, ::testing::IsSupersetOf({"store watches", "watches 4200"}));
+  EXPECT_THAT(board.log, ::testing::Contains("read watches"));
   EXPECT_EQ(board.log.back(), "key 26 78");
 
   board.events.assign(40, Event(0x01));
