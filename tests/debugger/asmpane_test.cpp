@@ -55,7 +55,7 @@ TEST_F(AssemblyPane, SerialRefreshReadsOnceWhenTheBytesAreUnchanged) {
   EXPECT_EQ(ListingReads(), reads + 1);
   EXPECT_EQ(pane.clears, clears) << "not rebuilt";
 
-  board.memory[kPc + 3] = 0x3C; // inc a
+  board.Memory()[kPc + 3] = 0x3C; // inc a
   ShowDisassemblyAt(MakeAddr24(0, kPc + 3), 0, pane);
   EXPECT_EQ(ListingReads(), reads + 3);
   EXPECT_EQ(pane.clears, clears + 1);

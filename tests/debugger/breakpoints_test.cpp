@@ -28,17 +28,17 @@ protected:
 };
 
 TEST_F(BreakpointList, ToggleTwiceLeavesTheCodeAsItWas) {
-  board.memory[0x4200] = 0x3E;
+  board.Memory()[0x4200] = 0x3E;
   products.AddStatement(MakeAddr24(0, 0x4200), "main.c", 3, 5);
   EditorCaret caret{"main.c", MakeTextPosition(2, 4)};
   EXPECT_EQ(ToggleBreakpointAtCursor(kTrapRst18, &caret), 0);
-  EXPECT_EQ(board.memory[0x4200], kTrapRst18);
+  EXPECT_EQ(board.Memory()[0x4200], kTrapRst18);
   ASSERT_EQ(Breakpoints().size(), 1u);
   EXPECT_EQ(Breakpoints()[0].savedByte, 0x3E);
   EXPECT_TRUE(HasBreakpointAt(3, 5, "main.c"));
 
   ToggleBreakpointAtCursor(kTrapRst18, &caret);
-  EXPECT_EQ(board.memory[0x4200], 0x3E);
+  EXPECT_EQ(board.Memory()[0x4200], 0x3E);
   EXPECT_TRUE(Breakpoints().empty());
   EXPECT_THAT(ui.calls, ElementsAre("open main.c", "breakpoint main.c 2:4", "open main.c", "uncolour main.c 2:4"));
   EXPECT_EQ(ToggleBreakpointAtCursor(kTrapRst18, nullptr), 1);
@@ -64,7 +64,7 @@ TEST_F(BreakpointList, CodeOutOfLineOrderIsFoundByAddressAndPosition) {
   // whose lines come later in the file.
   ADDR24 xmem = MakeAddr24(0x72, 0xE010);
   ADDR24 root = MakeAddr24(0, 0x4200);
-  board.memory[Addr24ToPhysical(xmem)] = 0x21;
+  board.Memory()[Addr24ToPhysical(xmem)] = 0x21;
   products.AddStatement(xmem, "main.c", 3, 1);
   products.AddStatement(root, "main.c", 20, 1);
   ToggleBreakpoint(root, kTrapRst20);
@@ -72,7 +72,7 @@ TEST_F(BreakpointList, CodeOutOfLineOrderIsFoundByAddressAndPosition) {
   ASSERT_EQ(Breakpoints().size(), 2u);
   ToggleBreakpoint(xmem, kTrapRst20);
   EXPECT_EQ(Breakpoints().size(), 1u);
-  EXPECT_EQ(board.memory[Addr24ToPhysical(xmem)], 0x21);
+  EXPECT_EQ(board.Memory()[Addr24ToPhysical(xmem)], 0x21);
 }
 
 TEST_F(BreakpointList, AFailedReadMakesNoRecord) {
@@ -114,13 +114,13 @@ TEST_F(BreakpointList, NoColourUnderTheExecutionMarker) {
   ui.calls.clear();
   ToggleBreakpoint(MakeAddr24(0, 0x4100), kTrapRst20);
   EXPECT_TRUE(ui.calls.empty());
-  EXPECT_EQ(board.memory[0x4100], kTrapRst20);
+  EXPECT_EQ(board.Memory()[0x4100], kTrapRst20);
 }
 
 TEST_F(BreakpointList, OverTcpTheBoardPlantsAndRemoves) {
   board.tcp = true;
   ADDR24 at = MakeAddr24(0x72, 0xE010);
-  board.memory[Addr24ToPhysical(at)] = 0x21;
+  board.Memory()[Addr24ToPhysical(at)] = 0x21;
   products.AddStatement(at, "main.c", 3, 1);
   ToggleBreakpoint(at, kTrapRst20);
   ASSERT_EQ(Breakpoints().size(), 1u);

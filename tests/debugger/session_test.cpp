@@ -22,7 +22,7 @@ TEST_F(Session, BreakStepAndLeaveTheCodeAsLoaded) {
   const uint16_t statements[] = {0x4100, 0x4103, 0x4106, 0x4108};
   for (uint16_t line = 1; line <= 4; ++line)
     products.AddStatement(MakeAddr24(0, statements[line - 1]), "/work/main.c", line, 5);
-  const std::vector<uint8_t> loaded(board.memory.begin() + 0x3000, board.memory.end());
+  const std::vector<uint8_t> loaded(board.Memory().begin() + 0x3000, board.Memory().end());
   ui.editors = {"/work/main.c"};
   ui.registersOpen = true;
 
@@ -56,7 +56,7 @@ TEST_F(Session, BreakStepAndLeaveTheCodeAsLoaded) {
 
   ToggleBreakpoint(MakeAddr24(0, 0x4106), kTrapRst20);
   EXPECT_TRUE(Breakpoints().empty());
-  EXPECT_TRUE(std::vector<uint8_t>(board.memory.begin() + 0x3000, board.memory.end()) == loaded);
+  EXPECT_TRUE(std::vector<uint8_t>(board.Memory().begin() + 0x3000, board.Memory().end()) == loaded);
 }
 
 } // namespace

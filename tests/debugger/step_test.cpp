@@ -26,7 +26,7 @@ protected:
       return stop;
     };
   }
-  std::vector<uint8_t> Code() const { return {board.memory.begin() + 0x3000, board.memory.end()}; }
+  std::vector<uint8_t> Code() const { return {board.Memory().begin() + 0x3000, board.Memory().end()}; }
   bool Wrote(uint16_t address) const {
     return std::any_of(board.writes.begin(), board.writes.end(), [&](const auto &w) { return w.physical == address; });
   }
@@ -151,7 +151,7 @@ TEST_F(Stepping, TrapsFlagsAndFramesOfEachStep) {
       {"statement step over: one instruction, then on to the next statement",
        Z,
        {0x3E, 0x05},
-       [](auto &b, auto &, auto &) { b.memory[0x4110] = kDebugHook; },
+       [](auto &b, auto &, auto &) { b.Memory()[0x4110] = kDebugHook; },
        Step::StatementOver,
        {0x4102, 0x4110},
        {{0x4102}, {}},
@@ -201,13 +201,13 @@ TEST_F(Stepping, AJumpToItselfUnderABreakpointKeepsTheBreakpoint) {
   board.Poke(kPc, {0x18, 0xFE});
   products.AddStatement(MakeAddr24(0, kPc), "main.c", 3, 1);
   ToggleBreakpoint(MakeAddr24(0, kPc), kTrapRst20);
-  ASSERT_EQ(board.memory[kPc], kTrapRst20);
+  ASSERT_EQ(board.Memory()[kPc], kTrapRst20);
   std::vector<uint8_t> before = Code();
   StopAt({kPc});
   StepInstruction(kTrapRst20, true);
   EXPECT_EQ(board.trapsAtResume, (std::vector<std::set<uint32_t>>{{kPc, kPc + 2}}));
   EXPECT_TRUE(Code() == before);
-  EXPECT_EQ(board.memory[kPc], kTrapRst20);
+  EXPECT_EQ(board.Memory()[kPc], kTrapRst20);
 }
 
 TEST_F(Stepping, RunAtABreakpointStepsPutsTheOpcodeBackThenResumes) {
@@ -280,11 +280,11 @@ TEST_F(Stepping, ATransferErrorMidStepWritesNothingAfterItAndTheResetPutsTheByte
 
   // The reset runs the start-up code to a stop of its own.
   board.script = [](const TargetRegisterFrame &, DebugFakeBoard &b) {
-    b.memory[0x4100 + 0x80] = kTrapRst20;
+    b.Memory()[0x4100 + 0x80] = kTrapRst20;
     return DebugFakeBoard::Stop{0x4180, 0, nullptr, {}};
   };
   ResetTargetProgram();
-  board.memory[0x4180] = 0;
+  board.Memory()[0x4180] = 0;
   EXPECT_TRUE(Code() == before);
 }
 

@@ -23,17 +23,17 @@ protected:
   void RunAndStopAt(uint16_t at, std::function<void(TargetRegisterFrame &)> registers = nullptr) {
     ProgramFrame().pc = kPc;
     board.Poke(kPc, {0x00});
-    uint8_t previous = board.memory[at];
+    uint8_t previous = board.Memory()[at];
     board.script = [=, n = 0](const TargetRegisterFrame &, DebugFakeBoard &b) mutable {
       if (n++ == 0) // the step over the instruction at kPc
         return std::optional<DebugFakeBoard::Stop>(DebugFakeBoard::Stop{kPc + 1, 0, nullptr, {}});
-      b.memory[at] = kTrapRst20;
+      b.Memory()[at] = kTrapRst20;
       return std::optional<DebugFakeBoard::Stop>(DebugFakeBoard::Stop{at, 0, registers, {}});
     };
     StartTargetRun();
     ui.calls.clear();
     PollTargetStatus();
-    board.memory[at] = previous;
+    board.Memory()[at] = previous;
   }
   bool Wrote(uint16_t address) const {
     return std::any_of(board.writes.begin(), board.writes.end(), [&](const auto &w) { return w.physical == address; });
@@ -67,7 +67,7 @@ TEST_F(StopHandling, SerialPollStatusBits) {
 }
 
 TEST_F(StopHandling, AStopRefreshesOnceAndShowsThePriority) {
-  board.memory[DebugFakeBoard::SavedFlags()] = 0x04;
+  board.Memory()[DebugFakeBoard::SavedFlags()] = 0x04;
   RunAndStopAt(0x4200);
   EXPECT_THAT(ui.calls, ::testing::Contains("run state 1"));
   EXPECT_THAT(ui.calls, ::testing::Contains("priority 1"));
@@ -128,7 +128,7 @@ TEST_F(StopHandling, TheMarkerMovesAndABreakpointUnderItGetsItsColourBack) {
 }
 
 TEST_F(StopHandling, AStopAtAHookBreakpointMovesPastTheHook) {
-  board.memory[0x4200] = kDebugHook;
+  board.Memory()[0x4200] = kDebugHook;
   products.AddStatement(MakeAddr24(0, 0x4200), "main.c", 3, 5);
   ToggleBreakpoint(MakeAddr24(0, 0x4200), kTrapRst20);
   RunAndStopAt(0x4200);
@@ -185,7 +185,7 @@ TEST_F(StopHandling, AStopAtTheSecondExitGoesToTheStatementUnderTheCaret) {
 TEST_F(StopHandling, AResetInsideAResetDoesNothingAndLaterResetsWork) {
   size_t resumes = board.resumedFrames.size();
   board.script = [](const TargetRegisterFrame &, DebugFakeBoard &b) {
-    b.memory[kPc] = kTrapRst20;
+    b.Memory()[kPc] = kTrapRst20;
     return std::optional<DebugFakeBoard::Stop>(DebugFakeBoard::Stop{kPc, 0, nullptr, {}});
   };
   ui.onResetStdio = [] { ResetTargetProgram(); };
@@ -210,9 +210,9 @@ TEST_F(StopHandling, InterruptToggle) {
   };
   for (const Case &c : cases) {
     UseCpu(c.cpu);
-    board.memory[DebugFakeBoard::SavedFlags()] = c.before;
+    board.Memory()[DebugFakeBoard::SavedFlags()] = c.before;
     ToggleTargetInterrupts();
-    EXPECT_EQ(board.memory[DebugFakeBoard::SavedFlags()], c.after) << int(c.before);
+    EXPECT_EQ(board.Memory()[DebugFakeBoard::SavedFlags()], c.after) << int(c.before);
   }
 }
 
