@@ -1,6 +1,6 @@
 #include "gui/common/model/funcdesc.h"
 
-#include "compcore/cc_in.h"
+#include "compcore/cc_in/cc_in.h"
 
 #include <array>
 #include <cctype>
