@@ -23,6 +23,8 @@
 #include <QShortcut>
 #include <QTreeWidget>
 
+#include "support/buildbin.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,10 +34,7 @@
 namespace tsw {
 namespace {
 
-std::string BuildBin() {
-  const char *bin = std::getenv("TSW_BUILD_BIN");
-  return bin ? bin : plat::ProgramDirectory();
-}
+using tsw::testing::BuildBin;
 
 class EnglishResources : public ::testing::Test {
 protected:
