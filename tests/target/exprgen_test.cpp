@@ -170,7 +170,7 @@ TEST(ExprGeneratorTest, KeepsEveryResultWhenOneAloneDoesNotFail) {
 // SDCC gets right again is to be dropped from here.
 const std::map<uint64_t, const char *> kSdccWrongSeeds = {
     {32, "r_1 and r_2: it compares an int with an unsigned long constant as two signed 16-bit values"},
-    {40, "r_4: it gives 0 for the comparison of an unsigned long quotient with 0"},
+    {40, "r_4: it divides by a conditional of a long and an unsigned long as signed"},
 };
 
 // Generated programs run on the oracle must give the values worked out by the
