@@ -1,9 +1,7 @@
 #pragma once
 
-#include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_go/compile.h"
-#include "foundation/reset.h"
-#include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
@@ -12,6 +10,8 @@
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_in/cc_placement.h"
 #include "compcore/cc_in/cc_pragma.h"
+#include "compcore/cc_parse/decl/cc_decl.h"
+#include "foundation/reset.h"
 
 #include <gtest/gtest.h>
 
@@ -126,7 +126,7 @@ inline const char *CacheName(OriginCache cache) {
 // A code generator that logs what the directives ask of it. An origin
 // directive's line is read as: name, segment, offset (the rest is ignored),
 // and the origin takes its cache to that address.
-class FakeCodeGen : public CodeGenDirectives {
+class FakeCodeGen : public CodeGenerator {
 public:
   explicit FakeCodeGen(std::vector<std::string> &log) : log_(log) {}
   void SelectTargetCpu(TargetCpuName selected) override { cpu = selected; }
@@ -159,7 +159,7 @@ public:
     log_.push_back(plat::FormatText("layout %d %04x", int(word), unsigned(value)));
   }
   uint8_t OutputMode() override { return outputMode; }
-  bool BiosCodeMode() override { return biosCode; }
+  bool IsBiosCode() override { return biosCode; }
   void EndProgramCode() override { log_.push_back("end program code"); }
   void BeginBiosCode() override {
     biosCode = true;

@@ -3,6 +3,7 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go_index.h"
+#include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
@@ -12,7 +13,6 @@
 #include "compcore/cc_mod/cc_mod_link.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
-#include "compcore/cc_parse/decl/cc_declarator.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "foundation/restext.h"
@@ -22,25 +22,6 @@
 namespace tsw {
 namespace {
 
-// The symbol table's reports are diagnostics like every other.
-class SymbolTableReports : public SymbolTableEnvironment {
-public:
-  void CompileError(unsigned message, std::string_view argument) override {
-    tsw::CompileError(message, std::string(argument));
-  }
-  void SeriousWarning(unsigned message, std::string_view argument) override {
-    CompileWarningSerious(message, std::string(argument));
-  }
-  void MessageBox(unsigned message) override { ShowMessageF(true, GetResourceString(message)); }
-  uint32_t LookupBiosSymbol(std::string_view name, uint32_t fallback) override {
-    return Addr24ToLong(tsw::LookupBiosSymbol(name, Addr24FromLong(fallback)));
-  }
-  void DefineLabel(std::string_view name, uint32_t address) override { DeclBackEnd().DefineLabel(name, address); }
-  Position SourcePosition() override {
-    return {CurrentSourceLine(), CurrentSourceColumn(), CurrentSourceFileName().c_str()};
-  }
-};
-
 // The compile loop's items: declarations and function definitions go to the
 // declaration parser, each in a fresh local scope.
 class FrontEndItems : public TopLevelCompiler {
@@ -49,16 +30,6 @@ public:
     MoveLocalTableBoundary();
     return tsw::ParseDeclaration(level);
   }
-  void SelectRootCode() override {}
-  void CompileAsmBlock(bool) override {}
-  void EmitPendingStubs() override {}
-  void FinishTopLevel() override {}
-  bool ReserveXmemCode(uint32_t) override { return false; }
-  uint32_t XmemCodePhysical() override { return 0; }
-  void EmitXmemImportByte(uint8_t) override {}
-  void PrecompileDirective() override {}
-  void BeginCommon() override {}
-  void EndCommon() override {}
 };
 
 void ShowLibraryIndexMessage(const LibraryIndexMessage &notice) {
@@ -72,7 +43,6 @@ void ShowLibraryIndexMessage(const LibraryIndexMessage &notice) {
 // afresh.
 struct Assembly {
   CompilerShell *shell = nullptr;
-  SymbolTableReports symbolReports;
   ModuleIndexLink moduleIndexLink;
   ModuleIndexService moduleIndexService{[this] { return shell ? shell->LibDirPath() : std::string(); }};
 };
@@ -115,7 +85,6 @@ void Wire(Assembly &assembly) {
   InstallBracketTracker();
   InstallConditionalFileHooks();
   SetDirectiveServices(BiosSymbolServices());
-  SetSymbolTableEnvironment(&assembly.symbolReports);
   SetLibraryIndexLink(&assembly.moduleIndexLink);
   SetLibraryIndexService(&assembly.moduleIndexService);
   SetLibraryIndexMessages(ShowLibraryIndexMessage);
@@ -129,10 +98,9 @@ void ResetCompiler() {
   SetCompilerShell(nullptr);
   SetMessageOutput(nullptr);
   SetEditorView(nullptr);
-  SetDirectiveTargets(nullptr, nullptr, nullptr);
-  SetAttributeEnvironment(nullptr);
+  SetDirectiveTargets(nullptr, nullptr);
+  SetCodeGenerator(nullptr);
   SetDeclarationBackEnd(nullptr);
-  SetStatementPositions(nullptr);
   SetPendingLabelNames(nullptr);
   CurrentAssembly() = std::make_unique<Assembly>();
   Wire(*CurrentAssembly());
@@ -144,10 +112,9 @@ void AssembleCompiler(const CompilerBoundaries &boundaries) {
   SetCompilerShell(boundaries.shell);
   SetMessageOutput(boundaries.messages);
   SetEditorView(boundaries.editors);
-  SetDirectiveTargets(boundaries.codeGenerator, boundaries.directiveShell, boundaries.board);
-  SetAttributeEnvironment(boundaries.attributes);
+  SetDirectiveTargets(boundaries.directiveShell, boundaries.board);
+  SetCodeGenerator(boundaries.codeGenerator);
   SetDeclarationBackEnd(boundaries.backEnd);
-  SetStatementPositions(boundaries.statementPositions);
   SetPendingLabelNames(boundaries.pendingLabels);
 }
 

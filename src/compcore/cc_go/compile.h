@@ -2,11 +2,10 @@
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
-#include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_directive_targets.h"
-#include "compcore/cc_in/cc_lines.h"
 #include "compcore/cc_mod/cc_mod.h"
 #include "compcore/cc_parse/decl/cc_decl_backend.h"
+#include "compcore/common/cc_codegen.h"
 #include "compcore/common/cc_editor_view.h"
 
 #include <cstdint>
@@ -28,12 +27,11 @@ struct CompilerBoundaries {
   EditorView *editors = nullptr;
   // The board; null compiles without one.
   TargetLink *board = nullptr;
-  // Not built yet: the code generator and the function compiler.
-  CodeGenDirectives *codeGenerator = nullptr;
-  AttributeEnvironment *attributes = nullptr;
-  DeclarationBackEnd *backEnd = nullptr;
-  StatementPositions *statementPositions = nullptr;
+  // Not built yet: the code generator with its label table, and the
+  // function and expression compilers.
+  CodeGenerator *codeGenerator = nullptr;
   PendingLabelNames *pendingLabels = nullptr;
+  DeclarationBackEnd *backEnd = nullptr;
 };
 
 // Every module back to its state at program start, wired to its neighbours,
