@@ -4,7 +4,6 @@
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_in.h"
-#include "compcore/cc_rom/rom_listing.h"
 
 #include <algorithm>
 
@@ -27,6 +26,11 @@ struct FixupCapture {
   ADDR24 address{};
   FixupByteSink sink = nullptr;
 };
+RunWriter *&Writer() {
+  static RunWriter *writer = nullptr;
+  return writer;
+}
+
 FixupCapture &Capture() {
   static FixupCapture capture;
   return capture;
@@ -56,6 +60,8 @@ const char *OriginKindName(OriginKind kind) {
   size_t index = size_t(kind);
   return index < std::size(kOriginKindNames) ? kOriginKindNames[index] : kOriginKindNames[0];
 }
+
+void SetRunWriter(RunWriter *writer) { Writer() = writer; }
 
 void ArmFixupByteCapture(ADDR24 address, FixupByteSink sink) { Capture() = {true, address, sink}; }
 void DisarmFixupByteCapture() { Capture() = {}; }
@@ -209,10 +215,14 @@ void EmitCache::CheckSegmentSpace() {
 }
 
 void EmitCache::WriteOut(ADDR24 address, uint16_t count, const uint8_t *bytes) {
-  WriteRomListingRecord(count, address, bytes);
+  if (Writer())
+    Writer()->WriteRun(count, address, bytes);
 }
 
-void EmitCache::ReadBack(ADDR24 address, uint16_t count, uint8_t *buffer) { ReadEmittedBytes(address, count, buffer); }
+void EmitCache::ReadBack(ADDR24 address, uint16_t count, uint8_t *buffer) {
+  if (!Writer() || !Writer()->ReadBack(address, count, buffer))
+    std::fill(buffer, buffer + count, uint8_t(0));
+}
 
 ADDR24 EmitCache::ResetWindow(ADDR24 address) {
   windowStart_ = current_ = windowEnd_ = address;

@@ -202,6 +202,18 @@ std::vector<EmitCache *> AllCaches();
 bool &RootCodeEmitted();
 bool &XmemCodeEmitted();
 
+// Where every flushed run goes and where flushed bytes are read back from;
+// installed by the compiler's assembly. Without one, runs go nowhere and
+// read-backs give 0.
+class RunWriter {
+public:
+  virtual ~RunWriter() = default;
+  virtual void WriteRun(uint16_t count, ADDR24 address, const uint8_t *bytes) = 0;
+  // False when the bytes are neither emitted nor readable from a board.
+  virtual bool ReadBack(ADDR24 address, uint16_t count, uint8_t *out) = 0;
+};
+void SetRunWriter(RunWriter *writer);
+
 // The label tables' opcode capture: the next byte emitted or stored at
 // `address` by a code cache also goes to the sink.
 using FixupByteSink = void (*)(uint8_t byte);

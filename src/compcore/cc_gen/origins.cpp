@@ -8,6 +8,9 @@
 
 namespace tsw {
 
+// The placement directives' reader of a segment and an offset.
+ADDR24 ParseOriginAddress();
+
 namespace {
 
 constexpr uint32_t kMaxOriginSize = 0xFFFFF;
@@ -173,12 +176,6 @@ int FindOrigin(const std::string &name) {
 }
 
 uint32_t SplitbinCount() { return M().splitbinCount; }
-
-ADDR24 ParseOriginAddress() {
-  int32_t segment = ReadDirectiveExpression();
-  int32_t offset = ReadDirectiveExpression();
-  return MakeAddr24(uint8_t(segment), uint16_t(offset));
-}
 
 void ParseOriginDirective(int32_t kind, EmitCache *cache) {
   ExpandMacros();

@@ -52,7 +52,6 @@ uint32_t SplitbinCount();
 
 // The rest of the directive's line, after the dispatcher flushed `cache`.
 void ParseOriginDirective(int32_t kind, EmitCache *cache);
-ADDR24 ParseOriginAddress();
 void ActivateOrigin(OriginDirective *record);
 // Detaches every cache and drops every record; the option caches are
 // forgotten.

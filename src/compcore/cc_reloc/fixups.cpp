@@ -1,19 +1,9 @@
 #include "compcore/cc_reloc/fixups.h"
 
-#include "compcore/cc_fioz8/code_output.h"
-#include "compcore/cc_gen/addr_directory.h"
-#include "compcore/cc_gen/code_state.h"
-#include "compcore/cc_gen/codegen_hooks.h"
-#include "compcore/cc_gen/emit_cache.h"
-#include "compcore/cc_in.h"
-#include "compcore/cc_lines.h"
-#include "compcore/cc_mod.h"
-#include "compcore/cc_stab.h"
-#include "foundation/restext.h"
+#include "compcore/cc_reloc/fixup_services.h"
 #include "foundation/xerr.h"
 
 #include <list>
-#include <strings.h>
 #include <unordered_map>
 
 namespace tsw {
@@ -77,13 +67,18 @@ struct FixupModule {
   std::string watchText;
   std::vector<JournalEntry> journal;
   std::vector<size_t> marks;
-  bool registered = false;
 };
 
 FixupModule &M() {
   static FixupModule m;
   return m;
 }
+
+FixupServices *&Installed() {
+  static FixupServices *installed = nullptr;
+  return installed;
+}
+FixupServices &S() { return *Installed(); }
 
 LabelTable &Table(TableId id) { return id == TableId::kLocal ? M().local : M().global; }
 
@@ -96,9 +91,9 @@ void JournalBefore(TableId table, std::string_view name, const BRFixupRec *befor
                          before ? std::optional<BRFixupRec>(*before) : std::nullopt, pushedPending});
 }
 
-bool WatchMode() { return Diagnostics().throwAll; }
+bool WatchMode() { return S().WatchMode(); }
 
-bool Excused(uint16_t flags) { return (flags & kFixBouncer) && CodeGen().noBouncers; }
+bool Excused(uint16_t flags) { return (flags & kFixBouncer) && S().NoBouncers(); }
 
 void CaptureSink(uint8_t byte) {
   if (auto item = M().capture.lock())
@@ -108,19 +103,12 @@ void CaptureSink(uint8_t byte) {
 
 ADDR24 A(uint32_t packed) { return Addr24FromLong(packed); }
 
-void WarnLongCallIntoWindow(const LcallFixup &block) {
-  std::string previous = CurrentSourceFileName();
-  SetCurrentSourceFileName(block.file);
-  CompileWarningSerious(kMsgLongCallIntoWindow);
-  SetCurrentSourceFileName(previous);
-}
-
 void ApplyFixup(const BRFixupItem &item, uint32_t packedValue, std::string_view name) {
   ADDR24 v = A(packedValue);
   const ADDR24 patch = A(item.patchAddress);
   const uint16_t flags = item.flags;
   if (item.lcall && Addr24InWindow(v)) {
-    WarnLongCallIntoWindow(*item.lcall);
+    S().SeriousWarningAt(kMsgLongCallIntoWindow, item.lcall->file, item.lcall->line);
     v.segment = uint8_t(item.lcall->page);
   }
   if (flags & kFixNoPatch)
@@ -128,53 +116,53 @@ void ApplyFixup(const BRFixupItem &item, uint32_t packedValue, std::string_view 
   if (flags & kFixRelative8) {
     int16_t d = int16_t(uint16_t(v.logical + item.addend - patch.logical - 1));
     if (d >= -128 && d <= 127)
-      PatchCodeByte(patch, uint8_t(d));
+      S().PatchByte(patch, uint8_t(d));
     else
-      CompileError(kMsgDisplacementRange);
+      S().CompileError(kMsgDisplacementRange, {});
     return;
   }
   if (flags & kFixAbsolute8) {
     uint16_t n = uint16_t(v.logical + item.addend);
     if (n <= 0xFF)
-      PatchCodeByte(patch, uint8_t(n));
+      S().PatchByte(patch, uint8_t(n));
     else
-      CompileError(kMsgByteRange);
+      S().CompileError(kMsgByteRange, {});
     return;
   }
   if (flags & kFixPageByte) {
-    PatchCodeByte(patch, uint8_t(LookupRoot(v).segment + uint8_t(item.addend)));
+    S().PatchByte(patch, uint8_t(S().LookupRoot(v).segment + uint8_t(item.addend)));
     return;
   }
   if (flags & kFixPageWord) {
-    PatchCodeWord(patch, uint16_t(LookupRoot(v).segment + item.addend));
+    S().PatchWord(patch, uint16_t(S().LookupRoot(v).segment + item.addend));
     return;
   }
   if ((flags & kFixRootOnly) && Addr24InWindow(v)) {
-    CompileError(kMsgRootOnlyTarget, std::string(name));
+    S().CompileError(kMsgRootOnlyTarget, std::string(name));
     return;
   }
   if (item.opcode) {
-    Collaborators().EmitFarJumpFixup(item.opcode, patch, v, flags);
+    S().EmitFarJumpFixup(item.opcode, patch, v, flags);
     return;
   }
-  const bool corvid = CodeGen().cpu == CodeCpu::kCorvid;
+  const bool corvid = S().Corvid();
   if (corvid) {
     if (flags & kFixDirectoryWord) {
-      v = LookupRoot(v);
+      v = S().LookupRoot(v);
     } else if (flags & kFixAddress24) {
-      ADDR24 mapped = LookupRoot(v);
+      ADDR24 mapped = S().LookupRoot(v);
       if (!Addr24InWindow(v) && Addr24InWindow(mapped))
         v = mapped;
     }
-    if (CodeGen().noBouncers && Addr24InWindow(v)) {
-      const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
-      if (symbol && A(symbol->secondAddress).logical != 0)
-        v = A(symbol->secondAddress);
+    if (S().NoBouncers() && Addr24InWindow(v)) {
+      ADDR24 alternate = S().SymbolAlternateAddress(name);
+      if (alternate.logical != 0)
+        v = alternate;
     }
   }
-  PatchCodeWord(patch, uint16_t(v.logical + item.addend));
+  S().PatchWord(patch, uint16_t(v.logical + item.addend));
   if (corvid && (flags & kFixAddress24))
-    PatchCodeByte(Addr24Add(patch, 2), v.segment);
+    S().PatchByte(Addr24Add(patch, 2), v.segment);
 }
 
 void ResolveFixupRec(BRFixupRec &record, uint32_t value, std::string_view name) {
@@ -190,34 +178,13 @@ void ReportUnresolved(std::string_view name, bool local) {
   if (m.finalReset)
     return;
   if (WatchMode()) {
-    m.watchText = MessageText(kMsgWatchUnresolved, {plat::MakeFormatArg(std::string(name))});
+    m.watchText = S().MessageText(kMsgWatchUnresolved, std::string(name));
     m.unresolvedSeen = true;
     return;
   }
   if (local)
-    CompileErrorAt(1, 1, kMsgUnresolvedLocal, std::string(name));
-  const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
-  if (!symbol)
-    CompileErrorAt(1, 1, kMsgUnresolvedGlobal, std::string(name));
-  SetCurrentSourceFileName(symbol->file && *symbol->file ? symbol->file : GetResourceString(739));
-  CompileErrorAt(symbol->line, symbol->column, kMsgUnresolvedGlobal, std::string(name));
-}
-
-void WarnIfLibraryDefines(std::string_view name) {
-  if (!CurrentSourceIsProgram() || strcasecmp(std::string(name).c_str(), "main") == 0)
-    return;
-  const ZModEntry *module = ModuleIndex().Find(name);
-  if (!module)
-    return;
-  if (module->library) {
-    std::string path = module->library->name.Text();
-    size_t slash = path.find_last_of("/\\");
-    std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
-    CompileWarningSerious(kMsgLibraryAlsoDefines, std::string(name), std::string(name), int(module->headerLine) + 1,
-                          file);
-  } else {
-    CompileWarningSerious(kMsgLibraryAlsoDefinesName, std::string(name));
-  }
+    S().FatalAtStart(kMsgUnresolvedLocal, std::string(name));
+  S().ReportUndefinedGlobal(name);
 }
 
 void RemovePending(const std::string &name) {
@@ -248,8 +215,7 @@ void UndoTo(size_t mark) {
       if (e.pushedPending)
         RemovePending(e.name);
       if (e.table == TableId::kGlobal)
-        if (SymbolRecord *symbol = LookupSymbol(e.name, false, SymbolTableId::kGlobal))
-          symbol->definition = 0;
+        S().ClearSymbolDefined(e.name);
     }
     m.journal.pop_back();
   }
@@ -262,7 +228,7 @@ bool &LabelReferenceSwitch() { return M().referenceSwitch; }
 void InitFixupTables() {
   FixupModule &m = M();
   m.capture.reset();
-  DisarmFixupByteCapture();
+  S().DisarmOpcodeCapture();
   // An aborted compile may have left labels behind.
   m.local.Clear();
   m.global.Clear();
@@ -315,10 +281,10 @@ uint32_t ReferenceLabel(std::string_view name, uint32_t patchAddress, uint16_t f
     item->lcall = *lcall;
   if (flags & kFixCaptureOpcode) {
     m.capture = item;
-    ArmFixupByteCapture(Addr24Add(A(patchAddress), -1), CaptureSink);
+    S().ArmOpcodeCapture(Addr24Add(A(patchAddress), -1), CaptureSink);
   } else {
     m.capture.reset();
-    DisarmFixupByteCapture();
+    S().DisarmOpcodeCapture();
   }
   if (Journaling())
     m.journal.push_back({JournalEntry::Kind::kItemAdded, tableId, std::string(name), std::nullopt});
@@ -333,13 +299,13 @@ void DefineLabel(std::string_view name, uint32_t value, uint16_t flags) {
   if (flags & kFixLocal) {
     record = m.local.Find(name);
     if (record && record->defined && !Excused(flags))
-      CompileErrorAt(1, 1, kMsgLocalTwice, std::string(name));
+      S().FatalAtStart(kMsgLocalTwice, std::string(name));
   }
   if (!record && (flags & kFixGlobal)) {
     tableId = TableId::kGlobal;
     record = m.global.Find(name);
     if (record && record->defined && !Excused(flags))
-      CompileErrorAt(1, 1, kMsgGlobalTwice, std::string(name));
+      S().FatalAtStart(kMsgGlobalTwice, std::string(name));
   }
   if (!record) {
     tableId = (flags & kFixLocal) ? TableId::kLocal : TableId::kGlobal;
@@ -348,13 +314,13 @@ void DefineLabel(std::string_view name, uint32_t value, uint16_t flags) {
   } else {
     JournalBefore(tableId, name, record);
   }
-  WarnIfLibraryDefines(name);
+  if (S().ReadingProgramSource())
+    S().WarnIfLibraryDefines(name);
   ResolveFixupRec(*record, value, name);
 }
 
 void DefineLabelHere(std::string_view name, uint16_t flags) {
-  EmitCache *code = Caches().currentCode;
-  DefineLabel(name, code ? Addr24ToLong(code->Current()) : 0, flags);
+  DefineLabel(name, Addr24ToLong(S().CurrentCodeAddress()), flags);
 }
 
 void DefineTemporaryLabel(std::string_view name, uint32_t value, uint16_t flags) {
@@ -457,26 +423,21 @@ std::vector<std::string> LocalLabelNames() {
   return names;
 }
 
-void RegisterFixupCodeState() {
+void SetFixupServices(FixupServices *services) { Installed() = services; }
+
+void SaveFixupState() { M().marks.push_back(M().journal.size()); }
+
+void RestoreFixupState() {
+  if (!M().marks.empty())
+    UndoTo(M().marks.back());
+}
+
+void DiscardFixupState() {
   FixupModule &m = M();
-  if (m.registered)
-    return;
-  m.registered = true;
-  RegisterCodeStateParticipant({
-      CodeStateSide::kCode,
-      [] { M().marks.push_back(M().journal.size()); },
-      [] {
-        if (!M().marks.empty())
-          UndoTo(M().marks.back());
-      },
-      [] {
-        FixupModule &f = M();
-        if (!f.marks.empty())
-          f.marks.pop_back();
-        if (f.marks.empty())
-          f.journal.clear();
-      },
-  });
+  if (!m.marks.empty())
+    m.marks.pop_back();
+  if (m.marks.empty())
+    m.journal.clear();
 }
 
 } // namespace tsw

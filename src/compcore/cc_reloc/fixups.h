@@ -98,7 +98,10 @@ const BRFixupRec *FindGlobalLabel(std::string_view name);
 std::vector<std::string> GlobalLabelNames();
 std::vector<std::string> LocalLabelNames();
 
-// Takes part in the statement snapshot; called once at start-up.
-void RegisterFixupCodeState();
+// The statement snapshot's share: a save point, back to the newest one
+// (kept), and dropping the newest one with its changes kept.
+void SaveFixupState();
+void RestoreFixupState();
+void DiscardFixupState();
 
 } // namespace tsw

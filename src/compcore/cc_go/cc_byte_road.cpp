@@ -1,0 +1,147 @@
+#include "compcore/cc_go/cc_byte_road.h"
+
+#include "compcore/cc_fioz8/cache_objects.h"
+#include "compcore/cc_fioz8/code_output.h"
+#include "compcore/cc_gen/addr_directory.h"
+#include "compcore/cc_gen/code_state.h"
+#include "compcore/cc_gen/codegen_hooks.h"
+#include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_in.h"
+#include "compcore/cc_lines.h"
+#include "compcore/cc_mod.h"
+#include "compcore/cc_reloc/fixup_services.h"
+#include "compcore/cc_reloc/fixups.h"
+#include "compcore/cc_rom/brk_table.h"
+#include "compcore/cc_rom/rom_listing.h"
+#include "compcore/cc_stab.h"
+#include "foundation/restext.h"
+
+#include <strings.h>
+
+namespace tsw {
+
+namespace {
+
+constexpr unsigned kMsgNoFile = 739;
+
+class ListingRunWriter : public RunWriter {
+public:
+  void WriteRun(uint16_t count, ADDR24 address, const uint8_t *bytes) override {
+    WriteRomListingRecord(count, address, bytes);
+  }
+  bool ReadBack(ADDR24 address, uint16_t count, uint8_t *out) override { return ReadEmittedBytes(address, count, out); }
+};
+
+class CompilerFixupServices : public FixupServices {
+public:
+  bool Corvid() override { return CodeGen().cpu == CodeCpu::kCorvid; }
+  bool NoBouncers() override { return CodeGen().noBouncers; }
+  bool WatchMode() override { return Diagnostics().throwAll; }
+  bool ReadingProgramSource() override { return CurrentSourceIsProgram(); }
+  ADDR24 CurrentCodeAddress() override {
+    EmitCache *code = Caches().currentCode;
+    return code ? code->Current() : ADDR24{};
+  }
+  void PatchByte(ADDR24 address, uint8_t value) override { PatchCodeByte(address, value); }
+  void PatchWord(ADDR24 address, uint16_t value) override { PatchCodeWord(address, value); }
+  ADDR24 LookupRoot(ADDR24 address) override { return tsw::LookupRoot(address); }
+  void EmitFarJumpFixup(uint8_t opcode, ADDR24 patch, ADDR24 target, uint16_t flags) override {
+    Collaborators().EmitFarJumpFixup(opcode, patch, target, flags);
+  }
+  void ArmOpcodeCapture(ADDR24 address, void (*sink)(uint8_t)) override { ArmFixupByteCapture(address, sink); }
+  void DisarmOpcodeCapture() override { DisarmFixupByteCapture(); }
+  ADDR24 SymbolAlternateAddress(std::string_view name) override {
+    const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
+    return symbol ? Addr24FromLong(symbol->secondAddress) : ADDR24{};
+  }
+  void ClearSymbolDefined(std::string_view name) override {
+    if (SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal))
+      symbol->definition = 0;
+  }
+  [[noreturn]] void ReportUndefinedGlobal(std::string_view name) override {
+    const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
+    if (!symbol)
+      CompileErrorAt(1, 1, kMsgUnresolvedGlobal, std::string(name));
+    SetCurrentSourceFileName(symbol->file && *symbol->file ? symbol->file : GetResourceString(kMsgNoFile));
+    CompileErrorAt(symbol->line, symbol->column, kMsgUnresolvedGlobal, std::string(name));
+  }
+  void WarnIfLibraryDefines(std::string_view name) override {
+    if (strcasecmp(std::string(name).c_str(), "main") == 0)
+      return;
+    const ZModEntry *module = ModuleIndex().Find(name);
+    if (!module)
+      return;
+    if (!module->library) {
+      CompileWarningSerious(kMsgLibraryAlsoDefinesName, std::string(name));
+      return;
+    }
+    std::string path = module->library->name.Text();
+    size_t slash = path.find_last_of("/\\");
+    std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    CompileWarningSerious(kMsgLibraryAlsoDefines, std::string(name), std::string(name), int(module->headerLine) + 1,
+                          file);
+  }
+  void CompileError(unsigned message, const std::string &argument) override {
+    if (argument.empty())
+      tsw::CompileError(message);
+    else
+      tsw::CompileError(message, argument);
+  }
+  [[noreturn]] void FatalAtStart(unsigned message, const std::string &name) override {
+    CompileErrorAt(1, 1, message, name);
+  }
+  void SeriousWarningAt(unsigned message, const std::string &file, uint16_t line) override {
+    (void)line;
+    std::string previous = CurrentSourceFileName();
+    SetCurrentSourceFileName(file);
+    CompileWarningSerious(message);
+    SetCurrentSourceFileName(previous);
+  }
+  std::string MessageText(unsigned message, const std::string &argument) override {
+    return tsw::MessageText(message, {plat::MakeFormatArg(argument)});
+  }
+};
+
+struct ByteRoad {
+  ListingRunWriter writer;
+  CompilerFixupServices fixups;
+  bool participantsRegistered = false;
+};
+ByteRoad &Road() {
+  static ByteRoad road;
+  return road;
+}
+
+void RegisterParticipants() {
+  RegisterCodeStateParticipant({CodeStateSide::kCode, SaveFixupState, RestoreFixupState, DiscardFixupState});
+  RegisterListingCodeState();
+  RegisterShadowCodeState();
+  RegisterBrkptCodeState();
+}
+
+} // namespace
+
+void StartByteRoad() {
+  BuildCompileCaches();
+  SetRunWriter(&Road().writer);
+  SetFixupServices(&Road().fixups);
+  if (!Road().participantsRegistered) {
+    Road().participantsRegistered = true;
+    RegisterParticipants();
+  }
+}
+
+void ResetByteRoadForCompile(bool biosCompile) {
+  InitFixupTables();
+  ResetAddressDirectoriesForCompile(biosCompile);
+  ResetShadowForCompile(biosCompile);
+  DropCodeState();
+}
+
+void StopByteRoad() {
+  DropCodeState();
+  SetRunWriter(nullptr);
+  DestroyCompileCaches();
+}
+
+} // namespace tsw
