@@ -60,10 +60,11 @@ void RestoreCaches(const SavePoint &point) {
 }
 
 void PushPoint(bool statement, uint32_t depth) {
+  // The runs flushed here belong to what came before the save point.
+  SavePoint point = TakeCachePoint();
   for (CodeStateParticipant &p : M().participants)
     if (statement || p.side == CodeStateSide::kCode)
       p.save();
-  SavePoint point = TakeCachePoint();
   point.statement = statement;
   point.depth = depth;
   M().points.push_back(std::move(point));
