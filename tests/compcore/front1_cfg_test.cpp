@@ -18,13 +18,13 @@ TEST_F(ConfigTest, MissingFileGivesDefaults) {
 TEST_F(ConfigTest, LinesAreMatchedByTheirOwnKey) {
   TempDir dir;
   std::string path = dir.Write("tsw.cfg", "stack = 1\n"
-                                          "ustk=1000\n"
-                                          "logrs = a00\n"
-                                          "\n"
-                                          "garbage line\n"
-                                          "sym   = 100\n"
-                                          "sym   = 200\n"
-                                          "ptr = -1\n");
+                                           "ustk=1000\n"
+                                           "logrs = a00\n"
+                                           "\n"
+                                           "garbage line\n"
+                                           "sym   = 100\n"
+                                           "sym   = 200\n"
+                                           "ptr = -1\n");
   ReadCompilerConfig(path);
   const CompilerSettings &c = CompilerConfig();
   EXPECT_EQ(c.stack, 1);

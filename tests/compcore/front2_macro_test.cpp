@@ -102,9 +102,12 @@ class Texts2108 : public MessageTexts {
 public:
   const char *Find(unsigned id) const override {
     switch (id) {
-    case 2108: return "unexpected '%s' after the macro name";
-    case 492: return "%s expected";
-    default: return nullptr;
+    case 2108:
+      return "unexpected '%s' after the macro name";
+    case 492:
+      return "%s expected";
+    default:
+      return nullptr;
     }
   }
 };

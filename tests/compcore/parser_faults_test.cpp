@@ -1,5 +1,5 @@
-#include "DLGLexer.h"
 #include "compcore/parser_fixture.h"
+#include "DLGLexer.h"
 
 #include <gtest/gtest.h>
 

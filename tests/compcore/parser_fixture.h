@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "CParser.h"
 #include "tokens.h"
+#include "CParser.h"
 
 #include "compcore/cc_parse_box.h"
 
@@ -48,8 +48,8 @@ inline std::string Dump(AST *node) {
     if (!out.empty())
       out += ' ';
     int type = node->type();
-    bool showText =
-        type == IDENTIFIER || (type >= OCTALINT && type <= HEXADECIMALINT) || type == FLOATONE || type == FLOATTWO;
+    bool showText = type == IDENTIFIER || (type >= OCTALINT && type <= HEXADECIMALINT) ||
+                    type == FLOATONE || type == FLOATTWO;
     out += showText ? node->text() : CParser::tokenName(type);
     if (AST *child = node->firstChild())
       out += "(" + Dump(child) + ")";

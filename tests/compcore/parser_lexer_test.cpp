@@ -1,5 +1,5 @@
-#include "DLGLexer.h"
 #include "compcore/parser_fixture.h"
+#include "DLGLexer.h"
 
 #include <gtest/gtest.h>
 
@@ -32,8 +32,8 @@ Lexed Lex(const char *text) {
     if (!result.tokens.empty())
       result.tokens += ' ';
     result.tokens += CParser::tokenName(type);
-    if (type == IDENTIFIER || type == STRING || type == CHARACTER || (type >= OCTALINT && type <= HEXADECIMALINT) ||
-        type == FLOATONE || type == FLOATTWO)
+    if (type == IDENTIFIER || type == STRING || type == CHARACTER ||
+        (type >= OCTALINT && type <= HEXADECIMALINT) || type == FLOATONE || type == FLOATTWO)
       result.tokens += std::string(":") + token->getText();
   }
   result.invalid = output.text.find("invalid token") != std::string::npos;
@@ -59,23 +59,31 @@ TEST_P(LexerTest, SplitsTheTextAsTheTokenSetSays) {
 INSTANTIATE_TEST_SUITE_P(
     EdgeCases, LexerTest,
     ::testing::Values(
-        LexCase{"a...b", "IDENTIFIER:a ELLIPSIS IDENTIFIER:b", false, 1}, LexCase{"a..b", "IDENTIFIER:a", true, 1},
+        LexCase{"a...b", "IDENTIFIER:a ELLIPSIS IDENTIFIER:b", false, 1},
+        LexCase{"a..b", "IDENTIFIER:a", true, 1},
         LexCase{"x=0x1F;", "IDENTIFIER:x ASSIGNEQUAL HEXADECIMALINT:0x1F SEMICOLON", false, 1},
-        LexCase{"0xg", "", true, 1}, LexCase{"012", "OCTALINT:012", false, 1}, LexCase{"089", "", true, 1},
-        LexCase{"089.5", "FLOATONE:089.5", false, 1}, LexCase{"1e5", "FLOATTWO:1e5", false, 1},
+        LexCase{"0xg", "", true, 1},
+        LexCase{"012", "OCTALINT:012", false, 1},
+        LexCase{"089", "", true, 1},
+        LexCase{"089.5", "FLOATONE:089.5", false, 1},
+        LexCase{"1e5", "FLOATTWO:1e5", false, 1},
         LexCase{"1.e5 .5 5.", "FLOATONE:1.e5 FLOATONE:.5 FLOATONE:5.", false, 1},
         LexCase{"\"a\\tb\"", "STRING:\"a\tb\"", false, 1},
         LexCase{"'\\65' '\\0101' '\\0x41'", "CHARACTER:'A' CHARACTER:'A' CHARACTER:'A'", false, 1},
-        LexCase{"''", "CHARACTER:''", false, 1}, LexCase{"'ab'", "", true, 1},
-        LexCase{"/* c */1", "DECIMALINT:1", false, 1}, LexCase{"/* c\n */1", "DECIMALINT:1", false, 2},
+        LexCase{"''", "CHARACTER:''", false, 1},
+        LexCase{"'ab'", "", true, 1},
+        LexCase{"/* c */1", "DECIMALINT:1", false, 1},
+        LexCase{"/* c\n */1", "DECIMALINT:1", false, 2},
         LexCase{"a\r\nb", "IDENTIFIER:a IDENTIFIER:b", false, 3},
-        LexCase{"waitfordone waitfordone2 xmem", "WAITFORDONE IDENTIFIER:waitfordone2 IDENTIFIER:xmem", false, 1},
-        LexCase{"10UL", "DECIMALINT:10U IDENTIFIER:L", false, 1}, LexCase{"#  7 foo\nx", "IDENTIFIER:x", false, 7},
+        LexCase{"waitfordone waitfordone2 xmem", "WAITFORDONE IDENTIFIER:waitfordone2 IDENTIFIER:xmem",
+                false, 1},
+        LexCase{"10UL", "DECIMALINT:10U IDENTIFIER:L", false, 1},
+        LexCase{"#  7 foo\nx", "IDENTIFIER:x", false, 7},
         LexCase{"#pragma once\nx", "IDENTIFIER:x", false, 3},
-        LexCase{"a <<= b >>= c -> d",
-                "IDENTIFIER:a SHIFTLEFTEQUAL IDENTIFIER:b SHIFTRIGHTEQUAL IDENTIFIER:c POINTERTO IDENTIFIER:d", false,
-                1},
-        LexCase{"\"abc", "", false, 1}, LexCase{"1e+ x", "IDENTIFIER:x", true, 1},
+        LexCase{"a <<= b >>= c -> d", "IDENTIFIER:a SHIFTLEFTEQUAL IDENTIFIER:b SHIFTRIGHTEQUAL IDENTIFIER:c POINTERTO IDENTIFIER:d",
+                false, 1},
+        LexCase{"\"abc", "", false, 1},
+        LexCase{"1e+ x", "IDENTIFIER:x", true, 1},
         // No backslash-x escape: the error eats the escape and the opening
         // quote goes with it.
         LexCase{"\"\\x41\" y", "STRING:41\" IDENTIFIER:y", true, 1}));
