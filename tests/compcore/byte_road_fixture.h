@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compcore/cc_directives.h"
+#include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_fioz8/cache_objects.h"
 #include "compcore/cc_fioz8/code_output.h"
 #include "compcore/cc_gen/addr_directory.h"
@@ -9,9 +9,9 @@
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_go/cc_byte_road.h"
-#include "compcore/cc_in.h"
-#include "compcore/cc_lines.h"
-#include "compcore/cc_macro.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_lines.h"
+#include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_rom/output_target.h"

@@ -3,7 +3,7 @@
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
-#include "compcore/cc_in.h"
+#include "compcore/cc_in/cc_in.h"
 
 namespace tsw {
 

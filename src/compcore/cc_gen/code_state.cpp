@@ -1,7 +1,7 @@
 #include "compcore/cc_gen/code_state.h"
 
 #include "compcore/cc_gen/emit_cache.h"
-#include "compcore/cc_in.h"
+#include "compcore/cc_in/cc_in.h"
 
 #include <vector>
 

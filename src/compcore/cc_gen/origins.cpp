@@ -1,8 +1,8 @@
 #include "compcore/cc_gen/origins.h"
 
-#include "compcore/cc_directives.h"
-#include "compcore/cc_in.h"
-#include "compcore/cc_macro.h"
+#include "compcore/cc_in/cc_directives.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_macro.h"
 
 #include <algorithm>
 

@@ -6,14 +6,14 @@
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
-#include "compcore/cc_in.h"
-#include "compcore/cc_lines.h"
-#include "compcore/cc_mod.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_lines.h"
+#include "compcore/cc_mod/cc_mod.h"
 #include "compcore/cc_reloc/fixup_services.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_rom/rom_listing.h"
-#include "compcore/cc_stab.h"
+#include "compcore/cc_stab/cc_stab.h"
 #include "foundation/restext.h"
 
 #include <strings.h>

@@ -1,7 +1,7 @@
 #include "compcore/cc_rom/rom_listing.h"
 
-#include "compcore/cc_cfg.h"
-#include "compcore/cc_er.h"
+#include "compcore/common/cc_session.h"
+#include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_rom/output_target.h"
