@@ -1,6 +1,5 @@
 #pragma once
 
-#include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_fioz8/cache_objects.h"
 #include "compcore/cc_fioz8/code_output.h"
 #include "compcore/cc_gen/addr_directory.h"
@@ -9,6 +8,7 @@
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_go/cc_byte_road.h"
+#include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_lines.h"
 #include "compcore/cc_in/cc_macro.h"
@@ -136,6 +136,12 @@ protected:
     std::filesystem::remove_all(dir);
   }
 
+  // A fatal report ends the compile: later ones are dropped until the next.
+  void NextCompile() {
+    ResetSourceInputModule();
+    SourceLanguageMode = kLangC;
+    sink.records.clear();
+  }
   // Makes `text` the current directive line, cursor at its start.
   static void Line(const std::string &text) {
     InstallLogicalLine({text, std::vector<uint16_t>(text.size() + 1, 1), std::vector<uint16_t>(text.size() + 1, 1)}, 0);

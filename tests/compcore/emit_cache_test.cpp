@@ -104,10 +104,7 @@ TEST_F(EmitCacheTest, SegmentWithoutFollowerReportsOnlyPastItsLastByte) {
       {"const", Caches().constant, 7, kMsgConstantsFull},
   };
   for (const Case &c : cases) {
-    // Each case ends in a fatal report.
-    ResetSourceInputModule();
-    SourceLanguageMode = kLangC;
-    sink.records.clear();
+    NextCompile(); // each case ends in a fatal report
     const bool xmem = c.kind == 2;
     Origin(std::string(c.name) + (xmem ? " 0x10 0xE000 0x200 apply" : " 0 0x4000 0x200 apply"), c.cache, c.kind);
     EmitCount(*c.cache, 0x200);
