@@ -133,6 +133,7 @@ protected:
     SetOutputTarget(nullptr);
     SetDiagnosticSink(nullptr);
     ExtWindowStart = kDefaultExtWindowStart;
+    SegmentBase = kDefaultSegmentBase;
     std::filesystem::remove_all(dir);
   }
 

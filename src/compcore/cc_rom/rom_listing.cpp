@@ -1,10 +1,10 @@
 #include "compcore/cc_rom/rom_listing.h"
 
-#include "compcore/common/cc_session.h"
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_rom/output_target.h"
+#include "compcore/common/cc_session.h"
 #include "foundation/crc16.h"
 #include "foundation/restext.h"
 
@@ -146,9 +146,12 @@ bool CopyBiosPart(std::FILE *binary, uint32_t imageBaseKb, uint32_t imageSizeKb)
   std::vector<uint8_t> zeros(kKilobyte, 0);
   long wanted = long(imageSizeKb * kKilobyte);
   std::fseek(binary, 0, SEEK_END);
-  while (std::ftell(binary) < wanted)
-    if (std::fwrite(zeros.data(), 1, kKilobyte, binary) != kKilobyte)
+  for (long at = std::ftell(binary); at < wanted;) {
+    size_t n = size_t(std::min<long>(long(kKilobyte), wanted - at));
+    if (std::fwrite(zeros.data(), 1, n, binary) != n)
       return false;
+    at += long(n);
+  }
   return true;
 }
 
@@ -221,7 +224,7 @@ void WriteRomListingRecord(uint16_t count, ADDR24 address, const uint8_t *bytes)
   }
   for (uint16_t done = 0; done < count;) {
     uint16_t piece = std::min<uint16_t>(kMaxListingRecord, uint16_t(count - done));
-    ADDR24 at = Addr24Add(address, done);
+    ADDR24 at = done ? Addr24Add(address, done) : address;
     PumpProgress();
     if (o.codeMode == CodeOutputMode::kProgram && listing)
       WriteListingLine(at, piece, bytes + done);
