@@ -189,8 +189,10 @@ void ParseOriginDirective(int32_t kind, EmitCache *cache) {
   OriginDirective *record = index < 0 ? nullptr : M().table[size_t(index)].get();
   M().current = record;
   if (WordFollows()) {
-    if (!ParseResumeApply(record))
+    if (!ParseResumeApply(record)) {
       CompileError(kMsgResumeOrApply);
+      SkipToLineEnd(); // the refused directive's rest is not reported again
+    }
   } else if (!record) {
     auto made = std::make_unique<OriginDirective>(DefaultOrigin());
     made->name = name;
@@ -201,6 +203,7 @@ void ParseOriginDirective(int32_t kind, EmitCache *cache) {
     ParseNewOrigin(*record);
   } else {
     CompileError(kMsgOriginDefined);
+    SkipToLineEnd();
   }
   if (SkipSpaces() != '\0')
     CompileError(kMsgOriginTrailing);

@@ -6,6 +6,9 @@
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/origins.h"
+#include "compcore/cc_go/cc_cfg.h"
+#include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_lines.h"
 #include "compcore/cc_mod/cc_mod.h"
@@ -102,9 +105,80 @@ public:
   }
 };
 
+EmitCache *CacheOf(OriginCache cache) {
+  CachePointers &c = Caches();
+  switch (cache) {
+  case OriginCache::kRootCode: return c.rootCode;
+  case OriginCache::kXmemCode: return c.xmemCode;
+  case OriginCache::kWatchCode: return c.watchCode;
+  case OriginCache::kRootConstant: return c.currentConstant;
+  case OriginCache::kRootVariable: return c.rootVariable;
+  case OriginCache::kWatchVariable: return c.watchVariable;
+  }
+  return nullptr;
+}
+
+// The placement directives' view of the caches and origins.
+class OriginDirectives : public CodeGenDirectives {
+public:
+  void SelectTargetCpu(TargetCpuName cpu) override {
+    CodeGen().cpu = cpu == TargetCpuName::kCRV ? CodeCpu::kCorvid : CodeCpu::kZ180;
+  }
+  TargetCpuName TargetCpu() override {
+    return CodeGen().cpu == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180;
+  }
+  void ParseOriginDirective(int kind, OriginCache cache) override { tsw::ParseOriginDirective(kind, CacheOf(cache)); }
+  void FlushCache(OriginCache cache) override {
+    if (EmitCache *c = CacheOf(cache))
+      c->Flush();
+  }
+  ADDR24 CacheAddress(OriginCache cache) override {
+    EmitCache *c = CacheOf(cache);
+    return c ? c->Current() : ADDR24{};
+  }
+  bool CacheHasOrigin(OriginCache cache) override {
+    EmitCache *c = CacheOf(cache);
+    return c && c->AttachedOrigin();
+  }
+  void SetCacheEmitAddress(OriginCache cache, ADDR24 address) override {
+    if (EmitCache *c = CacheOf(cache))
+      c->SetEmitAddress(address);
+  }
+};
+
+class CodePositions : public StatementPositions {
+public:
+  void StartStatementPositions(const std::string &file, uint16_t line, uint16_t column) override {
+    tsw::StartStatementPositions(file, line, column, CurrentCode());
+  }
+  void FlushStatementPosition(uint16_t line, uint16_t column) override {
+    tsw::FlushStatementPosition(line, column, CurrentCode());
+  }
+
+private:
+  static ADDR24 CurrentCode() {
+    EmitCache *code = Caches().currentCode;
+    return code ? code->Current() : ADDR24{};
+  }
+};
+
+class LabelsStillNeeded : public PendingLabelNames {
+public:
+  void PurgeDefined() override { PurgeDefinedPendingLabels(); }
+  std::optional<std::string> PopUndefined() override { return PopPendingLabel(); }
+  size_t Count() const override { return PendingLabelList().size(); }
+};
+
+// The watch expression's entry, at a fixed place of the kernel's area.
+constexpr char kWatchLabel[] = "Watch";
+constexpr uint16_t kWatchEntry = 0xF980;
+
 struct ByteRoad {
   ListingRunWriter writer;
   CompilerFixupServices fixups;
+  OriginDirectives directives;
+  CodePositions positions;
+  LabelsStillNeeded pending;
   bool participantsRegistered = false;
 };
 ByteRoad &Road() {
@@ -112,7 +186,14 @@ ByteRoad &Road() {
   return road;
 }
 
+void ResetLabelsForCompile() {
+  ResetFixupTables(kResetFinal);
+  DefineLabel(kWatchLabel, Addr24ToLong(MakeAddr24(0, kWatchEntry)), kFixGlobal);
+}
+
 void RegisterParticipants() {
+  AddCompilerTableHook([](const CompilerTableSizes &, bool) { InitFixupTables(); });
+  AddCompilerStateHook(ResetLabelsForCompile);
   RegisterCodeStateParticipant({CodeStateSide::kCode, SaveFixupState, RestoreFixupState, DiscardFixupState});
   RegisterListingCodeState();
   RegisterShadowCodeState();
@@ -137,6 +218,28 @@ void ResetByteRoadForCompile(bool biosCompile) {
   ResetShadowForCompile(biosCompile);
   DropCodeState();
 }
+
+CodeGenDirectives &ByteRoadDirectives() { return Road().directives; }
+StatementPositions &ByteRoadStatementPositions() { return Road().positions; }
+PendingLabelNames &ByteRoadPendingLabels() { return Road().pending; }
+
+void DefineDeclarationLabel(std::string_view name, uint32_t address) { DefineLabel(name, address, kFixGlobal); }
+
+bool ReserveXmemCode(uint32_t n) {
+  EmitCache *xmem = Caches().xmemCode;
+  if (!xmem->WouldOverflow(int32_t(n)))
+    return true;
+  if (OriginDirective *follower = xmem->GetOrigin()->follows) {
+    ActivateOrigin(follower);
+    if (!xmem->WouldOverflow(int32_t(n)))
+      return true;
+  }
+  tsw::CompileError(kMsgXmemCodeFull);
+  return false;
+}
+
+uint32_t XmemCodePhysical() { return Addr24ToPhysical(Caches().xmemCode->Current()); }
+void EmitXmemImportByte(uint8_t byte) { Caches().xmemCode->EmitByte(byte); }
 
 void StopByteRoad() {
   DropCodeState();
