@@ -14,7 +14,7 @@
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
-#include "compcore/cc_rom/output_target.h"
+#include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_rom/rom_listing.h"
 #include "foundation/xerr.h"
 

@@ -3,7 +3,7 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/origins.h"
-#include "compcore/cc_rom/output_target.h"
+#include "compcore/cc_gen/output_target.h"
 #include "compcore/common/cc_session.h"
 #include "foundation/crc16.h"
 #include "foundation/restext.h"

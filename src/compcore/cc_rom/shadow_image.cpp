@@ -1,7 +1,7 @@
 #include "compcore/cc_rom/shadow_image.h"
 
 #include "compcore/cc_gen/code_state.h"
-#include "compcore/cc_rom/output_target.h"
+#include "compcore/cc_gen/output_target.h"
 
 #include <array>
 #include <bitset>

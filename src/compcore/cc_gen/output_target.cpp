@@ -1,4 +1,4 @@
-#include "compcore/cc_rom/output_target.h"
+#include "compcore/cc_gen/output_target.h"
 
 namespace tsw {
 
