@@ -7,6 +7,7 @@
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
+#include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_go/cc_byte_road.h"
 #include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
@@ -14,7 +15,6 @@
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
-#include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_rom/rom_listing.h"
 #include "foundation/xerr.h"
 
@@ -108,6 +108,9 @@ class ByteRoadTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ResetSourceInputModule();
+    ResetLineSourcesModule();
+    // Statements read from a table of lines can always be read again.
+    BeginLineTableSource({"statement;", "statement;"});
     ResetMacroModule();
     ResetDirectivesModule();
     SetDiagnosticSink(&sink);

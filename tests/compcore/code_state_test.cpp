@@ -1,5 +1,8 @@
 #include "byte_road_fixture.h"
 
+#include "compcore/cc_in/cc_brackets.h"
+#include "compcore/cc_stab/cc_stab.h"
+
 namespace tsw::testing {
 namespace {
 
@@ -150,6 +153,41 @@ TEST_F(CodeStateTest, RollBackLeavesEveryParticipantAsAtTheSnapshot) {
   EXPECT_TRUE(IsBlockWritten(0x8000, 0x20));
   EXPECT_FALSE(IsBlockWritten(0x8020, 0x20));
   EXPECT_TRUE(IsBlockWritten(0x3000, 0x20));
+}
+
+TEST_F(CodeStateTest, RollBackRestoresTheFrontEndsInputBracketsAndSymbols) {
+  TwoSegments();
+  AllocateSymbolTables(200);
+  ResetSymbolTablesForCompile(true);
+  ReadLogicalLine();
+  SkipSpaces();
+  const size_t cursor = CursorIndex();
+  const size_t brackets = OpenBracketCount();
+  struct Seen {
+    size_t cursor, brackets;
+    bool symbol;
+  };
+  std::vector<Seen> seen;
+  CompileWithRetry([&] {
+    seen.push_back(
+        {CursorIndex(), OpenBracketCount(), LookupSymbol("fresh", false, SymbolTableId::kGlobal) != nullptr});
+    // The first attempt reads on, opens a bracket and enters a symbol.
+    NextInputChar();
+    NextInputChar();
+    CheckBracketNesting(kOpenBrace, 1, 1);
+    AddSymbol("fresh", 0, 2, 0, kKindGlobal);
+    EXPECT_EQ(OpenBracketCount(), brackets + 1);
+    EXPECT_NE(CursorIndex(), cursor);
+    EXPECT_NE(LookupSymbol("fresh", false, SymbolTableId::kGlobal), nullptr);
+    EmitCount(*Caches().currentCode, 0x100);
+    Caches().currentCode->CheckSpaceGuarded();
+    return uint16_t(2);
+  });
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].cursor, cursor);
+  EXPECT_EQ(seen[1].brackets, brackets);
+  EXPECT_FALSE(seen[1].symbol);
+  ResetSymbolTableModule();
 }
 
 TEST_F(CodeStateTest, InnerSavePointsRestoreOnlyTheCodeSide) {

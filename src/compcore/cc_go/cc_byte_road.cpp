@@ -8,6 +8,7 @@
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_go/cc_cfg.h"
+#include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_lines.h"
@@ -173,7 +174,17 @@ public:
 constexpr char kWatchLabel[] = "Watch";
 constexpr uint16_t kWatchEntry = 0xF980;
 
+constexpr unsigned kMsgInternalCodegen = 401;
+
+// The front end's share of the statement snapshot: where the input stood,
+// the open brackets and the symbols entered since.
+struct FrontEndSnapshots {
+  std::vector<InputState> input;
+  std::vector<std::deque<MatchBlockInfo>> brackets;
+};
+
 struct ByteRoad {
+  FrontEndSnapshots front;
   ListingRunWriter writer;
   CompilerFixupServices fixups;
   OriginDirectives directives;
@@ -191,7 +202,43 @@ void ResetLabelsForCompile() {
   DefineLabel(kWatchLabel, Addr24ToLong(MakeAddr24(0, kWatchEntry)), kFixGlobal);
 }
 
+void RegisterFrontEndParticipants() {
+  RegisterCodeStateParticipant({CodeStateSide::kStatement,
+                                [] {
+                                  if (!Diagnostics().throwAll)
+                                    SnapshotSymbolInserts();
+                                },
+                                [] {
+                                  if (Diagnostics().throwAll)
+                                    return;
+                                  RollBackSymbolInserts();
+                                  SnapshotSymbolInserts();
+                                },
+                                [] {}});
+  RegisterCodeStateParticipant({CodeStateSide::kStatement, [] { Road().front.input.push_back(SaveInputState()); },
+                                [] {
+                                  auto &saved = Road().front.input;
+                                  // The source cannot be read again: the statement cannot be either.
+                                  if (!saved.empty() && !RestoreInputState(saved.back()))
+                                    CompileErrorHere(kMsgInternalCodegen);
+                                },
+                                [] {
+                                  if (!Road().front.input.empty())
+                                    Road().front.input.pop_back();
+                                }});
+  RegisterCodeStateParticipant({CodeStateSide::kStatement, [] { Road().front.brackets.push_back(CopyOpenBrackets()); },
+                                [] {
+                                  if (!Road().front.brackets.empty())
+                                    RestoreOpenBrackets(Road().front.brackets.back());
+                                },
+                                [] {
+                                  if (!Road().front.brackets.empty())
+                                    Road().front.brackets.pop_back();
+                                }});
+}
+
 void RegisterParticipants() {
+  RegisterFrontEndParticipants();
   AddCompilerTableHook([](const CompilerTableSizes &, bool) { InitFixupTables(); });
   AddCompilerStateHook(ResetLabelsForCompile);
   RegisterCodeStateParticipant({CodeStateSide::kCode, SaveFixupState, RestoreFixupState, DiscardFixupState});
