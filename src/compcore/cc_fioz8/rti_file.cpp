@@ -50,12 +50,8 @@ RtiModule &M() {
   return m;
 }
 
-ADDR24 BoardAddress(uint32_t physical) {
-  return physical < ExtWindowStart ? MakeAddr24(0, uint16_t(physical)) : PhysicalToAddr24(physical);
-}
-
 bool Read(OutputTarget &board, uint32_t physical, uint32_t count, uint8_t *out) {
-  return board.ReadTargetMemory(count, BoardAddress(physical), out);
+  return board.ReadTargetMemory(count, BoardAddressOf(physical), out);
 }
 
 bool ReadWord(OutputTarget &board, uint32_t physical, uint16_t &word) {

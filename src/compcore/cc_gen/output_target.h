@@ -23,6 +23,12 @@ public:
   // Asks the kernel to make its debug block readable (1) and releases it (2).
   virtual void PulseKernelFlag(uint16_t which) = 0;
 };
+// How the board is asked for a physical address: root addresses plain,
+// the rest through the window.
+inline ADDR24 BoardAddressOf(uint32_t physical) {
+  return physical < ExtWindowStart ? MakeAddr24(0, uint16_t(physical)) : PhysicalToAddr24(physical);
+}
+
 // Null when no board is attached: the compile then writes files only.
 void SetOutputTarget(OutputTarget *target);
 OutputTarget *CurrentOutputTarget();

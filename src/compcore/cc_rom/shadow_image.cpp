@@ -41,11 +41,6 @@ ShadowModule &M() {
   return m;
 }
 
-// Root addresses stay plain; the rest are seen through the window.
-ADDR24 BoardAddress(uint32_t physical) {
-  return physical < ExtWindowStart ? MakeAddr24(0, uint16_t(physical)) : PhysicalToAddr24(physical);
-}
-
 } // namespace
 
 void RegisterShadowCodeState() {
@@ -115,7 +110,7 @@ bool ReadEmittedPhysical(uint32_t physical, uint32_t count, uint8_t *out) {
     while (runEnd < count && !ShadowRead(physical + runEnd, ignored))
       ++runEnd;
     OutputTarget *board = CurrentOutputTarget();
-    if (!board || !board->ReadTargetMemory(runEnd - i, BoardAddress((physical + i) & kPhysicalMask), out + i))
+    if (!board || !board->ReadTargetMemory(runEnd - i, BoardAddressOf((physical + i) & kPhysicalMask), out + i))
       return false;
     i = runEnd;
   }
