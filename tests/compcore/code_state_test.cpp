@@ -190,6 +190,30 @@ TEST_F(CodeStateTest, RollBackRestoresTheFrontEndsInputBracketsAndSymbols) {
   ResetSymbolTableModule();
 }
 
+TEST_F(CodeStateTest, LocalLabelOfTheAbandonedAttemptIsDefinedAgainWithoutComplaint) {
+  TwoSegments();
+  EmitCache &root = *Caches().rootCode;
+  root.EmitByte(0x18);
+  const ADDR24 displacement = root.Current();
+  ReferenceLabel("loop", Addr24ToLong(displacement), kFixLocal | kFixRelative8);
+  root.EmitByte(0);
+  EmitCount(root, 0x40);
+  int attempts = 0;
+  EXPECT_NO_THROW(CompileWithRetry([&] {
+    ++attempts;
+    DefineLabelHere("loop", kFixLocal);
+    EmitCount(root, 0x60);
+    root.CheckSpaceGuarded();
+    return uint16_t(2);
+  }));
+  EXPECT_EQ(attempts, 2);
+  // No 786; the jump now reaches the retry's address: out of range for a relative
+  // jump, so the patch reports it rather than keeping the abandoned target.
+  const BRFixupRec *loop = FindLocalLabel("loop");
+  ASSERT_NE(loop, nullptr);
+  EXPECT_EQ(Addr24FromLong(loop->value).logical, 0x3000);
+}
+
 TEST_F(CodeStateTest, InnerSavePointsRestoreOnlyTheCodeSide) {
   TwoSegments();
   ResetBrkptTable();
