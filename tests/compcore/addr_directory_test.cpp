@@ -23,13 +23,13 @@ TEST_F(AddrDirectoryTest, LookupsMapOnlyEnteredAddressesOnTheCorvid) {
       {CodeCpu::kZ180, LookupXmem, body, body},
   };
   for (const Case &c : cases) {
-    CodeGen().cpu = c.cpu;
+    CodeGenSetup().cpu = c.cpu;
     EXPECT_EQ(Addr24ToLong(c.lookup(c.in)), Addr24ToLong(c.out));
   }
 }
 
 TEST_F(AddrDirectoryTest, NoProgramCompileSeesAnotherProgramCompilesPairs) {
-  CodeGen().cpu = CodeCpu::kCorvid;
+  CodeGenSetup().cpu = CodeCpu::kCorvid;
   const ADDR24 biosEntry = MakeAddr24(0, 0x0100), programEntry = MakeAddr24(0, 0x3000);
   EnterXmemFunction(biosEntry, MakeAddr24(0x10, 0xE000)); // the BIOS compile
   ResetByteRoadForCompile(false);

@@ -9,6 +9,7 @@
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_go/cc_byte_road.h"
+#include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_lines.h"
@@ -107,24 +108,12 @@ public:
 class ByteRoadTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    ResetSourceInputModule();
-    ResetLineSourcesModule();
+    ResetCompiler();
     // Statements read from a table of lines can always be read again.
     BeginLineTableSource({"statement;", "statement;"});
-    ResetMacroModule();
-    ResetDirectivesModule();
     SetDiagnosticSink(&sink);
     ExtWindowStart = kDefaultExtWindowStart;
     SourceLanguageMode = kLangC;
-    CodeGen() = {};
-    Output() = {};
-    ResetOriginModule();
-    ResetCodeStateModule();
-    ResetRomListingModule();
-    ResetShadowModule();
-    ResetAddressDirectoryModule();
-    ResetBrkptTable();
-    StartByteRoad();
     ResetByteRoadForCompile(true);
     SetRunWriter(&writer);
     dir = std::filesystem::temp_directory_path() / ("tsw_byte_road_" + std::to_string(::getpid()) + "_" +
@@ -132,9 +121,7 @@ protected:
     std::filesystem::create_directories(dir);
   }
   void TearDown() override {
-    StopByteRoad();
-    SetOutputTarget(nullptr);
-    SetDiagnosticSink(nullptr);
+    ResetCompiler();
     ExtWindowStart = kDefaultExtWindowStart;
     SegmentBase = kDefaultSegmentBase;
     std::filesystem::remove_all(dir);

@@ -254,7 +254,7 @@ TEST_F(CodeStateTest, PageCrossingOfExtendedCode) {
   };
   Origin("xp 0x10 0xE000 0x8000 apply", Caches().xmemCode, 2);
   for (const Case &c : cases) {
-    CodeGen().cpu = c.cpu;
+    CodeGenSetup().cpu = c.cpu;
     EmitCache &x = *Caches().xmemCode;
     Caches().currentCode = &x;
     x.SetEmitAddress(MakeAddr24(0x10, c.at));

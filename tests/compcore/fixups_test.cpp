@@ -51,7 +51,7 @@ TEST_F(FixupsTest, ReferenceKindsPatchTheirBytes) {
   };
   for (const Case &c : cases) {
     NextCompile();
-    CodeGen().cpu = c.cpu;
+    CodeGenSetup().cpu = c.cpu;
     for (uint16_t i = 0; i < 8; ++i)
       Caches().rootCode->StoreAt(MakeAddr24(0, uint16_t(0x1010 + i)), 0xEE);
     EXPECT_EQ(ReferenceLabel("target", P(0, 0x1010), kFixGlobal | c.flags, c.addend), 0u) << c.what;
@@ -101,13 +101,13 @@ TEST_F(FixupsTest, DefiningTwiceIsFatalUnlessABouncerMayMoveIt) {
   // With "No Bouncers" a reference to a defined label waits for the next
   // definition.
   NextCompile();
-  CodeGen().noBouncers = true;
+  CodeGenSetup().noBouncers = true;
   DefineLabel("stub", P(0, 0x1111), kFixGlobal | kFixBouncer);
   EXPECT_EQ(ReferenceLabel("stub", P(0, 0x1010), kFixGlobal | kFixBouncer), 0u);
   EXPECT_EQ(Bytes(0x1010, 2), (std::vector<uint8_t>{0xEE, 0xEE}));
   DefineLabel("stub", P(0, 0x2222), kFixGlobal | kFixBouncer);
   EXPECT_EQ(Bytes(0x1010, 2), (std::vector<uint8_t>{0x22, 0x22}));
-  CodeGen().noBouncers = false;
+  CodeGenSetup().noBouncers = false;
   EXPECT_EQ(ReferenceLabel("stub", P(0, 0x1010), kFixGlobal | kFixBouncer), P(0, 0x2222));
   EXPECT_TRUE(sink.records.empty());
 }
@@ -154,7 +154,7 @@ TEST_F(FixupsTest, OpcodeCaptureTakesTheNextByteAtTheOperandsOpcode) {
 }
 
 TEST_F(FixupsTest, CorvidWordsGoThroughTheRootDirectory) {
-  CodeGen().cpu = CodeCpu::kCorvid;
+  CodeGenSetup().cpu = CodeCpu::kCorvid;
   EnterXmemFunction(MakeAddr24(0, 0x2000), MakeAddr24(0x14, 0xE010));
   ReferenceLabel("fn", P(0, 0x1010), kFixGlobal | kFixDirectoryWord);
   ReferenceLabel("fn", P(0, 0x1020), kFixGlobal | kFixAddress24);
@@ -164,7 +164,7 @@ TEST_F(FixupsTest, CorvidWordsGoThroughTheRootDirectory) {
   EXPECT_EQ(Bytes(0x1020, 3), (std::vector<uint8_t>{0x10, 0xE0, 0x14}));
   EXPECT_EQ(Bytes(0x1030, 2), (std::vector<uint8_t>{0x00, 0x20}));
   EXPECT_TRUE(Addr24Equal(LookupXmem(MakeAddr24(0x14, 0xE010)), MakeAddr24(0, 0x2000)));
-  CodeGen().cpu = CodeCpu::kZ180;
+  CodeGenSetup().cpu = CodeCpu::kZ180;
   EXPECT_TRUE(Addr24Equal(LookupRoot(MakeAddr24(0, 0x2000)), MakeAddr24(0, 0x2000)));
 }
 

@@ -9,12 +9,7 @@ class OriginsTest : public ByteRoadTest {
 protected:
   void SetUp() override {
     ByteRoadTest::SetUp();
-    SetDirectiveTargets(&ByteRoadDirectives(), nullptr, nullptr);
-    CodeGen().cpu = CodeCpu::kCorvid;
-  }
-  void TearDown() override {
-    SetDirectiveTargets(nullptr, nullptr, nullptr);
-    ByteRoadTest::TearDown();
+    CodeGenSetup().cpu = CodeCpu::kCorvid;
   }
   // One directive line through the preprocessor's dispatcher.
   void Directive(const std::string &text) {

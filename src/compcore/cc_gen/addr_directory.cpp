@@ -50,13 +50,13 @@ CCAddrDirectory &RootAddressDirectory() { return M().root; }
 CCAddrDirectory &XmemAddressDirectory() { return M().xmem; }
 
 ADDR24 LookupRoot(ADDR24 address) {
-  if (CodeGen().cpu != CodeCpu::kCorvid || address.logical >= ExtWindowStart)
+  if (CodeGenSetup().cpu != CodeCpu::kCorvid || address.logical >= ExtWindowStart)
     return address;
   return Lookup(M().root, address);
 }
 
 ADDR24 LookupXmem(ADDR24 address) {
-  if (CodeGen().cpu != CodeCpu::kCorvid || address.logical < ExtWindowStart)
+  if (CodeGenSetup().cpu != CodeCpu::kCorvid || address.logical < ExtWindowStart)
     return address;
   return Lookup(M().xmem, address);
 }

@@ -166,6 +166,7 @@ uint16_t CompileWithRetry(const std::function<uint16_t()> &body) {
 }
 
 void ResetCodeStateModule() {
+  M().participants.clear();
   M().points.clear();
   M().statementDepth = 0;
 }

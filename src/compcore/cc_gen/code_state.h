@@ -27,7 +27,8 @@ struct CodeStateParticipant {
   // Drops the newest save point and keeps what changed since.
   std::function<void()> discard;
 };
-// Registered once per module; the emit caches always restore last.
+// Registered once per module after each reset (which forgets them all);
+// the emit caches always restore last.
 void RegisterCodeStateParticipant(CodeStateParticipant participant);
 
 // Statements being compiled, nested.
@@ -54,6 +55,7 @@ void DropCodeSavePoint(uint32_t point);
 // second overflow ends the compile with the segment-full message.
 uint16_t CompileWithRetry(const std::function<uint16_t()> &body);
 
+// Drops the save points and the registered participants.
 void ResetCodeStateModule();
 
 } // namespace tsw

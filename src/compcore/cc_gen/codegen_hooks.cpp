@@ -15,7 +15,7 @@ CodeGenCollaborators *&Installed() {
 
 } // namespace
 
-CodeGenSettings &CodeGen() {
+CodeGenSettings &CodeGenSetup() {
   static CodeGenSettings settings;
   return settings;
 }

@@ -17,7 +17,7 @@ struct CodeGenSettings {
   // "No Bouncers": root code calls extended-memory functions through stubs.
   bool noBouncers = true;
 };
-CodeGenSettings &CodeGen();
+CodeGenSettings &CodeGenSetup();
 
 class CodeGenCollaborators {
 public:

@@ -25,4 +25,6 @@ void PumpProgress() {
     M().progress();
 }
 
+void ResetOutputModule() { M() = {}; }
+
 } // namespace tsw

@@ -69,4 +69,7 @@ OutputSettings &Output();
 void SetProgressCallback(std::function<void()> progress);
 void PumpProgress();
 
+// No board, the default settings, no progress callback.
+void ResetOutputModule();
+
 } // namespace tsw

@@ -2,12 +2,15 @@
 
 #include "compcore/cc_fioz8/cache_objects.h"
 #include "compcore/cc_fioz8/code_output.h"
+#include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_gen/addr_directory.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
+#include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_go/cc_cfg.h"
+#include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_in/cc_in.h"
@@ -17,9 +20,15 @@
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_rom/rom_listing.h"
+#include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "compcore/common/cc_codegen.h"
+#include "compcore/common/cc_session.h"
 #include "foundation/restext.h"
 
+#include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <strings.h>
 
 namespace tsw {
@@ -36,16 +45,18 @@ public:
   bool ReadBack(ADDR24 address, uint16_t count, uint8_t *out) override { return ReadEmittedBytes(address, count, out); }
 };
 
+ADDR24 CodeAddressNow() {
+  EmitCache *code = Caches().currentCode;
+  return code ? code->Current() : ADDR24{};
+}
+
 class CompilerFixupServices : public FixupServices {
 public:
-  bool Corvid() override { return CodeGen().cpu == CodeCpu::kCorvid; }
-  bool NoBouncers() override { return CodeGen().noBouncers; }
+  bool Corvid() override { return CodeGenSetup().cpu == CodeCpu::kCorvid; }
+  bool NoBouncers() override { return CodeGenSetup().noBouncers; }
   bool WatchMode() override { return Diagnostics().throwAll; }
   bool ReadingProgramSource() override { return CurrentSourceIsProgram(); }
-  ADDR24 CurrentCodeAddress() override {
-    EmitCache *code = Caches().currentCode;
-    return code ? code->Current() : ADDR24{};
-  }
+  ADDR24 CurrentCodeAddress() override { return CodeAddressNow(); }
   void PatchByte(ADDR24 address, uint8_t value) override { PatchCodeByte(address, value); }
   void PatchWord(ADDR24 address, uint16_t value) override { PatchCodeWord(address, value); }
   ADDR24 LookupRoot(ADDR24 address) override { return tsw::LookupRoot(address); }
@@ -119,14 +130,17 @@ EmitCache *CacheOf(OriginCache cache) {
   return nullptr;
 }
 
-// The placement directives' view of the caches and origins.
-class OriginDirectives : public CodeGenDirectives {
+// What the byte road serves of the code generator: the target processor,
+// the caches and origins the placement directives name, declaration labels,
+// "#ximport" room and the source positions. The rest answers neutrally until
+// the emitters are built.
+class ByteRoadGenerator : public CodeGenerator {
 public:
   void SelectTargetCpu(TargetCpuName cpu) override {
-    CodeGen().cpu = cpu == TargetCpuName::kCRV ? CodeCpu::kCorvid : CodeCpu::kZ180;
+    CodeGenSetup().cpu = cpu == TargetCpuName::kCRV ? CodeCpu::kCorvid : CodeCpu::kZ180;
   }
   TargetCpuName TargetCpu() override {
-    return CodeGen().cpu == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180;
+    return CodeGenSetup().cpu == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180;
   }
   void ParseOriginDirective(int kind, OriginCache cache) override { tsw::ParseOriginDirective(kind, CacheOf(cache)); }
   void FlushCache(OriginCache cache) override {
@@ -145,21 +159,28 @@ public:
     if (EmitCache *c = CacheOf(cache))
       c->SetEmitAddress(address);
   }
-};
-
-class CodePositions : public StatementPositions {
-public:
+  // A declaration's code label, in the global table.
+  void DefineLabel(std::string_view name, uint32_t address) override { tsw::DefineLabel(name, address, kFixGlobal); }
+  // Room in the cache's origin or else its follower; 433 when neither has it.
+  bool ReserveXmemCode(uint32_t n) override {
+    EmitCache *xmem = Caches().xmemCode;
+    if (!xmem->WouldOverflow(int32_t(n)))
+      return true;
+    if (OriginDirective *follower = xmem->GetOrigin()->follows) {
+      ActivateOrigin(follower);
+      if (!xmem->WouldOverflow(int32_t(n)))
+        return true;
+    }
+    tsw::CompileError(kMsgXmemCodeFull);
+    return false;
+  }
+  uint32_t XmemCodePhysical() override { return Addr24ToPhysical(Caches().xmemCode->Current()); }
+  void EmitXmemImportByte(uint8_t byte) override { Caches().xmemCode->EmitByte(byte); }
   void StartStatementPositions(const std::string &file, uint16_t line, uint16_t column) override {
-    tsw::StartStatementPositions(file, line, column, CurrentCode());
+    tsw::StartStatementPositions(file, line, column, CodeAddressNow());
   }
   void FlushStatementPosition(uint16_t line, uint16_t column) override {
-    tsw::FlushStatementPosition(line, column, CurrentCode());
-  }
-
-private:
-  static ADDR24 CurrentCode() {
-    EmitCache *code = Caches().currentCode;
-    return code ? code->Current() : ADDR24{};
+    tsw::FlushStatementPosition(line, column, CodeAddressNow());
   }
 };
 
@@ -187,20 +208,14 @@ struct ByteRoad {
   FrontEndSnapshots front;
   ListingRunWriter writer;
   CompilerFixupServices fixups;
-  OriginDirectives directives;
-  CodePositions positions;
+  ByteRoadGenerator generator;
   LabelsStillNeeded pending;
-  bool participantsRegistered = false;
 };
-ByteRoad &Road() {
-  static ByteRoad road;
+std::unique_ptr<ByteRoad> &Road() {
+  static std::unique_ptr<ByteRoad> road;
   return road;
 }
-
-void ResetLabelsForCompile() {
-  ResetFixupTables(kResetFinal);
-  DefineLabel(kWatchLabel, Addr24ToLong(MakeAddr24(0, kWatchEntry)), kFixGlobal);
-}
+FrontEndSnapshots &Front() { return Road()->front; }
 
 void RegisterFrontEndParticipants() {
   RegisterCodeStateParticipant({CodeStateSide::kStatement,
@@ -215,48 +230,91 @@ void RegisterFrontEndParticipants() {
                                   SnapshotSymbolInserts();
                                 },
                                 [] {}});
-  RegisterCodeStateParticipant({CodeStateSide::kStatement, [] { Road().front.input.push_back(SaveInputState()); },
+  RegisterCodeStateParticipant({CodeStateSide::kStatement, [] { Front().input.push_back(SaveInputState()); },
                                 [] {
-                                  auto &saved = Road().front.input;
+                                  auto &saved = Front().input;
                                   // The source cannot be read again: the statement cannot be either.
                                   if (!saved.empty() && !RestoreInputState(saved.back()))
                                     CompileErrorHere(kMsgInternalCodegen);
                                 },
                                 [] {
-                                  if (!Road().front.input.empty())
-                                    Road().front.input.pop_back();
+                                  if (!Front().input.empty())
+                                    Front().input.pop_back();
                                 }});
-  RegisterCodeStateParticipant({CodeStateSide::kStatement, [] { Road().front.brackets.push_back(CopyOpenBrackets()); },
+  RegisterCodeStateParticipant({CodeStateSide::kStatement, [] { Front().brackets.push_back(CopyOpenBrackets()); },
                                 [] {
-                                  if (!Road().front.brackets.empty())
-                                    RestoreOpenBrackets(Road().front.brackets.back());
+                                  if (!Front().brackets.empty())
+                                    RestoreOpenBrackets(Front().brackets.back());
                                 },
                                 [] {
-                                  if (!Road().front.brackets.empty())
-                                    Road().front.brackets.pop_back();
+                                  if (!Front().brackets.empty())
+                                    Front().brackets.pop_back();
                                 }});
 }
 
 void RegisterParticipants() {
   RegisterFrontEndParticipants();
-  AddCompilerTableHook([](const CompilerTableSizes &, bool) { InitFixupTables(); });
-  AddCompilerStateHook(ResetLabelsForCompile);
   RegisterCodeStateParticipant({CodeStateSide::kCode, SaveFixupState, RestoreFixupState, DiscardFixupState});
   RegisterListingCodeState();
   RegisterShadowCodeState();
   RegisterBrkptCodeState();
 }
 
+// The output bits of a compile: to files by the "romc" value, to the board
+// (with the BIOS part unless this is the BIOS). The BIOS compile of a
+// two-step request writes nothing.
+uint8_t CompileOutputBits(bool biosCompile, uint16_t mode) {
+  constexpr uint16_t kModeFiles = 1;
+  constexpr uint16_t kBoardTypeWithoutDownload = 4;
+  uint8_t bits;
+  if (mode == kModeFiles) {
+    switch (CompilerConfig().romc) {
+    case 0: bits = kOutputListing | kOutputBit01; break;
+    case 1: bits = kOutputListing; break;
+    case 3: bits = kOutputListing | kOutputBit02; break;
+    default: bits = kOutputBit01; break;
+    }
+  } else if (LookupBiosSymbol("IOP_BOARD_TYPE", ADDR24{}).logical == kBoardTypeWithoutDownload) {
+    bits = kOutputBoard;
+  } else {
+    bits = biosCompile ? kOutputBoard | kOutputBit01 : kOutputBoard | kOutputListing | kOutputBit01;
+  }
+  if (biosCompile && BiosFirstFlag())
+    bits &= uint8_t(~(kOutputListing | kOutputBoard));
+  return bits;
+}
+
+std::string BrkPath(const std::string &programPath) {
+  return std::filesystem::path(programPath).replace_extension("brk").string();
+}
+
 } // namespace
 
-void StartByteRoad() {
+void ResetLabelsForCompile() {
+  ResetFixupTables(kResetFinal);
+  DefineLabel(kWatchLabel, Addr24ToLong(MakeAddr24(0, kWatchEntry)), kFixGlobal);
+}
+
+void ResetByteRoad() {
+  ResetCodeStateModule();
+  ResetOriginModule();
+  ResetRomListingModule();
+  ResetShadowModule();
+  ResetAddressDirectoryModule();
+  ResetBrkptTable();
+  ResetOutputModule();
+  CloseRtiFile();
+  SetRtiShell(nullptr);
+  SetCodeGenCollaborators(nullptr);
+  CodeGenSetup() = {};
+  DestroyCompileCaches();
+  Road() = std::make_unique<ByteRoad>();
   BuildCompileCaches();
-  SetRunWriter(&Road().writer);
-  SetFixupServices(&Road().fixups);
-  if (!Road().participantsRegistered) {
-    Road().participantsRegistered = true;
-    RegisterParticipants();
-  }
+  SetRunWriter(&Road()->writer);
+  SetFixupServices(&Road()->fixups);
+  FreeFixupTables();
+  InitFixupTables();
+  RegisterParticipants();
 }
 
 void ResetByteRoadForCompile(bool biosCompile) {
@@ -266,32 +324,50 @@ void ResetByteRoadForCompile(bool biosCompile) {
   DropCodeState();
 }
 
-CodeGenDirectives &ByteRoadDirectives() { return Road().directives; }
-StatementPositions &ByteRoadStatementPositions() { return Road().positions; }
-PendingLabelNames &ByteRoadPendingLabels() { return Road().pending; }
+CodeGenerator &ByteRoadCodeGenerator() { return Road()->generator; }
+PendingLabelNames &ByteRoadPendingLabels() { return Road()->pending; }
 
-void DefineDeclarationLabel(std::string_view name, uint32_t address) { DefineLabel(name, address, kFixGlobal); }
-
-bool ReserveXmemCode(uint32_t n) {
-  EmitCache *xmem = Caches().xmemCode;
-  if (!xmem->WouldOverflow(int32_t(n)))
-    return true;
-  if (OriginDirective *follower = xmem->GetOrigin()->follows) {
-    ActivateOrigin(follower);
-    if (!xmem->WouldOverflow(int32_t(n)))
-      return true;
-  }
-  tsw::CompileError(kMsgXmemCodeFull);
-  return false;
+void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_t mode) {
+  ResetByteRoadForCompile(biosCompile);
+  ResetBrkptTable();
+  if (biosCompile)
+    ClearOriginTable();
+  ClearWrittenBlockMap();
+  Output().outputBits = CompileOutputBits(biosCompile, mode);
+  Output().codeMode = CodeOutputMode::kProgram;
+  SwitchCodeCacheSet(biosCompile ? 0 : 1);
+  Caches().currentCode = Caches().rootCode;
+  BeginRomListing(programPath);
 }
 
-uint32_t XmemCodePhysical() { return Addr24ToPhysical(Caches().xmemCode->Current()); }
-void EmitXmemImportByte(uint8_t byte) { Caches().xmemCode->EmitByte(byte); }
-
-void StopByteRoad() {
-  DropCodeState();
-  SetRunWriter(nullptr);
-  DestroyCompileCaches();
+uint16_t FinishByteRoadPass(const std::string &programPath, uint16_t status) {
+  for (EmitCache *cache : AllCaches())
+    cache->Flush();
+  if (std::FILE *brk = std::fopen(BrkPath(programPath).c_str(), "w")) {
+    WriteBrkFile(brk);
+    std::fclose(brk);
+  }
+  const uint8_t bits = Output().outputBits;
+  if (!RomListingOpen())
+    return status;
+  FinishRomListing();
+  if (status & kCompileFailedBit)
+    return status;
+  ImageFileNames names;
+  if (bits & kOutputBoard) {
+    names.hexExt = "hdl";
+    names.binExt = "bdl";
+  } else if (CompilerConfig().romc == 1) {
+    names.binExt = "bpf";
+  }
+  uint32_t imageBaseKb = 0;
+  if (BuildImageFromListing(programPath, CompilerConfig().ccsvrm, names, nullptr, imageBaseKb) != kImageBuilt) {
+    ShowMessageF(false, "%s", GetResourceString(kMsgListingFailed));
+    return uint16_t(status | kCompileFailedBit);
+  }
+  if (bits & kOutputListing)
+    WriteImageFiles(programPath);
+  return status;
 }
 
 } // namespace tsw

@@ -42,7 +42,6 @@ struct BrkptModule {
   std::map<uint32_t, const ZBrkptInfo *> byAddress;
   std::vector<std::unique_ptr<ZBrkptInfo>> pending;
   RecorderState state, committed;
-  bool registered = false;
 };
 
 BrkptModule &M() {
@@ -163,9 +162,6 @@ void WriteBrkFile(std::FILE *file) {
 }
 
 void RegisterBrkptCodeState() {
-  if (M().registered)
-    return;
-  M().registered = true;
   RegisterCodeStateParticipant({CodeStateSide::kStatement, CommitStatementPositions, DiscardStatementPositions, [] {}});
 }
 

@@ -24,7 +24,8 @@ ADDR24 FindAddressForSource(const std::string &file, uint16_t line, uint16_t col
 uint32_t BrkptCount();
 void WriteBrkFile(std::FILE *file);
 
-// Takes part in the statement snapshot; called once at start-up.
+// Takes part in the statement snapshot; called once with every reset of
+// the compiler.
 void RegisterBrkptCodeState();
 
 } // namespace tsw

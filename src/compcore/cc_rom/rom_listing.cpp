@@ -47,7 +47,6 @@ struct ListingModule {
   std::vector<size_t> mapMarks;
   std::vector<MapChange> mapLog;
   uint32_t imageBase = kPhysicalMask;
-  bool registered = false;
 };
 
 ListingModule &M() {
@@ -302,10 +301,6 @@ uint32_t CountWrittenBlocks() {
 // ---- roll-back -------------------------------------------------------------
 
 void RegisterListingCodeState() {
-  ListingModule &m = M();
-  if (m.registered)
-    return;
-  m.registered = true;
   RegisterCodeStateParticipant({
       CodeStateSide::kCode,
       [] {

@@ -74,7 +74,8 @@ struct ListingRecord {
 int ReadListingRecord(std::FILE *listing, ListingRecord &record);
 uint32_t ListingRecordPhysical(const ListingRecord &record);
 
-// Takes part in the statement snapshot; called once at start-up.
+// Takes part in the statement snapshot; called once with every reset of
+// the compiler.
 void RegisterListingCodeState();
 void ResetRomListingModule();
 

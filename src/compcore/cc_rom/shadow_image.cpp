@@ -33,7 +33,6 @@ struct ShadowModule {
   bool lastCompileWasBios = false;
   std::vector<JournalEntry> journal;
   std::vector<size_t> marks;
-  bool registered = false;
 };
 
 ShadowModule &M() {
@@ -44,10 +43,6 @@ ShadowModule &M() {
 } // namespace
 
 void RegisterShadowCodeState() {
-  ShadowModule &m = M();
-  if (m.registered)
-    return;
-  m.registered = true;
   RegisterCodeStateParticipant({
       CodeStateSide::kCode,
       [] { M().marks.push_back(M().journal.size()); },

@@ -23,7 +23,8 @@ bool ReadEmittedPhysical(uint32_t physical, uint32_t count, uint8_t *out);
 // the last BIOS compile left.
 void ResetShadowForCompile(bool biosCompile);
 void ResetShadowModule();
-// Takes part in the statement snapshot; called once at start-up.
+// Takes part in the statement snapshot; called once with every reset of
+// the compiler.
 void RegisterShadowCodeState();
 
 } // namespace tsw
