@@ -383,6 +383,10 @@ void DeclareOne(int16_t baseType, int16_t storageClass, int level, int16_t &offs
 
 // ---- entries -----------------------------------------------------------------
 
+// declaration = { qualifier } [ base-type ] [ "const" ] declarators ";"
+//             | xdata-declaration
+// Locals: declarations repeat while another one starts. At the top level a
+// function definition ends the declaration without ";".
 uint16_t ParseDeclaration(int level) {
   DeclarationModule &m = M();
   DeclaratorState &s = Declarator();

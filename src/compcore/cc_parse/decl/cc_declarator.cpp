@@ -125,6 +125,7 @@ bool FunctionSuffix(DeclaratorRecord &r, bool declaresFunction) {
   return false;
 }
 
+// suffixes = { "[" [ constant ] "]" | "(" parameters ")" }
 void ParseSuffixes(DeclaratorRecord &r, bool declaresFunction) {
   const bool constFlag = Declarator().constFlag;
   for (;;) {
@@ -157,6 +158,7 @@ void MergeNested(DeclaratorRecord &outer, const DeclaratorRecord &inner) {
   outer.dimensions.insert(outer.dimensions.begin(), inner.dimensions.begin(), inner.dimensions.end());
 }
 
+// declarator = { "*" [ "const" ] } ( name | "(" declarator ")" ) suffixes
 // `nesting`: how many parentheses the record stands in.
 void ParseRecord(DeclaratorRecord &r, bool wantName, unsigned nesting) {
   while (SkipAndMatch("*"))

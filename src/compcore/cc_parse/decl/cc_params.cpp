@@ -65,6 +65,8 @@ void ForgetParameterNames() { P().listed.clear(); }
 
 std::string NextUnnamedParameterName() { return kUnnamedPrefix + Letters(++P().unnamed); }
 
+// parameter-list = [ parameter { "," parameter } ] ")"
+// parameter      = "..." | { qualifier } base-type declarator | name
 int ParseParameterList() {
   DeclaratorState &s = Declarator();
   DeclarationBackEnd &backEnd = DeclBackEnd();
