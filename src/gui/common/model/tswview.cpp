@@ -375,8 +375,10 @@ TextPos cTextViewer::Search(std::string_view text, uint8_t options, TextPos from
   bool backward = options & kBackward;
   if (options & kFromCaret)
     (backward ? to : from) = GetCursor();
-  std::string wanted(text.substr(0, kMaxSearchText));
-  LastSearch().text = wanted;
+  // The search itself uses the whole text; only what is kept for find next
+  // is cut.
+  std::string wanted(text);
+  LastSearch().text = wanted.substr(0, kMaxSearchText);
   LastSearch().options = options;
   int32_t count = LineCount();
   if (count < 1 || wanted.empty())
