@@ -193,19 +193,23 @@ TEST_F(PaneFixture, KeepingTheCaretInViewAsksForTheScroll) {
   for (int i = 0; i < 100; ++i)
     text += std::string(200, 'w') + "\n";
   SetText(text);
+  int32_t height = DisplayLine(pane.LastVisible()) - DisplayLine(pane.FirstVisible());
+  int32_t width = DisplayColumn(pane.LastVisible()) - DisplayColumn(pane.FirstVisible());
   ScrollRequest down = pane.SetCursor(MakePos(60, 0));
   ASSERT_TRUE(down.line);
-  EXPECT_EQ(*down.line, 61 - 30 + 3);
+  EXPECT_EQ(*down.line, 61 - height + 3) << "three lines of context below";
   EXPECT_FALSE(down.column);
   ScrollRequest right = pane.SetCursor(MakePos(60, 100));
   ASSERT_TRUE(right.column);
-  EXPECT_EQ(*right.column, 101 - 39 + 2);
+  EXPECT_EQ(*right.column, 101 - width + 2);
+  EXPECT_EQ(DisplayColumn(pane.FirstVisible()), 101 - width + 2) << "the request was carried out";
   ScrollRequest left = pane.SetCursor(MakePos(60, 0));
   ASSERT_TRUE(left.column);
   EXPECT_EQ(*left.column, 0);
   ScrollRequest up = pane.SetCursor(MakePos(2, 0));
   ASSERT_TRUE(up.line);
   EXPECT_EQ(*up.line, 3);
+  EXPECT_FALSE(pane.SetCursor(MakePos(5, 0)).line) << "inside the view nothing scrolls";
 }
 
 TEST_F(PaneFixture, OnlyAFocusedPaneShowsItsCaret) {

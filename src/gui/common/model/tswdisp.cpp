@@ -209,15 +209,15 @@ DisplayPos cTextDisplay::OffsetToDisplayColumn(TextPos pos, uint32_t fromOffset,
 TextPos cTextDisplay::DisplayColumnToOffset(DisplayPos &display, bool snap) {
   int32_t line = DisplayLine(display) - 1;
   int32_t target = DisplayColumn(display);
-  const char *text = line >= 0 && line < LineCount() ? GetLine(line) : nullptr;
+  bool exists = line >= 0 && line < LineCount();
+  uint16_t length = exists ? LineLength(line) : 0;
+  const char *text = exists ? GetLine(line) : nullptr;
   if (!text) {
     ReleaseLine(line);
     if (snap)
       display = MakeDisplayPos(line + 1, 1);
     return MakePos(line, 0);
   }
-  uint16_t length = LineLength(line);
-  text = GetLine(line);
   int32_t column = 1;
   uint32_t at = 0;
   int32_t tab = TabSize();
