@@ -158,7 +158,8 @@ TextPos cTextViewer::ReplaceRange(TextPos from, TextPos to, std::string_view tex
     if (newLength < doc_.StoredSize(fromLine) && doc_.IsLastChangedLine(fromLine)) {
       char *bytes = doc_.GetLine(fromLine);
       std::memmove(bytes + fromColumn + text.size(), bytes + toColumn, tail.size());
-      std::memcpy(bytes + fromColumn, text.data(), text.size());
+      if (!text.empty())
+        std::memcpy(bytes + fromColumn, text.data(), text.size());
       doc_.ReleaseLineWritten(fromLine, uint16_t(newLength));
     } else {
       std::string line;
