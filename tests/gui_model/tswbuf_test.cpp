@@ -42,7 +42,8 @@ TEST_F(StoreFixture, StoredSizesFollowLengthAndKeepFull) {
     size_t length;
     bool keepFull;
     uint16_t storedSize, storedLength;
-  } cases[] = {{0, false, 1, 0}, {10, false, 11, 10}, {10, true, 513, 10}, {512, false, 513, 512}, {600, false, 513, 512}};
+  } cases[] = {
+      {0, false, 1, 0}, {10, false, 11, 10}, {10, true, 513, 10}, {512, false, 513, 512}, {600, false, 513, 512}};
   for (const Case &c : cases) {
     uint32_t before = buf->UsedEnd();
     std::string text(c.length, 'x');

@@ -93,8 +93,11 @@ TEST_F(PaneFixture, WordRangeAndSelectionText) {
     TextPos at;
     bool found;
     std::string word;
-  } cases[] = {{MakePos(0, 1), true, "int"}, {MakePos(0, 3), true, "int"}, {MakePos(0, 7), true, "count"},
-               {MakePos(0, 11), true, "count"}, {MakePos(1, 0), true, "x"}};
+  } cases[] = {{MakePos(0, 1), true, "int"},
+               {MakePos(0, 3), true, "int"},
+               {MakePos(0, 7), true, "count"},
+               {MakePos(0, 11), true, "count"},
+               {MakePos(1, 0), true, "x"}};
   for (const Case &c : cases) {
     std::optional<std::string> word = pane.WordAt(c.at);
     EXPECT_EQ(word.has_value(), c.found) << PosColumn(c.at);
@@ -122,8 +125,8 @@ TEST_F(PaneFixture, TabsAndDoubleByteCharactersInDisplayColumns) {
     bool snap;
     TextPos pos;
     int32_t snapped;
-  } backs[] = {{1, 2, true, MakePos(0, 0), 1},  {1, 4, true, MakePos(0, 1), 4}, {3, 2, true, MakePos(2, 0), 1},
-               {3, 9, true, MakePos(2, 3), 4},  {9, 5, true, MakePos(8, 0), 1}, {1, 3, false, MakePos(0, 0), 3}};
+  } backs[] = {{1, 2, true, MakePos(0, 0), 1}, {1, 4, true, MakePos(0, 1), 4}, {3, 2, true, MakePos(2, 0), 1},
+               {3, 9, true, MakePos(2, 3), 4}, {9, 5, true, MakePos(8, 0), 1}, {1, 3, false, MakePos(0, 0), 3}};
   for (const Back &b : backs) {
     DisplayPos display = MakeDisplayPos(b.line, b.column);
     EXPECT_EQ(pane.DisplayColumnToOffset(display, b.snap), b.pos) << b.line << ":" << b.column;
@@ -177,13 +180,16 @@ TEST_F(PaneFixture, ScrollArithmeticHoldsItsRanges) {
   struct Case {
     ScrollCode code;
     int32_t thumb, expected;
-  } lines[] = {{ScrollCode::Top, 0, 1},           {ScrollCode::LineUp, 0, 1},      {ScrollCode::LineDown, 0, 2},
-               {ScrollCode::PageDown, 0, 30},     {ScrollCode::Bottom, 0, 51},     {ScrollCode::LineDown, 0, 51},
-               {ScrollCode::ThumbTrack, 7, 7},    {ScrollCode::PageUp, 0, 1},      {ScrollCode::ThumbPosition, 999, 51}};
+  } lines[] = {{ScrollCode::Top, 0, 1},        {ScrollCode::LineUp, 0, 1},  {ScrollCode::LineDown, 0, 2},
+               {ScrollCode::PageDown, 0, 30},  {ScrollCode::Bottom, 0, 51}, {ScrollCode::LineDown, 0, 51},
+               {ScrollCode::ThumbTrack, 7, 7}, {ScrollCode::PageUp, 0, 1},  {ScrollCode::ThumbPosition, 999, 51}};
   for (const Case &c : lines)
     EXPECT_EQ(pane.VScroll(c.code, c.thumb), c.expected) << int(c.code);
-  Case columns[] = {{ScrollCode::LineUp, 0, 0},  {ScrollCode::Top, 0, 1},       {ScrollCode::PageDown, 0, 4},
-                    {ScrollCode::LineDown, 0, 5}, {ScrollCode::ThumbTrack, 2000, 1000}};
+  Case columns[] = {{ScrollCode::LineUp, 0, 0},
+                    {ScrollCode::Top, 0, 1},
+                    {ScrollCode::PageDown, 0, 4},
+                    {ScrollCode::LineDown, 0, 5},
+                    {ScrollCode::ThumbTrack, 2000, 1000}};
   for (const Case &c : columns)
     EXPECT_EQ(pane.HScroll(c.code, c.thumb), c.expected) << int(c.code);
 }
@@ -229,8 +235,11 @@ TEST_F(PaneFixture, PixelsAndCellsConvertBothWays) {
   struct Case {
     PixelPoint point;
     DisplayPos pos;
-  } cases[] = {{{4, 0}, MakeDisplayPos(1, 1)},   {{7, 15}, MakeDisplayPos(1, 1)},  {{8, 16}, MakeDisplayPos(2, 2)},
-               {{-50, -50}, MakeDisplayPos(1, 1)}, {{20, 40}, MakeDisplayPos(3, 3)}};
+  } cases[] = {{{4, 0}, MakeDisplayPos(1, 1)},
+               {{7, 15}, MakeDisplayPos(1, 1)},
+               {{8, 16}, MakeDisplayPos(2, 2)},
+               {{-50, -50}, MakeDisplayPos(1, 1)},
+               {{20, 40}, MakeDisplayPos(3, 3)}};
   for (const Case &c : cases)
     EXPECT_EQ(pane.DisplayPosAt(c.point), c.pos) << c.point.x << "," << c.point.y;
   EXPECT_EQ(pane.AutoScrollTarget({-100, 10000}), MakeDisplayPos(DisplayLine(pane.LastVisible()) + 1, 1));

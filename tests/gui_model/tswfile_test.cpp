@@ -33,9 +33,7 @@ struct FileFixture : ::testing::Test {
     options.events = &events;
     return options;
   }
-  std::unique_ptr<cBufFile> Open(const std::string &path) {
-    return std::make_unique<cBufFile>(path, false, Options());
-  }
+  std::unique_ptr<cBufFile> Open(const std::string &path) { return std::make_unique<cBufFile>(path, false, Options()); }
   std::vector<std::string> DirEntries() {
     std::vector<std::string> names;
     for (auto &entry : fs::directory_iterator(dir.path()))
@@ -146,9 +144,10 @@ TEST_F(FileFixture, MissingFileIsNewAndNothingIsCreated) {
   EXPECT_TRUE(DirEntries().empty());
 }
 
-TEST_F(FileFixture, UnreadableFileOrDirectoryIs5023AndUntouched) {
+TEST_F(FileFixture, UnreadableFileDirectoryOrPipeIs5023AndUntouched) {
   fs::create_directory(dir / "adir");
-  std::vector<std::string> paths = {dir / "adir"};
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+  std::vector<std::string> paths = {dir / "adir", dir / "pipe"};
   if (geteuid() != 0) {
     std::string locked = dir.Write("locked.c", "secret");
     chmod(locked.c_str(), 0);
@@ -292,8 +291,9 @@ TEST_F(FileFixture, FindByNameMatchesTwoSpellingsOfOneFile) {
   struct Case {
     std::string name;
     bool found;
-  } cases[] = {{path, true},           {dir.path() + "/./a.c", true}, {dir.path() + "/sub/../a.c", true},
-               {dir / "alias.c", true}, {dir / "A.C", false},         {UntitledName(), false}};
+  } cases[] = {
+      {path, true},         {dir.path() + "/./a.c", true}, {dir.path() + "/sub/../a.c", true}, {dir / "alias.c", true},
+      {dir / "A.C", false}, {UntitledName(), false}};
   for (const Case &c : cases)
     EXPECT_EQ(cBufFile::FindByName(c.name) == doc.get(), c.found) << c.name;
   EXPECT_EQ(doc->GetName(), path) << "names are kept as written, never upper-cased";

@@ -102,8 +102,8 @@ TEST(RangeTree, ShiftMovesBoundariesAndDropsThoseThatLeave) {
   top.Insert(10, 20, N("low"));
   top.Insert(cRangeTree::kEnd - 30, cRangeTree::kEnd - 10, N("high"));
   top.Shift(15);
-  EXPECT_EQ(Spans(top), "25-35:low " + std::to_string(cRangeTree::kEnd - 15) + "-" +
-                            std::to_string(cRangeTree::kEnd) + ":high ")
+  EXPECT_EQ(Spans(top),
+            "25-35:low " + std::to_string(cRangeTree::kEnd - 15) + "-" + std::to_string(cRangeTree::kEnd) + ":high ")
       << "the range cut at the top runs to the end";
 }
 

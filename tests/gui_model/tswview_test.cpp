@@ -177,10 +177,18 @@ TEST_F(ViewFixture, SearchFoldsCaseByTheFixedTable) {
 
 TEST_F(ViewFixture, SearchNeverFoldsOrStartsInsideATrailByte) {
   rules.leadBytes = {0x81};
-  SetText("\x81" "a A");
+  SetText("\x81"
+          "a A");
   EXPECT_EQ(view.Search("a", 0, 0, kNoPos), MakePos(0, 3)) << "the trail byte a is no letter";
-  EXPECT_EQ(view.Search("\x81" "A", 0, 0, kNoPos), kNoPos) << "the trail byte is compared exactly";
-  EXPECT_EQ(view.Search("\x81" "a", 0, 0, kNoPos), 0u);
+  EXPECT_EQ(view.Search("\x81"
+                        "A",
+                        0, 0, kNoPos),
+            kNoPos)
+      << "the trail byte is compared exactly";
+  EXPECT_EQ(view.Search("\x81"
+                        "a",
+                        0, 0, kNoPos),
+            0u);
 }
 
 TEST_F(ViewFixture, BackwardSearchSelectsWithTheCaretAtTheStart) {

@@ -10,6 +10,7 @@ namespace {
 constexpr int32_t kBaseLineCount = 32767;
 // Keeping the caret in view leaves this many lines and columns of context.
 constexpr int32_t kViewMarginLines = 3;
+constexpr int32_t kViewMarginLeftColumns = 3;
 constexpr int32_t kViewMarginColumns = 2;
 constexpr uint16_t kDefaultTabSize = 3;
 
@@ -261,7 +262,7 @@ ScrollRequest cTextDisplay::SetCursor(TextPos pos) {
     else if (caretLine > last - kViewMarginLines)
       request.line = caretLine - (last - first) + kViewMarginLines;
     int32_t firstColumn = DisplayColumn(firstVisible_), lastColumn = DisplayColumn(lastVisible_);
-    if (firstColumn >= 2 && caretColumn < firstColumn + kViewMarginLines)
+    if (firstColumn >= 2 && caretColumn < firstColumn + kViewMarginLeftColumns)
       request.column = caretColumn - 1;
     else if (caretColumn > lastColumn - kViewMarginColumns)
       request.column = caretColumn - (lastColumn - firstColumn) + kViewMarginColumns;
@@ -449,7 +450,8 @@ DisplayPos cTextDisplay::DisplayPosAt(PixelPoint point) const {
 
 DisplayPos cTextDisplay::AutoScrollTarget(PixelPoint point) const {
   DisplayPos at = DisplayPosAt(point);
-  int32_t line = std::clamp(DisplayLine(at), std::max(1, DisplayLine(firstVisible_) - 3), DisplayLine(lastVisible_) + 1);
+  int32_t line =
+      std::clamp(DisplayLine(at), std::max(1, DisplayLine(firstVisible_) - 3), DisplayLine(lastVisible_) + 1);
   int32_t column = std::clamp(DisplayColumn(at), std::max(1, DisplayColumn(firstVisible_)),
                               std::max(std::max(1, DisplayColumn(firstVisible_)), DisplayColumn(lastVisible_) - 1));
   return MakeDisplayPos(line, column);
