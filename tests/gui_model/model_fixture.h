@@ -10,6 +10,9 @@
 #include "gui/common/model/tswbuf.h"
 #include "gui/common/model/tswdisp.h"
 #include "gui/common/model/tswline.h"
+#include "gui/common/model/tswview.h"
+
+#include <gtest/gtest.h>
 
 namespace tsw::gui::testing {
 
@@ -80,5 +83,27 @@ inline std::string DocBytes(cBufLine &doc) {
   }
   return bytes;
 }
+
+// A document in memory with its own undo budget, shown by one view.
+struct ViewerFixture : ::testing::Test {
+  UndoPool pool;
+  RecordingDocEvents docEvents;
+  FakeCharRules rules;
+  RecordingDisplayEvents events;
+  cBufLine doc{256, MakeMemoryStore(), &pool, &docEvents};
+  cTextViewer view{doc, rules, &events};
+
+  // The whole text replaced, then taken as saved, with the caret at 0.
+  void SetText(const std::string &text) {
+    view.ClearSelection();
+    view.ReplaceRange(0, view.GetEndPosition(), text);
+    view.SetCursor(0);
+    view.ClearSelection();
+    doc.ClearModified();
+    events.messages.clear();
+    docEvents.modified.clear();
+  }
+  std::string Bytes() { return DocBytes(doc); }
+};
 
 } // namespace tsw::gui::testing

@@ -11,27 +11,16 @@ namespace tsw::gui {
 namespace {
 
 using testing::FakeCharRules;
-using testing::RecordingDisplayEvents;
 
-// A pane over a few fixed lines; 30 lines of 8x16 cells are visible.
-struct PaneFixture : ::testing::Test {
-  UndoPool pool;
-  FakeCharRules rules;
-  RecordingDisplayEvents events;
-  cBufLine doc{256, MakeMemoryStore(), &pool};
-  cTextViewer pane{doc, rules, &events};
+// 30 lines and about 40 columns of 8x16 cells are visible.
+struct PaneFixture : testing::ViewerFixture {
+  cTextViewer &pane = view;
 
   void SetUp() override {
     rules.leadBytes = {0x81};
     SetTabSize(3);
     pane.SetCellSize(8, 16);
     pane.Resize(8 * 40 + 4, 16 * 30);
-  }
-  void SetText(const std::string &text) {
-    pane.ClearSelection();
-    pane.ReplaceRange(0, pane.GetEndPosition(), text);
-    pane.SetCursor(0);
-    pane.ClearSelection();
   }
 };
 

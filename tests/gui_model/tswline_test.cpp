@@ -11,28 +11,12 @@ namespace tsw::gui {
 namespace {
 
 using testing::DocBytes;
-using testing::FakeCharRules;
-using testing::RecordingDisplayEvents;
-using testing::RecordingDocEvents;
 
-struct EditFixture : ::testing::Test {
-  UndoPool pool;
-  RecordingDocEvents docEvents;
-  FakeCharRules rules;
-  RecordingDisplayEvents viewEvents;
-  cBufLine doc{256, MakeMemoryStore(), &pool, &docEvents};
-  cTextViewer view{doc, rules, &viewEvents};
-
-  void SetText(const std::string &text) {
-    view.ReplaceRange(0, view.GetEndPosition(), text);
-    doc.ClearModified();
-    docEvents.modified.clear();
-  }
+struct EditFixture : testing::ViewerFixture {
   void Type(const std::string &text) {
     for (char c : text)
       view.InsertChar(std::string(1, c));
   }
-  std::string Bytes() { return DocBytes(doc); }
 };
 
 TEST_F(EditFixture, NewDocumentHasOneEmptyUnmodifiedLine) {

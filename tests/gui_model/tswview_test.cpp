@@ -9,28 +9,11 @@
 namespace tsw::gui {
 namespace {
 
-using testing::DocBytes;
-using testing::FakeCharRules;
-using testing::RecordingDisplayEvents;
-
-struct ViewFixture : ::testing::Test {
-  UndoPool pool;
-  FakeCharRules rules;
-  RecordingDisplayEvents events;
-  cBufLine doc{256, MakeMemoryStore(), &pool};
-  cTextViewer view{doc, rules, &events};
-
+struct ViewFixture : testing::ViewerFixture {
   void SetUp() override {
     view.SetCellSize(8, 16);
     view.Resize(800, 400);
   }
-  void SetText(const std::string &text) {
-    view.ClearSelection();
-    view.ReplaceRange(0, view.GetEndPosition(), text);
-    view.SetCursor(0);
-    events.messages.clear();
-  }
-  std::string Bytes() { return DocBytes(doc); }
   void FillLines(int32_t count) {
     std::string text;
     for (int32_t i = 1; i < count; ++i)
