@@ -26,8 +26,8 @@ uint64_t SeedForRun() {
 
 class EditRun {
 public:
-  EditRun(uint64_t seed, UndoPool &pool, int32_t startLines)
-      : rng_(seed), doc_(256, MakeMemoryStore(), &pool), view_(doc_, rules_, &events_) {
+  EditRun(uint64_t seed, UndoPool &pool, int32_t startLines, bool crlf = false, bool pageFile = false)
+      : rng_(seed), doc_(256, pageFile ? nullptr : MakeMemoryStore(), &pool), view_(doc_, rules_, &events_) {
     view_.SetCellSize(8, 16);
     view_.Resize(800, 400);
     if (startLines > 1) {
@@ -37,6 +37,9 @@ public:
       view_.ReplaceRange(0, 0, filler);
       doc_.ClearModified();
     }
+    // Breaks typed or pasted take the first line's end.
+    if (crlf)
+      doc_.SetLineEnd(0, LineEnd::CRLF);
     states_.push_back(DocBytes(doc_));
   }
 
@@ -219,15 +222,19 @@ struct PropertyCase {
   const char *name;
   int32_t startLines;
   int steps;
+  bool crlf;
+  bool pageFile;
 };
 
 TEST(EditProperty, RandomEditsUndosAndRedosKeepEveryByte) {
-  const PropertyCase cases[] = {{"small document", 1, 3000}, {"at the line limit", 9990, 300}};
+  const PropertyCase cases[] = {{"small document", 1, 3000, false, false},
+                                {"CR LF document on a page file", 2, 1500, true, true},
+                                {"at the line limit", 9990, 300, false, false}};
   for (const PropertyCase &c : cases) {
     uint64_t seed = SeedForRun();
     SCOPED_TRACE(::testing::Message() << c.name << ": replay with TSW_PROPERTY_SEED=" << seed);
     UndoPool pool;
-    EditRun run(seed, pool, c.startLines);
+    EditRun run(seed, pool, c.startLines, c.crlf, c.pageFile);
     for (int step = 0; step < c.steps; ++step)
       if (!run.Step()) {
         ADD_FAILURE() << "at step " << step;
