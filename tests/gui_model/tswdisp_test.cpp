@@ -14,13 +14,11 @@ using testing::FakeCharRules;
 
 // 30 lines and about 40 columns of 8x16 cells are visible.
 struct PaneFixture : testing::ViewerFixture {
-  cTextViewer &pane = view;
-
   void SetUp() override {
     rules.leadBytes = {0x81};
     SetTabSize(3);
-    pane.SetCellSize(8, 16);
-    pane.Resize(8 * 40 + 4, 16 * 30);
+    view.SetCellSize(8, 16);
+    view.Resize(8 * 40 + 4, 16 * 30);
   }
 };
 
@@ -33,8 +31,8 @@ TEST_F(PaneFixture, SetCursorLandsOnAValidPosition) {
       {MakePos(-3, 1), MakePos(0, 1)}, {MakePos(1, 3), MakePos(1, 3)},
   };
   for (const Case &c : cases) {
-    pane.SetCursor(c.asked);
-    EXPECT_EQ(pane.GetCursor(), c.landed) << std::hex << c.asked;
+    view.SetCursor(c.asked);
+    EXPECT_EQ(view.GetCursor(), c.landed) << std::hex << c.asked;
   }
 }
 
@@ -73,7 +71,7 @@ TEST_F(PaneFixture, CharacterAndWordStepsKeepToBoundaries) {
       {"prev word at a line start", &cTextDisplay::PrevWordPosition, MakePos(1, 0), MakePos(0, 8)},
   };
   for (const Case &c : cases)
-    EXPECT_EQ((pane.*c.step)(c.from), c.to) << c.name;
+    EXPECT_EQ((view.*c.step)(c.from), c.to) << c.name;
 }
 
 TEST_F(PaneFixture, WordRangeAndSelectionText) {
@@ -88,16 +86,16 @@ TEST_F(PaneFixture, WordRangeAndSelectionText) {
                {MakePos(0, 11), true, "count"},
                {MakePos(1, 0), true, "x"}};
   for (const Case &c : cases) {
-    std::optional<std::string> word = pane.WordAt(c.at);
+    std::optional<std::string> word = view.WordAt(c.at);
     EXPECT_EQ(word.has_value(), c.found) << PosColumn(c.at);
     if (word) {
       EXPECT_EQ(*word, c.word) << PosColumn(c.at);
     }
   }
-  pane.SetSelection(MakePos(0, 5), MakePos(0, 10));
-  EXPECT_EQ(pane.GetSelectionText(), "count");
-  pane.SetSelection(MakePos(0, 5), MakePos(1, 1));
-  EXPECT_FALSE(pane.GetSelectionText()) << "only a selection on one line";
+  view.SetSelection(MakePos(0, 5), MakePos(0, 10));
+  EXPECT_EQ(view.GetSelectionText(), "count");
+  view.SetSelection(MakePos(0, 5), MakePos(1, 1));
+  EXPECT_FALSE(view.GetSelectionText()) << "only a selection on one line";
 }
 
 TEST_F(PaneFixture, TabsAndDoubleByteCharactersInDisplayColumns) {
@@ -107,7 +105,7 @@ TEST_F(PaneFixture, TabsAndDoubleByteCharactersInDisplayColumns) {
     int32_t column;
   } cases[] = {{MakePos(0, 1), 4}, {MakePos(1, 2), 3}, {MakePos(1, 3), 4}, {MakePos(2, 1), 1}, {MakePos(2, 2), 3}};
   for (const Case &c : cases)
-    EXPECT_EQ(DisplayColumn(pane.OffsetToDisplayColumn(c.pos, 0, 1)), c.column) << std::hex << c.pos;
+    EXPECT_EQ(DisplayColumn(view.OffsetToDisplayColumn(c.pos, 0, 1)), c.column) << std::hex << c.pos;
 
   struct Back {
     int32_t line, column;
@@ -118,30 +116,30 @@ TEST_F(PaneFixture, TabsAndDoubleByteCharactersInDisplayColumns) {
                {3, 9, true, MakePos(2, 3), 4}, {9, 5, true, MakePos(8, 0), 1}, {1, 3, false, MakePos(0, 0), 3}};
   for (const Back &b : backs) {
     DisplayPos display = MakeDisplayPos(b.line, b.column);
-    EXPECT_EQ(pane.DisplayColumnToOffset(display, b.snap), b.pos) << b.line << ":" << b.column;
+    EXPECT_EQ(view.DisplayColumnToOffset(display, b.snap), b.pos) << b.line << ":" << b.column;
     EXPECT_EQ(DisplayColumn(display), b.snapped) << b.line << ":" << b.column;
   }
 }
 
 TEST_F(PaneFixture, KeysMoveTheCaretAndShiftExtendsFromWhereItWas) {
   SetText("one two\nthree\nfour");
-  pane.SetCursor(MakePos(1, 2));
-  pane.KeyDown(Key::Home, kCtrl);
-  EXPECT_EQ(pane.GetCursor(), 0u);
-  pane.KeyDown(Key::End, kCtrl);
-  EXPECT_EQ(pane.GetCursor(), MakePos(2, 4));
-  pane.SetCursor(MakePos(0, 1));
-  pane.KeyDown(Key::Right, kShift | kCtrl);
-  EXPECT_EQ(pane.Anchor(), MakePos(0, 1));
-  EXPECT_EQ(pane.GetCursor(), MakePos(0, 4));
-  pane.KeyDown(Key::Down, kShift);
-  EXPECT_EQ(pane.SelectionStart(), MakePos(0, 1));
-  EXPECT_EQ(pane.SelectionEnd(), MakePos(1, 4));
-  pane.KeyDown(Key::Left, kNoModifier);
-  EXPECT_FALSE(pane.HasSelection());
-  EXPECT_EQ(pane.GetCursor(), MakePos(1, 3));
-  pane.KeyDown(Key::End, kNoModifier);
-  EXPECT_EQ(pane.GetCursor(), MakePos(1, 5));
+  view.SetCursor(MakePos(1, 2));
+  view.KeyDown(Key::Home, kCtrl);
+  EXPECT_EQ(view.GetCursor(), 0u);
+  view.KeyDown(Key::End, kCtrl);
+  EXPECT_EQ(view.GetCursor(), MakePos(2, 4));
+  view.SetCursor(MakePos(0, 1));
+  view.KeyDown(Key::Right, kShift | kCtrl);
+  EXPECT_EQ(view.Anchor(), MakePos(0, 1));
+  EXPECT_EQ(view.GetCursor(), MakePos(0, 4));
+  view.KeyDown(Key::Down, kShift);
+  EXPECT_EQ(view.SelectionStart(), MakePos(0, 1));
+  EXPECT_EQ(view.SelectionEnd(), MakePos(1, 4));
+  view.KeyDown(Key::Left, kNoModifier);
+  EXPECT_FALSE(view.HasSelection());
+  EXPECT_EQ(view.GetCursor(), MakePos(1, 3));
+  view.KeyDown(Key::End, kNoModifier);
+  EXPECT_EQ(view.GetCursor(), MakePos(1, 5));
 }
 
 TEST_F(PaneFixture, PageUpNearTheTopHoldsTheViewAndStillMovesTheCaret) {
@@ -149,16 +147,16 @@ TEST_F(PaneFixture, PageUpNearTheTopHoldsTheViewAndStillMovesTheCaret) {
   for (int i = 0; i < 100; ++i)
     text += "line\n";
   SetText(text);
-  pane.VScroll(ScrollCode::ThumbPosition, 5);
-  pane.SetKeepCaretInView(false);
-  pane.SetCursor(MakePos(40, 0));
-  pane.KeyDown(Key::PageUp, kNoModifier);
-  int32_t page = (DisplayLine(pane.LastVisible()) - DisplayLine(pane.FirstVisible())) - 2;
-  EXPECT_EQ(DisplayLine(pane.FirstVisible()), 1);
-  EXPECT_EQ(pane.GetCursor(), MakePos(40 - page, 0));
-  pane.SetCursor(MakePos(3, 0));
-  pane.KeyDown(Key::PageUp, kNoModifier);
-  EXPECT_EQ(pane.GetCursor(), 0u) << "a negative line becomes line 0";
+  view.VScroll(ScrollCode::ThumbPosition, 5);
+  view.SetKeepCaretInView(false);
+  view.SetCursor(MakePos(40, 0));
+  view.KeyDown(Key::PageUp, kNoModifier);
+  int32_t page = (DisplayLine(view.LastVisible()) - DisplayLine(view.FirstVisible())) - 2;
+  EXPECT_EQ(DisplayLine(view.FirstVisible()), 1);
+  EXPECT_EQ(view.GetCursor(), MakePos(40 - page, 0));
+  view.SetCursor(MakePos(3, 0));
+  view.KeyDown(Key::PageUp, kNoModifier);
+  EXPECT_EQ(view.GetCursor(), 0u) << "a negative line becomes line 0";
 }
 
 TEST_F(PaneFixture, ScrollArithmeticHoldsItsRanges) {
@@ -173,14 +171,14 @@ TEST_F(PaneFixture, ScrollArithmeticHoldsItsRanges) {
                {ScrollCode::PageDown, 0, 30},  {ScrollCode::Bottom, 0, 51}, {ScrollCode::LineDown, 0, 51},
                {ScrollCode::ThumbTrack, 7, 7}, {ScrollCode::PageUp, 0, 1},  {ScrollCode::ThumbPosition, 999, 51}};
   for (const Case &c : lines)
-    EXPECT_EQ(pane.VScroll(c.code, c.thumb), c.expected) << int(c.code);
+    EXPECT_EQ(view.VScroll(c.code, c.thumb), c.expected) << int(c.code);
   Case columns[] = {{ScrollCode::LineUp, 0, 0},
                     {ScrollCode::Top, 0, 1},
                     {ScrollCode::PageDown, 0, 4},
                     {ScrollCode::LineDown, 0, 5},
                     {ScrollCode::ThumbTrack, 2000, 1000}};
   for (const Case &c : columns)
-    EXPECT_EQ(pane.HScroll(c.code, c.thumb), c.expected) << int(c.code);
+    EXPECT_EQ(view.HScroll(c.code, c.thumb), c.expected) << int(c.code);
 }
 
 TEST_F(PaneFixture, KeepingTheCaretInViewAsksForTheScroll) {
@@ -188,39 +186,39 @@ TEST_F(PaneFixture, KeepingTheCaretInViewAsksForTheScroll) {
   for (int i = 0; i < 100; ++i)
     text += std::string(200, 'w') + "\n";
   SetText(text);
-  int32_t height = DisplayLine(pane.LastVisible()) - DisplayLine(pane.FirstVisible());
-  int32_t width = DisplayColumn(pane.LastVisible()) - DisplayColumn(pane.FirstVisible());
-  ScrollRequest down = pane.SetCursor(MakePos(60, 0));
+  int32_t height = DisplayLine(view.LastVisible()) - DisplayLine(view.FirstVisible());
+  int32_t width = DisplayColumn(view.LastVisible()) - DisplayColumn(view.FirstVisible());
+  ScrollRequest down = view.SetCursor(MakePos(60, 0));
   ASSERT_TRUE(down.line);
   EXPECT_EQ(*down.line, 61 - height + 3) << "three lines of context below";
   EXPECT_FALSE(down.column);
-  ScrollRequest right = pane.SetCursor(MakePos(60, 100));
+  ScrollRequest right = view.SetCursor(MakePos(60, 100));
   ASSERT_TRUE(right.column);
   EXPECT_EQ(*right.column, 101 - width + 2);
-  EXPECT_EQ(DisplayColumn(pane.FirstVisible()), 101 - width + 2) << "the request was carried out";
-  ScrollRequest left = pane.SetCursor(MakePos(60, 0));
+  EXPECT_EQ(DisplayColumn(view.FirstVisible()), 101 - width + 2) << "the request was carried out";
+  ScrollRequest left = view.SetCursor(MakePos(60, 0));
   ASSERT_TRUE(left.column);
   EXPECT_EQ(*left.column, 0);
-  ScrollRequest up = pane.SetCursor(MakePos(2, 0));
+  ScrollRequest up = view.SetCursor(MakePos(2, 0));
   ASSERT_TRUE(up.line);
   EXPECT_EQ(*up.line, 3);
-  EXPECT_FALSE(pane.SetCursor(MakePos(5, 0)).line) << "inside the view nothing scrolls";
+  EXPECT_FALSE(view.SetCursor(MakePos(5, 0)).line) << "inside the view nothing scrolls";
 }
 
 TEST_F(PaneFixture, OnlyAFocusedPaneShowsItsCaret) {
   SetText("abc");
   events.caretShown.clear();
-  pane.SetCursor(MakePos(0, 2));
+  view.SetCursor(MakePos(0, 2));
   EXPECT_TRUE(events.caretShown.empty());
-  pane.SetFocused(true);
-  pane.SetCursor(MakePos(0, 1));
+  view.SetFocused(true);
+  view.SetCursor(MakePos(0, 1));
   EXPECT_EQ(events.caretShown, std::vector<DisplayPos>{MakeDisplayPos(1, 2)});
 }
 
 TEST_F(PaneFixture, PixelsAndCellsConvertBothWays) {
   // Left margin: half a cell.
-  EXPECT_EQ(pane.PixelOf(MakeDisplayPos(1, 1)).x, 4);
-  EXPECT_EQ(pane.PixelOf(MakeDisplayPos(3, 5)).y, 32);
+  EXPECT_EQ(view.PixelOf(MakeDisplayPos(1, 1)).x, 4);
+  EXPECT_EQ(view.PixelOf(MakeDisplayPos(3, 5)).y, 32);
   struct Case {
     PixelPoint point;
     DisplayPos pos;
@@ -230,9 +228,9 @@ TEST_F(PaneFixture, PixelsAndCellsConvertBothWays) {
                {{-50, -50}, MakeDisplayPos(1, 1)},
                {{20, 40}, MakeDisplayPos(3, 3)}};
   for (const Case &c : cases)
-    EXPECT_EQ(pane.DisplayPosAt(c.point), c.pos) << c.point.x << "," << c.point.y;
-  EXPECT_EQ(pane.AutoScrollTarget({-100, 10000}), MakeDisplayPos(DisplayLine(pane.LastVisible()) + 1, 1));
-  EXPECT_EQ(pane.AutoScrollTarget({10000, -100}), MakeDisplayPos(1, DisplayColumn(pane.LastVisible()) - 1));
+    EXPECT_EQ(view.DisplayPosAt(c.point), c.pos) << c.point.x << "," << c.point.y;
+  EXPECT_EQ(view.AutoScrollTarget({-100, 10000}), MakeDisplayPos(DisplayLine(view.LastVisible()) + 1, 1));
+  EXPECT_EQ(view.AutoScrollTarget({10000, -100}), MakeDisplayPos(1, DisplayColumn(view.LastVisible()) - 1));
 }
 
 } // namespace
