@@ -10,7 +10,7 @@
 namespace tsw {
 namespace {
 
-constexpr char kModule[] = "compcore\\cc_er.cpp";
+constexpr char kModule[] = "compcore\\cc_er";
 constexpr size_t kSplitBound = 1023;
 constexpr char kBel = 7;
 constexpr uint16_t kDefaultMaxWarnings = 10;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compcore/common/cc_messages.h"
 #include "platform/format.h"
 
 #include <cstdint>
@@ -36,12 +37,6 @@ inline constexpr uint16_t kMaxErrorRecords = 1000;
 inline constexpr size_t kMaxErrorText = 179;
 inline constexpr size_t kMaxErrorFileName = 259;
 inline constexpr char kNoHelpText[] = "No further information available.";
-
-// Message numbers this module formats with.
-inline constexpr unsigned kMsgMessageTitle = 16;
-inline constexpr unsigned kMsgNoFileName = 739;
-inline constexpr unsigned kMsgWarningLine = 743;
-inline constexpr unsigned kMsgErrorLine = 809;
 
 void ClearErrorList();
 void ResetErrorList();

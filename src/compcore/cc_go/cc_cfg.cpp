@@ -89,13 +89,6 @@ bool ScanLine(const char *line, const CompilerConfigEntry &entry, uint16_t &valu
 
 } // namespace
 
-std::optional<std::string> FindCompilerConfig() {
-  for (const std::string &dir : {plat::ProgramDirectory(), plat::CurrentDirectory(), plat::SystemConfigDirectory()})
-    if (auto path = plat::ResolvePath(kCompilerConfigName, dir))
-      return path;
-  return std::nullopt;
-}
-
 int ReadCompilerConfig(const std::string &path) {
   CompilerSettings &cfg = CompilerConfig();
   for (const CompilerConfigEntry &entry : CompilerConfigTable)

@@ -21,10 +21,6 @@ inline constexpr size_t kCompilerConfigEntries = 32;
 extern const CompilerConfigEntry CompilerConfigTable[kCompilerConfigEntries];
 
 inline constexpr char kCompilerConfigName[] = "tsw.cfg";
-// The configuration file in force: the program's directory, the current
-// directory, then the system configuration directory; nullopt when none
-// holds one.
-std::optional<std::string> FindCompilerConfig();
 // Sets every default, then reads `path` when it opens; always 0.
 int ReadCompilerConfig(const std::string &path);
 // Writes every entry in table order, atomically; false when the file

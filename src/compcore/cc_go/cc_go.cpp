@@ -14,7 +14,7 @@
 namespace tsw {
 namespace {
 
-constexpr char kModule[] = "compcore\\cc_go.cpp";
+constexpr char kModule[] = "compcore\\cc_go";
 constexpr size_t kNoLibDirFormatChars = 64;
 constexpr size_t kTitleChars = 32;
 constexpr uint8_t kStageUnread = 0, kStageConfigRead = 1, kStageBiosPending = 2, kStageReady = 3;

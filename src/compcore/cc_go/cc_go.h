@@ -18,8 +18,6 @@ namespace tsw {
 
 inline constexpr uint16_t kCompileFailedBit = 2;
 inline constexpr uint16_t kCompileModeLoadBios = 2;
-inline constexpr unsigned kMsgNoLibDir = 4028;
-inline constexpr unsigned kMsgNoLibDirTitle = 5000;
 
 // What the driver needs of the IDE shell.
 class CompilerShell {

@@ -1,4 +1,5 @@
 #include "compcore/cc_in/cc_brackets.h"
+#include "compcore/common/cc_messages.h"
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_in/cc_in.h"
@@ -9,9 +10,6 @@
 
 namespace tsw {
 namespace {
-
-constexpr unsigned kMsgMismatch = 562;
-constexpr unsigned kMsgUnknownBracket = 2092;
 
 struct BracketState {
   std::deque<MatchBlockInfo> stack;

@@ -1,4 +1,5 @@
 #include "compcore/cc_in/cc_directives.h"
+#include "compcore/common/cc_messages.h"
 
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_directive_targets.h"
@@ -17,9 +18,6 @@ namespace tsw {
 
 namespace {
 
-constexpr unsigned kMsgNestingTooDeep = 430;
-constexpr unsigned kMsgMissingName = 490;
-constexpr unsigned kMsgIncludeRefused = 2128;
 // Texts the compiler carries itself (no numbered message says them).
 constexpr const char *kTextUnclosedConditional = "#if without #endif at the end of the file";
 constexpr size_t kMaxDirectiveMessage = 80;
@@ -136,7 +134,7 @@ void UndefDirective() {
   SkipSpaces();
   std::string name;
   if (!ReadIdentifier(name))
-    CompileError(kMsgMissingName);
+    CompileError(kMsgIdentifierExpected);
   else
     UndefineMacro(name);
 }

@@ -1,4 +1,5 @@
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/common/cc_messages.h"
 
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directives.h"
@@ -20,7 +21,7 @@ uint16_t SingleLineMode = 0;
 uint16_t SourceLanguageMode = kLangC;
 
 namespace {
-constexpr const char *kModule = "compcore\\cc_in";
+constexpr char kModule[] = "compcore\\cc_in";
 
 struct InputData {
   LogicalLineBuffer line;
@@ -345,7 +346,6 @@ size_t LastCharacterLength(std::string_view text) {
 }
 
 int32_t ReadConstantValue(ConstantSeverity severity) {
-  constexpr unsigned kMsgNotConstant = 427;
   SkipSpaces();
   char *end = InputCursor;
   unsigned long value = IsIdentStart(*InputCursor) ? 0 : std::strtoul(InputCursor, &end, 0);

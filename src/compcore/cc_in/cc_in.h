@@ -2,6 +2,7 @@
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_in/cc_lines.h"
+#include "compcore/common/cc_messages.h"
 #include "platform/format.h"
 
 #include <array>
@@ -57,7 +58,6 @@ inline bool IsDigitChar(char c) { return CharClasses[static_cast<unsigned char>(
 
 constexpr char kEsc = 27;
 constexpr size_t kMaxLineBytes = 65532; // a logical line or expansion past this ends the compile
-constexpr unsigned kMsgLineTooLong = 463;
 
 // Source languages of the input.
 enum : uint16_t { kLangAsm = 0, kLangC = 1, kLangCInAsm = 2 };

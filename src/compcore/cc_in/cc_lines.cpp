@@ -1,5 +1,6 @@
 #include "compcore/cc_in/cc_lines.h"
 #include "compcore/common/cc_codegen.h"
+#include "compcore/common/cc_messages.h"
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_in/cc_attrs.h"
@@ -16,8 +17,6 @@
 namespace tsw {
 
 namespace {
-constexpr unsigned kMsgUnknownLibrary = 2002;
-constexpr unsigned kMsgCompilingLine = 750;
 constexpr uint16_t kProloguePasses = 4;
 constexpr uint16_t kProgressInterval = 10;
 } // namespace
@@ -470,7 +469,6 @@ const char *GetNextSourceLine() {
 
 uint16_t CurrentLine() { return S().currentLine; }
 const std::string &CurrentSourceFile() { return S().currentFile; }
-bool CurrentSourceIsProgram() { return S().currentIsProgram; }
 uint32_t LinesDelivered() { return S().delivered; }
 int SourceState() { return S().state; }
 

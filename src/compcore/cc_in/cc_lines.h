@@ -160,7 +160,6 @@ const char *GetNextSourceLine();
 // 0-based number of the line last delivered, and its file.
 uint16_t CurrentLine();
 const std::string &CurrentSourceFile();
-bool CurrentSourceIsProgram();
 uint32_t LinesDelivered();
 int SourceState();
 

@@ -1,4 +1,5 @@
 #include "compcore/cc_in/cc_macro.h"
+#include "compcore/common/cc_messages.h"
 
 #include "compcore/cc_in/cc_in.h"
 
@@ -11,18 +12,6 @@
 namespace tsw {
 
 namespace {
-
-constexpr unsigned kMsgMissingName = 490;
-constexpr unsigned kMsgRedeclared = 491;
-constexpr unsigned kMsgUnclosedLiteral = 492;
-constexpr unsigned kMsgTooManyParams = 533;
-constexpr unsigned kMsgMissingParam = 534;
-constexpr unsigned kMsgTooManyArgs = 535;
-constexpr unsigned kMsgArgCount = 536;
-constexpr unsigned kMsgRedefined = 537;
-constexpr unsigned kMsgTooManyActive = 539;
-constexpr unsigned kMsgParamListOpen = 758;
-constexpr unsigned kMsgBadAfterName = 2108;
 
 using Table = std::unordered_map<std::string, MacroInfo>;
 
@@ -316,7 +305,7 @@ Cells ExpandCells(Cells work) {
         }
       }
       if (!closed && SourceLanguageMode != kLangAsm)
-        CompileError(kMsgUnclosedLiteral, std::string(1, c));
+        CompileError(kMsgExpected, std::string(1, c));
       previous = c;
       continue;
     }
@@ -531,7 +520,7 @@ void DefineDirective() {
   SkipSpaces();
   std::string name;
   if (!ReadIdentifier(name)) {
-    CompileError(kMsgMissingName);
+    CompileError(kMsgIdentifierExpected);
     return;
   }
   std::vector<std::string> params;

@@ -1,4 +1,5 @@
 #include "compcore/cc_in/cc_memmap.h"
+#include "compcore/common/cc_messages.h"
 
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
@@ -9,9 +10,6 @@ namespace tsw {
 
 namespace {
 
-constexpr unsigned kMsgStackFull = 428;
-constexpr unsigned kMsgStackEmpty = 429;
-constexpr unsigned kMsgAnymemRange = 2012;
 constexpr int kNoKeyword = -1;
 
 struct DefaultStack {

@@ -1,4 +1,5 @@
 #include "compcore/cc_in/cc_placement.h"
+#include "compcore/common/cc_messages.h"
 
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_directives.h"
@@ -12,11 +13,6 @@ namespace tsw {
 
 namespace {
 
-constexpr unsigned kMsgChainNeedsProgram = 2029;
-constexpr unsigned kMsgChainName = 2030;
-constexpr unsigned kMsgChainFunction = 2048;
-constexpr unsigned kMsgDorgObsolete = 2109;
-constexpr unsigned kMsgCorgObsolete = 2110;
 // Output-mode bit that keeps "#corg" from choosing the code segment.
 constexpr uint8_t kOutputModeKeepsSegment = 0x01;
 // The BIOS's first extended-memory code origin starts on a fresh page of

@@ -19,8 +19,7 @@ namespace tsw {
 
 namespace {
 
-constexpr const char *kModule = "compcore\\cc_in";
-constexpr unsigned kMsgPragmaOption = 3008;
+constexpr char kModule[] = "compcore\\cc_in";
 constexpr size_t kMaxPragmaEcho = 223;
 constexpr uint8_t kOpcodeJump = 0xC3;
 // The debug kernel starts the BIOS it was given when this byte is set.

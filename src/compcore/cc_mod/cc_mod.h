@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compcore/common/cc_messages.h"
 #include "foundation/brstring.h"
 #include "foundation/tahash.h"
 #include "foundation/talist.h"
@@ -101,20 +102,6 @@ template <class T> std::vector<T *> ListElements(const Ta1L<T> &list) {
 }
 // The names of a module as texts.
 std::vector<std::string> ModuleNames(const ZModEntry &module);
-
-inline constexpr unsigned kMsgIndexing = 137;
-inline constexpr unsigned kMsgTakingModule = 140;
-inline constexpr unsigned kMsgReadingLibrary = 145;
-inline constexpr unsigned kMsgNoLibraryFile = 510;
-inline constexpr unsigned kMsgModuleAlreadyTaken = 521;
-inline constexpr unsigned kMsgDuplicateName = 527;
-inline constexpr unsigned kMsgAnyLibrary = 727;
-inline constexpr unsigned kMsgCannotOpenLibrary = 728;
-inline constexpr unsigned kMsgLibraryModifiedInEditor = 810;
-inline constexpr unsigned kMsgLibraryChanged = 811;
-inline constexpr unsigned kMsgNestedHeader = 2122;
-inline constexpr unsigned kMsgStrayEndHeader = 2123;
-inline constexpr unsigned kMsgUnclosedHeader = 2124;
 
 // Where the index's notices and message boxes go (message number and its
 // string arguments).

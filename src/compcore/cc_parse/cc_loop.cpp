@@ -1,4 +1,5 @@
 #include "compcore/cc_parse/cc_loop.h"
+#include "compcore/common/cc_messages.h"
 
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_brackets.h"
@@ -18,11 +19,6 @@ namespace tsw {
 
 namespace {
 
-constexpr unsigned kMsgNothingCompiled = 408;
-constexpr unsigned kMsgAsmWord = 524;
-constexpr unsigned kMsgImportName = 2013;
-constexpr unsigned kMsgImportNotFound = 2014;
-constexpr unsigned kMsgImportIdentifier = 2015;
 constexpr int kTopLevel = 1;
 constexpr uint32_t kFreqDivisor = 614400;
 constexpr int32_t kSizeUnitsPerCode = 32;

@@ -12,7 +12,7 @@
 namespace tsw {
 namespace {
 
-constexpr char kModule[] = "compcore\\cc_mod.cpp";
+constexpr char kModule[] = "compcore\\cc_stab";
 constexpr uint32_t kBuckets = 256;
 constexpr size_t kMaxBiosName = 33;
 constexpr uint8_t kLastCharBit = 0x80;

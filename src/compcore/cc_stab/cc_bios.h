@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compcore/common/cc_messages.h"
 #include "foundation/addr24.h"
 
 #include <cstdint>
@@ -45,8 +46,6 @@ const BiosLayout &BiosLayoutValues();
 std::optional<uint32_t> SpecialBiosSymbol(std::string_view name);
 
 inline constexpr size_t kBiosInfoHeaderSize = 33;
-inline constexpr unsigned kMsgReadingBiosSymbols = 136;
-inline constexpr unsigned kMsgBadBiosSymbolTable = 5035;
 
 // Import from the contents of the BIOS information file (nullopt when it is
 // missing). 0 on success; 1 when the file is missing, short or malformed,

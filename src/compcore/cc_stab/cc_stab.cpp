@@ -1,4 +1,5 @@
 #include "compcore/cc_stab/cc_stab.h"
+#include "compcore/common/cc_messages.h"
 
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/common/cc_codegen.h"
@@ -13,19 +14,8 @@
 namespace tsw {
 namespace {
 
-constexpr const char *kModule = "compcore\\cc_stab";
+constexpr char kModule[] = "compcore\\cc_stab";
 constexpr uint32_t kOverflowLine = 280;
-
-constexpr unsigned kMsgTypeAreaFull = 419;
-constexpr unsigned kMsgTooManyTypes = 420;
-constexpr unsigned kMsgRedeclared = 491;
-constexpr unsigned kMsgTableFull = 498;
-constexpr unsigned kMsgRedeclaredType = 499;
-constexpr unsigned kMsgGlobalTableFull = 514;
-constexpr unsigned kMsgLocalTableFull = 515;
-constexpr unsigned kMsgNameMemoryFull = 516;
-constexpr unsigned kMsgUndoListFull = 613;
-constexpr unsigned kMsgReservedWord = 2096;
 
 constexpr uint32_t kNominalRecordBytes = 45; // what the memory is sized by
 constexpr uint32_t kNameBytesPerSymbol = 33;

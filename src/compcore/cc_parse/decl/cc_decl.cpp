@@ -1,4 +1,5 @@
 #include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/common/cc_messages.h"
 
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
@@ -19,34 +20,12 @@ namespace tsw {
 
 namespace {
 
-constexpr unsigned kMsgVoidObject = 410;
-constexpr unsigned kMsgRegisterSize = 411;
-constexpr unsigned kMsgAutoInitializer = 412;
-constexpr unsigned kMsgQualifierNotAllowed = 413;
-constexpr unsigned kMsgNotAParameter = 414;
-constexpr unsigned kMsgSizeZero = 415;
-constexpr unsigned kMsgNameExpected = 490;
-constexpr unsigned kMsgExpected = 492;
-constexpr unsigned kMsgNoType = 517;
-constexpr unsigned kMsgAutoAtTop = 525;
-constexpr unsigned kMsgRegisterAtTop = 526;
-constexpr unsigned kMsgQualifierDiffers = 532;
-constexpr unsigned kMsgInitializedNotConst = 548;
-constexpr unsigned kMsgConstWithoutInitializer = 549;
-constexpr unsigned kMsgConstTwice = 560;
-constexpr unsigned kMsgLocalWithoutClass = 561;
-constexpr unsigned kMsgConstNotAllowed = 564;
-constexpr unsigned kMsgInitializedPointer = 565;
-constexpr unsigned kMsgAddressNotConstant = 2003;
-constexpr unsigned kMsgPlacedPointer = 2004;
-constexpr unsigned kMsgNouseixOnCofunction = 3000;
 constexpr uint16_t kRegisterBytes = 2;
 constexpr int kInitializerMode = 2;
 
 struct DeclarationModule {
   int32_t localsTotal = 0;
   uint8_t addressFlags = 0;
-  DeclarationStart start;
   bool lineDropped = false;
 };
 
@@ -235,7 +214,7 @@ bool NameDeclarator(int16_t baseType, int16_t storageClass, int level) {
     }
   }
   if (s.name.empty()) {
-    CompileError(kMsgNameExpected);
+    CompileError(kMsgIdentifierExpected);
     return false;
   }
   if (plainVoid && storageClass != kClassTypedefTop && storageClass != kClassTypedefLocal) {
@@ -404,6 +383,10 @@ void DeclareOne(int16_t baseType, int16_t storageClass, int level, int16_t &offs
 
 // ---- entries -----------------------------------------------------------------
 
+// declaration = { qualifier } [ base-type ] [ "const" ] declarators ";"
+//             | xdata-declaration
+// Locals: declarations repeat while another one starts. At the top level a
+// function definition ends the declaration without ";".
 uint16_t ParseDeclaration(int level) {
   DeclarationModule &m = M();
   DeclaratorState &s = Declarator();
@@ -420,7 +403,6 @@ uint16_t ParseDeclaration(int level) {
     if (level == kLevelLocal) {
       attrs.declaration = attrs.directiveDefaults;
     } else {
-      m.start = {CurrentSourceLine(), CurrentSourceColumn()};
       m.addressFlags = 0;
     }
     s.memberQualifier = kQualifierNone;
@@ -561,7 +543,6 @@ void ExpectSemicolon() {
     CompileError(kMsgExpected, "';'");
 }
 
-DeclarationStart DeclarationStartPosition() { return M().start; }
 int32_t LocalsTotal() { return M().localsTotal; }
 
 void ResetDeclarationModule() {

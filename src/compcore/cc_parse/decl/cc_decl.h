@@ -35,11 +35,6 @@ int16_t DeclareDeclarators(int16_t baseType, int16_t storageClass, int level, bo
 // was dropped after an error).
 void ExpectSemicolon();
 
-// Where the last top-level declaration began.
-struct DeclarationStart {
-  uint16_t line = 0, column = 0;
-};
-DeclarationStart DeclarationStartPosition();
 // The bytes of the locals declared by the last ParseDeclaration at level 0.
 int32_t LocalsTotal();
 

@@ -1,4 +1,5 @@
 #include "compcore/cc_parse/decl/cc_declarator.h"
+#include "compcore/common/cc_messages.h"
 
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
@@ -11,16 +12,6 @@ namespace tsw {
 
 namespace {
 
-constexpr unsigned kMsgNotConstant = 427;
-constexpr unsigned kMsgTooDeep = 416;
-constexpr unsigned kMsgWordOverflow = 417;
-constexpr unsigned kMsgTooManyDimensions = 444;
-constexpr unsigned kMsgDimensionTooLarge = 544;
-constexpr unsigned kMsgTooManyElements = 545;
-constexpr unsigned kMsgConstNotAllowed = 564;
-constexpr unsigned kMsgParenExpected = 2006;
-constexpr unsigned kMsgBracketExpected = 2007;
-constexpr unsigned kMsgDimensionOnFunction = 2009;
 constexpr uint16_t kPointerBytes = 2;
 constexpr char kTextObjectTooLarge[] = "object larger than 65535 bytes";
 // Parentheses around a declarator nest no deeper than this; deeper ones are
@@ -134,6 +125,7 @@ bool FunctionSuffix(DeclaratorRecord &r, bool declaresFunction) {
   return false;
 }
 
+// suffixes = { "[" [ constant ] "]" | "(" parameters ")" }
 void ParseSuffixes(DeclaratorRecord &r, bool declaresFunction) {
   const bool constFlag = Declarator().constFlag;
   for (;;) {
@@ -166,6 +158,7 @@ void MergeNested(DeclaratorRecord &outer, const DeclaratorRecord &inner) {
   outer.dimensions.insert(outer.dimensions.begin(), inner.dimensions.begin(), inner.dimensions.end());
 }
 
+// declarator = { "*" [ "const" ] } ( name | "(" declarator ")" ) suffixes
 // `nesting`: how many parentheses the record stands in.
 void ParseRecord(DeclaratorRecord &r, bool wantName, unsigned nesting) {
   while (SkipAndMatch("*"))

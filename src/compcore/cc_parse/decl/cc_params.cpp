@@ -1,4 +1,5 @@
 #include "compcore/cc_parse/decl/cc_params.h"
+#include "compcore/common/cc_messages.h"
 
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/cc_loop.h"
@@ -14,10 +15,6 @@ namespace tsw {
 
 namespace {
 
-constexpr unsigned kMsgExpected = 492;
-constexpr unsigned kMsgConstNotAllowed = 564;
-constexpr unsigned kMsgUntypedAfterTyped = 702;
-constexpr unsigned kMsgTypedAfterUntyped = 703;
 constexpr uint32_t kLetterDigits = 26;
 constexpr char kUnnamedPrefix[] = "___";
 
@@ -68,6 +65,8 @@ void ForgetParameterNames() { P().listed.clear(); }
 
 std::string NextUnnamedParameterName() { return kUnnamedPrefix + Letters(++P().unnamed); }
 
+// parameter-list = [ parameter { "," parameter } ] ")"
+// parameter      = "..." | { qualifier } base-type declarator | name
 int ParseParameterList() {
   DeclaratorState &s = Declarator();
   DeclarationBackEnd &backEnd = DeclBackEnd();

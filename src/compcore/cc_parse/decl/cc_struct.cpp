@@ -1,4 +1,5 @@
 #include "compcore/cc_parse/decl/cc_struct.h"
+#include "compcore/common/cc_messages.h"
 
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
@@ -11,14 +12,6 @@
 namespace tsw {
 
 namespace {
-
-constexpr unsigned kMsgSizeZero = 415;
-constexpr unsigned kMsgUnknownTag = 418;
-constexpr unsigned kMsgMemberWithoutType = 421;
-constexpr unsigned kMsgContainsItself = 422;
-constexpr unsigned kMsgTooManyMembers = 423;
-constexpr unsigned kMsgNameExpected = 490;
-constexpr unsigned kMsgRedeclared = 491;
 
 int16_t TypeIdOf(const TypeRecord *type) {
   for (int16_t id = kFirstTypeId; id <= kLastTypeId; ++id)
@@ -43,7 +36,7 @@ public:
   void Add(int16_t baseType, uint8_t qualifier) {
     const DeclaratorState &s = Declarator();
     if (s.name.empty()) {
-      CompileError(kMsgNameExpected);
+      CompileError(kMsgIdentifierExpected);
       return;
     }
     if (count_++ >= kMaxMembers) {

@@ -9,7 +9,6 @@
 
 #include "compcore/cc_parse/expr/cc_parse_panic.h"
 #include "compcore/cc_parse/expr/cc_parse_token.h"
-#include "foundation/xerr.h"
 
 #include <algorithm>
 
@@ -43,8 +42,6 @@ int BracketDepth(const char *text) {
 }
 } // namespace
 
-[[noreturn]] void ParserPanic(const char *) { throw xInternal("cc_parse", __LINE__); }
-
 // The parser's token buffer: it owns its tokens and panics by throwing.
 class CTokenBuffer : public ANTLRTokenBuffer {
 public:
@@ -55,16 +52,6 @@ public:
   int printMessage(FILE *, const char *, ...) override { return 0; }
 };
 
-void ParserToken::panic(const char *msg) { ParserPanic(msg); }
-
-ANTLRAbstractToken *ParserToken::makeToken(ANTLRTokenType type, ANTLRChar *text, int line) {
-  auto *token = new ParserToken;
-  token->setType(type);
-  token->setText(text);
-  token->setLine(line);
-  token->index_ = nextIndex_++;
-  return token;
-}
 
 StringParserBlackBox::StringParserBlackBox(ParserHooks &hooks, ParserOutput *output)
     : input_(std::make_unique<DLGStringInput>(kEmptyInput)),
