@@ -74,6 +74,6 @@ ADDR24 ReserveRootVariableBytes(uint16_t n) {
   return Addr24Add(variables->Current(), 1);
 }
 
-void ReportMessage2128() { CompileError(kMsgIncludeUnsupported); }
+void ReportMessage2128() { CompileError(kMsgIncludeRefused); }
 
 } // namespace tsw

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compcore/common/cc_messages.h"
 #include "foundation/addr24.h"
 
 #include <cstdint>
@@ -7,9 +8,6 @@
 // The byte every instruction emitter ends in, the patches that rewrite code
 // already emitted, and the root variable storage.
 namespace tsw {
-
-inline constexpr unsigned kMsgRootDataFull = 522;
-inline constexpr unsigned kMsgIncludeUnsupported = 2128;
 
 void EmitCodeByte(uint8_t byte);
 // Low byte first.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compcore/common/cc_messages.h"
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,7 +10,6 @@
 // BIOS compile reads its header back for the memory sizes.
 namespace tsw {
 
-inline constexpr unsigned kMsgRtiNotCreated = 2079;
 inline constexpr size_t kRtiHeaderBytes = 33;
 
 // The shell's side: the save dialog ("*.RTI", overwrite prompt) and the

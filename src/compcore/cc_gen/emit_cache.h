@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compcore/common/cc_messages.h"
 #include "foundation/addr24.h"
 
 #include <cstdint>
@@ -27,16 +28,6 @@ enum class OriginKind : int32_t {
   kRconorg = 7,
 };
 const char *OriginKindName(OriginKind kind);
-
-inline constexpr unsigned kMsgRootCodeFull = 432;
-inline constexpr unsigned kMsgXmemCodeFull = 433;
-inline constexpr unsigned kMsgReadAfterCurrent = 657;
-inline constexpr unsigned kMsgFullAtRestart = 664;
-inline constexpr unsigned kMsgEmitOutside = 751;
-inline constexpr unsigned kMsgCodeSegmentFull = 2070;
-inline constexpr unsigned kMsgConstantsFull = 2071;
-inline constexpr unsigned kMsgVariablesFull = 2072;
-inline constexpr unsigned kMsgCacheWithoutOrigin = 2120;
 
 // The space kept free at the end of every segment for the continuation.
 inline constexpr int32_t kSegmentReserve = 128;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compcore/cc_gen/emit_cache.h"
+#include "compcore/common/cc_messages.h"
 #include "foundation/addr24.h"
 
 #include <cstdint>
@@ -30,18 +31,6 @@ struct OriginDirective {
 // The segment's lowest and highest address, by the direction its cache fills.
 ADDR24 OriginLowEnd(const OriginDirective &o);
 ADDR24 OriginHighEnd(const OriginDirective &o);
-
-inline constexpr unsigned kMsgOriginOptionKind = 2111;
-inline constexpr unsigned kMsgNoSuchOrigin = 2112;
-inline constexpr unsigned kMsgFollowsName = 2113;
-inline constexpr unsigned kMsgOriginTooLarge = 2114;
-inline constexpr unsigned kMsgOriginTrailing = 2115;
-inline constexpr unsigned kMsgResumeOrApply = 2116;
-inline constexpr unsigned kMsgOriginDefined = 2117;
-inline constexpr unsigned kMsgOriginName = 2119;
-inline constexpr unsigned kMsgOriginsOverlap = 2121;
-inline constexpr unsigned kMsgOriginSizeZero = 2126;
-inline constexpr unsigned kMsgAlreadyFollowed = 2127;
 
 // Stands in for the origin of a cache that has none; outside the table.
 OriginDirective &DefaultOrigin();

@@ -35,8 +35,6 @@ namespace tsw {
 
 namespace {
 
-constexpr unsigned kMsgNoFile = 739;
-
 class ListingRunWriter : public RunWriter {
 public:
   void WriteRun(uint16_t count, ADDR24 address, const uint8_t *bytes) override {
@@ -77,7 +75,7 @@ public:
     const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
     if (!symbol)
       CompileErrorAt(1, 1, kMsgUnresolvedGlobal, std::string(name));
-    SetCurrentSourceFileName(symbol->file && *symbol->file ? symbol->file : GetResourceString(kMsgNoFile));
+    SetCurrentSourceFileName(symbol->file && *symbol->file ? symbol->file : GetResourceString(kMsgNoFileName));
     CompileErrorAt(symbol->line, symbol->column, kMsgUnresolvedGlobal, std::string(name));
   }
   void WarnIfLibraryDefines(std::string_view name) override {
@@ -195,8 +193,6 @@ public:
 constexpr char kWatchLabel[] = "Watch";
 constexpr uint16_t kWatchEntry = 0xF980;
 
-constexpr unsigned kMsgInternalCodegen = 401;
-
 // The front end's share of the statement snapshot: where the input stood,
 // the open brackets and the symbols entered since.
 struct FrontEndSnapshots {
@@ -235,7 +231,7 @@ void RegisterFrontEndParticipants() {
                                   auto &saved = Front().input;
                                   // The source cannot be read again: the statement cannot be either.
                                   if (!saved.empty() && !RestoreInputState(saved.back()))
-                                    CompileErrorHere(kMsgInternalCodegen);
+                                    CompileErrorHere(kMsgInvalidOperands);
                                 },
                                 [] {
                                   if (!Front().input.empty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compcore/common/cc_messages.h"
 #include "foundation/addr24.h"
 
 #include <cstdint>
@@ -35,18 +36,6 @@ enum : uint16_t {
 
 // ResetFixupTables masks.
 enum : uint16_t { kResetLocal = 1, kResetGlobal = 2, kResetFinal = 7 };
-
-inline constexpr unsigned kMsgRootOnlyTarget = 460;
-inline constexpr unsigned kMsgWatchUnresolved = 531;
-inline constexpr unsigned kMsgLongCallIntoWindow = 547;
-inline constexpr unsigned kMsgDisplacementRange = 771;
-inline constexpr unsigned kMsgUnresolvedLocal = 784;
-inline constexpr unsigned kMsgUnresolvedGlobal = 785;
-inline constexpr unsigned kMsgLocalTwice = 786;
-inline constexpr unsigned kMsgGlobalTwice = 787;
-inline constexpr unsigned kMsgByteRange = 2052;
-inline constexpr unsigned kMsgLibraryAlsoDefines = 3033;
-inline constexpr unsigned kMsgLibraryAlsoDefinesName = 3034;
 
 // The assembler's long-call forms carry where they were written.
 struct LcallFixup {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compcore/cc_rom/shadow_image.h"
+#include "compcore/common/cc_messages.h"
 #include "foundation/addr24.h"
 
 #include <cstdint>
@@ -13,9 +14,6 @@
 // compile the listing becomes the byte image, its Intel HEX twin and the
 // "splitbin" part files.
 namespace tsw {
-
-inline constexpr unsigned kMsgCopyingBios = 141;
-inline constexpr unsigned kMsgListingFailed = 617;
 
 inline constexpr uint16_t kMaxListingRecord = 400;
 
