@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
+scripts/check_include_arrows.sh
 for preset in default sanitize; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null

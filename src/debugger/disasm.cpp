@@ -69,9 +69,7 @@ private:
 
 const char *IndexRegisterName(uint8_t prefix) { return kPairs[prefix][2]; }
 
-std::string Indexed(uint8_t prefix) {
-  return fmt::format("({}{:+d})", IndexRegisterName(prefix), gState.displacement);
-}
+std::string Indexed(uint8_t prefix) { return fmt::format("({}{:+d})", IndexRegisterName(prefix), gState.displacement); }
 
 struct Operand {
   std::string text;
@@ -104,8 +102,7 @@ Operand Format(uint16_t operandCode, uint16_t address, const Bytes &code, size_t
   case kOpIndC: return {"(c)", false, 0};
   case kOpByte: return {fmt::format("{:02X}", code[operandByte])};
   case kOpIndByte: return {fmt::format("({:02X})", code[op + 1]), false, 0};
-  case kOpRelative:
-    return {fmt::format("{:04X}", uint16_t(address + 2 + int8_t(code[op + 1])))};
+  case kOpRelative: return {fmt::format("{:04X}", uint16_t(address + 2 + int8_t(code[op + 1])))};
   case kOpWord: {
     uint16_t value = code.Word(op + 1);
     bool farJump = IsCorvid() && (opcode == kCorvidLjp || opcode == kCorvidLcall);
@@ -179,8 +176,7 @@ std::string PaddedMnemonic(uint8_t index) {
 
 bool IsCorvidPrefix(uint8_t b) { return b == kCorvidAltd || b == kCorvidIoi || b == kCorvidIoe; }
 
-uint8_t Decode(ADDR24 address, const uint8_t *bytes, size_t available, int depth, uint16_t *length,
-               std::string *text);
+uint8_t Decode(ADDR24 address, const uint8_t *bytes, size_t available, int depth, uint16_t *length, std::string *text);
 
 uint8_t DecodeOne(ADDR24 address, const uint8_t *bytes, size_t available, int depth, uint16_t *length,
                   std::string *text) {
@@ -269,8 +265,7 @@ uint8_t DecodeOne(ADDR24 address, const uint8_t *bytes, size_t available, int de
   return simple;
 }
 
-uint8_t Decode(ADDR24 address, const uint8_t *bytes, size_t available, int depth, uint16_t *length,
-               std::string *text) {
+uint8_t Decode(ADDR24 address, const uint8_t *bytes, size_t available, int depth, uint16_t *length, std::string *text) {
   uint8_t simple = DecodeOne(address, bytes, available, depth, length, text);
   if (*length > available) {
     *text = PaddedMnemonic(kMnUndefined);
@@ -290,8 +285,7 @@ void SelectDisassemblerTables() {
   gState.tables = &OpcodeTablesFor(cpu);
 }
 
-uint8_t DisassembleOne(ADDR24 address, const uint8_t *code, size_t available, uint16_t *length,
-                       std::string *text) {
+uint8_t DisassembleOne(ADDR24 address, const uint8_t *code, size_t available, uint16_t *length, std::string *text) {
   gState.pendingAlternate = false;
   try {
     uint8_t simple = Decode(address, code, available, 0, length, text);

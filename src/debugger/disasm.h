@@ -19,8 +19,7 @@ void SelectDisassemblerTables();
 // the instruction leaves hl and memory as they were, so code that tracks
 // what hl holds may keep tracking. An instruction that does not fit in the
 // readable bytes gives "???" of length 1.
-uint8_t DisassembleOne(ADDR24 address, const uint8_t *code, size_t available, uint16_t *length,
-                       std::string *text);
+uint8_t DisassembleOne(ADDR24 address, const uint8_t *code, size_t available, uint16_t *length, std::string *text);
 
 // The name of the BIOS or program symbol at `address`, or null.
 const char *FindSymbolForAddress(ADDR24 address);

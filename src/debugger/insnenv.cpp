@@ -8,9 +8,7 @@ InsnEnvironment *gEnvironment = &gNeutral;
 
 } // namespace
 
-void SetInsnEnvironment(InsnEnvironment *environment) {
-  gEnvironment = environment ? environment : &gNeutral;
-}
+void SetInsnEnvironment(InsnEnvironment *environment) { gEnvironment = environment ? environment : &gNeutral; }
 
 InsnEnvironment &InsnEnv() { return *gEnvironment; }
 

@@ -42,11 +42,11 @@ enum OperandKind : uint16_t {
   kOpIntPriority = 27,
   kOpIP = 28,
   kOpXPC = 29,
-  kOpIndexed = 30,    // (ix+d)
-  kOpSPOffset = 31,   // (sp+n)
-  kOpHL = 32,         // hl, whatever the prefix
+  kOpIndexed = 30,  // (ix+d)
+  kOpSPOffset = 31, // (sp+n)
+  kOpHL = 32,       // hl, whatever the prefix
   kOpIndIndexReg = 33,
-  kOpPairSSAlt = 34,  // bc' de' hl' by bits 4-5
+  kOpPairSSAlt = 34, // bc' de' hl' by bits 4-5
   kOpBC = 35,
   kOpSwappedIndexed = 36, // (ix+d) without a prefix, (hl+d) under 0xDD
 };

@@ -37,9 +37,7 @@ public:
   Code(const uint8_t *code, size_t available) : code_(code), available_(code ? available : 0) {}
   uint8_t operator[](size_t i) const { return i < available_ ? code_[i] : 0; }
   uint16_t Word(size_t i) const { return uint16_t((*this)[i] | (*this)[i + 1] << 8); }
-  Code From(size_t skip) const {
-    return skip < available_ ? Code(code_ + skip, available_ - skip) : Code(nullptr, 0);
-  }
+  Code From(size_t skip) const { return skip < available_ ? Code(code_ + skip, available_ - skip) : Code(nullptr, 0); }
   size_t available() const { return available_; }
 
 private:
@@ -151,8 +149,7 @@ bool FindNextPc(const uint8_t *bytes, size_t available, ADDR24 *target) {
   uint8_t detail = kind & kClassLengthMask;
 
   switch (kind & kClassTransferMask) {
-  case kTransferReturn:
-    return ReturnTarget(false, target);
+  case kTransferReturn: return ReturnTarget(false, target);
   case kTransferJump:
     if (detail == kJumpThroughRegister)
       *target = MakeAddr24(frame.xpc, viaRegister);
@@ -161,29 +158,23 @@ bool FindNextPc(const uint8_t *bytes, size_t available, ADDR24 *target) {
     else
       *target = MakeAddr24(frame.xpc, code.Word(at + 1));
     return true;
-  case kTransferCall:
-    *target = MakeAddr24(frame.xpc, code.Word(at + 1));
-    return true;
+  case kTransferCall: *target = MakeAddr24(frame.xpc, code.Word(at + 1)); return true;
   case kTransferRestart:
     if (opcode == kZ180Rst30Far && !IsCorvid())
       *target = MakeAddr24(code[at + 1], code.Word(at + 2));
     else
       *target = MakeAddr24(frame.xpc, uint16_t(opcode & kRestartMask));
     return true;
-  default:
-    return false;
+  default: return false;
   }
 }
 
 bool FindBranchTarget(const uint8_t *bytes, size_t available, ADDR24 *target) {
   Code code(bytes, available);
   switch (gState.tables->classes[code[0]] & kClassTransferMask) {
-  case kTransferRestart:
-    return false; // runs through to the fall-through trap
-  case kTransferCall:
-    return FindCallContinuation(bytes, available, target);
-  default:
-    return FindNextPc(bytes, available, target);
+  case kTransferRestart: return false; // runs through to the fall-through trap
+  case kTransferCall: return FindCallContinuation(bytes, available, target);
+  default: return FindNextPc(bytes, available, target);
   }
 }
 
@@ -216,8 +207,8 @@ bool FindCallContinuation(const uint8_t *bytes, size_t available, ADDR24 *target
     *target = AfterPc(7);
     return true;
   }
-  if (IsAddressOfRoutine(called, {"sspixrf_", "sspixrff_", "sspixrffw_", "sspixf_", "sspixff_",
-                                  "sspixfn_", "sspixffn_"})) {
+  if (IsAddressOfRoutine(called,
+                         {"sspixrf_", "sspixrff_", "sspixrffw_", "sspixf_", "sspixff_", "sspixfn_", "sspixffn_"})) {
     *target = AfterPc(3);
     return true;
   }

@@ -1,5 +1,7 @@
 #include "foundation/mstimer.h"
 
+#include <algorithm>
+
 #include "platform/ticks.h"
 
 namespace tsw {
@@ -8,11 +10,14 @@ uint16_t ToolHelpTimer = 0;
 
 namespace {
 constexpr uint64_t kCoarseTick = 55;
+constexpr uint64_t kLargestCoarse = UINT32_MAX / kCoarseTick * kCoarseTick;
 } // namespace
 
 MsTimer &MsTimer::SetPeriod(uint32_t ms) {
+  // Coarse periods round up, so that a short wait never becomes no wait
+  // and no time-out ends before the time it was given.
   if (ToolHelpTimer == 0)
-    period_ = uint32_t(kCoarseTick * ((uint64_t(ms) + kCoarseTick / 2) / kCoarseTick));
+    period_ = uint32_t(std::min(kCoarseTick * ((uint64_t(ms) + kCoarseTick - 1) / kCoarseTick), kLargestCoarse));
   else
     period_ = ms;
   deadline_ = 0;

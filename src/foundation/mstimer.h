@@ -8,7 +8,7 @@
 namespace tsw {
 
 // 0 (the default) selects the coarse mode, in which periods are rounded to
-// the nearest multiple of 55 ms; any other value keeps them exact.
+// the next multiple of 55 ms up; any other value keeps them exact.
 extern uint16_t ToolHelpTimer;
 
 class MsTimer {

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "compcore/cc_attrs.h"
-#include "compcore/cc_decl.h"
-#include "compcore/cc_decl_backend.h"
-#include "compcore/cc_declarator.h"
-#include "compcore/cc_loop.h"
-#include "compcore/cc_memmap.h"
-#include "compcore/cc_params.h"
-#include "compcore/cc_stab.h"
+#include "compcore/cc_in/cc_attrs.h"
+#include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/cc_parse/decl/cc_decl_backend.h"
+#include "compcore/cc_parse/decl/cc_declarator.h"
+#include "compcore/cc_parse/cc_loop.h"
+#include "compcore/cc_in/cc_memmap.h"
+#include "compcore/cc_parse/decl/cc_params.h"
+#include "compcore/cc_stab/cc_stab.h"
 #include "front2_fixture.h"
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "decl_fixture.h"
 
-#include "compcore/cc_memmap.h"
+#include "compcore/cc_in/cc_memmap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "decl_fixture.h"
 
-#include "compcore/cc_struct.h"
+#include "compcore/cc_parse/decl/cc_struct.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "compcore/cc_bios.h"
+#include "compcore/cc_stab/cc_bios.h"
 #include "foundation/memorymap.h"
 #include "foundation/xerr.h"
 #include "front1_fixture.h"

@@ -1,4 +1,4 @@
-#include "compcore/cc_in.h"
+#include "compcore/cc_in/cc_in.h"
 #include "foundation/xerr.h"
 #include "front1_fixture.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "compcore/cc_brackets.h"
-#include "compcore/cc_cfg.h"
-#include "compcore/cc_er.h"
+#include "compcore/cc_in/cc_brackets.h"
+#include "compcore/cc_go/cc_cfg.h"
+#include "compcore/cc_er/cc_er.h"
 #include "foundation/restext.h"
 
 #include <gtest/gtest.h>

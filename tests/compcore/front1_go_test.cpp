@@ -1,5 +1,5 @@
-#include "compcore/cc_bios.h"
-#include "compcore/cc_go.h"
+#include "compcore/cc_stab/cc_bios.h"
+#include "compcore/cc_go/cc_go.h"
 #include "foundation/xerr.h"
 #include "front1_fixture.h"
 #include "support/tempdir.h"

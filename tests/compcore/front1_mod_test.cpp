@@ -1,7 +1,7 @@
-#include "compcore/cc_go.h"
-#include "compcore/cc_go_editor.h"
-#include "compcore/cc_in.h"
-#include "compcore/cc_mod.h"
+#include "compcore/cc_go/cc_go.h"
+#include "compcore/common/cc_editor_view.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_mod/cc_mod.h"
 #include "foundation/xerr.h"
 #include "front1_fixture.h"
 #include "platform/paths.h"
@@ -417,7 +417,7 @@ TEST_F(LibraryIndexTest, MissingDirectoryFileOrLibrary) {
 } // namespace
 } // namespace tsw::testing
 
-#include "compcore/cc_go_index.h"
+#include "compcore/cc_go/cc_go_index.h"
 
 namespace tsw::testing {
 namespace {
@@ -443,7 +443,7 @@ TEST_F(LibraryIndexTest, DriverServiceBuildsAndSeesChangedLibraries) {
 } // namespace
 } // namespace tsw::testing
 
-#include "compcore/cc_mod_link.h"
+#include "compcore/cc_mod/cc_mod_link.h"
 
 namespace tsw::testing {
 namespace {

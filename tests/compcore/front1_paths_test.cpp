@@ -1,5 +1,5 @@
-#include "compcore/cc_go_editor.h"
-#include "compcore/cc_go_paths.h"
+#include "compcore/common/cc_editor_view.h"
+#include "compcore/cc_go/cc_go_paths.h"
 #include "platform/paths.h"
 #include "support/tempdir.h"
 

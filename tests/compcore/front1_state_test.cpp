@@ -1,4 +1,4 @@
-#include "compcore/cc_stab.h"
+#include "compcore/cc_stab/cc_stab.h"
 #include "front1_fixture.h"
 #include "support/tempdir.h"
 

@@ -1,6 +1,6 @@
-#include "compcore/cc_cfg.h"
-#include "compcore/cc_er.h"
-#include "compcore/cc_go.h"
+#include "compcore/cc_go/cc_cfg.h"
+#include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_go/cc_go.h"
 #include "front2_fixture.h"
 
 #include "foundation/xerr.h"

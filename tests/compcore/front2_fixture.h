@@ -1,15 +1,15 @@
 #pragma once
 
-#include "compcore/cc_attrs.h"
-#include "compcore/cc_decl.h"
-#include "compcore/cc_directive_targets.h"
-#include "compcore/cc_directives.h"
-#include "compcore/cc_in.h"
-#include "compcore/cc_lines.h"
-#include "compcore/cc_macro.h"
-#include "compcore/cc_memmap.h"
-#include "compcore/cc_placement.h"
-#include "compcore/cc_pragma.h"
+#include "compcore/cc_in/cc_attrs.h"
+#include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/cc_in/cc_directive_targets.h"
+#include "compcore/cc_in/cc_directives.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_lines.h"
+#include "compcore/cc_in/cc_macro.h"
+#include "compcore/cc_in/cc_memmap.h"
+#include "compcore/cc_in/cc_placement.h"
+#include "compcore/cc_in/cc_pragma.h"
 
 #include <gtest/gtest.h>
 

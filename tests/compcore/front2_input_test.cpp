@@ -1,4 +1,4 @@
-#include "compcore/cc_attrs.h"
+#include "compcore/cc_in/cc_attrs.h"
 #include "front2_fixture.h"
 
 #include "support/tempdir.h"

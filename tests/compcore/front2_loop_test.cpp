@@ -1,8 +1,8 @@
-#include "compcore/cc_attrs.h"
-#include "compcore/cc_brackets.h"
-#include "compcore/cc_cfg.h"
-#include "compcore/cc_loop.h"
-#include "compcore/cc_memmap.h"
+#include "compcore/cc_in/cc_attrs.h"
+#include "compcore/cc_in/cc_brackets.h"
+#include "compcore/cc_go/cc_cfg.h"
+#include "compcore/cc_parse/cc_loop.h"
+#include "compcore/cc_in/cc_memmap.h"
 #include "front1_fixture.h"
 #include "front2_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "compcore/cc_er.h"
+#include "compcore/cc_er/cc_er.h"
 #include "front2_fixture.h"
 
 #include "foundation/restext.h"

@@ -1,10 +1,10 @@
 #include "front2_fixture.h"
 
-#include "compcore/cc_attrs.h"
-#include "compcore/cc_bios.h"
-#include "compcore/cc_cfg.h"
-#include "compcore/cc_memmap.h"
-#include "compcore/cc_stab.h"
+#include "compcore/cc_in/cc_attrs.h"
+#include "compcore/cc_stab/cc_bios.h"
+#include "compcore/cc_go/cc_cfg.h"
+#include "compcore/cc_in/cc_memmap.h"
+#include "compcore/cc_stab/cc_stab.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "tokens.h"
 #include "CParser.h"
 
-#include "compcore/cc_parse_box.h"
+#include "compcore/cc_parse/expr/cc_parse_box.h"
 
 namespace tsw::test {
 

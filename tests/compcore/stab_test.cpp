@@ -1,4 +1,4 @@
-#include "compcore/cc_stab.h"
+#include "compcore/cc_stab/cc_stab.h"
 
 #include "foundation/xerr.h"
 

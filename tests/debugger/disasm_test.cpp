@@ -160,9 +160,7 @@ TEST(Disassembler, NeverReadsPastTheBytesItIsGiven) {
 
 TEST(Disassembler, SymbolLookupOrder) {
   struct Bios : FakeTarget {
-    const char *FindBiosSymbolByValue(ADDR24 a) override {
-      return Addr24Logical(a) == 0x0100 ? "bioscall" : nullptr;
-    }
+    const char *FindBiosSymbolByValue(ADDR24 a) override { return Addr24Logical(a) == 0x0100 ? "bioscall" : nullptr; }
   } bios;
   bios.symbols = {
       {"skipped", 0, MakeAddr24(0, 0), 1, 2},
@@ -202,13 +200,15 @@ size_t BytesTheOperandsRead(TargetCpu cpu, const std::vector<uint8_t> &code) {
     uint16_t kind = operand & kOpKindMask;
     bool indexable = prefixed && (operand & kOpIndexable);
     switch (kind) {
-    case kOpByte: case kOpIndByte: case kOpRelative: case kOpSPOffset: operands = std::max<size_t>(operands, 1); break;
-    case kOpWord:
-      operands = cpu == TargetCpu::Corvid && (code[op] == 0xC7 || code[op] == 0xCF) ? 3 : 2;
-      break;
+    case kOpByte:
+    case kOpIndByte:
+    case kOpRelative:
+    case kOpSPOffset: operands = std::max<size_t>(operands, 1); break;
+    case kOpWord: operands = cpu == TargetCpu::Corvid && (code[op] == 0xC7 || code[op] == 0xCF) ? 3 : 2; break;
     case kOpIndWord: operands = 2; break;
     case kOpSegAddr: operands = 3; break;
-    case kOpIndexed: case kOpSwappedIndexed: displacement = 1; break;
+    case kOpIndexed:
+    case kOpSwappedIndexed: displacement = 1; break;
     case kOpReg543: displacement |= indexable && ((code[op] >> 3) & 7) == 6; break;
     case kOpReg210: displacement |= indexable && (code[op] & 7) == 6; break;
     case kOpIndPairSS: displacement |= indexable; break;

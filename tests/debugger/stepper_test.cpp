@@ -41,8 +41,12 @@ TEST(Stepper, NextAddressesOfControlTransfers) {
     };
   };
   const StepCase cases[] = {
-      {"jp (ix) takes the frame's ix", Z, {0xDD, 0xE9}, [](FakeTarget &t) { t.frame.ix = 0x4321; },
-       Ask::NextPc, 0x4321},
+      {"jp (ix) takes the frame's ix",
+       Z,
+       {0xDD, 0xE9},
+       [](FakeTarget &t) { t.frame.ix = 0x4321; },
+       Ask::NextPc,
+       0x4321},
       {"relative jump backwards", Z, {0x18, 0xFC}, none, Ask::NextPc, kPc - 2},
       {"djnz forwards", Z, {0x10, 0x10}, none, Ask::NextPc, kPc + 0x12},
       {"conditional return reads the stack", Z, {0xC8}, returnTo(0x1234), Ask::NextPc, 0x1234},
@@ -56,48 +60,67 @@ TEST(Stepper, NextAddressesOfControlTransfers) {
       {"plain instructions have no target", Z, {0x3E, 0x05}, none, Ask::NextPc, std::nullopt},
       {"Corvid ljp takes its segment byte", C, {0xC7, 0x00, 0xE0, 0x12}, none, Ask::NextPc, 0x12E000},
       {"Corvid lcall takes its segment byte", C, {0xCF, 0x34, 0xE1, 0x07}, none, Ask::NextPc, 0x07E134},
-      {"Corvid lret reads three bytes", C, {0xED, 0x45},
-       [](FakeTarget &t) { t.Poke(kSp, {0x00, 0xE2, 0x15}); }, Ask::NextPc, 0x15E200},
+      {"Corvid lret reads three bytes",
+       C,
+       {0xED, 0x45},
+       [](FakeTarget &t) {
+         t.Poke(kSp, {0x00, 0xE2, 0x15});
+       },
+       Ask::NextPc,
+       0x15E200},
       {"Z180 retn reads two", Z, {0xED, 0x45}, returnTo(0x3333), Ask::NextPc, 0x3333},
-      {"ordinary calls have no continuation", Z, {0xCD, 0x00, 0x70}, none, Ask::CallContinuation,
+      {"ordinary calls have no continuation", Z, {0xCD, 0x00, 0x70}, none, Ask::CallContinuation, std::nullopt},
+      {"a call stepped over goes nowhere special", Z, {0xCD, 0x00, 0x70}, none, Ask::BranchTarget, std::nullopt},
+      {"switch stops at the matching case", Z, {0xCD, 0x00, 0x03}, switchTable(3, 3, 3), Ask::BranchTarget, 0x5200},
+      {"switch without a match goes past the table",
+       Z,
+       {0xCD, 0x00, 0x03},
+       switchTable(9, 3, 3),
+       Ask::CallContinuation,
+       kPc + 3 + 15},
+      {"switch after a Corvid lcall", C, {0xCF, 0x00, 0x03, 0x00}, switchTable(2, 3, 4), Ask::CallContinuation, 0x5100},
+      {"an absurd case count is no switch",
+       Z,
+       {0xCD, 0x00, 0x03},
+       switchTable(1, 60000, 3),
+       Ask::CallContinuation,
        std::nullopt},
-      {"a call stepped over goes nowhere special", Z, {0xCD, 0x00, 0x70}, none, Ask::BranchTarget,
-       std::nullopt},
-      {"switch stops at the matching case", Z, {0xCD, 0x00, 0x03}, switchTable(3, 3, 3),
-       Ask::BranchTarget, 0x5200},
-      {"switch without a match goes past the table", Z, {0xCD, 0x00, 0x03}, switchTable(9, 3, 3),
-       Ask::CallContinuation, kPc + 3 + 15},
-      {"switch after a Corvid lcall", C, {0xCF, 0x00, 0x03, 0x00}, switchTable(2, 3, 4),
-       Ask::CallContinuation, 0x5100},
-      {"an absurd case count is no switch", Z, {0xCD, 0x00, 0x03}, switchTable(1, 60000, 3),
-       Ask::CallContinuation, std::nullopt},
       {"st4. skips its in-line operands", Z, {0xCD, 0x00, 0x04}, none, Ask::CallContinuation, kPc + 7},
-      {"frame restore continues at the saved return", Z, {0xCD, 0x00, 0x05},
+      {"frame restore continues at the saved return",
+       Z,
+       {0xCD, 0x00, 0x05},
        [](FakeTarget &t) {
          t.frame.hl = 0x10;
          t.PokeWord(kSp + 0x10 + 2, 0x4444);
        },
-       Ask::CallContinuation, 0x4444},
-      {"frame restore from an interrupt reads deeper", Z, {0xC3, 0x00, 0x05},
+       Ask::CallContinuation,
+       0x4444},
+      {"frame restore from an interrupt reads deeper",
+       Z,
+       {0xC3, 0x00, 0x05},
        [](FakeTarget &t) {
          t.frame.hl = 0x10;
          t.PokeWord(kSp + 0x10 + 2, 0x0600);
          t.PokeWord(kSp + 0x10 + 24, 0x5555);
        },
-       Ask::CallContinuation, 0x5555},
-      {"longjmp goes where the buffer says", Z, {0xCD, 0x00, 0x07},
+       Ask::CallContinuation,
+       0x5555},
+      {"longjmp goes where the buffer says",
+       Z,
+       {0xCD, 0x00, 0x07},
        [](FakeTarget &t) {
          t.PokeWord(kSp, 0xC000);
          t.PokeWord(0xC004, 0x4567);
        },
-       Ask::CallContinuation, 0x4567},
+       Ask::CallContinuation,
+       0x4567},
   };
   for (const StepCase &c : cases) {
     FakeTarget target(c.cpu);
     target.frame.pc = kPc;
     target.frame.sp = kSp;
-    target.routines = {{kSwitchRoutineName, kSwitch}, {"st4.", 0x0400},   {"rspixrf_", 0x0500},
-                       {"intr2", 0x0600},              {"longjmp", 0x0700}};
+    target.routines = {
+        {kSwitchRoutineName, kSwitch}, {"st4.", 0x0400}, {"rspixrf_", 0x0500}, {"intr2", 0x0600}, {"longjmp", 0x0700}};
     c.setUp(target);
     ADDR24 found = MakeAddr24(0, 0);
     bool has = false;

@@ -32,10 +32,10 @@ protected:
   plat::FakeTickSource ticks{5000};
 };
 
-TEST_F(MsTimerTest, CoarseModeRoundsToMultiplesOf55) {
+TEST_F(MsTimerTest, CoarseModeRoundsUpToMultiplesOf55) {
   struct Case {
     uint32_t ms, coarse;
-  } cases[] = {{0, 0}, {27, 0}, {28, 55}, {100, 110}, {1000, 990}, {0xFFFFFFFF, 0xFFFFFFE6}};
+  } cases[] = {{0, 0}, {1, 55}, {20, 55}, {55, 55}, {56, 110}, {1000, 1045}, {0xFFFFFFFF, 0xFFFFFFE6}};
   for (const Case &c : cases) {
     ToolHelpTimer = 0;
     EXPECT_EQ(MsTimer().SetPeriod(c.ms).Period(), c.coarse) << c.ms;

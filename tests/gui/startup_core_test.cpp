@@ -41,8 +41,9 @@ TEST(CommandLineSwitches, Table) {
     EXPECT_EQ(line.verbose, c.verbose);
     EXPECT_EQ(line.versionText, c.version);
     EXPECT_EQ(line.file.has_value(), c.file != nullptr);
-    if (c.file && line.file)
+    if (c.file && line.file) {
       EXPECT_EQ(*line.file, c.file);
+    }
   }
 }
 

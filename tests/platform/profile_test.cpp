@@ -75,5 +75,72 @@ TEST(Profile, FailedWriteLeavesTheOldFileWhole) {
   EXPECT_EQ(entries, 3);
 }
 
+TEST(ProfileDocument, TextsReadBackExactly) {
+  TempDir dir;
+  const std::string texts[] = {"plain", " leading", "trailing ", "\"quoted\"", "'single'",       "\"half",
+                               "a=b;c", "",         "  ",        "x\"",        "; not a comment"};
+  {
+    ProfileDocument doc(dir / "t.ini");
+    for (size_t i = 0; i < std::size(texts); ++i)
+      doc.Set("S", "k" + std::to_string(i), texts[i]);
+    ASSERT_TRUE(doc.Save());
+  }
+  ProfileDocument again(dir / "t.ini");
+  for (size_t i = 0; i < std::size(texts); ++i)
+    EXPECT_EQ(again.Get("s", "K" + std::to_string(i)), texts[i]) << i;
+  // A line end would start a new entry: the value ends there.
+  again.Set("S", "inject", "ok\n[Other]\nk=evil");
+  EXPECT_EQ(again.Get("S", "inject"), "ok");
+  EXPECT_EQ(again.Get("Other", "k"), std::nullopt);
+}
+
+TEST(ProfileDocument, DamagedFileIsReadWhereItParsesAndSurvivesASave) {
+  TempDir dir;
+  std::string longLine(1 << 20, 'x');
+  std::string binary("\x01\xff\x00\x7f=\x80", 6);
+  std::string damaged =
+      "[Main\nlost=1\n[Main]\n" + binary + "\nk=first\nk=second\n" + longLine + "\nno equals sign\n[Tail]\nlast=end";
+  std::string file = dir.Write("d.ini", damaged);
+
+  ProfileDocument doc(file);
+  EXPECT_EQ(doc.Get("Main", "k"), "first");  // the first of duplicate keys counts
+  EXPECT_EQ(doc.Get("Tail", "last"), "end"); // no final line end
+  doc.Set("Main", "new", "1");
+  doc.Set("Main", "k", "changed");
+  ASSERT_TRUE(doc.Save());
+
+  std::string text = dir.Read("d.ini");
+  for (const std::string &kept : {std::string("[Main\nlost=1\n"), binary, std::string("k=second\n"), longLine,
+                                  std::string("no equals sign\n"), std::string("last=end\n")})
+    EXPECT_NE(text.find(kept), std::string::npos) << kept.substr(0, 20);
+  EXPECT_NE(text.find("k=changed\n"), std::string::npos);
+  EXPECT_EQ(ProfileDocument(file).Get("main", "NEW"), "1");
+}
+
+TEST(ProfileDocument, SaveKeepsKeysAnotherWriterAdded) {
+  TempDir dir;
+  std::string file = dir.Write("s.ini", "[A]\nmine=0\n");
+  ProfileDocument doc(file);
+  ASSERT_TRUE(WritePrivateProfileString("A", "theirs", "7", file));
+  ASSERT_TRUE(WritePrivateProfileString("B", "other", "8", file));
+  doc.Set("A", "mine", "1");
+  ASSERT_TRUE(doc.Save());
+  EXPECT_EQ(GetProfileString("A", "theirs", "", file), "7");
+  EXPECT_EQ(GetProfileString("B", "other", "", file), "8");
+  EXPECT_EQ(GetProfileString("A", "mine", "", file), "1");
+  EXPECT_FALSE(doc.HasChanges());
+}
+
+TEST(ProfileDocument, WriteProtectedFileIsLeftAlone) {
+  TempDir dir;
+  std::string file = dir.Write("ro.ini", "[A]\nk=old\n");
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+  ProfileDocument doc(file);
+  doc.Set("A", "k", "new");
+  EXPECT_FALSE(doc.Save());
+  EXPECT_TRUE(doc.HasChanges());
+  EXPECT_EQ(dir.Read("ro.ini"), "[A]\nk=old\n");
+}
+
 } // namespace
 } // namespace tsw::plat

@@ -1,0 +1,258 @@
+#include "compcore/cc_er/cc_er.h"
+
+#include "foundation/restext.h"
+#include "foundation/xerr.h"
+#include "platform/paths.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace tsw {
+namespace {
+
+constexpr char kModule[] = "compcore\\cc_er.cpp";
+constexpr size_t kSplitBound = 1023;
+constexpr char kBel = 7;
+constexpr uint16_t kDefaultMaxWarnings = 10;
+
+struct ErrorListState {
+  sError *head = nullptr;
+  uint16_t records = 0;
+  uint16_t dropped = 0;
+  uint16_t warnings = 0;
+  uint16_t serious = 0;
+  uint16_t trivial = 0;
+  uint16_t errorCount = 0;
+  uint16_t suppression = 0;
+  bool bracketReport = false;
+  bool watch = false;
+  bool quiet = false;
+  std::string fileName;
+  uint8_t fileKind = 1;
+  ErrorFileRecord *firstFile = nullptr;
+  ErrorFileRecord *lastFile = nullptr;
+  uint16_t maxSerious = kDefaultMaxWarnings;
+  uint16_t maxTrivial = kDefaultMaxWarnings;
+  MessageOutput *output = nullptr;
+};
+
+ErrorListState &St() {
+  static ErrorListState s;
+  return s;
+}
+
+void FreeRecords() {
+  ErrorListState &s = St();
+  while (s.head) {
+    std::unique_ptr<sError> gone(s.head);
+    s.head = gone->next;
+  }
+}
+
+// The file name without drive and directory, as messages show it.
+std::string BareFileName(std::string_view path) {
+  size_t cut = path.find_last_of("\\/:");
+  return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+// Message `id` with the file name and the message as its two strings.
+std::string LineText(unsigned id, std::string_view message) {
+  std::string format = GetResourceString(id);
+  return plat::FormatText(format, BareFileName(St().fileName), std::string(message));
+}
+
+int Dropped() {
+  ErrorListState &s = St();
+  if (s.dropped < UINT16_MAX)
+    ++s.dropped;
+  return 1;
+}
+
+[[noreturn]] void ThrowWatch(const std::string &text) {
+  std::string message;
+  SplitHelpText(text, message, nullptr);
+  throw xWatch(message, kModule, __LINE__);
+}
+
+class ErrorListSink : public DiagnosticSink {
+public:
+  bool RecordError(unsigned, uint16_t line, uint16_t column, const std::string &text) override {
+    return RecordCompileError(line, column, text) != 0;
+  }
+  void RecordWarning(unsigned, int level, uint16_t line, uint16_t column, const std::string &text) override {
+    RecordCompileWarning(level, line, column, text);
+  }
+};
+
+} // namespace
+
+void ClearErrorList() {
+  ErrorListState &s = St();
+  FreeRecords();
+  s.records = s.warnings = s.serious = s.trivial = s.dropped = 0;
+  s.fileName = GetResourceString(kMsgNoFileName);
+  s.fileKind = 1;
+  if (s.output)
+    s.output->ClearCurrentMessage();
+}
+
+void ResetErrorList() { ClearErrorList(); }
+
+void SetErrorFileName(std::string_view name, uint8_t fileKind) {
+  ErrorListState &s = St();
+  s.fileName = std::string(name.substr(0, kMaxErrorFileName));
+  s.fileKind = fileKind;
+  auto *node = new ErrorFileRecord{s.fileName, nullptr};
+  if (s.lastFile)
+    s.lastFile->next = node;
+  else
+    s.firstFile = node;
+  s.lastFile = node;
+}
+
+const std::string &CurrentErrorFileName() { return St().fileName; }
+const ErrorFileRecord *CurrentErrorFileRecord() { return St().lastFile; }
+
+void ClearErrorFileNames() {
+  ErrorListState &s = St();
+  while (s.firstFile) {
+    std::unique_ptr<ErrorFileRecord> gone(s.firstFile);
+    s.firstFile = gone->next;
+  }
+  s.lastFile = nullptr;
+}
+
+void SplitHelpText(std::string_view text, std::string &message, std::string *help) {
+  size_t pair = text.find(std::string_view("\a\a", 2));
+  size_t stop = std::min({pair, text.size(), kSplitBound});
+  message.assign(text.substr(0, stop));
+  if (!help)
+    return;
+  help->clear();
+  if (pair == stop && pair != std::string_view::npos && pair + 2 < kSplitBound)
+    help->assign(text.substr(pair + 2, std::min(text.size(), kSplitBound) - (pair + 2)));
+  if (help->empty())
+    *help = kNoHelpText;
+}
+
+void InsertErrorRecord(sError *record, std::string_view currentFile) {
+  ErrorListState &s = St();
+  sError **link = &s.head;
+  if (!plat::EqualNoCase(currentFile, "ERROR")) {
+    for (; *link; link = &(*link)->next)
+      if (plat::EqualNoCase((*link)->file, currentFile) && (*link)->line >= record->line)
+        break;
+  } else {
+    while (*link)
+      link = &(*link)->next;
+  }
+  record->next = *link;
+  *link = record;
+  ++s.records;
+}
+
+int MakeErrorRecord(int16_t kind, int line, int column, std::string_view message) {
+  ErrorListState &s = St();
+  auto record = std::make_unique<sError>();
+  record->line = static_cast<int16_t>(line < 1 ? 1 : line);
+  record->column = static_cast<uint8_t>(column < 1 ? 1 : column);
+  record->flags = s.fileKind & 1;
+  record->kind = kind;
+  SplitHelpText(message, record->text, &record->help);
+  if (record->text.size() > kMaxErrorText)
+    record->text.resize(kMaxErrorText);
+  record->file = s.fileName;
+  InsertErrorRecord(record.release(), s.fileName);
+  return 0;
+}
+
+int RecordCompileError(int line, int column, std::string_view message) {
+  ErrorListState &s = St();
+  ++s.errorCount;
+  if ((s.records >= kMaxErrorRecords && !s.bracketReport) || s.suppression)
+    return Dropped();
+  std::string text = LineText(kMsgErrorLine, message);
+  if (s.watch)
+    ThrowWatch(text);
+  return MakeErrorRecord(kErrorKind, line, column, text);
+}
+
+int RecordCompileWarning(int level, int line, int column, std::string_view message) {
+  ErrorListState &s = St();
+  if (s.records >= kMaxErrorRecords || s.suppression)
+    return Dropped();
+  if (uint32_t(s.maxSerious) + s.maxTrivial + 1 <= s.warnings)
+    return 0;
+  ++(level ? s.serious : s.trivial);
+  ++s.warnings;
+  std::string text = LineText(kMsgWarningLine, message);
+  if (s.watch)
+    ThrowWatch(text);
+  return MakeErrorRecord(static_cast<int16_t>(level ? kSeriousWarningKind : kTrivialWarningKind), line, column, text);
+}
+
+unsigned ErrorListStatus() {
+  const ErrorListState &s = St();
+  unsigned bits = 0;
+  if (s.head)
+    bits |= kListHoldsRecords;
+  if (s.records != s.warnings)
+    bits |= kListHoldsErrors;
+  return bits;
+}
+
+const sError *ErrorListHead() { return St().head; }
+uint16_t ErrorRecordCount() { return St().records; }
+uint16_t WarningCount() { return St().warnings; }
+uint16_t SeriousWarningCount() { return St().serious; }
+uint16_t TrivialWarningCount() { return St().trivial; }
+uint16_t DroppedRecordCount() { return St().dropped; }
+uint16_t &CompileErrorCount() { return St().errorCount; }
+uint16_t &ErrorSuppression() { return St().suppression; }
+bool &BracketReportFlag() { return St().bracketReport; }
+bool &WatchCompileFlag() { return St().watch; }
+
+void SetWarningLimits(uint16_t maxSerious, uint16_t maxTrivial) {
+  St().maxSerious = maxSerious;
+  St().maxTrivial = maxTrivial;
+}
+
+void SetMessageOutput(MessageOutput *output) { St().output = output; }
+
+void ShowMessageFV(bool toBox, std::string_view format, const std::vector<plat::FormatArg> &args) {
+  ErrorListState &s = St();
+  if (s.quiet || !s.output)
+    return;
+  std::string text = plat::FormatTextV(format, args);
+  if (text.size() >= kResourceBufferSize)
+    text.resize(kResourceBufferSize - 1);
+  if (toBox)
+    s.output->ShowBox(GetResourceString(kMsgMessageTitle), text);
+  else
+    s.output->ShowWaitLine(text);
+}
+
+void DisableMessageOutput() { St().quiet = true; }
+void EnableMessageOutput() { St().quiet = false; }
+bool MessageOutputQuiet() { return St().quiet; }
+
+namespace {
+// Outlives the module reset: the compile installs it once.
+DiagnosticSink *gDiagnosticSink = nullptr;
+} // namespace
+
+void SetDiagnosticSink(DiagnosticSink *sink) { gDiagnosticSink = sink; }
+DiagnosticSink *CurrentDiagnosticSink() { return gDiagnosticSink; }
+
+void InstallErrorListSink() {
+  static ErrorListSink sink;
+  SetDiagnosticSink(&sink);
+}
+
+void ResetErrorListModule() {
+  FreeRecords();
+  ClearErrorFileNames();
+  St() = ErrorListState();
+}
+
+} // namespace tsw

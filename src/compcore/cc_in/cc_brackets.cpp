@@ -1,0 +1,139 @@
+#include "compcore/cc_in/cc_brackets.h"
+
+#include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_in/cc_in.h"
+#include "foundation/restext.h"
+
+#include <deque>
+#include <string>
+
+namespace tsw {
+namespace {
+
+constexpr unsigned kMsgMismatch = 562;
+constexpr unsigned kMsgUnknownBracket = 2092;
+
+struct BracketState {
+  std::deque<MatchBlockInfo> stack;
+  bool disabled = false;
+};
+
+BracketState &St() {
+  static BracketState s;
+  return s;
+}
+
+unsigned UnmatchedMessage(uint32_t kind) {
+  switch (kind) {
+  case kOpenBrace: return 2087;
+  case kCloseBrace: return 2088;
+  case kOpenSquare: return 2090;
+  case kCloseSquare: return 2089;
+  case kOpenParen: return 2085;
+  case kCloseParen: return 2086;
+  case kCommentOpen: return 464;
+  case kCommentClose: return 2094;
+  case kAsmOpen: return 2091;
+  case kAsmClose: return 2095;
+  default: return 0;
+  }
+}
+
+const char *ClosingText(uint32_t kind) {
+  switch (kind) {
+  case kCloseParen: return ")";
+  case kCloseBrace: return "}";
+  case kCloseSquare: return "]";
+  case kCommentClose: return "*/";
+  case kAsmClose: return "#endasm";
+  default: return "";
+  }
+}
+
+// Bracket errors are recorded past the record limit. Recording throws in a
+// watch compile: the flag must not stay raised for the errors after it.
+void RecordBracketError(uint32_t line, uint32_t column, const std::string &text) {
+  struct RaisedFlag {
+    RaisedFlag() { BracketReportFlag() = true; }
+    ~RaisedFlag() { BracketReportFlag() = false; }
+  } raised;
+  RecordCompileError(static_cast<int>(line), static_cast<int>(column), text);
+}
+
+void ReportUnmatched(const MatchBlockInfo &item) {
+  unsigned message = UnmatchedMessage(item.kind);
+  if (!message) {
+    CompileError(kMsgUnknownBracket);
+    return;
+  }
+  RecordBracketError(item.line, item.column, GetResourceString(message));
+}
+
+void ReportMismatch(const MatchBlockInfo &top, const MatchBlockInfo &item) {
+  std::string format = GetResourceString(kMsgMismatch);
+  RecordBracketError(item.line, item.column,
+                     plat::FormatText(format, ClosingText(item.kind), static_cast<int>(top.line)));
+}
+
+} // namespace
+
+void TrackBracket(char c, uint32_t line, uint32_t column) {
+  uint32_t kind = 0;
+  switch (c) {
+  case '{': kind = kOpenBrace; break;
+  case '}': kind = kCloseBrace; break;
+  case '(': kind = kOpenParen; break;
+  case ')': kind = kCloseParen; break;
+  case '[': kind = kOpenSquare; break;
+  case ']': kind = kCloseSquare; break;
+  default: return;
+  }
+  CheckBracketNesting(kind, line, column);
+}
+
+void CheckBracketNesting(uint32_t kind, uint32_t line, uint32_t column) {
+  BracketState &s = St();
+  if (s.disabled || kind < kOpenBrace || kind > kAsmClose)
+    return;
+  MatchBlockInfo item{nullptr, line, column, kind};
+  if (kind % 2 == 0) {
+    s.stack.push_back(item);
+    return;
+  }
+  if (s.stack.empty()) {
+    ReportUnmatched(item);
+    return;
+  }
+  MatchBlockInfo top = s.stack.back();
+  s.stack.pop_back();
+  if (top.kind == kind - 1)
+    return;
+  if (WatchCompileFlag())
+    ReportUnmatched(item);
+  else
+    ReportMismatch(top, item);
+}
+
+void ReportUnclosedBrackets() {
+  BracketState &s = St();
+  // Before the language module is loaded there are no texts to report
+  // with; the stack is emptied all the same.
+  bool haveTexts = *GetResourceString(UnmatchedMessage(kOpenParen)) != '\0';
+  while (!s.stack.empty()) {
+    MatchBlockInfo top = s.stack.back();
+    s.stack.pop_back();
+    if (haveTexts)
+      ReportUnmatched(top);
+  }
+}
+
+bool &BracketTrackingDisabled() { return St().disabled; }
+size_t OpenBracketCount() { return St().stack.size(); }
+
+void InstallBracketTracker() {
+  SetBracketTracker([](char c, uint16_t line, uint16_t column) { TrackBracket(c, line, column); });
+}
+
+void ResetBracketModule() { St() = BracketState(); }
+
+} // namespace tsw

@@ -1,0 +1,455 @@
+#include "compcore/cc_in/cc_in.h"
+
+#include "compcore/cc_in/cc_brackets.h"
+#include "compcore/cc_in/cc_directives.h"
+#include "compcore/cc_in/cc_lines.h"
+#include "foundation/restext.h"
+#include "foundation/xerr.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+namespace tsw {
+
+char *InputCursor = nullptr;
+char *LineBase = nullptr;
+uint16_t InputColumn = 0;
+uint16_t EndOfInput = 0;
+uint16_t SingleLineMode = 0;
+uint16_t SourceLanguageMode = kLangC;
+
+namespace {
+constexpr const char *kModule = "compcore\\cc_in";
+
+struct InputData {
+  LogicalLineBuffer line;
+  std::optional<LogicalLineBuffer> heldBack;
+  // The pending physical line.
+  bool pending = false;
+  std::string physical;
+  size_t index = 0;
+  uint16_t keptLine = 0; // 1-based line of the pending physical line
+  uint16_t columnBase = 0;
+  uint16_t nextSkip = 0;
+  bool skipReported = false;
+  uint16_t lastLine = 1, lastColumn = 1;
+  std::string fileName;
+  std::bitset<256> leadBytes;
+  DiagnosticSwitches switches;
+  bool errorOccurred = false;
+  bool fatalRaised = false;
+};
+
+InputData &In() {
+  static InputData s;
+  return s;
+}
+
+struct SourceChar {
+  char c;
+  uint16_t line;
+  uint16_t column;
+};
+
+SourceChar NextSourceChar() {
+  InputData &s = In();
+  if (!s.pending) {
+    s.skipReported = false;
+    const char *text = GetNextSourceLine();
+    if (!text) {
+      EndOfInput = 1;
+      return {0, s.lastLine, s.lastColumn};
+    }
+    s.physical = text;
+    while (!s.physical.empty() && IsBlankChar(s.physical.back()))
+      s.physical.pop_back();
+    s.keptLine = uint16_t(CurrentLine() + 1);
+    s.columnBase = s.skipReported ? s.nextSkip : 0;
+    s.index = 0;
+    s.pending = true;
+  }
+  char c = s.index < s.physical.size() ? s.physical[s.index] : 0;
+  SourceChar r{c, s.keptLine, uint16_t(s.columnBase + s.index + 1)};
+  s.lastLine = r.line;
+  s.lastColumn = r.column;
+  if (c == 0)
+    s.pending = false;
+  else
+    ++s.index;
+  return r;
+}
+
+void Append(LogicalLineBuffer &b, char c, uint16_t line, uint16_t column) {
+  if (b.text.size() + 2 >= kMaxLineBytes / 2)
+    CompileErrorHere(kMsgLineTooLong);
+  b.text.push_back(c);
+  b.lines.push_back(line);
+  b.columns.push_back(column);
+}
+void Append(LogicalLineBuffer &b, const SourceChar &r) { Append(b, r.c, r.line, r.column); }
+
+bool BeginsCLine(const std::string &text) {
+  return text.size() >= 1 && (text[0] == 'C' || text[0] == 'c') && (text.size() == 1 || !IsIdentChar(text[1]));
+}
+
+// Copies a literal; false when the physical line ended inside it, which ends
+// the logical line too.
+bool ReadLiteral(LogicalLineBuffer &b, SourceChar quote) {
+  Append(b, quote);
+  for (;;) {
+    SourceChar r = NextSourceChar();
+    if (r.c == 0)
+      return false;
+    if (r.c == '\\') {
+      SourceChar next = NextSourceChar();
+      if (next.c == 0) {
+        if (EndOfInput)
+          return false;
+        continue; // a backslash at the line end continues the literal
+      }
+      Append(b, r);
+      Append(b, next);
+      continue;
+    }
+    Append(b, r);
+    if (r.c == quote.c)
+      return true;
+  }
+}
+
+} // namespace
+
+LogicalLineBuffer &CurrentLogicalLine() { return In().line; }
+
+bool CursorInExpandedText() { return CursorIndex() < In().line.expandedEnd; }
+
+size_t CursorIndex() { return InputCursor && LineBase ? size_t(InputCursor - LineBase) : 0; }
+
+void InstallLogicalLine(LogicalLineBuffer line, size_t cursorIndex) {
+  In().line = std::move(line);
+  LineBase = In().line.text.data();
+  InputCursor = LineBase + std::min(cursorIndex, In().line.text.size());
+}
+
+void HoldBackLogicalLine(LogicalLineBuffer line) { In().heldBack = std::move(line); }
+
+InputState SaveInputState() {
+  InputState state;
+  state.line = In().line;
+  state.cursor = CursorIndex();
+  state.column = InputColumn;
+  state.endOfInput = EndOfInput;
+  state.next = NextLinePosition();
+  return state;
+}
+
+bool RestoreInputState(const InputState &state) {
+  ForgetPendingInput();
+  if (!ResumeAt(state.next))
+    return false;
+  InstallLogicalLine(state.line, state.cursor);
+  InputColumn = state.column;
+  EndOfInput = state.endOfInput;
+  return true;
+}
+
+void ForgetPendingInput() {
+  In().heldBack.reset();
+  In().pending = false;
+}
+
+void ReadLogicalLine() {
+  InputData &s = In();
+  if (s.heldBack) {
+    LogicalLineBuffer held = std::move(*s.heldBack);
+    s.heldBack.reset();
+    InstallLogicalLine(std::move(held), 0);
+    return;
+  }
+  LogicalLineBuffer b;
+  char previous = ' ';
+  for (;;) {
+    SourceChar r = NextSourceChar();
+    if (r.c == 0)
+      break;
+    if (r.c == '/') {
+      SourceChar next = NextSourceChar();
+      if (next.c == '*') {
+        // The bracket checker reports a comment that never closes.
+        CheckBracketNesting(kCommentOpen, r.line, r.column);
+        Append(b, ' ', next.line, next.column);
+        previous = ' ';
+        SourceChar last{0, 0, 0};
+        for (;;) {
+          SourceChar in = NextSourceChar();
+          if (in.c == 0 && EndOfInput)
+            break;
+          if (last.c == '*' && in.c == '/') {
+            CheckBracketNesting(kCommentClose, last.line, last.column);
+            break;
+          }
+          last = in;
+        }
+        continue;
+      }
+      if (next.c == '/') {
+        Append(b, ' ', next.line, next.column);
+        while (NextSourceChar().c != 0) {
+        }
+        break;
+      }
+      Append(b, r);
+      if (next.c == 0)
+        break;
+      Append(b, next);
+      previous = next.c;
+      continue;
+    }
+    if ((r.c == '"' || r.c == '\'') && previous != '\\') {
+      if (!ReadLiteral(b, r))
+        break;
+      previous = r.c;
+      continue;
+    }
+    if (r.c == ';' && SourceLanguageMode == kLangAsm && !BeginsCLine(b.text)) {
+      while (NextSourceChar().c != 0) {
+      }
+      break;
+    }
+    if (r.c == '\\') {
+      SourceChar next = NextSourceChar();
+      if (next.c == 0) {
+        if (EndOfInput)
+          break;
+        continue; // continuation: the next physical line goes on
+      }
+      Append(b, r);
+      Append(b, next);
+      previous = next.c;
+      continue;
+    }
+    if (IsBlankChar(r.c)) {
+      if (IsBlankChar(previous))
+        continue;
+      Append(b, ' ', r.line, r.column);
+      previous = ' ';
+      continue;
+    }
+    Append(b, r);
+    previous = r.c;
+  }
+  InstallLogicalLine(std::move(b), 0);
+}
+
+void SetInputPointer(char *p) { InputCursor = LineBase = p; }
+
+void DiscardCurrentLine() {
+  InputData &s = In();
+  s.line.text.clear();
+  s.line.lines.clear();
+  s.line.columns.clear();
+  InstallLogicalLine(std::move(s.line), 0);
+}
+
+char *ReadNextLineAndRewind() {
+  ProcessConditionalDirective();
+  InputCursor = LineBase;
+  return LineBase;
+}
+
+int SkipBlanksAcrossLines() {
+  for (;;) {
+    while (*InputCursor && static_cast<unsigned char>(*InputCursor) <= ' ')
+      ++InputCursor;
+    if (*InputCursor || SingleLineMode || EndOfInput)
+      return 0;
+    ProcessConditionalDirective();
+    if (EndOfInput)
+      return 0;
+    ProcessDirective();
+  }
+}
+
+char NextInputChar() {
+  if (!*InputCursor) {
+    if (SingleLineMode || EndOfInput)
+      return 0;
+    SkipBlanksAcrossLines();
+    if (!*InputCursor)
+      return 0;
+  }
+  TrackBracketHook(*InputCursor, CurrentSourceLine(), CurrentSourceColumn());
+  ++InputColumn;
+  return *InputCursor++;
+}
+
+char PeekNextChar() { return *InputCursor ? InputCursor[1] : 0; }
+
+bool MatchWordAtInput(std::string_view word) {
+  size_t n = word.size();
+  if (n == 0 || std::strncmp(InputCursor, word.data(), n) != 0)
+    return false;
+  if (IsIdentChar(word.back()) && IsIdentChar(InputCursor[n]))
+    return false;
+  InputCursor += n;
+  InputColumn = uint16_t(InputColumn + n);
+  return true;
+}
+
+char SkipSpaces() {
+  while (*InputCursor == ' ' || *InputCursor == '\t') {
+    ++InputCursor;
+    ++InputColumn;
+  }
+  return *InputCursor;
+}
+
+size_t ReadIdentifier(std::string &name) {
+  name.clear();
+  if (!IsIdentStart(*InputCursor))
+    return 0;
+  const char *start = InputCursor;
+  while (IsIdentChar(*InputCursor)) {
+    // A trail byte belongs to its character whatever its class.
+    size_t step = IsLeadByte(*InputCursor) && InputCursor[1] ? 2 : 1;
+    InputCursor += step;
+    InputColumn = uint16_t(InputColumn + step);
+  }
+  std::string_view whole(start, size_t(InputCursor - start));
+  name.assign(whole.substr(0, WholeCharacterPrefix(whole, kIdentifierLength)));
+  return name.size();
+}
+
+void SetLeadBytes(const std::bitset<256> &leadBytes) { In().leadBytes = leadBytes; }
+bool IsLeadByte(char c) { return In().leadBytes[static_cast<unsigned char>(c)]; }
+
+size_t WholeCharacterPrefix(std::string_view text, size_t limit) {
+  size_t kept = 0;
+  while (kept < text.size()) {
+    size_t step = IsLeadByte(text[kept]) && kept + 1 < text.size() ? 2 : 1;
+    if (kept + step > limit)
+      break;
+    kept += step;
+  }
+  return kept;
+}
+
+size_t LastCharacterLength(std::string_view text) {
+  size_t at = 0, last = 0;
+  while (at < text.size()) {
+    last = IsLeadByte(text[at]) && at + 1 < text.size() ? 2 : 1;
+    at += last;
+  }
+  return last;
+}
+
+int32_t ReadConstantValue(ConstantSeverity severity) {
+  constexpr unsigned kMsgNotConstant = 427;
+  SkipSpaces();
+  char *end = InputCursor;
+  unsigned long value = IsIdentStart(*InputCursor) ? 0 : std::strtoul(InputCursor, &end, 0);
+  if (end == InputCursor) {
+    switch (severity) {
+    case ConstantSeverity::kFatal: CompileErrorHere(kMsgNotConstant);
+    case ConstantSeverity::kError: CompileError(kMsgNotConstant); break;
+    case ConstantSeverity::kTrivialWarning: CompileWarningTrivial(kMsgNotConstant); break;
+    }
+    return 0;
+  }
+  while (*end == 'L' || *end == 'l' || *end == 'U' || *end == 'u')
+    ++end;
+  InputColumn = uint16_t(InputColumn + (end - InputCursor));
+  InputCursor = end;
+  return int32_t(uint32_t(value));
+}
+
+uint16_t CurrentSourceLine() {
+  const LogicalLineBuffer &b = In().line;
+  if (!LineBase || b.lines.empty())
+    return LineBase && !b.text.empty() ? 1 : (In().lastLine ? In().lastLine : 1);
+  size_t i = std::min(CursorIndex(), b.lines.size() - 1);
+  return b.lines[i];
+}
+
+uint16_t CurrentSourceColumn() {
+  const LogicalLineBuffer &b = In().line;
+  if (!LineBase || b.columns.empty())
+    return 1;
+  size_t i = std::min(CursorIndex(), b.columns.size() - 1);
+  return b.columns[i];
+}
+
+void ReportLinePosition(uint16_t, uint16_t skip) {
+  In().nextSkip = skip;
+  In().skipReported = true;
+}
+
+void SetCurrentSourceFileName(const std::string &name) { In().fileName = name; }
+const std::string &CurrentSourceFileName() { return In().fileName; }
+
+namespace {
+BracketTracker gTracker = nullptr;
+}
+void SetBracketTracker(BracketTracker tracker) { gTracker = tracker; }
+void TrackBracketHook(char c, uint16_t line, uint16_t column) {
+  if (gTracker)
+    gTracker(c, line, column);
+}
+
+DiagnosticSwitches &Diagnostics() { return In().switches; }
+bool ErrorOccurred() { return In().errorOccurred; }
+
+std::string MessageText(unsigned message, const std::vector<plat::FormatArg> &args) {
+  const char *format = GetResourceString(message);
+  std::string text = plat::FormatTextV(format ? format : "", args);
+  if (text.size() >= kDiagnosticTextSize)
+    text.resize(kDiagnosticTextSize - 1);
+  return text;
+}
+
+void RaiseError(unsigned message, uint16_t line, uint16_t column, std::string text) {
+  InputData &s = In();
+  if (!s.switches.enabled)
+    return;
+  s.errorOccurred = true;
+  if (s.switches.throwAll)
+    throw xWatch(text, kModule, __LINE__);
+  DiagnosticSink *sink = CurrentDiagnosticSink();
+  if (sink && sink->RecordError(message, line, column, text))
+    throw xCCErrOvflo(kModule, __LINE__);
+}
+
+void RaiseFatal(unsigned message, uint16_t line, uint16_t column, std::string text) {
+  InputData &s = In();
+  s.errorOccurred = true;
+  if (s.switches.throwAll)
+    throw xWatch(text, kModule, __LINE__);
+  DiagnosticSink *sink = CurrentDiagnosticSink();
+  if (!s.fatalRaised && sink) {
+    s.fatalRaised = true;
+    sink->RecordError(message, line, column, text);
+  }
+  throw xCCErrOvflo(kModule, __LINE__);
+}
+
+void RaiseWarning(unsigned message, int level, std::string text) {
+  InputData &s = In();
+  if (!s.switches.enabled || (level ? !s.switches.serious : !s.switches.trivial))
+    return;
+  if (s.switches.throwAll)
+    throw xWatch(text, kModule, __LINE__);
+  if (DiagnosticSink *sink = CurrentDiagnosticSink())
+    sink->RecordWarning(message, level, CurrentSourceLine(), CurrentSourceColumn(), text);
+}
+
+void ResetSourceInputModule() {
+  In() = InputData();
+  InstallLogicalLine({}, 0);
+  InputColumn = 0;
+  EndOfInput = 0;
+  SingleLineMode = 0;
+  SourceLanguageMode = kLangC;
+}
+
+} // namespace tsw

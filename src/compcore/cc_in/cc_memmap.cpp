@@ -1,0 +1,124 @@
+#include "compcore/cc_in/cc_memmap.h"
+
+#include "compcore/cc_in/cc_attrs.h"
+#include "compcore/cc_in/cc_in.h"
+
+#include <array>
+
+namespace tsw {
+
+namespace {
+
+constexpr unsigned kMsgStackFull = 428;
+constexpr unsigned kMsgStackEmpty = 429;
+constexpr unsigned kMsgAnymemRange = 2012;
+constexpr int kNoKeyword = -1;
+
+struct DefaultStack {
+  std::array<uint16_t, kDefaultStackEntries> entries{};
+  uint16_t level = 0;
+  uint16_t &Current() { return entries[level]; }
+};
+
+struct MemmapState {
+  DefaultStack memmap;
+  DefaultStack storageClass;
+  uint32_t anymemThreshold = kDefaultAnymemThreshold;
+  uint16_t declarationMemory = kMemmapAnymem;
+};
+
+MemmapState &M() {
+  static MemmapState s;
+  return s;
+}
+
+bool MatchAtInput(std::string_view word) { return MatchWordAtInput(word); }
+
+// "push" and "pop" around a keyword; a missing or unknown keyword stores
+// the stack's default code.
+void ParsePushPopDefault(DefaultStack &stack, uint16_t defaultCode, const std::function<int()> &parseKeyword) {
+  SkipSpaces();
+  auto keywordOrDefault = [&] {
+    int code = parseKeyword();
+    return code == kNoKeyword ? defaultCode : uint16_t(code);
+  };
+  if (MatchWordAtInput("push")) {
+    SkipSpaces();
+    if (stack.level + 1 >= kDefaultStackEntries) {
+      CompileError(kMsgStackFull);
+      return;
+    }
+    uint16_t code = keywordOrDefault();
+    stack.entries[++stack.level] = code;
+  } else if (MatchWordAtInput("pop")) {
+    SkipSpaces();
+    if (stack.level == 0)
+      CompileError(kMsgStackEmpty);
+    else
+      --stack.level;
+  } else {
+    stack.Current() = keywordOrDefault();
+  }
+}
+
+} // namespace
+
+int ParseMemmapKeyword(const KeywordMatcher &match, const NumberReader &readNumber) {
+  if (match("root"))
+    return kMemmapRoot;
+  if (match("xmem"))
+    return kMemmapXmem;
+  if (!match("anymem"))
+    return kNoKeyword;
+  SkipSpaces();
+  if (IsDigitChar(*InputCursor)) {
+    int32_t bytes = readNumber();
+    if (bytes < 0 || bytes > kMaxAnymemThreshold)
+      CompileError(kMsgAnymemRange);
+    else
+      M().anymemThreshold = uint32_t(bytes);
+  }
+  return kMemmapAnymem;
+}
+
+int ParseClassKeyword(const KeywordMatcher &match) {
+  if (match("auto"))
+    return kClassAutoLocal;
+  if (match("static"))
+    return kClassStaticLocal;
+  return kNoKeyword;
+}
+
+bool ParseAsmMemoryKeyword(const KeywordMatcher &match, const NumberReader &readNumber) {
+  int code = ParseMemmapKeyword(match, readNumber);
+  if (code == kNoKeyword)
+    return false;
+  M().declarationMemory = uint16_t(code);
+  ChooseFunctionMemory(uint16_t(code));
+  return true;
+}
+
+void MemmapDirective(const NumberReader &readNumber) {
+  ParsePushPopDefault(M().memmap, kMemmapRoot, [&] { return ParseMemmapKeyword(MatchAtInput, readNumber); });
+}
+
+void ClassDirective() {
+  ParsePushPopDefault(M().storageClass, kClassAutoLocal, [] { return ParseClassKeyword(MatchAtInput); });
+}
+
+uint16_t CurrentMemmapDefault() { return M().memmap.Current(); }
+uint16_t CurrentClassDefault() { return M().storageClass.Current(); }
+void SetDefaultStorageClass(uint16_t storageClass) { M().storageClass.Current() = storageClass; }
+
+void ResetMemmapAndClassDefaults() {
+  M().memmap.Current() = kMemmapAnymem;
+  M().storageClass.Current() = kClassAutoLocal;
+  Attributes().directiveDefaults &= ~kAttrUseIx;
+}
+
+uint32_t AnymemThreshold() { return M().anymemThreshold; }
+uint16_t &DeclarationMemoryCode() { return M().declarationMemory; }
+
+void ResetMemmapModule() { M() = MemmapState{}; }
+
+} // namespace tsw

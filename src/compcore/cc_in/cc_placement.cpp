@@ -1,0 +1,124 @@
+#include "compcore/cc_in/cc_placement.h"
+
+#include "compcore/cc_in/cc_attrs.h"
+#include "compcore/cc_in/cc_directives.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_macro.h"
+#include "compcore/common/cc_session.h"
+
+#include <string>
+
+namespace tsw {
+
+namespace {
+
+constexpr unsigned kMsgChainNeedsProgram = 2029;
+constexpr unsigned kMsgChainName = 2030;
+constexpr unsigned kMsgChainFunction = 2048;
+constexpr unsigned kMsgDorgObsolete = 2109;
+constexpr unsigned kMsgCorgObsolete = 2110;
+// Output-mode bit that keeps "#corg" from choosing the code segment.
+constexpr uint8_t kOutputModeKeepsSegment = 0x01;
+// The BIOS's first extended-memory code origin starts on a fresh page of
+// this size, one page above where its cache stood.
+constexpr uint16_t kXmemOriginAlignment = 256;
+
+struct OriginKind {
+  OriginCache cache;
+  int kind;
+};
+constexpr OriginKind kOriginKinds[] = {
+    {OriginCache::kRootCode, 1},     {OriginCache::kXmemCode, 2},     {OriginCache::kWatchCode, 3},
+    {OriginCache::kRootConstant, 7}, {OriginCache::kRootVariable, 4}, {OriginCache::kWatchVariable, 4},
+};
+
+int KindOf(OriginCache cache) {
+  for (const OriginKind &k : kOriginKinds)
+    if (k.cache == cache)
+      return k.kind;
+  return 0;
+}
+
+bool ReadChainName(std::string &name, unsigned missingMessage) {
+  SkipSpaces();
+  if (ReadIdentifier(name))
+    return true;
+  CompileError(missingMessage);
+  return false;
+}
+
+// The BIOS's first extended-memory origin (with pointer checking and the
+// IDE's BIOS flag) leaves a page between its cache's old position and its
+// code.
+void AlignFirstXmemOrigin(bool hadOrigin) {
+  CodeGenDirectives &codegen = DirectiveCodeGen();
+  if (hadOrigin || !codegen.CacheHasOrigin(OriginCache::kXmemCode) || !codegen.BiosCodeMode() ||
+      !(Attributes().directiveDefaults & kAttrPointerCheck) || !DirectiveShellInUse().IdeBiosFlag())
+    return;
+  ADDR24 current = codegen.CacheAddress(OriginCache::kXmemCode);
+  uint16_t intoPage = current.logical % kXmemOriginAlignment;
+  int32_t advance = (intoPage ? kXmemOriginAlignment - intoPage : 0) + kXmemOriginAlignment;
+  codegen.SetCacheEmitAddress(OriginCache::kXmemCode, Addr24Add(current, advance));
+}
+
+} // namespace
+
+ADDR24 ParseOriginAddress() {
+  int32_t segment = ReadDirectiveExpression();
+  int32_t offset = ReadDirectiveExpression();
+  return MakeAddr24(uint8_t(segment), uint16_t(offset));
+}
+
+void FuncChainDirective() {
+  if (BiosCompileFlag() && !BiosFirstFlag() && !DirectiveShellInUse().IsProgramLoaded())
+    CompileError(kMsgChainNeedsProgram);
+  std::string chain, function;
+  if (ReadChainName(chain, kMsgChainName) && ReadChainName(function, kMsgChainFunction))
+    DirectiveCodeGen().AddSegChainFunction(chain, function);
+  SkipToLineEnd();
+}
+
+void MakeChainDirective() {
+  std::string chain;
+  if (ReadChainName(chain, kMsgChainName))
+    DirectiveCodeGen().AddSegChainName(chain);
+  SkipToLineEnd();
+}
+
+void CorgDirective() {
+  CompileWarningSerious(kMsgCorgObsolete);
+  ExpandMacros();
+  ADDR24 address = ParseOriginAddress();
+  CodeGenDirectives &codegen = DirectiveCodeGen();
+  codegen.SelectCodeCache(address);
+  if (!Addr24InWindow(address) && !(codegen.OutputMode() & kOutputModeKeepsSegment))
+    codegen.KeepCodeSegment(address.segment);
+  SkipToLineEnd();
+}
+
+void DorgDirective() {
+  CompileWarningSerious(kMsgDorgObsolete);
+  ExpandMacros();
+  DirectiveCodeGen().SetDataEmitAddress(ParseOriginAddress());
+  SkipToLineEnd();
+}
+
+void OriginDirective(OriginCache cache) {
+  CodeGenDirectives &codegen = DirectiveCodeGen();
+  codegen.FlushCache(cache);
+  const bool hadOrigin = codegen.CacheHasOrigin(cache);
+  codegen.ParseOriginDirective(KindOf(cache), cache);
+  switch (cache) {
+  case OriginCache::kRootCode: codegen.SetLayoutWord(LayoutWord::kRootCode, codegen.CacheAddress(cache).logical); break;
+  case OriginCache::kRootVariable: {
+    ADDR24 address = codegen.CacheAddress(cache);
+    codegen.SetDataEmitAddress(address);
+    codegen.SetLayoutWord(LayoutWord::kRootVariable, address.logical);
+    break;
+  }
+  case OriginCache::kXmemCode: AlignFirstXmemOrigin(hadOrigin); break;
+  default: break;
+  }
+}
+
+} // namespace tsw

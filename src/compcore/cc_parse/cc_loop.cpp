@@ -1,0 +1,336 @@
+#include "compcore/cc_parse/cc_loop.h"
+
+#include "compcore/cc_in/cc_attrs.h"
+#include "compcore/cc_in/cc_brackets.h"
+#include "compcore/cc_in/cc_directives.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_lines.h"
+#include "compcore/cc_in/cc_macro.h"
+#include "compcore/cc_in/cc_memmap.h"
+#include "compcore/cc_in/cc_pragma.h"
+
+#include "platform/paths.h"
+
+#include <cstring>
+#include <fstream>
+
+namespace tsw {
+
+namespace {
+
+constexpr unsigned kMsgNothingCompiled = 408;
+constexpr unsigned kMsgAsmWord = 524;
+constexpr unsigned kMsgImportName = 2013;
+constexpr unsigned kMsgImportNotFound = 2014;
+constexpr unsigned kMsgImportIdentifier = 2015;
+constexpr int kTopLevel = 1;
+constexpr uint32_t kFreqDivisor = 614400;
+constexpr int32_t kSizeUnitsPerCode = 32;
+
+struct LoopState {
+  int32_t idBlockSize = 0;
+  int32_t idBlockPtr = 0;
+  bool interleave = true;
+  bool flushPending = false; // a #flushlib waits for the end of macro text
+  uint32_t savedDefaults = 0;
+};
+
+LoopState &L() {
+  static LoopState s;
+  return s;
+}
+
+struct FlashEntry {
+  uint16_t ids[2];
+  FlashGeometry geometry;
+};
+
+constexpr FlashEntry kFlashDevices[] = {
+    {{0x1F25, 0x1F26}, {128, 16}},   {{0x1F35, 0x1FD5}, {128, 32}},  {{0x1FA4, 0x1FC4}, {256, 128}},
+    {{0x1FBA, 0x1FDA}, {256, 64}},   {{0x4001, 0x40A1}, {512, 32}},  {{0x4002, 0x40A2}, {512, 64}},
+    {{0x4003, 0x40A3}, {1024, 128}}, {{0x4060, 0x4060}, {256, 32}},  {{0x4063, 0x4073}, {512, 128}},
+    {{0x4082, 0x4082}, {256, 64}},   {{0xBF07, 0xBF08}, {128, 32}},  {{0xBF10, 0xBF12}, {128, 64}},
+    {{0xBF3D, 0xBF5D}, {128, 16}},   {{0xBFB5, 0xBFB5}, {4096, 32}}, {{0xBFB6, 0xBFB6}, {4096, 64}},
+    {{0xBFB7, 0xBFB7}, {4096, 128}}, {{0xDA45, 0xDA45}, {128, 64}},  {{0xDA46, 0xDA46}, {256, 128}},
+    {{0xDAC1, 0xDAC1}, {128, 32}},
+};
+constexpr FlashGeometry kUnknownFlash{128, 32};
+constexpr uint16_t kSectorUnit = 128;
+constexpr int kPagesPerSizeCode = 8;
+
+template <class T> T ReadLe(const std::array<uint8_t, TargetLink::kIdBlockSize> &b, size_t offset) {
+  T value = 0;
+  for (size_t i = 0; i < sizeof(T); ++i)
+    value = T(value | T(T(b[offset + i]) << (8 * i)));
+  return value;
+}
+
+void SkipBlanksIfAtEnd() {
+  if (static_cast<unsigned char>(*InputCursor) <= ' ')
+    SkipBlanksAcrossLines();
+}
+
+void SetStepDefault(bool on) {
+  ProcessConditionalDirective();
+  ProcessDirective(); // the next line is a line like any other
+  if (on)
+    Attributes().directiveDefaults |= kAttrStep;
+  else
+    Attributes().directiveDefaults &= ~kAttrStep;
+}
+
+int32_t ReadAnymemBytes() { return ReadConstantValue(ConstantSeverity::kError); }
+
+void AsmBlock(TopLevelCompiler &compiler) {
+  // The block's "#endasm" closes it; a block that never ends is reported.
+  CheckBracketNesting(kAsmOpen, CurrentSourceLine(), CurrentSourceColumn());
+  FunctionAttributes &attrs = Attributes();
+  attrs.directiveDefaults |= kAttrCodeBlock;
+  attrs.declaration = attrs.directiveDefaults;
+  for (;;) {
+    char c = SkipSpaces();
+    if (!c)
+      break;
+    std::string word;
+    if (MatchWordAtInput("nodebug"))
+      SetDebugAttributes(attrs.declaration, false);
+    else if (MatchWordAtInput("debug"))
+      SetDebugAttributes(attrs.declaration, true);
+    else if (ParseAsmMemoryKeyword(MatchWordAtInput, ReadAnymemBytes))
+      continue;
+    else if (ReadIdentifier(word))
+      CompileError(kMsgAsmWord, word);
+    else
+      CompileError(kMsgAsmWord, std::string(1, NextInputChar()));
+  }
+  // A top-level block always goes to root code.
+  compiler.SelectRootCode();
+  attrs.declaration &= ~kAttrXmem;
+  attrs.current = attrs.declaration;
+  compiler.CompileAsmBlock((attrs.declaration & kAttrDebug) && !InInterleave());
+  compiler.EmitPendingStubs();
+}
+
+// The attributes every top-level item starts from.
+void StartItemAttributes() {
+  FunctionAttributes &attrs = Attributes();
+  attrs.directiveDefaults &= ~kAttrPerItemBits;
+  attrs.declaration = attrs.directiveDefaults;
+  ChooseFunctionMemory(CurrentMemmapDefault());
+  attrs.current = attrs.declaration;
+  SetDebugAttributes(attrs.current, attrs.current & kAttrStep);
+}
+
+} // namespace
+
+FlashGeometry LookupFlashDevice(uint16_t deviceId) {
+  for (const FlashEntry &e : kFlashDevices)
+    if (e.ids[0] == deviceId || e.ids[1] == deviceId)
+      return e.geometry;
+  return kUnknownFlash;
+}
+
+void DefineUserMacros(const std::vector<std::string> &pairs) {
+  for (size_t i = 0; i + 1 < pairs.size(); i += 2)
+    if (!pairs[i].empty() && !pairs[i + 1].empty())
+      DefineMacro(pairs[i], pairs[i + 1]);
+}
+
+void DefineBoardMacros(const TargetMacroSettings &s, TargetLink *link) {
+  DefineUserMacros(s.projectMacros);
+  int8_t ramCode = 0, flashCode = 0;
+  uint16_t boardType = 0;
+  if (s.withoutBoard || !link) {
+    boardType = s.boardType;
+    ramCode = int8_t(s.ramSize / kSizeUnitsPerCode);
+    flashCode = int8_t(s.flashSize / kSizeUnitsPerCode);
+    SetPredefinedMacro("_CRYSTAL_SPEED_", std::to_string(s.crystalSpeed));
+    SetPredefinedMacro("_FREQ_DIV_19200_", std::to_string(s.crystalSpeed / int32_t(kFreqDivisor)));
+  } else {
+    if (!s.biosFirst) {
+      std::array<uint8_t, TargetLink::kIdBlockSize> block{};
+      if (link->ReadIdBlock(block)) {
+        L().idBlockSize = int32_t(ReadLe<int16_t>(block, 122)) + int32_t(ReadLe<uint32_t>(block, 116));
+        L().idBlockPtr = int32_t(ReadLe<int16_t>(block, 19)) * 4096 - L().idBlockSize;
+      } else {
+        L().idBlockSize = L().idBlockPtr = 0;
+      }
+    }
+    SetPredefinedMacro("_ID_BLOCK_SIZE_", plat::FormatText("%dL", L().idBlockSize));
+    SetPredefinedMacro("_ID_BLOCK_PTR_", plat::FormatText("%dL", L().idBlockPtr));
+    FlashGeometry flash = LookupFlashDevice(link->FlashDeviceId());
+    SetPredefinedMacro("_SECTOR_SIZE_", std::to_string(flash.sectorBytes / kSectorUnit * kSectorUnit));
+    flashCode = int8_t(flash.flashSizeCode);
+    ramCode = link->RamSizeCode();
+    boardType = link->BoardType();
+  }
+  SetPredefinedMacro("_USE115KBAUD_", link && !s.withoutBoard && link->BaudRate() == 115200 ? "1" : "0");
+  static const char *const kModes[] = {"_FLASH_", "_RAM_", "_MIXED_"};
+  if (s.memoryMode >= 0 && s.memoryMode <= 2)
+    SetPredefinedMacro(kModes[s.memoryMode], "1");
+  SetPredefinedMacro("_RAM_SIZE_", std::to_string(ramCode * kPagesPerSizeCode));
+  SetPredefinedMacro("_FLASH_SIZE_", std::to_string(flashCode * kPagesPerSizeCode));
+  SetPredefinedMacro("_BOARD_TYPE_", std::to_string(boardType));
+}
+
+uint16_t MatchKeyword(const char *text) {
+  if (*InputCursor != *text)
+    return 0;
+  uint16_t line = CurrentSourceLine(), column = CurrentSourceColumn();
+  const char *start = InputCursor;
+  if (!MatchWordAtInput(text))
+    return 0;
+  // Only a match hands its characters to the bracket checker.
+  for (const char *p = start; p < InputCursor; ++p)
+    TrackBracketHook(*p, line, uint16_t(column + (p - start)));
+  return 1;
+}
+
+void SkipToken() {
+  if (IsIdentChar(*InputCursor)) {
+    while (IsIdentChar(*InputCursor))
+      ++InputCursor;
+    return;
+  }
+  while (*InputCursor && !IsIdentChar(*InputCursor) && !IsBlankChar(*InputCursor))
+    ++InputCursor;
+  if (IsBlankChar(*InputCursor) && InputCursor == LineBase)
+    ++InputCursor;
+}
+
+void ImportBinaryFile(TopLevelCompiler &compiler) {
+  SkipSpaces();
+  if (*InputCursor == '"')
+    ++InputCursor;
+  std::string name;
+  while (*InputCursor && *InputCursor != '"' && name.size() < kMaxImportName)
+    name.push_back(*InputCursor++);
+  if (*InputCursor != '"') {
+    CompileError(kMsgImportName);
+    DiscardCurrentLine();
+    return;
+  }
+  ++InputCursor;
+  // The stream closes itself on every path out of here.
+  std::ifstream file(name, std::ios::binary);
+  if (!file)
+    file.open(plat::ProgramDirectory() + "/" + name, std::ios::binary);
+  SkipSpaces();
+  std::string macro;
+  ReadIdentifier(macro);
+  if (!file) {
+    CompileError(kMsgImportNotFound);
+    return;
+  }
+  if (macro.empty()) {
+    CompileError(kMsgImportIdentifier);
+    return;
+  }
+  file.seekg(0, std::ios::end);
+  uint32_t size = uint32_t(file.tellg());
+  file.seekg(0, std::ios::beg);
+  if (!compiler.ReserveXmemCode(size + 4))
+    return;
+  DefineMacro(macro, plat::FormatText("0x%lxL", static_cast<unsigned long>(compiler.XmemCodePhysical())));
+  const uint8_t sizeBytes[4] = {uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16), uint8_t(size >> 24)};
+  for (uint8_t b : sizeBytes)
+    compiler.EmitXmemImportByte(b);
+  for (int c; (c = file.get()) != EOF;)
+    compiler.EmitXmemImportByte(uint8_t(c));
+}
+
+void InterleaveLibraryModules(bool force) {
+  if (SourceState() == 0 && !EndOfInput) {
+    force = force || L().flushPending;
+    if (!force && PendingLinkNames() <= kInterleaveThreshold)
+      return;
+    // Macro text cannot be read again from its position, which names the
+    // macro and would bring its whole expansion back: the program is left
+    // only once the cursor is past it.
+    if (CursorInExpandedText()) {
+      L().flushPending = force;
+      return;
+    }
+    L().flushPending = false;
+    // The program resumes at the line and column of the cursor.
+    SourcePosition resume = PositionOfLine(CurrentSourceLine(), CurrentSourceColumn());
+    L().savedDefaults = Attributes().directiveDefaults;
+    ForgetPendingInput();
+    if (BeginInterleave(resume)) {
+      Attributes().directiveDefaults &= ~kAttrStep;
+      DiscardCurrentLine();
+      ReadNextLineAndRewind();
+      if (!EndOfInput)
+        ProcessDirective();
+    }
+  }
+  if (InInterleave() && (EndOfInput || !LinkHasData())) {
+    ForgetPendingInput();
+    EndInterleaveIfDone();
+    Attributes().directiveDefaults = L().savedDefaults;
+    EndOfInput = 0;
+    DiscardCurrentLine();
+    ReadNextLineAndRewind();
+    if (!EndOfInput)
+      ProcessDirective();
+  }
+}
+
+void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const TargetMacroSettings &settings,
+                     TargetLink *link) {
+  if (biosCodeMode)
+    DefineBoardMacros(settings, link);
+  SetPredefinedMacro("_RESTRICT_WATCHCODE_", settings.restrictWatchCode ? "1" : "0");
+  SetDebugAttributes(Attributes().directiveDefaults, true);
+  L().interleave = true;
+  L().flushPending = false;
+  while (!EndOfInput) {
+    StartItemAttributes();
+    SkipBlanksIfAtEnd();
+    if (EndOfInput)
+      break;
+    if (*InputCursor == '#') {
+      if (MatchKeyword("#interleave")) {
+        L().interleave = true;
+      } else if (MatchKeyword("#nointerleave")) {
+        L().interleave = false;
+      } else if (MatchKeyword("#precompile")) {
+        compiler.PrecompileDirective();
+      } else if (MatchKeyword("#begincommon")) {
+        compiler.BeginCommon();
+      } else if (MatchKeyword("#endcommon")) {
+        compiler.EndCommon();
+      } else if (MatchKeyword("#flushlib")) {
+        SkipBlanksIfAtEnd();
+        compiler.EmitPendingStubs();
+        InterleaveLibraryModules(true);
+        continue;
+      } else if (MatchKeyword("#ximport")) {
+        ImportBinaryFile(compiler);
+        continue;
+      } else if (MatchKeyword("#asm")) {
+        AsmBlock(compiler);
+      } else if (MatchKeyword("#rst") || MatchKeyword("#step")) {
+        SetStepDefault(true);
+      } else if (MatchKeyword("#norst") || MatchKeyword("#nostep")) {
+        SetStepDefault(false);
+      } else if (!compiler.ParseDeclaration(kTopLevel)) {
+        CompileError(kMsgNothingCompiled);
+        SkipToken();
+      }
+    } else if (!compiler.ParseDeclaration(kTopLevel)) {
+      CompileError(kMsgNothingCompiled);
+      SkipToken();
+    }
+    SkipBlanksIfAtEnd();
+    compiler.EmitPendingStubs();
+    if (L().interleave || EndOfInput || L().flushPending)
+      InterleaveLibraryModules(false);
+  }
+  compiler.FinishTopLevel();
+  PatchProgramStartJump();
+}
+
+void ResetCompileLoopModule() { L() = LoopState(); }
+
+} // namespace tsw

@@ -1,0 +1,571 @@
+#include "compcore/cc_parse/decl/cc_decl.h"
+
+#include "compcore/cc_in/cc_attrs.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_memmap.h"
+#include "compcore/cc_parse/cc_loop.h"
+#include "compcore/cc_parse/decl/cc_decl_backend.h"
+#include "compcore/cc_parse/decl/cc_declarator.h"
+#include "compcore/cc_parse/decl/cc_params.h"
+#include "compcore/cc_parse/decl/cc_struct.h"
+#include "compcore/cc_stab/cc_stab.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace tsw {
+
+namespace {
+
+constexpr unsigned kMsgVoidObject = 410;
+constexpr unsigned kMsgRegisterSize = 411;
+constexpr unsigned kMsgAutoInitializer = 412;
+constexpr unsigned kMsgQualifierNotAllowed = 413;
+constexpr unsigned kMsgNotAParameter = 414;
+constexpr unsigned kMsgSizeZero = 415;
+constexpr unsigned kMsgNameExpected = 490;
+constexpr unsigned kMsgExpected = 492;
+constexpr unsigned kMsgNoType = 517;
+constexpr unsigned kMsgAutoAtTop = 525;
+constexpr unsigned kMsgRegisterAtTop = 526;
+constexpr unsigned kMsgQualifierDiffers = 532;
+constexpr unsigned kMsgInitializedNotConst = 548;
+constexpr unsigned kMsgConstWithoutInitializer = 549;
+constexpr unsigned kMsgConstTwice = 560;
+constexpr unsigned kMsgLocalWithoutClass = 561;
+constexpr unsigned kMsgConstNotAllowed = 564;
+constexpr unsigned kMsgInitializedPointer = 565;
+constexpr unsigned kMsgAddressNotConstant = 2003;
+constexpr unsigned kMsgPlacedPointer = 2004;
+constexpr unsigned kMsgNouseixOnCofunction = 3000;
+constexpr uint16_t kRegisterBytes = 2;
+constexpr int kInitializerMode = 2;
+
+struct DeclarationModule {
+  int32_t localsTotal = 0;
+  uint8_t addressFlags = 0;
+  DeclarationStart start;
+  bool lineDropped = false;
+};
+
+DeclarationModule &M() {
+  static DeclarationModule m;
+  return m;
+}
+
+bool MatchWord(std::string_view word) { return MatchKeyword(std::string(word).c_str()) != 0; }
+int32_t ReadAnymemBytes() { return ReadConstantValue(ConstantSeverity::kError); }
+
+// The rest of the line goes unread after an error; it also ends the
+// declaration.
+void DropRestOfLine() {
+  DiscardCurrentLine();
+  M().lineDropped = true;
+}
+
+// ---- qualifiers ----------------------------------------------------------
+
+// Words that only set or clear attribute bits of the declaration copy.
+struct AttributeWord {
+  const char *word;
+  uint32_t set;
+  uint32_t clear;
+};
+constexpr AttributeWord kAttributeWords[] = {
+    {"Typed", kAttrTyped, 0},
+    {"firsttime", kAttrFirstTime, 0},
+    {"step", kAttrStep, 0},
+    {"rst", kAttrStep, 0},
+    {"nostep", 0, kAttrStep},
+    {"norst", 0, kAttrStep},
+    {"useix", kAttrUseIx, 0},
+    {"cofunc", kAttrCofuncMask | kAttrUseIx, 0},
+    {"scofunc", kAttrCofuncMask | kAttrUseIx | kAttrSingleUser, 0},
+    {"speed", 0, kAttrSize},
+    {"size", kAttrSize, 0},
+    {"volatile", 0, 0},
+};
+
+// Storage-class words: the class at top level and elsewhere, or the error
+// that the word is at top level.
+struct ClassWord {
+  const char *word;
+  int16_t top;
+  int16_t other;
+  unsigned topError;
+};
+constexpr ClassWord kClassWords[] = {
+    {"extern", kClassExtern, kClassExtern, 0},         {"typedef", kClassTypedefTop, kClassTypedefLocal, 0},
+    {"static", kClassStaticTop, kClassStaticLocal, 0}, {"register", 0, kClassRegister, kMsgRegisterAtTop},
+    {"auto", 0, kClassAutoLocal, kMsgAutoAtTop},
+};
+
+bool AttributeQualifier(uint32_t &attrs) {
+  for (const AttributeWord &w : kAttributeWords)
+    if (MatchKeyword(w.word)) {
+      attrs = (attrs | w.set) & ~w.clear;
+      return true;
+    }
+  if (MatchKeyword("debug")) {
+    SetDebugAttributes(attrs, true);
+    return true;
+  }
+  if (MatchKeyword("nodebug")) {
+    SetDebugAttributes(attrs, false);
+    return true;
+  }
+  if (MatchKeyword("nouseix")) {
+    if (attrs & kAttrCofuncMask)
+      CompileWarningTrivial(kMsgNouseixOnCofunction);
+    else
+      attrs &= ~kAttrUseIx;
+    return true;
+  }
+  if (MatchKeyword("interrupt")) {
+    InterruptKind kind = InterruptKind::kRet;
+    if (SkipAndMatch("reti"))
+      kind = InterruptKind::kReti;
+    else if (MatchKeyword("ret"))
+      kind = InterruptKind::kRet;
+    else if (DeclBackEnd().TargetIsZ180() && MatchKeyword("retn"))
+      kind = InterruptKind::kRetn;
+    attrs = (attrs & ~kAttrInterruptMask) | InterruptBits(kind);
+    return true;
+  }
+  return ParseAsmMemoryKeyword(MatchWord, ReadAnymemBytes);
+}
+
+bool ClassQualifier(int level) {
+  DeclaratorState &s = Declarator();
+  if (MatchKeyword("const")) {
+    s.constFlag = true;
+    return true;
+  }
+  if (uint8_t qualifier = MatchMemberQualifier()) {
+    s.memberQualifier = qualifier;
+    return true;
+  }
+  for (const ClassWord &w : kClassWords)
+    if (MatchKeyword(w.word)) {
+      if (level != kLevelTop)
+        s.storageClass = w.other;
+      else if (w.topError)
+        CompileError(w.topError);
+      else
+        s.storageClass = w.top;
+      return true;
+    }
+  return false;
+}
+
+void ParseQualifiers(int level) {
+  uint32_t &attrs = Attributes().declaration;
+  for (;;) {
+    SkipBlanksAcrossLines();
+    if (!AttributeQualifier(attrs) && !ClassQualifier(level))
+      return;
+  }
+}
+
+// ---- base types ----------------------------------------------------------
+
+void OptionalInt() { SkipAndMatch("int"); }
+
+int16_t UnsignedType() {
+  if (SkipAndMatch("long")) {
+    OptionalInt();
+    return kTypeUnsignedLong;
+  }
+  if (MatchKeyword("short")) {
+    OptionalInt();
+    return kTypeUnsigned;
+  }
+  if (MatchKeyword("char"))
+    return kTypeChar;
+  MatchKeyword("int");
+  return kTypeUnsigned;
+}
+
+int16_t StructType(bool isUnion) {
+  int16_t id = ParseStructOrUnion(isUnion);
+  return id < 0 ? int16_t(kTypeInt) : id; // the error is reported; the declaration goes on
+}
+
+// ---- declarators -----------------------------------------------------------
+
+bool IsFunctionDeclarator() { return OutermostKind(Declarator().word) == kLevelFunction; }
+
+int16_t AdjustClass(int16_t storageClass, int level) {
+  DeclaratorState &s = Declarator();
+  DeclarationBackEnd &backEnd = DeclBackEnd();
+  if (storageClass == kClassAutoLocal && s.constFlag)
+    CompileError(kMsgConstNotAllowed);
+  if (level >= kLevelLocal && IsFunctionDeclarator()) {
+    if (storageClass == kClassTypedefLocal)
+      storageClass = kClassTypedefTop;
+    else if (storageClass != kClassStaticLocal && storageClass != kClassStaticTop && storageClass != kClassTypedefTop)
+      storageClass = kClassExtern;
+  }
+  if (storageClass == kClassNone) {
+    if (backEnd.FragmentCompile())
+      storageClass = backEnd.FragmentClass();
+    else if (Attributes().current & kAttrCofuncMask)
+      storageClass = kClassAutoLocal;
+    else
+      storageClass = int16_t(CurrentClassDefault());
+  }
+  return storageClass;
+}
+
+// A name for the declarator: an unnamed prototype parameter gets one of
+// its own. False when the declarator is not to be entered.
+bool NameDeclarator(int16_t baseType, int16_t storageClass, int level) {
+  DeclaratorState &s = Declarator();
+  DeclarationBackEnd &backEnd = DeclBackEnd();
+  bool plainVoid = IsPlainVoidDeclarator(baseType);
+  if (level == kLevelPrototypeParameters) {
+    if (plainVoid && s.name.empty())
+      return false; // "(void)": no parameters
+    if (!backEnd.InFunctionDefinition()) {
+      backEnd.MarkHasParameters();
+      if (s.name.empty())
+        s.name = NextUnnamedParameterName();
+    }
+  }
+  if (s.name.empty()) {
+    CompileError(kMsgNameExpected);
+    return false;
+  }
+  if (plainVoid && storageClass != kClassTypedefTop && storageClass != kClassTypedefLocal) {
+    CompileError(kMsgVoidObject);
+    return false;
+  }
+  return true;
+}
+
+std::span<const uint16_t> Dimensions() { return Declarator().dimensions; }
+
+SymbolRecord *DeclareParameter(int16_t baseType, int16_t storageClass, int level) {
+  DeclaratorState &s = Declarator();
+  // An array parameter is a pointer to its elements.
+  if (OutermostKind(s.word) == kLevelArray) {
+    s.word = (s.word & ~kLevelMask) | kLevelPointer;
+    if (!s.dimensions.empty())
+      s.dimensions.erase(s.dimensions.begin());
+    s.byteSize = kRegisterBytes;
+    s.tooLarge = false;
+  }
+  if (level == kLevelOldStyleParameters) {
+    if (!IsOldStyleParameterName(s.name)) {
+      CompileError(kMsgNotAParameter, s.name);
+      return nullptr;
+    }
+  }
+  if (storageClass == kClassParameterArea)
+    DeclBackEnd().AddRegisterAreaBytes(s.byteSize);
+  return AddSymbol(s.name, s.word, baseType, 0, storageClass, Dimensions());
+}
+
+// Storage of a global or static object: placed by "@" or given its
+// initialized data. The object's address.
+uint32_t PlaceObject(int16_t baseType) {
+  DeclaratorState &s = Declarator();
+  DeclarationBackEnd &backEnd = DeclBackEnd();
+  if (SkipAndMatch("@"))
+    M().addressFlags |= kAddressPlaced;
+  if (M().addressFlags) {
+    int32_t value = 0;
+    if (!backEnd.ConstantExpression(value))
+      CompileError(kMsgAddressNotConstant);
+    if (s.word == kLevelPointer)
+      CompileError(kMsgPlacedPointer);
+    return uint16_t(value); // a root address, segment 0
+  }
+  bool hasInitializer = SkipAndMatch("=");
+  bool isConst = IsConstObject(s.word);
+  if (!hasInitializer && isConst)
+    CompileError(kMsgConstWithoutInitializer);
+  if (hasInitializer && !backEnd.FragmentCompile() && !isConst) {
+    CompileWarningTrivial(kMsgInitializedNotConst);
+    if (OutermostKind(s.word) == kLevelPointer || OutermostKind(s.word) == kLevelFunction)
+      CompileWarningTrivial(kMsgInitializedPointer);
+  }
+  if (s.tooLarge) {
+    if (hasInitializer)
+      DropRestOfLine();
+    return 0;
+  }
+  bool codeInXmem = backEnd.CodeAddressInXmemWindow();
+  if (codeInXmem)
+    backEnd.SelectCodeCache(true);
+  uint32_t address = backEnd.InitializedDataAddress();
+  std::vector<uint16_t> dimensions = s.dimensions;
+  backEnd.EmitInitializer(s.word, baseType, dimensions, kInitializerMode, hasInitializer);
+  if (codeInXmem)
+    backEnd.SelectCodeCache(false);
+  if (dimensions != s.dimensions) { // "[]" took its count from the initializer
+    s.dimensions = std::move(dimensions);
+    ElementCountAndSize(baseType);
+  }
+  return address;
+}
+
+// The member qualifier, the "@" flags and "Typed" go into the symbol.
+void StoreDeclarationFlags(SymbolRecord *symbol, bool existed, int16_t storageClass) {
+  DeclaratorState &s = Declarator();
+  uint8_t &addressFlags = M().addressFlags;
+  bool canShare =
+      storageClass == kClassGlobal || storageClass == kClassExtern || OutermostKind(s.word) == kLevelPointer;
+  if (canShare) {
+    uint8_t before = uint8_t((symbol->flagsA & kFlagsAQualifierMask) >> kFlagsAQualifierShift);
+    if (existed && before != s.memberQualifier)
+      CompileError(kMsgQualifierDiffers, s.name);
+    symbol->flagsA = uint8_t((symbol->flagsA & ~kFlagsAQualifierMask) | (s.memberQualifier << kFlagsAQualifierShift));
+  }
+  if (s.memberQualifier != kQualifierNone && (!canShare || addressFlags))
+    CompileError(kMsgQualifierNotAllowed);
+  symbol->flagsA = uint8_t((symbol->flagsA & ~kFlagsAAddressMask) | (addressFlags << kFlagsAAddressShift));
+  addressFlags = 0;
+  if (Attributes().declaration & kAttrTyped)
+    symbol->flagsC |= kFlagsCTyped;
+}
+
+void GiveAddress(SymbolRecord *symbol, bool existed, int16_t storageClass, uint32_t address) {
+  if (existed && symbol->kind == kKindExtern && storageClass == kClassGlobal) {
+    symbol->address = symbol->addressCopy = address;
+    DeclBackEnd().DefineLabel(symbol->name, address);
+    symbol->kind = kKindGlobal;
+  } else if (symbol->address == 0) {
+    symbol->address = symbol->addressCopy = address;
+  }
+}
+
+void AddMapDataSymbol(int16_t storageClass) {
+  DeclarationBackEnd &backEnd = DeclBackEnd();
+  const std::string &name = Declarator().name;
+  if (storageClass == kClassGlobal)
+    backEnd.AddMapDataSymbol(name, CurrentSourceFileName());
+  else if (storageClass == kClassStaticLocal)
+    backEnd.AddMapDataSymbol(backEnd.CurrentFunctionName() + ":" + name, CurrentSourceFileName());
+}
+
+// Enters the declarator just parsed; the running frame offset of autos.
+void DeclareOne(int16_t baseType, int16_t storageClass, int level, int16_t &offset) {
+  DeclaratorState &s = Declarator();
+  SymbolRecord *existing = LookupSymbol(s.name, false, SymbolTableId::kLocal);
+  if (!existing)
+    existing = LookupSymbol(s.name, false, SymbolTableId::kGlobal);
+  SymbolRecord *symbol = nullptr;
+  bool hasStorage = false;
+  uint32_t address = 0;
+  if (level < kLevelLocal || storageClass == kClassParameterArea) {
+    symbol = DeclareParameter(baseType, storageClass, level);
+  } else if (storageClass == kClassAutoLocal && level == kLevelLocal) {
+    offset = int16_t(offset - s.byteSize);
+    symbol = AddSymbol(s.name, s.word, baseType, uint16_t(offset - M().localsTotal), kClassAutoLocal, Dimensions());
+    hasStorage = true;
+    if (SkipAndMatch("=")) {
+      CompileError(kMsgAutoInitializer);
+      DropRestOfLine();
+    }
+  } else if (storageClass == kClassRegister) {
+    if (s.byteSize != kRegisterBytes)
+      CompileError(kMsgRegisterSize, int(s.byteSize));
+    DeclBackEnd().AddRegisterAreaBytes(s.byteSize);
+    symbol = AddSymbol(s.name, s.word, baseType, 0, storageClass, Dimensions());
+    hasStorage = true;
+  } else if ((storageClass == kClassGlobal || storageClass == kClassStaticLocal || storageClass == kClassStaticTop) &&
+             !IsFunctionDeclarator()) {
+    address = PlaceObject(baseType);
+    symbol = AddSymbol(s.name, s.word, baseType, 0, storageClass, Dimensions());
+    hasStorage = true;
+  } else {
+    // Externs and typedefs get their address elsewhere; functions too.
+    symbol = AddSymbol(s.name, s.word, baseType, 0, storageClass, Dimensions());
+  }
+  if (!symbol)
+    return;
+  bool existed = symbol == existing;
+  StoreDeclarationFlags(symbol, existed, storageClass);
+  if (!hasStorage)
+    return;
+  if (storageClass != kClassAutoLocal && storageClass != kClassRegister) {
+    GiveAddress(symbol, existed, storageClass, address);
+    AddMapDataSymbol(storageClass);
+  }
+  if (s.byteSize == 0 && !s.tooLarge)
+    CompileError(kMsgSizeZero);
+}
+
+} // namespace
+
+// ---- entries -----------------------------------------------------------------
+
+uint16_t ParseDeclaration(int level) {
+  DeclarationModule &m = M();
+  DeclaratorState &s = Declarator();
+  FunctionAttributes &attrs = Attributes();
+  DeclarationBackEnd &backEnd = DeclBackEnd();
+  DeclarationMemoryCode() = kMemmapAnymem;
+  m.localsTotal = 0;
+  m.lineDropped = false;
+  uint16_t result = 0;
+  for (;;) {
+    SkipBlanksAcrossLines();
+    if (backEnd.OfferXdataDeclaration())
+      return 1;
+    if (level == kLevelLocal) {
+      attrs.declaration = attrs.directiveDefaults;
+    } else {
+      m.start = {CurrentSourceLine(), CurrentSourceColumn()};
+      m.addressFlags = 0;
+    }
+    s.memberQualifier = kQualifierNone;
+    s.storageClass = level == kLevelTop ? kClassGlobal : kClassNone;
+    s.constFlag = false;
+    ParseQualifiers(level);
+
+    int16_t baseType = ParseBaseTypeOrTypedef();
+    if (!baseType && (attrs.declaration & kAttrInterruptMask))
+      baseType = kTypeInt;
+    if (level == kLevelLocal && baseType && s.storageClass == kClassNone && backEnd.CompilingLibraryOrBios() &&
+        !(attrs.current & kAttrCofuncMask) && backEnd.WarnLocalsWithoutClass() && !backEnd.FragmentCompile())
+      CompileWarningTrivial(kMsgLocalWithoutClass);
+    if (SkipAndMatch("const")) {
+      if (s.constFlag)
+        CompileError(kMsgConstTwice);
+      s.constFlag = true;
+    }
+    bool implicitInt = false;
+    if (!baseType) {
+      if (s.storageClass == kClassNone && !(attrs.declaration & (kAttrTyped | kAttrInterruptMask)))
+        return result;
+      implicitInt = s.storageClass == kClassGlobal;
+      baseType = kTypeInt; // an auto const is reported with its declarator
+    }
+
+    int16_t declared = DeclareDeclarators(baseType, s.storageClass, level, implicitInt);
+    if (level == kLevelTop) {
+      if (declared == kDeclaredFunction)
+        return 1;
+      if (declared == kDeclaredWithoutType)
+        return 0;
+      ExpectSemicolon();
+      return 1;
+    }
+    m.localsTotal += std::abs(declared);
+    result = 1;
+    ExpectSemicolon();
+    SkipBlanksAcrossLines();
+    if (EndOfInput || *InputCursor == '#')
+      return result;
+  }
+}
+
+int16_t ParseBaseType() {
+  SkipBlanksAcrossLines();
+  if (MatchKeyword("short")) {
+    OptionalInt();
+    return kTypeInt;
+  }
+  if (MatchKeyword("void"))
+    return kTypeVoid;
+  if (MatchKeyword("long")) {
+    OptionalInt();
+    return kTypeLong;
+  }
+  if (MatchKeyword("float") || MatchKeyword("double"))
+    return kTypeFloat;
+  if (MatchKeyword("unsigned"))
+    return UnsignedType();
+  if (MatchKeyword("char"))
+    return kTypeChar;
+  if (MatchKeyword("int"))
+    return kTypeInt;
+  if (MatchKeyword("struct"))
+    return StructType(false);
+  if (MatchKeyword("union"))
+    return StructType(true);
+  return 0;
+}
+
+uint8_t MatchMemberQualifier() {
+  SkipBlanksAcrossLines();
+  if (MatchKeyword("shared"))
+    return kQualifierShared;
+  if (MatchKeyword("protected"))
+    return kQualifierProtected;
+  return kQualifierNone;
+}
+
+int16_t ParseBaseTypeOrTypedef() {
+  DeclaratorState &s = Declarator();
+  s.typedefSymbol = nullptr;
+  if (int16_t type = ParseBaseType())
+    return type;
+  char *cursor = InputCursor;
+  uint16_t column = InputColumn;
+  std::string name;
+  if (ReadIdentifier(name)) {
+    SymbolRecord *r = LookupSymbol(name, false, SymbolTableId::kGlobal);
+    if (!r)
+      r = LookupSymbol(name, false, SymbolTableId::kLocal);
+    if (r && (r->kind == kClassTypedefTop || r->kind == kClassTypedefLocal)) {
+      s.typedefSymbol = r;
+      return r->type;
+    }
+  }
+  InputCursor = cursor;
+  InputColumn = column;
+  return 0;
+}
+
+int16_t DeclareDeclarators(int16_t baseType, int16_t storageClass, int level, bool implicitInt) {
+  int16_t offset = 0;
+  SkipBlanksAcrossLines();
+  if (*InputCursor == ';')
+    return 0;
+  for (;;) {
+    int declarator = ParseDeclarator(baseType);
+    if (level >= kLevelTop && declarator != kNotFunction) {
+      Attributes().declaration |= kAttrCodeBlock;
+      ForgetParameterNames();
+      // The function compiler declares the parameters through the same
+      // state; a prototype is entered from the state as it was.
+      DeclaratorState function = Declarator();
+      if (DeclBackEnd().CompileFunctionBody(declarator, baseType, storageClass, DeclarationMemoryCode()))
+        return kDeclaredFunction;
+      Declarator() = std::move(function);
+    }
+    if (declarator == kNotFunction && implicitInt) {
+      CompileError(kMsgNoType);
+      return kDeclaredWithoutType;
+    }
+    int16_t adjusted = AdjustClass(storageClass, level);
+    if (NameDeclarator(baseType, adjusted, level))
+      DeclareOne(baseType, adjusted, level, offset);
+    if (M().lineDropped || level == kLevelPrototypeParameters || !SkipAndMatch(","))
+      return offset;
+  }
+}
+
+void ExpectSemicolon() {
+  if (M().lineDropped) {
+    M().lineDropped = false;
+    return;
+  }
+  if (!SkipAndMatch(";"))
+    CompileError(kMsgExpected, "';'");
+}
+
+DeclarationStart DeclarationStartPosition() { return M().start; }
+int32_t LocalsTotal() { return M().localsTotal; }
+
+void ResetDeclarationModule() {
+  M() = DeclarationModule{};
+  ResetParameterNames();
+  ResetDeclaratorState();
+}
+
+} // namespace tsw

@@ -1,0 +1,137 @@
+#include "compcore/cc_parse/decl/cc_params.h"
+
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_parse/cc_loop.h"
+#include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/cc_parse/decl/cc_decl_backend.h"
+#include "compcore/cc_parse/decl/cc_declarator.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace tsw {
+
+namespace {
+
+constexpr unsigned kMsgExpected = 492;
+constexpr unsigned kMsgConstNotAllowed = 564;
+constexpr unsigned kMsgUntypedAfterTyped = 702;
+constexpr unsigned kMsgTypedAfterUntyped = 703;
+constexpr uint32_t kLetterDigits = 26;
+constexpr char kUnnamedPrefix[] = "___";
+
+struct ParameterNames {
+  // Names of an old-style parameter list, which its declarations must use.
+  std::vector<std::string> listed;
+  uint32_t unnamed = 0;
+};
+
+ParameterNames &P() {
+  static ParameterNames p;
+  return p;
+}
+
+std::string Letters(uint32_t value) {
+  std::string text;
+  do {
+    text.push_back(char('a' + value % kLetterDigits));
+    value /= kLetterDigits;
+  } while (value);
+  return text;
+}
+
+// "shared", "protected" and "register" before a parameter's type.
+void ParseParameterQualifiers() {
+  DeclaratorState &s = Declarator();
+  for (;;) {
+    SkipBlanksAcrossLines();
+    if (uint8_t qualifier = MatchMemberQualifier())
+      s.memberQualifier = qualifier;
+    else if (MatchKeyword("register"))
+      continue;
+    else if (MatchKeyword("const"))
+      CompileError(kMsgConstNotAllowed);
+    else
+      return;
+  }
+}
+
+} // namespace
+
+bool IsOldStyleParameterName(const std::string &name) {
+  const std::vector<std::string> &names = P().listed;
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+void ForgetParameterNames() { P().listed.clear(); }
+
+std::string NextUnnamedParameterName() { return kUnnamedPrefix + Letters(++P().unnamed); }
+
+int ParseParameterList() {
+  DeclaratorState &s = Declarator();
+  DeclarationBackEnd &backEnd = DeclBackEnd();
+  ForgetParameterNames();
+  int16_t storageClass = backEnd.StaticFrame() ? kClassStaticLocal : kClassAutoLocal;
+  int result = -1;
+  bool typed = false, untyped = false;
+  for (;;) {
+    s.memberQualifier = kQualifierNone;
+    s.constFlag = false;
+    ParseParameterQualifiers();
+    if (SkipAndMatch("...")) {
+      backEnd.SetVariableArguments();
+      result = 1;
+    } else if (!IsIdentStart(*InputCursor)) {
+      SkipAndMatch(")");
+      return result;
+    } else if (int16_t baseType = ParseBaseTypeOrTypedef()) {
+      if (SkipAndMatch("const"))
+        CompileError(kMsgConstNotAllowed);
+      if (untyped)
+        CompileWarningTrivial(kMsgTypedAfterUntyped);
+      typed = true;
+      DeclareDeclarators(baseType, storageClass, kLevelPrototypeParameters, false);
+      result = std::max(result, 1) + (IsPlainVoidDeclarator(baseType) ? 0 : 1);
+    } else if (typed) {
+      CompileWarningTrivial(kMsgUntypedAfterTyped);
+      DeclareDeclarators(kTypeInt, storageClass, kLevelPrototypeParameters, false);
+    } else {
+      std::string name;
+      ReadIdentifier(name);
+      P().listed.push_back(name);
+      untyped = true;
+      result = 0;
+    }
+    if (SkipAndMatch(","))
+      continue;
+    if (MatchKeyword(")") || *InputCursor == ';' || *InputCursor == '{')
+      return result;
+    CompileError(kMsgExpected, "','");
+    return result;
+  }
+}
+
+int ParseOldStyleParameters() {
+  DeclaratorState &s = Declarator();
+  int read = 0;
+  for (;;) {
+    SkipBlanksAcrossLines();
+    if (EndOfInput || *InputCursor == '#')
+      return read;
+    s.memberQualifier = kQualifierNone;
+    s.constFlag = false;
+    ParseParameterQualifiers();
+    int16_t baseType = ParseBaseTypeOrTypedef();
+    if (!baseType)
+      return read;
+    if (SkipAndMatch("const"))
+      CompileError(kMsgConstNotAllowed);
+    DeclareDeclarators(baseType, kClassAutoLocal, kLevelOldStyleParameters, false);
+    ExpectSemicolon();
+    read = 1;
+  }
+}
+
+void ResetParameterNames() { P() = ParameterNames{}; }
+
+} // namespace tsw

@@ -1,0 +1,431 @@
+#include "compcore/cc_stab/cc_stab.h"
+
+#include "foundation/xerr.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+
+namespace tsw {
+namespace {
+
+constexpr const char *kModule = "compcore\\cc_stab";
+constexpr uint32_t kOverflowLine = 280;
+
+constexpr unsigned kMsgTypeAreaFull = 419;
+constexpr unsigned kMsgTooManyTypes = 420;
+constexpr unsigned kMsgRedeclared = 491;
+constexpr unsigned kMsgTableFull = 498;
+constexpr unsigned kMsgRedeclaredType = 499;
+constexpr unsigned kMsgGlobalTableFull = 514;
+constexpr unsigned kMsgLocalTableFull = 515;
+constexpr unsigned kMsgNameMemoryFull = 516;
+constexpr unsigned kMsgUndoListFull = 613;
+constexpr unsigned kMsgReservedWord = 2096;
+
+constexpr uint32_t kNominalRecordBytes = 45; // what the memory is sized by
+constexpr uint32_t kNameBytesPerSymbol = 33;
+constexpr uint32_t kNameMemoryCap = 65280;
+constexpr uint32_t kMinLocalSlots = 128;
+constexpr uint32_t kMoveRecordRoom = 23040; // 512 records
+constexpr uint32_t kMoveRecordStep = 11520; // 256 records
+constexpr uint32_t kMoveNameRoom = 16896;
+constexpr uint32_t kMoveNameStep = 8448;
+constexpr uint32_t kTypeAreaBytes = 19968;
+constexpr uint32_t kTypeRecordBytes = 39;
+constexpr uint32_t kMemberListTop = kTypeRecordBytes * (kTypeAreaBytes / kTypeRecordBytes - 2);
+constexpr uint32_t kMemberEntryBytes = 4;
+constexpr uint32_t kFunctionLevel = 3;
+constexpr uint32_t kLevelMask = 3;
+
+// The 52 reserved words, in their fixed order.
+constexpr std::array<const char *, 52> kReservedWords = {
+    "abort",   "always_on", "anymem",    "auto",     "break",       "case",    "char",     "continue",  "costate",
+    "debug",   "default",   "do",        "else",     "extern",      "float",   "for",      "goto",      "if",
+    "init_on", "int",       "interrupt", "long",     "nodebug",     "norst",   "nouseix",  "protected", "ret",
+    "return",  "root",      "segchain",  "shared",   "short",       "sizeof",  "speed",    "static",    "struct",
+    "switch",  "typedef",   "union",     "unsigned", "useix",       "waitfor", "while",    "xdata",     "xmem",
+    "xmemok",  "xstring",   "yield",     "asm",      "waitfordone", "size",    "firsttime"};
+
+// One of the two tables: its buckets and its share of the two memories, as
+// byte offsets into them.
+struct Table {
+  std::vector<SymbolRecord *> slots;
+  uint32_t recordStart = 0, recordEnd = 0, recordFree = 0;
+  uint32_t nameStart = 0, nameEnd = 0, nameFree = 0;
+  SymbolRecord *last = nullptr;
+  // The records themselves, in entry order; capacity fixed at allocation so
+  // that record pointers stay valid.
+  std::vector<SymbolRecord> records;
+  std::vector<uint16_t> lists;
+  unsigned fullMessage = 0;
+};
+
+struct SymbolTableState {
+  SymbolTableEnvironment neutral;
+  SymbolTableEnvironment *env = &neutral;
+  uint32_t recordMemoryEnd = 0;
+  std::vector<char> names;
+  Table global, local;
+  std::vector<SymbolRecord **> undo;
+  uint32_t savedGlobalFree = 0, savedLocalFree = 0;
+  size_t savedGlobalCount = 0, savedLocalCount = 0, savedGlobalLists = 0, savedLocalLists = 0;
+  std::vector<std::unique_ptr<TypeRecord>> types;
+  uint32_t memberBytes = 0;
+};
+
+SymbolTableState &State() {
+  static SymbolTableState state;
+  return state;
+}
+
+Table &TableOf(SymbolTableId id) { return id == SymbolTableId::kGlobal ? State().global : State().local; }
+
+std::string_view IdentifierPrefix(std::string_view name) {
+  size_t n = 0;
+  while (n < name.size() && IsIdentChar(name[n]))
+    ++n;
+  return name.substr(0, n);
+}
+
+void ClearTable(Table &t) {
+  std::fill(t.slots.begin(), t.slots.end(), nullptr);
+  t.records.clear();
+  t.lists.clear();
+  t.last = nullptr;
+  t.recordFree = t.recordStart;
+  t.nameFree = t.nameStart;
+}
+
+void InsertSymbolSlot(uint32_t start, Table &t, SymbolRecord *record) {
+  size_t n = t.slots.size();
+  for (size_t probe = 0; probe < n; ++probe) {
+    size_t index = (start + probe) % n;
+    if (!t.slots[index]) {
+      t.slots[index] = record;
+      SymbolTableState &s = State();
+      if (s.undo.size() >= s.global.slots.size())
+        s.env->CompileError(kMsgUndoListFull, {});
+      else
+        s.undo.push_back(&t.slots[index]);
+      return;
+    }
+  }
+}
+
+bool IsFunction(uint32_t declarator) { return (declarator & kLevelMask) == kFunctionLevel; }
+
+[[noreturn]] void TableOverflow(unsigned boxMessage) {
+  State().env->CompileError(kMsgTableFull, {});
+  State().env->MessageBox(boxMessage);
+  throw xCCErrOvflo(kModule, kOverflowLine);
+}
+
+SymbolRecord *Redeclaration(SymbolRecord *r, std::string_view name, uint32_t declarator, int16_t type,
+                            uint16_t definition, int16_t kind) {
+  SymbolTableEnvironment &env = *State().env;
+  // The tests below look at the definition word as it was before this
+  // declaration: a prototype followed by its definition is silent.
+  uint16_t before = r->definition;
+  if (kind == kKindGlobal)
+    r->definition = definition;
+  if (IsFunction(declarator) && IsFunction(r->declarator)) {
+    if (declarator == r->declarator && uint8_t(type) == r->type) {
+      if (before == 0)
+        r->definition = definition;
+      else if (definition != 0)
+        env.CompileError(kMsgRedeclared, name);
+    } else {
+      env.CompileError(kMsgRedeclaredType, name);
+    }
+    return r;
+  }
+  bool externMeetsDefinition =
+      (kind == kKindGlobal && r->kind == kKindExtern) || (kind == kKindExtern && r->kind == kKindGlobal);
+  if (externMeetsDefinition && uint8_t(type) == r->type && declarator == r->declarator)
+    return r;
+  if (kind != kKindExtern && kind != kKindMember)
+    env.CompileError(kMsgRedeclared, name);
+  return r;
+}
+
+} // namespace
+
+void SetSymbolTableEnvironment(SymbolTableEnvironment *environment) {
+  State().env = environment ? environment : &State().neutral;
+}
+
+void AllocateSymbolTables(uint16_t symbolLimit) {
+  SymbolTableState &s = State();
+  SymbolTableEnvironment *env = s.env;
+  ResetSymbolTableModule();
+  s.env = env;
+  uint32_t n = symbolLimit;
+  s.recordMemoryEnd = n * kNominalRecordBytes;
+  s.names.assign(std::min(n * kNameBytesPerSymbol, kNameMemoryCap), '\0');
+  s.global.slots.assign(n + n / 4, nullptr);
+  s.local.slots.assign(std::max(n / 4, kMinLocalSlots), nullptr);
+  s.global.fullMessage = kMsgGlobalTableFull;
+  s.local.fullMessage = kMsgLocalTableFull;
+  // The smallest record decides how many can fit.
+  size_t most = s.recordMemoryEnd / kSymbolRecordFixedBytes + 1;
+  for (Table *t : {&s.global, &s.local}) {
+    t->records.reserve(most);
+    t->lists.reserve(s.recordMemoryEnd / 2);
+  }
+  s.undo.reserve(s.global.slots.size());
+  ResetSymbolTablesForCompile(true);
+}
+
+void ResetSymbolTablesForCompile(bool fullReset) {
+  SymbolTableState &s = State();
+  uint32_t n = s.recordMemoryEnd / kNominalRecordBytes;
+  uint32_t split = (n * 3 / 4) * kNominalRecordBytes;
+  uint32_t nameSplit = ((uint32_t(s.names.size()) % 65536) * 3) >> 2;
+  s.global.recordStart = 0;
+  s.global.recordEnd = split;
+  s.local.recordStart = split;
+  s.local.recordEnd = s.recordMemoryEnd;
+  s.global.nameStart = 0;
+  s.global.nameEnd = nameSplit;
+  s.local.nameStart = nameSplit;
+  s.local.nameEnd = uint32_t(s.names.size());
+  if (fullReset) {
+    ClearTable(s.global);
+    s.global.nameFree = s.global.nameStart + 1; // offset 0 stays the empty name
+    s.types.clear();
+    s.memberBytes = 0;
+  }
+  ResetLocalSymbolTable();
+}
+
+void ResetLocalSymbolTable() {
+  SymbolTableState &s = State();
+  ClearTable(s.local);
+}
+
+void MoveLocalTableBoundary() {
+  SymbolTableState &s = State();
+  if (s.global.recordFree + kMoveRecordRoom < s.recordMemoryEnd) {
+    s.global.recordEnd = s.local.recordStart = s.global.recordFree + kMoveRecordStep;
+    s.local.recordEnd = s.recordMemoryEnd;
+  }
+  if (s.global.nameFree + kMoveNameRoom < s.names.size())
+    s.global.nameEnd = s.local.nameStart = s.global.nameFree + kMoveNameStep;
+  ResetLocalSymbolTable();
+}
+
+void ResetSymbolTableModule() {
+  SymbolTableState &s = State();
+  s.~SymbolTableState();
+  new (&s) SymbolTableState();
+}
+
+uint32_t HashName(std::string_view name, uint32_t modulus) {
+  uint32_t s = 0, t = 0;
+  for (char ch : IdentifierPrefix(name)) {
+    uint32_t c = static_cast<unsigned char>(ch);
+    s += c;
+    t = 2 * t + c;
+  }
+  return modulus ? (s + 3 * t) % modulus : 0;
+}
+
+SymbolRecord *FindSymbolSlot(SymbolTableId id, std::string_view name) {
+  Table &t = TableOf(id);
+  size_t n = t.slots.size();
+  if (n == 0)
+    return nullptr;
+  std::string_view key = IdentifierPrefix(name).substr(0, kIdentifierLength);
+  size_t index = HashName(key, uint32_t(n));
+  for (int wraps = 0;;) {
+    SymbolRecord *r = t.slots[index];
+    if (!r || r->offset >= t.recordFree)
+      return nullptr;
+    if (key == r->name)
+      return r;
+    if (++index == n) {
+      index = 0;
+      if (++wraps == 2) {
+        State().env->CompileError(kMsgTableFull, {});
+        return nullptr;
+      }
+    }
+  }
+}
+
+SymbolRecord *LookupSymbol(std::string_view name, bool onlyMembers, SymbolTableId table) {
+  SymbolRecord *r = FindSymbolSlot(table, name);
+  return r && onlyMembers && r->kind != kKindMember ? nullptr : r;
+}
+
+SymbolRecord *AddSymbol(std::string_view name, uint32_t declarator, int16_t type, uint16_t definition, int16_t kind,
+                        std::span<const uint16_t> list) {
+  SymbolTableState &s = State();
+  CheckNotReservedWord(name);
+  std::string_view key = IdentifierPrefix(name).substr(0, kIdentifierLength);
+
+  bool global = kind == kKindGlobal || kind == kKindTypedefTop || kind == kKindExtern || kind == kKindMember ||
+                kind == kKindGlobalStatic;
+  Table &t = global ? s.global : s.local;
+  SymbolTableId id = global ? SymbolTableId::kGlobal : SymbolTableId::kLocal;
+  uint32_t address = 0;
+  if (SymbolRecord *r = LookupSymbol(key, kind == kKindMember, id))
+    return Redeclaration(r, key, declarator, type, definition, kind);
+  if (kind == kKindExtern && !IsFunction(declarator)) {
+    uint32_t bios = s.env->LookupBiosSymbol(key, 0);
+    if (uint16_t(bios) != 0) {
+      kind = kKindGlobal;
+      s.env->DefineLabel(key, bios);
+      address = bios;
+    }
+  }
+  if (kind == kKindGlobalStatic)
+    kind = kKindStatic;
+
+  // Room for this record and one more of the nominal size.
+  uint32_t bytes = SymbolRecordBytes(list.size());
+  if (t.recordFree + bytes + kNominalRecordBytes > t.recordEnd)
+    TableOverflow(t.fullMessage);
+  // The name memory never takes a byte past this table's share of it.
+  if (t.nameFree + key.size() + 1 > t.nameEnd) {
+    s.env->MessageBox(kMsgNameMemoryFull);
+    throw xCCErrOvflo(kModule, kOverflowLine);
+  }
+
+  char *nameCopy = &s.names[t.nameFree];
+  std::memcpy(nameCopy, key.data(), key.size());
+  nameCopy[key.size()] = '\0';
+  t.nameFree += uint32_t(key.size() + 1);
+
+  size_t listStart = t.lists.size();
+  t.lists.insert(t.lists.end(), list.begin(), list.end());
+
+  SymbolTableEnvironment::Position where = s.env->SourcePosition();
+  SymbolRecord &r = t.records.emplace_back();
+  r.name = nameCopy;
+  r.offset = t.recordFree;
+  r.extent = t.recordFree + bytes;
+  r.flagsB = kFlagsBOnEntry;
+  r.sizeWord = kSizeWordOnEntry;
+  r.type = uint8_t(type);
+  r.kind = uint8_t(kind);
+  r.declarator = declarator;
+  r.address = r.addressCopy = address;
+  r.definition = definition;
+  r.line = where.line;
+  r.column = where.column;
+  r.file = where.file ? where.file : "";
+  r.list = std::span<const uint16_t>(t.lists.data() + listStart, list.size());
+  InsertSymbolSlot(HashName(key, uint32_t(t.slots.size())), t, &r);
+  t.last = &r;
+  t.recordFree += bytes;
+  return &r;
+}
+
+void MakeStaticName(char *name, uint16_t number) {
+  constexpr size_t kCutLength = 29;
+  CheckNotReservedWord(name);
+  size_t length = std::strlen(name);
+  if (length > kCutLength) {
+    // The head and the last character, each kept whole.
+    std::string_view whole(name, length);
+    size_t lastLength = LastCharacterLength(whole);
+    size_t head = WholeCharacterPrefix(whole, kCutLength - lastLength);
+    std::memmove(name + head, name + length - lastLength, lastLength);
+    length = head + lastLength;
+  }
+  name[length++] = '_';
+  name[length++] = char(0x60 + (number >> 4));
+  name[length++] = char('A' + (number & 15));
+  name[length] = '\0';
+}
+
+bool CheckNotReservedWord(std::string_view name) {
+  for (const char *word : kReservedWords)
+    if (name == word) {
+      State().env->SeriousWarning(kMsgReservedWord, name);
+      return false;
+    }
+  return true;
+}
+
+void SnapshotSymbolInserts() {
+  SymbolTableState &s = State();
+  s.savedGlobalFree = s.global.recordFree;
+  s.savedLocalFree = s.local.recordFree;
+  s.savedGlobalCount = s.global.records.size();
+  s.savedLocalCount = s.local.records.size();
+  s.savedGlobalLists = s.global.lists.size();
+  s.savedLocalLists = s.local.lists.size();
+  s.undo.clear();
+}
+
+void RollBackSymbolInserts() {
+  SymbolTableState &s = State();
+  for (SymbolRecord **slot : s.undo)
+    *slot = nullptr;
+  s.global.recordFree = s.savedGlobalFree;
+  s.local.recordFree = s.savedLocalFree;
+  s.global.records.resize(std::min(s.global.records.size(), s.savedGlobalCount));
+  s.local.records.resize(std::min(s.local.records.size(), s.savedLocalCount));
+  s.global.lists.resize(std::min(s.global.lists.size(), s.savedGlobalLists));
+  s.local.lists.resize(std::min(s.local.lists.size(), s.savedLocalLists));
+  for (Table *t : {&s.global, &s.local})
+    t->last = t->records.empty() ? nullptr : &t->records.back();
+}
+
+TypeRecord *TypeRecordAt(int16_t id) {
+  size_t index = size_t(id - kFirstTypeId);
+  if (id < kFirstTypeId || index >= State().types.size())
+    return nullptr;
+  return State().types[index].get();
+}
+
+TypeRecord *FindTypeByName(std::string_view tag) {
+  for (auto &type : State().types)
+    if (tag == type->tag)
+      return type.get();
+  return nullptr;
+}
+
+TypeRecord *NewTypeRecord(std::string_view tag, int16_t *id) {
+  SymbolTableState &s = State();
+  // Records grow up from the bottom of the area and member lists down from
+  // near its top; a new record must stay below every list.
+  uint32_t recordsEnd = uint32_t(s.types.size() + 1) * kTypeRecordBytes;
+  uint32_t listsBottom = kMemberListTop - s.memberBytes - kMemberEntryBytes; // with its end entry
+  if (recordsEnd > listsBottom) {
+    s.env->CompileError(kMsgTypeAreaFull, {});
+    return nullptr;
+  }
+  int16_t newId = int16_t(kFirstTypeId + s.types.size());
+  if (newId > kLastTypeId) {
+    s.env->CompileError(kMsgTooManyTypes, {});
+    return nullptr;
+  }
+  auto type = std::make_unique<TypeRecord>();
+  std::string_view cut = tag.substr(0, kIdentifierLength);
+  std::memcpy(type->tag, cut.data(), cut.size());
+  s.memberBytes += kMemberEntryBytes; // the list's end entry
+  s.types.push_back(std::move(type));
+  *id = newId;
+  return s.types.back().get();
+}
+
+bool PushTypeMember(TypeRecord *type, SymbolRecord *member) {
+  SymbolTableState &s = State();
+  uint32_t recordsEnd = uint32_t(s.types.size()) * kTypeRecordBytes;
+  if (kMemberListTop - s.memberBytes - kMemberEntryBytes < recordsEnd) {
+    s.env->CompileError(kMsgTypeAreaFull, {});
+    return false;
+  }
+  s.memberBytes += kMemberEntryBytes;
+  type->members.push_back(member);
+  return true;
+}
+
+std::span<SymbolRecord *const> TypeMembers(const TypeRecord *type) { return type->members; }
+
+} // namespace tsw

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "compcore/link/discoveryrow.h"
+
+// What the link needs of the rest of the system: the compiler's flags and
+// macros, the please-wait dialog and its message pump, the pass-phrase
+// dialog, the stdio pane and the discovery dialog. The composition root
+// installs the one that reaches them; until then every answer is the quiet
+// default below, and tests install recording fakes.
+namespace tsw {
+
+class LinkHost {
+public:
+  virtual ~LinkHost() = default;
+
+  // Compiler front end.
+  // The replacement text of a defined macro, or null.
+  virtual const char *IsMacroDefined(const char *name);
+  virtual void ResetTargetCompileFlags() {}
+  // `path` with its extension replaced by `extension` (".bin").
+  virtual std::string MakeFilePath(const std::string &path, const char *extension);
+  // A numbered compile error with its one text argument.
+  virtual void CompileError(uint32_t message, const std::string &argument) {
+    (void)message;
+    (void)argument;
+  }
+  virtual void EnableMessageOutput() {}
+
+  // The compiler's flags the link reads (and the cold load clears).
+  virtual bool BiosCodeFlag() { return false; }
+  virtual bool BiosImageMode() { return false; }
+  virtual void SetBiosImageMode(bool on) { (void)on; }
+  virtual bool OfflineCompile() { return false; }
+  virtual bool IncludeBios() { return true; }
+  // The program's code start: the BIOS ends just below it.
+  virtual uint16_t ProgramCodeStart() { return 0; }
+
+  // Shell.
+  virtual bool IsProgramLoaded() { return false; }
+  virtual bool AssumeCorvidCpu() { return false; }
+  virtual void SetAssumeCorvidCpu(bool on) { (void)on; }
+  // The program's directory, ending in a separator, and the loader files
+  // named by the settings "Coldloader" and "PilotBIOS".
+  virtual std::string ProgramDirectory() { return std::string(); }
+  virtual std::string ColdLoaderSetting() { return std::string(); }
+  virtual std::string PilotBiosSetting() { return std::string(); }
+  // A message box with a numbered text and its one argument (empty: none),
+  // or with a text of its own.
+  virtual void ShowMessage(uint32_t message, const std::string &argument) {
+    (void)message;
+    (void)argument;
+  }
+  virtual void ShowText(const std::string &text) { (void)text; }
+
+  // Please-wait dialog. Pump may raise xUserCancel.
+  virtual void Pump() {}
+  virtual unsigned PumpDepth() { return 0; }
+  virtual bool WaitDialogOpen() { return false; }
+  virtual void OpenWaitDialog(bool withCancel) { (void)withCancel; }
+  virtual void SetWaitText(const std::string &text) { (void)text; }
+  virtual void SetWaitMessage(uint32_t message, const std::string &argument) {
+    (void)message;
+    (void)argument;
+  }
+  virtual void CloseWaitDialog() {}
+
+  // Pass-phrase dialog: the phrase, or nothing when the user cancelled.
+  virtual std::optional<std::string> AskPassPhrase() { return std::nullopt; }
+  virtual void ReleasePassPhrase() {}
+  virtual void ClearKeepPassPhrase() {}
+
+  // The program's standard output, and a board the discovery found.
+  virtual void WriteStdioBlock(const uint8_t *bytes, unsigned count) {
+    (void)bytes;
+    (void)count;
+  }
+  virtual void AddTargetRow(const DiscoveryRow &row) { (void)row; }
+};
+
+// The host in use (never null); nullptr puts the quiet default back.
+LinkHost &Host();
+void SetLinkHost(LinkHost *host);
+
+} // namespace tsw

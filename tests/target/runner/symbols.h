@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tsw::target {
+
+// The addresses of a linked program's C-level global names (as written in the
+// source, without any decoration a compiler adds), whichever map file format
+// they were read from.
+using SymbolTable = std::map<std::string, uint32_t, std::less<>>;
+
+std::optional<uint32_t> SymbolAddress(const SymbolTable &symbols, std::string_view cName);
+
+// Reads the symbol file that SDCC's linker writes beside the image (".noi":
+// lines "DEF name 0xADDR"). C names carry a leading underscore there; names
+// without one are the linker's own (area starts and sizes) and are left out.
+SymbolTable ReadSdccSymbols(std::string_view noiText);
+
+} // namespace tsw::target

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "runner/process.h"
+#include "runner/simulator.h"
+#include "runner/symbols.h"
+#include "target_fixture.h"
+
+namespace tsw::target {
+namespace {
+
+using testing::AssembleImage;
+using tsw::testing::TempDir;
+
+TEST(ProcessTest, CapturesOutputAndExitCode) {
+  ProcessOutcome outcome = RunProcess({"sh", "-c", "echo out; echo err >&2; exit 3"}, std::chrono::seconds(10));
+  EXPECT_TRUE(outcome.started);
+  EXPECT_FALSE(outcome.timedOut);
+  EXPECT_EQ(outcome.exitCode, 3);
+  EXPECT_NE(outcome.output.find("out"), std::string::npos);
+  EXPECT_NE(outcome.output.find("err"), std::string::npos);
+}
+
+TEST(ProcessTest, KillsTheWholeGroupAtTheTimeLimit) {
+  // The background child holds the output pipe open: only killing the group
+  // ends the wait.
+  auto begin = std::chrono::steady_clock::now();
+  ProcessOutcome outcome = RunProcess({"sh", "-c", "sleep 30 & sleep 30"}, std::chrono::milliseconds(200));
+  EXPECT_TRUE(outcome.timedOut);
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(5));
+}
+
+TEST(ProcessTest, AMissingProgramIsNotStarted) {
+  ProcessOutcome outcome = RunProcess({"tsw-no-such-program"}, std::chrono::seconds(10));
+  EXPECT_FALSE(outcome.started);
+}
+
+TEST(SymbolsTest, ReadsCNamesFromSdccSymbolFile) {
+  SymbolTable symbols = ReadSdccSymbols("DEF .__.ABS. 0x0\n"
+                                        "DEF l__DATA 0x7\n"
+                                        "DEF s__DATA 0x8000\n"
+                                        "DEF _main 0x100\n"
+                                        "DEF __mullong 0x3E8\n"
+                                        "DEF _r_wide 0x8004\n"
+                                        "DEF _broken 0xZZ\n"
+                                        "LOAD prog.ihx\n");
+  EXPECT_EQ(SymbolAddress(symbols, "main"), 0x100u);
+  EXPECT_EQ(SymbolAddress(symbols, "_mullong"), 0x3E8u);
+  EXPECT_EQ(SymbolAddress(symbols, "r_wide"), 0x8004u);
+  EXPECT_EQ(SymbolAddress(symbols, "broken"), std::nullopt);
+  EXPECT_EQ(SymbolAddress(symbols, "DATA"), std::nullopt);
+  EXPECT_EQ(symbols.size(), 3u);
+}
+
+class SimulatorTest : public ::testing::Test {
+protected:
+  SimulatorRun Run(const std::string &body, uint64_t cycleLimit = kDefaultCycleLimit,
+                   std::vector<MemoryRange> dumps = {}) {
+    SimulatorRequest request;
+    request.hexImage = AssembleImage(dir_, "prog", body);
+    request.cycleLimit = cycleLimit;
+    request.dumps = std::move(dumps);
+    return RunOnSimulator(request);
+  }
+  TempDir dir_;
+};
+
+TEST_F(SimulatorTest, RunsToHaltAndDumpsMemory) {
+  // Twenty bytes over two dump lines, the second one short; the text column
+  // of the dump shows "ab" for 0x61 0x62, which must not be read as a byte.
+  SimulatorRun run = Run("\tld hl,#0x6261\n\tld (0x9000),hl\n\tld a,#0xa5\n\tld (0x9013),a\n\thalt\n",
+                         kDefaultCycleLimit, {{0x9000, 20}});
+  ASSERT_EQ(run.stop, SimStop::Halted) << run.log;
+  EXPECT_EQ(run.Read(0x9000, 2), (std::vector<uint8_t>{0x61, 0x62}));
+  EXPECT_EQ(run.Read(0x9010, 4), (std::vector<uint8_t>{0, 0, 0, 0xa5}));
+  EXPECT_EQ(run.Read(0x9013, 2), std::nullopt) << "beyond the dump";
+}
+
+TEST_F(SimulatorTest, CountsClockCycles) {
+  // The simulator charges a NOP four cycles (the Z80's count, not the three
+  // of a real Z180), so ten more of them cost exactly forty.
+  SimulatorRun none = Run("\thalt\n");
+  SimulatorRun ten = Run("\tnop\n\tnop\n\tnop\n\tnop\n\tnop\n\tnop\n\tnop\n\tnop\n\tnop\n\tnop\n\thalt\n");
+  ASSERT_EQ(none.stop, SimStop::Halted) << none.log;
+  ASSERT_EQ(ten.stop, SimStop::Halted) << ten.log;
+  EXPECT_EQ(ten.ticks - none.ticks, 40u);
+}
+
+TEST_F(SimulatorTest, StopsARunawayAtTheCycleLimit) {
+  auto begin = std::chrono::steady_clock::now();
+  SimulatorRun run = Run("spin:\tjr spin\n", 100'000);
+  EXPECT_EQ(run.stop, SimStop::CycleLimit) << run.log;
+  EXPECT_GE(run.ticks, 100'000u);
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
+}
+
+TEST_F(SimulatorTest, AHaltAfterTheCycleLimitIsNotAHalt) {
+  // About 256 * 13 cycles of loop before the halt.
+  SimulatorRun run = Run("\tld b,#0\nloop:\tdjnz loop\n\thalt\n", 1'000);
+  EXPECT_EQ(run.stop, SimStop::CycleLimit) << run.log;
+}
+
+TEST_F(SimulatorTest, KillsTheSimulatorAtTheTimeLimit) {
+  SimulatorRequest request;
+  request.hexImage = AssembleImage(dir_, "spin", "spin:\tjr spin\n");
+  request.cycleLimit = UINT64_C(1) << 40;
+  request.timeLimit = std::chrono::milliseconds(300);
+  SimulatorRun run = RunOnSimulator(request);
+  EXPECT_EQ(run.stop, SimStop::TimeLimit) << run.log;
+}
+
+TEST_F(SimulatorTest, AMissingImageIsNotRun) {
+  SimulatorRequest request;
+  request.hexImage = dir_ / "absent.ihx";
+  EXPECT_EQ(RunOnSimulator(request).stop, SimStop::NotRun);
+}
+
+TEST_F(SimulatorTest, ReadsVariablesThroughTheMap) {
+  SimulatorRun run = Run("\tld hl,#0x1234\n\tld (0x8002),hl\n\thalt\n", kDefaultCycleLimit, {{0x8000, 4}});
+  SymbolTable symbols = {{"r_word", 0x8002}, {"r_outside", 0x8100}};
+  EXPECT_EQ(ReadVariable(run, symbols, "r_word", 2), (std::vector<uint8_t>{0x34, 0x12}));
+  EXPECT_EQ(ReadVariable(run, symbols, "r_outside", 2), std::nullopt);
+  EXPECT_EQ(ReadVariable(run, symbols, "r_unknown", 2), std::nullopt);
+}
+
+} // namespace
+} // namespace tsw::target
