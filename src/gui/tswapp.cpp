@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "compcore/cc_go.h"
+#include "compcore/cc_go/cc_go.h"
 #include "foundation/restext.h"
 #include "foundation/version.h"
 #include "foundation/xerr.h"

@@ -2,7 +2,7 @@
 
 #include <QMdiSubWindow>
 
-#include "compcore/cc_go.h"
+#include "compcore/cc_go/cc_go.h"
 #include "foundation/xerr.h"
 #include "gui/placement.h"
 #include "gui/shellstate.h"

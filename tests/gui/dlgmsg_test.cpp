@@ -10,30 +10,19 @@
 #include <gtest/gtest.h>
 
 #include "foundation/xerr.h"
+#include "qt_fixture.h"
 #include "shell_fakes.h"
 
 namespace tsw {
 namespace {
 
-class PleaseWaitWindow : public ::testing::Test {
+class PleaseWaitWindow : public testing::QtSuite {
 protected:
-  // The program makes its own application object; this one goes again.
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "test";
-    static char *argv[] = {name, nullptr};
-    app = new QApplication(argc, argv);
-  }
-  static void TearDownTestSuite() {
-    delete app;
-    app = nullptr;
-  }
   void SetUp() override {
     frame.setCentralWidget(new QLabel("client"));
     frame.resize(640, 480);
     frame.show();
   }
-  static inline QApplication *app = nullptr;
   testing::MapTexts texts{{{kMsgPleaseWaitCancel, "Cancel"}}};
   QMainWindow frame;
   int statusClears = 0;
