@@ -4,10 +4,19 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "foundation/inisetting.h"
 #include "gui/commands.h"
+#include "gui/driverlink.h"
+#include "gui/settings.h"
+#include "gui/textpane.h"
 #include "gui/tswapp_core.h"
 #include "gui/tswmainw.h"
+
+namespace tsw::plat {
+class Notifications;
+}
 
 // The application: start-up up to the first idle moment, the main frame
 // and its client, the application's own commands, and shut-down.
@@ -19,9 +28,20 @@ class cMainFrame;
 inline constexpr const char *kProgramName = "Tessel C";
 inline constexpr unsigned kMsgWindowTitle = 1102;
 
-class tswApp : private StartupServices {
+// The directories start-up finds, each ending in a separator.
+struct ShellPaths {
+  std::string programDirectory;
+  std::string windowsDirectory;
+  std::string systemDirectory;
+  std::string startDirectory;
+  static ShellPaths Find();
+};
+
+class tswApp : private StartupServices, private SettingsHost {
 public:
-  explicit tswApp(CommandLine line);
+  // `cleanup` runs after the application is gone; the application adds
+  // its own steps to it.
+  tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorFactory &editors);
   ~tswApp() override;
   tswApp(const tswApp &) = delete;
   tswApp &operator=(const tswApp &) = delete;
@@ -35,43 +55,69 @@ public:
   cMainWindow *MainClient() const { return client_; }
   const CommandHandlers &Commands() const { return commands_; }
   const CommandLine &Line() const { return line_; }
-  const std::string &WindowTitle() const { return windowTitle_; }
-  ExitCleanup &Cleanup() { return cleanup_; }
+  const ShellPaths &Paths() const { return paths_; }
+  const std::string &ProjectFile() const { return projectFile_; }
+  const std::string &LibraryDirectoryPath() const { return libraryDirectory_; }
+  Settings &AppSettings() { return *settings_; }
 
-  bool ToolBarOn() const { return toolBarOn_; }
   void SetSessionEnding() { sessionEnding_ = true; }
 
 private:
   void RegisterCommands();
   void ToggleToolBar();
+  void ApplyViewToggles();
+  void SaveSettings();
+  void FrameCleanup();
 
   // StartupServices.
   plat::PleaseWaitService &PleaseWait() override;
   void PrepareCompiler() override;
-  bool LinkSerial() const override { return !engine_.LinkIsTcp(); }
+  bool LinkSerial() const override { return !settings_->comm.useTcp; }
   void StartupLoadStep() override {}
   void ReinitCompilerTables() override;
-  void ShowMessageWindow() override {}
+  void ShowMessageWindow() override;
   void EnableStatusBar() override;
   bool SessionEnding() const override { return sessionEnding_; }
   void RunExitCleanup() override { cleanup_.Run(); }
 
+  // SettingsHost.
+  std::optional<MainWindowState> MainWindow() const override;
+
   CommandLine line_;
+  ShellPaths paths_;
+  ExitCleanup &cleanup_;
+  EditorFactory &editors_;
+  std::unique_ptr<Settings> settings_;
+  std::vector<std::string> definePairs_;
+  std::unique_ptr<IniStringSetting> defines_;
   CommandHandlers commands_;
-  NoBoardEngine engine_;
+  LinkOnlyEngine engine_;
   CompileDriverControl compiler_;
   cMainFrame *frame_ = nullptr;
   cMainWindow *client_ = nullptr;
-  ExitCleanup cleanup_;
   std::string windowTitle_;
   std::string projectFile_;
+  std::string libraryDirectory_;
+  CompilerShellSource compilerSource_;
+  std::string biosSourcePath_;
   bool sessionEnding_ = false;
-  bool toolBarOn_ = true;
+  bool optionA_ = true, optionB_ = true;
+  // Option A as it was when the program was last loaded.
+  bool optionAAtLoad_ = true;
+};
+
+struct RunOptions {
+  // Runs once start-up is over and the event loop is up; tests and the
+  // screenshot drive and then close the program from here.
+  std::function<void(tswApp &)> started;
+  // Message boxes go here instead of to the screen.
+  plat::Notifications *notifier = nullptr;
+  // Makes the editors; the placeholder view by default.
+  EditorFactory *editors = nullptr;
 };
 
 // The program's main function: runs the IDE until its main frame is
-// closed. `started` runs once start-up is over and the event loop is up;
-// tests and the screenshot use it to drive and then close the program.
-int RunTsw(int argc, char **argv, const std::function<void(tswApp &)> &started = {});
+// closed; 0 when start-up fails before the application exists.
+int RunTsw(int argc, char **argv, const RunOptions &options = {});
 
 } // namespace tsw

@@ -3,38 +3,61 @@
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
+#include <QMdiSubWindow>
 #include <QToolBar>
+
+#include <filesystem>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
 #include "gui/commands.h"
+#include "gui/frames.h"
 #include "gui/mainframe.h"
 #include "gui/shellstate.h"
 #include "gui/statbar.h"
+#include "platform/notify.h"
+#include "settings_fixture.h"
 #include "shell_fakes.h"
+#include "support/tempdir.h"
 
 namespace tsw {
 namespace {
 
-// Runs the IDE offscreen, gives the started program to `check` and closes it.
-int RunIde(std::vector<std::string> args, const std::function<void(tswApp &)> &check) {
-  std::vector<char *> argv;
-  static char name[] = "tsw";
-  argv.push_back(name);
-  for (std::string &a : args)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-  return RunTsw(int(argv.size() - 1), argv.data(), [&](tswApp &app) {
-    check(app);
-    app.MainFrame()->close();
-  });
-}
+// The IDE offscreen over an empty settings directory, its boxes recorded.
+class Ide : public ::testing::Test {
+protected:
+  int Run(std::vector<std::string> args, const std::function<void(tswApp &)> &check) {
+    std::vector<char *> argv;
+    static char name[] = "tsw";
+    argv.push_back(name);
+    for (std::string &a : args)
+      argv.push_back(a.data());
+    argv.push_back(nullptr);
+    RunOptions options;
+    options.notifier = &notifier;
+    options.started = [&](tswApp &app) {
+      check(app);
+      app.MainFrame()->close();
+    };
+    return RunTsw(int(argv.size() - 1), argv.data(), options);
+  }
+  std::vector<std::string> BoxTexts() const {
+    std::vector<std::string> texts;
+    for (const auto &box : notifier.boxes)
+      texts.push_back(box.text);
+    return texts;
+  }
 
-TEST(TswApp, StartsWithTitledMainFrameAndExitsCleanly) {
-  testing::MapTexts texts({{kMsgWindowTitle, "Tessel C"}, {721, "Edit"}, {717, "INS"}});
+  testing::ConfigHome home;
+  testing::TempDir sources;
+  plat::RecordingNotifier notifier;
+};
+
+TEST_F(Ide, StartsWithTitledMainFrameAndEndsStartUpWithTheStatusBar) {
   std::string title, mode, insert;
   bool visible = false;
-  int rc = RunIde({}, [&](tswApp &app) {
+  int rc = Run({}, [&](tswApp &app) {
     title = app.MainFrame()->windowTitle().toStdString();
     visible = app.MainFrame()->isVisible();
     mode = Shell().statusBar->Model().Text(StatusField::Mode);
@@ -43,14 +66,13 @@ TEST(TswApp, StartsWithTitledMainFrameAndExitsCleanly) {
   EXPECT_EQ(rc, 0);
   EXPECT_EQ(title, "Tessel C 7.06P");
   EXPECT_TRUE(visible);
-  // The end of start-up enabled the bar's texts.
   EXPECT_EQ(mode, "Edit");
   EXPECT_EQ(insert, "INS");
   EXPECT_EQ(Shell().statusBar, nullptr);
 }
 
-TEST(TswApp, EveryCommandIsAnActionWithItsEnabler) {
-  RunIde({}, [&](tswApp &app) {
+TEST_F(Ide, EveryCommandIsAnActionWithItsEnabler) {
+  Run({}, [&](tswApp &app) {
     for (const CommandSpec &spec : CommandTable()) {
       SCOPED_TRACE(spec.id);
       QAction *action = app.MainFrame()->Action(spec.id);
@@ -64,9 +86,9 @@ TEST(TswApp, EveryCommandIsAnActionWithItsEnabler) {
   });
 }
 
-TEST(TswApp, ToolBarHoverShowsTheHintAndLeavingClearsIt) {
-  testing::MapTexts texts({{cmd::kCompile, "Compile the program"}});
-  RunIde({}, [&](tswApp &app) {
+TEST_F(Ide, ToolBarHoverShowsTheHintAndLeavingClearsIt) {
+  Run({}, [&](tswApp &app) {
+    testing::MapTexts hints({{cmd::kCompile, "Compile the program"}});
     QToolBar *bar = app.MainFrame()->ToolBar();
     QWidget *button = bar->widgetForAction(app.MainFrame()->Action(cmd::kCompile));
     ASSERT_NE(button, nullptr);
@@ -82,16 +104,69 @@ TEST(TswApp, ToolBarHoverShowsTheHintAndLeavingClearsIt) {
   });
 }
 
-TEST(TswApp, TheToolBarToggleFlipsTheBarAndItsCheck) {
-  RunIde({}, [&](tswApp &app) {
+TEST_F(Ide, TheToolBarToggleIsSavedAtExit) {
+  Run({}, [&](tswApp &app) {
     QAction *toggle = app.MainFrame()->Action(cmd::kToolBar);
     toggle->trigger();
     EXPECT_FALSE(app.MainFrame()->ToolBar()->isVisible());
     EXPECT_FALSE(toggle->isChecked());
-    toggle->trigger();
-    EXPECT_TRUE(app.MainFrame()->ToolBar()->isVisible());
-    EXPECT_TRUE(toggle->isChecked());
   });
+  bool shownAgain = true;
+  Run({}, [&](tswApp &app) { shownAgain = app.MainFrame()->ToolBar()->isVisibleTo(app.MainFrame()); });
+  EXPECT_FALSE(shownAgain);
+}
+
+TEST_F(Ide, TheCommandLineFileOpensInAnEditor) {
+  std::string file = sources.Write("a.c", "main() {}\n");
+  int frames = 0;
+  std::string caption;
+  Run({file}, [&](tswApp &app) {
+    frames = int(app.MainClient()->subWindowList().size());
+    if (frames)
+      caption = app.MainClient()->subWindowList().front()->windowTitle().toStdString();
+  });
+  EXPECT_EQ(frames, 1);
+  EXPECT_EQ(caption, file);
+  EXPECT_TRUE(notifier.boxes.empty());
+}
+
+TEST_F(Ide, AFileThatCannotBeOpenedIsReportedAndStartUpGoesOn) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"-c"}, "Cannot open '-c'."},
+      {{sources / "none/a.c"}, "The directory " + (sources / "none") + " does not exist."},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.message);
+    notifier.boxes.clear();
+    bool started = false;
+    Run(c.args, [&](tswApp &app) { started = app.MainClient()->subWindowList().isEmpty(); });
+    EXPECT_TRUE(started);
+    ASSERT_FALSE(notifier.boxes.empty());
+    EXPECT_EQ(notifier.boxes[0].text.substr(0, c.message.size()), c.message);
+  }
+}
+
+TEST_F(Ide, TheExtraVersionTextKeepsSettingsOfItsOwn) {
+  std::string file = sources.Write("a.c", "main() {}\n");
+  Run({"-c", "beta", file}, [](tswApp &) {});
+  EXPECT_TRUE(std::filesystem::exists(SettingsFilePath("7.06Pbeta")));
+  EXPECT_FALSE(std::filesystem::exists(SettingsFilePath("7.06P")));
+}
+
+TEST_F(Ide, AClosedFileComesBackWhereItWas) {
+  std::string file = sources.Write("b.c", "int x;\n");
+  Run({file}, [&](tswApp &app) {
+    QMdiSubWindow *frame = app.MainClient()->subWindowList().front();
+    frame->showNormal();
+    frame->setGeometry(15, 25, 320, 240);
+  });
+  QRect again;
+  Run({file}, [&](tswApp &app) { again = app.MainClient()->subWindowList().front()->geometry(); });
+  EXPECT_EQ(again, QRect(15, 25, 320, 240));
 }
 
 } // namespace
