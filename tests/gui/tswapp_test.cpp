@@ -171,3 +171,24 @@ TEST_F(Ide, AClosedFileComesBackWhereItWas) {
 
 } // namespace
 } // namespace tsw
+
+namespace tsw {
+namespace {
+
+TEST(ScreenshotScript, WritesAPictureOfTheMainWindow) {
+  const char *bin = std::getenv("TSW_BUILD_BIN");
+  ASSERT_NE(bin, nullptr);
+  testing::TempDir dir;
+  std::string file = dir.Write("shot.c", "main()\n{\n}\n");
+  std::string out = dir / "shot.png";
+  std::string command = "TSW_BIN='" + std::string(bin) + "/tsw' '" + TSW_SOURCE_DIR + "/scripts/screenshot.sh' '" +
+                        file + "' '" + out + "' 640x480 >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream png(out, std::ios::binary);
+  char signature[8] = {};
+  png.read(signature, sizeof signature);
+  EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+}
+
+} // namespace
+} // namespace tsw
