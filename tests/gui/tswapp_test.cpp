@@ -17,6 +17,7 @@
 #include "gui/shellstate.h"
 #include "gui/statbar.h"
 #include "platform/notify.h"
+#include "platform/paths.h"
 #include "settings_fixture.h"
 #include "shell_fakes.h"
 #include "support/tempdir.h"
@@ -176,12 +177,12 @@ namespace tsw {
 namespace {
 
 TEST(ScreenshotScript, WritesAPictureOfTheMainWindow) {
-  const char *bin = std::getenv("TSW_BUILD_BIN");
-  ASSERT_NE(bin, nullptr);
+  // The program stands beside the test.
+  const std::string bin = plat::ProgramDirectory();
   testing::TempDir dir;
   std::string file = dir.Write("shot.c", "main()\n{\n}\n");
   std::string out = dir / "shot.png";
-  std::string command = "TSW_BIN='" + std::string(bin) + "/tsw' '" + TSW_SOURCE_DIR + "/scripts/screenshot.sh' '" +
+  std::string command = "TSW_BIN='" + bin + "/tsw' '" + TSW_SOURCE_DIR + "/scripts/screenshot.sh' '" +
                         file + "' '" + out + "' 640x480 >/dev/null 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0);
   std::ifstream png(out, std::ios::binary);
