@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QScreen>
+#include <QSessionManager>
 #include <QTimer>
 #include <QToolBar>
 
@@ -164,6 +165,11 @@ void tswApp::InitMainWindow() {
   client_->saveSettings = [this] { SaveSettings(); };
   client_->sessionEnding = [this] { sessionEnding_ = true; };
   client_->exitRequested = [this] { QMetaObject::invokeMethod(frame_, "close", Qt::QueuedConnection); };
+  // The session asks before it ends: every editor may refuse.
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_, [this](QSessionManager &manager) {
+    if (!client_->QueryEndSession())
+      manager.cancel();
+  });
   Shell().InstallPleaseWait(std::make_unique<QtMessageDialogHost>(frame_, [] {
     if (cStatBar *bar = Shell().statusBar)
       bar->ShowMessage("");

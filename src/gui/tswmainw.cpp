@@ -114,11 +114,40 @@ void cMainWindow::RegisterCommands() {
       core_.StartPollTimer();
   });
   add(cmd::kNoAction, [] {});
+  add(cmd::kShowMessages, [this] { BringToFront(ShowMessageWindow()); });
+  add(cmd::kShowWatch, [this] { BringToFront(ShowPane(DebugPane::Watch)); });
+  add(cmd::kShowStdio, [this] { BringToFront(ShowPane(DebugPane::Stdio)); });
+  add(cmd::kToggleAssembly, [this] { TogglePane(DebugPane::Assembly); });
+  add(cmd::kToggleRegisters, [this] { TogglePane(DebugPane::Register); });
+  add(cmd::kToggleStack, [this] { TogglePane(DebugPane::Stack); });
   add(cmd::kSaveWindowStates, [this] { SaveWindowStates(); });
   add(cmd::kCascade, [this] { cascadeSubWindows(); });
   add(cmd::kTileRows, [this] { TileInRows(); });
   add(cmd::kTileColumns, [this] { TileInColumns(); });
   add(cmd::kArrangeIcons, [this] { ArrangeIcons(); });
+}
+
+void cMainWindow::BringToFront(QMdiSubWindow *frame) {
+  if (!frame)
+    return;
+  frame->raise();
+  setActiveSubWindow(frame);
+  if (QWidget *widget = frame->widget())
+    widget->setFocus();
+}
+
+void cMainWindow::TogglePane(DebugPane pane) {
+  if (QMdiSubWindow *open = PaneFrame(pane)) {
+    panes_[size_t(pane)] = nullptr;
+    delete open;
+    return;
+  }
+  QMdiSubWindow *frame = ShowPane(pane);
+  if (!frame)
+    return;
+  if (auto *shown = dynamic_cast<cFrame *>(frame); shown && shown->Pane() && paneOpened)
+    paneOpened(pane, *shown->Pane());
+  BringToFront(frame);
 }
 
 EnableInputs cMainWindow::Inputs() const {

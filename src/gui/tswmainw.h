@@ -76,6 +76,9 @@ public:
   void TileInColumns();
   void ArrangeIcons();
 
+  // Fills a pane that was just opened (the assembly, register and stack
+  // windows show the debugger's current state).
+  std::function<void(DebugPane pane, TextPane &shown)> paneOpened;
   // Runs when the recent-file list changed, to rebuild the File menu.
   std::function<void()> recentChanged;
   // Runs when the frames ask for the main frame to close (exit).
@@ -92,6 +95,8 @@ signals:
 
 private:
   void RegisterCommands();
+  void TogglePane(DebugPane pane);
+  void BringToFront(QMdiSubWindow *frame);
   void ApplyModified(bool modified);
   void FrameClosed();
   void OnActivated(QMdiSubWindow *window);

@@ -182,8 +182,8 @@ TEST(ScreenshotScript, WritesAPictureOfTheMainWindow) {
   testing::TempDir dir;
   std::string file = dir.Write("shot.c", "main()\n{\n}\n");
   std::string out = dir / "shot.png";
-  std::string command = "TSW_BIN='" + bin + "/tsw' '" + TSW_SOURCE_DIR + "/scripts/screenshot.sh' '" +
-                        file + "' '" + out + "' 640x480 >/dev/null 2>&1";
+  std::string command = "TSW_BIN='" + bin + "/tsw' '" + TSW_SOURCE_DIR + "/scripts/screenshot.sh' '" + file + "' '" +
+                        out + "' 640x480 >/dev/null 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0);
   std::ifstream png(out, std::ios::binary);
   char signature[8] = {};
