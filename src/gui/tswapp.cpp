@@ -117,9 +117,9 @@ void tswApp::ApplyViewToggles() {
 
 bool tswApp::InitInstance() {
   projectFile_ = ProjectFilePath(line_.file, paths_.programDirectory);
-  defines_ = std::make_unique<IniStringSetting>(projectFile_, &definePairs_);
-  defines_->Load();
-  cleanup_.Add([this] { defines_.reset(); });
+  defines_ = std::make_shared<Defines>(projectFile_);
+  defines_->setting.Load();
+  cleanup_.Add([defines = defines_]() mutable { defines.reset(); });
 
   settings_->Load();
   if (!settings_->main.userLibEnabled)

@@ -88,8 +88,14 @@ private:
   ExitCleanup &cleanup_;
   EditorFactory &editors_;
   std::unique_ptr<Settings> settings_;
-  std::vector<std::string> definePairs_;
-  std::unique_ptr<IniStringSetting> defines_;
+  // The user's defines over the project file; the exit clean-up deletes it,
+  // after the application.
+  struct Defines {
+    explicit Defines(const std::string &file) : setting(file, &pairs) {}
+    std::vector<std::string> pairs;
+    IniStringSetting setting;
+  };
+  std::shared_ptr<Defines> defines_;
   CommandHandlers commands_;
   LinkOnlyEngine engine_;
   CompileDriverControl compiler_;

@@ -72,7 +72,8 @@ cMainWindow::~cMainWindow() {
   pollTimer_.stop();
   // The frames go with this window; what they tell it on the way is moot.
   closing_ = true;
-  for (QMdiSubWindow *child : subWindowList())
+  // Closed ones waiting for their deletion among them.
+  for (cFrame *child : findChildren<cFrame *>())
     delete child;
 }
 
