@@ -10,5 +10,14 @@ for preset in default sanitize; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$(nproc)"
-  ctest --preset "$preset"
+  ctest --preset "$preset" --schedule-random
+  # Each test executable once more as a whole, its tests in random order:
+  # no test may lean on what an earlier one left behind.
+  for exe in "$PWD/build/$preset/bin"/test_*; do
+    (cd "build/$preset" &&
+      QT_QPA_PLATFORM=offscreen TSW_BUILD_BIN="$PWD/bin" \
+      ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      LSAN_OPTIONS="suppressions=$PWD/../../cmake/lsan.supp:print_suppressions=0" \
+      "$exe" --gtest_shuffle --gtest_brief=1)
+  done
 done

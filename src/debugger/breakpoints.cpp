@@ -16,12 +16,16 @@ std::vector<Breakpoint>::iterator FindAt(ADDR24 address) {
 
 } // namespace
 
+ADDR24 StatementAddressAt(const std::string &file, TextPosition caret) {
+  uint16_t line = uint16_t(caret >> kPositionLineShift);
+  uint16_t column = uint16_t(caret);
+  return Products().FindAddressForSource(file, uint16_t(line + 1), uint16_t(column + 1));
+}
+
 int ToggleBreakpointAtCursor(uint8_t opcode, const EditorCaret *editor) {
   if (!editor)
     return 1;
-  uint16_t line = uint16_t(editor->caret >> kPositionLineShift);
-  uint16_t column = uint16_t(editor->caret);
-  ADDR24 address = Products().FindAddressForSource(editor->file, uint16_t(line + 1), uint16_t(column + 1));
+  ADDR24 address = StatementAddressAt(editor->file, editor->caret);
   if (address.logical != 0)
     ToggleBreakpoint(address, opcode);
   return 0;

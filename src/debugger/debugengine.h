@@ -4,6 +4,7 @@
 #include "debugger/listing.h"
 
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -126,6 +127,10 @@ int DisassembleAtCursor();
 // The next listing reads the board again (every compile).
 void ClearListingState();
 const Listing &CurrentListing();
+
+// The dump of 128 bytes into the pane, or of `length` bytes (in blocks of
+// 128) into `file` when one is given.
+void FillDumpWindow(const DumpAddressing &at, DebugLinePane *pane, uint32_t length, std::ostream *file);
 
 void WritePcLocationLines(ADDR24 address, DebugLinePane &pane);
 void FormatRegisterWindow(DebugLinePane &pane, const TargetRegisterFrame &frame);

@@ -49,6 +49,8 @@ uint8_t ReadKernelByte(uint16_t logical);
 uint16_t ReadKernelWord(uint16_t logical);
 void WriteKernelByte(uint16_t logical, uint8_t value);
 void WriteKernelWord(uint16_t logical, uint16_t value);
+// The code address of the statement at a 0-based caret; 0 for none.
+ADDR24 StatementAddressAt(const std::string &file, TextPosition caret);
 // Waits on the tick source while the interface stays alive.
 void WaitMilliseconds(uint32_t ms);
 // Puts back the kept bytes, the last planted first.

@@ -4,6 +4,7 @@
 #include "foundation/memorymap.h"
 
 #include <algorithm>
+#include <ostream>
 
 namespace tsw {
 namespace {
@@ -98,8 +99,7 @@ int DisassembleAtCursor() {
   if (!caret)
     return 1;
   const std::string &file = caret->first;
-  uint16_t line = uint16_t(caret->second >> 16), column = uint16_t(caret->second);
-  ADDR24 address = Products().FindAddressForSource(file, uint16_t(line + 1), uint16_t(column + 1));
+  ADDR24 address = StatementAddressAt(file, caret->second);
   if (address.logical == 0)
     return 1;
   if (DebugListingPane *pane = Ui().ShowAssemblyPane())
@@ -113,6 +113,23 @@ int DisassembleAtCursor() {
 void ClearListingState() { Engine().listing = ListingState{}; }
 
 const Listing &CurrentListing() { return Engine().listing.listing; }
+
+void FillDumpWindow(const DumpAddressing &at, DebugLinePane *pane, uint32_t length, std::ostream *file) {
+  uint32_t total = file ? length : kDumpBlockSize;
+  DumpAddressing block = at;
+  std::array<uint8_t, kDumpBlockSize> bytes{};
+  for (uint32_t done = 0; done < total; done += kDumpBlockSize) {
+    Link().ReadTargetMemory(kDumpBlockSize, DumpReadAddress(block), bytes.data());
+    for (const std::string &line : DumpLines(block, bytes.data(), bytes.size())) {
+      if (file)
+        *file << line << '\n';
+      else if (pane)
+        pane->AppendLine(line);
+    }
+    block.physicalAddress += kDumpBlockSize;
+    block.address.logical = uint16_t(block.address.logical + kDumpBlockSize);
+  }
+}
 
 void WritePcLocationLines(ADDR24 address, DebugLinePane &pane) {
   std::optional<SourcePosition> where = Products().FindSourceForAddress(address);

@@ -78,11 +78,13 @@ void ReportRunTimeError() {
   Ui().ShowMessageBox(RunTimeErrorText(f.hl, f.hl_));
 }
 
-void MarkerOff() {
+// Takes the execution colour from the marked position in `editorFile`'s
+// editor; a breakpoint there gets its own colour back.
+void MarkerOff(const std::string &editorFile) {
   ExecutionMarker &marker = Engine().marker;
   if (!marker.marked)
     return;
-  Ui().RemoveColorRange(marker.file, marker.position);
+  Ui().RemoveColorRange(editorFile, marker.position);
   marker.marked = false;
   uint16_t line = uint16_t(marker.position >> 16), column = uint16_t(marker.position);
   if (HasBreakpointAt(uint16_t(line + 1), uint16_t(column + 1), marker.file))
@@ -95,7 +97,7 @@ void AfterRunCommand() {
   Ui().SetRunState(MainRunState::Running);
   if (DebugListingPane *pane = Ui().AssemblyPane())
     pane->ClearColorRanges();
-  MarkerOff();
+  MarkerOff(Engine().marker.file);
 }
 
 void MarkBreakpointsInEditor(const std::string &file) {
@@ -165,8 +167,7 @@ int StopBookkeeping() {
     ReportRunTimeError();
     // Without a statement under the caret the program stays where it is.
     if (auto caret = Ui().ActiveEditorCaret()) {
-      ADDR24 next = Products().FindAddressForSource(caret->first, uint16_t((caret->second >> 16) + 1),
-                                                    uint16_t((caret->second & 0xFFFF) + 1));
+      ADDR24 next = StatementAddressAt(caret->first, caret->second);
       if (next.logical != 0) {
         f.pc = next.logical;
         f.xpc = next.segment;
@@ -214,6 +215,7 @@ void ResetTargetProgram() {
 }
 
 void StepInstruction(uint8_t trapOpcode, bool stepOverCalls) {
+  SelectStepperTables(); // the processor of the compile now loaded
   EngineState &e = Engine();
   ADDR24 pc = ProgramCounterOf(e.frame);
   uint8_t code[kStepCodeBytes] = {};
@@ -284,12 +286,12 @@ void RunFromPc(uint8_t trapOpcode) {
 }
 
 void StartTargetRun() {
-  if (Link().UsesTcp()) {
+  // Over TCP/IP too: a stop must refresh the panes whichever link saw it.
+  Engine().runState |= kRunStateRunning | kRunStateRefreshOnStop;
+  if (Link().UsesTcp())
     Engine().frame = DecodeRegisterFrame(Link().RunTargetTcp(1, 0));
-  } else {
-    Engine().runState |= kRunStateRunning | kRunStateRefreshOnStop;
+  else
     RunFromPc(kTrapRst20);
-  }
   AfterRunCommand();
 }
 
@@ -298,6 +300,7 @@ namespace {
 void StepCommand(bool stepOver) {
   EngineState &e = Engine();
   bool instructionLevel = Ui().AssemblyPane() != nullptr;
+  e.runState = uint8_t((e.runState & ~kRunStateRunning) | kRunStateRefreshOnStop);
   if (Link().UsesTcp()) {
     uint8_t flag = stepOver ? 1 : 0;
     if (instructionLevel) {
@@ -306,7 +309,6 @@ void StepCommand(bool stepOver) {
       Link().StepStatementTcp(flag);
     }
   } else {
-    e.runState = uint8_t((e.runState & ~kRunStateRunning) | kRunStateRefreshOnStop);
     if (instructionLevel) {
       StepInstruction(kTrapRst20, stepOver);
     } else {
@@ -404,13 +406,7 @@ void RefreshDebugWindows() {
     return;
   TextPosition at = MakeTextPosition(uint16_t(where->line - 1), uint16_t(where->column - 1));
   ExecutionMarker &marker = e.marker;
-  if (marker.marked) {
-    Ui().RemoveColorRange(where->file, marker.position);
-    marker.marked = false;
-    uint16_t line = uint16_t(marker.position >> 16), column = uint16_t(marker.position);
-    if (HasBreakpointAt(uint16_t(line + 1), uint16_t(column + 1), marker.file))
-      MarkBreakpointLine(line, column, true, marker.file);
-  }
+  MarkerOff(where->file);
   marker.marked = true;
   marker.position = at;
   if (!Ui().RefreshFollowsReset())

@@ -35,8 +35,7 @@ LanguageModule::LanguageModule(void *handle, std::string path, void *stringFn)
 
 LanguageModule::~LanguageModule() { dlclose(handle_); }
 
-std::unique_ptr<LanguageModule> LanguageModule::Load(std::string_view name, std::string_view dir,
-                                                     std::string *error) {
+std::unique_ptr<LanguageModule> LanguageModule::Load(std::string_view name, std::string_view dir, std::string *error) {
   std::string path = LanguageModuleFile(name, dir);
   if (std::optional<std::string> found = plat::ResolvePath(path))
     path = *found;
@@ -58,8 +57,31 @@ std::unique_ptr<LanguageModule> LanguageModule::Load(std::string_view name, std:
   return std::unique_ptr<LanguageModule>(new LanguageModule(handle, std::move(path), stringFn));
 }
 
-const char *LanguageModule::Find(unsigned id) const {
-  return reinterpret_cast<TswLangStringFn>(stringFn_)(id);
+const char *LanguageModule::Find(unsigned id) const { return reinterpret_cast<TswLangStringFn>(stringFn_)(id); }
+
+std::optional<std::string_view> LanguageModule::Resource(const char *name) const {
+  auto fn = reinterpret_cast<TswLangResourceFn>(dlsym(handle_, lang::kResourceEntryPoint));
+  unsigned long size = 0;
+  const unsigned char *bytes = fn && name ? fn(name, &size) : nullptr;
+  if (!bytes)
+    return std::nullopt;
+  return std::string_view(reinterpret_cast<const char *>(bytes), size);
+}
+
+std::vector<std::string> LanguageModule::ResourceNames() const {
+  auto fn = reinterpret_cast<TswLangResourceFn>(dlsym(handle_, lang::kResourceEntryPoint));
+  unsigned long size = 0;
+  const unsigned char *bytes = fn ? fn(nullptr, &size) : nullptr;
+  std::vector<std::string> names;
+  if (!bytes)
+    return names;
+  std::string_view list(reinterpret_cast<const char *>(bytes), size);
+  while (!list.empty()) {
+    size_t end = list.find('\0');
+    names.emplace_back(list.substr(0, end));
+    list.remove_prefix(end == std::string_view::npos ? list.size() : end + 1);
+  }
+  return names;
 }
 
 void *LanguageModule::Symbol(const char *name) const { return dlsym(handle_, name); }

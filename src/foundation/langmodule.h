@@ -1,8 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "foundation/restext.h"
 
@@ -22,10 +24,13 @@ public:
 
   // Null, with the reason in `error`, when the file cannot be loaded or is
   // not a language module.
-  static std::unique_ptr<LanguageModule> Load(std::string_view name, std::string_view dir,
-                                              std::string *error);
+  static std::unique_ptr<LanguageModule> Load(std::string_view name, std::string_view dir, std::string *error);
 
   const char *Find(unsigned id) const override;
+  // The bytes of a named resource (a menu, an accelerator table, a dialog
+  // template); nothing when the module has no such resource.
+  std::optional<std::string_view> Resource(const char *name) const;
+  std::vector<std::string> ResourceNames() const;
   // An optional entry point of the module; null when it has none.
   void *Symbol(const char *name) const;
   const std::string &Path() const { return path_; }

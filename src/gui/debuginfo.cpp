@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 
 namespace tsw {
 namespace {
@@ -62,6 +63,9 @@ void cDebugInfo::CopyFrom(const cDebugInfo &other) {
     for (const std::string &text : from->Expressions())
       to->Insert(-1, text);
   }
+  // The copy stands for the same file, so it knows what the file holds.
+  fileWatches_ = other.fileWatches_;
+  fileHistory_ = other.fileHistory_;
 }
 
 bool cDebugInfo::ChangedSinceFile() const {
@@ -97,6 +101,23 @@ bool SaveWatches(std::string_view sourcePath, cDebugInfo &info) {
     info.fileHistory_ = info.history_.Expressions();
   }
   return ok;
+}
+
+void DebugInfoDocumentPort::LoadWatches(const std::string &sourcePath) { tsw::LoadWatches(sourcePath, info_); }
+
+void DebugInfoDocumentPort::SaveWatches(const std::string &sourcePath) {
+  if (!tsw::SaveWatches(sourcePath, info_))
+    std::fprintf(stderr, "tsw: the watches of %s could not be saved to %s\n", sourcePath.c_str(),
+                 DebugFilePath(sourcePath).c_str());
+}
+
+void DebugInfoDocumentPort::CopyFrom(const gui::DebugInfoPort &other) {
+  if (auto *port = dynamic_cast<const DebugInfoDocumentPort *>(&other))
+    info_.CopyFrom(port->info_);
+}
+
+gui::DebugInfoFactory DebugInfoForDocuments() {
+  return [] { return std::make_unique<DebugInfoDocumentPort>(); };
 }
 
 } // namespace tsw

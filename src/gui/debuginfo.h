@@ -1,6 +1,9 @@
 #pragma once
 
+#include "gui/common/model/tswfile.h"
 #include "gui/watchlist.h"
+
+#include <memory>
 
 #include <string>
 #include <string_view>
@@ -45,5 +48,22 @@ void LoadWatches(std::string_view sourcePath, cDebugInfo &info);
 // back what the first one replaced. False when the file could not be
 // written; it is then as it was.
 bool SaveWatches(std::string_view sourcePath, cDebugInfo &info);
+
+// A document's debug information: the document loads, copies and saves it
+// through this port.
+class DebugInfoDocumentPort : public gui::DebugInfoPort {
+public:
+  void LoadWatches(const std::string &sourcePath) override;
+  void SaveWatches(const std::string &sourcePath) override;
+  void CopyFrom(const gui::DebugInfoPort &other) override;
+
+  cDebugInfo &Info() { return info_; }
+
+private:
+  cDebugInfo info_;
+};
+
+// What documents are made with, so each carries its own debug information.
+gui::DebugInfoFactory DebugInfoForDocuments();
 
 } // namespace tsw

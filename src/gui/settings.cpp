@@ -440,6 +440,7 @@ void Settings::ReadAll(const plat::ProfileDocument &doc) {
 
   for (const HistoryKey &history : kHistories) {
     cComboList &list = environment.*history.list;
+    list.Clear(); // a second load must not add the stored entries again
     int64_t count = std::clamp<int64_t>(ReadNumber(doc, kEnvironment, history.count, 0), 0, list.Capacity());
     list.SetFromCommaText(doc.Get(kEnvironment, history.text).value_or(""), static_cast<int32_t>(count));
   }

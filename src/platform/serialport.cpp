@@ -87,9 +87,16 @@ public:
       return long(n);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
       return 0;
-    // End of file on a terminal is a hang-up.
-    failed_ = true;
-    return n == 0 ? 0 : -1;
+    if (n < 0) {
+      failed_ = true;
+      return -1;
+    }
+    // With no minimum count a terminal reads 0 both when nothing waits and
+    // once the line is hung up; only the poll tells the two apart.
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+      failed_ = true;
+    return 0;
   }
 
   bool WaitReadable(uint32_t ms) override {

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "compcore/cc_in/cc_attrs.h"
+#include "compcore/cc_in/cc_memmap.h"
+#include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/decl/cc_decl_backend.h"
 #include "compcore/cc_parse/decl/cc_declarator.h"
-#include "compcore/cc_parse/cc_loop.h"
-#include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_parse/decl/cc_params.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "front2_fixture.h"
@@ -16,18 +16,6 @@
 #include <vector>
 
 namespace tsw::testing {
-
-// The symbol table's reports go to the diagnostics like every other.
-class ForwardingSymbolEnvironment : public SymbolTableEnvironment {
-public:
-  void CompileError(unsigned message, std::string_view argument) override {
-    tsw::CompileError(message, std::string(argument));
-  }
-  void SeriousWarning(unsigned message, std::string_view argument) override {
-    tsw::CompileWarningSerious(message, std::string(argument));
-  }
-  Position SourcePosition() override { return {CurrentSourceLine(), CurrentSourceColumn(), ""}; }
-};
 
 struct EmittedObject {
   std::string name;
@@ -57,10 +45,11 @@ struct FunctionCall {
 // numbers; a name is no constant. A function's parameters are read as the
 // function compiler reads them, its body's declarations too, and the rest
 // of the body is skipped.
-class FakeBackEnd : public DeclarationBackEnd {
+class FakeBackEnd : public DeclarationBackEnd, public CodeGenerator {
 public:
   static constexpr uint32_t kFirstDataAddress = 0x6000;
   static constexpr uint32_t kDataStep = 0x100;
+  static constexpr ADDR24 kRootCodeAddress = {0x4000, 0, 0}, kXmemCodeAddress = {0xE000, 0, 0};
 
   bool ConstantExpression(int32_t &value) override {
     SkipSpaces();
@@ -116,9 +105,15 @@ public:
   bool FragmentCompile() override { return fragment; }
   bool CompilingLibraryOrBios() override { return library; }
   bool WarnLocalsWithoutClass() override { return warnLocals; }
-  bool TargetIsZ180() override { return z180; }
+  TargetCpuName TargetCpu() override { return z180 ? TargetCpuName::kZ180 : TargetCpuName::kCRV; }
   bool CodeAddressInXmemWindow() override { return codeInXmem; }
-  void SelectCodeCache(bool root) override { cacheSelections.push_back(root); }
+  ADDR24 CacheAddress(OriginCache cache) override {
+    return cache == OriginCache::kXmemCode ? kXmemCodeAddress : kRootCodeAddress;
+  }
+  // Recorded as "root code made current".
+  void SelectCodeCache(ADDR24 address) override {
+    cacheSelections.push_back(address.logical < kXmemCodeAddress.logical);
+  }
   uint32_t InitializedDataAddress() override { return nextAddress; }
   void EmitInitializer(uint32_t word, int16_t type, std::vector<uint16_t> &dims, int mode,
                        bool hasInitializer) override {
@@ -181,16 +176,6 @@ public:
     MoveLocalTableBoundary();
     return tsw::ParseDeclaration(level);
   }
-  void SelectRootCode() override {}
-  void CompileAsmBlock(bool) override {}
-  void EmitPendingStubs() override {}
-  void FinishTopLevel() override {}
-  bool ReserveXmemCode(uint32_t) override { return true; }
-  uint32_t XmemCodePhysical() override { return 0; }
-  void EmitXmemImportByte(uint8_t) override {}
-  void PrecompileDirective() override {}
-  void BeginCommon() override {}
-  void EndCommon() override {}
 };
 
 // Compiles programs through the compile loop into a fresh symbol table.
@@ -200,18 +185,10 @@ protected:
 
   void SetUp() override {
     Front2Fixture::SetUp();
-    ResetCompileLoopModule();
     ResetMemmapAndClassDefaults();
-    ResetSymbolTableModule();
-    SetSymbolTableEnvironment(&symbols);
     AllocateSymbolTables(kSymbolLimit);
     SetDeclarationBackEnd(&backEnd);
-  }
-  void TearDown() override {
-    SetDeclarationBackEnd(nullptr);
-    SetSymbolTableEnvironment(nullptr);
-    ResetSymbolTableModule();
-    Front2Fixture::TearDown();
+    SetCodeGenerator(&backEnd);
   }
   // A clean start for the next case of a table.
   void Restart() {
@@ -239,7 +216,6 @@ protected:
     return nullptr;
   }
 
-  ForwardingSymbolEnvironment symbols;
   FakeBackEnd backEnd;
   DeclarationCompiler compiler;
 };

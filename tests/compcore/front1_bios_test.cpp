@@ -52,11 +52,6 @@ class BiosTest : public Front1Test {
 protected:
   void SetUp() override {
     Front1Test::SetUp();
-    ResetBiosSymbolModule();
-  }
-  void TearDown() override {
-    ResetBiosSymbolModule();
-    Front1Test::TearDown();
   }
 };
 

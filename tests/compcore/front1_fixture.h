@@ -3,6 +3,8 @@
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_go/compile.h"
+#include "foundation/reset.h"
 #include "foundation/restext.h"
 
 #include <gtest/gtest.h>
@@ -38,17 +40,14 @@ private:
 class Front1Test : public ::testing::Test {
 protected:
   void SetUp() override {
-    ResetMessageTextModule();
-    ResetErrorListModule();
-    ResetBracketModule();
-    ResetCompilerConfigModule();
+    ResetFoundation();
     SetMessageTexts(&texts_);
+    ResetCompiler();
     ClearErrorList();
   }
   void TearDown() override {
-    ResetErrorListModule();
-    ResetBracketModule();
-    ResetMessageTextModule();
+    ResetCompiler();
+    ResetFoundation();
   }
 
   // Each record as "file:line:text".

@@ -69,17 +69,10 @@ class DriverTest : public Front1Test {
 protected:
   void SetUp() override {
     Front1Test::SetUp();
-    ResetCompileDriverModule();
-    ResetBiosSymbolModule();
     shell.programDir = dir.path();
     shell.libDir = dir.Write("LIB.DIR", "");
     SetCompilerShell(&shell);
     SetLibraryIndexService(&index);
-  }
-  void TearDown() override {
-    ResetCompileDriverModule();
-    ResetBiosSymbolModule();
-    Front1Test::TearDown();
   }
   TempDir dir;
   FakeShell shell;

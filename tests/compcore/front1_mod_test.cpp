@@ -37,7 +37,6 @@ class LibraryIndexTest : public Front1Test {
 protected:
   void SetUp() override {
     Front1Test::SetUp();
-    ResetLibraryIndexModule();
     SetLibraryProgramDirectory(dir.path());
     SetLibraryIndexMessages([this](const LibraryIndexMessage &m) {
       std::string text = std::to_string(m.message);
@@ -48,10 +47,6 @@ protected:
     libA = dir.Write("LIB/LIBA.LIB", kLibA);
     libB = dir.Write("LIB/LIBB.LIB", kLibB);
     libDir = dir.Write("LIB.DIR", "* comment\n\nLIB\\LIBA.LIB\t; first\nLIB\\LIBB;x\n");
-  }
-  void TearDown() override {
-    ResetLibraryIndexModule();
-    Front1Test::TearDown();
   }
   int Count(unsigned message) const {
     return int(std::count_if(messages.begin(), messages.end(),

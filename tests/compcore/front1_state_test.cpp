@@ -11,18 +11,9 @@ class CompilerStateTest : public Front1Test {
 protected:
   void SetUp() override {
     Front1Test::SetUp();
-    ResetSymbolTableModule();
     CompilerConfig().sym = 100;
   }
-  void TearDown() override {
-    ResetSymbolTableModule();
-    ResetCompilerConfigModule();
-    Front1Test::TearDown();
-  }
 };
-
-int stateHookCalls = 0;
-void CountingStateHook() { ++stateHookCalls; }
 
 TEST_F(CompilerStateTest, TablesKeepGlobalsUnlessTheBiosIsCompiled) {
   InitCompilerTables();
@@ -35,9 +26,6 @@ TEST_F(CompilerStateTest, TablesKeepGlobalsUnlessTheBiosIsCompiled) {
 }
 
 TEST_F(CompilerStateTest, ResetCompilerStateClearsLocalsAndCounters) {
-  stateHookCalls = 0;
-  AddCompilerStateHook(CountingStateHook);
-  AddCompilerStateHook(CountingStateHook);
   InitCompilerTables();
   ASSERT_NE(AddSymbol("g", 0, kInt, 1, kKindGlobal), nullptr);
   ASSERT_NE(AddSymbol("local", 0, kInt, 2, kAutomatic), nullptr);
@@ -47,7 +35,6 @@ TEST_F(CompilerStateTest, ResetCompilerStateClearsLocalsAndCounters) {
   ResetCompilerState();
   EXPECT_EQ(LookupSymbol("local", false, SymbolTableId::kLocal), nullptr);
   EXPECT_NE(LookupSymbol("g", false, SymbolTableId::kGlobal), nullptr);
-  EXPECT_EQ(stateHookCalls, 1);
   EXPECT_EQ(CompileErrorCount(), 0);
   EXPECT_EQ(ErrorSuppression(), 0);
 }

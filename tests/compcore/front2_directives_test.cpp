@@ -1,5 +1,5 @@
-#include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go.h"
 #include "front2_fixture.h"
 
@@ -17,21 +17,12 @@ protected:
   void SetUp() override {
     Front2Fixture::SetUp();
     link.log = &log;
-    SetDirectiveTargets(&codegen, &shell, &link);
+    SetCodeGenerator(&codegen);
+    SetDirectiveTargets(&shell, &link);
     DirectiveServices services;
     services.enableBiosSymbols = [this](bool on) { log.push_back(on ? "bios table on" : "bios table off"); };
     SetDirectiveServices(services);
-    BiosCompileFlag() = false;
-    BiosFirstFlag() = false;
-    CompileErrorCount() = 0;
     SetCompileOptionFlag(1);
-  }
-  void TearDown() override {
-    SetDirectiveTargets(nullptr, nullptr, nullptr);
-    BiosCompileFlag() = false;
-    BiosFirstFlag() = false;
-    CompileErrorCount() = 0;
-    Front2Fixture::TearDown();
   }
   std::vector<std::string> Run(const std::string &program) {
     Start(program);

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_attrs.h"
-#include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
@@ -10,6 +10,8 @@
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_in/cc_placement.h"
 #include "compcore/cc_in/cc_pragma.h"
+#include "compcore/cc_parse/decl/cc_decl.h"
+#include "foundation/reset.h"
 
 #include <gtest/gtest.h>
 
@@ -124,7 +126,7 @@ inline const char *CacheName(OriginCache cache) {
 // A code generator that logs what the directives ask of it. An origin
 // directive's line is read as: name, segment, offset (the rest is ignored),
 // and the origin takes its cache to that address.
-class FakeCodeGen : public CodeGenDirectives {
+class FakeCodeGen : public CodeGenerator {
 public:
   explicit FakeCodeGen(std::vector<std::string> &log) : log_(log) {}
   void SelectTargetCpu(TargetCpuName selected) override { cpu = selected; }
@@ -157,7 +159,7 @@ public:
     log_.push_back(plat::FormatText("layout %d %04x", int(word), unsigned(value)));
   }
   uint8_t OutputMode() override { return outputMode; }
-  bool BiosCodeMode() override { return biosCode; }
+  bool IsBiosCode() override { return biosCode; }
   void EndProgramCode() override { log_.push_back("end program code"); }
   void BeginBiosCode() override {
     biosCode = true;
@@ -217,33 +219,21 @@ struct Delivered {
   std::string file;
 };
 
-inline void ResetFront2() {
-  ResetAttributesModule();
-  ResetMemmapModule();
-  ResetLineSourcesModule();
-  ResetSourceInputModule();
-  ResetMacroModule();
-  ResetDirectivesModule();
-  ResetDeclarationModule();
-  ResetPragmaModule();
-  SetDirectiveServices({});
-  SetDirectiveTargets(nullptr, nullptr, nullptr);
-  InstallConditionalFileHooks();
-}
-
 // A test that reads a program through the line sources, the directives
 // and the macros, with a recording diagnostic sink and a fake library index.
 class Front2Fixture : public ::testing::Test {
 protected:
   void SetUp() override {
-    ResetFront2();
-    SetDiagnosticSink(&sink);
-    SetLibraryIndexLink(&index);
+    Restart();
     index.libraries["DEFAULT.H"] = {};
   }
-  void TearDown() override {
-    SetDiagnosticSink(nullptr);
-    SetLibraryIndexLink(nullptr);
+  void TearDown() override { ResetCompiler(); }
+  // A fresh compiler that reports to `sink` and reads libraries from `index`.
+  void Restart() {
+    ResetFoundation();
+    ResetCompiler();
+    SetDiagnosticSink(&sink);
+    SetLibraryIndexLink(&index);
   }
   void Start(const std::string &program, bool bios = false) {
     index.NewCompile();

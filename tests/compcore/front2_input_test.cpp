@@ -60,9 +60,7 @@ TEST_F(Front2Test, PhysicalToLogicalLines) {
       {"\"open\n", "\"open"},
   };
   for (const LogicalCase &c : cases) {
-    ResetFront2();
-    SetDiagnosticSink(&sink);
-    SetLibraryIndexLink(&index);
+    Restart();
     auto all = Run(c.input);
     auto texts = Texts(all);
     ASSERT_EQ(texts.size(), 1u) << c.input;

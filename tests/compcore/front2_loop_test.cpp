@@ -1,8 +1,8 @@
+#include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_brackets.h"
-#include "compcore/cc_go/cc_cfg.h"
-#include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_in/cc_memmap.h"
+#include "compcore/cc_parse/cc_loop.h"
 #include "front1_fixture.h"
 #include "front2_fixture.h"
 
@@ -21,8 +21,9 @@ struct Item {
 };
 std::ostream &operator<<(std::ostream &os, const Item &i) { return os << i.text << "@" << i.file << ":" << i.line; }
 
-// Takes everything up to and including ';' as one declaration.
-class RecordingCompiler : public TopLevelCompiler {
+// Takes everything up to and including ';' as one declaration, and records
+// what the loop hands the code generator.
+class RecordingCompiler : public TopLevelCompiler, public CodeGenerator {
 public:
   int ParseDeclaration(int) override {
     if (!IsIdentStart(*InputCursor))
@@ -37,7 +38,7 @@ public:
     items.push_back(item);
     return 1;
   }
-  void SelectRootCode() override { calls.push_back("root"); }
+  void SelectCodeCache(ADDR24) override { calls.push_back("root"); }
   void CompileAsmBlock(bool debug) override {
     asmBlocks.push_back(debug);
     asmAttributes.push_back(Attributes().current);
@@ -48,7 +49,7 @@ public:
       CheckBracketNesting(kAsmClose, CurrentSourceLine(), CurrentSourceColumn());
     DiscardCurrentLine();
   }
-  void EmitPendingStubs() override { ++stubEmissions; }
+  void EmitPendingStubsAndStrings() override { ++stubEmissions; }
   void FinishTopLevel() override { finished = true; }
   bool ReserveXmemCode(uint32_t n) override {
     reserved = n;
@@ -79,7 +80,7 @@ class Front2Loop : public Front2Fixture {
 protected:
   void SetUp() override {
     Front2Fixture::SetUp();
-    ResetCompileLoopModule();
+    SetCodeGenerator(&compiler);
   }
   void Compile(const std::string &program) {
     Start(program);
@@ -294,19 +295,13 @@ protected:
   void SetUp() override {
     Front2Loop::SetUp();
     ResetMessageTextModule();
-    ResetErrorListModule();
-    ResetBracketModule();
     SetMessageTexts(&texts);
     ClearErrorList();
     InstallErrorListSink();
-    InstallBracketTracker();
   }
   void TearDown() override {
-    SetBracketTracker(nullptr);
-    ResetErrorListModule();
-    ResetBracketModule();
-    ResetMessageTextModule();
     Front2Loop::TearDown();
+    ResetMessageTextModule();
   }
   // A library whose one header block is `text`.
   std::string UseableLibrary(const std::string &name, const std::string &text) {
@@ -387,13 +382,15 @@ TEST_F(Front2Loop, BiosEndPatchesTheProgramJumpOnlyWithAProgramLoaded) {
     FakeLink board;
     shell.loaded = true;
     codegen.biosCode = c.biosCode;
-    SetDirectiveTargets(&codegen, &shell, &board);
+    SetCodeGenerator(&codegen);
+    SetDirectiveTargets(&shell, &board);
     ResetPragmaModule();
     Compile(c.program);
     EXPECT_EQ(!log.empty() && log.back() == "patch 00:1234", c.patched);
   }
   BiosCompileFlag() = false;
-  SetDirectiveTargets(nullptr, nullptr, nullptr);
+  SetCodeGenerator(&compiler);
+  SetDirectiveTargets(nullptr, nullptr);
 }
 
 } // namespace

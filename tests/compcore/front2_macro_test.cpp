@@ -44,9 +44,7 @@ TEST_F(Front2Macro, ExpansionTable) {
       {"#define g f\n#define f(x) <x>\ng(2)", "<2>"},
   };
   for (const ExpansionCase &c : cases) {
-    ResetFront2();
-    SetDiagnosticSink(&sink);
-    SetLibraryIndexLink(&index);
+    Restart();
     sink.records.clear();
     auto texts = Compile(c.program);
     ASSERT_EQ(texts.size(), 1u) << c.program;
@@ -89,9 +87,7 @@ TEST_F(Front2Macro, DefinitionErrors) {
       {"#define N+1\n", 2108}, {"#define F(a) a\nF(1, 2)\n", 536}, {"s = \"open\n", 492},
   };
   for (const Case &c : cases) {
-    ResetFront2();
-    SetDiagnosticSink(&sink);
-    SetLibraryIndexLink(&index);
+    Restart();
     sink.records.clear();
     Compile(c.program);
     EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{c.message})) << c.program;

@@ -22,7 +22,7 @@ public:
   std::vector<std::string> shown;
 };
 
-class RecordingPositions : public StatementPositions {
+class RecordingPositions : public CodeGenerator {
 public:
   void StartStatementPositions(const std::string &file, uint16_t line, uint16_t) override {
     calls.push_back("start " + file + " " + std::to_string(line));
@@ -37,13 +37,11 @@ protected:
     Front2Fixture::SetUp();
     SetMessageTexts(&texts);
     SetMessageOutput(&output);
-    SetStatementPositions(&positions);
+    SetCodeGenerator(&positions);
   }
   void TearDown() override {
-    SetMessageTexts(nullptr);
-    SetMessageOutput(nullptr);
-    SetStatementPositions(nullptr);
     Front2Fixture::TearDown();
+    SetMessageTexts(nullptr);
   }
   static std::string Lines(const char *text, int count) {
     std::string all;

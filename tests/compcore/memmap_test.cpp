@@ -1,9 +1,9 @@
 #include "front2_fixture.h"
 
-#include "compcore/cc_in/cc_attrs.h"
-#include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_go/cc_cfg.h"
+#include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_memmap.h"
+#include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +11,16 @@
 namespace tsw::testing {
 namespace {
 
-class FakeAttributeEnvironment : public AttributeEnvironment {
+// What the attribute switches ask of the IDE and of the code generator.
+class FakeAttributeEnvironment : public DirectiveShell, public CodeGenerator {
 public:
   int DebugCodeMode() override { return debugMode; }
   void SwitchXmemCodeCache(bool debug) override { switches.push_back(debug); }
   bool StaticFrame() override { return staticFrame; }
-  bool BiosCodeMode() override { return biosMode; }
-  uint16_t RootCodeAddress() override { return rootCode; }
+  bool IsBiosCode() override { return biosMode; }
+  ADDR24 CacheAddress(OriginCache cache) override {
+    return cache == OriginCache::kRootCode ? ADDR24{rootCode, 0, 0} : ADDR24{};
+  }
   int debugMode = 0;
   bool staticFrame = false;
   bool biosMode = false;
@@ -29,13 +32,8 @@ class MemmapTest : public Front2Fixture {
 protected:
   void SetUp() override {
     Front2Fixture::SetUp();
-    ResetBiosSymbolModule();
-    SetAttributeEnvironment(&env);
-  }
-  void TearDown() override {
-    SetAttributeEnvironment(nullptr);
-    ResetBiosSymbolModule();
-    Front2Fixture::TearDown();
+    SetCodeGenerator(&env);
+    SetDirectiveTargets(&env, nullptr);
   }
   // Runs the program's directive lines.
   void Directives(const std::string &program) {

@@ -1,4 +1,8 @@
+#include "compcore/cc_go/compile.h"
+#include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "foundation/reset.h"
+#include "foundation/restext.h"
 
 #include "foundation/xerr.h"
 
@@ -19,34 +23,58 @@ struct Said {
   bool operator==(const Said &) const = default;
 };
 
-// Records what the table reports and plays the BIOS and the label table.
-class FakeCompiler : public SymbolTableEnvironment {
+// Records what the table reports, through the compiler's own raisers: it
+// plays the message texts (each text is "#number|argument"), the diagnostic
+// sink, the message window and the code generator's label table.
+class FakeCompiler : public MessageTexts, public DiagnosticSink, public MessageOutput, public CodeGenerator {
 public:
-  void CompileError(unsigned m, std::string_view a) override { said.push_back({'E', m, std::string(a)}); }
-  void SeriousWarning(unsigned m, std::string_view a) override { said.push_back({'S', m, std::string(a)}); }
-  void MessageBox(unsigned m) override { said.push_back({'B', m, ""}); }
-  uint32_t LookupBiosSymbol(std::string_view name, uint32_t fallback) override {
-    auto it = bios.find(std::string(name));
-    return it == bios.end() ? fallback : it->second;
+  const char *Find(unsigned id) const override {
+    auto it = texts_.find(id);
+    if (it == texts_.end())
+      it = texts_.emplace(id, "#" + std::to_string(id) + "|%s").first;
+    return it->second.c_str();
   }
+  bool RecordError(unsigned m, uint16_t, uint16_t, const std::string &text) override {
+    said.push_back({'E', m, Argument(text)});
+    return false;
+  }
+  void RecordWarning(unsigned m, int, uint16_t, uint16_t, const std::string &text) override {
+    said.push_back({'S', m, Argument(text)});
+  }
+  void ShowBox(const std::string &, const std::string &text) override {
+    said.push_back({'B', unsigned(std::stoul(text.substr(1))), ""});
+  }
+  void ShowWaitLine(const std::string &) override {}
   void DefineLabel(std::string_view name, uint32_t address) override { labels[std::string(name)] = address; }
-  Position SourcePosition() override { return {12, 5, "PROG.C"}; }
 
   std::vector<Said> said;
-  std::map<std::string, uint32_t> bios;
   std::map<std::string, uint32_t> labels;
+
+private:
+  static std::string Argument(const std::string &text) { return text.substr(text.find('|') + 1); }
+  mutable std::map<unsigned, std::string> texts_;
 };
+
+// A fresh compiler whose symbol table reports to `compiler`, with the input
+// standing at line 12, column 5 of PROG.C.
+inline void StartSymbolTable(FakeCompiler &compiler, uint16_t symbolLimit) {
+  ResetFoundation();
+  ResetCompiler();
+  SetMessageTexts(&compiler);
+  SetDiagnosticSink(&compiler);
+  SetMessageOutput(&compiler);
+  SetCodeGenerator(&compiler);
+  SetErrorFileName("PROG.C", 1);
+  InstallLogicalLine({"x", {12}, {5}}, 0);
+  AllocateSymbolTables(symbolLimit);
+}
 
 class SymbolTableTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    ResetSymbolTableModule();
-    SetSymbolTableEnvironment(&compiler);
-    AllocateSymbolTables(kLimit);
-  }
+  void SetUp() override { StartSymbolTable(compiler, kLimit); }
   void TearDown() override {
-    SetSymbolTableEnvironment(nullptr);
-    ResetSymbolTableModule();
+    ResetCompiler();
+    ResetFoundation();
   }
   std::vector<unsigned> Messages() const {
     std::vector<unsigned> m;
@@ -159,15 +187,15 @@ TEST_F(SymbolTableTest, DefinitionWordFollowsTheDefinition) {
 }
 
 TEST_F(SymbolTableTest, ExternKnownToTheBiosBecomesADefinedLabel) {
-  compiler.bios["SerialBuf"] = 0x00C400;
-  compiler.bios["Zero"] = 0x050000; // address part 0: not resolved
+  AddBiosSymbol("SerialBuf", Addr24FromLong(0x00C400));
+  AddBiosSymbol("Zero", Addr24FromLong(0x050000)); // address part 0: not resolved
   SymbolRecord *r = AddSymbol("SerialBuf", kPointer, kChar, 0, kKindExtern);
   EXPECT_EQ(r->kind, kKindGlobal);
   EXPECT_EQ(r->address, 0x00C400u);
   EXPECT_EQ(compiler.labels["SerialBuf"], 0x00C400u);
   EXPECT_EQ(AddSymbol("Zero", 0, kInt, 0, kKindExtern)->kind, kKindExtern);
   // Functions are never resolved from the BIOS.
-  compiler.bios["bfun"] = 0x1234;
+  AddBiosSymbol("bfun", Addr24FromLong(0x1234));
   EXPECT_EQ(AddSymbol("bfun", kFunction, kInt, 0, kKindExtern)->kind, kKindExtern);
 }
 
@@ -227,9 +255,7 @@ TEST_F(SymbolTableTest, FullTablesEndTheCompile) {
       {"global records with lists", kKindGlobal, 40, 514},
   };
   for (const Case &c : cases) {
-    ResetSymbolTableModule();
-    SetSymbolTableEnvironment(&compiler);
-    AllocateSymbolTables(kLimit);
+    StartSymbolTable(compiler, kLimit);
     compiler.said.clear();
     std::vector<uint16_t> list(c.listLength, 3);
     int entered = 0;
@@ -246,11 +272,9 @@ TEST_F(SymbolTableTest, FullTablesEndTheCompile) {
 }
 
 TEST_F(SymbolTableTest, FullNameMemoryRefusesTheEntry) {
-  ResetSymbolTableModule();
-  SetSymbolTableEnvironment(&compiler);
   // 2000 symbols would want 66000 bytes of names; the memory stops at 65280,
   // three quarters of it global, so names run out before records do.
-  AllocateSymbolTables(2000);
+  StartSymbolTable(compiler, 2000);
   int entered = 0;
   EXPECT_THROW(
       {
@@ -325,13 +349,13 @@ TEST(ReadIdentifierTest, KeepsThirtyTwoBytesAndConsumesTheRest) {
 class DoubleByteNames : public ::testing::Test {
 protected:
   void SetUp() override {
-    ResetSourceInputModule();
+    ResetCompiler();
     std::bitset<256> lead;
     lead.set(0x81);
     lead.set(0x82);
     SetLeadBytes(lead);
   }
-  void TearDown() override { ResetSourceInputModule(); }
+  void TearDown() override { ResetCompiler(); }
 };
 
 TEST_F(DoubleByteNames, IdentifierKeepsItsCharactersWhole) {

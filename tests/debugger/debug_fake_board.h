@@ -19,8 +19,9 @@
 // - when the host clears the done flag, the kernel resumes with the frame in
 //   its save area; the script then says where the program stops next, or
 //   that it keeps running;
-// - a stop at X needs a trap (0xDF or 0xE7) at X, or, while the step flag is
-//   set, the statement hook 0xEF at X; otherwise the program runs free;
+// - a stop at X needs a trap (0xDF or 0xE7) at X, or, while the run request
+//   is set, the statement hook 0xEF at X (the stop takes the request);
+//   otherwise the program runs free;
 // - a trap's saved PC is the trap's own address;
 // - the "..bp_init" helper stops at once with the step flag's address in HL
 //   and the step word's in DE;
@@ -41,6 +42,7 @@ public:
   static constexpr uint16_t kBpInit = 0x3F00;
   // Traps are looked for above the kernel's variables.
   static constexpr uint32_t kTrapScanStart = 0x3000;
+  static constexpr uint32_t kMemorySize = 1u << 20;
 
   struct Stop {
     uint16_t pc = 0;
@@ -51,7 +53,9 @@ public:
   // Gives the next stop for the frame resumed with, or nothing to keep running.
   using Script = std::function<std::optional<Stop>(const TargetRegisterFrame &resumed, DebugFakeBoard &board)>;
 
-  DebugFakeBoard() : memory(1u << 20, 0) {
+  // With `shared`, the kernel works on memory that another fake serves.
+  explicit DebugFakeBoard(std::vector<uint8_t> *shared = nullptr) : shared_(shared), own_(shared ? 0 : kMemorySize, 0) {
+    std::vector<uint8_t> &memory = Memory();
     const char signature[] = "TesselC";
     for (size_t i = 0; i < 7; ++i)
       memory[kDirectory + i] = uint8_t(signature[i]);
@@ -83,6 +87,7 @@ public:
   bool AssumeCorvid() override { return assumeCorvid; }
 
   void ReadTargetMemory(uint16_t count, ADDR24 address, uint8_t *out) override {
+    std::vector<uint8_t> &memory = Memory();
     Transfer();
     ++reads;
     readLog.push_back({Addr24ToPhysical(address), count});
@@ -90,6 +95,7 @@ public:
       out[i] = memory[Physical(address, i)];
   }
   void WriteTargetMemory(uint16_t count, ADDR24 address, const uint8_t *bytes) override {
+    std::vector<uint8_t> &memory = Memory();
     Transfer();
     uint32_t at = Addr24ToPhysical(address);
     writes.push_back({at, std::vector<uint8_t>(bytes, bytes + count)});
@@ -107,6 +113,7 @@ public:
     portOpen = true;
   }
   uint8_t QueryTargetStatus(uint8_t mask) override {
+    std::vector<uint8_t> &memory = Memory();
     Transfer();
     uint8_t status = 0;
     if (!statusQueue.empty()) {
@@ -134,6 +141,7 @@ public:
   void StepStatementTcp(uint8_t stepOver) override { log.push_back(fmt::format("statement step {}", stepOver)); }
   void StopTargetTcp() override { log.push_back("stop"); }
   uint8_t SetBreakpointTcp(ADDR24 address, uint8_t opcode) override {
+    std::vector<uint8_t> &memory = Memory();
     Transfer();
     uint32_t at = Addr24ToLong(address);
     log.push_back(
@@ -143,6 +151,7 @@ public:
     return replaced;
   }
   void ClearBreakpointTcp(ADDR24 address, uint8_t savedByte) override {
+    std::vector<uint8_t> &memory = Memory();
     Transfer();
     log.push_back(fmt::format("clear {:02x}", savedByte));
     memory[Addr24ToPhysical(address)] = savedByte;
@@ -161,23 +170,27 @@ public:
 
   // ---- helpers for tests ---------------------------------------------------
   void Poke(uint32_t physical, std::vector<uint8_t> bytes) {
+    std::vector<uint8_t> &memory = Memory();
     for (uint8_t b : bytes)
       memory[physical++] = b;
   }
   void PokeWord(uint32_t physical, uint16_t value) { Poke(physical, {uint8_t(value), uint8_t(value >> 8)}); }
-  uint16_t Word(uint32_t physical) const { return uint16_t(memory[physical] | memory[physical + 1] << 8); }
-  TargetRegisterFrame SavedFrame() const { return DecodeRegisterFrame(&memory[kSaveArea]); }
-  void SetSavedFrame(const TargetRegisterFrame &frame) { EncodeRegisterFrame(frame, &memory[kSaveArea]); }
-  bool Running() const { return memory[DoneFlag()] == 0; }
+  uint16_t Word(uint32_t physical) const { return uint16_t(Memory()[physical] | Memory()[physical + 1] << 8); }
+  TargetRegisterFrame SavedFrame() const { return DecodeRegisterFrame(&Memory()[kSaveArea]); }
+  void SetSavedFrame(const TargetRegisterFrame &frame) { EncodeRegisterFrame(frame, &Memory()[kSaveArea]); }
+  bool Running() const { return Memory()[DoneFlag()] == 0; }
   // The kernel's stdio block, waiting for the host.
   void QueueStdio(const std::string &text, uint16_t count) {
+    std::vector<uint8_t> &memory = Memory();
     PokeWord(kStdioBuffer, count);
     for (size_t i = 0; i < text.size(); ++i)
       memory[kStdioBuffer + 4 + i] = uint8_t(text[i]);
     memory[StdioFlag()] = 1;
   }
 
-  std::vector<uint8_t> memory;
+  std::vector<uint8_t> &Memory() { return shared_ ? *shared_ : own_; }
+  const std::vector<uint8_t> &Memory() const { return shared_ ? *shared_ : own_; }
+
   bool offline = false, tcp = false, assumeCorvid = false, portOpen = false;
   bool ignoresStop = false, ignoresSync = false;
   Script script;
@@ -206,18 +219,9 @@ public:
   TargetEvent lastEvent;
   int tcpPolls = 0;
 
-private:
-  static uint32_t Physical(ADDR24 address, uint16_t i) { return Addr24ToPhysical(Addr24Add(address, i)); }
-
-  void Transfer() {
-    ++transfers;
-    if (failTransfer && transfers == failTransfer)
-      throw xTCComm(5072, "fake board", __LINE__);
-  }
-
-  static bool IsTrap(uint8_t b) { return b == 0xDF || b == 0xE7; }
-
+  // What the kernel does when the host has written to its memory.
   void KernelSeesWrite(uint32_t at, uint16_t count) {
+    std::vector<uint8_t> &memory = Memory();
     auto touches = [&](uint16_t variable) { return at <= variable && variable < at + count; };
     if (touches(SyncFlag()) && memory[SyncFlag()] == 1 && !ignoresSync)
       memory[SyncFlag()] = 0;
@@ -229,7 +233,22 @@ private:
       Resume();
   }
 
+private:
+  std::vector<uint8_t> *shared_;
+  std::vector<uint8_t> own_;
+
+  static uint32_t Physical(ADDR24 address, uint16_t i) { return Addr24ToPhysical(Addr24Add(address, i)); }
+
+  void Transfer() {
+    ++transfers;
+    if (failTransfer && transfers == failTransfer)
+      throw xTCComm(5072, "fake board", __LINE__);
+  }
+
+  static bool IsTrap(uint8_t b) { return b == 0xDF || b == 0xE7; }
+
   void Resume() {
+    std::vector<uint8_t> &memory = Memory();
     TargetRegisterFrame frame = SavedFrame();
     resumedFrames.push_back(frame);
     std::set<uint32_t> traps;
@@ -248,9 +267,11 @@ private:
     if (!stop)
       return;
     uint32_t where = Addr24ToPhysical(MakeAddr24(stop->xpc, stop->pc));
-    bool byHook = memory[kStepFlag] && memory[where] == 0xEF;
+    bool byHook = memory[RunRequest()] && memory[where] == 0xEF;
     if (!IsTrap(memory[where]) && !byHook)
       return; // no trap there: the program runs free
+    if (byHook)
+      memory[RunRequest()] = 0;
     frame.pc = stop->pc;
     frame.xpc = stop->xpc;
     if (stop->registers)

@@ -28,6 +28,7 @@ protected:
   void TearDown() override {
     SetDebugSeams(nullptr, nullptr, nullptr);
     ResetDebugEngine();
+    ResetTimerModule();
     plat::SetTickSource(nullptr);
   }
 
@@ -39,15 +40,16 @@ protected:
   // Connected and reset: the program stands at `entry` on a trap.
   void ConnectAndReset(uint16_t entry = 0x4100) {
     TargetConnect();
-    board.memory[entry] = kTrapRst20;
+    board.Memory()[entry] = kTrapRst20;
     board.script = [entry](const TargetRegisterFrame &, DebugFakeBoard &) {
       return DebugFakeBoard::Stop{entry, 0, nullptr, {}};
     };
     ResetTargetProgram();
-    board.memory[entry] = 0x00;
+    board.Memory()[entry] = 0x00;
     board.script = nullptr;
     board.writes.clear();
     board.trapsAtResume.clear();
+    board.resumedFrames.clear();
     ui.calls.clear();
   }
 

@@ -4,6 +4,7 @@
 
 #include <fmt/format.h>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -106,7 +107,11 @@ public:
     keys.erase(keys.begin());
     return key;
   }
-  void ResetStdioFiles() override { Record("reset stdio"); }
+  void ResetStdioFiles() override {
+    Record("reset stdio");
+    if (onResetStdio)
+      onResetStdio();
+  }
 
   void Record(std::string call) { calls.push_back(std::move(call)); }
 
@@ -121,6 +126,7 @@ public:
   std::string stdio;
   std::string keys;
   int pumps = 0;
+  std::function<void()> onResetStdio;
 };
 
 } // namespace tsw::testing

@@ -59,7 +59,7 @@ TEST_F(KernelAccess, ConnectOutcomes) {
     bool stopRequested;
     bool syncWritten;
   };
-  auto running = [](DebugFakeBoard &b) { b.memory[DebugFakeBoard::DoneFlag()] = 0; };
+  auto running = [](DebugFakeBoard &b) { b.Memory()[DebugFakeBoard::DoneFlag()] = 0; };
   const Case cases[] = {
       {"a stopped kernel needs no synchronisation", [](auto &, auto &) {}, 0, false, false},
       {"a running kernel is stopped and synchronised", [&](auto &b, auto &) { running(b); }, 0, true, true},
@@ -67,7 +67,7 @@ TEST_F(KernelAccess, ConnectOutcomes) {
       {"the sync flag stays set", [&](auto &b, auto &) { running(b), b.ignoresSync = true; }, 5078, true, true},
       {"Corvid: the sync flag is not written", [&](auto &b, auto &) { running(b), b.assumeCorvid = true; }, 0, true,
        false},
-      {"wrong signature", [](auto &b, auto &) { b.memory[DebugFakeBoard::kDirectory] = 'X'; }, 5036, false, false},
+      {"wrong signature", [](auto &b, auto &) { b.Memory()[DebugFakeBoard::kDirectory] = 'X'; }, 5036, false, false},
       {"no BIOS symbols", [](auto &, auto &p) { p.biosLoadResult = 1; }, 5037, false, false},
       {"a transfer fails", [](auto &b, auto &) { b.failTransfer = 3; }, 5072, false, false},
   };
@@ -127,7 +127,7 @@ TEST_F(KernelAccess, AKernelThatNeverReturnsFailsAtTheFirstTestAfterASecond) {
 
 TEST_F(KernelAccess, ResumeNeedsAStoppedKernel) {
   TargetConnect();
-  board.memory[DebugFakeBoard::DoneFlag()] = 0;
+  board.Memory()[DebugFakeBoard::DoneFlag()] = 0;
   board.writes.clear();
   EXPECT_THROW(ResumeKernel(TargetRegisterFrame{}), xInternal);
   EXPECT_TRUE(board.writes.empty());
@@ -138,14 +138,14 @@ TEST_F(KernelAccess, StdioBlocks) {
   board.QueueStdio(std::string(300, 'x'), 300);
   ReadTargetStdio();
   EXPECT_EQ(ui.stdio.size(), 255u);
-  EXPECT_EQ(board.memory[DebugFakeBoard::StdioFlag()], 0);
+  EXPECT_EQ(board.Memory()[DebugFakeBoard::StdioFlag()], 0);
 
   ui.calls.clear();
   board.QueueStdio("", 0);
   int readsBefore = board.reads;
   ReadTargetStdio();
   EXPECT_EQ(board.reads, readsBefore + 1); // the count only
-  EXPECT_EQ(board.memory[DebugFakeBoard::StdioFlag()], 0);
+  EXPECT_EQ(board.Memory()[DebugFakeBoard::StdioFlag()], 0);
   EXPECT_EQ(ui.calls, (std::vector<std::string>{"stdio 0"}));
 }
 
@@ -157,21 +157,21 @@ TEST_F(KernelAccess, StepVariablesComeFromTheHelper) {
   EXPECT_EQ(board.resumedFrames[0].pc, DebugFakeBoard::kBpInit);
   EXPECT_EQ(board.resumedFrames[0].sp, 0xD800);
   WriteKernelControlWords();
-  EXPECT_EQ(board.memory[DebugFakeBoard::kStepFlag], 1);
+  EXPECT_EQ(board.Memory()[DebugFakeBoard::kStepFlag], 1);
   EXPECT_EQ(board.Word(DebugFakeBoard::kStepWord), 0);
-  EXPECT_EQ(board.memory[DebugFakeBoard::RunRequest()], 1);
+  EXPECT_EQ(board.Memory()[DebugFakeBoard::RunRequest()], 1);
   ClearKernelStepFlag();
-  EXPECT_EQ(board.memory[DebugFakeBoard::kStepFlag], 0);
+  EXPECT_EQ(board.Memory()[DebugFakeBoard::kStepFlag], 0);
 }
 
 TEST_F(KernelAccess, StopRequestRestoresThePatchedByte) {
   TargetConnect();
-  board.memory[DebugFakeBoard::kPatchAddress] = 0xE7;
+  board.Memory()[DebugFakeBoard::kPatchAddress] = 0xE7;
   RequestKernelStop();
-  EXPECT_EQ(board.memory[DebugFakeBoard::kPatchAddress], 0xC9);
+  EXPECT_EQ(board.Memory()[DebugFakeBoard::kPatchAddress], 0xC9);
   uint32_t start = clock.Now();
   PulseKernelFlag(2);
-  EXPECT_EQ(board.memory[DebugFakeBoard::PulseVariable()], 2);
+  EXPECT_EQ(board.Memory()[DebugFakeBoard::PulseVariable()], 2);
   EXPECT_GE(clock.Now() - start, 200u);
 }
 

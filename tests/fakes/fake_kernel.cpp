@@ -40,7 +40,7 @@ void FakeKernel::StartFrame(std::vector<uint8_t> &out) {
     state_ = State::Idle;
     return;
   }
-  count_ = header_[1] ? header_[1] : 256;
+  count_ = header_[1] ? header_[1] : zeroCountMeans;
   frameCounts.push_back(count_);
   uint32_t packed = uint32_t(header_[2] | header_[3] << 8 | header_[4] << 16);
   if (header_[0] == 0xA1) {

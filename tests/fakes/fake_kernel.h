@@ -10,7 +10,7 @@ namespace tsw::testing {
 
 // A board's debug kernel as the serial link sees it: a byte state machine
 // over 1 MiB of memory. What it assumes where the protocol leaves room:
-// - a count byte of 0 means 256 bytes;
+// - a count byte of 0 means 256 bytes (or the sector size it is given);
 // - a header or data block whose sum is wrong is answered with NAK;
 // - a frame left unfinished for 100 ms of silence is dropped, and the next
 //   byte starts a new command;
@@ -46,7 +46,10 @@ public:
   unsigned readFrames = 0;
   unsigned writeFrames = 0;
   unsigned queries = 0;
-  std::vector<unsigned> frameCounts; // count of each frame, 1 to 256
+  std::vector<unsigned> frameCounts; // count of each frame
+  // What a count byte of 0 stands for (a kernel taking flash sectors whole
+  // may take more).
+  unsigned zeroCountMeans = 256;
 
 private:
   enum class State { Idle, Header, WriteData, WriteSum };

@@ -104,6 +104,40 @@ TEST(DebugFile, CopyTakesBothListsUncompiled) {
   EXPECT_EQ(to.Watches().Expressions(), (Texts{"a"}));
   EXPECT_EQ(to.History().Expressions(), (Texts{"b"}));
   EXPECT_FALSE(to.Watches().IsCompiled());
+
+  // A copy of a loaded document changes nothing on its own.
+  TempDir dir;
+  dir.Write("p.DBG", "[Debug Environment]\nNumber of Watches=1\nWatch0=w\n");
+  cDebugInfo loaded, copy;
+  LoadWatches(dir / "p.c", loaded);
+  copy.CopyFrom(loaded);
+  EXPECT_FALSE(copy.ChangedSinceFile());
+}
+
+TEST(DebugFile, DocumentsLoadAndSaveTheirWatchesThroughThePort) {
+  TempDir dir;
+  std::string source = dir.Write("prog.c", "main(){}\n");
+  dir.Write("prog.DBG", "[Debug Environment]\nNumber of Watches=1\nWatch0=count\n");
+  {
+    gui::DocumentOptions options;
+    options.debugInfo = DebugInfoForDocuments();
+    gui::cBufFile document(source, false, std::move(options));
+    auto *port = dynamic_cast<DebugInfoDocumentPort *>(document.GetDebugInfo());
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(port->Info().Watches().Expressions(), (Texts{"count"}));
+    port->Info().History().Insert(-1, "count + 1");
+
+    gui::DocumentOptions copyOptions;
+    copyOptions.debugInfo = DebugInfoForDocuments();
+    gui::cBufFile copy(document, std::move(copyOptions));
+    auto *copied = dynamic_cast<DebugInfoDocumentPort *>(copy.GetDebugInfo());
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->Info().History().Expressions(), (Texts{"count + 1"}));
+  }
+  cDebugInfo back;
+  LoadWatches(source, back);
+  EXPECT_EQ(back.Watches().Expressions(), (Texts{"count"}));
+  EXPECT_EQ(back.History().Expressions(), (Texts{"count + 1"}));
 }
 
 } // namespace

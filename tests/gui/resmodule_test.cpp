@@ -8,6 +8,8 @@
 #include "platform/profile.h"
 #include "settings_fixture.h"
 
+#include "support/buildbin.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -24,10 +26,7 @@ constexpr const char *kCannotFindSetting =
 constexpr const char *kCannotFindEnglish = "Cannot find ENGLISH.DLL\nAttempting to load JAPANESE.DLL";
 constexpr const char *kNoModule = "Cannot find valid resource module!";
 
-std::string BuildBin() {
-  const char *bin = std::getenv("TSW_BUILD_BIN");
-  return bin ? bin : plat::ProgramDirectory();
-}
+using tsw::testing::BuildBin;
 
 struct Case {
   const char *name;

@@ -15,6 +15,7 @@
 #include "foundation/mstimer.h"
 #include "foundation/reset.h"
 #include "foundation/xerr.h"
+#include "link/link_failure.h"
 #include "platform/ticks.h"
 
 namespace tsw::testing {
@@ -66,15 +67,5 @@ protected:
   bool openFails = false;
   std::vector<std::string> openedPaths;
 };
-
-// Runs `fn` and gives the link exception it raised (message number), or 0.
-template <class Fn> uint32_t LinkFailure(Fn fn) {
-  try {
-    fn();
-  } catch (const xErr &e) {
-    return e.Message();
-  }
-  return 0;
-}
 
 } // namespace tsw::testing

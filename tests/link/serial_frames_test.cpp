@@ -1,5 +1,7 @@
 #include "link/serial_fixture.h"
 
+#include <netinet/in.h>
+
 #include "compcore/link/linktimeouts.h"
 
 namespace tsw::testing {
@@ -45,20 +47,21 @@ struct PersistentFault {
   uint32_t message;
   size_t tries;
   uint32_t maxElapsed;
+  uint16_t contextLogical; // the byte the report names
 };
 
 const PersistentFault kPersistentFaults[] = {
-    {"read NAK", [](FakeKernel &k, FakePort &) { k.nakHeaders = 1000; }, false, 5074, 6, 0},
-    {"write NAK", [](FakeKernel &k, FakePort &) { k.nakHeaders = 1000; }, true, 5074, 5, 0},
-    {"bad data sum", [](FakeKernel &k, FakePort &) { k.badReadSums = 1000; }, false, 5073, 6, 0},
-    {"silent kernel", [](FakeKernel &k, FakePort &) { k.silent = true; }, false, 5072, 6, 6 * 250 + 20},
-    {"data stops after the ACK",
+    {"read NAK", [](FakeKernel &k, FakePort &) { k.nakHeaders = 1000; }, false, 5074, 6, 0, 0xEFF0},
+    {"write NAK", [](FakeKernel &k, FakePort &) { k.nakHeaders = 1000; }, true, 5074, 5, 0, 0xEFF0},
+    {"bad data sum", [](FakeKernel &k, FakePort &) { k.badReadSums = 1000; }, false, 5073, 6, 0, 0xEFFF},
+    {"silent kernel", [](FakeKernel &k, FakePort &) { k.silent = true; }, false, 5072, 6, 6 * 250 + 20, 0xEFF0},
+    {"data stops after its fifth byte",
      [](FakeKernel &, FakePort &p) {
        for (size_t i = 0; i < 6 * 18; ++i)
-         if (i % 18 != 0)
+         if (i % 18 > 5)
            p.faults.push_back({Dir::FromBoard, i, Kind::Drop});
      },
-     false, 5071, 6, 6 * 250 + 20},
+     false, 5071, 6, 6 * 250 + 20, 0xEFF5},
 };
 
 TEST_F(SerialLinkTest, PersistentFaultsEndInTheirNumberAfterEveryTry) {
@@ -89,6 +92,8 @@ TEST_F(SerialLinkTest, PersistentFaultsEndInTheirNumberAfterEveryTry) {
     EXPECT_TRUE(IsSerialPortOpen());
     // The failed frame's address stays for the report.
     EXPECT_TRUE(LinkTransfer.pending);
+    EXPECT_EQ(LinkTransfer.address.logical, c.contextLogical);
+    EXPECT_EQ(LinkTransfer.address.segment, 0xF1);
     if (c.maxElapsed) {
       EXPECT_LE(elapsed, c.maxElapsed);
     }
@@ -384,6 +389,36 @@ TEST_F(SerialLinkTest, CloseDrainsAtMost100msAndAFailedCloseStillClosesTheLink) 
   port.closeFails = true;
   EXPECT_EQ(LinkFailure([] { CloseSerialPort(); }), 5043u);
   EXPECT_FALSE(IsSerialPortOpen());
+}
+
+} // namespace
+} // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+TEST_F(SerialLinkTest, NewLinkSettingsCloseAnOpenPortAndTakeTheAddressText) {
+  Open();
+  SetLinkSettings(4, 57600, 2, 0, 1, 1, "127.0.0.1", 4300, "bench board");
+  EXPECT_FALSE(IsSerialPortOpen());
+  const LinkSettings &s = CurrentLinkSettings;
+  EXPECT_EQ(s.currentBaud, 57600u);
+  EXPECT_EQ(s.netAddress, htonl(INADDR_LOOPBACK));
+  CurrentLinkSettings.currentBaud = 2400; // as the cold load leaves it
+  uint16_t port, stopBits, fullDuplex, safety, tcpPort;
+  uint32_t baud;
+  uint8_t useTcp;
+  char address[16], name[256];
+  GetLinkSettings(&port, &baud, &stopBits, &fullDuplex, &safety, &useTcp, address, &tcpPort, name);
+  EXPECT_EQ(CurrentLinkSettings.currentBaud, 57600u);
+  EXPECT_EQ(port, 4);
+  EXPECT_EQ(stopBits, 2);
+  EXPECT_EQ(fullDuplex, 0);
+  EXPECT_EQ(useTcp, 1);
+  EXPECT_STREQ(address, "127.0.0.1");
+  EXPECT_EQ(tcpPort, 4300);
+  EXPECT_STREQ(name, "bench board");
+  EXPECT_EQ(GetFullDuplexSetting(), 0);
 }
 
 } // namespace

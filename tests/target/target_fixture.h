@@ -12,10 +12,11 @@ namespace tsw::target::testing {
 inline const std::string kSdccStartup = TSW_SDCC_STARTUP;
 inline const std::string kProgramsDir = TSW_TARGET_PROGRAMS;
 
-// Assembles and links a few lines of Z180 assembly at address 0 into an
+// Assembles and links a few lines of Z180 assembly (".hd64" admits the
+// Z180's own instructions) at address 0 into an
 // Intel HEX image, for runs whose exact instructions matter.
 inline std::string AssembleImage(const tsw::testing::TempDir &dir, const std::string &name, const std::string &body) {
-  std::string source = dir.Write(name + ".s", "\t.area _HEADER (ABS)\n\t.org 0\n" + body);
+  std::string source = dir.Write(name + ".s", "\t.hd64\n\t.area _HEADER (ABS)\n\t.org 0\n" + body);
   std::string object = dir / (name + ".rel");
   std::string image = dir / (name + ".ihx");
   ProcessOutcome assembled = RunProcess({"sdasz80", "-g", "-o", object, source}, std::chrono::seconds(30));

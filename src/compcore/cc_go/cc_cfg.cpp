@@ -55,22 +55,6 @@ ConfigState &St() {
   return s;
 }
 
-// Registrations outlive the module reset: modules register once.
-std::vector<CompilerTableHook> &Hooks() {
-  static std::vector<CompilerTableHook> hooks;
-  return hooks;
-}
-
-std::vector<CompilerStateHook> &StateHooks() {
-  static std::vector<CompilerStateHook> hooks;
-  return hooks;
-}
-
-template <class Hook> void AddOnce(std::vector<Hook> &hooks, Hook hook) {
-  if (std::find(hooks.begin(), hooks.end(), hook) == hooks.end())
-    hooks.push_back(hook);
-}
-
 void ResetErrorCounters() {
   CompileErrorCount() = 0;
   ErrorSuppression() = 0;
@@ -153,8 +137,6 @@ CompilerTableSizes ComputeCompilerTableSizes(uint16_t sym, uint16_t lit) {
 }
 
 const CompilerTableSizes &CompilerTables() { return St().sizes; }
-void AddCompilerTableHook(CompilerTableHook hook) { AddOnce(Hooks(), hook); }
-void AddCompilerStateHook(CompilerStateHook hook) { AddOnce(StateHooks(), hook); }
 
 void InitCompilerTables() {
   ConfigState &s = St();
@@ -171,16 +153,12 @@ void InitCompilerTables() {
   // A compile's #memmap and #class pushes and its anymem threshold end
   // with it.
   ResetMemmapModule();
-  for (CompilerTableHook hook : Hooks())
-    hook(s.sizes, BiosCompileFlag());
   ResetErrorCounters();
 }
 
 void ResetCompilerState() {
   ResetLocalSymbolTable();
   SnapshotSymbolInserts();
-  for (CompilerStateHook hook : StateHooks())
-    hook();
   ResetErrorCounters();
 }
 

@@ -46,21 +46,14 @@ struct CompilerTableSizes {
 CompilerTableSizes ComputeCompilerTableSizes(uint16_t sym, uint16_t lit);
 const CompilerTableSizes &CompilerTables();
 
-// Each module with per-compile state registers its reset here; every
-// InitCompilerTables runs them in registration order. `biosCompile` tells
-// whether the global part is emptied as well.
-using CompilerTableHook = void (*)(const CompilerTableSizes &sizes, bool biosCompile);
-void AddCompilerTableHook(CompilerTableHook hook);
 // The first call sizes the tables (the symbol table from "sym"); every call
 // resets them for a compile, the global part too in a BIOS compile.
 void InitCompilerTables();
 
-// Resets of modules with per-compile front-end state, run by
-// ResetCompilerState in registration order.
-using CompilerStateHook = void (*)();
-void AddCompilerStateHook(CompilerStateHook hook);
 // The front-end reset just before the compile loop: the local symbols and
-// the insert undo list, the registered resets, the error counters.
+// the insert undo list, the error counters. A module with per-compile state
+// adds its reset here and to InitCompilerTables, which resets the tables
+// for a compile (the global part too in a BIOS compile).
 void ResetCompilerState();
 
 // Allocations from the default pool, counted; they live until the module

@@ -1,51 +1,44 @@
 #include "compcore/cc_in/cc_attrs.h"
 
+#include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_in/cc_memmap.h"
+#include "compcore/common/cc_codegen.h"
 #include "compcore/common/cc_session.h"
 
 namespace tsw {
 
 namespace {
 
-struct AttributeState {
-  FunctionAttributes attributes;
-  AttributeEnvironment defaultEnvironment;
-  AttributeEnvironment *environment = &defaultEnvironment;
-};
-
-AttributeState &A() {
-  static AttributeState s;
+FunctionAttributes &A() {
+  static FunctionAttributes s;
   return s;
 }
 
 } // namespace
 
-FunctionAttributes &Attributes() { return A().attributes; }
-
-void SetAttributeEnvironment(AttributeEnvironment *environment) {
-  A().environment = environment ? environment : &A().defaultEnvironment;
-}
+FunctionAttributes &Attributes() { return A(); }
 
 void SetDebugAttributes(uint32_t &copy, bool on) {
-  bool debug = on && A().environment->DebugCodeMode() == 0;
+  bool debug = on && DirectiveShellInUse().DebugCodeMode() == 0;
   if (debug)
     copy |= kAttrDebug | kAttrStep;
   else
     copy &= ~(kAttrDebug | kAttrStep);
-  A().environment->SwitchXmemCodeCache(debug);
+  CodeGen().SwitchXmemCodeCache(debug);
 }
 
 void ChooseFunctionMemory(uint16_t memmapCode) {
-  uint32_t &declaration = A().attributes.declaration;
-  AttributeEnvironment &env = *A().environment;
+  uint32_t &declaration = A().declaration;
+  CodeGenerator &codegen = CodeGen();
   bool xmem;
-  if (env.StaticFrame()) {
+  if (codegen.StaticFrame()) {
     xmem = false;
   } else if (memmapCode & kMemmapAnymem) {
     // Anymem: extended memory once root code would grow past the threshold
     // towards the start of root data. Summed in 32 bits so a threshold near
     // 65535 cannot wrap back to "fits in root".
-    xmem = !env.BiosCodeMode() && uint32_t(env.RootCodeAddress()) + AnymemThreshold() > BiosDataOrigin();
+    uint32_t rootCode = codegen.CacheAddress(OriginCache::kRootCode).logical;
+    xmem = !codegen.IsBiosCode() && rootCode + AnymemThreshold() > BiosDataOrigin();
   } else {
     xmem = (memmapCode & kMemmapXmem) != 0;
   }
@@ -55,9 +48,6 @@ void ChooseFunctionMemory(uint16_t memmapCode) {
     declaration &= ~kAttrXmem;
 }
 
-void ResetAttributesModule() {
-  A().attributes = FunctionAttributes{};
-  A().environment = &A().defaultEnvironment;
-}
+void ResetAttributesModule() { A() = FunctionAttributes{}; }
 
 } // namespace tsw

@@ -41,24 +41,6 @@ struct FunctionAttributes {
 };
 FunctionAttributes &Attributes();
 
-// What the attribute switches need of the IDE, the code generator and the
-// function compiler; the compile installs its own.
-class AttributeEnvironment {
-public:
-  virtual ~AttributeEnvironment() = default;
-  // The IDE's debug-code mode; 0 lets debug code be generated.
-  virtual int DebugCodeMode() { return 0; }
-  // Makes the debug or the nodebug extended-memory code cache current when
-  // the current origin has a debug mode and that cache exists.
-  virtual void SwitchXmemCodeCache(bool debug) { (void)debug; }
-  // The function compiler keeps its frame in static memory.
-  virtual bool StaticFrame() { return false; }
-  virtual bool BiosCodeMode() { return false; }
-  // Low 16 bits of the root code cache's current address.
-  virtual uint16_t RootCodeAddress() { return 0; }
-};
-void SetAttributeEnvironment(AttributeEnvironment *environment);
-
 // Sets or clears the debug and single-step bits of `copy`.
 void SetDebugAttributes(uint32_t &copy, bool on);
 // Places the declaration copy's function in root or extended memory from a

@@ -5,7 +5,6 @@ namespace tsw {
 namespace {
 
 struct DirectiveTargets {
-  CodeGenDirectives *codegen = nullptr;
   DirectiveShell *shell = nullptr;
   TargetLink *link = nullptr;
 };
@@ -17,14 +16,7 @@ DirectiveTargets &T() {
 
 } // namespace
 
-void SetDirectiveTargets(CodeGenDirectives *codegen, DirectiveShell *shell, TargetLink *link) {
-  T() = {codegen, shell, link};
-}
-
-CodeGenDirectives &DirectiveCodeGen() {
-  static CodeGenDirectives neutral;
-  return T().codegen ? *T().codegen : neutral;
-}
+void SetDirectiveTargets(DirectiveShell *shell, TargetLink *link) { T() = {shell, link}; }
 
 DirectiveShell &DirectiveShellInUse() {
   static DirectiveShell neutral;

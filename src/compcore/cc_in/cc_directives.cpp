@@ -212,7 +212,7 @@ const DirectiveEntry kDirectives[] = {
 
 // Carries out the directive at the cursor; null when it is not one of ours.
 const DirectiveEntry *DoDirective() {
-  const bool corvid = DirectiveCodeGen().TargetCpu() == TargetCpuName::kCRV;
+  const bool corvid = CodeGen().TargetCpu() == TargetCpuName::kCRV;
   for (const DirectiveEntry &entry : kDirectives) {
     if ((entry.flags & kCorvidOnly) && !corvid)
       continue;

@@ -1,4 +1,5 @@
 #include "compcore/cc_in/cc_lines.h"
+#include "compcore/common/cc_codegen.h"
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_in/cc_attrs.h"
@@ -96,16 +97,11 @@ std::unique_ptr<LineStream> MakeProviderLineStream(const LineProvider &provider)
 
 namespace {
 SourceFileHooks gHooks;
-StatementPositions *gPositions = nullptr;
 
 void StartPositions(const std::string &name, uint16_t line, uint16_t column) {
-  if (gPositions)
-    gPositions->StartStatementPositions(name, line, column);
+  CodeGen().StartStatementPositions(name, line, column);
 }
-void FlushPosition() {
-  if (gPositions)
-    gPositions->FlushStatementPosition(CurrentSourceLine(), CurrentSourceColumn());
-}
+void FlushPosition() { CodeGen().FlushStatementPosition(CurrentSourceLine(), CurrentSourceColumn()); }
 // Diagnostics are filed under the file being read; the error list's list
 // of file names grows only when that file changes.
 void SetCurrentSourceFile(const std::string &name, bool isProgram) {
@@ -410,11 +406,9 @@ void ResetLineSourcesModule() {
   s = LineSources();
   s.index = index;
   gHooks = {};
-  gPositions = nullptr;
 }
 
 void SetLibraryIndexLink(LibraryIndexLink *link) { S().index = link; }
-void SetStatementPositions(StatementPositions *positions) { gPositions = positions; }
 bool ProgressEnabled() { return S().progressEnabled; }
 void SetSourceFileHooks(SourceFileHooks hooks) { gHooks = std::move(hooks); }
 

@@ -140,22 +140,8 @@ struct SourceFileHooks {
   std::function<void(const std::string &name)> onEnd;
 };
 
-// The code generator's table of source positions: where each file's
-// statements begin in the code.
-class StatementPositions {
-public:
-  virtual ~StatementPositions() = default;
-  // Positions from here on are of `file`, from the given 0-based line and
-  // column, at the current code address.
-  virtual void StartStatementPositions(const std::string &file, uint16_t line, uint16_t column) = 0;
-  // Closes the pending entry at the given source position and the current
-  // code address.
-  virtual void FlushStatementPosition(uint16_t line, uint16_t column) = 0;
-};
-
 void ResetLineSourcesModule();
 void SetLibraryIndexLink(LibraryIndexLink *link);
-void SetStatementPositions(StatementPositions *positions);
 // While set, every tenth program line is reported as progress.
 bool ProgressEnabled();
 void SetSourceFileHooks(SourceFileHooks hooks);

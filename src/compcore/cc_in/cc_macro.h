@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compcore/common/cc_codegen.h"
+
 #include <cstdint>
 #include <string>
 
@@ -42,7 +44,6 @@ void ResetMacroExpansionState();
 
 // The predefined macros of every compile; the processor names and
 // TARGETCPU only in the BIOS compile.
-enum class TargetCpuName { kZ180, kCRV, kI8086, kI80186, kI80286, kI80386 };
 struct PredefinedMacroSettings {
   bool biosCompile = false;
   TargetCpuName cpu = TargetCpuName::kZ180;

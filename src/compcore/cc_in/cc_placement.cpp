@@ -51,8 +51,8 @@ bool ReadChainName(std::string &name, unsigned missingMessage) {
 // IDE's BIOS flag) leaves a page between its cache's old position and its
 // code.
 void AlignFirstXmemOrigin(bool hadOrigin) {
-  CodeGenDirectives &codegen = DirectiveCodeGen();
-  if (hadOrigin || !codegen.CacheHasOrigin(OriginCache::kXmemCode) || !codegen.BiosCodeMode() ||
+  CodeGenerator &codegen = CodeGen();
+  if (hadOrigin || !codegen.CacheHasOrigin(OriginCache::kXmemCode) || !codegen.IsBiosCode() ||
       !(Attributes().directiveDefaults & kAttrPointerCheck) || !DirectiveShellInUse().IdeBiosFlag())
     return;
   ADDR24 current = codegen.CacheAddress(OriginCache::kXmemCode);
@@ -74,14 +74,14 @@ void FuncChainDirective() {
     CompileError(kMsgChainNeedsProgram);
   std::string chain, function;
   if (ReadChainName(chain, kMsgChainName) && ReadChainName(function, kMsgChainFunction))
-    DirectiveCodeGen().AddSegChainFunction(chain, function);
+    CodeGen().AddSegChainFunction(chain, function);
   SkipToLineEnd();
 }
 
 void MakeChainDirective() {
   std::string chain;
   if (ReadChainName(chain, kMsgChainName))
-    DirectiveCodeGen().AddSegChainName(chain);
+    CodeGen().AddSegChainName(chain);
   SkipToLineEnd();
 }
 
@@ -89,7 +89,7 @@ void CorgDirective() {
   CompileWarningSerious(kMsgCorgObsolete);
   ExpandMacros();
   ADDR24 address = ParseOriginAddress();
-  CodeGenDirectives &codegen = DirectiveCodeGen();
+  CodeGenerator &codegen = CodeGen();
   codegen.SelectCodeCache(address);
   if (!Addr24InWindow(address) && !(codegen.OutputMode() & kOutputModeKeepsSegment))
     codegen.KeepCodeSegment(address.segment);
@@ -99,12 +99,12 @@ void CorgDirective() {
 void DorgDirective() {
   CompileWarningSerious(kMsgDorgObsolete);
   ExpandMacros();
-  DirectiveCodeGen().SetDataEmitAddress(ParseOriginAddress());
+  CodeGen().SetDataEmitAddress(ParseOriginAddress());
   SkipToLineEnd();
 }
 
 void OriginDirective(OriginCache cache) {
-  CodeGenDirectives &codegen = DirectiveCodeGen();
+  CodeGenerator &codegen = CodeGen();
   codegen.FlushCache(cache);
   const bool hadOrigin = codegen.CacheHasOrigin(cache);
   codegen.ParseOriginDirective(KindOf(cache), cache);

@@ -43,11 +43,11 @@ PragmaState &P() {
 
 void SelectCpu(TargetCpuName cpu) {
   SetTargetCpuMacro(cpu);
-  DirectiveCodeGen().SelectTargetCpu(cpu);
+  CodeGen().SelectTargetCpu(cpu);
 }
 
 void CompileBios() {
-  CodeGenDirectives &codegen = DirectiveCodeGen();
+  CodeGenerator &codegen = CodeGen();
   codegen.EndProgramCode();
   codegen.BeginBiosCode();
   codegen.ClearNameToCacheTable();
@@ -76,7 +76,7 @@ void TakeBiosWithoutBoard() {
 void CompileProgram() {
   if (!BiosCompileFlag())
     return;
-  CodeGenDirectives &codegen = DirectiveCodeGen();
+  CodeGenerator &codegen = CodeGen();
   P().programStartJump = codegen.EmitJumpToAddr24(ADDR24{}, kOpcodeJump);
   for (OriginCache cache : kCachesFlushedForProgram)
     codegen.FlushCache(cache);
@@ -143,8 +143,8 @@ void PragmaDirective() {
 bool DataWaitsUsed() { return P().dataWaits; }
 
 void PatchProgramStartJump() {
-  CodeGenDirectives &codegen = DirectiveCodeGen();
-  if (P().programStartJump && codegen.BiosCodeMode() && DirectiveShellInUse().IsProgramLoaded())
+  CodeGenerator &codegen = CodeGen();
+  if (P().programStartJump && codegen.IsBiosCode() && DirectiveShellInUse().IsProgramLoaded())
     codegen.EmitJumpWithWindowCheck(*P().programStartJump);
 }
 

@@ -81,7 +81,7 @@ void SetStepDefault(bool on) {
 
 int32_t ReadAnymemBytes() { return ReadConstantValue(ConstantSeverity::kError); }
 
-void AsmBlock(TopLevelCompiler &compiler) {
+void AsmBlock() {
   // The block's "#endasm" closes it; a block that never ends is reported.
   CheckBracketNesting(kAsmOpen, CurrentSourceLine(), CurrentSourceColumn());
   FunctionAttributes &attrs = Attributes();
@@ -104,11 +104,11 @@ void AsmBlock(TopLevelCompiler &compiler) {
       CompileError(kMsgAsmWord, std::string(1, NextInputChar()));
   }
   // A top-level block always goes to root code.
-  compiler.SelectRootCode();
+  CodeGen().SelectCodeCache(CodeGen().CacheAddress(OriginCache::kRootCode));
   attrs.declaration &= ~kAttrXmem;
   attrs.current = attrs.declaration;
-  compiler.CompileAsmBlock((attrs.declaration & kAttrDebug) && !InInterleave());
-  compiler.EmitPendingStubs();
+  CodeGen().CompileAsmBlock((attrs.declaration & kAttrDebug) && !InInterleave());
+  CodeGen().EmitPendingStubsAndStrings();
 }
 
 // The attributes every top-level item starts from.
@@ -198,7 +198,7 @@ void SkipToken() {
     ++InputCursor;
 }
 
-void ImportBinaryFile(TopLevelCompiler &compiler) {
+void ImportBinaryFile() {
   SkipSpaces();
   if (*InputCursor == '"')
     ++InputCursor;
@@ -229,14 +229,14 @@ void ImportBinaryFile(TopLevelCompiler &compiler) {
   file.seekg(0, std::ios::end);
   uint32_t size = uint32_t(file.tellg());
   file.seekg(0, std::ios::beg);
-  if (!compiler.ReserveXmemCode(size + 4))
+  if (!CodeGen().ReserveXmemCode(size + 4))
     return;
-  DefineMacro(macro, plat::FormatText("0x%lxL", static_cast<unsigned long>(compiler.XmemCodePhysical())));
+  DefineMacro(macro, plat::FormatText("0x%lxL", static_cast<unsigned long>(CodeGen().XmemCodePhysical())));
   const uint8_t sizeBytes[4] = {uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16), uint8_t(size >> 24)};
   for (uint8_t b : sizeBytes)
-    compiler.EmitXmemImportByte(b);
+    CodeGen().EmitXmemImportByte(b);
   for (int c; (c = file.get()) != EOF;)
-    compiler.EmitXmemImportByte(uint8_t(c));
+    CodeGen().EmitXmemImportByte(uint8_t(c));
 }
 
 void InterleaveLibraryModules(bool force) {
@@ -295,21 +295,21 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
       } else if (MatchKeyword("#nointerleave")) {
         L().interleave = false;
       } else if (MatchKeyword("#precompile")) {
-        compiler.PrecompileDirective();
+        CodeGen().PrecompileDirective();
       } else if (MatchKeyword("#begincommon")) {
-        compiler.BeginCommon();
+        CodeGen().BeginCommon();
       } else if (MatchKeyword("#endcommon")) {
-        compiler.EndCommon();
+        CodeGen().EndCommon();
       } else if (MatchKeyword("#flushlib")) {
         SkipBlanksIfAtEnd();
-        compiler.EmitPendingStubs();
+        CodeGen().EmitPendingStubsAndStrings();
         InterleaveLibraryModules(true);
         continue;
       } else if (MatchKeyword("#ximport")) {
-        ImportBinaryFile(compiler);
+        ImportBinaryFile();
         continue;
       } else if (MatchKeyword("#asm")) {
-        AsmBlock(compiler);
+        AsmBlock();
       } else if (MatchKeyword("#rst") || MatchKeyword("#step")) {
         SetStepDefault(true);
       } else if (MatchKeyword("#norst") || MatchKeyword("#nostep")) {
@@ -323,11 +323,11 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
       SkipToken();
     }
     SkipBlanksIfAtEnd();
-    compiler.EmitPendingStubs();
+    CodeGen().EmitPendingStubsAndStrings();
     if (L().interleave || EndOfInput || L().flushPending)
       InterleaveLibraryModules(false);
   }
-  compiler.FinishTopLevel();
+  CodeGen().FinishTopLevel();
   PatchProgramStartJump();
 }
 

@@ -12,31 +12,13 @@
 // the predefined target macros.
 namespace tsw {
 
-// The parsers and the code generator the loop hands its items to.
+// The parser the loop hands each declaration or function definition to.
 class TopLevelCompiler {
 public:
   virtual ~TopLevelCompiler() = default;
   // A declaration or function definition at the cursor; 0 when nothing there
   // could be compiled.
   virtual int ParseDeclaration(int level) = 0;
-  // Makes the root code cache current at its own address.
-  virtual void SelectRootCode() = 0;
-  // An inline-assembly block from the next line up to "#endasm".
-  virtual void CompileAsmBlock(bool withDebugCode) = 0;
-  // Far-call stubs and strings waiting to be emitted.
-  virtual void EmitPendingStubs() = 0;
-  // After the last item: closes the map entry, builds the segment chains.
-  virtual void FinishTopLevel() = 0;
-  // "#ximport": room for n bytes in extended-memory code (false: no origin
-  // has room; the code generator has reported it), the physical address of
-  // the next byte there, and one byte of the imported file.
-  virtual bool ReserveXmemCode(uint32_t n) = 0;
-  virtual uint32_t XmemCodePhysical() = 0;
-  virtual void EmitXmemImportByte(uint8_t byte) = 0;
-  // "#precompile" (cursor after the keyword), "#begincommon", "#endcommon".
-  virtual void PrecompileDirective() = 0;
-  virtual void BeginCommon() = 0;
-  virtual void EndCommon() = 0;
 };
 
 // What the target macros are made of.
@@ -74,7 +56,7 @@ void SkipToken();
 void InterleaveLibraryModules(bool force);
 // "#ximport" "file" name: the file's size and bytes go into extended-memory
 // code, and the macro `name` gets their physical address.
-void ImportBinaryFile(TopLevelCompiler &compiler);
+void ImportBinaryFile();
 constexpr size_t kMaxImportName = 512;
 constexpr size_t kInterleaveThreshold = 64;
 

@@ -439,6 +439,9 @@ void SetRootCodeAndDataLimits(uint16_t codeAddress, uint16_t dataAddress) {
 
 const RootCodeAndDataLimits &RootLimits() { return St().rootLimits; }
 
-void ResetBiosSymbolModule() { St() = BiosState(); }
+void ResetBiosSymbolModule() {
+  St() = BiosState();
+  BiosDataOrigin() = 0;
+}
 
 } // namespace tsw

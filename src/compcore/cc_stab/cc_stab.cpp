@@ -1,5 +1,8 @@
 #include "compcore/cc_stab/cc_stab.h"
 
+#include "compcore/cc_stab/cc_bios.h"
+#include "compcore/common/cc_codegen.h"
+#include "foundation/restext.h"
 #include "foundation/xerr.h"
 
 #include <algorithm>
@@ -63,8 +66,6 @@ struct Table {
 };
 
 struct SymbolTableState {
-  SymbolTableEnvironment neutral;
-  SymbolTableEnvironment *env = &neutral;
   uint32_t recordMemoryEnd = 0;
   std::vector<char> names;
   Table global, local;
@@ -106,7 +107,7 @@ void InsertSymbolSlot(uint32_t start, Table &t, SymbolRecord *record) {
       t.slots[index] = record;
       SymbolTableState &s = State();
       if (s.undo.size() >= s.global.slots.size())
-        s.env->CompileError(kMsgUndoListFull, {});
+        CompileError(kMsgUndoListFull, std::string());
       else
         s.undo.push_back(&t.slots[index]);
       return;
@@ -117,14 +118,13 @@ void InsertSymbolSlot(uint32_t start, Table &t, SymbolRecord *record) {
 bool IsFunction(uint32_t declarator) { return (declarator & kLevelMask) == kFunctionLevel; }
 
 [[noreturn]] void TableOverflow(unsigned boxMessage) {
-  State().env->CompileError(kMsgTableFull, {});
-  State().env->MessageBox(boxMessage);
+  CompileError(kMsgTableFull, std::string());
+  ShowMessageF(true, GetResourceString(boxMessage));
   throw xCCErrOvflo(kModule, kOverflowLine);
 }
 
 SymbolRecord *Redeclaration(SymbolRecord *r, std::string_view name, uint32_t declarator, int16_t type,
                             uint16_t definition, int16_t kind) {
-  SymbolTableEnvironment &env = *State().env;
   // The tests below look at the definition word as it was before this
   // declaration: a prototype followed by its definition is silent.
   uint16_t before = r->definition;
@@ -135,9 +135,9 @@ SymbolRecord *Redeclaration(SymbolRecord *r, std::string_view name, uint32_t dec
       if (before == 0)
         r->definition = definition;
       else if (definition != 0)
-        env.CompileError(kMsgRedeclared, name);
+        CompileError(kMsgRedeclared, std::string(name));
     } else {
-      env.CompileError(kMsgRedeclaredType, name);
+      CompileError(kMsgRedeclaredType, std::string(name));
     }
     return r;
   }
@@ -146,21 +146,15 @@ SymbolRecord *Redeclaration(SymbolRecord *r, std::string_view name, uint32_t dec
   if (externMeetsDefinition && uint8_t(type) == r->type && declarator == r->declarator)
     return r;
   if (kind != kKindExtern && kind != kKindMember)
-    env.CompileError(kMsgRedeclared, name);
+    CompileError(kMsgRedeclared, std::string(name));
   return r;
 }
 
 } // namespace
 
-void SetSymbolTableEnvironment(SymbolTableEnvironment *environment) {
-  State().env = environment ? environment : &State().neutral;
-}
-
 void AllocateSymbolTables(uint16_t symbolLimit) {
   SymbolTableState &s = State();
-  SymbolTableEnvironment *env = s.env;
   ResetSymbolTableModule();
-  s.env = env;
   uint32_t n = symbolLimit;
   s.recordMemoryEnd = n * kNominalRecordBytes;
   s.names.assign(std::min(n * kNameBytesPerSymbol, kNameMemoryCap), '\0');
@@ -248,7 +242,7 @@ SymbolRecord *FindSymbolSlot(SymbolTableId id, std::string_view name) {
     if (++index == n) {
       index = 0;
       if (++wraps == 2) {
-        State().env->CompileError(kMsgTableFull, {});
+        CompileError(kMsgTableFull, std::string());
         return nullptr;
       }
     }
@@ -274,10 +268,10 @@ SymbolRecord *AddSymbol(std::string_view name, uint32_t declarator, int16_t type
   if (SymbolRecord *r = LookupSymbol(key, kind == kKindMember, id))
     return Redeclaration(r, key, declarator, type, definition, kind);
   if (kind == kKindExtern && !IsFunction(declarator)) {
-    uint32_t bios = s.env->LookupBiosSymbol(key, 0);
+    uint32_t bios = Addr24ToLong(LookupBiosSymbol(key, ADDR24{}));
     if (uint16_t(bios) != 0) {
       kind = kKindGlobal;
-      s.env->DefineLabel(key, bios);
+      CodeGen().DefineLabel(key, bios);
       address = bios;
     }
   }
@@ -290,7 +284,7 @@ SymbolRecord *AddSymbol(std::string_view name, uint32_t declarator, int16_t type
     TableOverflow(t.fullMessage);
   // The name memory never takes a byte past this table's share of it.
   if (t.nameFree + key.size() + 1 > t.nameEnd) {
-    s.env->MessageBox(kMsgNameMemoryFull);
+    ShowMessageF(true, GetResourceString(kMsgNameMemoryFull));
     throw xCCErrOvflo(kModule, kOverflowLine);
   }
 
@@ -302,7 +296,9 @@ SymbolRecord *AddSymbol(std::string_view name, uint32_t declarator, int16_t type
   size_t listStart = t.lists.size();
   t.lists.insert(t.lists.end(), list.begin(), list.end());
 
-  SymbolTableEnvironment::Position where = s.env->SourcePosition();
+  // The error list's record of the file lives as long as the symbols of
+  // a compile; the input's own name changes with every file.
+  const ErrorFileRecord *file = CurrentErrorFileRecord();
   SymbolRecord &r = t.records.emplace_back();
   r.name = nameCopy;
   r.offset = t.recordFree;
@@ -314,9 +310,9 @@ SymbolRecord *AddSymbol(std::string_view name, uint32_t declarator, int16_t type
   r.declarator = declarator;
   r.address = r.addressCopy = address;
   r.definition = definition;
-  r.line = where.line;
-  r.column = where.column;
-  r.file = where.file ? where.file : "";
+  r.line = CurrentSourceLine();
+  r.column = CurrentSourceColumn();
+  r.file = file ? file->name.c_str() : "";
   r.list = std::span<const uint16_t>(t.lists.data() + listStart, list.size());
   InsertSymbolSlot(HashName(key, uint32_t(t.slots.size())), t, &r);
   t.last = &r;
@@ -345,7 +341,7 @@ void MakeStaticName(char *name, uint16_t number) {
 bool CheckNotReservedWord(std::string_view name) {
   for (const char *word : kReservedWords)
     if (name == word) {
-      State().env->SeriousWarning(kMsgReservedWord, name);
+      CompileWarningSerious(kMsgReservedWord, std::string(name));
       return false;
     }
   return true;
@@ -397,12 +393,12 @@ TypeRecord *NewTypeRecord(std::string_view tag, int16_t *id) {
   uint32_t recordsEnd = uint32_t(s.types.size() + 1) * kTypeRecordBytes;
   uint32_t listsBottom = kMemberListTop - s.memberBytes - kMemberEntryBytes; // with its end entry
   if (recordsEnd > listsBottom) {
-    s.env->CompileError(kMsgTypeAreaFull, {});
+    CompileError(kMsgTypeAreaFull, std::string());
     return nullptr;
   }
   int16_t newId = int16_t(kFirstTypeId + s.types.size());
   if (newId > kLastTypeId) {
-    s.env->CompileError(kMsgTooManyTypes, {});
+    CompileError(kMsgTooManyTypes, std::string());
     return nullptr;
   }
   auto type = std::make_unique<TypeRecord>();
@@ -418,7 +414,7 @@ bool PushTypeMember(TypeRecord *type, SymbolRecord *member) {
   SymbolTableState &s = State();
   uint32_t recordsEnd = uint32_t(s.types.size()) * kTypeRecordBytes;
   if (kMemberListTop - s.memberBytes - kMemberEntryBytes < recordsEnd) {
-    s.env->CompileError(kMsgTypeAreaFull, {});
+    CompileError(kMsgTypeAreaFull, std::string());
     return false;
   }
   s.memberBytes += kMemberEntryBytes;

@@ -61,28 +61,6 @@ struct TypeRecord {
   std::vector<SymbolRecord *> members;
 };
 
-// What the table needs from the rest of the compiler. The compile loop
-// installs its own; the default records nothing and knows no BIOS.
-class SymbolTableEnvironment {
-public:
-  struct Position {
-    uint16_t line = 0, column = 0;
-    const char *file = "";
-  };
-  virtual ~SymbolTableEnvironment() = default;
-  virtual void CompileError(unsigned message, std::string_view argument) { (void)message, (void)argument; }
-  virtual void SeriousWarning(unsigned message, std::string_view argument) { (void)message, (void)argument; }
-  virtual void MessageBox(unsigned message) { (void)message; }
-  virtual uint32_t LookupBiosSymbol(std::string_view name, uint32_t fallback) {
-    (void)name;
-    return fallback;
-  }
-  // Defines the code label of `name` at `address` (a packed ADDR24).
-  virtual void DefineLabel(std::string_view name, uint32_t address) { (void)name, (void)address; }
-  virtual Position SourcePosition() { return {}; }
-};
-void SetSymbolTableEnvironment(SymbolTableEnvironment *environment);
-
 // Sizes the tables for `symbolLimit` records (the configuration key "sym").
 void AllocateSymbolTables(uint16_t symbolLimit);
 // The division of the memories at the start of every compile; `fullReset`

@@ -36,5 +36,6 @@ void AddUsedLibrary(std::string_view fileName) {
 const std::vector<std::string> &UsedLibraries() { return State().usedLibraries; }
 void ClearUsedLibraries() { State().usedLibraries.clear(); }
 uint32_t &BiosDataOrigin() { return State().biosDataOrigin; }
+void ResetCompileSession() { State() = SessionState(); }
 
 } // namespace tsw

@@ -38,4 +38,8 @@ void ClearUsedLibraries();
 // are imported; 0 when the BIOS defines none.
 uint32_t &BiosDataOrigin();
 
+// All of it as at program start (the settings zero until the configuration
+// module sets its defaults).
+void ResetCompileSession();
+
 } // namespace tsw

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 // The low target memory (physical 0x0000-0x24FF) as the BIOS compile left

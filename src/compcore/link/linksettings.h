@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -35,5 +36,13 @@ struct LinkSettings {
 
 // The one set of link settings in use.
 extern LinkSettings CurrentLinkSettings;
+
+// The values the target options dialog edits. Both put the current baud
+// back to the user's rate; setting them closes an open port, so that the
+// next open takes the new values.
+void GetLinkSettings(uint16_t *port, uint32_t *baud, uint16_t *stopBits, uint16_t *fullDuplex, uint16_t *safety,
+                     uint8_t *useTcp, char *netAddressText, uint16_t *tcpPort, char *controllerName);
+void SetLinkSettings(uint16_t port, uint32_t baud, uint16_t stopBits, uint16_t fullDuplex, uint16_t safety,
+                     uint8_t useTcp, const char *netAddressText, uint16_t tcpPort, const char *controllerName);
 
 } // namespace tsw

@@ -1,10 +1,13 @@
 #include "compcore/link/linksettings.h"
+#include "compcore/link/regframe.h"
 #include "compcore/link/targetevent.h"
+#include "compcore/link/targetinfo.h"
 
 namespace tsw {
 
-LinkSettings CurrentLinkSettings;
 TargetEvent LastTargetEvent;
 WatchResults CurrentWatchResults;
+RegisterFrame ProgramRegisterFrame;
+TargetInfo CurrentTargetInfo;
 
 } // namespace tsw

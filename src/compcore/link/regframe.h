@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 // The board's register frame exactly as the debug kernel keeps it in target
@@ -39,5 +40,9 @@ struct RegisterFrame {
   uint8_t Xpc() const { return bytes[size_t(FrameReg::XPC)]; }
   void SetXpc(uint8_t value) { bytes[size_t(FrameReg::XPC)] = value; }
 };
+
+// The stopped program's frame, as the host keeps it between runs; the
+// TCP/IP run and step replies bring it back.
+extern RegisterFrame ProgramRegisterFrame;
 
 } // namespace tsw

@@ -10,7 +10,7 @@
 namespace tsw::target {
 namespace {
 
-constexpr std::chrono::milliseconds kToolTimeLimit{60'000};
+constexpr std::chrono::milliseconds kToolTimeLimit{30'000};
 
 bool RunTool(const std::vector<std::string> &argv, SdccBuild &build) {
   ProcessOutcome outcome = RunProcess(argv, kToolTimeLimit);

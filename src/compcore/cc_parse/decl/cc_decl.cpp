@@ -9,6 +9,7 @@
 #include "compcore/cc_parse/decl/cc_params.h"
 #include "compcore/cc_parse/decl/cc_struct.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "compcore/common/cc_codegen.h"
 
 #include <cstdlib>
 #include <string>
@@ -128,7 +129,7 @@ bool AttributeQualifier(uint32_t &attrs) {
       kind = InterruptKind::kReti;
     else if (MatchKeyword("ret"))
       kind = InterruptKind::kRet;
-    else if (DeclBackEnd().TargetIsZ180() && MatchKeyword("retn"))
+    else if (CodeGen().TargetCpu() == TargetCpuName::kZ180 && MatchKeyword("retn"))
       kind = InterruptKind::kRetn;
     attrs = (attrs & ~kAttrInterruptMask) | InterruptBits(kind);
     return true;
@@ -263,7 +264,7 @@ SymbolRecord *DeclareParameter(int16_t baseType, int16_t storageClass, int level
     }
   }
   if (storageClass == kClassParameterArea)
-    DeclBackEnd().AddRegisterAreaBytes(s.byteSize);
+    CodeGen().AddRegisterAreaBytes(s.byteSize);
   return AddSymbol(s.name, s.word, baseType, 0, storageClass, Dimensions());
 }
 
@@ -296,14 +297,15 @@ uint32_t PlaceObject(int16_t baseType) {
       DropRestOfLine();
     return 0;
   }
-  bool codeInXmem = backEnd.CodeAddressInXmemWindow();
+  CodeGenerator &codegen = CodeGen();
+  bool codeInXmem = codegen.CodeAddressInXmemWindow();
   if (codeInXmem)
-    backEnd.SelectCodeCache(true);
-  uint32_t address = backEnd.InitializedDataAddress();
+    codegen.SelectCodeCache(codegen.CacheAddress(OriginCache::kRootCode));
+  uint32_t address = codegen.InitializedDataAddress();
   std::vector<uint16_t> dimensions = s.dimensions;
-  backEnd.EmitInitializer(s.word, baseType, dimensions, kInitializerMode, hasInitializer);
+  codegen.EmitInitializer(s.word, baseType, dimensions, kInitializerMode, hasInitializer);
   if (codeInXmem)
-    backEnd.SelectCodeCache(false);
+    codegen.SelectCodeCache(codegen.CacheAddress(OriginCache::kXmemCode));
   if (dimensions != s.dimensions) { // "[]" took its count from the initializer
     s.dimensions = std::move(dimensions);
     ElementCountAndSize(baseType);
@@ -334,7 +336,7 @@ void StoreDeclarationFlags(SymbolRecord *symbol, bool existed, int16_t storageCl
 void GiveAddress(SymbolRecord *symbol, bool existed, int16_t storageClass, uint32_t address) {
   if (existed && symbol->kind == kKindExtern && storageClass == kClassGlobal) {
     symbol->address = symbol->addressCopy = address;
-    DeclBackEnd().DefineLabel(symbol->name, address);
+    CodeGen().DefineLabel(symbol->name, address);
     symbol->kind = kKindGlobal;
   } else if (symbol->address == 0) {
     symbol->address = symbol->addressCopy = address;
@@ -345,9 +347,9 @@ void AddMapDataSymbol(int16_t storageClass) {
   DeclarationBackEnd &backEnd = DeclBackEnd();
   const std::string &name = Declarator().name;
   if (storageClass == kClassGlobal)
-    backEnd.AddMapDataSymbol(name, CurrentSourceFileName());
+    CodeGen().AddMapDataSymbol(name, CurrentSourceFileName());
   else if (storageClass == kClassStaticLocal)
-    backEnd.AddMapDataSymbol(backEnd.CurrentFunctionName() + ":" + name, CurrentSourceFileName());
+    CodeGen().AddMapDataSymbol(backEnd.CurrentFunctionName() + ":" + name, CurrentSourceFileName());
 }
 
 // Enters the declarator just parsed; the running frame offset of autos.
@@ -372,7 +374,7 @@ void DeclareOne(int16_t baseType, int16_t storageClass, int level, int16_t &offs
   } else if (storageClass == kClassRegister) {
     if (s.byteSize != kRegisterBytes)
       CompileError(kMsgRegisterSize, int(s.byteSize));
-    DeclBackEnd().AddRegisterAreaBytes(s.byteSize);
+    CodeGen().AddRegisterAreaBytes(s.byteSize);
     symbol = AddSymbol(s.name, s.word, baseType, 0, storageClass, Dimensions());
     hasStorage = true;
   } else if ((storageClass == kClassGlobal || storageClass == kClassStaticLocal || storageClass == kClassStaticTop) &&
@@ -413,7 +415,7 @@ uint16_t ParseDeclaration(int level) {
   uint16_t result = 0;
   for (;;) {
     SkipBlanksAcrossLines();
-    if (backEnd.OfferXdataDeclaration())
+    if (CodeGen().OfferXdataDeclaration())
       return 1;
     if (level == kLevelLocal) {
       attrs.declaration = attrs.directiveDefaults;

@@ -5,6 +5,7 @@
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/decl/cc_decl_backend.h"
 #include "compcore/cc_parse/decl/cc_declarator.h"
+#include "compcore/common/cc_codegen.h"
 
 #include <algorithm>
 #include <vector>
@@ -71,7 +72,7 @@ int ParseParameterList() {
   DeclaratorState &s = Declarator();
   DeclarationBackEnd &backEnd = DeclBackEnd();
   ForgetParameterNames();
-  int16_t storageClass = backEnd.StaticFrame() ? kClassStaticLocal : kClassAutoLocal;
+  int16_t storageClass = CodeGen().StaticFrame() ? kClassStaticLocal : kClassAutoLocal;
   int result = -1;
   bool typed = false, untyped = false;
   for (;;) {

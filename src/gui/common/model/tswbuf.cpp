@@ -126,7 +126,8 @@ StoredText cTextBuf::StoreText(std::string_view text, bool keepFull) {
   uint16_t length = uint16_t(std::min<size_t>(text.size(), kMaxLineLength));
   uint32_t handle = Allocate(kFullStoredSize);
   char *room = Lock(handle);
-  std::memcpy(room, text.data(), length);
+  if (length)
+    std::memcpy(room, text.data(), length);
   UnlockWritten(handle, length);
   uint16_t storedSize = kFullStoredSize;
   if (length < kMaxLineLength && !keepFull) {

@@ -10,6 +10,7 @@ namespace {
 constexpr int32_t kBaseLineCount = 32767;
 // Keeping the caret in view leaves this many lines and columns of context.
 constexpr int32_t kViewMarginLines = 3;
+constexpr int32_t kViewMarginLeftColumns = 3;
 constexpr int32_t kViewMarginColumns = 2;
 constexpr uint16_t kDefaultTabSize = 3;
 
@@ -209,15 +210,15 @@ DisplayPos cTextDisplay::OffsetToDisplayColumn(TextPos pos, uint32_t fromOffset,
 TextPos cTextDisplay::DisplayColumnToOffset(DisplayPos &display, bool snap) {
   int32_t line = DisplayLine(display) - 1;
   int32_t target = DisplayColumn(display);
-  const char *text = line >= 0 && line < LineCount() ? GetLine(line) : nullptr;
+  bool exists = line >= 0 && line < LineCount();
+  uint16_t length = exists ? LineLength(line) : 0;
+  const char *text = exists ? GetLine(line) : nullptr;
   if (!text) {
     ReleaseLine(line);
     if (snap)
       display = MakeDisplayPos(line + 1, 1);
     return MakePos(line, 0);
   }
-  uint16_t length = LineLength(line);
-  text = GetLine(line);
   int32_t column = 1;
   uint32_t at = 0;
   int32_t tab = TabSize();
@@ -261,7 +262,7 @@ ScrollRequest cTextDisplay::SetCursor(TextPos pos) {
     else if (caretLine > last - kViewMarginLines)
       request.line = caretLine - (last - first) + kViewMarginLines;
     int32_t firstColumn = DisplayColumn(firstVisible_), lastColumn = DisplayColumn(lastVisible_);
-    if (firstColumn >= 2 && caretColumn < firstColumn + kViewMarginLines)
+    if (firstColumn >= 2 && caretColumn < firstColumn + kViewMarginLeftColumns)
       request.column = caretColumn - 1;
     else if (caretColumn > lastColumn - kViewMarginColumns)
       request.column = caretColumn - (lastColumn - firstColumn) + kViewMarginColumns;
@@ -449,7 +450,8 @@ DisplayPos cTextDisplay::DisplayPosAt(PixelPoint point) const {
 
 DisplayPos cTextDisplay::AutoScrollTarget(PixelPoint point) const {
   DisplayPos at = DisplayPosAt(point);
-  int32_t line = std::clamp(DisplayLine(at), std::max(1, DisplayLine(firstVisible_) - 3), DisplayLine(lastVisible_) + 1);
+  int32_t line =
+      std::clamp(DisplayLine(at), std::max(1, DisplayLine(firstVisible_) - 3), DisplayLine(lastVisible_) + 1);
   int32_t column = std::clamp(DisplayColumn(at), std::max(1, DisplayColumn(firstVisible_)),
                               std::max(std::max(1, DisplayColumn(firstVisible_)), DisplayColumn(lastVisible_) - 1));
   return MakeDisplayPos(line, column);

@@ -40,7 +40,17 @@ public:
 uint16_t TabSize();
 void SetTabSize(uint16_t size);
 
-enum class ScrollCode : uint8_t { LineUp, LineDown, PageUp, PageDown, ThumbPosition, ThumbTrack, Top, Bottom, EndScroll };
+enum class ScrollCode : uint8_t {
+  LineUp,
+  LineDown,
+  PageUp,
+  PageDown,
+  ThumbPosition,
+  ThumbTrack,
+  Top,
+  Bottom,
+  EndScroll
+};
 enum class Key : uint8_t { Left, Right, Up, Down, Home, End, PageUp, PageDown };
 enum KeyModifier : uint8_t { kNoModifier = 0, kShift = 1, kCtrl = 2 };
 

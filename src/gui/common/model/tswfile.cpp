@@ -169,12 +169,15 @@ cBufFile::cBufFile(const std::string &name, bool untitled, DocumentOptions optio
     name_ = UntitledName();
   } else {
     name_ = NormaliseName(name);
-    int fd = open(name_.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a missing file is a new document; nothing is created to find out.
+    // Without blocking, so that a pipe or a device is refused rather than
+    // waited on.
+    int fd = open(name_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 && errno != ENOENT)
       throw xFileOpen(kMsgCannotOpen, name_.c_str(), kModule, __LINE__);
     if (fd >= 0) {
       struct stat info;
-      if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+      if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
         throw xFileOpen(kMsgCannotOpen, name_.c_str(), kModule, __LINE__);
       }
@@ -229,8 +232,8 @@ void cBufFile::Load(int fd) {
 }
 
 cBufFile::cBufFile(const cBufFile &other, DocumentOptions options)
-    : cBufLine(uint32_t(other.LinesUsed()), std::move(options.store), options.pool, options.events),
-      name_(other.name_), untitled_(other.untitled_), incomplete_(other.incomplete_),
+    : cBufLine(uint32_t(other.LinesUsed()), std::move(options.store), options.pool, options.events), name_(other.name_),
+      untitled_(other.untitled_), incomplete_(other.incomplete_),
       debugInfo_(options.debugInfo ? options.debugInfo() : nullptr) {
   inUndo_ = true;
   auto &source = const_cast<cBufFile &>(other);

@@ -76,8 +76,8 @@ struct LineEntry {
 
 class cBufLine : public cTextBuf {
 public:
-  explicit cBufLine(unsigned initialCapacity, std::unique_ptr<BackingStore> store = nullptr,
-                    UndoPool *pool = nullptr, DocumentEvents *events = nullptr);
+  explicit cBufLine(unsigned initialCapacity, std::unique_ptr<BackingStore> store = nullptr, UndoPool *pool = nullptr,
+                    DocumentEvents *events = nullptr);
   ~cBufLine() override;
 
   void SetEvents(DocumentEvents *events) { events_ = events; }

@@ -158,7 +158,8 @@ TextPos cTextViewer::ReplaceRange(TextPos from, TextPos to, std::string_view tex
     if (newLength < doc_.StoredSize(fromLine) && doc_.IsLastChangedLine(fromLine)) {
       char *bytes = doc_.GetLine(fromLine);
       std::memmove(bytes + fromColumn + text.size(), bytes + toColumn, tail.size());
-      std::memcpy(bytes + fromColumn, text.data(), text.size());
+      if (!text.empty())
+        std::memcpy(bytes + fromColumn, text.data(), text.size());
       doc_.ReleaseLineWritten(fromLine, uint16_t(newLength));
     } else {
       std::string line;
@@ -375,8 +376,10 @@ TextPos cTextViewer::Search(std::string_view text, uint8_t options, TextPos from
   bool backward = options & kBackward;
   if (options & kFromCaret)
     (backward ? to : from) = GetCursor();
-  std::string wanted(text.substr(0, kMaxSearchText));
-  LastSearch().text = wanted;
+  // The search itself uses the whole text; only what is kept for find next
+  // is cut.
+  std::string wanted(text);
+  LastSearch().text = wanted.substr(0, kMaxSearchText);
   LastSearch().options = options;
   int32_t count = LineCount();
   if (count < 1 || wanted.empty())

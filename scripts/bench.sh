@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds the optimised preset and prints the benchmarks' figures.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --preset default >/dev/null
+cmake --build --preset default -j 3 --target bench_document bench_link
+build/default/bin/bench_document
+build/default/bin/bench_link

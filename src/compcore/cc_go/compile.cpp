@@ -1,0 +1,151 @@
+#include "compcore/cc_go/compile.h"
+
+#include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_go/cc_cfg.h"
+#include "compcore/cc_go/cc_go_index.h"
+#include "compcore/cc_in/cc_attrs.h"
+#include "compcore/cc_in/cc_brackets.h"
+#include "compcore/cc_in/cc_directives.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_macro.h"
+#include "compcore/cc_in/cc_memmap.h"
+#include "compcore/cc_in/cc_pragma.h"
+#include "compcore/cc_mod/cc_mod_link.h"
+#include "compcore/cc_parse/cc_loop.h"
+#include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/cc_stab/cc_bios.h"
+#include "compcore/cc_stab/cc_stab.h"
+#include "foundation/restext.h"
+
+#include <memory>
+
+namespace tsw {
+namespace {
+
+// The compile loop's items: declarations and function definitions go to the
+// declaration parser, each in a fresh local scope.
+class FrontEndItems : public TopLevelCompiler {
+public:
+  int ParseDeclaration(int level) override {
+    MoveLocalTableBoundary();
+    return tsw::ParseDeclaration(level);
+  }
+};
+
+void ShowLibraryIndexMessage(const LibraryIndexMessage &notice) {
+  std::vector<plat::FormatArg> args;
+  for (const std::string &arg : notice.args)
+    args.push_back(plat::MakeFormatArg(arg));
+  ShowMessageFV(notice.box, GetResourceString(notice.message), args);
+}
+
+// The modules' own wiring, which outlives nothing: ResetCompiler builds it
+// afresh.
+struct Assembly {
+  CompilerShell *shell = nullptr;
+  ModuleIndexLink moduleIndexLink;
+  ModuleIndexService moduleIndexService{[this] { return shell ? shell->LibDirPath() : std::string(); }};
+};
+
+std::unique_ptr<Assembly> &CurrentAssembly() {
+  static std::unique_ptr<Assembly> assembly;
+  return assembly;
+}
+
+void ResetModules() {
+  ResetCompileSession();
+  ResetCompileDriverModule();
+  ResetCompilerConfigModule();
+  ResetErrorListModule();
+  ResetBracketModule();
+  ResetSourceInputModule();
+  ResetLineSourcesModule();
+  ResetMacroModule();
+  ResetDirectivesModule();
+  ResetPragmaModule();
+  ResetMemmapModule();
+  ResetAttributesModule();
+  ResetSymbolTableModule();
+  ResetBiosSymbolModule();
+  ResetLibraryIndexModule();
+  ResetCompileLoopModule();
+  ResetDeclarationModule();
+}
+
+// The directives' view of the BIOS symbol table, which sits above them.
+DirectiveServices BiosSymbolServices() {
+  DirectiveServices services;
+  services.biosSymbol = [](const std::string &name) { return Addr24ToLong(LookupBiosSymbol(name, ADDR24{})); };
+  services.enableBiosSymbols = [](bool enabled) { BiosSymbolsDisabled() = !enabled; };
+  return services;
+}
+
+void Wire(Assembly &assembly) {
+  InstallErrorListSink();
+  InstallBracketTracker();
+  InstallConditionalFileHooks();
+  SetDirectiveServices(BiosSymbolServices());
+  SetLibraryIndexLink(&assembly.moduleIndexLink);
+  SetLibraryIndexService(&assembly.moduleIndexService);
+  SetLibraryIndexMessages(ShowLibraryIndexMessage);
+  SetCompileProgram(RunFrontEndPass);
+}
+
+} // namespace
+
+void ResetCompiler() {
+  ResetModules();
+  SetCompilerShell(nullptr);
+  SetMessageOutput(nullptr);
+  SetEditorView(nullptr);
+  SetDirectiveTargets(nullptr, nullptr);
+  SetCodeGenerator(nullptr);
+  SetDeclarationBackEnd(nullptr);
+  SetPendingLabelNames(nullptr);
+  CurrentAssembly() = std::make_unique<Assembly>();
+  Wire(*CurrentAssembly());
+}
+
+void AssembleCompiler(const CompilerBoundaries &boundaries) {
+  ResetCompiler();
+  CurrentAssembly()->shell = boundaries.shell;
+  SetCompilerShell(boundaries.shell);
+  SetMessageOutput(boundaries.messages);
+  SetEditorView(boundaries.editors);
+  SetDirectiveTargets(boundaries.directiveShell, boundaries.board);
+  SetCodeGenerator(boundaries.codeGenerator);
+  SetDeclarationBackEnd(boundaries.backEnd);
+  SetPendingLabelNames(boundaries.pendingLabels);
+}
+
+uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
+  (void)mode; // what the output is for matters only to the code generator
+  ClearErrorList();
+  if (PrepareCompilerSession(false) != 0)
+    return uint16_t(ErrorListStatus() | kCompileFailedBit);
+  const bool bios = BiosCompileFlag();
+  ClearBiosSymbolMarks();
+  ResetMemmapAndClassDefaults();
+  // The input and the conditional groups start afresh with every file.
+  ResetSourceInputModule();
+  ResetDirectivesModule();
+  std::unique_ptr<LineStream> stream = OpenFileLineStream(path);
+  if (!stream)
+    stream = std::make_unique<MemoryLineStream>(std::string());
+  SetProgramSource(path, std::move(stream));
+  PrologueSettings prologue;
+  prologue.biosCompile = bios;
+  ResetLineSources(prologue);
+  BeginCompileMacros(bios);
+  ResetCompilerState();
+  FrontEndItems items;
+  ReadNextLineAndRewind();
+  ProcessDirective();
+  CompileTopLevel(items, bios, {}, DirectiveLink());
+  uint16_t status = uint16_t(ErrorListStatus());
+  if (CompileErrorCount() != 0)
+    status |= kCompileFailedBit;
+  return status;
+}
+
+} // namespace tsw

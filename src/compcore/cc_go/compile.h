@@ -1,0 +1,49 @@
+#pragma once
+
+#include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_go/cc_go.h"
+#include "compcore/cc_in/cc_directive_targets.h"
+#include "compcore/cc_mod/cc_mod.h"
+#include "compcore/cc_parse/decl/cc_decl_backend.h"
+#include "compcore/common/cc_codegen.h"
+#include "compcore/common/cc_editor_view.h"
+
+#include <cstdint>
+#include <string>
+
+// The compiler assembled: the one place that wires its modules to each
+// other, and the one reset that gives a fresh compiler. Whoever runs the
+// compiler (the IDE, the command-line driver, the tests) hands in only what
+// lives outside it or is not built yet; a null boundary answers neutrally.
+namespace tsw {
+
+struct CompilerBoundaries {
+  // The IDE shell: the compile request, message boxes and the please-wait
+  // line, the program-loaded state of a BIOS compile.
+  CompilerShell *shell = nullptr;
+  MessageOutput *messages = nullptr;
+  DirectiveShell *directiveShell = nullptr;
+  // The text windows.
+  EditorView *editors = nullptr;
+  // The board; null compiles without one.
+  TargetLink *board = nullptr;
+  // Not built yet: the code generator with its label table, and the
+  // function and expression compilers.
+  CodeGenerator *codeGenerator = nullptr;
+  PendingLabelNames *pendingLabels = nullptr;
+  DeclarationBackEnd *backEnd = nullptr;
+};
+
+// Every module back to its state at program start, wired to its neighbours,
+// every boundary neutral.
+void ResetCompiler();
+// ResetCompiler, then the boundaries installed.
+void AssembleCompiler(const CompilerBoundaries &boundaries);
+
+// The compile pass CompileFile runs for the BIOS and for the program: the
+// program text through the front end (tables, line sources, macros, the
+// compile loop). The status word of the diagnostic list, with the failed
+// bit when the session could not be prepared or an error was recorded.
+uint16_t RunFrontEndPass(const std::string &path, uint16_t mode);
+
+} // namespace tsw

@@ -1,0 +1,106 @@
+#include "compcore/cc_go/compile.h"
+#include "compcore/cc_in/cc_macro.h"
+#include "compcore/cc_in/cc_memmap.h"
+#include "front1_fixture.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+namespace tsw::testing {
+namespace {
+
+// The IDE shell of a compile request for one program in a directory of its
+// own, with a library directory file and its libraries beside it.
+class ProgramShell : public CompilerShell {
+public:
+  explicit ProgramShell(const TempDir &dir) : dir_(dir) {}
+  std::string ProgramDirectory() override { return dir_.path(); }
+  std::string LibDirPath() override { return dir_ / "LIB.DIR"; }
+  int16_t BiosFileTypeSetting() override { return 0; }
+  bool UserBiosEnabled() override { return false; }
+  std::string DefaultUserBios() override { return {}; }
+  std::string CompilePath() override { return compilePath; }
+  void SetCompilePath(const std::string &path) override { compilePath = path; }
+  std::string BiosSourcePath() override { return dir_ / "BIOS.C"; }
+  void *CompileFrame() override { return nullptr; }
+  void SetCompileFrame(void *) override {}
+  void *BiosSourceFrame() override { return nullptr; }
+  bool PleaseWaitOpen() override { return true; }
+  void OpenPleaseWait() override {}
+  void ClosePleaseWait() override {}
+  void ShowStopBox(const std::string &title, const std::string &text) override { boxes.push_back(title + text); }
+  std::optional<std::span<const uint8_t>> BiosInfoFile() override { return std::nullopt; }
+
+  std::string compilePath;
+  std::vector<std::string> boxes;
+
+private:
+  const TempDir &dir_;
+};
+
+// A program compiled through CompileFile, with the compiler as the product
+// assembles it: only the shell is ours.
+class ProductCompile : public Front1Test {
+protected:
+  void SetUp() override {
+    Front1Test::SetUp();
+    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
+    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
+    CompilerBoundaries boundaries;
+    boundaries.shell = &shell;
+    AssembleCompiler(boundaries);
+    ClearErrorList();
+  }
+  uint16_t Compile(const std::string &program) {
+    shell.compilePath = dir.Write("PROG.C", program);
+    return CompileFile(1);
+  }
+  TempDir dir;
+  ProgramShell shell{dir};
+};
+
+TEST_F(ProductCompile, EachFrontEndModuleReportsToTheDiagnosticList) {
+  struct Case {
+    const char *module;
+    const char *program;
+    const char *record; // part of the one expected record's text
+  };
+  std::string pushes;
+  for (int i = 0; i <= kDefaultStackEntries; ++i)
+    pushes += "#memmap push xmem\n";
+  const Case cases[] = {
+      {"source input", "int a = 'x;\n", "[492]"},      {"brackets", "/* open\n", "[464]"},
+      {"directives", "#if\n#endif\n", "[427]"},        {"macros", "#define M 1\n#define M 2\n", "[537]"},
+      {"pragmas", "#pragma bogus\n", "'bogus'"},       {"memmap", pushes.c_str(), "[428]"},
+      {"libraries", "#use NONE.LIB\n", "[2002]"},      {"compile loop", "#asm bogus\n#endasm\n", "[524]"},
+      {"symbol table", "int if;\n", "[2096]"},         {"declarations", "const int c;\n", "[549]"},
+      {"parameters", "int f(x) int y; {\n", "[2085]"},
+  };
+  for (const Case &c : cases) {
+    ClearErrorList();
+    uint16_t status = Compile(c.program);
+    std::vector<std::string> records = Records();
+    bool found = false;
+    for (const std::string &r : records)
+      found = found || r.find(c.record) != std::string::npos;
+    EXPECT_TRUE(found) << c.module << ": " << ::testing::PrintToString(records);
+    EXPECT_NE(status & kListHoldsRecords, 0) << c.module;
+  }
+}
+
+TEST_F(ProductCompile, ACleanProgramLeavesTheListEmpty) {
+  EXPECT_EQ(Compile("int a;\nchar *p;\nstruct s { int m; } v;\n"), 0);
+  EXPECT_EQ(ErrorListHead(), nullptr);
+  EXPECT_TRUE(shell.boxes.empty());
+}
+
+TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {
+  Compile("#define KEPT 1\nint g;\n");
+  ResetCompiler();
+  EXPECT_EQ(LookupMacro("KEPT"), nullptr);
+  EXPECT_EQ(ErrorListHead(), nullptr);
+  EXPECT_TRUE(UsedLibraries().empty());
+}
+
+} // namespace
+} // namespace tsw::testing

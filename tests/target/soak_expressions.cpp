@@ -1,0 +1,71 @@
+// Runs many generated expression programs through SDCC on the simulator and
+// keeps every disagreement with the generator's own values as a minimal
+// reproducer: tsw_expr_soak FIRST_SEED COUNT OUT_DIR
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <string>
+
+#include "runner/exprgen.h"
+#include "runner/program_check.h"
+
+namespace {
+
+using namespace tsw::target;
+
+std::vector<std::string> Check(const ExprProgram &program, const std::string &dir) {
+  std::string source = dir + "/expr.c";
+  std::ofstream(source) << RenderExprProgram(program);
+  return CheckProgramWithSdcc(source, TSW_SDCC_STARTUP, dir);
+}
+
+// The results named by "r_N is …" problems.
+std::set<size_t> FailingResults(const std::vector<std::string> &problems) {
+  std::set<size_t> failing;
+  for (const std::string &problem : problems)
+    if (problem.starts_with("r_") && problem.find(" is ") != std::string::npos)
+      failing.insert(std::stoul(problem.substr(2, problem.find(' ') - 2)));
+  return failing;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  if (argc != 4) {
+    std::cerr << "usage: tsw_expr_soak FIRST_SEED COUNT OUT_DIR\n";
+    return 2;
+  }
+  uint64_t first = std::stoull(argv[1]);
+  uint64_t count = std::stoull(argv[2]);
+  std::filesystem::path out = argv[3];
+  std::filesystem::create_directories(out);
+  std::filesystem::path work = out / ("work-" + std::to_string(first));
+  std::filesystem::create_directories(work);
+
+  int disagreements = 0;
+  for (uint64_t seed = first; seed < first + count; ++seed) {
+    ExprProgram program = GenerateExprProgram(seed);
+    std::vector<std::string> problems = Check(program, work.string());
+    if (problems.empty())
+      continue;
+    ++disagreements;
+    std::set<size_t> failing = FailingResults(problems);
+    if (failing.empty()) {
+      // Not a wrong value (a build or run failure): keep the whole program.
+      std::ofstream(out / ("seed-" + std::to_string(seed) + ".c")) << RenderExprProgram(program) << "/*\n"
+                                                                   << problems.front() << "\n*/\n";
+      continue;
+    }
+    for (size_t result : failing) {
+      ExprProgram smallest = MinimizeExprProgram(
+          program, result, [&](const ExprProgram &candidate) { return !Check(candidate, work.string()).empty(); });
+      std::string name = "seed-" + std::to_string(seed) + "-r" + std::to_string(result) + ".c";
+      std::ofstream(out / name) << RenderExprProgram(smallest);
+      std::cout << "disagreement kept in " << (out / name).string() << "\n";
+    }
+  }
+  std::filesystem::remove_all(work);
+  std::cout << count << " programs from seed " << first << ": " << disagreements << " with disagreements\n";
+  return disagreements == 0 ? 0 : 1;
+}
