@@ -4,14 +4,19 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
 #include <algorithm>
+#include <cstdio>
 
+#include "foundation/rescatalog.h"
 #include "foundation/restext.h"
+#include "gui/resbuilder.h"
 #include "gui/shellstate.h"
 #include "gui/statbar.h"
 #include "gui/tswmainw.h"
@@ -74,7 +79,38 @@ template <class T> T *Enclosing(QWidget *widget) {
 
 } // namespace
 
-bool IsCheckCommand(uint16_t id) { return std::ranges::find(kCheckCommands, id) != std::end(kCheckCommands); }
+bool IsCheckCommand(uint16_t id) {
+  return std::ranges::find(kCheckableCommands, uint32_t(id)) != std::end(kCheckableCommands);
+}
+
+namespace {
+
+constexpr unsigned kMsgWindowMenuTitle = 17;
+// The window menu stands after the first six popups of the frame menu.
+constexpr int kWindowMenuPosition = 6;
+
+// Puts the frame's one action of each command in place of the item the
+// builder made, and gives every popup its enablers when it opens.
+void AdoptActions(QMenu &menu, const std::function<QAction *(uint16_t)> &own, const std::function<void()> &update) {
+  QObject::connect(&menu, &QMenu::aboutToShow, &menu, update);
+  for (QAction *item : menu.actions()) {
+    if (QMenu *sub = item->menu()) {
+      AdoptActions(*sub, own, update);
+      continue;
+    }
+    if (item->isSeparator() || !item->data().isValid())
+      continue;
+    QAction *action = own(uint16_t(item->data().toUInt()));
+    if (!action)
+      continue;
+    action->setText(item->text());
+    menu.insertAction(item, action);
+    menu.removeAction(item);
+    item->deleteLater();
+  }
+}
+
+} // namespace
 
 cMainFrame::cMainFrame(cMainWindow *client, const CommandHandlers &appCommands, QWidget *parent)
     : QMainWindow(parent), client_(client), appCommands_(&appCommands),
@@ -131,6 +167,35 @@ void cMainFrame::BuildActions() {
     actions_[spec.id] = action;
   }
   UpdateCommandStates();
+}
+
+void cMainFrame::BuildMenus(const LanguageModule &module) {
+  std::string error;
+  std::optional<MenuResource> frameMenu = LoadMenuResource(module, kFrameMenuName, &error);
+  if (frameMenu) {
+    BuildMenuBar(*frameMenu, *menuBar());
+    QList<QAction *> popups = menuBar()->actions();
+    if (!popups.isEmpty())
+      fileMenu_ = popups.front()->menu();
+    if (std::optional<MenuResource> windowMenu = LoadMenuResource(module, kWindowMenuName, &error)) {
+      windowMenu_ =
+          BuildPopupMenu(*windowMenu, QString::fromUtf8(GetResourceString(kMsgWindowMenuTitle)), this).release();
+      QAction *before = popups.size() > kWindowMenuPosition ? popups[kWindowMenuPosition] : nullptr;
+      menuBar()->insertMenu(before, windowMenu_);
+    }
+  }
+  auto own = [this](uint16_t id) { return Action(id); };
+  auto update = [this] { UpdateCommandStates(); };
+  for (QAction *popup : menuBar()->actions())
+    if (QMenu *menu = popup->menu())
+      AdoptActions(*menu, own, update);
+  if (std::optional<AcceleratorTable> keys = LoadAcceleratorTable(module, kEditAcceleratorsName, &error))
+    InstallAccelerators(*keys, *this, [this](uint32_t id) {
+      router_.Dispatch(uint16_t(id));
+      UpdateCommandStates();
+    });
+  if (!error.empty())
+    std::fprintf(stderr, "tsw: %s\n", error.c_str());
 }
 
 void cMainFrame::BuildToolBar() {

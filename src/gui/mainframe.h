@@ -7,6 +7,7 @@
 #include "gui/commands.h"
 
 class QAction;
+class QMenu;
 class QToolBar;
 
 // The main frame: the main client window in its middle, the tool bar at
@@ -16,6 +17,7 @@ namespace tsw {
 
 class cMainWindow;
 class cStatBar;
+class LanguageModule;
 
 // A window that handles commands of its own: the text panes and frames.
 class CommandOwnerWidget {
@@ -50,6 +52,11 @@ public:
 
   // Runs every enabler and sets the actions from them.
   void UpdateCommandStates();
+  // The frame menu with the window menu in it, and the accelerators, from
+  // the language module; each item is the command's one action.
+  void BuildMenus(const LanguageModule &module);
+  QMenu *FileMenu() const { return fileMenu_; }
+  QMenu *WindowMenu() const { return windowMenu_; }
 
   // The main window is asked before the frame closes.
   std::function<bool()> canClose;
@@ -72,6 +79,8 @@ private:
   QToolBar *toolBar_ = nullptr;
   std::map<uint16_t, QAction *> actions_;
   std::map<QObject *, uint16_t> toolButtons_;
+  QMenu *fileMenu_ = nullptr;
+  QMenu *windowMenu_ = nullptr;
 };
 
 } // namespace tsw

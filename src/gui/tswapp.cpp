@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QScreen>
 #include <QSessionManager>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "gui/dlgmsg.h"
 #include "gui/mainframe.h"
 #include "gui/qtnotify.h"
+#include "gui/recentfiles.h"
 #include "gui/resmodule.h"
 #include "gui/shellstate.h"
 #include "gui/statbar.h"
@@ -135,6 +137,7 @@ bool tswApp::InitInstance() {
   const MainSettings &main = settings_->main;
   if (main.left < main.right && main.top < main.bottom)
     frame_->move(main.left, main.top);
+  RebuildRecentMenu();
   if (main.zoomed)
     frame_->showMaximized();
 
@@ -160,6 +163,9 @@ void tswApp::InitMainWindow() {
   const MainSettings &main = settings_->main;
   if (main.left < main.right && main.top < main.bottom)
     frame_->setGeometry(main.left, main.top, main.right - main.left, main.bottom - main.top);
+  if (module_)
+    frame_->BuildMenus(*module_);
+  client_->recentChanged = [this] { RebuildRecentMenu(); };
   frame_->canClose = [this] { return client_->CanClose(); };
   frame_->cleanup = [this] { FrameCleanup(); };
   client_->saveSettings = [this] { SaveSettings(); };
@@ -174,6 +180,26 @@ void tswApp::InitMainWindow() {
     if (cStatBar *bar = Shell().statusBar)
       bar->ShowMessage("");
   }));
+}
+
+void tswApp::RebuildRecentMenu() {
+  if (QMenu *file = frame_->FileMenu()) {
+    // Taken out first, so the rebuild deletes only items of its own.
+    for (uint16_t id = cmd::kRecentFirst; id <= cmd::kRecentLast; ++id)
+      file->removeAction(frame_->Action(id));
+    RebuildRecentFileMenu(*file, settings_->recentFiles);
+    // The new items are the commands' own actions, routed like the rest.
+    for (QAction *item : file->actions()) {
+      uint16_t id = item->data().isValid() ? uint16_t(item->data().toUInt()) : 0;
+      if (id < cmd::kRecentFirst || id > cmd::kRecentLast)
+        continue;
+      QAction *action = frame_->Action(id);
+      action->setText(item->text());
+      file->insertAction(item, action);
+      file->removeAction(item);
+      item->deleteLater();
+    }
+  }
 }
 
 void tswApp::FrameCleanup() {
@@ -238,6 +264,7 @@ int RunTsw(int argc, char **argv, const RunOptions &options) {
   int result = 0;
   {
     tswApp app(line, paths, cleanup, editors);
+    app.SetLanguageModule(module.module.get());
     cleanup.Add([] { driver::ClearBiosSymbols(); });
     cleanup.Add([] { SetMessageTexts(nullptr); });
     std::string tipsFile = paths.programDirectory + kTipsFile;

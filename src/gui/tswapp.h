@@ -23,6 +23,7 @@ class Notifications;
 namespace tsw {
 
 class cMainFrame;
+class LanguageModule;
 
 // The program's name as the user sees it in the title bar.
 inline constexpr const char *kProgramName = "Tessel C";
@@ -61,6 +62,8 @@ public:
   Settings &AppSettings() { return *settings_; }
 
   void SetSessionEnding() { sessionEnding_ = true; }
+  // The module the menus and accelerators come from.
+  void SetLanguageModule(const LanguageModule *module) { module_ = module; }
 
 private:
   void RegisterCommands();
@@ -68,6 +71,7 @@ private:
   void ApplyViewToggles();
   void SaveSettings();
   void FrameCleanup();
+  void RebuildRecentMenu();
 
   // StartupServices.
   plat::PleaseWaitService &PleaseWait() override;
@@ -99,6 +103,7 @@ private:
   CommandHandlers commands_;
   LinkOnlyEngine engine_;
   CompileDriverControl compiler_;
+  const LanguageModule *module_ = nullptr;
   cMainFrame *frame_ = nullptr;
   cMainWindow *client_ = nullptr;
   std::string windowTitle_;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QToolBar>
 
 #include <filesystem>
@@ -149,6 +150,24 @@ TEST_F(Ide, AFileThatCannotBeOpenedIsReportedAndStartUpGoesOn) {
     ASSERT_FALSE(notifier.boxes.empty());
     EXPECT_EQ(notifier.boxes[0].text.substr(0, c.message.size()), c.message);
   }
+}
+
+TEST_F(Ide, TheMenusHoldEachCommandsOneActionAndTheRecentFiles) {
+  std::string file = sources.Write("m.c", "int y;\n");
+  Run({file}, [](tswApp &) {});
+  Run({}, [&](tswApp &app) {
+    QMenu *fileMenu = app.MainFrame()->FileMenu();
+    ASSERT_NE(fileMenu, nullptr);
+    EXPECT_TRUE(fileMenu->actions().contains(app.MainFrame()->Action(cmd::kOpen)));
+    QAction *recent = app.MainFrame()->Action(cmd::kRecentFirst);
+    ASSERT_TRUE(fileMenu->actions().contains(recent));
+    EXPECT_TRUE(recent->text().endsWith(QString::fromStdString(file)));
+    ASSERT_NE(app.MainFrame()->WindowMenu(), nullptr);
+    EXPECT_TRUE(app.MainFrame()->WindowMenu()->actions().contains(app.MainFrame()->Action(cmd::kCascade)));
+    // The recent entry opens its file again.
+    recent->trigger();
+    EXPECT_EQ(app.MainClient()->subWindowList().size(), 1);
+  });
 }
 
 TEST_F(Ide, TheExtraVersionTextKeepsSettingsOfItsOwn) {
