@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "compcore/cc_go/cc_go.h"
+#include "compcore/cc_go/compile.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "gui/shellstate.h"
 #include "platform/notify.h"
@@ -41,10 +42,13 @@ std::unique_ptr<SourceShell> installed;
 
 } // namespace
 
+// The IDE's compiler is the product's own assembly with the shell in place.
 void InstallCompilerShell(CompilerShellSource *source) {
-  SetCompilerShell(nullptr);
-  installed = source ? std::make_unique<SourceShell>(*source) : nullptr;
-  SetCompilerShell(installed.get());
+  std::unique_ptr<SourceShell> shell = source ? std::make_unique<SourceShell>(*source) : nullptr;
+  CompilerBoundaries boundaries;
+  boundaries.shell = shell.get();
+  AssembleCompiler(boundaries);
+  installed = std::move(shell);
 }
 
 namespace driver {
