@@ -1,4 +1,5 @@
 #include "compcore/cc_go/compile.h"
+#include "compcore/common/cc_session.h"
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_in/cc_memmap.h"
 #include "front1_fixture.h"
@@ -92,6 +93,47 @@ TEST_F(ProductCompile, ACleanProgramLeavesTheListEmpty) {
   EXPECT_EQ(Compile("int a;\nchar *p;\nstruct s { int m; } v;\n"), 0);
   EXPECT_EQ(ErrorListHead(), nullptr);
   EXPECT_TRUE(shell.boxes.empty());
+}
+
+// A board that names its flash device and answers nothing else.
+class FlashBoard : public TargetLink {
+public:
+  explicit FlashBoard(uint16_t flashId) : flashId_(flashId) {}
+  bool ReadIdBlock(std::array<uint8_t, kIdBlockSize> &) override { return false; }
+  uint16_t FlashDeviceId() const override { return flashId_; }
+  int8_t RamSizeCode() const override { return 4; }
+  uint16_t BoardType() const override { return 0; }
+  uint32_t BaudRate() const override { return 57600; }
+  void WriteTargetMemory(uint16_t, ADDR24, const uint8_t *) override {}
+  bool StartByteVetoed() const override { return false; }
+  void Delay(uint32_t) override {}
+  void TargetConnect() override {}
+  uint16_t QueryBoardTypeSerial() override { return 0; }
+
+private:
+  uint16_t flashId_;
+};
+
+TEST_F(ProductCompile, FlashSizeOfABoardIsTheDevicePageCount) {
+  struct Case {
+    uint16_t flashId;
+    const char *pages;
+  };
+  // The largest devices once came out negative, the others eight times too
+  // large.
+  const Case cases[] = {{0x9999, "32"}, {0xBFB6, "64"}, {0xBFB7, "128"}, {0x1FA4, "128"}, {0x1F25, "16"}};
+  for (const Case &c : cases) {
+    FlashBoard board(c.flashId);
+    AssembleCompiler({.shell = &shell, .board = &board});
+    ClearErrorList();
+    // The target macros are defined while the BIOS compiles; its failure
+    // ends the request before the program's compile starts afresh.
+    dir.Write("BIOS.C", "int b;\n#error \"stop\"\n");
+    BiosFirstFlag() = true;
+    EXPECT_NE(Compile("int a;\n") & kCompileFailedBit, 0);
+    EXPECT_STREQ(IsMacroDefined("_FLASH_SIZE_"), c.pages) << std::hex << c.flashId;
+  }
+  AssembleCompiler({.shell = &shell});
 }
 
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {
