@@ -1,7 +1,7 @@
 #include "compcore/cc_go/compile.h"
-#include "compcore/common/cc_session.h"
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_in/cc_memmap.h"
+#include "compcore/common/cc_session.h"
 #include "front1_fixture.h"
 #include "support/tempdir.h"
 
@@ -134,6 +134,21 @@ TEST_F(ProductCompile, FlashSizeOfABoardIsTheDevicePageCount) {
     EXPECT_STREQ(IsMacroDefined("_FLASH_SIZE_"), c.pages) << std::hex << c.flashId;
   }
   AssembleCompiler({.shell = &shell});
+}
+
+TEST_F(ProductCompile, AnUnclosedMacroCallEndsAtItsLine) {
+  std::string program = "#define F(a) ((a) * 2)\nint x = F(1;\n";
+  for (int i = 0; i < 3000; ++i)
+    program += "int v" + std::to_string(i) + ";\n";
+  program += "int if;\n";
+  Compile(program);
+  // The call is reported where it stands and the lines after it keep their
+  // own numbers.
+  std::vector<std::string> records = Records();
+  EXPECT_NE(std::find(records.begin(), records.end(), dir / "PROG.C" + ":2:E|PROG.C|[492]"), records.end())
+      << ::testing::PrintToString(records);
+  ASSERT_FALSE(records.empty());
+  EXPECT_EQ(records.back(), dir / "PROG.C" + ":3003:W|PROG.C|[2096]");
 }
 
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {

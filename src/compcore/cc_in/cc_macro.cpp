@@ -327,6 +327,12 @@ Cells ExpandCells(Cells work) {
     std::vector<Cells> args;
     size_t end = i;
     if (macro->functionLike) {
+      // The lines read ahead for an argument list that never closes go back
+      // to the input, to be compiled as the lines they are.
+      std::optional<InputState> beforeCall;
+      if (M().depth == 1 && !SingleLineMode)
+        beforeCall = SaveInputState();
+      const size_t lineCells = work.size();
       size_t j = i;
       for (;;) {
         while (j < work.size() && (work[j].marker || IsBlankChar(work[j].c)))
@@ -355,8 +361,14 @@ Cells ExpandCells(Cells work) {
         if (work[m].marker)
           ApplyMarker(work[m].marker);
       bool tooMany = false;
-      if (!CollectArguments(work, j, end, args, tooMany))
-        end = work.size();
+      if (!CollectArguments(work, j, end, args, tooMany)) {
+        CompileErrorAtLine(work[start].line, work[start].column, kMsgExpected, ")");
+        if (beforeCall && work.size() > lineCells && RestoreInputState(*beforeCall))
+          work.resize(lineCells);
+        work.erase(work.begin() + long(start), work.end());
+        i = start;
+        continue;
+      }
       if (tooMany)
         CompileError(kMsgTooManyArgs);
       bool countOk =
