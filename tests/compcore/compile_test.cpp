@@ -151,6 +151,12 @@ TEST_F(ProductCompile, AnUnclosedMacroCallEndsAtItsLine) {
   EXPECT_EQ(records.back(), dir / "PROG.C" + ":3003:W|PROG.C|[2096]");
 }
 
+TEST_F(ProductCompile, ADirectiveExpandsOnlyItsOwnLine) {
+  // Read on into the next line, the condition would be F(1), true.
+  Compile("#define F(x) x\n#if F\n(1)\nint yes;\n#endif\nint after;\n");
+  EXPECT_EQ(Records(), (std::vector<std::string>{dir / "PROG.C" + ":2:E|PROG.C|[427]"}));
+}
+
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {
   Compile("#define KEPT 1\nint g;\n");
   ResetCompiler();

@@ -528,6 +528,13 @@ void ExpandMacros() {
   InstallLogicalLine(std::move(line), cursor);
 }
 
+void ExpandDirectiveOperand() {
+  const uint16_t outer = SingleLineMode;
+  SingleLineMode = 1;
+  ExpandMacros();
+  SingleLineMode = outer;
+}
+
 void DefineDirective() {
   SkipSpaces();
   std::string name;
