@@ -157,6 +157,31 @@ TEST_F(ProductCompile, ADirectiveExpandsOnlyItsOwnLine) {
   EXPECT_EQ(Records(), (std::vector<std::string>{dir / "PROG.C" + ":2:E|PROG.C|[427]"}));
 }
 
+TEST_F(ProductCompile, ALoneWordAtALineEndLosesOnlyItself) {
+  struct Case {
+    const char *program;
+    uint16_t wordLine;
+  };
+  // An unknown type, an undefined macro, a stray #endif.
+  const Case cases[] = {{"uint8\nint ok;\nint ok;\n", 1},
+                        {"int a;\nMY_UNDEFINED_MACRO\nint ok;\nint ok;\n", 2},
+                        {"#endif\nint ok;\nint ok;\n", 1}};
+  for (const Case &c : cases) {
+    AssembleCompiler({.shell = &shell});
+    ClearErrorList();
+    Compile(c.program);
+    // Every error stands on the word's line but the redeclaration of `ok`,
+    // which shows that its first declaration was entered.
+    std::vector<std::string> records = Records();
+    const std::string at = dir / "PROG.C" + ":" + std::to_string(c.wordLine) + ":";
+    ASSERT_GE(records.size(), 2u) << c.program;
+    for (size_t i = 0; i + 1 < records.size(); ++i)
+      EXPECT_EQ(records[i].rfind(at, 0), 0u) << c.program << ::testing::PrintToString(records);
+    EXPECT_EQ(records.back().rfind(dir / "PROG.C" + ":" + std::to_string(c.wordLine + 2) + ":", 0), 0u)
+        << c.program << ::testing::PrintToString(records);
+  }
+}
+
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {
   Compile("#define KEPT 1\nint g;\n");
   ResetCompiler();
