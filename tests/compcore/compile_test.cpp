@@ -182,6 +182,17 @@ TEST_F(ProductCompile, ALoneWordAtALineEndLosesOnlyItself) {
   }
 }
 
+TEST_F(ProductCompile, MacroBodyLiteralsAreCopiedAsTheyStand) {
+  // "##" in a literal pastes nothing: the library is found under the name as
+  // written, not under "AB.LIB".
+  dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\A##B.LIB\n");
+  dir.Write("LIB/A##B.LIB", "/*** BeginHeader */\n/*** EndHeader */\n");
+  AssembleCompiler({.shell = &shell});
+  ClearErrorList();
+  Compile("#define S \"A##B.LIB\"\n#use S\nint a;\n");
+  EXPECT_EQ(Records(), (std::vector<std::string>{}));
+}
+
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {
   Compile("#define KEPT 1\nint g;\n");
   ResetCompiler();

@@ -225,6 +225,22 @@ Cells Substitute(const MacroInfo &macro, const std::vector<Cells> &args, const C
   bool pasting = false;
   size_t p = 0, k = 0, after = 0;
   while (p < body.size()) {
+    // A literal of the body is copied as it stands: "##" inside it pastes
+    // nothing.
+    if ((body[p] == '"' || body[p] == '\'') && (p == 0 || body[p - 1] != '\\')) {
+      const char quote = body[p];
+      out.push_back({body[p++], 0, at.line, at.column});
+      while (p < body.size()) {
+        const char c = body[p++];
+        out.push_back({c, 0, at.line, at.column});
+        if (c == '\\' && p < body.size())
+          out.push_back({body[p++], 0, at.line, at.column});
+        else if (c == quote)
+          break;
+      }
+      pasting = false;
+      continue;
+    }
     if (body.compare(p, 2, "##") == 0) {
       while (!out.empty() && IsBlankChar(out.back().c))
         out.pop_back();
