@@ -193,6 +193,13 @@ TEST_F(ProductCompile, MacroBodyLiteralsAreCopiedAsTheyStand) {
   EXPECT_EQ(Records(), (std::vector<std::string>{}));
 }
 
+TEST_F(ProductCompile, LongMacroNamesExpandAsTheyAreDefined) {
+  // 40 bytes, significant to 32: the use, the definition and #ifdef agree.
+  const std::string name = "A_MACRO_NAME_WELL_OVER_THE_LIMIT_0123456";
+  Compile("#define " + name + " int\n" + name + " a;\n#ifndef " + name + "\n#error \"lost\"\n#endif\n");
+  EXPECT_EQ(Records(), (std::vector<std::string>{}));
+}
+
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {
   Compile("#define KEPT 1\nint g;\n");
   ResetCompiler();

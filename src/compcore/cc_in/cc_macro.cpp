@@ -6,6 +6,7 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -421,8 +422,18 @@ Cells ExpandCells(Cells work) {
 
 } // namespace
 
+namespace {
+
+// Macro names are significant to the identifier length wherever they come
+// from: a definition, a conditional's name, or a name met in expansion.
+std::string MacroKey(std::string_view name) {
+  return std::string(name.substr(0, WholeCharacterPrefix(name, kIdentifierLength)));
+}
+
+} // namespace
+
 MacroInfo *LookupMacro(const std::string &name) {
-  auto it = M().table.find(name);
+  auto it = M().table.find(MacroKey(name));
   return it == M().table.end() ? nullptr : &it->second;
 }
 
@@ -433,7 +444,7 @@ const char *IsMacroDefined(const std::string &name) {
 
 bool AddMacro(const std::string &name, const std::string &text, uint16_t paramCount, bool functionLike) {
   std::string body = Trimmed(text);
-  auto [it, inserted] = M().table.try_emplace(name);
+  auto [it, inserted] = M().table.try_emplace(MacroKey(name));
   if (inserted) {
     it->second.paramCount = paramCount;
     it->second.functionLike = functionLike;
@@ -450,14 +461,14 @@ bool AddMacro(const std::string &name, const std::string &text, uint16_t paramCo
 bool DefineMacro(const std::string &name, const std::string &text) { return AddMacro(name, text, 0, false); }
 
 void SetPredefinedMacro(const std::string &name, const std::string &text) {
-  MacroInfo &m = M().table[name];
+  MacroInfo &m = M().table[MacroKey(name)];
   m.paramCount = 0;
   m.functionLike = false;
   m.body = Trimmed(text);
 }
 
 void UndefineMacro(const std::string &name) {
-  auto it = M().table.find(name);
+  auto it = M().table.find(MacroKey(name));
   if (it == M().table.end())
     return;
   for (MacroInfo *&slot : M().slots)
