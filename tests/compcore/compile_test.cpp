@@ -200,6 +200,19 @@ TEST_F(ProductCompile, LongMacroNamesExpandAsTheyAreDefined) {
   EXPECT_EQ(Records(), (std::vector<std::string>{}));
 }
 
+TEST_F(ProductCompile, ManyMacrosOnOneLineAllExpand) {
+  // 130 distinct macros one after the other: never more than one is being
+  // replaced at a time. Each expands to a type word; a lost one leaves a
+  // declaration without a type.
+  std::string program, line;
+  for (int i = 0; i < 130; ++i) {
+    program += "#define R" + std::to_string(i) + " int\n";
+    line += "R" + std::to_string(i) + " v" + std::to_string(i) + "; ";
+  }
+  Compile(program + line + "\n");
+  EXPECT_EQ(Records(), (std::vector<std::string>{}));
+}
+
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {
   Compile("#define KEPT 1\nint g;\n");
   ResetCompiler();

@@ -70,6 +70,20 @@ int TakeSlot(MacroInfo *macro) {
   return 0;
 }
 
+// The slot limit is on nested replacements: at the outermost level a slot
+// whose replacement has been passed, and whose markers stand nowhere in the
+// unread text, is free again.
+void ReclaimPassedSlots(const std::vector<Cell> &work, size_t unread) {
+  auto &slots = M().slots;
+  std::array<bool, kMaxActiveMacros + 1> marked{};
+  for (size_t i = unread; i < work.size(); ++i)
+    if (work[i].marker)
+      marked[size_t(work[i].marker < 0 ? -work[i].marker : work[i].marker)] = true;
+  for (unsigned i = 1; i <= kMaxActiveMacros; ++i)
+    if (slots[i] && !slots[i]->active && !marked[i])
+      slots[i] = nullptr;
+}
+
 Cells CellsOfLine(const LogicalLineBuffer &line, size_t from) {
   Cells cells;
   for (size_t i = from; i < line.text.size(); ++i)
@@ -398,6 +412,10 @@ Cells ExpandCells(Cells work) {
       }
     }
     int slot = TakeSlot(macro);
+    if (!slot && M().depth == 1) {
+      ReclaimPassedSlots(work, start);
+      slot = TakeSlot(macro);
+    }
     if (!slot) {
       CompileError(kMsgTooManyActive, int(kMaxActiveMacros));
       work.erase(work.begin() + long(start), work.begin() + long(end));
