@@ -2,6 +2,7 @@
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_in/cc_memmap.h"
+#include "compcore/common/cc_session.h"
 #include "front1_fixture.h"
 #include "support/tempdir.h"
 
@@ -123,6 +124,124 @@ TEST_F(ProductCompile, OriginDirectivesPlaceTheBytesOfACompileToFilesWithoutBoar
   EXPECT_NE(hex.find("030000005AA501"), std::string::npos) << hex;
   EXPECT_TRUE(std::filesystem::exists(dir / "PROG.brk"));
   EXPECT_TRUE(shell.boxes.empty());
+}
+
+// A board that names its flash device and answers nothing else.
+class FlashBoard : public TargetLink {
+public:
+  explicit FlashBoard(uint16_t flashId) : flashId_(flashId) {}
+  bool ReadIdBlock(std::array<uint8_t, kIdBlockSize> &) override { return false; }
+  uint16_t FlashDeviceId() const override { return flashId_; }
+  int8_t RamSizeCode() const override { return 4; }
+  uint16_t BoardType() const override { return 0; }
+  uint32_t BaudRate() const override { return 57600; }
+  void WriteTargetMemory(uint16_t, ADDR24, const uint8_t *) override {}
+  bool StartByteVetoed() const override { return false; }
+  void Delay(uint32_t) override {}
+  void TargetConnect() override {}
+  uint16_t QueryBoardTypeSerial() override { return 0; }
+
+private:
+  uint16_t flashId_;
+};
+
+TEST_F(ProductCompile, FlashSizeOfABoardIsTheDevicePageCount) {
+  struct Case {
+    uint16_t flashId;
+    const char *pages;
+  };
+  // The largest devices once came out negative, the others eight times too
+  // large.
+  const Case cases[] = {{0x9999, "32"}, {0xBFB6, "64"}, {0xBFB7, "128"}, {0x1FA4, "128"}, {0x1F25, "16"}};
+  for (const Case &c : cases) {
+    FlashBoard board(c.flashId);
+    AssembleCompiler({.shell = &shell, .board = &board});
+    ClearErrorList();
+    // The target macros are defined while the BIOS compiles; its failure
+    // ends the request before the program's compile starts afresh.
+    dir.Write("BIOS.C", "int b;\n#error \"stop\"\n");
+    BiosFirstFlag() = true;
+    EXPECT_NE(Compile("int a;\n") & kCompileFailedBit, 0);
+    EXPECT_STREQ(IsMacroDefined("_FLASH_SIZE_"), c.pages) << std::hex << c.flashId;
+  }
+  AssembleCompiler({.shell = &shell});
+}
+
+TEST_F(ProductCompile, AnUnclosedMacroCallEndsAtItsLine) {
+  std::string program = "#define F(a) ((a) * 2)\nint x = F(1;\n";
+  for (int i = 0; i < 3000; ++i)
+    program += "int v" + std::to_string(i) + ";\n";
+  program += "int if;\n";
+  Compile(program);
+  // The call is reported where it stands and the lines after it keep their
+  // own numbers.
+  std::vector<std::string> records = Records();
+  EXPECT_NE(std::find(records.begin(), records.end(), dir / "PROG.C" + ":2:E|PROG.C|[492]"), records.end())
+      << ::testing::PrintToString(records);
+  ASSERT_FALSE(records.empty());
+  EXPECT_EQ(records.back(), dir / "PROG.C" + ":3003:W|PROG.C|[2096]");
+}
+
+TEST_F(ProductCompile, ADirectiveExpandsOnlyItsOwnLine) {
+  // Read on into the next line, the condition would be F(1), true.
+  Compile("#define F(x) x\n#if F\n(1)\nint yes;\n#endif\nint after;\n");
+  EXPECT_EQ(Records(), (std::vector<std::string>{dir / "PROG.C" + ":2:E|PROG.C|[427]"}));
+}
+
+TEST_F(ProductCompile, ALoneWordAtALineEndLosesOnlyItself) {
+  struct Case {
+    const char *program;
+    uint16_t wordLine;
+  };
+  // An unknown type, an undefined macro, a stray #endif.
+  const Case cases[] = {{"uint8\nint ok;\nint ok;\n", 1},
+                        {"int a;\nMY_UNDEFINED_MACRO\nint ok;\nint ok;\n", 2},
+                        {"#endif\nint ok;\nint ok;\n", 1}};
+  for (const Case &c : cases) {
+    AssembleCompiler({.shell = &shell});
+    ClearErrorList();
+    Compile(c.program);
+    // Every error stands on the word's line but the redeclaration of `ok`,
+    // which shows that its first declaration was entered.
+    std::vector<std::string> records = Records();
+    const std::string at = dir / "PROG.C" + ":" + std::to_string(c.wordLine) + ":";
+    ASSERT_GE(records.size(), 2u) << c.program;
+    for (size_t i = 0; i + 1 < records.size(); ++i)
+      EXPECT_EQ(records[i].rfind(at, 0), 0u) << c.program << ::testing::PrintToString(records);
+    EXPECT_EQ(records.back().rfind(dir / "PROG.C" + ":" + std::to_string(c.wordLine + 2) + ":", 0), 0u)
+        << c.program << ::testing::PrintToString(records);
+  }
+}
+
+TEST_F(ProductCompile, MacroBodyLiteralsAreCopiedAsTheyStand) {
+  // "##" in a literal pastes nothing: the library is found under the name as
+  // written, not under "AB.LIB".
+  dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\A##B.LIB\n");
+  dir.Write("LIB/A##B.LIB", "/*** BeginHeader */\n/*** EndHeader */\n");
+  AssembleCompiler({.shell = &shell});
+  ClearErrorList();
+  Compile("#define S \"A##B.LIB\"\n#use S\nint a;\n");
+  EXPECT_EQ(Records(), (std::vector<std::string>{}));
+}
+
+TEST_F(ProductCompile, LongMacroNamesExpandAsTheyAreDefined) {
+  // 40 bytes, significant to 32: the use, the definition and #ifdef agree.
+  const std::string name = "A_MACRO_NAME_WELL_OVER_THE_LIMIT_0123456";
+  Compile("#define " + name + " int\n" + name + " a;\n#ifndef " + name + "\n#error \"lost\"\n#endif\n");
+  EXPECT_EQ(Records(), (std::vector<std::string>{}));
+}
+
+TEST_F(ProductCompile, ManyMacrosOnOneLineAllExpand) {
+  // 130 distinct macros one after the other: never more than one is being
+  // replaced at a time. Each expands to a type word; a lost one leaves a
+  // declaration without a type.
+  std::string program, line;
+  for (int i = 0; i < 130; ++i) {
+    program += "#define R" + std::to_string(i) + " int\n";
+    line += "R" + std::to_string(i) + " v" + std::to_string(i) + "; ";
+  }
+  Compile(program + line + "\n");
+  EXPECT_EQ(Records(), (std::vector<std::string>{}));
 }
 
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {

@@ -267,7 +267,7 @@ TEST_F(Front2Loop, BoardMacros) {
   EXPECT_STREQ(IsMacroDefined("_ID_BLOCK_SIZE_"), "128L");
   EXPECT_STREQ(IsMacroDefined("_ID_BLOCK_PTR_"), "8064L");
   EXPECT_STREQ(IsMacroDefined("_SECTOR_SIZE_"), "4096");
-  EXPECT_STREQ(IsMacroDefined("_FLASH_SIZE_"), "512");
+  EXPECT_STREQ(IsMacroDefined("_FLASH_SIZE_"), "64");
   EXPECT_STREQ(IsMacroDefined("_RAM_SIZE_"), "32");
   EXPECT_STREQ(IsMacroDefined("_USE115KBAUD_"), "1");
   EXPECT_STREQ(IsMacroDefined("_RAM_"), "1");
@@ -277,7 +277,7 @@ TEST_F(Front2Loop, BoardMacros) {
   DefineBoardMacros(settings, &link);
   EXPECT_STREQ(IsMacroDefined("_ID_BLOCK_SIZE_"), "0L");
   EXPECT_STREQ(IsMacroDefined("_SECTOR_SIZE_"), "128");
-  EXPECT_STREQ(IsMacroDefined("_FLASH_SIZE_"), "256");
+  EXPECT_STREQ(IsMacroDefined("_FLASH_SIZE_"), "32");
 
   TargetMacroSettings offline;
   offline.withoutBoard = true;

@@ -58,7 +58,7 @@ bool NameIsDefined(const std::string &name) {
 }
 
 int32_t ReadDirectiveConstant() {
-  ExpandMacros();
+  ExpandDirectiveOperand();
   return ReadDirectiveExpression();
 }
 
@@ -95,7 +95,7 @@ void ReportDirectiveMessage(int kind) {
 }
 
 void UseDirective() {
-  ExpandMacros();
+  ExpandDirectiveOperand();
   SkipSpaces();
   if (*InputCursor == '"')
     ++InputCursor;
@@ -186,13 +186,13 @@ const DirectiveEntry kDirectives[] = {
     {"#nostep", [] { SetDefaultBits(kAttrStep, false); }, kReadsOn},
     {"#memmap",
      [] {
-       ExpandMacros();
+       ExpandDirectiveOperand();
        MemmapDirective([] { return ReadConstantValue(ConstantSeverity::kError); });
      },
      kReadsOn},
     {"#class",
      [] {
-       ExpandMacros();
+       ExpandDirectiveOperand();
        ClassDirective();
      },
      kReadsOn},

@@ -6,6 +6,7 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -67,6 +68,20 @@ int TakeSlot(MacroInfo *macro) {
       return int(i);
     }
   return 0;
+}
+
+// The slot limit is on nested replacements: at the outermost level a slot
+// whose replacement has been passed, and whose markers stand nowhere in the
+// unread text, is free again.
+void ReclaimPassedSlots(const std::vector<Cell> &work, size_t unread) {
+  auto &slots = M().slots;
+  std::array<bool, kMaxActiveMacros + 1> marked{};
+  for (size_t i = unread; i < work.size(); ++i)
+    if (work[i].marker)
+      marked[size_t(work[i].marker < 0 ? -work[i].marker : work[i].marker)] = true;
+  for (unsigned i = 1; i <= kMaxActiveMacros; ++i)
+    if (slots[i] && !slots[i]->active && !marked[i])
+      slots[i] = nullptr;
 }
 
 Cells CellsOfLine(const LogicalLineBuffer &line, size_t from) {
@@ -225,6 +240,22 @@ Cells Substitute(const MacroInfo &macro, const std::vector<Cells> &args, const C
   bool pasting = false;
   size_t p = 0, k = 0, after = 0;
   while (p < body.size()) {
+    // A literal of the body is copied as it stands: "##" inside it pastes
+    // nothing.
+    if ((body[p] == '"' || body[p] == '\'') && (p == 0 || body[p - 1] != '\\')) {
+      const char quote = body[p];
+      out.push_back({body[p++], 0, at.line, at.column});
+      while (p < body.size()) {
+        const char c = body[p++];
+        out.push_back({c, 0, at.line, at.column});
+        if (c == '\\' && p < body.size())
+          out.push_back({body[p++], 0, at.line, at.column});
+        else if (c == quote)
+          break;
+      }
+      pasting = false;
+      continue;
+    }
     if (body.compare(p, 2, "##") == 0) {
       while (!out.empty() && IsBlankChar(out.back().c))
         out.pop_back();
@@ -327,6 +358,12 @@ Cells ExpandCells(Cells work) {
     std::vector<Cells> args;
     size_t end = i;
     if (macro->functionLike) {
+      // The lines read ahead for an argument list that never closes go back
+      // to the input, to be compiled as the lines they are.
+      std::optional<InputState> beforeCall;
+      if (M().depth == 1 && !SingleLineMode)
+        beforeCall = SaveInputState();
+      const size_t lineCells = work.size();
       size_t j = i;
       for (;;) {
         while (j < work.size() && (work[j].marker || IsBlankChar(work[j].c)))
@@ -355,8 +392,14 @@ Cells ExpandCells(Cells work) {
         if (work[m].marker)
           ApplyMarker(work[m].marker);
       bool tooMany = false;
-      if (!CollectArguments(work, j, end, args, tooMany))
-        end = work.size();
+      if (!CollectArguments(work, j, end, args, tooMany)) {
+        CompileErrorAtLine(work[start].line, work[start].column, kMsgExpected, ")");
+        if (beforeCall && work.size() > lineCells && RestoreInputState(*beforeCall))
+          work.resize(lineCells);
+        work.erase(work.begin() + long(start), work.end());
+        i = start;
+        continue;
+      }
       if (tooMany)
         CompileError(kMsgTooManyArgs);
       bool countOk =
@@ -369,6 +412,10 @@ Cells ExpandCells(Cells work) {
       }
     }
     int slot = TakeSlot(macro);
+    if (!slot && M().depth == 1) {
+      ReclaimPassedSlots(work, start);
+      slot = TakeSlot(macro);
+    }
     if (!slot) {
       CompileError(kMsgTooManyActive, int(kMaxActiveMacros));
       work.erase(work.begin() + long(start), work.begin() + long(end));
@@ -393,8 +440,18 @@ Cells ExpandCells(Cells work) {
 
 } // namespace
 
+namespace {
+
+// Macro names are significant to the identifier length wherever they come
+// from: a definition, a conditional's name, or a name met in expansion.
+std::string MacroKey(std::string_view name) {
+  return std::string(name.substr(0, WholeCharacterPrefix(name, kIdentifierLength)));
+}
+
+} // namespace
+
 MacroInfo *LookupMacro(const std::string &name) {
-  auto it = M().table.find(name);
+  auto it = M().table.find(MacroKey(name));
   return it == M().table.end() ? nullptr : &it->second;
 }
 
@@ -405,7 +462,7 @@ const char *IsMacroDefined(const std::string &name) {
 
 bool AddMacro(const std::string &name, const std::string &text, uint16_t paramCount, bool functionLike) {
   std::string body = Trimmed(text);
-  auto [it, inserted] = M().table.try_emplace(name);
+  auto [it, inserted] = M().table.try_emplace(MacroKey(name));
   if (inserted) {
     it->second.paramCount = paramCount;
     it->second.functionLike = functionLike;
@@ -422,14 +479,14 @@ bool AddMacro(const std::string &name, const std::string &text, uint16_t paramCo
 bool DefineMacro(const std::string &name, const std::string &text) { return AddMacro(name, text, 0, false); }
 
 void SetPredefinedMacro(const std::string &name, const std::string &text) {
-  MacroInfo &m = M().table[name];
+  MacroInfo &m = M().table[MacroKey(name)];
   m.paramCount = 0;
   m.functionLike = false;
   m.body = Trimmed(text);
 }
 
 void UndefineMacro(const std::string &name) {
-  auto it = M().table.find(name);
+  auto it = M().table.find(MacroKey(name));
   if (it == M().table.end())
     return;
   for (MacroInfo *&slot : M().slots)
@@ -514,6 +571,13 @@ void ExpandMacros() {
     line.columns.push_back(c.column);
   }
   InstallLogicalLine(std::move(line), cursor);
+}
+
+void ExpandDirectiveOperand() {
+  const uint16_t outer = SingleLineMode;
+  SingleLineMode = 1;
+  ExpandMacros();
+  SingleLineMode = outer;
 }
 
 void DefineDirective() {

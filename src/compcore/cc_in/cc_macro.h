@@ -40,6 +40,9 @@ void DefineDirective();
 // Expands the macros of the current logical line from the cursor on; the
 // line and its position maps are rewritten in place.
 void ExpandMacros();
+// ExpandMacros for a directive's operand, which ends at its line end: a
+// function-like macro name at the end does not read the next line.
+void ExpandDirectiveOperand();
 void ResetMacroExpansionState();
 
 // The predefined macros of every compile; the processor names and

@@ -83,7 +83,7 @@ void MakeChainDirective() {
 
 void CorgDirective() {
   CompileWarningSerious(kMsgCorgObsolete);
-  ExpandMacros();
+  ExpandDirectiveOperand();
   ADDR24 address = ParseOriginAddress();
   CodeGenerator &codegen = CodeGen();
   codegen.SelectCodeCache(address);
@@ -94,7 +94,7 @@ void CorgDirective() {
 
 void DorgDirective() {
   CompileWarningSerious(kMsgDorgObsolete);
-  ExpandMacros();
+  ExpandDirectiveOperand();
   CodeGen().SetDataEmitAddress(ParseOriginAddress());
   SkipToLineEnd();
 }

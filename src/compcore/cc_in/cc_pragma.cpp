@@ -125,7 +125,7 @@ bool RunPragmaKeyword() {
 } // namespace
 
 void PragmaDirective() {
-  ExpandMacros();
+  ExpandDirectiveOperand();
   for (;;) {
     SkipSpaces();
     if (!*InputCursor)

@@ -134,12 +134,13 @@ void DefineUserMacros(const std::vector<std::string> &pairs) {
 
 void DefineBoardMacros(const TargetMacroSettings &s, TargetLink *link) {
   DefineUserMacros(s.projectMacros);
-  int8_t ramCode = 0, flashCode = 0;
+  int8_t ramCode = 0;
+  int32_t flashPages = 0; // in 4096-byte pages
   uint16_t boardType = 0;
   if (s.withoutBoard || !link) {
     boardType = s.boardType;
     ramCode = int8_t(s.ramSize / kSizeUnitsPerCode);
-    flashCode = int8_t(s.flashSize / kSizeUnitsPerCode);
+    flashPages = int8_t(s.flashSize / kSizeUnitsPerCode) * kPagesPerSizeCode;
     SetPredefinedMacro("_CRYSTAL_SPEED_", std::to_string(s.crystalSpeed));
     SetPredefinedMacro("_FREQ_DIV_19200_", std::to_string(s.crystalSpeed / int32_t(kFreqDivisor)));
   } else {
@@ -156,7 +157,8 @@ void DefineBoardMacros(const TargetMacroSettings &s, TargetLink *link) {
     SetPredefinedMacro("_ID_BLOCK_PTR_", plat::FormatText("%dL", L().idBlockPtr));
     FlashGeometry flash = LookupFlashDevice(link->FlashDeviceId());
     SetPredefinedMacro("_SECTOR_SIZE_", std::to_string(flash.sectorBytes / kSectorUnit * kSectorUnit));
-    flashCode = int8_t(flash.flashSizeCode);
+    // The device table already counts pages.
+    flashPages = flash.flashPages;
     ramCode = link->RamSizeCode();
     boardType = link->BoardType();
   }
@@ -165,7 +167,7 @@ void DefineBoardMacros(const TargetMacroSettings &s, TargetLink *link) {
   if (s.memoryMode >= 0 && s.memoryMode <= 2)
     SetPredefinedMacro(kModes[s.memoryMode], "1");
   SetPredefinedMacro("_RAM_SIZE_", std::to_string(ramCode * kPagesPerSizeCode));
-  SetPredefinedMacro("_FLASH_SIZE_", std::to_string(flashCode * kPagesPerSizeCode));
+  SetPredefinedMacro("_FLASH_SIZE_", std::to_string(flashPages));
   SetPredefinedMacro("_BOARD_TYPE_", std::to_string(boardType));
 }
 

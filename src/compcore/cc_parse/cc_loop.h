@@ -37,7 +37,7 @@ struct TargetMacroSettings {
 
 struct FlashGeometry {
   uint16_t sectorBytes;
-  uint8_t flashSizeCode;
+  uint8_t flashPages; // 4096-byte pages
 };
 FlashGeometry LookupFlashDevice(uint16_t deviceId);
 

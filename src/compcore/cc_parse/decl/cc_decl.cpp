@@ -13,6 +13,7 @@
 #include "compcore/common/cc_codegen.h"
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -511,6 +512,13 @@ int16_t DeclareDeclarators(int16_t baseType, int16_t storageClass, int level, bo
   if (*InputCursor == ';')
     return 0;
   for (;;) {
+    // A word that turns out to declare nothing is reported where it stands;
+    // when the suffix scan read on into the next line, the input goes back
+    // to the word, so that only the word is skipped.
+    std::optional<InputState> beforeWord;
+    if (implicitInt)
+      beforeWord = SaveInputState();
+    const uint16_t wordLine = CurrentSourceLine(), wordColumn = CurrentSourceColumn();
     int declarator = ParseDeclarator(baseType);
     if (level >= kLevelTop && declarator != kNotFunction) {
       Attributes().declaration |= kAttrCodeBlock;
@@ -523,7 +531,9 @@ int16_t DeclareDeclarators(int16_t baseType, int16_t storageClass, int level, bo
       Declarator() = std::move(function);
     }
     if (declarator == kNotFunction && implicitInt) {
-      CompileError(kMsgNoType);
+      CompileErrorAtLine(wordLine, wordColumn, kMsgNoType);
+      if (CurrentSourceLine() != wordLine)
+        RestoreInputState(*beforeWord);
       return kDeclaredWithoutType;
     }
     int16_t adjusted = AdjustClass(storageClass, level);
