@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tsw::testing {
 namespace {
 
@@ -38,16 +40,30 @@ private:
   const TempDir &dir_;
 };
 
+// The message boxes and please-wait lines of a compile, as shown.
+class RecordedMessages : public MessageOutput {
+public:
+  void ShowBox(const std::string &title, const std::string &text) override { boxes.push_back(title + text); }
+  void ShowWaitLine(const std::string &text) override { lines.push_back(text); }
+  size_t BoxesWith(std::string_view part) const {
+    return size_t(std::ranges::count_if(boxes, [&](const std::string &b) { return b.find(part) != b.npos; }));
+  }
+  std::vector<std::string> boxes;
+  std::vector<std::string> lines;
+};
+
 // A program compiled through CompileFile, with the compiler as the product
-// assembles it: only the shell is ours.
+// assembles it: only the shell and the message output are ours.
 class ProductCompile : public Front1Test {
 protected:
   void SetUp() override {
     Front1Test::SetUp();
-    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
+    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\A.LIB\n");
     dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
+    dir.Write("LIB/A.LIB", "/*** beginheader fa, fb, fc */\nint fa();\n/*** endheader */\nint fa() { return 1; }\n");
     CompilerBoundaries boundaries;
     boundaries.shell = &shell;
+    boundaries.messages = &messages;
     AssembleCompiler(boundaries);
     ClearErrorList();
   }
@@ -57,6 +73,7 @@ protected:
   }
   TempDir dir;
   ProgramShell shell{dir};
+  RecordedMessages messages;
 };
 
 TEST_F(ProductCompile, EachFrontEndModuleReportsToTheDiagnosticList) {
@@ -92,6 +109,19 @@ TEST_F(ProductCompile, ACleanProgramLeavesTheListEmpty) {
   EXPECT_EQ(Compile("int a;\nchar *p;\nstruct s { int m; } v;\n"), 0);
   EXPECT_EQ(ErrorListHead(), nullptr);
   EXPECT_TRUE(shell.boxes.empty());
+}
+
+// The IDE builds the index once at start-up and then, per compile, only
+// asks whether the libraries changed: the names a #use entered stay valid.
+TEST_F(ProductCompile, LibraryNamesAreNotDuplicatesOnLaterCompiles) {
+  ASSERT_EQ(CompileStage(false), 0);
+  for (int compile = 1; compile <= 3; ++compile) {
+    LibrariesChanged();
+    ClearErrorList();
+    EXPECT_EQ(Compile("#use \"A.LIB\"\n#use \"A.LIB\"\n"), 0) << compile << ": " << ::testing::PrintToString(Records());
+    EXPECT_EQ(messages.BoxesWith("[527]"), 0u) << compile;
+    EXPECT_NE(ModuleIndex().Find("fb"), nullptr) << compile;
+  }
 }
 
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {

@@ -470,7 +470,7 @@ int BuildLibraryIndex(const std::string &libDirFile) {
 
 void ClearLibraryLinkMarks() {
   St().modules.libraries.ForEach([](ZLibEntry *lib) {
-    lib->flags &= uint8_t(~ZLibEntry::kNamesEntered);
+    lib->flags &= uint8_t(~ZLibEntry::kHeadersRead);
     lib->modules.ForEach([](ZModEntry *m) { m->flags &= uint8_t(~ZModEntry::kModuleUsed); });
   });
 }
