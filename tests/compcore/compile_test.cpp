@@ -124,6 +124,22 @@ TEST_F(ProductCompile, LibraryNamesAreNotDuplicatesOnLaterCompiles) {
   }
 }
 
+// The run-time routines the code generator calls carry a '.' in their
+// names; high bytes are letters too.
+TEST_F(ProductCompile, LibraryNamesKeepPeriodsAndHighBytes) {
+  dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\RT.LIB\n");
+  dir.Write("LIB/RT.LIB", "/* START FUNCTION DESCRIPTION ********\nF.div <RT.LIB>\n*/\n"
+                          "/*** beginheader L.add, cl.gt,\n   F.div, r\xE9sum\xE9 */\n/*** endheader */\n");
+  ASSERT_EQ(Compile("#use \"RT.LIB\"\n"), 0) << ::testing::PrintToString(Records());
+  for (const char *name : {"L.add", "cl.gt", "F.div", "r\xE9sum\xE9"})
+    EXPECT_NE(ModuleIndex().Find(name), nullptr) << name;
+  for (const char *piece : {"L", "add", "cl", "gt", "F", "div", "r", "sum"})
+    EXPECT_EQ(ModuleIndex().Find(piece), nullptr) << piece;
+  ZModEntry *description = nullptr;
+  ASSERT_EQ(FindLibraryFunction("F.div", &description, true), 1);
+  EXPECT_EQ(description->names.Peek()->View(), "F.div");
+}
+
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {
   Compile("#define KEPT 1\nint g;\n");
   ResetCompiler();

@@ -68,7 +68,9 @@ std::optional<std::string> ReadWholeFile(const std::string &path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-bool IdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+// Library names take '.' as well: the run-time routines the code generator
+// calls are named so ("L.add").
+bool IdentChar(char c) { return CharClasses[static_cast<unsigned char>(c)] & (kClassIdent | kClassPeriod); }
 
 void WriteU32(std::ostream &out, uint32_t value) {
   TaWriteU16(out, uint16_t(value));
