@@ -1,6 +1,8 @@
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_in/cc_memmap.h"
+#include "compcore/cc_stab/cc_bios.h"
+#include "foundation/addr24.h"
 #include "front1_fixture.h"
 #include "support/tempdir.h"
 
@@ -31,9 +33,14 @@ public:
   void OpenPleaseWait() override {}
   void ClosePleaseWait() override {}
   void ShowStopBox(const std::string &title, const std::string &text) override { boxes.push_back(title + text); }
-  std::optional<std::span<const uint8_t>> BiosInfoFile() override { return std::nullopt; }
+  std::optional<std::span<const uint8_t>> BiosInfoFile() override {
+    if (biosInfo.empty())
+      return std::nullopt;
+    return std::span<const uint8_t>(biosInfo);
+  }
 
   std::string compilePath;
+  std::vector<uint8_t> biosInfo; // the BIOS information file, none when empty
   std::vector<std::string> boxes;
 
 private:
@@ -138,6 +145,34 @@ TEST_F(ProductCompile, LibraryNamesKeepPeriodsAndHighBytes) {
   ZModEntry *description = nullptr;
   ASSERT_EQ(FindLibraryFunction("F.div", &description, true), 1);
   EXPECT_EQ(description->names.Peek()->View(), "F.div");
+}
+
+// A BIOS information file with the given memory layout byte (high nibble:
+// the window's page) and a table of one symbol.
+std::vector<uint8_t> BiosInfoWithLayout(uint8_t layout) {
+  const uint8_t table[] = {0x01, 0x00, 0x00, 'x' | 0x80};
+  std::vector<uint8_t> file(kBiosInfoHeaderSize, 0);
+  file[0] = 8; // RAM size code
+  file[1] = layout;
+  file[2] = 0x80; // RAM start page
+  file[31] = uint8_t(sizeof table);
+  file.insert(file.end(), std::begin(table), std::end(table));
+  file.resize(file.size() + 0x10, 0);
+  return file;
+}
+
+TEST_F(ProductCompile, ImportedBiosLayoutMovesTheWindowAndItsSegments) {
+  shell.biosInfo = BiosInfoWithLayout(0xD2);
+  ASSERT_EQ(CompileStage(true), 0);
+  EXPECT_EQ(ExtWindowStart, 0xD000);
+  const ADDR24 a = PhysicalToAddr24(0x20123);
+  EXPECT_EQ(Addr24Segment(a), 0x13);
+  EXPECT_EQ(Addr24Logical(a), 0xD123);
+  EXPECT_EQ(Addr24ToPhysical(a), 0x20123u);
+  const ADDR24 next = Addr24Add(MakeAddr24(0x12, 0xD123), 1);
+  EXPECT_EQ(Addr24Segment(next), 0x12);
+  EXPECT_EQ(Addr24Logical(next), 0xD124);
+  EXPECT_EQ(Addr24ToPhysical(next), 0x1F124u);
 }
 
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {

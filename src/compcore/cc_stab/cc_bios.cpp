@@ -176,7 +176,10 @@ void ApplyRamLayout(const ImportedHeader &h) {
       cfg.ramg = 0;
     }
   }
+  // The window and the page numbering of its segments move together:
+  // address arithmetic must agree with the layout just imported.
   ExtWindowStart = uint16_t(cfg.logx * kExtPageSize);
+  SegmentBase = cfg.logx;
   cfg.ramx = uint16_t(cfg.logx - cfg.logr);
 }
 
