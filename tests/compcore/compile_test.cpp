@@ -3,6 +3,7 @@
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "foundation/addr24.h"
+#include "foundation/memorymap.h"
 #include "front1_fixture.h"
 #include "support/tempdir.h"
 
@@ -149,14 +150,14 @@ TEST_F(ProductCompile, LibraryNamesKeepPeriodsAndHighBytes) {
 
 // A BIOS information file with the given memory layout byte (high nibble:
 // the window's page) and a table of one symbol.
-std::vector<uint8_t> BiosInfoWithLayout(uint8_t layout) {
-  const uint8_t table[] = {0x01, 0x00, 0x00, 'x' | 0x80};
+std::vector<uint8_t> BiosInfoWithLayout(uint8_t layout,
+                                        const std::vector<uint8_t> &table = {0x01, 0x00, 0x00, 'x' | 0x80}) {
   std::vector<uint8_t> file(kBiosInfoHeaderSize, 0);
   file[0] = 8; // RAM size code
   file[1] = layout;
   file[2] = 0x80; // RAM start page
-  file[31] = uint8_t(sizeof table);
-  file.insert(file.end(), std::begin(table), std::end(table));
+  file[31] = uint8_t(table.size());
+  file.insert(file.end(), table.begin(), table.end());
   file.resize(file.size() + 0x10, 0);
   return file;
 }
@@ -173,6 +174,38 @@ TEST_F(ProductCompile, ImportedBiosLayoutMovesTheWindowAndItsSegments) {
   EXPECT_EQ(Addr24Segment(next), 0x12);
   EXPECT_EQ(Addr24Logical(next), 0xD124);
   EXPECT_EQ(Addr24ToPhysical(next), 0x1F124u);
+}
+
+// One record of a BIOS symbol table: the 24-bit value, then the name with
+// the end bit on its last character.
+void AddBiosRecord(std::vector<uint8_t> &table, const std::string &name, uint32_t value) {
+  table.insert(table.end(), {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16)});
+  for (size_t i = 0; i < name.size(); ++i)
+    table.push_back(uint8_t(name[i] | (i + 1 == name.size() ? 0x80 : 0)));
+}
+
+TEST_F(ProductCompile, MemoryMapReadsTheBiosSymbolsAndTheConfiguration) {
+  std::vector<uint8_t> table;
+  AddBiosRecord(table, "IOP_DATAORG", 0x8000);
+  AddBiosRecord(table, "IOP_DATASEGVAL", 0x55);
+  AddBiosRecord(table, "IOP_STACKORG", 0xC000);
+  AddBiosRecord(table, "IOP_STACKSEGVAL", 0x66);
+  shell.biosInfo = BiosInfoWithLayout(0xE2, table);
+  dir.Write("tsw.cfg", "free  = 10\nastk  = 20\nheap  = 100\n");
+  ASSERT_EQ(CompileStage(true), 0);
+
+  struct Case {
+    uint16_t logical;
+    uint8_t segment;
+  };
+  for (const Case c : {Case{0x7FFF, 0}, Case{0x8000, 0x55}, Case{0xBFFF, 0x55}, Case{0xC000, 0x66}})
+    EXPECT_EQ(Addr24Segment(MakeDataAddr24(c.logical)), c.segment) << std::hex << c.logical;
+
+  ComputeMemoryMap(0xC000);
+  const MemoryMapValues &m = MemoryMap();
+  EXPECT_EQ(m.FreeAreaStart, 0xBFFF - 0x10 + 1);
+  EXPECT_EQ(m.AstkStart, m.FreeAreaStart - 1 - 0x20 + 1);
+  EXPECT_EQ(m.HeapStart, ((m.AstkStart & 0xFF00) - 1) - 0x100 + 1);
 }
 
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {

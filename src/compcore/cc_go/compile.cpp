@@ -3,6 +3,7 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go_index.h"
+#include "compcore/cc_go/cc_memory_map_env.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directives.h"
@@ -45,6 +46,7 @@ struct Assembly {
   CompilerShell *shell = nullptr;
   ModuleIndexLink moduleIndexLink;
   ModuleIndexService moduleIndexService{[this] { return shell ? shell->LibDirPath() : std::string(); }};
+  CompilerMemoryMapEnvironment memoryMap;
 };
 
 std::unique_ptr<Assembly> &CurrentAssembly() {
@@ -88,6 +90,7 @@ void Wire(Assembly &assembly) {
   SetLibraryIndexLink(&assembly.moduleIndexLink);
   SetLibraryIndexService(&assembly.moduleIndexService);
   SetLibraryIndexMessages(ShowLibraryIndexMessage);
+  SetMemoryMapEnvironment(&assembly.memoryMap);
   SetCompileProgram(RunFrontEndPass);
 }
 
