@@ -208,6 +208,24 @@ TEST_F(ProductCompile, MemoryMapReadsTheBiosSymbolsAndTheConfiguration) {
   EXPECT_EQ(m.HeapStart, ((m.AstkStart & 0xFF00) - 1) - 0x100 + 1);
 }
 
+// Errors in a long program, reported out of line order, are listed by line
+// with their own line numbers.
+TEST_F(ProductCompile, DiagnosticsPastLine32767KeepTheirLinesAndOrder) {
+  const int errorLines[] = {65535, 100, 40000, 32767};
+  std::vector<std::string> lines(65535, "");
+  for (int line : errorLines)
+    lines[size_t(line - 1)] = "int if;";
+  std::string program;
+  for (const std::string &line : lines)
+    program += line + "\n";
+  Compile(program);
+  std::vector<int> listed;
+  for (const sError *e = ErrorListHead(); e; e = e->next)
+    if (e->text.find("[2096]") != std::string::npos) // a reserved word as a name
+      listed.push_back(e->line);
+  EXPECT_EQ(listed, (std::vector<int>{100, 32767, 40000, 65535})) << ::testing::PrintToString(Records());
+}
+
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {
   Compile("#define KEPT 1\nint g;\n");
   ResetCompiler();

@@ -154,7 +154,7 @@ void InsertErrorRecord(sError *record, std::string_view currentFile) {
 int MakeErrorRecord(int16_t kind, int line, int column, std::string_view message) {
   ErrorListState &s = St();
   auto record = std::make_unique<sError>();
-  record->line = static_cast<int16_t>(line < 1 ? 1 : line);
+  record->line = static_cast<uint16_t>(std::clamp(line, 1, int(UINT16_MAX)));
   record->column = static_cast<uint8_t>(column < 1 ? 1 : column);
   record->flags = s.fileKind & 1;
   record->kind = kind;
