@@ -226,6 +226,13 @@ TEST_F(ProductCompile, DiagnosticsPastLine32767KeepTheirLinesAndOrder) {
   EXPECT_EQ(listed, (std::vector<int>{100, 32767, 40000, 65535})) << ::testing::PrintToString(Records());
 }
 
+TEST_F(ProductCompile, LongConfigurationLinesAreReadWhole) {
+  dir.Write("tsw.cfg", "# " + std::string(77, '-') + "sym = 5 (do not use)\nlit = 2000\n");
+  ASSERT_EQ(CompileStage(false), 0);
+  EXPECT_EQ(CompilerConfig().sym, 4000);
+  EXPECT_EQ(CompilerConfig().lit, 2000);
+}
+
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {
   Compile("#define KEPT 1\nint g;\n");
   ResetCompiler();

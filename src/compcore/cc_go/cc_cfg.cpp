@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -60,10 +61,6 @@ void ResetErrorCounters() {
   ErrorSuppression() = 0;
 }
 
-struct FileCloser {
-  void operator()(std::FILE *f) const { std::fclose(f); }
-};
-
 bool IsHexEntry(const char *format) { return std::string_view(format).find("%hx") != std::string_view::npos; }
 
 // scanf rules: a blank matches any run of white space, the key exactly.
@@ -91,13 +88,14 @@ int ReadCompilerConfig(const std::string &path) {
   CompilerSettings &cfg = CompilerConfig();
   for (const CompilerConfigEntry &entry : CompilerConfigTable)
     cfg.*entry.variable = entry.defaultValue;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"));
+  std::ifstream file(path);
   if (!file)
     return 0;
-  char line[kConfigLineBytes];
-  while (std::fgets(line, sizeof line, file.get())) {
+  // Whole lines: the tail of a long comment line is no setting of its own.
+  std::string line;
+  while (std::getline(file, line)) {
     for (const CompilerConfigEntry &entry : CompilerConfigTable) {
-      if (ScanLine(line, entry, cfg.*entry.variable))
+      if (ScanLine(line.c_str(), entry, cfg.*entry.variable))
         break;
     }
   }
