@@ -233,6 +233,42 @@ TEST_F(ProductCompile, LongConfigurationLinesAreReadWhole) {
   EXPECT_EQ(CompilerConfig().lit, 2000);
 }
 
+// A value beyond 16 bits is refused with a message naming its key, and the
+// default stands.
+TEST_F(ProductCompile, OutOfRangeConfigurationValuesKeepTheirDefaults) {
+  struct Case {
+    const char *line;
+    uint16_t CompilerSettings::*variable;
+    uint16_t expected;
+    const char *box; // the key named, or nullptr for none
+  };
+  const Case cases[] = {
+      {"sym = 99999", &CompilerSettings::sym, 4000, "sym"},
+      {"ustk = 12345", &CompilerSettings::ustk, 0x800, "ustk"},
+      {"sym = 40000", &CompilerSettings::sym, 40000, nullptr},
+      {"warn = -1", &CompilerSettings::warn, 0xFFFF, nullptr},
+      {"heap = ffff", &CompilerSettings::heap, 0xFFFF, nullptr},
+  };
+  for (const Case &c : cases) {
+    ResetCompiler();
+    CompilerBoundaries boundaries;
+    boundaries.shell = &shell;
+    boundaries.messages = &messages;
+    AssembleCompiler(boundaries);
+    messages.boxes.clear();
+    dir.Write("tsw.cfg", std::string(c.line) + "\n");
+    ASSERT_EQ(CompileStage(false), 0) << c.line;
+    EXPECT_EQ(CompilerConfig().*c.variable, c.expected) << c.line;
+    if (c.box) {
+      ASSERT_EQ(messages.boxes.size(), 1u) << c.line;
+      EXPECT_NE(messages.boxes[0].find(c.box), std::string::npos) << messages.boxes[0];
+      EXPECT_NE(messages.boxes[0].find("[794]"), std::string::npos) << messages.boxes[0];
+    } else {
+      EXPECT_TRUE(messages.boxes.empty()) << c.line;
+    }
+  }
+}
+
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {
   Compile("#define KEPT 1\nint g;\n");
   ResetCompiler();

@@ -71,6 +71,7 @@ inline constexpr unsigned kMsgNoFileName = 739;         // "ERROR"
 inline constexpr unsigned kMsgWarningLine = 743;        // "%s: WARNING: %s"
 inline constexpr unsigned kMsgCompilingLine = 750;      // "Compiling line %d"
 inline constexpr unsigned kMsgParamListOpen = 758;      // "')' expected"
+inline constexpr unsigned kMsgConstantOutOfRange = 794; // "constant out of range"
 inline constexpr unsigned kMsgErrorLine = 809;          // "%s: ERROR: %s"
 inline constexpr unsigned kMsgLibraryModifiedInEditor =
     810;                                             // "A library is open in the editor with unsaved changes. The..."
