@@ -60,7 +60,6 @@ public:
   void EnableMainWindow(bool enable) override;
   void ClearStatusMessage() override;
 
-protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

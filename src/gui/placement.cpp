@@ -1,5 +1,7 @@
 #include "gui/placement.h"
 
+#include <algorithm>
+
 namespace tsw {
 
 Point CenterOverParent(const Rect &parent, bool parentMaximised, Size window, Size screen, bool childOfClient) {
@@ -40,6 +42,34 @@ Size FrameSizeForText(int rows, int columns, Size cell) {
 Rect LowerThirdOf(Size client) {
   int top = 2 * client.height / 3;
   return {0, top, client.width, client.height - top};
+}
+
+std::vector<Rect> TileInRows(Size area, int count) {
+  std::vector<Rect> rects;
+  if (count <= 0)
+    return rects;
+  const int height = area.height / count;
+  for (int i = 0; i < count; ++i)
+    rects.push_back({0, i * height, area.width, i + 1 == count ? area.height - i * height : height});
+  return rects;
+}
+
+std::vector<Rect> TileInColumns(Size area, int count) {
+  std::vector<Rect> rects;
+  if (count <= 0)
+    return rects;
+  const int width = area.width / count;
+  for (int i = 0; i < count; ++i)
+    rects.push_back({i * width, 0, i + 1 == count ? area.width - i * width : width, area.height});
+  return rects;
+}
+
+std::vector<Point> ArrangeIcons(Size area, Size icon, int count) {
+  std::vector<Point> points;
+  const int perRow = icon.width > 0 ? std::max(1, area.width / icon.width) : 1;
+  for (int i = 0; i < count; ++i)
+    points.push_back({(i % perRow) * icon.width, area.height - (i / perRow + 1) * icon.height});
+  return points;
 }
 
 } // namespace tsw

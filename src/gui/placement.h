@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 // Where the shell puts its windows, as plain arithmetic over sizes: the
 // window classes only read their measures and apply the result.
 namespace tsw {
@@ -43,5 +45,14 @@ Size FrameSizeForText(int rows, int columns, Size cell);
 // The lower third of the main client area, full width: the message and
 // watch frames' place when nothing is stored for them.
 Rect LowerThirdOf(Size client);
+
+// The child windows laid out in `count` rows, each the full width, or in
+// `count` columns, each the full height; the last one takes what division
+// leaves over.
+std::vector<Rect> TileInRows(Size area, int count);
+std::vector<Rect> TileInColumns(Size area, int count);
+// Minimised child windows side by side along the bottom of the area,
+// wrapping upwards when a row is full.
+std::vector<Point> ArrangeIcons(Size area, Size icon, int count);
 
 } // namespace tsw

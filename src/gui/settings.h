@@ -146,7 +146,8 @@ struct CommunicationSettings {
   uint16_t toolHelpTimer;   // read only
 };
 
-struct CompilerSettings {
+// The IDE's own compiler options ("Tessel C Compiler"), not the tsw.cfg record.
+struct CompilerPreferences {
   uint16_t maxRows; // rows of the message window, at least 2
   uint16_t maxErrors, maxSeriousWarnings, maxTrivialWarnings;
   bool noBouncers, storageClassWarning, zeroPadBinFile, includeTimeStamp;
@@ -243,7 +244,7 @@ public:
   MainSettings main;
   EditorSettings editor;
   CommunicationSettings comm;
-  CompilerSettings compiler;
+  CompilerPreferences compiler;
   StdioSettings stdio;
   EnvironmentSettings environment;
   PersonalitySettings personality;

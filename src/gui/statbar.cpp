@@ -44,9 +44,10 @@ Size FontMeasurer::Extent(const std::string &text) const {
 }
 
 cStatBar::cStatBar(QWidget *parent)
-    : QWidget(parent), measurer_(font()),
+    : QStatusBar(parent), measurer_(font()),
       model_(std::make_unique<StatusBarModel>(measurer_, StatusTexts::Load(), kInitialWidth)) {
   setObjectName("StatusBar");
+  setSizeGripEnabled(false);
   setFixedHeight(model_->Height());
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
@@ -93,7 +94,7 @@ void cStatBar::paintEvent(QPaintEvent *) {
 
 void cStatBar::resizeEvent(QResizeEvent *event) {
   model_->Resize(event->size().width(), event->size().height());
-  QWidget::resizeEvent(event);
+  QStatusBar::resizeEvent(event);
 }
 
 } // namespace tsw

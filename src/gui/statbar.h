@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QFontMetrics>
-#include <QWidget>
+#include <QStatusBar>
 
 #include <memory>
 
@@ -20,7 +20,7 @@ private:
   QFontMetrics metrics_;
 };
 
-class cStatBar : public QWidget {
+class cStatBar : public QStatusBar {
   Q_OBJECT
 public:
   explicit cStatBar(QWidget *parent = nullptr);

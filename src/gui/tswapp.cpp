@@ -1,23 +1,290 @@
 #include "gui/tswapp.h"
 
+#include <QAction>
 #include <QApplication>
-#include <QMainWindow>
+#include <QMenu>
+#include <QScreen>
+#include <QSessionManager>
 #include <QTimer>
+#include <QToolBar>
+
+#include "compcore/link/tc/serial.h"
+#include "foundation/brstring.h"
+#include "foundation/restext.h"
+#include "foundation/version.h"
+#include "foundation/xerr.h"
+#include "gui/dlgmsg.h"
+#include "gui/mainframe.h"
+#include "gui/qtnotify.h"
+#include "gui/recentfiles.h"
+#include "gui/resmodule.h"
+#include "gui/shellstate.h"
+#include "gui/statbar.h"
+#include "platform/paths.h"
 
 namespace tsw {
+namespace {
 
-int RunTsw(int argc, char **argv, const std::function<void()> &started) {
-  QApplication app(argc, argv);
+constexpr const char *kTipsFile = "tsw.tip";
+constexpr size_t kLibDirAppendLimit = 260;
+
+std::string WithSeparator(std::string dir) {
+  if (dir.empty() || !plat::IsSeparator(dir.back()))
+    dir += '/';
+  return dir;
+}
+
+std::string Upper(std::string text) {
+  for (char &c : text)
+    if (c >= 'a' && c <= 'z')
+      c = char(c - 'a' + 'A');
+  return text;
+}
+
+// Lives while the IDE runs: the seam's notifier for the time of one run.
+struct NotifierScope {
+  explicit NotifierScope(plat::Notifications *notifier) { plat::SetNotifier(notifier); }
+  ~NotifierScope() { plat::SetNotifier(nullptr); }
+};
+
+} // namespace
+
+ShellPaths ShellPaths::Find() {
+  ShellPaths paths;
+  paths.programDirectory = WithSeparator(plat::ProgramDirectory());
+  // The system's configuration directory stands for both of the system's
+  // own directories.
+  paths.windowsDirectory = WithSeparator(plat::SystemConfigDirectory());
+  paths.systemDirectory = plat::SystemConfigDirectory();
+  paths.startDirectory = WithSeparator(plat::CurrentDirectory());
+  return paths;
+}
+
+tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorFactory &editors)
+    : line_(std::move(line)), paths_(std::move(paths)), cleanup_(cleanup), editors_(editors),
+      settings_(std::make_unique<Settings>(line_.versionText, paths_.programDirectory)), engine_(*settings_) {
+  // The module's name as start-up read it, so that it is saved back.
+  settings_->main.resourceModule = kEnglishModuleName;
+  ReadResourceModuleName(line_.versionText, settings_->main.resourceModule);
+  InstallMemErrHandler();
+  InitStringTable();
+  RegisterCommands();
+  compilerSource_.programDirectory = [this] { return paths_.programDirectory; };
+  compilerSource_.libDirPath = [this] { return libraryDirectory_; };
+  compilerSource_.defaultUserBios = [this] { return settings_->locations.defaultUserBios; };
+  compilerSource_.biosSourcePath = [this] { return biosSourcePath_; };
+  compilerSource_.biosFileType = [this] { return int16_t(settings_->main.biosFileType); };
+  compilerSource_.userBiosEnabled = [this] { return settings_->main.userBiosEnabled; };
+  InstallCompilerShell(&compilerSource_);
+}
+
+tswApp::~tswApp() {
+  InstallCompilerShell(nullptr);
+  delete frame_;
+  ResetShellState();
+}
+
+void tswApp::RegisterCommands() {
+  auto flag = [this](bool MainSettings::*member) { return [this, member] { return settings_->main.*member; }; };
+  auto flip = [this](bool MainSettings::*member) {
+    return [this, member] { settings_->main.*member = !(settings_->main.*member); };
+  };
+  commands_.Add(
+      cmd::kToolBar, [this] { ToggleToolBar(); }, {}, flag(&MainSettings::toolBarOn));
+  commands_.Add(cmd::kShow32BitRegs, flip(&MainSettings::show32BitRegs), {}, flag(&MainSettings::show32BitRegs));
+  commands_.Add(cmd::kVerboseDisassembly, flip(&MainSettings::verboseDisassembly), {},
+                flag(&MainSettings::verboseDisassembly));
+  commands_.Add(cmd::kAssumeCorvid, flip(&MainSettings::assumeCorvidCpu), {}, flag(&MainSettings::assumeCorvidCpu));
+  commands_.Add(
+      cmd::kOptionA,
+      [this] {
+        optionA_ = !optionA_;
+        driver::SetCompileChanged(optionA_ != optionAAtLoad_);
+      },
+      [this] { return !settings_->comm.useTcp; }, [this] { return optionA_; });
+  commands_.Add(
+      cmd::kOptionB, [this] { optionB_ = !optionB_; }, {}, [this] { return optionB_; });
+}
+
+void tswApp::ToggleToolBar() {
+  settings_->main.toolBarOn = !settings_->main.toolBarOn;
+  if (frame_)
+    frame_->ToolBar()->setVisible(settings_->main.toolBarOn);
+}
+
+void tswApp::ApplyViewToggles() {
+  frame_->ToolBar()->setVisible(settings_->main.toolBarOn);
+  frame_->UpdateCommandStates();
+}
+
+bool tswApp::InitInstance() {
+  projectFile_ = ProjectFilePath(line_.file, paths_.programDirectory);
+  defines_ = std::make_shared<Defines>(projectFile_);
+  defines_->setting.Load();
+  cleanup_.Add([defines = defines_]() mutable { defines.reset(); });
+
+  settings_->Load();
+  if (!settings_->main.userLibEnabled)
+    libraryDirectory_ =
+        paths_.programDirectory + Upper(settings_->locations.defaultLibDir).substr(0, kLibDirAppendLimit);
+  else
+    libraryDirectory_ = Upper(settings_->locations.userLibDir);
+
+  windowTitle_ = GetResourceString(kMsgWindowTitle);
+  InitMainWindow();
+  frame_->show();
+
+  const MainSettings &main = settings_->main;
+  if (main.left < main.right && main.top < main.bottom)
+    frame_->move(main.left, main.top);
+  RebuildRecentMenu();
+  if (main.zoomed)
+    frame_->showMaximized();
+
+  client_->Core().SetRunState(RunState::NotDebugging);
+  compilerSource_.compilePath.clear();
+  if (line_.file) {
+    try {
+      client_->OpenFile(*line_.file);
+    } catch (const xErr &error) {
+      error.Report();
+    }
+  }
+  ApplyViewToggles();
+  FinishStartup(*this);
+  return true;
+}
+
+void tswApp::InitMainWindow() {
+  windowTitle_ += VersionTitleText();
+  client_ = new cMainWindow(engine_, compiler_, *settings_, editors_);
+  frame_ = new cMainFrame(client_, commands_);
+  frame_->setWindowTitle(QString::fromUtf8(windowTitle_));
+  const MainSettings &main = settings_->main;
+  if (main.left < main.right && main.top < main.bottom)
+    frame_->setGeometry(main.left, main.top, main.right - main.left, main.bottom - main.top);
+  if (module_)
+    frame_->BuildMenus(*module_);
+  client_->recentChanged = [this] { RebuildRecentMenu(); };
+  frame_->canClose = [this] { return client_->CanClose(); };
+  frame_->cleanup = [this] { FrameCleanup(); };
+  client_->saveSettings = [this] { SaveSettings(); };
+  client_->sessionEnding = [this] { sessionEnding_ = true; };
+  client_->exitRequested = [this] { QMetaObject::invokeMethod(frame_, "close", Qt::QueuedConnection); };
+  // The session asks before it ends: every editor may refuse.
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_, [this](QSessionManager &manager) {
+    if (!client_->QueryEndSession())
+      manager.cancel();
+  });
+  Shell().InstallPleaseWait(std::make_unique<QtMessageDialogHost>(frame_, [] {
+    if (cStatBar *bar = Shell().statusBar)
+      bar->ShowMessage("");
+  }));
+}
+
+void tswApp::RebuildRecentMenu() {
+  if (QMenu *file = frame_->FileMenu()) {
+    // Taken out first, so the rebuild deletes only items of its own.
+    for (uint16_t id = cmd::kRecentFirst; id <= cmd::kRecentLast; ++id)
+      file->removeAction(frame_->Action(id));
+    RebuildRecentFileMenu(*file, settings_->recentFiles);
+    // The new items are the commands' own actions, routed like the rest.
+    for (QAction *item : file->actions()) {
+      uint16_t id = item->data().isValid() ? uint16_t(item->data().toUInt()) : 0;
+      if (id < cmd::kRecentFirst || id > cmd::kRecentLast)
+        continue;
+      QAction *action = frame_->Action(id);
+      action->setText(item->text());
+      file->insertAction(item, action);
+      file->removeAction(item);
+      item->deleteLater();
+    }
+  }
+}
+
+void tswApp::FrameCleanup() {
+  client_->SaveWindowStates();
+  SaveSettings();
+}
+
+void tswApp::SaveSettings() { settings_->Save(this); }
+
+std::optional<SettingsHost::MainWindowState> tswApp::MainWindow() const {
+  if (!frame_)
+    return std::nullopt;
+  MainWindowState state;
+  state.maximized = frame_->isMaximized();
+  state.minimized = frame_->isMinimized();
+  QRect r = frame_->geometry();
+  state.rect = {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+  return state;
+}
+
+void tswApp::TermInstance() {
+  try {
+    CloseSerialPort();
+  } catch (...) {
+    cleanup_.Run();
+  }
+}
+
+plat::PleaseWaitService &tswApp::PleaseWait() { return plat::PleaseWait(); }
+
+void tswApp::PrepareCompiler() { driver::Prepare(); }
+
+void tswApp::ReinitCompilerTables() { driver::ReinitTables(); }
+
+void tswApp::ShowMessageWindow() { client_->ShowMessageWindow(); }
+
+void tswApp::EnableStatusBar() {
+  if (cStatBar *bar = Shell().statusBar) {
+    bar->EnableTexts();
+    client_->Core().SetRunState(RunState::NotDebugging);
+    bar->SetInsertMode(true);
+  }
+}
+
+int RunTsw(int argc, char **argv, const RunOptions &options) {
+  CommandLine line = ParseCommandLine(argc, argv);
+  VerboseReports = line.verbose;
+
+  QApplication qapp(argc, argv);
   QApplication::setApplicationName(kProgramName);
+  QtNotifier screenNotifier;
+  NotifierScope notifierScope(options.notifier ? options.notifier : &screenNotifier);
 
-  QMainWindow frame;
-  frame.setWindowTitle(kProgramName);
-  frame.resize(800, 600);
-  frame.show();
+  ShellPaths paths = ShellPaths::Find();
+  StartupModule module = LoadStartupModule(line.versionText, paths.programDirectory);
+  if (!module.module)
+    return 0;
 
-  if (started)
-    QTimer::singleShot(0, &app, started);
-  return QApplication::exec();
+  ExitCleanup cleanup;
+  PlaceholderEditorFactory placeholder;
+  EditorFactory &editors = options.editors ? *options.editors : placeholder;
+  int result = 0;
+  {
+    tswApp app(line, paths, cleanup, editors);
+    app.SetLanguageModule(module.module.get());
+    cleanup.Add([] { driver::ClearBiosSymbols(); });
+    cleanup.Add([] { SetMessageTexts(nullptr); });
+    std::string tipsFile = paths.programDirectory + kTipsFile;
+    bool ready = false;
+    try {
+      ready = app.InitInstance();
+    } catch (const xUserCancel &) {
+    } catch (const xErr &error) {
+      error.Report();
+    }
+    if (ready) {
+      if (options.started)
+        QTimer::singleShot(0, &qapp, [&] { options.started(app); });
+      result = QApplication::exec();
+    }
+    app.TermInstance();
+  }
+  cleanup.Add([&module] { module.module.reset(); });
+  cleanup.Run();
+  return result;
 }
 
 } // namespace tsw

@@ -1,14 +1,134 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "foundation/inisetting.h"
+#include "gui/commands.h"
+#include "gui/driverlink.h"
+#include "gui/settings.h"
+#include "gui/textpane.h"
+#include "gui/tswapp_core.h"
+#include "gui/tswmainw.h"
+
+namespace tsw::plat {
+class Notifications;
+}
+
+// The application: start-up up to the first idle moment, the main frame
+// and its client, the application's own commands, and shut-down.
 namespace tsw {
+
+class cMainFrame;
+class LanguageModule;
 
 // The program's name as the user sees it in the title bar.
 inline constexpr const char *kProgramName = "Tessel C";
+inline constexpr unsigned kMsgWindowTitle = 1102;
 
-// Runs the IDE until its main frame is closed. `started` runs once the event
-// loop is up; tests use it to drive and then close the program.
-int RunTsw(int argc, char **argv, const std::function<void()> &started = {});
+// The directories start-up finds, each ending in a separator.
+struct ShellPaths {
+  std::string programDirectory;
+  std::string windowsDirectory;
+  std::string systemDirectory;
+  std::string startDirectory;
+  static ShellPaths Find();
+};
+
+class tswApp : private StartupServices, private SettingsHost {
+public:
+  // `cleanup` runs after the application is gone; the application adds
+  // its own steps to it.
+  tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorFactory &editors);
+  ~tswApp() override;
+  tswApp(const tswApp &) = delete;
+  tswApp &operator=(const tswApp &) = delete;
+
+  // Start-up; false when it cannot go on.
+  bool InitInstance();
+  void InitMainWindow();
+  void TermInstance();
+
+  cMainFrame *MainFrame() const { return frame_; }
+  cMainWindow *MainClient() const { return client_; }
+  const CommandHandlers &Commands() const { return commands_; }
+  const CommandLine &Line() const { return line_; }
+  const ShellPaths &Paths() const { return paths_; }
+  const std::string &ProjectFile() const { return projectFile_; }
+  const std::string &LibraryDirectoryPath() const { return libraryDirectory_; }
+  Settings &AppSettings() { return *settings_; }
+
+  void SetSessionEnding() { sessionEnding_ = true; }
+  // The module the menus and accelerators come from.
+  void SetLanguageModule(const LanguageModule *module) { module_ = module; }
+
+private:
+  void RegisterCommands();
+  void ToggleToolBar();
+  void ApplyViewToggles();
+  void SaveSettings();
+  void FrameCleanup();
+  void RebuildRecentMenu();
+
+  // StartupServices.
+  plat::PleaseWaitService &PleaseWait() override;
+  void PrepareCompiler() override;
+  bool LinkSerial() const override { return !settings_->comm.useTcp; }
+  void StartupLoadStep() override {}
+  void ReinitCompilerTables() override;
+  void ShowMessageWindow() override;
+  void EnableStatusBar() override;
+  bool SessionEnding() const override { return sessionEnding_; }
+  void RunExitCleanup() override { cleanup_.Run(); }
+
+  // SettingsHost.
+  std::optional<MainWindowState> MainWindow() const override;
+
+  CommandLine line_;
+  ShellPaths paths_;
+  ExitCleanup &cleanup_;
+  EditorFactory &editors_;
+  std::unique_ptr<Settings> settings_;
+  // The user's defines over the project file; the exit clean-up deletes it,
+  // after the application.
+  struct Defines {
+    explicit Defines(const std::string &file) : setting(file, &pairs) {}
+    std::vector<std::string> pairs;
+    IniStringSetting setting;
+  };
+  std::shared_ptr<Defines> defines_;
+  CommandHandlers commands_;
+  LinkOnlyEngine engine_;
+  CompileDriverControl compiler_;
+  const LanguageModule *module_ = nullptr;
+  cMainFrame *frame_ = nullptr;
+  cMainWindow *client_ = nullptr;
+  std::string windowTitle_;
+  std::string projectFile_;
+  std::string libraryDirectory_;
+  CompilerShellSource compilerSource_;
+  std::string biosSourcePath_;
+  bool sessionEnding_ = false;
+  bool optionA_ = true, optionB_ = true;
+  // Option A as it was when the program was last loaded.
+  bool optionAAtLoad_ = true;
+};
+
+struct RunOptions {
+  // Runs once start-up is over and the event loop is up; tests and the
+  // screenshot drive and then close the program from here.
+  std::function<void(tswApp &)> started;
+  // Message boxes go here instead of to the screen.
+  plat::Notifications *notifier = nullptr;
+  // Makes the editors; the placeholder view by default.
+  EditorFactory *editors = nullptr;
+};
+
+// The program's main function: runs the IDE until its main frame is
+// closed; 0 when start-up fails before the application exists.
+int RunTsw(int argc, char **argv, const RunOptions &options = {});
 
 } // namespace tsw

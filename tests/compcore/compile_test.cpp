@@ -1,3 +1,4 @@
+#include "compcore/cc_gen/origins.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_in/cc_memmap.h"
@@ -7,6 +8,7 @@
 #include "front1_fixture.h"
 #include "support/tempdir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -267,6 +269,35 @@ TEST_F(ProductCompile, OutOfRangeConfigurationValuesKeepTheirDefaults) {
       EXPECT_TRUE(messages.boxes.empty()) << c.line;
     }
   }
+}
+
+// The origin directives reach the byte road through the product's assembly,
+// and a compile to files with no board writes the image built from the
+// listing, its HEX twin and the source-position file.
+TEST_F(ProductCompile, OriginDirectivesPlaceTheBytesOfACompileToFilesWithoutBoard) {
+  const std::string blob = dir.Write("BLOB.BIN", std::string("\x5A\xA5\x01", 3));
+  const uint16_t status = Compile("#pragma Corvid\n"
+                                  "#xcodorg xc 0x10 0xE000 0x1000 apply\n"
+                                  "#rvarorg vars 0 0xC000 0x100 apply\n"
+                                  "#ximport \"" +
+                                  blob + "\" blob\n");
+  EXPECT_EQ(status, 0) << ::testing::PrintToString(Records());
+  ASSERT_GE(FindOrigin("xc"), 0);
+  const OriginDirective &xc = *OriginTable()[size_t(FindOrigin("xc"))];
+  EXPECT_EQ(xc.start.segment, 0x10);
+  EXPECT_EQ(xc.start.logical, 0xE000);
+  EXPECT_EQ(xc.size, 0x1000u);
+  ASSERT_GE(FindOrigin("vars"), 0);
+  EXPECT_EQ(OriginTable()[size_t(FindOrigin("vars"))]->start.logical, 0xC000);
+  // The import's length word and bytes stand at the origin's start: the
+  // image begins there.
+  const std::string image = dir.Read("PROG.bin");
+  ASSERT_GE(image.size(), 7u);
+  EXPECT_EQ(image.substr(0, 7), std::string("\x03\x00\x00\x00\x5A\xA5\x01", 7));
+  const std::string hex = dir.Read("PROG.hex");
+  EXPECT_NE(hex.find("030000005AA501"), std::string::npos) << hex;
+  EXPECT_TRUE(std::filesystem::exists(dir / "PROG.brk"));
+  EXPECT_TRUE(shell.boxes.empty());
 }
 
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {

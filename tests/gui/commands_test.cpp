@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/rescatalog.h"
+#include "gui/mainframe.h"
 #include "gui/shellstate.h"
 
 namespace tsw {
@@ -19,6 +21,22 @@ TEST(CommandTable, EachIdOnce) {
   EXPECT_EQ(FindCommand(cmd::kOpen)->run, CommandRun::Direct);
   EXPECT_EQ(FindCommand(cmd::kStop)->run, CommandRun::Guarded);
   EXPECT_EQ(FindCommand(1), nullptr);
+}
+
+TEST(CommandTable, NamesTheSameCommandsAsTheResourceCatalogue) {
+  std::set<uint32_t> table, catalogue(std::begin(kMenuCommands), std::end(kMenuCommands));
+  for (const CommandSpec &c : CommandTable())
+    table.insert(c.id);
+  for (uint32_t id = cmd::kRecentFirst; id <= cmd::kRecentLast; ++id)
+    catalogue.insert(id);
+  EXPECT_EQ(table, catalogue);
+  std::vector<uint32_t> buttons;
+  for (uint16_t id : kToolBarLayout)
+    if (id != 0)
+      buttons.push_back(id);
+  EXPECT_EQ(buttons, std::vector<uint32_t>(std::begin(kToolBarCommands), std::end(kToolBarCommands)));
+  for (uint32_t id : kCheckableCommands)
+    EXPECT_TRUE(IsCheckCommand(uint16_t(id))) << id;
 }
 
 class Routing : public ::testing::Test {

@@ -52,5 +52,13 @@ TEST(Placement, DefaultFrameSizes) {
   EXPECT_EQ(LowerThirdOf({800, 601}), (Rect{0, 400, 800, 201}));
 }
 
+TEST(Placement, TilingAndIcons) {
+  EXPECT_EQ(TileInRows({300, 100}, 3), (std::vector<Rect>{{0, 0, 300, 33}, {0, 33, 300, 33}, {0, 66, 300, 34}}));
+  EXPECT_EQ(TileInColumns({100, 50}, 2), (std::vector<Rect>{{0, 0, 50, 50}, {50, 0, 50, 50}}));
+  EXPECT_TRUE(TileInRows({100, 100}, 0).empty());
+  // Two icons fit a row; the third starts the row above.
+  EXPECT_EQ(ArrangeIcons({250, 400}, {100, 30}, 3), (std::vector<Point>{{0, 370}, {100, 370}, {0, 340}}));
+}
+
 } // namespace
 } // namespace tsw

@@ -1,29 +1,214 @@
 #include "gui/tswapp.h"
 
+#include <QAction>
 #include <QApplication>
-#include <QMainWindow>
+#include <QEvent>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QToolBar>
+
+#include <filesystem>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
+#include "gui/commands.h"
+#include "gui/frames.h"
+#include "gui/mainframe.h"
+#include "gui/shellstate.h"
+#include "gui/statbar.h"
+#include "platform/notify.h"
+#include "platform/paths.h"
+#include "settings_fixture.h"
+#include "shell_fakes.h"
+#include "support/tempdir.h"
+
+namespace tsw {
 namespace {
 
-TEST(TswApp, StartsWithTitledMainFrameAndExitsCleanly) {
-  char name[] = "tsw";
-  char *argv[] = {name, nullptr};
-  QString title;
+// The IDE offscreen over an empty settings directory, its boxes recorded.
+class Ide : public ::testing::Test {
+protected:
+  int Run(std::vector<std::string> args, const std::function<void(tswApp &)> &check) {
+    std::vector<char *> argv;
+    static char name[] = "tsw";
+    argv.push_back(name);
+    for (std::string &a : args)
+      argv.push_back(a.data());
+    argv.push_back(nullptr);
+    RunOptions options;
+    options.notifier = &notifier;
+    options.started = [&](tswApp &app) {
+      check(app);
+      app.MainFrame()->close();
+    };
+    return RunTsw(int(argv.size() - 1), argv.data(), options);
+  }
+  std::vector<std::string> BoxTexts() const {
+    std::vector<std::string> texts;
+    for (const auto &box : notifier.boxes)
+      texts.push_back(box.text);
+    return texts;
+  }
+
+  testing::ConfigHome home;
+  testing::TempDir sources;
+  plat::RecordingNotifier notifier;
+};
+
+TEST_F(Ide, StartsWithTitledMainFrameAndEndsStartUpWithTheStatusBar) {
+  std::string title, mode, insert;
   bool visible = false;
-  int rc = tsw::RunTsw(1, argv, [&] {
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-      if (auto *frame = qobject_cast<QMainWindow *>(w)) {
-        title = frame->windowTitle();
-        visible = frame->isVisible();
-        frame->close();
-      }
-    }
+  int rc = Run({}, [&](tswApp &app) {
+    title = app.MainFrame()->windowTitle().toStdString();
+    visible = app.MainFrame()->isVisible();
+    mode = Shell().statusBar->Model().Text(StatusField::Mode);
+    insert = Shell().statusBar->Model().Text(StatusField::Insert);
   });
   EXPECT_EQ(rc, 0);
-  EXPECT_EQ(title.toStdString(), tsw::kProgramName);
+  EXPECT_EQ(title, "Tessel C 7.06P");
   EXPECT_TRUE(visible);
+  EXPECT_EQ(mode, "Edit");
+  EXPECT_EQ(insert, "INS");
+  EXPECT_EQ(Shell().statusBar, nullptr);
+}
+
+TEST_F(Ide, EveryCommandIsAnActionWithItsEnabler) {
+  Run({}, [&](tswApp &app) {
+    for (const CommandSpec &spec : CommandTable()) {
+      SCOPED_TRACE(spec.id);
+      QAction *action = app.MainFrame()->Action(spec.id);
+      ASSERT_NE(action, nullptr);
+      EXPECT_EQ(action->isEnabled(), app.MainFrame()->Router().State(spec.id).enabled);
+    }
+    // Nothing is debugging and no editor is open.
+    EXPECT_FALSE(app.MainFrame()->Action(cmd::kStop)->isEnabled());
+    EXPECT_FALSE(app.MainFrame()->Action(cmd::kLeaveDebugging)->isEnabled());
+    EXPECT_TRUE(app.MainFrame()->Action(cmd::kToolBar)->isChecked());
+  });
+}
+
+TEST_F(Ide, ToolBarHoverShowsTheHintAndLeavingClearsIt) {
+  Run({}, [&](tswApp &app) {
+    testing::MapTexts hints({{cmd::kCompile, "Compile the program"}});
+    QToolBar *bar = app.MainFrame()->ToolBar();
+    QWidget *button = bar->widgetForAction(app.MainFrame()->Action(cmd::kCompile));
+    ASSERT_NE(button, nullptr);
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(button, &enter);
+    const StatusBarModel &model = Shell().statusBar->Model();
+    std::string shown = model.Overlay() ? model.OverlayText() : model.Text(StatusField::Message);
+    EXPECT_EQ(shown, "Compile the program");
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button, &leave);
+    EXPECT_FALSE(model.Overlay());
+    EXPECT_EQ(model.Text(StatusField::Message), "");
+  });
+}
+
+TEST_F(Ide, TheToolBarToggleIsSavedAtExit) {
+  Run({}, [&](tswApp &app) {
+    QAction *toggle = app.MainFrame()->Action(cmd::kToolBar);
+    toggle->trigger();
+    EXPECT_FALSE(app.MainFrame()->ToolBar()->isVisible());
+    EXPECT_FALSE(toggle->isChecked());
+  });
+  bool shownAgain = true;
+  Run({}, [&](tswApp &app) { shownAgain = app.MainFrame()->ToolBar()->isVisibleTo(app.MainFrame()); });
+  EXPECT_FALSE(shownAgain);
+}
+
+TEST_F(Ide, TheCommandLineFileOpensInAnEditor) {
+  std::string file = sources.Write("a.c", "main() {}\n");
+  int frames = 0;
+  std::string caption;
+  Run({file}, [&](tswApp &app) {
+    frames = int(app.MainClient()->subWindowList().size());
+    if (frames)
+      caption = app.MainClient()->subWindowList().front()->windowTitle().toStdString();
+  });
+  EXPECT_EQ(frames, 1);
+  EXPECT_EQ(caption, file);
+  EXPECT_TRUE(notifier.boxes.empty());
+}
+
+TEST_F(Ide, AFileThatCannotBeOpenedIsReportedAndStartUpGoesOn) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"-c"}, "Cannot open '-c'."},
+      {{sources / "none/a.c"}, "The directory " + (sources / "none") + " does not exist."},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.message);
+    notifier.boxes.clear();
+    bool started = false;
+    Run(c.args, [&](tswApp &app) { started = app.MainClient()->subWindowList().isEmpty(); });
+    EXPECT_TRUE(started);
+    ASSERT_FALSE(notifier.boxes.empty());
+    EXPECT_EQ(notifier.boxes[0].text.substr(0, c.message.size()), c.message);
+  }
+}
+
+TEST_F(Ide, TheMenusHoldEachCommandsOneActionAndTheRecentFiles) {
+  std::string file = sources.Write("m.c", "int y;\n");
+  Run({file}, [](tswApp &) {});
+  Run({}, [&](tswApp &app) {
+    QMenu *fileMenu = app.MainFrame()->FileMenu();
+    ASSERT_NE(fileMenu, nullptr);
+    EXPECT_TRUE(fileMenu->actions().contains(app.MainFrame()->Action(cmd::kOpen)));
+    QAction *recent = app.MainFrame()->Action(cmd::kRecentFirst);
+    ASSERT_TRUE(fileMenu->actions().contains(recent));
+    EXPECT_TRUE(recent->text().endsWith(QString::fromStdString(file)));
+    ASSERT_NE(app.MainFrame()->WindowMenu(), nullptr);
+    EXPECT_TRUE(app.MainFrame()->WindowMenu()->actions().contains(app.MainFrame()->Action(cmd::kCascade)));
+    // The recent entry opens its file again.
+    recent->trigger();
+    EXPECT_EQ(app.MainClient()->subWindowList().size(), 1);
+  });
+}
+
+TEST_F(Ide, TheExtraVersionTextKeepsSettingsOfItsOwn) {
+  std::string file = sources.Write("a.c", "main() {}\n");
+  Run({"-c", "beta", file}, [](tswApp &) {});
+  EXPECT_TRUE(std::filesystem::exists(SettingsFilePath("7.06Pbeta")));
+  EXPECT_FALSE(std::filesystem::exists(SettingsFilePath("7.06P")));
+}
+
+TEST_F(Ide, AClosedFileComesBackWhereItWas) {
+  std::string file = sources.Write("b.c", "int x;\n");
+  Run({file}, [&](tswApp &app) {
+    QMdiSubWindow *frame = app.MainClient()->subWindowList().front();
+    frame->showNormal();
+    frame->setGeometry(15, 25, 320, 240);
+  });
+  QRect again;
+  Run({file}, [&](tswApp &app) { again = app.MainClient()->subWindowList().front()->geometry(); });
+  EXPECT_EQ(again, QRect(15, 25, 320, 240));
 }
 
 } // namespace
+} // namespace tsw
+
+namespace tsw {
+namespace {
+
+TEST(ScreenshotScript, WritesAPictureOfTheMainWindow) {
+  // The program stands beside the test.
+  const std::string bin = plat::ProgramDirectory();
+  testing::TempDir dir;
+  std::string file = dir.Write("shot.c", "main()\n{\n}\n");
+  std::string out = dir / "shot.png";
+  std::string command = "TSW_BIN='" + bin + "/tsw' '" + TSW_SOURCE_DIR + "/scripts/screenshot.sh' '" + file + "' '" +
+                        out + "' 640x480 >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream png(out, std::ios::binary);
+  char signature[8] = {};
+  png.read(signature, sizeof signature);
+  EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+}
+
+} // namespace
+} // namespace tsw

@@ -1,8 +1,10 @@
 #include "compcore/cc_go/cc_cfg.h"
 
 #include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_go/cc_byte_road.h"
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_mod/cc_mod.h"
+#include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_messages.h"
@@ -171,12 +173,15 @@ void InitCompilerTables() {
   // A compile's #memmap and #class pushes and its anymem threshold end
   // with it.
   ResetMemmapModule();
+  // A compile after an aborted one starts with empty label tables.
+  InitFixupTables();
   ResetErrorCounters();
 }
 
 void ResetCompilerState() {
   ResetLocalSymbolTable();
   SnapshotSymbolInserts();
+  ResetLabelsForCompile();
   ResetErrorCounters();
 }
 

@@ -1,6 +1,8 @@
 #include "compcore/cc_go/compile.h"
 
 #include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_gen/output_target.h"
+#include "compcore/cc_go/cc_byte_road.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go_index.h"
 #include "compcore/cc_go/cc_memory_map_env.h"
@@ -72,6 +74,7 @@ void ResetModules() {
   ResetLibraryIndexModule();
   ResetCompileLoopModule();
   ResetDeclarationModule();
+  ResetByteRoad();
 }
 
 // The directives' view of the BIOS symbol table, which sits above them.
@@ -102,9 +105,9 @@ void ResetCompiler() {
   SetMessageOutput(nullptr);
   SetEditorView(nullptr);
   SetDirectiveTargets(nullptr, nullptr);
-  SetCodeGenerator(nullptr);
+  SetCodeGenerator(&ByteRoadCodeGenerator());
   SetDeclarationBackEnd(nullptr);
-  SetPendingLabelNames(nullptr);
+  SetPendingLabelNames(&ByteRoadPendingLabels());
   CurrentAssembly() = std::make_unique<Assembly>();
   Wire(*CurrentAssembly());
 }
@@ -116,17 +119,20 @@ void AssembleCompiler(const CompilerBoundaries &boundaries) {
   SetMessageOutput(boundaries.messages);
   SetEditorView(boundaries.editors);
   SetDirectiveTargets(boundaries.directiveShell, boundaries.board);
-  SetCodeGenerator(boundaries.codeGenerator);
+  SetOutputTarget(boundaries.codeTarget);
+  if (boundaries.codeGenerator)
+    SetCodeGenerator(boundaries.codeGenerator);
   SetDeclarationBackEnd(boundaries.backEnd);
-  SetPendingLabelNames(boundaries.pendingLabels);
+  if (boundaries.pendingLabels)
+    SetPendingLabelNames(boundaries.pendingLabels);
 }
 
 uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
-  (void)mode; // what the output is for matters only to the code generator
   ClearErrorList();
   if (PrepareCompilerSession(false) != 0)
     return uint16_t(ErrorListStatus() | kCompileFailedBit);
   const bool bios = BiosCompileFlag();
+  BeginByteRoadPass(path, bios, mode);
   ClearBiosSymbolMarks();
   ResetMemmapAndClassDefaults();
   // The input and the conditional groups start afresh with every file.
@@ -148,7 +154,7 @@ uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
   uint16_t status = uint16_t(ErrorListStatus());
   if (CompileErrorCount() != 0)
     status |= kCompileFailedBit;
-  return status;
+  return FinishByteRoadPass(path, status);
 }
 
 } // namespace tsw

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_mod/cc_mod.h"
@@ -25,10 +26,13 @@ struct CompilerBoundaries {
   DirectiveShell *directiveShell = nullptr;
   // The text windows.
   EditorView *editors = nullptr;
-  // The board; null compiles without one.
+  // The board, and its memory for the compiled bytes; null compiles without
+  // one, to files only.
   TargetLink *board = nullptr;
-  // Not built yet: the code generator with its label table, and the
-  // function and expression compilers.
+  OutputTarget *codeTarget = nullptr;
+  // The code generator and its pending-label list are the byte road's
+  // unless a test replaces them. Not built yet: the function and expression
+  // compilers.
   CodeGenerator *codeGenerator = nullptr;
   PendingLabelNames *pendingLabels = nullptr;
   DeclarationBackEnd *backEnd = nullptr;

@@ -132,6 +132,9 @@ void InstallBracketTracker() {
   SetBracketTracker([](char c, uint16_t line, uint16_t column) { TrackBracket(c, line, column); });
 }
 
+std::deque<MatchBlockInfo> CopyOpenBrackets() { return St().stack; }
+void RestoreOpenBrackets(std::deque<MatchBlockInfo> items) { St().stack = std::move(items); }
+
 void ResetBracketModule() { St() = BracketState(); }
 
 } // namespace tsw

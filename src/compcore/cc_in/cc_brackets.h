@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 
 // Bracket balance, independent of the parse: every opening bracket, comment
 // opening and assembly-block opening is pushed with its position; each
@@ -35,6 +36,9 @@ void ReportUnclosedBrackets();
 // Raised by the literal readers while brackets do not count.
 bool &BracketTrackingDisabled();
 size_t OpenBracketCount();
+// The open items, for the statement snapshot, and putting them back.
+std::deque<MatchBlockInfo> CopyOpenBrackets();
+void RestoreOpenBrackets(std::deque<MatchBlockInfo> items);
 
 // Connects TrackBracket to the source input's bracket hook.
 void InstallBracketTracker();

@@ -469,6 +469,7 @@ const char *GetNextSourceLine() {
 
 uint16_t CurrentLine() { return S().currentLine; }
 const std::string &CurrentSourceFile() { return S().currentFile; }
+bool CurrentSourceIsProgram() { return S().currentIsProgram; }
 uint32_t LinesDelivered() { return S().delivered; }
 int SourceState() { return S().state; }
 

@@ -160,6 +160,9 @@ const char *GetNextSourceLine();
 // 0-based number of the line last delivered, and its file.
 uint16_t CurrentLine();
 const std::string &CurrentSourceFile();
+// The line last delivered is the program's own text, not a library
+// module's.
+bool CurrentSourceIsProgram();
 uint32_t LinesDelivered();
 int SourceState();
 

@@ -1,0 +1,89 @@
+#include "compcore/cc_gen/addr_directory.h"
+
+#include "compcore/cc_gen/codegen_hooks.h"
+
+#include <algorithm>
+
+namespace tsw {
+
+namespace {
+
+struct DirectoryModule {
+  CCAddrDirectory root, xmem;
+  CCAddrDirectory biosRoot, biosXmem;
+  bool lastCompileWasBios = false;
+};
+DirectoryModule &M() {
+  static DirectoryModule m;
+  return m;
+}
+
+ADDR24 Lookup(const CCAddrDirectory &directory, ADDR24 address) {
+  int index = directory.Find(address);
+  return index < 0 ? address : directory.ValueAt(index);
+}
+
+} // namespace
+
+void CCAddrDirectory::Insert(ADDR24 key, ADDR24 value) {
+  auto at = std::upper_bound(entries_.begin(), entries_.end(), key,
+                             [](ADDR24 k, const Entry &e) { return Addr24Less(k, e.key); });
+  entries_.insert(at, Entry{key, value});
+}
+
+int CCAddrDirectory::Find(ADDR24 key) const {
+  int low = 0, high = int(entries_.size()) - 1;
+  while (low <= high) {
+    int middle = (low + high) / 2;
+    ADDR24 k = entries_[size_t(middle)].key;
+    if (Addr24Equal(k, key))
+      return middle;
+    if (Addr24Less(k, key))
+      low = middle + 1;
+    else
+      high = middle - 1;
+  }
+  return -1;
+}
+
+CCAddrDirectory &RootAddressDirectory() { return M().root; }
+CCAddrDirectory &XmemAddressDirectory() { return M().xmem; }
+
+ADDR24 LookupRoot(ADDR24 address) {
+  if (CodeGenSetup().cpu != CodeCpu::kCorvid || address.logical >= ExtWindowStart)
+    return address;
+  return Lookup(M().root, address);
+}
+
+ADDR24 LookupXmem(ADDR24 address) {
+  if (CodeGenSetup().cpu != CodeCpu::kCorvid || address.logical < ExtWindowStart)
+    return address;
+  return Lookup(M().xmem, address);
+}
+
+void EnterXmemFunction(ADDR24 entry, ADDR24 body) {
+  M().root.Insert(entry, body);
+  M().xmem.Insert(body, entry);
+}
+
+void ResetAddressDirectoriesForCompile(bool biosCompile) {
+  DirectoryModule &m = M();
+  if (biosCompile) {
+    m.biosRoot.Clear();
+    m.biosXmem.Clear();
+    m.root.Clear();
+    m.xmem.Clear();
+  } else {
+    if (m.lastCompileWasBios) {
+      m.biosRoot = m.root;
+      m.biosXmem = m.xmem;
+    }
+    m.root = m.biosRoot;
+    m.xmem = m.biosXmem;
+  }
+  m.lastCompileWasBios = biosCompile;
+}
+
+void ResetAddressDirectoryModule() { M() = DirectoryModule{}; }
+
+} // namespace tsw

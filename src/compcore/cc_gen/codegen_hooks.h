@@ -1,0 +1,45 @@
+#pragma once
+
+#include "foundation/addr24.h"
+
+#include <cstdint>
+
+// The code generator's settings for one compile and the few services that
+// the byte road needs from emitters built elsewhere (far jumps, code
+// selection, the memory configuration, the assembler). Each service answers
+// neutrally until the compile installs the real one.
+namespace tsw {
+
+enum class CodeCpu : uint8_t { kZ180 = 0, kCorvid = 1 };
+
+struct CodeGenSettings {
+  CodeCpu cpu = CodeCpu::kZ180;
+  // "No Bouncers": root code calls extended-memory functions through stubs.
+  bool noBouncers = true;
+};
+CodeGenSettings &CodeGenSetup();
+
+class CodeGenCollaborators {
+public:
+  virtual ~CodeGenCollaborators() = default;
+  // Rewrites the jump or call whose operand stands at `patch` for a target
+  // on either side of the extended-memory window.
+  virtual void EmitFarJumpFixup(uint8_t opcode, ADDR24 patch, ADDR24 target, uint16_t flags) {
+    (void)opcode, (void)patch, (void)target, (void)flags;
+  }
+  // The Corvid long jump (0xC7) to `target` at the current code address.
+  virtual void EmitLongJump(ADDR24 target);
+  // The debug kernel's page-switch routine, for the Z180 page crossing.
+  virtual uint16_t PageSwitchRoutine() { return 0; }
+  // The lowest physical address root data may take.
+  virtual uint32_t RootDataLowerLimit() { return 0; }
+  // The assembler's check: a byte that must not follow the previous one.
+  virtual bool NeedsNopBefore(uint8_t byte) {
+    (void)byte;
+    return false;
+  }
+};
+void SetCodeGenCollaborators(CodeGenCollaborators *collaborators);
+CodeGenCollaborators &Collaborators();
+
+} // namespace tsw

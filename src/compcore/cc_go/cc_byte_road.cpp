@@ -1,0 +1,369 @@
+#include "compcore/cc_go/cc_byte_road.h"
+
+#include "compcore/cc_fioz8/cache_objects.h"
+#include "compcore/cc_fioz8/code_output.h"
+#include "compcore/cc_fioz8/rti_file.h"
+#include "compcore/cc_gen/addr_directory.h"
+#include "compcore/cc_gen/code_state.h"
+#include "compcore/cc_gen/codegen_hooks.h"
+#include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/origins.h"
+#include "compcore/cc_gen/output_target.h"
+#include "compcore/cc_go/cc_cfg.h"
+#include "compcore/cc_go/cc_go.h"
+#include "compcore/cc_in/cc_brackets.h"
+#include "compcore/cc_in/cc_directive_targets.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_lines.h"
+#include "compcore/cc_mod/cc_mod.h"
+#include "compcore/cc_reloc/fixup_services.h"
+#include "compcore/cc_reloc/fixups.h"
+#include "compcore/cc_rom/brk_table.h"
+#include "compcore/cc_rom/rom_listing.h"
+#include "compcore/cc_stab/cc_bios.h"
+#include "compcore/cc_stab/cc_stab.h"
+#include "compcore/common/cc_codegen.h"
+#include "compcore/common/cc_session.h"
+#include "foundation/restext.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <strings.h>
+
+namespace tsw {
+
+namespace {
+
+class ListingRunWriter : public RunWriter {
+public:
+  void WriteRun(uint16_t count, ADDR24 address, const uint8_t *bytes) override {
+    WriteRomListingRecord(count, address, bytes);
+  }
+  bool ReadBack(ADDR24 address, uint16_t count, uint8_t *out) override { return ReadEmittedBytes(address, count, out); }
+};
+
+ADDR24 CodeAddressNow() {
+  EmitCache *code = Caches().currentCode;
+  return code ? code->Current() : ADDR24{};
+}
+
+class CompilerFixupServices : public FixupServices {
+public:
+  bool Corvid() override { return CodeGenSetup().cpu == CodeCpu::kCorvid; }
+  bool NoBouncers() override { return CodeGenSetup().noBouncers; }
+  bool WatchMode() override { return Diagnostics().throwAll; }
+  bool ReadingProgramSource() override { return CurrentSourceIsProgram(); }
+  ADDR24 CurrentCodeAddress() override { return CodeAddressNow(); }
+  void PatchByte(ADDR24 address, uint8_t value) override { PatchCodeByte(address, value); }
+  void PatchWord(ADDR24 address, uint16_t value) override { PatchCodeWord(address, value); }
+  ADDR24 LookupRoot(ADDR24 address) override { return tsw::LookupRoot(address); }
+  void EmitFarJumpFixup(uint8_t opcode, ADDR24 patch, ADDR24 target, uint16_t flags) override {
+    Collaborators().EmitFarJumpFixup(opcode, patch, target, flags);
+  }
+  void ArmOpcodeCapture(ADDR24 address, void (*sink)(uint8_t)) override { ArmFixupByteCapture(address, sink); }
+  void DisarmOpcodeCapture() override { DisarmFixupByteCapture(); }
+  ADDR24 SymbolAlternateAddress(std::string_view name) override {
+    const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
+    return symbol ? Addr24FromLong(symbol->secondAddress) : ADDR24{};
+  }
+  void ClearSymbolDefined(std::string_view name) override {
+    if (SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal))
+      symbol->definition = 0;
+  }
+  [[noreturn]] void ReportUndefinedGlobal(std::string_view name) override {
+    const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
+    if (!symbol)
+      CompileErrorAt(1, 1, kMsgUnresolvedGlobal, std::string(name));
+    SetCurrentSourceFileName(symbol->file && *symbol->file ? symbol->file : GetResourceString(kMsgNoFileName));
+    CompileErrorAt(symbol->line, symbol->column, kMsgUnresolvedGlobal, std::string(name));
+  }
+  void WarnIfLibraryDefines(std::string_view name) override {
+    if (strcasecmp(std::string(name).c_str(), "main") == 0)
+      return;
+    const ZModEntry *module = ModuleIndex().Find(name);
+    if (!module)
+      return;
+    if (!module->library) {
+      CompileWarningSerious(kMsgLibraryAlsoDefinesName, std::string(name));
+      return;
+    }
+    std::string path = module->library->name.Text();
+    size_t slash = path.find_last_of("/\\");
+    std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    CompileWarningSerious(kMsgLibraryAlsoDefines, std::string(name), std::string(name), int(module->headerLine) + 1,
+                          file);
+  }
+  void CompileError(unsigned message, const std::string &argument) override {
+    if (argument.empty())
+      tsw::CompileError(message);
+    else
+      tsw::CompileError(message, argument);
+  }
+  [[noreturn]] void FatalAtStart(unsigned message, const std::string &name) override {
+    CompileErrorAt(1, 1, message, name);
+  }
+  void SeriousWarningAt(unsigned message, const std::string &file, uint16_t line) override {
+    (void)line;
+    std::string previous = CurrentSourceFileName();
+    SetCurrentSourceFileName(file);
+    CompileWarningSerious(message);
+    SetCurrentSourceFileName(previous);
+  }
+  std::string MessageText(unsigned message, const std::string &argument) override {
+    return tsw::MessageText(message, {plat::MakeFormatArg(argument)});
+  }
+};
+
+EmitCache *CacheOf(OriginCache cache) {
+  CachePointers &c = Caches();
+  switch (cache) {
+  case OriginCache::kRootCode: return c.rootCode;
+  case OriginCache::kXmemCode: return c.xmemCode;
+  case OriginCache::kWatchCode: return c.watchCode;
+  case OriginCache::kRootConstant: return c.currentConstant;
+  case OriginCache::kRootVariable: return c.rootVariable;
+  case OriginCache::kWatchVariable: return c.watchVariable;
+  }
+  return nullptr;
+}
+
+// What the byte road serves of the code generator: the target processor,
+// the caches and origins the placement directives name, declaration labels,
+// "#ximport" room and the source positions. The rest answers neutrally until
+// the emitters are built.
+class ByteRoadGenerator : public CodeGenerator {
+public:
+  void SelectTargetCpu(TargetCpuName cpu) override {
+    CodeGenSetup().cpu = cpu == TargetCpuName::kCRV ? CodeCpu::kCorvid : CodeCpu::kZ180;
+  }
+  TargetCpuName TargetCpu() override {
+    return CodeGenSetup().cpu == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180;
+  }
+  void ParseOriginDirective(int kind, OriginCache cache) override { tsw::ParseOriginDirective(kind, CacheOf(cache)); }
+  void FlushCache(OriginCache cache) override {
+    if (EmitCache *c = CacheOf(cache))
+      c->Flush();
+  }
+  ADDR24 CacheAddress(OriginCache cache) override {
+    EmitCache *c = CacheOf(cache);
+    return c ? c->Current() : ADDR24{};
+  }
+  bool CacheHasOrigin(OriginCache cache) override {
+    EmitCache *c = CacheOf(cache);
+    return c && c->AttachedOrigin();
+  }
+  void SetCacheEmitAddress(OriginCache cache, ADDR24 address) override {
+    if (EmitCache *c = CacheOf(cache))
+      c->SetEmitAddress(address);
+  }
+  // A declaration's code label, in the global table.
+  void DefineLabel(std::string_view name, uint32_t address) override { tsw::DefineLabel(name, address, kFixGlobal); }
+  // Room in the cache's origin or else its follower; 433 when neither has it.
+  bool ReserveXmemCode(uint32_t n) override {
+    EmitCache *xmem = Caches().xmemCode;
+    if (!xmem->WouldOverflow(int32_t(n)))
+      return true;
+    if (OriginDirective *follower = xmem->GetOrigin()->follows) {
+      ActivateOrigin(follower);
+      if (!xmem->WouldOverflow(int32_t(n)))
+        return true;
+    }
+    tsw::CompileError(kMsgXmemCodeFull);
+    return false;
+  }
+  uint32_t XmemCodePhysical() override { return Addr24ToPhysical(Caches().xmemCode->Current()); }
+  void EmitXmemImportByte(uint8_t byte) override { Caches().xmemCode->EmitByte(byte); }
+  void StartStatementPositions(const std::string &file, uint16_t line, uint16_t column) override {
+    tsw::StartStatementPositions(file, line, column, CodeAddressNow());
+  }
+  void FlushStatementPosition(uint16_t line, uint16_t column) override {
+    tsw::FlushStatementPosition(line, column, CodeAddressNow());
+  }
+};
+
+class LabelsStillNeeded : public PendingLabelNames {
+public:
+  void PurgeDefined() override { PurgeDefinedPendingLabels(); }
+  std::optional<std::string> PopUndefined() override { return PopPendingLabel(); }
+  size_t Count() const override { return PendingLabelList().size(); }
+};
+
+// The watch expression's entry, at a fixed place of the kernel's area.
+constexpr char kWatchLabel[] = "Watch";
+constexpr uint16_t kWatchEntry = 0xF980;
+
+// The front end's share of the statement snapshot: where the input stood,
+// the open brackets and the symbols entered since.
+struct FrontEndSnapshots {
+  std::vector<InputState> input;
+  std::vector<std::deque<MatchBlockInfo>> brackets;
+};
+
+struct ByteRoad {
+  FrontEndSnapshots front;
+  ListingRunWriter writer;
+  CompilerFixupServices fixups;
+  ByteRoadGenerator generator;
+  LabelsStillNeeded pending;
+};
+std::unique_ptr<ByteRoad> &Road() {
+  static std::unique_ptr<ByteRoad> road;
+  return road;
+}
+FrontEndSnapshots &Front() { return Road()->front; }
+
+void RegisterFrontEndParticipants() {
+  RegisterCodeStateParticipant({CodeStateSide::kStatement,
+                                [] {
+                                  if (!Diagnostics().throwAll)
+                                    SnapshotSymbolInserts();
+                                },
+                                [] {
+                                  if (Diagnostics().throwAll)
+                                    return;
+                                  RollBackSymbolInserts();
+                                  SnapshotSymbolInserts();
+                                },
+                                [] {}});
+  RegisterCodeStateParticipant({CodeStateSide::kStatement, [] { Front().input.push_back(SaveInputState()); },
+                                [] {
+                                  auto &saved = Front().input;
+                                  // The source cannot be read again: the statement cannot be either.
+                                  if (!saved.empty() && !RestoreInputState(saved.back()))
+                                    CompileErrorHere(kMsgInvalidOperands);
+                                },
+                                [] {
+                                  if (!Front().input.empty())
+                                    Front().input.pop_back();
+                                }});
+  RegisterCodeStateParticipant({CodeStateSide::kStatement, [] { Front().brackets.push_back(CopyOpenBrackets()); },
+                                [] {
+                                  if (!Front().brackets.empty())
+                                    RestoreOpenBrackets(Front().brackets.back());
+                                },
+                                [] {
+                                  if (!Front().brackets.empty())
+                                    Front().brackets.pop_back();
+                                }});
+}
+
+void RegisterParticipants() {
+  RegisterFrontEndParticipants();
+  RegisterCodeStateParticipant({CodeStateSide::kCode, SaveFixupState, RestoreFixupState, DiscardFixupState});
+  RegisterListingCodeState();
+  RegisterShadowCodeState();
+  RegisterBrkptCodeState();
+}
+
+// The output bits of a compile: to files by the "romc" value, to the board
+// (with the BIOS part unless this is the BIOS). The BIOS compile of a
+// two-step request writes nothing.
+uint8_t CompileOutputBits(bool biosCompile, uint16_t mode) {
+  constexpr uint16_t kModeFiles = 1;
+  constexpr uint16_t kBoardTypeWithoutDownload = 4;
+  uint8_t bits;
+  if (mode == kModeFiles) {
+    switch (CompilerConfig().romc) {
+    case 0: bits = kOutputListing | kOutputBit01; break;
+    case 1: bits = kOutputListing; break;
+    case 3: bits = kOutputListing | kOutputBit02; break;
+    default: bits = kOutputBit01; break;
+    }
+  } else if (LookupBiosSymbol("IOP_BOARD_TYPE", ADDR24{}).logical == kBoardTypeWithoutDownload) {
+    bits = kOutputBoard;
+  } else {
+    bits = biosCompile ? kOutputBoard | kOutputBit01 : kOutputBoard | kOutputListing | kOutputBit01;
+  }
+  if (biosCompile && BiosFirstFlag())
+    bits &= uint8_t(~(kOutputListing | kOutputBoard));
+  return bits;
+}
+
+std::string BrkPath(const std::string &programPath) {
+  return std::filesystem::path(programPath).replace_extension("brk").string();
+}
+
+} // namespace
+
+void ResetLabelsForCompile() {
+  ResetFixupTables(kResetFinal);
+  DefineLabel(kWatchLabel, Addr24ToLong(MakeAddr24(0, kWatchEntry)), kFixGlobal);
+}
+
+void ResetByteRoad() {
+  ResetCodeStateModule();
+  ResetOriginModule();
+  ResetRomListingModule();
+  ResetShadowModule();
+  ResetAddressDirectoryModule();
+  ResetBrkptTable();
+  ResetOutputModule();
+  CloseRtiFile();
+  SetRtiShell(nullptr);
+  SetCodeGenCollaborators(nullptr);
+  CodeGenSetup() = {};
+  DestroyCompileCaches();
+  Road() = std::make_unique<ByteRoad>();
+  BuildCompileCaches();
+  SetRunWriter(&Road()->writer);
+  SetFixupServices(&Road()->fixups);
+  FreeFixupTables();
+  InitFixupTables();
+  RegisterParticipants();
+}
+
+void ResetByteRoadForCompile(bool biosCompile) {
+  InitFixupTables();
+  ResetAddressDirectoriesForCompile(biosCompile);
+  ResetShadowForCompile(biosCompile);
+  DropCodeState();
+}
+
+CodeGenerator &ByteRoadCodeGenerator() { return Road()->generator; }
+PendingLabelNames &ByteRoadPendingLabels() { return Road()->pending; }
+
+void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_t mode) {
+  ResetByteRoadForCompile(biosCompile);
+  ResetBrkptTable();
+  if (biosCompile)
+    ClearOriginTable();
+  ClearWrittenBlockMap();
+  Output().outputBits = CompileOutputBits(biosCompile, mode);
+  Output().codeMode = CodeOutputMode::kProgram;
+  SwitchCodeCacheSet(biosCompile ? 0 : 1);
+  Caches().currentCode = Caches().rootCode;
+  BeginRomListing(programPath);
+}
+
+uint16_t FinishByteRoadPass(const std::string &programPath, uint16_t status) {
+  for (EmitCache *cache : AllCaches())
+    cache->Flush();
+  if (std::FILE *brk = std::fopen(BrkPath(programPath).c_str(), "w")) {
+    WriteBrkFile(brk);
+    std::fclose(brk);
+  }
+  const uint8_t bits = Output().outputBits;
+  if (!RomListingOpen())
+    return status;
+  FinishRomListing();
+  if (status & kCompileFailedBit)
+    return status;
+  ImageFileNames names;
+  if (bits & kOutputBoard) {
+    names.hexExt = "hdl";
+    names.binExt = "bdl";
+  } else if (CompilerConfig().romc == 1) {
+    names.binExt = "bpf";
+  }
+  uint32_t imageBaseKb = 0;
+  if (BuildImageFromListing(programPath, CompilerConfig().ccsvrm, names, nullptr, imageBaseKb) != kImageBuilt) {
+    ShowMessageF(false, "%s", GetResourceString(kMsgListingFailed));
+    return uint16_t(status | kCompileFailedBit);
+  }
+  if (bits & kOutputListing)
+    WriteImageFiles(programPath);
+  return status;
+}
+
+} // namespace tsw

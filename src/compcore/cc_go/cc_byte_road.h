@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Assembles the byte road of the compiler: the fixed emit caches, where
+// their runs go, the label tables' services and every participant of the
+// statement snapshot. The compiler's assembly builds it with every reset and
+// installs its code generator and pending-label list.
+namespace tsw {
+
+class CodeGenerator;
+class PendingLabelNames;
+
+// Every module of the byte road back to its start, the caches built afresh
+// and the snapshot's participants registered.
+void ResetByteRoad();
+// Before each compile: the label tables emptied, the directories and the
+// shadow image as a BIOS compile starts them or as the BIOS left them.
+void ResetByteRoadForCompile(bool biosCompile);
+
+// The one code generator of the compiler, as far as the byte road serves it.
+CodeGenerator &ByteRoadCodeGenerator();
+PendingLabelNames &ByteRoadPendingLabels();
+
+// Both label tables emptied silently, then the watch expression's entry
+// defined: each compile's label state.
+void ResetLabelsForCompile();
+
+// The byte road's share of one compile pass: the outputs that `mode` asks
+// for (1 files, 0 the board) opened before the program text, and, when the
+// pass succeeded, every cache flushed and the listing, the image, its HEX
+// twin, the part files and the ".brk" file written after it. The finish
+// gives the status with the failed bit added when an output failed.
+void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_t mode);
+uint16_t FinishByteRoadPass(const std::string &programPath, uint16_t status);
+
+} // namespace tsw

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// The compile driver as the shell reaches it. The shell's window code sees
+// the settings store, whose names the compiler's headers also use, so only
+// this bridge includes the compiler.
+namespace tsw {
+
+// What the compile driver reads of the shell.
+struct CompilerShellSource {
+  std::function<std::string()> programDirectory, libDirPath, defaultUserBios, biosSourcePath;
+  std::function<int16_t()> biosFileType;
+  std::function<bool()> userBiosEnabled;
+  // The path of the program to compile; the editor frame tied to it is the
+  // shell's program frame.
+  std::string compilePath;
+};
+
+// Serves the driver from `source` until called again with null.
+void InstallCompilerShell(CompilerShellSource *source);
+
+namespace driver {
+// The next run must compile and load again.
+void MarkCompileChanged();
+bool CompileChanged();
+void SetCompileChanged(bool changed);
+void ResetTargetCompileFlags();
+// Reads the compiler configuration and prepares the tables; raises on failure.
+void Prepare();
+void ReinitTables();
+void SaveConfig();
+void ClearBiosSymbols();
+} // namespace driver
+
+} // namespace tsw

@@ -1,0 +1,392 @@
+#include "gui/tswmainw.h"
+
+#include <QApplication>
+#include <QMdiSubWindow>
+
+#include <filesystem>
+
+#include "compcore/link/tc/serial.h"
+#include "foundation/xerr.h"
+#include "gui/driverlink.h"
+#include "gui/frames.h"
+#include "gui/placement.h"
+#include "gui/shellstate.h"
+#include "gui/statbar.h"
+#include "platform/paths.h"
+
+namespace tsw {
+namespace {
+
+struct PaneKinds {
+  PaneKind settings;
+  PaneFrameKind frame;
+};
+constexpr PaneKinds kPaneKinds[] = {
+    {PaneKind::kWatch, PaneFrameKind::Watch},       {PaneKind::kStdio, PaneFrameKind::Stdio},
+    {PaneKind::kAssembly, PaneFrameKind::Assembly}, {PaneKind::kDump, PaneFrameKind::Dump},
+    {PaneKind::kRegister, PaneFrameKind::Register}, {PaneKind::kStack, PaneFrameKind::Stack},
+};
+constexpr uint32_t kNoPosition = 0xFFFFFFFF;
+
+Size AreaSize(const QMdiArea &area) { return {area.viewport()->width(), area.viewport()->height()}; }
+
+QList<QMdiSubWindow *> ShownChildren(const QMdiArea &area, bool minimised) {
+  QList<QMdiSubWindow *> children;
+  for (QMdiSubWindow *child : area.subWindowList())
+    if (child->isVisible() && child->isMinimized() == minimised)
+      children.push_back(child);
+  return children;
+}
+
+void Apply(const std::vector<Rect> &rects, const QList<QMdiSubWindow *> &children) {
+  for (qsizetype i = 0; i < children.size(); ++i) {
+    const Rect &r = rects[size_t(i)];
+    children[i]->showNormal();
+    children[i]->setGeometry(r.x, r.y, r.width, r.height);
+  }
+}
+
+} // namespace
+
+void LinkOnlyEngine::SetLinkRunState(int state) { tsw::SetLinkRunState(uint16_t(state)); }
+void LinkOnlyEngine::OpenSerialPort() { tsw::OpenSerialPort(); }
+
+void CompileDriverControl::MarkCompileChanged() { driver::MarkCompileChanged(); }
+void CompileDriverControl::ResetTargetCompileFlags() { driver::ResetTargetCompileFlags(); }
+
+cMainWindow::cMainWindow(DebugEngine &engine, CompilerControl &compiler, Settings &settings, EditorFactory &editors,
+                         QWidget *parent)
+    : QMdiArea(parent), settings_(settings), editors_(editors), core_(engine, compiler, *this, *this, *this) {
+  setObjectName("MainWindow");
+  pollTimer_.setInterval(kPollPeriodMs);
+  connect(&pollTimer_, &QTimer::timeout, this, [this] { core_.PollTick(); });
+  connect(this, &cMainWindow::ModifiedChanged, this, &cMainWindow::ApplyModified, Qt::QueuedConnection);
+  connect(this, &QMdiArea::subWindowActivated, this, &cMainWindow::OnActivated);
+  Shell().pollReentry = false;
+  if (Shell().pleaseWait && Shell().pleaseWait->Busy())
+    Shell().pleaseWait->Close();
+  RegisterCommands();
+}
+
+cMainWindow::~cMainWindow() {
+  pollTimer_.stop();
+  // The frames go with this window; what they tell it on the way is moot.
+  closing_ = true;
+  // Closed ones waiting for their deletion among them.
+  for (cFrame *child : findChildren<cFrame *>())
+    delete child;
+}
+
+WindowPlacement &cMainWindow::PaneRecord(DebugPane pane) {
+  return settings_.Pane(kPaneKinds[size_t(pane)].settings).placement;
+}
+WindowPlacement &cMainWindow::MessageRecord() { return settings_.Pane(PaneKind::kMessage).placement; }
+
+bool cMainWindow::PaneRecordOpen(DebugPane pane) const {
+  return settings_.Pane(kPaneKinds[size_t(pane)].settings).placement.open;
+}
+
+void cMainWindow::RegisterCommands() {
+  auto enabled = [this](uint16_t id) { return [this, id] { return MainWindowEnabled(id, Inputs()).value_or(true); }; };
+  auto add = [&](uint16_t id, std::function<void()> worker) { commands_.Add(id, std::move(worker), enabled(id)); };
+  add(cmd::kNew, [this] { OpenFile(std::nullopt); });
+  for (uint16_t id = cmd::kRecentFirst; id <= cmd::kRecentLast; ++id)
+    add(id, [this, id] {
+      std::string path = settings_.recentFiles.Get(id - cmd::kRecentFirst);
+      if (!path.empty())
+        OpenFile(path);
+    });
+  add(cmd::kExit, [this] {
+    core_.RunGuarded([this] {
+      CurrentActivity = 0;
+      core_.ArrangeDebugWindows(RunState::NotDebugging);
+    });
+    if (exitRequested)
+      exitRequested();
+  });
+  add(cmd::kLeaveDebugging, [this] {
+    CurrentActivity = 0;
+    core_.ArrangeDebugWindows(RunState::NotDebugging);
+  });
+  add(cmd::kTogglePolling, [this] {
+    if (pollTimer_.isActive())
+      core_.StopPollTimer();
+    else
+      core_.StartPollTimer();
+  });
+  add(cmd::kNoAction, [] {});
+  add(cmd::kShowMessages, [this] { BringToFront(ShowMessageWindow()); });
+  add(cmd::kShowWatch, [this] { BringToFront(ShowPane(DebugPane::Watch)); });
+  add(cmd::kShowStdio, [this] { BringToFront(ShowPane(DebugPane::Stdio)); });
+  add(cmd::kToggleAssembly, [this] { TogglePane(DebugPane::Assembly); });
+  add(cmd::kToggleRegisters, [this] { TogglePane(DebugPane::Register); });
+  add(cmd::kToggleStack, [this] { TogglePane(DebugPane::Stack); });
+  add(cmd::kSaveWindowStates, [this] { SaveWindowStates(); });
+  add(cmd::kCascade, [this] { cascadeSubWindows(); });
+  add(cmd::kTileRows, [this] { TileInRows(); });
+  add(cmd::kTileColumns, [this] { TileInColumns(); });
+  add(cmd::kArrangeIcons, [this] { ArrangeIcons(); });
+}
+
+void cMainWindow::BringToFront(QMdiSubWindow *frame) {
+  if (!frame)
+    return;
+  frame->raise();
+  setActiveSubWindow(frame);
+  if (QWidget *widget = frame->widget())
+    widget->setFocus();
+}
+
+void cMainWindow::TogglePane(DebugPane pane) {
+  if (QMdiSubWindow *open = PaneFrame(pane)) {
+    panes_[size_t(pane)] = nullptr;
+    delete open;
+    return;
+  }
+  QMdiSubWindow *frame = ShowPane(pane);
+  if (!frame)
+    return;
+  if (auto *shown = dynamic_cast<cFrame *>(frame); shown && shown->Pane() && paneOpened)
+    paneOpened(pane, *shown->Pane());
+  BringToFront(frame);
+}
+
+EnableInputs cMainWindow::Inputs() const {
+  EnableInputs in;
+  in.runState = core_.State();
+  in.editorOpen = !Shell().editorFrames.Empty();
+  in.linkSerial = !settings_.comm.useTcp;
+  in.compileChanged = driver::CompileChanged();
+  in.messageWindowOpen = messageFrame_ != nullptr;
+  in.programFrame = Shell().currentProgramFrame != nullptr;
+  in.childWindows = !subWindowList().isEmpty();
+  return in;
+}
+
+cEditFrame *cMainWindow::OpenFile(const std::optional<std::string> &name) {
+  RecentFiles &recent = settings_.recentFiles;
+  std::optional<uint16_t> listed;
+  if (name) {
+    listed = recent.Find(*name);
+    std::string dir = plat::SplitPath(*name).dir;
+    std::error_code error;
+    if (!dir.empty() && !std::filesystem::is_directory(dir, error))
+      throw xFileOpen(kMsgNoDirectory, dir.c_str(), kMainWindowModule, __LINE__);
+    if (!plat::CanRead(*name))
+      throw xFileOpen(kMsgCannotOpen, name->c_str(), kMainWindowModule, __LINE__);
+  }
+  std::unique_ptr<EditorView> view = editors_.Create(name, core_.Debugging());
+  if (!view)
+    throw xFileOpen(kMsgCannotOpen, name ? name->c_str() : "", kMainWindowModule, __LINE__);
+  EditorView *shown = view.get();
+  const bool maximised = activeSubWindow() && activeSubWindow()->isMaximized();
+  auto *frame = new cEditFrame(
+      std::move(view), &recent,
+      [this] {
+        if (recentChanged)
+          recentChanged();
+      },
+      [this] { FrameClosed(); });
+  addSubWindow(frame);
+  frame->show();
+  const RecentFileRecord *record = listed ? recent.GetRecord(*listed) : nullptr;
+  if (record) {
+    if (record->width != 0)
+      frame->setGeometry(record->x, record->y, record->width, record->height);
+    shown->ScrollToTop(record->topRow);
+    shown->SetCaret(record->caretLine, record->caretColumn);
+    recent.Remove(*listed);
+    if (recentChanged)
+      recentChanged();
+  } else {
+    shown->SetCaret(0, 0);
+  }
+  frame->SetPlacementRecord(&frame->OwnRecord(0));
+  if (maximised)
+    frame->showMaximized();
+  setActiveSubWindow(frame);
+  if (QWidget *widget = shown->Widget())
+    widget->setFocus();
+  return frame;
+}
+
+void cMainWindow::OnActivated(QMdiSubWindow *window) {
+  if (auto *editor = dynamic_cast<cEditFrame *>(window))
+    editor->FocusGained();
+}
+
+void cMainWindow::FrameClosed() {
+  if (closing_)
+    return;
+  cEditFrame *program = ProgramFrame();
+  if (!MessageRecord().open) {
+    messageFrame_ = nullptr;
+    if (!core_.Debugging() && program) {
+      program->View()->SetDebugMode(false);
+      program->SetPlacementRecord(&program->OwnRecord(0));
+      RestorePlacement(program->OwnRecord(0), *program);
+    }
+  }
+  for (size_t i = 0; i < panes_.size(); ++i)
+    if (!PaneRecord(DebugPane(i)).open)
+      panes_[i] = nullptr;
+  if (!program) {
+    if (core_.Debugging())
+      core_.ArrangeDebugWindows(RunState::NotDebugging);
+    if (QMdiSubWindow *message = messageFrame_) {
+      if (auto *frame = dynamic_cast<cFrame *>(message); frame && frame->Pane())
+        frame->Pane()->Clear();
+      messageFrame_ = nullptr;
+      message->close();
+    }
+  }
+}
+
+bool cMainWindow::QueryEndSession() {
+  for (EditorFrameRef *ref : std::list<EditorFrameRef *>(Shell().editorFrames.Frames()))
+    if (auto *frame = dynamic_cast<cEditFrame *>(ref); frame && !frame->CanClose())
+      return false;
+  closing_ = true;
+  if (sessionEnding)
+    sessionEnding();
+  return true;
+}
+
+void cMainWindow::SaveWindowStates() {
+  driver::SaveConfig();
+  if (auto *message = dynamic_cast<cFrame *>(messageFrame_))
+    message->SavePlacementInto(MessageRecord());
+  for (size_t i = 0; i < panes_.size(); ++i)
+    if (auto *frame = dynamic_cast<cFrame *>(panes_[i]))
+      frame->SavePlacementInto(PaneRecord(DebugPane(i)));
+  if (cEditFrame *program = ProgramFrame(); program && program->PlacementRecord())
+    program->SavePlacementInto(*program->PlacementRecord());
+  if (saveSettings)
+    saveSettings();
+}
+
+bool cMainWindow::CanClose() {
+  SaveWindowStates();
+  if (saveSettings)
+    saveSettings();
+  return QueryEndSession();
+}
+
+cPaneFrame *cMainWindow::MakePaneFrame(PaneFrameKind kind, WindowPlacement &record) {
+  if (!paneMaker_)
+    return nullptr;
+  TextPane *pane = paneMaker_(kind);
+  if (!pane)
+    return nullptr;
+  auto *frame = new cPaneFrame(kind, pane, &record, [this] { FrameClosed(); });
+  addSubWindow(frame);
+  frame->SetUp(viewport()->size());
+  frame->show();
+  return frame;
+}
+
+QMdiSubWindow *cMainWindow::ShowPane(DebugPane pane) {
+  QMdiSubWindow *&frame = panes_[size_t(pane)];
+  if (!frame)
+    frame = MakePaneFrame(kPaneKinds[size_t(pane)].frame, PaneRecord(pane));
+  return frame;
+}
+
+QMdiSubWindow *cMainWindow::ShowMessageWindow() {
+  if (!messageFrame_)
+    messageFrame_ = MakePaneFrame(PaneFrameKind::Message, MessageRecord());
+  return messageFrame_;
+}
+
+void cMainWindow::CaretPosition(bool known, uint32_t position) {
+  if (cStatBar *bar = Shell().statusBar)
+    bar->SetLineColumn(known ? position : kNoPosition);
+}
+
+void cMainWindow::InsertModeChanged(bool insert) {
+  if (cStatBar *bar = Shell().statusBar)
+    bar->SetInsertMode(insert);
+}
+
+void cMainWindow::ApplyModified(bool modified) {
+  if (cStatBar *bar = Shell().statusBar)
+    bar->SetModified(modified);
+}
+
+void cMainWindow::ShowPriority(int value) {
+  if (cStatBar *bar = Shell().statusBar)
+    bar->SetPriority(int16_t(value), settings_.main.assumeCorvidCpu);
+}
+
+void cMainWindow::SetModeText(int index) {
+  if (cStatBar *bar = Shell().statusBar)
+    bar->SetModeText(index);
+}
+
+void cMainWindow::ClosePane(DebugPane pane) {
+  QMdiSubWindow *frame = panes_[size_t(pane)];
+  panes_[size_t(pane)] = nullptr;
+  // At once, so its record can be marked for reopening afterwards.
+  delete frame;
+  PaneRecord(pane).open = true;
+}
+
+cEditFrame *cMainWindow::ProgramFrame() const { return dynamic_cast<cEditFrame *>(Shell().currentProgramFrame); }
+
+void cMainWindow::RestoreProgramFrame() {
+  cEditFrame *program = ProgramFrame();
+  if (!program)
+    return;
+  setActiveSubWindow(program);
+  if (activeSubWindow() == program)
+    program->OwnRecord(0).placement.showCmd =
+        program->isMaximized() ? WindowPlacement::kShowMaximized : WindowPlacement::kShowNormal;
+  program->View()->SetDebugMode(false);
+  program->SetPlacementRecord(&program->OwnRecord(0));
+  RestorePlacement(program->OwnRecord(0), *program);
+  program->raise();
+  if (QWidget *widget = program->View()->Widget())
+    widget->setFocus();
+}
+
+void cMainWindow::EnterDebugMode() {
+  cEditFrame *program = ProgramFrame();
+  if (!program)
+    return;
+  program->View()->SetDebugMode(true);
+  program->raise();
+  setActiveSubWindow(program);
+  if (QWidget *widget = program->View()->Widget())
+    widget->setFocus();
+}
+
+bool cMainWindow::HasProgramFrame() const { return Shell().currentProgramFrame != nullptr; }
+void cMainWindow::ForgetProgramFrame() { Shell().currentProgramFrame = nullptr; }
+
+bool cMainWindow::Busy() const { return Shell().pleaseWait && Shell().pleaseWait->Busy(); }
+void cMainWindow::Close() {
+  if (Shell().pleaseWait)
+    Shell().pleaseWait->Close();
+}
+
+void cMainWindow::TileInRows() {
+  QList<QMdiSubWindow *> children = ShownChildren(*this, false);
+  Apply(tsw::TileInRows(AreaSize(*this), int(children.size())), children);
+}
+
+void cMainWindow::TileInColumns() {
+  QList<QMdiSubWindow *> children = ShownChildren(*this, false);
+  Apply(tsw::TileInColumns(AreaSize(*this), int(children.size())), children);
+}
+
+void cMainWindow::ArrangeIcons() {
+  QList<QMdiSubWindow *> icons = ShownChildren(*this, true);
+  if (icons.isEmpty())
+    return;
+  QSize icon = icons.front()->size();
+  std::vector<Point> at = tsw::ArrangeIcons(AreaSize(*this), {icon.width(), icon.height()}, int(icons.size()));
+  for (qsizetype i = 0; i < icons.size(); ++i)
+    icons[i]->move(at[size_t(i)].x, at[size_t(i)].y);
+}
+
+} // namespace tsw

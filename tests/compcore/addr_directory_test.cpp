@@ -1,0 +1,48 @@
+#include "byte_road_fixture.h"
+
+namespace tsw::testing {
+namespace {
+
+using AddrDirectoryTest = ByteRoadTest;
+
+TEST_F(AddrDirectoryTest, LookupsMapOnlyEnteredAddressesOnTheCorvid) {
+  const ADDR24 entry = MakeAddr24(0, 0x2000), body = MakeAddr24(0x14, 0xE010);
+  EnterXmemFunction(entry, body);
+  struct Case {
+    CodeCpu cpu;
+    ADDR24 (*lookup)(ADDR24);
+    ADDR24 in, out;
+  };
+  const Case cases[] = {
+      {CodeCpu::kCorvid, LookupRoot, entry, body},
+      {CodeCpu::kCorvid, LookupXmem, body, entry},
+      {CodeCpu::kCorvid, LookupRoot, body, body},   // not a root address
+      {CodeCpu::kCorvid, LookupXmem, entry, entry}, // not a window address
+      {CodeCpu::kCorvid, LookupRoot, MakeAddr24(0, 0x2001), MakeAddr24(0, 0x2001)},
+      {CodeCpu::kZ180, LookupRoot, entry, entry},
+      {CodeCpu::kZ180, LookupXmem, body, body},
+  };
+  for (const Case &c : cases) {
+    CodeGenSetup().cpu = c.cpu;
+    EXPECT_EQ(Addr24ToLong(c.lookup(c.in)), Addr24ToLong(c.out));
+  }
+}
+
+TEST_F(AddrDirectoryTest, NoProgramCompileSeesAnotherProgramCompilesPairs) {
+  CodeGenSetup().cpu = CodeCpu::kCorvid;
+  const ADDR24 biosEntry = MakeAddr24(0, 0x0100), programEntry = MakeAddr24(0, 0x3000);
+  EnterXmemFunction(biosEntry, MakeAddr24(0x10, 0xE000)); // the BIOS compile
+  ResetByteRoadForCompile(false);
+  EnterXmemFunction(programEntry, MakeAddr24(0x20, 0xE000)); // a first program compile
+  ResetByteRoadForCompile(false);
+  EnterXmemFunction(programEntry, MakeAddr24(0x21, 0xE000)); // the function moved
+  EXPECT_EQ(LookupRoot(programEntry).segment, 0x21);
+  EXPECT_EQ(RootAddressDirectory().Count(), 2u);
+  EXPECT_EQ(LookupRoot(biosEntry).segment, 0x10);
+  ResetByteRoadForCompile(true);
+  EXPECT_EQ(RootAddressDirectory().Count(), 0u);
+  EXPECT_EQ(XmemAddressDirectory().Count(), 0u);
+}
+
+} // namespace
+} // namespace tsw::testing

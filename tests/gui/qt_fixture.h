@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+namespace tsw::testing {
+
+// A suite of window tests with an application object of its own; the
+// program's tests make theirs, so this one goes with the suite.
+class QtSuite : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "test";
+    static char *argv[] = {name, nullptr};
+    app_ = new QApplication(argc, argv);
+  }
+  static void TearDownTestSuite() {
+    delete app_;
+    app_ = nullptr;
+  }
+
+private:
+  static inline QApplication *app_ = nullptr;
+};
+
+} // namespace tsw::testing
