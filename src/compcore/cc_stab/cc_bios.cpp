@@ -426,9 +426,11 @@ const CompiledFunctionRecord *FunctionAt(ADDR24 address) {
 }
 
 void FindFunctionAtAddress(ADDR24 address, uint16_t &recordedWord, uint8_t &recordedByte) {
-  const CompiledFunctionRecord *r = FunctionAt(address);
-  recordedWord = r ? r->recordedWord : 0;
-  recordedByte = r ? r->recordedByte : 0;
+  // A miss leaves the caller's values: they are its answer for no function.
+  if (const CompiledFunctionRecord *r = FunctionAt(address)) {
+    recordedWord = r->recordedWord;
+    recordedByte = r->recordedByte;
+  }
 }
 
 const std::vector<CompiledFunctionRecord> &CompiledFunctions() { return St().functions; }
