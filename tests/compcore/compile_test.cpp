@@ -300,6 +300,17 @@ TEST_F(ProductCompile, OriginDirectivesPlaceTheBytesOfACompileToFilesWithoutBoar
   EXPECT_TRUE(shell.boxes.empty());
 }
 
+// After the BIOS compile that comes first, the program compile is no BIOS
+// compile, even when the shell had set the flag for a BIOS compile of its own.
+TEST_F(ProductCompile, TheBiosCompileClearsTheBiosFlag) {
+  dir.Write("BIOS.C", "int biosVariable;\n");
+  BiosFirstFlag() = true;
+  BiosCompileFlag() = true;
+  EXPECT_EQ(Compile("int g;\n"), 0) << ::testing::PrintToString(Records());
+  EXPECT_FALSE(BiosCompileFlag());
+  EXPECT_FALSE(BiosFirstFlag());
+}
+
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {
   Compile("#define KEPT 1\nint g;\n");
   ResetCompiler();
