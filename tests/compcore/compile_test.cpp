@@ -23,8 +23,8 @@ public:
   explicit ProgramShell(const TempDir &dir) : dir_(dir) {}
   std::string ProgramDirectory() override { return dir_.path(); }
   std::string LibDirPath() override { return dir_ / "LIB.DIR"; }
-  int16_t BiosFileTypeSetting() override { return 0; }
-  bool UserBiosEnabled() override { return false; }
+  int16_t BiosFileTypeSetting() override { return biosFileType; }
+  bool UserBiosEnabled() override { return userBios; }
   std::string DefaultUserBios() override { return {}; }
   std::string CompilePath() override { return compilePath; }
   void SetCompilePath(const std::string &path) override { compilePath = path; }
@@ -44,6 +44,8 @@ public:
 
   std::string compilePath;
   std::vector<uint8_t> biosInfo; // the BIOS information file, none when empty
+  int16_t biosFileType = 0;
+  bool userBios = false;
   std::vector<std::string> boxes;
 
 private:
@@ -309,6 +311,15 @@ TEST_F(ProductCompile, TheBiosCompileClearsTheBiosFlag) {
   EXPECT_EQ(Compile("int g;\n"), 0) << ::testing::PrintToString(Records());
   EXPECT_FALSE(BiosCompileFlag());
   EXPECT_FALSE(BiosFirstFlag());
+}
+
+TEST_F(ProductCompile, BiosSettingsAreTheShellsCurrentOnes) {
+  EXPECT_EQ(GetBiosFileType(), 0);
+  EXPECT_FALSE(IsUserBiosEnabled());
+  shell.biosFileType = 2;
+  shell.userBios = true;
+  EXPECT_EQ(GetBiosFileType(), 2);
+  EXPECT_TRUE(IsUserBiosEnabled());
 }
 
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {

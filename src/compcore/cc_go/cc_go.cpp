@@ -246,6 +246,8 @@ int CompileOptionsChanged() {
 }
 
 int16_t DriverBiosFileType() { return St().biosFileType; }
+int16_t GetBiosFileType() { return St().shell ? St().shell->BiosFileTypeSetting() : 0; }
+bool IsUserBiosEnabled() { return St().shell && St().shell->UserBiosEnabled(); }
 
 void ResetTargetCompileFlags() {
   DriverState &s = St();
