@@ -322,6 +322,25 @@ TEST_F(ProductCompile, BiosSettingsAreTheShellsCurrentOnes) {
   EXPECT_TRUE(IsUserBiosEnabled());
 }
 
+// A long described name is kept as the cache can hold it, so the next start
+// takes the caches instead of scanning the library and rewriting them.
+TEST_F(ProductCompile, LongDescriptionNamesLetTheCacheBeTakenAfterARestart) {
+  const std::string longName(40, 'n');
+  dir.Write("LIB/A.LIB", "/* START FUNCTION DESCRIPTION\n" + longName + " <A.LIB>\n*/\n");
+  ASSERT_EQ(Compile("int g;\n"), 0);
+  const auto written = std::filesystem::last_write_time(dir / "LIB/A.HX1");
+  ZModEntry *description = nullptr;
+  ASSERT_EQ(FindLibraryFunction(longName.substr(0, 32), &description, true), 1);
+
+  ResetCompiler();
+  CompilerBoundaries boundaries;
+  boundaries.shell = &shell;
+  AssembleCompiler(boundaries);
+  ASSERT_EQ(Compile("int g;\n"), 0);
+  EXPECT_EQ(std::filesystem::last_write_time(dir / "LIB/A.HX1"), written);
+  EXPECT_EQ(FindLibraryFunction(longName.substr(0, 32), &description, true), 1);
+}
+
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {
   Compile("#define KEPT 1\nint g;\n");
   ResetCompiler();

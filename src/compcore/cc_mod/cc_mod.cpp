@@ -300,8 +300,9 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
         size_t len = 0;
         while (len < n.size() && IdentChar(n[len]))
           ++len;
+        // Cut as header names are, so the cache reader takes it back.
         if (len)
-          addName(*d, n.substr(0, len));
+          addName(*d, n.substr(0, std::min(len, kMaxHeaderName)));
         i = CommentEnd(lines, i, 0);
         d->bodyEnd = uint32_t(lines[i].end);
       }
