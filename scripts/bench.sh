@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset default >/dev/null
-cmake --build --preset default -j 3 --target bench_document bench_link
+cmake --build --preset default -j 3 --target bench_document bench_link bench_errorlist
 build/default/bin/bench_document
 build/default/bin/bench_link
+build/default/bin/bench_errorlist

@@ -5,8 +5,6 @@
 namespace tsw {
 namespace {
 
-constexpr uint32_t kValueBufferSize = 1024;
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 } // namespace
@@ -108,9 +106,8 @@ IniStringSetting::IniStringSetting(std::string settingsFile, std::vector<std::st
 }
 
 void IniStringSetting::Load() {
-  char buf[kValueBufferSize];
-  plat::GetPrivateProfileString(section_.c_str(), key_.c_str(), "", buf, sizeof buf, file_);
-  value_ = buf;
+  // Read whole: the user types this list, and it may be long.
+  value_ = plat::GetProfileString(section_.c_str(), key_.c_str(), "", file_);
   // The list is filled on loading too, so that names saved in an earlier
   // session take effect in the first compile after a restart.
   FillList();

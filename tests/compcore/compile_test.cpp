@@ -3,11 +3,16 @@
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/common/cc_session.h"
+#include "compcore/cc_stab/cc_bios.h"
+#include "foundation/addr24.h"
+#include "foundation/memorymap.h"
 #include "front1_fixture.h"
 #include "support/tempdir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace tsw::testing {
 namespace {
@@ -19,8 +24,8 @@ public:
   explicit ProgramShell(const TempDir &dir) : dir_(dir) {}
   std::string ProgramDirectory() override { return dir_.path(); }
   std::string LibDirPath() override { return dir_ / "LIB.DIR"; }
-  int16_t BiosFileTypeSetting() override { return 0; }
-  bool UserBiosEnabled() override { return false; }
+  int16_t BiosFileTypeSetting() override { return biosFileType; }
+  bool UserBiosEnabled() override { return userBios; }
   std::string DefaultUserBios() override { return {}; }
   std::string CompilePath() override { return compilePath; }
   void SetCompilePath(const std::string &path) override { compilePath = path; }
@@ -32,25 +37,46 @@ public:
   void OpenPleaseWait() override {}
   void ClosePleaseWait() override {}
   void ShowStopBox(const std::string &title, const std::string &text) override { boxes.push_back(title + text); }
-  std::optional<std::span<const uint8_t>> BiosInfoFile() override { return std::nullopt; }
+  std::optional<std::span<const uint8_t>> BiosInfoFile() override {
+    if (biosInfo.empty())
+      return std::nullopt;
+    return std::span<const uint8_t>(biosInfo);
+  }
 
   std::string compilePath;
+  std::vector<uint8_t> biosInfo; // the BIOS information file, none when empty
+  int16_t biosFileType = 0;
+  bool userBios = false;
   std::vector<std::string> boxes;
 
 private:
   const TempDir &dir_;
 };
 
+// The message boxes and please-wait lines of a compile, as shown.
+class RecordedMessages : public MessageOutput {
+public:
+  void ShowBox(const std::string &title, const std::string &text) override { boxes.push_back(title + text); }
+  void ShowWaitLine(const std::string &text) override { lines.push_back(text); }
+  size_t BoxesWith(std::string_view part) const {
+    return size_t(std::ranges::count_if(boxes, [&](const std::string &b) { return b.find(part) != b.npos; }));
+  }
+  std::vector<std::string> boxes;
+  std::vector<std::string> lines;
+};
+
 // A program compiled through CompileFile, with the compiler as the product
-// assembles it: only the shell is ours.
+// assembles it: only the shell and the message output are ours.
 class ProductCompile : public Front1Test {
 protected:
   void SetUp() override {
     Front1Test::SetUp();
-    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
+    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\A.LIB\n");
     dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
+    dir.Write("LIB/A.LIB", "/*** beginheader fa, fb, fc */\nint fa();\n/*** endheader */\nint fa() { return 1; }\n");
     CompilerBoundaries boundaries;
     boundaries.shell = &shell;
+    boundaries.messages = &messages;
     AssembleCompiler(boundaries);
     ClearErrorList();
   }
@@ -60,6 +86,7 @@ protected:
   }
   TempDir dir;
   ProgramShell shell{dir};
+  RecordedMessages messages;
 };
 
 TEST_F(ProductCompile, EachFrontEndModuleReportsToTheDiagnosticList) {
@@ -95,6 +122,156 @@ TEST_F(ProductCompile, ACleanProgramLeavesTheListEmpty) {
   EXPECT_EQ(Compile("int a;\nchar *p;\nstruct s { int m; } v;\n"), 0);
   EXPECT_EQ(ErrorListHead(), nullptr);
   EXPECT_TRUE(shell.boxes.empty());
+}
+
+// The IDE builds the index once at start-up and then, per compile, only
+// asks whether the libraries changed: the names a #use entered stay valid.
+TEST_F(ProductCompile, LibraryNamesAreNotDuplicatesOnLaterCompiles) {
+  ASSERT_EQ(CompileStage(false), 0);
+  for (int compile = 1; compile <= 3; ++compile) {
+    LibrariesChanged();
+    ClearErrorList();
+    EXPECT_EQ(Compile("#use \"A.LIB\"\n#use \"A.LIB\"\n"), 0) << compile << ": " << ::testing::PrintToString(Records());
+    EXPECT_EQ(messages.BoxesWith("[527]"), 0u) << compile;
+    EXPECT_NE(ModuleIndex().Find("fb"), nullptr) << compile;
+  }
+}
+
+// The run-time routines the code generator calls carry a '.' in their
+// names; high bytes are letters too.
+TEST_F(ProductCompile, LibraryNamesKeepPeriodsAndHighBytes) {
+  dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\RT.LIB\n");
+  dir.Write("LIB/RT.LIB", "/* START FUNCTION DESCRIPTION ********\nF.div <RT.LIB>\n*/\n"
+                          "/*** beginheader L.add, cl.gt,\n   F.div, r\xE9sum\xE9 */\n/*** endheader */\n");
+  ASSERT_EQ(Compile("#use \"RT.LIB\"\n"), 0) << ::testing::PrintToString(Records());
+  for (const char *name : {"L.add", "cl.gt", "F.div", "r\xE9sum\xE9"})
+    EXPECT_NE(ModuleIndex().Find(name), nullptr) << name;
+  for (const char *piece : {"L", "add", "cl", "gt", "F", "div", "r", "sum"})
+    EXPECT_EQ(ModuleIndex().Find(piece), nullptr) << piece;
+  ZModEntry *description = nullptr;
+  ASSERT_EQ(FindLibraryFunction("F.div", &description, true), 1);
+  EXPECT_EQ(description->names.Peek()->View(), "F.div");
+}
+
+// A BIOS information file with the given memory layout byte (high nibble:
+// the window's page) and a table of one symbol.
+std::vector<uint8_t> BiosInfoWithLayout(uint8_t layout,
+                                        const std::vector<uint8_t> &table = {0x01, 0x00, 0x00, 'x' | 0x80}) {
+  std::vector<uint8_t> file(kBiosInfoHeaderSize, 0);
+  file[0] = 8; // RAM size code
+  file[1] = layout;
+  file[2] = 0x80; // RAM start page
+  file[31] = uint8_t(table.size());
+  file.insert(file.end(), table.begin(), table.end());
+  file.resize(file.size() + 0x10, 0);
+  return file;
+}
+
+TEST_F(ProductCompile, ImportedBiosLayoutMovesTheWindowAndItsSegments) {
+  shell.biosInfo = BiosInfoWithLayout(0xD2);
+  ASSERT_EQ(CompileStage(true), 0);
+  EXPECT_EQ(ExtWindowStart, 0xD000);
+  const ADDR24 a = PhysicalToAddr24(0x20123);
+  EXPECT_EQ(Addr24Segment(a), 0x13);
+  EXPECT_EQ(Addr24Logical(a), 0xD123);
+  EXPECT_EQ(Addr24ToPhysical(a), 0x20123u);
+  const ADDR24 next = Addr24Add(MakeAddr24(0x12, 0xD123), 1);
+  EXPECT_EQ(Addr24Segment(next), 0x12);
+  EXPECT_EQ(Addr24Logical(next), 0xD124);
+  EXPECT_EQ(Addr24ToPhysical(next), 0x1F124u);
+}
+
+// One record of a BIOS symbol table: the 24-bit value, then the name with
+// the end bit on its last character.
+void AddBiosRecord(std::vector<uint8_t> &table, const std::string &name, uint32_t value) {
+  table.insert(table.end(), {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16)});
+  for (size_t i = 0; i < name.size(); ++i)
+    table.push_back(uint8_t(name[i] | (i + 1 == name.size() ? 0x80 : 0)));
+}
+
+TEST_F(ProductCompile, MemoryMapReadsTheBiosSymbolsAndTheConfiguration) {
+  std::vector<uint8_t> table;
+  AddBiosRecord(table, "IOP_DATAORG", 0x8000);
+  AddBiosRecord(table, "IOP_DATASEGVAL", 0x55);
+  AddBiosRecord(table, "IOP_STACKORG", 0xC000);
+  AddBiosRecord(table, "IOP_STACKSEGVAL", 0x66);
+  shell.biosInfo = BiosInfoWithLayout(0xE2, table);
+  dir.Write("tsw.cfg", "free  = 10\nastk  = 20\nheap  = 100\n");
+  ASSERT_EQ(CompileStage(true), 0);
+
+  struct Case {
+    uint16_t logical;
+    uint8_t segment;
+  };
+  for (const Case c : {Case{0x7FFF, 0}, Case{0x8000, 0x55}, Case{0xBFFF, 0x55}, Case{0xC000, 0x66}})
+    EXPECT_EQ(Addr24Segment(MakeDataAddr24(c.logical)), c.segment) << std::hex << c.logical;
+
+  ComputeMemoryMap(0xC000);
+  const MemoryMapValues &m = MemoryMap();
+  EXPECT_EQ(m.FreeAreaStart, 0xBFFF - 0x10 + 1);
+  EXPECT_EQ(m.AstkStart, m.FreeAreaStart - 1 - 0x20 + 1);
+  EXPECT_EQ(m.HeapStart, ((m.AstkStart & 0xFF00) - 1) - 0x100 + 1);
+}
+
+// Errors in a long program, reported out of line order, are listed by line
+// with their own line numbers.
+TEST_F(ProductCompile, DiagnosticsPastLine32767KeepTheirLinesAndOrder) {
+  const int errorLines[] = {65535, 100, 40000, 32767};
+  std::vector<std::string> lines(65535, "");
+  for (int line : errorLines)
+    lines[size_t(line - 1)] = "int if;";
+  std::string program;
+  for (const std::string &line : lines)
+    program += line + "\n";
+  Compile(program);
+  std::vector<int> listed;
+  for (const sError *e = ErrorListHead(); e; e = e->next)
+    if (e->text.find("[2096]") != std::string::npos) // a reserved word as a name
+      listed.push_back(e->line);
+  EXPECT_EQ(listed, (std::vector<int>{100, 32767, 40000, 65535})) << ::testing::PrintToString(Records());
+}
+
+TEST_F(ProductCompile, LongConfigurationLinesAreReadWhole) {
+  dir.Write("tsw.cfg", "# " + std::string(77, '-') + "sym = 5 (do not use)\nlit = 2000\n");
+  ASSERT_EQ(CompileStage(false), 0);
+  EXPECT_EQ(CompilerConfig().sym, 4000);
+  EXPECT_EQ(CompilerConfig().lit, 2000);
+}
+
+// A value beyond 16 bits is refused with a message naming its key, and the
+// default stands.
+TEST_F(ProductCompile, OutOfRangeConfigurationValuesKeepTheirDefaults) {
+  struct Case {
+    const char *line;
+    uint16_t CompilerSettings::*variable;
+    uint16_t expected;
+    const char *box; // the key named, or nullptr for none
+  };
+  const Case cases[] = {
+      {"sym = 99999", &CompilerSettings::sym, 4000, "sym"},
+      {"ustk = 12345", &CompilerSettings::ustk, 0x800, "ustk"},
+      {"sym = 40000", &CompilerSettings::sym, 40000, nullptr},
+      {"warn = -1", &CompilerSettings::warn, 0xFFFF, nullptr},
+      {"heap = ffff", &CompilerSettings::heap, 0xFFFF, nullptr},
+  };
+  for (const Case &c : cases) {
+    ResetCompiler();
+    CompilerBoundaries boundaries;
+    boundaries.shell = &shell;
+    boundaries.messages = &messages;
+    AssembleCompiler(boundaries);
+    messages.boxes.clear();
+    dir.Write("tsw.cfg", std::string(c.line) + "\n");
+    ASSERT_EQ(CompileStage(false), 0) << c.line;
+    EXPECT_EQ(CompilerConfig().*c.variable, c.expected) << c.line;
+    if (c.box) {
+      ASSERT_EQ(messages.boxes.size(), 1u) << c.line;
+      EXPECT_NE(messages.boxes[0].find(c.box), std::string::npos) << messages.boxes[0];
+      EXPECT_NE(messages.boxes[0].find("[794]"), std::string::npos) << messages.boxes[0];
+    } else {
+      EXPECT_TRUE(messages.boxes.empty()) << c.line;
+    }
+  }
 }
 
 // The origin directives reach the byte road through the product's assembly,
@@ -242,6 +419,45 @@ TEST_F(ProductCompile, ManyMacrosOnOneLineAllExpand) {
   }
   Compile(program + line + "\n");
   EXPECT_EQ(Records(), (std::vector<std::string>{}));
+}
+
+// After the BIOS compile that comes first, the program compile is no BIOS
+// compile, even when the shell had set the flag for a BIOS compile of its own.
+TEST_F(ProductCompile, TheBiosCompileClearsTheBiosFlag) {
+  dir.Write("BIOS.C", "int biosVariable;\n");
+  BiosFirstFlag() = true;
+  BiosCompileFlag() = true;
+  EXPECT_EQ(Compile("int g;\n"), 0) << ::testing::PrintToString(Records());
+  EXPECT_FALSE(BiosCompileFlag());
+  EXPECT_FALSE(BiosFirstFlag());
+}
+
+TEST_F(ProductCompile, BiosSettingsAreTheShellsCurrentOnes) {
+  EXPECT_EQ(GetBiosFileType(), 0);
+  EXPECT_FALSE(IsUserBiosEnabled());
+  shell.biosFileType = 2;
+  shell.userBios = true;
+  EXPECT_EQ(GetBiosFileType(), 2);
+  EXPECT_TRUE(IsUserBiosEnabled());
+}
+
+// A long described name is kept as the cache can hold it, so the next start
+// takes the caches instead of scanning the library and rewriting them.
+TEST_F(ProductCompile, LongDescriptionNamesLetTheCacheBeTakenAfterARestart) {
+  const std::string longName(40, 'n');
+  dir.Write("LIB/A.LIB", "/* START FUNCTION DESCRIPTION\n" + longName + " <A.LIB>\n*/\n");
+  ASSERT_EQ(Compile("int g;\n"), 0);
+  const auto written = std::filesystem::last_write_time(dir / "LIB/A.HX1");
+  ZModEntry *description = nullptr;
+  ASSERT_EQ(FindLibraryFunction(longName.substr(0, 32), &description, true), 1);
+
+  ResetCompiler();
+  CompilerBoundaries boundaries;
+  boundaries.shell = &shell;
+  AssembleCompiler(boundaries);
+  ASSERT_EQ(Compile("int g;\n"), 0);
+  EXPECT_EQ(std::filesystem::last_write_time(dir / "LIB/A.HX1"), written);
+  EXPECT_EQ(FindLibraryFunction(longName.substr(0, 32), &description, true), 1);
 }
 
 TEST_F(ProductCompile, ResetCompilerForgetsTheLastCompile) {

@@ -212,9 +212,11 @@ TEST_F(BiosTest, FunctionListFindsByNameAndAddress) {
   FindFunctionAtAddress(MakeAddr24(0, 0x1FF), word, byte);
   EXPECT_EQ(word, 7);
   EXPECT_EQ(byte, 3);
-  FindFunctionAtAddress(MakeAddr24(0, 0x300), word, byte);
-  EXPECT_EQ(word, 0);
-  EXPECT_EQ(byte, 0);
+  word = 99;
+  byte = 98;
+  FindFunctionAtAddress(MakeAddr24(0, 0x300), word, byte); // a miss writes nothing
+  EXPECT_EQ(word, 99);
+  EXPECT_EQ(byte, 98);
   EXPECT_EQ(CompiledFunctions()[0].flagWord, 0x10);
   ClearFunctionList();
   EXPECT_TRUE(CompiledFunctions().empty());

@@ -1,7 +1,7 @@
 #include "compcore/cc_go/cc_go.h"
-#include "compcore/common/cc_editor_view.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_mod/cc_mod.h"
+#include "compcore/common/cc_editor_view.h"
 #include "foundation/xerr.h"
 #include "front1_fixture.h"
 #include "platform/paths.h"
@@ -259,12 +259,12 @@ TEST_F(LibraryIndexTest, DuplicateNamesReportedOnceAcrossCompiles) {
   ListLibraryFunctions([&](const std::string &t) { listed.push_back(t); });
   EXPECT_EQ(listed.size(), 2u);
 
-  // The next compile: names are entered again without a second 527.
+  // The next compile, with the index left standing as the driver leaves it:
+  // the names entered stay, without a second 527.
   messages.clear();
-  ASSERT_EQ(BuildLibraryIndex(libDir), 0);
   ClearLibraryLinkMarks();
   EnterAll();
-  EXPECT_EQ(Count(kMsgDuplicateName), 1);
+  EXPECT_EQ(Count(kMsgDuplicateName), 0);
   EXPECT_NE(ModuleIndex().Find("d"), nullptr);
   // The later library wins the name.
   EXPECT_EQ(ModuleIndex().Find("a")->library, ModuleIndex().Libraries()[1]);

@@ -136,6 +136,24 @@ TEST(IniStringSettingTest, SavedDefinesReachTheListAfterARestart) {
   EXPECT_TRUE(restarted.empty());
 }
 
+TEST(IniStringSettingTest, LongDefinesComeBackWhole) {
+  TempDir dir;
+  std::string file = dir / "tsw.ini";
+  std::string text;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 150; ++i) {
+    text += (i ? ";" : "") + ("NAME_" + std::to_string(i)) + "=" + std::to_string(1000 + i);
+    expected.push_back("NAME_" + std::to_string(i));
+    expected.push_back(std::to_string(1000 + i));
+  }
+  ASSERT_GT(text.size(), 1023u);
+  std::vector<std::string> list;
+  IniStringSetting(file, &list).SetValue(text);
+  std::vector<std::string> restarted;
+  IniStringSetting again(file, &restarted);
+  EXPECT_EQ(again.Value(), text);
+  EXPECT_EQ(restarted, expected);
+}
 
 TEST(ResetFoundationTest, PutsEveryModuleBackToItsStart) {
   ResetFoundation();

@@ -5,7 +5,9 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <cctype>
 #include <memory>
+#include <unordered_map>
 
 namespace tsw {
 namespace {
@@ -17,6 +19,10 @@ constexpr uint16_t kDefaultMaxWarnings = 10;
 
 struct ErrorListState {
   sError *head = nullptr;
+  sError *tail = nullptr;
+  // The highest line listed per file (by its case-folded name): a record
+  // past it goes last without a walk through the list.
+  std::unordered_map<std::string, uint16_t> lastLines;
   uint16_t records = 0;
   uint16_t dropped = 0;
   uint16_t warnings = 0;
@@ -47,6 +53,15 @@ void FreeRecords() {
     std::unique_ptr<sError> gone(s.head);
     s.head = gone->next;
   }
+  s.tail = nullptr;
+  s.lastLines.clear();
+}
+
+std::string FoldCase(std::string_view text) {
+  std::string folded(text);
+  for (char &c : folded)
+    c = char(std::tolower(static_cast<unsigned char>(c)));
+  return folded;
 }
 
 // The file name without drive and directory, as messages show it.
@@ -137,24 +152,26 @@ void SplitHelpText(std::string_view text, std::string &message, std::string *hel
 
 void InsertErrorRecord(sError *record, std::string_view currentFile) {
   ErrorListState &s = St();
-  sError **link = &s.head;
-  if (!plat::EqualNoCase(currentFile, "ERROR")) {
+  uint16_t &lastLine = s.lastLines[FoldCase(currentFile)];
+  const bool goesLast = plat::EqualNoCase(currentFile, "ERROR") || lastLine < record->line || !s.head;
+  sError **link = goesLast ? (s.tail ? &s.tail->next : &s.head) : &s.head;
+  if (!goesLast) {
     for (; *link; link = &(*link)->next)
       if (plat::EqualNoCase((*link)->file, currentFile) && (*link)->line >= record->line)
         break;
-  } else {
-    while (*link)
-      link = &(*link)->next;
   }
   record->next = *link;
   *link = record;
+  if (!record->next)
+    s.tail = record;
+  lastLine = std::max(lastLine, record->line);
   ++s.records;
 }
 
 int MakeErrorRecord(int16_t kind, int line, int column, std::string_view message) {
   ErrorListState &s = St();
   auto record = std::make_unique<sError>();
-  record->line = static_cast<int16_t>(line < 1 ? 1 : line);
+  record->line = static_cast<uint16_t>(std::clamp(line, 1, int(UINT16_MAX)));
   record->column = static_cast<uint8_t>(column < 1 ? 1 : column);
   record->flags = s.fileKind & 1;
   record->kind = kind;

@@ -18,7 +18,7 @@ namespace tsw {
 enum : int16_t { kErrorKind = 0, kTrivialWarningKind = 1, kSeriousWarningKind = 2 };
 
 struct sError {
-  int16_t line = 1;
+  uint16_t line = 1; // long generated sources run past 32767 lines
   uint8_t column = 1;
   uint8_t flags = 0; // bit 0: the file kind (1 program, 0 library)
   int16_t kind = kErrorKind;

@@ -7,6 +7,8 @@
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "compcore/common/cc_messages.h"
+#include "foundation/restext.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
 #include "platform/pool.h"
@@ -16,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -62,29 +65,46 @@ void ResetErrorCounters() {
   ErrorSuppression() = 0;
 }
 
-struct FileCloser {
-  void operator()(std::FILE *f) const { std::fclose(f); }
-};
-
 bool IsHexEntry(const char *format) { return std::string_view(format).find("%hx") != std::string_view::npos; }
+
+enum class ScanResult { kNoMatch, kTaken, kOutOfRange };
 
 // scanf rules: a blank matches any run of white space, the key exactly.
 // Like scanf, a line that ends before the first conversion (a blank line)
-// ends the search without a value.
-bool ScanLine(const char *line, const CompilerConfigEntry &entry, uint16_t &value) {
+// ends the search without a value. The number is read wide, so that a value
+// beyond 16 bits is refused rather than wrapped; decimal values may be
+// written signed or unsigned.
+ScanResult ScanLine(const char *line, const CompilerConfigEntry &entry, uint16_t &value) {
+  std::string wide(entry.format);
+  wide.replace(wide.find("%h"), 2, "%l");
   int got = 0;
+  bool fits = true;
+  uint16_t read = 0;
   if (IsHexEntry(entry.format)) {
-    unsigned short v = 0;
-    got = std::sscanf(line, entry.format, &v);
-    if (got > 0)
-      value = v;
+    unsigned long v = 0;
+    got = std::sscanf(line, wide.c_str(), &v);
+    fits = v <= UINT16_MAX;
+    read = uint16_t(v);
   } else {
-    short v = 0;
-    got = std::sscanf(line, entry.format, &v);
-    if (got > 0)
-      value = static_cast<uint16_t>(v);
+    long v = 0;
+    got = std::sscanf(line, wide.c_str(), &v);
+    fits = v >= INT16_MIN && v <= long(UINT16_MAX);
+    read = uint16_t(v);
   }
-  return got != 0;
+  if (got == 0)
+    return ScanResult::kNoMatch;
+  if (got < 0)
+    return ScanResult::kTaken;
+  if (!fits)
+    return ScanResult::kOutOfRange;
+  value = read;
+  return ScanResult::kTaken;
+}
+
+// The key of an entry: its format up to the first blank or '='.
+std::string_view EntryKey(const CompilerConfigEntry &entry) {
+  std::string_view format(entry.format);
+  return format.substr(0, format.find_first_of(" ="));
 }
 
 } // namespace
@@ -93,13 +113,18 @@ int ReadCompilerConfig(const std::string &path) {
   CompilerSettings &cfg = CompilerConfig();
   for (const CompilerConfigEntry &entry : CompilerConfigTable)
     cfg.*entry.variable = entry.defaultValue;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"));
+  std::ifstream file(path);
   if (!file)
     return 0;
-  char line[kConfigLineBytes];
-  while (std::fgets(line, sizeof line, file.get())) {
+  // Whole lines: the tail of a long comment line is no setting of its own.
+  std::string line;
+  while (std::getline(file, line)) {
     for (const CompilerConfigEntry &entry : CompilerConfigTable) {
-      if (ScanLine(line, entry, cfg.*entry.variable))
+      ScanResult result = ScanLine(line.c_str(), entry, cfg.*entry.variable);
+      if (result == ScanResult::kOutOfRange)
+        ShowMessageF(true, "%s: %s", std::string(EntryKey(entry)),
+                     std::string(GetResourceString(kMsgConstantOutOfRange)));
+      if (result != ScanResult::kNoMatch)
         break;
     }
   }

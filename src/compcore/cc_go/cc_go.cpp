@@ -74,8 +74,7 @@ CompileOptions CurrentOptions() {
 class BiosCompileScope {
 public:
   explicit BiosCompileScope(CompilerShell &shell)
-      : shell_(shell), path_(shell.CompilePath()), frame_(shell.CompileFrame()), quiet_(MessageOutputQuiet()),
-        biosFlag_(BiosCompileFlag()) {
+      : shell_(shell), path_(shell.CompilePath()), frame_(shell.CompileFrame()), quiet_(MessageOutputQuiet()) {
     shell.SetCompilePath(shell.BiosSourcePath());
     shell.SetCompileFrame(shell.BiosSourceFrame());
     BiosCompileFlag() = true;
@@ -88,7 +87,9 @@ public:
       EnableMessageOutput();
     shell_.SetCompileFrame(frame_);
     shell_.SetCompilePath(path_);
-    BiosCompileFlag() = biosFlag_;
+    // The program compile that follows is no BIOS compile, whoever set
+    // the flag before.
+    BiosCompileFlag() = false;
   }
   BiosCompileScope(const BiosCompileScope &) = delete;
   BiosCompileScope &operator=(const BiosCompileScope &) = delete;
@@ -98,7 +99,6 @@ private:
   std::string path_;
   void *frame_;
   bool quiet_;
-  bool biosFlag_;
 };
 
 uint16_t RunPass(const std::string &path, uint16_t mode) {
@@ -246,6 +246,8 @@ int CompileOptionsChanged() {
 }
 
 int16_t DriverBiosFileType() { return St().biosFileType; }
+int16_t GetBiosFileType() { return St().shell ? St().shell->BiosFileTypeSetting() : 0; }
+bool IsUserBiosEnabled() { return St().shell && St().shell->UserBiosEnabled(); }
 
 void ResetTargetCompileFlags() {
   DriverState &s = St();

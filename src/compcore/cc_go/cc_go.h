@@ -74,6 +74,10 @@ const std::string &CompilerConfigPath();
 bool SaveCompilerConfig();
 
 bool LibrariesChanged();
+// The shell's current "BIOSFileType" and "UserBIOSEnabled" settings; 0 and
+// false without a shell.
+int16_t GetBiosFileType();
+bool IsUserBiosEnabled();
 
 uint16_t RunTimeCheckMask();
 uint16_t CurrentRunTimeCheckMask();

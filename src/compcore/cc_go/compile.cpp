@@ -5,6 +5,7 @@
 #include "compcore/cc_go/cc_byte_road.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go_index.h"
+#include "compcore/cc_go/cc_memory_map_env.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directives.h"
@@ -47,6 +48,7 @@ struct Assembly {
   CompilerShell *shell = nullptr;
   ModuleIndexLink moduleIndexLink;
   ModuleIndexService moduleIndexService{[this] { return shell ? shell->LibDirPath() : std::string(); }};
+  CompilerMemoryMapEnvironment memoryMap;
 };
 
 std::unique_ptr<Assembly> &CurrentAssembly() {
@@ -91,6 +93,7 @@ void Wire(Assembly &assembly) {
   SetLibraryIndexLink(&assembly.moduleIndexLink);
   SetLibraryIndexService(&assembly.moduleIndexService);
   SetLibraryIndexMessages(ShowLibraryIndexMessage);
+  SetMemoryMapEnvironment(&assembly.memoryMap);
   SetCompileProgram(RunFrontEndPass);
 }
 

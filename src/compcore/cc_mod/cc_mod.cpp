@@ -68,7 +68,9 @@ std::optional<std::string> ReadWholeFile(const std::string &path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-bool IdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+// Library names take '.' as well: the run-time routines the code generator
+// calls are named so ("L.add").
+bool IdentChar(char c) { return CharClasses[static_cast<unsigned char>(c)] & (kClassIdent | kClassPeriod); }
 
 void WriteU32(std::ostream &out, uint32_t value) {
   TaWriteU16(out, uint16_t(value));
@@ -298,8 +300,9 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
         size_t len = 0;
         while (len < n.size() && IdentChar(n[len]))
           ++len;
+        // Cut as header names are, so the cache reader takes it back.
         if (len)
-          addName(*d, n.substr(0, len));
+          addName(*d, n.substr(0, std::min(len, kMaxHeaderName)));
         i = CommentEnd(lines, i, 0);
         d->bodyEnd = uint32_t(lines[i].end);
       }
@@ -470,7 +473,7 @@ int BuildLibraryIndex(const std::string &libDirFile) {
 
 void ClearLibraryLinkMarks() {
   St().modules.libraries.ForEach([](ZLibEntry *lib) {
-    lib->flags &= uint8_t(~ZLibEntry::kNamesEntered);
+    lib->flags &= uint8_t(~ZLibEntry::kHeadersRead);
     lib->modules.ForEach([](ZModEntry *m) { m->flags &= uint8_t(~ZModEntry::kModuleUsed); });
   });
 }

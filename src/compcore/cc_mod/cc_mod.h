@@ -52,13 +52,16 @@ struct ZModEntry {
 struct ZLibEntry {
   BRString name; // the library's path, upper-cased
   uint32_t fileTime = 0;
-  uint8_t flags = 0; // kNamesEntered
+  uint8_t flags = 0; // kNamesEntered, kHeadersRead
   Ta1FIFO<ZModEntry> modules;
   // Keeps this library's names apart from equal names of other libraries
   // in the description index; given on first use, never 0.
   uint32_t qualifier = 0;
 
   static constexpr uint8_t kNamesEntered = 1;
+  // The library's headers were read by this compile's #use; its names may
+  // have been entered by an earlier compile of the same index.
+  static constexpr uint8_t kHeadersRead = 4;
 
   ZLibEntry() = default;
   ZLibEntry(const ZLibEntry &) = delete;
@@ -140,7 +143,8 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
 bool LoadLibraryIndexCache(ZLibEntry &entry, const std::string &path, std::string_view ext);
 void SaveLibraryIndexCache(const ZLibEntry &entry, const std::string &path, std::string_view ext);
 void InsertLibraryNames(ZLibEntry &library, ZLibMaster &index, bool withLibrary);
-// Clears every module's used flag and every library's names-entered flag.
+// Per compile: clears every module's used flag and every library's
+// headers-read flag. The names stay entered while the index stands.
 void ClearLibraryLinkMarks();
 // The module that defines the next pending undefined name, marked used
 // (140); null when no pending name has one, after error 521 (its module

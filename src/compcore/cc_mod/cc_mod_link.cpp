@@ -46,7 +46,8 @@ bool ModuleIndexLink::UseLibrary(const std::string &name, std::string &path, std
   if (!library)
     return false;
   path = OnDisk(*library);
-  alreadyUsed = (library->flags & ZLibEntry::kNamesEntered) != 0;
+  alreadyUsed = (library->flags & ZLibEntry::kHeadersRead) != 0;
+  library->flags |= ZLibEntry::kHeadersRead;
   headers.clear();
   library->modules.ForEach([&](const ZModEntry *m) {
     headers.push_back({path, m->headerStart, m->headerEnd, m->headerLine});

@@ -176,7 +176,10 @@ void ApplyRamLayout(const ImportedHeader &h) {
       cfg.ramg = 0;
     }
   }
+  // The window and the page numbering of its segments move together:
+  // address arithmetic must agree with the layout just imported.
   ExtWindowStart = uint16_t(cfg.logx * kExtPageSize);
+  SegmentBase = cfg.logx;
   cfg.ramx = uint16_t(cfg.logx - cfg.logr);
 }
 
@@ -423,9 +426,11 @@ const CompiledFunctionRecord *FunctionAt(ADDR24 address) {
 }
 
 void FindFunctionAtAddress(ADDR24 address, uint16_t &recordedWord, uint8_t &recordedByte) {
-  const CompiledFunctionRecord *r = FunctionAt(address);
-  recordedWord = r ? r->recordedWord : 0;
-  recordedByte = r ? r->recordedByte : 0;
+  // A miss leaves the caller's values: they are its answer for no function.
+  if (const CompiledFunctionRecord *r = FunctionAt(address)) {
+    recordedWord = r->recordedWord;
+    recordedByte = r->recordedByte;
+  }
 }
 
 const std::vector<CompiledFunctionRecord> &CompiledFunctions() { return St().functions; }

@@ -91,7 +91,7 @@ FunctionRecordContext &CurrentFunctionContext();
 const CompiledFunctionRecord &AddCompiledFunction(uint16_t recordedWord, uint8_t recordedByte, ADDR24 second,
                                                   ADDR24 start, ADDR24 end, const ADDR24 *third, std::string_view name);
 ADDR24 FindFunctionAddressByName(std::string_view name);
-// Writes 0 to both outputs when no function holds the address.
+// Leaves both outputs as they were when no function holds the address.
 void FindFunctionAtAddress(ADDR24 address, uint16_t &recordedWord, uint8_t &recordedByte);
 const CompiledFunctionRecord *FunctionAt(ADDR24 address);
 const std::vector<CompiledFunctionRecord> &CompiledFunctions();

@@ -88,6 +88,7 @@ inline constexpr unsigned kMsgUnresolvedLocal = 784;    // "local label '%s' is 
 inline constexpr unsigned kMsgUnresolvedGlobal = 785;   // "'%s' is undefined"
 inline constexpr unsigned kMsgLocalTwice = 786;         // "local label '%s' defined twice"
 inline constexpr unsigned kMsgGlobalTwice = 787;        // "'%s' defined twice"
+inline constexpr unsigned kMsgConstantOutOfRange = 794; // "constant out of range"
 inline constexpr unsigned kMsgErrorLine = 809;          // "%s: ERROR: %s"
 inline constexpr unsigned kMsgLibraryModifiedInEditor =
     810;                                             // "A library is open in the editor with unsaved changes. The..."

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "foundation/memorymap.h"
+
+// What the memory map reads of the compiler: the BIOS symbols for the data
+// and stack segments, tsw.cfg for the sizes of the free area, the auxiliary
+// stack and the heap. The code generator's figures keep their neutral
+// answers until it provides them.
+namespace tsw {
+
+class CompilerMemoryMapEnvironment : public MemoryMapEnvironment {
+public:
+  void ClearBiosSymbolMarks() override;
+  uint32_t LookupBiosSymbol(const char *name, uint32_t defaultValue) override;
+  uint16_t ConfigValue(const char *key) override;
+  void SetConfigValue(const char *key, uint16_t value) override;
+};
+
+} // namespace tsw
