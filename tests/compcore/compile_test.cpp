@@ -157,13 +157,12 @@ TEST_F(ProductCompile, LibraryNamesKeepPeriodsAndHighBytes) {
 // the window's page) and a table of one symbol.
 std::vector<uint8_t> BiosInfoWithLayout(uint8_t layout,
                                         const std::vector<uint8_t> &table = {0x01, 0x00, 0x00, 'x' | 0x80}) {
-  std::vector<uint8_t> file(kBiosInfoHeaderSize, 0);
+  std::vector<uint8_t> file(kBiosInfoHeaderSize + table.size() + 0x10, 0);
   file[0] = 8; // RAM size code
   file[1] = layout;
   file[2] = 0x80; // RAM start page
   file[31] = uint8_t(table.size());
-  file.insert(file.end(), table.begin(), table.end());
-  file.resize(file.size() + 0x10, 0);
+  std::copy(table.begin(), table.end(), file.begin() + kBiosInfoHeaderSize);
   return file;
 }
 
