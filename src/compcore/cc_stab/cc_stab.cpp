@@ -64,6 +64,11 @@ struct SymbolTableState {
   size_t savedGlobalCount = 0, savedLocalCount = 0, savedGlobalLists = 0, savedLocalLists = 0;
   std::vector<std::unique_ptr<TypeRecord>> types;
   uint32_t memberBytes = 0;
+  // The global table as the last full reset's compile (the BIOS) left it:
+  // every later compile starts from here, not from its predecessor's globals.
+  bool compileMarkTaken = false;
+  size_t markCount = 0, markLists = 0, markTypes = 0;
+  uint32_t markRecordFree = 0, markNameFree = 0, markMemberBytes = 0;
 };
 
 SymbolTableState &State() {
@@ -140,6 +145,23 @@ SymbolRecord *Redeclaration(SymbolRecord *r, std::string_view name, uint32_t dec
   return r;
 }
 
+void DropGlobalsAfterMark(SymbolTableState &s) {
+  Table &g = s.global;
+  // Later entries only ever probed past earlier ones, so emptying their slots
+  // leaves every kept entry reachable.
+  const SymbolRecord *keptEnd = g.records.data() + std::min(g.records.size(), s.markCount);
+  for (SymbolRecord *&slot : g.slots)
+    if (slot && slot >= keptEnd && slot < g.records.data() + g.records.size())
+      slot = nullptr;
+  g.records.resize(std::min(g.records.size(), s.markCount));
+  g.lists.resize(std::min(g.lists.size(), s.markLists));
+  g.last = g.records.empty() ? nullptr : &g.records.back();
+  g.recordFree = s.markRecordFree;
+  g.nameFree = s.markNameFree;
+  s.types.resize(std::min(s.types.size(), s.markTypes));
+  s.memberBytes = s.markMemberBytes;
+}
+
 } // namespace
 
 void AllocateSymbolTables(uint16_t symbolLimit) {
@@ -180,6 +202,17 @@ void ResetSymbolTablesForCompile(bool fullReset) {
     s.global.nameFree = s.global.nameStart + 1; // offset 0 stays the empty name
     s.types.clear();
     s.memberBytes = 0;
+    s.compileMarkTaken = false;
+  } else if (!s.compileMarkTaken) {
+    s.compileMarkTaken = true;
+    s.markCount = s.global.records.size();
+    s.markLists = s.global.lists.size();
+    s.markTypes = s.types.size();
+    s.markRecordFree = s.global.recordFree;
+    s.markNameFree = s.global.nameFree;
+    s.markMemberBytes = s.memberBytes;
+  } else {
+    DropGlobalsAfterMark(s);
   }
   ResetLocalSymbolTable();
 }
