@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <iterator>
+#include <string>
+#include <vector>
 
 // The signature of every numbered message: where it is shown and what its
 // arguments are, in number order. The texts themselves live in the language
@@ -612,12 +614,23 @@ template <unsigned Id, class... A> constexpr bool MessageCallFits() {
     return sizeof...(A) == kMessageSignatures[index].argCount && ArgumentsFit<A...>(kMessageSignatures[index]);
 }
 
+// A message without arguments that a caller chooses at run time (from a
+// table, or a caller's parameter); made only from a number whose signature
+// takes no arguments: Plain<kMsgStackFull>().
+struct PlainMessage {
+  unsigned id;
+};
+template <unsigned Id>
+requires(MessageCallFits<Id>()) constexpr PlainMessage Plain() { return {Id}; }
+
 // The text of message `Id` formatted with `args`; a call whose arguments do
 // not fit the message's signature does not compile.
 template <unsigned Id, class... A>
-  requires(MessageCallFits<Id, A...>())
-std::string FormatMessage(const A &...args) {
-  return plat::FormatText(GetResourceString(Id), args...);
+requires(MessageCallFits<Id, A...>()) std::string FormatMessage(const A &...args) {
+  // The arguments are taken first: one of them may be another text from
+  // the shared buffer that the lookup below overwrites.
+  std::vector<plat::FormatArg> formatted{plat::MakeFormatArg(args)...};
+  return plat::FormatTextV(GetResourceString(Id), formatted);
 }
 
 } // namespace tsw

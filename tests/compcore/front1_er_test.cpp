@@ -59,8 +59,8 @@ TEST_F(ErrorListTest, PercentInNameIsShownAsWritten) {
   SetErrorFileName("P.C", 1);
   RecordCompileError(1, 1, "undefined symbol 'a%sb%d%n'");
   RecordCompileWarning(1, 2, 1, "unused '%s'");
-  EXPECT_EQ(Records(), (std::vector<std::string>{"P.C:1:E|P.C|undefined symbol 'a%sb%d%n'",
-                                                 "P.C:2:W|P.C|unused '%s'"}));
+  EXPECT_EQ(Records(),
+            (std::vector<std::string>{"P.C:1:E|P.C|undefined symbol 'a%sb%d%n'", "P.C:2:W|P.C|unused '%s'"}));
 }
 
 // Given a format, the recorders format once: an argument's '%' stays.
@@ -118,7 +118,7 @@ TEST_F(ErrorListTest, ErrorLimitDropsAndRaisersThrowOverflow) {
   EXPECT_EQ(RecordCompileWarning(1, 2000, 1, "dropped"), 1);
   EXPECT_EQ(ErrorRecordCount(), kMaxErrorRecords);
   EXPECT_EQ(CompileErrorCount(), kMaxErrorRecords + 1);
-  EXPECT_THROW(CompileErrorAtLine(5, 1, 100), xCCErrOvflo);
+  EXPECT_THROW(CompileErrorAtLine<408>(5, 1), xCCErrOvflo);
   SetDiagnosticSink(nullptr);
 }
 

@@ -127,7 +127,7 @@ TEST_F(Front2Test, LinenumNamesTheNextLine) {
 
 TEST_F(Front2Test, DiagnosticsCarryTheCursorPositionAndAreBounded) {
   InstallLogicalLine({"abc", {1, 1, 1}, {3, 4, 5}}, 1);
-  CompileError(492, std::string(5000, 'x'));
+  CompileError<492>(std::string(5000, 'x'));
   ASSERT_EQ(sink.records.size(), 1u);
   EXPECT_EQ(sink.records[0].message, 492u);
   EXPECT_LT(sink.records[0].text.size(), kDiagnosticTextSize);
@@ -147,25 +147,25 @@ public:
 TEST_F(Front2Test, RaisersEndTheCompileWhereTheyMust) {
   LimitSink limited;
   SetDiagnosticSink(&limited);
-  CompileError(408);
-  EXPECT_THROW(CompileError(408), xCCErrOvflo);
+  CompileError<408>();
+  EXPECT_THROW(CompileError<408>(), xCCErrOvflo);
 
   limited.records.clear();
-  EXPECT_THROW(CompileErrorAt(7, 3, 463), xCCErrOvflo);
-  EXPECT_THROW(CompileErrorAt(8, 1, 463), xCCErrOvflo);
+  EXPECT_THROW(CompileErrorAt<463>(7, 3), xCCErrOvflo);
+  EXPECT_THROW(CompileErrorAt<463>(8, 1), xCCErrOvflo);
   ASSERT_EQ(limited.records.size(), 1u); // only the first fatal report of a compile is kept
   EXPECT_EQ(limited.records[0].line, 7);
 
   limited.records.clear();
   Diagnostics().serious = false;
-  CompileWarningSerious(3008);
-  CompileWarningTrivial(3008);
+  CompileWarningSerious<455>();
+  CompileWarningTrivial<3008>();
   ASSERT_EQ(limited.records.size(), 1u);
   EXPECT_EQ(limited.records[0].kind, 0);
 
   Diagnostics().throwAll = true;
-  EXPECT_THROW(CompileError(408), xWatch);
-  EXPECT_THROW(CompileWarningTrivial(3008), xWatch);
+  EXPECT_THROW(CompileError<408>(), xWatch);
+  EXPECT_THROW(CompileWarningTrivial<3008>(), xWatch);
   SetDiagnosticSink(&sink);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "compcore/common/cc_messages.h"
+#include "foundation/msgcatalog.h"
+#include "foundation/restext.h"
 #include "platform/format.h"
 
 #include <cstdint>
@@ -105,6 +107,21 @@ void SetMessageOutput(MessageOutput *output);
 void ShowMessageFV(bool toBox, std::string_view format, const std::vector<plat::FormatArg> &args);
 template <class... A> void ShowMessageF(bool toBox, std::string_view format, const A &...args) {
   ShowMessageFV(toBox, format, {plat::MakeFormatArg(args)...});
+}
+// The checked form: a call whose arguments do not fit message `Id`'s
+// signature, or whose number is no box, window or please-wait text, does
+// not compile: ShowMessage<kMsgReadingBiosSymbols>(false);
+template <unsigned Id>
+inline constexpr bool kIsShownMessage = CatalogueIndex(Id) != kNoCatalogueEntry &&
+                                        (kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kMessageBox ||
+                                         kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kMessageWindow ||
+                                         kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kPleaseWait);
+template <unsigned Id, class... A>
+requires(kIsShownMessage<Id> &&MessageCallFits<Id, A...>()) void ShowMessage(bool toBox, const A &...args) {
+  ShowMessageFV(toBox, "%s", {plat::MakeFormatArg(FormatMessage<Id>(args...))});
+}
+inline void ShowMessage(bool toBox, PlainMessage m) {
+  ShowMessageFV(toBox, "%s", {plat::MakeFormatArg(std::string(GetResourceString(m.id)))});
 }
 void DisableMessageOutput();
 void EnableMessageOutput();

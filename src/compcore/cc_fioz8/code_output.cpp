@@ -66,7 +66,7 @@ ADDR24 ReserveRootVariableBytes(uint16_t n) {
   EmitCache *variables = Caches().rootVariable;
   const int64_t after = int64_t(Addr24ToPhysical(variables->Current())) - n;
   if (after < int64_t(Collaborators().RootDataLowerLimit())) {
-    CompileError(kMsgRootDataFull);
+    CompileError<kMsgRootDataFull>();
     return {};
   }
   for (uint16_t i = 0; i < n; ++i)
@@ -74,6 +74,6 @@ ADDR24 ReserveRootVariableBytes(uint16_t n) {
   return Addr24Add(variables->Current(), 1);
 }
 
-void ReportMessage2128() { CompileError(kMsgIncludeRefused); }
+void ReportMessage2128() { CompileError<kMsgIncludeRefused>(); }
 
 } // namespace tsw

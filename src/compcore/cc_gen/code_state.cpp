@@ -161,7 +161,7 @@ uint16_t CompileWithRetry(const std::function<uint16_t()> &body) {
   } catch (const CommitCode &) {
     // The statement does not fit even at the start of the follower.
     Caches().currentCode->ReportSegmentFull();
-    CompileErrorHere(kMsgCodeSegmentFull);
+    CompileErrorHere<kMsgCodeSegmentFull>();
   }
 }
 

@@ -87,7 +87,7 @@ bool &XmemCodeEmitted() {
 
 // ---- EmitCache -------------------------------------------------------------
 
-EmitCache::EmitCache(int32_t direction, int16_t capacity, unsigned fullMessage, OriginKind kind)
+EmitCache::EmitCache(int32_t direction, int16_t capacity, PlainMessage fullMessage, OriginKind kind)
     : direction_(direction < 0 ? -1 : 1), position_(direction < 0 ? capacity : 0), capacity_(capacity),
       buffer_(size_t(capacity)), fullMessage_(fullMessage), kind_(kind) {}
 
@@ -154,7 +154,7 @@ ADDR24 EmitCache::StoreAt(ADDR24 address, uint8_t byte) {
     WarnOnce();
   int32_t offset = OffsetOf(address);
   if (offset == -3) {
-    CompileError(kMsgEmitOutside, "Using uninitialized cache.");
+    CompileError<kMsgEmitOutside>("Using uninitialized cache.");
   } else if (offset < 0 || offset >= count_) {
     // Outside the buffered run: already written out (or not yet emitted),
     // so the byte goes to the writer on its own.
@@ -202,7 +202,7 @@ void EmitCache::CheckSegmentSpace() {
       if (restored)
         RestoreCodeState();
       if (WouldOverflow(0) && o->size != 0)
-        CompileError(kMsgFullAtRestart);
+        CompileError<kMsgFullAtRestart>();
       EmitContinuation();
       ActivateOrigin(o->follows);
       if (restored)
@@ -254,7 +254,7 @@ uint8_t EmitCache::ReadAt(ADDR24 address) {
   int32_t offset = OffsetOf(address);
   uint8_t byte = 0;
   if (offset == -1 || offset >= count_) {
-    CompileError(kMsgReadAfterCurrent);
+    CompileError<kMsgReadAfterCurrent>();
     return 0;
   }
   if (offset < 0) {
@@ -268,13 +268,13 @@ OriginDirective *EmitCache::GetOrigin() const { return origin_ ? origin_ : &Defa
 
 void EmitCache::WarnOnce() {
   if (warnUnattached_ && !IsNullCache())
-    CompileError(kMsgCacheWithoutOrigin, OriginKindName(kind_));
+    CompileError<kMsgCacheWithoutOrigin>(OriginKindName(kind_));
   warnUnattached_ = false;
 }
 
 // ---- code caches -----------------------------------------------------------
 
-EmitCacheForCode::EmitCacheForCode(int32_t direction, int16_t capacity, unsigned fullMessage, OriginKind kind)
+EmitCacheForCode::EmitCacheForCode(int32_t direction, int16_t capacity, PlainMessage fullMessage, OriginKind kind)
     : EmitCache(direction, capacity, fullMessage, kind) {
   SetCapturesFixupBytes();
 }
@@ -303,7 +303,8 @@ void EmitCacheForCode::EmitContinuation() {
   }
 }
 
-RootCache::RootCache(int16_t capacity) : EmitCacheForCode(1, capacity, kMsgRootCodeFull, OriginKind::kRcodorg) {}
+RootCache::RootCache(int16_t capacity)
+    : EmitCacheForCode(1, capacity, Plain<kMsgRootCodeFull>(), OriginKind::kRcodorg) {}
 void RootCache::FlushAndMark() {
   EmitCache::FlushAndMark();
   RootCodeEmitted() = true;
@@ -311,7 +312,8 @@ void RootCache::FlushAndMark() {
 void RootCache::ClearUsedFlag() { RootCodeEmitted() = false; }
 bool RootCache::WasUsed() const { return RootCodeEmitted(); }
 
-XmemCache::XmemCache(int16_t capacity) : EmitCacheForCode(1, capacity, kMsgXmemCodeFull, OriginKind::kXcodorg) {}
+XmemCache::XmemCache(int16_t capacity)
+    : EmitCacheForCode(1, capacity, Plain<kMsgXmemCodeFull>(), OriginKind::kXcodorg) {}
 void XmemCache::FlushAndMark() {
   EmitCache::FlushAndMark();
   XmemCodeEmitted() = true;
@@ -346,23 +348,25 @@ bool XmemCache::CheckPageCross(int32_t count) {
   return true;
 }
 
-WatchCache::WatchCache(int16_t capacity) : EmitCacheForCode(1, capacity, kMsgCodeSegmentFull, OriginKind::kWcodorg) {}
+WatchCache::WatchCache(int16_t capacity)
+    : EmitCacheForCode(1, capacity, Plain<kMsgCodeSegmentFull>(), OriginKind::kWcodorg) {}
 
-NullCache::NullCache(int16_t capacity) : EmitCacheForCode(1, capacity, kMsgCodeSegmentFull, OriginKind::kUnknown) {}
+NullCache::NullCache(int16_t capacity)
+    : EmitCacheForCode(1, capacity, Plain<kMsgCodeSegmentFull>(), OriginKind::kUnknown) {}
 
 // ---- data caches -----------------------------------------------------------
 
-EmitCacheForData::EmitCacheForData(int32_t direction, int16_t capacity, unsigned fullMessage, OriginKind kind)
+EmitCacheForData::EmitCacheForData(int32_t direction, int16_t capacity, PlainMessage fullMessage, OriginKind kind)
     : EmitCache(direction, capacity, fullMessage, kind) {}
 
 CRVConstantCache::CRVConstantCache(int16_t capacity)
-    : EmitCacheForData(1, capacity, kMsgVariablesFull, OriginKind::kRconorg) {}
+    : EmitCacheForData(1, capacity, Plain<kMsgVariablesFull>(), OriginKind::kRconorg) {}
 int32_t CRVConstantCache::PageNumber() const { return (Current().logical >> 12) + 1; }
-void CRVConstantCache::ReportSegmentFull() { CompileErrorHere(kMsgConstantsFull); }
+void CRVConstantCache::ReportSegmentFull() { CompileErrorHere<kMsgConstantsFull>(); }
 
 CRVVariableCache::CRVVariableCache(int16_t capacity, OriginKind kind)
-    : EmitCacheForData(-1, capacity, kMsgVariablesFull, kind) {}
-void CRVVariableCache::ReportSegmentFull() { CompileErrorHere(kMsgVariablesFull); }
+    : EmitCacheForData(-1, capacity, Plain<kMsgVariablesFull>(), kind) {}
+void CRVVariableCache::ReportSegmentFull() { CompileErrorHere<kMsgVariablesFull>(); }
 
 // ---- pointers --------------------------------------------------------------
 

@@ -2,6 +2,7 @@
 
 #include "compcore/common/cc_messages.h"
 #include "foundation/addr24.h"
+#include "foundation/msgcatalog.h"
 
 #include <cstdint>
 #include <memory>
@@ -34,7 +35,7 @@ inline constexpr int32_t kSegmentReserve = 128;
 
 class EmitCache {
 public:
-  EmitCache(int32_t direction, int16_t capacity, unsigned fullMessage, OriginKind kind);
+  EmitCache(int32_t direction, int16_t capacity, PlainMessage fullMessage, OriginKind kind);
   EmitCache(const EmitCache &) = delete;
   virtual ~EmitCache() = default;
   // Copies the window, the buffered bytes and the flags (not the class).
@@ -78,7 +79,7 @@ public:
   ADDR24 Current() const { return current_; }
   ADDR24 WindowEnd() const { return windowEnd_; }
   OriginKind Kind() const { return kind_; }
-  unsigned FullMessage() const { return fullMessage_; }
+  PlainMessage FullMessage() const { return fullMessage_; }
   bool Initialized() const { return initialized_; }
   bool Enabled() const { return enabled_; }
   OriginDirective *AttachedOrigin() const { return origin_; }
@@ -101,7 +102,7 @@ private:
   ADDR24 windowStart_{};
   ADDR24 current_{};
   ADDR24 windowEnd_{};
-  unsigned fullMessage_;
+  PlainMessage fullMessage_;
   OriginKind kind_;
   bool warnUnattached_ = true;
   OriginDirective *origin_ = nullptr;
@@ -113,7 +114,7 @@ private:
 
 class EmitCacheForCode : public EmitCache {
 public:
-  EmitCacheForCode(int32_t direction, int16_t capacity, unsigned fullMessage, OriginKind kind);
+  EmitCacheForCode(int32_t direction, int16_t capacity, PlainMessage fullMessage, OriginKind kind);
   void ResetBuffer() override;
   void ReportSegmentFull() override;
   // The jump from the end of a full segment to where its follower resumes.
@@ -152,7 +153,7 @@ public:
 
 class EmitCacheForData : public EmitCache {
 public:
-  EmitCacheForData(int32_t direction, int16_t capacity, unsigned fullMessage, OriginKind kind);
+  EmitCacheForData(int32_t direction, int16_t capacity, PlainMessage fullMessage, OriginKind kind);
 };
 
 class CRVConstantCache : public EmitCacheForData {

@@ -50,7 +50,7 @@ bool ParseResumeApply(OriginDirective *record) {
   if (!resume && !apply)
     return false;
   if (!record) {
-    CompileError(kMsgNoSuchOrigin);
+    CompileError<kMsgNoSuchOrigin>();
     return true;
   }
   if (apply)
@@ -63,12 +63,12 @@ void ParseFollows(OriginDirective &record) {
   std::string name;
   SkipSpaces();
   if (!ReadIdentifier(name)) {
-    CompileError(kMsgFollowsName);
+    CompileError<kMsgFollowsName>();
     return;
   }
   int index = FindOrigin(name);
   if (index < 0) {
-    CompileError(kMsgNoSuchOrigin);
+    CompileError<kMsgNoSuchOrigin>();
     return;
   }
   if (MatchOption("splitbin")) {
@@ -77,7 +77,7 @@ void ParseFollows(OriginDirective &record) {
   }
   OriginDirective &named = *M().table[size_t(index)];
   if (named.follows)
-    CompileError(kMsgAlreadyFollowed);
+    CompileError<kMsgAlreadyFollowed>();
   named.follows = &record;
 }
 
@@ -100,7 +100,7 @@ void ParseDebugOption(OriginDirective &record) {
     given = false;
   }
   if (given && record.kind != 1 && record.kind != 2)
-    CompileError(kMsgOriginOptionKind);
+    CompileError<kMsgOriginOptionKind>();
 }
 
 void ParseNewOrigin(OriginDirective &record) {
@@ -108,9 +108,9 @@ void ParseNewOrigin(OriginDirective &record) {
   int32_t size = ReadDirectiveExpression();
   record.size = uint32_t(size);
   if (record.size >= kMaxOriginSize)
-    CompileWarningSerious(kMsgOriginTooLarge);
+    CompileWarningSerious<kMsgOriginTooLarge>();
   else if (record.size == 0)
-    CompileWarningSerious(kMsgOriginSizeZero);
+    CompileWarningSerious<kMsgOriginSizeZero>();
   if (MatchOption("follows"))
     ParseFollows(record);
   ParseResumeApply(&record);
@@ -136,7 +136,7 @@ void SweepForOverlaps(std::vector<const OriginDirective *> &sorted, uint32_t (*k
     // Against the furthest end of every origin before this one, so neither
     // a shared byte nor an overlap after an earlier report goes unseen.
     if (low <= largestEnd)
-      CompileWarningSerious(kMsgOriginsOverlap, sorted[largest]->name, r.name, logical ? "logical" : "physical", low);
+      CompileWarningSerious<kMsgOriginsOverlap>(sorted[largest]->name, r.name, logical ? "logical" : "physical", low);
     uint32_t high = key(OriginHighEnd(r));
     if (high > largestEnd) {
       largestEnd = high;
@@ -182,7 +182,7 @@ void ParseOriginDirective(int32_t kind, EmitCache *cache) {
   SkipSpaces();
   std::string name;
   if (!ReadIdentifier(name)) {
-    CompileError(kMsgOriginName);
+    CompileError<kMsgOriginName>();
     return;
   }
   int index = FindOrigin(name);
@@ -190,7 +190,7 @@ void ParseOriginDirective(int32_t kind, EmitCache *cache) {
   M().current = record;
   if (WordFollows()) {
     if (!ParseResumeApply(record)) {
-      CompileError(kMsgResumeOrApply);
+      CompileError<kMsgResumeOrApply>();
       SkipToLineEnd(); // the refused directive's rest is not reported again
     }
   } else if (!record) {
@@ -202,18 +202,18 @@ void ParseOriginDirective(int32_t kind, EmitCache *cache) {
     M().table.push_back(std::move(made));
     ParseNewOrigin(*record);
   } else {
-    CompileError(kMsgOriginDefined);
+    CompileError<kMsgOriginDefined>();
     SkipToLineEnd();
   }
   if (SkipSpaces() != '\0')
-    CompileError(kMsgOriginTrailing);
+    CompileError<kMsgOriginTrailing>();
 }
 
 void ActivateOrigin(OriginDirective *record) {
   if (record == &DefaultOrigin())
     return;
   if (!record) {
-    CompileError(kMsgNoSuchOrigin);
+    CompileError<kMsgNoSuchOrigin>();
     return;
   }
   EmitCache *cache = record->cache;

@@ -74,9 +74,9 @@ public:
   [[noreturn]] void ReportUndefinedGlobal(std::string_view name) override {
     const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
     if (!symbol)
-      CompileErrorAt(1, 1, kMsgUnresolvedGlobal, std::string(name));
+      CompileErrorAt<kMsgUnresolvedGlobal>(1, 1, std::string(name));
     SetCurrentSourceFileName(symbol->file && *symbol->file ? symbol->file : GetResourceString(kMsgNoFileName));
-    CompileErrorAt(symbol->line, symbol->column, kMsgUnresolvedGlobal, std::string(name));
+    CompileErrorAt<kMsgUnresolvedGlobal>(symbol->line, symbol->column, std::string(name));
   }
   void WarnIfLibraryDefines(std::string_view name) override {
     if (strcasecmp(std::string(name).c_str(), "main") == 0)
@@ -85,33 +85,29 @@ public:
     if (!module)
       return;
     if (!module->library) {
-      CompileWarningSerious(kMsgLibraryAlsoDefinesName, std::string(name));
+      CompileWarningSerious<kMsgLibraryAlsoDefinesName>(std::string(name));
       return;
     }
     std::string path = module->library->name.Text();
     size_t slash = path.find_last_of("/\\");
     std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
-    CompileWarningSerious(kMsgLibraryAlsoDefines, std::string(name), std::string(name), int(module->headerLine) + 1,
-                          file);
+    CompileWarningSerious<kMsgLibraryAlsoDefines>(std::string(name), std::string(name), int(module->headerLine) + 1,
+                                                  file);
   }
-  void CompileError(unsigned message, const std::string &argument) override {
-    if (argument.empty())
-      tsw::CompileError(message);
-    else
-      tsw::CompileError(message, argument);
+  // The fixup pass's messages come with their text formatted there, where
+  // the number is known at compile time.
+  void CompileError(unsigned message, const std::string &text) override {
+    RaiseError(message, CurrentSourceLine(), CurrentSourceColumn(), DiagnosticText(text));
   }
-  [[noreturn]] void FatalAtStart(unsigned message, const std::string &name) override {
-    CompileErrorAt(1, 1, message, name);
+  [[noreturn]] void FatalAtStart(unsigned message, const std::string &text) override {
+    RaiseFatal(message, 1, 1, DiagnosticText(text));
   }
-  void SeriousWarningAt(unsigned message, const std::string &file, uint16_t line) override {
+  void SeriousWarningAt(unsigned message, const std::string &file, uint16_t line, const std::string &text) override {
     (void)line;
     std::string previous = CurrentSourceFileName();
     SetCurrentSourceFileName(file);
-    CompileWarningSerious(message);
+    RaiseWarning(message, 1, DiagnosticText(text));
     SetCurrentSourceFileName(previous);
-  }
-  std::string MessageText(unsigned message, const std::string &argument) override {
-    return tsw::MessageText(message, {plat::MakeFormatArg(argument)});
   }
 };
 
@@ -169,7 +165,7 @@ public:
       if (!xmem->WouldOverflow(int32_t(n)))
         return true;
     }
-    tsw::CompileError(kMsgXmemCodeFull);
+    tsw::CompileError<kMsgXmemCodeFull>();
     return false;
   }
   uint32_t XmemCodePhysical() override { return Addr24ToPhysical(Caches().xmemCode->Current()); }
@@ -231,7 +227,7 @@ void RegisterFrontEndParticipants() {
                                   auto &saved = Front().input;
                                   // The source cannot be read again: the statement cannot be either.
                                   if (!saved.empty() && !RestoreInputState(saved.back()))
-                                    CompileErrorHere(kMsgInvalidOperands);
+                                    CompileErrorHere<kMsgInvalidOperands>();
                                 },
                                 [] {
                                   if (!Front().input.empty())
@@ -358,7 +354,7 @@ uint16_t FinishByteRoadPass(const std::string &programPath, uint16_t status) {
   }
   uint32_t imageBaseKb = 0;
   if (BuildImageFromListing(programPath, CompilerConfig().ccsvrm, names, nullptr, imageBaseKb) != kImageBuilt) {
-    ShowMessageF(false, "%s", GetResourceString(kMsgListingFailed));
+    ShowMessage<kMsgListingFailed>(false);
     return uint16_t(status | kCompileFailedBit);
   }
   if (bits & kOutputListing)

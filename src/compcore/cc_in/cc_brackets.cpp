@@ -21,19 +21,19 @@ BracketState &St() {
   return s;
 }
 
-unsigned UnmatchedMessage(uint32_t kind) {
+PlainMessage UnmatchedMessage(uint32_t kind) {
   switch (kind) {
-  case kOpenBrace: return 2087;
-  case kCloseBrace: return 2088;
-  case kOpenSquare: return 2090;
-  case kCloseSquare: return 2089;
-  case kOpenParen: return 2085;
-  case kCloseParen: return 2086;
-  case kCommentOpen: return 464;
-  case kCommentClose: return 2094;
-  case kAsmOpen: return 2091;
-  case kAsmClose: return 2095;
-  default: return 0;
+  case kOpenBrace: return Plain<2087>();
+  case kCloseBrace: return Plain<2088>();
+  case kOpenSquare: return Plain<2090>();
+  case kCloseSquare: return Plain<2089>();
+  case kOpenParen: return Plain<2085>();
+  case kCloseParen: return Plain<2086>();
+  case kCommentOpen: return Plain<464>();
+  case kCommentClose: return Plain<2094>();
+  case kAsmOpen: return Plain<2091>();
+  case kAsmClose: return Plain<2095>();
+  default: return {0};
   }
 }
 
@@ -59,18 +59,17 @@ void RecordBracketError(uint32_t line, uint32_t column, const std::string &text)
 }
 
 void ReportUnmatched(const MatchBlockInfo &item) {
-  unsigned message = UnmatchedMessage(item.kind);
-  if (!message) {
-    CompileError(kMsgUnknownBracket);
+  PlainMessage message = UnmatchedMessage(item.kind);
+  if (!message.id) {
+    CompileError<kMsgUnknownBracket>();
     return;
   }
-  RecordBracketError(item.line, item.column, GetResourceString(message));
+  RecordBracketError(item.line, item.column, GetResourceString(message.id));
 }
 
 void ReportMismatch(const MatchBlockInfo &top, const MatchBlockInfo &item) {
-  std::string format = GetResourceString(kMsgMismatch);
   RecordBracketError(item.line, item.column,
-                     plat::FormatText(format, ClosingText(item.kind), static_cast<int>(top.line)));
+                     FormatMessage<kMsgMismatch>(ClosingText(item.kind), static_cast<int>(top.line)));
 }
 
 } // namespace
@@ -116,7 +115,7 @@ void ReportUnclosedBrackets() {
   BracketState &s = St();
   // Before the language module is loaded there are no texts to report
   // with; the stack is emptied all the same.
-  bool haveTexts = *GetResourceString(UnmatchedMessage(kOpenParen)) != '\0';
+  bool haveTexts = *GetResourceString(UnmatchedMessage(kOpenParen).id) != '\0';
   while (!s.stack.empty()) {
     MatchBlockInfo top = s.stack.back();
     s.stack.pop_back();

@@ -68,7 +68,7 @@ void PushConditionAt(uint8_t state, uint16_t line, uint16_t column) {
   DirectiveState &d = D();
   if (d.refused || d.depth + 1 > kMaxConditionDepth) {
     if (!d.refused)
-      CompileError(kMsgNestingTooDeep);
+      CompileError<kMsgNestingTooDeep>();
     ++d.refused;
     return;
   }
@@ -134,7 +134,7 @@ void UndefDirective() {
   SkipSpaces();
   std::string name;
   if (!ReadIdentifier(name))
-    CompileError(kMsgIdentifierExpected);
+    CompileError<kMsgIdentifierExpected>();
   else
     UndefineMacro(name);
 }
@@ -166,7 +166,7 @@ struct DirectiveEntry {
 const DirectiveEntry kDirectives[] = {
     {"#undef", UndefDirective, kReturnsAfter},
     {"#pragma", PragmaDirective, kReadsOn},
-    {"#include", [] { CompileError(kMsgIncludeRefused); }, kReadsOn},
+    {"#include", [] { CompileError<kMsgIncludeRefused>(); }, kReadsOn},
     {"#use", UseDirective, kReadsOn},
     {"#define", DefineDirective, kReadsOn},
     {"#error", [] { ReportDirectiveMessage(0); }, kReadsOn},

@@ -83,7 +83,7 @@ SourceChar NextSourceChar() {
 
 void Append(LogicalLineBuffer &b, char c, uint16_t line, uint16_t column) {
   if (b.text.size() + 2 >= kMaxLineBytes / 2)
-    CompileErrorHere(kMsgLineTooLong);
+    CompileErrorHere<kMsgLineTooLong>();
   b.text.push_back(c);
   b.lines.push_back(line);
   b.columns.push_back(column);
@@ -351,9 +351,11 @@ int32_t ReadConstantValue(ConstantSeverity severity) {
   unsigned long value = IsIdentStart(*InputCursor) ? 0 : std::strtoul(InputCursor, &end, 0);
   if (end == InputCursor) {
     switch (severity) {
-    case ConstantSeverity::kFatal: CompileErrorHere(kMsgNotConstant);
-    case ConstantSeverity::kError: CompileError(kMsgNotConstant); break;
-    case ConstantSeverity::kTrivialWarning: CompileWarningTrivial(kMsgNotConstant); break;
+    case ConstantSeverity::kFatal: CompileErrorHere<kMsgNotConstant>();
+    case ConstantSeverity::kError: CompileError<kMsgNotConstant>(); break;
+    case ConstantSeverity::kTrivialWarning:
+      RaiseWarning(kMsgNotConstant, 0, DiagnosticText(FormatMessage<kMsgNotConstant>()));
+      break;
     }
     return 0;
   }
@@ -400,9 +402,7 @@ void TrackBracketHook(char c, uint16_t line, uint16_t column) {
 DiagnosticSwitches &Diagnostics() { return In().switches; }
 bool ErrorOccurred() { return In().errorOccurred; }
 
-std::string MessageText(unsigned message, const std::vector<plat::FormatArg> &args) {
-  const char *format = GetResourceString(message);
-  std::string text = plat::FormatTextV(format ? format : "", args);
+std::string DiagnosticText(std::string text) {
   if (text.size() >= kDiagnosticTextSize)
     text.resize(kDiagnosticTextSize - 1);
   return text;

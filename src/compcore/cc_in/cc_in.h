@@ -3,6 +3,8 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_in/cc_lines.h"
 #include "compcore/common/cc_messages.h"
+#include "foundation/msgcatalog.h"
+#include "foundation/restext.h"
 #include "platform/format.h"
 
 #include <array>
@@ -170,29 +172,66 @@ constexpr size_t kDiagnosticTextSize = 1024;
 void RaiseError(unsigned message, uint16_t line, uint16_t column, std::string text);
 [[noreturn]] void RaiseFatal(unsigned message, uint16_t line, uint16_t column, std::string text);
 void RaiseWarning(unsigned message, int level, std::string text);
-std::string MessageText(unsigned message, const std::vector<plat::FormatArg> &args);
 
-template <class... A> void CompileError(unsigned message, const A &...args) {
-  RaiseError(message, CurrentSourceLine(), CurrentSourceColumn(), MessageText(message, {plat::MakeFormatArg(args)...}));
+// The checked raisers. Each takes its message number as a template argument
+// and the text's arguments after the position, so a call whose arguments do
+// not fit the number's signature, or whose number is not a compile error
+// (or warning) in the catalogue, does not compile:
+//   CompileError<kMsgRedeclared>(name);
+//   CompileWarningTrivial<kMsgSomething>();
+template <unsigned Id>
+inline constexpr bool kIsErrorMessage = CatalogueIndex(Id) != kNoCatalogueEntry &&
+                                        (kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kCompileError ||
+                                         kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kFatalError);
+template <unsigned Id, MessageUse Use>
+inline constexpr bool
+    kIsMessageOfUse = CatalogueIndex(Id) != kNoCatalogueEntry &&kMessageSignatures[CatalogueIndex(Id)].use == Use;
+
+// The formatted text of a diagnostic, cut to the shared buffer's size.
+std::string DiagnosticText(std::string text);
+
+template <unsigned Id, class... A>
+requires(kIsErrorMessage<Id> &&MessageCallFits<Id, A...>()) void CompileError(const A &...args) {
+  RaiseError(Id, CurrentSourceLine(), CurrentSourceColumn(), DiagnosticText(FormatMessage<Id>(args...)));
 }
 // Non-fatal error at a given position (the open #if of an unclosed group).
-template <class... A> void CompileErrorAtLine(uint16_t line, uint16_t column, unsigned message, const A &...args) {
-  RaiseError(message, line, column, MessageText(message, {plat::MakeFormatArg(args)...}));
+template <unsigned Id, class... A>
+requires(kIsErrorMessage<Id> &&MessageCallFits<Id, A...>()) void CompileErrorAtLine(uint16_t line, uint16_t column,
+                                                                                    const A &...args) {
+  RaiseError(Id, line, column, DiagnosticText(FormatMessage<Id>(args...)));
 }
 // Fatal: records and ends the compile.
-template <class... A>
-[[noreturn]] void CompileErrorAt(uint16_t line, uint16_t column, unsigned message, const A &...args) {
-  RaiseFatal(message, line, column, MessageText(message, {plat::MakeFormatArg(args)...}));
+template <unsigned Id, class... A>
+requires(kIsErrorMessage<Id> &&MessageCallFits<Id, A...>())
+    [[noreturn]] void CompileErrorAt(uint16_t line, uint16_t column, const A &...args) {
+  RaiseFatal(Id, line, column, DiagnosticText(FormatMessage<Id>(args...)));
 }
-template <class... A> [[noreturn]] void CompileErrorHere(unsigned message, const A &...args) {
-  CompileErrorAt(CurrentSourceLine(), CurrentSourceColumn(), message, args...);
+template <unsigned Id, class... A>
+requires(kIsErrorMessage<Id> &&MessageCallFits<Id, A...>()) [[noreturn]] void CompileErrorHere(const A &...args) {
+  CompileErrorAt<Id>(CurrentSourceLine(), CurrentSourceColumn(), args...);
 }
-template <class... A> void CompileWarningSerious(unsigned message, const A &...args) {
-  RaiseWarning(message, 1, MessageText(message, {plat::MakeFormatArg(args)...}));
+template <unsigned Id, class... A>
+requires(kIsMessageOfUse<Id, MessageUse::kSeriousWarning> &&MessageCallFits<Id, A...>()) void CompileWarningSerious(
+    const A &...args) {
+  RaiseWarning(Id, 1, DiagnosticText(FormatMessage<Id>(args...)));
 }
-template <class... A> void CompileWarningTrivial(unsigned message, const A &...args) {
-  RaiseWarning(message, 0, MessageText(message, {plat::MakeFormatArg(args)...}));
+template <unsigned Id, class... A>
+requires(kIsMessageOfUse<Id, MessageUse::kTrivialWarning> &&MessageCallFits<Id, A...>()) void CompileWarningTrivial(
+    const A &...args) {
+  RaiseWarning(Id, 0, DiagnosticText(FormatMessage<Id>(args...)));
 }
+
+// The same for a message chosen at run time; Plain<N>() checked it.
+inline void CompileError(PlainMessage m) {
+  RaiseError(m.id, CurrentSourceLine(), CurrentSourceColumn(), DiagnosticText(GetResourceString(m.id)));
+}
+[[noreturn]] inline void CompileErrorAt(uint16_t line, uint16_t column, PlainMessage m) {
+  RaiseFatal(m.id, line, column, DiagnosticText(GetResourceString(m.id)));
+}
+[[noreturn]] inline void CompileErrorHere(PlainMessage m) {
+  CompileErrorAt(CurrentSourceLine(), CurrentSourceColumn(), m);
+}
+inline void CompileWarningSerious(PlainMessage m) { RaiseWarning(m.id, 1, DiagnosticText(GetResourceString(m.id))); }
 
 // The bracket checker's entry for every consumed character.
 using BracketTracker = void (*)(char c, uint16_t line, uint16_t column);

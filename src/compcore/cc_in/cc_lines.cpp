@@ -347,7 +347,7 @@ void ReportProgress() {
     return;
   s.progressCountdown = kProgressInterval - 1;
   // Line numbers are kept from 0; the editor counts them from 1.
-  ShowMessageF(false, GetResourceString(kMsgCompilingLine), int(s.currentLine) + 1);
+  ShowMessage<kMsgCompilingLine>(false, int(s.currentLine) + 1);
 }
 
 const char *NextLineOfAnySource() {
@@ -482,7 +482,7 @@ void PushLibraryHeaders(const std::string &given) {
   std::vector<ModuleSegment> headers;
   bool alreadyUsed = false;
   if (!s.index || !s.index->UseLibrary(name, path, headers, alreadyUsed)) {
-    CompileError(kMsgUnknownLibrary, name);
+    CompileError<kMsgUnknownLibrary>(name);
     return;
   }
   if (alreadyUsed)

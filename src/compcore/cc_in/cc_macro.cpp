@@ -93,7 +93,7 @@ Cells CellsOfLine(const LogicalLineBuffer &line, size_t from) {
 
 void CheckSize(const Cells &cells) {
   if (cells.size() >= kMaxLineBytes)
-    CompileErrorHere(kMsgLineTooLong);
+    CompileErrorHere<kMsgLineTooLong>();
 }
 
 // The next logical line for a function-like macro's "(" or arguments; only
@@ -336,7 +336,7 @@ Cells ExpandCells(Cells work) {
         }
       }
       if (!closed && SourceLanguageMode != kLangAsm)
-        CompileError(kMsgExpected, std::string(1, c));
+        CompileError<kMsgExpected>(std::string(1, c));
       previous = c;
       continue;
     }
@@ -393,7 +393,7 @@ Cells ExpandCells(Cells work) {
           ApplyMarker(work[m].marker);
       bool tooMany = false;
       if (!CollectArguments(work, j, end, args, tooMany)) {
-        CompileErrorAtLine(work[start].line, work[start].column, kMsgExpected, ")");
+        CompileErrorAtLine<kMsgExpected>(work[start].line, work[start].column, ")");
         if (beforeCall && work.size() > lineCells && RestoreInputState(*beforeCall))
           work.resize(lineCells);
         work.erase(work.begin() + long(start), work.end());
@@ -401,11 +401,11 @@ Cells ExpandCells(Cells work) {
         continue;
       }
       if (tooMany)
-        CompileError(kMsgTooManyArgs);
+        CompileError<kMsgTooManyArgs>();
       bool countOk =
           args.size() == macro->paramCount || (macro->paramCount == 0 && args.size() == 1 && args[0].empty());
       if (!countOk) {
-        CompileError(kMsgArgCount);
+        CompileError<kMsgArgCount>();
         work.erase(work.begin() + long(start), work.begin() + long(end));
         i = start;
         continue;
@@ -417,7 +417,7 @@ Cells ExpandCells(Cells work) {
       slot = TakeSlot(macro);
     }
     if (!slot) {
-      CompileError(kMsgTooManyActive, int(kMaxActiveMacros));
+      CompileError<kMsgTooManyActive>(int(kMaxActiveMacros));
       work.erase(work.begin() + long(start), work.begin() + long(end));
       i = start;
       continue;
@@ -470,7 +470,7 @@ bool AddMacro(const std::string &name, const std::string &text, uint16_t paramCo
     return true;
   }
   if (it->second.body != body) {
-    CompileWarningTrivial(kMsgRedefined);
+    CompileWarningTrivial<kMsgRedefined>();
     return false;
   }
   return true;
@@ -584,7 +584,7 @@ void DefineDirective() {
   SkipSpaces();
   std::string name;
   if (!ReadIdentifier(name)) {
-    CompileError(kMsgIdentifierExpected);
+    CompileError<kMsgIdentifierExpected>();
     return;
   }
   std::vector<std::string> params;
@@ -601,16 +601,16 @@ void DefineDirective() {
         SkipSpaces();
         std::string param;
         if (!ReadIdentifier(param)) {
-          CompileError(kMsgMissingParam);
+          CompileError<kMsgMissingParam>();
           while (*InputCursor && *InputCursor != ',' && *InputCursor != ')')
             ++InputCursor;
         } else if (params.size() == kMaxMacroArgs) {
-          CompileError(kMsgTooManyParams, int(kMaxMacroArgs));
+          CompileError<kMsgTooManyParams>(int(kMaxMacroArgs));
           dropped = true;
         } else {
           for (const std::string &p : params)
             if (p == param && !dropped) {
-              CompileError(kMsgRedeclared, param);
+              CompileError<kMsgRedeclared>(param);
               dropped = true;
             }
           params.push_back(param);
@@ -624,7 +624,7 @@ void DefineDirective() {
           ++InputCursor;
           break;
         }
-        CompileError(kMsgParamListOpen);
+        CompileError<kMsgParamListOpen>();
         return;
       }
     }
@@ -633,7 +633,7 @@ void DefineDirective() {
   }
   char after = *InputCursor;
   if (after && !IsBlankChar(after) && !(CharClasses[uint8_t(after)] & kClassLineEnd)) {
-    CompileError(kMsgBadAfterName, std::string(1, after));
+    CompileError<kMsgBadAfterName>(std::string(1, after));
     return;
   }
   std::string body;

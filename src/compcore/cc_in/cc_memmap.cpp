@@ -43,7 +43,7 @@ void ParsePushPopDefault(DefaultStack &stack, uint16_t defaultCode, const std::f
   if (MatchWordAtInput("push")) {
     SkipSpaces();
     if (stack.level + 1 >= kDefaultStackEntries) {
-      CompileError(kMsgStackFull);
+      CompileError<kMsgStackFull>();
       return;
     }
     uint16_t code = keywordOrDefault();
@@ -51,7 +51,7 @@ void ParsePushPopDefault(DefaultStack &stack, uint16_t defaultCode, const std::f
   } else if (MatchWordAtInput("pop")) {
     SkipSpaces();
     if (stack.level == 0)
-      CompileError(kMsgStackEmpty);
+      CompileError<kMsgStackEmpty>();
     else
       --stack.level;
   } else {
@@ -72,7 +72,7 @@ int ParseMemmapKeyword(const KeywordMatcher &match, const NumberReader &readNumb
   if (IsDigitChar(*InputCursor)) {
     int32_t bytes = readNumber();
     if (bytes < 0 || bytes > kMaxAnymemThreshold)
-      CompileError(kMsgAnymemRange);
+      CompileError<kMsgAnymemRange>();
     else
       M().anymemThreshold = uint32_t(bytes);
   }

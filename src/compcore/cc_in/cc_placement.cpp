@@ -35,7 +35,7 @@ int KindOf(OriginCache cache) {
   return 0;
 }
 
-bool ReadChainName(std::string &name, unsigned missingMessage) {
+bool ReadChainName(std::string &name, PlainMessage missingMessage) {
   SkipSpaces();
   if (ReadIdentifier(name))
     return true;
@@ -67,22 +67,22 @@ ADDR24 ParseOriginAddress() {
 
 void FuncChainDirective() {
   if (BiosCompileFlag() && !BiosFirstFlag() && !DirectiveShellInUse().IsProgramLoaded())
-    CompileError(kMsgChainNeedsProgram);
+    CompileError<kMsgChainNeedsProgram>();
   std::string chain, function;
-  if (ReadChainName(chain, kMsgChainName) && ReadChainName(function, kMsgChainFunction))
+  if (ReadChainName(chain, Plain<kMsgChainName>()) && ReadChainName(function, Plain<kMsgChainFunction>()))
     CodeGen().AddSegChainFunction(chain, function);
   SkipToLineEnd();
 }
 
 void MakeChainDirective() {
   std::string chain;
-  if (ReadChainName(chain, kMsgChainName))
+  if (ReadChainName(chain, Plain<kMsgChainName>()))
     CodeGen().AddSegChainName(chain);
   SkipToLineEnd();
 }
 
 void CorgDirective() {
-  CompileWarningSerious(kMsgCorgObsolete);
+  CompileWarningSerious<kMsgCorgObsolete>();
   ExpandDirectiveOperand();
   ADDR24 address = ParseOriginAddress();
   CodeGenerator &codegen = CodeGen();
@@ -93,7 +93,7 @@ void CorgDirective() {
 }
 
 void DorgDirective() {
-  CompileWarningSerious(kMsgDorgObsolete);
+  CompileWarningSerious<kMsgDorgObsolete>();
   ExpandDirectiveOperand();
   CodeGen().SetDataEmitAddress(ParseOriginAddress());
   SkipToLineEnd();

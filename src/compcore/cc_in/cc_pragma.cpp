@@ -98,7 +98,7 @@ void DataWaitsPragma() {
   else if (MatchWordAtInput("off"))
     P().dataWaits = false;
   else
-    CompileWarningTrivial(kMsgPragmaOption);
+    CompileWarningTrivial<kMsgPragmaOption>();
 }
 
 struct PragmaKeyword {

@@ -125,7 +125,7 @@ size_t CommentEnd(const std::vector<Line> &lines, size_t line, size_t column) {
   return lines.size() - 1;
 }
 
-[[noreturn]] void HeaderError(const std::string &path, unsigned message, size_t line) {
+[[noreturn]] void HeaderError(const std::string &path, PlainMessage message, size_t line) {
   SetErrorFileName(path, 0);
   CompileErrorAt(uint16_t(line + 1), 1, message);
 }
@@ -309,7 +309,7 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
       descriptions.modules.AddTail(d.release());
     } else if (t.starts_with(kBeginHeader)) {
       if (open)
-        HeaderError(path, kMsgNestedHeader, i);
+        HeaderError(path, Plain<kMsgNestedHeader>(), i);
       finishLast(uint32_t(lines[i].start));
       open = std::make_unique<ZModEntry>();
       open->library = &modules;
@@ -344,7 +344,7 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
       }
     } else if (t.starts_with(kEndHeader)) {
       if (!open)
-        HeaderError(path, kMsgStrayEndHeader, i);
+        HeaderError(path, Plain<kMsgStrayEndHeader>(), i);
       open->headerEnd = open->bodyStart = uint32_t(lines[i].start);
       open->bodyLine = uint16_t(i);
       i = CommentEnd(lines, i, kEndHeader.size());
@@ -352,7 +352,7 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
     }
   }
   if (open)
-    HeaderError(path, kMsgUnclosedHeader, openLine);
+    HeaderError(path, Plain<kMsgUnclosedHeader>(), openLine);
   finishLast(uint32_t(text->size()));
 }
 
@@ -489,7 +489,7 @@ ZModEntry *NextNeededModule() {
       continue;
     std::string library(m->library->name.View());
     if (m->flags & ZModEntry::kModuleUsed) {
-      CompileError(kMsgModuleAlreadyTaken, *name, library);
+      CompileError<kMsgModuleAlreadyTaken>(*name, library);
       return nullptr;
     }
     m->flags |= ZModEntry::kModuleUsed;

@@ -95,9 +95,9 @@ void AsmBlock() {
     else if (ParseAsmMemoryKeyword(MatchWordAtInput, ReadAnymemBytes))
       continue;
     else if (ReadIdentifier(word))
-      CompileError(kMsgAsmWord, word);
+      CompileError<kMsgAsmWord>(word);
     else
-      CompileError(kMsgAsmWord, std::string(1, NextInputChar()));
+      CompileError<kMsgAsmWord>(std::string(1, NextInputChar()));
   }
   // A top-level block always goes to root code.
   CodeGen().SelectCodeCache(CodeGen().CacheAddress(OriginCache::kRootCode));
@@ -204,7 +204,7 @@ void ImportBinaryFile() {
   while (*InputCursor && *InputCursor != '"' && name.size() < kMaxImportName)
     name.push_back(*InputCursor++);
   if (*InputCursor != '"') {
-    CompileError(kMsgImportName);
+    CompileError<kMsgImportName>();
     DiscardCurrentLine();
     return;
   }
@@ -217,11 +217,11 @@ void ImportBinaryFile() {
   std::string macro;
   ReadIdentifier(macro);
   if (!file) {
-    CompileError(kMsgImportNotFound);
+    CompileError<kMsgImportNotFound>();
     return;
   }
   if (macro.empty()) {
-    CompileError(kMsgImportIdentifier);
+    CompileError<kMsgImportIdentifier>();
     return;
   }
   file.seekg(0, std::ios::end);
@@ -313,11 +313,11 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
       } else if (MatchKeyword("#norst") || MatchKeyword("#nostep")) {
         SetStepDefault(false);
       } else if (!compiler.ParseDeclaration(kTopLevel)) {
-        CompileError(kMsgNothingCompiled);
+        CompileError<kMsgNothingCompiled>();
         SkipToken();
       }
     } else if (!compiler.ParseDeclaration(kTopLevel)) {
-      CompileError(kMsgNothingCompiled);
+      CompileError<kMsgNothingCompiled>();
       SkipToken();
     }
     SkipBlanksIfAtEnd();

@@ -37,11 +37,11 @@ public:
   [[noreturn]] virtual void ReportUndefinedGlobal(std::string_view name) = 0;
   // 3033 or 3034 when a library module also defines the name.
   virtual void WarnIfLibraryDefines(std::string_view name) = 0;
-  virtual void CompileError(unsigned message, const std::string &argument) = 0;
-  [[noreturn]] virtual void FatalAtStart(unsigned message, const std::string &name) = 0;
+  // `text` is message's text, formatted by the caller with FormatMessage.
+  virtual void CompileError(unsigned message, const std::string &text) = 0;
+  [[noreturn]] virtual void FatalAtStart(unsigned message, const std::string &text) = 0;
   // Serious warning at a given file and line (the assembler's long calls).
-  virtual void SeriousWarningAt(unsigned message, const std::string &file, uint16_t line) = 0;
-  virtual std::string MessageText(unsigned message, const std::string &argument) = 0;
+  virtual void SeriousWarningAt(unsigned message, const std::string &file, uint16_t line, const std::string &text) = 0;
 };
 void SetFixupServices(FixupServices *services);
 

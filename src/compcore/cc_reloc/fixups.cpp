@@ -1,4 +1,5 @@
 #include "compcore/cc_reloc/fixups.h"
+#include "foundation/msgcatalog.h"
 
 #include "compcore/cc_reloc/fixup_services.h"
 #include "foundation/xerr.h"
@@ -108,7 +109,8 @@ void ApplyFixup(const BRFixupItem &item, uint32_t packedValue, std::string_view 
   const ADDR24 patch = A(item.patchAddress);
   const uint16_t flags = item.flags;
   if (item.lcall && Addr24InWindow(v)) {
-    S().SeriousWarningAt(kMsgLongCallIntoWindow, item.lcall->file, item.lcall->line);
+    S().SeriousWarningAt(kMsgLongCallIntoWindow, item.lcall->file, item.lcall->line,
+                         FormatMessage<kMsgLongCallIntoWindow>());
     v.segment = uint8_t(item.lcall->page);
   }
   if (flags & kFixNoPatch)
@@ -118,7 +120,7 @@ void ApplyFixup(const BRFixupItem &item, uint32_t packedValue, std::string_view 
     if (d >= -128 && d <= 127)
       S().PatchByte(patch, uint8_t(d));
     else
-      S().CompileError(kMsgDisplacementRange, {});
+      S().CompileError(kMsgDisplacementRange, FormatMessage<kMsgDisplacementRange>());
     return;
   }
   if (flags & kFixAbsolute8) {
@@ -126,7 +128,7 @@ void ApplyFixup(const BRFixupItem &item, uint32_t packedValue, std::string_view 
     if (n <= 0xFF)
       S().PatchByte(patch, uint8_t(n));
     else
-      S().CompileError(kMsgByteRange, {});
+      S().CompileError(kMsgByteRange, FormatMessage<kMsgByteRange>());
     return;
   }
   if (flags & kFixPageByte) {
@@ -138,7 +140,7 @@ void ApplyFixup(const BRFixupItem &item, uint32_t packedValue, std::string_view 
     return;
   }
   if ((flags & kFixRootOnly) && Addr24InWindow(v)) {
-    S().CompileError(kMsgRootOnlyTarget, std::string(name));
+    S().CompileError(kMsgRootOnlyTarget, FormatMessage<kMsgRootOnlyTarget>(std::string(name)));
     return;
   }
   if (item.opcode) {
@@ -178,12 +180,12 @@ void ReportUnresolved(std::string_view name, bool local) {
   if (m.finalReset)
     return;
   if (WatchMode()) {
-    m.watchText = S().MessageText(kMsgWatchUnresolved, std::string(name));
+    m.watchText = FormatMessage<kMsgWatchUnresolved>(std::string(name));
     m.unresolvedSeen = true;
     return;
   }
   if (local)
-    S().FatalAtStart(kMsgUnresolvedLocal, std::string(name));
+    S().FatalAtStart(kMsgUnresolvedLocal, FormatMessage<kMsgUnresolvedLocal>(std::string(name)));
   S().ReportUndefinedGlobal(name);
 }
 
@@ -299,13 +301,13 @@ void DefineLabel(std::string_view name, uint32_t value, uint16_t flags) {
   if (flags & kFixLocal) {
     record = m.local.Find(name);
     if (record && record->defined && !Excused(flags))
-      S().FatalAtStart(kMsgLocalTwice, std::string(name));
+      S().FatalAtStart(kMsgLocalTwice, FormatMessage<kMsgLocalTwice>(std::string(name)));
   }
   if (!record && (flags & kFixGlobal)) {
     tableId = TableId::kGlobal;
     record = m.global.Find(name);
     if (record && record->defined && !Excused(flags))
-      S().FatalAtStart(kMsgGlobalTwice, std::string(name));
+      S().FatalAtStart(kMsgGlobalTwice, FormatMessage<kMsgGlobalTwice>(std::string(name)));
   }
   if (!record) {
     tableId = (flags & kFixLocal) ? TableId::kLocal : TableId::kGlobal;

@@ -293,7 +293,7 @@ int LoadBiosSymbols(std::optional<std::span<const uint8_t>> file) {
   uint16_t n = Word(f, kSymbolTableLength);
   if (f.size() - kBiosInfoHeaderSize < n)
     return 1;
-  ShowMessageF(false, GetResourceString(kMsgReadingBiosSymbols));
+  ShowMessage<kMsgReadingBiosSymbols>(false);
   size_t imageBase = kBiosInfoHeaderSize + 1 + size_t(n);
   auto table = DecodeSymbolTable(f.subspan(kBiosInfoHeaderSize, n), [&](uint32_t address) -> std::optional<uint16_t> {
     size_t at = imageBase + address;
@@ -335,7 +335,7 @@ int LoadBiosSymbolsFromBios(BiosTargetMemory &target) {
   DecodedTable table;
   uint16_t length = 0;
   if (tablePointer) {
-    ShowMessageF(false, GetResourceString(kMsgReadingBiosSymbols));
+    ShowMessage<kMsgReadingBiosSymbols>(false);
     bool pulse = false;
     uint32_t physical = tablePointer;
     if (!target.IsCorvidTarget()) {

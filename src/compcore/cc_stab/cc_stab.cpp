@@ -52,7 +52,7 @@ struct Table {
   // that record pointers stay valid.
   std::vector<SymbolRecord> records;
   std::vector<uint16_t> lists;
-  unsigned fullMessage = 0;
+  PlainMessage fullMessage{0};
 };
 
 struct SymbolTableState {
@@ -102,7 +102,7 @@ void InsertSymbolSlot(uint32_t start, Table &t, SymbolRecord *record) {
       t.slots[index] = record;
       SymbolTableState &s = State();
       if (s.undo.size() >= s.global.slots.size())
-        CompileError(kMsgUndoListFull, std::string());
+        CompileError<kMsgUndoListFull>();
       else
         s.undo.push_back(&t.slots[index]);
       return;
@@ -112,9 +112,9 @@ void InsertSymbolSlot(uint32_t start, Table &t, SymbolRecord *record) {
 
 bool IsFunction(uint32_t declarator) { return (declarator & kLevelMask) == kFunctionLevel; }
 
-[[noreturn]] void TableOverflow(unsigned boxMessage) {
-  CompileError(kMsgTableFull, std::string());
-  ShowMessageF(true, GetResourceString(boxMessage));
+[[noreturn]] void TableOverflow(PlainMessage boxMessage) {
+  CompileError<kMsgTableFull>();
+  ShowMessage(true, boxMessage);
   throw xCCErrOvflo(kModule, kOverflowLine);
 }
 
@@ -130,9 +130,9 @@ SymbolRecord *Redeclaration(SymbolRecord *r, std::string_view name, uint32_t dec
       if (before == 0)
         r->definition = definition;
       else if (definition != 0)
-        CompileError(kMsgRedeclared, std::string(name));
+        CompileError<kMsgRedeclared>(std::string(name));
     } else {
-      CompileError(kMsgRedeclaredType, std::string(name));
+      CompileError<kMsgRedeclaredType>();
     }
     return r;
   }
@@ -141,7 +141,7 @@ SymbolRecord *Redeclaration(SymbolRecord *r, std::string_view name, uint32_t dec
   if (externMeetsDefinition && uint8_t(type) == r->type && declarator == r->declarator)
     return r;
   if (kind != kKindExtern && kind != kKindMember)
-    CompileError(kMsgRedeclared, std::string(name));
+    CompileError<kMsgRedeclared>(std::string(name));
   return r;
 }
 
@@ -172,8 +172,8 @@ void AllocateSymbolTables(uint16_t symbolLimit) {
   s.names.assign(std::min(n * kNameBytesPerSymbol, kNameMemoryCap), '\0');
   s.global.slots.assign(n + n / 4, nullptr);
   s.local.slots.assign(std::max(n / 4, kMinLocalSlots), nullptr);
-  s.global.fullMessage = kMsgGlobalTableFull;
-  s.local.fullMessage = kMsgLocalTableFull;
+  s.global.fullMessage = Plain<kMsgGlobalTableFull>();
+  s.local.fullMessage = Plain<kMsgLocalTableFull>();
   // The smallest record decides how many can fit.
   size_t most = s.recordMemoryEnd / kSymbolRecordFixedBytes + 1;
   for (Table *t : {&s.global, &s.local}) {
@@ -265,7 +265,7 @@ SymbolRecord *FindSymbolSlot(SymbolTableId id, std::string_view name) {
     if (++index == n) {
       index = 0;
       if (++wraps == 2) {
-        CompileError(kMsgTableFull, std::string());
+        CompileError<kMsgTableFull>();
         return nullptr;
       }
     }
@@ -307,7 +307,7 @@ SymbolRecord *AddSymbol(std::string_view name, uint32_t declarator, int16_t type
     TableOverflow(t.fullMessage);
   // The name memory never takes a byte past this table's share of it.
   if (t.nameFree + key.size() + 1 > t.nameEnd) {
-    ShowMessageF(true, GetResourceString(kMsgNameMemoryFull));
+    ShowMessage<kMsgNameMemoryFull>(true);
     throw xCCErrOvflo(kModule, kOverflowLine);
   }
 
@@ -364,7 +364,7 @@ void MakeStaticName(char *name, uint16_t number) {
 bool CheckNotReservedWord(std::string_view name) {
   for (const char *word : kReservedWords)
     if (name == word) {
-      CompileWarningSerious(kMsgReservedWord, std::string(name));
+      CompileWarningSerious<kMsgReservedWord>(std::string(name));
       return false;
     }
   return true;
@@ -416,12 +416,12 @@ TypeRecord *NewTypeRecord(std::string_view tag, int16_t *id) {
   uint32_t recordsEnd = uint32_t(s.types.size() + 1) * kTypeRecordBytes;
   uint32_t listsBottom = kMemberListTop - s.memberBytes - kMemberEntryBytes; // with its end entry
   if (recordsEnd > listsBottom) {
-    CompileError(kMsgTypeAreaFull, std::string());
+    CompileError<kMsgTypeAreaFull>();
     return nullptr;
   }
   int16_t newId = int16_t(kFirstTypeId + s.types.size());
   if (newId > kLastTypeId) {
-    CompileError(kMsgTooManyTypes, std::string());
+    CompileError<kMsgTooManyTypes>();
     return nullptr;
   }
   auto type = std::make_unique<TypeRecord>();
@@ -437,7 +437,7 @@ bool PushTypeMember(TypeRecord *type, SymbolRecord *member) {
   SymbolTableState &s = State();
   uint32_t recordsEnd = uint32_t(s.types.size()) * kTypeRecordBytes;
   if (kMemberListTop - s.memberBytes - kMemberEntryBytes < recordsEnd) {
-    CompileError(kMsgTypeAreaFull, std::string());
+    CompileError<kMsgTypeAreaFull>();
     return false;
   }
   s.memberBytes += kMemberEntryBytes;

@@ -74,12 +74,12 @@ struct ClassWord {
   const char *word;
   int16_t top;
   int16_t other;
-  unsigned topError;
+  std::optional<PlainMessage> topError;
 };
 constexpr ClassWord kClassWords[] = {
-    {"extern", kClassExtern, kClassExtern, 0},         {"typedef", kClassTypedefTop, kClassTypedefLocal, 0},
-    {"static", kClassStaticTop, kClassStaticLocal, 0}, {"register", 0, kClassRegister, kMsgRegisterAtTop},
-    {"auto", 0, kClassAutoLocal, kMsgAutoAtTop},
+    {"extern", kClassExtern, kClassExtern, {}},           {"typedef", kClassTypedefTop, kClassTypedefLocal, {}},
+    {"static", kClassStaticTop, kClassStaticLocal, {}},   {"register", 0, kClassRegister, Plain<kMsgRegisterAtTop>()},
+    {"auto", 0, kClassAutoLocal, Plain<kMsgAutoAtTop>()},
 };
 
 bool AttributeQualifier(uint32_t &attrs) {
@@ -98,7 +98,7 @@ bool AttributeQualifier(uint32_t &attrs) {
   }
   if (MatchKeyword("nouseix")) {
     if (attrs & kAttrCofuncMask)
-      CompileWarningTrivial(kMsgNouseixOnCofunction);
+      CompileWarningTrivial<kMsgNouseixOnCofunction>();
     else
       attrs &= ~kAttrUseIx;
     return true;
@@ -132,7 +132,7 @@ bool ClassQualifier(int level) {
       if (level != kLevelTop)
         s.storageClass = w.other;
       else if (w.topError)
-        CompileError(w.topError);
+        CompileError(*w.topError);
       else
         s.storageClass = w.top;
       return true;
@@ -181,7 +181,7 @@ int16_t AdjustClass(int16_t storageClass, int level) {
   DeclaratorState &s = Declarator();
   DeclarationBackEnd &backEnd = DeclBackEnd();
   if (storageClass == kClassAutoLocal && s.constFlag)
-    CompileError(kMsgConstNotAllowed);
+    CompileError<kMsgConstNotAllowed>();
   if (level >= kLevelLocal && IsFunctionDeclarator()) {
     if (storageClass == kClassTypedefLocal)
       storageClass = kClassTypedefTop;
@@ -215,11 +215,11 @@ bool NameDeclarator(int16_t baseType, int16_t storageClass, int level) {
     }
   }
   if (s.name.empty()) {
-    CompileError(kMsgIdentifierExpected);
+    CompileError<kMsgIdentifierExpected>();
     return false;
   }
   if (plainVoid && storageClass != kClassTypedefTop && storageClass != kClassTypedefLocal) {
-    CompileError(kMsgVoidObject);
+    CompileError<kMsgVoidObject>();
     return false;
   }
   return true;
@@ -239,7 +239,7 @@ SymbolRecord *DeclareParameter(int16_t baseType, int16_t storageClass, int level
   }
   if (level == kLevelOldStyleParameters) {
     if (!IsOldStyleParameterName(s.name)) {
-      CompileError(kMsgNotAParameter, s.name);
+      CompileError<kMsgNotAParameter>(s.name);
       return nullptr;
     }
   }
@@ -258,19 +258,19 @@ uint32_t PlaceObject(int16_t baseType) {
   if (M().addressFlags) {
     int32_t value = 0;
     if (!backEnd.ConstantExpression(value))
-      CompileError(kMsgAddressNotConstant);
+      CompileError<kMsgAddressNotConstant>();
     if (s.word == kLevelPointer)
-      CompileError(kMsgPlacedPointer);
+      CompileError<kMsgPlacedPointer>();
     return uint16_t(value); // a root address, segment 0
   }
   bool hasInitializer = SkipAndMatch("=");
   bool isConst = IsConstObject(s.word);
   if (!hasInitializer && isConst)
-    CompileError(kMsgConstWithoutInitializer);
+    CompileError<kMsgConstWithoutInitializer>();
   if (hasInitializer && !backEnd.FragmentCompile() && !isConst) {
-    CompileWarningTrivial(kMsgInitializedNotConst);
+    CompileWarningTrivial<kMsgInitializedNotConst>();
     if (OutermostKind(s.word) == kLevelPointer || OutermostKind(s.word) == kLevelFunction)
-      CompileWarningTrivial(kMsgInitializedPointer);
+      CompileWarningTrivial<kMsgInitializedPointer>();
   }
   if (s.tooLarge) {
     if (hasInitializer)
@@ -302,11 +302,11 @@ void StoreDeclarationFlags(SymbolRecord *symbol, bool existed, int16_t storageCl
   if (canShare) {
     uint8_t before = uint8_t((symbol->flagsA & kFlagsAQualifierMask) >> kFlagsAQualifierShift);
     if (existed && before != s.memberQualifier)
-      CompileError(kMsgQualifierDiffers, s.name);
+      CompileError<kMsgQualifierDiffers>(s.name);
     symbol->flagsA = uint8_t((symbol->flagsA & ~kFlagsAQualifierMask) | (s.memberQualifier << kFlagsAQualifierShift));
   }
   if (s.memberQualifier != kQualifierNone && (!canShare || addressFlags))
-    CompileError(kMsgQualifierNotAllowed);
+    CompileError<kMsgQualifierNotAllowed>();
   symbol->flagsA = uint8_t((symbol->flagsA & ~kFlagsAAddressMask) | (addressFlags << kFlagsAAddressShift));
   addressFlags = 0;
   if (Attributes().declaration & kAttrTyped)
@@ -348,12 +348,12 @@ void DeclareOne(int16_t baseType, int16_t storageClass, int level, int16_t &offs
     symbol = AddSymbol(s.name, s.word, baseType, uint16_t(offset - M().localsTotal), kClassAutoLocal, Dimensions());
     hasStorage = true;
     if (SkipAndMatch("=")) {
-      CompileError(kMsgAutoInitializer);
+      CompileError<kMsgAutoInitializer>();
       DropRestOfLine();
     }
   } else if (storageClass == kClassRegister) {
     if (s.byteSize != kRegisterBytes)
-      CompileError(kMsgRegisterSize, int(s.byteSize));
+      CompileError<kMsgRegisterSize>(int(s.byteSize));
     CodeGen().AddRegisterAreaBytes(s.byteSize);
     symbol = AddSymbol(s.name, s.word, baseType, 0, storageClass, Dimensions());
     hasStorage = true;
@@ -377,7 +377,7 @@ void DeclareOne(int16_t baseType, int16_t storageClass, int level, int16_t &offs
     AddMapDataSymbol(storageClass);
   }
   if (s.byteSize == 0 && !s.tooLarge)
-    CompileError(kMsgSizeZero);
+    CompileError<kMsgSizeZero>();
 }
 
 } // namespace
@@ -416,10 +416,10 @@ uint16_t ParseDeclaration(int level) {
       baseType = kTypeInt;
     if (level == kLevelLocal && baseType && s.storageClass == kClassNone && backEnd.CompilingLibraryOrBios() &&
         !(attrs.current & kAttrCofuncMask) && backEnd.WarnLocalsWithoutClass() && !backEnd.FragmentCompile())
-      CompileWarningTrivial(kMsgLocalWithoutClass);
+      CompileWarningTrivial<kMsgLocalWithoutClass>();
     if (SkipAndMatch("const")) {
       if (s.constFlag)
-        CompileError(kMsgConstTwice);
+        CompileError<kMsgConstTwice>();
       s.constFlag = true;
     }
     bool implicitInt = false;
@@ -531,7 +531,7 @@ int16_t DeclareDeclarators(int16_t baseType, int16_t storageClass, int level, bo
       Declarator() = std::move(function);
     }
     if (declarator == kNotFunction && implicitInt) {
-      CompileErrorAtLine(wordLine, wordColumn, kMsgNoType);
+      CompileErrorAtLine<kMsgNoType>(wordLine, wordColumn);
       if (CurrentSourceLine() != wordLine)
         RestoreInputState(*beforeWord);
       return kDeclaredWithoutType;
@@ -550,7 +550,7 @@ void ExpectSemicolon() {
     return;
   }
   if (!SkipAndMatch(";"))
-    CompileError(kMsgExpected, "';'");
+    CompileError<kMsgExpected>("';'");
 }
 
 int32_t LocalsTotal() { return M().localsTotal; }

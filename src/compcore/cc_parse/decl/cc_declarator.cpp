@@ -47,7 +47,7 @@ void SetCofunctionCount(uint32_t count) {
 
 void AddLevel(DeclaratorRecord &r, uint32_t level) {
   if (r.levels == kMaxLevels) {
-    CompileError(kMsgTooDeep);
+    CompileError<kMsgTooDeep>();
     return;
   }
   r.word = (r.word << kLevelBits) | level;
@@ -65,19 +65,19 @@ uint16_t ReadDimension() {
     return 0;
   int32_t value = 0;
   if (!DeclBackEnd().ConstantExpression(value))
-    CompileError(kMsgNotConstant);
+    CompileError<kMsgNotConstant>();
   if (value < 0 || value > kMaxDimension) {
-    CompileError(kMsgDimensionTooLarge, kMaxDimension);
+    CompileError<kMsgDimensionTooLarge>(kMaxDimension);
     value = 1;
   }
   if (!SkipAndMatch("]"))
-    CompileError(kMsgBracketExpected);
+    CompileError<kMsgBracketExpected>();
   return uint16_t(value);
 }
 
 bool AddDimension(std::vector<uint16_t> &dimensions, uint16_t dimension) {
   if (dimensions.size() >= kMaxDimensions) {
-    CompileError(kMsgTooManyDimensions, int(kMaxDimensions));
+    CompileError<kMsgTooManyDimensions>(int(kMaxDimensions));
     return false;
   }
   dimensions.push_back(dimension);
@@ -107,7 +107,7 @@ bool FunctionSuffix(DeclaratorRecord &r, bool declaresFunction) {
       SetCofunctionCount(r.dimensions.front());
       r.dimensions.erase(r.dimensions.begin());
     } else {
-      CompileError(kMsgDimensionOnFunction);
+      CompileError<kMsgDimensionOnFunction>();
     }
   }
   AddLevel(r, kLevelFunction);
@@ -119,7 +119,7 @@ bool FunctionSuffix(DeclaratorRecord &r, bool declaresFunction) {
   // cursor, for the function compiler to read.
   r.parametersLeft = declaresFunction && ParametersAtCursor();
   if (!r.parametersLeft) {
-    CompileError(kMsgParenExpected);
+    CompileError<kMsgParenExpected>();
     SkipToClosingParenthesis(false);
   }
   return false;
@@ -146,13 +146,13 @@ void ParseSuffixes(DeclaratorRecord &r, bool declaresFunction) {
 // Puts `inner`'s levels outside `outer`'s and its dimensions before them.
 void MergeNested(DeclaratorRecord &outer, const DeclaratorRecord &inner) {
   if (outer.levels + inner.levels > kMaxLevels) {
-    CompileError(kMsgTooDeep);
+    CompileError<kMsgTooDeep>();
   } else {
     outer.word = (outer.word << (kLevelBits * inner.levels)) | inner.word;
     outer.levels += inner.levels;
   }
   if (outer.dimensions.size() + inner.dimensions.size() > kMaxDimensions) {
-    CompileError(kMsgTooManyDimensions, int(kMaxDimensions));
+    CompileError<kMsgTooManyDimensions>(int(kMaxDimensions));
     return;
   }
   outer.dimensions.insert(outer.dimensions.begin(), inner.dimensions.begin(), inner.dimensions.end());
@@ -171,7 +171,7 @@ void ParseRecord(DeclaratorRecord &r, bool wantName, unsigned nesting) {
   bool hasNested = false;
   if (r.name.empty() && SkipAndMatch("(")) {
     if (nesting == kMaxDeclaratorNesting) {
-      CompileError(kMsgTooDeep);
+      CompileError<kMsgTooDeep>();
       SkipToClosingParenthesis(true);
       return;
     }
@@ -179,7 +179,7 @@ void ParseRecord(DeclaratorRecord &r, bool wantName, unsigned nesting) {
     ParseRecord(nested, wantName, nesting + 1);
     r.name = nested.name;
     if (!SkipAndMatch(")"))
-      CompileError(kMsgParenExpected);
+      CompileError<kMsgParenExpected>();
   }
   ParseSuffixes(r, nesting == 0 && (!hasNested || nested.levels == 0));
   if (hasNested)
@@ -197,7 +197,7 @@ void CombineWithTypedef(DeclaratorState &s, DeclaratorRecord &r) {
         AddDimension(r.dimensions, t->list[next++]);
   }
   if (r.levels + LevelCount(inner) > kMaxLevels) {
-    CompileError(kMsgWordOverflow);
+    CompileError<kMsgWordOverflow>();
     s.word = r.word;
   } else {
     s.word = (inner << (kLevelBits * r.levels)) | r.word;
@@ -220,7 +220,7 @@ private:
 int ParseWithName(int16_t baseType, bool wantName) {
   DeclaratorState &s = Declarator();
   if (s.parsing) {
-    CompileError(kMsgTooDeep);
+    CompileError<kMsgTooDeep>();
     s.elementCount = uint16_t(s.elementSize * s.elementCount);
     return kNotFunction;
   }
@@ -239,7 +239,7 @@ int ParseWithName(int16_t baseType, bool wantName) {
   int result = kNotFunction;
   if (OutermostKind(s.word) == kLevelFunction) {
     if (s.constFlag || typedefLevels)
-      CompileError(kMsgConstNotAllowed);
+      CompileError<kMsgConstNotAllowed>();
     DeclBackEnd().RecordFunctionLine(CurrentSourceLine());
     result = r.parametersLeft ? kFunctionWithParameters : kFunctionEmptyList;
   }
@@ -288,7 +288,7 @@ void ElementCountAndSize(int16_t baseType) {
     if (kind == kLevelArray) {
       uint32_t dimension = next < s.dimensions.size() ? s.dimensions[next++] : 0;
       if (counting && count * dimension > uint32_t(kMaxDimension)) {
-        CompileError(kMsgTooManyElements, kMaxDimension);
+        CompileError<kMsgTooManyElements>(kMaxDimension);
         counting = false; // the size stays that of the elements counted so far
       } else if (counting) {
         count *= dimension;

@@ -48,7 +48,7 @@ void ParseParameterQualifiers() {
     else if (MatchKeyword("register"))
       continue;
     else if (MatchKeyword("const"))
-      CompileError(kMsgConstNotAllowed);
+      CompileError<kMsgConstNotAllowed>();
     else
       return;
   }
@@ -86,14 +86,14 @@ int ParseParameterList() {
       return result;
     } else if (int16_t baseType = ParseBaseTypeOrTypedef()) {
       if (SkipAndMatch("const"))
-        CompileError(kMsgConstNotAllowed);
+        CompileError<kMsgConstNotAllowed>();
       if (untyped)
-        CompileWarningTrivial(kMsgTypedAfterUntyped);
+        CompileWarningTrivial<kMsgTypedAfterUntyped>();
       typed = true;
       DeclareDeclarators(baseType, storageClass, kLevelPrototypeParameters, false);
       result = std::max(result, 1) + (IsPlainVoidDeclarator(baseType) ? 0 : 1);
     } else if (typed) {
-      CompileWarningTrivial(kMsgUntypedAfterTyped);
+      CompileWarningTrivial<kMsgUntypedAfterTyped>();
       DeclareDeclarators(kTypeInt, storageClass, kLevelPrototypeParameters, false);
     } else {
       std::string name;
@@ -106,7 +106,7 @@ int ParseParameterList() {
       continue;
     if (MatchKeyword(")") || *InputCursor == ';' || *InputCursor == '{')
       return result;
-    CompileError(kMsgExpected, "','");
+    CompileError<kMsgExpected>("','");
     return result;
   }
 }
@@ -125,7 +125,7 @@ int ParseOldStyleParameters() {
     if (!baseType)
       return read;
     if (SkipAndMatch("const"))
-      CompileError(kMsgConstNotAllowed);
+      CompileError<kMsgConstNotAllowed>();
     DeclareDeclarators(baseType, kClassAutoLocal, kLevelOldStyleParameters, false);
     ExpectSemicolon();
     read = 1;

@@ -36,20 +36,20 @@ public:
   void Add(int16_t baseType, uint8_t qualifier) {
     const DeclaratorState &s = Declarator();
     if (s.name.empty()) {
-      CompileError(kMsgIdentifierExpected);
+      CompileError<kMsgIdentifierExpected>();
       return;
     }
     if (count_++ >= kMaxMembers) {
       if (count_ == kMaxMembers + 1)
-        CompileError(kMsgTooManyMembers, int(kMaxMembers));
+        CompileError<kMsgTooManyMembers>(int(kMaxMembers));
       return;
     }
     if (baseType == id_ && !HasLevel(s.word, kLevelPointer)) {
-      CompileError(kMsgContainsItself);
+      CompileError<kMsgContainsItself>();
       return;
     }
     if (s.byteSize == 0 && !s.tooLarge)
-      CompileError(kMsgSizeZero);
+      CompileError<kMsgSizeZero>();
     uint16_t offset = isUnion_ ? 0 : uint16_t(offset_);
     // The name is made unique once: making it warns about a reserved word.
     char key[kNameBufferSize];
@@ -57,7 +57,7 @@ public:
     SymbolRecord *member = LookupSymbol(key, true, SymbolTableId::kGlobal);
     if (member) {
       if (member->definition != offset || member->declarator != s.word || member->type != uint8_t(baseType))
-        CompileError(kMsgRedeclared, s.name);
+        CompileError<kMsgRedeclared>(s.name);
     } else {
       member = AddSymbol(key, s.word, baseType, offset, kKindMember, s.dimensions);
       member->flagsA = uint8_t(member->flagsA | (qualifier << kFlagsAQualifierShift));
@@ -97,7 +97,7 @@ bool ParseMembers(MemberLayout &layout) {
     if (!baseType) {
       std::string name;
       ReadIdentifier(name);
-      CompileError(kMsgMemberWithoutType, name);
+      CompileError<kMsgMemberWithoutType>(name);
       return false;
     }
     do {
@@ -118,11 +118,11 @@ int16_t ParseStructOrUnion(bool isUnion) {
   int16_t id = type ? TypeIdOf(type) : -1;
   if (!SkipAndMatch("{")) {
     if (!type)
-      CompileError(kMsgUnknownTag, tag);
+      CompileError<kMsgUnknownTag>(tag);
     return type ? id : int16_t(kTypeInt);
   }
   if (type) {
-    CompileWarningSerious(kMsgRedeclared, tag);
+    RaiseWarning(kMsgRedeclared, 1, DiagnosticText(FormatMessage<kMsgRedeclared>(tag)));
     type->members.clear();
   } else if (!(type = NewTypeRecord(tag, &id))) {
     return -1;
