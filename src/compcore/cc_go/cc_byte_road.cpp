@@ -1,7 +1,7 @@
 #include "compcore/cc_go/cc_byte_road.h"
 
 #include "compcore/cc_fioz8/cache_objects.h"
-#include "compcore/cc_fioz8/code_output.h"
+#include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_gen/addr_directory.h"
 #include "compcore/cc_gen/code_state.h"

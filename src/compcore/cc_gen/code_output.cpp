@@ -1,4 +1,4 @@
-#include "compcore/cc_fioz8/code_output.h"
+#include "compcore/cc_gen/code_output.h"
 
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
