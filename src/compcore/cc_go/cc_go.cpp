@@ -117,7 +117,7 @@ uint16_t CompileFile(uint16_t mode) {
   std::string libDir = shell.LibDirPath();
   if (!FileOpensForReading(libDir)) {
     std::string format = std::string(GetResourceString(kMsgNoLibDir)).substr(0, kNoLibDirFormatChars);
-    std::string title = std::string(GetResourceString(kMsgNoLibDirTitle)).substr(0, kTitleChars);
+    std::string title = std::string(GetResourceString(kMsgReportTitle)).substr(0, kTitleChars);
     ClearErrorList();
     shell.ClosePleaseWait();
     shell.ShowStopBox(title, plat::FormatText(format, libDir));
