@@ -1,11 +1,13 @@
 #pragma once
 
-// The compiler's message numbers, each named once. What each number is for
+#include "foundation/msgnumbers.h"
+
+// The compiler's message numbers, each named once; the other subsystems'
+// numbers are in foundation/msgnumbers.h. What each number is for
 // and which arguments its text takes is in foundation/msgcatalog.h; the
 // English texts are shown beside them.
 namespace tsw {
 
-inline constexpr unsigned kMsgMessageTitle = 16;             // "Tessel C"
 inline constexpr unsigned kMsgReadingBiosSymbols = 136;      // "Reading the BIOS symbols..."
 inline constexpr unsigned kMsgIndexing = 137;                // "Scanning libraries..."
 inline constexpr unsigned kMsgTakingModule = 140;            // "Compiling %s from %s"
@@ -137,9 +139,7 @@ inline constexpr unsigned kMsgPragmaOption = 3008;        // "DATAWAITSUSED need
 inline constexpr unsigned kMsgLibraryAlsoDefines = 3033;  // "'%s' redefines the library function '%s' (line %d of %s)"
 inline constexpr unsigned kMsgLibraryAlsoDefinesName = 3034; // "'%s' redefines a library function"
 inline constexpr unsigned kMsgNoLibDir = 4028;               // "Cannot open the library directory file %s."
-inline constexpr unsigned kMsgNoLibDirTitle = 5000;          // "Tessel C"
 inline constexpr unsigned kMsgBadBiosSymbolTable = 5035;     // "The BIOS symbol table is damaged."
-inline constexpr unsigned kMsgBiosSymbolsFailed = 5037;      // "Cannot read the BIOS symbols."
 
 
 // The inline assembler's messages.
