@@ -49,6 +49,7 @@ struct Assembly {
   ModuleIndexLink moduleIndexLink;
   ModuleIndexService moduleIndexService{[this] { return shell ? shell->LibDirPath() : std::string(); }};
   CompilerMemoryMapEnvironment memoryMap;
+  std::unique_ptr<LinkTargetLink> linkBoard;
 };
 
 std::unique_ptr<Assembly> &CurrentAssembly() {
@@ -118,7 +119,10 @@ void AssembleCompiler(const CompilerBoundaries &boundaries) {
   SetCompilerShell(boundaries.shell);
   SetMessageOutput(boundaries.messages);
   SetEditorView(boundaries.editors);
-  SetDirectiveTargets(boundaries.directiveShell, boundaries.board);
+  TargetLink *board = boundaries.board;
+  if (!board && boundaries.boardOverLink)
+    board = (CurrentAssembly()->linkBoard = std::make_unique<LinkTargetLink>(boundaries.kernel)).get();
+  SetDirectiveTargets(boundaries.directiveShell, board);
   SetOutputTarget(boundaries.codeTarget);
   if (boundaries.codeGenerator)
     SetCodeGenerator(boundaries.codeGenerator);

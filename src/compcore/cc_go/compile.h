@@ -3,6 +3,7 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_go/cc_go.h"
+#include "compcore/cc_go/link_adapters.h"
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_mod/cc_mod.h"
 #include "compcore/cc_parse/decl/cc_decl_backend.h"
@@ -30,6 +31,10 @@ struct CompilerBoundaries {
   // one, to files only.
   TargetLink *board = nullptr;
   OutputTarget *codeTarget = nullptr;
+  // The real board through the link in use: what is left null above of the
+  // board is then the link's. The kernel calls are the debugger engine's.
+  bool boardOverLink = false;
+  BoardKernelCalls kernel = {};
   // The code generator and its pending-label list are the byte road's
   // unless a test replaces them. Not built yet: the function and expression
   // compilers.
