@@ -1,11 +1,13 @@
 #pragma once
 
-// The compiler's message numbers, each named once. What each number is for
+#include "foundation/msgnumbers.h"
+
+// The compiler's message numbers, each named once; the other subsystems'
+// numbers are in foundation/msgnumbers.h. What each number is for
 // and which arguments its text takes is in foundation/msgcatalog.h; the
 // English texts are shown beside them.
 namespace tsw {
 
-inline constexpr unsigned kMsgMessageTitle = 16;             // "Tessel C"
 inline constexpr unsigned kMsgReadingBiosSymbols = 136;      // "Reading the BIOS symbols..."
 inline constexpr unsigned kMsgIndexing = 137;                // "Scanning libraries..."
 inline constexpr unsigned kMsgTakingModule = 140;            // "Compiling %s from %s"
@@ -35,6 +37,7 @@ inline constexpr unsigned kMsgNestingTooDeep = 430;          // "conditional com
 inline constexpr unsigned kMsgRootCodeFull = 432;            // "root code segment full"
 inline constexpr unsigned kMsgXmemCodeFull = 433;            // "extended-memory code segment full"
 inline constexpr unsigned kMsgTooManyDimensions = 444;       // "too many array dimensions (at most %d)"
+inline constexpr unsigned kMsgDimensionUnknown = 450;       // "array dimension unknown"
 inline constexpr unsigned kMsgRootOnlyTarget = 460;          // "'%s' resolves outside root memory"
 inline constexpr unsigned kMsgLineTooLong = 463;             // "line too long after macro expansion"
 inline constexpr unsigned kMsgIdentifierExpected = 490;      // "identifier expected"
@@ -74,6 +77,24 @@ inline constexpr unsigned kMsgInitializedPointer = 565; // "initialized pointer 
 inline constexpr unsigned kMsgUndoListFull = 613;       // "too many symbols in this compile"
 inline constexpr unsigned kMsgListingFailed = 617;      // "Cannot create the image files."
 inline constexpr unsigned kMsgCannotFoldType = 620;     // "cannot fold this constant type"
+inline constexpr unsigned kMsgConstantHasNoAddress = 635; // "a constant has no address"
+inline constexpr unsigned kMsgNoRegisterForType = 637;    // "internal: no register for this type"
+inline constexpr unsigned kMsgSwapSize = 638;             // "internal: cannot swap a value of this size"
+inline constexpr unsigned kMsgBadPopPair = 639;           // "internal: bad register pair to pop"
+inline constexpr unsigned kMsgBadPushPair = 640;          // "internal: bad register pair to push"
+inline constexpr unsigned kMsgKindNotEncodable = 641;     // "internal: addressing mode not encodable"
+inline constexpr unsigned kMsgNoLoadForm = 642;           // "internal: no load instruction for this operand"
+inline constexpr unsigned kMsgNoStoreForm = 643;          // "internal: no store instruction for this operand"
+inline constexpr unsigned kMsgNoStoreImmediate = 644;     // "internal: no store-immediate form"
+inline constexpr unsigned kMsgAccumulatorKind = 645;      // "internal: accumulator operation not encodable"
+inline constexpr unsigned kMsgNoAccumulatorForm = 646;    // "internal: no accumulator instruction for this operand"
+inline constexpr unsigned kMsgBadMoveKind = 647;          // "internal: bad move kind"
+inline constexpr unsigned kMsgCharPair = 648;             // "internal: bad register pair for a char"
+inline constexpr unsigned kMsgIntPair = 649;              // "internal: bad register pair for an int"
+inline constexpr unsigned kMsgRegisterMoveType = 650;     // "internal: bad type for a register move"
+inline constexpr unsigned kMsgStoreTypeAddress = 651;     // "internal: bad operand type in a store"
+inline constexpr unsigned kMsgStoreTypeValue = 652;       // "internal: bad operand type in a store"
+inline constexpr unsigned kMsgStoreTypeFinish = 653;      // "internal: bad operand type in a store"
 inline constexpr unsigned kMsgReadAfterCurrent = 657;   // "internal: code read back beyond the current address"
 inline constexpr unsigned kMsgFullAtRestart = 664;      // "segment full at the restart point"
 inline constexpr unsigned kMsgUntypedAfterTyped = 702;  // "parameter without a type after typed parameters"
@@ -110,6 +131,7 @@ inline constexpr unsigned kMsgChainNeedsProgram = 2029;   // "#funcchain in the 
 inline constexpr unsigned kMsgChainName = 2030;           // "chain name expected"
 inline constexpr unsigned kMsgChainFunction = 2048;       // "function name expected"
 inline constexpr unsigned kMsgByteRange = 2052;           // "value above 255 in a byte"
+inline constexpr unsigned kMsgStructCopyIo = 2057;      // "structure copy to or from I/O space"
 inline constexpr unsigned kMsgCodeSegmentFull = 2070;     // "code segment full"
 inline constexpr unsigned kMsgConstantsFull = 2071;       // "constant segment full"
 inline constexpr unsigned kMsgVariablesFull = 2072;       // "variable segment full"
@@ -142,8 +164,6 @@ inline constexpr unsigned kMsgPragmaOption = 3008;        // "DATAWAITSUSED need
 inline constexpr unsigned kMsgLibraryAlsoDefines = 3033;  // "'%s' redefines the library function '%s' (line %d of %s)"
 inline constexpr unsigned kMsgLibraryAlsoDefinesName = 3034; // "'%s' redefines a library function"
 inline constexpr unsigned kMsgNoLibDir = 4028;               // "Cannot open the library directory file %s."
-inline constexpr unsigned kMsgNoLibDirTitle = 5000;          // "Tessel C"
 inline constexpr unsigned kMsgBadBiosSymbolTable = 5035;     // "The BIOS symbol table is damaged."
-inline constexpr unsigned kMsgBiosSymbolsFailed = 5037;      // "Cannot read the BIOS symbols."
 
 } // namespace tsw
