@@ -269,13 +269,6 @@ std::string FormatValueType(const ValueRecord &value) {
   return declarator.empty() ? base : base + " " + declarator;
 }
 
-std::string MakeInternalLabel(uint16_t n) {
-  std::string label(3, '!');
-  label[0] = char('A' + (n & 63));
-  label[1] = char(uint8_t('A' + (n >> 6)));
-  return label;
-}
-
 std::string ValueSymbolName(const ValueRecord &value) {
   if (IsStringLiteralSymbol(value.symbol))
     return MakeInternalLabel(value.poolOffset);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compcore/cc_gen/internal_labels.h"
 #include "compcore/cc_gen/value_record.h"
 #include "foundation/addr24.h"
 
@@ -36,8 +37,6 @@ uint8_t ConversionTypeCode(const ValueRecord &value);
 // The printable C type ("int", "char (*)[4]", "struct point").
 std::string FormatValueType(const ValueRecord &value);
 
-// "AA!" for offset 0: the label of a string literal of the current function.
-std::string MakeInternalLabel(uint16_t n);
 // The label the value's address goes by; empty when it has none.
 std::string ValueSymbolName(const ValueRecord &value);
 
