@@ -1,7 +1,7 @@
 #include "compcore/cc_go/compile.h"
 
 #include "compcore/cc_er/cc_er.h"
-#include "compcore/cc_gen/emission_state.h"
+#include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_go/cc_byte_road.h"
@@ -82,7 +82,7 @@ void ResetModules() {
   ResetCompileLoopModule();
   ResetDeclarationModule();
   ResetByteRoad();
-  ResetEmissionState();
+  ResetInstructionEmission();
   ResetValueQueries();
 }
 
