@@ -117,6 +117,8 @@ const FoldRow kFoldRows[] = {
     {CharPointer(0x10), "*", Int(3), OperationState::kPrepared, kTypeInt, 0x30, {kMsgPointerArithmetic}},
     {CharPointer(0x8000), ">", Int(1), OperationState::kPrepared, kTypeInt, 1, {}}, // unsigned addresses
     {CharPointer(0x8000), "<", Int(1), OperationState::kPrepared, kTypeInt, 0, {}},
+    // An address compared with a long: the long is shortened to the address's width.
+    {CharPointer(0x10), "<", Long(70000), OperationState::kPrepared, kTypeInt, 1, {kMsgDemotion}},
 };
 
 TEST_F(ConstantFold, ConstantsFoldToTheTargetsResult) {
@@ -134,6 +136,14 @@ TEST_F(ConstantFold, ConstantsFoldToTheTargetsResult) {
       EXPECT_EQ(left.declarator, 0u);
     }
   }
+}
+
+TEST_F(ConstantFold, ATypeWithoutArithmeticIsNotFolded) {
+  ValueRecord address = MakeVoidPointerConstant(0x10);
+  ValueRecord two = Make(Int(2));
+  EXPECT_EQ(Run("*", address, two), OperationState::kPrepared);
+  EXPECT_EQ(address.value, 0x10u);
+  EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{kMsgPointerArithmetic, kMsgCannotFoldType}));
 }
 
 TEST_F(ConstantFold, AFoldFeedsTheNextOneReduced) {
