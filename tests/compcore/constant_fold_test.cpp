@@ -97,6 +97,9 @@ const FoldRow kFoldRows[] = {
     {Char(16), "*", Char(16), OperationState::kPrepared, kTypeInt, 256, {}},
     {Char(200), "<<", Char(1), OperationState::kPrepared, kTypeInt, 400, {}},
     {Char('a'), "<", Int(300), OperationState::kPrepared, kTypeInt, 1, {}},
+    // The logical operators, their operands already made 0 or 1.
+    {Int(0), "&&", Int(1), OperationState::kPrepared, kTypeInt, 0, {}},
+    {Int(1), "||", Int(0), OperationState::kPrepared, kTypeInt, 1, {}},
     // Division by a constant zero: once, the left value kept.
     {Int(7), "/", Int(0), OperationState::kPrepared, kTypeInt, 7, {kMsgConstantDivideByZero}},
     {Int(7), "%", Int(0), OperationState::kPrepared, kTypeInt, 7, {kMsgConstantDivideByZero}},
