@@ -74,6 +74,10 @@ void AsmLexer::Fail(PlainMessage message) const {
   AsmErrorAt(message, static_cast<uint16_t>(firstColumn_ + token_.start));
 }
 
+void AsmLexer::FailAt(PlainMessage message, uint16_t tokenStart) const {
+  AsmErrorAt(message, static_cast<uint16_t>(firstColumn_ + tokenStart));
+}
+
 void AsmLexer::Seek(size_t position) {
   position_ = position;
   Next();

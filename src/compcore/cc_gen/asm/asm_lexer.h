@@ -68,6 +68,8 @@ public:
   AsmCpu Cpu() const { return cpu_; }
 
   [[noreturn]] void Fail(PlainMessage message) const;
+  // The same at an earlier token.
+  [[noreturn]] void FailAt(PlainMessage message, uint16_t tokenStart) const;
 
 private:
   void ReadNumber();
