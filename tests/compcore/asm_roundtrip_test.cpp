@@ -101,6 +101,47 @@ TEST_F(AsmRoundTripTest, EveryZ180MnemonicAndOperandForm) {
   });
 }
 
+TEST_F(AsmRoundTripTest, EveryCorvidOnlyForm) {
+  Check(AsmCpu::kCorvid, {
+    {"bool hl", "CC", "bool  hl"}, {"bool ix", "DD CC", "bool  ix"}, {"bool iy", "FD CC", "bool  iy"}, {"mul", "F7", "mul"},
+    {"rr hl", "FC", "rr    hl"}, {"rr ix", "DD FC", "rr    ix"}, {"rr iy", "FD FC", "rr    iy"}, {"rr de", "FB", "rr    de"}, {"rl de", "F3", "rl    de"},
+    {"rr b", "CB 18", "rr    b"}, {"and hl,de", "DC", "and   hl,de"}, {"or hl,de", "EC", "or    hl,de"}, {"and 0Fh", "E6 0F", "and   0F"},
+    {"or (hl)", "B6", "or    (hl)"}, {"and a,c", "A1", "and   c"},
+    {"add sp,5", "27 05", "add   sp,05"}, {"add sp,-2", "27 FE", "add   sp,FE"},
+    {"ld hl,(sp+2)", "C4 02", "ld    hl,(sp+2)"}, {"ld ix,(sp+3)", "DD C4 03", "ld    ix,(sp+3)"}, {"ld iy,(sp+3)", "FD C4 03", "ld    iy,(sp+3)"},
+    {"ld (sp+2),hl", "D4 02", "ld    (sp+2),hl"}, {"ld (sp+4),iy", "FD D4 04", "ld    (sp+4),iy"}, {"ld (sp),ix", "DD D4 00", "ld    (sp+0),ix"},
+    {"ld hl,(ix+4)", "E4 04", "ld    hl,(ix+4)"}, {"ld hl,(iy+4)", "FD E4 04", "ld    hl,(iy+4)"}, {"ld hl,(hl+4)", "DD E4 04", "ld    hl,(hl+4)"},
+    {"ld hl,(hl)", "DD E4 00", "ld    hl,(hl+0)"}, {"ld hl,(ix-1)", "E4 FF", "ld    hl,(ix-1)"},
+    {"ld (ix+4),hl", "F4 04", "ld    (ix+4),hl"}, {"ld (iy+4),hl", "FD F4 04", "ld    (iy+4),hl"}, {"ld (hl+4),hl", "DD F4 04", "ld    (hl+4),hl"},
+    {"ld (hl),hl", "DD F4 00", "ld    (hl+0),hl"},
+    {"ld hl,ix", "DD 7C", "ld    hl,ix"}, {"ld hl,iy", "FD 7C", "ld    hl,iy"}, {"ld ix,hl", "DD 7D", "ld    ix,hl"}, {"ld iy,hl", "FD 7D", "ld    iy,hl"},
+    {"ld xpc,a", "ED 67", "ld    xpc,a"}, {"ld a,xpc", "ED 77", "ld    a,xpc"},
+    {"ld bc',bc", "ED 49", "ld    bc',bc"}, {"ld de',bc", "ED 59", "ld    de',bc"}, {"ld hl',bc", "ED 69", "ld    hl',bc"},
+    {"ld bc',de", "ED 41", "ld    bc',de"}, {"ld de',de", "ED 51", "ld    de',de"}, {"ld hl',de", "ED 61", "ld    hl',de"},
+    {"altd ld bc,de", "ED 41", "ld    bc',de"}, {"altd ld hl,bc", "ED 69", "ld    hl',bc"},
+    {"ld a,iir", "ED 5F", "ld    a,iir"}, {"ld a,i", "ED 5F", "ld    a,iir"}, {"ld eir,a", "ED 47", "ld    eir,a"}, {"ld iir,a", "ED 4F", "ld    iir,a"},
+    {"ld a,eir", "ED 57", "ld    a,eir"},
+    {"ldp (hl),hl", "ED 64", "ldp   (hl),hl"}, {"ldp (ix),hl", "DD 64", "ldp   (ix),hl"}, {"ldp (iy),hl", "FD 64", "ldp   (iy),hl"},
+    {"buf1: equ 1234h $ ldp (buf1),hl", "ED 65 34 12", "ldp   (1234),hl"}, {"buf2: equ 1234h $ ldp (buf2),ix", "DD 65 34 12", "ldp   (1234),ix"},
+    {"buf3: equ 1234h $ ldp (buf3),iy", "FD 65 34 12", "ldp   (1234),iy"},
+    {"ldp hl,(hl)", "ED 6C", "ldp   hl,(hl)"}, {"ldp hl,(ix)", "DD 6C", "ldp   hl,(ix)"}, {"ldp hl,(iy)", "FD 6C", "ldp   hl,(iy)"},
+    {"buf4: equ 1234h $ ldp hl,(buf4)", "ED 6D 34 12", "ldp   hl,(1234)"}, {"buf5: equ 1234h $ ldp ix,(buf5)", "DD 6D 34 12", "ldp   ix,(1234)"},
+    {"buf6: equ 1234h $ ldp iy,(buf6)", "FD 6D 34 12", "ldp   iy,(1234)"},
+    {"ljp 1234h", "C7 34 12 00", "ljp   001234"}, {"lcall 1234h", "CF 34 12 00", "lcall 001234"}, {"lcall 0Eh,0E000h", "CF 00 E0 0E", "lcall 0EE000"},
+    {"lret", "ED 45", "lret"}, {"reti", "ED 4D", "reti"},
+    {"ipset 0", "ED 46", "ipset 0"}, {"ipset 1", "ED 56", "ipset 1"}, {"ipset 2", "ED 4E", "ipset 2"}, {"ipset 3", "ED 5E", "ipset 3"},
+    {"ipres", "ED 5D", "ipres"}, {"push ip", "ED 76", "push  ip"}, {"pop ip", "ED 7E", "pop   ip"},
+    {"ex (sp),hl", "ED 54", "ex    (sp),hl"}, {"ex de',hl", "E3", "ex    de',hl"}, {"ex de,hl", "EB", "ex    de,hl"}, {"ex af,af'", "08", "ex    af,af'"},
+    {"ex (sp),iy", "FD E3", "ex    (sp),iy"},
+    {"altd ld a,b", "76 78", "ld    a',b"}, {"`ld a,b", "76 78", "ld    a',b"}, {"ld a',b", "76 78", "ld    a',b"}, {"altd add a,b", "76 80", "add`  a,b"},
+    {"pop hl'", "76 E1", "pop`  hl"},
+    {"ioi ld a,(hl)", "D3 7E", "ioi ld    a,(hl)"}, {"ioe ld (ix+2),a", "DB DD 77 02", "ioe ld    (ix+2),a"}, {"ioi ld (1234h),a", "D3 32 34 12", "ioi ld    (1234),a"},
+    {"rst 10h", "D7", "rst   10h"}, {"rst 38h", "FF", "rst   38h"}, {"ret lz", "E0", "ret   lz"}, {"ret nv", "E0", "ret   lz"}, {"ret v", "E8", "ret   lo"},
+    {"jp lo,1234h", "EA 34 12", "jp    lo,1234"}, {"ldir", "ED B0", "ldir"}, {"lddr", "ED B8", "lddr"}, {"ldi", "ED A0", "ldi"},
+    {"ldd", "ED A8", "ldd"},
+  });
+}
+
 // The restart to 30h is the Z180 kernel's far call: the decoder reads the
 // segment and address that follow it as part of the instruction, and the
 // assembler leaves them to the lines after it.

@@ -124,7 +124,7 @@ void Call(Statement &st) {
   if (st.entry->mnemonicClass == 0xF6) { // lcall
     if (st.lex.AtStatementEnd())
       CompileError<kMsgLongCallAddress>();
-    if (st.lex.Is(kTokNumber)) {
+    if (st.lex.Is(kTokNumber) && st.lex.Peek() == ',') {
       // "lcall page, target": the page is given, the target is logical.
       LcallFixup block;
       block.line = CurrentSourceLine();

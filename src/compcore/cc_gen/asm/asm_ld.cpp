@@ -37,6 +37,7 @@ bool ReadParenthesised(Statement &st, LdOperand &op) {
   st.memoryOperand = true;
   const size_t afterParen = st.lex.Position();
   const AsmToken &token = st.lex.Next();
+  const uint16_t registerStart = token.start;
   const AsmReg reg = token.code == kTokName ? FindRegister(token.text) : AsmReg::kNone;
   bool indexed = IsIndex(reg);
   bool indirect = reg == AsmReg::kBC || reg == AsmReg::kDE;
@@ -47,7 +48,7 @@ bool ReadParenthesised(Statement &st, LdOperand &op) {
       st.lex.Next();
       indirect = st.lex.Is(')');
       indexed = !indirect;
-      st.lex.Seek(token.start);
+      st.lex.Seek(registerStart);
     }
   }
   if (reg == AsmReg::kSP && st.Corvid())
