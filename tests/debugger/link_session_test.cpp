@@ -57,6 +57,31 @@ TEST_F(SerialLinkSession, BreakStepAndLeaveTheCodeAsLoaded) {
   EXPECT_GT(kernel.readFrames, 0u);
 }
 
+TEST_F(SerialLinkSession, WithoutABoardTheConnectSendsNothing) {
+  host.offline = true;
+  TargetConnect();
+  EXPECT_FALSE(IsSerialPortOpen());
+  EXPECT_TRUE(port.sent.empty());
+}
+
+TEST_F(SerialLinkSession, TheProgramsOutputAtAStopReachesThePane) {
+  struct Case {
+    uint16_t count;
+    size_t shown;
+  };
+  // A block longer than the kernel's buffer shows what the buffer holds.
+  const Case cases[] = {{5, 5}, {255, 255}, {300, 255}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.count);
+    ui.stdio.clear();
+    TargetConnect();
+    cpu.QueueStdio(std::string(c.count, 'o'), c.count);
+    PollTargetStatus();
+    EXPECT_EQ(ui.stdio, std::string(c.shown, 'o'));
+    EXPECT_EQ(cpu.Memory()[DebugFakeBoard::StdioFlag()], 0);
+  }
+}
+
 // The same over a real terminal device, the kernel answering from its own
 // thread, on the real clock.
 class PtyLinkSession : public ::testing::Test {
@@ -145,6 +170,15 @@ protected:
       PollTargetStatus();
     }
   }
+  // Connected, downloaded and reset at the code start, with no requests
+  // recorded yet.
+  void ConnectAndReset() {
+    ConnectOpen();
+    Download(KernelVariables{});
+    TargetConnect();
+    board.frame = FrameBytes(DebugFakeProducts::kCodeStart, 0xD000);
+    ResetTargetProgram();
+  }
   // The payload of the last request of a type.
   std::vector<uint8_t> LastPayload(uint16_t type) {
     std::vector<uint8_t> payload;
@@ -209,6 +243,51 @@ TEST_F(TcpLinkSession, BreakStepAndLeaveTheCodeAsLoaded) {
   EXPECT_EQ(LastPayload(kMsgClearBreakpoint), (std::vector<uint8_t>{0x00, 0x06, 0x41, 0x3E}));
   EXPECT_TRUE(Breakpoints().empty());
   EXPECT_TRUE(board.kernel.memory == loaded);
+}
+
+TEST_F(TcpLinkSession, EachCommandIsItsRequest) {
+  struct Case {
+    const char *name;
+    bool assemblyOpen;
+    void (*command)();
+    uint16_t request;
+    std::vector<uint8_t> payload;
+    uint16_t pcAfter; // the reply's frame, for the requests that bring one
+  };
+  const Case cases[] = {
+      {"stop", false, StopTargetProgram, kMsgStop, {}, DebugFakeProducts::kCodeStart},
+      {"statement step into", false, TraceIntoCommand, kMsgStepStatement, {0}, DebugFakeProducts::kCodeStart},
+      {"statement step over", false, StepOverCommand, kMsgStepStatement, {1}, DebugFakeProducts::kCodeStart},
+      {"instruction step into", true, TraceIntoCommand, kMsgStepInstruction, {0}, 0x4203},
+      {"instruction step over", true, StepOverCommand, kMsgStepInstruction, {1}, 0x4203},
+  };
+  ConnectAndReset();
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    board.frame = FrameBytes(DebugFakeProducts::kCodeStart, 0xD000);
+    ResetTargetProgram();
+    ui.assemblyOpen = c.assemblyOpen;
+    board.frame = FrameBytes(0x4203, 0xCFF0);
+    const size_t before = board.CountOf(c.request);
+    c.command();
+    EXPECT_EQ(board.CountOf(c.request), before + 1);
+    EXPECT_EQ(LastPayload(c.request), c.payload);
+    EXPECT_EQ(ProgramFrame().pc, c.pcAfter);
+  }
+}
+
+TEST_F(TcpLinkSession, AProgramAskingForInputGetsTheKeyAsARequest) {
+  ConnectAndReset();
+  ui.keys = "k";
+  std::vector<uint8_t> event(kEventSize, 0);
+  event[kEventFlagsAt] = kStatusWantsInput;
+  board.Send(kMsgEvent, event);
+  for (int i = 0; i < 200 && board.CountOf(kMsgStdinKey) == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    PollTargetStatus();
+  }
+  EXPECT_EQ(LastPayload(kMsgStdinKey), (std::vector<uint8_t>{'k'}));
+  EXPECT_TRUE(ui.keys.empty());
 }
 
 } // namespace
