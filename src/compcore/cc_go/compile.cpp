@@ -1,7 +1,9 @@
 #include "compcore/cc_go/compile.h"
 
 #include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/output_target.h"
+#include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_go/cc_byte_road.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go_index.h"
@@ -80,6 +82,8 @@ void ResetModules() {
   ResetCompileLoopModule();
   ResetDeclarationModule();
   ResetByteRoad();
+  ResetEmissionState();
+  ResetValueQueries();
 }
 
 // The directives' view of the BIOS symbol table, which sits above them.

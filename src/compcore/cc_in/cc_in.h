@@ -103,6 +103,16 @@ void ForgetPendingInput();
 // the cursor at its start.
 char *ReadNextLineAndRewind();
 void SetInputPointer(char *p);
+// Steps over characters of the current line without handing them to the
+// bracket checker: a skipped token or a file name is not program text.
+void SkipInputChars(size_t n);
+// A point on the current line to come back to after reading ahead.
+struct InputMark {
+  char *cursor = nullptr;
+  uint16_t column = 0;
+};
+InputMark MarkInput();
+void ReturnToInputMark(const InputMark &mark);
 void DiscardCurrentLine();
 int SkipBlanksAcrossLines();
 char NextInputChar();

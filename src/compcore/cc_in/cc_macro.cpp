@@ -23,7 +23,7 @@ struct MacroState {
   int depth = 0;
 };
 
-MacroState &M() {
+MacroState &State() {
   static MacroState s;
   return s;
 }
@@ -48,7 +48,7 @@ struct Cell {
 using Cells = std::vector<Cell>;
 
 void ApplyMarker(int8_t marker) {
-  MacroInfo *m = M().slots[marker < 0 ? -marker : marker];
+  MacroInfo *m = State().slots[marker < 0 ? -marker : marker];
   if (!m)
     return; // #undef'd while its replacement was pending
   if (marker < 0)
@@ -58,7 +58,7 @@ void ApplyMarker(int8_t marker) {
 }
 
 int TakeSlot(MacroInfo *macro) {
-  auto &slots = M().slots;
+  auto &slots = State().slots;
   for (unsigned i = 1; i <= kMaxActiveMacros; ++i)
     if (slots[i] == macro)
       return int(i);
@@ -74,7 +74,7 @@ int TakeSlot(MacroInfo *macro) {
 // whose replacement has been passed, and whose markers stand nowhere in the
 // unread text, is free again.
 void ReclaimPassedSlots(const std::vector<Cell> &work, size_t unread) {
-  auto &slots = M().slots;
+  auto &slots = State().slots;
   std::array<bool, kMaxActiveMacros + 1> marked{};
   for (size_t i = unread; i < work.size(); ++i)
     if (work[i].marker)
@@ -99,7 +99,7 @@ void CheckSize(const Cells &cells) {
 // The next logical line for a function-like macro's "(" or arguments; only
 // at the outermost level and while more lines may be read.
 std::optional<LogicalLineBuffer> ReadAheadLine() {
-  if (M().depth != 1 || SingleLineMode || EndOfInput)
+  if (State().depth != 1 || SingleLineMode || EndOfInput)
     return std::nullopt;
   LogicalLineBuffer saved = CurrentLogicalLine();
   size_t cursor = CursorIndex();
@@ -295,7 +295,7 @@ Cells Substitute(const MacroInfo &macro, const std::vector<Cells> &args, const C
 // Scans `work`, replacing macros and rescanning each replacement together
 // with the text after it.
 Cells ExpandCells(Cells work) {
-  ++M().depth;
+  ++State().depth;
   Cells out;
   size_t i = 0;
   char previous = 0;
@@ -361,7 +361,7 @@ Cells ExpandCells(Cells work) {
       // The lines read ahead for an argument list that never closes go back
       // to the input, to be compiled as the lines they are.
       std::optional<InputState> beforeCall;
-      if (M().depth == 1 && !SingleLineMode)
+      if (State().depth == 1 && !SingleLineMode)
         beforeCall = SaveInputState();
       const size_t lineCells = work.size();
       size_t j = i;
@@ -412,7 +412,7 @@ Cells ExpandCells(Cells work) {
       }
     }
     int slot = TakeSlot(macro);
-    if (!slot && M().depth == 1) {
+    if (!slot && State().depth == 1) {
       ReclaimPassedSlots(work, start);
       slot = TakeSlot(macro);
     }
@@ -434,7 +434,7 @@ Cells ExpandCells(Cells work) {
     CheckSize(work);
     i = start;
   }
-  --M().depth;
+  --State().depth;
   return out;
 }
 
@@ -451,8 +451,8 @@ std::string MacroKey(std::string_view name) {
 } // namespace
 
 MacroInfo *LookupMacro(const std::string &name) {
-  auto it = M().table.find(MacroKey(name));
-  return it == M().table.end() ? nullptr : &it->second;
+  auto it = State().table.find(MacroKey(name));
+  return it == State().table.end() ? nullptr : &it->second;
 }
 
 const char *IsMacroDefined(const std::string &name) {
@@ -462,7 +462,7 @@ const char *IsMacroDefined(const std::string &name) {
 
 bool AddMacro(const std::string &name, const std::string &text, uint16_t paramCount, bool functionLike) {
   std::string body = Trimmed(text);
-  auto [it, inserted] = M().table.try_emplace(MacroKey(name));
+  auto [it, inserted] = State().table.try_emplace(MacroKey(name));
   if (inserted) {
     it->second.paramCount = paramCount;
     it->second.functionLike = functionLike;
@@ -479,54 +479,54 @@ bool AddMacro(const std::string &name, const std::string &text, uint16_t paramCo
 bool DefineMacro(const std::string &name, const std::string &text) { return AddMacro(name, text, 0, false); }
 
 void SetPredefinedMacro(const std::string &name, const std::string &text) {
-  MacroInfo &m = M().table[MacroKey(name)];
+  MacroInfo &m = State().table[MacroKey(name)];
   m.paramCount = 0;
   m.functionLike = false;
   m.body = Trimmed(text);
 }
 
 void UndefineMacro(const std::string &name) {
-  auto it = M().table.find(MacroKey(name));
-  if (it == M().table.end())
+  auto it = State().table.find(MacroKey(name));
+  if (it == State().table.end())
     return;
-  for (MacroInfo *&slot : M().slots)
+  for (MacroInfo *&slot : State().slots)
     if (slot == &it->second)
       slot = nullptr;
-  M().table.erase(it);
+  State().table.erase(it);
 }
 
 void ClearMacroTable() {
   ResetMacroExpansionState();
-  M().table.clear();
+  State().table.clear();
 }
 
 void BeginCompileMacros(bool biosCompile) {
   ResetMacroExpansionState();
-  if (biosCompile || !M().biosSnapshot)
-    M().table.clear();
+  if (biosCompile || !State().biosSnapshot)
+    State().table.clear();
   else
-    M().table = *M().biosSnapshot;
+    State().table = *State().biosSnapshot;
 }
 
 void EndBiosCompileMacros() {
   ResetMacroExpansionState();
-  M().biosSnapshot = M().table;
+  State().biosSnapshot = State().table;
 }
 
 void ResetMacroExpansionState() {
-  for (MacroInfo *&slot : M().slots) {
+  for (MacroInfo *&slot : State().slots) {
     if (slot)
       slot->active = 0;
     slot = nullptr;
   }
-  M().depth = 0;
+  State().depth = 0;
 }
 
 void ResetMacroModule() {
   // The expansion slots point into the table: let go of them first.
   ResetMacroExpansionState();
-  M().table.clear();
-  M().biosSnapshot.reset();
+  State().table.clear();
+  State().biosSnapshot.reset();
 }
 
 namespace {
@@ -538,7 +538,7 @@ void SetTargetCpuMacro(TargetCpuName cpu) { SetPredefinedMacro("TARGETCPU", kCpu
 void DefineTargetMacros(const PredefinedMacroSettings &settings) {
   ResetMacroExpansionState();
   if (settings.biosCompile) {
-    M().table.clear();
+    State().table.clear();
     for (int i = 0; i < 6; ++i)
       SetPredefinedMacro(kCpuNames[i], std::to_string(i));
     SetTargetCpuMacro(settings.cpu);
@@ -553,7 +553,7 @@ void ExpandMacros() {
     ++InputCursor;
   LogicalLineBuffer line = CurrentLogicalLine();
   size_t cursor = CursorIndex();
-  M().depth = 0;
+  State().depth = 0;
   Cells expanded = ExpandCells(CellsOfLine(line, cursor));
   // Every marker has been passed: no replacement is still being scanned.
   ResetMacroExpansionState();

@@ -42,7 +42,7 @@ std::unique_ptr<ModState> &StatePtr() {
   return s;
 }
 
-ModState &St() {
+ModState &State() {
   std::unique_ptr<ModState> &s = StatePtr();
   if (!s)
     s = std::make_unique<ModState>();
@@ -50,8 +50,8 @@ ModState &St() {
 }
 
 void Notify(unsigned message, std::vector<std::string> args = {}, bool box = false) {
-  if (St().sink)
-    St().sink({message, std::move(args), box});
+  if (State().sink)
+    State().sink({message, std::move(args), box});
 }
 
 std::string Upper(std::string_view text) {
@@ -87,7 +87,7 @@ bool ReadU32(std::istream &in, uint32_t &value) {
 
 uint32_t QualifierOf(ZLibEntry &library) {
   if (library.qualifier == 0)
-    library.qualifier = ++St().lastQualifier;
+    library.qualifier = ++State().lastQualifier;
   return library.qualifier;
 }
 
@@ -170,7 +170,7 @@ void LoadOrScanLibrary(const std::string &path, ZLibEntry &module, ZLibEntry &de
     SaveLibraryIndexCache(module, path, "MD1");
     SaveLibraryIndexCache(description, path, "HX1");
   }
-  InsertLibraryNames(description, St().descriptions, true);
+  InsertLibraryNames(description, State().descriptions, true);
 }
 
 void InsertModuleNames(ZModEntry &module, ZLibMaster &index, uint32_t qualifier) {
@@ -250,12 +250,12 @@ std::vector<std::string> ModuleNames(const ZModEntry &module) {
   return out;
 }
 
-ZLibMaster &ModuleIndex() { return St().modules; }
-ZLibMaster &DescriptionIndex() { return St().descriptions; }
-void SetLibraryIndexMessages(std::function<void(const LibraryIndexMessage &)> sink) { St().sink = std::move(sink); }
-void SetLibraryProgramDirectory(const std::string &dir) { St().programDir = dir; }
-void SetPendingLabelNames(PendingLabelNames *pending) { St().pending = pending; }
-size_t PendingLabelCount() { return St().pending ? St().pending->Count() : 0; }
+ZLibMaster &ModuleIndex() { return State().modules; }
+ZLibMaster &DescriptionIndex() { return State().descriptions; }
+void SetLibraryIndexMessages(std::function<void(const LibraryIndexMessage &)> sink) { State().sink = std::move(sink); }
+void SetLibraryProgramDirectory(const std::string &dir) { State().programDir = dir; }
+void SetPendingLabelNames(PendingLabelNames *pending) { State().pending = pending; }
+size_t PendingLabelCount() { return State().pending ? State().pending->Count() : 0; }
 
 int FileTimeChanged(const std::string &path, uint32_t &storedTime) {
   EditorView *editor = CurrentEditorView();
@@ -372,7 +372,7 @@ bool LoadLibraryIndexCache(ZLibEntry &entry, const std::string &path, std::strin
   ZLibEntry cached;
   if (!cached.Read(in) || in.peek() != std::char_traits<char>::eof())
     return false;
-  std::string dirKey = plat::PathKey(St().programDir);
+  std::string dirKey = plat::PathKey(State().programDir);
   std::string nameKey = plat::PathKey(cached.name.View());
   if (nameKey.size() <= dirKey.size() || !nameKey.starts_with(dirKey) || cached.name != entry.name ||
       cached.fileTime != *libraryTime)
@@ -405,7 +405,7 @@ void InsertLibraryNames(ZLibEntry &library, ZLibMaster &index, bool withLibrary)
 }
 
 int BuildLibraryIndex(const std::string &libDirFile) {
-  ModState &s = St();
+  ModState &s = State();
   Notify(kMsgIndexing);
   auto found = plat::ResolvePath(libDirFile, s.programDir);
   auto text = found ? ReadWholeFile(*found) : std::nullopt;
@@ -472,14 +472,14 @@ int BuildLibraryIndex(const std::string &libDirFile) {
 }
 
 void ClearLibraryLinkMarks() {
-  St().modules.libraries.ForEach([](ZLibEntry *lib) {
+  State().modules.libraries.ForEach([](ZLibEntry *lib) {
     lib->flags &= uint8_t(~ZLibEntry::kHeadersRead);
     lib->modules.ForEach([](ZModEntry *m) { m->flags &= uint8_t(~ZModEntry::kModuleUsed); });
   });
 }
 
 ZModEntry *NextNeededModule() {
-  ModState &s = St();
+  ModState &s = State();
   if (!s.pending || DroppedRecordCount() != 0)
     return nullptr;
   s.pending->PurgeDefined();
@@ -510,10 +510,10 @@ int FindLibraryFunction(const std::string &text, ZModEntry **entry, bool exact) 
   }
   ZModEntry *match = nullptr;
   int count = 0;
-  for (ZLibEntry *lib : St().descriptions.Libraries()) {
+  for (ZLibEntry *lib : State().descriptions.Libraries()) {
     if (!library.empty() && lib->name.View() != library)
       continue;
-    if (ZModEntry *m = St().descriptions.Find(function, QualifierOf(*lib))) {
+    if (ZModEntry *m = State().descriptions.Find(function, QualifierOf(*lib))) {
       match = m;
       ++count;
     }
@@ -525,7 +525,7 @@ int FindLibraryFunction(const std::string &text, ZModEntry **entry, bool exact) 
 }
 
 void ListLibraryFunctions(const std::function<void(const std::string &)> &add) {
-  St().descriptions.libraries.ForEach([&](ZLibEntry *lib) {
+  State().descriptions.libraries.ForEach([&](ZLibEntry *lib) {
     lib->modules.ForEach([&](ZModEntry *m) {
       m->names.ForEach([&](BRString *n) { add(std::string(n->View()) + " in " + std::string(lib->name.View())); });
     });

@@ -31,7 +31,7 @@ struct LoopState {
   uint32_t savedDefaults = 0;
 };
 
-LoopState &L() {
+LoopState &State() {
   static LoopState s;
   return s;
 }
@@ -147,14 +147,14 @@ void DefineBoardMacros(const TargetMacroSettings &s, TargetLink *link) {
     if (!s.biosFirst) {
       std::array<uint8_t, TargetLink::kIdBlockSize> block{};
       if (link->ReadIdBlock(block)) {
-        L().idBlockSize = int32_t(ReadLe<int16_t>(block, 122)) + int32_t(ReadLe<uint32_t>(block, 116));
-        L().idBlockPtr = int32_t(ReadLe<int16_t>(block, 19)) * 4096 - L().idBlockSize;
+        State().idBlockSize = int32_t(ReadLe<int16_t>(block, 122)) + int32_t(ReadLe<uint32_t>(block, 116));
+        State().idBlockPtr = int32_t(ReadLe<int16_t>(block, 19)) * 4096 - State().idBlockSize;
       } else {
-        L().idBlockSize = L().idBlockPtr = 0;
+        State().idBlockSize = State().idBlockPtr = 0;
       }
     }
-    SetPredefinedMacro("_ID_BLOCK_SIZE_", plat::FormatText("%dL", L().idBlockSize));
-    SetPredefinedMacro("_ID_BLOCK_PTR_", plat::FormatText("%dL", L().idBlockPtr));
+    SetPredefinedMacro("_ID_BLOCK_SIZE_", plat::FormatText("%dL", State().idBlockSize));
+    SetPredefinedMacro("_ID_BLOCK_PTR_", plat::FormatText("%dL", State().idBlockPtr));
     FlashGeometry flash = LookupFlashDevice(link->FlashDeviceId());
     SetPredefinedMacro("_SECTOR_SIZE_", std::to_string(flash.sectorBytes / kSectorUnit * kSectorUnit));
     // The device table already counts pages.
@@ -185,30 +185,34 @@ uint16_t MatchKeyword(const char *text) {
 }
 
 void SkipToken() {
-  if (IsIdentChar(*InputCursor)) {
-    while (IsIdentChar(*InputCursor))
-      ++InputCursor;
-    return;
+  const char *end = InputCursor;
+  if (IsIdentChar(*end)) {
+    while (IsIdentChar(*end))
+      ++end;
+  } else {
+    while (*end && !IsIdentChar(*end) && !IsBlankChar(*end))
+      ++end;
+    if (IsBlankChar(*end) && end == LineBase)
+      ++end;
   }
-  while (*InputCursor && !IsIdentChar(*InputCursor) && !IsBlankChar(*InputCursor))
-    ++InputCursor;
-  if (IsBlankChar(*InputCursor) && InputCursor == LineBase)
-    ++InputCursor;
+  SkipInputChars(size_t(end - InputCursor));
 }
 
 void ImportBinaryFile() {
   SkipSpaces();
   if (*InputCursor == '"')
-    ++InputCursor;
+    SkipInputChars(1);
   std::string name;
-  while (*InputCursor && *InputCursor != '"' && name.size() < kMaxImportName)
-    name.push_back(*InputCursor++);
+  const char *end = InputCursor;
+  while (*end && *end != '"' && name.size() < kMaxImportName)
+    name.push_back(*end++);
+  SkipInputChars(size_t(end - InputCursor));
   if (*InputCursor != '"') {
     CompileError<kMsgImportName>();
     DiscardCurrentLine();
     return;
   }
-  ++InputCursor;
+  SkipInputChars(1);
   // The stream closes itself on every path out of here.
   std::ifstream file(name, std::ios::binary);
   if (!file)
@@ -239,20 +243,20 @@ void ImportBinaryFile() {
 
 void InterleaveLibraryModules(bool force) {
   if (SourceState() == 0 && !EndOfInput) {
-    force = force || L().flushPending;
+    force = force || State().flushPending;
     if (!force && PendingLinkNames() <= kInterleaveThreshold)
       return;
     // Macro text cannot be read again from its position, which names the
     // macro and would bring its whole expansion back: the program is left
     // only once the cursor is past it.
     if (CursorInExpandedText()) {
-      L().flushPending = force;
+      State().flushPending = force;
       return;
     }
-    L().flushPending = false;
+    State().flushPending = false;
     // The program resumes at the line and column of the cursor.
     SourcePosition resume = PositionOfLine(CurrentSourceLine(), CurrentSourceColumn());
-    L().savedDefaults = Attributes().directiveDefaults;
+    State().savedDefaults = Attributes().directiveDefaults;
     ForgetPendingInput();
     if (BeginInterleave(resume)) {
       Attributes().directiveDefaults &= ~kAttrStep;
@@ -265,7 +269,7 @@ void InterleaveLibraryModules(bool force) {
   if (InInterleave() && (EndOfInput || !LinkHasData())) {
     ForgetPendingInput();
     EndInterleaveIfDone();
-    Attributes().directiveDefaults = L().savedDefaults;
+    Attributes().directiveDefaults = State().savedDefaults;
     EndOfInput = 0;
     DiscardCurrentLine();
     ReadNextLineAndRewind();
@@ -280,8 +284,8 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
     DefineBoardMacros(settings, link);
   SetPredefinedMacro("_RESTRICT_WATCHCODE_", settings.restrictWatchCode ? "1" : "0");
   SetDebugAttributes(Attributes().directiveDefaults, true);
-  L().interleave = true;
-  L().flushPending = false;
+  State().interleave = true;
+  State().flushPending = false;
   while (!EndOfInput) {
     StartItemAttributes();
     SkipBlanksIfAtEnd();
@@ -289,9 +293,9 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
       break;
     if (*InputCursor == '#') {
       if (MatchKeyword("#interleave")) {
-        L().interleave = true;
+        State().interleave = true;
       } else if (MatchKeyword("#nointerleave")) {
-        L().interleave = false;
+        State().interleave = false;
       } else if (MatchKeyword("#precompile")) {
         CodeGen().PrecompileDirective();
       } else if (MatchKeyword("#begincommon")) {
@@ -322,13 +326,13 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
     }
     SkipBlanksIfAtEnd();
     CodeGen().EmitPendingStubsAndStrings();
-    if (L().interleave || EndOfInput || L().flushPending)
+    if (State().interleave || EndOfInput || State().flushPending)
       InterleaveLibraryModules(false);
   }
   CodeGen().FinishTopLevel();
   PatchProgramStartJump();
 }
 
-void ResetCompileLoopModule() { L() = LoopState(); }
+void ResetCompileLoopModule() { State() = LoopState(); }
 
 } // namespace tsw

@@ -24,7 +24,7 @@ struct DeclaratorModule {
   DeclarationBackEnd *backEnd = &defaultBackEnd;
 };
 
-DeclaratorModule &D() {
+DeclaratorModule &State() {
   static DeclaratorModule m;
   return m;
 }
@@ -249,10 +249,10 @@ int ParseWithName(int16_t baseType, bool wantName) {
 
 } // namespace
 
-DeclaratorState &Declarator() { return D().state; }
+DeclaratorState &Declarator() { return State().state; }
 
-void SetDeclarationBackEnd(DeclarationBackEnd *backEnd) { D().backEnd = backEnd ? backEnd : &D().defaultBackEnd; }
-DeclarationBackEnd &DeclBackEnd() { return *D().backEnd; }
+void SetDeclarationBackEnd(DeclarationBackEnd *backEnd) { State().backEnd = backEnd ? backEnd : &State().defaultBackEnd; }
+DeclarationBackEnd &DeclBackEnd() { return *State().backEnd; }
 
 bool SkipAndMatch(const char *keyword) {
   SkipBlanksAcrossLines();
@@ -311,8 +311,8 @@ void ElementCountAndSize(int16_t baseType) {
 void ReportObjectTooLarge() { RaiseError(0, CurrentSourceLine(), CurrentSourceColumn(), kTextObjectTooLarge); }
 
 void ResetDeclaratorState() {
-  D().state = DeclaratorState{};
-  D().backEnd = &D().defaultBackEnd;
+  State().state = DeclaratorState{};
+  State().backEnd = &State().defaultBackEnd;
 }
 
 bool IsPlainVoidDeclarator(int16_t baseType) { return baseType == kTypeVoid && LevelCount(Declarator().word) == 0; }
