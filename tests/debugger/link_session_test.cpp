@@ -164,7 +164,7 @@ protected:
     event[kEventFlagsAt] = kStatusStopped;
     const std::vector<uint8_t> frame = FrameBytes(pc, 0xD000);
     std::copy(frame.begin(), frame.end(), event.begin() + kEventFrameAt);
-    board.Send(kMsgEvent, event);
+    board.Send(kTcpEvent, event);
     for (int i = 0; i < 200 && ProgramFrame().pc != pc; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
       PollTargetStatus();
@@ -218,21 +218,21 @@ TEST_F(TcpLinkSession, BreakStepAndLeaveTheCodeAsLoaded) {
   // The reset restarts the program at the code start; the reply is its frame.
   board.frame = FrameBytes(0x4100, 0xD000);
   ResetTargetProgram();
-  EXPECT_EQ(LastPayload(kMsgRun), (std::vector<uint8_t>{0, 0x00, 0x40}));
+  EXPECT_EQ(LastPayload(kTcpRun), (std::vector<uint8_t>{0, 0x00, 0x40}));
   EXPECT_EQ(ProgramFrame().pc, 0x4100);
 
   ToggleBreakpoint(MakeAddr24(0, 0x4106), kTrapRst20);
-  EXPECT_EQ(LastPayload(kMsgSetBreakpoint), (std::vector<uint8_t>{0x00, 0x06, 0x41, kTrapRst20}));
+  EXPECT_EQ(LastPayload(kTcpSetBreakpoint), (std::vector<uint8_t>{0x00, 0x06, 0x41, kTrapRst20}));
   EXPECT_EQ(board.kernel.Peek(0x4106), kTrapRst20);
   StartTargetRun();
-  EXPECT_EQ(LastPayload(kMsgRun), (std::vector<uint8_t>{1, 0, 0}));
+  EXPECT_EQ(LastPayload(kTcpRun), (std::vector<uint8_t>{1, 0, 0}));
   StopAt(0x4106);
   EXPECT_EQ(ProgramFrame().pc, 0x4106);
   EXPECT_EQ(ExecutionMarkerInUse().position, MakeTextPosition(2, 4));
   EXPECT_THAT(ui.registers.lines, Contains("PC  4106  SP  D000"));
 
   StepOverCommand();
-  EXPECT_EQ(LastPayload(kMsgStepStatement), (std::vector<uint8_t>{1}));
+  EXPECT_EQ(LastPayload(kTcpStepStatement), (std::vector<uint8_t>{1}));
   StopAt(0x4108);
   EXPECT_EQ(ProgramFrame().pc, 0x4108);
   EXPECT_THAT(ui.registers.lines, Contains("PC  4108  SP  D000"));
@@ -240,7 +240,7 @@ TEST_F(TcpLinkSession, BreakStepAndLeaveTheCodeAsLoaded) {
 
   // The byte the board replaced goes back with the clear.
   ToggleBreakpoint(MakeAddr24(0, 0x4106), kTrapRst20);
-  EXPECT_EQ(LastPayload(kMsgClearBreakpoint), (std::vector<uint8_t>{0x00, 0x06, 0x41, 0x3E}));
+  EXPECT_EQ(LastPayload(kTcpClearBreakpoint), (std::vector<uint8_t>{0x00, 0x06, 0x41, 0x3E}));
   EXPECT_TRUE(Breakpoints().empty());
   EXPECT_TRUE(board.kernel.memory == loaded);
 }
@@ -255,11 +255,11 @@ TEST_F(TcpLinkSession, EachCommandIsItsRequest) {
     uint16_t pcAfter; // the reply's frame, for the requests that bring one
   };
   const Case cases[] = {
-      {"stop", false, StopTargetProgram, kMsgStop, {}, DebugFakeProducts::kCodeStart},
-      {"statement step into", false, TraceIntoCommand, kMsgStepStatement, {0}, DebugFakeProducts::kCodeStart},
-      {"statement step over", false, StepOverCommand, kMsgStepStatement, {1}, DebugFakeProducts::kCodeStart},
-      {"instruction step into", true, TraceIntoCommand, kMsgStepInstruction, {0}, 0x4203},
-      {"instruction step over", true, StepOverCommand, kMsgStepInstruction, {1}, 0x4203},
+      {"stop", false, StopTargetProgram, kTcpStop, {}, DebugFakeProducts::kCodeStart},
+      {"statement step into", false, TraceIntoCommand, kTcpStepStatement, {0}, DebugFakeProducts::kCodeStart},
+      {"statement step over", false, StepOverCommand, kTcpStepStatement, {1}, DebugFakeProducts::kCodeStart},
+      {"instruction step into", true, TraceIntoCommand, kTcpStepInstruction, {0}, 0x4203},
+      {"instruction step over", true, StepOverCommand, kTcpStepInstruction, {1}, 0x4203},
   };
   ConnectAndReset();
   for (const Case &c : cases) {
@@ -281,12 +281,12 @@ TEST_F(TcpLinkSession, AProgramAskingForInputGetsTheKeyAsARequest) {
   ui.keys = "k";
   std::vector<uint8_t> event(kEventSize, 0);
   event[kEventFlagsAt] = kStatusWantsInput;
-  board.Send(kMsgEvent, event);
-  for (int i = 0; i < 200 && board.CountOf(kMsgStdinKey) == 0; ++i) {
+  board.Send(kTcpEvent, event);
+  for (int i = 0; i < 200 && board.CountOf(kTcpStdinKey) == 0; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     PollTargetStatus();
   }
-  EXPECT_EQ(LastPayload(kMsgStdinKey), (std::vector<uint8_t>{'k'}));
+  EXPECT_EQ(LastPayload(kTcpStdinKey), (std::vector<uint8_t>{'k'}));
   EXPECT_TRUE(ui.keys.empty());
 }
 
