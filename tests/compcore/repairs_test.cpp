@@ -65,5 +65,35 @@ TEST_F(Repairs, GlobalsDoNotSurviveIntoTheNextCompile) {
     }
 }
 
+// A compile that reaches the error limit, or the end of one of its tables,
+// ends there: the IDE gets the status of a failed compile and the list that
+// tells why, never the exception itself.
+TEST_F(Repairs, OverflowEndsTheCompileWithItsMessage) {
+  struct Case {
+    const char *what;
+    std::string program;
+    std::string lastWord;
+  };
+  std::string manyErrors;
+  for (int line = 0; line < kMaxErrorRecords + 10; ++line)
+    manyErrors += "@\n";
+  const Case cases[] = {
+      {"error limit", manyErrors, "[616]"},
+      {"#fatal", "#fatal \"stop here\"\nint after;\n", "stop here"},
+  };
+  for (const Case &c : cases) {
+    ClearErrorList();
+    uint16_t status = 0;
+    ASSERT_NO_THROW(status = Compile(c.program)) << c.what;
+    EXPECT_NE(status & kCompileFailedBit, 0) << c.what;
+    std::vector<std::string> records = Records();
+    ASSERT_FALSE(records.empty()) << c.what;
+    EXPECT_NE(records.back().find(c.lastWord), std::string::npos) << c.what << ": " << records.back();
+    // The compiler is whole again: the next compile of a good program succeeds.
+    ClearErrorList();
+    EXPECT_EQ(Compile("int g;\n"), 0) << c.what << ": " << ::testing::PrintToString(Records());
+  }
+}
+
 } // namespace
 } // namespace tsw::testing

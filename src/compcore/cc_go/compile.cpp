@@ -19,6 +19,7 @@
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "foundation/restext.h"
+#include "foundation/xerr.h"
 
 #include <memory>
 
@@ -148,9 +149,13 @@ uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
   BeginCompileMacros(bios);
   ResetCompilerState();
   FrontEndItems items;
-  ReadNextLineAndRewind();
-  ProcessDirective();
-  CompileTopLevel(items, bios, {}, DirectiveLink());
+  try {
+    ReadNextLineAndRewind();
+    ProcessDirective();
+    CompileTopLevel(items, bios, {}, DirectiveLink());
+  } catch (const xCCErrOvflo &) {
+    // The compile ends here; its raiser has listed why.
+  }
   uint16_t status = uint16_t(ErrorListStatus());
   if (CompileErrorCount() != 0)
     status |= kCompileFailedBit;
