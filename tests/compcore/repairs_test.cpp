@@ -1,6 +1,11 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
+#include "compcore/cc_in/cc_brackets.h"
+#include "compcore/cc_in/cc_directives.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_reloc/fixups.h"
+#include "compcore/cc_stab/cc_stab.h"
 #include "front1_fixture.h"
 #include "support/tempdir.h"
 
@@ -35,14 +40,38 @@ private:
   const TempDir &dir_;
 };
 
+// The assembler's share of an #asm block as it will take it: the lines up
+// to "#endasm", with a local symbol and a local label of the block's own.
+// It notes whether those of an earlier item were still there.
+class AsmBlockGenerator : public CodeGenerator {
+public:
+  void CompileAsmBlock(bool) override {
+    symbolStillThere.push_back(LookupSymbol("blockLocal", false, SymbolTableId::kLocal) != nullptr);
+    labelStillThere.push_back(FindLocalLabel("blockLabel") != nullptr);
+    AddSymbol("blockLocal", 0, 0, 0, kClassAutoLocal);
+    tsw::DefineLabel("blockLabel", 0, kFixLocal);
+    do
+      ProcessConditionalDirective();
+    while (!EndOfInput && !MatchWordAtInput("#endasm"));
+    if (!EndOfInput)
+      CheckBracketNesting(kAsmClose, CurrentSourceLine(), CurrentSourceColumn());
+    DiscardCurrentLine();
+  }
+  std::vector<bool> symbolStillThere, labelStillThere;
+};
+
 class Repairs : public Front1Test {
 protected:
   void SetUp() override {
     Front1Test::SetUp();
     dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
     dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
+    Assemble();
+  }
+  void Assemble(CodeGenerator *codeGenerator = nullptr) {
     CompilerBoundaries boundaries;
     boundaries.shell = &shell;
+    boundaries.codeGenerator = codeGenerator;
     AssembleCompiler(boundaries);
     ClearErrorList();
   }
@@ -93,6 +122,30 @@ TEST_F(Repairs, OverflowEndsTheCompileWithItsMessage) {
     ClearErrorList();
     EXPECT_EQ(Compile("int g;\n"), 0) << c.what << ": " << ::testing::PrintToString(Records());
   }
+}
+
+// Each top-level item starts in a fresh local scope, and an #asm block
+// leaves neither its local symbols nor its local labels to what follows.
+TEST_F(Repairs, TopLevelItemsStartWithoutTheLocalsOfTheItemBefore) {
+  struct Case {
+    const char *what;
+    const char *program;
+    std::vector<bool> stillThere; // per block: the last block's locals seen
+  };
+  const Case cases[] = {
+      {"blocks in a row", "#asm\n#endasm\n#asm\n#endasm\n", {false, false}},
+      {"a declaration between", "#asm\n#endasm\nint g;\n#asm\n#endasm\n", {false, false}},
+  };
+  for (const Case &c : cases) {
+    AsmBlockGenerator generator;
+    Assemble(&generator);
+    EXPECT_EQ(Compile(c.program), 0) << c.what << ": " << ::testing::PrintToString(Records());
+    EXPECT_EQ(generator.symbolStillThere, c.stillThere) << c.what;
+    EXPECT_EQ(generator.labelStillThere, c.stillThere) << c.what;
+    EXPECT_EQ(LookupSymbol("blockLocal", false, SymbolTableId::kLocal), nullptr) << c.what;
+    EXPECT_EQ(FindLocalLabel("blockLabel"), nullptr) << c.what;
+  }
+  Assemble();
 }
 
 } // namespace

@@ -27,13 +27,10 @@ namespace tsw {
 namespace {
 
 // The compile loop's items: declarations and function definitions go to the
-// declaration parser, each in a fresh local scope.
+// declaration parser.
 class FrontEndItems : public TopLevelCompiler {
 public:
-  int ParseDeclaration(int level) override {
-    MoveLocalTableBoundary();
-    return tsw::ParseDeclaration(level);
-  }
+  int ParseDeclaration(int level) override { return tsw::ParseDeclaration(level); }
 };
 
 void ShowLibraryIndexMessage(const LibraryIndexMessage &notice) {

@@ -9,6 +9,8 @@
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_in/cc_pragma.h"
+#include "compcore/cc_reloc/fixups.h"
+#include "compcore/cc_stab/cc_stab.h"
 
 #include "platform/paths.h"
 
@@ -105,6 +107,9 @@ void AsmBlock() {
   attrs.current = attrs.declaration;
   CodeGen().CompileAsmBlock((attrs.declaration & kAttrDebug) && !InInterleave());
   CodeGen().EmitPendingStubsAndStrings();
+  // The block's local labels and symbols are its own.
+  ResetFixupTables(kResetLocal);
+  MoveLocalTableBoundary();
 }
 
 // The attributes every top-level item starts from.
@@ -284,6 +289,7 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
   L().flushPending = false;
   while (!EndOfInput) {
     StartItemAttributes();
+    MoveLocalTableBoundary();
     SkipBlanksIfAtEnd();
     if (EndOfInput)
       break;
