@@ -6,10 +6,13 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "decl_fixture.h"
 #include "front1_fixture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace tsw::testing {
 namespace {
@@ -40,6 +43,17 @@ private:
   const TempDir &dir_;
 };
 
+// The message boxes of a compile, as shown.
+class RecordedMessages : public MessageOutput {
+public:
+  void ShowBox(const std::string &title, const std::string &text) override { boxes.push_back(title + text); }
+  void ShowWaitLine(const std::string &) override {}
+  size_t BoxesWith(std::string_view part) const {
+    return size_t(std::ranges::count_if(boxes, [&](const std::string &b) { return b.find(part) != b.npos; }));
+  }
+  std::vector<std::string> boxes;
+};
+
 // The assembler's share of an #asm block as it will take it: the lines up
 // to "#endasm", with a local symbol and a local label of the block's own.
 // It notes whether those of an earlier item were still there.
@@ -68,10 +82,13 @@ protected:
     dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
     Assemble();
   }
-  void Assemble(CodeGenerator *codeGenerator = nullptr) {
+  void Assemble(CodeGenerator *codeGenerator = nullptr, DeclarationBackEnd *backEnd = nullptr) {
+    messages = RecordedMessages();
     CompilerBoundaries boundaries;
     boundaries.shell = &shell;
+    boundaries.messages = &messages;
     boundaries.codeGenerator = codeGenerator;
+    boundaries.backEnd = backEnd;
     AssembleCompiler(boundaries);
     ClearErrorList();
   }
@@ -81,6 +98,7 @@ protected:
   }
   TempDir dir;
   OneProgramShell shell{dir};
+  RecordedMessages messages;
 };
 
 // The IDE compiles the same program again and again in one compiler: each
@@ -144,6 +162,46 @@ TEST_F(Repairs, TopLevelItemsStartWithoutTheLocalsOfTheItemBefore) {
     EXPECT_EQ(generator.labelStillThere, c.stillThere) << c.what;
     EXPECT_EQ(LookupSymbol("blockLocal", false, SymbolTableId::kLocal), nullptr) << c.what;
     EXPECT_EQ(FindLocalLabel("blockLabel"), nullptr) << c.what;
+  }
+  Assemble();
+}
+
+// The capacity errors of the symbol table: each is listed once, with its
+// box, and ends the compile; none leaves a symbol entered but unfindable.
+TEST_F(Repairs, AFullSymbolTableIsReportedOnceAndEndsTheCompile) {
+  struct Case {
+    const char *what;
+    std::string program;
+    const char *box;
+  };
+  // More parameters than the local table has buckets for (a quarter of the
+  // default 4000 symbols).
+  std::string manyParameters = "int f(int p0";
+  for (int i = 1; i < 1100; ++i)
+    manyParameters += ",\n int p" + std::to_string(i);
+  manyParameters += ");\n";
+  // Names of 32 characters fill the global share of the name memory long
+  // before the records run out.
+  std::string longNames;
+  for (int i = 0; i < 2000; ++i) {
+    std::string name = "name_" + std::to_string(i);
+    longNames += "int " + name + std::string(32 - name.size(), 'x') + ";\n";
+  }
+  const Case cases[] = {
+      {"local buckets", manyParameters, "[515]"},
+      {"name memory", longNames, "[516]"},
+  };
+  for (const Case &c : cases) {
+    FakeBackEnd functions;
+    Assemble(nullptr, &functions);
+    uint16_t status = 0;
+    ASSERT_NO_THROW(status = Compile(c.program)) << c.what;
+    EXPECT_NE(status & kCompileFailedBit, 0) << c.what;
+    size_t full = 0;
+    for (const std::string &record : Records())
+      full += record.find("[498]") != std::string::npos;
+    EXPECT_EQ(full, 1u) << c.what << ": " << Records().size() << " records";
+    EXPECT_EQ(messages.BoxesWith(c.box), 1u) << c.what << ": " << ::testing::PrintToString(messages.boxes);
   }
   Assemble();
 }
