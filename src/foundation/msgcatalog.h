@@ -434,6 +434,8 @@ inline constexpr MessageSignature kMessageSignatures[] = {
     {2126, U::kSeriousWarning, {}},
     {2127, U::kCompileError, {}},
     {2128, U::kCompileError, {}},
+    {2129, U::kCompileError, {}},
+    {2130, U::kCompileError, {}},
     {3000, U::kTrivialWarning, {}},
     {3002, U::kTrivialWarning, {}},
     {3005, U::kTrivialWarning, {}},

@@ -206,5 +206,27 @@ TEST_F(Repairs, AFullSymbolTableIsReportedOnceAndEndsTheCompile) {
   Assemble();
 }
 
+// Every diagnostic carries its number, so its text comes from the language
+// module like any other.
+TEST_F(Repairs, EveryDiagnosticHasItsNumber) {
+  struct Case {
+    const char *program;
+    const char *record;
+  };
+  const Case cases[] = {
+      {"long big[20000];\n", ":1:E|PROG.C|[2129]"},
+      {"int a;\n#if 1\nint b;\n", ":2:E|PROG.C|[2130]"},
+  };
+  // The dimension is a constant of the expression compiler.
+  FakeBackEnd constants;
+  Assemble(nullptr, &constants);
+  for (const Case &c : cases) {
+    ClearErrorList();
+    Compile(c.program);
+    EXPECT_EQ(Records(), (std::vector<std::string>{dir / "PROG.C" + c.record})) << c.program;
+  }
+  Assemble();
+}
+
 } // namespace
 } // namespace tsw::testing

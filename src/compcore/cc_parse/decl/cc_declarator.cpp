@@ -13,7 +13,6 @@ namespace tsw {
 namespace {
 
 constexpr uint16_t kPointerBytes = 2;
-constexpr char kTextObjectTooLarge[] = "object larger than 65535 bytes";
 // Parentheses around a declarator nest no deeper than this; deeper ones are
 // a declarator too deep, not a reason to exhaust the stack.
 constexpr unsigned kMaxDeclaratorNesting = 32;
@@ -308,7 +307,7 @@ void ElementCountAndSize(int16_t baseType) {
   s.byteSize = s.tooLarge ? 0 : uint16_t(bytes);
 }
 
-void ReportObjectTooLarge() { RaiseError(0, CurrentSourceLine(), CurrentSourceColumn(), kTextObjectTooLarge); }
+void ReportObjectTooLarge() { CompileError<kMsgObjectTooLarge>(); }
 
 void ResetDeclaratorState() {
   D().state = DeclaratorState{};
