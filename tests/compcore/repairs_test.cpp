@@ -228,5 +228,22 @@ TEST_F(Repairs, EveryDiagnosticHasItsNumber) {
   Assemble();
 }
 
+// A program is never refused for the number of its declarations: the
+// entries that a function's compile may take back are those of one item.
+TEST_F(Repairs, ManyDeclarationsWithoutStatementsAreAccepted) {
+  // 1300 globals and 3900 parameters: more entries than the list of
+  // entries to take back has room for in one compile (5000 at the default
+  // 4000 symbols).
+  std::string program;
+  for (int i = 0; i < 1300; ++i)
+    program += "int f" + std::to_string(i) + "(int a, int b, int c);\n";
+  FakeBackEnd functions;
+  Assemble(nullptr, &functions);
+  EXPECT_EQ(Compile(program), 0);
+  EXPECT_EQ(Records(), std::vector<std::string>{});
+  EXPECT_NE(LookupSymbol("f1299", false, SymbolTableId::kGlobal), nullptr);
+  Assemble();
+}
+
 } // namespace
 } // namespace tsw::testing

@@ -290,6 +290,9 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
   while (!EndOfInput) {
     StartItemAttributes();
     MoveLocalTableBoundary();
+    // What a function's compile may take back is its own item's entries:
+    // a file of declarations alone never fills the list.
+    SnapshotSymbolInserts();
     SkipBlanksIfAtEnd();
     if (EndOfInput)
       break;
