@@ -245,5 +245,32 @@ TEST_F(Repairs, ManyDeclarationsWithoutStatementsAreAccepted) {
   Assemble();
 }
 
+// A declarator too complex to be packed is reported and not entered: an
+// entry whose levels and dimensions disagree would mislead every use.
+TEST_F(Repairs, ADeclaratorTooComplexIsNotEntered) {
+  struct Case {
+    const char *program;
+    const char *refused;
+    unsigned message;
+  };
+  const Case cases[] = {
+      {"int *(*(*(*y)[2])[3])[4][5];\nint ok;\n", "y", kMsgTooDeep},
+      {"typedef int ****T4;\nT4 ****z;\nint ok;\n", "z", kMsgWordOverflow},
+      {"struct S { int *(*(*(*y)[2])[3])[4][5]; };\nint ok;\n", "y_aA", kMsgTooDeep},
+  };
+  FakeBackEnd constants;
+  for (const Case &c : cases) {
+    Assemble(nullptr, &constants);
+    Compile(c.program);
+    std::vector<std::string> records = Records();
+    ASSERT_FALSE(records.empty()) << c.program;
+    for (const std::string &record : records)
+      EXPECT_NE(record.find("[" + std::to_string(c.message) + "]"), std::string::npos) << c.program << record;
+    EXPECT_EQ(LookupSymbol(c.refused, false, SymbolTableId::kGlobal), nullptr) << c.program;
+    EXPECT_NE(LookupSymbol("ok", false, SymbolTableId::kGlobal), nullptr) << c.program;
+  }
+  Assemble();
+}
+
 } // namespace
 } // namespace tsw::testing

@@ -44,9 +44,14 @@ void SetCofunctionCount(uint32_t count) {
   attrs = (attrs & ~kAttrCofuncMask) | ((count << kAttrCofuncShift) & kAttrCofuncMask);
 }
 
+void ReportTooDeep() {
+  Declarator().tooComplex = true;
+  CompileError<kMsgTooDeep>();
+}
+
 void AddLevel(DeclaratorRecord &r, uint32_t level) {
   if (r.levels == kMaxLevels) {
-    CompileError<kMsgTooDeep>();
+    ReportTooDeep();
     return;
   }
   r.word = (r.word << kLevelBits) | level;
@@ -145,7 +150,7 @@ void ParseSuffixes(DeclaratorRecord &r, bool declaresFunction) {
 // Puts `inner`'s levels outside `outer`'s and its dimensions before them.
 void MergeNested(DeclaratorRecord &outer, const DeclaratorRecord &inner) {
   if (outer.levels + inner.levels > kMaxLevels) {
-    CompileError<kMsgTooDeep>();
+    ReportTooDeep();
   } else {
     outer.word = (outer.word << (kLevelBits * inner.levels)) | inner.word;
     outer.levels += inner.levels;
@@ -170,7 +175,7 @@ void ParseRecord(DeclaratorRecord &r, bool wantName, unsigned nesting) {
   bool hasNested = false;
   if (r.name.empty() && SkipAndMatch("(")) {
     if (nesting == kMaxDeclaratorNesting) {
-      CompileError<kMsgTooDeep>();
+      ReportTooDeep();
       SkipToClosingParenthesis(true);
       return;
     }
@@ -196,6 +201,7 @@ void CombineWithTypedef(DeclaratorState &s, DeclaratorRecord &r) {
         AddDimension(r.dimensions, t->list[next++]);
   }
   if (r.levels + LevelCount(inner) > kMaxLevels) {
+    s.tooComplex = true;
     CompileError<kMsgWordOverflow>();
     s.word = r.word;
   } else {
@@ -225,6 +231,7 @@ int ParseWithName(int16_t baseType, bool wantName) {
   }
   s.name.clear();
   s.dimensions.clear();
+  s.tooComplex = false;
   DeclaratorRecord r;
   bool typedefLevels = false;
   {
