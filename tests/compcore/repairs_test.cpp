@@ -7,12 +7,14 @@
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "decl_fixture.h"
+#include "foundation/xerr.h"
 #include "front1_fixture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace tsw::testing {
 namespace {
@@ -270,6 +272,46 @@ TEST_F(Repairs, ADeclaratorTooComplexIsNotEntered) {
     EXPECT_NE(LookupSymbol("ok", false, SymbolTableId::kGlobal), nullptr) << c.program;
   }
   Assemble();
+}
+
+// An escape byte of the source is a character like any other, never the
+// marker of a macro parameter.
+TEST_F(Repairs, EscapeBytesInMacroBodiesAreText) {
+  struct Case {
+    std::string program;
+    const char *declared; // a name the program declares, or null
+    const char *notDeclared;
+  };
+  const Case cases[] = {
+      {"#define O \x1b\nO\nint after;\n", "after", nullptr},
+      {"#define F(a) a\x1b\nint F(x);\nint after;\n", "after", nullptr},
+      {"#define F(a) \x1b"
+       "0\x1b\nint F(x);\n",
+       nullptr, "x"},
+      {"#define S \"\x1b\"\nint after;\n", "after", nullptr},
+  };
+  for (const Case &c : cases) {
+    ClearErrorList();
+    ASSERT_NO_THROW(Compile(c.program)) << c.program;
+    if (c.declared) {
+      EXPECT_NE(LookupSymbol(c.declared, false, SymbolTableId::kGlobal), nullptr) << c.program;
+    }
+    if (c.notDeclared) {
+      EXPECT_EQ(LookupSymbol(c.notDeclared, false, SymbolTableId::kGlobal), nullptr) << c.program;
+    }
+  }
+}
+
+// A fault of ours inside a compile reaches the IDE as an internal error,
+// which it reports like every other failure.
+TEST_F(Repairs, OtherExceptionsLeaveTheCompileAsInternalErrors) {
+  struct ThrowingGenerator : CodeGenerator {
+    void CompileAsmBlock(bool) override { throw std::out_of_range("a fault"); }
+  } generator;
+  Assemble(&generator);
+  EXPECT_THROW(Compile("#asm\n#endasm\n"), xInternal);
+  Assemble();
+  EXPECT_EQ(Compile("int g;\n"), 0) << ::testing::PrintToString(Records());
 }
 
 } // namespace

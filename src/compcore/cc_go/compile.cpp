@@ -21,10 +21,13 @@
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
 
+#include <exception>
 #include <memory>
 
 namespace tsw {
 namespace {
+
+constexpr char kModule[] = "compcore\\cc_go";
 
 // The compile loop's items: declarations and function definitions go to the
 // declaration parser.
@@ -152,6 +155,12 @@ uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
     CompileTopLevel(items, bios, {}, DirectiveLink());
   } catch (const xCCErrOvflo &) {
     // The compile ends here; its raiser has listed why.
+  } catch (const xErr &) {
+    throw;
+  } catch (const std::exception &) {
+    // A fault of the compiler itself: the IDE reports it as one, and the
+    // list keeps what the compile had found.
+    throw xInternal(kModule, __LINE__);
   }
   uint16_t status = uint16_t(ErrorListStatus());
   if (CompileErrorCount() != 0)
