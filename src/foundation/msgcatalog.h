@@ -436,6 +436,7 @@ inline constexpr MessageSignature kMessageSignatures[] = {
     {2128, U::kCompileError, {}},
     {2129, U::kCompileError, {}},
     {2130, U::kCompileError, {}},
+    {2131, U::kCompileError, {}},
     {3000, U::kTrivialWarning, {}},
     {3002, U::kTrivialWarning, {}},
     {3005, U::kTrivialWarning, {}},

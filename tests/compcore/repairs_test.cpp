@@ -314,5 +314,46 @@ TEST_F(Repairs, OtherExceptionsLeaveTheCompileAsInternalErrors) {
   EXPECT_EQ(Compile("int g;\n"), 0) << ::testing::PrintToString(Records());
 }
 
+// "#ximport" copies exactly the bytes it reserved: a file whose size is
+// not what was measured (a device, a file that grows) is an error, and the
+// compile goes on.
+TEST_F(Repairs, ImportCopiesExactlyTheReservedBytes) {
+  // Ends a copy that would run on for ever.
+  constexpr uint32_t kRunaway = 1 << 20;
+  struct ImportTarget : CodeGenerator {
+    bool ReserveXmemCode(uint32_t n) override {
+      reserved = n;
+      return true;
+    }
+    void EmitXmemImportByte(uint8_t) override {
+      if (++emitted > reserved + kRunaway)
+        throw std::length_error("import runs past its room");
+    }
+    uint32_t reserved = 0, emitted = 0;
+  };
+  struct Case {
+    std::string file;
+    uint32_t bytes; // reserved and emitted
+    const char *error;
+  };
+  const Case cases[] = {
+      {dir.Write("THREE.BIN", "abc"), 7, nullptr},
+      {"/dev/zero", 4, "[2131]"},
+  };
+  for (const Case &c : cases) {
+    ImportTarget target;
+    Assemble(&target);
+    Compile("#ximport \"" + c.file + "\" Z\nint after;\n");
+    EXPECT_EQ(target.reserved, c.bytes) << c.file;
+    EXPECT_EQ(target.emitted, c.bytes) << c.file;
+    std::vector<std::string> expected;
+    if (c.error)
+      expected.push_back(dir / "PROG.C" + ":1:E|PROG.C|" + c.error);
+    EXPECT_EQ(Records(), expected) << c.file;
+    EXPECT_NE(LookupSymbol("after", false, SymbolTableId::kGlobal), nullptr) << c.file;
+  }
+  Assemble();
+}
+
 } // namespace
 } // namespace tsw::testing

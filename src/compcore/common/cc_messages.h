@@ -134,6 +134,7 @@ inline constexpr unsigned kMsgAlreadyFollowed = 2127;     // "origin already has
 inline constexpr unsigned kMsgIncludeRefused = 2128;      // "#include is not supported: use #use"
 inline constexpr unsigned kMsgObjectTooLarge = 2129;      // "object larger than 65535 bytes"
 inline constexpr unsigned kMsgUnclosedConditional = 2130; // "#if without #endif at the end of the file"
+inline constexpr unsigned kMsgImportSizeChanged = 2131;   // "#ximport: the file is not the size it had..."
 inline constexpr unsigned kMsgNouseixOnCofunction = 3000; // "nouseix ignored on a cofunction"
 inline constexpr unsigned kMsgPragmaOption = 3008;        // "DATAWAITSUSED needs on or off"
 inline constexpr unsigned kMsgLibraryAlsoDefines = 3033;  // "'%s' redefines the library function '%s' (line %d of %s)"
