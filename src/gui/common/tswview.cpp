@@ -128,8 +128,8 @@ std::optional<std::string> TextToBytes(const QString &text) {
 }
 
 cTextWidget::cTextWidget(cTextDisplay &model, PaneHost &host, QWidget *parent)
-    : QAbstractScrollArea(parent), model_(model), host_(host) {
-  model_.SetEvents(this);
+    : QAbstractScrollArea(parent), model_(&model), host_(host) {
+  model_->SetEvents(this);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -150,10 +150,22 @@ cTextWidget::cTextWidget(cTextDisplay &model, PaneHost &host, QWidget *parent)
   SetColors(std::nullopt, std::nullopt, std::nullopt, std::nullopt);
 }
 
+void cTextWidget::SetModel(cTextDisplay &model) {
+  if (model_->Events() == this)
+    model_->SetEvents(nullptr);
+  model_ = &model;
+  model_->SetEvents(this);
+  model_->SetFocused(hasFocus());
+  model_->SetCellSize(cellWidth_, cellHeight_);
+  model_->Resize(viewport()->width(), viewport()->height());
+  SyncScrollBars();
+  viewport()->update();
+}
+
 cTextWidget::~cTextWidget() {
   autoScroll_.stop();
-  if (model_.Events() == this)
-    model_.SetEvents(nullptr);
+  if (model_->Events() == this)
+    model_->SetEvents(nullptr);
 }
 
 void cTextWidget::SetPaneFont(const QFont &font) {
@@ -165,8 +177,8 @@ void cTextWidget::SetPaneFont(const QFont &font) {
   cellWidth_ = metrics.horizontalAdvance(QStringLiteral("AAAA")) / 4;
   cellHeight_ = metrics.height();
   ascent_ = metrics.ascent();
-  model_.SetCellSize(cellWidth_, cellHeight_);
-  model_.Resize(viewport()->width(), viewport()->height());
+  model_->SetCellSize(cellWidth_, cellHeight_);
+  model_->Resize(viewport()->width(), viewport()->height());
   SyncScrollBars();
   viewport()->update();
 }
@@ -251,9 +263,9 @@ void cTextWidget::ShiftColorRanges(int32_t lines) {
 
 std::vector<QRect> cTextWidget::RangeRects(TextPos from, TextPos to) const {
   std::vector<QRect> rects;
-  DisplayPos first = model_.FirstVisible(), last = model_.LastVisible();
-  DisplayPos start = model_.OffsetToDisplayColumn(from, 0, 1);
-  DisplayPos end = to == kNoPos || PosLine(to) < 0 ? last : model_.OffsetToDisplayColumn(to, 0, 1);
+  DisplayPos first = model_->FirstVisible(), last = model_->LastVisible();
+  DisplayPos start = model_->OffsetToDisplayColumn(from, 0, 1);
+  DisplayPos end = to == kNoPos || PosLine(to) < 0 ? last : model_->OffsetToDisplayColumn(to, 0, 1);
   int32_t startLine = DisplayLine(start), endLine = DisplayLine(end);
   int32_t firstLine = DisplayLine(first), lastLine = DisplayLine(last);
   if (endLine < firstLine || startLine >= lastLine)
@@ -269,17 +281,17 @@ std::vector<QRect> cTextWidget::RangeRects(TextPos from, TextPos to) const {
   }
   int width = viewport()->width();
   auto x = [&](int32_t line, int32_t column) {
-    return column <= 1 ? 0 : model_.PixelOf(MakeDisplayPos(line, column)).x;
+    return column <= 1 ? 0 : model_->PixelOf(MakeDisplayPos(line, column)).x;
   };
-  int top = model_.PixelOf(MakeDisplayPos(startLine, 1)).y;
+  int top = model_->PixelOf(MakeDisplayPos(startLine, 1)).y;
   int startX = startColumn <= 1 ? 0 : x(startLine, startColumn);
   if (startLine == endLine) {
-    int endX = model_.PixelOf(MakeDisplayPos(endLine, endColumn)).x;
+    int endX = model_->PixelOf(MakeDisplayPos(endLine, endColumn)).x;
     rects.emplace_back(startX, top, std::max(endX - startX, 0), cellHeight_);
   } else {
     rects.emplace_back(startX, top, std::max(width - startX, 0), cellHeight_);
     rects.emplace_back(0, top + cellHeight_, width, (endLine - startLine - 1) * cellHeight_);
-    int endX = endColumn <= 1 ? 0 : model_.PixelOf(MakeDisplayPos(endLine, endColumn)).x;
+    int endX = endColumn <= 1 ? 0 : model_->PixelOf(MakeDisplayPos(endLine, endColumn)).x;
     rects.emplace_back(0, top + (endLine - startLine) * cellHeight_, endX, cellHeight_);
   }
   return rects;
@@ -299,7 +311,7 @@ void cTextWidget::SetCaretShape(bool thin, bool grey) {
 }
 
 QRect cTextWidget::CaretRect() const {
-  PixelPoint at = model_.PixelOf(model_.OffsetToDisplayColumn(model_.GetCursor(), 0, 1));
+  PixelPoint at = model_->PixelOf(model_->OffsetToDisplayColumn(model_->GetCursor(), 0, 1));
   return QRect(at.x, at.y, thinCaret_ ? kThinCaretWidth : cellWidth_, cellHeight_);
 }
 
@@ -314,32 +326,32 @@ void cTextWidget::RestartCaret() {
 }
 
 void cTextWidget::AutoScrollTick(QPoint point) {
-  DisplayPos target = model_.AutoScrollTarget({point.x(), point.y()});
-  model_.SetCursor(model_.DisplayColumnToOffset(target, false));
-  model_.ExtendSelection();
+  DisplayPos target = model_->AutoScrollTarget({point.x(), point.y()});
+  model_->SetCursor(model_->DisplayColumnToOffset(target, false));
+  model_->ExtendSelection();
 }
 
 void cTextWidget::UpdateScrollRange() { SyncScrollBars(); }
 
 void cTextWidget::SyncScrollBars() {
   syncing_ = true;
-  int32_t first = DisplayLine(model_.FirstVisible());
-  verticalScrollBar()->setRange(1, std::max(model_.LineCount(), kMinScrollLines));
-  verticalScrollBar()->setPageStep(std::max(DisplayLine(model_.LastVisible()) - first, 1));
+  int32_t first = DisplayLine(model_->FirstVisible());
+  verticalScrollBar()->setRange(1, std::max(model_->LineCount(), kMinScrollLines));
+  verticalScrollBar()->setPageStep(std::max(DisplayLine(model_->LastVisible()) - first, 1));
   verticalScrollBar()->setValue(first);
   horizontalScrollBar()->setPageStep(
-      std::max(DisplayColumn(model_.LastVisible()) - DisplayColumn(model_.FirstVisible()), 1));
-  horizontalScrollBar()->setValue(DisplayColumn(model_.FirstVisible()));
+      std::max(DisplayColumn(model_->LastVisible()) - DisplayColumn(model_->FirstVisible()), 1));
+  horizontalScrollBar()->setValue(DisplayColumn(model_->FirstVisible()));
   syncing_ = false;
 }
 
 void cTextWidget::scrollContentsBy(int, int) {
   if (syncing_)
     return;
-  if (verticalScrollBar()->value() != DisplayLine(model_.FirstVisible()))
-    model_.VScroll(ScrollCode::ThumbTrack, verticalScrollBar()->value());
-  if (horizontalScrollBar()->value() != DisplayColumn(model_.FirstVisible()))
-    model_.HScroll(ScrollCode::ThumbTrack, horizontalScrollBar()->value());
+  if (verticalScrollBar()->value() != DisplayLine(model_->FirstVisible()))
+    model_->VScroll(ScrollCode::ThumbTrack, verticalScrollBar()->value());
+  if (horizontalScrollBar()->value() != DisplayColumn(model_->FirstVisible()))
+    model_->HScroll(ScrollCode::ThumbTrack, horizontalScrollBar()->value());
 }
 
 void cTextWidget::Repaint(TextPos from, TextPos to) { InvalidateRange(from, to); }
@@ -360,7 +372,7 @@ void cTextWidget::ShowMessage(uint32_t message, uint32_t caption) { host_.ShowMe
 
 void cTextWidget::resizeEvent(QResizeEvent *event) {
   QAbstractScrollArea::resizeEvent(event);
-  model_.Resize(viewport()->width(), viewport()->height());
+  model_->Resize(viewport()->width(), viewport()->height());
   SyncScrollBars();
 }
 
@@ -369,12 +381,12 @@ void cTextWidget::paintEvent(QPaintEvent *event) {
   QRect rect = event->rect();
   painter.fillRect(rect, ToQColor(colors_.background));
   painter.setFont(font_);
-  DisplayPos origin = model_.FirstVisible();
+  DisplayPos origin = model_->FirstVisible();
   int32_t firstLine = std::max(FloorDiv(rect.top(), cellHeight_) + DisplayLine(origin), 1);
   int32_t lastLine = std::max(FloorDiv(rect.bottom(), cellHeight_) + DisplayLine(origin), 1);
   int32_t firstColumn = std::max(FloorDiv(rect.left() - LeftMargin(), cellWidth_) + DisplayColumn(origin), 1);
   int32_t lastColumn = std::max(FloorDiv(rect.right() - LeftMargin(), cellWidth_) + DisplayColumn(origin), 1);
-  int32_t lineCount = model_.LineCount();
+  int32_t lineCount = model_->LineCount();
   for (int32_t line = firstLine; line <= lastLine && line <= lineCount; ++line)
     PaintLine(painter, line, firstColumn, lastColumn);
   if (CaretDrawn() && rect.intersects(CaretRect())) {
@@ -387,14 +399,14 @@ void cTextWidget::paintEvent(QPaintEvent *event) {
 void cTextWidget::PaintLine(QPainter &painter, int32_t displayLine, int32_t firstColumn, int32_t lastColumn) {
   int32_t line = displayLine - 1;
   std::vector<PaintSegment> segments =
-      LineSegments(model_, line, firstColumn, lastColumn + 1, ranges_.get(), colors_, monochrome_);
+      LineSegments(*model_, line, firstColumn, lastColumn + 1, ranges_.get(), colors_, monochrome_);
   if (segments.empty())
     return;
-  std::string text = LineBytes(model_, line);
-  int y = model_.PixelOf(MakeDisplayPos(displayLine, 1)).y;
+  std::string text = LineBytes(*model_, line);
+  int y = model_->PixelOf(MakeDisplayPos(displayLine, 1)).y;
   for (const PaintSegment &segment : segments) {
-    int from = segment.displayFrom == 1 ? 0 : model_.PixelOf(MakeDisplayPos(displayLine, segment.displayFrom)).x;
-    int to = model_.PixelOf(MakeDisplayPos(displayLine, segment.displayTo)).x;
+    int from = segment.displayFrom == 1 ? 0 : model_->PixelOf(MakeDisplayPos(displayLine, segment.displayFrom)).x;
+    int to = model_->PixelOf(MakeDisplayPos(displayLine, segment.displayTo)).x;
     if (segment.background != colors_.background)
       painter.fillRect(from, y, to - from, cellHeight_, ToQColor(segment.background));
     DrawBytes(painter, text, segment, y, ToQColor(segment.foreground));
@@ -416,7 +428,7 @@ void cTextWidget::DrawBytes(QPainter &painter, const std::string &text, const Pa
     }
     // Every character at its own cell: the font's advances are fractional
     // and a run drawn whole would drift off the grid.
-    int x = model_.PixelOf(MakeDisplayPos(1, column)).x;
+    int x = model_->PixelOf(MakeDisplayPos(1, column)).x;
     ++column;
     if (byte == ' ')
       continue;
@@ -443,8 +455,8 @@ void cTextWidget::DrawBytes(QPainter &painter, const std::string &text, const Pa
 }
 
 TextPos cTextWidget::PositionAt(QPoint point) const {
-  DisplayPos at = model_.DisplayPosAt({point.x(), point.y()});
-  return model_.DisplayColumnToOffset(at, false);
+  DisplayPos at = model_->DisplayPosAt({point.x(), point.y()});
+  return model_->DisplayColumnToOffset(at, false);
 }
 
 bool cTextWidget::KeyTyped(QKeyEvent *) { return false; }
@@ -457,7 +469,7 @@ void cTextWidget::keyPressEvent(QKeyEvent *event) {
       modifiers |= kShift;
     if (held & Qt::ControlModifier)
       modifiers |= kCtrl;
-    if (model_.KeyDown(*key, modifiers)) {
+    if (model_->KeyDown(*key, modifiers)) {
       event->accept();
       return;
     }
@@ -476,21 +488,21 @@ void cTextWidget::mousePressEvent(QMouseEvent *event) {
     return;
   }
   setFocus(Qt::MouseFocusReason);
-  TextPos before = model_.GetCursor();
+  TextPos before = model_->GetCursor();
   TextPos at = PositionAt(event->position().toPoint());
   if (event->modifiers() & Qt::ShiftModifier) {
-    if (model_.HasSelection()) {
-      model_.SetCursor(at);
-      model_.ExtendSelection();
-    } else if (!model_.SetSelection(before, at)) {
-      model_.SetCursor(at);
+    if (model_->HasSelection()) {
+      model_->SetCursor(at);
+      model_->ExtendSelection();
+    } else if (!model_->SetSelection(before, at)) {
+      model_->SetCursor(at);
     }
   } else {
-    model_.SetCursor(at);
-    model_.ClearSelection();
+    model_->SetCursor(at);
+    model_->ClearSelection();
   }
-  if (model_.SelectionAllowed()) {
-    model_.ExtendSelection();
+  if (model_->SelectionAllowed()) {
+    model_->ExtendSelection();
     autoScroll_.start();
   }
   captured_ = true;
@@ -500,12 +512,12 @@ void cTextWidget::mouseMoveEvent(QMouseEvent *event) {
   if (!autoScroll_.isActive())
     return;
   QPoint point = event->position().toPoint();
-  DisplayPos at = model_.DisplayPosAt({point.x(), point.y()});
-  DisplayPos first = model_.FirstVisible(), last = model_.LastVisible();
+  DisplayPos at = model_->DisplayPosAt({point.x(), point.y()});
+  DisplayPos first = model_->FirstVisible(), last = model_->LastVisible();
   if (DisplayLine(at) >= DisplayLine(first) && DisplayLine(at) < DisplayLine(last) &&
       DisplayColumn(at) >= DisplayColumn(first) && DisplayColumn(at) < DisplayColumn(last)) {
-    model_.SetCursor(model_.DisplayColumnToOffset(at, false));
-    model_.ExtendSelection();
+    model_->SetCursor(model_->DisplayColumnToOffset(at, false));
+    model_->ExtendSelection();
   }
 }
 
@@ -522,27 +534,27 @@ void cTextWidget::mouseDoubleClickEvent(QMouseEvent *event) {
     return;
   TextPos at = PositionAt(event->position().toPoint());
   TextPos start = 0, end = 0;
-  if (model_.WordRangeAt(at, start, end))
-    model_.SetSelection(start, end);
+  if (model_->WordRangeAt(at, start, end))
+    model_->SetSelection(start, end);
   else
-    model_.SetCursor(at);
+    model_->SetCursor(at);
   captured_ = true;
 }
 
 void cTextWidget::focusInEvent(QFocusEvent *event) {
-  model_.SetFocused(true);
-  host_.CaretStatus(this, true, model_.OffsetToDisplayColumn(model_.GetCursor(), 0, 1));
+  model_->SetFocused(true);
+  host_.CaretStatus(this, true, model_->OffsetToDisplayColumn(model_->GetCursor(), 0, 1));
   RestartCaret();
   QAbstractScrollArea::focusInEvent(event);
 }
 
 void cTextWidget::focusOutEvent(QFocusEvent *event) {
-  model_.SetFocused(false);
+  model_->SetFocused(false);
   caretBlink_.stop();
   caretOn_ = false;
   viewport()->update(CaretRect());
   if (!keepSelection_)
-    model_.ClearSelection();
+    model_->ClearSelection();
   host_.CaretStatus(this, false, 0);
   QAbstractScrollArea::focusOutEvent(event);
 }

@@ -55,7 +55,9 @@ public:
   cTextWidget(cTextDisplay &model, PaneHost &host, QWidget *parent = nullptr);
   ~cTextWidget() override;
 
-  cTextDisplay &Model() const { return model_; }
+  cTextDisplay &Model() const { return *model_; }
+  // The pane shows another model (a view that changed its document).
+  void SetModel(cTextDisplay &model);
   PaneHost &Host() const { return host_; }
 
   // A fixed-pitch font; the cell is a quarter of the width of "AAAA",
@@ -139,7 +141,7 @@ private:
   void RestartCaret();
   void ApplyPaletteColors();
 
-  cTextDisplay &model_;
+  cTextDisplay *model_;
   PaneHost &host_;
   QFont font_;
   QRawFont rawFont_;
