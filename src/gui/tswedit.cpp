@@ -151,6 +151,31 @@ cEditWidget::cEditWidget(cTextEdit &edit, gui::cEditCore &core, gui::PaneHost &h
   commands_.Add(cmd::kUndo, [this] { EditUndo(); });
   commands_.Add(cmd::kRedo, [this] { EditRedo(); });
   commands_.Add(cmd::kFindNext, [this] { edit_.FindNext(); });
+  if (BreakpointService *breakpoints = edit_.environment_.breakpoints) {
+    auto debugging = [breakpoints] { return breakpoints->Debugging(); };
+    commands_.Add(
+        cmd::kBreakpoint18, [this, breakpoints] { RunBreakpointCommand(*breakpoints, edit_, BreakpointKind::Rst18); },
+        debugging);
+    commands_.Add(
+        cmd::kBreakpoint20, [this, breakpoints] { RunBreakpointCommand(*breakpoints, edit_, BreakpointKind::Rst20); },
+        debugging);
+  }
+}
+
+void RunBreakpointCommand(BreakpointService &service, cTextEdit &view, BreakpointKind kind) {
+  try {
+    // Both kinds stop the poll first: a tick inside the breakpoint's
+    // exchange with the board would break into it.
+    service.StopPollTimer();
+    service.ToggleAtCursor(view, kind);
+    service.StartPollTimer();
+  } catch (const xTCErr &error) {
+    service.LinkFailed(error);
+  } catch (const xErr &error) {
+    error.Report();
+  } catch (...) {
+    xInternal(kEditorModule, kind == BreakpointKind::Rst18 ? kRst18FailureLine : kRst20FailureLine).Report();
+  }
 }
 
 void cEditWidget::EditCut() { edit_.Cut(); }

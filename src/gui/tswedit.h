@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 
+#include "foundation/xerr.h"
 #include "gui/common/model/tsweditcore.h"
 #include "gui/common/model/tswfile.h"
 #include "gui/common/tswview.h"
@@ -50,6 +51,33 @@ public:
 };
 ShellPaneHost &DefaultShellHost();
 
+class cTextEdit;
+
+enum class BreakpointKind : uint8_t { Rst18, Rst20 };
+
+// The debugger's breakpoints and the main window's poll timer, as the
+// editor's breakpoint commands use them.
+class BreakpointService {
+public:
+  virtual ~BreakpointService() = default;
+  virtual bool Debugging() const = 0;
+  virtual void StopPollTimer() = 0;
+  virtual void StartPollTimer() = 0;
+  // Talks to the board: the poll timer is stopped around it.
+  virtual void ToggleAtCursor(cTextEdit &view, BreakpointKind kind) = 0;
+  // A failure of the link: the target's compile flags reset, the
+  // please-wait dialog closed, the error reported and debugging ended.
+  virtual void LinkFailed(const xErr &error) = 0;
+};
+
+inline constexpr const char *kEditorModule = "gui\\tswedit";
+inline constexpr uint32_t kRst18FailureLine = 1120;
+inline constexpr uint32_t kRst20FailureLine = 1148;
+
+// Toggles the breakpoint at the view's caret; nothing it raises goes
+// further.
+void RunBreakpointCommand(BreakpointService &service, cTextEdit &view, BreakpointKind kind);
+
 // What every editor is made with.
 struct EditorEnvironment {
   ShellPaneHost *host = nullptr;         // the shell's by default
@@ -57,9 +85,8 @@ struct EditorEnvironment {
   const Settings *settings = nullptr;    // defaults without
   gui::SaveFileOps *fileOps = nullptr;   // the system's by default
   gui::UndoPool *undoPool = nullptr;     // the program's by default
+  BreakpointService *breakpoints = nullptr; // none: the commands stay disabled
 };
-
-class cTextEdit;
 
 class cEditWidget : public gui::cTextWidget, public CommandOwnerWidget {
   Q_OBJECT

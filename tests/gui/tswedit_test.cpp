@@ -437,3 +437,96 @@ TEST(SourceFilter, TakesQtsForm) {
 
 } // namespace
 } // namespace tsw
+
+namespace tsw {
+namespace {
+
+enum class Failure { None, Link, Other, Foreign };
+constexpr uint32_t kMsgOther = 7777;
+
+// The debugger side of the breakpoint commands, recorded in order.
+class FakeBreakpoints : public BreakpointService {
+public:
+  bool Debugging() const override { return debugging; }
+  void StopPollTimer() override { log.push_back("stop"); }
+  void StartPollTimer() override { log.push_back("start"); }
+  void ToggleAtCursor(cTextEdit &view, BreakpointKind kind) override {
+    log.push_back(kind == BreakpointKind::Rst18 ? "toggle 18" : "toggle 20");
+    caret = view.Caret();
+    switch (failure) {
+    case Failure::None: break;
+    case Failure::Link: throw xTCErr(1, "compcore\\tcs", 1);
+    case Failure::Other: throw xSystem(kMsgOther, "compcore\\tc", 2);
+    case Failure::Foreign: throw std::runtime_error("not ours");
+    }
+  }
+  void LinkFailed(const xErr &) override { log.push_back("link failed"); }
+
+  bool debugging = true;
+  Failure failure = Failure::None;
+  std::vector<std::string> log;
+  uint32_t caret = 0;
+};
+
+struct BreakpointCase {
+  const char *name;
+  uint16_t command;
+  Failure failure;
+  std::vector<std::string> log;
+  std::string boxEnd; // the end of the one box shown; empty: no box
+};
+
+struct Breakpoints : EditorTest, ::testing::WithParamInterface<BreakpointCase> {};
+
+TEST_P(Breakpoints, CommandStopsThePollAndSortsItsFailures) {
+  const BreakpointCase &c = GetParam();
+  texts.Set(kMsgOther, "The board is busy.");
+  FakeBreakpoints engine;
+  engine.failure = c.failure;
+  EditorEnvironment environment = Environment();
+  environment.breakpoints = &engine;
+  cTextEdit edit(std::nullopt, environment);
+  edit.Core().InsertText(0, "a\nb");
+  edit.SetCaret(1, 1);
+  const CommandHandlers::Entry *entry = edit.EditWidget()->OwnCommands().Find(c.command);
+  ASSERT_NE(entry, nullptr);
+  ASSERT_TRUE(entry->enabler);
+  EXPECT_TRUE(entry->enabler());
+  entry->worker();
+  EXPECT_EQ(engine.log, c.log);
+  EXPECT_EQ(engine.caret, MakePos(1, 1));
+  if (c.boxEnd.empty()) {
+    EXPECT_TRUE(notifier.boxes.empty());
+  } else {
+    ASSERT_EQ(notifier.boxes.size(), 1u);
+    const std::string &text = notifier.boxes[0].text;
+    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), c.boxEnd.size())), c.boxEnd);
+  }
+  engine.debugging = false;
+  EXPECT_FALSE(entry->enabler());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tiers, Breakpoints,
+    ::testing::Values(
+        BreakpointCase{"Rst18", cmd::kBreakpoint18, Failure::None, {"stop", "toggle 18", "start"}, ""},
+        BreakpointCase{"Rst20StopsThePollFirst", cmd::kBreakpoint20, Failure::None, {"stop", "toggle 20", "start"},
+                       ""},
+        BreakpointCase{"LinkFailureIsTheFirstTier", cmd::kBreakpoint20, Failure::Link,
+                       {"stop", "toggle 20", "link failed"}, ""},
+        BreakpointCase{"OtherErrorIsReported", cmd::kBreakpoint18, Failure::Other, {"stop", "toggle 18"},
+                       "The board is busy."},
+        BreakpointCase{"ForeignFailureOf18IsInternal", cmd::kBreakpoint18, Failure::Foreign, {"stop", "toggle 18"},
+                       "Line: 1120"},
+        BreakpointCase{"ForeignFailureOf20IsInternal", cmd::kBreakpoint20, Failure::Foreign, {"stop", "toggle 20"},
+                       "Line: 1148"}),
+    [](const ::testing::TestParamInfo<BreakpointCase> &info) { return std::string(info.param.name); });
+
+TEST_F(EditorTest, WithoutABreakpointServiceTheCommandsAreNotOffered) {
+  cTextEdit &edit = OpenText("x");
+  EXPECT_EQ(edit.EditWidget()->OwnCommands().Find(cmd::kBreakpoint18), nullptr);
+  EXPECT_EQ(edit.EditWidget()->OwnCommands().Find(cmd::kBreakpoint20), nullptr);
+}
+
+} // namespace
+} // namespace tsw
