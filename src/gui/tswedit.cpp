@@ -333,7 +333,7 @@ void cTextEdit::Copy() {
   if (!bytes)
     return;
   if (!host_.SetClipboardText(gui::BytesToText(*bytes)))
-    host_.ShowMessage(widget_, kMsgClipboard, 0);
+    host_.ShowMessage(widget_, kMsgClipboardFailed, 0);
 }
 
 void cTextEdit::Cut() {
@@ -346,7 +346,7 @@ void cTextEdit::Cut() {
     return;
   // Only text that reached the clipboard leaves the document.
   if (!host_.SetClipboardText(gui::BytesToText(*bytes))) {
-    host_.ShowMessage(widget_, kMsgClipboard, 0);
+    host_.ShowMessage(widget_, kMsgClipboardFailed, 0);
     return;
   }
   core_->Cut();
@@ -376,7 +376,7 @@ void cTextEdit::FindNext() {
     host_.Beep();
     return;
   }
-  plat::Notifier().MessageBox(GetResourceString(kMsgBoxTitle), Formatted(kMsgNotFound, text), plat::Buttons::Ok,
+  plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), Formatted(kMsgNotFound, text), plat::Buttons::Ok,
                               plat::Icon::Warning);
 }
 

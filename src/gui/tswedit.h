@@ -22,12 +22,6 @@
 // commands into its calls, saves, and tells the shell what changed.
 namespace tsw {
 
-inline constexpr unsigned kMsgSourceFilter = 21;
-inline constexpr unsigned kMsgCannotSave = 129;
-inline constexpr unsigned kMsgNotFound = 131;
-inline constexpr unsigned kMsgReplaceThis = 132;
-inline constexpr unsigned kMsgClipboard = 5020;
-
 // Message 21's filter ("name|pattern|...|", the last character the
 // separator) in the form Qt's file dialogs take ("name (pattern);;...").
 QString QtFileFilter(const std::string &filter);

@@ -298,7 +298,7 @@ TEST_F(EditorTest, CutKeepsTheTextWhenTheClipboardFails) {
   host.clipboardFails = true;
   edit.Cut();
   EXPECT_EQ(LinesOf(edit), Lines{"abcdef"});
-  EXPECT_EQ(host.messages, std::vector<uint32_t>{kMsgClipboard});
+  EXPECT_EQ(host.messages, std::vector<uint32_t>{kMsgClipboardFailed});
   host.clipboardFails = false;
   edit.Cut();
   EXPECT_EQ(LinesOf(edit), Lines{"adef"});
@@ -410,7 +410,7 @@ TEST_F(EditorTest, IncompleteDocumentOpensReadOnly) {
   QTest::keyClicks(edit.Widget(), "a");
   EXPECT_EQ(host.beeps, 1);
   EXPECT_EQ(edit.File().LineText(0), "x");
-  EXPECT_EQ(host.messages, std::vector<uint32_t>{gui::kMsgTooManyLines});
+  EXPECT_EQ(host.messages, std::vector<uint32_t>{kMsgTooManyLines});
 }
 
 TEST_F(EditorTest, FindNextWithoutTextBeepsAndANotFoundTextIsShown) {

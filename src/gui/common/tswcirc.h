@@ -1,13 +1,12 @@
 #pragma once
 
+#include "foundation/msgnumbers.h"
 #include "gui/common/model/tswcirc.h"
 #include "gui/common/tswview.h"
 
 // The window of a ring pane: its colour ranges follow the rows, and Copy
 // puts the selected rows on the clipboard.
 namespace tsw::gui {
-
-inline constexpr uint32_t kMsgClipboardFailed = 5020;
 
 class cRingPane : public cTextWidget, public RingEvents {
   Q_OBJECT
