@@ -2,6 +2,7 @@
 
 #include "debugger/disasm.h"
 #include "debugger/insnenv.h"
+#include "debugger/stepper.h"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
@@ -25,7 +26,12 @@ class DecodeEnvironment : public InsnEnvironment {
 public:
   explicit DecodeEnvironment(TargetCpu cpu) : cpu_(cpu) {
     SetInsnEnvironment(this);
+    // Lengths come from the stepper's tables, which follow the processor
+    // on their own.
+    SelectStepperTables();
     SelectDisassemblerTables();
+    // The decoder takes instruction lengths from the stepper's tables.
+    SelectStepperTables();
   }
   ~DecodeEnvironment() override { SetInsnEnvironment(nullptr); }
   TargetCpu Cpu() override { return cpu_; }

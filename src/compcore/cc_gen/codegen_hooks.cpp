@@ -1,5 +1,6 @@
 #include "compcore/cc_gen/codegen_hooks.h"
 
+#include "compcore/cc_gen/asm/asm_statement.h"
 #include "compcore/cc_gen/emit_cache.h"
 
 namespace tsw {
@@ -29,6 +30,8 @@ void CodeGenCollaborators::EmitLongJump(ADDR24 target) {
   code->EmitByte(uint8_t(target.logical >> 8));
   code->EmitByte(target.segment);
 }
+
+bool CodeGenCollaborators::NeedsNopBefore(uint8_t byte) { return assembler::NeedsNopBefore(byte); }
 
 void SetCodeGenCollaborators(CodeGenCollaborators *collaborators) { Installed() = collaborators; }
 

@@ -34,10 +34,7 @@ public:
   // The lowest physical address root data may take.
   virtual uint32_t RootDataLowerLimit() { return 0; }
   // The assembler's check: a byte that must not follow the previous one.
-  virtual bool NeedsNopBefore(uint8_t byte) {
-    (void)byte;
-    return false;
-  }
+  virtual bool NeedsNopBefore(uint8_t byte);
 };
 void SetCodeGenCollaborators(CodeGenCollaborators *collaborators);
 CodeGenCollaborators &Collaborators();
