@@ -5,7 +5,10 @@
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/codegen_fixture.h"
 #include "compcore/cc_in/cc_in.h"
+#include "foundation/restext.h"
 #include "foundation/xerr.h"
+
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +60,20 @@ protected:
   AsmSink sink;
 };
 
+// Message texts for the diagnostics whose arguments a test reads.
+class AsmTexts : public MessageTexts {
+public:
+  explicit AsmTexts(std::map<unsigned, std::string> texts) : texts_(std::move(texts)) { SetMessageTexts(this); }
+  ~AsmTexts() override { SetMessageTexts(nullptr); }
+  const char *Find(unsigned id) const override {
+    auto it = texts_.find(id);
+    return it == texts_.end() ? nullptr : it->second.c_str();
+  }
+
+private:
+  std::map<unsigned, std::string> texts_;
+};
+
 // The assembler on the product's byte road: lines assembled into the
 // current code cache, the bytes read back as the cache writes them out.
 class AsmCodeTest : public CodegenTest {
@@ -66,6 +83,8 @@ protected:
     SetDiagnosticSink(&diagnostics);
     AllocateSymbolTables(kSymbolLimit);
     ResetSymbolTablesForCompile(true);
+    Origin("code 0 0x4000 0x1000 apply", Caches().rootCode);
+    Caches().currentCode = Caches().rootCode;
   }
   static constexpr uint16_t kSymbolLimit = 200;
   void UseCpu(assembler::AsmCpu cpu) {

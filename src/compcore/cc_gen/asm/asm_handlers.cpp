@@ -34,14 +34,28 @@ AsmReg PutIndexPrefix(Statement &st, AsmReg reg) {
 uint8_t PairOffset(AsmReg reg) { return uint8_t(16 * (Code(reg) - Code(AsmReg::kBC))); }
 
 // A condition name at the current token; -1 (nothing consumed) when none.
-int TakeCondition(Statement &st) {
+// Only the first `allowed` codes may stand here (766 at the name).
+int TakeCondition(Statement &st, int allowed = 8) {
   const AsmToken &token = st.lex.Current();
   if (token.code != kTokName)
     return -1;
   const int condition = FindCondition(st.cpu, token.text);
+  if (condition >= allowed)
+    st.lex.Fail(Plain<kMsgBadCondition>());
   if (condition >= 0)
     st.lex.Next();
   return condition;
+}
+
+// A small number that selects the instruction's form (restart vector,
+// interrupt mode, priority): known now, reported at itself when it selects
+// nothing.
+int32_t SelectorValue(Statement &st, bool (*valid)(int32_t value, bool corvid), PlainMessage message) {
+  const uint16_t start = st.lex.Current().start;
+  const int32_t value = st.eval.EvaluateKnown();
+  if (!valid(value, st.Corvid()))
+    st.lex.FailAt(message, start);
+  return value;
 }
 
 void PlainGroup(Statement &st) {
@@ -122,8 +136,10 @@ void Jp(Statement &st) {
 
 void Call(Statement &st) {
   if (st.entry->mnemonicClass == 0xF6) { // lcall
-    if (st.lex.AtStatementEnd())
+    if (st.lex.AtStatementEnd()) {
       CompileError<kMsgLongCallAddress>();
+      return;
+    }
     if (st.lex.Is(kTokNumber) && st.lex.Peek() == ',') {
       // "lcall page, target": the page is given, the target is logical.
       LcallFixup block;
@@ -139,6 +155,11 @@ void Call(Statement &st) {
       }
       PutTarget(st, 0xCF, kFixCaptureOpcode, &block);
       st.Put(uint8_t(block.page));
+      // A target inside the window is reached on the page given, not
+      // where the compiler placed it: the user is told.
+      const uint16_t target = uint16_t(st.bytes[st.bytes.size() - 3] | st.bytes[st.bytes.size() - 2] << 8);
+      if (target >= ExtWindowStart)
+        CompileWarningSerious<kMsgLongCallIntoWindow>();
       return;
     }
     PutTarget(st, 0xCF, kFixCaptureOpcode | kFixAddress24);
@@ -158,9 +179,7 @@ void Call(Statement &st) {
 void Jr(Statement &st) {
   uint8_t opcode = st.entry->opcode1;
   if (opcode == 0x18) {
-    const int condition = TakeCondition(st);
-    if (condition >= 4)
-      st.lex.Fail(Plain<kMsgBadCondition>());
+    const int condition = TakeCondition(st, 4);
     if (condition >= 0) {
       Expect(st, ',', Plain<kMsgCommaExpected>());
       opcode = uint8_t(0x20 + 8 * condition);
@@ -181,28 +200,28 @@ void Jr(Statement &st) {
 }
 
 void Rst(Statement &st) {
-  const int32_t vector = st.eval.EvaluateKnown();
-  const bool both = vector == 0x10 || vector == 0x18 || vector == 0x20 || vector == 0x28 || vector == 0x38;
-  const bool z180Only = vector == 0x00 || vector == 0x08 || vector == 0x30;
-  if (!both && !(z180Only && !st.Corvid()))
-    st.lex.Fail(Plain<kMsgBadRestart>());
+  const int32_t vector = SelectorValue(
+      st,
+      [](int32_t v, bool corvid) {
+        const bool both = v == 0x10 || v == 0x18 || v == 0x20 || v == 0x28 || v == 0x38;
+        const bool z180Only = v == 0x00 || v == 0x08 || v == 0x30;
+        return both || (z180Only && !corvid);
+      },
+      Plain<kMsgBadRestart>());
   st.Put(uint8_t(0xC7 + vector));
 }
 
 void Im(Statement &st) {
   constexpr uint8_t kModes[] = {0x46, 0x56, 0x5E};
-  const int32_t mode = st.eval.EvaluateKnown();
-  if (mode < 0 || mode > 2)
-    st.lex.Fail(Plain<kMsgBadInterruptMode>());
+  const int32_t mode =
+      SelectorValue(st, [](int32_t v, bool) { return v >= 0 && v <= 2; }, Plain<kMsgBadInterruptMode>());
   st.Put(kPrefixEd);
   st.Put(kModes[mode]);
 }
 
 void Ipset(Statement &st) {
   constexpr uint8_t kLevels[] = {0x46, 0x56, 0x4E, 0x5E};
-  const int32_t level = st.eval.EvaluateKnown();
-  if (level < 0 || level > 3)
-    st.lex.Fail(Plain<kMsgAsmByteRange>());
+  const int32_t level = SelectorValue(st, [](int32_t v, bool) { return v >= 0 && v <= 3; }, Plain<kMsgAsmByteRange>());
   st.Put(kPrefixEd);
   st.Put(kLevels[level]);
 }
