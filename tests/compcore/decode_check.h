@@ -30,6 +30,8 @@ public:
     // on their own.
     SelectStepperTables();
     SelectDisassemblerTables();
+    // The decoder takes instruction lengths from the stepper's tables.
+    SelectStepperTables();
   }
   ~DecodeEnvironment() override { SetInsnEnvironment(nullptr); }
   TargetCpu Cpu() override { return cpu_; }

@@ -9,6 +9,7 @@
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_gen/output_target.h"
+#include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_in/cc_brackets.h"
@@ -130,12 +131,18 @@ EmitCache *CacheOf(OriginCache cache) {
 // the emitters are built.
 class ByteRoadGenerator : public CodeGenerator {
 public:
+  // Only the two processors the code generator emits for are taken.
   void SelectTargetCpu(TargetCpuName cpu) override {
-    CodeGenSetup().cpu = cpu == TargetCpuName::kCRV ? CodeCpu::kCorvid : CodeCpu::kZ180;
+    if (cpu == TargetCpuName::kZ180 || cpu == TargetCpuName::kCRV)
+      tsw::SelectTargetCpu(cpu == TargetCpuName::kCRV ? CodeCpu::kCorvid : CodeCpu::kZ180);
   }
   TargetCpuName TargetCpu() override {
-    return CodeGenSetup().cpu == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180;
+    return tsw::TargetCpu() == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180;
   }
+  bool IsBiosCode() override { return tsw::IsBiosCode(); }
+  void BeginBiosCode() override { tsw::BeginBiosCode(); }
+  void EndProgramCode() override { tsw::EndProgramCode(); }
+  void SelectCodeCache(ADDR24 address) override { tsw::SelectCodeCache(address); }
   void ParseOriginDirective(int kind, OriginCache cache) override { tsw::ParseOriginDirective(kind, CacheOf(cache)); }
   void FlushCache(OriginCache cache) override {
     if (EmitCache *c = CacheOf(cache))
@@ -178,6 +185,13 @@ public:
   }
 };
 
+// The cache set is the fixed objects'; the instruction tables of the
+// assembler and the debugger read the processor where they decode.
+class CacheSetServices : public TargetModeServices {
+public:
+  void SwitchCodeCacheSet(int set) override { tsw::SwitchCodeCacheSet(set); }
+};
+
 class LabelsStillNeeded : public PendingLabelNames {
 public:
   void PurgeDefined() override { PurgeDefinedPendingLabels(); }
@@ -202,6 +216,7 @@ struct ByteRoad {
   CompilerFixupServices fixups;
   ByteRoadGenerator generator;
   LabelsStillNeeded pending;
+  CacheSetServices modes;
 };
 std::unique_ptr<ByteRoad> &Road() {
   static std::unique_ptr<ByteRoad> road;
@@ -299,8 +314,10 @@ void ResetByteRoad() {
   SetRtiShell(nullptr);
   SetCodeGenCollaborators(nullptr);
   CodeGenSetup() = {};
+  ResetTargetModes();
   DestroyCompileCaches();
   Road() = std::make_unique<ByteRoad>();
+  SetTargetModeServices(&Road()->modes);
   BuildCompileCaches();
   SetRunWriter(&Road()->writer);
   SetFixupServices(&Road()->fixups);
