@@ -67,7 +67,7 @@ TEST_F(AsmErrorTest, FatalErrorsNameTheirToken) {
       {Z, "rst 1", kMsgBadRestart, 5},
       {C, "rst 0", kMsgBadRestart, 5},
       {C, "rst 30h", kMsgBadRestart, 5},
-      {Z, "jr 1000h", kMsgDisplacementRange, 4},
+      {Z, "jr 2000h", kMsgDisplacementRange, 4},
       {Z, "im 3", kMsgBadInterruptMode, 4},
       {Z, "bit 8,a", kMsgBadBitNumber, 5},
       {Z, "bit x,a", kMsgBadBitNumber, 5},

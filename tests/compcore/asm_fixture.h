@@ -81,12 +81,7 @@ protected:
   void SetUp() override {
     CodegenTest::SetUp();
     SetDiagnosticSink(&diagnostics);
-    AllocateSymbolTables(kSymbolLimit);
-    ResetSymbolTablesForCompile(true);
-    Origin("code 0 0x4000 0x1000 apply", Caches().rootCode);
-    Caches().currentCode = Caches().rootCode;
   }
-  static constexpr uint16_t kSymbolLimit = 200;
   void UseCpu(assembler::AsmCpu cpu) {
     CodeGenSetup().cpu = cpu == assembler::AsmCpu::kCorvid ? CodeCpu::kCorvid : CodeCpu::kZ180;
     assembler::SelectAsmCpuTables();
@@ -118,7 +113,6 @@ protected:
     diagnostics.records.clear();
     Emitted();
   }
-  ADDR24 Here() const { return Caches().currentCode->Current(); }
 
   AsmSink diagnostics;
 };

@@ -96,7 +96,7 @@ public:
   bool RecordError(unsigned, uint16_t line, uint16_t column, const std::string &text) override {
     if (RecordCompileError(line, column, text) == 0)
       return false;
-    if (!St().suppression)
+    if (!State().suppression)
       MakeErrorRecord(kErrorKind, line, column,
                       LineText(kMsgErrorLine, std::string(GetResourceString(kMsgErrorLimit))));
     return true;

@@ -4,6 +4,7 @@
 #include "compcore/cc_gen/asm/asm_context.h"
 
 #include "compcore/cc_gen/codegen_upcalls.h"
+#include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_pragma.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -72,7 +73,7 @@ void BlockMove(Statement &st) {
   // With data wait states the repeating copies cannot run at full speed:
   // a run-time routine does the copy instead.
   if (DataWaitsUsed() && !st.ioPrefixed && (text == "lddr" || text == "ldir")) {
-    CodeGen().FlushStatementPosition(CurrentSourceLine(), CurrentSourceColumn());
+    st.RecordPosition();
     Upcalls().EmitCallNamedRoutine(text == "ldir" ? "ldir_func" : "lddr_func");
     st.selfEmitted = true;
     return;
@@ -92,23 +93,37 @@ void Ret(Statement &st) {
   st.Put(uint8_t(0xC0 + 8 * condition));
 }
 
-// The jump and call targets are written into the buffer with the fixup of
-// their field, so a later label patches the operand in place.
-void PutTarget(Statement &st, uint8_t opcode, uint16_t flags, const LcallFixup *lcall = nullptr) {
-  st.Put(opcode);
-  const bool longForm = flags & kFixAddress24;
-  const uint16_t start = st.lex.Current().start;
+// Jumps and calls go through the code generator's own emitters, which
+// choose the form that reaches the target from here. A target not known yet
+// is referenced at the operand the short form leaves, with its opcode, so
+// the label's definition can emit the right form then.
+void EmitTarget(Statement &st, uint8_t opcode, uint16_t flags, const LcallFixup *lcall = nullptr) {
+  if (st.prefixes)
+    st.lex.Fail(st.ioPrefixed ? Plain<kMsgIoNeedsMemory>() : Plain<kMsgAltdNotAllowed>());
   if (st.lex.AtStatementEnd())
-    st.lex.FailAt(Plain<kMsgAsmExpression>(), start);
-  const OperandValue v = st.eval.Evaluate({st.FieldAddress(), flags, opcode, lcall});
-  st.PutWord(uint16_t(v.value));
-  if (longForm)
-    st.Put(lcall ? uint8_t(lcall->page) : uint8_t(uint32_t(v.value) >> 16));
+    st.lex.Fail(Plain<kMsgAsmExpression>());
+  const uint32_t operand = Addr24ToLong(Addr24Add(st.address, 1));
+  const OperandValue v = st.eval.Evaluate({operand, flags, opcode, lcall});
+  ADDR24 target = v.unresolved ? ADDR24{} : Addr24FromLong(uint32_t(v.value) & 0xFFFFFF);
+  if (lcall) {
+    // A target inside the window is reached on the page given, not where
+    // the compiler placed it: the user is told.
+    if (!v.unresolved && target.logical >= ExtWindowStart)
+      CompileWarningSerious<kMsgLongCallIntoWindow>();
+    target.segment = uint8_t(lcall->page);
+  }
+  st.RecordPosition();
+  const bool call = opcode == 0xCD || opcode == 0xCF || (opcode & 0xC7) == 0xC4;
+  if (call)
+    EmitLongJumpTrampoline(target, opcode);
+  else
+    EmitJumpToAddr24(target, opcode);
+  st.selfEmitted = true;
 }
 
 void Jp(Statement &st) {
   if (st.entry->mnemonicClass == 0xF7) { // ljp
-    PutTarget(st, 0xC7, kFixCaptureOpcode | kFixAddress24);
+    EmitTarget(st, 0xC7, kFixCaptureOpcode | kFixAddress24);
     return;
   }
   if (st.lex.Is('(')) {
@@ -128,10 +143,10 @@ void Jp(Statement &st) {
   const int condition = TakeCondition(st);
   if (condition >= 0) {
     Expect(st, ',', Plain<kMsgCommaExpected>());
-    PutTarget(st, uint8_t(0xC2 + 8 * condition), kFixCaptureOpcode);
+    EmitTarget(st, uint8_t(0xC2 + 8 * condition), kFixCaptureOpcode);
     return;
   }
-  PutTarget(st, 0xC3, kFixCaptureOpcode);
+  EmitTarget(st, 0xC3, kFixCaptureOpcode);
 }
 
 void Call(Statement &st) {
@@ -153,27 +168,21 @@ void Call(Statement &st) {
         CompileError<kMsgLongCallAddress>();
         return;
       }
-      PutTarget(st, 0xCF, kFixCaptureOpcode, &block);
-      st.Put(uint8_t(block.page));
-      // A target inside the window is reached on the page given, not
-      // where the compiler placed it: the user is told.
-      const uint16_t target = uint16_t(st.bytes[st.bytes.size() - 3] | st.bytes[st.bytes.size() - 2] << 8);
-      if (target >= ExtWindowStart)
-        CompileWarningSerious<kMsgLongCallIntoWindow>();
+      EmitTarget(st, 0xCF, kFixCaptureOpcode, &block);
       return;
     }
-    PutTarget(st, 0xCF, kFixCaptureOpcode | kFixAddress24);
+    EmitTarget(st, 0xCF, kFixCaptureOpcode | kFixAddress24);
     return;
   }
   if (!st.Corvid()) {
     const int condition = TakeCondition(st);
     if (condition >= 0) {
       Expect(st, ',', Plain<kMsgCommaExpected>());
-      PutTarget(st, uint8_t(0xC4 + 8 * condition), kFixCaptureOpcode);
+      EmitTarget(st, uint8_t(0xC4 + 8 * condition), kFixCaptureOpcode);
       return;
     }
   }
-  PutTarget(st, 0xCD, kFixCaptureOpcode);
+  EmitTarget(st, 0xCD, kFixCaptureOpcode);
 }
 
 void Jr(Statement &st) {

@@ -159,6 +159,11 @@ void Statement::Put(uint8_t byte) {
   bytes.push_back(byte);
 }
 
+void Statement::RecordPosition() const {
+  if (recordPositions && !BiosCompileFlag())
+    CodeGen().FlushStatementPosition(CurrentSourceLine(), column);
+}
+
 void Statement::CountPrefix() {
   if (++prefixes > 1)
     lex.Fail(Plain<kMsgOnePrefix>());
@@ -337,6 +342,8 @@ uint16_t AssembleLine(std::string_view line, size_t &position, bool recordPositi
   }
 
   Statement st(lexer, s.cpu, CodeAddressNow());
+  st.recordPositions = recordPositions;
+  st.column = column;
   if (lexer.Is(kTokName))
     DefineStatementLabel(st);
   if (!lexer.AtStatementEnd())
@@ -345,8 +352,7 @@ uint16_t AssembleLine(std::string_view line, size_t &position, bool recordPositi
     lexer.Fail(Plain<kMsgNothingCompiled>());
 
   if (!st.selfEmitted && !st.bytes.empty()) {
-    if (recordPositions && !BiosCompileFlag())
-      CodeGen().FlushStatementPosition(CurrentSourceLine(), column);
+    st.RecordPosition();
     for (uint8_t byte : st.bytes)
       EmitCodeByte(byte);
   }
