@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compcore/cc_gen/asm/asm_statement.h"
+#include "compcore/common/cc_codegen.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/codegen_fixture.h"
@@ -82,9 +83,15 @@ protected:
     CodegenTest::SetUp();
     SetDiagnosticSink(&diagnostics);
   }
-  void UseCpu(assembler::AsmCpu cpu) {
-    CodeGenSetup().cpu = cpu == assembler::AsmCpu::kCorvid ? CodeCpu::kCorvid : CodeCpu::kZ180;
-    assembler::SelectAsmCpuTables();
+  // Through the product's own choice of processor, which selects the
+  // assembler's tables.
+  static void UseCpu(assembler::AsmCpu cpu) {
+    CodeGen().SelectTargetCpu(cpu == assembler::AsmCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180);
+  }
+  // Later lines assemble from `logical` on.
+  void StartAt(uint16_t logical) {
+    Emitted();
+    Caches().currentCode->SetEmitAddress(MakeAddr24(0, logical));
   }
   static TargetCpu DecoderCpu(assembler::AsmCpu cpu) {
     return cpu == assembler::AsmCpu::kCorvid ? TargetCpu::Corvid : TargetCpu::Z180;

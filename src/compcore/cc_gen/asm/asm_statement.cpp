@@ -318,9 +318,9 @@ bool NeedsNopBefore(uint8_t opcode) {
 }
 
 void ResetAssemblerModule() {
-  AssemblerState &s = State();
-  s.nopPending = false;
-  s.lexer = nullptr;
+  State() = AssemblerState{};
+  SetAsmSizeofReader(nullptr);
+  SetAsmFrameValues(nullptr);
 }
 
 uint16_t AssembleLine(std::string_view line, size_t &position, bool recordPositions, uint16_t firstColumn) {
