@@ -40,6 +40,8 @@ protected:
         continue;
       }
       EXPECT_EQ(HexBytes(bytes), HexBytes(ParseHex(row.bytes))) << row.line;
+      for (const AsmDiagnostic &d : diagnostics.records)
+        EXPECT_NE(d.kind, 2) << row.line << ": message " << d.message;
       // "{:04X}" in the text stands for the row's own address.
       const std::string decoded = fmt::format(fmt::runtime(row.decoded), at);
       EXPECT_TRUE(DecodesAs(DecoderCpu(cpu), bytes, {decoded}, {}, at)) << row.line;

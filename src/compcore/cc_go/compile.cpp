@@ -1,6 +1,7 @@
 #include "compcore/cc_go/compile.h"
 
 #include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_gen/asm/asm_statement.h"
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/value_queries.h"
@@ -85,6 +86,7 @@ void ResetModules() {
   ResetByteRoad();
   ResetInstructionEmission();
   ResetValueQueries();
+  assembler::ResetAssemblerModule();
 }
 
 // The directives' view of the BIOS symbol table, which sits above them.

@@ -35,6 +35,8 @@ struct Statement {
   // One more prefix (altd, a primed register, ioi, ioe): more than one in
   // a statement is 540.
   void CountPrefix();
+  // The statement's source position, at the current code address.
+  void RecordPosition() const;
   // A primed register on the Corvid: its altd byte stands before the
   // instruction.
   void AskForAltdByte();
@@ -60,6 +62,8 @@ struct Statement {
   bool primeSeen = false;
   int prefixes = 0;
   bool ioPrefixed = false;
+  bool recordPositions = false;
+  uint16_t column = 0;
   // Where the current instruction's own bytes begin (after prefixes).
   size_t instructionStart = 0;
 };

@@ -69,8 +69,15 @@ void DefineStatementLabel(Statement &st) {
   SymbolRecord *symbol = LookupSymbol(name.text, false, table);
   if (!symbol && !global)
     symbol = LookupSymbol(name.text, false, SymbolTableId::kGlobal);
-  if (symbol && symbol->definition)
+  if (symbol && symbol->definition) {
+    // The first place stays; the statement after the label still assembles.
     CompileError<kMsgRedeclared>(name.text);
+    if (st.lex.Current().mnemonic && st.lex.Current().mnemonic->group == HandlerGroup::kLabelLine) {
+      st.lex.Next();
+      st.eval.Evaluate({0, kFixNoPatch});
+    }
+    return;
+  }
   if (!symbol)
     symbol = global ? AddSymbol(name.text, kGlobalLabelDeclarator, kGlobalLabelType, 0, kKindGlobal)
                     : AddSymbol(name.text, kLocalLabelDeclarator, kLocalLabelType, 0, kLocalLabelKind);
@@ -100,7 +107,7 @@ void DefineStatementLabel(Statement &st) {
 
 // The instruction at the current token, prefixes first.
 void AssembleInstruction(Statement &st) {
-  if (st.Corvid() && st.lex.Is('`')) {
+  while (st.Corvid() && st.lex.Is('`')) {
     st.CountPrefix();
     st.bytes.push_back(kAltdByte);
     st.altdBeforeOpcode = true;
@@ -111,6 +118,7 @@ void AssembleInstruction(Statement &st) {
   if (token.code < kTokFirstMnemonic || token.code > 0xFF || !token.mnemonic)
     st.lex.Fail(Plain<kMsgNoSuchInstruction>());
   st.entry = token.mnemonic;
+  const uint16_t mnemonicStart = token.start;
   if (st.entry->group == HandlerGroup::kPrefix) {
     const bool io = st.entry->opcode1 != kAltdByte;
     st.CountPrefix();
@@ -130,9 +138,9 @@ void AssembleInstruction(Statement &st) {
   RunHandler(st);
   if (st.Corvid()) {
     if (st.altdBeforeOpcode && !(st.entry->permission & kPermitAltd))
-      st.lex.Fail(Plain<kMsgAltdNotAllowed>());
+      st.lex.FailAt(Plain<kMsgAltdNotAllowed>(), mnemonicStart);
     if (st.ioPrefixed && !st.memoryOperand)
-      st.lex.Fail(Plain<kMsgIoNeedsMemory>());
+      st.lex.FailAt(Plain<kMsgIoNeedsMemory>(), mnemonicStart);
   }
 }
 
@@ -149,6 +157,11 @@ void Statement::Put(uint8_t byte) {
   if (bytes.size() >= kStatementBufferSize)
     lex.Fail(Plain<kMsgAsmExpression>());
   bytes.push_back(byte);
+}
+
+void Statement::RecordPosition() const {
+  if (recordPositions && !BiosCompileFlag())
+    CodeGen().FlushStatementPosition(CurrentSourceLine(), column);
 }
 
 void Statement::CountPrefix() {
@@ -191,11 +204,11 @@ AsmReg TakeRegister(Statement &st, bool *primed) {
   // The Z180 has only the alternate af and the exchange of the sets.
   if (!st.Corvid() && reg != AsmReg::kAF)
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
-  st.lex.Next();
   *primed = true;
   st.primeSeen = true;
   if (st.Corvid())
     st.AskForAltdByte();
+  st.lex.Next();
   return reg;
 }
 
@@ -305,9 +318,9 @@ bool NeedsNopBefore(uint8_t opcode) {
 }
 
 void ResetAssemblerModule() {
-  AssemblerState &s = State();
-  s.nopPending = false;
-  s.lexer = nullptr;
+  State() = AssemblerState{};
+  SetAsmSizeofReader(nullptr);
+  SetAsmFrameValues(nullptr);
 }
 
 uint16_t AssembleLine(std::string_view line, size_t &position, bool recordPositions, uint16_t firstColumn) {
@@ -329,6 +342,8 @@ uint16_t AssembleLine(std::string_view line, size_t &position, bool recordPositi
   }
 
   Statement st(lexer, s.cpu, CodeAddressNow());
+  st.recordPositions = recordPositions;
+  st.column = column;
   if (lexer.Is(kTokName))
     DefineStatementLabel(st);
   if (!lexer.AtStatementEnd())
@@ -337,8 +352,7 @@ uint16_t AssembleLine(std::string_view line, size_t &position, bool recordPositi
     lexer.Fail(Plain<kMsgNothingCompiled>());
 
   if (!st.selfEmitted && !st.bytes.empty()) {
-    if (recordPositions && !BiosCompileFlag())
-      CodeGen().FlushStatementPosition(CurrentSourceLine(), column);
+    st.RecordPosition();
     for (uint8_t byte : st.bytes)
       EmitCodeByte(byte);
   }
