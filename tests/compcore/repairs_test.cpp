@@ -355,5 +355,23 @@ TEST_F(Repairs, ImportCopiesExactlyTheReservedBytes) {
   Assemble();
 }
 
+// Bracket reports pass the record limit; however many there are, the list
+// still counts them and says the compile failed.
+TEST_F(Repairs, SixtyFourThousandBracketReportsStillFailTheCompile) {
+  // An initializer the expression compiler skips, opening parentheses that
+  // its closing brace does not close: with its brace and the warning on the
+  // initialized global, exactly 65,536 records.
+  std::string program = "int x[] = {\n";
+  for (int line = 0; line < 1023; ++line)
+    program += std::string(64, '(') + "\n";
+  program += std::string(62, '(') + "\n};\n";
+  FakeBackEnd initializers;
+  Assemble(&initializers, &initializers);
+  EXPECT_NE(Compile(program) & kCompileFailedBit, 0);
+  EXPECT_EQ(ErrorRecordCount(), 65536u);
+  EXPECT_NE(ErrorListStatus() & kListHoldsErrors, 0u);
+  Assemble();
+}
+
 } // namespace
 } // namespace tsw::testing
