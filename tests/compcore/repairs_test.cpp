@@ -5,6 +5,7 @@
 #include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_reloc/fixups.h"
+#include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "decl_fixture.h"
 #include "foundation/xerr.h"
@@ -38,8 +39,13 @@ public:
   void OpenPleaseWait() override {}
   void ClosePleaseWait() override {}
   void ShowStopBox(const std::string &, const std::string &) override {}
-  std::optional<std::span<const uint8_t>> BiosInfoFile() override { return std::nullopt; }
+  std::optional<std::span<const uint8_t>> BiosInfoFile() override {
+    if (biosInfo.empty())
+      return std::nullopt;
+    return std::span<const uint8_t>(biosInfo);
+  }
   std::string compilePath;
+  std::vector<uint8_t> biosInfo; // the BIOS information file, none when empty
 
 private:
   const TempDir &dir_;
@@ -353,6 +359,63 @@ TEST_F(Repairs, ImportCopiesExactlyTheReservedBytes) {
     EXPECT_NE(LookupSymbol("after", false, SymbolTableId::kGlobal), nullptr) << c.file;
   }
   Assemble();
+}
+
+// Bracket reports pass the record limit; however many there are, the list
+// still counts them and says the compile failed.
+TEST_F(Repairs, SixtyFourThousandBracketReportsStillFailTheCompile) {
+  // An initializer the expression compiler skips, opening parentheses that
+  // its closing brace does not close: with its brace and the warning on the
+  // initialized global, exactly 65,536 records.
+  std::string program = "int x[] = {\n";
+  for (int line = 0; line < 1023; ++line)
+    program += std::string(64, '(') + "\n";
+  program += std::string(62, '(') + "\n};\n";
+  FakeBackEnd initializers;
+  Assemble(&initializers, &initializers);
+  EXPECT_NE(Compile(program) & kCompileFailedBit, 0);
+  EXPECT_EQ(ErrorRecordCount(), 65536u);
+  EXPECT_NE(ErrorListStatus() & kListHoldsErrors, 0u);
+  Assemble();
+}
+
+// A BIOS information file of the default layout around a symbol table.
+std::vector<uint8_t> BiosInfoWithTable(const std::vector<uint8_t> &table) {
+  std::vector<uint8_t> file(kBiosInfoHeaderSize + table.size() + 0x10, 0);
+  file[0] = 8;    // RAM size code
+  file[1] = 0xE2; // layout byte
+  file[2] = 0x80; // RAM start page
+  file[31] = uint8_t(table.size());
+  file[32] = uint8_t(table.size() >> 8);
+  std::copy(table.begin(), table.end(), file.begin() + kBiosInfoHeaderSize);
+  return file;
+}
+
+// The table's last byte ends the last name whether or not it carries the
+// end bit; a name longer than a BIOS name can be is refused.
+TEST_F(Repairs, TheBiosTableEndsTheLastName) {
+  struct Case {
+    const char *what;
+    std::vector<uint8_t> table;
+    bool loads;
+  };
+  const Case cases[] = {
+      {"end bit", {0x34, 0x12, 0, 'a', 'b' | 0x80, 0x21, 0x43, 0, 'l', 'a', 's', 't' | 0x80}, true},
+      {"no end bit", {0x34, 0x12, 0, 'a', 'b' | 0x80, 0x21, 0x43, 0, 'l', 'a', 's', 't'}, true},
+  };
+  for (const Case &c : cases) {
+    Assemble();
+    shell.biosInfo = BiosInfoWithTable(c.table);
+    ASSERT_EQ(CompileStage(true), 0) << c.what;
+    EXPECT_EQ(Addr24Logical(LookupBiosSymbol("ab", ADDR24{})), 0x1234) << c.what;
+    EXPECT_EQ(Addr24Logical(LookupBiosSymbol("last", ADDR24{})), 0x4321) << c.what;
+  }
+  std::vector<uint8_t> tooLong = {0x21, 0x43, 0};
+  tooLong.insert(tooLong.end(), 40, 'n');
+  Assemble();
+  shell.biosInfo = BiosInfoWithTable(tooLong);
+  EXPECT_THROW(CompileStage(true), xErr);
+  shell.biosInfo.clear();
 }
 
 } // namespace
