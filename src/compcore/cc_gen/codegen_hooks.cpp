@@ -1,12 +1,10 @@
 #include "compcore/cc_gen/codegen_hooks.h"
 
-#include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/far_jumps.h"
 
 namespace tsw {
 
 namespace {
-
-constexpr uint8_t kOpLongJump = 0xC7;
 
 CodeGenCollaborators *&Installed() {
   static CodeGenCollaborators *installed = nullptr;
@@ -20,15 +18,12 @@ CodeGenSettings &CodeGenSetup() {
   return settings;
 }
 
-void CodeGenCollaborators::EmitLongJump(ADDR24 target) {
-  EmitCache *code = Caches().currentCode;
-  if (!code)
-    return;
-  code->EmitByte(kOpLongJump);
-  code->EmitByte(uint8_t(target.logical));
-  code->EmitByte(uint8_t(target.logical >> 8));
-  code->EmitByte(target.segment);
+void CodeGenCollaborators::EmitFarJumpFixup(uint8_t opcode, ADDR24 patch, ADDR24 target, uint16_t flags) {
+  (void)flags;
+  tsw::EmitFarJumpFixup({opcode, patch}, target);
 }
+
+void CodeGenCollaborators::EmitLongJump(ADDR24 target) { EmitLongJumpTrampoline(target, kOpLongJump); }
 
 void SetCodeGenCollaborators(CodeGenCollaborators *collaborators) { Installed() = collaborators; }
 
