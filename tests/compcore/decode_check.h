@@ -30,11 +30,7 @@ public:
     // The decoder takes instruction lengths from the stepper's tables.
     SelectStepperTables();
   }
-  ~DecodeEnvironment() override {
-    SetInsnEnvironment(nullptr);
-    SelectDisassemblerTables();
-    SelectStepperTables();
-  }
+  ~DecodeEnvironment() override { SetInsnEnvironment(nullptr); }
   TargetCpu Cpu() override { return cpu_; }
 
 private:

@@ -27,6 +27,9 @@ public:
   }
   void EmitJumpNamedRoutine(std::string_view name) override { Routine("jump ", name, kJump); }
   void FlushPrimaryRegister() override { events.push_back("flush"); }
+  void FlushPrimaryRegisterHolding(Reg pair) override {
+    events.push_back("flush if in " + std::to_string(RegIndex(pair)));
+  }
   void LoadOperandToValueRegister(ValueRecord &value) override {
     events.push_back("load value");
     value.storage = kStoragePrimary;

@@ -1,7 +1,9 @@
 #include "compcore/cc_go/compile.h"
 
 #include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/output_target.h"
+#include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_go/cc_byte_road.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go_index.h"
@@ -49,6 +51,11 @@ struct Assembly {
   ModuleIndexLink moduleIndexLink;
   ModuleIndexService moduleIndexService{[this] { return shell ? shell->LibDirPath() : std::string(); }};
   CompilerMemoryMapEnvironment memoryMap;
+  // The board over the link, when the shell asked for it.
+  std::unique_ptr<LinkTargetLink> linkBoard;
+  std::unique_ptr<LinkOutputTarget> linkCodeTarget;
+  std::unique_ptr<LinkBiosMemory> linkBiosMemory;
+  std::unique_ptr<CompilerLinkHost> linkHost;
 };
 
 std::unique_ptr<Assembly> &CurrentAssembly() {
@@ -75,6 +82,8 @@ void ResetModules() {
   ResetCompileLoopModule();
   ResetDeclarationModule();
   ResetByteRoad();
+  ResetInstructionEmission();
+  ResetValueQueries();
 }
 
 // The directives' view of the BIOS symbol table, which sits above them.
@@ -100,6 +109,9 @@ void Wire(Assembly &assembly) {
 } // namespace
 
 void ResetCompiler() {
+  // The link stops asking a compiler that is gone.
+  if (CurrentAssembly() && CurrentAssembly()->linkHost)
+    SetLinkHost(nullptr);
   ResetModules();
   SetCompilerShell(nullptr);
   SetMessageOutput(nullptr);
@@ -118,8 +130,20 @@ void AssembleCompiler(const CompilerBoundaries &boundaries) {
   SetCompilerShell(boundaries.shell);
   SetMessageOutput(boundaries.messages);
   SetEditorView(boundaries.editors);
-  SetDirectiveTargets(boundaries.directiveShell, boundaries.board);
-  SetOutputTarget(boundaries.codeTarget);
+  TargetLink *board = boundaries.board;
+  OutputTarget *codeTarget = boundaries.codeTarget;
+  if (boundaries.boardOverLink) {
+    Assembly &assembly = *CurrentAssembly();
+    assembly.linkBiosMemory = std::make_unique<LinkBiosMemory>(boundaries.kernel);
+    assembly.linkHost = std::make_unique<CompilerLinkHost>(boundaries.linkShell);
+    SetLinkHost(assembly.linkHost.get());
+    if (!board)
+      board = (assembly.linkBoard = std::make_unique<LinkTargetLink>(boundaries.kernel)).get();
+    if (!codeTarget)
+      codeTarget = (assembly.linkCodeTarget = std::make_unique<LinkOutputTarget>(boundaries.kernel)).get();
+  }
+  SetDirectiveTargets(boundaries.directiveShell, board);
+  SetOutputTarget(codeTarget);
   if (boundaries.codeGenerator)
     SetCodeGenerator(boundaries.codeGenerator);
   SetDeclarationBackEnd(boundaries.backEnd);
@@ -155,6 +179,11 @@ uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
   if (CompileErrorCount() != 0)
     status |= kCompileFailedBit;
   return FinishByteRoadPass(path, status);
+}
+
+int LoadBiosSymbolsFromBoard() {
+  LinkBiosMemory *board = CurrentAssembly() ? CurrentAssembly()->linkBiosMemory.get() : nullptr;
+  return board ? LoadBiosSymbolsFromBios(*board) : 1;
 }
 
 } // namespace tsw

@@ -1,0 +1,205 @@
+// The command-line compile of one program, for the tests and benchmarks:
+//   tswcc [-cpu z180|corvid] [-lib LIBDIR_FILE] [-bios KERNEL_SOURCE] [-o DIR] FILE.c
+// It stands in for the IDE shell around the product's own compile driver and
+// prints the diagnostic list as "file:line:column: text". The exit code is 0
+// for a compile without errors, 1 when it has errors, 2 for a bad command.
+#include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_go/cc_go.h"
+#include "compcore/cc_go/compile.h"
+#include "compcore/common/cc_codegen.h"
+#include "foundation/langmodule.h"
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tsw;
+
+constexpr int kExitClean = 0;
+constexpr int kExitErrors = 1;
+constexpr int kExitUsage = 2;
+// The compile request of the shell's "compile to file" command.
+constexpr uint16_t kCompileToFileMode = 1;
+
+struct Options {
+  TargetCpuName cpu = TargetCpuName::kZ180;
+  std::string libDir;
+  std::string bios;
+  std::string outDir;
+  std::string source;
+};
+
+void Usage() {
+  std::cerr << "usage: tswcc [-cpu z180|corvid] [-lib LIBDIR_FILE] [-bios KERNEL_SOURCE] [-o DIR] FILE.c\n";
+}
+
+std::optional<Options> ParseArguments(int argc, char **argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    bool takesValue = arg == "-cpu" || arg == "-lib" || arg == "-bios" || arg == "-o";
+    if (takesValue && i + 1 >= argc) {
+      std::cerr << "tswcc: " << arg << " needs a value\n";
+      return std::nullopt;
+    }
+    if (arg == "-cpu") {
+      std::string cpu = argv[++i];
+      if (cpu == "z180")
+        options.cpu = TargetCpuName::kZ180;
+      else if (cpu == "corvid")
+        options.cpu = TargetCpuName::kCRV;
+      else {
+        std::cerr << "tswcc: unknown processor '" << cpu << "' (z180 or corvid)\n";
+        return std::nullopt;
+      }
+    } else if (arg == "-lib") {
+      options.libDir = fs::absolute(argv[++i]).string();
+    } else if (arg == "-bios") {
+      options.bios = fs::absolute(argv[++i]).string();
+    } else if (arg == "-o") {
+      options.outDir = fs::absolute(argv[++i]).string();
+    } else if (arg.starts_with("-") || !options.source.empty()) {
+      std::cerr << "tswcc: unexpected argument '" << arg << "'\n";
+      return std::nullopt;
+    } else {
+      options.source = fs::absolute(arg).string();
+    }
+  }
+  if (options.source.empty()) {
+    std::cerr << "tswcc: no file to compile\n";
+    return std::nullopt;
+  }
+  return options;
+}
+
+// The shell of one compile request: the program, its library directory
+// file and kernel source; no editor frames, no please-wait window.
+class CommandLineShell : public CompilerShell {
+public:
+  CommandLineShell(const Options &options, std::string compilePath)
+      : options_(options), compilePath_(std::move(compilePath)) {}
+  // Library paths in the directory file are read relative to it.
+  std::string ProgramDirectory() override {
+    const std::string &anchor = options_.libDir.empty() ? compilePath_ : options_.libDir;
+    return fs::path(anchor).parent_path().string();
+  }
+  std::string LibDirPath() override { return options_.libDir; }
+  int16_t BiosFileTypeSetting() override { return 0; }
+  bool UserBiosEnabled() override { return !options_.bios.empty(); }
+  std::string DefaultUserBios() override { return options_.bios; }
+  std::string CompilePath() override { return compilePath_; }
+  void SetCompilePath(const std::string &path) override { compilePath_ = path; }
+  std::string BiosSourcePath() override { return options_.bios; }
+  void *CompileFrame() override { return nullptr; }
+  void SetCompileFrame(void *) override {}
+  void *BiosSourceFrame() override { return nullptr; }
+  bool PleaseWaitOpen() override { return false; }
+  void OpenPleaseWait() override {}
+  void ClosePleaseWait() override {}
+  void ShowStopBox(const std::string &title, const std::string &text) override {
+    std::cerr << title << ": " << text << "\n";
+  }
+  std::optional<std::span<const uint8_t>> BiosInfoFile() override { return std::nullopt; }
+
+private:
+  const Options &options_;
+  std::string compilePath_;
+};
+
+// Boxes go to the error stream; the please-wait lines are progress only.
+class StreamMessages : public MessageOutput {
+public:
+  void ShowBox(const std::string &title, const std::string &text) override {
+    std::cerr << (title.empty() ? "" : title + ": ") << text << "\n";
+  }
+  void ShowWaitLine(const std::string &) override {}
+};
+
+// The message texts of the English module beside this program; without it
+// each message still shows its number.
+class NumberOnlyTexts : public MessageTexts {
+public:
+  const char *Find(unsigned id) const override {
+    text_ = "[" + std::to_string(id) + "]";
+    return text_.c_str();
+  }
+
+private:
+  mutable std::string text_;
+};
+
+std::string ProgramDirectoryOfThisTool() {
+  std::error_code error;
+  fs::path self = fs::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : self.parent_path().string();
+}
+
+// The program is compiled where its images are wanted: the outputs are
+// written beside the compiled file.
+std::optional<std::string> PlaceSource(const Options &options) {
+  if (options.outDir.empty())
+    return options.source;
+  std::error_code error;
+  fs::create_directories(options.outDir, error);
+  fs::path placed = fs::path(options.outDir) / fs::path(options.source).filename();
+  if (fs::path(options.source) == placed)
+    return options.source;
+  fs::copy_file(options.source, placed, fs::copy_options::overwrite_existing, error);
+  if (error) {
+    std::cerr << "tswcc: cannot copy " << options.source << " to " << options.outDir << ": " << error.message()
+              << "\n";
+    return std::nullopt;
+  }
+  return placed.string();
+}
+
+bool PrintDiagnostics(const std::string &compiled, const std::string &original) {
+  bool errors = false;
+  for (const sError *e = ErrorListHead(); e; e = e->next) {
+    std::string file = e->file.empty() || e->file == compiled ? original : e->file;
+    std::cerr << file << ":" << e->line << ":" << int(e->column) << ": " << e->text << "\n";
+    errors = errors || e->kind == kErrorKind;
+  }
+  return errors;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  std::optional<Options> options = ParseArguments(argc, argv);
+  if (!options) {
+    Usage();
+    return kExitUsage;
+  }
+  if (!fs::is_regular_file(options->source)) {
+    std::cerr << "tswcc: cannot read " << options->source << "\n";
+    return kExitUsage;
+  }
+  std::optional<std::string> compiled = PlaceSource(*options);
+  if (!compiled)
+    return kExitUsage;
+
+  std::unique_ptr<LanguageModule> english = LanguageModule::Load("ENGLISH.DLL", ProgramDirectoryOfThisTool(), nullptr);
+  NumberOnlyTexts numbers;
+  SetMessageTexts(english ? static_cast<const MessageTexts *>(english.get()) : &numbers);
+
+  CommandLineShell shell(*options, *compiled);
+  StreamMessages messages;
+  CompilerBoundaries boundaries;
+  boundaries.shell = &shell;
+  boundaries.messages = &messages;
+  AssembleCompiler(boundaries);
+  CodeGen().SelectTargetCpu(options->cpu);
+  ClearErrorList();
+  uint16_t status = CompileFile(kCompileToFileMode);
+  bool errors = PrintDiagnostics(*compiled, options->source);
+  ResetCompiler();
+  SetMessageTexts(nullptr);
+  return errors || (status & kCompileFailedBit) ? kExitErrors : kExitClean;
+}

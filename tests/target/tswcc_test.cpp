@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "runner/process.h"
+#include "support/tempdir.h"
+
+namespace tsw::target {
+namespace {
+
+using tsw::testing::TempDir;
+
+const std::string kTswcc = TSW_TSWCC;
+
+// A program directory with the smallest library directory file a compile
+// accepts.
+class TswccTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    libDir = dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
+    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
+  }
+  ProcessOutcome Run(std::vector<std::string> args) {
+    args.insert(args.begin(), kTswcc);
+    return RunProcess(args, std::chrono::seconds(30), dir.path());
+  }
+  TempDir dir;
+  std::string libDir;
+};
+
+TEST_F(TswccTest, ReportsEachDiagnosticAtItsPlaceAndFailsOnErrors) {
+  struct Case {
+    const char *name;
+    const char *program;
+    int exitCode;
+    std::vector<std::string> lines; // parts of the output, each expected
+  };
+  const Case cases[] = {
+      {"clean", "int a;\nchar *p;\nstruct s { int m; } v;\n", 0, {}},
+      {"error", "int a;\nconst int c;\n", 1, {"prog.c:2:12: "}},
+      {"warning only", "int if;\n", 0, {"prog.c:1:7: "}},
+      {"error after warning", "int if;\n\nconst int c;\n", 1, {"prog.c:1:7: ", "prog.c:3:12: "}},
+  };
+  for (const Case &c : cases) {
+    std::string source = dir.Write("prog.c", c.program);
+    for (const std::string cpu : {"z180", "corvid"}) {
+      ProcessOutcome outcome = Run({"-cpu", cpu, "-lib", libDir, source});
+      ASSERT_TRUE(outcome.started) << kTswcc;
+      EXPECT_EQ(outcome.exitCode, c.exitCode) << c.name << " " << cpu << ": " << outcome.output;
+      for (const std::string &line : c.lines)
+        EXPECT_NE(outcome.output.find(line), std::string::npos) << c.name << " " << cpu << ": " << outcome.output;
+      if (c.lines.empty()) {
+        EXPECT_EQ(outcome.output, "") << c.name << " " << cpu;
+      }
+    }
+  }
+}
+
+// Compiled in the output directory, the program's diagnostics still name
+// the file the user gave.
+TEST_F(TswccTest, AnOutputDirectoryKeepsTheSourceNameInDiagnostics) {
+  std::string source = dir.Write("prog.c", "const int c;\n");
+  ProcessOutcome outcome = Run({"-lib", libDir, "-o", dir / "out", source});
+  EXPECT_EQ(outcome.exitCode, 1) << outcome.output;
+  EXPECT_NE(outcome.output.find(source + ":1:12: "), std::string::npos) << outcome.output;
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "out"));
+}
+
+TEST_F(TswccTest, RefusesABadCommandWithUsage) {
+  std::string source = dir.Write("prog.c", "int a;\n");
+  const std::vector<std::vector<std::string>> commands = {
+      {},
+      {"-cpu", "i8086", source},
+      {"-lib"},
+      {source, source},
+      {"-x", source},
+      {dir / "missing.c"},
+  };
+  for (const std::vector<std::string> &command : commands) {
+    ProcessOutcome outcome = Run(command);
+    EXPECT_EQ(outcome.exitCode, 2) << ::testing::PrintToString(command) << ": " << outcome.output;
+    EXPECT_NE(outcome.output.find("tswcc"), std::string::npos) << ::testing::PrintToString(command);
+  }
+}
+
+TEST_F(TswccTest, AMissingLibraryDirectoryFileIsAnError) {
+  std::string source = dir.Write("prog.c", "int a;\n");
+  ProcessOutcome outcome = Run({"-lib", dir / "NONE.DIR", source});
+  EXPECT_EQ(outcome.exitCode, 1) << outcome.output;
+  EXPECT_NE(outcome.output.find("library directory"), std::string::npos) << outcome.output;
+}
+
+} // namespace
+} // namespace tsw::target
