@@ -9,6 +9,7 @@
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_gen/origins.h"
+#include "compcore/cc_gen/prolog_epilog.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/cc_cfg.h"
@@ -320,6 +321,7 @@ void ResetByteRoad() {
   SetCodeGenCollaborators(nullptr);
   CodeGenSetup() = {};
   ResetTargetModes();
+  ResetPrologEpilog();
   DestroyCompileCaches();
   Road() = std::make_unique<ByteRoad>();
   SetTargetModeServices(&Road()->modes);
