@@ -3,6 +3,8 @@
 
 #include "compcore/cc_gen/startup_stub.h"
 #include "compcore/cc_gen/target_modes.h"
+#include "compcore/cc_go/cc_memory_map_env.h"
+#include "foundation/memorymap.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 
@@ -251,6 +253,36 @@ TEST_F(StartupStubTest, StubLongerThanMeasuredIsAnErrorAndWritesNothing) {
   EXPECT_EQ(WriteStartupStub(layout, uint16_t(measured - 1)), 0);
   EXPECT_TRUE(services.writes.empty());
   EXPECT_EQ(sink.Messages(), std::vector<unsigned>{kMsgEmitOutside});
+}
+
+} // namespace
+} // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+// The memory map keeps the measured room for the stub at the start of
+// root code, by the processor and whether tsw.cfg gives a heap.
+TEST(StartupStubRoom, MemoryMapReservesTheMeasuredLength) {
+  struct Case {
+    CodeCpu cpu;
+    uint16_t heap;
+  };
+  const Case cases[] = {{CodeCpu::kZ180, 0}, {CodeCpu::kZ180, 0x800}, {CodeCpu::kCorvid, 0x800}};
+  for (const Case &c : cases) {
+    ResetCompiler();
+    CompilerMemoryMapEnvironment environment;
+    SetMemoryMapEnvironment(&environment);
+    SelectTargetCpu(c.cpu);
+    environment.SetConfigValue("heap", c.heap);
+    StartupLayout layout;
+    layout.heapSize = c.heap;
+    InitMemoryMapDefaults(0x100);
+    EXPECT_EQ(MemoryMap().StartupCodeSize, MeasureStartupStub(layout));
+    EXPECT_GT(MemoryMap().StartupCodeSize, kBoardRecordSize);
+    SetMemoryMapEnvironment(nullptr);
+  }
+  ResetCompiler();
 }
 
 } // namespace
