@@ -1,6 +1,9 @@
 #pragma once
 
+#include "compcore/cc_gen/asm/asm_statement.h"
 #include "compcore/cc_go/compile.h"
+#include "compcore/cc_stab/cc_stab.h"
+#include "compcore/codegen_fixture.h"
 #include "compcore/cc_in/cc_in.h"
 #include "foundation/xerr.h"
 
@@ -52,6 +55,53 @@ protected:
   }
 
   AsmSink sink;
+};
+
+// The assembler on the product's byte road: lines assembled into the
+// current code cache, the bytes read back as the cache writes them out.
+class AsmCodeTest : public CodegenTest {
+protected:
+  void SetUp() override {
+    CodegenTest::SetUp();
+    SetDiagnosticSink(&diagnostics);
+    AllocateSymbolTables(kSymbolLimit);
+    ResetSymbolTablesForCompile(true);
+  }
+  static constexpr uint16_t kSymbolLimit = 200;
+  void UseCpu(assembler::AsmCpu cpu) {
+    CodeGenSetup().cpu = cpu == assembler::AsmCpu::kCorvid ? CodeCpu::kCorvid : CodeCpu::kZ180;
+    assembler::SelectAsmCpuTables();
+  }
+  static TargetCpu DecoderCpu(assembler::AsmCpu cpu) {
+    return cpu == assembler::AsmCpu::kCorvid ? TargetCpu::Corvid : TargetCpu::Z180;
+  }
+  // Every statement of the line, as the block compiler feeds them.
+  static void AssembleAll(const std::string &line) {
+    size_t position = 0;
+    while (assembler::AssembleLine(line, position, false))
+      ;
+  }
+  std::vector<uint8_t> Assemble(const std::string &line) {
+    AssembleAll(line);
+    return Emitted();
+  }
+  // The fatal error of a line, or 0 when it assembled.
+  unsigned FatalOf(const std::string &line) {
+    try {
+      AssembleAll(line);
+    } catch (const xCCErrOvflo &) {
+      return diagnostics.records.empty() ? 1 : diagnostics.records.back().message;
+    }
+    return 0;
+  }
+  void NextCase() {
+    NextCompile();
+    diagnostics.records.clear();
+    Emitted();
+  }
+  ADDR24 Here() const { return Caches().currentCode->Current(); }
+
+  AsmSink diagnostics;
 };
 
 } // namespace tsw::testing

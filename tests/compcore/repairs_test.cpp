@@ -1,10 +1,20 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
+#include "compcore/cc_in/cc_brackets.h"
+#include "compcore/cc_in/cc_directives.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_reloc/fixups.h"
+#include "compcore/cc_stab/cc_stab.h"
+#include "decl_fixture.h"
+#include "foundation/xerr.h"
 #include "front1_fixture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
 
 namespace tsw::testing {
 namespace {
@@ -35,14 +45,52 @@ private:
   const TempDir &dir_;
 };
 
+// The message boxes of a compile, as shown.
+class RecordedMessages : public MessageOutput {
+public:
+  void ShowBox(const std::string &title, const std::string &text) override { boxes.push_back(title + text); }
+  void ShowWaitLine(const std::string &) override {}
+  size_t BoxesWith(std::string_view part) const {
+    return size_t(std::ranges::count_if(boxes, [&](const std::string &b) { return b.find(part) != b.npos; }));
+  }
+  std::vector<std::string> boxes;
+};
+
+// The assembler's share of an #asm block as it will take it: the lines up
+// to "#endasm", with a local symbol and a local label of the block's own.
+// It notes whether those of an earlier item were still there.
+class AsmBlockGenerator : public CodeGenerator {
+public:
+  void CompileAsmBlock(bool) override {
+    symbolStillThere.push_back(LookupSymbol("blockLocal", false, SymbolTableId::kLocal) != nullptr);
+    labelStillThere.push_back(FindLocalLabel("blockLabel") != nullptr);
+    AddSymbol("blockLocal", 0, 0, 0, kClassAutoLocal);
+    tsw::DefineLabel("blockLabel", 0, kFixLocal);
+    do
+      ProcessConditionalDirective();
+    while (!EndOfInput && !MatchWordAtInput("#endasm"));
+    if (!EndOfInput)
+      CheckBracketNesting(kAsmClose, CurrentSourceLine(), CurrentSourceColumn());
+    DiscardCurrentLine();
+  }
+  std::vector<bool> symbolStillThere, labelStillThere;
+};
+
 class Repairs : public Front1Test {
 protected:
   void SetUp() override {
     Front1Test::SetUp();
     dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
     dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
+    Assemble();
+  }
+  void Assemble(CodeGenerator *codeGenerator = nullptr, DeclarationBackEnd *backEnd = nullptr) {
+    messages = RecordedMessages();
     CompilerBoundaries boundaries;
     boundaries.shell = &shell;
+    boundaries.messages = &messages;
+    boundaries.codeGenerator = codeGenerator;
+    boundaries.backEnd = backEnd;
     AssembleCompiler(boundaries);
     ClearErrorList();
   }
@@ -52,6 +100,7 @@ protected:
   }
   TempDir dir;
   OneProgramShell shell{dir};
+  RecordedMessages messages;
 };
 
 // The IDE compiles the same program again and again in one compiler: each
@@ -63,6 +112,247 @@ TEST_F(Repairs, GlobalsDoNotSurviveIntoTheNextCompile) {
       ClearErrorList();
       EXPECT_EQ(Compile(program), 0) << program << compile << ": " << ::testing::PrintToString(Records());
     }
+}
+
+// A compile that reaches the error limit, or the end of one of its tables,
+// ends there: the IDE gets the status of a failed compile and the list that
+// tells why, never the exception itself.
+TEST_F(Repairs, OverflowEndsTheCompileWithItsMessage) {
+  struct Case {
+    const char *what;
+    std::string program;
+    std::string lastWord;
+  };
+  std::string manyErrors;
+  for (int line = 0; line < kMaxErrorRecords + 10; ++line)
+    manyErrors += "@\n";
+  const Case cases[] = {
+      {"error limit", manyErrors, "[616]"},
+      {"#fatal", "#fatal \"stop here\"\nint after;\n", "stop here"},
+  };
+  for (const Case &c : cases) {
+    ClearErrorList();
+    uint16_t status = 0;
+    ASSERT_NO_THROW(status = Compile(c.program)) << c.what;
+    EXPECT_NE(status & kCompileFailedBit, 0) << c.what;
+    std::vector<std::string> records = Records();
+    ASSERT_FALSE(records.empty()) << c.what;
+    EXPECT_NE(records.back().find(c.lastWord), std::string::npos) << c.what << ": " << records.back();
+    // The compiler is whole again: the next compile of a good program succeeds.
+    ClearErrorList();
+    EXPECT_EQ(Compile("int g;\n"), 0) << c.what << ": " << ::testing::PrintToString(Records());
+  }
+}
+
+// Each top-level item starts in a fresh local scope, and an #asm block
+// leaves neither its local symbols nor its local labels to what follows.
+TEST_F(Repairs, TopLevelItemsStartWithoutTheLocalsOfTheItemBefore) {
+  struct Case {
+    const char *what;
+    const char *program;
+    std::vector<bool> stillThere; // per block: the last block's locals seen
+  };
+  const Case cases[] = {
+      {"blocks in a row", "#asm\n#endasm\n#asm\n#endasm\n", {false, false}},
+      {"a declaration between", "#asm\n#endasm\nint g;\n#asm\n#endasm\n", {false, false}},
+  };
+  for (const Case &c : cases) {
+    AsmBlockGenerator generator;
+    Assemble(&generator);
+    EXPECT_EQ(Compile(c.program), 0) << c.what << ": " << ::testing::PrintToString(Records());
+    EXPECT_EQ(generator.symbolStillThere, c.stillThere) << c.what;
+    EXPECT_EQ(generator.labelStillThere, c.stillThere) << c.what;
+    EXPECT_EQ(LookupSymbol("blockLocal", false, SymbolTableId::kLocal), nullptr) << c.what;
+    EXPECT_EQ(FindLocalLabel("blockLabel"), nullptr) << c.what;
+  }
+  Assemble();
+}
+
+// The capacity errors of the symbol table: each is listed once, with its
+// box, and ends the compile; none leaves a symbol entered but unfindable.
+TEST_F(Repairs, AFullSymbolTableIsReportedOnceAndEndsTheCompile) {
+  struct Case {
+    const char *what;
+    std::string program;
+    const char *box;
+  };
+  // More parameters than the local table has buckets for (a quarter of the
+  // default 4000 symbols).
+  std::string manyParameters = "int f(int p0";
+  for (int i = 1; i < 1100; ++i)
+    manyParameters += ",\n int p" + std::to_string(i);
+  manyParameters += ");\n";
+  // Names of 32 characters fill the global share of the name memory long
+  // before the records run out.
+  std::string longNames;
+  for (int i = 0; i < 2000; ++i) {
+    std::string name = "name_" + std::to_string(i);
+    longNames += "int " + name + std::string(32 - name.size(), 'x') + ";\n";
+  }
+  const Case cases[] = {
+      {"local buckets", manyParameters, "[515]"},
+      {"name memory", longNames, "[516]"},
+  };
+  for (const Case &c : cases) {
+    FakeBackEnd functions;
+    Assemble(nullptr, &functions);
+    uint16_t status = 0;
+    ASSERT_NO_THROW(status = Compile(c.program)) << c.what;
+    EXPECT_NE(status & kCompileFailedBit, 0) << c.what;
+    size_t full = 0;
+    for (const std::string &record : Records())
+      full += record.find("[498]") != std::string::npos;
+    EXPECT_EQ(full, 1u) << c.what << ": " << Records().size() << " records";
+    EXPECT_EQ(messages.BoxesWith(c.box), 1u) << c.what << ": " << ::testing::PrintToString(messages.boxes);
+  }
+  Assemble();
+}
+
+// Every diagnostic carries its number, so its text comes from the language
+// module like any other.
+TEST_F(Repairs, EveryDiagnosticHasItsNumber) {
+  struct Case {
+    const char *program;
+    const char *record;
+  };
+  const Case cases[] = {
+      {"long big[20000];\n", ":1:E|PROG.C|[2129]"},
+      {"int a;\n#if 1\nint b;\n", ":2:E|PROG.C|[2130]"},
+  };
+  // The dimension is a constant of the expression compiler.
+  FakeBackEnd constants;
+  Assemble(nullptr, &constants);
+  for (const Case &c : cases) {
+    ClearErrorList();
+    Compile(c.program);
+    EXPECT_EQ(Records(), (std::vector<std::string>{dir / "PROG.C" + c.record})) << c.program;
+  }
+  Assemble();
+}
+
+// A program is never refused for the number of its declarations: the
+// entries that a function's compile may take back are those of one item.
+TEST_F(Repairs, ManyDeclarationsWithoutStatementsAreAccepted) {
+  // 1300 globals and 3900 parameters: more entries than the list of
+  // entries to take back has room for in one compile (5000 at the default
+  // 4000 symbols).
+  std::string program;
+  for (int i = 0; i < 1300; ++i)
+    program += "int f" + std::to_string(i) + "(int a, int b, int c);\n";
+  FakeBackEnd functions;
+  Assemble(nullptr, &functions);
+  EXPECT_EQ(Compile(program), 0);
+  EXPECT_EQ(Records(), std::vector<std::string>{});
+  EXPECT_NE(LookupSymbol("f1299", false, SymbolTableId::kGlobal), nullptr);
+  Assemble();
+}
+
+// A declarator too complex to be packed is reported and not entered: an
+// entry whose levels and dimensions disagree would mislead every use.
+TEST_F(Repairs, ADeclaratorTooComplexIsNotEntered) {
+  struct Case {
+    const char *program;
+    const char *refused;
+    unsigned message;
+  };
+  const Case cases[] = {
+      {"int *(*(*(*y)[2])[3])[4][5];\nint ok;\n", "y", kMsgTooDeep},
+      {"typedef int ****T4;\nT4 ****z;\nint ok;\n", "z", kMsgWordOverflow},
+      {"struct S { int *(*(*(*y)[2])[3])[4][5]; };\nint ok;\n", "y_aA", kMsgTooDeep},
+  };
+  FakeBackEnd constants;
+  for (const Case &c : cases) {
+    Assemble(nullptr, &constants);
+    Compile(c.program);
+    std::vector<std::string> records = Records();
+    ASSERT_FALSE(records.empty()) << c.program;
+    for (const std::string &record : records)
+      EXPECT_NE(record.find("[" + std::to_string(c.message) + "]"), std::string::npos) << c.program << record;
+    EXPECT_EQ(LookupSymbol(c.refused, false, SymbolTableId::kGlobal), nullptr) << c.program;
+    EXPECT_NE(LookupSymbol("ok", false, SymbolTableId::kGlobal), nullptr) << c.program;
+  }
+  Assemble();
+}
+
+// An escape byte of the source is a character like any other, never the
+// marker of a macro parameter.
+TEST_F(Repairs, EscapeBytesInMacroBodiesAreText) {
+  struct Case {
+    std::string program;
+    const char *declared; // a name the program declares, or null
+    const char *notDeclared;
+  };
+  const Case cases[] = {
+      {"#define O \x1b\nO\nint after;\n", "after", nullptr},
+      {"#define F(a) a\x1b\nint F(x);\nint after;\n", "after", nullptr},
+      {"#define F(a) \x1b"
+       "0\x1b\nint F(x);\n",
+       nullptr, "x"},
+      {"#define S \"\x1b\"\nint after;\n", "after", nullptr},
+  };
+  for (const Case &c : cases) {
+    ClearErrorList();
+    ASSERT_NO_THROW(Compile(c.program)) << c.program;
+    if (c.declared) {
+      EXPECT_NE(LookupSymbol(c.declared, false, SymbolTableId::kGlobal), nullptr) << c.program;
+    }
+    if (c.notDeclared) {
+      EXPECT_EQ(LookupSymbol(c.notDeclared, false, SymbolTableId::kGlobal), nullptr) << c.program;
+    }
+  }
+}
+
+// A fault of ours inside a compile reaches the IDE as an internal error,
+// which it reports like every other failure.
+TEST_F(Repairs, OtherExceptionsLeaveTheCompileAsInternalErrors) {
+  struct ThrowingGenerator : CodeGenerator {
+    void CompileAsmBlock(bool) override { throw std::out_of_range("a fault"); }
+  } generator;
+  Assemble(&generator);
+  EXPECT_THROW(Compile("#asm\n#endasm\n"), xInternal);
+  Assemble();
+  EXPECT_EQ(Compile("int g;\n"), 0) << ::testing::PrintToString(Records());
+}
+
+// "#ximport" copies exactly the bytes it reserved: a file whose size is
+// not what was measured (a device, a file that grows) is an error, and the
+// compile goes on.
+TEST_F(Repairs, ImportCopiesExactlyTheReservedBytes) {
+  // Ends a copy that would run on for ever.
+  constexpr uint32_t kRunaway = 1 << 20;
+  struct ImportTarget : CodeGenerator {
+    bool ReserveXmemCode(uint32_t n) override {
+      reserved = n;
+      return true;
+    }
+    void EmitXmemImportByte(uint8_t) override {
+      if (++emitted > reserved + kRunaway)
+        throw std::length_error("import runs past its room");
+    }
+    uint32_t reserved = 0, emitted = 0;
+  };
+  struct Case {
+    std::string file;
+    uint32_t bytes; // reserved and emitted
+    const char *error;
+  };
+  const Case cases[] = {
+      {dir.Write("THREE.BIN", "abc"), 7, nullptr},
+      {"/dev/zero", 4, "[2131]"},
+  };
+  for (const Case &c : cases) {
+    ImportTarget target;
+    Assemble(&target);
+    Compile("#ximport \"" + c.file + "\" Z\nint after;\n");
+    EXPECT_EQ(target.reserved, c.bytes) << c.file;
+    EXPECT_EQ(target.emitted, c.bytes) << c.file;
+    std::vector<std::string> expected;
+    if (c.error)
+      expected.push_back(dir / "PROG.C" + ":1:E|PROG.C|" + c.error);
+    EXPECT_EQ(Records(), expected) << c.file;
+    EXPECT_NE(LookupSymbol("after", false, SymbolTableId::kGlobal), nullptr) << c.file;
+  }
+  Assemble();
 }
 
 } // namespace

@@ -118,9 +118,20 @@ TEST(TargetArith, FloatOperationsRoundToSingle) {
   }
 }
 
-TEST(TargetArith, OnlyTheSixteenOperatorTextsAreKnown) {
-  for (const char *text : {"", "=", "&&", "||", "<<=", "!", "+ "})
-    EXPECT_FALSE(ArithOpFromText(text).has_value()) << text;
+TEST(TargetArith, OperatorTextsAreReadByTheirFirstTwoCharacters) {
+  const struct {
+    const char *text;
+    std::optional<ArithOp> op;
+  } rows[] = {
+      {"<", ArithOp::kLess},       {"<=", ArithOp::kLessEqual},    {"<<", ArithOp::kShiftLeft},
+      {">", ArithOp::kGreater},    {">=", ArithOp::kGreaterEqual}, {">>", ArithOp::kShiftRight},
+      {"==", ArithOp::kEqual},     {"!=", ArithOp::kNotEqual},     {"%", ArithOp::kRemainder},
+      {"&&", ArithOp::kAnd},       {"||", ArithOp::kOr},           {"^", ArithOp::kXor},
+      {"=", std::nullopt},         {"!", std::nullopt},            {"", std::nullopt},
+      {"?", std::nullopt},
+  };
+  for (const auto &row : rows)
+    EXPECT_EQ(ArithOpFromText(row.text), row.op) << row.text;
 }
 
 struct ToIntegerRow {

@@ -91,8 +91,15 @@ int Dropped() {
 
 class ErrorListSink : public DiagnosticSink {
 public:
+  // A drop at the record limit ends the compile: the list's last word says
+  // so, past the limit, or the user sees a full list and no reason.
   bool RecordError(unsigned, uint16_t line, uint16_t column, const std::string &text) override {
-    return RecordCompileError(line, column, text) != 0;
+    if (RecordCompileError(line, column, text) == 0)
+      return false;
+    if (!State().suppression)
+      MakeErrorRecord(kErrorKind, line, column,
+                      LineText(kMsgErrorLine, std::string(GetResourceString(kMsgErrorLimit))));
+    return true;
   }
   void RecordWarning(unsigned, int level, uint16_t line, uint16_t column, const std::string &text) override {
     RecordCompileWarning(level, line, column, text);

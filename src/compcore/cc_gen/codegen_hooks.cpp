@@ -1,5 +1,7 @@
 #include "compcore/cc_gen/codegen_hooks.h"
 
+#include "compcore/cc_gen/asm/asm_statement.h"
+#include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/far_jumps.h"
 
 namespace tsw {
@@ -23,7 +25,19 @@ void CodeGenCollaborators::EmitFarJumpFixup(uint8_t opcode, ADDR24 patch, ADDR24
   tsw::EmitFarJumpFixup({opcode, patch}, target);
 }
 
-void CodeGenCollaborators::EmitLongJump(ADDR24 target) { EmitLongJumpTrampoline(target, kOpLongJump); }
+// Straight into the cache: the page crossing counts on exactly these four
+// bytes, with no question to the assembler in between.
+void CodeGenCollaborators::EmitLongJump(ADDR24 target) {
+  EmitCache *code = Caches().currentCode;
+  if (!code)
+    return;
+  code->EmitByte(kOpLongJump);
+  code->EmitByte(uint8_t(target.logical));
+  code->EmitByte(uint8_t(target.logical >> 8));
+  code->EmitByte(target.segment);
+}
+
+bool CodeGenCollaborators::NeedsNopBefore(uint8_t byte) { return assembler::NeedsNopBefore(byte); }
 
 void SetCodeGenCollaborators(CodeGenCollaborators *collaborators) { Installed() = collaborators; }
 

@@ -6,9 +6,9 @@
 
 // The code generator's settings for one compile and the few services that
 // the byte road needs from emitters built elsewhere (far jumps, code
-// selection, the memory configuration, the assembler). The far jumps are the
-// code generator's own; every other service answers neutrally until the
-// compile installs the real one.
+// selection, the memory configuration, the assembler). The far jumps and the
+// assembler's check are the code generator's own; every other service
+// answers neutrally until the compile installs the real one.
 namespace tsw {
 
 enum class CodeCpu : uint8_t { kZ180 = 0, kCorvid = 1 };
@@ -38,10 +38,7 @@ public:
   // The lowest physical address root data may take.
   virtual uint32_t RootDataLowerLimit() { return 0; }
   // The assembler's check: a byte that must not follow the previous one.
-  virtual bool NeedsNopBefore(uint8_t byte) {
-    (void)byte;
-    return false;
-  }
+  virtual bool NeedsNopBefore(uint8_t byte);
 };
 void SetCodeGenCollaborators(CodeGenCollaborators *collaborators);
 CodeGenCollaborators &Collaborators();

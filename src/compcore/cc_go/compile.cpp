@@ -21,20 +21,21 @@
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "foundation/restext.h"
+#include "foundation/xerr.h"
 
+#include <exception>
 #include <memory>
 
 namespace tsw {
 namespace {
 
+constexpr char kModule[] = "compcore\\cc_go";
+
 // The compile loop's items: declarations and function definitions go to the
-// declaration parser, each in a fresh local scope.
+// declaration parser.
 class FrontEndItems : public TopLevelCompiler {
 public:
-  int ParseDeclaration(int level) override {
-    MoveLocalTableBoundary();
-    return tsw::ParseDeclaration(level);
-  }
+  int ParseDeclaration(int level) override { return tsw::ParseDeclaration(level); }
 };
 
 void ShowLibraryIndexMessage(const LibraryIndexMessage &notice) {
@@ -172,9 +173,19 @@ uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
   BeginCompileMacros(bios);
   ResetCompilerState();
   FrontEndItems items;
-  ReadNextLineAndRewind();
-  ProcessDirective();
-  CompileTopLevel(items, bios, {}, DirectiveLink());
+  try {
+    ReadNextLineAndRewind();
+    ProcessDirective();
+    CompileTopLevel(items, bios, {}, DirectiveLink());
+  } catch (const xCCErrOvflo &) {
+    // The compile ends here; its raiser has listed why.
+  } catch (const xErr &) {
+    throw;
+  } catch (const std::exception &) {
+    // A fault of the compiler itself: the IDE reports it as one, and the
+    // list keeps what the compile had found.
+    throw xInternal(kModule, __LINE__);
+  }
   uint16_t status = uint16_t(ErrorListStatus());
   if (CompileErrorCount() != 0)
     status |= kCompileFailedBit;

@@ -39,6 +39,8 @@ public:
       CompileError<kMsgIdentifierExpected>();
       return;
     }
+    if (s.tooComplex)
+      return;
     if (count_++ >= kMaxMembers) {
       if (count_ == kMaxMembers + 1)
         CompileError<kMsgTooManyMembers>(int(kMaxMembers));

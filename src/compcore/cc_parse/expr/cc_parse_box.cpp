@@ -54,7 +54,7 @@ public:
 
 
 StringParserBlackBox::StringParserBlackBox(ParserHooks &hooks, ParserOutput *output)
-    : input_(std::make_unique<DLGStringInput>(kEmptyInput)),
+    : hooks_(hooks), output_(output), input_(std::make_unique<DLGStringInput>(kEmptyInput)),
       lexer_(std::make_unique<DLGLexer>(input_.get(), kLexerBufferSize)),
       tokenBuffer_(std::make_unique<CTokenBuffer>(lexer_.get())), prototype_(std::make_unique<ParserToken>()),
       parser_(std::make_unique<CParser>(tokenBuffer_.get())) {
@@ -74,6 +74,13 @@ StringParserBlackBox::~StringParserBlackBox() {
 void StringParserBlackBox::ResetParserInput(const char *text) {
   input_->DLGStringReset(text);
   lexer_->reset();
+  // The token buffer keeps what it read ahead of a failed parse (its end
+  // token among them): a fresh one starts on the new text.
+  parser_.reset();
+  tokenBuffer_ = std::make_unique<CTokenBuffer>(lexer_.get());
+  parser_ = std::make_unique<CParser>(tokenBuffer_.get());
+  lexer_->setParser(parser_.get());
+  parser_->connect(hooks_, output_);
   parser_->init();
 }
 

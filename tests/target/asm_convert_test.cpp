@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "runner/asm_convert.h"
+
+namespace tsw::target {
+namespace {
+
+// The dialect's Zilog syntax against what sdasz80 reads; a wrong rewrite
+// would run a different routine on the simulator than the one the library
+// holds.
+TEST(AsmConvertTest, RewritesEachStatementForTheSimulatorAssembler) {
+  struct Case {
+    const char *dialect;
+    const char *sdas;
+  };
+  const Case cases[] = {
+      {"ld hl,1234h", "\tld hl,#0x1234"},
+      {"ld a,0FFh", "\tld a,#0x0ff"},
+      {"and 00001111b", "\tand #0b00001111"},
+      {"ld de,label+2", "\tld de,#label+2"},
+      {"ld hl,(1234h)", "\tld hl,(0x1234)"},
+      {"ld (var),hl", "\tld (var),hl"},
+      {"ld a,(ix+5)", "\tld a,5(ix)"},
+      {"ld (iy-2),a", "\tld -2(iy),a"},
+      {"ld (ix),l", "\tld 0(ix),l"},
+      {"ld a,(hl)", "\tld a,(hl)"},
+      {"jp nz,target", "\tjp nz,target"},
+      {"jr c,back", "\tjr c,back"},
+      {"call c_div", "\tcall c_div"},
+      {"ret p", "\tret p"},
+      {"jp (hl)", "\tjp (hl)"},
+      {"jp (ix)", "\tjp (ix)"},
+      {"rst 28h", "\trst 0x28"},
+      {"bit 7,h", "\tbit 7,h"},
+      {"ex af,af'", "\tex af,af'"},
+      {"ex (sp),hl", "\tex (sp),hl"},
+      {"out0 (38h),a", "\tout0 (0x38),a"},
+      {"mlt bc", "\tmlt bc"},
+      {"cp 'x'", "\tcp #'x'"},
+      {"db 1,2,0Ah", "\t.db 1,2,0x0a"},
+      {"dw c_div", "\t.dw c_div"},
+      {"name::", "name::"},
+      {"loop: dec a", "loop:\tdec a"},
+      {"size: equ 10h", "size = 0x10"},
+      {"limit:: equ 5", "limit == 5"},
+      {"sub 1 ; the comment", "\tsub #1"},
+      {"inc hl $ inc hl", "\tinc hl\n\tinc hl"},
+  };
+  for (const Case &c : cases) {
+    ConvertedAsm converted = ConvertLibraryAsm(std::string("#asm\n") + c.dialect + "\n#endasm\n");
+    EXPECT_TRUE(converted.problems.empty()) << c.dialect;
+    EXPECT_EQ(converted.text, std::string(c.sdas) + "\n") << c.dialect;
+  }
+}
+
+TEST(AsmConvertTest, TakesOnlyTheAsmBlocksAndReportsWhatItCannotRead) {
+  ConvertedAsm converted = ConvertLibraryAsm("/*** BeginHeader f */\nint f();\n/*** EndHeader */\n"
+                                             "#asm root\nf::\n\tret\n#endasm\nint g;\n#asm\n\t+ 1\n");
+  EXPECT_EQ(converted.text, "f::\n\tret\n");
+  ASSERT_EQ(converted.problems.size(), 2u);
+  EXPECT_NE(converted.problems[0].find("line 10"), std::string::npos) << converted.problems[0];
+  EXPECT_NE(converted.problems[1].find("#endasm"), std::string::npos);
+}
+
+} // namespace
+} // namespace tsw::target

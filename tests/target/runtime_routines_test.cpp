@@ -1,0 +1,553 @@
+// The run-time routines of the Z180 target library, run on the simulator
+// one call at a time and held to the contract written at the top of each:
+// every output register and flag, the registers it keeps, and who pops the
+// stack operands.
+#include <gtest/gtest.h>
+
+#include <fmt/format.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "runner/asm_convert.h"
+#include "runner/routine_harness.h"
+#include "support/tempdir.h"
+
+namespace tsw::target {
+namespace {
+
+using tsw::testing::TempDir;
+
+const std::string kLibraryDir = TSW_Z180_LIBRARY;
+
+constexpr uint16_t kZeroFlag = 0x40;
+constexpr uint16_t kCarryFlag = 0x01;
+// Register contents no routine's inputs use, to see that it keeps them.
+constexpr uint16_t kKeptBc = 0xBC5A;
+constexpr uint16_t kKeptDe = 0xDE5A;
+constexpr uint16_t kKeptHl = 0x5A5A;
+
+std::string ReadFile(const std::filesystem::path &path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Every library file of the directory, converted for the simulator.
+std::string LibraryAsm() {
+  static const std::string text = [] {
+    std::string all;
+    for (const auto &entry : std::filesystem::directory_iterator(kLibraryDir)) {
+      if (entry.path().extension() != ".LIB")
+        continue;
+      ConvertedAsm converted = ConvertLibraryAsm(ReadFile(entry.path()));
+      for (const std::string &problem : converted.problems)
+        ADD_FAILURE() << entry.path().filename() << " " << problem;
+      all += converted.text;
+    }
+    return all;
+  }();
+  return text;
+}
+
+struct Expect {
+  std::optional<uint16_t> hl, de, bc;
+  std::optional<bool> zero, carry;
+  int spChange = 0;
+  std::vector<uint16_t> stackTop; // the words at SP after the return
+};
+
+struct Case {
+  std::string what;
+  RoutineCall call;
+  Expect expect;
+};
+
+void CheckWord(uint16_t got, std::optional<uint16_t> expected, const std::string &where) {
+  if (expected) {
+    EXPECT_EQ(fmt::format("{:04X}", got), fmt::format("{:04X}", *expected)) << where;
+  }
+}
+void CheckFlag(uint16_t af, uint16_t flag, std::optional<bool> expected, const std::string &where) {
+  if (expected) {
+    EXPECT_EQ((af & flag) != 0, *expected) << where;
+  }
+}
+
+void RunCases(const std::string &label, const std::vector<Case> &cases) {
+  TempDir dir;
+  std::vector<RoutineCall> calls;
+  for (const Case &c : cases)
+    calls.push_back(c.call);
+  RoutineRun run = RunRoutineCalls(LibraryAsm(), label, calls, dir.path());
+  ASSERT_TRUE(run.ok) << label << ": " << run.log;
+  ASSERT_EQ(run.outcomes.size(), cases.size());
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const Case &c = cases[i];
+    const RoutineOutcome &got = run.outcomes[i];
+    std::string where = label + " " + c.what;
+    CheckWord(got.out.hl, c.expect.hl, where + ": HL");
+    CheckWord(got.out.de, c.expect.de, where + ": DE");
+    CheckWord(got.out.bc, c.expect.bc, where + ": BC");
+    CheckFlag(got.out.af, kZeroFlag, c.expect.zero, where + ": Z flag");
+    CheckFlag(got.out.af, kCarryFlag, c.expect.carry, where + ": carry flag");
+    EXPECT_EQ(got.spChange, c.expect.spChange) << where << ": stack";
+    for (size_t w = 0; w < c.expect.stackTop.size(); ++w)
+      CheckWord(got.stackTop[w], c.expect.stackTop[w], where + ": stack word " + std::to_string(w));
+    EXPECT_EQ(got.ix, kIxAtCall) << where << ": IX";
+    EXPECT_EQ(got.iy, kIyAtCall) << where << ": IY";
+  }
+}
+
+// The int operands every binary routine is tried on: the edges of both
+// ranges, small values, both signs, and patterns that catch byte mix-ups.
+const std::vector<uint16_t> kIntEdges = {0,      1,      2,      3,      7,      0x00FF, 0x0100, 0x1234, 0x7FFF,
+                                         0x8000, 0x8001, 0xFFFF, 0xFFFE, 0xFFF9, 0xFF00, 0x00A5, 0x5AA5, 0xEDCB};
+
+int16_t S(uint16_t v) { return int16_t(v); }
+
+struct IntBinary {
+  const char *label;
+  // HL and DE the routine leaves, from the left and right operands.
+  std::function<uint16_t(uint16_t, uint16_t)> hl;
+  std::function<std::optional<uint16_t>(uint16_t, uint16_t)> de;
+};
+
+uint16_t SignedQuotient(uint16_t a, uint16_t b) {
+  if (b == 0)
+    return S(a) < 0 ? 1 : 0xFFFF;
+  if (S(a) == INT16_MIN && S(b) == -1)
+    return a;
+  return uint16_t(S(a) / S(b));
+}
+uint16_t SignedRemainder(uint16_t a, uint16_t b) {
+  if (b == 0)
+    return a;
+  if (S(a) == INT16_MIN && S(b) == -1)
+    return 0;
+  return uint16_t(S(a) % S(b));
+}
+
+// Routines with the left operand in DE and the right in HL.
+TEST(Z180RuntimeTest, IntDivisionAndShiftsTakeTheLeftOperandInDe) {
+  const IntBinary routines[] = {
+      {"c_div", SignedQuotient, [](uint16_t a, uint16_t b) { return SignedRemainder(a, b); }},
+      {"c_udv", [](uint16_t a, uint16_t b) { return b ? uint16_t(a / b) : uint16_t(0xFFFF); },
+       [](uint16_t a, uint16_t b) { return b ? uint16_t(a % b) : a; }},
+      {"c_asl", [](uint16_t a, uint16_t b) { return b < 16 ? uint16_t(a << b) : uint16_t(0); },
+       [](uint16_t, uint16_t) { return std::nullopt; }},
+      {"c_asr", [](uint16_t a, uint16_t b) { return uint16_t(S(a) >> (b < 16 ? b : 15)); },
+       [](uint16_t, uint16_t) { return std::nullopt; }},
+      {"c_usr", [](uint16_t a, uint16_t b) { return b < 16 ? uint16_t(a >> b) : uint16_t(0); },
+       [](uint16_t, uint16_t) { return std::nullopt; }},
+  };
+  const std::vector<uint16_t> shiftCounts = {0, 1, 2, 7, 8, 9, 14, 15, 16, 17, 31, 255, 256, 0x8000, 0xFFFF};
+  for (const IntBinary &r : routines) {
+    bool shift = std::string(r.label).find("_as") != std::string::npos || std::string(r.label) == "c_usr";
+    std::vector<Case> cases;
+    for (uint16_t a : kIntEdges)
+      for (uint16_t b : shift ? shiftCounts : kIntEdges) {
+        Case c{fmt::format("{:04X},{:04X}", a, b), {{0, kKeptBc, a, b}, {}}, {}};
+        c.expect.hl = r.hl(a, b);
+        c.expect.de = r.de(a, b);
+        c.expect.bc = kKeptBc;
+        cases.push_back(c);
+      }
+    RunCases(r.label, cases);
+  }
+}
+
+TEST(Z180RuntimeTest, IntMultiplyKeepsBothOperandPairs) {
+  std::vector<Case> cases;
+  for (uint16_t a : kIntEdges)
+    for (uint16_t b : kIntEdges) {
+      Case c{fmt::format("{:04X}*{:04X}", a, b), {{0, kKeptBc, b, a}, {}}, {}};
+      c.expect.hl = uint16_t(uint32_t(a) * b);
+      c.expect.de = b;
+      c.expect.bc = kKeptBc;
+      cases.push_back(c);
+    }
+  RunCases("c_mult", cases);
+}
+
+// Negate, complement and not act on HL alone; not is a condition.
+TEST(Z180RuntimeTest, IntUnaryRoutinesActOnHl) {
+  struct Unary {
+    const char *label;
+    std::function<uint16_t(uint16_t)> result;
+    bool condition;
+  };
+  const Unary routines[] = {
+      {"c_neg", [](uint16_t v) { return uint16_t(-v); }, false},
+      {"c_com", [](uint16_t v) { return uint16_t(~v); }, false},
+      {"c_not", [](uint16_t v) { return uint16_t(v == 0); }, true},
+  };
+  for (const Unary &r : routines) {
+    std::vector<Case> cases;
+    for (uint16_t v : kIntEdges) {
+      for (uint16_t flags : {uint16_t(0x0000), uint16_t(0x00FF)}) {
+        Case c{fmt::format("{:04X} flags {:02X}", v, flags), {{flags, kKeptBc, kKeptDe, v}, {}}, {}};
+        c.expect.hl = r.result(v);
+        c.expect.de = kKeptDe;
+        c.expect.bc = kKeptBc;
+        if (r.condition)
+          c.expect.zero = r.result(v) == 0;
+        cases.push_back(c);
+      }
+    }
+    RunCases(r.label, cases);
+  }
+}
+
+// The routines whose left operand is pushed: they pop it, and the
+// comparisons leave Z set exactly when the result is false.
+TEST(Z180RuntimeTest, IntStackOperandRoutinesPopTheLeftOperand) {
+  const IntBinary routines[] = {
+      {"e_", [](uint16_t a, uint16_t b) { return uint16_t(a == b); }, nullptr},
+      {"n_", [](uint16_t a, uint16_t b) { return uint16_t(a != b); }, nullptr},
+      {"o_", [](uint16_t a, uint16_t b) { return uint16_t(a | b); }, nullptr},
+      {"a_", [](uint16_t a, uint16_t b) { return uint16_t(a & b); }, nullptr},
+      {"x_", [](uint16_t a, uint16_t b) { return uint16_t(a ^ b); }, nullptr},
+  };
+  for (const IntBinary &r : routines) {
+    std::vector<Case> cases;
+    for (uint16_t a : kIntEdges)
+      for (uint16_t b : kIntEdges) {
+        // A word under the operand, which must stay where it is.
+        Case c{fmt::format("{:04X},{:04X}", a, b), {{0, kKeptBc, kKeptDe, b}, {0x7777, a}}, {}};
+        c.expect.hl = r.hl(a, b);
+        c.expect.de = kKeptDe;
+        c.expect.bc = kKeptBc;
+        c.expect.zero = r.hl(a, b) == 0;
+        c.expect.spChange = 2;
+        c.expect.stackTop = {0x7777};
+        cases.push_back(c);
+      }
+    RunCases(r.label, cases);
+  }
+}
+
+// The long operands of the binary routines: the edges of both ranges, both
+// signs, the word boundaries, and patterns that catch byte and word mix-ups.
+const std::vector<uint32_t> kLongEdges = {0,          1,          2,          7,          0x0000FFFF, 0x00010000,
+                                          0x00008000, 0x7FFFFFFF, 0x80000000, 0x80000001, 0xFFFFFFFF, 0xFFFFFFFE,
+                                          0xFFFFFFF9, 0xFFFF0000, 0x000186A0, 0xFFFE7960, 0x12345678, 0x00FF00FF};
+
+uint16_t Hi(uint32_t v) { return uint16_t(v >> 16); }
+uint16_t Lo(uint32_t v) { return uint16_t(v); }
+int32_t SL(uint32_t v) { return int32_t(v); }
+
+// A guard word under the pushed operand, which must stay where it is.
+constexpr uint16_t kGuard = 0x7777;
+
+RoutineCall LongCall(uint32_t left, uint32_t right) {
+  return {{0, Hi(right), Lo(right), kKeptHl}, {kGuard, Hi(left), Lo(left)}};
+}
+
+struct LongBinary {
+  const char *label;
+  std::function<uint32_t(uint32_t, uint32_t)> result;
+};
+
+uint32_t LongQuotient(uint32_t a, uint32_t b) {
+  if (b == 0)
+    return SL(a) < 0 ? 1 : 0xFFFFFFFF;
+  if (SL(a) == INT32_MIN && SL(b) == -1)
+    return a;
+  return uint32_t(SL(a) / SL(b));
+}
+uint32_t LongRemainder(uint32_t a, uint32_t b) {
+  if (b == 0)
+    return a;
+  if (SL(a) == INT32_MIN && SL(b) == -1)
+    return 0;
+  return uint32_t(SL(a) % SL(b));
+}
+
+TEST(Z180RuntimeTest, LongBinaryRoutinesPopTheLeftOperandAndAnswerInBcDe) {
+  const LongBinary routines[] = {
+      {"L_add", [](uint32_t a, uint32_t b) { return a + b; }},
+      {"L_sub", [](uint32_t a, uint32_t b) { return a - b; }},
+      {"G_mul", [](uint32_t a, uint32_t b) { return a * b; }},
+      {"L_or", [](uint32_t a, uint32_t b) { return a | b; }},
+      {"L_xor", [](uint32_t a, uint32_t b) { return a ^ b; }},
+      {"L_and", [](uint32_t a, uint32_t b) { return a & b; }},
+      {"G_div", [](uint32_t a, uint32_t b) { return b ? a / b : 0xFFFFFFFF; }},
+      {"G_mod", [](uint32_t a, uint32_t b) { return b ? a % b : a; }},
+      {"L_div", LongQuotient},
+      {"L_mod", LongRemainder},
+  };
+  for (const LongBinary &r : routines) {
+    std::vector<Case> cases;
+    for (uint32_t a : kLongEdges)
+      for (uint32_t b : kLongEdges) {
+        Case c{fmt::format("{:08X},{:08X}", a, b), LongCall(a, b), {}};
+        uint32_t result = r.result(a, b);
+        c.expect.bc = Hi(result);
+        c.expect.de = Lo(result);
+        c.expect.spChange = 4;
+        c.expect.stackTop = {kGuard};
+        cases.push_back(c);
+      }
+    RunCases(r.label, cases);
+  }
+}
+
+TEST(Z180RuntimeTest, LongShiftsTakeTheCountInBcDe) {
+  const LongBinary routines[] = {
+      {"L_asl", [](uint32_t a, uint32_t b) { return b < 32 ? a << b : 0u; }},
+      {"L_asr", [](uint32_t a, uint32_t b) { return uint32_t(SL(a) >> (b < 32 ? b : 31)); }},
+      {"G_asr", [](uint32_t a, uint32_t b) { return b < 32 ? a >> b : 0u; }},
+  };
+  const std::vector<uint32_t> counts = {0, 1, 2, 7, 8, 15, 16, 17, 24, 31, 32, 33, 255, 0x10000, 0x80000000};
+  for (const LongBinary &r : routines) {
+    std::vector<Case> cases;
+    for (uint32_t a : kLongEdges)
+      for (uint32_t b : counts) {
+        Case c{fmt::format("{:08X},{}", a, b), LongCall(a, b), {}};
+        uint32_t result = r.result(a, b);
+        c.expect.bc = Hi(result);
+        c.expect.de = Lo(result);
+        c.expect.spChange = 4;
+        c.expect.stackTop = {kGuard};
+        cases.push_back(c);
+      }
+    RunCases(r.label, cases);
+  }
+}
+
+TEST(Z180RuntimeTest, LongComparisonsAnswerInHlWithZSetWhenFalse) {
+  struct Compare {
+    const char *label;
+    std::function<bool(uint32_t, uint32_t)> holds;
+  };
+  const Compare routines[] = {
+      {"eq_4", [](uint32_t a, uint32_t b) { return a == b; }},
+      {"neq_4", [](uint32_t a, uint32_t b) { return a != b; }},
+      {"cl_lt", [](uint32_t a, uint32_t b) { return SL(a) < SL(b); }},
+      {"cl_le", [](uint32_t a, uint32_t b) { return SL(a) <= SL(b); }},
+      {"cl_gt", [](uint32_t a, uint32_t b) { return SL(a) > SL(b); }},
+      {"cl_ge", [](uint32_t a, uint32_t b) { return SL(a) >= SL(b); }},
+      {"cg_lt", [](uint32_t a, uint32_t b) { return a < b; }},
+      {"cg_le", [](uint32_t a, uint32_t b) { return a <= b; }},
+      {"cg_gt", [](uint32_t a, uint32_t b) { return a > b; }},
+      {"cg_ge", [](uint32_t a, uint32_t b) { return a >= b; }},
+  };
+  for (const Compare &r : routines) {
+    std::vector<Case> cases;
+    for (uint32_t a : kLongEdges)
+      for (uint32_t b : kLongEdges) {
+        Case c{fmt::format("{:08X},{:08X}", a, b), LongCall(a, b), {}};
+        c.expect.hl = r.holds(a, b);
+        c.expect.zero = !r.holds(a, b);
+        c.expect.spChange = 4;
+        c.expect.stackTop = {kGuard};
+        cases.push_back(c);
+      }
+    RunCases(r.label, cases);
+  }
+}
+
+TEST(Z180RuntimeTest, LongUnaryRoutinesAndTheZeroTestActOnBcDe) {
+  struct Unary {
+    const char *label;
+    std::function<uint32_t(uint32_t)> result; // null: BC:DE kept
+    bool condition;                           // HL = !value and Z from it
+    bool zeroTest;                            // only Z, every register kept
+  };
+  const Unary routines[] = {
+      {"L_neg", [](uint32_t v) { return 0u - v; }, false, false},
+      {"L_com", [](uint32_t v) { return ~v; }, false, false},
+      {"L_not", nullptr, true, false},
+      {"long_0", nullptr, false, true},
+  };
+  std::vector<uint32_t> values = kLongEdges;
+  values.insert(values.end(), {0x00000100, 0x01000000, 0x80000000, 0x00000080});
+  for (const Unary &r : routines) {
+    std::vector<Case> cases;
+    for (uint32_t v : values) {
+      Case c{fmt::format("{:08X}", v), {{0, Hi(v), Lo(v), kKeptHl}, {}}, {}};
+      uint32_t result = r.result ? r.result(v) : v;
+      c.expect.bc = Hi(result);
+      c.expect.de = Lo(result);
+      c.expect.hl = r.condition ? uint16_t(v == 0) : kKeptHl;
+      if (r.condition)
+        c.expect.zero = v != 0;
+      if (r.zeroTest)
+        c.expect.zero = v == 0;
+      cases.push_back(c);
+    }
+    RunCases(r.label, cases);
+  }
+}
+
+TEST(Z180RuntimeTest, SwapFourExchangesTheStackTopWithBcDe) {
+  std::vector<Case> cases;
+  for (uint32_t a : kLongEdges) {
+    uint32_t b = ~a ^ 0x5A5A5A5A;
+    Case c{fmt::format("{:08X}", a), LongCall(a, b), {}};
+    c.expect.bc = Hi(a);
+    c.expect.de = Lo(a);
+    c.expect.hl = kKeptHl;
+    c.expect.stackTop = {Lo(b), Hi(b), kGuard};
+    cases.push_back(c);
+  }
+  RunCases("swap4_", cases);
+}
+
+// A value is converted where it lies on the stack: the routine leaves the
+// converted value in place of the pushed one, 4 bytes for the longs, and
+// keeps every main register.
+TEST(Z180RuntimeTest, StackConversionsReplaceTheValueOnTheStack) {
+  struct Conversion {
+    const char *label;
+    bool fromLong, toLong;
+    std::function<uint32_t(uint32_t)> convert;
+  };
+  auto zeroExtendChar = [](uint32_t v) { return v & 0xFF; };
+  auto zeroExtend = [](uint32_t v) { return v & 0xFFFF; };
+  auto signExtend = [](uint32_t v) { return uint32_t(int32_t(int16_t(v))); };
+  auto truncate = [](uint32_t v) { return v & 0xFFFF; };
+  const Conversion conversions[] = {
+      {"C__L", false, true, zeroExtendChar}, {"C__G", false, true, zeroExtendChar},
+      {"I__L", false, true, signExtend},     {"I__G", false, true, signExtend},
+      {"U__L", false, true, zeroExtend},     {"U__G", false, true, zeroExtend},
+      {"L__I", true, false, truncate},       {"L__U", true, false, truncate},
+      {"G__I", true, false, truncate},       {"G__U", true, false, truncate},
+  };
+  for (const Conversion &conv : conversions) {
+    std::vector<Case> cases;
+    std::vector<uint32_t> values = kLongEdges;
+    if (!conv.fromLong) {
+      values.clear();
+      for (uint16_t v : kIntEdges)
+        values.push_back(v);
+    }
+    for (uint32_t v : values) {
+      Case c{fmt::format("{:08X}", v), {{0, kKeptBc, kKeptDe, kKeptHl}, {kGuard}}, {}};
+      if (conv.fromLong)
+        c.call.stack.insert(c.call.stack.end(), {Hi(v), Lo(v)});
+      else
+        c.call.stack.push_back(uint16_t(v));
+      uint32_t result = conv.convert(v);
+      c.expect.bc = kKeptBc;
+      c.expect.de = kKeptDe;
+      c.expect.hl = kKeptHl;
+      c.expect.spChange = conv.fromLong == conv.toLong ? 0 : conv.toLong ? -2 : 2;
+      if (conv.toLong)
+        c.expect.stackTop = {Lo(result), Hi(result), kGuard};
+      else
+        c.expect.stackTop = {Lo(result), kGuard};
+      cases.push_back(c);
+    }
+    RunCases(conv.label, cases);
+  }
+}
+
+TEST(Z180RuntimeTest, RegisterConversionsWidenHlIntoBcDe) {
+  struct Conversion {
+    const char *label;
+    std::function<uint32_t(uint16_t)> convert;
+  };
+  const Conversion conversions[] = {
+      {"Hc_Bl", [](uint16_t v) { return uint32_t(v & 0xFF); }},
+      {"Hc_Bg", [](uint16_t v) { return uint32_t(v & 0xFF); }},
+      {"Hi_Bl", [](uint16_t v) { return uint32_t(int32_t(int16_t(v))); }},
+      {"Hi_Bg", [](uint16_t v) { return uint32_t(int32_t(int16_t(v))); }},
+      {"Hu_Bl", [](uint16_t v) { return uint32_t(v); }},
+      {"Hu_Bg", [](uint16_t v) { return uint32_t(v); }},
+  };
+  for (const Conversion &conv : conversions) {
+    std::vector<Case> cases;
+    for (uint16_t v : kIntEdges) {
+      Case c{fmt::format("{:04X}", v), {{0, kKeptBc, kKeptDe, v}, {}}, {}};
+      c.expect.bc = Hi(conv.convert(v));
+      c.expect.de = Lo(conv.convert(v));
+      c.expect.hl = v;
+      cases.push_back(c);
+    }
+    RunCases(conv.label, cases);
+  }
+}
+
+// Stored with slong. and read back with llong.: the bytes lie low first,
+// and each routine keeps what its contract keeps.
+TEST(Z180RuntimeTest, FourByteStoreAndLoadUseMemoryOrder) {
+  constexpr uint16_t kPlace = 0x9000;
+  std::vector<std::string> texts;
+  for (uint32_t v : kLongEdges) {
+    std::string text = fmt::format("\tld bc,#{:#06x}\n\tld de,#{:#06x}\n\tld hl,#{:#06x}\n\tcall slong_\n", Hi(v),
+                                   Lo(v), kPlace);
+    text += fmt::format("\tld (OUT+0),bc\n\tld (OUT+2),de\n\tld (OUT+4),hl\n");
+    text += fmt::format("\tld ix,({:#06x})\n\tld (OUT+6),ix\n\tld ix,({:#06x})\n\tld (OUT+8),ix\n", kPlace,
+                        kPlace + 2);
+    text += "\tld bc,#0\n\tld de,#0\n\tcall llong_\n\tld (OUT+10),bc\n\tld (OUT+12),de\n\tld (OUT+14),hl\n";
+    texts.push_back(text);
+  }
+  TempDir dir;
+  AsmRun run = RunAsmCases(LibraryAsm(), texts, dir.path());
+  ASSERT_TRUE(run.ok) << run.log;
+  for (size_t i = 0; i < kLongEdges.size(); ++i) {
+    uint32_t v = kLongEdges[i];
+    const std::vector<uint8_t> &b = run.blocks[i];
+    auto word = [&](size_t at) { return uint16_t(b[at] | b[at + 1] << 8); };
+    std::string where = fmt::format("{:08X}", v);
+    EXPECT_EQ(word(0), Hi(v)) << where << ": slong. keeps BC";
+    EXPECT_EQ(word(2), Lo(v)) << where << ": slong. keeps DE";
+    EXPECT_EQ(word(4), kPlace) << where << ": slong. keeps HL";
+    EXPECT_EQ(word(6), Lo(v)) << where << ": low word stored first";
+    EXPECT_EQ(word(8), Hi(v)) << where << ": high word stored second";
+    EXPECT_EQ(word(10), Hi(v)) << where << ": llong. BC";
+    EXPECT_EQ(word(12), Lo(v)) << where << ": llong. DE";
+    EXPECT_EQ(word(14), kPlace) << where << ": llong. keeps HL";
+  }
+}
+
+// The dispatch goes to the case whose value equals HL, or past the table,
+// and never back to the call.
+TEST(Z180RuntimeTest, SwitchDispatchGoesToTheMatchingCaseOrPastTheTable) {
+  struct Case {
+    const char *what;
+    std::vector<uint16_t> values; // the cases in table order
+    uint16_t value;
+    int expected; // index of the case taken, -1 past the table
+  };
+  const Case cases[] = {
+      {"first", {5, 9, 0x1234}, 5, 0},
+      {"last", {5, 9, 0x1234}, 0x1234, 2},
+      {"high byte differs", {0x0105, 0x0205}, 0x0205, 1},
+      {"low byte differs", {0x0201, 0x0202}, 0x0202, 1},
+      {"no match", {5, 9, 0x1234}, 0x1235, -1},
+      {"first of duplicates", {7, 7}, 7, 0},
+      {"negative", {0xFFFF, 0x8000, 0}, 0x8000, 1},
+      {"zero", {1, 0}, 0, 1},
+      {"no cases", {}, 0, -1},
+      {"one case missed", {3}, 4, -1},
+  };
+  std::vector<std::string> texts;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const Case &c = cases[i];
+    std::string text = fmt::format("\tld hl,#{:#06x}\n\tld bc,#{}\n\tcall _switch\n", c.value, c.values.size());
+    for (size_t k = 0; k < c.values.size(); ++k)
+      text += fmt::format("\t.dw {:#06x},case{}_{}\n\t.db 0\n", c.values[k], i, k);
+    text += fmt::format("\tld hl,#0xFFFF\n\tjp done{}\n", i);
+    for (size_t k = 0; k < c.values.size(); ++k)
+      text += fmt::format("case{}_{}:\n\tld hl,#{}\n\tjp done{}\n", i, k, k, i);
+    text += fmt::format("done{}:\n\tld (OUT),hl\n", i);
+    texts.push_back(text);
+  }
+  TempDir dir;
+  AsmRun run = RunAsmCases(LibraryAsm(), texts, dir.path());
+  ASSERT_TRUE(run.ok) << run.log;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    int16_t taken = int16_t(run.blocks[i][0] | run.blocks[i][1] << 8);
+    EXPECT_EQ(taken, cases[i].expected) << cases[i].what;
+  }
+}
+
+} // namespace
+} // namespace tsw::target
