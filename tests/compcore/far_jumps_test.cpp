@@ -380,3 +380,25 @@ TEST_F(FarJumpTest, PageCrossingOfCorvidCodeIsALongJumpThroughTheSeam) {
 
 } // namespace
 } // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+// Through the label tables: a jump to a label placed later in a bank is
+// emitted again when the label is defined.
+TEST_F(FarJumpTest, LabelDefinedInABankRewritesTheForwardJump) {
+  SelectTargetCpu(CodeCpu::kZ180);
+  StartIn(kRootStart);
+  writer.runs.clear();
+  const JumpRecord jump = EmitJumpToAddr24(ADDR24{}, kOpJump);
+  ReferenceLabel("later", Addr24ToLong(jump.operand), kFixGlobal, 0, jump.opcode);
+  const ADDR24 rootEnd = Caches().rootCode->Current();
+  DefineLabel("later", Addr24ToLong(kBankTarget), kFixGlobal);
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Bytes(kRootStart, 3), {"jp    1003"}));
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, CodeFrom(rootEnd, Caches().rootCode),
+                        {"ld    a,22", "out0  (38),a", "jp    E345"}, {}, rootEnd.logical));
+  EXPECT_EQ(sink.Messages(), std::vector<unsigned>{});
+}
+
+} // namespace
+} // namespace tsw::testing
