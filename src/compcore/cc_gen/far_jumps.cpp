@@ -258,9 +258,9 @@ void EmitFarJumpFixup(JumpRecord place, ADDR24 target) {
   // A condition that fails comes back behind the jump.
   if (trampoline && IsConditionalJump(opcode))
     EmitShortJump(Addr24Add(instruction, kJumpLength), kOpJump);
-  const ADDR24 newRootEnd = trampoline || !inRoot ? c.rootCode->Current() : rootEnd;
-  // The root end moves on by what was placed there, the window end stays.
-  c.rootCode->SetEmitAddress(Addr24Less(rootEnd, newRootEnd) ? newRootEnd : rootEnd);
+  // Root code keeps what a trampoline or a window jump's long form placed
+  // at its end; a place rewritten in root code gives the end back.
+  c.rootCode->SetEmitAddress(trampoline || !inRoot ? c.rootCode->Current() : rootEnd);
   c.xmemCode->SetEmitAddress(xmemEnd);
   c.currentCode = previous;
 }

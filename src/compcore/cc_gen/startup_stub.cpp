@@ -75,6 +75,8 @@ public:
     bool complete = true;
     for (size_t i = 0; i < std::size(kRequiredSymbols); ++i)
       complete &= Required(kRequiredSymbols[i], &symbols[i]);
+    // ".exit2" is not called from here, but a BIOS without it cannot end
+    // the program, so it is required all the same.
     const auto [exitAddress, exit2, auxPointer, auxLimit, stackLimit, rst28, rst28Off, startup] = symbols;
     (void)exit2;
     uint16_t entry = 0;
