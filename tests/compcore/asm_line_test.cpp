@@ -94,9 +94,13 @@ class RecordingHost : public assembler::AsmHost {
 public:
   RecordingHost() { assembler::SetAsmHost(this); }
   ~RecordingHost() override { assembler::SetAsmHost(nullptr); }
-  void CompileCStatement(std::string_view text) override { statements.emplace_back(text); }
+  void CompileCStatement(std::string_view text) override {
+    statements.emplace_back(text);
+    modes.push_back(SourceLanguageMode);
+  }
   void EnterMapFunction(std::string_view name) override { functions.emplace_back(name); }
   std::vector<std::string> statements, functions;
+  std::vector<uint16_t> modes;
 };
 
 TEST_F(AsmLineTest, ALineBeginningWithCIsOneCStatement) {
@@ -108,6 +112,8 @@ TEST_F(AsmLineTest, ALineBeginningWithCIsOneCStatement) {
     EXPECT_EQ(position, std::string_view(line).size()) << line;
   }
   EXPECT_EQ(host.statements, (std::vector<std::string>{" x = y + 1;", " f(a $ b);"}));
+  EXPECT_EQ(host.modes, (std::vector<uint16_t>{kLangCInAsm, kLangCInAsm}));
+  EXPECT_EQ(SourceLanguageMode, kLangAsm);
   // "c" as an operand is the register.
   AssembleAll("ld c,c");
   EXPECT_EQ(HexBytes(Emitted()), "49");
@@ -121,6 +127,18 @@ TEST_F(AsmLineTest, GlobalLabelsOpenMapFunctionsAndEquDoesNot) {
   AssembleAll("value:: equ 5");
   AssembleAll("second::");
   EXPECT_EQ(host.functions, (std::vector<std::string>{"first", "second"}));
+}
+
+TEST_F(AsmLineTest, AStatementLongerThanItsBufferIsAFatalError) {
+  UseCpu(AsmCpu::kZ180);
+  const std::string line = "db \"" + std::string(130, 'x') + "\"";
+  EXPECT_THROW(AssembleAll(line), xCCErrOvflo);
+  ASSERT_EQ(diagnostics.records.size(), 1u);
+  EXPECT_EQ(diagnostics.records[0].text, "asm statement longer than 128 bytes: split it");
+  EXPECT_TRUE(Emitted().empty());
+  NextCase();
+  EXPECT_EQ(FatalOf("db \"" + std::string(128, 'x') + "\""), 0u);
+  EXPECT_EQ(Emitted().size(), 128u);
 }
 
 } // namespace

@@ -42,6 +42,8 @@ constexpr uint32_t kLocalLabelDeclarator = 2;
 constexpr int16_t kLocalLabelType = 11;
 constexpr int16_t kLocalLabelKind = 11;
 
+constexpr const char *kTextStatementTooLong = "asm statement longer than 128 bytes: split it";
+
 ADDR24 CodeAddressNow() {
   EmitCache *code = Caches().currentCode;
   return code ? code->Current() : ADDR24{};
@@ -155,7 +157,7 @@ void Statement::Put(uint8_t byte) {
     altdBeforeOpcode = true;
   }
   if (bytes.size() >= kStatementBufferSize)
-    lex.Fail(Plain<kMsgAsmExpression>());
+    RaiseFatal(0, CurrentSourceLine(), uint16_t(column + lex.Current().start + 1), kTextStatementTooLong);
   bytes.push_back(byte);
 }
 
@@ -337,6 +339,12 @@ uint16_t AssembleLine(std::string_view line, size_t &position, bool recordPositi
   if (lexer.Is(kTokName) && EqualsIgnoringCase(lexer.Current().text, "c")) {
     const std::string_view rest = lexer.Rest();
     position = line.size();
+    // The C statement is compiled once, as it stands: no snapshot to go
+    // back to, which the language mode tells the code generator.
+    struct BackToAssembly {
+      ~BackToAssembly() { SourceLanguageMode = kLangAsm; }
+    } backToAssembly;
+    SourceLanguageMode = kLangCInAsm;
     Host().CompileCStatement(rest);
     return 0;
   }
