@@ -188,7 +188,7 @@ void Statement::DropAltdByte() {
   }
 }
 
-AsmReg TakeRegister(Statement &st, bool *primed) {
+AsmReg TakeRegister(Statement &st, bool *primed, bool primeAllowed) {
   const AsmToken &token = st.lex.Current();
   if (token.code != kTokName)
     return AsmReg::kNone;
@@ -201,12 +201,14 @@ AsmReg TakeRegister(Statement &st, bool *primed) {
   if (!st.lex.Is('\''))
     return reg;
   const bool indexAllowed = st.Corvid() && (st.entry->permission & kPermitPrimedIndex);
-  if (reg == AsmReg::kI || reg == AsmReg::kR || reg == AsmReg::kSP || (IsIndex(reg) && !indexAllowed) || !primed)
+  if (reg == AsmReg::kI || reg == AsmReg::kR || reg == AsmReg::kSP || (IsIndex(reg) && !indexAllowed) ||
+      !primeAllowed)
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
   // The Z180 has only the alternate af and the exchange of the sets.
   if (!st.Corvid() && reg != AsmReg::kAF)
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
-  *primed = true;
+  if (primed)
+    *primed = true;
   st.primeSeen = true;
   if (st.Corvid())
     st.AskForAltdByte();
