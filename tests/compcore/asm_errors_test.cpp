@@ -49,6 +49,7 @@ TEST_F(AsmErrorTest, FatalErrorsNameTheirToken) {
       {Z, "ex de',hl", kMsgRegisterNotAllowed, 6},
       {Z, "ld sp',hl", kMsgRegisterNotAllowed, 6},
       {C, "ld ix',hl", kMsgRegisterNotAllowed, 6},
+      {C, "ld a,b'", kMsgRegisterNotAllowed, 7},
       {Z, "ld i,5", kMsgRegisterNotAllowed, 6},
       {Z, "inc af", kMsgRegisterNotAllowed, 7},
       {Z, "ld (bc),5", kMsgRegisterNotAllowed, 9},

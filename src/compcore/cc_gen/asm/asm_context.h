@@ -70,7 +70,7 @@ struct Statement {
 
 // The register the current token names, consumed with its apostrophe;
 // kNone, with nothing consumed, when the token names no register.
-AsmReg TakeRegister(Statement &st, bool *primed = nullptr);
+AsmReg TakeRegister(Statement &st, bool *primed = nullptr, bool primeAllowed = true);
 // As TakeRegister, but a name that is no register is 760.
 AsmReg RequireRegister(Statement &st, bool *primed = nullptr);
 void Expect(Statement &st, uint16_t code, PlainMessage message);

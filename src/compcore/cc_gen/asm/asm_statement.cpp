@@ -42,6 +42,8 @@ constexpr uint32_t kLocalLabelDeclarator = 2;
 constexpr int16_t kLocalLabelType = 11;
 constexpr int16_t kLocalLabelKind = 11;
 
+constexpr const char *kTextStatementTooLong = "asm statement longer than 128 bytes: split it";
+
 ADDR24 CodeAddressNow() {
   EmitCache *code = Caches().currentCode;
   return code ? code->Current() : ADDR24{};
@@ -155,7 +157,7 @@ void Statement::Put(uint8_t byte) {
     altdBeforeOpcode = true;
   }
   if (bytes.size() >= kStatementBufferSize)
-    lex.Fail(Plain<kMsgAsmExpression>());
+    RaiseFatal(0, CurrentSourceLine(), uint16_t(column + lex.Current().start + 1), kTextStatementTooLong);
   bytes.push_back(byte);
 }
 
@@ -186,7 +188,7 @@ void Statement::DropAltdByte() {
   }
 }
 
-AsmReg TakeRegister(Statement &st, bool *primed) {
+AsmReg TakeRegister(Statement &st, bool *primed, bool primeAllowed) {
   const AsmToken &token = st.lex.Current();
   if (token.code != kTokName)
     return AsmReg::kNone;
@@ -199,12 +201,14 @@ AsmReg TakeRegister(Statement &st, bool *primed) {
   if (!st.lex.Is('\''))
     return reg;
   const bool indexAllowed = st.Corvid() && (st.entry->permission & kPermitPrimedIndex);
-  if (reg == AsmReg::kI || reg == AsmReg::kR || reg == AsmReg::kSP || (IsIndex(reg) && !indexAllowed) || !primed)
+  if (reg == AsmReg::kI || reg == AsmReg::kR || reg == AsmReg::kSP || (IsIndex(reg) && !indexAllowed) ||
+      !primeAllowed)
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
   // The Z180 has only the alternate af and the exchange of the sets.
   if (!st.Corvid() && reg != AsmReg::kAF)
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
-  *primed = true;
+  if (primed)
+    *primed = true;
   st.primeSeen = true;
   if (st.Corvid())
     st.AskForAltdByte();
@@ -337,6 +341,12 @@ uint16_t AssembleLine(std::string_view line, size_t &position, bool recordPositi
   if (lexer.Is(kTokName) && EqualsIgnoringCase(lexer.Current().text, "c")) {
     const std::string_view rest = lexer.Rest();
     position = line.size();
+    // The C statement is compiled once, as it stands: no snapshot to go
+    // back to, which the language mode tells the code generator.
+    struct BackToAssembly {
+      ~BackToAssembly() { SourceLanguageMode = kLangAsm; }
+    } backToAssembly;
+    SourceLanguageMode = kLangCInAsm;
     Host().CompileCStatement(rest);
     return 0;
   }
