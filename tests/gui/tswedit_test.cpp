@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "gui/editorstate.h"
+#include "gui/frames.h"
+#include "gui/shellstate.h"
 #include "platform/notify.h"
 #include "qt_fixture.h"
 #include "shell_fakes.h"
@@ -526,6 +529,31 @@ TEST_F(EditorTest, WithoutABreakpointServiceTheCommandsAreNotOffered) {
   cTextEdit &edit = OpenText("x");
   EXPECT_EQ(edit.EditWidget()->OwnCommands().Find(cmd::kBreakpoint18), nullptr);
   EXPECT_EQ(edit.EditWidget()->OwnCommands().Find(cmd::kBreakpoint20), nullptr);
+}
+
+} // namespace
+} // namespace tsw
+
+namespace tsw {
+namespace {
+
+TEST_F(EditorTest, CompilerLearnsTheActiveCaretAndWhichFilesHaveUnsavedEdits) {
+  ResetShellState();
+  std::string path = dir.Write("compiled.c", "int x;\n");
+  EXPECT_EQ(ActiveEditorCaret(), std::nullopt);
+  auto frame = std::make_unique<cEditFrame>(std::make_unique<cTextEdit>(path, Environment()), nullptr,
+                                            std::function<void()>(), std::function<void()>());
+  EditorView &view = *frame->View();
+  view.SetCaret(0, 4);
+  EXPECT_EQ(ActiveEditorCaret(), MakePos(0, 4));
+  EXPECT_FALSE(FileOpenAndModified(path));
+  static_cast<cTextEdit &>(view).Core().InsertText(0, "static ");
+  EXPECT_TRUE(FileOpenAndModified(path));
+  EXPECT_FALSE(FileOpenAndModified(dir / "other.c"));
+  EXPECT_FALSE(FileOpenAndModified(""));
+  frame.reset();
+  EXPECT_FALSE(FileOpenAndModified(path));
+  ResetShellState();
 }
 
 } // namespace
