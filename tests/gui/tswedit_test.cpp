@@ -558,3 +558,32 @@ TEST_F(EditorTest, CompilerLearnsTheActiveCaretAndWhichFilesHaveUnsavedEdits) {
 
 } // namespace
 } // namespace tsw
+
+namespace tsw {
+namespace {
+
+TEST_F(EditorTest, DebugViewTakesItsOwnColoursAndFontAndTheEditorsWhereItHasNone) {
+  constexpr uint32_t kText = Rgb(1, 2, 3), kDebugBackground = Rgb(9, 9, 9);
+  settings.Pane(PaneKind::kEditor).Color(ColorRole::kForeground) = {0, kText};
+  settings.Pane(PaneKind::kEditor).font.height = -12;
+  settings.Pane(PaneKind::kDebugEditor).Color(ColorRole::kBackground) = {0, kDebugBackground};
+  settings.Pane(PaneKind::kDebugEditor).font.faceName = "Monospace";
+  settings.Pane(PaneKind::kDebugEditor).font.height = -30;
+  cTextEdit &edit = OpenText("x");
+  auto *pane = static_cast<gui::cTextWidget *>(edit.Widget());
+  const uint32_t base = pane->Colors().background;
+  int editorRow = pane->CellSize().height();
+  EXPECT_EQ(pane->Colors().foreground, kText);
+  EXPECT_EQ(pane->Colors().selectionBg, kText) << "the selection is the inverse of the text";
+  edit.SetDebugMode(true);
+  EXPECT_EQ(pane->Colors().foreground, kText);
+  EXPECT_EQ(pane->Colors().background, kDebugBackground);
+  EXPECT_EQ(pane->Colors().selectionFg, kDebugBackground);
+  EXPECT_GT(pane->CellSize().height(), editorRow);
+  edit.SetDebugMode(false);
+  EXPECT_EQ(pane->Colors().background, base);
+  EXPECT_EQ(pane->CellSize().height(), editorRow);
+}
+
+} // namespace
+} // namespace tsw

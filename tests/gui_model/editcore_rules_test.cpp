@@ -317,3 +317,26 @@ INSTANTIATE_TEST_SUITE_P(
 
 } // namespace
 } // namespace tsw::gui::testing
+
+namespace tsw::gui::testing {
+namespace {
+
+TEST(EditCoreDoubleByte, LeadAndTrailTypedApartAreOneCharacter) {
+  CoreFixture f("ab");
+  f.rules.leadBytes = {0x81};
+  f.core->SetCursor(MakePos(0, 1));
+  f.core->Char(0x81);
+  EXPECT_EQ(f.file->LineText(0), "ab") << "a lead byte waits for its trail byte";
+  f.core->Char(0x40);
+  EXPECT_EQ(f.file->LineText(0), "a\x81\x40" "b");
+  EXPECT_EQ(f.core->GetCursor(), MakePos(0, 3));
+  f.core->Char(kBackspace);
+  EXPECT_EQ(f.file->LineText(0), "ab");
+  f.core->Undo();
+  EXPECT_EQ(f.file->LineText(0), "a\x81\x40" "b");
+  f.core->Undo();
+  EXPECT_EQ(f.file->LineText(0), "ab");
+}
+
+} // namespace
+} // namespace tsw::gui::testing
