@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 namespace tsw::testing {
@@ -460,6 +461,55 @@ TEST_F(Repairs, ALibraryEditedWithinTheSameSecondIsIndexedAgain) {
     EXPECT_NE(ModuleIndex().Find("fb"), nullptr) << "restart " << restart;
     EXPECT_EQ(ModuleIndex().Find("fa"), nullptr) << "restart " << restart;
   }
+}
+
+// The caches of a library are taken at the next start only when they are
+// whole: one whose module header starts after its end is scanned again; a
+// description block at the library's very end gives a cache that is taken.
+TEST_F(Repairs, LibraryCachesAreTakenWhenWholeAndOnlyThen) {
+  using namespace std::chrono;
+  namespace fs = std::filesystem;
+  dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\A.LIB\n");
+  auto restartAndCompile = [&] {
+    Assemble();
+    EXPECT_EQ(Compile("#use \"A.LIB\"\n"), 0) << ::testing::PrintToString(Records());
+  };
+  // The caches' time, after the library's: a cache written again shows.
+  auto markCaches = [&] {
+    const auto mark = fs::last_write_time(dir / "LIB/A.LIB") + seconds(1);
+    for (const char *cache : {"LIB/A.MD1", "LIB/A.HX1"})
+      fs::last_write_time(dir / cache, mark);
+    return mark;
+  };
+
+  // A module header whose start a damaged cache puts past its end.
+  dir.Write("LIB/A.LIB", "/*** beginheader fa */\nint headerDeclaration;\n/*** endheader */\n");
+  restartAndCompile();
+  ASSERT_NE(LookupSymbol("headerDeclaration", false, SymbolTableId::kGlobal), nullptr);
+  {
+    ZLibEntry cache;
+    std::ifstream in(dir / "LIB/A.MD1", std::ios::binary);
+    ASSERT_TRUE(cache.Read(in));
+    ZModEntry *module = cache.modules.Peek();
+    ASSERT_NE(module, nullptr);
+    module->headerStart = module->headerEnd + 1;
+    in.close();
+    std::ofstream out(dir / "LIB/A.MD1", std::ios::binary | std::ios::trunc);
+    ASSERT_TRUE(cache.Write(out));
+  }
+  markCaches();
+  restartAndCompile();
+  EXPECT_NE(LookupSymbol("headerDeclaration", false, SymbolTableId::kGlobal), nullptr);
+
+  // A description block that ends with the file.
+  for (const char *cache : {"LIB/A.MD1", "LIB/A.HX1"})
+    fs::remove(dir / cache);
+  dir.Write("LIB/A.LIB", "/*** beginheader fa */\n/*** endheader */\n/* START FUNCTION DESCRIPTION");
+  restartAndCompile();
+  const auto mark = markCaches();
+  restartAndCompile();
+  for (const char *cache : {"LIB/A.MD1", "LIB/A.HX1"})
+    EXPECT_EQ(fs::last_write_time(dir / cache), mark) << cache << " written again";
 }
 
 } // namespace

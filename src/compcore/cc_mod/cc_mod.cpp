@@ -324,7 +324,9 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
     if (t.starts_with(kDescriptionMark)) {
       auto d = std::make_unique<ZModEntry>();
       d->library = &descriptions;
-      d->bodyStart = uint32_t(lines[i].end);
+      // A block that ends with the file is empty, not one that ends
+      // before it starts.
+      d->bodyStart = d->bodyEnd = uint32_t(lines[i].end);
       if (++i < lines.size()) {
         std::string_view n = lines[i].text;
         size_t len = 0;
@@ -417,7 +419,7 @@ bool LoadLibraryIndexCache(ZLibEntry &entry, const std::string &path, std::strin
   const uint32_t size = uint32_t(library->size());
   bool consistent = true;
   cached.modules.ForEach([&](const ZModEntry *m) {
-    consistent = consistent && m->headerStart <= size && m->headerEnd <= size && m->bodyStart <= m->bodyEnd &&
+    consistent = consistent && m->headerStart <= m->headerEnd && m->headerEnd <= size && m->bodyStart <= m->bodyEnd &&
                  m->bodyEnd <= size;
     m->names.ForEach([&](const BRString *n) {
       consistent = consistent && !n->View().empty() && n->View().size() <= kMaxHeaderName;
