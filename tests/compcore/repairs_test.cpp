@@ -4,6 +4,7 @@
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_mod/cc_mod.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -15,6 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 namespace tsw::testing {
@@ -416,6 +420,96 @@ TEST_F(Repairs, TheBiosTableEndsTheLastName) {
   shell.biosInfo = BiosInfoWithTable(tooLong);
   EXPECT_THROW(CompileStage(true), xErr);
   shell.biosInfo.clear();
+}
+
+// A library edited within the second of its last indexing, to the same
+// size, is indexed again: in the running IDE, which finds it changed, and
+// after a restart, whose cache was written before the edit.
+TEST_F(Repairs, ALibraryEditedWithinTheSameSecondIsIndexedAgain) {
+  using namespace std::chrono;
+  namespace fs = std::filesystem;
+  const auto second = floor<seconds>(fs::file_time_type::clock::now()) - seconds(10);
+  auto writeLibrary = [&](const char *name, milliseconds into) {
+    const std::string path =
+        dir.Write("LIB/A.LIB", std::string("/*** beginheader ") + name + " */\n/*** endheader */\n");
+    fs::last_write_time(path, second + into);
+  };
+  dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\A.LIB\n");
+  dir.Write("BIOS.C", "int biosVariable;\n");
+  for (bool restart : {false, true}) {
+    for (const char *cache : {"LIB/A.MD1", "LIB/A.HX1"})
+      fs::remove(dir / cache);
+    writeLibrary("fa", milliseconds(100));
+    Assemble();
+    ASSERT_EQ(Compile("#use \"A.LIB\"\n"), 0) << ::testing::PrintToString(Records());
+    ASSERT_NE(ModuleIndex().Find("fa"), nullptr);
+    // The IDE asks after every compile.
+    EXPECT_FALSE(LibrariesChanged());
+    for (const char *cache : {"LIB/A.MD1", "LIB/A.HX1"})
+      fs::last_write_time(dir / cache, second + milliseconds(200));
+    writeLibrary("fb", milliseconds(300));
+    if (restart) {
+      Assemble();
+      EXPECT_EQ(Compile("#use \"A.LIB\"\n"), 0) << ::testing::PrintToString(Records());
+    } else {
+      // The IDE asks whether the libraries the program used changed, and
+      // then compiles the BIOS first, which takes the index up to date.
+      EXPECT_TRUE(LibrariesChanged());
+      BiosFirstFlag() = true;
+      EXPECT_EQ(Compile("#use \"A.LIB\"\n"), 0) << ::testing::PrintToString(Records());
+    }
+    EXPECT_NE(ModuleIndex().Find("fb"), nullptr) << "restart " << restart;
+    EXPECT_EQ(ModuleIndex().Find("fa"), nullptr) << "restart " << restart;
+  }
+}
+
+// The caches of a library are taken at the next start only when they are
+// whole: one whose module header starts after its end is scanned again; a
+// description block at the library's very end gives a cache that is taken.
+TEST_F(Repairs, LibraryCachesAreTakenWhenWholeAndOnlyThen) {
+  using namespace std::chrono;
+  namespace fs = std::filesystem;
+  dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\A.LIB\n");
+  auto restartAndCompile = [&] {
+    Assemble();
+    EXPECT_EQ(Compile("#use \"A.LIB\"\n"), 0) << ::testing::PrintToString(Records());
+  };
+  // The caches' time, after the library's: a cache written again shows.
+  auto markCaches = [&] {
+    const auto mark = fs::last_write_time(dir / "LIB/A.LIB") + seconds(1);
+    for (const char *cache : {"LIB/A.MD1", "LIB/A.HX1"})
+      fs::last_write_time(dir / cache, mark);
+    return mark;
+  };
+
+  // A module header whose start a damaged cache puts past its end.
+  dir.Write("LIB/A.LIB", "/*** beginheader fa */\nint headerDeclaration;\n/*** endheader */\n");
+  restartAndCompile();
+  ASSERT_NE(LookupSymbol("headerDeclaration", false, SymbolTableId::kGlobal), nullptr);
+  {
+    ZLibEntry cache;
+    std::ifstream in(dir / "LIB/A.MD1", std::ios::binary);
+    ASSERT_TRUE(cache.Read(in));
+    ZModEntry *module = cache.modules.Peek();
+    ASSERT_NE(module, nullptr);
+    module->headerStart = module->headerEnd + 1;
+    in.close();
+    std::ofstream out(dir / "LIB/A.MD1", std::ios::binary | std::ios::trunc);
+    ASSERT_TRUE(cache.Write(out));
+  }
+  markCaches();
+  restartAndCompile();
+  EXPECT_NE(LookupSymbol("headerDeclaration", false, SymbolTableId::kGlobal), nullptr);
+
+  // A description block that ends with the file.
+  for (const char *cache : {"LIB/A.MD1", "LIB/A.HX1"})
+    fs::remove(dir / cache);
+  dir.Write("LIB/A.LIB", "/*** beginheader fa */\n/*** endheader */\n/* START FUNCTION DESCRIPTION");
+  restartAndCompile();
+  const auto mark = markCaches();
+  restartAndCompile();
+  for (const char *cache : {"LIB/A.MD1", "LIB/A.HX1"})
+    EXPECT_EQ(fs::last_write_time(dir / cache), mark) << cache << " written again";
 }
 
 } // namespace
