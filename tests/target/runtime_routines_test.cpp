@@ -54,7 +54,8 @@ std::string LibraryAsm() {
         ADD_FAILURE() << entry.path().filename() << " " << problem;
       all += converted.text;
     }
-    return all;
+    // What premain calls comes from the program.
+    return all + "_GLOBAL_INIT::\n\tret\nmain::\n\tret\n";
   }();
   return text;
 }
