@@ -51,6 +51,23 @@ constexpr RoutineContract kContracts[] = {
     // Block copies: HL source, DE destination, BC count, as ldir.
     {"doldir.s", "HL, DE, BC", "HL, DE past the blocks, BC = 0", "AF", "undefined"},
     {"ldir_func", "HL, DE, BC", "HL, DE past the blocks, BC = 0", "AF", "undefined"},
+    {"lddr_func", "HL, DE, BC", "HL, DE before the blocks, BC = 0", "AF", "undefined"},
+    // A bit of memory (BIT, RES, SET), internal I/O (I...) or external I/O
+    // (E...) whose number is known only at run time: the address and the
+    // bit number are pushed, and the caller removes them.
+    {"BIT", "stack: address, bit number", "", "AF HL", "Z set iff the bit is 0", 4, 4, C::kCallerPops},
+    {"IBIT", "stack: port, bit number", "", "AF HL", "Z set iff the bit is 0", 4, 4, C::kCallerPops},
+    {"EBIT", "stack: port, bit number", "", "AF HL", "Z set iff the bit is 0", 4, 4, C::kCallerPops},
+    {"RES", "stack: address, bit number", "", "AF HL", "undefined", 4, 4, C::kCallerPops},
+    {"IRES", "stack: port, bit number", "", "AF HL", "undefined", 4, 4, C::kCallerPops},
+    {"ERES", "stack: port, bit number", "", "AF HL", "undefined", 4, 4, C::kCallerPops},
+    {"SET", "stack: address, bit number", "", "AF HL", "undefined", 4, 4, C::kCallerPops},
+    {"ISET", "stack: port, bit number", "", "AF HL", "undefined", 4, 4, C::kCallerPops},
+    {"ESET", "stack: port, bit number", "", "AF HL", "undefined", 4, 4, C::kCallerPops},
+    // Run-time checks that failed: a store refused by the page check, an
+    // index past its array's bound. They report and do not come back.
+    {"bound.e", "", "", kAll, "undefined", 0, 0, C::kNothingPushed, false},
+    {"abound.e", "HL (the index)", "", kAll, "undefined", 0, 0, C::kNothingPushed, false},
     // Frame routines, entered after exx with HL = -frame size (entry) or
     // +frame size (exit), DE the register area and BC its size where the
     // routine saves it; they return in the main register set. A jump to an
