@@ -207,23 +207,27 @@ TEST_F(FarJumpTest, ForwardCallToTheBouncerKeepsAByteForItsPage) {
     CodeCpu cpu;
     bool noBouncers;
     bool definedSymbol;
+    uint16_t bouncer;
+    uint16_t target;
     std::vector<uint8_t> bytes;
   };
   const Case cases[] = {
-      {"Corvid without bouncers", CodeCpu::kCorvid, true, false, {0xCD, 0x00, 0x04, 0x00}},
-      {"Corvid, defined function", CodeCpu::kCorvid, true, true, {0xCD, 0x00, 0x04}},
-      {"Corvid with bouncers", CodeCpu::kCorvid, false, false, {0xCD, 0x00, 0x04}},
-      {"Z180", CodeCpu::kZ180, true, false, {0xCD, 0x00, 0x04}},
+      {"Corvid without bouncers", CodeCpu::kCorvid, true, false, 0x0400, 0x0400, {0xCD, 0x00, 0x04, 0x00}},
+      {"Corvid, default bouncer", CodeCpu::kCorvid, true, false, 0, 0, {0xCD, 0x00, 0x00, 0x00}},
+      {"Corvid, another target", CodeCpu::kCorvid, true, false, 0x0400, 0x0500, {0xCD, 0x00, 0x05}},
+      {"Corvid, defined function", CodeCpu::kCorvid, true, true, 0x0400, 0x0400, {0xCD, 0x00, 0x04}},
+      {"Corvid with bouncers", CodeCpu::kCorvid, false, false, 0x0400, 0x0400, {0xCD, 0x00, 0x04}},
+      {"Z180", CodeCpu::kZ180, true, false, 0, 0, {0xCD, 0x00, 0x00}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
     Reset(c.cpu, c.noBouncers);
-    CodeGenSetup().bouncerRoutine = 0x0400;
+    CodeGenSetup().bouncerRoutine = c.bouncer;
     StartIn(kRootStart);
     writer.runs.clear();
     SymbolRecord symbol;
     symbol.definition = c.definedSymbol ? 1 : 0;
-    EmitCallToAddr24(MakeAddr24(0, 0x0400), kOpCall, &symbol);
+    EmitCallToAddr24(MakeAddr24(0, c.target), kOpCall, &symbol);
     EXPECT_EQ(HexBytes(CodeFrom(kRootStart, Caches().rootCode)), HexBytes(c.bytes));
   }
 }
@@ -398,6 +402,18 @@ TEST_F(FarJumpTest, LabelDefinedInABankRewritesTheForwardJump) {
   EXPECT_TRUE(DecodesAs(TargetCpu::Z180, CodeFrom(rootEnd, Caches().rootCode),
                         {"ld    a,22", "out0  (38),a", "jp    E345"}, {}, rootEnd.logical));
   EXPECT_EQ(sink.Messages(), std::vector<unsigned>{});
+}
+
+// The long call a forward call becomes takes the byte kept for its page,
+// not the first byte of the code behind it.
+TEST_F(FarJumpTest, ForwardCallBecomesALongCallInItsOwnRoom) {
+  SelectTargetCpu(CodeCpu::kCorvid);
+  StartIn(kRootStart);
+  writer.runs.clear();
+  const ADDR24 operand = EmitCallToAddr24(ADDR24{}, kOpCall);
+  Caches().rootCode->EmitByte(0xC9);
+  EmitFarJumpFixup({kOpCall, operand}, kBankTarget);
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, CodeFrom(kRootStart, Caches().rootCode), {"lcall 22E345", "ret"}));
 }
 
 } // namespace

@@ -126,10 +126,12 @@ JumpRecord EmitZ180FarJump(ADDR24 target, uint8_t opcode, bool preserveAf) {
   return EmitZ180BankJump(target, preserveAf);
 }
 
-// A call the fixup may rewrite as a long call reserves its page byte.
+// A forward call aims at the bouncer (address 0 unless the BIOS has one)
+// until its target is known; if that target is in a bank the call becomes
+// a long call, whose page byte this reserves.
 bool NeedsBouncerPad(ADDR24 target, uint8_t opcode, const SymbolRecord *symbol) {
   const CodeGenSettings &settings = CodeGenSetup();
-  if (!Corvid() || opcode != kOpCall || !settings.noBouncers || settings.bouncerRoutine == 0)
+  if (!Corvid() || opcode != kOpCall || !settings.noBouncers)
     return false;
   if (Addr24InWindow(target) || target.logical != settings.bouncerRoutine)
     return false;
