@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "foundation/restext.h"
+#include "gui/editorstate.h"
 #include "gui/frames.h"
+#include "gui/shellstate.h"
 #include "gui/tswmainw.h"
 #include "platform/format.h"
 #include "platform/notify.h"
@@ -450,6 +452,18 @@ void cTextEdit::SetCaret(uint16_t line, uint16_t column) { core_->SetCursor(gui:
 uint16_t cTextEdit::TopLine() const { return uint16_t(gui::DisplayLine(core_->FirstVisible()) - 1); }
 
 void cTextEdit::ScrollToTop(uint16_t line) { core_->VScroll(gui::ScrollCode::ThumbPosition, int32_t(line) + 1); }
+
+std::optional<uint32_t> ActiveEditorCaret() {
+  auto *frame = dynamic_cast<cEditFrame *>(Shell().editorFrames.Head());
+  if (!frame || !frame->View())
+    return std::nullopt;
+  return frame->View()->Caret();
+}
+
+bool FileOpenAndModified(std::string_view path) {
+  cBufFile *doc = path.empty() ? nullptr : cBufFile::FindByName(std::string(path));
+  return doc && doc->IsModified();
+}
 
 std::unique_ptr<EditorView> cTextEditFactory::Create(const std::optional<std::string> &path, bool) {
   return std::make_unique<cTextEdit>(path, environment_);

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "compcore/cc_gen/asm/asm_statement.h"
+#include "compcore/common/cc_codegen.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/codegen_fixture.h"
 #include "compcore/cc_in/cc_in.h"
+#include "foundation/restext.h"
 #include "foundation/xerr.h"
+
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +61,20 @@ protected:
   AsmSink sink;
 };
 
+// Message texts for the diagnostics whose arguments a test reads.
+class AsmTexts : public MessageTexts {
+public:
+  explicit AsmTexts(std::map<unsigned, std::string> texts) : texts_(std::move(texts)) { SetMessageTexts(this); }
+  ~AsmTexts() override { SetMessageTexts(nullptr); }
+  const char *Find(unsigned id) const override {
+    auto it = texts_.find(id);
+    return it == texts_.end() ? nullptr : it->second.c_str();
+  }
+
+private:
+  std::map<unsigned, std::string> texts_;
+};
+
 // The assembler on the product's byte road: lines assembled into the
 // current code cache, the bytes read back as the cache writes them out.
 class AsmCodeTest : public CodegenTest {
@@ -64,13 +82,16 @@ protected:
   void SetUp() override {
     CodegenTest::SetUp();
     SetDiagnosticSink(&diagnostics);
-    AllocateSymbolTables(kSymbolLimit);
-    ResetSymbolTablesForCompile(true);
   }
-  static constexpr uint16_t kSymbolLimit = 200;
-  void UseCpu(assembler::AsmCpu cpu) {
-    CodeGenSetup().cpu = cpu == assembler::AsmCpu::kCorvid ? CodeCpu::kCorvid : CodeCpu::kZ180;
-    assembler::SelectAsmCpuTables();
+  // Through the product's own choice of processor, which selects the
+  // assembler's tables.
+  static void UseCpu(assembler::AsmCpu cpu) {
+    CodeGen().SelectTargetCpu(cpu == assembler::AsmCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180);
+  }
+  // Later lines assemble from `logical` on.
+  void StartAt(uint16_t logical) {
+    Emitted();
+    Caches().currentCode->SetEmitAddress(MakeAddr24(0, logical));
   }
   static TargetCpu DecoderCpu(assembler::AsmCpu cpu) {
     return cpu == assembler::AsmCpu::kCorvid ? TargetCpu::Corvid : TargetCpu::Z180;
@@ -99,7 +120,6 @@ protected:
     diagnostics.records.clear();
     Emitted();
   }
-  ADDR24 Here() const { return Caches().currentCode->Current(); }
 
   AsmSink diagnostics;
 };

@@ -26,9 +26,6 @@ class DecodeEnvironment : public InsnEnvironment {
 public:
   explicit DecodeEnvironment(TargetCpu cpu) : cpu_(cpu) {
     SetInsnEnvironment(this);
-    // Lengths come from the stepper's tables, which follow the processor
-    // on their own.
-    SelectStepperTables();
     SelectDisassemblerTables();
     // The decoder takes instruction lengths from the stepper's tables.
     SelectStepperTables();

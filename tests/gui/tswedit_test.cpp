@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "gui/editorstate.h"
+#include "gui/frames.h"
+#include "gui/shellstate.h"
 #include "platform/notify.h"
 #include "qt_fixture.h"
 #include "shell_fakes.h"
@@ -526,6 +529,60 @@ TEST_F(EditorTest, WithoutABreakpointServiceTheCommandsAreNotOffered) {
   cTextEdit &edit = OpenText("x");
   EXPECT_EQ(edit.EditWidget()->OwnCommands().Find(cmd::kBreakpoint18), nullptr);
   EXPECT_EQ(edit.EditWidget()->OwnCommands().Find(cmd::kBreakpoint20), nullptr);
+}
+
+} // namespace
+} // namespace tsw
+
+namespace tsw {
+namespace {
+
+TEST_F(EditorTest, CompilerLearnsTheActiveCaretAndWhichFilesHaveUnsavedEdits) {
+  ResetShellState();
+  std::string path = dir.Write("compiled.c", "int x;\n");
+  EXPECT_EQ(ActiveEditorCaret(), std::nullopt);
+  auto frame = std::make_unique<cEditFrame>(std::make_unique<cTextEdit>(path, Environment()), nullptr,
+                                            std::function<void()>(), std::function<void()>());
+  EditorView &view = *frame->View();
+  view.SetCaret(0, 4);
+  EXPECT_EQ(ActiveEditorCaret(), MakePos(0, 4));
+  EXPECT_FALSE(FileOpenAndModified(path));
+  static_cast<cTextEdit &>(view).Core().InsertText(0, "static ");
+  EXPECT_TRUE(FileOpenAndModified(path));
+  EXPECT_FALSE(FileOpenAndModified(dir / "other.c"));
+  EXPECT_FALSE(FileOpenAndModified(""));
+  frame.reset();
+  EXPECT_FALSE(FileOpenAndModified(path));
+  ResetShellState();
+}
+
+} // namespace
+} // namespace tsw
+
+namespace tsw {
+namespace {
+
+TEST_F(EditorTest, DebugViewTakesItsOwnColoursAndFontAndTheEditorsWhereItHasNone) {
+  constexpr uint32_t kText = Rgb(1, 2, 3), kDebugBackground = Rgb(9, 9, 9);
+  settings.Pane(PaneKind::kEditor).Color(ColorRole::kForeground) = {0, kText};
+  settings.Pane(PaneKind::kEditor).font.height = -12;
+  settings.Pane(PaneKind::kDebugEditor).Color(ColorRole::kBackground) = {0, kDebugBackground};
+  settings.Pane(PaneKind::kDebugEditor).font.faceName = "Monospace";
+  settings.Pane(PaneKind::kDebugEditor).font.height = -30;
+  cTextEdit &edit = OpenText("x");
+  auto *pane = static_cast<gui::cTextWidget *>(edit.Widget());
+  const uint32_t base = pane->Colors().background;
+  int editorRow = pane->CellSize().height();
+  EXPECT_EQ(pane->Colors().foreground, kText);
+  EXPECT_EQ(pane->Colors().selectionBg, kText) << "the selection is the inverse of the text";
+  edit.SetDebugMode(true);
+  EXPECT_EQ(pane->Colors().foreground, kText);
+  EXPECT_EQ(pane->Colors().background, kDebugBackground);
+  EXPECT_EQ(pane->Colors().selectionFg, kDebugBackground);
+  EXPECT_GT(pane->CellSize().height(), editorRow);
+  edit.SetDebugMode(false);
+  EXPECT_EQ(pane->Colors().background, base);
+  EXPECT_EQ(pane->CellSize().height(), editorRow);
 }
 
 } // namespace

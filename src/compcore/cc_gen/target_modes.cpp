@@ -1,5 +1,6 @@
 #include "compcore/cc_gen/target_modes.h"
 
+#include "compcore/cc_gen/asm/asm_statement.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_in/cc_macro.h"
@@ -79,6 +80,8 @@ TargetModeState &State() {
 }
 
 } // namespace
+
+void TargetModeServices::SelectAssemblerTables() { assembler::SelectAsmCpuTables(); }
 
 void SetTargetModeServices(TargetModeServices *services) { Installed() = services; }
 

@@ -17,7 +17,8 @@ class TargetModeServices {
 public:
   virtual ~TargetModeServices() = default;
   virtual void SwitchCodeCacheSet(int set) { (void)set; }
-  virtual void SelectAssemblerTables() {}
+  // The assembler lives beside the code generator: its default is the real one.
+  virtual void SelectAssemblerTables();
   virtual void SelectDisassemblerTables() {}
   virtual void SelectStepperTables() {}
 };

@@ -4,6 +4,7 @@
 #include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_gen/addr_directory.h"
+#include "compcore/cc_gen/asm/asm_block.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
@@ -189,6 +190,7 @@ public:
   void FlushStatementPosition(uint16_t line, uint16_t column) override {
     tsw::FlushStatementPosition(line, column, CodeAddressNow());
   }
+  void CompileAsmBlock(bool withDebugCode) override { assembler::CompileAsmBlock(withDebugCode); }
 };
 
 // The cache set is the fixed objects'; the instruction tables of the

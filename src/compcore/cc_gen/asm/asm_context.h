@@ -35,6 +35,8 @@ struct Statement {
   // One more prefix (altd, a primed register, ioi, ioe): more than one in
   // a statement is 540.
   void CountPrefix();
+  // The statement's source position, at the current code address.
+  void RecordPosition() const;
   // A primed register on the Corvid: its altd byte stands before the
   // instruction.
   void AskForAltdByte();
@@ -60,13 +62,15 @@ struct Statement {
   bool primeSeen = false;
   int prefixes = 0;
   bool ioPrefixed = false;
+  bool recordPositions = false;
+  uint16_t column = 0;
   // Where the current instruction's own bytes begin (after prefixes).
   size_t instructionStart = 0;
 };
 
 // The register the current token names, consumed with its apostrophe;
 // kNone, with nothing consumed, when the token names no register.
-AsmReg TakeRegister(Statement &st, bool *primed = nullptr);
+AsmReg TakeRegister(Statement &st, bool *primed = nullptr, bool primeAllowed = true);
 // As TakeRegister, but a name that is no register is 760.
 AsmReg RequireRegister(Statement &st, bool *primed = nullptr);
 void Expect(Statement &st, uint16_t code, PlainMessage message);

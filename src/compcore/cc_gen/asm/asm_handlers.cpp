@@ -4,6 +4,7 @@
 #include "compcore/cc_gen/asm/asm_context.h"
 
 #include "compcore/cc_gen/codegen_upcalls.h"
+#include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_pragma.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -34,14 +35,28 @@ AsmReg PutIndexPrefix(Statement &st, AsmReg reg) {
 uint8_t PairOffset(AsmReg reg) { return uint8_t(16 * (Code(reg) - Code(AsmReg::kBC))); }
 
 // A condition name at the current token; -1 (nothing consumed) when none.
-int TakeCondition(Statement &st) {
+// Only the first `allowed` codes may stand here (766 at the name).
+int TakeCondition(Statement &st, int allowed = 8) {
   const AsmToken &token = st.lex.Current();
   if (token.code != kTokName)
     return -1;
   const int condition = FindCondition(st.cpu, token.text);
+  if (condition >= allowed)
+    st.lex.Fail(Plain<kMsgBadCondition>());
   if (condition >= 0)
     st.lex.Next();
   return condition;
+}
+
+// A small number that selects the instruction's form (restart vector,
+// interrupt mode, priority): known now, reported at itself when it selects
+// nothing.
+int32_t SelectorValue(Statement &st, bool (*valid)(int32_t value, bool corvid), PlainMessage message) {
+  const uint16_t start = st.lex.Current().start;
+  const int32_t value = st.eval.EvaluateKnown();
+  if (!valid(value, st.Corvid()))
+    st.lex.FailAt(message, start);
+  return value;
 }
 
 void PlainGroup(Statement &st) {
@@ -58,7 +73,7 @@ void BlockMove(Statement &st) {
   // With data wait states the repeating copies cannot run at full speed:
   // a run-time routine does the copy instead.
   if (DataWaitsUsed() && !st.ioPrefixed && (text == "lddr" || text == "ldir")) {
-    CodeGen().FlushStatementPosition(CurrentSourceLine(), CurrentSourceColumn());
+    st.RecordPosition();
     Upcalls().EmitCallNamedRoutine(text == "ldir" ? "ldir_func" : "lddr_func");
     st.selfEmitted = true;
     return;
@@ -78,23 +93,37 @@ void Ret(Statement &st) {
   st.Put(uint8_t(0xC0 + 8 * condition));
 }
 
-// The jump and call targets are written into the buffer with the fixup of
-// their field, so a later label patches the operand in place.
-void PutTarget(Statement &st, uint8_t opcode, uint16_t flags, const LcallFixup *lcall = nullptr) {
-  st.Put(opcode);
-  const bool longForm = flags & kFixAddress24;
-  const uint16_t start = st.lex.Current().start;
+// Jumps and calls go through the code generator's own emitters, which
+// choose the form that reaches the target from here. A target not known yet
+// is referenced at the operand the short form leaves, with its opcode, so
+// the label's definition can emit the right form then.
+void EmitTarget(Statement &st, uint8_t opcode, uint16_t flags, const LcallFixup *lcall = nullptr) {
+  if (st.prefixes)
+    st.lex.Fail(st.ioPrefixed ? Plain<kMsgIoNeedsMemory>() : Plain<kMsgAltdNotAllowed>());
   if (st.lex.AtStatementEnd())
-    st.lex.FailAt(Plain<kMsgAsmExpression>(), start);
-  const OperandValue v = st.eval.Evaluate({st.FieldAddress(), flags, opcode, lcall});
-  st.PutWord(uint16_t(v.value));
-  if (longForm)
-    st.Put(lcall ? uint8_t(lcall->page) : uint8_t(uint32_t(v.value) >> 16));
+    st.lex.Fail(Plain<kMsgAsmExpression>());
+  const uint32_t operand = Addr24ToLong(Addr24Add(st.address, 1));
+  const OperandValue v = st.eval.Evaluate({operand, flags, opcode, lcall});
+  ADDR24 target = v.unresolved ? ADDR24{} : Addr24FromLong(uint32_t(v.value) & 0xFFFFFF);
+  if (lcall) {
+    // A target inside the window is reached on the page given, not where
+    // the compiler placed it: the user is told.
+    if (!v.unresolved && target.logical >= ExtWindowStart)
+      CompileWarningSerious<kMsgLongCallIntoWindow>();
+    target.segment = uint8_t(lcall->page);
+  }
+  st.RecordPosition();
+  const bool call = opcode == 0xCD || opcode == 0xCF || (opcode & 0xC7) == 0xC4;
+  if (call)
+    EmitLongJumpTrampoline(target, opcode);
+  else
+    EmitJumpToAddr24(target, opcode);
+  st.selfEmitted = true;
 }
 
 void Jp(Statement &st) {
   if (st.entry->mnemonicClass == 0xF7) { // ljp
-    PutTarget(st, 0xC7, kFixCaptureOpcode | kFixAddress24);
+    EmitTarget(st, 0xC7, kFixCaptureOpcode | kFixAddress24);
     return;
   }
   if (st.lex.Is('(')) {
@@ -114,16 +143,18 @@ void Jp(Statement &st) {
   const int condition = TakeCondition(st);
   if (condition >= 0) {
     Expect(st, ',', Plain<kMsgCommaExpected>());
-    PutTarget(st, uint8_t(0xC2 + 8 * condition), kFixCaptureOpcode);
+    EmitTarget(st, uint8_t(0xC2 + 8 * condition), kFixCaptureOpcode);
     return;
   }
-  PutTarget(st, 0xC3, kFixCaptureOpcode);
+  EmitTarget(st, 0xC3, kFixCaptureOpcode);
 }
 
 void Call(Statement &st) {
   if (st.entry->mnemonicClass == 0xF6) { // lcall
-    if (st.lex.AtStatementEnd())
+    if (st.lex.AtStatementEnd()) {
       CompileError<kMsgLongCallAddress>();
+      return;
+    }
     if (st.lex.Is(kTokNumber) && st.lex.Peek() == ',') {
       // "lcall page, target": the page is given, the target is logical.
       LcallFixup block;
@@ -137,30 +168,27 @@ void Call(Statement &st) {
         CompileError<kMsgLongCallAddress>();
         return;
       }
-      PutTarget(st, 0xCF, kFixCaptureOpcode, &block);
-      st.Put(uint8_t(block.page));
+      EmitTarget(st, 0xCF, kFixCaptureOpcode, &block);
       return;
     }
-    PutTarget(st, 0xCF, kFixCaptureOpcode | kFixAddress24);
+    EmitTarget(st, 0xCF, kFixCaptureOpcode | kFixAddress24);
     return;
   }
   if (!st.Corvid()) {
     const int condition = TakeCondition(st);
     if (condition >= 0) {
       Expect(st, ',', Plain<kMsgCommaExpected>());
-      PutTarget(st, uint8_t(0xC4 + 8 * condition), kFixCaptureOpcode);
+      EmitTarget(st, uint8_t(0xC4 + 8 * condition), kFixCaptureOpcode);
       return;
     }
   }
-  PutTarget(st, 0xCD, kFixCaptureOpcode);
+  EmitTarget(st, 0xCD, kFixCaptureOpcode);
 }
 
 void Jr(Statement &st) {
   uint8_t opcode = st.entry->opcode1;
   if (opcode == 0x18) {
-    const int condition = TakeCondition(st);
-    if (condition >= 4)
-      st.lex.Fail(Plain<kMsgBadCondition>());
+    const int condition = TakeCondition(st, 4);
     if (condition >= 0) {
       Expect(st, ',', Plain<kMsgCommaExpected>());
       opcode = uint8_t(0x20 + 8 * condition);
@@ -181,28 +209,28 @@ void Jr(Statement &st) {
 }
 
 void Rst(Statement &st) {
-  const int32_t vector = st.eval.EvaluateKnown();
-  const bool both = vector == 0x10 || vector == 0x18 || vector == 0x20 || vector == 0x28 || vector == 0x38;
-  const bool z180Only = vector == 0x00 || vector == 0x08 || vector == 0x30;
-  if (!both && !(z180Only && !st.Corvid()))
-    st.lex.Fail(Plain<kMsgBadRestart>());
+  const int32_t vector = SelectorValue(
+      st,
+      [](int32_t v, bool corvid) {
+        const bool both = v == 0x10 || v == 0x18 || v == 0x20 || v == 0x28 || v == 0x38;
+        const bool z180Only = v == 0x00 || v == 0x08 || v == 0x30;
+        return both || (z180Only && !corvid);
+      },
+      Plain<kMsgBadRestart>());
   st.Put(uint8_t(0xC7 + vector));
 }
 
 void Im(Statement &st) {
   constexpr uint8_t kModes[] = {0x46, 0x56, 0x5E};
-  const int32_t mode = st.eval.EvaluateKnown();
-  if (mode < 0 || mode > 2)
-    st.lex.Fail(Plain<kMsgBadInterruptMode>());
+  const int32_t mode =
+      SelectorValue(st, [](int32_t v, bool) { return v >= 0 && v <= 2; }, Plain<kMsgBadInterruptMode>());
   st.Put(kPrefixEd);
   st.Put(kModes[mode]);
 }
 
 void Ipset(Statement &st) {
   constexpr uint8_t kLevels[] = {0x46, 0x56, 0x4E, 0x5E};
-  const int32_t level = st.eval.EvaluateKnown();
-  if (level < 0 || level > 3)
-    st.lex.Fail(Plain<kMsgAsmByteRange>());
+  const int32_t level = SelectorValue(st, [](int32_t v, bool) { return v >= 0 && v <= 3; }, Plain<kMsgAsmByteRange>());
   st.Put(kPrefixEd);
   st.Put(kLevels[level]);
 }

@@ -359,7 +359,8 @@ void AssembleLd(Statement &st) {
   }
   Expect(st, ',', Plain<kMsgCommaExpected>());
   if (!ReadParenthesised(st, s)) {
-    s.reg = TakeRegister(st);
+    // A source register is never the alternate one.
+    s.reg = TakeRegister(st, nullptr, false);
     if (s.reg == AsmReg::kNone) {
       s.form = LdForm::kImmediate;
       s.expressionStart = st.lex.Current().start;

@@ -42,6 +42,8 @@ constexpr uint32_t kLocalLabelDeclarator = 2;
 constexpr int16_t kLocalLabelType = 11;
 constexpr int16_t kLocalLabelKind = 11;
 
+constexpr const char *kTextStatementTooLong = "asm statement longer than 128 bytes: split it";
+
 ADDR24 CodeAddressNow() {
   EmitCache *code = Caches().currentCode;
   return code ? code->Current() : ADDR24{};
@@ -69,8 +71,15 @@ void DefineStatementLabel(Statement &st) {
   SymbolRecord *symbol = LookupSymbol(name.text, false, table);
   if (!symbol && !global)
     symbol = LookupSymbol(name.text, false, SymbolTableId::kGlobal);
-  if (symbol && symbol->definition)
+  if (symbol && symbol->definition) {
+    // The first place stays; the statement after the label still assembles.
     CompileError<kMsgRedeclared>(name.text);
+    if (st.lex.Current().mnemonic && st.lex.Current().mnemonic->group == HandlerGroup::kLabelLine) {
+      st.lex.Next();
+      st.eval.Evaluate({0, kFixNoPatch});
+    }
+    return;
+  }
   if (!symbol)
     symbol = global ? AddSymbol(name.text, kGlobalLabelDeclarator, kGlobalLabelType, 0, kKindGlobal)
                     : AddSymbol(name.text, kLocalLabelDeclarator, kLocalLabelType, 0, kLocalLabelKind);
@@ -100,7 +109,7 @@ void DefineStatementLabel(Statement &st) {
 
 // The instruction at the current token, prefixes first.
 void AssembleInstruction(Statement &st) {
-  if (st.Corvid() && st.lex.Is('`')) {
+  while (st.Corvid() && st.lex.Is('`')) {
     st.CountPrefix();
     st.bytes.push_back(kAltdByte);
     st.altdBeforeOpcode = true;
@@ -111,6 +120,7 @@ void AssembleInstruction(Statement &st) {
   if (token.code < kTokFirstMnemonic || token.code > 0xFF || !token.mnemonic)
     st.lex.Fail(Plain<kMsgNoSuchInstruction>());
   st.entry = token.mnemonic;
+  const uint16_t mnemonicStart = token.start;
   if (st.entry->group == HandlerGroup::kPrefix) {
     const bool io = st.entry->opcode1 != kAltdByte;
     st.CountPrefix();
@@ -130,9 +140,9 @@ void AssembleInstruction(Statement &st) {
   RunHandler(st);
   if (st.Corvid()) {
     if (st.altdBeforeOpcode && !(st.entry->permission & kPermitAltd))
-      st.lex.Fail(Plain<kMsgAltdNotAllowed>());
+      st.lex.FailAt(Plain<kMsgAltdNotAllowed>(), mnemonicStart);
     if (st.ioPrefixed && !st.memoryOperand)
-      st.lex.Fail(Plain<kMsgIoNeedsMemory>());
+      st.lex.FailAt(Plain<kMsgIoNeedsMemory>(), mnemonicStart);
   }
 }
 
@@ -147,8 +157,13 @@ void Statement::Put(uint8_t byte) {
     altdBeforeOpcode = true;
   }
   if (bytes.size() >= kStatementBufferSize)
-    lex.Fail(Plain<kMsgAsmExpression>());
+    RaiseFatal(0, CurrentSourceLine(), uint16_t(column + lex.Current().start + 1), kTextStatementTooLong);
   bytes.push_back(byte);
+}
+
+void Statement::RecordPosition() const {
+  if (recordPositions && !BiosCompileFlag())
+    CodeGen().FlushStatementPosition(CurrentSourceLine(), column);
 }
 
 void Statement::CountPrefix() {
@@ -173,7 +188,7 @@ void Statement::DropAltdByte() {
   }
 }
 
-AsmReg TakeRegister(Statement &st, bool *primed) {
+AsmReg TakeRegister(Statement &st, bool *primed, bool primeAllowed) {
   const AsmToken &token = st.lex.Current();
   if (token.code != kTokName)
     return AsmReg::kNone;
@@ -186,16 +201,18 @@ AsmReg TakeRegister(Statement &st, bool *primed) {
   if (!st.lex.Is('\''))
     return reg;
   const bool indexAllowed = st.Corvid() && (st.entry->permission & kPermitPrimedIndex);
-  if (reg == AsmReg::kI || reg == AsmReg::kR || reg == AsmReg::kSP || (IsIndex(reg) && !indexAllowed) || !primed)
+  if (reg == AsmReg::kI || reg == AsmReg::kR || reg == AsmReg::kSP || (IsIndex(reg) && !indexAllowed) ||
+      !primeAllowed)
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
   // The Z180 has only the alternate af and the exchange of the sets.
   if (!st.Corvid() && reg != AsmReg::kAF)
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
-  st.lex.Next();
-  *primed = true;
+  if (primed)
+    *primed = true;
   st.primeSeen = true;
   if (st.Corvid())
     st.AskForAltdByte();
+  st.lex.Next();
   return reg;
 }
 
@@ -305,9 +322,9 @@ bool NeedsNopBefore(uint8_t opcode) {
 }
 
 void ResetAssemblerModule() {
-  AssemblerState &s = State();
-  s.nopPending = false;
-  s.lexer = nullptr;
+  State() = AssemblerState{};
+  SetAsmSizeofReader(nullptr);
+  SetAsmFrameValues(nullptr);
 }
 
 uint16_t AssembleLine(std::string_view line, size_t &position, bool recordPositions, uint16_t firstColumn) {
@@ -324,11 +341,19 @@ uint16_t AssembleLine(std::string_view line, size_t &position, bool recordPositi
   if (lexer.Is(kTokName) && EqualsIgnoringCase(lexer.Current().text, "c")) {
     const std::string_view rest = lexer.Rest();
     position = line.size();
+    // The C statement is compiled once, as it stands: no snapshot to go
+    // back to, which the language mode tells the code generator.
+    struct BackToAssembly {
+      ~BackToAssembly() { SourceLanguageMode = kLangAsm; }
+    } backToAssembly;
+    SourceLanguageMode = kLangCInAsm;
     Host().CompileCStatement(rest);
     return 0;
   }
 
   Statement st(lexer, s.cpu, CodeAddressNow());
+  st.recordPositions = recordPositions;
+  st.column = column;
   if (lexer.Is(kTokName))
     DefineStatementLabel(st);
   if (!lexer.AtStatementEnd())
@@ -337,8 +362,7 @@ uint16_t AssembleLine(std::string_view line, size_t &position, bool recordPositi
     lexer.Fail(Plain<kMsgNothingCompiled>());
 
   if (!st.selfEmitted && !st.bytes.empty()) {
-    if (recordPositions && !BiosCompileFlag())
-      CodeGen().FlushStatementPosition(CurrentSourceLine(), column);
+    st.RecordPosition();
     for (uint8_t byte : st.bytes)
       EmitCodeByte(byte);
   }
