@@ -236,6 +236,7 @@ class RoutineAt : public RecordingUpcalls {
 public:
   ADDR24 LookupRoutineSymbol(std::string_view name, uint16_t flags, uint8_t opcode) override {
     RecordingUpcalls::LookupRoutineSymbol(name, flags, opcode);
+    EXPECT_NE(FindRoutineContract(name), nullptr) << name;
     return MakeAddr24(0, 0x0456);
   }
 };

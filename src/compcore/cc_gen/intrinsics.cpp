@@ -42,7 +42,7 @@ constexpr uint8_t kPrefixCb = 0xCB;
 // Run-time routines for a bit number known only at run time, by operation
 // and space. Each takes the address (or port) and the bit number pushed in
 // that order, leaves them for the caller to remove, and answers a test in
-// HL (0 or 1) with the zero flag set by it.
+// the zero flag (set when the bit is 0).
 constexpr const char *kBitRoutines[3][3] = {
     {"BIT", "IBIT", "EBIT"},
     {"RES", "IRES", "ERES"},
@@ -114,8 +114,14 @@ void CallBitRoutine(BitOperation operation, IoSpace space, ValueRecord &where, V
   Upcalls().LoadOperandToValueRegister(bit);
   EmitPushPair(Reg::HL);
   Upcalls().EmitCallNamedRoutine(kBitRoutines[size_t(operation)][size_t(space)]);
+  const bool test = operation == BitOperation::kTest;
+  // The routine answers in the zero flag, which taking the arguments off
+  // may not keep: HL takes it first.
+  if (test)
+    EmitCodeSequence(kZeroFlagToHlT);
   EmitStackAdjustAndTrack(kPushedArguments);
-  SetPrimary(result, operation == BitOperation::kTest ? kTypeInt : kTypeVoid);
+  SetPrimary(result, test ? kTypeInt : kTypeVoid);
+  Emission().valueIsCondition = test;
 }
 
 } // namespace
