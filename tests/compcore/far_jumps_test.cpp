@@ -4,6 +4,7 @@
 
 #include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_gen/target_modes.h"
+#include "compcore/common/cc_codegen.h"
 #include "compcore/cc_stab/cc_stab.h"
 
 #include <map>
@@ -403,6 +404,35 @@ TEST_F(FarJumpTest, LabelDefinedInABankRewritesTheForwardJump) {
   EXPECT_TRUE(DecodesAs(TargetCpu::Z180, CodeFrom(rootEnd, Caches().rootCode),
                         {"ld    a,22", "out0  (38),a", "jp    E345"}, {}, rootEnd.logical));
   EXPECT_EQ(sink.Messages(), std::vector<unsigned>{});
+}
+
+// The rest of the compiler reaches the jumps through the code generator's
+// boundary: a jump placed in root code, patched once code goes on in a bank.
+TEST_F(FarJumpTest, BoundaryJumpIsPatchedToWhereCodeGoesOn) {
+  struct Case {
+    const char *name;
+    ADDR24 goesOn;
+    std::vector<std::string> atPlace;
+    std::vector<std::string> atRootEnd;
+  };
+  const Case cases[] = {
+      {"root", MakeAddr24(0, 0x1800), {"jp    1800"}, {}},
+      {"bank", kXmemHere, {"jp    1003"}, {"ld    a,10", "out0  (38),a", "jp    E200"}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    Reset(CodeCpu::kZ180);
+    Caches().xmemCode->SetEmitAddress(kXmemHere);
+    StartIn(kRootStart);
+    writer.runs.clear();
+    const ADDR24 operand = CodeGen().EmitJumpToAddr24(ADDR24{}, kOpJump);
+    CodeGen().SelectCodeCache(c.goesOn);
+    const ADDR24 rootEnd = Caches().rootCode->Current();
+    CodeGen().EmitJumpWithWindowCheck(operand);
+    EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Bytes(kRootStart, 3), c.atPlace));
+    EXPECT_TRUE(DecodesAs(TargetCpu::Z180, CodeFrom(rootEnd, Caches().rootCode), c.atRootEnd, {}, rootEnd.logical));
+    EXPECT_EQ(Caches().currentCode, Addr24InWindow(c.goesOn) ? Caches().xmemCode : Caches().rootCode);
+  }
 }
 
 // The long call a forward call becomes takes the byte kept for its page,
