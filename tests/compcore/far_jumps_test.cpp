@@ -435,6 +435,24 @@ TEST_F(FarJumpTest, BoundaryJumpIsPatchedToWhereCodeGoesOn) {
   }
 }
 
+// Root code without its origin has no room for the long form of a jump
+// out of the window, nor for a rewrite there: reported, nothing emitted.
+TEST_F(FarJumpTest, LongFormsNeedTheRootOrigin) {
+  for (CodeCpu cpu : {CodeCpu::kZ180, CodeCpu::kCorvid}) {
+    SCOPED_TRACE(int(cpu));
+    ClearOriginTable();
+    Origin("xc 0x10 0xE000 0x1000 apply", Caches().xmemCode, 2);
+    Reset(cpu);
+    StartIn(kXmemHere);
+    sink.records.clear();
+    EmitJumpToAddr24(kBankTarget, kOpJump);
+    EXPECT_EQ(Addr24ToLong(Caches().xmemCode->Current()), Addr24ToLong(kXmemHere));
+    EmitFarJumpFixup({kOpJump, Addr24Add(kRootStart, 1)}, kBankTarget);
+    EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{kMsgEmitOutside, kMsgEmitOutside}));
+    EXPECT_EQ(Caches().currentCode, Caches().xmemCode);
+  }
+}
+
 // The long call a forward call becomes takes the byte kept for its page,
 // not the first byte of the code behind it.
 TEST_F(FarJumpTest, ForwardCallBecomesALongCallInItsOwnRoom) {

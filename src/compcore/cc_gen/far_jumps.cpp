@@ -9,6 +9,8 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_stab/cc_stab.h"
 
+#include <string>
+
 namespace tsw {
 
 namespace {
@@ -37,6 +39,7 @@ constexpr int32_t kLongJumpLength = 4;
 constexpr int32_t kBankSwitchLength = 5;
 constexpr int32_t kPreserveAfLength = 2;
 constexpr uint16_t kRoutineFixupFlags = 0x0100;
+constexpr char kNoCodeOrigin[] = "far jump without a code origin";
 
 bool Corvid() { return CurrentCpu() == CodeCpu::kCorvid; }
 
@@ -81,6 +84,15 @@ JumpRecord EmitZ180BankJump(ADDR24 target, bool preserveAf) {
   return EmitShortJump(target, kOpJump);
 }
 
+// The long forms of a window jump go into root code, and a rewrite into
+// the cache of its place: without an origin there is nowhere to put them.
+bool HasOrigin(const EmitCache *cache) {
+  if (cache && cache->AttachedOrigin())
+    return true;
+  CompileError<kMsgEmitOutside>(std::string(kNoCodeOrigin));
+  return false;
+}
+
 // A conditional far jump from root code: the opposite condition skips the
 // `length` bytes of the long form that follows.
 void EmitSkipOnOppositeCondition(uint8_t opcode, int32_t length) {
@@ -92,6 +104,8 @@ JumpRecord EmitCorvidFarJump(ADDR24 target, uint8_t opcode) {
     return {kOpLongJump, EmitLongJumpTrampoline(target, kOpLongJump)};
   const ADDR24 from = CurrentAddress();
   if (Addr24InWindow(from)) {
+    if (!HasOrigin(Caches().rootCode))
+      return {};
     // The long jump goes into root code, which every page sees; the jump
     // here, conditional or not, reaches it there.
     SelectCodeCache(Caches().rootCode->Current());
@@ -109,6 +123,8 @@ JumpRecord EmitZ180FarJump(ADDR24 target, uint8_t opcode, bool preserveAf) {
   const bool fromWindow = Addr24InWindow(from);
   const bool conditional = IsConditionalJump(opcode);
   if (fromWindow) {
+    if (!HasOrigin(Caches().rootCode))
+      return {};
     // The bank switch must run from root code: the window changes under it.
     const ADDR24 rootAt = Caches().rootCode->Current();
     EmitShortJump(rootAt, kOpJump);
@@ -239,6 +255,8 @@ void EmitFarJumpFixup(JumpRecord place, ADDR24 target) {
   if (Addr24InWindow(place.operand) && !Addr24InWindow(instruction))
     instruction = MakeAddr24(uint8_t(place.operand.segment - 1), uint16_t(instruction.logical + kExtPageSize));
   const bool inRoot = !Addr24InWindow(instruction);
+  if (!HasOrigin(inRoot ? c.rootCode : c.xmemCode))
+    return;
   // Read before the cache moves there: the cache reads nothing at or after
   // its emit address.
   uint8_t opcode = place.opcode ? place.opcode : (inRoot ? c.rootCode : c.xmemCode)->ReadAt(instruction);
