@@ -5,6 +5,7 @@
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/codegen_upcalls.h"
 #include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -15,16 +16,13 @@ namespace tsw {
 
 namespace {
 
-constexpr uint8_t kOpPushAf = 0xF5;
-constexpr uint8_t kOpPopAf = 0xF1;
-constexpr uint8_t kOpLoadA = 0x3E;
-constexpr uint8_t kPrefixEd = 0xED;
-constexpr uint8_t kOpOut0FromA = 0x39;
-// The MMU's common-bank base register: the page the window shows.
-constexpr uint8_t kPortBankBase = 0x38;
+constexpr uint8_t kLoadAT[] = {TemplateHeader(1, OperandKind::kByte), 0x3E};
+// out0 (38h),a: the MMU's common-bank base register, the page the window
+// shows.
+constexpr uint8_t kSetBankT[] = {TemplateHeader(3), 0xED, 0x39, 0x38};
 // Corvid "add sp,d": the frame of a bouncer-less call gets the two bytes
 // the root bouncer's return address would have taken.
-constexpr uint8_t kOpAddSp = 0x27;
+constexpr uint8_t kAddSpT[] = {TemplateHeader(1, OperandKind::kByte), 0x27};
 constexpr uint8_t kBouncerFrame = 2;
 constexpr uint8_t kBouncerPad = 0x00;
 constexpr uint8_t kOpJumpRelativeIf = 0x20;
@@ -73,14 +71,12 @@ JumpRecord EmitShortJump(ADDR24 target, uint8_t opcode) {
 // The window is switched to the target's page, then a plain jump.
 JumpRecord EmitZ180BankJump(ADDR24 target, bool preserveAf) {
   if (preserveAf)
-    EmitCodeByte(kOpPushAf);
-  EmitCodeByte(kOpLoadA);
+    EmitFixed(Fixed::kPushAf);
+  EmitCodeSequence(kLoadAT);
   EmitCodeByte(target.segment);
-  EmitCodeByte(kPrefixEd);
-  EmitCodeByte(kOpOut0FromA);
-  EmitCodeByte(kPortBankBase);
+  EmitCodeSequence(kSetBankT);
   if (preserveAf)
-    EmitCodeByte(kOpPopAf);
+    EmitFixed(Fixed::kPopAf);
   return EmitShortJump(target, kOpJump);
 }
 
@@ -183,10 +179,10 @@ ADDR24 EmitCallToAddr24(ADDR24 target, uint8_t opcode, const SymbolRecord *symbo
       if (Addr24InWindow(body)) {
         if (settings.noBouncers)
           return EmitCallToAddr24(body, opcode, symbol);
-        EmitCodeByte(kOpAddSp);
+        EmitCodeSequence(kAddSpT);
         EmitCodeByte(uint8_t(-kBouncerFrame));
         const ADDR24 operand = EmitCallToAddr24(body, opcode, symbol);
-        EmitCodeByte(kOpAddSp);
+        EmitCodeSequence(kAddSpT);
         EmitCodeByte(kBouncerFrame);
         return operand;
       }
