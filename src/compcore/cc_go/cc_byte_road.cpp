@@ -11,6 +11,7 @@
 #include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_gen/prolog_epilog.h"
+#include "compcore/cc_gen/startup_stub.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/cc_cfg.h"
@@ -31,6 +32,7 @@
 #include "foundation/restext.h"
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <strings.h>
@@ -200,6 +202,21 @@ public:
   void SwitchCodeCacheSet(int set) override { tsw::SwitchCodeCacheSet(set); }
 };
 
+// The start-up code goes out as one run of the listing, like the code it
+// precedes; its stamp is the local time.
+class StartupOutput : public StartupServices {
+public:
+  int64_t LocalTime() override {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return int64_t(now) + local.tm_gmtoff;
+  }
+  void WriteStartup(ADDR24 address, const std::vector<uint8_t> &bytes) override {
+    WriteRomListingRecord(uint16_t(bytes.size()), address, bytes.data());
+  }
+};
+
 class LabelsStillNeeded : public PendingLabelNames {
 public:
   void PurgeDefined() override { PurgeDefinedPendingLabels(); }
@@ -225,6 +242,7 @@ struct ByteRoad {
   ByteRoadGenerator generator;
   LabelsStillNeeded pending;
   CacheSetServices modes;
+  StartupOutput startup;
 };
 std::unique_ptr<ByteRoad> &Road() {
   static std::unique_ptr<ByteRoad> road;
@@ -327,6 +345,7 @@ void ResetByteRoad() {
   DestroyCompileCaches();
   Road() = std::make_unique<ByteRoad>();
   SetTargetModeServices(&Road()->modes);
+  SetStartupServices(&Road()->startup);
   BuildCompileCaches();
   SetRunWriter(&Road()->writer);
   SetFixupServices(&Road()->fixups);
