@@ -100,6 +100,7 @@ TEST_F(AsmRoundTripTest, EveryZ180MnemonicAndOperandForm) {
     {"ld (1234h),de", "ED 53 34 12", "ld    (1234),de"}, {"ld (1234h),sp", "ED 73 34 12", "ld    (1234),sp"},
     {"ld sp,hl", "F9", "ld    sp,hl"}, {"ld sp,ix", "DD F9", "ld    sp,ix"}, {"ld i,a", "ED 47", "ld    eir,a"}, {"ld r,a", "ED 4F", "ld    iir,a"},
     {"ld a,i", "ED 57", "ld    a,eir"}, {"ld a,r", "ED 5F", "ld    a,iir"},
+    {"v1: equ 3 $ ld a,v1", "3E 03", "ld    a,03"}, {"v2:: equ 1234h $ ld sp,v2", "31 34 12", "ld    sp,1234"},
   });
 }
 
@@ -143,7 +144,42 @@ TEST_F(AsmRoundTripTest, EveryCorvidOnlyForm) {
     {"rst 10h", "D7", "rst   10h"}, {"rst 38h", "FF", "rst   38h"}, {"ret lz", "E0", "ret   lz"}, {"ret nv", "E0", "ret   lz"}, {"ret v", "E8", "ret   lo"},
     {"jp lo,1234h", "EA 34 12", "jp    lo,1234"}, {"ldir", "ED B0", "ldir"}, {"lddr", "ED B8", "lddr"}, {"ldi", "ED A0", "ldi"},
     {"ldd", "ED A8", "ldd"},
+    // The instructions both processors share, as the Corvid decodes them.
+    {"cp b", "B8", "cp    b"}, {"cpl", "2F", "cpl"}, {"dec a", "3D", "dec   a"},
+    {"cj: jr nz,cj", "20 FE", "jr    nz,{:04X}"}, {"exx", "D9", "exx"}, {"nop", "00", "nop"}, {"rla", "17", "rla"},
+    {"rlc b", "CB 00", "rlc   b"}, {"rlca", "07", "rlca"}, {"rra", "1F", "rra"}, {"rrc c", "CB 09", "rrc   c"},
+    {"rrca", "0F", "rrca"}, {"sbc a,b", "98", "sbc   a,b"}, {"sbc hl,de", "ED 52", "sbc   hl,de"},
+    {"scf", "37", "scf"}, {"set 1,a", "CB CF", "set   1,a"}, {"sla b", "CB 20", "sla   b"},
+    {"call 1234h", "CD 34 12", "call  1234"}, {"ccf", "3F", "ccf"}, {"sra c", "CB 29", "sra   c"},
+    {"srl d", "CB 3A", "srl   d"}, {"sub e", "93", "sub   e"}, {"xor h", "AC", "xor   h"},
+    {"adc a,l", "8D", "adc   a,l"}, {"adc hl,bc", "ED 4A", "adc   hl,bc"}, {"bit 2,(hl)", "CB 56", "bit   2,(hl)"},
+    {"cd: djnz cd", "10 FE", "djnz  {:04X}"}, {"neg", "ED 44", "neg"},
+    {"res 3,(ix+1)", "DD CB 01 9E", "res   3,(ix+1)"}, {"jp (hl)", "E9", "jp    (hl)"},
+    {"jp z,1234h", "CA 34 12", "jp    z,1234"}, {"push af", "F5", "push  af"}, {"pop ix", "DD E1", "pop   ix"},
+    {"inc (ix+1)", "DD 34 01", "inc   (ix+1)"}, {"ld a,(1234h)", "3A 34 12", "ld    a,(1234)"},
+    {"ld (ix+1),7", "DD 36 01 07", "ld    (ix+1),07"}, {"ld sp,hl", "F9", "ld    sp,hl"},
+    {"ld bc,(1234h)", "ED 4B 34 12", "ld    bc,(1234)"},
   });
+}
+
+TEST_F(AsmRoundTripTest, DataLinesGiveTheirBytesAsWritten) {
+  struct Case {
+    AsmCpu cpu;
+    const char *line;
+    const char *bytes;
+  };
+  const Case cases[] = {
+      {AsmCpu::kZ180, "db 1,-1,\"ab\",255", "01 FF 61 62 FF"},
+      {AsmCpu::kZ180, "db \"\\\"\\t\"", "22 09"},
+      {AsmCpu::kZ180, "dw 1234h,-2,0", "34 12 FE FF 00 00"},
+      {AsmCpu::kCorvid, "db 10b,017,0Ah $ dw 0x10", "02 0F 0A 10 00"},
+  };
+  for (const Case &c : cases) {
+    NextCase();
+    UseCpu(c.cpu);
+    EXPECT_EQ(HexBytes(Assemble(c.line)), c.bytes) << c.line;
+    EXPECT_TRUE(diagnostics.records.empty()) << c.line;
+  }
 }
 
 // The restart to 30h is the Z180 kernel's far call: the decoder reads the
