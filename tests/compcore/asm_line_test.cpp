@@ -119,6 +119,13 @@ TEST_F(AsmLineTest, ALineBeginningWithCIsOneCStatement) {
   EXPECT_EQ(HexBytes(Emitted()), "49");
 }
 
+TEST_F(AsmLineTest, ACLineWithoutAStatementCompilerFailsLoudly) {
+  UseCpu(AsmCpu::kZ180);
+  size_t position = 0;
+  EXPECT_THROW(AssembleLine("c x = 1;", position, false), xInternal);
+  EXPECT_EQ(SourceLanguageMode, kLangAsm);
+}
+
 TEST_F(AsmLineTest, GlobalLabelsOpenMapFunctionsAndEquDoesNot) {
   RecordingHost host;
   UseCpu(AsmCpu::kZ180);

@@ -11,10 +11,14 @@
 #include "compcore/common/cc_messages.h"
 #include "compcore/common/cc_session.h"
 
+#include "foundation/xerr.h"
+
 #include <cctype>
 
 namespace tsw::assembler {
 namespace {
+
+constexpr const char *kModule = "compcore\\asm_statement";
 
 struct AssemblerState {
   AsmCpu cpu = AsmCpu::kZ180;
@@ -288,6 +292,8 @@ uint16_t EvaluateWord(Statement &st, uint16_t flags, uint8_t opcode, const Lcall
 }
 
 // ---- the line -------------------------------------------------------------
+
+void AsmHost::CompileCStatement(std::string_view) { throw xInternal(kModule, __LINE__); }
 
 void SetAsmHost(AsmHost *host) { State().host = host; }
 
