@@ -17,12 +17,15 @@ namespace {
 using Form = MemoryOperand::Form;
 
 constexpr uint8_t kClassOneByte = 0xC0;
-constexpr uint8_t kClassTwoBytes = 0xC1;
 constexpr uint8_t kClassMemoryMove = 0xC2;
+// The classes that tell apart mnemonics sharing a handler.
+constexpr uint8_t kClassPush = 0xC6;
+constexpr uint8_t kClassIn0 = 0xE3;
+constexpr uint8_t kClassOut0 = 0xE4;
+constexpr uint8_t kClassLcall = 0xF6;
+constexpr uint8_t kClassLjp = 0xF7;
 constexpr int32_t kByteLowest = -128;
 constexpr int32_t kPortLowest = -127;
-
-uint8_t RegisterCode(AsmReg reg) { return Code(reg); }
 
 // The prefix of an index register; the register then acts as hl.
 AsmReg PutIndexPrefix(Statement &st, AsmReg reg) {
@@ -122,7 +125,7 @@ void EmitTarget(Statement &st, uint8_t opcode, uint16_t flags, const LcallFixup 
 }
 
 void Jp(Statement &st) {
-  if (st.entry->mnemonicClass == 0xF7) { // ljp
+  if (st.entry->mnemonicClass == kClassLjp) {
     EmitTarget(st, 0xC7, kFixCaptureOpcode | kFixAddress24);
     return;
   }
@@ -150,7 +153,7 @@ void Jp(Statement &st) {
 }
 
 void Call(Statement &st) {
-  if (st.entry->mnemonicClass == 0xF6) { // lcall
+  if (st.entry->mnemonicClass == kClassLcall) {
     if (st.lex.AtStatementEnd()) {
       CompileError<kMsgLongCallAddress>();
       return;
@@ -245,7 +248,7 @@ void Tst(Statement &st) {
   if (const AsmReg reg = TakeRegister(st); reg != AsmReg::kNone) {
     if (!IsByteRegister(reg))
       st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
-    st.Put(uint8_t(8 * RegisterCode(reg) + 4));
+    st.Put(uint8_t(8 * Code(reg) + 4));
     return;
   }
   const MemoryOperand op = TakeHlOrIndexed(st);
@@ -287,7 +290,7 @@ void CbOperand(Statement &st, uint8_t base, bool bitGroup) {
     if (!IsByteRegister(reg))
       st.lex.Fail(bitGroup ? Plain<kMsgNoSuchInstruction>() : Plain<kMsgRegisterNotAllowed>());
     st.Put(kPrefixCb);
-    st.Put(uint8_t(base + RegisterCode(reg)));
+    st.Put(uint8_t(base + Code(reg)));
     return;
   }
   const MemoryOperand op = TakeHlOrIndexed(st);
@@ -347,7 +350,7 @@ void Alu8Operand(Statement &st, uint8_t opcode) {
   if (const AsmReg reg = TakeRegister(st); reg != AsmReg::kNone) {
     if (!IsByteRegister(reg))
       st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
-    st.Put(uint8_t(0x80 + opcode + RegisterCode(reg)));
+    st.Put(uint8_t(0x80 + opcode + Code(reg)));
     return;
   }
   const MemoryOperand op = TakeHlOrIndexed(st);
@@ -439,7 +442,7 @@ void Arith(Statement &st) {
 void IncDec(Statement &st) {
   if (AsmReg reg = TakeRegister(st); reg != AsmReg::kNone) {
     if (IsByteRegister(reg)) {
-      st.Put(uint8_t(st.entry->opcode2 + 8 * RegisterCode(reg)));
+      st.Put(uint8_t(st.entry->opcode2 + 8 * Code(reg)));
       return;
     }
     if (reg < AsmReg::kBC || reg > AsmReg::kIY)
@@ -500,7 +503,7 @@ void Ex(Statement &st) {
 }
 
 void PushPop(Statement &st) {
-  const bool push = st.entry->mnemonicClass == 0xC6;
+  const bool push = st.entry->mnemonicClass == kClassPush;
   const AsmToken &token = st.lex.Current();
   if (st.Corvid() && token.code == kTokName && (token.text == "ip" || token.text == "IP")) {
     st.lex.Next();
@@ -529,7 +532,7 @@ void PushPop(Statement &st) {
 // The port's field follows the opcode bytes, so the bytes before it are
 // written first and the port's byte is put last.
 void Out(Statement &st) {
-  const bool zero = st.entry->mnemonicClass == 0xE4;
+  const bool zero = st.entry->mnemonicClass == kClassOut0;
   if (!st.lex.Is('('))
     st.lex.Fail(Plain<kMsgOpenParenExpected>());
   const size_t portAt = st.lex.Position();
@@ -552,14 +555,14 @@ void Out(Statement &st) {
     if (zero)
       st.lex.Fail(Plain<kMsgNumberExpected>());
     st.Put(kPrefixEd);
-    st.Put(uint8_t(8 * RegisterCode(reg) + 0x41));
+    st.Put(uint8_t(8 * Code(reg) + 0x41));
     return;
   }
   if (!zero && reg != AsmReg::kA)
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
   if (zero) {
     st.Put(kPrefixEd);
-    st.Put(uint8_t(8 * RegisterCode(reg) + 0x01));
+    st.Put(uint8_t(8 * Code(reg) + 0x01));
   } else {
     st.Put(0xD3);
   }
@@ -569,7 +572,7 @@ void Out(Statement &st) {
 }
 
 void In(Statement &st) {
-  const bool zero = st.entry->mnemonicClass == 0xE3;
+  const bool zero = st.entry->mnemonicClass == kClassIn0;
   const AsmReg reg = RequireRegister(st);
   if (!IsByteRegister(reg))
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
@@ -583,12 +586,12 @@ void In(Statement &st) {
     st.lex.Next();
     Expect(st, ')', Plain<kMsgParamListOpen>());
     st.Put(kPrefixEd);
-    st.Put(uint8_t(8 * RegisterCode(reg) + 0x40));
+    st.Put(uint8_t(8 * Code(reg) + 0x40));
     return;
   }
   if (zero) {
     st.Put(kPrefixEd);
-    st.Put(uint8_t(8 * RegisterCode(reg)));
+    st.Put(uint8_t(8 * Code(reg)));
   } else {
     if (reg != AsmReg::kA)
       st.lex.Fail(Plain<kMsgRegisterNotAllowed>());

@@ -213,7 +213,6 @@ AsmReg TakeRegister(Statement &st, bool *primed, bool primeAllowed) {
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
   if (primed)
     *primed = true;
-  st.primeSeen = true;
   if (st.Corvid())
     st.AskForAltdByte();
   st.lex.Next();
