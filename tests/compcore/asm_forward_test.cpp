@@ -91,6 +91,7 @@ TEST_F(AsmForwardTest, JumpsAndCallsReachTheJumpEmittersWithTheirOpcode) {
       {AsmCpu::kZ180, {"call po,c2", "c2: nop"}, {0xE4, kStart + 1, kStart + 3}},
       {AsmCpu::kCorvid, {"ljp j3", "j3: nop"}, {0xC7, kStart + 1, kStart + 4}},
       {AsmCpu::kCorvid, {"lcall 5,c3", "c3:: nop"}, {0xCF, kStart + 1, kStart + 4}},
+      {AsmCpu::kCorvid, {"ljp 5,j4", "j4:: nop"}, {0xC7, kStart + 1, kStart + 4}},
       {AsmCpu::kCorvid, {"lcall c4", "c4:: nop"}, {0xCF, kStart + 1, kStart + 4}},
   };
   for (const Case &c : cases) {

@@ -130,7 +130,7 @@ TEST_F(AsmRoundTripTest, EveryCorvidOnlyForm) {
     {"ldp hl,(hl)", "ED 6C", "ldp   hl,(hl)"}, {"ldp hl,(ix)", "DD 6C", "ldp   hl,(ix)"}, {"ldp hl,(iy)", "FD 6C", "ldp   hl,(iy)"},
     {"buf4: equ 1234h $ ldp hl,(buf4)", "ED 6D 34 12", "ldp   hl,(1234)"}, {"buf5: equ 1234h $ ldp ix,(buf5)", "DD 6D 34 12", "ldp   ix,(1234)"},
     {"buf6: equ 1234h $ ldp iy,(buf6)", "FD 6D 34 12", "ldp   iy,(1234)"},
-    {"ljp 1234h", "C7 34 12 00", "ljp   001234"}, {"lcall 1234h", "CF 34 12 00", "lcall 001234"}, {"lcall 0Eh,0E000h", "CF 00 E0 0E", "lcall 0EE000"},
+    {"ljp 1234h", "C7 34 12 00", "ljp   001234"}, {"lcall 1234h", "CF 34 12 00", "lcall 001234"}, {"lcall 0Eh,0E000h", "CF 00 E0 0E", "lcall 0EE000"}, {"ljp 0Fh,0E010h", "C7 10 E0 0F", "ljp   0FE010"},
     {"lret", "ED 45", "lret"}, {"reti", "ED 4D", "reti"},
     {"ipset 0", "ED 46", "ipset 0"}, {"ipset 1", "ED 56", "ipset 1"}, {"ipset 2", "ED 4E", "ipset 2"}, {"ipset 3", "ED 5E", "ipset 3"},
     {"ipres", "ED 5D", "ipres"}, {"push ip", "ED 76", "push  ip"}, {"pop ip", "ED 7E", "pop   ip"},

@@ -116,17 +116,44 @@ void EmitTarget(Statement &st, uint8_t opcode, uint16_t flags, const LcallFixup 
     target.segment = uint8_t(lcall->page);
   }
   st.RecordPosition();
-  const bool call = opcode == 0xCD || opcode == 0xCF || (opcode & 0xC7) == 0xC4;
-  if (call)
-    EmitLongJumpTrampoline(target, opcode);
-  else
+  // The long forms carry their page and reach any target as written; a
+  // plain jump may need the bank switched first, which its emitter decides.
+  const bool plainJump = opcode == 0xC3 || (opcode & 0xC7) == 0xC2;
+  if (plainJump)
     EmitJumpToAddr24(target, opcode);
+  else
+    EmitLongJumpTrampoline(target, opcode);
   st.selfEmitted = true;
+}
+
+// The Corvid's long jump and call: "target" takes the target's own page,
+// "page, target" the page given.
+void LongForm(Statement &st, uint8_t opcode) {
+  if (st.lex.AtStatementEnd()) {
+    CompileError<kMsgLongCallAddress>();
+    return;
+  }
+  if (!(st.lex.Is(kTokNumber) && st.lex.Peek() == ',')) {
+    EmitTarget(st, opcode, kFixCaptureOpcode | kFixAddress24);
+    return;
+  }
+  LcallFixup block;
+  block.line = CurrentSourceLine();
+  block.file = CurrentSourceFileName();
+  block.longCall = 1;
+  block.page = uint32_t(st.lex.Current().value);
+  st.lex.Next();
+  st.lex.Next(); // the ","
+  if (st.lex.AtStatementEnd()) {
+    CompileError<kMsgLongCallAddress>();
+    return;
+  }
+  EmitTarget(st, opcode, kFixCaptureOpcode, &block);
 }
 
 void Jp(Statement &st) {
   if (st.entry->mnemonicClass == kClassLjp) {
-    EmitTarget(st, 0xC7, kFixCaptureOpcode | kFixAddress24);
+    LongForm(st, 0xC7);
     return;
   }
   if (st.lex.Is('(')) {
@@ -154,27 +181,7 @@ void Jp(Statement &st) {
 
 void Call(Statement &st) {
   if (st.entry->mnemonicClass == kClassLcall) {
-    if (st.lex.AtStatementEnd()) {
-      CompileError<kMsgLongCallAddress>();
-      return;
-    }
-    if (st.lex.Is(kTokNumber) && st.lex.Peek() == ',') {
-      // "lcall page, target": the page is given, the target is logical.
-      LcallFixup block;
-      block.line = CurrentSourceLine();
-      block.file = CurrentSourceFileName();
-      block.longCall = 1;
-      block.page = uint32_t(st.lex.Current().value);
-      st.lex.Next();
-      Expect(st, ',', Plain<kMsgCommaExpected>());
-      if (st.lex.AtStatementEnd()) {
-        CompileError<kMsgLongCallAddress>();
-        return;
-      }
-      EmitTarget(st, 0xCF, kFixCaptureOpcode, &block);
-      return;
-    }
-    EmitTarget(st, 0xCF, kFixCaptureOpcode | kFixAddress24);
+    LongForm(st, 0xCF);
     return;
   }
   if (!st.Corvid()) {
