@@ -87,6 +87,8 @@ TEST_F(AsmErrorTest, FatalErrorsNameTheirToken) {
       // A displacement has no field of its own to patch later.
       {Z, "ld a,(ix+later)", kMsgNumberExpected, 10},
       {C, "ld hl,(sp+later)", kMsgNumberExpected, 11},
+      // An equ takes its value at once; nothing would correct it later.
+      {Z, "size: equ finish-4", kMsgNumberExpected, 11},
   };
   for (const Case &c : cases) {
     NextCase();

@@ -80,7 +80,7 @@ void DefineStatementLabel(Statement &st) {
     CompileError<kMsgRedeclared>(name.text);
     if (st.lex.Current().mnemonic && st.lex.Current().mnemonic->group == HandlerGroup::kLabelLine) {
       st.lex.Next();
-      st.eval.Evaluate({0, kFixNoPatch});
+      st.eval.EvaluateKnown();
     }
     return;
   }
@@ -94,8 +94,9 @@ void DefineStatementLabel(Statement &st) {
   uint32_t value = Addr24ToLong(st.address);
   if (st.lex.Current().mnemonic && st.lex.Current().mnemonic->group == HandlerGroup::kLabelLine) {
     st.lex.Next();
-    const OperandValue v = st.eval.Evaluate({0, kFixNoPatch});
-    value = uint32_t(v.value) & 0xFFFFFF;
+    // The value is taken now: a name placed later would leave the label
+    // with a value nothing corrects.
+    value = uint32_t(st.eval.EvaluateKnown()) & 0xFFFFFF;
   } else if (global) {
     Host().EnterMapFunction(name.text);
   }
