@@ -44,25 +44,23 @@ protected:
 constexpr const char *kCorvidRoot = "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n";
 
 TEST_F(AsmBlockCompile, BlockLinesAssembleIntoTheImage) {
-  const uint16_t status = Compile(std::string(kCorvidRoot) +
-                                  "#asm\n"
-                                  "  ld a,1 $ nop   ; a comment\n"
-                                  "\n"
-                                  "#define THREE 3\n"
-                                  "here::\n"
-                                  "  ld b,THREE\n"
-                                  "  jr here\n"
-                                  "#endasm\n");
+  const uint16_t status = Compile(std::string(kCorvidRoot) + "#asm\n"
+                                                             "  ld a,1 $ nop   ; a comment\n"
+                                                             "\n"
+                                                             "#define THREE 3\n"
+                                                             "here::\n"
+                                                             "  ld b,THREE\n"
+                                                             "  jr here\n"
+                                                             "#endasm\n");
   EXPECT_EQ(status, 0) << ::testing::PrintToString(Records());
   EXPECT_EQ(Image(7), "3E 01 00 06 03 18 FC");
 }
 
 TEST_F(AsmBlockCompile, AnErrorNamesTheLineAndColumnOfItsToken) {
-  const uint16_t status = Compile(std::string(kCorvidRoot) +
-                                  "#asm\n"
-                                  "  nop\n"
-                                  "  ld a,(ix+200)\n"
-                                  "#endasm\n");
+  const uint16_t status = Compile(std::string(kCorvidRoot) + "#asm\n"
+                                                             "  nop\n"
+                                                             "  ld a,(ix+200)\n"
+                                                             "#endasm\n");
   EXPECT_NE(status, 0);
   ASSERT_EQ(Records().size(), 1u) << ::testing::PrintToString(Records());
   const sError &error = *ErrorListHead();

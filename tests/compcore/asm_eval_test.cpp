@@ -34,11 +34,11 @@ TEST_F(AsmEvalTest, OperatorsBindByTheirPrecedenceAndKeep24Bits) {
     int32_t value;
   };
   const Case cases[] = {
-      {"1+2*3", 7},          {"(1+2)*3", 9},          {"10-4-3", 3},        {"100/7%4", 2},
-      {"1+6&3", 3},          {"2|1^3", 0},            {"1<<4+1", 32},       {"256>>4>>1", 8},
-      {"~0", -1},            {"~0&0FFh", 0xFF},       {"-5+2", -3},         {"+7", 7},
-      {"0FFFFFFh+1", 0},     {"800000h", -0x800000}, {"0x123456", 0x123456}, {"3*-2", -6},
-      {"((2))", 2},          {"@PC", 0x1234},         {"@PC+2", 0x1236},    {"7/0", 0},
+      {"1+2*3", 7},      {"(1+2)*3", 9},         {"10-4-3", 3},          {"100/7%4", 2},
+      {"1+6&3", 3},      {"2|1^3", 0},           {"1<<4+1", 32},         {"256>>4>>1", 8},
+      {"~0", -1},        {"~0&0FFh", 0xFF},      {"-5+2", -3},           {"+7", 7},
+      {"0FFFFFFh+1", 0}, {"800000h", -0x800000}, {"0x123456", 0x123456}, {"3*-2", -6},
+      {"((2))", 2},      {"@PC", 0x1234},        {"@PC+2", 0x1236},      {"7/0", 0},
   };
   for (const Case &c : cases) {
     const OperandValue v = Evaluate(c.text);
@@ -65,10 +65,10 @@ TEST_F(AsmEvalTest, NamesResolveFromTheNearestTableFirst) {
     int32_t value;
   };
   const Case cases[] = {
-      {"both", 0x11},  // the function's own symbol before the global one
-      {"small", 5},    // a small BIOS value (a bit or port number) before a label
-      {"big", 0x888},  // a label before a BIOS address
-      {"lab", 0x999},  {"glob", 0x4444}, {"port", 0xC0}, {"glob+lab", 0x4444 + 0x999},
+      {"both", 0x11}, // the function's own symbol before the global one
+      {"small", 5},   // a small BIOS value (a bit or port number) before a label
+      {"big", 0x888}, // a label before a BIOS address
+      {"lab", 0x999}, {"glob", 0x4444}, {"port", 0xC0}, {"glob+lab", 0x4444 + 0x999},
   };
   for (const Case &c : cases) {
     const OperandValue v = Evaluate(c.text);
@@ -103,8 +103,8 @@ TEST_F(AsmEvalTest, MalformedExpressionsAreFatal) {
     unsigned message;
   };
   const Case cases[] = {
-      {"dw 1+", kMsgAsmExpression},    {"dw )", kMsgAsmExpression},       {"dw (1+2", kMsgParamListOpen},
-      {"dw @XY", kMsgBadAtName},       {"dw a1+b1", kMsgSecondUnresolved}, {"dw [x]y", kMsgBadSegmentName},
+      {"dw 1+", kMsgAsmExpression},        {"dw )", kMsgAsmExpression},        {"dw (1+2", kMsgParamListOpen},
+      {"dw @XY", kMsgBadAtName},           {"dw a1+b1", kMsgSecondUnresolved}, {"dw [x]y", kMsgBadSegmentName},
       {"dw [small]y", kMsgBadSegmentName},
   };
   AddBiosSymbol("small", MakeAddr24(0, 0x0005));

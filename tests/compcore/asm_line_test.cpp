@@ -35,8 +35,11 @@ TEST_F(AsmLineTest, MnemonicsTakeAnyCaseButRegistersOnlyOne) {
     const char *bytes;
   };
   const Case cases[] = {
-      {"LD A,1", 0, "3E 01"},      {"Ld hl,1", 0, "21 01 00"}, {"ld HL,1", 0, "21 01 00"},
-      {"ld Hl,1", kMsgRegisterExpected, ""}, {"push Bc", kMsgRegisterExpected, ""},
+      {"LD A,1", 0, "3E 01"},
+      {"Ld hl,1", 0, "21 01 00"},
+      {"ld HL,1", 0, "21 01 00"},
+      {"ld Hl,1", kMsgRegisterExpected, ""},
+      {"push Bc", kMsgRegisterExpected, ""},
   };
   UseCpu(AsmCpu::kZ180);
   for (const Case &c : cases) {

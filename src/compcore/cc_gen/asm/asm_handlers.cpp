@@ -232,15 +232,16 @@ void Rst(Statement &st) {
 
 void Im(Statement &st) {
   constexpr uint8_t kModes[] = {0x46, 0x56, 0x5E};
-  const int32_t mode =
-      SelectorValue(st, [](int32_t v, bool) { return v >= 0 && v <= 2; }, Plain<kMsgBadInterruptMode>());
+  const int32_t mode = SelectorValue(
+      st, [](int32_t v, bool) { return v >= 0 && v <= 2; }, Plain<kMsgBadInterruptMode>());
   st.Put(kPrefixEd);
   st.Put(kModes[mode]);
 }
 
 void Ipset(Statement &st) {
   constexpr uint8_t kLevels[] = {0x46, 0x56, 0x4E, 0x5E};
-  const int32_t level = SelectorValue(st, [](int32_t v, bool) { return v >= 0 && v <= 3; }, Plain<kMsgAsmByteRange>());
+  const int32_t level = SelectorValue(
+      st, [](int32_t v, bool) { return v >= 0 && v <= 3; }, Plain<kMsgAsmByteRange>());
   st.Put(kPrefixEd);
   st.Put(kLevels[level]);
 }

@@ -206,8 +206,7 @@ AsmReg TakeRegister(Statement &st, bool *primed, bool primeAllowed) {
   if (!st.lex.Is('\''))
     return reg;
   const bool indexAllowed = st.Corvid() && (st.entry->permission & kPermitPrimedIndex);
-  if (reg == AsmReg::kI || reg == AsmReg::kR || reg == AsmReg::kSP || (IsIndex(reg) && !indexAllowed) ||
-      !primeAllowed)
+  if (reg == AsmReg::kI || reg == AsmReg::kR || reg == AsmReg::kSP || (IsIndex(reg) && !indexAllowed) || !primeAllowed)
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
   // The Z180 has only the alternate af and the exchange of the sets.
   if (!st.Corvid() && reg != AsmReg::kAF)
