@@ -168,7 +168,7 @@ void Statement::Put(uint8_t byte) {
 
 void Statement::RecordPosition() const {
   if (recordPositions && !BiosCompileFlag())
-    CodeGen().FlushStatementPosition(CurrentSourceLine(), column);
+    CodeGen().RecordStatementPosition(CurrentSourceFileName(), CurrentSourceLine(), uint16_t(column + 1));
 }
 
 void Statement::CountPrefix() {
@@ -358,7 +358,8 @@ uint16_t AssembleLine(std::string_view line, size_t &position, bool recordPositi
 
   Statement st(lexer, s.cpu, CodeAddressNow());
   st.recordPositions = recordPositions;
-  st.column = column;
+  // The statement's position is its first token's.
+  st.column = uint16_t(column + lexer.Current().start);
   if (lexer.Is(kTokName))
     DefineStatementLabel(st);
   if (!lexer.AtStatementEnd())
