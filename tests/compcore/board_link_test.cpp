@@ -15,6 +15,7 @@
 #include "front1_fixture.h"
 #include "link/serial_fixture.h"
 #include "product_shell.h"
+#include "board_over_link.h"
 
 #include <gtest/gtest.h>
 
@@ -43,67 +44,6 @@ std::vector<uint8_t> MakeIdBlock(uint16_t page, uint16_t extra) {
   b[125] = uint8_t(crc >> 8);
   return b;
 }
-
-// Numbered texts, the image file's naming its path.
-class BoardTexts : public NumberedTexts {
-public:
-  const char *Find(unsigned id) const override { return id == 5023 ? "[5023 %s]" : NumberedTexts::Find(id); }
-};
-
-// The shell's side of the compile that the link's flags follow.
-class BoardShell : public DirectiveShell {
-public:
-  bool IsProgramLoaded() override { return programLoaded; }
-  void SetProgramLoaded(bool loaded) override { programLoaded = loaded; }
-  bool CompileWithoutBoard() override { return withoutBoard; }
-  bool programLoaded = false;
-  bool withoutBoard = false;
-};
-
-// The product's compiler with the real board over the serial link, the
-// board being the in-process fake kernel behind the fake port.
-class BoardOverLink : public SerialLinkTest {
-protected:
-  void SetUp() override {
-    SerialLinkTest::SetUp();
-    SetMessageTexts(&texts);
-    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
-    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
-    CompilerBoundaries boundaries;
-    boundaries.shell = &shell;
-    boundaries.messages = &messages;
-    boundaries.boardOverLink = true;
-    boundaries.directiveShell = &directives;
-    boundaries.linkShell = &host;
-    boundaries.kernel.connect = [this] { ++connects; };
-    boundaries.kernel.pulseFlag = [this](uint8_t value) { pulses.push_back(value); };
-    AssembleCompiler(boundaries);
-    ClearErrorList();
-  }
-  void TearDown() override {
-    ResetCompiler();
-    SerialLinkTest::TearDown();
-  }
-  uint16_t Compile(const std::string &program) {
-    shell.compilePath = dir.Write("PROG.C", program);
-    return CompileFile(1);
-  }
-  // The target macros are defined while the BIOS compiles; its failure ends
-  // the request there.
-  void CompileBiosThatStops() {
-    dir.Write("BIOS.C", "int b;\n#error \"stop\"\n");
-    BiosFirstFlag() = true;
-    EXPECT_NE(Compile("int a;\n") & kCompileFailedBit, 0);
-  }
-
-  BoardTexts texts;
-  TempDir dir;
-  ProgramShell shell{dir};
-  RecordedMessages messages;
-  BoardShell directives;
-  unsigned connects = 0;
-  std::vector<uint8_t> pulses;
-};
 
 TEST_F(BoardOverLink, TargetMacrosAreWhatTheKernelAnswers) {
   struct Case {
@@ -184,7 +124,9 @@ TEST_F(BoardOverLink, AFinishedBiosIsStartedOnTheBoardAndConnectedTo) {
     const unsigned writesBefore = kernel.writeFrames;
     // The BIOS compiled on its own, not first in a program's request.
     BiosCompileFlag() = true;
-    Compile("int b;\n#pragma CompileProgram\n");
+    // The program's start jump goes into the BIOS's root code, which needs
+    // its origin.
+    Compile("#pragma Corvid\n#rcodorg rootcode 0 0x1000 0x1000 apply\nint b;\n#pragma CompileProgram\n");
     EXPECT_EQ(kernel.Peek(0x4001), c.startByte);
     EXPECT_EQ(kernel.writeFrames - writesBefore, c.startByte);
     EXPECT_EQ(connects, c.connects);

@@ -2,14 +2,18 @@
 
 #include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/codegen_upcalls.h"
+#include "compcore/cc_gen/routine_contracts.h"
 #include "compcore/cc_gen/value_record.h"
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 // Stands in for the layer above instruction emission: records what was
 // asked of it in order and emits a call or jump with a zero address, so the
-// bytes around it still decode.
+// bytes around it still decode. A routine named without a contract row
+// fails the test that named it.
 namespace tsw::testing {
 
 class RecordingUpcalls : public CodegenUpcalls {
@@ -54,6 +58,8 @@ private:
   static constexpr uint8_t kJump = 0xC3;
   void Routine(const char *what, std::string_view name, uint8_t opcode) {
     routines.emplace_back(name);
+    if (!FindRoutineContract(name))
+      ADD_FAILURE() << "run-time routine \"" << name << "\" has no contract row";
     events.push_back(what + std::string(name));
     EmitCodeByte(opcode);
     EmitWord(0);

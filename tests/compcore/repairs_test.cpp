@@ -4,7 +4,9 @@
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_mod/cc_mod.h"
 #include "compcore/cc_reloc/fixups.h"
+#include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "decl_fixture.h"
 #include "foundation/xerr.h"
@@ -14,6 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 namespace tsw::testing {
@@ -38,8 +43,13 @@ public:
   void OpenPleaseWait() override {}
   void ClosePleaseWait() override {}
   void ShowStopBox(const std::string &, const std::string &) override {}
-  std::optional<std::span<const uint8_t>> BiosInfoFile() override { return std::nullopt; }
+  std::optional<std::span<const uint8_t>> BiosInfoFile() override {
+    if (biosInfo.empty())
+      return std::nullopt;
+    return std::span<const uint8_t>(biosInfo);
+  }
   std::string compilePath;
+  std::vector<uint8_t> biosInfo; // the BIOS information file, none when empty
 
 private:
   const TempDir &dir_;
@@ -353,6 +363,153 @@ TEST_F(Repairs, ImportCopiesExactlyTheReservedBytes) {
     EXPECT_NE(LookupSymbol("after", false, SymbolTableId::kGlobal), nullptr) << c.file;
   }
   Assemble();
+}
+
+// Bracket reports pass the record limit; however many there are, the list
+// still counts them and says the compile failed.
+TEST_F(Repairs, SixtyFourThousandBracketReportsStillFailTheCompile) {
+  // An initializer the expression compiler skips, opening parentheses that
+  // its closing brace does not close: with its brace and the warning on the
+  // initialized global, exactly 65,536 records.
+  std::string program = "int x[] = {\n";
+  for (int line = 0; line < 1023; ++line)
+    program += std::string(64, '(') + "\n";
+  program += std::string(62, '(') + "\n};\n";
+  FakeBackEnd initializers;
+  Assemble(&initializers, &initializers);
+  EXPECT_NE(Compile(program) & kCompileFailedBit, 0);
+  EXPECT_EQ(ErrorRecordCount(), 65536u);
+  EXPECT_NE(ErrorListStatus() & kListHoldsErrors, 0u);
+  Assemble();
+}
+
+// A BIOS information file of the default layout around a symbol table.
+std::vector<uint8_t> BiosInfoWithTable(const std::vector<uint8_t> &table) {
+  std::vector<uint8_t> file(kBiosInfoHeaderSize + table.size() + 0x10, 0);
+  file[0] = 8;    // RAM size code
+  file[1] = 0xE2; // layout byte
+  file[2] = 0x80; // RAM start page
+  file[31] = uint8_t(table.size());
+  file[32] = uint8_t(table.size() >> 8);
+  std::copy(table.begin(), table.end(), file.begin() + kBiosInfoHeaderSize);
+  return file;
+}
+
+// The table's last byte ends the last name whether or not it carries the
+// end bit; a name longer than a BIOS name can be is refused.
+TEST_F(Repairs, TheBiosTableEndsTheLastName) {
+  struct Case {
+    const char *what;
+    std::vector<uint8_t> table;
+    bool loads;
+  };
+  const Case cases[] = {
+      {"end bit", {0x34, 0x12, 0, 'a', 'b' | 0x80, 0x21, 0x43, 0, 'l', 'a', 's', 't' | 0x80}, true},
+      {"no end bit", {0x34, 0x12, 0, 'a', 'b' | 0x80, 0x21, 0x43, 0, 'l', 'a', 's', 't'}, true},
+  };
+  for (const Case &c : cases) {
+    Assemble();
+    shell.biosInfo = BiosInfoWithTable(c.table);
+    ASSERT_EQ(CompileStage(true), 0) << c.what;
+    EXPECT_EQ(Addr24Logical(LookupBiosSymbol("ab", ADDR24{})), 0x1234) << c.what;
+    EXPECT_EQ(Addr24Logical(LookupBiosSymbol("last", ADDR24{})), 0x4321) << c.what;
+  }
+  std::vector<uint8_t> tooLong = {0x21, 0x43, 0};
+  tooLong.insert(tooLong.end(), 40, 'n');
+  Assemble();
+  shell.biosInfo = BiosInfoWithTable(tooLong);
+  EXPECT_THROW(CompileStage(true), xErr);
+  shell.biosInfo.clear();
+}
+
+// A library edited within the second of its last indexing, to the same
+// size, is indexed again: in the running IDE, which finds it changed, and
+// after a restart, whose cache was written before the edit.
+TEST_F(Repairs, ALibraryEditedWithinTheSameSecondIsIndexedAgain) {
+  using namespace std::chrono;
+  namespace fs = std::filesystem;
+  const auto second = floor<seconds>(fs::file_time_type::clock::now()) - seconds(10);
+  auto writeLibrary = [&](const char *name, milliseconds into) {
+    const std::string path =
+        dir.Write("LIB/A.LIB", std::string("/*** beginheader ") + name + " */\n/*** endheader */\n");
+    fs::last_write_time(path, second + into);
+  };
+  dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\A.LIB\n");
+  dir.Write("BIOS.C", "int biosVariable;\n");
+  for (bool restart : {false, true}) {
+    for (const char *cache : {"LIB/A.MD1", "LIB/A.HX1"})
+      fs::remove(dir / cache);
+    writeLibrary("fa", milliseconds(100));
+    Assemble();
+    ASSERT_EQ(Compile("#use \"A.LIB\"\n"), 0) << ::testing::PrintToString(Records());
+    ASSERT_NE(ModuleIndex().Find("fa"), nullptr);
+    // The IDE asks after every compile.
+    EXPECT_FALSE(LibrariesChanged());
+    for (const char *cache : {"LIB/A.MD1", "LIB/A.HX1"})
+      fs::last_write_time(dir / cache, second + milliseconds(200));
+    writeLibrary("fb", milliseconds(300));
+    if (restart) {
+      Assemble();
+      EXPECT_EQ(Compile("#use \"A.LIB\"\n"), 0) << ::testing::PrintToString(Records());
+    } else {
+      // The IDE asks whether the libraries the program used changed, and
+      // then compiles the BIOS first, which takes the index up to date.
+      EXPECT_TRUE(LibrariesChanged());
+      BiosFirstFlag() = true;
+      EXPECT_EQ(Compile("#use \"A.LIB\"\n"), 0) << ::testing::PrintToString(Records());
+    }
+    EXPECT_NE(ModuleIndex().Find("fb"), nullptr) << "restart " << restart;
+    EXPECT_EQ(ModuleIndex().Find("fa"), nullptr) << "restart " << restart;
+  }
+}
+
+// The caches of a library are taken at the next start only when they are
+// whole: one whose module header starts after its end is scanned again; a
+// description block at the library's very end gives a cache that is taken.
+TEST_F(Repairs, LibraryCachesAreTakenWhenWholeAndOnlyThen) {
+  using namespace std::chrono;
+  namespace fs = std::filesystem;
+  dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\A.LIB\n");
+  auto restartAndCompile = [&] {
+    Assemble();
+    EXPECT_EQ(Compile("#use \"A.LIB\"\n"), 0) << ::testing::PrintToString(Records());
+  };
+  // The caches' time, after the library's: a cache written again shows.
+  auto markCaches = [&] {
+    const auto mark = fs::last_write_time(dir / "LIB/A.LIB") + seconds(1);
+    for (const char *cache : {"LIB/A.MD1", "LIB/A.HX1"})
+      fs::last_write_time(dir / cache, mark);
+    return mark;
+  };
+
+  // A module header whose start a damaged cache puts past its end.
+  dir.Write("LIB/A.LIB", "/*** beginheader fa */\nint headerDeclaration;\n/*** endheader */\n");
+  restartAndCompile();
+  ASSERT_NE(LookupSymbol("headerDeclaration", false, SymbolTableId::kGlobal), nullptr);
+  {
+    ZLibEntry cache;
+    std::ifstream in(dir / "LIB/A.MD1", std::ios::binary);
+    ASSERT_TRUE(cache.Read(in));
+    ZModEntry *module = cache.modules.Peek();
+    ASSERT_NE(module, nullptr);
+    module->headerStart = module->headerEnd + 1;
+    in.close();
+    std::ofstream out(dir / "LIB/A.MD1", std::ios::binary | std::ios::trunc);
+    ASSERT_TRUE(cache.Write(out));
+  }
+  markCaches();
+  restartAndCompile();
+  EXPECT_NE(LookupSymbol("headerDeclaration", false, SymbolTableId::kGlobal), nullptr);
+
+  // A description block that ends with the file.
+  for (const char *cache : {"LIB/A.MD1", "LIB/A.HX1"})
+    fs::remove(dir / cache);
+  dir.Write("LIB/A.LIB", "/*** beginheader fa */\n/*** endheader */\n/* START FUNCTION DESCRIPTION");
+  restartAndCompile();
+  const auto mark = markCaches();
+  restartAndCompile();
+  for (const char *cache : {"LIB/A.MD1", "LIB/A.HX1"})
+    EXPECT_EQ(fs::last_write_time(dir / cache), mark) << cache << " written again";
 }
 
 } // namespace

@@ -64,5 +64,14 @@ TEST(AsmConvertTest, TakesOnlyTheAsmBlocksAndReportsWhatItCannotRead) {
   EXPECT_NE(converted.problems[1].find("#endasm"), std::string::npos);
 }
 
+TEST(AsmConvertTest, KeepsOnlyWhatAZ180CompileKeeps) {
+  ConvertedAsm converted = ConvertLibraryAsm("#if TARGETCPU == CRV\n#asm\ncorvid::\n#endasm\n#else\n#asm\nz180::\n"
+                                             "#endasm\n#endif\n#if TARGETCPU != CRV\n#asm\nboth::\n#endasm\n#endif\n"
+                                             "#if FOO\n#endif\n");
+  EXPECT_EQ(converted.text, "z180::\nboth::\n");
+  ASSERT_EQ(converted.problems.size(), 1u);
+  EXPECT_NE(converted.problems[0].find("line 15"), std::string::npos) << converted.problems[0];
+}
+
 } // namespace
 } // namespace tsw::target

@@ -9,7 +9,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
+#include <bit>
+#include <cmath>
 #include <functional>
+#include <limits>
+#include <random>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,7 +54,8 @@ std::string LibraryAsm() {
         ADD_FAILURE() << entry.path().filename() << " " << problem;
       all += converted.text;
     }
-    return all;
+    // What premain calls comes from the program.
+    return all + "_GLOBAL_INIT::\n\tret\nmain::\n\tret\n";
   }();
   return text;
 }
@@ -59,6 +65,7 @@ struct Expect {
   std::optional<bool> zero, carry;
   int spChange = 0;
   std::vector<uint16_t> stackTop; // the words at SP after the return
+  bool nan = false;               // BC:DE any NaN, whatever its bits
 };
 
 struct Case {
@@ -78,7 +85,19 @@ void CheckFlag(uint16_t af, uint16_t flag, std::optional<bool> expected, const s
   }
 }
 
+// Cases run in batches whose code and output blocks fit the simulator's
+// memory beside the library.
+constexpr size_t kCasesPerRun = 250;
+
+void RunBatch(const std::string &label, const std::vector<Case> &cases);
+
 void RunCases(const std::string &label, const std::vector<Case> &cases) {
+  for (size_t first = 0; first < cases.size(); first += kCasesPerRun)
+    RunBatch(label, std::vector<Case>(cases.begin() + first,
+                                      cases.begin() + std::min(cases.size(), first + kCasesPerRun)));
+}
+
+void RunBatch(const std::string &label, const std::vector<Case> &cases) {
   TempDir dir;
   std::vector<RoutineCall> calls;
   for (const Case &c : cases)
@@ -91,6 +110,10 @@ void RunCases(const std::string &label, const std::vector<Case> &cases) {
     const RoutineOutcome &got = run.outcomes[i];
     std::string where = label + " " + c.what;
     CheckWord(got.out.hl, c.expect.hl, where + ": HL");
+    if (c.expect.nan) {
+      EXPECT_TRUE((got.out.bc & 0x7F80) == 0x7F80 && ((got.out.bc & 0x007F) != 0 || got.out.de != 0))
+          << where << ": not a NaN: " << fmt::format("{:04X}{:04X}", got.out.bc, got.out.de);
+    }
     CheckWord(got.out.de, c.expect.de, where + ": DE");
     CheckWord(got.out.bc, c.expect.bc, where + ": BC");
     CheckFlag(got.out.af, kZeroFlag, c.expect.zero, where + ": Z flag");
@@ -546,6 +569,273 @@ TEST(Z180RuntimeTest, SwitchDispatchGoesToTheMatchingCaseOrPastTheTable) {
   for (size_t i = 0; i < std::size(cases); ++i) {
     int16_t taken = int16_t(run.blocks[i][0] | run.blocks[i][1] << 8);
     EXPECT_EQ(taken, cases[i].expected) << cases[i].what;
+  }
+}
+
+// Floats by their bits: the host computes in IEEE single precision with
+// rounding to nearest even, which the routines must match bit for bit.
+uint32_t Bits(float f) { return std::bit_cast<uint32_t>(f); }
+float Float(uint32_t bits) { return std::bit_cast<float>(bits); }
+
+const std::vector<uint32_t> kFloatEdges = {
+    0x00000000, 0x80000000,             // +0, -0
+    0x3F800000, 0xBF800000, 0x40000000, // 1, -1, 2
+    0x3FC00000, 0x3DCCCCCD, 0x3EAAAAAB, // 1.5, 0.1, 1/3
+    0x3F800001, 0x3F7FFFFF,             // 1 + ulp, 1 - ulp/2
+    0x4B800000, 0x4B7FFFFF, 0xCB000001, // 2^24, 2^24 - 1, -(2^23 + 1)
+    0x7F7FFFFF, 0xFF7FFFFF, 0x7F000000, // the largest, its negative, 2^127
+    0x00800000, 0x80800000, 0x00800001, // the smallest normals
+    0x007FFFFF, 0x00000001, 0x80000003, // subnormals
+    0x00400000, 0x33800000, 0x34000000, // 2^-127, 2^-24, 2^-23
+    0x7F800000, 0xFF800000,             // the infinities
+    0x7FC00000, 0xFFA00001,             // NaNs
+    0x4F000000, 0xCF000000, 0x5F000000, // 2^31, -2^31, 2^63
+    0x47C35000, 0xC2F6E979,             // 100000, -123.456
+};
+
+// Pairs of finite floats with exponents close enough to interact, and
+// some far apart, from a fixed seed.
+std::vector<std::pair<uint32_t, uint32_t>> RandomFloatPairs(size_t count, uint32_t seed) {
+  std::mt19937 generator(seed);
+  std::vector<std::pair<uint32_t, uint32_t>> pairs;
+  while (pairs.size() < count) {
+    uint32_t a = generator(), b = generator();
+    // Half of the pairs get exponents within a few places of each other.
+    if (pairs.size() % 2 == 0)
+      b = (b & 0x807FFFFF) | ((a & 0x7F800000) + ((generator() % 9) << 23) - (4u << 23));
+    if (std::isfinite(Float(a)) && std::isfinite(Float(b)))
+      pairs.emplace_back(a, b);
+  }
+  return pairs;
+}
+
+// Inputs and expected bits of a float result in BC:DE.
+void ExpectFloat(Case &c, float result) {
+  if (std::isnan(result)) {
+    c.expect.nan = true;
+  } else {
+    c.expect.bc = Hi(Bits(result));
+    c.expect.de = Lo(Bits(result));
+  }
+}
+
+TEST(Z180RuntimeTest, FloatArithmeticRoundsToNearestEven) {
+  struct Arithmetic {
+    const char *label;
+    std::function<float(float, float)> result;
+  };
+  const Arithmetic routines[] = {
+      {"F_add", [](float a, float b) { return a + b; }},
+      {"F_sub", [](float a, float b) { return a - b; }},
+      {"F_mul", [](float a, float b) { return a * b; }},
+      {"F_div", [](float a, float b) { return a / b; }},
+  };
+  std::vector<std::pair<uint32_t, uint32_t>> pairs;
+  for (uint32_t a : kFloatEdges)
+    for (uint32_t b : kFloatEdges)
+      pairs.emplace_back(a, b);
+  // Ties that round to even, up and down, and carries that renormalise.
+  pairs.insert(pairs.end(), {{0x3F800000, 0x33800000},   // 1 + 2^-24: tie, stays 1
+                             {0x3F800001, 0x33800000},   // tie, up to even
+                             {0x3F800000, 0x33C00000},   // above the tie
+                             {0x3FFFFFFF, 0x34000000},   // carry to 2
+                             {0x3F800000, 0xB3800000},   // 1 - 2^-24
+                             {0x00800000, 0x80000001},   // normal to subnormal
+                             {0x7F7FFFFF, 0x73800000}}); // overflow by rounding
+  for (const auto &pair : RandomFloatPairs(500, 30))
+    pairs.push_back(pair);
+  for (const Arithmetic &r : routines) {
+    std::vector<Case> cases;
+    for (auto [a, b] : pairs) {
+      Case c{fmt::format("{:08X} {:08X} ({:g}, {:g})", a, b, Float(a), Float(b)), LongCall(a, b), {}};
+      ExpectFloat(c, r.result(Float(a), Float(b)));
+      c.expect.stackTop = {Lo(a), Hi(a), kGuard};
+      cases.push_back(c);
+    }
+    RunCases(r.label, cases);
+  }
+}
+
+TEST(Z180RuntimeTest, FloatComparisonsTreatNanAsUnordered) {
+  struct Compare {
+    const char *label;
+    std::function<bool(float, float)> holds;
+  };
+  const Compare routines[] = {
+      {"cf_eq", [](float a, float b) { return a == b; }}, {"cf_ne", [](float a, float b) { return a != b; }},
+      {"cf_lt", [](float a, float b) { return a < b; }},  {"cf_le", [](float a, float b) { return a <= b; }},
+      {"cf_gt", [](float a, float b) { return a > b; }},  {"cf_ge", [](float a, float b) { return a >= b; }},
+  };
+  for (const Compare &r : routines) {
+    std::vector<Case> cases;
+    for (uint32_t a : kFloatEdges)
+      for (uint32_t b : kFloatEdges) {
+        Case c{fmt::format("{:08X} {:08X}", a, b), LongCall(a, b), {}};
+        c.expect.hl = r.holds(Float(a), Float(b));
+        c.expect.zero = !r.holds(Float(a), Float(b));
+        c.expect.spChange = 4;
+        c.expect.stackTop = {kGuard};
+        cases.push_back(c);
+      }
+    RunCases(r.label, cases);
+  }
+}
+
+TEST(Z180RuntimeTest, FloatZeroTestNegateAndNotActOnBcDe) {
+  for (const char *label : {"flt_0", "F_neg", "F_not"}) {
+    std::vector<Case> cases;
+    for (uint32_t v : kFloatEdges) {
+      Case c{fmt::format("{:08X}", v), {{0, Hi(v), Lo(v), kKeptHl}, {}}, {}};
+      bool zero = (v & 0x7FFFFFFF) == 0;
+      std::string routine = label;
+      uint32_t result = routine == "F_neg" ? v ^ 0x80000000 : v;
+      c.expect.bc = Hi(result);
+      c.expect.de = Lo(result);
+      if (routine == "flt_0") {
+        c.expect.hl = kKeptHl;
+        c.expect.zero = zero;
+      } else if (routine == "F_not") {
+        c.expect.hl = zero;
+        c.expect.zero = !zero;
+      } else {
+        c.expect.hl = kKeptHl;
+      }
+      cases.push_back(c);
+    }
+    RunCases(label, cases);
+  }
+}
+
+// The integer value of a float as the conversions define it: the low bits
+// of the value truncated toward zero, 0 from 2^55 on and for NaN.
+uint32_t TruncatedLowBits(float f) {
+  if (!std::isfinite(f) || std::fabs(f) >= 0x1p55f)
+    return 0;
+  return uint32_t(uint64_t(int64_t(std::trunc(f))));
+}
+
+std::vector<uint32_t> ConversionFloats() {
+  std::vector<uint32_t> values = kFloatEdges;
+  values.insert(values.end(), {0x3F7FFFFF, 0xBF7FFFFF, 0x3FFFFFFF, 0x46FFFE00, 0xC7000000, 0x477FFF00, 0x4F7FFFFF,
+                               0xCEFFFFFF, 0x5A000000, 0xDA000001, 0x4B000001, 0x40490FDB, 0xC0490FDB});
+  return values;
+}
+
+TEST(Z180RuntimeTest, FloatToIntegerConversionsTruncateTowardZero) {
+  struct Conversion {
+    const char *label;
+    bool toLong;
+    uint32_t mask;
+  };
+  const Conversion conversions[] = {{"Bf_Hc", false, 0xFF},         {"Bf_Hi", false, 0xFFFF},
+                                    {"Bf_Hu", false, 0xFFFF},       {"Bf_Bl", true, 0xFFFFFFFF},
+                                    {"Bf_Bg", true, 0xFFFFFFFF}};
+  for (const Conversion &conv : conversions) {
+    std::vector<Case> cases;
+    for (uint32_t v : ConversionFloats()) {
+      Case c{fmt::format("{:08X} ({:g})", v, Float(v)), {{0, Hi(v), Lo(v), kKeptHl}, {}}, {}};
+      uint32_t result = TruncatedLowBits(Float(v)) & conv.mask;
+      if (conv.toLong) {
+        c.expect.bc = Hi(result);
+        c.expect.de = Lo(result);
+        c.expect.hl = kKeptHl;
+      } else {
+        c.expect.hl = uint16_t(result);
+        c.expect.bc = Hi(v);
+        c.expect.de = Lo(v);
+      }
+      cases.push_back(c);
+    }
+    RunCases(conv.label, cases);
+  }
+}
+
+TEST(Z180RuntimeTest, IntegerToFloatConversionsRoundToNearestEven) {
+  std::vector<uint32_t> longs = kLongEdges;
+  longs.insert(longs.end(), {0x01000001, 0x01000003, 0x7FFFFFC0, 0x7FFFFFBF, 0xFEFFFFFF, 0x00FFFFFF, 0x80000080});
+  struct FromLong {
+    const char *label;
+    std::function<float(uint32_t)> convert;
+  };
+  const FromLong fromLongs[] = {{"Bl_Bf", [](uint32_t v) { return float(int32_t(v)); }},
+                                {"Bg_Bf", [](uint32_t v) { return float(v); }}};
+  for (const FromLong &conv : fromLongs) {
+    std::vector<Case> cases;
+    for (uint32_t v : longs) {
+      Case c{fmt::format("{:08X}", v), {{0, Hi(v), Lo(v), kKeptHl}, {}}, {}};
+      ExpectFloat(c, conv.convert(v));
+      c.expect.hl = kKeptHl;
+      cases.push_back(c);
+    }
+    RunCases(conv.label, cases);
+  }
+  struct FromWord {
+    const char *label;
+    std::function<float(uint16_t)> convert;
+  };
+  const FromWord fromWords[] = {{"Hc_Bf", [](uint16_t v) { return float(v & 0xFF); }},
+                                {"Hi_Bf", [](uint16_t v) { return float(int16_t(v)); }},
+                                {"Hu_Bf", [](uint16_t v) { return float(v); }}};
+  for (const FromWord &conv : fromWords) {
+    std::vector<Case> cases;
+    for (uint16_t v : kIntEdges) {
+      Case c{fmt::format("{:04X}", v), {{0, kKeptBc, kKeptDe, v}, {}}, {}};
+      ExpectFloat(c, conv.convert(v));
+      c.expect.hl = v;
+      cases.push_back(c);
+    }
+    RunCases(conv.label, cases);
+  }
+}
+
+// The stack forms replace the value under the return address and keep
+// every main register.
+TEST(Z180RuntimeTest, FloatStackConversionsReplaceTheValueOnTheStack) {
+  struct Conversion {
+    const char *label;
+    bool fromFloat; // else to float
+    bool wide;      // the integer side is 4 bytes
+    std::function<uint32_t(uint32_t)> convert;
+  };
+  const Conversion conversions[] = {
+      {"I__F", false, false, [](uint32_t v) { return Bits(float(int16_t(v))); }},
+      {"U__F", false, false, [](uint32_t v) { return Bits(float(uint16_t(v))); }},
+      {"L__F", false, true, [](uint32_t v) { return Bits(float(int32_t(v))); }},
+      {"G__F", false, true, [](uint32_t v) { return Bits(float(v)); }},
+      {"F__I", true, false, [](uint32_t v) { return TruncatedLowBits(Float(v)) & 0xFFFF; }},
+      {"F__U", true, false, [](uint32_t v) { return TruncatedLowBits(Float(v)) & 0xFFFF; }},
+      {"F__L", true, true, [](uint32_t v) { return TruncatedLowBits(Float(v)); }},
+      {"F__G", true, true, [](uint32_t v) { return TruncatedLowBits(Float(v)); }},
+  };
+  for (const Conversion &conv : conversions) {
+    std::vector<uint32_t> values;
+    if (conv.fromFloat)
+      values = ConversionFloats();
+    else if (conv.wide)
+      values = kLongEdges;
+    else
+      values.assign(kIntEdges.begin(), kIntEdges.end());
+    std::vector<Case> cases;
+    for (uint32_t v : values) {
+      Case c{fmt::format("{:08X}", v), {{0, kKeptBc, kKeptDe, kKeptHl}, {kGuard}}, {}};
+      bool pushedWide = conv.fromFloat || conv.wide;
+      bool resultWide = !conv.fromFloat || conv.wide;
+      if (pushedWide)
+        c.call.stack.insert(c.call.stack.end(), {Hi(v), Lo(v)});
+      else
+        c.call.stack.push_back(uint16_t(v));
+      uint32_t result = conv.convert(v);
+      c.expect.bc = kKeptBc;
+      c.expect.de = kKeptDe;
+      c.expect.hl = kKeptHl;
+      c.expect.spChange = pushedWide == resultWide ? 0 : resultWide ? -2 : 2;
+      if (resultWide)
+        c.expect.stackTop = {Lo(result), Hi(result), kGuard};
+      else
+        c.expect.stackTop = {Lo(result), kGuard};
+      cases.push_back(c);
+    }
+    RunCases(conv.label, cases);
   }
 }
 

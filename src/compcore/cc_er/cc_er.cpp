@@ -23,12 +23,13 @@ struct ErrorListState {
   // The highest line listed per file (by its case-folded name): a record
   // past it goes last without a walk through the list.
   std::unordered_map<std::string, uint16_t> lastLines;
-  uint16_t records = 0;
+  // Bracket reports pass the record limit: 16 bits would wrap.
+  uint32_t records = 0;
   uint16_t dropped = 0;
   uint16_t warnings = 0;
   uint16_t serious = 0;
   uint16_t trivial = 0;
-  uint16_t errorCount = 0;
+  uint32_t errorCount = 0;
   uint16_t suppression = 0;
   bool bracketReport = false;
   bool watch = false;
@@ -226,12 +227,12 @@ unsigned ErrorListStatus() {
 }
 
 const sError *ErrorListHead() { return State().head; }
-uint16_t ErrorRecordCount() { return State().records; }
+uint32_t ErrorRecordCount() { return State().records; }
 uint16_t WarningCount() { return State().warnings; }
 uint16_t SeriousWarningCount() { return State().serious; }
 uint16_t TrivialWarningCount() { return State().trivial; }
 uint16_t DroppedRecordCount() { return State().dropped; }
-uint16_t &CompileErrorCount() { return State().errorCount; }
+uint32_t &CompileErrorCount() { return State().errorCount; }
 uint16_t &ErrorSuppression() { return State().suppression; }
 bool &BracketReportFlag() { return State().bracketReport; }
 bool &WatchCompileFlag() { return State().watch; }

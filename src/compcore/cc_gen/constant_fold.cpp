@@ -225,9 +225,11 @@ OperationState RunCompileTimeOperation(BinaryOperands &pair, ArithOp op) {
   return pair.state;
 }
 
+void ReportInternalCodegenError() { CompileError<kMsgInvalidOperands>(); }
+
 void FinishBinaryOperation(BinaryOperands &pair, OperandConverter convert) {
   if (pair.state == OperationState::kInvalid) {
-    CompileError<kMsgInvalidOperands>();
+    ReportInternalCodegenError();
     return;
   }
   if (pair.state == OperationState::kDivideByZero) {

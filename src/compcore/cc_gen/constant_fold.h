@@ -75,4 +75,7 @@ using OperandConverter = void (*)(ValueRecord &value, uint8_t type, bool toPoint
 // copied back when the records were swapped.
 void FinishBinaryOperation(BinaryOperands &pair, OperandConverter convert);
 
+// What the expression compiler raises for operands it cannot hand on (401).
+void ReportInternalCodegenError();
+
 } // namespace tsw

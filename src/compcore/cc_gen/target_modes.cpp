@@ -119,7 +119,7 @@ void SelectTargetCpu(CodeCpu cpu) {
   services.SelectStepperTables();
 }
 
-CodeCpu TargetCpu() { return CodeGenSetup().cpu; }
+CodeCpu CurrentCpu() { return CodeGenSetup().cpu; }
 
 void SelectCodeCache(ADDR24 address) {
   CachePointers &c = Caches();

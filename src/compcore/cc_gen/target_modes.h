@@ -57,7 +57,7 @@ bool CpuFromSelector(uint8_t selector, CodeCpu *cpu);
 // Sets the processor, its memory configuration and TARGETCPU, then
 // re-selects the assembler's, the disassembler's and the stepper's tables.
 void SelectTargetCpu(CodeCpu cpu);
-CodeCpu TargetCpu();
+CodeCpu CurrentCpu();
 
 // Root code below the window, extended-memory code at or above it, each
 // only when its cache has an origin; the constant cache follows.

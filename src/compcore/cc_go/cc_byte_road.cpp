@@ -8,7 +8,9 @@
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_gen/origins.h"
+#include "compcore/cc_gen/prolog_epilog.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/cc_cfg.h"
@@ -138,12 +140,16 @@ public:
       tsw::SelectTargetCpu(cpu == TargetCpuName::kCRV ? CodeCpu::kCorvid : CodeCpu::kZ180);
   }
   TargetCpuName TargetCpu() override {
-    return tsw::TargetCpu() == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180;
+    return tsw::CurrentCpu() == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180;
   }
   bool IsBiosCode() override { return tsw::IsBiosCode(); }
   void BeginBiosCode() override { tsw::BeginBiosCode(); }
   void EndProgramCode() override { tsw::EndProgramCode(); }
   void SelectCodeCache(ADDR24 address) override { tsw::SelectCodeCache(address); }
+  ADDR24 EmitJumpToAddr24(ADDR24 target, uint8_t opcode) override {
+    return tsw::EmitJumpToAddr24(target, opcode).operand;
+  }
+  void EmitJumpWithWindowCheck(ADDR24 jump) override { EmitFarJumpFixup({0, jump}, CodeAddressNow()); }
   void ParseOriginDirective(int kind, OriginCache cache) override { tsw::ParseOriginDirective(kind, CacheOf(cache)); }
   void FlushCache(OriginCache cache) override {
     if (EmitCache *c = CacheOf(cache))
@@ -320,6 +326,7 @@ void ResetByteRoad() {
   SetCodeGenCollaborators(nullptr);
   CodeGenSetup() = {};
   ResetTargetModes();
+  ResetPrologEpilog();
   DestroyCompileCaches();
   Road() = std::make_unique<ByteRoad>();
   SetTargetModeServices(&Road()->modes);

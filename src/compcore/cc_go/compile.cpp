@@ -21,6 +21,7 @@
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "foundation/memorymap.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
 
@@ -193,6 +194,10 @@ uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
     status |= kCompileFailedBit;
   return FinishByteRoadPass(path, status);
 }
+
+uint16_t CompiledCodeStart() { return MemoryMap().RootCodeOrigin; }
+// The start-up code loads the stack pointer one above the top byte of data.
+uint16_t CompiledStackTop() { return uint16_t(MemoryMap().DataTop + 1); }
 
 int LoadBiosSymbolsFromBoard() {
   LinkBiosMemory *board = CurrentAssembly() ? CurrentAssembly()->linkBiosMemory.get() : nullptr;

@@ -58,6 +58,11 @@ void AssembleCompiler(const CompilerBoundaries &boundaries);
 // bit when the session could not be prepared or an error was recorded.
 uint16_t RunFrontEndPass(const std::string &path, uint16_t mode);
 
+// Where the compiled program begins (the BIOS ends just below it) and the
+// stack pointer it starts with, by the last compile's memory map.
+uint16_t CompiledCodeStart();
+uint16_t CompiledStackTop();
+
 // The BIOS symbols read from the board the assembly reaches over the link:
 // 0 when read, 1 without such a board; a malformed table throws.
 int LoadBiosSymbolsFromBoard();

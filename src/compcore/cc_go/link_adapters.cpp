@@ -3,13 +3,13 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/cc_go_paths.h"
+#include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_codegen.h"
 #include "compcore/common/cc_session.h"
 #include "compcore/link/tcs/tcplink.h"
-#include "foundation/memorymap.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
 #include "platform/format.h"
@@ -165,7 +165,7 @@ bool CompilerLinkHost::BiosImageMode() { return BiosCompileFlag(); }
 void CompilerLinkHost::SetBiosImageMode(bool on) { BiosCompileFlag() = on; }
 bool CompilerLinkHost::OfflineCompile() { return DirectiveShellInUse().CompileWithoutBoard(); }
 bool CompilerLinkHost::IncludeBios() { return Output().includeBios; }
-uint16_t CompilerLinkHost::ProgramCodeStart() { return MemoryMap().RootCodeOrigin; }
+uint16_t CompilerLinkHost::ProgramCodeStart() { return CompiledCodeStart(); }
 bool CompilerLinkHost::IsProgramLoaded() { return DirectiveShellInUse().IsProgramLoaded(); }
 
 } // namespace tsw

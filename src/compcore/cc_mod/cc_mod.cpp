@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -165,6 +166,7 @@ void LoadOrScanLibrary(const std::string &path, ZLibEntry &module, ZLibEntry &de
       // A library whose scan failed counts as changed, so that the next
       // build scans it again (and reports it) instead of keeping it half read.
       module.fileTime = description.fileTime = 0;
+      module.stamp = description.stamp = FileStamp{};
       throw;
     }
     SaveLibraryIndexCache(module, path, "MD1");
@@ -257,10 +259,38 @@ void SetLibraryProgramDirectory(const std::string &dir) { State().programDir = d
 void SetPendingLabelNames(PendingLabelNames *pending) { State().pending = pending; }
 size_t PendingLabelCount() { return State().pending ? State().pending->Count() : 0; }
 
-int FileTimeChanged(const std::string &path, uint32_t &storedTime) {
+std::optional<FileStamp> FileStampOf(const std::string &path) {
+  std::error_code error;
+  const auto time = std::filesystem::last_write_time(path, error);
+  const uint64_t size = error ? 0 : std::filesystem::file_size(path, error);
+  const std::optional<uint32_t> seconds = plat::FileModTime(path);
+  if (error || !seconds)
+    return std::nullopt;
+  return FileStamp{*seconds, int64_t(time.time_since_epoch().count()), size};
+}
+
+namespace {
+void ReportUnsavedEdits(const std::string &path) {
   EditorView *editor = CurrentEditorView();
   if (editor && !path.empty() && editor->OpenAndModified(path))
     Notify(kMsgLibraryModifiedInEditor, {}, true);
+}
+} // namespace
+
+int FileStampChanged(const std::string &path, FileStamp &stored) {
+  ReportUnsavedEdits(path);
+  std::optional<FileStamp> now;
+  if (!path.empty())
+    now = FileStampOf(path);
+  if (!now)
+    return 1;
+  bool changed = *now != stored;
+  stored = *now;
+  return changed ? 1 : 0;
+}
+
+int FileTimeChanged(const std::string &path, uint32_t &storedTime) {
+  ReportUnsavedEdits(path);
   std::optional<uint32_t> now;
   if (!path.empty())
     now = plat::FileModTime(path);
@@ -294,7 +324,9 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
     if (t.starts_with(kDescriptionMark)) {
       auto d = std::make_unique<ZModEntry>();
       d->library = &descriptions;
-      d->bodyStart = uint32_t(lines[i].end);
+      // A block that ends with the file is empty, not one that ends
+      // before it starts.
+      d->bodyStart = d->bodyEnd = uint32_t(lines[i].end);
       if (++i < lines.size()) {
         std::string_view n = lines[i].text;
         size_t len = 0;
@@ -365,9 +397,14 @@ void SaveLibraryIndexCache(const ZLibEntry &entry, const std::string &path, std:
 
 bool LoadLibraryIndexCache(ZLibEntry &entry, const std::string &path, std::string_view ext) {
   std::ifstream in(CachePath(path, ext), std::ios::binary);
-  auto libraryTime = plat::FileModTime(path);
+  auto libraryStamp = FileStampOf(path);
+  auto cacheStamp = FileStampOf(CachePath(path, ext));
   auto library = ReadWholeFile(path);
-  if (!in || !libraryTime || !library)
+  if (!in || !libraryStamp || !cacheStamp || !library)
+    return false;
+  // The cache keeps whole seconds only: a library changed after its cache
+  // was written, within the same second, is not what the cache describes.
+  if (libraryStamp->fineTime > cacheStamp->fineTime)
     return false;
   ZLibEntry cached;
   if (!cached.Read(in) || in.peek() != std::char_traits<char>::eof())
@@ -375,14 +412,14 @@ bool LoadLibraryIndexCache(ZLibEntry &entry, const std::string &path, std::strin
   std::string dirKey = plat::PathKey(State().programDir);
   std::string nameKey = plat::PathKey(cached.name.View());
   if (nameKey.size() <= dirKey.size() || !nameKey.starts_with(dirKey) || cached.name != entry.name ||
-      cached.fileTime != *libraryTime)
+      cached.fileTime != libraryStamp->seconds)
     return false;
   // Every offset must lie in the library and every name be one a scan
   // could have found.
   const uint32_t size = uint32_t(library->size());
   bool consistent = true;
   cached.modules.ForEach([&](const ZModEntry *m) {
-    consistent = consistent && m->headerStart <= size && m->headerEnd <= size && m->bodyStart <= m->bodyEnd &&
+    consistent = consistent && m->headerStart <= m->headerEnd && m->headerEnd <= size && m->bodyStart <= m->bodyEnd &&
                  m->bodyEnd <= size;
     m->names.ForEach([&](const BRString *n) {
       consistent = consistent && !n->View().empty() && n->View().size() <= kMaxHeaderName;
@@ -450,8 +487,8 @@ int BuildLibraryIndex(const std::string &libDirFile) {
     for (const std::string &path : paths) {
       ZLibEntry &m = NewLibrary(s.modules, Upper(path));
       ZLibEntry &d = NewLibrary(s.descriptions, Upper(path));
-      FileTimeChanged(path, m.fileTime);
-      d.fileTime = m.fileTime;
+      FileStampChanged(path, m.stamp);
+      m.fileTime = d.fileTime = m.stamp.seconds;
       LoadOrScanLibrary(path, m, d);
     }
     return 0;
@@ -459,8 +496,9 @@ int BuildLibraryIndex(const std::string &libDirFile) {
   for (size_t i = 0; i < paths.size(); ++i) {
     ZLibEntry &m = *modules[i];
     ZLibEntry &d = *descriptions[i];
-    if (!FileTimeChanged(paths[i], m.fileTime))
+    if (!FileStampChanged(paths[i], m.stamp))
       continue;
+    m.fileTime = m.stamp.seconds;
     RemoveNames(s.descriptions, &d);
     d.flags = 0;
     m.modules.Clear(true);

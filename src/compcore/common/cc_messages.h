@@ -179,6 +179,15 @@ inline constexpr unsigned kMsgLibraryAlsoDefinesName = 3034; // "'%s' redefines 
 inline constexpr unsigned kMsgNoLibDir = 4028;               // "Cannot open the library directory file %s."
 inline constexpr unsigned kMsgBadBiosSymbolTable = 5035;     // "The BIOS symbol table is damaged."
 
+// Far jumps, target modes and intrinsics, the start-up stub, prolog and epilog.
+inline constexpr unsigned kMsgBitNumberAbove7 = 487;       // "bit number above 7"
+inline constexpr unsigned kMsgBadEntryFrameRoutine = 655;  // "internal: bad frame routine on function entry"
+inline constexpr unsigned kMsgBadExitFrameRoutine = 656;   // "internal: bad frame routine on function exit"
+inline constexpr unsigned kMsgStartupSymbolMissing = 744;  // "start-up symbol missing from the BIOS"
+inline constexpr unsigned kMsgNoMain = 745;                // "no main() function"
+inline constexpr unsigned kMsgMainUnreachable = 746;       // "main() lies in extended memory but bouncers are off"
+inline constexpr unsigned kMsgNoBfree = 748;               // "heap in use but bfree() is missing"
+inline constexpr unsigned kMsgConditionalCallCpu = 2056;   // "internal: conditional call on an unknown processor"
 
 // The inline assembler's messages.
 inline constexpr unsigned kMsgAsmExpression = 452;       // "expression expected"

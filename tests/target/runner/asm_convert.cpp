@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
 #include <sstream>
 
 namespace tsw::target {
@@ -205,6 +206,20 @@ bool IsDirective(std::string_view line, std::string_view name) {
   return line.starts_with(name) && (line.size() == name.size() || std::isspace(static_cast<unsigned char>(line[name.size()])));
 }
 
+// The one condition the library's sources test, the processor, as the Z180
+// compile sees it; nullopt for any other condition.
+std::optional<bool> ProcessorCondition(std::string_view condition) {
+  std::string text;
+  for (char c : condition)
+    if (!std::isspace(static_cast<unsigned char>(c)))
+      text += c;
+  if (text == "TARGETCPU==Z180" || text == "TARGETCPU!=CRV")
+    return true;
+  if (text == "TARGETCPU==CRV" || text == "TARGETCPU!=Z180")
+    return false;
+  return std::nullopt;
+}
+
 } // namespace
 
 ConvertedAsm ConvertLibraryAsm(std::string_view librarySource) {
@@ -212,10 +227,31 @@ ConvertedAsm ConvertLibraryAsm(std::string_view librarySource) {
   std::istringstream lines{std::string(librarySource)};
   bool inAsm = false;
   int number = 0;
+  // Per open #if: whether its current branch is taken.
+  std::vector<bool> taken;
+  auto active = [&] { return std::ranges::all_of(taken, [](bool t) { return t; }); };
   for (std::string line; std::getline(lines, line);) {
     ++number;
     if (!line.empty() && line.back() == '\r')
       line.pop_back();
+    std::string_view trimmed = Trim(line);
+    if (IsDirective(trimmed, "#if")) {
+      std::optional<bool> value = ProcessorCondition(trimmed.substr(3));
+      if (!value)
+        converted.problems.push_back(fmt::format("line {}: a condition other than the processor", number));
+      taken.push_back(value.value_or(false));
+      continue;
+    }
+    if (IsDirective(trimmed, "#else") && !taken.empty()) {
+      taken.back() = !taken.back();
+      continue;
+    }
+    if (IsDirective(trimmed, "#endif") && !taken.empty()) {
+      taken.pop_back();
+      continue;
+    }
+    if (!active())
+      continue;
     if (!inAsm) {
       inAsm = IsDirective(line, "#asm");
       continue;

@@ -17,7 +17,8 @@ struct ConvertedAsm {
 // '#', 'h' and 'b' suffixed numbers become 0x and 0b, (ix+d) becomes d(ix),
 // db/dw become .db/.dw, "name: equ v" becomes "name = v", and '$'
 // separated statements go on lines of their own. Text outside the blocks
-// (the C of the file, its header comments) is left out.
+// (the C of the file, its header comments) is left out, and so is what an
+// #if on the processor leaves out of a Z180 compile.
 ConvertedAsm ConvertLibraryAsm(std::string_view librarySource);
 
 } // namespace tsw::target

@@ -49,6 +49,27 @@ std::string RoutineCallCase(const std::string &label, const RoutineCall &call) {
   return text;
 }
 
+AsmProgram AssembleProgram(const std::string &source, const std::string &workDir) {
+  AsmProgram program;
+  std::string base = workDir + "/routines";
+  std::ofstream(base + ".s") << source;
+  ProcessOutcome assembled = RunProcess({"sdasz80", "-g", "-l", "-o", base + ".rel", base + ".s"}, kToolTimeLimit);
+  if (assembled.exitCode != 0) {
+    program.log = "sdasz80: " + assembled.output;
+    return program;
+  }
+  ProcessOutcome linked = RunProcess({"sdldz80", "-j", "-i", base + ".ihx", base + ".rel"}, kToolTimeLimit);
+  if (linked.exitCode != 0) {
+    program.log = "sdldz80: " + linked.output;
+    return program;
+  }
+  std::ifstream symbols(base + ".noi");
+  program.symbols = ReadSdccSymbols(std::string(std::istreambuf_iterator<char>(symbols), {}));
+  program.hexImage = base + ".ihx";
+  program.ok = true;
+  return program;
+}
+
 AsmRun RunAsmCases(const std::string &libraryAsm, const std::vector<std::string> &cases, const std::string &workDir) {
   std::string source = "\t.hd64\n\t.area _HEADER (ABS)\n\t.org 0\n";
   for (size_t i = 0; i < cases.size(); ++i) {
@@ -63,21 +84,13 @@ AsmRun RunAsmCases(const std::string &libraryAsm, const std::vector<std::string>
   source += "\thalt\n" + libraryAsm;
 
   AsmRun run;
-  std::string base = workDir + "/routines";
-  std::ofstream(base + ".s") << source;
-  ProcessOutcome assembled =
-      RunProcess({"sdasz80", "-g", "-l", "-o", base + ".rel", base + ".s"}, kToolTimeLimit);
-  if (assembled.exitCode != 0) {
-    run.log = "sdasz80: " + assembled.output;
-    return run;
-  }
-  ProcessOutcome linked = RunProcess({"sdldz80", "-i", base + ".ihx", base + ".rel"}, kToolTimeLimit);
-  if (linked.exitCode != 0) {
-    run.log = "sdldz80: " + linked.output;
+  AsmProgram program = AssembleProgram(source, workDir);
+  if (!program.ok) {
+    run.log = program.log;
     return run;
   }
   SimulatorRequest request;
-  request.hexImage = base + ".ihx";
+  request.hexImage = program.hexImage;
   request.dumps.push_back({kOutputBase, uint32_t(kOutputBlockSize * cases.size())});
   SimulatorRun simulated = RunOnSimulator(request);
   if (simulated.stop != SimStop::Halted) {

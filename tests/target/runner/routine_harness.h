@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "runner/symbols.h"
+
 namespace tsw::target {
 
 // Runs run-time routines of the target library on the simulator, each call
@@ -41,6 +43,17 @@ constexpr uint32_t kOutputBase = 0xA000;
 constexpr uint32_t kOutputBlockSize = 32;
 // The stack starts at the top of memory, as the simulator wants it.
 constexpr uint16_t kStackAtCase = 0x0000;
+
+struct AsmProgram {
+  bool ok = false;
+  std::string log; // the assembler's or linker's complaint
+  std::string hexImage;
+  SymbolTable symbols; // the global labels, a leading '_' dropped
+};
+
+// Assembles and links one sdasz80 source (it places itself with .org) into
+// an Intel HEX image beside it in `workDir`.
+AsmProgram AssembleProgram(const std::string &source, const std::string &workDir);
 
 struct AsmRun {
   bool ok = false;

@@ -5,4 +5,5 @@
 #use "INTMATH.LIB"
 #use "LONGMATH.LIB"
 #use "RUNTIME.LIB"
+#use "FLOAT.LIB"
 /*** endheader */
