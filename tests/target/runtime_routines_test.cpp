@@ -839,5 +839,93 @@ TEST(Z180RuntimeTest, FloatStackConversionsReplaceTheValueOnTheStack) {
   }
 }
 
+// A function compiled for size brackets its body with a frame entry and a
+// frame exit routine. Each case runs such a function from a caller that
+// pushed one argument, and checks what the function sees (its own
+// registers through the entry, its argument, IX) and what the caller gets
+// back (the result in HL, IX, SP, the argument, the register area).
+TEST(Z180RuntimeTest, FrameRoutinesBuildAndDropTheFrameAroundTheBody) {
+  struct Frame {
+    const char *entry;
+    const char *exit;
+    bool ixFrame;
+    bool saveArea; // DE and BC name the register area, kept in the frame
+    bool exitCalled;
+  };
+  const Frame frames[] = {
+      {"sspixffn_", "rspixffn_", false, false, false}, {"sspixfn_", "rspixfn_", false, false, true},
+      {"sspixff_", "rspixff_", true, false, false},    {"sspixf_", "rspixf_", true, false, true},
+      {"sspixrffw_", "rspixrff_", true, true, false},  {"sspixrff_", "rspixrff_", true, true, false},
+      {"sspixrf_", "rspixrf_", true, true, true},
+  };
+  constexpr uint16_t kArgument = 0x4142;
+  constexpr uint16_t kResult = 0x7654;
+  constexpr uint16_t kAreaSize = 8;
+  const uint16_t kLocalSizes[] = {0, 1, 2, 10, 37};
+  enum : size_t { kGotResult, kGotIx, kGotSp, kGotArgument, kSeenBc, kSeenDe, kSeenHl, kSeenArgument, kArea };
+  for (const Frame &f : frames) {
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < std::size(kLocalSizes); ++i) {
+      uint16_t locals = kLocalSizes[i];
+      uint16_t size = locals + (f.saveArea ? kAreaSize : 0);
+      std::string area = fmt::format("area{}", i), fn = fmt::format("fn{}", i), done = fmt::format("done{}", i);
+      auto out = [](size_t slot) { return fmt::format("OUT+{}", 2 * slot); };
+      std::string loadArea = f.saveArea ? fmt::format("\tld de,#{}\n\tld bc,#{}\n", area, kAreaSize) : "";
+      std::string text = fmt::format("\tld hl,#{:#06x}\n\tpush hl\n", kArgument);
+      text += fmt::format("\tld bc,#{:#06x}\n\tld de,#{:#06x}\n\tld hl,#{:#06x}\n\tld ix,#{:#06x}\n", kKeptBc, kKeptDe,
+                          kKeptHl, kIxAtCall);
+      text += fmt::format("\tcall {}\n", fn);
+      text += fmt::format("\tld ({}),hl\n\tld ({}),ix\n\tld ix,#0\n\tadd ix,sp\n\tld ({}),ix\n", out(kGotResult),
+                          out(kGotIx), out(kGotSp));
+      text += fmt::format("\tpop hl\n\tld ({}),hl\n", out(kGotArgument));
+      for (int w = 0; w < kAreaSize / 2; ++w)
+        text += fmt::format("\tld hl,({}+{})\n\tld ({}+{}),hl\n", area, 2 * w, out(kArea), 2 * w);
+      text += fmt::format("\tjp {}\n", done);
+      // The register area, which the body overwrites and the exit restores.
+      text += area + ":\n\t.dw 0x1111,0x2222,0x3333,0x4444\n";
+      text += fn + ":\n\texx\n" + fmt::format("\tld hl,#{}\n", -int(size)) + loadArea +
+              fmt::format("\tcall {}\n", f.entry);
+      text += fmt::format("\tld ({}),bc\n\tld ({}),de\n\tld ({}),hl\n", out(kSeenBc), out(kSeenDe), out(kSeenHl));
+      // The argument: above IX's saved value and the return, or above the
+      // frame and the return.
+      if (f.ixFrame)
+        text += "\tld l,4(ix)\n\tld h,5(ix)\n";
+      else
+        text += fmt::format("\tld hl,#{}\n\tadd hl,sp\n\tld a,(hl)\n\tinc hl\n\tld h,(hl)\n\tld l,a\n", size + 2);
+      text += fmt::format("\tld ({}),hl\n", out(kSeenArgument));
+      // Every byte of the locals written, the saved area overwritten.
+      if (locals > 0)
+        text += fmt::format("\tld hl,#{}\n\tadd hl,sp\n\tld b,#{}\nfill{}:\n\tld (hl),#0xEE\n\tinc hl\n\tdjnz fill{}\n",
+                            f.saveArea ? kAreaSize : 0, locals, i, i);
+      for (int w = 0; w < kAreaSize / 2; ++w)
+        text += fmt::format("\tld hl,#0\n\tld ({}+{}),hl\n", area, 2 * w);
+      text += fmt::format("\tld hl,#{:#06x}\n\texx\n\tld hl,#{}\n", kResult, size) + loadArea;
+      text += fmt::format("\t{} {}\n", f.exitCalled ? "call" : "jp", f.exit);
+      text += done + ":\n";
+      texts.push_back(text);
+    }
+    TempDir dir;
+    AsmRun run = RunAsmCases(LibraryAsm(), texts, dir.path());
+    ASSERT_TRUE(run.ok) << f.entry << ": " << run.log;
+    for (size_t i = 0; i < std::size(kLocalSizes); ++i) {
+      const std::vector<uint8_t> &b = run.blocks[i];
+      auto word = [&](size_t slot) { return uint16_t(b[2 * slot] | b[2 * slot + 1] << 8); };
+      std::string where = fmt::format("{} with {} bytes of locals", f.entry, kLocalSizes[i]);
+      EXPECT_EQ(word(kGotResult), kResult) << where << ": the result in HL";
+      EXPECT_EQ(word(kGotIx), kIxAtCall) << where << ": IX";
+      EXPECT_EQ(word(kGotSp), uint16_t(kStackAtCase - 2)) << where << ": the stack";
+      EXPECT_EQ(word(kGotArgument), kArgument) << where << ": the argument";
+      EXPECT_EQ(word(kSeenBc), kKeptBc) << where << ": BC through the entry";
+      EXPECT_EQ(word(kSeenDe), kKeptDe) << where << ": DE through the entry";
+      EXPECT_EQ(word(kSeenHl), kKeptHl) << where << ": HL through the entry";
+      EXPECT_EQ(word(kSeenArgument), kArgument) << where << ": the argument seen by the body";
+      for (int w = 0; w < kAreaSize / 2; ++w) {
+        uint16_t expected = f.saveArea ? uint16_t(0x1111 * (w + 1)) : 0;
+        EXPECT_EQ(word(kArea + w), expected) << where << ": register area word " << w;
+      }
+    }
+  }
+}
+
 } // namespace
 } // namespace tsw::target
