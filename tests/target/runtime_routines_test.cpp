@@ -927,5 +927,102 @@ TEST(Z180RuntimeTest, FrameRoutinesBuildAndDropTheFrameAroundTheBody) {
   }
 }
 
+// An interrupt function entered through entint. and left through intrN
+// gives the interrupted code back every register, the alternates too,
+// whatever its body changed.
+TEST(Z180RuntimeTest, InterruptEntryAndExitsKeepEveryRegister) {
+  // The interrupted code's registers: AF, BC, DE, HL, IX, IY, AF', BC',
+  // DE', HL'.
+  const uint16_t kBefore[] = {0x12D7, 0x2345, 0x3456, 0x4567, 0x5678, 0x6789, 0x78C5, 0x89AB, 0x9ABC, 0xABCD};
+  std::string setRegisters = fmt::format("\tld hl,#{:#06x}\n\tpush hl\n\tpop af\n\tex af,af'\n", kBefore[6]);
+  setRegisters += fmt::format("\tld bc,#{:#06x}\n\tld de,#{:#06x}\n\tld hl,#{:#06x}\n\texx\n", kBefore[7], kBefore[8],
+                              kBefore[9]);
+  setRegisters += fmt::format("\tld hl,#{:#06x}\n\tpush hl\n\tpop af\n\tld bc,#{:#06x}\n\tld de,#{:#06x}\n", kBefore[0],
+                              kBefore[1], kBefore[2]);
+  setRegisters += fmt::format("\tld hl,#{:#06x}\n\tld ix,#{:#06x}\n\tld iy,#{:#06x}\n", kBefore[3], kBefore[4],
+                              kBefore[5]);
+  // Stores leave the flags alone; AF last, through the stack.
+  std::string storeRegisters = "\tld (OUT+2),bc\n\tld (OUT+4),de\n\tld (OUT+6),hl\n\tld (OUT+8),ix\n\tld (OUT+10),iy\n"
+                               "\tex af,af'\n\tpush af\n\tpop hl\n\tld (OUT+12),hl\n\tex af,af'\n"
+                               "\texx\n\tld (OUT+14),bc\n\tld (OUT+16),de\n\tld (OUT+18),hl\n\texx\n"
+                               "\tpush af\n\tpop hl\n\tld (OUT+0),hl\n"
+                               "\tld hl,#0\n\tadd hl,sp\n\tld (OUT+20),hl\n";
+  // A body that changes everything it can.
+  std::string clobber = "\tld bc,#0\n\tld de,#0\n\tld ix,#0\n\tld iy,#0\n\txor a\n\tex af,af'\n\txor a\n\texx\n"
+                        "\tld bc,#0\n\tld de,#0\n\tld hl,#0\n\texx\n\tld hl,#0\n\tscf\n";
+  const char *exits[] = {"intr1", "intr2", "intr3"};
+  std::vector<std::string> texts;
+  for (size_t i = 0; i < std::size(exits); ++i) {
+    std::string isr = fmt::format("isr{}", i);
+    std::string text = setRegisters + fmt::format("\tcall {}\n", isr) + storeRegisters +
+                       fmt::format("\tjp after{}\n", i);
+    text += isr + ":\n\tpush af\n\tpush hl\n\tcall entint_\n" + fmt::format("\tld hl,#{}\n\tpush hl\n", exits[i]) +
+            clobber + "\tret\n";
+    text += fmt::format("after{}:\n", i);
+    texts.push_back(text);
+  }
+  TempDir dir;
+  AsmRun run = RunAsmCases(LibraryAsm(), texts, dir.path());
+  ASSERT_TRUE(run.ok) << run.log;
+  const char *names[] = {"AF", "BC", "DE", "HL", "IX", "IY", "AF'", "BC'", "DE'", "HL'"};
+  for (size_t i = 0; i < std::size(exits); ++i) {
+    const std::vector<uint8_t> &b = run.blocks[i];
+    auto word = [&](size_t at) { return uint16_t(b[at] | b[at + 1] << 8); };
+    for (size_t r = 0; r < std::size(kBefore); ++r)
+      EXPECT_EQ(fmt::format("{:04X}", word(2 * r)), fmt::format("{:04X}", kBefore[r])) << exits[i] << " " << names[r];
+    EXPECT_EQ(word(20), kStackAtCase) << exits[i] << ": the stack";
+  }
+}
+
+// The data-wait block copies behave as ldir and lddr, overlapping copies
+// included, and copy nothing for a count of 0.
+TEST(Z180RuntimeTest, DataWaitBlockCopiesMatchTheBlockInstructions) {
+  constexpr uint16_t kBuffer = 0x9000;
+  // With HL, DE and BC it fills a case's output block.
+  constexpr size_t kBufferSize = 24;
+  struct Copy {
+    const char *label;
+    bool down;
+    uint16_t source, destination, count; // offsets into the buffer
+  };
+  const Copy copies[] = {
+      {"ldir_func", false, 0, 16, 8}, {"ldir_func", false, 0, 1, 9},  {"ldir_func", false, 4, 2, 10},
+      {"ldir_func", false, 3, 20, 1}, {"ldir_func", false, 3, 20, 0}, {"lddr_func", true, 15, 23, 8},
+      {"lddr_func", true, 20, 19, 9}, {"lddr_func", true, 7, 10, 6},  {"lddr_func", true, 7, 10, 0},
+  };
+  std::vector<std::string> texts;
+  for (const Copy &c : copies) {
+    std::string text;
+    for (size_t i = 0; i < kBufferSize; ++i)
+      text += fmt::format("\tld a,#{}\n\tld ({:#06x}),a\n", i + 1, kBuffer + i);
+    text += fmt::format("\tld hl,#{:#06x}\n\tld de,#{:#06x}\n\tld bc,#{}\n\tcall {}\n", kBuffer + c.source,
+                        kBuffer + c.destination, c.count, c.label);
+    text += "\tld (OUT+0),hl\n\tld (OUT+2),de\n\tld (OUT+4),bc\n";
+    for (size_t i = 0; i < kBufferSize; i += 2)
+      text += fmt::format("\tld hl,({:#06x})\n\tld (OUT+{}),hl\n", kBuffer + i, 6 + i);
+    texts.push_back(text);
+  }
+  TempDir dir;
+  AsmRun run = RunAsmCases(LibraryAsm(), texts, dir.path());
+  ASSERT_TRUE(run.ok) << run.log;
+  for (size_t k = 0; k < std::size(copies); ++k) {
+    const Copy &c = copies[k];
+    std::vector<uint8_t> memory(kBufferSize);
+    for (size_t i = 0; i < kBufferSize; ++i)
+      memory[i] = uint8_t(i + 1);
+    int step = c.down ? -1 : 1;
+    int from = c.source, to = c.destination;
+    for (uint16_t n = 0; n < c.count; ++n, from += step, to += step)
+      memory[size_t(to)] = memory[size_t(from)];
+    const std::vector<uint8_t> &b = run.blocks[k];
+    auto word = [&](size_t at) { return uint16_t(b[at] | b[at + 1] << 8); };
+    std::string where = fmt::format("{} {}->{} x{}", c.label, c.source, c.destination, c.count);
+    EXPECT_EQ(word(0), uint16_t(kBuffer + from)) << where << ": HL";
+    EXPECT_EQ(word(2), uint16_t(kBuffer + to)) << where << ": DE";
+    EXPECT_EQ(word(4), 0) << where << ": BC";
+    EXPECT_EQ(std::vector<uint8_t>(b.begin() + 6, b.begin() + 6 + kBufferSize), memory) << where;
+  }
+}
+
 } // namespace
 } // namespace tsw::target
