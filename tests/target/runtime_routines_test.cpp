@@ -1042,5 +1042,52 @@ TEST(Z180RuntimeTest, DataWaitBlockCopiesMatchTheBlockInstructions) {
   }
 }
 
+// The bit routines of memory: the address and the bit number pushed (the
+// caller pops them), a bit number of 8 or more reaching the next bytes.
+TEST(Z180RuntimeTest, MemoryBitRoutinesTestClearAndSetTheNamedBit) {
+  constexpr uint16_t kBytes = 0x9000;
+  const uint8_t kPattern[] = {0xA5, 0x3C, 0x01, 0x80};
+  std::string before;
+  for (size_t i = 0; i < std::size(kPattern); ++i)
+    before += fmt::format("\tld a,#{:#04x}\n\tld ({:#06x}),a\n", kPattern[i], kBytes + i);
+  std::string after;
+  for (size_t i = 0; i < std::size(kPattern); ++i)
+    after += fmt::format("\tld a,({:#06x})\n\tld (OUT+{}),a\n", kBytes + i, kExtraAt + i);
+  for (const char *label : {"BIT", "RES", "SET"}) {
+    std::string routine = label;
+    std::vector<Case> cases;
+    std::vector<std::vector<uint8_t>> memories;
+    for (uint16_t bit = 0; bit < 8 * std::size(kPattern); ++bit) {
+      Case c{fmt::format("bit {}", bit), {{0, kKeptBc, kKeptDe, kKeptHl}, {kBytes, bit}, before, after}, {}};
+      std::vector<uint8_t> memory(std::begin(kPattern), std::end(kPattern));
+      bool set = (memory[bit / 8] >> (bit % 8)) & 1;
+      if (routine == "BIT") {
+        c.expect.hl = set;
+        c.expect.zero = !set;
+      } else if (routine == "RES") {
+        memory[bit / 8] &= uint8_t(~(1 << (bit % 8)));
+      } else {
+        memory[bit / 8] |= uint8_t(1 << (bit % 8));
+      }
+      c.expect.bc = kKeptBc;
+      c.expect.de = kKeptDe;
+      c.expect.stackTop = {bit, kBytes};
+      cases.push_back(c);
+      memories.push_back(memory);
+    }
+    TempDir dir;
+    std::vector<RoutineCall> calls;
+    for (const Case &c : cases)
+      calls.push_back(c.call);
+    RoutineRun run = RunRoutineCalls(LibraryAsm(), label, calls, dir.path());
+    ASSERT_TRUE(run.ok) << label << ": " << run.log;
+    for (size_t i = 0; i < cases.size(); ++i)
+      EXPECT_EQ(std::vector<uint8_t>(run.outcomes[i].extra, run.outcomes[i].extra + std::size(kPattern)),
+                memories[i])
+          << label << " " << cases[i].what;
+    RunCases(label, cases);
+  }
+}
+
 } // namespace
 } // namespace tsw::target
