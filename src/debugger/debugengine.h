@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "foundation/msgnumbers.h"
 
 // The debugger engine: the debug kernel's variables and flags, run control
 // and stop handling, breakpoints, and the panes' contents after a stop. Its
@@ -28,18 +29,6 @@ inline constexpr const char *kLabelExit = ".exit";
 inline constexpr const char *kLabelExit2 = "..exit2";
 inline constexpr const char *kLabelBpInit = "..bp_init";
 
-// Message numbers of the engine.
-enum : unsigned {
-  kMsgRunTimeErrorCode = 142,
-  kMsgRunTimeErrorAt = 143,
-  kMsgRunTimeErrorAddress = 1144,
-  kMsgConnecting = 733,
-  kMsgBadKernelSignature = 5036,
-  kMsgNoBiosSymbols = 5037,
-  kMsgKernelNoReturn = 5076,
-  kMsgKernelNoStop = 5077,
-  kMsgKernelNoSync = 5078,
-};
 
 struct Breakpoint {
   ADDR24 address;

@@ -114,6 +114,16 @@ public:
   virtual void MarkExecutionLines(uint16_t fromLine, uint16_t toLine) = 0;
 };
 
+// The memory dump pane, whose addressing it shares with the dump dialog.
+class DebugDumpPane {
+public:
+  virtual ~DebugDumpPane() = default;
+  virtual DumpAddressing &Addressing() = 0;
+  virtual void Clear() = 0;
+  // One line down: the pane reads and shows the 128 bytes from there.
+  virtual void ScrollLineDown() = 0;
+};
+
 enum class DebugColor { ExecutionCursor, Breakpoint };
 enum class MainRunState : uint8_t { NotDebugging = 0, Stopped = 1, Running = 2 };
 
@@ -152,6 +162,9 @@ public:
   virtual DebugLinePane *RegisterPane() = 0;
   virtual DebugLinePane *StackPane() = 0;
   virtual bool IsDumpPaneOpen() = 0;
+  // Opens the dump pane or brings it to the front; null when it cannot be
+  // shown.
+  virtual DebugDumpPane *ShowDumpPane() { return nullptr; }
   virtual void RefillDumpPane() = 0;
   virtual bool IsWatchPaneOpen() = 0;
   virtual void StoreWatchValues() = 0;

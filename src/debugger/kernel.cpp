@@ -82,7 +82,7 @@ void TargetConnect() {
   if (CheckKernelSignature() != 0)
     throw xTCErr(kMsgBadKernelSignature, kModule, __LINE__);
   if (Products().LoadBiosSymbolsFromBios() != 0)
-    throw xTCErr(kMsgNoBiosSymbols, kModule, __LINE__);
+    throw xTCErr(kMsgBiosSymbolsFailed, kModule, __LINE__);
 }
 
 void ReadKernelDirectory() {

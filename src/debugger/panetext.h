@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "foundation/msgnumbers.h"
 
 // The lines the register, stack and dump panes show, and the location lines
 // that head the register, stack and watch panes. Plain text over bytes and a
@@ -20,7 +21,6 @@ struct SourcePosition {
   uint8_t column = 0;
 };
 
-inline constexpr unsigned kMsgPcSourcePosition = 729;
 
 // The separator and then the source position of `pc` when one is known,
 // else the address.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "foundation/addr24.h"
+#include "foundation/msgnumbers.h"
 
 // Every failure that ends an operation is an exception of the family rooted
 // at xErr: a message number, the raising source module and line, and the
@@ -38,24 +39,6 @@ struct TraceEntry {
 unsigned ErrorTraceCount();
 const TraceEntry &ErrorTraceEntry(unsigned index);
 
-// Message numbers the family uses.
-enum : uint32_t {
-  kMsgReportTitle = 5000,
-  kMsgReportAltTitle = 5001,
-  kMsgUserCancel = 5016,
-  kMsgInternal = 5017,
-  kMsgNoMem = 5018,
-  kMsgPortSetup = 5034,
-  kMsgBaud = 5038,
-  kMsgLocked = 5039,
-  kMsgPortOpen = 5044,
-  kMsgOverrun = 5045,
-  kMsgXmitTimeout = 5053,
-  kMsgTransferRead = 5079,
-  kMsgTransferWrite = 5080,
-  kMsgErrorLimit = 616,
-  kMsgActivityIdle = 11040,
-};
 
 class xErr : public std::exception {
 public:

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "gui/tswcdlg.h"
+#include "foundation/msgnumbers.h"
 
 class QLabel;
 class QPushButton;
@@ -17,7 +18,6 @@ class QWidget;
 // pumps it.
 namespace tsw {
 
-inline constexpr unsigned kMsgPleaseWaitCancel = 738;
 inline constexpr int kPleaseWaitTextId = 101;
 inline constexpr int kPleaseWaitTextLimit = 240;
 

@@ -72,7 +72,7 @@ bool AskToCloseEditor(EditorView &view) {
     return true;
   std::string text = plat::FormatText(LoadText(kMsgSaveChanges, kFormatSize), view.FileName());
   text.resize(std::min(text.size(), kQuestionSize - 1));
-  plat::Answer answer = plat::Notifier().MessageBox(LoadText(kMsgBoxTitle, kTitleSize), text,
+  plat::Answer answer = plat::Notifier().MessageBox(LoadText(kMsgMessageTitle, kTitleSize), text,
                                                     plat::Buttons::YesNoCancel, plat::Icon::Question);
   if (answer == plat::IDCANCEL)
     return false;

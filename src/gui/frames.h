@@ -10,13 +10,12 @@
 #include "gui/settings.h"
 #include "gui/shellstate.h"
 #include "gui/textpane.h"
+#include "foundation/msgnumbers.h"
 
 // The child frames inside the main window: each holds one text pane, keeps
 // the saved placement of its kind, and tells the main window when it goes.
 namespace tsw {
 
-inline constexpr unsigned kMsgBoxTitle = 16;
-inline constexpr unsigned kMsgSaveChanges = 128;
 
 // The placement of a live frame into a record, and back.
 void SavePlacement(WindowPlacement &record, const QMdiSubWindow &frame, const QRect &normal);

@@ -20,6 +20,7 @@
 #include "gui/shellstate.h"
 #include "gui/statbar.h"
 #include "gui/tswmainw.h"
+#include "foundation/msgnumbers.h"
 
 namespace tsw {
 namespace {
@@ -85,7 +86,6 @@ bool IsCheckCommand(uint16_t id) {
 
 namespace {
 
-constexpr unsigned kMsgWindowMenuTitle = 17;
 // The window menu stands after the first six popups of the frame menu.
 constexpr int kWindowMenuPosition = 6;
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gui/placement.h"
+#include "foundation/msgnumbers.h"
 
 // The status bar's fields, their layout and their texts, apart from the
 // widget that paints them: the layout is measured in the bar's own font
@@ -30,19 +31,6 @@ struct StatusTexts {
   static StatusTexts Load();
 };
 
-enum : unsigned {
-  kMsgStatInsert = 717,
-  kMsgStatOverwrite = 718,
-  kMsgStatModified = 719,
-  kMsgStatPriorityOn = 720,
-  kMsgStatMode0 = 721,
-  kMsgStatColumn = 722,
-  kMsgStatLine = 723,
-  kMsgStatMode1 = 724,
-  kMsgStatMode2 = 735,
-  kMsgStatMode3 = 736,
-  kMsgStatPriorityOff = 740,
-};
 
 class StatusBarModel {
 public:

@@ -9,11 +9,11 @@
 #include <sstream>
 
 #include "foundation/restext.h"
+#include "foundation/msgnumbers.h"
 
 namespace tsw {
 namespace {
 
-constexpr unsigned kMsgUntitled = 20;
 constexpr size_t kUntitledSize = 40;
 
 class PlaceholderView : public EditorView {

@@ -13,6 +13,7 @@
 #include "gui/textpane.h"
 #include "gui/tswapp_core.h"
 #include "gui/tswmainw.h"
+#include "foundation/msgnumbers.h"
 
 namespace tsw::plat {
 class Notifications;
@@ -27,7 +28,6 @@ class LanguageModule;
 
 // The program's name as the user sees it in the title bar.
 inline constexpr const char *kProgramName = "Tessel C";
-inline constexpr unsigned kMsgWindowTitle = 1102;
 
 // The directories start-up finds, each ending in a separator.
 struct ShellPaths {

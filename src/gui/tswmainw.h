@@ -13,6 +13,7 @@
 #include "gui/settings.h"
 #include "gui/textpane.h"
 #include "gui/tswmainw_core.h"
+#include "foundation/msgnumbers.h"
 
 class QMdiSubWindow;
 
@@ -26,8 +27,6 @@ class cPaneFrame;
 enum class PaneFrameKind : uint8_t;
 
 inline constexpr int kPollPeriodMs = 70;
-inline constexpr unsigned kMsgNoDirectory = 5148;
-inline constexpr unsigned kMsgCannotOpen = 5023;
 
 // The debugger panes of later parts plug in here: a pane of a kind, whose
 // widget the new frame takes over.

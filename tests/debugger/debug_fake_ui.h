@@ -1,5 +1,6 @@
 #pragma once
 
+#include "debugger/debugengine.h"
 #include "debugger/debugseams.h"
 
 #include <fmt/format.h>
@@ -51,6 +52,27 @@ public:
   int homes = 0;
 };
 
+// The dump pane: its addressing, and on a line down the 128 bytes it then
+// shows, read as the pane reads them.
+class DebugFakeDumpPane : public DebugDumpPane {
+public:
+  DumpAddressing &Addressing() override { return addressing; }
+  void Clear() override {
+    shown.Clear();
+    ++clears;
+  }
+  void ScrollLineDown() override {
+    beforeScroll = addressing;
+    addressing.physicalAddress = (addressing.physicalAddress + 16) & 0xFFFFF;
+    addressing.address.logical = uint16_t(addressing.address.logical + 16);
+    FillDumpWindow(addressing, &shown, 0, nullptr);
+  }
+  DumpAddressing addressing;
+  DumpAddressing beforeScroll;
+  DebugFakeLinePane shown;
+  int clears = 0;
+};
+
 // The interface: every call the engine makes, in order, as a text.
 class DebugFakeUi : public DebugUi {
 public:
@@ -92,6 +114,13 @@ public:
   DebugLinePane *RegisterPane() override { return registersOpen ? &registers : nullptr; }
   DebugLinePane *StackPane() override { return stackOpen ? &stack : nullptr; }
   bool IsDumpPaneOpen() override { return dumpOpen; }
+  DebugDumpPane *ShowDumpPane() override {
+    Record("show dump");
+    if (!dumpShowable)
+      return nullptr;
+    dumpOpen = true;
+    return &dump;
+  }
   void RefillDumpPane() override { Record("dump"); }
   bool IsWatchPaneOpen() override { return watchOpen; }
   void StoreWatchValues() override { Record("store watches"); }
@@ -120,8 +149,10 @@ public:
   std::optional<std::pair<std::string, TextPosition>> activeCaret;
   bool afterReset = false;
   bool assemblyOpen = false, registersOpen = false, stackOpen = false, dumpOpen = false, watchOpen = false;
+  bool dumpShowable = true;
   DebugFakeListingPane assembly;
   DebugFakeLinePane registers, stack;
+  DebugFakeDumpPane dump;
   std::vector<std::string> boxes;
   std::string stdio;
   std::string keys;

@@ -309,7 +309,6 @@ void FakeBoard::Handle(const Message &m) {
   case 13:
   case 16:
   case 17:
-  case 20:
   case 23:
   case 25:
   case 26: Reply(reply, {}); return;
@@ -328,6 +327,11 @@ void FakeBoard::Handle(const Message &m) {
     Reply(reply, {replaced});
     return;
   }
+  case 20:
+    // The clear puts back the byte the set replaced.
+    kernel.memory[PhysicalOfPayload(p, 0)] = p[3];
+    Reply(reply, {});
+    return;
   case 24: Reply(reply, watchReply); return;
   default: return; // keep-alives, event answers, status answers
   }

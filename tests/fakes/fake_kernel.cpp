@@ -74,11 +74,13 @@ void FakeKernel::Feed(uint8_t byte, uint32_t now, std::vector<uint8_t> &out) {
   switch (state_) {
   case State::Idle:
     switch (byte) {
-    case 0xA0:
+    case 0xA0: {
       ++queries;
-      out.push_back(status);
-      out.push_back(statusNoComplement ? status : uint8_t(~status));
+      const uint8_t now = statusSource ? statusSource() : status;
+      out.push_back(now);
+      out.push_back(statusNoComplement ? now : uint8_t(~now));
       return;
+    }
     case 0xA3:
       ++queries;
       out.push_back(ramSize);
@@ -124,6 +126,8 @@ void FakeKernel::Feed(uint8_t byte, uint32_t now, std::vector<uint8_t> &out) {
       memory[PhysicalOf(packed, i)] = data_[i];
     ++writeFrames;
     Ack(out);
+    if (onWrite)
+      onWrite(PhysicalOf(packed, 0), count_);
     return;
   }
   }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "foundation/addr24.h"
@@ -47,6 +48,11 @@ public:
   unsigned writeFrames = 0;
   unsigned queries = 0;
   std::vector<unsigned> frameCounts; // count of each frame
+  // A CPU behind the kernel: told of each write frame once its bytes are in
+  // memory, and asked for the status byte (the fixed `status` when unset).
+  std::function<void(uint32_t physical, unsigned count)> onWrite;
+  std::function<uint8_t()> statusSource;
+
   // What a count byte of 0 stands for (a kernel taking flash sectors whole
   // may take more).
   unsigned zeroCountMeans = 256;

@@ -23,12 +23,13 @@ struct ErrorListState {
   // The highest line listed per file (by its case-folded name): a record
   // past it goes last without a walk through the list.
   std::unordered_map<std::string, uint16_t> lastLines;
-  uint16_t records = 0;
+  // Bracket reports pass the record limit: 16 bits would wrap.
+  uint32_t records = 0;
   uint16_t dropped = 0;
   uint16_t warnings = 0;
   uint16_t serious = 0;
   uint16_t trivial = 0;
-  uint16_t errorCount = 0;
+  uint32_t errorCount = 0;
   uint16_t suppression = 0;
   bool bracketReport = false;
   bool watch = false;
@@ -42,13 +43,13 @@ struct ErrorListState {
   MessageOutput *output = nullptr;
 };
 
-ErrorListState &St() {
+ErrorListState &State() {
   static ErrorListState s;
   return s;
 }
 
 void FreeRecords() {
-  ErrorListState &s = St();
+  ErrorListState &s = State();
   while (s.head) {
     std::unique_ptr<sError> gone(s.head);
     s.head = gone->next;
@@ -73,11 +74,11 @@ std::string BareFileName(std::string_view path) {
 // Message `id` with the file name and the message as its two strings.
 std::string LineText(unsigned id, std::string_view message) {
   std::string format = GetResourceString(id);
-  return plat::FormatText(format, BareFileName(St().fileName), std::string(message));
+  return plat::FormatText(format, BareFileName(State().fileName), std::string(message));
 }
 
 int Dropped() {
-  ErrorListState &s = St();
+  ErrorListState &s = State();
   if (s.dropped < UINT16_MAX)
     ++s.dropped;
   return 1;
@@ -91,8 +92,15 @@ int Dropped() {
 
 class ErrorListSink : public DiagnosticSink {
 public:
+  // A drop at the record limit ends the compile: the list's last word says
+  // so, past the limit, or the user sees a full list and no reason.
   bool RecordError(unsigned, uint16_t line, uint16_t column, const std::string &text) override {
-    return RecordCompileError(line, column, text) != 0;
+    if (RecordCompileError(line, column, text) == 0)
+      return false;
+    if (!State().suppression)
+      MakeErrorRecord(kErrorKind, line, column,
+                      LineText(kMsgErrorLine, std::string(GetResourceString(kMsgErrorLimit))));
+    return true;
   }
   void RecordWarning(unsigned, int level, uint16_t line, uint16_t column, const std::string &text) override {
     RecordCompileWarning(level, line, column, text);
@@ -102,7 +110,7 @@ public:
 } // namespace
 
 void ClearErrorList() {
-  ErrorListState &s = St();
+  ErrorListState &s = State();
   FreeRecords();
   s.records = s.warnings = s.serious = s.trivial = s.dropped = 0;
   s.fileName = GetResourceString(kMsgNoFileName);
@@ -114,7 +122,7 @@ void ClearErrorList() {
 void ResetErrorList() { ClearErrorList(); }
 
 void SetErrorFileName(std::string_view name, uint8_t fileKind) {
-  ErrorListState &s = St();
+  ErrorListState &s = State();
   s.fileName = std::string(name.substr(0, kMaxErrorFileName));
   s.fileKind = fileKind;
   auto *node = new ErrorFileRecord{s.fileName, nullptr};
@@ -125,11 +133,11 @@ void SetErrorFileName(std::string_view name, uint8_t fileKind) {
   s.lastFile = node;
 }
 
-const std::string &CurrentErrorFileName() { return St().fileName; }
-const ErrorFileRecord *CurrentErrorFileRecord() { return St().lastFile; }
+const std::string &CurrentErrorFileName() { return State().fileName; }
+const ErrorFileRecord *CurrentErrorFileRecord() { return State().lastFile; }
 
 void ClearErrorFileNames() {
-  ErrorListState &s = St();
+  ErrorListState &s = State();
   while (s.firstFile) {
     std::unique_ptr<ErrorFileRecord> gone(s.firstFile);
     s.firstFile = gone->next;
@@ -151,7 +159,7 @@ void SplitHelpText(std::string_view text, std::string &message, std::string *hel
 }
 
 void InsertErrorRecord(sError *record, std::string_view currentFile) {
-  ErrorListState &s = St();
+  ErrorListState &s = State();
   uint16_t &lastLine = s.lastLines[FoldCase(currentFile)];
   const bool goesLast = plat::EqualNoCase(currentFile, "ERROR") || lastLine < record->line || !s.head;
   sError **link = goesLast ? (s.tail ? &s.tail->next : &s.head) : &s.head;
@@ -169,7 +177,7 @@ void InsertErrorRecord(sError *record, std::string_view currentFile) {
 }
 
 int MakeErrorRecord(int16_t kind, int line, int column, std::string_view message) {
-  ErrorListState &s = St();
+  ErrorListState &s = State();
   auto record = std::make_unique<sError>();
   record->line = static_cast<uint16_t>(std::clamp(line, 1, int(UINT16_MAX)));
   record->column = static_cast<uint8_t>(column < 1 ? 1 : column);
@@ -184,7 +192,7 @@ int MakeErrorRecord(int16_t kind, int line, int column, std::string_view message
 }
 
 int RecordCompileError(int line, int column, std::string_view message) {
-  ErrorListState &s = St();
+  ErrorListState &s = State();
   ++s.errorCount;
   if ((s.records >= kMaxErrorRecords && !s.bracketReport) || s.suppression)
     return Dropped();
@@ -195,7 +203,7 @@ int RecordCompileError(int line, int column, std::string_view message) {
 }
 
 int RecordCompileWarning(int level, int line, int column, std::string_view message) {
-  ErrorListState &s = St();
+  ErrorListState &s = State();
   if (s.records >= kMaxErrorRecords || s.suppression)
     return Dropped();
   if (uint32_t(s.maxSerious) + s.maxTrivial + 1 <= s.warnings)
@@ -209,7 +217,7 @@ int RecordCompileWarning(int level, int line, int column, std::string_view messa
 }
 
 unsigned ErrorListStatus() {
-  const ErrorListState &s = St();
+  const ErrorListState &s = State();
   unsigned bits = 0;
   if (s.head)
     bits |= kListHoldsRecords;
@@ -218,26 +226,26 @@ unsigned ErrorListStatus() {
   return bits;
 }
 
-const sError *ErrorListHead() { return St().head; }
-uint16_t ErrorRecordCount() { return St().records; }
-uint16_t WarningCount() { return St().warnings; }
-uint16_t SeriousWarningCount() { return St().serious; }
-uint16_t TrivialWarningCount() { return St().trivial; }
-uint16_t DroppedRecordCount() { return St().dropped; }
-uint16_t &CompileErrorCount() { return St().errorCount; }
-uint16_t &ErrorSuppression() { return St().suppression; }
-bool &BracketReportFlag() { return St().bracketReport; }
-bool &WatchCompileFlag() { return St().watch; }
+const sError *ErrorListHead() { return State().head; }
+uint32_t ErrorRecordCount() { return State().records; }
+uint16_t WarningCount() { return State().warnings; }
+uint16_t SeriousWarningCount() { return State().serious; }
+uint16_t TrivialWarningCount() { return State().trivial; }
+uint16_t DroppedRecordCount() { return State().dropped; }
+uint32_t &CompileErrorCount() { return State().errorCount; }
+uint16_t &ErrorSuppression() { return State().suppression; }
+bool &BracketReportFlag() { return State().bracketReport; }
+bool &WatchCompileFlag() { return State().watch; }
 
 void SetWarningLimits(uint16_t maxSerious, uint16_t maxTrivial) {
-  St().maxSerious = maxSerious;
-  St().maxTrivial = maxTrivial;
+  State().maxSerious = maxSerious;
+  State().maxTrivial = maxTrivial;
 }
 
-void SetMessageOutput(MessageOutput *output) { St().output = output; }
+void SetMessageOutput(MessageOutput *output) { State().output = output; }
 
 void ShowMessageFV(bool toBox, std::string_view format, const std::vector<plat::FormatArg> &args) {
-  ErrorListState &s = St();
+  ErrorListState &s = State();
   if (s.quiet || !s.output)
     return;
   std::string text = plat::FormatTextV(format, args);
@@ -249,9 +257,9 @@ void ShowMessageFV(bool toBox, std::string_view format, const std::vector<plat::
     s.output->ShowWaitLine(text);
 }
 
-void DisableMessageOutput() { St().quiet = true; }
-void EnableMessageOutput() { St().quiet = false; }
-bool MessageOutputQuiet() { return St().quiet; }
+void DisableMessageOutput() { State().quiet = true; }
+void EnableMessageOutput() { State().quiet = false; }
+bool MessageOutputQuiet() { return State().quiet; }
 
 namespace {
 // Outlives the module reset: the compile installs it once.
@@ -269,7 +277,7 @@ void InstallErrorListSink() {
 void ResetErrorListModule() {
   FreeRecords();
   ClearErrorFileNames();
-  St() = ErrorListState();
+  State() = ErrorListState();
 }
 
 } // namespace tsw

@@ -45,7 +45,7 @@ struct RtiModule {
   RtiShell *shell = nullptr;
   std::FILE *reading = nullptr;
 };
-RtiModule &M() {
+RtiModule &State() {
   static RtiModule m;
   return m;
 }
@@ -142,11 +142,11 @@ bool WriteRti(std::FILE *file, OutputTarget &board) {
 
 } // namespace
 
-void SetRtiShell(RtiShell *shell) { M().shell = shell; }
+void SetRtiShell(RtiShell *shell) { State().shell = shell; }
 
 bool SaveRtiFile() {
   CloseRtiFile();
-  RtiShell *shell = M().shell;
+  RtiShell *shell = State().shell;
   if (!shell)
     return false;
   std::optional<std::string> path = shell->ChooseRtiFile();
@@ -170,18 +170,18 @@ bool SaveRtiFile() {
 
 bool OpenRtiFile(const std::string &path) {
   CloseRtiFile();
-  M().reading = std::fopen(path.c_str(), "rb");
-  return M().reading != nullptr;
+  State().reading = std::fopen(path.c_str(), "rb");
+  return State().reading != nullptr;
 }
 
 void CloseRtiFile() {
-  if (M().reading)
-    std::fclose(M().reading);
-  M().reading = nullptr;
+  if (State().reading)
+    std::fclose(State().reading);
+  State().reading = nullptr;
 }
 
 bool ReadRtiHeader(uint8_t *buffer) {
-  std::FILE *f = M().reading;
+  std::FILE *f = State().reading;
   if (!f || std::fseek(f, 0, SEEK_SET) != 0)
     return false;
   std::array<uint8_t, kRtiHeaderBytes> header{};

@@ -13,7 +13,7 @@ struct DirectoryModule {
   CCAddrDirectory biosRoot, biosXmem;
   bool lastCompileWasBios = false;
 };
-DirectoryModule &M() {
+DirectoryModule &State() {
   static DirectoryModule m;
   return m;
 }
@@ -46,28 +46,28 @@ int CCAddrDirectory::Find(ADDR24 key) const {
   return -1;
 }
 
-CCAddrDirectory &RootAddressDirectory() { return M().root; }
-CCAddrDirectory &XmemAddressDirectory() { return M().xmem; }
+CCAddrDirectory &RootAddressDirectory() { return State().root; }
+CCAddrDirectory &XmemAddressDirectory() { return State().xmem; }
 
 ADDR24 LookupRoot(ADDR24 address) {
   if (CodeGenSetup().cpu != CodeCpu::kCorvid || address.logical >= ExtWindowStart)
     return address;
-  return Lookup(M().root, address);
+  return Lookup(State().root, address);
 }
 
 ADDR24 LookupXmem(ADDR24 address) {
   if (CodeGenSetup().cpu != CodeCpu::kCorvid || address.logical < ExtWindowStart)
     return address;
-  return Lookup(M().xmem, address);
+  return Lookup(State().xmem, address);
 }
 
 void EnterXmemFunction(ADDR24 entry, ADDR24 body) {
-  M().root.Insert(entry, body);
-  M().xmem.Insert(body, entry);
+  State().root.Insert(entry, body);
+  State().xmem.Insert(body, entry);
 }
 
 void ResetAddressDirectoriesForCompile(bool biosCompile) {
-  DirectoryModule &m = M();
+  DirectoryModule &m = State();
   if (biosCompile) {
     m.biosRoot.Clear();
     m.biosXmem.Clear();
@@ -84,6 +84,6 @@ void ResetAddressDirectoriesForCompile(bool biosCompile) {
   m.lastCompileWasBios = biosCompile;
 }
 
-void ResetAddressDirectoryModule() { M() = DirectoryModule{}; }
+void ResetAddressDirectoryModule() { State() = DirectoryModule{}; }
 
 } // namespace tsw

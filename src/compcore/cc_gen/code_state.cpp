@@ -28,7 +28,7 @@ struct CodeStateModule {
   std::vector<SavePoint> points;
   uint32_t statementDepth = 0;
 };
-CodeStateModule &M() {
+CodeStateModule &State() {
   static CodeStateModule m;
   return m;
 }
@@ -62,17 +62,17 @@ void RestoreCaches(const SavePoint &point) {
 void PushPoint(bool statement, uint32_t depth) {
   // The runs flushed here belong to what came before the save point.
   SavePoint point = TakeCachePoint();
-  for (CodeStateParticipant &p : M().participants)
+  for (CodeStateParticipant &p : State().participants)
     if (statement || p.side == CodeStateSide::kCode)
       p.save();
   point.statement = statement;
   point.depth = depth;
-  M().points.push_back(std::move(point));
+  State().points.push_back(std::move(point));
 }
 
 void RestoreTop() {
-  const SavePoint &point = M().points.back();
-  auto &participants = M().participants;
+  const SavePoint &point = State().points.back();
+  auto &participants = State().participants;
   for (auto it = participants.rbegin(); it != participants.rend(); ++it)
     if (Takes(point, *it))
       it->restore();
@@ -80,23 +80,23 @@ void RestoreTop() {
 }
 
 void DropTop() {
-  const SavePoint &point = M().points.back();
-  for (CodeStateParticipant &p : M().participants)
+  const SavePoint &point = State().points.back();
+  for (CodeStateParticipant &p : State().participants)
     if (Takes(point, p))
       p.discard();
-  M().points.pop_back();
+  State().points.pop_back();
 }
 
 } // namespace
 
 void RegisterCodeStateParticipant(CodeStateParticipant participant) {
-  M().participants.push_back(std::move(participant));
+  State().participants.push_back(std::move(participant));
 }
 
-uint32_t &StatementDepth() { return M().statementDepth; }
+uint32_t &StatementDepth() { return State().statementDepth; }
 
 void DropCodeState() {
-  while (!M().points.empty())
+  while (!State().points.empty())
     DropTop();
 }
 
@@ -106,7 +106,7 @@ void SaveCodeState(uint32_t depth) {
 }
 
 void RestoreCodeState() {
-  auto &points = M().points;
+  auto &points = State().points;
   while (!points.empty() && !points.back().statement)
     DropTop();
   if (!points.empty())
@@ -114,17 +114,17 @@ void RestoreCodeState() {
 }
 
 bool StatementSnapshotMatches() {
-  const auto &points = M().points;
-  return !points.empty() && points.front().statement && points.front().depth == M().statementDepth;
+  const auto &points = State().points;
+  return !points.empty() && points.front().statement && points.front().depth == State().statementDepth;
 }
 
 uint32_t PushCodeSavePoint() {
   PushPoint(false, 0);
-  return uint32_t(M().points.size());
+  return uint32_t(State().points.size());
 }
 
 void RestoreCodeSavePoint(uint32_t point) {
-  auto &points = M().points;
+  auto &points = State().points;
   if (point == 0 || point > points.size() || points[point - 1].statement)
     return;
   while (points.size() > point)
@@ -133,7 +133,7 @@ void RestoreCodeSavePoint(uint32_t point) {
 }
 
 void DropCodeSavePoint(uint32_t point) {
-  auto &points = M().points;
+  auto &points = State().points;
   if (point == 0 || point > points.size() || points[point - 1].statement)
     return;
   while (points.size() >= point)
@@ -166,9 +166,9 @@ uint16_t CompileWithRetry(const std::function<uint16_t()> &body) {
 }
 
 void ResetCodeStateModule() {
-  M().participants.clear();
-  M().points.clear();
-  M().statementDepth = 0;
+  State().participants.clear();
+  State().points.clear();
+  State().statementDepth = 0;
 }
 
 } // namespace tsw

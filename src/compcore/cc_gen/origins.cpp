@@ -26,7 +26,7 @@ struct OriginModule {
   std::vector<std::unique_ptr<XmemCache>> optionCaches;
 };
 
-OriginModule &M() {
+OriginModule &State() {
   static OriginModule m;
   return m;
 }
@@ -73,17 +73,17 @@ void ParseFollows(OriginDirective &record) {
   }
   if (MatchOption("splitbin")) {
     record.splitbin = true;
-    ++M().splitbinCount;
+    ++State().splitbinCount;
   }
-  OriginDirective &named = *M().table[size_t(index)];
+  OriginDirective &named = *State().table[size_t(index)];
   if (named.follows)
     CompileError<kMsgAlreadyFollowed>();
   named.follows = &record;
 }
 
 XmemCache *MakeOptionCache() {
-  M().optionCaches.push_back(std::make_unique<XmemCache>(kOptionCacheBytes));
-  return M().optionCaches.back().get();
+  State().optionCaches.push_back(std::make_unique<XmemCache>(kOptionCacheBytes));
+  return State().optionCaches.back().get();
 }
 
 void ParseDebugOption(OriginDirective &record) {
@@ -158,24 +158,24 @@ ADDR24 OriginHighEnd(const OriginDirective &o) {
 }
 
 OriginDirective &DefaultOrigin() {
-  OriginDirective &d = M().defaultOrigin;
+  OriginDirective &d = State().defaultOrigin;
   if (d.name.empty()) {
     d.name = "$nullorg";
   }
   return d;
 }
 
-const std::vector<std::unique_ptr<OriginDirective>> &OriginTable() { return M().table; }
+const std::vector<std::unique_ptr<OriginDirective>> &OriginTable() { return State().table; }
 
 int FindOrigin(const std::string &name) {
-  const auto &table = M().table;
+  const auto &table = State().table;
   for (size_t i = 0; i < table.size(); ++i)
     if (table[i]->name == name)
       return int(i);
   return -1;
 }
 
-uint32_t SplitbinCount() { return M().splitbinCount; }
+uint32_t SplitbinCount() { return State().splitbinCount; }
 
 void ParseOriginDirective(int32_t kind, EmitCache *cache) {
   ExpandMacros();
@@ -186,8 +186,8 @@ void ParseOriginDirective(int32_t kind, EmitCache *cache) {
     return;
   }
   int index = FindOrigin(name);
-  OriginDirective *record = index < 0 ? nullptr : M().table[size_t(index)].get();
-  M().current = record;
+  OriginDirective *record = index < 0 ? nullptr : State().table[size_t(index)].get();
+  State().current = record;
   if (WordFollows()) {
     if (!ParseResumeApply(record)) {
       CompileError<kMsgResumeOrApply>();
@@ -198,8 +198,8 @@ void ParseOriginDirective(int32_t kind, EmitCache *cache) {
     made->name = name;
     made->kind = kind;
     made->cache = cache;
-    record = M().current = made.get();
-    M().table.push_back(std::move(made));
+    record = State().current = made.get();
+    State().table.push_back(std::move(made));
     ParseNewOrigin(*record);
   } else {
     CompileError<kMsgOriginDefined>();
@@ -230,18 +230,18 @@ void ActivateOrigin(OriginDirective *record) {
 }
 
 void ClearOriginTable() {
-  M().splitbinCount = 0;
-  for (auto &record : M().table)
+  State().splitbinCount = 0;
+  for (auto &record : State().table)
     if (record->cache)
       record->cache->Attach(nullptr);
-  M().table.clear();
-  M().current = nullptr;
+  State().table.clear();
+  State().current = nullptr;
   Caches().debugXmem = Caches().nodebugXmem = nullptr;
 }
 
 void CheckOriginOverlaps() {
   std::vector<const OriginDirective *> sorted;
-  for (const auto &record : M().table)
+  for (const auto &record : State().table)
     sorted.push_back(record.get());
   SweepForOverlaps(sorted, LogicalKey, true);
   SweepForOverlaps(sorted, PhysicalKey, false);
@@ -249,7 +249,7 @@ void CheckOriginOverlaps() {
 
 std::vector<const OriginDirective *> OriginsByPhysicalAddress() {
   std::vector<const OriginDirective *> sorted;
-  for (const auto &record : M().table)
+  for (const auto &record : State().table)
     sorted.push_back(record.get());
   std::stable_sort(sorted.begin(), sorted.end(), [](const OriginDirective *a, const OriginDirective *b) {
     return PhysicalKey(OriginLowEnd(*a)) < PhysicalKey(OriginLowEnd(*b));
@@ -259,8 +259,8 @@ std::vector<const OriginDirective *> OriginsByPhysicalAddress() {
 
 void ResetOriginModule() {
   ClearOriginTable();
-  M().optionCaches.clear();
-  M().defaultOrigin = {};
+  State().optionCaches.clear();
+  State().defaultOrigin = {};
 }
 
 } // namespace tsw

@@ -9,22 +9,22 @@ struct OutputModule {
   OutputSettings settings;
   std::function<void()> progress;
 };
-OutputModule &M() {
+OutputModule &State() {
   static OutputModule m;
   return m;
 }
 
 } // namespace
 
-void SetOutputTarget(OutputTarget *target) { M().target = target; }
-OutputTarget *CurrentOutputTarget() { return M().target; }
-OutputSettings &Output() { return M().settings; }
-void SetProgressCallback(std::function<void()> progress) { M().progress = std::move(progress); }
+void SetOutputTarget(OutputTarget *target) { State().target = target; }
+OutputTarget *CurrentOutputTarget() { return State().target; }
+OutputSettings &Output() { return State().settings; }
+void SetProgressCallback(std::function<void()> progress) { State().progress = std::move(progress); }
 void PumpProgress() {
-  if (M().progress)
-    M().progress();
+  if (State().progress)
+    State().progress();
 }
 
-void ResetOutputModule() { M() = {}; }
+void ResetOutputModule() { State() = {}; }
 
 } // namespace tsw

@@ -4,11 +4,16 @@
 #include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_gen/addr_directory.h"
+#include "compcore/cc_gen/asm/asm_block.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_gen/origins.h"
+#include "compcore/cc_gen/prolog_epilog.h"
+#include "compcore/cc_gen/startup_stub.h"
 #include "compcore/cc_gen/output_target.h"
+#include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_in/cc_brackets.h"
@@ -27,6 +32,7 @@
 #include "foundation/restext.h"
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <strings.h>
@@ -130,12 +136,22 @@ EmitCache *CacheOf(OriginCache cache) {
 // the emitters are built.
 class ByteRoadGenerator : public CodeGenerator {
 public:
+  // Only the two processors the code generator emits for are taken.
   void SelectTargetCpu(TargetCpuName cpu) override {
-    CodeGenSetup().cpu = cpu == TargetCpuName::kCRV ? CodeCpu::kCorvid : CodeCpu::kZ180;
+    if (cpu == TargetCpuName::kZ180 || cpu == TargetCpuName::kCRV)
+      tsw::SelectTargetCpu(cpu == TargetCpuName::kCRV ? CodeCpu::kCorvid : CodeCpu::kZ180);
   }
   TargetCpuName TargetCpu() override {
-    return CodeGenSetup().cpu == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180;
+    return tsw::CurrentCpu() == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180;
   }
+  bool IsBiosCode() override { return tsw::IsBiosCode(); }
+  void BeginBiosCode() override { tsw::BeginBiosCode(); }
+  void EndProgramCode() override { tsw::EndProgramCode(); }
+  void SelectCodeCache(ADDR24 address) override { tsw::SelectCodeCache(address); }
+  ADDR24 EmitJumpToAddr24(ADDR24 target, uint8_t opcode) override {
+    return tsw::EmitJumpToAddr24(target, opcode).operand;
+  }
+  void EmitJumpWithWindowCheck(ADDR24 jump) override { EmitFarJumpFixup({0, jump}, CodeAddressNow()); }
   void ParseOriginDirective(int kind, OriginCache cache) override { tsw::ParseOriginDirective(kind, CacheOf(cache)); }
   void FlushCache(OriginCache cache) override {
     if (EmitCache *c = CacheOf(cache))
@@ -176,6 +192,29 @@ public:
   void FlushStatementPosition(uint16_t line, uint16_t column) override {
     tsw::FlushStatementPosition(line, column, CodeAddressNow());
   }
+  void CompileAsmBlock(bool withDebugCode) override { assembler::CompileAsmBlock(withDebugCode); }
+};
+
+// The cache set is the fixed objects'; the instruction tables of the
+// assembler and the debugger read the processor where they decode.
+class CacheSetServices : public TargetModeServices {
+public:
+  void SwitchCodeCacheSet(int set) override { tsw::SwitchCodeCacheSet(set); }
+};
+
+// The start-up code goes out as one run of the listing, like the code it
+// precedes; its stamp is the local time.
+class StartupOutput : public StartupServices {
+public:
+  int64_t LocalTime() override {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return int64_t(now) + local.tm_gmtoff;
+  }
+  void WriteStartup(ADDR24 address, const std::vector<uint8_t> &bytes) override {
+    WriteRomListingRecord(uint16_t(bytes.size()), address, bytes.data());
+  }
 };
 
 class LabelsStillNeeded : public PendingLabelNames {
@@ -202,6 +241,8 @@ struct ByteRoad {
   CompilerFixupServices fixups;
   ByteRoadGenerator generator;
   LabelsStillNeeded pending;
+  CacheSetServices modes;
+  StartupOutput startup;
 };
 std::unique_ptr<ByteRoad> &Road() {
   static std::unique_ptr<ByteRoad> road;
@@ -299,8 +340,12 @@ void ResetByteRoad() {
   SetRtiShell(nullptr);
   SetCodeGenCollaborators(nullptr);
   CodeGenSetup() = {};
+  ResetTargetModes();
+  ResetPrologEpilog();
   DestroyCompileCaches();
   Road() = std::make_unique<ByteRoad>();
+  SetTargetModeServices(&Road()->modes);
+  SetStartupServices(&Road()->startup);
   BuildCompileCaches();
   SetRunWriter(&Road()->writer);
   SetFixupServices(&Road()->fixups);

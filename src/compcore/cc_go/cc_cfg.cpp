@@ -55,7 +55,7 @@ struct ConfigState {
   uint32_t countedAllocations = 0;
 };
 
-ConfigState &St() {
+ConfigState &State() {
   static ConfigState s;
   return s;
 }
@@ -122,8 +122,7 @@ int ReadCompilerConfig(const std::string &path) {
     for (const CompilerConfigEntry &entry : CompilerConfigTable) {
       ScanResult result = ScanLine(line.c_str(), entry, cfg.*entry.variable);
       if (result == ScanResult::kOutOfRange)
-        ShowMessageF(true, "%s: %s", std::string(EntryKey(entry)),
-                     std::string(GetResourceString(kMsgConstantOutOfRange)));
+        ShowMessageF(true, "%s: %s", std::string(EntryKey(entry)), FormatMessage<kMsgConstantOutOfRange>());
       if (result != ScanResult::kNoMatch)
         break;
     }
@@ -156,10 +155,10 @@ CompilerTableSizes ComputeCompilerTableSizes(uint16_t sym, uint16_t lit) {
   return sizes;
 }
 
-const CompilerTableSizes &CompilerTables() { return St().sizes; }
+const CompilerTableSizes &CompilerTables() { return State().sizes; }
 
 void InitCompilerTables() {
-  ConfigState &s = St();
+  ConfigState &s = State();
   if (!s.tablesSized) {
     s.sizes = ComputeCompilerTableSizes(CompilerConfig().sym, CompilerConfig().lit);
     s.tablesSized = true;
@@ -186,7 +185,7 @@ void ResetCompilerState() {
 }
 
 void *CountedAlloc(size_t size) {
-  ConfigState &s = St();
+  ConfigState &s = State();
   if (!s.countedPool)
     s.countedPool = plat::MemPoolInit(0);
   ++s.countedAllocations;
@@ -200,7 +199,7 @@ char *CountedStrDup(std::string_view text) {
   return copy;
 }
 
-uint32_t CountedAllocations() { return St().countedAllocations; }
+uint32_t CountedAllocations() { return State().countedAllocations; }
 
 void ReadProfileTable(std::span<ProfileTableEntry> table, const std::string &file) {
   for (ProfileTableEntry &e : table) {
@@ -217,9 +216,9 @@ void ReadProfileTable(std::span<ProfileTableEntry> table, const std::string &fil
 }
 
 void ResetCompilerConfigModule() {
-  if (St().countedPool)
-    plat::MemPoolFree(St().countedPool);
-  St() = ConfigState();
+  if (State().countedPool)
+    plat::MemPoolFree(State().countedPool);
+  State() = ConfigState();
   BiosCompileFlag() = false;
   for (const CompilerConfigEntry &entry : CompilerConfigTable)
     CompilerConfig().*entry.variable = entry.defaultValue;

@@ -37,7 +37,7 @@ struct DriverState {
   CompileProgramFn pass;
 };
 
-DriverState &St() {
+DriverState &State() {
   static DriverState s;
   return s;
 }
@@ -54,12 +54,12 @@ std::string ChooseConfigPath(const std::string &programDir) {
 }
 
 int BuildIndex() {
-  DriverState &s = St();
+  DriverState &s = State();
   return s.index && s.shell ? s.index->Build(s.shell->ProgramDirectory()) : 1;
 }
 
 CompileOptions CurrentOptions() {
-  CompilerShell *shell = St().shell;
+  CompilerShell *shell = State().shell;
   CompileOptions o;
   o.mask = RunTimeCheckMask();
   if (shell) {
@@ -102,22 +102,22 @@ private:
 };
 
 uint16_t RunPass(const std::string &path, uint16_t mode) {
-  return St().pass ? St().pass(path, mode) : kCompileFailedBit;
+  return State().pass ? State().pass(path, mode) : kCompileFailedBit;
 }
 
 } // namespace
 
-void SetCompilerShell(CompilerShell *shell) { St().shell = shell; }
-void SetLibraryIndexService(LibraryIndexService *index) { St().index = index; }
-void SetCompileProgram(CompileProgramFn pass) { St().pass = std::move(pass); }
+void SetCompilerShell(CompilerShell *shell) { State().shell = shell; }
+void SetLibraryIndexService(LibraryIndexService *index) { State().index = index; }
+void SetCompileProgram(CompileProgramFn pass) { State().pass = std::move(pass); }
 
 uint16_t CompileFile(uint16_t mode) {
-  DriverState &s = St();
+  DriverState &s = State();
   CompilerShell &shell = *s.shell;
   std::string libDir = shell.LibDirPath();
   if (!FileOpensForReading(libDir)) {
     std::string format = std::string(GetResourceString(kMsgNoLibDir)).substr(0, kNoLibDirFormatChars);
-    std::string title = std::string(GetResourceString(kMsgNoLibDirTitle)).substr(0, kTitleChars);
+    std::string title = std::string(GetResourceString(kMsgReportTitle)).substr(0, kTitleChars);
     ClearErrorList();
     shell.ClosePleaseWait();
     shell.ShowStopBox(title, plat::FormatText(format, libDir));
@@ -155,7 +155,7 @@ int PrepareCompilerSession(bool loadBiosSymbols) {
 }
 
 int CompileStage(bool loadBiosSymbols) {
-  DriverState &s = St();
+  DriverState &s = State();
   int result = 0;
   try {
     if (s.stage == kStageUnread) {
@@ -187,7 +187,7 @@ int ReinitCompilerTables() {
 }
 
 void RefreshBiosSymbols() {
-  DriverState &s = St();
+  DriverState &s = State();
   uint8_t stage = s.stage;
   ClearBiosSymbols();
   s.stage = std::min(s.stage, kStageBiosPending);
@@ -199,13 +199,13 @@ void RefreshBiosSymbols() {
   s.stage = stage;
 }
 
-uint8_t GetCompileStage() { return St().stage; }
-void SetCompileStage(uint8_t stage) { St().stage = stage; }
-const std::string &CompilerConfigPath() { return St().configPath; }
-bool SaveCompilerConfig() { return WriteCompilerConfig(St().configPath); }
+uint8_t GetCompileStage() { return State().stage; }
+void SetCompileStage(uint8_t stage) { State().stage = stage; }
+const std::string &CompilerConfigPath() { return State().configPath; }
+bool SaveCompilerConfig() { return WriteCompilerConfig(State().configPath); }
 
 bool LibrariesChanged() {
-  DriverState &s = St();
+  DriverState &s = State();
   if (!s.shell || !s.index)
     return true;
   std::string libDir = s.shell->LibDirPath();
@@ -230,12 +230,12 @@ uint16_t RunTimeCheckMask() {
   return uint16_t(c.index * 2 + c.ptr * 4 + c.stack * 8 + c.size * 16);
 }
 
-uint16_t CurrentRunTimeCheckMask() { return St().currentMask; }
+uint16_t CurrentRunTimeCheckMask() { return State().currentMask; }
 
-void RememberCompileOptions() { St().last = CurrentOptions(); }
+void RememberCompileOptions() { State().last = CurrentOptions(); }
 
 int CompileOptionsChanged() {
-  DriverState &s = St();
+  DriverState &s = State();
   CompileOptions now = CurrentOptions();
   if (now.mask == s.last.mask && now.biosFileType == s.last.biosFileType && now.userBios == s.last.userBios &&
       (!now.userBios || plat::PathKey(now.userBiosPath) == plat::PathKey(s.last.userBiosPath)))
@@ -245,12 +245,12 @@ int CompileOptionsChanged() {
   return 1;
 }
 
-int16_t DriverBiosFileType() { return St().biosFileType; }
-int16_t GetBiosFileType() { return St().shell ? St().shell->BiosFileTypeSetting() : 0; }
-bool IsUserBiosEnabled() { return St().shell && St().shell->UserBiosEnabled(); }
+int16_t DriverBiosFileType() { return State().biosFileType; }
+int16_t GetBiosFileType() { return State().shell ? State().shell->BiosFileTypeSetting() : 0; }
+bool IsUserBiosEnabled() { return State().shell && State().shell->UserBiosEnabled(); }
 
 void ResetTargetCompileFlags() {
-  DriverState &s = St();
+  DriverState &s = State();
   SetCompileOptionFlag(1);
   BiosCompileFlag() = false;
   BiosFirstFlag() = false;
@@ -259,7 +259,7 @@ void ResetTargetCompileFlags() {
 }
 
 void ResetCompileDriverModule() {
-  St() = DriverState();
+  State() = DriverState();
   BiosFirstFlag() = false;
   SetCompileOptionFlag(0);
   ClearUsedLibraries();

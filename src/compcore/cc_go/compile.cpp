@@ -1,7 +1,10 @@
 #include "compcore/cc_go/compile.h"
 
 #include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_gen/asm/asm_statement.h"
+#include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/output_target.h"
+#include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_go/cc_byte_road.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go_index.h"
@@ -18,29 +21,24 @@
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "foundation/memorymap.h"
 #include "foundation/restext.h"
+#include "foundation/xerr.h"
 
+#include <exception>
 #include <memory>
 
 namespace tsw {
 namespace {
 
+constexpr char kModule[] = "compcore\\cc_go";
+
 // The compile loop's items: declarations and function definitions go to the
-// declaration parser, each in a fresh local scope.
+// declaration parser.
 class FrontEndItems : public TopLevelCompiler {
 public:
-  int ParseDeclaration(int level) override {
-    MoveLocalTableBoundary();
-    return tsw::ParseDeclaration(level);
-  }
+  int ParseDeclaration(int level) override { return tsw::ParseDeclaration(level); }
 };
-
-void ShowLibraryIndexMessage(const LibraryIndexMessage &notice) {
-  std::vector<plat::FormatArg> args;
-  for (const std::string &arg : notice.args)
-    args.push_back(plat::MakeFormatArg(arg));
-  ShowMessageFV(notice.box, GetResourceString(notice.message), args);
-}
 
 // The modules' own wiring, which outlives nothing: ResetCompiler builds it
 // afresh.
@@ -49,6 +47,11 @@ struct Assembly {
   ModuleIndexLink moduleIndexLink;
   ModuleIndexService moduleIndexService{[this] { return shell ? shell->LibDirPath() : std::string(); }};
   CompilerMemoryMapEnvironment memoryMap;
+  // The board over the link, when the shell asked for it.
+  std::unique_ptr<LinkTargetLink> linkBoard;
+  std::unique_ptr<LinkOutputTarget> linkCodeTarget;
+  std::unique_ptr<LinkBiosMemory> linkBiosMemory;
+  std::unique_ptr<CompilerLinkHost> linkHost;
 };
 
 std::unique_ptr<Assembly> &CurrentAssembly() {
@@ -75,6 +78,9 @@ void ResetModules() {
   ResetCompileLoopModule();
   ResetDeclarationModule();
   ResetByteRoad();
+  ResetInstructionEmission();
+  ResetValueQueries();
+  assembler::ResetAssemblerModule();
 }
 
 // The directives' view of the BIOS symbol table, which sits above them.
@@ -92,7 +98,6 @@ void Wire(Assembly &assembly) {
   SetDirectiveServices(BiosSymbolServices());
   SetLibraryIndexLink(&assembly.moduleIndexLink);
   SetLibraryIndexService(&assembly.moduleIndexService);
-  SetLibraryIndexMessages(ShowLibraryIndexMessage);
   SetMemoryMapEnvironment(&assembly.memoryMap);
   SetCompileProgram(RunFrontEndPass);
 }
@@ -100,6 +105,9 @@ void Wire(Assembly &assembly) {
 } // namespace
 
 void ResetCompiler() {
+  // The link stops asking a compiler that is gone.
+  if (CurrentAssembly() && CurrentAssembly()->linkHost)
+    SetLinkHost(nullptr);
   ResetModules();
   SetCompilerShell(nullptr);
   SetMessageOutput(nullptr);
@@ -118,8 +126,20 @@ void AssembleCompiler(const CompilerBoundaries &boundaries) {
   SetCompilerShell(boundaries.shell);
   SetMessageOutput(boundaries.messages);
   SetEditorView(boundaries.editors);
-  SetDirectiveTargets(boundaries.directiveShell, boundaries.board);
-  SetOutputTarget(boundaries.codeTarget);
+  TargetLink *board = boundaries.board;
+  OutputTarget *codeTarget = boundaries.codeTarget;
+  if (boundaries.boardOverLink) {
+    Assembly &assembly = *CurrentAssembly();
+    assembly.linkBiosMemory = std::make_unique<LinkBiosMemory>(boundaries.kernel);
+    assembly.linkHost = std::make_unique<CompilerLinkHost>(boundaries.linkShell);
+    SetLinkHost(assembly.linkHost.get());
+    if (!board)
+      board = (assembly.linkBoard = std::make_unique<LinkTargetLink>(boundaries.kernel)).get();
+    if (!codeTarget)
+      codeTarget = (assembly.linkCodeTarget = std::make_unique<LinkOutputTarget>(boundaries.kernel)).get();
+  }
+  SetDirectiveTargets(boundaries.directiveShell, board);
+  SetOutputTarget(codeTarget);
   if (boundaries.codeGenerator)
     SetCodeGenerator(boundaries.codeGenerator);
   SetDeclarationBackEnd(boundaries.backEnd);
@@ -148,13 +168,32 @@ uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
   BeginCompileMacros(bios);
   ResetCompilerState();
   FrontEndItems items;
-  ReadNextLineAndRewind();
-  ProcessDirective();
-  CompileTopLevel(items, bios, {}, DirectiveLink());
+  try {
+    ReadNextLineAndRewind();
+    ProcessDirective();
+    CompileTopLevel(items, bios, {}, DirectiveLink());
+  } catch (const xCCErrOvflo &) {
+    // The compile ends here; its raiser has listed why.
+  } catch (const xErr &) {
+    throw;
+  } catch (const std::exception &) {
+    // A fault of the compiler itself: the IDE reports it as one, and the
+    // list keeps what the compile had found.
+    throw xInternal(kModule, __LINE__);
+  }
   uint16_t status = uint16_t(ErrorListStatus());
   if (CompileErrorCount() != 0)
     status |= kCompileFailedBit;
   return FinishByteRoadPass(path, status);
+}
+
+uint16_t CompiledCodeStart() { return MemoryMap().RootCodeOrigin; }
+// The start-up code loads the stack pointer one above the top byte of data.
+uint16_t CompiledStackTop() { return uint16_t(MemoryMap().DataTop + 1); }
+
+int LoadBiosSymbolsFromBoard() {
+  LinkBiosMemory *board = CurrentAssembly() ? CurrentAssembly()->linkBiosMemory.get() : nullptr;
+  return board ? LoadBiosSymbolsFromBios(*board) : 1;
 }
 
 } // namespace tsw

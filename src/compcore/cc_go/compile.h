@@ -3,6 +3,7 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_go/cc_go.h"
+#include "compcore/cc_go/link_adapters.h"
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_mod/cc_mod.h"
 #include "compcore/cc_parse/decl/cc_decl_backend.h"
@@ -30,6 +31,13 @@ struct CompilerBoundaries {
   // one, to files only.
   TargetLink *board = nullptr;
   OutputTarget *codeTarget = nullptr;
+  // The real board through the link in use: what is left null above of the
+  // board is then the link's, and the link asks the compiler for its flags
+  // and macros. The kernel calls are the debugger engine's; the shell's
+  // link host shows the link's dialogs (null: none).
+  bool boardOverLink = false;
+  BoardKernelCalls kernel = {};
+  LinkHost *linkShell = nullptr;
   // The code generator and its pending-label list are the byte road's
   // unless a test replaces them. Not built yet: the function and expression
   // compilers.
@@ -49,5 +57,14 @@ void AssembleCompiler(const CompilerBoundaries &boundaries);
 // compile loop). The status word of the diagnostic list, with the failed
 // bit when the session could not be prepared or an error was recorded.
 uint16_t RunFrontEndPass(const std::string &path, uint16_t mode);
+
+// Where the compiled program begins (the BIOS ends just below it) and the
+// stack pointer it starts with, by the last compile's memory map.
+uint16_t CompiledCodeStart();
+uint16_t CompiledStackTop();
+
+// The BIOS symbols read from the board the assembly reaches over the link:
+// 0 when read, 1 without such a board; a malformed table throws.
+int LoadBiosSymbolsFromBoard();
 
 } // namespace tsw

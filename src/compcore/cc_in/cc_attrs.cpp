@@ -9,14 +9,14 @@ namespace tsw {
 
 namespace {
 
-FunctionAttributes &A() {
+FunctionAttributes &State() {
   static FunctionAttributes s;
   return s;
 }
 
 } // namespace
 
-FunctionAttributes &Attributes() { return A(); }
+FunctionAttributes &Attributes() { return State(); }
 
 void SetDebugAttributes(uint32_t &copy, bool on) {
   bool debug = on && DirectiveShellInUse().DebugCodeMode() == 0;
@@ -28,7 +28,7 @@ void SetDebugAttributes(uint32_t &copy, bool on) {
 }
 
 void ChooseFunctionMemory(uint16_t memmapCode) {
-  uint32_t &declaration = A().declaration;
+  uint32_t &declaration = State().declaration;
   CodeGenerator &codegen = CodeGen();
   bool xmem;
   if (codegen.StaticFrame()) {
@@ -48,6 +48,6 @@ void ChooseFunctionMemory(uint16_t memmapCode) {
     declaration &= ~kAttrXmem;
 }
 
-void ResetAttributesModule() { A() = FunctionAttributes{}; }
+void ResetAttributesModule() { State() = FunctionAttributes{}; }
 
 } // namespace tsw

@@ -16,23 +16,23 @@ struct BracketState {
   bool disabled = false;
 };
 
-BracketState &St() {
+BracketState &State() {
   static BracketState s;
   return s;
 }
 
 PlainMessage UnmatchedMessage(uint32_t kind) {
   switch (kind) {
-  case kOpenBrace: return Plain<2087>();
-  case kCloseBrace: return Plain<2088>();
-  case kOpenSquare: return Plain<2090>();
-  case kCloseSquare: return Plain<2089>();
-  case kOpenParen: return Plain<2085>();
-  case kCloseParen: return Plain<2086>();
-  case kCommentOpen: return Plain<464>();
-  case kCommentClose: return Plain<2094>();
-  case kAsmOpen: return Plain<2091>();
-  case kAsmClose: return Plain<2095>();
+  case kOpenBrace: return Plain<kMsgBraceNotClosed>();
+  case kCloseBrace: return Plain<kMsgBraceNotOpened>();
+  case kOpenSquare: return Plain<kMsgSquareNotClosed>();
+  case kCloseSquare: return Plain<kMsgSquareNotOpened>();
+  case kOpenParen: return Plain<kMsgParenNotClosed>();
+  case kCloseParen: return Plain<kMsgParenNotOpened>();
+  case kCommentOpen: return Plain<kMsgCommentNotClosed>();
+  case kCommentClose: return Plain<kMsgCommentNotOpened>();
+  case kAsmOpen: return Plain<kMsgAsmNotClosed>();
+  case kAsmClose: return Plain<kMsgAsmNotOpened>();
   default: return {0};
   }
 }
@@ -89,7 +89,7 @@ void TrackBracket(char c, uint32_t line, uint32_t column) {
 }
 
 void CheckBracketNesting(uint32_t kind, uint32_t line, uint32_t column) {
-  BracketState &s = St();
+  BracketState &s = State();
   if (s.disabled || kind < kOpenBrace || kind > kAsmClose)
     return;
   MatchBlockInfo item{nullptr, line, column, kind};
@@ -112,7 +112,7 @@ void CheckBracketNesting(uint32_t kind, uint32_t line, uint32_t column) {
 }
 
 void ReportUnclosedBrackets() {
-  BracketState &s = St();
+  BracketState &s = State();
   // Before the language module is loaded there are no texts to report
   // with; the stack is emptied all the same.
   bool haveTexts = *GetResourceString(UnmatchedMessage(kOpenParen).id) != '\0';
@@ -124,16 +124,16 @@ void ReportUnclosedBrackets() {
   }
 }
 
-bool &BracketTrackingDisabled() { return St().disabled; }
-size_t OpenBracketCount() { return St().stack.size(); }
+bool &BracketTrackingDisabled() { return State().disabled; }
+size_t OpenBracketCount() { return State().stack.size(); }
 
 void InstallBracketTracker() {
   SetBracketTracker([](char c, uint16_t line, uint16_t column) { TrackBracket(c, line, column); });
 }
 
-std::deque<MatchBlockInfo> CopyOpenBrackets() { return St().stack; }
-void RestoreOpenBrackets(std::deque<MatchBlockInfo> items) { St().stack = std::move(items); }
+std::deque<MatchBlockInfo> CopyOpenBrackets() { return State().stack; }
+void RestoreOpenBrackets(std::deque<MatchBlockInfo> items) { State().stack = std::move(items); }
 
-void ResetBracketModule() { St() = BracketState(); }
+void ResetBracketModule() { State() = BracketState(); }
 
 } // namespace tsw

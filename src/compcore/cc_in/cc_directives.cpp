@@ -18,8 +18,6 @@ namespace tsw {
 
 namespace {
 
-// Texts the compiler carries itself (no numbered message says them).
-constexpr const char *kTextUnclosedConditional = "#if without #endif at the end of the file";
 constexpr size_t kMaxDirectiveMessage = 80;
 constexpr const char *kBiosPrefix = "IOP_";
 constexpr size_t kPrefixedNameMax = 28;
@@ -38,17 +36,17 @@ struct DirectiveState {
   DirectiveServices services;
 };
 
-DirectiveState &D() {
+DirectiveState &State() {
   static DirectiveState s;
   return s;
 }
 
-bool Active() { return D().depth == 0 || D().states[size_t(D().depth)] == kCondActive; }
+bool Active() { return State().depth == 0 || State().states[size_t(State().depth)] == kCondActive; }
 
 bool NameIsDefined(const std::string &name) {
   if (IsMacroDefined(name))
     return true;
-  auto &bios = D().services.biosSymbol;
+  auto &bios = State().services.biosSymbol;
   if (!bios)
     return false;
   if (bios(name))
@@ -65,7 +63,7 @@ int32_t ReadDirectiveConstant() {
 bool EvaluateCondition() { return (ReadDirectiveConstant() & 0xFFFF) != 0; }
 
 void PushConditionAt(uint8_t state, uint16_t line, uint16_t column) {
-  DirectiveState &d = D();
+  DirectiveState &d = State();
   if (d.refused || d.depth + 1 > kMaxConditionDepth) {
     if (!d.refused)
       CompileError<kMsgNestingTooDeep>();
@@ -120,8 +118,8 @@ void KillDirective() {
     std::string name;
     while (*InputCursor && *InputCursor != ',' && !IsBlankChar(*InputCursor))
       name.push_back(*InputCursor++);
-    if (!name.empty() && name.size() < kMaxKillName && D().services.killBiosSymbol)
-      D().services.killBiosSymbol(name);
+    if (!name.empty() && name.size() < kMaxKillName && State().services.killBiosSymbol)
+      State().services.killBiosSymbol(name);
     SkipSpaces();
     if (*InputCursor != ',')
       break;
@@ -146,8 +144,8 @@ void SetDefaultBits(uint32_t bits, bool on) {
 
 void FunctnumDirective() {
   int32_t value = DirectiveNumber();
-  if (D().services.setFunctionCounter)
-    D().services.setFunctionCounter(value - 1);
+  if (State().services.setFunctionCounter)
+    State().services.setFunctionCounter(value - 1);
 }
 
 enum DirectiveFlags : uint8_t {
@@ -224,16 +222,16 @@ const DirectiveEntry *DoDirective() {
 
 } // namespace
 
-void SetDirectiveServices(DirectiveServices services) { D().services = std::move(services); }
-int ConditionDepth() { return D().depth; }
+void SetDirectiveServices(DirectiveServices services) { State().services = std::move(services); }
+int ConditionDepth() { return State().depth; }
 
 // The constant after a directive, through the expression compiler when one
 // is wired in; without it a plain integer constant is read.
 int32_t ReadDirectiveExpression() {
   SingleLineMode = 1;
   int32_t value = 0;
-  if (D().services.constantExpression)
-    value = D().services.constantExpression();
+  if (State().services.constantExpression)
+    value = State().services.constantExpression();
   else
     value = ReadConstantValue(ConstantSeverity::kError);
   SingleLineMode = 0;
@@ -241,8 +239,8 @@ int32_t ReadDirectiveExpression() {
 }
 
 void EnableBiosSymbolTable(bool enabled) {
-  if (D().services.enableBiosSymbols)
-    D().services.enableBiosSymbols(enabled);
+  if (State().services.enableBiosSymbols)
+    State().services.enableBiosSymbols(enabled);
 }
 
 void SkipToLineEnd() { InputCursor += std::strlen(InputCursor); }
@@ -250,7 +248,7 @@ void SkipToLineEnd() { InputCursor += std::strlen(InputCursor); }
 void PushCondition(uint8_t state) { PushConditionAt(state, CurrentSourceLine(), CurrentSourceColumn()); }
 
 void ProcessConditionalDirective() {
-  DirectiveState &d = D();
+  DirectiveState &d = State();
   for (;;) {
     ReadLogicalLine();
     if (EndOfInput && !*LineBase)
@@ -338,9 +336,9 @@ void ProcessDirective() {
 
 void InstallConditionalFileHooks() {
   SourceFileHooks hooks;
-  hooks.onBegin = [](const std::string &) { D().fileStartDepths.push_back(D().depth); };
+  hooks.onBegin = [](const std::string &) { State().fileStartDepths.push_back(State().depth); };
   hooks.onEnd = [](const std::string &) {
-    DirectiveState &d = D();
+    DirectiveState &d = State();
     int start = 0;
     if (!d.fileStartDepths.empty()) {
       start = d.fileStartDepths.back();
@@ -348,7 +346,7 @@ void InstallConditionalFileHooks() {
     }
     if (d.depth > start) {
       const OpenGroup &g = d.groups[size_t(start + 1)];
-      RaiseError(0, g.line, g.column, kTextUnclosedConditional);
+      CompileErrorAtLine<kMsgUnclosedConditional>(g.line, g.column);
       d.depth = start;
     }
     d.refused = 0;
@@ -357,9 +355,9 @@ void InstallConditionalFileHooks() {
 }
 
 void ResetDirectivesModule() {
-  DirectiveServices services = std::move(D().services);
-  D() = DirectiveState();
-  D().services = std::move(services);
+  DirectiveServices services = std::move(State().services);
+  State() = DirectiveState();
+  State().services = std::move(services);
 }
 
 } // namespace tsw

@@ -42,7 +42,7 @@ struct InputData {
   bool fatalRaised = false;
 };
 
-InputData &In() {
+InputData &State() {
   static InputData s;
   return s;
 }
@@ -54,7 +54,7 @@ struct SourceChar {
 };
 
 SourceChar NextSourceChar() {
-  InputData &s = In();
+  InputData &s = State();
   if (!s.pending) {
     s.skipReported = false;
     const char *text = GetNextSourceLine();
@@ -121,23 +121,23 @@ bool ReadLiteral(LogicalLineBuffer &b, SourceChar quote) {
 
 } // namespace
 
-LogicalLineBuffer &CurrentLogicalLine() { return In().line; }
+LogicalLineBuffer &CurrentLogicalLine() { return State().line; }
 
-bool CursorInExpandedText() { return CursorIndex() < In().line.expandedEnd; }
+bool CursorInExpandedText() { return CursorIndex() < State().line.expandedEnd; }
 
 size_t CursorIndex() { return InputCursor && LineBase ? size_t(InputCursor - LineBase) : 0; }
 
 void InstallLogicalLine(LogicalLineBuffer line, size_t cursorIndex) {
-  In().line = std::move(line);
-  LineBase = In().line.text.data();
-  InputCursor = LineBase + std::min(cursorIndex, In().line.text.size());
+  State().line = std::move(line);
+  LineBase = State().line.text.data();
+  InputCursor = LineBase + std::min(cursorIndex, State().line.text.size());
 }
 
-void HoldBackLogicalLine(LogicalLineBuffer line) { In().heldBack = std::move(line); }
+void HoldBackLogicalLine(LogicalLineBuffer line) { State().heldBack = std::move(line); }
 
 InputState SaveInputState() {
   InputState state;
-  state.line = In().line;
+  state.line = State().line;
   state.cursor = CursorIndex();
   state.column = InputColumn;
   state.endOfInput = EndOfInput;
@@ -156,12 +156,12 @@ bool RestoreInputState(const InputState &state) {
 }
 
 void ForgetPendingInput() {
-  In().heldBack.reset();
-  In().pending = false;
+  State().heldBack.reset();
+  State().pending = false;
 }
 
 void ReadLogicalLine() {
-  InputData &s = In();
+  InputData &s = State();
   if (s.heldBack) {
     LogicalLineBuffer held = std::move(*s.heldBack);
     s.heldBack.reset();
@@ -245,8 +245,20 @@ void ReadLogicalLine() {
 
 void SetInputPointer(char *p) { InputCursor = LineBase = p; }
 
+void SkipInputChars(size_t n) {
+  InputCursor += n;
+  InputColumn = uint16_t(InputColumn + n);
+}
+
+InputMark MarkInput() { return {InputCursor, InputColumn}; }
+
+void ReturnToInputMark(const InputMark &mark) {
+  InputCursor = mark.cursor;
+  InputColumn = mark.column;
+}
+
 void DiscardCurrentLine() {
-  InputData &s = In();
+  InputData &s = State();
   s.line.text.clear();
   s.line.lines.clear();
   s.line.columns.clear();
@@ -322,8 +334,8 @@ size_t ReadIdentifier(std::string &name) {
   return name.size();
 }
 
-void SetLeadBytes(const std::bitset<256> &leadBytes) { In().leadBytes = leadBytes; }
-bool IsLeadByte(char c) { return In().leadBytes[static_cast<unsigned char>(c)]; }
+void SetLeadBytes(const std::bitset<256> &leadBytes) { State().leadBytes = leadBytes; }
+bool IsLeadByte(char c) { return State().leadBytes[static_cast<unsigned char>(c)]; }
 
 size_t WholeCharacterPrefix(std::string_view text, size_t limit) {
   size_t kept = 0;
@@ -354,7 +366,7 @@ int32_t ReadConstantValue(ConstantSeverity severity) {
     case ConstantSeverity::kFatal: CompileErrorHere<kMsgNotConstant>();
     case ConstantSeverity::kError: CompileError<kMsgNotConstant>(); break;
     case ConstantSeverity::kTrivialWarning:
-      RaiseWarning(kMsgNotConstant, 0, DiagnosticText(FormatMessage<kMsgNotConstant>()));
+      CompileWarningTrivial<kMsgNotConstant>();
       break;
     }
     return 0;
@@ -367,15 +379,15 @@ int32_t ReadConstantValue(ConstantSeverity severity) {
 }
 
 uint16_t CurrentSourceLine() {
-  const LogicalLineBuffer &b = In().line;
+  const LogicalLineBuffer &b = State().line;
   if (!LineBase || b.lines.empty())
-    return LineBase && !b.text.empty() ? 1 : (In().lastLine ? In().lastLine : 1);
+    return LineBase && !b.text.empty() ? 1 : (State().lastLine ? State().lastLine : 1);
   size_t i = std::min(CursorIndex(), b.lines.size() - 1);
   return b.lines[i];
 }
 
 uint16_t CurrentSourceColumn() {
-  const LogicalLineBuffer &b = In().line;
+  const LogicalLineBuffer &b = State().line;
   if (!LineBase || b.columns.empty())
     return 1;
   size_t i = std::min(CursorIndex(), b.columns.size() - 1);
@@ -383,12 +395,12 @@ uint16_t CurrentSourceColumn() {
 }
 
 void ReportLinePosition(uint16_t, uint16_t skip) {
-  In().nextSkip = skip;
-  In().skipReported = true;
+  State().nextSkip = skip;
+  State().skipReported = true;
 }
 
-void SetCurrentSourceFileName(const std::string &name) { In().fileName = name; }
-const std::string &CurrentSourceFileName() { return In().fileName; }
+void SetCurrentSourceFileName(const std::string &name) { State().fileName = name; }
+const std::string &CurrentSourceFileName() { return State().fileName; }
 
 namespace {
 BracketTracker gTracker = nullptr;
@@ -399,8 +411,8 @@ void TrackBracketHook(char c, uint16_t line, uint16_t column) {
     gTracker(c, line, column);
 }
 
-DiagnosticSwitches &Diagnostics() { return In().switches; }
-bool ErrorOccurred() { return In().errorOccurred; }
+DiagnosticSwitches &Diagnostics() { return State().switches; }
+bool ErrorOccurred() { return State().errorOccurred; }
 
 std::string DiagnosticText(std::string text) {
   if (text.size() >= kDiagnosticTextSize)
@@ -409,7 +421,7 @@ std::string DiagnosticText(std::string text) {
 }
 
 void RaiseError(unsigned message, uint16_t line, uint16_t column, std::string text) {
-  InputData &s = In();
+  InputData &s = State();
   if (!s.switches.enabled)
     return;
   s.errorOccurred = true;
@@ -421,7 +433,7 @@ void RaiseError(unsigned message, uint16_t line, uint16_t column, std::string te
 }
 
 void RaiseFatal(unsigned message, uint16_t line, uint16_t column, std::string text) {
-  InputData &s = In();
+  InputData &s = State();
   s.errorOccurred = true;
   if (s.switches.throwAll)
     throw xWatch(text, kModule, __LINE__);
@@ -434,7 +446,7 @@ void RaiseFatal(unsigned message, uint16_t line, uint16_t column, std::string te
 }
 
 void RaiseWarning(unsigned message, int level, std::string text) {
-  InputData &s = In();
+  InputData &s = State();
   if (!s.switches.enabled || (level ? !s.switches.serious : !s.switches.trivial))
     return;
   if (s.switches.throwAll)
@@ -444,7 +456,7 @@ void RaiseWarning(unsigned message, int level, std::string text) {
 }
 
 void ResetSourceInputModule() {
-  In() = InputData();
+  State() = InputData();
   InstallLogicalLine({}, 0);
   InputColumn = 0;
   EndOfInput = 0;

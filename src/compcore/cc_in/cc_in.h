@@ -103,6 +103,16 @@ void ForgetPendingInput();
 // the cursor at its start.
 char *ReadNextLineAndRewind();
 void SetInputPointer(char *p);
+// Steps over characters of the current line without handing them to the
+// bracket checker: a skipped token or a file name is not program text.
+void SkipInputChars(size_t n);
+// A point on the current line to come back to after reading ahead.
+struct InputMark {
+  char *cursor = nullptr;
+  uint16_t column = 0;
+};
+InputMark MarkInput();
+void ReturnToInputMark(const InputMark &mark);
 void DiscardCurrentLine();
 int SkipBlanksAcrossLines();
 char NextInputChar();
@@ -182,10 +192,12 @@ void RaiseWarning(unsigned message, int level, std::string text);
 template <unsigned Id>
 inline constexpr bool kIsErrorMessage = CatalogueIndex(Id) != kNoCatalogueEntry &&
                                         (kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kCompileError ||
-                                         kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kFatalError);
+                                         kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kFatalError ||
+                                         kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kAnySeverity);
 template <unsigned Id, MessageUse Use>
-inline constexpr bool
-    kIsMessageOfUse = CatalogueIndex(Id) != kNoCatalogueEntry &&kMessageSignatures[CatalogueIndex(Id)].use == Use;
+inline constexpr bool kIsMessageOfUse = CatalogueIndex(Id) != kNoCatalogueEntry &&
+                                        (kMessageSignatures[CatalogueIndex(Id)].use == Use ||
+                                         kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kAnySeverity);
 
 // The formatted text of a diagnostic, cut to the shared buffer's size.
 std::string DiagnosticText(std::string text);

@@ -188,7 +188,7 @@ int OneLbThread::ReadLine(std::string &line) {
 
 namespace {
 
-enum State : int {
+enum SourceState : int {
   kProgramState = 0,
   kLineTableState = 1,
   kPrologueState = 2,
@@ -235,19 +235,19 @@ struct LineSources {
   LibraryIndexLink *index = nullptr;
 };
 
-LineSources &S() {
+LineSources &State() {
   static LineSources s;
   return s;
 }
 
 void Deliver(uint16_t line, const std::string &file, bool isProgram) {
-  S().currentLine = line;
-  S().currentFile = file;
-  S().currentIsProgram = isProgram;
+  State().currentLine = line;
+  State().currentFile = file;
+  State().currentIsProgram = isProgram;
 }
 
 bool StartNextLinkModule() {
-  LineSources &s = S();
+  LineSources &s = State();
   ModuleSegment body;
   while (s.index && s.index->NextModuleToLink(body))
     if (s.link.OpenSegment(body))
@@ -256,7 +256,7 @@ bool StartNextLinkModule() {
 }
 
 const char *ReadLink() {
-  LineSources &s = S();
+  LineSources &s = State();
   for (;;) {
     if (s.link.HasMore() && s.link.ReadLine(s.buffer)) {
       Deliver(uint16_t(s.link.LineNumber() - 1), s.link.Path(), false);
@@ -268,7 +268,7 @@ const char *ReadLink() {
 }
 
 const char *ReadProgram() {
-  LineSources &s = S();
+  LineSources &s = State();
   Program &p = s.program;
   if (!p.stream || p.stream->AtEnd())
     return nullptr;
@@ -287,7 +287,7 @@ const char *ReadProgram() {
 }
 
 void StartProgram() {
-  LineSources &s = S();
+  LineSources &s = State();
   s.state = kProgramState;
   if (s.program.started)
     return;
@@ -306,7 +306,7 @@ void StartProgram() {
 }
 
 const char *PrologueLine() {
-  LineSources &s = S();
+  LineSources &s = State();
   static const std::string kEmpty;
   const bool bios = s.settings.biosCompile;
   char text[300];
@@ -340,7 +340,7 @@ const char *PrologueLine() {
 
 // Each tenth line of the program (the first among them) is reported.
 void ReportProgress() {
-  LineSources &s = S();
+  LineSources &s = State();
   if (!s.progressEnabled || s.state != kProgramState)
     return;
   if (s.progressCountdown--)
@@ -351,7 +351,7 @@ void ReportProgress() {
 }
 
 const char *NextLineOfAnySource() {
-  LineSources &s = S();
+  LineSources &s = State();
   for (;;) {
     switch (s.state) {
     case kPrologueState:
@@ -400,26 +400,26 @@ const char *NextLineOfAnySource() {
 } // namespace
 
 void ResetLineSourcesModule() {
-  LineSources &s = S();
+  LineSources &s = State();
   LibraryIndexLink *index = s.index;
   s = LineSources();
   s.index = index;
   gHooks = {};
 }
 
-void SetLibraryIndexLink(LibraryIndexLink *link) { S().index = link; }
-bool ProgressEnabled() { return S().progressEnabled; }
+void SetLibraryIndexLink(LibraryIndexLink *link) { State().index = link; }
+bool ProgressEnabled() { return State().progressEnabled; }
 void SetSourceFileHooks(SourceFileHooks hooks) { gHooks = std::move(hooks); }
 
 void SetProgramSource(std::string name, std::unique_ptr<LineStream> stream) {
-  S().program.name = std::move(name);
-  S().program.stream = std::move(stream);
-  S().program.started = false;
+  State().program.name = std::move(name);
+  State().program.stream = std::move(stream);
+  State().program.started = false;
 }
 
 void ResetLineSources(const PrologueSettings &settings) {
   PopAllLineSources();
-  LineSources &s = S();
+  LineSources &s = State();
   s.settings = settings;
   s.state = kPrologueState;
   s.prologue = kProloguePasses;
@@ -433,7 +433,7 @@ void ResetLineSources(const PrologueSettings &settings) {
 
 void ResetLineSourcesAt(uint16_t line, uint16_t column) {
   PopAllLineSources();
-  LineSources &s = S();
+  LineSources &s = State();
   s.prologue = 0;
   s.program.started = true;
   s.state = kProgramState;
@@ -455,26 +455,26 @@ void ResetLineSourcesAt(uint16_t line, uint16_t column) {
 }
 
 void BeginLineTableSource(std::vector<std::string> lines) {
-  S().lineTable = std::move(lines);
-  S().tableNext = 0;
-  S().state = kLineTableState;
+  State().lineTable = std::move(lines);
+  State().tableNext = 0;
+  State().state = kLineTableState;
 }
 
 const char *GetNextSourceLine() {
-  ++S().delivered;
+  ++State().delivered;
   const char *line = NextLineOfAnySource();
   ReportProgress();
   return line;
 }
 
-uint16_t CurrentLine() { return S().currentLine; }
-const std::string &CurrentSourceFile() { return S().currentFile; }
-bool CurrentSourceIsProgram() { return S().currentIsProgram; }
-uint32_t LinesDelivered() { return S().delivered; }
-int SourceState() { return S().state; }
+uint16_t CurrentLine() { return State().currentLine; }
+const std::string &CurrentSourceFile() { return State().currentFile; }
+bool CurrentSourceIsProgram() { return State().currentIsProgram; }
+uint32_t LinesDelivered() { return State().delivered; }
+int SourceState() { return State().state; }
 
 void PushLibraryHeaders(const std::string &given) {
-  LineSources &s = S();
+  LineSources &s = State();
   std::string name = given;
   for (char &c : name)
     c = char(std::toupper(static_cast<unsigned char>(c)));
@@ -498,7 +498,7 @@ void PushLibraryHeaders(const std::string &given) {
 }
 
 void PopLineSource() {
-  LineSources &s = S();
+  LineSources &s = State();
   if (s.stack.empty())
     return;
   StackItem &top = *s.stack.back();
@@ -514,17 +514,17 @@ void PopLineSource() {
 }
 
 void PopAllLineSources() {
-  while (!S().stack.empty())
+  while (!State().stack.empty())
     PopLineSource();
 }
 
 void CloseAllLineSources() {
   PopAllLineSources();
-  S().link.Close();
+  State().link.Close();
 }
 
 SourcePosition PositionOfLine(uint16_t line1, uint16_t column1) {
-  LineSources &s = S();
+  LineSources &s = State();
   // Line numbers wrap past 65535 (#linenum makes that easy): the same
   // arithmetic that numbered the line finds it again.
   uint16_t line0 = uint16_t(line1 - 1);
@@ -553,7 +553,7 @@ SourcePosition PositionOfLine(uint16_t line1, uint16_t column1) {
 }
 
 SourcePosition NextLinePosition() {
-  LineSources &s = S();
+  LineSources &s = State();
   switch (s.state) {
   case kProgramState:
     return {SourceKind::kProgram, s.program.stream ? s.program.stream->Tell() : 0, s.program.nextLine, 0};
@@ -569,7 +569,7 @@ SourcePosition NextLinePosition() {
 }
 
 bool ResumeAt(const SourcePosition &pos) {
-  LineSources &s = S();
+  LineSources &s = State();
   switch (pos.source) {
   case SourceKind::kProgram:
     if (!s.program.stream || !s.program.stream->Seek(pos.streamOffset))
@@ -586,7 +586,7 @@ bool ResumeAt(const SourcePosition &pos) {
 }
 
 bool BeginInterleave(const SourcePosition &resume) {
-  LineSources &s = S();
+  LineSources &s = State();
   if (s.state != kProgramState)
     return false;
   s.interleaveResume = resume;
@@ -598,12 +598,12 @@ bool BeginInterleave(const SourcePosition &resume) {
   return true;
 }
 
-bool LinkHasData() { return S().link.HasMore(); }
-size_t PendingLinkNames() { return S().index ? S().index->PendingNameCount() : 0; }
-bool InInterleave() { return S().state == kInterleaveState; }
+bool LinkHasData() { return State().link.HasMore(); }
+size_t PendingLinkNames() { return State().index ? State().index->PendingNameCount() : 0; }
+bool InInterleave() { return State().state == kInterleaveState; }
 
 bool EndInterleaveIfDone() {
-  LineSources &s = S();
+  LineSources &s = State();
   if (s.state != kInterleaveState || s.link.HasMore())
     return false;
   s.link.Close();
@@ -616,7 +616,7 @@ bool EndInterleaveIfDone() {
 }
 
 void SetLineNumberOfNextLine(uint16_t line1) {
-  LineSources &s = S();
+  LineSources &s = State();
   if (s.state == kProgramState)
     s.program.nextLine = line1 ? uint16_t(line1 - 1) : 0;
 }

@@ -23,7 +23,7 @@ struct MacroState {
   int depth = 0;
 };
 
-MacroState &M() {
+MacroState &State() {
   static MacroState s;
   return s;
 }
@@ -48,7 +48,7 @@ struct Cell {
 using Cells = std::vector<Cell>;
 
 void ApplyMarker(int8_t marker) {
-  MacroInfo *m = M().slots[marker < 0 ? -marker : marker];
+  MacroInfo *m = State().slots[marker < 0 ? -marker : marker];
   if (!m)
     return; // #undef'd while its replacement was pending
   if (marker < 0)
@@ -58,7 +58,7 @@ void ApplyMarker(int8_t marker) {
 }
 
 int TakeSlot(MacroInfo *macro) {
-  auto &slots = M().slots;
+  auto &slots = State().slots;
   for (unsigned i = 1; i <= kMaxActiveMacros; ++i)
     if (slots[i] == macro)
       return int(i);
@@ -74,7 +74,7 @@ int TakeSlot(MacroInfo *macro) {
 // whose replacement has been passed, and whose markers stand nowhere in the
 // unread text, is free again.
 void ReclaimPassedSlots(const std::vector<Cell> &work, size_t unread) {
-  auto &slots = M().slots;
+  auto &slots = State().slots;
   std::array<bool, kMaxActiveMacros + 1> marked{};
   for (size_t i = unread; i < work.size(); ++i)
     if (work[i].marker)
@@ -99,7 +99,7 @@ void CheckSize(const Cells &cells) {
 // The next logical line for a function-like macro's "(" or arguments; only
 // at the outermost level and while more lines may be read.
 std::optional<LogicalLineBuffer> ReadAheadLine() {
-  if (M().depth != 1 || SingleLineMode || EndOfInput)
+  if (State().depth != 1 || SingleLineMode || EndOfInput)
     return std::nullopt;
   LogicalLineBuffer saved = CurrentLogicalLine();
   size_t cursor = CursorIndex();
@@ -217,15 +217,33 @@ Cells Stringize(const Cells &arg, const Cell &at) {
   return out;
 }
 
+// A parameter in a body is kEsc, its index in decimal, kEsc; an escape
+// byte of the source text stands doubled, so it is never taken for one.
 bool ParamAt(const std::string &body, size_t p, size_t &k, size_t &after) {
-  if (p >= body.size() || body[p] != kEsc)
+  if (p + 1 >= body.size() || body[p] != kEsc || !IsDigitChar(body[p + 1]))
     return false;
   size_t q = p + 1;
   k = 0;
-  while (q < body.size() && body[q] != kEsc)
+  while (q < body.size() && IsDigitChar(body[q]))
     k = k * 10 + size_t(body[q++] - '0');
+  if (q >= body.size() || body[q] != kEsc)
+    return false;
   after = q + 1;
   return true;
+}
+
+bool SourceEscapeAt(const std::string &body, size_t p) {
+  return p + 1 < body.size() && body[p] == kEsc && body[p + 1] == kEsc;
+}
+
+std::string WithSourceEscapesDoubled(std::string_view text) {
+  std::string body;
+  for (char c : text) {
+    body.push_back(c);
+    if (c == kEsc)
+      body.push_back(kEsc);
+  }
+  return body;
 }
 
 size_t SkipBodyBlanks(const std::string &body, size_t p) {
@@ -246,6 +264,8 @@ Cells Substitute(const MacroInfo &macro, const std::vector<Cells> &args, const C
       const char quote = body[p];
       out.push_back({body[p++], 0, at.line, at.column});
       while (p < body.size()) {
+        if (SourceEscapeAt(body, p))
+          ++p;
         const char c = body[p++];
         out.push_back({c, 0, at.line, at.column});
         if (c == '\\' && p < body.size())
@@ -253,6 +273,12 @@ Cells Substitute(const MacroInfo &macro, const std::vector<Cells> &args, const C
         else if (c == quote)
           break;
       }
+      pasting = false;
+      continue;
+    }
+    if (SourceEscapeAt(body, p)) {
+      out.push_back({kEsc, 0, at.line, at.column});
+      p += 2;
       pasting = false;
       continue;
     }
@@ -295,7 +321,7 @@ Cells Substitute(const MacroInfo &macro, const std::vector<Cells> &args, const C
 // Scans `work`, replacing macros and rescanning each replacement together
 // with the text after it.
 Cells ExpandCells(Cells work) {
-  ++M().depth;
+  ++State().depth;
   Cells out;
   size_t i = 0;
   char previous = 0;
@@ -361,7 +387,7 @@ Cells ExpandCells(Cells work) {
       // The lines read ahead for an argument list that never closes go back
       // to the input, to be compiled as the lines they are.
       std::optional<InputState> beforeCall;
-      if (M().depth == 1 && !SingleLineMode)
+      if (State().depth == 1 && !SingleLineMode)
         beforeCall = SaveInputState();
       const size_t lineCells = work.size();
       size_t j = i;
@@ -412,7 +438,7 @@ Cells ExpandCells(Cells work) {
       }
     }
     int slot = TakeSlot(macro);
-    if (!slot && M().depth == 1) {
+    if (!slot && State().depth == 1) {
       ReclaimPassedSlots(work, start);
       slot = TakeSlot(macro);
     }
@@ -434,7 +460,7 @@ Cells ExpandCells(Cells work) {
     CheckSize(work);
     i = start;
   }
-  --M().depth;
+  --State().depth;
   return out;
 }
 
@@ -451,8 +477,8 @@ std::string MacroKey(std::string_view name) {
 } // namespace
 
 MacroInfo *LookupMacro(const std::string &name) {
-  auto it = M().table.find(MacroKey(name));
-  return it == M().table.end() ? nullptr : &it->second;
+  auto it = State().table.find(MacroKey(name));
+  return it == State().table.end() ? nullptr : &it->second;
 }
 
 const char *IsMacroDefined(const std::string &name) {
@@ -462,7 +488,7 @@ const char *IsMacroDefined(const std::string &name) {
 
 bool AddMacro(const std::string &name, const std::string &text, uint16_t paramCount, bool functionLike) {
   std::string body = Trimmed(text);
-  auto [it, inserted] = M().table.try_emplace(MacroKey(name));
+  auto [it, inserted] = State().table.try_emplace(MacroKey(name));
   if (inserted) {
     it->second.paramCount = paramCount;
     it->second.functionLike = functionLike;
@@ -476,57 +502,59 @@ bool AddMacro(const std::string &name, const std::string &text, uint16_t paramCo
   return true;
 }
 
-bool DefineMacro(const std::string &name, const std::string &text) { return AddMacro(name, text, 0, false); }
+bool DefineMacro(const std::string &name, const std::string &text) {
+  return AddMacro(name, WithSourceEscapesDoubled(text), 0, false);
+}
 
 void SetPredefinedMacro(const std::string &name, const std::string &text) {
-  MacroInfo &m = M().table[MacroKey(name)];
+  MacroInfo &m = State().table[MacroKey(name)];
   m.paramCount = 0;
   m.functionLike = false;
-  m.body = Trimmed(text);
+  m.body = Trimmed(WithSourceEscapesDoubled(text));
 }
 
 void UndefineMacro(const std::string &name) {
-  auto it = M().table.find(MacroKey(name));
-  if (it == M().table.end())
+  auto it = State().table.find(MacroKey(name));
+  if (it == State().table.end())
     return;
-  for (MacroInfo *&slot : M().slots)
+  for (MacroInfo *&slot : State().slots)
     if (slot == &it->second)
       slot = nullptr;
-  M().table.erase(it);
+  State().table.erase(it);
 }
 
 void ClearMacroTable() {
   ResetMacroExpansionState();
-  M().table.clear();
+  State().table.clear();
 }
 
 void BeginCompileMacros(bool biosCompile) {
   ResetMacroExpansionState();
-  if (biosCompile || !M().biosSnapshot)
-    M().table.clear();
+  if (biosCompile || !State().biosSnapshot)
+    State().table.clear();
   else
-    M().table = *M().biosSnapshot;
+    State().table = *State().biosSnapshot;
 }
 
 void EndBiosCompileMacros() {
   ResetMacroExpansionState();
-  M().biosSnapshot = M().table;
+  State().biosSnapshot = State().table;
 }
 
 void ResetMacroExpansionState() {
-  for (MacroInfo *&slot : M().slots) {
+  for (MacroInfo *&slot : State().slots) {
     if (slot)
       slot->active = 0;
     slot = nullptr;
   }
-  M().depth = 0;
+  State().depth = 0;
 }
 
 void ResetMacroModule() {
   // The expansion slots point into the table: let go of them first.
   ResetMacroExpansionState();
-  M().table.clear();
-  M().biosSnapshot.reset();
+  State().table.clear();
+  State().biosSnapshot.reset();
 }
 
 namespace {
@@ -538,7 +566,7 @@ void SetTargetCpuMacro(TargetCpuName cpu) { SetPredefinedMacro("TARGETCPU", kCpu
 void DefineTargetMacros(const PredefinedMacroSettings &settings) {
   ResetMacroExpansionState();
   if (settings.biosCompile) {
-    M().table.clear();
+    State().table.clear();
     for (int i = 0; i < 6; ++i)
       SetPredefinedMacro(kCpuNames[i], std::to_string(i));
     SetTargetCpuMacro(settings.cpu);
@@ -553,7 +581,7 @@ void ExpandMacros() {
     ++InputCursor;
   LogicalLineBuffer line = CurrentLogicalLine();
   size_t cursor = CursorIndex();
-  M().depth = 0;
+  State().depth = 0;
   Cells expanded = ExpandCells(CellsOfLine(line, cursor));
   // Every marker has been passed: no replacement is still being scanned.
   ResetMacroExpansionState();
@@ -637,25 +665,30 @@ void DefineDirective() {
     return;
   }
   std::string body;
+  auto copy = [&body](char c) {
+    body.push_back(c);
+    if (c == kEsc)
+      body.push_back(kEsc);
+  };
   const char *p = InputCursor;
   while (*p) {
     char c = *p;
     if (!params.empty() && (c == '"' || c == '\'') && (p == InputCursor || p[-1] != '\\')) {
-      body.push_back(*p++);
+      copy(*p++);
       while (*p && *p != c) {
         if (*p == '\\' && p[1])
-          body.push_back(*p++);
-        body.push_back(*p++);
+          copy(*p++);
+        copy(*p++);
       }
       if (*p)
-        body.push_back(*p++);
+        copy(*p++);
       continue;
     }
     if (!params.empty() && c == '0' && (p[1] == 'x' || p[1] == 'X')) {
       body.append(p, 2);
       p += 2;
       while (IsIdentChar(*p))
-        body.push_back(*p++);
+        copy(*p++);
       continue;
     }
     if (!params.empty() && IsIdentStart(c)) {
@@ -675,7 +708,7 @@ void DefineDirective() {
       }
       continue;
     }
-    body.push_back(*p++);
+    copy(*p++);
   }
   InputCursor = const_cast<char *>(p);
   AddMacro(name, body, uint16_t(params.size()), functionLike);

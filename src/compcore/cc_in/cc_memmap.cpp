@@ -25,7 +25,7 @@ struct MemmapState {
   uint16_t declarationMemory = kMemmapAnymem;
 };
 
-MemmapState &M() {
+MemmapState &State() {
   static MemmapState s;
   return s;
 }
@@ -74,7 +74,7 @@ int ParseMemmapKeyword(const KeywordMatcher &match, const NumberReader &readNumb
     if (bytes < 0 || bytes > kMaxAnymemThreshold)
       CompileError<kMsgAnymemRange>();
     else
-      M().anymemThreshold = uint32_t(bytes);
+      State().anymemThreshold = uint32_t(bytes);
   }
   return kMemmapAnymem;
 }
@@ -91,32 +91,32 @@ bool ParseAsmMemoryKeyword(const KeywordMatcher &match, const NumberReader &read
   int code = ParseMemmapKeyword(match, readNumber);
   if (code == kNoKeyword)
     return false;
-  M().declarationMemory = uint16_t(code);
+  State().declarationMemory = uint16_t(code);
   ChooseFunctionMemory(uint16_t(code));
   return true;
 }
 
 void MemmapDirective(const NumberReader &readNumber) {
-  ParsePushPopDefault(M().memmap, kMemmapRoot, [&] { return ParseMemmapKeyword(MatchAtInput, readNumber); });
+  ParsePushPopDefault(State().memmap, kMemmapRoot, [&] { return ParseMemmapKeyword(MatchAtInput, readNumber); });
 }
 
 void ClassDirective() {
-  ParsePushPopDefault(M().storageClass, kClassAutoLocal, [] { return ParseClassKeyword(MatchAtInput); });
+  ParsePushPopDefault(State().storageClass, kClassAutoLocal, [] { return ParseClassKeyword(MatchAtInput); });
 }
 
-uint16_t CurrentMemmapDefault() { return M().memmap.Current(); }
-uint16_t CurrentClassDefault() { return M().storageClass.Current(); }
-void SetDefaultStorageClass(uint16_t storageClass) { M().storageClass.Current() = storageClass; }
+uint16_t CurrentMemmapDefault() { return State().memmap.Current(); }
+uint16_t CurrentClassDefault() { return State().storageClass.Current(); }
+void SetDefaultStorageClass(uint16_t storageClass) { State().storageClass.Current() = storageClass; }
 
 void ResetMemmapAndClassDefaults() {
-  M().memmap.Current() = kMemmapAnymem;
-  M().storageClass.Current() = kClassAutoLocal;
+  State().memmap.Current() = kMemmapAnymem;
+  State().storageClass.Current() = kClassAutoLocal;
   Attributes().directiveDefaults &= ~kAttrUseIx;
 }
 
-uint32_t AnymemThreshold() { return M().anymemThreshold; }
-uint16_t &DeclarationMemoryCode() { return M().declarationMemory; }
+uint32_t AnymemThreshold() { return State().anymemThreshold; }
+uint16_t &DeclarationMemoryCode() { return State().declarationMemory; }
 
-void ResetMemmapModule() { M() = MemmapState{}; }
+void ResetMemmapModule() { State() = MemmapState{}; }
 
 } // namespace tsw

@@ -35,7 +35,7 @@ struct PragmaState {
   std::optional<ADDR24> programStartJump;
 };
 
-PragmaState &P() {
+PragmaState &State() {
   static PragmaState s;
   return s;
 }
@@ -76,7 +76,7 @@ void CompileProgram() {
   if (!BiosCompileFlag())
     return;
   CodeGenerator &codegen = CodeGen();
-  P().programStartJump = codegen.EmitJumpToAddr24(ADDR24{}, kOpcodeJump);
+  State().programStartJump = codegen.EmitJumpToAddr24(ADDR24{}, kOpcodeJump);
   for (OriginCache cache : kCachesFlushedForProgram)
     codegen.FlushCache(cache);
   const bool withoutBoard = DirectiveShellInUse().CompileWithoutBoard();
@@ -94,9 +94,9 @@ void CompileProgram() {
 void DataWaitsPragma() {
   SkipSpaces();
   if (MatchWordAtInput("on"))
-    P().dataWaits = true;
+    State().dataWaits = true;
   else if (MatchWordAtInput("off"))
-    P().dataWaits = false;
+    State().dataWaits = false;
   else
     CompileWarningTrivial<kMsgPragmaOption>();
 }
@@ -139,14 +139,14 @@ void PragmaDirective() {
   }
 }
 
-bool DataWaitsUsed() { return P().dataWaits; }
+bool DataWaitsUsed() { return State().dataWaits; }
 
 void PatchProgramStartJump() {
   CodeGenerator &codegen = CodeGen();
-  if (P().programStartJump && codegen.IsBiosCode() && DirectiveShellInUse().IsProgramLoaded())
-    codegen.EmitJumpWithWindowCheck(*P().programStartJump);
+  if (State().programStartJump && codegen.IsBiosCode() && DirectiveShellInUse().IsProgramLoaded())
+    codegen.EmitJumpWithWindowCheck(*State().programStartJump);
 }
 
-void ResetPragmaModule() { P() = PragmaState(); }
+void ResetPragmaModule() { State() = PragmaState(); }
 
 } // namespace tsw

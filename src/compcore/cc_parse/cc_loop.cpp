@@ -9,6 +9,8 @@
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_in/cc_pragma.h"
+#include "compcore/cc_reloc/fixups.h"
+#include "compcore/cc_stab/cc_stab.h"
 
 #include "platform/paths.h"
 
@@ -22,6 +24,8 @@ namespace {
 constexpr int kTopLevel = 1;
 constexpr uint32_t kFreqDivisor = 614400;
 constexpr int32_t kSizeUnitsPerCode = 32;
+// An import's size word is 32 bits; its room is that and the size word.
+constexpr uint64_t kMaxImportBytes = UINT32_MAX - 4;
 
 struct LoopState {
   int32_t idBlockSize = 0;
@@ -31,7 +35,7 @@ struct LoopState {
   uint32_t savedDefaults = 0;
 };
 
-LoopState &L() {
+LoopState &State() {
   static LoopState s;
   return s;
 }
@@ -105,6 +109,9 @@ void AsmBlock() {
   attrs.current = attrs.declaration;
   CodeGen().CompileAsmBlock((attrs.declaration & kAttrDebug) && !InInterleave());
   CodeGen().EmitPendingStubsAndStrings();
+  // The block's local labels and symbols are its own.
+  ResetFixupTables(kResetLocal);
+  MoveLocalTableBoundary();
 }
 
 // The attributes every top-level item starts from.
@@ -147,14 +154,14 @@ void DefineBoardMacros(const TargetMacroSettings &s, TargetLink *link) {
     if (!s.biosFirst) {
       std::array<uint8_t, TargetLink::kIdBlockSize> block{};
       if (link->ReadIdBlock(block)) {
-        L().idBlockSize = int32_t(ReadLe<int16_t>(block, 122)) + int32_t(ReadLe<uint32_t>(block, 116));
-        L().idBlockPtr = int32_t(ReadLe<int16_t>(block, 19)) * 4096 - L().idBlockSize;
+        State().idBlockSize = int32_t(ReadLe<int16_t>(block, 122)) + int32_t(ReadLe<uint32_t>(block, 116));
+        State().idBlockPtr = int32_t(ReadLe<int16_t>(block, 19)) * 4096 - State().idBlockSize;
       } else {
-        L().idBlockSize = L().idBlockPtr = 0;
+        State().idBlockSize = State().idBlockPtr = 0;
       }
     }
-    SetPredefinedMacro("_ID_BLOCK_SIZE_", plat::FormatText("%dL", L().idBlockSize));
-    SetPredefinedMacro("_ID_BLOCK_PTR_", plat::FormatText("%dL", L().idBlockPtr));
+    SetPredefinedMacro("_ID_BLOCK_SIZE_", plat::FormatText("%dL", State().idBlockSize));
+    SetPredefinedMacro("_ID_BLOCK_PTR_", plat::FormatText("%dL", State().idBlockPtr));
     FlashGeometry flash = LookupFlashDevice(link->FlashDeviceId());
     SetPredefinedMacro("_SECTOR_SIZE_", std::to_string(flash.sectorBytes / kSectorUnit * kSectorUnit));
     // The device table already counts pages.
@@ -185,30 +192,34 @@ uint16_t MatchKeyword(const char *text) {
 }
 
 void SkipToken() {
-  if (IsIdentChar(*InputCursor)) {
-    while (IsIdentChar(*InputCursor))
-      ++InputCursor;
-    return;
+  const char *end = InputCursor;
+  if (IsIdentChar(*end)) {
+    while (IsIdentChar(*end))
+      ++end;
+  } else {
+    while (*end && !IsIdentChar(*end) && !IsBlankChar(*end))
+      ++end;
+    if (IsBlankChar(*end) && end == LineBase)
+      ++end;
   }
-  while (*InputCursor && !IsIdentChar(*InputCursor) && !IsBlankChar(*InputCursor))
-    ++InputCursor;
-  if (IsBlankChar(*InputCursor) && InputCursor == LineBase)
-    ++InputCursor;
+  SkipInputChars(size_t(end - InputCursor));
 }
 
 void ImportBinaryFile() {
   SkipSpaces();
   if (*InputCursor == '"')
-    ++InputCursor;
+    SkipInputChars(1);
   std::string name;
-  while (*InputCursor && *InputCursor != '"' && name.size() < kMaxImportName)
-    name.push_back(*InputCursor++);
+  const char *end = InputCursor;
+  while (*end && *end != '"' && name.size() < kMaxImportName)
+    name.push_back(*end++);
+  SkipInputChars(size_t(end - InputCursor));
   if (*InputCursor != '"') {
     CompileError<kMsgImportName>();
     DiscardCurrentLine();
     return;
   }
-  ++InputCursor;
+  SkipInputChars(1);
   // The stream closes itself on every path out of here.
   std::ifstream file(name, std::ios::binary);
   if (!file)
@@ -225,34 +236,44 @@ void ImportBinaryFile() {
     return;
   }
   file.seekg(0, std::ios::end);
-  uint32_t size = uint32_t(file.tellg());
+  const std::streamoff measured = file.tellg();
   file.seekg(0, std::ios::beg);
+  if (measured < 0 || uint64_t(measured) > kMaxImportBytes) {
+    CompileError<kMsgImportSizeChanged>();
+    return;
+  }
+  const uint32_t size = uint32_t(measured);
   if (!CodeGen().ReserveXmemCode(size + 4))
     return;
   DefineMacro(macro, plat::FormatText("0x%lxL", static_cast<unsigned long>(CodeGen().XmemCodePhysical())));
   const uint8_t sizeBytes[4] = {uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16), uint8_t(size >> 24)};
   for (uint8_t b : sizeBytes)
     CodeGen().EmitXmemImportByte(b);
-  for (int c; (c = file.get()) != EOF;)
+  // Exactly the bytes reserved: a device or a file that grows meanwhile
+  // would otherwise be copied without end.
+  uint32_t copied = 0;
+  for (int c; copied < size && (c = file.get()) != EOF; ++copied)
     CodeGen().EmitXmemImportByte(uint8_t(c));
+  if (copied < size || file.peek() != EOF)
+    CompileError<kMsgImportSizeChanged>();
 }
 
 void InterleaveLibraryModules(bool force) {
   if (SourceState() == 0 && !EndOfInput) {
-    force = force || L().flushPending;
+    force = force || State().flushPending;
     if (!force && PendingLinkNames() <= kInterleaveThreshold)
       return;
     // Macro text cannot be read again from its position, which names the
     // macro and would bring its whole expansion back: the program is left
     // only once the cursor is past it.
     if (CursorInExpandedText()) {
-      L().flushPending = force;
+      State().flushPending = force;
       return;
     }
-    L().flushPending = false;
+    State().flushPending = false;
     // The program resumes at the line and column of the cursor.
     SourcePosition resume = PositionOfLine(CurrentSourceLine(), CurrentSourceColumn());
-    L().savedDefaults = Attributes().directiveDefaults;
+    State().savedDefaults = Attributes().directiveDefaults;
     ForgetPendingInput();
     if (BeginInterleave(resume)) {
       Attributes().directiveDefaults &= ~kAttrStep;
@@ -265,7 +286,7 @@ void InterleaveLibraryModules(bool force) {
   if (InInterleave() && (EndOfInput || !LinkHasData())) {
     ForgetPendingInput();
     EndInterleaveIfDone();
-    Attributes().directiveDefaults = L().savedDefaults;
+    Attributes().directiveDefaults = State().savedDefaults;
     EndOfInput = 0;
     DiscardCurrentLine();
     ReadNextLineAndRewind();
@@ -280,18 +301,22 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
     DefineBoardMacros(settings, link);
   SetPredefinedMacro("_RESTRICT_WATCHCODE_", settings.restrictWatchCode ? "1" : "0");
   SetDebugAttributes(Attributes().directiveDefaults, true);
-  L().interleave = true;
-  L().flushPending = false;
+  State().interleave = true;
+  State().flushPending = false;
   while (!EndOfInput) {
     StartItemAttributes();
+    MoveLocalTableBoundary();
+    // What a function's compile may take back is its own item's entries:
+    // a file of declarations alone never fills the list.
+    SnapshotSymbolInserts();
     SkipBlanksIfAtEnd();
     if (EndOfInput)
       break;
     if (*InputCursor == '#') {
       if (MatchKeyword("#interleave")) {
-        L().interleave = true;
+        State().interleave = true;
       } else if (MatchKeyword("#nointerleave")) {
-        L().interleave = false;
+        State().interleave = false;
       } else if (MatchKeyword("#precompile")) {
         CodeGen().PrecompileDirective();
       } else if (MatchKeyword("#begincommon")) {
@@ -322,13 +347,13 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
     }
     SkipBlanksIfAtEnd();
     CodeGen().EmitPendingStubsAndStrings();
-    if (L().interleave || EndOfInput || L().flushPending)
+    if (State().interleave || EndOfInput || State().flushPending)
       InterleaveLibraryModules(false);
   }
   CodeGen().FinishTopLevel();
   PatchProgramStartJump();
 }
 
-void ResetCompileLoopModule() { L() = LoopState(); }
+void ResetCompileLoopModule() { State() = LoopState(); }
 
 } // namespace tsw

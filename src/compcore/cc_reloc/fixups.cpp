@@ -70,7 +70,7 @@ struct FixupModule {
   std::vector<size_t> marks;
 };
 
-FixupModule &M() {
+FixupModule &State() {
   static FixupModule m;
   return m;
 }
@@ -81,14 +81,14 @@ FixupServices *&Installed() {
 }
 FixupServices &S() { return *Installed(); }
 
-LabelTable &Table(TableId id) { return id == TableId::kLocal ? M().local : M().global; }
+LabelTable &Table(TableId id) { return id == TableId::kLocal ? State().local : State().global; }
 
-bool Journaling() { return !M().marks.empty(); }
+bool Journaling() { return !State().marks.empty(); }
 
 void JournalBefore(TableId table, std::string_view name, const BRFixupRec *before, bool pushedPending = false) {
   if (!Journaling())
     return;
-  M().journal.push_back({JournalEntry::Kind::kRecordBefore, table, std::string(name),
+  State().journal.push_back({JournalEntry::Kind::kRecordBefore, table, std::string(name),
                          before ? std::optional<BRFixupRec>(*before) : std::nullopt, pushedPending});
 }
 
@@ -97,9 +97,9 @@ bool WatchMode() { return S().WatchMode(); }
 bool Excused(uint16_t flags) { return (flags & kFixBouncer) && S().NoBouncers(); }
 
 void CaptureSink(uint8_t byte) {
-  if (auto item = M().capture.lock())
+  if (auto item = State().capture.lock())
     item->opcode = byte;
-  M().capture.reset();
+  State().capture.reset();
 }
 
 ADDR24 A(uint32_t packed) { return Addr24FromLong(packed); }
@@ -176,7 +176,7 @@ void ResolveFixupRec(BRFixupRec &record, uint32_t value, std::string_view name) 
 }
 
 void ReportUnresolved(std::string_view name, bool local) {
-  FixupModule &m = M();
+  FixupModule &m = State();
   if (m.finalReset)
     return;
   if (WatchMode()) {
@@ -190,7 +190,7 @@ void ReportUnresolved(std::string_view name, bool local) {
 }
 
 void RemovePending(const std::string &name) {
-  auto &list = M().pendingList;
+  auto &list = State().pendingList;
   for (auto it = list.rbegin(); it != list.rend(); ++it)
     if (*it == name) {
       list.erase(std::next(it).base());
@@ -199,7 +199,7 @@ void RemovePending(const std::string &name) {
 }
 
 void UndoTo(size_t mark) {
-  FixupModule &m = M();
+  FixupModule &m = State();
   while (m.journal.size() > mark) {
     JournalEntry &e = m.journal.back();
     LabelTable &table = Table(e.table);
@@ -225,10 +225,10 @@ void UndoTo(size_t mark) {
 
 } // namespace
 
-bool &LabelReferenceSwitch() { return M().referenceSwitch; }
+bool &LabelReferenceSwitch() { return State().referenceSwitch; }
 
 void InitFixupTables() {
-  FixupModule &m = M();
+  FixupModule &m = State();
   m.capture.reset();
   S().DisarmOpcodeCapture();
   // An aborted compile may have left labels behind.
@@ -244,7 +244,7 @@ void FreeFixupTables() { InitFixupTables(); }
 
 uint32_t ReferenceLabel(std::string_view name, uint32_t patchAddress, uint16_t flags, uint16_t addend, uint8_t opcode,
                         const LcallFixup *lcall) {
-  FixupModule &m = M();
+  FixupModule &m = State();
   if (!m.referenceSwitch)
     return 0;
   TableId tableId = TableId::kLocal;
@@ -295,7 +295,7 @@ uint32_t ReferenceLabel(std::string_view name, uint32_t patchAddress, uint16_t f
 }
 
 void DefineLabel(std::string_view name, uint32_t value, uint16_t flags) {
-  FixupModule &m = M();
+  FixupModule &m = State();
   TableId tableId = TableId::kLocal;
   BRFixupRec *record = nullptr;
   if (flags & kFixLocal) {
@@ -327,7 +327,7 @@ void DefineLabelHere(std::string_view name, uint16_t flags) {
 
 void DefineTemporaryLabel(std::string_view name, uint32_t value, uint16_t flags) {
   DefineLabel(name, value, flags);
-  FixupModule &m = M();
+  FixupModule &m = State();
   if (flags & kFixLocal) {
     if (const BRFixupRec *record = m.local.Find(name))
       JournalBefore(TableId::kLocal, name, record);
@@ -341,18 +341,18 @@ void DefineTemporaryLabel(std::string_view name, uint32_t value, uint16_t flags)
 }
 
 void PurgeDefinedPendingLabels() {
-  auto &list = M().pendingList;
+  auto &list = State().pendingList;
   std::erase_if(list, [](const std::string &name) {
-    const BRFixupRec *record = M().global.Find(name);
+    const BRFixupRec *record = State().global.Find(name);
     return !record || record->defined;
   });
 }
 
-std::vector<std::string> PendingLabelList() { return M().pendingList; }
+std::vector<std::string> PendingLabelList() { return State().pendingList; }
 
 std::optional<std::string> PopPendingLabel() {
   PurgeDefinedPendingLabels();
-  auto &list = M().pendingList;
+  auto &list = State().pendingList;
   if (list.empty())
     return std::nullopt;
   std::string name = std::move(list.back());
@@ -361,7 +361,7 @@ std::optional<std::string> PopPendingLabel() {
 }
 
 void ResetFixupTables(uint16_t mask) {
-  FixupModule &m = M();
+  FixupModule &m = State();
   m.unresolvedSeen = false;
   m.finalReset = mask == kResetFinal;
   bool reported = false;
@@ -408,34 +408,34 @@ void ResetFixupTables(uint16_t mask) {
     throw xWatch(m.watchText, kModule, kWatchThrowLine);
 }
 
-const BRFixupRec *FindLocalLabel(std::string_view name) { return M().local.Find(name); }
-const BRFixupRec *FindGlobalLabel(std::string_view name) { return M().global.Find(name); }
+const BRFixupRec *FindLocalLabel(std::string_view name) { return State().local.Find(name); }
+const BRFixupRec *FindGlobalLabel(std::string_view name) { return State().global.Find(name); }
 
 std::vector<std::string> GlobalLabelNames() {
   std::vector<std::string> names;
-  for (const auto &entry : M().global.Entries())
+  for (const auto &entry : State().global.Entries())
     names.push_back(entry.first);
   return names;
 }
 
 std::vector<std::string> LocalLabelNames() {
   std::vector<std::string> names;
-  for (const auto &entry : M().local.Entries())
+  for (const auto &entry : State().local.Entries())
     names.push_back(entry.first);
   return names;
 }
 
 void SetFixupServices(FixupServices *services) { Installed() = services; }
 
-void SaveFixupState() { M().marks.push_back(M().journal.size()); }
+void SaveFixupState() { State().marks.push_back(State().journal.size()); }
 
 void RestoreFixupState() {
-  if (!M().marks.empty())
-    UndoTo(M().marks.back());
+  if (!State().marks.empty())
+    UndoTo(State().marks.back());
 }
 
 void DiscardFixupState() {
-  FixupModule &m = M();
+  FixupModule &m = State();
   if (!m.marks.empty())
     m.marks.pop_back();
   if (m.marks.empty())

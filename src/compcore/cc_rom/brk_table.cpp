@@ -44,7 +44,7 @@ struct BrkptModule {
   RecorderState state, committed;
 };
 
-BrkptModule &M() {
+BrkptModule &State() {
   static BrkptModule m;
   return m;
 }
@@ -53,7 +53,7 @@ void PutAddress(RecorderState &s, ADDR24 address) { (Addr24InWindow(address) ? s
 ADDR24 SlotFor(const RecorderState &s, ADDR24 address) { return Addr24InWindow(address) ? s.xmemSlot : s.rootSlot; }
 
 void AppendPending(uint16_t endLine, uint16_t endColumn, ADDR24 address) {
-  RecorderState &s = M().state;
+  RecorderState &s = State().state;
   auto e = std::make_unique<ZBrkptInfo>();
   e->line = s.line;
   e->column = s.column;
@@ -63,13 +63,13 @@ void AppendPending(uint16_t endLine, uint16_t endColumn, ADDR24 address) {
   e->endColumn = endColumn;
   e->file = s.file;
   e->address = address;
-  M().pending.push_back(std::move(e));
+  State().pending.push_back(std::move(e));
 }
 
 } // namespace
 
 void ResetBrkptTable() {
-  BrkptModule &m = M();
+  BrkptModule &m = State();
   m.entries.clear();
   m.bySource.clear();
   m.byAddress.clear();
@@ -78,7 +78,7 @@ void ResetBrkptTable() {
 }
 
 void StartStatementPositions(const std::string &file, uint16_t line, uint16_t column, ADDR24 address) {
-  RecorderState &s = M().state;
+  RecorderState &s = State().state;
   s.file = file;
   s.line = s.previousLine = line;
   s.column = column;
@@ -87,7 +87,7 @@ void StartStatementPositions(const std::string &file, uint16_t line, uint16_t co
 }
 
 void RecordStatementPosition(const std::string &file, uint16_t line, uint16_t column, ADDR24 address) {
-  RecorderState &s = M().state;
+  RecorderState &s = State().state;
   ++s.reports;
   if (!s.file.empty() && file == s.file)
     AppendPending(line, line == s.line ? uint16_t(column - 1) : uint16_t(0), SlotFor(s, s.last));
@@ -101,14 +101,14 @@ void RecordStatementPosition(const std::string &file, uint16_t line, uint16_t co
 }
 
 void FlushStatementPosition(uint16_t line, uint16_t column, ADDR24 address) {
-  RecorderState &s = M().state;
+  RecorderState &s = State().state;
   if (s.reports > 0 && !s.file.empty())
     AppendPending(uint16_t(line + 1), column, SlotFor(s, address));
   s.reports = 0;
 }
 
 void CommitStatementPositions() {
-  BrkptModule &m = M();
+  BrkptModule &m = State();
   for (auto &e : m.pending) {
     std::vector<const ZBrkptInfo *> &list = m.bySource[e->file];
     list.insert(std::upper_bound(list.begin(), list.end(), e.get(), StartsBefore), e.get());
@@ -120,14 +120,14 @@ void CommitStatementPositions() {
 }
 
 void DiscardStatementPositions() {
-  BrkptModule &m = M();
+  BrkptModule &m = State();
   m.pending.clear();
   m.state = m.committed;
 }
 
 bool FindSourceForAddress(ADDR24 address, uint16_t &line, uint8_t &column, std::string &file) {
-  auto it = M().byAddress.find(Addr24ToLong(address));
-  if (it == M().byAddress.end())
+  auto it = State().byAddress.find(Addr24ToLong(address));
+  if (it == State().byAddress.end())
     return false;
   line = it->second->line;
   column = uint8_t(it->second->column);
@@ -136,8 +136,8 @@ bool FindSourceForAddress(ADDR24 address, uint16_t &line, uint8_t &column, std::
 }
 
 ADDR24 FindAddressForSource(const std::string &file, uint16_t line, uint16_t column) {
-  auto it = M().bySource.find(file);
-  if (it == M().bySource.end())
+  auto it = State().bySource.find(file);
+  if (it == State().bySource.end())
     return {};
   for (const ZBrkptInfo *e : it->second)
     if (Contains(*e, line, column))
@@ -145,11 +145,11 @@ ADDR24 FindAddressForSource(const std::string &file, uint16_t line, uint16_t col
   return {};
 }
 
-uint32_t BrkptCount() { return uint32_t(M().entries.size()); }
+uint32_t BrkptCount() { return uint32_t(State().entries.size()); }
 
 void WriteBrkFile(std::FILE *file) {
   std::fprintf(file, "a total of %u breakpoints\n", BrkptCount());
-  for (const auto &[name, list] : M().bySource)
+  for (const auto &[name, list] : State().bySource)
     for (const ZBrkptInfo *e : list) {
       std::fprintf(file, "%s([%u,%u],[%u,%u]@[%u,%u])->", name.c_str(), e->startLine, e->startColumn, e->endLine,
                    e->endColumn, e->line, e->column);

@@ -49,12 +49,10 @@ struct ListingModule {
   uint32_t imageBase = kPhysicalMask;
 };
 
-ListingModule &M() {
+ListingModule &State() {
   static ListingModule m;
   return m;
 }
-
-void ShowNumbered(unsigned message) { ShowMessageF(false, "%s", GetResourceString(message)); }
 
 void MarkBlock(uint32_t physical) {
   const uint32_t sector = Output().flashSectorSize;
@@ -64,7 +62,7 @@ void MarkBlock(uint32_t physical) {
   // Small sectors number more blocks than the map holds.
   if (block >= kMapBits)
     return;
-  ListingModule &m = M();
+  ListingModule &m = State();
   uint8_t &slot = m.blockMap[block >> 3];
   if (!m.positions.empty())
     m.mapLog.push_back({uint16_t(block >> 3), slot});
@@ -76,7 +74,7 @@ void MarkBlock(uint32_t physical) {
 ADDR24 ListingAddress(ADDR24 address) { return Addr24InWindow(address) ? address : MakeAddr24(0, address.logical); }
 
 void WriteListingLine(ADDR24 address, uint16_t count, const uint8_t *bytes) {
-  std::FILE *f = M().listing;
+  std::FILE *f = State().listing;
   if (!f)
     return;
   address = ListingAddress(address);
@@ -237,17 +235,17 @@ int BeginRomListing(const std::string &programName) {
   const OutputSettings &o = Output();
   if (!(o.outputBits & (kOutputListing | kOutputBoard)))
     return 0;
-  ListingModule &m = M();
+  ListingModule &m = State();
   if (m.listing)
     std::fclose(m.listing);
   m.listing = std::fopen(ReplaceExtension(programName, "rom").c_str(), "w+");
   if (!m.listing) {
-    ShowNumbered(kMsgListingFailed);
+    ShowMessage<kMsgListingFailed>(false);
     return 1;
   }
   if ((o.outputBits & kOutputListing) && (o.outputBits & kOutputBit01) && !(o.outputBits & kOutputBit02) &&
       !(o.outputBits & kOutputBoard)) {
-    ShowNumbered(kMsgCopyingBios);
+    ShowMessage<kMsgCopyingBios>(false);
     if (o.includeBios) {
       uint8_t piece[kBiosCopyPiece];
       for (uint32_t at = 0; at <= o.biosCodeEnd; at += kBiosCopyPiece) {
@@ -261,10 +259,10 @@ int BeginRomListing(const std::string &programName) {
   return 0;
 }
 
-bool RomListingOpen() { return M().listing != nullptr; }
+bool RomListingOpen() { return State().listing != nullptr; }
 
 void FinishRomListing() {
-  ListingModule &m = M();
+  ListingModule &m = State();
   if (m.listing) {
     const OutputSettings &o = Output();
     std::fprintf(m.listing, "*%04Xivec_base\n", o.ivecBase);
@@ -282,18 +280,18 @@ void FinishRomListing() {
 
 // ---- written blocks ----------------------------------------------------------
 
-void ClearWrittenBlockMap() { M().blockMap.fill(0); }
+void ClearWrittenBlockMap() { State().blockMap.fill(0); }
 
 bool IsBlockWritten(uint32_t physical, uint32_t blockSize) {
   if (blockSize == 0)
     return false;
   uint32_t block = physical / blockSize;
-  return block < kMapBits && (M().blockMap[block >> 3] >> (block & 7)) & 1;
+  return block < kMapBits && (State().blockMap[block >> 3] >> (block & 7)) & 1;
 }
 
 uint32_t CountWrittenBlocks() {
   uint32_t n = 0;
-  for (uint8_t byte : M().blockMap)
+  for (uint8_t byte : State().blockMap)
     n += uint32_t(__builtin_popcount(byte));
   return n;
 }
@@ -304,12 +302,12 @@ void RegisterListingCodeState() {
   RegisterCodeStateParticipant({
       CodeStateSide::kCode,
       [] {
-        ListingModule &l = M();
+        ListingModule &l = State();
         l.positions.push_back(l.listing ? std::ftell(l.listing) : -1);
         l.mapMarks.push_back(l.mapLog.size());
       },
       [] {
-        ListingModule &l = M();
+        ListingModule &l = State();
         if (l.positions.empty())
           return;
         long position = l.positions.back();
@@ -327,7 +325,7 @@ void RegisterListingCodeState() {
         }
       },
       [] {
-        ListingModule &l = M();
+        ListingModule &l = State();
         if (l.positions.empty())
           return;
         l.positions.pop_back();
@@ -399,7 +397,7 @@ int BuildImageFromListing(const std::string &programName, uint16_t keepListing, 
   if (records)
     records->clear();
 
-  ListingModule &m = M();
+  ListingModule &m = State();
   ListingRecord record;
   uint32_t lowest = kPhysicalMask, highestEnd = 0;
   int status;
@@ -491,7 +489,7 @@ int WriteImageFiles(const std::string &programName) {
   if (SplitbinCount() > 0) {
     std::fseek(image, 0, SEEK_END);
     const long fileEnd = std::ftell(image);
-    const uint32_t fileBase = Output().zeroPadBin ? 0 : M().imageBase;
+    const uint32_t fileBase = Output().zeroPadBin ? 0 : State().imageBase;
     auto fileOffset = [&](uint32_t physical) { return long(physical) - long(fileBase); };
     // Part boundaries: each origin whose follower asked for a split ends a
     // part with its last byte; the follower's low end starts the next.
@@ -527,7 +525,7 @@ int WriteImageFiles(const std::string &programName) {
 }
 
 void ResetRomListingModule() {
-  ListingModule &m = M();
+  ListingModule &m = State();
   if (m.listing)
     std::fclose(m.listing);
   m.listing = nullptr;

@@ -35,7 +35,7 @@ struct ShadowModule {
   std::vector<size_t> marks;
 };
 
-ShadowModule &M() {
+ShadowModule &State() {
   static ShadowModule m;
   return m;
 }
@@ -45,9 +45,9 @@ ShadowModule &M() {
 void RegisterShadowCodeState() {
   RegisterCodeStateParticipant({
       CodeStateSide::kCode,
-      [] { M().marks.push_back(M().journal.size()); },
+      [] { State().marks.push_back(State().journal.size()); },
       [] {
-        ShadowModule &s = M();
+        ShadowModule &s = State();
         if (s.marks.empty())
           return;
         size_t mark = s.marks.back();
@@ -60,7 +60,7 @@ void RegisterShadowCodeState() {
         }
       },
       [] {
-        ShadowModule &s = M();
+        ShadowModule &s = State();
         if (!s.marks.empty())
           s.marks.pop_back();
         if (s.marks.empty())
@@ -70,7 +70,7 @@ void RegisterShadowCodeState() {
 }
 
 void ShadowWrite(uint32_t physical, const uint8_t *bytes, uint32_t count) {
-  ShadowModule &m = M();
+  ShadowModule &m = State();
   for (uint32_t i = 0; i < count; ++i) {
     uint32_t a = (physical + i) & kPhysicalMask;
     ShadowPage &page = m.pages[a / kShadowPage];
@@ -83,7 +83,7 @@ void ShadowWrite(uint32_t physical, const uint8_t *bytes, uint32_t count) {
 }
 
 bool ShadowRead(uint32_t physical, uint8_t &byte) {
-  const PageMap &pages = M().pages;
+  const PageMap &pages = State().pages;
   uint32_t a = physical & kPhysicalMask;
   auto it = pages.find(a / kShadowPage);
   if (it == pages.end() || !it->second.emitted[a % kShadowPage])
@@ -117,7 +117,7 @@ bool ReadEmittedBytes(ADDR24 address, uint32_t count, uint8_t *out) {
 }
 
 void ResetShadowForCompile(bool biosCompile) {
-  ShadowModule &m = M();
+  ShadowModule &m = State();
   if (biosCompile) {
     m.pages.clear();
     m.biosPages.clear();
@@ -132,7 +132,7 @@ void ResetShadowForCompile(bool biosCompile) {
 }
 
 void ResetShadowModule() {
-  ShadowModule &m = M();
+  ShadowModule &m = State();
   m.pages.clear();
   m.biosPages.clear();
   m.journal.clear();

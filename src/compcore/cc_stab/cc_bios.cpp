@@ -87,12 +87,12 @@ struct BiosState {
   RootCodeAndDataLimits rootLimits;
 };
 
-BiosState &St() {
+BiosState &State() {
   static BiosState s;
   return s;
 }
 
-std::vector<BiosEntry> &BucketOf(std::string_view name) { return St().buckets[HashName(name, kBuckets)]; }
+std::vector<BiosEntry> &BucketOf(std::string_view name) { return State().buckets[HashName(name, kBuckets)]; }
 
 BiosEntry *FindEntry(std::string_view name) {
   for (BiosEntry &e : BucketOf(name))
@@ -136,7 +136,8 @@ std::optional<DecodedTable> DecodeSymbolTable(std::span<const uint8_t> table,
         return std::nullopt;
       uint8_t c = table[pos++];
       name += char(c & ~kLastCharBit);
-      if (c & kLastCharBit)
+      // The table's last byte ends the last name at the latest.
+      if ((c & kLastCharBit) || pos == table.size())
         break;
     }
     int special = SpecialIndex(name);
@@ -187,7 +188,7 @@ void ApplyRamLayout(const ImportedHeader &h) {
 // mode is only read from the board: it stays as it was.
 void Commit(const ImportedHeader &h, const DecodedTable &table, uint16_t tableLength) {
   ClearBiosSymbols();
-  BiosLayout &l = St().layout;
+  BiosLayout &l = State().layout;
   const uint8_t opMode = l.opMode;
   l = BiosLayout();
   l.opMode = opMode;
@@ -222,7 +223,7 @@ void Commit(const ImportedHeader &h, const DecodedTable &table, uint16_t tableLe
 } // namespace
 
 void ClearBiosSymbols() {
-  for (auto &bucket : St().buckets)
+  for (auto &bucket : State().buckets)
     bucket.clear();
   BiosDataOrigin() = 0;
 }
@@ -238,7 +239,7 @@ void AddBiosSymbol(std::string_view name, ADDR24 value) {
 }
 
 ADDR24 LookupBiosSymbol(std::string_view name, ADDR24 defaultValue) {
-  if (St().disabled)
+  if (State().disabled)
     return defaultValue;
   const BiosEntry *e = FindEntry(name);
   return e ? e->value : defaultValue;
@@ -258,28 +259,28 @@ bool BiosSymbolUsed(std::string_view name) {
 }
 
 int ClearBiosSymbolMarks() {
-  for (auto &bucket : St().buckets)
+  for (auto &bucket : State().buckets)
     for (BiosEntry &e : bucket)
       e.used = false;
   return 0;
 }
 
 const char *FindBiosSymbolByValue(ADDR24 address) {
-  for (const auto &bucket : St().buckets)
+  for (const auto &bucket : State().buckets)
     for (const BiosEntry &e : bucket)
       if (Addr24Equal(e.value, address))
         return e.name.c_str();
   return nullptr;
 }
 
-bool &BiosSymbolsDisabled() { return St().disabled; }
-const BiosLayout &BiosLayoutValues() { return St().layout; }
+bool &BiosSymbolsDisabled() { return State().disabled; }
+const BiosLayout &BiosLayoutValues() { return State().layout; }
 
 std::optional<uint32_t> SpecialBiosSymbol(std::string_view name) {
   int i = SpecialIndex(name);
   if (i < 0)
     return std::nullopt;
-  return St().layout.special[i];
+  return State().layout.special[i];
 }
 
 int LoadBiosSymbols(std::optional<std::span<const uint8_t>> file) {
@@ -373,29 +374,29 @@ int LoadBiosSymbolsFromBios(BiosTargetMemory &target) {
   if (!haveHeader) {
     // The layout is not read in these link modes: keep what stands, and
     // only the table changes.
-    const BiosLayout kept = St().layout;
+    const BiosLayout kept = State().layout;
     ClearBiosSymbols();
     for (const auto &[name, value] : table.symbols)
       AddBiosSymbol(name, Addr24FromLong(value));
-    St().layout = kept;
+    State().layout = kept;
     for (size_t i = 0; i < kSpecialBiosSymbols; ++i)
       if (table.special[i])
-        St().layout.special[i] = *table.special[i];
+        State().layout.special[i] = *table.special[i];
   } else {
     Commit(h, table, length);
   }
   // Without a table there is no "OPMODE" to read the mode from.
   if (tablePointer)
-    St().layout.opMode = target.ReadByte(LookupBiosSymbol("OPMODE", ADDR24{}));
+    State().layout.opMode = target.ReadByte(LookupBiosSymbol("OPMODE", ADDR24{}));
   return 0;
 }
 
-FunctionRecordContext &CurrentFunctionContext() { return St().context; }
+FunctionRecordContext &CurrentFunctionContext() { return State().context; }
 
 const CompiledFunctionRecord &AddCompiledFunction(uint16_t recordedWord, uint8_t recordedByte, ADDR24 second,
                                                   ADDR24 start, ADDR24 end, const ADDR24 *third,
                                                   std::string_view name) {
-  const FunctionRecordContext &c = St().context;
+  const FunctionRecordContext &c = State().context;
   CompiledFunctionRecord r;
   r.name = std::string(name);
   r.start = start;
@@ -407,19 +408,19 @@ const CompiledFunctionRecord &AddCompiledFunction(uint16_t recordedWord, uint8_t
   r.recordedWord = recordedWord;
   r.recordedByte = recordedByte;
   r.classByte = c.classByte;
-  St().functions.push_back(std::move(r));
-  return St().functions.back();
+  State().functions.push_back(std::move(r));
+  return State().functions.back();
 }
 
 ADDR24 FindFunctionAddressByName(std::string_view name) {
-  for (const CompiledFunctionRecord &r : St().functions)
+  for (const CompiledFunctionRecord &r : State().functions)
     if (r.name == name)
       return r.start;
   return ADDR24{};
 }
 
 const CompiledFunctionRecord *FunctionAt(ADDR24 address) {
-  for (const CompiledFunctionRecord &r : St().functions)
+  for (const CompiledFunctionRecord &r : State().functions)
     if (!Addr24Less(address, r.start) && !Addr24Less(r.end, address))
       return &r;
   return nullptr;
@@ -433,19 +434,19 @@ void FindFunctionAtAddress(ADDR24 address, uint16_t &recordedWord, uint8_t &reco
   }
 }
 
-const std::vector<CompiledFunctionRecord> &CompiledFunctions() { return St().functions; }
-void ClearFunctionList() { St().functions.clear(); }
+const std::vector<CompiledFunctionRecord> &CompiledFunctions() { return State().functions; }
+void ClearFunctionList() { State().functions.clear(); }
 
 void SetRootCodeAndDataLimits(uint16_t codeAddress, uint16_t dataAddress) {
   if (WatchCompileFlag())
     return;
-  St().rootLimits = {uint16_t(codeAddress - 1), uint16_t(dataAddress + 1)};
+  State().rootLimits = {uint16_t(codeAddress - 1), uint16_t(dataAddress + 1)};
 }
 
-const RootCodeAndDataLimits &RootLimits() { return St().rootLimits; }
+const RootCodeAndDataLimits &RootLimits() { return State().rootLimits; }
 
 void ResetBiosSymbolModule() {
-  St() = BiosState();
+  State() = BiosState();
   BiosDataOrigin() = 0;
 }
 

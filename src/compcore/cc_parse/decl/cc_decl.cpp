@@ -30,7 +30,7 @@ struct DeclarationModule {
   bool lineDropped = false;
 };
 
-DeclarationModule &M() {
+DeclarationModule &State() {
   static DeclarationModule m;
   return m;
 }
@@ -42,7 +42,7 @@ int32_t ReadAnymemBytes() { return ReadConstantValue(ConstantSeverity::kError); 
 // declaration.
 void DropRestOfLine() {
   DiscardCurrentLine();
-  M().lineDropped = true;
+  State().lineDropped = true;
 }
 
 // ---- qualifiers ----------------------------------------------------------
@@ -254,8 +254,8 @@ uint32_t PlaceObject(int16_t baseType) {
   DeclaratorState &s = Declarator();
   DeclarationBackEnd &backEnd = DeclBackEnd();
   if (SkipAndMatch("@"))
-    M().addressFlags |= kAddressPlaced;
-  if (M().addressFlags) {
+    State().addressFlags |= kAddressPlaced;
+  if (State().addressFlags) {
     int32_t value = 0;
     if (!backEnd.ConstantExpression(value))
       CompileError<kMsgAddressNotConstant>();
@@ -296,7 +296,7 @@ uint32_t PlaceObject(int16_t baseType) {
 // The member qualifier, the "@" flags and "Typed" go into the symbol.
 void StoreDeclarationFlags(SymbolRecord *symbol, bool existed, int16_t storageClass) {
   DeclaratorState &s = Declarator();
-  uint8_t &addressFlags = M().addressFlags;
+  uint8_t &addressFlags = State().addressFlags;
   bool canShare =
       storageClass == kClassGlobal || storageClass == kClassExtern || OutermostKind(s.word) == kLevelPointer;
   if (canShare) {
@@ -345,7 +345,7 @@ void DeclareOne(int16_t baseType, int16_t storageClass, int level, int16_t &offs
     symbol = DeclareParameter(baseType, storageClass, level);
   } else if (storageClass == kClassAutoLocal && level == kLevelLocal) {
     offset = int16_t(offset - s.byteSize);
-    symbol = AddSymbol(s.name, s.word, baseType, uint16_t(offset - M().localsTotal), kClassAutoLocal, Dimensions());
+    symbol = AddSymbol(s.name, s.word, baseType, uint16_t(offset - State().localsTotal), kClassAutoLocal, Dimensions());
     hasStorage = true;
     if (SkipAndMatch("=")) {
       CompileError<kMsgAutoInitializer>();
@@ -389,7 +389,7 @@ void DeclareOne(int16_t baseType, int16_t storageClass, int level, int16_t &offs
 // Locals: declarations repeat while another one starts. At the top level a
 // function definition ends the declaration without ";".
 uint16_t ParseDeclaration(int level) {
-  DeclarationModule &m = M();
+  DeclarationModule &m = State();
   DeclaratorState &s = Declarator();
   FunctionAttributes &attrs = Attributes();
   DeclarationBackEnd &backEnd = DeclBackEnd();
@@ -489,8 +489,7 @@ int16_t ParseBaseTypeOrTypedef() {
   s.typedefSymbol = nullptr;
   if (int16_t type = ParseBaseType())
     return type;
-  char *cursor = InputCursor;
-  uint16_t column = InputColumn;
+  const InputMark start = MarkInput();
   std::string name;
   if (ReadIdentifier(name)) {
     SymbolRecord *r = LookupSymbol(name, false, SymbolTableId::kGlobal);
@@ -501,8 +500,7 @@ int16_t ParseBaseTypeOrTypedef() {
       return r->type;
     }
   }
-  InputCursor = cursor;
-  InputColumn = column;
+  ReturnToInputMark(start);
   return 0;
 }
 
@@ -537,26 +535,26 @@ int16_t DeclareDeclarators(int16_t baseType, int16_t storageClass, int level, bo
       return kDeclaredWithoutType;
     }
     int16_t adjusted = AdjustClass(storageClass, level);
-    if (NameDeclarator(baseType, adjusted, level))
+    if (NameDeclarator(baseType, adjusted, level) && !Declarator().tooComplex)
       DeclareOne(baseType, adjusted, level, offset);
-    if (M().lineDropped || level == kLevelPrototypeParameters || !SkipAndMatch(","))
+    if (State().lineDropped || level == kLevelPrototypeParameters || !SkipAndMatch(","))
       return offset;
   }
 }
 
 void ExpectSemicolon() {
-  if (M().lineDropped) {
-    M().lineDropped = false;
+  if (State().lineDropped) {
+    State().lineDropped = false;
     return;
   }
   if (!SkipAndMatch(";"))
     CompileError<kMsgExpected>("';'");
 }
 
-int32_t LocalsTotal() { return M().localsTotal; }
+int32_t LocalsTotal() { return State().localsTotal; }
 
 void ResetDeclarationModule() {
-  M() = DeclarationModule{};
+  State() = DeclarationModule{};
   ResetParameterNames();
   ResetDeclaratorState();
 }

@@ -24,7 +24,7 @@ struct ParameterNames {
   uint32_t unnamed = 0;
 };
 
-ParameterNames &P() {
+ParameterNames &State() {
   static ParameterNames p;
   return p;
 }
@@ -57,13 +57,13 @@ void ParseParameterQualifiers() {
 } // namespace
 
 bool IsOldStyleParameterName(const std::string &name) {
-  const std::vector<std::string> &names = P().listed;
+  const std::vector<std::string> &names = State().listed;
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-void ForgetParameterNames() { P().listed.clear(); }
+void ForgetParameterNames() { State().listed.clear(); }
 
-std::string NextUnnamedParameterName() { return kUnnamedPrefix + Letters(++P().unnamed); }
+std::string NextUnnamedParameterName() { return kUnnamedPrefix + Letters(++State().unnamed); }
 
 // parameter-list = [ parameter { "," parameter } ] ")"
 // parameter      = "..." | { qualifier } base-type declarator | name
@@ -98,7 +98,7 @@ int ParseParameterList() {
     } else {
       std::string name;
       ReadIdentifier(name);
-      P().listed.push_back(name);
+      State().listed.push_back(name);
       untyped = true;
       result = 0;
     }
@@ -132,6 +132,6 @@ int ParseOldStyleParameters() {
   }
 }
 
-void ResetParameterNames() { P() = ParameterNames{}; }
+void ResetParameterNames() { State() = ParameterNames{}; }
 
 } // namespace tsw

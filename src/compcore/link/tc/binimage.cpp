@@ -18,7 +18,7 @@ bool CreateBinImageFile(const char *programPath) {
   CloseBinImageFile();
   imageFile = std::fopen(imagePath.c_str(), "w+b");
   if (!imageFile) {
-    Host().CompileError(kMsgBinImage, imagePath);
+    Host().CompileError(kMsgCannotOpen, imagePath);
     return false;
   }
   if (Host().IncludeBios() && BiosImageBuffer.highWater > 0)

@@ -109,7 +109,7 @@ void SendImage(std::FILE *file, uint32_t size) {
   std::vector<uint8_t> payload(6 + kDownloadChunk);
   for (;;) {
     if (status.Step()) {
-      if (status.type != kMsgDownloadStatus)
+      if (status.type != kTcpDownloadStatus)
         throw xTCErr(kMsgTcpDownloadType, kModuleTcs, __LINE__);
       const uint8_t *p = status.payload.data();
       if (status.length < kStatusTextAt)
@@ -122,7 +122,7 @@ void SendImage(std::FILE *file, uint32_t size) {
       Host().SetWaitText(plat::FormatText("%ld bytes downloaded, %ld/%ld finished\nSTATUS: %s", long(downloaded),
                                           long(finished), long(size), statusText.c_str()));
       credit = int64_t(LittleU32(p + kStatusCreditAt)) + downloaded;
-      if (!SendMessage(kMsgDownloadStatus | kReplyBit, nullptr, 0))
+      if (!SendMessage(kTcpDownloadStatus | kReplyBit, nullptr, 0))
         throw DownloadFailed{};
       if (finished >= size)
         return;
@@ -137,7 +137,7 @@ void SendImage(std::FILE *file, uint32_t size) {
         q[4] = uint8_t(n), q[5] = uint8_t(n >> 8);
         if (std::fread(q + 6, 1, size_t(n), file) != size_t(n))
           throw DownloadFailed{};
-        if (!SendMessage(kMsgDownloadData, q, uint32_t(n) + 6))
+        if (!SendMessage(kTcpDownloadData, q, uint32_t(n) + 6))
           throw DownloadFailed{};
         sent += uint32_t(n);
         credit -= n;
@@ -170,10 +170,10 @@ void DownloadProgramTcp() {
   }
   QueryKernelVariablesTcp();
   file.reset();
-  if (!SendMessage(kMsgDownloadDone, nullptr, 0))
+  if (!SendMessage(kTcpDownloadDone, nullptr, 0))
     throw xTCErr(5100, kModuleTcs, __LINE__);
   ReceiveMessage(5101);
-  if (Tcp.last.type != (kMsgDownloadDone | kReplyBit))
+  if (Tcp.last.type != (kTcpDownloadDone | kReplyBit))
     throw xTCErr(5102, kModuleTcs, __LINE__);
   Host().CloseWaitDialog();
   completed = true;

@@ -154,7 +154,7 @@ void AnswerChallenge(const std::string &phrase) {
   MD5Update(&ctx, inner, kDigestSize);
   MD5Final(outer, &ctx);
   std::memcpy(Tcp.payload.data() + kResponseAt, outer, kDigestSize);
-  if (!SendMessage(kMsgLoginResponse, Tcp.payload.data(), Tcp.last.length, Tcp.last.version))
+  if (!SendMessage(kTcpLoginResponse, Tcp.payload.data(), Tcp.last.length, Tcp.last.version))
     throw xTCErr(kMsgTcpLoginSend, kModuleTcs, __LINE__);
   ReceiveMessage(kMsgTcpLogin);
 }
@@ -164,7 +164,7 @@ void AnswerChallenge(const std::string &phrase) {
 void LoginTcp() {
   try {
     ReceiveMessage(kMsgTcpChallenge);
-    if (Tcp.last.type == kMsgChallenge) {
+    if (Tcp.last.type == kTcpChallenge) {
       struct Release {
         ~Release() { Host().ReleasePassPhrase(); }
       } release;
@@ -179,7 +179,7 @@ void LoginTcp() {
     Host().CloseWaitDialog();
     throw;
   }
-  if (Tcp.last.type != (kMsgLoginResponse | kReplyBit)) {
+  if (Tcp.last.type != (kTcpLoginResponse | kReplyBit)) {
     Host().ClearKeepPassPhrase();
     FailClosing(kMsgTcpLogin);
   }
@@ -189,7 +189,7 @@ void LoginTcp() {
 void DisconnectTcp() {
   if (!Tcp.socket.IsOpen())
     return;
-  SendMessage(kMsgDisconnect, nullptr, 0);
+  SendMessage(kTcpDisconnect, nullptr, 0);
   DropTcpConnection();
 }
 
@@ -197,7 +197,7 @@ void ReadTargetInfoTcp() {
   OpenDialogWith(kMsgTcpTargetInfo, std::string());
   const uint8_t request[6] = {0, 0, 0, 0, 1, 0};
   try {
-    Transact(kMsgTargetInfo, request, sizeof request, {5088, 5089, 5090});
+    Transact(kTcpTargetInfo, request, sizeof request, {5088, 5089, 5090});
     RequireReplyLength(kTargetInfoReplySize, 5089);
   } catch (const xTCErr &e) {
     FailClosing(e.Message());
@@ -226,41 +226,41 @@ void ReadTargetMemoryTcp(uint32_t count, ADDR24 address, uint8_t *buffer) {
     uint8_t payload[4];
     PutPayloadAddress(at, payload);
     payload[3] = uint8_t(n);
-    Transact(kMsgReadMemory, payload, sizeof payload, {5093, 5094, 5095});
+    Transact(kTcpReadMemory, payload, sizeof payload, {5093, 5094, 5095});
     RequireReplyLength(n, 5095);
     std::memcpy(buffer + offset, Tcp.payload.data(), n);
   });
 }
 
 void WriteTargetMemoryTcp(uint32_t count, ADDR24 address, const uint8_t *data) {
-  WriteInPieces(kMsgWriteMemory, count, address, data, {5096, 5097, 5098});
+  WriteInPieces(kTcpWriteMemory, count, address, data, {5096, 5097, 5098});
 }
 
 void WriteProgramBytesTcp(uint16_t count, ADDR24 address, const uint8_t *data) {
-  WriteInPieces(kMsgWriteProgram, count, address, data, {5128, 5129, 5130});
+  WriteInPieces(kTcpWriteProgram, count, address, data, {5128, 5129, 5130});
 }
 
 void RunTargetTcp(uint8_t flag) {
   uint16_t start = flag == 0 ? Host().ProgramCodeStart() : 0;
   const uint8_t payload[3] = {flag, uint8_t(start), uint8_t(start >> 8)};
-  Transact(kMsgRun, payload, sizeof payload, {5109, 5110, 5111});
+  Transact(kTcpRun, payload, sizeof payload, {5109, 5110, 5111});
   TakeFrameReply(5111);
 }
 
 void StepInstructionTcp(uint8_t stepOver) {
-  Transact(kMsgStepInstruction, &stepOver, 1, {5106, 5107, 5108});
+  Transact(kTcpStepInstruction, &stepOver, 1, {5106, 5107, 5108});
   TakeFrameReply(5108);
 }
 
-void StepStatementTcp(uint8_t stepOver) { Transact(kMsgStepStatement, &stepOver, 1, {5103, 5104, 5105}); }
+void StepStatementTcp(uint8_t stepOver) { Transact(kTcpStepStatement, &stepOver, 1, {5103, 5104, 5105}); }
 
-void StopTargetTcp() { Transact(kMsgStop, nullptr, 0, {5112, 5113, 5114}); }
+void StopTargetTcp() { Transact(kTcpStop, nullptr, 0, {5112, 5113, 5114}); }
 
 uint8_t SetBreakpointTcp(ADDR24 address, const uint8_t *opcode) {
   uint8_t payload[4];
   PutPayloadAddress(address, payload);
   payload[3] = *opcode;
-  Transact(kMsgSetBreakpoint, payload, sizeof payload, {5115, 5116, 5117});
+  Transact(kTcpSetBreakpoint, payload, sizeof payload, {5115, 5116, 5117});
   RequireReplyLength(1, 5117);
   return Tcp.payload[0];
 }
@@ -269,22 +269,22 @@ void ClearBreakpointTcp(ADDR24 address, const uint8_t *savedByte) {
   uint8_t payload[4];
   PutPayloadAddress(address, payload);
   payload[3] = *savedByte;
-  Transact(kMsgClearBreakpoint, payload, sizeof payload, {5118, 5119, 5120});
+  Transact(kTcpClearBreakpoint, payload, sizeof payload, {5118, 5119, 5120});
 }
 
 void EvaluateWatchTcp(const uint8_t *fragmentEntry, uint8_t *results, uint16_t count) {
   const uint8_t payload[4] = {fragmentEntry[0], fragmentEntry[1], uint8_t(count), uint8_t(count >> 8)};
-  Transact(kMsgEvaluateWatch, payload, sizeof payload, {5125, 5126, 5127});
+  Transact(kTcpEvaluateWatch, payload, sizeof payload, {5125, 5126, 5127});
   RequireReplyLength(count, 5127);
   std::memcpy(results, Tcp.payload.data(), count);
 }
 
 void NotifyWatchListChangedTcp() {
   const uint8_t payload[3] = {0, 0, 0};
-  Transact(kMsgWatchListChanged, payload, sizeof payload, {5131, 5132, 0});
+  Transact(kTcpWatchListChanged, payload, sizeof payload, {5131, 5132, 0});
 }
 
-void NotifyWatchWindowOpenTcp() { Transact(kMsgWatchWindowOpen, nullptr, 0, {5140, 5141, 5142}); }
+void NotifyWatchWindowOpenTcp() { Transact(kTcpWatchWindowOpen, nullptr, 0, {5140, 5141, 5142}); }
 
 namespace {
 void TakeWatchResults() {
@@ -297,11 +297,11 @@ void TakeWatchResults() {
 } // namespace
 
 void ReadWatchValuesTcp() {
-  Transact(kMsgReadWatchValues, nullptr, 0, {5134, 5135, 5136});
+  Transact(kTcpReadWatchValues, nullptr, 0, {5134, 5135, 5136});
   TakeWatchResults();
 }
 
-void SendKeyToTargetTcp(uint8_t key) { Transact(kMsgStdinKey, &key, 1, {5143, 5144, 5145}); }
+void SendKeyToTargetTcp(uint8_t key) { Transact(kTcpStdinKey, &key, 1, {5143, 5144, 5145}); }
 
 uint8_t PollTargetTcp(uint8_t mask) {
   SendKeepAliveIfDue();
@@ -330,11 +330,11 @@ uint8_t PollTargetTcp(uint8_t mask) {
     rest(Tcp.payload.data(), h.length);
     rest(trailer, kMessageTrailerSize);
     Tcp.last = h;
-    if (h.type == kMsgBoardError)
+    if (h.type == kTcpBoardError)
       throw xTCErr(kMsgTcpBoardError, kModuleTcs, __LINE__);
-    if ((h.type & kTypeMask) == kMsgReadWatchValues)
+    if ((h.type & kTypeMask) == kTcpReadWatchValues)
       TakeWatchResults();
-    else if ((h.type & kTypeMask) == kMsgEvent)
+    else if ((h.type & kTypeMask) == kTcpEvent)
       TakeEvent();
   }
   if (!Tcp.eventPending)

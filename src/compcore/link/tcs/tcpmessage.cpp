@@ -161,7 +161,7 @@ void ReceiveMessage(uint32_t failure, uint32_t waitMs) {
           ReceiveExactly(trailer, kMessageTrailerSize, waitMs, false, false) != plat::IoResult::Done)
         fail();
       Tcp.last = h;
-      if ((h.type & kTypeMask) != kMsgEvent)
+      if ((h.type & kTypeMask) != kTcpEvent)
         return;
       TakeEvent();
     }
@@ -195,14 +195,14 @@ void TakeEvent() {
   }
   pendingEvent = e;
   Tcp.eventPending = true;
-  if (!SendMessage(kMsgEvent | kReplyBit, nullptr, 0))
+  if (!SendMessage(kTcpEvent | kReplyBit, nullptr, 0))
     throw xTCErr(kMsgTcpEventAnswer, kModuleTcs, __LINE__);
 }
 
 void SendKeepAliveIfDue() {
   if (!Tcp.socket.IsOpen() || !keepAliveClock.Expired())
     return;
-  if (!SendMessage(kMsgKeepAlive, nullptr, 0))
+  if (!SendMessage(kTcpKeepAlive, nullptr, 0))
     throw xTCErr(kMsgTcpKeepAlive, kModuleTcs, __LINE__);
 }
 

@@ -7,13 +7,13 @@
 #include <unistd.h>
 
 #include "foundation/xerr.h"
+#include "foundation/msgnumbers.h"
 
 namespace tsw::gui {
 
 namespace {
 
 constexpr const char *kModule = "gui\\common\\tswbuf";
-constexpr uint32_t kMsgTempFile = 5022;
 
 class TempFileStore : public BackingStore {
 public:

@@ -9,14 +9,12 @@
 #include <string_view>
 
 #include "gui/common/model/tswline.h"
+#include "foundation/msgnumbers.h"
 
 // A document that belongs to a file: loaded into the line table byte for
 // byte, saved back atomically, one per file among all open documents.
 namespace tsw::gui {
 
-inline constexpr uint32_t kMsgLongLineCaption = 2097;
-inline constexpr uint32_t kMsgLongLine = 2098;
-inline constexpr uint32_t kMsgCannotOpen = 5023;
 
 // The per-program debug information a document carries; its watch lists
 // live on the shell's side.

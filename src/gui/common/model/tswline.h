@@ -10,14 +10,13 @@
 
 #include "gui/common/model/textpos.h"
 #include "gui/common/model/tswbuf.h"
+#include "foundation/msgnumbers.h"
 
 // The document as the views see it: a table of lines over the page store,
 // each with its own line end, the modified flag and the undo history.
 namespace tsw::gui {
 
 inline constexpr int32_t kMaxLines = 10000;
-inline constexpr uint32_t kMsgTooManyLines = 2081;
-inline constexpr uint32_t kMsgNoTable = 2082;
 
 // A line's end as the file had it. None on a line that is not the last
 // marks a continued line: the file holds it joined to the next.
