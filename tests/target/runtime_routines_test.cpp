@@ -1089,5 +1089,50 @@ TEST(Z180RuntimeTest, MemoryBitRoutinesTestClearAndSetTheNamedBit) {
   }
 }
 
+// Two costates in a loop, laid out as the compiler lays them out (entry
+// call and jump over, resume points stored before each yield or waitfor,
+// the exit call with the next status), interleave as their yields and
+// waitfor say. Each costate appends to a trace.
+TEST(Z180RuntimeTest, CostatesResumeWhereTheyYieldedAndStopOrRestartAtTheirEnd) {
+  // The resume point store of a root costate: address, page 0, check byte
+  // (the compiler stores it as a constant; the assembler here cannot fold a
+  // label's bytes, so it is worked out in the store).
+  auto storeResume = [](const std::string &buffer, const std::string &resume) {
+    return fmt::format("\tld hl,#{0}\n\tld ({1}+1),hl\n\tld a,l\n\txor h\n\tld h,a\n\tld l,#0\n\tld ({1}+3),hl\n",
+                       resume, buffer);
+  };
+  auto trace = [](int value) {
+    return fmt::format("\tld hl,(tracep)\n\tld (hl),#{}\n\tinc hl\n\tld (tracep),hl\n", value);
+  };
+  std::string text = "\tjp costates\n"
+                     "buf1:\n\t.ds 16\nbuf2:\n\t.ds 16\ntracep:\n\t.dw 0\ncounter:\n\t.db 0\n"
+                     "costates:\n\tld hl,#OUT\n\tld (tracep),hl\n"
+                     "\tcall funcblk_init\n\t.dw buf1\n\t.db 2\n\t.dw buf2\n\t.db 2\n\t.dw 0\n\t.db 0\n"
+                     "\tld b,#5\n"
+                     "loop:\n\tpush bc\n\tld hl,#counter\n\tinc (hl)\n";
+  // costate { trace 1; yield; trace 2; yield; trace 3; } (always on)
+  text += "\tld hl,#buf1\n\tcall funcblk_entry\n\tjp z,fbb1\n" + trace(1) + storeResume("buf1", "y1") +
+          "\tjp fbb1\ny1:\n" + trace(2) + storeResume("buf1", "y2") + "\tjp fbb1\ny2:\n" + trace(3) +
+          "fba1:\n\tld hl,#buf1\n\tld b,#2\n\tcall funcblk_exit\nfbb1:\n";
+  // costate c2 init_on { waitfor(counter >= 3); trace 9; } (runs once)
+  text += "\tld hl,#buf2\n\tcall funcblk_entry\n\tjp z,fbb2\n" + storeResume("buf2", "w1") +
+          "\tld a,#1\n\tld (buf2+5),a\n"
+          "w1:\n\tld a,(counter)\n\tcp #3\n\tjr nc,w1_true\n\txor a\n\tjp fbb2\nw1_true:\n" +
+          trace(9) + "fba2:\n\tld hl,#buf2\n\tld b,#3\n\tcall funcblk_exit\nfbb2:\n";
+  text += "\tpop bc\n\tdec b\n\tjp nz,loop\n\tld hl,(tracep)\n\tld (hl),#0\n";
+  TempDir dir;
+  AsmRun run = RunAsmCases(LibraryAsm(), {text}, dir.path());
+  ASSERT_TRUE(run.ok) << run.log;
+  std::vector<uint8_t> got;
+  for (uint8_t b : run.blocks[0]) {
+    if (b == 0)
+      break;
+    got.push_back(b);
+  }
+  // Turn 1: 1, c2 waits; 2: 2, waits; 3: 3 (restarts next turn), 9 (stops);
+  // 4: 1; 5: 2.
+  EXPECT_EQ(got, (std::vector<uint8_t>{1, 2, 3, 9, 1, 2}));
+}
+
 } // namespace
 } // namespace tsw::target
