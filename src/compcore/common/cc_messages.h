@@ -49,6 +49,7 @@ inline constexpr unsigned kMsgCommentNotClosed = 464;     // "'/*' comment not c
 inline constexpr unsigned kMsgIdentifierExpected = 490;      // "identifier expected"
 inline constexpr unsigned kMsgRedeclared = 491;              // "'%s' redeclared"
 inline constexpr unsigned kMsgExpected = 492;                // "%s expected"
+inline constexpr unsigned kMsgUndeclaredName = 493;          // "'%s' undeclared"
 inline constexpr unsigned kMsgTableFull = 498;               // "symbol table full"
 inline constexpr unsigned kMsgRedeclaredType = 499;          // "function redeclared with another type"
 inline constexpr unsigned kMsgNoLibraryFile = 510;           // "A line of the library directory file names no file."
