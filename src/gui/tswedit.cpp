@@ -1,6 +1,7 @@
 #include "gui/tswedit.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QKeyEvent>
 
@@ -23,7 +24,6 @@ using gui::cBufFile;
 using gui::cEditCore;
 using gui::EditorKind;
 
-constexpr int kNormalWeight = 400;
 constexpr int kBoldFrom = 600;
 
 std::list<cTextEdit *> &EditorList() {
@@ -107,15 +107,22 @@ QString QtFileFilter(const std::string &filter) {
 
 namespace {
 
+// Qt's dialog asks before it overwrites a file. A document without a name
+// starts in the directory the last save went to.
 class QtSaveDialog : public SaveNameDialog {
 public:
   std::optional<std::string> Ask(QWidget *parent, const std::string &current) override {
-    QString name = QFileDialog::getSaveFileName(parent, QString(), QString::fromStdString(current),
-                                                QtFileFilter(GetResourceString(kMsgSourceFilter)));
+    QString start = current.empty() ? lastDirectory_ : QString::fromStdString(current);
+    QString name =
+        QFileDialog::getSaveFileName(parent, QString(), start, QtFileFilter(GetResourceString(kMsgSourceFilter)));
     if (name.isEmpty())
       return std::nullopt;
+    lastDirectory_ = QFileInfo(name).absolutePath();
     return name.toStdString();
   }
+
+private:
+  QString lastDirectory_;
 };
 
 } // namespace
