@@ -389,6 +389,44 @@ void cTextEdit::FindNext() {
                               plat::Icon::Warning);
 }
 
+namespace {
+
+// The replace loop's questions as the user sees them.
+class BoxPrompt : public gui::ReplacePrompt {
+public:
+  explicit BoxPrompt(gui::cTextWidget &pane) : pane_(pane) {}
+  gui::ReplaceAnswer Ask(bool all) override {
+    plat::Answer answer = plat::Notifier().MessageBox(GetResourceString(kMsgBoxTitle), GetResourceString(kMsgReplaceThis),
+                                                      all ? plat::Buttons::YesNoCancel : plat::Buttons::OkCancel,
+                                                      plat::Icon::Question);
+    switch (answer) {
+    case plat::IDOK: return gui::ReplaceAnswer::Ok;
+    case plat::IDYES: return gui::ReplaceAnswer::Yes;
+    case plat::IDNO: return gui::ReplaceAnswer::No;
+    default: return gui::ReplaceAnswer::Cancel;
+    }
+  }
+  void NotFound(const std::string &text) override {
+    plat::Notifier().MessageBox(GetResourceString(kMsgBoxTitle), Formatted(kMsgNotFound, text), plat::Buttons::Ok,
+                                plat::Icon::Warning);
+  }
+  void ShowCaret(bool shown) override { pane_.SetCaretHidden(!shown); }
+
+private:
+  gui::cTextWidget &pane_;
+};
+
+} // namespace
+
+int cTextEdit::Replace(const gui::ReplaceRequest &request) {
+  if (core_->IsReadOnly()) {
+    host_.Beep();
+    return 0;
+  }
+  BoxPrompt prompt(*widget_);
+  return gui::RunReplace(*core_, request, prompt);
+}
+
 Size cTextEdit::CellSize() const {
   QSize cell = widget_ ? widget_->CellSize() : QSize();
   return {cell.width(), cell.height()};

@@ -11,6 +11,7 @@
 #include "foundation/xerr.h"
 #include "gui/common/model/tsweditcore.h"
 #include "gui/common/model/tswfile.h"
+#include "gui/common/model/tswreplace.h"
 #include "gui/common/tswview.h"
 #include "gui/compilercharrules.h"
 #include "gui/mainframe.h"
@@ -138,6 +139,9 @@ public:
   void Copy();
   void Paste();
   void FindNext();
+  // The replace the dialog asked for, its questions in message boxes; the
+  // number of matches replaced. A read-only view beeps.
+  int Replace(const gui::ReplaceRequest &request);
 
   // EditorView.
   QWidget *Widget() override { return widget_; }

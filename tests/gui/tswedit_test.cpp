@@ -587,3 +587,67 @@ TEST_F(EditorTest, DebugViewTakesItsOwnColoursAndFontAndTheEditorsWhereItHasNone
 
 } // namespace
 } // namespace tsw
+
+namespace tsw {
+namespace {
+
+struct BoxReplaceCase {
+  const char *name;
+  bool all, noPrompt;
+  std::vector<plat::Answer> answers;
+  std::string expected;
+  std::vector<plat::Buttons> questions;
+};
+
+struct BoxReplace : EditorTest, ::testing::WithParamInterface<BoxReplaceCase> {};
+
+TEST_P(BoxReplace, QuestionsAreMessageBoxes) {
+  const BoxReplaceCase &c = GetParam();
+  texts.Set(kMsgReplaceThis, "Replace this occurrence?");
+  cTextEdit &edit = OpenText("a a a");
+  notifier.answers = c.answers;
+  gui::ReplaceRequest request;
+  request.text = "a";
+  request.replacement = "b";
+  request.all = c.all;
+  request.noPrompt = c.noPrompt;
+  edit.Replace(request);
+  EXPECT_EQ(LinesOf(edit), Lines{c.expected});
+  std::vector<plat::Buttons> questions;
+  for (const auto &box : notifier.boxes) {
+    EXPECT_EQ(box.text, "Replace this occurrence?");
+    EXPECT_EQ(box.title, "Tessel C");
+    EXPECT_EQ(box.icon, plat::Icon::Question);
+    questions.push_back(box.buttons);
+  }
+  EXPECT_EQ(questions, c.questions);
+}
+
+using B = plat::Buttons;
+INSTANTIATE_TEST_SUITE_P(
+    Answers, BoxReplace,
+    ::testing::Values(BoxReplaceCase{"Ok", false, false, {plat::IDOK}, "b a a", {B::OkCancel}},
+                      BoxReplaceCase{"Cancel", false, false, {plat::IDCANCEL}, "a a a", {B::OkCancel}},
+                      BoxReplaceCase{"YesNoCancel", true, false, {plat::IDYES, plat::IDNO, plat::IDCANCEL}, "b a a",
+                                     {B::YesNoCancel, B::YesNoCancel, B::YesNoCancel}},
+                      BoxReplaceCase{"NoPrompt", true, true, {}, "b b b", {}}),
+    [](const ::testing::TestParamInfo<BoxReplaceCase> &info) { return std::string(info.param.name); });
+
+TEST_F(EditorTest, ReplaceOfAMissingTextShowsNotFoundAndAReadOnlyViewBeeps) {
+  cTextEdit &edit = OpenText("abc");
+  gui::ReplaceRequest request;
+  request.text = "zz";
+  request.replacement = "y";
+  EXPECT_EQ(edit.Replace(request), 0);
+  ASSERT_EQ(notifier.boxes.size(), 1u);
+  EXPECT_EQ(notifier.boxes[0].text, "Cannot find \"zz\".");
+  EXPECT_EQ(notifier.boxes[0].icon, plat::Icon::Warning);
+  edit.SetDebugMode(true);
+  request.text = "a";
+  EXPECT_EQ(edit.Replace(request), 0);
+  EXPECT_EQ(host.beeps, 1);
+  EXPECT_EQ(notifier.boxes.size(), 1u);
+}
+
+} // namespace
+} // namespace tsw

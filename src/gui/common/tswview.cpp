@@ -310,6 +310,11 @@ void cTextWidget::SetCaretShape(bool thin, bool grey) {
   RestartCaret();
 }
 
+void cTextWidget::SetCaretHidden(bool hidden) {
+  caretHidden_ = hidden;
+  RestartCaret();
+}
+
 QRect cTextWidget::CaretRect() const {
   PixelPoint at = model_->PixelOf(model_->OffsetToDisplayColumn(model_->GetCursor(), 0, 1));
   return QRect(at.x, at.y, thinCaret_ ? kThinCaretWidth : cellWidth_, cellHeight_);

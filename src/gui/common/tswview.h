@@ -90,7 +90,9 @@ public:
 
   void SetCaretShape(bool thin, bool grey);
   QRect CaretRect() const;
-  bool CaretDrawn() const { return hasFocus() && caretOn_; }
+  bool CaretDrawn() const { return hasFocus() && caretOn_ && !caretHidden_; }
+  // A long run of edits hides the caret until it is over.
+  void SetCaretHidden(bool hidden);
   void SetKeepSelectionOnFocusLoss(bool keep) { keepSelection_ = keep; }
 
   // The auto-scroll timer's step for a mouse point in viewport pixels.
@@ -155,6 +157,7 @@ private:
   bool thinCaret_ = true;
   bool greyCaret_ = false;
   bool caretOn_ = false;
+  bool caretHidden_ = false;
   bool keepSelection_ = false;
   bool captured_ = false;
   bool syncing_ = false;
