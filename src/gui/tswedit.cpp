@@ -241,8 +241,7 @@ std::shared_ptr<cBufFile> cTextEdit::MakeDocument(const std::optional<std::strin
 void cTextEdit::ShowDocument(std::shared_ptr<cBufFile> doc, cTextEdit *ringOf) {
   gui::TextPos caret = core_->GetCursor();
   std::unique_ptr<cEditCore> old = std::move(core_);
-  core_ = std::make_unique<cEditCore>(std::move(doc), rules_, Seam(), options_,
-                                      ringOf ? ringOf->core_.get() : nullptr);
+  core_ = std::make_unique<cEditCore>(std::move(doc), rules_, Seam(), options_, ringOf ? ringOf->core_.get() : nullptr);
   if (!ringOf)
     core_->SetDebugMode(old->Kind());
   widget_->SetModel(*core_);
@@ -396,9 +395,9 @@ class BoxPrompt : public gui::ReplacePrompt {
 public:
   explicit BoxPrompt(gui::cTextWidget &pane) : pane_(pane) {}
   gui::ReplaceAnswer Ask(bool all) override {
-    plat::Answer answer = plat::Notifier().MessageBox(GetResourceString(kMsgBoxTitle), GetResourceString(kMsgReplaceThis),
-                                                      all ? plat::Buttons::YesNoCancel : plat::Buttons::OkCancel,
-                                                      plat::Icon::Question);
+    plat::Answer answer =
+        plat::Notifier().MessageBox(GetResourceString(kMsgBoxTitle), GetResourceString(kMsgReplaceThis),
+                                    all ? plat::Buttons::YesNoCancel : plat::Buttons::OkCancel, plat::Icon::Question);
     switch (answer) {
     case plat::IDOK: return gui::ReplaceAnswer::Ok;
     case plat::IDYES: return gui::ReplaceAnswer::Yes;

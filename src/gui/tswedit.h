@@ -81,11 +81,11 @@ void RunBreakpointCommand(BreakpointService &service, cTextEdit &view, Breakpoin
 
 // What every editor is made with.
 struct EditorEnvironment {
-  ShellPaneHost *host = nullptr;         // the shell's by default
-  SaveNameDialog *saveDialog = nullptr;  // the system's by default
-  const Settings *settings = nullptr;    // defaults without
-  gui::SaveFileOps *fileOps = nullptr;   // the system's by default
-  gui::UndoPool *undoPool = nullptr;     // the program's by default
+  ShellPaneHost *host = nullptr;            // the shell's by default
+  SaveNameDialog *saveDialog = nullptr;     // the system's by default
+  const Settings *settings = nullptr;       // defaults without
+  gui::SaveFileOps *fileOps = nullptr;      // the system's by default
+  gui::UndoPool *undoPool = nullptr;        // the program's by default
   BreakpointService *breakpoints = nullptr; // none: the commands stay disabled
 };
 
@@ -153,7 +153,9 @@ public:
   bool Modified() const override { return File().IsModified(); }
   bool InsertMode() const override { return core_->InsertMode(); }
   bool ReadOnly() const override { return core_->IsReadOnly(); }
-  void SetDebugMode(bool debugging) override { SetKind(debugging ? gui::EditorKind::DebugEditor : gui::EditorKind::Editor); }
+  void SetDebugMode(bool debugging) override {
+    SetKind(debugging ? gui::EditorKind::DebugEditor : gui::EditorKind::Editor);
+  }
   bool Save() override;
   bool SaveAs() override;
   void Find() override {}

@@ -99,8 +99,8 @@ TEST_F(EditorInIde, TypingUndoRedoCutPasteAndSaveWorkOnTheCommandLineFile) {
   EXPECT_NE(status[4], status[3]) << "typing marks the file modified";
   EXPECT_EQ(status[5], status[3]) << "undoing to the saved text clears the mark";
   EXPECT_EQ(other, (std::vector<std::string>{other.front(), ""})) << "losing the focus empties the line field";
-  EXPECT_EQ(steps, (std::vector<std::string>{"static int a;", "int a;", "static int a;", "",
-                                             "static int a;static int a;"}));
+  EXPECT_EQ(steps,
+            (std::vector<std::string>{"static int a;", "int a;", "static int a;", "", "static int a;static int a;"}));
   EXPECT_EQ(sources.Read("edit.c"), "static int a;static int a;\n");
   EXPECT_TRUE(notifier.boxes.empty());
 }

@@ -19,8 +19,8 @@
 namespace tsw::gui {
 namespace {
 
-using tsw::testing::RecordingPaneHost;
 using testing::FakeCharRules;
+using tsw::testing::RecordingPaneHost;
 
 constexpr uint32_t kBlack = 0x000000, kWhite = 0xFFFFFF, kBlue = 0xFF0000, kRed = 0x0000FF, kGreen = 0x00FF00;
 
@@ -212,19 +212,20 @@ TEST_F(PaneTest, InvalidateRangeGivesOneOrThreeRectangles) {
     TextPos from, to;
     std::vector<QRect> rects;
   };
-  for (const RectCase &c : std::vector<RectCase>{
-           {"one line", MakePos(1, 2), MakePos(1, 5), {QRect(x3, Row(), x6 - x3, Row())}},
-           {"from column 1 takes the margin", MakePos(0, 0), MakePos(0, 5), {QRect(0, 0, x6, Row())}},
-           {"three lines",
-            MakePos(1, 2),
-            MakePos(4, 5),
-            {QRect(x3, Row(), width - x3, Row()), QRect(0, 2 * Row(), width, 2 * Row()), QRect(0, 4 * Row(), x6, Row())}},
-           {"to the end of the pane",
-            MakePos(2, 0),
-            kNoPos,
-            {QRect(0, 2 * Row(), width, Row()), QRect(0, 3 * Row(), width, (lastLine - 4) * Row()),
-             QRect(0, (lastLine - 1) * Row(), 0, Row())}},
-           {"below the pane", MakePos(90, 0), MakePos(91, 0), {}}}) {
+  for (const RectCase &c :
+       std::vector<RectCase>{{"one line", MakePos(1, 2), MakePos(1, 5), {QRect(x3, Row(), x6 - x3, Row())}},
+                             {"from column 1 takes the margin", MakePos(0, 0), MakePos(0, 5), {QRect(0, 0, x6, Row())}},
+                             {"three lines",
+                              MakePos(1, 2),
+                              MakePos(4, 5),
+                              {QRect(x3, Row(), width - x3, Row()), QRect(0, 2 * Row(), width, 2 * Row()),
+                               QRect(0, 4 * Row(), x6, Row())}},
+                             {"to the end of the pane",
+                              MakePos(2, 0),
+                              kNoPos,
+                              {QRect(0, 2 * Row(), width, Row()), QRect(0, 3 * Row(), width, (lastLine - 4) * Row()),
+                               QRect(0, (lastLine - 1) * Row(), 0, Row())}},
+                             {"below the pane", MakePos(90, 0), MakePos(91, 0), {}}}) {
     EXPECT_EQ(pane->RangeRects(c.from, c.to), c.rects) << c.name;
   }
   view.VScroll(ScrollCode::ThumbPosition, 3);
@@ -293,9 +294,16 @@ struct ShownCase {
 };
 
 TEST(PaneBytes, EveryByteShowsAsItsLatin1CharacterOrAVisibleMark) {
-  for (ShownCase c : std::vector<ShownCase>{{0x00, 0x2400}, {0x01, 0x2401}, {0x1F, 0x241F}, {0x7F, 0x2421},
-                                            {0x80, 0x25AF}, {0x9F, 0x25AF}, {'A', 'A'}, {0xA0, 0xA0},
-                                            {0xE9, 0xE9}, {0xFF, 0xFF}})
+  for (ShownCase c : std::vector<ShownCase>{{0x00, 0x2400},
+                                            {0x01, 0x2401},
+                                            {0x1F, 0x241F},
+                                            {0x7F, 0x2421},
+                                            {0x80, 0x25AF},
+                                            {0x9F, 0x25AF},
+                                            {'A', 'A'},
+                                            {0xA0, 0xA0},
+                                            {0xE9, 0xE9},
+                                            {0xFF, 0xFF}})
     EXPECT_EQ(ShownChar(c.byte).unicode(), c.shown) << int(c.byte);
   std::string every;
   for (int byte = 0; byte < 256; ++byte)

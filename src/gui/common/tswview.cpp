@@ -1,17 +1,17 @@
 #include "gui/common/tswview.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QClipboard>
 #include <QCursor>
 #include <QFocusEvent>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 
@@ -144,8 +144,7 @@ cTextWidget::cTextWidget(cTextDisplay &model, PaneHost &host, QWidget *parent)
     viewport()->update(CaretRect());
   });
   autoScroll_.setInterval(kAutoScrollMs);
-  connect(&autoScroll_, &QTimer::timeout, this,
-          [this] { AutoScrollTick(viewport()->mapFromGlobal(QCursor::pos())); });
+  connect(&autoScroll_, &QTimer::timeout, this, [this] { AutoScrollTick(viewport()->mapFromGlobal(QCursor::pos())); });
   SetPaneFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   SetColors(std::nullopt, std::nullopt, std::nullopt, std::nullopt);
 }
@@ -220,8 +219,7 @@ void cTextWidget::AddColorRange(TextPos from, TextPos to, uint32_t background, u
     InvalidateRange(from, to);
 }
 
-void cTextWidget::AssignColorRange(TextPos from, TextPos to, uint32_t background, uint32_t foreground,
-                                   bool repaint) {
+void cTextWidget::AssignColorRange(TextPos from, TextPos to, uint32_t background, uint32_t foreground, bool repaint) {
   if (PosLine(from) < 0 || PosLine(to) < 0 || from == to)
     return;
   if (!ranges_)
