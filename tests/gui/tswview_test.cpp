@@ -244,7 +244,7 @@ QColor CellColor(const QImage &image, const cTextWidget &pane, int32_t line, int
 }
 
 TEST_F(PaneTest, PictureShowsRangesSelectionAndTheCellGrid) {
-  SetText("ab  cdef\n         M");
+  SetText("ab  cdef\n         M\n\x01");
   pane->AddColorRange(MakePos(0, 1), MakePos(0, 2), kRed, kGreen, true);
   pane->AddColorRange(MakePos(0, 4), MakePos(0, 5), kRed, kGreen, true);
   view.SetSelection(MakePos(0, 3), MakePos(0, 6));
@@ -258,6 +258,8 @@ TEST_F(PaneTest, PictureShowsRangesSelectionAndTheCellGrid) {
   EXPECT_EQ(CellColor(image, *pane, 0, 3), QColor(0, 0, 255));
   EXPECT_EQ(CellColor(image, *pane, 0, 6), QColor(255, 255, 255));
   EXPECT_EQ(CellColor(image, *pane, 0, 0), QColor(255, 255, 255));
+  // A control byte is a mark drawn inverse: its cell in the text colour.
+  EXPECT_EQ(CellColor(image, *pane, 2, 0), QColor(0, 0, 0));
   // The glyph of byte n stands in the cell at margin + n cells.
   int y0 = Row(), y1 = 2 * Row();
   int inkLeft = image.width(), inkRight = -1;
@@ -291,20 +293,24 @@ TEST_F(PaneTest, ColorRangesOverlapRemoveAndClear) {
 struct ShownCase {
   uint8_t byte;
   char16_t shown;
+  bool mark;
 };
 
 TEST(PaneBytes, EveryByteShowsAsItsLatin1CharacterOrAVisibleMark) {
-  for (ShownCase c : std::vector<ShownCase>{{0x00, 0x2400},
-                                            {0x01, 0x2401},
-                                            {0x1F, 0x241F},
-                                            {0x7F, 0x2421},
-                                            {0x80, 0x25AF},
-                                            {0x9F, 0x25AF},
-                                            {'A', 'A'},
-                                            {0xA0, 0xA0},
-                                            {0xE9, 0xE9},
-                                            {0xFF, 0xFF}})
-    EXPECT_EQ(ShownChar(c.byte).unicode(), c.shown) << int(c.byte);
+  for (ShownCase c : std::vector<ShownCase>{{0x00, '@', true},
+                                            {0x01, 'A', true},
+                                            {0x1F, '_', true},
+                                            {0x7F, '?', true},
+                                            {0x80, 0xB7, true},
+                                            {0x9F, 0xB7, true},
+                                            {'A', 'A', false},
+                                            {0xA0, 0xA0, false},
+                                            {0xB7, 0xB7, false},
+                                            {0xE9, 0xE9, false},
+                                            {0xFF, 0xFF, false}}) {
+    EXPECT_EQ(ShownChar(c.byte).character.unicode(), c.shown) << int(c.byte);
+    EXPECT_EQ(ShownChar(c.byte).mark, c.mark) << int(c.byte);
+  }
   std::string every;
   for (int byte = 0; byte < 256; ++byte)
     every += char(byte);

@@ -24,9 +24,11 @@ namespace tsw::gui {
 
 namespace {
 
-constexpr char16_t kControlPictures = 0x2400;
-constexpr char16_t kDeletePicture = 0x2421;
-constexpr char16_t kC1Mark = 0x25AF;
+// Control bytes show as their caret-notation letter; bytes of the second
+// control range share one middle dot. Both are drawn inverse.
+constexpr char16_t kCaretNotation = 0x40;
+constexpr char16_t kDeleteLetter = '?';
+constexpr char16_t kC1Mark = 0xB7;
 constexpr uint8_t kDelete = 0x7F, kLastC1 = 0x9F;
 constexpr int kMaxHColumn = cTextDisplay::kMaxHScroll;
 constexpr int kMinScrollLines = 2;
@@ -104,14 +106,14 @@ PaneHost &DefaultPaneHost() {
   return host;
 }
 
-QChar ShownChar(uint8_t byte) {
+ShownGlyph ShownChar(uint8_t byte) {
   if (byte < 0x20)
-    return QChar(char16_t(kControlPictures + byte));
+    return {QChar(char16_t(kCaretNotation + byte)), true};
   if (byte == kDelete)
-    return QChar(kDeletePicture);
+    return {QChar(kDeleteLetter), true};
   if (byte > kDelete && byte <= kLastC1)
-    return QChar(kC1Mark);
-  return QChar(char16_t(byte));
+    return {QChar(kC1Mark), true};
+  return {QChar(char16_t(byte)), false};
 }
 
 QString BytesToText(const std::string &bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
@@ -412,12 +414,12 @@ void cTextWidget::PaintLine(QPainter &painter, int32_t displayLine, int32_t firs
     int to = model_->PixelOf(MakeDisplayPos(displayLine, segment.displayTo)).x;
     if (segment.background != colors_.background)
       painter.fillRect(from, y, to - from, cellHeight_, ToQColor(segment.background));
-    DrawBytes(painter, text, segment, y, ToQColor(segment.foreground));
+    DrawBytes(painter, text, segment, y, ToQColor(segment.foreground), ToQColor(segment.background));
   }
 }
 
 void cTextWidget::DrawBytes(QPainter &painter, const std::string &text, const PaintSegment &segment, int y,
-                            QColor color) {
+                            QColor color, QColor inverse) {
   QVector<quint32> glyphs;
   QVector<QPointF> positions;
   painter.setPen(color);
@@ -435,7 +437,14 @@ void cTextWidget::DrawBytes(QPainter &painter, const std::string &text, const Pa
     ++column;
     if (byte == ' ')
       continue;
-    QChar shown = ShownChar(byte);
+    auto [shown, mark] = ShownChar(byte);
+    if (mark) {
+      painter.fillRect(x, y, cellWidth_, cellHeight_, color);
+      painter.setPen(inverse);
+      painter.drawText(QPointF(x, y + ascent_), QString(shown));
+      painter.setPen(color);
+      continue;
+    }
     quint32 glyph = 0;
     if (rawFont_.isValid()) {
       int count = 1;

@@ -37,10 +37,14 @@ public:
 };
 PaneHost &DefaultPaneHost();
 
-// A byte as the panes show it: its Latin-1 character, or a visible mark
-// for a control byte, so that no byte is invisible or drawn as something
-// it is not.
-QChar ShownChar(uint8_t byte);
+// A byte as the panes show it: its Latin-1 character, or for a control
+// byte a mark drawn inverse in its cell, so that no byte is invisible or
+// drawn as something it is not.
+struct ShownGlyph {
+  QChar character;
+  bool mark;
+};
+ShownGlyph ShownChar(uint8_t byte);
 // Bytes to clipboard text and back, one Latin-1 character each; a
 // character above U+00FF has no byte and gives none.
 QString BytesToText(const std::string &bytes);
@@ -137,7 +141,8 @@ protected:
 
 private:
   void PaintLine(QPainter &painter, int32_t displayLine, int32_t firstColumn, int32_t lastColumn);
-  void DrawBytes(QPainter &painter, const std::string &text, const PaintSegment &segment, int y, QColor color);
+  void DrawBytes(QPainter &painter, const std::string &text, const PaintSegment &segment, int y, QColor color,
+                 QColor inverse);
   TextPos PositionAt(QPoint point) const;
   void SyncScrollBars();
   void RestartCaret();
