@@ -321,3 +321,40 @@ TEST(PaneBytes, EveryByteShowsAsItsLatin1CharacterOrAVisibleMark) {
 
 } // namespace
 } // namespace tsw::gui
+
+namespace tsw::gui {
+namespace {
+
+TEST_F(PaneTest, CaretBlinksWhileFocused) {
+  SetText("abc");
+  FocusPane();
+  ASSERT_GT(QApplication::cursorFlashTime(), 0);
+  EXPECT_TRUE(pane->CaretDrawn());
+  bool hidden = false;
+  for (int waited = 0; waited < 3 * QApplication::cursorFlashTime() && !hidden; waited += 20) {
+    QTest::qWait(20);
+    hidden = !pane->CaretDrawn();
+  }
+  EXPECT_TRUE(hidden) << "the caret goes off within a flash period";
+  view.SetCursor(MakePos(0, 1));
+  EXPECT_TRUE(pane->CaretDrawn()) << "a moved caret is shown at once";
+}
+
+TEST_F(PaneTest, ScrollBarsMoveTheFirstVisiblePositionAndFollowIt) {
+  std::string text;
+  for (int i = 0; i < 300; ++i)
+    text += std::string(120, 'w') + "\n";
+  SetText(text);
+  pane->verticalScrollBar()->setValue(40);
+  EXPECT_EQ(DisplayLine(view.FirstVisible()), 40);
+  pane->horizontalScrollBar()->setValue(7);
+  EXPECT_EQ(DisplayColumn(view.FirstVisible()), 7);
+  view.SetCursor(MakePos(250, 0));
+  EXPECT_EQ(pane->verticalScrollBar()->value(), DisplayLine(view.FirstVisible()));
+  EXPECT_GT(DisplayLine(view.LastVisible()), 251);
+  EXPECT_EQ(pane->verticalScrollBar()->maximum(), view.LineCount());
+  EXPECT_EQ(pane->horizontalScrollBar()->value(), DisplayColumn(view.FirstVisible()));
+}
+
+} // namespace
+} // namespace tsw::gui
