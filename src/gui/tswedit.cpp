@@ -193,6 +193,7 @@ void cEditWidget::EditPaste() { edit_.Paste(); }
 void cEditWidget::EditUndo() { edit_.Undo(); }
 void cEditWidget::EditRedo() { edit_.Redo(); }
 bool cEditWidget::KeyTyped(QKeyEvent *event) { return edit_.KeyTyped(event); }
+void cEditWidget::TextCommitted(const QString &text) { edit_.TypeText(text); }
 
 const std::list<cTextEdit *> &cTextEdit::Editors() { return EditorList(); }
 
@@ -324,16 +325,20 @@ bool cTextEdit::KeyTyped(QKeyEvent *event) {
   QString text = event->text();
   if (text.isEmpty())
     return false;
-  // A character beyond Latin-1 has no byte: it beeps and changes nothing.
+  TypeText(text);
+  return true;
+}
+
+void cTextEdit::TypeText(const QString &text) {
+  // A character beyond Latin-1 has no byte.
   std::optional<std::string> bytes = gui::TextToBytes(text);
   if (!bytes) {
     host_.Beep();
-    return true;
+    return;
   }
   for (char byte : *bytes)
     if (uint8_t(byte) >= 0x20)
       core_->Char(uint8_t(byte));
-  return true;
 }
 
 void cTextEdit::Copy() {

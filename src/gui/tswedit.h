@@ -104,6 +104,7 @@ public:
 
 protected:
   bool KeyTyped(QKeyEvent *event) override;
+  void TextCommitted(const QString &text) override;
 
 private:
   cTextEdit &edit_;
@@ -135,6 +136,9 @@ public:
 
   // Typed keys the caret keys left over; false for those left to the shell.
   bool KeyTyped(QKeyEvent *event);
+  // Typed characters: each Latin-1 one its byte; a text holding any other
+  // beeps and changes nothing.
+  void TypeText(const QString &text);
   void Cut();
   void Copy();
   void Paste();

@@ -1,6 +1,7 @@
 #include "gui/tswedit.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
@@ -761,6 +762,24 @@ TEST_F(EditorTest, ReplaceOfAMissingTextShowsNotFoundAndAReadOnlyViewBeeps) {
   EXPECT_EQ(edit.Replace(request), 0);
   EXPECT_EQ(host.beeps, 1);
   EXPECT_EQ(notifier.boxes.size(), 1u);
+}
+
+} // namespace
+} // namespace tsw
+
+namespace tsw {
+namespace {
+
+TEST_F(EditorTest, TextAnInputMethodCommitsIsTypedByTheSameRules) {
+  cTextEdit &edit = OpenText("");
+  Focus(edit);
+  for (const char *utf8 : {"caf\xC3\xA9", "\xE2\x82\xAC"}) {
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8(utf8));
+    QApplication::sendEvent(edit.Widget(), &commit);
+  }
+  EXPECT_EQ(LinesOf(edit), Lines{"caf\xE9"});
+  EXPECT_EQ(host.beeps, 1);
 }
 
 } // namespace

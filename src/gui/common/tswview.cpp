@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGlyphRun>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -472,6 +473,14 @@ TextPos cTextWidget::PositionAt(QPoint point) const {
 }
 
 bool cTextWidget::KeyTyped(QKeyEvent *) { return false; }
+
+void cTextWidget::TextCommitted(const QString &) {}
+
+void cTextWidget::inputMethodEvent(QInputMethodEvent *event) {
+  if (!event->commitString().isEmpty())
+    TextCommitted(event->commitString());
+  event->accept();
+}
 
 void cTextWidget::keyPressEvent(QKeyEvent *event) {
   Qt::KeyboardModifiers held = event->modifiers();

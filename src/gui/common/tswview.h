@@ -123,6 +123,9 @@ public:
 protected:
   // A key the caret keys left over: true when the derived pane took it.
   virtual bool KeyTyped(QKeyEvent *event);
+  // Text an input method committed.
+  virtual void TextCommitted(const QString &text);
+  void inputMethodEvent(QInputMethodEvent *event) override;
 
   void paintEvent(QPaintEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
