@@ -197,24 +197,32 @@ void cEditWidget::TextCommitted(const QString &text) { edit_.TypeText(text); }
 
 const std::list<cTextEdit *> &cTextEdit::Editors() { return EditorList(); }
 
+namespace {
+
+// The first listed view that shows `doc`.
+cTextEdit *FirstViewOf(const cBufFile *doc) {
+  auto listed =
+      std::find_if(EditorList().begin(), EditorList().end(), [doc](cTextEdit *edit) { return &edit->File() == doc; });
+  return listed == EditorList().end() ? nullptr : *listed;
+}
+
+} // namespace
+
 cTextEdit::cTextEdit(const std::optional<std::string> &path, EditorEnvironment environment)
     : environment_(environment), host_(environment.host ? *environment.host : DefaultShellHost()) {
+  cTextEdit *ringOf = path ? FirstViewOf(cBufFile::FindByName(*path)) : nullptr;
+  Start(ringOf ? ringOf->core_->SharedFile() : MakeDocument(path), ringOf);
+}
+
+cTextEdit::cTextEdit(cTextEdit &shown, EditorEnvironment environment)
+    : environment_(environment), host_(environment.host ? *environment.host : DefaultShellHost()) {
+  cTextEdit *ringOf = FirstViewOf(&shown.File());
+  Start(shown.core_->SharedFile(), ringOf ? ringOf : &shown);
+}
+
+void cTextEdit::Start(std::shared_ptr<cBufFile> doc, cTextEdit *ringOf) {
   ApplyDisplayOptions();
-  cTextEdit *ringOf = nullptr;
-  std::shared_ptr<cBufFile> doc;
-  if (path) {
-    if (cBufFile *open = cBufFile::FindByName(*path)) {
-      auto listed = std::find_if(EditorList().begin(), EditorList().end(),
-                                 [open](cTextEdit *edit) { return &edit->File() == open; });
-      if (listed != EditorList().end()) {
-        ringOf = *listed;
-        doc = ringOf->core_->SharedFile();
-      }
-    }
-  }
-  if (!doc)
-    doc = MakeDocument(path);
-  core_ = std::make_unique<cEditCore>(doc, rules_, Seam(), options_, ringOf ? ringOf->core_.get() : nullptr);
+  core_ = std::make_unique<cEditCore>(std::move(doc), rules_, Seam(), options_, ringOf ? ringOf->core_.get() : nullptr);
   widget_ = new cEditWidget(*this, *core_, host_);
   EditorList().push_front(this);
   ApplyDisplayOptions();

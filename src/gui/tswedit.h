@@ -116,6 +116,8 @@ public:
   // A view of the file, joining the views already open on it, or of a new
   // untitled document. Throws xFileOpen when the file cannot be read.
   cTextEdit(const std::optional<std::string> &path, EditorEnvironment environment);
+  // A further view of the document `shown` shows (the function help's).
+  cTextEdit(cTextEdit &shown, EditorEnvironment environment);
   ~cTextEdit() override;
   cTextEdit(const cTextEdit &) = delete;
   cTextEdit &operator=(const cTextEdit &) = delete;
@@ -174,6 +176,7 @@ public:
 
 private:
   friend class cEditWidget;
+  void Start(std::shared_ptr<gui::cBufFile> doc, cTextEdit *ringOf);
   std::shared_ptr<gui::cBufFile> MakeDocument(const std::optional<std::string> &path);
   // The view goes on over `doc`, in the ring of `ringOf` when given.
   void ShowDocument(std::shared_ptr<gui::cBufFile> doc, cTextEdit *ringOf);

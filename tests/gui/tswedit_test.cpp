@@ -784,3 +784,22 @@ TEST_F(EditorTest, TextAnInputMethodCommitsIsTypedByTheSameRules) {
 
 } // namespace
 } // namespace tsw
+
+namespace tsw {
+namespace {
+
+TEST_F(EditorTest, AFurtherViewOfAnOpenDocumentJoinsItsRing) {
+  cTextEdit &first = OpenText("shared text");
+  editors.push_back(std::make_unique<cTextEdit>(first, Environment()));
+  cTextEdit &help = *editors.back();
+  EXPECT_EQ(&help.File(), &first.File());
+  EXPECT_EQ(cTextEdit::Editors().front(), &help);
+  EXPECT_FALSE(help.Core().AloneInRing());
+  first.Core().InsertText(0, "more ");
+  EXPECT_EQ(std::string(help.Core().GetLine(0)), "more shared text");
+  first.SetDebugMode(true);
+  EXPECT_TRUE(help.ReadOnly());
+}
+
+} // namespace
+} // namespace tsw
