@@ -308,6 +308,11 @@ void cTextEdit::InsertModeChanged(bool insertMode) {
   host_.InsertModeChanged(widget_, insertMode);
 }
 
+void cTextEdit::TextEdited(gui::TextPos from, gui::TextPos to, gui::TextPos newEnd) {
+  if (environment_.messages)
+    environment_.messages->AdjustPositions(GetFileName(), from, to, newEnd);
+}
+
 bool cTextEdit::KeyTyped(QKeyEvent *event) {
   if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
     return false;

@@ -79,6 +79,14 @@ inline constexpr uint32_t kRst20FailureLine = 1148;
 // further.
 void RunBreakpointCommand(BreakpointService &service, cTextEdit &view, BreakpointKind kind);
 
+// The message window's diagnostics follow the edits of their file.
+class MessagePositions {
+public:
+  virtual ~MessagePositions() = default;
+  virtual void AdjustPositions(const std::string &fileName, gui::TextPos from, gui::TextPos to,
+                               gui::TextPos newEnd) = 0;
+};
+
 // What every editor is made with.
 struct EditorEnvironment {
   ShellPaneHost *host = nullptr;            // the shell's by default
@@ -87,6 +95,7 @@ struct EditorEnvironment {
   gui::SaveFileOps *fileOps = nullptr;      // the system's by default
   gui::UndoPool *undoPool = nullptr;        // the program's by default
   BreakpointService *breakpoints = nullptr; // none: the commands stay disabled
+  MessagePositions *messages = nullptr;     // none while there is no message window
 };
 
 class cEditWidget : public gui::cTextWidget, public CommandOwnerWidget {
@@ -187,6 +196,7 @@ private:
   // EditorSeam.
   void Beep() override { host_.Beep(); }
   void InsertModeChanged(bool insertMode) override;
+  void TextEdited(gui::TextPos from, gui::TextPos to, gui::TextPos newEnd) override;
 
   EditorEnvironment environment_;
   ShellPaneHost &host_;

@@ -803,3 +803,37 @@ TEST_F(EditorTest, AFurtherViewOfAnOpenDocumentJoinsItsRing) {
 
 } // namespace
 } // namespace tsw
+
+namespace tsw {
+namespace {
+
+struct RecordingMessages : MessagePositions {
+  struct Call {
+    std::string file;
+    gui::TextPos from, to, newEnd;
+    bool operator==(const Call &) const = default;
+  };
+  void AdjustPositions(const std::string &file, gui::TextPos from, gui::TextPos to, gui::TextPos newEnd) override {
+    calls.push_back({file, from, to, newEnd});
+  }
+  std::vector<Call> calls;
+};
+
+TEST_F(EditorTest, EachEditTellsTheMessageWindowOnceWhicheverViewMadeIt) {
+  std::string path = dir.Write("diag.c", "int a;\nint b;\n");
+  RecordingMessages messages;
+  EditorEnvironment environment = Environment();
+  environment.messages = &messages;
+  editors.push_back(std::make_unique<cTextEdit>(path, environment));
+  cTextEdit &first = *editors.back();
+  editors.push_back(std::make_unique<cTextEdit>(path, environment));
+  cTextEdit &second = *editors.back();
+  second.Core().InsertText(MakePos(1, 0), "\n");
+  first.Core().DeleteRange(MakePos(0, 0), MakePos(0, 4));
+  using C = RecordingMessages::Call;
+  EXPECT_EQ(messages.calls, (std::vector<C>{{first.GetFileName(), MakePos(1, 0), MakePos(1, 0), MakePos(2, 0)},
+                                            {first.GetFileName(), MakePos(0, 0), MakePos(0, 4), MakePos(0, 0)}}));
+}
+
+} // namespace
+} // namespace tsw
