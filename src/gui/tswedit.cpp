@@ -414,7 +414,7 @@ public:
   explicit BoxPrompt(gui::cTextWidget &pane) : pane_(pane) {}
   gui::ReplaceAnswer Ask(bool all) override {
     plat::Answer answer =
-        plat::Notifier().MessageBox(GetResourceString(kMsgBoxTitle), GetResourceString(kMsgReplaceThis),
+        plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), GetResourceString(kMsgReplaceThis),
                                     all ? plat::Buttons::YesNoCancel : plat::Buttons::OkCancel, plat::Icon::Question);
     switch (answer) {
     case plat::IDOK: return gui::ReplaceAnswer::Ok;
@@ -424,7 +424,7 @@ public:
     }
   }
   void NotFound(const std::string &text) override {
-    plat::Notifier().MessageBox(GetResourceString(kMsgBoxTitle), Formatted(kMsgNotFound, text), plat::Buttons::Ok,
+    plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), Formatted(kMsgNotFound, text), plat::Buttons::Ok,
                                 plat::Icon::Warning);
   }
   void ShowCaret(bool shown) override { pane_.SetCaretHidden(!shown); }
