@@ -5,6 +5,7 @@
 #include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_gen/addr_directory.h"
 #include "compcore/cc_gen/asm/asm_block.h"
+#include "compcore/cc_gen/asm/asm_statement.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
@@ -362,6 +363,7 @@ void ResetByteRoadForCompile(bool biosCompile) {
   ResetAddressDirectoriesForCompile(biosCompile);
   ResetShadowForCompile(biosCompile);
   DropCodeState();
+  assembler::StartAssemblerPass();
 }
 
 CodeGenerator &ByteRoadCodeGenerator() { return Road()->generator; }

@@ -326,6 +326,8 @@ bool NeedsNopBefore(uint8_t opcode) {
   }
 }
 
+void StartAssemblerPass() { State().nopPending = false; }
+
 void ResetAssemblerModule() {
   State() = AssemblerState{};
   SetAsmSizeofReader(nullptr);
