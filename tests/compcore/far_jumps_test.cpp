@@ -4,6 +4,7 @@
 
 #include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_gen/target_modes.h"
+#include "compcore/common/cc_codegen.h"
 #include "compcore/cc_stab/cc_stab.h"
 
 #include <map>
@@ -207,23 +208,27 @@ TEST_F(FarJumpTest, ForwardCallToTheBouncerKeepsAByteForItsPage) {
     CodeCpu cpu;
     bool noBouncers;
     bool definedSymbol;
+    uint16_t bouncer;
+    uint16_t target;
     std::vector<uint8_t> bytes;
   };
   const Case cases[] = {
-      {"Corvid without bouncers", CodeCpu::kCorvid, true, false, {0xCD, 0x00, 0x04, 0x00}},
-      {"Corvid, defined function", CodeCpu::kCorvid, true, true, {0xCD, 0x00, 0x04}},
-      {"Corvid with bouncers", CodeCpu::kCorvid, false, false, {0xCD, 0x00, 0x04}},
-      {"Z180", CodeCpu::kZ180, true, false, {0xCD, 0x00, 0x04}},
+      {"Corvid without bouncers", CodeCpu::kCorvid, true, false, 0x0400, 0x0400, {0xCD, 0x00, 0x04, 0x00}},
+      {"Corvid, default bouncer", CodeCpu::kCorvid, true, false, 0, 0, {0xCD, 0x00, 0x00, 0x00}},
+      {"Corvid, another target", CodeCpu::kCorvid, true, false, 0x0400, 0x0500, {0xCD, 0x00, 0x05}},
+      {"Corvid, defined function", CodeCpu::kCorvid, true, true, 0x0400, 0x0400, {0xCD, 0x00, 0x04}},
+      {"Corvid with bouncers", CodeCpu::kCorvid, false, false, 0x0400, 0x0400, {0xCD, 0x00, 0x04}},
+      {"Z180", CodeCpu::kZ180, true, false, 0, 0, {0xCD, 0x00, 0x00}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
     Reset(c.cpu, c.noBouncers);
-    CodeGenSetup().bouncerRoutine = 0x0400;
+    CodeGenSetup().bouncerRoutine = c.bouncer;
     StartIn(kRootStart);
     writer.runs.clear();
     SymbolRecord symbol;
     symbol.definition = c.definedSymbol ? 1 : 0;
-    EmitCallToAddr24(MakeAddr24(0, 0x0400), kOpCall, &symbol);
+    EmitCallToAddr24(MakeAddr24(0, c.target), kOpCall, &symbol);
     EXPECT_EQ(HexBytes(CodeFrom(kRootStart, Caches().rootCode)), HexBytes(c.bytes));
   }
 }
@@ -232,6 +237,7 @@ class RoutineAt : public RecordingUpcalls {
 public:
   ADDR24 LookupRoutineSymbol(std::string_view name, uint16_t flags, uint8_t opcode) override {
     RecordingUpcalls::LookupRoutineSymbol(name, flags, opcode);
+    EXPECT_NE(FindRoutineContract(name), nullptr) << name;
     return MakeAddr24(0, 0x0456);
   }
 };
@@ -398,6 +404,65 @@ TEST_F(FarJumpTest, LabelDefinedInABankRewritesTheForwardJump) {
   EXPECT_TRUE(DecodesAs(TargetCpu::Z180, CodeFrom(rootEnd, Caches().rootCode),
                         {"ld    a,22", "out0  (38),a", "jp    E345"}, {}, rootEnd.logical));
   EXPECT_EQ(sink.Messages(), std::vector<unsigned>{});
+}
+
+// The rest of the compiler reaches the jumps through the code generator's
+// boundary: a jump placed in root code, patched once code goes on in a bank.
+TEST_F(FarJumpTest, BoundaryJumpIsPatchedToWhereCodeGoesOn) {
+  struct Case {
+    const char *name;
+    ADDR24 goesOn;
+    std::vector<std::string> atPlace;
+    std::vector<std::string> atRootEnd;
+  };
+  const Case cases[] = {
+      {"root", MakeAddr24(0, 0x1800), {"jp    1800"}, {}},
+      {"bank", kXmemHere, {"jp    1003"}, {"ld    a,10", "out0  (38),a", "jp    E200"}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    Reset(CodeCpu::kZ180);
+    Caches().xmemCode->SetEmitAddress(kXmemHere);
+    StartIn(kRootStart);
+    writer.runs.clear();
+    const ADDR24 operand = CodeGen().EmitJumpToAddr24(ADDR24{}, kOpJump);
+    CodeGen().SelectCodeCache(c.goesOn);
+    const ADDR24 rootEnd = Caches().rootCode->Current();
+    CodeGen().EmitJumpWithWindowCheck(operand);
+    EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Bytes(kRootStart, 3), c.atPlace));
+    EXPECT_TRUE(DecodesAs(TargetCpu::Z180, CodeFrom(rootEnd, Caches().rootCode), c.atRootEnd, {}, rootEnd.logical));
+    EXPECT_EQ(Caches().currentCode, Addr24InWindow(c.goesOn) ? Caches().xmemCode : Caches().rootCode);
+  }
+}
+
+// Root code without its origin has no room for the long form of a jump
+// out of the window, nor for a rewrite there: reported, nothing emitted.
+TEST_F(FarJumpTest, LongFormsNeedTheRootOrigin) {
+  for (CodeCpu cpu : {CodeCpu::kZ180, CodeCpu::kCorvid}) {
+    SCOPED_TRACE(int(cpu));
+    ClearOriginTable();
+    Origin("xc 0x10 0xE000 0x1000 apply", Caches().xmemCode, 2);
+    Reset(cpu);
+    StartIn(kXmemHere);
+    sink.records.clear();
+    EmitJumpToAddr24(kBankTarget, kOpJump);
+    EXPECT_EQ(Addr24ToLong(Caches().xmemCode->Current()), Addr24ToLong(kXmemHere));
+    EmitFarJumpFixup({kOpJump, Addr24Add(kRootStart, 1)}, kBankTarget);
+    EXPECT_EQ(sink.Messages(), (std::vector<unsigned>{kMsgEmitOutside, kMsgEmitOutside}));
+    EXPECT_EQ(Caches().currentCode, Caches().xmemCode);
+  }
+}
+
+// The long call a forward call becomes takes the byte kept for its page,
+// not the first byte of the code behind it.
+TEST_F(FarJumpTest, ForwardCallBecomesALongCallInItsOwnRoom) {
+  SelectTargetCpu(CodeCpu::kCorvid);
+  StartIn(kRootStart);
+  writer.runs.clear();
+  const ADDR24 operand = EmitCallToAddr24(ADDR24{}, kOpCall);
+  Caches().rootCode->EmitByte(0xC9);
+  EmitFarJumpFixup({kOpCall, operand}, kBankTarget);
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, CodeFrom(kRootStart, Caches().rootCode), {"lcall 22E345", "ret"}));
 }
 
 } // namespace

@@ -157,6 +157,8 @@ TEST_F(PrologEpilogTest, InterruptEntryPushesWhereTheReturnLands) {
     upcalls->events.clear();
     { FunctionProlog prolog(0, 0); }
     EXPECT_EQ(upcalls->events, (std::vector<std::string>{"call entint.", k.exit}));
+    // Where the ret lands is a routine with its contract too.
+    EXPECT_NE(FindRoutineContract(std::string_view(k.exit).substr(std::string_view("lookup ").size())), nullptr);
     Emitted();
   }
 }

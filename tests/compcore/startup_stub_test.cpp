@@ -4,7 +4,10 @@
 #include "compcore/cc_gen/startup_stub.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/cc_memory_map_env.h"
+#include "compcore/cc_rom/shadow_image.h"
 #include "foundation/memorymap.h"
+
+#include <ctime>
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 
@@ -283,6 +286,38 @@ TEST(StartupStubRoom, MemoryMapReservesTheMeasuredLength) {
     SetMemoryMapEnvironment(nullptr);
   }
   ResetCompiler();
+}
+
+} // namespace
+} // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+// In the assembled compiler the stub goes out with the compiled code and
+// carries the local time.
+TEST_F(ByteRoadTest, StartupStubGoesOutWithTheCode) {
+  AllocateSymbolTables(200);
+  ResetSymbolTablesForCompile(true);
+  for (const char *name : {"exit", ".exit2", "AUX_STACK_PTR", "AUX_STACK_LIMIT", "STACK_LIMIT", "RST28SWT",
+                           "RST28SWT_OFF", ".startup"})
+    AddBiosSymbol(name, MakeAddr24(0, 0x0300));
+  AddSymbol("main", 0x3, 2, 1, kKindGlobal)->address = Addr24ToLong(MakeAddr24(0, 0x4000));
+  StartupLayout layout;
+  layout.address = MakeAddr24(0, 0x0200);
+  const uint16_t length = MeasureStartupStub(layout);
+  const int64_t before = std::time(nullptr) - kStampEpochOffset - 86400;
+  ASSERT_EQ(WriteStartupStub(layout, length), length);
+  std::vector<uint8_t> bytes(length);
+  ASSERT_TRUE(ReadEmittedBytes(layout.address, length, bytes.data()));
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, std::vector<uint8_t>(bytes.begin(), bytes.begin() + 4), {"ld    a,00", "ld    eir,a"},
+                        {}, 0x0200));
+  uint32_t stamp = 0;
+  for (int i = 3; i >= 0; --i)
+    stamp = stamp << 8 | bytes[length - 4 + size_t(i)];
+  // Local time lies within a day of UTC.
+  EXPECT_GT(int64_t(stamp), before);
+  EXPECT_LT(int64_t(stamp), before + 3 * 86400);
 }
 
 } // namespace

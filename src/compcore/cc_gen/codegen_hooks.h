@@ -20,7 +20,7 @@ struct CodeGenSettings {
   // Root call targets are looked up in the address directory.
   bool addressDirectory = false;
   // The universal bouncer: forward calls under "No Bouncers" aim at it and
-  // keep a byte for the page their rewrite needs. 0: none.
+  // keep a byte for the page their rewrite needs. 0 by default.
   uint16_t bouncerRoutine = 0;
 };
 CodeGenSettings &CodeGenSetup();

@@ -11,6 +11,7 @@
 #include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_gen/prolog_epilog.h"
+#include "compcore/cc_gen/startup_stub.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/cc_cfg.h"
@@ -31,6 +32,7 @@
 #include "foundation/restext.h"
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <strings.h>
@@ -187,6 +189,9 @@ public:
   void StartStatementPositions(const std::string &file, uint16_t line, uint16_t column) override {
     tsw::StartStatementPositions(file, line, column, CodeAddressNow());
   }
+  void RecordStatementPosition(const std::string &file, uint16_t line, uint16_t column) override {
+    tsw::RecordStatementPosition(file, line, column, CodeAddressNow());
+  }
   void FlushStatementPosition(uint16_t line, uint16_t column) override {
     tsw::FlushStatementPosition(line, column, CodeAddressNow());
   }
@@ -198,6 +203,21 @@ public:
 class CacheSetServices : public TargetModeServices {
 public:
   void SwitchCodeCacheSet(int set) override { tsw::SwitchCodeCacheSet(set); }
+};
+
+// The start-up code goes out as one run of the listing, like the code it
+// precedes; its stamp is the local time.
+class StartupOutput : public StartupServices {
+public:
+  int64_t LocalTime() override {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return int64_t(now) + local.tm_gmtoff;
+  }
+  void WriteStartup(ADDR24 address, const std::vector<uint8_t> &bytes) override {
+    WriteRomListingRecord(uint16_t(bytes.size()), address, bytes.data());
+  }
 };
 
 class LabelsStillNeeded : public PendingLabelNames {
@@ -225,6 +245,7 @@ struct ByteRoad {
   ByteRoadGenerator generator;
   LabelsStillNeeded pending;
   CacheSetServices modes;
+  StartupOutput startup;
 };
 std::unique_ptr<ByteRoad> &Road() {
   static std::unique_ptr<ByteRoad> road;
@@ -327,6 +348,7 @@ void ResetByteRoad() {
   DestroyCompileCaches();
   Road() = std::make_unique<ByteRoad>();
   SetTargetModeServices(&Road()->modes);
+  SetStartupServices(&Road()->startup);
   BuildCompileCaches();
   SetRunWriter(&Road()->writer);
   SetFixupServices(&Road()->fixups);
@@ -361,6 +383,8 @@ void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_
 uint16_t FinishByteRoadPass(const std::string &programPath, uint16_t status) {
   for (EmitCache *cache : AllCaches())
     cache->Flush();
+  // The last item's positions wait for a next statement that never comes.
+  CommitStatementPositions();
   if (std::FILE *brk = std::fopen(BrkPath(programPath).c_str(), "w")) {
     WriteBrkFile(brk);
     std::fclose(brk);

@@ -40,13 +40,6 @@ public:
   int ParseDeclaration(int level) override { return tsw::ParseDeclaration(level); }
 };
 
-void ShowLibraryIndexMessage(const LibraryIndexMessage &notice) {
-  std::vector<plat::FormatArg> args;
-  for (const std::string &arg : notice.args)
-    args.push_back(plat::MakeFormatArg(arg));
-  ShowMessageFV(notice.box, GetResourceString(notice.message), args);
-}
-
 // The modules' own wiring, which outlives nothing: ResetCompiler builds it
 // afresh.
 struct Assembly {
@@ -105,7 +98,6 @@ void Wire(Assembly &assembly) {
   SetDirectiveServices(BiosSymbolServices());
   SetLibraryIndexLink(&assembly.moduleIndexLink);
   SetLibraryIndexService(&assembly.moduleIndexService);
-  SetLibraryIndexMessages(ShowLibraryIndexMessage);
   SetMemoryMapEnvironment(&assembly.memoryMap);
   SetCompileProgram(RunFrontEndPass);
 }
