@@ -1,6 +1,7 @@
 #include "byte_road_fixture.h"
 
 #include "compcore/cc_gen/target_modes.h"
+#include "compcore/cc_in/cc_pragma.h"
 #include "compcore/common/cc_codegen.h"
 
 #include <string>
@@ -60,6 +61,26 @@ TEST_F(TargetModesTest, ProcessorSelectionThroughTheBoundary) {
     EXPECT_STREQ(IsMacroDefined("TARGETCPU"), c.macro);
     EXPECT_EQ(services.calls, c.tables);
   }
+}
+
+// The pragma's road, through the front end and the assembled compiler.
+TEST_F(TargetModesTest, PragmaSelectsTheProcessor) {
+  struct Case {
+    const char *line;
+    CodeCpu cpu;
+    const char *macro;
+  };
+  const Case cases[] = {{"Corvid", CodeCpu::kCorvid, "CRV"}, {"Zilog180", CodeCpu::kZ180, "Z180"}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.line);
+    services.calls.clear();
+    Line(c.line);
+    PragmaDirective();
+    EXPECT_EQ(CurrentCpu(), c.cpu);
+    EXPECT_STREQ(IsMacroDefined("TARGETCPU"), c.macro);
+    EXPECT_EQ(services.calls.size(), 3u);
+  }
+  EXPECT_TRUE(sink.records.empty());
 }
 
 TEST_F(TargetModesTest, DriverSelectorIsTranslatedOnce) {
