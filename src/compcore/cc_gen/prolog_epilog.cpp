@@ -133,9 +133,12 @@ void SaveOrRestoreByVariables(bool restore) {
 }
 
 // A large area is copied between the bottom of the frame and its static
-// place; the entry's copy runs in the other register set, so HL survives.
+// place. The copy runs in the other register set whenever HL holds what
+// must survive: the first argument on entry, the value on an exit that has
+// not switched sets already (an IX frame's).
 void SaveOrRestoreByBlock(bool restore) {
-  if (!restore)
+  const bool keepHl = !restore || !Frame().epilogExx;
+  if (keepHl)
     EmitFixed(Fixed::kExx);
   EmitFixed(Fixed::kSpAddress);
   if (!restore) {
@@ -146,7 +149,7 @@ void SaveOrRestoreByBlock(bool restore) {
   }
   EmitWordTemplate(kLdBcWordT, Frame().registers);
   EmitBlockCopy(ValueRecord{}, Frame().registers);
-  if (!restore)
+  if (keepHl)
     EmitFixed(Fixed::kExx);
 }
 
