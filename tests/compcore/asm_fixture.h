@@ -1,11 +1,11 @@
 #pragma once
 
 #include "compcore/cc_gen/asm/asm_statement.h"
-#include "compcore/common/cc_codegen.h"
 #include "compcore/cc_go/compile.h"
+#include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/codegen_fixture.h"
-#include "compcore/cc_in/cc_in.h"
+#include "compcore/common/cc_codegen.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
 

@@ -60,7 +60,9 @@ TEST_F(AsmForwardTest, FieldsArePatchedWhenTheNameIsPlaced) {
       {AsmCpu::kZ180, {"ld hl,glob1", "glob1:: nop"}, "21 03 20 00", {"ld    hl,2003", "nop"}},
       {AsmCpu::kZ180, {"ld bc,loc1", "loc1: nop"}, "01 03 20 00", {"ld    bc,2003", "nop"}},
       {AsmCpu::kCorvid, {"ldp (buf1),ix", "buf1: equ 0C000h"}, "DD 65 00 C0", {"ldp   (C000),ix"}},
-      {AsmCpu::kCorvid, {"ld hl,(sp+2) $ jr fwd5", "fwd5: nop"}, "C4 02 18 00 00",
+      {AsmCpu::kCorvid,
+       {"ld hl,(sp+2) $ jr fwd5", "fwd5: nop"},
+       "C4 02 18 00 00",
        {"ld    hl,(sp+2)", "jr    2004", "nop"}},
   };
   for (const Case &c : cases) {
@@ -91,6 +93,7 @@ TEST_F(AsmForwardTest, JumpsAndCallsReachTheJumpEmittersWithTheirOpcode) {
       {AsmCpu::kZ180, {"call po,c2", "c2: nop"}, {0xE4, kStart + 1, kStart + 3}},
       {AsmCpu::kCorvid, {"ljp j3", "j3: nop"}, {0xC7, kStart + 1, kStart + 4}},
       {AsmCpu::kCorvid, {"lcall 5,c3", "c3:: nop"}, {0xCF, kStart + 1, kStart + 4}},
+      {AsmCpu::kCorvid, {"ljp 5,j4", "j4:: nop"}, {0xC7, kStart + 1, kStart + 4}},
       {AsmCpu::kCorvid, {"lcall c4", "c4:: nop"}, {0xCF, kStart + 1, kStart + 4}},
   };
   for (const Case &c : cases) {

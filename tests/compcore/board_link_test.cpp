@@ -134,6 +134,25 @@ TEST_F(BoardOverLink, AFinishedBiosIsStartedOnTheBoardAndConnectedTo) {
   }
 }
 
+// The board's answer is the compile's: a link that fails while the target
+// macros are read ends the compile with its error, for the command to show.
+TEST_F(BoardOverLink, ASilentBoardEndsTheCompileWithTheLinksError) {
+  Open();
+  kernel.silent = true;
+  dir.Write("BIOS.C", "int b;\n");
+  BiosFirstFlag() = true;
+  SetCompileOptionFlag(0);
+  try {
+    Compile("int a;\n");
+    ADD_FAILURE() << "compiled";
+  } catch (const xTCErr &e) {
+    EXPECT_EQ(e.Message(), 5072u);
+  }
+  // The failed frames ask for a full compile next time.
+  EXPECT_FALSE(BiosFirstFlag());
+  EXPECT_EQ(GetCompileOptionFlag(), 1);
+}
+
 TEST_F(BoardOverLink, AClosedPortAnswersNoBoard) {
   CompileBiosThatStops();
   EXPECT_STREQ(IsMacroDefined("_FLASH_SIZE_"), "32");

@@ -14,10 +14,17 @@
 
 namespace tsw::testing {
 
-// Numbered texts, the image file's naming its path.
+// Numbered texts; the image file's names its path, and the register pane's
+// source line reads as the debugger shows it.
 class BoardTexts : public NumberedTexts {
 public:
-  const char *Find(unsigned id) const override { return id == 5023 ? "[5023 %s]" : NumberedTexts::Find(id); }
+  const char *Find(unsigned id) const override {
+    switch (id) {
+    case 5023: return "[5023 %s]";
+    case 729: return "%s(%d)";
+    default: return NumberedTexts::Find(id);
+    }
+  }
 };
 
 // The shell's side of the compile that the link's flags follow.

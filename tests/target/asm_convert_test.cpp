@@ -73,5 +73,25 @@ TEST(AsmConvertTest, KeepsOnlyWhatAZ180CompileKeeps) {
   EXPECT_NE(converted.problems[0].find("line 15"), std::string::npos) << converted.problems[0];
 }
 
+TEST(AsmConvertTest, AFunctionWithAnAsmBodyIsItsLabelTheBlockAndARet) {
+  struct Case {
+    const char *source;
+    const char *text;
+    size_t problems;
+  };
+  const Case cases[] = {
+      {"int BIT(char *address, int bit)\n{\n#asm\n\tnop\n#endasm\n}\n", "BIT::\n\tnop\n\tret\n", 0},
+      {"void f(void) {\n/* why */\n#asm\n\tnop\n#endasm\n}\n", "f::\n\tnop\n\tret\n", 0},
+      {"int f(int a);\n#asm\ng::\n#endasm\n", "g::\n", 0},
+      {"/* f(x) in a comment\n   g(y) */\n#asm\ng::\n#endasm\n", "g::\n", 0},
+      {"int f()\n{\n  return 1;\n}\n", "f::\n\tret\n", 1},
+  };
+  for (const Case &c : cases) {
+    ConvertedAsm converted = ConvertLibraryAsm(c.source);
+    EXPECT_EQ(converted.text, c.text) << c.source;
+    EXPECT_EQ(converted.problems.size(), c.problems) << c.source;
+  }
+}
+
 } // namespace
 } // namespace tsw::target

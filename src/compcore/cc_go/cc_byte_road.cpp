@@ -189,6 +189,9 @@ public:
   void StartStatementPositions(const std::string &file, uint16_t line, uint16_t column) override {
     tsw::StartStatementPositions(file, line, column, CodeAddressNow());
   }
+  void RecordStatementPosition(const std::string &file, uint16_t line, uint16_t column) override {
+    tsw::RecordStatementPosition(file, line, column, CodeAddressNow());
+  }
   void FlushStatementPosition(uint16_t line, uint16_t column) override {
     tsw::FlushStatementPosition(line, column, CodeAddressNow());
   }
@@ -380,6 +383,8 @@ void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_
 uint16_t FinishByteRoadPass(const std::string &programPath, uint16_t status) {
   for (EmitCache *cache : AllCaches())
     cache->Flush();
+  // The last item's positions wait for a next statement that never comes.
+  CommitStatementPositions();
   if (std::FILE *brk = std::fopen(BrkPath(programPath).c_str(), "w")) {
     WriteBrkFile(brk);
     std::fclose(brk);

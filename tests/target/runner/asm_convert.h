@@ -18,7 +18,9 @@ struct ConvertedAsm {
 // db/dw become .db/.dw, "name: equ v" becomes "name = v", and '$'
 // separated statements go on lines of their own. Text outside the blocks
 // (the C of the file, its header comments) is left out, and so is what an
-// #if on the processor leaves out of a Z180 compile.
+// #if on the processor leaves out of a Z180 compile. A C function whose
+// body holds only #asm blocks becomes its name as a label, its blocks and
+// a ret, as the compiler compiles such a function.
 ConvertedAsm ConvertLibraryAsm(std::string_view librarySource);
 
 } // namespace tsw::target
