@@ -40,7 +40,7 @@ protected:
   void SetUp() override {
     ByteRoadTest::SetUp();
     Origin("rc 0 0x1000 0x4000 apply", Caches().rootCode);
-    SelectTargetCpu(CodeCpu::kZ180);
+    SelectTargetCpu(TargetCpu::Z180);
   }
   void TearDown() override {
     Attributes().current = 0;

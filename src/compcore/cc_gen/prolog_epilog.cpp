@@ -164,7 +164,7 @@ void SaveOrRestoreRegisterVariables(bool restore) {
 
 void EmitInterruptEntry() {
   uint32_t kind = InterruptKindOf();
-  if (kind >= std::size(kInterruptExits) || (kind == uint32_t(InterruptKind::kRetn) && CurrentCpu() != CodeCpu::kZ180))
+  if (kind >= std::size(kInterruptExits) || (kind == uint32_t(InterruptKind::kRetn) && CurrentCpu() != TargetCpu::Z180))
     kind = uint32_t(InterruptKind::kRet);
   EmitFixed(Fixed::kPushAf);
   EmitPushPair(Reg::HL);
@@ -267,7 +267,7 @@ FunctionEpilog::~FunctionEpilog() noexcept(false) {
   LoadFrameRoutineArguments(FrameSize());
   // The Z180 routine returns for the function, unless the function's
   // attribute 0x02 wants control back after it.
-  if (CurrentCpu() == CodeCpu::kZ180 && !HasAttribute2()) {
+  if (CurrentCpu() == TargetCpu::Z180 && !HasAttribute2()) {
     Upcalls().EmitJumpNamedRoutine(routine->exit);
     return;
   }
