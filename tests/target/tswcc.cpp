@@ -29,7 +29,7 @@ constexpr int kExitUsage = 2;
 constexpr uint16_t kCompileToFileMode = 1;
 
 struct Options {
-  TargetCpuName cpu = TargetCpuName::kZ180;
+  tsw::TargetCpu cpu = tsw::TargetCpu::Z180;
   std::string libDir;
   std::string bios;
   std::string outDir;
@@ -52,9 +52,9 @@ std::optional<Options> ParseArguments(int argc, char **argv) {
     if (arg == "-cpu") {
       std::string cpu = argv[++i];
       if (cpu == "z180")
-        options.cpu = TargetCpuName::kZ180;
+        options.cpu = tsw::TargetCpu::Z180;
       else if (cpu == "corvid")
-        options.cpu = TargetCpuName::kCRV;
+        options.cpu = tsw::TargetCpu::Corvid;
       else {
         std::cerr << "tswcc: unknown processor '" << cpu << "' (z180 or corvid)\n";
         return std::nullopt;

@@ -41,7 +41,7 @@ uint16_t CompilerProducts::CodeStart() { return CompiledCodeStart(); }
 uint16_t CompilerProducts::StackTop() { return CompiledStackTop(); }
 
 TargetCpu CompilerProducts::Cpu() {
-  return CodeGen().TargetCpu() == TargetCpuName::kCRV ? TargetCpu::Corvid : TargetCpu::Z180;
+  return CodeGen().TargetCpu();
 }
 
 // A routine of the target library is a function of this compile, or a

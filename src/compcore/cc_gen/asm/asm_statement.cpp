@@ -296,7 +296,7 @@ void AsmHost::CompileCStatement(std::string_view) { throw xInternal(kModule, __L
 
 void SetAsmHost(AsmHost *host) { State().host = host; }
 
-void SelectAsmCpuTables() { State().cpu = CodeGenSetup().cpu == CodeCpu::kCorvid ? AsmCpu::kCorvid : AsmCpu::kZ180; }
+void SelectAsmCpuTables() { State().cpu = CodeGenSetup().cpu == TargetCpu::Corvid ? AsmCpu::kCorvid : AsmCpu::kZ180; }
 
 AsmCpu SelectedAsmCpu() { return State().cpu; }
 
