@@ -641,6 +641,17 @@ TEST(Z180RuntimeTest, FloatArithmeticRoundsToNearestEven) {
                              {0x7F7FFFFF, 0x73800000}}); // overflow by rounding
   for (const auto &pair : RandomFloatPairs(500, 30))
     pairs.push_back(pair);
+  // Right operands around half a unit of the left one's last place, where
+  // only correct guard and sticky bits round right: exactly half, just
+  // above, just below, both signs.
+  std::mt19937 generator(31);
+  for (int i = 0; i < 40; ++i) {
+    uint32_t a = (generator() & 0x807FFFFF) | ((100 + generator() % 50) << 23);
+    uint32_t exponent = (a >> 23) & 0xFF;
+    for (uint32_t below : {23u, 24u, 25u})
+      for (uint32_t fraction : {0u, 1u, 0x7FFFFFu})
+        pairs.emplace_back(a, ((generator() & 1) << 31) | ((exponent - below) << 23) | fraction);
+  }
   for (const Arithmetic &r : routines) {
     std::vector<Case> cases;
     for (auto [a, b] : pairs) {
