@@ -84,6 +84,34 @@ TEST_F(TswccTest, ACompileStoppedAtTheErrorLimitStillReports) {
   EXPECT_NE(outcome.output.find("compile stopped"), std::string::npos) << outcome.output;
 }
 
+// With a kernel source the kernel is compiled first: its errors are the
+// compile's, named by the kernel's file, and stop the program's compile.
+TEST_F(TswccTest, AKernelSourceIsCompiledBeforeTheProgram) {
+  struct Case {
+    const char *kernel;
+    const char *program;
+    int exitCode;
+    const char *line; // part of the output, "" for none at all
+  };
+  const Case cases[] = {
+      {"int kernel_word;\n", "int a;\n", 0, ""},
+      {"int k;\nconst int c;\n", "int a;\n", 1, "bios.c:2:12: "},
+      // The program compile sees what the kernel declared.
+      {"int shared;\n", "int shared;\n", 1, "prog.c:1:"},
+  };
+  for (const Case &c : cases) {
+    std::string kernel = dir.Write("bios.c", c.kernel);
+    std::string source = dir.Write("prog.c", c.program);
+    ProcessOutcome outcome = Run({"-lib", libDir, "-bios", kernel, source});
+    EXPECT_EQ(outcome.exitCode, c.exitCode) << c.kernel << ": " << outcome.output;
+    if (*c.line == 0) {
+      EXPECT_EQ(outcome.output, "") << c.kernel;
+    } else {
+      EXPECT_NE(outcome.output.find(c.line), std::string::npos) << c.kernel << ": " << outcome.output;
+    }
+  }
+}
+
 TEST_F(TswccTest, RefusesABadCommandWithUsage) {
   std::string source = dir.Write("prog.c", "int a;\n");
   const std::vector<std::vector<std::string>> commands = {
