@@ -71,6 +71,19 @@ TEST_F(TswccTest, AnOutputDirectoryKeepsTheSourceNameInDiagnostics) {
 
 // The error limit stops the compile by an exception: the driver still
 // prints what was recorded and why it stopped, and fails.
+// A clean compile to files leaves the image, its HEX twin and the
+// source-position file in the output directory, and nothing beside the
+// source.
+TEST_F(TswccTest, TheOutputsOfACompileLandInTheOutputDirectory) {
+  std::string source = dir.Write("src/prog.c", "int a;\nlong b;\n");
+  ProcessOutcome outcome = Run({"-lib", libDir, "-o", dir / "out", source});
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.output;
+  for (const char *file : {"out/prog.bin", "out/prog.hex", "out/prog.brk"})
+    EXPECT_TRUE(std::filesystem::exists(dir / file)) << file;
+  for (const char *file : {"src/prog.bin", "src/prog.hex", "src/prog.brk"})
+    EXPECT_FALSE(std::filesystem::exists(dir / file)) << file;
+}
+
 TEST_F(TswccTest, ACompileStoppedAtTheErrorLimitStillReports) {
   // One error more than the diagnostic list keeps.
   constexpr int kErrors = 1001;
