@@ -3,6 +3,7 @@
 // defines it, or a program that calls it is never given its module.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -162,6 +163,66 @@ TEST(Z180LibrarySourceTest, UsesOnlyTheZ180AssemblersMnemonicsAndConditions) {
         EXPECT_GE(assembler::FindCondition(AsmCpu::kZ180, first), 0) << name << ": " << line;
       }
     }
+  }
+}
+
+// An #asm block's local labels (one colon) are its own: the compiler
+// forgets them at the block's end. A name used in one block and defined
+// locally only in another would never be resolved.
+TEST(Z180LibrarySourceTest, LocalLabelsAreUsedOnlyInTheirOwnBlock) {
+  for (const auto &entry : fs::directory_iterator(TSW_Z180_LIBRARY)) {
+    std::string name = entry.path().filename().string();
+    if (entry.path().extension() != ".LIB" && name != "SIMBIOS.C")
+      continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::string source(std::istreambuf_iterator<char>(in), {});
+    // Per block: its local labels and the words it uses.
+    struct Block {
+      std::set<std::string> locals, words;
+    };
+    std::vector<Block> blocks;
+    std::set<std::string> globals;
+    bool inAsm = false;
+    std::istringstream lines(source);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.starts_with("#asm")) {
+        inAsm = true;
+        blocks.emplace_back();
+        continue;
+      }
+      if (line.starts_with("#endasm")) {
+        inAsm = false;
+        continue;
+      }
+      if (!inAsm)
+        continue;
+      std::string code = line.substr(0, line.find(';'));
+      size_t colon = code.find(':');
+      size_t start = 0;
+      if (colon != std::string::npos && colon > 0 && !std::isspace(static_cast<unsigned char>(code[0]))) {
+        std::string label = code.substr(0, colon);
+        bool global = colon + 1 < code.size() && code[colon + 1] == ':';
+        (global ? globals : blocks.back().locals).insert(label);
+        start = colon + (global ? 2 : 1);
+      }
+      std::string word;
+      for (size_t i = start; i <= code.size(); ++i) {
+        char c = i < code.size() ? code[i] : ' ';
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
+          word += c;
+        } else if (!word.empty()) {
+          blocks.back().words.insert(word);
+          word.clear();
+        }
+      }
+    }
+    std::set<std::string> allLocals;
+    for (const Block &b : blocks)
+      allLocals.insert(b.locals.begin(), b.locals.end());
+    for (size_t i = 0; i < blocks.size(); ++i)
+      for (const std::string &w : blocks[i].words)
+        EXPECT_FALSE(allLocals.contains(w) && !blocks[i].locals.contains(w) && !globals.contains(w))
+            << name << ": block " << i + 1 << " uses " << w << ", local to another block";
   }
 }
 

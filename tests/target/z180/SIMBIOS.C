@@ -63,6 +63,6 @@ _exit2::
 /* The BIOS compile follows the kernel's last code with a jump to the
    program's start-up stub. */
 #asm
-kernel_start:
+kernel_start::
 	ld sp,0
 #endasm
