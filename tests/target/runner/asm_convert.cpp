@@ -352,10 +352,12 @@ ConvertedAsm ConvertLibraryAsm(std::string_view librarySource) {
         continue;
       std::string problem;
       std::string out = ConvertStatement(statement, problem);
-      if (!problem.empty())
+      if (!problem.empty()) {
         converted.problems.push_back(fmt::format("line {}: {}", number, problem));
-      else
+      } else {
         converted.text += out + "\n";
+        converted.statements.push_back({std::string(Trim(statement)), out});
+      }
     }
   }
   if (inAsm)
