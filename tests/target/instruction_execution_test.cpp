@@ -3,14 +3,12 @@
 // bound to the target library's routines, and what it leaves in the
 // registers, the flags, the stack and memory is read back.
 #include "compcore/instruction_fixture.h"
-#include "runner/asm_convert.h"
 #include "runner/routine_harness.h"
+#include "runner/z180_library.h"
 #include "support/tempdir.h"
 
 #include <fmt/format.h>
 
-#include <filesystem>
-#include <fstream>
 
 namespace tsw {
 namespace {
@@ -20,16 +18,7 @@ using target::RunAsmCases;
 using tsw::testing::TempDir;
 
 std::string LibraryAsm() {
-  static const std::string text = [] {
-    std::string all;
-    for (const auto &entry : std::filesystem::directory_iterator(TSW_Z180_LIBRARY)) {
-      if (entry.path().extension() != ".LIB")
-        continue;
-      std::ifstream in(entry.path(), std::ios::binary);
-      all += target::ConvertLibraryAsm(std::string(std::istreambuf_iterator<char>(in), {})).text;
-    }
-    return all + "_GLOBAL_INIT::\n\tret\nmain::\n\tret\n";
-  }();
+  static const std::string text = target::Z180LibraryForSimulator(TSW_Z180_LIBRARY);
   return text;
 }
 

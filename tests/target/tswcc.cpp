@@ -7,6 +7,7 @@
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/common/cc_codegen.h"
+#include "compcore/common/cc_session.h"
 #include "foundation/langmodule.h"
 #include "foundation/xerr.h"
 
@@ -197,6 +198,9 @@ int main(int argc, char **argv) {
   boundaries.messages = &messages;
   AssembleCompiler(boundaries);
   CodeGen().SelectTargetCpu(options->cpu);
+  // With a kernel source the request compiles it first, as the IDE's
+  // compile does when the BIOS must be compiled before the program.
+  BiosFirstFlag() = !options->bios.empty();
   ClearErrorList();
   uint16_t status = kCompileFailedBit;
   // A compile that stops (the error limit, a fatal error) throws past the
