@@ -1,0 +1,92 @@
+#include "board_over_link.h"
+
+#include "compcore/cc_gen/output_target.h"
+#include "compcore/cc_in/cc_macro.h"
+#include "compcore/common/cc_session.h"
+#include "compcore/link/biosimage.h"
+#include "compcore/link/targetmem.h"
+#include "link/tcp_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace tsw::testing {
+namespace {
+
+// The product's compiler with the board over TCP/IP: the loopback board
+// on 127.0.0.1.
+class TcpBoardOverLink : public ProductCompilerOver<TcpLinkTest> {
+protected:
+  // Connected and the board's description read, as the shell does before
+  // a compile.
+  void ConnectAndDescribe() {
+    ConnectOpen();
+    ReadTargetInfoTcp();
+  }
+};
+
+TEST_F(TcpBoardOverLink, TargetMacrosAreTheBoardsDescription) {
+  struct Case {
+    const char *name;
+    bool goodBlock;
+    std::vector<std::pair<const char *, const char *>> macros;
+  };
+  // A block whose CRC fails names no board and no block.
+  const Case cases[] = {
+      {"good block",
+       true,
+       {{"_FLASH_SIZE_", "64"},
+        {"_RAM_SIZE_", "256"},
+        {"_BOARD_TYPE_", "4660"},
+        {"_ID_BLOCK_SIZE_", "388L"},
+        {"_ID_BLOCK_PTR_", "261756L"}}},
+      {"spoilt block",
+       false,
+       {{"_FLASH_SIZE_", "64"}, {"_BOARD_TYPE_", "0"}, {"_ID_BLOCK_SIZE_", "0L"}, {"_ID_BLOCK_PTR_", "0L"}}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    board.flashId = 0xBFB6;
+    board.ramSize = 0x20;
+    std::vector<uint8_t> block = MakeIdBlock(0x40, 0x100, 0x1234);
+    if (!c.goodBlock)
+      block[19] ^= 1;
+    std::copy(block.begin(), block.end(), board.idBlock.begin());
+    ConnectAndDescribe();
+    CompileBiosThatStops();
+    for (const auto &[name, value] : c.macros)
+      EXPECT_STREQ(IsMacroDefined(name), value) << name;
+    DisconnectTcp();
+  }
+}
+
+TEST_F(TcpBoardOverLink, TheBiosCompileKeepsLowMemoryFromTheBoard) {
+  struct Case {
+    const char *name;
+    bool biosCompile;
+    uint8_t onBoard;
+    uint8_t inImage;
+  };
+  // Over TCP/IP the board's low memory is the image buffer's while the BIOS
+  // compiles; the program's bytes go to the board.
+  const Case cases[] = {{"program", false, 0x5A, 0}, {"BIOS", true, 0, 0x5A}};
+  const uint8_t byte = 0x5A;
+  ConnectAndDescribe();
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    board.kernel.memory.assign(FakeKernel::kMemorySize, 0);
+    BiosImageBuffer = BiosImage{};
+    BiosCompileFlag() = c.biosCompile;
+    CurrentOutputTarget()->WriteTargetMemory(1, MakeAddr24(0, 0x1000), &byte);
+    // Each write request is answered before the call returns.
+    EXPECT_EQ(board.kernel.Peek(0x1000), c.onBoard);
+    EXPECT_EQ(BiosImageBuffer.bytes[0x1000], c.inImage);
+  }
+  BiosCompileFlag() = false;
+}
+
+} // namespace
+} // namespace tsw::testing
