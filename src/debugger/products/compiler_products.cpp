@@ -10,8 +10,8 @@
 
 namespace tsw {
 
-std::optional<SourcePosition> CompilerProducts::FindSourceForAddress(ADDR24 address) {
-  SourcePosition where;
+std::optional<SourceLocation> CompilerProducts::FindSourceForAddress(ADDR24 address) {
+  SourceLocation where;
   if (!tsw::FindSourceForAddress(address, where.line, where.column, where.file))
     return std::nullopt;
   return where;
