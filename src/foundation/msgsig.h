@@ -19,6 +19,7 @@ enum class MessageUse : uint8_t {
   kSeriousWarning,
   kTrivialWarning,
   kFatalError,    // a compile error that ends the compile
+  kAnySeverity,   // a compile diagnostic whose raiser chooses error or warning
   kMessageBox,
   kTitle,         // title or caption of a box or window
   kPleaseWait,    // text of the please-wait dialog

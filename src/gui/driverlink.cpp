@@ -5,6 +5,7 @@
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_stab/cc_bios.h"
+#include "gui/compilereditors.h"
 #include "gui/shellstate.h"
 #include "platform/notify.h"
 #include "platform/pleasewait.h"
@@ -47,6 +48,7 @@ void InstallCompilerShell(CompilerShellSource *source) {
   std::unique_ptr<SourceShell> shell = source ? std::make_unique<SourceShell>(*source) : nullptr;
   CompilerBoundaries boundaries;
   boundaries.shell = shell.get();
+  boundaries.editors = &OpenEditorsForCompiler();
   AssembleCompiler(boundaries);
   installed = std::move(shell);
 }

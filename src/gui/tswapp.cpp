@@ -20,6 +20,7 @@
 #include "gui/resmodule.h"
 #include "gui/shellstate.h"
 #include "gui/statbar.h"
+#include "gui/tswedit.h"
 #include "platform/paths.h"
 
 namespace tsw {
@@ -259,11 +260,12 @@ int RunTsw(int argc, char **argv, const RunOptions &options) {
     return 0;
 
   ExitCleanup cleanup;
-  PlaceholderEditorFactory placeholder;
-  EditorFactory &editors = options.editors ? *options.editors : placeholder;
+  cTextEditFactory sourceEditors;
+  EditorFactory &editors = options.editors ? *options.editors : sourceEditors;
   int result = 0;
   {
     tswApp app(line, paths, cleanup, editors);
+    sourceEditors.SetSettings(&app.AppSettings());
     app.SetLanguageModule(module.module.get());
     cleanup.Add([] { driver::ClearBiosSymbols(); });
     cleanup.Add([] { SetMessageTexts(nullptr); });

@@ -105,7 +105,9 @@ TEST_F(BoardOverLink, AFinishedBiosIsStartedOnTheBoardAndConnectedTo) {
     const unsigned writesBefore = kernel.writeFrames;
     // The BIOS compiled on its own, not first in a program's request.
     BiosCompileFlag() = true;
-    Compile("int b;\n#pragma CompileProgram\n");
+    // The program's start jump goes into the BIOS's root code, which needs
+    // its origin.
+    Compile("#pragma Corvid\n#rcodorg rootcode 0 0x1000 0x1000 apply\nint b;\n#pragma CompileProgram\n");
     EXPECT_EQ(kernel.Peek(0x4001), c.startByte);
     EXPECT_EQ(kernel.writeFrames - writesBefore, c.startByte);
     EXPECT_EQ(connects, c.connects);

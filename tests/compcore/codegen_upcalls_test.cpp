@@ -13,6 +13,7 @@ TEST(CodegenUpcalls, WithoutAnInstalledLayerEveryCallIsAnInternalError) {
   EXPECT_THROW(Upcalls().EmitJumpNamedRoutine("_switch"), xInternal);
   EXPECT_THROW(Upcalls().LookupRoutineSymbol("c.not", 0, 0), xInternal);
   EXPECT_THROW(Upcalls().FlushPrimaryRegister(), xInternal);
+  EXPECT_THROW(Upcalls().FlushPrimaryRegisterHolding(Reg::HL), xInternal);
   EXPECT_THROW(Upcalls().LoadOperandToValueRegister(value), xInternal);
   EXPECT_THROW(Upcalls().LoadOperandAddressIntoHL(value), xInternal);
   EXPECT_THROW(Upcalls().PopOperandToValueRegister(value), xInternal);

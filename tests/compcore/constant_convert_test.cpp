@@ -1,4 +1,5 @@
 #include "compcore/cc_gen/constant_convert.h"
+#include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/common/cc_messages.h"
@@ -147,6 +148,73 @@ TEST(ConversionIndexOf, EveryTypeCodeHasItsRow) {
   };
   for (const IndexRow &row : rows)
     EXPECT_EQ(ConversionIndexOf(row.type), row.index) << int(row.type);
+}
+
+} // namespace
+} // namespace tsw
+
+namespace tsw {
+namespace {
+
+// A value in registers of each row's kind, and the conversion that reaches
+// each column.
+ValueRecord RowValue(int row) {
+  static const uint8_t kRowTypes[] = {kTypeChar, kTypeInt,   kTypeUnsigned, kTypeLong,
+                                      kTypeUnsignedLong, kTypeFloat, kTypeChar, kFirstStructType};
+  const uint32_t declarator = row == 6 ? uint32_t{kLevelPointer} : 0;
+  return MakeValue(kRowTypes[row], declarator, kStoragePrimary, false);
+}
+
+char CellOf(const ConversionRecord &c) {
+  if (!c.valid)
+    return 'X';
+  if (!c.commit)
+    return 'S';
+  return c.demoted ? 'D' : '-';
+}
+
+TEST_F(ConstantConvert, ClassificationMarksSameTypesNarrowingsAndInvalidPairs) {
+  // Columns: char int unsigned long unsigned-long float pointer other.
+  const char *const kExpected[] = {
+      "S------X", "-S-----X", "--S----X", "DDDS---X", "DDD-S--X", "DDDDDSXX", "-----X-X", "XXXXXXXX",
+  };
+  static const uint8_t kColumnTypes[] = {kTypeChar, kTypeInt,   kTypeUnsigned, kTypeLong,
+                                         kTypeUnsignedLong, kTypeFloat, kTypeAddressBase, kFirstStructType};
+  for (int row = 0; row < 8; ++row) {
+    std::string cells;
+    for (int column = 0; column < 8; ++column) {
+      ValueRecord value = RowValue(row);
+      // A plain value reaches the pointer column by asking for a pointer.
+      const bool toPointer = column == 6 && row != 6;
+      const uint8_t type = toPointer ? uint8_t{kTypeChar} : kColumnTypes[column];
+      ConversionRecord c = BeginConversion(value, type, toPointer, kConvertDefaultOptions);
+      ClassifyConversion(c);
+      cells += CellOf(c);
+    }
+    EXPECT_EQ(cells, kExpected[row]) << "row " << row;
+  }
+  EXPECT_TRUE(sink.records.empty()); // classification alone reports nothing
+}
+
+TEST_F(ConstantConvert, ACheckNeedsNothingBetweenTypesThatShareTheirRegisters) {
+  struct Row {
+    uint8_t from;
+    uint8_t to;
+    bool commit;
+  } rows[] = {
+      {kTypeInt, kTypeUnsigned, false},      {kTypeUnsigned, kTypeInt, false},
+      {kTypeLong, kTypeUnsignedLong, false}, {kTypeInt, kTypeInt, false},
+      {kTypeInt, kTypeLong, true},           {kTypeChar, kTypeInt, true},
+      {kTypeLong, kTypeInt, true},           {kTypeFloat, kTypeLong, true},
+  };
+  for (const Row &row : rows) {
+    ValueRecord value = MakeValue(row.from, 0, kStorageGlobal, true);
+    const ValueRecord before = value;
+    EXPECT_EQ(ConvertCheck(value, row.to, false, kConvertDefaultOptions).commit, row.commit)
+        << int(row.from) << " to " << int(row.to);
+    EXPECT_EQ(value.type, before.type);
+    EXPECT_EQ(value.declarator, before.declarator);
+  }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "debugger/disasm.h"
 #include "debugger/insnenv.h"
+#include "debugger/stepper.h"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
@@ -26,6 +27,8 @@ public:
   explicit DecodeEnvironment(TargetCpu cpu) : cpu_(cpu) {
     SetInsnEnvironment(this);
     SelectDisassemblerTables();
+    // The decoder takes instruction lengths from the stepper's tables.
+    SelectStepperTables();
   }
   ~DecodeEnvironment() override { SetInsnEnvironment(nullptr); }
   TargetCpu Cpu() override { return cpu_; }

@@ -116,11 +116,9 @@ TEST_F(BiosTest, MissingShortOrMalformedFileChangesNothing) {
   CompilerSettings before = CompilerConfig();
 
   std::vector<uint8_t> longName = RtiFile(TableBuilder().Add(std::string(34, 'n'), 1).bytes);
-  std::vector<uint8_t> cutRecord = RtiFile(TableBuilder().Add("abc", 1).bytes);
-  PutWord(cutRecord, 31, uint16_t(3 + 2)); // the name runs past the table
   std::vector<uint8_t> shortTable(good.begin(), good.begin() + kBiosInfoHeaderSize + 2);
   std::vector<uint8_t> shortHeader(good.begin(), good.begin() + 20);
-  for (auto *bad : {&longName, &cutRecord, &shortTable, &shortHeader}) {
+  for (auto *bad : {&longName, &shortTable, &shortHeader}) {
     (*bad)[1] = 0x11;
     EXPECT_EQ(LoadBiosSymbols(std::span<const uint8_t>(*bad)), 1);
   }
@@ -128,6 +126,12 @@ TEST_F(BiosTest, MissingShortOrMalformedFileChangesNothing) {
   EXPECT_EQ(LookupBiosSymbol("keep", {}).logical, 7);
   EXPECT_EQ(CompilerConfig().logx, before.logx);
   EXPECT_EQ(CompilerConfig().rame, before.rame);
+
+  // The table's end ends its last name, end bit or not.
+  std::vector<uint8_t> cutRecord = RtiFile(TableBuilder().Add("abc", 1).bytes);
+  PutWord(cutRecord, 31, uint16_t(3 + 2));
+  EXPECT_EQ(LoadBiosSymbols(std::span<const uint8_t>(cutRecord)), 0);
+  EXPECT_EQ(LookupBiosSymbol("ab", {}).logical, 1);
 }
 
 TEST_F(BiosTest, LastRecordEndingAtTheTableEndIsFine) {

@@ -2,14 +2,19 @@
 
 #include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/codegen_upcalls.h"
+#include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/routine_contracts.h"
 #include "compcore/cc_gen/value_record.h"
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 // Stands in for the layer above instruction emission: records what was
 // asked of it in order and emits a call or jump with a zero address, so the
-// bytes around it still decode.
+// bytes around it still decode. A routine named without a contract row
+// fails the test that named it.
 namespace tsw::testing {
 
 class RecordingUpcalls : public CodegenUpcalls {
@@ -27,6 +32,9 @@ public:
   }
   void EmitJumpNamedRoutine(std::string_view name) override { Routine("jump ", name, kJump); }
   void FlushPrimaryRegister() override { events.push_back("flush"); }
+  void FlushPrimaryRegisterHolding(Reg pair) override {
+    events.push_back("flush if in " + std::to_string(RegIndex(pair)));
+  }
   void LoadOperandToValueRegister(ValueRecord &value) override {
     events.push_back("load value");
     value.storage = kStoragePrimary;
@@ -42,8 +50,10 @@ public:
     value.storage = kStoragePrimary;
   }
 
-  // Every routine named by a call or jump, in order.
+  // Every routine named by a call or jump, in order, and where its opcode
+  // stands.
   std::vector<std::string> routines;
+  std::vector<ADDR24> sites;
   std::vector<std::string> events;
 
 private:
@@ -51,6 +61,9 @@ private:
   static constexpr uint8_t kJump = 0xC3;
   void Routine(const char *what, std::string_view name, uint8_t opcode) {
     routines.emplace_back(name);
+    sites.push_back(Caches().currentCode->Current());
+    if (!FindRoutineContract(name))
+      ADD_FAILURE() << "run-time routine \"" << name << "\" has no contract row";
     events.push_back(what + std::string(name));
     EmitCodeByte(opcode);
     EmitWord(0);

@@ -16,7 +16,7 @@ public:
   void SelectDisassemblerTables() override { calls.push_back(std::string("disassembler ") + Cpu()); }
   void SelectStepperTables() override { calls.push_back(std::string("stepper ") + Cpu()); }
   // The tables must see the processor already chosen.
-  static const char *Cpu() { return TargetCpu() == CodeCpu::kCorvid ? "Corvid" : "Z180"; }
+  static const char *Cpu() { return CurrentCpu() == CodeCpu::kCorvid ? "Corvid" : "Z180"; }
   std::vector<std::string> calls;
 };
 
@@ -55,7 +55,7 @@ TEST_F(TargetModesTest, ProcessorSelectionThroughTheBoundary) {
     SelectTargetCpu(c.before);
     services.calls.clear();
     CodeGen().SelectTargetCpu(c.selected);
-    EXPECT_EQ(TargetCpu(), c.after);
+    EXPECT_EQ(CurrentCpu(), c.after);
     EXPECT_EQ(CodeGen().TargetCpu(), c.after == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180);
     EXPECT_STREQ(IsMacroDefined("TARGETCPU"), c.macro);
     EXPECT_EQ(services.calls, c.tables);

@@ -54,6 +54,28 @@ TEST_F(LangModuleTest, EnglishModuleFromTheBuildTreeServesItsTexts) {
   SetMessageTexts(nullptr);
 }
 
+// A bracket report names the bracket it is about: a user looking for an
+// unclosed '(' must not be sent after a '['.
+TEST_F(LangModuleTest, EnglishBracketReportsNameTheirBracket) {
+  std::string error;
+  std::unique_ptr<LanguageModule> english = LanguageModule::Load("ENGLISH.DLL", BuildBin(), &error);
+  ASSERT_TRUE(english) << error;
+  SetMessageTexts(english.get());
+  const struct {
+    unsigned number;
+    const char *text;
+  } reports[] = {
+      {464, "'/*' comment not closed"}, {2085, "'(' not closed"},
+      {2086, "')' without '('"},         {2087, "'{' not closed"},
+      {2088, "'}' without '{'"},         {2089, "']' without '['"},
+      {2090, "'[' not closed"},          {2091, "'#asm' without '#endasm'"},
+      {2094, "'*/' without '/*'"},       {2095, "'#endasm' without '#asm'"},
+  };
+  for (const auto &report : reports)
+    EXPECT_STREQ(GetResourceString(report.number), report.text) << report.number;
+  SetMessageTexts(nullptr);
+}
+
 TEST_F(LangModuleTest, ModuleThatCannotBeLoadedIsReported) {
   TempDir dir;
   std::ofstream(dir.path() + "/libtsw_broken.so") << "not a shared library";

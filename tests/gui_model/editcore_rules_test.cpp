@@ -258,3 +258,85 @@ TEST(EditCoreRing, ViewsOfOneDocumentSeeEachOthersEditsAndLeaveTheRing) {
 
 } // namespace
 } // namespace tsw::gui::testing
+
+namespace tsw::gui::testing {
+namespace {
+
+// An edit in one view of a ring moves the other views' carets with the
+// text, so that what is typed there lands where its user sees the caret.
+struct FollowCase {
+  const char *name;
+  std::string text;
+  TextPos otherCaret;
+  std::function<void(cEditCore &)> edit;
+  TextPos expected;
+};
+
+class EditCoreFollowTest : public ::testing::TestWithParam<FollowCase> {};
+
+TEST_P(EditCoreFollowTest, OtherViewsCaretFollowsTheEdit) {
+  const FollowCase &c = GetParam();
+  CoreFixture f(c.text);
+  cEditCore other(f.file, f.rules, f.seam, f.options, f.core.get());
+  other.SetCursor(c.otherCaret);
+  c.edit(*f.core);
+  EXPECT_EQ(other.GetCursor(), c.expected);
+  EXPECT_TRUE(other.IsValidPosition(other.GetCursor()));
+  EXPECT_FALSE(other.HasSelection());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ring, EditCoreFollowTest,
+    ::testing::Values(
+        FollowCase{"InsertBeforeOnTheLine", "abcdef", MakePos(0, 4),
+                   [](cEditCore &c) { c.InsertText(MakePos(0, 1), "xy"); }, MakePos(0, 6)},
+        FollowCase{"InsertAfterLeavesIt", "abcdef", MakePos(0, 2),
+                   [](cEditCore &c) { c.InsertText(MakePos(0, 4), "xy"); }, MakePos(0, 2)},
+        FollowCase{"LinesDeletedAbove", "one\ntwo\nthree", MakePos(2, 3),
+                   [](cEditCore &c) { c.DeleteRange(0, MakePos(2, 0)); }, MakePos(0, 3)},
+        FollowCase{"LineBreakTypedBefore", "abcdef", MakePos(0, 4),
+                   [](cEditCore &c) { c.InsertText(MakePos(0, 2), "\n"); }, MakePos(1, 2)},
+        FollowCase{"InsideDeletedTextGoesToItsStart", "abcdef", MakePos(0, 3),
+                   [](cEditCore &c) { c.DeleteRange(MakePos(0, 1), MakePos(0, 5)); }, MakePos(0, 1)},
+        FollowCase{"UndoneTextPutsItAtTheEnd", "", MakePos(0, 0),
+                   [](cEditCore &c) {
+                     c.Char('a');
+                     c.Char('b');
+                     c.Undo();
+                   },
+                   MakePos(0, 0)},
+        FollowCase{"UndoLeavesItWithinTheText", "abc", MakePos(0, 3),
+                   [](cEditCore &c) {
+                     c.SetCursor(MakePos(0, 3));
+                     c.Char('d');
+                     c.Char('e');
+                     c.Undo();
+                   },
+                   MakePos(0, 3)}),
+    [](const ::testing::TestParamInfo<FollowCase> &info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace tsw::gui::testing
+
+namespace tsw::gui::testing {
+namespace {
+
+TEST(EditCoreDoubleByte, LeadAndTrailTypedApartAreOneCharacter) {
+  CoreFixture f("ab");
+  f.rules.leadBytes = {0x81};
+  f.core->SetCursor(MakePos(0, 1));
+  f.core->Char(0x81);
+  EXPECT_EQ(f.file->LineText(0), "ab") << "a lead byte waits for its trail byte";
+  f.core->Char(0x40);
+  EXPECT_EQ(f.file->LineText(0), "a\x81\x40" "b");
+  EXPECT_EQ(f.core->GetCursor(), MakePos(0, 3));
+  f.core->Char(kBackspace);
+  EXPECT_EQ(f.file->LineText(0), "ab");
+  f.core->Undo();
+  EXPECT_EQ(f.file->LineText(0), "a\x81\x40" "b");
+  f.core->Undo();
+  EXPECT_EQ(f.file->LineText(0), "ab");
+}
+
+} // namespace
+} // namespace tsw::gui::testing

@@ -8,6 +8,7 @@
 #include "compcore/cc_go/compile.h"
 #include "compcore/common/cc_codegen.h"
 #include "foundation/langmodule.h"
+#include "foundation/xerr.h"
 
 #include <filesystem>
 #include <iostream>
@@ -197,9 +198,20 @@ int main(int argc, char **argv) {
   AssembleCompiler(boundaries);
   CodeGen().SelectTargetCpu(options->cpu);
   ClearErrorList();
-  uint16_t status = CompileFile(kCompileToFileMode);
+  uint16_t status = kCompileFailedBit;
+  // A compile that stops (the error limit, a fatal error) throws past the
+  // driver, as it does to the IDE's command level: the diagnostics recorded
+  // so far are still printed, then the reason it stopped.
+  std::string stopped;
+  try {
+    status = CompileFile(kCompileToFileMode);
+  } catch (const xErr &error) {
+    stopped = error.Text();
+  }
   bool errors = PrintDiagnostics(*compiled, options->source);
+  if (!stopped.empty())
+    std::cerr << options->source << ": " << stopped << "\n";
   ResetCompiler();
   SetMessageTexts(nullptr);
-  return errors || (status & kCompileFailedBit) ? kExitErrors : kExitClean;
+  return errors || !stopped.empty() || (status & kCompileFailedBit) ? kExitErrors : kExitClean;
 }

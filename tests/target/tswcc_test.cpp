@@ -69,6 +69,21 @@ TEST_F(TswccTest, AnOutputDirectoryKeepsTheSourceNameInDiagnostics) {
   EXPECT_TRUE(std::filesystem::is_directory(dir / "out"));
 }
 
+// The error limit stops the compile by an exception: the driver still
+// prints what was recorded and why it stopped, and fails.
+TEST_F(TswccTest, ACompileStoppedAtTheErrorLimitStillReports) {
+  // One error more than the diagnostic list keeps.
+  constexpr int kErrors = 1001;
+  std::string program;
+  for (int i = 0; i < kErrors; ++i)
+    program += "const int c" + std::to_string(i) + ";\n";
+  std::string source = dir.Write("prog.c", program);
+  ProcessOutcome outcome = Run({"-lib", libDir, source});
+  EXPECT_EQ(outcome.exitCode, 1) << outcome.output;
+  EXPECT_NE(outcome.output.find("prog.c:1:"), std::string::npos) << outcome.output;
+  EXPECT_NE(outcome.output.find("compile stopped"), std::string::npos) << outcome.output;
+}
+
 TEST_F(TswccTest, RefusesABadCommandWithUsage) {
   std::string source = dir.Write("prog.c", "int a;\n");
   const std::vector<std::vector<std::string>> commands = {

@@ -23,12 +23,13 @@ struct ErrorListState {
   // The highest line listed per file (by its case-folded name): a record
   // past it goes last without a walk through the list.
   std::unordered_map<std::string, uint16_t> lastLines;
-  uint16_t records = 0;
+  // Bracket reports pass the record limit: 16 bits would wrap.
+  uint32_t records = 0;
   uint16_t dropped = 0;
   uint16_t warnings = 0;
   uint16_t serious = 0;
   uint16_t trivial = 0;
-  uint16_t errorCount = 0;
+  uint32_t errorCount = 0;
   uint16_t suppression = 0;
   bool bracketReport = false;
   bool watch = false;
@@ -91,8 +92,15 @@ int Dropped() {
 
 class ErrorListSink : public DiagnosticSink {
 public:
+  // A drop at the record limit ends the compile: the list's last word says
+  // so, past the limit, or the user sees a full list and no reason.
   bool RecordError(unsigned, uint16_t line, uint16_t column, const std::string &text) override {
-    return RecordCompileError(line, column, text) != 0;
+    if (RecordCompileError(line, column, text) == 0)
+      return false;
+    if (!State().suppression)
+      MakeErrorRecord(kErrorKind, line, column,
+                      LineText(kMsgErrorLine, std::string(GetResourceString(kMsgErrorLimit))));
+    return true;
   }
   void RecordWarning(unsigned, int level, uint16_t line, uint16_t column, const std::string &text) override {
     RecordCompileWarning(level, line, column, text);
@@ -219,12 +227,12 @@ unsigned ErrorListStatus() {
 }
 
 const sError *ErrorListHead() { return State().head; }
-uint16_t ErrorRecordCount() { return State().records; }
+uint32_t ErrorRecordCount() { return State().records; }
 uint16_t WarningCount() { return State().warnings; }
 uint16_t SeriousWarningCount() { return State().serious; }
 uint16_t TrivialWarningCount() { return State().trivial; }
 uint16_t DroppedRecordCount() { return State().dropped; }
-uint16_t &CompileErrorCount() { return State().errorCount; }
+uint32_t &CompileErrorCount() { return State().errorCount; }
 uint16_t &ErrorSuppression() { return State().suppression; }
 bool &BracketReportFlag() { return State().bracketReport; }
 bool &WatchCompileFlag() { return State().watch; }

@@ -75,7 +75,7 @@ unsigned ErrorListStatus();
 void SplitHelpText(std::string_view text, std::string &message, std::string *help);
 
 const sError *ErrorListHead();
-uint16_t ErrorRecordCount();
+uint32_t ErrorRecordCount();
 uint16_t WarningCount();
 uint16_t SeriousWarningCount();
 uint16_t TrivialWarningCount();
@@ -84,7 +84,7 @@ uint16_t TrivialWarningCount();
 uint16_t DroppedRecordCount();
 
 // Counters the compile driver and the per-compile reset manage.
-uint16_t &CompileErrorCount();
+uint32_t &CompileErrorCount();
 uint16_t &ErrorSuppression();
 // Set by the bracket checker while it reports: its errors pass the limit.
 bool &BracketReportFlag();

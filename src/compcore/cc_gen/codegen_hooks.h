@@ -6,8 +6,9 @@
 
 // The code generator's settings for one compile and the few services that
 // the byte road needs from emitters built elsewhere (far jumps, code
-// selection, the memory configuration, the assembler). Each service answers
-// neutrally until the compile installs the real one.
+// selection, the memory configuration, the assembler). The far jumps and the
+// assembler's check are the code generator's own; every other service
+// answers neutrally until the compile installs the real one.
 namespace tsw {
 
 enum class CodeCpu : uint8_t { kZ180 = 0, kCorvid = 1 };
@@ -16,6 +17,11 @@ struct CodeGenSettings {
   CodeCpu cpu = CodeCpu::kZ180;
   // "No Bouncers": root code calls extended-memory functions through stubs.
   bool noBouncers = true;
+  // Root call targets are looked up in the address directory.
+  bool addressDirectory = false;
+  // The universal bouncer: forward calls under "No Bouncers" aim at it and
+  // keep a byte for the page their rewrite needs. 0 by default.
+  uint16_t bouncerRoutine = 0;
 };
 CodeGenSettings &CodeGenSetup();
 
@@ -24,9 +30,7 @@ public:
   virtual ~CodeGenCollaborators() = default;
   // Rewrites the jump or call whose operand stands at `patch` for a target
   // on either side of the extended-memory window.
-  virtual void EmitFarJumpFixup(uint8_t opcode, ADDR24 patch, ADDR24 target, uint16_t flags) {
-    (void)opcode, (void)patch, (void)target, (void)flags;
-  }
+  virtual void EmitFarJumpFixup(uint8_t opcode, ADDR24 patch, ADDR24 target, uint16_t flags);
   // The Corvid long jump (0xC7) to `target` at the current code address.
   virtual void EmitLongJump(ADDR24 target);
   // The debug kernel's page-switch routine, for the Z180 page crossing.
@@ -34,10 +38,7 @@ public:
   // The lowest physical address root data may take.
   virtual uint32_t RootDataLowerLimit() { return 0; }
   // The assembler's check: a byte that must not follow the previous one.
-  virtual bool NeedsNopBefore(uint8_t byte) {
-    (void)byte;
-    return false;
-  }
+  virtual bool NeedsNopBefore(uint8_t byte);
 };
 void SetCodeGenCollaborators(CodeGenCollaborators *collaborators);
 CodeGenCollaborators &Collaborators();

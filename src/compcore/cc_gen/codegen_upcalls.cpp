@@ -14,6 +14,7 @@ public:
   uint32_t EmitCallNamedRoutine(std::string_view) override { Fail(__LINE__); }
   void EmitJumpNamedRoutine(std::string_view) override { Fail(__LINE__); }
   void FlushPrimaryRegister() override { Fail(__LINE__); }
+  void FlushPrimaryRegisterHolding(Reg) override { Fail(__LINE__); }
   void LoadOperandToValueRegister(ValueRecord &) override { Fail(__LINE__); }
   void LoadOperandAddressIntoHL(ValueRecord &) override { Fail(__LINE__); }
   void PopOperandToValueRegister(ValueRecord &) override { Fail(__LINE__); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compcore/cc_gen/register_codes.h"
 #include "foundation/addr24.h"
 
 #include <cstdint>
@@ -27,6 +28,8 @@ public:
   // Pushes the operand the primary registers hold back, so they may be
   // overwritten.
   virtual void FlushPrimaryRegister() = 0;
+  // The same, only when the cached operand occupies the pair.
+  virtual void FlushPrimaryRegisterHolding(Reg pair) = 0;
 
   // The value into the register of its type (A, HL or DE:BC).
   virtual void LoadOperandToValueRegister(ValueRecord &value) = 0;

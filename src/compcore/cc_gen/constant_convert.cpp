@@ -46,6 +46,23 @@ void MarkInvalid(ConversionRecord &conversion) {
   conversion.valid = false;
 }
 
+// The cells every table shares: a structure or any other code, and a float
+// to or from an address, are invalid; the same type needs nothing written
+// back (an address to an address still takes the new declarator).
+bool SettlesInvalidOrSame(ConversionRecord &c) {
+  const bool floatAndAddress = (c.from == ConversionIndex::kFloat && c.to == ConversionIndex::kPointer) ||
+                               (c.from == ConversionIndex::kPointer && c.to == ConversionIndex::kFloat);
+  if (c.from == ConversionIndex::kOther || c.to == ConversionIndex::kOther || floatAndAddress) {
+    MarkInvalid(c);
+    return true;
+  }
+  if (c.from == c.to && c.from != ConversionIndex::kPointer) {
+    c.commit = false;
+    return true;
+  }
+  return false;
+}
+
 } // namespace
 
 ConversionIndex ConversionIndexOf(uint8_t type) {
@@ -126,22 +143,33 @@ void CommitConversion(ConversionRecord &c) {
     CompileWarningTrivial<kMsgDemotion>();
 }
 
-void ConvertConstantCell(ConversionRecord &c) {
-  ValueRecord &value = *c.value;
-  if (c.from == ConversionIndex::kOther || c.to == ConversionIndex::kOther) {
-    MarkInvalid(c);
+void ClassifyConversion(ConversionRecord &c) {
+  if (SettlesInvalidOrSame(c))
     return;
-  }
-  if (c.from == c.to && c.from != ConversionIndex::kPointer) {
+  // Without the value, every narrowing of a long or a float may lose bits.
+  const bool fromLong = c.from == ConversionIndex::kLong || c.from == ConversionIndex::kUnsignedLong;
+  const bool toWord = c.to == ConversionIndex::kChar || c.to == ConversionIndex::kInt || c.to == ConversionIndex::kUnsigned;
+  const bool toLong = c.to == ConversionIndex::kLong || c.to == ConversionIndex::kUnsignedLong;
+  if ((fromLong && toWord) || (c.from == ConversionIndex::kFloat && (toWord || toLong)))
+    c.demoted = true;
+}
+
+ConversionRecord ConvertCheck(ValueRecord &value, uint8_t type, bool toPointer, uint8_t options) {
+  ConversionRecord c = BeginConversion(value, type, toPointer, options);
+  ClassifyConversion(c);
+  const auto isWord = [](uint8_t t) { return t == kTypeInt || t == kTypeUnsigned; };
+  const auto isLong = [](uint8_t t) { return t == kTypeLong || t == kTypeUnsignedLong; };
+  if ((isWord(c.initialType) && isWord(c.targetType)) || (isLong(c.initialType) && isLong(c.targetType)))
     c.commit = false;
+  return c;
+}
+
+void ConvertConstantCell(ConversionRecord &c) {
+  if (SettlesInvalidOrSame(c))
     return;
-  }
+  ValueRecord &value = *c.value;
   const bool fromFloat = c.from == ConversionIndex::kFloat;
   const bool toFloat = c.to == ConversionIndex::kFloat;
-  if ((fromFloat && c.to == ConversionIndex::kPointer) || (toFloat && c.from == ConversionIndex::kPointer)) {
-    MarkInvalid(c);
-    return;
-  }
   const uint8_t toType = ArithmeticType(c.to);
   if (fromFloat) {
     const FloatToIntegerResult result = FloatBitsToInteger(value.value, toType);

@@ -57,6 +57,15 @@ ConversionRecord BeginConversion(ValueRecord &value, uint8_t type, bool toPointe
 // (807) when the tcdmtn setting is on and the caller asked for it.
 void CommitConversion(ConversionRecord &conversion);
 
+// The classification every non-constant conversion starts with: the same
+// type needs nothing written back, a narrowing may demote, a structure or a
+// float to or from an address is invalid.
+void ClassifyConversion(ConversionRecord &conversion);
+// Classification only, nothing committed or reported: the commit flag says
+// whether the value needs code or a new type at all (int and unsigned, long
+// and unsigned long share their registers).
+ConversionRecord ConvertCheck(ValueRecord &value, uint8_t type, bool toPointer, uint8_t options);
+
 // The constant's cell: its value field rewritten in the target type's width,
 // the demotion flagged when the value lies outside the target's range.
 void ConvertConstantCell(ConversionRecord &conversion);

@@ -2,10 +2,8 @@
 
 #include "compcore/cc_gen/value_record.h"
 
-#include <array>
 #include <bit>
 #include <cmath>
-#include <utility>
 
 namespace tsw {
 namespace {
@@ -17,24 +15,6 @@ constexpr uint32_t kShiftCountMask = 31;
 // Beyond this a float's truncation no longer fits the host's 64-bit integer.
 constexpr double kLargestTruncatedFloat = 9e18;
 
-constexpr std::array<std::pair<std::string_view, ArithOp>, 16> kOperatorTexts{{
-    {"+", ArithOp::kAdd},
-    {"-", ArithOp::kSubtract},
-    {"*", ArithOp::kMultiply},
-    {"/", ArithOp::kDivide},
-    {"%", ArithOp::kRemainder},
-    {"<<", ArithOp::kShiftLeft},
-    {">>", ArithOp::kShiftRight},
-    {"&", ArithOp::kAnd},
-    {"|", ArithOp::kOr},
-    {"^", ArithOp::kXor},
-    {"==", ArithOp::kEqual},
-    {"!=", ArithOp::kNotEqual},
-    {"<", ArithOp::kLess},
-    {"<=", ArithOp::kLessEqual},
-    {">", ArithOp::kGreater},
-    {">=", ArithOp::kGreaterEqual},
-}};
 
 // Signed reinterpretation without relying on the host's narrowing rules.
 int64_t SignedOf32(uint32_t v) {
@@ -61,10 +41,39 @@ template <class T> uint32_t CompareResult(ArithOp op, T left, T right) {
 } // namespace
 
 std::optional<ArithOp> ArithOpFromText(std::string_view text) {
-  for (const auto &[name, op] : kOperatorTexts)
-    if (name == text)
-      return op;
-  return std::nullopt;
+  if (text.empty())
+    return std::nullopt;
+  const char second = text.size() > 1 ? text[1] : '\0';
+  switch (text[0]) {
+  case '+':
+    return ArithOp::kAdd;
+  case '-':
+    return ArithOp::kSubtract;
+  case '*':
+    return ArithOp::kMultiply;
+  case '/':
+    return ArithOp::kDivide;
+  case '%':
+    return ArithOp::kRemainder;
+  case '<':
+    return second == '<' ? ArithOp::kShiftLeft : second == '=' ? ArithOp::kLessEqual : ArithOp::kLess;
+  case '>':
+    return second == '>' ? ArithOp::kShiftRight : second == '=' ? ArithOp::kGreaterEqual : ArithOp::kGreater;
+  case '=':
+    return second == '=' ? std::optional(ArithOp::kEqual) : std::nullopt;
+  case '!':
+    return second == '=' ? std::optional(ArithOp::kNotEqual) : std::nullopt;
+  // The logical operators reach the code generator only with both operands
+  // already made 0 or 1, where they are the bitwise ones.
+  case '|':
+    return ArithOp::kOr;
+  case '^':
+    return ArithOp::kXor;
+  case '&':
+    return ArithOp::kAnd;
+  default:
+    return std::nullopt;
+  }
 }
 
 bool IsComparison(ArithOp op) { return op >= ArithOp::kEqual; }

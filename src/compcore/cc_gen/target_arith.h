@@ -33,8 +33,9 @@ enum class ArithOp : uint8_t {
   kGreaterEqual,
 };
 
-// The operator of a binary operator's text ("+", "<<", ">=" ...), none for a
-// text that is not one of the sixteen.
+// The operator of a binary operator's text ("+", "<<", ">=" ...), read by
+// its first character and, where that is not enough, its second; none for a
+// text that names no operator ("=", "!", "?").
 std::optional<ArithOp> ArithOpFromText(std::string_view text);
 bool IsComparison(ArithOp op);
 // The operators a float operand gives no result for.

@@ -1,5 +1,6 @@
 #include "compcore/cc_gen/target_modes.h"
 
+#include "compcore/cc_gen/asm/asm_statement.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_in/cc_macro.h"
@@ -80,6 +81,8 @@ TargetModeState &State() {
 
 } // namespace
 
+void TargetModeServices::SelectAssemblerTables() { assembler::SelectAsmCpuTables(); }
+
 void SetTargetModeServices(TargetModeServices *services) { Installed() = services; }
 
 TargetLayout &TargetLayoutValues() {
@@ -116,7 +119,7 @@ void SelectTargetCpu(CodeCpu cpu) {
   services.SelectStepperTables();
 }
 
-CodeCpu TargetCpu() { return CodeGenSetup().cpu; }
+CodeCpu CurrentCpu() { return CodeGenSetup().cpu; }
 
 void SelectCodeCache(ADDR24 address) {
   CachePointers &c = Caches();

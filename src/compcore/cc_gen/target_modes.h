@@ -17,7 +17,8 @@ class TargetModeServices {
 public:
   virtual ~TargetModeServices() = default;
   virtual void SwitchCodeCacheSet(int set) { (void)set; }
-  virtual void SelectAssemblerTables() {}
+  // The assembler lives beside the code generator: its default is the real one.
+  virtual void SelectAssemblerTables();
   virtual void SelectDisassemblerTables() {}
   virtual void SelectStepperTables() {}
 };
@@ -56,7 +57,7 @@ bool CpuFromSelector(uint8_t selector, CodeCpu *cpu);
 // Sets the processor, its memory configuration and TARGETCPU, then
 // re-selects the assembler's, the disassembler's and the stepper's tables.
 void SelectTargetCpu(CodeCpu cpu);
-CodeCpu TargetCpu();
+CodeCpu CurrentCpu();
 
 // Root code below the window, extended-memory code at or above it, each
 // only when its cache has an origin; the constant cache follows.

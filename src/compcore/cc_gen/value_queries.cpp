@@ -4,6 +4,7 @@
 #include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/output_target.h"
+#include "compcore/cc_gen/target_arith.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_reloc/fixups.h"
@@ -53,20 +54,6 @@ bool WatchSetup() { return Output().codeMode == CodeOutputMode::kWatchSetup; }
 
 uint32_t CurrentCodePatchAddress() { return Addr24ToLong(Caches().currentCode->Current()); }
 
-// Integers at their target width, a float as its single-precision bits.
-uint32_t ReduceToTargetWidth(uint8_t type, uint32_t value) {
-  switch (type) {
-  case kTypeChar:
-    return value & 0xFF;
-  case kTypeInt:
-    return uint32_t(int32_t(int16_t(value)));
-  case kTypeUnsigned:
-    return value & 0xFFFF;
-  default:
-    return value;
-  }
-}
-
 // The constant as a number: char and unsigned are held zero-extended, int
 // and long sign-extended, unsigned long as it is.
 double ConstantNumber(const ValueRecord &value) {
@@ -82,7 +69,7 @@ bool IsNumericConstantType(uint8_t type) { return type <= kTypeUnsignedLong || t
 
 ValueRecord MakeConstant(uint8_t type, uint32_t declarator, uint32_t value) {
   ValueRecord record;
-  InitValueRecord(record, kStorageConstant, type, declarator, nullptr, ReduceToTargetWidth(type, value), nullptr, 0,
+  InitValueRecord(record, kStorageConstant, type, declarator, nullptr, ReduceToType(value, type), nullptr, 0,
                   0);
   return record;
 }

@@ -72,6 +72,10 @@ enum : uint16_t {
 // `flags2` bit 0: bit 15 of the symbol's attribute word.
 inline constexpr uint8_t kValueFlags2Attr15 = 1u << 0;
 
+// The address space an operand lies in. Only the Corvid reaches I/O space
+// through memory instructions, under a prefix byte.
+enum class IoSpace : uint8_t { kMemory = 0, kInternal = 1, kExternal = 2 };
+
 struct ValueRecord {
   uint8_t type = 0;
   uint8_t storage = 0;
@@ -97,6 +101,7 @@ struct ValueRecord {
   int16_t carryFlagCondition = 0;
   int16_t skipLength = 0;
   uint16_t poolOffset = 0;
+  IoSpace ioSpace = IoSpace::kMemory;
 
   bool IsLvalue() const { return flags & kValueLvalue; }
   void SetLvalue(bool on) { SetFlag(kValueLvalue, on); }

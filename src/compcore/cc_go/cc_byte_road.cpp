@@ -4,10 +4,14 @@
 #include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_gen/addr_directory.h"
+#include "compcore/cc_gen/asm/asm_block.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_gen/origins.h"
+#include "compcore/cc_gen/prolog_epilog.h"
+#include "compcore/cc_gen/startup_stub.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/cc_cfg.h"
@@ -28,6 +32,7 @@
 #include "foundation/restext.h"
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <strings.h>
@@ -137,12 +142,16 @@ public:
       tsw::SelectTargetCpu(cpu == TargetCpuName::kCRV ? CodeCpu::kCorvid : CodeCpu::kZ180);
   }
   TargetCpuName TargetCpu() override {
-    return tsw::TargetCpu() == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180;
+    return tsw::CurrentCpu() == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180;
   }
   bool IsBiosCode() override { return tsw::IsBiosCode(); }
   void BeginBiosCode() override { tsw::BeginBiosCode(); }
   void EndProgramCode() override { tsw::EndProgramCode(); }
   void SelectCodeCache(ADDR24 address) override { tsw::SelectCodeCache(address); }
+  ADDR24 EmitJumpToAddr24(ADDR24 target, uint8_t opcode) override {
+    return tsw::EmitJumpToAddr24(target, opcode).operand;
+  }
+  void EmitJumpWithWindowCheck(ADDR24 jump) override { EmitFarJumpFixup({0, jump}, CodeAddressNow()); }
   void ParseOriginDirective(int kind, OriginCache cache) override { tsw::ParseOriginDirective(kind, CacheOf(cache)); }
   void FlushCache(OriginCache cache) override {
     if (EmitCache *c = CacheOf(cache))
@@ -180,9 +189,13 @@ public:
   void StartStatementPositions(const std::string &file, uint16_t line, uint16_t column) override {
     tsw::StartStatementPositions(file, line, column, CodeAddressNow());
   }
+  void RecordStatementPosition(const std::string &file, uint16_t line, uint16_t column) override {
+    tsw::RecordStatementPosition(file, line, column, CodeAddressNow());
+  }
   void FlushStatementPosition(uint16_t line, uint16_t column) override {
     tsw::FlushStatementPosition(line, column, CodeAddressNow());
   }
+  void CompileAsmBlock(bool withDebugCode) override { assembler::CompileAsmBlock(withDebugCode); }
 };
 
 // The cache set is the fixed objects'; the instruction tables of the
@@ -190,6 +203,21 @@ public:
 class CacheSetServices : public TargetModeServices {
 public:
   void SwitchCodeCacheSet(int set) override { tsw::SwitchCodeCacheSet(set); }
+};
+
+// The start-up code goes out as one run of the listing, like the code it
+// precedes; its stamp is the local time.
+class StartupOutput : public StartupServices {
+public:
+  int64_t LocalTime() override {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return int64_t(now) + local.tm_gmtoff;
+  }
+  void WriteStartup(ADDR24 address, const std::vector<uint8_t> &bytes) override {
+    WriteRomListingRecord(uint16_t(bytes.size()), address, bytes.data());
+  }
 };
 
 class LabelsStillNeeded : public PendingLabelNames {
@@ -217,6 +245,7 @@ struct ByteRoad {
   ByteRoadGenerator generator;
   LabelsStillNeeded pending;
   CacheSetServices modes;
+  StartupOutput startup;
 };
 std::unique_ptr<ByteRoad> &Road() {
   static std::unique_ptr<ByteRoad> road;
@@ -315,9 +344,11 @@ void ResetByteRoad() {
   SetCodeGenCollaborators(nullptr);
   CodeGenSetup() = {};
   ResetTargetModes();
+  ResetPrologEpilog();
   DestroyCompileCaches();
   Road() = std::make_unique<ByteRoad>();
   SetTargetModeServices(&Road()->modes);
+  SetStartupServices(&Road()->startup);
   BuildCompileCaches();
   SetRunWriter(&Road()->writer);
   SetFixupServices(&Road()->fixups);
@@ -352,6 +383,8 @@ void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_
 uint16_t FinishByteRoadPass(const std::string &programPath, uint16_t status) {
   for (EmitCache *cache : AllCaches())
     cache->Flush();
+  // The last item's positions wait for a next statement that never comes.
+  CommitStatementPositions();
   if (std::FILE *brk = std::fopen(BrkPath(programPath).c_str(), "w")) {
     WriteBrkFile(brk);
     std::fclose(brk);

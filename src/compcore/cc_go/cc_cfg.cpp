@@ -122,8 +122,7 @@ int ReadCompilerConfig(const std::string &path) {
     for (const CompilerConfigEntry &entry : CompilerConfigTable) {
       ScanResult result = ScanLine(line.c_str(), entry, cfg.*entry.variable);
       if (result == ScanResult::kOutOfRange)
-        ShowMessageF(true, "%s: %s", std::string(EntryKey(entry)),
-                     std::string(GetResourceString(kMsgConstantOutOfRange)));
+        ShowMessageF(true, "%s: %s", std::string(EntryKey(entry)), FormatMessage<kMsgConstantOutOfRange>());
       if (result != ScanResult::kNoMatch)
         break;
     }

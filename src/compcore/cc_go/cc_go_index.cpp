@@ -10,19 +10,19 @@ int ModuleIndexService::Build(const std::string &programDir) {
   return BuildLibraryIndex(libDirPath_());
 }
 
-bool ModuleIndexService::TimeChanged(const std::string &path, uint32_t firstTime) {
+bool ModuleIndexService::StampChanged(const std::string &path, const FileStamp &first) {
   std::string key = plat::PathKey(path);
   std::string found = plat::ResolvePath(path).value_or(std::string());
-  auto it = times_.try_emplace(key, firstTime).first;
-  bool changed = FileTimeChanged(found, it->second) != 0;
+  auto it = stamps_.try_emplace(key, first).first;
+  bool changed = FileStampChanged(found, it->second) != 0;
   if (found.empty())
-    times_.erase(it);
+    stamps_.erase(it);
   return changed;
 }
 
 // The directory file first seen counts as changed: that costs one index
 // pass, which leaves an unchanged index as it is.
-bool ModuleIndexService::LibDirChanged(const std::string &libDirPath) { return TimeChanged(libDirPath, 0); }
+bool ModuleIndexService::LibDirChanged(const std::string &libDirPath) { return StampChanged(libDirPath, {}); }
 
 std::vector<std::string> ModuleIndexService::LibraryPaths() {
   std::vector<std::string> paths;
@@ -35,7 +35,7 @@ std::vector<std::string> ModuleIndexService::LibraryPaths() {
 // unchanged library that a compile used does not ask for a BIOS compile.
 bool ModuleIndexService::LibraryChanged(const std::string &libraryPath) {
   const ZLibEntry *library = ModuleIndex().FindLibrary(libraryPath);
-  return TimeChanged(libraryPath, library ? library->fileTime : 0);
+  return StampChanged(libraryPath, library ? library->stamp : FileStamp{});
 }
 
 } // namespace tsw

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compcore/cc_go/cc_go.h"
+#include "compcore/cc_mod/cc_mod.h"
 
 #include <functional>
 #include <map>
@@ -18,13 +19,13 @@ public:
   bool LibraryChanged(const std::string &libraryPath) override;
 
 private:
-  // A file's time against the stored one; the new time is stored. A file
+  // A file's stamp against the stored one; the new stamp is stored. A file
   // that cannot be read counts as changed. A file first seen is compared
-  // with `firstTime`.
-  bool TimeChanged(const std::string &path, uint32_t firstTime);
+  // with `first`.
+  bool StampChanged(const std::string &path, const FileStamp &first);
 
   std::function<std::string()> libDirPath_;
-  std::map<std::string, uint32_t> times_;
+  std::map<std::string, FileStamp> stamps_;
 };
 
 } // namespace tsw

@@ -1,5 +1,6 @@
 #include "compcore/cc_go/cc_memory_map_env.h"
 
+#include "compcore/cc_gen/startup_stub.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_stab/cc_bios.h"
 
@@ -34,6 +35,14 @@ uint16_t CompilerMemoryMapEnvironment::ConfigValue(const char *key) {
 void CompilerMemoryMapEnvironment::SetConfigValue(const char *key, uint16_t value) {
   if (uint16_t *variable = ConfigVariable(key))
     *variable = value;
+}
+
+// Measured before main and the library exist: only the processor, the
+// bouncer setting and whether there is a heap change the length.
+uint16_t CompilerMemoryMapEnvironment::MeasureStartupCode() {
+  StartupLayout layout;
+  layout.heapSize = ConfigValue("heap");
+  return MeasureStartupStub(layout);
 }
 
 } // namespace tsw

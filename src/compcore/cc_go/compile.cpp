@@ -1,7 +1,8 @@
 #include "compcore/cc_go/compile.h"
 
 #include "compcore/cc_er/cc_er.h"
-#include "compcore/cc_gen/emission_state.h"
+#include "compcore/cc_gen/asm/asm_statement.h"
+#include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_go/cc_byte_road.h"
@@ -22,28 +23,22 @@
 #include "compcore/cc_stab/cc_stab.h"
 #include "foundation/memorymap.h"
 #include "foundation/restext.h"
+#include "foundation/xerr.h"
 
+#include <exception>
 #include <memory>
 
 namespace tsw {
 namespace {
 
+constexpr char kModule[] = "compcore\\cc_go";
+
 // The compile loop's items: declarations and function definitions go to the
-// declaration parser, each in a fresh local scope.
+// declaration parser.
 class FrontEndItems : public TopLevelCompiler {
 public:
-  int ParseDeclaration(int level) override {
-    MoveLocalTableBoundary();
-    return tsw::ParseDeclaration(level);
-  }
+  int ParseDeclaration(int level) override { return tsw::ParseDeclaration(level); }
 };
-
-void ShowLibraryIndexMessage(const LibraryIndexMessage &notice) {
-  std::vector<plat::FormatArg> args;
-  for (const std::string &arg : notice.args)
-    args.push_back(plat::MakeFormatArg(arg));
-  ShowMessageFV(notice.box, GetResourceString(notice.message), args);
-}
 
 // The modules' own wiring, which outlives nothing: ResetCompiler builds it
 // afresh.
@@ -83,8 +78,9 @@ void ResetModules() {
   ResetCompileLoopModule();
   ResetDeclarationModule();
   ResetByteRoad();
-  ResetEmissionState();
+  ResetInstructionEmission();
   ResetValueQueries();
+  assembler::ResetAssemblerModule();
 }
 
 // The directives' view of the BIOS symbol table, which sits above them.
@@ -102,7 +98,6 @@ void Wire(Assembly &assembly) {
   SetDirectiveServices(BiosSymbolServices());
   SetLibraryIndexLink(&assembly.moduleIndexLink);
   SetLibraryIndexService(&assembly.moduleIndexService);
-  SetLibraryIndexMessages(ShowLibraryIndexMessage);
   SetMemoryMapEnvironment(&assembly.memoryMap);
   SetCompileProgram(RunFrontEndPass);
 }
@@ -173,9 +168,19 @@ uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
   BeginCompileMacros(bios);
   ResetCompilerState();
   FrontEndItems items;
-  ReadNextLineAndRewind();
-  ProcessDirective();
-  CompileTopLevel(items, bios, {}, DirectiveLink());
+  try {
+    ReadNextLineAndRewind();
+    ProcessDirective();
+    CompileTopLevel(items, bios, {}, DirectiveLink());
+  } catch (const xCCErrOvflo &) {
+    // The compile ends here; its raiser has listed why.
+  } catch (const xErr &) {
+    throw;
+  } catch (const std::exception &) {
+    // A fault of the compiler itself: the IDE reports it as one, and the
+    // list keeps what the compile had found.
+    throw xInternal(kModule, __LINE__);
+  }
   uint16_t status = uint16_t(ErrorListStatus());
   if (CompileErrorCount() != 0)
     status |= kCompileFailedBit;

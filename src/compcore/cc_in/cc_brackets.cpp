@@ -23,16 +23,16 @@ BracketState &State() {
 
 PlainMessage UnmatchedMessage(uint32_t kind) {
   switch (kind) {
-  case kOpenBrace: return Plain<2087>();
-  case kCloseBrace: return Plain<2088>();
-  case kOpenSquare: return Plain<2090>();
-  case kCloseSquare: return Plain<2089>();
-  case kOpenParen: return Plain<2085>();
-  case kCloseParen: return Plain<2086>();
-  case kCommentOpen: return Plain<464>();
-  case kCommentClose: return Plain<2094>();
-  case kAsmOpen: return Plain<2091>();
-  case kAsmClose: return Plain<2095>();
+  case kOpenBrace: return Plain<kMsgBraceNotClosed>();
+  case kCloseBrace: return Plain<kMsgBraceNotOpened>();
+  case kOpenSquare: return Plain<kMsgSquareNotClosed>();
+  case kCloseSquare: return Plain<kMsgSquareNotOpened>();
+  case kOpenParen: return Plain<kMsgParenNotClosed>();
+  case kCloseParen: return Plain<kMsgParenNotOpened>();
+  case kCommentOpen: return Plain<kMsgCommentNotClosed>();
+  case kCommentClose: return Plain<kMsgCommentNotOpened>();
+  case kAsmOpen: return Plain<kMsgAsmNotClosed>();
+  case kAsmClose: return Plain<kMsgAsmNotOpened>();
   default: return {0};
   }
 }

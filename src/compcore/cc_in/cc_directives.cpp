@@ -18,8 +18,6 @@ namespace tsw {
 
 namespace {
 
-// Texts the compiler carries itself (no numbered message says them).
-constexpr const char *kTextUnclosedConditional = "#if without #endif at the end of the file";
 constexpr size_t kMaxDirectiveMessage = 80;
 constexpr const char *kBiosPrefix = "IOP_";
 constexpr size_t kPrefixedNameMax = 28;
@@ -348,7 +346,7 @@ void InstallConditionalFileHooks() {
     }
     if (d.depth > start) {
       const OpenGroup &g = d.groups[size_t(start + 1)];
-      RaiseError(0, g.line, g.column, kTextUnclosedConditional);
+      CompileErrorAtLine<kMsgUnclosedConditional>(g.line, g.column);
       d.depth = start;
     }
     d.refused = 0;

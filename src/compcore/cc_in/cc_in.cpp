@@ -366,7 +366,7 @@ int32_t ReadConstantValue(ConstantSeverity severity) {
     case ConstantSeverity::kFatal: CompileErrorHere<kMsgNotConstant>();
     case ConstantSeverity::kError: CompileError<kMsgNotConstant>(); break;
     case ConstantSeverity::kTrivialWarning:
-      RaiseWarning(kMsgNotConstant, 0, DiagnosticText(FormatMessage<kMsgNotConstant>()));
+      CompileWarningTrivial<kMsgNotConstant>();
       break;
     }
     return 0;

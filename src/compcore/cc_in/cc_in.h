@@ -192,10 +192,12 @@ void RaiseWarning(unsigned message, int level, std::string text);
 template <unsigned Id>
 inline constexpr bool kIsErrorMessage = CatalogueIndex(Id) != kNoCatalogueEntry &&
                                         (kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kCompileError ||
-                                         kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kFatalError);
+                                         kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kFatalError ||
+                                         kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kAnySeverity);
 template <unsigned Id, MessageUse Use>
-inline constexpr bool
-    kIsMessageOfUse = CatalogueIndex(Id) != kNoCatalogueEntry &&kMessageSignatures[CatalogueIndex(Id)].use == Use;
+inline constexpr bool kIsMessageOfUse = CatalogueIndex(Id) != kNoCatalogueEntry &&
+                                        (kMessageSignatures[CatalogueIndex(Id)].use == Use ||
+                                         kMessageSignatures[CatalogueIndex(Id)].use == MessageUse::kAnySeverity);
 
 // The formatted text of a diagnostic, cut to the shared buffer's size.
 std::string DiagnosticText(std::string text);

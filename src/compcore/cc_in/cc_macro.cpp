@@ -217,15 +217,33 @@ Cells Stringize(const Cells &arg, const Cell &at) {
   return out;
 }
 
+// A parameter in a body is kEsc, its index in decimal, kEsc; an escape
+// byte of the source text stands doubled, so it is never taken for one.
 bool ParamAt(const std::string &body, size_t p, size_t &k, size_t &after) {
-  if (p >= body.size() || body[p] != kEsc)
+  if (p + 1 >= body.size() || body[p] != kEsc || !IsDigitChar(body[p + 1]))
     return false;
   size_t q = p + 1;
   k = 0;
-  while (q < body.size() && body[q] != kEsc)
+  while (q < body.size() && IsDigitChar(body[q]))
     k = k * 10 + size_t(body[q++] - '0');
+  if (q >= body.size() || body[q] != kEsc)
+    return false;
   after = q + 1;
   return true;
+}
+
+bool SourceEscapeAt(const std::string &body, size_t p) {
+  return p + 1 < body.size() && body[p] == kEsc && body[p + 1] == kEsc;
+}
+
+std::string WithSourceEscapesDoubled(std::string_view text) {
+  std::string body;
+  for (char c : text) {
+    body.push_back(c);
+    if (c == kEsc)
+      body.push_back(kEsc);
+  }
+  return body;
 }
 
 size_t SkipBodyBlanks(const std::string &body, size_t p) {
@@ -246,6 +264,8 @@ Cells Substitute(const MacroInfo &macro, const std::vector<Cells> &args, const C
       const char quote = body[p];
       out.push_back({body[p++], 0, at.line, at.column});
       while (p < body.size()) {
+        if (SourceEscapeAt(body, p))
+          ++p;
         const char c = body[p++];
         out.push_back({c, 0, at.line, at.column});
         if (c == '\\' && p < body.size())
@@ -253,6 +273,12 @@ Cells Substitute(const MacroInfo &macro, const std::vector<Cells> &args, const C
         else if (c == quote)
           break;
       }
+      pasting = false;
+      continue;
+    }
+    if (SourceEscapeAt(body, p)) {
+      out.push_back({kEsc, 0, at.line, at.column});
+      p += 2;
       pasting = false;
       continue;
     }
@@ -476,13 +502,15 @@ bool AddMacro(const std::string &name, const std::string &text, uint16_t paramCo
   return true;
 }
 
-bool DefineMacro(const std::string &name, const std::string &text) { return AddMacro(name, text, 0, false); }
+bool DefineMacro(const std::string &name, const std::string &text) {
+  return AddMacro(name, WithSourceEscapesDoubled(text), 0, false);
+}
 
 void SetPredefinedMacro(const std::string &name, const std::string &text) {
   MacroInfo &m = State().table[MacroKey(name)];
   m.paramCount = 0;
   m.functionLike = false;
-  m.body = Trimmed(text);
+  m.body = Trimmed(WithSourceEscapesDoubled(text));
 }
 
 void UndefineMacro(const std::string &name) {
@@ -637,25 +665,30 @@ void DefineDirective() {
     return;
   }
   std::string body;
+  auto copy = [&body](char c) {
+    body.push_back(c);
+    if (c == kEsc)
+      body.push_back(kEsc);
+  };
   const char *p = InputCursor;
   while (*p) {
     char c = *p;
     if (!params.empty() && (c == '"' || c == '\'') && (p == InputCursor || p[-1] != '\\')) {
-      body.push_back(*p++);
+      copy(*p++);
       while (*p && *p != c) {
         if (*p == '\\' && p[1])
-          body.push_back(*p++);
-        body.push_back(*p++);
+          copy(*p++);
+        copy(*p++);
       }
       if (*p)
-        body.push_back(*p++);
+        copy(*p++);
       continue;
     }
     if (!params.empty() && c == '0' && (p[1] == 'x' || p[1] == 'X')) {
       body.append(p, 2);
       p += 2;
       while (IsIdentChar(*p))
-        body.push_back(*p++);
+        copy(*p++);
       continue;
     }
     if (!params.empty() && IsIdentStart(c)) {
@@ -675,7 +708,7 @@ void DefineDirective() {
       }
       continue;
     }
-    body.push_back(*p++);
+    copy(*p++);
   }
   InputCursor = const_cast<char *>(p);
   AddMacro(name, body, uint16_t(params.size()), functionLike);

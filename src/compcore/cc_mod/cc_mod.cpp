@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -32,7 +33,6 @@ struct ModState {
   uint32_t libDirTime = 0;
   uint32_t lastQualifier = 0;
   PendingLabelNames *pending = nullptr;
-  std::function<void(const LibraryIndexMessage &)> sink;
 };
 
 // Held by pointer so that a reset destroys the old index before the new
@@ -47,11 +47,6 @@ ModState &State() {
   if (!s)
     s = std::make_unique<ModState>();
   return *s;
-}
-
-void Notify(unsigned message, std::vector<std::string> args = {}, bool box = false) {
-  if (State().sink)
-    State().sink({message, std::move(args), box});
 }
 
 std::string Upper(std::string_view text) {
@@ -155,7 +150,7 @@ ZLibEntry &NewLibrary(ZLibMaster &index, const std::string &name) {
 std::string CachePath(const std::string &path, std::string_view ext) { return plat::ReplaceExtension(path, ext); }
 
 void LoadOrScanLibrary(const std::string &path, ZLibEntry &module, ZLibEntry &description) {
-  Notify(kMsgReadingLibrary);
+  ShowMessage<kMsgReadingLibrary>(false);
   if (!LoadLibraryIndexCache(module, path, "MD1") || !LoadLibraryIndexCache(description, path, "HX1")) {
     module.modules.Clear(true);
     description.modules.Clear(true);
@@ -165,6 +160,7 @@ void LoadOrScanLibrary(const std::string &path, ZLibEntry &module, ZLibEntry &de
       // A library whose scan failed counts as changed, so that the next
       // build scans it again (and reports it) instead of keeping it half read.
       module.fileTime = description.fileTime = 0;
+      module.stamp = description.stamp = FileStamp{};
       throw;
     }
     SaveLibraryIndexCache(module, path, "MD1");
@@ -179,7 +175,7 @@ void InsertModuleNames(ZModEntry &module, ZLibMaster &index, uint32_t qualifier)
     if (index.hash.Find(key)) {
       std::string library =
           qualifier ? std::string(module.library->name.View()) : std::string(GetResourceString(kMsgAnyLibrary));
-      Notify(kMsgDuplicateName, {std::string(name->View()), library}, true);
+      ShowMessage<kMsgDuplicateName>(true, std::string(name->View()), library);
       index.hash.Remove(key);
     }
     index.hash.Insert(key, &module);
@@ -252,15 +248,42 @@ std::vector<std::string> ModuleNames(const ZModEntry &module) {
 
 ZLibMaster &ModuleIndex() { return State().modules; }
 ZLibMaster &DescriptionIndex() { return State().descriptions; }
-void SetLibraryIndexMessages(std::function<void(const LibraryIndexMessage &)> sink) { State().sink = std::move(sink); }
 void SetLibraryProgramDirectory(const std::string &dir) { State().programDir = dir; }
 void SetPendingLabelNames(PendingLabelNames *pending) { State().pending = pending; }
 size_t PendingLabelCount() { return State().pending ? State().pending->Count() : 0; }
 
-int FileTimeChanged(const std::string &path, uint32_t &storedTime) {
+std::optional<FileStamp> FileStampOf(const std::string &path) {
+  std::error_code error;
+  const auto time = std::filesystem::last_write_time(path, error);
+  const uint64_t size = error ? 0 : std::filesystem::file_size(path, error);
+  const std::optional<uint32_t> seconds = plat::FileModTime(path);
+  if (error || !seconds)
+    return std::nullopt;
+  return FileStamp{*seconds, int64_t(time.time_since_epoch().count()), size};
+}
+
+namespace {
+void ReportUnsavedEdits(const std::string &path) {
   EditorView *editor = CurrentEditorView();
   if (editor && !path.empty() && editor->OpenAndModified(path))
-    Notify(kMsgLibraryModifiedInEditor, {}, true);
+    ShowMessage<kMsgLibraryModifiedInEditor>(true);
+}
+} // namespace
+
+int FileStampChanged(const std::string &path, FileStamp &stored) {
+  ReportUnsavedEdits(path);
+  std::optional<FileStamp> now;
+  if (!path.empty())
+    now = FileStampOf(path);
+  if (!now)
+    return 1;
+  bool changed = *now != stored;
+  stored = *now;
+  return changed ? 1 : 0;
+}
+
+int FileTimeChanged(const std::string &path, uint32_t &storedTime) {
+  ReportUnsavedEdits(path);
   std::optional<uint32_t> now;
   if (!path.empty())
     now = plat::FileModTime(path);
@@ -274,7 +297,7 @@ int FileTimeChanged(const std::string &path, uint32_t &storedTime) {
 void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &descriptions) {
   auto text = ReadWholeFile(path);
   if (!text) {
-    Notify(kMsgCannotOpenLibrary, {}, true);
+    ShowMessage<kMsgCannotOpenLibrary>(true);
     return;
   }
   uint32_t time = plat::FileModTime(path).value_or(0);
@@ -294,7 +317,9 @@ void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &des
     if (t.starts_with(kDescriptionMark)) {
       auto d = std::make_unique<ZModEntry>();
       d->library = &descriptions;
-      d->bodyStart = uint32_t(lines[i].end);
+      // A block that ends with the file is empty, not one that ends
+      // before it starts.
+      d->bodyStart = d->bodyEnd = uint32_t(lines[i].end);
       if (++i < lines.size()) {
         std::string_view n = lines[i].text;
         size_t len = 0;
@@ -365,9 +390,14 @@ void SaveLibraryIndexCache(const ZLibEntry &entry, const std::string &path, std:
 
 bool LoadLibraryIndexCache(ZLibEntry &entry, const std::string &path, std::string_view ext) {
   std::ifstream in(CachePath(path, ext), std::ios::binary);
-  auto libraryTime = plat::FileModTime(path);
+  auto libraryStamp = FileStampOf(path);
+  auto cacheStamp = FileStampOf(CachePath(path, ext));
   auto library = ReadWholeFile(path);
-  if (!in || !libraryTime || !library)
+  if (!in || !libraryStamp || !cacheStamp || !library)
+    return false;
+  // The cache keeps whole seconds only: a library changed after its cache
+  // was written, within the same second, is not what the cache describes.
+  if (libraryStamp->fineTime > cacheStamp->fineTime)
     return false;
   ZLibEntry cached;
   if (!cached.Read(in) || in.peek() != std::char_traits<char>::eof())
@@ -375,14 +405,14 @@ bool LoadLibraryIndexCache(ZLibEntry &entry, const std::string &path, std::strin
   std::string dirKey = plat::PathKey(State().programDir);
   std::string nameKey = plat::PathKey(cached.name.View());
   if (nameKey.size() <= dirKey.size() || !nameKey.starts_with(dirKey) || cached.name != entry.name ||
-      cached.fileTime != *libraryTime)
+      cached.fileTime != libraryStamp->seconds)
     return false;
   // Every offset must lie in the library and every name be one a scan
   // could have found.
   const uint32_t size = uint32_t(library->size());
   bool consistent = true;
   cached.modules.ForEach([&](const ZModEntry *m) {
-    consistent = consistent && m->headerStart <= size && m->headerEnd <= size && m->bodyStart <= m->bodyEnd &&
+    consistent = consistent && m->headerStart <= m->headerEnd && m->headerEnd <= size && m->bodyStart <= m->bodyEnd &&
                  m->bodyEnd <= size;
     m->names.ForEach([&](const BRString *n) {
       consistent = consistent && !n->View().empty() && n->View().size() <= kMaxHeaderName;
@@ -406,7 +436,7 @@ void InsertLibraryNames(ZLibEntry &library, ZLibMaster &index, bool withLibrary)
 
 int BuildLibraryIndex(const std::string &libDirFile) {
   ModState &s = State();
-  Notify(kMsgIndexing);
+  ShowMessage<kMsgIndexing>(false);
   auto found = plat::ResolvePath(libDirFile, s.programDir);
   auto text = found ? ReadWholeFile(*found) : std::nullopt;
   if (!text)
@@ -430,7 +460,7 @@ int BuildLibraryIndex(const std::string &libDirFile) {
       line += ".LIB";
     auto path = plat::ResolvePath(line, baseDir);
     if (!path) {
-      Notify(kMsgNoLibraryFile, {}, true);
+      ShowMessage<kMsgNoLibraryFile>(true);
       continue;
     }
     paths.push_back(*path);
@@ -450,8 +480,8 @@ int BuildLibraryIndex(const std::string &libDirFile) {
     for (const std::string &path : paths) {
       ZLibEntry &m = NewLibrary(s.modules, Upper(path));
       ZLibEntry &d = NewLibrary(s.descriptions, Upper(path));
-      FileTimeChanged(path, m.fileTime);
-      d.fileTime = m.fileTime;
+      FileStampChanged(path, m.stamp);
+      m.fileTime = d.fileTime = m.stamp.seconds;
       LoadOrScanLibrary(path, m, d);
     }
     return 0;
@@ -459,13 +489,14 @@ int BuildLibraryIndex(const std::string &libDirFile) {
   for (size_t i = 0; i < paths.size(); ++i) {
     ZLibEntry &m = *modules[i];
     ZLibEntry &d = *descriptions[i];
-    if (!FileTimeChanged(paths[i], m.fileTime))
+    if (!FileStampChanged(paths[i], m.stamp))
       continue;
+    m.fileTime = m.stamp.seconds;
     RemoveNames(s.descriptions, &d);
     d.flags = 0;
     m.modules.Clear(true);
     d.modules.Clear(true);
-    Notify(kMsgLibraryChanged);
+    ShowMessage<kMsgLibraryChanged>(false);
     LoadOrScanLibrary(paths[i], m, d);
   }
   return 0;
@@ -493,7 +524,7 @@ ZModEntry *NextNeededModule() {
       return nullptr;
     }
     m->flags |= ZModEntry::kModuleUsed;
-    Notify(kMsgTakingModule, {*name, library});
+    ShowMessage<kMsgTakingModule>(false, *name, library);
     return m;
   }
   return nullptr;

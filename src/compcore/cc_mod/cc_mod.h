@@ -21,6 +21,17 @@ namespace tsw {
 
 struct ZLibEntry;
 
+// What tells two versions of a file apart: its time in whole seconds (what
+// the cache files keep), its time as finely as the file system keeps it,
+// and its size.
+struct FileStamp {
+  uint32_t seconds = 0;
+  int64_t fineTime = 0;
+  uint64_t size = 0;
+  bool operator==(const FileStamp &) const = default;
+};
+std::optional<FileStamp> FileStampOf(const std::string &path);
+
 // One module header of a library (module index) or one function
 // description block (description index).
 struct ZModEntry {
@@ -52,6 +63,8 @@ struct ZModEntry {
 struct ZLibEntry {
   BRString name; // the library's path, upper-cased
   uint32_t fileTime = 0;
+  // The library as this index read it; not part of the stream form.
+  FileStamp stamp;
   uint8_t flags = 0; // kNamesEntered, kHeadersRead
   Ta1FIFO<ZModEntry> modules;
   // Keeps this library's names apart from equal names of other libraries
@@ -106,20 +119,13 @@ template <class T> std::vector<T *> ListElements(const Ta1L<T> &list) {
 // The names of a module as texts.
 std::vector<std::string> ModuleNames(const ZModEntry &module);
 
-// Where the index's notices and message boxes go (message number and its
-// string arguments).
-struct LibraryIndexMessage {
-  unsigned message;
-  std::vector<std::string> args;
-  bool box;
-};
-void SetLibraryIndexMessages(std::function<void(const LibraryIndexMessage &)> sink);
-
 // The file-time test: 1 when the file changed since `storedTime`, which
 // then holds the new time. A file open with unsaved edits in an editor is
 // reported (810) first; an empty path or an unreadable time counts as
 // changed and leaves `storedTime` alone.
 int FileTimeChanged(const std::string &path, uint32_t &storedTime);
+// The same by stamp, so that an edit within the same second counts.
+int FileStampChanged(const std::string &path, FileStamp &stored);
 
 // The label table's names that were referenced before any definition.
 class PendingLabelNames {

@@ -9,6 +9,8 @@
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_in/cc_pragma.h"
+#include "compcore/cc_reloc/fixups.h"
+#include "compcore/cc_stab/cc_stab.h"
 
 #include "platform/paths.h"
 
@@ -22,6 +24,8 @@ namespace {
 constexpr int kTopLevel = 1;
 constexpr uint32_t kFreqDivisor = 614400;
 constexpr int32_t kSizeUnitsPerCode = 32;
+// An import's size word is 32 bits; its room is that and the size word.
+constexpr uint64_t kMaxImportBytes = UINT32_MAX - 4;
 
 struct LoopState {
   int32_t idBlockSize = 0;
@@ -105,6 +109,9 @@ void AsmBlock() {
   attrs.current = attrs.declaration;
   CodeGen().CompileAsmBlock((attrs.declaration & kAttrDebug) && !InInterleave());
   CodeGen().EmitPendingStubsAndStrings();
+  // The block's local labels and symbols are its own.
+  ResetFixupTables(kResetLocal);
+  MoveLocalTableBoundary();
 }
 
 // The attributes every top-level item starts from.
@@ -229,16 +236,26 @@ void ImportBinaryFile() {
     return;
   }
   file.seekg(0, std::ios::end);
-  uint32_t size = uint32_t(file.tellg());
+  const std::streamoff measured = file.tellg();
   file.seekg(0, std::ios::beg);
+  if (measured < 0 || uint64_t(measured) > kMaxImportBytes) {
+    CompileError<kMsgImportSizeChanged>();
+    return;
+  }
+  const uint32_t size = uint32_t(measured);
   if (!CodeGen().ReserveXmemCode(size + 4))
     return;
   DefineMacro(macro, plat::FormatText("0x%lxL", static_cast<unsigned long>(CodeGen().XmemCodePhysical())));
   const uint8_t sizeBytes[4] = {uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16), uint8_t(size >> 24)};
   for (uint8_t b : sizeBytes)
     CodeGen().EmitXmemImportByte(b);
-  for (int c; (c = file.get()) != EOF;)
+  // Exactly the bytes reserved: a device or a file that grows meanwhile
+  // would otherwise be copied without end.
+  uint32_t copied = 0;
+  for (int c; copied < size && (c = file.get()) != EOF; ++copied)
     CodeGen().EmitXmemImportByte(uint8_t(c));
+  if (copied < size || file.peek() != EOF)
+    CompileError<kMsgImportSizeChanged>();
 }
 
 void InterleaveLibraryModules(bool force) {
@@ -288,6 +305,10 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
   State().flushPending = false;
   while (!EndOfInput) {
     StartItemAttributes();
+    MoveLocalTableBoundary();
+    // What a function's compile may take back is its own item's entries:
+    // a file of declarations alone never fills the list.
+    SnapshotSymbolInserts();
     SkipBlanksIfAtEnd();
     if (EndOfInput)
       break;

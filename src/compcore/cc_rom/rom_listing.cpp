@@ -54,8 +54,6 @@ ListingModule &State() {
   return m;
 }
 
-void ShowNumbered(unsigned message) { ShowMessageF(false, "%s", GetResourceString(message)); }
-
 void MarkBlock(uint32_t physical) {
   const uint32_t sector = Output().flashSectorSize;
   if (sector == 0)
@@ -242,12 +240,12 @@ int BeginRomListing(const std::string &programName) {
     std::fclose(m.listing);
   m.listing = std::fopen(ReplaceExtension(programName, "rom").c_str(), "w+");
   if (!m.listing) {
-    ShowNumbered(kMsgListingFailed);
+    ShowMessage<kMsgListingFailed>(false);
     return 1;
   }
   if ((o.outputBits & kOutputListing) && (o.outputBits & kOutputBit01) && !(o.outputBits & kOutputBit02) &&
       !(o.outputBits & kOutputBoard)) {
-    ShowNumbered(kMsgCopyingBios);
+    ShowMessage<kMsgCopyingBios>(false);
     if (o.includeBios) {
       uint8_t piece[kBiosCopyPiece];
       for (uint32_t at = 0; at <= o.biosCodeEnd; at += kBiosCopyPiece) {

@@ -136,7 +136,8 @@ std::optional<DecodedTable> DecodeSymbolTable(std::span<const uint8_t> table,
         return std::nullopt;
       uint8_t c = table[pos++];
       name += char(c & ~kLastCharBit);
-      if (c & kLastCharBit)
+      // The table's last byte ends the last name at the latest.
+      if ((c & kLastCharBit) || pos == table.size())
         break;
     }
     int special = SpecialIndex(name);

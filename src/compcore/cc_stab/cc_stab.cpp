@@ -94,20 +94,18 @@ void ClearTable(Table &t) {
   t.nameFree = t.nameStart;
 }
 
+// AddSymbol keeps one bucket free, so the probe always ends.
 void InsertSymbolSlot(uint32_t start, Table &t, SymbolRecord *record) {
   size_t n = t.slots.size();
-  for (size_t probe = 0; probe < n; ++probe) {
-    size_t index = (start + probe) % n;
-    if (!t.slots[index]) {
-      t.slots[index] = record;
-      SymbolTableState &s = State();
-      if (s.undo.size() >= s.global.slots.size())
-        CompileError<kMsgUndoListFull>();
-      else
-        s.undo.push_back(&t.slots[index]);
-      return;
-    }
-  }
+  size_t index = start % n;
+  while (t.slots[index])
+    index = (index + 1) % n;
+  t.slots[index] = record;
+  SymbolTableState &s = State();
+  if (s.undo.size() >= s.global.slots.size())
+    CompileError<kMsgUndoListFull>();
+  else
+    s.undo.push_back(&t.slots[index]);
 }
 
 bool IsFunction(uint32_t declarator) { return (declarator & kLevelMask) == kFunctionLevel; }
@@ -256,19 +254,13 @@ SymbolRecord *FindSymbolSlot(SymbolTableId id, std::string_view name) {
     return nullptr;
   std::string_view key = IdentifierPrefix(name).substr(0, kIdentifierLength);
   size_t index = HashName(key, uint32_t(n));
-  for (int wraps = 0;;) {
+  for (;;) {
     SymbolRecord *r = t.slots[index];
     if (!r || r->offset >= t.recordFree)
       return nullptr;
     if (key == r->name)
       return r;
-    if (++index == n) {
-      index = 0;
-      if (++wraps == 2) {
-        CompileError<kMsgTableFull>();
-        return nullptr;
-      }
-    }
+    index = (index + 1) % n;
   }
 }
 
@@ -301,15 +293,14 @@ SymbolRecord *AddSymbol(std::string_view name, uint32_t declarator, int16_t type
   if (kind == kKindGlobalStatic)
     kind = kKindStatic;
 
-  // Room for this record and one more of the nominal size.
+  // Room for this record and one more of the nominal size, and a bucket
+  // left empty that ends every probe.
   uint32_t bytes = SymbolRecordBytes(list.size());
-  if (t.recordFree + bytes + kNominalRecordBytes > t.recordEnd)
+  if (t.recordFree + bytes + kNominalRecordBytes > t.recordEnd || t.records.size() + 2 > t.slots.size())
     TableOverflow(t.fullMessage);
   // The name memory never takes a byte past this table's share of it.
-  if (t.nameFree + key.size() + 1 > t.nameEnd) {
-    ShowMessage<kMsgNameMemoryFull>(true);
-    throw xCCErrOvflo(kModule, kOverflowLine);
-  }
+  if (t.nameFree + key.size() + 1 > t.nameEnd)
+    TableOverflow(Plain<kMsgNameMemoryFull>());
 
   char *nameCopy = &s.names[t.nameFree];
   std::memcpy(nameCopy, key.data(), key.size());

@@ -130,6 +130,11 @@ public:
   virtual void StartStatementPositions(const std::string &file, uint16_t line, uint16_t column) {
     (void)file, (void)line, (void)column;
   }
+  // A statement of `file` begins at the given position and at the current
+  // code address.
+  virtual void RecordStatementPosition(const std::string &file, uint16_t line, uint16_t column) {
+    (void)file, (void)line, (void)column;
+  }
   // Closes the pending entry at the given source position and the current
   // code address.
   virtual void FlushStatementPosition(uint16_t line, uint16_t column) { (void)line, (void)column; }

@@ -74,6 +74,19 @@ void AsmLexer::Fail(PlainMessage message) const {
   AsmErrorAt(message, static_cast<uint16_t>(firstColumn_ + token_.start));
 }
 
+void AsmLexer::FailAt(PlainMessage message, uint16_t tokenStart) const {
+  AsmErrorAt(message, static_cast<uint16_t>(firstColumn_ + tokenStart));
+}
+
+uint16_t AsmLexer::Peek() {
+  const size_t position = position_;
+  const AsmToken current = token_;
+  const uint16_t code = Next().code;
+  position_ = position;
+  token_ = current;
+  return code;
+}
+
 void AsmLexer::Seek(size_t position) {
   position_ = position;
   Next();
@@ -84,8 +97,7 @@ const AsmToken &AsmLexer::Next() {
     ++position_;
   token_ = AsmToken{};
   token_.start = static_cast<uint16_t>(position_);
-  if (position_ >= line_.size() || line_[position_] == ';' || line_[position_] == '\n' ||
-      line_[position_] == '\r') {
+  if (position_ >= line_.size() || line_[position_] == ';' || line_[position_] == '\n' || line_[position_] == '\r') {
     token_.code = kTokEnd;
     return token_;
   }

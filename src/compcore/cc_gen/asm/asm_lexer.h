@@ -54,6 +54,8 @@ public:
   // Reads the next token and makes it current.
   const AsmToken &Next();
   const AsmToken &Current() const { return token_; }
+  // The code of the token after the current one, nothing consumed.
+  uint16_t Peek();
   bool Is(uint16_t code) const { return token_.code == code; }
   // End of the statement: end of line, ";" or "$".
   bool AtStatementEnd() const { return token_.code == kTokEnd || token_.code == '$'; }
@@ -68,6 +70,8 @@ public:
   AsmCpu Cpu() const { return cpu_; }
 
   [[noreturn]] void Fail(PlainMessage message) const;
+  // The same at an earlier token.
+  [[noreturn]] void FailAt(PlainMessage message, uint16_t tokenStart) const;
 
 private:
   void ReadNumber();

@@ -535,7 +535,7 @@ int16_t DeclareDeclarators(int16_t baseType, int16_t storageClass, int level, bo
       return kDeclaredWithoutType;
     }
     int16_t adjusted = AdjustClass(storageClass, level);
-    if (NameDeclarator(baseType, adjusted, level))
+    if (NameDeclarator(baseType, adjusted, level) && !Declarator().tooComplex)
       DeclareOne(baseType, adjusted, level, offset);
     if (State().lineDropped || level == kLevelPrototypeParameters || !SkipAndMatch(","))
       return offset;

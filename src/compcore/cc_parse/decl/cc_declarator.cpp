@@ -13,7 +13,6 @@ namespace tsw {
 namespace {
 
 constexpr uint16_t kPointerBytes = 2;
-constexpr char kTextObjectTooLarge[] = "object larger than 65535 bytes";
 // Parentheses around a declarator nest no deeper than this; deeper ones are
 // a declarator too deep, not a reason to exhaust the stack.
 constexpr unsigned kMaxDeclaratorNesting = 32;
@@ -45,9 +44,14 @@ void SetCofunctionCount(uint32_t count) {
   attrs = (attrs & ~kAttrCofuncMask) | ((count << kAttrCofuncShift) & kAttrCofuncMask);
 }
 
+void ReportTooDeep() {
+  Declarator().tooComplex = true;
+  CompileError<kMsgTooDeep>();
+}
+
 void AddLevel(DeclaratorRecord &r, uint32_t level) {
   if (r.levels == kMaxLevels) {
-    CompileError<kMsgTooDeep>();
+    ReportTooDeep();
     return;
   }
   r.word = (r.word << kLevelBits) | level;
@@ -146,7 +150,7 @@ void ParseSuffixes(DeclaratorRecord &r, bool declaresFunction) {
 // Puts `inner`'s levels outside `outer`'s and its dimensions before them.
 void MergeNested(DeclaratorRecord &outer, const DeclaratorRecord &inner) {
   if (outer.levels + inner.levels > kMaxLevels) {
-    CompileError<kMsgTooDeep>();
+    ReportTooDeep();
   } else {
     outer.word = (outer.word << (kLevelBits * inner.levels)) | inner.word;
     outer.levels += inner.levels;
@@ -171,7 +175,7 @@ void ParseRecord(DeclaratorRecord &r, bool wantName, unsigned nesting) {
   bool hasNested = false;
   if (r.name.empty() && SkipAndMatch("(")) {
     if (nesting == kMaxDeclaratorNesting) {
-      CompileError<kMsgTooDeep>();
+      ReportTooDeep();
       SkipToClosingParenthesis(true);
       return;
     }
@@ -197,6 +201,7 @@ void CombineWithTypedef(DeclaratorState &s, DeclaratorRecord &r) {
         AddDimension(r.dimensions, t->list[next++]);
   }
   if (r.levels + LevelCount(inner) > kMaxLevels) {
+    s.tooComplex = true;
     CompileError<kMsgWordOverflow>();
     s.word = r.word;
   } else {
@@ -226,6 +231,7 @@ int ParseWithName(int16_t baseType, bool wantName) {
   }
   s.name.clear();
   s.dimensions.clear();
+  s.tooComplex = false;
   DeclaratorRecord r;
   bool typedefLevels = false;
   {
@@ -308,7 +314,7 @@ void ElementCountAndSize(int16_t baseType) {
   s.byteSize = s.tooLarge ? 0 : uint16_t(bytes);
 }
 
-void ReportObjectTooLarge() { RaiseError(0, CurrentSourceLine(), CurrentSourceColumn(), kTextObjectTooLarge); }
+void ReportObjectTooLarge() { CompileError<kMsgObjectTooLarge>(); }
 
 void ResetDeclaratorState() {
   State().state = DeclaratorState{};

@@ -64,6 +64,9 @@ struct DeclaratorState {
   uint16_t byteSize = 0;
   // The object's size passed 65535 bytes: it is reported and not allocated.
   bool tooLarge = false;
+  // The declarator has more levels than its word holds: it is reported and
+  // not entered, since its levels and dimensions disagree.
+  bool tooComplex = false;
   int16_t baseType = 0;
   const SymbolRecord *typedefSymbol = nullptr;
   int16_t storageClass = kClassNone;

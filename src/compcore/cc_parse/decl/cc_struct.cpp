@@ -39,6 +39,8 @@ public:
       CompileError<kMsgIdentifierExpected>();
       return;
     }
+    if (s.tooComplex)
+      return;
     if (count_++ >= kMaxMembers) {
       if (count_ == kMaxMembers + 1)
         CompileError<kMsgTooManyMembers>(int(kMaxMembers));
@@ -122,7 +124,7 @@ int16_t ParseStructOrUnion(bool isUnion) {
     return type ? id : int16_t(kTypeInt);
   }
   if (type) {
-    RaiseWarning(kMsgRedeclared, 1, DiagnosticText(FormatMessage<kMsgRedeclared>(tag)));
+    CompileWarningSerious<kMsgRedeclared>(tag);
     type->members.clear();
   } else if (!(type = NewTypeRecord(tag, &id))) {
     return -1;

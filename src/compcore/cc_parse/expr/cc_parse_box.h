@@ -36,6 +36,8 @@ public:
 private:
   void ResetParserInput(const char *text);
 
+  ParserHooks &hooks_;
+  ParserOutput *output_;
   AstArena arena_;
   std::unique_ptr<DLGStringInput> input_;
   std::unique_ptr<DLGLexer> lexer_;

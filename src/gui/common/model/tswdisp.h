@@ -128,6 +128,8 @@ public:
   DisplayPos LastVisible() const { return lastVisible_; }
   void SetFocused(bool focused) { focused_ = focused; }
   void SetSelectionAllowed(bool allowed) { selectionAllowed_ = allowed; }
+  bool SelectionAllowed() const { return selectionAllowed_; }
+  bool Focused() const { return focused_; }
   void SetKeepCaretInView(bool keep) { keepCaretInView_ = keep; }
 
 protected:

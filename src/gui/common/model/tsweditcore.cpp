@@ -61,9 +61,33 @@ void cEditCore::CaretMoved() {
 void cEditCore::TextChanged(TextPos from, TextPos to, TextPos newEnd, TextPos repaintEnd) {
   cEditCore *view = this;
   do {
+    if (view != this)
+      view->FollowEdit(from, to, newEnd);
     view->ViewTextChanged(from, to, newEnd, repaintEnd);
     view = view->ringNext_;
   } while (view != this);
+}
+
+void cEditCore::FollowEdit(TextPos from, TextPos to, TextPos newEnd) {
+  // The edit was made in another view: this caret would otherwise name text
+  // that moved, or lines that are gone, and typing there would be lost.
+  TextPos caret = GetCursor();
+  if (to != kNoPos && newEnd != kNoPos) {
+    if (caret >= to) {
+      if (PosLine(caret) == PosLine(to))
+        caret = MakePos(PosLine(newEnd), PosColumn(caret) - PosColumn(to) + PosColumn(newEnd));
+      else
+        caret = MakePos(PosLine(caret) + PosLine(newEnd) - PosLine(to), PosColumn(caret));
+    } else if (caret > from) {
+      caret = from;
+    }
+  }
+  PlaceCaret(caret);
+  SetAnchorAndEnd(caret);
+  if (!IsValidPosition(caret)) {
+    SetCursor(caret);
+    SetAnchorAndEnd(GetCursor());
+  }
 }
 
 void cEditCore::InsertOrOverwrite(std::string_view character) {

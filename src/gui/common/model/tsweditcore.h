@@ -75,6 +75,7 @@ private:
   void RemoveTrailingBlanks(int32_t line);
   std::string IndentFor(int32_t line);
   void Unlink();
+  void FollowEdit(TextPos from, TextPos to, TextPos newEnd);
   void SetReadOnlyOnRing(bool readOnly);
   void ViewTextChanged(TextPos from, TextPos to, TextPos newEnd, TextPos repaintEnd) {
     cTextViewer::TextChanged(from, to, newEnd, repaintEnd);

@@ -1,0 +1,68 @@
+/* The kernel that compiled programs start on in the simulator, compiled by
+   the system's own BIOS compile. It holds what a program compile needs of
+   a BIOS and nothing of a board's hardware: the reset jump, the kernel
+   directory whose address the word at address 3 gives, the start-up and
+   exit routines the start-up stub calls and the variables it stores into.
+   The simulator has RAM at every address, so the variables live with the
+   code.
+
+   exit: the exit code pushed by the caller (the stub pushes 0 after main
+   returns) is stored at _exit_code; then the Z180 halts, which ends the
+   run on the simulator, and the Corvid loops at _exit_loop. */
+
+#asm
+kernel_reset::
+	jp kernel_start
+	dw kernel_directory     ; address 3: where the directory is
+
+; The directory: the kernel's signature, then the fields the IDE reads of
+; a board's kernel (layout words, vectors, memory size codes), all 0 here:
+; no link reads them from the simulator.
+kernel_directory::
+	db 'T','e','s','s','e','l','C'
+	dw 0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0
+
+; Called by the start-up stub before anything else, with two words pushed
+; that describe the memory layout; the simulator needs no set-up.
+_startup::
+	ret
+
+AUX_STACK_PTR::
+	dw 0
+AUX_STACK_LIMIT::
+	dw 0
+STACK_LIMIT::
+	dw 0
+RST28SWT::
+	dw 0
+RST28SWT_OFF::
+	db 0
+_exit_code::
+	dw 0
+
+exit::
+	pop hl
+	pop hl
+	ld (_exit_code),hl
+#endasm
+
+#if TARGETCPU == CRV
+#asm
+_exit2::
+_exit_loop::
+	jr _exit_loop
+#endasm
+#else
+#asm
+_exit2::
+	halt
+	jr _exit2
+#endasm
+#endif
+
+/* The BIOS compile follows the kernel's last code with a jump to the
+   program's start-up stub. */
+#asm
+kernel_start:
+	ld sp,0
+#endasm
