@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,24 @@ TEST_F(TcpBoardOverLink, TargetMacrosAreTheBoardsDescription) {
     CompileBiosThatStops();
     for (const auto &[name, value] : c.macros)
       EXPECT_STREQ(IsMacroDefined(name), value) << name;
+    DisconnectTcp();
+  }
+}
+
+// The link's dialogs are the shell's, with the compiler's host between.
+TEST_F(TcpBoardOverLink, TheLoginAsksTheShellForThePassPhrase) {
+  struct Case {
+    const char *name;
+    std::optional<std::string> phrase;
+    uint32_t failure; // 0: logged in
+  };
+  const Case cases[] = {{"right phrase", "tessel", 0}, {"cancelled", std::nullopt, 5138}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    host.passPhrase = c.phrase;
+    const unsigned asked = host.passPhraseAsks;
+    EXPECT_EQ(LinkFailure([] { ConnectTcp(); }), c.failure);
+    EXPECT_EQ(host.passPhraseAsks, asked + 1);
     DisconnectTcp();
   }
 }
