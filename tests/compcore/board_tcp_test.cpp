@@ -5,6 +5,13 @@
 #include "compcore/common/cc_session.h"
 #include "compcore/link/biosimage.h"
 #include "compcore/link/targetmem.h"
+#include "compcore/link/tcs/tcpmessage.h"
+#include "debugger/debug_fake_ui.h"
+#include "debugger/debugengine.h"
+#include "debugger/debuglink_adapter.h"
+#include "debugger/products/compiler_products.h"
+#include "debugger/registerframe.h"
+#include "foundation/memorymap.h"
 #include "link/tcp_fixture.h"
 
 #include <gtest/gtest.h>
@@ -105,6 +112,41 @@ TEST_F(TcpBoardOverLink, TheBiosCompileKeepsLowMemoryFromTheBoard) {
     EXPECT_EQ(BiosImageBuffer.bytes[0x1000], c.inImage);
   }
   BiosCompileFlag() = false;
+}
+
+// The engine's reset over TCP/IP restarts the program where the compile put
+// it: the link's request and the engine's frame agree on the code start.
+TEST_F(TcpBoardOverLink, TheResetRestartsTheProgramAtTheCompilesCodeStart) {
+  TargetDebugLink link;
+  CompilerProducts products;
+  DebugFakeUi ui;
+  // The engine lets go of the seams however the test ends.
+  struct Installed {
+    Installed(DebugLink &l, DebugProducts &p, DebugUi &u) {
+      ResetDebugEngine();
+      SetDebugSeams(&l, &p, &u);
+    }
+    ~Installed() {
+      SetDebugSeams(nullptr, nullptr, nullptr);
+      ResetDebugEngine();
+    }
+  } installed{link, products, ui};
+  InitMemoryMapDefaults(0x3F00);
+  ComputeMemoryMap(0xD000);
+  ConnectOpen();
+  TargetRegisterFrame stopped;
+  stopped.pc = 0x4000;
+  stopped.sp = 0xD000;
+  board.frame.assign(RegisterFrame::kSize, 0);
+  EncodeRegisterFrame(stopped, board.frame.data());
+  ResetTargetProgram();
+  std::vector<uint8_t> request;
+  for (const FakeBoard::Message &m : board.Received())
+    if (m.type == kTcpRun)
+      request = m.payload;
+  EXPECT_EQ(request, (std::vector<uint8_t>{0, 0x00, 0x40}));
+  EXPECT_EQ(ProgramFrame().pc, 0x4000);
+  EXPECT_EQ(ProgramFrame().sp, 0xD000);
 }
 
 } // namespace
