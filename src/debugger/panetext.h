@@ -15,6 +15,8 @@
 // register frame; the engine reads the board and hands the lines on.
 namespace tsw {
 
+// A statement's place in its source file, as the debugger shows it (not
+// the compiler's input position).
 struct SourceLocation {
   std::string file;
   uint16_t line = 0;
