@@ -512,5 +512,41 @@ TEST_F(Repairs, LibraryCachesAreTakenWhenWholeAndOnlyThen) {
     EXPECT_EQ(fs::last_write_time(dir / cache), mark) << cache << " written again";
 }
 
+// Bytes this process has read from files so far: the work a compile does
+// on its input, counted without a clock.
+uint64_t BytesReadSoFar() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  uint64_t value = 0;
+  while (io >> key >> value)
+    if (key == "rchar:")
+      return value;
+  return 0;
+}
+
+// A #use reads its library once, not once per module: four times the
+// modules read about four times the bytes.
+TEST_F(Repairs, AUsedLibraryIsReadOncePerUse) {
+  if (BytesReadSoFar() == 0)
+    GTEST_SKIP() << "no read counter on this system";
+  auto bytesForModules = [&](int modules) {
+    std::string library;
+    for (int m = 0; m < modules; ++m)
+      library += "/*** beginheader f" + std::to_string(m) + " */\nint v" + std::to_string(m) +
+                 ";\n/*** endheader */\nint f" + std::to_string(m) + "() { return 0; }\n";
+    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\BIG.LIB\n");
+    dir.Write("LIB/BIG.LIB", library);
+    Assemble();
+    EXPECT_EQ(CompileStage(false), 0);
+    shell.compilePath = dir.Write("PROG.C", "#use \"BIG.LIB\"\n");
+    const uint64_t before = BytesReadSoFar();
+    EXPECT_EQ(CompileFile(1), 0) << ::testing::PrintToString(Records());
+    EXPECT_NE(LookupSymbol("v" + std::to_string(modules - 1), false, SymbolTableId::kGlobal), nullptr);
+    return double(BytesReadSoFar() - before);
+  };
+  const double ratio = bytesForModules(1200) / bytesForModules(300);
+  EXPECT_LT(ratio, 6.0);
+}
+
 } // namespace
 } // namespace tsw::testing
