@@ -4,6 +4,7 @@
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_mod/cc_mod.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -546,6 +547,42 @@ TEST_F(Repairs, AUsedLibraryIsReadOncePerUse) {
   };
   const double ratio = bytesForModules(1200) / bytesForModules(300);
   EXPECT_LT(ratio, 6.0);
+}
+
+// Every compile defines the macros that describe the IDE's choices, the
+// BIOS compile the processor names as well.
+TEST_F(Repairs, EveryCompileDefinesTheTargetMacros) {
+  struct ChoosingShell : DirectiveShell {
+    bool IdeBiosFlag() override { return true; }
+    bool CompileWithoutBoard() override { return true; }
+    int RunMode() override { return 1; }
+  } choosing;
+  struct Case {
+    const char *what;
+    DirectiveShell *directiveShell;
+    bool biosFirst;
+    std::vector<std::pair<const char *, const char *>> macros; // name, body; null body: undefined
+  };
+  const Case cases[] = {
+      {"neutral IDE", nullptr, false, {{"NO_BIOS", "1"}, {"DEBUG_RST", "1"}, {"_OFFLINE_COMPILE_", "0"}}},
+      {"IDE choices", &choosing, false, {{"NO_BIOS", "0"}, {"DEBUG_RST", "0"}, {"_OFFLINE_COMPILE_", "1"}}},
+      {"after a BIOS compile", nullptr, true, {{"NO_BIOS", "1"}, {"Z180", "0"}, {"TARGETCPU", "Z180"}}},
+  };
+  dir.Write("BIOS.C", "int biosVariable;\n");
+  for (const Case &c : cases) {
+    CompilerBoundaries boundaries;
+    boundaries.shell = &shell;
+    boundaries.directiveShell = c.directiveShell;
+    AssembleCompiler(boundaries);
+    BiosFirstFlag() = c.biosFirst;
+    EXPECT_EQ(Compile("int g;\n"), 0) << c.what << ::testing::PrintToString(Records());
+    for (const auto &[name, body] : c.macros) {
+      const char *defined = IsMacroDefined(name);
+      ASSERT_NE(defined, nullptr) << c.what << " " << name;
+      EXPECT_STREQ(defined, body) << c.what << " " << name;
+    }
+  }
+  Assemble();
 }
 
 } // namespace
