@@ -585,5 +585,30 @@ TEST_F(Repairs, EveryCompileDefinesTheTargetMacros) {
   Assemble();
 }
 
+// Macro calls nested in each other's arguments are expanded to a bounded
+// depth: deeper nesting is one numbered error on its line, and the next
+// line compiles.
+TEST_F(Repairs, MacroCallsNestTooDeepWithAnError) {
+  struct Case {
+    int depth;
+    bool refused;
+  };
+  for (const Case c : {Case{100, false}, Case{10000, true}}) {
+    ClearErrorList();
+    std::string nested;
+    for (int i = 0; i < c.depth; ++i)
+      nested += "F(";
+    nested += "x";
+    nested += std::string(size_t(c.depth), ')');
+    Compile("#define F(a) a\nint " + nested + ";\nint after;\n");
+    std::vector<std::string> expected;
+    if (c.refused)
+      expected.push_back(dir / "PROG.C" + ":2:E|PROG.C|[539]");
+    EXPECT_EQ(Records(), expected) << c.depth;
+    EXPECT_EQ(LookupSymbol("x", false, SymbolTableId::kGlobal) != nullptr, !c.refused) << c.depth;
+    EXPECT_NE(LookupSymbol("after", false, SymbolTableId::kGlobal), nullptr) << c.depth;
+  }
+}
+
 } // namespace
 } // namespace tsw::testing

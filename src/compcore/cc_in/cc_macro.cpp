@@ -318,10 +318,16 @@ Cells Substitute(const MacroInfo &macro, const std::vector<Cells> &args, const C
   return out;
 }
 
+// Arguments are expanded before they are substituted, each one level
+// deeper; past this depth the line is given up (the stack is not).
+constexpr int kMaxExpansionDepth = int(kMaxActiveMacros);
+struct ExpansionTooDeep {};
+
 // Scans `work`, replacing macros and rescanning each replacement together
 // with the text after it.
 Cells ExpandCells(Cells work) {
-  ++M().depth;
+  if (++M().depth > kMaxExpansionDepth)
+    throw ExpansionTooDeep{};
   Cells out;
   size_t i = 0;
   char previous = 0;
@@ -582,7 +588,13 @@ void ExpandMacros() {
   LogicalLineBuffer line = CurrentLogicalLine();
   size_t cursor = CursorIndex();
   M().depth = 0;
-  Cells expanded = ExpandCells(CellsOfLine(line, cursor));
+  Cells expanded;
+  try {
+    expanded = ExpandCells(CellsOfLine(line, cursor));
+  } catch (const ExpansionTooDeep &) {
+    // The rest of the line is dropped; the next line compiles.
+    CompileError<kMsgTooManyActive>(kMaxExpansionDepth);
+  }
   // Every marker has been passed: no replacement is still being scanned.
   ResetMacroExpansionState();
   // Macro text already after the cursor has lost its marks: it may be
