@@ -610,5 +610,30 @@ TEST_F(Repairs, MacroCallsNestTooDeepWithAnError) {
   }
 }
 
+// One macro used thousands of times on one line: every use expands, whether
+// its replacement is shorter or longer than the call, or holds further
+// calls.
+TEST_F(Repairs, ManyUsesOfOneMacroOnALineAllExpand) {
+  struct Case {
+    const char *definitions;
+    const char *use; // declares the name that follows it
+  };
+  const Case cases[] = {
+      {"#define I int\n", "I"},
+      {"#define LONGER_THAN_ITS_NAME unsigned long\n", "LONGER_THAN_ITS_NAME"},
+      {"#define T(x) x\n#define U T(unsigned)\n", "U"},
+  };
+  constexpr int kUses = 1000;
+  for (const Case &c : cases) {
+    ClearErrorList();
+    std::string line;
+    for (int n = 0; n < kUses; ++n)
+      line += std::string(c.use) + " v" + std::to_string(n) + ";";
+    EXPECT_EQ(Compile(std::string(c.definitions) + line + "\n"), 0) << c.use << ::testing::PrintToString(Records());
+    for (int n : {0, kUses / 2, kUses - 1})
+      EXPECT_NE(LookupSymbol("v" + std::to_string(n), false, SymbolTableId::kGlobal), nullptr) << c.use << n;
+  }
+}
+
 } // namespace
 } // namespace tsw::testing

@@ -3,6 +3,7 @@
 
 #include "compcore/cc_in/cc_in.h"
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <optional>
@@ -91,8 +92,8 @@ Cells CellsOfLine(const LogicalLineBuffer &line, size_t from) {
   return cells;
 }
 
-void CheckSize(const Cells &cells) {
-  if (cells.size() >= kMaxLineBytes)
+void CheckSize(size_t cells) {
+  if (cells >= kMaxLineBytes)
     CompileErrorHere<kMsgLineTooLong>();
 }
 
@@ -131,7 +132,7 @@ bool CollectArguments(Cells &work, size_t open, size_t &end, std::vector<Cells> 
       work.push_back(space);
       Cells more = CellsOfLine(*next, 0);
       work.insert(work.end(), more.begin(), more.end());
-      CheckSize(work);
+      CheckSize(work.size());
       continue;
     }
     Cell cell = work[i++];
@@ -438,8 +439,7 @@ Cells ExpandCells(Cells work) {
           args.size() == macro->paramCount || (macro->paramCount == 0 && args.size() == 1 && args[0].empty());
       if (!countOk) {
         CompileError<kMsgArgCount>();
-        work.erase(work.begin() + long(start), work.begin() + long(end));
-        i = start;
+        i = end; // the call is dropped
         continue;
       }
     }
@@ -450,8 +450,7 @@ Cells ExpandCells(Cells work) {
     }
     if (!slot) {
       CompileError<kMsgTooManyActive>(int(kMaxActiveMacros));
-      work.erase(work.begin() + long(start), work.begin() + long(end));
-      i = start;
+      i = end; // the call is dropped
       continue;
     }
     Cells replacement;
@@ -461,10 +460,19 @@ Cells ExpandCells(Cells work) {
     replacement.push_back({kEsc, int8_t(slot), cell.line, cell.column});
     for (Cell &c : replacement)
       c.fromMacro = true;
-    work.erase(work.begin() + long(start), work.begin() + long(end));
-    work.insert(work.begin() + long(start), replacement.begin(), replacement.end());
-    CheckSize(work);
-    i = start;
+    // What stands before `end` has been scanned: the replacement is written
+    // back into it, ending where the call ended, so the text after the call
+    // never moves (moving it made many calls on one line quadratic). Room
+    // made in front is doubled each time it is needed.
+    const size_t length = replacement.size();
+    if (length > end) {
+      const size_t room = std::max(length - end, work.size());
+      work.insert(work.begin(), room, Cell{});
+      end += room;
+    }
+    std::copy(replacement.begin(), replacement.end(), work.begin() + long(end - length));
+    i = end - length;
+    CheckSize(out.size() + work.size() - i);
   }
   --M().depth;
   return out;
