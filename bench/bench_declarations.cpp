@@ -61,8 +61,16 @@ std::string DeclarationFile(int lines) {
   return text;
 }
 
-double CompileSeconds(int lines) {
-  Write("PROG.C", DeclarationFile(lines));
+// One #if line that uses one macro `uses` times.
+std::string MacroUseFile(int uses) {
+  std::string text = "#define Z 0\n#if Z";
+  for (int use = 1; use < uses; ++use)
+    text += "+Z";
+  return text + "\n#endif\n";
+}
+
+double CompileSeconds(const std::string &program, const char *what, int size) {
+  Write("PROG.C", program);
   BenchShell shell;
   tsw::CompilerBoundaries boundaries;
   boundaries.shell = &shell;
@@ -72,8 +80,7 @@ double CompileSeconds(int lines) {
   const uint16_t status = tsw::CompileFile(1);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (status != 0)
-    std::printf("declarations: %d lines: the compile failed (status %u, %u records)\n", lines, status,
-                tsw::ErrorRecordCount());
+    std::printf("%s: %d: the compile failed (status %u, %u records)\n", what, size, status, tsw::ErrorRecordCount());
   return seconds;
 }
 
@@ -91,12 +98,22 @@ int main() {
   Write("tsw.cfg", "sym = 65535\n");
   double previous = 0;
   for (int lines : {1000, 10000, 100000}) {
-    const double seconds = CompileSeconds(lines);
+    const double seconds = CompileSeconds(DeclarationFile(lines), "declarations", lines);
     std::printf("declarations: %6d lines: %8.1f ms, %10.0f lines/s", lines, seconds * 1000, lines / seconds);
     if (previous > 0)
       std::printf(", time(10N)/time(N) %.1f", seconds / previous);
     std::printf("\n");
     previous = seconds;
+  }
+  previous = 0;
+  for (int uses : {2000, 8000, 15000}) {
+    const double seconds = CompileSeconds(MacroUseFile(uses), "macro uses on one line", uses);
+    const double perUse = seconds / uses;
+    std::printf("macro uses on one line: %5d: %6.1f ms", uses, seconds * 1000);
+    if (previous > 0)
+      std::printf(", time per use %.2f times the last", perUse / previous);
+    std::printf("\n");
+    previous = perUse;
   }
   tsw::ResetCompiler();
   std::system(("rm -rf " + gDir).c_str());
