@@ -590,9 +590,41 @@ void DefineTargetMacros(const PredefinedMacroSettings &settings) {
   SetPredefinedMacro("_OFFLINE_COMPILE_", settings.withoutBoard ? "1" : "0");
 }
 
+namespace {
+
+// True when the text from `p` on names no macro and holds no literal: its
+// expansion is the text itself. Names are read as the expander reads them.
+bool NothingToExpand(const char *p) {
+  while (*p) {
+    const char c = *p;
+    if (c == '"' || c == '\'') {
+      return false;
+    } else if (c == '0') {
+      ++p;
+      const bool hex = *p == 'x' || *p == 'X';
+      while (*p && (hex ? IsIdentChar(*p) : IsDigitChar(*p)))
+        ++p;
+    } else if (IsIdentStart(c)) {
+      const char *start = p;
+      while (IsIdentChar(*p))
+        ++p;
+      if (LookupMacro(std::string(start, p)))
+        return false;
+    } else {
+      ++p;
+    }
+  }
+  return true;
+}
+
+} // namespace
+
 void ExpandMacros() {
   while (IsBlankChar(*InputCursor))
     ++InputCursor;
+  // Most lines use no macro: they stay as they are, without being copied.
+  if (CurrentLogicalLine().expandedEnd <= CursorIndex() && NothingToExpand(InputCursor))
+    return;
   LogicalLineBuffer line = CurrentLogicalLine();
   size_t cursor = CursorIndex();
   M().depth = 0;
