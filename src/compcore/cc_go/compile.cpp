@@ -169,6 +169,13 @@ uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
   prologue.biosCompile = bios;
   ResetLineSources(prologue);
   BeginCompileMacros(bios);
+  PredefinedMacroSettings macros;
+  macros.biosCompile = bios;
+  macros.cpu = CodeGen().TargetCpu();
+  macros.ideBiosFlag = DirectiveShellInUse().IdeBiosFlag();
+  macros.ideRunMode = DirectiveShellInUse().RunMode();
+  macros.withoutBoard = DirectiveShellInUse().CompileWithoutBoard();
+  DefineTargetMacros(macros);
   ResetCompilerState();
   FrontEndItems items;
   try {
@@ -184,6 +191,9 @@ uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
     // list keeps what the compile had found.
     throw xInternal(kModule, __LINE__);
   }
+  // The program compiles against the macros the BIOS defined.
+  if (bios)
+    EndBiosCompileMacros();
   uint16_t status = uint16_t(ErrorListStatus());
   if (CompileErrorCount() != 0)
     status |= kCompileFailedBit;
