@@ -118,6 +118,8 @@ TEST_F(ExprConstantTest, ConditionsFoldAtTheTargetsWidths) {
       {"- - 3 == 3", true},
       {"+3 == 3", true},
       {"1,0", false},
+      {"sizeof \"abc\" == 4", true},
+      {"sizeof(\"\") == 1", true},
   };
   for (const Case &c : cases) {
     EXPECT_EQ(Condition(c.condition), c.taken) << c.condition;
@@ -140,6 +142,7 @@ TEST_F(ExprConstantTest, ConditionsWithErrors) {
       {"(1", {2085, 2051}},
       {"1 ? 2", {452, 2051}},
       {"08", {454}},
+      {"\"abc\"", {427}},
   };
   for (const Case &c : cases) {
     Condition(c.condition);

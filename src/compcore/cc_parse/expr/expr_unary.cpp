@@ -7,6 +7,7 @@
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/expr/expr_literals.h"
+#include "compcore/cc_parse/expr/expr_strings.h"
 #include "compcore/cc_parse/expr/expr_type_name.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/cc_parse/expr/value_ops.h"
@@ -273,7 +274,7 @@ void CompilePrimaryExpression(ValueRecord &value, bool parenthesised) {
     CompileName(value);
     return;
   }
-  if (CompileLiteral(value))
+  if (CompileLiteral(value) || CompileStringLiteral(value))
     return;
   CompileError<kMsgAsmExpression>();
   value = MakeIntConstantValue(0);
