@@ -197,6 +197,41 @@ TEST_F(ExprConstantTest, DimensionsOfOtherObjectsAndTheirSizes) {
   }
 }
 
+TEST_F(ExprConstantTest, SubscriptsAndMembersGiveTheirElementsType) {
+  const char *declarations = "int m[3][5];\nextern int u[];\nint g;\nstruct pt { int x; long y; char n[6]; } p;\n"
+                             "struct pt *pp;\n";
+  struct Case {
+    const char *operand;
+    uint16_t size;
+    std::vector<unsigned> messages;
+  } cases[] = {
+      {"m[2]", 10, {}},
+      {"m[2][4]", 2, {}},
+      {"m[3]", 10, {448}},
+      {"m[1][5]", 2, {448}},
+      {"m[-1]", 10, {}},
+      {"u[7]", 2, {}}, // an unsized array has no bound to check
+      {"g[0]", 2, {447}},
+      {"p.x", 2, {}},
+      {"p.y", 4, {}},
+      {"p.n", 6, {}},
+      {"p.n[5]", 1, {}},
+      {"p.n[6]", 1, {448}},
+      {"pp->y", 4, {}},
+      {"m[0].x", 10, {449}}, // the value stays what it was
+      {"p.z", 12, {449}},
+      {"\"abc\"[2]", 1, {}},
+      {"\"abc\"[3]", 1, {448}},
+  };
+  for (const Case &c : cases) {
+    Compile(std::string(declarations) + "char s[sizeof " + c.operand + "];\n");
+    const SymbolRecord *s = LookupSymbol("s", false, SymbolTableId::kGlobal);
+    ASSERT_TRUE(s && !s->list.empty()) << c.operand;
+    EXPECT_EQ(s->list[0], c.size) << c.operand;
+    EXPECT_EQ(Messages(), c.messages) << c.operand;
+  }
+}
+
 TEST_F(ExprConstantTest, DimensionsThatAreNoConstant) {
   struct Case {
     const char *program;
@@ -210,6 +245,31 @@ TEST_F(ExprConstantTest, DimensionsThatAreNoConstant) {
     Compile(c.program);
     EXPECT_EQ(Messages(), c.messages) << c.program;
   }
+}
+
+TEST_F(ExprConstantTest, PlacedObjectsTakeAConstantExpressionAddress) {
+  Compile("int port @ 0x4000 + 2 * 8;\nchar flag @ (0x40 << 4) | 1;\nint g;\nint other @ g + 1;\n"
+          "int undeclared @ nowhere;\n");
+  struct Case {
+    const char *name;
+    uint32_t address;
+  } cases[] = {{"port", 0x4010}, {"flag", 0x401}, {"other", 0}, {"undeclared", 0}};
+  for (const Case &c : cases) {
+    const SymbolRecord *s = LookupSymbol(c.name, false, SymbolTableId::kGlobal);
+    ASSERT_NE(s, nullptr) << c.name;
+    EXPECT_EQ(s->address, c.address) << c.name;
+  }
+  // An object is no constant (2003); an undeclared name is 493 and stands
+  // for 0.
+  EXPECT_EQ(Messages(), (std::vector<unsigned>{2003, 493}));
+}
+
+TEST_F(ExprConstantTest, NestedConditionsAndElifReadExpressions) {
+  Compile("#define N 4\n#if N * 2 > 10\nint big;\n#elif N * 2 == 8\nint eight;\n#else\nint other;\n#endif\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{});
+  EXPECT_FALSE(Declared("big"));
+  EXPECT_TRUE(Declared("eight"));
+  EXPECT_FALSE(Declared("other"));
 }
 
 } // namespace
