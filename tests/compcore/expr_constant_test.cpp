@@ -114,6 +114,9 @@ TEST_F(ExprConstantTest, ConditionsFoldAtTheTargetsWidths) {
       {"sizeof(int) == 2 && sizeof(long) == 4 && sizeof(char) == 1 && sizeof(float) == 4", true},
       {"sizeof(char *) == 2 && sizeof(int[3][4]) == 24", true},
       {"sizeof 1L == 4", true},
+      {"sizeof(long[10000]) > 0", true}, // a large size is no negative int
+      {"sizeof(long[10000]) == 40000U", true},
+      {"sizeof(char[4]) - 5 < 0", true},
       {"sizeof('a') == 1", true},
       {"- - 3 == 3", true},
       {"+3 == 3", true},
