@@ -5,9 +5,11 @@
 #include "compcore/cc_stab/cc_bios.h"
 
 namespace tsw::testing {
-namespace {
 
 constexpr ADDR24 kBiosRoutine = MakeAddr24(0, 0x0345);
+
+namespace {
+
 constexpr ADDR24 kLibraryRoutine = MakeAddr24(0, 0x2468);
 
 enum class Known { kNowhere, kBios, kDefinedLabel, kLabelDefinedLater };
@@ -101,6 +103,29 @@ TEST_F(RoutineCallTest, LabelNamesReplaceEveryDot) {
       {"L.add", "L_add"}, {"I..L", "I__L"}, {"Hi.Bl", "Hi_Bl"}, {"_switch", "_switch"}, {"llong.s", "llong_s"}};
   for (const auto &[name, label] : cases)
     EXPECT_EQ(RoutineLabelName(name), label) << name;
+}
+
+} // namespace
+} // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+// The compiler's own assembly puts the code generator's layer in place of
+// the default that fails every request of instruction emission.
+class AssembledUpcallsTest : public ByteRoadTest {};
+
+TEST_F(AssembledUpcallsTest, ResetCompilerInstallsTheNamedCalls) {
+  Origin("code 0 0x1000 0x1000 apply", Caches().rootCode);
+  Caches().currentCode = Caches().rootCode;
+  SelectTargetCpu(CodeCpu::kZ180);
+  AddBiosSymbol("c.mult", kBiosRoutine);
+  writer.runs.clear();
+  EXPECT_NO_THROW(Upcalls().EmitCallNamedRoutine("c.mult"));
+  EXPECT_NO_THROW(Upcalls().FlushPrimaryRegister());
+  Caches().currentCode->Flush();
+  ASSERT_EQ(writer.runs.size(), 1u);
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, writer.runs[0].bytes, {"call  0345"}));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_gen/asm/asm_statement.h"
+#include "compcore/cc_gen/codegen_layer.h"
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/value_queries.h"
@@ -107,6 +108,7 @@ void Wire(Assembly &assembly) {
   SetLibraryIndexService(&assembly.moduleIndexService);
   SetLibraryIndexMessages(ShowLibraryIndexMessage);
   SetMemoryMapEnvironment(&assembly.memoryMap);
+  InstallCodegenLayer();
   SetCompileProgram(RunFrontEndPass);
 }
 
