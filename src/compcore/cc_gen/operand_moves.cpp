@@ -280,8 +280,8 @@ void LoadValueToRegister(OperandMove &move, Reg reg, bool wantAddress, bool char
     return;
   }
   const uint8_t type = RegisterType(value);
-  // A char not wanted in A is widened into HL: its byte comes through A,
-  // which reaches every addressing mode.
+  // A char not wanted in A goes to HL zero-extended: its byte comes
+  // through A, which reaches every addressing mode.
   bool widenChar = false;
   if (reg == Reg::Value && !wantAddress) {
     if (type == kTypeChar && !charInA && value.storage != kStorageConstant) {
@@ -322,10 +322,11 @@ void LoadValueToRegister(OperandMove &move, Reg reg, bool wantAddress, bool char
   value.storage = kStoragePrimary;
   value.SetLvalue(false);
   SetValueRegister(value, CurrentPair(move.registers));
-  if (widenChar)
+  // A char outside A sits in HL with H 0: still a char, already widened.
+  if (widenChar) {
     WidenCharInA(value);
-  if (type == kTypeChar && !charInA && !widenChar && reg == Reg::Value)
-    value.type = kTypeInt;
+    value.type = kTypeChar;
+  }
 }
 
 void PushValueToStack(OperandMove &move, Reg reg) {
