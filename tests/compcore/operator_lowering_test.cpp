@@ -45,6 +45,22 @@ protected:
 public:
   RoadSink &Sink() { return sink; }
   std::vector<uint8_t> Code() { return Emitted(); }
+  // The code as it stands in memory: bytes taken back and emitted again
+  // over, up to the emit address.
+  std::vector<uint8_t> CodeInPlace() {
+    const ADDR24 end = Here();
+    Caches().currentCode->Flush();
+    std::map<uint16_t, uint8_t> image;
+    for (const testing::Run &run : writer.runs)
+      for (size_t i = 0; i < run.bytes.size(); ++i)
+        image[uint16_t(run.address.logical + i)] = run.bytes[i];
+    writer.runs.clear();
+    std::vector<uint8_t> bytes;
+    for (const auto &[address, byte] : image)
+      if (address < end.logical)
+        bytes.push_back(byte);
+    return bytes;
+  }
   // A global by name, an int constant ("#5"), or a value already in the
   // registers ("=long").
   static ValueRecord Operand(const std::string &text) {
@@ -365,6 +381,77 @@ TEST_F(LoweringTest, OperatorsAndTypesWithoutALowering) {
   ASSERT_EQ(sink.records.size(), 2u);
   EXPECT_EQ(sink.records[1].text, "Invalid type for '*' operator");
   Code();
+}
+
+}  // namespace
+}  // namespace tsw::testing
+
+#include "compcore/cc_gen/conditional_jumps.h"
+#include "compcore/cc_gen/operand_moves.h"
+
+namespace tsw::testing {
+namespace {
+
+// A jump on a comparison takes its 0/1 tail back (and a ccf with it) and
+// branches on the carry while the expression compiler allows it; any other
+// condition is tested for zero.
+TEST_F(LoweringTest, ConditionalJumpsBranchOnTheComparisonsCarry) {
+  constexpr ADDR24 kTarget = MakeAddr24(0, 0x1234);
+  const std::vector<std::string> z180Compare = {"ld    hl,(2000)", "ld    de,(2002)", "ld    a,h", "xor   80",
+                                                "ld    h,a", "ld    a,d", "xor   80", "ld    d,a", "sbc   hl,de"};
+  const auto then = [](std::vector<std::string> head, std::initializer_list<const char *> tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+  };
+  struct Case {
+    const char *what;
+    CodeCpu cpu;
+    const char *left, *op, *right;
+    bool retract;
+    uint8_t sense;
+    bool shortJump;
+    ADDR24 target;
+    std::vector<std::string> listing;
+    std::vector<unsigned> messages = {};
+  };
+  const std::vector<Case> cases = {
+      {"carry jump", z, "a", "<", "b", true, 0, false, kTarget, then(z180Compare, {"jp    c,1234"})},
+      {"carry jump when false", z, "a", "<", "b", true, 1, false, kTarget, then(z180Compare, {"jp    nc,1234"})},
+      {"the ccf goes too", z, "a", ">=", "#5", true, 0, false, kTarget,
+       {"ld    hl,(2000)", "ld    de,8005", "ld    a,h", "xor   80", "ld    h,a", "sbc   hl,de", "jp    nc,1234"}},
+      {"tail kept without retract", z, "a", "<", "b", false, 0, false, kTarget,
+       then(z180Compare, {"ld    hl,0000", "adc   hl,hl", "jp    nz,1234"})},
+      {"corvid carry jump", c, "u", "<", "v", true, 1, false, kTarget,
+       {"ld    hl,(2004)", "ld    de,(2006)", "or    a", "sbc   hl,de", "jp    nc,1234"}},
+      {"a value is tested for zero", z, "a", "", "", false, 1, false, kTarget,
+       {"ld    hl,(2000)", "ld    a,h", "or    l", "ld    hl,0000", "jr    z,100B", "inc   hl", "jp    z,1234"}},
+      // The displacement was counted from after the tail: it still
+      // reaches 1008.
+      {"backward short jump", z, "a", "<", "b", true, 0, true, MakeAddr24(0, 0xF0),
+       then(z180Compare, {"jr    c,1008"})},
+      {"sense out of range", z, "a", "", "", false, 9, false, kTarget, {}, {621}},
+  };
+  for (const Case &k : cases) {
+    SCOPED_TRACE(k.what);
+    SelectTargetCpu(k.cpu);
+    sink.records.clear();
+    Emission() = {};
+    ValueRecord left = Operand(k.left);
+    if (*k.op) {
+      ValueRecord right = Operand(k.right);
+      BeginBinaryOperation(k.op, left, right);
+    }
+    ExpressionFlags().retract = k.retract;
+    EmitConditionalJump(left, k.target, k.sense, k.shortJump);
+    const TargetCpu decoder = k.cpu == CodeCpu::kCorvid ? TargetCpu::Corvid : TargetCpu::Z180;
+    EXPECT_TRUE(DecodesAs(decoder, CodeInPlace(), k.listing));
+    Caches().currentCode->SetEmitAddress(MakeAddr24(0, 0x1000));
+    writer.runs.clear();
+    EXPECT_EQ(sink.Messages(), k.messages);
+    EXPECT_EQ(left.carryFlagCondition, 0);
+    EXPECT_EQ(left.skipLength, 0);
+    EXPECT_FALSE(ExpressionFlags().retract);
+  }
 }
 
 }  // namespace
