@@ -1,0 +1,145 @@
+// The inline word code of the binary operators, compiled by the product's
+// code generator for the Z180 and run on the simulator over the edges of
+// the int and unsigned ranges: each result is held to what C computes.
+#include <gtest/gtest.h>
+
+#include <fmt/format.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "compcore/byte_road_fixture.h"
+#include "compcore/cc_gen/operand_moves.h"
+#include "compcore/cc_gen/operator_lowering.h"
+#include "compcore/cc_gen/target_modes.h"
+#include "compcore/cc_gen/value_queries.h"
+#include "compcore/cc_stab/cc_stab.h"
+#include "runner/routine_harness.h"
+#include "support/tempdir.h"
+
+namespace tsw::target {
+namespace {
+
+constexpr uint16_t kLeftAt = 0x9000;
+constexpr uint16_t kRightAt = 0x9002;
+constexpr uint16_t kCodeAt = 0x1000;
+
+const std::vector<uint16_t> kWordEdges = {0x0000, 0x0001, 0x0002, 0x7FFE, 0x7FFF, 0x8000,
+                                          0x8001, 0xFFFE, 0xFFFF, 0x1234, 0x00FF, 0x0100};
+
+struct WordOperator {
+  const char *text;
+  uint8_t type;
+  std::function<uint16_t(uint16_t, uint16_t)> expect;
+};
+
+int16_t S(uint16_t v) { return int16_t(v); }
+
+const std::vector<WordOperator> kOperators = {
+    {"<", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(S(a) < S(b)); }},
+    {"<=", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(S(a) <= S(b)); }},
+    {">", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(S(a) > S(b)); }},
+    {">=", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(S(a) >= S(b)); }},
+    {"<", kTypeUnsigned, [](uint16_t a, uint16_t b) { return uint16_t(a < b); }},
+    {"<=", kTypeUnsigned, [](uint16_t a, uint16_t b) { return uint16_t(a <= b); }},
+    {">", kTypeUnsigned, [](uint16_t a, uint16_t b) { return uint16_t(a > b); }},
+    {">=", kTypeUnsigned, [](uint16_t a, uint16_t b) { return uint16_t(a >= b); }},
+    {"+", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(a + b); }},
+    {"-", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(a - b); }},
+    {"^", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(a ^ b); }},
+};
+
+class WordOperatorRun : public tsw::testing::ByteRoadTest {
+protected:
+  void SetUp() override {
+    ByteRoadTest::SetUp();
+    AllocateSymbolTables(kSymbolLimit);
+    Origin("code 0 0x1000 0x1000 apply", Caches().rootCode);
+    Caches().currentCode = Caches().rootCode;
+    SelectTargetCpu(CodeCpu::kZ180);
+  }
+  ValueRecord Global(const char *name, uint8_t type, uint16_t address) {
+    SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
+    if (!symbol)
+      symbol = AddSymbol(name, kLevelNone, type, 0, kKindGlobal);
+    symbol->type = type;
+    symbol->address = Addr24ToLong(MakeAddr24(0, address));
+    return MakeValueFromSymbol(*symbol);
+  }
+  // The bytes of `left op right` over the two globals, or of `left op c`.
+  std::vector<uint8_t> Compile(const WordOperator &op, std::optional<uint16_t> constantRight,
+                               std::optional<uint16_t> constantLeft) {
+    Caches().currentCode->SetEmitAddress(MakeAddr24(0, kCodeAt));
+    writer.runs.clear();
+    ValueRecord left = constantLeft ? MakeIntConstantFromHostInt(int16_t(*constantLeft)) : Global("a", op.type, kLeftAt);
+    ValueRecord right =
+        constantRight ? MakeIntConstantFromHostInt(int16_t(*constantRight)) : Global("b", op.type, kRightAt);
+    if (op.type == kTypeUnsigned) {
+      if (constantLeft)
+        left.type = kTypeUnsigned;
+      if (constantRight)
+        right.type = kTypeUnsigned;
+    }
+    BeginBinaryOperation(op.text, left, right);
+    // An identity (x + 0) leaves the operand where it was.
+    LoadOperandToValueRegister(left);
+    Caches().currentCode->Flush();
+    std::vector<uint8_t> bytes;
+    for (const tsw::testing::Run &run : writer.runs)
+      bytes.insert(bytes.end(), run.bytes.begin(), run.bytes.end());
+    EXPECT_TRUE(sink.records.empty()) << op.text;
+    return bytes;
+  }
+  static constexpr uint16_t kSymbolLimit = 200;
+};
+
+std::string CaseText(uint16_t a, uint16_t b, const std::vector<uint8_t> &code) {
+  std::string text = fmt::format("\tld hl,#{:#06x}\n\tld ({:#06x}),hl\n\tld hl,#{:#06x}\n\tld ({:#06x}),hl\n", a,
+                                 kLeftAt, b, kRightAt);
+  for (uint8_t byte : code)
+    text += fmt::format("\t.db {:#04x}\n", byte);
+  text += "\tld (OUT),hl\n";
+  return text;
+}
+
+// Two variables, a constant on the right and a constant on the left: the
+// three forms the comparisons take.
+TEST_F(WordOperatorRun, ResultsMatchCOverTheEdgesOfTheRange) {
+  enum class Form { kVariables, kConstantRight, kConstantLeft };
+  struct Expected {
+    std::string what;
+    uint16_t value;
+  };
+  // One run per operator and form: the output blocks of one run must fit
+  // below the top of memory.
+  for (const WordOperator &op : kOperators) {
+    for (Form form : {Form::kVariables, Form::kConstantRight, Form::kConstantLeft}) {
+      std::vector<std::string> texts;
+      std::vector<Expected> expected;
+      for (uint16_t a : kWordEdges) {
+        for (uint16_t b : kWordEdges) {
+          const std::vector<uint8_t> code =
+              Compile(op, form == Form::kConstantRight ? std::optional<uint16_t>(b) : std::nullopt,
+                      form == Form::kConstantLeft ? std::optional<uint16_t>(a) : std::nullopt);
+          texts.push_back(CaseText(a, b, code));
+          expected.push_back({fmt::format("{} {:04X} {} {:04X} (form {})", op.type == kTypeInt ? "int" : "unsigned",
+                                          a, op.text, b, int(form)),
+                              op.expect(a, b)});
+        }
+      }
+      tsw::testing::TempDir dir;
+      const AsmRun run = RunAsmCases("", texts, dir.path());
+      ASSERT_TRUE(run.ok) << run.log;
+      ASSERT_EQ(run.blocks.size(), expected.size());
+      for (size_t i = 0; i < expected.size(); ++i) {
+        const uint16_t got = uint16_t(run.blocks[i][0] | run.blocks[i][1] << 8);
+        EXPECT_EQ(got, expected[i].value) << expected[i].what;
+      }
+    }
+  }
+}
+
+} // namespace
+} // namespace tsw::target
