@@ -235,5 +235,50 @@ TEST_F(OperandMoveTest, ACachedOperandIsPushedOnlyWhenItsRegistersAreWritten) {
   }
 }
 
+// Exchanging the top of the stack with the registers keeps StackOffset
+// with what is pushed.
+TEST_F(OperandMoveTest, StackAndRegistersChangePlaces) {
+  struct Case {
+    const char *what;
+    uint8_t stackedType;
+    uint8_t heldType;
+    std::vector<std::string> listing;
+    int16_t stackChange;
+    std::vector<std::string> labels;
+    std::vector<unsigned> messages = {};
+    bool heldInA = false;
+  } cases[] = {
+      {"word and word", kTypeInt, kTypeUnsigned, {"ex    (sp),hl"}, 0, {}},
+      {"pushed char and word", kTypeChar, kTypeInt, {"ex    (sp),hl"}, 0, {}},
+      {"word and char held", kTypeInt, kTypeChar, {"ex    (sp),hl"}, 0, {}},
+      {"word and char in A", kTypeInt, kTypeChar, {"ld    l,a", "ld    h,00", "ex    (sp),hl"}, 0, {}, {}, true},
+      {"long and long", kTypeLong, kTypeFloat, {"call  0000"}, 0, {"swap4_"}},
+      {"word under a long", kTypeInt, kTypeLong, {"pop   hl", "push  bc", "push  de"}, -2, {}},
+      {"long under a word", kTypeLong, kTypeInt, {"pop   de", "pop   bc", "push  hl"}, 2, {}},
+      {"a value of no size", kTypeNone, kTypeInt, {}, 0, {}, {638}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    SelectTargetCpu(CodeCpu::kZ180);
+    ResetFixupTables(kResetFinal);
+    sink.records.clear();
+    Emission().stackOffset = 0;
+    ValueRecord stacked = Pushed(c.stackedType);
+    ValueRecord held = InRegisters(c.heldType);
+    held.SetByteResult(c.heldInA);
+    SwapStackAndRegister(stacked, held);
+    EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Emitted(), c.listing));
+    EXPECT_EQ(Emission().stackOffset, c.stackChange);
+    EXPECT_EQ(PendingLabelList(), c.labels);
+    EXPECT_EQ(sink.Messages(), c.messages);
+    if (c.messages.empty()) {
+      EXPECT_EQ(stacked.storage, kStoragePrimary);
+      EXPECT_EQ(held.storage, kStorageStackStruct);
+    } else {
+      EXPECT_EQ(sink.records[0].text, "Internal Error: Unable to swap stack with register operand");
+    }
+  }
+}
+
 } // namespace
 } // namespace tsw::testing

@@ -398,6 +398,48 @@ void StoreRegisterToValue(OperandMove &move, Reg source) {
   RunMove(move, MoveKind::kStore, type == kTypeVoid ? kWordBytes : TypeCodeSize(type));
 }
 
+// A char takes a word on the stack and in HL alike.
+uint16_t SwapSize(const ValueRecord &value) {
+  if (value.HasLevel())
+    return kWordBytes;
+  const uint16_t size = TypeCodeSize(value.type);
+  return size == 1 ? kWordBytes : size;
+}
+
+void SwapStackAndRegister(ValueRecord &stacked, ValueRecord &inRegisters) {
+  const uint16_t stackSize = SwapSize(stacked);
+  const uint16_t registerSize = SwapSize(inRegisters);
+  const bool wordOnStack = stackSize == kWordBytes, longOnStack = stackSize == kLongBytes;
+  const bool wordInRegisters = registerSize == kWordBytes, longInRegisters = registerSize == kLongBytes;
+  if (!(wordOnStack || longOnStack) || !(wordInRegisters || longInRegisters)) {
+    RaiseError(kMsgSwapSize, CurrentSourceLine(), CurrentSourceColumn(),
+               DiagnosticText("Internal Error: Unable to swap stack with register operand"));
+    return;
+  }
+  // A char held in A goes under as the word a pushed char is.
+  if (inRegisters.IsByteResult()) {
+    WidenCharInA(inRegisters);
+    inRegisters.type = kTypeChar;
+  }
+  if (stackSize == registerSize) {
+    EmitSwapTop(wordOnStack ? uint8_t(kTypeInt) : uint8_t(kTypeLong));
+  } else if (wordOnStack) {
+    // The long in DE:BC goes under; the word comes up into HL.
+    EmitPopPair(Reg::HL);
+    EmitPushPair(Reg::BC);
+    EmitPushPair(Reg::DE);
+  } else {
+    // The word in HL goes under; the long comes up into DE:BC.
+    EmitPopPair(Reg::DE);
+    EmitPopPair(Reg::BC);
+    EmitPushPair(Reg::HL);
+  }
+  stacked.storage = kStoragePrimary;
+  stacked.SetLvalue(false);
+  stacked.SetByteResult(false);
+  inRegisters.storage = kStorageStackStruct;
+}
+
 void LoadConstantIntoPair(Reg pair, int16_t n) {
   if (pair == Reg::HL)
     FlushPrimaryRegister();

@@ -69,6 +69,10 @@ void LoadAddressToRegister(OperandMove &move, Reg pair);
 // The value held in `source` (Value: its type's registers) stored into the
 // move's value.
 void StoreRegisterToValue(OperandMove &move, Reg source);
+// The value on top of the stack and the value in the registers change
+// places (2 or 4 bytes each); both records follow. Any other sizes are an
+// internal error and nothing is emitted.
+void SwapStackAndRegister(ValueRecord &stacked, ValueRecord &inRegisters);
 // An int constant into the pair; loading HL first pushes a cached operand.
 void LoadConstantIntoPair(Reg pair, int16_t n);
 
