@@ -235,6 +235,84 @@ TEST_F(OperandMoveTest, ACachedOperandIsPushedOnlyWhenItsRegistersAreWritten) {
   }
 }
 
+TEST_F(OperandMoveTest, StoresWriteTheRegistersOfTheTargetsType) {
+  struct Case {
+    const char *what;
+    CodeCpu cpu;
+    uint8_t type;
+    bool frame;
+    std::vector<std::string> listing;
+  } cases[] = {
+      {"int to a global", CodeCpu::kZ180, kTypeInt, false, {"ld    (2000),hl"}},
+      {"long to a global, low word first", CodeCpu::kZ180, kTypeLong, false, {"ld    (2000),de", "ld    (2002),bc"}},
+      {"char from A", CodeCpu::kZ180, kTypeChar, false, {"ld    (2000),a"}},
+      {"int to the frame", CodeCpu::kZ180, kTypeInt, true, {"ld    (ix+4),l", "ld    (ix+5),h"}},
+      {"int to the frame, corvid", CodeCpu::kCorvid, kTypeInt, true, {"ld    (ix+4),hl"}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    SelectTargetCpu(c.cpu);
+    Attributes().current = c.frame ? uint16_t(kAttrUseIx) : uint16_t(0);
+    sink.records.clear();
+    ValueRecord target = c.frame ? Auto(c.type, 4) : Global((std::string("s") + c.what).c_str(), c.type);
+    EmitStoreValue(target, Reg::Value);
+    EXPECT_TRUE(DecodesAs(Decoder(c.cpu), Emitted(), c.listing));
+    EXPECT_TRUE(sink.records.empty());
+  }
+}
+
+// What a move cannot do is reported and emits nothing.
+TEST_F(OperandMoveTest, MovesThatCannotBeMadeAreReported) {
+  struct Case {
+    const char *what;
+    std::function<void(OperandMoveTest &)> move;
+    unsigned message;
+  } cases[] = {
+      {"store into a constant",
+       [](OperandMoveTest &) {
+         ValueRecord constant = MakeIntConstantValue(1);
+         EmitStoreValue(constant, Reg::Value);
+       },
+       627},
+      {"address of an automatic variable by the fixed-address load",
+       [](OperandMoveTest &) {
+         ValueRecord local = Auto(kTypeInt, 2);
+         OperandMove move(local);
+         LoadAddressToRegister(move, Reg::HL);
+       },
+       629},
+      {"address of a value of no storage",
+       [](OperandMoveTest &) {
+         ValueRecord odd = MakeValue(kTypeInt, kLevelNone, 7, true);
+         OperandMove move(odd);
+         LoadAddressToRegister(move, Reg::HL);
+       },
+       630},
+      {"a value in registers has no address",
+       [](OperandMoveTest &) {
+         ValueRecord held = InRegisters(kTypeInt);
+         AddressingModeOfValue(held);
+       },
+       626},
+      {"a store of an immediate",
+       [](OperandMoveTest &) {
+         ValueRecord constant = MakeIntConstantValue(1);
+         OperandMove move(constant);
+         move.mode = AddressingKind::kImmediate;
+         RunMove(move, MoveKind::kStore, 2);
+       },
+       2001},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    SelectTargetCpu(CodeCpu::kZ180);
+    sink.records.clear();
+    c.move(*this);
+    EXPECT_TRUE(Emitted().empty());
+    EXPECT_EQ(sink.Messages(), std::vector<unsigned>{c.message});
+  }
+}
+
 // Exchanging the top of the stack with the registers keeps StackOffset
 // with what is pushed.
 TEST_F(OperandMoveTest, StackAndRegistersChangePlaces) {
