@@ -141,5 +141,27 @@ TEST_F(WordOperatorRun, ResultsMatchCOverTheEdgesOfTheRange) {
   }
 }
 
+// Every factor with an inline sequence, each run over the edges.
+TEST_F(WordOperatorRun, MultiplyByATableConstantMatchesC) {
+  const std::vector<uint16_t> factors = {1, 2, 3, 4, 5, 6, 8, 10, 12, 16, 20, 32, 40, 64};
+  const WordOperator multiply{"*", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(a * b); }};
+  std::vector<std::string> texts;
+  std::vector<std::string> what;
+  std::vector<uint16_t> expected;
+  for (uint16_t factor : factors) {
+    for (uint16_t a : kWordEdges) {
+      texts.push_back(CaseText(a, factor, Compile(multiply, factor, std::nullopt)));
+      what.push_back(fmt::format("{:04X} * {}", a, factor));
+      expected.push_back(uint16_t(a * factor));
+    }
+  }
+  tsw::testing::TempDir dir;
+  const AsmRun run = RunAsmCases("", texts, dir.path());
+  ASSERT_TRUE(run.ok) << run.log;
+  ASSERT_EQ(run.blocks.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i)
+    EXPECT_EQ(uint16_t(run.blocks[i][0] | run.blocks[i][1] << 8), expected[i]) << what[i];
+}
+
 } // namespace
 } // namespace tsw::target
