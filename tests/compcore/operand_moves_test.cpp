@@ -254,9 +254,47 @@ TEST_F(OperandMoveTest, StoresWriteTheRegistersOfTheTargetsType) {
     SelectTargetCpu(c.cpu);
     Attributes().current = c.frame ? uint16_t(kAttrUseIx) : uint16_t(0);
     sink.records.clear();
-    ValueRecord target = c.frame ? Auto(c.type, 4) : Global((std::string("s") + c.what).c_str(), c.type);
+    ValueRecord target = c.frame ? Auto(c.type, 4) : Global(("store" + std::to_string(&c - cases)).c_str(), c.type);
     EmitStoreValue(target, Reg::Value);
     EXPECT_TRUE(DecodesAs(Decoder(c.cpu), Emitted(), c.listing));
+    EXPECT_TRUE(sink.records.empty());
+  }
+}
+
+TEST_F(OperandMoveTest, APointerIsFollowedToItsObject) {
+  struct Case {
+    const char *what;
+    CodeCpu cpu;
+    uint8_t type;
+    uint32_t declarator;
+    std::vector<std::string> listing;
+    bool inA;
+    uint32_t levelAfter;
+  } cases[] = {
+      {"int", CodeCpu::kZ180, kTypeInt, kLevelPointer,
+       {"ld    hl,(2000)", "ld    a,(hl)", "inc   hl", "ld    h,(hl)", "ld    l,a"}, false, kLevelNone},
+      {"int, corvid", CodeCpu::kCorvid, kTypeInt, kLevelPointer, {"ld    hl,(2000)", "ld    hl,(hl+0)"}, false,
+       kLevelNone},
+      {"char into A", CodeCpu::kZ180, kTypeChar, kLevelPointer, {"ld    hl,(2000)", "ld    a,(hl)"}, true,
+       kLevelNone},
+      {"long, low word first", CodeCpu::kZ180, kTypeLong, kLevelPointer,
+       {"ld    hl,(2000)", "ld    e,(hl)", "inc   hl", "ld    d,(hl)", "inc   hl", "ld    c,(hl)", "inc   hl",
+        "ld    b,(hl)"},
+       false, kLevelNone},
+      {"pointer to pointer", CodeCpu::kZ180, kTypeInt, AddLevel(kLevelPointer, kLevelPointer),
+       {"ld    hl,(2000)", "ld    a,(hl)", "inc   hl", "ld    h,(hl)", "ld    l,a"}, false, kLevelPointer},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    SelectTargetCpu(c.cpu);
+    sink.records.clear();
+    ValueRecord pointer = Global(("ptr" + std::to_string(&c - cases)).c_str(), c.type, c.declarator);
+    DereferenceOperand(pointer);
+    EXPECT_TRUE(DecodesAs(Decoder(c.cpu), Emitted(), c.listing));
+    EXPECT_EQ(pointer.storage, kStoragePrimary);
+    EXPECT_FALSE(pointer.IsLvalue());
+    EXPECT_EQ(pointer.IsByteResult(), c.inA);
+    EXPECT_EQ(pointer.Level(), c.levelAfter);
     EXPECT_TRUE(sink.records.empty());
   }
 }

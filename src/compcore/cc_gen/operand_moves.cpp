@@ -476,6 +476,24 @@ void LoadOperandAllowingA(ValueRecord &value) {
   LoadValueToRegister(move, Reg::Value, false, true);
 }
 
+void DereferenceOperand(ValueRecord &pointer) {
+  if (ExpressionFlags().codeSuppressed)
+    return;
+  // The address was already taken as the object's: nothing to load.
+  if (pointer.CodeFlag13()) {
+    pointer.SetCodeFlag13(false);
+    pointer.SetStepNotLoaded(false);
+    return;
+  }
+  LoadOperandToValueRegister(pointer);
+  pointer.declarator = RemoveLevel(pointer.declarator);
+  pointer.SetLvalue(true);
+  if (IsStructure(pointer) || pointer.Level() == kLevelArray)
+    return;
+  OperandMove move(pointer);
+  LoadValueToRegister(move, Reg::Value, false, true);
+}
+
 void PushOperand(ValueRecord &value) {
   OperandMove move(value);
   PushValueToStack(move, Reg::Value);

@@ -84,6 +84,9 @@ void LoadOperandAddressIntoHL(ValueRecord &value);
 // A char already widened in HL stays there as an int; any other char goes
 // into A.
 void LoadOperandAllowingA(ValueRecord &value);
+// The object a pointer value points at, loaded through its address (a
+// structure or an array stays its address; a char goes into A).
+void DereferenceOperand(ValueRecord &pointer);
 // 603 when another operand is still cached afterwards.
 void PushOperand(ValueRecord &value);
 void PopOperandToValueRegister(ValueRecord &value);
