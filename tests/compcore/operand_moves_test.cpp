@@ -95,6 +95,7 @@ TEST_F(OperandMoveTest, ValuesReachTheirRegistersAndTheStack) {
        push, {"ld    l,a", "ld    h,00", "push  hl"}, -2, kStorageStackStruct},
       {"pop long: low word first", z, pushed(kTypeLong), pop, {"pop   de", "pop   bc"}, 4},
       {"pop int", c, pushed(kTypeInt), pop, {"pop   hl"}, 2},
+      {"a pushed value loaded comes off the stack", z, pushed(kTypeLong), load, {"pop   de", "pop   bc"}, 4},
       {"address of a constant", z, constant(MakeIntConstantValue(3)),
        [](ValueRecord &v) {
          OperandMove move(v);

@@ -256,6 +256,11 @@ void LoadValueToRegister(OperandMove &move, Reg reg, bool wantAddress, bool char
   // wanted as one (a structure is only ever an address).
   if (value.storage == kStoragePrimary && (value.IsLvalue() ? wantAddress || IsStructure(value) : !wantAddress))
     return;
+  // A pushed value comes back off the stack.
+  if (value.storage == kStorageStackStruct && !wantAddress && !IsStructure(value)) {
+    PopValueToRegister(move, reg);
+    return;
+  }
   if (value.storage != kStoragePrimary && IsStructure(value) && !wantAddress) {
     CompileError<kMsgStructAsValue>();
     return;
