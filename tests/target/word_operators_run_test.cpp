@@ -6,7 +6,10 @@
 #include <fmt/format.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,7 +18,9 @@
 #include "compcore/cc_gen/operator_lowering.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_gen/value_queries.h"
+#include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "runner/asm_convert.h"
 #include "runner/routine_harness.h"
 #include "support/tempdir.h"
 
@@ -68,7 +73,20 @@ protected:
     symbol->address = Addr24ToLong(MakeAddr24(0, address));
     return MakeValueFromSymbol(*symbol);
   }
-  // The bytes of `left op right` over the two globals, or of `left op c`.
+  // The bytes of `left op right` over the two globals, or of `left op c`;
+  // the run-time routines it calls are named where their addresses go.
+  struct Compiled {
+    std::vector<uint8_t> bytes;
+    std::map<size_t, std::string> routineAt;
+  };
+  Compiled CompileLinked(const WordOperator &op) {
+    ResetFixupTables(kResetFinal);
+    Compiled compiled{Compile(op, std::nullopt, std::nullopt), {}};
+    for (const std::string &label : PendingLabelList())
+      for (const auto &item : FindGlobalLabel(label)->pending)
+        compiled.routineAt[Addr24FromLong(item->patchAddress).logical - kCodeAt] = label;
+    return compiled;
+  }
   std::vector<uint8_t> Compile(const WordOperator &op, std::optional<uint16_t> constantRight,
                                std::optional<uint16_t> constantLeft) {
     Caches().currentCode->SetEmitAddress(MakeAddr24(0, kCodeAt));
@@ -95,13 +113,34 @@ protected:
   static constexpr uint16_t kSymbolLimit = 200;
 };
 
-std::string CaseText(uint16_t a, uint16_t b, const std::vector<uint8_t> &code) {
+std::string CaseText(uint16_t a, uint16_t b, const std::vector<uint8_t> &code,
+                     const std::map<size_t, std::string> &routineAt = {}) {
   std::string text = fmt::format("\tld hl,#{:#06x}\n\tld ({:#06x}),hl\n\tld hl,#{:#06x}\n\tld ({:#06x}),hl\n", a,
                                  kLeftAt, b, kRightAt);
-  for (uint8_t byte : code)
-    text += fmt::format("\t.db {:#04x}\n", byte);
+  for (size_t at = 0; at < code.size(); ++at) {
+    if (const auto routine = routineAt.find(at); routine != routineAt.end()) {
+      text += "\t.dw " + routine->second + "\n";
+      ++at;
+      continue;
+    }
+    text += fmt::format("\t.db {:#04x}\n", code[at]);
+  }
   text += "\tld (OUT),hl\n";
   return text;
+}
+
+std::string ReadFile(const std::filesystem::path &path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The target library's modules, converted for the simulator's assembler.
+std::string LibraryAsm() {
+  std::string all;
+  for (const auto &entry : std::filesystem::directory_iterator(TSW_Z180_LIBRARY))
+    if (entry.path().extension() == ".LIB")
+      all += ConvertLibraryAsm(ReadFile(entry.path())).text;
+  return all + "_GLOBAL_INIT::\n\tret\nmain::\n\tret\n";
 }
 
 // Two variables, a constant on the right and a constant on the left: the
@@ -161,6 +200,53 @@ TEST_F(WordOperatorRun, MultiplyByATableConstantMatchesC) {
   ASSERT_EQ(run.blocks.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i)
     EXPECT_EQ(uint16_t(run.blocks[i][0] | run.blocks[i][1] << 8), expected[i]) << what[i];
+}
+
+// The operators lowered to run-time routine calls, with the library linked
+// in: the operands must reach each routine in the registers its contract
+// names. Division by 0, the quotient of -32768 by -1 and shift counts of 16
+// or more have no C result and are left out.
+TEST_F(WordOperatorRun, RoutineOperatorsMatchC) {
+  const std::vector<WordOperator> operators = {
+      {"*", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(a * b); }},
+      {"/", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(S(a) / S(b)); }},
+      {"%", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(S(a) % S(b)); }},
+      {"/", kTypeUnsigned, [](uint16_t a, uint16_t b) { return uint16_t(a / b); }},
+      {"%", kTypeUnsigned, [](uint16_t a, uint16_t b) { return uint16_t(a % b); }},
+      {"<<", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(a << b); }},
+      {">>", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(S(a) >> b); }},
+      {">>", kTypeUnsigned, [](uint16_t a, uint16_t b) { return uint16_t(a >> b); }},
+      {"==", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(a == b); }},
+      {"!=", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(a != b); }},
+      {"|", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(a | b); }},
+      {"&", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(a & b); }},
+  };
+  const std::string library = LibraryAsm();
+  for (const WordOperator &op : operators) {
+    const std::string name = std::string(op.type == kTypeInt ? "int " : "unsigned ") + op.text;
+    const bool division = op.text[0] == '/' || op.text[0] == '%';
+    const bool shift = op.text[0] == '<' || op.text[0] == '>';
+    std::vector<std::string> texts;
+    std::vector<std::string> what;
+    std::vector<uint16_t> expected;
+    for (uint16_t a : kWordEdges) {
+      for (uint16_t b : kWordEdges) {
+        if ((division && (b == 0 || (op.type == kTypeInt && a == 0x8000 && b == 0xFFFF))) || (shift && b >= 16))
+          continue;
+        const Compiled compiled = CompileLinked(op);
+        ASSERT_FALSE(compiled.routineAt.empty()) << name << ": no routine called";
+        texts.push_back(CaseText(a, b, compiled.bytes, compiled.routineAt));
+        what.push_back(fmt::format("{}: {:04X}, {:04X}", name, a, b));
+        expected.push_back(op.expect(a, b));
+      }
+    }
+    tsw::testing::TempDir dir;
+    const AsmRun run = RunAsmCases(library, texts, dir.path());
+    ASSERT_TRUE(run.ok) << name << ": " << run.log;
+    ASSERT_EQ(run.blocks.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+      EXPECT_EQ(uint16_t(run.blocks[i][0] | run.blocks[i][1] << 8), expected[i]) << what[i];
+  }
 }
 
 } // namespace
