@@ -249,5 +249,90 @@ TEST_F(WordOperatorRun, RoutineOperatorsMatchC) {
   }
 }
 
+// Longs: the left operand pushed, the right in DE:BC, the routine popping
+// the left; comparisons answer in HL, the rest in DE:BC.
+TEST_F(WordOperatorRun, LongOperatorsMatchC) {
+  constexpr uint16_t kLongLeftAt = 0x9010, kLongRightAt = 0x9014;
+  const std::vector<uint32_t> edges = {0, 1, 2, 0xFFFFFFFF, 0xFFFFFFFE, 0x7FFFFFFF, 0x80000000, 0x12345678, 0xFFFF,
+                                       0x10000};
+  const auto l = [](uint32_t v) { return int32_t(v); };
+  struct LongOperator {
+    const char *text;
+    uint8_t type;
+    std::function<uint32_t(uint32_t, uint32_t)> expect;
+    bool comparison = false;
+  };
+  const std::vector<LongOperator> operators = {
+      {"+", kTypeLong, [](uint32_t a, uint32_t b) { return a + b; }},
+      {"-", kTypeLong, [](uint32_t a, uint32_t b) { return a - b; }},
+      {"*", kTypeLong, [](uint32_t a, uint32_t b) { return a * b; }},
+      {"/", kTypeLong, [l](uint32_t a, uint32_t b) { return uint32_t(l(a) / l(b)); }},
+      {"%", kTypeLong, [l](uint32_t a, uint32_t b) { return uint32_t(l(a) % l(b)); }},
+      {"/", kTypeUnsignedLong, [](uint32_t a, uint32_t b) { return a / b; }},
+      {"%", kTypeUnsignedLong, [](uint32_t a, uint32_t b) { return a % b; }},
+      {"&", kTypeLong, [](uint32_t a, uint32_t b) { return a & b; }},
+      {"|", kTypeLong, [](uint32_t a, uint32_t b) { return a | b; }},
+      {"^", kTypeLong, [](uint32_t a, uint32_t b) { return a ^ b; }},
+      {"==", kTypeLong, [](uint32_t a, uint32_t b) { return uint32_t(a == b); }, true},
+      {"!=", kTypeLong, [](uint32_t a, uint32_t b) { return uint32_t(a != b); }, true},
+      {"<", kTypeLong, [l](uint32_t a, uint32_t b) { return uint32_t(l(a) < l(b)); }, true},
+      {">=", kTypeLong, [l](uint32_t a, uint32_t b) { return uint32_t(l(a) >= l(b)); }, true},
+      {"<", kTypeUnsignedLong, [](uint32_t a, uint32_t b) { return uint32_t(a < b); }, true},
+      {">", kTypeUnsignedLong, [](uint32_t a, uint32_t b) { return uint32_t(a > b); }, true},
+  };
+  const std::string library = LibraryAsm();
+  for (const LongOperator &op : operators) {
+    const std::string name = std::string(op.type == kTypeLong ? "long " : "unsigned long ") + op.text;
+    const bool division = op.text[0] == '/' || op.text[0] == '%';
+    std::vector<std::string> texts;
+    std::vector<std::string> what;
+    std::vector<uint32_t> expected;
+    for (uint32_t a : edges) {
+      for (uint32_t b : edges) {
+        if (division && (b == 0 || (op.type == kTypeLong && a == 0x80000000 && b == 0xFFFFFFFF)))
+          continue;
+        ResetFixupTables(kResetFinal);
+        Caches().currentCode->SetEmitAddress(MakeAddr24(0, kCodeAt));
+        writer.runs.clear();
+        ValueRecord left = Global("la", op.type, kLongLeftAt);
+        ValueRecord right = Global("lb", op.type, kLongRightAt);
+        BeginBinaryOperation(op.text, left, right);
+        Caches().currentCode->Flush();
+        std::vector<uint8_t> bytes;
+        for (const tsw::testing::Run &run : writer.runs)
+          bytes.insert(bytes.end(), run.bytes.begin(), run.bytes.end());
+        std::map<size_t, std::string> routineAt;
+        for (const std::string &label : PendingLabelList())
+          for (const auto &item : FindGlobalLabel(label)->pending)
+            routineAt[Addr24FromLong(item->patchAddress).logical - kCodeAt] = label;
+        ASSERT_TRUE(sink.records.empty()) << name;
+        std::string text = fmt::format("\tld hl,#{:#06x}\n\tld ({:#06x}),hl\n\tld hl,#{:#06x}\n\tld ({:#06x}),hl\n",
+                                       a & 0xFFFF, kLongLeftAt, a >> 16, kLongLeftAt + 2);
+        text += fmt::format("\tld hl,#{:#06x}\n\tld ({:#06x}),hl\n\tld hl,#{:#06x}\n\tld ({:#06x}),hl\n", b & 0xFFFF,
+                            kLongRightAt, b >> 16, kLongRightAt + 2);
+        // The operands' loads and pushes first, so the stored words come
+        // from the code under test.
+        const std::string code = CaseText(0, 0, bytes, routineAt);
+        text += code.substr(code.find("\t.d"));
+        text = text.substr(0, text.rfind("\tld (OUT),hl"));
+        text += op.comparison ? "\tld (OUT),hl\n" : "\tld (OUT),de\n\tld (OUT+2),bc\n";
+        texts.push_back(text);
+        what.push_back(fmt::format("{}: {:08X}, {:08X}", name, a, b));
+        expected.push_back(op.expect(a, b));
+      }
+    }
+    tsw::testing::TempDir dir;
+    const AsmRun run = RunAsmCases(library, texts, dir.path());
+    ASSERT_TRUE(run.ok) << name << ": " << run.log;
+    ASSERT_EQ(run.blocks.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+      const std::vector<uint8_t> &block = run.blocks[i];
+      const uint32_t got = op.comparison ? uint32_t(block[0] | block[1] << 8)
+                                         : uint32_t(block[0] | block[1] << 8 | block[2] << 16 | uint32_t(block[3]) << 24);
+      EXPECT_EQ(got, expected[i]) << what[i];
+    }
+  }
+}
+
 } // namespace
 } // namespace tsw::target
