@@ -17,7 +17,7 @@ protected:
   void SetUp() override {
     CodegenTest::SetUp();
     upcalls.reset();
-    InstallCodegenLayer();
+    SetCodegenUpcalls(&CodegenLayerUpcalls());
     // Constants go with the code here.
     Caches().currentConstant = Caches().currentCode;
   }

@@ -1,7 +1,9 @@
 #include "codegen_fixture.h"
 
 #include "compcore/cc_gen/codegen_layer.h"
+#include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/emission_state.h"
+#include "compcore/cc_gen/function_tail.h"
 #include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_gen/register_cache.h"
 #include "compcore/cc_gen/target_modes.h"
@@ -22,7 +24,7 @@ protected:
   void SetUp() override {
     CodegenTest::SetUp();
     upcalls.reset();
-    InstallCodegenLayer();
+    SetCodegenUpcalls(&CodegenLayerUpcalls());
   }
 
 public:
@@ -298,6 +300,29 @@ TEST_F(OperandMoveTest, APointerIsFollowedToItsObject) {
     EXPECT_EQ(pointer.Level(), c.levelAfter);
     EXPECT_TRUE(sink.records.empty());
   }
+}
+
+// Code compiled again after a save point finds the cache, the flags, the
+// stubs and the strings as they were.
+TEST_F(OperandMoveTest, ASavePointBringsTheLayersStateBack) {
+  ValueRecord earlier = InRegisters(kTypeInt);
+  CachePrimaryRegister(earlier, false);
+  FunctionStringPool() = {{'a', 0}, 2};
+  const uint32_t point = PushCodeSavePoint();
+  ValueRecord later = InRegisters(kTypeLong);
+  CachePrimaryRegister(later, false);
+  ExpressionFlags().clearHl = true;
+  SymbolRecord *function = AddSymbol("stubbed", AddLevel(kLevelNone, kLevelFunction), kTypeInt, 1, kKindGlobal);
+  StubStack().push_back(function);
+  FunctionStringPool() = {{'a', 0, 'b', 'c', 0}, 5};
+  RestoreCodeSavePoint(point);
+  EXPECT_EQ(CachedOperand(), &earlier);
+  EXPECT_FALSE(ExpressionFlags().clearHl);
+  EXPECT_TRUE(StubStack().empty());
+  EXPECT_EQ(FunctionStringPool().count, 2);
+  DropCodeSavePoint(point);
+  ForgetPrimaryRegister(earlier);
+  Emitted();
 }
 
 // What a move cannot do is reported and emits nothing.

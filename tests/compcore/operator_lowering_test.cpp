@@ -35,7 +35,7 @@ protected:
   void SetUp() override {
     CodegenTest::SetUp();
     upcalls.reset();
-    InstallCodegenLayer();
+    SetCodegenUpcalls(&CodegenLayerUpcalls());
     for (const auto &[name, spec] : kGlobals) {
       SymbolRecord *symbol = AddSymbol(name, spec.declarator, spec.type, 0, kKindGlobal);
       symbol->address = Addr24ToLong(MakeAddr24(0, spec.address));

@@ -20,7 +20,7 @@ protected:
   void SetUp() override {
     CodegenTest::SetUp();
     upcalls.reset();
-    InstallCodegenLayer();
+    SetCodegenUpcalls(&CodegenLayerUpcalls());
   }
 };
 

@@ -5,6 +5,12 @@
 // operand loads), in place of the default that fails every call.
 namespace tsw {
 
+// Also takes part in the statement snapshot.
 void InstallCodegenLayer();
+
+class CodegenUpcalls;
+// The layer's answers themselves, for a test that had a recording layer in
+// their place.
+CodegenUpcalls &CodegenLayerUpcalls();
 
 } // namespace tsw

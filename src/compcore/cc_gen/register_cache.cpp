@@ -6,14 +6,8 @@ namespace tsw {
 
 namespace {
 
-struct RegisterCache {
-  ValueRecord *cached = nullptr;
-  bool asAddress = false;
-  const ValueRecord *lastFlushed = nullptr;
-};
-
-RegisterCache &Cache() {
-  static RegisterCache cache;
+RegisterCacheState &Cache() {
+  static RegisterCacheState cache;
   return cache;
 }
 
@@ -64,7 +58,7 @@ void CachePrimaryRegister(ValueRecord &value, bool asAddress) {
 }
 
 void FlushPrimaryRegister() {
-  RegisterCache &cache = Cache();
+  RegisterCacheState &cache = Cache();
   if (!cache.cached)
     return;
   ValueRecord &operand = *cache.cached;
@@ -93,6 +87,9 @@ void ForgetPrimaryRegister(const ValueRecord &value) {
 
 const ValueRecord *CachedOperand() { return Cache().cached; }
 const ValueRecord *LastFlushedOperand() { return Cache().lastFlushed; }
+
+RegisterCacheState SaveRegisterCache() { return Cache(); }
+void RestoreRegisterCache(const RegisterCacheState &state) { Cache() = state; }
 
 void ResetRegisterCache() { Cache() = {}; }
 

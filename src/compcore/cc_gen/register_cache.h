@@ -26,6 +26,15 @@ const ValueRecord *LastFlushedOperand();
 // The registers a value in registers occupies.
 PrimaryRegister RegistersOfOperand(const ValueRecord &value, bool asAddress);
 
+// What the cache holds, for the statement snapshot.
+struct RegisterCacheState {
+  ValueRecord *cached = nullptr;
+  bool asAddress = false;
+  const ValueRecord *lastFlushed = nullptr;
+};
+RegisterCacheState SaveRegisterCache();
+void RestoreRegisterCache(const RegisterCacheState &state);
+
 void ResetRegisterCache();
 
 } // namespace tsw
