@@ -1,5 +1,6 @@
 #include "asm_fixture.h"
 
+#include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_messages.h"
@@ -87,6 +88,8 @@ TEST_F(AsmErrorTest, FatalErrorsNameTheirToken) {
       // A displacement has no field of its own to patch later.
       {Z, "ld a,(ix+later)", kMsgNumberExpected, 10},
       {C, "ld hl,(sp+later)", kMsgNumberExpected, 11},
+      // An equ takes its value at once; nothing would correct it later.
+      {Z, "size: equ finish-4", kMsgNumberExpected, 11},
   };
   for (const Case &c : cases) {
     NextCase();
@@ -192,6 +195,32 @@ TEST_F(AsmErrorTest, ALabelDefinedTwiceIsARedeclaration) {
   EXPECT_EQ(FatalOf("twice:: nop"), 0u);
   EXPECT_EQ(FatalOf("twice:: nop"), 0u);
   EXPECT_EQ(diagnostics.Messages(), std::vector<unsigned>{kMsgRedeclared});
+}
+
+// Lines cut anywhere or filled with stray characters: each one assembles or
+// ends with a numbered error, and none reads past its text.
+TEST_F(AsmErrorTest, EveryPrefixOfALineEndsCleanly) {
+  const char *lines[] = {
+      "ld (ix+5),7",    "ld a,(iy-2)",       "ldp (buf),ix",      "lcall 3,0E000h", "ex af,af'",
+      "ioi ld a,(hl)",  "db \"ab\\\"c\",1", "jp nz,x+2",         "out0 (20h),l",   "bit 3,(ix+1)",
+      "ld hl',bc",      "ld a,[seg]x",       "ld hl,(sp+2) $ nop", "l1:: equ 5",     "rr ix",
+  };
+  for (AsmCpu cpu : {Z, C}) {
+    for (const char *line : lines) {
+      const std::string text = line;
+      for (size_t n = 0; n <= text.size(); ++n) {
+        NextCase();
+        UseCpu(cpu);
+        const std::string cut = text.substr(0, n);
+        try {
+          AssembleAll(cut);
+        } catch (const xCCErrOvflo &) {
+          EXPECT_FALSE(diagnostics.records.empty()) << cut;
+        }
+        ResetFixupTables(kResetLocal);
+      }
+    }
+  }
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "compcore/cc_gen/asm/asm_statement.h"
-#include "compcore/common/cc_codegen.h"
 #include "compcore/cc_go/compile.h"
+#include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/codegen_fixture.h"
-#include "compcore/cc_in/cc_in.h"
+#include "compcore/common/cc_codegen.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
 
@@ -86,7 +86,7 @@ protected:
   // Through the product's own choice of processor, which selects the
   // assembler's tables.
   static void UseCpu(assembler::AsmCpu cpu) {
-    CodeGen().SelectTargetCpu(cpu == assembler::AsmCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180);
+    CodeGen().SelectTargetCpu(cpu == assembler::AsmCpu::kCorvid ? tsw::TargetCpu::Corvid : tsw::TargetCpu::Z180);
   }
   // Later lines assemble from `logical` on.
   void StartAt(uint16_t logical) {

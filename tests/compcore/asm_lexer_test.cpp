@@ -107,8 +107,9 @@ TEST_F(AsmLexerTest, BadInputIsAFatalErrorAtItsColumn) {
     uint16_t column; // 1-based, of the offending token
   };
   const Case cases[] = {
-      {"db \"abc", kMsgStringNotClosed, 4}, {"ld a,?", kMsgInvalidCharacter, 6}, {"  ld a,{", kMsgInvalidCharacter, 8},
-      {"ld a,19x", kMsgInvalidCharacter, 6}, {"ld a,09", kMsgInvalidCharacter, 6}, {"ld a,102b0", kMsgInvalidCharacter, 6},
+      {"db \"abc", kMsgStringNotClosed, 4},  {"ld a,?", kMsgInvalidCharacter, 6},
+      {"  ld a,{", kMsgInvalidCharacter, 8}, {"ld a,19x", kMsgInvalidCharacter, 6},
+      {"ld a,09", kMsgInvalidCharacter, 6},  {"ld a,102b0", kMsgInvalidCharacter, 6},
   };
   for (const Case &c : cases) {
     NextCompile();

@@ -35,8 +35,11 @@ TEST_F(AsmLineTest, MnemonicsTakeAnyCaseButRegistersOnlyOne) {
     const char *bytes;
   };
   const Case cases[] = {
-      {"LD A,1", 0, "3E 01"},      {"Ld hl,1", 0, "21 01 00"}, {"ld HL,1", 0, "21 01 00"},
-      {"ld Hl,1", kMsgRegisterExpected, ""}, {"push Bc", kMsgRegisterExpected, ""},
+      {"LD A,1", 0, "3E 01"},
+      {"Ld hl,1", 0, "21 01 00"},
+      {"ld HL,1", 0, "21 01 00"},
+      {"ld Hl,1", kMsgRegisterExpected, ""},
+      {"push Bc", kMsgRegisterExpected, ""},
   };
   UseCpu(AsmCpu::kZ180);
   for (const Case &c : cases) {
@@ -69,6 +72,15 @@ TEST_F(AsmLineTest, AnAccessThroughHlRightAfterAnIoPrefixedOneGetsANopFirst) {
     EXPECT_EQ(HexBytes(Emitted()), c.bytes) << c.lines[0] << " / " << c.lines[1];
     EXPECT_TRUE(diagnostics.records.empty());
   }
+}
+
+TEST_F(AsmLineTest, ANewCompileOwesNoNopToTheLastOne) {
+  UseCpu(AsmCpu::kCorvid);
+  AssembleAll("ioi ld a,(hl)");
+  Emitted();
+  ResetByteRoadForCompile(false);
+  AssembleAll("ld (hl),a");
+  EXPECT_EQ(HexBytes(Emitted()), "77");
 }
 
 TEST_F(AsmLineTest, RepeatedCopiesCallTheRunTimeRoutineWhenDataWaitStatesAreUsed) {
@@ -117,6 +129,13 @@ TEST_F(AsmLineTest, ALineBeginningWithCIsOneCStatement) {
   // "c" as an operand is the register.
   AssembleAll("ld c,c");
   EXPECT_EQ(HexBytes(Emitted()), "49");
+}
+
+TEST_F(AsmLineTest, ACLineWithoutAStatementCompilerFailsLoudly) {
+  UseCpu(AsmCpu::kZ180);
+  size_t position = 0;
+  EXPECT_THROW(AssembleLine("c x = 1;", position, false), xInternal);
+  EXPECT_EQ(SourceLanguageMode, kLangAsm);
 }
 
 TEST_F(AsmLineTest, GlobalLabelsOpenMapFunctionsAndEquDoesNot) {

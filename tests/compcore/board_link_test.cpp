@@ -25,25 +25,6 @@
 namespace tsw::testing {
 namespace {
 
-// A well-formed identification block of 132 bytes as the board keeps it,
-// naming its 4096-byte page (offset 19) and its extra size (offset 122).
-std::vector<uint8_t> MakeIdBlock(uint16_t page, uint16_t extra) {
-  std::vector<uint8_t> b(132, 0);
-  b[19] = uint8_t(page);
-  b[20] = uint8_t(page >> 8);
-  b[116] = 132;
-  b[122] = uint8_t(extra);
-  b[123] = uint8_t(extra >> 8);
-  for (unsigned i = 0; i < 6; ++i)
-    b[126 + i] = i % 2 ? 0xAA : 0x55;
-  uint16_t crc = 0;
-  for (unsigned i = 0; i < 132; ++i)
-    if (i != 115)
-      crc = ComputeCrc16(i == 124 || i == 125 ? uint8_t(0) : b[i], 0x1021, crc);
-  b[124] = uint8_t(crc);
-  b[125] = uint8_t(crc >> 8);
-  return b;
-}
 
 TEST_F(BoardOverLink, TargetMacrosAreWhatTheKernelAnswers) {
   struct Case {
@@ -132,6 +113,25 @@ TEST_F(BoardOverLink, AFinishedBiosIsStartedOnTheBoardAndConnectedTo) {
     EXPECT_EQ(connects, c.connects);
     CloseSerialPort();
   }
+}
+
+// The board's answer is the compile's: a link that fails while the target
+// macros are read ends the compile with its error, for the command to show.
+TEST_F(BoardOverLink, ASilentBoardEndsTheCompileWithTheLinksError) {
+  Open();
+  kernel.silent = true;
+  dir.Write("BIOS.C", "int b;\n");
+  BiosFirstFlag() = true;
+  SetCompileOptionFlag(0);
+  try {
+    Compile("int a;\n");
+    ADD_FAILURE() << "compiled";
+  } catch (const xTCErr &e) {
+    EXPECT_EQ(e.Message(), 5072u);
+  }
+  // The failed frames ask for a full compile next time.
+  EXPECT_FALSE(BiosFirstFlag());
+  EXPECT_EQ(GetCompileOptionFlag(), 1);
 }
 
 TEST_F(BoardOverLink, AClosedPortAnswersNoBoard) {

@@ -2,6 +2,7 @@
 
 #include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_stab/cc_bios.h"
+#include "debugger/break_step_session.h"
 #include "debugger/debug_fake_board.h"
 #include "debugger/debug_fake_ui.h"
 #include "debugger/debugengine.h"
@@ -66,6 +67,9 @@ protected:
     table[1] = uint8_t(length >> 8);
     kernel.Poke(kSymbolTable, table);
     cpu.PokeWord(DebugFakeBoard::kDirectory + 0x11, kSymbolTable);
+    // The layout byte: the extended-memory window from 0xE000, root data
+    // from the second page.
+    cpu.Poke(DebugFakeBoard::kDirectory + 0x2C, {0xE2});
   }
 
   TargetDebugLink link;
@@ -119,7 +123,7 @@ TEST_F(ProductDebugger, StatementsAndFunctionsOfTheCompileAnswerBothWays) {
   CommitStatementPositions();
   for (const Statement &s : statements) {
     SCOPED_TRACE(s.line);
-    std::optional<SourcePosition> where = products.FindSourceForAddress(MakeAddr24(0, s.address));
+    std::optional<SourceLocation> where = products.FindSourceForAddress(MakeAddr24(0, s.address));
     ASSERT_TRUE(where);
     EXPECT_EQ(where->file, "/work/main.c");
     EXPECT_EQ(where->line, s.line);
@@ -159,6 +163,35 @@ TEST_F(ProductDebugger, TheProcessorIsTheCompilesOwn) {
     Compile(c.program);
     EXPECT_EQ(products.Cpu(), c.cpu);
   }
+}
+
+// The whole product headless: the compiler's statement table and memory
+// map, the BIOS symbols read from the board at connect, the engine and the
+// real serial link.
+TEST_F(ProductDebugger, BreakStepAndLeaveTheCodeAsLoaded) {
+  PlaceSymbolTable({{"..bp_init", DebugFakeBoard::kBpInit}});
+  // The program's code starts at 0x4000, its stack below 0xD000.
+  InitMemoryMapDefaults(0x3F00);
+  ComputeMemoryMap(0xD000);
+  ASSERT_EQ(products.CodeStart(), 0x4000);
+  Open();
+  // The compile records each statement as its code starts; the last one
+  // ends with the function.
+  size_t recorded = 0;
+  RunBreakStepSession(
+      cpu,
+      [&](ADDR24 address, const std::string &file, uint16_t line, uint8_t column) {
+        if (recorded++ == 0)
+          StartStatementPositions(file, line, column, address);
+        RecordStatementPosition(file, line, column, address);
+        if (recorded == 4) {
+          FlushStatementPosition(line, 20, Addr24Add(address, 3));
+          CommitStatementPositions();
+        }
+      },
+      ui);
+  EXPECT_EQ(products.StartupLabel("..bp_init"), DebugFakeBoard::kBpInit);
+  EXPECT_GT(kernel.writeFrames, 0u);
 }
 
 } // namespace

@@ -26,6 +26,14 @@ public:
     texts_[562] = "[562 %s %d]";
     texts_[4028] = "[4028 %s]";
   }
+  // Message `id` shows its number and then each argument, as "140 d LIB".
+  void ShowNumberAndArguments(unsigned id) {
+    std::string text = std::to_string(id);
+    const MessageSignature &signature = kMessageSignatures[CatalogueIndex(id)];
+    for (uint8_t i = 0; i < signature.argCount; ++i)
+      text += signature.args[i] == ArgKind::kText ? " %s" : " %d";
+    texts_[id] = text;
+  }
   const char *Find(unsigned id) const override {
     auto it = texts_.find(id);
     if (it == texts_.end())

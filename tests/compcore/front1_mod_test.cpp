@@ -33,17 +33,23 @@ const char kLibB[] = "/*** beginheader a, e */\n"
                      "a\n"
                      "*/\n";
 
+// The index's notices and boxes, each as its number and arguments.
+class IndexMessages : public MessageOutput {
+public:
+  void ShowBox(const std::string &, const std::string &text) override { shown.push_back(text); }
+  void ShowWaitLine(const std::string &text) override { shown.push_back(text); }
+  std::vector<std::string> shown;
+};
+
 class LibraryIndexTest : public Front1Test {
 protected:
   void SetUp() override {
     Front1Test::SetUp();
+    for (unsigned id : {kMsgIndexing, kMsgTakingModule, kMsgReadingLibrary, kMsgNoLibraryFile, kMsgDuplicateName,
+                        kMsgCannotOpenLibrary, kMsgLibraryModifiedInEditor, kMsgLibraryChanged})
+      texts_.ShowNumberAndArguments(id);
     SetLibraryProgramDirectory(dir.path());
-    SetLibraryIndexMessages([this](const LibraryIndexMessage &m) {
-      std::string text = std::to_string(m.message);
-      for (const std::string &a : m.args)
-        text += " " + a;
-      messages.push_back(text);
-    });
+    SetMessageOutput(&output);
     libA = dir.Write("LIB/LIBA.LIB", kLibA);
     libB = dir.Write("LIB/LIBB.LIB", kLibB);
     libDir = dir.Write("LIB.DIR", "* comment\n\nLIB\\LIBA.LIB\t; first\nLIB\\LIBB;x\n");
@@ -63,7 +69,13 @@ protected:
 
   TempDir dir;
   std::string libA, libB, libDir;
-  std::vector<std::string> messages;
+  void TearDown() override {
+    SetMessageOutput(nullptr);
+    Front1Test::TearDown();
+  }
+
+  IndexMessages output;
+  std::vector<std::string> &messages = output.shown;
 };
 
 TEST_F(LibraryIndexTest, ScanFindsModulesNamesAndBodies) {

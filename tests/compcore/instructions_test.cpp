@@ -1,3 +1,4 @@
+#include "compcore/cc_gen/value_queries.h"
 #include "compcore/instruction_fixture.h"
 
 namespace tsw {
@@ -308,6 +309,88 @@ TEST_F(InstructionsTest, RegisterSetsByType) {
   PrimaryRegister none;
   none.SetForType(6, Reg::HL);
   EXPECT_EQ(sink.Messages(), std::vector<unsigned>{kMsgNoRegisterForType});
+}
+
+} // namespace
+} // namespace tsw
+
+namespace tsw {
+namespace {
+
+const char *const kRegisterNames[] = {"b", "c", "d", "e", "h", "l", "a", "bc", "de", "hl"};
+
+// Every cell of the load and store tables, on both processors: it emits an
+// instruction that decodes cleanly and moves the register it was asked
+// for, or it emits nothing and says why.
+TEST_F(InstructionsTest, EveryTableCellMovesItsRegisterOrSaysWhy) {
+  using K = AddressingKind;
+  for (TargetCpu cpu : {Z, R}) {
+    for (unsigned r = 0; r <= RegIndex(Reg::HL); ++r) {
+      for (unsigned k = 0; k <= unsigned(K::kNotEncodable); ++k) {
+        for (bool load : {true, false}) {
+          const K kind = K(k);
+          const std::string name = kRegisterNames[r];
+          SCOPED_TRACE(fmt::format("{} {} {} kind {}", cpu == Z ? "Z180" : "Corvid", load ? "load" : "store", name, k));
+          sink.records.clear();
+          SetCpu(cpu);
+          const uint16_t start = Here().logical;
+          if (load)
+            EmitLoadRegister(Reg(r), kind);
+          else
+            EmitStoreRegister(Reg(r), kind);
+          const bool emitted = sink.records.empty();
+          if (emitted)
+            Operand(kind);
+          EmitCodeSequence(StepTemplate());
+          EmitCodeSequence(FinishTemplate());
+          const std::vector<uint8_t> bytes = Emitted();
+          if (!emitted) {
+            EXPECT_TRUE(bytes.empty());
+            const unsigned why = sink.records[0].message;
+            EXPECT_TRUE(why == kMsgKindNotEncodable || why == (load ? kMsgNoLoadForm : kMsgNoStoreForm)) << why;
+            continue;
+          }
+          const std::vector<std::string> lines = testing::DecodeAll(cpu, bytes, start);
+          ASSERT_FALSE(lines.empty());
+          for (const std::string &line : lines)
+            EXPECT_EQ(line.find("???"), std::string::npos) << testing::HexBytes(bytes);
+          const std::string first = lines.front();
+          if (load) {
+            const bool throughHl = cpu == R && kind == K::kStack && first == "ld    hl,(sp+4)";
+            EXPECT_TRUE(first.rfind("ld    " + name + ",", 0) == 0 || throughHl) << first;
+          } else {
+            const std::string &last = lines[lines.size() > 1 && lines.back() == "inc   hl" ? lines.size() - 2 : lines.size() - 1];
+            const bool viaA = first == "ld    a," + name && last.ends_with(",a");
+            EXPECT_TRUE(last.ends_with("," + name) || viaA) << last;
+          }
+        }
+      }
+    }
+  }
+}
+
+} // namespace
+} // namespace tsw
+
+namespace tsw {
+namespace {
+
+// A new compile must not inherit a stack offset, a pending step or a stub
+// request of the one before: the compiler's reset clears them.
+TEST_F(InstructionsTest, TheCompilersResetForgetsTheEmissionState) {
+  SetCpu(Z);
+  EmitLoadRegister(Reg::A, AddressingKind::kIndirectHL);
+  EmitPushPair(Reg::HL);
+  Emission().flagsValid = true;
+  SymbolRecord far;
+  StubStack().push_back(&far);
+  Emitted();
+  ResetCompiler();
+  EXPECT_EQ(Emission().stackOffset, 0);
+  EXPECT_FALSE(Emission().flagsValid);
+  EXPECT_TRUE(IsEmptyTemplate(StepTemplate()));
+  EXPECT_EQ(LastLoadedRegister(), Reg::None);
+  EXPECT_TRUE(StubStack().empty());
 }
 
 } // namespace

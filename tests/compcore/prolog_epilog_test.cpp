@@ -131,6 +131,14 @@ TEST_F(PrologEpilogTest, RegisterAreaBySizeOfTheArea) {
         "ld    hl,8009", "ld    bc,0007", "ldir", "exx", "exx", "ld    hl,0000", "add   hl,sp", "ld    de,8009",
         "ld    bc,0007", "ldir", "ld    hl,0007", "add   hl,sp", "ld    sp,hl", "exx", "ret"},
        {}},
+      // Without the exit's exx the copy back runs in the other set, or the
+      // value in HL would be lost.
+      {"seven bytes with an IX frame", Z, kAttrUseIx, 0, 7, true,
+       {"push  ix", "ld    ix,0000", "add   ix,sp", "exx", "ld    hl,FFF9", "add   hl,sp", "ld    sp,hl", "exx",
+        "exx", "ld    hl,0000", "add   hl,sp", "ex    de,hl", "ld    hl,8009", "ld    bc,0007", "ldir", "exx", "exx",
+        "ld    hl,0000", "add   hl,sp", "ld    de,8009", "ld    bc,0007", "ldir", "exx", "ld    sp,ix", "pop   ix",
+        "ret"},
+       {}},
   });
 }
 
@@ -157,6 +165,8 @@ TEST_F(PrologEpilogTest, InterruptEntryPushesWhereTheReturnLands) {
     upcalls->events.clear();
     { FunctionProlog prolog(0, 0); }
     EXPECT_EQ(upcalls->events, (std::vector<std::string>{"call entint.", k.exit}));
+    // Where the ret lands is a routine with its contract too.
+    EXPECT_NE(FindRoutineContract(std::string_view(k.exit).substr(std::string_view("lookup ").size())), nullptr);
     Emitted();
   }
 }

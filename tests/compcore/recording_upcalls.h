@@ -2,6 +2,7 @@
 
 #include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/codegen_upcalls.h"
+#include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/routine_contracts.h"
 #include "compcore/cc_gen/value_record.h"
 
@@ -49,8 +50,10 @@ public:
     value.storage = kStoragePrimary;
   }
 
-  // Every routine named by a call or jump, in order.
+  // Every routine named by a call or jump, in order, and where its opcode
+  // stands.
   std::vector<std::string> routines;
+  std::vector<ADDR24> sites;
   std::vector<std::string> events;
 
 private:
@@ -58,6 +61,7 @@ private:
   static constexpr uint8_t kJump = 0xC3;
   void Routine(const char *what, std::string_view name, uint8_t opcode) {
     routines.emplace_back(name);
+    sites.push_back(Caches().currentCode->Current());
     if (!FindRoutineContract(name))
       ADD_FAILURE() << "run-time routine \"" << name << "\" has no contract row";
     events.push_back(what + std::string(name));

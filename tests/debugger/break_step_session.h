@@ -9,6 +9,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace tsw::testing {
@@ -16,7 +18,9 @@ namespace tsw::testing {
 // A whole debugging session on the scripted board, whatever carries the
 // engine's requests to it: connect, reset, break at a statement, step over,
 // read the panes, remove the breakpoint, and the code is left as loaded.
-inline void RunBreakStepSession(DebugFakeBoard &board, DebugFakeProducts &products, DebugFakeUi &ui) {
+// The compile's statements go where `addStatement` puts them.
+using StatementSink = std::function<void(ADDR24 address, const std::string &file, uint16_t line, uint8_t column)>;
+inline void RunBreakStepSession(DebugFakeBoard &board, const StatementSink &addStatement, DebugFakeUi &ui) {
   using ::testing::Contains;
   // Four statements; the third was compiled without its debug hook.
   board.Poke(0x4100, {kDebugHook, 0x3E, 0x01});
@@ -25,7 +29,7 @@ inline void RunBreakStepSession(DebugFakeBoard &board, DebugFakeProducts &produc
   board.Poke(0x4108, {kDebugHook, 0x18, 0xFD});
   const uint16_t statements[] = {0x4100, 0x4103, 0x4106, 0x4108};
   for (uint16_t line = 1; line <= 4; ++line)
-    products.AddStatement(MakeAddr24(0, statements[line - 1]), "/work/main.c", line, 5);
+    addStatement(MakeAddr24(0, statements[line - 1]), "/work/main.c", line, 5);
   const std::vector<uint8_t> loaded(board.Memory().begin() + 0x3000, board.Memory().end());
   ui.editors = {"/work/main.c"};
   ui.registersOpen = true;
@@ -62,6 +66,15 @@ inline void RunBreakStepSession(DebugFakeBoard &board, DebugFakeProducts &produc
   ToggleBreakpoint(MakeAddr24(0, 0x4106), kTrapRst20);
   EXPECT_TRUE(Breakpoints().empty());
   EXPECT_TRUE(std::vector<uint8_t>(board.Memory().begin() + 0x3000, board.Memory().end()) == loaded);
+}
+
+inline void RunBreakStepSession(DebugFakeBoard &board, DebugFakeProducts &products, DebugFakeUi &ui) {
+  RunBreakStepSession(
+      board,
+      [&](ADDR24 address, const std::string &file, uint16_t line, uint8_t column) {
+        products.AddStatement(address, file, line, column);
+      },
+      ui);
 }
 
 } // namespace tsw::testing

@@ -41,6 +41,8 @@ TEST(AsmConvertTest, RewritesEachStatementForTheSimulatorAssembler) {
       {"cp 'x'", "\tcp #'x'"},
       {"db 1,2,0Ah", "\t.db 1,2,0x0a"},
       {"dw c_div", "\t.dw c_div"},
+      {"db \"TesselC\"", "\t.ascii \"TesselC\""},
+      {"db 1,\"ab\",0", "\t.db 1\n\t.ascii \"ab\"\n\t.db 0"},
       {"name::", "name::"},
       {"loop: dec a", "loop:\tdec a"},
       {"size: equ 10h", "size = 0x10"},
@@ -71,6 +73,26 @@ TEST(AsmConvertTest, KeepsOnlyWhatAZ180CompileKeeps) {
   EXPECT_EQ(converted.text, "z180::\nboth::\n");
   ASSERT_EQ(converted.problems.size(), 1u);
   EXPECT_NE(converted.problems[0].find("line 15"), std::string::npos) << converted.problems[0];
+}
+
+TEST(AsmConvertTest, AFunctionWithAnAsmBodyIsItsLabelTheBlockAndARet) {
+  struct Case {
+    const char *source;
+    const char *text;
+    size_t problems;
+  };
+  const Case cases[] = {
+      {"int BIT(char *address, int bit)\n{\n#asm\n\tnop\n#endasm\n}\n", "BIT::\n\tnop\n\tret\n", 0},
+      {"void f(void) {\n/* why */\n#asm\n\tnop\n#endasm\n}\n", "f::\n\tnop\n\tret\n", 0},
+      {"int f(int a);\n#asm\ng::\n#endasm\n", "g::\n", 0},
+      {"/* f(x) in a comment\n   g(y) */\n#asm\ng::\n#endasm\n", "g::\n", 0},
+      {"int f()\n{\n  return 1;\n}\n", "f::\n\tret\n", 1},
+  };
+  for (const Case &c : cases) {
+    ConvertedAsm converted = ConvertLibraryAsm(c.source);
+    EXPECT_EQ(converted.text, c.text) << c.source;
+    EXPECT_EQ(converted.problems.size(), c.problems) << c.source;
+  }
 }
 
 } // namespace

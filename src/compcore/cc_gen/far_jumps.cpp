@@ -5,24 +5,24 @@
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/codegen_upcalls.h"
 #include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_stab/cc_stab.h"
+
+#include <string>
 
 namespace tsw {
 
 namespace {
 
-constexpr uint8_t kOpPushAf = 0xF5;
-constexpr uint8_t kOpPopAf = 0xF1;
-constexpr uint8_t kOpLoadA = 0x3E;
-constexpr uint8_t kPrefixEd = 0xED;
-constexpr uint8_t kOpOut0FromA = 0x39;
-// The MMU's common-bank base register: the page the window shows.
-constexpr uint8_t kPortBankBase = 0x38;
+constexpr uint8_t kLoadAT[] = {TemplateHeader(1, OperandKind::kByte), 0x3E};
+// out0 (38h),a: the MMU's common-bank base register, the page the window
+// shows.
+constexpr uint8_t kSetBankT[] = {TemplateHeader(3), 0xED, 0x39, 0x38};
 // Corvid "add sp,d": the frame of a bouncer-less call gets the two bytes
 // the root bouncer's return address would have taken.
-constexpr uint8_t kOpAddSp = 0x27;
+constexpr uint8_t kAddSpT[] = {TemplateHeader(1, OperandKind::kByte), 0x27};
 constexpr uint8_t kBouncerFrame = 2;
 constexpr uint8_t kBouncerPad = 0x00;
 constexpr uint8_t kOpJumpRelativeIf = 0x20;
@@ -37,8 +37,9 @@ constexpr int32_t kLongJumpLength = 4;
 constexpr int32_t kBankSwitchLength = 5;
 constexpr int32_t kPreserveAfLength = 2;
 constexpr uint16_t kRoutineFixupFlags = 0x0100;
+constexpr char kNoCodeOrigin[] = "far jump without a code origin";
 
-bool Corvid() { return CurrentCpu() == CodeCpu::kCorvid; }
+bool Corvid() { return CurrentCpu() == TargetCpu::Corvid; }
 
 ADDR24 CurrentAddress() { return Caches().currentCode->Current(); }
 
@@ -70,15 +71,22 @@ JumpRecord EmitShortJump(ADDR24 target, uint8_t opcode) {
 // The window is switched to the target's page, then a plain jump.
 JumpRecord EmitZ180BankJump(ADDR24 target, bool preserveAf) {
   if (preserveAf)
-    EmitCodeByte(kOpPushAf);
-  EmitCodeByte(kOpLoadA);
+    EmitFixed(Fixed::kPushAf);
+  EmitCodeSequence(kLoadAT);
   EmitCodeByte(target.segment);
-  EmitCodeByte(kPrefixEd);
-  EmitCodeByte(kOpOut0FromA);
-  EmitCodeByte(kPortBankBase);
+  EmitCodeSequence(kSetBankT);
   if (preserveAf)
-    EmitCodeByte(kOpPopAf);
+    EmitFixed(Fixed::kPopAf);
   return EmitShortJump(target, kOpJump);
+}
+
+// The long forms of a window jump go into root code, and a rewrite into
+// the cache of its place: without an origin there is nowhere to put them.
+bool HasOrigin(const EmitCache *cache) {
+  if (cache && cache->AttachedOrigin())
+    return true;
+  CompileError<kMsgEmitOutside>(std::string(kNoCodeOrigin));
+  return false;
 }
 
 // A conditional far jump from root code: the opposite condition skips the
@@ -92,6 +100,8 @@ JumpRecord EmitCorvidFarJump(ADDR24 target, uint8_t opcode) {
     return {kOpLongJump, EmitLongJumpTrampoline(target, kOpLongJump)};
   const ADDR24 from = CurrentAddress();
   if (Addr24InWindow(from)) {
+    if (!HasOrigin(Caches().rootCode))
+      return {};
     // The long jump goes into root code, which every page sees; the jump
     // here, conditional or not, reaches it there.
     SelectCodeCache(Caches().rootCode->Current());
@@ -109,6 +119,8 @@ JumpRecord EmitZ180FarJump(ADDR24 target, uint8_t opcode, bool preserveAf) {
   const bool fromWindow = Addr24InWindow(from);
   const bool conditional = IsConditionalJump(opcode);
   if (fromWindow) {
+    if (!HasOrigin(Caches().rootCode))
+      return {};
     // The bank switch must run from root code: the window changes under it.
     const ADDR24 rootAt = Caches().rootCode->Current();
     EmitShortJump(rootAt, kOpJump);
@@ -126,10 +138,12 @@ JumpRecord EmitZ180FarJump(ADDR24 target, uint8_t opcode, bool preserveAf) {
   return EmitZ180BankJump(target, preserveAf);
 }
 
-// A call the fixup may rewrite as a long call reserves its page byte.
+// A forward call aims at the bouncer (address 0 unless the BIOS has one)
+// until its target is known; if that target is in a bank the call becomes
+// a long call, whose page byte this reserves.
 bool NeedsBouncerPad(ADDR24 target, uint8_t opcode, const SymbolRecord *symbol) {
   const CodeGenSettings &settings = CodeGenSetup();
-  if (!Corvid() || opcode != kOpCall || !settings.noBouncers || settings.bouncerRoutine == 0)
+  if (!Corvid() || opcode != kOpCall || !settings.noBouncers)
     return false;
   if (Addr24InWindow(target) || target.logical != settings.bouncerRoutine)
     return false;
@@ -165,10 +179,10 @@ ADDR24 EmitCallToAddr24(ADDR24 target, uint8_t opcode, const SymbolRecord *symbo
       if (Addr24InWindow(body)) {
         if (settings.noBouncers)
           return EmitCallToAddr24(body, opcode, symbol);
-        EmitCodeByte(kOpAddSp);
+        EmitCodeSequence(kAddSpT);
         EmitCodeByte(uint8_t(-kBouncerFrame));
         const ADDR24 operand = EmitCallToAddr24(body, opcode, symbol);
-        EmitCodeByte(kOpAddSp);
+        EmitCodeSequence(kAddSpT);
         EmitCodeByte(kBouncerFrame);
         return operand;
       }
@@ -193,12 +207,12 @@ ADDR24 EmitLongJumpTrampoline(ADDR24 target, uint8_t opcode, const SymbolRecord 
 void EmitConditionalCallNamed(std::string_view routine, Condition condition) {
   const uint8_t code = uint8_t(condition);
   switch (CurrentCpu()) {
-  case CodeCpu::kZ180: {
+  case TargetCpu::Z180: {
     const ADDR24 address = Upcalls().LookupRoutineSymbol(routine, kRoutineFixupFlags, kOpCall);
     EmitCallToAddr24(address, uint8_t(kOpCallIf | code << kConditionShift));
     return;
   }
-  case CodeCpu::kCorvid: {
+  case TargetCpu::Corvid: {
     // The call is skipped on the opposite condition: a relative jump where
     // one exists (NZ, Z, NC, C), else a JP.
     const uint8_t opposite = uint8_t(code ^ 1);
@@ -237,6 +251,8 @@ void EmitFarJumpFixup(JumpRecord place, ADDR24 target) {
   if (Addr24InWindow(place.operand) && !Addr24InWindow(instruction))
     instruction = MakeAddr24(uint8_t(place.operand.segment - 1), uint16_t(instruction.logical + kExtPageSize));
   const bool inRoot = !Addr24InWindow(instruction);
+  if (!HasOrigin(inRoot ? c.rootCode : c.xmemCode))
+    return;
   // Read before the cache moves there: the cache reads nothing at or after
   // its emit address.
   uint8_t opcode = place.opcode ? place.opcode : (inRoot ? c.rootCode : c.xmemCode)->ReadAt(instruction);

@@ -314,7 +314,14 @@ InstructionState &S() {
   return state;
 }
 
-bool Corvid() { return CodeGenSetup().cpu == CodeCpu::kCorvid; }
+// A request that fails must not leave the templates of the one before it
+// for the move engine to emit.
+void ForgetOperandTemplates(InstructionState &s) {
+  s.step = kEmptyTemplate;
+  s.finish = kEmptyTemplate;
+}
+
+bool Corvid() { return CodeGenSetup().cpu == TargetCpu::Corvid; }
 bool CompiledForSize() { return Attributes().current & kAttrSize; }
 bool InCofunction() { return Attributes().current & kAttrCofuncMask; }
 ADDR24 Here() { return Caches().currentCode->Current(); }
@@ -674,6 +681,7 @@ int EmitPopInterruptState() {
 void EmitLoadRegister(Reg reg, AddressingKind kind) {
   InstructionState &s = S();
   s.lastOperandKind = kind;
+  ForgetOperandTemplates(s);
   if (reg > Reg::HL) {
     CompileError<kMsgNoLoadForm>();
     return;
@@ -717,6 +725,7 @@ void EmitLoadRegister(Reg reg, AddressingKind kind) {
 void EmitStoreRegister(Reg reg, AddressingKind kind) {
   InstructionState &s = S();
   s.lastOperandKind = kind;
+  ForgetOperandTemplates(s);
   if (reg > Reg::HL) {
     CompileError<kMsgNoStoreForm>();
     return;
@@ -754,6 +763,7 @@ void EmitStoreRegister(Reg reg, AddressingKind kind) {
 void EmitStoreImmediate(AddressingKind kind) {
   InstructionState &s = S();
   s.lastOperandKind = kind;
+  ForgetOperandTemplates(s);
   if (kind == AddressingKind::kIndirectHL) {
     EmitCodeSequence(kStImmHl);
     s.step = kIncHlT;

@@ -7,6 +7,8 @@
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_in/cc_in.h"
 
+#include <array>
+
 namespace tsw {
 
 namespace {
@@ -34,22 +36,26 @@ constexpr int kBitShift = 3;
 constexpr int16_t kPushedArguments = 4;
 
 enum class BitTarget : uint8_t { kIndirectHl, kA };
-// bit, res and set n,(hl) and n,a with bit 0; the bit number goes into
-// bits 3-5 of the last byte.
-constexpr uint8_t kBitOps[3][2] = {{0x46, 0x47}, {0x86, 0x87}, {0xC6, 0xC7}};
-constexpr uint8_t kPrefixCb = 0xCB;
+// bit, res and set 0,(hl) and 0,a by operation and target; a copy takes the
+// bit number in bits 3-5 of its last byte.
+using BitTemplate = std::array<uint8_t, 3>;
+constexpr BitTemplate kBitOps[3][2] = {
+    {{TemplateHeader(2), 0xCB, 0x46}, {TemplateHeader(2), 0xCB, 0x47}},
+    {{TemplateHeader(2), 0xCB, 0x86}, {TemplateHeader(2), 0xCB, 0x87}},
+    {{TemplateHeader(2), 0xCB, 0xC6}, {TemplateHeader(2), 0xCB, 0xC7}},
+};
 
 // Run-time routines for a bit number known only at run time, by operation
 // and space. Each takes the address (or port) and the bit number pushed in
 // that order, leaves them for the caller to remove, and answers a test in
-// HL (0 or 1) with the zero flag set by it.
+// the zero flag (set when the bit is 0).
 constexpr const char *kBitRoutines[3][3] = {
     {"BIT", "IBIT", "EBIT"},
     {"RES", "IRES", "ERES"},
     {"SET", "ISET", "ESET"},
 };
 
-bool Z180() { return CurrentCpu() == CodeCpu::kZ180; }
+bool Z180() { return CurrentCpu() == TargetCpu::Z180; }
 
 bool IsConstant(const ValueRecord &value) { return value.storage == kStorageConstant; }
 bool IsLowPort(const ValueRecord &port) { return IsConstant(port) && port.value < kLowPorts; }
@@ -82,8 +88,9 @@ void ReadPort(ValueRecord &port) {
 }
 
 void EmitBitOperation(BitOperation operation, BitTarget target, uint8_t bit) {
-  EmitCodeByte(kPrefixCb);
-  EmitCodeByte(uint8_t(kBitOps[size_t(operation)][size_t(target)] | bit << kBitShift));
+  BitTemplate copy = kBitOps[size_t(operation)][size_t(target)];
+  copy.back() = uint8_t(copy.back() | bit << kBitShift);
+  EmitCodeSequence(copy.data());
 }
 
 // A test's result: 0 or 1 in HL, the flags telling which.
@@ -114,8 +121,14 @@ void CallBitRoutine(BitOperation operation, IoSpace space, ValueRecord &where, V
   Upcalls().LoadOperandToValueRegister(bit);
   EmitPushPair(Reg::HL);
   Upcalls().EmitCallNamedRoutine(kBitRoutines[size_t(operation)][size_t(space)]);
+  const bool test = operation == BitOperation::kTest;
+  // The routine answers in the zero flag, which taking the arguments off
+  // may not keep: HL takes it first.
+  if (test)
+    EmitCodeSequence(kZeroFlagToHlT);
   EmitStackAdjustAndTrack(kPushedArguments);
-  SetPrimary(result, operation == BitOperation::kTest ? kTypeInt : kTypeVoid);
+  SetPrimary(result, test ? kTypeInt : kTypeVoid);
+  Emission().valueIsCondition = test;
 }
 
 } // namespace

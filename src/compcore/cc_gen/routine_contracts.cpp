@@ -8,8 +8,8 @@ namespace {
 
 using C = StackCleanup;
 
-// A long or float travels in DE:BC, DE the low word.
-constexpr std::string_view kLong = "DE:BC";
+// A long or float travels in BC:DE, BC the high word.
+constexpr std::string_view kLong = "BC:DE";
 constexpr std::string_view kAll = "AF BC DE HL";
 constexpr std::string_view kStackConversionChanges = "AF, the alternate set";
 constexpr std::string_view kZeroIsFalse = "Z set iff HL = 0";
@@ -23,32 +23,32 @@ constexpr RoutineContract kContracts[] = {
     {"c.neg", "HL", "HL = -HL", "AF", "undefined"},
     {"c.com", "HL", "HL = ~HL", "AF", "undefined"},
     {"c.not", "HL", "HL = 1 when HL was 0, else 0", "AF", kZeroIsFalse},
-    {"L.neg", kLong, "DE:BC = -DE:BC", "AF HL", "undefined"},
-    {"L.com", kLong, "DE:BC = ~DE:BC", "AF HL", "undefined"},
-    {"L.not", kLong, "HL = 1 when DE:BC was 0, else 0", "AF", kZeroIsFalse},
-    {"F.neg", kLong, "DE:BC with its sign inverted", "AF HL", "undefined"},
-    {"F.not", kLong, "HL = 1 when DE:BC was +0.0 or -0.0, else 0", "AF", kZeroIsFalse},
+    {"L.neg", kLong, "BC:DE = -BC:DE", "AF", "undefined"},
+    {"L.com", kLong, "BC:DE = ~BC:DE", "AF", "undefined"},
+    {"L.not", kLong, "HL = 1 when BC:DE was 0, else 0", "AF", kZeroIsFalse},
+    {"F.neg", kLong, "BC:DE with its sign inverted", "AF", "undefined"},
+    {"F.not", kLong, "HL = 1 when BC:DE was +0.0 or -0.0, else 0", "AF", kZeroIsFalse},
     // Zero tests: the zero-flag-to-HL sequence follows them.
-    {"long.0", kLong, "", "AF", "Z set iff DE:BC = 0"},
-    {"flt.0", kLong, "", "AF", "Z set iff DE:BC is +0.0 or -0.0"},
-    // The 4-byte value on top of the stack and the one in DE:BC change
+    {"long.0", kLong, "", "AF", "Z set iff BC:DE = 0"},
+    {"flt.0", kLong, "", "AF", "Z set iff BC:DE is +0.0 or -0.0"},
+    // The 4-byte value on top of the stack and the one in BC:DE change
     // places.
-    {"swap4.", kLong, "DE:BC = the stacked value", "AF HL", "undefined", 4, 4, C::kCallerPops},
+    {"swap4.", kLong, "BC:DE = the stacked value", "AF", "undefined", 4, 4, C::kCallerPops},
     // BC entries {u16 value, u16 address, u8 segment} follow the call; it
     // continues at the matching entry's address or after the table.
     {"_switch", "HL (the value), BC (the entry count)", "", kAll, "undefined", 0, 0, C::kRoutinePops, false},
     // 4-byte loads and stores through HL by memory class.
-    {"llong.s", "HL (address, shared data)", "DE:BC", "AF HL", "undefined"},
-    {"llong.", "HL (address)", "DE:BC", "AF HL", "undefined"},
-    {"slong.s", "HL (address, shared data), DE:BC", "", "AF HL", "undefined"},
-    {"slong.ss", "HL (address, protected data), DE:BC", "", "AF HL", "undefined"},
-    {"slong.", "HL (address), DE:BC", "", "AF HL", "undefined"},
-    {"slong_s", "HL (address, shared data), DE:BC", "DE:BC", "AF HL", "undefined"},
-    {"slong_ss", "HL (address, protected data), DE:BC", "DE:BC", "AF HL", "undefined"},
-    {"slong_", "HL (address), DE:BC", "DE:BC", "AF HL", "undefined"},
-    {"st4.s", "HL (address, shared data), DE:BC", "DE:BC", "AF HL", "undefined"},
-    {"st4.ss", "HL (address, protected data), DE:BC", "DE:BC", "AF HL", "undefined"},
-    {"st4.", "HL (address), DE:BC", "DE:BC", "AF HL", "undefined"},
+    {"llong.s", "HL (address, shared data)", "BC:DE", "AF HL", "undefined"},
+    {"llong.", "HL (address)", "BC:DE", "AF", "undefined"},
+    {"slong.s", "HL (address, shared data), BC:DE", "", "AF HL", "undefined"},
+    {"slong.ss", "HL (address, protected data), BC:DE", "", "AF HL", "undefined"},
+    {"slong.", "HL (address), BC:DE", "", "AF", "undefined"},
+    {"slong_s", "HL (address, shared data), BC:DE", "BC:DE", "AF HL", "undefined"},
+    {"slong_ss", "HL (address, protected data), BC:DE", "BC:DE", "AF HL", "undefined"},
+    {"slong_", "HL (address), BC:DE", "BC:DE", "AF HL", "undefined"},
+    {"st4.s", "HL (address, shared data), BC:DE", "BC:DE", "AF HL", "undefined"},
+    {"st4.ss", "HL (address, protected data), BC:DE", "BC:DE", "AF HL", "undefined"},
+    {"st4.", "HL (address), BC:DE", "BC:DE", "AF HL", "undefined"},
     // Block copies: HL source, DE destination, BC count, as ldir.
     {"doldir.s", "HL, DE, BC", "HL, DE past the blocks, BC = 0", "AF", "undefined"},
     {"ldir_func", "HL, DE, BC", "HL, DE past the blocks, BC = 0", "AF", "undefined"},

@@ -5,12 +5,14 @@
 #include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_gen/addr_directory.h"
 #include "compcore/cc_gen/asm/asm_block.h"
+#include "compcore/cc_gen/asm/asm_statement.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_gen/prolog_epilog.h"
+#include "compcore/cc_gen/startup_stub.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/cc_cfg.h"
@@ -31,6 +33,7 @@
 #include "foundation/restext.h"
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <strings.h>
@@ -54,7 +57,7 @@ ADDR24 CodeAddressNow() {
 
 class CompilerFixupServices : public FixupServices {
 public:
-  bool Corvid() override { return CodeGenSetup().cpu == CodeCpu::kCorvid; }
+  bool Corvid() override { return CodeGenSetup().cpu == TargetCpu::Corvid; }
   bool NoBouncers() override { return CodeGenSetup().noBouncers; }
   bool WatchMode() override { return Diagnostics().throwAll; }
   bool ReadingProgramSource() override { return CurrentSourceIsProgram(); }
@@ -134,14 +137,8 @@ EmitCache *CacheOf(OriginCache cache) {
 // the emitters are built.
 class ByteRoadGenerator : public CodeGenerator {
 public:
-  // Only the two processors the code generator emits for are taken.
-  void SelectTargetCpu(TargetCpuName cpu) override {
-    if (cpu == TargetCpuName::kZ180 || cpu == TargetCpuName::kCRV)
-      tsw::SelectTargetCpu(cpu == TargetCpuName::kCRV ? CodeCpu::kCorvid : CodeCpu::kZ180);
-  }
-  TargetCpuName TargetCpu() override {
-    return tsw::CurrentCpu() == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180;
-  }
+  void SelectTargetCpu(tsw::TargetCpu cpu) override { tsw::SelectTargetCpu(cpu); }
+  tsw::TargetCpu TargetCpu() override { return tsw::CurrentCpu(); }
   bool IsBiosCode() override { return tsw::IsBiosCode(); }
   void BeginBiosCode() override { tsw::BeginBiosCode(); }
   void EndProgramCode() override { tsw::EndProgramCode(); }
@@ -187,6 +184,9 @@ public:
   void StartStatementPositions(const std::string &file, uint16_t line, uint16_t column) override {
     tsw::StartStatementPositions(file, line, column, CodeAddressNow());
   }
+  void RecordStatementPosition(const std::string &file, uint16_t line, uint16_t column) override {
+    tsw::RecordStatementPosition(file, line, column, CodeAddressNow());
+  }
   void FlushStatementPosition(uint16_t line, uint16_t column) override {
     tsw::FlushStatementPosition(line, column, CodeAddressNow());
   }
@@ -198,6 +198,21 @@ public:
 class CacheSetServices : public TargetModeServices {
 public:
   void SwitchCodeCacheSet(int set) override { tsw::SwitchCodeCacheSet(set); }
+};
+
+// The start-up code goes out as one run of the listing, like the code it
+// precedes; its stamp is the local time.
+class StartupOutput : public StartupServices {
+public:
+  int64_t LocalTime() override {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return int64_t(now) + local.tm_gmtoff;
+  }
+  void WriteStartup(ADDR24 address, const std::vector<uint8_t> &bytes) override {
+    WriteRomListingRecord(uint16_t(bytes.size()), address, bytes.data());
+  }
 };
 
 class LabelsStillNeeded : public PendingLabelNames {
@@ -225,6 +240,7 @@ struct ByteRoad {
   ByteRoadGenerator generator;
   LabelsStillNeeded pending;
   CacheSetServices modes;
+  StartupOutput startup;
 };
 std::unique_ptr<ByteRoad> &Road() {
   static std::unique_ptr<ByteRoad> road;
@@ -327,6 +343,7 @@ void ResetByteRoad() {
   DestroyCompileCaches();
   Road() = std::make_unique<ByteRoad>();
   SetTargetModeServices(&Road()->modes);
+  SetStartupServices(&Road()->startup);
   BuildCompileCaches();
   SetRunWriter(&Road()->writer);
   SetFixupServices(&Road()->fixups);
@@ -340,6 +357,7 @@ void ResetByteRoadForCompile(bool biosCompile) {
   ResetAddressDirectoriesForCompile(biosCompile);
   ResetShadowForCompile(biosCompile);
   DropCodeState();
+  assembler::StartAssemblerPass();
 }
 
 CodeGenerator &ByteRoadCodeGenerator() { return Road()->generator; }
@@ -361,6 +379,8 @@ void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_
 uint16_t FinishByteRoadPass(const std::string &programPath, uint16_t status) {
   for (EmitCache *cache : AllCaches())
     cache->Flush();
+  // The last item's positions wait for a next statement that never comes.
+  CommitStatementPositions();
   if (std::FILE *brk = std::fopen(BrkPath(programPath).c_str(), "w")) {
     WriteBrkFile(brk);
     std::fclose(brk);

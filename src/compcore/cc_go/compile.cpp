@@ -20,6 +20,7 @@
 #include "compcore/cc_mod/cc_mod_link.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "foundation/memorymap.h"
@@ -40,13 +41,6 @@ class FrontEndItems : public TopLevelCompiler {
 public:
   int ParseDeclaration(int level) override { return tsw::ParseDeclaration(level); }
 };
-
-void ShowLibraryIndexMessage(const LibraryIndexMessage &notice) {
-  std::vector<plat::FormatArg> args;
-  for (const std::string &arg : notice.args)
-    args.push_back(plat::MakeFormatArg(arg));
-  ShowMessageFV(notice.box, GetResourceString(notice.message), args);
-}
 
 // The modules' own wiring, which outlives nothing: ResetCompiler builds it
 // afresh.
@@ -85,6 +79,7 @@ void ResetModules() {
   ResetLibraryIndexModule();
   ResetCompileLoopModule();
   ResetDeclarationModule();
+  ResetExpressionCompiler();
   ResetByteRoad();
   ResetInstructionEmission();
   ResetValueQueries();
@@ -96,6 +91,7 @@ DirectiveServices BiosSymbolServices() {
   DirectiveServices services;
   services.biosSymbol = [](const std::string &name) { return Addr24ToLong(LookupBiosSymbol(name, ADDR24{})); };
   services.enableBiosSymbols = [](bool enabled) { BiosSymbolsDisabled() = !enabled; };
+  services.constantExpression = CompileConstantExpressionLong;
   return services;
 }
 
@@ -106,7 +102,6 @@ void Wire(Assembly &assembly) {
   SetDirectiveServices(BiosSymbolServices());
   SetLibraryIndexLink(&assembly.moduleIndexLink);
   SetLibraryIndexService(&assembly.moduleIndexService);
-  SetLibraryIndexMessages(ShowLibraryIndexMessage);
   SetMemoryMapEnvironment(&assembly.memoryMap);
   InstallCodegenLayer();
   SetCompileProgram(RunFrontEndPass);
@@ -176,6 +171,13 @@ uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
   prologue.biosCompile = bios;
   ResetLineSources(prologue);
   BeginCompileMacros(bios);
+  PredefinedMacroSettings macros;
+  macros.biosCompile = bios;
+  macros.cpu = CodeGen().TargetCpu();
+  macros.ideBiosFlag = DirectiveShellInUse().IdeBiosFlag();
+  macros.ideRunMode = DirectiveShellInUse().RunMode();
+  macros.withoutBoard = DirectiveShellInUse().CompileWithoutBoard();
+  DefineTargetMacros(macros);
   ResetCompilerState();
   FrontEndItems items;
   try {
@@ -191,6 +193,9 @@ uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
     // list keeps what the compile had found.
     throw xInternal(kModule, __LINE__);
   }
+  // The program compiles against the macros the BIOS defined.
+  if (bios)
+    EndBiosCompileMacros();
   uint16_t status = uint16_t(ErrorListStatus());
   if (CompileErrorCount() != 0)
     status |= kCompileFailedBit;

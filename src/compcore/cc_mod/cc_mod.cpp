@@ -33,7 +33,6 @@ struct ModState {
   uint32_t libDirTime = 0;
   uint32_t lastQualifier = 0;
   PendingLabelNames *pending = nullptr;
-  std::function<void(const LibraryIndexMessage &)> sink;
 };
 
 // Held by pointer so that a reset destroys the old index before the new
@@ -48,11 +47,6 @@ ModState &State() {
   if (!s)
     s = std::make_unique<ModState>();
   return *s;
-}
-
-void Notify(unsigned message, std::vector<std::string> args = {}, bool box = false) {
-  if (State().sink)
-    State().sink({message, std::move(args), box});
 }
 
 std::string Upper(std::string_view text) {
@@ -156,7 +150,7 @@ ZLibEntry &NewLibrary(ZLibMaster &index, const std::string &name) {
 std::string CachePath(const std::string &path, std::string_view ext) { return plat::ReplaceExtension(path, ext); }
 
 void LoadOrScanLibrary(const std::string &path, ZLibEntry &module, ZLibEntry &description) {
-  Notify(kMsgReadingLibrary);
+  ShowMessage<kMsgReadingLibrary>(false);
   if (!LoadLibraryIndexCache(module, path, "MD1") || !LoadLibraryIndexCache(description, path, "HX1")) {
     module.modules.Clear(true);
     description.modules.Clear(true);
@@ -181,7 +175,7 @@ void InsertModuleNames(ZModEntry &module, ZLibMaster &index, uint32_t qualifier)
     if (index.hash.Find(key)) {
       std::string library =
           qualifier ? std::string(module.library->name.View()) : std::string(GetResourceString(kMsgAnyLibrary));
-      Notify(kMsgDuplicateName, {std::string(name->View()), library}, true);
+      ShowMessage<kMsgDuplicateName>(true, std::string(name->View()), library);
       index.hash.Remove(key);
     }
     index.hash.Insert(key, &module);
@@ -254,7 +248,6 @@ std::vector<std::string> ModuleNames(const ZModEntry &module) {
 
 ZLibMaster &ModuleIndex() { return State().modules; }
 ZLibMaster &DescriptionIndex() { return State().descriptions; }
-void SetLibraryIndexMessages(std::function<void(const LibraryIndexMessage &)> sink) { State().sink = std::move(sink); }
 void SetLibraryProgramDirectory(const std::string &dir) { State().programDir = dir; }
 void SetPendingLabelNames(PendingLabelNames *pending) { State().pending = pending; }
 size_t PendingLabelCount() { return State().pending ? State().pending->Count() : 0; }
@@ -273,7 +266,7 @@ namespace {
 void ReportUnsavedEdits(const std::string &path) {
   EditorView *editor = CurrentEditorView();
   if (editor && !path.empty() && editor->OpenAndModified(path))
-    Notify(kMsgLibraryModifiedInEditor, {}, true);
+    ShowMessage<kMsgLibraryModifiedInEditor>(true);
 }
 } // namespace
 
@@ -304,7 +297,7 @@ int FileTimeChanged(const std::string &path, uint32_t &storedTime) {
 void ScanLibraryFile(const std::string &path, ZLibEntry &modules, ZLibEntry &descriptions) {
   auto text = ReadWholeFile(path);
   if (!text) {
-    Notify(kMsgCannotOpenLibrary, {}, true);
+    ShowMessage<kMsgCannotOpenLibrary>(true);
     return;
   }
   uint32_t time = plat::FileModTime(path).value_or(0);
@@ -443,7 +436,7 @@ void InsertLibraryNames(ZLibEntry &library, ZLibMaster &index, bool withLibrary)
 
 int BuildLibraryIndex(const std::string &libDirFile) {
   ModState &s = State();
-  Notify(kMsgIndexing);
+  ShowMessage<kMsgIndexing>(false);
   auto found = plat::ResolvePath(libDirFile, s.programDir);
   auto text = found ? ReadWholeFile(*found) : std::nullopt;
   if (!text)
@@ -467,7 +460,7 @@ int BuildLibraryIndex(const std::string &libDirFile) {
       line += ".LIB";
     auto path = plat::ResolvePath(line, baseDir);
     if (!path) {
-      Notify(kMsgNoLibraryFile, {}, true);
+      ShowMessage<kMsgNoLibraryFile>(true);
       continue;
     }
     paths.push_back(*path);
@@ -503,7 +496,7 @@ int BuildLibraryIndex(const std::string &libDirFile) {
     d.flags = 0;
     m.modules.Clear(true);
     d.modules.Clear(true);
-    Notify(kMsgLibraryChanged);
+    ShowMessage<kMsgLibraryChanged>(false);
     LoadOrScanLibrary(paths[i], m, d);
   }
   return 0;
@@ -531,7 +524,7 @@ ZModEntry *NextNeededModule() {
       return nullptr;
     }
     m->flags |= ZModEntry::kModuleUsed;
-    Notify(kMsgTakingModule, {*name, library});
+    ShowMessage<kMsgTakingModule>(false, *name, library);
     return m;
   }
   return nullptr;

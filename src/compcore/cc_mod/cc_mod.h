@@ -119,15 +119,6 @@ template <class T> std::vector<T *> ListElements(const Ta1L<T> &list) {
 // The names of a module as texts.
 std::vector<std::string> ModuleNames(const ZModEntry &module);
 
-// Where the index's notices and message boxes go (message number and its
-// string arguments).
-struct LibraryIndexMessage {
-  unsigned message;
-  std::vector<std::string> args;
-  bool box;
-};
-void SetLibraryIndexMessages(std::function<void(const LibraryIndexMessage &)> sink);
-
 // The file-time test: 1 when the file changed since `storedTime`, which
 // then holds the new time. A file open with unsaved edits in an editor is
 // reported (810) first; an empty path or an unreadable time counts as

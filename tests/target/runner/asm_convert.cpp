@@ -165,10 +165,25 @@ std::string ConvertStatement(std::string_view statement, std::string &problem) {
   std::vector<std::string> operands = SplitOperands(rest);
   std::string line = label + "\t";
   if (mnemonic == "db" || mnemonic == "dw") {
-    line += "." + mnemonic + " ";
-    for (size_t i = 0; i < operands.size(); ++i)
-      line += (i ? "," : "") + ConvertNumbers(operands[i]);
-    return line;
+    // A string operand of db is its characters, which sdasz80 writes
+    // with .ascii: each run of operands becomes a directive of its own.
+    std::string directives;
+    std::string numbers;
+    auto flushNumbers = [&] {
+      if (!numbers.empty())
+        directives += (directives.empty() ? "" : "\n\t") + ("." + mnemonic + " " + numbers);
+      numbers.clear();
+    };
+    for (const std::string &operand : operands) {
+      if (mnemonic == "db" && operand.starts_with('"')) {
+        flushNumbers();
+        directives += (directives.empty() ? "" : "\n\t") + (".ascii " + operand);
+      } else {
+        numbers += (numbers.empty() ? "" : ",") + ConvertNumbers(operand);
+      }
+    }
+    flushNumbers();
+    return line + directives;
   }
   line += mnemonic;
   for (size_t i = 0; i < operands.size(); ++i)
@@ -206,6 +221,50 @@ bool IsDirective(std::string_view line, std::string_view name) {
   return line.starts_with(name) && (line.size() == name.size() || std::isspace(static_cast<unsigned char>(line[name.size()])));
 }
 
+// The name a C function definition's header line defines ("int BIT(char
+// *address, int bit)", with or without its opening brace); empty for any
+// other line.
+std::string DefinedFunction(std::string_view line) {
+  line = Trim(line);
+  if (line.empty() || line.front() == '#' || line.find(';') != std::string_view::npos)
+    return {};
+  size_t open = line.find('(');
+  size_t close = line.rfind(')');
+  if (open == std::string_view::npos || close == std::string_view::npos || close < open)
+    return {};
+  std::string_view after = Trim(line.substr(close + 1));
+  if (!after.empty() && after != "{")
+    return {};
+  std::string_view before = Trim(line.substr(0, open));
+  size_t start = before.size();
+  while (start > 0 && IsIdentifierChar(before[start - 1]))
+    --start;
+  // A return type before the name: a call or a macro is no definition.
+  if (start == 0 || start == before.size())
+    return {};
+  return std::string(before.substr(start));
+}
+
+// The text of a line outside the comments; `inComment` carries an open
+// comment to the next line.
+std::string WithoutComments(std::string_view line, bool &inComment) {
+  std::string out;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (inComment) {
+      if (line.substr(i, 2) == "*/") {
+        inComment = false;
+        ++i;
+      }
+    } else if (line.substr(i, 2) == "/*") {
+      inComment = true;
+      ++i;
+    } else {
+      out += line[i];
+    }
+  }
+  return out;
+}
+
 // The one condition the library's sources test, the processor, as the Z180
 // compile sees it; nullopt for any other condition.
 std::optional<bool> ProcessorCondition(std::string_view condition) {
@@ -229,6 +288,11 @@ ConvertedAsm ConvertLibraryAsm(std::string_view librarySource) {
   int number = 0;
   // Per open #if: whether its current branch is taken.
   std::vector<bool> taken;
+  bool inComment = false;
+  // The C function whose #asm body is being read, and whether its brace is
+  // open.
+  std::string function;
+  bool bodyOpen = false;
   auto active = [&] { return std::ranges::all_of(taken, [](bool t) { return t; }); };
   for (std::string line; std::getline(lines, line);) {
     ++number;
@@ -254,6 +318,29 @@ ConvertedAsm ConvertLibraryAsm(std::string_view librarySource) {
       continue;
     if (!inAsm) {
       inAsm = IsDirective(line, "#asm");
+      if (inAsm)
+        continue;
+      // A C function whose body is only #asm blocks: the compiler gives it
+      // no entry code and a single ret, so its name labels the first block.
+      std::string code(Trim(WithoutComments(line, inComment)));
+      if (function.empty()) {
+        function = DefinedFunction(code);
+        bodyOpen = !function.empty() && code.ends_with("{");
+        if (bodyOpen)
+          converted.text += function + "::\n";
+      } else if (!bodyOpen) {
+        bodyOpen = code == "{";
+        if (bodyOpen)
+          converted.text += function + "::\n";
+        else if (!code.empty())
+          function.clear();
+      } else if (code == "}") {
+        converted.text += "\tret\n";
+        function.clear();
+        bodyOpen = false;
+      } else if (!code.empty()) {
+        converted.problems.push_back(fmt::format("line {}: C in the body of {}", number, function));
+      }
       continue;
     }
     if (IsDirective(line, "#endasm")) {
@@ -265,10 +352,12 @@ ConvertedAsm ConvertLibraryAsm(std::string_view librarySource) {
         continue;
       std::string problem;
       std::string out = ConvertStatement(statement, problem);
-      if (!problem.empty())
+      if (!problem.empty()) {
         converted.problems.push_back(fmt::format("line {}: {}", number, problem));
-      else
+      } else {
         converted.text += out + "\n";
+        converted.statements.push_back({std::string(Trim(statement)), out});
+      }
     }
   }
   if (inAsm)

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <string_view>
@@ -32,7 +33,7 @@ enum : size_t {
 } // namespace
 
 std::string RoutineCallCase(const std::string &label, const RoutineCall &call) {
-  std::string text;
+  std::string text = call.before;
   for (uint16_t word : call.stack)
     text += fmt::format("\tld hl,#{:#06x}\n\tpush hl\n", word);
   text += fmt::format("\tld hl,#{:#06x}\n\tpush hl\n\tpop af\n", call.in.af);
@@ -46,7 +47,7 @@ std::string RoutineCallCase(const std::string &label, const RoutineCall &call) {
   text += fmt::format("\tpush af\n\tpop hl\n\tld (OUT+{}),hl\n", kAfAt);
   for (size_t i = 0; i < kStackWordsRead; ++i)
     text += fmt::format("\tld l,{}(ix)\n\tld h,{}(ix)\n\tld (OUT+{}),hl\n", 2 * i, 2 * i + 1, kStackAt + 2 * i);
-  return text;
+  return text + call.after;
 }
 
 AsmProgram AssembleProgram(const std::string &source, const std::string &workDir) {
@@ -129,6 +130,7 @@ RoutineRun RunRoutineCalls(const std::string &libraryAsm, const std::string &lab
     outcome.spChange = int16_t(uint16_t(Word(block, kSpAt) - spBefore));
     for (size_t w = 0; w < kStackWordsRead; ++w)
       outcome.stackTop[w] = Word(block, kStackAt + 2 * w);
+    std::copy_n(block.begin() + kExtraAt, kExtraBytes, outcome.extra);
     run.outcomes.push_back(outcome);
   }
   return run;

@@ -20,7 +20,14 @@ struct RoutineCall {
   // Words pushed before the call, in push order: the last lies just above
   // the return address.
   std::vector<uint16_t> stack;
+  // Assembly run before the inputs are set (memory the routine reads), and
+  // after its outputs are stored (to store up to kExtraBytes more at
+  // OUT+kExtraAt, memory it wrote).
+  std::string before = {}, after = {};
 };
+
+constexpr size_t kExtraAt = 22;
+constexpr size_t kExtraBytes = 10;
 
 // Enough to see the words a routine left on the stack or failed to pop.
 constexpr size_t kStackWordsRead = 4;
@@ -32,6 +39,7 @@ struct RoutineOutcome {
   // left the stack as it found it, the operand bytes when it popped them.
   int spChange = 0;
   uint16_t stackTop[kStackWordsRead] = {}; // the words at SP after the return
+  uint8_t extra[kExtraBytes] = {};          // what RoutineCall::after stored
 };
 
 // The values IX and IY hold at every call: a routine must keep them.

@@ -59,7 +59,6 @@ struct Statement {
   bool altdBeforeOpcode = false;
   // The destination is the alternate register (a prime, or an altd prefix).
   bool alternateDestination = false;
-  bool primeSeen = false;
   int prefixes = 0;
   bool ioPrefixed = false;
   bool recordPositions = false;

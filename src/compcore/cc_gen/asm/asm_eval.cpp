@@ -104,7 +104,8 @@ OperandValue AsmEvaluator::Evaluate(const OperandField &field) {
   extraFlags_ = 0;
   Partial result = Expression(1);
   if (!unresolvedName_.empty()) {
-    ReferenceLabel(unresolvedName_, field.patchAddress, static_cast<uint16_t>(field.flags | extraFlags_ | kFixLocal | kFixGlobal),
+    ReferenceLabel(unresolvedName_, field.patchAddress,
+                   static_cast<uint16_t>(field.flags | extraFlags_ | kFixLocal | kFixGlobal),
                    static_cast<uint16_t>(result.value), field.opcode, field.lcall);
     return {0, true};
   }

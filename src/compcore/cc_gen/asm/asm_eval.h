@@ -19,9 +19,9 @@ namespace tsw::assembler {
 class AsmFrameValues {
 public:
   virtual ~AsmFrameValues() = default;
-  virtual int32_t StackOffset() { return 0; }    // "@SP"
+  virtual int32_t StackOffset() { return 0; }       // "@SP"
   virtual int32_t ReturnValueOffset() { return 0; } // "@RETVAL"
-  virtual int32_t FrameLength() { return 0; }     // "@LENGTH"
+  virtual int32_t FrameLength() { return 0; }       // "@LENGTH"
 };
 void SetAsmFrameValues(AsmFrameValues *values);
 

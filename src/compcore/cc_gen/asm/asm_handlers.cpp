@@ -17,12 +17,15 @@ namespace {
 using Form = MemoryOperand::Form;
 
 constexpr uint8_t kClassOneByte = 0xC0;
-constexpr uint8_t kClassTwoBytes = 0xC1;
 constexpr uint8_t kClassMemoryMove = 0xC2;
+// The classes that tell apart mnemonics sharing a handler.
+constexpr uint8_t kClassPush = 0xC6;
+constexpr uint8_t kClassIn0 = 0xE3;
+constexpr uint8_t kClassOut0 = 0xE4;
+constexpr uint8_t kClassLcall = 0xF6;
+constexpr uint8_t kClassLjp = 0xF7;
 constexpr int32_t kByteLowest = -128;
 constexpr int32_t kPortLowest = -127;
-
-uint8_t RegisterCode(AsmReg reg) { return Code(reg); }
 
 // The prefix of an index register; the register then acts as hl.
 AsmReg PutIndexPrefix(Statement &st, AsmReg reg) {
@@ -113,17 +116,42 @@ void EmitTarget(Statement &st, uint8_t opcode, uint16_t flags, const LcallFixup 
     target.segment = uint8_t(lcall->page);
   }
   st.RecordPosition();
-  const bool call = opcode == 0xCD || opcode == 0xCF || (opcode & 0xC7) == 0xC4;
+  const bool call = opcode == kOpCall || opcode == kOpLongCall || (opcode & 0xC7) == kOpCallIf;
   if (call)
-    EmitLongJumpTrampoline(target, opcode);
+    EmitCallToAddr24(target, opcode);
   else
     EmitJumpToAddr24(target, opcode);
   st.selfEmitted = true;
 }
 
+// The Corvid's long jump and call: "target" takes the target's own page,
+// "page, target" the page given.
+void LongForm(Statement &st, uint8_t opcode) {
+  if (st.lex.AtStatementEnd()) {
+    CompileError<kMsgLongCallAddress>();
+    return;
+  }
+  if (!(st.lex.Is(kTokNumber) && st.lex.Peek() == ',')) {
+    EmitTarget(st, opcode, kFixCaptureOpcode | kFixAddress24);
+    return;
+  }
+  LcallFixup block;
+  block.line = CurrentSourceLine();
+  block.file = CurrentSourceFileName();
+  block.longCall = 1;
+  block.page = uint32_t(st.lex.Current().value);
+  st.lex.Next();
+  st.lex.Next(); // the ","
+  if (st.lex.AtStatementEnd()) {
+    CompileError<kMsgLongCallAddress>();
+    return;
+  }
+  EmitTarget(st, opcode, kFixCaptureOpcode, &block);
+}
+
 void Jp(Statement &st) {
-  if (st.entry->mnemonicClass == 0xF7) { // ljp
-    EmitTarget(st, 0xC7, kFixCaptureOpcode | kFixAddress24);
+  if (st.entry->mnemonicClass == kClassLjp) {
+    LongForm(st, 0xC7);
     return;
   }
   if (st.lex.Is('(')) {
@@ -150,28 +178,8 @@ void Jp(Statement &st) {
 }
 
 void Call(Statement &st) {
-  if (st.entry->mnemonicClass == 0xF6) { // lcall
-    if (st.lex.AtStatementEnd()) {
-      CompileError<kMsgLongCallAddress>();
-      return;
-    }
-    if (st.lex.Is(kTokNumber) && st.lex.Peek() == ',') {
-      // "lcall page, target": the page is given, the target is logical.
-      LcallFixup block;
-      block.line = CurrentSourceLine();
-      block.file = CurrentSourceFileName();
-      block.longCall = 1;
-      block.page = uint32_t(st.lex.Current().value);
-      st.lex.Next();
-      Expect(st, ',', Plain<kMsgCommaExpected>());
-      if (st.lex.AtStatementEnd()) {
-        CompileError<kMsgLongCallAddress>();
-        return;
-      }
-      EmitTarget(st, 0xCF, kFixCaptureOpcode, &block);
-      return;
-    }
-    EmitTarget(st, 0xCF, kFixCaptureOpcode | kFixAddress24);
+  if (st.entry->mnemonicClass == kClassLcall) {
+    LongForm(st, 0xCF);
     return;
   }
   if (!st.Corvid()) {
@@ -222,15 +230,16 @@ void Rst(Statement &st) {
 
 void Im(Statement &st) {
   constexpr uint8_t kModes[] = {0x46, 0x56, 0x5E};
-  const int32_t mode =
-      SelectorValue(st, [](int32_t v, bool) { return v >= 0 && v <= 2; }, Plain<kMsgBadInterruptMode>());
+  const int32_t mode = SelectorValue(
+      st, [](int32_t v, bool) { return v >= 0 && v <= 2; }, Plain<kMsgBadInterruptMode>());
   st.Put(kPrefixEd);
   st.Put(kModes[mode]);
 }
 
 void Ipset(Statement &st) {
   constexpr uint8_t kLevels[] = {0x46, 0x56, 0x4E, 0x5E};
-  const int32_t level = SelectorValue(st, [](int32_t v, bool) { return v >= 0 && v <= 3; }, Plain<kMsgAsmByteRange>());
+  const int32_t level = SelectorValue(
+      st, [](int32_t v, bool) { return v >= 0 && v <= 3; }, Plain<kMsgAsmByteRange>());
   st.Put(kPrefixEd);
   st.Put(kLevels[level]);
 }
@@ -245,7 +254,7 @@ void Tst(Statement &st) {
   if (const AsmReg reg = TakeRegister(st); reg != AsmReg::kNone) {
     if (!IsByteRegister(reg))
       st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
-    st.Put(uint8_t(8 * RegisterCode(reg) + 4));
+    st.Put(uint8_t(8 * Code(reg) + 4));
     return;
   }
   const MemoryOperand op = TakeHlOrIndexed(st);
@@ -287,7 +296,7 @@ void CbOperand(Statement &st, uint8_t base, bool bitGroup) {
     if (!IsByteRegister(reg))
       st.lex.Fail(bitGroup ? Plain<kMsgNoSuchInstruction>() : Plain<kMsgRegisterNotAllowed>());
     st.Put(kPrefixCb);
-    st.Put(uint8_t(base + RegisterCode(reg)));
+    st.Put(uint8_t(base + Code(reg)));
     return;
   }
   const MemoryOperand op = TakeHlOrIndexed(st);
@@ -347,7 +356,7 @@ void Alu8Operand(Statement &st, uint8_t opcode) {
   if (const AsmReg reg = TakeRegister(st); reg != AsmReg::kNone) {
     if (!IsByteRegister(reg))
       st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
-    st.Put(uint8_t(0x80 + opcode + RegisterCode(reg)));
+    st.Put(uint8_t(0x80 + opcode + Code(reg)));
     return;
   }
   const MemoryOperand op = TakeHlOrIndexed(st);
@@ -439,7 +448,7 @@ void Arith(Statement &st) {
 void IncDec(Statement &st) {
   if (AsmReg reg = TakeRegister(st); reg != AsmReg::kNone) {
     if (IsByteRegister(reg)) {
-      st.Put(uint8_t(st.entry->opcode2 + 8 * RegisterCode(reg)));
+      st.Put(uint8_t(st.entry->opcode2 + 8 * Code(reg)));
       return;
     }
     if (reg < AsmReg::kBC || reg > AsmReg::kIY)
@@ -500,7 +509,7 @@ void Ex(Statement &st) {
 }
 
 void PushPop(Statement &st) {
-  const bool push = st.entry->mnemonicClass == 0xC6;
+  const bool push = st.entry->mnemonicClass == kClassPush;
   const AsmToken &token = st.lex.Current();
   if (st.Corvid() && token.code == kTokName && (token.text == "ip" || token.text == "IP")) {
     st.lex.Next();
@@ -529,7 +538,7 @@ void PushPop(Statement &st) {
 // The port's field follows the opcode bytes, so the bytes before it are
 // written first and the port's byte is put last.
 void Out(Statement &st) {
-  const bool zero = st.entry->mnemonicClass == 0xE4;
+  const bool zero = st.entry->mnemonicClass == kClassOut0;
   if (!st.lex.Is('('))
     st.lex.Fail(Plain<kMsgOpenParenExpected>());
   const size_t portAt = st.lex.Position();
@@ -552,14 +561,14 @@ void Out(Statement &st) {
     if (zero)
       st.lex.Fail(Plain<kMsgNumberExpected>());
     st.Put(kPrefixEd);
-    st.Put(uint8_t(8 * RegisterCode(reg) + 0x41));
+    st.Put(uint8_t(8 * Code(reg) + 0x41));
     return;
   }
   if (!zero && reg != AsmReg::kA)
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
   if (zero) {
     st.Put(kPrefixEd);
-    st.Put(uint8_t(8 * RegisterCode(reg) + 0x01));
+    st.Put(uint8_t(8 * Code(reg) + 0x01));
   } else {
     st.Put(0xD3);
   }
@@ -569,7 +578,7 @@ void Out(Statement &st) {
 }
 
 void In(Statement &st) {
-  const bool zero = st.entry->mnemonicClass == 0xE3;
+  const bool zero = st.entry->mnemonicClass == kClassIn0;
   const AsmReg reg = RequireRegister(st);
   if (!IsByteRegister(reg))
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
@@ -583,12 +592,12 @@ void In(Statement &st) {
     st.lex.Next();
     Expect(st, ')', Plain<kMsgParamListOpen>());
     st.Put(kPrefixEd);
-    st.Put(uint8_t(8 * RegisterCode(reg) + 0x40));
+    st.Put(uint8_t(8 * Code(reg) + 0x40));
     return;
   }
   if (zero) {
     st.Put(kPrefixEd);
-    st.Put(uint8_t(8 * RegisterCode(reg)));
+    st.Put(uint8_t(8 * Code(reg)));
   } else {
     if (reg != AsmReg::kA)
       st.lex.Fail(Plain<kMsgRegisterNotAllowed>());

@@ -97,8 +97,7 @@ const AsmToken &AsmLexer::Next() {
     ++position_;
   token_ = AsmToken{};
   token_.start = static_cast<uint16_t>(position_);
-  if (position_ >= line_.size() || line_[position_] == ';' || line_[position_] == '\n' ||
-      line_[position_] == '\r') {
+  if (position_ >= line_.size() || line_[position_] == ';' || line_[position_] == '\n' || line_[position_] == '\r') {
     token_.code = kTokEnd;
     return token_;
   }

@@ -11,10 +11,14 @@
 #include "compcore/common/cc_messages.h"
 #include "compcore/common/cc_session.h"
 
+#include "foundation/xerr.h"
+
 #include <cctype>
 
 namespace tsw::assembler {
 namespace {
+
+constexpr const char *kModule = "compcore\\asm_statement";
 
 struct AssemblerState {
   AsmCpu cpu = AsmCpu::kZ180;
@@ -76,7 +80,7 @@ void DefineStatementLabel(Statement &st) {
     CompileError<kMsgRedeclared>(name.text);
     if (st.lex.Current().mnemonic && st.lex.Current().mnemonic->group == HandlerGroup::kLabelLine) {
       st.lex.Next();
-      st.eval.Evaluate({0, kFixNoPatch});
+      st.eval.EvaluateKnown();
     }
     return;
   }
@@ -90,8 +94,9 @@ void DefineStatementLabel(Statement &st) {
   uint32_t value = Addr24ToLong(st.address);
   if (st.lex.Current().mnemonic && st.lex.Current().mnemonic->group == HandlerGroup::kLabelLine) {
     st.lex.Next();
-    const OperandValue v = st.eval.Evaluate({0, kFixNoPatch});
-    value = uint32_t(v.value) & 0xFFFFFF;
+    // The value is taken now: a name placed later would leave the label
+    // with a value nothing corrects.
+    value = uint32_t(st.eval.EvaluateKnown()) & 0xFFFFFF;
   } else if (global) {
     Host().EnterMapFunction(name.text);
   }
@@ -163,7 +168,7 @@ void Statement::Put(uint8_t byte) {
 
 void Statement::RecordPosition() const {
   if (recordPositions && !BiosCompileFlag())
-    CodeGen().FlushStatementPosition(CurrentSourceLine(), column);
+    CodeGen().RecordStatementPosition(CurrentSourceFileName(), CurrentSourceLine(), uint16_t(column + 1));
 }
 
 void Statement::CountPrefix() {
@@ -201,15 +206,13 @@ AsmReg TakeRegister(Statement &st, bool *primed, bool primeAllowed) {
   if (!st.lex.Is('\''))
     return reg;
   const bool indexAllowed = st.Corvid() && (st.entry->permission & kPermitPrimedIndex);
-  if (reg == AsmReg::kI || reg == AsmReg::kR || reg == AsmReg::kSP || (IsIndex(reg) && !indexAllowed) ||
-      !primeAllowed)
+  if (reg == AsmReg::kI || reg == AsmReg::kR || reg == AsmReg::kSP || (IsIndex(reg) && !indexAllowed) || !primeAllowed)
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
   // The Z180 has only the alternate af and the exchange of the sets.
   if (!st.Corvid() && reg != AsmReg::kAF)
     st.lex.Fail(Plain<kMsgRegisterNotAllowed>());
   if (primed)
     *primed = true;
-  st.primeSeen = true;
   if (st.Corvid())
     st.AskForAltdByte();
   st.lex.Next();
@@ -289,9 +292,11 @@ uint16_t EvaluateWord(Statement &st, uint16_t flags, uint8_t opcode, const Lcall
 
 // ---- the line -------------------------------------------------------------
 
+void AsmHost::CompileCStatement(std::string_view) { throw xInternal(kModule, __LINE__); }
+
 void SetAsmHost(AsmHost *host) { State().host = host; }
 
-void SelectAsmCpuTables() { State().cpu = CodeGenSetup().cpu == CodeCpu::kCorvid ? AsmCpu::kCorvid : AsmCpu::kZ180; }
+void SelectAsmCpuTables() { State().cpu = CodeGenSetup().cpu == TargetCpu::Corvid ? AsmCpu::kCorvid : AsmCpu::kZ180; }
 
 AsmCpu SelectedAsmCpu() { return State().cpu; }
 
@@ -320,6 +325,8 @@ bool NeedsNopBefore(uint8_t opcode) {
   default: return (opcode & 0xF8) == 0x70 || (opcode & 0xC7) == 0x46;
   }
 }
+
+void StartAssemblerPass() { State().nopPending = false; }
 
 void ResetAssemblerModule() {
   State() = AssemblerState{};
@@ -353,7 +360,8 @@ uint16_t AssembleLine(std::string_view line, size_t &position, bool recordPositi
 
   Statement st(lexer, s.cpu, CodeAddressNow());
   st.recordPositions = recordPositions;
-  st.column = column;
+  // The statement's position is its first token's.
+  st.column = uint16_t(column + lexer.Current().start);
   if (lexer.Is(kTokName))
     DefineStatementLabel(st);
   if (!lexer.AtStatementEnd())

@@ -13,12 +13,14 @@
 namespace tsw::assembler {
 
 // What the assembler needs of the compiler above the code generator.
-// The default compiles no C and records nothing.
+// Until the statement compiler installs itself, a C line is an internal
+// error rather than a statement silently left out; the map file records
+// nothing.
 class AsmHost {
 public:
   virtual ~AsmHost() = default;
   // A line that begins with "c": its rest is one C statement.
-  virtual void CompileCStatement(std::string_view text) { (void)text; }
+  virtual void CompileCStatement(std::string_view text);
   // A global label closes the previous function of the map file and opens
   // its own.
   virtual void EnterMapFunction(std::string_view name) { (void)name; }
@@ -45,7 +47,8 @@ bool NeedsNopBefore(uint8_t opcode);
 // Fatal at the current line, at the token being read.
 [[noreturn]] void AsmError(PlainMessage message);
 
-// Every compile starts with no pending NOP.
+// A compile starts with no NOP pending from the one before.
+void StartAssemblerPass();
 void ResetAssemblerModule();
 
 } // namespace tsw::assembler
