@@ -45,12 +45,12 @@ constexpr uint16_t kStubAt = 0x1800;
 // A function in extended memory called without a bouncer gets its stub in
 // root code on the Corvid; the Z180 has no such stub.
 TEST_F(FunctionTailTest, FarCallStubsAreCorvidOnly) {
-  for (const CodeCpu cpu : {CodeCpu::kCorvid, CodeCpu::kZ180}) {
-    SCOPED_TRACE(cpu == CodeCpu::kCorvid ? "corvid" : "z180");
+  for (const TargetCpu cpu : {TargetCpu::Corvid, TargetCpu::Z180}) {
+    SCOPED_TRACE(cpu == TargetCpu::Corvid ? "corvid" : "z180");
     SelectTargetCpu(cpu);
     CodeGenSetup().noBouncers = true;
     ResetFixupTables(kResetFinal);
-    SymbolRecord *function = AddSymbol(cpu == CodeCpu::kCorvid ? "farfn" : "farz", AddLevel(kLevelNone, kLevelFunction),
+    SymbolRecord *function = AddSymbol(cpu == TargetCpu::Corvid ? "farfn" : "farz", AddLevel(kLevelNone, kLevelFunction),
                                        kTypeInt, 1, kKindGlobal);
     function->address = Addr24ToLong(MakeAddr24(0x12, 0xE100));
     function->secondAddress = Addr24ToLong(MakeAddr24(0, kStubAt));
@@ -60,7 +60,7 @@ TEST_F(FunctionTailTest, FarCallStubsAreCorvidOnly) {
     EXPECT_TRUE(StubStack().empty());
     EXPECT_EQ(Here().logical, before.logical);
     const std::map<uint16_t, uint8_t> image = Image();
-    if (cpu == CodeCpu::kCorvid) {
+    if (cpu == TargetCpu::Corvid) {
       EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, From(image, kStubAt, 11),
                             {"pop   de", "ld    a,xpc", "ld    h,a", "push  hl", "inc   sp", "push  de",
                              "ljp   12E100"},
@@ -77,7 +77,7 @@ TEST_F(FunctionTailTest, FarCallStubsAreCorvidOnly) {
 // The body refers to its literals by label before they are placed; the
 // labels are the pool offsets' own and are gone after the function.
 TEST_F(FunctionTailTest, StringLiteralsFollowUnderTheirInternalLabels) {
-  SelectTargetCpu(CodeCpu::kZ180);
+  SelectTargetCpu(TargetCpu::Z180);
   const uint16_t start = Here().logical;
   for (const char *label : {"AA!", "DA!"}) {
     EmitCodeByte(0x21);
@@ -97,7 +97,7 @@ TEST_F(FunctionTailTest, StringLiteralsFollowUnderTheirInternalLabels) {
 }
 
 TEST_F(FunctionTailTest, ValuesAndAddressesPutInTheirSizes) {
-  SelectTargetCpu(CodeCpu::kZ180);
+  SelectTargetCpu(TargetCpu::Z180);
   struct Case {
     const char *what;
     std::function<void()> put;

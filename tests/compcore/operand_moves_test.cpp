@@ -44,11 +44,9 @@ public:
   static ValueRecord Pushed(uint8_t type) { return MakeValue(type, kLevelNone, kStorageStackStruct, false); }
 };
 
-TargetCpu Decoder(CodeCpu cpu) { return cpu == CodeCpu::kCorvid ? TargetCpu::Corvid : TargetCpu::Z180; }
-
 struct MoveCase {
   const char *what;
-  CodeCpu cpu;
+  TargetCpu cpu;
   std::function<ValueRecord(OperandMoveTest &)> make;
   std::function<void(ValueRecord &)> move;
   std::vector<std::string> listing;
@@ -70,7 +68,7 @@ TEST_F(OperandMoveTest, ValuesReachTheirRegistersAndTheStack) {
   const auto autoAt = [](uint8_t type, int16_t offset) { return [=](OperandMoveTest &) { return Auto(type, offset); }; };
   const auto inRegisters = [](uint8_t type) { return [=](OperandMoveTest &) { return InRegisters(type); }; };
   const auto pushed = [](uint8_t type) { return [=](OperandMoveTest &) { return Pushed(type); }; };
-  const CodeCpu z = CodeCpu::kZ180, c = CodeCpu::kCorvid;
+  const TargetCpu z = TargetCpu::Z180, c = TargetCpu::Corvid;
   const std::vector<MoveCase> cases = {
       {"int constant", z, constant(MakeIntConstantValue(0x1234)), load, {"ld    hl,1234"}},
       {"char constant in A", z, constant(MakeCharConstantValue(7)), loadA, {"ld    a,07"}},
@@ -127,7 +125,7 @@ TEST_F(OperandMoveTest, ValuesReachTheirRegistersAndTheStack) {
     Emission().stackOffset = 0;
     ValueRecord value = m.make(*this);
     m.move(value);
-    EXPECT_TRUE(DecodesAs(Decoder(m.cpu), Emitted(), m.listing));
+    EXPECT_TRUE(DecodesAs(m.cpu, Emitted(), m.listing));
     EXPECT_EQ(Emission().stackOffset, m.stackChange);
     EXPECT_EQ(value.storage, m.storageAfter);
     EXPECT_EQ(sink.Messages(), m.messages);
@@ -139,16 +137,16 @@ TEST_F(OperandMoveTest, ValuesReachTheirRegistersAndTheStack) {
 TEST_F(OperandMoveTest, DisplacementsAreAlwaysOneByte) {
   struct Case {
     const char *what;
-    CodeCpu cpu;
+    TargetCpu cpu;
     bool useIx;
     int16_t offset;
     std::vector<std::string> listing;
   } cases[] = {
-      {"IX-128", CodeCpu::kZ180, true, -128, {"ld    a,(ix-128)", "ld    h,(ix-127)", "ld    l,a"}},
-      {"IX+125", CodeCpu::kZ180, true, 125, {"ld    a,(ix+125)", "ld    h,(ix+126)", "ld    l,a"}},
-      {"corvid IX-128", CodeCpu::kCorvid, true, -128, {"ld    hl,(ix-128)"}},
-      {"SP+129", CodeCpu::kCorvid, false, 129, {"ld    hl,(sp+129)"}},
-      {"SP+255", CodeCpu::kCorvid, false, 255, {"ld    hl,(sp+255)"}},
+      {"IX-128", TargetCpu::Z180, true, -128, {"ld    a,(ix-128)", "ld    h,(ix-127)", "ld    l,a"}},
+      {"IX+125", TargetCpu::Z180, true, 125, {"ld    a,(ix+125)", "ld    h,(ix+126)", "ld    l,a"}},
+      {"corvid IX-128", TargetCpu::Corvid, true, -128, {"ld    hl,(ix-128)"}},
+      {"SP+129", TargetCpu::Corvid, false, 129, {"ld    hl,(sp+129)"}},
+      {"SP+255", TargetCpu::Corvid, false, 255, {"ld    hl,(sp+255)"}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
@@ -156,27 +154,27 @@ TEST_F(OperandMoveTest, DisplacementsAreAlwaysOneByte) {
     Attributes().current = c.useIx ? uint16_t(kAttrUseIx) : uint16_t(0);
     ValueRecord value = Auto(kTypeInt, c.offset);
     LoadOperandToValueRegister(value);
-    EXPECT_TRUE(DecodesAs(Decoder(c.cpu), Emitted(), c.listing));
+    EXPECT_TRUE(DecodesAs(c.cpu, Emitted(), c.listing));
     EXPECT_TRUE(sink.records.empty());
   }
 }
 
 TEST_F(OperandMoveTest, ClearingHlUsesTheShortFormOnlyOnTheCorvid) {
-  const std::pair<CodeCpu, std::vector<std::string>> cases[] = {
-      {CodeCpu::kZ180, {"ld    hl,0000"}},
-      {CodeCpu::kCorvid, {"bool  hl", "ld    l,h"}},
+  const std::pair<TargetCpu, std::vector<std::string>> cases[] = {
+      {TargetCpu::Z180, {"ld    hl,0000"}},
+      {TargetCpu::Corvid, {"bool  hl", "ld    l,h"}},
   };
   for (const auto &[cpu, listing] : cases) {
     SelectTargetCpu(cpu);
     ExpressionFlags().clearHl = true;
     ValueRecord zero = MakeIntConstantValue(0);
     LoadOperandToValueRegister(zero);
-    EXPECT_TRUE(DecodesAs(Decoder(cpu), Emitted(), listing));
+    EXPECT_TRUE(DecodesAs(cpu, Emitted(), listing));
     EXPECT_FALSE(ExpressionFlags().clearHl);
     // Only the first load after the flag is set takes the short form.
     ValueRecord again = MakeIntConstantValue(0);
     LoadOperandToValueRegister(again);
-    EXPECT_TRUE(DecodesAs(Decoder(cpu), Emitted(), {"ld    hl,0000"}));
+    EXPECT_TRUE(DecodesAs(cpu, Emitted(), {"ld    hl,0000"}));
   }
 }
 
@@ -226,7 +224,7 @@ TEST_F(OperandMoveTest, ACachedOperandIsPushedOnlyWhenItsRegistersAreWritten) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
-    SelectTargetCpu(CodeCpu::kZ180);
+    SelectTargetCpu(TargetCpu::Z180);
     ValueRecord cached = InRegisters(c.cachedType);
     cached.SetByteResult(c.cachedInA);
     CachePrimaryRegister(cached, false);
@@ -241,16 +239,16 @@ TEST_F(OperandMoveTest, ACachedOperandIsPushedOnlyWhenItsRegistersAreWritten) {
 TEST_F(OperandMoveTest, StoresWriteTheRegistersOfTheTargetsType) {
   struct Case {
     const char *what;
-    CodeCpu cpu;
+    TargetCpu cpu;
     uint8_t type;
     bool frame;
     std::vector<std::string> listing;
   } cases[] = {
-      {"int to a global", CodeCpu::kZ180, kTypeInt, false, {"ld    (2000),hl"}},
-      {"long to a global, low word first", CodeCpu::kZ180, kTypeLong, false, {"ld    (2000),de", "ld    (2002),bc"}},
-      {"char from A", CodeCpu::kZ180, kTypeChar, false, {"ld    (2000),a"}},
-      {"int to the frame", CodeCpu::kZ180, kTypeInt, true, {"ld    (ix+4),l", "ld    (ix+5),h"}},
-      {"int to the frame, corvid", CodeCpu::kCorvid, kTypeInt, true, {"ld    (ix+4),hl"}},
+      {"int to a global", TargetCpu::Z180, kTypeInt, false, {"ld    (2000),hl"}},
+      {"long to a global, low word first", TargetCpu::Z180, kTypeLong, false, {"ld    (2000),de", "ld    (2002),bc"}},
+      {"char from A", TargetCpu::Z180, kTypeChar, false, {"ld    (2000),a"}},
+      {"int to the frame", TargetCpu::Z180, kTypeInt, true, {"ld    (ix+4),l", "ld    (ix+5),h"}},
+      {"int to the frame, corvid", TargetCpu::Corvid, kTypeInt, true, {"ld    (ix+4),hl"}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
@@ -259,7 +257,7 @@ TEST_F(OperandMoveTest, StoresWriteTheRegistersOfTheTargetsType) {
     sink.records.clear();
     ValueRecord target = c.frame ? Auto(c.type, 4) : Global(("store" + std::to_string(&c - cases)).c_str(), c.type);
     EmitStoreValue(target, Reg::Value);
-    EXPECT_TRUE(DecodesAs(Decoder(c.cpu), Emitted(), c.listing));
+    EXPECT_TRUE(DecodesAs(c.cpu, Emitted(), c.listing));
     EXPECT_TRUE(sink.records.empty());
   }
 }
@@ -267,24 +265,24 @@ TEST_F(OperandMoveTest, StoresWriteTheRegistersOfTheTargetsType) {
 TEST_F(OperandMoveTest, APointerIsFollowedToItsObject) {
   struct Case {
     const char *what;
-    CodeCpu cpu;
+    TargetCpu cpu;
     uint8_t type;
     uint32_t declarator;
     std::vector<std::string> listing;
     bool inA;
     uint32_t levelAfter;
   } cases[] = {
-      {"int", CodeCpu::kZ180, kTypeInt, kLevelPointer,
+      {"int", TargetCpu::Z180, kTypeInt, kLevelPointer,
        {"ld    hl,(2000)", "ld    a,(hl)", "inc   hl", "ld    h,(hl)", "ld    l,a"}, false, kLevelNone},
-      {"int, corvid", CodeCpu::kCorvid, kTypeInt, kLevelPointer, {"ld    hl,(2000)", "ld    hl,(hl+0)"}, false,
+      {"int, corvid", TargetCpu::Corvid, kTypeInt, kLevelPointer, {"ld    hl,(2000)", "ld    hl,(hl+0)"}, false,
        kLevelNone},
-      {"char into A", CodeCpu::kZ180, kTypeChar, kLevelPointer, {"ld    hl,(2000)", "ld    a,(hl)"}, true,
+      {"char into A", TargetCpu::Z180, kTypeChar, kLevelPointer, {"ld    hl,(2000)", "ld    a,(hl)"}, true,
        kLevelNone},
-      {"long, low word first", CodeCpu::kZ180, kTypeLong, kLevelPointer,
+      {"long, low word first", TargetCpu::Z180, kTypeLong, kLevelPointer,
        {"ld    hl,(2000)", "ld    e,(hl)", "inc   hl", "ld    d,(hl)", "inc   hl", "ld    c,(hl)", "inc   hl",
         "ld    b,(hl)"},
        false, kLevelNone},
-      {"pointer to pointer", CodeCpu::kZ180, kTypeInt, AddLevel(kLevelPointer, kLevelPointer),
+      {"pointer to pointer", TargetCpu::Z180, kTypeInt, AddLevel(kLevelPointer, kLevelPointer),
        {"ld    hl,(2000)", "ld    a,(hl)", "inc   hl", "ld    h,(hl)", "ld    l,a"}, false, kLevelPointer},
   };
   for (const Case &c : cases) {
@@ -293,7 +291,7 @@ TEST_F(OperandMoveTest, APointerIsFollowedToItsObject) {
     sink.records.clear();
     ValueRecord pointer = Global(("ptr" + std::to_string(&c - cases)).c_str(), c.type, c.declarator);
     DereferenceOperand(pointer);
-    EXPECT_TRUE(DecodesAs(Decoder(c.cpu), Emitted(), c.listing));
+    EXPECT_TRUE(DecodesAs(c.cpu, Emitted(), c.listing));
     EXPECT_EQ(pointer.storage, kStoragePrimary);
     EXPECT_FALSE(pointer.IsLvalue());
     EXPECT_EQ(pointer.IsByteResult(), c.inA);
@@ -369,7 +367,7 @@ TEST_F(OperandMoveTest, MovesThatCannotBeMadeAreReported) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
-    SelectTargetCpu(CodeCpu::kZ180);
+    SelectTargetCpu(TargetCpu::Z180);
     sink.records.clear();
     c.move(*this);
     EXPECT_TRUE(Emitted().empty());
@@ -401,7 +399,7 @@ TEST_F(OperandMoveTest, StackAndRegistersChangePlaces) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
-    SelectTargetCpu(CodeCpu::kZ180);
+    SelectTargetCpu(TargetCpu::Z180);
     ResetFixupTables(kResetFinal);
     sink.records.clear();
     Emission().stackOffset = 0;

@@ -28,7 +28,7 @@ enum class Where { kPushed, kInRegisters, kGlobal };
 
 struct ConversionCase {
   const char *what;
-  CodeCpu cpu;
+  TargetCpu cpu;
   Where where;
   uint8_t from;
   uint8_t to;
@@ -45,7 +45,7 @@ struct ConversionCase {
 };
 
 TEST_F(ConversionTest, PushedAndHeldValuesConvertByRoutineOrInline) {
-  const CodeCpu z = CodeCpu::kZ180, c = CodeCpu::kCorvid;
+  const TargetCpu z = TargetCpu::Z180, c = TargetCpu::Corvid;
   const Where s = Where::kPushed, r = Where::kInRegisters, g = Where::kGlobal;
   const uint8_t ch = kTypeChar, i = kTypeInt, u = kTypeUnsigned, l = kTypeLong, ul = kTypeUnsignedLong,
                 f = kTypeFloat;
@@ -56,7 +56,7 @@ TEST_F(ConversionTest, PushedAndHeldValuesConvertByRoutineOrInline) {
        {"exx", "pop   de", "bool  hl", "rr    hl", "push  hl", "push  de", "exx"}, {}, -2},
       {"stack int to long, corvid", c, s, i, l,
        {"exx", "pop   de", "ld    a,d", "rla", "sbc   hl,hl", "push  hl", "push  de", "exx"}, {}, -2},
-      {"stack int to long, corvid for size", c, s, i, l, {"call  0000"}, {"I..L"}, -2, {}, kConvertDefaultOptions,
+      {"stack int to long, corvid for size", c, s, i, l, {"call  0000", "nop"}, {"I..L"}, -2, {}, kConvertDefaultOptions,
        true},
       {"stack unsigned to unsigned long", z, s, u, ul, {"call  0000"}, {"U..G"}, -2},
       {"stack long to int", z, s, l, i, {"call  0000"}, {"L..I"}, 2, {807}},
@@ -65,7 +65,7 @@ TEST_F(ConversionTest, PushedAndHeldValuesConvertByRoutineOrInline) {
       {"stack unsigned long to char", z, s, ul, ch, {"call  0000"}, {"G..C"}, 2, {807}},
       {"stack char to float", z, s, ch, f, {"call  0000"}, {"C..F"}, -2},
       {"stack float to char", z, s, f, ch, {"call  0000"}, {"F..C"}, 2, {807}},
-      {"stack float to unsigned", c, s, f, u, {"call  0000"}, {"F..U"}, 2, {807}},
+      {"stack float to unsigned", c, s, f, u, {"call  0000", "nop"}, {"F..U"}, 2, {807}},
       {"stack int to unsigned", z, s, i, u, {}, {}, 0},
       {"stack char to int", z, s, ch, i, {}, {}, 0},
       {"stack long to unsigned long", z, s, l, ul, {}, {}, 0},
@@ -81,7 +81,7 @@ TEST_F(ConversionTest, PushedAndHeldValuesConvertByRoutineOrInline) {
       // In registers: H is HL, B is DE:BC.
       {"int to long", z, r, i, l, {"call  0000"}, {"Hi.Bl"}},
       {"int to long, corvid", c, r, i, l, {"ex    de,hl", "ld    a,d", "rla", "sbc   hl,hl", "ld    b,h", "ld    c,l"}},
-      {"int to long, corvid for size", c, r, i, l, {"call  0000"}, {"Hi.Bl"}, 0, {}, kConvertDefaultOptions, true},
+      {"int to long, corvid for size", c, r, i, l, {"call  0000", "nop"}, {"Hi.Bl"}, 0, {}, kConvertDefaultOptions, true},
       {"unsigned to unsigned long, corvid", c, r, u, ul, {"ex    de,hl", "ld    bc,0000"}},
       {"char to long, corvid", c, r, ch, l, {"ld    h,00", "ld    b,h", "ld    c,h", "ex    de,hl"}},
       {"global char to long", z, g, ch, l, {"ld    a,(2000)", "ld    l,a", "ld    h,00", "call  0000"}, {"Hc.Bl"}},
@@ -91,7 +91,7 @@ TEST_F(ConversionTest, PushedAndHeldValuesConvertByRoutineOrInline) {
       {"int to char narrows", z, r, i, ch, {"ld    h,00"}},
       {"int to char, not narrowed", z, r, i, ch, {}, {}, 0, {}, kConvertReportDemotion},
       {"float to int", z, r, f, i, {"call  0000"}, {"Bf.Hi"}, 0, {807}},
-      {"long to float", c, r, l, f, {"call  0000"}, {"Bl.Bf"}},
+      {"long to float", c, r, l, f, {"call  0000", "nop"}, {"Bl.Bf"}},
       {"global int to unsigned: nothing loaded", z, g, i, u, {}},
       // The loss of value is reported only when the caller and the setting
       // both ask.
@@ -125,8 +125,7 @@ TEST_F(ConversionTest, PushedAndHeldValuesConvertByRoutineOrInline) {
     }
     const uint8_t storage = value.storage == kStorageGlobal ? uint8_t(kStoragePrimary) : value.storage;
     ConvertOperandTo(value, k.to, k.toPointer, k.options);
-    const TargetCpu decoder = k.cpu == CodeCpu::kCorvid ? TargetCpu::Corvid : TargetCpu::Z180;
-    EXPECT_TRUE(DecodesAs(decoder, Emitted(), k.listing));
+    EXPECT_TRUE(DecodesAs(k.cpu, Emitted(), k.listing));
     std::vector<std::string> labels;
     for (const std::string &routine : k.routines) {
       labels.push_back(RoutineLabelName(routine));

@@ -6,8 +6,6 @@
 #include <fmt/format.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
@@ -20,8 +18,8 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_stab.h"
-#include "runner/asm_convert.h"
 #include "runner/routine_harness.h"
+#include "runner/z180_library.h"
 #include "support/tempdir.h"
 
 namespace tsw::target {
@@ -63,7 +61,7 @@ protected:
     AllocateSymbolTables(kSymbolLimit);
     Origin("code 0 0x1000 0x1000 apply", Caches().rootCode);
     Caches().currentCode = Caches().rootCode;
-    SelectTargetCpu(CodeCpu::kZ180);
+    SelectTargetCpu(TargetCpu::Z180);
   }
   ValueRecord Global(const char *name, uint8_t type, uint16_t address) {
     SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
@@ -127,20 +125,6 @@ std::string CaseText(uint16_t a, uint16_t b, const std::vector<uint8_t> &code,
   }
   text += "\tld (OUT),hl\n";
   return text;
-}
-
-std::string ReadFile(const std::filesystem::path &path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// The target library's modules, converted for the simulator's assembler.
-std::string LibraryAsm() {
-  std::string all;
-  for (const auto &entry : std::filesystem::directory_iterator(TSW_Z180_LIBRARY))
-    if (entry.path().extension() == ".LIB")
-      all += ConvertLibraryAsm(ReadFile(entry.path())).text;
-  return all + "_GLOBAL_INIT::\n\tret\nmain::\n\tret\n";
 }
 
 // Two variables, a constant on the right and a constant on the left: the
@@ -221,7 +205,7 @@ TEST_F(WordOperatorRun, RoutineOperatorsMatchC) {
       {"|", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(a | b); }},
       {"&", kTypeInt, [](uint16_t a, uint16_t b) { return uint16_t(a & b); }},
   };
-  const std::string library = LibraryAsm();
+  const std::string library = Z180LibraryForSimulator(TSW_Z180_LIBRARY);
   for (const WordOperator &op : operators) {
     const std::string name = std::string(op.type == kTypeInt ? "int " : "unsigned ") + op.text;
     const bool division = op.text[0] == '/' || op.text[0] == '%';
@@ -280,7 +264,7 @@ TEST_F(WordOperatorRun, LongOperatorsMatchC) {
       {"<", kTypeUnsignedLong, [](uint32_t a, uint32_t b) { return uint32_t(a < b); }, true},
       {">", kTypeUnsignedLong, [](uint32_t a, uint32_t b) { return uint32_t(a > b); }, true},
   };
-  const std::string library = LibraryAsm();
+  const std::string library = Z180LibraryForSimulator(TSW_Z180_LIBRARY);
   for (const LongOperator &op : operators) {
     const std::string name = std::string(op.type == kTypeLong ? "long " : "unsigned long ") + op.text;
     const bool division = op.text[0] == '/' || op.text[0] == '%';

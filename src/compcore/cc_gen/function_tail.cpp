@@ -26,7 +26,7 @@ constexpr uint16_t kStringLabelFlags = kFixLocal;
 
 void EmitFarCallStubs() {
   std::vector<SymbolRecord *> &stubs = StubStack();
-  if (CurrentCpu() != CodeCpu::kCorvid || !CodeGenSetup().noBouncers) {
+  if (CurrentCpu() != TargetCpu::Corvid || !CodeGenSetup().noBouncers) {
     stubs.clear();
     return;
   }

@@ -19,7 +19,7 @@ constexpr int kBitsPerByte = 8;
 constexpr int16_t kWordBytes = 2;
 constexpr int16_t kLongBytes = 4;
 
-bool Corvid() { return CurrentCpu() == CodeCpu::kCorvid; }
+bool Corvid() { return CurrentCpu() == TargetCpu::Corvid; }
 
 bool IsStructure(const ValueRecord &value) { return value.type >= kFirstStructType && !value.HasLevel(); }
 

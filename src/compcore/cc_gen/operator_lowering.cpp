@@ -25,7 +25,7 @@ namespace tsw {
 
 namespace {
 
-bool Corvid() { return CurrentCpu() == CodeCpu::kCorvid; }
+bool Corvid() { return CurrentCpu() == TargetCpu::Corvid; }
 bool CompiledForSize() { return Attributes().current & kAttrSize; }
 bool IsConstant(const ValueRecord &value) { return value.storage == kStorageConstant; }
 int32_t IntConstant(const ValueRecord &value) { return int16_t(value.value); }

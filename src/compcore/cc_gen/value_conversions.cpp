@@ -38,7 +38,7 @@ constexpr uint8_t kWordToLongT[] = {TemplateHeader(4), 0xEB, 0x01, 0x00, 0x00};
 // ld h,0: a char in L zero-extended.
 constexpr uint8_t kNarrowCharT[] = {TemplateHeader(2), 0x26, 0x00};
 
-bool Corvid() { return CurrentCpu() == CodeCpu::kCorvid; }
+bool Corvid() { return CurrentCpu() == TargetCpu::Corvid; }
 bool CompiledForSize() { return Attributes().current & kAttrSize; }
 
 bool IsWord(uint8_t t) { return t == kTypeInt || t == kTypeUnsigned; }
