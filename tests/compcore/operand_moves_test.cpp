@@ -94,6 +94,20 @@ TEST_F(OperandMoveTest, ValuesReachTheirRegistersAndTheStack) {
        },
        push, {"ld    l,a", "ld    h,00", "push  hl"}, -2, kStorageStackStruct},
       {"pop long: low word first", z, pushed(kTypeLong), pop, {"pop   de", "pop   bc"}, 4},
+      {"char held in A to the value register", z,
+       [](OperandMoveTest &) {
+         ValueRecord v = InRegisters(kTypeChar);
+         v.SetByteResult(true);
+         return v;
+       },
+       load, {"ld    l,a", "ld    h,00"}},
+      {"char held in A stays for a load allowing A", z,
+       [](OperandMoveTest &) {
+         ValueRecord v = InRegisters(kTypeChar);
+         v.SetByteResult(true);
+         return v;
+       },
+       loadA, {}},
       {"pop int", c, pushed(kTypeInt), pop, {"pop   hl"}, 2},
       {"a pushed value loaded comes off the stack", z, pushed(kTypeLong), load, {"pop   de", "pop   bc"}, 4},
       {"address of a constant", z, constant(MakeIntConstantValue(3)),

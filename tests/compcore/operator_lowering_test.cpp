@@ -70,6 +70,11 @@ public:
       return MakeValue(kTypeLong, kLevelNone, kStoragePrimary, false);
     if (text == "=int")
       return MakeValue(kTypeInt, kLevelNone, kStoragePrimary, false);
+    if (text == "=charA") {
+      ValueRecord held = MakeValue(kTypeChar, kLevelNone, kStoragePrimary, false);
+      held.SetByteResult(true);
+      return held;
+    }
     ValueRecord value = MakeValueFromSymbol(*LookupSymbol(text, false, SymbolTableId::kGlobal));
     return value;
   }
@@ -127,6 +132,9 @@ TEST_F(LoweringTest, AdditiveOperatorsStepSmallConstantsAndAddPairs) {
       // The right operand in the registers moves to DE before the left
       // one is loaded.
       {z, "a", "-", "=int", {"ex    de,hl", "ld    hl,(2000)", "or    a", "sbc   hl,de"}},
+      // A char result in A is widened before it leaves for DE.
+      {z, "a", "-", "=charA", {"ld    l,a", "ld    h,00", "ex    de,hl", "ld    hl,(2000)", "or    a", "sbc   hl,de"}},
+      {z, "=charA", "+", "b", {"ld    l,a", "ld    h,00", "ld    de,(2002)", "add   hl,de"}},
       // A char and an int add as ints.
       {z, "c", "+", "#1", {"ld    a,(2036)", "ld    l,a", "ld    h,00", "inc   hl"}},
       {z, "a", "+", "#0", {}, {}, {}, kStorageGlobal},

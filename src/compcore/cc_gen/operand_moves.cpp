@@ -253,9 +253,15 @@ void LoadValueToRegister(OperandMove &move, Reg reg, bool wantAddress, bool char
   if (ExpressionFlags().codeSuppressed || value.StepNotLoaded())
     return;
   // What the registers hold already: the value itself, or an address
-  // wanted as one (a structure is only ever an address).
-  if (value.storage == kStoragePrimary && (value.IsLvalue() ? wantAddress || IsStructure(value) : !wantAddress))
+  // wanted as one (a structure is only ever an address). A char held in A
+  // and wanted in the value register comes to HL.
+  if (value.storage == kStoragePrimary && (value.IsLvalue() ? wantAddress || IsStructure(value) : !wantAddress)) {
+    if (!value.IsLvalue() && value.IsByteResult() && reg == Reg::Value && !charInA) {
+      WidenCharInA(value);
+      value.type = kTypeChar;
+    }
     return;
+  }
   // A pushed value comes back off the stack.
   if (value.storage == kStorageStackStruct && !wantAddress && !IsStructure(value)) {
     PopValueToRegister(move, reg);
