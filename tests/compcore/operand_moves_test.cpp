@@ -215,6 +215,12 @@ TEST_F(OperandMoveTest, ACachedOperandIsPushedOnlyWhenItsRegistersAreWritten) {
          LoadOperandToValueRegister(v);
        },
        {"ld    hl,(2000)"}, true},
+      {"int, char widened into HL", kTypeInt, false,
+       [](OperandMoveTest &t) {
+         ValueRecord v = t.Global("n5", kTypeChar);
+         LoadOperandToValueRegister(v);
+       },
+       {"push  hl", "ld    a,(2000)", "ld    l,a", "ld    h,00"}, false},
       {"int, char loaded into A", kTypeInt, false,
        [](OperandMoveTest &t) {
          ValueRecord v = t.Global("n3", kTypeChar);

@@ -66,6 +66,8 @@ public:
   static ValueRecord Operand(const std::string &text) {
     if (text[0] == '#')
       return MakeIntConstantFromHostInt(std::stoi(text.substr(1)));
+    if (text[0] == '\'')
+      return MakeCharConstantValue(uint8_t(std::stoi(text.substr(1))));
     if (text == "=long")
       return MakeValue(kTypeLong, kLevelNone, kStoragePrimary, false);
     if (text == "=int")
@@ -138,6 +140,11 @@ TEST_F(LoweringTest, AdditiveOperatorsStepSmallConstantsAndAddPairs) {
       // A char and an int add as ints.
       {z, "c", "+", "#1", {"ld    a,(2036)", "ld    l,a", "ld    h,00", "inc   hl"}},
       {z, "a", "+", "#0", {}, {}, {}, kStorageGlobal},
+      // Two chars add as chars: in A, or in HL with H kept 0.
+      {z, "c", "+", "'1", {"ld    a,(2036)", "inc   a"}},
+      // The left char is pushed before the right one is widened into HL.
+      {z, "c", "+", "c", {"ld    a,(2036)", "ld    l,a", "ld    h,00", "push  hl", "ld    a,(2036)", "ld    l,a",
+                          "ld    h,00", "ex    de,hl", "pop   hl", "add   hl,de", "ld    h,00"}},
   });
 }
 

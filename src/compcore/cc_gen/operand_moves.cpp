@@ -308,8 +308,12 @@ void LoadValueToRegister(OperandMove &move, Reg reg, bool wantAddress, bool char
   } else {
     move.registers = SingleRegister(reg);
   }
-  if (reg == Reg::Value)
+  if (reg == Reg::Value) {
     FlushIfWritten(move.registers);
+    // Widening writes HL as well.
+    if (widenChar)
+      FlushIfWritten(SingleRegister(Reg::HL));
+  }
 
   if (wantAddress) {
     const Reg pair = CurrentPair(move.registers);

@@ -228,10 +228,10 @@ void NarrowCharResult(const BinaryOperands &pair) {
 }
 
 void LowerAddSubtract(BinaryOperands &pair, ArithOp op) {
-  if (LowerSmallStep(pair, op))
-    return;
-  PlaceInHlAndDe(*pair.left, *pair.right, pair.resultType, true);
-  EmitFixed(op == ArithOp::kAdd ? Fixed::kAddHlDe : Fixed::kOrASbcHlDe);
+  if (!LowerSmallStep(pair, op)) {
+    PlaceInHlAndDe(*pair.left, *pair.right, pair.resultType, true);
+    EmitFixed(op == ArithOp::kAdd ? Fixed::kAddHlDe : Fixed::kOrASbcHlDe);
+  }
   NarrowCharResult(pair);
 }
 
