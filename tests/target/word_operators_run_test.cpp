@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "compcore/byte_road_fixture.h"
+#include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_gen/operator_lowering.h"
 #include "compcore/cc_gen/target_modes.h"
@@ -326,6 +327,79 @@ TEST_F(WordOperatorRun, LongOperatorsMatchC) {
                                          : uint32_t(block[0] | block[1] << 8 | block[2] << 16 | uint32_t(block[3]) << 24);
       EXPECT_EQ(got, expected[i]) << what[i];
     }
+  }
+}
+
+// Operators whose operand is the result of another, still in the
+// registers: it moves to DE, or is pushed while the other one loads.
+TEST_F(WordOperatorRun, NestedOperandsMatchC) {
+  constexpr uint16_t kThirdAt = 0x9004;
+  const std::vector<uint16_t> values = {0x0000, 0x0001, 0x0002, 0x7FFF, 0x8000, 0xFFFF, 0x1234};
+  struct Nested {
+    const char *what;
+    const char *inner;
+    const char *outer;
+    bool innerOnLeft;
+    std::function<uint16_t(uint16_t, uint16_t, uint16_t)> expect;
+    std::function<bool(uint16_t, uint16_t, uint16_t)> defined = [](uint16_t, uint16_t, uint16_t) { return true; };
+  };
+  const std::vector<Nested> expressions = {
+      {"(a + b) < c", "+", "<", true, [](uint16_t a, uint16_t b, uint16_t c) { return uint16_t(S(uint16_t(a + b)) < S(c)); }},
+      {"c < (a + b)", "+", "<", false, [](uint16_t a, uint16_t b, uint16_t c) { return uint16_t(S(c) < S(uint16_t(a + b))); }},
+      {"(a - b) - c", "-", "-", true, [](uint16_t a, uint16_t b, uint16_t c) { return uint16_t(a - b - c); }},
+      {"c - (a - b)", "-", "-", false, [](uint16_t a, uint16_t b, uint16_t c) { return uint16_t(c - (a - b)); }},
+      {"c / (a | b)", "|", "/", false,
+       [](uint16_t a, uint16_t b, uint16_t c) { return uint16_t(S(c) / S(uint16_t(a | b))); },
+       [](uint16_t a, uint16_t b, uint16_t c) { return (a | b) != 0 && !(c == 0x8000 && uint16_t(a | b) == 0xFFFF); }},
+      {"(a ^ b) == c", "^", "==", true, [](uint16_t a, uint16_t b, uint16_t c) { return uint16_t((a ^ b) == c); }},
+      {"c != (a & b)", "&", "!=", false, [](uint16_t a, uint16_t b, uint16_t c) { return uint16_t(c != (a & b)); }},
+      {"(a * b) >= c", "*", ">=", true,
+       [](uint16_t a, uint16_t b, uint16_t c) { return uint16_t(S(uint16_t(a * b)) >= S(c)); }},
+  };
+  const std::string library = Z180LibraryForSimulator(TSW_Z180_LIBRARY);
+  for (const Nested &e : expressions) {
+    std::vector<std::string> texts;
+    std::vector<std::string> what;
+    std::vector<uint16_t> expected;
+    for (uint16_t a : values)
+      for (uint16_t b : values)
+        for (uint16_t c : values) {
+          if (!e.defined(a, b, c))
+            continue;
+          ResetFixupTables(kResetFinal);
+          Caches().currentCode->SetEmitAddress(MakeAddr24(0, kCodeAt));
+          writer.runs.clear();
+          ValueRecord left = Global("a", kTypeInt, kLeftAt);
+          ValueRecord right = Global("b", kTypeInt, kRightAt);
+          BeginBinaryOperation(e.inner, left, right);
+          ValueRecord third = Global("c", kTypeInt, kThirdAt);
+          if (e.innerOnLeft)
+            BeginBinaryOperation(e.outer, left, third);
+          else
+            BeginBinaryOperation(e.outer, third, left);
+          ValueRecord &result = e.innerOnLeft ? left : third;
+          LoadOperandToValueRegister(result);
+          Caches().currentCode->Flush();
+          std::vector<uint8_t> bytes;
+          for (const tsw::testing::Run &run : writer.runs)
+            bytes.insert(bytes.end(), run.bytes.begin(), run.bytes.end());
+          std::map<size_t, std::string> routineAt;
+          for (const std::string &label : PendingLabelList())
+            for (const auto &item : FindGlobalLabel(label)->pending)
+              routineAt[Addr24FromLong(item->patchAddress).logical - kCodeAt] = label;
+          ASSERT_TRUE(sink.records.empty()) << e.what;
+          ASSERT_EQ(Emission().stackOffset, 0) << e.what;
+          std::string text = fmt::format("\tld hl,#{:#06x}\n\tld ({:#06x}),hl\n", c, kThirdAt);
+          texts.push_back(text + CaseText(a, b, bytes, routineAt));
+          what.push_back(fmt::format("{}: a {:04X} b {:04X} c {:04X}", e.what, a, b, c));
+          expected.push_back(e.expect(a, b, c));
+        }
+    tsw::testing::TempDir dir;
+    const AsmRun run = RunAsmCases(library, texts, dir.path());
+    ASSERT_TRUE(run.ok) << e.what << ": " << run.log;
+    ASSERT_EQ(run.blocks.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+      EXPECT_EQ(uint16_t(run.blocks[i][0] | run.blocks[i][1] << 8), expected[i]) << what[i];
   }
 }
 
