@@ -1,5 +1,6 @@
 #include "compcore/cc_parse/expr/expr_strings.h"
 
+#include "compcore/cc_gen/function_tail.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_gen/value_record.h"
 #include "compcore/cc_in/cc_brackets.h"
@@ -24,7 +25,7 @@ constexpr uint8_t kWatchCodeOutput = 2;
 constexpr uint32_t kDefaultPoolBytes = 15000;
 
 struct StringState {
-  StringPool pool;
+  LiteralPoolLimits pool;
   std::vector<char> scratch = std::vector<char>(kScratchBytes);
   // The scratch buffer shrinks after a long literal; the text callers read
   // after it must not go with it.
@@ -55,7 +56,7 @@ bool AtTextEnd(char delimiter) {
 // The first offset at which the whole literal, terminator included, lies in
 // the used part of the pool.
 bool FindPooled(const StringPool &pool, std::string_view literal, uint16_t &offset) {
-  const auto used = pool.bytes.begin() + pool.used;
+  const auto used = pool.bytes.begin() + std::min<size_t>(pool.count, pool.bytes.size());
   const auto found = std::search(pool.bytes.begin(), used, literal.begin(), literal.end());
   if (found == used)
     return false;
@@ -64,32 +65,34 @@ bool FindPooled(const StringPool &pool, std::string_view literal, uint16_t &offs
 }
 
 uint16_t AddToPool(std::string_view literal) {
-  StringPool &pool = State().pool;
-  uint16_t offset = pool.used;
-  if (pool.merging && FindPooled(pool, literal, offset))
+  LiteralPoolLimits &limits = State().pool;
+  StringPool &pool = FunctionStringPool();
+  uint16_t offset = pool.count;
+  if (limits.merging && FindPooled(pool, literal, offset))
     return offset;
+  pool.bytes.resize(pool.count);
   for (const char c : literal) {
-    if (pool.used + size_t(1) >= pool.bytes.size()) {
+    if (pool.count + uint32_t(1) >= limits.capacity) {
       // The literal stays cut in the pool; the compile fails on it anyway.
-      if (!pool.fullReported)
+      if (!limits.fullReported)
         CompileError<kMsgStringPoolFull>();
-      pool.fullReported = true;
+      limits.fullReported = true;
       break;
     }
-    pool.bytes[pool.used++] = uint8_t(c);
+    pool.bytes.push_back(uint8_t(c));
+    ++pool.count;
   }
   return offset;
 }
 
 } // namespace
 
-StringPool &LiteralPool() { return State().pool; }
+LiteralPoolLimits &LiteralPool() { return State().pool; }
 
 void ResetStringPool(uint32_t capacity) {
-  StringPool &pool = State().pool;
-  pool.bytes.assign(capacity, 0);
-  pool.used = 0;
-  pool.fullReported = false;
+  State().pool.capacity = capacity;
+  State().pool.fullReported = false;
+  FunctionStringPool() = {};
 }
 
 char *ReadDelimitedText(char *buffer, uint16_t size, char delimiter) {

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 // String literals and the delimited texts the directives take. The text of
 // the last literal stays readable (the initializers copy it into data); in
@@ -12,14 +11,15 @@ namespace tsw {
 
 struct ValueRecord;
 
-struct StringPool {
-  std::vector<uint8_t> bytes; // the configured capacity
-  uint16_t used = 0;
+// The bounds of the function's string pool (the code generator keeps its
+// bytes and emits them after the function).
+struct LiteralPoolLimits {
+  uint32_t capacity = 0;     // the configured "lit" bytes
   bool fullReported = false; // 456 once per compile
   // A literal equal to the tail of a pooled string shares its bytes.
   bool merging = false;
 };
-StringPool &LiteralPool();
+LiteralPoolLimits &LiteralPool();
 // Empties the pool for a compile, `capacity` bytes large.
 void ResetStringPool(uint32_t capacity);
 // Back to program start: no literal read, the pool of the default size.

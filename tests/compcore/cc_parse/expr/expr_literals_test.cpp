@@ -1,6 +1,7 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_gen/function_tail.h"
 #include "compcore/cc_gen/internal_labels.h"
 #include "compcore/cc_parse/expr/expr_literals.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
@@ -225,8 +226,8 @@ TEST_F(ExprLiteralsTest, StringLiteralsGoIntoThePoolInOrder) {
     EXPECT_EQ(LastStringLiteral(), c.bytes) << c.text;
     EXPECT_EQ(Rest(), c.rest) << c.text;
   }
-  const StringPool &pool = LiteralPool();
-  EXPECT_EQ(PooledStrings(pool.bytes.data(), pool.used),
+  const StringPool &pool = FunctionStringPool();
+  EXPECT_EQ(PooledStrings(pool.bytes.data(), pool.count),
             (std::vector<PooledString>{{0, 3}, {4, 3}, {8, 0}, {9, 2}, {12, 4}}));
   EXPECT_TRUE(sink.Messages().empty());
 }
@@ -256,7 +257,7 @@ TEST_F(ExprLiteralsTest, MergingReusesATailOfAPooledString) {
     ValueRecord v;
     CompileStringLiteral(v);
     EXPECT_EQ(v.poolOffset, c.offset) << c.text;
-    EXPECT_EQ(LiteralPool().used, c.used) << c.text;
+    EXPECT_EQ(FunctionStringPool().count, c.used) << c.text;
   }
   LiteralPool().merging = false;
 }
@@ -268,7 +269,7 @@ TEST_F(ExprLiteralsTest, AFullPoolCutsTheLiteralAndSaysSoOnce) {
     ValueRecord v;
     CompileStringLiteral(v);
   }
-  EXPECT_EQ(LiteralPool().used, 7);
+  EXPECT_EQ(FunctionStringPool().count, 7);
   EXPECT_EQ(sink.Messages(), std::vector<unsigned>{kMsgStringPoolFull});
   EXPECT_EQ(LastStringLiteral(), std::string("q", 2)) << "the literal itself stays whole";
 }
