@@ -1,4 +1,5 @@
 #include "compcore/cc_go/compile.h"
+#include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/compiler_fixture.h"
 #include "compcore/product_shell.h"
@@ -273,6 +274,24 @@ TEST_F(ExprConstantTest, NestedConditionsAndElifReadExpressions) {
   EXPECT_FALSE(Declared("big"));
   EXPECT_TRUE(Declared("eight"));
   EXPECT_FALSE(Declared("other"));
+}
+
+TEST_F(ExprConstantTest, TheAnymemThresholdIsAConstantExpression) {
+  struct Case {
+    const char *directive;
+    uint32_t threshold;
+    std::vector<unsigned> messages;
+  } cases[] = {
+      {"#memmap anymem 0x100 * 2\n", 512, {}},
+      {"#memmap anymem 16L * 1024\n", 16384, {}},
+      {"#memmap anymem 1 << 16\n", 0, {}}, // an int shift: 0
+      {"#memmap anymem 65536\n", 65536, {}},
+  };
+  for (const Case &c : cases) {
+    Compile(c.directive);
+    EXPECT_EQ(AnymemThreshold(), c.threshold) << c.directive;
+    EXPECT_EQ(Messages(), c.messages) << c.directive;
+  }
 }
 
 } // namespace
