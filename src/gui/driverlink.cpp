@@ -5,6 +5,7 @@
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_stab/cc_bios.h"
+#include "debugger/debugengine.h"
 #include "gui/compilereditors.h"
 #include "gui/shellstate.h"
 #include "platform/notify.h"
@@ -49,6 +50,11 @@ void InstallCompilerShell(CompilerShellSource *source) {
   CompilerBoundaries boundaries;
   boundaries.shell = shell.get();
   boundaries.editors = &OpenEditorsForCompiler();
+  if (source) {
+    boundaries.boardOverLink = true;
+    boundaries.kernel = {[] { TargetConnect(); }, [](uint8_t value) { PulseKernelFlag(value); }};
+    boundaries.linkShell = source->linkHost;
+  }
   AssembleCompiler(boundaries);
   installed = std::move(shell);
 }

@@ -9,6 +9,8 @@
 // this bridge includes the compiler.
 namespace tsw {
 
+class LinkHost;
+
 // What the compile driver reads of the shell.
 struct CompilerShellSource {
   std::function<std::string()> programDirectory, libDirPath, defaultUserBios, biosSourcePath;
@@ -17,9 +19,14 @@ struct CompilerShellSource {
   // The path of the program to compile; the editor frame tied to it is the
   // shell's program frame.
   std::string compilePath;
+  // What the link asks of the shell (its dialogs, settings and stdio pane);
+  // null leaves them quiet.
+  LinkHost *linkHost = nullptr;
 };
 
-// Serves the driver from `source` until called again with null.
+// Serves the driver from `source` until called again with null. While
+// served, the compiler reaches the real board through the link in use and
+// the debugger engine's kernel calls.
 void InstallCompilerShell(CompilerShellSource *source);
 
 namespace driver {

@@ -63,7 +63,8 @@ ShellPaths ShellPaths::Find() {
 
 tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorFactory &editors)
     : line_(std::move(line)), paths_(std::move(paths)), cleanup_(cleanup), editors_(editors),
-      settings_(std::make_unique<Settings>(line_.versionText, paths_.programDirectory)), engine_(*settings_) {
+      settings_(std::make_unique<Settings>(line_.versionText, paths_.programDirectory)), engine_(*settings_),
+      linkHost_(*settings_, paths_.programDirectory) {
   // The module's name as start-up read it, so that it is saved back.
   settings_->main.resourceModule = kEnglishModuleName;
   ReadResourceModuleName(line_.versionText, settings_->main.resourceModule);
@@ -76,6 +77,7 @@ tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorF
   compilerSource_.biosSourcePath = [this] { return biosSourcePath_; };
   compilerSource_.biosFileType = [this] { return int16_t(settings_->main.biosFileType); };
   compilerSource_.userBiosEnabled = [this] { return settings_->main.userBiosEnabled; };
+  compilerSource_.linkHost = &linkHost_;
   InstallCompilerShell(&compilerSource_);
 }
 

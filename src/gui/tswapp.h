@@ -10,6 +10,7 @@
 #include "gui/commands.h"
 #include "gui/driverlink.h"
 #include "gui/settings.h"
+#include "gui/shelllinkhost.h"
 #include "gui/textpane.h"
 #include "gui/tswapp_core.h"
 #include "gui/tswmainw.h"
@@ -102,6 +103,7 @@ private:
   std::shared_ptr<Defines> defines_;
   CommandHandlers commands_;
   LinkOnlyEngine engine_;
+  ShellLinkHost linkHost_;
   CompileDriverControl compiler_;
   const LanguageModule *module_ = nullptr;
   cMainFrame *frame_ = nullptr;
