@@ -6,6 +6,8 @@
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "debugger/debugengine.h"
+#include "debugger/debuglink_adapter.h"
+#include "debugger/products/compiler_products.h"
 #include "gui/compilereditors.h"
 #include "gui/shellstate.h"
 #include "platform/notify.h"
@@ -57,6 +59,16 @@ void InstallCompilerShell(CompilerShellSource *source) {
   }
   AssembleCompiler(boundaries);
   installed = std::move(shell);
+}
+
+void InstallDebugger(DebugUi *ui) {
+  static TargetDebugLink link;
+  static CompilerProducts products;
+  ResetDebugEngine();
+  if (ui)
+    SetDebugSeams(&link, &products, ui);
+  else
+    SetDebugSeams(nullptr, nullptr, nullptr);
 }
 
 namespace driver {

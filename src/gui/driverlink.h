@@ -9,6 +9,7 @@
 // this bridge includes the compiler.
 namespace tsw {
 
+class DebugUi;
 class LinkHost;
 
 // What the compile driver reads of the shell.
@@ -28,6 +29,10 @@ struct CompilerShellSource {
 // served, the compiler reaches the real board through the link in use and
 // the debugger engine's kernel calls.
 void InstallCompilerShell(CompilerShellSource *source);
+
+// The debugger engine on the link in use and the last compile's products,
+// showing in `ui`; null takes the engine off. Either way its state is empty.
+void InstallDebugger(DebugUi *ui);
 
 namespace driver {
 // The next run must compile and load again.

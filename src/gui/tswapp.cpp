@@ -82,6 +82,7 @@ tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorF
 }
 
 tswApp::~tswApp() {
+  InstallDebugger(nullptr);
   InstallCompilerShell(nullptr);
   delete frame_;
   ResetShellState();
@@ -161,6 +162,8 @@ bool tswApp::InitInstance() {
 void tswApp::InitMainWindow() {
   windowTitle_ += VersionTitleText();
   client_ = new cMainWindow(engine_, compiler_, *settings_, editors_);
+  debugUi_ = std::make_unique<ShellDebugUi>(*client_);
+  InstallDebugger(debugUi_.get());
   frame_ = new cMainFrame(client_, commands_);
   frame_->setWindowTitle(QString::fromUtf8(windowTitle_));
   const MainSettings &main = settings_->main;
