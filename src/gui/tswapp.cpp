@@ -18,6 +18,7 @@
 #include "gui/qtnotify.h"
 #include "gui/recentfiles.h"
 #include "gui/resmodule.h"
+#include "gui/shellbreakpoints.h"
 #include "gui/shellstate.h"
 #include "gui/statbar.h"
 #include "gui/tswedit.h"
@@ -267,10 +268,14 @@ int RunTsw(int argc, char **argv, const RunOptions &options) {
   ExitCleanup cleanup;
   cTextEditFactory sourceEditors;
   EditorFactory &editors = options.editors ? *options.editors : sourceEditors;
+  // Outlives the application, whose editors keep it.
+  ShellBreakpoints breakpoints;
+  sourceEditors.SetBreakpoints(&breakpoints);
   int result = 0;
   {
     tswApp app(line, paths, cleanup, editors);
     sourceEditors.SetSettings(&app.AppSettings());
+    breakpoints.window = [&app] { return app.MainClient(); };
     app.SetLanguageModule(module.module.get());
     cleanup.Add([] { driver::ClearBiosSymbols(); });
     cleanup.Add([] { SetMessageTexts(nullptr); });

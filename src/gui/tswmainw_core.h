@@ -130,9 +130,11 @@ public:
   void RunGuarded(const std::function<void()> &worker);
   // Runs a worker whose failures are only reported.
   static void RunReported(const std::function<void()> &worker);
+  // A failed conversation with the board: the target's compile flags reset,
+  // the please-wait dialog closed, the error reported and debugging ended.
+  void ReportAndEndDebugging(const xErr &error);
 
 private:
-  void ReportAndEndDebugging(const xErr &error);
   // Runs `talk` with the poll timer stopped, and starts it again after.
   void WithPollingPaused(void (DebugEngine::*talk)());
 

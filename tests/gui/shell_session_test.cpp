@@ -11,7 +11,9 @@
 #include "debugger/debuglink_adapter.h"
 #include "gui/commands.h"
 #include "gui/frames.h"
+#include "gui/shellbreakpoints.h"
 #include "gui/shelldebugui.h"
+#include "gui/tswedit.h"
 #include "gui/shellstate.h"
 #include "gui/tswmainw.h"
 
@@ -99,6 +101,51 @@ TEST_F(ShellSession, RunStopsAtABreakpointAndStepsOverTheNextStatement) {
 
   ToggleBreakpoint(MakeAddr24(0, 0x4106), kTrapRst20);
   EXPECT_TRUE(std::vector<uint8_t>(cpu.Memory().begin() + 0x3000, cpu.Memory().end()) == loaded);
+  EXPECT_TRUE(notifier.boxes.empty());
+}
+
+TEST_F(ShellSession, TheEditorsBreakpointCommandsPlantOnTheStatementUnderTheCaret) {
+  cpu.Poke(0x4100, {kDebugHook, 0x3E, 0x01});
+  cpu.Poke(0x4103, {kDebugHook, 0x3E, 0x02});
+  const std::string source = dir.Write("main.c", "a = 1;\nb = 2;\n");
+  products.AddStatement(MakeAddr24(0, 0x4100), source, 1, 1);
+  products.AddStatement(MakeAddr24(0, 0x4103), source, 2, 1);
+  ShellBreakpoints breakpoints;
+  cTextEdit edit(source, EditorEnvironment{.breakpoints = &breakpoints});
+  edit.SetCaret(1, 0);
+  const CommandHandlers &commands = edit.EditWidget()->OwnCommands();
+  Open();
+  TargetConnect();
+  window.Core().ArrangeDebugWindows(RunState::Stopped);
+
+  struct Case {
+    const char *name;
+    bool attached;
+    uint16_t id;
+    bool enabled;
+    uint8_t byteAfter;
+  };
+  const Case cases[] = {
+      {"before the main window exists", false, cmd::kBreakpoint20, false, kDebugHook},
+      {"a restart 20 breakpoint", true, cmd::kBreakpoint20, true, kTrapRst20},
+      {"toggled off again", true, cmd::kBreakpoint20, true, kDebugHook},
+      {"a restart 18 breakpoint", true, cmd::kBreakpoint18, true, kTrapRst18},
+      {"and off", true, cmd::kBreakpoint18, true, kDebugHook},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    breakpoints.window = nullptr;
+    if (c.attached)
+      breakpoints.window = [this] { return &window; };
+    const CommandHandlers::Entry *entry = commands.Find(c.id);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->enabler(), c.enabled);
+    if (c.enabled)
+      entry->worker();
+    EXPECT_EQ(cpu.Memory()[0x4103], c.byteAfter);
+    EXPECT_EQ(cpu.Memory()[0x4100], kDebugHook) << "only the caret's statement";
+    EXPECT_TRUE(window.PollTimerRunning()) << "polling again after the exchange";
+  }
   EXPECT_TRUE(notifier.boxes.empty());
 }
 
