@@ -134,6 +134,7 @@ void cMainWindow::RegisterCommands() {
   add(cmd::kStepOver, [this] { core_.StepOverCommand(); });
   add(cmd::kStepInto, [this] { core_.StepIntoCommand(); });
   add(cmd::kToggleInterrupts, [this] { core_.ToggleInterruptsCommand(); });
+  add(cmd::kClosePort, [] { CloseSerialPort(); });
   add(cmd::kShowMessages, [this] { BringToFront(ShowMessageWindow()); });
   add(cmd::kShowWatch, [this] { BringToFront(ShowPane(DebugPane::Watch)); });
   add(cmd::kShowStdio, [this] { BringToFront(ShowPane(DebugPane::Stdio)); });

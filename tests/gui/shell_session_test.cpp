@@ -41,7 +41,11 @@ protected:
     ResetShellState();
     ShellBoard::TearDown();
   }
-  void Command(uint16_t id) { window.Commands().Find(id)->worker(); }
+  void Command(uint16_t id) {
+    const CommandHandlers::Entry *entry = window.Commands().Find(id);
+    ASSERT_NE(entry, nullptr) << "command " << id << " has no worker";
+    entry->worker();
+  }
 
   DebugFakeBoard cpu{&kernel.memory};
   TargetDebugLink link;
@@ -102,6 +106,14 @@ TEST_F(ShellSession, RunStopsAtABreakpointAndStepsOverTheNextStatement) {
   ToggleBreakpoint(MakeAddr24(0, 0x4106), kTrapRst20);
   EXPECT_TRUE(std::vector<uint8_t>(cpu.Memory().begin() + 0x3000, cpu.Memory().end()) == loaded);
   EXPECT_TRUE(notifier.boxes.empty());
+}
+
+TEST_F(ShellSession, ClosePortLetsGoOfTheSerialPort) {
+  Open();
+  ASSERT_TRUE(IsSerialPortOpen());
+  Command(cmd::kClosePort);
+  EXPECT_FALSE(IsSerialPortOpen());
+  EXPECT_TRUE(port.closed);
 }
 
 TEST_F(ShellSession, TheEditorsBreakpointCommandsPlantOnTheStatementUnderTheCaret) {

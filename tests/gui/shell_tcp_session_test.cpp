@@ -52,7 +52,11 @@ protected:
     ResetShellState();
     QtSuiteOver<TcpLinkTest>::TearDown();
   }
-  void Command(uint16_t id) { window.Commands().Find(id)->worker(); }
+  void Command(uint16_t id) {
+    const CommandHandlers::Entry *entry = window.Commands().Find(id);
+    ASSERT_NE(entry, nullptr) << "command " << id << " has no worker";
+    entry->worker();
+  }
   static std::vector<uint8_t> FrameBytes(uint16_t pc) {
     TargetRegisterFrame frame;
     frame.pc = pc;
