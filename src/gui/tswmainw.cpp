@@ -128,7 +128,14 @@ void cMainWindow::RegisterCommands() {
   });
   add(cmd::kNoAction, [] {});
   add(cmd::kReset, [this] { core_.ResetCommand(); });
-  add(cmd::kRun, [this] { core_.RunCommand(); });
+  // Run from outside the debugger compiles and loads first, which needs
+  // the compile worker.
+  commands_.Add(
+      cmd::kRun, [this] { core_.RunCommand(); },
+      [this] {
+        return MainWindowEnabled(cmd::kRun, Inputs()).value_or(true) &&
+               (core_.Debugging() || bool(core_.compileProgram));
+      });
   add(cmd::kRunNoPoll, [this] { core_.RunWithoutPollingCommand(); });
   add(cmd::kStop, [this] { core_.StopCommand(); });
   add(cmd::kStepOver, [this] { core_.StepOverCommand(); });

@@ -94,8 +94,9 @@ TEST_F(ShellDebugUiTest, DebuggerCommandsAreEnabledByTheRunStateAndReachTheEngin
     std::map<uint16_t, bool> enabled;
   };
   const Row rows[] = {
+      // Without the compile worker there is nothing to run yet.
       {RunState::NotDebugging,
-       {{cmd::kReset, false}, {cmd::kRun, true}, {cmd::kRunNoPoll, false}, {cmd::kStop, false},
+       {{cmd::kReset, false}, {cmd::kRun, false}, {cmd::kRunNoPoll, false}, {cmd::kStop, false},
         {cmd::kStepOver, false}, {cmd::kStepInto, false}, {cmd::kToggleInterrupts, false}}},
       {RunState::Stopped,
        {{cmd::kReset, true}, {cmd::kRun, true}, {cmd::kRunNoPoll, true}, {cmd::kStop, false},
@@ -116,6 +117,10 @@ TEST_F(ShellDebugUiTest, DebuggerCommandsAreEnabledByTheRunStateAndReachTheEngin
       EXPECT_EQ(entry->enabler(), row.enabled.at(c.id));
     }
   }
+  window.Core().SetRunState(RunState::NotDebugging);
+  window.Core().compileProgram = [] {};
+  EXPECT_TRUE(window.Commands().Find(cmd::kRun)->enabler()) << "run compiles and loads first";
+  window.Core().compileProgram = nullptr;
   for (const Command &c : commands) {
     if (!c.call)
       continue;
