@@ -136,8 +136,10 @@ void MainWindowCore::WithPollingPaused(void (DebugEngine::*talk)()) {
 }
 
 void MainWindowCore::ResetCommand() {
+  StopPollTimer();
   engine_.ResetProgram();
   engine_.RefreshPanes();
+  StartPollTimer();
 }
 
 void MainWindowCore::RunCommand() {
@@ -168,7 +170,7 @@ void MainWindowCore::RunWithoutPollingCommand() {
 void MainWindowCore::StopCommand() { WithPollingPaused(&DebugEngine::StopProgram); }
 void MainWindowCore::StepOverCommand() { WithPollingPaused(&DebugEngine::StepOver); }
 void MainWindowCore::StepIntoCommand() { WithPollingPaused(&DebugEngine::StepInto); }
-void MainWindowCore::ToggleInterruptsCommand() { engine_.ToggleInterrupts(); }
+void MainWindowCore::ToggleInterruptsCommand() { WithPollingPaused(&DebugEngine::ToggleInterrupts); }
 
 void MainWindowCore::ReportAndEndDebugging(const xErr &error) {
   try {

@@ -112,7 +112,8 @@ public:
   void PollTick();
 
   // The run-control commands. The poll timer is stopped while the board is
-  // asked, so that no poll cuts into the conversation.
+  // asked, so that no poll cuts into the conversation from inside one of
+  // its waits (reset and the interrupt toggle wait too).
   void ResetCommand();
   // Stopped in the debugger: runs on with polling. Not debugging: compiles
   // and loads first, through `compileProgram`, and runs when that left the

@@ -36,7 +36,11 @@ public:
   void OpenSerialPort() override { Log("open port"); }
   void DisconnectTcp() override { Log("disconnect"); }
   void DiscardBreakpointMarkers() override { Log("discard breakpoints"); }
-  void ResetProgram() override { Log("reset"); }
+  void ResetProgram() override {
+    Log("reset");
+    if (onReset)
+      onReset();
+  }
   void StartProgram() override { Log("start"); }
   void StopProgram() override { Log("stop program"); }
   void StepOver() override {
@@ -111,7 +115,7 @@ public:
   bool tcp = false, offline = false, timer = false, busy = false, programFrame = false;
   int mode = -1;
   std::set<DebugPane> open, records;
-  std::function<void()> onPoll, onResetFlags, onClose, onStep;
+  std::function<void()> onPoll, onResetFlags, onClose, onStep, onReset;
   std::vector<std::string> log;
 };
 
@@ -372,7 +376,8 @@ TEST_F(MainWindowCoreTest, RunControlCommandsPauseThePollTimerAroundTheBoard) {
   using C = MainWindowCore;
   const RunState N = RunState::NotDebugging, S = RunState::Stopped, R = RunState::Running;
   const Case cases[] = {
-      {"reset refreshes the panes", S, true, false, Compile::None, &C::ResetCommand, {"reset", "refresh"}, S},
+      {"reset refreshes the panes", S, true, false, Compile::None, &C::ResetCommand,
+       {"timer off", "reset", "refresh", "timer on"}, S},
       {"run while stopped starts polling", S, false, false, Compile::None, &C::RunCommand, {"timer on", "start"}, S},
       {"run while running does nothing", R, true, false, Compile::None, &C::RunCommand, {}, R},
       {"run without the compile worker", N, false, false, Compile::None, &C::RunCommand, {}, N},
@@ -385,7 +390,8 @@ TEST_F(MainWindowCoreTest, RunControlCommandsPauseThePollTimerAroundTheBoard) {
       {"stop", R, true, false, Compile::None, &C::StopCommand, {"timer off", "stop program", "timer on"}, R},
       {"step over", S, true, false, Compile::None, &C::StepOverCommand, {"timer off", "step over", "timer on"}, S},
       {"step into", S, true, false, Compile::None, &C::StepIntoCommand, {"timer off", "step into", "timer on"}, S},
-      {"interrupts", S, true, false, Compile::None, &C::ToggleInterruptsCommand, {"toggle interrupts"}, S},
+      {"interrupts", S, true, false, Compile::None, &C::ToggleInterruptsCommand,
+       {"timer off", "toggle interrupts", "timer on"}, S},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -408,6 +414,28 @@ TEST_F(MainWindowCoreTest, RunControlCommandsPauseThePollTimerAroundTheBoard) {
     // The engine's own stop or start reports come through the interface;
     // the commands leave the state as the engine left it.
     EXPECT_EQ(core.State(), c.after);
+  }
+}
+
+// The engine pumps the interface while it waits for the board; a poll tick
+// let through there would start a second conversation inside the first.
+TEST_F(MainWindowCoreTest, NoPollTickGetsInsideABoardConversation) {
+  struct Case {
+    const char *name;
+    void (MainWindowCore::*command)();
+    std::function<void()> *during;
+  };
+  const Case cases[] = {{"reset", &MainWindowCore::ResetCommand, &world.onReset},
+                        {"step over", &MainWindowCore::StepOverCommand, &world.onStep}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    core.ArrangeDebugWindows(RunState::Stopped);
+    *c.during = [this] { core.PollTick(); };
+    world.Take();
+    (core.*c.command)();
+    std::vector<std::string> log = world.Take();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "poll"), 0);
+    *c.during = nullptr;
   }
 }
 
