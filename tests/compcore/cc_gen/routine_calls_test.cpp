@@ -1,4 +1,4 @@
-#include "codegen_fixture.h"
+#include "compcore/codegen_fixture.h"
 
 #include "compcore/cc_gen/routine_calls.h"
 #include "compcore/cc_gen/target_modes.h"

@@ -1,4 +1,4 @@
-#include "codegen_fixture.h"
+#include "compcore/codegen_fixture.h"
 
 #include "compcore/cc_gen/codegen_layer.h"
 #include "compcore/cc_gen/code_state.h"
