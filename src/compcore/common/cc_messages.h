@@ -8,6 +8,8 @@
 // English texts are shown beside them.
 namespace tsw {
 
+inline constexpr unsigned kMsgCompilingToFiles = 133;        // "Compiling to image files."
+inline constexpr unsigned kMsgCompilingToBoard = 134;        // "Compiling to the board."
 inline constexpr unsigned kMsgReadingBiosSymbols = 136;      // "Reading the BIOS symbols..."
 inline constexpr unsigned kMsgIndexing = 137;                // "Scanning libraries..."
 inline constexpr unsigned kMsgTakingModule = 140;            // "Compiling %s from %s"
