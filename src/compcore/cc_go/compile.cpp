@@ -70,6 +70,7 @@ void ResetModules() {
   ResetCompileLoopModule();
   ResetDeclarationModule();
   ResetByteRoad();
+  ResetCompileDriver();
   ResetInstructionEmission();
   ResetValueQueries();
   assembler::ResetAssemblerModule();

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "compcore/cc_rom/rom_listing.h"
+#include "foundation/addr24.h"
+
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // One whole compile of the BIOS or of a program: the target chosen, the
 // compiler prepared, the outputs decided, the program text through the
@@ -14,8 +18,43 @@ inline constexpr uint16_t kCompileModeBoard = 0;
 inline constexpr uint16_t kCompileModeFiles = 1;
 
 // The status word of the diagnostic list, with the failed bit added when
-// the compile failed for any reason. A fault of the compiler itself passes
-// on after the clean-up.
+// the compile failed for any reason: a failed output or send is a failed
+// compile. A ".brk" file that cannot be written throws xFileOpen (5146 when
+// it is marked read-only, else 5147 with the program's directory); a fault
+// of the compiler itself passes on after the clean-up.
 uint16_t CompileProgram(const std::string &programPath, uint16_t mode);
+
+// What the last compile left for the information dialog, the start-up code
+// and the download package.
+struct CompileInformation {
+  ADDR24 dataPointerBase{};
+  ADDR24 rootCodeStart{};
+  ADDR24 rootVariableStart{};
+  ADDR24 xmemCodeOrigin{};
+  ADDR24 xmemCodeCurrent{};
+  uint32_t xmemDataStart = 0; // physical
+  uint32_t xmemDataEnd = 0;   // physical
+  uint16_t stackOrigin = 0;
+  uint16_t stackTop = 0;
+  uint16_t freeBase = 0;
+  uint16_t freeTop = 0;
+  uint16_t watchCodeStart = 0;
+  uint16_t watchCodeEnd = 0;
+  // The root code's end rounded up to a page, and its last byte.
+  uint16_t codeEnd = 0;
+  uint16_t codeEndLast = 0;
+  // The compile's time stamp, 0xFFFFFFFF when none is wanted.
+  uint32_t timeStamp = 0;
+};
+const CompileInformation &LastCompileInformation();
+
+// The download package of a compile: a header of where the program lies,
+// then each image range with its bytes read from the program's ".bin"
+// image (image base in kilobytes) and a CRC-16 of them. False with the
+// message shown when it cannot be written whole; no package is then left.
+bool WriteDownloadPackage(const std::string &programPath, const std::vector<ImageRange> &ranges,
+                          uint32_t imageBaseKb);
+
+void ResetCompileDriver();
 
 } // namespace tsw
