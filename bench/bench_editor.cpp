@@ -110,7 +110,6 @@ int main(int argc, char **argv) {
   std::printf("editor window %dx%d cells, cell %dx%d px, document %d lines\n", kScreenColumns, kScreenLines,
               cell.width(), cell.height(), doc.LinesUsed());
   std::printf("keystroke to repainted screen: median %.3f ms, worst %.3f ms (goal < 2 ms)\n", typeMedian, typeWorst);
-  std::printf("full repaint of %d lines:      median %.3f ms, worst %.3f ms\n", kScreenLines, paintMedian,
-              paintWorst);
+  std::printf("full repaint of %d lines:      median %.3f ms, worst %.3f ms\n", kScreenLines, paintMedian, paintWorst);
   return 0;
 }

@@ -32,7 +32,7 @@ int ToggleBreakpointAtCursor(uint8_t opcode, const EditorCaret *editor) {
 }
 
 void ToggleBreakpoint(ADDR24 address, uint8_t opcode) {
-  std::optional<SourcePosition> where = Products().FindSourceForAddress(address);
+  std::optional<SourceLocation> where = Products().FindSourceForAddress(address);
   if (!where)
     return;
   // Code is not in line order (root and extended-memory functions), so the

@@ -63,7 +63,7 @@ public:
 class DebugProducts {
 public:
   virtual ~DebugProducts() = default;
-  virtual std::optional<SourcePosition> FindSourceForAddress(ADDR24 address) = 0;
+  virtual std::optional<SourceLocation> FindSourceForAddress(ADDR24 address) = 0;
   // Line and column counted from 1; an address whose 16-bit part is 0 is none.
   virtual ADDR24 FindAddressForSource(const std::string &file, uint16_t line, uint16_t column) = 0;
   // The code start of each function of the compile, in compile order.

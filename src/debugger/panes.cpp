@@ -104,7 +104,7 @@ int DisassembleAtCursor() {
     return 1;
   if (DebugListingPane *pane = Ui().ShowAssemblyPane())
     ShowDisassemblyAt(address, kListingForceRead | kListingCaretAtAddress, *pane);
-  std::optional<SourcePosition> where = Products().FindSourceForAddress(address);
+  std::optional<SourceLocation> where = Products().FindSourceForAddress(address);
   if (where && where->line != 0 && where->column != 0)
     Ui().SetEditorCursor(file, MakeTextPosition(uint16_t(where->line - 1), uint16_t(where->column - 1)));
   return 1;
@@ -132,7 +132,7 @@ void FillDumpWindow(const DumpAddressing &at, DebugLinePane *pane, uint32_t leng
 }
 
 void WritePcLocationLines(ADDR24 address, DebugLinePane &pane) {
-  std::optional<SourcePosition> where = Products().FindSourceForAddress(address);
+  std::optional<SourceLocation> where = Products().FindSourceForAddress(address);
   if (where && Ui().HasEditor(where->file))
     where->line = Ui().EditorLineOf(where->file, where->line);
   for (const std::string &line : PcLocationLines(address, where))

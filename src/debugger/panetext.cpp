@@ -23,7 +23,7 @@ std::string AddressText(ADDR24 address) {
 
 } // namespace
 
-std::vector<std::string> PcLocationLines(ADDR24 pc, const std::optional<SourcePosition> &where) {
+std::vector<std::string> PcLocationLines(ADDR24 pc, const std::optional<SourceLocation> &where) {
   std::vector<std::string> lines{kLocationSeparator};
   if (where)
     lines.push_back(plat::FormatText(GetResourceString(kMsgPcSourcePosition), where->file, where->line));

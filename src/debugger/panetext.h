@@ -15,7 +15,9 @@
 // register frame; the engine reads the board and hands the lines on.
 namespace tsw {
 
-struct SourcePosition {
+// A statement's place in its source file, as the debugger shows it (not
+// the compiler's input position).
+struct SourceLocation {
   std::string file;
   uint16_t line = 0;
   uint8_t column = 0;
@@ -24,7 +26,7 @@ struct SourcePosition {
 
 // The separator and then the source position of `pc` when one is known,
 // else the address.
-std::vector<std::string> PcLocationLines(ADDR24 pc, const std::optional<SourcePosition> &where);
+std::vector<std::string> PcLocationLines(ADDR24 pc, const std::optional<SourceLocation> &where);
 
 // The flags of F (one letter per set bit, "SZXHXVNC" from bit 7 down) and XPC.
 std::string FlagsLine(const TargetRegisterFrame &frame);

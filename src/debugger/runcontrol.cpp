@@ -144,7 +144,7 @@ std::string RunTimeErrorText(uint16_t hl, uint16_t hlAlternate) {
   // The walk back ends at the start of the function that holds the fault.
   if (std::optional<ADDR24> start = FunctionStartOf(fault)) {
     for (ADDR24 at = fault; !Addr24Less(at, *start); at = Addr24Add(at, -1)) {
-      if (std::optional<SourcePosition> where = Products().FindSourceForAddress(at))
+      if (std::optional<SourceLocation> where = Products().FindSourceForAddress(at))
         return plat::FormatText(GetResourceString(kMsgRunTimeErrorAt), text, BaseName(where->file), where->line);
       if (Addr24Equal(at, *start))
         break;
@@ -401,7 +401,7 @@ void RefreshDebugWindows() {
   if (DebugLinePane *pane = Ui().RegisterPane())
     FormatRegisterWindow(*pane, e.frame);
 
-  std::optional<SourcePosition> where = Products().FindSourceForAddress(ProgramCounterOf(e.frame));
+  std::optional<SourceLocation> where = Products().FindSourceForAddress(ProgramCounterOf(e.frame));
   if (!where || where->line == 0 || where->column == 0 || !Ui().OpenEditor(where->file))
     return;
   TextPosition at = MakeTextPosition(uint16_t(where->line - 1), uint16_t(where->column - 1));

@@ -1,6 +1,7 @@
 #include "gui/tswedit.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QKeyEvent>
 
@@ -23,7 +24,6 @@ using gui::cBufFile;
 using gui::cEditCore;
 using gui::EditorKind;
 
-constexpr int kNormalWeight = 400;
 constexpr int kBoldFrom = 600;
 
 std::list<cTextEdit *> &EditorList() {
@@ -107,15 +107,22 @@ QString QtFileFilter(const std::string &filter) {
 
 namespace {
 
+// Qt's dialog asks before it overwrites a file. A document without a name
+// starts in the directory the last save went to.
 class QtSaveDialog : public SaveNameDialog {
 public:
   std::optional<std::string> Ask(QWidget *parent, const std::string &current) override {
-    QString name = QFileDialog::getSaveFileName(parent, QString(), QString::fromStdString(current),
-                                                QtFileFilter(GetResourceString(kMsgSourceFilter)));
+    QString start = current.empty() ? lastDirectory_ : QString::fromStdString(current);
+    QString name =
+        QFileDialog::getSaveFileName(parent, QString(), start, QtFileFilter(GetResourceString(kMsgSourceFilter)));
     if (name.isEmpty())
       return std::nullopt;
+    lastDirectory_ = QFileInfo(name).absolutePath();
     return name.toStdString();
   }
+
+private:
+  QString lastDirectory_;
 };
 
 } // namespace
@@ -186,27 +193,36 @@ void cEditWidget::EditPaste() { edit_.Paste(); }
 void cEditWidget::EditUndo() { edit_.Undo(); }
 void cEditWidget::EditRedo() { edit_.Redo(); }
 bool cEditWidget::KeyTyped(QKeyEvent *event) { return edit_.KeyTyped(event); }
+void cEditWidget::TextCommitted(const QString &text) { edit_.TypeText(text); }
 
 const std::list<cTextEdit *> &cTextEdit::Editors() { return EditorList(); }
 
+namespace {
+
+// The first listed view that shows `doc`.
+cTextEdit *FirstViewOf(const cBufFile *doc) {
+  auto listed =
+      std::find_if(EditorList().begin(), EditorList().end(), [doc](cTextEdit *edit) { return &edit->File() == doc; });
+  return listed == EditorList().end() ? nullptr : *listed;
+}
+
+} // namespace
+
 cTextEdit::cTextEdit(const std::optional<std::string> &path, EditorEnvironment environment)
     : environment_(environment), host_(environment.host ? *environment.host : DefaultShellHost()) {
+  cTextEdit *ringOf = path ? FirstViewOf(cBufFile::FindByName(*path)) : nullptr;
+  Start(ringOf ? ringOf->core_->SharedFile() : MakeDocument(path), ringOf);
+}
+
+cTextEdit::cTextEdit(cTextEdit &shown, EditorEnvironment environment)
+    : environment_(environment), host_(environment.host ? *environment.host : DefaultShellHost()) {
+  cTextEdit *ringOf = FirstViewOf(&shown.File());
+  Start(shown.core_->SharedFile(), ringOf ? ringOf : &shown);
+}
+
+void cTextEdit::Start(std::shared_ptr<cBufFile> doc, cTextEdit *ringOf) {
   ApplyDisplayOptions();
-  cTextEdit *ringOf = nullptr;
-  std::shared_ptr<cBufFile> doc;
-  if (path) {
-    if (cBufFile *open = cBufFile::FindByName(*path)) {
-      auto listed = std::find_if(EditorList().begin(), EditorList().end(),
-                                 [open](cTextEdit *edit) { return &edit->File() == open; });
-      if (listed != EditorList().end()) {
-        ringOf = *listed;
-        doc = ringOf->core_->SharedFile();
-      }
-    }
-  }
-  if (!doc)
-    doc = MakeDocument(path);
-  core_ = std::make_unique<cEditCore>(doc, rules_, Seam(), options_, ringOf ? ringOf->core_.get() : nullptr);
+  core_ = std::make_unique<cEditCore>(std::move(doc), rules_, Seam(), options_, ringOf ? ringOf->core_.get() : nullptr);
   widget_ = new cEditWidget(*this, *core_, host_);
   EditorList().push_front(this);
   ApplyDisplayOptions();
@@ -234,8 +250,7 @@ std::shared_ptr<cBufFile> cTextEdit::MakeDocument(const std::optional<std::strin
 void cTextEdit::ShowDocument(std::shared_ptr<cBufFile> doc, cTextEdit *ringOf) {
   gui::TextPos caret = core_->GetCursor();
   std::unique_ptr<cEditCore> old = std::move(core_);
-  core_ = std::make_unique<cEditCore>(std::move(doc), rules_, Seam(), options_,
-                                      ringOf ? ringOf->core_.get() : nullptr);
+  core_ = std::make_unique<cEditCore>(std::move(doc), rules_, Seam(), options_, ringOf ? ringOf->core_.get() : nullptr);
   if (!ringOf)
     core_->SetDebugMode(old->Kind());
   widget_->SetModel(*core_);
@@ -293,6 +308,11 @@ void cTextEdit::InsertModeChanged(bool insertMode) {
   host_.InsertModeChanged(widget_, insertMode);
 }
 
+void cTextEdit::TextEdited(gui::TextPos from, gui::TextPos to, gui::TextPos newEnd) {
+  if (environment_.messages)
+    environment_.messages->AdjustPositions(GetFileName(), from, to, newEnd);
+}
+
 bool cTextEdit::KeyTyped(QKeyEvent *event) {
   if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
     return false;
@@ -318,16 +338,20 @@ bool cTextEdit::KeyTyped(QKeyEvent *event) {
   QString text = event->text();
   if (text.isEmpty())
     return false;
-  // A character beyond Latin-1 has no byte: it beeps and changes nothing.
+  TypeText(text);
+  return true;
+}
+
+void cTextEdit::TypeText(const QString &text) {
+  // A character beyond Latin-1 has no byte.
   std::optional<std::string> bytes = gui::TextToBytes(text);
   if (!bytes) {
     host_.Beep();
-    return true;
+    return;
   }
   for (char byte : *bytes)
     if (uint8_t(byte) >= 0x20)
       core_->Char(uint8_t(byte));
-  return true;
 }
 
 void cTextEdit::Copy() {
@@ -380,6 +404,44 @@ void cTextEdit::FindNext() {
   }
   plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), Formatted(kMsgNotFound, text), plat::Buttons::Ok,
                               plat::Icon::Warning);
+}
+
+namespace {
+
+// The replace loop's questions as the user sees them.
+class BoxPrompt : public gui::ReplacePrompt {
+public:
+  explicit BoxPrompt(gui::cTextWidget &pane) : pane_(pane) {}
+  gui::ReplaceAnswer Ask(bool all) override {
+    plat::Answer answer =
+        plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), GetResourceString(kMsgReplaceThis),
+                                    all ? plat::Buttons::YesNoCancel : plat::Buttons::OkCancel, plat::Icon::Question);
+    switch (answer) {
+    case plat::IDOK: return gui::ReplaceAnswer::Ok;
+    case plat::IDYES: return gui::ReplaceAnswer::Yes;
+    case plat::IDNO: return gui::ReplaceAnswer::No;
+    default: return gui::ReplaceAnswer::Cancel;
+    }
+  }
+  void NotFound(const std::string &text) override {
+    plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), Formatted(kMsgNotFound, text), plat::Buttons::Ok,
+                                plat::Icon::Warning);
+  }
+  void ShowCaret(bool shown) override { pane_.SetCaretHidden(!shown); }
+
+private:
+  gui::cTextWidget &pane_;
+};
+
+} // namespace
+
+int cTextEdit::Replace(const gui::ReplaceRequest &request) {
+  if (core_->IsReadOnly()) {
+    host_.Beep();
+    return 0;
+  }
+  BoxPrompt prompt(*widget_);
+  return gui::RunReplace(*core_, request, prompt);
 }
 
 Size cTextEdit::CellSize() const {

@@ -11,6 +11,7 @@
 #include "foundation/xerr.h"
 #include "gui/common/model/tsweditcore.h"
 #include "gui/common/model/tswfile.h"
+#include "gui/common/model/tswreplace.h"
 #include "gui/common/tswview.h"
 #include "gui/compilercharrules.h"
 #include "gui/mainframe.h"
@@ -72,14 +73,23 @@ inline constexpr uint32_t kRst20FailureLine = 1148;
 // further.
 void RunBreakpointCommand(BreakpointService &service, cTextEdit &view, BreakpointKind kind);
 
+// The message window's diagnostics follow the edits of their file.
+class MessagePositions {
+public:
+  virtual ~MessagePositions() = default;
+  virtual void AdjustPositions(const std::string &fileName, gui::TextPos from, gui::TextPos to,
+                               gui::TextPos newEnd) = 0;
+};
+
 // What every editor is made with.
 struct EditorEnvironment {
-  ShellPaneHost *host = nullptr;         // the shell's by default
-  SaveNameDialog *saveDialog = nullptr;  // the system's by default
-  const Settings *settings = nullptr;    // defaults without
-  gui::SaveFileOps *fileOps = nullptr;   // the system's by default
-  gui::UndoPool *undoPool = nullptr;     // the program's by default
+  ShellPaneHost *host = nullptr;            // the shell's by default
+  SaveNameDialog *saveDialog = nullptr;     // the system's by default
+  const Settings *settings = nullptr;       // defaults without
+  gui::SaveFileOps *fileOps = nullptr;      // the system's by default
+  gui::UndoPool *undoPool = nullptr;        // the program's by default
   BreakpointService *breakpoints = nullptr; // none: the commands stay disabled
+  MessagePositions *messages = nullptr;     // none while there is no message window
 };
 
 class cEditWidget : public gui::cTextWidget, public CommandOwnerWidget {
@@ -97,6 +107,7 @@ public:
 
 protected:
   bool KeyTyped(QKeyEvent *event) override;
+  void TextCommitted(const QString &text) override;
 
 private:
   cTextEdit &edit_;
@@ -108,6 +119,8 @@ public:
   // A view of the file, joining the views already open on it, or of a new
   // untitled document. Throws xFileOpen when the file cannot be read.
   cTextEdit(const std::optional<std::string> &path, EditorEnvironment environment);
+  // A further view of the document `shown` shows (the function help's).
+  cTextEdit(cTextEdit &shown, EditorEnvironment environment);
   ~cTextEdit() override;
   cTextEdit(const cTextEdit &) = delete;
   cTextEdit &operator=(const cTextEdit &) = delete;
@@ -128,10 +141,16 @@ public:
 
   // Typed keys the caret keys left over; false for those left to the shell.
   bool KeyTyped(QKeyEvent *event);
+  // Typed characters: each Latin-1 one its byte; a text holding any other
+  // beeps and changes nothing.
+  void TypeText(const QString &text);
   void Cut();
   void Copy();
   void Paste();
   void FindNext();
+  // The replace the dialog asked for, its questions in message boxes; the
+  // number of matches replaced. A read-only view beeps.
+  int Replace(const gui::ReplaceRequest &request);
 
   // EditorView.
   QWidget *Widget() override { return widget_; }
@@ -143,7 +162,9 @@ public:
   bool Modified() const override { return File().IsModified(); }
   bool InsertMode() const override { return core_->InsertMode(); }
   bool ReadOnly() const override { return core_->IsReadOnly(); }
-  void SetDebugMode(bool debugging) override { SetKind(debugging ? gui::EditorKind::DebugEditor : gui::EditorKind::Editor); }
+  void SetDebugMode(bool debugging) override {
+    SetKind(debugging ? gui::EditorKind::DebugEditor : gui::EditorKind::Editor);
+  }
   bool Save() override;
   bool SaveAs() override;
   void Find() override {}
@@ -158,6 +179,7 @@ public:
 
 private:
   friend class cEditWidget;
+  void Start(std::shared_ptr<gui::cBufFile> doc, cTextEdit *ringOf);
   std::shared_ptr<gui::cBufFile> MakeDocument(const std::optional<std::string> &path);
   // The view goes on over `doc`, in the ring of `ringOf` when given.
   void ShowDocument(std::shared_ptr<gui::cBufFile> doc, cTextEdit *ringOf);
@@ -168,6 +190,7 @@ private:
   // EditorSeam.
   void Beep() override { host_.Beep(); }
   void InsertModeChanged(bool insertMode) override;
+  void TextEdited(gui::TextPos from, gui::TextPos to, gui::TextPos newEnd) override;
 
   EditorEnvironment environment_;
   ShellPaneHost &host_;

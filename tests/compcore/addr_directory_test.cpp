@@ -9,18 +9,18 @@ TEST_F(AddrDirectoryTest, LookupsMapOnlyEnteredAddressesOnTheCorvid) {
   const ADDR24 entry = MakeAddr24(0, 0x2000), body = MakeAddr24(0x14, 0xE010);
   EnterXmemFunction(entry, body);
   struct Case {
-    CodeCpu cpu;
+    TargetCpu cpu;
     ADDR24 (*lookup)(ADDR24);
     ADDR24 in, out;
   };
   const Case cases[] = {
-      {CodeCpu::kCorvid, LookupRoot, entry, body},
-      {CodeCpu::kCorvid, LookupXmem, body, entry},
-      {CodeCpu::kCorvid, LookupRoot, body, body},   // not a root address
-      {CodeCpu::kCorvid, LookupXmem, entry, entry}, // not a window address
-      {CodeCpu::kCorvid, LookupRoot, MakeAddr24(0, 0x2001), MakeAddr24(0, 0x2001)},
-      {CodeCpu::kZ180, LookupRoot, entry, entry},
-      {CodeCpu::kZ180, LookupXmem, body, body},
+      {TargetCpu::Corvid, LookupRoot, entry, body},
+      {TargetCpu::Corvid, LookupXmem, body, entry},
+      {TargetCpu::Corvid, LookupRoot, body, body},   // not a root address
+      {TargetCpu::Corvid, LookupXmem, entry, entry}, // not a window address
+      {TargetCpu::Corvid, LookupRoot, MakeAddr24(0, 0x2001), MakeAddr24(0, 0x2001)},
+      {TargetCpu::Z180, LookupRoot, entry, entry},
+      {TargetCpu::Z180, LookupXmem, body, body},
   };
   for (const Case &c : cases) {
     CodeGenSetup().cpu = c.cpu;
@@ -29,7 +29,7 @@ TEST_F(AddrDirectoryTest, LookupsMapOnlyEnteredAddressesOnTheCorvid) {
 }
 
 TEST_F(AddrDirectoryTest, NoProgramCompileSeesAnotherProgramCompilesPairs) {
-  CodeGenSetup().cpu = CodeCpu::kCorvid;
+  CodeGenSetup().cpu = TargetCpu::Corvid;
   const ADDR24 biosEntry = MakeAddr24(0, 0x0100), programEntry = MakeAddr24(0, 0x3000);
   EnterXmemFunction(biosEntry, MakeAddr24(0x10, 0xE000)); // the BIOS compile
   ResetByteRoadForCompile(false);

@@ -86,7 +86,7 @@ protected:
   // Through the product's own choice of processor, which selects the
   // assembler's tables.
   static void UseCpu(assembler::AsmCpu cpu) {
-    CodeGen().SelectTargetCpu(cpu == assembler::AsmCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180);
+    CodeGen().SelectTargetCpu(cpu == assembler::AsmCpu::kCorvid ? tsw::TargetCpu::Corvid : tsw::TargetCpu::Z180);
   }
   // Later lines assemble from `logical` on.
   void StartAt(uint16_t logical) {

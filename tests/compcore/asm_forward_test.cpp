@@ -105,6 +105,33 @@ TEST_F(AsmForwardTest, JumpsAndCallsReachTheJumpEmittersWithTheirOpcode) {
   }
 }
 
+// The same through the product's own jump emitters: the operand is
+// patched once the label is placed in root code.
+TEST_F(AsmForwardTest, ForwardJumpsAndCallsArePatchedInRootCode) {
+  struct Case {
+    AsmCpu cpu;
+    std::vector<std::string> lines;
+    const char *bytes;
+    std::vector<std::string> decoded;
+  };
+  const Case cases[] = {
+      {AsmCpu::kZ180, {"jp f1", "nop", "f1: halt"}, "C3 04 20 00 76", {"jp    2004", "nop", "halt"}},
+      {AsmCpu::kZ180, {"call z,f2", "f2: ret"}, "CC 03 20 C9", {"call  z,2003", "ret"}},
+      // A forward call on the Corvid keeps a byte for the page it needs if
+      // the label lands in a bank; in root code that byte stays a nop.
+      {AsmCpu::kCorvid, {"call f3", "f3: ret"}, "CD 04 20 00 C9", {"call  2004", "nop", "ret"}},
+      {AsmCpu::kCorvid, {"jp c,f4", "f4:: ret"}, "DA 03 20 C9", {"jp    c,2003", "ret"}},
+      {AsmCpu::kCorvid, {"ljp f5", "f5: ret"}, "C7 04 20 00 C9", {"ljp   002004", "ret"}},
+  };
+  for (const Case &c : cases) {
+    NextCase();
+    const std::vector<uint8_t> bytes = AssembleLines(c.cpu, c.lines);
+    EXPECT_EQ(HexBytes(bytes), c.bytes) << c.lines[0];
+    EXPECT_TRUE(DecodesAs(DecoderCpu(c.cpu), bytes, c.decoded, {}, kStart)) << c.lines[0];
+    EXPECT_TRUE(diagnostics.records.empty()) << c.lines[0];
+  }
+}
+
 TEST_F(AsmForwardTest, ANameDefinedNowhereIsReportedAtTheEndOfTheProgram) {
   AssembleLines(AsmCpu::kZ180, {"ld hl,nowhere"});
   EXPECT_THROW(ResetFixupTables(kResetLocal | kResetGlobal), xCCErrOvflo);

@@ -74,6 +74,15 @@ TEST_F(AsmLineTest, AnAccessThroughHlRightAfterAnIoPrefixedOneGetsANopFirst) {
   }
 }
 
+TEST_F(AsmLineTest, ANewCompileOwesNoNopToTheLastOne) {
+  UseCpu(AsmCpu::kCorvid);
+  AssembleAll("ioi ld a,(hl)");
+  Emitted();
+  ResetByteRoadForCompile(false);
+  AssembleAll("ld (hl),a");
+  EXPECT_EQ(HexBytes(Emitted()), "77");
+}
+
 TEST_F(AsmLineTest, RepeatedCopiesCallTheRunTimeRoutineWhenDataWaitStatesAreUsed) {
   UseCpu(AsmCpu::kCorvid);
   Line(" DATAWAITSUSED on");

@@ -42,8 +42,9 @@ protected:
       EXPECT_EQ(HexBytes(bytes), HexBytes(ParseHex(row.bytes))) << row.line;
       for (const AsmDiagnostic &d : diagnostics.records)
         EXPECT_NE(d.kind, 2) << row.line << ": message " << d.message;
-      // "{:04X}" in the text stands for the row's own address.
-      const std::string decoded = fmt::format(fmt::runtime(row.decoded), at);
+      // "{0:04X}" in the text stands for the row's own address, "{1:04X}" for
+      // the address right after a two-byte instruction.
+      const std::string decoded = fmt::format(fmt::runtime(row.decoded), at, uint16_t(at + 2));
       EXPECT_TRUE(DecodesAs(DecoderCpu(cpu), bytes, {decoded}, {}, at)) << row.line;
     }
   }
@@ -125,10 +126,10 @@ TEST_F(AsmRoundTripTest, EveryZ180MnemonicAndOperandForm) {
                            {"jp (hl)", "E9", "jp    (hl)"},
                            {"jp (ix)", "DD E9", "jp    (ix)"},
                            {"jp (iy)", "FD E9", "jp    (iy)"},
-                           {"jr0: jr jr0", "18 FE", "jr    {:04X}"},
-                           {"jr1: jr nz,jr1", "20 FE", "jr    nz,{:04X}"},
-                           {"jr2: jr c,jr2", "38 FE", "jr    c,{:04X}"},
-                           {"dj: djnz dj", "10 FE", "djnz  {:04X}"},
+                           {"jr0: jr jr0", "18 FE", "jr    {0:04X}"},
+                           {"jr1: jr nz,jr1", "20 FE", "jr    nz,{0:04X}"},
+                           {"jr2: jr c,jr2", "38 FE", "jr    c,{0:04X}"},
+                           {"dj: djnz dj", "10 FE", "djnz  {0:04X}"},
                            {"call 1234h", "CD 34 12", "call  1234"},
                            {"call z,1234h", "CC 34 12", "call  z,1234"},
                            {"ex de,hl", "EB", "ex    de,hl"},
@@ -185,6 +186,11 @@ TEST_F(AsmRoundTripTest, EveryZ180MnemonicAndOperandForm) {
                            {"ld (de),a", "12", "ld    (de),a"},
                            {"ld (hl),5", "36 05", "ld    (hl),05"},
                            {"ld (ix+5),7", "DD 36 05 07", "ld    (ix+5),07"},
+                           {"ld (ix+5),-127", "DD 36 05 81", "ld    (ix+5),81"},
+                           {"ld (hl),-127", "36 81", "ld    (hl),81"},
+                           {"ld (iy+127),255", "FD 36 7F FF", "ld    (iy+127),FF"},
+                           {"ld (ix-128),0", "DD 36 80 00", "ld    (ix-128),00"},
+                           {"nx: jr nx+2", "18 00", "jr    {1:04X}"},
                            {"ld (1234h),a", "32 34 12", "ld    (1234),a"},
                            {"ld bc,1234h", "01 34 12", "ld    bc,1234"},
                            {"ld de,1234h", "11 34 12", "ld    de,1234"},
@@ -323,7 +329,7 @@ TEST_F(AsmRoundTripTest, EveryCorvidOnlyForm) {
                              {"cp b", "B8", "cp    b"},
                              {"cpl", "2F", "cpl"},
                              {"dec a", "3D", "dec   a"},
-                             {"cj: jr nz,cj", "20 FE", "jr    nz,{:04X}"},
+                             {"cj: jr nz,cj", "20 FE", "jr    nz,{0:04X}"},
                              {"exx", "D9", "exx"},
                              {"nop", "00", "nop"},
                              {"rla", "17", "rla"},
@@ -346,7 +352,7 @@ TEST_F(AsmRoundTripTest, EveryCorvidOnlyForm) {
                              {"adc a,l", "8D", "adc   a,l"},
                              {"adc hl,bc", "ED 4A", "adc   hl,bc"},
                              {"bit 2,(hl)", "CB 56", "bit   2,(hl)"},
-                             {"cd: djnz cd", "10 FE", "djnz  {:04X}"},
+                             {"cd: djnz cd", "10 FE", "djnz  {0:04X}"},
                              {"neg", "ED 44", "neg"},
                              {"res 3,(ix+1)", "DD CB 01 9E", "res   3,(ix+1)"},
                              {"jp (hl)", "E9", "jp    (hl)"},

@@ -25,25 +25,6 @@
 namespace tsw::testing {
 namespace {
 
-// A well-formed identification block of 132 bytes as the board keeps it,
-// naming its 4096-byte page (offset 19) and its extra size (offset 122).
-std::vector<uint8_t> MakeIdBlock(uint16_t page, uint16_t extra) {
-  std::vector<uint8_t> b(132, 0);
-  b[19] = uint8_t(page);
-  b[20] = uint8_t(page >> 8);
-  b[116] = 132;
-  b[122] = uint8_t(extra);
-  b[123] = uint8_t(extra >> 8);
-  for (unsigned i = 0; i < 6; ++i)
-    b[126 + i] = i % 2 ? 0xAA : 0x55;
-  uint16_t crc = 0;
-  for (unsigned i = 0; i < 132; ++i)
-    if (i != 115)
-      crc = ComputeCrc16(i == 124 || i == 125 ? uint8_t(0) : b[i], 0x1021, crc);
-  b[124] = uint8_t(crc);
-  b[125] = uint8_t(crc >> 8);
-  return b;
-}
 
 TEST_F(BoardOverLink, TargetMacrosAreWhatTheKernelAnswers) {
   struct Case {

@@ -2,6 +2,7 @@
 
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_directive_targets.h"
+#include "foundation/crc16.h"
 #include "foundation/restext.h"
 #include "front1_fixture.h"
 #include "link/serial_fixture.h"
@@ -13,6 +14,29 @@
 #include <vector>
 
 namespace tsw::testing {
+
+// A well-formed identification block of 132 bytes as the board keeps it,
+// naming its 4096-byte page (offset 19), its extra size (offset 122) and
+// the board type (offset 2).
+inline std::vector<uint8_t> MakeIdBlock(uint16_t page, uint16_t extra, uint16_t boardType = 0) {
+  std::vector<uint8_t> b(132, 0);
+  b[2] = uint8_t(boardType);
+  b[3] = uint8_t(boardType >> 8);
+  b[19] = uint8_t(page);
+  b[20] = uint8_t(page >> 8);
+  b[116] = 132;
+  b[122] = uint8_t(extra);
+  b[123] = uint8_t(extra >> 8);
+  for (unsigned i = 0; i < 6; ++i)
+    b[126 + i] = i % 2 ? 0xAA : 0x55;
+  uint16_t crc = 0;
+  for (unsigned i = 0; i < 132; ++i)
+    if (i != 115)
+      crc = ComputeCrc16(i == 124 || i == 125 ? uint8_t(0) : b[i], 0x1021, crc);
+  b[124] = uint8_t(crc);
+  b[125] = uint8_t(crc >> 8);
+  return b;
+}
 
 // Numbered texts; the image file's names its path, and the register pane's
 // source line reads as the debugger shows it.
@@ -37,12 +61,12 @@ public:
   bool withoutBoard = false;
 };
 
-// The product's compiler with the real board over the serial link, the
-// board being the in-process fake kernel behind the fake port.
-class BoardOverLink : public SerialLinkTest {
+// The product's compiler with the real board through the link, whichever
+// fake board the link fixture `LinkFixture` puts behind it.
+template <class LinkFixture> class ProductCompilerOver : public LinkFixture {
 protected:
   void SetUp() override {
-    SerialLinkTest::SetUp();
+    LinkFixture::SetUp();
     SetMessageTexts(&texts);
     dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
     dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
@@ -51,7 +75,7 @@ protected:
     boundaries.messages = &messages;
     boundaries.boardOverLink = true;
     boundaries.directiveShell = &directives;
-    boundaries.linkShell = &host;
+    boundaries.linkShell = &this->host;
     boundaries.kernel.connect = [this] { ++connects; };
     boundaries.kernel.pulseFlag = [this](uint8_t value) { pulses.push_back(value); };
     AssembleCompiler(boundaries);
@@ -59,7 +83,7 @@ protected:
   }
   void TearDown() override {
     ResetCompiler();
-    SerialLinkTest::TearDown();
+    LinkFixture::TearDown();
   }
   uint16_t Compile(const std::string &program) {
     shell.compilePath = dir.Write("PROG.C", program);
@@ -81,5 +105,8 @@ protected:
   unsigned connects = 0;
   std::vector<uint8_t> pulses;
 };
+
+// The board is the in-process kernel behind the fake serial port.
+using BoardOverLink = ProductCompilerOver<SerialLinkTest>;
 
 } // namespace tsw::testing

@@ -70,7 +70,7 @@ public:
 };
 
 // A board in memory that counts what is read from it.
-class FakeBoard : public OutputTarget {
+class RecordingOutputTarget : public OutputTarget {
 public:
   bool ReadTargetMemory(uint32_t count, ADDR24 address, uint8_t *buffer) override {
     ++reads;

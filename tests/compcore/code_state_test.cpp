@@ -241,16 +241,16 @@ TEST_F(CodeStateTest, PageCrossingOfExtendedCode) {
   } kernel;
   SetCodeGenCollaborators(&kernel);
   struct Case {
-    CodeCpu cpu;
+    TargetCpu cpu;
     uint16_t at;
     std::vector<uint8_t> bytes;
     ADDR24 next;
   };
   const Case cases[] = {
       // The kernel switches pages; the code goes on at the same physical address.
-      {CodeCpu::kZ180, 0xEFF0, {0x3E, 0x11, 0xCD, 0x34, 0x12}, MakeAddr24(0x11, 0xE005)},
+      {TargetCpu::Z180, 0xEFF0, {0x3E, 0x11, 0xCD, 0x34, 0x12}, MakeAddr24(0x11, 0xE005)},
       // A long jump to just behind itself, seen through the next page.
-      {CodeCpu::kCorvid, 0xEFF0, {0xC7, 0x04, 0xE0, 0x11}, MakeAddr24(0x11, 0xE004)},
+      {TargetCpu::Corvid, 0xEFF0, {0xC7, 0x04, 0xE0, 0x11}, MakeAddr24(0x11, 0xE004)},
   };
   Origin("xp 0x10 0xE000 0x8000 apply", Caches().xmemCode, 2);
   for (const Case &c : cases) {

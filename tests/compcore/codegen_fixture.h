@@ -26,7 +26,7 @@ protected:
   }
 
   static void SetCpu(TargetCpu cpu) {
-    CodeGenSetup().cpu = cpu == TargetCpu::Corvid ? CodeCpu::kCorvid : CodeCpu::kZ180;
+    CodeGenSetup().cpu = cpu;
   }
   // Later requests emit into extended-memory code at E000.
   static void EmitIntoXmem() { Caches().currentCode = Caches().xmemCode; }

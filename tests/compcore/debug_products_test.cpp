@@ -123,7 +123,7 @@ TEST_F(ProductDebugger, StatementsAndFunctionsOfTheCompileAnswerBothWays) {
   CommitStatementPositions();
   for (const Statement &s : statements) {
     SCOPED_TRACE(s.line);
-    std::optional<SourcePosition> where = products.FindSourceForAddress(MakeAddr24(0, s.address));
+    std::optional<SourceLocation> where = products.FindSourceForAddress(MakeAddr24(0, s.address));
     ASSERT_TRUE(where);
     EXPECT_EQ(where->file, "/work/main.c");
     EXPECT_EQ(where->line, s.line);

@@ -105,7 +105,7 @@ public:
   bool FragmentCompile() override { return fragment; }
   bool CompilingLibraryOrBios() override { return library; }
   bool WarnLocalsWithoutClass() override { return warnLocals; }
-  TargetCpuName TargetCpu() override { return z180 ? TargetCpuName::kZ180 : TargetCpuName::kCRV; }
+  tsw::TargetCpu TargetCpu() override { return z180 ? tsw::TargetCpu::Z180 : tsw::TargetCpu::Corvid; }
   bool CodeAddressInXmemWindow() override { return codeInXmem; }
   ADDR24 CacheAddress(OriginCache cache) override {
     return cache == OriginCache::kXmemCode ? kXmemCodeAddress : kRootCodeAddress;

@@ -19,8 +19,6 @@ constexpr ADDR24 kRootTarget = MakeAddr24(0, 0x2345);
 constexpr ADDR24 kBankTarget = MakeAddr24(0x22, 0xE345);
 constexpr ADDR24 kSamePageTarget = MakeAddr24(0x10, 0xE345);
 
-TargetCpu DecoderCpu(CodeCpu cpu) { return cpu == CodeCpu::kCorvid ? TargetCpu::Corvid : TargetCpu::Z180; }
-
 class FarJumpTest : public ByteRoadTest {
 protected:
   void SetUp() override {
@@ -37,7 +35,7 @@ protected:
     Caches().currentCode = cache;
     cache->SetEmitAddress(at);
   }
-  static void Reset(CodeCpu cpu, bool noBouncers = true) {
+  static void Reset(TargetCpu cpu, bool noBouncers = true) {
     SelectTargetCpu(cpu);
     CodeGenSetup().noBouncers = noBouncers;
     CodeGenSetup().addressDirectory = false;
@@ -79,7 +77,7 @@ protected:
 // returned record says the operand is.
 struct JumpCase {
   const char *name;
-  CodeCpu cpu;
+  TargetCpu cpu;
   ADDR24 from;
   ADDR24 target;
   uint8_t opcode;
@@ -93,42 +91,42 @@ struct JumpCase {
 TEST_F(FarJumpTest, JumpsByWhereTheyStartAndEnd) {
   const ADDR24 afterRoot = Addr24Add(kRootStart, 1);
   const JumpCase cases[] = {
-      {"Z180 root to root", CodeCpu::kZ180, kRootStart, kRootTarget, kOpJump, false, {"jp    2345"}, {}, kOpJump,
+      {"Z180 root to root", TargetCpu::Z180, kRootStart, kRootTarget, kOpJump, false, {"jp    2345"}, {}, kOpJump,
        afterRoot},
-      {"Z180 root to bank", CodeCpu::kZ180, kRootStart, kBankTarget, kOpJump, false,
+      {"Z180 root to bank", TargetCpu::Z180, kRootStart, kBankTarget, kOpJump, false,
        {"ld    a,22", "out0  (38),a", "jp    E345"}, {}, kOpJump, Addr24Add(kRootStart, 6)},
-      {"Z180 root to bank keeping AF", CodeCpu::kZ180, kRootStart, kBankTarget, kOpJump, true,
+      {"Z180 root to bank keeping AF", TargetCpu::Z180, kRootStart, kBankTarget, kOpJump, true,
        {"push  af", "ld    a,22", "out0  (38),a", "pop   af", "jp    E345"}, {}, kOpJump,
        Addr24Add(kRootStart, 8)},
       // The opposite condition skips the whole long form.
-      {"Z180 conditional root to bank", CodeCpu::kZ180, kRootStart, kBankTarget, 0xCA, false,
+      {"Z180 conditional root to bank", TargetCpu::Z180, kRootStart, kBankTarget, 0xCA, false,
        {"jp    nz,100B", "ld    a,22", "out0  (38),a", "jp    E345"}, {}, kOpJump, Addr24Add(kRootStart, 9)},
-      {"Z180 long jump request is a jump", CodeCpu::kZ180, kRootStart, kRootTarget, kOpLongJump, false,
+      {"Z180 long jump request is a jump", TargetCpu::Z180, kRootStart, kRootTarget, kOpLongJump, false,
        {"jp    2345"}, {}, kOpJump, afterRoot},
-      {"Z180 relative jump is always short", CodeCpu::kZ180, kRootStart, MakeAddr24(0x22, 0xE3FE), 0x20, false,
+      {"Z180 relative jump is always short", TargetCpu::Z180, kRootStart, MakeAddr24(0x22, 0xE3FE), 0x20, false,
        {"jr    nz,1000"}, {}, 0x20, afterRoot},
-      {"Z180 window to its own page", CodeCpu::kZ180, kXmemHere, kSamePageTarget, kOpJump, false, {"jp    E345"},
+      {"Z180 window to its own page", TargetCpu::Z180, kXmemHere, kSamePageTarget, kOpJump, false, {"jp    E345"},
        {}, kOpJump, Addr24Add(kXmemHere, 1)},
-      {"Z180 window to root", CodeCpu::kZ180, kXmemHere, kRootTarget, 0xD2, false, {"jp    nc,2345"}, {}, 0xD2,
+      {"Z180 window to root", TargetCpu::Z180, kXmemHere, kRootTarget, 0xD2, false, {"jp    nc,2345"}, {}, 0xD2,
        Addr24Add(kXmemHere, 1)},
       // The window cannot switch under the code that switches it.
-      {"Z180 window to another bank", CodeCpu::kZ180, kXmemHere, kBankTarget, kOpJump, false, {"jp    1000"},
+      {"Z180 window to another bank", TargetCpu::Z180, kXmemHere, kBankTarget, kOpJump, false, {"jp    1000"},
        {"ld    a,22", "out0  (38),a", "jp    E345"}, kOpJump, Addr24Add(kRootStart, 6)},
-      {"Z180 conditional window to another bank", CodeCpu::kZ180, kXmemHere, kBankTarget, 0xFA, true,
+      {"Z180 conditional window to another bank", TargetCpu::Z180, kXmemHere, kBankTarget, 0xFA, true,
        {"jp    1000"}, {"jp    p,E203", "push  af", "ld    a,22", "out0  (38),a", "pop   af", "jp    E345"}, kOpJump,
        Addr24Add(kRootStart, 11)},
-      {"Corvid root to root", CodeCpu::kCorvid, kRootStart, kRootTarget, kOpJump, false, {"jp    2345"}, {},
+      {"Corvid root to root", TargetCpu::Corvid, kRootStart, kRootTarget, kOpJump, false, {"jp    2345"}, {},
        kOpJump, afterRoot},
-      {"Corvid long jump carries its page", CodeCpu::kCorvid, kRootStart, kBankTarget, kOpLongJump, false,
+      {"Corvid long jump carries its page", TargetCpu::Corvid, kRootStart, kBankTarget, kOpLongJump, false,
        {"ljp   22E345"}, {}, kOpLongJump, afterRoot},
-      {"Corvid root jump to bank is a long jump", CodeCpu::kCorvid, kRootStart, kBankTarget, kOpJump, false,
+      {"Corvid root jump to bank is a long jump", TargetCpu::Corvid, kRootStart, kBankTarget, kOpJump, false,
        {"ljp   22E345"}, {}, kOpLongJump, afterRoot},
-      {"Corvid conditional root to bank", CodeCpu::kCorvid, kRootStart, kBankTarget, 0xC2, false,
+      {"Corvid conditional root to bank", TargetCpu::Corvid, kRootStart, kBankTarget, 0xC2, false,
        {"jp    z,1007", "ljp   22E345"}, {}, kOpLongJump, Addr24Add(kRootStart, 4)},
-      {"Corvid window to its own page", CodeCpu::kCorvid, kXmemHere, kSamePageTarget, kOpJump, false,
+      {"Corvid window to its own page", TargetCpu::Corvid, kXmemHere, kSamePageTarget, kOpJump, false,
        {"jp    E345"}, {}, kOpJump, Addr24Add(kXmemHere, 1)},
       // The jump keeps its condition and reaches a long jump in root code.
-      {"Corvid window to another bank", CodeCpu::kCorvid, kXmemHere, kBankTarget, 0xDA, false, {"jp    c,1000"},
+      {"Corvid window to another bank", TargetCpu::Corvid, kXmemHere, kBankTarget, 0xDA, false, {"jp    c,1000"},
        {"ljp   22E345"}, 0xDA, Addr24Add(kXmemHere, 1)},
   };
   for (const JumpCase &c : cases) {
@@ -141,13 +139,13 @@ TEST_F(FarJumpTest, JumpsByWhereTheyStartAndEnd) {
     JumpRecord record = EmitJumpToAddr24(c.target, c.opcode, c.preserveAf);
     EXPECT_EQ(Caches().currentCode, Addr24InWindow(c.from) ? Caches().xmemCode : Caches().rootCode);
     const std::vector<uint8_t> here = CodeFrom(c.from, Caches().currentCode);
-    EXPECT_TRUE(DecodesAs(DecoderCpu(c.cpu), here, c.here, {}, c.from.logical));
+    EXPECT_TRUE(DecodesAs(c.cpu, here, c.here, {}, c.from.logical));
     if (Addr24InWindow(c.from)) {
       const std::vector<uint8_t> root = CodeFrom(kRootStart, Caches().rootCode);
-      EXPECT_TRUE(DecodesAs(DecoderCpu(c.cpu), root, c.root, {}, kRootStart.logical));
-      EXPECT_FALSE(c.cpu == CodeCpu::kZ180 && HasByte(root, kOpLongJump)) << HexBytes(root);
+      EXPECT_TRUE(DecodesAs(c.cpu, root, c.root, {}, kRootStart.logical));
+      EXPECT_FALSE(c.cpu == TargetCpu::Z180 && HasByte(root, kOpLongJump)) << HexBytes(root);
     }
-    EXPECT_FALSE(c.cpu == CodeCpu::kZ180 && HasByte(here, kOpLongJump)) << HexBytes(here);
+    EXPECT_FALSE(c.cpu == TargetCpu::Z180 && HasByte(here, kOpLongJump)) << HexBytes(here);
     EXPECT_EQ(record.opcode, c.emitted);
     EXPECT_EQ(Addr24ToLong(record.operand), Addr24ToLong(c.operand));
     EXPECT_EQ(sink.Messages(), std::vector<unsigned>{});
@@ -157,7 +155,7 @@ TEST_F(FarJumpTest, JumpsByWhereTheyStartAndEnd) {
 
 struct CallCase {
   const char *name;
-  CodeCpu cpu;
+  TargetCpu cpu;
   bool noBouncers;
   bool directory;
   ADDR24 target;
@@ -172,20 +170,20 @@ TEST_F(FarJumpTest, CallsByProcessorAndSettings) {
   constexpr ADDR24 kBody = MakeAddr24(0x31, 0xE456);
   EnterXmemFunction(kEntry, kBody);
   const CallCase cases[] = {
-      {"Z180 root call", CodeCpu::kZ180, true, false, kRootTarget, kOpCall, {0xCD, 0x45, 0x23}, {"call  2345"}, 1},
-      {"Z180 long call request is a call", CodeCpu::kZ180, true, false, kRootTarget, kOpLongCall,
+      {"Z180 root call", TargetCpu::Z180, true, false, kRootTarget, kOpCall, {0xCD, 0x45, 0x23}, {"call  2345"}, 1},
+      {"Z180 long call request is a call", TargetCpu::Z180, true, false, kRootTarget, kOpLongCall,
        {0xCD, 0x45, 0x23}, {"call  2345"}, 1},
-      {"Z180 conditional call", CodeCpu::kZ180, true, false, kRootTarget, 0xF4, {0xF4, 0x45, 0x23},
+      {"Z180 conditional call", TargetCpu::Z180, true, false, kRootTarget, 0xF4, {0xF4, 0x45, 0x23},
        {"call  p,2345"}, 1},
-      {"Corvid window call without bouncers", CodeCpu::kCorvid, true, false, kBankTarget, kOpCall,
+      {"Corvid window call without bouncers", TargetCpu::Corvid, true, false, kBankTarget, kOpCall,
        {0xCF, 0x45, 0xE3, 0x22}, {"lcall 22E345"}, 1},
-      {"Corvid directory call with bouncers", CodeCpu::kCorvid, false, true, kEntry, kOpCall,
+      {"Corvid directory call with bouncers", TargetCpu::Corvid, false, true, kEntry, kOpCall,
        {0x27, 0xFE, 0xCF, 0x56, 0xE4, 0x31, 0x27, 0x02}, {"add   sp,FE", "lcall 31E456", "add   sp,02"}, 3},
-      {"Corvid directory call without bouncers", CodeCpu::kCorvid, true, true, kEntry, kOpCall,
+      {"Corvid directory call without bouncers", TargetCpu::Corvid, true, true, kEntry, kOpCall,
        {0xCF, 0x56, 0xE4, 0x31}, {"lcall 31E456"}, 1},
-      {"Corvid long call to an entry", CodeCpu::kCorvid, false, false, kEntry, kOpLongCall,
+      {"Corvid long call to an entry", TargetCpu::Corvid, false, false, kEntry, kOpLongCall,
        {0xCF, 0x56, 0xE4, 0x31}, {"lcall 31E456"}, 1},
-      {"Corvid root call", CodeCpu::kCorvid, true, true, kRootTarget, kOpCall, {0xCD, 0x45, 0x23}, {"call  2345"},
+      {"Corvid root call", TargetCpu::Corvid, true, true, kRootTarget, kOpCall, {0xCD, 0x45, 0x23}, {"call  2345"},
        1},
   };
   for (const CallCase &c : cases) {
@@ -197,7 +195,7 @@ TEST_F(FarJumpTest, CallsByProcessorAndSettings) {
     const ADDR24 operand = EmitCallToAddr24(c.target, c.opcode);
     const std::vector<uint8_t> bytes = CodeFrom(kRootStart, Caches().rootCode);
     EXPECT_EQ(HexBytes(bytes), HexBytes(c.bytes));
-    EXPECT_TRUE(DecodesAs(DecoderCpu(c.cpu), bytes, c.text));
+    EXPECT_TRUE(DecodesAs(c.cpu, bytes, c.text));
     EXPECT_EQ(Addr24ToLong(operand), Addr24ToLong(Addr24Add(kRootStart, c.operandOffset)));
   }
 }
@@ -205,7 +203,7 @@ TEST_F(FarJumpTest, CallsByProcessorAndSettings) {
 TEST_F(FarJumpTest, ForwardCallToTheBouncerKeepsAByteForItsPage) {
   struct Case {
     const char *name;
-    CodeCpu cpu;
+    TargetCpu cpu;
     bool noBouncers;
     bool definedSymbol;
     uint16_t bouncer;
@@ -213,12 +211,12 @@ TEST_F(FarJumpTest, ForwardCallToTheBouncerKeepsAByteForItsPage) {
     std::vector<uint8_t> bytes;
   };
   const Case cases[] = {
-      {"Corvid without bouncers", CodeCpu::kCorvid, true, false, 0x0400, 0x0400, {0xCD, 0x00, 0x04, 0x00}},
-      {"Corvid, default bouncer", CodeCpu::kCorvid, true, false, 0, 0, {0xCD, 0x00, 0x00, 0x00}},
-      {"Corvid, another target", CodeCpu::kCorvid, true, false, 0x0400, 0x0500, {0xCD, 0x00, 0x05}},
-      {"Corvid, defined function", CodeCpu::kCorvid, true, true, 0x0400, 0x0400, {0xCD, 0x00, 0x04}},
-      {"Corvid with bouncers", CodeCpu::kCorvid, false, false, 0x0400, 0x0400, {0xCD, 0x00, 0x04}},
-      {"Z180", CodeCpu::kZ180, true, false, 0, 0, {0xCD, 0x00, 0x00}},
+      {"Corvid without bouncers", TargetCpu::Corvid, true, false, 0x0400, 0x0400, {0xCD, 0x00, 0x04, 0x00}},
+      {"Corvid, default bouncer", TargetCpu::Corvid, true, false, 0, 0, {0xCD, 0x00, 0x00, 0x00}},
+      {"Corvid, another target", TargetCpu::Corvid, true, false, 0x0400, 0x0500, {0xCD, 0x00, 0x05}},
+      {"Corvid, defined function", TargetCpu::Corvid, true, true, 0x0400, 0x0400, {0xCD, 0x00, 0x04}},
+      {"Corvid with bouncers", TargetCpu::Corvid, false, false, 0x0400, 0x0400, {0xCD, 0x00, 0x04}},
+      {"Z180", TargetCpu::Z180, true, false, 0, 0, {0xCD, 0x00, 0x00}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -245,19 +243,19 @@ public:
 TEST_F(FarJumpTest, ConditionalCallsOfNamedRoutines) {
   struct Case {
     const char *name;
-    CodeCpu cpu;
+    TargetCpu cpu;
     Condition condition;
     std::vector<std::string> text;
     std::vector<std::string> events;
   };
   const Case cases[] = {
-      {"Z180 NC", CodeCpu::kZ180, Condition::kNC, {"call  nc,0456"}, {"lookup bound.e"}},
-      {"Z180 P", CodeCpu::kZ180, Condition::kP, {"call  p,0456"}, {"lookup bound.e"}},
+      {"Z180 NC", TargetCpu::Z180, Condition::kNC, {"call  nc,0456"}, {"lookup bound.e"}},
+      {"Z180 P", TargetCpu::Z180, Condition::kP, {"call  p,0456"}, {"lookup bound.e"}},
       // The call is skipped on the opposite condition.
-      {"Corvid NC", CodeCpu::kCorvid, Condition::kNC, {"jr    c,1005", "call  0000"}, {"call bound.e"}},
-      {"Corvid Z", CodeCpu::kCorvid, Condition::kZ, {"jr    nz,1005", "call  0000"}, {"call bound.e"}},
-      {"Corvid P", CodeCpu::kCorvid, Condition::kP, {"jp    m,1006", "call  0000"}, {"call bound.e"}},
-      {"Corvid PE", CodeCpu::kCorvid, Condition::kPE, {"jp    lz,1006", "call  0000"}, {"call bound.e"}},
+      {"Corvid NC", TargetCpu::Corvid, Condition::kNC, {"jr    c,1005", "call  0000"}, {"call bound.e"}},
+      {"Corvid Z", TargetCpu::Corvid, Condition::kZ, {"jr    nz,1005", "call  0000"}, {"call bound.e"}},
+      {"Corvid P", TargetCpu::Corvid, Condition::kP, {"jp    m,1006", "call  0000"}, {"call bound.e"}},
+      {"Corvid PE", TargetCpu::Corvid, Condition::kPE, {"jp    lz,1006", "call  0000"}, {"call bound.e"}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -266,16 +264,16 @@ TEST_F(FarJumpTest, ConditionalCallsOfNamedRoutines) {
     StartIn(kRootStart);
     writer.runs.clear();
     EmitConditionalCallNamed("bound.e", c.condition);
-    EXPECT_TRUE(DecodesAs(DecoderCpu(c.cpu), CodeFrom(kRootStart, Caches().rootCode), c.text));
+    EXPECT_TRUE(DecodesAs(c.cpu, CodeFrom(kRootStart, Caches().rootCode), c.text));
     EXPECT_EQ(upcalls.events, c.events);
   }
 }
 
 TEST_F(FarJumpTest, ConditionalCallOnAnotherProcessorEmitsNothing) {
   RoutineAt upcalls;
-  CodeGenSetup().cpu = CodeCpu(2);
+  CodeGenSetup().cpu = TargetCpu(2);
   EmitConditionalCallNamed("bound.e", Condition::kNC);
-  CodeGenSetup().cpu = CodeCpu::kZ180;
+  CodeGenSetup().cpu = TargetCpu::Z180;
   EXPECT_EQ(Addr24ToLong(Caches().rootCode->Current()), Addr24ToLong(kRootStart));
   EXPECT_EQ(sink.Messages(), std::vector<unsigned>{kMsgConditionalCallCpu});
   EXPECT_TRUE(upcalls.events.empty());
@@ -286,7 +284,7 @@ TEST_F(FarJumpTest, ConditionalCallOnAnotherProcessorEmitsNothing) {
 // each code cache stands afterwards.
 struct FixupCase {
   const char *name;
-  CodeCpu cpu;
+  TargetCpu cpu;
   bool noBouncers;
   ADDR24 place;
   std::vector<uint8_t> placed;
@@ -299,35 +297,35 @@ struct FixupCase {
 TEST_F(FarJumpTest, ForwardJumpsGetTheirTargets) {
   constexpr ADDR24 kRootEnd = MakeAddr24(0, 0x2000);
   const FixupCase cases[] = {
-      {"Z180 root target is patched in", CodeCpu::kZ180, true, kRootStart, {0xC3, 0, 0}, kOpJump, kRootTarget,
+      {"Z180 root target is patched in", TargetCpu::Z180, true, kRootStart, {0xC3, 0, 0}, kOpJump, kRootTarget,
        {"jp    2345"}, {}},
-      {"Corvid root target is patched in", CodeCpu::kCorvid, true, kRootStart, {0xCA, 0, 0}, 0xCA, kRootTarget,
+      {"Corvid root target is patched in", TargetCpu::Corvid, true, kRootStart, {0xCA, 0, 0}, 0xCA, kRootTarget,
        {"jp    z,2345"}, {}},
-      {"Z180 root jump to a bank goes through root code", CodeCpu::kZ180, true, kRootStart, {0xC3, 0, 0}, kOpJump,
+      {"Z180 root jump to a bank goes through root code", TargetCpu::Z180, true, kRootStart, {0xC3, 0, 0}, kOpJump,
        kBankTarget, {"jp    2000"}, {"ld    a,22", "out0  (38),a", "jp    E345"}},
       // The trampoline comes back behind the place when the condition fails.
-      {"Z180 conditional root jump to a bank", CodeCpu::kZ180, false, kRootStart, {0xCA, 0, 0}, 0xCA, kBankTarget,
+      {"Z180 conditional root jump to a bank", TargetCpu::Z180, false, kRootStart, {0xCA, 0, 0}, 0xCA, kBankTarget,
        {"jp    2000"}, {"jp    nz,200B", "ld    a,22", "out0  (38),a", "jp    E345", "jp    1003"}},
-      {"Z180 long jump record is a Z180 jump", CodeCpu::kZ180, true, kRootStart, {0xC3, 0, 0}, kOpLongJump,
+      {"Z180 long jump record is a Z180 jump", TargetCpu::Z180, true, kRootStart, {0xC3, 0, 0}, kOpLongJump,
        kBankTarget, {"jp    2000"}, {"ld    a,22", "out0  (38),a", "jp    E345"}},
       // No bouncers or not, a Z180 call stays a call.
-      {"Z180 call stays a call", CodeCpu::kZ180, true, kRootStart, {0xCD, 0, 0}, kOpCall, kBankTarget,
+      {"Z180 call stays a call", TargetCpu::Z180, true, kRootStart, {0xCD, 0, 0}, kOpCall, kBankTarget,
        {"call  E345"}, {}},
-      {"Z180 window jump to another bank", CodeCpu::kZ180, true, kXmemHere, {0xC3, 0, 0}, kOpJump, kBankTarget,
+      {"Z180 window jump to another bank", TargetCpu::Z180, true, kXmemHere, {0xC3, 0, 0}, kOpJump, kBankTarget,
        {"jp    2000"}, {"ld    a,22", "out0  (38),a", "jp    E345"}},
-      {"Corvid root jump to a bank", CodeCpu::kCorvid, true, kRootStart, {0xC3, 0, 0}, kOpJump, kBankTarget,
+      {"Corvid root jump to a bank", TargetCpu::Corvid, true, kRootStart, {0xC3, 0, 0}, kOpJump, kBankTarget,
        {"jp    2000"}, {"ljp   22E345"}},
-      {"Corvid conditional root jump to a bank", CodeCpu::kCorvid, true, kRootStart, {0xD2, 0, 0}, 0xD2,
+      {"Corvid conditional root jump to a bank", TargetCpu::Corvid, true, kRootStart, {0xD2, 0, 0}, 0xD2,
        kBankTarget, {"jp    2000"}, {"jp    c,2007", "ljp   22E345", "jp    1003"}},
       // The opcode comes from the code when the record has none.
-      {"Corvid opcode read back", CodeCpu::kCorvid, true, kRootStart, {0xC3, 0, 0}, 0, kBankTarget,
+      {"Corvid opcode read back", TargetCpu::Corvid, true, kRootStart, {0xC3, 0, 0}, 0, kBankTarget,
        {"jp    2000"}, {"ljp   22E345"}},
-      {"Corvid long jump record", CodeCpu::kCorvid, true, kRootStart, {0xC7, 0, 0, 0}, kOpLongJump, kBankTarget,
+      {"Corvid long jump record", TargetCpu::Corvid, true, kRootStart, {0xC7, 0, 0, 0}, kOpLongJump, kBankTarget,
        {"ljp   22E345"}, {}},
       // The bouncer pad byte takes the page.
-      {"Corvid call without bouncers", CodeCpu::kCorvid, true, kRootStart, {0xCD, 0, 0, 0}, kOpCall, kBankTarget,
+      {"Corvid call without bouncers", TargetCpu::Corvid, true, kRootStart, {0xCD, 0, 0, 0}, kOpCall, kBankTarget,
        {"lcall 22E345"}, {}},
-      {"Corvid window jump to another bank", CodeCpu::kCorvid, true, kXmemHere, {0xC3, 0, 0}, kOpJump,
+      {"Corvid window jump to another bank", TargetCpu::Corvid, true, kXmemHere, {0xC3, 0, 0}, kOpJump,
        kBankTarget, {"jp    2000"}, {"ljp   22E345"}},
   };
   for (const FixupCase &c : cases) {
@@ -355,15 +353,15 @@ TEST_F(FarJumpTest, ForwardJumpsGetTheirTargets) {
     } else {
       EXPECT_EQ(Addr24ToLong(currentAt), Addr24ToLong(kRootEnd));
     }
-    EXPECT_TRUE(DecodesAs(DecoderCpu(c.cpu), Bytes(c.place, c.placed.size()), c.atPlace, {}, c.place.logical));
-    EXPECT_TRUE(DecodesAs(DecoderCpu(c.cpu), Bytes(kRootEnd, rootLength), c.atRootEnd, {}, kRootEnd.logical));
+    EXPECT_TRUE(DecodesAs(c.cpu, Bytes(c.place, c.placed.size()), c.atPlace, {}, c.place.logical));
+    EXPECT_TRUE(DecodesAs(c.cpu, Bytes(kRootEnd, rootLength), c.atRootEnd, {}, kRootEnd.logical));
     EXPECT_EQ(sink.Messages(), std::vector<unsigned>{});
     sink.records.clear();
   }
 }
 
 TEST_F(FarJumpTest, OperandAtTheWindowsFirstByteIsRewrittenOnThePreviousPage) {
-  Reset(CodeCpu::kCorvid);
+  Reset(TargetCpu::Corvid);
   // The jump's opcode is the last byte of page 0x0F, seen at 0xEFFF.
   const ADDR24 opcodeAt = MakeAddr24(0x0F, 0xEFFF);
   Caches().xmemCode->SetEmitAddress(opcodeAt);
@@ -377,7 +375,7 @@ TEST_F(FarJumpTest, OperandAtTheWindowsFirstByteIsRewrittenOnThePreviousPage) {
 }
 
 TEST_F(FarJumpTest, PageCrossingOfCorvidCodeIsALongJumpThroughTheSeam) {
-  Reset(CodeCpu::kCorvid);
+  Reset(TargetCpu::Corvid);
   StartIn(kXmemStart);
   writer.runs.clear();
   Collaborators().EmitLongJump(MakeAddr24(0x11, 0xE004));
@@ -393,7 +391,7 @@ namespace {
 // Through the label tables: a jump to a label placed later in a bank is
 // emitted again when the label is defined.
 TEST_F(FarJumpTest, LabelDefinedInABankRewritesTheForwardJump) {
-  SelectTargetCpu(CodeCpu::kZ180);
+  SelectTargetCpu(TargetCpu::Z180);
   StartIn(kRootStart);
   writer.runs.clear();
   const JumpRecord jump = EmitJumpToAddr24(ADDR24{}, kOpJump);
@@ -421,7 +419,7 @@ TEST_F(FarJumpTest, BoundaryJumpIsPatchedToWhereCodeGoesOn) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    Reset(CodeCpu::kZ180);
+    Reset(TargetCpu::Z180);
     Caches().xmemCode->SetEmitAddress(kXmemHere);
     StartIn(kRootStart);
     writer.runs.clear();
@@ -438,7 +436,7 @@ TEST_F(FarJumpTest, BoundaryJumpIsPatchedToWhereCodeGoesOn) {
 // Root code without its origin has no room for the long form of a jump
 // out of the window, nor for a rewrite there: reported, nothing emitted.
 TEST_F(FarJumpTest, LongFormsNeedTheRootOrigin) {
-  for (CodeCpu cpu : {CodeCpu::kZ180, CodeCpu::kCorvid}) {
+  for (TargetCpu cpu : {TargetCpu::Z180, TargetCpu::Corvid}) {
     SCOPED_TRACE(int(cpu));
     ClearOriginTable();
     Origin("xc 0x10 0xE000 0x1000 apply", Caches().xmemCode, 2);
@@ -456,7 +454,7 @@ TEST_F(FarJumpTest, LongFormsNeedTheRootOrigin) {
 // The long call a forward call becomes takes the byte kept for its page,
 // not the first byte of the code behind it.
 TEST_F(FarJumpTest, ForwardCallBecomesALongCallInItsOwnRoom) {
-  SelectTargetCpu(CodeCpu::kCorvid);
+  SelectTargetCpu(TargetCpu::Corvid);
   StartIn(kRootStart);
   writer.runs.clear();
   const ADDR24 operand = EmitCallToAddr24(ADDR24{}, kOpCall);

@@ -25,7 +25,7 @@ protected:
 TEST_F(FixupsTest, ReferenceKindsPatchTheirBytes) {
   struct Case {
     const char *what;
-    CodeCpu cpu;
+    TargetCpu cpu;
     uint16_t flags;
     uint32_t value;
     uint16_t addend;
@@ -33,21 +33,21 @@ TEST_F(FixupsTest, ReferenceKindsPatchTheirBytes) {
     unsigned message;           // 0 when none
   };
   const Case cases[] = {
-      {"word", CodeCpu::kZ180, 0, P(0, 0x1234), 0, {0x34, 0x12, 0xEE}, 0},
-      {"word with addend", CodeCpu::kZ180, 0, P(0, 0x1234), 2, {0x36, 0x12, 0xEE}, 0},
-      {"rel8 to the next byte", CodeCpu::kZ180, kFixRelative8, P(0, 0x1011), 0, {0x00, 0xEE}, 0},
-      {"rel8 +127", CodeCpu::kZ180, kFixRelative8, P(0, 0x1011 + 127), 0, {0x7F}, 0},
-      {"rel8 -128", CodeCpu::kZ180, kFixRelative8, P(0, 0x1011 - 128), 0, {0x80}, 0},
-      {"rel8 +128", CodeCpu::kZ180, kFixRelative8, P(0, 0x1011 + 128), 0, {0xEE}, kMsgDisplacementRange},
-      {"rel8 -129", CodeCpu::kZ180, kFixRelative8, P(0, 0x1011 - 129), 0, {0xEE}, kMsgDisplacementRange},
-      {"abs8", CodeCpu::kZ180, kFixAbsolute8, P(0, 0xFF), 0, {0xFF, 0xEE}, 0},
-      {"abs8 too large", CodeCpu::kZ180, kFixAbsolute8, P(0, 0xFF), 1, {0xEE}, kMsgByteRange},
-      {"root only", CodeCpu::kZ180, kFixRootOnly, P(0x10, 0xE000), 0, {0xEE, 0xEE}, kMsgRootOnlyTarget},
-      {"no patch", CodeCpu::kZ180, kFixNoPatch, P(0, 0x1234), 0, {0xEE, 0xEE}, 0},
-      {"page byte", CodeCpu::kCorvid, kFixPageByte, P(0x12, 0xE000), 1, {0x13, 0xEE}, 0},
-      {"page word", CodeCpu::kCorvid, kFixPageWord, P(0x12, 0xE000), 0x100, {0x12, 0x01, 0xEE}, 0},
-      {"24-bit on Corvid", CodeCpu::kCorvid, kFixAddress24, P(0x12, 0xE345), 0, {0x45, 0xE3, 0x12, 0xEE}, 0},
-      {"24-bit on Z180 is a word", CodeCpu::kZ180, kFixAddress24, P(0x12, 0xE345), 0, {0x45, 0xE3, 0xEE}, 0},
+      {"word", TargetCpu::Z180, 0, P(0, 0x1234), 0, {0x34, 0x12, 0xEE}, 0},
+      {"word with addend", TargetCpu::Z180, 0, P(0, 0x1234), 2, {0x36, 0x12, 0xEE}, 0},
+      {"rel8 to the next byte", TargetCpu::Z180, kFixRelative8, P(0, 0x1011), 0, {0x00, 0xEE}, 0},
+      {"rel8 +127", TargetCpu::Z180, kFixRelative8, P(0, 0x1011 + 127), 0, {0x7F}, 0},
+      {"rel8 -128", TargetCpu::Z180, kFixRelative8, P(0, 0x1011 - 128), 0, {0x80}, 0},
+      {"rel8 +128", TargetCpu::Z180, kFixRelative8, P(0, 0x1011 + 128), 0, {0xEE}, kMsgDisplacementRange},
+      {"rel8 -129", TargetCpu::Z180, kFixRelative8, P(0, 0x1011 - 129), 0, {0xEE}, kMsgDisplacementRange},
+      {"abs8", TargetCpu::Z180, kFixAbsolute8, P(0, 0xFF), 0, {0xFF, 0xEE}, 0},
+      {"abs8 too large", TargetCpu::Z180, kFixAbsolute8, P(0, 0xFF), 1, {0xEE}, kMsgByteRange},
+      {"root only", TargetCpu::Z180, kFixRootOnly, P(0x10, 0xE000), 0, {0xEE, 0xEE}, kMsgRootOnlyTarget},
+      {"no patch", TargetCpu::Z180, kFixNoPatch, P(0, 0x1234), 0, {0xEE, 0xEE}, 0},
+      {"page byte", TargetCpu::Corvid, kFixPageByte, P(0x12, 0xE000), 1, {0x13, 0xEE}, 0},
+      {"page word", TargetCpu::Corvid, kFixPageWord, P(0x12, 0xE000), 0x100, {0x12, 0x01, 0xEE}, 0},
+      {"24-bit on Corvid", TargetCpu::Corvid, kFixAddress24, P(0x12, 0xE345), 0, {0x45, 0xE3, 0x12, 0xEE}, 0},
+      {"24-bit on Z180 is a word", TargetCpu::Z180, kFixAddress24, P(0x12, 0xE345), 0, {0x45, 0xE3, 0xEE}, 0},
   };
   for (const Case &c : cases) {
     NextCompile();
@@ -154,7 +154,7 @@ TEST_F(FixupsTest, OpcodeCaptureTakesTheNextByteAtTheOperandsOpcode) {
 }
 
 TEST_F(FixupsTest, CorvidWordsGoThroughTheRootDirectory) {
-  CodeGenSetup().cpu = CodeCpu::kCorvid;
+  CodeGenSetup().cpu = TargetCpu::Corvid;
   EnterXmemFunction(MakeAddr24(0, 0x2000), MakeAddr24(0x14, 0xE010));
   ReferenceLabel("fn", P(0, 0x1010), kFixGlobal | kFixDirectoryWord);
   ReferenceLabel("fn", P(0, 0x1020), kFixGlobal | kFixAddress24);
@@ -164,7 +164,7 @@ TEST_F(FixupsTest, CorvidWordsGoThroughTheRootDirectory) {
   EXPECT_EQ(Bytes(0x1020, 3), (std::vector<uint8_t>{0x10, 0xE0, 0x14}));
   EXPECT_EQ(Bytes(0x1030, 2), (std::vector<uint8_t>{0x00, 0x20}));
   EXPECT_TRUE(Addr24Equal(LookupXmem(MakeAddr24(0x14, 0xE010)), MakeAddr24(0, 0x2000)));
-  CodeGenSetup().cpu = CodeCpu::kZ180;
+  CodeGenSetup().cpu = TargetCpu::Z180;
   EXPECT_TRUE(Addr24Equal(LookupRoot(MakeAddr24(0, 0x2000)), MakeAddr24(0, 0x2000)));
 }
 

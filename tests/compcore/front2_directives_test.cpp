@@ -125,7 +125,7 @@ TEST_F(Front2Directives, EachCorvidOriginFlushesItsCacheAndPassesItsKind) {
     SCOPED_TRACE(c.word);
     log.clear();
     codegen.caches = {};
-    codegen.cpu = TargetCpuName::kCRV;
+    codegen.cpu = tsw::TargetCpu::Corvid;
     EXPECT_EQ(Run(std::string(c.word) + " org 2 0xC100 0x100\nx"), (std::vector<std::string>{"x"}));
     EXPECT_EQ(log, c.calls);
   }
@@ -162,7 +162,7 @@ TEST_F(Front2Directives, FirstXmemOriginOfTheBiosStartsOnTheSecondFreshPage) {
     SCOPED_TRACE(c.name);
     codegen.caches = {};
     codegen.caches[size_t(OriginCache::kXmemCode)].hasOrigin = c.hadOrigin;
-    codegen.cpu = TargetCpuName::kCRV;
+    codegen.cpu = tsw::TargetCpu::Corvid;
     codegen.biosCode = c.biosCode;
     shell.ideBiosFlag = c.ideBiosFlag;
     Start(plat::FormatText("#xcodorg x %d %d 0x1000\nx", int(c.origin.segment), int(c.origin.logical)));
@@ -177,7 +177,7 @@ TEST_F(Front2Directives, FirstXmemOriginOfTheBiosStartsOnTheSecondFreshPage) {
 TEST_F(Front2Directives, CompileBiosSwitchesToBiosCode) {
   EXPECT_EQ(Run("#pragma CompileBIOS Corvid\nx"), (std::vector<std::string>{"x"}));
   EXPECT_EQ(log, (Log{"end program code", "begin bios code", "clear cache names"}));
-  EXPECT_EQ(codegen.cpu, TargetCpuName::kCRV);
+  EXPECT_EQ(codegen.cpu, tsw::TargetCpu::Corvid);
 }
 
 const Log kProgramStart = {"jump c3", "flush rcod", "flush xcod", "flush wcod", "flush rvar", "flush rcon"};

@@ -129,8 +129,8 @@ inline const char *CacheName(OriginCache cache) {
 class FakeCodeGen : public CodeGenerator {
 public:
   explicit FakeCodeGen(std::vector<std::string> &log) : log_(log) {}
-  void SelectTargetCpu(TargetCpuName selected) override { cpu = selected; }
-  TargetCpuName TargetCpu() override { return cpu; }
+  void SelectTargetCpu(tsw::TargetCpu selected) override { cpu = selected; }
+  tsw::TargetCpu TargetCpu() override { return cpu; }
   void AddSegChainName(const std::string &chain) override { log_.push_back("chain " + chain); }
   void AddSegChainFunction(const std::string &chain, const std::string &function) override {
     log_.push_back("chain " + chain + " " + function);
@@ -179,7 +179,7 @@ public:
     ADDR24 address;
   };
   std::array<Cache, 6> caches{};
-  TargetCpuName cpu = TargetCpuName::kZ180;
+  tsw::TargetCpu cpu = tsw::TargetCpu::Z180;
   uint8_t outputMode = 0;
   bool biosCode = false;
   ADDR24 jumpAt = MakeAddr24(0, 0x1234);

@@ -134,7 +134,7 @@ TEST_F(Front2Macro, PredefinedMacrosAreReplaced) {
 TEST_F(Front2Macro, TargetMacrosFollowEachCompile) {
   PredefinedMacroSettings bios;
   bios.biosCompile = true;
-  bios.cpu = TargetCpuName::kCRV;
+  bios.cpu = tsw::TargetCpu::Corvid;
   DefineTargetMacros(bios);
   EXPECT_STREQ(IsMacroDefined("TARGETCPU"), "CRV");
   EXPECT_STREQ(IsMacroDefined("I80386"), "5");
@@ -150,7 +150,7 @@ TEST_F(Front2Macro, TargetMacrosFollowEachCompile) {
   EXPECT_STREQ(IsMacroDefined("NO_BIOS"), "0");
   EXPECT_STREQ(IsMacroDefined("DEBUG_RST"), "0");
   EXPECT_STREQ(IsMacroDefined("_OFFLINE_COMPILE_"), "1");
-  SetTargetCpuMacro(TargetCpuName::kZ180);
+  SetTargetCpuMacro(tsw::TargetCpu::Z180);
   EXPECT_STREQ(IsMacroDefined("TARGETCPU"), "Z180");
   EXPECT_TRUE(sink.records.empty());
 }

@@ -1,3 +1,4 @@
+#include "compcore/cc_gen/value_queries.h"
 #include "compcore/instruction_fixture.h"
 
 namespace tsw {
@@ -366,6 +367,30 @@ TEST_F(InstructionsTest, EveryTableCellMovesItsRegisterOrSaysWhy) {
       }
     }
   }
+}
+
+} // namespace
+} // namespace tsw
+
+namespace tsw {
+namespace {
+
+// A new compile must not inherit a stack offset, a pending step or a stub
+// request of the one before: the compiler's reset clears them.
+TEST_F(InstructionsTest, TheCompilersResetForgetsTheEmissionState) {
+  SetCpu(Z);
+  EmitLoadRegister(Reg::A, AddressingKind::kIndirectHL);
+  EmitPushPair(Reg::HL);
+  Emission().flagsValid = true;
+  SymbolRecord far;
+  StubStack().push_back(&far);
+  Emitted();
+  ResetCompiler();
+  EXPECT_EQ(Emission().stackOffset, 0);
+  EXPECT_FALSE(Emission().flagsValid);
+  EXPECT_TRUE(IsEmptyTemplate(StepTemplate()));
+  EXPECT_EQ(LastLoadedRegister(), Reg::None);
+  EXPECT_TRUE(StubStack().empty());
 }
 
 } // namespace

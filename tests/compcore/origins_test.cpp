@@ -9,7 +9,7 @@ class OriginsTest : public ByteRoadTest {
 protected:
   void SetUp() override {
     ByteRoadTest::SetUp();
-    CodeGenSetup().cpu = CodeCpu::kCorvid;
+    CodeGenSetup().cpu = TargetCpu::Corvid;
   }
   // One directive line through the preprocessor's dispatcher.
   void Directive(const std::string &text) {

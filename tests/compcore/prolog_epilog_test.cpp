@@ -131,6 +131,14 @@ TEST_F(PrologEpilogTest, RegisterAreaBySizeOfTheArea) {
         "ld    hl,8009", "ld    bc,0007", "ldir", "exx", "exx", "ld    hl,0000", "add   hl,sp", "ld    de,8009",
         "ld    bc,0007", "ldir", "ld    hl,0007", "add   hl,sp", "ld    sp,hl", "exx", "ret"},
        {}},
+      // Without the exit's exx the copy back runs in the other set, or the
+      // value in HL would be lost.
+      {"seven bytes with an IX frame", Z, kAttrUseIx, 0, 7, true,
+       {"push  ix", "ld    ix,0000", "add   ix,sp", "exx", "ld    hl,FFF9", "add   hl,sp", "ld    sp,hl", "exx",
+        "exx", "ld    hl,0000", "add   hl,sp", "ex    de,hl", "ld    hl,8009", "ld    bc,0007", "ldir", "exx", "exx",
+        "ld    hl,0000", "add   hl,sp", "ld    de,8009", "ld    bc,0007", "ldir", "exx", "ld    sp,ix", "pop   ix",
+        "ret"},
+       {}},
   });
 }
 

@@ -149,7 +149,7 @@ protected:
     Caches().rootCode->Flush();
     FinishRomListing();
   }
-  FakeBoard board;
+  RecordingOutputTarget board;
 };
 
 TEST_F(ImageFilesTest, ImageEqualsTheShadowOverEveryListedRangeAndNoBoardIsRead) {
@@ -295,7 +295,7 @@ TEST_F(ImageFilesTest, ProgramCompileToTheBoardReadsOnlyTheResidentBios) {
 }
 
 TEST_F(RomListingTest, BoardWritesByOutputBitsAndMode) {
-  FakeBoard board;
+  RecordingOutputTarget board;
   SetOutputTarget(&board);
   uint8_t bytes[4] = {1, 2, 3, 4};
   // Straight to the board: no listing, half duplex.

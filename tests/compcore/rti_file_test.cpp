@@ -42,7 +42,7 @@ protected:
     for (uint8_t b : bytes)
       board.memory[at++] = b;
   }
-  FakeBoard board;
+  RecordingOutputTarget board;
   FakeRtiShell shell;
 };
 

@@ -104,20 +104,20 @@ const std::vector<std::string> kCommonTail = {
 TEST_F(StartupStubTest, StubOnEachProcessor) {
   struct Case {
     const char *name;
-    CodeCpu cpu;
+    TargetCpu cpu;
     uint16_t bouncer;
     std::vector<std::string> head;
   };
   const Case cases[] = {
-      {"Z180 with the bouncer vector", CodeCpu::kZ180, 0x0123,
+      {"Z180 with the bouncer vector", TargetCpu::Z180, 0x0123,
        {"ld    a,12", "ld    eir,a", "ld    hl,0001", "push  hl", "ex    de,hl", "ld    hl,5678", "push  hl",
         "ld    b,44", "ld    c,ED", "call  0308", "ld    sp,E000", "ei", "ld    hl,030C", "ld    (hl),C3",
         "inc   hl", "ld    (hl),0B", "inc   hl", "ld    (hl),03"}},
-      {"Z180 with the default bouncer", CodeCpu::kZ180, 0,
+      {"Z180 with the default bouncer", TargetCpu::Z180, 0,
        {"ld    a,12", "ld    eir,a", "ld    hl,0001", "push  hl", "ex    de,hl", "ld    hl,5678", "push  hl",
         "ld    b,44", "ld    c,ED", "call  0308", "ld    sp,E000", "ei"}},
       // No vectors, no stack and no interrupts: it starts with the call.
-      {"Corvid", CodeCpu::kCorvid, 0x0123, {"call  0308"}},
+      {"Corvid", TargetCpu::Corvid, 0x0123, {"call  0308"}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -129,7 +129,7 @@ TEST_F(StartupStubTest, StubOnEachProcessor) {
     EXPECT_EQ(Addr24ToLong(services.writes[0].address), Addr24ToLong(kStubAt));
     std::vector<std::string> text = c.head;
     text.insert(text.end(), kCommonTail.begin(), kCommonTail.end());
-    EXPECT_TRUE(DecodesAs(c.cpu == CodeCpu::kCorvid ? TargetCpu::Corvid : TargetCpu::Z180, StubCode(), text, {},
+    EXPECT_TRUE(DecodesAs(c.cpu, StubCode(), text, {},
                           kStubAt.logical));
   }
   EXPECT_TRUE(sink.records.empty());
@@ -166,20 +166,20 @@ TEST_F(StartupStubTest, BoardRecordAndTimeStampCloseTheReservedBlock) {
 TEST_F(StartupStubTest, WrittenLengthIsTheMeasuredLength) {
   struct Case {
     const char *name;
-    CodeCpu cpu;
+    TargetCpu cpu;
     uint16_t bouncer;
     uint16_t heapSize;
     bool globalInit;
     bool allocator; // the library's allocator was linked in
   };
   const Case cases[] = {
-      {"Z180 everything", CodeCpu::kZ180, 0x0123, 0x1F00, false, true},
-      {"Z180 no heap", CodeCpu::kZ180, 0x0123, 0, false, true},
-      {"Z180 default bouncer, global init", CodeCpu::kZ180, 0, 0x1F00, true, true},
+      {"Z180 everything", TargetCpu::Z180, 0x0123, 0x1F00, false, true},
+      {"Z180 no heap", TargetCpu::Z180, 0x0123, 0, false, true},
+      {"Z180 default bouncer, global init", TargetCpu::Z180, 0, 0x1F00, true, true},
       // The measure counted the allocator's part; the stub is padded to it.
-      {"Z180 without the allocator", CodeCpu::kZ180, 0x0123, 0x1F00, false, false},
-      {"Corvid everything", CodeCpu::kCorvid, 0, 0x1F00, false, true},
-      {"Corvid without the allocator", CodeCpu::kCorvid, 0, 0x1F00, true, false},
+      {"Z180 without the allocator", TargetCpu::Z180, 0x0123, 0x1F00, false, false},
+      {"Corvid everything", TargetCpu::Corvid, 0, 0x1F00, false, true},
+      {"Corvid without the allocator", TargetCpu::Corvid, 0, 0x1F00, true, false},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -227,7 +227,7 @@ TEST_F(StartupStubTest, MissingPiecesWriteNothing) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    SelectTargetCpu(CodeCpu::kZ180);
+    SelectTargetCpu(TargetCpu::Z180);
     CodeGenSetup().bouncerRoutine = 0x0123;
     CodeGenSetup().noBouncers = c.noBouncers;
     Symbols(std::vector<std::string>(c.missingBios.begin(), c.missingBios.end()));
@@ -242,7 +242,7 @@ TEST_F(StartupStubTest, MissingPiecesWriteNothing) {
 }
 
 TEST_F(StartupStubTest, MainInABankIsCalledThroughItsRootStub) {
-  SelectTargetCpu(CodeCpu::kCorvid);
+  SelectTargetCpu(TargetCpu::Corvid);
   Symbols();
   Main(MakeAddr24(0x12, 0xE400), MakeAddr24(0, 0x0480));
   EXPECT_NE(WriteStartupStub(layout, kReserved), 0);
@@ -268,10 +268,10 @@ namespace {
 // root code, by the processor and whether tsw.cfg gives a heap.
 TEST(StartupStubRoom, MemoryMapReservesTheMeasuredLength) {
   struct Case {
-    CodeCpu cpu;
+    TargetCpu cpu;
     uint16_t heap;
   };
-  const Case cases[] = {{CodeCpu::kZ180, 0}, {CodeCpu::kZ180, 0x800}, {CodeCpu::kCorvid, 0x800}};
+  const Case cases[] = {{TargetCpu::Z180, 0}, {TargetCpu::Z180, 0x800}, {TargetCpu::Corvid, 0x800}};
   for (const Case &c : cases) {
     ResetCompiler();
     CompilerMemoryMapEnvironment environment;

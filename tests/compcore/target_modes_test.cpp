@@ -1,6 +1,7 @@
 #include "byte_road_fixture.h"
 
 #include "compcore/cc_gen/target_modes.h"
+#include "compcore/cc_in/cc_pragma.h"
 #include "compcore/common/cc_codegen.h"
 
 #include <string>
@@ -16,7 +17,7 @@ public:
   void SelectDisassemblerTables() override { calls.push_back(std::string("disassembler ") + Cpu()); }
   void SelectStepperTables() override { calls.push_back(std::string("stepper ") + Cpu()); }
   // The tables must see the processor already chosen.
-  static const char *Cpu() { return CurrentCpu() == CodeCpu::kCorvid ? "Corvid" : "Z180"; }
+  static const char *Cpu() { return CurrentCpu() == TargetCpu::Corvid ? "Corvid" : "Z180"; }
   std::vector<std::string> calls;
 };
 
@@ -36,19 +37,17 @@ protected:
 TEST_F(TargetModesTest, ProcessorSelectionThroughTheBoundary) {
   struct Case {
     const char *name;
-    CodeCpu before;
-    TargetCpuName selected;
-    CodeCpu after;
+    TargetCpu before;
+    tsw::TargetCpu selected;
+    TargetCpu after;
     const char *macro;
     std::vector<std::string> tables;
   };
   const Case cases[] = {
-      {"Corvid", CodeCpu::kZ180, TargetCpuName::kCRV, CodeCpu::kCorvid, "CRV",
+      {"Corvid", TargetCpu::Z180, tsw::TargetCpu::Corvid, TargetCpu::Corvid, "CRV",
        {"assembler Corvid", "disassembler Corvid", "stepper Corvid"}},
-      {"Z180", CodeCpu::kCorvid, TargetCpuName::kZ180, CodeCpu::kZ180, "Z180",
+      {"Z180", TargetCpu::Corvid, tsw::TargetCpu::Z180, TargetCpu::Z180, "Z180",
        {"assembler Z180", "disassembler Z180", "stepper Z180"}},
-      {"a processor the generator has no code for", CodeCpu::kCorvid, TargetCpuName::kI8086, CodeCpu::kCorvid,
-       "CRV", {}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -56,26 +55,46 @@ TEST_F(TargetModesTest, ProcessorSelectionThroughTheBoundary) {
     services.calls.clear();
     CodeGen().SelectTargetCpu(c.selected);
     EXPECT_EQ(CurrentCpu(), c.after);
-    EXPECT_EQ(CodeGen().TargetCpu(), c.after == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180);
+    EXPECT_EQ(CodeGen().TargetCpu(), c.after);
     EXPECT_STREQ(IsMacroDefined("TARGETCPU"), c.macro);
     EXPECT_EQ(services.calls, c.tables);
   }
+}
+
+// The pragma's road, through the front end and the assembled compiler.
+TEST_F(TargetModesTest, PragmaSelectsTheProcessor) {
+  struct Case {
+    const char *line;
+    TargetCpu cpu;
+    const char *macro;
+  };
+  const Case cases[] = {{"Corvid", TargetCpu::Corvid, "CRV"}, {"Zilog180", TargetCpu::Z180, "Z180"}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.line);
+    services.calls.clear();
+    Line(c.line);
+    PragmaDirective();
+    EXPECT_EQ(CurrentCpu(), c.cpu);
+    EXPECT_STREQ(IsMacroDefined("TARGETCPU"), c.macro);
+    EXPECT_EQ(services.calls.size(), 3u);
+  }
+  EXPECT_TRUE(sink.records.empty());
 }
 
 TEST_F(TargetModesTest, DriverSelectorIsTranslatedOnce) {
   struct Case {
     uint8_t selector;
     bool taken;
-    CodeCpu cpu;
+    TargetCpu cpu;
   };
   const Case cases[] = {
-      {kSelectorCorvid, true, CodeCpu::kCorvid},
-      {kSelectorZ180, true, CodeCpu::kZ180},
-      {2, false, CodeCpu::kZ180},
+      {kSelectorCorvid, true, TargetCpu::Corvid},
+      {kSelectorZ180, true, TargetCpu::Z180},
+      {2, false, TargetCpu::Z180},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(int(c.selector));
-    CodeCpu cpu = CodeCpu::kZ180;
+    TargetCpu cpu = TargetCpu::Z180;
     EXPECT_EQ(CpuFromSelector(c.selector, &cpu), c.taken);
     EXPECT_EQ(cpu, c.cpu);
   }
@@ -86,7 +105,7 @@ TEST_F(TargetModesTest, CodeCacheFollowsTheAddress) {
   struct Case {
     const char *name;
     bool xmemOrigin;
-    CodeCpu cpu;
+    TargetCpu cpu;
     bool constantsApart;
     ADDR24 address;
     EmitCache *code;
@@ -97,14 +116,14 @@ TEST_F(TargetModesTest, CodeCacheFollowsTheAddress) {
   const ADDR24 xmem = MakeAddr24(0x12, 0xE100);
   const ADDR24 rootStart = MakeAddr24(0, 0x1000);
   const Case cases[] = {
-      {"root address", true, CodeCpu::kZ180, false, root, c.rootCode, c.rootCode, root},
-      {"window address", true, CodeCpu::kZ180, false, xmem, c.xmemCode, c.xmemCode, xmem},
+      {"root address", true, TargetCpu::Z180, false, root, c.rootCode, c.rootCode, root},
+      {"window address", true, TargetCpu::Z180, false, xmem, c.xmemCode, c.xmemCode, xmem},
       // Without an origin the window cache is not taken; only the constant
       // cache is chosen again.
-      {"window address, no origin", false, CodeCpu::kCorvid, true, xmem, c.rootCode, c.constant, rootStart},
-      {"Corvid constants apart", true, CodeCpu::kCorvid, true, xmem, c.xmemCode, c.constant, xmem},
-      {"Corvid constants with the code", true, CodeCpu::kCorvid, false, root, c.rootCode, c.rootCode, root},
-      {"Z180 never keeps them apart", true, CodeCpu::kZ180, true, root, c.rootCode, c.rootCode, root},
+      {"window address, no origin", false, TargetCpu::Corvid, true, xmem, c.rootCode, c.constant, rootStart},
+      {"Corvid constants apart", true, TargetCpu::Corvid, true, xmem, c.xmemCode, c.constant, xmem},
+      {"Corvid constants with the code", true, TargetCpu::Corvid, false, root, c.rootCode, c.rootCode, root},
+      {"Z180 never keeps them apart", true, TargetCpu::Z180, true, root, c.rootCode, c.rootCode, root},
   };
   for (const Case &k : cases) {
     SCOPED_TRACE(k.name);
@@ -146,7 +165,7 @@ TEST_F(TargetModesTest, BiosAndProgramCodeModes) {
 TEST_F(TargetModesTest, MemoryConfigurationsPlaceTheDataArea) {
   struct Case {
     const char *name;
-    CodeCpu cpu;
+    TargetCpu cpu;
     uint8_t mode;
     uint16_t rootCode;
     uint16_t pageBaseOf;
@@ -154,14 +173,14 @@ TEST_F(TargetModesTest, MemoryConfigurationsPlaceTheDataArea) {
     ADDR24 dataEnd;
   };
   const Case cases[] = {
-      {"Z180 shared page", CodeCpu::kZ180, 0, 0x2345, 0x5678, 0x5678, MakeAddr24(0, 0x2345)},
-      {"Z180 separate page", CodeCpu::kZ180, kTargetModeSeparateDataPage, 0x2345, 0x5678, 0x5000,
+      {"Z180 shared page", TargetCpu::Z180, 0, 0x2345, 0x5678, 0x5678, MakeAddr24(0, 0x2345)},
+      {"Z180 separate page", TargetCpu::Z180, kTargetModeSeparateDataPage, 0x2345, 0x5678, 0x5000,
        MakeAddr24(0, 0x3000)},
       // Capped at the root-code limit before rounding down.
-      {"Z180 separate page above the limit", CodeCpu::kZ180, kTargetModeSeparateDataPage, 0x2345, 0xC800, 0x7000,
+      {"Z180 separate page above the limit", TargetCpu::Z180, kTargetModeSeparateDataPage, 0x2345, 0xC800, 0x7000,
        MakeAddr24(0, 0x3000)},
       // The root-variable origin fills downward from its start.
-      {"Corvid", CodeCpu::kCorvid, 0, 0x2345, 0x5678, 0x5678, MakeAddr24(0, 0xB001)},
+      {"Corvid", TargetCpu::Corvid, 0, 0x2345, 0x5678, 0x5678, MakeAddr24(0, 0xB001)},
   };
   Origin("rc 0 0x1000 0x4000 apply", Caches().rootCode);
   Origin("rv 0 0xBFFF 0x0FFF apply", Caches().rootVariable, 4);
@@ -178,7 +197,7 @@ TEST_F(TargetModesTest, MemoryConfigurationsPlaceTheDataArea) {
 }
 
 TEST_F(TargetModesTest, CorvidDataAreaWithoutAnOriginWarnsOnce) {
-  SelectTargetCpu(CodeCpu::kCorvid);
+  SelectTargetCpu(TargetCpu::Corvid);
   ActiveMemoryConfiguration().DataAreaEnd();
   ActiveMemoryConfiguration().DataAreaEnd();
   EXPECT_EQ(sink.Messages(), std::vector<unsigned>{kMsgCacheWithoutOrigin});

@@ -18,10 +18,10 @@ public:
 
   // A statement at `address` (packed ADDR24), line and column from 1.
   void AddStatement(ADDR24 address, const std::string &file, uint16_t line, uint8_t column) {
-    statements[Addr24ToPhysical(address)] = {address, SourcePosition{file, line, column}};
+    statements[Addr24ToPhysical(address)] = {address, SourceLocation{file, line, column}};
   }
 
-  std::optional<SourcePosition> FindSourceForAddress(ADDR24 address) override {
+  std::optional<SourceLocation> FindSourceForAddress(ADDR24 address) override {
     auto it = statements.find(Addr24ToPhysical(address));
     if (it == statements.end())
       return std::nullopt;
@@ -56,7 +56,7 @@ public:
     stages.push_back(stage);
   }
 
-  std::map<uint32_t, std::pair<ADDR24, SourcePosition>> statements;
+  std::map<uint32_t, std::pair<ADDR24, SourceLocation>> statements;
   std::vector<ADDR24> functions;
   std::map<std::string, uint16_t> labels{{".exit", kExit}, {"..exit2", kExit2}, {"..bp_init", 0x3F00}};
   std::map<std::string, uint16_t> routines;

@@ -58,7 +58,7 @@ TEST(PaneText, LocationLinesNameTheSourceOrTheAddress) {
   DebugFakeTexts texts({{kMsgPcSourcePosition, "%s(%d)"}});
   EXPECT_THAT(PcLocationLines(MakeAddr24(0x0E, 0x4000), std::nullopt), ElementsAre("----------", "PC@4000"));
   EXPECT_THAT(PcLocationLines(MakeAddr24(0x0E, 0xE000), std::nullopt), ElementsAre("----------", "PC@0e:e000"));
-  EXPECT_THAT(PcLocationLines(MakeAddr24(0, 0x4000), SourcePosition{"main.c", 12, 3}),
+  EXPECT_THAT(PcLocationLines(MakeAddr24(0, 0x4000), SourceLocation{"main.c", 12, 3}),
               ElementsAre("----------", "main.c(12)"));
 }
 

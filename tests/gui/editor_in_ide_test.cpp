@@ -8,6 +8,7 @@
 #include "gui/commands.h"
 #include "gui/frames.h"
 #include "gui/mainframe.h"
+#include "gui/statbar.h"
 #include "gui/tswapp.h"
 #include "gui/tswedit.h"
 #include "platform/notify.h"
@@ -40,7 +41,7 @@ protected:
 
 TEST_F(EditorInIde, TypingUndoRedoCutPasteAndSaveWorkOnTheCommandLineFile) {
   std::string file = sources.Write("edit.c", "int a;\n");
-  std::vector<std::string> steps;
+  std::vector<std::string> steps, status, other;
   Run(file, [&](tswApp &app) {
     QList<QMdiSubWindow *> frames = app.MainClient()->subWindowList();
     ASSERT_EQ(frames.size(), 1);
@@ -70,9 +71,36 @@ TEST_F(EditorInIde, TypingUndoRedoCutPasteAndSaveWorkOnTheCommandLineFile) {
     steps.push_back(text());
     EXPECT_TRUE(router.Dispatch(cmd::kSave));
     EXPECT_FALSE(edit->Modified());
+    // The status bar follows the caret, insert mode and the modified state.
+    const StatusBarModel &bar = app.MainFrame()->StatusBar()->Model();
+    QTest::keyClick(pane, Qt::Key_Home);
+    QTest::keyClick(pane, Qt::Key_Right);
+    status.push_back(bar.Text(StatusField::Line) + "/" + bar.Text(StatusField::Column));
+    QTest::keyClick(pane, Qt::Key_Insert);
+    status.push_back(bar.Text(StatusField::Insert));
+    QTest::keyClick(pane, Qt::Key_Insert);
+    status.push_back(bar.Text(StatusField::Insert));
+    status.push_back(bar.Text(StatusField::Modified));
+    QTest::keyClicks(pane, "x");
+    QApplication::processEvents();
+    status.push_back(bar.Text(StatusField::Modified));
+    // Undone back to what was saved: not modified.
+    edit->Undo();
+    QApplication::processEvents();
+    status.push_back(bar.Text(StatusField::Modified));
+    other.push_back(app.MainFrame()->StatusBar()->Model().Text(StatusField::Line));
+    pane->clearFocus();
+    QApplication::processEvents();
+    other.push_back(bar.Text(StatusField::Line));
   });
-  EXPECT_EQ(steps, (std::vector<std::string>{"static int a;", "int a;", "static int a;", "",
-                                             "static int a;static int a;"}));
+  ASSERT_EQ(status.size(), 6u);
+  EXPECT_EQ(status[0], "Line 1/Col 2") << "line and column of the caret, from 1";
+  EXPECT_NE(status[1], status[2]) << "insert mode is shown";
+  EXPECT_NE(status[4], status[3]) << "typing marks the file modified";
+  EXPECT_EQ(status[5], status[3]) << "undoing to the saved text clears the mark";
+  EXPECT_EQ(other, (std::vector<std::string>{other.front(), ""})) << "losing the focus empties the line field";
+  EXPECT_EQ(steps,
+            (std::vector<std::string>{"static int a;", "int a;", "static int a;", "", "static int a;static int a;"}));
   EXPECT_EQ(sources.Read("edit.c"), "static int a;static int a;\n");
   EXPECT_TRUE(notifier.boxes.empty());
 }

@@ -34,9 +34,7 @@ public:
   void CaretStatus(QWidget *pane, bool known, gui::DisplayPos caret) override {
     carets.push_back({pane, known, caret});
   }
-  void ShowMessage(QWidget *, uint32_t message, uint32_t caption) override {
-    messages.emplace_back(message, caption);
-  }
+  void ShowMessage(QWidget *, uint32_t message, uint32_t caption) override { messages.emplace_back(message, caption); }
 
   int beeps = 0;
   bool clipboardFails = false;

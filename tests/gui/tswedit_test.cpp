@@ -1,6 +1,7 @@
 #include "gui/tswedit.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
@@ -204,40 +205,151 @@ const std::string k300(300, 'x'), k250(250, 'y');
 INSTANTIATE_TEST_SUITE_P(
     Keys, Typing,
     ::testing::Values(
-        TypingCase{"AutoIndentAtTheEnd", {"    int a;"}, MakePos(0, 10), true, false, {K(Qt::Key_Return)},
-                   {"    int a;", "    "}, MakePos(1, 4), 1, 0},
-        TypingCase{"WithinTheIndentTheLineMovesDown", {"    int a;"}, MakePos(0, 2), true, false,
-                   {K(Qt::Key_Return)}, {"", "    int a;"}, MakePos(1, 2), 1, 0},
-        TypingCase{"BlankLineTakesTheTabAbove", {"\tx;", ""}, MakePos(1, 0), true, false, {K(Qt::Key_Return)},
-                   {"\tx;", "", "\t"}, MakePos(2, 1), 1, 0},
-        TypingCase{"NoAutoIndent", {"    int a;"}, MakePos(0, 10), false, false, {K(Qt::Key_Enter)},
-                   {"    int a;", ""}, MakePos(1, 0), 1, 0},
-        TypingCase{"TrailingBlanksGoWithEnter", {"a;   "}, MakePos(0, 5), false, true, {K(Qt::Key_Return)},
-                   {"a;", ""}, MakePos(1, 0), 1, 0},
-        TypingCase{"OverwriteEnterOnlyMovesDown", {"abc", "def"}, MakePos(0, 1), true, false,
-                   {K(Qt::Key_Insert), K(Qt::Key_Return)}, {"abc", "def"}, MakePos(1, 0), 0, 0},
-        TypingCase{"OverwriteEnterOnTheLastLineBreaksAtItsEnd", {"abc"}, MakePos(0, 1), true, false,
-                   {K(Qt::Key_Insert), K(Qt::Key_Return)}, {"abc", ""}, MakePos(1, 0), 1, 0},
-        TypingCase{"OverwriteTypes", {"abcd"}, 0, true, false, {K(Qt::Key_Insert), Text("xy")}, {"xycd"},
-                   MakePos(0, 2), 1, 0},
-        TypingCase{"JoinTooLongOnlyMovesTheCaret", {k300, k250}, MakePos(1, 0), true, false,
-                   {K(Qt::Key_Backspace)}, {k300, k250}, MakePos(0, 300), 0, 0},
-        TypingCase{"DeleteTooLongOnlyMovesTheCaret", {k300, k250}, MakePos(0, 300), true, false,
-                   {K(Qt::Key_Delete)}, {k300, k250}, MakePos(1, 0), 0, 0},
-        TypingCase{"DeleteAtTheLineEndJoins", {"ab", "cd"}, MakePos(0, 2), true, false, {K(Qt::Key_Delete)},
-                   {"abcd"}, MakePos(0, 2), 1, 0},
-        TypingCase{"TypingOnTwoLinesIsTwoSteps", {"", ""}, 0, true, false,
-                   {Text("ab"), K(Qt::Key_Down), Text("cd")}, {"ab", "cd"}, MakePos(1, 2), 2, 0},
-        TypingCase{"EnterBetweenTypingIsTwoSteps", {""}, 0, false, false,
-                   {Text("ab"), K(Qt::Key_Return), Text("cd")}, {"ab", "cd"}, MakePos(1, 2), 2, 0},
-        TypingCase{"RunOfBackspacesIsOneStep", {"abcdef"}, MakePos(0, 6), true, false,
-                   {K(Qt::Key_Backspace), K(Qt::Key_Backspace), K(Qt::Key_Backspace)}, {"abc"}, MakePos(0, 3), 1,
+        TypingCase{"AutoIndentAtTheEnd",
+                   {"    int a;"},
+                   MakePos(0, 10),
+                   true,
+                   false,
+                   {K(Qt::Key_Return)},
+                   {"    int a;", "    "},
+                   MakePos(1, 4),
+                   1,
+                   0},
+        TypingCase{"WithinTheIndentTheLineMovesDown",
+                   {"    int a;"},
+                   MakePos(0, 2),
+                   true,
+                   false,
+                   {K(Qt::Key_Return)},
+                   {"", "    int a;"},
+                   MakePos(1, 2),
+                   1,
+                   0},
+        TypingCase{"BlankLineTakesTheTabAbove",
+                   {"\tx;", ""},
+                   MakePos(1, 0),
+                   true,
+                   false,
+                   {K(Qt::Key_Return)},
+                   {"\tx;", "", "\t"},
+                   MakePos(2, 1),
+                   1,
+                   0},
+        TypingCase{"NoAutoIndent",
+                   {"    int a;"},
+                   MakePos(0, 10),
+                   false,
+                   false,
+                   {K(Qt::Key_Enter)},
+                   {"    int a;", ""},
+                   MakePos(1, 0),
+                   1,
+                   0},
+        TypingCase{"TrailingBlanksGoWithEnter",
+                   {"a;   "},
+                   MakePos(0, 5),
+                   false,
+                   true,
+                   {K(Qt::Key_Return)},
+                   {"a;", ""},
+                   MakePos(1, 0),
+                   1,
+                   0},
+        TypingCase{"OverwriteEnterOnlyMovesDown",
+                   {"abc", "def"},
+                   MakePos(0, 1),
+                   true,
+                   false,
+                   {K(Qt::Key_Insert), K(Qt::Key_Return)},
+                   {"abc", "def"},
+                   MakePos(1, 0),
+                   0,
+                   0},
+        TypingCase{"OverwriteEnterOnTheLastLineBreaksAtItsEnd",
+                   {"abc"},
+                   MakePos(0, 1),
+                   true,
+                   false,
+                   {K(Qt::Key_Insert), K(Qt::Key_Return)},
+                   {"abc", ""},
+                   MakePos(1, 0),
+                   1,
+                   0},
+        TypingCase{
+            "OverwriteTypes", {"abcd"}, 0, true, false, {K(Qt::Key_Insert), Text("xy")}, {"xycd"}, MakePos(0, 2), 1, 0},
+        TypingCase{"JoinTooLongOnlyMovesTheCaret",
+                   {k300, k250},
+                   MakePos(1, 0),
+                   true,
+                   false,
+                   {K(Qt::Key_Backspace)},
+                   {k300, k250},
+                   MakePos(0, 300),
+                   0,
+                   0},
+        TypingCase{"DeleteTooLongOnlyMovesTheCaret",
+                   {k300, k250},
+                   MakePos(0, 300),
+                   true,
+                   false,
+                   {K(Qt::Key_Delete)},
+                   {k300, k250},
+                   MakePos(1, 0),
+                   0,
+                   0},
+        TypingCase{"DeleteAtTheLineEndJoins",
+                   {"ab", "cd"},
+                   MakePos(0, 2),
+                   true,
+                   false,
+                   {K(Qt::Key_Delete)},
+                   {"abcd"},
+                   MakePos(0, 2),
+                   1,
+                   0},
+        TypingCase{"TypingOnTwoLinesIsTwoSteps",
+                   {"", ""},
+                   0,
+                   true,
+                   false,
+                   {Text("ab"), K(Qt::Key_Down), Text("cd")},
+                   {"ab", "cd"},
+                   MakePos(1, 2),
+                   2,
+                   0},
+        TypingCase{"EnterBetweenTypingIsTwoSteps",
+                   {""},
+                   0,
+                   false,
+                   false,
+                   {Text("ab"), K(Qt::Key_Return), Text("cd")},
+                   {"ab", "cd"},
+                   MakePos(1, 2),
+                   2,
+                   0},
+        TypingCase{"RunOfBackspacesIsOneStep",
+                   {"abcdef"},
+                   MakePos(0, 6),
+                   true,
+                   false,
+                   {K(Qt::Key_Backspace), K(Qt::Key_Backspace), K(Qt::Key_Backspace)},
+                   {"abc"},
+                   MakePos(0, 3),
+                   1,
                    0},
         TypingCase{"TabIsTyped", {"x"}, 0, true, false, {K(Qt::Key_Tab)}, {"\tx"}, MakePos(0, 1), 1, 0},
-        TypingCase{"LatinLetterBecomesItsByte", {""}, 0, true, false, {Text("caf\xC3\xA9")}, {"caf\xE9"},
-                   MakePos(0, 4), 1, 0},
-        TypingCase{"EuroSignBeepsAndChangesNothing", {"ab"}, MakePos(0, 1), true, false, {Text("\xE2\x82\xAC")},
-                   {"ab"}, MakePos(0, 1), 0, 1}),
+        TypingCase{
+            "LatinLetterBecomesItsByte", {""}, 0, true, false, {Text("caf\xC3\xA9")}, {"caf\xE9"}, MakePos(0, 4), 1, 0},
+        TypingCase{"EuroSignBeepsAndChangesNothing",
+                   {"ab"},
+                   MakePos(0, 1),
+                   true,
+                   false,
+                   {Text("\xE2\x82\xAC")},
+                   {"ab"},
+                   MakePos(0, 1),
+                   0,
+                   1}),
     [](const ::testing::TestParamInfo<TypingCase> &info) { return std::string(info.param.name); });
 
 TEST_F(EditorTest, InsertTogglesTheModeTheCaretAndTellsTheShell) {
@@ -513,16 +625,15 @@ INSTANTIATE_TEST_SUITE_P(
     Tiers, Breakpoints,
     ::testing::Values(
         BreakpointCase{"Rst18", cmd::kBreakpoint18, Failure::None, {"stop", "toggle 18", "start"}, ""},
-        BreakpointCase{"Rst20StopsThePollFirst", cmd::kBreakpoint20, Failure::None, {"stop", "toggle 20", "start"},
-                       ""},
-        BreakpointCase{"LinkFailureIsTheFirstTier", cmd::kBreakpoint20, Failure::Link,
-                       {"stop", "toggle 20", "link failed"}, ""},
-        BreakpointCase{"OtherErrorIsReported", cmd::kBreakpoint18, Failure::Other, {"stop", "toggle 18"},
-                       "The board is busy."},
-        BreakpointCase{"ForeignFailureOf18IsInternal", cmd::kBreakpoint18, Failure::Foreign, {"stop", "toggle 18"},
-                       "Line: 1120"},
-        BreakpointCase{"ForeignFailureOf20IsInternal", cmd::kBreakpoint20, Failure::Foreign, {"stop", "toggle 20"},
-                       "Line: 1148"}),
+        BreakpointCase{"Rst20StopsThePollFirst", cmd::kBreakpoint20, Failure::None, {"stop", "toggle 20", "start"}, ""},
+        BreakpointCase{
+            "LinkFailureIsTheFirstTier", cmd::kBreakpoint20, Failure::Link, {"stop", "toggle 20", "link failed"}, ""},
+        BreakpointCase{
+            "OtherErrorIsReported", cmd::kBreakpoint18, Failure::Other, {"stop", "toggle 18"}, "The board is busy."},
+        BreakpointCase{
+            "ForeignFailureOf18IsInternal", cmd::kBreakpoint18, Failure::Foreign, {"stop", "toggle 18"}, "Line: 1120"},
+        BreakpointCase{
+            "ForeignFailureOf20IsInternal", cmd::kBreakpoint20, Failure::Foreign, {"stop", "toggle 20"}, "Line: 1148"}),
     [](const ::testing::TestParamInfo<BreakpointCase> &info) { return std::string(info.param.name); });
 
 TEST_F(EditorTest, WithoutABreakpointServiceTheCommandsAreNotOffered) {
@@ -583,6 +694,145 @@ TEST_F(EditorTest, DebugViewTakesItsOwnColoursAndFontAndTheEditorsWhereItHasNone
   edit.SetDebugMode(false);
   EXPECT_EQ(pane->Colors().background, base);
   EXPECT_EQ(pane->CellSize().height(), editorRow);
+}
+
+} // namespace
+} // namespace tsw
+
+namespace tsw {
+namespace {
+
+struct BoxReplaceCase {
+  const char *name;
+  bool all, noPrompt;
+  std::vector<plat::Answer> answers;
+  std::string expected;
+  std::vector<plat::Buttons> questions;
+};
+
+struct BoxReplace : EditorTest, ::testing::WithParamInterface<BoxReplaceCase> {};
+
+TEST_P(BoxReplace, QuestionsAreMessageBoxes) {
+  const BoxReplaceCase &c = GetParam();
+  texts.Set(kMsgReplaceThis, "Replace this occurrence?");
+  cTextEdit &edit = OpenText("a a a");
+  notifier.answers = c.answers;
+  gui::ReplaceRequest request;
+  request.text = "a";
+  request.replacement = "b";
+  request.all = c.all;
+  request.noPrompt = c.noPrompt;
+  edit.Replace(request);
+  EXPECT_EQ(LinesOf(edit), Lines{c.expected});
+  std::vector<plat::Buttons> questions;
+  for (const auto &box : notifier.boxes) {
+    EXPECT_EQ(box.text, "Replace this occurrence?");
+    EXPECT_EQ(box.title, "Tessel C");
+    EXPECT_EQ(box.icon, plat::Icon::Question);
+    questions.push_back(box.buttons);
+  }
+  EXPECT_EQ(questions, c.questions);
+}
+
+using B = plat::Buttons;
+INSTANTIATE_TEST_SUITE_P(
+    Answers, BoxReplace,
+    ::testing::Values(BoxReplaceCase{"Ok", false, false, {plat::IDOK}, "b a a", {B::OkCancel}},
+                      BoxReplaceCase{"Cancel", false, false, {plat::IDCANCEL}, "a a a", {B::OkCancel}},
+                      BoxReplaceCase{"YesNoCancel",
+                                     true,
+                                     false,
+                                     {plat::IDYES, plat::IDNO, plat::IDCANCEL},
+                                     "b a a",
+                                     {B::YesNoCancel, B::YesNoCancel, B::YesNoCancel}},
+                      BoxReplaceCase{"NoPrompt", true, true, {}, "b b b", {}}),
+    [](const ::testing::TestParamInfo<BoxReplaceCase> &info) { return std::string(info.param.name); });
+
+TEST_F(EditorTest, ReplaceOfAMissingTextShowsNotFoundAndAReadOnlyViewBeeps) {
+  cTextEdit &edit = OpenText("abc");
+  gui::ReplaceRequest request;
+  request.text = "zz";
+  request.replacement = "y";
+  EXPECT_EQ(edit.Replace(request), 0);
+  ASSERT_EQ(notifier.boxes.size(), 1u);
+  EXPECT_EQ(notifier.boxes[0].text, "Cannot find \"zz\".");
+  EXPECT_EQ(notifier.boxes[0].icon, plat::Icon::Warning);
+  edit.SetDebugMode(true);
+  request.text = "a";
+  EXPECT_EQ(edit.Replace(request), 0);
+  EXPECT_EQ(host.beeps, 1);
+  EXPECT_EQ(notifier.boxes.size(), 1u);
+}
+
+} // namespace
+} // namespace tsw
+
+namespace tsw {
+namespace {
+
+TEST_F(EditorTest, TextAnInputMethodCommitsIsTypedByTheSameRules) {
+  cTextEdit &edit = OpenText("");
+  Focus(edit);
+  for (const char *utf8 : {"caf\xC3\xA9", "\xE2\x82\xAC"}) {
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8(utf8));
+    QApplication::sendEvent(edit.Widget(), &commit);
+  }
+  EXPECT_EQ(LinesOf(edit), Lines{"caf\xE9"});
+  EXPECT_EQ(host.beeps, 1);
+}
+
+} // namespace
+} // namespace tsw
+
+namespace tsw {
+namespace {
+
+TEST_F(EditorTest, AFurtherViewOfAnOpenDocumentJoinsItsRing) {
+  cTextEdit &first = OpenText("shared text");
+  editors.push_back(std::make_unique<cTextEdit>(first, Environment()));
+  cTextEdit &help = *editors.back();
+  EXPECT_EQ(&help.File(), &first.File());
+  EXPECT_EQ(cTextEdit::Editors().front(), &help);
+  EXPECT_FALSE(help.Core().AloneInRing());
+  first.Core().InsertText(0, "more ");
+  EXPECT_EQ(std::string(help.Core().GetLine(0)), "more shared text");
+  first.SetDebugMode(true);
+  EXPECT_TRUE(help.ReadOnly());
+}
+
+} // namespace
+} // namespace tsw
+
+namespace tsw {
+namespace {
+
+struct RecordingMessages : MessagePositions {
+  struct Call {
+    std::string file;
+    gui::TextPos from, to, newEnd;
+    bool operator==(const Call &) const = default;
+  };
+  void AdjustPositions(const std::string &file, gui::TextPos from, gui::TextPos to, gui::TextPos newEnd) override {
+    calls.push_back({file, from, to, newEnd});
+  }
+  std::vector<Call> calls;
+};
+
+TEST_F(EditorTest, EachEditTellsTheMessageWindowOnceWhicheverViewMadeIt) {
+  std::string path = dir.Write("diag.c", "int a;\nint b;\n");
+  RecordingMessages messages;
+  EditorEnvironment environment = Environment();
+  environment.messages = &messages;
+  editors.push_back(std::make_unique<cTextEdit>(path, environment));
+  cTextEdit &first = *editors.back();
+  editors.push_back(std::make_unique<cTextEdit>(path, environment));
+  cTextEdit &second = *editors.back();
+  second.Core().InsertText(MakePos(1, 0), "\n");
+  first.Core().DeleteRange(MakePos(0, 0), MakePos(0, 4));
+  using C = RecordingMessages::Call;
+  EXPECT_EQ(messages.calls, (std::vector<C>{{first.GetFileName(), MakePos(1, 0), MakePos(1, 0), MakePos(2, 0)},
+                                            {first.GetFileName(), MakePos(0, 0), MakePos(0, 4), MakePos(0, 0)}}));
 }
 
 } // namespace

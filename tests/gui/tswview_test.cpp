@@ -19,8 +19,8 @@
 namespace tsw::gui {
 namespace {
 
-using tsw::testing::RecordingPaneHost;
 using testing::FakeCharRules;
+using tsw::testing::RecordingPaneHost;
 
 constexpr uint32_t kBlack = 0x000000, kWhite = 0xFFFFFF, kBlue = 0xFF0000, kRed = 0x0000FF, kGreen = 0x00FF00;
 
@@ -212,19 +212,20 @@ TEST_F(PaneTest, InvalidateRangeGivesOneOrThreeRectangles) {
     TextPos from, to;
     std::vector<QRect> rects;
   };
-  for (const RectCase &c : std::vector<RectCase>{
-           {"one line", MakePos(1, 2), MakePos(1, 5), {QRect(x3, Row(), x6 - x3, Row())}},
-           {"from column 1 takes the margin", MakePos(0, 0), MakePos(0, 5), {QRect(0, 0, x6, Row())}},
-           {"three lines",
-            MakePos(1, 2),
-            MakePos(4, 5),
-            {QRect(x3, Row(), width - x3, Row()), QRect(0, 2 * Row(), width, 2 * Row()), QRect(0, 4 * Row(), x6, Row())}},
-           {"to the end of the pane",
-            MakePos(2, 0),
-            kNoPos,
-            {QRect(0, 2 * Row(), width, Row()), QRect(0, 3 * Row(), width, (lastLine - 4) * Row()),
-             QRect(0, (lastLine - 1) * Row(), 0, Row())}},
-           {"below the pane", MakePos(90, 0), MakePos(91, 0), {}}}) {
+  for (const RectCase &c :
+       std::vector<RectCase>{{"one line", MakePos(1, 2), MakePos(1, 5), {QRect(x3, Row(), x6 - x3, Row())}},
+                             {"from column 1 takes the margin", MakePos(0, 0), MakePos(0, 5), {QRect(0, 0, x6, Row())}},
+                             {"three lines",
+                              MakePos(1, 2),
+                              MakePos(4, 5),
+                              {QRect(x3, Row(), width - x3, Row()), QRect(0, 2 * Row(), width, 2 * Row()),
+                               QRect(0, 4 * Row(), x6, Row())}},
+                             {"to the end of the pane",
+                              MakePos(2, 0),
+                              kNoPos,
+                              {QRect(0, 2 * Row(), width, Row()), QRect(0, 3 * Row(), width, (lastLine - 4) * Row()),
+                               QRect(0, (lastLine - 1) * Row(), 0, Row())}},
+                             {"below the pane", MakePos(90, 0), MakePos(91, 0), {}}}) {
     EXPECT_EQ(pane->RangeRects(c.from, c.to), c.rects) << c.name;
   }
   view.VScroll(ScrollCode::ThumbPosition, 3);
@@ -243,7 +244,7 @@ QColor CellColor(const QImage &image, const cTextWidget &pane, int32_t line, int
 }
 
 TEST_F(PaneTest, PictureShowsRangesSelectionAndTheCellGrid) {
-  SetText("ab  cdef\n         M");
+  SetText("ab  cdef\n         M\n\x01");
   pane->AddColorRange(MakePos(0, 1), MakePos(0, 2), kRed, kGreen, true);
   pane->AddColorRange(MakePos(0, 4), MakePos(0, 5), kRed, kGreen, true);
   view.SetSelection(MakePos(0, 3), MakePos(0, 6));
@@ -257,6 +258,8 @@ TEST_F(PaneTest, PictureShowsRangesSelectionAndTheCellGrid) {
   EXPECT_EQ(CellColor(image, *pane, 0, 3), QColor(0, 0, 255));
   EXPECT_EQ(CellColor(image, *pane, 0, 6), QColor(255, 255, 255));
   EXPECT_EQ(CellColor(image, *pane, 0, 0), QColor(255, 255, 255));
+  // A control byte is a mark drawn inverse: its cell in the text colour.
+  EXPECT_EQ(CellColor(image, *pane, 2, 0), QColor(0, 0, 0));
   // The glyph of byte n stands in the cell at margin + n cells.
   int y0 = Row(), y1 = 2 * Row();
   int inkLeft = image.width(), inkRight = -1;
@@ -290,19 +293,67 @@ TEST_F(PaneTest, ColorRangesOverlapRemoveAndClear) {
 struct ShownCase {
   uint8_t byte;
   char16_t shown;
+  bool mark;
 };
 
 TEST(PaneBytes, EveryByteShowsAsItsLatin1CharacterOrAVisibleMark) {
-  for (ShownCase c : std::vector<ShownCase>{{0x00, 0x2400}, {0x01, 0x2401}, {0x1F, 0x241F}, {0x7F, 0x2421},
-                                            {0x80, 0x25AF}, {0x9F, 0x25AF}, {'A', 'A'}, {0xA0, 0xA0},
-                                            {0xE9, 0xE9}, {0xFF, 0xFF}})
-    EXPECT_EQ(ShownChar(c.byte).unicode(), c.shown) << int(c.byte);
+  for (ShownCase c : std::vector<ShownCase>{{0x00, '@', true},
+                                            {0x01, 'A', true},
+                                            {0x1F, '_', true},
+                                            {0x7F, '?', true},
+                                            {0x80, 0xB7, true},
+                                            {0x9F, 0xB7, true},
+                                            {'A', 'A', false},
+                                            {0xA0, 0xA0, false},
+                                            {0xB7, 0xB7, false},
+                                            {0xE9, 0xE9, false},
+                                            {0xFF, 0xFF, false}}) {
+    EXPECT_EQ(ShownChar(c.byte).character.unicode(), c.shown) << int(c.byte);
+    EXPECT_EQ(ShownChar(c.byte).mark, c.mark) << int(c.byte);
+  }
   std::string every;
   for (int byte = 0; byte < 256; ++byte)
     every += char(byte);
   EXPECT_EQ(TextToBytes(BytesToText(every)), every);
   EXPECT_EQ(TextToBytes(QString::fromUtf8("caf\xC3\xA9")), std::string("caf\xE9"));
   EXPECT_EQ(TextToBytes(QString::fromUtf8("\xE2\x82\xAC")), std::nullopt);
+}
+
+} // namespace
+} // namespace tsw::gui
+
+namespace tsw::gui {
+namespace {
+
+TEST_F(PaneTest, CaretBlinksWhileFocused) {
+  SetText("abc");
+  FocusPane();
+  ASSERT_GT(QApplication::cursorFlashTime(), 0);
+  EXPECT_TRUE(pane->CaretDrawn());
+  bool hidden = false;
+  for (int waited = 0; waited < 3 * QApplication::cursorFlashTime() && !hidden; waited += 20) {
+    QTest::qWait(20);
+    hidden = !pane->CaretDrawn();
+  }
+  EXPECT_TRUE(hidden) << "the caret goes off within a flash period";
+  view.SetCursor(MakePos(0, 1));
+  EXPECT_TRUE(pane->CaretDrawn()) << "a moved caret is shown at once";
+}
+
+TEST_F(PaneTest, ScrollBarsMoveTheFirstVisiblePositionAndFollowIt) {
+  std::string text;
+  for (int i = 0; i < 300; ++i)
+    text += std::string(120, 'w') + "\n";
+  SetText(text);
+  pane->verticalScrollBar()->setValue(40);
+  EXPECT_EQ(DisplayLine(view.FirstVisible()), 40);
+  pane->horizontalScrollBar()->setValue(7);
+  EXPECT_EQ(DisplayColumn(view.FirstVisible()), 7);
+  view.SetCursor(MakePos(250, 0));
+  EXPECT_EQ(pane->verticalScrollBar()->value(), DisplayLine(view.FirstVisible()));
+  EXPECT_GT(DisplayLine(view.LastVisible()), 251);
+  EXPECT_EQ(pane->verticalScrollBar()->maximum(), view.LineCount());
+  EXPECT_EQ(pane->horizontalScrollBar()->value(), DisplayColumn(view.FirstVisible()));
 }
 
 } // namespace

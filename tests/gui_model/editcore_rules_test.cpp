@@ -114,12 +114,14 @@ INSTANTIATE_TEST_SUITE_P(
         UndoCase{"BackspacesThenTypingAreTwoActions", "abc", {MoveTo(0, 3), Type("\b\bxy")}, {{"a"}, {"abc"}}},
         UndoCase{"RunOfDeletesIsOneAction", "abcdef", {kDelete, kDelete, kDelete}, {{"abcdef"}}},
         UndoCase{"EnterStartsTheNextLinesAction", "", {Type("ab\rcd")}, {{"ab", ""}, {""}}},
-        UndoCase{"CutIsItsOwnAction", "", {Type("abcd"), Select(MakePos(0, 1), MakePos(0, 3)), kCut, Type("x")},
+        UndoCase{"CutIsItsOwnAction",
+                 "",
+                 {Type("abcd"), Select(MakePos(0, 1), MakePos(0, 3)), kCut, Type("x")},
                  {{"ad"}, {"abcd"}, {""}}},
-        UndoCase{"PasteIsItsOwnAction", "", {Type("ab"), Paste("12\n34"), Type("z")},
-                 {{"ab12", "34"}, {"ab"}, {""}}},
-        UndoCase{"DeletingASelectionIsItsOwnAction", "", {Type("abcd"), Select(MakePos(0, 0), MakePos(0, 2)), kDelete,
-                                                        Type("x")},
+        UndoCase{"PasteIsItsOwnAction", "", {Type("ab"), Paste("12\n34"), Type("z")}, {{"ab12", "34"}, {"ab"}, {""}}},
+        UndoCase{"DeletingASelectionIsItsOwnAction",
+                 "",
+                 {Type("abcd"), Select(MakePos(0, 0), MakePos(0, 2)), kDelete, Type("x")},
                  {{"cd"}, {"abcd"}, {""}}},
         UndoCase{"OverwriteTypingIsOneAction", "abcd", {kInsertKey, Type("xy")}, {{"abcd"}}}),
     [](const ::testing::TestParamInfo<UndoCase> &info) { return std::string(info.param.name); });
@@ -287,32 +289,31 @@ TEST_P(EditCoreFollowTest, OtherViewsCaretFollowsTheEdit) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ring, EditCoreFollowTest,
-    ::testing::Values(
-        FollowCase{"InsertBeforeOnTheLine", "abcdef", MakePos(0, 4),
-                   [](cEditCore &c) { c.InsertText(MakePos(0, 1), "xy"); }, MakePos(0, 6)},
-        FollowCase{"InsertAfterLeavesIt", "abcdef", MakePos(0, 2),
-                   [](cEditCore &c) { c.InsertText(MakePos(0, 4), "xy"); }, MakePos(0, 2)},
-        FollowCase{"LinesDeletedAbove", "one\ntwo\nthree", MakePos(2, 3),
-                   [](cEditCore &c) { c.DeleteRange(0, MakePos(2, 0)); }, MakePos(0, 3)},
-        FollowCase{"LineBreakTypedBefore", "abcdef", MakePos(0, 4),
-                   [](cEditCore &c) { c.InsertText(MakePos(0, 2), "\n"); }, MakePos(1, 2)},
-        FollowCase{"InsideDeletedTextGoesToItsStart", "abcdef", MakePos(0, 3),
-                   [](cEditCore &c) { c.DeleteRange(MakePos(0, 1), MakePos(0, 5)); }, MakePos(0, 1)},
-        FollowCase{"UndoneTextPutsItAtTheEnd", "", MakePos(0, 0),
-                   [](cEditCore &c) {
-                     c.Char('a');
-                     c.Char('b');
-                     c.Undo();
-                   },
-                   MakePos(0, 0)},
-        FollowCase{"UndoLeavesItWithinTheText", "abc", MakePos(0, 3),
-                   [](cEditCore &c) {
-                     c.SetCursor(MakePos(0, 3));
-                     c.Char('d');
-                     c.Char('e');
-                     c.Undo();
-                   },
-                   MakePos(0, 3)}),
+    ::testing::Values(FollowCase{"InsertBeforeOnTheLine", "abcdef", MakePos(0, 4),
+                                 [](cEditCore &c) { c.InsertText(MakePos(0, 1), "xy"); }, MakePos(0, 6)},
+                      FollowCase{"InsertAfterLeavesIt", "abcdef", MakePos(0, 2),
+                                 [](cEditCore &c) { c.InsertText(MakePos(0, 4), "xy"); }, MakePos(0, 2)},
+                      FollowCase{"LinesDeletedAbove", "one\ntwo\nthree", MakePos(2, 3),
+                                 [](cEditCore &c) { c.DeleteRange(0, MakePos(2, 0)); }, MakePos(0, 3)},
+                      FollowCase{"LineBreakTypedBefore", "abcdef", MakePos(0, 4),
+                                 [](cEditCore &c) { c.InsertText(MakePos(0, 2), "\n"); }, MakePos(1, 2)},
+                      FollowCase{"InsideDeletedTextGoesToItsStart", "abcdef", MakePos(0, 3),
+                                 [](cEditCore &c) { c.DeleteRange(MakePos(0, 1), MakePos(0, 5)); }, MakePos(0, 1)},
+                      FollowCase{"UndoneTextPutsItAtTheEnd", "", MakePos(0, 0),
+                                 [](cEditCore &c) {
+                                   c.Char('a');
+                                   c.Char('b');
+                                   c.Undo();
+                                 },
+                                 MakePos(0, 0)},
+                      FollowCase{"UndoLeavesItWithinTheText", "abc", MakePos(0, 3),
+                                 [](cEditCore &c) {
+                                   c.SetCursor(MakePos(0, 3));
+                                   c.Char('d');
+                                   c.Char('e');
+                                   c.Undo();
+                                 },
+                                 MakePos(0, 3)}),
     [](const ::testing::TestParamInfo<FollowCase> &info) { return std::string(info.param.name); });
 
 } // namespace
@@ -328,12 +329,14 @@ TEST(EditCoreDoubleByte, LeadAndTrailTypedApartAreOneCharacter) {
   f.core->Char(0x81);
   EXPECT_EQ(f.file->LineText(0), "ab") << "a lead byte waits for its trail byte";
   f.core->Char(0x40);
-  EXPECT_EQ(f.file->LineText(0), "a\x81\x40" "b");
+  EXPECT_EQ(f.file->LineText(0), "a\x81\x40"
+                                 "b");
   EXPECT_EQ(f.core->GetCursor(), MakePos(0, 3));
   f.core->Char(kBackspace);
   EXPECT_EQ(f.file->LineText(0), "ab");
   f.core->Undo();
-  EXPECT_EQ(f.file->LineText(0), "a\x81\x40" "b");
+  EXPECT_EQ(f.file->LineText(0), "a\x81\x40"
+                                 "b");
   f.core->Undo();
   EXPECT_EQ(f.file->LineText(0), "ab");
 }

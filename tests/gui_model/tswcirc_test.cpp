@@ -58,24 +58,36 @@ const std::string kBlank4(4, ' ');
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RingTest,
-    ::testing::Values(
-        RingCase{"NewRingShowsItsMinimumOfBlankRows", 3, 4, 2, {}, {kBlank4, kBlank4, ""}, 0, {}},
-        RingCase{"AppendsFillTheRing", 3, 8, 0, {Append("a"), Append("b")}, {"a", "b", ""}, MakePos(1, 0), {}},
-        RingCase{"FiveAppendsToThreeRowsShowTheLastThree",
-                 3,
-                 8,
-                 0,
-                 {Append("a"), Append("b"), Append("c"), Append("d"), Append("e")},
-                 {"c", "d", "e", ""},
-                 MakePos(2, 0),
-                 {-1, -1}},
-        RingCase{"LongTextKeepsWidthLessOne", 2, 4, 0, {Append("abcdef")}, {"abc", ""}, 0, {}},
-        RingCase{"SetLineBeyondTheUsedRowsUsesThem", 4, 8, 0, {Set(2, "x")},
-                 {std::string(8, ' '), std::string(8, ' '), "x", ""}, 0, {}},
-        RingCase{"SetLineOutsideTheRingIsIgnored", 2, 8, 0, {Set(2, "x"), Set(-1, "y")}, {""}, 0, {}},
-        RingCase{"ClearGoesBackToTheMinimum", 3, 4, 1, {Append("a"), Append("b"), [](cTextCircular &r) { r.Clear(); }},
-                 {kBlank4, ""}, 0, {}},
-        RingCase{"MinimumAboveTheRowsIsTheRows", 2, 2, 5, {}, {"  ", "  ", ""}, 0, {}}),
+    ::testing::Values(RingCase{"NewRingShowsItsMinimumOfBlankRows", 3, 4, 2, {}, {kBlank4, kBlank4, ""}, 0, {}},
+                      RingCase{
+                          "AppendsFillTheRing", 3, 8, 0, {Append("a"), Append("b")}, {"a", "b", ""}, MakePos(1, 0), {}},
+                      RingCase{"FiveAppendsToThreeRowsShowTheLastThree",
+                               3,
+                               8,
+                               0,
+                               {Append("a"), Append("b"), Append("c"), Append("d"), Append("e")},
+                               {"c", "d", "e", ""},
+                               MakePos(2, 0),
+                               {-1, -1}},
+                      RingCase{"LongTextKeepsWidthLessOne", 2, 4, 0, {Append("abcdef")}, {"abc", ""}, 0, {}},
+                      RingCase{"SetLineBeyondTheUsedRowsUsesThem",
+                               4,
+                               8,
+                               0,
+                               {Set(2, "x")},
+                               {std::string(8, ' '), std::string(8, ' '), "x", ""},
+                               0,
+                               {}},
+                      RingCase{"SetLineOutsideTheRingIsIgnored", 2, 8, 0, {Set(2, "x"), Set(-1, "y")}, {""}, 0, {}},
+                      RingCase{"ClearGoesBackToTheMinimum",
+                               3,
+                               4,
+                               1,
+                               {Append("a"), Append("b"), [](cTextCircular &r) { r.Clear(); }},
+                               {kBlank4, ""},
+                               0,
+                               {}},
+                      RingCase{"MinimumAboveTheRowsIsTheRows", 2, 2, 5, {}, {"  ", "  ", ""}, 0, {}}),
     [](const ::testing::TestParamInfo<RingCase> &info) { return std::string(info.param.name); });
 
 struct CopyCase {
@@ -98,14 +110,13 @@ TEST_P(RingCopyTest, SelectionJoinsRowsWithLineFeeds) {
   EXPECT_EQ(ring.SelectedText(), c.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RingCopyTest,
-    ::testing::Values(CopyCase{"Empty", MakePos(1, 2), MakePos(1, 2), ""},
-                      CopyCase{"WithinARow", MakePos(1, 1), MakePos(1, 4), "eco"},
-                      CopyCase{"AcrossRows", MakePos(0, 3), MakePos(2, 2), "st\nsecond\nth"},
-                      CopyCase{"Backward", MakePos(2, 2), MakePos(0, 3), "st\nsecond\nth"},
-                      CopyCase{"ToTheEmptyLastLine", MakePos(2, 0), MakePos(3, 0), "third\n"}),
-    [](const ::testing::TestParamInfo<CopyCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, RingCopyTest,
+                         ::testing::Values(CopyCase{"Empty", MakePos(1, 2), MakePos(1, 2), ""},
+                                           CopyCase{"WithinARow", MakePos(1, 1), MakePos(1, 4), "eco"},
+                                           CopyCase{"AcrossRows", MakePos(0, 3), MakePos(2, 2), "st\nsecond\nth"},
+                                           CopyCase{"Backward", MakePos(2, 2), MakePos(0, 3), "st\nsecond\nth"},
+                                           CopyCase{"ToTheEmptyLastLine", MakePos(2, 0), MakePos(3, 0), "third\n"}),
+                         [](const ::testing::TestParamInfo<CopyCase> &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tsw::gui::testing

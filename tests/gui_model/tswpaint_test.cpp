@@ -13,7 +13,7 @@ static void PrintTo(const PaintSegment &s, std::ostream *os) {
       << " bg " << s.background << "}";
 }
 
-}
+} // namespace tsw::gui
 
 namespace tsw::gui::testing {
 namespace {
@@ -51,9 +51,9 @@ TEST_P(SegmentTest, LineGivesSegments) {
   for (const Range &r : c.ranges)
     ASSERT_TRUE(tree.Insert(r.from, r.to, std::make_unique<cColorPair>(r.background, r.foreground)));
   SetTabSize(3);
-  EXPECT_EQ(LineSegments(view, c.line, c.displayFrom, c.displayTo, c.ranges.empty() ? nullptr : &tree, kColors,
-                         c.monochrome),
-            c.expected);
+  EXPECT_EQ(
+      LineSegments(view, c.line, c.displayFrom, c.displayTo, c.ranges.empty() ? nullptr : &tree, kColors, c.monochrome),
+      c.expected);
 }
 
 using S = PaintSegment;
@@ -87,8 +87,17 @@ INSTANTIATE_TEST_SUITE_P(
                     false,
                     {},
                     {S{0, 2, 1, 3, 3, 4}, S{2, 4, 3, 5, 1, 2}}},
-        SegmentCase{"SelectionOnAnotherLineLeavesThisOne", "abc\ndef", MakePos(0, 0), MakePos(0, 2), {}, 1, 1, kWide,
-                    false, {}, {S{0, 3, 1, 4, 1, 2}}},
+        SegmentCase{"SelectionOnAnotherLineLeavesThisOne",
+                    "abc\ndef",
+                    MakePos(0, 0),
+                    MakePos(0, 2),
+                    {},
+                    1,
+                    1,
+                    kWide,
+                    false,
+                    {},
+                    {S{0, 3, 1, 4, 1, 2}}},
         SegmentCase{"BreakpointInsideASelectionTakesTheSelectionColours",
                     "abcdef",
                     MakePos(0, 1),
@@ -180,13 +189,31 @@ INSTANTIATE_TEST_SUITE_P(
                     {0x81, 0x82},
                     {S{0, 3, 1, 4, 1, 2}, S{3, 6, 4, 7, 1, 2}, S{6, 7, 7, 8, 1, 2}}},
         SegmentCase{"TabsWidenTheDisplaySpan", "\tx\ty", 0, 0, {}, 0, 1, kWide, false, {}, {S{0, 4, 1, 8, 1, 2}}},
-        SegmentCase{"LeftEdgeInsideATabDrawsTheTabWhole", "\tab", 0, 0, {}, 0, 2, kWide, false, {},
-                    {S{0, 3, 1, 6, 1, 2}}},
-        SegmentCase{"LeftEdgeInsideADoubleByteCharacterDrawsItWhole", "a\x81\x40z", 0, 0, {}, 0, 3, kWide, false,
-                    {0x81}, {S{1, 3, 2, 4, 1, 2}, S{3, 4, 4, 5, 1, 2}}},
+        SegmentCase{
+            "LeftEdgeInsideATabDrawsTheTabWhole", "\tab", 0, 0, {}, 0, 2, kWide, false, {}, {S{0, 3, 1, 6, 1, 2}}},
+        SegmentCase{"LeftEdgeInsideADoubleByteCharacterDrawsItWhole",
+                    "a\x81\x40z",
+                    0,
+                    0,
+                    {},
+                    0,
+                    3,
+                    kWide,
+                    false,
+                    {0x81},
+                    {S{1, 3, 2, 4, 1, 2}, S{3, 4, 4, 5, 1, 2}}},
         SegmentCase{"RightEdgeEndsTheLastSegment", "abcdef", 0, 0, {}, 0, 2, 4, false, {}, {S{1, 3, 2, 4, 1, 2}}},
-        SegmentCase{"RightEdgeInsideADoubleByteCharacterDrawsItWhole", "ab\x81\x40z", 0, 0, {}, 0, 1, 4, false,
-                    {0x81}, {S{0, 4, 1, 5, 1, 2}}}),
+        SegmentCase{"RightEdgeInsideADoubleByteCharacterDrawsItWhole",
+                    "ab\x81\x40z",
+                    0,
+                    0,
+                    {},
+                    0,
+                    1,
+                    4,
+                    false,
+                    {0x81},
+                    {S{0, 4, 1, 5, 1, 2}}}),
     [](const ::testing::TestParamInfo<SegmentCase> &info) { return std::string(info.param.name); });
 
 TEST(ColorPair, EqualOnlyToAPairOfTheSameColours) {

@@ -41,6 +41,8 @@ TEST(AsmConvertTest, RewritesEachStatementForTheSimulatorAssembler) {
       {"cp 'x'", "\tcp #'x'"},
       {"db 1,2,0Ah", "\t.db 1,2,0x0a"},
       {"dw c_div", "\t.dw c_div"},
+      {"db \"TesselC\"", "\t.ascii \"TesselC\""},
+      {"db 1,\"ab\",0", "\t.db 1\n\t.ascii \"ab\"\n\t.db 0"},
       {"name::", "name::"},
       {"loop: dec a", "loop:\tdec a"},
       {"size: equ 10h", "size = 0x10"},

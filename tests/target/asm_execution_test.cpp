@@ -53,21 +53,27 @@ TEST(AsmExecution, AnAssembledBlockComputesWhatItSays) {
                                           "  ld a,0F0h $ and 3Ch $ or 1 $ xor 80h $ ld (9008h),a\n"
                                           "  ld a,5 $ cp 5 $ jr nz,done\n"
                                           "  ld a,0AAh $ ld (9009h),a\n"
-                                          "done: halt\n"
+                                          "done: call late\n"
+                                          "  ld (900Ah),a\n"
+                                          "  jp finish\n"
+                                          "late: ld a,5Ah\n"
+                                          "  ret\n"
+                                          "finish: halt\n"
                                           "#endasm\n");
   const ProcessOutcome compiled = RunProcess({kTswcc, "-cpu", "corvid", "-lib", libDir, "-o", dir / "out", source},
                                              std::chrono::seconds(30), dir.path());
   ASSERT_EQ(compiled.exitCode, 0) << compiled.output;
   SimulatorRequest request;
   request.hexImage = (std::filesystem::path(dir.path()) / "out" / "prog.hex").string();
-  request.dumps.push_back({kResults, 10});
+  request.dumps.push_back({kResults, 11});
   const SimulatorRun run = RunOnSimulator(request);
   ASSERT_EQ(run.stop, SimStop::Halted) << run.log;
-  const auto results = run.Read(kResults, 10);
+  const auto results = run.Read(kResults, 11);
   ASSERT_TRUE(results.has_value()) << run.log;
   // 2 * (1 + ... + 10), 3 * 5, 7Fh + 1, the product moved to hl, 1 rotated
-  // twice, the logic chain, and the taken compare.
-  EXPECT_EQ(*results, (std::vector<uint8_t>{0x6E, 0x00, 0x0F, 0x00, 0x80, 0x0F, 0x00, 0x04, 0xB1, 0xAA}));
+  // twice, the logic chain, the taken compare, and what a call to a label
+  // placed later returned.
+  EXPECT_EQ(*results, (std::vector<uint8_t>{0x6E, 0x00, 0x0F, 0x00, 0x80, 0x0F, 0x00, 0x04, 0xB1, 0xAA, 0x5A}));
 }
 
 } // namespace

@@ -3,14 +3,12 @@
 // bound to the target library's routines, and what it leaves in the
 // registers, the flags, the stack and memory is read back.
 #include "compcore/instruction_fixture.h"
-#include "runner/asm_convert.h"
 #include "runner/routine_harness.h"
+#include "runner/z180_library.h"
 #include "support/tempdir.h"
 
 #include <fmt/format.h>
 
-#include <filesystem>
-#include <fstream>
 
 namespace tsw {
 namespace {
@@ -20,16 +18,7 @@ using target::RunAsmCases;
 using tsw::testing::TempDir;
 
 std::string LibraryAsm() {
-  static const std::string text = [] {
-    std::string all;
-    for (const auto &entry : std::filesystem::directory_iterator(TSW_Z180_LIBRARY)) {
-      if (entry.path().extension() != ".LIB")
-        continue;
-      std::ifstream in(entry.path(), std::ios::binary);
-      all += target::ConvertLibraryAsm(std::string(std::istreambuf_iterator<char>(in), {})).text;
-    }
-    return all + "_GLOBAL_INIT::\n\tret\nmain::\n\tret\n";
-  }();
+  static const std::string text = target::Z180LibraryForSimulator(TSW_Z180_LIBRARY);
   return text;
 }
 
@@ -196,6 +185,31 @@ TEST_F(ExecutionTest, StoreThroughAStackedAddress) {
   ASSERT_TRUE(run.ok) << run.log;
   EXPECT_EQ(Word(run.blocks[0], 0), 0xBEEF);
   EXPECT_EQ(Word(run.blocks[0], 2), 0x0000);
+}
+
+// A stack variable's address is its frame offset above SP at the frame,
+// however much has been pushed since; a char in A widens zero-extended.
+TEST_F(ExecutionTest, StackAddressesAndWidenedChars) {
+  ValueRecord local;
+  InitValueRecord(local, kStorageAuto, kTypeInt, 0, nullptr, 2, nullptr, 1, 0);
+  EmitPushPair(Reg::HL);
+  EmitPushPair(Reg::BC);
+  LoadStackOperand(local, Reg::DE);
+  const std::string address = EmittedAsm() + "\tld (OUT+0),de\n";
+  ValueRecord c = CharInA();
+  MoveRegisterValueToPair(c, Reg::BC);
+  const std::string widened = "\tld a,#0xF0\n\tld bc,#0xFFFF\n" + EmittedAsm() + "\tld (OUT+0),bc\n";
+  EmitZeroFlagToHl(0);
+  const std::string zeroSet = "\txor a\n" + EmittedAsm() + "\tld (OUT+0),hl\n";
+  EmitZeroFlagToHl(0);
+  const std::string zeroClear = "\tor #1\n" + EmittedAsm() + "\tld (OUT+0),hl\n";
+  TempDir dir;
+  const AsmRun run = RunAsmCases(LibraryAsm(), {address, widened, zeroSet, zeroClear}, dir.path());
+  ASSERT_TRUE(run.ok) << run.log;
+  EXPECT_EQ(Word(run.blocks[0], 0), 0x0002) << "the frame starts at SP 0";
+  EXPECT_EQ(Word(run.blocks[1], 0), 0x00F0);
+  EXPECT_EQ(Word(run.blocks[2], 0), 1);
+  EXPECT_EQ(Word(run.blocks[3], 0), 0);
 }
 
 // The copy loop of data wait states jumps back to its own ldi until BC

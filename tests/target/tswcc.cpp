@@ -7,6 +7,7 @@
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/common/cc_codegen.h"
+#include "compcore/common/cc_session.h"
 #include "foundation/langmodule.h"
 #include "foundation/xerr.h"
 
@@ -29,7 +30,7 @@ constexpr int kExitUsage = 2;
 constexpr uint16_t kCompileToFileMode = 1;
 
 struct Options {
-  TargetCpuName cpu = TargetCpuName::kZ180;
+  tsw::TargetCpu cpu = tsw::TargetCpu::Z180;
   std::string libDir;
   std::string bios;
   std::string outDir;
@@ -52,9 +53,9 @@ std::optional<Options> ParseArguments(int argc, char **argv) {
     if (arg == "-cpu") {
       std::string cpu = argv[++i];
       if (cpu == "z180")
-        options.cpu = TargetCpuName::kZ180;
+        options.cpu = tsw::TargetCpu::Z180;
       else if (cpu == "corvid")
-        options.cpu = TargetCpuName::kCRV;
+        options.cpu = tsw::TargetCpu::Corvid;
       else {
         std::cerr << "tswcc: unknown processor '" << cpu << "' (z180 or corvid)\n";
         return std::nullopt;
@@ -197,6 +198,9 @@ int main(int argc, char **argv) {
   boundaries.messages = &messages;
   AssembleCompiler(boundaries);
   CodeGen().SelectTargetCpu(options->cpu);
+  // With a kernel source the request compiles it first, as the IDE's
+  // compile does when the BIOS must be compiled before the program.
+  BiosFirstFlag() = !options->bios.empty();
   ClearErrorList();
   uint16_t status = kCompileFailedBit;
   // A compile that stops (the error limit, a fatal error) throws past the

@@ -71,6 +71,19 @@ TEST_F(TswccTest, AnOutputDirectoryKeepsTheSourceNameInDiagnostics) {
 
 // The error limit stops the compile by an exception: the driver still
 // prints what was recorded and why it stopped, and fails.
+// A clean compile to files leaves the image, its HEX twin and the
+// source-position file in the output directory, and nothing beside the
+// source.
+TEST_F(TswccTest, TheOutputsOfACompileLandInTheOutputDirectory) {
+  std::string source = dir.Write("src/prog.c", "int a;\nlong b;\n");
+  ProcessOutcome outcome = Run({"-lib", libDir, "-o", dir / "out", source});
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.output;
+  for (const char *file : {"out/prog.bin", "out/prog.hex", "out/prog.brk"})
+    EXPECT_TRUE(std::filesystem::exists(dir / file)) << file;
+  for (const char *file : {"src/prog.bin", "src/prog.hex", "src/prog.brk"})
+    EXPECT_FALSE(std::filesystem::exists(dir / file)) << file;
+}
+
 TEST_F(TswccTest, ACompileStoppedAtTheErrorLimitStillReports) {
   // One error more than the diagnostic list keeps.
   constexpr int kErrors = 1001;
@@ -82,6 +95,34 @@ TEST_F(TswccTest, ACompileStoppedAtTheErrorLimitStillReports) {
   EXPECT_EQ(outcome.exitCode, 1) << outcome.output;
   EXPECT_NE(outcome.output.find("prog.c:1:"), std::string::npos) << outcome.output;
   EXPECT_NE(outcome.output.find("compile stopped"), std::string::npos) << outcome.output;
+}
+
+// With a kernel source the kernel is compiled first: its errors are the
+// compile's, named by the kernel's file, and stop the program's compile.
+TEST_F(TswccTest, AKernelSourceIsCompiledBeforeTheProgram) {
+  struct Case {
+    const char *kernel;
+    const char *program;
+    int exitCode;
+    const char *line; // part of the output, "" for none at all
+  };
+  const Case cases[] = {
+      {"int kernel_word;\n", "int a;\n", 0, ""},
+      {"int k;\nconst int c;\n", "int a;\n", 1, "bios.c:2:12: "},
+      // The program compile sees what the kernel declared.
+      {"int shared;\n", "int shared;\n", 1, "prog.c:1:"},
+  };
+  for (const Case &c : cases) {
+    std::string kernel = dir.Write("bios.c", c.kernel);
+    std::string source = dir.Write("prog.c", c.program);
+    ProcessOutcome outcome = Run({"-lib", libDir, "-bios", kernel, source});
+    EXPECT_EQ(outcome.exitCode, c.exitCode) << c.kernel << ": " << outcome.output;
+    if (*c.line == 0) {
+      EXPECT_EQ(outcome.output, "") << c.kernel;
+    } else {
+      EXPECT_NE(outcome.output.find(c.line), std::string::npos) << c.kernel << ": " << outcome.output;
+    }
+  }
 }
 
 TEST_F(TswccTest, RefusesABadCommandWithUsage) {

@@ -64,8 +64,9 @@ KernelRun RunKernel(const std::string &programAsm, bool globalInit, const TempDi
   request.dumps.push_back({3, 0x100});
   if (auto exitCode = SymbolAddress(result.program.symbols, "exit_code"))
     request.dumps.push_back({*exitCode, 2});
-  if (auto marks = SymbolAddress(result.program.symbols, "marks"))
-    request.dumps.push_back({*marks, 2});
+  for (const char *name : {"marks", "bound_index"})
+    if (auto address = SymbolAddress(result.program.symbols, name))
+      request.dumps.push_back({*address, 2});
   result.run = RunOnSimulator(request);
   return result;
 }
@@ -91,6 +92,10 @@ TEST(Z180KernelTest, ExitStoresTheExitCodeAndHalts) {
       {"main returns", "main::\n\tld hl,#0x0505\n\tld (_marks),hl\n\tret\n", false, 0, 0x0505},
       {"exit with -1", "main::\n\tld hl,#0xFFFF\n\tpush hl\n\tcall exit\n", false, 0xFFFF, 0},
       // premain runs the global initialisation before main.
+      // The failed run-time checks end the program with their own codes.
+      {"bound check", "main::\n\tcall bound_e\n\tld hl,#1\n\tld (_marks),hl\n\tret\n", false, 0xFFFE, 0},
+      {"index check", "main::\n\tld hl,#17\n\tcall abound_e\n\tld hl,#1\n\tld (_marks),hl\n\tret\n", false,
+       0xFFFD, 0},
       {"premain", "_GLOBAL_INIT::\n\tld hl,#0x0100\n\tld (_marks),hl\n\tret\n"
                   "main::\n\tld hl,(_marks)\n\tinc hl\n\tld (_marks),hl\n\tpush hl\n\tcall exit\n",
        true, 0x0101, 0x0101},
@@ -107,6 +112,9 @@ TEST(Z180KernelTest, ExitStoresTheExitCodeAndHalts) {
     ASSERT_EQ(k.run.stop, SimStop::Halted) << c.what << ": " << k.run.log;
     EXPECT_EQ(WordAt(k, "exit_code"), c.exitCode) << c.what;
     EXPECT_EQ(WordAt(k, "marks"), c.marks) << c.what;
+    if (c.exitCode == 0xFFFD) {
+      EXPECT_EQ(WordAt(k, "bound_index"), 17) << c.what;
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 // defines it, or a program that calls it is never given its module.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -12,6 +13,7 @@
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
+#include "compcore/cc_gen/asm/asm_tables.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_mod/cc_mod.h"
 #include "runner/asm_convert.h"
@@ -119,6 +121,109 @@ TEST_F(Z180LibraryIndexTest, EachModuleHeaderNamesExactlyTheRoutinesItsBodyDefin
   // The routines generated code calls by name, as labels.
   for (const char *routine : {"c_mult", "c_div", "L_add", "G_mul", "cl_lt", "long_0", "_switch", "I__L", "Hi_Bl", "F_add", "cf_lt", "flt_0", "Bf_Hi", "F__L"})
     EXPECT_TRUE(definedIn.contains(routine)) << routine;
+}
+
+// Every instruction of the library is one the compiler's Z180 assembler
+// knows, with conditions it knows, and no label of an #asm block is a
+// mnemonic (the assembler would read it as the instruction): the names
+// that are mnemonics are C functions, which the compiler names.
+TEST(Z180LibrarySourceTest, UsesOnlyTheZ180AssemblersMnemonicsAndConditions) {
+  using assembler::AsmCpu;
+  for (const auto &entry : fs::directory_iterator(TSW_Z180_LIBRARY)) {
+    std::string name = entry.path().filename().string();
+    if (entry.path().extension() != ".LIB" && name != "SIMBIOS.C")
+      continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::string source(std::istreambuf_iterator<char>(in), {});
+    ConvertedAsm converted = ConvertLibraryAsm(source);
+    EXPECT_TRUE(converted.problems.empty()) << name << ": " << ::testing::PrintToString(converted.problems);
+    std::istringstream lines(converted.text);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.empty() || line.find('=') != std::string::npos)
+        continue;
+      if (line[0] != '\t') {
+        std::string label = line.substr(0, line.find(':'));
+        bool cFunction = source.find("\n" + std::string("int ") + label + "(") != std::string::npos;
+        EXPECT_TRUE(assembler::FindMnemonic(AsmCpu::kZ180, label) == nullptr || cFunction) << name << ": " << label;
+        continue;
+      }
+      std::istringstream words(line.substr(1));
+      std::string mnemonic, operands;
+      words >> mnemonic;
+      std::getline(words, operands);
+      if (mnemonic.starts_with('.'))
+        continue;
+      EXPECT_NE(assembler::FindMnemonic(AsmCpu::kZ180, mnemonic), nullptr) << name << ": " << line;
+      bool conditional = mnemonic == "jp" || mnemonic == "jr" || mnemonic == "call" || mnemonic == "ret";
+      std::string first = operands.substr(operands.find_first_not_of(' ') == std::string::npos
+                                              ? operands.size()
+                                              : operands.find_first_not_of(' '));
+      first = first.substr(0, first.find(','));
+      if (conditional && (operands.find(',') != std::string::npos || mnemonic == "ret") && !first.empty()) {
+        EXPECT_GE(assembler::FindCondition(AsmCpu::kZ180, first), 0) << name << ": " << line;
+      }
+    }
+  }
+}
+
+// An #asm block's local labels (one colon) are its own: the compiler
+// forgets them at the block's end. A name used in one block and defined
+// locally only in another would never be resolved.
+TEST(Z180LibrarySourceTest, LocalLabelsAreUsedOnlyInTheirOwnBlock) {
+  for (const auto &entry : fs::directory_iterator(TSW_Z180_LIBRARY)) {
+    std::string name = entry.path().filename().string();
+    if (entry.path().extension() != ".LIB" && name != "SIMBIOS.C")
+      continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::string source(std::istreambuf_iterator<char>(in), {});
+    // Per block: its local labels and the words it uses.
+    struct Block {
+      std::set<std::string> locals, words;
+    };
+    std::vector<Block> blocks;
+    std::set<std::string> globals;
+    bool inAsm = false;
+    std::istringstream lines(source);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.starts_with("#asm")) {
+        inAsm = true;
+        blocks.emplace_back();
+        continue;
+      }
+      if (line.starts_with("#endasm")) {
+        inAsm = false;
+        continue;
+      }
+      if (!inAsm)
+        continue;
+      std::string code = line.substr(0, line.find(';'));
+      size_t colon = code.find(':');
+      size_t start = 0;
+      if (colon != std::string::npos && colon > 0 && !std::isspace(static_cast<unsigned char>(code[0]))) {
+        std::string label = code.substr(0, colon);
+        bool global = colon + 1 < code.size() && code[colon + 1] == ':';
+        (global ? globals : blocks.back().locals).insert(label);
+        start = colon + (global ? 2 : 1);
+      }
+      std::string word;
+      for (size_t i = start; i <= code.size(); ++i) {
+        char c = i < code.size() ? code[i] : ' ';
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
+          word += c;
+        } else if (!word.empty()) {
+          blocks.back().words.insert(word);
+          word.clear();
+        }
+      }
+    }
+    std::set<std::string> allLocals;
+    for (const Block &b : blocks)
+      allLocals.insert(b.locals.begin(), b.locals.end());
+    for (size_t i = 0; i < blocks.size(); ++i)
+      for (const std::string &w : blocks[i].words)
+        EXPECT_FALSE(allLocals.contains(w) && !blocks[i].locals.contains(w) && !globals.contains(w))
+            << name << ": block " << i + 1 << " uses " << w << ", local to another block";
+  }
 }
 
 } // namespace

@@ -50,13 +50,13 @@ CCAddrDirectory &RootAddressDirectory() { return State().root; }
 CCAddrDirectory &XmemAddressDirectory() { return State().xmem; }
 
 ADDR24 LookupRoot(ADDR24 address) {
-  if (CodeGenSetup().cpu != CodeCpu::kCorvid || address.logical >= ExtWindowStart)
+  if (CodeGenSetup().cpu != TargetCpu::Corvid || address.logical >= ExtWindowStart)
     return address;
   return Lookup(State().root, address);
 }
 
 ADDR24 LookupXmem(ADDR24 address) {
-  if (CodeGenSetup().cpu != CodeCpu::kCorvid || address.logical < ExtWindowStart)
+  if (CodeGenSetup().cpu != TargetCpu::Corvid || address.logical < ExtWindowStart)
     return address;
   return Lookup(State().xmem, address);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compcore/common/target_cpu.h"
 #include "foundation/addr24.h"
 
 #include <cstdint>
@@ -11,10 +12,8 @@
 // answers neutrally until the compile installs the real one.
 namespace tsw {
 
-enum class CodeCpu : uint8_t { kZ180 = 0, kCorvid = 1 };
-
 struct CodeGenSettings {
-  CodeCpu cpu = CodeCpu::kZ180;
+  TargetCpu cpu = TargetCpu::Z180;
   // "No Bouncers": root code calls extended-memory functions through stubs.
   bool noBouncers = true;
   // Root call targets are looked up in the address directory.

@@ -329,7 +329,7 @@ bool XmemCache::CheckPageCross(int32_t count) {
     return false;
   ADDR24 next = Current();
   next.segment = uint8_t(next.segment + 1);
-  if (CodeGenSetup().cpu == CodeCpu::kZ180) {
+  if (CodeGenSetup().cpu == TargetCpu::Z180) {
     // The kernel switches the window to the next page and returns to the
     // same physical address, now seen one page lower.
     EmitByte(kOpLoadA);

@@ -39,7 +39,7 @@ constexpr int32_t kPreserveAfLength = 2;
 constexpr uint16_t kRoutineFixupFlags = 0x0100;
 constexpr char kNoCodeOrigin[] = "far jump without a code origin";
 
-bool Corvid() { return CurrentCpu() == CodeCpu::kCorvid; }
+bool Corvid() { return CurrentCpu() == TargetCpu::Corvid; }
 
 ADDR24 CurrentAddress() { return Caches().currentCode->Current(); }
 
@@ -207,12 +207,12 @@ ADDR24 EmitLongJumpTrampoline(ADDR24 target, uint8_t opcode, const SymbolRecord 
 void EmitConditionalCallNamed(std::string_view routine, Condition condition) {
   const uint8_t code = uint8_t(condition);
   switch (CurrentCpu()) {
-  case CodeCpu::kZ180: {
+  case TargetCpu::Z180: {
     const ADDR24 address = Upcalls().LookupRoutineSymbol(routine, kRoutineFixupFlags, kOpCall);
     EmitCallToAddr24(address, uint8_t(kOpCallIf | code << kConditionShift));
     return;
   }
-  case CodeCpu::kCorvid: {
+  case TargetCpu::Corvid: {
     // The call is skipped on the opposite condition: a relative jump where
     // one exists (NZ, Z, NC, C), else a JP.
     const uint8_t opposite = uint8_t(code ^ 1);

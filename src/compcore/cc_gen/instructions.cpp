@@ -321,7 +321,7 @@ void ForgetOperandTemplates(InstructionState &s) {
   s.finish = kEmptyTemplate;
 }
 
-bool Corvid() { return CodeGenSetup().cpu == CodeCpu::kCorvid; }
+bool Corvid() { return CodeGenSetup().cpu == TargetCpu::Corvid; }
 bool CompiledForSize() { return Attributes().current & kAttrSize; }
 bool InCofunction() { return Attributes().current & kAttrCofuncMask; }
 ADDR24 Here() { return Caches().currentCode->Current(); }

@@ -55,7 +55,7 @@ constexpr const char *kBitRoutines[3][3] = {
     {"SET", "ISET", "ESET"},
 };
 
-bool Z180() { return CurrentCpu() == CodeCpu::kZ180; }
+bool Z180() { return CurrentCpu() == TargetCpu::Z180; }
 
 bool IsConstant(const ValueRecord &value) { return value.storage == kStorageConstant; }
 bool IsLowPort(const ValueRecord &port) { return IsConstant(port) && port.value < kLowPorts; }

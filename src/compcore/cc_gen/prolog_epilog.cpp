@@ -133,9 +133,12 @@ void SaveOrRestoreByVariables(bool restore) {
 }
 
 // A large area is copied between the bottom of the frame and its static
-// place; the entry's copy runs in the other register set, so HL survives.
+// place. The copy runs in the other register set whenever HL holds what
+// must survive: the first argument on entry, the value on an exit that has
+// not switched sets already (an IX frame's).
 void SaveOrRestoreByBlock(bool restore) {
-  if (!restore)
+  const bool keepHl = !restore || !Frame().epilogExx;
+  if (keepHl)
     EmitFixed(Fixed::kExx);
   EmitFixed(Fixed::kSpAddress);
   if (!restore) {
@@ -146,7 +149,7 @@ void SaveOrRestoreByBlock(bool restore) {
   }
   EmitWordTemplate(kLdBcWordT, Frame().registers);
   EmitBlockCopy(ValueRecord{}, Frame().registers);
-  if (!restore)
+  if (keepHl)
     EmitFixed(Fixed::kExx);
 }
 
@@ -161,7 +164,7 @@ void SaveOrRestoreRegisterVariables(bool restore) {
 
 void EmitInterruptEntry() {
   uint32_t kind = InterruptKindOf();
-  if (kind >= std::size(kInterruptExits) || (kind == uint32_t(InterruptKind::kRetn) && CurrentCpu() != CodeCpu::kZ180))
+  if (kind >= std::size(kInterruptExits) || (kind == uint32_t(InterruptKind::kRetn) && CurrentCpu() != TargetCpu::Z180))
     kind = uint32_t(InterruptKind::kRet);
   EmitFixed(Fixed::kPushAf);
   EmitPushPair(Reg::HL);
@@ -264,7 +267,7 @@ FunctionEpilog::~FunctionEpilog() noexcept(false) {
   LoadFrameRoutineArguments(FrameSize());
   // The Z180 routine returns for the function, unless the function's
   // attribute 0x02 wants control back after it.
-  if (CurrentCpu() == CodeCpu::kZ180 && !HasAttribute2()) {
+  if (CurrentCpu() == TargetCpu::Z180 && !HasAttribute2()) {
     Upcalls().EmitJumpNamedRoutine(routine->exit);
     return;
   }

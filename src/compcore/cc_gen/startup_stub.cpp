@@ -70,7 +70,7 @@ public:
   explicit StubBuilder(bool measuring) : measuring_(measuring) {}
 
   bool Build(const StartupLayout &layout) {
-    const bool z180 = CurrentCpu() == CodeCpu::kZ180;
+    const bool z180 = CurrentCpu() == TargetCpu::Z180;
     uint16_t symbols[std::size(kRequiredSymbols)] = {};
     bool complete = true;
     for (size_t i = 0; i < std::size(kRequiredSymbols); ++i)

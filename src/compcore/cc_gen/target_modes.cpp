@@ -97,20 +97,20 @@ bool &CorvidConstantsApartFlag() {
   return flag;
 }
 
-bool CpuFromSelector(uint8_t selector, CodeCpu *cpu) {
+bool CpuFromSelector(uint8_t selector, TargetCpu *cpu) {
   switch (selector) {
-  case kSelectorCorvid: *cpu = CodeCpu::kCorvid; return true;
-  case kSelectorZ180: *cpu = CodeCpu::kZ180; return true;
+  case kSelectorCorvid: *cpu = TargetCpu::Corvid; return true;
+  case kSelectorZ180: *cpu = TargetCpu::Z180; return true;
   default: return false;
   }
 }
 
-void SelectTargetCpu(CodeCpu cpu) {
+void SelectTargetCpu(TargetCpu cpu) {
   TargetModeState &s = State();
-  const bool corvid = cpu == CodeCpu::kCorvid;
+  const bool corvid = cpu == TargetCpu::Corvid;
   CodeGenSetup().cpu = cpu;
   s.active = corvid ? static_cast<MemoryConfiguration *>(&s.corvid) : &s.z180;
-  SetTargetCpuMacro(corvid ? TargetCpuName::kCRV : TargetCpuName::kZ180);
+  SetTargetCpuMacro(cpu);
   // The assembler first: the disassembler and the stepper decode what it
   // accepts.
   TargetModeServices &services = Services();
@@ -119,7 +119,7 @@ void SelectTargetCpu(CodeCpu cpu) {
   services.SelectStepperTables();
 }
 
-CodeCpu CurrentCpu() { return CodeGenSetup().cpu; }
+TargetCpu CurrentCpu() { return CodeGenSetup().cpu; }
 
 void SelectCodeCache(ADDR24 address) {
   CachePointers &c = Caches();
@@ -153,7 +153,7 @@ bool IsProgramCode() { return State().programCode; }
 
 void ResetTargetModes() {
   TargetModeState &s = State();
-  CodeGenSetup().cpu = CodeCpu::kZ180;
+  CodeGenSetup().cpu = TargetCpu::Z180;
   s.active = &s.z180;
   s.biosCode = false;
   s.programCode = true;

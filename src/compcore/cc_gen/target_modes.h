@@ -53,11 +53,11 @@ bool &CorvidConstantsApartFlag();
 // pragma's processor; any other selector is none.
 inline constexpr uint8_t kSelectorCorvid = 0;
 inline constexpr uint8_t kSelectorZ180 = 1;
-bool CpuFromSelector(uint8_t selector, CodeCpu *cpu);
+bool CpuFromSelector(uint8_t selector, TargetCpu *cpu);
 // Sets the processor, its memory configuration and TARGETCPU, then
 // re-selects the assembler's, the disassembler's and the stepper's tables.
-void SelectTargetCpu(CodeCpu cpu);
-CodeCpu CurrentCpu();
+void SelectTargetCpu(TargetCpu cpu);
+TargetCpu CurrentCpu();
 
 // Root code below the window, extended-memory code at or above it, each
 // only when its cache has an origin; the constant cache follows.

@@ -115,7 +115,7 @@ ADDR24 FunctionAddress(SymbolRecord &symbol, int16_t offset, uint16_t flags) {
   // of its own in root memory. The Z180 enters it through its root bouncer,
   // whose address the symbol already holds.
   const CodeGenSettings &setup = CodeGenSetup();
-  if (setup.cpu == CodeCpu::kCorvid && setup.noBouncers) {
+  if (setup.cpu == TargetCpu::Corvid && setup.noBouncers) {
     if (address.logical >= ExtWindowStart) {
       address = Addr24FromLong(symbol.secondAddress);
       if (address.logical == 0) {

@@ -5,6 +5,7 @@
 #include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_gen/addr_directory.h"
 #include "compcore/cc_gen/asm/asm_block.h"
+#include "compcore/cc_gen/asm/asm_statement.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
@@ -56,7 +57,7 @@ ADDR24 CodeAddressNow() {
 
 class CompilerFixupServices : public FixupServices {
 public:
-  bool Corvid() override { return CodeGenSetup().cpu == CodeCpu::kCorvid; }
+  bool Corvid() override { return CodeGenSetup().cpu == TargetCpu::Corvid; }
   bool NoBouncers() override { return CodeGenSetup().noBouncers; }
   bool WatchMode() override { return Diagnostics().throwAll; }
   bool ReadingProgramSource() override { return CurrentSourceIsProgram(); }
@@ -136,14 +137,8 @@ EmitCache *CacheOf(OriginCache cache) {
 // the emitters are built.
 class ByteRoadGenerator : public CodeGenerator {
 public:
-  // Only the two processors the code generator emits for are taken.
-  void SelectTargetCpu(TargetCpuName cpu) override {
-    if (cpu == TargetCpuName::kZ180 || cpu == TargetCpuName::kCRV)
-      tsw::SelectTargetCpu(cpu == TargetCpuName::kCRV ? CodeCpu::kCorvid : CodeCpu::kZ180);
-  }
-  TargetCpuName TargetCpu() override {
-    return tsw::CurrentCpu() == CodeCpu::kCorvid ? TargetCpuName::kCRV : TargetCpuName::kZ180;
-  }
+  void SelectTargetCpu(tsw::TargetCpu cpu) override { tsw::SelectTargetCpu(cpu); }
+  tsw::TargetCpu TargetCpu() override { return tsw::CurrentCpu(); }
   bool IsBiosCode() override { return tsw::IsBiosCode(); }
   void BeginBiosCode() override { tsw::BeginBiosCode(); }
   void EndProgramCode() override { tsw::EndProgramCode(); }
@@ -358,6 +353,7 @@ void ResetByteRoadForCompile(bool biosCompile) {
   ResetAddressDirectoriesForCompile(biosCompile);
   ResetShadowForCompile(biosCompile);
   DropCodeState();
+  assembler::StartAssemblerPass();
 }
 
 CodeGenerator &ByteRoadCodeGenerator() { return Road()->generator; }

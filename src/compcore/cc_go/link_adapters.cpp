@@ -101,7 +101,7 @@ void LinkBiosMemory::PulseKernelFlag(int value) {
     kernel_.pulseFlag(uint8_t(value));
 }
 
-bool LinkBiosMemory::IsCorvidTarget() { return CodeGen().TargetCpu() == TargetCpuName::kCRV; }
+bool LinkBiosMemory::IsCorvidTarget() { return CodeGen().TargetCpu() == tsw::TargetCpu::Corvid; }
 
 uint16_t LinkBiosMemory::CompilerSymTab() {
   const SymbolRecord *entry = LookupSymbol("symTab", false, SymbolTableId::kGlobal);

@@ -208,7 +208,7 @@ const DirectiveEntry kDirectives[] = {
 
 // Carries out the directive at the cursor; null when it is not one of ours.
 const DirectiveEntry *DoDirective() {
-  const bool corvid = CodeGen().TargetCpu() == TargetCpuName::kCRV;
+  const bool corvid = CodeGen().TargetCpu() == tsw::TargetCpu::Corvid;
   for (const DirectiveEntry &entry : kDirectives) {
     if ((entry.flags & kCorvidOnly) && !corvid)
       continue;

@@ -558,10 +558,12 @@ void ResetMacroModule() {
 }
 
 namespace {
+// The processor macros the dialect predefines, by their values; the first
+// two are the processors a compile targets, in TargetCpu's order.
 constexpr const char *kCpuNames[] = {"Z180", "CRV", "I8086", "I80186", "I80286", "I80386"};
 }
 
-void SetTargetCpuMacro(TargetCpuName cpu) { SetPredefinedMacro("TARGETCPU", kCpuNames[int(cpu)]); }
+void SetTargetCpuMacro(tsw::TargetCpu cpu) { SetPredefinedMacro("TARGETCPU", kCpuNames[int(cpu)]); }
 
 void DefineTargetMacros(const PredefinedMacroSettings &settings) {
   ResetMacroExpansionState();

@@ -49,14 +49,14 @@ void ResetMacroExpansionState();
 // TARGETCPU only in the BIOS compile.
 struct PredefinedMacroSettings {
   bool biosCompile = false;
-  TargetCpuName cpu = TargetCpuName::kZ180;
+  tsw::TargetCpu cpu = tsw::TargetCpu::Z180;
   bool ideBiosFlag = false;  // NO_BIOS "0" when set
   int ideRunMode = 0;        // DEBUG_RST "0" in run mode 1
   bool withoutBoard = false; // _OFFLINE_COMPILE_
 };
 void DefineTargetMacros(const PredefinedMacroSettings &settings);
 // The processor changed (#pragma): TARGETCPU follows.
-void SetTargetCpuMacro(TargetCpuName cpu);
+void SetTargetCpuMacro(tsw::TargetCpu cpu);
 void ResetMacroModule();
 
 } // namespace tsw

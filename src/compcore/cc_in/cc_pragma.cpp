@@ -40,7 +40,7 @@ PragmaState &State() {
   return s;
 }
 
-void SelectCpu(TargetCpuName cpu) {
+void SelectCpu(tsw::TargetCpu cpu) {
   SetTargetCpuMacro(cpu);
   CodeGen().SelectTargetCpu(cpu);
 }
@@ -106,8 +106,8 @@ struct PragmaKeyword {
   void (*run)();
 };
 const PragmaKeyword kPragmaKeywords[] = {
-    {"Zilog180", [] { SelectCpu(TargetCpuName::kZ180); }},
-    {"Corvid", [] { SelectCpu(TargetCpuName::kCRV); }},
+    {"Zilog180", [] { SelectCpu(tsw::TargetCpu::Z180); }},
+    {"Corvid", [] { SelectCpu(tsw::TargetCpu::Corvid); }},
     {"CompileBIOS", CompileBios},
     {"CompileProgram", CompileProgram},
     {"DATAWAITSUSED", DataWaitsPragma},

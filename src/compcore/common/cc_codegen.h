@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compcore/common/target_cpu.h"
 #include "foundation/addr24.h"
 
 #include <cstdint>
@@ -15,8 +16,6 @@
 // address is 0.
 namespace tsw {
 
-enum class TargetCpuName { kZ180, kCRV, kI8086, kI80186, kI80286, kI80386 };
-
 // The emit caches that the origin directives name, one each.
 enum class OriginCache : uint8_t { kRootCode, kXmemCode, kWatchCode, kRootConstant, kRootVariable, kWatchVariable };
 
@@ -28,8 +27,8 @@ public:
   virtual ~CodeGenerator() = default;
 
   // ---- target processor and code modes --------------------------------
-  virtual void SelectTargetCpu(TargetCpuName cpu) { (void)cpu; }
-  virtual TargetCpuName TargetCpu() { return TargetCpuName::kZ180; }
+  virtual void SelectTargetCpu(tsw::TargetCpu cpu) { (void)cpu; }
+  virtual tsw::TargetCpu TargetCpu() { return tsw::TargetCpu::Z180; }
   // The compile is emitting BIOS code.
   virtual bool IsBiosCode() { return false; }
   virtual void BeginBiosCode() {}

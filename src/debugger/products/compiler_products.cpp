@@ -10,8 +10,8 @@
 
 namespace tsw {
 
-std::optional<SourcePosition> CompilerProducts::FindSourceForAddress(ADDR24 address) {
-  SourcePosition where;
+std::optional<SourceLocation> CompilerProducts::FindSourceForAddress(ADDR24 address) {
+  SourceLocation where;
   if (!tsw::FindSourceForAddress(address, where.line, where.column, where.file))
     return std::nullopt;
   return where;
@@ -41,7 +41,7 @@ uint16_t CompilerProducts::CodeStart() { return CompiledCodeStart(); }
 uint16_t CompilerProducts::StackTop() { return CompiledStackTop(); }
 
 TargetCpu CompilerProducts::Cpu() {
-  return CodeGen().TargetCpu() == TargetCpuName::kCRV ? TargetCpu::Corvid : TargetCpu::Z180;
+  return CodeGen().TargetCpu();
 }
 
 // A routine of the target library is a function of this compile, or a

@@ -9,7 +9,7 @@ namespace tsw {
 
 class CompilerProducts : public DebugProducts {
 public:
-  std::optional<SourcePosition> FindSourceForAddress(ADDR24 address) override;
+  std::optional<SourceLocation> FindSourceForAddress(ADDR24 address) override;
   ADDR24 FindAddressForSource(const std::string &file, uint16_t line, uint16_t column) override;
   std::vector<ADDR24> FunctionAddresses() override;
   uint16_t StartupLabel(const char *name) override;

@@ -1,17 +1,18 @@
 #include "gui/common/tswview.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QClipboard>
 #include <QCursor>
 #include <QFocusEvent>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGlyphRun>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 
@@ -24,9 +25,11 @@ namespace tsw::gui {
 
 namespace {
 
-constexpr char16_t kControlPictures = 0x2400;
-constexpr char16_t kDeletePicture = 0x2421;
-constexpr char16_t kC1Mark = 0x25AF;
+// Control bytes show as their caret-notation letter; bytes of the second
+// control range share one middle dot. Both are drawn inverse.
+constexpr char16_t kCaretNotation = 0x40;
+constexpr char16_t kDeleteLetter = '?';
+constexpr char16_t kC1Mark = 0xB7;
 constexpr uint8_t kDelete = 0x7F, kLastC1 = 0x9F;
 constexpr int kMaxHColumn = cTextDisplay::kMaxHScroll;
 constexpr int kMinScrollLines = 2;
@@ -104,14 +107,14 @@ PaneHost &DefaultPaneHost() {
   return host;
 }
 
-QChar ShownChar(uint8_t byte) {
+ShownGlyph ShownChar(uint8_t byte) {
   if (byte < 0x20)
-    return QChar(char16_t(kControlPictures + byte));
+    return {QChar(char16_t(kCaretNotation + byte)), true};
   if (byte == kDelete)
-    return QChar(kDeletePicture);
+    return {QChar(kDeleteLetter), true};
   if (byte > kDelete && byte <= kLastC1)
-    return QChar(kC1Mark);
-  return QChar(char16_t(byte));
+    return {QChar(kC1Mark), true};
+  return {QChar(char16_t(byte)), false};
 }
 
 QString BytesToText(const std::string &bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
@@ -144,8 +147,7 @@ cTextWidget::cTextWidget(cTextDisplay &model, PaneHost &host, QWidget *parent)
     viewport()->update(CaretRect());
   });
   autoScroll_.setInterval(kAutoScrollMs);
-  connect(&autoScroll_, &QTimer::timeout, this,
-          [this] { AutoScrollTick(viewport()->mapFromGlobal(QCursor::pos())); });
+  connect(&autoScroll_, &QTimer::timeout, this, [this] { AutoScrollTick(viewport()->mapFromGlobal(QCursor::pos())); });
   SetPaneFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   SetColors(std::nullopt, std::nullopt, std::nullopt, std::nullopt);
 }
@@ -220,8 +222,7 @@ void cTextWidget::AddColorRange(TextPos from, TextPos to, uint32_t background, u
     InvalidateRange(from, to);
 }
 
-void cTextWidget::AssignColorRange(TextPos from, TextPos to, uint32_t background, uint32_t foreground,
-                                   bool repaint) {
+void cTextWidget::AssignColorRange(TextPos from, TextPos to, uint32_t background, uint32_t foreground, bool repaint) {
   if (PosLine(from) < 0 || PosLine(to) < 0 || from == to)
     return;
   if (!ranges_)
@@ -307,6 +308,11 @@ void cTextWidget::SetCaretShape(bool thin, bool grey) {
   viewport()->update(CaretRect());
   thinCaret_ = thin;
   greyCaret_ = grey;
+  RestartCaret();
+}
+
+void cTextWidget::SetCaretHidden(bool hidden) {
+  caretHidden_ = hidden;
   RestartCaret();
 }
 
@@ -409,12 +415,12 @@ void cTextWidget::PaintLine(QPainter &painter, int32_t displayLine, int32_t firs
     int to = model_->PixelOf(MakeDisplayPos(displayLine, segment.displayTo)).x;
     if (segment.background != colors_.background)
       painter.fillRect(from, y, to - from, cellHeight_, ToQColor(segment.background));
-    DrawBytes(painter, text, segment, y, ToQColor(segment.foreground));
+    DrawBytes(painter, text, segment, y, ToQColor(segment.foreground), ToQColor(segment.background));
   }
 }
 
 void cTextWidget::DrawBytes(QPainter &painter, const std::string &text, const PaintSegment &segment, int y,
-                            QColor color) {
+                            QColor color, QColor inverse) {
   QVector<quint32> glyphs;
   QVector<QPointF> positions;
   painter.setPen(color);
@@ -432,7 +438,14 @@ void cTextWidget::DrawBytes(QPainter &painter, const std::string &text, const Pa
     ++column;
     if (byte == ' ')
       continue;
-    QChar shown = ShownChar(byte);
+    auto [shown, mark] = ShownChar(byte);
+    if (mark) {
+      painter.fillRect(x, y, cellWidth_, cellHeight_, color);
+      painter.setPen(inverse);
+      painter.drawText(QPointF(x, y + ascent_), QString(shown));
+      painter.setPen(color);
+      continue;
+    }
     quint32 glyph = 0;
     if (rawFont_.isValid()) {
       int count = 1;
@@ -460,6 +473,14 @@ TextPos cTextWidget::PositionAt(QPoint point) const {
 }
 
 bool cTextWidget::KeyTyped(QKeyEvent *) { return false; }
+
+void cTextWidget::TextCommitted(const QString &) {}
+
+void cTextWidget::inputMethodEvent(QInputMethodEvent *event) {
+  if (!event->commitString().isEmpty())
+    TextCommitted(event->commitString());
+  event->accept();
+}
 
 void cTextWidget::keyPressEvent(QKeyEvent *event) {
   Qt::KeyboardModifiers held = event->modifiers();

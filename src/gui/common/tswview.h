@@ -37,10 +37,14 @@ public:
 };
 PaneHost &DefaultPaneHost();
 
-// A byte as the panes show it: its Latin-1 character, or a visible mark
-// for a control byte, so that no byte is invisible or drawn as something
-// it is not.
-QChar ShownChar(uint8_t byte);
+// A byte as the panes show it: its Latin-1 character, or for a control
+// byte a mark drawn inverse in its cell, so that no byte is invisible or
+// drawn as something it is not.
+struct ShownGlyph {
+  QChar character;
+  bool mark;
+};
+ShownGlyph ShownChar(uint8_t byte);
 // Bytes to clipboard text and back, one Latin-1 character each; a
 // character above U+00FF has no byte and gives none.
 QString BytesToText(const std::string &bytes);
@@ -90,7 +94,9 @@ public:
 
   void SetCaretShape(bool thin, bool grey);
   QRect CaretRect() const;
-  bool CaretDrawn() const { return hasFocus() && caretOn_; }
+  bool CaretDrawn() const { return hasFocus() && caretOn_ && !caretHidden_; }
+  // A long run of edits hides the caret until it is over.
+  void SetCaretHidden(bool hidden);
   void SetKeepSelectionOnFocusLoss(bool keep) { keepSelection_ = keep; }
 
   // The auto-scroll timer's step for a mouse point in viewport pixels.
@@ -117,6 +123,9 @@ public:
 protected:
   // A key the caret keys left over: true when the derived pane took it.
   virtual bool KeyTyped(QKeyEvent *event);
+  // Text an input method committed.
+  virtual void TextCommitted(const QString &text);
+  void inputMethodEvent(QInputMethodEvent *event) override;
 
   void paintEvent(QPaintEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
@@ -135,7 +144,8 @@ protected:
 
 private:
   void PaintLine(QPainter &painter, int32_t displayLine, int32_t firstColumn, int32_t lastColumn);
-  void DrawBytes(QPainter &painter, const std::string &text, const PaintSegment &segment, int y, QColor color);
+  void DrawBytes(QPainter &painter, const std::string &text, const PaintSegment &segment, int y, QColor color,
+                 QColor inverse);
   TextPos PositionAt(QPoint point) const;
   void SyncScrollBars();
   void RestartCaret();
@@ -155,6 +165,7 @@ private:
   bool thinCaret_ = true;
   bool greyCaret_ = false;
   bool caretOn_ = false;
+  bool caretHidden_ = false;
   bool keepSelection_ = false;
   bool captured_ = false;
   bool syncing_ = false;

@@ -165,10 +165,25 @@ std::string ConvertStatement(std::string_view statement, std::string &problem) {
   std::vector<std::string> operands = SplitOperands(rest);
   std::string line = label + "\t";
   if (mnemonic == "db" || mnemonic == "dw") {
-    line += "." + mnemonic + " ";
-    for (size_t i = 0; i < operands.size(); ++i)
-      line += (i ? "," : "") + ConvertNumbers(operands[i]);
-    return line;
+    // A string operand of db is its characters, which sdasz80 writes
+    // with .ascii: each run of operands becomes a directive of its own.
+    std::string directives;
+    std::string numbers;
+    auto flushNumbers = [&] {
+      if (!numbers.empty())
+        directives += (directives.empty() ? "" : "\n\t") + ("." + mnemonic + " " + numbers);
+      numbers.clear();
+    };
+    for (const std::string &operand : operands) {
+      if (mnemonic == "db" && operand.starts_with('"')) {
+        flushNumbers();
+        directives += (directives.empty() ? "" : "\n\t") + (".ascii " + operand);
+      } else {
+        numbers += (numbers.empty() ? "" : ",") + ConvertNumbers(operand);
+      }
+    }
+    flushNumbers();
+    return line + directives;
   }
   line += mnemonic;
   for (size_t i = 0; i < operands.size(); ++i)
@@ -337,10 +352,12 @@ ConvertedAsm ConvertLibraryAsm(std::string_view librarySource) {
         continue;
       std::string problem;
       std::string out = ConvertStatement(statement, problem);
-      if (!problem.empty())
+      if (!problem.empty()) {
         converted.problems.push_back(fmt::format("line {}: {}", number, problem));
-      else
+      } else {
         converted.text += out + "\n";
+        converted.statements.push_back({std::string(Trim(statement)), out});
+      }
     }
   }
   if (inAsm)

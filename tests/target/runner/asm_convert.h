@@ -6,9 +6,17 @@
 
 namespace tsw::target {
 
+struct ConvertedStatement {
+  std::string dialect; // as the library writes it
+  std::string sdas;    // what it became, one or more lines
+};
+
 struct ConvertedAsm {
   std::string text;                  // sdasz80 source lines, without a header
   std::vector<std::string> problems; // "line N: why" for each line left out
+  // Each statement of the blocks in order (not the labels and rets made
+  // for C functions).
+  std::vector<ConvertedStatement> statements;
 };
 
 // The `#asm` blocks of a library file in the dialect's Zilog syntax, turned

@@ -19,7 +19,7 @@ kernel_reset::
 ; a board's kernel (layout words, vectors, memory size codes), all 0 here:
 ; no link reads them from the simulator.
 kernel_directory::
-	db 'T','e','s','s','e','l','C'
+	db "TesselC"
 	dw 0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0
 
 ; Called by the start-up stub before anything else, with two words pushed
@@ -63,6 +63,6 @@ _exit2::
 /* The BIOS compile follows the kernel's last code with a jump to the
    program's start-up stub. */
 #asm
-kernel_start:
+kernel_start::
 	ld sp,0
 #endasm

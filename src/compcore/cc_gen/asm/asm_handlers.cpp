@@ -116,13 +116,11 @@ void EmitTarget(Statement &st, uint8_t opcode, uint16_t flags, const LcallFixup 
     target.segment = uint8_t(lcall->page);
   }
   st.RecordPosition();
-  // The long forms carry their page and reach any target as written; a
-  // plain jump may need the bank switched first, which its emitter decides.
-  const bool plainJump = opcode == 0xC3 || (opcode & 0xC7) == 0xC2;
-  if (plainJump)
-    EmitJumpToAddr24(target, opcode);
+  const bool call = opcode == kOpCall || opcode == kOpLongCall || (opcode & 0xC7) == kOpCallIf;
+  if (call)
+    EmitCallToAddr24(target, opcode);
   else
-    EmitLongJumpTrampoline(target, opcode);
+    EmitJumpToAddr24(target, opcode);
   st.selfEmitted = true;
 }
 

@@ -296,7 +296,7 @@ void AsmHost::CompileCStatement(std::string_view) { throw xInternal(kModule, __L
 
 void SetAsmHost(AsmHost *host) { State().host = host; }
 
-void SelectAsmCpuTables() { State().cpu = CodeGenSetup().cpu == CodeCpu::kCorvid ? AsmCpu::kCorvid : AsmCpu::kZ180; }
+void SelectAsmCpuTables() { State().cpu = CodeGenSetup().cpu == TargetCpu::Corvid ? AsmCpu::kCorvid : AsmCpu::kZ180; }
 
 AsmCpu SelectedAsmCpu() { return State().cpu; }
 
@@ -325,6 +325,8 @@ bool NeedsNopBefore(uint8_t opcode) {
   default: return (opcode & 0xF8) == 0x70 || (opcode & 0xC7) == 0x46;
   }
 }
+
+void StartAssemblerPass() { State().nopPending = false; }
 
 void ResetAssemblerModule() {
   State() = AssemblerState{};

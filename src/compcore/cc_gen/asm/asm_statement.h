@@ -47,7 +47,8 @@ bool NeedsNopBefore(uint8_t opcode);
 // Fatal at the current line, at the token being read.
 [[noreturn]] void AsmError(PlainMessage message);
 
-// Every compile starts with no pending NOP.
+// A compile starts with no NOP pending from the one before.
+void StartAssemblerPass();
 void ResetAssemblerModule();
 
 } // namespace tsw::assembler

@@ -109,7 +109,7 @@ bool AttributeQualifier(uint32_t &attrs) {
       kind = InterruptKind::kReti;
     else if (MatchKeyword("ret"))
       kind = InterruptKind::kRet;
-    else if (CodeGen().TargetCpu() == TargetCpuName::kZ180 && MatchKeyword("retn"))
+    else if (CodeGen().TargetCpu() == tsw::TargetCpu::Z180 && MatchKeyword("retn"))
       kind = InterruptKind::kRetn;
     attrs = (attrs & ~kAttrInterruptMask) | InterruptBits(kind);
     return true;

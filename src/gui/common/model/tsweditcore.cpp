@@ -18,6 +18,7 @@ size_t IndentLength(const std::string &text) {
 } // namespace
 
 EditorSeam::~EditorSeam() = default;
+void EditorSeam::TextEdited(TextPos, TextPos, TextPos) {}
 
 cEditCore::cEditCore(std::shared_ptr<cBufFile> doc, const CharRules &rules, EditorSeam &seam,
                      const EditorOptions &options, cEditCore *ringOf)
@@ -66,6 +67,7 @@ void cEditCore::TextChanged(TextPos from, TextPos to, TextPos newEnd, TextPos re
     view->ViewTextChanged(from, to, newEnd, repaintEnd);
     view = view->ringNext_;
   } while (view != this);
+  seam_.TextEdited(from, to, newEnd);
 }
 
 void cEditCore::FollowEdit(TextPos from, TextPos to, TextPos newEnd) {

@@ -20,6 +20,9 @@ public:
   virtual ~EditorSeam();
   virtual void Beep() = 0;
   virtual void InsertModeChanged(bool insertMode) = 0;
+  // The document's text between the positions changed, through any of its
+  // views; once per change.
+  virtual void TextEdited(TextPos from, TextPos to, TextPos newEnd);
 };
 
 struct EditorOptions {
