@@ -66,7 +66,7 @@ TEST_F(DriverCompile, BiosThenProgramToFilesWritesTheProgramsOutputsOnly) {
 
   EXPECT_FALSE(BiosCompileFlag());
   EXPECT_FALSE(BiosFirstFlag());
-  EXPECT_EQ(CurrentCpu(), CodeCpu::kZ180);
+  EXPECT_EQ(CurrentCpu(), TargetCpu::Z180);
   EXPECT_EQ(Output().outputBits, kOutputListing | kOutputBit01);
   // The BIOS compile is quiet: one announcement, the program's, before its
   // listing is opened and its lines are read.

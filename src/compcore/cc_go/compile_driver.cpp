@@ -109,7 +109,7 @@ public:
 // The processor is the BIOS's: Corvid when it says so.
 void SelectProcessorOfBios() {
   const bool corvid = LookupBiosSymbol("IOP_USE_CRV", ADDR24{}).logical != 0;
-  SelectTargetCpu(corvid ? CodeCpu::kCorvid : CodeCpu::kZ180);
+  SelectTargetCpu(corvid ? TargetCpu::Corvid : TargetCpu::Z180);
 }
 
 // Where the BIOS finds the vectors, the free memory and the store table of
