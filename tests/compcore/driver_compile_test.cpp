@@ -2,11 +2,14 @@
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_go/compile_driver.h"
+#include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/common/cc_session.h"
 #include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "foundation/xerr.h"
 #include "foundation/memorymap.h"
+#include "byte_road_fixture.h"
+#include "foundation/crc16.h"
 #include "front1_fixture.h"
 #include "product_shell.h"
 #include "support/tempdir.h"
@@ -222,6 +225,152 @@ TEST_F(DriverCompile, TheDriverDefinesWhereTheFreeMemoryAndVectorsLie) {
     EXPECT_EQ(LookupBiosSymbol(c.symbol, MakeAddr24(0xEE, 0xEEEE)).logical, c.logical) << c.symbol;
   EXPECT_EQ(LastCompileInformation().freeBase, 0xBFF0);
   EXPECT_EQ(LastCompileInformation().freeTop, 0xBFFF);
+}
+
+// A board whose sector writes fail from the given one on, as a link does
+// when the board stops answering.
+class FailingBoard : public RecordingOutputTarget {
+public:
+  void WriteTargetBlock(uint32_t count, ADDR24 address, const uint8_t *bytes) override {
+    RecordingOutputTarget::WriteTargetBlock(count, address, bytes);
+    if (failFrom >= 0 && blocks.size() > size_t(failFrom))
+      throw xTCErr(kMsgInternal, "test", 1);
+  }
+  int failFrom = -1;
+};
+
+class BoardShellFlags : public DirectiveShell {
+public:
+  bool CompileWithoutBoard() override { return offline; }
+  bool offline = false;
+};
+
+// A program compiled to the board: its flash image goes out sector by
+// sector, only the sectors it wrote, and a failed sector is a failed compile
+// that sends nothing more.
+TEST_F(DriverCompile, TheFlashImageGoesToTheBoardSectorBySector) {
+  std::string blob(300, '\0');
+  for (size_t i = 0; i < blob.size(); ++i)
+    blob[i] = char(i * 7 + 1);
+  dir.Write("BLOB.BIN", blob);
+  const std::string program = "#pragma Corvid\n#xcodorg xc 0x10 0xE000 0x1000 apply\n#ximport \"" +
+                              (dir / "BLOB.BIN") + "\" blob\n";
+  struct Case {
+    const char *name;
+    bool offline;
+    int failFrom;
+    size_t blocksTried;
+    bool failed;
+    std::vector<std::string> progress;
+  };
+  // The import's length word and 300 bytes fill three sectors of 128.
+  const Case cases[] = {
+      {"serial board", false, -1, 3, false, {"128/384", "256/384", "384/384"}},
+      {"board fails at the first sector", false, 0, 1, true, {"128/384"}},
+      {"board fails at the second sector", false, 1, 2, true, {"128/384", "256/384"}},
+      {"without a board", true, -1, 0, false, {}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    FailingBoard board;
+    board.failFrom = c.failFrom;
+    BoardShellFlags flags;
+    flags.offline = c.offline;
+    AssembleCompiler({.shell = &shell, .messages = &messages, .directiveShell = &flags, .codeTarget = &board});
+    messages.lines.clear();
+    std::filesystem::remove(dir / "PROG.bin");
+    const uint16_t status = Compile(program, kCompileModeBoard);
+    EXPECT_EQ((status & kCompileFailedBit) != 0, c.failed) << ::testing::PrintToString(Records());
+    ASSERT_EQ(board.blocks.size(), c.blocksTried);
+    for (size_t k = 0; k < board.blocks.size(); ++k) {
+      EXPECT_EQ(Addr24ToPhysical(board.blocks[k].address), 0x1E000 + 128 * k) << k;
+      std::string expected = std::string("\x2C\x01\x00\x00", 4) + blob;
+      expected.resize(384, '\0');
+      EXPECT_EQ(std::string(board.blocks[k].bytes.begin(), board.blocks[k].bytes.end()), expected.substr(128 * k, 128))
+          << k;
+    }
+    std::vector<std::string> progress;
+    for (const std::string &line : messages.lines)
+      if (line.find('/') != std::string::npos)
+        progress.push_back(line);
+    EXPECT_EQ(progress, c.progress);
+    if (c.offline) {
+      // Without a board the sectors go into the image, at their offset in it.
+      const std::string image = dir.Read("PROG.bin");
+      ASSERT_GE(image.size(), 304u);
+      EXPECT_EQ(image.substr(4, 300), blob);
+      EXPECT_TRUE(Exists("PROG.hex"));
+    }
+  }
+}
+
+// The package a loader takes: a header of where the program lies with its
+// CRC-16, then each range with its bytes from the image and their CRC-16.
+TEST_F(DriverCompile, TheDownloadPackageCarriesEachRangeWithItsCrc) {
+  std::string image = "123456789";
+  std::string large(600, '\0');
+  for (size_t i = 0; i < large.size(); ++i)
+    large[i] = char(i);
+  image += large;
+  dir.Write("PROG.bin", image);
+  const std::string program = dir / "PROG.C";
+  constexpr uint32_t kBase = 0x1000; // the image's first byte, 4 KiB
+  ASSERT_TRUE(WriteDownloadPackage(program, {{kBase, 9}, {kBase + 9, 600}}, kBase / 1024));
+  const std::string package = dir.Read("PROG.dlp");
+  ASSERT_EQ(package.size(), 128u + (16 + 9 + 2) + (16 + 600 + 2));
+  auto u16 = [&](size_t at) { return unsigned(uint8_t(package[at]) | uint8_t(package[at + 1]) << 8); };
+  auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
+  EXPECT_EQ(u16(32), 2u); // records
+  EXPECT_EQ(package.substr(34, 92), std::string(92, '\0'));
+  EXPECT_EQ(u16(126), ComputeCrc16(reinterpret_cast<const uint8_t *>(package.data()), 126));
+  struct Record {
+    size_t at;
+    uint32_t start, length;
+    uint16_t crc;
+  };
+  const Record records[] = {
+      {128, kBase, 9, 0x31C3},
+      {128 + 27, kBase + 9, 600, ComputeCrc16(reinterpret_cast<const uint8_t *>(large.data()), large.size())},
+  };
+  for (const Record &r : records) {
+    EXPECT_EQ(u32(r.at), r.start);
+    EXPECT_EQ(u32(r.at + 4), r.length);
+    EXPECT_EQ(u32(r.at + 8), 0u);
+    EXPECT_EQ(u32(r.at + 12), 0u);
+    EXPECT_EQ(package.substr(r.at + 16, r.length), image.substr(r.start - kBase, r.length));
+    EXPECT_EQ(u16(r.at + 16 + r.length), r.crc);
+  }
+}
+
+// A package that cannot be written whole is not left for a loader to take.
+TEST_F(DriverCompile, AFailedPackageLeavesNoPackage) {
+  struct Case {
+    const char *name;
+    std::vector<ImageRange> ranges;
+    bool blockPackage; // a directory where the package is written
+    const char *message;
+  };
+  const Case cases[] = {
+      {"range before the image", {{0x1000 - 1, 4}}, false, "[2075]"},
+      {"range past the image's end", {{0x1000, 4}, {0x1000 + 8, 4}}, false, "[2076]"},
+      {"package not creatable", {{0x1000, 4}}, true, "[2074]"},
+  };
+  dir.Write("PROG.bin", "0123456789");
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    messages.lines.clear();
+    std::filesystem::remove_all(dir / "PROG.dlp.part");
+    std::filesystem::remove(dir / "PROG.dlp");
+    if (c.blockPackage)
+      std::filesystem::create_directory(dir / "PROG.dlp.part");
+    EXPECT_FALSE(WriteDownloadPackage(dir / "PROG.C", c.ranges, 4));
+    EXPECT_FALSE(Exists("PROG.dlp"));
+    if (!c.blockPackage) {
+      EXPECT_FALSE(Exists("PROG.dlp.part"));
+    }
+    EXPECT_EQ(messages.lines, (std::vector<std::string>{c.message}));
+  }
+  std::filesystem::remove_all(dir / "PROG.dlp.part");
 }
 } // namespace
 } // namespace tsw::testing

@@ -244,6 +244,15 @@ void StoreBiosWords() {
   }
 }
 
+// The board's flash sector: the BIOS's own with "Assume Corvid CPU" (an
+// unknown size would send nothing and look done: it is taken as the larger
+// sector), else the small sector of the operating mode a compile assumes.
+uint32_t FlashSectorSizeOfBoard() {
+  if (Host().AssumeCorvidCpu())
+    return GetFlashSectorSize() ? GetFlashSectorSize() : kLargeSector;
+  return kSmallSector;
+}
+
 // Sends the flash image sector by sector, only the sectors the compile
 // wrote; over TCP/IP or without a board the sectors go into the ".bin"
 // image, which then becomes the HEX file and the download. False when a
@@ -256,10 +265,7 @@ bool SendFlashImage(const std::string &programPath, uint32_t imageBaseKb, bool b
   const bool offline = DirectiveShellInUse().CompileWithoutBoard();
   const bool tcp = board && board->UseTcp();
   const bool toBoardDirectly = !tcp && !offline;
-  uint32_t sector = kSmallSector;
-  // An unknown sector size would send nothing and look done.
-  if (Host().AssumeCorvidCpu())
-    sector = GetFlashSectorSize() ? GetFlashSectorSize() : kLargeSector;
+  const uint32_t sector = Output().flashSectorSize;
   std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[sector]);
   if (!buffer) {
     ShowMessage<kMsgNoSectorBuffer>(false);
@@ -489,6 +495,8 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   info.timeStamp = TimeStampNow();
   info.freeBase = MemoryMap().FreeAreaStart;
   info.freeTop = MemoryMap().DataTop;
+  // The sectors the listing marks as written are the sectors sent.
+  Output().flashSectorSize = FlashSectorSizeOfBoard();
   BeginByteRoadPass(programPath, bios, mode);
   File brk = OpenBrkFile(programPath);
   // The listing the image is built from: a compile without it would leave
