@@ -3,6 +3,9 @@
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_go/compile_driver.h"
 #include "compcore/cc_in/cc_directive_targets.h"
+#include "compcore/cc_reloc/fixups.h"
+#include "compcore/cc_rom/shadow_image.h"
+#include "platform/format.h"
 #include "compcore/common/cc_session.h"
 #include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -204,15 +207,28 @@ TEST_F(DriverCompile, BoardCompilesGiveTheUsersMemorySizesBack) {
   }
 }
 
+// A BIOS information file whose root data ends at `dataTop`, with a table
+// of the given symbols.
+std::vector<uint8_t> BiosInfoWithDataTop(uint16_t dataTop,
+                                         const std::vector<std::pair<std::string, uint32_t>> &symbols = {{"x", 0}}) {
+  std::vector<uint8_t> table;
+  for (const auto &[name, value] : symbols) {
+    table.insert(table.end(), {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16)});
+    for (size_t i = 0; i < name.size(); ++i)
+      table.push_back(uint8_t(name[i] | (i + 1 == name.size() ? 0x80 : 0)));
+  }
+  std::vector<uint8_t> info(kBiosInfoHeaderSize + table.size() + 0x10, 0);
+  info[19] = uint8_t(dataTop);
+  info[20] = uint8_t(dataTop >> 8);
+  info[31] = uint8_t(table.size());
+  std::copy(table.begin(), table.end(), info.begin() + kBiosInfoHeaderSize);
+  return info;
+}
+
 // The BIOS's start-up finds the program's free memory and vectors by the
 // symbols the driver defines from the memory map.
 TEST_F(DriverCompile, TheDriverDefinesWhereTheFreeMemoryAndVectorsLie) {
-  std::vector<uint8_t> info(kBiosInfoHeaderSize + 4 + 0x10, 0);
-  info[19] = 0xFF; // the top of root data
-  info[20] = 0xBF;
-  info[31] = 4;
-  info[kBiosInfoHeaderSize + 3] = 'x' | 0x80;
-  shell.biosInfo = info;
+  shell.biosInfo = BiosInfoWithDataTop(0xBFFF);
   dir.Write("tsw.cfg", "free  = 10\n");
   ASSERT_EQ(CompileStage(true), 0);
   ASSERT_EQ(Compile("int g;\n"), 0) << ::testing::PrintToString(Records());
@@ -237,6 +253,12 @@ public:
       throw xTCErr(kMsgInternal, "test", 1);
   }
   int failFrom = -1;
+};
+
+class ProgramLoadedShell : public DirectiveShell {
+public:
+  bool IsProgramLoaded() override { return loaded; }
+  bool loaded = false;
 };
 
 class BoardShellFlags : public DirectiveShell {
@@ -371,6 +393,92 @@ TEST_F(DriverCompile, AFailedPackageLeavesNoPackage) {
     EXPECT_EQ(messages.lines, (std::vector<std::string>{c.message}));
   }
   std::filesystem::remove_all(dir / "PROG.dlp.part");
+}
+
+// Root code that reaches root data fails the compile, even by no byte at
+// all; the files still show the user the layout, the board gets nothing.
+TEST_F(DriverCompile, RootCodeReachingRootDataFailsTheCompile) {
+  struct Case {
+    uint16_t heap;
+    bool overlaps;
+    int overlap; // bytes, when it does
+  };
+  // Root data ends below the heap: a larger heap lowers its start onto the
+  // root code's last byte and below it.
+  const Case cases[] = {{0x153, false, 0}, {0x154, true, 0}, {0x155, true, 1}};
+  shell.biosInfo = BiosInfoWithDataTop(0x1FF);
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.heap);
+    dir.Write("tsw.cfg", "free  = 0\nastk  = 0\nheap  = " + plat::FormatText("%x", c.heap) + "\n");
+    AssembleCompiler({.shell = &shell, .messages = &messages});
+    ASSERT_EQ(CompileStage(true), 0);
+    ClearErrorList();
+    std::filesystem::remove(dir / "PROG.bin");
+    const uint16_t status = Compile("int g;\n");
+    const RootCodeAndDataLimits limits = RootLimits();
+    EXPECT_EQ(limits.dataStart <= limits.codeTop, c.overlaps) << std::hex << limits.codeTop << " " << limits.dataStart;
+    EXPECT_EQ((status & kCompileFailedBit) != 0, c.overlaps);
+    const std::vector<std::string> records = Records();
+    EXPECT_EQ(std::ranges::count_if(records, [](const std::string &r) { return r.find("[503]") != r.npos; }),
+              c.overlaps ? 1 : 0)
+        << ::testing::PrintToString(records);
+    if (c.overlaps) {
+      EXPECT_EQ(int(limits.codeTop - limits.dataStart), c.overlap);
+    }
+    EXPECT_TRUE(Exists("PROG.bin"));
+  }
+}
+
+// The BIOS's words for its start-up are stored into the image where the
+// BIOS asks for them: the stack's page and the page above the root code.
+TEST_F(DriverCompile, TheBiosWordsAreStoredWhereTheBiosAsks) {
+  shell.biosInfo = BiosInfoWithDataTop(0xBFFF, {{"DATA_BASE", 0x0100}, {"CODE_TOP", 0x0104}, {"IOP_STACKORG", 0xD800}});
+  ASSERT_EQ(CompileStage(true), 0);
+  ClearErrorList();
+  ASSERT_EQ(Compile("int g;\n"), 0) << ::testing::PrintToString(Records());
+  uint8_t words[6] = {};
+  ASSERT_TRUE(ReadEmittedBytes(MakeAddr24(0, 0x100), 2, words));
+  ASSERT_TRUE(ReadEmittedBytes(MakeAddr24(0, 0x104), 2, words + 4));
+  const uint16_t codeTop = RootLimits().codeTop;
+  const uint16_t codePage = uint16_t((codeTop + 0x1000) & 0xF000);
+  EXPECT_EQ(words[0] | words[1] << 8, 0xD000);
+  EXPECT_EQ(words[4] | words[5] << 8, codePage);
+  EXPECT_EQ(LastCompileInformation().stackOrigin, 0xD800);
+}
+
+// A BIOS compiled alone ends in a jump to the page after its root code; with
+// a program loaded on the board that place is the program's start-up code.
+TEST_F(DriverCompile, TheBiosEndsInTheWayToTheProgram) {
+  struct Case {
+    bool programLoaded;
+    bool jump;
+  };
+  dir.Write("BIOS.C", "#pragma Corvid\n#rcodorg rootcode 0 0x1000 0x1000 apply\nint b;\n");
+  for (const Case c : {Case{false, true}, Case{true, false}}) {
+    SCOPED_TRACE(c.programLoaded);
+    ProgramLoadedShell loaded;
+    loaded.loaded = c.programLoaded;
+    AssembleCompiler({.shell = &shell, .messages = &messages, .directiveShell = &loaded});
+    BiosCompileFlag() = true;
+    shell.compilePath = dir / "BIOS.C";
+    ASSERT_EQ(CompileFile(kCompileModeFiles), 0) << ::testing::PrintToString(Records()) << ::testing::PrintToString(messages.lines);
+    const uint16_t end = uint16_t(RootLimits().codeTop + 1);
+    const uint16_t at = uint16_t(c.jump ? end - 3 : end);
+    const uint16_t startup = uint16_t((at + 0x1FF) & 0xFF00);
+    uint8_t bytes[3] = {};
+    ReadEmittedBytes(MakeAddr24(0, at), 3, bytes);
+    if (c.jump) {
+      EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 3),
+                (std::vector<uint8_t>{0xC3, uint8_t(startup), uint8_t(startup >> 8)}));
+      EXPECT_EQ(FindGlobalLabel(kStartupCodeLabel), nullptr);
+    } else {
+      const BRFixupRec *label = FindGlobalLabel(kStartupCodeLabel);
+      ASSERT_NE(label, nullptr);
+      EXPECT_TRUE(label->defined);
+      EXPECT_EQ(Addr24Logical(Addr24FromLong(label->value)), startup);
+    }
+    BiosCompileFlag() = false;
+  }
 }
 } // namespace
 } // namespace tsw::testing

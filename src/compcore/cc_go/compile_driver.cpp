@@ -17,6 +17,7 @@
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -197,6 +198,25 @@ bool CompileProgramText(const std::string &programPath, bool biosCompile) {
     throw xInternal(kModule, __LINE__);
   }
   return true;
+}
+
+// The BIOS ends in the way to the program: a jump to the page after its
+// root code while no program is loaded, else the program's start-up code
+// is placed there. A BIOS that placed no root code has no such end.
+void EndBiosText() {
+  constexpr uint16_t kStartupAfterBios = 0x1FF;
+  constexpr uint8_t kJump = 0xC3;
+  EmitCache &rootCode = *Caches().rootCode;
+  if (!rootCode.AttachedOrigin())
+    return;
+  const uint16_t startup = uint16_t((rootCode.Current().logical + kStartupAfterBios) & kPageMask);
+  if (!DirectiveShellInUse().IsProgramLoaded()) {
+    rootCode.EmitByte(kJump);
+    rootCode.EmitByte(uint8_t(startup));
+    rootCode.EmitByte(uint8_t(startup >> 8));
+  } else {
+    DefineLabel(kStartupCodeLabel, Addr24ToLong(MakeAddr24(0, startup)), kFixGlobal);
+  }
 }
 
 void FlushCachesAndPositions() {
@@ -506,6 +526,8 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   if (!listingWanted || RomListingOpen()) {
     PositionRootCaches();
     ranToEnd = CompileProgramText(programPath, bios);
+    if (ranToEnd && bios)
+      EndBiosText();
   }
   FlushCachesAndPositions();
   EnableMessageOutput();

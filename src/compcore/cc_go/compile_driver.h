@@ -17,6 +17,10 @@ namespace tsw {
 inline constexpr uint16_t kCompileModeBoard = 0;
 inline constexpr uint16_t kCompileModeFiles = 1;
 
+// Where a BIOS compiled with a program loaded leaves the program's start-up
+// code.
+inline constexpr char kStartupCodeLabel[] = "$STARTUPCODE";
+
 // The status word of the diagnostic list, with the failed bit added when
 // the compile failed for any reason: a failed output or send is a failed
 // compile. A ".brk" file that cannot be written throws xFileOpen (5146 when
