@@ -480,5 +480,68 @@ TEST_F(DriverCompile, TheBiosEndsInTheWayToTheProgram) {
     BiosCompileFlag() = false;
   }
 }
+
+// An editor holding the program with unsaved edits.
+class EditedProgram : public EditorView {
+public:
+  std::optional<uint32_t> ActiveEditorCursor() override { return std::nullopt; }
+  bool OpenAndModified(std::string_view path) override { return modified && path == program; }
+  std::optional<std::string> ModifiedText(std::string_view path) override {
+    if (path != program)
+      return std::nullopt;
+    return text;
+  }
+  std::string program;
+  std::string text;
+  bool modified = true;
+};
+
+// What the user sees in the editor is what is compiled: unsaved edits win
+// over the file, a saved editor leaves the file to be read.
+TEST_F(DriverCompile, UnsavedEditsAreCompiledInPlaceOfTheFile) {
+  struct Case {
+    bool modified;
+    const char *error; // the record expected, from the text compiled
+  };
+  const Case cases[] = {{true, "[549]"}, {false, "[2096]"}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.modified);
+    EditedProgram editor;
+    editor.program = dir / "PROG.C";
+    editor.text = "const int c;\n";
+    editor.modified = c.modified;
+    AssembleCompiler({.shell = &shell, .messages = &messages, .editors = &editor});
+    ClearErrorList();
+    Compile("int if;\n");
+    const std::vector<std::string> records = Records();
+    ASSERT_EQ(records.size(), 1u) << ::testing::PrintToString(records);
+    EXPECT_NE(records[0].find(c.error), std::string::npos) << records[0];
+  }
+}
+
+// An editor whose text cannot be had: the user cancelled.
+class CancellingEditor : public EditedProgram {
+public:
+  std::optional<std::string> ModifiedText(std::string_view) override { throw xUserCancel("test", 1); }
+};
+
+// A compile stopped on its way through the text leaves its source positions
+// and a closed listing, gives the user's memory sizes back and passes the
+// stop on to the command.
+TEST_F(DriverCompile, AStoppedCompileCleansUpAndPassesTheStopOn) {
+  CancellingEditor editor;
+  editor.program = dir / "PROG.C";
+  AssembleCompiler({.shell = &shell, .messages = &messages, .editors = &editor});
+  ASSERT_EQ(CompileStage(false), 0);
+  CompilerConfig().rams = 0x44;
+  shell.compilePath = dir.Write("PROG.C", "int g;\n");
+  EXPECT_THROW(CompileFile(kCompileModeBoard), xUserCancel);
+  EXPECT_EQ(CompilerConfig().rams, 0x44);
+  EXPECT_TRUE(Exists("PROG.brk"));
+  EXPECT_FALSE(Exists("PROG.bdl"));
+  const std::string listing = dir.Read("PROG.rom");
+  EXPECT_NE(listing.find("library="), std::string::npos) << listing;
+  EXPECT_EQ(CurrentErrorFileName(), GetResourceString(kMsgNoFileName));
+}
 } // namespace
 } // namespace tsw::testing

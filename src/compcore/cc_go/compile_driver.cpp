@@ -21,6 +21,7 @@
 #include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "compcore/common/cc_editor_view.h"
 #include "compcore/link/linkhost.h"
 #include "compcore/link/tc/binimage.h"
 #include "compcore/link/tc/flashvalues.h"
@@ -28,6 +29,7 @@
 #include "foundation/brstring.h"
 #include "foundation/crc16.h"
 #include "foundation/memorymap.h"
+#include "foundation/restext.h"
 #include "foundation/xerr.h"
 
 #include <array>
@@ -37,6 +39,7 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
 
 namespace tsw {
 namespace {
@@ -165,6 +168,19 @@ void PositionRootCaches() {
   caches.rootVariable->SetEmitAddress(Information().rootVariableStart);
 }
 
+// The user's unsaved edits are what is compiled; a file that cannot be
+// opened compiles as an empty text.
+std::unique_ptr<LineStream> ProgramTextStream(const std::string &programPath) {
+  if (EditorView *editors = CurrentEditorView(); editors && editors->OpenAndModified(programPath)) {
+    if (std::optional<std::string> text = editors->ModifiedText(programPath))
+      return std::make_unique<MemoryLineStream>(std::move(*text));
+  }
+  std::unique_ptr<LineStream> stream = OpenFileLineStream(programPath);
+  if (!stream)
+    stream = std::make_unique<MemoryLineStream>(std::string());
+  return stream;
+}
+
 // The program text through the compile loop; false when the loop ended
 // early on a full diagnostic list or the listing could not be opened.
 bool CompileProgramText(const std::string &programPath, bool biosCompile) {
@@ -173,9 +189,7 @@ bool CompileProgramText(const std::string &programPath, bool biosCompile) {
   // The input and the conditional groups start afresh with every file.
   ResetSourceInputModule();
   ResetDirectivesModule();
-  std::unique_ptr<LineStream> stream = OpenFileLineStream(programPath);
-  if (!stream)
-    stream = std::make_unique<MemoryLineStream>(std::string());
+  std::unique_ptr<LineStream> stream = ProgramTextStream(programPath);
   SetProgramSource(programPath, std::move(stream));
   PrologueSettings prologue;
   prologue.biosCompile = biosCompile;
@@ -523,11 +537,25 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   // an old one to become the image.
   const bool listingWanted = Output().outputBits & (kOutputListing | kOutputBoard);
   bool ranToEnd = false;
-  if (!listingWanted || RomListingOpen()) {
-    PositionRootCaches();
-    ranToEnd = CompileProgramText(programPath, bios);
-    if (ranToEnd && bios)
-      EndBiosText();
+  try {
+    if (!listingWanted || RomListingOpen()) {
+      PositionRootCaches();
+      ranToEnd = CompileProgramText(programPath, bios);
+      if (ranToEnd && bios)
+        EndBiosText();
+    }
+  } catch (...) {
+    // The compile stops here, but what it found stays usable: the source
+    // positions so far, the listing closed, no half-made labels or marks.
+    SetErrorFileName(GetResourceString(kMsgNoFileName), 1);
+    ResetFixupTables(kResetFinal);
+    ClearBiosSymbolMarks();
+    if (RomListingOpen())
+      FinishRomListing();
+    EnableMessageOutput();
+    WriteBrkFile(brk.get());
+    CloseAllLineSources();
+    throw;
   }
   FlushCachesAndPositions();
   EnableMessageOutput();
