@@ -280,6 +280,7 @@ TEST_F(DriverCompile, TheFlashImageGoesToTheBoardSectorBySector) {
   struct Case {
     const char *name;
     bool offline;
+    bool tcp;
     int failFrom;
     size_t blocksTried;
     bool failed;
@@ -287,15 +288,18 @@ TEST_F(DriverCompile, TheFlashImageGoesToTheBoardSectorBySector) {
   };
   // The import's length word and 300 bytes fill three sectors of 128.
   const Case cases[] = {
-      {"serial board", false, -1, 3, false, {"128/384", "256/384", "384/384"}},
-      {"board fails at the first sector", false, 0, 1, true, {"128/384"}},
-      {"board fails at the second sector", false, 1, 2, true, {"128/384", "256/384"}},
-      {"without a board", true, -1, 0, false, {}},
+      {"serial board", false, false, -1, 3, false, {"128/384", "256/384", "384/384"}},
+      {"board fails at the first sector", false, false, 0, 1, true, {"128/384"}},
+      {"board fails at the second sector", false, false, 1, 2, true, {"128/384", "256/384"}},
+      {"without a board", true, false, -1, 0, false, {}},
+      // The image is downloaded whole; a link that is not there fails it.
+      {"TCP/IP board not connected", false, true, -1, 0, true, {}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
     FailingBoard board;
     board.failFrom = c.failFrom;
+    board.useTcp = c.tcp;
     BoardShellFlags flags;
     flags.offline = c.offline;
     AssembleCompiler({.shell = &shell, .messages = &messages, .directiveShell = &flags, .codeTarget = &board});
@@ -316,11 +320,14 @@ TEST_F(DriverCompile, TheFlashImageGoesToTheBoardSectorBySector) {
       if (line.find('/') != std::string::npos)
         progress.push_back(line);
     EXPECT_EQ(progress, c.progress);
-    if (c.offline) {
-      // Without a board the sectors go into the image, at their offset in it.
+    if (c.offline || c.tcp) {
+      // The sectors go into the image instead: without a board at their
+      // offset in the compiled range, for a download at their physical
+      // address.
+      const size_t at = c.offline ? 0 : 0x1E000;
       const std::string image = dir.Read("PROG.bin");
-      ASSERT_GE(image.size(), 304u);
-      EXPECT_EQ(image.substr(4, 300), blob);
+      ASSERT_GE(image.size(), at + 304);
+      EXPECT_EQ(image.substr(at + 4, 300), blob);
       EXPECT_TRUE(Exists("PROG.hex"));
     }
   }

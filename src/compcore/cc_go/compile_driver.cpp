@@ -287,6 +287,14 @@ uint32_t FlashSectorSizeOfBoard() {
   return kSmallSector;
 }
 
+// The HEX twin of the ".bin" image a TCP/IP download or an offline compile
+// leaves beside the program.
+bool WriteHexOfImage(const std::string &programPath) {
+  File hex(std::fopen(WithExtension(programPath, "hex").c_str(), "wt"));
+  File binary(std::fopen(WithExtension(programPath, "bin").c_str(), "rb"));
+  return hex && binary && WriteIntelHexFile(binary.get(), hex.get());
+}
+
 // Sends the flash image sector by sector, only the sectors the compile
 // wrote; over TCP/IP or without a board the sectors go into the ".bin"
 // image, which then becomes the HEX file and the download. False when a
@@ -330,8 +338,10 @@ bool SendFlashImage(const std::string &programPath, uint32_t imageBaseKb, bool b
           ShowMessageF(false, "%lu/%lu", sent, total);
         }
         if (toBoardDirectly || biosCompile) {
-          if (!board)
-            return false;
+          if (!board) {
+            ok = false;
+            break;
+          }
           board->WriteTargetBlock(sector, PhysicalToAddr24(address), buffer.get());
         } else if (offline && !Output().zeroPadBin) {
           WriteBinImageAt(sector, address - base, buffer.get());
@@ -341,27 +351,22 @@ bool SendFlashImage(const std::string &programPath, uint32_t imageBaseKb, bool b
       }
       address += uint32_t(read);
     }
+    image.reset();
+    if (intoImage) {
+      CloseBinImageFile();
+      ok = ok && WriteHexOfImage(programPath);
+      if (ok && !offline) {
+        DownloadProgramTcp();
+        ok = DownloadCompleted();
+      }
+    }
   } catch (const xTCErr &e) {
     // The link's failure is the send's: shown, and nothing more sent.
     ShowMessageF(false, "%s", e.Text());
     ok = false;
   }
-  image.reset();
-  if (intoImage) {
+  if (intoImage && BinImageFileOpen())
     CloseBinImageFile();
-    if (!ok)
-      return false;
-    File hex(std::fopen(WithExtension(programPath, "hex").c_str(), "wt"));
-    File binary(std::fopen(WithExtension(programPath, "bin").c_str(), "rb"));
-    if (!hex || !binary || !WriteIntelHexFile(binary.get(), hex.get()))
-      return false;
-    hex.reset();
-    binary.reset();
-    if (!offline) {
-      DownloadProgramTcp();
-      ok = DownloadCompleted();
-    }
-  }
   ClearWrittenBlockMap();
   return ok;
 }
