@@ -550,5 +550,29 @@ TEST_F(DriverCompile, AStoppedCompileCleansUpAndPassesTheStopOn) {
   EXPECT_NE(listing.find("library="), std::string::npos) << listing;
   EXPECT_EQ(CurrentErrorFileName(), GetResourceString(kMsgNoFileName));
 }
+
+// The program text is compiled with the configuration's checks and its
+// warning level; a time stamp only when one is wanted.
+TEST_F(DriverCompile, TheTextIsCompiledWithTheConfiguredChecks) {
+  struct Case {
+    const char *config;
+    bool timeStamp;
+    uint16_t mask;
+  };
+  const Case cases[] = {
+      {"warn  = 0\nindex = 0\nptr   = 0\n", true, 0x00},
+      {"warn  = 1\nindex = 1\nptr   = 0\nstack = 1\n", true, 0x02 | 0x08 | kCheckWarnings},
+      {"warn  = 2\nindex = 0\nptr   = 1\nsize  = 1\n", false, 0x04 | 0x10 | kCheckWarnings | kCheckAllWarnings},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.config);
+    dir.Write("tsw.cfg", c.config);
+    AssembleCompiler({.shell = &shell, .messages = &messages});
+    Output().includeTimeStamp = c.timeStamp;
+    ASSERT_EQ(Compile("int g;\n"), 0) << ::testing::PrintToString(Records());
+    EXPECT_EQ(LastCompileInformation().runtimeCheckMask, c.mask);
+    EXPECT_EQ(LastCompileInformation().timeStamp == 0xFFFFFFFF, !c.timeStamp);
+  }
+}
 } // namespace
 } // namespace tsw::testing

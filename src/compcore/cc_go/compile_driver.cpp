@@ -25,6 +25,7 @@
 #include "compcore/link/linkhost.h"
 #include "compcore/link/tc/binimage.h"
 #include "compcore/link/tc/flashvalues.h"
+#include "compcore/link/tc/serial.h"
 #include "compcore/link/tcs/download.h"
 #include "foundation/brstring.h"
 #include "foundation/crc16.h"
@@ -135,6 +136,28 @@ uint32_t TimeStampNow() {
 uint16_t StackOriginWord() {
   const ADDR24 stackOrigin = LookupBiosSymbol("IOP_STACKORG", ADDR24{});
   return stackOrigin.logical ? stackOrigin.logical : kDefaultStackOrigin;
+}
+
+// The link's byte counters at the last BIOS compile: a program compile
+// records what the link carried since.
+struct LinkCounters {
+  uint32_t written = 0, sent = 0, outside = 0;
+};
+LinkCounters &CountersAtBios() {
+  static LinkCounters counters;
+  return counters;
+}
+
+LinkCounters LinkCountersNow() {
+  return {GetBytesWrittenTotal(), GetBytesSentTotal(), GetBytesSentOutsideCommands()};
+}
+
+void CountLinkTrafficSinceBios() {
+  const LinkCounters now = LinkCountersNow();
+  CompileInformation &info = Information();
+  info.bytesWritten = now.written - CountersAtBios().written;
+  info.bytesSent = now.sent - CountersAtBios().sent;
+  info.bytesSentOutsideCommands = now.outside - CountersAtBios().outside;
 }
 
 // The ".brk" file is opened before the text is compiled, so that a file
@@ -509,6 +532,17 @@ bool WriteDownloadPackage(const std::string &programPath, const std::vector<Imag
   return true;
 }
 
+uint16_t BuildRuntimeCheckMask() {
+  constexpr uint16_t kAllWarnings = 2;
+  const CompilerSettings &c = CompilerConfig();
+  uint16_t mask = RunTimeCheckMask();
+  if (c.warn != 0)
+    mask |= kCheckWarnings;
+  if (c.warn == kAllWarnings)
+    mask |= kCheckAllWarnings;
+  return mask;
+}
+
 uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   BRString::PurgeUnused();
   RtiFileScope rtiFile;
@@ -531,7 +565,10 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   DefineDriverBiosSymbols();
   CompileInformation &info = Information();
   info = CompileInformation();
+  info.runtimeCheckMask = BuildRuntimeCheckMask();
   info.timeStamp = TimeStampNow();
+  if (bios)
+    CountersAtBios() = LinkCountersNow();
   info.freeBase = MemoryMap().FreeAreaStart;
   info.freeTop = MemoryMap().DataTop;
   // The sectors the listing marks as written are the sectors sent.
@@ -588,9 +625,13 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
     Output().outputBits &= uint8_t(~(kOutputBoard | kOutputBit02));
   if (!WriteOutputs(programPath, mode, bios))
     status |= kCompileFailedBit;
+  CountLinkTrafficSinceBios();
   return status;
 }
 
-void ResetCompileDriver() { Information() = CompileInformation(); }
+void ResetCompileDriver() {
+  Information() = CompileInformation();
+  CountersAtBios() = LinkCounters();
+}
 
 } // namespace tsw

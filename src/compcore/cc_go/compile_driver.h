@@ -49,7 +49,21 @@ struct CompileInformation {
   uint16_t codeEndLast = 0;
   // The compile's time stamp, 0xFFFFFFFF when none is wanted.
   uint32_t timeStamp = 0;
+  // The run-time checks and warnings the program text is compiled with.
+  uint16_t runtimeCheckMask = 0;
+  // What the link carried since the last BIOS compile, by the program
+  // compile.
+  uint32_t bytesWritten = 0;
+  uint32_t bytesSent = 0;
+  uint32_t bytesSentOutsideCommands = 0;
 };
+
+// The checks of the configuration as the program text is compiled with
+// them: index 0x02, pointer 0x04, stack 0x08, size 0x10, warnings 0x20 and
+// all warnings 0x40.
+inline constexpr uint16_t kCheckWarnings = 0x20;
+inline constexpr uint16_t kCheckAllWarnings = 0x40;
+uint16_t BuildRuntimeCheckMask();
 const CompileInformation &LastCompileInformation();
 
 // The download package of a compile: a header of where the program lies,
