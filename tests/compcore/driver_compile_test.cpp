@@ -320,6 +320,7 @@ TEST_F(DriverCompile, TheFlashImageGoesToTheBoardSectorBySector) {
       if (line.find('/') != std::string::npos)
         progress.push_back(line);
     EXPECT_EQ(progress, c.progress);
+    EXPECT_EQ(std::count(messages.lines.begin(), messages.lines.end(), "[134]"), 1);
     if (c.offline || c.tcp) {
       // The sectors go into the image instead: without a board at their
       // offset in the compiled range, for a download at their physical
@@ -572,6 +573,32 @@ TEST_F(DriverCompile, TheTextIsCompiledWithTheConfiguredChecks) {
     ASSERT_EQ(Compile("int g;\n"), 0) << ::testing::PrintToString(Records());
     EXPECT_EQ(LastCompileInformation().runtimeCheckMask, c.mask);
     EXPECT_EQ(LastCompileInformation().timeStamp == 0xFFFFFFFF, !c.timeStamp);
+  }
+}
+
+// Image files that cannot be built fail the compile with 617, and nothing
+// is announced as written.
+TEST_F(DriverCompile, ImageFilesThatCannotBeBuiltFailTheCompile) {
+  struct Case {
+    uint16_t romc;
+    const char *blocked; // a directory where this file goes
+  };
+  const Case cases[] = {{0, "PROG.bin"}, {0, "PROG.hex"}, {1, "PROG.bpf"}, {3, "PROG.bin"}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.blocked);
+    dir.Write("tsw.cfg", "romc  = " + std::to_string(c.romc) + "\n");
+    AssembleCompiler({.shell = &shell, .messages = &messages});
+    messages.lines.clear();
+    for (const char *name : {"PROG.bin", "PROG.bpf", "PROG.hex", "PROG.dlp"})
+      std::filesystem::remove_all(dir / name);
+    std::filesystem::create_directory(dir / c.blocked);
+    const uint16_t status = Compile("int g;\n");
+    EXPECT_NE(status & kCompileFailedBit, 0);
+    EXPECT_EQ(std::count(messages.lines.begin(), messages.lines.end(), "[617]"), 1)
+        << ::testing::PrintToString(messages.lines);
+    EXPECT_EQ(std::count(messages.lines.begin(), messages.lines.end(), "[731]"), 0);
+    EXPECT_FALSE(Exists("PROG.dlp"));
+    std::filesystem::remove_all(dir / c.blocked);
   }
 }
 } // namespace

@@ -5,6 +5,7 @@
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_gen/output_target.h"
+#include "compcore/cc_gen/startup_stub.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/cc_byte_road.h"
 #include "compcore/cc_go/cc_cfg.h"
@@ -46,7 +47,6 @@ namespace tsw {
 namespace {
 
 constexpr char kModule[] = "compcore\\cc_go";
-constexpr uint32_t kNoTimeStamp = 0xFFFFFFFF;
 constexpr uint16_t kDefaultStackOrigin = 0xD000;
 constexpr uint16_t kStackTop = 0xDFFF;
 constexpr uint16_t kPageMask = 0xFF00;
