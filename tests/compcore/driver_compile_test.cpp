@@ -1,3 +1,5 @@
+#include "byte_road_fixture.h"
+#include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/compile.h"
@@ -5,15 +7,13 @@
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/shadow_image.h"
-#include "platform/format.h"
-#include "compcore/common/cc_session.h"
-#include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_stab/cc_bios.h"
-#include "foundation/xerr.h"
-#include "foundation/memorymap.h"
-#include "byte_road_fixture.h"
+#include "compcore/common/cc_session.h"
 #include "foundation/crc16.h"
+#include "foundation/memorymap.h"
+#include "foundation/xerr.h"
 #include "front1_fixture.h"
+#include "platform/format.h"
 #include "product_shell.h"
 #include "support/tempdir.h"
 
@@ -61,10 +61,17 @@ TEST_F(DriverCompile, BiosThenProgramToFilesWritesTheProgramsOutputsOnly) {
     const char *file;
     bool written;
   };
-  const Case cases[] = {{"BIOS.brk", true},  {"BIOS.rom", false}, {"BIOS.bin", false}, {"BIOS.hex", false},
-                        {"PROG.brk", true},  {"PROG.bin", true},  {"PROG.hex", true},
+  const Case cases[] = {{"BIOS.brk", true},
+                        {"BIOS.rom", false},
+                        {"BIOS.bin", false},
+                        {"BIOS.hex", false},
+                        {"PROG.brk", true},
+                        {"PROG.bin", true},
+                        {"PROG.hex", true},
                         // The listing is the image's source, removed once the image is built.
-                        {"PROG.rom", false}, {"PROG.hdl", false}, {"PROG.bdl", false}};
+                        {"PROG.rom", false},
+                        {"PROG.hdl", false},
+                        {"PROG.bdl", false}};
   for (const Case &c : cases)
     EXPECT_EQ(Exists(c.file), c.written) << c.file;
   // The BIOS's source positions are written before the program is read.
@@ -78,7 +85,6 @@ TEST_F(DriverCompile, BiosThenProgramToFilesWritesTheProgramsOutputsOnly) {
   // listing is opened and its lines are read.
   EXPECT_EQ(messages.lines, (std::vector<std::string>{"[133]", "[141]", "[750]", "[731]"}));
 }
-
 
 // A compile to files writes what "romc" asks for, and says it wrote images
 // only when it did.
@@ -105,7 +111,7 @@ TEST_F(DriverCompile, ACompileToFilesWritesTheOutputsRomcAsksFor) {
     AssembleCompiler({.shell = &shell, .messages = &messages});
     messages.lines.clear();
     ASSERT_EQ(Compile("int g;\n"), 0) << ::testing::PrintToString(Records())
-                                        << ::testing::PrintToString(messages.lines);
+                                      << ::testing::PrintToString(messages.lines);
     EXPECT_EQ(Output().outputBits, c.bits);
     for (const char *name : c.written)
       EXPECT_TRUE(Exists(name)) << name;
@@ -275,8 +281,8 @@ TEST_F(DriverCompile, TheFlashImageGoesToTheBoardSectorBySector) {
   for (size_t i = 0; i < blob.size(); ++i)
     blob[i] = char(i * 7 + 1);
   dir.Write("BLOB.BIN", blob);
-  const std::string program = "#pragma Corvid\n#xcodorg xc 0x10 0xE000 0x1000 apply\n#ximport \"" +
-                              (dir / "BLOB.BIN") + "\" blob\n";
+  const std::string program =
+      "#pragma Corvid\n#xcodorg xc 0x10 0xE000 0x1000 apply\n#ximport \"" + (dir / "BLOB.BIN") + "\" blob\n";
   struct Case {
     const char *name;
     bool offline;
@@ -469,7 +475,8 @@ TEST_F(DriverCompile, TheBiosEndsInTheWayToTheProgram) {
     AssembleCompiler({.shell = &shell, .messages = &messages, .directiveShell = &loaded});
     BiosCompileFlag() = true;
     shell.compilePath = dir / "BIOS.C";
-    ASSERT_EQ(CompileFile(kCompileModeFiles), 0) << ::testing::PrintToString(Records()) << ::testing::PrintToString(messages.lines);
+    ASSERT_EQ(CompileFile(kCompileModeFiles), 0)
+        << ::testing::PrintToString(Records()) << ::testing::PrintToString(messages.lines);
     const uint16_t end = uint16_t(RootLimits().codeTop + 1);
     const uint16_t at = uint16_t(c.jump ? end - 3 : end);
     const uint16_t startup = uint16_t((at + 0x1FF) & 0xFF00);
@@ -600,6 +607,27 @@ TEST_F(DriverCompile, ImageFilesThatCannotBeBuiltFailTheCompile) {
     EXPECT_FALSE(Exists("PROG.dlp"));
     std::filesystem::remove_all(dir / c.blocked);
   }
+}
+
+// A compile to the board whose root code reaches root data writes its
+// image for the user to look at, and sends the board none of it.
+TEST_F(DriverCompile, RootCodeReachingRootDataSendsTheBoardNothing) {
+  dir.Write("BLOB.BIN", std::string(200, '\x5A'));
+  shell.biosInfo = BiosInfoWithDataTop(0x1FF);
+  dir.Write("tsw.cfg", "free  = 0\nastk  = 0\nheap  = 1ff\n");
+  RecordingOutputTarget board;
+  AssembleCompiler({.shell = &shell, .messages = &messages, .codeTarget = &board});
+  ASSERT_EQ(CompileStage(true), 0);
+  ClearErrorList();
+  const uint16_t status = Compile("#pragma Corvid\n#xcodorg xc 0x10 0xE000 0x1000 apply\n#ximport \"" +
+                                      (dir / "BLOB.BIN") + "\" blob\n",
+                                  kCompileModeBoard);
+  EXPECT_NE(status & kCompileFailedBit, 0);
+  EXPECT_TRUE(board.blocks.empty());
+  EXPECT_TRUE(Exists("PROG.bdl"));
+  const std::vector<std::string> records = Records();
+  EXPECT_EQ(std::ranges::count_if(records, [](const std::string &r) { return r.find("[503]") != r.npos; }), 1)
+      << ::testing::PrintToString(records);
 }
 } // namespace
 } // namespace tsw::testing

@@ -148,9 +148,7 @@ LinkCounters &CountersAtBios() {
   return counters;
 }
 
-LinkCounters LinkCountersNow() {
-  return {GetBytesWrittenTotal(), GetBytesSentTotal(), GetBytesSentOutsideCommands()};
-}
+LinkCounters LinkCountersNow() { return {GetBytesWrittenTotal(), GetBytesSentTotal(), GetBytesSentOutsideCommands()}; }
 
 void CountLinkTrafficSinceBios() {
   const LinkCounters now = LinkCountersNow();
@@ -170,8 +168,8 @@ File OpenBrkFile(const std::string &programPath) {
   const bool exists = !error && std::filesystem::exists(status);
   constexpr auto kWritable =
       std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write;
-  const bool readOnly =
-      exists && std::filesystem::is_regular_file(status) && (status.permissions() & kWritable) == std::filesystem::perms::none;
+  const bool readOnly = exists && std::filesystem::is_regular_file(status) &&
+                        (status.permissions() & kWritable) == std::filesystem::perms::none;
   File file(readOnly ? nullptr : std::fopen(brk.c_str(), "w"));
   if (file)
     return file;
@@ -205,7 +203,7 @@ std::unique_ptr<LineStream> ProgramTextStream(const std::string &programPath) {
 }
 
 // The program text through the compile loop; false when the loop ended
-// early on a full diagnostic list or the listing could not be opened.
+// early on a full diagnostic list.
 bool CompileProgramText(const std::string &programPath, bool biosCompile) {
   ClearBiosSymbolMarks();
   ResetMemmapAndClassDefaults();
@@ -395,8 +393,10 @@ bool SendFlashImage(const std::string &programPath, uint32_t imageBaseKb, bool b
 }
 
 // The image files of a compile that did not fail, and what the outputs
-// send or write from them; false when one of them failed.
-bool WriteOutputs(const std::string &programPath, uint16_t mode, bool biosCompile) {
+// send or write from them; false when one of them failed. A compile that
+// failed after its text (`deliver` false) still writes its image files for
+// the user to look at, but sends and announces nothing.
+bool WriteOutputs(const std::string &programPath, uint16_t mode, bool biosCompile, bool deliver) {
   const uint8_t bits = Output().outputBits;
   if (RomListingOpen())
     FinishRomListing();
@@ -416,15 +416,15 @@ bool WriteOutputs(const std::string &programPath, uint16_t mode, bool biosCompil
     ShowMessage<kMsgListingFailed>(false);
     return false;
   }
-  if (bits & kOutputBit02) {
+  if (deliver && (bits & kOutputBit02)) {
     if (!WriteDownloadPackage(programPath, ranges, imageBaseKb))
       return false;
     if (!biosCompile)
       ShowMessage<kMsgImageWritten>(false);
-  } else if (!(bits & kOutputBoard) && !biosCompile) {
+  } else if (deliver && !(bits & kOutputBoard) && !biosCompile) {
     ShowMessage<kMsgImageWritten>(false);
   }
-  if ((bits & kOutputBoard) && !SendFlashImage(programPath, imageBaseKb, biosCompile))
+  if (deliver && (bits & kOutputBoard) && !SendFlashImage(programPath, imageBaseKb, biosCompile))
     return false;
   // Only "splitbin" origins have part files to write.
   if ((mode != kCompileModeBoard || (bits & kOutputListing) || DirectiveShellInUse().CompileWithoutBoard()) &&
@@ -454,8 +454,8 @@ constexpr uint32_t kPhysicalMask = 0xFFFFF;
 std::vector<uint8_t> PackageHeader(uint16_t recordCount) {
   const CompileInformation &info = Information();
   std::vector<uint8_t> header;
-  const uint32_t dataBase = (uint32_t(Addr24Segment(info.dataPointerBase)) * 4096 +
-                             BiosLayoutValues().layoutWord1Rounded) & kPhysicalMask;
+  const uint32_t dataBase =
+      (uint32_t(Addr24Segment(info.dataPointerBase)) * 4096 + BiosLayoutValues().layoutWord1Rounded) & kPhysicalMask;
   PutU32(header, dataBase);
   PutU32(header, Addr24ToPhysical(info.rootCodeStart));
   PutU32(header, Addr24ToPhysical(info.xmemCodeOrigin));
@@ -474,8 +474,7 @@ std::vector<uint8_t> PackageHeader(uint16_t recordCount) {
 
 const CompileInformation &LastCompileInformation() { return Information(); }
 
-bool WriteDownloadPackage(const std::string &programPath, const std::vector<ImageRange> &ranges,
-                          uint32_t imageBaseKb) {
+bool WriteDownloadPackage(const std::string &programPath, const std::vector<ImageRange> &ranges, uint32_t imageBaseKb) {
   File image(std::fopen(WithExtension(programPath, "bin").c_str(), "rb"));
   if (!image)
     return false;
@@ -613,17 +612,15 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
     return uint16_t(status | kCompileFailedBit);
   }
   const RootCodeAndDataLimits &limits = RootLimits();
-  bool send = true;
-  if (!bios && limits.dataStart <= limits.codeTop) {
+  bool deliver = true;
+  if (limits.dataStart <= limits.codeTop) {
     CompileError<kMsgRootCodeOverlapsData>(int(limits.codeTop - limits.dataStart));
     status = uint16_t(ErrorListStatus() | kCompileFailedBit);
     // The files still show the user what overlapped; the board gets none of it.
-    send = false;
+    deliver = false;
   }
   StoreBiosWords();
-  if (!send)
-    Output().outputBits &= uint8_t(~(kOutputBoard | kOutputBit02));
-  if (!WriteOutputs(programPath, mode, bios))
+  if (!WriteOutputs(programPath, mode, bios, deliver))
     status |= kCompileFailedBit;
   CountLinkTrafficSinceBios();
   return status;

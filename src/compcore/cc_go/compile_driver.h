@@ -70,8 +70,7 @@ const CompileInformation &LastCompileInformation();
 // then each image range with its bytes read from the program's ".bin"
 // image (image base in kilobytes) and a CRC-16 of them. False with the
 // message shown when it cannot be written whole; no package is then left.
-bool WriteDownloadPackage(const std::string &programPath, const std::vector<ImageRange> &ranges,
-                          uint32_t imageBaseKb);
+bool WriteDownloadPackage(const std::string &programPath, const std::vector<ImageRange> &ranges, uint32_t imageBaseKb);
 
 void ResetCompileDriver();
 
