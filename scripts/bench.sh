@@ -3,8 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset default >/dev/null
-cmake --build --preset default -j 3 --target bench_document bench_link bench_errorlist bench_editor
+cmake --build --preset default -j 3 --target bench_document bench_link bench_errorlist bench_editor bench_declarations
 build/default/bin/bench_document
 build/default/bin/bench_link
 build/default/bin/bench_errorlist
 build/default/bin/bench_editor
+build/default/bin/bench_declarations

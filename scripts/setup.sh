@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-tools-dev
   pccts libfmt-dev libmd-dev
   sdcc sdcc-ucsim
+  clang
 )
 
 missing=()

@@ -60,5 +60,40 @@ TEST(ParserRepairs, NestingOfEveryKindIsBounded) {
   }
 }
 
+// Counts the parser's questions whether a name is a type (every name is,
+// as in the compiler): a count of the work a parse does.
+class CountingHooks : public ParserHooks {
+public:
+  bool isTypeName(const char *) override {
+    ++questions;
+    return true;
+  }
+  long questions = 0;
+};
+
+// Assignments whose target holds an assignment: "f(f(x)=1)=1" and deeper.
+std::string NestedAssignments(int depth) {
+  std::string text = "x";
+  for (int level = 0; level < depth; ++level)
+    text = "f(" + text + ")=1";
+  return text + ")";
+}
+
+// The parse of such nesting grows with its depth, not with two to the power
+// of its depth: every level's guess at its target succeeds, and the parse
+// of the target is not made again and again.
+TEST(ParserRepairs, NestedAssignmentsParseInLinearSteps) {
+  auto steps = [](int depth) {
+    CountingHooks hooks;
+    StringParserBlackBox box(hooks);
+    const std::string text = NestedAssignments(depth);
+    EXPECT_NE(box.RunExpressionParser(text.c_str()), nullptr) << text;
+    return hooks.questions;
+  };
+  const long shallow = steps(8), deep = steps(16);
+  EXPECT_GT(shallow, 0);
+  EXPECT_LT(deep, 4 * shallow) << shallow << " steps at depth 8, " << deep << " at 16";
+}
+
 } // namespace
 } // namespace tsw::test

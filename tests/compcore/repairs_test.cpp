@@ -4,6 +4,7 @@
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_mod/cc_mod.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -510,6 +511,128 @@ TEST_F(Repairs, LibraryCachesAreTakenWhenWholeAndOnlyThen) {
   restartAndCompile();
   for (const char *cache : {"LIB/A.MD1", "LIB/A.HX1"})
     EXPECT_EQ(fs::last_write_time(dir / cache), mark) << cache << " written again";
+}
+
+// Bytes this process has read from files so far: the work a compile does
+// on its input, counted without a clock.
+uint64_t BytesReadSoFar() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  uint64_t value = 0;
+  while (io >> key >> value)
+    if (key == "rchar:")
+      return value;
+  return 0;
+}
+
+// A #use reads its library once, not once per module: four times the
+// modules read about four times the bytes.
+TEST_F(Repairs, AUsedLibraryIsReadOncePerUse) {
+  if (BytesReadSoFar() == 0)
+    GTEST_SKIP() << "no read counter on this system";
+  auto bytesForModules = [&](int modules) {
+    std::string library;
+    for (int m = 0; m < modules; ++m)
+      library += "/*** beginheader f" + std::to_string(m) + " */\nint v" + std::to_string(m) +
+                 ";\n/*** endheader */\nint f" + std::to_string(m) + "() { return 0; }\n";
+    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\BIG.LIB\n");
+    dir.Write("LIB/BIG.LIB", library);
+    Assemble();
+    EXPECT_EQ(CompileStage(false), 0);
+    shell.compilePath = dir.Write("PROG.C", "#use \"BIG.LIB\"\n");
+    const uint64_t before = BytesReadSoFar();
+    EXPECT_EQ(CompileFile(1), 0) << ::testing::PrintToString(Records());
+    EXPECT_NE(LookupSymbol("v" + std::to_string(modules - 1), false, SymbolTableId::kGlobal), nullptr);
+    return double(BytesReadSoFar() - before);
+  };
+  const double ratio = bytesForModules(1200) / bytesForModules(300);
+  EXPECT_LT(ratio, 6.0);
+}
+
+// Every compile defines the macros that describe the IDE's choices, the
+// BIOS compile the processor names as well.
+TEST_F(Repairs, EveryCompileDefinesTheTargetMacros) {
+  struct ChoosingShell : DirectiveShell {
+    bool IdeBiosFlag() override { return true; }
+    bool CompileWithoutBoard() override { return true; }
+    int RunMode() override { return 1; }
+  } choosing;
+  struct Case {
+    const char *what;
+    DirectiveShell *directiveShell;
+    bool biosFirst;
+    std::vector<std::pair<const char *, const char *>> macros; // name, body; null body: undefined
+  };
+  const Case cases[] = {
+      {"neutral IDE", nullptr, false, {{"NO_BIOS", "1"}, {"DEBUG_RST", "1"}, {"_OFFLINE_COMPILE_", "0"}}},
+      {"IDE choices", &choosing, false, {{"NO_BIOS", "0"}, {"DEBUG_RST", "0"}, {"_OFFLINE_COMPILE_", "1"}}},
+      {"after a BIOS compile", nullptr, true, {{"NO_BIOS", "1"}, {"Z180", "0"}, {"TARGETCPU", "Z180"}}},
+  };
+  dir.Write("BIOS.C", "int biosVariable;\n");
+  for (const Case &c : cases) {
+    CompilerBoundaries boundaries;
+    boundaries.shell = &shell;
+    boundaries.directiveShell = c.directiveShell;
+    AssembleCompiler(boundaries);
+    BiosFirstFlag() = c.biosFirst;
+    EXPECT_EQ(Compile("int g;\n"), 0) << c.what << ::testing::PrintToString(Records());
+    for (const auto &[name, body] : c.macros) {
+      const char *defined = IsMacroDefined(name);
+      ASSERT_NE(defined, nullptr) << c.what << " " << name;
+      EXPECT_STREQ(defined, body) << c.what << " " << name;
+    }
+  }
+  Assemble();
+}
+
+// Macro calls nested in each other's arguments are expanded to a bounded
+// depth: deeper nesting is one numbered error on its line, and the next
+// line compiles.
+TEST_F(Repairs, MacroCallsNestTooDeepWithAnError) {
+  struct Case {
+    int depth;
+    bool refused;
+  };
+  for (const Case c : {Case{100, false}, Case{10000, true}}) {
+    ClearErrorList();
+    std::string nested;
+    for (int i = 0; i < c.depth; ++i)
+      nested += "F(";
+    nested += "x";
+    nested += std::string(size_t(c.depth), ')');
+    Compile("#define F(a) a\nint " + nested + ";\nint after;\n");
+    std::vector<std::string> expected;
+    if (c.refused)
+      expected.push_back(dir / "PROG.C" + ":2:E|PROG.C|[539]");
+    EXPECT_EQ(Records(), expected) << c.depth;
+    EXPECT_EQ(LookupSymbol("x", false, SymbolTableId::kGlobal) != nullptr, !c.refused) << c.depth;
+    EXPECT_NE(LookupSymbol("after", false, SymbolTableId::kGlobal), nullptr) << c.depth;
+  }
+}
+
+// One macro used thousands of times on one line: every use expands, whether
+// its replacement is shorter or longer than the call, or holds further
+// calls.
+TEST_F(Repairs, ManyUsesOfOneMacroOnALineAllExpand) {
+  struct Case {
+    const char *definitions;
+    const char *use; // declares the name that follows it
+  };
+  const Case cases[] = {
+      {"#define I int\n", "I"},
+      {"#define LONGER_THAN_ITS_NAME unsigned long\n", "LONGER_THAN_ITS_NAME"},
+      {"#define T(x) x\n#define U T(unsigned)\n", "U"},
+  };
+  constexpr int kUses = 1000;
+  for (const Case &c : cases) {
+    ClearErrorList();
+    std::string line;
+    for (int n = 0; n < kUses; ++n)
+      line += std::string(c.use) + " v" + std::to_string(n) + ";";
+    EXPECT_EQ(Compile(std::string(c.definitions) + line + "\n"), 0) << c.use << ::testing::PrintToString(Records());
+    for (int n : {0, kUses / 2, kUses - 1})
+      EXPECT_NE(LookupSymbol("v" + std::to_string(n), false, SymbolTableId::kGlobal), nullptr) << c.use << n;
+  }
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 #include "compcore/cc_mod/cc_mod_link.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "foundation/memorymap.h"
@@ -69,6 +70,7 @@ void ResetModules() {
   ResetLibraryIndexModule();
   ResetCompileLoopModule();
   ResetDeclarationModule();
+  ResetExpressionCompiler();
   ResetByteRoad();
   ResetCompileDriver();
   ResetInstructionEmission();
@@ -81,6 +83,7 @@ DirectiveServices BiosSymbolServices() {
   DirectiveServices services;
   services.biosSymbol = [](const std::string &name) { return Addr24ToLong(LookupBiosSymbol(name, ADDR24{})); };
   services.enableBiosSymbols = [](bool enabled) { BiosSymbolsDisabled() = !enabled; };
+  services.constantExpression = CompileConstantExpressionLong;
   return services;
 }
 

@@ -22,6 +22,7 @@
 #include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "compcore/common/cc_codegen.h"
 #include "compcore/common/cc_editor_view.h"
 #include "compcore/link/linkhost.h"
 #include "compcore/link/tc/binimage.h"
@@ -216,15 +217,23 @@ bool CompileProgramText(const std::string &programPath, bool biosCompile) {
   prologue.biosCompile = biosCompile;
   ResetLineSources(prologue);
   BeginCompileMacros(biosCompile);
+  PredefinedMacroSettings macros;
+  macros.biosCompile = biosCompile;
+  macros.cpu = CodeGen().TargetCpu();
+  macros.ideBiosFlag = DirectiveShellInUse().IdeBiosFlag();
+  macros.ideRunMode = DirectiveShellInUse().RunMode();
+  macros.withoutBoard = DirectiveShellInUse().CompileWithoutBoard();
+  DefineTargetMacros(macros);
   ResetCompilerState();
   FrontEndItems items;
+  bool ranToEnd = true;
   try {
     ReadNextLineAndRewind();
     ProcessDirective();
     CompileTopLevel(items, biosCompile, {}, DirectiveLink());
   } catch (const xCCErrOvflo &) {
     // The compile ends here; its raiser has listed why.
-    return false;
+    ranToEnd = false;
   } catch (const xErr &) {
     throw;
   } catch (const std::exception &) {
@@ -232,7 +241,10 @@ bool CompileProgramText(const std::string &programPath, bool biosCompile) {
     // list keeps what the compile had found.
     throw xInternal(kModule, __LINE__);
   }
-  return true;
+  // The program compiles against the macros the BIOS defined.
+  if (biosCompile)
+    EndBiosCompileMacros();
+  return ranToEnd;
 }
 
 // The BIOS ends in the way to the program: a jump to the page after its

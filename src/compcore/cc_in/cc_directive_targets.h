@@ -23,6 +23,8 @@ public:
   virtual bool CompileWithoutBoard() { return false; }
   // The flag that makes NO_BIOS "0".
   virtual bool IdeBiosFlag() { return false; }
+  // The IDE's run mode; 1 makes DEBUG_RST "0".
+  virtual int RunMode() { return 0; }
   // The BIOS symbols of the BIOS just compiled, read without a board; 0 on
   // success.
   virtual int LoadBiosSymbolsFromBios() { return 0; }

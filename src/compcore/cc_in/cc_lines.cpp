@@ -54,13 +54,20 @@ bool MemoryLineStream::Seek(uint32_t offset) {
   return true;
 }
 
-std::unique_ptr<LineStream> OpenFileLineStream(const std::string &path) {
+namespace {
+std::shared_ptr<const std::string> ReadFileText(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   if (!in)
     return nullptr;
   std::ostringstream all;
   all << in.rdbuf();
-  return std::make_unique<MemoryLineStream>(all.str());
+  return std::make_shared<const std::string>(all.str());
+}
+} // namespace
+
+std::unique_ptr<LineStream> OpenFileLineStream(const std::string &path) {
+  std::shared_ptr<const std::string> text = ReadFileText(path);
+  return text ? std::make_unique<MemoryLineStream>(std::move(text)) : nullptr;
 }
 
 namespace {
@@ -127,7 +134,12 @@ bool ModThread::OpenSegment(const ModuleSegment &segment) {
   stream_.reset();
   segment_ = segment;
   line_ = segment.firstLine;
-  stream_ = OpenFileLineStream(segment.libraryPath);
+  if (!text_ || textPath_ != segment.libraryPath) {
+    textPath_ = segment.libraryPath;
+    text_ = ReadFileText(segment.libraryPath);
+  }
+  if (text_)
+    stream_ = std::make_unique<MemoryLineStream>(text_);
   if (stream_ && !stream_->Seek(segment.start))
     stream_.reset();
   if (!stream_)
@@ -165,6 +177,7 @@ bool ModThread::Resume(const SourcePosition &pos) {
 void OneLbThread::Begin(std::vector<ModuleSegment> segments) {
   segments_ = std::move(segments);
   next_ = 0;
+  mod_.Close(); // each #use reads its library as it stands now
   OpenNext();
 }
 

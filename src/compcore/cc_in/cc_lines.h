@@ -27,14 +27,18 @@ public:
 // Lines of a text held in memory (offsets are byte offsets).
 class MemoryLineStream : public LineStream {
 public:
-  explicit MemoryLineStream(std::string text) : text_(std::move(text)) {}
+  explicit MemoryLineStream(std::string text)
+      : MemoryLineStream(std::make_shared<const std::string>(std::move(text))) {}
+  // A text that several streams read, each at its own place.
+  explicit MemoryLineStream(std::shared_ptr<const std::string> text) : shared_(std::move(text)), text_(*shared_) {}
   bool ReadLine(std::string &line) override;
   uint32_t Tell() const override { return pos_; }
   bool Seek(uint32_t offset) override;
   bool AtEnd() const override { return pos_ >= text_.size() && !pendingEmpty_; }
 
 private:
-  std::string text_;
+  std::shared_ptr<const std::string> shared_;
+  const std::string &text_;
   uint32_t pos_ = 0;
   bool pendingEmpty_ = false; // a final line feed leaves one empty line
   bool started_ = false;
@@ -95,7 +99,11 @@ public:
   bool HasMore() const { return stream_ != nullptr; }
   // False at the end of the segment (the stream is then closed).
   bool ReadLine(std::string &line);
-  void Close() { stream_.reset(); }
+  // Also lets go of the library text: the next segment reads its file anew.
+  void Close() {
+    stream_.reset();
+    text_.reset();
+  }
   uint16_t LineNumber() const { return line_; }
   uint32_t LineStart() const { return lineStart_; }
   uint32_t NextLineStart() const;
@@ -105,6 +113,10 @@ public:
 
 private:
   std::unique_ptr<LineStream> stream_;
+  // The library file last opened: the segments of one library are read
+  // from one reading of it.
+  std::string textPath_;
+  std::shared_ptr<const std::string> text_;
   ModuleSegment segment_;
   uint16_t line_ = 0;
   uint32_t lineStart_ = 0;

@@ -3,6 +3,7 @@
 
 #include "compcore/cc_in/cc_in.h"
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <optional>
@@ -91,8 +92,8 @@ Cells CellsOfLine(const LogicalLineBuffer &line, size_t from) {
   return cells;
 }
 
-void CheckSize(const Cells &cells) {
-  if (cells.size() >= kMaxLineBytes)
+void CheckSize(size_t cells) {
+  if (cells >= kMaxLineBytes)
     CompileErrorHere<kMsgLineTooLong>();
 }
 
@@ -131,7 +132,7 @@ bool CollectArguments(Cells &work, size_t open, size_t &end, std::vector<Cells> 
       work.push_back(space);
       Cells more = CellsOfLine(*next, 0);
       work.insert(work.end(), more.begin(), more.end());
-      CheckSize(work);
+      CheckSize(work.size());
       continue;
     }
     Cell cell = work[i++];
@@ -318,10 +319,16 @@ Cells Substitute(const MacroInfo &macro, const std::vector<Cells> &args, const C
   return out;
 }
 
+// Arguments are expanded before they are substituted, each one level
+// deeper; past this depth the line is given up (the stack is not).
+constexpr int kMaxExpansionDepth = int(kMaxActiveMacros);
+struct ExpansionTooDeep {};
+
 // Scans `work`, replacing macros and rescanning each replacement together
 // with the text after it.
 Cells ExpandCells(Cells work) {
-  ++State().depth;
+  if (++State().depth > kMaxExpansionDepth)
+    throw ExpansionTooDeep{};
   Cells out;
   size_t i = 0;
   char previous = 0;
@@ -432,8 +439,7 @@ Cells ExpandCells(Cells work) {
           args.size() == macro->paramCount || (macro->paramCount == 0 && args.size() == 1 && args[0].empty());
       if (!countOk) {
         CompileError<kMsgArgCount>();
-        work.erase(work.begin() + long(start), work.begin() + long(end));
-        i = start;
+        i = end; // the call is dropped
         continue;
       }
     }
@@ -444,8 +450,7 @@ Cells ExpandCells(Cells work) {
     }
     if (!slot) {
       CompileError<kMsgTooManyActive>(int(kMaxActiveMacros));
-      work.erase(work.begin() + long(start), work.begin() + long(end));
-      i = start;
+      i = end; // the call is dropped
       continue;
     }
     Cells replacement;
@@ -455,10 +460,19 @@ Cells ExpandCells(Cells work) {
     replacement.push_back({kEsc, int8_t(slot), cell.line, cell.column});
     for (Cell &c : replacement)
       c.fromMacro = true;
-    work.erase(work.begin() + long(start), work.begin() + long(end));
-    work.insert(work.begin() + long(start), replacement.begin(), replacement.end());
-    CheckSize(work);
-    i = start;
+    // What stands before `end` has been scanned: the replacement is written
+    // back into it, ending where the call ended, so the text after the call
+    // never moves (moving it made many calls on one line quadratic). Room
+    // made in front is doubled each time it is needed.
+    const size_t length = replacement.size();
+    if (length > end) {
+      const size_t room = std::max(length - end, work.size());
+      work.insert(work.begin(), room, Cell{});
+      end += room;
+    }
+    std::copy(replacement.begin(), replacement.end(), work.begin() + long(end - length));
+    i = end - length;
+    CheckSize(out.size() + work.size() - i);
   }
   --State().depth;
   return out;
@@ -578,13 +592,51 @@ void DefineTargetMacros(const PredefinedMacroSettings &settings) {
   SetPredefinedMacro("_OFFLINE_COMPILE_", settings.withoutBoard ? "1" : "0");
 }
 
+namespace {
+
+// True when the text from `p` on names no macro and holds no literal: its
+// expansion is the text itself. Names are read as the expander reads them.
+bool NothingToExpand(const char *p) {
+  while (*p) {
+    const char c = *p;
+    if (c == '"' || c == '\'') {
+      return false;
+    } else if (c == '0') {
+      ++p;
+      const bool hex = *p == 'x' || *p == 'X';
+      while (*p && (hex ? IsIdentChar(*p) : IsDigitChar(*p)))
+        ++p;
+    } else if (IsIdentStart(c)) {
+      const char *start = p;
+      while (IsIdentChar(*p))
+        ++p;
+      if (LookupMacro(std::string(start, p)))
+        return false;
+    } else {
+      ++p;
+    }
+  }
+  return true;
+}
+
+} // namespace
+
 void ExpandMacros() {
   while (IsBlankChar(*InputCursor))
     ++InputCursor;
+  // Most lines use no macro: they stay as they are, without being copied.
+  if (CurrentLogicalLine().expandedEnd <= CursorIndex() && NothingToExpand(InputCursor))
+    return;
   LogicalLineBuffer line = CurrentLogicalLine();
   size_t cursor = CursorIndex();
   State().depth = 0;
-  Cells expanded = ExpandCells(CellsOfLine(line, cursor));
+  Cells expanded;
+  try {
+    expanded = ExpandCells(CellsOfLine(line, cursor));
+  } catch (const ExpansionTooDeep &) {
+    // The rest of the line is dropped; the next line compiles.
+    CompileError<kMsgTooManyActive>(kMaxExpansionDepth);
+  }
   // Every marker has been passed: no replacement is still being scanned.
   ResetMacroExpansionState();
   // Macro text already after the cursor has lost its marks: it may be

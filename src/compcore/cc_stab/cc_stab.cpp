@@ -45,6 +45,9 @@ constexpr std::array<const char *, 52> kReservedWords = {
 // byte offsets into them.
 struct Table {
   std::vector<SymbolRecord *> slots;
+  // The slots filled since the table was last cleared: clearing a scope
+  // touches only these, not the whole table.
+  std::vector<uint32_t> filled;
   uint32_t recordStart = 0, recordEnd = 0, recordFree = 0;
   uint32_t nameStart = 0, nameEnd = 0, nameFree = 0;
   SymbolRecord *last = nullptr;
@@ -85,8 +88,25 @@ std::string_view IdentifierPrefix(std::string_view name) {
   return name.substr(0, n);
 }
 
+// The bucket a name starts its probe at. HashName gives realistic names a
+// few hundred distinct values, so it would make long probe runs in a large
+// table; a well-mixed hash (FNV-1a) spreads them over every slot.
+size_t StartSlot(std::string_view key, size_t slotCount) {
+  constexpr uint32_t kOffsetBasis = 2166136261u, kPrime = 16777619u;
+  uint32_t h = kOffsetBasis;
+  for (char c : key)
+    h = (h ^ uint8_t(c)) * kPrime;
+  return h % slotCount;
+}
+
+bool SameName(const SymbolRecord &r, std::string_view key) {
+  return r.nameLength == key.size() && std::memcmp(r.name, key.data(), key.size()) == 0;
+}
+
 void ClearTable(Table &t) {
-  std::fill(t.slots.begin(), t.slots.end(), nullptr);
+  for (uint32_t index : t.filled)
+    t.slots[index] = nullptr;
+  t.filled.clear();
   t.records.clear();
   t.lists.clear();
   t.last = nullptr;
@@ -95,12 +115,13 @@ void ClearTable(Table &t) {
 }
 
 // AddSymbol keeps one bucket free, so the probe always ends.
-void InsertSymbolSlot(uint32_t start, Table &t, SymbolRecord *record) {
+void InsertSymbolSlot(size_t start, Table &t, SymbolRecord *record) {
   size_t n = t.slots.size();
   size_t index = start % n;
   while (t.slots[index])
     index = (index + 1) % n;
   t.slots[index] = record;
+  t.filled.push_back(uint32_t(index));
   SymbolTableState &s = State();
   if (s.undo.size() >= s.global.slots.size())
     CompileError<kMsgUndoListFull>();
@@ -148,9 +169,12 @@ void DropGlobalsAfterMark(SymbolTableState &s) {
   // Later entries only ever probed past earlier ones, so emptying their slots
   // leaves every kept entry reachable.
   const SymbolRecord *keptEnd = g.records.data() + std::min(g.records.size(), s.markCount);
-  for (SymbolRecord *&slot : g.slots)
+  std::erase_if(g.filled, [&](uint32_t index) {
+    SymbolRecord *&slot = g.slots[index];
     if (slot && slot >= keptEnd && slot < g.records.data() + g.records.size())
       slot = nullptr;
+    return slot == nullptr;
+  });
   g.records.resize(std::min(g.records.size(), s.markCount));
   g.lists.resize(std::min(g.lists.size(), s.markLists));
   g.last = g.records.empty() ? nullptr : &g.records.back();
@@ -253,12 +277,12 @@ SymbolRecord *FindSymbolSlot(SymbolTableId id, std::string_view name) {
   if (n == 0)
     return nullptr;
   std::string_view key = IdentifierPrefix(name).substr(0, kIdentifierLength);
-  size_t index = HashName(key, uint32_t(n));
+  size_t index = StartSlot(key, n);
   for (;;) {
     SymbolRecord *r = t.slots[index];
     if (!r || r->offset >= t.recordFree)
       return nullptr;
-    if (key == r->name)
+    if (SameName(*r, key))
       return r;
     index = (index + 1) % n;
   }
@@ -315,6 +339,7 @@ SymbolRecord *AddSymbol(std::string_view name, uint32_t declarator, int16_t type
   const ErrorFileRecord *file = CurrentErrorFileRecord();
   SymbolRecord &r = t.records.emplace_back();
   r.name = nameCopy;
+  r.nameLength = uint8_t(key.size());
   r.offset = t.recordFree;
   r.extent = t.recordFree + bytes;
   r.flagsB = kFlagsBOnEntry;
@@ -328,7 +353,7 @@ SymbolRecord *AddSymbol(std::string_view name, uint32_t declarator, int16_t type
   r.column = CurrentSourceColumn();
   r.file = file ? file->name.c_str() : "";
   r.list = std::span<const uint16_t>(t.lists.data() + listStart, list.size());
-  InsertSymbolSlot(HashName(key, uint32_t(t.slots.size())), t, &r);
+  InsertSymbolSlot(StartSlot(key, t.slots.size()), t, &r);
   t.last = &r;
   t.recordFree += bytes;
   return &r;

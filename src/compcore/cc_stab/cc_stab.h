@@ -32,6 +32,7 @@ constexpr uint32_t SymbolRecordBytes(size_t listCount) { return kSymbolRecordFix
 
 struct SymbolRecord {
   const char *name = "";
+  uint8_t nameLength = 0; // at most kIdentifierLength
   uint32_t extent = 0;
   uint8_t flagsA = 0, flagsB = 0, flagsC = 0;
   uint16_t sizeWord = 0;

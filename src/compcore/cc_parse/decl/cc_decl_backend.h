@@ -16,11 +16,9 @@ public:
   virtual ~DeclarationBackEnd() = default;
 
   // The constant expression at the cursor (an array dimension, an "@"
-  // address); false when it is not constant. Reports nothing itself.
-  virtual bool ConstantExpression(int32_t &value) {
-    value = 0;
-    return false;
-  }
+  // address); false when it is not constant. Reports nothing itself. The
+  // default is the expression compiler's.
+  virtual bool ConstantExpression(int32_t &value);
 
   // The function compiler. A definition when a body follows the declarator
   // (`declaratorResult` 2: the parameters stand at the cursor); true when it

@@ -5,6 +5,7 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl_backend.h"
+#include "compcore/cc_parse/expr/expr_entry.h"
 
 #include <algorithm>
 
@@ -259,6 +260,8 @@ DeclaratorState &Declarator() { return State().state; }
 
 void SetDeclarationBackEnd(DeclarationBackEnd *backEnd) { State().backEnd = backEnd ? backEnd : &State().defaultBackEnd; }
 DeclarationBackEnd &DeclBackEnd() { return *State().backEnd; }
+
+bool DeclarationBackEnd::ConstantExpression(int32_t &value) { return ReadConstantExpression(value); }
 
 bool SkipAndMatch(const char *keyword) {
   SkipBlanksAcrossLines();

@@ -35,6 +35,21 @@ void CParser::init() {
   suppressScopeDump_ = false;
   openGuesses_.clear();
   failedGuesses_.clear();
+  knownUnaries_.clear();
+}
+
+uint32_t CParser::tokenPlace() {
+  const auto *token = dynamic_cast<const tsw::ParserToken *>(LT(1));
+  return token ? token->Index() : 0;
+}
+
+bool CParser::passKnownUnary(uint32_t start) {
+  auto known = knownUnaries_.find(start);
+  if (known == knownUnaries_.end())
+    return false;
+  while (tokenPlace() < known->second && LA(1) != Eof)
+    consume();
+  return true;
 }
 
 void CParser::guessStarted(const char *rule, int seq, int failed) {

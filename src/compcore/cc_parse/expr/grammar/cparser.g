@@ -240,15 +240,24 @@ cast_expression
   | unary_expression
   ;
 
+/* A guess parses the target of an assignment, and the target is parsed
+   again once the guess succeeded: while guessing, a unary expression already
+   parsed at a token place is passed over, not parsed once more, or nested
+   targets would double the work at every level. */
 unary_expression
-  : postfix_expression
-  | PLUSPLUS^ unary_expression
-  | MINUSMINUS^ unary_expression
-  | unary_operator cast_expression
-  | SIZEOF^ ( <<isTypeName(LT(2)->getText())>>? LPARENTHESIS! type_name RPARENTHESIS!
-            | unary_expression
-            )
-  | waitfordone_expression
+  : << const uint32_t unaryStart = tokenPlace();
+       if (guessing && passKnownUnary(unaryStart)) return; >>
+    (   postfix_expression
+      | PLUSPLUS^ unary_expression
+      | MINUSMINUS^ unary_expression
+      | unary_operator cast_expression
+      | SIZEOF^ ( <<isTypeName(LT(2)->getText())>>? LPARENTHESIS! type_name RPARENTHESIS!
+                | unary_expression
+                )
+      | waitfordone_expression
+    )
+    /* A predicate, which runs while guessing too; it always holds. */
+    <<rememberUnary(unaryStart)>>?
   ;
 
 unary_operator

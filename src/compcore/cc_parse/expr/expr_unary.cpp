@@ -1,0 +1,283 @@
+#include "compcore/cc_parse/expr/expr_unary.h"
+
+#include "compcore/cc_gen/constant_convert.h"
+#include "compcore/cc_gen/target_arith.h"
+#include "compcore/cc_gen/value_queries.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_parse/cc_loop.h"
+#include "compcore/cc_parse/expr/expr_entry.h"
+#include "compcore/cc_parse/expr/expr_literals.h"
+#include "compcore/cc_parse/expr/expr_type_name.h"
+#include "compcore/cc_parse/expr/expr_walk.h"
+#include "compcore/cc_parse/expr/value_ops.h"
+#include "compcore/cc_stab/cc_bios.h"
+#include "compcore/cc_stab/cc_stab.h"
+#include "compcore/common/cc_messages.h"
+
+#include <string>
+
+namespace tsw {
+
+namespace {
+
+constexpr uint32_t kFloatSignBit = 0x80000000u;
+// A cast's type name may carry one array dimension, which becomes its
+// pointer level.
+constexpr unsigned kMaxCastDimensions = 1;
+constexpr unsigned kCastDimensionLimit = 7;
+// BIOS names that stand for I/O registers below this value are constants.
+constexpr uint32_t kIoRegisterLimit = 256;
+constexpr uint16_t kNoBiosValue = 0xFFFF;
+constexpr char kIoPrefix[] = "IOP_";
+constexpr int16_t kSizeIntLimit = 0x7FFF;
+
+bool IsConstant(const ValueRecord &value) { return value.storage == kStorageConstant; }
+
+// The size answer: unsigned from 32768 bytes on, so a large object is never
+// a negative size.
+ValueRecord SizeConstant(uint16_t bytes) {
+  return int16_t(bytes) >= 0 && bytes <= uint16_t(kSizeIntLimit) ? MakeIntConstantValue(int16_t(bytes))
+                                                                 : MakeUnsignedConstantValue(bytes);
+}
+
+// The byte size of the object a value designates.
+uint16_t ValueByteSize(const ValueRecord &value) {
+  ValueRecord pointer = value;
+  pointer.declarator = AddLevel(value.declarator, kLevelPointer);
+  return ArrayDimensionProduct(pointer);
+}
+
+void CompileSizeof(ValueRecord &value) {
+  // The operand only lends its type: whatever code it would need is no
+  // code of the answer.
+  const bool outerNeedsCode = Walk().needsCode;
+  ValueRecord operand;
+  uint16_t bytes = 0;
+  if (SkipToOperand() == '(') {
+    ConsumeChar();
+    TypeName name;
+    if (ReadTypeName(name)) {
+      bytes = name.byteSize;
+    } else {
+      CompileExpressionList(operand);
+      CheckValueNotVoid(operand);
+      bytes = ValueByteSize(operand);
+    }
+    ExpectChar(')');
+  } else {
+    GenerateUnaryExpression(operand);
+    CheckValueNotVoid(operand);
+    bytes = ValueByteSize(operand);
+  }
+  Walk().needsCode = outerNeedsCode;
+  value = SizeConstant(bytes);
+}
+
+void CompileCast(ValueRecord &value, const TypeName &name) {
+  ExpectChar(')');
+  if (name.dimensionCount > kMaxCastDimensions)
+    CompileError<kMsgTooManyDimensions>(kCastDimensionLimit);
+  uint32_t target = name.declarator;
+  if (OutermostLevel(target) == kLevelArray)
+    target = (target & ~kLevelKindMask) | kLevelPointer;
+  GenerateUnaryExpression(value);
+  CheckValueNotVoid(value);
+  const bool toPointer = target != 0;
+  if (name.baseType == kTypeVoid && target == 0) {
+    value.type = kTypeVoid;
+    value.declarator = 0;
+    return;
+  }
+  if (IsConstant(value))
+    ConvertConstantTo(value, uint8_t(name.baseType), toPointer, 0);
+  else
+    Walk().needsCode = true; // a run-time conversion
+  value.type = uint8_t(name.baseType);
+  if (toPointer)
+    value.dimensions = name.dimensions;
+  if (toPointer && value.Level() == kLevelArray)
+    value.declarator = (target & ~kLevelKindMask) | kLevelArray;
+  else
+    value.declarator = target;
+}
+
+// A unary operator on a constant, at the target's width of its type.
+void FoldUnary(char op, ValueRecord &value) {
+  const bool isFloat = value.type == kTypeFloat && !value.HasLevel();
+  switch (op) {
+  case '!':
+    value = MakeIntConstantValue(ConstantEquals(value, 0) ? 1 : 0);
+    return;
+  case '-':
+    value.value = isFloat ? value.value ^ kFloatSignBit : ReduceToType(0u - value.value, value.type);
+    return;
+  case '~':
+    if (isFloat) {
+      CompileError<kMsgInvalidOperands>();
+      return;
+    }
+    value.value = ReduceToType(~value.value, value.type);
+    return;
+  default:
+    return;
+  }
+}
+
+// The value of a name the symbol tables do not hold: a BIOS I/O register
+// (plain, or under its "IOP_" name) is a constant; anything else is 493.
+void CompileUndeclaredName(ValueRecord &value, const std::string &name) {
+  const uint16_t plain = LookupBiosSymbol(name, ADDR24{kNoBiosValue, 0, 0}).logical;
+  if (plain < kIoRegisterLimit) {
+    value = MakeUnsignedConstantValue(plain);
+    return;
+  }
+  const std::string ioName = (kIoPrefix + name).substr(0, kIdentifierLength);
+  const uint16_t io = LookupBiosSymbol(ioName, ADDR24{kNoBiosValue, 0, 0}).logical;
+  if (io != kNoBiosValue) {
+    value = MakeUnsignedConstantValue(io);
+    return;
+  }
+  CompileError<kMsgUndeclaredName>(name);
+  value = MakeUnsignedConstantValue(0);
+}
+
+void CompileName(ValueRecord &value) {
+  std::string name;
+  ReadIdentifier(name);
+  SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kLocal);
+  if (!symbol)
+    symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
+  if (!symbol) {
+    if (SkipToOperand() == '(') {
+      // A call of an undeclared function: run-time code.
+      Walk().needsCode = true;
+      value = MakeValue(kTypeInt, kLevelFunction, kStorageGlobal, false);
+      return;
+    }
+    CompileUndeclaredName(value, name);
+    return;
+  }
+  value = MakeValueFromSymbol(*symbol);
+}
+
+// Skips an argument list up to and including its ')'.
+void CompileCallArguments() {
+  ConsumeChar();
+  if (SkipToOperand() != ')') {
+    ValueRecord argument;
+    CompileExpressionList(argument);
+  }
+  ExpectChar(')');
+}
+
+void CompileSubscript(ValueRecord &value) {
+  ConsumeChar();
+  ValueRecord index;
+  CompileExpressionList(index);
+  ExpectChar(']');
+  // A subscript needs code unless it selects an element of a fixed-address
+  // array at a constant offset; either way the element's type follows.
+  const bool array = value.Level() == kLevelArray && value.storage != kStorageConstant;
+  if (array && IsConstant(index)) {
+    const uint16_t element = ArrayDimensionProduct(value);
+    value.value += uint32_t(int32_t(int16_t(index.value))) * element;
+  } else {
+    Walk().needsCode = true;
+  }
+  DereferenceValue(value);
+}
+
+} // namespace
+
+void GenerateUnaryExpression(ValueRecord &value) {
+  const char c = SkipToOperand();
+  if (MatchKeyword("sizeof")) {
+    CompileSizeof(value);
+    return;
+  }
+  const char next = InputCursor[1];
+  if ((c == '+' || c == '-') && next == c) {
+    // A step stores: run-time code.
+    ConsumeChar();
+    ConsumeChar();
+    GenerateUnaryExpression(value);
+    CheckAssignable(value);
+    Walk().needsCode = true;
+    return;
+  }
+  if (c == '!' || c == '~' || c == '-' || c == '+') {
+    ConsumeChar();
+    GenerateUnaryExpression(value);
+    CheckValueNotVoid(value);
+    if (IsConstant(value))
+      FoldUnary(c, value);
+    else
+      Walk().needsCode = true;
+    return;
+  }
+  if (c == '*' || c == '&') {
+    ConsumeChar();
+    GenerateUnaryExpression(value);
+    CheckValueNotVoid(value);
+    // Indirection and address-of reach memory through the code generator.
+    Walk().needsCode = true;
+    if (c == '*' && !IsConstant(value))
+      DereferenceValue(value);
+    return;
+  }
+  if (c == '(') {
+    ConsumeChar();
+    TypeName name;
+    if (ReadTypeName(name)) {
+      CompileCast(value, name);
+      return;
+    }
+    CompilePostfixExpression(value, true);
+    return;
+  }
+  CompilePostfixExpression(value, false);
+}
+
+void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
+  CompilePrimaryExpression(value, parenthesised);
+  for (;;) {
+    const char c = SkipToOperand();
+    if (c == '[') {
+      CompileSubscript(value);
+    } else if (c == '(') {
+      CompileCallArguments();
+      Walk().needsCode = true;
+      if (value.Level() == kLevelFunction)
+        value.declarator = RemoveLevel(value.declarator);
+    } else if ((c == '+' || c == '-') && InputCursor[1] == c) {
+      ConsumeChar();
+      ConsumeChar();
+      CheckAssignable(value);
+      Walk().needsCode = true;
+    } else {
+      return;
+    }
+  }
+}
+
+void CompilePrimaryExpression(ValueRecord &value, bool parenthesised) {
+  const char c = SkipToOperand();
+  if (parenthesised || c == '(') {
+    if (!parenthesised)
+      ConsumeChar();
+    CompileExpressionList(value);
+    ExpectChar(')');
+    return;
+  }
+  if (IsIdentStart(c)) {
+    CompileName(value);
+    return;
+  }
+  if (CompileLiteral(value))
+    return;
+  CompileError<kMsgAsmExpression>();
+  value = MakeIntConstantValue(0);
+  SkipToken();
+}
+
+} // namespace tsw

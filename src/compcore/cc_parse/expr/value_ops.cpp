@@ -1,0 +1,95 @@
+#include "compcore/cc_parse/expr/value_ops.h"
+
+#include "compcore/cc_gen/codegen_upcalls.h"
+#include "compcore/cc_gen/instructions.h"
+#include "compcore/cc_gen/value_queries.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/common/cc_messages.h"
+#include "compcore/common/cc_storage.h"
+
+namespace tsw {
+
+namespace {
+
+// An SP-relative word access takes an 8-bit unsigned offset; the word's
+// second byte must still lie inside it.
+constexpr int kStackReach = 256;
+constexpr uint16_t kWordBytes = 2;
+
+bool IsStackStorage(uint8_t storage) { return storage == kStorageAuto || storage == kClassParameterArea; }
+
+void MarkLvalue(ValueRecord &value) {
+  value.SetLvalue(true);
+  value.wasLvalue = 1;
+}
+
+} // namespace
+
+bool CheckValueNotVoid(const ValueRecord &value) {
+  if (value.type == kTypeVoid && !value.HasLevel()) {
+    CompileError<kMsgVoidValueUsed>();
+    return false;
+  }
+  return true;
+}
+
+bool IsDirectlyAddressable(const ValueRecord &value) {
+  switch (value.storage) {
+  case kStorageConstant:
+  case kStorageGlobal:
+  case kStorageStatic:
+  case kStorageRegisterClass:
+  case kStorageExtern:
+    return true;
+  default:
+    break;
+  }
+  if (!IsStackStorage(value.storage))
+    return false;
+  if (CanUseFrameIndex(value))
+    return true;
+  return OperandByteSize(value, OperandSizeMode::kPointer) == kWordBytes &&
+         LocalStackOffset(value) + kWordBytes < kStackReach;
+}
+
+bool CheckAssignable(const ValueRecord &value) {
+  if (value.IsLvalue())
+    return true;
+  const bool scalar = (value.Level() == kLevelNone && value.type < kFirstStructType) || value.Level() == kLevelPointer;
+  switch (value.storage) {
+  case kStorageGlobal:
+  case kStorageAuto:
+  case kStorageStatic:
+  case kStorageRegisterClass:
+  case kStorageExtern:
+    if (scalar)
+      return true;
+    break;
+  default:
+    break;
+  }
+  CompileError<kMsgNotAssignable>();
+  return false;
+}
+
+void DereferenceValue(ValueRecord &value) {
+  const uint32_t kind = value.Level();
+  if (kind != kLevelArray && kind != kLevelPointer)
+    CompileError<kMsgNotIndirectable>();
+  if (kind != kLevelPointer) {
+    if (!value.dimensions) {
+      value.declarator = RemoveLevel(value.declarator);
+      MarkLvalue(value);
+      return;
+    }
+    ++value.dimensions;
+  }
+  if (value.storage == kStorageConstant)
+    Upcalls().LoadOperandToValueRegister(value);
+  value.declarator = RemoveLevel(value.declarator);
+  if (value.Level() == kLevelArray)
+    return;
+  MarkLvalue(value);
+}
+
+} // namespace tsw

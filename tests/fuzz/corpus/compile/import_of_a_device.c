@@ -1,0 +1,2 @@
+#ximport "/dev/zero" Z
+int after;
