@@ -287,6 +287,7 @@ TEST_F(DriverCompile, TheFlashImageGoesToTheBoardSectorBySector) {
     const char *name;
     bool offline;
     bool tcp;
+    bool zeroPad;
     int failFrom;
     size_t blocksTried;
     bool failed;
@@ -294,12 +295,13 @@ TEST_F(DriverCompile, TheFlashImageGoesToTheBoardSectorBySector) {
   };
   // The import's length word and 300 bytes fill three sectors of 128.
   const Case cases[] = {
-      {"serial board", false, false, -1, 3, false, {"128/384", "256/384", "384/384"}},
-      {"board fails at the first sector", false, false, 0, 1, true, {"128/384"}},
-      {"board fails at the second sector", false, false, 1, 2, true, {"128/384", "256/384"}},
-      {"without a board", true, false, -1, 0, false, {}},
+      {"serial board", false, false, false, -1, 3, false, {"128/384", "256/384", "384/384"}},
+      {"board fails at the first sector", false, false, false, 0, 1, true, {"128/384"}},
+      {"board fails at the second sector", false, false, false, 1, 2, true, {"128/384", "256/384"}},
+      {"without a board", true, false, false, -1, 0, false, {}},
+      {"without a board, zero padded", true, false, true, -1, 0, false, {}},
       // The image is downloaded whole; a link that is not there fails it.
-      {"TCP/IP board not connected", false, true, -1, 0, true, {}},
+      {"TCP/IP board not connected", false, true, false, -1, 0, true, {}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -309,9 +311,12 @@ TEST_F(DriverCompile, TheFlashImageGoesToTheBoardSectorBySector) {
     BoardShellFlags flags;
     flags.offline = c.offline;
     AssembleCompiler({.shell = &shell, .messages = &messages, .directiveShell = &flags, .codeTarget = &board});
+    Output().zeroPadBin = c.zeroPad;
     messages.lines.clear();
     std::filesystem::remove(dir / "PROG.bin");
     const uint16_t status = Compile(program, kCompileModeBoard);
+    // The next compile marks its own sectors.
+    EXPECT_EQ(CountWrittenBlocks(), 0u);
     EXPECT_EQ((status & kCompileFailedBit) != 0, c.failed) << ::testing::PrintToString(Records());
     ASSERT_EQ(board.blocks.size(), c.blocksTried);
     for (size_t k = 0; k < board.blocks.size(); ++k) {
@@ -329,9 +334,9 @@ TEST_F(DriverCompile, TheFlashImageGoesToTheBoardSectorBySector) {
     EXPECT_EQ(std::count(messages.lines.begin(), messages.lines.end(), "[134]"), 1);
     if (c.offline || c.tcp) {
       // The sectors go into the image instead: without a board at their
-      // offset in the compiled range, for a download at their physical
-      // address.
-      const size_t at = c.offline ? 0 : 0x1E000;
+      // offset in the compiled range, zero padded or for a download at
+      // their physical address.
+      const size_t at = c.offline && !c.zeroPad ? 0 : 0x1E000;
       const std::string image = dir.Read("PROG.bin");
       ASSERT_GE(image.size(), at + 304);
       EXPECT_EQ(image.substr(at + 4, 300), blob);
@@ -619,9 +624,9 @@ TEST_F(DriverCompile, RootCodeReachingRootDataSendsTheBoardNothing) {
   AssembleCompiler({.shell = &shell, .messages = &messages, .codeTarget = &board});
   ASSERT_EQ(CompileStage(true), 0);
   ClearErrorList();
-  const uint16_t status = Compile("#pragma Corvid\n#xcodorg xc 0x10 0xE000 0x1000 apply\n#ximport \"" +
-                                      (dir / "BLOB.BIN") + "\" blob\n",
-                                  kCompileModeBoard);
+  const uint16_t status =
+      Compile("#pragma Corvid\n#xcodorg xc 0x10 0xE000 0x1000 apply\n#ximport \"" + (dir / "BLOB.BIN") + "\" blob\n",
+              kCompileModeBoard);
   EXPECT_NE(status & kCompileFailedBit, 0);
   EXPECT_TRUE(board.blocks.empty());
   EXPECT_TRUE(Exists("PROG.bdl"));
