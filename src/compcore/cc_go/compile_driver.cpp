@@ -333,6 +333,10 @@ bool WriteHexOfImage(const std::string &programPath) {
 // image, which then becomes the HEX file and the download. False when a
 // piece of it failed: nothing more is sent then.
 bool SendFlashImage(const std::string &programPath, uint32_t imageBaseKb, bool biosCompile) {
+  // However the send ends, the next compile marks its own sectors.
+  struct ClearMapOnExit {
+    ~ClearMapOnExit() { ClearWrittenBlockMap(); }
+  } clearMap;
   File image(std::fopen(WithExtension(programPath, "bdl").c_str(), "rb"));
   if (!image)
     return false;
@@ -400,7 +404,6 @@ bool SendFlashImage(const std::string &programPath, uint32_t imageBaseKb, bool b
   }
   if (intoImage && BinImageFileOpen())
     CloseBinImageFile();
-  ClearWrittenBlockMap();
   return ok;
 }
 
