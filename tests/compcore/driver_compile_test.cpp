@@ -634,5 +634,28 @@ TEST_F(DriverCompile, RootCodeReachingRootDataSendsTheBoardNothing) {
   EXPECT_EQ(std::ranges::count_if(records, [](const std::string &r) { return r.find("[503]") != r.npos; }), 1)
       << ::testing::PrintToString(records);
 }
+
+// Extended-memory code ends on an even address: an odd end gets one zero.
+TEST_F(DriverCompile, ExtendedMemoryCodeEndsOnAnEvenAddress) {
+  struct Case {
+    size_t importBytes; // after the 4-byte length
+    size_t imageBytes;
+  };
+  const Case cases[] = {{3, 8}, {4, 8}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.importBytes);
+    dir.Write("BLOB.BIN", std::string(c.importBytes, '\x7E'));
+    std::filesystem::remove(dir / "PROG.bin");
+    AssembleCompiler({.shell = &shell, .messages = &messages});
+    ASSERT_EQ(
+        Compile("#pragma Corvid\n#xcodorg xc 0x10 0xE000 0x1000 apply\n#ximport \"" + (dir / "BLOB.BIN") + "\" blob\n"),
+        0)
+        << ::testing::PrintToString(Records());
+    const std::string image = dir.Read("PROG.bin");
+    ASSERT_EQ(image.size(), c.imageBytes);
+    EXPECT_EQ(image.substr(4, c.importBytes), std::string(c.importBytes, '\x7E'));
+    EXPECT_EQ(image.substr(4 + c.importBytes), std::string(c.imageBytes - 4 - c.importBytes, '\0'));
+  }
+}
 } // namespace
 } // namespace tsw::testing

@@ -266,6 +266,14 @@ void EndBiosText() {
   }
 }
 
+// Extended-memory code ends on an even address, where the next code placed
+// after it (a later compile's, a bouncer's) may start.
+void AlignXmemCode() {
+  EmitCache &xmem = *Caches().xmemCode;
+  if (xmem.AttachedOrigin() && (Addr24ToPhysical(xmem.Current()) & 1) != 0)
+    xmem.EmitByte(0x00);
+}
+
 void FlushCachesAndPositions() {
   for (EmitCache *cache : AllCaches())
     cache->Flush();
@@ -599,6 +607,8 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
       ranToEnd = CompileProgramText(programPath, bios);
       if (ranToEnd && bios)
         EndBiosText();
+      if (ranToEnd)
+        AlignXmemCode();
     }
   } catch (...) {
     // The compile stops here, but what it found stays usable: the source
