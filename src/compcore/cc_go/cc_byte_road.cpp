@@ -315,10 +315,6 @@ uint8_t CompileOutputBits(bool biosCompile, uint16_t mode) {
   return bits;
 }
 
-std::string BrkPath(const std::string &programPath) {
-  return std::filesystem::path(programPath).replace_extension("brk").string();
-}
-
 } // namespace
 
 void ResetLabelsForCompile() {
@@ -374,38 +370,6 @@ void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_
   SwitchCodeCacheSet(biosCompile ? 0 : 1);
   Caches().currentCode = Caches().rootCode;
   BeginRomListing(programPath);
-}
-
-uint16_t FinishByteRoadPass(const std::string &programPath, uint16_t status) {
-  for (EmitCache *cache : AllCaches())
-    cache->Flush();
-  // The last item's positions wait for a next statement that never comes.
-  CommitStatementPositions();
-  if (std::FILE *brk = std::fopen(BrkPath(programPath).c_str(), "w")) {
-    WriteBrkFile(brk);
-    std::fclose(brk);
-  }
-  const uint8_t bits = Output().outputBits;
-  if (!RomListingOpen())
-    return status;
-  FinishRomListing();
-  if (status & kCompileFailedBit)
-    return status;
-  ImageFileNames names;
-  if (bits & kOutputBoard) {
-    names.hexExt = "hdl";
-    names.binExt = "bdl";
-  } else if (CompilerConfig().romc == 1) {
-    names.binExt = "bpf";
-  }
-  uint32_t imageBaseKb = 0;
-  if (BuildImageFromListing(programPath, CompilerConfig().ccsvrm, names, nullptr, imageBaseKb) != kImageBuilt) {
-    ShowMessage<kMsgListingFailed>(false);
-    return uint16_t(status | kCompileFailedBit);
-  }
-  if (bits & kOutputListing)
-    WriteImageFiles(programPath);
-  return status;
 }
 
 } // namespace tsw

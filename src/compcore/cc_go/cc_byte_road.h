@@ -27,12 +27,9 @@ PendingLabelNames &ByteRoadPendingLabels();
 // defined: each compile's label state.
 void ResetLabelsForCompile();
 
-// The byte road's share of one compile pass: the outputs that `mode` asks
-// for (1 files, 0 the board) opened before the program text, and, when the
-// pass succeeded, every cache flushed and the listing, the image, its HEX
-// twin, the part files and the ".brk" file written after it. The finish
-// gives the status with the failed bit added when an output failed.
+// The byte road's share of the start of one compile: the outputs that
+// `mode` asks for (1 files, 0 the board) decided and the listing opened
+// before the program text; the compile driver writes what follows it.
 void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_t mode);
-uint16_t FinishByteRoadPass(const std::string &programPath, uint16_t status);
 
 } // namespace tsw

@@ -10,6 +10,7 @@
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go_index.h"
 #include "compcore/cc_go/cc_memory_map_env.h"
+#include "compcore/cc_go/compile_driver.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directives.h"
@@ -32,15 +33,6 @@
 
 namespace tsw {
 namespace {
-
-constexpr char kModule[] = "compcore\\cc_go";
-
-// The compile loop's items: declarations and function definitions go to the
-// declaration parser.
-class FrontEndItems : public TopLevelCompiler {
-public:
-  int ParseDeclaration(int level) override { return tsw::ParseDeclaration(level); }
-};
 
 // The modules' own wiring, which outlives nothing: ResetCompiler builds it
 // afresh.
@@ -81,6 +73,7 @@ void ResetModules() {
   ResetDeclarationModule();
   ResetExpressionCompiler();
   ResetByteRoad();
+  ResetCompileDriver();
   ResetInstructionEmission();
   ResetValueQueries();
   assembler::ResetAssemblerModule();
@@ -104,7 +97,7 @@ void Wire(Assembly &assembly) {
   SetLibraryIndexService(&assembly.moduleIndexService);
   SetMemoryMapEnvironment(&assembly.memoryMap);
   InstallCodegenLayer();
-  SetCompileProgram(RunFrontEndPass);
+  SetCompileProgram(CompileProgram);
 }
 
 } // namespace
@@ -150,56 +143,6 @@ void AssembleCompiler(const CompilerBoundaries &boundaries) {
   SetDeclarationBackEnd(boundaries.backEnd);
   if (boundaries.pendingLabels)
     SetPendingLabelNames(boundaries.pendingLabels);
-}
-
-uint16_t RunFrontEndPass(const std::string &path, uint16_t mode) {
-  ClearErrorList();
-  if (PrepareCompilerSession(false) != 0)
-    return uint16_t(ErrorListStatus() | kCompileFailedBit);
-  const bool bios = BiosCompileFlag();
-  BeginByteRoadPass(path, bios, mode);
-  ClearBiosSymbolMarks();
-  ResetMemmapAndClassDefaults();
-  // The input and the conditional groups start afresh with every file.
-  ResetSourceInputModule();
-  ResetDirectivesModule();
-  std::unique_ptr<LineStream> stream = OpenFileLineStream(path);
-  if (!stream)
-    stream = std::make_unique<MemoryLineStream>(std::string());
-  SetProgramSource(path, std::move(stream));
-  PrologueSettings prologue;
-  prologue.biosCompile = bios;
-  ResetLineSources(prologue);
-  BeginCompileMacros(bios);
-  PredefinedMacroSettings macros;
-  macros.biosCompile = bios;
-  macros.cpu = CodeGen().TargetCpu();
-  macros.ideBiosFlag = DirectiveShellInUse().IdeBiosFlag();
-  macros.ideRunMode = DirectiveShellInUse().RunMode();
-  macros.withoutBoard = DirectiveShellInUse().CompileWithoutBoard();
-  DefineTargetMacros(macros);
-  ResetCompilerState();
-  FrontEndItems items;
-  try {
-    ReadNextLineAndRewind();
-    ProcessDirective();
-    CompileTopLevel(items, bios, {}, DirectiveLink());
-  } catch (const xCCErrOvflo &) {
-    // The compile ends here; its raiser has listed why.
-  } catch (const xErr &) {
-    throw;
-  } catch (const std::exception &) {
-    // A fault of the compiler itself: the IDE reports it as one, and the
-    // list keeps what the compile had found.
-    throw xInternal(kModule, __LINE__);
-  }
-  // The program compiles against the macros the BIOS defined.
-  if (bios)
-    EndBiosCompileMacros();
-  uint16_t status = uint16_t(ErrorListStatus());
-  if (CompileErrorCount() != 0)
-    status |= kCompileFailedBit;
-  return FinishByteRoadPass(path, status);
 }
 
 uint16_t CompiledCodeStart() { return MemoryMap().RootCodeOrigin; }

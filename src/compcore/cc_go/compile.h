@@ -52,12 +52,6 @@ void ResetCompiler();
 // ResetCompiler, then the boundaries installed.
 void AssembleCompiler(const CompilerBoundaries &boundaries);
 
-// The compile pass CompileFile runs for the BIOS and for the program: the
-// program text through the front end (tables, line sources, macros, the
-// compile loop). The status word of the diagnostic list, with the failed
-// bit when the session could not be prepared or an error was recorded.
-uint16_t RunFrontEndPass(const std::string &path, uint16_t mode);
-
 // Where the compiled program begins (the BIOS ends just below it) and the
 // stack pointer it starts with, by the last compile's memory map.
 uint16_t CompiledCodeStart();

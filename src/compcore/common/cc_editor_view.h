@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // What the compiler asks of the text windows about the editors that are
@@ -17,6 +18,12 @@ public:
   // True when `path` is open in an editor with unsaved changes. Paths name
   // one file whatever their case and separators.
   virtual bool OpenAndModified(std::string_view path) = 0;
+  // The text of the editor that holds `path` with unsaved changes, as the
+  // compile reads it in place of the file; nullopt when there is none.
+  virtual std::optional<std::string> ModifiedText(std::string_view path) {
+    (void)path;
+    return std::nullopt;
+  }
 };
 
 // Null (the default) when no text windows exist: no editor is active and

@@ -8,6 +8,8 @@
 // English texts are shown beside them.
 namespace tsw {
 
+inline constexpr unsigned kMsgCompilingToFiles = 133;        // "Compiling to image files."
+inline constexpr unsigned kMsgCompilingToBoard = 134;        // "Compiling to the board."
 inline constexpr unsigned kMsgReadingBiosSymbols = 136;      // "Reading the BIOS symbols..."
 inline constexpr unsigned kMsgIndexing = 137;                // "Scanning libraries..."
 inline constexpr unsigned kMsgTakingModule = 140;            // "Compiling %s from %s"
@@ -90,10 +92,12 @@ inline constexpr unsigned kMsgMismatch = 562;           // "'%s' does not match 
 inline constexpr unsigned kMsgConstNotAllowed = 564;    // ""const" not allowed here"
 inline constexpr unsigned kMsgInitializedPointer = 565; // "initialized pointer is not const"
 inline constexpr unsigned kMsgUndoListFull = 613;       // "too many symbols in this compile"
+inline constexpr unsigned kMsgRootCodeOverlapsData = 503; // "root code overlaps root data by %d bytes"
 inline constexpr unsigned kMsgListingFailed = 617;      // "Cannot create the image files."
 inline constexpr unsigned kMsgNotOnStack = 602;              // "internal: value not on the stack"
 inline constexpr unsigned kMsgNotInRegister = 603;           // "internal: value not in a register"
 inline constexpr unsigned kMsgArrayValueAddress = 619;       // "internal: array value used as an address"
+inline constexpr unsigned kMsgImageWritten = 731;       // "Image files written."
 inline constexpr unsigned kMsgCannotFoldType = 620;     // "cannot fold this constant type"
 inline constexpr unsigned kMsgBadJumpCondition = 621;        // "internal: bad jump condition"
 inline constexpr unsigned kMsgBadMemoryClass = 622;          // "internal: bad memory class"
@@ -169,6 +173,11 @@ inline constexpr unsigned kMsgStructCopyIo = 2057;      // "structure copy to or
 inline constexpr unsigned kMsgCodeSegmentFull = 2070;     // "code segment full"
 inline constexpr unsigned kMsgConstantsFull = 2071;       // "constant segment full"
 inline constexpr unsigned kMsgVariablesFull = 2072;       // "variable segment full"
+inline constexpr unsigned kMsgPackageNotCreated = 2074;  // "Cannot create the download package."
+inline constexpr unsigned kMsgImageSeekFailed = 2075;    // "Cannot seek to offset %ld in the image."
+inline constexpr unsigned kMsgImageReadFailed = 2076;    // "Cannot read the image."
+inline constexpr unsigned kMsgNoSectorBuffer = 2077;     // "Out of memory for the flash sector buffer."
+inline constexpr unsigned kMsgFlashImageUnreadable = 2078; // "Cannot read the image file."
 inline constexpr unsigned kMsgRtiNotCreated = 2079;       // "Cannot create the run-time information file."
 inline constexpr unsigned kMsgParenNotClosed = 2085;      // "'(' not closed"
 inline constexpr unsigned kMsgParenNotOpened = 2086;      // "')' without '('"
@@ -254,5 +263,8 @@ inline constexpr unsigned kMsgAsmBlockWrapped = 2047;    // "#asm block wrapped 
 inline constexpr unsigned kMsgLongCallAddress = 2102;    // "long call: address expected"
 inline constexpr unsigned kMsgSlowIndexedForm = 3032;    // "%s: slower indexed form"
 inline constexpr unsigned kMsgLabelAlreadyPlaced = 3035; // "'%s' already placed ('%s', line %d of %s)"
+
+inline constexpr unsigned kMsgBrkFileReadOnly = 5146;   // "Cannot write '%s': the file is read-only."
+inline constexpr unsigned kMsgBrkFileNotCreated = 5147; // "Cannot create files in %s."
 
 } // namespace tsw
