@@ -17,6 +17,7 @@
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go.h"
+#include "compcore/cc_go/map_reports.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_in/cc_in.h"
@@ -374,6 +375,8 @@ void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_
   SwitchCodeCacheSet(biosCompile ? 0 : 1);
   Caches().currentCode = Caches().rootCode;
   BeginRomListing(programPath);
+  // The map describes the program; a BIOS compile only empties it.
+  BeginMapFile(biosCompile ? std::string() : programPath);
 }
 
 uint16_t FinishByteRoadPass(const std::string &programPath, uint16_t status) {
@@ -385,6 +388,8 @@ uint16_t FinishByteRoadPass(const std::string &programPath, uint16_t status) {
     WriteBrkFile(brk);
     std::fclose(brk);
   }
+  if (!(status & kCompileFailedBit))
+    FinishMapFile();
   const uint8_t bits = Output().outputBits;
   if (!RomListingOpen())
     return status;

@@ -9,6 +9,7 @@
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go_index.h"
 #include "compcore/cc_go/cc_memory_map_env.h"
+#include "compcore/cc_go/map_reports.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directives.h"
@@ -103,6 +104,7 @@ void Wire(Assembly &assembly) {
   SetLibraryIndexService(&assembly.moduleIndexService);
   SetMemoryMapEnvironment(&assembly.memoryMap);
   SetCompileProgram(RunFrontEndPass);
+  InstallMapReports();
 }
 
 } // namespace

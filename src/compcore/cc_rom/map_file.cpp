@@ -185,6 +185,11 @@ void SetMapEntrySize(std::string_view name, ADDR24 end) {
   });
 }
 
+void CloseCurrentMapEntry(ADDR24 end) {
+  if (const MapRecord *current = State().current)
+    SetMapEntrySize(std::string(current->name), end);
+}
+
 void MapFileAddName(std::string_view callee) {
   GuardAllocation([&] {
     MapState &state = State();

@@ -1,0 +1,66 @@
+#include "compcore/cc_go/map_reports.h"
+
+#include "compcore/cc_gen/asm/asm_statement.h"
+#include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/origins.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_macro.h"
+#include "compcore/cc_rom/map_file.h"
+
+namespace tsw {
+namespace {
+
+ADDR24 CodeAddressNow() {
+  EmitCache *code = Caches().currentCode;
+  return code ? code->Current() : ADDR24{};
+}
+
+MapSource SourceHere() { return MapSource{CurrentSourceFileName(), CurrentSourceLine()}; }
+
+// A global label closes the label or function before it and opens its own
+// entry, which has no size of its own to report.
+class MapAsmHost : public assembler::AsmHost {
+public:
+  void EnterMapFunction(std::string_view name) override {
+    const ADDR24 here = CodeAddressNow();
+    CloseCurrentMapEntry(here);
+    MapFileAddFunction(name, here, false, SourceHere());
+  }
+};
+
+MapAsmHost &AsmReporter() {
+  static MapAsmHost host;
+  return host;
+}
+
+void ReportMacro(std::string_view name) { MapFileAddMacro(name, SourceHere()); }
+
+// The area a cache filled, lowest address first whichever way it fills.
+MapArea AreaOf(const EmitCache *cache) {
+  if (cache == nullptr)
+    return {};
+  const OriginDirective *origin = cache->AttachedOrigin();
+  ADDR24 first = origin ? origin->start : cache->Current();
+  ADDR24 last = cache->Current();
+  if (Addr24Less(last, first))
+    std::swap(first, last);
+  return {first, last};
+}
+
+} // namespace
+
+void InstallMapReports() {
+  ResetMapFileModule();
+  SetMacroDefinedHook(ReportMacro);
+  assembler::SetAsmHost(&AsmReporter());
+}
+
+void BeginMapFile(const std::string &programPath) { MakeMapFileName(programPath); }
+
+void FinishMapFile() {
+  CloseCurrentMapEntry(CodeAddressNow());
+  SetMapAreas({AreaOf(Caches().rootCode), AreaOf(Caches().rootVariable), AreaOf(Caches().xmemCode)});
+  WriteMapFile();
+}
+
+} // namespace tsw

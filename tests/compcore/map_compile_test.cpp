@@ -1,0 +1,95 @@
+#include "compcore/cc_go/compile.h"
+#include "front1_fixture.h"
+#include "product_shell.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+// The map file as the product writes it beside a compiled program.
+namespace tsw::testing {
+namespace {
+
+class MapCompile : public Front1Test {
+protected:
+  void SetUp() override {
+    Front1Test::SetUp();
+    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
+    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
+    CompilerBoundaries boundaries;
+    boundaries.shell = &shell;
+    boundaries.messages = &messages;
+    AssembleCompiler(boundaries);
+    ClearErrorList();
+  }
+  uint16_t Compile(const std::string &program) {
+    shell.compilePath = dir.Write("PROG.C", program);
+    return CompileFile(1);
+  }
+  std::vector<std::string> MapLines() {
+    std::vector<std::string> lines;
+    std::istringstream in(dir.Read("PROG.map"));
+    for (std::string line; std::getline(in, line);)
+      lines.push_back(line);
+    return lines;
+  }
+  // The rows between a section's header and the next empty line.
+  std::vector<std::string> Section(const std::string &title) {
+    std::vector<std::string> lines = MapLines();
+    std::vector<std::string> rows;
+    size_t i = 0;
+    while (i < lines.size() && lines[i] != title)
+      ++i;
+    for (i += 2; i < lines.size() && !lines[i].empty(); ++i)
+      rows.push_back(lines[i]);
+    return rows;
+  }
+  TempDir dir;
+  ProgramShell shell{dir};
+  RecordedMessages messages;
+};
+
+constexpr const char *kCorvidRoot = "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n";
+
+TEST_F(MapCompile, LabelsAndMacrosOfTheProgramAreListedWithTheirLines) {
+  const uint16_t status = Compile(std::string(kCorvidRoot) + "#define LIMIT 3\n"
+                                                             "#asm\n"
+                                                             "first::\n"
+                                                             "  ld a,LIMIT\n"
+                                                             "  nop\n"
+                                                             "second::\n"
+                                                             "  jr second\n"
+                                                             "#endasm\n");
+  ASSERT_EQ(status, 0) << ::testing::PrintToString(Records());
+  std::vector<std::string> lines = MapLines();
+  ASSERT_FALSE(lines.empty()) << "no map written";
+  EXPECT_EQ(lines.front(),
+            "// Compilers view of MMU. Note these values are determined by the origin statements in the BIOS.");
+  const std::vector<std::string> functions = Section("// * The size of labels is indeterminate and so is denoted "
+                                                     "with an asterisk.");
+  ASSERT_EQ(functions.size(), 2u) << ::testing::PrintToString(lines);
+  EXPECT_EQ(functions[0].substr(0, 26), "    1000        *   first ");
+  EXPECT_EQ(functions[1].substr(0, 27), "    1003        *   second ");
+  EXPECT_TRUE(functions[0].ends_with(" 5")) << functions[0];
+  EXPECT_TRUE(functions[1].ends_with(" 8")) << functions[1];
+  const std::vector<std::string> macros = Section("// Macro listing and source reference.");
+  ASSERT_EQ(macros.size(), 1u) << ::testing::PrintToString(lines);
+  EXPECT_EQ(macros[0].substr(0, 35), "   LIMIT                           ");
+  EXPECT_TRUE(macros[0].ends_with(" 3")) << macros[0];
+  EXPECT_EQ(lines.back(), "No call graph information available.");
+}
+
+TEST_F(MapCompile, AFailedCompileWritesNoMap) {
+  const uint16_t status = Compile(std::string(kCorvidRoot) + "#asm\n"
+                                                             "here::\n"
+                                                             "  ld a,(ix+200)\n"
+                                                             "#endasm\n");
+  ASSERT_NE(status, 0);
+  EXPECT_TRUE(MapLines().empty());
+}
+
+} // namespace
+} // namespace tsw::testing
