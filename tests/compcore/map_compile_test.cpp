@@ -3,6 +3,7 @@
 #include "product_shell.h"
 #include "support/tempdir.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -89,6 +90,39 @@ TEST_F(MapCompile, AFailedCompileWritesNoMap) {
                                                              "#endasm\n");
   ASSERT_NE(status, 0);
   EXPECT_TRUE(MapLines().empty());
+}
+
+TEST_F(MapCompile, GlobalsAndStaticsAreListedWithTheirSizesAndTypes) {
+  const uint16_t status = Compile(std::string(kCorvidRoot) + "#rvarorg rv 0 0xb000 0x1000 apply\n"
+                                                             "int counter;\n"
+                                                             "char buffer[10];\n"
+                                                             "long table[2][3];\n"
+                                                             "static char *cursor;\n");
+  ASSERT_EQ(status, 0) << ::testing::PrintToString(Records());
+  const std::vector<std::string> rows = Section("// Global/static data symbol mapping and source reference.");
+  struct Row {
+    const char *name;
+    const char *size;
+    const char *line;
+    const char *type;
+  };
+  // Each row's size is the whole object's, every dimension included.
+  const Row expected[] = {
+      {"counter", "2", "4", "int"},
+      {"buffer", "10", "5", "char [10]"},
+      {"table", "24", "6", "long [2][3]"},
+      {"cursor", "2", "7", "char *"},
+  };
+  ASSERT_EQ(rows.size(), std::size(expected)) << ::testing::PrintToString(MapLines());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const Row &row = expected[i];
+    const std::string &text = rows[i];
+    ASSERT_GE(text.size(), 95u) << text;
+    EXPECT_EQ(text.substr(8, 9), fmt::format("{:>9}", row.size)) << text;
+    EXPECT_EQ(text.substr(20, 32), fmt::format("{:<31} ", row.name)) << text;
+    EXPECT_EQ(text.substr(84, 5), fmt::format("{:>5}", row.line)) << text;
+    EXPECT_EQ(text.substr(91), fmt::format("{:<16}", row.type)) << text;
+  }
 }
 
 } // namespace

@@ -192,6 +192,9 @@ public:
     tsw::FlushStatementPosition(line, column, CodeAddressNow());
   }
   void CompileAsmBlock(bool withDebugCode) override { assembler::CompileAsmBlock(withDebugCode); }
+  void AddMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol) override {
+    ReportMapDataSymbol(name, file, symbol);
+  }
 };
 
 // The cache set is the fixed objects'; the instruction tables of the

@@ -3,9 +3,11 @@
 #include "compcore/cc_gen/asm/asm_statement.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
+#include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_rom/map_file.h"
+#include "compcore/cc_stab/cc_stab.h"
 
 namespace tsw {
 namespace {
@@ -53,6 +55,20 @@ void InstallMapReports() {
   ResetMapFileModule();
   SetMacroDefinedHook(ReportMacro);
   assembler::SetAsmHost(&AsmReporter());
+}
+
+void ReportMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol) {
+  MapSymbol row;
+  row.address = Addr24FromLong(symbol.address);
+  ValueRecord value = MakeValueFromSymbol(symbol);
+  row.typeText = FormatValueType(value);
+  // The size of what a pointer to the symbol points at: the whole object,
+  // every dimension of an array included.
+  value.declarator = AddLevel(value.declarator, kLevelPointer);
+  row.size = ArrayDimensionProduct(value);
+  row.name = name;
+  row.source = MapSource{std::string(file), symbol.line};
+  MapFileAddSymbol(std::move(row));
 }
 
 void BeginMapFile(const std::string &programPath) { MakeMapFileName(programPath); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Where the compile's parts report to the map file: the #define handler
 // and the assembler's global labels report through hooks installed here,
@@ -10,6 +11,11 @@ namespace tsw {
 
 // Each compiler assembly: the map emptied and its reporters installed.
 void InstallMapReports();
+
+struct SymbolRecord;
+
+// A global or static placed in data memory, under the name the map shows.
+void ReportMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol);
 
 // A program compile is set up: the map beside `programPath` opened.
 void BeginMapFile(const std::string &programPath);

@@ -16,6 +16,8 @@
 // address is 0.
 namespace tsw {
 
+struct SymbolRecord;
+
 // The emit caches that the origin directives name, one each.
 enum class OriginCache : uint8_t { kRootCode, kXmemCode, kWatchCode, kRootConstant, kRootVariable, kWatchVariable };
 
@@ -100,7 +102,10 @@ public:
                                bool hasInitializer) {
     (void)declarator, (void)type, (void)dimensions, (void)mode, (void)hasInitializer;
   }
-  virtual void AddMapDataSymbol(std::string_view name, std::string_view file) { (void)name, (void)file; }
+  // A global or static with its storage, under the name the map shows.
+  virtual void AddMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol) {
+    (void)name, (void)file, (void)symbol;
+  }
 
   // ---- what the compile loop hands on ------------------------------------
   // An inline-assembly block from the next line up to "#endasm".
