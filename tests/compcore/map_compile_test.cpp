@@ -125,5 +125,33 @@ TEST_F(MapCompile, GlobalsAndStaticsAreListedWithTheirSizesAndTypes) {
   }
 }
 
+TEST_F(MapCompile, CallsOfAssemblerCodeMakeTheCallGraphFromPremain) {
+  const uint16_t status = Compile(std::string(kCorvidRoot) + "#asm\n"
+                                                             "premain::\n"
+                                                             "  call main\n"
+                                                             "  call not_placed_here\n"
+                                                             "  ret\n"
+                                                             "main::\n"
+                                                             "  call main\n"
+                                                             "  lcall 2, helper\n"
+                                                             "  ret\n"
+                                                             "helper::\n"
+                                                             "  ret\n"
+                                                             "not_placed_here: equ 0x1000\n"
+                                                             "#endasm\n");
+  ASSERT_EQ(status, 0) << ::testing::PrintToString(Records());
+  std::vector<std::string> lines = MapLines();
+  const std::vector<std::string> expected = {
+      "// Function call graph.",
+      "premain",
+      "   main",
+      "      helper",
+      "      main->***recurses***",
+  };
+  ASSERT_GE(lines.size(), expected.size()) << ::testing::PrintToString(lines);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - long(expected.size()), lines.end()), expected)
+      << ::testing::PrintToString(lines);
+}
+
 } // namespace
 } // namespace tsw::testing

@@ -28,6 +28,7 @@ public:
     CloseCurrentMapEntry(here);
     MapFileAddFunction(name, here, false, SourceHere());
   }
+  void NoteMapCall(std::string_view callee) override { MapFileAddName(callee); }
 };
 
 MapAsmHost &AsmReporter() {
