@@ -4,7 +4,7 @@
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "foundation/crc16.h"
 #include "foundation/restext.h"
-#include "front1_fixture.h"
+#include "compiler_fixture.h"
 #include "link/serial_fixture.h"
 #include "product_shell.h"
 

@@ -8,7 +8,7 @@
 #include "compcore/cc_parse/decl/cc_declarator.h"
 #include "compcore/cc_parse/decl/cc_params.h"
 #include "compcore/cc_stab/cc_stab.h"
-#include "front2_fixture.h"
+#include "front_end_fixture.h"
 
 #include <cstdlib>
 #include <map>
@@ -179,12 +179,12 @@ public:
 };
 
 // Compiles programs through the compile loop into a fresh symbol table.
-class DeclFixture : public Front2Fixture {
+class DeclFixture : public FrontEndFixture {
 protected:
   static constexpr uint16_t kSymbolLimit = 600;
 
   void SetUp() override {
-    Front2Fixture::SetUp();
+    FrontEndFixture::SetUp();
     ResetMemmapAndClassDefaults();
     AllocateSymbolTables(kSymbolLimit);
     SetDeclarationBackEnd(&backEnd);

@@ -1,0 +1,213 @@
+#include "compcore/cc_go/compile.h"
+#include "compcore/cc_stab/cc_stab.h"
+#include "compcore/compiler_fixture.h"
+#include "compcore/product_shell.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tsw::testing {
+namespace {
+
+// Constant expressions as a program meets them: #if conditions, directive
+// numbers and array dimensions, compiled through CompileFile with the
+// compiler the product assembles.
+class ExprConstantTest : public CompilerFixture {
+protected:
+  void SetUp() override {
+    CompilerFixture::SetUp();
+    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
+    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
+    CompilerBoundaries boundaries;
+    boundaries.shell = &shell;
+    boundaries.messages = &messages;
+    AssembleCompiler(boundaries);
+    ClearErrorList();
+  }
+  void Compile(const std::string &program) {
+    ClearErrorList();
+    shell.compilePath = dir.Write("PROG.C", program);
+    CompileFile(1);
+  }
+  // The message numbers the compile recorded, in order.
+  std::vector<unsigned> Messages() {
+    std::vector<unsigned> numbers;
+    for (const std::string &r : Records()) {
+      const size_t open = r.rfind('[');
+      if (open != std::string::npos)
+        numbers.push_back(unsigned(std::stoul(r.substr(open + 1))));
+    }
+    return numbers;
+  }
+  static bool Declared(const char *name) { return LookupSymbol(name, false, SymbolTableId::kGlobal) != nullptr; }
+  // Which branch of "#if condition" the compile took.
+  bool Condition(const std::string &condition) {
+    Compile("#if " + condition + "\nint taken;\n#else\nint skipped;\n#endif\n");
+    EXPECT_NE(Declared("taken"), Declared("skipped")) << condition;
+    return Declared("taken");
+  }
+  // The outermost dimension "int a[...]" declares.
+  uint16_t Dimension(const std::string &text) {
+    Compile("int a[" + text + "];\n");
+    const SymbolRecord *a = LookupSymbol("a", false, SymbolTableId::kGlobal);
+    if (!a || a->list.empty()) {
+      ADD_FAILURE() << text << ": no array declared";
+      return 0;
+    }
+    return a->list[0];
+  }
+
+  TempDir dir;
+  ProgramShell shell{dir};
+  RecordedMessages messages;
+};
+
+TEST_F(ExprConstantTest, ConditionsFoldAtTheTargetsWidths) {
+  struct Case {
+    const char *condition;
+    bool taken;
+  } cases[] = {
+      {"1", true},
+      {"0", false},
+      {"32767 + 1 == -32768", true},
+      {"(30000+30000)/2 == -2768", true},
+      {"0xFFFF + 1 == 0", true},
+      {"65535 + 1 == 65536", true},
+      {"1 << 16 == 0", true},
+      {"(1<<15) < 0", true},
+      {"-1 < 0U", false},
+      {"-1L < 0U", true},
+      {"-32768 == 0x8000", false},     // 32768 is a long, and so is its negation
+      {"-32767 - 1 == 0x8000", true},  // an int against an unsigned
+      {"~0 == -1", true},
+      {"~0U == 0xFFFF", true},
+      {"-(-32767 - 1) == -32767 - 1", true}, // negation wraps at int's width
+      {"~0x8000 == 0x7FFF", true},   // complement of an unsigned stays 16 bits
+      {"~'a' == 0x9E", true},        // and of a char 8 bits
+      {"-'\\1' == 255", true},
+      {"'\\377' == 255", true},
+      {"!0 && !!7", true},
+      {"2 || 0", true},
+      {"(3 || 0) == 1", true},
+      {"(0 && 5) + (4 && 5) == 1", true},
+      {"!0.0", true},
+      {"!-0.0", true},
+      {"1 ? 2 : 3 == 2", true},
+      {"0 ? 2 : 3", true},
+      {"(1 ? 40000L : 2) == 40000L", true},
+      {"(0 ? 1 : (1 ? 70000L : 2)) == 70000L", true},
+      {"7 % 3 == 1 && 7 / 2 == 3 && (7 ^ 2) == 5 && (6 & 3) == 2 && (4 | 1) == 5", true},
+      {"1 + 2 * 3 == 7", true},
+      {"(1 + 2) * 3 == 9", true},
+      {"10 - 3 - 2 == 5", true}, // left to right
+      {"16 >> 2 >> 1 == 2", true},
+      {"1 < 2 == 1", true},
+      {"3 > 2 > 1", false},
+      {"2 >= 2 && 2 <= 2 && 1 != 2", true},
+      {"(int)2.5 == 2", true},
+      {"(char)300 == 44", true},
+      {"(unsigned)-1 == 65535U", true},
+      {"(long)-1 < 0", true},
+      {"sizeof(int) == 2 && sizeof(long) == 4 && sizeof(char) == 1 && sizeof(float) == 4", true},
+      {"sizeof(char *) == 2 && sizeof(int[3][4]) == 24", true},
+      {"sizeof 1L == 4", true},
+      {"sizeof('a') == 1", true},
+      {"- - 3 == 3", true},
+      {"+3 == 3", true},
+      {"1,0", false},
+  };
+  for (const Case &c : cases) {
+    EXPECT_EQ(Condition(c.condition), c.taken) << c.condition;
+    EXPECT_EQ(Messages(), std::vector<unsigned>{}) << c.condition;
+  }
+}
+
+TEST_F(ExprConstantTest, ConditionsWithErrors) {
+  struct Case {
+    const char *condition;
+    std::vector<unsigned> messages;
+  } cases[] = {
+      {"1.5", {427}},   // a float answers nothing
+      {"2.0", {427}},
+      {"", {452}},
+      {"nothing", {493}},
+      {"1 / 0", {400}},
+      {"5 % 0", {400}},
+      {"~1.5", {427, 401}},
+      {"(1", {2085, 2051}},
+      {"1 ? 2", {452, 2051}},
+      {"08", {454}},
+  };
+  for (const Case &c : cases) {
+    Condition(c.condition);
+    EXPECT_EQ(Messages(), c.messages) << c.condition;
+  }
+}
+
+TEST_F(ExprConstantTest, ANamedObjectIsNoConstant) {
+  Compile("int g;\n#if g\nint taken;\n#endif\n#if sizeof g == 2\nint sized;\n#endif\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{427});
+  EXPECT_FALSE(Declared("taken"));
+  EXPECT_TRUE(Declared("sized")) << "sizeof needs only its operand's type";
+}
+
+TEST_F(ExprConstantTest, DimensionsReadConstantExpressions) {
+  struct Case {
+    const char *text;
+    uint16_t dimension;
+  } cases[] = {
+      {"3*4+1", 13},
+      {"'\\377'", 255},
+      {"(int)2.5", 2},
+      {"sizeof(long) * 2", 8},
+      {"0x10 | 1", 17},
+      {"1 << 3", 8},
+      {"(2 + 3) * (1 + 1)", 10},
+      {"7 > 3 ? 5 : 6", 5},
+      // Unary minus and complement stay in their type's width.
+      {"~0xFFF0", 15},
+      {"-0xFFF1", 15},
+      {"-'\\xF1'", 15},
+      {"~'\\xF0'", 15},
+  };
+  for (const Case &c : cases) {
+    EXPECT_EQ(Dimension(c.text), c.dimension) << c.text;
+    EXPECT_EQ(Messages(), std::vector<unsigned>{}) << c.text;
+  }
+}
+
+TEST_F(ExprConstantTest, DimensionsOfOtherObjectsAndTheirSizes) {
+  Compile("int m[3][5];\nchar b[sizeof m];\nchar r[sizeof m[0]];\nchar e[sizeof m[0][0]];\n"
+          "char n[sizeof m / sizeof m[0]];\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{});
+  struct Case {
+    const char *name;
+    uint16_t dimension;
+  } cases[] = {{"b", 30}, {"r", 10}, {"e", 2}, {"n", 3}};
+  for (const Case &c : cases) {
+    const SymbolRecord *s = LookupSymbol(c.name, false, SymbolTableId::kGlobal);
+    ASSERT_TRUE(s && !s->list.empty()) << c.name;
+    EXPECT_EQ(s->list[0], c.dimension) << c.name;
+  }
+}
+
+TEST_F(ExprConstantTest, DimensionsThatAreNoConstant) {
+  struct Case {
+    const char *program;
+    std::vector<unsigned> messages;
+  } cases[] = {
+      {"int a[2.5];\n", {415, 427}},
+      {"int n;\nint a[n];\n", {415, 427}},
+      {"int a[1/0];\n", {400}},
+  };
+  for (const Case &c : cases) {
+    Compile(c.program);
+    EXPECT_EQ(Messages(), c.messages) << c.program;
+  }
+}
+
+} // namespace
+} // namespace tsw::testing
