@@ -1,6 +1,6 @@
 #include "compcore/cc_go/compile.h"
-#include "front1_fixture.h"
-#include "product_shell.h"
+#include "compcore/compiler_fixture.h"
+#include "compcore/product_shell.h"
 #include "support/tempdir.h"
 
 #include <fmt/format.h>
@@ -14,10 +14,10 @@
 namespace tsw::testing {
 namespace {
 
-class MapCompile : public Front1Test {
+class MapCompile : public CompilerFixture {
 protected:
   void SetUp() override {
-    Front1Test::SetUp();
+    CompilerFixture::SetUp();
     dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
     dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
     CompilerBoundaries boundaries;
