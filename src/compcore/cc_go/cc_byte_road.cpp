@@ -26,6 +26,7 @@
 #include "compcore/cc_reloc/fixup_services.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
+#include "compcore/cc_rom/map_file.h"
 #include "compcore/cc_rom/rom_listing.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -195,6 +196,13 @@ public:
   void AddMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol) override {
     ReportMapDataSymbol(name, file, symbol);
   }
+  void AddMapFrameSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol, int16_t frameOffset,
+                         bool ixFrame) override {
+    ReportMapFrameSymbol(name, file, symbol, frameOffset, ixFrame);
+  }
+  void MapFunctionBegins(std::string_view name) override { ReportMapFunctionBegins(name); }
+  void MapFunctionEnds(std::string_view name) override { ReportMapFunctionEnds(name); }
+  void MapCallsFunction(std::string_view callee) override { MapFileAddName(callee); }
 };
 
 // The cache set is the fixed objects'; the instruction tables of the

@@ -50,6 +50,19 @@ MapArea AreaOf(const EmitCache *cache) {
   return {first, last};
 }
 
+MapSymbol SymbolRow(std::string_view name, std::string_view file, SymbolRecord &symbol) {
+  MapSymbol row;
+  ValueRecord value = MakeValueFromSymbol(symbol);
+  row.typeText = FormatValueType(value);
+  // The size of what a pointer to the symbol points at: the whole object,
+  // every dimension of an array included.
+  value.declarator = AddLevel(value.declarator, kLevelPointer);
+  row.size = ArrayDimensionProduct(value);
+  row.name = name;
+  row.source = MapSource{std::string(file), symbol.line};
+  return row;
+}
+
 } // namespace
 
 void InstallMapReports() {
@@ -59,18 +72,30 @@ void InstallMapReports() {
 }
 
 void ReportMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol) {
-  MapSymbol row;
+  MapSymbol row = SymbolRow(name, file, symbol);
   row.address = Addr24FromLong(symbol.address);
-  ValueRecord value = MakeValueFromSymbol(symbol);
-  row.typeText = FormatValueType(value);
-  // The size of what a pointer to the symbol points at: the whole object,
-  // every dimension of an array included.
-  value.declarator = AddLevel(value.declarator, kLevelPointer);
-  row.size = ArrayDimensionProduct(value);
-  row.name = name;
-  row.source = MapSource{std::string(file), symbol.line};
   MapFileAddSymbol(std::move(row));
 }
+
+void ReportMapFrameSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol, int16_t frameOffset,
+                          bool ixFrame) {
+  MapSymbol row = SymbolRow(name, file, symbol);
+  row.onFrame = true;
+  row.frameOffset = frameOffset;
+  row.ixFrame = ixFrame;
+  MapFileAddSymbol(std::move(row));
+}
+
+void ReportMapFunctionBegins(std::string_view name) {
+  const ADDR24 here = CodeAddressNow();
+  CloseCurrentMapEntry(here);
+  MapSource source = SourceHere();
+  if (source.line > 0)
+    --source.line;
+  MapFileAddFunction(name, here, true, source);
+}
+
+void ReportMapFunctionEnds(std::string_view name) { SetMapEntrySize(name, CodeAddressNow()); }
 
 void BeginMapFile(const std::string &programPath) { MakeMapFileName(programPath); }
 

@@ -16,6 +16,12 @@ struct SymbolRecord;
 
 // A global or static placed in data memory, under the name the map shows.
 void ReportMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol);
+void ReportMapFrameSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol, int16_t frameOffset,
+                          bool ixFrame);
+// A compiled function starts at the current code address: the entry before
+// it ends there. Its header stood on the line before the one being read.
+void ReportMapFunctionBegins(std::string_view name);
+void ReportMapFunctionEnds(std::string_view name);
 
 // A program compile is set up: the map beside `programPath` opened.
 void BeginMapFile(const std::string &programPath);

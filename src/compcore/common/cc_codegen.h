@@ -106,6 +106,17 @@ public:
   virtual void AddMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol) {
     (void)name, (void)file, (void)symbol;
   }
+  // A parameter or auto local at its offset on the function's frame, which
+  // is addressed through IX or SP.
+  virtual void AddMapFrameSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol,
+                                 int16_t frameOffset, bool ixFrame) {
+    (void)name, (void)file, (void)symbol, (void)frameOffset, (void)ixFrame;
+  }
+  // A compiled function's code starts, or ends, at the current code address.
+  virtual void MapFunctionBegins(std::string_view name) { (void)name; }
+  virtual void MapFunctionEnds(std::string_view name) { (void)name; }
+  // The function being compiled calls `callee`.
+  virtual void MapCallsFunction(std::string_view callee) { (void)callee; }
 
   // ---- what the compile loop hands on ------------------------------------
   // An inline-assembly block from the next line up to "#endasm".

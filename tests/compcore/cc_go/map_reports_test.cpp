@@ -1,4 +1,8 @@
+#include "compcore/cc_gen/value_record.h"
 #include "compcore/cc_go/compile.h"
+#include "compcore/cc_rom/map_file.h"
+#include "compcore/cc_stab/cc_stab.h"
+#include "compcore/common/cc_codegen.h"
 #include "compcore/compiler_fixture.h"
 #include "compcore/product_shell.h"
 #include "support/tempdir.h"
@@ -151,6 +155,54 @@ TEST_F(MapCompile, CallsOfAssemblerCodeMakeTheCallGraphFromPremain) {
   ASSERT_GE(lines.size(), expected.size()) << ::testing::PrintToString(lines);
   EXPECT_EQ(std::vector<std::string>(lines.end() - long(expected.size()), lines.end()), expected)
       << ::testing::PrintToString(lines);
+}
+
+// What the function-body compiler reports: a function's entry sized by the
+// code between its start and its end, its calls, its parameters and locals.
+TEST_F(MapCompile, CompiledFunctionsReportTheirCodeCallsAndFrames) {
+  CodeGenerator &generator = CodeGen();
+  generator.SetCacheEmitAddress(OriginCache::kRootCode, MakeAddr24(0, 0x2000));
+  generator.MapFunctionBegins("premain");
+  generator.MapCallsFunction("count");
+  generator.SetCacheEmitAddress(OriginCache::kRootCode, MakeAddr24(0, 0x2008));
+  generator.MapFunctionEnds("premain");
+  // An entry that shares its code with the next function.
+  generator.MapFunctionBegins("count_entry");
+  generator.MapFunctionEnds("count_entry");
+  generator.MapFunctionBegins("count");
+  generator.MapCallsFunction("count");
+  SymbolRecord parameter;
+  parameter.type = kTypeInt;
+  SymbolRecord local;
+  local.type = kTypeLong;
+  generator.AddMapFrameSymbol("count:n", "PROG.C", parameter, 4, true);
+  generator.AddMapFrameSymbol("count:sum", "PROG.C", local, -4, false);
+  generator.SetCacheEmitAddress(OriginCache::kRootCode, MakeAddr24(0, 0x2014));
+  generator.MapFunctionEnds("count");
+  std::ostringstream out;
+  WriteMapText(out);
+  std::vector<std::string> lines;
+  std::istringstream in(out.str());
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  auto has = [&lines](const std::string &start) {
+    for (const std::string &line : lines)
+      if (line.rfind(start, 0) == 0)
+        return true;
+    return false;
+  };
+  const char *const rows[] = {
+      "    2000        8   premain ",
+      "    2008       12   count_entry ",
+      "    2008       12   count ",
+      "       4      IX        2   count:n                         PROG.C                              0  int ",
+      "      -4      SP        4   count:sum                       PROG.C                              0  long ",
+      "premain",
+      "   count",
+      "      count->***recurses***",
+  };
+  for (const char *row : rows)
+    EXPECT_TRUE(has(row)) << row << "\n" << out.str();
 }
 
 } // namespace
