@@ -5,6 +5,9 @@
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_stab/cc_bios.h"
+#include "debugger/debugengine.h"
+#include "debugger/debuglink_adapter.h"
+#include "debugger/products/compiler_products.h"
 #include "gui/compilereditors.h"
 #include "gui/shellstate.h"
 #include "platform/notify.h"
@@ -49,8 +52,23 @@ void InstallCompilerShell(CompilerShellSource *source) {
   CompilerBoundaries boundaries;
   boundaries.shell = shell.get();
   boundaries.editors = &OpenEditorsForCompiler();
+  if (source) {
+    boundaries.boardOverLink = true;
+    boundaries.kernel = {[] { TargetConnect(); }, [](uint8_t value) { PulseKernelFlag(value); }};
+    boundaries.linkShell = source->linkHost;
+  }
   AssembleCompiler(boundaries);
   installed = std::move(shell);
+}
+
+void InstallDebugger(DebugUi *ui) {
+  static TargetDebugLink link;
+  static CompilerProducts products;
+  ResetDebugEngine();
+  if (ui)
+    SetDebugSeams(&link, &products, ui);
+  else
+    SetDebugSeams(nullptr, nullptr, nullptr);
 }
 
 namespace driver {

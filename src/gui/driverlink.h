@@ -9,6 +9,9 @@
 // this bridge includes the compiler.
 namespace tsw {
 
+class DebugUi;
+class LinkHost;
+
 // What the compile driver reads of the shell.
 struct CompilerShellSource {
   std::function<std::string()> programDirectory, libDirPath, defaultUserBios, biosSourcePath;
@@ -17,10 +20,19 @@ struct CompilerShellSource {
   // The path of the program to compile; the editor frame tied to it is the
   // shell's program frame.
   std::string compilePath;
+  // What the link asks of the shell (its dialogs, settings and stdio pane);
+  // null leaves them quiet.
+  LinkHost *linkHost = nullptr;
 };
 
-// Serves the driver from `source` until called again with null.
+// Serves the driver from `source` until called again with null. While
+// served, the compiler reaches the real board through the link in use and
+// the debugger engine's kernel calls.
 void InstallCompilerShell(CompilerShellSource *source);
+
+// The debugger engine on the link in use and the last compile's products,
+// showing in `ui`; null takes the engine off. Either way its state is empty.
+void InstallDebugger(DebugUi *ui);
 
 namespace driver {
 // The next run must compile and load again.

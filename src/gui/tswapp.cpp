@@ -18,6 +18,7 @@
 #include "gui/qtnotify.h"
 #include "gui/recentfiles.h"
 #include "gui/resmodule.h"
+#include "gui/shellbreakpoints.h"
 #include "gui/shellstate.h"
 #include "gui/statbar.h"
 #include "gui/tswedit.h"
@@ -63,7 +64,8 @@ ShellPaths ShellPaths::Find() {
 
 tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorFactory &editors)
     : line_(std::move(line)), paths_(std::move(paths)), cleanup_(cleanup), editors_(editors),
-      settings_(std::make_unique<Settings>(line_.versionText, paths_.programDirectory)), engine_(*settings_) {
+      settings_(std::make_unique<Settings>(line_.versionText, paths_.programDirectory)), engine_(*settings_),
+      linkHost_(*settings_, paths_.programDirectory) {
   // The module's name as start-up read it, so that it is saved back.
   settings_->main.resourceModule = kEnglishModuleName;
   ReadResourceModuleName(line_.versionText, settings_->main.resourceModule);
@@ -76,10 +78,12 @@ tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorF
   compilerSource_.biosSourcePath = [this] { return biosSourcePath_; };
   compilerSource_.biosFileType = [this] { return int16_t(settings_->main.biosFileType); };
   compilerSource_.userBiosEnabled = [this] { return settings_->main.userBiosEnabled; };
+  compilerSource_.linkHost = &linkHost_;
   InstallCompilerShell(&compilerSource_);
 }
 
 tswApp::~tswApp() {
+  InstallDebugger(nullptr);
   InstallCompilerShell(nullptr);
   delete frame_;
   ResetShellState();
@@ -159,6 +163,8 @@ bool tswApp::InitInstance() {
 void tswApp::InitMainWindow() {
   windowTitle_ += VersionTitleText();
   client_ = new cMainWindow(engine_, compiler_, *settings_, editors_);
+  debugUi_ = std::make_unique<ShellDebugUi>(*client_);
+  InstallDebugger(debugUi_.get());
   frame_ = new cMainFrame(client_, commands_);
   frame_->setWindowTitle(QString::fromUtf8(windowTitle_));
   const MainSettings &main = settings_->main;
@@ -262,10 +268,14 @@ int RunTsw(int argc, char **argv, const RunOptions &options) {
   ExitCleanup cleanup;
   cTextEditFactory sourceEditors;
   EditorFactory &editors = options.editors ? *options.editors : sourceEditors;
+  // Outlives the application, whose editors keep it.
+  ShellBreakpoints breakpoints;
+  sourceEditors.SetBreakpoints(&breakpoints);
   int result = 0;
   {
     tswApp app(line, paths, cleanup, editors);
     sourceEditors.SetSettings(&app.AppSettings());
+    breakpoints.window = [&app] { return app.MainClient(); };
     app.SetLanguageModule(module.module.get());
     cleanup.Add([] { driver::ClearBiosSymbols(); });
     cleanup.Add([] { SetMessageTexts(nullptr); });

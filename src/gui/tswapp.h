@@ -10,6 +10,8 @@
 #include "gui/commands.h"
 #include "gui/driverlink.h"
 #include "gui/settings.h"
+#include "gui/shelldebugui.h"
+#include "gui/shelllinkhost.h"
 #include "gui/textpane.h"
 #include "gui/tswapp_core.h"
 #include "gui/tswmainw.h"
@@ -101,11 +103,13 @@ private:
   };
   std::shared_ptr<Defines> defines_;
   CommandHandlers commands_;
-  LinkOnlyEngine engine_;
+  BoardEngine engine_;
+  ShellLinkHost linkHost_;
   CompileDriverControl compiler_;
   const LanguageModule *module_ = nullptr;
   cMainFrame *frame_ = nullptr;
   cMainWindow *client_ = nullptr;
+  std::unique_ptr<ShellDebugUi> debugUi_;
   std::string windowTitle_;
   std::string projectFile_;
   std::string libraryDirectory_;

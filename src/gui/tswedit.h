@@ -205,6 +205,7 @@ class cTextEditFactory : public EditorFactory {
 public:
   explicit cTextEditFactory(EditorEnvironment environment = {}) : environment_(environment) {}
   void SetSettings(const Settings *settings) { environment_.settings = settings; }
+  void SetBreakpoints(BreakpointService *breakpoints) { environment_.breakpoints = breakpoints; }
   std::unique_ptr<EditorView> Create(const std::optional<std::string> &path, bool debugging) override;
 
 private:

@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "compcore/link/tc/serial.h"
+#include "compcore/link/tcs/tcplink.h"
+#include "debugger/debugengine.h"
 #include "foundation/xerr.h"
 #include "gui/driverlink.h"
 #include "gui/frames.h"
@@ -48,8 +50,18 @@ void Apply(const std::vector<Rect> &rects, const QList<QMdiSubWindow *> &childre
 
 } // namespace
 
-void LinkOnlyEngine::SetLinkRunState(int state) { tsw::SetLinkRunState(uint16_t(state)); }
-void LinkOnlyEngine::OpenSerialPort() { tsw::OpenSerialPort(); }
+void BoardEngine::SetLinkRunState(int state) { tsw::SetLinkRunState(uint16_t(state)); }
+void BoardEngine::PollTargetStatus() { tsw::PollTargetStatus(); }
+void BoardEngine::OpenSerialPort() { tsw::OpenSerialPort(); }
+void BoardEngine::DisconnectTcp() { tsw::DisconnectTcp(); }
+void BoardEngine::DiscardBreakpointMarkers() { DiscardBreakpoints(); }
+void BoardEngine::ResetProgram() { ResetTargetProgram(); }
+void BoardEngine::StartProgram() { StartTargetRun(); }
+void BoardEngine::StopProgram() { StopTargetProgram(); }
+void BoardEngine::StepOver() { StepOverCommand(); }
+void BoardEngine::StepInto() { TraceIntoCommand(); }
+void BoardEngine::ToggleInterrupts() { ToggleTargetInterrupts(); }
+void BoardEngine::RefreshPanes() { RefreshDebugWindows(); }
 
 void CompileDriverControl::MarkCompileChanged() { driver::MarkCompileChanged(); }
 void CompileDriverControl::ResetTargetCompileFlags() { driver::ResetTargetCompileFlags(); }
@@ -115,6 +127,21 @@ void cMainWindow::RegisterCommands() {
       core_.StartPollTimer();
   });
   add(cmd::kNoAction, [] {});
+  add(cmd::kReset, [this] { core_.ResetCommand(); });
+  // Run from outside the debugger compiles and loads first, which needs
+  // the compile worker.
+  commands_.Add(
+      cmd::kRun, [this] { core_.RunCommand(); },
+      [this] {
+        return MainWindowEnabled(cmd::kRun, Inputs()).value_or(true) &&
+               (core_.Debugging() || bool(core_.compileProgram));
+      });
+  add(cmd::kRunNoPoll, [this] { core_.RunWithoutPollingCommand(); });
+  add(cmd::kStop, [this] { core_.StopCommand(); });
+  add(cmd::kStepOver, [this] { core_.StepOverCommand(); });
+  add(cmd::kStepInto, [this] { core_.StepIntoCommand(); });
+  add(cmd::kToggleInterrupts, [this] { core_.ToggleInterruptsCommand(); });
+  add(cmd::kClosePort, [] { CloseSerialPort(); });
   add(cmd::kShowMessages, [this] { BringToFront(ShowMessageWindow()); });
   add(cmd::kShowWatch, [this] { BringToFront(ShowPane(DebugPane::Watch)); });
   add(cmd::kShowStdio, [this] { BringToFront(ShowPane(DebugPane::Stdio)); });

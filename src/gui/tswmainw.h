@@ -133,18 +133,24 @@ private:
   bool closing_ = false;
 };
 
-// The board link as the main window drives it while no debugger engine is
-// attached: the run state and the port go to the link; polling finds
-// nothing.
-class LinkOnlyEngine : public DebugEngine {
+// The board as the main window drives it: the link's run state and port,
+// and the debugger engine's run control and polling.
+class BoardEngine : public DebugEngine {
 public:
-  explicit LinkOnlyEngine(const Settings &settings) : settings_(settings) {}
+  explicit BoardEngine(const Settings &settings) : settings_(settings) {}
   bool LinkIsTcp() const override { return settings_.comm.useTcp; }
   void SetLinkRunState(int state) override;
-  void PollTargetStatus() override {}
+  void PollTargetStatus() override;
   void OpenSerialPort() override;
-  void DisconnectTcp() override {}
-  void DiscardBreakpointMarkers() override {}
+  void DisconnectTcp() override;
+  void DiscardBreakpointMarkers() override;
+  void ResetProgram() override;
+  void StartProgram() override;
+  void StopProgram() override;
+  void StepOver() override;
+  void StepInto() override;
+  void ToggleInterrupts() override;
+  void RefreshPanes() override;
 
 private:
   const Settings &settings_;

@@ -129,6 +129,49 @@ void MainWindowCore::PollTick() {
   }
 }
 
+void MainWindowCore::WithPollingPaused(void (DebugEngine::*talk)()) {
+  StopPollTimer();
+  (engine_.*talk)();
+  StartPollTimer();
+}
+
+void MainWindowCore::ResetCommand() {
+  StopPollTimer();
+  engine_.ResetProgram();
+  engine_.RefreshPanes();
+  StartPollTimer();
+}
+
+void MainWindowCore::RunCommand() {
+  if (!Debugging()) {
+    if (!compileProgram)
+      return;
+    compileProgram();
+    if (runState_ != RunState::Stopped)
+      return;
+    StartPollTimer();
+    engine_.StartProgram();
+    // A board on TCP/IP tells of the start only when asked.
+    if (engine_.LinkIsTcp())
+      engine_.PollTargetStatus();
+    return;
+  }
+  if (runState_ != RunState::Stopped)
+    return;
+  StartPollTimer();
+  engine_.StartProgram();
+}
+
+void MainWindowCore::RunWithoutPollingCommand() {
+  StopPollTimer();
+  engine_.StartProgram();
+}
+
+void MainWindowCore::StopCommand() { WithPollingPaused(&DebugEngine::StopProgram); }
+void MainWindowCore::StepOverCommand() { WithPollingPaused(&DebugEngine::StepOver); }
+void MainWindowCore::StepIntoCommand() { WithPollingPaused(&DebugEngine::StepInto); }
+void MainWindowCore::ToggleInterruptsCommand() { WithPollingPaused(&DebugEngine::ToggleInterrupts); }
+
 void MainWindowCore::ReportAndEndDebugging(const xErr &error) {
   try {
     compiler_.ResetTargetCompileFlags();

@@ -36,6 +36,15 @@ public:
   virtual void OpenSerialPort() = 0;
   virtual void DisconnectTcp() = 0;
   virtual void DiscardBreakpointMarkers() = 0;
+  // Run control: each one a conversation with the board.
+  virtual void ResetProgram() = 0;
+  virtual void StartProgram() = 0;
+  virtual void StopProgram() = 0;
+  virtual void StepOver() = 0;
+  virtual void StepInto() = 0;
+  virtual void ToggleInterrupts() = 0;
+  // The open debug panes show the program's state again.
+  virtual void RefreshPanes() = 0;
 };
 
 class CompilerControl {
@@ -102,13 +111,33 @@ public:
   // One tick of the 70 ms poll timer.
   void PollTick();
 
+  // The run-control commands. The poll timer is stopped while the board is
+  // asked, so that no poll cuts into the conversation from inside one of
+  // its waits (reset and the interrupt toggle wait too).
+  void ResetCommand();
+  // Stopped in the debugger: runs on with polling. Not debugging: compiles
+  // and loads first, through `compileProgram`, and runs when that left the
+  // program stopped at its start.
+  void RunCommand();
+  void RunWithoutPollingCommand();
+  void StopCommand();
+  void StepOverCommand();
+  void StepIntoCommand();
+  void ToggleInterruptsCommand();
+  // The compile-and-load command's worker; none while it is not there.
+  std::function<void()> compileProgram;
+
   // Runs a command's worker; nothing it raises goes further.
   void RunGuarded(const std::function<void()> &worker);
   // Runs a worker whose failures are only reported.
   static void RunReported(const std::function<void()> &worker);
+  // A failed conversation with the board: the target's compile flags reset,
+  // the please-wait dialog closed, the error reported and debugging ended.
+  void ReportAndEndDebugging(const xErr &error);
 
 private:
-  void ReportAndEndDebugging(const xErr &error);
+  // Runs `talk` with the poll timer stopped, and starts it again after.
+  void WithPollingPaused(void (DebugEngine::*talk)());
 
   DebugEngine &engine_;
   CompilerControl &compiler_;

@@ -36,6 +36,21 @@ public:
   void OpenSerialPort() override { Log("open port"); }
   void DisconnectTcp() override { Log("disconnect"); }
   void DiscardBreakpointMarkers() override { Log("discard breakpoints"); }
+  void ResetProgram() override {
+    Log("reset");
+    if (onReset)
+      onReset();
+  }
+  void StartProgram() override { Log("start"); }
+  void StopProgram() override { Log("stop program"); }
+  void StepOver() override {
+    Log("step over");
+    if (onStep)
+      onStep();
+  }
+  void StepInto() override { Log("step into"); }
+  void ToggleInterrupts() override { Log("toggle interrupts"); }
+  void RefreshPanes() override { Log("refresh"); }
   // Compiler.
   void MarkCompileChanged() override { Log("compile changed"); }
   void ResetTargetCompileFlags() override {
@@ -100,7 +115,7 @@ public:
   bool tcp = false, offline = false, timer = false, busy = false, programFrame = false;
   int mode = -1;
   std::set<DebugPane> open, records;
-  std::function<void()> onPoll, onResetFlags, onClose;
+  std::function<void()> onPoll, onResetFlags, onClose, onStep, onReset;
   std::vector<std::string> log;
 };
 
@@ -333,6 +348,105 @@ TEST_F(MainWindowCoreTest, AnOfflineCompileKeepsTheTcpConnection) {
   core.ArrangeDebugWindows(RunState::NotDebugging);
   std::vector<std::string> log = world.Take();
   EXPECT_EQ(std::count(log.begin(), log.end(), "disconnect"), 0);
+}
+
+// What a run-control command asks of the board and the poll timer, apart
+// from the run-state bookkeeping around it.
+std::vector<std::string> BoardTalk(const std::vector<std::string> &log) {
+  static const std::set<std::string> kept = {"timer on", "timer off", "reset", "start", "stop program", "step over",
+                                             "step into", "toggle interrupts", "refresh", "poll", "compile"};
+  std::vector<std::string> talk;
+  for (const std::string &entry : log)
+    if (kept.count(entry))
+      talk.push_back(entry);
+  return talk;
+}
+
+TEST_F(MainWindowCoreTest, RunControlCommandsPauseThePollTimerAroundTheBoard) {
+  enum class Compile { None, LeavesStopped, Fails };
+  struct Case {
+    const char *name;
+    RunState before;
+    bool timer, tcp;
+    Compile compile;
+    void (MainWindowCore::*command)();
+    std::vector<std::string> talk;
+    RunState after;
+  };
+  using C = MainWindowCore;
+  const RunState N = RunState::NotDebugging, S = RunState::Stopped, R = RunState::Running;
+  const Case cases[] = {
+      {"reset refreshes the panes", S, true, false, Compile::None, &C::ResetCommand,
+       {"timer off", "reset", "refresh", "timer on"}, S},
+      {"run while stopped starts polling", S, false, false, Compile::None, &C::RunCommand, {"timer on", "start"}, S},
+      {"run while running does nothing", R, true, false, Compile::None, &C::RunCommand, {}, R},
+      {"run without the compile worker", N, false, false, Compile::None, &C::RunCommand, {}, N},
+      {"run compiles and loads first", N, false, false, Compile::LeavesStopped, &C::RunCommand,
+       {"compile", "timer on", "start"}, S},
+      {"run on TCP/IP asks the board once", N, false, true, Compile::LeavesStopped, &C::RunCommand,
+       {"compile", "timer on", "start", "poll"}, S},
+      {"run after a failed compile", N, false, false, Compile::Fails, &C::RunCommand, {"compile"}, N},
+      {"run without polling", S, true, false, Compile::None, &C::RunWithoutPollingCommand, {"timer off", "start"}, S},
+      {"stop", R, true, false, Compile::None, &C::StopCommand, {"timer off", "stop program", "timer on"}, R},
+      {"step over", S, true, false, Compile::None, &C::StepOverCommand, {"timer off", "step over", "timer on"}, S},
+      {"step into", S, true, false, Compile::None, &C::StepIntoCommand, {"timer off", "step into", "timer on"}, S},
+      {"interrupts", S, true, false, Compile::None, &C::ToggleInterruptsCommand,
+       {"timer off", "toggle interrupts", "timer on"}, S},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    core.ArrangeDebugWindows(c.before);
+    if (c.timer)
+      core.StartPollTimer();
+    else
+      core.StopPollTimer();
+    world.tcp = c.tcp;
+    core.compileProgram = nullptr;
+    if (c.compile != Compile::None)
+      core.compileProgram = [this, &c] {
+        world.Log("compile");
+        if (c.compile == Compile::LeavesStopped)
+          core.ArrangeDebugWindows(RunState::Stopped);
+      };
+    world.Take();
+    (core.*c.command)();
+    EXPECT_EQ(BoardTalk(world.Take()), c.talk);
+    // The engine's own stop or start reports come through the interface;
+    // the commands leave the state as the engine left it.
+    EXPECT_EQ(core.State(), c.after);
+  }
+}
+
+// The engine pumps the interface while it waits for the board; a poll tick
+// let through there would start a second conversation inside the first.
+TEST_F(MainWindowCoreTest, NoPollTickGetsInsideABoardConversation) {
+  struct Case {
+    const char *name;
+    void (MainWindowCore::*command)();
+    std::function<void()> *during;
+  };
+  const Case cases[] = {{"reset", &MainWindowCore::ResetCommand, &world.onReset},
+                        {"step over", &MainWindowCore::StepOverCommand, &world.onStep}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    core.ArrangeDebugWindows(RunState::Stopped);
+    *c.during = [this] { core.PollTick(); };
+    world.Take();
+    (core.*c.command)();
+    std::vector<std::string> log = world.Take();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "poll"), 0);
+    *c.during = nullptr;
+  }
+}
+
+TEST_F(MainWindowCoreTest, AFailedStepEndsDebuggingWithThePollTimerStopped) {
+  core.ArrangeDebugWindows(RunState::Stopped);
+  world.onStep = [] { throw xErr(4000, "t", 1); };
+  world.Take();
+  core.RunGuarded([this] { core.StepOverCommand(); });
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Bad thing."});
+  EXPECT_FALSE(core.Debugging());
+  EXPECT_FALSE(world.timer);
 }
 
 TEST(MainWindowEnablers, OneRowPerRule) {

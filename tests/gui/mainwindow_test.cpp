@@ -47,7 +47,7 @@ protected:
   testing::MapTexts texts{{{5023, "Cannot open '%s'."}, {5148, "The directory %s does not exist."}}};
   plat::RecordingNotifier notifier;
   Settings settings{"7.06P", "/nowhere/"};
-  LinkOnlyEngine engine{settings};
+  BoardEngine engine{settings};
   CompileDriverControl compiler;
   PlaceholderEditorFactory editors;
   std::vector<std::unique_ptr<Pane>> panes;

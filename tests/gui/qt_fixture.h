@@ -7,8 +7,9 @@
 namespace tsw::testing {
 
 // A suite of window tests with an application object of its own; the
-// program's tests make theirs, so this one goes with the suite.
-class QtSuite : public ::testing::Test {
+// program's tests make theirs, so this one goes with the suite. `Base` is
+// the fixture the windows need beside it (a fake board, say).
+template <class Base = ::testing::Test> class QtSuiteOver : public Base {
 protected:
   static void SetUpTestSuite() {
     static int argc = 1;
@@ -24,5 +25,6 @@ protected:
 private:
   static inline QApplication *app_ = nullptr;
 };
+using QtSuite = QtSuiteOver<>;
 
 } // namespace tsw::testing

@@ -11,6 +11,7 @@ using C = StackCleanup;
 // A long or float travels in BC:DE, BC the high word.
 constexpr std::string_view kLong = "BC:DE";
 constexpr std::string_view kAll = "AF BC DE HL";
+constexpr std::string_view kStackConversionChanges = "AF, the alternate set";
 constexpr std::string_view kZeroIsFalse = "Z set iff HL = 0";
 constexpr std::string_view kEntryFrame = "alternate set; SP lowered by the frame size";
 constexpr std::string_view kEntryFrameIx = "alternate set; SP lowered by the frame size; IX the frame";
@@ -68,6 +69,100 @@ constexpr RoutineContract kContracts[] = {
     // index past its array's bound. They report and do not come back.
     {"bound.e", "", "", kAll, "undefined", 0, 0, C::kNothingPushed, false},
     {"abound.e", "HL (the index)", "", kAll, "undefined", 0, 0, C::kNothingPushed, false},
+    // Binary operators of 2-byte operands. Dividend, shifted value: DE;
+    // divisor, count: HL.
+    {"c.mult", "HL, DE", "HL = HL * DE (low 16 bits)", "AF", "undefined"},
+    {"c.div", "DE (dividend), HL (divisor)", "HL = quotient, DE = remainder (signed)", "AF", "undefined"},
+    {"c.udv", "DE (dividend), HL (divisor)", "HL = quotient, DE = remainder (unsigned)", "AF", "undefined"},
+    {"c.divt", "HL (dividend), A (shift count), B (0x80 for a negative divisor)", "HL = HL / 2^A, toward zero",
+     "AF BC", "undefined"},
+    {"c.asl", "DE (value), HL (count)", "HL = DE << HL", "AF DE", "undefined"},
+    {"c.asr", "DE (value), HL (count)", "HL = DE >> HL, arithmetic", "AF DE", "undefined"},
+    {"c.usr", "DE (value), HL (count)", "HL = DE >> HL, logical", "AF DE", "undefined"},
+    // The left operand pushed, the right in HL; the routine pops the left.
+    {"e.", "stack: left; HL: right", "HL = 1 when equal, else 0", "AF", kZeroIsFalse, 2, 0, C::kRoutinePops},
+    {"n.", "stack: left; HL: right", "HL = 1 when different, else 0", "AF", kZeroIsFalse, 2, 0, C::kRoutinePops},
+    {"o.", "stack: left; HL: right", "HL = left | right", "AF", kZeroIsFalse, 2, 0, C::kRoutinePops},
+    {"a.", "stack: left; HL: right", "HL = left & right", "AF", kZeroIsFalse, 2, 0, C::kRoutinePops},
+    {"x.", "stack: left; HL: right", "HL = left ^ right", "AF", kZeroIsFalse, 2, 0, C::kRoutinePops},
+    // Binary operators of 4-byte operands: the left pushed, the right in
+    // DE:BC; the result in DE:BC (a comparison: HL 0/1). The routine pops
+    // the left, except that the float arithmetic leaves 4 bytes for the
+    // caller to drop.
+    {"L.add", "stack: left; DE:BC: right", "DE:BC = left + right", "AF HL", "undefined", 4, 0, C::kRoutinePops},
+    {"L.sub", "stack: left; DE:BC: right", "DE:BC = left - right", "AF HL", "undefined", 4, 0, C::kRoutinePops},
+    {"G_mul", "stack: left; DE:BC: right", "DE:BC = left * right", "AF HL", "undefined", 4, 0, C::kRoutinePops},
+    {"L_div", "stack: left; DE:BC: right", "DE:BC = left / right, signed", "AF HL", "undefined", 4, 0, C::kRoutinePops},
+    {"G_div", "stack: left; DE:BC: right", "DE:BC = left / right, unsigned", "AF HL", "undefined", 4, 0, C::kRoutinePops},
+    {"L_mod", "stack: left; DE:BC: right", "DE:BC = left % right, signed", "AF HL", "undefined", 4, 0, C::kRoutinePops},
+    {"G_mod", "stack: left; DE:BC: right", "DE:BC = left % right, unsigned", "AF HL", "undefined", 4, 0, C::kRoutinePops},
+    {"L.asl", "stack: left; DE:BC: right", "DE:BC = left << right", "AF HL", "undefined", 4, 0, C::kRoutinePops},
+    {"L.asr", "stack: left; DE:BC: right", "DE:BC = left >> right, arithmetic", "AF HL", "undefined", 4, 0, C::kRoutinePops},
+    {"G.asr", "stack: left; DE:BC: right", "DE:BC = left >> right, logical", "AF HL", "undefined", 4, 0, C::kRoutinePops},
+    {"L.or", "stack: left; DE:BC: right", "DE:BC = left | right", "AF HL", "undefined", 4, 0, C::kRoutinePops},
+    {"L.xor", "stack: left; DE:BC: right", "DE:BC = left ^ right", "AF HL", "undefined", 4, 0, C::kRoutinePops},
+    {"L.and", "stack: left; DE:BC: right", "DE:BC = left & right", "AF HL", "undefined", 4, 0, C::kRoutinePops},
+    {"F.add", "stack: left; DE:BC: right", "DE:BC = left + right", "AF HL", "undefined", 4, 4, C::kCallerPops},
+    {"F.sub", "stack: left; DE:BC: right", "DE:BC = left - right", "AF HL", "undefined", 4, 4, C::kCallerPops},
+    {"F.mul", "stack: left; DE:BC: right", "DE:BC = left * right", "AF HL", "undefined", 4, 4, C::kCallerPops},
+    {"F.div", "stack: left; DE:BC: right", "DE:BC = left / right", "AF HL", "undefined", 4, 4, C::kCallerPops},
+    {"eq.4", "stack: left; DE:BC: right", "HL = 1 when left == right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"neq.4", "stack: left; DE:BC: right", "HL = 1 when left != right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"cl.lt", "stack: left; DE:BC: right", "HL = 1 when left < signed right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"cl.le", "stack: left; DE:BC: right", "HL = 1 when left <= signed right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"cl.gt", "stack: left; DE:BC: right", "HL = 1 when left > signed right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"cl.ge", "stack: left; DE:BC: right", "HL = 1 when left >= signed right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"cg.lt", "stack: left; DE:BC: right", "HL = 1 when left < unsigned right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"cg.le", "stack: left; DE:BC: right", "HL = 1 when left <= unsigned right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"cg.gt", "stack: left; DE:BC: right", "HL = 1 when left > unsigned right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"cg.ge", "stack: left; DE:BC: right", "HL = 1 when left >= unsigned right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"cf.eq", "stack: left; DE:BC: right", "HL = 1 when left == right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"cf.ne", "stack: left; DE:BC: right", "HL = 1 when left != right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"cf.lt", "stack: left; DE:BC: right", "HL = 1 when left < right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"cf.le", "stack: left; DE:BC: right", "HL = 1 when left <= right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"cf.gt", "stack: left; DE:BC: right", "HL = 1 when left > right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    {"cf.ge", "stack: left; DE:BC: right", "HL = 1 when left >= right, else 0", "AF BC DE", kZeroIsFalse, 4, 0, C::kRoutinePops},
+    // Conversions of the value on top of the stack, replaced by the
+    // converted one; a pushed char is a word whose high byte is 0.
+    {"C..L", "stack: the char", "stack: the long", kStackConversionChanges, "undefined", 2, 4, C::kCallerPops},
+    {"C..G", "stack: the char", "stack: the unsigned long", kStackConversionChanges, "undefined", 2, 4, C::kCallerPops},
+    {"C..F", "stack: the char", "stack: the float", kStackConversionChanges, "undefined", 2, 4, C::kCallerPops},
+    {"I..L", "stack: the int", "stack: the long", kStackConversionChanges, "undefined", 2, 4, C::kCallerPops},
+    {"I..G", "stack: the int", "stack: the unsigned long", kStackConversionChanges, "undefined", 2, 4, C::kCallerPops},
+    {"I..F", "stack: the int", "stack: the float", kStackConversionChanges, "undefined", 2, 4, C::kCallerPops},
+    {"U..L", "stack: the unsigned", "stack: the long", kStackConversionChanges, "undefined", 2, 4, C::kCallerPops},
+    {"U..G", "stack: the unsigned", "stack: the unsigned long", kStackConversionChanges, "undefined", 2, 4, C::kCallerPops},
+    {"U..F", "stack: the unsigned", "stack: the float", kStackConversionChanges, "undefined", 2, 4, C::kCallerPops},
+    {"L..C", "stack: the long", "stack: the char", kStackConversionChanges, "undefined", 4, 2, C::kCallerPops},
+    {"L..I", "stack: the long", "stack: the int", kStackConversionChanges, "undefined", 4, 2, C::kCallerPops},
+    {"L..U", "stack: the long", "stack: the unsigned", kStackConversionChanges, "undefined", 4, 2, C::kCallerPops},
+    {"L..F", "stack: the long", "stack: the float", kStackConversionChanges, "undefined", 4, 4, C::kCallerPops},
+    {"G..C", "stack: the unsigned long", "stack: the char", kStackConversionChanges, "undefined", 4, 2, C::kCallerPops},
+    {"G..I", "stack: the unsigned long", "stack: the int", kStackConversionChanges, "undefined", 4, 2, C::kCallerPops},
+    {"G..U", "stack: the unsigned long", "stack: the unsigned", kStackConversionChanges, "undefined", 4, 2, C::kCallerPops},
+    {"G..F", "stack: the unsigned long", "stack: the float", kStackConversionChanges, "undefined", 4, 4, C::kCallerPops},
+    {"F..C", "stack: the float", "stack: the char", kStackConversionChanges, "undefined", 4, 2, C::kCallerPops},
+    {"F..I", "stack: the float", "stack: the int", kStackConversionChanges, "undefined", 4, 2, C::kCallerPops},
+    {"F..U", "stack: the float", "stack: the unsigned", kStackConversionChanges, "undefined", 4, 2, C::kCallerPops},
+    {"F..L", "stack: the float", "stack: the long", kStackConversionChanges, "undefined", 4, 4, C::kCallerPops},
+    {"F..G", "stack: the float", "stack: the unsigned long", kStackConversionChanges, "undefined", 4, 4, C::kCallerPops},
+    // Conversions in registers: H is HL (a char in L, H 0), B is DE:BC.
+    {"Hc.Bl", "HL", "DE:BC = the long of the char", "AF", "undefined"},
+    {"Hc.Bg", "HL", "DE:BC = the unsigned long of the char", "AF", "undefined"},
+    {"Hc.Bf", "HL", "DE:BC = the float of the char", "AF", "undefined"},
+    {"Hi.Bl", "HL", "DE:BC = the long of the int", "AF", "undefined"},
+    {"Hi.Bg", "HL", "DE:BC = the unsigned long of the int", "AF", "undefined"},
+    {"Hi.Bf", "HL", "DE:BC = the float of the int", "AF", "undefined"},
+    {"Hu.Bl", "HL", "DE:BC = the long of the unsigned", "AF", "undefined"},
+    {"Hu.Bg", "HL", "DE:BC = the unsigned long of the unsigned", "AF", "undefined"},
+    {"Hu.Bf", "HL", "DE:BC = the float of the unsigned", "AF", "undefined"},
+    {"Bl.Bf", kLong, "DE:BC = the float of the long", "AF", "undefined"},
+    {"Bg.Bf", kLong, "DE:BC = the float of the unsigned long", "AF", "undefined"},
+    {"Bf.Hc", kLong, "HL = the char of the float", "AF", "undefined"},
+    {"Bf.Hi", kLong, "HL = the int of the float", "AF", "undefined"},
+    {"Bf.Hu", kLong, "HL = the unsigned of the float", "AF", "undefined"},
+    {"Bf.Bl", kLong, "DE:BC = the long of the float", "AF", "undefined"},
+    {"Bf.Bg", kLong, "DE:BC = the unsigned long of the float", "AF", "undefined"},
     // Frame routines, entered after exx with HL = -frame size (entry) or
     // +frame size (exit), DE the register area and BC its size where the
     // routine saves it; they return in the main register set. A jump to an

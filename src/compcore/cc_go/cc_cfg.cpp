@@ -4,6 +4,7 @@
 #include "compcore/cc_go/cc_byte_road.h"
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_mod/cc_mod.h"
+#include "compcore/cc_parse/expr/expr_strings.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -175,6 +176,7 @@ void InitCompilerTables() {
   // A compile after an aborted one starts with empty label tables.
   InitFixupTables();
   ResetErrorCounters();
+  ResetStringPool(s.sizes.literalPoolBytes);
 }
 
 void ResetCompilerState() {

@@ -2,6 +2,7 @@
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_gen/asm/asm_statement.h"
+#include "compcore/cc_gen/codegen_layer.h"
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/value_queries.h"
@@ -103,6 +104,7 @@ void Wire(Assembly &assembly) {
   SetLibraryIndexLink(&assembly.moduleIndexLink);
   SetLibraryIndexService(&assembly.moduleIndexService);
   SetMemoryMapEnvironment(&assembly.memoryMap);
+  InstallCodegenLayer();
   SetCompileProgram(RunFrontEndPass);
   InstallMapReports();
 }

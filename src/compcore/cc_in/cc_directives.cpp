@@ -185,7 +185,7 @@ const DirectiveEntry kDirectives[] = {
     {"#memmap",
      [] {
        ExpandDirectiveOperand();
-       MemmapDirective([] { return ReadConstantValue(ConstantSeverity::kError); });
+       MemmapDirective(ReadDirectiveExpression);
      },
      kReadsOn},
     {"#class",

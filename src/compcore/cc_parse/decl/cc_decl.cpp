@@ -9,6 +9,7 @@
 #include "compcore/cc_parse/decl/cc_declarator.h"
 #include "compcore/cc_parse/decl/cc_params.h"
 #include "compcore/cc_parse/decl/cc_struct.h"
+#include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_codegen.h"
 
@@ -36,7 +37,7 @@ DeclarationModule &State() {
 }
 
 bool MatchWord(std::string_view word) { return MatchKeyword(std::string(word).c_str()) != 0; }
-int32_t ReadAnymemBytes() { return ReadConstantValue(ConstantSeverity::kError); }
+int32_t ReadAnymemBytes() { return CompileConstantExpressionLong(); }
 
 // The rest of the line goes unread after an error; it also ends the
 // declaration.

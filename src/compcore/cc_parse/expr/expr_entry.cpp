@@ -3,6 +3,7 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/expr/expr_binary.h"
+#include "compcore/cc_parse/expr/expr_strings.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/common/cc_messages.h"
 
@@ -92,6 +93,9 @@ int32_t CompileConstantExpressionLong() {
 
 uint16_t CompileConstantExpression() { return uint16_t(CompileConstantExpressionLong()); }
 
-void ResetExpressionCompiler() { Walk() = {}; }
+void ResetExpressionCompiler() {
+  Walk() = {};
+  ResetStringLiterals();
+}
 
 } // namespace tsw

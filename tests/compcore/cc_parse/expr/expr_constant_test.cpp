@@ -1,4 +1,5 @@
 #include "compcore/cc_go/compile.h"
+#include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/compiler_fixture.h"
 #include "compcore/product_shell.h"
@@ -114,10 +115,15 @@ TEST_F(ExprConstantTest, ConditionsFoldAtTheTargetsWidths) {
       {"sizeof(int) == 2 && sizeof(long) == 4 && sizeof(char) == 1 && sizeof(float) == 4", true},
       {"sizeof(char *) == 2 && sizeof(int[3][4]) == 24", true},
       {"sizeof 1L == 4", true},
+      {"sizeof(long[10000]) > 0", true}, // a large size is no negative int
+      {"sizeof(long[10000]) == 40000U", true},
+      {"sizeof(char[4]) - 5 < 0", true},
       {"sizeof('a') == 1", true},
       {"- - 3 == 3", true},
       {"+3 == 3", true},
       {"1,0", false},
+      {"sizeof \"abc\" == 4", true},
+      {"sizeof(\"\") == 1", true},
   };
   for (const Case &c : cases) {
     EXPECT_EQ(Condition(c.condition), c.taken) << c.condition;
@@ -140,6 +146,7 @@ TEST_F(ExprConstantTest, ConditionsWithErrors) {
       {"(1", {2085, 2051}},
       {"1 ? 2", {452, 2051}},
       {"08", {454}},
+      {"\"abc\"", {427}},
   };
   for (const Case &c : cases) {
     Condition(c.condition);
@@ -194,6 +201,41 @@ TEST_F(ExprConstantTest, DimensionsOfOtherObjectsAndTheirSizes) {
   }
 }
 
+TEST_F(ExprConstantTest, SubscriptsAndMembersGiveTheirElementsType) {
+  const char *declarations = "int m[3][5];\nextern int u[];\nint g;\nstruct pt { int x; long y; char n[6]; } p;\n"
+                             "struct pt *pp;\n";
+  struct Case {
+    const char *operand;
+    uint16_t size;
+    std::vector<unsigned> messages;
+  } cases[] = {
+      {"m[2]", 10, {}},
+      {"m[2][4]", 2, {}},
+      {"m[3]", 10, {448}},
+      {"m[1][5]", 2, {448}},
+      {"m[-1]", 10, {}},
+      {"u[7]", 2, {}}, // an unsized array has no bound to check
+      {"g[0]", 2, {447}},
+      {"p.x", 2, {}},
+      {"p.y", 4, {}},
+      {"p.n", 6, {}},
+      {"p.n[5]", 1, {}},
+      {"p.n[6]", 1, {448}},
+      {"pp->y", 4, {}},
+      {"m[0].x", 10, {449}}, // the value stays what it was
+      {"p.z", 12, {449}},
+      {"\"abc\"[2]", 1, {}},
+      {"\"abc\"[3]", 1, {448}},
+  };
+  for (const Case &c : cases) {
+    Compile(std::string(declarations) + "char s[sizeof " + c.operand + "];\n");
+    const SymbolRecord *s = LookupSymbol("s", false, SymbolTableId::kGlobal);
+    ASSERT_TRUE(s && !s->list.empty()) << c.operand;
+    EXPECT_EQ(s->list[0], c.size) << c.operand;
+    EXPECT_EQ(Messages(), c.messages) << c.operand;
+  }
+}
+
 TEST_F(ExprConstantTest, DimensionsThatAreNoConstant) {
   struct Case {
     const char *program;
@@ -206,6 +248,49 @@ TEST_F(ExprConstantTest, DimensionsThatAreNoConstant) {
   for (const Case &c : cases) {
     Compile(c.program);
     EXPECT_EQ(Messages(), c.messages) << c.program;
+  }
+}
+
+TEST_F(ExprConstantTest, PlacedObjectsTakeAConstantExpressionAddress) {
+  Compile("int port @ 0x4000 + 2 * 8;\nchar flag @ (0x40 << 4) | 1;\nint g;\nint other @ g + 1;\n"
+          "int undeclared @ nowhere;\n");
+  struct Case {
+    const char *name;
+    uint32_t address;
+  } cases[] = {{"port", 0x4010}, {"flag", 0x401}, {"other", 0}, {"undeclared", 0}};
+  for (const Case &c : cases) {
+    const SymbolRecord *s = LookupSymbol(c.name, false, SymbolTableId::kGlobal);
+    ASSERT_NE(s, nullptr) << c.name;
+    EXPECT_EQ(s->address, c.address) << c.name;
+  }
+  // An object is no constant (2003); an undeclared name is 493 and stands
+  // for 0.
+  EXPECT_EQ(Messages(), (std::vector<unsigned>{2003, 493}));
+}
+
+TEST_F(ExprConstantTest, NestedConditionsAndElifReadExpressions) {
+  Compile("#define N 4\n#if N * 2 > 10\nint big;\n#elif N * 2 == 8\nint eight;\n#else\nint other;\n#endif\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{});
+  EXPECT_FALSE(Declared("big"));
+  EXPECT_TRUE(Declared("eight"));
+  EXPECT_FALSE(Declared("other"));
+}
+
+TEST_F(ExprConstantTest, TheAnymemThresholdIsAConstantExpression) {
+  struct Case {
+    const char *directive;
+    uint32_t threshold;
+    std::vector<unsigned> messages;
+  } cases[] = {
+      {"#memmap anymem 0x100 * 2\n", 512, {}},
+      {"#memmap anymem 16L * 1024\n", 16384, {}},
+      {"#memmap anymem 1 << 16\n", 0, {}}, // an int shift: 0
+      {"#memmap anymem 65536\n", 65536, {}},
+  };
+  for (const Case &c : cases) {
+    Compile(c.directive);
+    EXPECT_EQ(AnymemThreshold(), c.threshold) << c.directive;
+    EXPECT_EQ(Messages(), c.messages) << c.directive;
   }
 }
 

@@ -1,10 +1,14 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_gen/function_tail.h"
+#include "compcore/cc_gen/internal_labels.h"
 #include "compcore/cc_parse/expr/expr_literals.h"
+#include "compcore/cc_parse/expr/expr_strings.h"
 #include "compcore/codegen_fixture.h"
 
 #include <bit>
+#include <cstring>
 #include <string>
 
 namespace tsw {
@@ -188,6 +192,114 @@ TEST_F(ExprLiteralsTest, ScannerHelpers) {
   EXPECT_EQ(HexDigitValue('7'), 7);
   EXPECT_EQ(ToUpperAscii('q'), 'Q');
   EXPECT_EQ(ToUpperAscii(char(0xE4)), char(0xE4));
+}
+
+TEST_F(ExprLiteralsTest, StringLiteralsGoIntoThePoolInOrder) {
+  ResetStringPool(100);
+  struct Case {
+    const char *text;
+    uint16_t length;
+    uint16_t offset;
+    std::string bytes;
+    const char *rest;
+  } cases[] = {
+      {"\"abc\" + 1", 4, 0, std::string("abc", 4), " + 1"},
+      {"  \"a\\nb\"", 4, 4, std::string("a\nb", 4), ""},
+      {"\"\"", 1, 8, std::string("", 1), ""},
+      {"\"(\\\"\"", 3, 9, std::string("(\"", 3), ""},
+      {"\"open", 5, 12, std::string("open", 5), ""},
+  };
+  for (const Case &c : cases) {
+    Line(c.text);
+    ValueRecord v;
+    const size_t open = OpenBracketCount();
+    EXPECT_EQ(CompileStringLiteral(v), c.length) << c.text;
+    EXPECT_EQ(OpenBracketCount(), open) << c.text;
+    EXPECT_EQ(v.storage, kStorageStatic) << c.text;
+    EXPECT_EQ(v.type, kTypeChar) << c.text;
+    EXPECT_EQ(v.declarator, kLevelArray) << c.text;
+    EXPECT_TRUE(IsStringLiteralSymbol(v.symbol)) << c.text;
+    EXPECT_FALSE(v.IsModifiable()) << c.text;
+    EXPECT_FALSE(v.IsLvalue()) << c.text;
+    EXPECT_EQ(v.length, c.length) << c.text;
+    EXPECT_EQ(v.poolOffset, c.offset) << c.text;
+    EXPECT_EQ(LastStringLiteral(), c.bytes) << c.text;
+    EXPECT_EQ(Rest(), c.rest) << c.text;
+  }
+  const StringPool &pool = FunctionStringPool();
+  EXPECT_EQ(PooledStrings(pool.bytes.data(), pool.count),
+            (std::vector<PooledString>{{0, 3}, {4, 3}, {8, 0}, {9, 2}, {12, 4}}));
+  EXPECT_TRUE(sink.Messages().empty());
+}
+
+TEST_F(ExprLiteralsTest, NoStringNoConsumption) {
+  Line("abc");
+  ValueRecord v;
+  EXPECT_EQ(CompileStringLiteral(v), 0);
+  EXPECT_EQ(Rest(), "abc");
+}
+
+TEST_F(ExprLiteralsTest, MergingReusesATailOfAPooledString) {
+  ResetStringPool(100);
+  LiteralPool().merging = true;
+  struct Case {
+    const char *text;
+    uint16_t offset;
+    uint16_t used;
+  } cases[] = {
+      {"\"xabc\"", 0, 5},
+      {"\"bc\"", 2, 5},   // the tail, terminator included
+      {"\"xab\"", 5, 9},  // a prefix is no match: its terminator is not there
+      {"\"xabc\"", 0, 9},
+  };
+  for (const Case &c : cases) {
+    Line(c.text);
+    ValueRecord v;
+    CompileStringLiteral(v);
+    EXPECT_EQ(v.poolOffset, c.offset) << c.text;
+    EXPECT_EQ(FunctionStringPool().count, c.used) << c.text;
+  }
+  LiteralPool().merging = false;
+}
+
+TEST_F(ExprLiteralsTest, AFullPoolCutsTheLiteralAndSaysSoOnce) {
+  ResetStringPool(8);
+  for (const char *text : {"\"abcd\"", "\"xyz\"", "\"q\""}) {
+    Line(text);
+    ValueRecord v;
+    CompileStringLiteral(v);
+  }
+  EXPECT_EQ(FunctionStringPool().count, 7);
+  EXPECT_EQ(sink.Messages(), std::vector<unsigned>{kMsgStringPoolFull});
+  EXPECT_EQ(LastStringLiteral(), std::string("q", 2)) << "the literal itself stays whole";
+}
+
+TEST_F(ExprLiteralsTest, DelimitedTextIsCutToItsRoom) {
+  struct Case {
+    const char *text;
+    uint16_t size;
+    char delimiter;
+    const char *read;
+    const char *rest;
+    std::vector<unsigned> messages;
+  } cases[] = {
+      {"abc\" x", 10, '"', "abc", " x", {}},
+      {"abcdef\" x", 4, '"', "abc", " x", {kMsgTextTooLong}},
+      {"abc\" x", 4, '"', "abc", " x", {}},
+      {"a\\tb\"", 10, '"', "a\tb", "", {}},
+      {"file.c rest", 20, 0, "file.c", " rest", {}},
+      {"unclosed", 20, '"', "unclosed", "", {}},
+  };
+  for (const Case &c : cases) {
+    sink.records.clear();
+    Line(c.text);
+    char buffer[32] = {};
+    const char *end = ReadDelimitedText(buffer, c.size, c.delimiter);
+    EXPECT_STREQ(buffer, c.read) << c.text;
+    EXPECT_EQ(end, buffer + std::strlen(c.read) + 1) << c.text;
+    EXPECT_EQ(Rest(), c.rest) << c.text;
+    EXPECT_EQ(sink.Messages(), c.messages) << c.text;
+  }
 }
 
 } // namespace

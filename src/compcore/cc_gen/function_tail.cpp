@@ -1,0 +1,80 @@
+#include "compcore/cc_gen/function_tail.h"
+
+#include "compcore/cc_gen/byte_sinks.h"
+#include "compcore/cc_gen/code_output.h"
+#include "compcore/cc_gen/codegen_hooks.h"
+#include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/instructions.h"
+#include "compcore/cc_gen/internal_labels.h"
+#include "compcore/cc_gen/target_modes.h"
+#include "compcore/cc_gen/value_queries.h"
+#include "compcore/cc_reloc/fixups.h"
+#include "compcore/cc_stab/cc_stab.h"
+
+#include <algorithm>
+
+namespace tsw {
+
+namespace {
+
+// pop de; ld a,xpc; ld h,a; push hl; inc sp; push de; ljp: the caller's
+// page goes under its return address, and the long jump follows with the
+// function's address and page.
+constexpr uint8_t kFarCallStubT[] = {TemplateHeader(8), 0xD1, 0xED, 0x77, 0x67, 0xE5, 0x33, 0xD5, 0xC7};
+constexpr uint16_t kStubLabelFlags = kFixGlobal | kFixBouncer;
+constexpr uint16_t kStringLabelFlags = kFixLocal;
+
+void EmitFarCallStubs() {
+  std::vector<SymbolRecord *> &stubs = StubStack();
+  if (CurrentCpu() != TargetCpu::Corvid || !CodeGenSetup().noBouncers) {
+    stubs.clear();
+    return;
+  }
+  const ADDR24 resume = Caches().currentCode->Current();
+  while (!stubs.empty()) {
+    SymbolRecord &function = *stubs.back();
+    const ADDR24 stub = Addr24FromLong(function.secondAddress);
+    Caches().currentCode->SetEmitAddress(stub);
+    EmitCodeSequence(kFarCallStubT);
+    const ADDR24 body = Addr24FromLong(function.address);
+    EmitWord(body.logical);
+    EmitCodeByte(body.segment);
+    DefineLabel(function.name, Addr24ToLong(stub), kStubLabelFlags);
+    stubs.pop_back();
+  }
+  Caches().currentCode->SetEmitAddress(resume);
+}
+
+void EmitStrings() {
+  StringPool &pool = FunctionStringPool();
+  const uint16_t count = std::min<uint16_t>(pool.count, uint16_t(pool.bytes.size()));
+  for (const PooledString &string : PooledStrings(pool.bytes.data(), count)) {
+    DefineTemporaryLabel(MakeInternalLabel(string.offset), Addr24ToLong(Caches().currentConstant->Current()),
+                         kStringLabelFlags);
+    // The terminator too, unless the pool ends before it.
+    const uint16_t length = std::min<uint16_t>(uint16_t(string.length + 1), uint16_t(pool.bytes.size() - string.offset));
+    PutBytes(ByteSink::kInitializedData, pool.bytes.data() + string.offset, length);
+  }
+  pool = {};
+}
+
+} // namespace
+
+StringPool &FunctionStringPool() {
+  static StringPool pool;
+  return pool;
+}
+
+void EmitPendingStubsAndStrings() {
+  // Stubs live in root code, which every page sees.
+  const ADDR24 from = Caches().currentCode->Current();
+  const bool inWindow = Addr24InWindow(from);
+  if (inWindow)
+    SelectCodeCache(Caches().rootCode->Current());
+  EmitFarCallStubs();
+  EmitStrings();
+  if (inWindow)
+    SelectCodeCache(from);
+}
+
+} // namespace tsw

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// What every function leaves for its end: the root-memory stubs through
+// which extended-memory functions are called without a bouncer (Corvid
+// only), and the string literals of its body, each under its internal
+// label.
+namespace tsw {
+
+// The current function's string literals, NUL-terminated one after the
+// other; a literal is addressed by its offset.
+struct StringPool {
+  std::vector<uint8_t> bytes;
+  uint16_t count = 0;
+};
+StringPool &FunctionStringPool();
+
+void EmitPendingStubsAndStrings();
+
+} // namespace tsw

@@ -1,0 +1,539 @@
+#include "compcore/cc_gen/operand_moves.h"
+
+#include "compcore/cc_gen/code_output.h"
+#include "compcore/cc_gen/emission_state.h"
+#include "compcore/cc_gen/register_cache.h"
+#include "compcore/cc_gen/target_modes.h"
+#include "compcore/cc_gen/value_queries.h"
+#include "compcore/cc_in/cc_in.h"
+
+#include <algorithm>
+
+namespace tsw {
+
+namespace {
+
+// Corvid: HL = 0 in two bytes; the Z180 has only ld hl,0.
+constexpr uint8_t kCorvidClearHlT[] = {TemplateHeader(2), 0xCC, 0x6C};
+constexpr int kBitsPerByte = 8;
+constexpr int16_t kWordBytes = 2;
+constexpr int16_t kLongBytes = 4;
+
+bool Corvid() { return CurrentCpu() == TargetCpu::Corvid; }
+
+bool IsStructure(const ValueRecord &value) { return value.type >= kFirstStructType && !value.HasLevel(); }
+
+// What the registers hold of the value: any address is a word.
+uint8_t RegisterType(const ValueRecord &value) { return value.HasLevel() ? uint8_t(kTypeVoid) : value.type; }
+
+// The register an access of `n` bytes takes next: the whole entry, or for
+// a byte access of a pair its low byte first. The set wraps round after its
+// last entry.
+Reg TakeBytes(PrimaryRegister &registers, uint16_t n) {
+  if (registers.count == 0)
+    return Reg::None;
+  const RegisterEntry &entry = registers.entries[size_t(registers.current)];
+  Reg taken = entry.pair;
+  if (n >= uint16_t(entry.size)) {
+    registers.position = int16_t(registers.position + entry.size);
+  } else {
+    taken = registers.position % 2 == 0 ? entry.low : entry.high;
+    registers.position = int16_t(registers.position + entry.size / 2);
+  }
+  if (registers.position >= entry.size) {
+    registers.position = 0;
+    registers.current = int16_t((registers.current + 1) % registers.count);
+  }
+  return taken;
+}
+
+Reg CurrentPair(const PrimaryRegister &registers) {
+  return registers.count ? registers.entries[size_t(registers.current)].pair : Reg::None;
+}
+
+PrimaryRegister SingleRegister(Reg reg) {
+  PrimaryRegister registers;
+  registers.Add(reg);
+  registers.fixed = true;
+  return registers;
+}
+
+PrimaryRegister RegistersForType(uint8_t type, Reg pointerPair) {
+  PrimaryRegister registers;
+  registers.charInHl = true;
+  registers.SetForType(type, pointerPair);
+  return registers;
+}
+
+void SetValueRegister(ValueRecord &value, Reg reg) { value.SetByteResult(reg == Reg::A); }
+
+// The operand bytes after the opcode just emitted: an immediate, an address
+// (with its fixup while the address is unknown) or a one-byte displacement
+// (IX+d -128..127, SP+n 0..255).
+void EmitOperandBytes(OperandMove &move, uint16_t chunk) {
+  ValueRecord &value = *move.value;
+  switch (move.mode) {
+  case AddressingKind::kImmediate: {
+    if (!move.immediatePrepared) {
+      move.immediate = ConstantValueBytes(value);
+      move.immediate.count = std::max<int16_t>(move.immediate.count, int16_t(move.registers.totalSize));
+      move.immediatePrepared = true;
+    }
+    const OperandKind kind = PendingOperandKind();
+    move.immediate.Emit(kind == OperandKind::kWord ? kWordBytes : kind == OperandKind::kByte ? 1 : 0);
+    return;
+  }
+  case AddressingKind::kDirect:
+    EmitWord(VariableAddress(value, int16_t(move.runningOffset), 0).logical);
+    break;
+  case AddressingKind::kFrame:
+    EmitCodeByte(uint8_t(int32_t(int16_t(value.value)) + move.runningOffset));
+    break;
+  case AddressingKind::kStack:
+    EmitCodeByte(uint8_t(LocalStackOffset(value) + move.runningOffset));
+    break;
+  default:
+    break;
+  }
+  move.runningOffset += chunk;
+}
+
+bool ClearsHlInTwoBytes(const OperandMove &move, Reg reg, uint16_t count) {
+  ExpressionCodeFlags &flags = ExpressionFlags();
+  if (!flags.clearHl || reg != Reg::HL || count != kWordBytes || move.mode != AddressingKind::kImmediate ||
+      move.value->value != 0)
+    return false;
+  flags.clearHl = false;
+  return Corvid();
+}
+
+// The registers `move` is about to write for the value, when a cached
+// operand might sit in them.
+void FlushIfWritten(const PrimaryRegister &written) {
+  if (CachedOperand())
+    FlushPrimaryRegisterColliding(written);
+}
+
+// A stack variable reached through HL: its address goes there first.
+void ReachThroughHl(OperandMove &move) {
+  if (move.value->storage == kStorageAuto && move.mode == AddressingKind::kIndirectHL)
+    LoadStackOperand(*move.value, Reg::HL);
+}
+
+void EmitPushValueRegisters(OperandMove &move) {
+  if (move.value->storage != kStoragePrimary) {
+    CompileError<kMsgPushNotInRegisters>();
+    return;
+  }
+  Reg pairs[2] = {Reg::None, Reg::None};
+  const int words = std::min(int(move.registers.totalSize + 1) / kWordBytes, 2);
+  for (int i = 0; i < words; ++i)
+    pairs[i] = TakeBytes(move.registers, kWordBytes);
+  for (int i = words - 1; i >= 0; --i)
+    EmitPushPair(pairs[i]);
+}
+
+void EmitPopValueRegisters(OperandMove &move) {
+  if (move.value->storage != kStorageStackStruct) {
+    CompileError<kMsgPopNotOnStack>();
+    return;
+  }
+  const int words = std::min(int(move.registers.totalSize + 1) / kWordBytes, 2);
+  for (int i = 0; i < words; ++i)
+    EmitPopPair(TakeBytes(move.registers, kWordBytes));
+}
+
+// The registers a push or pop of the value uses: an address a word in HL
+// or the given pair, else the set of its type.
+PrimaryRegister StackRegisters(const ValueRecord &value, Reg reg, bool isAddress) {
+  if (isAddress)
+    return RegistersForType(kTypeVoid, reg == Reg::Value ? Reg::HL : reg);
+  if (reg == Reg::Value)
+    return RegistersForType(value.type, Reg::HL);
+  return SingleRegister(reg);
+}
+
+} // namespace
+
+ExpressionCodeFlags &ExpressionFlags() {
+  static ExpressionCodeFlags flags;
+  return flags;
+}
+
+int16_t OperandBytes::Emit(int16_t n) {
+  const int16_t emitted = int16_t(std::clamp<int>(count - position, 0, n));
+  for (int16_t i = 0; i < emitted; ++i)
+    EmitCodeByte(uint8_t(value >> (kBitsPerByte * (position + i))));
+  position = int16_t(position + emitted);
+  if (position >= count)
+    count = 0;
+  return emitted;
+}
+
+OperandBytes ConstantValueBytes(const ValueRecord &value) {
+  if (value.HasLevel() || value.type == kTypeVoid)
+    return {value.value & 0xFFFF, kWordBytes, 0};
+  switch (value.type) {
+  case kTypeChar:
+    return {value.value & 0xFF, 1, 0};
+  case kTypeInt:
+  case kTypeUnsigned:
+    return {value.value & 0xFFFF, kWordBytes, 0};
+  case kTypeLong:
+  case kTypeUnsignedLong:
+  case kTypeFloat:
+    return {value.value, kLongBytes, 0};
+  default:
+    CompileError<kMsgUnsizedConstant>();
+    return {};
+  }
+}
+
+OperandMove::OperandMove(ValueRecord &bound) : value(&bound) { registers.charInHl = true; }
+
+AddressingKind AddressingModeOfValue(const ValueRecord &value) {
+  switch (value.storage) {
+  case kStorageConstant:
+    return AddressingKind::kImmediate;
+  case kStorageGlobal:
+  case kStorageStatic:
+  case kStorageRegisterClass:
+  case kStorageExtern:
+    return AddressingKind::kDirect;
+  case kStorageAuto:
+    return ChooseFrameAddressingKind(value);
+  case kStorageStackStruct:
+    return AddressingKind::kIndirectHL;
+  case kStoragePrimary:
+    if (!value.IsLvalue())
+      CompileError<kMsgNoAddress>();
+    return AddressingKind::kIndirectHL;
+  default:
+    return AddressingKind::kNotEncodable;
+  }
+}
+
+void RunMove(OperandMove &move, MoveKind kind, uint16_t count) {
+  const uint16_t capacity = ChunkCapacity(kind, move.mode, CurrentPair(move.registers));
+  if (capacity == 0) {
+    CompileError<kMsgMoveNoCapacity>();
+    return;
+  }
+  // A byte load into L while H is still to come would read through HL
+  // after L changed: the byte waits in A.
+  bool lowByteInA = false;
+  uint16_t remaining = count;
+  while (remaining > 0) {
+    const uint16_t chunk = std::min(remaining, capacity);
+    MoveBeforeChunk(*move.value);
+    Reg reg = TakeBytes(move.registers, chunk);
+    if (kind == MoveKind::kLoad) {
+      if (reg == Reg::L && chunk < remaining) {
+        reg = Reg::A;
+        lowByteInA = true;
+      }
+      if (ClearsHlInTwoBytes(move, reg, count))
+        EmitCodeSequence(kCorvidClearHlT);
+      else
+        EmitLoadRegister(reg, move.mode);
+    } else {
+      EmitStoreRegister(reg, move.mode);
+    }
+    EmitOperandBytes(move, chunk);
+    remaining = uint16_t(remaining - chunk);
+    MoveAfterChunk(remaining > 0);
+  }
+  if (lowByteInA)
+    EmitFixed(Fixed::kLdLA);
+  MoveEnd();
+}
+
+void LoadValueToRegister(OperandMove &move, Reg reg, bool wantAddress, bool charInA) {
+  ValueRecord &value = *move.value;
+  if (ExpressionFlags().codeSuppressed || value.StepNotLoaded())
+    return;
+  // What the registers hold already: the value itself, or an address
+  // wanted as one (a structure is only ever an address). A char held in A
+  // and wanted in the value register comes to HL.
+  if (value.storage == kStoragePrimary && (value.IsLvalue() ? wantAddress || IsStructure(value) : !wantAddress)) {
+    if (!value.IsLvalue() && value.IsByteResult() && reg == Reg::Value && !charInA) {
+      WidenCharInA(value);
+      value.type = kTypeChar;
+    }
+    return;
+  }
+  // A pushed value comes back off the stack.
+  if (value.storage == kStorageStackStruct && !wantAddress && !IsStructure(value)) {
+    PopValueToRegister(move, reg);
+    return;
+  }
+  if (value.storage != kStoragePrimary && IsStructure(value) && !wantAddress) {
+    CompileError<kMsgStructAsValue>();
+    return;
+  }
+  bool decayed = false;
+  if (value.Level() == kLevelArray) {
+    if (wantAddress) {
+      CompileError<kMsgArrayAddress>();
+      CompileError<kMsgArrayValueAddress>();
+      return;
+    }
+    value.declarator = (value.declarator & ~kLevelKindMask) | kLevelPointer;
+    if (value.dimensions)
+      ++value.dimensions;
+    decayed = true;
+    wantAddress = true;
+  }
+  // A decayed array's value is the address of its first element, which a
+  // value in registers already is.
+  if (decayed && value.storage == kStoragePrimary) {
+    value.SetLvalue(false);
+    return;
+  }
+  const uint8_t type = RegisterType(value);
+  // A char not wanted in A goes to HL zero-extended: its byte comes
+  // through A, which reaches every addressing mode.
+  bool widenChar = false;
+  if (reg == Reg::Value && !wantAddress) {
+    if (type == kTypeChar && !charInA && value.storage != kStorageConstant) {
+      move.registers = SingleRegister(Reg::A);
+      widenChar = true;
+    } else if (type == kTypeChar && charInA) {
+      move.registers = SingleRegister(Reg::A);
+    } else {
+      move.registers = RegistersForType(type == kTypeChar ? uint8_t(kTypeInt) : type, Reg::HL);
+    }
+  } else if (reg == Reg::Value) {
+    move.registers = RegistersForType(kTypeVoid, Reg::HL);
+  } else {
+    move.registers = SingleRegister(reg);
+  }
+  if (reg == Reg::Value) {
+    FlushIfWritten(move.registers);
+    // Widening writes HL as well.
+    if (widenChar)
+      FlushIfWritten(SingleRegister(Reg::HL));
+  }
+
+  if (wantAddress) {
+    const Reg pair = CurrentPair(move.registers);
+    if (value.storage == kStorageAuto)
+      LoadStackOperand(value, pair);
+    else
+      LoadAddressToRegister(move, pair);
+    value.storage = kStoragePrimary;
+    value.SetLvalue(!decayed);
+    value.SetByteResult(false);
+    return;
+  }
+  move.mode = AddressingModeOfValue(value);
+  if (value.type >= kTypeLong && value.type <= kTypeFloat && !value.HasLevel() &&
+      value.storage != kStorageConstant && EmitLongLoadCall(value))
+    return;
+  ReachThroughHl(move);
+  const uint16_t count = widenChar ? 1 : std::max<uint16_t>(TypeCodeSize(type == kTypeVoid ? uint8_t(kTypeInt) : type),
+                                                          move.registers.totalSize);
+  RunMove(move, MoveKind::kLoad, count);
+  value.storage = kStoragePrimary;
+  value.SetLvalue(false);
+  SetValueRegister(value, CurrentPair(move.registers));
+  // A char outside A sits in HL with H 0: still a char, already widened.
+  if (widenChar) {
+    WidenCharInA(value);
+    value.type = kTypeChar;
+  }
+}
+
+void PushValueToStack(OperandMove &move, Reg reg) {
+  ValueRecord &value = *move.value;
+  if (value.storage != kStoragePrimary) {
+    CompileError<kMsgNotInRegister>();
+    return;
+  }
+  if (value.IsByteResult()) {
+    WidenCharInA(value);
+    value.SetByteResult(false);
+  }
+  move.registers = StackRegisters(value, reg, value.IsLvalue() || value.Level() == kLevelPointer);
+  EmitPushValueRegisters(move);
+  value.storage = kStorageStackStruct;
+}
+
+void PopValueToRegister(OperandMove &move, Reg reg) {
+  ValueRecord &value = *move.value;
+  if (value.storage != kStorageStackStruct) {
+    CompileError<kMsgNotOnStack>();
+    return;
+  }
+  move.registers = StackRegisters(value, reg, value.IsLvalue() || value.HasLevel());
+  EmitPopValueRegisters(move);
+  value.storage = kStoragePrimary;
+}
+
+void LoadAddressToRegister(OperandMove &move, Reg pair) {
+  ValueRecord &value = *move.value;
+  switch (value.storage) {
+  case kStorageConstant:
+    CompileError<kMsgConstantAddress>();
+    return;
+  case kStorageAuto:
+    CompileError<kMsgAutoAddress>();
+    return;
+  case kStorageGlobal:
+  case kStorageStatic:
+  case kStorageRegisterClass:
+  case kStorageExtern:
+    FlushIfWritten(SingleRegister(pair));
+    EmitLoadRegister(pair, AddressingKind::kImmediate);
+    EmitWord(VariableAddress(value, int16_t(move.runningOffset), 0).logical);
+    return;
+  case kStorageStackStruct:
+    EmitPopPair(pair);
+    return;
+  case kStoragePrimary:
+    return;
+  default:
+    CompileError<kMsgAddressNotLoadable>();
+  }
+}
+
+void StoreRegisterToValue(OperandMove &move, Reg source) {
+  ValueRecord &target = *move.value;
+  if (ExpressionFlags().codeSuppressed)
+    return;
+  const uint8_t type = RegisterType(target);
+  move.registers = source == Reg::Value ? RegistersForType(type, Reg::HL) : SingleRegister(source);
+  if (type == kTypeChar && source == Reg::Value)
+    move.registers = SingleRegister(Reg::A);
+  move.mode = AddressingModeOfValue(target);
+  if (move.mode == AddressingKind::kNotEncodable || move.mode == AddressingKind::kImmediate) {
+    CompileError<kMsgNoStoreMode>();
+    return;
+  }
+  RunMove(move, MoveKind::kStore, type == kTypeVoid ? kWordBytes : TypeCodeSize(type));
+}
+
+// A char takes a word on the stack and in HL alike.
+uint16_t SwapSize(const ValueRecord &value) {
+  if (value.HasLevel())
+    return kWordBytes;
+  const uint16_t size = TypeCodeSize(value.type);
+  return size == 1 ? kWordBytes : size;
+}
+
+void SwapStackAndRegister(ValueRecord &stacked, ValueRecord &inRegisters) {
+  const uint16_t stackSize = SwapSize(stacked);
+  const uint16_t registerSize = SwapSize(inRegisters);
+  const bool wordOnStack = stackSize == kWordBytes, longOnStack = stackSize == kLongBytes;
+  const bool wordInRegisters = registerSize == kWordBytes, longInRegisters = registerSize == kLongBytes;
+  if (!(wordOnStack || longOnStack) || !(wordInRegisters || longInRegisters)) {
+    RaiseError(kMsgSwapSize, CurrentSourceLine(), CurrentSourceColumn(),
+               DiagnosticText("Internal Error: Unable to swap stack with register operand"));
+    return;
+  }
+  // A char held in A goes under as the word a pushed char is.
+  if (inRegisters.IsByteResult()) {
+    WidenCharInA(inRegisters);
+    inRegisters.type = kTypeChar;
+  }
+  if (stackSize == registerSize) {
+    EmitSwapTop(wordOnStack ? uint8_t(kTypeInt) : uint8_t(kTypeLong));
+  } else if (wordOnStack) {
+    // The long in DE:BC goes under; the word comes up into HL.
+    EmitPopPair(Reg::HL);
+    EmitPushPair(Reg::BC);
+    EmitPushPair(Reg::DE);
+  } else {
+    // The word in HL goes under; the long comes up into DE:BC.
+    EmitPopPair(Reg::DE);
+    EmitPopPair(Reg::BC);
+    EmitPushPair(Reg::HL);
+  }
+  stacked.storage = kStoragePrimary;
+  stacked.SetLvalue(false);
+  stacked.SetByteResult(false);
+  inRegisters.storage = kStorageStackStruct;
+}
+
+void LoadConstantIntoPair(Reg pair, int16_t n) {
+  if (pair == Reg::HL)
+    FlushPrimaryRegister();
+  EmitLoadRegister(pair, AddressingKind::kImmediate);
+  EmitWord(uint16_t(n));
+  if (pair == Reg::HL) {
+    Emission().flagsValid = false;
+    Emission().valueIsCondition = false;
+  }
+}
+
+void LoadOperandToValueRegister(ValueRecord &value) {
+  OperandMove move(value);
+  LoadValueToRegister(move, Reg::Value, false, false);
+}
+
+void LoadOperandIntoBC(ValueRecord &value) {
+  OperandMove move(value);
+  LoadValueToRegister(move, Reg::BC, false, false);
+}
+
+void LoadOperandAddressIntoHL(ValueRecord &value) {
+  OperandMove move(value);
+  LoadValueToRegister(move, Reg::HL, true, false);
+}
+
+void LoadOperandAllowingA(ValueRecord &value) {
+  if (value.storage == kStoragePrimary && value.type == kTypeChar && !value.HasLevel() && !value.IsLvalue()) {
+    if (!value.IsByteResult())
+      value.type = kTypeInt;
+    return;
+  }
+  OperandMove move(value);
+  LoadValueToRegister(move, Reg::Value, false, true);
+}
+
+void DereferenceOperand(ValueRecord &pointer) {
+  if (ExpressionFlags().codeSuppressed)
+    return;
+  // The address was already taken as the object's: nothing to load.
+  if (pointer.CodeFlag13()) {
+    pointer.SetCodeFlag13(false);
+    pointer.SetStepNotLoaded(false);
+    return;
+  }
+  LoadOperandToValueRegister(pointer);
+  pointer.declarator = RemoveLevel(pointer.declarator);
+  pointer.SetLvalue(true);
+  if (IsStructure(pointer) || pointer.Level() == kLevelArray)
+    return;
+  OperandMove move(pointer);
+  LoadValueToRegister(move, Reg::Value, false, true);
+}
+
+void PushOperand(ValueRecord &value) {
+  OperandMove move(value);
+  PushValueToStack(move, Reg::Value);
+  if (CachedOperand() && CachedOperand() != &value)
+    CompileError<kMsgNotInRegister>();
+}
+
+void PopOperandToValueRegister(ValueRecord &value) {
+  OperandMove move(value);
+  PopValueToRegister(move, Reg::Value);
+}
+
+void PushIntConstant(int16_t n) {
+  LoadConstantIntoPair(Reg::HL, n);
+  EmitPushPair(Reg::HL);
+}
+
+void EmitStoreValue(ValueRecord &target, Reg source) {
+  OperandMove move(target);
+  StoreRegisterToValue(move, source);
+}
+
+void ResetOperandMoves() {
+  ExpressionFlags() = {};
+  ResetRegisterCache();
+}
+
+} // namespace tsw

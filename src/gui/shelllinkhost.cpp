@@ -1,0 +1,45 @@
+#include "gui/shelllinkhost.h"
+
+#include "foundation/msgnumbers.h"
+#include "foundation/restext.h"
+#include "gui/settings.h"
+#include "platform/format.h"
+#include "platform/notify.h"
+#include "platform/pleasewait.h"
+
+namespace tsw {
+
+std::string NumberedText(uint32_t message, const std::string &argument) {
+  const char *text = GetResourceString(unsigned(message));
+  return argument.empty() ? std::string(text) : plat::FormatText(text, argument);
+}
+
+bool ShellLinkHost::AssumeCorvidCpu() { return settings_.main.assumeCorvidCpu; }
+void ShellLinkHost::SetAssumeCorvidCpu(bool on) { settings_.main.assumeCorvidCpu = on; }
+std::string ShellLinkHost::ColdLoaderSetting() { return settings_.locations.coldloader; }
+std::string ShellLinkHost::PilotBiosSetting() { return settings_.locations.pilotBios; }
+
+void ShellLinkHost::ShowMessage(uint32_t message, const std::string &argument) {
+  ShowText(NumberedText(message, argument));
+}
+
+void ShellLinkHost::ShowText(const std::string &text) {
+  plat::Notifier().MessageBox(GetResourceString(kMsgReportTitle), text, plat::Buttons::Ok, plat::Icon::Error);
+}
+
+void ShellLinkHost::Pump() { plat::PleaseWait().Pump(); }
+unsigned ShellLinkHost::PumpDepth() { return unsigned(plat::PleaseWait().PumpDepth()); }
+bool ShellLinkHost::WaitDialogOpen() { return plat::PleaseWait().Busy(); }
+void ShellLinkHost::OpenWaitDialog(bool withCancel) { plat::PleaseWait().Open(withCancel); }
+void ShellLinkHost::SetWaitText(const std::string &text) { plat::PleaseWait().SetText(text); }
+void ShellLinkHost::SetWaitMessage(uint32_t message, const std::string &argument) {
+  SetWaitText(NumberedText(message, argument));
+}
+void ShellLinkHost::CloseWaitDialog() { plat::PleaseWait().Close(); }
+
+void ShellLinkHost::WriteStdioBlock(const uint8_t *bytes, unsigned count) {
+  if (stdioSink)
+    stdioSink(bytes, count);
+}
+
+} // namespace tsw
