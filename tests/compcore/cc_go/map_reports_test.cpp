@@ -10,6 +10,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -85,6 +86,14 @@ TEST_F(MapCompile, LabelsAndMacrosOfTheProgramAreListedWithTheirLines) {
   EXPECT_EQ(macros[0].substr(0, 35), "   LIMIT                           ");
   EXPECT_TRUE(macros[0].ends_with(" 3")) << macros[0];
   EXPECT_EQ(lines.back(), "No call graph information available.");
+}
+
+TEST_F(MapCompile, TheMapTakesTheProgramsNameInADottedDirectory) {
+  shell.compilePath = dir.Write("release.v2/PROG.C", std::string(kCorvidRoot) + "#define ONE 1\n");
+  ASSERT_EQ(CompileFile(1), 0) << ::testing::PrintToString(Records());
+  const std::string map = dir.Read("release.v2/PROG.map");
+  EXPECT_NE(map.find("   ONE "), std::string::npos) << map;
+  EXPECT_FALSE(std::filesystem::exists(dir / "release.map"));
 }
 
 TEST_F(MapCompile, AFailedCompileWritesNoMap) {
