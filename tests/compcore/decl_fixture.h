@@ -122,7 +122,7 @@ public:
     objects.push_back({Declarator().name, word, type, dims, mode, hasInitializer, Declarator().byteSize, nextAddress});
     nextAddress += kDataStep;
   }
-  void AddMapDataSymbol(std::string_view name, std::string_view file) override {
+  void AddMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &) override {
     mapSymbols.push_back(std::string(name) + "@" + std::string(file));
   }
   void DefineLabel(std::string_view name, uint32_t address) override { labels[std::string(name)] = address; }

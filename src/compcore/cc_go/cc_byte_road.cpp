@@ -17,6 +17,7 @@
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go.h"
+#include "compcore/cc_go/map_reports.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_in/cc_in.h"
@@ -25,6 +26,7 @@
 #include "compcore/cc_reloc/fixup_services.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
+#include "compcore/cc_rom/map_file.h"
 #include "compcore/cc_rom/rom_listing.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -191,6 +193,16 @@ public:
     tsw::FlushStatementPosition(line, column, CodeAddressNow());
   }
   void CompileAsmBlock(bool withDebugCode) override { assembler::CompileAsmBlock(withDebugCode); }
+  void AddMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol) override {
+    ReportMapDataSymbol(name, file, symbol);
+  }
+  void AddMapFrameSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol, int16_t frameOffset,
+                         bool ixFrame) override {
+    ReportMapFrameSymbol(name, file, symbol, frameOffset, ixFrame);
+  }
+  void MapFunctionBegins(std::string_view name) override { ReportMapFunctionBegins(name); }
+  void MapFunctionEnds(std::string_view name) override { ReportMapFunctionEnds(name); }
+  void MapCallsFunction(std::string_view callee) override { MapFileAddName(callee); }
 };
 
 // The cache set is the fixed objects'; the instruction tables of the
@@ -370,6 +382,8 @@ void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_
   SwitchCodeCacheSet(biosCompile ? 0 : 1);
   Caches().currentCode = Caches().rootCode;
   BeginRomListing(programPath);
+  // The map describes the program; a BIOS compile only empties it.
+  BeginMapFile(biosCompile ? std::string() : programPath);
 }
 
 } // namespace tsw

@@ -11,6 +11,7 @@
 #include "compcore/cc_go/cc_go_index.h"
 #include "compcore/cc_go/cc_memory_map_env.h"
 #include "compcore/cc_go/compile_driver.h"
+#include "compcore/cc_go/map_reports.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directives.h"
@@ -98,6 +99,7 @@ void Wire(Assembly &assembly) {
   SetMemoryMapEnvironment(&assembly.memoryMap);
   InstallCodegenLayer();
   SetCompileProgram(CompileProgram);
+  InstallMapReports();
 }
 
 } // namespace

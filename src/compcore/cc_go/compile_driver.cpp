@@ -1,4 +1,5 @@
 #include "compcore/cc_go/compile_driver.h"
+#include "compcore/cc_go/map_reports.h"
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_fioz8/rti_file.h"
@@ -647,6 +648,8 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   StoreBiosWords();
   if (!WriteOutputs(programPath, mode, bios, deliver))
     status |= kCompileFailedBit;
+  if (!(status & kCompileFailedBit))
+    FinishMapFile();
   CountLinkTrafficSinceBios();
   return status;
 }

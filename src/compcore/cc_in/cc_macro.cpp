@@ -662,6 +662,13 @@ void ExpandDirectiveOperand() {
   SingleLineMode = outer;
 }
 
+namespace {
+MacroDefinedHook &DefinedHook() {
+  static MacroDefinedHook hook = nullptr;
+  return hook;
+}
+} // namespace
+
 void DefineDirective() {
   SkipSpaces();
   std::string name;
@@ -766,6 +773,10 @@ void DefineDirective() {
   }
   InputCursor = const_cast<char *>(p);
   AddMacro(name, body, uint16_t(params.size()), functionLike);
+  if (DefinedHook())
+    DefinedHook()(name);
 }
+
+void SetMacroDefinedHook(MacroDefinedHook hook) { DefinedHook() = hook; }
 
 } // namespace tsw

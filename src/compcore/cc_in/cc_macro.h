@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The macro table and macro expansion. Bodies keep each use of parameter k
 // as ESC, k in decimal, ESC; names and bodies compare byte by byte.
@@ -37,6 +38,10 @@ void EndBiosCompileMacros();
 
 // "#define" with the cursor after the keyword.
 void DefineDirective();
+// Told of every macro a #define has just entered, while its line is the
+// current one, so that the map file can say where it came from.
+using MacroDefinedHook = void (*)(std::string_view name);
+void SetMacroDefinedHook(MacroDefinedHook hook);
 // Expands the macros of the current logical line from the cursor on; the
 // line and its position maps are rewritten in place.
 void ExpandMacros();

@@ -16,6 +16,8 @@
 // address is 0.
 namespace tsw {
 
+struct SymbolRecord;
+
 // The emit caches that the origin directives name, one each.
 enum class OriginCache : uint8_t { kRootCode, kXmemCode, kWatchCode, kRootConstant, kRootVariable, kWatchVariable };
 
@@ -100,7 +102,21 @@ public:
                                bool hasInitializer) {
     (void)declarator, (void)type, (void)dimensions, (void)mode, (void)hasInitializer;
   }
-  virtual void AddMapDataSymbol(std::string_view name, std::string_view file) { (void)name, (void)file; }
+  // A global or static with its storage, under the name the map shows.
+  virtual void AddMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol) {
+    (void)name, (void)file, (void)symbol;
+  }
+  // A parameter or auto local at its offset on the function's frame, which
+  // is addressed through IX or SP.
+  virtual void AddMapFrameSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol,
+                                 int16_t frameOffset, bool ixFrame) {
+    (void)name, (void)file, (void)symbol, (void)frameOffset, (void)ixFrame;
+  }
+  // A compiled function's code starts, or ends, at the current code address.
+  virtual void MapFunctionBegins(std::string_view name) { (void)name; }
+  virtual void MapFunctionEnds(std::string_view name) { (void)name; }
+  // The function being compiled calls `callee`.
+  virtual void MapCallsFunction(std::string_view callee) { (void)callee; }
 
   // ---- what the compile loop hands on ------------------------------------
   // An inline-assembly block from the next line up to "#endasm".

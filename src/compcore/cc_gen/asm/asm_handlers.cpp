@@ -3,6 +3,7 @@
 // buffer (or emits it itself, for jumps, calls and the run-time copies).
 #include "compcore/cc_gen/asm/asm_context.h"
 
+#include "compcore/cc_gen/asm/asm_statement.h"
 #include "compcore/cc_gen/codegen_upcalls.h"
 #include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_in/cc_in.h"
@@ -105,6 +106,9 @@ void EmitTarget(Statement &st, uint8_t opcode, uint16_t flags, const LcallFixup 
     st.lex.Fail(st.ioPrefixed ? Plain<kMsgIoNeedsMemory>() : Plain<kMsgAltdNotAllowed>());
   if (st.lex.AtStatementEnd())
     st.lex.Fail(Plain<kMsgAsmExpression>());
+  const bool call = opcode == kOpCall || opcode == kOpLongCall || (opcode & 0xC7) == kOpCallIf;
+  if (call && st.lex.Is(kTokName))
+    CurrentAsmHost().NoteMapCall(st.lex.Current().text);
   const uint32_t operand = Addr24ToLong(Addr24Add(st.address, 1));
   const OperandValue v = st.eval.Evaluate({operand, flags, opcode, lcall});
   ADDR24 target = v.unresolved ? ADDR24{} : Addr24FromLong(uint32_t(v.value) & 0xFFFFFF);
@@ -116,7 +120,6 @@ void EmitTarget(Statement &st, uint8_t opcode, uint16_t flags, const LcallFixup 
     target.segment = uint8_t(lcall->page);
   }
   st.RecordPosition();
-  const bool call = opcode == kOpCall || opcode == kOpLongCall || (opcode & 0xC7) == kOpCallIf;
   if (call)
     EmitCallToAddr24(target, opcode);
   else

@@ -295,6 +295,7 @@ uint16_t EvaluateWord(Statement &st, uint16_t flags, uint8_t opcode, const Lcall
 void AsmHost::CompileCStatement(std::string_view) { throw xInternal(kModule, __LINE__); }
 
 void SetAsmHost(AsmHost *host) { State().host = host; }
+AsmHost &CurrentAsmHost() { return Host(); }
 
 void SelectAsmCpuTables() { State().cpu = CodeGenSetup().cpu == TargetCpu::Corvid ? AsmCpu::kCorvid : AsmCpu::kZ180; }
 

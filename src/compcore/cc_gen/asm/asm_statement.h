@@ -24,8 +24,11 @@ public:
   // A global label closes the previous function of the map file and opens
   // its own.
   virtual void EnterMapFunction(std::string_view name) { (void)name; }
+  // A call names its target: an edge of the map's call graph.
+  virtual void NoteMapCall(std::string_view callee) { (void)callee; }
 };
 void SetAsmHost(AsmHost *host);
+AsmHost &CurrentAsmHost();
 
 // The instruction set of the target processor; called whenever the target
 // processor is chosen.

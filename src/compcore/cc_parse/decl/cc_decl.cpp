@@ -324,13 +324,14 @@ void GiveAddress(SymbolRecord *symbol, bool existed, int16_t storageClass, uint3
   }
 }
 
-void AddMapDataSymbol(int16_t storageClass) {
+void AddMapDataSymbol(SymbolRecord &symbol, int16_t storageClass) {
   DeclarationBackEnd &backEnd = DeclBackEnd();
   const std::string &name = Declarator().name;
-  if (storageClass == kClassGlobal)
-    CodeGen().AddMapDataSymbol(name, CurrentSourceFileName());
+  // A file's own statics are data of the program as much as its globals.
+  if (storageClass == kClassGlobal || storageClass == kClassStaticTop)
+    CodeGen().AddMapDataSymbol(name, CurrentSourceFileName(), symbol);
   else if (storageClass == kClassStaticLocal)
-    CodeGen().AddMapDataSymbol(backEnd.CurrentFunctionName() + ":" + name, CurrentSourceFileName());
+    CodeGen().AddMapDataSymbol(backEnd.CurrentFunctionName() + ":" + name, CurrentSourceFileName(), symbol);
 }
 
 // Enters the declarator just parsed; the running frame offset of autos.
@@ -375,7 +376,7 @@ void DeclareOne(int16_t baseType, int16_t storageClass, int level, int16_t &offs
     return;
   if (storageClass != kClassAutoLocal && storageClass != kClassRegister) {
     GiveAddress(symbol, existed, storageClass, address);
-    AddMapDataSymbol(storageClass);
+    AddMapDataSymbol(*symbol, storageClass);
   }
   if (s.byteSize == 0 && !s.tooLarge)
     CompileError<kMsgSizeZero>();

@@ -1,0 +1,218 @@
+#include "compcore/cc_gen/value_record.h"
+#include "compcore/cc_go/compile.h"
+#include "compcore/cc_rom/map_file.h"
+#include "compcore/cc_stab/cc_stab.h"
+#include "compcore/common/cc_codegen.h"
+#include "compcore/compiler_fixture.h"
+#include "compcore/product_shell.h"
+#include "support/tempdir.h"
+
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// The map file as the product writes it beside a compiled program.
+namespace tsw::testing {
+namespace {
+
+class MapCompile : public CompilerFixture {
+protected:
+  void SetUp() override {
+    CompilerFixture::SetUp();
+    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
+    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
+    CompilerBoundaries boundaries;
+    boundaries.shell = &shell;
+    boundaries.messages = &messages;
+    AssembleCompiler(boundaries);
+    ClearErrorList();
+  }
+  uint16_t Compile(const std::string &program) {
+    shell.compilePath = dir.Write("PROG.C", program);
+    return CompileFile(1);
+  }
+  std::vector<std::string> MapLines() {
+    std::vector<std::string> lines;
+    std::istringstream in(dir.Read("PROG.map"));
+    for (std::string line; std::getline(in, line);)
+      lines.push_back(line);
+    return lines;
+  }
+  // The rows between a section's header and the next empty line.
+  std::vector<std::string> Section(const std::string &title) {
+    std::vector<std::string> lines = MapLines();
+    std::vector<std::string> rows;
+    size_t i = 0;
+    while (i < lines.size() && lines[i] != title)
+      ++i;
+    for (i += 2; i < lines.size() && !lines[i].empty(); ++i)
+      rows.push_back(lines[i]);
+    return rows;
+  }
+  TempDir dir;
+  ProgramShell shell{dir};
+  RecordedMessages messages;
+};
+
+constexpr const char *kCorvidRoot = "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n";
+
+TEST_F(MapCompile, LabelsAndMacrosOfTheProgramAreListedWithTheirLines) {
+  const uint16_t status = Compile(std::string(kCorvidRoot) + "#define LIMIT 3\n"
+                                                             "#asm\n"
+                                                             "first::\n"
+                                                             "  ld a,LIMIT\n"
+                                                             "  nop\n"
+                                                             "second::\n"
+                                                             "  jr second\n"
+                                                             "#endasm\n");
+  ASSERT_EQ(status, 0) << ::testing::PrintToString(Records());
+  std::vector<std::string> lines = MapLines();
+  ASSERT_FALSE(lines.empty()) << "no map written";
+  EXPECT_EQ(lines.front(),
+            "// Compilers view of MMU. Note these values are determined by the origin statements in the BIOS.");
+  const std::vector<std::string> functions = Section("// * The size of labels is indeterminate and so is denoted "
+                                                     "with an asterisk.");
+  ASSERT_EQ(functions.size(), 2u) << ::testing::PrintToString(lines);
+  EXPECT_EQ(functions[0].substr(0, 26), "    1000        *   first ");
+  EXPECT_EQ(functions[1].substr(0, 27), "    1003        *   second ");
+  EXPECT_TRUE(functions[0].ends_with(" 5")) << functions[0];
+  EXPECT_TRUE(functions[1].ends_with(" 8")) << functions[1];
+  const std::vector<std::string> macros = Section("// Macro listing and source reference.");
+  ASSERT_EQ(macros.size(), 1u) << ::testing::PrintToString(lines);
+  EXPECT_EQ(macros[0].substr(0, 35), "   LIMIT                           ");
+  EXPECT_TRUE(macros[0].ends_with(" 3")) << macros[0];
+  EXPECT_EQ(lines.back(), "No call graph information available.");
+}
+
+TEST_F(MapCompile, TheMapTakesTheProgramsNameInADottedDirectory) {
+  shell.compilePath = dir.Write("release.v2/PROG.C", std::string(kCorvidRoot) + "#define ONE 1\n");
+  ASSERT_EQ(CompileFile(1), 0) << ::testing::PrintToString(Records());
+  const std::string map = dir.Read("release.v2/PROG.map");
+  EXPECT_NE(map.find("   ONE "), std::string::npos) << map;
+  EXPECT_FALSE(std::filesystem::exists(dir / "release.map"));
+}
+
+TEST_F(MapCompile, AFailedCompileWritesNoMap) {
+  const uint16_t status = Compile(std::string(kCorvidRoot) + "#asm\n"
+                                                             "here::\n"
+                                                             "  ld a,(ix+200)\n"
+                                                             "#endasm\n");
+  ASSERT_NE(status, 0);
+  EXPECT_TRUE(MapLines().empty());
+}
+
+TEST_F(MapCompile, GlobalsAndStaticsAreListedWithTheirSizesAndTypes) {
+  const uint16_t status = Compile(std::string(kCorvidRoot) + "#rvarorg rv 0 0xb000 0x1000 apply\n"
+                                                             "int counter;\n"
+                                                             "char buffer[10];\n"
+                                                             "long table[2][3];\n"
+                                                             "static char *cursor;\n");
+  ASSERT_EQ(status, 0) << ::testing::PrintToString(Records());
+  const std::vector<std::string> rows = Section("// Global/static data symbol mapping and source reference.");
+  struct Row {
+    const char *name;
+    const char *size;
+    const char *line;
+    const char *type;
+  };
+  // Each row's size is the whole object's, every dimension included.
+  const Row expected[] = {
+      {"counter", "2", "4", "int"},
+      {"buffer", "10", "5", "char [10]"},
+      {"table", "24", "6", "long [2][3]"},
+      {"cursor", "2", "7", "char *"},
+  };
+  ASSERT_EQ(rows.size(), std::size(expected)) << ::testing::PrintToString(MapLines());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const Row &row = expected[i];
+    const std::string &text = rows[i];
+    ASSERT_GE(text.size(), 95u) << text;
+    EXPECT_EQ(text.substr(8, 9), fmt::format("{:>9}", row.size)) << text;
+    EXPECT_EQ(text.substr(20, 32), fmt::format("{:<31} ", row.name)) << text;
+    EXPECT_EQ(text.substr(84, 5), fmt::format("{:>5}", row.line)) << text;
+    EXPECT_EQ(text.substr(91), fmt::format("{:<16}", row.type)) << text;
+  }
+}
+
+TEST_F(MapCompile, CallsOfAssemblerCodeMakeTheCallGraphFromPremain) {
+  const uint16_t status = Compile(std::string(kCorvidRoot) + "#asm\n"
+                                                             "premain::\n"
+                                                             "  call main\n"
+                                                             "  call not_placed_here\n"
+                                                             "  ret\n"
+                                                             "main::\n"
+                                                             "  call main\n"
+                                                             "  lcall 2, helper\n"
+                                                             "  ret\n"
+                                                             "helper::\n"
+                                                             "  ret\n"
+                                                             "not_placed_here: equ 0x1000\n"
+                                                             "#endasm\n");
+  ASSERT_EQ(status, 0) << ::testing::PrintToString(Records());
+  std::vector<std::string> lines = MapLines();
+  const std::vector<std::string> expected = {
+      "// Function call graph.",
+      "premain",
+      "   main",
+      "      helper",
+      "      main->***recurses***",
+  };
+  ASSERT_GE(lines.size(), expected.size()) << ::testing::PrintToString(lines);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - long(expected.size()), lines.end()), expected)
+      << ::testing::PrintToString(lines);
+}
+
+// What the function-body compiler reports: a function's entry sized by the
+// code between its start and its end, its calls, its parameters and locals.
+TEST_F(MapCompile, CompiledFunctionsReportTheirCodeCallsAndFrames) {
+  CodeGenerator &generator = CodeGen();
+  generator.SetCacheEmitAddress(OriginCache::kRootCode, MakeAddr24(0, 0x2000));
+  generator.MapFunctionBegins("premain");
+  generator.MapCallsFunction("count");
+  generator.SetCacheEmitAddress(OriginCache::kRootCode, MakeAddr24(0, 0x2008));
+  generator.MapFunctionEnds("premain");
+  // An entry that shares its code with the next function.
+  generator.MapFunctionBegins("count_entry");
+  generator.MapFunctionEnds("count_entry");
+  generator.MapFunctionBegins("count");
+  generator.MapCallsFunction("count");
+  SymbolRecord parameter;
+  parameter.type = kTypeInt;
+  SymbolRecord local;
+  local.type = kTypeLong;
+  generator.AddMapFrameSymbol("count:n", "PROG.C", parameter, 4, true);
+  generator.AddMapFrameSymbol("count:sum", "PROG.C", local, -4, false);
+  generator.SetCacheEmitAddress(OriginCache::kRootCode, MakeAddr24(0, 0x2014));
+  generator.MapFunctionEnds("count");
+  std::ostringstream out;
+  WriteMapText(out);
+  std::vector<std::string> lines;
+  std::istringstream in(out.str());
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  auto has = [&lines](const std::string &start) {
+    for (const std::string &line : lines)
+      if (line.rfind(start, 0) == 0)
+        return true;
+    return false;
+  };
+  const char *const rows[] = {
+      "    2000        8   premain ",
+      "    2008       12   count_entry ",
+      "    2008       12   count ",
+      "       4      IX        2   count:n                         PROG.C                              0  int ",
+      "      -4      SP        4   count:sum                       PROG.C                              0  long ",
+      "premain",
+      "   count",
+      "      count->***recurses***",
+  };
+  for (const char *row : rows)
+    EXPECT_TRUE(has(row)) << row << "\n" << out.str();
+}
+
+} // namespace
+} // namespace tsw::testing
