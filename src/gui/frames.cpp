@@ -67,7 +67,7 @@ void RestorePlacement(const WindowPlacement &record, QMdiSubWindow &frame) {
     frame.showMinimized();
 }
 
-bool AskToCloseEditor(EditorView &view) {
+bool AskToCloseEditor(EditorPane &view) {
   if (!view.Modified())
     return true;
   std::string text = plat::FormatText(LoadText(kMsgSaveChanges, kFormatSize), view.FileName());
@@ -81,7 +81,7 @@ bool AskToCloseEditor(EditorView &view) {
   return true;
 }
 
-void RememberClosedEditor(RecentFiles &recent, const EditorView &view, const WindowPlacement &own, bool zoomed) {
+void RememberClosedEditor(RecentFiles &recent, const EditorPane &view, const WindowPlacement &own, bool zoomed) {
   if (view.Untitled())
     return;
   std::optional<uint16_t> position = recent.Add(view.FileName());
@@ -163,7 +163,7 @@ void cFrame::resizeEvent(QResizeEvent *event) {
   NoteNormal();
 }
 
-cEditFrame::cEditFrame(std::unique_ptr<EditorView> view, RecentFiles *recent, std::function<void()> recentChanged,
+cEditFrame::cEditFrame(std::unique_ptr<EditorPane> view, RecentFiles *recent, std::function<void()> recentChanged,
                        std::function<void()> closed)
     : cFrame(nullptr, nullptr, std::move(closed)), view_(std::move(view)), recent_(recent),
       recentChanged_(std::move(recentChanged)) {
@@ -212,7 +212,7 @@ void cEditFrame::RegisterCommands() {
         ResetCaption();
       },
       focused);
-  auto undoOrBeep = [this](void (EditorView::*edit)()) {
+  auto undoOrBeep = [this](void (EditorPane::*edit)()) {
     return [this, edit] {
       if (view_->ReadOnly())
         QApplication::beep();
@@ -220,8 +220,8 @@ void cEditFrame::RegisterCommands() {
         (view_.get()->*edit)();
     };
   };
-  commands_.Add(cmd::kUndo, undoOrBeep(&EditorView::Undo), focused);
-  commands_.Add(cmd::kRedo, undoOrBeep(&EditorView::Redo), focused);
+  commands_.Add(cmd::kUndo, undoOrBeep(&EditorPane::Undo), focused);
+  commands_.Add(cmd::kRedo, undoOrBeep(&EditorPane::Redo), focused);
 }
 
 bool cEditFrame::CanClose() {

@@ -23,10 +23,10 @@ void RestorePlacement(const WindowPlacement &record, QMdiSubWindow &frame);
 
 // The question before an edited file's frame closes: Yes saves (a failed
 // save keeps the frame), No discards, Cancel keeps the frame.
-bool AskToCloseEditor(EditorView &view);
+bool AskToCloseEditor(EditorPane &view);
 // What a closing editor leaves in the recent-file list: its own normal
 // rectangle, zoom state, top line and caret. Untitled files stay out.
-void RememberClosedEditor(RecentFiles &recent, const EditorView &view, const WindowPlacement &own, bool zoomed);
+void RememberClosedEditor(RecentFiles &recent, const EditorPane &view, const WindowPlacement &own, bool zoomed);
 
 class cFrame : public QMdiSubWindow, public CommandOwnerWidget {
   Q_OBJECT
@@ -68,11 +68,11 @@ class cEditFrame : public cFrame, public EditorFrameRef {
   Q_OBJECT
 public:
   // The frame owns the view; `recent` receives the file when it closes.
-  cEditFrame(std::unique_ptr<EditorView> view, RecentFiles *recent, std::function<void()> recentChanged,
+  cEditFrame(std::unique_ptr<EditorPane> view, RecentFiles *recent, std::function<void()> recentChanged,
              std::function<void()> closed);
   ~cEditFrame() override;
 
-  EditorView *View() const { return view_.get(); }
+  EditorPane *View() const { return view_.get(); }
   WindowPlacement &OwnRecord(int index) { return own_[size_t(index)]; }
 
   bool HasView() const override { return view_ != nullptr; }
@@ -87,7 +87,7 @@ private:
   bool FocusInside() const;
   void ResetCaption();
 
-  std::unique_ptr<EditorView> view_;
+  std::unique_ptr<EditorPane> view_;
   std::array<WindowPlacement, 2> own_;
   RecentFiles *recent_;
   std::function<void()> recentChanged_;

@@ -16,7 +16,7 @@ namespace {
 
 constexpr size_t kUntitledSize = 40;
 
-class PlaceholderView : public EditorView {
+class PlaceholderView : public EditorPane {
 public:
   explicit PlaceholderView(const std::optional<std::string> &path) : path_(path) {
     widget_ = new QPlainTextEdit();
@@ -74,7 +74,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<EditorView> PlaceholderEditorFactory::Create(const std::optional<std::string> &path, bool) {
+std::unique_ptr<EditorPane> PlaceholderEditorFactory::Create(const std::optional<std::string> &path, bool) {
   return std::make_unique<PlaceholderView>(path);
 }
 

@@ -24,7 +24,7 @@ public:
   virtual void Clear() = 0;
 };
 
-class EditorView : public TextPane {
+class EditorPane : public TextPane {
 public:
   // The caption: the file's name, or the untitled name.
   virtual std::string FileName() const = 0;
@@ -54,13 +54,13 @@ public:
   virtual ~EditorFactory() = default;
   // A view over the file, or a new untitled buffer without a path; null
   // when it cannot be made.
-  virtual std::unique_ptr<EditorView> Create(const std::optional<std::string> &path, bool debugging) = 0;
+  virtual std::unique_ptr<EditorPane> Create(const std::optional<std::string> &path, bool debugging) = 0;
 };
 
 // Until the editor exists: the file's name over its text, read-only.
 class PlaceholderEditorFactory : public EditorFactory {
 public:
-  std::unique_ptr<EditorView> Create(const std::optional<std::string> &path, bool debugging) override;
+  std::unique_ptr<EditorPane> Create(const std::optional<std::string> &path, bool debugging) override;
 };
 
 } // namespace tsw

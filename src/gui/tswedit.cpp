@@ -527,7 +527,7 @@ bool FileOpenAndModified(std::string_view path) {
   return doc && doc->IsModified();
 }
 
-std::unique_ptr<EditorView> cTextEditFactory::Create(const std::optional<std::string> &path, bool) {
+std::unique_ptr<EditorPane> cTextEditFactory::Create(const std::optional<std::string> &path, bool) {
   return std::make_unique<cTextEdit>(path, environment_);
 }
 

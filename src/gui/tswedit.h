@@ -114,7 +114,7 @@ private:
   CommandHandlers commands_;
 };
 
-class cTextEdit : public EditorView, private gui::EditorSeam {
+class cTextEdit : public EditorPane, private gui::EditorSeam {
 public:
   // A view of the file, joining the views already open on it, or of a new
   // untitled document. Throws xFileOpen when the file cannot be read.
@@ -152,7 +152,7 @@ public:
   // number of matches replaced. A read-only view beeps.
   int Replace(const gui::ReplaceRequest &request);
 
-  // EditorView.
+  // EditorPane.
   QWidget *Widget() override { return widget_; }
   Size CellSize() const override;
   void Clear() override {}
@@ -206,7 +206,7 @@ public:
   explicit cTextEditFactory(EditorEnvironment environment = {}) : environment_(environment) {}
   void SetSettings(const Settings *settings) { environment_.settings = settings; }
   void SetBreakpoints(BreakpointService *breakpoints) { environment_.breakpoints = breakpoints; }
-  std::unique_ptr<EditorView> Create(const std::optional<std::string> &path, bool debugging) override;
+  std::unique_ptr<EditorPane> Create(const std::optional<std::string> &path, bool debugging) override;
 
 private:
   EditorEnvironment environment_;

@@ -202,10 +202,10 @@ cEditFrame *cMainWindow::OpenFile(const std::optional<std::string> &name) {
     if (!plat::CanRead(*name))
       throw xFileOpen(kMsgCannotOpen, name->c_str(), kMainWindowModule, __LINE__);
   }
-  std::unique_ptr<EditorView> view = editors_.Create(name, core_.Debugging());
+  std::unique_ptr<EditorPane> view = editors_.Create(name, core_.Debugging());
   if (!view)
     throw xFileOpen(kMsgCannotOpen, name ? name->c_str() : "", kMainWindowModule, __LINE__);
-  EditorView *shown = view.get();
+  EditorPane *shown = view.get();
   const bool maximised = activeSubWindow() && activeSubWindow()->isMaximized();
   auto *frame = new cEditFrame(
       std::move(view), &recent,

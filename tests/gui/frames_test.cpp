@@ -13,7 +13,7 @@ namespace tsw {
 namespace {
 
 // An editor over no file system: what the frames read and what they ask.
-class FakeView : public EditorView {
+class FakeView : public EditorPane {
 public:
   explicit FakeView(std::string name, bool untitled = false) : name(std::move(name)), untitled(untitled) {}
   QWidget *Widget() override { return widget; }

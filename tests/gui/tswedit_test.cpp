@@ -654,7 +654,7 @@ TEST_F(EditorTest, CompilerLearnsTheActiveCaretAndWhichFilesHaveUnsavedEdits) {
   EXPECT_EQ(ActiveEditorCaret(), std::nullopt);
   auto frame = std::make_unique<cEditFrame>(std::make_unique<cTextEdit>(path, Environment()), nullptr,
                                             std::function<void()>(), std::function<void()>());
-  EditorView &view = *frame->View();
+  EditorPane &view = *frame->View();
   view.SetCaret(0, 4);
   EXPECT_EQ(ActiveEditorCaret(), MakePos(0, 4));
   EXPECT_FALSE(FileOpenAndModified(path));
