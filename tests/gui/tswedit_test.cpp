@@ -557,7 +557,7 @@ namespace tsw {
 namespace {
 
 enum class Failure { None, Link, Other, Foreign };
-constexpr uint32_t kMsgOther = 7777;
+constexpr uint32_t kOtherMessage = 7777;
 
 // The debugger side of the breakpoint commands, recorded in order.
 class FakeBreakpoints : public BreakpointService {
@@ -571,7 +571,7 @@ public:
     switch (failure) {
     case Failure::None: break;
     case Failure::Link: throw xTCErr(1, "compcore\\tcs", 1);
-    case Failure::Other: throw xSystem(kMsgOther, "compcore\\tc", 2);
+    case Failure::Other: throw xSystem(kOtherMessage, "compcore\\tc", 2);
     case Failure::Foreign: throw std::runtime_error("not ours");
     }
   }
@@ -595,7 +595,7 @@ struct Breakpoints : EditorTest, ::testing::WithParamInterface<BreakpointCase> {
 
 TEST_P(Breakpoints, CommandStopsThePollAndSortsItsFailures) {
   const BreakpointCase &c = GetParam();
-  texts.Set(kMsgOther, "The board is busy.");
+  texts.Set(kOtherMessage, "The board is busy.");
   FakeBreakpoints engine;
   engine.failure = c.failure;
   EditorEnvironment environment = Environment();

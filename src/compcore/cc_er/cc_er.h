@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 #include "foundation/msgcatalog.h"
 #include "foundation/restext.h"
 #include "platform/format.h"

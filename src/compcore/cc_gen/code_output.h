@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 #include "foundation/addr24.h"
 
 #include <cstdint>

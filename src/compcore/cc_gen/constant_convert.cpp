@@ -2,7 +2,7 @@
 
 #include "compcore/cc_gen/target_arith.h"
 #include "compcore/cc_in/cc_in.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 #include "compcore/common/cc_session.h"
 
 namespace tsw {

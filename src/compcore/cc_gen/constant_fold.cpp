@@ -4,7 +4,7 @@
 #include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 #include <algorithm>
 #include <utility>

@@ -8,7 +8,7 @@
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 #include "foundation/restext.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 #include "compcore/common/cc_session.h"
 
 // The compile driver: one compile request of the shell, the staged start-up

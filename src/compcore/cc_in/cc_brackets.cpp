@@ -1,5 +1,5 @@
 #include "compcore/cc_in/cc_brackets.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_in/cc_in.h"

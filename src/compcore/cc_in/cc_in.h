@@ -2,7 +2,7 @@
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_in/cc_lines.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 #include "foundation/msgcatalog.h"
 #include "foundation/restext.h"
 #include "platform/format.h"

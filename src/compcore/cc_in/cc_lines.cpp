@@ -1,6 +1,6 @@
 #include "compcore/cc_in/cc_lines.h"
 #include "compcore/common/cc_codegen.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_in/cc_attrs.h"

@@ -5,7 +5,7 @@
 #include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_macro.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 #include "compcore/common/cc_session.h"
 
 #include "foundation/xerr.h"

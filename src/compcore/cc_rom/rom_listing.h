@@ -1,7 +1,7 @@
 #pragma once
 
 #include "compcore/cc_rom/shadow_image.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 #include "foundation/addr24.h"
 
 #include <cstdint>

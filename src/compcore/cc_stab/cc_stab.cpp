@@ -1,5 +1,5 @@
 #include "compcore/cc_stab/cc_stab.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/common/cc_codegen.h"

@@ -2,7 +2,7 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_in.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 #include "compcore/common/cc_session.h"
 
 #include "compcore/byte_road_fixture.h"

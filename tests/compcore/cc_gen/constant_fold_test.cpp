@@ -3,7 +3,7 @@
 #include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_go/compile.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 #include "compcore/byte_road_fixture.h"
 

@@ -4,7 +4,7 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 namespace tsw::assembler {
 namespace {

@@ -10,7 +10,7 @@
 #include "compcore/cc_in/cc_pragma.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/common/cc_codegen.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 namespace tsw::assembler {
 namespace {

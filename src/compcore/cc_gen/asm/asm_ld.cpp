@@ -5,7 +5,7 @@
 #include "compcore/cc_gen/asm/asm_context.h"
 
 #include "compcore/cc_in/cc_in.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 namespace tsw::assembler {
 namespace {

@@ -1,7 +1,7 @@
 #include "compcore/cc_gen/asm/asm_lexer.h"
 
 #include "compcore/cc_in/cc_in.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -132,7 +132,7 @@ void AsmLexer::ReadNumber() {
   token_.code = kTokNumber;
   token_.text = std::string(text);
   if (text.size() > 1 && (text.back() == 'L' || text.back() == 'l')) {
-    CompileWarningTrivial<kMsgNumberSuffix>();
+    CompileWarningTrivial<kMsgDemotion>();
     text.remove_suffix(1);
   }
   const std::optional<uint32_t> value = ParseNumberText(text);

@@ -8,7 +8,7 @@
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_codegen.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 #include "compcore/common/cc_session.h"
 
 #include "foundation/xerr.h"

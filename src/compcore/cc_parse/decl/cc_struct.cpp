@@ -1,5 +1,5 @@
 #include "compcore/cc_parse/decl/cc_struct.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/decl/cc_decl.h"

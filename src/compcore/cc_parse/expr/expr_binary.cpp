@@ -9,7 +9,7 @@
 #include "compcore/cc_parse/expr/expr_unary.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/cc_parse/expr/value_ops.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include "compcore/cc_parse/expr/expr_binary.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 namespace tsw {
 

@@ -3,7 +3,7 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_in.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 #include <cstdlib>
 #include <string>

@@ -8,7 +8,7 @@
 #include "compcore/cc_parse/expr/expr_literals.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/common/cc_codegen.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 #include <algorithm>
 #include <cstring>

@@ -14,7 +14,7 @@
 #include "compcore/cc_parse/expr/value_ops.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 #include <string>
 

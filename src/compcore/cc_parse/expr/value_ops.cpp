@@ -4,7 +4,7 @@
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 #include "compcore/common/cc_storage.h"
 
 namespace tsw {

@@ -1,6 +1,6 @@
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_rom/brk_table.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 #include "compcore/compiler_fixture.h"
 #include "compcore/product_shell.h"
 #include "support/tempdir.h"

@@ -3,7 +3,7 @@
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 // The assembler's diagnostics by number: each fatal error ends the line at
 // the token it names, each warning lets the line assemble.
@@ -149,7 +149,7 @@ TEST_F(AsmErrorTest, WarningsLetTheLineAssemble) {
     const char *bytes;
   };
   const Case cases[] = {
-      {Z, "ld a,10L", kMsgNumberSuffix, 0, "", "3E 0A"},
+      {Z, "ld a,10L", kMsgDemotion, 0, "", "3E 0A"},
       {Z, "rl (ix+1)", kMsgSlowIndexedForm, 0, "rl (ix+d): slower indexed form", "DD CB 01 16"},
       {Z, "srl (iy-1)", kMsgSlowIndexedForm, 0, "srl (iy+d): slower indexed form", "FD CB FF 3E"},
       {C, "rlc (ix+0)", kMsgSlowIndexedForm, 0, "rlc (ix+d): slower indexed form", "DD CB 00 06"},

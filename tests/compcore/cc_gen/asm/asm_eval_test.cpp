@@ -3,7 +3,7 @@
 #include "compcore/cc_gen/asm/asm_eval.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 // The assembler's expressions: operators and their precedence over 24-bit
 // values, and where a name's value comes from.

@@ -1,7 +1,7 @@
 #include "compcore/cc_gen/asm/asm_lexer.h"
 
 #include "compcore/asm_fixture.h"
-#include "compcore/common/cc_messages.h"
+#include "foundation/msgnumbers.h"
 
 #include <fmt/format.h>
 
@@ -95,7 +95,7 @@ TEST_F(AsmLexerTest, LongSuffixIsDroppedWithATrivialWarning) {
     EXPECT_EQ(t.code, kTokNumber) << text;
     EXPECT_EQ(t.value, c.value) << text;
     ASSERT_EQ(sink.records.size(), 1u) << text;
-    EXPECT_EQ(sink.records[0].message, kMsgNumberSuffix);
+    EXPECT_EQ(sink.records[0].message, kMsgDemotion);
     EXPECT_EQ(sink.records[0].kind, 0);
   }
 }
