@@ -463,4 +463,10 @@ bool PushTypeMember(TypeRecord *type, SymbolRecord *member) {
 
 std::span<SymbolRecord *const> TypeMembers(const TypeRecord *type) { return type->members; }
 
+void ForEachSymbolRecord(SymbolTableId table, const std::function<bool(const SymbolRecord &)> &visit) {
+  for (const SymbolRecord &record : TableOf(table).records)
+    if (visit(record))
+      return;
+}
+
 } // namespace tsw

@@ -4,6 +4,7 @@
 #include "compcore/common/cc_storage.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -77,6 +78,8 @@ uint32_t HashName(std::string_view name, uint32_t modulus);
 
 enum class SymbolTableId { kGlobal, kLocal };
 SymbolRecord *FindSymbolSlot(SymbolTableId table, std::string_view name);
+// Visits the table's records in entry order until `visit` answers true.
+void ForEachSymbolRecord(SymbolTableId table, const std::function<bool(const SymbolRecord &)> &visit);
 SymbolRecord *LookupSymbol(std::string_view name, bool onlyMembers, SymbolTableId table);
 
 // Enters `name`, or gives the record it already has after the

@@ -6,6 +6,7 @@
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_stab/cc_bios.h"
+#include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_codegen.h"
 
 namespace tsw {
@@ -58,9 +59,13 @@ std::optional<uint16_t> CompilerProducts::FindRuntimeRoutine(const char *name) {
 const char *CompilerProducts::FindBiosSymbolByValue(ADDR24 address) { return tsw::FindBiosSymbolByValue(address); }
 ADDR24 CompilerProducts::LookupXmem(ADDR24 address) { return tsw::LookupXmem(address); }
 
-// The symbol table offers no walk of its records yet: the decoder then
-// names addresses by the BIOS symbols alone.
-void CompilerProducts::ForEachSymbol(const std::function<bool(const SymbolView &)> &visit) { (void)visit; }
+// The program's globals, in the order they were entered, as the decoder
+// reads a record: its name, definition word, address, kind and type.
+void CompilerProducts::ForEachSymbol(const std::function<bool(const SymbolView &)> &visit) {
+  ForEachSymbolRecord(SymbolTableId::kGlobal, [&](const SymbolRecord &record) {
+    return visit({record.name, record.definition, Addr24FromLong(record.address), record.kind, record.type});
+  });
+}
 
 void CompilerProducts::ClearBiosSymbols() { tsw::ClearBiosSymbols(); }
 int CompilerProducts::LoadBiosSymbolsFromBios() { return LoadBiosSymbolsFromBoard(); }

@@ -2,6 +2,7 @@
 
 #include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_stab/cc_bios.h"
+#include "compcore/cc_stab/cc_stab.h"
 #include "debugger/break_step_session.h"
 #include "debugger/debug_fake_board.h"
 #include "debugger/debug_fake_ui.h"
@@ -12,6 +13,8 @@
 #include "foundation/xerr.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <string>
 #include <vector>
@@ -140,6 +143,34 @@ TEST_F(ProductDebugger, StatementsAndFunctionsOfTheCompileAnswerBothWays) {
   EXPECT_EQ(Addr24Logical(starts[1]), 0x4120);
   EXPECT_EQ(products.FindRuntimeRoutine("_switch"), std::optional<uint16_t>(0x4120));
   EXPECT_EQ(products.FindRuntimeRoutine("_none"), std::nullopt);
+}
+
+TEST_F(ProductDebugger, TheDecoderSeesTheProgramsGlobalsInEntryOrder) {
+  Compile("int counter;\nint limit;\n");
+  SymbolRecord *counter = LookupSymbol("counter", false, SymbolTableId::kGlobal);
+  SymbolRecord *limit = LookupSymbol("limit", false, SymbolTableId::kGlobal);
+  ASSERT_TRUE(counter && limit);
+  counter->address = Addr24ToLong(MakeAddr24(0, 0x8100));
+  limit->definition = 7;
+  std::vector<std::string> seen;
+  products.ForEachSymbol([&](const SymbolView &symbol) {
+    seen.push_back(symbol.name);
+    if (seen.back() == "counter") {
+      EXPECT_EQ(Addr24Logical(symbol.address), 0x8100);
+    }
+    if (seen.back() == "limit") {
+      EXPECT_EQ(symbol.value, 7);
+    }
+    return false;
+  });
+  const auto counterAt = std::find(seen.begin(), seen.end(), "counter");
+  ASSERT_NE(counterAt, seen.end());
+  EXPECT_EQ(counterAt + 1, std::find(seen.begin(), seen.end(), "limit"));
+
+  // A visit that answers true ends the walk.
+  unsigned visits = 0;
+  products.ForEachSymbol([&](const SymbolView &) { return ++visits == 1; });
+  EXPECT_EQ(visits, 1u);
 }
 
 TEST_F(ProductDebugger, TheProgramStartsWhereTheMemoryMapPutsIt) {
