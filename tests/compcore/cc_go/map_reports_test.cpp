@@ -3,8 +3,7 @@
 #include "compcore/cc_rom/map_file.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_codegen.h"
-#include "compcore/compiler_fixture.h"
-#include "compcore/product_shell.h"
+#include "compcore/program_compile_fixture.h"
 #include "support/tempdir.h"
 
 #include <fmt/format.h>
@@ -19,22 +18,8 @@
 namespace tsw::testing {
 namespace {
 
-class MapCompile : public CompilerFixture {
+class MapCompile : public ProgramCompileTest {
 protected:
-  void SetUp() override {
-    CompilerFixture::SetUp();
-    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
-    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
-    CompilerBoundaries boundaries;
-    boundaries.shell = &shell;
-    boundaries.messages = &messages;
-    AssembleCompiler(boundaries);
-    ClearErrorList();
-  }
-  uint16_t Compile(const std::string &program) {
-    shell.compilePath = dir.Write("PROG.C", program);
-    return CompileFile(1);
-  }
   std::vector<std::string> MapLines() {
     std::vector<std::string> lines;
     std::istringstream in(dir.Read("PROG.map"));
@@ -53,9 +38,6 @@ protected:
       rows.push_back(lines[i]);
     return rows;
   }
-  TempDir dir;
-  ProgramShell shell{dir};
-  RecordedMessages messages;
 };
 
 constexpr const char *kCorvidRoot = "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n";

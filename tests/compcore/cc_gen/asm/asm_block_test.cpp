@@ -1,8 +1,7 @@
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_rom/brk_table.h"
 #include "foundation/msgnumbers.h"
-#include "compcore/compiler_fixture.h"
-#include "compcore/product_shell.h"
+#include "compcore/program_compile_fixture.h"
 #include "support/tempdir.h"
 
 #include <fmt/format.h>
@@ -14,22 +13,8 @@
 namespace tsw::testing {
 namespace {
 
-class AsmBlockCompile : public CompilerFixture {
+class AsmBlockCompile : public ProgramCompileTest {
 protected:
-  void SetUp() override {
-    CompilerFixture::SetUp();
-    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
-    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
-    CompilerBoundaries boundaries;
-    boundaries.shell = &shell;
-    boundaries.messages = &messages;
-    AssembleCompiler(boundaries);
-    ClearErrorList();
-  }
-  uint16_t Compile(const std::string &program) {
-    shell.compilePath = dir.Write("PROG.C", program);
-    return CompileFile(1);
-  }
   std::string Image(size_t n) {
     const std::string image = dir.Read("PROG.bin");
     std::string hex;
@@ -37,9 +22,6 @@ protected:
       hex += fmt::format("{}{:02X}", i ? " " : "", uint8_t(image[i]));
     return hex;
   }
-  TempDir dir;
-  ProgramShell shell{dir};
-  RecordedMessages messages;
 };
 
 constexpr const char *kCorvidRoot = "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n";

@@ -1,8 +1,7 @@
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_stab/cc_stab.h"
-#include "compcore/compiler_fixture.h"
-#include "compcore/product_shell.h"
+#include "compcore/program_compile_fixture.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -16,23 +15,8 @@ namespace {
 // Constant expressions as a program meets them: #if conditions, directive
 // numbers and array dimensions, compiled through CompileFile with the
 // compiler the product assembles.
-class ExprConstantTest : public CompilerFixture {
+class ExprConstantTest : public ProgramCompileTest {
 protected:
-  void SetUp() override {
-    CompilerFixture::SetUp();
-    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
-    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
-    CompilerBoundaries boundaries;
-    boundaries.shell = &shell;
-    boundaries.messages = &messages;
-    AssembleCompiler(boundaries);
-    ClearErrorList();
-  }
-  void Compile(const std::string &program) {
-    ClearErrorList();
-    shell.compilePath = dir.Write("PROG.C", program);
-    CompileFile(1);
-  }
   // The message numbers the compile recorded, in order.
   std::vector<unsigned> Messages() {
     std::vector<unsigned> numbers;
@@ -61,9 +45,6 @@ protected:
     return a->list[0];
   }
 
-  TempDir dir;
-  ProgramShell shell{dir};
-  RecordedMessages messages;
 };
 
 TEST_F(ExprConstantTest, ConditionsFoldAtTheTargetsWidths) {

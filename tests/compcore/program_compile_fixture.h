@@ -1,0 +1,41 @@
+#pragma once
+
+#include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_go/compile.h"
+#include "compcore/compiler_fixture.h"
+#include "compcore/product_shell.h"
+#include "support/tempdir.h"
+
+#include <string>
+
+// A whole program compiled through CompileFile by the compiler the product
+// assembles: a directory of its own with a library directory holding one
+// empty header, and only the shell and its message output faked.
+namespace tsw::testing {
+
+class ProgramCompileTest : public CompilerFixture {
+protected:
+  void SetUp() override {
+    CompilerFixture::SetUp();
+    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
+    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
+    CompilerBoundaries boundaries;
+    boundaries.shell = &shell;
+    boundaries.messages = &messages;
+    AssembleCompiler(boundaries);
+    ClearErrorList();
+  }
+  // Compiles `program` as PROG.C; the error list holds this compile's
+  // records only.
+  uint16_t Compile(const std::string &program) {
+    ClearErrorList();
+    shell.compilePath = dir.Write("PROG.C", program);
+    return CompileFile(1);
+  }
+
+  TempDir dir;
+  ProgramShell shell{dir};
+  RecordedMessages messages;
+};
+
+} // namespace tsw::testing
