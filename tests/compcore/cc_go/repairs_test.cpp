@@ -12,6 +12,7 @@
 #include "compcore/decl_fixture.h"
 #include "foundation/xerr.h"
 #include "compcore/compiler_fixture.h"
+#include "compcore/product_shell.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -24,48 +25,6 @@
 
 namespace tsw::testing {
 namespace {
-
-// The IDE shell of a compile request for one program, without a BIOS.
-class OneProgramShell : public CompilerShell {
-public:
-  explicit OneProgramShell(const TempDir &dir) : dir_(dir) {}
-  std::string ProgramDirectory() override { return dir_.path(); }
-  std::string LibDirPath() override { return dir_ / "LIB.DIR"; }
-  int16_t BiosFileTypeSetting() override { return 0; }
-  bool UserBiosEnabled() override { return false; }
-  std::string DefaultUserBios() override { return {}; }
-  std::string CompilePath() override { return compilePath; }
-  void SetCompilePath(const std::string &path) override { compilePath = path; }
-  std::string BiosSourcePath() override { return dir_ / "BIOS.C"; }
-  void *CompileFrame() override { return nullptr; }
-  void SetCompileFrame(void *) override {}
-  void *BiosSourceFrame() override { return nullptr; }
-  bool PleaseWaitOpen() override { return true; }
-  void OpenPleaseWait() override {}
-  void ClosePleaseWait() override {}
-  void ShowStopBox(const std::string &, const std::string &) override {}
-  std::optional<std::span<const uint8_t>> BiosInfoFile() override {
-    if (biosInfo.empty())
-      return std::nullopt;
-    return std::span<const uint8_t>(biosInfo);
-  }
-  std::string compilePath;
-  std::vector<uint8_t> biosInfo; // the BIOS information file, none when empty
-
-private:
-  const TempDir &dir_;
-};
-
-// The message boxes of a compile, as shown.
-class RecordedMessages : public MessageOutput {
-public:
-  void ShowBox(const std::string &title, const std::string &text) override { boxes.push_back(title + text); }
-  void ShowWaitLine(const std::string &) override {}
-  size_t BoxesWith(std::string_view part) const {
-    return size_t(std::ranges::count_if(boxes, [&](const std::string &b) { return b.find(part) != b.npos; }));
-  }
-  std::vector<std::string> boxes;
-};
 
 // The assembler's share of an #asm block as it will take it: the lines up
 // to "#endasm", with a local symbol and a local label of the block's own.
@@ -110,7 +69,7 @@ protected:
     return CompileFile(1);
   }
   TempDir dir;
-  OneProgramShell shell{dir};
+  ProgramShell shell{dir};
   RecordedMessages messages;
 };
 
