@@ -21,7 +21,3 @@ for preset in default sanitize; do
       "$exe" --gtest_shuffle --gtest_brief=1)
   done
 done
-
-# Each fuzz target for a short while (a clang build with the sanitizers).
-echo "== fuzz"
-scripts/fuzz.sh 20

@@ -261,7 +261,8 @@ void GenerateUnaryExpression(ValueRecord &value) {
     CompileSizeof(value);
     return;
   }
-  const char next = InputCursor[1];
+  // At the line's end there is no character after the operand's first.
+  const char next = PeekNextChar();
   if ((c == '+' || c == '-') && next == c) {
     // A step stores: run-time code.
     ConsumeChar();
