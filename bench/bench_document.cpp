@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "c_source.h"
 #include "gui/common/model/tswfile.h"
 #include "gui/common/model/tswview.h"
 
@@ -17,27 +18,6 @@ namespace {
 
 using namespace tsw::gui;
 using Clock = std::chrono::steady_clock;
-
-// C text of ordinary line lengths.
-std::string CSource(int lines) {
-  static const char *const kLines[] = {
-      "int count_items(struct list *head) {",
-      "    int n = 0;",
-      "    while (head != NULL) {",
-      "        n++; head = head->next;   /* walk */",
-      "    }",
-      "    return n;",
-      "}",
-      "",
-  };
-  std::string text;
-  for (int i = 0; i < lines; ++i) {
-    text += kLines[i % 8];
-    if (i + 1 < lines)
-      text += "\n";
-  }
-  return text;
-}
 
 std::string WriteTemp(const std::string &name, const std::string &bytes) {
   std::string path = (std::filesystem::temp_directory_path() / name).string();

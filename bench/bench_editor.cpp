@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "c_source.h"
 #include "gui/common/model/tswfile.h"
 #include "gui/common/model/tswview.h"
 #include "gui/common/tswview.h"
@@ -24,26 +25,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRuns = 200;
 constexpr int kScreenLines = 60;
 constexpr int kScreenColumns = 100;
-
-std::string CSource(int lines) {
-  static const char *const kLines[] = {
-      "int count_items(struct list *head) {",
-      "    int n = 0;",
-      "    while (head != NULL) {",
-      "        n++; head = head->next;   /* walk the list to its end */",
-      "    }",
-      "    return n;",
-      "}",
-      "",
-  };
-  std::string text;
-  for (int i = 0; i < lines; ++i) {
-    text += kLines[i % 8];
-    if (i + 1 < lines)
-      text += "\n";
-  }
-  return text;
-}
 
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
