@@ -209,19 +209,33 @@ protected:
     std::map<uint32_t, uint8_t> expected;
     std::map<uint32_t, std::string> sourceAt;
     std::ifstream listing(dir / "lib.lst");
+    auto isByte = [](const std::string &f) {
+      return f.size() == 2 && std::isxdigit(static_cast<unsigned char>(f[0])) &&
+             std::isxdigit(static_cast<unsigned char>(f[1]));
+    };
+    uint32_t next = 0; // where a continuation line's bytes go
     for (std::string line; std::getline(listing, line);) {
       std::istringstream fields(line);
       std::string address, field;
-      if (!(fields >> address) || address.size() != 6 || !std::isxdigit(static_cast<unsigned char>(address[0])))
+      if (!(fields >> address))
+        continue;
+      // Data of more than one line goes on under its first line, unaddressed.
+      if (isByte(address) && next >= 0x1000) {
+        expected[next++] = uint8_t(std::stoul(address, nullptr, 16));
+        while (fields >> field && isByte(field))
+          expected[next++] = uint8_t(std::stoul(field, nullptr, 16));
+        continue;
+      }
+      if (address.size() != 6 || !std::isxdigit(static_cast<unsigned char>(address[0])))
         continue;
       uint32_t at = uint32_t(std::stoul(address, nullptr, 16));
       // The equates' values stand where addresses do: code starts at 1000h.
       if (at < 0x1000)
         continue;
       sourceAt[at] = line;
-      while (fields >> field && field.size() == 2 && std::isxdigit(static_cast<unsigned char>(field[0])) &&
-             std::isxdigit(static_cast<unsigned char>(field[1])))
+      while (fields >> field && isByte(field))
         expected[at++] = uint8_t(std::stoul(field, nullptr, 16));
+      next = at;
     }
     NextCase();
     StartAt(0x1000);
@@ -252,6 +266,7 @@ TEST_F(WholeLibraryFileTest, IntMath) { CheckWholeFile("INTMATH.LIB"); }
 TEST_F(WholeLibraryFileTest, LongMath) { CheckWholeFile("LONGMATH.LIB"); }
 TEST_F(WholeLibraryFileTest, Float) { CheckWholeFile("FLOAT.LIB"); }
 TEST_F(WholeLibraryFileTest, Runtime) { CheckWholeFile("RUNTIME.LIB"); }
+TEST_F(WholeLibraryFileTest, Kernel) { CheckWholeFile("SIMBIOS.C"); }
 
 } // namespace
 } // namespace tsw
