@@ -5,6 +5,7 @@
 // same bytes: otherwise the routines proven on the simulator are not the
 // routines the compiler builds.
 #include "compcore/asm_fixture.h"
+#include "compcore/cc_reloc/fixups.h"
 #include "runner/asm_convert.h"
 #include "runner/process.h"
 #include "support/tempdir.h"
@@ -164,6 +165,108 @@ TEST_F(LibraryAssemblyTest, TheCompilersAssemblerAndSdasAgreeOnEveryInstruction)
     }
   }
 }
+
+// The dialect lines of a whole file as the compiler reads them: its
+// statements, with the label and ret of each C function whose body is
+// assembly where the converter put them.
+std::vector<std::string> DialectLines(const target::ConvertedAsm &converted) {
+  std::vector<std::string> lines;
+  size_t next = 0;
+  std::istringstream text(converted.text);
+  for (std::string line; std::getline(text, line);) {
+    if (next < converted.statements.size() && converted.statements[next].sdas.starts_with(line)) {
+      // A statement may have become more than one line.
+      size_t extra = size_t(std::count(converted.statements[next].sdas.begin(), converted.statements[next].sdas.end(),
+                                       '\n'));
+      for (size_t i = 0; i < extra; ++i)
+        std::getline(text, line);
+      lines.push_back(converted.statements[next++].dialect);
+    } else if (line == "\tret") {
+      lines.push_back("ret");
+    }
+    // A C function's label is its name, which the compiler defines as the
+    // function's: the assembler never reads it (BIT is a mnemonic).
+  }
+  return lines;
+}
+
+// Whole files, labels and forward references included: the compiler's
+// bytes from 1000h on against sdasz80's listing of the same text (names
+// outside the file are 0 in both). Each file in a fresh compiler, so that
+// no other file's labels are known.
+//
+class WholeLibraryFileTest : public LibraryAssemblyTest {
+protected:
+  void CheckWholeFile(const char *file) {
+    UseCpu(AsmCpu::kZ180);
+    TempDir dir;
+    std::ifstream in(std::filesystem::path(TSW_Z180_LIBRARY) / file, std::ios::binary);
+    target::ConvertedAsm converted = target::ConvertLibraryAsm(std::string(std::istreambuf_iterator<char>(in), {}));
+    std::string path = dir.Write("lib.s", "\t.hd64\n\t.area _HEADER (ABS)\n\t.org 0x1000\n" + converted.text);
+    target::ProcessOutcome assembled =
+        target::RunProcess({"sdasz80", "-g", "-l", "-o", dir / "lib.rel", path}, std::chrono::seconds(30));
+    ASSERT_EQ(assembled.exitCode, 0) << file << ": " << assembled.output;
+    std::map<uint32_t, uint8_t> expected;
+    std::map<uint32_t, std::string> sourceAt;
+    std::ifstream listing(dir / "lib.lst");
+    auto isByte = [](const std::string &f) {
+      return f.size() == 2 && std::isxdigit(static_cast<unsigned char>(f[0])) &&
+             std::isxdigit(static_cast<unsigned char>(f[1]));
+    };
+    uint32_t next = 0; // where a continuation line's bytes go
+    for (std::string line; std::getline(listing, line);) {
+      std::istringstream fields(line);
+      std::string address, field;
+      if (!(fields >> address))
+        continue;
+      // Data of more than one line goes on under its first line, unaddressed.
+      if (isByte(address) && next >= 0x1000) {
+        expected[next++] = uint8_t(std::stoul(address, nullptr, 16));
+        while (fields >> field && isByte(field))
+          expected[next++] = uint8_t(std::stoul(field, nullptr, 16));
+        continue;
+      }
+      if (address.size() != 6 || !std::isxdigit(static_cast<unsigned char>(address[0])))
+        continue;
+      uint32_t at = uint32_t(std::stoul(address, nullptr, 16));
+      // The equates' values stand where addresses do: code starts at 1000h.
+      if (at < 0x1000)
+        continue;
+      sourceAt[at] = line;
+      while (fields >> field && isByte(field))
+        expected[at++] = uint8_t(std::stoul(field, nullptr, 16));
+      next = at;
+    }
+    NextCase();
+    StartAt(0x1000);
+    for (const std::string &line : DialectLines(converted))
+      EXPECT_EQ(FatalOf(line), 0u) << file << ": " << line;
+    // As at the end of an #asm block: references to names not yet known
+    // there are taken to the global labels (the file's own are all
+    // defined by now; names of other files stay unresolved, 0 as in sdas).
+    try {
+      ResetFixupTables(kResetLocal);
+    } catch (const xErr &) {
+    }
+    std::vector<uint8_t> got = Emitted();
+    EXPECT_EQ(got.size(), expected.size()) << file;
+    for (size_t i = 0; i < std::min(got.size(), expected.size()); ++i) {
+      uint32_t at = 0x1000 + uint32_t(i);
+      if (got[i] != expected[at]) {
+        auto source = std::prev(sourceAt.upper_bound(at));
+        ADD_FAILURE() << file << fmt::format(" at {:04X}: {:02X}, sdas {:02X}: ", at, got[i], expected[at])
+                      << source->second;
+        break;
+      }
+    }
+  }
+};
+
+TEST_F(WholeLibraryFileTest, IntMath) { CheckWholeFile("INTMATH.LIB"); }
+TEST_F(WholeLibraryFileTest, LongMath) { CheckWholeFile("LONGMATH.LIB"); }
+TEST_F(WholeLibraryFileTest, Float) { CheckWholeFile("FLOAT.LIB"); }
+TEST_F(WholeLibraryFileTest, Runtime) { CheckWholeFile("RUNTIME.LIB"); }
+TEST_F(WholeLibraryFileTest, Kernel) { CheckWholeFile("SIMBIOS.C"); }
 
 } // namespace
 } // namespace tsw
