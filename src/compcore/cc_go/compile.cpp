@@ -23,6 +23,7 @@
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
+#include "compcore/cc_parse/stmt/function_body.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "foundation/memorymap.h"
@@ -74,6 +75,7 @@ void ResetModules() {
   ResetDeclarationModule();
   ResetExpressionCompiler();
   ResetByteRoad();
+  ResetFunctionCompiler();
   ResetCompileDriver();
   ResetInstructionEmission();
   ResetValueQueries();
@@ -114,7 +116,7 @@ void ResetCompiler() {
   SetEditorView(nullptr);
   SetDirectiveTargets(nullptr, nullptr);
   SetCodeGenerator(&ByteRoadCodeGenerator());
-  SetDeclarationBackEnd(nullptr);
+  SetDeclarationBackEnd(&FunctionCompiler());
   SetPendingLabelNames(&ByteRoadPendingLabels());
   CurrentAssembly() = std::make_unique<Assembly>();
   Wire(*CurrentAssembly());
@@ -142,7 +144,7 @@ void AssembleCompiler(const CompilerBoundaries &boundaries) {
   SetOutputTarget(codeTarget);
   if (boundaries.codeGenerator)
     SetCodeGenerator(boundaries.codeGenerator);
-  SetDeclarationBackEnd(boundaries.backEnd);
+  SetDeclarationBackEnd(boundaries.backEnd ? boundaries.backEnd : &FunctionCompiler());
   if (boundaries.pendingLabels)
     SetPendingLabelNames(boundaries.pendingLabels);
 }
