@@ -324,6 +324,19 @@ inline constexpr unsigned kMsgLibraryAlsoDefinesName = 3034; // "'%s' redefines 
 inline constexpr unsigned kMsgNoLibDir = 4028;               // "Cannot open the library directory file %s."
 inline constexpr unsigned kMsgBadBiosSymbolTable = 5035;     // "The BIOS symbol table is damaged."
 
+// Function calls.
+inline constexpr unsigned kMsgFirstTimeOutsideCostate = 481;   // "%s used outside a costate"
+inline constexpr unsigned kMsgUncallable = 488;                // "cannot call this kind of object"
+inline constexpr unsigned kMsgTooManyArgumentCopies = 610;     // "too many nested function arguments"
+inline constexpr unsigned kMsgNoMemoryForArgument = 611;       // "out of memory for a function argument"
+inline constexpr unsigned kMsgArgumentTypeDiffers = 709;       // "argument type differs from the prototype"
+inline constexpr unsigned kMsgArgumentPointerDiffers = 710;    // "argument pointer type differs from the prototype"
+inline constexpr unsigned kMsgTooManyArguments = 715;          // "Too many arguments for this function."
+inline constexpr unsigned kMsgTooFewArguments = 716;           // "too few arguments for this function"
+inline constexpr unsigned kMsgArgumentIncompatible = 734;      // "argument type incompatible with the prototype"
+inline constexpr unsigned kMsgCofunctionOutsideWait = 2049;    // "cofunction called outside waitfordone"
+inline constexpr unsigned kMsgStructResultThroughPointer = 2050; // "structure result through a function pointer"
+
 // Far jumps, target modes and intrinsics, the start-up stub, prolog and epilog.
 inline constexpr unsigned kMsgBitNumberAbove7 = 487;       // "bit number above 7"
 inline constexpr unsigned kMsgBadEntryFrameRoutine = 655;  // "internal: bad frame routine on function entry"
