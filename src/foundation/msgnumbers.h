@@ -381,4 +381,16 @@ inline constexpr unsigned kMsgLabelAlreadyPlaced = 3035; // "'%s' already placed
 inline constexpr unsigned kMsgBrkFileReadOnly = 5146;   // "Cannot write '%s': the file is read-only."
 inline constexpr unsigned kMsgBrkFileNotCreated = 5147; // "Cannot create files in %s."
 
+// The control-flow statements.
+inline constexpr unsigned kMsgCaseOutsideSwitch = 482;   // "case outside a switch"
+inline constexpr unsigned kMsgCaseConstantType = 483;    // "case constant must be char, int or unsigned"
+inline constexpr unsigned kMsgGotoWithoutLabel = 484;    // "goto without a label name"
+inline constexpr unsigned kMsgNoEnclosingControl = 495;  // "break or continue outside a loop or switch"
+inline constexpr unsigned kMsgTooManyCases = 608;        // "too many case labels (at most 4096)"
+inline constexpr unsigned kMsgTooManyJumps = 609;        // "too many break or continue statements"
+inline constexpr unsigned kMsgControlTooDeep = 612;      // "control statements nested too deeply"
+inline constexpr unsigned kMsgForWithoutSource = 663;    // "for loop without an open source"
+inline constexpr unsigned kMsgInEverytimeBlock = 2043;   // "not allowed in an everytime block"
+inline constexpr unsigned kMsgDuplicateCase = 2101;      // "duplicate case value"
+
 } // namespace tsw
