@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 
 #include "runner/process.h"
 #include "runner/simulator.h"
@@ -51,6 +52,38 @@ TEST(SymbolsTest, ReadsCNamesFromSdccSymbolFile) {
   EXPECT_EQ(SymbolAddress(symbols, "broken"), std::nullopt);
   EXPECT_EQ(SymbolAddress(symbols, "DATA"), std::nullopt);
   EXPECT_EQ(symbols.size(), 3u);
+}
+
+// The rows of the function and global-data sections give addresses; the
+// other sections (segments, frame offsets, macros) and the column heads do
+// not, even where a row there looks alike.
+TEST(SymbolsTest, ReadsNamesFromTheCompilersMapFile) {
+  SymbolTable symbols = ReadMapFileSymbols(
+      "//Segment           Origin     Size\n"
+      "Root Code           00:0100    000040\n"
+      "// Function mapping and source reference.\n"
+      "// * The size of labels is indeterminate and so is denoted with an asterisk.\n"
+      "//  Addr     Size   Function                        File                         Line Num\n"
+      "    0100       12   main                            /tmp/p.c                         3\n"
+      "    0112        *   start_label                     /tmp/p.c                         9\n"
+      " 0e:e000       30   far_one                         /tmp/p.c                        12\n"
+      "// Global/static data symbol mapping and source reference.\n"
+      "//  Addr     Size   Symbol                          File                         Line Num  Type\n"
+      "    fefe        2   r_a                             /tmp/p.c                         1  int\n"
+      "    fefa        4   r_b                             /tmp/p.c                         2  long\n"
+      "    fef0        2   r_a                             /tmp/q.c                         1  int\n"
+      "    zz00        2   broken                          /tmp/p.c                         4  int\n"
+      "// Parameter and local auto symbol mapping and source reference.\n"
+      "//Offset Rel. to     Size   Symbol                          File                         Line Num  Type\n"
+      "       2      SP        2   i                               /tmp/p.c                         5  int\n"
+      "    0200        2   looks_alike                     /tmp/p.c                         6  int\n"
+      "// Macro listing and source reference.\n"
+      "//  Name                           File                         Line Num\n"
+      "   LIMIT                           /tmp/p.c                         1\n");
+  const std::map<std::string, uint32_t> expected = {
+      {"main", 0x100}, {"start_label", 0x112}, {"far_one", 0xE000}, {"r_a", 0xFEFE}, {"r_b", 0xFEFA}};
+  const std::map<std::string, uint32_t> read(symbols.begin(), symbols.end());
+  EXPECT_EQ(read, expected);
 }
 
 class SimulatorTest : public ::testing::Test {
