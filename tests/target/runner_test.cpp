@@ -3,6 +3,7 @@
 #include <chrono>
 #include <map>
 
+#include "runner/intel_hex.h"
 #include "runner/process.h"
 #include "runner/simulator.h"
 #include "runner/symbols.h"
@@ -84,6 +85,40 @@ TEST(SymbolsTest, ReadsNamesFromTheCompilersMapFile) {
       {"main", 0x100}, {"start_label", 0x112}, {"far_one", 0xE000}, {"r_a", 0xFEFE}, {"r_b", 0xFEFA}};
   const std::map<std::string, uint32_t> read(symbols.begin(), symbols.end());
   EXPECT_EQ(read, expected);
+}
+
+TEST(IntelHexTest, ReadsWhatItWritesAtEveryAddress) {
+  // Runs that cross a record's length, a gap and a 64 KiB boundary.
+  ImageBytes image;
+  for (uint32_t i = 0; i < 40; ++i)
+    image[0x0100 + i] = uint8_t(i * 7);
+  image[0x0200] = 0xC3;
+  image[0xFFFF] = 0x11;
+  image[0x10000] = 0x22;
+  std::string text = WriteIntelHex(image);
+  EXPECT_EQ(ReadIntelHex(text), image) << text;
+  EXPECT_TRUE(text.ends_with(":00000001FF\n")) << text;
+}
+
+TEST(IntelHexTest, ReadsOtherWritersRecordsAndRefusesBrokenOnes) {
+  struct Case {
+    const char *text;
+    std::optional<ImageBytes> image;
+  };
+  const Case cases[] = {
+      {":020000020000FC\r\n:03001000C3000129\r\n:00000001FF\r\n",
+       ImageBytes{{0x10, 0xC3}, {0x11, 0x00}, {0x12, 0x01}}},
+      // Extended segment and extended linear bases.
+      {":020000021000EC\n:01000000AA55\n:00000001FF\n", ImageBytes{{0x10000, 0xAA}}},
+      {":020000040001F9\n:01000000AA55\n", ImageBytes{{0x10000, 0xAA}}},
+      // Records after the end record are not read.
+      {":00000001FF\n:01000000AA55\n", ImageBytes{}},
+      {":03001000C3000128\n", std::nullopt}, // checksum
+      {":04001000C3000128\n", std::nullopt}, // count
+      {"03001000C3000129\n", std::nullopt},  // no colon
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(ReadIntelHex(c.text), c.image) << c.text;
 }
 
 class SimulatorTest : public ::testing::Test {
