@@ -97,6 +97,18 @@ inline constexpr unsigned kMsgClipboardFailed = 5020; // "The clipboard cannot b
 inline constexpr unsigned kMsgTempFile = 5022;       // "Cannot create the temporary file '%s'."
 inline constexpr unsigned kMsgCannotOpen = 5023;     // "Cannot open '%s'."
 inline constexpr unsigned kMsgNoDirectory = 5148;    // "The directory %s does not exist."
+inline constexpr unsigned kMsgCompiling = 730;        // "Compiling %s..."
+inline constexpr unsigned kMsgMessageRow = 737;       // "%d: %s"
+inline constexpr unsigned kMsgLoadedNoDebugger = 4001; // "The program is loaded and runs without the debugger."
+inline constexpr unsigned kMsgBiosLoaded = 4002;      // "BIOS loaded."
+inline constexpr unsigned kMsgNoMessageHelp = 4014;   // "No help for this message."
+inline constexpr unsigned kMsgTooManyBoth = 4018;     // "More than %d errors or %d warnings: ..."
+inline constexpr unsigned kMsgTooManyErrors = 4019;   // "More than %d errors: ..."
+inline constexpr unsigned kMsgTooManyWarnings = 4020; // "More than %d warnings: ..."
+inline constexpr unsigned kMsgLoadedImageNoDebugger = 4024; // "The program is loaded with the BIOS image and ..."
+inline constexpr unsigned kMsgCompiledNoBoard = 4025; // "Compiled without a board."
+inline constexpr unsigned kMsgDebuggingOff = 4026;    // "Debugging is off: ..."
+inline constexpr unsigned kMsgTargetUnreachable = 5032; // "The target cannot be reached."
 
 // The compiler.
 inline constexpr unsigned kMsgCompilingToFiles = 133;        // "Compiling to image files."
