@@ -1,6 +1,9 @@
 #include "compcore/cc_parse/expr/expr_unary.h"
 
 #include "compcore/cc_gen/constant_convert.h"
+#include "compcore/cc_gen/instructions.h"
+#include "compcore/cc_gen/operand_moves.h"
+#include "compcore/cc_gen/value_conversions.h"
 #include "compcore/cc_gen/target_arith.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
@@ -35,6 +38,80 @@ constexpr char kIoPrefix[] = "IOP_";
 constexpr int16_t kSizeIntLimit = 0x7FFF;
 
 bool IsConstant(const ValueRecord &value) { return value.storage == kStorageConstant; }
+
+// A function named without being called: an array level over its function
+// level.
+constexpr uint32_t kDesignatorLevels = (kLevelFunction << kLevelBits) | kLevelArray;
+constexpr uint32_t kTwoLevelMask = 0xFF;
+
+bool IsFunctionDesignator(const ValueRecord &value) {
+  return (value.declarator & kTwoLevelMask) == kDesignatorLevels;
+}
+
+// A unary operator on a run-time value, computed in the value register. A
+// char is negated and complemented as the int it widens to, then narrowed
+// back.
+void EmitUnary(char op, ValueRecord &value) {
+  LoadOperandToValueRegister(value);
+  if (op == '+')
+    return;
+  const bool wasChar = value.type == kTypeChar && !value.HasLevel();
+  if (wasChar)
+    ConvertOperandTo(value, kTypeInt, false, 0);
+  switch (op) {
+  case '!':
+    EmitUnaryOperator(value, UnaryOp::kLogicalNot);
+    return;
+  case '-':
+    EmitUnaryOperator(value, UnaryOp::kNegate);
+    break;
+  case '~':
+    if (value.type == kTypeFloat && !value.HasLevel()) {
+      CompileError<kMsgInvalidOperands>();
+      return;
+    }
+    EmitUnaryOperator(value, UnaryOp::kComplement);
+    break;
+  default:
+    CompileError<kMsgUnknownUnaryOperator>();
+    return;
+  }
+  if (wasChar)
+    ConvertOperandTo(value, kTypeChar, false, 0);
+}
+
+// "&": a fixed-address object's address stays a constant of the link (an
+// array level marks it so); anything else has its address computed into
+// HL. `wasLvalue` is what the record held before its operand was read.
+void CompileAddressOf(ValueRecord &value, bool wasLvalue) {
+  CheckValueNotVoid(value);
+  const uint32_t outer = value.Level();
+  const bool structure = value.declarator == 0 && value.type >= kFirstStructType;
+  if (outer != kLevelArray && outer != kLevelFunction && !structure && !CheckAssignable(value) &&
+      IsConstant(value))
+    return; // a constant has no address to take
+  const bool computed = !value.symbol || value.storage == kStorageAuto || value.storage == kStorageStackStruct ||
+                        value.storage == kStoragePrimary;
+  if (computed) {
+    if (outer == kLevelArray) {
+      // An array's value is already its address; only the level it had
+      // must survive the load.
+      const uint32_t declarator = value.declarator;
+      const uint16_t *dimensions = value.dimensions;
+      LoadOperandToValueRegister(value);
+      value.declarator = declarator;
+      value.dimensions = dimensions;
+    } else {
+      LoadOperandAddressIntoHL(value);
+    }
+    value.declarator = AddLevel(value.declarator, kLevelPointer);
+  } else if (!IsFunctionDesignator(value)) {
+    value.declarator = AddLevel(value.declarator, kLevelArray);
+    value.addressConstant = 1;
+  }
+  value.wasLvalue = wasLvalue;
+  value.SetLvalue(false);
+}
 
 // The size answer: unsigned from 32768 bytes on, so a large object is never
 // a negative size.
@@ -91,14 +168,18 @@ void CompileCast(ValueRecord &value, const TypeName &name) {
     value.declarator = 0;
     return;
   }
-  if (IsConstant(value))
-    ConvertConstantTo(value, uint8_t(name.baseType), toPointer, 0);
-  else
-    Walk().needsCode = true; // a run-time conversion
+  // An array cast to a pointer keeps its address where it is: the
+  // element type is all that changes.
+  const bool arrayToPointer = toPointer && value.Level() == kLevelArray;
+  if (!arrayToPointer) {
+    if (IsFunctionDesignator(value))
+      LoadOperandToValueRegister(value);
+    ConvertOperandTo(value, uint8_t(name.baseType), toPointer, 0);
+  }
   value.type = uint8_t(name.baseType);
   if (toPointer)
     value.dimensions = name.dimensions;
-  if (toPointer && value.Level() == kLevelArray)
+  if (arrayToPointer)
     value.declarator = (target & ~kLevelKindMask) | kLevelArray;
   else
     value.declarator = target;
@@ -331,17 +412,22 @@ void GenerateUnaryExpression(ValueRecord &value) {
     if (IsConstant(value))
       FoldUnary(c, value);
     else
-      Walk().needsCode = true;
+      EmitUnary(c, value);
     return;
   }
-  if (c == '*' || c == '&') {
+  if (c == '*') {
     ConsumeChar();
     GenerateUnaryExpression(value);
     CheckValueNotVoid(value);
-    // Indirection and address-of reach memory through the code generator.
-    Walk().needsCode = true;
-    if (c == '*' && !IsConstant(value))
-      DereferenceValue(value);
+    DereferenceValue(value);
+    value.SetModifiable(true);
+    return;
+  }
+  if (c == '&') {
+    const bool wasLvalue = value.IsLvalue();
+    ConsumeChar();
+    GenerateUnaryExpression(value);
+    CompileAddressOf(value, wasLvalue);
     return;
   }
   if (c == '(') {

@@ -84,7 +84,11 @@ void DereferenceValue(ValueRecord &value) {
     }
     ++value.dimensions;
   }
-  if (value.storage == kStorageConstant)
+  // The object lies where the pointer points, so the pointer itself must
+  // be in the register first: an address constant, or a pointer variable
+  // whose record still designates its own storage.
+  const bool pointerValueHeld = value.storage == kStoragePrimary && !value.IsLvalue();
+  if (value.storage == kStorageConstant || (kind == kLevelPointer && !pointerValueHeld))
     Upcalls().LoadOperandToValueRegister(value);
   value.declarator = RemoveLevel(value.declarator);
   if (value.Level() == kLevelArray)

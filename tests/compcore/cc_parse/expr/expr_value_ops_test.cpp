@@ -121,6 +121,7 @@ TEST_F(ExprValueOpsTest, IndirectionTakesOneLevelAndWalksTheDimensions) {
   EXPECT_EQ(matrix.declarator, 0u);
   EXPECT_TRUE(matrix.IsLvalue());
   EXPECT_EQ(matrix.wasLvalue, 1);
+  EXPECT_TRUE(upcalls->events.empty()) << "an array's elements lie at its own address";
 
   ValueRecord pointer = Value(kTypeInt, kStorageAuto, 0x22, true); // int **p
   pointer.dimensions = dims;
@@ -129,7 +130,17 @@ TEST_F(ExprValueOpsTest, IndirectionTakesOneLevelAndWalksTheDimensions) {
   EXPECT_EQ(pointer.dimensions, dims) << "a pointer level has no dimension of its own";
   EXPECT_EQ(ArrayDimensionProduct(pointer), 2);
   EXPECT_TRUE(sink.Messages().empty());
-  EXPECT_TRUE(upcalls->events.empty()) << "a named object is not loaded";
+  // *p: the object lies where p points, so p itself is loaded first.
+  EXPECT_EQ(upcalls->events, std::vector<std::string>{"load value"});
+  EXPECT_EQ(pointer.storage, kStoragePrimary);
+  EXPECT_TRUE(pointer.IsLvalue()) << "the register now holds the pointee's address";
+
+  // A pointer value already in the register is not loaded again.
+  upcalls->events.clear();
+  ValueRecord held = Value(kTypeInt, kStoragePrimary, kLevelPointer);
+  DereferenceValue(held);
+  EXPECT_TRUE(upcalls->events.empty());
+  EXPECT_TRUE(held.IsLvalue());
 }
 
 TEST_F(ExprValueOpsTest, IndirectionOfAnAddressConstantLoadsItFirst) {
