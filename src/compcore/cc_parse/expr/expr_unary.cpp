@@ -3,6 +3,8 @@
 #include "compcore/cc_gen/constant_convert.h"
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/operand_moves.h"
+#include "compcore/cc_gen/operator_lowering.h"
+#include "compcore/cc_gen/register_cache.h"
 #include "compcore/cc_gen/value_conversions.h"
 #include "compcore/cc_gen/target_arith.h"
 #include "compcore/cc_gen/value_queries.h"
@@ -207,6 +209,91 @@ void FoldUnary(char op, ValueRecord &value) {
   }
 }
 
+// Writes the value register back to the object `target` designates. An
+// object reached only through its address has that address on the stack;
+// the value goes round DE (a long's DE:BC leaves HL free) so that HL can
+// carry the address.
+void StoreValueRegisterBack(ValueRecord &target, ValueRecord &result) {
+  if (target.storage != kStorageStackStruct) {
+    if (result.type == kTypeChar && !result.HasLevel() && !result.IsByteResult())
+      EmitFixed(Fixed::kLdAL);
+    EmitStoreValue(target, Reg::Value);
+    return;
+  }
+  ValueRecord through = target;
+  through.storage = kStoragePrimary;
+  through.SetLvalue(true);
+  if (IsLongOrFloatValue(result) || result.IsByteResult()) {
+    EmitPopPair(Reg::HL);
+    EmitStoreValue(through, Reg::Value);
+    return;
+  }
+  EmitPopPair(Reg::DE);
+  EmitFixed(Fixed::kExDeHl);
+  if (result.type == kTypeChar && !result.HasLevel())
+    EmitStoreValue(through, Reg::E);
+  else
+    EmitStoreValue(through, Reg::DE);
+  EmitFixed(Fixed::kExDeHl);
+}
+
+// The step by one of the operand's own type: a char steps as a char.
+void StepByOne(char op, ValueRecord &value) {
+  ValueRecord one = value.type == kTypeChar && !value.HasLevel() ? MakeCharConstantValue(1) : MakeIntConstantValue(1);
+  const char text[] = {op, 0};
+  BeginBinaryOperation(text, value, one);
+}
+
+// "++" and "--", before or after their operand. The stepped value is
+// stored back at once; after the operand the register is stepped back, so
+// the expression yields the old value without reading the object again.
+void CompileStep(char op, bool prefix, ValueRecord &value) {
+  if (!value.IsModifiable())
+    CompileError<kMsgNotModifiable>();
+  if (!CheckAssignable(value)) {
+    UnarySwitches().plainStep = false;
+    return; // nothing to store into
+  }
+  if (!IsDirectlyAddressable(value) && value.storage != kStorageStackStruct) {
+    LoadOperandAddressIntoHL(value);
+    CachePrimaryRegister(value, true);
+    FlushPrimaryRegister();
+  }
+  ValueRecord object = value;
+  // The pushed address is still in HL: the operand is read through it.
+  if (value.storage == kStorageStackStruct)
+    value.storage = kStoragePrimary;
+  StepByOne(op, value);
+  object.SetCodeFlag13(value.CodeFlag13());
+  object.SetByteResult(value.IsByteResult());
+  StoreValueRegisterBack(object, value);
+  object.SetCodeFlag13(false);
+  value.SetCodeFlag13(false);
+  UnaryLevelSwitches &switches = UnarySwitches();
+  if (switches.plainStep) {
+    value.SetStepNotLoaded(true);
+  } else if (!value.StepNotLoaded()) {
+    if (!prefix)
+      StepByOne(op == '+' ? '-' : '+', value);
+    value.sideEffects = 1;
+  } else if (prefix) {
+    value.SetStepNotLoaded(false);
+    LoadOperandToValueRegister(value);
+  }
+  switches.plainStep = false;
+  value.SetLvalue(false);
+}
+
+// "++" or "--" at the cursor, consumed: its first character, else 0.
+char ScanStep() {
+  const char c = SkipToOperand();
+  if ((c != '+' && c != '-') || InputCursor[1] != c)
+    return 0;
+  ConsumeChar();
+  ConsumeChar();
+  return c;
+}
+
 // The value of a name the symbol tables do not hold: a BIOS I/O register
 // (plain, or under its "IOP_" name) is a constant; anything else is 493.
 void CompileUndeclaredName(ValueRecord &value, const std::string &name) {
@@ -394,15 +481,9 @@ void GenerateUnaryExpression(ValueRecord &value) {
     CompileSizeof(value);
     return;
   }
-  // At the line's end there is no character after the operand's first.
-  const char next = PeekNextChar();
-  if ((c == '+' || c == '-') && next == c) {
-    // A step stores: run-time code.
-    ConsumeChar();
-    ConsumeChar();
+  if (const char step = ScanStep()) {
     GenerateUnaryExpression(value);
-    CheckAssignable(value);
-    Walk().needsCode = true;
+    CompileStep(step, true, value);
     return;
   }
   if (c == '!' || c == '~' || c == '-' || c == '+') {
@@ -430,6 +511,7 @@ void GenerateUnaryExpression(ValueRecord &value) {
     CompileAddressOf(value, wasLvalue);
     return;
   }
+  bool parenthesised = false;
   if (c == '(') {
     ConsumeChar();
     TypeName name;
@@ -437,10 +519,11 @@ void GenerateUnaryExpression(ValueRecord &value) {
       CompileCast(value, name);
       return;
     }
-    CompilePostfixExpression(value, true);
-    return;
+    parenthesised = true;
   }
-  CompilePostfixExpression(value, false);
+  CompilePostfixExpression(value, parenthesised);
+  if (const char step = ScanStep())
+    CompileStep(step, false, value);
 }
 
 void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
@@ -456,11 +539,6 @@ void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
       Walk().needsCode = true;
       if (value.Level() == kLevelFunction)
         value.declarator = RemoveLevel(value.declarator);
-    } else if ((c == '+' || c == '-') && InputCursor[1] == c) {
-      ConsumeChar();
-      ConsumeChar();
-      CheckAssignable(value);
-      Walk().needsCode = true;
     } else {
       return;
     }

@@ -46,10 +46,11 @@ bool IsDirectlyAddressable(const ValueRecord &value) {
   }
   if (!IsStackStorage(value.storage))
     return false;
-  if (CanUseFrameIndex(value))
-    return true;
-  return OperandByteSize(value, OperandSizeMode::kPointer) == kWordBytes &&
-         LocalStackOffset(value) + kWordBytes < kStackReach;
+  // Only the frame pointer and the Corvid's SP-relative word access reach
+  // a stack variable; otherwise its address must be computed into HL, the
+  // register the value itself travels in.
+  return ChooseFrameAddressingKind(value) != AddressingKind::kIndirectHL &&
+         (CanUseFrameIndex(value) || LocalStackOffset(value) + kWordBytes < kStackReach);
 }
 
 bool CheckAssignable(const ValueRecord &value) {

@@ -122,5 +122,52 @@ TEST_F(ExprUnaryCodeTest, CastsConvertAtRunTime) {
     Check(c);
 }
 
+TEST_F(ExprUnaryCodeTest, StepsStoreAtOnceAndYieldTheRightValue) {
+  const UnaryCodeCase cases[] = {
+      {"++g", TargetCpu::Z180, {"ld    hl,(2000)", "inc   hl", "ld    (2000),hl"}},
+      // After the operand the register steps back: the old value.
+      {"g++", TargetCpu::Z180, {"ld    hl,(2000)", "inc   hl", "ld    (2000),hl", "dec   hl"}},
+      {"--c", TargetCpu::Z180, {"ld    a,(2002)", "dec   a", "ld    (2002),a"}},
+      // A pointer steps by its element's size.
+      {"p++", TargetCpu::Z180, {"ld    hl,(2004)", "inc   hl", "inc   hl", "ld    (2004),hl", "dec   hl", "dec   hl"},
+       false, kStoragePrimary, kLevelPointer},
+      {"l++", TargetCpu::Z180, {"ld    de,(2006)", "ld    bc,(2008)", "push  bc", "push  de", "ld    hl,0001",
+                                "call  0000", "call  0000", "ld    (2006),de", "ld    (2008),bc", "push  bc",
+                                "push  de", "ld    hl,0001", "call  0000", "call  0000"}},
+      // Objects reached through HL: the address waits on the stack while
+      // the value is stepped, and the value goes round DE to be stored.
+      {"i++", TargetCpu::Z180, {"ld    hl,0002", "add   hl,sp", "push  hl", "ld    a,(hl)", "inc   hl", "ld    h,(hl)",
+                                "ld    l,a", "inc   hl", "pop   de", "ex    de,hl", "ld    (hl),e", "inc   hl",
+                                "ld    (hl),d", "ex    de,hl", "dec   hl"}},
+      {"(*p)++", TargetCpu::Z180, {"ld    hl,(2004)", "push  hl", "ld    a,(hl)", "inc   hl", "ld    h,(hl)",
+                                   "ld    l,a", "inc   hl", "pop   de", "ex    de,hl", "ld    (hl),e", "inc   hl",
+                                   "ld    (hl),d", "ex    de,hl", "dec   hl"}},
+      // *q++ steps q, then designates what q pointed at before.
+      {"*q++", TargetCpu::Z180, {"ld    hl,0004", "add   hl,sp", "push  hl", "ld    a,(hl)", "inc   hl",
+                                 "ld    h,(hl)", "ld    l,a", "inc   hl", "pop   de", "ex    de,hl", "ld    (hl),e",
+                                 "inc   hl", "ld    (hl),d", "ex    de,hl", "dec   hl"}},
+      {"++*q", TargetCpu::Z180, {"ld    hl,0004", "add   hl,sp", "ld    a,(hl)", "inc   hl", "ld    h,(hl)",
+                                 "ld    l,a", "push  hl", "ld    a,(hl)", "inc   a", "pop   hl", "ld    (hl),a"}},
+      {"5++", TargetCpu::Z180, {}, false, kStorageConstant, 0, {kMsgNotModifiable, kMsgNotAssignable}},
+  };
+  for (const UnaryCodeCase &c : cases)
+    Check(c);
+}
+
+TEST_F(ExprUnaryCodeTest, AStepWhoseValueIsUnusedLeavesNoReload) {
+  UnarySwitches().plainStep = true;
+  ValueRecord value;
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, CompileAt(TargetCpu::Z180, "g++", value),
+                        {"ld    hl,(2000)", "inc   hl", "ld    (2000),hl"}));
+  EXPECT_TRUE(value.StepNotLoaded());
+  EXPECT_FALSE(UnarySwitches().plainStep) << "the switch holds for one step only";
+  LoadOperandToValueRegister(value);
+  EXPECT_TRUE(Emitted().empty());
+  EXPECT_EQ(value.sideEffects, 0);
+
+  CompileAt(TargetCpu::Z180, "g++", value);
+  EXPECT_EQ(value.sideEffects, 1) << "a used step's value has side effects";
+}
+
 } // namespace
 } // namespace tsw::testing
