@@ -79,7 +79,7 @@ void EmitUnary(char op, ValueRecord &value) {
     return;
   }
   if (wasChar)
-    ConvertOperandTo(value, kTypeChar, false, 0);
+    ConvertOperandTo(value, kTypeChar, false, kConvertNarrowChar);
 }
 
 // "&": a fixed-address object's address stays a constant of the link (an
@@ -176,7 +176,7 @@ void CompileCast(ValueRecord &value, const TypeName &name) {
   if (!arrayToPointer) {
     if (IsFunctionDesignator(value))
       LoadOperandToValueRegister(value);
-    ConvertOperandTo(value, uint8_t(name.baseType), toPointer, 0);
+    ConvertOperandTo(value, uint8_t(name.baseType), toPointer, kConvertNarrowChar);
   }
   value.type = uint8_t(name.baseType);
   if (toPointer)
