@@ -11,6 +11,7 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_struct.h"
+#include "compcore/cc_parse/expr/expr_call.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/expr/expr_literals.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
@@ -377,16 +378,6 @@ void CompileName(ValueRecord &value) {
   CompileSymbolValue(value, *symbol);
 }
 
-// Skips an argument list up to and including its ')'.
-void CompileCallArguments() {
-  ConsumeChar();
-  if (SkipToOperand() != ')') {
-    ValueRecord argument;
-    CompileExpressionList(argument);
-  }
-  ExpectChar(')');
-}
-
 // The bound a subscript can be checked against: the current dimension of an
 // array, the characters of a string literal. An unsized array (dimension 0,
 // `extern int a[]`) has none.
@@ -535,10 +526,7 @@ void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
     } else if (c == '.' || (c == '-' && InputCursor[1] == '>')) {
       CompileMember(value, c == '-');
     } else if (c == '(') {
-      CompileCallArguments();
-      Walk().needsCode = true;
-      if (value.Level() == kLevelFunction)
-        value.declarator = RemoveLevel(value.declarator);
+      CompileFunctionCall(value);
     } else {
       return;
     }
