@@ -1,5 +1,7 @@
 #include "compcore/cc_parse/expr/expr_unary.h"
 
+#include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/constant_convert.h"
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/operand_moves.h"
@@ -39,6 +41,7 @@ constexpr uint32_t kIoRegisterLimit = 256;
 constexpr uint16_t kNoBiosValue = 0xFFFF;
 constexpr char kIoPrefix[] = "IOP_";
 constexpr int16_t kSizeIntLimit = 0x7FFF;
+constexpr uint16_t kPointerBytes = 2;
 
 bool IsConstant(const ValueRecord &value) { return value.storage == kStorageConstant; }
 
@@ -125,14 +128,48 @@ ValueRecord SizeConstant(uint16_t bytes) {
 
 // The byte size of the object a value designates.
 uint16_t ValueByteSize(const ValueRecord &value) {
+  // An address taken with & is a pointer, whatever level marks it.
+  if (value.addressConstant)
+    return kPointerBytes;
   ValueRecord pointer = value;
   pointer.declarator = AddLevel(value.declarator, kLevelPointer);
   return ArrayDimensionProduct(pointer);
 }
 
+uint32_t &SideEffectCounter() {
+  static uint32_t count;
+  return count;
+}
+
+// The operand of sizeof lends only its type: its code is taken back unless
+// it has side effects, which the program may rely on: then it is compiled
+// once more from its start, its code kept and its diagnostics not listed a
+// second time.
+void CompileSizeofOperand(ValueRecord &operand, void (*compile)(ValueRecord &)) {
+  const InputState input = SaveInputState();
+  const uint32_t point = PushCodeSavePoint();
+  const uint32_t effectsBefore = SideEffectCounter();
+  operand = {};
+  compile(operand);
+  const bool sideEffects = operand.sideEffects || SideEffectCounter() != effectsBefore;
+  RestoreCodeSavePoint(point);
+  DropCodeSavePoint(point);
+  if (!sideEffects)
+    return;
+  CompileWarningSerious<kMsgSizeofSideEffects>();
+  RestoreInputState(input);
+  ++ErrorSuppression();
+  struct Unsuppress {
+    ~Unsuppress() { --ErrorSuppression(); }
+  } unsuppress;
+  operand = {};
+  compile(operand);
+  // A structure a call left on the stack is no value of the answer.
+  if (operand.storage == kStorageStackStruct && !operand.HasLevel())
+    EmitStackAdjustAndTrack(int16_t(ValueStorageSize(operand)));
+}
+
 void CompileSizeof(ValueRecord &value) {
-  // The operand only lends its type: whatever code it would need is no
-  // code of the answer.
   const bool outerNeedsCode = Walk().needsCode;
   ValueRecord operand;
   uint16_t bytes = 0;
@@ -142,13 +179,13 @@ void CompileSizeof(ValueRecord &value) {
     if (ReadTypeName(name)) {
       bytes = name.byteSize;
     } else {
-      CompileExpressionList(operand);
+      CompileSizeofOperand(operand, CompileExpressionList);
       CheckValueNotVoid(operand);
       bytes = ValueByteSize(operand);
     }
     ExpectChar(')');
   } else {
-    GenerateUnaryExpression(operand);
+    CompileSizeofOperand(operand, GenerateUnaryExpression);
     CheckValueNotVoid(operand);
     bytes = ValueByteSize(operand);
   }
@@ -276,7 +313,7 @@ void CompileStep(char op, bool prefix, ValueRecord &value) {
   } else if (!value.StepNotLoaded()) {
     if (!prefix)
       StepByOne(op == '+' ? '-' : '+', value);
-    value.sideEffects = 1;
+    NoteSideEffect(value);
   } else if (prefix) {
     value.SetStepNotLoaded(false);
     LoadOperandToValueRegister(value);
@@ -460,6 +497,11 @@ void CompileMember(ValueRecord &value, bool throughPointer) {
 }
 
 } // namespace
+
+void NoteSideEffect(ValueRecord &value) {
+  value.sideEffects = 1;
+  ++SideEffectCounter();
+}
 
 UnaryLevelSwitches &UnarySwitches() {
   static UnaryLevelSwitches switches;

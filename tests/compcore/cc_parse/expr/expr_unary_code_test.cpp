@@ -1,4 +1,5 @@
 #include "compcore/cc_gen/value_queries.h"
+#include "compcore/cc_reloc/fixups.h"
 #include "compcore/expr_code_fixture.h"
 
 #include <gtest/gtest.h>
@@ -172,6 +173,49 @@ TEST_F(ExprUnaryCodeTest, AStepWhoseValueIsUnusedLeavesNoReload) {
 
   CompileAt(TargetCpu::Z180, "g++", value);
   EXPECT_EQ(value.sideEffects, 1) << "a used step's value has side effects";
+}
+
+TEST_F(ExprUnaryCodeTest, SizeofTakesBackTheCodeOfItsOperand) {
+  Local("j", kTypeInt, 6);
+  struct Case {
+    const char *text;
+    int16_t size;
+    std::vector<std::string> listing;
+    std::vector<unsigned> messages = {};
+  } cases[] = {
+      {"sizeof(a[j])", 2, {}},
+      {"sizeof a", 8, {}},
+      {"sizeof(*p)", 2, {}},
+      {"sizeof(-l)", 4, {}},
+      {"sizeof(char)", 1, {}},
+      {"sizeof(int *)", 2, {}},
+      {"sizeof \"abc\"", 4, {}},
+      {"sizeof(&a)", 2, {}},
+      // A side effect the program may count on: compiled again, kept.
+      {"sizeof(g++)", 2, {"ld    hl,(2000)", "inc   hl", "ld    (2000),hl", "dec   hl"}, {kMsgSizeofSideEffects}},
+      {"sizeof(++*q)", 1, {"ld    hl,0004", "add   hl,sp", "ld    a,(hl)", "inc   hl", "ld    h,(hl)", "ld    l,a",
+                           "push  hl", "ld    a,(hl)", "inc   a", "pop   hl", "ld    (hl),a"},
+       {kMsgSizeofSideEffects}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.text);
+    ValueRecord value;
+    EXPECT_TRUE(DecodesAs(TargetCpu::Z180, CompileAt(TargetCpu::Z180, c.text, value), c.listing));
+    EXPECT_EQ(value.storage, kStorageConstant);
+    EXPECT_EQ(int16_t(value.value), c.size);
+    EXPECT_EQ(InputCursor, std::string_view("")) << "the whole operand is read";
+    EXPECT_EQ(Emission().stackOffset, 0);
+    EXPECT_EQ(sink.Messages(), c.messages);
+  }
+}
+
+TEST_F(ExprUnaryCodeTest, SizeofLeavesNoFixupOfTheCodeItTookBack) {
+  AddSymbol("later", kLevelNone, kTypeLong, 0, kClassExtern);
+  ResetFixupTables(kResetFinal);
+  ValueRecord value;
+  EXPECT_TRUE(CompileAt(TargetCpu::Z180, "sizeof(-later)", value).empty());
+  EXPECT_EQ(value.value, 4u);
+  EXPECT_TRUE(PendingLabelList().empty());
 }
 
 } // namespace
