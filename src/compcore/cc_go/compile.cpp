@@ -24,6 +24,7 @@
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
+#include "compcore/cc_parse/stmt/function_body.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "foundation/memorymap.h"
@@ -76,6 +77,7 @@ void ResetModules() {
   ResetExpressionCompiler();
   ResetByteRoad();
   ResetControlFlowModule();
+  ResetFunctionCompiler();
   ResetCompileDriver();
   ResetInstructionEmission();
   ResetValueQueries();
@@ -116,7 +118,7 @@ void ResetCompiler() {
   SetEditorView(nullptr);
   SetDirectiveTargets(nullptr, nullptr);
   SetCodeGenerator(&ByteRoadCodeGenerator());
-  SetDeclarationBackEnd(nullptr);
+  SetDeclarationBackEnd(&FunctionCompiler());
   SetPendingLabelNames(&ByteRoadPendingLabels());
   CurrentAssembly() = std::make_unique<Assembly>();
   Wire(*CurrentAssembly());
@@ -144,7 +146,7 @@ void AssembleCompiler(const CompilerBoundaries &boundaries) {
   SetOutputTarget(codeTarget);
   if (boundaries.codeGenerator)
     SetCodeGenerator(boundaries.codeGenerator);
-  SetDeclarationBackEnd(boundaries.backEnd);
+  SetDeclarationBackEnd(boundaries.backEnd ? boundaries.backEnd : &FunctionCompiler());
   if (boundaries.pendingLabels)
     SetPendingLabelNames(boundaries.pendingLabels);
 }
