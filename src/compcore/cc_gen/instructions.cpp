@@ -1019,6 +1019,12 @@ void EmitZeroFlagToHl(int polarity) {
 
 void EmitTestForZero(ValueRecord &value) {
   EmissionState &e = Emission();
+  // What the flags say belongs to the value in the registers, not to one
+  // still to be loaded.
+  if (value.storage != kStoragePrimary) {
+    e.flagsValid = false;
+    e.valueIsCondition = false;
+  }
   if (e.flagsValid)
     return;
   // Only a value in the registers is the condition they hold.
