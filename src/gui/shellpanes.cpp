@@ -1,6 +1,7 @@
 #include "gui/shellpanes.h"
 
 #include "foundation/xerr.h"
+#include "gui/debugpanes.h"
 #include "gui/frames.h"
 #include "gui/msgwin.h"
 #include "gui/settings.h"
@@ -12,23 +13,33 @@
 namespace tsw {
 namespace {
 
-// Rows and width of the debugger's ring panes.
-constexpr uint16_t kRingRows = 200;
-constexpr uint16_t kRingWidth = 180;
-
-uint32_t ColorOr(const ColorSetting &setting, uint32_t fallback) { return setting.useDefault ? fallback : setting.color; }
+// Colour ranges take the settings' colours as they stand, default or not.
+uint32_t ColorOf(const PaneSettings &pane, ColorRole role) { return pane.Color(role).color; }
 
 } // namespace
 
 TextPane *ShellPanes::Make(PaneFrameKind kind) {
-  if (kind != PaneFrameKind::Message)
-    return new cShellRingPane(kRingRows, kRingWidth, 0, DefaultShellHost());
-  auto *pane = new cTextMessage(MessageRows(settings_), DefaultShellHost(),
-                                [this](const Diagnostic &message) { ShowSource(message); });
-  const PaneSettings &own = settings_.Pane(PaneKind::kMessage);
-  pane->SetCurrentColors(ColorOr(own.Color(ColorRole::kCurrentMessageFg), cTextMessage::kCurrentFg),
-                         ColorOr(own.Color(ColorRole::kCurrentMessageBg), cTextMessage::kCurrentBg));
-  return pane;
+  gui::PaneHost &host = DefaultShellHost();
+  switch (kind) {
+  case PaneFrameKind::Message: {
+    auto *pane =
+        new cTextMessage(MessageRows(settings_), host, [this](const Diagnostic &message) { ShowSource(message); });
+    const PaneSettings &own = settings_.Pane(PaneKind::kMessage);
+    pane->SetCurrentColors(ColorOf(own, ColorRole::kCurrentMessageFg), ColorOf(own, ColorRole::kCurrentMessageBg));
+    return pane;
+  }
+  case PaneFrameKind::Assembly: {
+    const PaneSettings &debug = settings_.Pane(PaneKind::kDebugEditor);
+    return new cListingPane(host, ColorOf(debug, ColorRole::kExecutionCursorFg),
+                            ColorOf(debug, ColorRole::kExecutionCursorBg));
+  }
+  case PaneFrameKind::Dump: return new cDumpPane(host);
+  case PaneFrameKind::Stdio: return new cStdioPane(host);
+  case PaneFrameKind::Watch:
+  case PaneFrameKind::Register:
+  case PaneFrameKind::Stack: return new cLinePane(host);
+  }
+  return nullptr;
 }
 
 void ShellPanes::ShowSource(const Diagnostic &message) {

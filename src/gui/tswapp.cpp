@@ -188,6 +188,7 @@ void tswApp::InitMainWindow() {
   InstallDebugger(debugUi_.get());
   panes_ = std::make_unique<ShellPanes>(*client_, *settings_);
   client_->SetPaneMaker([this](PaneFrameKind kind) { return panes_->Make(kind); });
+  client_->paneOpened = [this](DebugPane pane, TextPane &shown) { debugUi_->FillOpenedPane(pane, shown); };
   buildTarget_ = std::make_unique<DriverBuildTarget>([this] { return settings_->comm.useTcp; });
   buildWindows_ = std::make_unique<ShellBuildWindows>(*client_);
   client_->SetBuildTarget(*buildTarget_, *buildWindows_, [this] { return BuildPathsOf(*settings_, paths_); });
