@@ -9,6 +9,7 @@
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/decl/cc_declarator.h"
 #include "compcore/cc_parse/decl/cc_params.h"
+#include "compcore/cc_parse/stmt/frame_layout.h"
 #include "compcore/cc_parse/stmt/statement.h"
 #include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_parse/stmt/stmt_return.h"
@@ -24,11 +25,6 @@
 
 namespace tsw {
 namespace {
-
-// Bytes between the frame base and the first parameter: the return
-// address.
-constexpr uint16_t kRootFrameOverhead = 2;
-constexpr uint16_t kParameterSlotBytes = 2;
 
 // The attributes the function is compiled with: the declaration's, the
 // statement hooks only with debug code.
@@ -50,8 +46,6 @@ SymbolRecord *EnterFunctionSymbol(int16_t baseType, int16_t storageClass) {
     symbol->definition = definition;
   return symbol;
 }
-
-uint16_t FrameOverhead() { return kRootFrameOverhead; }
 
 void SelectFunctionCodeCache() {
   CodeGenerator &codegen = CodeGen();
@@ -85,7 +79,7 @@ void CompileBody() {
   { FunctionProlog prolog(f.localsSize, 0); }
 
   const uint16_t result = CompileCompoundStatement();
-  if (result != kStatementReturn) {
+  if (result != kStatementReturns) {
     // The closing brace is where the debugger stops before the function
     // returns.
     MarkStatementPosition(CurrentSourceLine(), uint16_t(std::max<int>(1, CurrentSourceColumn() - 1)));
@@ -142,23 +136,6 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
   EndFunction(hasBody);
   StatementState() = saved;
   return hasBody;
-}
-
-void AssignLocalOffsets() {
-  FunctionStatementState &f = StatementState();
-  f.frameOverhead = FrameOverhead();
-  f.parametersSize = 0;
-  ForEachSymbolRecord(SymbolTableId::kLocal, [&](const SymbolRecord &entry) {
-    if (entry.kind != kClassAutoLocal || int16_t(entry.definition) < 0 || entry.type == kTypeVoid)
-      return false;
-    SymbolRecord *parameter = LookupSymbol(entry.name, false, SymbolTableId::kLocal);
-    if (!parameter || parameter->definition != 0)
-      return false;
-    const uint16_t size = std::max<uint16_t>(kParameterSlotBytes, uint16_t(parameter->extent - parameter->offset));
-    parameter->definition = uint16_t(f.frameOverhead + f.parametersSize);
-    f.parametersSize = uint16_t(f.parametersSize + size);
-    return false;
-  });
 }
 
 void ResetFunctionCompiler() {

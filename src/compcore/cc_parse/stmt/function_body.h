@@ -19,9 +19,6 @@ public:
 // The one the compiler's assembly installs.
 FunctionCompilerBackEnd &FunctionCompiler();
 
-// Lays out the parameters above the frame base.
-void AssignLocalOffsets();
-
 // Back to the start of a compile; registers the function state with the
 // statement snapshot.
 void ResetFunctionCompiler();

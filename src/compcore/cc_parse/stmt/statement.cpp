@@ -2,7 +2,7 @@
 
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/emit_cache.h"
-#include "compcore/cc_gen/value_record.h"
+#include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/cc_loop.h"
@@ -25,16 +25,13 @@ void CheckCodeSpace() {
 uint16_t ReturnStatement() {
   CompileReturn(true);
   ExpectStatementSemicolon();
-  return kStatementReturn;
+  return kStatementReturns;
 }
 
 uint16_t EmptyStatement() { return kStatementPlain; }
 
-// Until the expression compiler has an entry that keeps no value, the
-// value is compiled into a record nobody reads.
 uint16_t ExpressionStatement() {
-  ValueRecord value;
-  CompileExpressionList(value);
+  CompileExpressionForEffect(false);
   ExpectStatementSemicolon();
   return kStatementPlain;
 }
@@ -42,6 +39,7 @@ uint16_t ExpressionStatement() {
 // In the order they are tried; the loops, switch, labels and jumps join
 // here.
 constexpr std::array kRows{
+    StatementRow{"if", true, CompileIf},
     StatementRow{"return", true, ReturnStatement},
     StatementRow{";", true, EmptyStatement},
 };
@@ -113,6 +111,27 @@ uint16_t CompileCompoundStatement() {
   }
   --f.blockDepth;
   return result;
+}
+
+// if-statement = "if" "(" expression ")" statement [ "else" statement ]
+uint16_t CompileIf() {
+  ExpectStatementChar('(');
+  const JumpRecord whenFalse = CompileConditionJump(ADDR24{}, false, ")");
+  const uint16_t thenResult = CompileStatement();
+  if (!SkipBlanksAndMatchKeyword("else")) {
+    EmitFarJumpFixup(whenFalse, CurrentCodeAddress());
+    return kStatementPlain;
+  }
+  // A then-part that returns or jumps never falls through to the else-part.
+  const bool fallsThrough = thenResult != kStatementReturns && thenResult != kStatementJumps;
+  JumpRecord overElse;
+  if (fallsThrough)
+    overElse = EmitJumpToAddr24(ADDR24{}, kOpJump);
+  EmitFarJumpFixup(whenFalse, CurrentCodeAddress());
+  CompileStatement();
+  if (fallsThrough)
+    EmitFarJumpFixup(overElse, CurrentCodeAddress());
+  return kStatementPlain;
 }
 
 void ExpectStatementSemicolon() { ExpectStatementChar(';'); }

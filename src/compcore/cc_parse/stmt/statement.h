@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compcore/cc_parse/stmt/control_flow.h"
+
 #include <cstdint>
 #include <span>
 
@@ -7,6 +9,9 @@
 // retry around it, the dispatcher's keyword table, compound statements and
 // if/else.
 namespace tsw {
+
+// The result of a statement at the end of the input: nothing was there.
+inline constexpr uint16_t kStatementEndOfInput = 0;
 
 // A statement with the segment-overflow retry: one that overflows its
 // segment is compiled once more in the following origin. Its result code.
@@ -16,6 +21,8 @@ uint16_t CompileStatementBody();
 // After "{": the statements up to and with "}"; the last one's result, 2
 // for an empty block.
 uint16_t CompileCompoundStatement();
+// After "if": the condition, the then-part and an else-part.
+uint16_t CompileIf();
 // Consumes ";" or reports it missing.
 void ExpectStatementSemicolon();
 

@@ -1,7 +1,6 @@
 #include "compcore/cc_parse/stmt/stmt_return.h"
 
 #include "compcore/cc_gen/far_jumps.h"
-#include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_gen/prolog_epilog.h"
 #include "compcore/cc_gen/value_record.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
@@ -14,8 +13,7 @@ void CompileReturn(bool withValue) {
   FunctionStatementState &f = StatementState();
   if (withValue && !AtStatementEnd()) {
     ValueRecord value;
-    CompileExpressionList(value);
-    LoadOperandToValueRegister(value);
+    CompileConditionValue(value);
   }
   if (f.hasEpilog) {
     EmitJumpToAddr24(f.epilogAddress, kOpJump);

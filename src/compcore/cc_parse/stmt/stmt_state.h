@@ -13,14 +13,6 @@ namespace tsw {
 
 struct SymbolRecord;
 
-// What every statement compiler answers.
-enum StatementResult : uint16_t {
-  kStatementEndOfInput = 0,
-  kStatementPlain = 2,
-  kStatementReturn = 3,
-  kStatementGoto = 4,
-};
-
 struct FunctionStatementState {
   std::string name;
   SymbolRecord *symbol = nullptr;

@@ -97,12 +97,57 @@ TEST_F(FunctionBodyCompile, MistakesAreReportedByNumber) {
       {"a return without ';'", "int f(void) { return 3 }", "2051"},
       {"a function defined twice", "int f(void) { return 1; }\nint f(void) { return 2; }", "491"},
       {"neither body nor ';' after the declarator", "int f(void) x", "470"},
+      {"an if without '('", "int g;\nvoid f(void) { if g) ; }", "2051"},
   };
   for (const Case &c : cases) {
     CompileAlone(std::string("#nodebug\n") + c.program);
     const std::vector<std::string> numbers = MessageNumbers();
     EXPECT_EQ(std::count(numbers.begin(), numbers.end(), c.number), 1)
         << c.what << ": " << ::testing::PrintToString(Records());
+  }
+}
+
+TEST_F(FunctionBodyCompile, ParametersLieAboveTheReturnAddressAndLocalsBelowIt) {
+  const BodyCase cases[] = {
+      {"the first parameter", "int f(int a) { return a; }", {"ld    hl,(sp+2)", "ret"}},
+      {"the second parameter", "int f(int a, int b) { return b; }", {"ld    hl,(sp+4)", "ret"}},
+      // A char still takes a word; a long takes four bytes.
+      {"behind a char and a long", "int f(char c, long l, int i) { return i; }", {"ld    hl,(sp+8)", "ret"}},
+      {"the first local", "int f(void) { int x; int y; return x; }",
+       {"add   sp,FC", "ld    hl,(sp+2)", "exx", "add   sp,04", "exx", "ret"}},
+      {"a parameter above a local", "int f(int a) { int x; return a; }",
+       {"add   sp,FE", "ld    hl,(sp+4)", "exx", "add   sp,02", "exx", "ret"}},
+  };
+  for (const BodyCase &c : cases) {
+    const uint16_t status = CompileAlone(std::string("#nodebug\n") + c.program);
+    EXPECT_EQ(status, 0) << c.what << ": " << ::testing::PrintToString(Records());
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), c.listing)) << c.what;
+  }
+}
+
+TEST_F(FunctionBodyCompile, IfJumpsOverTheThenPartAndElseOverTheElsePart) {
+  // g stands at 0000: the program places no data.
+  const BodyCase cases[] = {
+      {"if without else", "int g;\nvoid f(void) { if (g) ; }",
+       {"ld    hl,(0000)", "bool  hl", "jp    z,1007", "ret"}},
+      {"the then-part falls through to a jump over the else-part", "int g;\nvoid f(void) { if (g) ; else ; }",
+       {"ld    hl,(0000)", "bool  hl", "jp    z,100A", "jp    100A", "ret"}},
+      {"a then-part that returns needs no jump over the else-part",
+       "int g;\nint f(void) { if (g) return 1; else return 2; }",
+       {"ld    hl,(0000)", "bool  hl", "jp    z,100B", "ld    hl,0001", "ret", "ld    hl,0002", "jp    100A",
+        "jp    100A"}},
+      {"a return after the if", "int g;\nint f(void) { if (g) return 1; return 2; }",
+       {"ld    hl,(0000)", "bool  hl", "jp    z,100B", "ld    hl,0001", "ret", "ld    hl,0002", "jp    100A"}},
+      // The second test loads g again: HL holds the first test's 0 or 1.
+      {"two ifs in a row", "int g;\nvoid f(void) { if (g) ; if (g) ; }",
+       {"ld    hl,(0000)", "bool  hl", "jp    z,1007", "ld    hl,(0000)", "bool  hl", "jp    z,100E", "ret"}},
+      {"nested ifs", "int g;\nvoid f(void) { if (g) if (g) ; }",
+       {"ld    hl,(0000)", "bool  hl", "jp    z,100E", "ld    hl,(0000)", "bool  hl", "jp    z,100E", "ret"}},
+  };
+  for (const BodyCase &c : cases) {
+    const uint16_t status = CompileAlone(std::string("#nodebug\n") + c.program);
+    EXPECT_EQ(status, 0) << c.what << ": " << ::testing::PrintToString(Records());
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), c.listing)) << c.what;
   }
 }
 
