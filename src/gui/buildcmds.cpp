@@ -110,7 +110,7 @@ std::optional<uint16_t> BuildCommands::RunCompileDriver(CompileMode mode, bool &
     target_.SetBiosWanted(false);
     if (state_.biosCompileActive)
       target_.SetCompileChanged(true);
-    state_.offlineCompile = false;
+    EndOfflineCompile();
     if (target_.LinkIsTcp())
       target_.DisconnectTcp();
     return std::nullopt;
@@ -139,7 +139,7 @@ bool BuildCommands::FinishCompile(CompileMode mode, uint16_t status, bool quietF
       windows_.ShowMessageWindow();
     if (recorded && windows_.MessageWindowOpen())
       windows_.FocusMessageWindow();
-    state_.offlineCompile = false;
+    EndOfflineCompile();
     if (target_.LinkIsTcp())
       target_.DisconnectTcp();
     return false;
@@ -165,8 +165,15 @@ bool BuildCommands::FinishCompile(CompileMode mode, uint16_t status, bool quietF
     target_.ResetTargetProgram();
     target_.RefreshPanesAfterReset();
   }
-  state_.offlineCompile = false;
+  EndOfflineCompile();
   return true;
+}
+
+// The BIOS compile of a compile without a board is only its first half: the
+// program's compile after it must not reach for the board either.
+void BuildCommands::EndOfflineCompile() {
+  if (!state_.biosCompileActive)
+    state_.offlineCompile = false;
 }
 
 void BuildCommands::CompileProgramCommand() {
@@ -224,7 +231,7 @@ void BuildCommands::LoadBiosStep() {
   windows_.RaiseRecentEditor();
 
   if (!CompileBiosAndLoad()) {
-    if (Serial()) {
+    if (OnBoard()) {
       target_.UseUserBaudRate();
       target_.OpenSerialPort();
     }

@@ -174,6 +174,7 @@ private:
   // status as the compile's own handling wants; nullopt after a cancel.
   std::optional<uint16_t> RunCompileDriver(CompileMode mode, bool &quietFailure);
   bool FinishCompile(CompileMode mode, uint16_t status, bool quietFailure);
+  void EndOfflineCompile();
 
   MainWindowCore &core_;
   BuildState &state_;
