@@ -352,6 +352,7 @@ inline constexpr unsigned kMsgBadBiosSymbolTable = 5035;     // "The BIOS symbol
 
 // Function calls.
 inline constexpr unsigned kMsgFirstTimeOutsideCostate = 481;   // "%s used outside a costate"
+inline constexpr unsigned kMsgNotCallable = 445;               // "called object is not a function or a function pointer"
 inline constexpr unsigned kMsgUncallable = 488;                // "cannot call this kind of object"
 inline constexpr unsigned kMsgTooManyArgumentCopies = 610;     // "too many nested function arguments"
 inline constexpr unsigned kMsgNoMemoryForArgument = 611;       // "out of memory for a function argument"
