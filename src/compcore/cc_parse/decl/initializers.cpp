@@ -27,8 +27,9 @@ constexpr uint16_t kPointerBytes = 2;
 using Dimensions = std::span<const uint16_t>;
 
 // An object or subobject the initializer fills: its declarator word with
-// the outermost level lowest, its base type and the dimensions of its
-// array levels, outermost first.
+// the outermost level lowest (a const object's word has more bits than
+// its levels' kinds), its base type and the dimensions of its array
+// levels, outermost first.
 struct Object {
   uint32_t word = 0;
   uint8_t type = 0;
@@ -39,7 +40,8 @@ Object ElementOf(const Object &array) { return {RemoveLevel(array.word), array.t
 uint16_t OutermostDimension(const Object &array) { return array.dimensions.empty() ? 0 : array.dimensions[0]; }
 
 const TypeRecord *StructureOf(const Object &object) {
-  return object.word == kLevelNone && object.type >= kFirstStructType ? TypeRecordAt(object.type) : nullptr;
+  return OutermostLevel(object.word) == kLevelNone && object.type >= kFirstStructType ? TypeRecordAt(object.type)
+                                                                                      : nullptr;
 }
 
 uint32_t ObjectBytes(const Object &object) {
@@ -99,7 +101,7 @@ std::string ReadStringLiteral() {
 }
 
 bool IsCharArray(const Object &object) {
-  return OutermostLevel(object.word) == kLevelArray && RemoveLevel(object.word) == kLevelNone &&
+  return OutermostLevel(object.word) == kLevelArray && OutermostLevel(RemoveLevel(object.word)) == kLevelNone &&
          object.type == kTypeChar;
 }
 
