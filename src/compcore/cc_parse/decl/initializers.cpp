@@ -124,18 +124,53 @@ void EmitCharArrayString(uint16_t dimension, uint16_t *count) {
     *count = dimension;
 }
 
-void EmitScalar(const Object &object) {
-  ValueRecord value;
-  Walk().needsCode = false;
-  CompileConditional(value);
-  const bool isPointer = OutermostLevel(object.word) == kLevelPointer;
-  const uint16_t size = uint16_t(ObjectBytes(object));
-  if (value.storage == kStorageConstant && !Walk().needsCode) {
-    ConvertOperandTo(value, object.type, isPointer, 0);
-    PutValue(ByteSink::kInitializedData, value.value, size);
+// A value at a fixed address stands for that address when it is an array,
+// a function or an address taken with '&'; the object itself (a named
+// scalar read) has no value before the program runs, and no address fits
+// in a char.
+void EmitFixedAddress(const ValueRecord &value, uint16_t size) {
+  if (value.wasLvalue || size < kPointerBytes) {
+    CompileError<kMsgInitializerNotData>();
+    EmitZeros(size);
     return;
   }
-  CompileError<kMsgNotConstant>();
+  PutAddress(ByteSink::kInitializedData, value);
+  EmitZeros(size - kPointerBytes);
+}
+
+// The run-time walk of the expression flags code it could not emit; such
+// a value is no constant, whatever its record says.
+class ExpressionWalkScope {
+public:
+  ExpressionWalkScope() : saved_(Walk().needsCode) { Walk().needsCode = false; }
+  ~ExpressionWalkScope() { Walk().needsCode = saved_; }
+  ExpressionWalkScope(const ExpressionWalkScope &) = delete;
+  ExpressionWalkScope &operator=(const ExpressionWalkScope &) = delete;
+
+private:
+  bool saved_;
+};
+
+void EmitScalar(const Object &object) {
+  ExpressionWalkScope walk;
+  ValueRecord value;
+  CompileConditional(value);
+  const uint16_t size = uint16_t(ObjectBytes(object));
+  switch (Walk().needsCode ? uint8_t(kStorageAuto) : value.storage) {
+  case kStorageConstant:
+    ConvertOperandTo(value, object.type, OutermostLevel(object.word) == kLevelPointer, 0);
+    PutValue(ByteSink::kInitializedData, value.value, size);
+    return;
+  case kStorageAuto: CompileError<kMsgNotConstant>(); break;
+  case kStoragePrimary:
+  case kStorageStackStruct:
+    if (value.wasLvalue)
+      CompileError<kMsgInitializerNotData>();
+    else
+      CompileError<kMsgInitializerNotConstant>();
+    break;
+  default: EmitFixedAddress(value, size); return;
+  }
   EmitZeros(size);
 }
 

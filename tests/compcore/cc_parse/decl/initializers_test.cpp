@@ -119,10 +119,8 @@ TEST_F(Initializers, AggregatesFollowTheirBracesOrTakeTheirElementsInOrder) {
 
 TEST_F(Initializers, CharArraysTakeStringsUpToTheirSize) {
   const DataCase cases[] = {
-      {"const char x[6] = \"abc\";", {'a', 'b', 'c', 0, 0, 0}},
-      {"const char x[4] = \"abc\";", {'a', 'b', 'c', 0}},
-      {"const char x[3] = \"abc\";", {'a', 'b', 'c'}, {566}},
-      {"const char x[2] = \"abc\";", {'a', 'b'}, {424}},
+      {"const char x[6] = \"abc\";", {'a', 'b', 'c', 0, 0, 0}}, {"const char x[4] = \"abc\";", {'a', 'b', 'c', 0}},
+      {"const char x[3] = \"abc\";", {'a', 'b', 'c'}, {566}},   {"const char x[2] = \"abc\";", {'a', 'b'}, {424}},
       {"const char x[4] = {\"a\\n\"};", {'a', '\n', 0, 0}},
   };
   for (const DataCase &c : cases) {
@@ -156,6 +154,35 @@ TEST_F(Initializers, AnUnsizedArrayTakesItsDimensionFromTheInitializer) {
     EXPECT_EQ(DataOf("x", uint32_t(c.bytes.size())), c.bytes) << c.declaration;
     EXPECT_EQ(Global("after")->address, x->address + c.bytes.size()) << c.declaration;
   }
+}
+
+// A value whose bytes the compile cannot know is refused; the object keeps
+// its size in zeros and the next one follows it.
+TEST_F(Initializers, ValuesNotKnownBeforeTheProgramRunsAreRefused) {
+  const DataCase cases[] = {
+      {"int g;\nconst int x = g;", {0, 0}, {546}},
+      {"const char a[2] = {1, 2};\nconst char x = a;", {0}, {546}},
+  };
+  for (const DataCase &c : cases) {
+    CompileCorvid(std::string(c.declaration) + "\nconst char after = 0x55;\n");
+    std::vector<unsigned> messages = Messages();
+    std::erase(messages, 548u); // "g" is not const
+    EXPECT_EQ(messages, c.messages) << c.declaration << ::testing::PrintToString(Records());
+    EXPECT_EQ(DataOf("x", uint32_t(c.bytes.size())), c.bytes) << c.declaration;
+    ASSERT_NE(Global("after"), nullptr);
+    EXPECT_EQ(Global("after")->address, Global("x")->address + c.bytes.size()) << c.declaration;
+  }
+}
+
+// An array's name stands for its address, in a pointer's or a long's size.
+TEST_F(Initializers, ArrayNamesGiveTheirAddresses) {
+  CompileCorvid("const char a[2] = {1, 2};\n"
+                "const char * const pa = a;\n"
+                "const long la = a;\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
+  const uint32_t a = Global("a")->address & 0xFFFF;
+  EXPECT_EQ(DataOf("pa", 2), (ByteList{uint8_t(a), uint8_t(a >> 8)}));
+  EXPECT_EQ(DataOf("la", 4), (ByteList{uint8_t(a), uint8_t(a >> 8), 0, 0}));
 }
 
 } // namespace
