@@ -97,6 +97,18 @@ inline constexpr unsigned kMsgClipboardFailed = 5020; // "The clipboard cannot b
 inline constexpr unsigned kMsgTempFile = 5022;       // "Cannot create the temporary file '%s'."
 inline constexpr unsigned kMsgCannotOpen = 5023;     // "Cannot open '%s'."
 inline constexpr unsigned kMsgNoDirectory = 5148;    // "The directory %s does not exist."
+inline constexpr unsigned kMsgCompiling = 730;        // "Compiling %s..."
+inline constexpr unsigned kMsgMessageRow = 737;       // "%d: %s"
+inline constexpr unsigned kMsgLoadedNoDebugger = 4001; // "The program is loaded and runs without the debugger."
+inline constexpr unsigned kMsgBiosLoaded = 4002;      // "BIOS loaded."
+inline constexpr unsigned kMsgNoMessageHelp = 4014;   // "No help for this message."
+inline constexpr unsigned kMsgTooManyBoth = 4018;     // "More than %d errors or %d warnings: ..."
+inline constexpr unsigned kMsgTooManyErrors = 4019;   // "More than %d errors: ..."
+inline constexpr unsigned kMsgTooManyWarnings = 4020; // "More than %d warnings: ..."
+inline constexpr unsigned kMsgLoadedImageNoDebugger = 4024; // "The program is loaded with the BIOS image and ..."
+inline constexpr unsigned kMsgCompiledNoBoard = 4025; // "Compiled without a board."
+inline constexpr unsigned kMsgDebuggingOff = 4026;    // "Debugging is off: ..."
+inline constexpr unsigned kMsgTargetUnreachable = 5032; // "The target cannot be reached."
 
 // The compiler.
 inline constexpr unsigned kMsgCompilingToFiles = 133;        // "Compiling to image files."
@@ -145,6 +157,17 @@ inline constexpr unsigned kMsgTextTooLong = 455;             // "text too long: 
 inline constexpr unsigned kMsgStringPoolFull = 456;          // "string literal pool full"
 inline constexpr unsigned kMsgNotAssignable = 458;           // "the value cannot be assigned"
 inline constexpr unsigned kMsgNotIndirectable = 459;         // "indirection needs a pointer or an array"
+// The unary and postfix levels of an expression.
+inline constexpr unsigned kMsgNotModifiable = 442;           // "the value cannot be modified"
+inline constexpr unsigned kMsgFunctionAddressInXmem = 446;   // "the address of '%s' lies in extended memory"
+inline constexpr unsigned kMsgAutoNotAllowed = 451;          // "no automatic variables here"
+inline constexpr unsigned kMsgUnusableName = 520;            // "this name is no value"
+inline constexpr unsigned kMsgUnknownUnaryOperator = 631;    // "unknown unary operator"
+inline constexpr unsigned kMsgSizeofSideEffects = 821;       // "the operand of sizeof has side effects: its code is kept"
+inline constexpr unsigned kMsgBadInstanceArgument = 2016;    // "CofuncMaxInstance needs an indexed cofunction"
+inline constexpr unsigned kMsgSingleInstanceIndexed = 2017;  // "a single-instance cofunction takes no index"
+inline constexpr unsigned kMsgInstanceIndexMissing = 2018;   // "an indexed cofunction needs an index"
+inline constexpr unsigned kMsgAutoInCostate = 2019;          // "automatic variable inside a costate"
 inline constexpr unsigned kMsgRootOnlyTarget = 460;          // "'%s' resolves outside root memory"
 inline constexpr unsigned kMsgLineTooLong = 463;             // "line too long after macro expansion"
 inline constexpr unsigned kMsgCommentNotClosed = 464;     // "'/*' comment not closed"
@@ -319,6 +342,19 @@ inline constexpr unsigned kMsgLibraryAlsoDefinesName = 3034; // "'%s' redefines 
 inline constexpr unsigned kMsgNoLibDir = 4028;               // "Cannot open the library directory file %s."
 inline constexpr unsigned kMsgBadBiosSymbolTable = 5035;     // "The BIOS symbol table is damaged."
 
+// Function calls.
+inline constexpr unsigned kMsgFirstTimeOutsideCostate = 481;   // "%s used outside a costate"
+inline constexpr unsigned kMsgUncallable = 488;                // "cannot call this kind of object"
+inline constexpr unsigned kMsgTooManyArgumentCopies = 610;     // "too many nested function arguments"
+inline constexpr unsigned kMsgNoMemoryForArgument = 611;       // "out of memory for a function argument"
+inline constexpr unsigned kMsgArgumentTypeDiffers = 709;       // "argument type differs from the prototype"
+inline constexpr unsigned kMsgArgumentPointerDiffers = 710;    // "argument pointer type differs from the prototype"
+inline constexpr unsigned kMsgTooManyArguments = 715;          // "Too many arguments for this function."
+inline constexpr unsigned kMsgTooFewArguments = 716;           // "too few arguments for this function"
+inline constexpr unsigned kMsgArgumentIncompatible = 734;      // "argument type incompatible with the prototype"
+inline constexpr unsigned kMsgCofunctionOutsideWait = 2049;    // "cofunction called outside waitfordone"
+inline constexpr unsigned kMsgStructResultThroughPointer = 2050; // "structure result through a function pointer"
+
 // Far jumps, target modes and intrinsics, the start-up stub, prolog and epilog.
 inline constexpr unsigned kMsgBitNumberAbove7 = 487;       // "bit number above 7"
 inline constexpr unsigned kMsgBadEntryFrameRoutine = 655;  // "internal: bad frame routine on function entry"
@@ -362,5 +398,17 @@ inline constexpr unsigned kMsgLabelAlreadyPlaced = 3035; // "'%s' already placed
 
 inline constexpr unsigned kMsgBrkFileReadOnly = 5146;   // "Cannot write '%s': the file is read-only."
 inline constexpr unsigned kMsgBrkFileNotCreated = 5147; // "Cannot create files in %s."
+
+// The control-flow statements.
+inline constexpr unsigned kMsgCaseOutsideSwitch = 482;   // "case outside a switch"
+inline constexpr unsigned kMsgCaseConstantType = 483;    // "case constant must be char, int or unsigned"
+inline constexpr unsigned kMsgGotoWithoutLabel = 484;    // "goto without a label name"
+inline constexpr unsigned kMsgNoEnclosingControl = 495;  // "break or continue outside a loop or switch"
+inline constexpr unsigned kMsgTooManyCases = 608;        // "too many case labels (at most 4096)"
+inline constexpr unsigned kMsgTooManyJumps = 609;        // "too many break or continue statements"
+inline constexpr unsigned kMsgControlTooDeep = 612;      // "control statements nested too deeply"
+inline constexpr unsigned kMsgForWithoutSource = 663;    // "for loop without an open source"
+inline constexpr unsigned kMsgInEverytimeBlock = 2043;   // "not allowed in an everytime block"
+inline constexpr unsigned kMsgDuplicateCase = 2101;      // "duplicate case value"
 
 } // namespace tsw

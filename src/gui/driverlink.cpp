@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -72,6 +73,16 @@ void InstallDebugger(DebugUi *ui) {
 }
 
 namespace driver {
+uint16_t CompileFile(uint16_t mode) { return tsw::CompileFile(mode); }
+std::vector<Diagnostic> Diagnostics() {
+  std::vector<Diagnostic> list;
+  for (const sError *record = ErrorListHead(); record; record = record->next)
+    list.push_back({record->line, record->column, record->kind, record->text, record->help, record->file,
+                    (record->flags & 1) != 0});
+  return list;
+}
+bool RecordedErrorsOrWarnings() { return CompileErrorCount() != 0 || WarningCount() != 0; }
+bool DiagnosticsRecorded() { return (ErrorListStatus() & kListHoldsRecords) != 0; }
 void MarkCompileChanged() { SetCompileOptionFlag(1); }
 bool CompileChanged() { return GetCompileOptionFlag() != 0; }
 void SetCompileChanged(bool changed) { SetCompileOptionFlag(changed ? 1 : 0); }

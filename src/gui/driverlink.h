@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // The compile driver as the shell reaches it. The shell's window code sees
 // the settings store, whose names the compiler's headers also use, so only
@@ -11,6 +12,19 @@ namespace tsw {
 
 class DebugUi;
 class LinkHost;
+
+// One record of the compiler's diagnostic list, as the message window
+// keeps it.
+struct Diagnostic {
+  uint16_t line = 1;
+  uint8_t column = 1;
+  // 0 an error, above 0 a warning, below 0 a note of the shell's own.
+  int16_t kind = 0;
+  std::string text, help, file;
+  // Its position moves with the edits of its file.
+  bool followsEdits = false;
+  bool operator==(const Diagnostic &) const = default;
+};
 
 // What the compile driver reads of the shell.
 struct CompilerShellSource {
@@ -35,6 +49,12 @@ void InstallCompilerShell(CompilerShellSource *source);
 void InstallDebugger(DebugUi *ui);
 
 namespace driver {
+// The compile request: status bits, 1 messages to show, 2 failed.
+uint16_t CompileFile(uint16_t mode);
+std::vector<Diagnostic> Diagnostics();
+// Errors and warnings the last compile recorded.
+bool RecordedErrorsOrWarnings();
+bool DiagnosticsRecorded();
 // The next run must compile and load again.
 void MarkCompileChanged();
 bool CompileChanged();

@@ -22,6 +22,7 @@ protected:
     CompilerBoundaries boundaries;
     boundaries.shell = &shell;
     boundaries.messages = &messages;
+    boundaries.backEnd = backEnd;
     AssembleCompiler(boundaries);
     ClearErrorList();
   }
@@ -33,6 +34,9 @@ protected:
     return CompileFile(1);
   }
 
+  // What stands in for the function compiler, set before SetUp; null
+  // compiles no bodies.
+  DeclarationBackEnd *backEnd = nullptr;
   TempDir dir;
   ProgramShell shell{dir};
   RecordedMessages messages;

@@ -125,6 +125,21 @@ TEST_F(TswccTest, AKernelSourceIsCompiledBeforeTheProgram) {
   }
 }
 
+// A kernel compiled alone leaves its own image, which a compile of a
+// program on that kernel (whose kernel pass writes nothing) does not touch.
+TEST_F(TswccTest, AKernelCompiledAloneWritesItsImage) {
+  std::string kernel = dir.Write("k/bios.c", "int kernel_word;\n");
+  ProcessOutcome outcome = Run({"-lib", libDir, "-kernel", kernel});
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.output;
+  ASSERT_TRUE(std::filesystem::exists(dir / "k/bios.hex"));
+  std::string image = dir.Read("k/bios.hex");
+  std::string source = dir.Write("prog.c", "int a;\n");
+  outcome = Run({"-lib", libDir, "-bios", kernel, "-o", dir / "out", source});
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.output;
+  EXPECT_EQ(dir.Read("k/bios.hex"), image);
+  EXPECT_TRUE(std::filesystem::exists(dir / "out/prog.hex"));
+}
+
 TEST_F(TswccTest, RefusesABadCommandWithUsage) {
   std::string source = dir.Write("prog.c", "int a;\n");
   const std::vector<std::vector<std::string>> commands = {
@@ -134,6 +149,7 @@ TEST_F(TswccTest, RefusesABadCommandWithUsage) {
       {source, source},
       {"-x", source},
       {dir / "missing.c"},
+      {"-kernel", "-bios", source, source},
   };
   for (const std::vector<std::string> &command : commands) {
     ProcessOutcome outcome = Run(command);

@@ -23,6 +23,7 @@
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
+#include "compcore/cc_parse/stmt/control_flow.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "foundation/memorymap.h"
@@ -74,6 +75,7 @@ void ResetModules() {
   ResetDeclarationModule();
   ResetExpressionCompiler();
   ResetByteRoad();
+  ResetControlFlowModule();
   ResetCompileDriver();
   ResetInstructionEmission();
   ResetValueQueries();

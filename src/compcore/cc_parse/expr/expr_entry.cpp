@@ -1,5 +1,8 @@
 #include "compcore/cc_parse/expr/expr_entry.h"
 
+#include "compcore/cc_gen/conditional_jumps.h"
+#include "compcore/cc_gen/instructions.h"
+#include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/expr/expr_binary.h"
@@ -39,6 +42,16 @@ bool ReadConstantRecord(ValueRecord &value) {
   return IsIntegerConstant(value);
 }
 
+bool IsStructureValue(const ValueRecord &value) {
+  return value.type >= kFirstStructType && !value.HasLevel();
+}
+
+// A structure a call left on the stack is released: nothing reads it.
+void DiscardStackOperand(ValueRecord &value) {
+  EmitStackAdjustAndTrack(int16_t(OperandByteSize(value, OperandSizeMode::kStorage)));
+  value.storage = kStoragePrimary;
+}
+
 } // namespace
 
 ExpressionWalk &Walk() {
@@ -75,6 +88,41 @@ void CompileExpressionList(ValueRecord &value) {
       return;
     ConsumeChar();
   }
+}
+
+void CompileExpressionForEffect(bool valueUsed) {
+  ValueRecord value;
+  CompileExpressionList(value);
+  if (IsStructureValue(value)) {
+    if (value.storage == kStorageStackStruct)
+      DiscardStackOperand(value);
+    return;
+  }
+  if (value.storage == kStorageConstant && !valueUsed)
+    return;
+  LoadOperandToValueRegister(value);
+}
+
+void CompileConditionValue(ValueRecord &value) {
+  value = {};
+  CompileExpressionList(value);
+  if (!IsStructureValue(value))
+    LoadOperandToValueRegister(value);
+  else if (value.storage == kStorageStackStruct)
+    DiscardStackOperand(value);
+  else
+    LoadOperandAddressIntoHL(value);
+}
+
+JumpRecord CompileConditionJump(ADDR24 target, bool jumpWhenTrue, const char *terminator) {
+  ValueRecord condition;
+  CompileExpressionList(condition);
+  if (SkipToOperand() == terminator[0])
+    ConsumeChar();
+  else
+    CompileError<kMsgCharExpected>();
+  constexpr uint8_t kSenseTrue = 0, kSenseFalse = 1;
+  return EmitConditionalJump(condition, target, jumpWhenTrue ? kSenseTrue : kSenseFalse, false);
 }
 
 bool ReadConstantExpression(int32_t &value) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "compcore/cc_gen/far_jumps.h"
+#include "foundation/addr24.h"
+
 #include <cstdint>
 
 // The entries of the expression compiler: an expression list at the cursor
@@ -11,6 +14,18 @@ struct ValueRecord;
 
 // Expressions separated by commas; the value is the last one's.
 void CompileExpressionList(ValueRecord &value);
+
+// An expression statement: the list up to, not including, ';'. Its value is
+// not kept; without `valueUsed` a constant costs no code at all.
+void CompileExpressionForEffect(bool valueUsed);
+// The list's value left in the value register (a structure's address in HL,
+// a structure pushed by a call released), for switch and return.
+void CompileConditionValue(ValueRecord &value);
+// The condition at the cursor, then `terminator` (")" or ";", 2051 when it
+// is missing), then a jump to `target` taken when the condition is true
+// (`jumpWhenTrue`) or false. A zero target is a forward jump the caller
+// patches with EmitFarJumpFixup.
+JumpRecord CompileConditionJump(ADDR24 target, bool jumpWhenTrue, const char *terminator);
 
 // The constant expression at the cursor: its low 16 bits, or 0 after 427
 // when it is no constant (a float is none either).

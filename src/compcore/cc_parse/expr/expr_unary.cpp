@@ -6,6 +6,7 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_struct.h"
+#include "compcore/cc_parse/expr/expr_call.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/expr/expr_literals.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
@@ -14,6 +15,7 @@
 #include "compcore/cc_parse/expr/value_ops.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "compcore/common/cc_storage.h"
 #include "foundation/msgnumbers.h"
 
 #include <string>
@@ -143,33 +145,69 @@ void CompileUndeclaredName(ValueRecord &value, const std::string &name) {
   value = MakeUnsignedConstantValue(0);
 }
 
+// Symbol attribute bits this level reads or sets.
+constexpr uint8_t kFlagsAReferenced = 0x02;
+constexpr uint8_t kFlagsBModifiable = 0x20;
+
+// The value an unusable name stands for, so that the walk goes on.
+void UnusableName(ValueRecord &value) { value = MakeUnsignedConstantValue(0); }
+
+// A name the tables hold, by its symbol's storage class.
+void CompileSymbolValue(ValueRecord &value, SymbolRecord &symbol) {
+  symbol.flagsA |= kFlagsAReferenced;
+  uint8_t storage = 0;
+  uint32_t offset = 0;
+  switch (symbol.kind) {
+  case kClassStaticLocal:
+  case kClassRegister:
+  case kClassParameterArea:
+    storage = kStorageStatic;
+    break;
+  case kClassGlobal:
+  case kClassExtern:
+    storage = uint8_t(symbol.kind);
+    break;
+  case kClassAutoLocal:
+    if (UnarySwitches().noAutoVariables) {
+      CompileError<kMsgAutoNotAllowed>();
+      UnusableName(value);
+      return;
+    }
+    if (UnarySwitches().insideCostate)
+      CompileError<kMsgAutoInCostate>();
+    storage = kStorageAuto;
+    offset = uint32_t(int32_t(int16_t(symbol.definition)));
+    break;
+  default:
+    CompileError<kMsgUnusableName>();
+    UnusableName(value);
+    return;
+  }
+  const uint32_t outer = OutermostLevel(symbol.declarator);
+  value = {};
+  InitValueRecord(value, storage, symbol.type, symbol.declarator, &symbol, offset,
+                  symbol.list.empty() ? nullptr : symbol.list.data(),
+                  outer == kLevelNone || outer == kLevelPointer, 0);
+  value.SetModifiable(symbol.flagsB & kFlagsBModifiable);
+}
+
 void CompileName(ValueRecord &value) {
   std::string name;
   ReadIdentifier(name);
   SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kLocal);
+  if (symbol && symbol->kind == kClassAutoLocal)
+    UnarySwitches().autoReferenced = true;
   if (!symbol)
     symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
   if (!symbol) {
-    if (SkipToOperand() == '(') {
-      // A call of an undeclared function: run-time code.
-      Walk().needsCode = true;
-      value = MakeValue(kTypeInt, kLevelFunction, kStorageGlobal, false);
+    if (SkipToOperand() != '(') {
+      CompileUndeclaredName(value, name);
       return;
     }
-    CompileUndeclaredName(value, name);
-    return;
+    // A function called before any declaration returns int.
+    symbol = AddSymbol(name, kLevelFunction, kTypeInt, 0, kClassGlobal);
   }
-  value = MakeValueFromSymbol(*symbol);
-}
-
-// Skips an argument list up to and including its ')'.
-void CompileCallArguments() {
-  ConsumeChar();
-  if (SkipToOperand() != ')') {
-    ValueRecord argument;
-    CompileExpressionList(argument);
-  }
-  ExpectChar(')');
+  CompileSymbolValue(value, *symbol);
 }
 
 // The bound a subscript can be checked against: the current dimension of an
@@ -255,6 +293,11 @@ void CompileMember(ValueRecord &value, bool throughPointer) {
 
 } // namespace
 
+UnaryLevelSwitches &UnarySwitches() {
+  static UnaryLevelSwitches switches;
+  return switches;
+}
+
 void GenerateUnaryExpression(ValueRecord &value) {
   const char c = SkipToOperand();
   if (MatchKeyword("sizeof")) {
@@ -314,10 +357,7 @@ void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
     } else if (c == '.' || (c == '-' && InputCursor[1] == '>')) {
       CompileMember(value, c == '-');
     } else if (c == '(') {
-      CompileCallArguments();
-      Walk().needsCode = true;
-      if (value.Level() == kLevelFunction)
-        value.declarator = RemoveLevel(value.declarator);
+      CompileFunctionCall(value);
     } else if ((c == '+' || c == '-') && InputCursor[1] == c) {
       ConsumeChar();
       ConsumeChar();
