@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 
+#include "runner/intel_hex.h"
 #include "runner/process.h"
 #include "runner/simulator.h"
 #include "runner/symbols.h"
@@ -51,6 +53,72 @@ TEST(SymbolsTest, ReadsCNamesFromSdccSymbolFile) {
   EXPECT_EQ(SymbolAddress(symbols, "broken"), std::nullopt);
   EXPECT_EQ(SymbolAddress(symbols, "DATA"), std::nullopt);
   EXPECT_EQ(symbols.size(), 3u);
+}
+
+// The rows of the function and global-data sections give addresses; the
+// other sections (segments, frame offsets, macros) and the column heads do
+// not, even where a row there looks alike.
+TEST(SymbolsTest, ReadsNamesFromTheCompilersMapFile) {
+  SymbolTable symbols = ReadMapFileSymbols(
+      "//Segment           Origin     Size\n"
+      "Root Code           00:0100    000040\n"
+      "// Function mapping and source reference.\n"
+      "// * The size of labels is indeterminate and so is denoted with an asterisk.\n"
+      "//  Addr     Size   Function                        File                         Line Num\n"
+      "    0100       12   main                            /tmp/p.c                         3\n"
+      "    0112        *   start_label                     /tmp/p.c                         9\n"
+      " 0e:e000       30   far_one                         /tmp/p.c                        12\n"
+      "// Global/static data symbol mapping and source reference.\n"
+      "//  Addr     Size   Symbol                          File                         Line Num  Type\n"
+      "    fefe        2   r_a                             /tmp/p.c                         1  int\n"
+      "    fefa        4   r_b                             /tmp/p.c                         2  long\n"
+      "    fef0        2   r_a                             /tmp/q.c                         1  int\n"
+      "    zz00        2   broken                          /tmp/p.c                         4  int\n"
+      "// Parameter and local auto symbol mapping and source reference.\n"
+      "//Offset Rel. to     Size   Symbol                          File                         Line Num  Type\n"
+      "       2      SP        2   i                               /tmp/p.c                         5  int\n"
+      "    0200        2   looks_alike                     /tmp/p.c                         6  int\n"
+      "// Macro listing and source reference.\n"
+      "//  Name                           File                         Line Num\n"
+      "   LIMIT                           /tmp/p.c                         1\n");
+  const std::map<std::string, uint32_t> expected = {
+      {"main", 0x100}, {"start_label", 0x112}, {"far_one", 0xE000}, {"r_a", 0xFEFE}, {"r_b", 0xFEFA}};
+  const std::map<std::string, uint32_t> read(symbols.begin(), symbols.end());
+  EXPECT_EQ(read, expected);
+}
+
+TEST(IntelHexTest, ReadsWhatItWritesAtEveryAddress) {
+  // Runs that cross a record's length, a gap and a 64 KiB boundary.
+  ImageBytes image;
+  for (uint32_t i = 0; i < 40; ++i)
+    image[0x0100 + i] = uint8_t(i * 7);
+  image[0x0200] = 0xC3;
+  image[0xFFFF] = 0x11;
+  image[0x10000] = 0x22;
+  std::string text = WriteIntelHex(image);
+  EXPECT_EQ(ReadIntelHex(text), image) << text;
+  EXPECT_TRUE(text.ends_with(":00000001FF\n")) << text;
+}
+
+TEST(IntelHexTest, ReadsOtherWritersRecordsAndRefusesBrokenOnes) {
+  struct Case {
+    const char *text;
+    std::optional<ImageBytes> image;
+  };
+  const Case cases[] = {
+      {":020000020000FC\r\n:03001000C3000129\r\n:00000001FF\r\n",
+       ImageBytes{{0x10, 0xC3}, {0x11, 0x00}, {0x12, 0x01}}},
+      // Extended segment and extended linear bases.
+      {":020000021000EC\n:01000000AA55\n:00000001FF\n", ImageBytes{{0x10000, 0xAA}}},
+      {":020000040001F9\n:01000000AA55\n", ImageBytes{{0x10000, 0xAA}}},
+      // Records after the end record are not read.
+      {":00000001FF\n:01000000AA55\n", ImageBytes{}},
+      {":03001000C3000128\n", std::nullopt}, // checksum
+      {":04001000C3000128\n", std::nullopt}, // count
+      {"03001000C3000129\n", std::nullopt},  // no colon
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(ReadIntelHex(c.text), c.image) << c.text;
 }
 
 class SimulatorTest : public ::testing::Test {

@@ -5,12 +5,24 @@
 #include <string>
 
 #include "runner/process.h"
+#include "runner/tswcc_build.h"
 #include "support/tempdir.h"
 
 namespace tsw::target::testing {
 
 inline const std::string kSdccStartup = TSW_SDCC_STARTUP;
 inline const std::string kProgramsDir = TSW_TARGET_PROGRAMS;
+
+// A build by our compiler on the simulator kernel and the Z180 library; the
+// caller fills in the source and the output directory.
+inline TswccBuildRequest OurBuildRequest() {
+  const std::string library = TSW_Z180_LIBRARY;
+  TswccBuildRequest request;
+  request.tswcc = TSW_TSWCC;
+  request.libDir = library + "/LIB.DIR";
+  request.kernel = library + "/SIMBIOS.C";
+  return request;
+}
 
 // Assembles and links a few lines of Z180 assembly (".hd64" admits the
 // Z180's own instructions) at address 0 into an

@@ -1,11 +1,16 @@
 // The command-line compile of one program, for the tests and benchmarks:
-//   tswcc [-cpu z180|corvid] [-lib LIBDIR_FILE] [-bios KERNEL_SOURCE] [-o DIR] FILE.c
+//   tswcc [-cpu z180|corvid] [-lib LIBDIR_FILE] [-bios KERNEL_SOURCE | -kernel] [-o DIR] FILE.c
+// With -kernel, FILE.c is itself compiled as the BIOS, to its own image: the
+// simulator loads that image beside a program's, where a board would keep
+// its BIOS in flash.
 // It stands in for the IDE shell around the product's own compile driver and
 // prints the diagnostic list as "file:line:column: text". The exit code is 0
 // for a compile without errors, 1 when it has errors, 2 for a bad command.
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
+#include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_go/compile.h"
+#include "compcore/link/linkhost.h"
 #include "compcore/common/cc_codegen.h"
 #include "compcore/common/cc_session.h"
 #include "foundation/langmodule.h"
@@ -35,10 +40,11 @@ struct Options {
   std::string bios;
   std::string outDir;
   std::string source;
+  bool kernelOnly = false;
 };
 
 void Usage() {
-  std::cerr << "usage: tswcc [-cpu z180|corvid] [-lib LIBDIR_FILE] [-bios KERNEL_SOURCE] [-o DIR] FILE.c\n";
+  std::cerr << "usage: tswcc [-cpu z180|corvid] [-lib LIBDIR_FILE] [-bios KERNEL_SOURCE | -kernel] [-o DIR] FILE.c\n";
 }
 
 std::optional<Options> ParseArguments(int argc, char **argv) {
@@ -66,6 +72,8 @@ std::optional<Options> ParseArguments(int argc, char **argv) {
       options.bios = fs::absolute(argv[++i]).string();
     } else if (arg == "-o") {
       options.outDir = fs::absolute(argv[++i]).string();
+    } else if (arg == "-kernel") {
+      options.kernelOnly = true;
     } else if (arg.starts_with("-") || !options.source.empty()) {
       std::cerr << "tswcc: unexpected argument '" << arg << "'\n";
       return std::nullopt;
@@ -75,6 +83,10 @@ std::optional<Options> ParseArguments(int argc, char **argv) {
   }
   if (options.source.empty()) {
     std::cerr << "tswcc: no file to compile\n";
+    return std::nullopt;
+  }
+  if (options.kernelOnly && !options.bios.empty()) {
+    std::cerr << "tswcc: -kernel compiles FILE.c as the kernel; it takes no -bios\n";
     return std::nullopt;
   }
   return options;
@@ -112,6 +124,17 @@ public:
 private:
   const Options &options_;
   std::string compilePath_;
+};
+
+// The settings of the IDE a compile reads: the processor when the kernel
+// does not name one.
+class CommandLineSettings : public LinkHost {
+public:
+  explicit CommandLineSettings(const Options &options) : options_(options) {}
+  bool AssumeCorvidCpu() override { return options_.cpu == tsw::TargetCpu::Corvid; }
+
+private:
+  const Options &options_;
 };
 
 // Boxes go to the error stream; the please-wait lines are progress only.
@@ -196,11 +219,17 @@ int main(int argc, char **argv) {
   CompilerBoundaries boundaries;
   boundaries.shell = &shell;
   boundaries.messages = &messages;
+  CommandLineSettings settings(*options);
+  boundaries.linkShell = &settings;
   AssembleCompiler(boundaries);
-  CodeGen().SelectTargetCpu(options->cpu);
+  // Images hold every byte at its own address from 0 on, so that the
+  // simulator loads a kernel's and a program's HEX side by side.
+  Output().zeroPadBin = true;
   // With a kernel source the request compiles it first, as the IDE's
-  // compile does when the BIOS must be compiled before the program.
+  // compile does when the BIOS must be compiled before the program; that
+  // first compile writes no image. A kernel compiled alone writes its own.
   BiosFirstFlag() = !options->bios.empty();
+  BiosCompileFlag() = options->kernelOnly;
   ClearErrorList();
   uint16_t status = kCompileFailedBit;
   // A compile that stops (the error limit, a fatal error) throws past the

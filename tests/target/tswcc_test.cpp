@@ -59,6 +59,16 @@ TEST_F(TswccTest, ReportsEachDiagnosticAtItsPlaceAndFailsOnErrors) {
   }
 }
 
+// The processor chosen is the one the compile uses: only the Corvid knows
+// the origin directives, and only an origin places the code.
+TEST_F(TswccTest, TheProcessorChosenIsTheOneCompiledFor) {
+  std::string source = dir.Write("prog.c", "#rcodorg rc 0 0x1000 0x1000 apply\n#asm\nf::\n\tld hl,1\n\tret\n#endasm\n");
+  ProcessOutcome corvid = Run({"-cpu", "corvid", "-lib", libDir, source});
+  EXPECT_EQ(corvid.exitCode, 0) << corvid.output;
+  ProcessOutcome z180 = Run({"-cpu", "z180", "-lib", libDir, source});
+  EXPECT_EQ(z180.exitCode, 1) << z180.output;
+}
+
 // Compiled in the output directory, the program's diagnostics still name
 // the file the user gave.
 TEST_F(TswccTest, AnOutputDirectoryKeepsTheSourceNameInDiagnostics) {
@@ -125,6 +135,21 @@ TEST_F(TswccTest, AKernelSourceIsCompiledBeforeTheProgram) {
   }
 }
 
+// A kernel compiled alone leaves its own image, which a compile of a
+// program on that kernel (whose kernel pass writes nothing) does not touch.
+TEST_F(TswccTest, AKernelCompiledAloneWritesItsImage) {
+  std::string kernel = dir.Write("k/bios.c", "int kernel_word;\n");
+  ProcessOutcome outcome = Run({"-lib", libDir, "-kernel", kernel});
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.output;
+  ASSERT_TRUE(std::filesystem::exists(dir / "k/bios.hex"));
+  std::string image = dir.Read("k/bios.hex");
+  std::string source = dir.Write("prog.c", "int a;\n");
+  outcome = Run({"-lib", libDir, "-bios", kernel, "-o", dir / "out", source});
+  ASSERT_EQ(outcome.exitCode, 0) << outcome.output;
+  EXPECT_EQ(dir.Read("k/bios.hex"), image);
+  EXPECT_TRUE(std::filesystem::exists(dir / "out/prog.hex"));
+}
+
 TEST_F(TswccTest, RefusesABadCommandWithUsage) {
   std::string source = dir.Write("prog.c", "int a;\n");
   const std::vector<std::vector<std::string>> commands = {
@@ -134,6 +159,7 @@ TEST_F(TswccTest, RefusesABadCommandWithUsage) {
       {source, source},
       {"-x", source},
       {dir / "missing.c"},
+      {"-kernel", "-bios", source, source},
   };
   for (const std::vector<std::string> &command : commands) {
     ProcessOutcome outcome = Run(command);

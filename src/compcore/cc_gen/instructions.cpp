@@ -1027,7 +1027,8 @@ void EmitTestForZero(ValueRecord &value) {
   }
   if (e.flagsValid)
     return;
-  if (e.valueIsCondition) {
+  // Only a value in the registers is the condition they hold.
+  if (e.valueIsCondition && value.storage == kStoragePrimary) {
     if (value.IsByteResult())
       EmitCodeSequence(kOrAT);
     else if (Corvid())

@@ -32,4 +32,56 @@ SymbolTable ReadSdccSymbols(std::string_view noiText) {
   return symbols;
 }
 
+namespace {
+
+std::optional<uint32_t> ParseHex(std::string_view digits) {
+  uint32_t value = 0;
+  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+    return std::nullopt;
+  return value;
+}
+
+// "llll" or "ss:llll", as the map writes a root or a banked address.
+std::optional<uint32_t> ParseMapAddress(std::string_view text) {
+  if (size_t colon = text.find(':'); colon != std::string_view::npos) {
+    if (!ParseHex(text.substr(0, colon)))
+      return std::nullopt;
+    text.remove_prefix(colon + 1);
+  }
+  return ParseHex(text);
+}
+
+bool IsSizeField(std::string_view text) {
+  return text == "*" || (!text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos);
+}
+
+} // namespace
+
+SymbolTable ReadMapFileSymbols(std::string_view mapText) {
+  // Only these sections hold addresses of names; the others hold frame
+  // offsets (locals), segment origins or macros.
+  constexpr std::string_view kFunctions = "// Function mapping";
+  constexpr std::string_view kGlobals = "// Global/static data symbol mapping";
+  SymbolTable symbols;
+  bool inAddressSection = false;
+  std::istringstream lines{std::string(mapText)};
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("//")) {
+      if (!line.starts_with("//  Addr") && !line.starts_with("// *"))
+        inAddressSection = line.starts_with(kFunctions) || line.starts_with(kGlobals);
+      continue;
+    }
+    if (!inAddressSection)
+      continue;
+    std::istringstream fields(line);
+    std::string address, size, name;
+    if (!(fields >> address >> size >> name) || !IsSizeField(size))
+      continue;
+    if (std::optional<uint32_t> value = ParseMapAddress(address))
+      symbols.emplace(name, *value);
+  }
+  return symbols;
+}
+
 } // namespace tsw::target

@@ -20,4 +20,11 @@ std::optional<uint32_t> SymbolAddress(const SymbolTable &symbols, std::string_vi
 // without one are the linker's own (area starts and sizes) and are left out.
 SymbolTable ReadSdccSymbols(std::string_view noiText);
 
+// Reads the map file our compiler writes beside the image: the rows of its
+// function and global-data sections ("addr size name file line ..."). A
+// root address is written "llll", a banked one "ss:llll"; the simulator has
+// flat memory and no MMU, so both are taken at their logical address. A
+// name met twice (statics of two files) keeps its first row.
+SymbolTable ReadMapFileSymbols(std::string_view mapText);
+
 } // namespace tsw::target

@@ -6,6 +6,27 @@
 // operators and the primary expressions (names, literals, parentheses).
 namespace tsw {
 
+// What the function-body and statement compilers tell these levels, and
+// what they learn back.
+struct UnaryLevelSwitches {
+  // A function compiled without a frame of its own has no automatic
+  // variables to name.
+  bool noAutoVariables = false;
+  // A costate's body outlives the frame it was entered from.
+  bool insideCostate = false;
+  // Set when the function's body names one of its automatic variables.
+  bool autoReferenced = false;
+  // The whole expression statement is "name++" or "name--": the stepped
+  // value is not needed afterwards.
+  bool plainStep = false;
+};
+UnaryLevelSwitches &UnarySwitches();
+
+// Marks the value as the result of an operation with side effects (a
+// call, a store, a step whose value is used): sizeof then keeps the
+// operand's code.
+void NoteSideEffect(ValueRecord &value);
+
 void GenerateUnaryExpression(ValueRecord &value);
 // `parenthesised`: the opening parenthesis is consumed already.
 void CompilePostfixExpression(ValueRecord &value, bool parenthesised);

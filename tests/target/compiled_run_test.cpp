@@ -1,0 +1,59 @@
+// The whole road of a program through our compiler: the kernel compiled by
+// the BIOS compile, the program on it, the two images laid into one, run on
+// the simulator from reset, and the results read through our map file.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "runner/program_check.h"
+#include "target_fixture.h"
+
+namespace tsw::target {
+namespace {
+
+using testing::OurBuildRequest;
+using tsw::testing::TempDir;
+
+struct RoadCase {
+  const char *what;
+  const char *program; // result variables with their stated values
+  // What still keeps the compiler from running this program; the case must
+  // fail until then, and the mark goes when it runs.
+  const char *blockedBy;
+};
+
+TEST(CompiledRunTest, ProgramsOfOurCompilerRunOnTheKernel) {
+  const RoadCase cases[] = {
+      {"main in assembly stores two globals",
+       "int r_a; /* expect 1234 */\n"
+       "int r_b; /* expect -5 */\n"
+       "#asm\n"
+       "main::\n"
+       "\tld hl,1234\n\tld (r_a),hl\n"
+       "\tld hl,-5\n\tld (r_b),hl\n"
+       "\tret\n"
+       "#endasm\n",
+       "Z180 code caches without origins, no start-up stub, globals unallocated"},
+      {"a C loop into a global",
+       "int r_g; /* expect 45 */\n"
+       "int main(void) { int i; for (i = 0; i < 10; i++) r_g += i; return r_g; }\n",
+       "function bodies and statements"},
+  };
+  for (const RoadCase &c : cases) {
+    TempDir dir;
+    TswccBuildRequest request = OurBuildRequest();
+    request.outputDir = dir.path();
+    std::vector<std::string> problems = CheckProgramWithTswcc(dir.Write("prog.c", c.program), request);
+    std::string report;
+    for (const std::string &problem : problems)
+      report += problem + "\n";
+    if (*c.blockedBy) {
+      EXPECT_FALSE(problems.empty()) << c.what << " runs now: take off its mark (" << c.blockedBy << ")";
+    } else {
+      EXPECT_TRUE(problems.empty()) << c.what << ":\n" << report;
+    }
+  }
+}
+
+} // namespace
+} // namespace tsw::target
