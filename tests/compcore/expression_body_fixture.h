@@ -11,6 +11,7 @@
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "compcore/decode_check.h"
 #include "compcore/program_compile_fixture.h"
 
 #include <map>
@@ -33,6 +34,8 @@ public:
     std::map<size_t, std::string> routineAt;
   };
   std::vector<Body> bodies;
+  // Where the code goes when the program places none.
+  uint16_t originAddress = 0x2000;
 
   bool CompileFunctionBody(int, int16_t, int16_t, uint16_t) override {
     SkipBlanksAcrossLines();
@@ -62,16 +65,14 @@ public:
     return true;
   }
 
-private:
   // The driver attaches no origin to the Z180's root code cache yet: the
   // bodies get one of their own, read by the real origin parser.
-  static void AttachCodeOrigin() {
-    const OriginDirective *origin = Caches().rootCode->AttachedOrigin();
-    if (origin && origin->name == kOriginName)
+  void AttachCodeOrigin() const {
+    if (Caches().rootCode->AttachedOrigin())
       return;
     LogicalLineBuffer saved = CurrentLogicalLine();
     const size_t cursor = CursorIndex();
-    const std::string text = std::string(kOriginName) + " 0 0x4000 0x3000 apply";
+    const std::string text = fmt::format("exprcode 0 {:#06x} 0x2000 apply", originAddress);
     InstallLogicalLine({text, std::vector<uint16_t>(text.size() + 1, 1), std::vector<uint16_t>(text.size() + 1, 1)},
                        0);
     ParseOriginDirective(kRootCodeOrigin, Caches().rootCode);
@@ -89,7 +90,6 @@ private:
     }
   }
   static constexpr int32_t kRootCodeOrigin = 1;
-  static constexpr const char *kOriginName = "exprcode";
 };
 
 class ExpressionBodyTest : public ProgramCompileTest {

@@ -179,6 +179,9 @@ std::string SetInputs(const Inputs &x) {
 
 class ExpressionRun : public tsw::testing::ExpressionBodyTest {
 protected:
+  // Above the cases and the library, which the image places from 0.
+  ExpressionRun() { bodies.originAddress = 0x4000; }
+
   // The body's bytes as sdasz80 data at the address they were compiled
   // for, each routine call bound to the library's label.
   std::string PlacedBody(size_t index) {
