@@ -12,6 +12,7 @@
 #include "compcore/cc_parse/expr/expr_assign.h"
 #include "compcore/cc_parse/expr/expr_binary.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
+#include "compcore/cc_parse/expr/expr_unary.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "foundation/msgnumbers.h"
 
@@ -49,13 +50,26 @@ bool IsIntegerConstant(const ValueRecord &value) {
   return value.storage == kStorageConstant && !Walk().needsCode && !isFloat;
 }
 
-// Whatever a step below emits in spite of the walk's mode is taken back:
-// a constant reader leaves no byte.
-bool ReadConstantRecord(ValueRecord &value) {
+void CompileListElement(ValueRecord &value, bool valueUsed);
+
+enum class ConstantForm : uint8_t {
+  // A directive's number: the whole line, a comma list included.
+  kList,
+  // A declaration's dimension or "@" address: a comma after it starts the
+  // next declarator.
+  kSingle,
+};
+
+// Whatever a step below emits in spite of the walk's mode is taken back: a
+// constant reader leaves no byte.
+bool ReadConstantRecord(ValueRecord &value, ConstantForm form) {
   ConstantWalkScope scope;
   const uint32_t point = PushCodeSavePoint();
   value = {};
-  CompileExpressionList(value);
+  if (form == ConstantForm::kList)
+    CompileExpressionList(value, true);
+  else
+    CompileListElement(value, true);
   RestoreCodeSavePoint(point);
   DropCodeSavePoint(point);
   return IsIntegerConstant(value);
@@ -69,6 +83,27 @@ bool IsStructureValue(const ValueRecord &value) {
 void DiscardStackOperand(ValueRecord &value) {
   EmitStackAdjustAndTrack(int16_t(OperandByteSize(value, OperandSizeMode::kStorage)));
   value.storage = kStoragePrimary;
+}
+
+// "name++" or "name--" alone, up to ")", ";" or the end of the line: the
+// stepped value is never read.
+bool IsPlainStepAtCursor() {
+  const char *p = InputCursor;
+  const auto skipBlanks = [&p] {
+    while (*p == ' ' || *p == '\t')
+      ++p;
+  };
+  skipBlanks();
+  if (!IsIdentStart(*p))
+    return false;
+  while (IsIdentChar(*p))
+    ++p;
+  skipBlanks();
+  if ((p[0] != '+' && p[0] != '-') || p[1] != p[0])
+    return false;
+  p += 2;
+  skipBlanks();
+  return *p == ')' || *p == ';' || *p == 0;
 }
 
 // The walk of one element of a list. Only the outermost walk checks the
@@ -178,6 +213,7 @@ void CompileExpressionList(ValueRecord &value) { CompileExpressionList(value, tr
 
 void CompileExpressionForEffect(bool valueUsed) {
   ValueRecord value;
+  UnarySwitches().plainStep = IsPlainStepAtCursor();
   CompileExpressionList(value, valueUsed);
   if (IsStructureValue(value)) {
     if (value.storage == kStorageStackStruct)
@@ -218,16 +254,19 @@ JumpRecord CompileConditionJump(ADDR24 target, bool jumpWhenTrue, const char *te
   return EmitConditionalJump(condition, target, jumpWhenTrue ? kSenseTrue : kSenseFalse, false);
 }
 
-bool ReadConstantExpression(int32_t &value) {
+// The value of an integer constant record, 0 for any other.
+static bool ConstantRecordValue(ConstantForm form, int32_t &value) {
   ValueRecord record;
-  const bool constant = ReadConstantRecord(record);
+  const bool constant = ReadConstantRecord(record, form);
   value = constant ? int32_t(record.value) : 0;
   return constant;
 }
 
+bool ReadConstantExpression(int32_t &value) { return ConstantRecordValue(ConstantForm::kSingle, value); }
+
 int32_t CompileConstantExpressionLong() {
   int32_t value = 0;
-  if (!ReadConstantExpression(value))
+  if (!ConstantRecordValue(ConstantForm::kList, value))
     CompileError<kMsgNotConstant>();
   return value;
 }

@@ -34,8 +34,9 @@ JumpRecord CompileConditionJump(ADDR24 target, bool jumpWhenTrue, const char *te
 uint16_t CompileConstantExpression();
 // The same with all 32 bits.
 int32_t CompileConstantExpressionLong();
-// The same without 427: false when the expression is no integer constant,
-// for callers that name the failure themselves.
+// One expression, no comma list (a comma after a dimension or an "@"
+// address starts the next declarator), without 427: false when it is no
+// integer constant, for callers that name the failure themselves.
 bool ReadConstantExpression(int32_t &value);
 
 // Set by the statement compiler while the statement keeps a word of its
