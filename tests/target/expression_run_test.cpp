@@ -177,79 +177,161 @@ std::string SetInputs(const Inputs &x) {
   return text;
 }
 
-class ExpressionRun : public tsw::testing::ExpressionBodyTest {
-protected:
-  // Above the cases and the library, which the image places from 0.
-  ExpressionRun() { bodies.originAddress = 0x4000; }
-
-  // The body's bytes as sdasz80 data at the address they were compiled
-  // for, each routine call bound to the library's label.
-  std::string PlacedBody(size_t index) {
-    const tsw::testing::ExpressionBodies::Body &body = bodies.bodies[index];
-    const std::vector<uint8_t> bytes = BodyBytes(index);
-    std::string text = fmt::format("\t.org {:#06x}\n", body.start.logical);
-    for (size_t at = 0; at < bytes.size(); ++at) {
-      if (const auto routine = body.routineAt.find(at); routine != body.routineAt.end()) {
-        std::string label = routine->second;
-        std::replace(label.begin(), label.end(), '.', '_');
-        text += "\t.dw " + label + "\n";
-        ++at;
-        continue;
-      }
-      text += fmt::format("\t.db {:#04x}\n", bytes[at]);
+// A body's bytes as sdasz80 data at the address they were compiled for,
+// each routine call still waiting for its label bound to the library's.
+std::string PlacedBody(const tsw::testing::CompiledBody &body) {
+  std::vector<uint8_t> bytes(Addr24Difference(body.end, body.start));
+  EXPECT_TRUE(ReadEmittedBytes(body.start, uint32_t(bytes.size()), bytes.data()));
+  std::string text = fmt::format("\t.org {:#06x}\n", body.start.logical);
+  for (size_t at = 0; at < bytes.size(); ++at) {
+    const auto routine = body.routineAt.find(at);
+    // A call of a function the program defined later was patched since.
+    if (routine != body.routineAt.end() && at + 1 < bytes.size() && bytes[at] == 0 && bytes[at + 1] == 0) {
+      std::string label = routine->second;
+      std::replace(label.begin(), label.end(), '.', '_');
+      text += "\t.dw " + label + "\n";
+      ++at;
+      continue;
     }
-    return text;
+    text += fmt::format("\t.db {:#04x}\n", bytes[at]);
   }
+  return text;
+}
+
+// Runs `calls` once per set of inputs, each set's results copied from the
+// result variables to a block of the dump; the blocks read back.
+struct ResultBlocks {
+  std::vector<std::vector<uint8_t>> perSet;
 };
-
-TEST_F(ExpressionRun, ResultsMatchCOverEachSetOfInputs) {
-  std::string program = kDeclarations;
-  for (size_t i = 0; i < kCases.size(); ++i)
-    program += fmt::format("{} r{} @ {:#06x};\n", TypeName(kCases[i].type), i, kResultsAt + kResultBytes * i);
-  for (size_t i = 0; i < kCases.size(); ++i)
-    program += fmt::format("void f{}() {{ {}; }}\n", i, Substituted(kCases[i].body, fmt::format("r{}", i)));
-  Compile(program);
-  // Narrowing stores warn of a possible loss of value; nothing else is said.
-  for (const std::string &record : Records())
-    ASSERT_NE(record.find("[807]"), std::string::npos) << record;
-  ASSERT_EQ(bodies.bodies.size(), kCases.size());
-
+ResultBlocks RunOverInputSets(const std::vector<uint16_t> &calls, const std::vector<tsw::testing::CompiledBody> &code,
+                              uint16_t resultsSize) {
   std::string source = "\t.hd64\n\t.area _HEADER (ABS)\n\t.org 0\n\tld sp,#0\n";
-  const uint16_t resultsSize = uint16_t(kResultBytes * kCases.size());
   for (size_t set = 0; set < kInputSets.size(); ++set) {
     source += SetInputs(kInputSets[set]);
-    for (const auto &body : bodies.bodies)
-      source += fmt::format("\tcall {:#06x}\n", body.start.logical);
+    for (uint16_t call : calls)
+      source += fmt::format("\tcall {:#06x}\n", call);
     source += fmt::format("\tld hl,#{:#06x}\n\tld de,#{:#06x}\n\tld bc,#{:#06x}\n\tldir\n", kResultsAt,
                           kDumpAt + resultsSize * set, resultsSize);
   }
   source += "\thalt\n";
-  for (size_t i = 0; i < bodies.bodies.size(); ++i)
-    source += PlacedBody(i);
+  for (const tsw::testing::CompiledBody &body : code)
+    source += PlacedBody(body);
   source += Z180LibraryForSimulator(TSW_Z180_LIBRARY);
 
+  ResultBlocks blocks;
   tsw::testing::TempDir dir;
   const AsmProgram image = AssembleProgram(source, dir.path());
-  ASSERT_TRUE(image.ok) << image.log;
+  EXPECT_TRUE(image.ok) << image.log;
+  if (!image.ok)
+    return blocks;
   SimulatorRequest request;
   request.hexImage = image.hexImage;
   request.dumps.push_back({kDumpAt, uint32_t(resultsSize * kInputSets.size())});
   const SimulatorRun run = RunOnSimulator(request);
-  ASSERT_EQ(run.stop, SimStop::Halted) << run.log;
-
+  EXPECT_EQ(run.stop, SimStop::Halted) << run.log;
   for (size_t set = 0; set < kInputSets.size(); ++set) {
-    for (size_t i = 0; i < kCases.size(); ++i) {
-      const uint16_t size = ResultSize(kCases[i].type);
-      const auto bytes = run.Read(kDumpAt + resultsSize * set + kResultBytes * i, size);
-      ASSERT_TRUE(bytes);
+    const auto block = run.Read(kDumpAt + resultsSize * set, resultsSize);
+    blocks.perSet.push_back(block ? *block : std::vector<uint8_t>(resultsSize));
+  }
+  return blocks;
+}
+
+// Each case's result against C's, at the width of its type.
+void ExpectResults(const std::vector<RunCase> &cases, const ResultBlocks &blocks) {
+  ASSERT_EQ(blocks.perSet.size(), kInputSets.size());
+  for (size_t set = 0; set < kInputSets.size(); ++set) {
+    for (size_t i = 0; i < cases.size(); ++i) {
+      const uint16_t size = ResultSize(cases[i].type);
       uint32_t got = 0;
       for (uint16_t k = 0; k < size; ++k)
-        got |= uint32_t((*bytes)[k]) << (8 * k);
+        got |= uint32_t(blocks.perSet[set][kResultBytes * i + k]) << (8 * k);
       const uint32_t mask = size == 4 ? 0xFFFFFFFF : (1u << (8 * size)) - 1;
-      EXPECT_EQ(got, uint32_t(kCases[i].expect(kInputSets[set])) & mask)
-          << kCases[i].body << " (" << TypeName(kCases[i].type) << ") with input set " << set;
+      EXPECT_EQ(got, uint32_t(cases[i].expect(kInputSets[set])) & mask)
+          << cases[i].body << " (" << TypeName(cases[i].type) << ") with input set " << set;
     }
   }
+}
+
+std::string ResultDeclarations(const std::vector<RunCase> &cases) {
+  std::string text = kDeclarations;
+  for (size_t i = 0; i < cases.size(); ++i)
+    text += fmt::format("{} r{} @ {:#06x};\n", TypeName(cases[i].type), i, kResultsAt + kResultBytes * i);
+  return text;
+}
+
+void ExpectOnlyNarrowingWarnings(const std::vector<std::string> &records) {
+  for (const std::string &record : records)
+    EXPECT_NE(record.find("[807]"), std::string::npos) << record;
+}
+
+class ExpressionRun : public tsw::testing::ExpressionBodyTest {
+protected:
+  // Above the cases and the library, which the image places from 0.
+  ExpressionRun() { bodies.originAddress = 0x4000; }
+};
+
+TEST_F(ExpressionRun, ResultsMatchCOverEachSetOfInputs) {
+  std::string program = ResultDeclarations(kCases);
+  for (size_t i = 0; i < kCases.size(); ++i)
+    program += fmt::format("void f{}() {{ {}; }}\n", i, Substituted(kCases[i].body, fmt::format("r{}", i)));
+  Compile(program);
+  // Narrowing stores warn of a possible loss of value; nothing else is said.
+  ExpectOnlyNarrowingWarnings(Records());
+  ASSERT_EQ(bodies.bodies.size(), kCases.size());
+  std::vector<uint16_t> calls;
+  for (const auto &body : bodies.bodies)
+    calls.push_back(body.start.logical);
+  ExpectResults(kCases, RunOverInputSets(calls, bodies.bodies, uint16_t(kResultBytes * kCases.size())));
+}
+
+// Whole functions through the product's function compiler: assignments to
+// locals on the frame and through pointers, and conditions that jump.
+const std::vector<RunCase> kFunctionCases = {
+    {"int x, y; x = a; y = b; R = x * y - x;", Result::kInt, [](const Inputs &x) { return I(x.a * x.b - x.a); }},
+    {"int x, y, z; x = y = z = c; R = x + y + z;", Result::kInt, [](const Inputs &x) { return I(3 * x.c); }},
+    {"int x; x = a; x += b; x <<= 1; R = x;", Result::kInt, [](const Inputs &x) { return I((x.a + x.b) * 2); }},
+    {"long t; t = l; t += m; R = t;", Result::kLong, [](const Inputs &x) { return L(int64_t(x.l) + x.m); }},
+    {"char k; k = a; R = k + 1;", Result::kInt, [](const Inputs &x) { return uint8_t(x.a) + 1; }},
+    {"int *q; q = &R; *q = a + 1;", Result::kInt, [](const Inputs &x) { return I(x.a + 1); }},
+    {"int *q; q = &R; *q = a; *q += b;", Result::kInt, [](const Inputs &x) { return I(x.a + x.b); }},
+    {"char *q; q = &R; *q = a;", Result::kChar, [](const Inputs &x) { return uint8_t(x.a); }},
+    {"long *q; q = &R; *q = l; *q -= a;", Result::kLong, [](const Inputs &x) { return L(int64_t(x.l) - x.a); }},
+    {"int t[4]; t[1] = a; t[2] = b; R = t[1] - t[2];", Result::kInt, [](const Inputs &x) { return I(x.a - x.b); }},
+    {"if (a < b) R = 1; else R = 2;", Result::kInt, [](const Inputs &x) { return x.a < x.b ? 1 : 2; }},
+    {"if (u > v) R = 1; else R = 0;", Result::kInt, [](const Inputs &x) { return x.u > x.v; }},
+    {"if (l >= m) R = 1; else R = 0;", Result::kInt, [](const Inputs &x) { return x.l >= x.m; }},
+    {"if (a == c) R = 1; else R = 0;", Result::kInt, [](const Inputs &x) { return x.a == x.c; }},
+    {"if (a || b) R = 1; else R = 0;", Result::kInt, [](const Inputs &x) { return x.a || x.b; }},
+    {"if (a && b < c) R = 1; else R = 0;", Result::kInt, [](const Inputs &x) { return x.a && x.b < x.c; }},
+    {"if (a ? b : c) R = 1; else R = 0;", Result::kInt, [](const Inputs &x) { return (x.a ? x.b : x.c) != 0; }},
+    {"if (ch < dh) R = 1; else R = 0;", Result::kInt, [](const Inputs &x) { return x.ch < x.dh; }},
+    {"int x; x = a < b ? a : b; R = x;", Result::kInt, [](const Inputs &x) { return std::min(x.a, x.b); }},
+};
+
+class FunctionRun : public tsw::testing::ProgramCompileTest {
+protected:
+  FunctionRun() {
+    placed.originAddress = 0x4000;
+    backEnd = &placed;
+  }
+  tsw::testing::PlacedFunctionBodies placed;
+};
+
+TEST_F(FunctionRun, AssignmentsAndConditionsInFunctionsMatchC) {
+  std::string program = "#memmap root\n" + ResultDeclarations(kFunctionCases);
+  // Debug code would reach for the kernel's restart hooks, which this run
+  // has none of.
+  for (size_t i = 0; i < kFunctionCases.size(); ++i)
+    program += fmt::format("nodebug void f{}(void) {{ {} }}\n", i, Substituted(kFunctionCases[i].body, fmt::format("r{}", i)));
+  Compile(program);
+  ExpectOnlyNarrowingWarnings(Records());
+  ASSERT_EQ(placed.bodies.size(), kFunctionCases.size());
+  std::vector<uint16_t> calls;
+  for (size_t i = 0; i < kFunctionCases.size(); ++i) {
+    const BRFixupRec *label = FindGlobalLabel(fmt::format("f{}", i));
+    calls.push_back(label && label->defined ? Addr24FromLong(label->value).logical : placed.bodies[i].start.logical);
+  }
+  ExpectResults(kFunctionCases, RunOverInputSets(calls, placed.bodies, uint16_t(kResultBytes * kFunctionCases.size())));
 }
 
 } // namespace

@@ -47,7 +47,7 @@ private:
 // A float constant is no answer, even a whole one: its bits are no number.
 bool IsIntegerConstant(const ValueRecord &value) {
   const bool isFloat = value.type == kTypeFloat && !value.HasLevel();
-  return value.storage == kStorageConstant && !Walk().needsCode && !isFloat;
+  return value.storage == kStorageConstant && !isFloat;
 }
 
 void CompileListElement(ValueRecord &value, bool valueUsed);
@@ -62,6 +62,7 @@ enum class ConstantForm : uint8_t {
 
 // Whatever a step below emits in spite of the walk's mode is taken back: a
 // constant reader leaves no byte.
+// True when no step needed run-time code.
 bool ReadConstantRecord(ValueRecord &value, ConstantForm form) {
   ConstantWalkScope scope;
   const uint32_t point = PushCodeSavePoint();
@@ -72,7 +73,7 @@ bool ReadConstantRecord(ValueRecord &value, ConstantForm form) {
     CompileListElement(value, true);
   RestoreCodeSavePoint(point);
   DropCodeSavePoint(point);
-  return IsIntegerConstant(value);
+  return !Walk().needsCode;
 }
 
 bool IsStructureValue(const ValueRecord &value) {
@@ -257,12 +258,14 @@ JumpRecord CompileConditionJump(ADDR24 target, bool jumpWhenTrue, const char *te
 // The value of an integer constant record, 0 for any other.
 static bool ConstantRecordValue(ConstantForm form, int32_t &value) {
   ValueRecord record;
-  const bool constant = ReadConstantRecord(record, form);
+  const bool constant = ReadConstantRecord(record, form) && IsIntegerConstant(record);
   value = constant ? int32_t(record.value) : 0;
   return constant;
 }
 
 bool ReadConstantExpression(int32_t &value) { return ConstantRecordValue(ConstantForm::kSingle, value); }
+
+bool ReadConstantValue(ValueRecord &value) { return ReadConstantRecord(value, ConstantForm::kSingle); }
 
 int32_t CompileConstantExpressionLong() {
   int32_t value = 0;

@@ -43,6 +43,12 @@ bool ReadConstantExpression(int32_t &value);
 // own on the stack: the stack check after each expression expects it.
 bool &StatementExtraWord();
 
+// One expression read as a constant reader reads it, its record given back
+// for readers that take more than integers (an initializer takes an
+// address known at link time, "a + 1" of an array a included): true when
+// no step needed run-time code. Nothing is emitted either way.
+bool ReadConstantValue(ValueRecord &value);
+
 void ResetExpressionCompiler();
 
 } // namespace tsw

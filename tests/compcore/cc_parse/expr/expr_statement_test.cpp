@@ -1,3 +1,4 @@
+#include "compcore/cc_gen/value_record.h"
 #include "compcore/decode_check.h"
 #include "compcore/expression_body_fixture.h"
 
@@ -165,6 +166,41 @@ TEST_F(ExprStatementTest, AStructureAssignmentIsOneBlockCopy) {
                         {"ld    hl,9100", "push  hl", "pop   hl", "ex    de,hl", "ld    hl,9110", "ld    bc,0006", "ldir",
                          "ret"},
                         {}, bodies.bodies[0].start.logical));
+}
+
+} // namespace
+} // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+// What an initializer reads: an address fixed at link time, with a
+// constant offset scaled by the element size, is one constant too.
+TEST_F(ExprStatementTest, AddressesWithConstantOffsetsAreReadAsConstants) {
+  ASSERT_EQ(CompileAlone("int a[4] @ 0x9000; long m[3] @ 0x9100; int g @ 0x9200;\n"), 0)
+      << ::testing::PrintToString(Records());
+  struct Case {
+    const char *text;
+    bool constant;
+    const char *symbol;
+    int32_t offset;
+  } cases[] = {
+      {"a + 1", true, "a", 2},      {"2 + a", true, "a", 4},    {"&a[3] - 1", true, "a", 4},
+      {"m + 2", true, "m", 8},      {"&g + 1", true, "g", 2},   {"a - 1 + 3", true, "a", 4},
+      {"a + g", false, nullptr, 0}, {"g + 1", false, nullptr, 0}, {"7 * 6", true, nullptr, 42},
+  };
+  for (const Case &c : cases) {
+    const std::string text = c.text;
+    InstallLogicalLine({text, std::vector<uint16_t>(text.size() + 1, 1), std::vector<uint16_t>(text.size() + 1, 1)}, 0);
+    const ADDR24 before = Caches().currentCode->Current();
+    ValueRecord value;
+    EXPECT_EQ(ReadConstantValue(value), c.constant) << c.text;
+    EXPECT_TRUE(Addr24Equal(Caches().currentCode->Current(), before)) << c.text << ": code emitted";
+    if (!c.constant)
+      continue;
+    EXPECT_EQ(int32_t(value.value), c.offset) << c.text;
+    EXPECT_EQ(value.symbol ? std::string(value.symbol->name) : std::string(), c.symbol ? c.symbol : "") << c.text;
+  }
 }
 
 } // namespace
