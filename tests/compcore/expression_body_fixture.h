@@ -15,6 +15,7 @@
 #include "compcore/decode_check.h"
 #include "compcore/program_compile_fixture.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -67,6 +68,8 @@ public:
   std::vector<Body> bodies;
   // Where the code goes when the program places none.
   uint16_t originAddress = 0x2000;
+  // What the statement compiler around each statement would have set.
+  std::function<void()> beforeEachStatement;
 
   bool CompileFunctionBody(int, int16_t, int16_t, uint16_t) override {
     SkipBlanksAcrossLines();
@@ -85,6 +88,8 @@ public:
           ConsumeChar();
         break;
       }
+      if (beforeEachStatement)
+        beforeEachStatement();
       CompileExpressionForEffect(false);
       ExpectChar(';');
     }

@@ -265,7 +265,7 @@ static bool ConstantRecordValue(ConstantForm form, int32_t &value) {
 
 bool ReadConstantExpression(int32_t &value) { return ConstantRecordValue(ConstantForm::kSingle, value); }
 
-bool ReadConstantValue(ValueRecord &value) { return ReadConstantRecord(value, ConstantForm::kSingle); }
+bool ReadConstantOperand(ValueRecord &value) { return ReadConstantRecord(value, ConstantForm::kSingle); }
 
 int32_t CompileConstantExpressionLong() {
   int32_t value = 0;

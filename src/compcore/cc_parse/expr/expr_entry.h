@@ -47,7 +47,7 @@ bool &StatementExtraWord();
 // for readers that take more than integers (an initializer takes an
 // address known at link time, "a + 1" of an array a included): true when
 // no step needed run-time code. Nothing is emitted either way.
-bool ReadConstantValue(ValueRecord &value);
+bool ReadConstantOperand(ValueRecord &value);
 
 void ResetExpressionCompiler();
 

@@ -1,9 +1,11 @@
+#include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/value_record.h"
 #include "compcore/decode_check.h"
 #include "compcore/expression_body_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -174,6 +176,30 @@ TEST_F(ExprStatementTest, AStructureAssignmentIsOneBlockCopy) {
 namespace tsw::testing {
 namespace {
 
+// A push the code forgot to pop would move every local after it: the depth
+// is checked after each outermost expression, mended and warned of once;
+// after an error in the expression it is only mended.
+TEST_F(ExprStatementTest, TheStackDepthAfterEachExpressionIsCheckedAndMended) {
+  struct Case {
+    const char *what;
+    std::function<void()> beforeEachStatement;
+    const char *statements;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {"a word the statement keeps was never pushed", [] { StatementExtraWord() = true; }, "a = 1; a = b + c;", {"660"}},
+      {"interrupt states popped too often", [] { Emission().ipStackOffset = int16_t(Emission().ipStackOffset - 2); },
+       "a = 1; a = 2;", {"661", "661"}},
+      {"an error in the expression", [] { StatementExtraWord() = true; }, "5 = a; a = 2;", {"458"}},
+      {"a balanced statement", [] {}, "a = b ? c : a && b; l = l * a;", {}},
+  };
+  for (const Case &c : cases) {
+    bodies.beforeEachStatement = c.beforeEachStatement;
+    CompileAlone(std::string(kGlobals) + "void f() { " + c.statements + " }\n");
+    EXPECT_EQ(MessageNumbers(), c.messages) << c.what;
+  }
+  bodies.beforeEachStatement = nullptr;
+}
+
 // What an initializer reads: an address fixed at link time, with a
 // constant offset scaled by the element size, is one constant too.
 TEST_F(ExprStatementTest, AddressesWithConstantOffsetsAreReadAsConstants) {
@@ -194,7 +220,7 @@ TEST_F(ExprStatementTest, AddressesWithConstantOffsetsAreReadAsConstants) {
     InstallLogicalLine({text, std::vector<uint16_t>(text.size() + 1, 1), std::vector<uint16_t>(text.size() + 1, 1)}, 0);
     const ADDR24 before = Caches().currentCode->Current();
     ValueRecord value;
-    EXPECT_EQ(ReadConstantValue(value), c.constant) << c.text;
+    EXPECT_EQ(ReadConstantOperand(value), c.constant) << c.text;
     EXPECT_TRUE(Addr24Equal(Caches().currentCode->Current(), before)) << c.text << ": code emitted";
     if (!c.constant)
       continue;
