@@ -3,6 +3,7 @@
 #include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
+#include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl_backend.h"
@@ -68,6 +69,8 @@ public:
   std::vector<Body> bodies;
   // Where the code goes when the program places none.
   uint16_t originAddress = 0x2000;
+  // Attributes the function is compiled with beyond its declaration's.
+  uint32_t extraAttributes = 0;
   // What the statement compiler around each statement would have set.
   std::function<void()> beforeEachStatement;
 
@@ -80,6 +83,9 @@ public:
     if (!MatchKeyword("{"))
       return false;
     AttachCodeOrigin();
+    // The compile options that would turn these on are not wired yet.
+    if (extraAttributes)
+      Attributes().current = Attributes().declaration | extraAttributes;
     Body body;
     body.start = Caches().currentCode->Current();
     for (;;) {

@@ -23,6 +23,7 @@ protected:
     boundaries.shell = &shell;
     boundaries.messages = &messages;
     boundaries.backEnd = backEnd;
+    boundaries.directiveShell = directiveShell;
     AssembleCompiler(boundaries);
     ClearErrorList();
   }
@@ -37,6 +38,8 @@ protected:
   // What stands in for the function compiler, set before SetUp; null
   // compiles no bodies.
   DeclarationBackEnd *backEnd = nullptr;
+  // The IDE's settings the directives read; null: none.
+  DirectiveShell *directiveShell = nullptr;
   TempDir dir;
   ProgramShell shell{dir};
   RecordedMessages messages;

@@ -1,12 +1,19 @@
 #include "compcore/cc_parse/expr/expr_assign.h"
 
+#include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/emission_state.h"
+#include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_gen/register_cache.h"
+#include "compcore/cc_gen/routine_calls.h"
+#include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_gen/value_conversions.h"
 #include "compcore/cc_gen/value_queries.h"
+#include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_macro.h"
+#include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_session.h"
 #include "compcore/cc_parse/expr/expr_binary.h"
@@ -17,6 +24,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace tsw {
 
@@ -82,6 +90,68 @@ void StoreStructure(ValueRecord &destination, ValueRecord &source) {
   EmitStructCopy(target, pushed);
   EmitStackAdjustAndTrack(int16_t(size + kAddressBytes));
   destination.storage = kStoragePrimary;
+}
+
+// Whether a store through `destination`, whose address is in HL, is checked
+// against the BIOS's store table first: in debug code with pointer checks,
+// for an address not known to lie in its object, with a BIOS to hold the
+// table. Only the Corvid has the physical load the table read needs.
+bool WantsStoreCheck(const ValueRecord &destination) {
+  const uint32_t attributes = Attributes().current;
+  if (!(attributes & kAttrDebug) || !(attributes & kAttrPointerCheck) || destination.addressSafe)
+    return false;
+  if (CurrentCpu() != TargetCpu::Corvid)
+    return false;
+  const char *noBios = IsMacroDefined("NO_BIOS");
+  return noBios && std::string_view(noBios) == "0";
+}
+
+// The table holds one byte per 256-byte page of the 16-bit space, bit 0
+// allowing stores into it; "bound.e" reports a refused store, after which
+// the store goes on as the program wrote it.
+void EmitStoreCheck() {
+  constexpr ADDR24 kNoTable{0xFFFF, 0xFF, 0xFF};
+  const ADDR24 table = LookupBiosSymbol("STORE_TABLE", kNoTable);
+  if (Addr24Equal(table, kNoTable))
+    return;
+  const uint32_t physical = Addr24ToPhysical(table);
+  const uint8_t page = uint8_t(physical >> 8);
+  const uint8_t bank = uint8_t((physical >> 16) & 0x0F);
+  constexpr uint8_t kExDeHl = 0xEB, kLdHImmediate = 0x26, kClearH = 0xCC, kLdLD = 0x6A, kXorA = 0xAF,
+                    kLdAImmediate = 0x3E, kPrefixED = 0xED, kLoadPhysicalHl = 0x6C, kRotateHlRight = 0xFC,
+                    kJrCarry = 0x38;
+  constexpr uint32_t kSixteenBitLimit = 0xFFFF;
+  // The pointer goes to DE; its high byte indexes the table.
+  EmitCodeByte(kExDeHl);
+  if (page != 0) {
+    EmitCodeByte(kLdHImmediate);
+    EmitCodeByte(page);
+  } else {
+    EmitCodeByte(kClearH);
+  }
+  EmitCodeByte(kLdLD);
+  if (physical < kSixteenBitLimit) {
+    EmitCodeByte(kXorA);
+  } else {
+    EmitCodeByte(kLdAImmediate);
+    EmitCodeByte(bank);
+  }
+  // The page's byte into HL, its bit 0 into the carry, the pointer back.
+  EmitCodeByte(kPrefixED);
+  EmitCodeByte(kLoadPhysicalHl);
+  EmitCodeByte(kRotateHlRight);
+  EmitCodeByte(kExDeHl);
+  // The jump skips the call whatever its length: a call not yet resolved
+  // keeps room to become a long one.
+  const ADDR24 jump = Caches().currentCode->Current();
+  EmitCodeByte(kJrCarry);
+  EmitCodeByte(0);
+  EmitCallNamedRoutine("bound.e");
+  constexpr int32_t kJrLength = 2;
+  const ADDR24 after = Caches().currentCode->Current();
+  Caches().currentCode->StoreAt(Addr24Add(jump, 1), uint8_t(Addr24Difference(after, Addr24Add(jump, kJrLength))));
+  Emission().flagsValid = false;
+  Emission().valueIsCondition = false;
 }
 
 // Nothing is emitted: the right-hand side is read for the walk's sake and
@@ -202,8 +272,11 @@ void CompileAssignment(ValueRecord &destination, const std::string &op, bool val
   }
   // The address survives the right-hand side on the stack if that needs
   // the registers.
-  if (d.storage == kStoragePrimary)
+  if (d.storage == kStoragePrimary) {
+    if (WantsStoreCheck(d))
+      EmitStoreCheck();
     CachePrimaryRegister(d, true);
+  }
 
   ValueRecord r;
   if (op.empty()) {

@@ -1,10 +1,14 @@
 #include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/value_record.h"
+#include "compcore/cc_in/cc_attrs.h"
+#include "compcore/cc_in/cc_directive_targets.h"
+#include "compcore/cc_stab/cc_bios.h"
 #include "compcore/decode_check.h"
 #include "compcore/expression_body_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -198,6 +202,61 @@ TEST_F(ExprStatementTest, TheStackDepthAfterEachExpressionIsCheckedAndMended) {
     EXPECT_EQ(MessageNumbers(), c.messages) << c.what;
   }
   bodies.beforeEachStatement = nullptr;
+}
+
+// The IDE compiles with the BIOS: NO_BIOS is 0.
+class WithBiosShell : public DirectiveShell {
+public:
+  bool IdeBiosFlag() override { return true; }
+};
+
+// On the Corvid, a store through a pointer in debug code with pointer
+// checks reads the store table's byte for the address's page first; a store
+// whose address is known to be safe, or one in code without the checks,
+// goes without.
+TEST_F(ExprStatementTest, StoresThroughPointersAreCheckedAgainstTheStoreTable) {
+  WithBiosShell shell;
+  directiveShell = &shell;
+  const std::vector<std::string> checkAt4200 = {"ex    de,hl", "ld    h,42", "ld    l,d", "xor   a"};
+  struct Case {
+    const char *what;
+    uint32_t attributes;
+    const char *statement;
+    bool checked;
+    TargetCpu cpu = TargetCpu::Corvid;
+  } cases[] = {
+      {"through a pointer", kAttrPointerCheck, "*p = a", true},
+      {"compound, through a pointer", kAttrPointerCheck, "*p += a", true},
+      {"without pointer checks", 0, "*p = a", false},
+      {"into a global", kAttrPointerCheck, "a = 1", false},
+      {"into an element of known bound", kAttrPointerCheck, "t[1] = a", false},
+      {"on the Z180", kAttrPointerCheck, "*p = a", false, TargetCpu::Z180},
+  };
+  for (const Case &c : cases) {
+    TearDown();
+    SetUp();
+    bodies.bodies.clear();
+    bodies.extraAttributes = c.attributes;
+    AddBiosSymbol("STORE_TABLE", MakeAddr24(0, 0x4200));
+    const std::string placement =
+        c.cpu == TargetCpu::Corvid ? "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n" : "";
+    ASSERT_EQ(Compile(placement + kGlobals + "int t[4] @ 0x9200;\nvoid f() { " + c.statement + "; }\n"), 0)
+        << c.what << ::testing::PrintToString(Records());
+    const std::vector<std::string> listing = DecodeAll(c.cpu, BodyBytes(), bodies.bodies[0].start.logical);
+    const bool checked = std::search(listing.begin(), listing.end(), checkAt4200.begin(), checkAt4200.end()) !=
+                         listing.end();
+    std::string text;
+    for (const std::string &line : listing)
+      text += "\n  " + line;
+    EXPECT_EQ(checked, c.checked) << c.what << text;
+    // The jump over the call also skips the byte kept for its long form.
+    if (c.checked) {
+      EXPECT_NE(HexBytes(BodyBytes()).find("EB 26 42 6A AF ED 6C FC EB 38 04 CD 00 00 00"), std::string::npos)
+          << c.what << text;
+    }
+  }
+  bodies.extraAttributes = 0;
+  directiveShell = nullptr;
 }
 
 // What an initializer reads: an address fixed at link time, with a
