@@ -230,6 +230,8 @@ uint32_t TimeStamp(const StartupLayout &layout) {
 
 void SetStartupServices(StartupServices *services) { Installed() = services; }
 
+bool StartupRoutineKnown() { return StartupSymbol(".startup").has_value(); }
+
 uint16_t MeasureStartupStub(const StartupLayout &layout) {
   StubBuilder builder(true);
   builder.Build(layout);
