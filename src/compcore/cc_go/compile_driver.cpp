@@ -194,6 +194,10 @@ void LayOutMemory(bool biosCompile) {
   MemoryMapValues &m = MemoryMap();
   if (CurrentCpu() == TargetCpu::Z180 && m.RootCodeOrigin != 0)
     m.ScodAnchor = MakeAddr24(0, uint16_t(m.RootCodeOrigin - 1));
+  // A kernel that names no top of its data leaves root data, and the
+  // stack above it, just below the extended-memory window.
+  if (CurrentCpu() == TargetCpu::Z180 && m.DataTopDefault == 0)
+    m.DataTopDefault = kStackTop;
   ComputeMemoryMap(0);
 }
 

@@ -6,8 +6,10 @@
 #include "compcore/program_compile_fixture.h"
 #include "foundation/memorymap.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -62,6 +64,35 @@ TEST_F(Z180Layout, AProgramFollowsTheBiosFromThePageItsLastJumpReaches) {
   EXPECT_GT(start, kProgramStart);
   EXPECT_EQ(AddressOf("f"), start);
   EXPECT_TRUE(DecodesAs(TargetCpu::Z180, ImageAt(start, 4), {"ld    hl,0003", "ret"}, {}, start));
+}
+
+// A kernel whose assembly names its start-up routines as every routine is
+// named ('.' written '_'): the program's start-up code calls them, sets the
+// stack below the extended-memory window and calls main.
+TEST_F(Z180Layout, AProgramOnAKernelStartsThroughItsStartUpCode) {
+  // Its reset comes first, as in every kernel.
+  dir.Write("BIOS.C", "#asm\n"
+                      "reset::\n  nop\n"
+                      "_startup::\n  ret\n"
+                      "exit::\n  halt\n"
+                      "_exit2::\n  halt\n"
+                      "AUX_STACK_PTR::\n  dw 0\n"
+                      "AUX_STACK_LIMIT::\n  dw 0\n"
+                      "STACK_LIMIT::\n  dw 0\n"
+                      "RST28SWT::\n  dw 0\n"
+                      "RST28SWT_OFF::\n  db 0\n"
+                      "#endasm\n");
+  BiosFirstFlag() = true;
+  const uint16_t status = Compile("#nodebug\nint main(void) { return 0; }\n");
+  ASSERT_EQ(status, 0) << ::testing::PrintToString(Records());
+  const uint16_t stub = MemoryMap().scod_base;
+  const std::vector<uint8_t> bytes = ImageAt(stub, MemoryMap().StartupCodeSize);
+  ASSERT_FALSE(bytes.empty());
+  const std::vector<std::string> lines = DecodeAll(TargetCpu::Z180, bytes, stub);
+  auto has = [&](const std::string &line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
+  EXPECT_TRUE(has("call  0001")) << ::testing::PrintToString(lines);
+  EXPECT_TRUE(has("ld    sp,E000"));
+  EXPECT_TRUE(has(fmt::format("call  {:04X}", AddressOf("main"))));
 }
 
 } // namespace
