@@ -16,6 +16,7 @@
 #include "compcore/cc_parse/expr/expr_call.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/expr/expr_literals.h"
+#include "compcore/cc_parse/expr/expr_postfix.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
 #include "compcore/cc_parse/expr/expr_type_name.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
@@ -399,6 +400,11 @@ void CompileSymbolValue(ValueRecord &value, SymbolRecord &symbol) {
 void CompileName(ValueRecord &value) {
   std::string name;
   ReadIdentifier(name);
+  if (const uint32_t intrinsic = ClassifyIntrinsic(name)) {
+    value = {};
+    value.intrinsic = intrinsic;
+    return;
+  }
   SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kLocal);
   if (symbol && symbol->kind == kClassAutoLocal)
     UnarySwitches().autoReferenced = true;
@@ -413,87 +419,6 @@ void CompileName(ValueRecord &value) {
     symbol = AddSymbol(name, kLevelFunction, kTypeInt, 0, kClassGlobal);
   }
   CompileSymbolValue(value, *symbol);
-}
-
-// The bound a subscript can be checked against: the current dimension of an
-// array, the characters of a string literal. An unsized array (dimension 0,
-// `extern int a[]`) has none.
-bool KnownBound(const ValueRecord &value, uint16_t &bound) {
-  if (value.Level() != kLevelArray)
-    return false;
-  if (value.dimensions && *value.dimensions != 0) {
-    bound = *value.dimensions;
-    return true;
-  }
-  if (IsStringLiteralSymbol(value.symbol) && value.length != 0) {
-    bound = uint16_t(value.length - 1);
-    return true;
-  }
-  return false;
-}
-
-void CompileSubscript(ValueRecord &value) {
-  ConsumeChar();
-  if (value.Level() != kLevelArray && value.Level() != kLevelPointer) {
-    const std::string name = ValueSymbolName(value);
-    CompileError<kMsgNotSubscriptable>(name.empty() ? std::string("unknown") : name, FormatValueType(value));
-    ValueRecord index;
-    CompileExpressionList(index);
-    ExpectChar(']');
-    Walk().needsCode = true;
-    return;
-  }
-  uint16_t bound = 0;
-  const bool bounded = KnownBound(value, bound);
-  ValueRecord index;
-  CompileExpressionList(index);
-  ExpectChar(']');
-  if (bounded)
-    value.addressSafe = 1;
-  // A subscript needs code unless it selects an element of a fixed-address
-  // array at a constant offset; either way the element's type follows.
-  if (IsConstant(index)) {
-    ConvertConstantTo(index, kTypeInt, false, 0);
-    const int16_t n = int16_t(index.value);
-    if (bounded && n >= int32_t(bound))
-      CompileError<kMsgIndexOutOfBounds>();
-    if (value.Level() == kLevelArray && !IsConstant(value))
-      value.value += uint32_t(int32_t(n) * int32_t(ArrayDimensionProduct(value)));
-    else
-      Walk().needsCode = true;
-  } else {
-    Walk().needsCode = true;
-  }
-  DereferenceValue(value);
-}
-
-// "." and "->": the member takes the record's place at its offset. Through a
-// pointer the pointer must be loaded first, which is run-time code.
-void CompileMember(ValueRecord &value, bool throughPointer) {
-  ConsumeChar();
-  if (throughPointer)
-    ConsumeChar();
-  SkipToOperand();
-  std::string name;
-  const bool structure = value.type >= kFirstStructType &&
-                         (throughPointer ? value.Level() == kLevelPointer || value.Level() == kLevelArray
-                                         : !value.HasLevel());
-  const SymbolRecord *member = nullptr;
-  if (ReadIdentifier(name) && structure)
-    member = FindMember(name, value.type);
-  if (!member) {
-    CompileError<kMsgNoSuchMember>();
-    Walk().needsCode = true;
-    return;
-  }
-  if (throughPointer || value.storage == kStoragePrimary || IsConstant(value))
-    Walk().needsCode = true;
-  value.value += member->definition;
-  value.type = member->type;
-  value.declarator = member->declarator;
-  value.dimensions = member->list.empty() ? nullptr : member->list.data();
-  value.SetLvalue(true);
-  value.wasLvalue = 1;
 }
 
 } // namespace
@@ -563,6 +488,15 @@ void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
   CompilePrimaryExpression(value, parenthesised);
   for (;;) {
     const char c = SkipToOperand();
+    if (value.intrinsic) {
+      if (!CompileIntrinsicCall(value))
+        return;
+      continue;
+    }
+    if (c != '(' && value.Level() == kLevelFunction) {
+      CompileFunctionDesignator(value);
+      return;
+    }
     if (c == '[') {
       CompileSubscript(value);
     } else if (c == '.' || (c == '-' && InputCursor[1] == '>')) {
