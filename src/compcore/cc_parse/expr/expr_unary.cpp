@@ -3,6 +3,7 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/constant_convert.h"
+#include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_gen/operator_lowering.h"
@@ -43,6 +44,7 @@ constexpr uint16_t kNoBiosValue = 0xFFFF;
 constexpr char kIoPrefix[] = "IOP_";
 constexpr int16_t kSizeIntLimit = 0x7FFF;
 constexpr uint16_t kPointerBytes = 2;
+constexpr int16_t kScratchCodeBytes = 64;
 
 bool IsConstant(const ValueRecord &value) { return value.storage == kStorageConstant; }
 
@@ -150,8 +152,21 @@ void CompileSizeofOperand(ValueRecord &operand, void (*compile)(ValueRecord &)) 
   const InputState input = SaveInputState();
   const uint32_t point = PushCodeSavePoint();
   const uint32_t effectsBefore = SideEffectCounter();
-  operand = {};
-  compile(operand);
+  {
+    // The operand's code goes nowhere: a sizeof in a dimension or an #if
+    // has no code origin to emit into.
+    static NullCache scratch(kScratchCodeBytes);
+    struct CodeCacheScope {
+      EmitCache *saved = Caches().currentCode;
+      ~CodeCacheScope() { Caches().currentCode = saved; }
+    } scope;
+    scratch.ResetBuffer();
+    if (scope.saved)
+      scratch.SetEmitAddress(scope.saved->Current());
+    Caches().currentCode = &scratch;
+    operand = {};
+    compile(operand);
+  }
   const bool sideEffects = operand.sideEffects || SideEffectCounter() != effectsBefore;
   RestoreCodeSavePoint(point);
   DropCodeSavePoint(point);
