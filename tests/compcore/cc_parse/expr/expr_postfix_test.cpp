@@ -44,25 +44,6 @@ protected:
     Global("s", point, kStructAt);
     Global("sp", point, kStructPointerAt, kLevelPointer);
   }
-  struct Member {
-    const char *name;
-    uint8_t type;
-    uint16_t offset;
-  };
-  // Entered as the declaration parser enters a structure: its type record
-  // and its members under their structure's key.
-  static uint8_t DeclareStructure(const char *tag, std::initializer_list<Member> members, uint16_t size) {
-    int16_t id = 0;
-    TypeRecord *type = NewTypeRecord(tag, &id);
-    type->size = size;
-    for (const Member &m : members) {
-      char key[kNameBufferSize] = {};
-      std::strncpy(key, m.name, sizeof key - 1);
-      MakeStaticName(key, uint16_t(id));
-      PushTypeMember(type, AddSymbol(key, kLevelNone, m.type, m.offset, kClassMember));
-    }
-    return uint8_t(id);
-  }
   void Check(const PostfixCase &c) {
     SCOPED_TRACE(c.text);
     Attributes().current = c.attributes;
