@@ -117,3 +117,83 @@ TEST_F(ExprPostfixTest, AFunctionNamedWithoutACallIsItsAddress) {
 
 } // namespace
 } // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+struct IntrinsicCase {
+  const char *text;
+  TargetCpu cpu;
+  std::vector<std::string> listing;
+  uint8_t storage;
+  uint8_t type;
+  std::vector<unsigned> messages = {};
+};
+
+TEST_F(ExprPostfixTest, IntrinsicsCompileTheirArgumentsAndOperation) {
+  SymbolRecord *worker = Global("worker", kTypeInt, 0x3000, kLevelFunction);
+  // Three instances: bits 7-12 of the attribute word flags A and B form.
+  const uint16_t attributes = uint16_t(SymbolAttributeWord(*worker) | 3 << 7);
+  worker->flagsA = uint8_t(attributes);
+  worker->flagsB = uint8_t(attributes >> 8);
+  const IntrinsicCase cases[] = {
+      {"BIT(&g, 3)", TargetCpu::Z180, {"ld    hl,2000", "bit   3,(hl)", "ld    hl,0000", "jr    z,100B", "inc   hl"}, kStoragePrimary, kTypeUnsigned},
+      {"SET(&g, 0)", TargetCpu::Z180, {"ld    hl,2000", "set   0,(hl)"}, kStoragePrimary, kTypeVoid},
+      {"res(&g, 7)", TargetCpu::Z180, {"ld    hl,2000", "res   7,(hl)"}, kStoragePrimary, kTypeVoid},
+      {"CofuncMaxInstance(worker)", TargetCpu::Z180, {}, kStorageConstant, kTypeInt},
+      {"CofuncMaxInstance(g)", TargetCpu::Z180, {}, kStorageConstant, kTypeInt, {kMsgBadInstanceArgument}},
+      {"ipset(2)", TargetCpu::Corvid, {"ipset 2"}, kStoragePrimary, kTypeVoid},
+      {"ipres()", TargetCpu::Corvid, {"ipres"}, kStoragePrimary, kTypeVoid},
+  };
+  for (const IntrinsicCase &c : cases) {
+    SCOPED_TRACE(c.text);
+    ValueRecord value;
+    EXPECT_TRUE(DecodesAs(c.cpu, CompileAt(c.cpu, c.text, value), c.listing));
+    EXPECT_EQ(value.storage, c.storage);
+    EXPECT_EQ(value.type, c.type);
+    EXPECT_EQ(value.intrinsic, 0u);
+    EXPECT_EQ(sink.Messages(), c.messages);
+    EXPECT_EQ(InputCursor, std::string_view(""));
+  }
+  ValueRecord value;
+  CompileAt(TargetCpu::Z180, "CofuncMaxInstance(worker)", value);
+  EXPECT_EQ(value.value, 3u);
+}
+
+TEST_F(ExprPostfixTest, IntrinsicNamesGiveWayToDeclaredNames) {
+  Global("set", kTypeInt, 0x2040);
+  ValueRecord value;
+  CompileAt(TargetCpu::Z180, "set", value);
+  EXPECT_EQ(value.storage, kStorageGlobal);
+  // ipset is the Corvid's only.
+  CompileAt(TargetCpu::Z180, "ipset", value);
+  EXPECT_EQ(sink.Messages(), std::vector<unsigned>{kMsgUndeclaredName});
+}
+
+TEST_F(ExprPostfixTest, UndeclaredNamesFindBiosRegisters) {
+  AddBiosSymbol("CNTLA0", MakeAddr24(0, 0x0000));
+  AddBiosSymbol("IOP_PADDR", MakeAddr24(0, 0x0140));
+  AddBiosSymbol("farAway", MakeAddr24(0, 0x4000));
+  struct Case {
+    const char *text;
+    uint32_t value;
+    std::vector<unsigned> messages;
+  } cases[] = {
+      {"CNTLA0", 0, {}},
+      {"PADDR", 0x140, {}},
+      {"farAway", 0, {kMsgUndeclaredName}},
+      {"nowhere", 0, {kMsgUndeclaredName}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.text);
+    ValueRecord value;
+    EXPECT_TRUE(CompileAt(TargetCpu::Z180, c.text, value).empty());
+    EXPECT_EQ(value.storage, kStorageConstant);
+    EXPECT_EQ(value.type, kTypeUnsigned);
+    EXPECT_EQ(value.value, c.value);
+    EXPECT_EQ(sink.Messages(), c.messages);
+  }
+}
+
+} // namespace
+} // namespace tsw::testing
