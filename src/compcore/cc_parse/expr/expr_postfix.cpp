@@ -59,6 +59,15 @@ bool KnownBound(const ValueRecord &value, uint16_t &bound) {
   return false;
 }
 
+// A constant reader's walk emits nothing: an operation that needs code
+// only marks the expression as no constant.
+bool CodeAllowed() {
+  if (WalkEmitsCode())
+    return true;
+  Walk().needsCode = true;
+  return false;
+}
+
 // The run-time bound check: the index in HL, taken unsigned, must lie below
 // the bound, else the library's out-of-bounds handler runs.
 void EmitIndexCheck(ValueRecord &index, uint16_t bound) {
@@ -171,7 +180,8 @@ void CompileBitIntrinsic(BitOperation operation, ValueRecord &value) {
   CompileConditional(bit);
   ExpectChar(')');
   ValueRecord result;
-  CompileIoBitIntrinsic(operation, IoSpace::kMemory, address, bit, result);
+  if (CodeAllowed())
+    CompileIoBitIntrinsic(operation, IoSpace::kMemory, address, bit, result);
   value = MakeValue(operation == BitOperation::kTest ? kTypeUnsigned : kTypeVoid, 0, kStoragePrimary, false);
 }
 
@@ -198,7 +208,7 @@ void CompileSubscript(ValueRecord &value) {
       ConvertConstantTo(index, kTypeInt, false, 0);
       if (int16_t(index.value) >= int32_t(bound))
         CompileError<kMsgIndexOutOfBounds>();
-    } else if (Attributes().current & kAttrIndexCheck) {
+    } else if ((Attributes().current & kAttrIndexCheck) && CodeAllowed()) {
       EmitIndexCheck(index, bound);
     }
   }
@@ -209,7 +219,7 @@ void CompileSubscript(ValueRecord &value) {
       value.storage != kStoragePrimary && value.storage != kStorageStackStruct) {
     ConvertConstantTo(index, kTypeInt, false, 0);
     value.value += uint32_t(int32_t(int16_t(index.value)) * int32_t(ArrayDimensionProduct(value)));
-  } else {
+  } else if (CodeAllowed()) {
     const uint32_t declarator = value.declarator;
     const uint16_t *dimensions = value.dimensions;
     BeginBinaryOperation("+", value, index);
@@ -242,6 +252,11 @@ void CompileMember(ValueRecord &value, bool throughPointer) {
     return;
   }
   const uint16_t offset = member->definition;
+  const bool needsCode = throughPointer || value.storage == kStoragePrimary || value.storage == kStorageStackStruct;
+  if (needsCode && !CodeAllowed()) {
+    TakeMember(value, *member);
+    return;
+  }
   if (throughPointer) {
     LoadOperandToValueRegister(value);
     AddOffsetInRegister(value, offset);
@@ -302,14 +317,16 @@ bool CompileIntrinsicCall(ValueRecord &value) {
     return true;
   case kIntrinsicIpset:
     ConsumeChar();
-    EmitIpset(CompileConstantExpression());
+    if (const uint16_t level = CompileConstantExpression(); CodeAllowed())
+      EmitIpset(level);
     ExpectChar(')');
     value = MakeValue(kTypeVoid, 0, kStoragePrimary, false);
     return true;
   case kIntrinsicIpres:
     ConsumeChar();
     ExpectChar(')');
-    EmitIpres();
+    if (CodeAllowed())
+      EmitIpres();
     value = MakeValue(kTypeVoid, 0, kStoragePrimary, false);
     return true;
   default:

@@ -48,6 +48,15 @@ constexpr int16_t kScratchCodeBytes = 64;
 
 bool IsConstant(const ValueRecord &value) { return value.storage == kStorageConstant; }
 
+// A constant reader's walk emits nothing: an operation that needs code
+// only marks the expression as no constant.
+bool CodeAllowed() {
+  if (WalkEmitsCode())
+    return true;
+  Walk().needsCode = true;
+  return false;
+}
+
 // A function named without being called: an array level over its function
 // level.
 constexpr uint32_t kDesignatorLevels = (kLevelFunction << kLevelBits) | kLevelArray;
@@ -61,6 +70,8 @@ bool IsFunctionDesignator(const ValueRecord &value) {
 // char is negated and complemented as the int it widens to, then narrowed
 // back.
 void EmitUnary(char op, ValueRecord &value) {
+  if (!CodeAllowed())
+    return;
   LoadOperandToValueRegister(value);
   if (op == '+')
     return;
@@ -102,6 +113,8 @@ void CompileAddressOf(ValueRecord &value, bool wasLvalue) {
   const bool computed = !value.symbol || value.storage == kStorageAuto || value.storage == kStorageStackStruct ||
                         value.storage == kStoragePrimary;
   if (computed) {
+    if (!CodeAllowed())
+      return;
     if (outer == kLevelArray) {
       // An array's value is already its address; only the level it had
       // must survive the load.
@@ -227,7 +240,7 @@ void CompileCast(ValueRecord &value, const TypeName &name) {
   // An array cast to a pointer keeps its address where it is: the
   // element type is all that changes.
   const bool arrayToPointer = toPointer && value.Level() == kLevelArray;
-  if (!arrayToPointer) {
+  if (!arrayToPointer && (IsConstant(value) || CodeAllowed())) {
     if (IsFunctionDesignator(value))
       LoadOperandToValueRegister(value);
     ConvertOperandTo(value, uint8_t(name.baseType), toPointer, kConvertNarrowChar);
@@ -263,32 +276,12 @@ void FoldUnary(char op, ValueRecord &value) {
   }
 }
 
-// Writes the value register back to the object `target` designates. An
-// object reached only through its address has that address on the stack;
-// the value goes round DE (a long's DE:BC leaves HL free) so that HL can
-// carry the address.
+// Writes the value register back to the object `target` designates (its
+// address on the stack when it could not be reached directly).
 void StoreValueRegisterBack(ValueRecord &target, ValueRecord &result) {
-  if (target.storage != kStorageStackStruct) {
-    if (result.type == kTypeChar && !result.HasLevel() && !result.IsByteResult())
-      EmitFixed(Fixed::kLdAL);
-    EmitStoreValue(target, Reg::Value);
-    return;
-  }
-  ValueRecord through = target;
-  through.storage = kStoragePrimary;
-  through.SetLvalue(true);
-  if (IsLongOrFloatValue(result) || result.IsByteResult()) {
-    EmitPopPair(Reg::HL);
-    EmitStoreValue(through, Reg::Value);
-    return;
-  }
-  EmitPopPair(Reg::DE);
-  EmitFixed(Fixed::kExDeHl);
-  if (result.type == kTypeChar && !result.HasLevel())
-    EmitStoreValue(through, Reg::E);
-  else
-    EmitStoreValue(through, Reg::DE);
-  EmitFixed(Fixed::kExDeHl);
+  if (result.type == kTypeChar && !result.HasLevel() && !result.IsByteResult())
+    EmitFixed(Fixed::kLdAL);
+  EmitStoreValue(target, Reg::Value);
 }
 
 // The step by one of the operand's own type: a char steps as a char.
@@ -304,9 +297,9 @@ void StepByOne(char op, ValueRecord &value) {
 void CompileStep(char op, bool prefix, ValueRecord &value) {
   if (!value.IsModifiable())
     CompileError<kMsgNotModifiable>();
-  if (!CheckAssignable(value)) {
+  if (!CheckAssignable(value) || !CodeAllowed()) {
     UnarySwitches().plainStep = false;
-    return; // nothing to store into
+    return; // nothing to store into, or no code to store with
   }
   if (!IsDirectlyAddressable(value) && value.storage != kStorageStackStruct) {
     LoadOperandAddressIntoHL(value);
@@ -437,6 +430,20 @@ void CompileName(ValueRecord &value) {
 }
 
 } // namespace
+
+bool IsStepStatement() {
+  SkipToOperand();
+  const char *p = InputCursor;
+  if (!IsIdentStart(*p))
+    return false;
+  while (IsIdentChar(*p))
+    ++p;
+  while (*p == ' ' || *p == '\t')
+    ++p;
+  if ((p[0] != '+' && p[0] != '-') || p[1] != p[0])
+    return false;
+  return p[2] == ')' || p[2] == ';' || p[2] == 0;
+}
 
 void NoteSideEffect(ValueRecord &value) {
   value.sideEffects = 1;
