@@ -79,6 +79,37 @@ TEST_F(ExprUnaryProgramTest, StatementsOfUnaryExpressions) {
   }
 }
 
+TEST_F(ExprUnaryProgramTest, SizeofWithSideEffectsKeepsTheCodeAndListsEachDiagnosticOnce) {
+  CompileFresh("int g, y;\nvoid f() { y = sizeof(*g++); }\n");
+  // In the order of their columns: 821 at sizeof, 459 at the '*'.
+  EXPECT_EQ(Messages(), (std::vector<unsigned>{kMsgSizeofSideEffects, kMsgNotIndirectable}));
+  CompileFresh("int g, y;\nvoid f() { y = sizeof(g++); }\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{kMsgSizeofSideEffects});
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, BodyBytes(),
+                        WithAddresses({"ld    hl,(%g)", "inc   hl", "ld    (%g),hl", "dec   hl", "ld    hl,0002",
+                                       "ld    (%y),hl", "ret"})));
+}
+
+TEST_F(ExprUnaryProgramTest, AMemberOfAStructureOnTheStackIsReadThenTheStructureReleased) {
+  ASSERT_EQ(CompileFresh("struct pt { int x; char c; long l; };\nstruct pt f();\nint y;\nlong z;\n"
+                         "void g() { y = f().c; z = f().l; }\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  const std::vector<std::string> reserve = {"exx", "ld    hl,FFF9", "add   hl,sp", "ld    sp,hl", "exx", "call  0000"};
+  const std::vector<std::string> release = {"exx", "ld    hl,0007", "add   hl,sp", "ld    sp,hl", "exx"};
+  std::vector<std::string> listing = reserve;
+  listing.insert(listing.end(), {"ld    hl,0002", "add   hl,sp", "ld    a,(hl)", "ld    l,a", "ld    h,00"});
+  listing.insert(listing.end(), release.begin(), release.end());
+  listing.push_back("ld    (%y),hl");
+  listing.insert(listing.end(), reserve.begin(), reserve.end());
+  listing.insert(listing.end(), {"ld    hl,0003", "add   hl,sp", "ld    e,(hl)", "inc   hl", "ld    d,(hl)", "inc   hl",
+                                 "ld    c,(hl)", "inc   hl", "ld    b,(hl)"});
+  listing.insert(listing.end(), release.begin(), release.end());
+  listing.insert(listing.end(), {"ld    (%z),de", "ld    (%z+2),bc", "ret"});
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, BodyBytes(), WithAddresses(listing)));
+  EXPECT_EQ(Messages(), std::vector<unsigned>{});
+}
+
 TEST_F(ExprUnaryProgramTest, ConstantReadersRefuseRunTimeOperandsAndEmitNothing) {
   constexpr unsigned kSizeZero = 415;
   const char *declarations = "int g;\nint *p;\nint a[4];\nstruct pt { int x; } s, *sp;\n";
