@@ -49,6 +49,9 @@ struct Variables {
 };
 constexpr uint8_t kStructChar = 0x22;
 constexpr uint8_t kTextSecond = 'z';
+// Stored by a case that ran to its end.
+constexpr uint16_t kCaseEnded = 0xE0D5;
+constexpr uint16_t kLastElement = 0x0404; // a[3]
 constexpr uint32_t kStructLong = 0x33334444;
 
 struct UnaryRun {
@@ -105,6 +108,7 @@ protected:
     text += fmt::format("\tld hl,#{:#06x}\n\tld ({:#06x}),hl\n", uint16_t(v.l >> 16), kLongAt + 2);
     text += fmt::format("\tld hl,#{:#06x}\n\tld ({:#06x}),hl\n", v.a0, kArrayAt);
     text += fmt::format("\tld hl,#{:#06x}\n\tld ({:#06x}),hl\n", v.a1, kArrayAt + 2);
+    text += fmt::format("\tld hl,#{:#06x}\n\tld ({:#06x}),hl\n", kLastElement, kArrayAt + 6);
     text += fmt::format("\tld a,#{:#04x}\n\tld ({:#06x}),a\n", v.text0, kTextAt);
     text += fmt::format("\tld a,#{:#04x}\n\tld ({:#06x}),a\n", kTextSecond, kTextAt + 1);
     text += fmt::format("\tld hl,#{:#06x}\n\tld ({:#06x}),hl\n", v.sx, kStructAt);
@@ -123,6 +127,7 @@ protected:
       text += fmt::format("\t.db {:#04x}\n", code[at]);
     }
     text += isLong ? "\tld (OUT),de\n\tld (OUT+2),bc\n" : "\tld (OUT),hl\n";
+    text += fmt::format("\tld hl,#{:#06x}\n\tld (OUT+30),hl\n", kCaseEnded);
     text += fmt::format("\tld hl,({:#06x})\n\tld (OUT+4),hl\n", kIntAt);
     text += fmt::format("\tld a,({:#06x})\n\tld (OUT+6),a\n", kCharAt);
     text += fmt::format("\tld hl,({:#06x})\n\tld (OUT+8),hl\n", kPointerAt);
@@ -222,6 +227,37 @@ TEST_F(UnaryRunTest, ValuesAndStoresMatchC) {
     EXPECT_EQ(word(28), run.after.k);
     EXPECT_EQ(word(24), 0) << "the stack as the case left it";
   }
+}
+
+TEST_F(UnaryRunTest, AnIndexOutsideItsArrayEndsTheProgramWhenIndexesAreChecked) {
+  Attributes().current = kAttrIndexCheck;
+  bool isLong = false;
+  const std::vector<std::string> texts = {
+      CaseText({"a[k]", 0x0202}, isLong),
+      CaseText({"a[k+2]", kLastElement}, isLong),
+      CaseText({"a[k+3]", 0}, isLong),      // one past: the handler ends the run
+      CaseText({"a[k]", 0x0202}, isLong),
+  };
+  testing::TempDir dir;
+  const AsmRun result = RunAsmCases(Z180LibraryForSimulator(TSW_Z180_LIBRARY), texts, dir.path());
+  ASSERT_TRUE(result.ok) << result.log;
+  ASSERT_EQ(result.blocks.size(), texts.size());
+  auto word = [&](size_t block, size_t at) {
+    return uint16_t(result.blocks[block][at] | result.blocks[block][at + 1] << 8);
+  };
+  EXPECT_EQ(word(0, 0), 0x0202);
+  EXPECT_EQ(word(0, 30), kCaseEnded);
+  EXPECT_EQ(word(1, 0), kLastElement);
+  EXPECT_EQ(word(1, 30), kCaseEnded);
+  EXPECT_NE(word(2, 30), kCaseEnded) << "the out-of-bounds index ran on";
+  EXPECT_NE(word(3, 30), kCaseEnded) << "the program went on after the handler";
+
+  // A negative index, taken unsigned, lies past the bound too.
+  const AsmRun negative =
+      RunAsmCases(Z180LibraryForSimulator(TSW_Z180_LIBRARY), {CaseText({"a[k-2]", 0}, isLong)}, dir.path());
+  ASSERT_TRUE(negative.ok) << negative.log;
+  ASSERT_EQ(negative.blocks.size(), 1u);
+  EXPECT_NE(uint16_t(negative.blocks[0][30] | negative.blocks[0][31] << 8), kCaseEnded);
 }
 
 } // namespace
