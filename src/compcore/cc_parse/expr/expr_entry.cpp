@@ -12,6 +12,7 @@
 #include "compcore/cc_parse/expr/expr_assign.h"
 #include "compcore/cc_parse/expr/expr_binary.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
+#include "compcore/cc_parse/expr/expr_unary.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "foundation/msgnumbers.h"
 
@@ -178,6 +179,7 @@ void CompileExpressionList(ValueRecord &value) { CompileExpressionList(value, tr
 
 void CompileExpressionForEffect(bool valueUsed) {
   ValueRecord value;
+  UnarySwitches().plainStep = !valueUsed && IsStepStatement();
   CompileExpressionList(value, valueUsed);
   if (IsStructureValue(value)) {
     if (value.storage == kStorageStackStruct)
