@@ -1,4 +1,6 @@
 #include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/code_output.h"
+#include "compcore/cc_parse/expr/cofunction_calls.h"
 #include "compcore/cc_parse/expr/expr_argument_text.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -7,6 +9,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,9 @@ namespace {
 class PlacedBodies : public ExpressionBodies {
 public:
   static constexpr int kParametersFollow = 2;
+  // What a test sets up before each body, as the declarations and the
+  // statements around a call would.
+  std::function<void()> beforeBody;
   bool CompileFunctionBody(int style, int16_t type, int16_t storage, uint16_t memory) override {
     // The parameters are not declared: the bodies here do not use them.
     if (style == kParametersFollow)
@@ -31,6 +37,8 @@ public:
     if (SkipToOperand() != '{')
       return false;
     AttachCodeOrigin();
+    if (beforeBody)
+      beforeBody();
     DefineLabelHere(DeclaredFunctionName(), kFixGlobal);
     return ExpressionBodies::CompileFunctionBody(style, type, storage, memory);
   }
@@ -39,6 +47,11 @@ public:
 class CallCompile : public ExpressionBodyTest {
 protected:
   CallCompile() { backEnd = &placed; }
+  // The multitasking statements' state is the test's while it runs.
+  ~CallCompile() override {
+    CofunctionCalls() = {};
+    SetCoBufferLoader(nullptr);
+  }
 
   // Each program on a fresh compiler: a program compile keeps the origins
   // its directives defined.
@@ -66,6 +79,11 @@ protected:
 
   PlacedBodies placed;
 };
+
+// Corvid code and data in root memory: the data origin gives the locks of
+// single-user cofunctions their bytes.
+constexpr const char *kCorvidRootCodeAndData =
+    "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rvarorg rv 0 0xC000 0x1000 apply\n";
 
 struct CallCase {
   const char *what;
@@ -211,6 +229,76 @@ TEST_F(CallCompile, FaultsAreReportedOnceAndTheNextStatementCompiles) {
     const std::vector<std::string> code = DecodeAll(TargetCpu::Z180, Body(placed.bodies.size() - 1));
     ASSERT_GE(code.size(), 2u) << c.what;
     EXPECT_EQ(code[code.size() - 2].substr(0, 4), "call") << c.what << ::testing::PrintToString(code);
+  }
+}
+
+// The bytes of the cofunction protocol around a call, in a waitfordone
+// whose task buffer lies at 5000: the argument code runs only when the
+// cofunction is ready, the item number and the buffer go with the call, and
+// the carry after it says who removes the arguments.
+TEST_F(CallCompile, CofunctionCallsCarryTheirItemBufferAndLock) {
+  struct Case {
+    const char *what;
+    uint8_t instances;
+    bool singleUser;
+    bool inWaitfordone;
+    std::vector<std::string> code;
+    std::vector<unsigned> messages;
+  } cases[] = {
+      {"cofunction", 1, false, true,
+       {"ld    hl,5000", "bit   7,(hl)", "jp    z,100C", "ld    hl,0007", "push  hl", "ld    b,00", "ld    c,03",
+        "push  bc", "ld    hl,5000", "push  hl", "call  0000", "nop", "ex    af,af'", "rla", "jp    c,1020",
+        "add   sp,02", "ret"},
+       {}},
+      // The lock is claimed by a first call; the jump left open after it is
+      // the waitfordone item's to resolve.
+      {"single-user cofunction", 1, true, true,
+       {"ld    hl,C000", "ld    a,(hl)", "cp    FF", "ld    b,a", "jp    nz,1019", "push  hl", "ld    hl,5000",
+        "push  hl", "call  0000", "nop", "pop   bc", "pop   hl", "or    a", "jp    nz,0000", "bit   0,(hl)",
+        "jp    nz,1022", "ld    hl,0007", "push  hl", "ld    b,00", "ld    c,03", "push  bc", "ld    hl,C000",
+        "push  hl", "ld    a,(hl)", "ld    hl,5000", "push  hl", "call  0000", "nop", "ex    af,af'", "rla",
+        "jp    c,103B", "add   sp,02", "ret"},
+       {}},
+      // The jump goes to the index code, which comes back to the label after
+      // it with the instance index in L.
+      {"indexed cofunction", 2, false, true,
+       {"ld    hl,5000", "bit   7,(hl)", "jp    z,100C", "ld    hl,0007", "push  hl", "jp    0000", "ld    b,l",
+        "ld    c,03", "push  bc", "ld    hl,5000", "push  hl", "call  0000", "nop", "ex    af,af'", "rla",
+        "jp    c,1022", "add   sp,02", "ret"},
+       {}},
+      {"outside a waitfordone", 1, false, false,
+       {"ld    hl,5000", "bit   7,(hl)", "jp    z,100C", "ld    hl,0007", "push  hl", "ld    b,00", "ld    c,03",
+        "push  bc", "ld    hl,5000", "push  hl", "call  0000", "nop", "ex    af,af'", "rla", "jp    c,1020",
+        "add   sp,02", "ret"},
+       {kMsgCofunctionOutsideWait}},
+  };
+  for (const Case &c : cases) {
+    placed.beforeBody = [&c] {
+      SymbolRecord *cf = LookupSymbol("cf", false, SymbolTableId::kGlobal);
+      if (!cf)
+        return;
+      // The instance count is bits 7-12 of the attribute word, the
+      // single-user mark bit 6.
+      const uint16_t word = uint16_t(c.instances << 7 | (c.singleUser ? 1u << 6 : 0u));
+      cf->flagsA = uint8_t(word);
+      cf->flagsB = uint8_t(cf->flagsB | word >> 8);
+      CofunctionCallContext &context = CofunctionCalls();
+      context = {};
+      context.costateOpen = true;
+      context.waitfordoneLoop = c.inWaitfordone ? MakeAddr24(0, 0x2100) : ADDR24{};
+      context.itemNumber = 3;
+      SetCoBufferLoader([] {
+        EmitCodeByte(0x21);
+        EmitWord(0x5000);
+      });
+    };
+    CompileFresh(std::string(kCorvidRootCodeAndData) + "int cf(int a);\nvoid h() { cf(7); }\n");
+    EXPECT_EQ(MessageNumbers(Records()), c.messages) << c.what << ::testing::PrintToString(Records());
+    const size_t last = placed.bodies.size() - 1;
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Body(last), c.code, {}, BodyAddress(last))) << c.what;
+    EXPECT_EQ(CofunctionCalls().cofunctionCalled, true) << c.what;
+    EXPECT_EQ(CofunctionCalls().pendingLockJump.has_value(), c.singleUser) << c.what;
+    EXPECT_EQ(CofunctionCalls().lockCalls, c.singleUser ? 1 : 0) << c.what;
   }
 }
 
