@@ -27,6 +27,7 @@ void LoadCoBufferAddress() {
     State().loader();
 }
 
-uint16_t NextIndexedCallNumber() { return State().indexedCalls++; }
+uint16_t NextIndexedCallNumber() { return ++State().indexedCalls; }
+uint16_t CurrentIndexedCallNumber() { return State().indexedCalls; }
 
 } // namespace tsw

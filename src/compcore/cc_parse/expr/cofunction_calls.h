@@ -37,9 +37,12 @@ using CoBufferLoader = void (*)();
 void SetCoBufferLoader(CoBufferLoader loader);
 void LoadCoBufferAddress();
 
-// The number of the next indexed cofunction call, whose index code the
-// label pair "$cofif_%04x_1" and "$cofif_%04x_2" joins to its call: one per
-// call, never reused.
+// An indexed cofunction call's index code is compiled before the call, as
+// its own piece: the call jumps to it at "$cofif_%04x_1" and it comes back
+// to "$cofif_%04x_2" with the index in L. The postfix level takes a new
+// number for each index it compiles (never reused); the call then reads
+// the newest.
 uint16_t NextIndexedCallNumber();
+uint16_t CurrentIndexedCallNumber();
 
 } // namespace tsw

@@ -227,7 +227,7 @@ void EmitCofunctionCallHead(const CofunctionCall &co) {
     EmitCodeByte(cofunction::kLoadBImmediate);
     EmitCodeByte(0);
   } else {
-    const uint16_t number = NextIndexedCallNumber();
+    const uint16_t number = CurrentIndexedCallNumber();
     const std::string index = fmt::format("$cofif_{:04x}_1", number);
     const ADDR24 patch = Addr24Add(Caches().currentCode->Current(), kOperandAfterOpcode);
     const ADDR24 target = Addr24FromLong(
