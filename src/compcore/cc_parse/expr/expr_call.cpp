@@ -13,7 +13,9 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/expr/cofunction_calls.h"
 #include "compcore/cc_parse/expr/expr_argument_text.h"
-#include "compcore/cc_parse/expr/expr_binary.h"
+#include "compcore/cc_parse/expr/expr_assign.h"
+#include "compcore/cc_parse/expr/expr_unary.h"
+#include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -43,6 +45,11 @@ constexpr int32_t kOperandAfterOpcode = 1;
 constexpr uint16_t kCallFixupFlags = kFixCaptureOpcode | kFixGlobal;
 
 constexpr uint16_t kCalleePointerBytes = 2;
+
+// A `firsttime` function (flags A bit 5) is handed its caller's task buffer.
+constexpr uint8_t kFlagsAFirstTime = 0x20;
+constexpr uint16_t kBufferAddressBytes = 2;
+constexpr const char *kFirstTimeText = "First Time Func";
 
 // The bytes of the cofunction protocol. A cofunction runs in steps: the
 // call tests its task buffer and lock, and the carry after it says whether
@@ -130,7 +137,7 @@ void CompileArgument(ExpandedArgumentScope &arguments, uint16_t number, ValueRec
   const uint16_t index = uint16_t(arguments.Count() - number);
   arguments.SelectArgument(index);
   value = {};
-  CompileConditional(value);
+  CompileAssignmentExpression(value, true);
   if (!arguments.AtArgumentEnd(index))
     CompileError<kMsgCharExpected>();
   if (IsStructure(value)) {
@@ -310,7 +317,6 @@ void CompileCallArguments(ExpandedArgumentScope &arguments, const ValueRecord &c
 }
 
 void EmitDirectCall(std::string_view name, bool &pseudo, uint16_t &pushed, ADDR24 known) {
-  (void)pushed;
   pseudo = IsPseudoFunction(name);
   if (pseudo)
     return;
@@ -318,6 +324,18 @@ void EmitDirectCall(std::string_view name, bool &pseudo, uint16_t &pushed, ADDR2
   const ADDR24 bios = LookupBiosSymbol(name, ADDR24{});
   CodeGen().MapCallsFunction(name);
   const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
+  if (symbol && (symbol->flagsA & kFlagsAFirstTime)) {
+    if (!CofunctionCalls().costateOpen) {
+      CompileError<kMsgFirstTimeOutsideCostate>(kFirstTimeText);
+    } else {
+      LoadCoBufferAddress();
+      EmitPushPair(Reg::HL);
+      pushed = uint16_t(pushed + kBufferAddressBytes);
+    }
+  }
+  // The debugger can stop at the call itself.
+  if (Attributes().current & kAttrDebug)
+    MarkStatementAtInput(0);
   ADDR24 target = bios;
   if (Addr24ToLong(target) == 0)
     target = known;
@@ -383,6 +401,7 @@ void CompileFunctionCall(ValueRecord &callee) {
   else
     EmitStackAdjustAndTrack(int16_t(removed));
   MakeCallResult(callee);
+  NoteSideEffect(callee);
 }
 
 } // namespace tsw

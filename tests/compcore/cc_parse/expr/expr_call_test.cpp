@@ -301,5 +301,47 @@ TEST_F(CofunctionCallCompile, CofunctionCallsCarryTheirItemBufferAndLock) {
   }
 }
 
+// A firsttime function gets the caller's task buffer pushed behind its
+// arguments, which is only there inside a costate.
+TEST_F(CofunctionCallCompile, FirstTimeFunctionsGetTheCallersBuffer) {
+  for (const bool inCostate : {true, false}) {
+    prepared.beforeBody = [inCostate] {
+      if (SymbolRecord *ft = LookupSymbol("ft", false, SymbolTableId::kGlobal))
+        ft->flagsA |= 0x20;
+      CofunctionCalls().costateOpen = inCostate;
+      SetCoBufferLoader([] {
+        EmitCodeByte(0x21);
+        EmitWord(0x5000);
+      });
+    };
+    CompileFresh("int ft(int a);\nvoid h(void) { ft(7); }\n");
+    if (inCostate) {
+      EXPECT_EQ(MessageNumbers(Records()), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
+      EXPECT_EQ(ListingOf("h"), (std::vector<std::string>{"ld    hl,0007", "push  hl", "ld    hl,5000", "push  hl",
+                                                          "call  0000", "nop", "add   sp,04", "ret"}));
+    } else {
+      EXPECT_EQ(MessageNumbers(Records()), std::vector<unsigned>{kMsgFirstTimeOutsideCostate});
+      EXPECT_EQ(ListingOf("h"), (std::vector<std::string>{"ld    hl,0007", "push  hl", "call  0000", "nop",
+                                                          "add   sp,02", "ret"}));
+    }
+  }
+}
+
+// With debug code the call is a place to stop: its mark stands right
+// before the call, behind the arguments.
+TEST_F(CallCompile, DebugCodeMarksTheCall) {
+  TearDown();
+  SetUp();
+  ASSERT_EQ(Compile("#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#memmap root\n"
+                    "void f(int a) { }\n#debug\nvoid h(void) { f(1); }\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  const std::vector<std::string> code = ListingOf("h");
+  const auto call = std::find(code.begin(), code.end(), "call  1000");
+  ASSERT_TRUE(call != code.end() && call - code.begin() >= 3) << ::testing::PrintToString(code);
+  EXPECT_EQ(*(call - 1), "rst   28h") << ::testing::PrintToString(code);
+  EXPECT_EQ(*(call - 2), "push  hl") << ::testing::PrintToString(code);
+}
+
 } // namespace
 } // namespace tsw::testing
