@@ -13,7 +13,12 @@ namespace {
 constexpr const char *kNoHooks = "#nodebug\nint g;\n";
 // A stand-in for the run-time routine the dispatch calls, so that its call
 // has an address (1000) and the case table follows it directly.
-constexpr const char *kSwitchRoutine = "#nodebug\n#asm\n_switch::\n ret\n#endasm\nint g;\n";
+constexpr const char *kSwitchRoutine = "#nodebug\nint g;\n#asm\n_switch::\n ret\n#endasm\n";
+
+constexpr const char *kLargeCorvidRoot = "#pragma Corvid\n#rcodorg rc 0 0x1000 0xC000 apply\n#memmap root\n";
+constexpr size_t kNestedLoopsPastTheLimit = 20;
+constexpr size_t kJumpListCapacityForTest = 256;
+constexpr size_t kCaseTableCapacityForTest = 4096;
 
 struct ListingCase {
   const char *what;
@@ -88,6 +93,109 @@ TEST_F(ControlFlowCompile, GotosReachTheirLabelsForwardAndBack) {
                                 "void f(void) { goto out; g; out: }",
                                 {"jp    1006", "ld    hl,(0000)", "ret"}},
                            });
+}
+
+// The dispatch goes behind the body: the count, the call and the table of
+// {value, address, page}; on the Corvid a jump then leads on into root code.
+TEST_F(ControlFlowCompile, SwitchesDispatchThroughTheirCaseTable) {
+  ExpectListings(kSwitchRoutine,
+                 {
+                     {"cases and a default",
+                      "void f(void) { switch (g) { case 1: g; case 5: break; default: ; } }",
+                      {"ret", "ld    hl,(0000)", "jp    1010", "ld    hl,(0000)", "jp    1026", "jp    1026",
+                       "ld    bc,0002", "call  1000", "db 01", "db 00", "db 07", "db 10", "db 00", "db 05", "db 00",
+                       "db 0A", "db 10", "db 00", "jp    1023", "jp    100D", "ret"},
+                      {{0x16, 10}}},
+                     {"sparse cases without a default go on after the switch",
+                      "void f(void) { switch (g) { case 300: break; case -1: ; } }",
+                      {"ret", "ld    hl,(0000)", "jp    100D", "jp    1020", "jp    1020", "ld    bc,0002", "call  1000",
+                       "db 2C", "db 01", "db 07", "db 10", "db 00", "db FF", "db FF", "db 0A", "db 10", "db 00",
+                       "jp    1020", "ret"},
+                      {{0x13, 10}}},
+                     // The inner switch's case 2 stays out of the outer table.
+                     {"a nested switch",
+                      "void f(void) { switch (g) { case 1: switch (g) { case 2: ; } case 3: ; } }",
+                      {"ret", "ld    hl,(0000)", "jp    1021", "ld    hl,(0000)", "jp    1010", "jp    101E",
+                       "ld    bc,0001", "call  1000", "db 02", "db 00", "db 0D", "db 10", "db 00", "jp    101E",
+                       "jp    1034", "ld    bc,0002", "call  1000", "db 01", "db 00", "db 07", "db 10", "db 00", "db 03",
+                       "db 00", "db 1E", "db 10", "db 00", "jp    1034", "ret"},
+                      {{0x16, 5}, {0x27, 10}}},
+                     {"continue in a switch goes to the loop around it",
+                      "void f(void) { while (g) switch (g) { case 1: continue; } }",
+                      {"ret", "ld    hl,(0000)", "bool  hl", "jp    z,1025", "ld    hl,(0000)", "jp    1014",
+                       "jp    1001", "jp    1022", "ld    bc,0001", "call  1000", "db 01", "db 00", "db 0E", "db 10",
+                       "db 00", "jp    1022", "jp    1001", "ret"},
+                      {{0x1A, 5}}},
+                     // No loop to continue, yet a statement to be in: nothing
+                     // is emitted and nothing reported.
+                     {"continue in a switch in no loop",
+                      "void f(void) { switch (g) { case 1: continue; } }",
+                      {"ret", "ld    hl,(0000)", "jp    100A", "jp    1018", "ld    bc,0001", "call  1000", "db 01",
+                       "db 00", "db 07", "db 10", "db 00", "jp    1018", "ret"},
+                      {{0x10, 5}}},
+                 });
+}
+
+TEST_F(ControlFlowCompile, MistakesAreReportedOnceAndTheRestCompiles) {
+  struct Case {
+    const char *what;
+    const char *body;
+    const char *number;
+    // The bracket checker has its own say about a missing parenthesis.
+    bool bracketsUnbalanced = false;
+  };
+  const Case cases[] = {
+      {"break outside a loop", "break;", "495"},
+      {"continue outside a loop", "continue;", "495"},
+      // The label's constant and colon are read, so that its statement
+      // compiles as written.
+      {"case outside a switch", "case 1: g;", "482"},
+      {"default outside a switch", "default: g;", "482"},
+      {"a case value twice", "switch (g) { case 1: ; case 1: ; }", "2101"},
+      {"a long case constant", "switch (g) { case 1L: ; }", "483"},
+      {"a second default", "switch (g) { default: ; default: ; }", "491"},
+      {"do without its while", "do ; g;", "492"},
+      {"goto without a label", "goto ;", "484"},
+      {"a label placed twice", "a: ; a: ;", "491"},
+      {"while without its parenthesis", "while g) ;", "2051", true},
+      {"a for without its closing parenthesis", "for (;g;g ;", "2051", true},
+  };
+  for (const Case &c : cases) {
+    CompileAlone(std::string(kNoHooks) + "void f(void) { " + c.body + " }");
+    if (c.bracketsUnbalanced)
+      EXPECT_EQ(Reported(c.number), 1u) << c.what << ": " << ::testing::PrintToString(Records());
+    else
+      EXPECT_EQ(MessageNumbers(), std::vector<std::string>{c.number}) << c.what;
+  }
+}
+
+TEST_F(ControlFlowCompile, TablesReportTheirLimitOnceAndKeepCompiling) {
+  std::string nested;
+  for (size_t i = 0; i < kNestedLoopsPastTheLimit; ++i)
+    nested += "while (g) ";
+  std::string breaks;
+  for (size_t i = 0; i <= kJumpListCapacityForTest; ++i)
+    breaks += "break;\n";
+  std::string cases;
+  for (size_t i = 0; i <= kCaseTableCapacityForTest; ++i)
+    cases += "case " + std::to_string(i) + ":\n";
+  struct Case {
+    const char *what;
+    std::string body;
+    const char *number;
+  };
+  const Case table[] = {
+      {"loops nested too deeply", nested + ";", "612"},
+      {"too many breaks in one loop", "while (g) {\n" + breaks + "}", "609"},
+      {"too many case labels", "switch (g) {\n" + cases + "; }", "608"},
+  };
+  for (const Case &c : table) {
+    TearDown();
+    SetUp();
+    // Room for a dispatch of 4096 cases.
+    Compile(std::string(kLargeCorvidRoot) + kNoHooks + "void f(void) { " + c.body + " }\n");
+    EXPECT_EQ(MessageNumbers(), std::vector<std::string>{c.number}) << c.what;
+  }
 }
 
 } // namespace
