@@ -86,9 +86,45 @@ TEST_F(ControlFlowCompile, BreakAndContinueLeaveTheNearestLoopOrSwitch) {
                  });
 }
 
+// With statement hooks every loop stops at its condition: the head of a
+// while has an address of its own behind the while's hook, and a for tests
+// ahead of its body.
+TEST_F(ControlFlowCompile, StatementHooksStopAtConditionsAndLabels) {
+  const std::vector<std::string> entry = {"exx", "ld    hl,0000", "call  0000", "nop"};
+  const std::vector<std::string> exit = {"rst   28h", "exx", "ld    hl,0000", "call  0000", "nop", "ret"};
+  const ListingCase cases[] = {
+      {"while", "void f(void) { while (g) ; }",
+       {"rst   28h", "nop", "rst   28h", "ld    hl,(0000)", "bool  hl", "jp    z,1016", "rst   28h", "jp    100A"}},
+      {"do", "void f(void) { do g = 1; while (g); }",
+       {"rst   28h", "nop", "rst   28h", "ld    hl,0001", "ld    (0000),hl", "rst   28h", "ld    hl,(0000)",
+        "bool  hl", "jp    nz,1009"}},
+      // Condition at 100C, increment at 1017 behind a jump over it, body at
+      // 101E, which goes on at the increment.
+      {"for", "void f(void) { for (g; g; g) ; }",
+       {"rst   28h", "ld    hl,(0000)", "rst   28h", "ld    hl,(0000)", "bool  hl", "jp    z,1022", "jp    101E",
+        "rst   28h", "ld    hl,(0000)", "jp    100C", "rst   28h", "jp    1017"}},
+      // The label right behind the empty statement's hook takes the hook's
+      // address, so that the jump to it stops there.
+      {"a label behind a hook", "void f(void) { ; L: goto L; }", {"rst   28h", "nop", "rst   28h", "jp    1008"}},
+  };
+  for (const ListingCase &c : cases) {
+    const uint16_t status = CompileAlone(std::string("int g;\n") + c.program);
+    EXPECT_EQ(status, 0) << c.what << ": " << ::testing::PrintToString(Records());
+    std::vector<std::string> listing = entry;
+    listing.insert(listing.end(), c.listing.begin(), c.listing.end());
+    listing.insert(listing.end(), exit.begin(), exit.end());
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), listing)) << c.what;
+  }
+}
+
 TEST_F(ControlFlowCompile, GotosReachTheirLabelsForwardAndBack) {
   ExpectListings(kNoHooks, {
                                {"forward and back", "void f(void) { a: goto b; b: goto a; }", {"jp    1003", "jp    1000", "ret"}},
+                               // The label is no statement of its own:
+                               // the assignment is the if's.
+                               {"a label under an if",
+                                "void f(void) { if (g) L: g = 1; }",
+                                {"ld    hl,(0000)", "bool  hl", "jp    z,100D", "ld    hl,0001", "ld    (0000),hl", "ret"}},
                                {"a label at the end of the block",
                                 "void f(void) { goto out; g; out: }",
                                 {"jp    1006", "ld    hl,(0000)", "ret"}},
@@ -195,6 +231,51 @@ TEST_F(ControlFlowCompile, TablesReportTheirLimitOnceAndKeepCompiling) {
     // Room for a dispatch of 4096 cases.
     Compile(std::string(kLargeCorvidRoot) + kNoHooks + "void f(void) { " + c.body + " }\n");
     EXPECT_EQ(MessageNumbers(), std::vector<std::string>{c.number}) << c.what;
+  }
+}
+
+// Root code from 1000 in a segment of 0x100 bytes that overflows past 1080
+// (its reserve is 128 bytes) into a follower at 2000; 20 assignments of 6
+// bytes each bring the statement under test to the boundary.
+TEST_F(ControlFlowCompile, AStatementThatCrossesTheSegmentLandsWholeInTheFollower) {
+  std::string fill;
+  for (int i = 0; i < 20; ++i)
+    fill += "g = 1;\n";
+  struct Case {
+    const char *what;
+    std::string program;
+    size_t linkAt; // the segment's last jump, to the follower
+    std::vector<std::string> follower;
+    std::vector<DataSpan> data = {};
+  };
+  const Case cases[] = {
+      // A break entered before the overflow would patch the segment's own
+      // jump to the follower.
+      {"a break",
+       std::string(kNoHooks) + "void f(void) { while (g) {\n" + fill + "break;\n} }",
+       0x7F,
+       {"jp    2006", "jp    1000", "ret"}},
+      // The case's table entry is the follower's address, entered once.
+      {"a case label with its statement",
+       std::string(kSwitchRoutine) + "void f(void) { switch (g) {\ncase 1:\n" + fill + "case 7: g = 2;\n} }",
+       0x7F,
+       {"ld    hl,0002", "ld    (0000),hl", "jp    201C", "ld    bc,0002", "call  1000", "db 01", "db 00", "db 07",
+        "db 10", "db 00", "db 07", "db 00", "db 00", "db 20", "db 00", "jp    201C", "ret"},
+       {{0x0F, 10}}},
+  };
+  for (const Case &c : cases) {
+    TearDown();
+    SetUp();
+    const uint16_t status = Compile("#pragma Corvid\n#rcodorg rc 0 0x1000 0x100 apply\n"
+                                    "#rcodorg rd 0 0x2000 0x1000 follows rc\n#memmap root\n" +
+                                    c.program + "\n");
+    EXPECT_EQ(status, 0) << c.what << ": " << ::testing::PrintToString(Records());
+    const std::vector<uint8_t> image = Image();
+    ASSERT_GT(image.size(), size_t(0x1000)) << c.what;
+    const std::vector<uint8_t> link(image.begin() + ptrdiff_t(c.linkAt), image.begin() + ptrdiff_t(c.linkAt + 3));
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, link, {"jp    2000"}, {}, uint16_t(0x1000 + c.linkAt))) << c.what;
+    const std::vector<uint8_t> follower(image.begin() + 0x1000, image.end());
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, follower, c.follower, c.data, 0x2000)) << c.what;
   }
 }
 
