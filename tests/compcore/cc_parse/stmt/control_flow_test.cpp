@@ -116,5 +116,16 @@ TEST_F(ControlJumpTest, AStatementCompiledAgainFindsTheListsAsItBeganThem) {
   DropCodeState();
 }
 
+// A for whose test would go behind the body needs a source to read its
+// condition again from; without one it is compiled with the test ahead.
+TEST_F(ControlJumpTest, AForWithoutASourceToReadAgainIsReportedAndStillCompiled) {
+  ResetLineSourcesModule();
+  Line("(;;) ;");
+  EXPECT_EQ(CompileFor(), kStatementPlain);
+  EXPECT_EQ(sink.Messages(), std::vector<unsigned>{663});
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Emitted(), {"jp    1000"}));
+  EXPECT_EQ(std::string(InputCursor), "");
+}
+
 } // namespace
 } // namespace tsw::testing
