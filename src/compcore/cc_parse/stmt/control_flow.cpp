@@ -208,7 +208,9 @@ uint16_t CompileForInverted() {
 void EnterControlContext(ControlContext context) {
   ControlFlowState &state = State();
   if (state.refusedContexts || state.contexts.size() >= kMaxControlContexts) {
-    CompileError<kMsgControlTooDeep>();
+    // The loops nested inside the first one refused are its part.
+    if (!state.refusedContexts)
+      CompileError<kMsgControlTooDeep>();
     ++state.refusedContexts;
     return;
   }

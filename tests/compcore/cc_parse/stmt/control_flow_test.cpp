@@ -74,8 +74,10 @@ TEST_F(ControlJumpTest, AContextPastTheLimitIsRefusedAndItsLeaveKeepsTheEnclosin
   for (size_t i = 1; i < kMaxControlContexts; ++i)
     EnterControlContext(kLoopContext);
   EnterControlContext(kSwitchContext); // the last that fits
-  EnterControlContext(kLoopContext);   // refused
+  EnterControlContext(kLoopContext);   // refused and reported
+  EnterControlContext(kLoopContext);   // refused inside the refused one
   EXPECT_EQ(sink.Messages(), std::vector<unsigned>{612});
+  LeaveControlContext();
   LeaveControlContext();
   sink.records.clear();
   // The switch is in force again, and a continue in it goes to the loops
