@@ -50,6 +50,20 @@ bool Allows(const ControlContext &context, JumpKind kind) {
   return kind == JumpKind::kBreak ? context.breakAllowed : context.continueAllowed;
 }
 
+// Sets a switch for the length of a scope and puts the old value back, also
+// when an error ends the compile inside it.
+class SwitchScope {
+public:
+  SwitchScope(bool &flag, bool value) : flag_(flag), saved_(flag) { flag_ = value; }
+  ~SwitchScope() { flag_ = saved_; }
+  SwitchScope(const SwitchScope &) = delete;
+  SwitchScope &operator=(const SwitchScope &) = delete;
+
+private:
+  bool &flag_;
+  bool saved_;
+};
+
 constexpr uint8_t kNop = 0x00;
 constexpr uint16_t kColumnAtInput = 0;
 
@@ -151,11 +165,11 @@ void ReturnToInput(const InputState &state) {
 JumpRecord CompileConditionAgain(const InputState &condition, ADDR24 target) {
   ReturnToInput(condition);
   const auto brackets = CopyOpenBrackets();
-  DiagnosticSwitches &switches = Diagnostics();
-  const bool enabled = switches.enabled;
-  switches.enabled = false;
-  const JumpRecord jump = CompileConditionJump(target, true, ";");
-  switches.enabled = enabled;
+  JumpRecord jump;
+  {
+    SwitchScope quiet(Diagnostics().enabled, false);
+    jump = CompileConditionJump(target, true, ";");
+  }
   RestoreOpenBrackets(brackets);
   return jump;
 }
@@ -188,10 +202,8 @@ uint16_t CompileForInverted() {
   if (increment) {
     ReturnToInput(*increment);
     // Behind the body the increment is no statement of its own.
-    const bool suppressed = StatementMarksSuppressed();
-    StatementMarksSuppressed() = true;
+    SwitchScope unmarked(StatementMarksSuppressed(), true);
     CompileExpressionForEffect(false);
-    StatementMarksSuppressed() = suppressed;
   }
   if (condition)
     CompileConditionAgain(*condition, bodyStart);
@@ -268,7 +280,7 @@ uint16_t CompileBreakContinue(JumpKind which) {
 uint16_t CompileWhile() {
   // The loop's head must not share the address of the while's own hook,
   // or a jump back would stop there on every round.
-  if ((Attributes().current & kAttrDebug) && !StatementMarksSuppressed())
+  if ((Attributes().current & kAttrDebug) && !StatementMarksSuppressed() && !WatchFunctionFlag())
     EmitCodeByte(kNop);
   const ADDR24 head = Here();
   ExpectStatementChar('(');
