@@ -50,18 +50,6 @@ bool IsIntegerConstant(const ValueRecord &value) {
   return value.storage == kStorageConstant && !Walk().needsCode && !isFloat;
 }
 
-// Whatever a step below emits in spite of the walk's mode is taken back:
-// a constant reader leaves no byte.
-bool ReadConstantRecord(ValueRecord &value) {
-  ConstantWalkScope scope;
-  const uint32_t point = PushCodeSavePoint();
-  value = {};
-  CompileExpressionList(value);
-  RestoreCodeSavePoint(point);
-  DropCodeSavePoint(point);
-  return IsIntegerConstant(value);
-}
-
 bool IsStructureValue(const ValueRecord &value) {
   return value.type >= kFirstStructType && !value.HasLevel();
 }
@@ -129,6 +117,18 @@ void CompileListElement(ValueRecord &value, bool valueUsed) {
 }
 
 } // namespace
+
+// Whatever a step below emits in spite of the walk's mode is taken back:
+// a constant reader leaves no byte.
+bool ReadConstantRecord(ValueRecord &value) {
+  ConstantWalkScope scope;
+  const uint32_t point = PushCodeSavePoint();
+  value = {};
+  CompileExpressionList(value);
+  RestoreCodeSavePoint(point);
+  DropCodeSavePoint(point);
+  return IsIntegerConstant(value);
+}
 
 void CompileExpressionList(ValueRecord &value, bool valueUsed) {
   Walk().assignmentFollowed = false;

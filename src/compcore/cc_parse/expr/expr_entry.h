@@ -37,6 +37,8 @@ int32_t CompileConstantExpressionLong();
 // The same without 427: false when the expression is no integer constant,
 // for callers that name the failure themselves.
 bool ReadConstantExpression(int32_t &value);
+// The same with the constant's record, whose type the caller checks.
+bool ReadConstantRecord(ValueRecord &value);
 
 // Set by the statement compiler while the statement keeps a word of its
 // own on the stack: the stack check after each expression expects it.
