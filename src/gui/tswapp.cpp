@@ -299,11 +299,14 @@ int RunTsw(int argc, char **argv, const RunOptions &options) {
   // Outlives the application, whose editors keep it.
   ShellBreakpoints breakpoints;
   sourceEditors.SetBreakpoints(&breakpoints);
+  ShellMessagePositions messagePositions;
+  sourceEditors.SetMessagePositions(&messagePositions);
   int result = 0;
   {
     tswApp app(line, paths, cleanup, editors);
     sourceEditors.SetSettings(&app.AppSettings());
     breakpoints.window = [&app] { return app.MainClient(); };
+    messagePositions.window = [&app] { return app.MainClient(); };
     app.SetLanguageModule(module.module.get());
     cleanup.Add([] { driver::ClearBiosSymbols(); });
     cleanup.Add([] { SetMessageTexts(nullptr); });

@@ -1,5 +1,7 @@
 #include "gui/buildcmds.h"
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -13,6 +15,7 @@
 #include "gui/shellbuild.h"
 #include "gui/shellpanes.h"
 #include "gui/shellstate.h"
+#include "gui/tswedit.h"
 #include "gui/tswmainw.h"
 #include "shell_board_fixture.h"
 
@@ -55,6 +58,8 @@ protected:
       return paths;
     });
     source.biosSourcePath = [this] { return window.Builds()->BiosPath(); };
+    editors.SetMessagePositions(&positions);
+    positions.window = [this] { return &window; };
     source.build = &window.Build();
   }
   void TearDown() override {
@@ -80,7 +85,8 @@ protected:
 
   NumberedFallbackTexts numbered;
   CompileDriverControl compiler;
-  PlaceholderEditorFactory editors;
+  ShellMessagePositions positions;
+  cTextEditFactory editors;
   BoardEngine engine{settings};
   cMainWindow window{engine, compiler, settings, editors};
   ShellPanes panes{window, settings};
@@ -113,6 +119,17 @@ TEST_F(ShellBuild, TheCompileCommandCompilesTheActiveEditorsFileAndListsItsError
   ASSERT_GE(pleaseWait.calls.size(), 2u);
   EXPECT_EQ(pleaseWait.calls.front(), "open cancel");
   EXPECT_EQ(pleaseWait.calls[1], "text Compiling " + program);
+
+  // The messages follow the edits of the program, and the next message
+  // command takes the caret to the next one.
+  editor->View()->SetCaret(0, 0);
+  QTest::keyClick(editor->View()->Widget(), Qt::Key_Return);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"line 3: prog.c: ERROR: [491]", "line 5: prog.c: ERROR: [492]"}));
+  Command(cmd::kNextMessage);
+  EXPECT_EQ(editor->View()->Caret() >> 16, 4u);
+  Command(cmd::kNextMessage);
+  EXPECT_EQ(editor->View()->Caret() >> 16, 2u) << "on from the last is the first";
+  ASSERT_TRUE(editor->View()->Save());
 
   // Mended, the next compile empties the list.
   dir.Write("prog.c", "int a;\n");
