@@ -1,5 +1,6 @@
 #include "gui/driverlink.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -183,6 +184,22 @@ void DriverBuildTarget::ResetTargetProgram() { tsw::ResetTargetProgram(); }
 void DriverBuildTarget::RefreshPanesAfterReset() { RefreshDebugWindows(); }
 
 namespace driver {
+void ApplyLinkSettings(const ShellLinkValues &v) {
+  LinkSettings &link = CurrentLinkSettings;
+  link.port = v.port;
+  link.baud = v.baud;
+  link.currentBaud = v.baud;
+  link.stopBits = v.stopBits;
+  link.rtsFlow = v.rtsFlow;
+  link.fullDuplex = v.fullDuplex;
+  link.safety = v.safety;
+  link.useTcp = v.useTcp ? 1 : 0;
+  link.netAddress = v.netAddress;
+  // Cut to the link's own buffers, their ends kept for the zero.
+  std::snprintf(link.netAddressText, sizeof link.netAddressText, "%s", v.netAddressText.c_str());
+  std::snprintf(link.controllerName, sizeof link.controllerName, "%s", v.controllerName.c_str());
+  link.tcpPort = v.tcpPort;
+}
 uint16_t CompileFile(uint16_t mode) { return tsw::CompileFile(mode); }
 std::vector<Diagnostic> Diagnostics() {
   std::vector<Diagnostic> list;

@@ -95,7 +95,21 @@ private:
   std::function<bool()> linkIsTcp_;
 };
 
+// The settings store's link values, as the link takes them.
+struct ShellLinkValues {
+  uint16_t port = 2;
+  uint32_t baud = 115200;
+  uint16_t stopBits = 0, rtsFlow = 0, fullDuplex = 1, safety = 0;
+  bool useTcp = false;
+  uint32_t netAddress = 0;
+  std::string netAddressText, controllerName;
+  uint16_t tcpPort = 4244;
+};
+
 namespace driver {
+// The link works with the user's settings from here on; the port opens
+// anew with them.
+void ApplyLinkSettings(const ShellLinkValues &values);
 // The compile request: status bits, 1 messages to show, 2 failed.
 uint16_t CompileFile(uint16_t mode);
 std::vector<Diagnostic> Diagnostics();

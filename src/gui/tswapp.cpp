@@ -64,6 +64,22 @@ BuildPaths BuildPathsOf(const Settings &settings, const ShellPaths &paths) {
 
 } // namespace
 
+void ApplyLinkSettings(const CommunicationSettings &comm) {
+  ShellLinkValues values;
+  values.port = comm.port;
+  values.baud = comm.baudRate;
+  values.stopBits = comm.stopBits;
+  values.rtsFlow = comm.rtsFlow;
+  values.fullDuplex = comm.fullDuplex;
+  values.safety = comm.safety;
+  values.useTcp = comm.useTcp;
+  values.netAddress = comm.netAddress;
+  values.netAddressText = comm.netAddressText;
+  values.controllerName = comm.controllerName;
+  values.tcpPort = comm.tcpPort;
+  driver::ApplyLinkSettings(values);
+}
+
 ShellPaths ShellPaths::Find() {
   ShellPaths paths;
   paths.programDirectory = WithSeparator(plat::ProgramDirectory());
@@ -150,6 +166,7 @@ bool tswApp::InitInstance() {
   cleanup_.Add([defines = defines_]() mutable { defines.reset(); });
 
   settings_->Load();
+  ApplyLinkSettings(settings_->comm);
   if (!settings_->main.userLibEnabled)
     libraryDirectory_ =
         paths_.programDirectory + Upper(settings_->locations.defaultLibDir).substr(0, kLibDirAppendLimit);

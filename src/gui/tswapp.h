@@ -122,6 +122,9 @@ private:
   bool sessionEnding_ = false;
 };
 
+// The link takes the settings store's port, rate and network values.
+void ApplyLinkSettings(const CommunicationSettings &comm);
+
 struct RunOptions {
   // Runs once start-up is over and the event loop is up; tests and the
   // screenshot drive and then close the program from here.

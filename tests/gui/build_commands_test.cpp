@@ -15,6 +15,8 @@
 #include "gui/shellbuild.h"
 #include "gui/shellpanes.h"
 #include "gui/shellstate.h"
+#include "compcore/link/linksettings.h"
+#include "gui/tswapp.h"
 #include "gui/tswedit.h"
 #include "gui/tswmainw.h"
 #include "shell_board_fixture.h"
@@ -135,6 +137,27 @@ TEST_F(ShellBuild, TheCompileCommandCompilesTheActiveEditorsFileAndListsItsError
   dir.Write("prog.c", "int a;\n");
   Command(cmd::kCompile);
   EXPECT_TRUE(Rows().empty());
+}
+
+TEST(ShellLinkSettings, TheLinkWorksWithTheUsersPortRateAndAddress) {
+  Settings settings{"7.06P", "/nowhere/"};
+  settings.comm.port = 4;
+  settings.comm.baudRate = 57600;
+  settings.comm.useTcp = true;
+  settings.comm.netAddressText = "10.0.0.20";
+  settings.comm.controllerName = std::string(300, 'n');
+  settings.comm.tcpPort = 4300;
+  CurrentLinkSettings.currentBaud = 2400;
+  ApplyLinkSettings(settings.comm);
+  const LinkSettings &link = CurrentLinkSettings;
+  EXPECT_EQ(link.port, 4);
+  EXPECT_EQ(link.baud, 57600u);
+  EXPECT_EQ(link.currentBaud, 57600u) << "the next open uses the user's rate";
+  EXPECT_EQ(link.useTcp, 1);
+  EXPECT_STREQ(link.netAddressText, "10.0.0.20");
+  EXPECT_EQ(std::string(link.controllerName).size(), LinkSettings::kControllerNameSize - 1);
+  EXPECT_EQ(link.tcpPort, 4300);
+  CurrentLinkSettings = LinkSettings{};
 }
 
 } // namespace
