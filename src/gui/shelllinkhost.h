@@ -10,11 +10,11 @@
 // settings the link reads and sets, numbered and plain message boxes through
 // the notifier, the please-wait dialog through the please-wait holder, and
 // the program's output to the stdio pane. The dialogs the shell does not
-// have answer as the link's quiet default does (no pass phrase, no discovery
-// list).
+// have answer as the link's quiet default does (no discovery list).
 namespace tsw {
 
 class Settings;
+class cTCPPassPhraseControl;
 
 class ShellLinkHost : public LinkHost {
 public:
@@ -36,6 +36,12 @@ public:
   void SetWaitText(const std::string &text) override;
   void SetWaitMessage(uint32_t message, const std::string &argument) override;
   void CloseWaitDialog() override;
+
+  // The pass phrase through the holder; none without one.
+  std::optional<std::string> AskPassPhrase() override;
+  void ReleasePassPhrase() override;
+  void ClearKeepPassPhrase() override;
+  cTCPPassPhraseControl *passPhrase = nullptr;
 
   void WriteStdioBlock(const uint8_t *bytes, unsigned count) override;
   // Where the program's output goes; none drops it.

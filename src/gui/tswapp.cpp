@@ -14,6 +14,7 @@
 #include "foundation/version.h"
 #include "foundation/xerr.h"
 #include "gui/dlgmsg.h"
+#include "gui/dlgpass.h"
 #include "gui/mainframe.h"
 #include "gui/qtnotify.h"
 #include "gui/recentfiles.h"
@@ -94,7 +95,10 @@ ShellPaths ShellPaths::Find() {
 tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorFactory &editors)
     : line_(std::move(line)), paths_(std::move(paths)), cleanup_(cleanup), editors_(editors),
       settings_(std::make_unique<Settings>(line_.versionText, paths_.programDirectory)), engine_(*settings_),
-      linkHost_(*settings_, paths_.programDirectory) {
+      linkHost_(*settings_, paths_.programDirectory), passPhrase_([this] {
+        return module_ ? RunPassPhraseDialog(*module_, frame_) : PassPhraseEntry{};
+      }) {
+  linkHost_.passPhrase = &passPhrase_;
   // The module's name as start-up read it, so that it is saved back.
   settings_->main.resourceModule = kEnglishModuleName;
   ReadResourceModuleName(line_.versionText, settings_->main.resourceModule);

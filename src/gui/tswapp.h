@@ -15,6 +15,7 @@
 #include "gui/shellpanes.h"
 #include "gui/shelllinkhost.h"
 #include "gui/textpane.h"
+#include "gui/tswcdlg.h"
 #include "gui/tswapp_core.h"
 #include "gui/tswmainw.h"
 #include "foundation/msgnumbers.h"
@@ -107,6 +108,8 @@ private:
   CommandHandlers commands_;
   BoardEngine engine_;
   ShellLinkHost linkHost_;
+  // Asked by the TCP/IP login; remembered for the session at most.
+  cTCPPassPhraseControl passPhrase_;
   CompileDriverControl compiler_;
   const LanguageModule *module_ = nullptr;
   cMainFrame *frame_ = nullptr;
