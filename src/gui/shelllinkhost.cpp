@@ -2,6 +2,7 @@
 
 #include "foundation/msgnumbers.h"
 #include "foundation/restext.h"
+#include "gui/dlgdiscovery.h"
 #include "gui/settings.h"
 #include "gui/tswcdlg.h"
 #include "platform/format.h"
@@ -60,6 +61,11 @@ void ShellLinkHost::ReleasePassPhrase() {
 void ShellLinkHost::ClearKeepPassPhrase() {
   if (passPhrase)
     passPhrase->Forget();
+}
+
+void ShellLinkHost::AddTargetRow(const DiscoveryRow &row) {
+  if (cDiscovery *open = cDiscovery::Open())
+    open->AddTargetRow(row);
 }
 
 } // namespace tsw
