@@ -181,7 +181,12 @@ bool DriverBuildTarget::ColdLoadBareBoard() {
 void DriverBuildTarget::HandOverBaudRate() { tsw::HandOverBaudRate(); }
 void DriverBuildTarget::TargetConnect() { tsw::TargetConnect(); }
 void DriverBuildTarget::ResetTargetProgram() { tsw::ResetTargetProgram(); }
-void DriverBuildTarget::RefreshPanesAfterReset() { RefreshDebugWindows(); }
+void DriverBuildTarget::RefreshPanesAfterReset() {
+  if (refreshAfterReset)
+    refreshAfterReset();
+  else
+    RefreshDebugWindows();
+}
 
 namespace driver {
 void ApplyLinkSettings(const ShellLinkValues &v) {

@@ -91,6 +91,10 @@ public:
   void ResetTargetProgram() override;
   void RefreshPanesAfterReset() override;
 
+  // How the panes are shown again after a compile's reset; the engine's
+  // plain refresh without it.
+  std::function<void()> refreshAfterReset;
+
 private:
   std::function<bool()> linkIsTcp_;
 };

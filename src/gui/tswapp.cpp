@@ -211,6 +211,7 @@ void tswApp::InitMainWindow() {
   client_->SetPaneMaker([this](PaneFrameKind kind) { return panes_->Make(kind); });
   client_->paneOpened = [this](DebugPane pane, TextPane &shown) { debugUi_->FillOpenedPane(pane, shown); };
   buildTarget_ = std::make_unique<DriverBuildTarget>([this] { return settings_->comm.useTcp; });
+  buildTarget_->refreshAfterReset = [this] { debugUi_->RefreshAfterReset(); };
   buildWindows_ = std::make_unique<ShellBuildWindows>(*client_);
   client_->SetBuildTarget(*buildTarget_, *buildWindows_, [this] { return BuildPathsOf(*settings_, paths_); });
   compilerSource_.build = &client_->Build();
