@@ -9,6 +9,7 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
+#include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_rom/rom_listing.h"
@@ -152,10 +153,13 @@ void DriverBuildTarget::OpenBiosInfo(const std::string &path) {
   std::ifstream file(path, std::ios::binary);
   if (file)
     installed->biosInfo.emplace(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  // The BIOS compile reads its memory sizes from the same file.
+  OpenRtiFile(path);
   BeginBiosCode();
   LoadBiosSymbols(installed->BiosInfoFile());
 }
 void DriverBuildTarget::CloseBiosInfo() {
+  CloseRtiFile();
   if (installed)
     installed->biosInfo.reset();
 }
@@ -189,6 +193,7 @@ void DriverBuildTarget::RefreshPanesAfterReset() {
 }
 
 namespace driver {
+void SaveRti() { SaveRtiFile(); }
 void ApplyLinkSettings(const ShellLinkValues &v) {
   LinkSettings &link = CurrentLinkSettings;
   link.port = v.port;

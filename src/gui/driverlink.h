@@ -111,6 +111,9 @@ struct ShellLinkValues {
 };
 
 namespace driver {
+// Reads the board and writes its run-time-information file where the
+// shell's dialog says.
+void SaveRti();
 // The link works with the user's settings from here on; the port opens
 // anew with them.
 void ApplyLinkSettings(const ShellLinkValues &values);

@@ -118,6 +118,7 @@ tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorF
 }
 
 tswApp::~tswApp() {
+  SetRtiShell(nullptr);
   InstallDebugger(nullptr);
   InstallCompilerShell(nullptr);
   delete frame_;
@@ -215,6 +216,8 @@ void tswApp::InitMainWindow() {
   buildWindows_ = std::make_unique<ShellBuildWindows>(*client_);
   client_->SetBuildTarget(*buildTarget_, *buildWindows_, [this] { return BuildPathsOf(*settings_, paths_); });
   compilerSource_.build = &client_->Build();
+  rti_ = std::make_unique<ShellRti>(client_);
+  SetRtiShell(rti_.get());
   frame_ = new cMainFrame(client_, commands_);
   frame_->setWindowTitle(QString::fromUtf8(windowTitle_));
   const MainSettings &main = settings_->main;

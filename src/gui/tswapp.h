@@ -13,6 +13,7 @@
 #include "gui/shellbuild.h"
 #include "gui/shelldebugui.h"
 #include "gui/shellpanes.h"
+#include "gui/shellrti.h"
 #include "gui/shelllinkhost.h"
 #include "gui/textpane.h"
 #include "gui/tswcdlg.h"
@@ -118,6 +119,7 @@ private:
   std::unique_ptr<DriverBuildTarget> buildTarget_;
   std::unique_ptr<ShellBuildWindows> buildWindows_;
   std::unique_ptr<ShellPanes> panes_;
+  std::unique_ptr<ShellRti> rti_;
   std::string windowTitle_;
   std::string projectFile_;
   std::string libraryDirectory_;

@@ -169,6 +169,7 @@ void cMainWindow::RegisterBuildCommands() {
   // step commands only their load.
   commands_.Add(cmd::kCompile, [this] { builds_->CompileProgramCommand(); }, enabled(cmd::kCompile));
   commands_.Add(cmd::kCompileLoad, [this] { builds_->CompileAndLoadCommand(); }, enabled(cmd::kCompileLoad));
+  commands_.Add(cmd::kSaveRti, [] { driver::SaveRti(); }, enabled(cmd::kSaveRti));
   for (uint16_t id : {cmd::kLoadStep, cmd::kLoadStep2})
     commands_.Add(id, [this] { builds_->StartupLoadCommand(); }, enabled(id));
   for (auto [id, step] : {std::pair{cmd::kNextMessage, &cTextMessage::NextMessage},
