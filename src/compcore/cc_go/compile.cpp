@@ -24,6 +24,7 @@
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
+#include "compcore/cc_parse/stmt/function_body.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "foundation/memorymap.h"
@@ -75,6 +76,7 @@ void ResetModules() {
   ResetDeclarationModule();
   ResetExpressionCompiler();
   ResetByteRoad();
+  ResetFunctionCompiler();
   ResetControlFlowModule();
   ResetCompileDriver();
   ResetInstructionEmission();
@@ -116,7 +118,7 @@ void ResetCompiler() {
   SetEditorView(nullptr);
   SetDirectiveTargets(nullptr, nullptr);
   SetCodeGenerator(&ByteRoadCodeGenerator());
-  SetDeclarationBackEnd(nullptr);
+  SetDeclarationBackEnd(&FunctionCompiler());
   SetPendingLabelNames(&ByteRoadPendingLabels());
   CurrentAssembly() = std::make_unique<Assembly>();
   Wire(*CurrentAssembly());
@@ -130,11 +132,15 @@ void AssembleCompiler(const CompilerBoundaries &boundaries) {
   SetEditorView(boundaries.editors);
   TargetLink *board = boundaries.board;
   OutputTarget *codeTarget = boundaries.codeTarget;
+  // The shell's settings reach the compile also without a board (a compile
+  // to files still reads "Assume Corvid CPU").
+  if (boundaries.boardOverLink || boundaries.linkShell) {
+    CurrentAssembly()->linkHost = std::make_unique<CompilerLinkHost>(boundaries.linkShell);
+    SetLinkHost(CurrentAssembly()->linkHost.get());
+  }
   if (boundaries.boardOverLink) {
     Assembly &assembly = *CurrentAssembly();
     assembly.linkBiosMemory = std::make_unique<LinkBiosMemory>(boundaries.kernel);
-    assembly.linkHost = std::make_unique<CompilerLinkHost>(boundaries.linkShell);
-    SetLinkHost(assembly.linkHost.get());
     if (!board)
       board = (assembly.linkBoard = std::make_unique<LinkTargetLink>(boundaries.kernel)).get();
     if (!codeTarget)
@@ -144,7 +150,7 @@ void AssembleCompiler(const CompilerBoundaries &boundaries) {
   SetOutputTarget(codeTarget);
   if (boundaries.codeGenerator)
     SetCodeGenerator(boundaries.codeGenerator);
-  SetDeclarationBackEnd(boundaries.backEnd);
+  SetDeclarationBackEnd(boundaries.backEnd ? boundaries.backEnd : &FunctionCompiler());
   if (boundaries.pendingLabels)
     SetPendingLabelNames(boundaries.pendingLabels);
 }

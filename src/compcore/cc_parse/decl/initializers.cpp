@@ -6,6 +6,7 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/decl/cc_decl_backend.h"
+#include "compcore/cc_parse/expr/expr_assign.h"
 #include "compcore/cc_parse/expr/expr_binary.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
@@ -138,24 +139,49 @@ void EmitFixedAddress(const ValueRecord &value, uint16_t size) {
   EmitZeros(size - kPointerBytes);
 }
 
-// The run-time walk of the expression flags code it could not emit; such
-// a value is no constant, whatever its record says.
-class ExpressionWalkScope {
+// An initializer is read as a constant reader reads: no code is emitted,
+// and a value only run-time code could compute marks the walk instead.
+class ConstantWalkScope {
 public:
-  ExpressionWalkScope() : saved_(Walk().needsCode) { Walk().needsCode = false; }
-  ~ExpressionWalkScope() { Walk().needsCode = saved_; }
-  ExpressionWalkScope(const ExpressionWalkScope &) = delete;
-  ExpressionWalkScope &operator=(const ExpressionWalkScope &) = delete;
+  ConstantWalkScope() : savedNeedsCode_(Walk().needsCode), savedConstantOnly_(Walk().constantOnly) {
+    Walk().needsCode = false;
+    Walk().constantOnly = true;
+  }
+  ~ConstantWalkScope() {
+    Walk().needsCode = savedNeedsCode_;
+    Walk().constantOnly = savedConstantOnly_;
+  }
+  ConstantWalkScope(const ConstantWalkScope &) = delete;
+  ConstantWalkScope &operator=(const ConstantWalkScope &) = delete;
 
 private:
-  bool saved_;
+  bool savedNeedsCode_;
+  bool savedConstantOnly_;
 };
 
+// The kinds of the word's levels without the const marks, which the type
+// check does not weigh.
+uint32_t LevelKinds(uint32_t word) {
+  uint32_t kinds = 0;
+  for (int shift = 0; OutermostLevel(word) != kLevelNone; word = RemoveLevel(word), shift += kLevelBits)
+    kinds |= OutermostLevel(word) << shift;
+  return kinds;
+}
+
+void CheckValueType(const Object &object, const ValueRecord &value) {
+  ValueRecord target;
+  target.type = object.type;
+  target.declarator = LevelKinds(object.word);
+  ReportTypeMismatch(TypeCompatibility(target.type, value.type, target.declarator, LevelKinds(value.declarator)),
+                     target, value);
+}
+
 void EmitScalar(const Object &object) {
-  ExpressionWalkScope walk;
+  ConstantWalkScope walk;
   ValueRecord value;
   CompileConditional(value);
   const uint16_t size = uint16_t(ObjectBytes(object));
+  CheckValueType(object, value);
   switch (Walk().needsCode ? uint8_t(kStorageAuto) : value.storage) {
   case kStorageConstant:
     ConvertOperandTo(value, object.type, OutermostLevel(object.word) == kLevelPointer, 0);
