@@ -86,19 +86,41 @@ bool NextElement() {
   return SkipToOperand() != '}';
 }
 
+// The characters of a literal in `quote`s, terminator included, without a
+// place in the function's string pool: an array's bytes are its own.
+std::string ReadQuotedText(char quote) {
+  ConsumeChar();
+  std::vector<char> buffer(std::strlen(InputCursor) + 1);
+  const char *end = ReadDelimitedText(buffer.data(), uint16_t(std::min<size_t>(buffer.size(), UINT16_MAX)), quote);
+  return std::string(buffer.data(), size_t(end - buffer.data()));
+}
+
+// Past the rest of a list its object had no room for, up to and with the
+// list's closing brace; the characters of a string or char constant are
+// read as such, so that a brace among them closes nothing.
+void SkipRestOfList() {
+  for (int depth = 1; depth > 0;) {
+    const char c = SkipToOperand();
+    if (c == 0 || c == ';')
+      return;
+    if (c == '"' || c == '\'') {
+      ReadQuotedText(c);
+      continue;
+    }
+    depth += c == '{' ? 1 : c == '}' ? -1 : 0;
+    ConsumeChar();
+  }
+}
+
 void CloseBraces() {
   if (SkipToOperand() == ',')
     ConsumeChar();
+  if (SkipToOperand() == '}') {
+    ConsumeChar();
+    return;
+  }
   ExpectChar('}');
-}
-
-// The characters of a string literal, terminator included, without a
-// place in the function's string pool: an array's bytes are its own.
-std::string ReadStringLiteral() {
-  ConsumeChar();
-  std::vector<char> buffer(std::strlen(InputCursor) + 1);
-  const char *end = ReadDelimitedText(buffer.data(), uint16_t(std::min<size_t>(buffer.size(), UINT16_MAX)), '"');
-  return std::string(buffer.data(), size_t(end - buffer.data()));
+  SkipRestOfList();
 }
 
 bool IsCharArray(const Object &object) {
@@ -110,7 +132,7 @@ bool IsCharArray(const Object &object) {
 // a sized one is filled with zeros after it, or cut with 566 when only the
 // terminator is left out and 424 when more is.
 void EmitCharArrayString(uint16_t dimension, uint16_t *count) {
-  const std::string text = ReadStringLiteral();
+  const std::string text = ReadQuotedText('"');
   const uint32_t length = uint32_t(text.size());
   if (dimension == 0)
     dimension = uint16_t(length);

@@ -187,5 +187,36 @@ TEST_F(Initializers, ArrayNamesGiveTheirAddresses) {
   EXPECT_EQ(DataOf("la", 4), (ByteList{uint8_t(a), uint8_t(a >> 8), 0, 0}));
 }
 
+// Addresses the link fixes: of an element, of the whole array (whose
+// type is not its element's).
+TEST_F(Initializers, AddressConstantsGiveTheAddressAndItsOffset) {
+  CompileCorvid("const int a[4] = {10, 20, 30, 40};\n"
+                "const int * const pa = &a[2];\n"
+                "const int * const pc = &a;\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{437}) << ::testing::PrintToString(Records());
+  const uint32_t a = Global("a")->address & 0xFFFF;
+  auto word = [](uint32_t address) { return ByteList{uint8_t(address), uint8_t(address >> 8)}; };
+  EXPECT_EQ(DataOf("pa", 2), word(a + 4));
+  EXPECT_EQ(DataOf("pc", 2), word(a));
+}
+
+// A list longer than its object does not close where the object ends; the
+// object keeps its own bytes and the declaration after it compiles.
+TEST_F(Initializers, ListsLongerThanTheirObjectAreReported) {
+  const DataCase cases[] = {
+      {"const int x[2] = {1, 2, 3};", {1, 0, 2, 0}, {2051}},
+      {"const int x = {1, 2};", {1, 0}, {2051}},
+      {"struct p { char a, b; };\nconst struct p x = {1, {2, 3}};", {1, 2}, {2051}},
+      {"const char x[2] = {1, 2, \"}\", '}',\n 3};", {1, 2}, {2051}},
+  };
+  for (const DataCase &c : cases) {
+    CompileCorvid(std::string(c.declaration) + "\nconst char after = 0x55;\n");
+    EXPECT_EQ(Messages(), c.messages) << c.declaration << ::testing::PrintToString(Records());
+    EXPECT_EQ(DataOf("x", uint32_t(c.bytes.size())), c.bytes) << c.declaration;
+    ASSERT_NE(Global("after"), nullptr) << c.declaration;
+    EXPECT_EQ(DataOf("after", 1), ByteList{0x55}) << c.declaration;
+  }
+}
+
 } // namespace
 } // namespace tsw::testing
