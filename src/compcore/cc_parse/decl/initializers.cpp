@@ -190,12 +190,15 @@ uint32_t LevelKinds(uint32_t word) {
   return kinds;
 }
 
+// A function named stands for the pointer to it.
 void CheckValueType(const Object &object, const ValueRecord &value) {
   ValueRecord target;
   target.type = object.type;
   target.declarator = LevelKinds(object.word);
-  ReportTypeMismatch(TypeCompatibility(target.type, value.type, target.declarator, LevelKinds(value.declarator)),
-                     target, value);
+  uint32_t source = LevelKinds(value.declarator);
+  if (OutermostLevel(source) == kLevelFunction)
+    source = AddLevel(source, kLevelPointer);
+  ReportTypeMismatch(TypeCompatibility(target.type, value.type, target.declarator, source), target, value);
 }
 
 void EmitScalar(const Object &object) {

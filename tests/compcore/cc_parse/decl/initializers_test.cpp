@@ -13,8 +13,10 @@ namespace {
 
 using ByteList = std::vector<uint8_t>;
 
+// Data before the first function goes to the constant segment, the code to
+// root code from 1000.
 constexpr const char *kCorvidRoot =
-    "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rconorg rk 0 0x3000 0x1000 apply\n";
+    "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rconorg rk 0 0x3000 0x1000 apply\n#memmap root\n";
 
 // Initialized objects compiled through CompileFile by the compiler the
 // product assembles; their bytes are read back where the symbol says they
@@ -188,16 +190,20 @@ TEST_F(Initializers, ArrayNamesGiveTheirAddresses) {
 }
 
 // Addresses the link fixes: of an element, of the whole array (whose
-// type is not its element's).
+// type is not its element's), of a function.
 TEST_F(Initializers, AddressConstantsGiveTheAddressAndItsOffset) {
   CompileCorvid("const int a[4] = {10, 20, 30, 40};\n"
                 "const int * const pa = &a[2];\n"
-                "const int * const pc = &a;\n");
+                "const int * const pc = &a;\n"
+                "int f(void) {\n  return 1;\n}\n"
+                "int (* const pf)() = f;\n");
   EXPECT_EQ(Messages(), std::vector<unsigned>{437}) << ::testing::PrintToString(Records());
   const uint32_t a = Global("a")->address & 0xFFFF;
   auto word = [](uint32_t address) { return ByteList{uint8_t(address), uint8_t(address >> 8)}; };
   EXPECT_EQ(DataOf("pa", 2), word(a + 4));
   EXPECT_EQ(DataOf("pc", 2), word(a));
+  // f's code is the first in root code.
+  EXPECT_EQ(DataOf("pf", 2), word(0x1000));
 }
 
 // A list longer than its object does not close where the object ends; the
