@@ -224,5 +224,31 @@ TEST_F(Initializers, ListsLongerThanTheirObjectAreReported) {
   }
 }
 
+// Addresses known only later: the string pooled after the item, the array
+// defined after its reference. Each is patched into the data, not into the
+// code at the current code address.
+TEST_F(Initializers, AddressesResolvedAfterTheItemArePatchedIntoTheData) {
+  CompileCorvid("extern const char later[];\n"
+                "const char * const s = \"hi\";\n"
+                "const char * const pl = later;\n"
+                "const char * const words[2] = {\"one\", \"two\"};\n"
+                "const char later[1] = {9};\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
+  auto word = [](uint32_t address) { return ByteList{uint8_t(address), uint8_t(address >> 8)}; };
+  EXPECT_EQ(DataOf("pl", 2), word(Global("later")->address));
+  auto text = [this](const char *name, uint16_t offset, uint16_t length) {
+    const ByteList pointer = DataOf(name, uint32_t(offset + 2));
+    ByteList bytes(length);
+    if (pointer.size() != offset + 2u)
+      return bytes;
+    const ADDR24 at{uint16_t(pointer[offset] | pointer[offset + 1] << 8), 0, 0};
+    EXPECT_TRUE(ReadEmittedBytes(at, length, bytes.data())) << name;
+    return bytes;
+  };
+  EXPECT_EQ(text("s", 0, 3), (ByteList{'h', 'i', 0}));
+  EXPECT_EQ(text("words", 0, 4), (ByteList{'o', 'n', 'e', 0}));
+  EXPECT_EQ(text("words", 2, 4), (ByteList{'t', 'w', 'o', 0}));
+}
+
 } // namespace
 } // namespace tsw::testing
