@@ -306,8 +306,13 @@ uint32_t EmitInitializer(uint32_t declarator, int16_t type, std::vector<uint16_t
   uint16_t count = 0;
   const Object object{declarator, uint8_t(type), dimensions};
   const uint32_t address = Addr24ToLong(Caches().currentConstant->Current());
-  if (!hasInitializer || AtListEnd())
+  if (!hasInitializer)
     return address;
+  // "=" promised a value.
+  if (AtListEnd()) {
+    CompileError<kMsgInitializerRequired>();
+    return address;
+  }
   EmitObject(object, true, &count);
   if (OutermostLevel(declarator) == kLevelArray && !dimensions.empty() && dimensions[0] == 0)
     dimensions[0] = count;

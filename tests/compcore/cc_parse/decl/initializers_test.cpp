@@ -165,6 +165,7 @@ TEST_F(Initializers, ValuesNotKnownBeforeTheProgramRunsAreRefused) {
   const DataCase cases[] = {
       {"int g;\nconst int x = g;", {0, 0}, {546}},
       {"const char a[2] = {1, 2};\nconst char x = a;", {0}, {546, 437}},
+      {"const int x = ;", {}, {2100}},
   };
   for (const DataCase &c : cases) {
     CompileCorvid(std::string(c.declaration) + "\nconst char after = 0x55;\n");
