@@ -85,6 +85,12 @@ TEST_F(Initializers, ScalarsConvertToTheObjectsType) {
       {"const float x = 2;", {0x00, 0x00, 0x00, 0x40}},
       {"const float x = -1;", {0x00, 0x00, 0x80, 0xBF}},
       {"const int x = 2.75;", {2, 0}},
+      {"const float x = -0.375;", {0x00, 0x00, 0xC0, 0xBE}},
+      {"const float x = 3F;", {0x00, 0x00, 0x40, 0x40}},
+      {"const unsigned long x = 4000000000UL;", {0x00, 0x28, 0x6B, 0xEE}},
+      {"const long x = 65536L * 3 + 7;", {0x07, 0x00, 0x03, 0x00}},
+      {"const int x = 'z' - 'a';", {25, 0}},
+      {"const char x = -1;", {0xFF}},
       // A number into a pointer is taken, with the warning on mixing them.
       {"char * const x = 0;", {0, 0}, {519}},
       {"int * const x = 0x1234;", {0x34, 0x12}, {437}},
