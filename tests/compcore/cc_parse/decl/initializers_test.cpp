@@ -116,6 +116,14 @@ TEST_F(Initializers, AggregatesFollowTheirBracesOrTakeTheirElementsInOrder) {
       {"struct p { char c; int i[2]; };\nconst struct p x[2] = {1, 2, 3, 4};", {1, 2, 0, 3, 0, 4, 0, 0, 0, 0}},
       {"struct p { char c; int i[2]; };\nconst struct p x[2] = {{1, {2}}, {4}};", {1, 2, 0, 0, 0, 4, 0, 0, 0, 0}},
       {"struct q { char s[4]; int n; };\nconst struct q x = {\"ab\", 9};", {'a', 'b', 0, 0, 9, 0}},
+      {"struct in { char t; int n; };\nstruct out { int id; struct in in; long v[2]; };\n"
+       "const struct out x = {7, {'q', -3}, {100000, -1}};",
+       {7, 0, 'q', 0xFD, 0xFF, 0xA0, 0x86, 0x01, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}},
+      {"struct in { char t; int n; };\nstruct out { int id; struct in in; long v[2]; };\n"
+       "const struct out x = {8};",
+       {8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"struct in { char t; int n; };\nconst struct in x[3] = {{'a', 1}, {'b', 2}};",
+       {'a', 1, 0, 'b', 2, 0, 0, 0, 0}},
       {"union u { int i; long l; };\nconst union u x = {0x102};", {2, 1, 0, 0}},
       {"union u { char c[2]; int i; };\nconst union u x = {{1, 2}};", {1, 2}},
   };
