@@ -1,6 +1,7 @@
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "compcore/decode_check.h"
 #include "compcore/program_compile_fixture.h"
 
 #include <gtest/gtest.h>
@@ -122,8 +123,7 @@ TEST_F(Initializers, AggregatesFollowTheirBracesOrTakeTheirElementsInOrder) {
       {"struct in { char t; int n; };\nstruct out { int id; struct in in; long v[2]; };\n"
        "const struct out x = {8};",
        {8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
-      {"struct in { char t; int n; };\nconst struct in x[3] = {{'a', 1}, {'b', 2}};",
-       {'a', 1, 0, 'b', 2, 0, 0, 0, 0}},
+      {"struct in { char t; int n; };\nconst struct in x[3] = {{'a', 1}, {'b', 2}};", {'a', 1, 0, 'b', 2, 0, 0, 0, 0}},
       {"union u { int i; long l; };\nconst union u x = {0x102};", {2, 1, 0, 0}},
       {"union u { char c[2]; int i; };\nconst union u x = {{1, 2}};", {1, 2}},
   };
@@ -263,6 +263,26 @@ TEST_F(Initializers, AddressesResolvedAfterTheItemArePatchedIntoTheData) {
   EXPECT_EQ(text("s", 0, 3), (ByteList{'h', 'i', 0}));
   EXPECT_EQ(text("words", 0, 4), (ByteList{'o', 'n', 'e', 0}));
   EXPECT_EQ(text("words", 2, 4), (ByteList{'t', 'w', 'o', 0}));
+}
+
+// A function's static locals lie where they are declared, ahead of the
+// function's entry, and its code reads them there.
+TEST_F(Initializers, StaticLocalsLieAheadOfTheirFunction) {
+  CompileCorvid("int f(void) {\n"
+                "  static int s = 0x1234;\n"
+                "  static char t[] = \"ab\";\n"
+                "  return s;\n"
+                "}\n");
+  std::vector<unsigned> messages = Messages();
+  std::erase(messages, 548u); // s and t are not const
+  EXPECT_EQ(messages, std::vector<unsigned>{}) << ::testing::PrintToString(Records());
+  ByteList image(32);
+  ASSERT_TRUE(ReadEmittedBytes(ADDR24{0x1000, 0, 0}, 5, image.data()));
+  EXPECT_EQ(ByteList(image.begin(), image.begin() + 5), (ByteList{0x34, 0x12, 'a', 'b', 0}));
+  image.resize(5 + 16);
+  ReadEmittedBytes(ADDR24{0x1005, 0, 0}, 16, image.data() + 5);
+  const std::vector<std::string> code = DecodeAll(TargetCpu::Corvid, ByteList(image.begin() + 5, image.end()), 0x1005);
+  EXPECT_NE(std::find(code.begin(), code.end(), "ld    hl,(1000)"), code.end()) << ::testing::PrintToString(code);
 }
 
 } // namespace
