@@ -86,27 +86,6 @@ void DiscardStackOperand(ValueRecord &value) {
   value.storage = kStoragePrimary;
 }
 
-// "name++" or "name--" alone, up to ")", ";" or the end of the line: the
-// stepped value is never read.
-bool IsPlainStepAtCursor() {
-  const char *p = InputCursor;
-  const auto skipBlanks = [&p] {
-    while (*p == ' ' || *p == '\t')
-      ++p;
-  };
-  skipBlanks();
-  if (!IsIdentStart(*p))
-    return false;
-  while (IsIdentChar(*p))
-    ++p;
-  skipBlanks();
-  if ((p[0] != '+' && p[0] != '-') || p[1] != p[0])
-    return false;
-  p += 2;
-  skipBlanks();
-  return *p == ')' || *p == ';' || *p == 0;
-}
-
 // The walk of one element of a list. Only the outermost walk checks the
 // stack after its expression: nested ones (a dimension in a cast) run
 // inside another expression's pushes.
@@ -214,7 +193,7 @@ void CompileExpressionList(ValueRecord &value) { CompileExpressionList(value, tr
 
 void CompileExpressionForEffect(bool valueUsed) {
   ValueRecord value;
-  UnarySwitches().plainStep = IsPlainStepAtCursor();
+  UnarySwitches().plainStep = !valueUsed && IsStepStatement();
   CompileExpressionList(value, valueUsed);
   if (IsStructureValue(value)) {
     if (value.storage == kStorageStackStruct)
@@ -266,6 +245,10 @@ static bool ConstantRecordValue(ConstantForm form, int32_t &value) {
 bool ReadConstantExpression(int32_t &value) { return ConstantRecordValue(ConstantForm::kSingle, value); }
 
 bool ReadConstantOperand(ValueRecord &value) { return ReadConstantRecord(value, ConstantForm::kSingle); }
+
+bool ReadConstantRecord(ValueRecord &value) {
+  return ReadConstantRecord(value, ConstantForm::kSingle) && IsIntegerConstant(value);
+}
 
 int32_t CompileConstantExpressionLong() {
   int32_t value = 0;

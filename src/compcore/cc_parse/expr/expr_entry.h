@@ -38,6 +38,8 @@ int32_t CompileConstantExpressionLong();
 // address starts the next declarator), without 427: false when it is no
 // integer constant, for callers that name the failure themselves.
 bool ReadConstantExpression(int32_t &value);
+// The same with the constant's record, whose type the caller checks.
+bool ReadConstantRecord(ValueRecord &value);
 
 // Set by the statement compiler while the statement keeps a word of its
 // own on the stack: the stack check after each expression expects it.
