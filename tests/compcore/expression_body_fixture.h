@@ -36,15 +36,18 @@ struct CompiledBody {
   std::map<size_t, std::string> routineAt;
 };
 
-// The driver attaches no origin to the Z180's root code cache yet: the
-// bodies get one of their own, read by the real origin parser, unless the
-// program placed its code itself.
+// The bodies' code goes where the test runs it, by an origin of their own
+// read by the real origin parser, in place of the one the driver makes for
+// the Z180's root code ("$rootcode") over the memory map; an origin the
+// program placed its code by stays.
 inline void AttachTestCodeOrigin(uint16_t address) {
-  if (Caches().rootCode->AttachedOrigin())
+  constexpr const char *kTestOrigin = "exprcode";
+  const OriginDirective *origin = Caches().rootCode->AttachedOrigin();
+  if (origin && (origin->name == kTestOrigin || origin->name.rfind('$', 0) != 0))
     return;
   LogicalLineBuffer saved = CurrentLogicalLine();
   const size_t cursor = CursorIndex();
-  const std::string text = fmt::format("exprcode 0 {:#06x} 0x2000 apply", address);
+  const std::string text = fmt::format("{} 0 {:#06x} 0x2000 apply", kTestOrigin, address);
   InstallLogicalLine({text, std::vector<uint16_t>(text.size() + 1, 1), std::vector<uint16_t>(text.size() + 1, 1)}, 0);
   constexpr int32_t kRootCodeOrigin = 1;
   ParseOriginDirective(kRootCodeOrigin, Caches().rootCode);
@@ -83,9 +86,9 @@ public:
     if (!MatchKeyword("{"))
       return false;
     AttachCodeOrigin();
-    // The compile options that would turn these on are not wired yet.
-    if (extraAttributes)
-      Attributes().current = Attributes().declaration | extraAttributes;
+    // The stand-in compiles without debug code (its statement hooks are the
+    // function compiler's) unless a test asks for attributes of its own.
+    Attributes().current = (Attributes().declaration & ~uint32_t(kAttrDebug | kAttrStep)) | extraAttributes;
     Body body;
     body.start = Caches().currentCode->Current();
     for (;;) {
@@ -107,7 +110,6 @@ public:
     return true;
   }
 
-  // The driver attaches no origin to the Z180's root code cache yet.
   void AttachCodeOrigin() const { AttachTestCodeOrigin(originAddress); }
 };
 

@@ -287,6 +287,25 @@ TEST_F(ExpressionRun, ResultsMatchCOverEachSetOfInputs) {
 // Whole functions through the product's function compiler: assignments to
 // locals on the frame and through pointers, and conditions that jump.
 const std::vector<RunCase> kFunctionCases = {
+    {"int i; R = 0; for (i = 0; i < 10; i++) R += i;", Result::kInt, [](const Inputs &) { return 45; }},
+    {"int i; i = 0; R = 0; while (i < a && i < 20) { R += 2; i++; }", Result::kInt,
+     [](const Inputs &x) { return 2 * std::clamp<int>(x.a, 0, 20); }},
+    {"int i; i = 3; R = 0; do { R += i; } while (--i);", Result::kInt, [](const Inputs &) { return 6; }},
+    {"unsigned k; R = 0; for (k = u; k > v && R < 9; k >>= 1) R++;", Result::kInt,
+     [](const Inputs &x) {
+       int n = 0;
+       for (uint16_t k = x.u; k > x.v && n < 9; k = uint16_t(k >> 1))
+         ++n;
+       return n;
+     }},
+    {"long t; R = 0; for (t = l; t > m || R < 2; t -= 1000) if (++R > 5) break;", Result::kInt,
+     [](const Inputs &x) {
+       int n = 0;
+       for (int32_t t = x.l; t > x.m || n < 2; t -= 1000)
+         if (++n > 5)
+           break;
+       return n;
+     }},
     {"int x, y; x = a; y = b; R = x * y - x;", Result::kInt, [](const Inputs &x) { return I(x.a * x.b - x.a); }},
     {"int x, y, z; x = y = z = c; R = x + y + z;", Result::kInt, [](const Inputs &x) { return I(3 * x.c); }},
     {"int x; x = a; x += b; x <<= 1; R = x;", Result::kInt, [](const Inputs &x) { return I((x.a + x.b) * 2); }},

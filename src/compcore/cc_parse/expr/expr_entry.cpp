@@ -229,6 +229,14 @@ JumpRecord CompileConditionJump(ADDR24 target, bool jumpWhenTrue, const char *te
     ConsumeChar();
   else
     CompileError<kMsgCharExpected>();
+  // A constant condition that always jumps is a plain jump; one that never
+  // does is still tested, in the registers, so that the caller has a jump
+  // to patch.
+  if (condition.storage == kStorageConstant) {
+    if (ConstantEquals(condition, 0) != jumpWhenTrue)
+      return EmitJumpToAddr24(target, kOpJump);
+    LoadOperandToValueRegister(condition);
+  }
   constexpr uint8_t kSenseTrue = 0, kSenseFalse = 1;
   ExpressionFlags().retract = ComparisonEndsHere(condition);
   return EmitConditionalJump(condition, target, jumpWhenTrue ? kSenseTrue : kSenseFalse, false);

@@ -217,6 +217,7 @@ public:
 TEST_F(ExprStatementTest, StoresThroughPointersAreCheckedAgainstTheStoreTable) {
   WithBiosShell shell;
   directiveShell = &shell;
+  constexpr uint32_t kChecks = kAttrDebug | kAttrPointerCheck;
   const std::vector<std::string> checkAt4200 = {"ex    de,hl", "ld    h,42", "ld    l,d", "xor   a"};
   struct Case {
     const char *what;
@@ -225,12 +226,13 @@ TEST_F(ExprStatementTest, StoresThroughPointersAreCheckedAgainstTheStoreTable) {
     bool checked;
     TargetCpu cpu = TargetCpu::Corvid;
   } cases[] = {
-      {"through a pointer", kAttrPointerCheck, "*p = a", true},
-      {"compound, through a pointer", kAttrPointerCheck, "*p += a", true},
-      {"without pointer checks", 0, "*p = a", false},
-      {"into a global", kAttrPointerCheck, "a = 1", false},
-      {"into an element of known bound", kAttrPointerCheck, "t[1] = a", false},
-      {"on the Z180", kAttrPointerCheck, "*p = a", false, TargetCpu::Z180},
+      {"through a pointer", kChecks, "*p = a", true},
+      {"compound, through a pointer", kChecks, "*p += a", true},
+      {"without pointer checks", kAttrDebug, "*p = a", false},
+      {"without debug code", kAttrPointerCheck, "*p = a", false},
+      {"into a global", kChecks, "a = 1", false},
+      {"into an element of known bound", kChecks, "t[1] = a", false},
+      {"on the Z180", kChecks, "*p = a", false, TargetCpu::Z180},
   };
   for (const Case &c : cases) {
     TearDown();
