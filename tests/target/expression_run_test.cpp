@@ -105,6 +105,10 @@ const std::vector<RunCase> kCases = {
     {"R = a ? b ? 1 : 2 : c ? 3 : 4", Result::kInt,
      [](const Inputs &x) { return x.a ? (x.b ? 1 : 2) : (x.c ? 3 : 4); }},
     {"R = 1 ? a : l", Result::kLong, [](const Inputs &x) { return int32_t(x.a); }},
+    // A nested ?: has its own type: the outer one stays long.
+    {"R = c ? l : (a ? 1 : 2)", Result::kLong, [](const Inputs &x) { return x.c ? x.l : (x.a ? 1 : 2); }},
+    {"R = c ? (a ? u : 2) : l", Result::kLong,
+     [](const Inputs &x) { return x.c ? int32_t(x.a ? x.u : 2u) : x.l; }},
     {"R = a + (b ? c : 3)", Result::kInt, [](const Inputs &x) { return I(x.a + (x.b ? x.c : 3)); }},
     // Longs and the conversions an assignment makes.
     {"R = l + m", Result::kLong, [](const Inputs &x) { return L(int64_t(x.l) + x.m); }},

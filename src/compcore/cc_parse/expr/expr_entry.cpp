@@ -61,8 +61,7 @@ enum class ConstantForm : uint8_t {
 };
 
 // Whatever a step below emits in spite of the walk's mode is taken back: a
-// constant reader leaves no byte.
-// True when no step needed run-time code.
+// constant reader leaves no byte. True when no step needed run-time code.
 bool ReadConstantRecord(ValueRecord &value, ConstantForm form) {
   ConstantWalkScope scope;
   const uint32_t point = PushCodeSavePoint();
