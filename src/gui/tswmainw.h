@@ -89,6 +89,9 @@ public:
   // Fills a pane that was just opened (the assembly, register and stack
   // windows show the debugger's current state).
   std::function<void(DebugPane pane, TextPane &shown)> paneOpened;
+  // Asks which file to open; none when the user cancels. The system's file
+  // dialog while empty.
+  std::function<std::optional<std::string>()> chooseOpenFile;
   // Runs when the recent-file list changed, to rebuild the File menu.
   std::function<void()> recentChanged;
   // Runs when the frames ask for the main frame to close (exit).
@@ -106,6 +109,7 @@ signals:
 private:
   void RegisterCommands();
   void RegisterBuildCommands();
+  std::optional<std::string> AskForFileToOpen();
   void TogglePane(DebugPane pane);
   void BringToFront(QMdiSubWindow *frame);
   void ApplyModified(bool modified);
@@ -142,6 +146,8 @@ private:
   std::array<QMdiSubWindow *, 6> panes_{};
   QMdiSubWindow *messageFrame_ = nullptr;
   PaneMaker paneMaker_;
+  // Where the next open-file dialog starts: where the last one ended.
+  QString openDirectory_;
   BuildState build_;
   std::unique_ptr<BuildCommands> builds_;
   bool closing_ = false;
