@@ -110,6 +110,7 @@ inline constexpr unsigned kMsgCompiledNoBoard = 4025; // "Compiled without a boa
 inline constexpr unsigned kMsgDebuggingOff = 4026;    // "Debugging is off: ..."
 inline constexpr unsigned kMsgTargetUnreachable = 5032; // "The target cannot be reached."
 inline constexpr unsigned kMsgNoBoardFound = 5149;    // "No board answered."
+inline constexpr unsigned kMsgInvalidAddress = 900;   // "Invalid address."
 
 // The compiler.
 inline constexpr unsigned kMsgCompilingToFiles = 133;        // "Compiling to image files."

@@ -206,6 +206,7 @@ bool tswApp::InitInstance() {
 void tswApp::InitMainWindow() {
   windowTitle_ += VersionTitleText();
   client_ = new cMainWindow(engine_, compiler_, *settings_, editors_);
+  client_->SetLanguageModule(module_);
   debugUi_ = std::make_unique<ShellDebugUi>(*client_);
   InstallDebugger(debugUi_.get());
   panes_ = std::make_unique<ShellPanes>(*client_, *settings_);

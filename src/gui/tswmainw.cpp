@@ -122,6 +122,17 @@ void cMainWindow::RegisterCommands() {
     if (core_.Debugging())
       core_.StartPollTimer();
   });
+  add(cmd::kDasmDialog, [this] {
+    if (!module_)
+      return;
+    std::optional<ADDR24> address = RunDasmDialog(*module_, this, dasmHistory_);
+    if (!address)
+      return;
+    core_.StopPollTimer();
+    ShowAssemblyAtAddress(*address);
+    if (core_.Debugging())
+      core_.StartPollTimer();
+  });
   for (uint16_t id = cmd::kRecentFirst; id <= cmd::kRecentLast; ++id)
     add(id, [this, id] {
       std::string path = settings_.recentFiles.Get(id - cmd::kRecentFirst);

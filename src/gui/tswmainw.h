@@ -11,6 +11,7 @@
 
 #include "gui/buildcmds.h"
 #include "gui/commands.h"
+#include "gui/dlgdasm.h"
 #include "gui/settings.h"
 #include "gui/textpane.h"
 #include "gui/tswmainw_core.h"
@@ -26,6 +27,7 @@ namespace tsw {
 class cEditFrame;
 class cPaneFrame;
 class cTextMessage;
+class LanguageModule;
 enum class PaneFrameKind : uint8_t;
 
 inline constexpr int kPollPeriodMs = 70;
@@ -54,6 +56,8 @@ public:
   EnableInputs Inputs() const;
 
   void SetPaneMaker(PaneMaker maker) { paneMaker_ = std::move(maker); }
+  // The dialogs' templates come from the language module; none while null.
+  void SetLanguageModule(const LanguageModule *module) { module_ = module; }
   QMdiSubWindow *PaneFrame(DebugPane pane) const { return panes_[size_t(pane)]; }
   QMdiSubWindow *MessageFrame() const { return messageFrame_; }
   // The message window's pane, when it is open.
@@ -148,6 +152,8 @@ private:
   PaneMaker paneMaker_;
   // Where the next open-file dialog starts: where the last one ended.
   QString openDirectory_;
+  const LanguageModule *module_ = nullptr;
+  DasmHistory dasmHistory_;
   BuildState build_;
   std::unique_ptr<BuildCommands> builds_;
   bool closing_ = false;
