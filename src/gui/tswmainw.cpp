@@ -6,10 +6,12 @@
 #include <QRegularExpression>
 
 #include <filesystem>
+#include <fstream>
 
 #include "compcore/link/tc/serial.h"
 #include "compcore/link/tcs/tcplink.h"
 #include "debugger/debugengine.h"
+#include "debugger/dumppane.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
 #include "gui/driverlink.h"
@@ -121,6 +123,24 @@ void cMainWindow::RegisterCommands() {
     DisassembleAtCursor();
     if (core_.Debugging())
       core_.StartPollTimer();
+  });
+  add(cmd::kDumpDialog, [this] {
+    if (!module_)
+      return;
+    DumpActions actions;
+    actions.showPane = [](const DumpAddressing &at) { ShowDumpAtAddress(at, 0, nullptr); };
+    actions.writeFile = [](const DumpAddressing &at, uint32_t length, const std::string &file) {
+      std::ofstream out(file);
+      if (!out)
+        return false;
+      ShowDumpAtAddress(at, length, &out);
+      return true;
+    };
+    core_.StopPollTimer();
+    RunDumpDialog(*module_, this, dumpState_, actions);
+    if (core_.Debugging())
+      core_.StartPollTimer();
+    BringToFront(PaneFrame(DebugPane::Dump));
   });
   add(cmd::kDasmDialog, [this] {
     if (!module_)

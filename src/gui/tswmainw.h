@@ -12,6 +12,7 @@
 #include "gui/buildcmds.h"
 #include "gui/commands.h"
 #include "gui/dlgdasm.h"
+#include "gui/dlgdump.h"
 #include "gui/settings.h"
 #include "gui/textpane.h"
 #include "gui/tswmainw_core.h"
@@ -154,6 +155,7 @@ private:
   QString openDirectory_;
   const LanguageModule *module_ = nullptr;
   DasmHistory dasmHistory_;
+  DumpDialogState dumpState_;
   BuildState build_;
   std::unique_ptr<BuildCommands> builds_;
   bool closing_ = false;
