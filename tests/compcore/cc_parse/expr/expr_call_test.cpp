@@ -213,6 +213,16 @@ TEST_F(CallCompile, FaultsAreReportedOnceAndTheNextStatementCompiles) {
   }
 }
 
+// Where only a constant may stand, a call is none, and it costs no code.
+TEST_F(CallCompile, ACallIsNoConstant) {
+  ASSERT_NE(CompileFresh("int f(int a) { return a; }\nconst int x = f(1);\nvoid h(void) { }\n"), 0);
+  EXPECT_EQ(MessageNumbers(Records()), std::vector<unsigned>{kMsgNotConstant}) << ::testing::PrintToString(Records());
+  // Nothing lies between f's return and h.
+  EXPECT_EQ(ListingOf("f"), (std::vector<std::string>{"ld    hl,(sp+2)", "ret"}));
+  EXPECT_EQ(AddressOf("h"), AddressOf("f") + 4);
+  EXPECT_EQ(LiveArgumentCopies(), 0u);
+}
+
 // The function compiler with what a test sets up before each body, as the
 // declarations and the statements around a call would.
 class PreparedBodies : public FunctionCompilerBackEnd {
