@@ -13,13 +13,13 @@
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_macro.h"
-#include "compcore/cc_stab/cc_bios.h"
-#include "compcore/cc_stab/cc_stab.h"
-#include "compcore/common/cc_session.h"
 #include "compcore/cc_parse/expr/expr_binary.h"
 #include "compcore/cc_parse/expr/expr_unary.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/cc_parse/expr/value_ops.h"
+#include "compcore/cc_stab/cc_bios.h"
+#include "compcore/cc_stab/cc_stab.h"
+#include "compcore/common/cc_session.h"
 #include "foundation/msgnumbers.h"
 
 #include <cstdlib>
@@ -58,8 +58,9 @@ void CheckCofunctionSource(const ValueRecord &source) {
     CompileError<kMsgCofunctionPointerAssigned>();
 }
 
-// The destination stays writable by some attribute: its own modifiable
-// bit, or the two that allow stores into otherwise constant storage.
+// The destination may be written: its own modifiable bit, or either of the
+// two symbol attribute bits its record carries for storage that takes
+// stores all the same.
 bool MayBeWritten(const ValueRecord &destination) {
   return destination.IsModifiable() || (destination.flags & kValueAttr14) ||
          (destination.flags2 & kValueFlags2Attr15);

@@ -99,6 +99,21 @@ TEST_F(ExprStatementTest, EachFormLeavesItsCode) {
   }
 }
 
+// The same forms for the Corvid decode as the Corvid's instructions, with
+// no byte its decoder does not know.
+TEST_F(ExprStatementTest, EachFormDecodesOnTheCorvid) {
+  const char *statements[] = {"a = b && c", "a = b || c < a", "a = c ? b : 7", "l = c ? l : 1",  "ch = a",
+                              "a += b",     "a <<= 3",        "a = b * c",     "a = a < b",      "l = l * a"};
+  for (const char *statement : statements) {
+    ASSERT_EQ(CompileAlone(std::string("#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n") + kGlobals +
+                           "void f() { " + statement + "; }\n"),
+              0)
+        << statement << ::testing::PrintToString(Records());
+    for (const std::string &line : DecodeAll(TargetCpu::Corvid, BodyBytes(), bodies.bodies[0].start.logical))
+      EXPECT_NE(line.rfind("???", 0), 0u) << statement << Listing();
+  }
+}
+
 // A constant reader that meets a run-time operand reports it and leaves
 // nothing behind: the function after it starts where the code begins.
 TEST_F(ExprStatementTest, ConstantReadersRefuseRunTimeOperandsWithoutCode) {
