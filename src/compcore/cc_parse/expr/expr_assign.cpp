@@ -37,6 +37,9 @@ constexpr uint8_t kConvertForConstantStore = 3;
 
 constexpr int16_t kAddressBytes = 2;
 
+// Bit 2 of a level marks it const; the outermost level's, the object.
+constexpr uint32_t kConstLevelBit = 4;
+
 bool IsStructure(const ValueRecord &value) { return value.type >= kFirstStructType && !value.HasLevel(); }
 
 bool IsPlainVoid(uint8_t type, uint32_t word) { return type == kTypeVoid && OutermostLevel(word) == kLevelNone; }
@@ -58,12 +61,23 @@ void CheckCofunctionSource(const ValueRecord &source) {
     CompileError<kMsgCofunctionPointerAssigned>();
 }
 
-// The destination may be written: its own modifiable bit, or either of the
-// two symbol attribute bits its record carries for storage that takes
-// stores all the same.
+// The destination may be written: not const itself, and its own
+// modifiable bit or either of the two symbol attribute bits its record
+// carries for storage that takes stores all the same.
 bool MayBeWritten(const ValueRecord &destination) {
+  if (destination.declarator & kConstLevelBit)
+    return false;
   return destination.IsModifiable() || (destination.flags & kValueAttr14) ||
          (destination.flags2 & kValueFlags2Attr15);
+}
+
+// The kinds of a declarator word's levels, their const marks dropped: a
+// const object or pointee is no level of its own.
+uint32_t LevelKinds(uint32_t word) {
+  uint32_t kinds = 0;
+  for (int shift = 0; shift < 32; shift += kLevelBits)
+    kinds |= ((word >> shift) & kLevelKindMask) << shift;
+  return kinds;
 }
 
 // The copy of a structure into a structure of the same size. A structure a
@@ -212,6 +226,8 @@ void CompileAssignmentExpression(ValueRecord &value, bool valueUsed) {
 }
 
 TypeMatch TypeCompatibility(uint8_t targetType, uint8_t sourceType, uint32_t targetWord, uint32_t sourceWord) {
+  targetWord = LevelKinds(targetWord);
+  sourceWord = LevelKinds(sourceWord);
   const bool bothAddresses = IsArrayOrPointer(OutermostLevel(targetWord)) && IsArrayOrPointer(OutermostLevel(sourceWord));
   if (bothAddresses && (targetType == kTypeVoid || sourceType == kTypeVoid || CompilerConfig().tcptr == 0))
     return TypeMatch::kCompatible;

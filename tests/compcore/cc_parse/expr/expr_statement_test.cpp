@@ -166,12 +166,18 @@ TEST_F(ExprStatementTest, AssignmentsReportWhatCannotBeStored) {
       {"p = c ? 0 : p", {}},
       {"a = b || v()", {"399"}},
       {"a = c ? b 1", {"2051"}},
+      // A const object takes no store; a pointer to one is a pointer.
+      {"k = 2", {"442"}},
+      {"k += 2", {"442"}},
+      {"pk = &a", {}},
+      {"pk = p", {}},
+      {"*pk = 1", {"442"}},
   };
   const std::string declarations = std::string(kGlobals) +
                                    "struct S { int x; } s1 @ 0x9100, s2 @ 0x9110;\n"
                                    "struct T { int y; } t1 @ 0x9120;\n"
                                    "struct U { long z; } u1 @ 0x9130;\n"
-                                   "void v(); int **pp;\n";
+                                   "void v(); int **pp; const int k @ 0x9300; const int *pk;\n";
   for (const Case &c : cases) {
     CompileAlone(declarations + "void f() { " + c.statement + "; }\n");
     EXPECT_EQ(MessageNumbers(), c.messages) << c.statement;
