@@ -193,6 +193,16 @@ TEST_F(ExprStatementTest, AStructureAssignmentIsOneBlockCopy) {
                         {"ld    hl,9100", "push  hl", "pop   hl", "ex    de,hl", "ld    hl,9110", "ld    bc,0006", "ldir",
                          "ret"},
                         {}, bodies.bodies[0].start.logical));
+  // A structure a call leaves on the stack lies under the saved address:
+  // the copy reads both from the stack, then releases them together.
+  ASSERT_EQ(CompileAlone("struct S { int x; long y; } s1 @ 0x9100;\nstruct S f();\nvoid g() { s1 = f(); }\n"), 0)
+      << ::testing::PrintToString(Records());
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, BodyBytes(),
+                        {"ld    hl,9100", "push  hl", "exx", "ld    hl,FFFA", "add   hl,sp", "ld    sp,hl", "exx",
+                         "call  0000", "ld    hl,0006", "add   hl,sp", "ld    a,(hl)", "inc   hl", "ld    h,(hl)",
+                         "ld    l,a", "ex    de,hl", "ld    hl,0000", "add   hl,sp", "ld    bc,0006", "ldir", "exx",
+                         "ld    hl,0008", "add   hl,sp", "ld    sp,hl", "exx", "ret"},
+                        {}, bodies.bodies[0].start.logical));
 }
 
 } // namespace
