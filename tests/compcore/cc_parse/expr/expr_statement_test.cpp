@@ -323,3 +323,34 @@ TEST_F(ExprStatementTest, AddressesWithConstantOffsetsAreReadAsConstants) {
 
 } // namespace
 } // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+class DecidedLogicalTest : public ProgramCompileTest {
+protected:
+  DecidedLogicalTest() { backEnd = &placed; }
+  PlacedFunctionBodies placed;
+};
+
+// The right operand a constant left one decides away leaves no code, and
+// nothing of it is patched later: the call of a function defined after it
+// would otherwise land its address in the bytes that took the call's place.
+TEST_F(DecidedLogicalTest, ADroppedOperandLeavesNoFixupBehind) {
+  ASSERT_EQ(Compile("#memmap root\nint a @ 0x9000;\nint f();\n"
+                    "nodebug void g(void) { a = 1 || f(); a = 0 && f(); a = 0x2345; }\n"
+                    "nodebug int f(void) { return 3; }\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  ASSERT_EQ(placed.bodies.size(), 2u);
+  const CompiledBody &g = placed.bodies[0];
+  std::vector<uint8_t> bytes(Addr24Difference(g.end, g.start));
+  ASSERT_TRUE(ReadEmittedBytes(g.start, uint32_t(bytes.size()), bytes.data()));
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, bytes,
+                        {"ld    hl,0001", "ld    (9000),hl", "ld    hl,0000", "ld    (9000),hl", "ld    hl,2345",
+                         "ld    (9000),hl", "ret"},
+                        {}, g.start.logical));
+}
+
+} // namespace
+} // namespace tsw::testing
