@@ -94,6 +94,7 @@ const std::vector<RunCase> kCases = {
     {"R = 0 || a", Result::kInt, [](const Inputs &x) { return x.a != 0; }},
     {"R = 1 && a < b", Result::kInt, [](const Inputs &x) { return x.a < x.b; }},
     {"R = 1 || (R = 5)", Result::kInt, [](const Inputs &) { return 1; }},
+    {"R = b && (1 || c) && (0 && a || c < a)", Result::kInt, [](const Inputs &x) { return x.b && x.c < x.a; }},
     {"R = (a & b) + (a && b)", Result::kInt, [](const Inputs &x) { return I((x.a & x.b) + (x.a && x.b)); }},
     // ?: with its merged type.
     {"R = a ? b : c", Result::kInt, [](const Inputs &x) { return x.a ? x.b : x.c; }},

@@ -181,6 +181,9 @@ void CompileDecidedLogical(ValueRecord &result, int level) {
   if (decides) {
     RestoreCodeSavePoint(point);
     DropCodeSavePoint(point);
+    // What the dropped code told of the flags is gone with it.
+    if (WalkEmitsCode())
+      ForgetFlagState();
     if (!IsConstant(right) && !WalkEmitsCode())
       Walk().needsCode = true;
     return;
