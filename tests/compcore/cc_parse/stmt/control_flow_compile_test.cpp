@@ -103,6 +103,8 @@ TEST_F(ControlFlowCompile, StatementHooksStopAtConditionsAndLabels) {
       {"for", "void f(void) { for (g; g; g) ; }",
        {"rst   28h", "ld    hl,(0000)", "rst   28h", "ld    hl,(0000)", "bool  hl", "jp    z,1022", "jp    101E",
         "rst   28h", "ld    hl,(0000)", "jp    100C", "rst   28h", "jp    1017"}},
+      // No condition and no increment: the body goes on at the head.
+      {"for without its parts", "void f(void) { for (;;) ; }", {"rst   28h", "nop", "rst   28h", "jp    1009"}},
       // The label right behind the empty statement's hook takes the hook's
       // address, so that the jump to it stops there.
       {"a label behind a hook", "void f(void) { ; L: goto L; }", {"rst   28h", "nop", "rst   28h", "jp    1008"}},
