@@ -1,6 +1,9 @@
 #include "gui/debugpanes.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <fmt/format.h>
 
 #include "debugger/debugengine.h"
 
@@ -41,6 +44,66 @@ void cListingPane::AppendLine(const std::string &line, int16_t clockCount) {
 
 void cListingPane::MarkExecutionLines(uint16_t fromLine, uint16_t toLine) {
   AddColorRange(gui::MakePos(fromLine, 0), gui::MakePos(toLine, 0), executionBg_, executionFg_, true);
+}
+
+namespace {
+// The sum ends at this column of its row.
+constexpr size_t kSumEndColumn = 44;
+} // namespace
+
+void cListingPane::RestoreAnnotated() { Ring().SetLine(annotated_, savedText_); }
+
+void cListingPane::SumPress(int32_t row) {
+  pressed_ = true;
+  if (sumShown_) {
+    RestoreAnnotated();
+    sumShown_ = false;
+  }
+  anchor_ = annotated_ = lastRow_ = row;
+  savedText_ = Ring().GetLine(row);
+}
+
+void cListingPane::SumDrag(int32_t row) {
+  if (!pressed_ || row == lastRow_ || row - 1 <= anchor_)
+    return;
+  const int32_t last = row - 1;
+  long sum = 0;
+  bool complete = true;
+  for (int32_t r = anchor_; r <= last; ++r) {
+    const int16_t count = size_t(r) < clocks_.size() ? clocks_[size_t(r)] : 0;
+    if (count == 0)
+      complete = false;
+    sum += count;
+  }
+  const std::string text = complete ? fmt::format("{}", sum) : fmt::format("  *{}", sum);
+  if (sumShown_)
+    RestoreAnnotated();
+  annotated_ = last;
+  savedText_ = Ring().GetLine(last);
+  std::string shown = savedText_;
+  if (shown.size() < kSumEndColumn)
+    shown.resize(kSumEndColumn, ' ');
+  shown.replace(kSumEndColumn - std::min(text.size(), kSumEndColumn), std::min(text.size(), kSumEndColumn), text);
+  Ring().SetLine(last, shown);
+  lastRow_ = row;
+  sumShown_ = true;
+}
+
+void cListingPane::mousePressEvent(QMouseEvent *event) {
+  cShellRingPane::mousePressEvent(event);
+  if (event->button() == Qt::LeftButton)
+    SumPress(CaretRow());
+}
+
+void cListingPane::mouseMoveEvent(QMouseEvent *event) {
+  cShellRingPane::mouseMoveEvent(event);
+  SumDrag(CaretRow());
+}
+
+void cListingPane::mouseReleaseEvent(QMouseEvent *event) {
+  cShellRingPane::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton)
+    SumRelease();
 }
 
 cDumpPane::cDumpPane(gui::PaneHost &host) : cLinePane(host, kDumpLines + 1) {}

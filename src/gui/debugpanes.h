@@ -41,9 +41,28 @@ public:
   void MarkExecutionLines(uint16_t fromLine, uint16_t toLine) override;
   const std::vector<int16_t> &ClockCounts() const { return clocks_; }
 
+  // Dragging over the listing adds up the clock counts of the rows passed:
+  // the sum stands at the end of the row above the mouse's until the next
+  // press. Rows are the caret's rows.
+  void SumPress(int32_t row);
+  void SumDrag(int32_t row);
+  void SumRelease() { pressed_ = false; }
+
+protected:
+  void mousePressEvent(QMouseEvent *event) override;
+  void mouseMoveEvent(QMouseEvent *event) override;
+  void mouseReleaseEvent(QMouseEvent *event) override;
+
 private:
+  int32_t CaretRow() const { return gui::PosLine(Ring().GetCursor()); }
+  void RestoreAnnotated();
+
   std::vector<int16_t> clocks_;
   uint32_t executionFg_, executionBg_;
+  bool pressed_ = false;
+  bool sumShown_ = false;
+  int32_t anchor_ = 0, annotated_ = 0, lastRow_ = 0;
+  std::string savedText_;
 };
 
 class cDumpPane : public cLinePane, public DebugDumpPane {

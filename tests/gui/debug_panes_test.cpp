@@ -179,6 +179,38 @@ TEST_F(DebugPanes, TheDumpPaneShowsTheBoardsBytesFromTheAddressAsked) {
   EXPECT_TRUE(StartsWith(dump->Lines()[0], "4110 "));
 }
 
+class ListingSumTest : public QtSuite {
+protected:
+  void SetUp() override {
+    const int16_t counts[] = {4, 7, 0, 10, 11, 12, 13, 6, 6, 6};
+    for (int i = 0; i < 10; ++i)
+      pane.AppendLine(fmt::format("{:04X}  row {}", 0x4100 + i, i), counts[i]);
+  }
+  std::string Row(int32_t row) { return pane.Ring().GetLine(row); }
+  RecordingPaneHost host;
+  cListingPane pane{host, 0xFF, 0xFF00};
+};
+
+TEST_F(ListingSumTest, DraggingAddsUpTheCountsOfTheRowsPassed) {
+  pane.SumPress(3);
+  pane.SumDrag(7);
+  EXPECT_EQ(Row(6), "4106  row 6" + std::string(29, ' ') + "  46") << "rows 3 to 6: 10 + 11 + 12 + 13, to column 44";
+  pane.SumDrag(6);
+  EXPECT_EQ(Row(6), "4106  row 6") << "the row gets its text back";
+  EXPECT_EQ(Row(5).substr(40, 4), "  33");
+  pane.SumDrag(4);
+  EXPECT_EQ(Row(5).substr(40, 4), "  33") << "closer to the anchor the last sum stays";
+  pane.SumRelease();
+  // A run over a row without a count is marked incomplete.
+  pane.SumPress(1);
+  EXPECT_EQ(Row(5), "4105  row 5") << "a press takes the old sum away";
+  pane.SumDrag(4);
+  EXPECT_EQ(Row(3).substr(39), "  *17");
+  pane.SumRelease();
+  pane.SumPress(8);
+  EXPECT_EQ(Row(3), "4103  row 3");
+}
+
 class StdioPaneTest : public QtSuite {
 protected:
   RecordingPaneHost host;
