@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,16 +66,34 @@ private:
   std::string savedText_;
 };
 
+// How the dump moves through memory: the physical form through 1 MB, the
+// logical forms through the 64 KB of their segment.
+enum class DumpScroll : uint8_t { LineUp, LineDown, PageUp, PageDown, Position, Top, Bottom };
+inline constexpr int32_t kPhysicalDumpTopLimit = 0xFFF8;
+inline constexpr int32_t kLogicalDumpTopLimit = 0xFF8;
+DumpAddressing ScrollDump(DumpAddressing at, DumpScroll code, int32_t position = 0);
+
 class cDumpPane : public cLinePane, public DebugDumpPane {
 public:
   explicit cDumpPane(gui::PaneHost &host);
   DumpAddressing &Addressing() override { return at_; }
   void Clear() override { cLinePane::Clear(); }
-  void ScrollLineDown() override;
+  void ScrollLineDown() override { Scroll(DumpScroll::LineDown); }
+  void Scroll(DumpScroll code, int32_t position = 0);
   // Reads the board again from the addressing in use.
   void Refill();
+  // Runs a read of the board the user asked for from the keyboard or the
+  // wheel; the main window's, which pauses its poll and reports failures.
+  std::function<void(const std::function<void()> &read)> exchange;
+
+protected:
+  // The caret keys move past the first and the last row into memory.
+  void keyPressEvent(QKeyEvent *event) override;
+  void wheelEvent(QWheelEvent *event) override;
 
 private:
+  void Exchange(const std::function<void()> &read);
+
   DumpAddressing at_;
 };
 

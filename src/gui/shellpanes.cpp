@@ -33,7 +33,17 @@ TextPane *ShellPanes::Make(PaneFrameKind kind) {
     return new cListingPane(host, ColorOf(debug, ColorRole::kExecutionCursorFg),
                             ColorOf(debug, ColorRole::kExecutionCursorBg));
   }
-  case PaneFrameKind::Dump: return new cDumpPane(host);
+  case PaneFrameKind::Dump: {
+    auto *dump = new cDumpPane(host);
+    dump->exchange = [this](const std::function<void()> &read) {
+      MainWindowCore &core = window_.Core();
+      core.StopPollTimer();
+      core.RunGuarded(read);
+      if (core.Debugging())
+        core.StartPollTimer();
+    };
+    return dump;
+  }
   case PaneFrameKind::Stdio: return new cStdioPane(host);
   case PaneFrameKind::Watch:
   case PaneFrameKind::Register:
