@@ -1,8 +1,16 @@
 #include "gui/debugpanes.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+#include <cstdlib>
+#include <optional>
+
+#include <fmt/format.h>
 
 #include "debugger/debugengine.h"
+#include "foundation/xerr.h"
 
 namespace tsw {
 
@@ -43,12 +51,156 @@ void cListingPane::MarkExecutionLines(uint16_t fromLine, uint16_t toLine) {
   AddColorRange(gui::MakePos(fromLine, 0), gui::MakePos(toLine, 0), executionBg_, executionFg_, true);
 }
 
+namespace {
+// The sum ends at this column of its row.
+constexpr size_t kSumEndColumn = 44;
+} // namespace
+
+void cListingPane::RestoreAnnotated() { Ring().SetLine(annotated_, savedText_); }
+
+void cListingPane::SumPress(int32_t row) {
+  pressed_ = true;
+  if (sumShown_) {
+    RestoreAnnotated();
+    sumShown_ = false;
+  }
+  anchor_ = annotated_ = lastRow_ = row;
+  savedText_ = Ring().GetLine(row);
+}
+
+void cListingPane::SumDrag(int32_t row) {
+  if (!pressed_ || row == lastRow_ || row - 1 <= anchor_)
+    return;
+  const int32_t last = row - 1;
+  long sum = 0;
+  bool complete = true;
+  for (int32_t r = anchor_; r <= last; ++r) {
+    const int16_t count = size_t(r) < clocks_.size() ? clocks_[size_t(r)] : 0;
+    if (count == 0)
+      complete = false;
+    sum += count;
+  }
+  const std::string text = complete ? fmt::format("{}", sum) : fmt::format("  *{}", sum);
+  if (sumShown_)
+    RestoreAnnotated();
+  annotated_ = last;
+  savedText_ = Ring().GetLine(last);
+  std::string shown = savedText_;
+  if (shown.size() < kSumEndColumn)
+    shown.resize(kSumEndColumn, ' ');
+  shown.replace(kSumEndColumn - std::min(text.size(), kSumEndColumn), std::min(text.size(), kSumEndColumn), text);
+  Ring().SetLine(last, shown);
+  lastRow_ = row;
+  sumShown_ = true;
+}
+
+void cListingPane::mousePressEvent(QMouseEvent *event) {
+  cShellRingPane::mousePressEvent(event);
+  if (event->button() == Qt::LeftButton)
+    SumPress(CaretRow());
+}
+
+void cListingPane::mouseMoveEvent(QMouseEvent *event) {
+  cShellRingPane::mouseMoveEvent(event);
+  SumDrag(CaretRow());
+}
+
+void cListingPane::mouseReleaseEvent(QMouseEvent *event) {
+  cShellRingPane::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton)
+    SumRelease();
+}
+
+// The logical forms move within their 64 KB, their segment kept; moving
+// by the physical line of a segment address would leave the segment.
+DumpAddressing ScrollDump(DumpAddressing at, DumpScroll code, int32_t position) {
+  const bool physical = at.physicalForm;
+  const int32_t limit = physical ? kPhysicalDumpTopLimit : kLogicalDumpTopLimit;
+  const uint32_t address = physical ? at.physicalAddress : at.address.logical;
+  const int32_t line = int32_t(address / kDumpBytesPerLine);
+  const uint32_t within = address % kDumpBytesPerLine;
+  constexpr int32_t kPage = int32_t(kDumpLines);
+  int32_t next = line;
+  switch (code) {
+  case DumpScroll::LineUp: next = line == 0 ? limit : line - 1; break;
+  case DumpScroll::LineDown:
+    if (!physical && line + 1 > limit) {
+      // Past the last page the logical forms go on through the top of
+      // their 64 KB.
+      at.address.logical = uint16_t(at.address.logical + kDumpBytesPerLine);
+      return at;
+    }
+    next = line + 1;
+    break;
+  case DumpScroll::PageUp: next = line - kPage; break;
+  case DumpScroll::PageDown: next = line + kPage; break;
+  case DumpScroll::Position: next = position; break;
+  case DumpScroll::Top: next = 0; break;
+  case DumpScroll::Bottom: next = limit; break;
+  }
+  if (next < 0 || next > limit)
+    next = 0;
+  if (physical)
+    at.physicalAddress = uint32_t(next) * kDumpBytesPerLine;
+  else
+    at.address.logical = uint16_t(uint32_t(next) * kDumpBytesPerLine + within);
+  return at;
+}
+
 cDumpPane::cDumpPane(gui::PaneHost &host) : cLinePane(host, kDumpLines + 1) {}
 
-void cDumpPane::ScrollLineDown() {
-  at_.physicalAddress = (at_.physicalAddress + kDumpBytesPerLine) & kPhysicalMask;
-  at_.address.logical = uint16_t(at_.address.logical + kDumpBytesPerLine);
+void cDumpPane::Scroll(DumpScroll code, int32_t position) {
+  at_ = ScrollDump(at_, code, position);
   Refill();
+}
+
+void cDumpPane::keyPressEvent(QKeyEvent *event) {
+  const int32_t row = gui::PosLine(Ring().GetCursor());
+  const bool ctrl = event->modifiers() & Qt::ControlModifier;
+  std::optional<DumpScroll> code;
+  switch (event->key()) {
+  case Qt::Key_Up: code = row == 0 ? std::optional(DumpScroll::LineUp) : std::nullopt; break;
+  case Qt::Key_Down:
+    code = row >= int32_t(kDumpLines) - 1 ? std::optional(DumpScroll::LineDown) : std::nullopt;
+    break;
+  case Qt::Key_PageUp: code = DumpScroll::PageUp; break;
+  case Qt::Key_PageDown: code = DumpScroll::PageDown; break;
+  case Qt::Key_Home: code = ctrl ? std::optional(DumpScroll::Top) : std::nullopt; break;
+  case Qt::Key_End: code = ctrl ? std::optional(DumpScroll::Bottom) : std::nullopt; break;
+  default: break;
+  }
+  if (!code) {
+    cLinePane::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  const gui::TextPos caret = Ring().GetCursor();
+  Exchange([&] { Scroll(*code); });
+  Ring().SetCursor(caret);
+}
+
+void cDumpPane::Exchange(const std::function<void()> &read) {
+  if (exchange) {
+    exchange(read);
+    return;
+  }
+  // Nothing raised may reach the event loop.
+  try {
+    read();
+  } catch (const xErr &error) {
+    error.Report();
+  }
+}
+
+void cDumpPane::wheelEvent(QWheelEvent *event) {
+  const int notches = event->angleDelta().y() / QWheelEvent::DefaultDeltasPerStep;
+  event->accept();
+  if (notches == 0)
+    return;
+  Exchange([&] {
+    for (int i = 0; i < std::abs(notches); ++i)
+      Scroll(notches > 0 ? DumpScroll::LineUp : DumpScroll::LineDown);
+  });
 }
 
 void cDumpPane::Refill() {

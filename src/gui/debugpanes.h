@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,21 +42,58 @@ public:
   void MarkExecutionLines(uint16_t fromLine, uint16_t toLine) override;
   const std::vector<int16_t> &ClockCounts() const { return clocks_; }
 
+  // Dragging over the listing adds up the clock counts of the rows passed:
+  // the sum stands at the end of the row above the mouse's until the next
+  // press. Rows are the caret's rows.
+  void SumPress(int32_t row);
+  void SumDrag(int32_t row);
+  void SumRelease() { pressed_ = false; }
+
+protected:
+  void mousePressEvent(QMouseEvent *event) override;
+  void mouseMoveEvent(QMouseEvent *event) override;
+  void mouseReleaseEvent(QMouseEvent *event) override;
+
 private:
+  int32_t CaretRow() const { return gui::PosLine(Ring().GetCursor()); }
+  void RestoreAnnotated();
+
   std::vector<int16_t> clocks_;
   uint32_t executionFg_, executionBg_;
+  bool pressed_ = false;
+  bool sumShown_ = false;
+  int32_t anchor_ = 0, annotated_ = 0, lastRow_ = 0;
+  std::string savedText_;
 };
+
+// How the dump moves through memory: the physical form through 1 MB, the
+// logical forms through the 64 KB of their segment.
+enum class DumpScroll : uint8_t { LineUp, LineDown, PageUp, PageDown, Position, Top, Bottom };
+inline constexpr int32_t kPhysicalDumpTopLimit = 0xFFF8;
+inline constexpr int32_t kLogicalDumpTopLimit = 0xFF8;
+DumpAddressing ScrollDump(DumpAddressing at, DumpScroll code, int32_t position = 0);
 
 class cDumpPane : public cLinePane, public DebugDumpPane {
 public:
   explicit cDumpPane(gui::PaneHost &host);
   DumpAddressing &Addressing() override { return at_; }
   void Clear() override { cLinePane::Clear(); }
-  void ScrollLineDown() override;
+  void ScrollLineDown() override { Scroll(DumpScroll::LineDown); }
+  void Scroll(DumpScroll code, int32_t position = 0);
   // Reads the board again from the addressing in use.
   void Refill();
+  // Runs a read of the board the user asked for from the keyboard or the
+  // wheel; the main window's, which pauses its poll and reports failures.
+  std::function<void(const std::function<void()> &read)> exchange;
+
+protected:
+  // The caret keys move past the first and the last row into memory.
+  void keyPressEvent(QKeyEvent *event) override;
+  void wheelEvent(QWheelEvent *event) override;
 
 private:
+  void Exchange(const std::function<void()> &read);
+
   DumpAddressing at_;
 };
 

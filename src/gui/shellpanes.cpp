@@ -33,7 +33,17 @@ TextPane *ShellPanes::Make(PaneFrameKind kind) {
     return new cListingPane(host, ColorOf(debug, ColorRole::kExecutionCursorFg),
                             ColorOf(debug, ColorRole::kExecutionCursorBg));
   }
-  case PaneFrameKind::Dump: return new cDumpPane(host);
+  case PaneFrameKind::Dump: {
+    auto *dump = new cDumpPane(host);
+    dump->exchange = [this](const std::function<void()> &read) {
+      MainWindowCore &core = window_.Core();
+      core.StopPollTimer();
+      core.RunGuarded(read);
+      if (core.Debugging())
+        core.StartPollTimer();
+    };
+    return dump;
+  }
   case PaneFrameKind::Stdio: return new cStdioPane(host);
   case PaneFrameKind::Watch:
   case PaneFrameKind::Register:
@@ -68,8 +78,36 @@ void ShellPanes::ShowSource(const Diagnostic &message) {
   }
   if (!frame || !frame->HasView())
     return;
-  frame->View()->SetCaret(uint16_t(message.line > 0 ? message.line - 1 : 0),
-                          uint16_t(message.column > 0 ? message.column - 1 : 0));
+  const uint16_t line = uint16_t(message.line > 0 ? message.line - 1 : 0);
+  frame->View()->SetCaret(line, uint16_t(message.column > 0 ? message.column - 1 : 0));
+  // The message's whole line in the message colours, where no debugger
+  // mark stands.
+  Unmark();
+  auto *edit = dynamic_cast<cTextEdit *>(frame->View());
+  if (!edit || !edit->EditWidget())
+    return;
+  const PaneSettings &own = settings_.Pane(PaneKind::kMessage);
+  const gui::TextPos from = gui::MakePos(line, 0);
+  edit->EditWidget()->AddColorRange(from, gui::MakePos(line + 1, 0), ColorOf(own, ColorRole::kCurrentMessageBg),
+                                    ColorOf(own, ColorRole::kCurrentMessageFg), true);
+  marked_ = MarkedLine{edit->GetFileName(), from};
+}
+
+void ShellPanes::Unmark() {
+  if (!marked_)
+    return;
+  const PaneSettings &own = settings_.Pane(PaneKind::kMessage);
+  const gui::cColorPair mark(ColorOf(own, ColorRole::kCurrentMessageBg), ColorOf(own, ColorRole::kCurrentMessageFg));
+  for (cTextEdit *edit : cTextEdit::Editors()) {
+    if (!edit->EditWidget() || !edit->ShowsFile(marked_->file))
+      continue;
+    // Only the message's own mark: a debugger mark there stays.
+    const gui::cRangeTree *ranges = edit->EditWidget()->ColorRanges();
+    const gui::cRangeData *data = nullptr;
+    if (ranges && ranges->Lookup(marked_->at, nullptr, &data) && data && data->IsEqual(mark))
+      edit->EditWidget()->RemoveColorRange(marked_->at, true);
+  }
+  marked_.reset();
 }
 
 } // namespace tsw

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "gui/tswedit.h"
 #include "gui/textpane.h"
@@ -23,8 +25,17 @@ public:
   void ShowSource(const Diagnostic &message);
 
 private:
+  // The editor line the current message is marked on, to take the mark
+  // away again; the editor is looked up anew, it may have closed.
+  struct MarkedLine {
+    std::string file;
+    uint32_t at = 0;
+  };
+  void Unmark();
+
   cMainWindow &window_;
   const Settings &settings_;
+  std::optional<MarkedLine> marked_;
 };
 
 // The message window's positions follow the edits of the compiled program.

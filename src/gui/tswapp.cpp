@@ -15,6 +15,7 @@
 #include "foundation/xerr.h"
 #include "gui/dlgmsg.h"
 #include "gui/dlgpass.h"
+#include "gui/dlgtip.h"
 #include "gui/mainframe.h"
 #include "gui/qtnotify.h"
 #include "gui/recentfiles.h"
@@ -149,6 +150,12 @@ void tswApp::RegisterCommands() {
   commands_.Add(
       cmd::kOptionB, [this] { client_->Build().optionB = !client_->Build().optionB; }, [this] { return client_ != nullptr; },
       [this] { return client_ && client_->Build().optionB; });
+  commands_.Add(cmd::kTips, [this] {
+    if (!module_ || !frame_)
+      return;
+    TipFile tips(paths_.programDirectory + kTipsFile);
+    RunTipDialog(*module_, frame_, tips);
+  });
   commands_.Add(cmd::kAbout, [this] {
     if (module_ && frame_)
       RunInformationDialog(*module_, kAboutTemplate, frame_);
@@ -204,6 +211,11 @@ bool tswApp::InitInstance() {
     }
   }
   ApplyViewToggles();
+  if (module_) {
+    TipFile tips(paths_.programDirectory + kTipsFile);
+    if (tips.ShowAtStartup())
+      RunTipDialog(*module_, frame_, tips);
+  }
   FinishStartup(*this);
   return true;
 }

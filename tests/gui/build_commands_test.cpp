@@ -123,6 +123,19 @@ TEST_F(ShellBuild, TheCompileCommandCompilesTheActiveEditorsFileAndListsItsError
   auto *editor = dynamic_cast<cEditFrame *>(Shell().currentProgramFrame);
   ASSERT_NE(editor, nullptr) << "the compiled file's editor is the program's";
   EXPECT_EQ(editor->View()->Caret() >> 16, 1u) << "its caret on the first message's line";
+  auto *edit = dynamic_cast<cTextEdit *>(editor->View());
+  ASSERT_NE(edit, nullptr);
+  auto markedLine = [&]() -> std::optional<int32_t> {
+    for (int32_t line = 0; line < 6; ++line) {
+      const gui::cRangeData *data = nullptr;
+      if (edit->EditWidget()->ColorRanges() &&
+          edit->EditWidget()->ColorRanges()->Lookup(gui::MakePos(line, 0), nullptr, &data) &&
+          data->IsEqual(gui::cColorPair(cTextMessage::kCurrentBg, cTextMessage::kCurrentFg)))
+        return line;
+    }
+    return std::nullopt;
+  };
+  EXPECT_EQ(markedLine(), 1) << "the message's line marked in its editor";
   EXPECT_FALSE(window.Core().Debugging()) << "a failed compile loads nothing";
   EXPECT_FALSE(pleaseWait.busy);
   auto opened = std::find(pleaseWait.calls.begin(), pleaseWait.calls.end(), "open cancel");
@@ -137,6 +150,7 @@ TEST_F(ShellBuild, TheCompileCommandCompilesTheActiveEditorsFileAndListsItsError
   EXPECT_EQ(Rows(), (std::vector<std::string>{"line 3: prog.c: ERROR: [491]", "line 5: prog.c: ERROR: [492]"}));
   Command(cmd::kNextMessage);
   EXPECT_EQ(editor->View()->Caret() >> 16, 4u);
+  EXPECT_EQ(markedLine(), 4) << "the mark moves with the current message";
   Command(cmd::kNextMessage);
   EXPECT_EQ(editor->View()->Caret() >> 16, 2u) << "on from the last is the first";
   ASSERT_TRUE(editor->View()->Save());

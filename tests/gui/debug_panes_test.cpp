@@ -177,6 +177,83 @@ TEST_F(DebugPanes, TheDumpPaneShowsTheBoardsBytesFromTheAddressAsked) {
   EXPECT_TRUE(StartsWith(lines[1], "4110 ")) << lines[1];
   dump->ScrollLineDown();
   EXPECT_TRUE(StartsWith(dump->Lines()[0], "4110 "));
+  // The caret keys go on into memory past the last and the first row.
+  dump->setFocus();
+  for (int i = 0; i < 8; ++i)
+    QTest::keyClick(dump, Qt::Key_Down);
+  EXPECT_TRUE(StartsWith(dump->Lines()[0], "4120 ")) << dump->Lines()[0];
+  QTest::keyClick(dump, Qt::Key_PageUp);
+  EXPECT_TRUE(StartsWith(dump->Lines()[0], "40a0 ")) << dump->Lines()[0];
+  EXPECT_TRUE(window.PollTimerRunning());
+  EXPECT_TRUE(notifier.boxes.empty());
+}
+
+TEST(DumpScrollTest, TheDumpWrapsAtTheEndsOfItsSpace) {
+  struct Case {
+    const char *name;
+    bool physical;
+    uint32_t from; // physical address or logical offset
+    DumpScroll code;
+    uint32_t to;
+  };
+  const Case cases[] = {
+      {"line up from the first line wraps to the last page", true, 0x0, DumpScroll::LineUp, 0xFFF80},
+      {"line down past the last page wraps to 0", true, 0xFFF80, DumpScroll::LineDown, 0x0},
+      {"page down", true, 0x100, DumpScroll::PageDown, 0x180},
+      {"page up below 0 goes to 0", true, 0x40, DumpScroll::PageUp, 0x0},
+      {"bottom", true, 0x10, DumpScroll::Bottom, 0xFFF80},
+      {"logical line up wraps to its last page", false, 0x0, DumpScroll::LineUp, 0xFF80},
+      {"logical line down past the last page goes on", false, 0xFF80, DumpScroll::LineDown, 0xFF90},
+      {"logical keeps the offset within its line", false, 0x4103, DumpScroll::LineDown, 0x4113},
+      {"logical top", false, 0x4100, DumpScroll::Top, 0x0},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    DumpAddressing at;
+    at.physicalForm = c.physical;
+    at.segmentForm = !c.physical;
+    if (c.physical)
+      at.physicalAddress = c.from;
+    else
+      at.address = MakeAddr24(0x12, uint16_t(c.from));
+    DumpAddressing moved = ScrollDump(at, c.code);
+    EXPECT_EQ(c.physical ? moved.physicalAddress : moved.address.logical, c.to);
+    if (!c.physical) {
+      EXPECT_EQ(moved.address.segment, 0x12) << "the segment stays";
+    }
+  }
+}
+
+class ListingSumTest : public QtSuite {
+protected:
+  void SetUp() override {
+    const int16_t counts[] = {4, 7, 0, 10, 11, 12, 13, 6, 6, 6};
+    for (int i = 0; i < 10; ++i)
+      pane.AppendLine(fmt::format("{:04X}  row {}", 0x4100 + i, i), counts[i]);
+  }
+  std::string Row(int32_t row) { return pane.Ring().GetLine(row); }
+  RecordingPaneHost host;
+  cListingPane pane{host, 0xFF, 0xFF00};
+};
+
+TEST_F(ListingSumTest, DraggingAddsUpTheCountsOfTheRowsPassed) {
+  pane.SumPress(3);
+  pane.SumDrag(7);
+  EXPECT_EQ(Row(6), "4106  row 6" + std::string(29, ' ') + "  46") << "rows 3 to 6: 10 + 11 + 12 + 13, to column 44";
+  pane.SumDrag(6);
+  EXPECT_EQ(Row(6), "4106  row 6") << "the row gets its text back";
+  EXPECT_EQ(Row(5).substr(40, 4), "  33");
+  pane.SumDrag(4);
+  EXPECT_EQ(Row(5).substr(40, 4), "  33") << "closer to the anchor the last sum stays";
+  pane.SumRelease();
+  // A run over a row without a count is marked incomplete.
+  pane.SumPress(1);
+  EXPECT_EQ(Row(5), "4105  row 5") << "a press takes the old sum away";
+  pane.SumDrag(4);
+  EXPECT_EQ(Row(3).substr(39), "  *17");
+  pane.SumRelease();
+  pane.SumPress(8);
+  EXPECT_EQ(Row(3), "4103  row 3");
 }
 
 class StdioPaneTest : public QtSuite {
