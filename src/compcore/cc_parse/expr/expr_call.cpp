@@ -16,8 +16,8 @@
 #include "compcore/cc_parse/expr/expr_argument_text.h"
 #include "compcore/cc_parse/expr/expr_assign.h"
 #include "compcore/cc_parse/expr/expr_unary.h"
-#include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
+#include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -25,8 +25,9 @@
 #include "compcore/common/cc_session.h"
 #include "foundation/msgnumbers.h"
 
-#include <cstdlib>
 #include <fmt/format.h>
+
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>

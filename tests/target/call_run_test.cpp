@@ -1,0 +1,102 @@
+// Calls compiled by our compiler, run on the simulator on the kernel: the
+// arguments arrive in their order and types, results come back, recursion
+// works, and the stack is where it was after each call (a loop of many
+// calls would run out of it otherwise). The programs leave their results
+// in words at fixed addresses above the kernel and the program's code.
+#include <gtest/gtest.h>
+
+#include <fmt/format.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runner/program_check.h"
+#include "runner/simulator.h"
+#include "target_fixture.h"
+
+namespace tsw::target {
+namespace {
+
+using testing::OurBuildRequest;
+using tsw::testing::TempDir;
+
+constexpr uint32_t kMarks = 0xC100;
+
+struct CallProgram {
+  const char *what;
+  const char *functions;
+  // Statements of main; "MARK(n)" is the n-th result word.
+  const char *main;
+  std::vector<uint16_t> marks;
+};
+
+std::string ProgramText(const CallProgram &c) {
+  return fmt::format("#define MARK(n) (*(int *)({:#x} + 2 * (n)))\n{}int main(void) {{\n{}  return 0;\n}}\n", kMarks,
+                     c.functions, c.main);
+}
+
+const CallProgram kPrograms[] = {
+    {"arguments in order, results back",
+     "int add3(int a, int b, int c) { return a + b + c; }\n"
+     "int sub(int a, int b) { return a - b; }\n",
+     "  MARK(0) = add3(1, 2, 7);\n"
+     "  MARK(1) = sub(10, 3);\n"
+     "  MARK(2) = add3(sub(10, 3), add3(1, 2, 3), 8);\n",
+     {10, 7, 21}},
+    // 100065 is 0x000186E1.
+    {"char and long arguments",
+     "long widen(char c, long l) { return l + c; }\n"
+     "int next(char c) { return c + 1; }\n",
+     "  *(long *)(0xC100) = widen('A', 100000L);\n"
+     "  MARK(2) = next('A');\n",
+     {0x86E1, 0x0001, 'B'}},
+    {"the stack is balanced over many calls",
+     "int sub(int a, int b) { return a - b; }\n",
+     "  int i;\n  int n;\n  n = 0;\n"
+     "  for (i = 0; i < 1000; i++) n += sub(i + 1, i);\n"
+     "  MARK(0) = n;\n",
+     {1000}},
+    {"recursion",
+     "int fact(int n) { if (n < 2) return 1; return n * fact(n - 1); }\n",
+     "  MARK(0) = fact(6);\n",
+     {720}},
+    {"through a pointer",
+     "int sub(int a, int b) { return a - b; }\n"
+     "int (*op)();\n",
+     "  op = sub;\n"
+     "  MARK(0) = op(10, 3);\n"
+     "  MARK(1) = op(op(9, 1), 2);\n",
+     {7, 6}},
+    {"a structure argument",
+     "struct P { int x, y, z; };\n"
+     "struct P q;\n"
+     "int weigh(int k, struct P p, int m) { return k * 100 + p.x * 10 + p.z + m; }\n",
+     "  q.x = 4;\n  q.y = 5;\n  q.z = 7;\n"
+     "  MARK(0) = weigh(2, q, 1000);\n",
+     {1247}},
+};
+
+TEST(CallRunTest, CallsGiveTheirResultsAndKeepTheStack) {
+  for (const CallProgram &c : kPrograms) {
+    TempDir dir;
+    TswccBuildRequest request = OurBuildRequest();
+    request.outputDir = dir.path();
+    request.source = dir.Write("prog.c", ProgramText(c));
+    TswccBuild build = BuildWithTswcc(request);
+    ASSERT_TRUE(build.ok) << c.what << ":\n" << build.log;
+    SimulatorRequest run;
+    run.hexImage = build.hexImage;
+    run.dumps.push_back({kMarks, uint32_t(2 * c.marks.size())});
+    SimulatorRun result = RunOnSimulator(run);
+    ASSERT_EQ(result.stop, SimStop::Halted) << c.what << ":\n" << result.log;
+    for (size_t i = 0; i < c.marks.size(); ++i) {
+      auto bytes = result.Read(kMarks + 2 * uint32_t(i), 2);
+      ASSERT_TRUE(bytes) << c.what;
+      EXPECT_EQ(uint16_t((*bytes)[0] | (*bytes)[1] << 8), c.marks[i]) << c.what << " word " << i;
+    }
+  }
+}
+
+} // namespace
+} // namespace tsw::target
