@@ -161,26 +161,6 @@ void EmitFixedAddress(const ValueRecord &value, uint16_t size) {
   EmitZeros(size - kPointerBytes);
 }
 
-// An initializer is read as a constant reader reads: no code is emitted,
-// and a value only run-time code could compute marks the walk instead.
-class ConstantWalkScope {
-public:
-  ConstantWalkScope() : savedNeedsCode_(Walk().needsCode), savedConstantOnly_(Walk().constantOnly) {
-    Walk().needsCode = false;
-    Walk().constantOnly = true;
-  }
-  ~ConstantWalkScope() {
-    Walk().needsCode = savedNeedsCode_;
-    Walk().constantOnly = savedConstantOnly_;
-  }
-  ConstantWalkScope(const ConstantWalkScope &) = delete;
-  ConstantWalkScope &operator=(const ConstantWalkScope &) = delete;
-
-private:
-  bool savedNeedsCode_;
-  bool savedConstantOnly_;
-};
-
 // The kinds of the word's levels without the const marks, which the type
 // check does not weigh.
 uint32_t LevelKinds(uint32_t word) {

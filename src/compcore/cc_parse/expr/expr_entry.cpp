@@ -24,26 +24,6 @@ namespace {
 
 constexpr char kBlankLimit = ' ';
 
-// A constant reader's walk, which may be nested in another (a dimension
-// read while a cast's type name is read): the outer one goes on as it was.
-class ConstantWalkScope {
-public:
-  ConstantWalkScope() : savedNeedsCode_(Walk().needsCode), savedConstantOnly_(Walk().constantOnly) {
-    Walk().needsCode = false;
-    Walk().constantOnly = true;
-  }
-  ~ConstantWalkScope() {
-    Walk().needsCode = savedNeedsCode_;
-    Walk().constantOnly = savedConstantOnly_;
-  }
-  ConstantWalkScope(const ConstantWalkScope &) = delete;
-  ConstantWalkScope &operator=(const ConstantWalkScope &) = delete;
-
-private:
-  bool savedNeedsCode_;
-  bool savedConstantOnly_;
-};
-
 // A float constant is no answer, even a whole one: its bits are no number.
 bool IsIntegerConstant(const ValueRecord &value) {
   const bool isFloat = value.type == kTypeFloat && !value.HasLevel();

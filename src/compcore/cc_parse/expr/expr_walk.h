@@ -32,6 +32,28 @@ struct ExpressionWalk {
 };
 ExpressionWalk &Walk();
 
+// A constant reader's walk, which may be nested in another (a dimension
+// read while a cast's type name is read, an initializer's value): no code
+// is emitted, a value only run-time code could compute marks the walk, and
+// the outer walk goes on as it was.
+class ConstantWalkScope {
+public:
+  ConstantWalkScope() : savedNeedsCode_(Walk().needsCode), savedConstantOnly_(Walk().constantOnly) {
+    Walk().needsCode = false;
+    Walk().constantOnly = true;
+  }
+  ~ConstantWalkScope() {
+    Walk().needsCode = savedNeedsCode_;
+    Walk().constantOnly = savedConstantOnly_;
+  }
+  ConstantWalkScope(const ConstantWalkScope &) = delete;
+  ConstantWalkScope &operator=(const ConstantWalkScope &) = delete;
+
+private:
+  bool savedNeedsCode_;
+  bool savedConstantOnly_;
+};
+
 // The walk emits run-time code (no constant reader is reading).
 inline bool WalkEmitsCode() { return !Walk().constantOnly; }
 // Whether a conditional jump emitted now directly follows the comparison
