@@ -227,6 +227,9 @@ void PositionRootCaches(bool biosCompile) {
   AttachZ180RootOrigins(Information().rootCodeStart, Information().rootVariableStart);
   caches.rootCode->SetEmitAddress(Information().rootCodeStart);
   caches.rootVariable->SetEmitAddress(Information().rootVariableStart);
+  // Constants go with the code unless the processor keeps them apart.
+  if (CurrentCpu() == TargetCpu::Z180)
+    SelectCodeCache(Information().rootCodeStart);
 }
 
 // The program's start-up code in the room the memory map kept for it: it
