@@ -19,6 +19,7 @@
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/cc_parse/stmt/function_body.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -285,6 +286,7 @@ bool CompileProgramText(const std::string &programPath, bool biosCompile) {
   macros.withoutBoard = DirectiveShellInUse().CompileWithoutBoard();
   DefineTargetMacros(macros);
   ResetCompilerState();
+  StartFunctionCompiler(biosCompile);
   FrontEndItems items;
   bool ranToEnd = true;
   try {

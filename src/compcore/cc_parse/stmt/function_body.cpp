@@ -11,6 +11,7 @@
 #include "compcore/cc_parse/decl/cc_declarator.h"
 #include "compcore/cc_parse/decl/cc_params.h"
 #include "compcore/cc_parse/stmt/frame_layout.h"
+#include "compcore/cc_parse/stmt/prototypes.h"
 #include "compcore/cc_parse/stmt/statement.h"
 #include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_parse/stmt/stmt_return.h"
@@ -116,6 +117,8 @@ bool FunctionCompilerBackEnd::InFunctionDefinition() { return StatementState().i
 
 std::string FunctionCompilerBackEnd::CurrentFunctionName() { return StatementState().name; }
 
+void FunctionCompilerBackEnd::SetVariableArguments() { StatementState().variableArguments = true; }
+
 // function-definition = declarator [ parameter-list ] [ old-style-parameters ]
 //                       ( compound-statement | ";" | "," )
 bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t baseType, int16_t storageClass,
@@ -131,12 +134,20 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
   f.symbol = EnterFunctionSymbol(baseType, storageClass);
   ResetLocalSymbolTable();
 
-  if (declaratorResult == kFunctionWithParameters && ParseParameterList() == 0)
-    ParseOldStyleParameters();
+  int count = -1;
+  if (declaratorResult == kFunctionWithParameters) {
+    count = ParseParameterList();
+    if (count == 0)
+      ParseOldStyleParameters();
+  }
   SkipBlanksAcrossLines();
   const bool hasBody = MatchKeyword("{");
   if (!hasBody && *InputCursor != ';' && *InputCursor != ',')
     CompileError<kMsgFunctionBodyExpected>();
+  if (f.symbol)
+    CheckPrototype(count, *f.symbol, hasBody, f.variableArguments, Attributes().current & kAttrFirstTime);
+  // A body after a prototype that did not fit is still compiled: its own
+  // mistakes are worth knowing.
   if (hasBody)
     CompileBody();
   EndFunction(hasBody);
@@ -144,7 +155,10 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
   return hasBody;
 }
 
+void StartFunctionCompiler(bool biosCompile) { StartPrototypesForCompile(biosCompile); }
+
 void ResetFunctionCompiler() {
+  ResetPrototypePool();
   ResetStatementState();
   RegisterStatementState();
 }

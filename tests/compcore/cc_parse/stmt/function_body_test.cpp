@@ -151,5 +151,37 @@ TEST_F(FunctionBodyCompile, IfJumpsOverTheThenPartAndElseOverTheElsePart) {
   }
 }
 
+// Every declaration and the definition are held to the first declaration
+// with typed parameters.
+TEST_F(FunctionBodyCompile, DefinitionsAgreeWithTheirPrototypes) {
+  struct Case {
+    const char *what;
+    const char *program;
+    const char *number; // reported once; null: nothing reported
+  };
+  const Case cases[] = {
+      {"f(void) then f(void)", "int f(void);\nint f(void) { return 1; }", nullptr},
+      {"the same parameters", "int f(int a, char *p);\nint f(int b, char *q) { return b; }", nullptr},
+      {"a parameter of another type", "int f(int a, char *p);\nint f(int a, long p) { return a; }", "471"},
+      {"a pointer for an int", "int f(int a);\nint f(int *a) { return 1; }", "471"},
+      {"more parameters than the prototype", "int f(int a);\nint f(int a, int b) { return a; }", "473"},
+      {"fewer parameters than the prototype", "int f(int a, int b);\nint f(int a) { return a; }", "473"},
+      {"the prototype's ... takes the definition's extra parameters",
+       "int f(int a, ...);\nint f(int a, int b) { return a; }", nullptr},
+      {"a second prototype without ...", "int f(int a, ...);\nint f(int a);", "473"},
+      {"a prototype without a body", "int f(int a);\nint f(long a);", "471"},
+      {"no prototype: the definition records the list", "int f(int a) { return a; }\nint f(int a);", nullptr},
+  };
+  for (const Case &c : cases) {
+    CompileAlone(std::string("#nodebug\n") + c.program);
+    const std::vector<std::string> numbers = MessageNumbers();
+    if (c.number)
+      EXPECT_EQ(std::count(numbers.begin(), numbers.end(), c.number), 1)
+          << c.what << ": " << ::testing::PrintToString(Records());
+    else
+      EXPECT_TRUE(numbers.empty()) << c.what << ": " << ::testing::PrintToString(Records());
+  }
+}
+
 } // namespace
 } // namespace tsw::testing
