@@ -183,5 +183,32 @@ TEST_F(FunctionBodyCompile, DefinitionsAgreeWithTheirPrototypes) {
   }
 }
 
+TEST_F(FunctionBodyCompile, AReturnedValueTakesTheFunctionsType) {
+  const std::vector<std::string> intToLong = {"ex    de,hl", "ld    a,d", "rla", "sbc   hl,hl", "ld    b,h",
+                                              "ld    c,l", "ret"};
+  struct Case {
+    const char *what;
+    const char *program;
+    std::vector<std::string> listing;
+    const char *warning; // null: none
+  };
+  std::vector<std::string> longFromConstant = {"ld    hl,0003"};
+  longFromConstant.insert(longFromConstant.end(), intToLong.begin(), intToLong.end());
+  const Case cases[] = {
+      {"an int widened to a long", "long f(void) { return 3; }", longFromConstant, nullptr},
+      {"an int narrowed to a char", "int g;\nchar f(void) { return g; }", {"ld    hl,(0000)", "ld    h,00", "ret"},
+       nullptr},
+      {"a value from a void function", "void f(void) { return 1; }", {"ld    hl,0001", "ret"}, "3006"},
+      {"no value from an int function", "int f(void) { return; }", {"ret"}, "3007"},
+  };
+  for (const Case &c : cases) {
+    CompileAlone(std::string("#nodebug\n") + c.program);
+    const std::vector<std::string> numbers = MessageNumbers();
+    EXPECT_EQ(numbers, c.warning ? std::vector<std::string>{c.warning} : std::vector<std::string>{})
+        << c.what << ": " << ::testing::PrintToString(Records());
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), c.listing)) << c.what;
+  }
+}
+
 } // namespace
 } // namespace tsw::testing
