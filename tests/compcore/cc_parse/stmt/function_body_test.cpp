@@ -1,4 +1,7 @@
 #include "compcore/decode_check.h"
+#include "compcore/cc_gen/codegen_hooks.h"
+#include "compcore/cc_rom/shadow_image.h"
+#include "compcore/cc_stab/cc_stab.h"
 #include "compcore/program_compile_fixture.h"
 
 #include <gtest/gtest.h>
@@ -98,6 +101,8 @@ TEST_F(FunctionBodyCompile, MistakesAreReportedByNumber) {
       {"a function defined twice", "int f(void) { return 1; }\nint f(void) { return 2; }", "491"},
       {"neither body nor ';' after the declarator", "int f(void) x", "470"},
       {"an if without '('", "int g;\nvoid f(void) { if g) ; }", "2051"},
+      {"root after xmem", "xmem int f(void);\nroot int f(void) { return 1; }", "543"},
+      {"xmem after root", "root int f(void);\nxmem int f(void);", "543"},
   };
   for (const Case &c : cases) {
     CompileAlone(std::string("#nodebug\n") + c.program);
@@ -207,6 +212,41 @@ TEST_F(FunctionBodyCompile, AReturnedValueTakesTheFunctionsType) {
     EXPECT_EQ(numbers, c.warning ? std::vector<std::string>{c.warning} : std::vector<std::string>{})
         << c.what << ": " << ::testing::PrintToString(Records());
     EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), c.listing)) << c.what;
+  }
+}
+
+// A function in extended memory: its code in the window, reached from
+// root code directly by a long call or, with bouncers, through its root
+// bouncer, whose address becomes the function's.
+TEST_F(FunctionBodyCompile, ExtendedMemoryFunctionsAreEnteredFromRootCode) {
+  const std::string program = std::string(kCorvidRoot) +
+                              "#xcodorg xc 0x10 0xE000 0x1000 apply\n#nodebug\n"
+                              "xmem int f(void) { return 1; }\n"
+                              "int g(void) { return 2; }\n";
+  const ADDR24 body = MakeAddr24(0x10, 0xE000);
+  struct Case {
+    bool noBouncers;
+    ADDR24 address;
+    std::vector<uint8_t> root; // the root code's bytes
+  };
+  const Case cases[] = {
+      {true, body, {0x21, 0x02, 0x00, 0xC9}},
+      {false, MakeAddr24(0, 0x1000), {0xCF, 0x00, 0xE0, 0x10, 0xC9, 0x21, 0x02, 0x00, 0xC9}},
+  };
+  for (const Case &c : cases) {
+    TearDown();
+    SetUp();
+    CodeGenSetup().noBouncers = c.noBouncers;
+    ASSERT_EQ(Compile(program), 0) << ::testing::PrintToString(Records());
+    const SymbolRecord *f = LookupSymbol("f", false, SymbolTableId::kGlobal);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->address, Addr24ToLong(c.address)) << c.noBouncers;
+    std::vector<uint8_t> root(c.root.size()), code(5);
+    ASSERT_TRUE(ReadEmittedBytes(MakeAddr24(0, 0x1000), uint32_t(root.size()), root.data()));
+    EXPECT_EQ(HexBytes(root), HexBytes(c.root)) << c.noBouncers;
+    // ld hl,1 and the long return.
+    ASSERT_TRUE(ReadEmittedBytes(body, uint32_t(code.size()), code.data()));
+    EXPECT_EQ(HexBytes(code), "21 01 00 ED 45") << c.noBouncers;
   }
 }
 
