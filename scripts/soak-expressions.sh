@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs thousands of generated expression programs on the simulator, three
 # at a time, and keeps each disagreement as a minimal reproducer.
-#   scripts/soak-expressions.sh [COUNT] [FIRST_SEED] [OUT_DIR] [PRESET]
+#   scripts/soak-expressions.sh [COUNT] [FIRST_SEED] [OUT_DIR] [PRESET] [sdcc|tswcc]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,6 +9,7 @@ count=${1:-3000}
 first=${2:-1000}
 out=${3:-build/soak}
 preset=${4:-dev}
+compiler=${5:-sdcc}
 jobs=3
 
 cmake --preset "$preset" >/dev/null
@@ -19,7 +20,7 @@ share=$(( (count + jobs - 1) / jobs ))
 status=0
 pids=()
 for ((i = 0; i < jobs; i++)); do
-  "$soak" $((first + i * share)) "$share" "$out" &
+  "$soak" $((first + i * share)) "$share" "$out" "$compiler" &
   pids+=($!)
 done
 for pid in "${pids[@]}"; do

@@ -14,10 +14,13 @@
 #include "foundation/version.h"
 #include "foundation/xerr.h"
 #include "gui/dlgmsg.h"
+#include "gui/dlgpass.h"
 #include "gui/mainframe.h"
 #include "gui/qtnotify.h"
 #include "gui/recentfiles.h"
 #include "gui/resmodule.h"
+#include "gui/shellbuild.h"
+#include "gui/shellpanes.h"
 #include "gui/shellbreakpoints.h"
 #include "gui/shellstate.h"
 #include "gui/statbar.h"
@@ -28,6 +31,7 @@ namespace tsw {
 namespace {
 
 constexpr const char *kTipsFile = "tsw.tip";
+constexpr const char *kAboutTemplate = "DIALOG_ABOUT";
 constexpr size_t kLibDirAppendLimit = 260;
 
 std::string WithSeparator(std::string dir) {
@@ -49,7 +53,34 @@ struct NotifierScope {
   ~NotifierScope() { plat::SetNotifier(nullptr); }
 };
 
+BuildPaths BuildPathsOf(const Settings &settings, const ShellPaths &paths) {
+  BuildPaths build;
+  build.programDirectory = paths.programDirectory;
+  build.defaultBios = settings.locations.defaultBios;
+  build.defaultUserBios = settings.locations.defaultUserBios;
+  build.rtiFile = settings.locations.corvidRtiFile;
+  build.userBiosEnabled = settings.main.userBiosEnabled;
+  build.biosFileType = settings.main.biosFileType;
+  return build;
+}
+
 } // namespace
+
+void ApplyLinkSettings(const CommunicationSettings &comm) {
+  ShellLinkValues values;
+  values.port = comm.port;
+  values.baud = comm.baudRate;
+  values.stopBits = comm.stopBits;
+  values.rtsFlow = comm.rtsFlow;
+  values.fullDuplex = comm.fullDuplex;
+  values.safety = comm.safety;
+  values.useTcp = comm.useTcp;
+  values.netAddress = comm.netAddress;
+  values.netAddressText = comm.netAddressText;
+  values.controllerName = comm.controllerName;
+  values.tcpPort = comm.tcpPort;
+  driver::ApplyLinkSettings(values);
+}
 
 ShellPaths ShellPaths::Find() {
   ShellPaths paths;
@@ -65,7 +96,10 @@ ShellPaths ShellPaths::Find() {
 tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorFactory &editors)
     : line_(std::move(line)), paths_(std::move(paths)), cleanup_(cleanup), editors_(editors),
       settings_(std::make_unique<Settings>(line_.versionText, paths_.programDirectory)), engine_(*settings_),
-      linkHost_(*settings_, paths_.programDirectory) {
+      linkHost_(*settings_, paths_.programDirectory), passPhrase_([this] {
+        return module_ ? RunPassPhraseDialog(*module_, frame_) : PassPhraseEntry{};
+      }) {
+  linkHost_.passPhrase = &passPhrase_;
   // The module's name as start-up read it, so that it is saved back.
   settings_->main.resourceModule = kEnglishModuleName;
   ReadResourceModuleName(line_.versionText, settings_->main.resourceModule);
@@ -75,7 +109,9 @@ tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorF
   compilerSource_.programDirectory = [this] { return paths_.programDirectory; };
   compilerSource_.libDirPath = [this] { return libraryDirectory_; };
   compilerSource_.defaultUserBios = [this] { return settings_->locations.defaultUserBios; };
-  compilerSource_.biosSourcePath = [this] { return biosSourcePath_; };
+  compilerSource_.biosSourcePath = [this] {
+    return client_ && client_->Builds() ? client_->Builds()->BiosPath() : std::string();
+  };
   compilerSource_.biosFileType = [this] { return int16_t(settings_->main.biosFileType); };
   compilerSource_.userBiosEnabled = [this] { return settings_->main.userBiosEnabled; };
   compilerSource_.linkHost = &linkHost_;
@@ -83,6 +119,7 @@ tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorF
 }
 
 tswApp::~tswApp() {
+  SetRtiShell(nullptr);
   InstallDebugger(nullptr);
   InstallCompilerShell(nullptr);
   delete frame_;
@@ -100,15 +137,25 @@ void tswApp::RegisterCommands() {
   commands_.Add(cmd::kVerboseDisassembly, flip(&MainSettings::verboseDisassembly), {},
                 flag(&MainSettings::verboseDisassembly));
   commands_.Add(cmd::kAssumeCorvid, flip(&MainSettings::assumeCorvidCpu), {}, flag(&MainSettings::assumeCorvidCpu));
+  // The options live with the build workers' flags in the main window.
   commands_.Add(
       cmd::kOptionA,
       [this] {
-        optionA_ = !optionA_;
-        driver::SetCompileChanged(optionA_ != optionAAtLoad_);
+        BuildState &build = client_->Build();
+        build.optionA = !build.optionA;
+        driver::SetCompileChanged(build.optionA != build.optionAAtLoad);
       },
-      [this] { return !settings_->comm.useTcp; }, [this] { return optionA_; });
+      [this] { return client_ && !settings_->comm.useTcp; }, [this] { return client_ && client_->Build().optionA; });
   commands_.Add(
-      cmd::kOptionB, [this] { optionB_ = !optionB_; }, {}, [this] { return optionB_; });
+      cmd::kOptionB, [this] { client_->Build().optionB = !client_->Build().optionB; }, [this] { return client_ != nullptr; },
+      [this] { return client_ && client_->Build().optionB; });
+  commands_.Add(cmd::kAbout, [this] {
+    if (module_ && frame_)
+      RunInformationDialog(*module_, kAboutTemplate, frame_);
+  });
+  commands_.Add(
+      cmd::kOfflineCompile, [this] { client_->Builds()->OfflineCompileCommand(); },
+      [this] { return client_ && client_->Builds() && !Shell().editorFrames.Empty(); });
 }
 
 void tswApp::ToggleToolBar() {
@@ -129,6 +176,7 @@ bool tswApp::InitInstance() {
   cleanup_.Add([defines = defines_]() mutable { defines.reset(); });
 
   settings_->Load();
+  ApplyLinkSettings(settings_->comm);
   if (!settings_->main.userLibEnabled)
     libraryDirectory_ =
         paths_.programDirectory + Upper(settings_->locations.defaultLibDir).substr(0, kLibDirAppendLimit);
@@ -163,8 +211,19 @@ bool tswApp::InitInstance() {
 void tswApp::InitMainWindow() {
   windowTitle_ += VersionTitleText();
   client_ = new cMainWindow(engine_, compiler_, *settings_, editors_);
+  client_->SetLanguageModule(module_);
   debugUi_ = std::make_unique<ShellDebugUi>(*client_);
   InstallDebugger(debugUi_.get());
+  panes_ = std::make_unique<ShellPanes>(*client_, *settings_);
+  client_->SetPaneMaker([this](PaneFrameKind kind) { return panes_->Make(kind); });
+  client_->paneOpened = [this](DebugPane pane, TextPane &shown) { debugUi_->FillOpenedPane(pane, shown); };
+  buildTarget_ = std::make_unique<DriverBuildTarget>([this] { return settings_->comm.useTcp; });
+  buildTarget_->refreshAfterReset = [this] { debugUi_->RefreshAfterReset(); };
+  buildWindows_ = std::make_unique<ShellBuildWindows>(*client_);
+  client_->SetBuildTarget(*buildTarget_, *buildWindows_, [this] { return BuildPathsOf(*settings_, paths_); });
+  compilerSource_.build = &client_->Build();
+  rti_ = std::make_unique<ShellRti>(client_);
+  SetRtiShell(rti_.get());
   frame_ = new cMainFrame(client_, commands_);
   frame_->setWindowTitle(QString::fromUtf8(windowTitle_));
   const MainSettings &main = settings_->main;
@@ -271,11 +330,14 @@ int RunTsw(int argc, char **argv, const RunOptions &options) {
   // Outlives the application, whose editors keep it.
   ShellBreakpoints breakpoints;
   sourceEditors.SetBreakpoints(&breakpoints);
+  ShellMessagePositions messagePositions;
+  sourceEditors.SetMessagePositions(&messagePositions);
   int result = 0;
   {
     tswApp app(line, paths, cleanup, editors);
     sourceEditors.SetSettings(&app.AppSettings());
     breakpoints.window = [&app] { return app.MainClient(); };
+    messagePositions.window = [&app] { return app.MainClient(); };
     app.SetLanguageModule(module.module.get());
     cleanup.Add([] { driver::ClearBiosSymbols(); });
     cleanup.Add([] { SetMessageTexts(nullptr); });

@@ -10,9 +10,13 @@
 #include "gui/commands.h"
 #include "gui/driverlink.h"
 #include "gui/settings.h"
+#include "gui/shellbuild.h"
 #include "gui/shelldebugui.h"
+#include "gui/shellpanes.h"
+#include "gui/shellrti.h"
 #include "gui/shelllinkhost.h"
 #include "gui/textpane.h"
+#include "gui/tswcdlg.h"
 #include "gui/tswapp_core.h"
 #include "gui/tswmainw.h"
 #include "foundation/msgnumbers.h"
@@ -105,21 +109,26 @@ private:
   CommandHandlers commands_;
   BoardEngine engine_;
   ShellLinkHost linkHost_;
+  // Asked by the TCP/IP login; remembered for the session at most.
+  cTCPPassPhraseControl passPhrase_;
   CompileDriverControl compiler_;
   const LanguageModule *module_ = nullptr;
   cMainFrame *frame_ = nullptr;
   cMainWindow *client_ = nullptr;
   std::unique_ptr<ShellDebugUi> debugUi_;
+  std::unique_ptr<DriverBuildTarget> buildTarget_;
+  std::unique_ptr<ShellBuildWindows> buildWindows_;
+  std::unique_ptr<ShellPanes> panes_;
+  std::unique_ptr<ShellRti> rti_;
   std::string windowTitle_;
   std::string projectFile_;
   std::string libraryDirectory_;
   CompilerShellSource compilerSource_;
-  std::string biosSourcePath_;
   bool sessionEnding_ = false;
-  bool optionA_ = true, optionB_ = true;
-  // Option A as it was when the program was last loaded.
-  bool optionAAtLoad_ = true;
 };
+
+// The link takes the settings store's port, rate and network values.
+void ApplyLinkSettings(const CommunicationSettings &comm);
 
 struct RunOptions {
   // Runs once start-up is over and the event loop is up; tests and the

@@ -1,19 +1,26 @@
 #include "gui/tswmainw.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMdiSubWindow>
+#include <QRegularExpression>
 
 #include <filesystem>
+#include <fstream>
 
 #include "compcore/link/tc/serial.h"
 #include "compcore/link/tcs/tcplink.h"
 #include "debugger/debugengine.h"
+#include "debugger/dumppane.h"
+#include "foundation/restext.h"
 #include "foundation/xerr.h"
 #include "gui/driverlink.h"
 #include "gui/frames.h"
+#include "gui/msgwin.h"
 #include "gui/placement.h"
 #include "gui/shellstate.h"
 #include "gui/statbar.h"
+#include "gui/tswedit.h"
 #include "platform/paths.h"
 
 namespace tsw {
@@ -102,6 +109,50 @@ void cMainWindow::RegisterCommands() {
   auto enabled = [this](uint16_t id) { return [this, id] { return MainWindowEnabled(id, Inputs()).value_or(true); }; };
   auto add = [&](uint16_t id, std::function<void()> worker) { commands_.Add(id, std::move(worker), enabled(id)); };
   add(cmd::kNew, [this] { OpenFile(std::nullopt); });
+  add(cmd::kOpen, [this] {
+    std::optional<std::string> chosen = chooseOpenFile ? chooseOpenFile() : AskForFileToOpen();
+    if (!chosen)
+      return;
+    OpenFile(*chosen);
+    openDirectory_ = QString::fromStdString(plat::SplitPath(*chosen).dir);
+  });
+  // The listing around the statement under the editor's caret; the poll
+  // waits while the board is read.
+  add(cmd::kDasmAtCaret, [this] {
+    core_.StopPollTimer();
+    DisassembleAtCursor();
+    if (core_.Debugging())
+      core_.StartPollTimer();
+  });
+  add(cmd::kDumpDialog, [this] {
+    if (!module_)
+      return;
+    DumpActions actions;
+    actions.showPane = [](const DumpAddressing &at) { ShowDumpAtAddress(at, 0, nullptr); };
+    actions.writeFile = [](const DumpAddressing &at, uint32_t length, const std::string &file) {
+      std::ofstream out(file);
+      if (!out)
+        return false;
+      ShowDumpAtAddress(at, length, &out);
+      return true;
+    };
+    core_.StopPollTimer();
+    RunDumpDialog(*module_, this, dumpState_, actions);
+    if (core_.Debugging())
+      core_.StartPollTimer();
+    BringToFront(PaneFrame(DebugPane::Dump));
+  });
+  add(cmd::kDasmDialog, [this] {
+    if (!module_)
+      return;
+    std::optional<ADDR24> address = RunDasmDialog(*module_, this, dasmHistory_);
+    if (!address)
+      return;
+    core_.StopPollTimer();
+    ShowAssemblyAtAddress(*address);
+    if (core_.Debugging())
+      core_.StartPollTimer();
+  });
   for (uint16_t id = cmd::kRecentFirst; id <= cmd::kRecentLast; ++id)
     add(id, [this, id] {
       std::string path = settings_.recentFiles.Get(id - cmd::kRecentFirst);
@@ -155,6 +206,59 @@ void cMainWindow::RegisterCommands() {
   add(cmd::kArrangeIcons, [this] { ArrangeIcons(); });
 }
 
+void cMainWindow::SetBuildTarget(BuildTarget &target, BuildWindows &windows, std::function<BuildPaths()> paths) {
+  builds_ = std::make_unique<BuildCommands>(core_, build_, target, windows);
+  builds_->SetPaths(std::move(paths));
+  core_.compileProgram = [this] { builds_->CompileProgramCommand(); };
+  RegisterBuildCommands();
+}
+
+void cMainWindow::RegisterBuildCommands() {
+  auto enabled = [this](uint16_t id) { return [this, id] { return MainWindowEnabled(id, Inputs()).value_or(true); }; };
+  // The compile command guards each of its steps itself, and the load
+  // step commands only their load.
+  commands_.Add(cmd::kCompile, [this] { builds_->CompileProgramCommand(); }, enabled(cmd::kCompile));
+  commands_.Add(cmd::kCompileLoad, [this] { builds_->CompileAndLoadCommand(); }, enabled(cmd::kCompileLoad));
+  commands_.Add(cmd::kSaveRti, [] { driver::SaveRti(); }, enabled(cmd::kSaveRti));
+  for (uint16_t id : {cmd::kLoadStep, cmd::kLoadStep2})
+    commands_.Add(id, [this] { builds_->StartupLoadCommand(); }, enabled(id));
+  for (auto [id, step] : {std::pair{cmd::kNextMessage, &cTextMessage::NextMessage},
+                          std::pair{cmd::kPreviousMessage, &cTextMessage::PreviousMessage}})
+    commands_.Add(
+        id,
+        [this, step] {
+          if (cTextMessage *messages = MessagePane())
+            (messages->*step)();
+        },
+        enabled(id));
+  commands_.Add(
+      cmd::kRunChecked, [this] { builds_->RunCheckedCommand(!Shell().editorFrames.Empty()); },
+      enabled(cmd::kRunChecked));
+}
+
+std::optional<std::string> cMainWindow::AskForFileToOpen() {
+  // The "All files" filter is the one shown first.
+  constexpr int kShownFilter = 2;
+  const QString filter = QtFileFilter(GetResourceString(kMsgSourceFilter));
+  const QStringList filters = filter.split(";;");
+  QFileDialog dialog(this, QString(), openDirectory_, filter);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  if (filters.size() > kShownFilter)
+    dialog.selectNameFilter(filters[kShownFilter]);
+  // The first pattern's extension is added to a name typed without one.
+  const qsizetype dot = filter.indexOf("*.");
+  if (dot >= 0)
+    dialog.setDefaultSuffix(filter.mid(dot + 2).section(QRegularExpression("[ ;)]"), 0, 0));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
+}
+
+cTextMessage *cMainWindow::MessagePane() const {
+  auto *frame = dynamic_cast<cFrame *>(messageFrame_);
+  return frame ? dynamic_cast<cTextMessage *>(frame->Pane()) : nullptr;
+}
+
 void cMainWindow::BringToFront(QMdiSubWindow *frame) {
   if (!frame)
     return;
@@ -184,6 +288,9 @@ EnableInputs cMainWindow::Inputs() const {
   in.editorOpen = !Shell().editorFrames.Empty();
   in.linkSerial = !settings_.comm.useTcp;
   in.compileChanged = driver::CompileChanged();
+  in.targetUnreachable = build_.targetUnreachable;
+  in.downloadState = build_.downloadState;
+  in.optionA = build_.optionA;
   in.messageWindowOpen = messageFrame_ != nullptr;
   in.programFrame = Shell().currentProgramFrame != nullptr;
   in.childWindows = !subWindowList().isEmpty();

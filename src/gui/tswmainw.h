@@ -9,7 +9,10 @@
 #include <optional>
 #include <string>
 
+#include "gui/buildcmds.h"
 #include "gui/commands.h"
+#include "gui/dlgdasm.h"
+#include "gui/dlgdump.h"
 #include "gui/settings.h"
 #include "gui/textpane.h"
 #include "gui/tswmainw_core.h"
@@ -24,6 +27,8 @@ namespace tsw {
 
 class cEditFrame;
 class cPaneFrame;
+class cTextMessage;
+class LanguageModule;
 enum class PaneFrameKind : uint8_t;
 
 inline constexpr int kPollPeriodMs = 70;
@@ -40,13 +45,24 @@ public:
   ~cMainWindow() override;
 
   MainWindowCore &Core() { return core_; }
+  const Settings &SettingsInUse() const { return settings_; }
+  // The build and load flags; the workers run once a target is given.
+  BuildState &Build() { return build_; }
+  BuildCommands *Builds() { return builds_.get(); }
+  // The compile driver and board the build commands drive, with the
+  // windows they use; from here on those commands have their workers.
+  void SetBuildTarget(BuildTarget &target, BuildWindows &windows, std::function<BuildPaths()> paths);
   CommandHandlers &Commands() { return commands_; }
   const CommandHandlers &Commands() const { return commands_; }
   EnableInputs Inputs() const;
 
   void SetPaneMaker(PaneMaker maker) { paneMaker_ = std::move(maker); }
+  // The dialogs' templates come from the language module; none while null.
+  void SetLanguageModule(const LanguageModule *module) { module_ = module; }
   QMdiSubWindow *PaneFrame(DebugPane pane) const { return panes_[size_t(pane)]; }
   QMdiSubWindow *MessageFrame() const { return messageFrame_; }
+  // The message window's pane, when it is open.
+  cTextMessage *MessagePane() const;
   WindowPlacement &PaneRecord(DebugPane pane);
   WindowPlacement &MessageRecord();
   // Makes the pane's frame unless it is open; null while no pane of that
@@ -78,6 +94,9 @@ public:
   // Fills a pane that was just opened (the assembly, register and stack
   // windows show the debugger's current state).
   std::function<void(DebugPane pane, TextPane &shown)> paneOpened;
+  // Asks which file to open; none when the user cancels. The system's file
+  // dialog while empty.
+  std::function<std::optional<std::string>()> chooseOpenFile;
   // Runs when the recent-file list changed, to rebuild the File menu.
   std::function<void()> recentChanged;
   // Runs when the frames ask for the main frame to close (exit).
@@ -94,6 +113,8 @@ signals:
 
 private:
   void RegisterCommands();
+  void RegisterBuildCommands();
+  std::optional<std::string> AskForFileToOpen();
   void TogglePane(DebugPane pane);
   void BringToFront(QMdiSubWindow *frame);
   void ApplyModified(bool modified);
@@ -130,6 +151,13 @@ private:
   std::array<QMdiSubWindow *, 6> panes_{};
   QMdiSubWindow *messageFrame_ = nullptr;
   PaneMaker paneMaker_;
+  // Where the next open-file dialog starts: where the last one ended.
+  QString openDirectory_;
+  const LanguageModule *module_ = nullptr;
+  DasmHistory dasmHistory_;
+  DumpDialogState dumpState_;
+  BuildState build_;
+  std::unique_ptr<BuildCommands> builds_;
   bool closing_ = false;
 };
 

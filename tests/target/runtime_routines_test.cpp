@@ -171,6 +171,24 @@ TEST(Z180RuntimeTest, IntDivisionAndShiftsTakeTheLeftOperandInDe) {
   }
 }
 
+// A division by a constant power of two: the shift count in A, the sign of
+// the divisor in B; the quotient rounds toward zero, as c.div's does.
+TEST(Z180RuntimeTest, PowerOfTwoDivisionTruncatesTowardZero) {
+  std::vector<Case> cases;
+  for (uint16_t v : kIntEdges)
+    for (uint8_t count : {1, 2, 3, 7, 8, 9, 14, 15, 16})
+      for (uint8_t sign : {0x00, 0x80}) {
+        Case c{fmt::format("{:04X} / {}2^{}", v, sign ? "-" : "", count),
+               {{uint16_t(count << 8), uint16_t(sign << 8 | 0x5A), kKeptDe, v}, {}},
+               {}};
+        int32_t quotient = int32_t(S(v)) / (int32_t(1) << count);
+        c.expect.hl = uint16_t(sign ? -quotient : quotient);
+        c.expect.de = kKeptDe;
+        cases.push_back(c);
+      }
+  RunCases("c_divt", cases);
+}
+
 TEST(Z180RuntimeTest, IntMultiplyKeepsBothOperandPairs) {
   std::vector<Case> cases;
   for (uint16_t a : kIntEdges)
@@ -427,6 +445,7 @@ TEST(Z180RuntimeTest, StackConversionsReplaceTheValueOnTheStack) {
       {"I__L", false, true, signExtend},     {"I__G", false, true, signExtend},
       {"U__L", false, true, zeroExtend},     {"U__G", false, true, zeroExtend},
       {"L__I", true, false, truncate},       {"L__U", true, false, truncate},
+      {"L__C", true, false, zeroExtendChar}, {"G__C", true, false, zeroExtendChar},
       {"G__I", true, false, truncate},       {"G__U", true, false, truncate},
   };
   for (const Conversion &conv : conversions) {
@@ -806,10 +825,13 @@ TEST(Z180RuntimeTest, FloatStackConversionsReplaceTheValueOnTheStack) {
     std::function<uint32_t(uint32_t)> convert;
   };
   const Conversion conversions[] = {
+      // A pushed char's high byte is not read.
+      {"C__F", false, false, [](uint32_t v) { return Bits(float(uint8_t(v))); }},
       {"I__F", false, false, [](uint32_t v) { return Bits(float(int16_t(v))); }},
       {"U__F", false, false, [](uint32_t v) { return Bits(float(uint16_t(v))); }},
       {"L__F", false, true, [](uint32_t v) { return Bits(float(int32_t(v))); }},
       {"G__F", false, true, [](uint32_t v) { return Bits(float(v)); }},
+      {"F__C", true, false, [](uint32_t v) { return TruncatedLowBits(Float(v)) & 0xFF; }},
       {"F__I", true, false, [](uint32_t v) { return TruncatedLowBits(Float(v)) & 0xFFFF; }},
       {"F__U", true, false, [](uint32_t v) { return TruncatedLowBits(Float(v)) & 0xFFFF; }},
       {"F__L", true, true, [](uint32_t v) { return TruncatedLowBits(Float(v)); }},

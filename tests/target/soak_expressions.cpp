@@ -1,6 +1,7 @@
-// Runs many generated expression programs through SDCC on the simulator and
-// keeps every disagreement with the generator's own values as a minimal
-// reproducer: tsw_expr_soak FIRST_SEED COUNT OUT_DIR
+// Runs many generated expression programs through SDCC (or our compiler) on
+// the simulator and keeps every disagreement with the generator's own
+// values as a minimal reproducer:
+//   tsw_expr_soak FIRST_SEED COUNT OUT_DIR [sdcc|tswcc]
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -14,10 +15,19 @@ namespace {
 
 using namespace tsw::target;
 
+bool &ThroughOurCompiler() {
+  static bool ours = false;
+  return ours;
+}
+
 std::vector<std::string> Check(const ExprProgram &program, const std::string &dir) {
   std::string source = dir + "/expr.c";
   std::ofstream(source) << RenderExprProgram(program);
-  return CheckProgramWithSdcc(source, TSW_SDCC_STARTUP, dir);
+  if (!ThroughOurCompiler())
+    return CheckProgramWithSdcc(source, TSW_SDCC_STARTUP, dir);
+  const std::string library = TSW_Z180_LIBRARY;
+  TswccBuildRequest request{TSW_TSWCC, library + "/LIB.DIR", library + "/SIMBIOS.C", source, dir};
+  return CheckProgramWithTswcc(source, request);
 }
 
 // The results named by "r_N is …" problems.
@@ -32,10 +42,12 @@ std::set<size_t> FailingResults(const std::vector<std::string> &problems) {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 4) {
-    std::cerr << "usage: tsw_expr_soak FIRST_SEED COUNT OUT_DIR\n";
+  const std::string compiler = argc == 5 ? argv[4] : "sdcc";
+  if ((argc != 4 && argc != 5) || (compiler != "sdcc" && compiler != "tswcc")) {
+    std::cerr << "usage: tsw_expr_soak FIRST_SEED COUNT OUT_DIR [sdcc|tswcc]\n";
     return 2;
   }
+  ThroughOurCompiler() = compiler == "tswcc";
   uint64_t first = std::stoull(argv[1]);
   uint64_t count = std::stoull(argv[2]);
   std::filesystem::path out = argv[3];

@@ -10,6 +10,7 @@
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_go/compile.h"
+#include "compcore/link/linkhost.h"
 #include "compcore/common/cc_codegen.h"
 #include "compcore/common/cc_session.h"
 #include "foundation/langmodule.h"
@@ -125,6 +126,17 @@ private:
   std::string compilePath_;
 };
 
+// The settings of the IDE a compile reads: the processor when the kernel
+// does not name one.
+class CommandLineSettings : public LinkHost {
+public:
+  explicit CommandLineSettings(const Options &options) : options_(options) {}
+  bool AssumeCorvidCpu() override { return options_.cpu == tsw::TargetCpu::Corvid; }
+
+private:
+  const Options &options_;
+};
+
 // Boxes go to the error stream; the please-wait lines are progress only.
 class StreamMessages : public MessageOutput {
 public:
@@ -207,8 +219,9 @@ int main(int argc, char **argv) {
   CompilerBoundaries boundaries;
   boundaries.shell = &shell;
   boundaries.messages = &messages;
+  CommandLineSettings settings(*options);
+  boundaries.linkShell = &settings;
   AssembleCompiler(boundaries);
-  CodeGen().SelectTargetCpu(options->cpu);
   // Images hold every byte at its own address from 0 on, so that the
   // simulator loads a kernel's and a program's HEX side by side.
   Output().zeroPadBin = true;

@@ -59,6 +59,16 @@ TEST_F(TswccTest, ReportsEachDiagnosticAtItsPlaceAndFailsOnErrors) {
   }
 }
 
+// The processor chosen is the one the compile uses: only the Corvid knows
+// the origin directives, and only an origin places the code.
+TEST_F(TswccTest, TheProcessorChosenIsTheOneCompiledFor) {
+  std::string source = dir.Write("prog.c", "#rcodorg rc 0 0x1000 0x1000 apply\n#asm\nf::\n\tld hl,1\n\tret\n#endasm\n");
+  ProcessOutcome corvid = Run({"-cpu", "corvid", "-lib", libDir, source});
+  EXPECT_EQ(corvid.exitCode, 0) << corvid.output;
+  ProcessOutcome z180 = Run({"-cpu", "z180", "-lib", libDir, source});
+  EXPECT_EQ(z180.exitCode, 1) << z180.output;
+}
+
 // Compiled in the output directory, the program's diagnostics still name
 // the file the user gave.
 TEST_F(TswccTest, AnOutputDirectoryKeepsTheSourceNameInDiagnostics) {

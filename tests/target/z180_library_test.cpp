@@ -3,6 +3,7 @@
 // defines it, or a program that calls it is never given its module.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_gen/asm/asm_tables.h"
+#include "compcore/cc_gen/routine_contracts.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_mod/cc_mod.h"
 #include "runner/asm_convert.h"
@@ -118,9 +120,14 @@ TEST_F(Z180LibraryIndexTest, EachModuleHeaderNamesExactlyTheRoutinesItsBodyDefin
     }
   }
   EXPECT_EQ(libraries, (std::set<std::string>{"DEFAULT.H", "INTMATH.LIB", "LONGMATH.LIB", "RUNTIME.LIB", "FLOAT.LIB"}));
-  // The routines generated code calls by name, as labels.
-  for (const char *routine : {"c_mult", "c_div", "L_add", "G_mul", "cl_lt", "long_0", "_switch", "I__L", "Hi_Bl", "F_add", "cf_lt", "flt_0", "Bf_Hi", "F__L"})
-    EXPECT_TRUE(definedIn.contains(routine)) << routine;
+  // Every routine whose contract the code generator relies on, as its
+  // label.
+  ASSERT_FALSE(RoutineContracts().empty());
+  for (const RoutineContract &contract : RoutineContracts()) {
+    std::string label(contract.name);
+    std::replace(label.begin(), label.end(), '.', '_');
+    EXPECT_TRUE(definedIn.contains(label)) << label;
+  }
 }
 
 // Every instruction of the library is one the compiler's Z180 assembler

@@ -132,11 +132,15 @@ void AssembleCompiler(const CompilerBoundaries &boundaries) {
   SetEditorView(boundaries.editors);
   TargetLink *board = boundaries.board;
   OutputTarget *codeTarget = boundaries.codeTarget;
+  // The shell's settings reach the compile also without a board (a compile
+  // to files still reads "Assume Corvid CPU").
+  if (boundaries.boardOverLink || boundaries.linkShell) {
+    CurrentAssembly()->linkHost = std::make_unique<CompilerLinkHost>(boundaries.linkShell);
+    SetLinkHost(CurrentAssembly()->linkHost.get());
+  }
   if (boundaries.boardOverLink) {
     Assembly &assembly = *CurrentAssembly();
     assembly.linkBiosMemory = std::make_unique<LinkBiosMemory>(boundaries.kernel);
-    assembly.linkHost = std::make_unique<CompilerLinkHost>(boundaries.linkShell);
-    SetLinkHost(assembly.linkHost.get());
     if (!board)
       board = (assembly.linkBoard = std::make_unique<LinkTargetLink>(boundaries.kernel)).get();
     if (!codeTarget)

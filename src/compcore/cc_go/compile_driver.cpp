@@ -114,9 +114,10 @@ public:
   RtiFileScope &operator=(const RtiFileScope &) = delete;
 };
 
-// The processor is the BIOS's: Corvid when it says so.
+// The processor is the BIOS's: Corvid when it says so, or when the user's
+// setting "Assume Corvid CPU" says so of a BIOS that cannot.
 void SelectProcessorOfBios() {
-  const bool corvid = LookupBiosSymbol("IOP_USE_CRV", ADDR24{}).logical != 0;
+  const bool corvid = LookupBiosSymbol("IOP_USE_CRV", ADDR24{}).logical != 0 || Host().AssumeCorvidCpu();
   SelectTargetCpu(corvid ? TargetCpu::Corvid : TargetCpu::Z180);
 }
 

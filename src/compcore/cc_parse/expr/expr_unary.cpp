@@ -1,6 +1,14 @@
 #include "compcore/cc_parse/expr/expr_unary.h"
 
+#include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/constant_convert.h"
+#include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/instructions.h"
+#include "compcore/cc_gen/operand_moves.h"
+#include "compcore/cc_gen/operator_lowering.h"
+#include "compcore/cc_gen/register_cache.h"
+#include "compcore/cc_gen/value_conversions.h"
 #include "compcore/cc_gen/target_arith.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
@@ -9,6 +17,7 @@
 #include "compcore/cc_parse/expr/expr_call.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/expr/expr_literals.h"
+#include "compcore/cc_parse/expr/expr_postfix.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
 #include "compcore/cc_parse/expr/expr_type_name.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
@@ -34,8 +43,97 @@ constexpr uint32_t kIoRegisterLimit = 256;
 constexpr uint16_t kNoBiosValue = 0xFFFF;
 constexpr char kIoPrefix[] = "IOP_";
 constexpr int16_t kSizeIntLimit = 0x7FFF;
+constexpr uint16_t kPointerBytes = 2;
+constexpr int16_t kScratchCodeBytes = 64;
 
 bool IsConstant(const ValueRecord &value) { return value.storage == kStorageConstant; }
+
+// A constant reader's walk emits nothing: an operation that needs code
+// only marks the expression as no constant.
+bool CodeAllowed() {
+  if (WalkEmitsCode())
+    return true;
+  Walk().needsCode = true;
+  return false;
+}
+
+// A function named without being called: an array level over its function
+// level.
+constexpr uint32_t kDesignatorLevels = (kLevelFunction << kLevelBits) | kLevelArray;
+constexpr uint32_t kTwoLevelMask = 0xFF;
+
+bool IsFunctionDesignator(const ValueRecord &value) {
+  return (value.declarator & kTwoLevelMask) == kDesignatorLevels;
+}
+
+// A unary operator on a run-time value, computed in the value register. A
+// char is negated and complemented as the int it widens to, then narrowed
+// back.
+void EmitUnary(char op, ValueRecord &value) {
+  if (!CodeAllowed())
+    return;
+  LoadOperandToValueRegister(value);
+  if (op == '+')
+    return;
+  const bool wasChar = value.type == kTypeChar && !value.HasLevel();
+  if (wasChar)
+    ConvertOperandTo(value, kTypeInt, false, 0);
+  switch (op) {
+  case '!':
+    EmitUnaryOperator(value, UnaryOp::kLogicalNot);
+    return;
+  case '-':
+    EmitUnaryOperator(value, UnaryOp::kNegate);
+    break;
+  case '~':
+    if (value.type == kTypeFloat && !value.HasLevel()) {
+      CompileError<kMsgInvalidOperands>();
+      return;
+    }
+    EmitUnaryOperator(value, UnaryOp::kComplement);
+    break;
+  default:
+    CompileError<kMsgUnknownUnaryOperator>();
+    return;
+  }
+  if (wasChar)
+    ConvertOperandTo(value, kTypeChar, false, kConvertNarrowChar);
+}
+
+// "&": a fixed-address object's address stays a constant of the link (an
+// array level marks it so); anything else has its address computed into
+// HL. `wasLvalue` is what the record held before its operand was read.
+void CompileAddressOf(ValueRecord &value, bool wasLvalue) {
+  CheckValueNotVoid(value);
+  const uint32_t outer = value.Level();
+  const bool structure = value.declarator == 0 && value.type >= kFirstStructType;
+  if (outer != kLevelArray && outer != kLevelFunction && !structure && !CheckAssignable(value) &&
+      IsConstant(value))
+    return; // a constant has no address to take
+  const bool computed = !value.symbol || value.storage == kStorageAuto || value.storage == kStorageStackStruct ||
+                        value.storage == kStoragePrimary;
+  if (computed) {
+    if (!CodeAllowed())
+      return;
+    if (outer == kLevelArray) {
+      // An array's value is already its address; only the level it had
+      // must survive the load.
+      const uint32_t declarator = value.declarator;
+      const uint16_t *dimensions = value.dimensions;
+      LoadOperandToValueRegister(value);
+      value.declarator = declarator;
+      value.dimensions = dimensions;
+    } else {
+      LoadOperandAddressIntoHL(value);
+    }
+    value.declarator = AddLevel(value.declarator, kLevelPointer);
+  } else if (!IsFunctionDesignator(value)) {
+    value.declarator = AddLevel(value.declarator, kLevelArray);
+    value.addressConstant = 1;
+  }
+  value.wasLvalue = wasLvalue;
+  value.SetLvalue(false);
+}
 
 // The size answer: unsigned from 32768 bytes on, so a large object is never
 // a negative size.
@@ -46,14 +144,61 @@ ValueRecord SizeConstant(uint16_t bytes) {
 
 // The byte size of the object a value designates.
 uint16_t ValueByteSize(const ValueRecord &value) {
+  // An address taken with & is a pointer, whatever level marks it.
+  if (value.addressConstant)
+    return kPointerBytes;
   ValueRecord pointer = value;
   pointer.declarator = AddLevel(value.declarator, kLevelPointer);
   return ArrayDimensionProduct(pointer);
 }
 
+uint32_t &SideEffectCounter() {
+  static uint32_t count;
+  return count;
+}
+
+// The operand of sizeof lends only its type: its code is taken back unless
+// it has side effects, which the program may rely on: then it is compiled
+// once more from its start, its code kept and its diagnostics not listed a
+// second time.
+void CompileSizeofOperand(ValueRecord &operand, void (*compile)(ValueRecord &)) {
+  const InputState input = SaveInputState();
+  const uint32_t point = PushCodeSavePoint();
+  const uint32_t effectsBefore = SideEffectCounter();
+  {
+    // The operand's code goes nowhere: a sizeof in a dimension or an #if
+    // has no code origin to emit into.
+    static NullCache scratch(kScratchCodeBytes);
+    struct CodeCacheScope {
+      EmitCache *saved = Caches().currentCode;
+      ~CodeCacheScope() { Caches().currentCode = saved; }
+    } scope;
+    scratch.ResetBuffer();
+    if (scope.saved)
+      scratch.SetEmitAddress(scope.saved->Current());
+    Caches().currentCode = &scratch;
+    operand = {};
+    compile(operand);
+  }
+  const bool sideEffects = operand.sideEffects || SideEffectCounter() != effectsBefore;
+  RestoreCodeSavePoint(point);
+  DropCodeSavePoint(point);
+  if (!sideEffects)
+    return;
+  CompileWarningSerious<kMsgSizeofSideEffects>();
+  RestoreInputState(input);
+  ++ErrorSuppression();
+  struct Unsuppress {
+    ~Unsuppress() { --ErrorSuppression(); }
+  } unsuppress;
+  operand = {};
+  compile(operand);
+  // A structure a call left on the stack is no value of the answer.
+  if (operand.storage == kStorageStackStruct && !operand.HasLevel())
+    EmitStackAdjustAndTrack(int16_t(ValueStorageSize(operand)));
+}
+
 void CompileSizeof(ValueRecord &value) {
-  // The operand only lends its type: whatever code it would need is no
-  // code of the answer.
   const bool outerNeedsCode = Walk().needsCode;
   ValueRecord operand;
   uint16_t bytes = 0;
@@ -63,13 +208,13 @@ void CompileSizeof(ValueRecord &value) {
     if (ReadTypeName(name)) {
       bytes = name.byteSize;
     } else {
-      CompileExpressionList(operand);
+      CompileSizeofOperand(operand, CompileExpressionList);
       CheckValueNotVoid(operand);
       bytes = ValueByteSize(operand);
     }
     ExpectChar(')');
   } else {
-    GenerateUnaryExpression(operand);
+    CompileSizeofOperand(operand, GenerateUnaryExpression);
     CheckValueNotVoid(operand);
     bytes = ValueByteSize(operand);
   }
@@ -92,14 +237,18 @@ void CompileCast(ValueRecord &value, const TypeName &name) {
     value.declarator = 0;
     return;
   }
-  if (IsConstant(value))
-    ConvertConstantTo(value, uint8_t(name.baseType), toPointer, 0);
-  else
-    Walk().needsCode = true; // a run-time conversion
+  // An array cast to a pointer keeps its address where it is: the
+  // element type is all that changes.
+  const bool arrayToPointer = toPointer && value.Level() == kLevelArray;
+  if (!arrayToPointer && (IsConstant(value) || CodeAllowed())) {
+    if (IsFunctionDesignator(value))
+      LoadOperandToValueRegister(value);
+    ConvertOperandTo(value, uint8_t(name.baseType), toPointer, kConvertNarrowChar);
+  }
   value.type = uint8_t(name.baseType);
   if (toPointer)
     value.dimensions = name.dimensions;
-  if (toPointer && value.Level() == kLevelArray)
+  if (arrayToPointer)
     value.declarator = (target & ~kLevelKindMask) | kLevelArray;
   else
     value.declarator = target;
@@ -125,6 +274,71 @@ void FoldUnary(char op, ValueRecord &value) {
   default:
     return;
   }
+}
+
+// Writes the value register back to the object `target` designates (its
+// address on the stack when it could not be reached directly).
+void StoreValueRegisterBack(ValueRecord &target, ValueRecord &result) {
+  if (result.type == kTypeChar && !result.HasLevel() && !result.IsByteResult())
+    EmitFixed(Fixed::kLdAL);
+  EmitStoreValue(target, Reg::Value);
+}
+
+// The step by one of the operand's own type: a char steps as a char.
+void StepByOne(char op, ValueRecord &value) {
+  ValueRecord one = value.type == kTypeChar && !value.HasLevel() ? MakeCharConstantValue(1) : MakeIntConstantValue(1);
+  const char text[] = {op, 0};
+  BeginBinaryOperation(text, value, one);
+}
+
+// "++" and "--", before or after their operand. The stepped value is
+// stored back at once; after the operand the register is stepped back, so
+// the expression yields the old value without reading the object again.
+void CompileStep(char op, bool prefix, ValueRecord &value) {
+  if (!value.IsModifiable())
+    CompileError<kMsgNotModifiable>();
+  if (!CheckAssignable(value) || !CodeAllowed()) {
+    UnarySwitches().plainStep = false;
+    return; // nothing to store into, or no code to store with
+  }
+  if (!IsDirectlyAddressable(value) && value.storage != kStorageStackStruct) {
+    LoadOperandAddressIntoHL(value);
+    CachePrimaryRegister(value, true);
+    FlushPrimaryRegister();
+  }
+  ValueRecord object = value;
+  // The pushed address is still in HL: the operand is read through it.
+  if (value.storage == kStorageStackStruct)
+    value.storage = kStoragePrimary;
+  StepByOne(op, value);
+  object.SetCodeFlag13(value.CodeFlag13());
+  object.SetByteResult(value.IsByteResult());
+  StoreValueRegisterBack(object, value);
+  object.SetCodeFlag13(false);
+  value.SetCodeFlag13(false);
+  UnaryLevelSwitches &switches = UnarySwitches();
+  if (switches.plainStep) {
+    value.SetStepNotLoaded(true);
+  } else if (!value.StepNotLoaded()) {
+    if (!prefix)
+      StepByOne(op == '+' ? '-' : '+', value);
+    NoteSideEffect(value);
+  } else if (prefix) {
+    value.SetStepNotLoaded(false);
+    LoadOperandToValueRegister(value);
+  }
+  switches.plainStep = false;
+  value.SetLvalue(false);
+}
+
+// "++" or "--" at the cursor, consumed: its first character, else 0.
+char ScanStep() {
+  const char c = SkipToOperand();
+  if ((c != '+' && c != '-') || InputCursor[1] != c)
+    return 0;
+  ConsumeChar();
+  ConsumeChar();
+  return c;
 }
 
 // The value of a name the symbol tables do not hold: a BIOS I/O register
@@ -194,6 +408,11 @@ void CompileSymbolValue(ValueRecord &value, SymbolRecord &symbol) {
 void CompileName(ValueRecord &value) {
   std::string name;
   ReadIdentifier(name);
+  if (const uint32_t intrinsic = ClassifyIntrinsic(name)) {
+    value = {};
+    value.intrinsic = intrinsic;
+    return;
+  }
   SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kLocal);
   if (symbol && symbol->kind == kClassAutoLocal)
     UnarySwitches().autoReferenced = true;
@@ -210,88 +429,29 @@ void CompileName(ValueRecord &value) {
   CompileSymbolValue(value, *symbol);
 }
 
-// The bound a subscript can be checked against: the current dimension of an
-// array, the characters of a string literal. An unsized array (dimension 0,
-// `extern int a[]`) has none.
-bool KnownBound(const ValueRecord &value, uint16_t &bound) {
-  if (value.Level() != kLevelArray)
-    return false;
-  if (value.dimensions && *value.dimensions != 0) {
-    bound = *value.dimensions;
-    return true;
-  }
-  if (IsStringLiteralSymbol(value.symbol) && value.length != 0) {
-    bound = uint16_t(value.length - 1);
-    return true;
-  }
-  return false;
-}
-
-void CompileSubscript(ValueRecord &value) {
-  ConsumeChar();
-  if (value.Level() != kLevelArray && value.Level() != kLevelPointer) {
-    const std::string name = ValueSymbolName(value);
-    CompileError<kMsgNotSubscriptable>(name.empty() ? std::string("unknown") : name, FormatValueType(value));
-    ValueRecord index;
-    CompileExpressionList(index);
-    ExpectChar(']');
-    Walk().needsCode = true;
-    return;
-  }
-  uint16_t bound = 0;
-  const bool bounded = KnownBound(value, bound);
-  ValueRecord index;
-  CompileExpressionList(index);
-  ExpectChar(']');
-  if (bounded)
-    value.addressSafe = 1;
-  // A subscript needs code unless it selects an element of a fixed-address
-  // array at a constant offset; either way the element's type follows.
-  if (IsConstant(index)) {
-    ConvertConstantTo(index, kTypeInt, false, 0);
-    const int16_t n = int16_t(index.value);
-    if (bounded && n >= int32_t(bound))
-      CompileError<kMsgIndexOutOfBounds>();
-    if (value.Level() == kLevelArray && !IsConstant(value))
-      value.value += uint32_t(int32_t(n) * int32_t(ArrayDimensionProduct(value)));
-    else
-      Walk().needsCode = true;
-  } else {
-    Walk().needsCode = true;
-  }
-  DereferenceValue(value);
-}
-
-// "." and "->": the member takes the record's place at its offset. Through a
-// pointer the pointer must be loaded first, which is run-time code.
-void CompileMember(ValueRecord &value, bool throughPointer) {
-  ConsumeChar();
-  if (throughPointer)
-    ConsumeChar();
-  SkipToOperand();
-  std::string name;
-  const bool structure = value.type >= kFirstStructType &&
-                         (throughPointer ? value.Level() == kLevelPointer || value.Level() == kLevelArray
-                                         : !value.HasLevel());
-  const SymbolRecord *member = nullptr;
-  if (ReadIdentifier(name) && structure)
-    member = FindMember(name, value.type);
-  if (!member) {
-    CompileError<kMsgNoSuchMember>();
-    Walk().needsCode = true;
-    return;
-  }
-  if (throughPointer || value.storage == kStoragePrimary || IsConstant(value))
-    Walk().needsCode = true;
-  value.value += member->definition;
-  value.type = member->type;
-  value.declarator = member->declarator;
-  value.dimensions = member->list.empty() ? nullptr : member->list.data();
-  value.SetLvalue(true);
-  value.wasLvalue = 1;
-}
-
 } // namespace
+
+bool IsStepStatement() {
+  SkipToOperand();
+  const char *p = InputCursor;
+  if (!IsIdentStart(*p))
+    return false;
+  while (IsIdentChar(*p))
+    ++p;
+  while (*p == ' ' || *p == '\t')
+    ++p;
+  if ((p[0] != '+' && p[0] != '-') || p[1] != p[0])
+    return false;
+  p += 2;
+  while (*p == ' ' || *p == '\t')
+    ++p;
+  return *p == ')' || *p == ';' || *p == 0;
+}
+
+void NoteSideEffect(ValueRecord &value) {
+  value.sideEffects = 1;
+  ++SideEffectCounter();
+}
 
 UnaryLevelSwitches &UnarySwitches() {
   static UnaryLevelSwitches switches;
@@ -304,15 +464,9 @@ void GenerateUnaryExpression(ValueRecord &value) {
     CompileSizeof(value);
     return;
   }
-  // At the line's end there is no character after the operand's first.
-  const char next = PeekNextChar();
-  if ((c == '+' || c == '-') && next == c) {
-    // A step stores: run-time code.
-    ConsumeChar();
-    ConsumeChar();
+  if (const char step = ScanStep()) {
     GenerateUnaryExpression(value);
-    CheckAssignable(value);
-    Walk().needsCode = true;
+    CompileStep(step, true, value);
     return;
   }
   if (c == '!' || c == '~' || c == '-' || c == '+') {
@@ -322,19 +476,25 @@ void GenerateUnaryExpression(ValueRecord &value) {
     if (IsConstant(value))
       FoldUnary(c, value);
     else
-      Walk().needsCode = true;
+      EmitUnary(c, value);
     return;
   }
-  if (c == '*' || c == '&') {
+  if (c == '*') {
     ConsumeChar();
     GenerateUnaryExpression(value);
     CheckValueNotVoid(value);
-    // Indirection and address-of reach memory through the code generator.
-    Walk().needsCode = true;
-    if (c == '*' && !IsConstant(value))
-      DereferenceValue(value);
+    DereferenceValue(value);
+    value.SetModifiable(true);
     return;
   }
+  if (c == '&') {
+    const bool wasLvalue = value.IsLvalue();
+    ConsumeChar();
+    GenerateUnaryExpression(value);
+    CompileAddressOf(value, wasLvalue);
+    return;
+  }
+  bool parenthesised = false;
   if (c == '(') {
     ConsumeChar();
     TypeName name;
@@ -342,27 +502,32 @@ void GenerateUnaryExpression(ValueRecord &value) {
       CompileCast(value, name);
       return;
     }
-    CompilePostfixExpression(value, true);
-    return;
+    parenthesised = true;
   }
-  CompilePostfixExpression(value, false);
+  CompilePostfixExpression(value, parenthesised);
+  if (const char step = ScanStep())
+    CompileStep(step, false, value);
 }
 
 void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
   CompilePrimaryExpression(value, parenthesised);
   for (;;) {
     const char c = SkipToOperand();
+    if (value.intrinsic) {
+      if (!CompileIntrinsicCall(value))
+        return;
+      continue;
+    }
+    if (c != '(' && value.Level() == kLevelFunction) {
+      CompileFunctionDesignator(value);
+      return;
+    }
     if (c == '[') {
       CompileSubscript(value);
     } else if (c == '.' || (c == '-' && InputCursor[1] == '>')) {
       CompileMember(value, c == '-');
     } else if (c == '(') {
       CompileFunctionCall(value);
-    } else if ((c == '+' || c == '-') && InputCursor[1] == c) {
-      ConsumeChar();
-      ConsumeChar();
-      CheckAssignable(value);
-      Walk().needsCode = true;
     } else {
       return;
     }

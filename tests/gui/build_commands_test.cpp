@@ -1,0 +1,205 @@
+#include "gui/buildcmds.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "foundation/msgnumbers.h"
+#include "gui/commands.h"
+#include "gui/frames.h"
+#include "gui/msgwin.h"
+#include "gui/shellbuild.h"
+#include "gui/shelldebugui.h"
+#include "gui/shellpanes.h"
+#include "gui/shellrti.h"
+#include "gui/shellstate.h"
+#include "compcore/link/linksettings.h"
+#include "gui/tswapp.h"
+#include "gui/tswedit.h"
+#include "gui/tswmainw.h"
+#include "shell_board_fixture.h"
+
+namespace tsw::testing {
+namespace {
+
+// Texts that show their number where the test gave none.
+class NumberedFallbackTexts : public MessageTexts {
+public:
+  const char *Find(unsigned id) const override {
+    auto it = texts.find(id);
+    if (it == texts.end())
+      it = texts.emplace(id, "[" + std::to_string(id) + "]").first;
+    return it->second.c_str();
+  }
+  mutable std::map<unsigned, std::string> texts;
+};
+
+// The IDE's build commands through the product's own compiler, the message
+// window made by the shell, and the serial link over the in-process kernel.
+class ShellBuild : public ShellBoard {
+protected:
+  void SetUp() override {
+    ShellBoard::SetUp();
+    ResetShellState();
+    plat::SetPleaseWait(&pleaseWait);
+    numbered.texts = {{kMsgErrorLine, "%s: ERROR: %s"},
+                      {kMsgWarningLine, "%s: WARNING: %s"},
+                      {kMsgMessageRow, "line %d: %s"},
+                      {kMsgCompiling, "Compiling %s"},
+                      {kMsgBrkFileNotCreated, "no files in %s"}};
+    SetMessageTexts(&numbered);
+    window.resize(900, 600);
+    window.show();
+    window.SetPaneMaker([this](PaneFrameKind kind) { return panes.Make(kind); });
+    window.SetBuildTarget(target, windows, [this] {
+      BuildPaths paths;
+      paths.programDirectory = dir.path();
+      paths.defaultBios = "BIOS.C";
+      return paths;
+    });
+    source.biosSourcePath = [this] { return window.Builds()->BiosPath(); };
+    editors.SetMessagePositions(&positions);
+    positions.window = [this] { return &window; };
+    source.build = &window.Build();
+    InstallDebugger(&ui);
+  }
+  void TearDown() override {
+    InstallDebugger(nullptr);
+    ResetShellState();
+    ShellBoard::TearDown();
+  }
+  void Command(uint16_t id) {
+    const CommandHandlers::Entry *entry = window.Commands().Find(id);
+    ASSERT_NE(entry, nullptr) << "command " << id << " has no worker";
+    entry->worker();
+  }
+  cTextMessage *Messages() {
+    auto *frame = dynamic_cast<cFrame *>(window.MessageFrame());
+    return frame ? dynamic_cast<cTextMessage *>(frame->Pane()) : nullptr;
+  }
+  std::vector<std::string> Rows() {
+    std::vector<std::string> rows;
+    if (cTextMessage *pane = Messages())
+      for (uint16_t i = 0; i < pane->Ring().UsedRows(); ++i)
+        rows.emplace_back(pane->Ring().GetLine(i));
+    return rows;
+  }
+
+  NumberedFallbackTexts numbered;
+  CompileDriverControl compiler;
+  ShellMessagePositions positions;
+  cTextEditFactory editors;
+  BoardEngine engine{settings};
+  cMainWindow window{engine, compiler, settings, editors};
+  ShellPanes panes{window, settings};
+  DriverBuildTarget target{[] { return false; }};
+  ShellDebugUi ui{window};
+  ShellBuildWindows windows{window};
+};
+
+TEST_F(ShellBuild, TheCompileCommandCompilesTheActiveEditorsFileAndListsItsErrors) {
+  const std::string bios = dir.Write("BIOS/BIOS.C", "int biosword;\n");
+  window.Build().biosFileTime = target.FileTime(bios);
+  const std::string program = dir.Write("prog.c", "int a;\nint a;\nint b\n");
+  Open();
+  window.OpenFile(program);
+  // Where start-up and an earlier load left the compiler: tables ready,
+  // the board's BIOS built from these options.
+  driver::Prepare();
+  target.RememberCompileOptions();
+  driver::SetCompileChanged(false);
+  pleaseWait.calls.clear();
+  Command(cmd::kCompile);
+
+  EXPECT_TRUE(notifier.boxes.empty());
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"line 2: prog.c: ERROR: [491]", "line 4: prog.c: ERROR: [492]"}));
+  EXPECT_EQ(window.activeSubWindow(), window.MessageFrame()) << "the messages in front";
+  auto *editor = dynamic_cast<cEditFrame *>(Shell().currentProgramFrame);
+  ASSERT_NE(editor, nullptr) << "the compiled file's editor is the program's";
+  EXPECT_EQ(editor->View()->Caret() >> 16, 1u) << "its caret on the first message's line";
+  EXPECT_FALSE(window.Core().Debugging()) << "a failed compile loads nothing";
+  EXPECT_FALSE(pleaseWait.busy);
+  auto opened = std::find(pleaseWait.calls.begin(), pleaseWait.calls.end(), "open cancel");
+  ASSERT_NE(opened, pleaseWait.calls.end()) << "a compile can be cancelled";
+  ASSERT_NE(opened + 1, pleaseWait.calls.end());
+  EXPECT_EQ(opened[1], "text Compiling " + program);
+
+  // The messages follow the edits of the program, and the next message
+  // command takes the caret to the next one.
+  editor->View()->SetCaret(0, 0);
+  QTest::keyClick(editor->View()->Widget(), Qt::Key_Return);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"line 3: prog.c: ERROR: [491]", "line 5: prog.c: ERROR: [492]"}));
+  Command(cmd::kNextMessage);
+  EXPECT_EQ(editor->View()->Caret() >> 16, 4u);
+  Command(cmd::kNextMessage);
+  EXPECT_EQ(editor->View()->Caret() >> 16, 2u) << "on from the last is the first";
+  ASSERT_TRUE(editor->View()->Save());
+
+  // Mended and compiled with debugging off: the list empties and the
+  // program is loaded to run on its own.
+  dir.Write("prog.c", "int a;\n");
+  window.Build().optionA = false;
+  Command(cmd::kCompile);
+  EXPECT_TRUE(Rows().empty());
+  EXPECT_FALSE(window.Core().Debugging());
+  EXPECT_EQ(window.Build().downloadState, 2u);
+  ASSERT_EQ(notifier.boxes.size(), 1u);
+  EXPECT_EQ(notifier.boxes[0].text, "[4001]");
+}
+
+TEST_F(ShellBuild, TheRunTimeInformationCommandWritesTheBoardsFileWhereTheUserSaysOnly) {
+  ShellRti rti(&window);
+  SetRtiShell(&rti);
+  Open();
+  struct Case {
+    const char *name;
+    std::optional<std::string> chosen;
+    bool written;
+  };
+  const Case cases[] = {
+      {"saved", dir / "board.rti", true},
+      {"the dialog cancelled", std::nullopt, false},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(dir / "board.rti");
+    rti.chooser = [&] { return c.chosen; };
+    Command(cmd::kSaveRti);
+    EXPECT_EQ(std::filesystem::exists(dir / "board.rti"), c.written);
+    if (c.written) {
+      EXPECT_GE(std::filesystem::file_size(dir / "board.rti"), kRtiHeaderBytes);
+    }
+    EXPECT_TRUE(notifier.boxes.empty());
+  }
+  SetRtiShell(nullptr);
+}
+
+TEST(ShellLinkSettings, TheLinkWorksWithTheUsersPortRateAndAddress) {
+  Settings settings{"7.06P", "/nowhere/"};
+  settings.comm.port = 4;
+  settings.comm.baudRate = 57600;
+  settings.comm.useTcp = true;
+  settings.comm.netAddressText = "10.0.0.20";
+  settings.comm.controllerName = std::string(300, 'n');
+  settings.comm.tcpPort = 4300;
+  CurrentLinkSettings.currentBaud = 2400;
+  ApplyLinkSettings(settings.comm);
+  const LinkSettings &link = CurrentLinkSettings;
+  EXPECT_EQ(link.port, 4);
+  EXPECT_EQ(link.baud, 57600u);
+  EXPECT_EQ(link.currentBaud, 57600u) << "the next open uses the user's rate";
+  EXPECT_EQ(link.useTcp, 1);
+  EXPECT_STREQ(link.netAddressText, "10.0.0.20");
+  EXPECT_EQ(std::string(link.controllerName).size(), LinkSettings::kControllerNameSize - 1);
+  EXPECT_EQ(link.tcpPort, 4300);
+  CurrentLinkSettings = LinkSettings{};
+}
+
+} // namespace
+} // namespace tsw::testing
