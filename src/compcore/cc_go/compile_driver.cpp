@@ -19,6 +19,7 @@
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/cc_parse/stmt/function_body.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -228,6 +229,9 @@ void PositionRootCaches(bool biosCompile) {
   AttachZ180RootOrigins(Information().rootCodeStart, Information().rootVariableStart);
   caches.rootCode->SetEmitAddress(Information().rootCodeStart);
   caches.rootVariable->SetEmitAddress(Information().rootVariableStart);
+  // Constants go with the code unless the processor keeps them apart.
+  if (CurrentCpu() == TargetCpu::Z180)
+    SelectCodeCache(Information().rootCodeStart);
 }
 
 // The program's start-up code in the room the memory map kept for it: it
@@ -283,6 +287,7 @@ bool CompileProgramText(const std::string &programPath, bool biosCompile) {
   macros.withoutBoard = DirectiveShellInUse().CompileWithoutBoard();
   DefineTargetMacros(macros);
   ResetCompilerState();
+  StartFunctionCompiler(biosCompile);
   FrontEndItems items;
   bool ranToEnd = true;
   try {
