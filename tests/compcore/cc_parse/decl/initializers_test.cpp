@@ -14,10 +14,8 @@ namespace {
 
 using ByteList = std::vector<uint8_t>;
 
-// Data before the first function goes to the constant segment, the code to
-// root code from 1000.
-constexpr const char *kCorvidRoot =
-    "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rconorg rk 0 0x3000 0x1000 apply\n#memmap root\n";
+// Root code from 1000, where the Corvid also lays its data.
+constexpr const char *kCorvidRoot = "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#memmap root\n";
 
 // Initialized objects compiled through CompileFile by the compiler the
 // product assembles; their bytes are read back where the symbol says they
@@ -54,12 +52,22 @@ protected:
   }
 };
 
+// A processor that keeps no constants apart lays a program's data in its
+// code from the first datum on: no constant segment is asked for.
+TEST_F(Initializers, DataBeforeTheFirstFunctionLiesInTheCodeOnTheZ180) {
+  Compile("const int g = 5;\nint f(void) {\n  return g;\n}\nconst int h = 6;\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
+  EXPECT_EQ(DataOf("g", 2), (ByteList{5, 0}));
+  EXPECT_EQ(DataOf("h", 2), (ByteList{6, 0}));
+  EXPECT_LT(Global("g")->address, Global("h")->address);
+}
+
 TEST_F(Initializers, ScalarsAndArraysBecomeTheirDataBytes) {
   CompileCorvid("const int g = 5;\nconst int a[3] = {1, 2, 0x1234};\n");
   EXPECT_EQ(Messages(), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
-  // Objects follow each other in the constant segment.
-  EXPECT_EQ(Global("g")->address, 0x3000u);
-  EXPECT_EQ(Global("a")->address, 0x3002u);
+  // Objects follow each other in root code, before any function.
+  EXPECT_EQ(Global("g")->address, 0x1000u);
+  EXPECT_EQ(Global("a")->address, 0x1002u);
   EXPECT_EQ(DataOf("g", 2), (ByteList{5, 0}));
   EXPECT_EQ(DataOf("a", 6), (ByteList{1, 0, 2, 0, 0x34, 0x12}));
 }
@@ -217,8 +225,8 @@ TEST_F(Initializers, AddressConstantsGiveTheAddressAndItsOffset) {
   auto word = [](uint32_t address) { return ByteList{uint8_t(address), uint8_t(address >> 8)}; };
   EXPECT_EQ(DataOf("pa", 2), word(a + 4));
   EXPECT_EQ(DataOf("pc", 2), word(a));
-  // f's code is the first in root code.
-  EXPECT_EQ(DataOf("pf", 2), word(0x1000));
+  // f's code follows the data before it.
+  EXPECT_EQ(DataOf("pf", 2), word(a + 12));
 }
 
 // A list longer than its object does not close where the object ends; the
