@@ -14,8 +14,10 @@ namespace {
 
 using ByteList = std::vector<uint8_t>;
 
-// Root code from 1000, where the Corvid also lays its data.
-constexpr const char *kCorvidRoot = "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#memmap root\n";
+// Root code from 1000, where the Corvid also lays its data; root
+// variables down from 3FFF.
+constexpr const char *kCorvidRoot =
+    "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rvarorg rv 0 0x3fff 0x1000 apply\n#memmap root\n";
 
 // Initialized objects compiled through CompileFile by the compiler the
 // product assembles; their bytes are read back where the symbol says they
@@ -291,6 +293,18 @@ TEST_F(Initializers, StaticLocalsLieAheadOfTheirFunction) {
   ReadEmittedBytes(ADDR24{0x1005, 0, 0}, 16, image.data() + 5);
   const std::vector<std::string> code = DecodeAll(TargetCpu::Corvid, ByteList(image.begin() + 5, image.end()), 0x1005);
   EXPECT_NE(std::find(code.begin(), code.end(), "ld    hl,(1000)"), code.end()) << ::testing::PrintToString(code);
+}
+
+// An object without initializer takes zero bytes of root data, which grows
+// down, and emits nothing where the initialized data goes on.
+TEST_F(Initializers, ObjectsWithoutInitializerTakeRootData) {
+  CompileCorvid("const char first = 1;\nint u;\nlong v[2];\nstruct { char c[3]; } w;\nconst char next = 2;\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
+  EXPECT_EQ(Global("u")->address, 0x3FFEu);
+  EXPECT_EQ(Global("v")->address, 0x3FF6u);
+  EXPECT_EQ(Global("w")->address, 0x3FF3u);
+  EXPECT_EQ(Global("next")->address, Global("first")->address + 1);
+  EXPECT_EQ(DataOf("first", 2), (ByteList{1, 2}));
 }
 
 } // namespace
