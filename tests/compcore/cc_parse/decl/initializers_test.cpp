@@ -214,11 +214,12 @@ TEST_F(Initializers, ArrayNamesGiveTheirAddresses) {
   EXPECT_EQ(DataOf("la", 4), (ByteList{uint8_t(a), uint8_t(a >> 8), 0, 0}));
 }
 
-// Addresses the link fixes: of an element, of the whole array (whose
-// type is not its element's), of a function.
+// Addresses the link fixes: of an element, an array plus a constant, of
+// the whole array (whose type is not its element's), of a function.
 TEST_F(Initializers, AddressConstantsGiveTheAddressAndItsOffset) {
   CompileCorvid("const int a[4] = {10, 20, 30, 40};\n"
                 "const int * const pa = &a[2];\n"
+                "const int * const pb = a + 1;\n"
                 "const int * const pc = &a;\n"
                 "int f(void) {\n  return 1;\n}\n"
                 "int (* const pf)() = f;\n");
@@ -226,9 +227,10 @@ TEST_F(Initializers, AddressConstantsGiveTheAddressAndItsOffset) {
   const uint32_t a = Global("a")->address & 0xFFFF;
   auto word = [](uint32_t address) { return ByteList{uint8_t(address), uint8_t(address >> 8)}; };
   EXPECT_EQ(DataOf("pa", 2), word(a + 4));
+  EXPECT_EQ(DataOf("pb", 2), word(a + 2));
   EXPECT_EQ(DataOf("pc", 2), word(a));
   // f's code follows the data before it.
-  EXPECT_EQ(DataOf("pf", 2), word(a + 12));
+  EXPECT_EQ(DataOf("pf", 2), word(a + 14));
 }
 
 // A list longer than its object does not close where the object ends; the
