@@ -15,7 +15,8 @@
 namespace tsw::testing {
 namespace {
 
-constexpr const char *kCorvidRoot = "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#memmap root\n";
+constexpr const char *kCorvidRoot =
+    "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rvarorg rv 0 0x3fff 0x1000 apply\n#memmap root\n";
 
 class FunctionBodyCompile : public ProgramCompileTest {
 protected:
@@ -134,20 +135,20 @@ TEST_F(FunctionBodyCompile, IfJumpsOverTheThenPartAndElseOverTheElsePart) {
   // g stands at 0000: the program places no data.
   const BodyCase cases[] = {
       {"if without else", "int g;\nvoid f(void) { if (g) ; }",
-       {"ld    hl,(0000)", "bool  hl", "jp    z,1007", "ret"}},
+       {"ld    hl,(3FFE)", "bool  hl", "jp    z,1007", "ret"}},
       {"the then-part falls through to a jump over the else-part", "int g;\nvoid f(void) { if (g) ; else ; }",
-       {"ld    hl,(0000)", "bool  hl", "jp    z,100A", "jp    100A", "ret"}},
+       {"ld    hl,(3FFE)", "bool  hl", "jp    z,100A", "jp    100A", "ret"}},
       {"a then-part that returns needs no jump over the else-part",
        "int g;\nint f(void) { if (g) return 1; else return 2; }",
-       {"ld    hl,(0000)", "bool  hl", "jp    z,100B", "ld    hl,0001", "ret", "ld    hl,0002", "jp    100A",
+       {"ld    hl,(3FFE)", "bool  hl", "jp    z,100B", "ld    hl,0001", "ret", "ld    hl,0002", "jp    100A",
         "jp    100A"}},
       {"a return after the if", "int g;\nint f(void) { if (g) return 1; return 2; }",
-       {"ld    hl,(0000)", "bool  hl", "jp    z,100B", "ld    hl,0001", "ret", "ld    hl,0002", "jp    100A"}},
+       {"ld    hl,(3FFE)", "bool  hl", "jp    z,100B", "ld    hl,0001", "ret", "ld    hl,0002", "jp    100A"}},
       // The second test loads g again: HL holds the first test's 0 or 1.
       {"two ifs in a row", "int g;\nvoid f(void) { if (g) ; if (g) ; }",
-       {"ld    hl,(0000)", "bool  hl", "jp    z,1007", "ld    hl,(0000)", "bool  hl", "jp    z,100E", "ret"}},
+       {"ld    hl,(3FFE)", "bool  hl", "jp    z,1007", "ld    hl,(3FFE)", "bool  hl", "jp    z,100E", "ret"}},
       {"nested ifs", "int g;\nvoid f(void) { if (g) if (g) ; }",
-       {"ld    hl,(0000)", "bool  hl", "jp    z,100E", "ld    hl,(0000)", "bool  hl", "jp    z,100E", "ret"}},
+       {"ld    hl,(3FFE)", "bool  hl", "jp    z,100E", "ld    hl,(3FFE)", "bool  hl", "jp    z,100E", "ret"}},
   };
   for (const BodyCase &c : cases) {
     const uint16_t status = CompileAlone(std::string("#nodebug\n") + c.program);
