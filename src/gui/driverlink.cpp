@@ -1,13 +1,26 @@
 #include "gui/driverlink.h"
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
+#include "compcore/cc_gen/target_modes.h"
+#include "compcore/cc_in/cc_directive_targets.h"
+#include "compcore/cc_rom/rom_listing.h"
 #include "compcore/cc_stab/cc_bios.h"
+#include "compcore/link/linkhost.h"
+#include "compcore/link/linksettings.h"
+#include "compcore/link/linkwait.h"
+#include "compcore/link/tc/coldload.h"
+#include "compcore/link/tc/serial.h"
+#include "compcore/link/tcs/tcplink.h"
 #include "debugger/debugengine.h"
 #include "debugger/debuglink_adapter.h"
+#include "debugger/enginestate.h"
 #include "debugger/products/compiler_products.h"
 #include "gui/compilereditors.h"
 #include "gui/shellstate.h"
@@ -37,13 +50,42 @@ public:
   void ShowStopBox(const std::string &title, const std::string &text) override {
     plat::Notifier().MessageBox(title, text, plat::Buttons::Ok, plat::Icon::Error);
   }
-  std::optional<std::span<const uint8_t>> BiosInfoFile() override { return std::nullopt; }
+  std::optional<std::span<const uint8_t>> BiosInfoFile() override {
+    if (!biosInfo)
+      return std::nullopt;
+    return std::span<const uint8_t>(*biosInfo);
+  }
+
+  // The BIOS's run-time information while the BIOS compiles.
+  std::optional<std::vector<uint8_t>> biosInfo;
+
+private:
+  CompilerShellSource &s_;
+};
+
+// The build workers' flags as the compiler's directives read them; the
+// shell may hand them in after the compiler is assembled.
+class BuildDirectives : public DirectiveShell {
+public:
+  explicit BuildDirectives(CompilerShellSource &source) : s_(source) {}
+  bool IsProgramLoaded() override { return s_.build && s_.build->programLoaded; }
+  void SetProgramLoaded(bool loaded) override {
+    if (s_.build)
+      s_.build->programLoaded = loaded;
+  }
+  bool CompileWithoutBoard() override { return s_.build && s_.build->offlineCompile; }
 
 private:
   CompilerShellSource &s_;
 };
 
 std::unique_ptr<SourceShell> installed;
+std::unique_ptr<BuildDirectives> directives;
+
+static_assert(kCompileMessagesStatus == 1 && kCompileFailedStatus == kCompileFailedBit);
+
+// How long the kernel is given to take in the sync flag before a compile.
+constexpr uint32_t kSyncSettleMs = 400;
 
 } // namespace
 
@@ -53,6 +95,8 @@ void InstallCompilerShell(CompilerShellSource *source) {
   CompilerBoundaries boundaries;
   boundaries.shell = shell.get();
   boundaries.editors = &OpenEditorsForCompiler();
+  std::unique_ptr<BuildDirectives> flags = source ? std::make_unique<BuildDirectives>(*source) : nullptr;
+  boundaries.directiveShell = flags.get();
   if (source) {
     boundaries.boardOverLink = true;
     boundaries.kernel = {[] { TargetConnect(); }, [](uint8_t value) { PulseKernelFlag(value); }};
@@ -60,6 +104,7 @@ void InstallCompilerShell(CompilerShellSource *source) {
   }
   AssembleCompiler(boundaries);
   installed = std::move(shell);
+  directives = std::move(flags);
 }
 
 void InstallDebugger(DebugUi *ui) {
@@ -71,6 +116,71 @@ void InstallDebugger(DebugUi *ui) {
   else
     SetDebugSeams(nullptr, nullptr, nullptr);
 }
+
+uint16_t DriverBuildTarget::CompileFile(uint16_t mode) { return tsw::CompileFile(mode); }
+void DriverBuildTarget::SetCompilePath(const std::string &path) {
+  if (installed)
+    installed->SetCompilePath(path);
+}
+bool DriverBuildTarget::CompileChanged() const { return driver::CompileChanged(); }
+void DriverBuildTarget::SetCompileChanged(bool changed) { driver::SetCompileChanged(changed); }
+void DriverBuildTarget::ResetTargetCompileFlags() { tsw::ResetTargetCompileFlags(); }
+bool DriverBuildTarget::BiosWanted() const { return BiosFirstFlag(); }
+void DriverBuildTarget::SetBiosWanted(bool wanted) { BiosFirstFlag() = wanted; }
+void DriverBuildTarget::SetBiosCompile(bool on) { BiosCompileFlag() = on; }
+void DriverBuildTarget::ClearCompileProducts() {
+  ClearWrittenBlockMap();
+  ClearListingState();
+}
+bool DriverBuildTarget::RecordedErrorsOrWarnings() const { return driver::RecordedErrorsOrWarnings(); }
+bool DriverBuildTarget::DiagnosticsRecorded() const { return driver::DiagnosticsRecorded(); }
+bool DriverBuildTarget::LibrariesChanged() { return tsw::LibrariesChanged(); }
+bool DriverBuildTarget::CompileOptionsChanged() { return tsw::CompileOptionsChanged() != 0; }
+void DriverBuildTarget::RememberCompileOptions() { tsw::RememberCompileOptions(); }
+std::optional<int64_t> DriverBuildTarget::FileTime(const std::string &path) {
+  std::error_code error;
+  auto time = std::filesystem::last_write_time(path, error);
+  if (error)
+    return std::nullopt;
+  return int64_t(time.time_since_epoch().count());
+}
+void DriverBuildTarget::OpenBiosInfo(const std::string &path) {
+  if (!installed)
+    return;
+  installed->biosInfo.reset();
+  std::ifstream file(path, std::ios::binary);
+  if (file)
+    installed->biosInfo.emplace(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  BeginBiosCode();
+  LoadBiosSymbols(installed->BiosInfoFile());
+}
+void DriverBuildTarget::CloseBiosInfo() {
+  if (installed)
+    installed->biosInfo.reset();
+}
+void DriverBuildTarget::SetAssumeCorvidCpu() { Host().SetAssumeCorvidCpu(true); }
+void DriverBuildTarget::UseUserBaudRate() { CurrentLinkSettings.currentBaud = CurrentLinkSettings.baud; }
+void DriverBuildTarget::OpenSerialPort() { tsw::OpenSerialPort(); }
+void DriverBuildTarget::DrainAndCloseSerialPort() { tsw::DrainAndCloseSerialPort(); }
+void DriverBuildTarget::SyncKernelForCompile() {
+  // Before the first connect the kernel's flags are not known.
+  const uint16_t flag = KernelVariablesInUse().syncFlag;
+  if (flag == 0)
+    return;
+  WriteKernelByte(flag, 1);
+  Delay(kSyncSettleMs);
+}
+void DriverBuildTarget::ConnectTcp() { tsw::ConnectTcp(); }
+void DriverBuildTarget::DisconnectTcp() { tsw::DisconnectTcp(); }
+void DriverBuildTarget::ReadBoardInfoTcp() { ReadTargetInfoTcp(); }
+bool DriverBuildTarget::ColdLoadBareBoard() {
+  SetColdLoadMode(1);
+  return tsw::ColdLoadBareBoard();
+}
+void DriverBuildTarget::HandOverBaudRate() { tsw::HandOverBaudRate(); }
+void DriverBuildTarget::TargetConnect() { tsw::TargetConnect(); }
+void DriverBuildTarget::ResetTargetProgram() { tsw::ResetTargetProgram(); }
+void DriverBuildTarget::RefreshPanesAfterReset() { RefreshDebugWindows(); }
 
 namespace driver {
 uint16_t CompileFile(uint16_t mode) { return tsw::CompileFile(mode); }

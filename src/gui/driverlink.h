@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "gui/buildcmds.h"
+
 // The compile driver as the shell reaches it. The shell's window code sees
 // the settings store, whose names the compiler's headers also use, so only
 // this bridge includes the compiler.
@@ -37,6 +39,9 @@ struct CompilerShellSource {
   // What the link asks of the shell (its dialogs, settings and stdio pane);
   // null leaves them quiet.
   LinkHost *linkHost = nullptr;
+  // The build workers' flags the compiler reads (program loaded, compile
+  // without a board); null: none loaded, always with a board.
+  BuildState *build = nullptr;
 };
 
 // Serves the driver from `source` until called again with null. While
@@ -47,6 +52,48 @@ void InstallCompilerShell(CompilerShellSource *source);
 // The debugger engine on the link in use and the last compile's products,
 // showing in `ui`; null takes the engine off. Either way its state is empty.
 void InstallDebugger(DebugUi *ui);
+
+// The compile driver, the link and the debugger engine as the build
+// workers drive them.
+class DriverBuildTarget : public BuildTarget {
+public:
+  explicit DriverBuildTarget(std::function<bool()> linkIsTcp) : linkIsTcp_(std::move(linkIsTcp)) {}
+  bool LinkIsTcp() const override { return linkIsTcp_(); }
+  uint16_t CompileFile(uint16_t mode) override;
+  void SetCompilePath(const std::string &path) override;
+  bool CompileChanged() const override;
+  void SetCompileChanged(bool changed) override;
+  void ResetTargetCompileFlags() override;
+  void CloseOutputFile() override {}
+  bool BiosWanted() const override;
+  void SetBiosWanted(bool wanted) override;
+  void SetBiosCompile(bool on) override;
+  void ClearCompileProducts() override;
+  bool RecordedErrorsOrWarnings() const override;
+  bool DiagnosticsRecorded() const override;
+  bool LibrariesChanged() override;
+  bool CompileOptionsChanged() override;
+  void RememberCompileOptions() override;
+  std::optional<int64_t> FileTime(const std::string &path) override;
+  void OpenBiosInfo(const std::string &path) override;
+  void CloseBiosInfo() override;
+  void SetAssumeCorvidCpu() override;
+  void UseUserBaudRate() override;
+  void OpenSerialPort() override;
+  void DrainAndCloseSerialPort() override;
+  void SyncKernelForCompile() override;
+  void ConnectTcp() override;
+  void DisconnectTcp() override;
+  void ReadBoardInfoTcp() override;
+  bool ColdLoadBareBoard() override;
+  void HandOverBaudRate() override;
+  void TargetConnect() override;
+  void ResetTargetProgram() override;
+  void RefreshPanesAfterReset() override;
+
+private:
+  std::function<bool()> linkIsTcp_;
+};
 
 namespace driver {
 // The compile request: status bits, 1 messages to show, 2 failed.

@@ -1,8 +1,10 @@
 #include "gui/shelldebugui.h"
 
+#include "debugger/debugengine.h"
 #include "foundation/msgnumbers.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
+#include "gui/debugpanes.h"
 #include "gui/frames.h"
 #include "gui/shelllinkhost.h"
 #include "gui/shellstate.h"
@@ -74,6 +76,81 @@ void ShellDebugUi::ShowPriority(int value) { window_.ShowPriority(value); }
 
 void ShellDebugUi::ShowMessageBox(const std::string &text) {
   plat::Notifier().MessageBox(GetResourceString(kMsgReportTitle), text, plat::Buttons::Ok, plat::Icon::None);
+}
+
+TextPane *ShellDebugUi::OpenPane(DebugPane pane) const {
+  auto *frame = dynamic_cast<cFrame *>(window_.PaneFrame(pane));
+  return frame ? frame->Pane() : nullptr;
+}
+
+DebugListingPane *ShellDebugUi::AssemblyPane() { return dynamic_cast<DebugListingPane *>(OpenPane(DebugPane::Assembly)); }
+
+DebugListingPane *ShellDebugUi::ShowAssemblyPane() {
+  window_.ShowPane(DebugPane::Assembly);
+  return AssemblyPane();
+}
+
+DebugLinePane *ShellDebugUi::RegisterPane() { return dynamic_cast<DebugLinePane *>(OpenPane(DebugPane::Register)); }
+DebugLinePane *ShellDebugUi::StackPane() { return dynamic_cast<DebugLinePane *>(OpenPane(DebugPane::Stack)); }
+bool ShellDebugUi::IsDumpPaneOpen() { return dynamic_cast<cDumpPane *>(OpenPane(DebugPane::Dump)) != nullptr; }
+
+DebugDumpPane *ShellDebugUi::ShowDumpPane() {
+  QMdiSubWindow *frame = window_.ShowPane(DebugPane::Dump);
+  if (frame) {
+    frame->raise();
+    window_.setActiveSubWindow(frame);
+  }
+  return dynamic_cast<cDumpPane *>(OpenPane(DebugPane::Dump));
+}
+
+void ShellDebugUi::RefillDumpPane() {
+  if (auto *dump = dynamic_cast<cDumpPane *>(OpenPane(DebugPane::Dump)))
+    dump->Refill();
+}
+
+bool ShellDebugUi::IsWatchPaneOpen() { return OpenPane(DebugPane::Watch) != nullptr; }
+
+cStdioPane *ShellDebugUi::Stdio() { return dynamic_cast<cStdioPane *>(OpenPane(DebugPane::Stdio)); }
+
+void ShellDebugUi::WriteStdioBlock(const uint8_t *bytes, size_t count) {
+  // The program's output opens its pane: nothing it writes is lost.
+  if (!Stdio())
+    window_.ShowPane(DebugPane::Stdio);
+  if (cStdioPane *stdio = Stdio())
+    stdio->Write(bytes, count);
+}
+
+std::optional<uint8_t> ShellDebugUi::ReadStdioChar() {
+  cStdioPane *stdio = Stdio();
+  return stdio ? stdio->ReadTyped() : std::nullopt;
+}
+
+void ShellDebugUi::FillOpenedPane(DebugPane pane, TextPane &shown) {
+  if (window_.Core().State() != RunState::Stopped)
+    return;
+  MainWindowCore &core = window_.Core();
+  // Reading the board: no poll may cut in.
+  const bool polling = window_.PollTimerRunning();
+  core.StopPollTimer();
+  core.RunGuarded([&] {
+    switch (pane) {
+    case DebugPane::Register:
+      if (auto *lines = dynamic_cast<DebugLinePane *>(&shown))
+        FormatRegisterWindow(*lines, ProgramFrame());
+      break;
+    case DebugPane::Stack:
+      if (auto *lines = dynamic_cast<DebugLinePane *>(&shown))
+        FormatStackWindow(*lines, ProgramFrame(), kStackPaneWords);
+      break;
+    case DebugPane::Assembly:
+      if (auto *listing = dynamic_cast<DebugListingPane *>(&shown))
+        ShowAssemblyAtPc(*listing);
+      break;
+    default: break;
+    }
+  });
+  if (polling && core.Debugging())
+    core.StartPollTimer();
 }
 
 } // namespace tsw

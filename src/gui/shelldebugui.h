@@ -4,14 +4,17 @@
 
 // The debugger engine's user interface served by the shell: the run state
 // and priority through the main window, boxes through the notifier, the
-// please-wait dialog through its holder, and the source editors through the
-// open frames. What the shell does not show yet (the debug panes, the
-// program's standard input and output, the editors' colour marks) answers
-// neutrally: no pane open, nothing typed, nothing marked.
+// please-wait dialog through its holder, the source editors through the
+// open frames, and the debugger's panes and the program's standard input
+// and output through the main window's pane frames. What the shell does not
+// show yet (the editors' colour marks, the watch values) answers neutrally.
 namespace tsw {
 
 class cEditFrame;
 class cMainWindow;
+class cStdioPane;
+class TextPane;
+enum class DebugPane : uint8_t;
 
 class ShellDebugUi : public DebugUi {
 public:
@@ -36,23 +39,29 @@ public:
   void ShowPriority(int value) override;
   void ShowMessageBox(const std::string &text) override;
 
-  DebugListingPane *AssemblyPane() override { return nullptr; }
-  DebugListingPane *ShowAssemblyPane() override { return nullptr; }
-  DebugLinePane *RegisterPane() override { return nullptr; }
-  DebugLinePane *StackPane() override { return nullptr; }
-  bool IsDumpPaneOpen() override { return false; }
-  void RefillDumpPane() override {}
-  bool IsWatchPaneOpen() override { return false; }
+  DebugListingPane *AssemblyPane() override;
+  DebugListingPane *ShowAssemblyPane() override;
+  DebugLinePane *RegisterPane() override;
+  DebugLinePane *StackPane() override;
+  bool IsDumpPaneOpen() override;
+  DebugDumpPane *ShowDumpPane() override;
+  void RefillDumpPane() override;
+  bool IsWatchPaneOpen() override;
   void StoreWatchValues() override {}
   void ShowWatchValues(ADDR24) override {}
 
-  void WriteStdioBlock(const uint8_t *, size_t) override {}
-  std::optional<uint8_t> ReadStdioChar() override { return std::nullopt; }
+  void WriteStdioBlock(const uint8_t *bytes, size_t count) override;
+  std::optional<uint8_t> ReadStdioChar() override;
   void ResetStdioFiles() override {}
+
+  // A pane just opened shows the stopped program's state at once.
+  void FillOpenedPane(DebugPane pane, TextPane &shown);
 
 private:
   cEditFrame *FindFrame(const std::string &file) const;
   void Activate(cEditFrame &frame);
+  TextPane *OpenPane(DebugPane pane) const;
+  cStdioPane *Stdio();
 
   cMainWindow &window_;
 };

@@ -18,6 +18,8 @@
 #include "gui/qtnotify.h"
 #include "gui/recentfiles.h"
 #include "gui/resmodule.h"
+#include "gui/shellbuild.h"
+#include "gui/shellpanes.h"
 #include "gui/shellbreakpoints.h"
 #include "gui/shellstate.h"
 #include "gui/statbar.h"
@@ -49,6 +51,17 @@ struct NotifierScope {
   ~NotifierScope() { plat::SetNotifier(nullptr); }
 };
 
+BuildPaths BuildPathsOf(const Settings &settings, const ShellPaths &paths) {
+  BuildPaths build;
+  build.programDirectory = paths.programDirectory;
+  build.defaultBios = settings.locations.defaultBios;
+  build.defaultUserBios = settings.locations.defaultUserBios;
+  build.rtiFile = settings.locations.corvidRtiFile;
+  build.userBiosEnabled = settings.main.userBiosEnabled;
+  build.biosFileType = settings.main.biosFileType;
+  return build;
+}
+
 } // namespace
 
 ShellPaths ShellPaths::Find() {
@@ -75,7 +88,9 @@ tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorF
   compilerSource_.programDirectory = [this] { return paths_.programDirectory; };
   compilerSource_.libDirPath = [this] { return libraryDirectory_; };
   compilerSource_.defaultUserBios = [this] { return settings_->locations.defaultUserBios; };
-  compilerSource_.biosSourcePath = [this] { return biosSourcePath_; };
+  compilerSource_.biosSourcePath = [this] {
+    return client_ && client_->Builds() ? client_->Builds()->BiosPath() : std::string();
+  };
   compilerSource_.biosFileType = [this] { return int16_t(settings_->main.biosFileType); };
   compilerSource_.userBiosEnabled = [this] { return settings_->main.userBiosEnabled; };
   compilerSource_.linkHost = &linkHost_;
@@ -100,15 +115,21 @@ void tswApp::RegisterCommands() {
   commands_.Add(cmd::kVerboseDisassembly, flip(&MainSettings::verboseDisassembly), {},
                 flag(&MainSettings::verboseDisassembly));
   commands_.Add(cmd::kAssumeCorvid, flip(&MainSettings::assumeCorvidCpu), {}, flag(&MainSettings::assumeCorvidCpu));
+  // The options live with the build workers' flags in the main window.
   commands_.Add(
       cmd::kOptionA,
       [this] {
-        optionA_ = !optionA_;
-        driver::SetCompileChanged(optionA_ != optionAAtLoad_);
+        BuildState &build = client_->Build();
+        build.optionA = !build.optionA;
+        driver::SetCompileChanged(build.optionA != build.optionAAtLoad);
       },
-      [this] { return !settings_->comm.useTcp; }, [this] { return optionA_; });
+      [this] { return client_ && !settings_->comm.useTcp; }, [this] { return client_ && client_->Build().optionA; });
   commands_.Add(
-      cmd::kOptionB, [this] { optionB_ = !optionB_; }, {}, [this] { return optionB_; });
+      cmd::kOptionB, [this] { client_->Build().optionB = !client_->Build().optionB; }, [this] { return client_ != nullptr; },
+      [this] { return client_ && client_->Build().optionB; });
+  commands_.Add(
+      cmd::kOfflineCompile, [this] { client_->Builds()->OfflineCompileCommand(); },
+      [this] { return client_ && client_->Builds() && !Shell().editorFrames.Empty(); });
 }
 
 void tswApp::ToggleToolBar() {
@@ -165,6 +186,13 @@ void tswApp::InitMainWindow() {
   client_ = new cMainWindow(engine_, compiler_, *settings_, editors_);
   debugUi_ = std::make_unique<ShellDebugUi>(*client_);
   InstallDebugger(debugUi_.get());
+  panes_ = std::make_unique<ShellPanes>(*client_, *settings_);
+  client_->SetPaneMaker([this](PaneFrameKind kind) { return panes_->Make(kind); });
+  client_->paneOpened = [this](DebugPane pane, TextPane &shown) { debugUi_->FillOpenedPane(pane, shown); };
+  buildTarget_ = std::make_unique<DriverBuildTarget>([this] { return settings_->comm.useTcp; });
+  buildWindows_ = std::make_unique<ShellBuildWindows>(*client_);
+  client_->SetBuildTarget(*buildTarget_, *buildWindows_, [this] { return BuildPathsOf(*settings_, paths_); });
+  compilerSource_.build = &client_->Build();
   frame_ = new cMainFrame(client_, commands_);
   frame_->setWindowTitle(QString::fromUtf8(windowTitle_));
   const MainSettings &main = settings_->main;

@@ -10,7 +10,9 @@
 #include "gui/commands.h"
 #include "gui/driverlink.h"
 #include "gui/settings.h"
+#include "gui/shellbuild.h"
 #include "gui/shelldebugui.h"
+#include "gui/shellpanes.h"
 #include "gui/shelllinkhost.h"
 #include "gui/textpane.h"
 #include "gui/tswapp_core.h"
@@ -110,15 +112,14 @@ private:
   cMainFrame *frame_ = nullptr;
   cMainWindow *client_ = nullptr;
   std::unique_ptr<ShellDebugUi> debugUi_;
+  std::unique_ptr<DriverBuildTarget> buildTarget_;
+  std::unique_ptr<ShellBuildWindows> buildWindows_;
+  std::unique_ptr<ShellPanes> panes_;
   std::string windowTitle_;
   std::string projectFile_;
   std::string libraryDirectory_;
   CompilerShellSource compilerSource_;
-  std::string biosSourcePath_;
   bool sessionEnding_ = false;
-  bool optionA_ = true, optionB_ = true;
-  // Option A as it was when the program was last loaded.
-  bool optionAAtLoad_ = true;
 };
 
 struct RunOptions {

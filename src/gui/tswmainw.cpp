@@ -155,6 +155,26 @@ void cMainWindow::RegisterCommands() {
   add(cmd::kArrangeIcons, [this] { ArrangeIcons(); });
 }
 
+void cMainWindow::SetBuildTarget(BuildTarget &target, BuildWindows &windows, std::function<BuildPaths()> paths) {
+  builds_ = std::make_unique<BuildCommands>(core_, build_, target, windows);
+  builds_->SetPaths(std::move(paths));
+  core_.compileProgram = [this] { builds_->CompileProgramCommand(); };
+  RegisterBuildCommands();
+}
+
+void cMainWindow::RegisterBuildCommands() {
+  auto enabled = [this](uint16_t id) { return [this, id] { return MainWindowEnabled(id, Inputs()).value_or(true); }; };
+  // The compile command guards each of its steps itself, and the load
+  // step commands only their load.
+  commands_.Add(cmd::kCompile, [this] { builds_->CompileProgramCommand(); }, enabled(cmd::kCompile));
+  commands_.Add(cmd::kCompileLoad, [this] { builds_->CompileAndLoadCommand(); }, enabled(cmd::kCompileLoad));
+  for (uint16_t id : {cmd::kLoadStep, cmd::kLoadStep2})
+    commands_.Add(id, [this] { builds_->StartupLoadCommand(); }, enabled(id));
+  commands_.Add(
+      cmd::kRunChecked, [this] { builds_->RunCheckedCommand(!Shell().editorFrames.Empty()); },
+      enabled(cmd::kRunChecked));
+}
+
 void cMainWindow::BringToFront(QMdiSubWindow *frame) {
   if (!frame)
     return;
@@ -184,6 +204,9 @@ EnableInputs cMainWindow::Inputs() const {
   in.editorOpen = !Shell().editorFrames.Empty();
   in.linkSerial = !settings_.comm.useTcp;
   in.compileChanged = driver::CompileChanged();
+  in.targetUnreachable = build_.targetUnreachable;
+  in.downloadState = build_.downloadState;
+  in.optionA = build_.optionA;
   in.messageWindowOpen = messageFrame_ != nullptr;
   in.programFrame = Shell().currentProgramFrame != nullptr;
   in.childWindows = !subWindowList().isEmpty();

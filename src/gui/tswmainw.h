@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "gui/buildcmds.h"
 #include "gui/commands.h"
 #include "gui/settings.h"
 #include "gui/textpane.h"
@@ -40,6 +41,13 @@ public:
   ~cMainWindow() override;
 
   MainWindowCore &Core() { return core_; }
+  const Settings &SettingsInUse() const { return settings_; }
+  // The build and load flags; the workers run once a target is given.
+  BuildState &Build() { return build_; }
+  BuildCommands *Builds() { return builds_.get(); }
+  // The compile driver and board the build commands drive, with the
+  // windows they use; from here on those commands have their workers.
+  void SetBuildTarget(BuildTarget &target, BuildWindows &windows, std::function<BuildPaths()> paths);
   CommandHandlers &Commands() { return commands_; }
   const CommandHandlers &Commands() const { return commands_; }
   EnableInputs Inputs() const;
@@ -94,6 +102,7 @@ signals:
 
 private:
   void RegisterCommands();
+  void RegisterBuildCommands();
   void TogglePane(DebugPane pane);
   void BringToFront(QMdiSubWindow *frame);
   void ApplyModified(bool modified);
@@ -130,6 +139,8 @@ private:
   std::array<QMdiSubWindow *, 6> panes_{};
   QMdiSubWindow *messageFrame_ = nullptr;
   PaneMaker paneMaker_;
+  BuildState build_;
+  std::unique_ptr<BuildCommands> builds_;
   bool closing_ = false;
 };
 

@@ -22,7 +22,6 @@ struct EmittedObject {
   uint32_t word;
   int16_t type;
   std::vector<uint16_t> dimensions;
-  int mode;
   bool hasInitializer;
   uint16_t byteSize;
   uint32_t address;
@@ -114,13 +113,13 @@ public:
   void SelectCodeCache(ADDR24 address) override {
     cacheSelections.push_back(address.logical < kXmemCodeAddress.logical);
   }
-  uint32_t InitializedDataAddress() override { return nextAddress; }
-  void EmitInitializer(uint32_t word, int16_t type, std::vector<uint16_t> &dims, int mode,
-                       bool hasInitializer) override {
+  uint32_t EmitInitializer(uint32_t word, int16_t type, std::vector<uint16_t> &dims, bool hasInitializer) override {
     if (hasInitializer)
       SkipInitializer(dims);
-    objects.push_back({Declarator().name, word, type, dims, mode, hasInitializer, Declarator().byteSize, nextAddress});
+    objects.push_back({Declarator().name, word, type, dims, hasInitializer, Declarator().byteSize, nextAddress});
+    const uint32_t address = nextAddress;
     nextAddress += kDataStep;
+    return address;
   }
   void AddMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &) override {
     mapSymbols.push_back(std::string(name) + "@" + std::string(file));

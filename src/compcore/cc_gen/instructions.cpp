@@ -1019,9 +1019,16 @@ void EmitZeroFlagToHl(int polarity) {
 
 void EmitTestForZero(ValueRecord &value) {
   EmissionState &e = Emission();
+  // What the flags say belongs to the value in the registers, not to one
+  // still to be loaded.
+  if (value.storage != kStoragePrimary) {
+    e.flagsValid = false;
+    e.valueIsCondition = false;
+  }
   if (e.flagsValid)
     return;
-  if (e.valueIsCondition) {
+  // Only a value in the registers is the condition they hold.
+  if (e.valueIsCondition && value.storage == kStoragePrimary) {
     if (value.IsByteResult())
       EmitCodeSequence(kOrAT);
     else if (Corvid())

@@ -262,6 +262,9 @@ void LoadValueToRegister(OperandMove &move, Reg reg, bool wantAddress, bool char
     }
     return;
   }
+  // The registers get another value: what the flags said of theirs is gone.
+  Emission().flagsValid = false;
+  Emission().valueIsCondition = false;
   // A pushed value comes back off the stack.
   if (value.storage == kStorageStackStruct && !wantAddress && !IsStructure(value)) {
     PopValueToRegister(move, reg);

@@ -24,6 +24,7 @@
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
+#include "compcore/cc_parse/stmt/function_body.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "foundation/memorymap.h"
@@ -75,6 +76,7 @@ void ResetModules() {
   ResetDeclarationModule();
   ResetExpressionCompiler();
   ResetByteRoad();
+  ResetFunctionCompiler();
   ResetControlFlowModule();
   ResetCompileDriver();
   ResetInstructionEmission();
@@ -116,7 +118,7 @@ void ResetCompiler() {
   SetEditorView(nullptr);
   SetDirectiveTargets(nullptr, nullptr);
   SetCodeGenerator(&ByteRoadCodeGenerator());
-  SetDeclarationBackEnd(nullptr);
+  SetDeclarationBackEnd(&FunctionCompiler());
   SetPendingLabelNames(&ByteRoadPendingLabels());
   CurrentAssembly() = std::make_unique<Assembly>();
   Wire(*CurrentAssembly());
@@ -148,7 +150,7 @@ void AssembleCompiler(const CompilerBoundaries &boundaries) {
   SetOutputTarget(codeTarget);
   if (boundaries.codeGenerator)
     SetCodeGenerator(boundaries.codeGenerator);
-  SetDeclarationBackEnd(boundaries.backEnd);
+  SetDeclarationBackEnd(boundaries.backEnd ? boundaries.backEnd : &FunctionCompiler());
   if (boundaries.pendingLabels)
     SetPendingLabelNames(boundaries.pendingLabels);
 }

@@ -304,7 +304,6 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
   State().interleave = true;
   State().flushPending = false;
   while (!EndOfInput) {
-    StartItemAttributes();
     MoveLocalTableBoundary();
     // What a function's compile may take back is its own item's entries:
     // a file of declarations alone never fills the list.
@@ -312,6 +311,9 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
     SkipBlanksIfAtEnd();
     if (EndOfInput)
       break;
+    // After the lines just read: a directive among them (#nodebug, #memmap)
+    // holds for the item that follows it.
+    StartItemAttributes();
     if (*InputCursor == '#') {
       if (MatchKeyword("#interleave")) {
         State().interleave = true;

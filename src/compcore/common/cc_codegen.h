@@ -94,14 +94,6 @@ public:
   virtual void AddRegisterAreaBytes(uint16_t bytes) { (void)bytes; }
   // An "xstring" or "xdata" declaration at the cursor; true when taken.
   virtual bool OfferXdataDeclaration() { return false; }
-  // The address (packed ADDR24) the next initialized datum gets.
-  virtual uint32_t InitializedDataAddress() { return 0; }
-  // Emits one object's initializer (or its zero fill without one); may fill
-  // an empty outermost dimension from the initializer's count.
-  virtual void EmitInitializer(uint32_t declarator, int16_t type, std::vector<uint16_t> &dimensions, int mode,
-                               bool hasInitializer) {
-    (void)declarator, (void)type, (void)dimensions, (void)mode, (void)hasInitializer;
-  }
   // A global or static with its storage, under the name the map shows.
   virtual void AddMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol) {
     (void)name, (void)file, (void)symbol;

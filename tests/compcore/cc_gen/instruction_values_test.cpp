@@ -61,6 +61,13 @@ TEST_F(InstructionsTest, ZeroTestsReuseWhatTheFlagsAlreadyHold) {
   ValueRecord variable = Global(kTypeInt);
   Check({"variable", Z, [&] { EmitTestForZero(variable); }, Then({"ld    a,h", "or    l"}, {"ld    hl,0000", "jr    z,1008", "inc   hl"})});
   EXPECT_EQ(upcalls->events, std::vector<std::string>{"load value"});
+  // The condition an earlier test left in HL says nothing of a variable
+  // tested next (the second of two ifs).
+  upcalls->events.clear();
+  ValueRecord next = Global(kTypeInt);
+  Check({"variable after a condition", R, [&] { Emission().valueIsCondition = true, EmitTestForZero(next); },
+         {"bool  hl"}});
+  EXPECT_EQ(upcalls->events, std::vector<std::string>{"load value"});
   ValueRecord constant = MakeIntConstantValue(0);
   upcalls->events.clear();
   Check({"constant", R, [&] { EmitTestForZero(constant); }, {"bool  hl"}});

@@ -57,7 +57,7 @@ TEST_F(ProductCompile, EachFrontEndModuleReportsToTheDiagnosticList) {
       {"pragmas", "#pragma bogus\n", "'bogus'"},       {"memmap", pushes.c_str(), "[428]"},
       {"libraries", "#use NONE.LIB\n", "[2002]"},      {"compile loop", "#asm bogus\n#endasm\n", "[524]"},
       {"symbol table", "int if;\n", "[2096]"},         {"declarations", "const int c;\n", "[549]"},
-      {"parameters", "int f(x) int y; {\n", "[2085]"},
+      {"parameters", "int f(x) int y; {\n", "[414]"},
   };
   for (const Case &c : cases) {
     ClearErrorList();

@@ -23,7 +23,6 @@ namespace tsw {
 namespace {
 
 constexpr uint16_t kRegisterBytes = 2;
-constexpr int kInitializerMode = 2;
 
 struct DeclarationModule {
   int32_t localsTotal = 0;
@@ -282,9 +281,8 @@ uint32_t PlaceObject(int16_t baseType) {
   bool codeInXmem = codegen.CodeAddressInXmemWindow();
   if (codeInXmem)
     codegen.SelectCodeCache(codegen.CacheAddress(OriginCache::kRootCode));
-  uint32_t address = codegen.InitializedDataAddress();
   std::vector<uint16_t> dimensions = s.dimensions;
-  codegen.EmitInitializer(s.word, baseType, dimensions, kInitializerMode, hasInitializer);
+  uint32_t address = backEnd.EmitInitializer(s.word, baseType, dimensions, hasInitializer);
   if (codeInXmem)
     codegen.SelectCodeCache(codegen.CacheAddress(OriginCache::kXmemCode));
   if (dimensions != s.dimensions) { // "[]" took its count from the initializer

@@ -19,6 +19,13 @@ public:
   // address); false when it is not constant. Reports nothing itself. The
   // default is the expression compiler's.
   virtual bool ConstantExpression(int32_t &value);
+  // The storage of a global or static object: its initializer (after "="
+  // when `hasInitializer`) compiled into initialized data, or zero bytes of
+  // root data without one. May fill an empty outermost dimension from the
+  // initializer's count. The object's address, packed. The default is the
+  // initializer compiler's.
+  virtual uint32_t EmitInitializer(uint32_t declarator, int16_t type, std::vector<uint16_t> &dimensions,
+                                   bool hasInitializer);
 
   // The function compiler. A definition when a body follows the declarator
   // (`declaratorResult` 2: the parameters stand at the cursor); true when it

@@ -1,8 +1,18 @@
 #include "compcore/cc_parse/expr/expr_binary.h"
 
+#include "compcore/cc_gen/code_state.h"
+#include "compcore/cc_gen/conditional_jumps.h"
 #include "compcore/cc_gen/constant_convert.h"
 #include "compcore/cc_gen/constant_fold.h"
+#include "compcore/cc_gen/emission_state.h"
+#include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/far_jumps.h"
+#include "compcore/cc_gen/instructions.h"
+#include "compcore/cc_gen/operand_moves.h"
+#include "compcore/cc_gen/operator_lowering.h"
+#include "compcore/cc_gen/register_cache.h"
 #include "compcore/cc_gen/target_arith.h"
+#include "compcore/cc_gen/value_conversions.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/cc_loop.h"
@@ -18,18 +28,19 @@ namespace tsw {
 
 namespace {
 
-struct LogicalLevel {
-  const char *text;
-  ArithOp op;
-};
-// Levels 0-4. || and && reach the or and and operations on their 0/1
-// operands.
-constexpr LogicalLevel kLogicalLevels[] = {
-    {"||", ArithOp::kOr}, {"&&", ArithOp::kAnd}, {"|", ArithOp::kOr}, {"^", ArithOp::kXor}, {"&", ArithOp::kAnd},
-};
+// Levels 0-4, loosest first. || and && reach the or and and operations on
+// their 0/1 operands when both are constants.
+constexpr const char *kLogicalLevelTexts[] = {"||", "&&", "|", "^", "&"};
 constexpr int kLevelOr = 0;
 constexpr int kLevelAnd = 1;
 constexpr int kLastLogicalLevel = 4;
+
+// EmitConditionalJump's senses.
+constexpr uint8_t kJumpWhenTrue = 0;
+constexpr uint8_t kJumpWhenFalse = 1;
+
+// Both conversion option bits: what a constant store and a ?: operand use.
+constexpr uint8_t kConvertBothOptions = 3;
 
 // The operator at the cursor is a compound assignment ("|=", "<<=", "+="):
 // the text belongs to the assignment level.
@@ -42,11 +53,18 @@ bool CompoundAssignmentAtCursor() {
 
 bool IsConstant(const ValueRecord &value) { return value.storage == kStorageConstant; }
 
-// The operation on two values. Two constants fold to the value the target
-// computes. Run-time operands are the code generator's operator lowering,
-// which this walk does not reach: the non-constant operand stands for the
-// result, so the constant readers refuse it.
-void ApplyOperation(ArithOp op, ValueRecord &left, ValueRecord &right) {
+ADDR24 Here() { return Caches().currentCode->Current(); }
+
+// Neither the flags nor the registers are known to hold a condition: where
+// two paths of code meet, or after an operation whose result is a number.
+void ForgetFlagState() {
+  Emission().flagsValid = false;
+  Emission().valueIsCondition = false;
+}
+
+// A constant reader folds two constants; a run-time operand leaves the
+// non-constant operand standing for the result, which the reader refuses.
+void ApplyConstantOperation(ArithOp op, ValueRecord &left, ValueRecord &right) {
   if (!IsConstant(left) || !IsConstant(right)) {
     if (IsConstant(left))
       left = right;
@@ -59,19 +77,35 @@ void ApplyOperation(ArithOp op, ValueRecord &left, ValueRecord &right) {
   FinishBinaryOperation(pair, ConvertConstantTo);
 }
 
+// The operation on two values, folded when both are constants, else
+// lowered to code by the code generator; the result in the left record.
+void ApplyOperation(const char *text, ValueRecord &left, ValueRecord &right) {
+  const std::optional<ArithOp> op = ArithOpFromText(text);
+  if (!WalkEmitsCode()) {
+    ApplyConstantOperation(*op, left, right);
+    return;
+  }
+  BeginBinaryOperation(text, left, right);
+  if (IsComparison(*op) && !IsConstant(left)) {
+    Walk().comparisonEnd = Here();
+    Walk().comparisonEndValid = true;
+  }
+}
+
 // A constant as int 0 or 1; a float -0.0 is 0.
 void NormaliseTruth(ValueRecord &value) {
   if (IsConstant(value))
     value = MakeIntConstantValue(ConstantEquals(value, 0) ? 0 : 1);
 }
 
-// Compiles the right operand with `next` and applies the operator.
-void BinaryStep(ArithOp op, void (*next)(ValueRecord &), ValueRecord &left) {
-  ValueRecord right;
-  next(right);
-  CheckValueNotVoid(left);
-  CheckValueNotVoid(right);
-  ApplyOperation(op, left, right);
+// The value as int 0 or 1 in HL, the zero flag set when it is 0.
+void TestValueForTruth(ValueRecord &value) {
+  if (value.storage == kStorageConstant)
+    LoadOperandToValueRegister(value);
+  if (value.IsByteResult())
+    WidenCharInA(value);
+  EmitTestForZero(value);
+  value = MakeValue(kTypeInt, kLevelNone, kStoragePrimary, false);
 }
 
 // Matches one of `texts` at the cursor: the operator, else none.
@@ -91,7 +125,7 @@ void CompileNextLogicalLevel(ValueRecord &value, int level) {
 }
 
 bool LogicalOperatorAtCursor(int level) {
-  const char *text = kLogicalLevels[level].text;
+  const char *text = kLogicalLevelTexts[level];
   const char c = SkipToOperand();
   if (c != text[0])
     return false;
@@ -102,78 +136,223 @@ bool LogicalOperatorAtCursor(int level) {
   return MatchKeyword(text) != 0;
 }
 
+// || and && with a constant left operand: one that decides the result
+// leaves the right operand's code out; otherwise the result is the right
+// operand's truth.
+void CompileDecidedLogical(ValueRecord &result, int level) {
+  NormaliseTruth(result);
+  const bool decides = ConstantEquals(result, level == kLevelOr ? 1 : 0);
+  // The save point cannot take back a push of an operand cached before it.
+  if (WalkEmitsCode())
+    FlushPrimaryRegister();
+  const uint32_t point = PushCodeSavePoint();
+  ValueRecord right;
+  CompileNextLogicalLevel(right, level);
+  CheckValueNotVoid(result);
+  CheckValueNotVoid(right);
+  NormaliseTruth(right);
+  if (decides) {
+    RestoreCodeSavePoint(point);
+    DropCodeSavePoint(point);
+    if (!IsConstant(right) && !WalkEmitsCode())
+      Walk().needsCode = true;
+    return;
+  }
+  DropCodeSavePoint(point);
+  if (IsConstant(right) || !WalkEmitsCode()) {
+    ApplyOperation(kLogicalLevelTexts[level], result, right);
+    return;
+  }
+  TestValueForTruth(right);
+  result = right;
+}
+
+// || and && with a run-time left operand: a jump over the right operand
+// when the left decides. Both paths end with the result as int 0/1 in HL
+// and the zero flag set when it is 0.
+void CompileJumpingLogical(ValueRecord &result, int level) {
+  FlushPrimaryRegister();
+  if (result.IsByteResult())
+    WidenCharInA(result);
+  // The jump tests the 0/1 value, so the taken path leaves it in HL too.
+  ExpressionFlags().retract = false;
+  const JumpRecord skip = EmitConditionalJump(result, {}, level == kLevelOr ? kJumpWhenTrue : kJumpWhenFalse, false);
+  ValueRecord right;
+  CompileNextLogicalLevel(right, level);
+  CheckValueNotVoid(result);
+  CheckValueNotVoid(right);
+  NormaliseTruth(right);
+  TestValueForTruth(right);
+  EmitFarJumpFixup(skip, Here());
+  Emission().flagsValid = true;
+  Emission().valueIsCondition = true;
+  result = right;
+}
+
 // The larger of two type codes for the merged result of ?:.
 uint8_t MergedType(uint8_t a, uint8_t b) { return std::max(a, b); }
 
+struct ConditionalType {
+  uint8_t type;
+  uint32_t declarator;
+};
+
+// The type of c ? second : third; 401 for pointers that do not meet.
+ConditionalType MergeConditionalTypes(const ValueRecord &second, const ValueRecord &third, bool secondZero,
+                                      bool thirdZero) {
+  ConditionalType merged{second.type, second.declarator};
+  if (second.declarator == 0 && third.declarator == 0) {
+    merged.type = MergedType(second.type, third.type);
+  } else if (third.declarator != 0) {
+    if (third.declarator != second.declarator || third.type != second.type) {
+      if (secondZero)
+        merged = {third.type, third.declarator};
+      else
+        CompileError<kMsgInvalidOperands>();
+    }
+  } else if (!thirdZero) {
+    CompileError<kMsgInvalidOperands>();
+  }
+  return merged;
+}
+
+bool NeedsConversionCode(const ConditionalType &merged) {
+  return merged.declarator == 0 && merged.type > kTypeUnsigned && merged.type < kFirstStructType;
+}
+
+// ?: with a constant condition: the operand not taken is compiled for its
+// type only, its code taken back.
+void CompileConstantConditional(ValueRecord &result) {
+  const bool takeSecond = !ConstantEquals(result, 0);
+  if (WalkEmitsCode())
+    FlushPrimaryRegister();
+  ValueRecord second;
+  uint32_t point = PushCodeSavePoint();
+  CompileConditional(second);
+  if (!takeSecond)
+    RestoreCodeSavePoint(point);
+  DropCodeSavePoint(point);
+  ExpectChar(':');
+  ValueRecord third;
+  point = PushCodeSavePoint();
+  CompileConditional(third);
+  if (takeSecond)
+    RestoreCodeSavePoint(point);
+  DropCodeSavePoint(point);
+  if (!takeSecond || WalkEmitsCode())
+    ForgetFlagState();
+
+  const ConditionalType merged =
+      MergeConditionalTypes(second, third, ConstantEquals(second, 0), ConstantEquals(third, 0));
+  result = takeSecond ? second : third;
+  if (merged.declarator == 0 && result.type != merged.type && merged.type < kFirstStructType) {
+    if (IsConstant(result))
+      ConvertConstantTo(result, merged.type, false, kConvertDefaultOptions);
+    else if (WalkEmitsCode())
+      ConvertOperandTo(result, merged.type, false, kConvertBothOptions);
+  }
+  result.type = merged.type;
+  result.declarator = merged.declarator;
+}
+
+// ?: at run time: the condition jumps to the third operand, the second
+// jumps over it, and both leave their value in the value register.
+void CompileRunTimeConditional(ValueRecord &result) {
+  FlushPrimaryRegister();
+  ExpressionFlags().retract = ComparisonEndsHere(result);
+  const JumpRecord toThird = EmitConditionalJump(result, {}, kJumpWhenFalse, false);
+  ValueRecord second;
+  CompileConditional(second);
+  const bool secondZero = ConstantEquals(second, 0);
+  CheckValueNotVoid(second);
+  LoadOperandToValueRegister(second);
+  ExpectChar(':');
+  JumpRecord toEnd = EmitJumpToAddr24({}, kOpJump);
+  EmitFarJumpFixup(toThird, Here());
+  ForgetFlagState();
+
+  ValueRecord third;
+  CompileConditional(third);
+  const bool thirdZero = ConstantEquals(third, 0);
+  CheckValueNotVoid(third);
+  LoadOperandToValueRegister(third);
+
+  const ConditionalType merged = MergeConditionalTypes(second, third, secondZero, thirdZero);
+  if (NeedsConversionCode(merged)) {
+    if (third.type < merged.type) {
+      ConvertOperandTo(third, merged.type, false, kConvertBothOptions);
+    } else if (second.type < merged.type) {
+      // The second operand's conversion sits behind the third's path.
+      const JumpRecord overConversion = EmitJumpToAddr24({}, kOpJump);
+      EmitFarJumpFixup(toEnd, Here());
+      ConvertOperandTo(second, merged.type, false, kConvertBothOptions);
+      toEnd = overConversion;
+    }
+  }
+  EmitFarJumpFixup(toEnd, Here());
+  ForgetFlagState();
+  result = MakeValue(merged.type, merged.declarator, kStoragePrimary, false);
+}
+
+// The common step of a binary operator: the right operand compiled by
+// `compileRight`, then the operation.
+template <class CompileRight> void BinaryStep(const char *text, ValueRecord &left, CompileRight compileRight) {
+  ValueRecord right;
+  const bool emits = WalkEmitsCode();
+  // Held in the registers, the left operand is pushed only if the right one
+  // needs them.
+  if (emits && left.storage == kStoragePrimary)
+    CachePrimaryRegister(left, false);
+  compileRight(right);
+  if (emits)
+    ForgetPrimaryRegister(left);
+  CheckValueNotVoid(left);
+  CheckValueNotVoid(right);
+  ApplyOperation(text, left, right);
+}
+
 } // namespace
+
+bool ComparisonEndsHere(const ValueRecord &condition) {
+  return condition.skipLength != 0 && Walk().comparisonEndValid && Addr24Equal(Walk().comparisonEnd, Here());
+}
+
+void CompileBinaryStep(const char *text, void (*next)(ValueRecord &), ValueRecord &left) {
+  BinaryStep(text, left, next);
+}
 
 void CompileConditional(ValueRecord &result) {
   CompileBinaryLevel(result, kLevelOr);
   if (SkipToOperand() != '?')
     return;
   ConsumeChar();
-  ValueRecord condition = result;
-  ValueRecord second;
-  CompileConditional(second);
-  ExpectChar(':');
-  ValueRecord third;
-  CompileConditional(third);
-
-  // The result type is decided per expression: a nested ?: has its own.
-  uint8_t type = second.type;
-  uint32_t declarator = second.declarator;
-  const bool secondZero = ConstantEquals(second, 0);
-  const bool thirdZero = ConstantEquals(third, 0);
-  if (second.declarator == 0 && third.declarator == 0) {
-    type = MergedType(second.type, third.type);
-  } else if (third.declarator != 0) {
-    if (third.declarator != second.declarator || third.type != second.type) {
-      if (secondZero) {
-        type = third.type;
-        declarator = third.declarator;
-      } else {
-        CompileError<kMsgInvalidOperands>();
-      }
-    }
-  } else if (!thirdZero) {
-    CompileError<kMsgInvalidOperands>();
-  }
-
-  if (!IsConstant(condition)) {
-    Walk().needsCode = true;
-    result = second;
+  CheckValueNotVoid(result);
+  if (IsConstant(result) || !WalkEmitsCode()) {
+    if (!IsConstant(result))
+      Walk().needsCode = true;
+    CompileConstantConditional(result);
   } else {
-    result = ConstantEquals(condition, 0) ? third : second;
+    CompileRunTimeConditional(result);
   }
-  if (IsConstant(result) && declarator == 0 && result.type != type)
-    ConvertConstantTo(result, type, false, kConvertDefaultOptions);
-  result.type = type;
-  result.declarator = declarator;
 }
 
 void CompileBinaryLevel(ValueRecord &result, int level) {
   CompileNextLogicalLevel(result, level);
   while (LogicalOperatorAtCursor(level)) {
-    const bool logical = level == kLevelOr || level == kLevelAnd;
-    ValueRecord right;
-    CompileNextLogicalLevel(right, level);
-    CheckValueNotVoid(result);
-    CheckValueNotVoid(right);
-    if (logical) {
-      // As a value, || and && give int 0 or 1.
-      NormaliseTruth(result);
-      NormaliseTruth(right);
-      // A constant left operand that decides the result leaves a run-time
-      // right operand unevaluated, but the result is then the constant
-      // loaded for run time, no constant of the expression.
-      const bool decided = IsConstant(result) && ConstantEquals(result, level == kLevelOr ? 1 : 0);
-      if (decided) {
-        if (!IsConstant(right))
-          Walk().needsCode = true;
-        continue;
-      }
+    if (level == kLevelOr || level == kLevelAnd) {
+      if (IsConstant(result) || !WalkEmitsCode())
+        CompileDecidedLogical(result, level);
+      else
+        CompileJumpingLogical(result, level);
+      continue;
     }
-    ApplyOperation(kLogicalLevels[level].op, result, right);
+    // A bitwise result is a number, never a pending condition.
+    const bool emits = WalkEmitsCode();
+    if (emits)
+      ForgetFlagState();
+    BinaryStep(kLogicalLevelTexts[level], result, [level](ValueRecord &right) { CompileNextLogicalLevel(right, level); });
+    if (emits)
+      ForgetFlagState();
   }
 }
 
@@ -183,7 +362,7 @@ void CompileEquality(ValueRecord &result) {
     const char *text = MatchOneOf({"==", "!="});
     if (!text)
       return;
-    BinaryStep(text[0] == '=' ? ArithOp::kEqual : ArithOp::kNotEqual, CompileRelational, result);
+    CompileBinaryStep(text, CompileRelational, result);
   }
 }
 
@@ -196,10 +375,7 @@ void CompileRelational(ValueRecord &result) {
     const char *text = MatchOneOf({"<=", ">=", "<", ">"});
     if (!text)
       return;
-    const bool orEqual = text[1] == '=';
-    const ArithOp op = text[0] == '<' ? (orEqual ? ArithOp::kLessEqual : ArithOp::kLess)
-                                      : (orEqual ? ArithOp::kGreaterEqual : ArithOp::kGreater);
-    BinaryStep(op, CompileShift, result);
+    CompileBinaryStep(text, CompileShift, result);
   }
 }
 
@@ -212,7 +388,7 @@ void CompileShift(ValueRecord &result) {
     const char *text = MatchOneOf({"<<", ">>"});
     if (!text)
       return;
-    BinaryStep(text[0] == '<' ? ArithOp::kShiftLeft : ArithOp::kShiftRight, CompileAdditive, result);
+    CompileBinaryStep(text, CompileAdditive, result);
   }
 }
 
@@ -226,7 +402,7 @@ void CompileAdditive(ValueRecord &result) {
     if (InputCursor[1] == c)
       return;
     ConsumeChar();
-    BinaryStep(c == '+' ? ArithOp::kAdd : ArithOp::kSubtract, CompileMultiplicative, result);
+    CompileBinaryStep(c == '+' ? "+" : "-", CompileMultiplicative, result);
   }
 }
 
@@ -237,8 +413,7 @@ void CompileMultiplicative(ValueRecord &result) {
     return;
   while ((c = SkipToOperand()) == '*' || c == '/' || c == '%') {
     ConsumeChar();
-    const ArithOp op = c == '*' ? ArithOp::kMultiply : c == '/' ? ArithOp::kDivide : ArithOp::kRemainder;
-    BinaryStep(op, GenerateUnaryExpression, result);
+    CompileBinaryStep(c == '*' ? "*" : c == '/' ? "/" : "%", GenerateUnaryExpression, result);
   }
 }
 

@@ -17,4 +17,9 @@ void CompileShift(ValueRecord &result);
 void CompileAdditive(ValueRecord &result);
 void CompileMultiplicative(ValueRecord &result);
 
+// The common step of the shift, additive and multiplicative levels and of
+// compound assignment: the right operand compiled by `next`, then the
+// operation `text` (folded or lowered), the result in `left`.
+void CompileBinaryStep(const char *text, void (*next)(ValueRecord &), ValueRecord &left);
+
 } // namespace tsw

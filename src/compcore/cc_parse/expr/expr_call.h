@@ -11,12 +11,20 @@
 namespace tsw {
 
 struct ValueRecord;
+class ExpandedArgumentScope;
 
-// `callee` designates what is called; the cursor stands just before '('.
-// Consumes the argument list and its ')' and leaves the result where the
-// expression compiler expects it: storage 255 in the value register, 254 a
-// structure on the stack.
+// `callee` designates what is called: a function symbol, or a function
+// reached through a pointer whose value is in the value register or pushed.
+// The cursor stands just before '('. Consumes the argument list and its ')'
+// and leaves the result where the expression compiler expects it: storage
+// 255 in the value register, 254 a structure on the stack.
 void CompileFunctionCall(ValueRecord &callee);
+
+// The arguments of `arguments`, compiled last to first and pushed; `last`
+// is the value of the argument compiled last (the void constant for an
+// empty list) and `pushed` grows by the bytes the arguments take.
+void CompileCallArguments(ExpandedArgumentScope &arguments, const ValueRecord &callee, ValueRecord &last,
+                          uint16_t &pushed);
 
 // A call of the named function: the BIOS's address first, then `known`,
 // else a reference the label table patches once the function is placed.

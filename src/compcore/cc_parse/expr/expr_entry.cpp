@@ -1,14 +1,21 @@
 #include "compcore/cc_parse/expr/expr_entry.h"
 
+#include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/conditional_jumps.h"
+#include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_gen/value_queries.h"
+#include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/common/cc_codegen.h"
+#include "compcore/cc_parse/expr/expr_assign.h"
 #include "compcore/cc_parse/expr/expr_binary.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "foundation/msgnumbers.h"
+
+#include <cstdlib>
 
 namespace tsw {
 
@@ -16,17 +23,24 @@ namespace {
 
 constexpr char kBlankLimit = ' ';
 
-// A nested expression (a dimension read while a cast's type name is read)
-// has its own walk; the outer one goes on as it was.
-class WalkScope {
+// A constant reader's walk, which may be nested in another (a dimension
+// read while a cast's type name is read): the outer one goes on as it was.
+class ConstantWalkScope {
 public:
-  WalkScope() : saved_(Walk().needsCode) { Walk().needsCode = false; }
-  ~WalkScope() { Walk().needsCode = saved_; }
-  WalkScope(const WalkScope &) = delete;
-  WalkScope &operator=(const WalkScope &) = delete;
+  ConstantWalkScope() : savedNeedsCode_(Walk().needsCode), savedConstantOnly_(Walk().constantOnly) {
+    Walk().needsCode = false;
+    Walk().constantOnly = true;
+  }
+  ~ConstantWalkScope() {
+    Walk().needsCode = savedNeedsCode_;
+    Walk().constantOnly = savedConstantOnly_;
+  }
+  ConstantWalkScope(const ConstantWalkScope &) = delete;
+  ConstantWalkScope &operator=(const ConstantWalkScope &) = delete;
 
 private:
-  bool saved_;
+  bool savedNeedsCode_;
+  bool savedConstantOnly_;
 };
 
 // A float constant is no answer, even a whole one: its bits are no number.
@@ -35,10 +49,15 @@ bool IsIntegerConstant(const ValueRecord &value) {
   return value.storage == kStorageConstant && !Walk().needsCode && !isFloat;
 }
 
+// Whatever a step below emits in spite of the walk's mode is taken back:
+// a constant reader leaves no byte.
 bool ReadConstantRecord(ValueRecord &value) {
-  WalkScope scope;
+  ConstantWalkScope scope;
+  const uint32_t point = PushCodeSavePoint();
   value = {};
   CompileExpressionList(value);
+  RestoreCodeSavePoint(point);
+  DropCodeSavePoint(point);
   return IsIntegerConstant(value);
 }
 
@@ -52,7 +71,82 @@ void DiscardStackOperand(ValueRecord &value) {
   value.storage = kStoragePrimary;
 }
 
+// The walk of one element of a list. Only the outermost walk checks the
+// stack after its expression: nested ones (a dimension in a cast) run
+// inside another expression's pushes.
+class WalkDepthScope {
+public:
+  WalkDepthScope() { ++Walk().depth; }
+  ~WalkDepthScope() { --Walk().depth; }
+  WalkDepthScope(const WalkDepthScope &) = delete;
+  WalkDepthScope &operator=(const WalkDepthScope &) = delete;
+};
+
+// What the stack holds after an expression: the words the function and
+// the statement keep, and a structure a call left as the value.
+int16_t ExpectedStackBytes(const ValueRecord &value) {
+  constexpr int16_t kWord = 2;
+  int16_t expected = 0;
+  if (CodeGen().StaticFrame())
+    expected = int16_t(expected + kWord);
+  if (StatementExtraWord())
+    expected = int16_t(expected + kWord);
+  if (value.storage == kStorageStackStruct && IsStructureValue(value))
+    expected = int16_t(expected + OperandByteSize(value, OperandSizeMode::kStorage));
+  return expected;
+}
+
+// A push the expression forgot to pop (or a pop too many) would move every
+// local after it: the depth is mended and the user warned. After an error
+// the code is wrong anyway, and the depth is only mended.
+void CheckStackDepth(const ValueRecord &value, bool errorReported) {
+  EmissionState &e = Emission();
+  const int16_t expected = ExpectedStackBytes(value);
+  if (errorReported) {
+    e.stackOffset = int16_t(-expected);
+    e.ipStackOffset = 0;
+    return;
+  }
+  if (std::abs(int32_t(e.stackOffset)) != expected) {
+    e.stackOffset = int16_t(-expected);
+    CompileWarningTrivial<kMsgStackDepthDiffers>();
+  }
+  if (e.ipStackOffset < 0) {
+    e.ipStackOffset = 0;
+    CompileWarningTrivial<kMsgStackDepthNegative>();
+  }
+}
+
+void CompileListElement(ValueRecord &value, bool valueUsed) {
+  WalkDepthScope scope;
+  const bool outermost = Walk().depth == 1 && WalkEmitsCode();
+  const uint32_t errorsBefore = CompileErrorCount();
+  value.addressSafe = 0;
+  CompileAssignmentExpression(value, valueUsed);
+  if (outermost)
+    CheckStackDepth(value, CompileErrorCount() != errorsBefore);
+}
+
 } // namespace
+
+void CompileExpressionList(ValueRecord &value, bool valueUsed) {
+  Walk().assignmentFollowed = false;
+  for (bool first = true;; first = false) {
+    // Nothing reads a structure an earlier element left on the stack.
+    if (!first && value.storage == kStorageStackStruct && IsStructureValue(value) && WalkEmitsCode())
+      DiscardStackOperand(value);
+    value = {};
+    CompileListElement(value, valueUsed);
+    if (SkipToOperand() != ',')
+      return;
+    ConsumeChar();
+  }
+}
+
+bool &StatementExtraWord() {
+  static bool extraWord = false;
+  return extraWord;
+}
 
 ExpressionWalk &Walk() {
   static ExpressionWalk walk;
@@ -80,19 +174,11 @@ void ExpectChar(char expected) {
     CompileError<kMsgCharExpected>();
 }
 
-void CompileExpressionList(ValueRecord &value) {
-  for (;;) {
-    value = {};
-    CompileConditional(value);
-    if (SkipToOperand() != ',')
-      return;
-    ConsumeChar();
-  }
-}
+void CompileExpressionList(ValueRecord &value) { CompileExpressionList(value, true); }
 
 void CompileExpressionForEffect(bool valueUsed) {
   ValueRecord value;
-  CompileExpressionList(value);
+  CompileExpressionList(value, valueUsed);
   if (IsStructureValue(value)) {
     if (value.storage == kStorageStackStruct)
       DiscardStackOperand(value);
@@ -100,12 +186,18 @@ void CompileExpressionForEffect(bool valueUsed) {
   }
   if (value.storage == kStorageConstant && !valueUsed)
     return;
+  // A value the registers hold already (an assignment's) needs nothing more;
+  // an object is still read, as the statement asks.
+  if (value.storage == kStoragePrimary && !value.IsLvalue())
+    return;
   LoadOperandToValueRegister(value);
 }
 
 void CompileConditionValue(ValueRecord &value) {
   value = {};
-  CompileExpressionList(value);
+  CompileExpressionList(value, false);
+  if (Walk().assignmentFollowed)
+    return;
   if (!IsStructureValue(value))
     LoadOperandToValueRegister(value);
   else if (value.storage == kStorageStackStruct)
@@ -116,12 +208,13 @@ void CompileConditionValue(ValueRecord &value) {
 
 JumpRecord CompileConditionJump(ADDR24 target, bool jumpWhenTrue, const char *terminator) {
   ValueRecord condition;
-  CompileExpressionList(condition);
+  CompileExpressionList(condition, false);
   if (SkipToOperand() == terminator[0])
     ConsumeChar();
   else
     CompileError<kMsgCharExpected>();
   constexpr uint8_t kSenseTrue = 0, kSenseFalse = 1;
+  ExpressionFlags().retract = ComparisonEndsHere(condition);
   return EmitConditionalJump(condition, target, jumpWhenTrue ? kSenseTrue : kSenseFalse, false);
 }
 
@@ -143,6 +236,7 @@ uint16_t CompileConstantExpression() { return uint16_t(CompileConstantExpression
 
 void ResetExpressionCompiler() {
   Walk() = {};
+  StatementExtraWord() = false;
   ResetStringLiterals();
 }
 

@@ -14,6 +14,8 @@ struct ValueRecord;
 
 // Expressions separated by commas; the value is the last one's.
 void CompileExpressionList(ValueRecord &value);
+// The same; without `valueUsed` the last element's value is not wanted.
+void CompileExpressionList(ValueRecord &value, bool valueUsed);
 
 // An expression statement: the list up to, not including, ';'. Its value is
 // not kept; without `valueUsed` a constant costs no code at all.
@@ -35,6 +37,10 @@ int32_t CompileConstantExpressionLong();
 // The same without 427: false when the expression is no integer constant,
 // for callers that name the failure themselves.
 bool ReadConstantExpression(int32_t &value);
+
+// Set by the statement compiler while the statement keeps a word of its
+// own on the stack: the stack check after each expression expects it.
+bool &StatementExtraWord();
 
 void ResetExpressionCompiler();
 

@@ -1,6 +1,13 @@
 #include "compcore/cc_parse/expr/expr_unary.h"
 
+#include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/constant_convert.h"
+#include "compcore/cc_gen/instructions.h"
+#include "compcore/cc_gen/operand_moves.h"
+#include "compcore/cc_gen/operator_lowering.h"
+#include "compcore/cc_gen/register_cache.h"
+#include "compcore/cc_gen/value_conversions.h"
 #include "compcore/cc_gen/target_arith.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
@@ -34,8 +41,83 @@ constexpr uint32_t kIoRegisterLimit = 256;
 constexpr uint16_t kNoBiosValue = 0xFFFF;
 constexpr char kIoPrefix[] = "IOP_";
 constexpr int16_t kSizeIntLimit = 0x7FFF;
+constexpr uint16_t kPointerBytes = 2;
 
 bool IsConstant(const ValueRecord &value) { return value.storage == kStorageConstant; }
+
+// A function named without being called: an array level over its function
+// level.
+constexpr uint32_t kDesignatorLevels = (kLevelFunction << kLevelBits) | kLevelArray;
+constexpr uint32_t kTwoLevelMask = 0xFF;
+
+bool IsFunctionDesignator(const ValueRecord &value) {
+  return (value.declarator & kTwoLevelMask) == kDesignatorLevels;
+}
+
+// A unary operator on a run-time value, computed in the value register. A
+// char is negated and complemented as the int it widens to, then narrowed
+// back.
+void EmitUnary(char op, ValueRecord &value) {
+  LoadOperandToValueRegister(value);
+  if (op == '+')
+    return;
+  const bool wasChar = value.type == kTypeChar && !value.HasLevel();
+  if (wasChar)
+    ConvertOperandTo(value, kTypeInt, false, 0);
+  switch (op) {
+  case '!':
+    EmitUnaryOperator(value, UnaryOp::kLogicalNot);
+    return;
+  case '-':
+    EmitUnaryOperator(value, UnaryOp::kNegate);
+    break;
+  case '~':
+    if (value.type == kTypeFloat && !value.HasLevel()) {
+      CompileError<kMsgInvalidOperands>();
+      return;
+    }
+    EmitUnaryOperator(value, UnaryOp::kComplement);
+    break;
+  default:
+    CompileError<kMsgUnknownUnaryOperator>();
+    return;
+  }
+  if (wasChar)
+    ConvertOperandTo(value, kTypeChar, false, kConvertNarrowChar);
+}
+
+// "&": a fixed-address object's address stays a constant of the link (an
+// array level marks it so); anything else has its address computed into
+// HL. `wasLvalue` is what the record held before its operand was read.
+void CompileAddressOf(ValueRecord &value, bool wasLvalue) {
+  CheckValueNotVoid(value);
+  const uint32_t outer = value.Level();
+  const bool structure = value.declarator == 0 && value.type >= kFirstStructType;
+  if (outer != kLevelArray && outer != kLevelFunction && !structure && !CheckAssignable(value) &&
+      IsConstant(value))
+    return; // a constant has no address to take
+  const bool computed = !value.symbol || value.storage == kStorageAuto || value.storage == kStorageStackStruct ||
+                        value.storage == kStoragePrimary;
+  if (computed) {
+    if (outer == kLevelArray) {
+      // An array's value is already its address; only the level it had
+      // must survive the load.
+      const uint32_t declarator = value.declarator;
+      const uint16_t *dimensions = value.dimensions;
+      LoadOperandToValueRegister(value);
+      value.declarator = declarator;
+      value.dimensions = dimensions;
+    } else {
+      LoadOperandAddressIntoHL(value);
+    }
+    value.declarator = AddLevel(value.declarator, kLevelPointer);
+  } else if (!IsFunctionDesignator(value)) {
+    value.declarator = AddLevel(value.declarator, kLevelArray);
+    value.addressConstant = 1;
+  }
+  value.wasLvalue = wasLvalue;
+  value.SetLvalue(false);
+}
 
 // The size answer: unsigned from 32768 bytes on, so a large object is never
 // a negative size.
@@ -46,14 +128,48 @@ ValueRecord SizeConstant(uint16_t bytes) {
 
 // The byte size of the object a value designates.
 uint16_t ValueByteSize(const ValueRecord &value) {
+  // An address taken with & is a pointer, whatever level marks it.
+  if (value.addressConstant)
+    return kPointerBytes;
   ValueRecord pointer = value;
   pointer.declarator = AddLevel(value.declarator, kLevelPointer);
   return ArrayDimensionProduct(pointer);
 }
 
+uint32_t &SideEffectCounter() {
+  static uint32_t count;
+  return count;
+}
+
+// The operand of sizeof lends only its type: its code is taken back unless
+// it has side effects, which the program may rely on: then it is compiled
+// once more from its start, its code kept and its diagnostics not listed a
+// second time.
+void CompileSizeofOperand(ValueRecord &operand, void (*compile)(ValueRecord &)) {
+  const InputState input = SaveInputState();
+  const uint32_t point = PushCodeSavePoint();
+  const uint32_t effectsBefore = SideEffectCounter();
+  operand = {};
+  compile(operand);
+  const bool sideEffects = operand.sideEffects || SideEffectCounter() != effectsBefore;
+  RestoreCodeSavePoint(point);
+  DropCodeSavePoint(point);
+  if (!sideEffects)
+    return;
+  CompileWarningSerious<kMsgSizeofSideEffects>();
+  RestoreInputState(input);
+  ++ErrorSuppression();
+  struct Unsuppress {
+    ~Unsuppress() { --ErrorSuppression(); }
+  } unsuppress;
+  operand = {};
+  compile(operand);
+  // A structure a call left on the stack is no value of the answer.
+  if (operand.storage == kStorageStackStruct && !operand.HasLevel())
+    EmitStackAdjustAndTrack(int16_t(ValueStorageSize(operand)));
+}
+
 void CompileSizeof(ValueRecord &value) {
-  // The operand only lends its type: whatever code it would need is no
-  // code of the answer.
   const bool outerNeedsCode = Walk().needsCode;
   ValueRecord operand;
   uint16_t bytes = 0;
@@ -63,13 +179,13 @@ void CompileSizeof(ValueRecord &value) {
     if (ReadTypeName(name)) {
       bytes = name.byteSize;
     } else {
-      CompileExpressionList(operand);
+      CompileSizeofOperand(operand, CompileExpressionList);
       CheckValueNotVoid(operand);
       bytes = ValueByteSize(operand);
     }
     ExpectChar(')');
   } else {
-    GenerateUnaryExpression(operand);
+    CompileSizeofOperand(operand, GenerateUnaryExpression);
     CheckValueNotVoid(operand);
     bytes = ValueByteSize(operand);
   }
@@ -92,14 +208,18 @@ void CompileCast(ValueRecord &value, const TypeName &name) {
     value.declarator = 0;
     return;
   }
-  if (IsConstant(value))
-    ConvertConstantTo(value, uint8_t(name.baseType), toPointer, 0);
-  else
-    Walk().needsCode = true; // a run-time conversion
+  // An array cast to a pointer keeps its address where it is: the
+  // element type is all that changes.
+  const bool arrayToPointer = toPointer && value.Level() == kLevelArray;
+  if (!arrayToPointer) {
+    if (IsFunctionDesignator(value))
+      LoadOperandToValueRegister(value);
+    ConvertOperandTo(value, uint8_t(name.baseType), toPointer, kConvertNarrowChar);
+  }
   value.type = uint8_t(name.baseType);
   if (toPointer)
     value.dimensions = name.dimensions;
-  if (toPointer && value.Level() == kLevelArray)
+  if (arrayToPointer)
     value.declarator = (target & ~kLevelKindMask) | kLevelArray;
   else
     value.declarator = target;
@@ -125,6 +245,91 @@ void FoldUnary(char op, ValueRecord &value) {
   default:
     return;
   }
+}
+
+// Writes the value register back to the object `target` designates. An
+// object reached only through its address has that address on the stack;
+// the value goes round DE (a long's DE:BC leaves HL free) so that HL can
+// carry the address.
+void StoreValueRegisterBack(ValueRecord &target, ValueRecord &result) {
+  if (target.storage != kStorageStackStruct) {
+    if (result.type == kTypeChar && !result.HasLevel() && !result.IsByteResult())
+      EmitFixed(Fixed::kLdAL);
+    EmitStoreValue(target, Reg::Value);
+    return;
+  }
+  ValueRecord through = target;
+  through.storage = kStoragePrimary;
+  through.SetLvalue(true);
+  if (IsLongOrFloatValue(result) || result.IsByteResult()) {
+    EmitPopPair(Reg::HL);
+    EmitStoreValue(through, Reg::Value);
+    return;
+  }
+  EmitPopPair(Reg::DE);
+  EmitFixed(Fixed::kExDeHl);
+  if (result.type == kTypeChar && !result.HasLevel())
+    EmitStoreValue(through, Reg::E);
+  else
+    EmitStoreValue(through, Reg::DE);
+  EmitFixed(Fixed::kExDeHl);
+}
+
+// The step by one of the operand's own type: a char steps as a char.
+void StepByOne(char op, ValueRecord &value) {
+  ValueRecord one = value.type == kTypeChar && !value.HasLevel() ? MakeCharConstantValue(1) : MakeIntConstantValue(1);
+  const char text[] = {op, 0};
+  BeginBinaryOperation(text, value, one);
+}
+
+// "++" and "--", before or after their operand. The stepped value is
+// stored back at once; after the operand the register is stepped back, so
+// the expression yields the old value without reading the object again.
+void CompileStep(char op, bool prefix, ValueRecord &value) {
+  if (!value.IsModifiable())
+    CompileError<kMsgNotModifiable>();
+  if (!CheckAssignable(value)) {
+    UnarySwitches().plainStep = false;
+    return; // nothing to store into
+  }
+  if (!IsDirectlyAddressable(value) && value.storage != kStorageStackStruct) {
+    LoadOperandAddressIntoHL(value);
+    CachePrimaryRegister(value, true);
+    FlushPrimaryRegister();
+  }
+  ValueRecord object = value;
+  // The pushed address is still in HL: the operand is read through it.
+  if (value.storage == kStorageStackStruct)
+    value.storage = kStoragePrimary;
+  StepByOne(op, value);
+  object.SetCodeFlag13(value.CodeFlag13());
+  object.SetByteResult(value.IsByteResult());
+  StoreValueRegisterBack(object, value);
+  object.SetCodeFlag13(false);
+  value.SetCodeFlag13(false);
+  UnaryLevelSwitches &switches = UnarySwitches();
+  if (switches.plainStep) {
+    value.SetStepNotLoaded(true);
+  } else if (!value.StepNotLoaded()) {
+    if (!prefix)
+      StepByOne(op == '+' ? '-' : '+', value);
+    NoteSideEffect(value);
+  } else if (prefix) {
+    value.SetStepNotLoaded(false);
+    LoadOperandToValueRegister(value);
+  }
+  switches.plainStep = false;
+  value.SetLvalue(false);
+}
+
+// "++" or "--" at the cursor, consumed: its first character, else 0.
+char ScanStep() {
+  const char c = SkipToOperand();
+  if ((c != '+' && c != '-') || InputCursor[1] != c)
+    return 0;
+  ConsumeChar();
+  ConsumeChar();
+  return c;
 }
 
 // The value of a name the symbol tables do not hold: a BIOS I/O register
@@ -293,6 +498,11 @@ void CompileMember(ValueRecord &value, bool throughPointer) {
 
 } // namespace
 
+void NoteSideEffect(ValueRecord &value) {
+  value.sideEffects = 1;
+  ++SideEffectCounter();
+}
+
 UnaryLevelSwitches &UnarySwitches() {
   static UnaryLevelSwitches switches;
   return switches;
@@ -304,15 +514,9 @@ void GenerateUnaryExpression(ValueRecord &value) {
     CompileSizeof(value);
     return;
   }
-  // At the line's end there is no character after the operand's first.
-  const char next = PeekNextChar();
-  if ((c == '+' || c == '-') && next == c) {
-    // A step stores: run-time code.
-    ConsumeChar();
-    ConsumeChar();
+  if (const char step = ScanStep()) {
     GenerateUnaryExpression(value);
-    CheckAssignable(value);
-    Walk().needsCode = true;
+    CompileStep(step, true, value);
     return;
   }
   if (c == '!' || c == '~' || c == '-' || c == '+') {
@@ -322,19 +526,25 @@ void GenerateUnaryExpression(ValueRecord &value) {
     if (IsConstant(value))
       FoldUnary(c, value);
     else
-      Walk().needsCode = true;
+      EmitUnary(c, value);
     return;
   }
-  if (c == '*' || c == '&') {
+  if (c == '*') {
     ConsumeChar();
     GenerateUnaryExpression(value);
     CheckValueNotVoid(value);
-    // Indirection and address-of reach memory through the code generator.
-    Walk().needsCode = true;
-    if (c == '*' && !IsConstant(value))
-      DereferenceValue(value);
+    DereferenceValue(value);
+    value.SetModifiable(true);
     return;
   }
+  if (c == '&') {
+    const bool wasLvalue = value.IsLvalue();
+    ConsumeChar();
+    GenerateUnaryExpression(value);
+    CompileAddressOf(value, wasLvalue);
+    return;
+  }
+  bool parenthesised = false;
   if (c == '(') {
     ConsumeChar();
     TypeName name;
@@ -342,10 +552,11 @@ void GenerateUnaryExpression(ValueRecord &value) {
       CompileCast(value, name);
       return;
     }
-    CompilePostfixExpression(value, true);
-    return;
+    parenthesised = true;
   }
-  CompilePostfixExpression(value, false);
+  CompilePostfixExpression(value, parenthesised);
+  if (const char step = ScanStep())
+    CompileStep(step, false, value);
 }
 
 void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
@@ -358,11 +569,6 @@ void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
       CompileMember(value, c == '-');
     } else if (c == '(') {
       CompileFunctionCall(value);
-    } else if ((c == '+' || c == '-') && InputCursor[1] == c) {
-      ConsumeChar();
-      ConsumeChar();
-      CheckAssignable(value);
-      Walk().needsCode = true;
     } else {
       return;
     }

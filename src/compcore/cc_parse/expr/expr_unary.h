@@ -22,6 +22,11 @@ struct UnaryLevelSwitches {
 };
 UnaryLevelSwitches &UnarySwitches();
 
+// Marks the value as the result of an operation with side effects (a
+// call, a store, a step whose value is used): sizeof then keeps the
+// operand's code.
+void NoteSideEffect(ValueRecord &value);
+
 void GenerateUnaryExpression(ValueRecord &value);
 // `parenthesised`: the opening parenthesis is consumed already.
 void CompilePostfixExpression(ValueRecord &value, bool parenthesised);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/addr24.h"
+
 #include <cstdint>
 #include <deque>
 #include <vector>
@@ -9,13 +11,32 @@
 // type names read by casts and sizeof, which value records point into.
 namespace tsw {
 
+struct ValueRecord;
+
 struct ExpressionWalk {
+  // A constant reader's walk: nothing may be emitted, and an operation on a
+  // run-time operand only marks the expression as none of a constant.
+  bool constantOnly = false;
   // An operation or operand that only run-time code can compute was met:
   // the expression is no constant whatever its record says.
   bool needsCode = false;
+  // Where the code of the last comparison ended: a jump right behind it
+  // may take back its 0/1 tail and branch on the compare's flag.
+  ADDR24 comparisonEnd{};
+  bool comparisonEndValid = false;
+  // Nested walks under way; the outermost is 1.
+  int16_t depth = 0;
+  // An assignment operator followed the last list's expression.
+  bool assignmentFollowed = false;
   std::deque<std::vector<uint16_t>> typeNameDimensions;
 };
 ExpressionWalk &Walk();
+
+// The walk emits run-time code (no constant reader is reading).
+inline bool WalkEmitsCode() { return !Walk().constantOnly; }
+// Whether a conditional jump emitted now directly follows the comparison
+// that made `condition`.
+bool ComparisonEndsHere(const ValueRecord &condition);
 
 // Consumes the character at the cursor as program text (the bracket tracker
 // sees it).

@@ -46,10 +46,11 @@ bool IsDirectlyAddressable(const ValueRecord &value) {
   }
   if (!IsStackStorage(value.storage))
     return false;
-  if (CanUseFrameIndex(value))
-    return true;
-  return OperandByteSize(value, OperandSizeMode::kPointer) == kWordBytes &&
-         LocalStackOffset(value) + kWordBytes < kStackReach;
+  // Only the frame pointer and the Corvid's SP-relative word access reach
+  // a stack variable; otherwise its address must be computed into HL, the
+  // register the value itself travels in.
+  return ChooseFrameAddressingKind(value) != AddressingKind::kIndirectHL &&
+         (CanUseFrameIndex(value) || LocalStackOffset(value) + kWordBytes < kStackReach);
 }
 
 bool CheckAssignable(const ValueRecord &value) {
@@ -84,7 +85,11 @@ void DereferenceValue(ValueRecord &value) {
     }
     ++value.dimensions;
   }
-  if (value.storage == kStorageConstant)
+  // The object lies where the pointer points, so the pointer itself must
+  // be in the register first: an address constant, or a pointer variable
+  // whose record still designates its own storage.
+  const bool pointerValueHeld = value.storage == kStoragePrimary && !value.IsLvalue();
+  if (value.storage == kStorageConstant || (kind == kLevelPointer && !pointerValueHeld))
     Upcalls().LoadOperandToValueRegister(value);
   value.declarator = RemoveLevel(value.declarator);
   if (value.Level() == kLevelArray)

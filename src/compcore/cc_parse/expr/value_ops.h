@@ -22,8 +22,9 @@ bool IsDirectlyAddressable(const ValueRecord &value);
 bool CheckAssignable(const ValueRecord &value);
 
 // Takes one array or pointer level off: the record then designates the
-// element or the pointee. An address constant is loaded first, as the
-// object lies where it points. 459 when there is no level to take, after
+// element or the pointee. An address constant, and a pointer not yet
+// held in the value register, are loaded first, as the object lies where
+// they point. 459 when there is no level to take, after
 // which the value is treated as an array.
 void DereferenceValue(ValueRecord &value);
 

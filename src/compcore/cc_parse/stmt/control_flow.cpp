@@ -16,6 +16,7 @@ struct ControlFlowState {
   size_t refusedContexts = 0;
   std::vector<JumpRecord> continues;
   std::vector<JumpRecord> breaks;
+  bool inEverytimeBlock = false;
 };
 
 ControlFlowState &State() {
@@ -97,6 +98,8 @@ uint16_t CompileBreakContinue(JumpKind which) {
   list.push_back(EmitJumpToAddr24(ADDR24{}, kOpJump));
   return kStatementJumps;
 }
+
+bool &InEverytimeBlock() { return State().inEverytimeBlock; }
 
 void ResetControlFlowModule() {
   State() = {};

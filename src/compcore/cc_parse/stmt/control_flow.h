@@ -53,6 +53,10 @@ size_t OpenJumpCount(JumpKind kind);
 // could be jumped to, nothing is emitted and the result is kStatementPlain.
 uint16_t CompileBreakContinue(JumpKind which);
 
+// Set while the everytime block of a cofunction is compiled: that block runs
+// on every entry of the cofunction, so it may not leave by goto or return.
+bool &InEverytimeBlock();
+
 // Every control-flow table back to empty, taking part in the statement
 // snapshot so that a statement compiled again starts from the same lists.
 void ResetControlFlowModule();

@@ -81,7 +81,6 @@ TEST_F(DeclGlobals, StorageGoesThroughTheInitializedDataPath) {
   const EmittedObject &g = backEnd.objects[0], &h = backEnd.objects[1], &msg = backEnd.objects[2];
   EXPECT_TRUE(g.hasInitializer);
   EXPECT_FALSE(h.hasInitializer);
-  EXPECT_EQ(g.mode, 2);
   EXPECT_EQ(msg.dimensions, Dims{2});
   EXPECT_EQ(Symbol("g")->address, FakeBackEnd::kFirstDataAddress);
   EXPECT_EQ(Symbol("h")->address, FakeBackEnd::kFirstDataAddress + FakeBackEnd::kDataStep);

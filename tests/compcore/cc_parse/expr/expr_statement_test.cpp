@@ -1,3 +1,4 @@
+#include "compcore/decode_check.h"
 #include "compcore/expression_body_fixture.h"
 
 #include <gtest/gtest.h>

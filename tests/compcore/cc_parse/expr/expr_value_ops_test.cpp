@@ -64,6 +64,30 @@ TEST_F(ExprValueOpsTest, DirectAddressingByStorageAndFrameReach) {
       {"int parameter through IX", Value(kTypeInt, kClassParameterArea, 0, true, 6), kAttrUseIx, true},
       {"int local out of IX reach, near SP", Value(kTypeInt, kStorageAuto, 0, true, 200), kAttrUseIx, true},
   };
+  // The Corvid reaches words near SP without a frame pointer.
+  SetCpu(TargetCpu::Corvid);
+  for (const Case &c : cases) {
+    Attributes().current = c.attributes;
+    Emission() = {};
+    EXPECT_EQ(IsDirectlyAddressable(c.value), c.direct) << c.what;
+  }
+  Attributes().current = 0;
+}
+
+TEST_F(ExprValueOpsTest, OnTheZ180OnlyTheFramePointerReachesStackVariables) {
+  struct Case {
+    const char *what;
+    ValueRecord value;
+    uint16_t attributes;
+    bool direct;
+  } cases[] = {
+      // Its address would have to be computed in HL, where the value goes.
+      {"int local near SP", Value(kTypeInt, kStorageAuto, 0, true, 10), 0, false},
+      {"pointer local", Value(kTypeChar, kStorageAuto, kLevelPointer, true, 4), 0, false},
+      {"int local through IX", Value(kTypeInt, kStorageAuto, 0, true, 4), kAttrUseIx, true},
+      {"global", Value(kTypeInt, kStorageGlobal, 0, true), 0, true},
+  };
+  SetCpu(TargetCpu::Z180);
   for (const Case &c : cases) {
     Attributes().current = c.attributes;
     Emission() = {};
@@ -74,6 +98,7 @@ TEST_F(ExprValueOpsTest, DirectAddressingByStorageAndFrameReach) {
 
 TEST_F(ExprValueOpsTest, DirectAddressingFollowsThePushesSinceTheFrame) {
   ValueRecord local = Value(kTypeInt, kStorageAuto, 0, true, 250);
+  SetCpu(TargetCpu::Corvid);
   Emission() = {};
   EXPECT_TRUE(IsDirectlyAddressable(local));
   Emission().stackOffset = -4; // two words pushed move the local away from SP
@@ -121,6 +146,7 @@ TEST_F(ExprValueOpsTest, IndirectionTakesOneLevelAndWalksTheDimensions) {
   EXPECT_EQ(matrix.declarator, 0u);
   EXPECT_TRUE(matrix.IsLvalue());
   EXPECT_EQ(matrix.wasLvalue, 1);
+  EXPECT_TRUE(upcalls->events.empty()) << "an array's elements lie at its own address";
 
   ValueRecord pointer = Value(kTypeInt, kStorageAuto, 0x22, true); // int **p
   pointer.dimensions = dims;
@@ -129,7 +155,17 @@ TEST_F(ExprValueOpsTest, IndirectionTakesOneLevelAndWalksTheDimensions) {
   EXPECT_EQ(pointer.dimensions, dims) << "a pointer level has no dimension of its own";
   EXPECT_EQ(ArrayDimensionProduct(pointer), 2);
   EXPECT_TRUE(sink.Messages().empty());
-  EXPECT_TRUE(upcalls->events.empty()) << "a named object is not loaded";
+  // *p: the object lies where p points, so p itself is loaded first.
+  EXPECT_EQ(upcalls->events, std::vector<std::string>{"load value"});
+  EXPECT_EQ(pointer.storage, kStoragePrimary);
+  EXPECT_TRUE(pointer.IsLvalue()) << "the register now holds the pointee's address";
+
+  // A pointer value already in the register is not loaded again.
+  upcalls->events.clear();
+  ValueRecord held = Value(kTypeInt, kStoragePrimary, kLevelPointer);
+  DereferenceValue(held);
+  EXPECT_TRUE(upcalls->events.empty());
+  EXPECT_TRUE(held.IsLvalue());
 }
 
 TEST_F(ExprValueOpsTest, IndirectionOfAnAddressConstantLoadsItFirst) {

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "compcore/cc_parse/decl/cc_decl_backend.h"
+
+#include <cstdint>
+
+// Function definitions: the declaration parser hands over after the
+// function's declarator, and the parameters, the locals, the prolog, the
+// statements and the closing code are compiled here.
+namespace tsw {
+
+class FunctionCompilerBackEnd : public DeclarationBackEnd {
+public:
+  bool CompileFunctionBody(int declaratorResult, int16_t baseType, int16_t storageClass,
+                           uint16_t memoryCode) override;
+  bool InFunctionDefinition() override;
+  std::string CurrentFunctionName() override;
+};
+// The one the compiler's assembly installs.
+FunctionCompilerBackEnd &FunctionCompiler();
+
+// Back to the start of a compile; registers the function state with the
+// statement snapshot.
+void ResetFunctionCompiler();
+
+} // namespace tsw

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+// Statement labels and goto. A label is a local symbol of label type whose
+// address is defined in the function's label table; a goto to a label not
+// placed yet jumps through a fixup that the placing patches.
+namespace tsw {
+
+// At the start of a statement: "name:" places the label `name` here and
+// answers true; anything else leaves the input as it was and answers false.
+bool TryCompileLabel();
+
+// goto at the cursor after the keyword, up to and including ';'.
+uint16_t CompileGoto();
+
+} // namespace tsw

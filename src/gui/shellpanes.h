@@ -1,0 +1,27 @@
+#pragma once
+
+#include "gui/textpane.h"
+
+// The shell's own panes for the main window's frames: the message window
+// and the debugger's ring panes.
+namespace tsw {
+
+class cMainWindow;
+class Settings;
+struct Diagnostic;
+enum class PaneFrameKind : uint8_t;
+
+class ShellPanes {
+public:
+  ShellPanes(cMainWindow &window, const Settings &settings) : window_(window), settings_(settings) {}
+  // A new pane of the kind; its frame takes it over.
+  TextPane *Make(PaneFrameKind kind);
+  // The message's file in front, its caret on the message.
+  void ShowSource(const Diagnostic &message);
+
+private:
+  cMainWindow &window_;
+  const Settings &settings_;
+};
+
+} // namespace tsw

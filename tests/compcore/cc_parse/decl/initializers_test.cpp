@@ -1,0 +1,189 @@
+#include "compcore/cc_gen/origins.h"
+#include "compcore/cc_rom/shadow_image.h"
+#include "compcore/cc_stab/cc_stab.h"
+#include "compcore/program_compile_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tsw::testing {
+namespace {
+
+using ByteList = std::vector<uint8_t>;
+
+constexpr const char *kCorvidRoot =
+    "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rconorg rk 0 0x3000 0x1000 apply\n";
+
+// Initialized objects compiled through CompileFile by the compiler the
+// product assembles; their bytes are read back where the symbol says they
+// lie.
+class Initializers : public ProgramCompileTest {
+protected:
+  // The message numbers the compile recorded, in order.
+  std::vector<unsigned> Messages() {
+    std::vector<unsigned> numbers;
+    for (const std::string &r : Records()) {
+      const size_t open = r.rfind('[');
+      if (open != std::string::npos)
+        numbers.push_back(unsigned(std::stoul(r.substr(open + 1))));
+    }
+    return numbers;
+  }
+  // Origins outlive a program compile (the BIOS's stay for the session):
+  // each case defines its own afresh.
+  void CompileCorvid(const std::string &declarations) {
+    ClearOriginTable();
+    Compile(std::string(kCorvidRoot) + declarations);
+  }
+  static const SymbolRecord *Global(const char *name) { return LookupSymbol(name, false, SymbolTableId::kGlobal); }
+  // The `count` data bytes of the global `name`.
+  std::vector<uint8_t> DataOf(const char *name, uint32_t count) {
+    const SymbolRecord *symbol = Global(name);
+    if (!symbol) {
+      ADD_FAILURE() << name << " not declared";
+      return {};
+    }
+    std::vector<uint8_t> bytes(count);
+    EXPECT_TRUE(ReadEmittedBytes(Addr24FromLong(symbol->address), count, bytes.data())) << name;
+    return bytes;
+  }
+};
+
+TEST_F(Initializers, ScalarsAndArraysBecomeTheirDataBytes) {
+  CompileCorvid("const int g = 5;\nconst int a[3] = {1, 2, 0x1234};\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
+  // Objects follow each other in the constant segment.
+  EXPECT_EQ(Global("g")->address, 0x3000u);
+  EXPECT_EQ(Global("a")->address, 0x3002u);
+  EXPECT_EQ(DataOf("g", 2), (ByteList{5, 0}));
+  EXPECT_EQ(DataOf("a", 6), (ByteList{1, 0, 2, 0, 0x34, 0x12}));
+}
+
+// Each initializer alone: the object's bytes and the messages its
+// declaration raised.
+struct DataCase {
+  const char *declaration;
+  ByteList bytes;
+  std::vector<unsigned> messages = {};
+};
+
+TEST_F(Initializers, ScalarsConvertToTheObjectsType) {
+  const DataCase cases[] = {
+      {"const int x = -2;", {0xFE, 0xFF}},
+      {"const unsigned x = 65535;", {0xFF, 0xFF}},
+      {"const char x = 300;", {0x2C}},
+      {"const char x = 'A';", {0x41}},
+      {"const long x = 0x12345678;", {0x78, 0x56, 0x34, 0x12}},
+      {"const long x = -1;", {0xFF, 0xFF, 0xFF, 0xFF}},
+      {"const unsigned long x = 40000;", {0x40, 0x9C, 0, 0}},
+      {"const int x = 3 * 4 + 1;", {13, 0}},
+      {"const float x = 1.5;", {0x00, 0x00, 0xC0, 0x3F}},
+      {"const float x = 2;", {0x00, 0x00, 0x00, 0x40}},
+      {"const float x = -1;", {0x00, 0x00, 0x80, 0xBF}},
+      {"const int x = 2.75;", {2, 0}},
+      {"char * const x = 0;", {0, 0}},
+      {"int * const x = 0x1234;", {0x34, 0x12}},
+      {"const int x = {7};", {7, 0}},
+  };
+  for (const DataCase &c : cases) {
+    CompileCorvid(std::string(c.declaration) + "\n");
+    EXPECT_EQ(Messages(), c.messages) << c.declaration << ::testing::PrintToString(Records());
+    EXPECT_EQ(DataOf("x", uint32_t(c.bytes.size())), c.bytes) << c.declaration;
+  }
+}
+
+TEST_F(Initializers, AggregatesFollowTheirBracesOrTakeTheirElementsInOrder) {
+  const DataCase cases[] = {
+      {"const int x[4] = {1, 2};", {1, 0, 2, 0, 0, 0, 0, 0}},
+      {"const int x[2][2] = {{1}, {2, 3}};", {1, 0, 0, 0, 2, 0, 3, 0}},
+      {"const int x[2][2] = {1, 2, 3};", {1, 0, 2, 0, 3, 0, 0, 0}},
+      {"const int x[2][2] = {1, 2, {3}};", {1, 0, 2, 0, 3, 0, 0, 0}},
+      {"const char x[3] = {1, 2, 3,};", {1, 2, 3}},
+      {"const char x[2][3] = {\"ab\", \"c\"};", {'a', 'b', 0, 'c', 0, 0}},
+      {"const char x[2][3] = {{'a'}, \"bc\"};", {'a', 0, 0, 'b', 'c', 0}},
+      {"struct p { char c; int i; long l; };\nconst struct p x = {1, 2};", {1, 2, 0, 0, 0, 0, 0}},
+      {"struct p { char c; int i[2]; };\nconst struct p x[2] = {1, 2, 3, 4};", {1, 2, 0, 3, 0, 4, 0, 0, 0, 0}},
+      {"struct p { char c; int i[2]; };\nconst struct p x[2] = {{1, {2}}, {4}};", {1, 2, 0, 0, 0, 4, 0, 0, 0, 0}},
+      {"struct q { char s[4]; int n; };\nconst struct q x = {\"ab\", 9};", {'a', 'b', 0, 0, 9, 0}},
+      {"union u { int i; long l; };\nconst union u x = {0x102};", {2, 1, 0, 0}},
+      {"union u { char c[2]; int i; };\nconst union u x = {{1, 2}};", {1, 2}},
+  };
+  for (const DataCase &c : cases) {
+    CompileCorvid(std::string(c.declaration) + "\n");
+    EXPECT_EQ(Messages(), c.messages) << c.declaration << ::testing::PrintToString(Records());
+    EXPECT_EQ(DataOf("x", uint32_t(c.bytes.size())), c.bytes) << c.declaration;
+  }
+}
+
+TEST_F(Initializers, CharArraysTakeStringsUpToTheirSize) {
+  const DataCase cases[] = {
+      {"const char x[6] = \"abc\";", {'a', 'b', 'c', 0, 0, 0}}, {"const char x[4] = \"abc\";", {'a', 'b', 'c', 0}},
+      {"const char x[3] = \"abc\";", {'a', 'b', 'c'}, {566}},   {"const char x[2] = \"abc\";", {'a', 'b'}, {424}},
+      {"const char x[4] = {\"a\\n\"};", {'a', '\n', 0, 0}},
+  };
+  for (const DataCase &c : cases) {
+    CompileCorvid(std::string(c.declaration) + "\nconst char after = 0x55;\n");
+    EXPECT_EQ(Messages(), c.messages) << c.declaration << ::testing::PrintToString(Records());
+    EXPECT_EQ(DataOf("x", uint32_t(c.bytes.size())), c.bytes) << c.declaration;
+    // Exactly the array's bytes: the next object follows at once.
+    ASSERT_NE(Global("after"), nullptr);
+    EXPECT_EQ(Global("after")->address, Global("x")->address + c.bytes.size()) << c.declaration;
+  }
+}
+
+TEST_F(Initializers, AnUnsizedArrayTakesItsDimensionFromTheInitializer) {
+  struct Case {
+    const char *declaration;
+    std::vector<uint16_t> dimensions;
+    ByteList bytes;
+  } cases[] = {
+      {"const int x[] = {1, 2, 3};", {3}, {1, 0, 2, 0, 3, 0}},
+      {"const int x[] = {1, 2, 3,};", {3}, {1, 0, 2, 0, 3, 0}},
+      {"const char x[] = \"hi\";", {3}, {'h', 'i', 0}},
+      {"const char x[][2] = {1, 2, 3};", {2, 2}, {1, 2, 3, 0}},
+      {"const char x[][2] = {{1}, {2}, {3}};", {3, 2}, {1, 0, 2, 0, 3, 0}},
+  };
+  for (const Case &c : cases) {
+    CompileCorvid(std::string(c.declaration) + "\nconst char after = 0x55;\n");
+    EXPECT_EQ(Messages(), std::vector<unsigned>{}) << c.declaration << ::testing::PrintToString(Records());
+    const SymbolRecord *x = Global("x");
+    ASSERT_NE(x, nullptr) << c.declaration;
+    EXPECT_EQ(std::vector<uint16_t>(x->list.begin(), x->list.end()), c.dimensions) << c.declaration;
+    EXPECT_EQ(DataOf("x", uint32_t(c.bytes.size())), c.bytes) << c.declaration;
+    EXPECT_EQ(Global("after")->address, x->address + c.bytes.size()) << c.declaration;
+  }
+}
+
+// A value whose bytes the compile cannot know is refused; the object keeps
+// its size in zeros and the next one follows it.
+TEST_F(Initializers, ValuesNotKnownBeforeTheProgramRunsAreRefused) {
+  const DataCase cases[] = {
+      {"int g;\nconst int x = g;", {0, 0}, {546}},
+      {"const char a[2] = {1, 2};\nconst char x = a;", {0}, {546}},
+  };
+  for (const DataCase &c : cases) {
+    CompileCorvid(std::string(c.declaration) + "\nconst char after = 0x55;\n");
+    std::vector<unsigned> messages = Messages();
+    std::erase(messages, 548u); // "g" is not const
+    EXPECT_EQ(messages, c.messages) << c.declaration << ::testing::PrintToString(Records());
+    EXPECT_EQ(DataOf("x", uint32_t(c.bytes.size())), c.bytes) << c.declaration;
+    ASSERT_NE(Global("after"), nullptr);
+    EXPECT_EQ(Global("after")->address, Global("x")->address + c.bytes.size()) << c.declaration;
+  }
+}
+
+// An array's name stands for its address, in a pointer's or a long's size.
+TEST_F(Initializers, ArrayNamesGiveTheirAddresses) {
+  CompileCorvid("const char a[2] = {1, 2};\n"
+                "const char * const pa = a;\n"
+                "const long la = a;\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
+  const uint32_t a = Global("a")->address & 0xFFFF;
+  EXPECT_EQ(DataOf("pa", 2), (ByteList{uint8_t(a), uint8_t(a >> 8)}));
+  EXPECT_EQ(DataOf("la", 4), (ByteList{uint8_t(a), uint8_t(a >> 8), 0, 0}));
+}
+
+} // namespace
+} // namespace tsw::testing

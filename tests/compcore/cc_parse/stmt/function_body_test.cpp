@@ -1,0 +1,155 @@
+#include "compcore/decode_check.h"
+#include "compcore/program_compile_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+// Function definitions compiled by the product to its image file and
+// decoded: the body's statements, the implicit return, the shared epilog.
+namespace tsw::testing {
+namespace {
+
+constexpr const char *kCorvidRoot = "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#memmap root\n";
+
+class FunctionBodyCompile : public ProgramCompileTest {
+protected:
+  // Each program with a compiler of its own: the origin a program defines
+  // stays defined for the next compile of the session.
+  uint16_t CompileAlone(const std::string &program) {
+    TearDown();
+    SetUp();
+    return Compile(std::string(kCorvidRoot) + program + "\n");
+  }
+  std::vector<uint8_t> Image() {
+    const std::string image = dir.Read("PROG.bin");
+    return std::vector<uint8_t>(image.begin(), image.end());
+  }
+  // The numbers of the messages the compile recorded, in order.
+  std::vector<std::string> MessageNumbers() {
+    std::vector<std::string> numbers;
+    for (const std::string &record : Records()) {
+      const size_t open = record.find('['), close = record.find(']', open);
+      if (open != std::string::npos && close != std::string::npos)
+        numbers.push_back(record.substr(open + 1, close - open - 1));
+    }
+    return numbers;
+  }
+};
+
+struct BodyCase {
+  const char *what;
+  const char *program;
+  std::vector<std::string> listing;
+};
+
+TEST_F(FunctionBodyCompile, BodiesCompileToTheirCode) {
+  const BodyCase cases[] = {
+      {"a constant returned in HL", "int f(void) { return 3; }", {"ld    hl,0003", "ret"}},
+      {"an empty body returns", "void g(void) { }", {"ret"}},
+      {"empty statements emit nothing", "void g(void) { ; ; }", {"ret"}},
+      {"two functions follow each other", "int f(void) { return 3; }\nvoid g(void) { }",
+       {"ld    hl,0003", "ret", "ret"}},
+      // The first return carries the epilog; the second jumps to it.
+      {"a second return shares the epilog", "int h(void) { return 1; return 2; }",
+       {"ld    hl,0001", "ret", "ld    hl,0002", "jp    1003"}},
+      {"a return in an inner block ends the body", "int f(void) { { return 4; } }", {"ld    hl,0004", "ret"}},
+      {"a body over several lines", "int f(void)\n{\n  return 5;\n}\n", {"ld    hl,0005", "ret"}},
+  };
+  for (const BodyCase &c : cases) {
+    const uint16_t status = CompileAlone(std::string("#nodebug\n") + c.program);
+    EXPECT_EQ(status, 0) << c.what << ": " << ::testing::PrintToString(Records());
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), c.listing)) << c.what;
+  }
+}
+
+TEST_F(FunctionBodyCompile, DebugCodeMarksEveryStatementAndTheClosingBrace) {
+  const std::vector<std::string> frameEntry = {"exx", "ld    hl,0000", "call  0000", "nop"};
+  const std::vector<std::string> frameExit = {"exx", "ld    hl,0000", "call  0000", "nop", "ret"};
+  struct Case {
+    const char *what;
+    const char *program;
+    std::vector<std::string> body;
+  };
+  const Case cases[] = {
+      {"the closing brace of an empty body", "void g(void) { }", {"rst   28h"}},
+      {"a return", "int f(void) { return 3; }", {"rst   28h", "ld    hl,0003"}},
+  };
+  for (const Case &c : cases) {
+    const uint16_t status = CompileAlone(c.program);
+    EXPECT_EQ(status, 0) << c.what << ": " << ::testing::PrintToString(Records());
+    std::vector<std::string> listing = frameEntry;
+    listing.insert(listing.end(), c.body.begin(), c.body.end());
+    listing.insert(listing.end(), frameExit.begin(), frameExit.end());
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), listing)) << c.what;
+  }
+}
+
+TEST_F(FunctionBodyCompile, MistakesAreReportedByNumber) {
+  struct Case {
+    const char *what;
+    const char *program;
+    const char *number; // reported exactly once
+  };
+  const Case cases[] = {
+      {"a return without ';'", "int f(void) { return 3 }", "2051"},
+      {"a function defined twice", "int f(void) { return 1; }\nint f(void) { return 2; }", "491"},
+      {"neither body nor ';' after the declarator", "int f(void) x", "470"},
+      {"an if without '('", "int g;\nvoid f(void) { if g) ; }", "2051"},
+  };
+  for (const Case &c : cases) {
+    CompileAlone(std::string("#nodebug\n") + c.program);
+    const std::vector<std::string> numbers = MessageNumbers();
+    EXPECT_EQ(std::count(numbers.begin(), numbers.end(), c.number), 1)
+        << c.what << ": " << ::testing::PrintToString(Records());
+  }
+}
+
+TEST_F(FunctionBodyCompile, ParametersLieAboveTheReturnAddressAndLocalsBelowIt) {
+  const BodyCase cases[] = {
+      {"the first parameter", "int f(int a) { return a; }", {"ld    hl,(sp+2)", "ret"}},
+      {"the second parameter", "int f(int a, int b) { return b; }", {"ld    hl,(sp+4)", "ret"}},
+      // A char still takes a word; a long takes four bytes.
+      {"behind a char and a long", "int f(char c, long l, int i) { return i; }", {"ld    hl,(sp+8)", "ret"}},
+      {"the first local", "int f(void) { int x; int y; return x; }",
+       {"add   sp,FC", "ld    hl,(sp+2)", "exx", "add   sp,04", "exx", "ret"}},
+      {"a parameter above a local", "int f(int a) { int x; return a; }",
+       {"add   sp,FE", "ld    hl,(sp+4)", "exx", "add   sp,02", "exx", "ret"}},
+  };
+  for (const BodyCase &c : cases) {
+    const uint16_t status = CompileAlone(std::string("#nodebug\n") + c.program);
+    EXPECT_EQ(status, 0) << c.what << ": " << ::testing::PrintToString(Records());
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), c.listing)) << c.what;
+  }
+}
+
+TEST_F(FunctionBodyCompile, IfJumpsOverTheThenPartAndElseOverTheElsePart) {
+  // g stands at 0000: the program places no data.
+  const BodyCase cases[] = {
+      {"if without else", "int g;\nvoid f(void) { if (g) ; }",
+       {"ld    hl,(0000)", "bool  hl", "jp    z,1007", "ret"}},
+      {"the then-part falls through to a jump over the else-part", "int g;\nvoid f(void) { if (g) ; else ; }",
+       {"ld    hl,(0000)", "bool  hl", "jp    z,100A", "jp    100A", "ret"}},
+      {"a then-part that returns needs no jump over the else-part",
+       "int g;\nint f(void) { if (g) return 1; else return 2; }",
+       {"ld    hl,(0000)", "bool  hl", "jp    z,100B", "ld    hl,0001", "ret", "ld    hl,0002", "jp    100A",
+        "jp    100A"}},
+      {"a return after the if", "int g;\nint f(void) { if (g) return 1; return 2; }",
+       {"ld    hl,(0000)", "bool  hl", "jp    z,100B", "ld    hl,0001", "ret", "ld    hl,0002", "jp    100A"}},
+      // The second test loads g again: HL holds the first test's 0 or 1.
+      {"two ifs in a row", "int g;\nvoid f(void) { if (g) ; if (g) ; }",
+       {"ld    hl,(0000)", "bool  hl", "jp    z,1007", "ld    hl,(0000)", "bool  hl", "jp    z,100E", "ret"}},
+      {"nested ifs", "int g;\nvoid f(void) { if (g) if (g) ; }",
+       {"ld    hl,(0000)", "bool  hl", "jp    z,100E", "ld    hl,(0000)", "bool  hl", "jp    z,100E", "ret"}},
+  };
+  for (const BodyCase &c : cases) {
+    const uint16_t status = CompileAlone(std::string("#nodebug\n") + c.program);
+    EXPECT_EQ(status, 0) << c.what << ": " << ::testing::PrintToString(Records());
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), c.listing)) << c.what;
+  }
+}
+
+} // namespace
+} // namespace tsw::testing

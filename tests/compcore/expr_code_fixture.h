@@ -1,0 +1,83 @@
+#pragma once
+
+#include "compcore/cc_gen/codegen_layer.h"
+#include "compcore/cc_gen/emission_state.h"
+#include "compcore/cc_gen/instructions.h"
+#include "compcore/cc_gen/operand_moves.h"
+#include "compcore/cc_gen/target_modes.h"
+#include "compcore/cc_in/cc_attrs.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_parse/expr/expr_unary.h"
+#include "compcore/cc_stab/cc_stab.h"
+#include "compcore/codegen_fixture.h"
+#include "compcore/common/cc_storage.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Expressions compiled to code inside a function being compiled: the
+// product's own layer above instruction emission, symbols entered as the
+// declaration parser enters them (globals at fixed addresses, locals at
+// frame offsets), and the text read at the cursor as one logical line.
+namespace tsw::testing {
+
+class ExprCodeTest : public CodegenTest {
+protected:
+  static constexpr uint16_t kCodeStart = 0x1000;
+
+  void SetUp() override {
+    CodegenTest::SetUp();
+    upcalls.reset();
+    SetCodegenUpcalls(&CodegenLayerUpcalls());
+    SingleLineMode = 1;
+  }
+  void TearDown() override {
+    SingleLineMode = 0;
+    UnarySwitches() = {};
+    Attributes().current = 0;
+    CodegenTest::TearDown();
+  }
+
+  static SymbolRecord *Global(const char *name, uint8_t type, uint16_t address, uint32_t declarator = 0,
+                              std::span<const uint16_t> dimensions = {}) {
+    SymbolRecord *symbol = AddSymbol(name, declarator, type, 0, kClassGlobal, dimensions);
+    symbol->address = symbol->addressCopy = Addr24ToLong(MakeAddr24(0, address));
+    return symbol;
+  }
+  static SymbolRecord *Local(const char *name, uint8_t type, int16_t offset, uint32_t declarator = 0,
+                             std::span<const uint16_t> dimensions = {}) {
+    return AddSymbol(name, declarator, type, uint16_t(offset), kClassAutoLocal, dimensions);
+  }
+
+  // Makes `text` the current logical line, the cursor at its start.
+  static void Line(const std::string &text) {
+    LogicalLineBuffer line;
+    line.text = text;
+    for (size_t i = 0; i < text.size(); ++i) {
+      line.lines.push_back(1);
+      line.columns.push_back(uint16_t(i + 1));
+    }
+    InstallLogicalLine(std::move(line), 0);
+    InputColumn = 0;
+  }
+
+  // Compiles `text` with `level` (the unary level unless told otherwise)
+  // into fresh code at 1000 on `cpu`; the bytes it emitted.
+  std::vector<uint8_t> CompileAt(TargetCpu cpu, const std::string &text, ValueRecord &value,
+                                 const std::function<void(ValueRecord &)> &level = GenerateUnaryExpression) {
+    ResetInstructionEmission();
+    ResetOperandMoves();
+    Caches().rootCode->SetEmitAddress(MakeAddr24(0, kCodeStart));
+    Caches().currentCode = Caches().rootCode;
+    writer.runs.clear();
+    sink.records.clear();
+    SelectTargetCpu(cpu);
+    Line(text);
+    value = {};
+    level(value);
+    return Emitted();
+  }
+};
+
+} // namespace tsw::testing
