@@ -1,6 +1,7 @@
 #include "compcore/cc_gen/startup_stub.h"
 
 #include "compcore/cc_gen/codegen_hooks.h"
+#include "compcore/cc_gen/routine_calls.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -53,7 +54,7 @@ StartupServices &Services() {
 // A BIOS value can be any address; this one cannot be packed from one.
 constexpr ADDR24 kAbsent = {0xFFFF, 0xFF, 0xFF};
 
-std::optional<uint16_t> StartupSymbol(std::string_view name) {
+std::optional<uint16_t> StartupSymbolNamed(std::string_view name) {
   const ADDR24 bios = LookupBiosSymbol(name, kAbsent);
   if (bios.unused != kAbsent.unused)
     return bios.logical;
@@ -61,6 +62,15 @@ std::optional<uint16_t> StartupSymbol(std::string_view name) {
   if (symbol && symbol->kind == kStartupLabelKind)
     return Addr24FromLong(symbol->address).logical;
   return std::nullopt;
+}
+
+// A BIOS written in assembly defines ".startup" as the label "_startup",
+// as every run-time routine's name becomes its label.
+std::optional<uint16_t> StartupSymbol(std::string_view name) {
+  if (std::optional<uint16_t> found = StartupSymbolNamed(name))
+    return found;
+  const std::string label = RoutineLabelName(name);
+  return label == name ? std::nullopt : StartupSymbolNamed(label);
 }
 
 // The stub's bytes. While measuring, symbols read as 0 and every part that

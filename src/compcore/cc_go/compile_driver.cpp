@@ -181,15 +181,59 @@ File OpenBrkFile(const std::string &programPath) {
   throw xFileOpen(kMsgBrkFileNotCreated, brk.parent_path().c_str(), kModule, __LINE__);
 }
 
-// Root code at the start of the free code area, root variables growing
-// down from the top of root data.
-void PositionRootCaches() {
+// The Z180 knows no origin directives: its root code, root variable and
+// extended-memory code caches serve segments the driver lays out from the
+// memory map for each compile. Root code and root variables share the root
+// area, growing towards each other until they meet (message 503).
+struct Z180Segments {
+  OriginDirective rootCode, rootVariable, xmemCode;
+};
+Z180Segments &Z180Origins() {
+  static Z180Segments segments;
+  return segments;
+}
+
+constexpr uint32_t kWindowPage = 0x1000;
+constexpr uint32_t kLogicalSpace = 0x10000;
+
+void AttachZ180Segment(OriginDirective &origin, const char *name, OriginKind kind, EmitCache *cache, ADDR24 start,
+                       uint32_t size) {
+  origin = DefaultOrigin();
+  origin.name = name;
+  origin.kind = int32_t(kind);
+  origin.cache = cache;
+  origin.start = origin.resume = start;
+  origin.size = size;
+  cache->Attach(&origin);
+  cache->SetEmitAddress(start);
+}
+
+void AttachZ180Segments() {
+  const CachePointers &caches = Caches();
+  const ADDR24 codeStart = Information().rootCodeStart, dataStart = Information().rootVariableStart;
+  const uint32_t rootArea = dataStart.logical >= codeStart.logical ? dataStart.logical - codeStart.logical + 1u : 0u;
+  Z180Segments &z = Z180Origins();
+  AttachZ180Segment(z.rootCode, "$rootcode", OriginKind::kRcodorg, caches.rootCode, codeStart, rootArea);
+  AttachZ180Segment(z.rootVariable, "$rootdata", OriginKind::kRvarorg, caches.rootVariable, dataStart, rootArea);
+  // The window's banked code lies in the segment the RAM layout names.
+  const CompilerSettings &c = CompilerConfig();
+  const uint32_t windowStart = c.logx * kWindowPage;
+  const ADDR24 xmemStart = MakeAddr24(uint8_t(c.rams - c.logr), uint16_t(windowStart));
+  AttachZ180Segment(z.xmemCode, "$xmemcode", OriginKind::kXcodorg, caches.xmemCode, xmemStart,
+                    windowStart < kLogicalSpace ? kLogicalSpace - windowStart : 0);
+}
+
+// A BIOS starts at the root code origin; a program's root code follows its
+// start-up code. Root variables grow down from the top of root data.
+void PositionRootCaches(bool biosCompile) {
   const MemoryMapValues &m = MemoryMap();
   CachePointers &caches = Caches();
-  Information().rootCodeStart = MakeDataAddr24(m.CodeFreeStart);
+  Information().rootCodeStart = MakeDataAddr24(biosCompile ? m.RootCodeOrigin : m.CodeFreeStart);
   Information().rootVariableStart = MakeDataAddr24(m.RootDataLimit);
   caches.rootCode->SetEmitAddress(Information().rootCodeStart);
   caches.rootVariable->SetEmitAddress(Information().rootVariableStart);
+  if (CurrentCpu() == TargetCpu::Z180)
+    AttachZ180Segments();
 }
 
 // The user's unsaved edits are what is compiled; a file that cannot be
@@ -259,12 +303,29 @@ void EndBiosText() {
   if (!rootCode.AttachedOrigin())
     return;
   const uint16_t startup = uint16_t((rootCode.Current().logical + kStartupAfterBios) & kPageMask);
+  // The Z180 start-up code of the programs compiled on this BIOS goes
+  // there, where the BIOS hands over.
+  if (CurrentCpu() == TargetCpu::Z180)
+    MemoryMap().ScodAnchor = MakeAddr24(0, uint16_t(startup - 1));
   if (!DirectiveShellInUse().IsProgramLoaded()) {
     rootCode.EmitByte(kJump);
     rootCode.EmitByte(uint8_t(startup));
     rootCode.EmitByte(uint8_t(startup >> 8));
   } else {
     DefineLabel(kStartupCodeLabel, Addr24ToLong(MakeAddr24(0, startup)), kFixGlobal);
+  }
+}
+
+// A program compiled right after its BIOS calls the BIOS's routines and
+// stores into its variables: the BIOS's global labels become BIOS symbols,
+// as a BIOS load would make them. A symbol the board already gave keeps
+// its value.
+void ExportBiosLabels() {
+  constexpr ADDR24 kAbsent = {0xFFFF, 0xFF, 0xFF};
+  for (const std::string &name : GlobalLabelNames()) {
+    const BRFixupRec *label = FindGlobalLabel(name);
+    if (label && label->defined && LookupBiosSymbol(name, kAbsent).unused == kAbsent.unused)
+      AddBiosSymbol(name, Addr24FromLong(label->value));
   }
 }
 
@@ -302,6 +363,34 @@ void RecordLayoutAfterText() {
     info.xmemCodeOrigin = xmem->start;
     info.xmemCodeCurrent = caches.xmemCode->Current();
   }
+}
+
+// The program's start-up code, at the start-up address of the memory map,
+// from the figures the memory map laid out: false when it cannot be built
+// (the code generator has said why). A text without main (declarations, a
+// library being checked) has nothing to start, and a program compiled
+// without a BIOS (none compiled or read, no start-up routine known) nothing
+// to start on: neither gets start-up code.
+bool WriteProgramStartup() {
+  const SymbolRecord *main = LookupSymbol("main", false, SymbolTableId::kGlobal);
+  constexpr ADDR24 kAbsent = {0xFFFF, 0xFF, 0xFF};
+  const bool biosKnown = LookupBiosSymbol(".startup", kAbsent).unused != kAbsent.unused ||
+                         LookupBiosSymbol("_startup", kAbsent).unused != kAbsent.unused;
+  if (!main || !main->definition || !biosKnown)
+    return true;
+  const MemoryMapValues &m = MemoryMap();
+  StartupLayout layout;
+  layout.address = MakeDataAddr24(m.scod_base);
+  layout.vectorBase = m.ivec_base;
+  layout.stackTop = m.DataTop;
+  layout.stackLimit = StackOriginWord();
+  layout.auxStackTop = m.AstkTop;
+  layout.auxStackLimit = m.AstkStart;
+  layout.heapStart = m.HeapStart;
+  layout.heapEnd = m.HeapTop;
+  layout.heapSize = CompilerConfig().heap;
+  layout.timeStamp = Output().includeTimeStamp;
+  return WriteStartupStub(layout, m.StartupCodeSize) != 0;
 }
 
 // The words the BIOS's start-up reads of the program, stored into the
@@ -605,10 +694,12 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   bool ranToEnd = false;
   try {
     if (!listingWanted || RomListingOpen()) {
-      PositionRootCaches();
+      PositionRootCaches(bios);
       ranToEnd = CompileProgramText(programPath, bios);
-      if (ranToEnd && bios)
+      if (ranToEnd && bios) {
         EndBiosText();
+        ExportBiosLabels();
+      }
       if (ranToEnd)
         AlignXmemCode();
     }
@@ -632,6 +723,9 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   CloseAllLineSources();
   RecordLayoutAfterText();
 
+  // A program without its start-up code could not start.
+  if (ranToEnd && !bios && CompileErrorCount() == 0 && !WriteProgramStartup())
+    ranToEnd = false;
   uint16_t status = uint16_t(ErrorListStatus());
   if (!ranToEnd || (status & kCompileFailedBit) || CompileErrorCount() != 0) {
     if (RomListingOpen())

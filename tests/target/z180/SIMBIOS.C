@@ -33,6 +33,10 @@ kernel_directory::
 	db "TesselC"
 	dw 0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0
 
+; Where root data begins: programs place code below it, up to the margin
+; the compiler keeps, and their data above.
+IOP_DATAORG:: equ 0C000h
+
 ; Called by the start-up stub before anything else, with two words pushed
 ; that describe the memory layout; the simulator needs no set-up.
 _startup::

@@ -72,8 +72,12 @@ void CompileBody() {
   AssignLocalOffsets();
 
   f.prologAddress = CurrentCodeAddress();
-  if (!secondBody)
+  if (!secondBody) {
     codegen.DefineLabel(f.name, Addr24ToLong(f.prologAddress));
+    // The start-up code and calls read the entry from the symbol.
+    if (f.symbol)
+      f.symbol->address = Addr24ToLong(f.prologAddress);
+  }
   Emission() = EmissionState{};
   Emission().frameBase = int16_t(f.localsSize);
   { FunctionProlog prolog(f.localsSize, 0); }
