@@ -62,7 +62,7 @@ public:
     return true;
   }
 
-private:
+protected:
   // The driver attaches no origin to the Z180's root code cache yet: the
   // bodies get one of their own, read by the real origin parser.
   static void AttachCodeOrigin() {

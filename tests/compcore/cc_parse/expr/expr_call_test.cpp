@@ -2,6 +2,7 @@
 #include "compcore/cc_parse/expr/expr_argument_text.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
+#include "compcore/decode_check.h"
 #include "compcore/expression_body_fixture.h"
 
 #include <fmt/format.h>
@@ -89,39 +90,39 @@ std::vector<std::string> WithAddresses(const std::vector<std::string> &code) {
 
 // Arguments are pushed last to first, each at least a word, and taken off
 // the stack after the call; a structure argument is copied into stack space
-// of its size. Functions are placed from 2000 on, one byte each.
+// of its size. Functions are placed from 4000 on, one byte each.
 TEST_F(CallCompile, ArgumentsArePushedLastFirstAndRemovedAfterTheCall) {
   const CallCase cases[] = {
-      {"no arguments", "void f() { }\nvoid h() { f(); }\n", {"call  2000", "ret"}},
+      {"no arguments", "void f() { }\nvoid h() { f(); }\n", {"call  4000", "ret"}},
       {"two constants", "void f(int a, int b) { }\nvoid h() { f(1, 2); }\n",
-       {"ld    hl,0002", "push  hl", "ld    hl,0001", "push  hl", "call  2000", "pop   af", "pop   af", "ret"}},
+       {"ld    hl,0002", "push  hl", "ld    hl,0001", "push  hl", "call  4000", "pop   af", "pop   af", "ret"}},
       {"a char takes a word", "void f(char a) { }\nvoid h() { f('a'); }\n",
-       {"ld    hl,0061", "push  hl", "call  2000", "pop   af", "ret"}},
+       {"ld    hl,0061", "push  hl", "call  4000", "pop   af", "ret"}},
       {"a global", "int g;\nvoid f(int a) { }\nvoid h() { f(g); }\n",
-       {"ld    hl,({g})", "push  hl", "call  2000", "pop   af", "ret"}},
+       {"ld    hl,({g})", "push  hl", "call  4000", "pop   af", "ret"}},
       {"a structure is copied", "struct S { int a, b, c; } s;\nvoid f(struct S x) { }\nvoid h() { f(s); }\n",
        {"exx", "ld    hl,FFFA", "add   hl,sp", "ld    sp,hl", "exx", "ld    hl,0000", "add   hl,sp", "ex    de,hl",
-        "ld    hl,{s}", "ld    bc,0006", "ldir", "call  2000", "exx", "ld    hl,0006", "add   hl,sp",
+        "ld    hl,{s}", "ld    bc,0006", "ldir", "call  4000", "exx", "ld    hl,0006", "add   hl,sp",
         "ld    sp,hl", "exx", "ret"}},
       {"a call as argument", "int g1(int x) { }\nvoid f(int a, int b) { }\nvoid h() { f(g1(1), 2); }\n",
-       {"ld    hl,0002", "push  hl", "ld    hl,0001", "push  hl", "call  2000", "pop   af", "push  hl", "call  2001",
+       {"ld    hl,0002", "push  hl", "ld    hl,0001", "push  hl", "call  4000", "pop   af", "push  hl", "call  4001",
         "pop   af", "pop   af", "ret"}},
       // Commas inside a string literal or parentheses separate nothing; the
       // list may go on over the next line.
       {"literal, parentheses, two lines", "void f() { }\nvoid h() { f(\"a,b\",\n (1, 2)); }\n",
-       {"ld    hl,0002", "push  hl", "ld    hl,0000", "push  hl", "call  2000", "pop   af", "pop   af", "ret"}},
+       {"ld    hl,0002", "push  hl", "ld    hl,0000", "push  hl", "call  4000", "pop   af", "pop   af", "ret"}},
       // The space of a structure result is reserved before the call and
       // released by the statement that does not use it.
       {"structure result", "struct S { int a, b, c; } s;\nstruct S mk();\nstruct S mk() { }\nvoid h() { mk(); }\n",
-       {"exx", "ld    hl,FFFA", "add   hl,sp", "ld    sp,hl", "exx", "call  2000", "exx", "ld    hl,0006",
+       {"exx", "ld    hl,FFFA", "add   hl,sp", "ld    sp,hl", "exx", "call  4000", "exx", "ld    hl,0006",
         "add   hl,sp", "ld    sp,hl", "exx", "ret"}},
       // Through a pointer: the pointer is pushed first; with arguments above
       // it, a copy comes to the top, where the return address replaces it.
       {"pointer, no arguments", "int (*fp)();\nvoid h() { fp(); }\n",
-       {"ld    hl,({fp})", "push  hl", "ld    hl,2009", "ex    (sp),hl", "jp    (hl)", "ret"}},
+       {"ld    hl,({fp})", "push  hl", "ld    hl,4009", "ex    (sp),hl", "jp    (hl)", "ret"}},
       {"pointer with an argument", "int (*fp)();\nvoid h() { fp(3); }\n",
        {"ld    hl,({fp})", "push  hl", "ld    hl,0003", "push  hl", "ld    hl,0002", "add   hl,sp", "ld    a,(hl)",
-        "inc   hl", "ld    h,(hl)", "ld    l,a", "push  hl", "ld    hl,2016", "ex    (sp),hl", "jp    (hl)",
+        "inc   hl", "ld    h,(hl)", "ld    l,a", "push  hl", "ld    hl,4016", "ex    (sp),hl", "jp    (hl)",
         "pop   af", "pop   af", "ret"}},
   };
   for (const CallCase &c : cases) {
@@ -137,7 +138,7 @@ TEST_F(CallCompile, ArgumentsArePushedLastFirstAndRemovedAfterTheCall) {
 // patched reference; the pseudo functions emit nothing.
 TEST_F(CallCompile, NamedCallsReachTheirTarget) {
   const CallCase cases[] = {
-      {"defined later", "void f();\nvoid h() { f(); }\nvoid f() { }\n", {"call  2004", "ret"}},
+      {"defined later", "void f();\nvoid h() { f(); }\nvoid f() { }\n", {"call  4004", "ret"}},
       {"BIOS first", "void biosf();\nvoid biosf() { }\nvoid h() { biosf(); }\n", {"call  4321", "ret"}},
       {"pseudo functions", "void FPUSH();\nvoid FNULL();\nvoid h() { FPUSH(); FNULL(); }\n", {"ret"}},
   };
@@ -155,7 +156,7 @@ TEST_F(CallCompile, CorvidRemovesArgumentsInOneAdjustment) {
       << ::testing::PrintToString(Records());
   EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Body(1),
                         {"ld    de,0002", "ld    bc,0000", "push  bc", "push  de", "ld    hl,0001", "push  hl",
-                         "call  1000", "add   sp,06", "ret"},
+                         "call  4000", "add   sp,06", "ret"},
                         {}, BodyAddress(1)));
 }
 
