@@ -234,6 +234,9 @@ void PositionRootCaches(bool biosCompile) {
   caches.rootVariable->SetEmitAddress(Information().rootVariableStart);
   if (CurrentCpu() == TargetCpu::Z180)
     AttachZ180Segments();
+  // The text begins in root code, and its constants go where the
+  // processor keeps them, before any function chose a cache.
+  SelectCodeCache(caches.rootCode->Current());
 }
 
 // The user's unsaved edits are what is compiled; a file that cannot be

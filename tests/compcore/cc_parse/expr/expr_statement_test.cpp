@@ -14,7 +14,7 @@ class ExprStatementTest : public ExpressionBodyTest {};
 TEST_F(ExprStatementTest, AConstantStatementCostsNoCodeAndAVariableIsLoaded) {
   ASSERT_EQ(Compile("int g;\nvoid f() { 5; g; }\n"), 0) << ::testing::PrintToString(Records());
   EXPECT_TRUE(DecodesAs(TargetCpu::Z180, BodyBytes(),
-                        {fmt::format("ld    hl,({:04x})", AddressOf("g")), "ret"}));
+                        {fmt::format("ld    hl,({:04X})", AddressOf("g")), "ret"}));
 }
 
 } // namespace
