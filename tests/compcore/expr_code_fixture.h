@@ -12,7 +12,9 @@
 #include "compcore/codegen_fixture.h"
 #include "compcore/common/cc_storage.h"
 
+#include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,26 @@ protected:
   static SymbolRecord *Local(const char *name, uint8_t type, int16_t offset, uint32_t declarator = 0,
                              std::span<const uint16_t> dimensions = {}) {
     return AddSymbol(name, declarator, type, uint16_t(offset), kClassAutoLocal, dimensions);
+  }
+
+  struct Member {
+    const char *name;
+    uint8_t type;
+    uint16_t offset;
+  };
+  // Entered as the declaration parser enters a structure: its type record
+  // and its members under their structure's key. The type code.
+  static uint8_t DeclareStructure(const char *tag, std::initializer_list<Member> members, uint16_t size) {
+    int16_t id = 0;
+    TypeRecord *type = NewTypeRecord(tag, &id);
+    type->size = size;
+    for (const Member &m : members) {
+      char key[kNameBufferSize] = {};
+      std::strncpy(key, m.name, sizeof key - 1);
+      MakeStaticName(key, uint16_t(id));
+      PushTypeMember(type, AddSymbol(key, kLevelNone, m.type, m.offset, kClassMember));
+    }
+    return uint8_t(id);
   }
 
   // Makes `text` the current logical line, the cursor at its start.

@@ -14,7 +14,6 @@
 #include "compcore/common/cc_codegen.h"
 #include "compcore/common/cc_session.h"
 #include "foundation/langmodule.h"
-#include "foundation/memorymap.h"
 #include "foundation/xerr.h"
 
 #include <filesystem>
@@ -34,7 +33,6 @@ constexpr int kExitErrors = 1;
 constexpr int kExitUsage = 2;
 // The compile request of the shell's "compile to file" command.
 constexpr uint16_t kCompileToFileMode = 1;
-constexpr uint16_t kDataTopWithoutBoard = 0xDFFF;
 
 struct Options {
   tsw::TargetCpu cpu = tsw::TargetCpu::Z180;
@@ -224,9 +222,6 @@ int main(int argc, char **argv) {
   CommandLineSettings settings(*options);
   boundaries.linkShell = &settings;
   AssembleCompiler(boundaries);
-  // The top of root data a board's BIOS reports when it is read; the
-  // simulator has RAM up to the top of memory, the stack below this.
-  MemoryMap().DataTopDefault = kDataTopWithoutBoard;
   // Images hold every byte at its own address from 0 on, so that the
   // simulator loads a kernel's and a program's HEX side by side.
   Output().zeroPadBin = true;

@@ -1,7 +1,8 @@
 #include "compcore/cc_gen/startup_stub.h"
 
-#include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/routine_calls.h"
+
+#include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -54,23 +55,18 @@ StartupServices &Services() {
 // A BIOS value can be any address; this one cannot be packed from one.
 constexpr ADDR24 kAbsent = {0xFFFF, 0xFF, 0xFF};
 
-std::optional<uint16_t> StartupSymbolNamed(std::string_view name) {
+std::optional<uint16_t> StartupSymbol(std::string_view name) {
   const ADDR24 bios = LookupBiosSymbol(name, kAbsent);
   if (bios.unused != kAbsent.unused)
     return bios.logical;
-  const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
-  if (symbol && symbol->kind == kStartupLabelKind)
-    return Addr24FromLong(symbol->address).logical;
+  // A label of the kernel's assembly stands in the global table, its
+  // '.' written '_' as every routine's label.
+  for (const std::string &label : {std::string(name), RoutineLabelName(name)}) {
+    const SymbolRecord *symbol = LookupSymbol(label, false, SymbolTableId::kGlobal);
+    if (symbol && (symbol->kind == kStartupLabelKind || symbol->address != 0))
+      return Addr24FromLong(symbol->address).logical;
+  }
   return std::nullopt;
-}
-
-// A BIOS written in assembly defines ".startup" as the label "_startup",
-// as every run-time routine's name becomes its label.
-std::optional<uint16_t> StartupSymbol(std::string_view name) {
-  if (std::optional<uint16_t> found = StartupSymbolNamed(name))
-    return found;
-  const std::string label = RoutineLabelName(name);
-  return label == name ? std::nullopt : StartupSymbolNamed(label);
 }
 
 // The stub's bytes. While measuring, symbols read as 0 and every part that
@@ -239,6 +235,8 @@ uint32_t TimeStamp(const StartupLayout &layout) {
 } // namespace
 
 void SetStartupServices(StartupServices *services) { Installed() = services; }
+
+bool StartupRoutineKnown() { return StartupSymbol(".startup").has_value(); }
 
 uint16_t MeasureStartupStub(const StartupLayout &layout) {
   StubBuilder builder(true);

@@ -181,62 +181,71 @@ File OpenBrkFile(const std::string &programPath) {
   throw xFileOpen(kMsgBrkFileNotCreated, brk.parent_path().c_str(), kModule, __LINE__);
 }
 
-// The Z180 knows no origin directives: its root code, root variable and
-// extended-memory code caches serve segments the driver lays out from the
-// memory map for each compile. Root code and root variables share the root
-// area, growing towards each other until they meet (message 503).
-struct Z180Segments {
-  OriginDirective rootCode, rootVariable, xmemCode;
-};
-Z180Segments &Z180Origins() {
-  static Z180Segments segments;
-  return segments;
+// Where the BIOS compiled in this session ended its root code: a program's
+// start-up code goes to the page after it, where the BIOS jumps.
+uint16_t &BiosRootCodeEnd() {
+  static uint16_t end = 0;
+  return end;
 }
 
-constexpr uint32_t kWindowPage = 0x1000;
-constexpr uint32_t kLogicalSpace = 0x10000;
-
-void AttachZ180Segment(OriginDirective &origin, const char *name, OriginKind kind, EmitCache *cache, ADDR24 start,
-                       uint32_t size) {
-  origin = DefaultOrigin();
-  origin.name = name;
-  origin.kind = int32_t(kind);
-  origin.cache = cache;
-  origin.start = origin.resume = start;
-  origin.size = size;
-  cache->Attach(&origin);
-  cache->SetEmitAddress(start);
+// The memory map of this compile. A program starts behind the BIOS; on the
+// Z180 its start-up code stands first, where the BIOS's last jump lands.
+void LayOutMemory(bool biosCompile) {
+  InitMemoryMapDefaults(biosCompile ? 0 : BiosRootCodeEnd());
+  MemoryMapValues &m = MemoryMap();
+  if (CurrentCpu() == TargetCpu::Z180 && m.RootCodeOrigin != 0)
+    m.ScodAnchor = MakeAddr24(0, uint16_t(m.RootCodeOrigin - 1));
+  // A kernel that names no top of its data leaves root data, and the
+  // stack above it, just below the extended-memory window.
+  if (CurrentCpu() == TargetCpu::Z180 && m.DataTopDefault == 0)
+    m.DataTopDefault = kStackTop;
+  ComputeMemoryMap(0);
 }
 
-void AttachZ180Segments() {
-  const CachePointers &caches = Caches();
-  const ADDR24 codeStart = Information().rootCodeStart, dataStart = Information().rootVariableStart;
-  const uint32_t rootArea = dataStart.logical >= codeStart.logical ? dataStart.logical - codeStart.logical + 1u : 0u;
-  Z180Segments &z = Z180Origins();
-  AttachZ180Segment(z.rootCode, "$rootcode", OriginKind::kRcodorg, caches.rootCode, codeStart, rootArea);
-  AttachZ180Segment(z.rootVariable, "$rootdata", OriginKind::kRvarorg, caches.rootVariable, dataStart, rootArea);
-  // The window's banked code lies in the segment the RAM layout names.
-  const CompilerSettings &c = CompilerConfig();
-  const uint32_t windowStart = c.logx * kWindowPage;
-  const ADDR24 xmemStart = MakeAddr24(uint8_t(c.rams - c.logr), uint16_t(windowStart));
-  AttachZ180Segment(z.xmemCode, "$xmemcode", OriginKind::kXcodorg, caches.xmemCode, xmemStart,
-                    windowStart < kLogicalSpace ? kLogicalSpace - windowStart : 0);
+// The Z180 knows no origin directives: its root code and root variables
+// get origins over the memory map's root area, code upward to the
+// extended-memory window, variables downward towards the code.
+void AttachZ180RootOrigins(ADDR24 codeStart, ADDR24 variableTop) {
+  if (CurrentCpu() != TargetCpu::Z180)
+    return;
+  CachePointers &caches = Caches();
+  if (!caches.rootCode->AttachedOrigin())
+    AddImplicitOrigin("$rootcode", caches.rootCode, codeStart, uint32_t(ExtWindowStart - codeStart.logical));
+  if (!caches.rootVariable->AttachedOrigin() && variableTop.logical > codeStart.logical)
+    AddImplicitOrigin("$rootdata", caches.rootVariable, variableTop,
+                      uint32_t(variableTop.logical - codeStart.logical + 1));
 }
 
-// A BIOS starts at the root code origin; a program's root code follows its
-// start-up code. Root variables grow down from the top of root data.
+// Root code at the start of the free code area (a BIOS at the root code
+// origin, where the processor starts), root variables growing down from
+// the top of root data.
 void PositionRootCaches(bool biosCompile) {
   const MemoryMapValues &m = MemoryMap();
   CachePointers &caches = Caches();
-  Information().rootCodeStart = MakeDataAddr24(biosCompile ? m.RootCodeOrigin : m.CodeFreeStart);
+  const bool biosFromOrigin = biosCompile && CurrentCpu() == TargetCpu::Z180;
+  Information().rootCodeStart = MakeDataAddr24(biosFromOrigin ? m.RootCodeOrigin : m.CodeFreeStart);
   Information().rootVariableStart = MakeDataAddr24(m.RootDataLimit);
+  AttachZ180RootOrigins(Information().rootCodeStart, Information().rootVariableStart);
   caches.rootCode->SetEmitAddress(Information().rootCodeStart);
   caches.rootVariable->SetEmitAddress(Information().rootVariableStart);
-  if (CurrentCpu() == TargetCpu::Z180)
-    AttachZ180Segments();
-  // The text begins in root code, and its constants go where the
-  // processor keeps them, before any function chose a cache.
-  SelectCodeCache(caches.rootCode->Current());
+}
+
+// The program's start-up code in the room the memory map kept for it: it
+// calls main. False, with the reason listed, when it cannot be built.
+bool PlaceStartupCode() {
+  const MemoryMapValues &m = MemoryMap();
+  StartupLayout layout;
+  layout.address = MakeAddr24(0, m.scod_base);
+  layout.vectorBase = m.ivec_base;
+  layout.stackTop = m.DataTop;
+  layout.stackLimit = m.AstkTop;
+  layout.auxStackTop = m.AstkTop;
+  layout.auxStackLimit = m.AstkStart;
+  layout.heapStart = m.HeapStart;
+  layout.heapEnd = m.HeapTop;
+  layout.heapSize = CompilerConfig().heap;
+  layout.timeStamp = Output().includeTimeStamp;
+  return WriteStartupStub(layout, m.StartupCodeSize) != 0;
 }
 
 // The user's unsaved edits are what is compiled; a file that cannot be
@@ -305,11 +314,8 @@ void EndBiosText() {
   EmitCache &rootCode = *Caches().rootCode;
   if (!rootCode.AttachedOrigin())
     return;
+  BiosRootCodeEnd() = rootCode.Current().logical;
   const uint16_t startup = uint16_t((rootCode.Current().logical + kStartupAfterBios) & kPageMask);
-  // The Z180 start-up code of the programs compiled on this BIOS goes
-  // there, where the BIOS hands over.
-  if (CurrentCpu() == TargetCpu::Z180)
-    MemoryMap().ScodAnchor = MakeAddr24(0, uint16_t(startup - 1));
   if (!DirectiveShellInUse().IsProgramLoaded()) {
     rootCode.EmitByte(kJump);
     rootCode.EmitByte(uint8_t(startup));
@@ -319,10 +325,10 @@ void EndBiosText() {
   }
 }
 
-// A program compiled right after its BIOS calls the BIOS's routines and
-// stores into its variables: the BIOS's global labels become BIOS symbols,
-// as a BIOS load would make them. A symbol the board already gave keeps
-// its value.
+// A program compiled after its BIOS reads the BIOS's settings (where root
+// data begins, for one) as BIOS symbols: the BIOS's global labels become
+// BIOS symbols, as a BIOS load would make them. A symbol the board already
+// gave keeps its value.
 void ExportBiosLabels() {
   constexpr ADDR24 kAbsent = {0xFFFF, 0xFF, 0xFF};
   for (const std::string &name : GlobalLabelNames()) {
@@ -366,34 +372,6 @@ void RecordLayoutAfterText() {
     info.xmemCodeOrigin = xmem->start;
     info.xmemCodeCurrent = caches.xmemCode->Current();
   }
-}
-
-// The program's start-up code, at the start-up address of the memory map,
-// from the figures the memory map laid out: false when it cannot be built
-// (the code generator has said why). A text without main (declarations, a
-// library being checked) has nothing to start, and a program compiled
-// without a BIOS (none compiled or read, no start-up routine known) nothing
-// to start on: neither gets start-up code.
-bool WriteProgramStartup() {
-  const SymbolRecord *main = LookupSymbol("main", false, SymbolTableId::kGlobal);
-  constexpr ADDR24 kAbsent = {0xFFFF, 0xFF, 0xFF};
-  const bool biosKnown = LookupBiosSymbol(".startup", kAbsent).unused != kAbsent.unused ||
-                         LookupBiosSymbol("_startup", kAbsent).unused != kAbsent.unused;
-  if (!main || !main->definition || !biosKnown)
-    return true;
-  const MemoryMapValues &m = MemoryMap();
-  StartupLayout layout;
-  layout.address = MakeDataAddr24(m.scod_base);
-  layout.vectorBase = m.ivec_base;
-  layout.stackTop = m.DataTop;
-  layout.stackLimit = StackOriginWord();
-  layout.auxStackTop = m.AstkTop;
-  layout.auxStackLimit = m.AstkStart;
-  layout.heapStart = m.HeapStart;
-  layout.heapEnd = m.HeapTop;
-  layout.heapSize = CompilerConfig().heap;
-  layout.timeStamp = Output().includeTimeStamp;
-  return WriteStartupStub(layout, m.StartupCodeSize) != 0;
 }
 
 // The words the BIOS's start-up reads of the program, stored into the
@@ -671,8 +649,7 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   ClearErrorList();
   if (PrepareCompilerSession(false) != 0)
     return uint16_t(ErrorListStatus() | kCompileFailedBit);
-  InitMemoryMapDefaults(0);
-  ComputeMemoryMap(0);
+  LayOutMemory(bios);
   if (mode == kCompileModeFiles)
     ShowMessage<kMsgCompilingToFiles>(false);
   else
@@ -695,6 +672,7 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   // an old one to become the image.
   const bool listingWanted = Output().outputBits & (kOutputListing | kOutputBoard);
   bool ranToEnd = false;
+  bool startupPlaced = true;
   try {
     if (!listingWanted || RomListingOpen()) {
       PositionRootCaches(bios);
@@ -705,6 +683,8 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
       }
       if (ranToEnd)
         AlignXmemCode();
+      if (ranToEnd && !bios && CompileErrorCount() == 0 && StartupRoutineKnown())
+        startupPlaced = PlaceStartupCode();
     }
   } catch (...) {
     // The compile stops here, but what it found stays usable: the source
@@ -726,11 +706,8 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   CloseAllLineSources();
   RecordLayoutAfterText();
 
-  // A program without its start-up code could not start.
-  if (ranToEnd && !bios && CompileErrorCount() == 0 && !WriteProgramStartup())
-    ranToEnd = false;
   uint16_t status = uint16_t(ErrorListStatus());
-  if (!ranToEnd || (status & kCompileFailedBit) || CompileErrorCount() != 0) {
+  if (!ranToEnd || !startupPlaced || (status & kCompileFailedBit) || CompileErrorCount() != 0) {
     if (RomListingOpen())
       FinishRomListing();
     return uint16_t(status | kCompileFailedBit);
@@ -755,6 +732,7 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
 void ResetCompileDriver() {
   Information() = CompileInformation();
   CountersAtBios() = LinkCounters();
+  BiosRootCodeEnd() = 0;
 }
 
 } // namespace tsw

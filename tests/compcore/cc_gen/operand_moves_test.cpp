@@ -282,6 +282,34 @@ TEST_F(OperandMoveTest, StoresWriteTheRegistersOfTheTargetsType) {
   }
 }
 
+TEST_F(OperandMoveTest, AStoreThroughAPushedAddressTakesTheAddressOffTheStack) {
+  // *p = v: p's value was pushed while v was computed into the registers.
+  struct Case {
+    const char *what;
+    uint8_t type;
+    std::vector<std::string> listing;
+  } cases[] = {
+      {"int: the value goes round DE", kTypeInt,
+       {"pop   de", "ex    de,hl", "ld    (hl),e", "inc   hl", "ld    (hl),d", "ex    de,hl"}},
+      {"pointer", kTypeVoid, {"pop   de", "ex    de,hl", "ld    (hl),e", "inc   hl", "ld    (hl),d", "ex    de,hl"}},
+      {"char from A", kTypeChar, {"pop   hl", "ld    (hl),a"}},
+      {"long from DE:BC", kTypeLong,
+       {"pop   hl", "ld    (hl),e", "inc   hl", "ld    (hl),d", "inc   hl", "ld    (hl),c", "inc   hl", "ld    (hl),b"}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    SelectTargetCpu(TargetCpu::Z180);
+    Emission() = {};
+    Emission().stackOffset = -2;
+    sink.records.clear();
+    ValueRecord target = MakeValue(c.type, c.type == kTypeVoid ? kLevelPointer : kLevelNone, kStorageStackStruct, true);
+    EmitStoreValue(target, Reg::Value);
+    EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Emitted(), c.listing));
+    EXPECT_EQ(Emission().stackOffset, 0) << "the address is off the stack";
+    EXPECT_TRUE(sink.records.empty());
+  }
+}
+
 TEST_F(OperandMoveTest, APointerIsFollowedToItsObject) {
   struct Case {
     const char *what;

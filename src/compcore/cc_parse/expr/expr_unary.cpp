@@ -3,6 +3,7 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/constant_convert.h"
+#include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_gen/operator_lowering.h"
@@ -16,6 +17,7 @@
 #include "compcore/cc_parse/expr/expr_call.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/expr/expr_literals.h"
+#include "compcore/cc_parse/expr/expr_postfix.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
 #include "compcore/cc_parse/expr/expr_type_name.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
@@ -42,8 +44,18 @@ constexpr uint16_t kNoBiosValue = 0xFFFF;
 constexpr char kIoPrefix[] = "IOP_";
 constexpr int16_t kSizeIntLimit = 0x7FFF;
 constexpr uint16_t kPointerBytes = 2;
+constexpr int16_t kScratchCodeBytes = 64;
 
 bool IsConstant(const ValueRecord &value) { return value.storage == kStorageConstant; }
+
+// A constant reader's walk emits nothing: an operation that needs code
+// only marks the expression as no constant.
+bool CodeAllowed() {
+  if (WalkEmitsCode())
+    return true;
+  Walk().needsCode = true;
+  return false;
+}
 
 // A function named without being called: an array level over its function
 // level.
@@ -58,6 +70,8 @@ bool IsFunctionDesignator(const ValueRecord &value) {
 // char is negated and complemented as the int it widens to, then narrowed
 // back.
 void EmitUnary(char op, ValueRecord &value) {
+  if (!CodeAllowed())
+    return;
   LoadOperandToValueRegister(value);
   if (op == '+')
     return;
@@ -99,6 +113,8 @@ void CompileAddressOf(ValueRecord &value, bool wasLvalue) {
   const bool computed = !value.symbol || value.storage == kStorageAuto || value.storage == kStorageStackStruct ||
                         value.storage == kStoragePrimary;
   if (computed) {
+    if (!CodeAllowed())
+      return;
     if (outer == kLevelArray) {
       // An array's value is already its address; only the level it had
       // must survive the load.
@@ -149,8 +165,21 @@ void CompileSizeofOperand(ValueRecord &operand, void (*compile)(ValueRecord &)) 
   const InputState input = SaveInputState();
   const uint32_t point = PushCodeSavePoint();
   const uint32_t effectsBefore = SideEffectCounter();
-  operand = {};
-  compile(operand);
+  {
+    // The operand's code goes nowhere: a sizeof in a dimension or an #if
+    // has no code origin to emit into.
+    static NullCache scratch(kScratchCodeBytes);
+    struct CodeCacheScope {
+      EmitCache *saved = Caches().currentCode;
+      ~CodeCacheScope() { Caches().currentCode = saved; }
+    } scope;
+    scratch.ResetBuffer();
+    if (scope.saved)
+      scratch.SetEmitAddress(scope.saved->Current());
+    Caches().currentCode = &scratch;
+    operand = {};
+    compile(operand);
+  }
   const bool sideEffects = operand.sideEffects || SideEffectCounter() != effectsBefore;
   RestoreCodeSavePoint(point);
   DropCodeSavePoint(point);
@@ -211,7 +240,7 @@ void CompileCast(ValueRecord &value, const TypeName &name) {
   // An array cast to a pointer keeps its address where it is: the
   // element type is all that changes.
   const bool arrayToPointer = toPointer && value.Level() == kLevelArray;
-  if (!arrayToPointer) {
+  if (!arrayToPointer && (IsConstant(value) || CodeAllowed())) {
     if (IsFunctionDesignator(value))
       LoadOperandToValueRegister(value);
     ConvertOperandTo(value, uint8_t(name.baseType), toPointer, kConvertNarrowChar);
@@ -247,32 +276,12 @@ void FoldUnary(char op, ValueRecord &value) {
   }
 }
 
-// Writes the value register back to the object `target` designates. An
-// object reached only through its address has that address on the stack;
-// the value goes round DE (a long's DE:BC leaves HL free) so that HL can
-// carry the address.
+// Writes the value register back to the object `target` designates (its
+// address on the stack when it could not be reached directly).
 void StoreValueRegisterBack(ValueRecord &target, ValueRecord &result) {
-  if (target.storage != kStorageStackStruct) {
-    if (result.type == kTypeChar && !result.HasLevel() && !result.IsByteResult())
-      EmitFixed(Fixed::kLdAL);
-    EmitStoreValue(target, Reg::Value);
-    return;
-  }
-  ValueRecord through = target;
-  through.storage = kStoragePrimary;
-  through.SetLvalue(true);
-  if (IsLongOrFloatValue(result) || result.IsByteResult()) {
-    EmitPopPair(Reg::HL);
-    EmitStoreValue(through, Reg::Value);
-    return;
-  }
-  EmitPopPair(Reg::DE);
-  EmitFixed(Fixed::kExDeHl);
-  if (result.type == kTypeChar && !result.HasLevel())
-    EmitStoreValue(through, Reg::E);
-  else
-    EmitStoreValue(through, Reg::DE);
-  EmitFixed(Fixed::kExDeHl);
+  if (result.type == kTypeChar && !result.HasLevel() && !result.IsByteResult())
+    EmitFixed(Fixed::kLdAL);
+  EmitStoreValue(target, Reg::Value);
 }
 
 // The step by one of the operand's own type: a char steps as a char.
@@ -288,9 +297,9 @@ void StepByOne(char op, ValueRecord &value) {
 void CompileStep(char op, bool prefix, ValueRecord &value) {
   if (!value.IsModifiable())
     CompileError<kMsgNotModifiable>();
-  if (!CheckAssignable(value)) {
+  if (!CheckAssignable(value) || !CodeAllowed()) {
     UnarySwitches().plainStep = false;
-    return; // nothing to store into
+    return; // nothing to store into, or no code to store with
   }
   if (!IsDirectlyAddressable(value) && value.storage != kStorageStackStruct) {
     LoadOperandAddressIntoHL(value);
@@ -399,6 +408,11 @@ void CompileSymbolValue(ValueRecord &value, SymbolRecord &symbol) {
 void CompileName(ValueRecord &value) {
   std::string name;
   ReadIdentifier(name);
+  if (const uint32_t intrinsic = ClassifyIntrinsic(name)) {
+    value = {};
+    value.intrinsic = intrinsic;
+    return;
+  }
   SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kLocal);
   if (symbol && symbol->kind == kClassAutoLocal)
     UnarySwitches().autoReferenced = true;
@@ -415,88 +429,24 @@ void CompileName(ValueRecord &value) {
   CompileSymbolValue(value, *symbol);
 }
 
-// The bound a subscript can be checked against: the current dimension of an
-// array, the characters of a string literal. An unsized array (dimension 0,
-// `extern int a[]`) has none.
-bool KnownBound(const ValueRecord &value, uint16_t &bound) {
-  if (value.Level() != kLevelArray)
-    return false;
-  if (value.dimensions && *value.dimensions != 0) {
-    bound = *value.dimensions;
-    return true;
-  }
-  if (IsStringLiteralSymbol(value.symbol) && value.length != 0) {
-    bound = uint16_t(value.length - 1);
-    return true;
-  }
-  return false;
-}
-
-void CompileSubscript(ValueRecord &value) {
-  ConsumeChar();
-  if (value.Level() != kLevelArray && value.Level() != kLevelPointer) {
-    const std::string name = ValueSymbolName(value);
-    CompileError<kMsgNotSubscriptable>(name.empty() ? std::string("unknown") : name, FormatValueType(value));
-    ValueRecord index;
-    CompileExpressionList(index);
-    ExpectChar(']');
-    Walk().needsCode = true;
-    return;
-  }
-  uint16_t bound = 0;
-  const bool bounded = KnownBound(value, bound);
-  ValueRecord index;
-  CompileExpressionList(index);
-  ExpectChar(']');
-  if (bounded)
-    value.addressSafe = 1;
-  // A subscript needs code unless it selects an element of a fixed-address
-  // array at a constant offset; either way the element's type follows.
-  if (IsConstant(index)) {
-    ConvertConstantTo(index, kTypeInt, false, 0);
-    const int16_t n = int16_t(index.value);
-    if (bounded && n >= int32_t(bound))
-      CompileError<kMsgIndexOutOfBounds>();
-    if (value.Level() == kLevelArray && !IsConstant(value))
-      value.value += uint32_t(int32_t(n) * int32_t(ArrayDimensionProduct(value)));
-    else
-      Walk().needsCode = true;
-  } else {
-    Walk().needsCode = true;
-  }
-  DereferenceValue(value);
-}
-
-// "." and "->": the member takes the record's place at its offset. Through a
-// pointer the pointer must be loaded first, which is run-time code.
-void CompileMember(ValueRecord &value, bool throughPointer) {
-  ConsumeChar();
-  if (throughPointer)
-    ConsumeChar();
-  SkipToOperand();
-  std::string name;
-  const bool structure = value.type >= kFirstStructType &&
-                         (throughPointer ? value.Level() == kLevelPointer || value.Level() == kLevelArray
-                                         : !value.HasLevel());
-  const SymbolRecord *member = nullptr;
-  if (ReadIdentifier(name) && structure)
-    member = FindMember(name, value.type);
-  if (!member) {
-    CompileError<kMsgNoSuchMember>();
-    Walk().needsCode = true;
-    return;
-  }
-  if (throughPointer || value.storage == kStoragePrimary || IsConstant(value))
-    Walk().needsCode = true;
-  value.value += member->definition;
-  value.type = member->type;
-  value.declarator = member->declarator;
-  value.dimensions = member->list.empty() ? nullptr : member->list.data();
-  value.SetLvalue(true);
-  value.wasLvalue = 1;
-}
-
 } // namespace
+
+bool IsStepStatement() {
+  SkipToOperand();
+  const char *p = InputCursor;
+  if (!IsIdentStart(*p))
+    return false;
+  while (IsIdentChar(*p))
+    ++p;
+  while (*p == ' ' || *p == '\t')
+    ++p;
+  if ((p[0] != '+' && p[0] != '-') || p[1] != p[0])
+    return false;
+  p += 2;
+  while (*p == ' ' || *p == '\t')
+    ++p;
+  return *p == ')' || *p == ';' || *p == 0;
+}
 
 void NoteSideEffect(ValueRecord &value) {
   value.sideEffects = 1;
@@ -563,6 +513,15 @@ void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
   CompilePrimaryExpression(value, parenthesised);
   for (;;) {
     const char c = SkipToOperand();
+    if (value.intrinsic) {
+      if (!CompileIntrinsicCall(value))
+        return;
+      continue;
+    }
+    if (c != '(' && value.Level() == kLevelFunction) {
+      CompileFunctionDesignator(value);
+      return;
+    }
     if (c == '[') {
       CompileSubscript(value);
     } else if (c == '.' || (c == '-' && InputCursor[1] == '>')) {

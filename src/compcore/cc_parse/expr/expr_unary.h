@@ -22,6 +22,11 @@ struct UnaryLevelSwitches {
 };
 UnaryLevelSwitches &UnarySwitches();
 
+// Whether the text at the cursor is a whole step statement, "name++" or
+// "name--" followed by ")" or ";" or the end: its value is not needed.
+// Blanks before it are skipped; nothing else is consumed.
+bool IsStepStatement();
+
 // Marks the value as the result of an operation with side effects (a
 // call, a store, a step whose value is used): sizeof then keeps the
 // operand's code.

@@ -4,6 +4,7 @@
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_parse/expr/expr_walk.h"
 #include "foundation/msgnumbers.h"
 #include "compcore/common/cc_storage.h"
 
@@ -89,8 +90,13 @@ void DereferenceValue(ValueRecord &value) {
   // be in the register first: an address constant, or a pointer variable
   // whose record still designates its own storage.
   const bool pointerValueHeld = value.storage == kStoragePrimary && !value.IsLvalue();
-  if (value.storage == kStorageConstant || (kind == kLevelPointer && !pointerValueHeld))
-    Upcalls().LoadOperandToValueRegister(value);
+  if (value.storage == kStorageConstant || (kind == kLevelPointer && !pointerValueHeld)) {
+    // A constant reader's walk loads nothing: the object is no constant.
+    if (WalkEmitsCode())
+      Upcalls().LoadOperandToValueRegister(value);
+    else
+      Walk().needsCode = true;
+  }
   value.declarator = RemoveLevel(value.declarator);
   if (value.Level() == kLevelArray)
     return;
