@@ -101,6 +101,12 @@ TEST(SymbolsTest, ReadsTheFunctionRowsWithTheirSizes) {
   EXPECT_EQ(functions[0].size, 12u);
   EXPECT_EQ(functions[1].name, "start_label");
   EXPECT_EQ(functions[1].size, 0u);
+  std::vector<MapFunction> data = ReadMapDataObjects(
+      "// Global/static data symbol mapping and source reference.\n"
+      "    fefe        2   r_a                             /tmp/p.c                         1  int\n");
+  ASSERT_EQ(data.size(), 1u);
+  EXPECT_EQ(data[0].address, 0xFEFEu);
+  EXPECT_EQ(data[0].size, 2u);
 }
 
 TEST(IntelHexTest, ReadsWhatItWritesAtEveryAddress) {

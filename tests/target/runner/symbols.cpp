@@ -101,12 +101,24 @@ SymbolTable ReadMapFileSymbols(std::string_view mapText) {
   return symbols;
 }
 
-std::vector<MapFunction> ReadMapFunctions(std::string_view mapText) {
-  std::vector<MapFunction> functions;
+namespace {
+
+std::vector<MapFunction> RowsOf(std::string_view mapText, MapSection section) {
+  std::vector<MapFunction> rows;
   for (const MapRow &row : ReadMapRows(mapText))
-    if (row.section == MapSection::kFunctions)
-      functions.push_back({row.name, row.address, row.size == "*" ? 0 : uint32_t(std::stoul(row.size))});
-  return functions;
+    if (row.section == section)
+      rows.push_back({row.name, row.address, row.size == "*" ? 0 : uint32_t(std::stoul(row.size))});
+  return rows;
+}
+
+} // namespace
+
+std::vector<MapFunction> ReadMapFunctions(std::string_view mapText) {
+  return RowsOf(mapText, MapSection::kFunctions);
+}
+
+std::vector<MapFunction> ReadMapDataObjects(std::string_view mapText) {
+  return RowsOf(mapText, MapSection::kGlobals);
 }
 
 } // namespace tsw::target

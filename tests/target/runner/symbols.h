@@ -36,5 +36,7 @@ struct MapFunction {
   uint32_t size = 0;
 };
 std::vector<MapFunction> ReadMapFunctions(std::string_view mapText);
+// The rows of its global-data section, each with its size.
+std::vector<MapFunction> ReadMapDataObjects(std::string_view mapText);
 
 } // namespace tsw::target
