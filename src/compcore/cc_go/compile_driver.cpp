@@ -330,6 +330,19 @@ void EndBiosText() {
   }
 }
 
+// A program compiled after its BIOS reads the BIOS's settings (where root
+// data begins, for one) as BIOS symbols: the BIOS's global labels become
+// BIOS symbols, as a BIOS load would make them. A symbol the board already
+// gave keeps its value.
+void ExportBiosLabels() {
+  constexpr ADDR24 kAbsent = {0xFFFF, 0xFF, 0xFF};
+  for (const std::string &name : GlobalLabelNames()) {
+    const BRFixupRec *label = FindGlobalLabel(name);
+    if (label && label->defined && LookupBiosSymbol(name, kAbsent).unused == kAbsent.unused)
+      AddBiosSymbol(name, Addr24FromLong(label->value));
+  }
+}
+
 // Extended-memory code ends on an even address, where the next code placed
 // after it (a later compile's, a bouncer's) may start.
 void AlignXmemCode() {
@@ -669,8 +682,10 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
     if (!listingWanted || RomListingOpen()) {
       PositionRootCaches(bios);
       ranToEnd = CompileProgramText(programPath, bios);
-      if (ranToEnd && bios)
+      if (ranToEnd && bios) {
         EndBiosText();
+        ExportBiosLabels();
+      }
       if (ranToEnd)
         AlignXmemCode();
       if (ranToEnd && !bios && CompileErrorCount() == 0 && StartupRoutineKnown())
