@@ -109,6 +109,7 @@ inline constexpr unsigned kMsgLoadedImageNoDebugger = 4024; // "The program is l
 inline constexpr unsigned kMsgCompiledNoBoard = 4025; // "Compiled without a board."
 inline constexpr unsigned kMsgDebuggingOff = 4026;    // "Debugging is off: ..."
 inline constexpr unsigned kMsgTargetUnreachable = 5032; // "The target cannot be reached."
+inline constexpr unsigned kMsgNoBoardFound = 5149;    // "No board answered."
 
 // The compiler.
 inline constexpr unsigned kMsgCompilingToFiles = 133;        // "Compiling to image files."

@@ -1,5 +1,6 @@
 #include "gui/driverlink.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -8,6 +9,7 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
+#include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_rom/rom_listing.h"
@@ -151,10 +153,13 @@ void DriverBuildTarget::OpenBiosInfo(const std::string &path) {
   std::ifstream file(path, std::ios::binary);
   if (file)
     installed->biosInfo.emplace(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  // The BIOS compile reads its memory sizes from the same file.
+  OpenRtiFile(path);
   BeginBiosCode();
   LoadBiosSymbols(installed->BiosInfoFile());
 }
 void DriverBuildTarget::CloseBiosInfo() {
+  CloseRtiFile();
   if (installed)
     installed->biosInfo.reset();
 }
@@ -180,9 +185,31 @@ bool DriverBuildTarget::ColdLoadBareBoard() {
 void DriverBuildTarget::HandOverBaudRate() { tsw::HandOverBaudRate(); }
 void DriverBuildTarget::TargetConnect() { tsw::TargetConnect(); }
 void DriverBuildTarget::ResetTargetProgram() { tsw::ResetTargetProgram(); }
-void DriverBuildTarget::RefreshPanesAfterReset() { RefreshDebugWindows(); }
+void DriverBuildTarget::RefreshPanesAfterReset() {
+  if (refreshAfterReset)
+    refreshAfterReset();
+  else
+    RefreshDebugWindows();
+}
 
 namespace driver {
+void SaveRti() { SaveRtiFile(); }
+void ApplyLinkSettings(const ShellLinkValues &v) {
+  LinkSettings &link = CurrentLinkSettings;
+  link.port = v.port;
+  link.baud = v.baud;
+  link.currentBaud = v.baud;
+  link.stopBits = v.stopBits;
+  link.rtsFlow = v.rtsFlow;
+  link.fullDuplex = v.fullDuplex;
+  link.safety = v.safety;
+  link.useTcp = v.useTcp ? 1 : 0;
+  link.netAddress = v.netAddress;
+  // Cut to the link's own buffers, their ends kept for the zero.
+  std::snprintf(link.netAddressText, sizeof link.netAddressText, "%s", v.netAddressText.c_str());
+  std::snprintf(link.controllerName, sizeof link.controllerName, "%s", v.controllerName.c_str());
+  link.tcpPort = v.tcpPort;
+}
 uint16_t CompileFile(uint16_t mode) { return tsw::CompileFile(mode); }
 std::vector<Diagnostic> Diagnostics() {
   std::vector<Diagnostic> list;

@@ -91,11 +91,32 @@ public:
   void ResetTargetProgram() override;
   void RefreshPanesAfterReset() override;
 
+  // How the panes are shown again after a compile's reset; the engine's
+  // plain refresh without it.
+  std::function<void()> refreshAfterReset;
+
 private:
   std::function<bool()> linkIsTcp_;
 };
 
+// The settings store's link values, as the link takes them.
+struct ShellLinkValues {
+  uint16_t port = 2;
+  uint32_t baud = 115200;
+  uint16_t stopBits = 0, rtsFlow = 0, fullDuplex = 1, safety = 0;
+  bool useTcp = false;
+  uint32_t netAddress = 0;
+  std::string netAddressText, controllerName;
+  uint16_t tcpPort = 4244;
+};
+
 namespace driver {
+// Reads the board and writes its run-time-information file where the
+// shell's dialog says.
+void SaveRti();
+// The link works with the user's settings from here on; the port opens
+// anew with them.
+void ApplyLinkSettings(const ShellLinkValues &values);
 // The compile request: status bits, 1 messages to show, 2 failed.
 uint16_t CompileFile(uint16_t mode);
 std::vector<Diagnostic> Diagnostics();

@@ -72,10 +72,7 @@ void ShellBuildWindows::Wait(uint32_t milliseconds) {
   loop.exec();
 }
 
-cTextMessage *ShellBuildWindows::Messages() {
-  auto *frame = dynamic_cast<cFrame *>(window_.MessageFrame());
-  return frame ? dynamic_cast<cTextMessage *>(frame->Pane()) : nullptr;
-}
+cTextMessage *ShellBuildWindows::Messages() { return window_.MessagePane(); }
 
 void ShellBuildWindows::Reload() {
   if (cTextMessage *pane = Messages())

@@ -7,7 +7,9 @@
 #include "gui/debugpanes.h"
 #include "gui/frames.h"
 #include "gui/shelllinkhost.h"
+#include "gui/settings.h"
 #include "gui/shellstate.h"
+#include "gui/tswedit.h"
 #include "gui/tswmainw.h"
 #include "platform/notify.h"
 #include "platform/pleasewait.h"
@@ -76,6 +78,44 @@ void ShellDebugUi::ShowPriority(int value) { window_.ShowPriority(value); }
 
 void ShellDebugUi::ShowMessageBox(const std::string &text) {
   plat::Notifier().MessageBox(GetResourceString(kMsgReportTitle), text, plat::Buttons::Ok, plat::Icon::None);
+}
+
+namespace {
+
+// Every view of the file: each one shows the marks.
+template <class F> void ForEachView(const std::string &file, F apply) {
+  for (cTextEdit *edit : cTextEdit::Editors())
+    if (edit->EditWidget() && edit->ShowsFile(file))
+      apply(*edit);
+}
+
+} // namespace
+
+void ShellDebugUi::AddColorRange(const std::string &file, TextPosition at, DebugColor color) {
+  const PaneSettings &debug = window_.SettingsInUse().Pane(PaneKind::kDebugEditor);
+  const bool cursor = color == DebugColor::ExecutionCursor;
+  const uint32_t bg = debug.Color(cursor ? ColorRole::kExecutionCursorBg : ColorRole::kBreakpointBg).color;
+  const uint32_t fg = debug.Color(cursor ? ColorRole::kExecutionCursorFg : ColorRole::kBreakpointFg).color;
+  ForEachView(file, [&](cTextEdit &edit) {
+    edit.EditWidget()->AddColorRange(at, edit.Core().NextPosition(at), bg, fg, true);
+  });
+}
+
+void ShellDebugUi::RemoveColorRange(const std::string &file, TextPosition at) {
+  ForEachView(file, [&](cTextEdit &edit) { edit.EditWidget()->RemoveColorRange(at, true); });
+}
+
+void ShellDebugUi::ClearColorRanges(const std::string &file) {
+  ForEachView(file, [&](cTextEdit &edit) { edit.EditWidget()->ClearColorRanges(true); });
+}
+
+void ShellDebugUi::RefreshAfterReset() {
+  refreshFollowsReset_ = true;
+  struct Clear {
+    bool &flag;
+    ~Clear() { flag = false; }
+  } clear{refreshFollowsReset_};
+  RefreshDebugWindows();
 }
 
 TextPane *ShellDebugUi::OpenPane(DebugPane pane) const {

@@ -5,9 +5,9 @@
 // The debugger engine's user interface served by the shell: the run state
 // and priority through the main window, boxes through the notifier, the
 // please-wait dialog through its holder, the source editors through the
-// open frames, and the debugger's panes and the program's standard input
-// and output through the main window's pane frames. What the shell does not
-// show yet (the editors' colour marks, the watch values) answers neutrally.
+// open frames with their execution and breakpoint marks, and the debugger's
+// panes and the program's standard input and output through the main
+// window's pane frames. The watch values are not shown yet.
 namespace tsw {
 
 class cEditFrame;
@@ -25,15 +25,18 @@ public:
 
   bool OpenEditor(const std::string &file) override;
   bool HasEditor(const std::string &file) override { return FindFrame(file) != nullptr; }
-  void AddColorRange(const std::string &, TextPosition, DebugColor) override {}
-  void RemoveColorRange(const std::string &, TextPosition) override {}
-  void ClearColorRanges(const std::string &) override {}
+  void AddColorRange(const std::string &file, TextPosition at, DebugColor color) override;
+  void RemoveColorRange(const std::string &file, TextPosition at) override;
+  void ClearColorRanges(const std::string &file) override;
   void SetEditorCursor(const std::string &file, TextPosition at) override;
   void BringEditorToTop(const std::string &file) override;
   std::optional<std::pair<std::string, TextPosition>> ActiveEditorCaret() override;
   // The editor keeps no map from compiled lines to edited ones yet.
   uint16_t EditorLineOf(const std::string &, uint16_t line) override { return line; }
-  bool RefreshFollowsReset() override { return false; }
+  bool RefreshFollowsReset() override { return refreshFollowsReset_; }
+  // The panes shown again after a compile's reset: the editor's caret
+  // stays where the user left it.
+  void RefreshAfterReset();
 
   void SetRunState(MainRunState state) override;
   void ShowPriority(int value) override;
@@ -64,6 +67,7 @@ private:
   cStdioPane *Stdio();
 
   cMainWindow &window_;
+  bool refreshFollowsReset_ = false;
 };
 
 } // namespace tsw

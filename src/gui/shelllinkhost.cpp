@@ -2,7 +2,9 @@
 
 #include "foundation/msgnumbers.h"
 #include "foundation/restext.h"
+#include "gui/dlgdiscovery.h"
 #include "gui/settings.h"
+#include "gui/tswcdlg.h"
 #include "platform/format.h"
 #include "platform/notify.h"
 #include "platform/pleasewait.h"
@@ -40,6 +42,30 @@ void ShellLinkHost::CloseWaitDialog() { plat::PleaseWait().Close(); }
 void ShellLinkHost::WriteStdioBlock(const uint8_t *bytes, unsigned count) {
   if (stdioSink)
     stdioSink(bytes, count);
+}
+
+std::optional<std::string> ShellLinkHost::AskPassPhrase() {
+  if (!passPhrase)
+    return std::nullopt;
+  passPhrase->Ask();
+  if (!passPhrase->HavePassPhrase())
+    return std::nullopt;
+  return passPhrase->PassPhrase();
+}
+
+void ShellLinkHost::ReleasePassPhrase() {
+  if (passPhrase)
+    passPhrase->Release();
+}
+
+void ShellLinkHost::ClearKeepPassPhrase() {
+  if (passPhrase)
+    passPhrase->Forget();
+}
+
+void ShellLinkHost::AddTargetRow(const DiscoveryRow &row) {
+  if (cDiscovery *open = cDiscovery::Open())
+    open->AddTargetRow(row);
 }
 
 } // namespace tsw

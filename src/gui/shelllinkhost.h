@@ -8,13 +8,13 @@
 
 // What the link asks of the shell, served by the shell's own seams: the
 // settings the link reads and sets, numbered and plain message boxes through
-// the notifier, the please-wait dialog through the please-wait holder, and
-// the program's output to the stdio pane. The dialogs the shell does not
-// have answer as the link's quiet default does (no pass phrase, no discovery
-// list).
+// the notifier, the please-wait dialog through the please-wait holder, the
+// pass phrase through its holder, the boards found to the discovery dialog,
+// and the program's output to the stdio pane.
 namespace tsw {
 
 class Settings;
+class cTCPPassPhraseControl;
 
 class ShellLinkHost : public LinkHost {
 public:
@@ -37,7 +37,15 @@ public:
   void SetWaitMessage(uint32_t message, const std::string &argument) override;
   void CloseWaitDialog() override;
 
+  // The pass phrase through the holder; none without one.
+  std::optional<std::string> AskPassPhrase() override;
+  void ReleasePassPhrase() override;
+  void ClearKeepPassPhrase() override;
+  cTCPPassPhraseControl *passPhrase = nullptr;
+
   void WriteStdioBlock(const uint8_t *bytes, unsigned count) override;
+  // A board's discovery reply goes to the open discovery dialog.
+  void AddTargetRow(const DiscoveryRow &row) override;
   // Where the program's output goes; none drops it.
   std::function<void(const uint8_t *bytes, unsigned count)> stdioSink;
 

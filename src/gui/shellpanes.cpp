@@ -42,6 +42,15 @@ TextPane *ShellPanes::Make(PaneFrameKind kind) {
   return nullptr;
 }
 
+void ShellMessagePositions::AdjustPositions(const std::string &fileName, gui::TextPos from, gui::TextPos to,
+                                            gui::TextPos newEnd) {
+  cMainWindow *main = window ? window() : nullptr;
+  if (!main || !main->Builds())
+    return;
+  if (cTextMessage *messages = main->MessagePane())
+    messages->AdjustPositions(fileName, main->Builds()->ProgramPath(), from, to, newEnd);
+}
+
 void ShellPanes::ShowSource(const Diagnostic &message) {
   cEditFrame *frame = nullptr;
   if (!message.file.empty() && plat::CanRead(message.file)) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+
+#include "gui/tswedit.h"
 #include "gui/textpane.h"
 
 // The shell's own panes for the main window's frames: the message window
@@ -22,6 +25,14 @@ public:
 private:
   cMainWindow &window_;
   const Settings &settings_;
+};
+
+// The message window's positions follow the edits of the compiled program.
+class ShellMessagePositions : public MessagePositions {
+public:
+  void AdjustPositions(const std::string &fileName, gui::TextPos from, gui::TextPos to, gui::TextPos newEnd) override;
+  // The main window, once there is one.
+  std::function<cMainWindow *()> window;
 };
 
 } // namespace tsw

@@ -14,6 +14,7 @@
 #include "foundation/version.h"
 #include "foundation/xerr.h"
 #include "gui/dlgmsg.h"
+#include "gui/dlgpass.h"
 #include "gui/mainframe.h"
 #include "gui/qtnotify.h"
 #include "gui/recentfiles.h"
@@ -64,6 +65,22 @@ BuildPaths BuildPathsOf(const Settings &settings, const ShellPaths &paths) {
 
 } // namespace
 
+void ApplyLinkSettings(const CommunicationSettings &comm) {
+  ShellLinkValues values;
+  values.port = comm.port;
+  values.baud = comm.baudRate;
+  values.stopBits = comm.stopBits;
+  values.rtsFlow = comm.rtsFlow;
+  values.fullDuplex = comm.fullDuplex;
+  values.safety = comm.safety;
+  values.useTcp = comm.useTcp;
+  values.netAddress = comm.netAddress;
+  values.netAddressText = comm.netAddressText;
+  values.controllerName = comm.controllerName;
+  values.tcpPort = comm.tcpPort;
+  driver::ApplyLinkSettings(values);
+}
+
 ShellPaths ShellPaths::Find() {
   ShellPaths paths;
   paths.programDirectory = WithSeparator(plat::ProgramDirectory());
@@ -78,7 +95,10 @@ ShellPaths ShellPaths::Find() {
 tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorFactory &editors)
     : line_(std::move(line)), paths_(std::move(paths)), cleanup_(cleanup), editors_(editors),
       settings_(std::make_unique<Settings>(line_.versionText, paths_.programDirectory)), engine_(*settings_),
-      linkHost_(*settings_, paths_.programDirectory) {
+      linkHost_(*settings_, paths_.programDirectory), passPhrase_([this] {
+        return module_ ? RunPassPhraseDialog(*module_, frame_) : PassPhraseEntry{};
+      }) {
+  linkHost_.passPhrase = &passPhrase_;
   // The module's name as start-up read it, so that it is saved back.
   settings_->main.resourceModule = kEnglishModuleName;
   ReadResourceModuleName(line_.versionText, settings_->main.resourceModule);
@@ -98,6 +118,7 @@ tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorF
 }
 
 tswApp::~tswApp() {
+  SetRtiShell(nullptr);
   InstallDebugger(nullptr);
   InstallCompilerShell(nullptr);
   delete frame_;
@@ -150,6 +171,7 @@ bool tswApp::InitInstance() {
   cleanup_.Add([defines = defines_]() mutable { defines.reset(); });
 
   settings_->Load();
+  ApplyLinkSettings(settings_->comm);
   if (!settings_->main.userLibEnabled)
     libraryDirectory_ =
         paths_.programDirectory + Upper(settings_->locations.defaultLibDir).substr(0, kLibDirAppendLimit);
@@ -190,9 +212,12 @@ void tswApp::InitMainWindow() {
   client_->SetPaneMaker([this](PaneFrameKind kind) { return panes_->Make(kind); });
   client_->paneOpened = [this](DebugPane pane, TextPane &shown) { debugUi_->FillOpenedPane(pane, shown); };
   buildTarget_ = std::make_unique<DriverBuildTarget>([this] { return settings_->comm.useTcp; });
+  buildTarget_->refreshAfterReset = [this] { debugUi_->RefreshAfterReset(); };
   buildWindows_ = std::make_unique<ShellBuildWindows>(*client_);
   client_->SetBuildTarget(*buildTarget_, *buildWindows_, [this] { return BuildPathsOf(*settings_, paths_); });
   compilerSource_.build = &client_->Build();
+  rti_ = std::make_unique<ShellRti>(client_);
+  SetRtiShell(rti_.get());
   frame_ = new cMainFrame(client_, commands_);
   frame_->setWindowTitle(QString::fromUtf8(windowTitle_));
   const MainSettings &main = settings_->main;
@@ -299,11 +324,14 @@ int RunTsw(int argc, char **argv, const RunOptions &options) {
   // Outlives the application, whose editors keep it.
   ShellBreakpoints breakpoints;
   sourceEditors.SetBreakpoints(&breakpoints);
+  ShellMessagePositions messagePositions;
+  sourceEditors.SetMessagePositions(&messagePositions);
   int result = 0;
   {
     tswApp app(line, paths, cleanup, editors);
     sourceEditors.SetSettings(&app.AppSettings());
     breakpoints.window = [&app] { return app.MainClient(); };
+    messagePositions.window = [&app] { return app.MainClient(); };
     app.SetLanguageModule(module.module.get());
     cleanup.Add([] { driver::ClearBiosSymbols(); });
     cleanup.Add([] { SetMessageTexts(nullptr); });

@@ -13,8 +13,10 @@
 #include "gui/shellbuild.h"
 #include "gui/shelldebugui.h"
 #include "gui/shellpanes.h"
+#include "gui/shellrti.h"
 #include "gui/shelllinkhost.h"
 #include "gui/textpane.h"
+#include "gui/tswcdlg.h"
 #include "gui/tswapp_core.h"
 #include "gui/tswmainw.h"
 #include "foundation/msgnumbers.h"
@@ -107,6 +109,8 @@ private:
   CommandHandlers commands_;
   BoardEngine engine_;
   ShellLinkHost linkHost_;
+  // Asked by the TCP/IP login; remembered for the session at most.
+  cTCPPassPhraseControl passPhrase_;
   CompileDriverControl compiler_;
   const LanguageModule *module_ = nullptr;
   cMainFrame *frame_ = nullptr;
@@ -115,12 +119,16 @@ private:
   std::unique_ptr<DriverBuildTarget> buildTarget_;
   std::unique_ptr<ShellBuildWindows> buildWindows_;
   std::unique_ptr<ShellPanes> panes_;
+  std::unique_ptr<ShellRti> rti_;
   std::string windowTitle_;
   std::string projectFile_;
   std::string libraryDirectory_;
   CompilerShellSource compilerSource_;
   bool sessionEnding_ = false;
 };
+
+// The link takes the settings store's port, rate and network values.
+void ApplyLinkSettings(const CommunicationSettings &comm);
 
 struct RunOptions {
   // Runs once start-up is over and the event loop is up; tests and the

@@ -58,4 +58,23 @@ void SetMessageDialogText(cDialogControl &holder, const std::string &text) { hol
 void PumpMessageDialog(cDialogControl &holder) { holder.Pump(); }
 void CloseMessageDialog(cDialogControl &holder) { holder.Close(); }
 
+void cTCPPassPhraseControl::Ask() {
+  if (current_ || remember_)
+    return;
+  have_ = false;
+  current_ = dialog_ ? dialog_() : PassPhraseEntry{};
+  if (!current_->accepted)
+    return;
+  phrase_ = current_->text.substr(0, kMaxPassPhrase);
+  have_ = true;
+}
+
+void cTCPPassPhraseControl::Release() {
+  if (!current_)
+    return;
+  // A cancelled dialog never asks to remember.
+  remember_ = current_->accepted && current_->remember;
+  current_.reset();
+}
+
 } // namespace tsw

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/pleasewait.h"
@@ -58,6 +61,43 @@ private:
   std::shared_ptr<MessageDialogWindow> dialog_;
   int8_t depth_ = 0;
   bool busy_ = false;
+};
+
+// What the pass-phrase dialog gave: OK or not, the text, the remember box.
+struct PassPhraseEntry {
+  bool accepted = false;
+  std::string text;
+  bool remember = false;
+};
+
+// The board's pass phrase for the TCP/IP login: asked in a dialog unless an
+// earlier OK asked to remember it for the session.
+class cTCPPassPhraseControl {
+public:
+  // The text the dialog keeps: 255 characters.
+  static constexpr size_t kMaxPassPhrase = 255;
+  // Runs the dialog modally and gives what the user entered.
+  using Dialog = std::function<PassPhraseEntry()>;
+  explicit cTCPPassPhraseControl(Dialog dialog) : dialog_(std::move(dialog)) {}
+
+  // Shows the dialog unless the pass phrase is remembered or a dialog is
+  // still current; after an OK the pass phrase is there.
+  void Ask();
+  // After the login attempt: the remember box of the dialog takes effect.
+  void Release();
+  // A refused login asks again the next time.
+  void Forget() { remember_ = false; }
+
+  bool HavePassPhrase() const { return have_; }
+  const std::string &PassPhrase() const { return phrase_; }
+  bool Remembered() const { return remember_; }
+
+private:
+  Dialog dialog_;
+  std::optional<PassPhraseEntry> current_;
+  std::string phrase_;
+  bool have_ = false;
+  bool remember_ = false;
 };
 
 void OpenMessageDialog(cDialogControl &holder, uint8_t withCancel);

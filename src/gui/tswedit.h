@@ -206,6 +206,7 @@ public:
   explicit cTextEditFactory(EditorEnvironment environment = {}) : environment_(environment) {}
   void SetSettings(const Settings *settings) { environment_.settings = settings; }
   void SetBreakpoints(BreakpointService *breakpoints) { environment_.breakpoints = breakpoints; }
+  void SetMessagePositions(MessagePositions *messages) { environment_.messages = messages; }
   std::unique_ptr<EditorPane> Create(const std::optional<std::string> &path, bool debugging) override;
 
 private:

@@ -11,6 +11,7 @@
 #include "foundation/xerr.h"
 #include "gui/driverlink.h"
 #include "gui/frames.h"
+#include "gui/msgwin.h"
 #include "gui/placement.h"
 #include "gui/shellstate.h"
 #include "gui/statbar.h"
@@ -168,11 +169,26 @@ void cMainWindow::RegisterBuildCommands() {
   // step commands only their load.
   commands_.Add(cmd::kCompile, [this] { builds_->CompileProgramCommand(); }, enabled(cmd::kCompile));
   commands_.Add(cmd::kCompileLoad, [this] { builds_->CompileAndLoadCommand(); }, enabled(cmd::kCompileLoad));
+  commands_.Add(cmd::kSaveRti, [] { driver::SaveRti(); }, enabled(cmd::kSaveRti));
   for (uint16_t id : {cmd::kLoadStep, cmd::kLoadStep2})
     commands_.Add(id, [this] { builds_->StartupLoadCommand(); }, enabled(id));
+  for (auto [id, step] : {std::pair{cmd::kNextMessage, &cTextMessage::NextMessage},
+                          std::pair{cmd::kPreviousMessage, &cTextMessage::PreviousMessage}})
+    commands_.Add(
+        id,
+        [this, step] {
+          if (cTextMessage *messages = MessagePane())
+            (messages->*step)();
+        },
+        enabled(id));
   commands_.Add(
       cmd::kRunChecked, [this] { builds_->RunCheckedCommand(!Shell().editorFrames.Empty()); },
       enabled(cmd::kRunChecked));
+}
+
+cTextMessage *cMainWindow::MessagePane() const {
+  auto *frame = dynamic_cast<cFrame *>(messageFrame_);
+  return frame ? dynamic_cast<cTextMessage *>(frame->Pane()) : nullptr;
 }
 
 void cMainWindow::BringToFront(QMdiSubWindow *frame) {

@@ -25,6 +25,7 @@ namespace tsw {
 
 class cEditFrame;
 class cPaneFrame;
+class cTextMessage;
 enum class PaneFrameKind : uint8_t;
 
 inline constexpr int kPollPeriodMs = 70;
@@ -55,6 +56,8 @@ public:
   void SetPaneMaker(PaneMaker maker) { paneMaker_ = std::move(maker); }
   QMdiSubWindow *PaneFrame(DebugPane pane) const { return panes_[size_t(pane)]; }
   QMdiSubWindow *MessageFrame() const { return messageFrame_; }
+  // The message window's pane, when it is open.
+  cTextMessage *MessagePane() const;
   WindowPlacement &PaneRecord(DebugPane pane);
   WindowPlacement &MessageRecord();
   // Makes the pane's frame unless it is open; null while no pane of that

@@ -8,9 +8,11 @@
 #include "compcore/cc_parse/decl/cc_decl_backend.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
+#include "compcore/cc_parse/stmt/function_body.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "compcore/decode_check.h"
 #include "compcore/program_compile_fixture.h"
 
 #include <map>
@@ -18,21 +20,53 @@
 #include <string>
 #include <vector>
 
-// Function bodies made of expression statements only, compiled by the
-// product's assembly with this stand-in for the function compiler: each
-// statement goes through the expression compiler's statement entry, and the
-// body ends in a return so that its code can run.
+// Function bodies compiled by the product's assembly on the Z180, placed
+// where a test can run them: bodies of expression statements only, with a
+// stand-in for the function compiler that sends each statement through the
+// expression compiler's statement entry and ends in a return, or whole
+// functions through the product's own function compiler.
 namespace tsw::testing {
+
+struct CompiledBody {
+  ADDR24 start, end;
+  // The routine each call still waiting for its label names, by the
+  // offset of its address in the body.
+  std::map<size_t, std::string> routineAt;
+};
+
+// The driver attaches no origin to the Z180's root code cache yet: the
+// bodies get one of their own, read by the real origin parser, unless the
+// program placed its code itself.
+inline void AttachTestCodeOrigin(uint16_t address) {
+  if (Caches().rootCode->AttachedOrigin())
+    return;
+  LogicalLineBuffer saved = CurrentLogicalLine();
+  const size_t cursor = CursorIndex();
+  const std::string text = fmt::format("exprcode 0 {:#06x} 0x2000 apply", address);
+  InstallLogicalLine({text, std::vector<uint16_t>(text.size() + 1, 1), std::vector<uint16_t>(text.size() + 1, 1)}, 0);
+  constexpr int32_t kRootCodeOrigin = 1;
+  ParseOriginDirective(kRootCodeOrigin, Caches().rootCode);
+  InstallLogicalLine(std::move(saved), cursor);
+  Caches().currentCode = Caches().rootCode;
+}
+
+inline void NoteRoutineSites(CompiledBody &body) {
+  for (const std::string &label : PendingLabelList()) {
+    const BRFixupRec *record = FindGlobalLabel(label);
+    for (const auto &item : record ? record->pending : std::vector<std::shared_ptr<BRFixupItem>>{}) {
+      const ADDR24 at = Addr24FromLong(item->patchAddress);
+      if (at.logical >= body.start.logical && at.logical < body.end.logical)
+        body.routineAt[size_t(at.logical - body.start.logical)] = label;
+    }
+  }
+}
 
 class ExpressionBodies : public DeclarationBackEnd {
 public:
-  struct Body {
-    ADDR24 start, end;
-    // The routine each call still waiting for its label names, by the
-    // offset of its address in the body.
-    std::map<size_t, std::string> routineAt;
-  };
+  using Body = CompiledBody;
   std::vector<Body> bodies;
+  // Where the code goes when the program places none.
+  uint16_t originAddress = 0x2000;
 
   bool CompileFunctionBody(int, int16_t, int16_t, uint16_t) override {
     SkipBlanksAcrossLines();
@@ -62,34 +96,30 @@ public:
     return true;
   }
 
-protected:
-  // The driver attaches no origin to the Z180's root code cache yet: the
-  // bodies get one of their own, read by the real origin parser.
-  static void AttachCodeOrigin() {
-    const OriginDirective *origin = Caches().rootCode->AttachedOrigin();
-    if (origin && origin->name == kOriginName)
-      return;
-    LogicalLineBuffer saved = CurrentLogicalLine();
-    const size_t cursor = CursorIndex();
-    const std::string text = std::string(kOriginName) + " 0 0x4000 0x3000 apply";
-    InstallLogicalLine({text, std::vector<uint16_t>(text.size() + 1, 1), std::vector<uint16_t>(text.size() + 1, 1)},
-                       0);
-    ParseOriginDirective(kRootCodeOrigin, Caches().rootCode);
-    InstallLogicalLine(std::move(saved), cursor);
-    Caches().currentCode = Caches().rootCode;
-  }
-  static void NoteRoutineSites(Body &body) {
-    for (const std::string &label : PendingLabelList()) {
-      const BRFixupRec *record = FindGlobalLabel(label);
-      for (const auto &item : record ? record->pending : std::vector<std::shared_ptr<BRFixupItem>>{}) {
-        const ADDR24 at = Addr24FromLong(item->patchAddress);
-        if (at.logical >= body.start.logical && at.logical < body.end.logical)
-          body.routineAt[size_t(at.logical - body.start.logical)] = label;
-      }
+  // The driver attaches no origin to the Z180's root code cache yet.
+  void AttachCodeOrigin() const { AttachTestCodeOrigin(originAddress); }
+};
+
+// The product's own function compiler, with the code placed as above.
+class PlacedFunctionBodies : public FunctionCompilerBackEnd {
+public:
+  bool CompileFunctionBody(int declaratorResult, int16_t baseType, int16_t storageClass,
+                           uint16_t memoryCode) override {
+    AttachTestCodeOrigin(originAddress);
+    CompiledBody body;
+    body.start = Caches().currentCode->Current();
+    const bool compiled =
+        FunctionCompilerBackEnd::CompileFunctionBody(declaratorResult, baseType, storageClass, memoryCode);
+    body.end = Caches().currentCode->Current();
+    if (compiled) {
+      NoteRoutineSites(body);
+      bodies.push_back(body);
     }
+    return compiled;
   }
-  static constexpr int32_t kRootCodeOrigin = 1;
-  static constexpr const char *kOriginName = "exprcode";
+
+  std::vector<CompiledBody> bodies;
+  uint16_t originAddress = 0x2000;
 };
 
 class ExpressionBodyTest : public ProgramCompileTest {

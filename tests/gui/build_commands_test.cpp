@@ -1,7 +1,11 @@
 #include "gui/buildcmds.h"
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -11,8 +15,13 @@
 #include "gui/frames.h"
 #include "gui/msgwin.h"
 #include "gui/shellbuild.h"
+#include "gui/shelldebugui.h"
 #include "gui/shellpanes.h"
+#include "gui/shellrti.h"
 #include "gui/shellstate.h"
+#include "compcore/link/linksettings.h"
+#include "gui/tswapp.h"
+#include "gui/tswedit.h"
 #include "gui/tswmainw.h"
 #include "shell_board_fixture.h"
 
@@ -55,9 +64,13 @@ protected:
       return paths;
     });
     source.biosSourcePath = [this] { return window.Builds()->BiosPath(); };
+    editors.SetMessagePositions(&positions);
+    positions.window = [this] { return &window; };
     source.build = &window.Build();
+    InstallDebugger(&ui);
   }
   void TearDown() override {
+    InstallDebugger(nullptr);
     ResetShellState();
     ShellBoard::TearDown();
   }
@@ -80,11 +93,13 @@ protected:
 
   NumberedFallbackTexts numbered;
   CompileDriverControl compiler;
-  PlaceholderEditorFactory editors;
+  ShellMessagePositions positions;
+  cTextEditFactory editors;
   BoardEngine engine{settings};
   cMainWindow window{engine, compiler, settings, editors};
   ShellPanes panes{window, settings};
   DriverBuildTarget target{[] { return false; }};
+  ShellDebugUi ui{window};
   ShellBuildWindows windows{window};
 };
 
@@ -110,14 +125,80 @@ TEST_F(ShellBuild, TheCompileCommandCompilesTheActiveEditorsFileAndListsItsError
   EXPECT_EQ(editor->View()->Caret() >> 16, 1u) << "its caret on the first message's line";
   EXPECT_FALSE(window.Core().Debugging()) << "a failed compile loads nothing";
   EXPECT_FALSE(pleaseWait.busy);
-  ASSERT_GE(pleaseWait.calls.size(), 2u);
-  EXPECT_EQ(pleaseWait.calls.front(), "open cancel");
-  EXPECT_EQ(pleaseWait.calls[1], "text Compiling " + program);
+  auto opened = std::find(pleaseWait.calls.begin(), pleaseWait.calls.end(), "open cancel");
+  ASSERT_NE(opened, pleaseWait.calls.end()) << "a compile can be cancelled";
+  ASSERT_NE(opened + 1, pleaseWait.calls.end());
+  EXPECT_EQ(opened[1], "text Compiling " + program);
 
-  // Mended, the next compile empties the list.
+  // The messages follow the edits of the program, and the next message
+  // command takes the caret to the next one.
+  editor->View()->SetCaret(0, 0);
+  QTest::keyClick(editor->View()->Widget(), Qt::Key_Return);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"line 3: prog.c: ERROR: [491]", "line 5: prog.c: ERROR: [492]"}));
+  Command(cmd::kNextMessage);
+  EXPECT_EQ(editor->View()->Caret() >> 16, 4u);
+  Command(cmd::kNextMessage);
+  EXPECT_EQ(editor->View()->Caret() >> 16, 2u) << "on from the last is the first";
+  ASSERT_TRUE(editor->View()->Save());
+
+  // Mended and compiled with debugging off: the list empties and the
+  // program is loaded to run on its own.
   dir.Write("prog.c", "int a;\n");
+  window.Build().optionA = false;
   Command(cmd::kCompile);
   EXPECT_TRUE(Rows().empty());
+  EXPECT_FALSE(window.Core().Debugging());
+  EXPECT_EQ(window.Build().downloadState, 2u);
+  ASSERT_EQ(notifier.boxes.size(), 1u);
+  EXPECT_EQ(notifier.boxes[0].text, "[4001]");
+}
+
+TEST_F(ShellBuild, TheRunTimeInformationCommandWritesTheBoardsFileWhereTheUserSaysOnly) {
+  ShellRti rti(&window);
+  SetRtiShell(&rti);
+  Open();
+  struct Case {
+    const char *name;
+    std::optional<std::string> chosen;
+    bool written;
+  };
+  const Case cases[] = {
+      {"saved", dir / "board.rti", true},
+      {"the dialog cancelled", std::nullopt, false},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(dir / "board.rti");
+    rti.chooser = [&] { return c.chosen; };
+    Command(cmd::kSaveRti);
+    EXPECT_EQ(std::filesystem::exists(dir / "board.rti"), c.written);
+    if (c.written) {
+      EXPECT_GE(std::filesystem::file_size(dir / "board.rti"), kRtiHeaderBytes);
+    }
+    EXPECT_TRUE(notifier.boxes.empty());
+  }
+  SetRtiShell(nullptr);
+}
+
+TEST(ShellLinkSettings, TheLinkWorksWithTheUsersPortRateAndAddress) {
+  Settings settings{"7.06P", "/nowhere/"};
+  settings.comm.port = 4;
+  settings.comm.baudRate = 57600;
+  settings.comm.useTcp = true;
+  settings.comm.netAddressText = "10.0.0.20";
+  settings.comm.controllerName = std::string(300, 'n');
+  settings.comm.tcpPort = 4300;
+  CurrentLinkSettings.currentBaud = 2400;
+  ApplyLinkSettings(settings.comm);
+  const LinkSettings &link = CurrentLinkSettings;
+  EXPECT_EQ(link.port, 4);
+  EXPECT_EQ(link.baud, 57600u);
+  EXPECT_EQ(link.currentBaud, 57600u) << "the next open uses the user's rate";
+  EXPECT_EQ(link.useTcp, 1);
+  EXPECT_STREQ(link.netAddressText, "10.0.0.20");
+  EXPECT_EQ(std::string(link.controllerName).size(), LinkSettings::kControllerNameSize - 1);
+  EXPECT_EQ(link.tcpPort, 4300);
+  CurrentLinkSettings = LinkSettings{};
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "gui/shelldebugui.h"
 #include "gui/shellpanes.h"
 #include "gui/shellstate.h"
+#include "gui/tswedit.h"
 #include "gui/tswmainw.h"
 #include "pane_fixture.h"
 #include "shell_board_fixture.h"
@@ -88,7 +89,7 @@ protected:
   TargetDebugLink link;
   DebugFakeProducts products;
   CompileDriverControl compiler;
-  PlaceholderEditorFactory editors;
+  cTextEditFactory editors;
   BoardEngine engine{settings};
   cMainWindow window{engine, compiler, settings, editors};
   ShellDebugUi ui{window};
@@ -124,6 +125,24 @@ TEST_F(DebugPanes, OpenedPanesShowTheStoppedProgramAndFollowItsSteps) {
   ASSERT_NE(ProgramFrame().pc, 0x4100);
   EXPECT_EQ(pcLine(), fmt::format("PC  {:04X}", ProgramFrame().pc)) << "the stop refreshed the open pane";
   EXPECT_TRUE(notifier.boxes.empty());
+}
+
+TEST_F(DebugPanes, TheStatementWhereTheProgramStandsIsMarkedInItsEditor) {
+  StopAtTheStart();
+  auto marked = [](cTextEdit &edit, gui::TextPos at) {
+    const gui::cRangeData *data = nullptr;
+    return edit.EditWidget()->ColorRanges() && edit.EditWidget()->ColorRanges()->Lookup(at, nullptr, &data) &&
+           data->IsEqual(gui::cColorPair(0x0000FF00, 0x000000FF));
+  };
+  ASSERT_EQ(cTextEdit::Editors().size(), 1u) << "the stop opened the program's file";
+  cTextEdit &edit = *cTextEdit::Editors().front();
+  EXPECT_TRUE(marked(edit, gui::MakePos(0, 0))) << "red on green at the first statement";
+  Command(cmd::kStepOver);
+  window.Core().PollTick();
+  const TextPosition at = ExecutionMarkerInUse().position;
+  ASSERT_NE(at, 0u);
+  EXPECT_TRUE(marked(edit, at));
+  EXPECT_FALSE(marked(edit, gui::MakePos(0, 0))) << "the old mark is gone";
 }
 
 TEST_F(DebugPanes, TheDumpPaneShowsTheBoardsBytesFromTheAddressAsked) {

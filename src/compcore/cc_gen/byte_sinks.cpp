@@ -29,6 +29,11 @@ void Put(ByteSink sink, uint8_t byte) {
   }
 }
 
+// The cache an address put into `sink` lies in, for its fixup.
+EmitCache *SinkCache(ByteSink sink) {
+  return sink == ByteSink::kCode ? Caches().currentCode : Caches().currentConstant;
+}
+
 } // namespace
 
 bool &InitializedDataEmitted() {
@@ -51,6 +56,7 @@ void PutValue(ByteSink sink, uint32_t value, uint16_t count) {
 }
 
 void PutAddress(ByteSink sink, const ValueRecord &value) {
+  AddressPatchedInCache patched(SinkCache(sink));
   PutValue(sink, VariableAddress(value, 0, 0).logical, kWordBytes);
 }
 
@@ -66,6 +72,7 @@ void PutSizedAddress(ByteSink sink, const ValueRecord &value) {
     CompileError<kMsgUnsizedConstant>();
     return;
   }
+  AddressPatchedInCache patched(SinkCache(sink));
   PutValue(sink, VariableAddress(value, 0, kDataAddressFixup).logical, size);
 }
 

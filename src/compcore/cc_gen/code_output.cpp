@@ -22,6 +22,10 @@ bool WindowHolds(const EmitCache *cache, ADDR24 address) {
 
 EmitCache *CacheForPatch(ADDR24 address) {
   CachePointers &c = Caches();
+  // Initialized data kept apart from the code holds patched addresses too,
+  // while its cache still buffers them.
+  if (const int32_t at = c.constant ? c.constant->OffsetOf(address) : -3; at >= 0 && at < c.constant->Count())
+    return c.constant;
   if (!Addr24InWindow(address))
     return WatchFunctionFlag() ? c.watchCode : c.rootCode;
   EmitCache *cache = c.xmemCode;

@@ -1027,8 +1027,7 @@ void EmitTestForZero(ValueRecord &value) {
   }
   if (e.flagsValid)
     return;
-  // Only a value in the registers is the condition they hold.
-  if (e.valueIsCondition && value.storage == kStoragePrimary) {
+  if (e.valueIsCondition) {
     if (value.IsByteResult())
       EmitCodeSequence(kOrAT);
     else if (Corvid())

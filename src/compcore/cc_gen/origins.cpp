@@ -229,6 +229,32 @@ void ActivateOrigin(OriginDirective *record) {
   cache->ResetWindow(record->resume);
 }
 
+OriginDirective *AddImplicitOrigin(const std::string &name, EmitCache *cache, ADDR24 start, uint32_t size) {
+  auto made = std::make_unique<OriginDirective>();
+  made->name = name;
+  made->kind = int32_t(cache->Kind());
+  made->cache = cache;
+  made->start = made->resume = start;
+  made->size = size;
+  made->implicit = true;
+  OriginDirective *record = made.get();
+  State().table.push_back(std::move(made));
+  ActivateOrigin(record);
+  return record;
+}
+
+void DropImplicitOrigins() {
+  auto &table = State().table;
+  for (auto &record : table)
+    if (record->implicit && record->cache && record->cache->AttachedOrigin() == record.get()) {
+      record->cache->Flush();
+      record->cache->Attach(nullptr);
+    }
+  std::erase_if(table, [](const std::unique_ptr<OriginDirective> &record) { return record->implicit; });
+  if (State().current && State().current->implicit)
+    State().current = nullptr;
+}
+
 void ClearOriginTable() {
   State().splitbinCount = 0;
   for (auto &record : State().table)

@@ -26,6 +26,8 @@ struct OriginDirective {
   OriginDebugMode debugMode = OriginDebugMode::kAll;
   OriginDirective *follows = nullptr;
   bool splitbin = false;
+  // Made by the compile, not by a directive.
+  bool implicit = false;
 };
 
 // The segment's lowest and highest address, by the direction its cache fills.
@@ -42,6 +44,13 @@ uint32_t SplitbinCount();
 // The rest of the directive's line, after the dispatcher flushed `cache`.
 void ParseOriginDirective(int32_t kind, EmitCache *cache);
 void ActivateOrigin(OriginDirective *record);
+// An origin the compile sets up itself where no directive gave `cache`
+// one: entered in the table under `name` and made the cache's, emission
+// starting at `start`.
+OriginDirective *AddImplicitOrigin(const std::string &name, EmitCache *cache, ADDR24 start, uint32_t size);
+// Takes those origins away again (the processor changed to one whose
+// program places its code by directives); their caches are left without.
+void DropImplicitOrigins();
 // Detaches every cache and drops every record; the option caches are
 // forgotten.
 void ClearOriginTable();

@@ -1,5 +1,7 @@
 #include "compcore/cc_gen/startup_stub.h"
 
+#include "compcore/cc_gen/routine_calls.h"
+
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_in/cc_in.h"
@@ -57,9 +59,13 @@ std::optional<uint16_t> StartupSymbol(std::string_view name) {
   const ADDR24 bios = LookupBiosSymbol(name, kAbsent);
   if (bios.unused != kAbsent.unused)
     return bios.logical;
-  const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
-  if (symbol && symbol->kind == kStartupLabelKind)
-    return Addr24FromLong(symbol->address).logical;
+  // A label of the kernel's assembly stands in the global table, its
+  // '.' written '_' as every routine's label.
+  for (const std::string &label : {std::string(name), RoutineLabelName(name)}) {
+    const SymbolRecord *symbol = LookupSymbol(label, false, SymbolTableId::kGlobal);
+    if (symbol && (symbol->kind == kStartupLabelKind || symbol->address != 0))
+      return Addr24FromLong(symbol->address).logical;
+  }
   return std::nullopt;
 }
 
@@ -229,6 +235,8 @@ uint32_t TimeStamp(const StartupLayout &layout) {
 } // namespace
 
 void SetStartupServices(StartupServices *services) { Installed() = services; }
+
+bool StartupRoutineKnown() { return StartupSymbol(".startup").has_value(); }
 
 uint16_t MeasureStartupStub(const StartupLayout &layout) {
   StubBuilder builder(true);

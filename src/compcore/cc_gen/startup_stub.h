@@ -55,6 +55,10 @@ public:
 // Null puts back the neutral services.
 void SetStartupServices(StartupServices *services);
 
+// The kernel the program starts on has its start-up routine: without one
+// (a compile with no BIOS behind it) there is nothing to start the program.
+bool StartupRoutineKnown();
+
 // The length the stub, the board record and the stamp will take. Nothing is
 // looked up yet: every optional part whose symbol may still appear counts.
 uint16_t MeasureStartupStub(const StartupLayout &layout);

@@ -109,6 +109,8 @@ void SelectTargetCpu(TargetCpu cpu) {
   TargetModeState &s = State();
   const bool corvid = cpu == TargetCpu::Corvid;
   CodeGenSetup().cpu = cpu;
+  if (corvid)
+    DropImplicitOrigins();
   s.active = corvid ? static_cast<MemoryConfiguration *>(&s.corvid) : &s.z180;
   SetTargetCpuMacro(cpu);
   // The assembler first: the disassembler and the stepper decode what it

@@ -39,6 +39,7 @@ constexpr int32_t kSmallConstantHigh = 125;
 
 struct ValueQueryState {
   std::vector<SymbolRecord *> stubStack;
+  EmitCache *patchCache = nullptr;
 };
 ValueQueryState &Q() {
   static ValueQueryState state;
@@ -52,7 +53,10 @@ bool IsFixedClass(uint8_t storage) {
 
 bool WatchSetup() { return Output().codeMode == CodeOutputMode::kWatchSetup; }
 
-uint32_t CurrentCodePatchAddress() { return Addr24ToLong(Caches().currentCode->Current()); }
+uint32_t CurrentCodePatchAddress() {
+  const EmitCache *cache = Q().patchCache ? Q().patchCache : Caches().currentCode;
+  return Addr24ToLong(cache->Current());
+}
 
 // The constant as a number: char and unsigned are held zero-extended, int
 // and long sign-extended, unsigned long as it is.
@@ -333,6 +337,9 @@ int16_t LocalStackOffset(const ValueRecord &value) {
 }
 
 std::vector<SymbolRecord *> &StubStack() { return Q().stubStack; }
+
+AddressPatchedInCache::AddressPatchedInCache(EmitCache *cache) : saved_(Q().patchCache) { Q().patchCache = cache; }
+AddressPatchedInCache::~AddressPatchedInCache() { Q().patchCache = saved_; }
 
 // ---- constant tests -------------------------------------------------------------
 

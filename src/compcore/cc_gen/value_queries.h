@@ -15,6 +15,8 @@
 // an address not yet known.
 namespace tsw {
 
+class EmitCache;
+
 // ---- sizes and types ---------------------------------------------------------
 
 uint16_t TypeCodeSize(uint8_t type);
@@ -54,6 +56,20 @@ int16_t LocalStackOffset(const ValueRecord &value);
 
 // Functions whose root-memory far-call stub the end of the function emits.
 std::vector<SymbolRecord *> &StubStack();
+
+// While one lives, the fixups VariableAddress records patch the current
+// address of `cache` instead of the current code address: an address put
+// into initialized data kept apart from the code.
+class AddressPatchedInCache {
+public:
+  explicit AddressPatchedInCache(EmitCache *cache);
+  ~AddressPatchedInCache();
+  AddressPatchedInCache(const AddressPatchedInCache &) = delete;
+  AddressPatchedInCache &operator=(const AddressPatchedInCache &) = delete;
+
+private:
+  EmitCache *saved_;
+};
 
 // ---- constant tests -------------------------------------------------------------
 

@@ -10,6 +10,7 @@
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/far_jumps.h"
+#include "compcore/cc_gen/function_tail.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_gen/prolog_epilog.h"
 #include "compcore/cc_gen/startup_stub.h"
@@ -193,6 +194,7 @@ public:
     tsw::FlushStatementPosition(line, column, CodeAddressNow());
   }
   void CompileAsmBlock(bool withDebugCode) override { assembler::CompileAsmBlock(withDebugCode); }
+  void EmitPendingStubsAndStrings() override { tsw::EmitPendingStubsAndStrings(); }
   void AddMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol) override {
     ReportMapDataSymbol(name, file, symbol);
   }

@@ -181,15 +181,71 @@ File OpenBrkFile(const std::string &programPath) {
   throw xFileOpen(kMsgBrkFileNotCreated, brk.parent_path().c_str(), kModule, __LINE__);
 }
 
-// Root code at the start of the free code area, root variables growing
-// down from the top of root data.
-void PositionRootCaches() {
+// Where the BIOS compiled in this session ended its root code: a program's
+// start-up code goes to the page after it, where the BIOS jumps.
+uint16_t &BiosRootCodeEnd() {
+  static uint16_t end = 0;
+  return end;
+}
+
+// The memory map of this compile. A program starts behind the BIOS; on the
+// Z180 its start-up code stands first, where the BIOS's last jump lands.
+void LayOutMemory(bool biosCompile) {
+  InitMemoryMapDefaults(biosCompile ? 0 : BiosRootCodeEnd());
+  MemoryMapValues &m = MemoryMap();
+  if (CurrentCpu() == TargetCpu::Z180 && m.RootCodeOrigin != 0)
+    m.ScodAnchor = MakeAddr24(0, uint16_t(m.RootCodeOrigin - 1));
+  // A kernel that names no top of its data leaves root data, and the
+  // stack above it, just below the extended-memory window.
+  if (CurrentCpu() == TargetCpu::Z180 && m.DataTopDefault == 0)
+    m.DataTopDefault = kStackTop;
+  ComputeMemoryMap(0);
+}
+
+// The Z180 knows no origin directives: its root code and root variables
+// get origins over the memory map's root area, code upward to the
+// extended-memory window, variables downward towards the code.
+void AttachZ180RootOrigins(ADDR24 codeStart, ADDR24 variableTop) {
+  if (CurrentCpu() != TargetCpu::Z180)
+    return;
+  CachePointers &caches = Caches();
+  if (!caches.rootCode->AttachedOrigin())
+    AddImplicitOrigin("$rootcode", caches.rootCode, codeStart, uint32_t(ExtWindowStart - codeStart.logical));
+  if (!caches.rootVariable->AttachedOrigin() && variableTop.logical > codeStart.logical)
+    AddImplicitOrigin("$rootdata", caches.rootVariable, variableTop,
+                      uint32_t(variableTop.logical - codeStart.logical + 1));
+}
+
+// Root code at the start of the free code area (a BIOS at the root code
+// origin, where the processor starts), root variables growing down from
+// the top of root data.
+void PositionRootCaches(bool biosCompile) {
   const MemoryMapValues &m = MemoryMap();
   CachePointers &caches = Caches();
-  Information().rootCodeStart = MakeDataAddr24(m.CodeFreeStart);
+  const bool biosFromOrigin = biosCompile && CurrentCpu() == TargetCpu::Z180;
+  Information().rootCodeStart = MakeDataAddr24(biosFromOrigin ? m.RootCodeOrigin : m.CodeFreeStart);
   Information().rootVariableStart = MakeDataAddr24(m.RootDataLimit);
+  AttachZ180RootOrigins(Information().rootCodeStart, Information().rootVariableStart);
   caches.rootCode->SetEmitAddress(Information().rootCodeStart);
   caches.rootVariable->SetEmitAddress(Information().rootVariableStart);
+}
+
+// The program's start-up code in the room the memory map kept for it: it
+// calls main. False, with the reason listed, when it cannot be built.
+bool PlaceStartupCode() {
+  const MemoryMapValues &m = MemoryMap();
+  StartupLayout layout;
+  layout.address = MakeAddr24(0, m.scod_base);
+  layout.vectorBase = m.ivec_base;
+  layout.stackTop = m.DataTop;
+  layout.stackLimit = m.AstkTop;
+  layout.auxStackTop = m.AstkTop;
+  layout.auxStackLimit = m.AstkStart;
+  layout.heapStart = m.HeapStart;
+  layout.heapEnd = m.HeapTop;
+  layout.heapSize = CompilerConfig().heap;
+  layout.timeStamp = Output().includeTimeStamp;
+  return WriteStartupStub(layout, m.StartupCodeSize) != 0;
 }
 
 // The user's unsaved edits are what is compiled; a file that cannot be
@@ -258,6 +314,7 @@ void EndBiosText() {
   EmitCache &rootCode = *Caches().rootCode;
   if (!rootCode.AttachedOrigin())
     return;
+  BiosRootCodeEnd() = rootCode.Current().logical;
   const uint16_t startup = uint16_t((rootCode.Current().logical + kStartupAfterBios) & kPageMask);
   if (!DirectiveShellInUse().IsProgramLoaded()) {
     rootCode.EmitByte(kJump);
@@ -579,8 +636,7 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   ClearErrorList();
   if (PrepareCompilerSession(false) != 0)
     return uint16_t(ErrorListStatus() | kCompileFailedBit);
-  InitMemoryMapDefaults(0);
-  ComputeMemoryMap(0);
+  LayOutMemory(bios);
   if (mode == kCompileModeFiles)
     ShowMessage<kMsgCompilingToFiles>(false);
   else
@@ -603,14 +659,17 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   // an old one to become the image.
   const bool listingWanted = Output().outputBits & (kOutputListing | kOutputBoard);
   bool ranToEnd = false;
+  bool startupPlaced = true;
   try {
     if (!listingWanted || RomListingOpen()) {
-      PositionRootCaches();
+      PositionRootCaches(bios);
       ranToEnd = CompileProgramText(programPath, bios);
       if (ranToEnd && bios)
         EndBiosText();
       if (ranToEnd)
         AlignXmemCode();
+      if (ranToEnd && !bios && CompileErrorCount() == 0 && StartupRoutineKnown())
+        startupPlaced = PlaceStartupCode();
     }
   } catch (...) {
     // The compile stops here, but what it found stays usable: the source
@@ -633,7 +692,7 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   RecordLayoutAfterText();
 
   uint16_t status = uint16_t(ErrorListStatus());
-  if (!ranToEnd || (status & kCompileFailedBit) || CompileErrorCount() != 0) {
+  if (!ranToEnd || !startupPlaced || (status & kCompileFailedBit) || CompileErrorCount() != 0) {
     if (RomListingOpen())
       FinishRomListing();
     return uint16_t(status | kCompileFailedBit);
@@ -658,6 +717,7 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
 void ResetCompileDriver() {
   Information() = CompileInformation();
   CountersAtBios() = LinkCounters();
+  BiosRootCodeEnd() = 0;
 }
 
 } // namespace tsw

@@ -349,6 +349,9 @@ void CompileTopLevel(TopLevelCompiler &compiler, bool biosCodeMode, const Target
     }
     SkipBlanksIfAtEnd();
     CodeGen().EmitPendingStubsAndStrings();
+    // The item's references to names defined later wait in the compile's
+    // table from here on.
+    ResetFixupTables(kResetLocal);
     if (State().interleave || EndOfInput || State().flushPending)
       InterleaveLibraryModules(false);
   }

@@ -6,6 +6,7 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/decl/cc_decl_backend.h"
+#include "compcore/cc_parse/expr/expr_assign.h"
 #include "compcore/cc_parse/expr/expr_binary.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
@@ -85,19 +86,41 @@ bool NextElement() {
   return SkipToOperand() != '}';
 }
 
+// The characters of a literal in `quote`s, terminator included, without a
+// place in the function's string pool: an array's bytes are its own.
+std::string ReadQuotedText(char quote) {
+  ConsumeChar();
+  std::vector<char> buffer(std::strlen(InputCursor) + 1);
+  const char *end = ReadDelimitedText(buffer.data(), uint16_t(std::min<size_t>(buffer.size(), UINT16_MAX)), quote);
+  return std::string(buffer.data(), size_t(end - buffer.data()));
+}
+
+// Past the rest of a list its object had no room for, up to and with the
+// list's closing brace; the characters of a string or char constant are
+// read as such, so that a brace among them closes nothing.
+void SkipRestOfList() {
+  for (int depth = 1; depth > 0;) {
+    const char c = SkipToOperand();
+    if (c == 0 || c == ';')
+      return;
+    if (c == '"' || c == '\'') {
+      ReadQuotedText(c);
+      continue;
+    }
+    depth += c == '{' ? 1 : c == '}' ? -1 : 0;
+    ConsumeChar();
+  }
+}
+
 void CloseBraces() {
   if (SkipToOperand() == ',')
     ConsumeChar();
+  if (SkipToOperand() == '}') {
+    ConsumeChar();
+    return;
+  }
   ExpectChar('}');
-}
-
-// The characters of a string literal, terminator included, without a
-// place in the function's string pool: an array's bytes are its own.
-std::string ReadStringLiteral() {
-  ConsumeChar();
-  std::vector<char> buffer(std::strlen(InputCursor) + 1);
-  const char *end = ReadDelimitedText(buffer.data(), uint16_t(std::min<size_t>(buffer.size(), UINT16_MAX)), '"');
-  return std::string(buffer.data(), size_t(end - buffer.data()));
+  SkipRestOfList();
 }
 
 bool IsCharArray(const Object &object) {
@@ -109,7 +132,7 @@ bool IsCharArray(const Object &object) {
 // a sized one is filled with zeros after it, or cut with 566 when only the
 // terminator is left out and 424 when more is.
 void EmitCharArrayString(uint16_t dimension, uint16_t *count) {
-  const std::string text = ReadStringLiteral();
+  const std::string text = ReadQuotedText('"');
   const uint32_t length = uint32_t(text.size());
   if (dimension == 0)
     dimension = uint16_t(length);
@@ -138,24 +161,52 @@ void EmitFixedAddress(const ValueRecord &value, uint16_t size) {
   EmitZeros(size - kPointerBytes);
 }
 
-// The run-time walk of the expression flags code it could not emit; such
-// a value is no constant, whatever its record says.
-class ExpressionWalkScope {
+// An initializer is read as a constant reader reads: no code is emitted,
+// and a value only run-time code could compute marks the walk instead.
+class ConstantWalkScope {
 public:
-  ExpressionWalkScope() : saved_(Walk().needsCode) { Walk().needsCode = false; }
-  ~ExpressionWalkScope() { Walk().needsCode = saved_; }
-  ExpressionWalkScope(const ExpressionWalkScope &) = delete;
-  ExpressionWalkScope &operator=(const ExpressionWalkScope &) = delete;
+  ConstantWalkScope() : savedNeedsCode_(Walk().needsCode), savedConstantOnly_(Walk().constantOnly) {
+    Walk().needsCode = false;
+    Walk().constantOnly = true;
+  }
+  ~ConstantWalkScope() {
+    Walk().needsCode = savedNeedsCode_;
+    Walk().constantOnly = savedConstantOnly_;
+  }
+  ConstantWalkScope(const ConstantWalkScope &) = delete;
+  ConstantWalkScope &operator=(const ConstantWalkScope &) = delete;
 
 private:
-  bool saved_;
+  bool savedNeedsCode_;
+  bool savedConstantOnly_;
 };
 
+// The kinds of the word's levels without the const marks, which the type
+// check does not weigh.
+uint32_t LevelKinds(uint32_t word) {
+  uint32_t kinds = 0;
+  for (int shift = 0; OutermostLevel(word) != kLevelNone; word = RemoveLevel(word), shift += kLevelBits)
+    kinds |= OutermostLevel(word) << shift;
+  return kinds;
+}
+
+// A function named stands for the pointer to it.
+void CheckValueType(const Object &object, const ValueRecord &value) {
+  ValueRecord target;
+  target.type = object.type;
+  target.declarator = LevelKinds(object.word);
+  uint32_t source = LevelKinds(value.declarator);
+  if (OutermostLevel(source) == kLevelFunction)
+    source = AddLevel(source, kLevelPointer);
+  ReportTypeMismatch(TypeCompatibility(target.type, value.type, target.declarator, source), target, value);
+}
+
 void EmitScalar(const Object &object) {
-  ExpressionWalkScope walk;
+  ConstantWalkScope walk;
   ValueRecord value;
   CompileConditional(value);
   const uint16_t size = uint16_t(ObjectBytes(object));
+  CheckValueType(object, value);
   switch (Walk().needsCode ? uint8_t(kStorageAuto) : value.storage) {
   case kStorageConstant:
     ConvertOperandTo(value, object.type, OutermostLevel(object.word) == kLevelPointer, 0);
@@ -255,8 +306,13 @@ uint32_t EmitInitializer(uint32_t declarator, int16_t type, std::vector<uint16_t
   uint16_t count = 0;
   const Object object{declarator, uint8_t(type), dimensions};
   const uint32_t address = Addr24ToLong(Caches().currentConstant->Current());
-  if (!hasInitializer || AtListEnd())
+  if (!hasInitializer)
     return address;
+  // "=" promised a value.
+  if (AtListEnd()) {
+    CompileError<kMsgInitializerRequired>();
+    return address;
+  }
   EmitObject(object, true, &count);
   if (OutermostLevel(declarator) == kLevelArray && !dimensions.empty() && dimensions[0] == 0)
     dimensions[0] = count;

@@ -10,6 +10,7 @@
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_session.h"
 #include "compcore/cc_parse/expr/expr_binary.h"
+#include "compcore/cc_parse/expr/expr_unary.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/cc_parse/expr/value_ops.h"
 #include "foundation/msgnumbers.h"
@@ -25,6 +26,8 @@ namespace {
 // initializer would, a register store only as a plain conversion.
 constexpr uint8_t kConvertPlain = 1;
 constexpr uint8_t kConvertForConstantStore = 3;
+
+constexpr int16_t kAddressBytes = 2;
 
 bool IsStructure(const ValueRecord &value) { return value.type >= kFirstStructType && !value.HasLevel(); }
 
@@ -77,7 +80,6 @@ void StoreStructure(ValueRecord &destination, ValueRecord &source) {
   pushed.value = atStackTop(0);
   pushed.flags = uint16_t(pushed.flags | (destination.flags & (kValueMemoryClassMask | kValueAttr14)));
   EmitStructCopy(target, pushed);
-  constexpr int16_t kAddressBytes = 2;
   EmitStackAdjustAndTrack(int16_t(size + kAddressBytes));
   destination.storage = kStoragePrimary;
 }
@@ -133,9 +135,9 @@ void CompileAssignmentExpression(ValueRecord &value, bool valueUsed) {
   std::string op;
   if (!ScanAssignmentOperator(op))
     return;
-  value.sideEffects = 1;
   Walk().assignmentFollowed = true;
   CompileAssignment(value, op, valueUsed);
+  NoteSideEffect(value);
 }
 
 TypeMatch TypeCompatibility(uint8_t targetType, uint8_t sourceType, uint32_t targetWord, uint32_t sourceWord) {
@@ -182,7 +184,12 @@ void ReportTypeMismatch(TypeMatch match, const ValueRecord &target, const ValueR
 
 void CompileAssignment(ValueRecord &destination, const std::string &op, bool valueUsed) {
   ValueRecord &d = destination;
-  CheckAssignable(d);
+  // Nothing can be stored into what is no object: the right-hand side is
+  // still compiled, and is the value.
+  if (!CheckAssignable(d)) {
+    CompileRightHandSide(d);
+    return;
+  }
   if (!WalkEmitsCode()) {
     ReadAssignmentWithoutCode(d);
     return;
@@ -213,16 +220,25 @@ void CompileAssignment(ValueRecord &destination, const std::string &op, bool val
     CompileBinaryStep(op.c_str(), CompileRightHandSide, r);
   }
 
-  ReportTypeMismatch(TypeCompatibility(d.type, r.type, d.declarator, r.declarator), d, r);
+  // A constant 0 is the null pointer of every pointer type.
+  const bool nullPointer = d.HasLevel() && !r.HasLevel() && IsIntegralConstant(r) && ConstantEquals(r, 0);
+  if (!nullPointer)
+    ReportTypeMismatch(TypeCompatibility(d.type, r.type, d.declarator, r.declarator), d, r);
   CheckCofunctionSource(r);
 
-  if (IsStructure(d) && r.type >= kFirstStructType && !r.HasLevel()) {
-    if (StructureSize(d.type) != StructureSize(r.type)) {
-      CompileError<kMsgStructSizesDiffer>();
-    } else {
+  if (IsStructure(d) && IsStructure(r)) {
+    if (StructureSize(d.type) == StructureSize(r.type)) {
       StoreStructure(d, r);
       return;
     }
+    // No copy: the stack gives back what the assignment pushed.
+    CompileError<kMsgStructSizesDiffer>();
+    if (r.storage == kStorageStackStruct)
+      EmitStackAdjustAndTrack(int16_t(OperandByteSize(r, OperandSizeMode::kStorage)));
+    if (d.storage == kStorageStackStruct)
+      EmitStackAdjustAndTrack(kAddressBytes);
+    d.storage = kStoragePrimary;
+    return;
   }
   if (!MayBeWritten(d))
     CompileError<kMsgNotModifiable>();

@@ -62,9 +62,36 @@ void ForgetFlagState() {
   Emission().valueIsCondition = false;
 }
 
-// A constant reader folds two constants; a run-time operand leaves the
-// non-constant operand standing for the result, which the reader refuses.
+// An object's address fixed at link time, which an initializer can store.
+bool IsLinkTimeAddress(const ValueRecord &value) {
+  const bool address = value.addressConstant || value.Level() == kLevelArray;
+  const bool function = OutermostLevel(RemoveLevel(value.declarator)) == kLevelFunction;
+  return address && !function && value.storage != kStoragePrimary && HasFixedAddress(value, value.storage);
+}
+
+// Such an address plus or minus an integer constant is one too: the
+// offset, scaled by the element size, goes into the record's byte offset.
+bool FoldAddressOffset(ArithOp op, ValueRecord &left, ValueRecord &right) {
+  const bool leftAddress = IsLinkTimeAddress(left) && IsIntegralConstant(right);
+  const bool rightAddress = op == ArithOp::kAdd && IsLinkTimeAddress(right) && IsIntegralConstant(left);
+  if ((op != ArithOp::kAdd && op != ArithOp::kSubtract) || (!leftAddress && !rightAddress))
+    return false;
+  ValueRecord &address = leftAddress ? left : right;
+  ValueRecord &offset = leftAddress ? right : left;
+  ConvertConstantTo(offset, kTypeInt, false, kConvertDefaultOptions);
+  const int32_t scaled = int32_t(int16_t(offset.value)) * int32_t(ArrayDimensionProduct(address));
+  address.value = uint32_t(int32_t(address.value) + (op == ArithOp::kSubtract ? -scaled : scaled));
+  if (!leftAddress)
+    left = right;
+  return true;
+}
+
+// A constant reader folds two constants (and an address with a constant
+// offset); a run-time operand leaves the non-constant operand standing for
+// the result, which the reader refuses.
 void ApplyConstantOperation(ArithOp op, ValueRecord &left, ValueRecord &right) {
+  if (FoldAddressOffset(op, left, right))
+    return;
   if (!IsConstant(left) || !IsConstant(right)) {
     if (IsConstant(left))
       left = right;

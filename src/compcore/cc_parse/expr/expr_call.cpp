@@ -1,5 +1,6 @@
 #include "compcore/cc_parse/expr/expr_call.h"
 
+#include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/far_jumps.h"
@@ -10,8 +11,11 @@
 #include "compcore/cc_gen/value_record.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_parse/expr/cofunction_calls.h"
 #include "compcore/cc_parse/expr/expr_argument_text.h"
-#include "compcore/cc_parse/expr/expr_binary.h"
+#include "compcore/cc_parse/expr/expr_assign.h"
+#include "compcore/cc_parse/expr/expr_unary.h"
+#include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -20,6 +24,8 @@
 #include "foundation/msgnumbers.h"
 
 #include <cstdlib>
+#include <fmt/format.h>
+#include <optional>
 #include <string>
 
 namespace tsw {
@@ -39,6 +45,49 @@ constexpr int32_t kOperandAfterOpcode = 1;
 constexpr uint16_t kCallFixupFlags = kFixCaptureOpcode | kFixGlobal;
 
 constexpr uint16_t kCalleePointerBytes = 2;
+
+// A `firsttime` function (flags A bit 5) is handed its caller's task buffer.
+constexpr uint8_t kFlagsAFirstTime = 0x20;
+constexpr uint16_t kBufferAddressBytes = 2;
+constexpr const char *kFirstTimeText = "First Time Func";
+
+// The bytes of the cofunction protocol. A cofunction runs in steps: the
+// call tests its task buffer and lock, and the carry after it says whether
+// the cofunction took its arguments off the stack itself.
+namespace cofunction {
+constexpr uint8_t kLoadAFromHl = 0x7E;              // ld a,(hl)
+constexpr uint8_t kCompareImmediate = 0xFE;         // cp n
+constexpr uint8_t kLockTaken = 0xFF;
+constexpr uint8_t kLoadBFromA = 0x47;               // ld b,a
+constexpr uint8_t kLoadBFromL = 0x45;               // ld b,l
+constexpr uint8_t kLoadBImmediate = 0x06;           // ld b,n
+constexpr uint8_t kLoadCImmediate = 0x0E;           // ld c,n
+constexpr uint8_t kLoadHlImmediate = 0x21;          // ld hl,nn
+constexpr uint8_t kOrA = 0xB7;                      // or a
+constexpr uint8_t kBitPrefix = 0xCB;
+constexpr uint8_t kBit7OfHl = 0x7E;                 // bit 7,(hl): the buffer is running
+constexpr uint8_t kBit0OfHl = 0x46;                 // bit 0,(hl): the lock is held
+constexpr uint8_t kExchangeAf = 0x08;               // ex af,af'
+constexpr uint8_t kRotateALeft = 0x17;              // rla
+constexpr uint8_t kJumpIfNotZero = 0xC2;
+constexpr uint8_t kJumpIfZero = 0xCA;
+constexpr uint8_t kJumpIfCarry = 0xDA;
+// What a cofunction takes off the stack on its own: the item word and the
+// buffer address, and a single-user one its lock address too.
+constexpr uint16_t kOwnBytes = 4;
+constexpr uint16_t kOwnBytesSingleUser = 6;
+} // namespace cofunction
+
+// The callee's cofunction kind (0 a plain function, 1 a cofunction, more an
+// indexed one) and whether it serves one caller at a time.
+struct CofunctionCall {
+  uint8_t kind = 0;
+  bool singleUser = false;
+  ADDR24 lock;
+};
+CofunctionCall CofunctionOf(const ValueRecord &callee) {
+  return {callee.Instances(), (callee.flags & kValueAttr6) != 0, {}};
+}
 
 bool IsPseudoFunction(std::string_view name) {
   const std::string_view head = name.substr(0, kPseudoCompareLength);
@@ -88,7 +137,7 @@ void CompileArgument(ExpandedArgumentScope &arguments, uint16_t number, ValueRec
   const uint16_t index = uint16_t(arguments.Count() - number);
   arguments.SelectArgument(index);
   value = {};
-  CompileConditional(value);
+  CompileAssignmentExpression(value, true);
   if (!arguments.AtArgumentEnd(index))
     CompileError<kMsgCharExpected>();
   if (IsStructure(value)) {
@@ -139,6 +188,106 @@ uint16_t EmitPointerCall(ValueRecord &callee, uint16_t pushed) {
   return removed;
 }
 
+JumpRecord EmitForwardJump(uint8_t opcode) { return EmitJumpToAddr24(ADDR24{}, opcode); }
+void ResolveHere(const JumpRecord &jump) { EmitFarJumpFixup(jump, Caches().currentCode->Current()); }
+
+std::string CalleeName(const ValueRecord &callee) {
+  return callee.symbol ? std::string(callee.symbol->name, callee.symbol->nameLength) : std::string();
+}
+
+// A single-user cofunction first claims its lock, a byte of its own in the
+// data area: a caller that finds it taken by another leaves the call for
+// the waitfordone to try again.
+ADDR24 EmitLockClaim(const ValueRecord &callee) {
+  const ADDR24 lock = ReserveRootVariableBytes(1);
+  EmitCodeByte(cofunction::kLoadHlImmediate);
+  EmitWord(lock.logical);
+  EmitCodeByte(cofunction::kLoadAFromHl);
+  EmitCodeByte(cofunction::kCompareImmediate);
+  EmitCodeByte(cofunction::kLockTaken);
+  EmitCodeByte(cofunction::kLoadBFromA);
+  const JumpRecord free = EmitForwardJump(cofunction::kJumpIfNotZero);
+  CofunctionCallContext &context = CofunctionCalls();
+  context.lockAddress = Addr24ToLong(lock);
+  ++context.lockCalls;
+  EmitPushPair(Reg::HL);
+  LoadCoBufferAddress();
+  EmitPushPair(Reg::HL);
+  bool pseudo = false;
+  uint16_t pushed = 0;
+  EmitDirectCall(CalleeName(callee), pseudo, pushed, Addr24FromLong(callee.symbol->address));
+  EmitPopPair(Reg::BC);
+  EmitPopPair(Reg::HL);
+  EmitCodeByte(cofunction::kOrA);
+  context.pendingLockJump = EmitForwardJump(cofunction::kJumpIfNotZero);
+  ResolveHere(free);
+  return lock;
+}
+
+// The words a cofunction call hands over besides the arguments: the item
+// of the waitfordone, the lock, the task buffer. An indexed cofunction
+// gets its instance index from the index code, reached through a label
+// pair so that it runs here.
+void EmitCofunctionCallHead(const CofunctionCall &co) {
+  const uint8_t item = uint8_t(CofunctionCalls().itemNumber);
+  if (co.kind == 1) {
+    EmitCodeByte(cofunction::kLoadBImmediate);
+    EmitCodeByte(0);
+  } else {
+    const uint16_t number = CurrentIndexedCallNumber();
+    const std::string index = fmt::format("$cofif_{:04x}_1", number);
+    const ADDR24 patch = Addr24Add(Caches().currentCode->Current(), kOperandAfterOpcode);
+    const ADDR24 target = Addr24FromLong(
+        ReferenceLabel(index, Addr24ToLong(patch), kFixCaptureOpcode | kFixLocal, 0, kOpJump));
+    EmitJumpToAddr24(target, kOpJump);
+    DefineLabelHere(fmt::format("$cofif_{:04x}_2", number), kFixLocal);
+    EmitCodeByte(cofunction::kLoadBFromL);
+  }
+  EmitCodeByte(cofunction::kLoadCImmediate);
+  EmitCodeByte(item);
+  EmitPushPair(Reg::BC);
+  if (co.singleUser) {
+    EmitCodeByte(cofunction::kLoadHlImmediate);
+    EmitWord(co.lock.logical);
+    EmitPushPair(Reg::HL);
+    EmitCodeByte(cofunction::kLoadAFromHl);
+  }
+  LoadCoBufferAddress();
+  EmitPushPair(Reg::HL);
+}
+
+// A cofunction's arguments are compiled only when it is ready for them:
+// a running buffer, or a free lock.
+std::optional<JumpRecord> EmitArgumentSkip(const CofunctionCall &co, uint16_t count) {
+  if (co.kind == 0 || (count == 0 && !co.singleUser))
+    return std::nullopt;
+  if (co.singleUser) {
+    // HL holds the lock's address from its claim.
+    EmitCodeByte(cofunction::kBitPrefix);
+    EmitCodeByte(cofunction::kBit0OfHl);
+    return EmitForwardJump(cofunction::kJumpIfNotZero);
+  }
+  LoadCoBufferAddress();
+  EmitCodeByte(cofunction::kBitPrefix);
+  EmitCodeByte(cofunction::kBit7OfHl);
+  return EmitForwardJump(cofunction::kJumpIfZero);
+}
+
+// After a cofunction's call the carry says whether it took its arguments
+// off the stack itself; its own words it always takes.
+void RemoveAfterCofunctionCall(const CofunctionCall &co, uint16_t removed) {
+  EmitCodeByte(cofunction::kExchangeAf);
+  EmitCodeByte(cofunction::kRotateALeft);
+  std::optional<JumpRecord> taken;
+  if (co.singleUser || removed)
+    taken = EmitForwardJump(cofunction::kJumpIfCarry);
+  EmitAdjustStackPointer(int16_t(removed), true);
+  if (taken)
+    ResolveHere(*taken);
+  const uint16_t own = co.singleUser ? cofunction::kOwnBytesSingleUser : cofunction::kOwnBytes;
+  Emission().stackOffset = int16_t(Emission().stackOffset + removed + own);
+}
+
 // What the function returns: in the value register, or a structure left on
 // the stack in the space reserved before the arguments.
 void MakeCallResult(ValueRecord &callee) {
@@ -155,18 +304,19 @@ void MakeCallResult(ValueRecord &callee) {
 
 void CompileCallArguments(ExpandedArgumentScope &arguments, const ValueRecord &callee, ValueRecord &last,
                           uint16_t &pushed) {
-  (void)callee;
   last = MakeValue(kTypeVoid, kLevelNone, kStorageConstant, false);
   if (!arguments.Usable())
     return;
+  const std::optional<JumpRecord> skip = EmitArgumentSkip(CofunctionOf(callee), arguments.Count());
   const int16_t depth = StackDepth();
   for (uint16_t number = 1; number <= arguments.Count(); ++number)
     CompileArgument(arguments, number, last);
   pushed = uint16_t(pushed + BytesPushedSince(depth));
+  if (skip)
+    ResolveHere(*skip);
 }
 
 void EmitDirectCall(std::string_view name, bool &pseudo, uint16_t &pushed, ADDR24 known) {
-  (void)pushed;
   pseudo = IsPseudoFunction(name);
   if (pseudo)
     return;
@@ -174,6 +324,18 @@ void EmitDirectCall(std::string_view name, bool &pseudo, uint16_t &pushed, ADDR2
   const ADDR24 bios = LookupBiosSymbol(name, ADDR24{});
   CodeGen().MapCallsFunction(name);
   const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
+  if (symbol && (symbol->flagsA & kFlagsAFirstTime)) {
+    if (!CofunctionCalls().costateOpen) {
+      CompileError<kMsgFirstTimeOutsideCostate>(kFirstTimeText);
+    } else {
+      LoadCoBufferAddress();
+      EmitPushPair(Reg::HL);
+      pushed = uint16_t(pushed + kBufferAddressBytes);
+    }
+  }
+  // The debugger can stop at the call itself.
+  if (Attributes().current & kAttrDebug)
+    MarkStatementAtInput(0);
   ADDR24 target = bios;
   if (Addr24ToLong(target) == 0)
     target = known;
@@ -193,11 +355,17 @@ void CompileFunctionCall(ValueRecord &callee) {
   } else if (callee.Level() != kLevelFunction) {
     CompileError<kMsgNotCallable>();
   }
-  FlushPrimaryRegister();
-  ConsumeChar();
   const bool named = NamesFunctionSymbol(callee);
   const bool throughPointer = !named && callee.Level() == kLevelFunction &&
                               (callee.storage == kStoragePrimary || callee.storage == kStorageStackStruct);
+  CofunctionCall co = named ? CofunctionOf(callee) : CofunctionCall{};
+  CofunctionCalls().cofunctionCalled = co.kind != 0;
+  if (co.kind && Addr24ToLong(CofunctionCalls().waitfordoneLoop) == 0)
+    CompileError<kMsgCofunctionOutsideWait>();
+  FlushPrimaryRegister();
+  ConsumeChar();
+  if (co.singleUser)
+    co.lock = EmitLockClaim(callee);
   if (ReturnsStructure(callee)) {
     if (!named)
       CompileError<kMsgStructResultThroughPointer>();
@@ -215,9 +383,10 @@ void CompileFunctionCall(ValueRecord &callee) {
   }
   uint16_t removed = 0;
   if (named) {
+    if (co.kind)
+      EmitCofunctionCallHead(co);
     bool pseudo = false;
-    const std::string name(callee.symbol->name, callee.symbol->nameLength);
-    EmitDirectCall(name, pseudo, pushed, Addr24FromLong(callee.symbol->address));
+    EmitDirectCall(CalleeName(callee), pseudo, pushed, Addr24FromLong(callee.symbol->address));
     removed = pushed;
   } else if (throughPointer) {
     removed = EmitPointerCall(callee, pushed);
@@ -227,8 +396,12 @@ void CompileFunctionCall(ValueRecord &callee) {
       CompileError<kMsgUncallable>();
     removed = pushed;
   }
-  EmitStackAdjustAndTrack(int16_t(removed));
+  if (co.kind)
+    RemoveAfterCofunctionCall(co, removed);
+  else
+    EmitStackAdjustAndTrack(int16_t(removed));
   MakeCallResult(callee);
+  NoteSideEffect(callee);
 }
 
 } // namespace tsw

@@ -47,19 +47,33 @@ private:
 // A float constant is no answer, even a whole one: its bits are no number.
 bool IsIntegerConstant(const ValueRecord &value) {
   const bool isFloat = value.type == kTypeFloat && !value.HasLevel();
-  return value.storage == kStorageConstant && !Walk().needsCode && !isFloat;
+  return value.storage == kStorageConstant && !isFloat;
 }
 
-// Whatever a step below emits in spite of the walk's mode is taken back:
-// a constant reader leaves no byte.
-bool ReadConstantRecord(ValueRecord &value) {
+void CompileListElement(ValueRecord &value, bool valueUsed);
+
+enum class ConstantForm : uint8_t {
+  // A directive's number: the whole line, a comma list included.
+  kList,
+  // A declaration's dimension or "@" address: a comma after it starts the
+  // next declarator.
+  kSingle,
+};
+
+// Whatever a step below emits in spite of the walk's mode is taken back: a
+// constant reader leaves no byte.
+// True when no step needed run-time code.
+bool ReadConstantRecord(ValueRecord &value, ConstantForm form) {
   ConstantWalkScope scope;
   const uint32_t point = PushCodeSavePoint();
   value = {};
-  CompileExpressionList(value);
+  if (form == ConstantForm::kList)
+    CompileExpressionList(value, true);
+  else
+    CompileListElement(value, true);
   RestoreCodeSavePoint(point);
   DropCodeSavePoint(point);
-  return IsIntegerConstant(value);
+  return !Walk().needsCode;
 }
 
 bool IsStructureValue(const ValueRecord &value) {
@@ -220,16 +234,25 @@ JumpRecord CompileConditionJump(ADDR24 target, bool jumpWhenTrue, const char *te
   return EmitConditionalJump(condition, target, jumpWhenTrue ? kSenseTrue : kSenseFalse, false);
 }
 
-bool ReadConstantExpression(int32_t &value) {
+// The value of an integer constant record, 0 for any other.
+static bool ConstantRecordValue(ConstantForm form, int32_t &value) {
   ValueRecord record;
-  const bool constant = ReadConstantRecord(record);
+  const bool constant = ReadConstantRecord(record, form) && IsIntegerConstant(record);
   value = constant ? int32_t(record.value) : 0;
   return constant;
 }
 
+bool ReadConstantExpression(int32_t &value) { return ConstantRecordValue(ConstantForm::kSingle, value); }
+
+bool ReadConstantValue(ValueRecord &value) { return ReadConstantRecord(value, ConstantForm::kSingle); }
+
+bool ReadConstantRecord(ValueRecord &value) {
+  return ReadConstantRecord(value, ConstantForm::kSingle) && IsIntegerConstant(value);
+}
+
 int32_t CompileConstantExpressionLong() {
   int32_t value = 0;
-  if (!ReadConstantExpression(value))
+  if (!ConstantRecordValue(ConstantForm::kList, value))
     CompileError<kMsgNotConstant>();
   return value;
 }

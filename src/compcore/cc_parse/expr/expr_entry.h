@@ -34,13 +34,22 @@ JumpRecord CompileConditionJump(ADDR24 target, bool jumpWhenTrue, const char *te
 uint16_t CompileConstantExpression();
 // The same with all 32 bits.
 int32_t CompileConstantExpressionLong();
-// The same without 427: false when the expression is no integer constant,
-// for callers that name the failure themselves.
+// One expression, no comma list (a comma after a dimension or an "@"
+// address starts the next declarator), without 427: false when it is no
+// integer constant, for callers that name the failure themselves.
 bool ReadConstantExpression(int32_t &value);
+// The same with the constant's record, whose type the caller checks.
+bool ReadConstantRecord(ValueRecord &value);
 
 // Set by the statement compiler while the statement keeps a word of its
 // own on the stack: the stack check after each expression expects it.
 bool &StatementExtraWord();
+
+// One expression read as a constant reader reads it, its record given back
+// for readers that take more than integers (an initializer takes an
+// address known at link time, "a + 1" of an array a included): true when
+// no step needed run-time code. Nothing is emitted either way.
+bool ReadConstantValue(ValueRecord &value);
 
 void ResetExpressionCompiler();
 

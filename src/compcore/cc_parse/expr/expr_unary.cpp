@@ -439,7 +439,10 @@ bool IsStepStatement() {
     ++p;
   if ((p[0] != '+' && p[0] != '-') || p[1] != p[0])
     return false;
-  return p[2] == ')' || p[2] == ';' || p[2] == 0;
+  p += 2;
+  while (*p == ' ' || *p == '\t')
+    ++p;
+  return *p == ')' || *p == ';' || *p == 0;
 }
 
 void NoteSideEffect(ValueRecord &value) {

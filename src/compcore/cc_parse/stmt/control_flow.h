@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compcore/cc_gen/far_jumps.h"
+#include "compcore/cc_parse/stmt/stmt_state.h"
 #include "foundation/addr24.h"
 
 #include <cstddef>
@@ -52,6 +53,19 @@ size_t OpenJumpCount(JumpKind kind);
 // a forward jump entered in its list, result kStatementJumps; where nothing
 // could be jumped to, nothing is emitted and the result is kStatementPlain.
 uint16_t CompileBreakContinue(JumpKind which);
+
+// The loops at the cursor after their keyword. A for in a function with
+// statement hooks tests its condition ahead of the body, where a hook can
+// stop on it; without hooks the test goes behind the body, so that each
+// round runs one conditional jump: the condition is compiled ahead of the
+// body as the entry test and again behind it, the increment only behind it,
+// both read again from the source.
+uint16_t CompileWhile();
+uint16_t CompileDo();
+uint16_t CompileFor();
+// break or continue with its ';'.
+uint16_t CompileBreak();
+uint16_t CompileContinue();
 
 // Set while the everytime block of a cofunction is compiled: that block runs
 // on every entry of the cofunction, so it may not leave by goto or return.

@@ -5,6 +5,7 @@
 #include "compcore/cc_gen/prolog_epilog.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/decl/cc_declarator.h"
@@ -27,12 +28,16 @@ namespace tsw {
 namespace {
 
 // The attributes the function is compiled with: the declaration's, the
-// statement hooks only with debug code.
-void TakeDeclarationAttributes() {
+// statement hooks only with debug code. A function free to go anywhere
+// stays in root memory while extended memory has no origin to take it.
+void TakeDeclarationAttributes(uint16_t memoryCode) {
   FunctionAttributes &attrs = Attributes();
   attrs.current = attrs.declaration;
   if (!(attrs.current & kAttrDebug))
     attrs.current &= ~uint32_t(kAttrStep);
+  const bool anywhere = (memoryCode & kMemmapAnymem) && (CurrentMemmapDefault() & kMemmapAnymem);
+  if (anywhere && !CodeGen().CacheHasOrigin(OriginCache::kXmemCode))
+    attrs.current &= ~uint32_t(kAttrXmem);
 }
 
 // The function's symbol in the global table, entered once however often it
@@ -57,8 +62,8 @@ void CompileBody() {
   FunctionStatementState &f = StatementState();
   // A second body is still compiled for its mistakes, but its entry does
   // not replace the first one's.
-  const bool secondBody = f.symbol && f.symbol->definition != 0;
-  if (secondBody)
+  const bool secondBody = !f.symbol || f.symbol->definition != 0;
+  if (f.symbol && secondBody)
     CompileError<kMsgRedeclared>(f.name);
   else if (f.symbol)
     f.symbol->definition = 1;
@@ -72,8 +77,10 @@ void CompileBody() {
   AssignLocalOffsets();
 
   f.prologAddress = CurrentCodeAddress();
-  if (!secondBody)
+  if (!secondBody) {
+    f.symbol->address = f.symbol->addressCopy = Addr24ToLong(f.prologAddress);
     codegen.DefineLabel(f.name, Addr24ToLong(f.prologAddress));
+  }
   Emission() = EmissionState{};
   Emission().frameBase = int16_t(f.localsSize);
   { FunctionProlog prolog(f.localsSize, 0); }
@@ -113,7 +120,6 @@ std::string FunctionCompilerBackEnd::CurrentFunctionName() { return StatementSta
 //                       ( compound-statement | ";" | "," )
 bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t baseType, int16_t storageClass,
                                                   uint16_t memoryCode) {
-  (void)memoryCode;
   const FunctionStatementState saved = StatementState();
   ResetStatementState();
   FunctionStatementState &f = StatementState();
@@ -121,7 +127,7 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
   f.returnType = uint8_t(baseType);
   f.returnDeclarator = Declarator().word >> kLevelBits;
   f.returnsValue = baseType != kTypeVoid || f.returnDeclarator != 0;
-  TakeDeclarationAttributes();
+  TakeDeclarationAttributes(memoryCode);
   f.symbol = EnterFunctionSymbol(baseType, storageClass);
   ResetLocalSymbolTable();
 

@@ -7,10 +7,13 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
+#include "compcore/cc_parse/stmt/control_flow.h"
 #include "compcore/cc_parse/stmt/stmt_input.h"
+#include "compcore/cc_parse/stmt/stmt_labels.h"
 #include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_parse/stmt/stmt_return.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
+#include "compcore/cc_parse/stmt/stmt_switch.h"
 
 #include <array>
 
@@ -39,8 +42,18 @@ uint16_t ExpressionStatement() {
 // In the order they are tried; the loops, switch, labels and jumps join
 // here.
 constexpr std::array kRows{
+    StatementRow{"case", false, CompileCaseStatement},
+    StatementRow{"default", false, CompileDefaultStatement},
+    StatementRow{nullptr, false, CompileLabeledStatement},
     StatementRow{"if", true, CompileIf},
+    StatementRow{"while", true, CompileWhile},
+    StatementRow{"for", true, CompileFor},
     StatementRow{"return", true, ReturnStatement},
+    StatementRow{"break", true, CompileBreak},
+    StatementRow{"switch", true, CompileSwitch},
+    StatementRow{"goto", true, CompileGoto},
+    StatementRow{"do", true, CompileDo},
+    StatementRow{"continue", true, CompileContinue},
     StatementRow{";", true, EmptyStatement},
 };
 

@@ -4,8 +4,12 @@
 #include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_gen/value_record.h"
 #include "compcore/cc_in/cc_in.h"
-#include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
+#include "compcore/cc_parse/stmt/statement.h"
+#include "compcore/cc_parse/stmt/stmt_input.h"
+#include "compcore/cc_parse/stmt/stmt_state.h"
+#include "compcore/cc_parse/stmt/stmt_switch.h"
+#include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_storage.h"
@@ -25,8 +29,34 @@ constexpr int32_t kJumpOperandOffset = 1;
 
 ADDR24 Here() { return Caches().currentCode->Current(); }
 
+// A jump to a label right behind a statement hook runs the hook, so that
+// the debugger stops at the statement the goto reaches.
+ADDR24 LabelAddress() {
+  const FunctionStatementState &f = StatementState();
+  const ADDR24 here = Here();
+  if (f.hasMark && Addr24ToLong(Addr24Add(f.hookAddress, 1)) == Addr24ToLong(here))
+    return f.hookAddress;
+  return here;
+}
+
 SymbolRecord *EnterLabel(const std::string &name, uint16_t definition) {
   return AddSymbol(name, kLabelDeclarator, kTypeLabel, definition, kClassAutoLocal);
+}
+
+// Labels in a row are taken one after the other rather than each through
+// the dispatcher, so that a long run of case labels costs no host stack.
+uint16_t CompileStatementAfterLabels() {
+  for (;;) {
+    SkipBlanksAcrossLines();
+    if (AtEndOfInput() || *InputCursor == '}')
+      return kStatementPlain;
+    if (MatchKeyword("case"))
+      CompileCaseLabel();
+    else if (MatchKeyword("default"))
+      CompileDefaultLabel();
+    else if (!TryCompileLabel())
+      return CompileStatementBody();
+  }
 }
 
 } // namespace
@@ -38,18 +68,20 @@ bool TryCompileLabel() {
     ReturnToInputMark(start);
     return false;
   }
-  ConsumeChar();
+  SkipBlanksAndMatchChar(':');
   SymbolRecord *label = LookupSymbol(name, false, SymbolTableId::kLocal);
-  // A label placed twice keeps its first place: the gotos already patched
-  // to it must not disagree with those still to come.
-  if (label && label->definition != kLabelReferenced) {
+  // Whether the label is placed is asked of the label table, which a
+  // statement compiled again after an overflow finds as it was; a label
+  // placed twice keeps its first place, where earlier gotos already jump.
+  const BRFixupRec *placed = FindLocalLabel(name);
+  if ((label && label->type != kTypeLabel) || (placed && placed->defined)) {
     CompileError<kMsgRedeclared>(name);
     return true;
   }
   if (!label)
     label = EnterLabel(name, kLabelPlaced);
   label->definition = kLabelPlaced;
-  label->address = Addr24ToLong(Here());
+  label->address = Addr24ToLong(LabelAddress());
   DefineLabel(name, label->address, kFixLocal);
   return true;
 }
@@ -57,11 +89,11 @@ bool TryCompileLabel() {
 uint16_t CompileGoto() {
   if (InEverytimeBlock())
     CompileError<kMsgInEverytimeBlock>();
-  SkipToOperand();
+  SkipBlanksAcrossLines();
   std::string name;
   if (!ReadIdentifier(name)) {
     CompileError<kMsgGotoWithoutLabel>();
-    ExpectChar(';');
+    ExpectStatementSemicolon();
     return kStatementPlain;
   }
   if (!LookupSymbol(name, false, SymbolTableId::kLocal))
@@ -69,8 +101,24 @@ uint16_t CompileGoto() {
   const uint32_t operand = Addr24ToLong(Addr24Add(Here(), kJumpOperandOffset));
   const uint32_t target = ReferenceLabel(name, operand, kFixLocal);
   EmitJumpToAddr24(Addr24FromLong(target), kOpJump);
-  ExpectChar(';');
+  ExpectStatementSemicolon();
   return kStatementJumps;
+}
+
+uint16_t CompileCaseStatement() {
+  CompileCaseLabel();
+  return CompileStatementAfterLabels();
+}
+
+uint16_t CompileDefaultStatement() {
+  CompileDefaultLabel();
+  return CompileStatementAfterLabels();
+}
+
+uint16_t CompileLabeledStatement() {
+  if (!TryCompileLabel())
+    return kNotThisStatement;
+  return CompileStatementAfterLabels();
 }
 
 } // namespace tsw

@@ -14,4 +14,13 @@ bool TryCompileLabel();
 // goto at the cursor after the keyword, up to and including ';'.
 uint16_t CompileGoto();
 
+// A label is no statement of its own: it prefixes the statement after it,
+// which is compiled with it (and moves with it when the two are compiled
+// again after an overflow), unless the block ends there. These are the
+// dispatcher's rows for the three kinds of label; the one for "name:"
+// answers kNotThisStatement when no label stands at the cursor.
+uint16_t CompileCaseStatement();
+uint16_t CompileDefaultStatement();
+uint16_t CompileLabeledStatement();
+
 } // namespace tsw

@@ -1,6 +1,7 @@
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "compcore/decode_check.h"
 #include "compcore/program_compile_fixture.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +14,10 @@ namespace {
 
 using ByteList = std::vector<uint8_t>;
 
+// Data before the first function goes to the constant segment, the code to
+// root code from 1000.
 constexpr const char *kCorvidRoot =
-    "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rconorg rk 0 0x3000 0x1000 apply\n";
+    "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rconorg rk 0 0x3000 0x1000 apply\n#memmap root\n";
 
 // Initialized objects compiled through CompileFile by the compiler the
 // product assembles; their bytes are read back where the symbol says they
@@ -83,8 +86,15 @@ TEST_F(Initializers, ScalarsConvertToTheObjectsType) {
       {"const float x = 2;", {0x00, 0x00, 0x00, 0x40}},
       {"const float x = -1;", {0x00, 0x00, 0x80, 0xBF}},
       {"const int x = 2.75;", {2, 0}},
-      {"char * const x = 0;", {0, 0}},
-      {"int * const x = 0x1234;", {0x34, 0x12}},
+      {"const float x = -0.375;", {0x00, 0x00, 0xC0, 0xBE}},
+      {"const float x = 3F;", {0x00, 0x00, 0x40, 0x40}},
+      {"const unsigned long x = 4000000000UL;", {0x00, 0x28, 0x6B, 0xEE}},
+      {"const long x = 65536L * 3 + 7;", {0x07, 0x00, 0x03, 0x00}},
+      {"const int x = 'z' - 'a';", {25, 0}},
+      {"const char x = -1;", {0xFF}},
+      // A number into a pointer is taken, with the warning on mixing them.
+      {"char * const x = 0;", {0, 0}, {519}},
+      {"int * const x = 0x1234;", {0x34, 0x12}, {437}},
       {"const int x = {7};", {7, 0}},
   };
   for (const DataCase &c : cases) {
@@ -107,6 +117,13 @@ TEST_F(Initializers, AggregatesFollowTheirBracesOrTakeTheirElementsInOrder) {
       {"struct p { char c; int i[2]; };\nconst struct p x[2] = {1, 2, 3, 4};", {1, 2, 0, 3, 0, 4, 0, 0, 0, 0}},
       {"struct p { char c; int i[2]; };\nconst struct p x[2] = {{1, {2}}, {4}};", {1, 2, 0, 0, 0, 4, 0, 0, 0, 0}},
       {"struct q { char s[4]; int n; };\nconst struct q x = {\"ab\", 9};", {'a', 'b', 0, 0, 9, 0}},
+      {"struct in { char t; int n; };\nstruct out { int id; struct in in; long v[2]; };\n"
+       "const struct out x = {7, {'q', -3}, {100000, -1}};",
+       {7, 0, 'q', 0xFD, 0xFF, 0xA0, 0x86, 0x01, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}},
+      {"struct in { char t; int n; };\nstruct out { int id; struct in in; long v[2]; };\n"
+       "const struct out x = {8};",
+       {8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"struct in { char t; int n; };\nconst struct in x[3] = {{'a', 1}, {'b', 2}};", {'a', 1, 0, 'b', 2, 0, 0, 0, 0}},
       {"union u { int i; long l; };\nconst union u x = {0x102};", {2, 1, 0, 0}},
       {"union u { char c[2]; int i; };\nconst union u x = {{1, 2}};", {1, 2}},
   };
@@ -161,7 +178,8 @@ TEST_F(Initializers, AnUnsizedArrayTakesItsDimensionFromTheInitializer) {
 TEST_F(Initializers, ValuesNotKnownBeforeTheProgramRunsAreRefused) {
   const DataCase cases[] = {
       {"int g;\nconst int x = g;", {0, 0}, {546}},
-      {"const char a[2] = {1, 2};\nconst char x = a;", {0}, {546}},
+      {"const char a[2] = {1, 2};\nconst char x = a;", {0}, {546, 437}},
+      {"const int x = ;", {}, {2100}},
   };
   for (const DataCase &c : cases) {
     CompileCorvid(std::string(c.declaration) + "\nconst char after = 0x55;\n");
@@ -174,15 +192,97 @@ TEST_F(Initializers, ValuesNotKnownBeforeTheProgramRunsAreRefused) {
   }
 }
 
-// An array's name stands for its address, in a pointer's or a long's size.
+// An array's name stands for its address, in a pointer's or a long's size
+// (with the warning on mixing the two).
 TEST_F(Initializers, ArrayNamesGiveTheirAddresses) {
   CompileCorvid("const char a[2] = {1, 2};\n"
                 "const char * const pa = a;\n"
                 "const long la = a;\n");
-  EXPECT_EQ(Messages(), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
+  EXPECT_EQ(Messages(), std::vector<unsigned>{519}) << ::testing::PrintToString(Records());
   const uint32_t a = Global("a")->address & 0xFFFF;
   EXPECT_EQ(DataOf("pa", 2), (ByteList{uint8_t(a), uint8_t(a >> 8)}));
   EXPECT_EQ(DataOf("la", 4), (ByteList{uint8_t(a), uint8_t(a >> 8), 0, 0}));
+}
+
+// Addresses the link fixes: of an element, of the whole array (whose
+// type is not its element's), of a function.
+TEST_F(Initializers, AddressConstantsGiveTheAddressAndItsOffset) {
+  CompileCorvid("const int a[4] = {10, 20, 30, 40};\n"
+                "const int * const pa = &a[2];\n"
+                "const int * const pc = &a;\n"
+                "int f(void) {\n  return 1;\n}\n"
+                "int (* const pf)() = f;\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{437}) << ::testing::PrintToString(Records());
+  const uint32_t a = Global("a")->address & 0xFFFF;
+  auto word = [](uint32_t address) { return ByteList{uint8_t(address), uint8_t(address >> 8)}; };
+  EXPECT_EQ(DataOf("pa", 2), word(a + 4));
+  EXPECT_EQ(DataOf("pc", 2), word(a));
+  // f's code is the first in root code.
+  EXPECT_EQ(DataOf("pf", 2), word(0x1000));
+}
+
+// A list longer than its object does not close where the object ends; the
+// object keeps its own bytes and the declaration after it compiles.
+TEST_F(Initializers, ListsLongerThanTheirObjectAreReported) {
+  const DataCase cases[] = {
+      {"const int x[2] = {1, 2, 3};", {1, 0, 2, 0}, {2051}},
+      {"const int x = {1, 2};", {1, 0}, {2051}},
+      {"struct p { char a, b; };\nconst struct p x = {1, {2, 3}};", {1, 2}, {2051}},
+      {"const char x[2] = {1, 2, \"}\", '}',\n 3};", {1, 2}, {2051}},
+  };
+  for (const DataCase &c : cases) {
+    CompileCorvid(std::string(c.declaration) + "\nconst char after = 0x55;\n");
+    EXPECT_EQ(Messages(), c.messages) << c.declaration << ::testing::PrintToString(Records());
+    EXPECT_EQ(DataOf("x", uint32_t(c.bytes.size())), c.bytes) << c.declaration;
+    ASSERT_NE(Global("after"), nullptr) << c.declaration;
+    EXPECT_EQ(DataOf("after", 1), ByteList{0x55}) << c.declaration;
+  }
+}
+
+// Addresses known only later: the string pooled after the item, the array
+// defined after its reference. Each is patched into the data, not into the
+// code at the current code address.
+TEST_F(Initializers, AddressesResolvedAfterTheItemArePatchedIntoTheData) {
+  CompileCorvid("extern const char later[];\n"
+                "const char * const s = \"hi\";\n"
+                "const char * const pl = later;\n"
+                "const char * const words[2] = {\"one\", \"two\"};\n"
+                "const char later[1] = {9};\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
+  auto word = [](uint32_t address) { return ByteList{uint8_t(address), uint8_t(address >> 8)}; };
+  EXPECT_EQ(DataOf("pl", 2), word(Global("later")->address));
+  auto text = [this](const char *name, uint16_t offset, uint16_t length) {
+    const ByteList pointer = DataOf(name, uint32_t(offset + 2));
+    ByteList bytes(length);
+    if (pointer.size() != offset + 2u)
+      return bytes;
+    const ADDR24 at{uint16_t(pointer[offset] | pointer[offset + 1] << 8), 0, 0};
+    EXPECT_TRUE(ReadEmittedBytes(at, length, bytes.data())) << name;
+    return bytes;
+  };
+  EXPECT_EQ(text("s", 0, 3), (ByteList{'h', 'i', 0}));
+  EXPECT_EQ(text("words", 0, 4), (ByteList{'o', 'n', 'e', 0}));
+  EXPECT_EQ(text("words", 2, 4), (ByteList{'t', 'w', 'o', 0}));
+}
+
+// A function's static locals lie where they are declared, ahead of the
+// function's entry, and its code reads them there.
+TEST_F(Initializers, StaticLocalsLieAheadOfTheirFunction) {
+  CompileCorvid("int f(void) {\n"
+                "  static int s = 0x1234;\n"
+                "  static char t[] = \"ab\";\n"
+                "  return s;\n"
+                "}\n");
+  std::vector<unsigned> messages = Messages();
+  std::erase(messages, 548u); // s and t are not const
+  EXPECT_EQ(messages, std::vector<unsigned>{}) << ::testing::PrintToString(Records());
+  ByteList image(32);
+  ASSERT_TRUE(ReadEmittedBytes(ADDR24{0x1000, 0, 0}, 5, image.data()));
+  EXPECT_EQ(ByteList(image.begin(), image.begin() + 5), (ByteList{0x34, 0x12, 'a', 'b', 0}));
+  image.resize(5 + 16);
+  ReadEmittedBytes(ADDR24{0x1005, 0, 0}, 16, image.data() + 5);
+  const std::vector<std::string> code = DecodeAll(TargetCpu::Corvid, ByteList(image.begin() + 5, image.end()), 0x1005);
+  EXPECT_NE(std::find(code.begin(), code.end(), "ld    hl,(1000)"), code.end()) << ::testing::PrintToString(code);
 }
 
 } // namespace

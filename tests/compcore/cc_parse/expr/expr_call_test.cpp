@@ -1,13 +1,20 @@
 #include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/code_output.h"
+#include "compcore/cc_parse/expr/cofunction_calls.h"
 #include "compcore/cc_parse/expr/expr_argument_text.h"
+#include "compcore/cc_parse/stmt/function_body.h"
 #include "compcore/cc_reloc/fixups.h"
+#include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_bios.h"
+#include "compcore/cc_stab/cc_stab.h"
 #include "compcore/decode_check.h"
-#include "compcore/expression_body_fixture.h"
+#include "compcore/program_compile_fixture.h"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,64 +22,59 @@
 // decoded: what is pushed in which order, the call, and the stack put back.
 namespace tsw::testing {
 
-std::string DeclaredFunctionName();
-
 namespace {
 
-// The stand-in body compiler with each function placed under its label, so
-// that calls reach the functions of the program.
-class PlacedBodies : public ExpressionBodies {
-public:
-  static constexpr int kParametersFollow = 2;
-  bool CompileFunctionBody(int style, int16_t type, int16_t storage, uint16_t memory) override {
-    // The parameters are not declared: the bodies here do not use them.
-    if (style == kParametersFollow)
-      while (*InputCursor && ConsumeChar() != ')') {
-      }
-    if (SkipToOperand() != '{')
-      return false;
-    AttachCodeOrigin();
-    DefineLabelHere(DeclaredFunctionName(), kFixGlobal);
-    return ExpressionBodies::CompileFunctionBody(style, type, storage, memory);
-  }
-};
+constexpr uint16_t kRootCode = 0x1000;
 
-class CallCompile : public ExpressionBodyTest {
+class CallCompile : public ProgramCompileTest {
 protected:
-  CallCompile() { backEnd = &placed; }
-
+  // The multitasking statements' state is the test's while it runs.
+  ~CallCompile() override {
+    CofunctionCalls() = {};
+    SetCoBufferLoader(nullptr);
+  }
   // Each program on a fresh compiler: a program compile keeps the origins
   // its directives defined.
   uint16_t CompileFresh(const std::string &program) {
     TearDown();
     SetUp();
-    placed.bodies.clear();
     AddBiosSymbol("biosf", MakeAddr24(0, 0x4321));
-    return Compile(program);
+    return Compile(std::string(kCorvidRoot) + program);
   }
-  // The code of the function compiled `n`-th (from 0).
-  std::vector<uint8_t> Body(size_t n) {
-    if (placed.bodies.size() <= n) {
-      ADD_FAILURE() << "no function body " << n;
-      return {};
-    }
-    const ExpressionBodies::Body &body = placed.bodies[n];
-    std::vector<uint8_t> bytes(Addr24Difference(body.end, body.start));
-    EXPECT_TRUE(ReadEmittedBytes(body.start, uint32_t(bytes.size()), bytes.data()));
-    return bytes;
+  // The named function's code up to its first return, as emitted: a
+  // compile that failed has it too.
+  std::vector<std::string> ListingOf(const char *name) {
+    std::vector<uint8_t> bytes;
+    const uint16_t start = AddressOf(name);
+    uint8_t byte = 0;
+    while (bytes.size() < kListingReach && ReadEmittedBytes(MakeAddr24(0, uint16_t(start + bytes.size())), 1, &byte))
+      bytes.push_back(byte);
+    if (bytes.empty())
+      ADD_FAILURE() << name << " was not emitted";
+    std::vector<std::string> lines = DecodeAll(TargetCpu::Corvid, bytes, AddressOf(name));
+    const auto ret = std::find(lines.begin(), lines.end(), "ret");
+    lines.erase(ret == lines.end() ? ret : ret + 1, lines.end());
+    return lines;
   }
-  uint16_t BodyAddress(size_t n) const {
-    return n < placed.bodies.size() ? placed.bodies[n].start.logical : 0;
+  // A function's address is its label's; a variable's its symbol's.
+  static uint16_t AddressOf(const char *name) {
+    if (const BRFixupRec *label = FindGlobalLabel(name); label && label->defined)
+      return Addr24FromLong(label->value).logical;
+    const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
+    return symbol ? Addr24FromLong(symbol->address).logical : 0;
   }
+  static constexpr uint32_t kListingReach = 1024;
 
-  PlacedBodies placed;
+  static constexpr const char *kCorvidRoot =
+      "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rvarorg rv 0 0xC000 0x1000 apply\n"
+      "#memmap root\n#nodebug\n";
 };
 
 struct CallCase {
   const char *what;
   const char *program;
-  // The listing of the program's last function, which makes the calls;
-  // "{g}" and the like stand for the addresses of globals.
+  // The listing of h, which makes the calls; "{g}" and the like stand for
+  // the addresses of globals.
   std::vector<std::string> code;
 };
 
@@ -90,74 +92,67 @@ std::vector<std::string> WithAddresses(const std::vector<std::string> &code) {
 
 // Arguments are pushed last to first, each at least a word, and taken off
 // the stack after the call; a structure argument is copied into stack space
-// of its size. Functions are placed from 4000 on, one byte each.
+// of its size. The callees come first, from 1000 on.
 TEST_F(CallCompile, ArgumentsArePushedLastFirstAndRemovedAfterTheCall) {
   const CallCase cases[] = {
-      {"no arguments", "void f() { }\nvoid h() { f(); }\n", {"call  4000", "ret"}},
-      {"two constants", "void f(int a, int b) { }\nvoid h() { f(1, 2); }\n",
-       {"ld    hl,0002", "push  hl", "ld    hl,0001", "push  hl", "call  4000", "pop   af", "pop   af", "ret"}},
-      {"a char takes a word", "void f(char a) { }\nvoid h() { f('a'); }\n",
-       {"ld    hl,0061", "push  hl", "call  4000", "pop   af", "ret"}},
-      {"a global", "int g;\nvoid f(int a) { }\nvoid h() { f(g); }\n",
-       {"ld    hl,({g})", "push  hl", "call  4000", "pop   af", "ret"}},
-      {"a structure is copied", "struct S { int a, b, c; } s;\nvoid f(struct S x) { }\nvoid h() { f(s); }\n",
-       {"exx", "ld    hl,FFFA", "add   hl,sp", "ld    sp,hl", "exx", "ld    hl,0000", "add   hl,sp", "ex    de,hl",
-        "ld    hl,{s}", "ld    bc,0006", "ldir", "call  4000", "exx", "ld    hl,0006", "add   hl,sp",
-        "ld    sp,hl", "exx", "ret"}},
-      {"a call as argument", "int g1(int x) { }\nvoid f(int a, int b) { }\nvoid h() { f(g1(1), 2); }\n",
-       {"ld    hl,0002", "push  hl", "ld    hl,0001", "push  hl", "call  4000", "pop   af", "push  hl", "call  4001",
-        "pop   af", "pop   af", "ret"}},
-      // Commas inside a string literal or parentheses separate nothing; the
-      // list may go on over the next line.
-      {"literal, parentheses, two lines", "void f() { }\nvoid h() { f(\"a,b\",\n (1, 2)); }\n",
-       {"ld    hl,0002", "push  hl", "ld    hl,0000", "push  hl", "call  4000", "pop   af", "pop   af", "ret"}},
+      {"no arguments", "void f(void) { }\nvoid h(void) { f(); }\n", {"call  1000", "ret"}},
+      {"two constants", "void f(int a, int b) { }\nvoid h(void) { f(1, 2); }\n",
+       {"ld    hl,0002", "push  hl", "ld    hl,0001", "push  hl", "call  1000", "add   sp,04", "ret"}},
+      {"a char takes a word", "void f(char a) { }\nvoid h(void) { f('a'); }\n",
+       {"ld    hl,0061", "push  hl", "call  1000", "add   sp,02", "ret"}},
+      {"a long takes two", "void f(int a, long b) { }\nvoid h(void) { f(1, 2L); }\n",
+       {"ld    de,0002", "ld    bc,0000", "push  bc", "push  de", "ld    hl,0001", "push  hl", "call  1000",
+        "add   sp,06", "ret"}},
+      {"a global", "int g;\nvoid f(int a) { }\nvoid h(void) { f(g); }\n",
+       {"ld    hl,({g})", "push  hl", "call  1000", "add   sp,02", "ret"}},
+      // The local's offset from SP grows by the words pushed before it is read.
+      {"a local", "void f(int a, int b) { }\nvoid h(void) { int x; x = 5; f(x, x); }\n",
+       {"add   sp,FE", "ld    hl,0005", "ld    (sp+0),hl", "ld    hl,(sp+0)", "push  hl", "ld    hl,(sp+2)",
+        "push  hl", "call  1000", "add   sp,04", "add   sp,02", "ret"}},
+      {"a structure is copied", "struct S { int a, b, c; } s;\nvoid f(struct S x) { }\nvoid h(void) { f(s); }\n",
+       {"add   sp,FA", "ld    hl,0000", "add   hl,sp", "ex    de,hl", "ld    hl,{s}", "ld    bc,0006", "ldir",
+        "call  1000", "add   sp,06", "ret"}},
+      {"a call as argument", "int g1(int x) { return x; }\nvoid f(int a, int b) { }\nvoid h(void) { f(g1(1), 2); }\n",
+       {"ld    hl,0002", "push  hl", "ld    hl,0001", "push  hl", "call  1000", "add   sp,02", "push  hl",
+        "call  1003", "add   sp,04", "ret"}},
+      // Commas inside a string literal or parentheses separate nothing, and
+      // the list goes on over the next line. The string follows the code.
+      {"literal, parentheses, two lines", "void f() { }\nvoid h(void) { f(\"a,b\",\n (1, 2)); }\n",
+       {"ld    hl,0002", "push  hl", "ld    hl,100F", "push  hl", "call  1000", "add   sp,04", "ret"}},
       // The space of a structure result is reserved before the call and
       // released by the statement that does not use it.
-      {"structure result", "struct S { int a, b, c; } s;\nstruct S mk();\nstruct S mk() { }\nvoid h() { mk(); }\n",
-       {"exx", "ld    hl,FFFA", "add   hl,sp", "ld    sp,hl", "exx", "call  4000", "exx", "ld    hl,0006",
-        "add   hl,sp", "ld    sp,hl", "exx", "ret"}},
+      {"structure result", "struct S { int a, b, c; } s;\nstruct S mk(void) { return s; }\nvoid h(void) { mk(); }\n",
+       {"add   sp,FA", "call  1000", "add   sp,06", "ret"}},
       // Through a pointer: the pointer is pushed first; with arguments above
       // it, a copy comes to the top, where the return address replaces it.
-      {"pointer, no arguments", "int (*fp)();\nvoid h() { fp(); }\n",
-       {"ld    hl,({fp})", "push  hl", "ld    hl,4009", "ex    (sp),hl", "jp    (hl)", "ret"}},
-      {"pointer with an argument", "int (*fp)();\nvoid h() { fp(3); }\n",
-       {"ld    hl,({fp})", "push  hl", "ld    hl,0003", "push  hl", "ld    hl,0002", "add   hl,sp", "ld    a,(hl)",
-        "inc   hl", "ld    h,(hl)", "ld    l,a", "push  hl", "ld    hl,4016", "ex    (sp),hl", "jp    (hl)",
-        "pop   af", "pop   af", "ret"}},
+      {"pointer, no arguments", "int (*fp)();\nvoid h(void) { fp(); }\n",
+       {"ld    hl,({fp})", "push  hl", "ld    hl,100A", "ex    (sp),hl", "jp    (hl)", "ret"}},
+      {"pointer with an argument", "int (*fp)();\nvoid h(void) { fp(3); }\n",
+       {"ld    hl,({fp})", "push  hl", "ld    hl,0003", "push  hl", "ld    hl,(sp+2)", "push  hl", "ld    hl,1011",
+        "ex    (sp),hl", "jp    (hl)", "add   sp,04", "ret"}},
   };
   for (const CallCase &c : cases) {
     ASSERT_EQ(CompileFresh(c.program), 0) << c.what << ::testing::PrintToString(Records());
-    const size_t last = placed.bodies.size() - 1;
-    EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Body(last), WithAddresses(c.code), {}, BodyAddress(last))) << c.what;
+    EXPECT_EQ(ListingOf("h"), WithAddresses(c.code)) << c.what;
     EXPECT_EQ(LiveArgumentCopies(), 0u) << c.what;
   }
 }
 
 // The call's target: the BIOS's address when the BIOS has the name, even
 // over the program's own function; a function placed later through the
-// patched reference; the pseudo functions emit nothing.
+// patched reference (with the pad a longer call may take); the pseudo
+// functions emit nothing.
 TEST_F(CallCompile, NamedCallsReachTheirTarget) {
   const CallCase cases[] = {
-      {"defined later", "void f();\nvoid h() { f(); }\nvoid f() { }\n", {"call  4004", "ret"}},
-      {"BIOS first", "void biosf();\nvoid biosf() { }\nvoid h() { biosf(); }\n", {"call  4321", "ret"}},
-      {"pseudo functions", "void FPUSH();\nvoid FNULL();\nvoid h() { FPUSH(); FNULL(); }\n", {"ret"}},
+      {"defined later", "void f(void);\nvoid h(void) { f(); }\nvoid f(void) { }\n",
+       {"call  1005", "nop", "ret"}},
+      {"BIOS first", "void biosf(void);\nvoid biosf(void) { }\nvoid h(void) { biosf(); }\n", {"call  4321", "ret"}},
+      {"pseudo functions", "void FPUSH();\nvoid FNULL();\nvoid h(void) { FPUSH(); FNULL(); }\n", {"ret"}},
   };
   for (const CallCase &c : cases) {
     ASSERT_EQ(CompileFresh(c.program), 0) << c.what << ::testing::PrintToString(Records());
-    const size_t caller = std::string(c.what) == "defined later" ? 0 : placed.bodies.size() - 1;
-    EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Body(caller), c.code, {}, BodyAddress(caller))) << c.what;
+    EXPECT_EQ(ListingOf("h"), c.code) << c.what;
   }
-}
-
-TEST_F(CallCompile, CorvidRemovesArgumentsInOneAdjustment) {
-  ASSERT_EQ(CompileFresh("#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n"
-                         "void f(int a, long b) { }\nvoid h() { f(1, 2L); }\n"),
-            0)
-      << ::testing::PrintToString(Records());
-  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Body(1),
-                        {"ld    de,0002", "ld    bc,0000", "push  bc", "push  de", "ld    hl,0001", "push  hl",
-                         "call  4000", "add   sp,06", "ret"},
-                        {}, BodyAddress(1)));
 }
 
 // The message numbers the compile recorded, in order.
@@ -181,8 +176,8 @@ std::string Nested(const char *name, int depth) {
   return text;
 }
 
-// Each fault is reported once, where it stands, and the statements after it
-// still compile: a list is never read past the statement that holds it.
+// Each fault is reported once, where it stands, and the statement after it
+// still compiles: a list is never read past the statement that holds it.
 TEST_F(CallCompile, FaultsAreReportedOnceAndTheNextStatementCompiles) {
   const std::string deepest = Nested("f", int(kMaxLiveArgumentCopies));
   const std::string tooDeep = Nested("f", int(kMaxLiveArgumentCopies) + 1);
@@ -191,28 +186,161 @@ TEST_F(CallCompile, FaultsAreReportedOnceAndTheNextStatementCompiles) {
     std::string program;
     std::vector<unsigned> messages;
   } cases[] = {
-      {"not a function", "int g;\nvoid k() { }\nvoid h() { g(1); k(); }\n", {kMsgNotCallable}},
+      {"not a function", "int g;\nvoid k(void) { }\nvoid h(void) { g(1); k(); }\n", {kMsgNotCallable}},
       {"structure result through a pointer",
-       "struct S { int a, b; };\nstruct S (*fp)();\nvoid k() { }\nvoid h() { fp(); k(); }\n",
+       "struct S { int a, b; };\nstruct S (*fp)();\nvoid k(void) { }\nvoid h(void) { fp(); k(); }\n",
        {kMsgStructResultThroughPointer}},
       // The bracket tracker reports the open parenthesis on its own.
-      {"list without ')'", "void f(int a) { }\nvoid k() { }\nvoid h() { f(1; k(); }\n",
+      {"list without ')'", "void f(int a) { }\nvoid k(void) { }\nvoid h(void) { f(1; k(); }\n",
        {kMsgBraceNotClosed, kMsgMismatch, kMsgCharExpected}},
-      {"two expressions in one argument", "void f(int a) { }\nvoid k() { }\nvoid h() { f(1 2); k(); }\n",
+      {"two expressions in one argument", "void f(int a) { }\nvoid k(void) { }\nvoid h(void) { f(1 2); k(); }\n",
        {kMsgCharExpected}},
-      {"copies nested to the limit", "int f(int a) { }\nvoid k() { }\nvoid h() { " + deepest + "; k(); }\n", {}},
-      {"one copy beyond", "int f(int a) { }\nvoid k() { }\nvoid h() { " + tooDeep + "; k(); }\n",
+      {"copies nested to the limit", "int f(int a) { return a; }\nvoid k(void) { }\nvoid h(void) { " + deepest +
+                                         "; k(); }\n",
+       {}},
+      {"one copy beyond", "int f(int a) { return a; }\nvoid k(void) { }\nvoid h(void) { " + tooDeep + "; k(); }\n",
        {kMsgTooManyArgumentCopies}},
   };
   for (const Case &c : cases) {
     CompileFresh(c.program);
     EXPECT_EQ(MessageNumbers(Records()), c.messages) << c.what << ::testing::PrintToString(Records());
     EXPECT_EQ(LiveArgumentCopies(), 0u) << c.what;
-    // The last statement, k(), is the last call of the caller.
-    const std::vector<std::string> code = DecodeAll(TargetCpu::Z180, Body(placed.bodies.size() - 1));
+    // k() is the last statement; its call comes just before the return.
+    const std::vector<std::string> code = ListingOf("h");
     ASSERT_GE(code.size(), 2u) << c.what;
-    EXPECT_EQ(code[code.size() - 2].substr(0, 4), "call") << c.what << ::testing::PrintToString(code);
+    EXPECT_EQ(code[code.size() - 2], fmt::format("call  {:04X}", AddressOf("k"))) << c.what
+                                                                                  << ::testing::PrintToString(code);
   }
+}
+
+// The function compiler with what a test sets up before each body, as the
+// declarations and the statements around a call would.
+class PreparedBodies : public FunctionCompilerBackEnd {
+public:
+  bool CompileFunctionBody(int style, int16_t type, int16_t storage, uint16_t memory) override {
+    if (beforeBody)
+      beforeBody();
+    return FunctionCompilerBackEnd::CompileFunctionBody(style, type, storage, memory);
+  }
+  std::function<void()> beforeBody;
+};
+
+class CofunctionCallCompile : public CallCompile {
+protected:
+  CofunctionCallCompile() { backEnd = &prepared; }
+  PreparedBodies prepared;
+};
+
+// The bytes of the cofunction protocol around a call, in a waitfordone
+// whose task buffer lies at 5000: the argument code runs only when the
+// cofunction is ready, the item number and the buffer go with the call, and
+// the carry after it says who removes the arguments.
+TEST_F(CofunctionCallCompile, CofunctionCallsCarryTheirItemBufferAndLock) {
+  struct Case {
+    const char *what;
+    uint8_t instances;
+    bool singleUser;
+    bool inWaitfordone;
+    std::vector<std::string> code;
+    std::vector<unsigned> messages;
+  } cases[] = {
+      {"cofunction", 1, false, true,
+       {"ld    hl,5000", "bit   7,(hl)", "jp    z,100C", "ld    hl,0007", "push  hl", "ld    b,00", "ld    c,03",
+        "push  bc", "ld    hl,5000", "push  hl", "call  0000", "nop", "ex    af,af'", "rla", "jp    c,1020",
+        "add   sp,02", "ret"},
+       {}},
+      // The lock is claimed by a first call; the jump left open after it is
+      // the waitfordone item's to resolve.
+      {"single-user cofunction", 1, true, true,
+       {"ld    hl,C000", "ld    a,(hl)", "cp    FF", "ld    b,a", "jp    nz,1019", "push  hl", "ld    hl,5000",
+        "push  hl", "call  0000", "nop", "pop   bc", "pop   hl", "or    a", "jp    nz,0000", "bit   0,(hl)",
+        "jp    nz,1022", "ld    hl,0007", "push  hl", "ld    b,00", "ld    c,03", "push  bc", "ld    hl,C000",
+        "push  hl", "ld    a,(hl)", "ld    hl,5000", "push  hl", "call  0000", "nop", "ex    af,af'", "rla",
+        "jp    c,103B", "add   sp,02", "ret"},
+       {}},
+      // The jump goes to the index code, which comes back to the label after
+      // it with the instance index in L; without an index here its label
+      // stays undefined.
+      {"indexed cofunction", 2, false, true,
+       {"ld    hl,5000", "bit   7,(hl)", "jp    z,100C", "ld    hl,0007", "push  hl", "jp    0000", "ld    b,l",
+        "ld    c,03", "push  bc", "ld    hl,5000", "push  hl", "call  0000", "nop", "ex    af,af'", "rla",
+        "jp    c,1022", "add   sp,02", "ret"},
+       {kMsgUnresolvedLocal}},
+      {"outside a waitfordone", 1, false, false,
+       {"ld    hl,5000", "bit   7,(hl)", "jp    z,100C", "ld    hl,0007", "push  hl", "ld    b,00", "ld    c,03",
+        "push  bc", "ld    hl,5000", "push  hl", "call  0000", "nop", "ex    af,af'", "rla", "jp    c,1020",
+        "add   sp,02", "ret"},
+       {kMsgCofunctionOutsideWait}},
+  };
+  for (const Case &c : cases) {
+    prepared.beforeBody = [&c] {
+      SymbolRecord *cf = LookupSymbol("cf", false, SymbolTableId::kGlobal);
+      if (!cf)
+        return;
+      // The instance count is bits 7-12 of the attribute word, the
+      // single-user mark bit 6.
+      const uint16_t word = uint16_t(c.instances << 7 | (c.singleUser ? 1u << 6 : 0u));
+      cf->flagsA = uint8_t(word);
+      cf->flagsB = uint8_t(cf->flagsB | word >> 8);
+      CofunctionCallContext &context = CofunctionCalls();
+      context = {};
+      context.costateOpen = true;
+      context.waitfordoneLoop = c.inWaitfordone ? MakeAddr24(0, 0x2100) : ADDR24{};
+      context.itemNumber = 3;
+      SetCoBufferLoader([] {
+        EmitCodeByte(0x21);
+        EmitWord(0x5000);
+      });
+    };
+    CompileFresh("int cf(int a);\nvoid h(void) { cf(7); }\n");
+    EXPECT_EQ(MessageNumbers(Records()), c.messages) << c.what << ::testing::PrintToString(Records());
+    EXPECT_EQ(ListingOf("h"), c.code) << c.what;
+    EXPECT_EQ(CofunctionCalls().cofunctionCalled, true) << c.what;
+    EXPECT_EQ(CofunctionCalls().pendingLockJump.has_value(), c.singleUser) << c.what;
+    EXPECT_EQ(CofunctionCalls().lockCalls, c.singleUser ? 1 : 0) << c.what;
+  }
+}
+
+// A firsttime function gets the caller's task buffer pushed behind its
+// arguments, which is only there inside a costate.
+TEST_F(CofunctionCallCompile, FirstTimeFunctionsGetTheCallersBuffer) {
+  for (const bool inCostate : {true, false}) {
+    prepared.beforeBody = [inCostate] {
+      if (SymbolRecord *ft = LookupSymbol("ft", false, SymbolTableId::kGlobal))
+        ft->flagsA |= 0x20;
+      CofunctionCalls().costateOpen = inCostate;
+      SetCoBufferLoader([] {
+        EmitCodeByte(0x21);
+        EmitWord(0x5000);
+      });
+    };
+    CompileFresh("int ft(int a);\nvoid h(void) { ft(7); }\n");
+    if (inCostate) {
+      EXPECT_EQ(MessageNumbers(Records()), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
+      EXPECT_EQ(ListingOf("h"), (std::vector<std::string>{"ld    hl,0007", "push  hl", "ld    hl,5000", "push  hl",
+                                                          "call  0000", "nop", "add   sp,04", "ret"}));
+    } else {
+      EXPECT_EQ(MessageNumbers(Records()), std::vector<unsigned>{kMsgFirstTimeOutsideCostate});
+      EXPECT_EQ(ListingOf("h"), (std::vector<std::string>{"ld    hl,0007", "push  hl", "call  0000", "nop",
+                                                          "add   sp,02", "ret"}));
+    }
+  }
+}
+
+// With debug code the call is a place to stop: its mark stands right
+// before the call, behind the arguments.
+TEST_F(CallCompile, DebugCodeMarksTheCall) {
+  TearDown();
+  SetUp();
+  ASSERT_EQ(Compile("#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#memmap root\n"
+                    "void f(int a) { }\n#debug\nvoid h(void) { f(1); }\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  const std::vector<std::string> code = ListingOf("h");
+  const auto call = std::find(code.begin(), code.end(), "call  1000");
+  ASSERT_TRUE(call != code.end() && call - code.begin() >= 3) << ::testing::PrintToString(code);
+  EXPECT_EQ(*(call - 1), "rst   28h") << ::testing::PrintToString(code);
+  EXPECT_EQ(*(call - 2), "push  hl") << ::testing::PrintToString(code);
 }
 
 } // namespace

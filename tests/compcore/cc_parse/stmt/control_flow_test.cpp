@@ -74,8 +74,10 @@ TEST_F(ControlJumpTest, AContextPastTheLimitIsRefusedAndItsLeaveKeepsTheEnclosin
   for (size_t i = 1; i < kMaxControlContexts; ++i)
     EnterControlContext(kLoopContext);
   EnterControlContext(kSwitchContext); // the last that fits
-  EnterControlContext(kLoopContext);   // refused
+  EnterControlContext(kLoopContext);   // refused and reported
+  EnterControlContext(kLoopContext);   // refused inside the refused one
   EXPECT_EQ(sink.Messages(), std::vector<unsigned>{612});
+  LeaveControlContext();
   LeaveControlContext();
   sink.records.clear();
   // The switch is in force again, and a continue in it goes to the loops
@@ -114,6 +116,17 @@ TEST_F(ControlJumpTest, AStatementCompiledAgainFindsTheListsAsItBeganThem) {
   // takes the continue.
   EXPECT_EQ(CompileBreakContinue(JumpKind::kContinue), kStatementJumps);
   DropCodeState();
+}
+
+// A for whose test would go behind the body needs a source to read its
+// condition again from; without one it is compiled with the test ahead.
+TEST_F(ControlJumpTest, AForWithoutASourceToReadAgainIsReportedAndStillCompiled) {
+  ResetLineSourcesModule();
+  Line("(;;) ;");
+  EXPECT_EQ(CompileFor(), kStatementPlain);
+  EXPECT_EQ(sink.Messages(), std::vector<unsigned>{663});
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Emitted(), {"jp    1000"}));
+  EXPECT_EQ(std::string(InputCursor), "");
 }
 
 } // namespace
