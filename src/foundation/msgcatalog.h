@@ -228,7 +228,7 @@ inline constexpr MessageSignature kMessageSignatures[] = {
     {709, U::kTrivialWarning, {}},
     {710, U::kTrivialWarning, {}},
     {714, U::kSeriousWarning, {}},
-    {715, U::kMessageBox, {}},
+    {715, U::kSeriousWarning, {}},
     {716, U::kSeriousWarning, {}},
     {717, U::kUiText, {}},
     {718, U::kUiText, {}},

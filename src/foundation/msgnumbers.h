@@ -110,6 +110,10 @@ inline constexpr unsigned kMsgCompiledNoBoard = 4025; // "Compiled without a boa
 inline constexpr unsigned kMsgDebuggingOff = 4026;    // "Debugging is off: ..."
 inline constexpr unsigned kMsgTargetUnreachable = 5032; // "The target cannot be reached."
 inline constexpr unsigned kMsgNoBoardFound = 5149;    // "No board answered."
+inline constexpr unsigned kMsgInvalidAddress = 900;   // "Invalid address."
+inline constexpr unsigned kMsgPhysicalAddress = 4016;  // "Enter a physical address of up to 6 hexadecimal digits."
+inline constexpr unsigned kMsgLogicalAddress = 4017;   // "Logical addresses must lie below E000."
+inline constexpr unsigned kMsgCannotCreate = 782;      // "Cannot create '%s'."
 
 // The compiler.
 inline constexpr unsigned kMsgCompilingToFiles = 133;        // "Compiling to image files."

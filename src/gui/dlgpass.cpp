@@ -57,4 +57,16 @@ PassPhraseEntry RunPassPhraseDialog(const LanguageModule &module, QWidget *mainW
   return entry;
 }
 
+bool RunInformationDialog(const LanguageModule &module, const char *name, QWidget *owner) {
+  std::unique_ptr<QWidget> made = LoadDialogTemplate(module, name, owner, nullptr);
+  auto *dialog = dynamic_cast<QDialog *>(made.get());
+  if (!dialog)
+    return false;
+  if (auto *ok = dynamic_cast<QPushButton *>(FindControl(*dialog, kOkId)))
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+  CenterOver(*dialog, owner);
+  dialog->exec();
+  return true;
+}
+
 } // namespace tsw

@@ -31,6 +31,7 @@ namespace tsw {
 namespace {
 
 constexpr const char *kTipsFile = "tsw.tip";
+constexpr const char *kAboutTemplate = "DIALOG_ABOUT";
 constexpr size_t kLibDirAppendLimit = 260;
 
 std::string WithSeparator(std::string dir) {
@@ -148,6 +149,10 @@ void tswApp::RegisterCommands() {
   commands_.Add(
       cmd::kOptionB, [this] { client_->Build().optionB = !client_->Build().optionB; }, [this] { return client_ != nullptr; },
       [this] { return client_ && client_->Build().optionB; });
+  commands_.Add(cmd::kAbout, [this] {
+    if (module_ && frame_)
+      RunInformationDialog(*module_, kAboutTemplate, frame_);
+  });
   commands_.Add(
       cmd::kOfflineCompile, [this] { client_->Builds()->OfflineCompileCommand(); },
       [this] { return client_ && client_->Builds() && !Shell().editorFrames.Empty(); });
@@ -206,6 +211,7 @@ bool tswApp::InitInstance() {
 void tswApp::InitMainWindow() {
   windowTitle_ += VersionTitleText();
   client_ = new cMainWindow(engine_, compiler_, *settings_, editors_);
+  client_->SetLanguageModule(module_);
   debugUi_ = std::make_unique<ShellDebugUi>(*client_);
   InstallDebugger(debugUi_.get());
   panes_ = std::make_unique<ShellPanes>(*client_, *settings_);

@@ -1,13 +1,18 @@
 #include "gui/tswmainw.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMdiSubWindow>
+#include <QRegularExpression>
 
 #include <filesystem>
+#include <fstream>
 
 #include "compcore/link/tc/serial.h"
 #include "compcore/link/tcs/tcplink.h"
 #include "debugger/debugengine.h"
+#include "debugger/dumppane.h"
+#include "foundation/restext.h"
 #include "foundation/xerr.h"
 #include "gui/driverlink.h"
 #include "gui/frames.h"
@@ -15,6 +20,7 @@
 #include "gui/placement.h"
 #include "gui/shellstate.h"
 #include "gui/statbar.h"
+#include "gui/tswedit.h"
 #include "platform/paths.h"
 
 namespace tsw {
@@ -103,6 +109,50 @@ void cMainWindow::RegisterCommands() {
   auto enabled = [this](uint16_t id) { return [this, id] { return MainWindowEnabled(id, Inputs()).value_or(true); }; };
   auto add = [&](uint16_t id, std::function<void()> worker) { commands_.Add(id, std::move(worker), enabled(id)); };
   add(cmd::kNew, [this] { OpenFile(std::nullopt); });
+  add(cmd::kOpen, [this] {
+    std::optional<std::string> chosen = chooseOpenFile ? chooseOpenFile() : AskForFileToOpen();
+    if (!chosen)
+      return;
+    OpenFile(*chosen);
+    openDirectory_ = QString::fromStdString(plat::SplitPath(*chosen).dir);
+  });
+  // The listing around the statement under the editor's caret; the poll
+  // waits while the board is read.
+  add(cmd::kDasmAtCaret, [this] {
+    core_.StopPollTimer();
+    DisassembleAtCursor();
+    if (core_.Debugging())
+      core_.StartPollTimer();
+  });
+  add(cmd::kDumpDialog, [this] {
+    if (!module_)
+      return;
+    DumpActions actions;
+    actions.showPane = [](const DumpAddressing &at) { ShowDumpAtAddress(at, 0, nullptr); };
+    actions.writeFile = [](const DumpAddressing &at, uint32_t length, const std::string &file) {
+      std::ofstream out(file);
+      if (!out)
+        return false;
+      ShowDumpAtAddress(at, length, &out);
+      return true;
+    };
+    core_.StopPollTimer();
+    RunDumpDialog(*module_, this, dumpState_, actions);
+    if (core_.Debugging())
+      core_.StartPollTimer();
+    BringToFront(PaneFrame(DebugPane::Dump));
+  });
+  add(cmd::kDasmDialog, [this] {
+    if (!module_)
+      return;
+    std::optional<ADDR24> address = RunDasmDialog(*module_, this, dasmHistory_);
+    if (!address)
+      return;
+    core_.StopPollTimer();
+    ShowAssemblyAtAddress(*address);
+    if (core_.Debugging())
+      core_.StartPollTimer();
+  });
   for (uint16_t id = cmd::kRecentFirst; id <= cmd::kRecentLast; ++id)
     add(id, [this, id] {
       std::string path = settings_.recentFiles.Get(id - cmd::kRecentFirst);
@@ -184,6 +234,24 @@ void cMainWindow::RegisterBuildCommands() {
   commands_.Add(
       cmd::kRunChecked, [this] { builds_->RunCheckedCommand(!Shell().editorFrames.Empty()); },
       enabled(cmd::kRunChecked));
+}
+
+std::optional<std::string> cMainWindow::AskForFileToOpen() {
+  // The "All files" filter is the one shown first.
+  constexpr int kShownFilter = 2;
+  const QString filter = QtFileFilter(GetResourceString(kMsgSourceFilter));
+  const QStringList filters = filter.split(";;");
+  QFileDialog dialog(this, QString(), openDirectory_, filter);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  if (filters.size() > kShownFilter)
+    dialog.selectNameFilter(filters[kShownFilter]);
+  // The first pattern's extension is added to a name typed without one.
+  const qsizetype dot = filter.indexOf("*.");
+  if (dot >= 0)
+    dialog.setDefaultSuffix(filter.mid(dot + 2).section(QRegularExpression("[ ;)]"), 0, 0));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
 }
 
 cTextMessage *cMainWindow::MessagePane() const {

@@ -11,6 +11,8 @@
 
 #include "gui/buildcmds.h"
 #include "gui/commands.h"
+#include "gui/dlgdasm.h"
+#include "gui/dlgdump.h"
 #include "gui/settings.h"
 #include "gui/textpane.h"
 #include "gui/tswmainw_core.h"
@@ -26,6 +28,7 @@ namespace tsw {
 class cEditFrame;
 class cPaneFrame;
 class cTextMessage;
+class LanguageModule;
 enum class PaneFrameKind : uint8_t;
 
 inline constexpr int kPollPeriodMs = 70;
@@ -54,6 +57,8 @@ public:
   EnableInputs Inputs() const;
 
   void SetPaneMaker(PaneMaker maker) { paneMaker_ = std::move(maker); }
+  // The dialogs' templates come from the language module; none while null.
+  void SetLanguageModule(const LanguageModule *module) { module_ = module; }
   QMdiSubWindow *PaneFrame(DebugPane pane) const { return panes_[size_t(pane)]; }
   QMdiSubWindow *MessageFrame() const { return messageFrame_; }
   // The message window's pane, when it is open.
@@ -89,6 +94,9 @@ public:
   // Fills a pane that was just opened (the assembly, register and stack
   // windows show the debugger's current state).
   std::function<void(DebugPane pane, TextPane &shown)> paneOpened;
+  // Asks which file to open; none when the user cancels. The system's file
+  // dialog while empty.
+  std::function<std::optional<std::string>()> chooseOpenFile;
   // Runs when the recent-file list changed, to rebuild the File menu.
   std::function<void()> recentChanged;
   // Runs when the frames ask for the main frame to close (exit).
@@ -106,6 +114,7 @@ signals:
 private:
   void RegisterCommands();
   void RegisterBuildCommands();
+  std::optional<std::string> AskForFileToOpen();
   void TogglePane(DebugPane pane);
   void BringToFront(QMdiSubWindow *frame);
   void ApplyModified(bool modified);
@@ -142,6 +151,11 @@ private:
   std::array<QMdiSubWindow *, 6> panes_{};
   QMdiSubWindow *messageFrame_ = nullptr;
   PaneMaker paneMaker_;
+  // Where the next open-file dialog starts: where the last one ended.
+  QString openDirectory_;
+  const LanguageModule *module_ = nullptr;
+  DasmHistory dasmHistory_;
+  DumpDialogState dumpState_;
   BuildState build_;
   std::unique_ptr<BuildCommands> builds_;
   bool closing_ = false;

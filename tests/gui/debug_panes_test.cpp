@@ -145,6 +145,23 @@ TEST_F(DebugPanes, TheStatementWhereTheProgramStandsIsMarkedInItsEditor) {
   EXPECT_FALSE(marked(edit, gui::MakePos(0, 0))) << "the old mark is gone";
 }
 
+TEST_F(DebugPanes, DisassemblingAtTheCaretListsItsStatementsCode) {
+  StopAtTheStart();
+  ASSERT_EQ(window.PaneFrame(DebugPane::Assembly), nullptr);
+  ASSERT_EQ(cTextEdit::Editors().size(), 1u);
+  cTextEdit &edit = *cTextEdit::Editors().front();
+  edit.SetCaret(1, 0);
+  Command(cmd::kDasmAtCaret);
+  auto *assembly = Pane<cListingPane>(DebugPane::Assembly);
+  ASSERT_NE(assembly, nullptr) << "the listing opens";
+  ASSERT_FALSE(assembly->ClockCounts().empty());
+  const int32_t caretRow = gui::PosLine(assembly->Cursor());
+  EXPECT_NE(std::string(assembly->Ring().GetLine(caretRow)).find("4103"), std::string::npos)
+      << "the listing's caret on the statement's address: " << assembly->Ring().GetLine(caretRow);
+  EXPECT_TRUE(window.PollTimerRunning());
+  EXPECT_TRUE(notifier.boxes.empty());
+}
+
 TEST_F(DebugPanes, TheDumpPaneShowsTheBoardsBytesFromTheAddressAsked) {
   StopAtTheStart();
   DumpAddressing at;

@@ -118,5 +118,19 @@ TEST_F(PassPhraseDialogTest, OkGivesTheTypedTextAndTheBoxCancelGivesNothing) {
   EXPECT_FALSE(cancelled.remember);
 }
 
+TEST_F(PassPhraseDialogTest, TheAboutDialogClosesWithItsOkButton) {
+  bool shown = false;
+  QTimer::singleShot(0, [&] {
+    auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    shown = true;
+    Button(*dialog, 1)->click();
+  });
+  EXPECT_TRUE(RunInformationDialog(*module_, "DIALOG_ABOUT", nullptr));
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_FALSE(RunInformationDialog(*module_, "DIALOG_NONE", nullptr));
+}
+
 } // namespace
 } // namespace tsw

@@ -7,6 +7,7 @@
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_gen/register_cache.h"
+#include "compcore/cc_gen/value_conversions.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_gen/value_record.h"
 #include "compcore/cc_in/cc_attrs.h"
@@ -21,12 +22,14 @@
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_codegen.h"
+#include "compcore/common/cc_session.h"
 #include "foundation/msgnumbers.h"
 
 #include <cstdlib>
 #include <fmt/format.h>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tsw {
 
@@ -89,6 +92,41 @@ CofunctionCall CofunctionOf(const ValueRecord &callee) {
   return {callee.Instances(), (callee.flags & kValueAttr6) != 0, {}};
 }
 
+// What the callee's prototype says of its parameters, in declaration order.
+struct ParameterType {
+  uint8_t type = 0;
+  uint32_t declarator = 0;
+};
+struct ParameterList {
+  bool present = false;
+  // "..." follows the fixed parameters.
+  bool variable = false;
+  std::vector<ParameterType> fixed;
+};
+
+// The callee's prototype. The prototype pool is not reachable from the
+// call compiler yet: every callee is called as one without a prototype.
+ParameterList CalleeParameters(const ValueRecord &callee) {
+  (void)callee;
+  return {};
+}
+
+// The prototype the arguments are held to: with prototype checks on, more
+// arguments than a prototype without "..." has parameters warn 715 and the
+// prototype is not used; fewer warn 716.
+ParameterList CheckedParameters(const ValueRecord &callee, uint16_t count) {
+  ParameterList parameters = CalleeParameters(callee);
+  if (!parameters.present || !CompilerConfig().tcprot)
+    return parameters;
+  if (parameters.fixed.size() < count && !parameters.variable) {
+    CompileWarningSerious<kMsgTooManyArguments>();
+    return {};
+  }
+  if (parameters.fixed.size() > count)
+    CompileWarningSerious<kMsgTooFewArguments>();
+  return parameters;
+}
+
 bool IsPseudoFunction(std::string_view name) {
   const std::string_view head = name.substr(0, kPseudoCompareLength);
   return head == kPseudoPush || head == kPseudoNull;
@@ -130,21 +168,65 @@ void PushStructureArgument(ValueRecord &argument) {
   EmitStructCopy(destination, argument);
 }
 
+// How far an argument differs from its parameter, when prototypes are
+// checked: a different structure or a pointer for a number warn, as do
+// other pointer levels; void where a value is wanted is an error.
+void ReportArgumentMismatch(TypeMatch match) {
+  if (!CompilerConfig().tcprot)
+    return;
+  switch (match) {
+  case TypeMatch::kCompatible:
+    return;
+  case TypeMatch::kDifferentStructures:
+  case TypeMatch::kPointerAgainstValue:
+    CompileWarningTrivial<kMsgArgumentTypeDiffers>();
+    return;
+  case TypeMatch::kDifferentLevels:
+    CompileWarningTrivial<kMsgArgumentPointerDiffers>();
+    return;
+  case TypeMatch::kVoidInvolved:
+    CompileError<kMsgArgumentIncompatible>();
+    return;
+  }
+}
+
+// The argument in the value register, converted to its parameter's type
+// unless the two cannot be converted into each other.
+TypeMatch ConvertArgumentToParameter(ValueRecord &value, const ParameterType *entry) {
+  if (!entry) {
+    LoadOperandToValueRegister(value);
+    return TypeMatch::kCompatible;
+  }
+  const TypeMatch match = TypeCompatibility(entry->type, value.type, entry->declarator, value.declarator);
+  ReportArgumentMismatch(match);
+  if (match == TypeMatch::kCompatible || match == TypeMatch::kDifferentLevels ||
+      match == TypeMatch::kPointerAgainstValue) {
+    ConvertOperandTo(value, entry->type, entry->declarator != kLevelNone, 0);
+    value.declarator = entry->declarator;
+  }
+  LoadOperandToValueRegister(value);
+  return match;
+}
+
 // One argument, `number` counted from 1 in the order they are compiled:
 // the last one in the text first, so that the first lies nearest the
 // callee's frame.
-void CompileArgument(ExpandedArgumentScope &arguments, uint16_t number, ValueRecord &value) {
+void CompileArgument(ExpandedArgumentScope &arguments, uint16_t number, const ParameterList &parameters,
+                     ValueRecord &value) {
   const uint16_t index = uint16_t(arguments.Count() - number);
   arguments.SelectArgument(index);
   value = {};
   CompileAssignmentExpression(value, true);
   if (!arguments.AtArgumentEnd(index))
     CompileError<kMsgCharExpected>();
+  const ParameterType *entry = index < parameters.fixed.size() ? &parameters.fixed[index] : nullptr;
   if (IsStructure(value)) {
+    if (entry)
+      ReportArgumentMismatch(TypeCompatibility(entry->type, value.type, entry->declarator, value.declarator));
     PushStructureArgument(value);
     return;
   }
-  LoadOperandToValueRegister(value);
+  ConvertArgumentToParameter(value, entry);
   PushOperand(value);
 }
 
@@ -307,10 +389,11 @@ void CompileCallArguments(ExpandedArgumentScope &arguments, const ValueRecord &c
   last = MakeValue(kTypeVoid, kLevelNone, kStorageConstant, false);
   if (!arguments.Usable())
     return;
+  const ParameterList parameters = CheckedParameters(callee, arguments.Count());
   const std::optional<JumpRecord> skip = EmitArgumentSkip(CofunctionOf(callee), arguments.Count());
   const int16_t depth = StackDepth();
   for (uint16_t number = 1; number <= arguments.Count(); ++number)
-    CompileArgument(arguments, number, last);
+    CompileArgument(arguments, number, parameters, last);
   pushed = uint16_t(pushed + BytesPushedSince(depth));
   if (skip)
     ResolveHere(*skip);
@@ -349,11 +432,22 @@ void EmitDirectCall(std::string_view name, bool &pseudo, uint16_t &pushed, ADDR2
 void CompileFunctionCall(ValueRecord &callee) {
   Walk().needsCode = true;
   // A pointer to a function is called through its value.
-  if (callee.Level() == kLevelPointer && OutermostLevel(RemoveLevel(callee.declarator)) == kLevelFunction) {
+  const bool pointer =
+      callee.Level() == kLevelPointer && OutermostLevel(RemoveLevel(callee.declarator)) == kLevelFunction;
+  if (!pointer && callee.Level() != kLevelFunction)
+    CompileError<kMsgNotCallable>();
+  if (!WalkEmitsCode()) {
+    // A constant reader only learns that this is no constant.
+    ConsumeChar();
+    ExpandedArgumentScope arguments;
+    if (pointer)
+      callee.declarator = RemoveLevel(callee.declarator);
+    MakeCallResult(callee);
+    return;
+  }
+  if (pointer) {
     LoadOperandToValueRegister(callee);
     callee.declarator = RemoveLevel(callee.declarator);
-  } else if (callee.Level() != kLevelFunction) {
-    CompileError<kMsgNotCallable>();
   }
   const bool named = NamesFunctionSymbol(callee);
   const bool throughPointer = !named && callee.Level() == kLevelFunction &&

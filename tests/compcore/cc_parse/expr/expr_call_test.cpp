@@ -213,6 +213,17 @@ TEST_F(CallCompile, FaultsAreReportedOnceAndTheNextStatementCompiles) {
   }
 }
 
+// Where only a constant may stand, a call is none, and it costs no code.
+TEST_F(CallCompile, ACallIsNoConstant) {
+  ASSERT_NE(CompileFresh("int f(int a) { return a; }\nconst int x = f(1);\nvoid h(void) { }\n"), 0);
+  EXPECT_EQ(MessageNumbers(Records()), std::vector<unsigned>{kMsgNotConstant}) << ::testing::PrintToString(Records());
+  // Between f's return and h lie only x's two bytes, a constant's in the
+  // code.
+  EXPECT_EQ(ListingOf("f"), (std::vector<std::string>{"ld    hl,(sp+2)", "ret"}));
+  EXPECT_EQ(AddressOf("h"), AddressOf("f") + 5);
+  EXPECT_EQ(LiveArgumentCopies(), 0u);
+}
+
 // The function compiler with what a test sets up before each body, as the
 // declarations and the statements around a call would.
 class PreparedBodies : public FunctionCompilerBackEnd {

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "debugger/panetext.h"
+#include "gui/dlgdasm.h"
+
+class QWidget;
+
+// The memory dump dialog: an address in the physical or a logical form,
+// shown in the dump pane or written as dump lines into a file.
+namespace tsw {
+
+class LanguageModule;
+
+inline constexpr const char *kDumpTemplate = "DIALOG_DUMP";
+inline constexpr uint32_t kDumpDefaultLength = 128;
+inline constexpr uint16_t kLogicalDumpLimit = 0xE000;
+
+// The typed address, or the number of the message that says what is wrong
+// with it.
+struct DumpAddressParse {
+  std::optional<DumpAddressing> at;
+  unsigned error = 0;
+};
+// `previous` is the addressing in use; what the text does not give stays.
+DumpAddressParse ParseDumpAddress(const std::string &text, bool physicalForm, const DumpAddressing &previous);
+
+// What the dialog keeps between its uses.
+struct DumpDialogState {
+  bool physicalForm = false;
+  DasmHistory addresses;
+  DasmHistory files;
+  DumpAddressing at;
+};
+
+// What the dialog does with an accepted address.
+struct DumpActions {
+  std::function<void(const DumpAddressing &at)> showPane;
+  // False when the file cannot be made.
+  std::function<bool(const DumpAddressing &at, uint32_t length, const std::string &file)> writeFile;
+};
+
+// Runs the dialog modally; true when it ended with a dump done.
+bool RunDumpDialog(const LanguageModule &module, QWidget *mainWindow, DumpDialogState &state,
+                   const DumpActions &actions);
+
+} // namespace tsw
