@@ -400,10 +400,42 @@ void LoadAddressToRegister(OperandMove &move, Reg pair) {
   }
 }
 
+namespace {
+
+// The object's address waits on the stack, pushed while the value was
+// computed: it comes up into HL, a word value going round DE meanwhile
+// (a char is stored from A, a long from DE:BC, which HL leaves alone).
+void StoreThroughPushedAddress(ValueRecord &target) {
+  const uint8_t type = RegisterType(target);
+  ValueRecord through = target;
+  through.storage = kStoragePrimary;
+  through.SetLvalue(true);
+  OperandMove move(through);
+  move.mode = AddressingKind::kIndirectHL;
+  const uint16_t size = type == kTypeVoid ? kWordBytes : TypeCodeSize(type);
+  if (size != kWordBytes) {
+    EmitPopPair(Reg::HL);
+    move.registers = type == kTypeChar ? SingleRegister(Reg::A) : RegistersForType(type, Reg::HL);
+    RunMove(move, MoveKind::kStore, size);
+    return;
+  }
+  EmitPopPair(Reg::DE);
+  EmitFixed(Fixed::kExDeHl);
+  move.registers = SingleRegister(Reg::DE);
+  RunMove(move, MoveKind::kStore, size);
+  EmitFixed(Fixed::kExDeHl);
+}
+
+} // namespace
+
 void StoreRegisterToValue(OperandMove &move, Reg source) {
   ValueRecord &target = *move.value;
   if (ExpressionFlags().codeSuppressed)
     return;
+  if (target.storage == kStorageStackStruct && source == Reg::Value) {
+    StoreThroughPushedAddress(target);
+    return;
+  }
   const uint8_t type = RegisterType(target);
   move.registers = source == Reg::Value ? RegistersForType(type, Reg::HL) : SingleRegister(source);
   if (type == kTypeChar && source == Reg::Value)

@@ -141,14 +141,17 @@ TEST_F(ExprUnaryCodeTest, StepsStoreAtOnceAndYieldTheRightValue) {
                                 "call  0000", "call  0000", "ld    (2006),de", "ld    (2008),bc", "push  bc",
                                 "push  de", "ld    hl,0001", "call  0000", "call  0000"}},
       // Objects reached through HL: the address waits on the stack while
-      // the value is stepped, and the value is stored through IY.
+      // the value is stepped, and the value goes round DE to be stored.
       {"i++", TargetCpu::Z180, {"ld    hl,0002", "add   hl,sp", "push  hl", "ld    a,(hl)", "inc   hl", "ld    h,(hl)",
-                                "ld    l,a", "inc   hl", "pop   iy", "ld    (iy+0),l", "ld    (iy+1),h", "dec   hl"}},
+                                "ld    l,a", "inc   hl", "pop   de", "ex    de,hl", "ld    (hl),e", "inc   hl",
+                                "ld    (hl),d", "ex    de,hl", "dec   hl"}},
       {"(*p)++", TargetCpu::Z180, {"ld    hl,(2004)", "push  hl", "ld    a,(hl)", "inc   hl", "ld    h,(hl)",
-                                   "ld    l,a", "inc   hl", "pop   iy", "ld    (iy+0),l", "ld    (iy+1),h", "dec   hl"}},
+                                   "ld    l,a", "inc   hl", "pop   de", "ex    de,hl", "ld    (hl),e", "inc   hl",
+                                   "ld    (hl),d", "ex    de,hl", "dec   hl"}},
       // *q++ steps q, then designates what q pointed at before.
       {"*q++", TargetCpu::Z180, {"ld    hl,0004", "add   hl,sp", "push  hl", "ld    a,(hl)", "inc   hl",
-                                 "ld    h,(hl)", "ld    l,a", "inc   hl", "pop   iy", "ld    (iy+0),l", "ld    (iy+1),h", "dec   hl"}},
+                                 "ld    h,(hl)", "ld    l,a", "inc   hl", "pop   de", "ex    de,hl", "ld    (hl),e",
+                                 "inc   hl", "ld    (hl),d", "ex    de,hl", "dec   hl"}},
       {"++*q", TargetCpu::Z180, {"ld    hl,0004", "add   hl,sp", "ld    a,(hl)", "inc   hl", "ld    h,(hl)",
                                  "ld    l,a", "push  hl", "ld    a,(hl)", "inc   a", "pop   hl", "ld    (hl),a"}},
       {"5++", TargetCpu::Z180, {}, false, kStorageConstant, 0, {kMsgNotModifiable, kMsgNotAssignable}},
