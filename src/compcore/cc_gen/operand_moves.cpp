@@ -562,21 +562,6 @@ void PushIntConstant(int16_t n) {
 }
 
 void EmitStoreValue(ValueRecord &target, Reg source) {
-  // The target's address was pushed while the value was computed: a word
-  // in HL is stored through it where it lies; any other value is held
-  // apart from HL, which takes the address back.
-  if (target.storage == kStorageStackStruct && source == Reg::Value && !ExpressionFlags().codeSuppressed) {
-    const uint8_t type = RegisterType(target);
-    if (type == kTypeInt || type == kTypeUnsigned || type == kTypeVoid) {
-      StoreHlThroughStackedAddress(target, target);
-      target.storage = kStoragePrimary;
-      target.SetLvalue(false);
-      return;
-    }
-    EmitPopPair(Reg::HL);
-    target.storage = kStoragePrimary;
-    target.SetLvalue(true);
-  }
   OperandMove move(target);
   StoreRegisterToValue(move, source);
 }

@@ -91,8 +91,6 @@ void DereferenceOperand(ValueRecord &pointer);
 void PushOperand(ValueRecord &value);
 void PopOperandToValueRegister(ValueRecord &value);
 void PushIntConstant(int16_t n);
-// A target whose address was pushed (storage 254) is stored through it and
-// the address released.
 void EmitStoreValue(ValueRecord &target, Reg source);
 
 void ResetOperandMoves();
