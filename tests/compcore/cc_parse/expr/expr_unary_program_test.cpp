@@ -111,6 +111,24 @@ TEST_F(ExprUnaryProgramTest, AMemberOfAStructureOnTheStackIsReadThenTheStructure
   EXPECT_EQ(Messages(), std::vector<unsigned>{});
 }
 
+TEST_F(ExprUnaryProgramTest, SizeofOfACallKeepsTheCallAndLeavesTheStackAsItWas) {
+  CompileFresh("struct pt { int x; char c; long l; };\nstruct pt f();\nint y;\n"
+               "#nodebug\nvoid g() { y = sizeof(f()); y = sizeof f().l; }\n");
+  // A call has side effects: kept, once, and its structure released.
+  EXPECT_EQ(Messages(), (std::vector<unsigned>{kMsgSizeofSideEffects, kMsgSizeofSideEffects}));
+  const std::vector<std::string> reserve = {"exx", "ld    hl,FFF9", "add   hl,sp", "ld    sp,hl", "exx", "call  0000"};
+  const std::vector<std::string> release = {"exx", "ld    hl,0007", "add   hl,sp", "ld    sp,hl", "exx"};
+  std::vector<std::string> listing = reserve;
+  listing.insert(listing.end(), release.begin(), release.end());
+  listing.insert(listing.end(), {"ld    hl,0007", "ld    (%y),hl"});
+  listing.insert(listing.end(), reserve.begin(), reserve.end());
+  listing.insert(listing.end(), {"ld    hl,0003", "add   hl,sp", "ld    e,(hl)", "inc   hl", "ld    d,(hl)", "inc   hl",
+                                 "ld    c,(hl)", "inc   hl", "ld    b,(hl)"});
+  listing.insert(listing.end(), release.begin(), release.end());
+  listing.insert(listing.end(), {"ld    hl,0004", "ld    (%y),hl", "ret"});
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, BodyBytes(), WithAddresses(listing)));
+}
+
 TEST_F(ExprUnaryProgramTest, ConstantReadersRefuseRunTimeOperandsAndEmitNothing) {
   constexpr unsigned kSizeZero = 415;
   const char *declarations = "int g;\nint *p;\nint a[4];\nstruct pt { int x; } s, *sp;\n";
