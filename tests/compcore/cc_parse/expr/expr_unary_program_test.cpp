@@ -129,6 +129,12 @@ TEST_F(ExprUnaryProgramTest, SizeofOfACallKeepsTheCallAndLeavesTheStackAsItWas) 
   EXPECT_TRUE(DecodesAs(TargetCpu::Z180, BodyBytes(), WithAddresses(listing)));
 }
 
+TEST_F(ExprUnaryProgramTest, AFunctionDesignatorIsAPointerToItsFunction) {
+  ASSERT_EQ(CompileFresh("long twice();\nlong (*lfn)();\nvoid g() { lfn = twice; lfn = &twice; }\n"), 0)
+      << ::testing::PrintToString(Records());
+  EXPECT_EQ(Messages(), std::vector<unsigned>{});
+}
+
 TEST_F(ExprUnaryProgramTest, ConstantReadersRefuseRunTimeOperandsAndEmitNothing) {
   constexpr unsigned kSizeZero = 415;
   const char *declarations = "int g;\nint *p;\nint a[4];\nstruct pt { int x; } s, *sp;\n";
