@@ -72,6 +72,10 @@ TEST_F(ExprUnaryProgramTest, StatementsOfUnaryExpressions) {
       // A void cast keeps what the operand does: g is still read, f2 called.
       {"(void)g;", {"ld    hl,(%g)", "ret"}},
       {"(void)f2();", {"call  0000", "ret"}},
+      // A comparison's 0 or 1 is in HL before the operator works on it.
+      {"y = !(g < 3);", {"ld    hl,(%g)", "ld    de,8003", "ld    a,h", "xor   80", "ld    h,a", "sbc   hl,de",
+                         "ld    hl,0000", "adc   hl,hl", "call  0000", "ld    (%y),hl", "ret"}},
+      {"y = -(g == 1);", {"ld    hl,(%g)", "push  hl", "ld    hl,0001", "call  0000", "call  0000", "ld    (%y),hl", "ret"}},
       {"y = (char)g;", {"ld    a,(%g)", "ld    l,a", "ld    h,00", "ld    (%y),hl", "ret"}},
   };
   for (const Case &c : cases) {
