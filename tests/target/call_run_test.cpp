@@ -51,6 +51,16 @@ const CallProgram kPrograms[] = {
      "  *(long *)(0xC100) = widen('A', 100000L);\n"
      "  MARK(2) = next('A');\n",
      {0x86E1, 0x0001, 'B'}},
+    // The prototype widens the int to the long the callee reads, sign and
+    // all, and the (unsigned) char takes the int's low byte: 0x41 - 2 and
+    // 70000 + 0xFE.
+    {"int arguments for char and long parameters",
+     "long widen(char c, long l) { return l + c; }\n"
+     "int k;\n",
+     "  k = -2;\n"
+     "  *(long *)(0xC100) = widen(321, k);\n"
+     "  *(long *)(0xC104) = widen(k, 70000L);\n",
+     {0x003F, 0x0000, 0x126E, 0x0001}},
     {"the stack is balanced over many calls",
      "int sub(int a, int b) { return a - b; }\n",
      "  int i;\n  int n;\n  n = 0;\n"
