@@ -212,6 +212,10 @@ TypeMatch ConvertArgumentToParameter(ValueRecord &value, const ParameterType *en
   ReportArgumentMismatch(match);
   if (match == TypeMatch::kCompatible || match == TypeMatch::kDifferentLevels ||
       match == TypeMatch::kPointerAgainstValue) {
+    // An array or an object converts as the value it gives, its address
+    // or its contents, as an assignment's right-hand side does.
+    if (value.storage != kStorageConstant)
+      LoadOperandToValueRegister(value);
     ConvertOperandTo(value, entry->type, entry->declarator != kLevelNone, 0);
     value.declarator = entry->declarator;
   }

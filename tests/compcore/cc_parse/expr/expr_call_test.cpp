@@ -86,7 +86,7 @@ std::vector<std::string> WithAddresses(const std::vector<std::string> &code) {
   std::vector<std::string> lines;
   for (const std::string &line : code)
     lines.push_back(fmt::format(fmt::runtime(line), fmt::arg("g", address("g")), fmt::arg("s", address("s")),
-                                fmt::arg("fp", address("fp"))));
+                                fmt::arg("fp", address("fp")), fmt::arg("a", address("a"))));
   return lines;
 }
 
@@ -389,11 +389,17 @@ TEST_F(PrototypedCallCompile, ArgumentsAreHeldToTheCalleesPrototype) {
        "void f(char c, long l) { }\nvoid h(void) { f(1, 2); }\n", true, {},
        {"ld    de,0002", "ld    bc,0000", "push  bc", "push  de", "ld    hl,0001", "push  hl", "call  1000",
         "add   sp,06", "ret"}},
-      // The long is the int's sign widened; the char the int's low byte.
+      // The long is the int's sign widened; the char is the int's low byte,
+      // all the callee reads of its word.
       {"char and long parameters take an int variable",
        "int g;\nvoid f(char c, long l) { }\nvoid h(void) { f(g, g); }\n", true, {},
        {"ld    hl,({g})", "ex    de,hl", "ld    a,d", "rla", "sbc   hl,hl", "ld    b,h", "ld    c,l", "push  bc",
-        "push  de", "ld    a,({g})", "ld    l,a", "ld    h,00", "push  hl", "call  1000", "add   sp,06", "ret"}},
+        "push  de", "ld    hl,({g})", "push  hl", "call  1000", "add   sp,06", "ret"}},
+      // An array argument is its address, whatever the parameter.
+      {"an array for a pointer parameter", "int a[4];\nvoid f(int *p, long n) { }\nvoid h(void) { f(a, 4); }\n",
+       true, {},
+       {"ld    de,0004", "ld    bc,0000", "push  bc", "push  de", "ld    hl,{a}", "push  hl", "call  1000",
+        "add   sp,06", "ret"}},
       {"a prototype ahead of the definition",
        "void f(long l);\nvoid h(void) { f(2); }\nvoid f(long l) { }\n", true, {},
        {"ld    de,0002", "ld    bc,0000", "push  bc", "push  de", "call  100F", "nop", "add   sp,04", "ret"}},
