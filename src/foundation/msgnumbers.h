@@ -435,4 +435,15 @@ inline constexpr unsigned kMsgForWithoutSource = 663;    // "for loop without an
 inline constexpr unsigned kMsgInEverytimeBlock = 2043;   // "not allowed in an everytime block"
 inline constexpr unsigned kMsgDuplicateCase = 2101;      // "duplicate case value"
 
+// Function definitions, statements and returns.
+inline constexpr unsigned kMsgStructResultNotAllowed = 485; // "function cannot return a structure"
+inline constexpr unsigned kMsgVoidParameter = 706;         // "void parameter"
+inline constexpr unsigned kMsgTypedDiffers = 714;          // "\"Typed\" attribute differs from the prototype"
+inline constexpr unsigned kMsgReturnTypeDiffers = 808;     // "return value does not match the function's type"
+inline constexpr unsigned kMsgNeedsPointerFunction = 2028; // "this attribute needs a function returning a pointer"
+inline constexpr unsigned kMsgInterruptRestoredTwice = 2034; // "interrupt state restored more often than saved"
+inline constexpr unsigned kMsgInterruptNotRestored = 2035; // "interrupt state saved but not restored"
+inline constexpr unsigned kMsgSubfuncUnsupported = 2037;   // "subfunc is not supported"
+inline constexpr unsigned kMsgNoStructResultHere = 2046;   // "this function cannot return a structure"
+
 } // namespace tsw

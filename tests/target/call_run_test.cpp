@@ -78,6 +78,15 @@ const CallProgram kPrograms[] = {
      "  MARK(0) = op(10, 3);\n"
      "  MARK(1) = op(op(9, 1), 2);\n",
      {7, 6}},
+    {"a structure result",
+     "struct P { int x, y, z; };\n"
+     "struct P q;\n"
+     "struct P shift(int k, struct P p) { p.x += k; p.z -= k; return p; }\n",
+     "  struct P r;\n"
+     "  q.x = 4;\n  q.y = 5;\n  q.z = 7;\n"
+     "  r = shift(2, q);\n"
+     "  MARK(0) = r.x;\n  MARK(1) = r.y;\n  MARK(2) = r.z;\n  MARK(3) = q.x;\n",
+     {6, 5, 5, 4}},
     {"a structure argument",
      "struct P { int x, y, z; };\n"
      "struct P q;\n"
