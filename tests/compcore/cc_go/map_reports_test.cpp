@@ -211,7 +211,8 @@ TEST_F(MapCompile, CompiledFunctionsAreListedWithTheirSizesLinesAndFrames) {
 
   // Through SP the locals lie from the stack pointer up (the first declared
   // highest), the return address above them and then the arguments; through
-  // IX the locals lie below the frame and the arguments above it.
+  // IX the locals lie below the frame and the arguments above the saved IX
+  // and the return address.
   const std::vector<std::string> frame = Section("// Parameter and local auto symbol mapping and source reference.");
   const std::string file = fmt::format("{:<31}", MapSourceNameText(shell.compilePath));
   auto row = [&file](const char *head, int line, const char *type) {
@@ -222,7 +223,7 @@ TEST_F(MapCompile, CompiledFunctionsAreListedWithTheirSizesLinesAndFrames) {
       row("       7      SP        4   add:b                           ", 7, "long"),
       row("       2      SP        1   add:c                           ", 9, "char"),
       row("       0      SP        2   add:sum                         ", 10, "int"),
-      row("       2      IX        2   twice:n                         ", 16, "int"),
+      row("       4      IX        2   twice:n                         ", 16, "int"),
       row("      -2      IX        2   twice:r                         ", 16, "int"),
   };
   EXPECT_EQ(frame, expected);

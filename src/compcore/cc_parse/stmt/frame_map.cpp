@@ -1,7 +1,6 @@
 #include "compcore/cc_parse/stmt/frame_map.h"
 
 #include "compcore/cc_gen/value_record.h"
-#include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -16,7 +15,7 @@ void ReportFrameSymbolsToMap() {
   const FunctionStatementState &f = StatementState();
   // Through IX the offsets are the frame's own; through SP they are counted
   // from the stack pointer as the body starts, below the locals.
-  const bool ixFrame = Attributes().current & kAttrUseIx;
+  const bool ixFrame = f.ixFrame;
   const int16_t base = ixFrame ? 0 : int16_t(f.localsSize);
   const std::string file = CurrentSourceFileName();
   ForEachSymbolRecord(SymbolTableId::kLocal, [&](const SymbolRecord &entry) {
