@@ -14,6 +14,7 @@ namespace tsw {
 
 class DebugUi;
 class LinkHost;
+class WatchServices;
 
 // One record of the compiler's diagnostic list, as the message window
 // keeps it.
@@ -52,6 +53,10 @@ void InstallCompilerShell(CompilerShellSource *source);
 // The debugger engine on the link in use and the last compile's products,
 // showing in `ui`; null takes the engine off. Either way its state is empty.
 void InstallDebugger(DebugUi *ui);
+
+// The watches' compiler and board: the last compile's functions and watch
+// code area, the debugger engine's kernel.
+WatchServices &ProductWatchServices();
 
 // The compile driver, the link and the debugger engine as the build
 // workers drive them.

@@ -130,12 +130,17 @@ std::string QuoteTargetString(std::string_view bytes) {
   return out + "\"";
 }
 
+bool ShowsPointedText(const WatchResult &result) {
+  const Declarator d = SplitDeclarator(result.declarator);
+  return CappedTypeCode(result.typeCode) == uint8_t(WatchType::kChar) && d.levels.size() == 1 &&
+         KindOf(d.levels[0]) == DeclaratorLevel::kPointer;
+}
+
 std::string WatchValueText(const WatchResult &result, std::string_view pointedText) {
   const Declarator d = SplitDeclarator(result.declarator);
   const uint8_t code = CappedTypeCode(result.typeCode);
   const unsigned word = result.value & 0xFFFF;
-  const bool isChar = code == uint8_t(WatchType::kChar);
-  if (isChar && d.levels.size() == 1 && KindOf(d.levels[0]) == DeclaratorLevel::kPointer) {
+  if (ShowsPointedText(result)) {
     const std::string quoted = QuoteTargetString(pointedText);
     return Printf("(0x%04X) %-20.20s", word, quoted.c_str());
   }

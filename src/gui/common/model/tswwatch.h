@@ -54,6 +54,9 @@ inline uint8_t CappedTypeCode(uint8_t code) { return code > uint8_t(WatchType::k
 // names a structure type.
 std::string WatchTypeText(const WatchResult &result, std::string_view structTag = {});
 
+// A char pointer: its value shows the text it points to.
+bool ShowsPointedText(const WatchResult &result);
+
 // The value column of an evaluated watch. `pointedText` holds the bytes a
 // char pointer points to, as read from the board.
 std::string WatchValueText(const WatchResult &result, std::string_view pointedText = {});
