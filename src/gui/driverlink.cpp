@@ -268,6 +268,8 @@ void DriverBuildTarget::RefreshPanesAfterReset() {
 }
 
 namespace driver {
+
+void UseBoardPort(BoardPortOpener opener) { SetSerialPortOpener(std::move(opener)); }
 void SaveRti() { SaveRtiFile(); }
 void ApplyLinkSettings(const ShellLinkValues &v) {
   LinkSettings &link = CurrentLinkSettings;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gui/buildcmds.h"
+#include "platform/serialport.h"
 
 // The compile driver as the shell reaches it. The shell's window code sees
 // the settings store, whose names the compiler's headers also use, so only
@@ -116,6 +117,10 @@ struct ShellLinkValues {
 };
 
 namespace driver {
+// Where the serial link finds its board: opens the port at the path; null
+// when there is none, with the reason. An empty opener is the system's.
+using BoardPortOpener = std::function<std::unique_ptr<plat::SerialPort>(const std::string &path, std::string *why)>;
+void UseBoardPort(BoardPortOpener opener);
 // Reads the board and writes its run-time-information file where the
 // shell's dialog says.
 void SaveRti();
