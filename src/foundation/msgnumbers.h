@@ -446,4 +446,11 @@ inline constexpr unsigned kMsgInterruptNotRestored = 2035; // "interrupt state s
 inline constexpr unsigned kMsgSubfuncUnsupported = 2037;   // "subfunc is not supported"
 inline constexpr unsigned kMsgNoStructResultHere = 2046;   // "this function cannot return a structure"
 
+// The watch pane (727, "<unknown>", is kMsgAnyLibrary).
+inline constexpr unsigned kMsgWatchNotAvailable = 725;   // "<not available>"
+inline constexpr unsigned kMsgWatchTargetBusy = 726;     // "<target busy>"
+inline constexpr unsigned kMsgWatchScopeIsMain = 778;    // "The program counter is in no compiled function; the watch uses main()."
+inline constexpr unsigned kMsgNoWatchScope = 5064;       // "No function to evaluate the watch in."
+inline constexpr unsigned kMsgWatchDoesNotCompile = 5065; // "The watch expression does not compile."
+
 } // namespace tsw
