@@ -172,12 +172,19 @@ TEST_F(ExprStatementTest, AssignmentsReportWhatCannotBeStored) {
       {"pk = &a", {}},
       {"pk = p", {}},
       {"*pk = 1", {"442"}},
+      // A function designator is the address of its function.
+      {"lf = twice", {}},
+      {"lf = &twice", {}},
+      {"lfs[1] = twice", {}},
+      {"lf = lfs[0]", {}},
+      {"pl = twice", {"437"}},
   };
   const std::string declarations = std::string(kGlobals) +
                                    "struct S { int x; } s1 @ 0x9100, s2 @ 0x9110;\n"
                                    "struct T { int y; } t1 @ 0x9120;\n"
                                    "struct U { long z; } u1 @ 0x9130;\n"
-                                   "void v(); int **pp; const int k @ 0x9300; const int *pk;\n";
+                                   "void v(); int **pp; const int k @ 0x9300; const int *pk;\n"
+                                   "long twice(); long (*lf)(long); long (*lfs[2])(long w); long *pl;\n";
   for (const Case &c : cases) {
     CompileAlone(declarations + "void f() { " + c.statement + "; }\n");
     EXPECT_EQ(MessageNumbers(), c.messages) << c.statement;
