@@ -345,14 +345,23 @@ void CompileAssignment(ValueRecord &destination, const std::string &op, bool val
     d = r;
     return;
   }
+  // A constant takes the destination's type before it is loaded: loaded
+  // wider it would pass through registers the destination's address holds.
+  // A char constant goes to A, which holds no address.
+  const bool convertedConstant = r.storage == kStorageConstant && !toChar;
+  if (convertedConstant)
+    ConvertOperandTo(r, d.type, toPointer, kConvertPlain);
   if (r.storage != kStoragePrimary || r.IsLvalue()) {
     if (toChar)
       LoadOperandAllowingA(r);
     else
       LoadOperandToValueRegister(r);
   }
+  // A long narrowed into HL overwrites the destination's address there: the
+  // conversion pushes it first while the cache still knows it.
+  if (!convertedConstant)
+    ConvertOperandTo(r, d.type, toPointer, kConvertPlain);
   ForgetPrimaryRegister(d);
-  ConvertOperandTo(r, d.type, toPointer, kConvertPlain);
   constexpr uint16_t kCarried = kValueByteResult | kValueStepNotLoaded | kValueCodeFlag13;
   d.flags = uint16_t((d.flags & ~kCarried) | (r.flags & kCarried));
   StoreRegisterValue(d, r, toChar);
