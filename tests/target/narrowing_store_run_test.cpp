@@ -1,7 +1,8 @@
-// Stores of wider values into narrower objects whose address is computed
-// (locals on the Z180's stack, elements through pointers), compiled by our
-// compiler and run on the simulator: the value lands in the object and the
-// bytes around it stay as they were.
+// Stores into objects whose address is computed (locals on the Z180's
+// stack, elements and members through pointers) of values that must be
+// narrowed or stay in A, compiled by our compiler and run on the
+// simulator: the value lands in the object and the bytes around it stay as
+// they were.
 #include <gtest/gtest.h>
 
 #include <fmt/format.h>
@@ -46,6 +47,11 @@ const StoreProgram kPrograms[] = {
      "  unsigned *p;\n  p = cells;\n  p[1] = l;\n  *p = l + 1;\n"
      "  MARK(0) = cells[0];\n  MARK(1) = cells[1];\n  MARK(2) = cells[2];\n",
      {4465, 4464, 0}},
+    {"a char constant through a pointer",
+     "struct S { int id; char tag; char next; } s;\n",
+     "  struct S *p;\n  char *q;\n  p = &s;\n  s.next = 9;\n  p->tag = 'A';\n  q = &s.next;\n  *q = 'B' + 1;\n"
+     "  MARK(0) = s.tag;\n  MARK(1) = s.next;\n  MARK(2) = s.id;\n",
+     {'A', 'C', 0}},
 };
 
 TEST(NarrowingStoreRunTest, WiderValuesLandInTheirObjects) {

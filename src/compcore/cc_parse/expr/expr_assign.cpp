@@ -182,7 +182,12 @@ void ReadAssignmentWithoutCode(ValueRecord &destination) {
 // store leaves the value where it was, so the destination's record then
 // describes the value in the registers.
 void StoreRegisterValue(ValueRecord &destination, ValueRecord &source, bool toChar) {
-  LoadOperandToValueRegister(source);
+  // A char already in A stays there: widened into HL it would overwrite the
+  // destination's address.
+  if (toChar)
+    LoadOperandAllowingA(source);
+  else
+    LoadOperandToValueRegister(source);
   if (toChar && !source.IsByteResult())
     NarrowHlToA(source);
   EmitStoreValue(destination, Reg::Value);
