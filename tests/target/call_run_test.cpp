@@ -66,6 +66,17 @@ const MarkedProgram kPrograms[] = {
      "  r = shift(2, q);\n"
      "  MARK(0) = r.x;\n  MARK(1) = r.y;\n  MARK(2) = r.z;\n  MARK(3) = q.x;\n",
      {6, 5, 5, 4}},
+    {"through pointers declared with their parameter types",
+     "long twice(long v) { return v * 2; }\n"
+     "int sub(int a, int b) { return a - b; }\n"
+     "long (*lfn)(long);\n"
+     "int (*ops[2])(int, int);\n",
+     "  lfn = twice;\n"
+     "  *(long *)(0xC100) = lfn(70000L);\n"
+     "  ops[1] = sub;\n"
+     "  MARK(2) = ops[1](10, 4);\n"
+     "  MARK(3) = (*ops[1])(3, 10);\n",
+     {0x22E0, 0x0002, 6, 0xFFF9}},
     {"a structure argument",
      "struct P { int x, y, z; };\n"
      "struct P q;\n"
