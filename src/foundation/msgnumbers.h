@@ -435,4 +435,11 @@ inline constexpr unsigned kMsgForWithoutSource = 663;    // "for loop without an
 inline constexpr unsigned kMsgInEverytimeBlock = 2043;   // "not allowed in an everytime block"
 inline constexpr unsigned kMsgDuplicateCase = 2101;      // "duplicate case value"
 
+// The watch pane (727, "<unknown>", is kMsgAnyLibrary).
+inline constexpr unsigned kMsgWatchNotAvailable = 725;   // "<not available>"
+inline constexpr unsigned kMsgWatchTargetBusy = 726;     // "<target busy>"
+inline constexpr unsigned kMsgWatchScopeIsMain = 778;    // "The program counter is in no compiled function; the watch uses main()."
+inline constexpr unsigned kMsgNoWatchScope = 5064;       // "No function to evaluate the watch in."
+inline constexpr unsigned kMsgWatchDoesNotCompile = 5065; // "The watch expression does not compile."
+
 } // namespace tsw
