@@ -9,3 +9,8 @@ build/default/bin/bench_link
 build/default/bin/bench_errorlist
 build/default/bin/bench_editor
 build/default/bin/bench_declarations
+# Against tcc and SDCC: built only where SDCC and the simulator are installed.
+if cmake --build --preset default -j 3 --target bench_code_quality bench_compile_speed 2>/dev/null; then
+  build/default/bin/bench_code_quality
+  build/default/bin/bench_compile_speed
+fi

@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   qt6-base-dev qt6-tools-dev
   pccts libfmt-dev libmd-dev
-  sdcc sdcc-ucsim
+  sdcc sdcc-ucsim tcc
   clang
 )
 

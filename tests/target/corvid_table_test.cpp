@@ -37,12 +37,15 @@ std::string ReadText(const fs::path &path) {
 }
 
 // The table's initialised globals are inputs, only read: the warnings that
-// initialised data lives in flash are the one diagnostic a program may get.
+// initialised data lives in flash are the diagnostics a program may get,
+// with the one for a string that fills its array exactly, a case the table
+// holds on purpose.
 bool OnlyWarningsOnReadOnlyData(const std::string &output) {
   std::istringstream lines(output);
   for (std::string line; std::getline(lines, line);)
     if (line.find("initialized global is not const") == std::string::npos &&
-        line.find("initialized pointer is not const") == std::string::npos)
+        line.find("initialized pointer is not const") == std::string::npos &&
+        line.find("string fills the array: no room for the terminating zero") == std::string::npos)
       return false;
   return true;
 }

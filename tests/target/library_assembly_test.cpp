@@ -214,6 +214,9 @@ protected:
              std::isxdigit(static_cast<unsigned char>(f[1]));
     };
     uint32_t next = 0; // where a continuation line's bytes go
+    // sdas lists at most seven bytes a line; a two-digit line number right
+    // after seven bytes would read as an eighth.
+    constexpr int kBytesPerLine = 7;
     for (std::string line; std::getline(listing, line);) {
       std::istringstream fields(line);
       std::string address, field;
@@ -222,7 +225,7 @@ protected:
       // Data of more than one line goes on under its first line, unaddressed.
       if (isByte(address) && next >= 0x1000) {
         expected[next++] = uint8_t(std::stoul(address, nullptr, 16));
-        while (fields >> field && isByte(field))
+        for (int n = 1; n < kBytesPerLine && fields >> field && isByte(field); ++n)
           expected[next++] = uint8_t(std::stoul(field, nullptr, 16));
         continue;
       }
@@ -237,7 +240,7 @@ protected:
       if (line.find("==") != std::string::npos || line.find(" = ") != std::string::npos)
         continue;
       sourceAt[at] = line;
-      while (fields >> field && isByte(field))
+      for (int n = 0; n < kBytesPerLine && fields >> field && isByte(field); ++n)
         expected[at++] = uint8_t(std::stoul(field, nullptr, 16));
       next = at;
     }

@@ -1109,21 +1109,35 @@ TEST(Z180RuntimeTest, MemoryBitRoutinesTestClearAndSetTheNamedBit) {
   }
 }
 
+// The resume point store of a root costate into its task part: address,
+// page 0, check byte (the compiler stores it as a constant; the assembler
+// here cannot fold a label's bytes, so it is worked out in the store).
+std::string StoreResume(const std::string &task, const std::string &resume) {
+  return fmt::format("\tld hl,#{0}\n\tld ({1}+1),hl\n\tld a,l\n\txor h\n\tld h,a\n\tld l,#0\n\tld ({1}+3),hl\n",
+                     resume, task);
+}
+
+// Appends a byte to the trace a task program keeps at OUT.
+std::string Trace(int value) {
+  return fmt::format("\tld hl,(tracep)\n\tld (hl),#{}\n\tinc hl\n\tld (tracep),hl\n", value);
+}
+
+// The trace up to its end mark.
+std::vector<uint8_t> TraceOf(const std::vector<uint8_t> &block) {
+  std::vector<uint8_t> got;
+  for (uint8_t b : block) {
+    if (b == 0)
+      break;
+    got.push_back(b);
+  }
+  return got;
+}
+
 // Two costates in a loop, laid out as the compiler lays them out (entry
 // call and jump over, resume points stored before each yield or waitfor,
 // the exit call with the next status), interleave as their yields and
 // waitfor say. Each costate appends to a trace.
 TEST(Z180RuntimeTest, CostatesResumeWhereTheyYieldedAndStopOrRestartAtTheirEnd) {
-  // The resume point store of a root costate: address, page 0, check byte
-  // (the compiler stores it as a constant; the assembler here cannot fold a
-  // label's bytes, so it is worked out in the store).
-  auto storeResume = [](const std::string &buffer, const std::string &resume) {
-    return fmt::format("\tld hl,#{0}\n\tld ({1}+1),hl\n\tld a,l\n\txor h\n\tld h,a\n\tld l,#0\n\tld ({1}+3),hl\n",
-                       resume, buffer);
-  };
-  auto trace = [](int value) {
-    return fmt::format("\tld hl,(tracep)\n\tld (hl),#{}\n\tinc hl\n\tld (tracep),hl\n", value);
-  };
   std::string text = "\tjp costates\n"
                      "buf1:\n\t.ds 16\nbuf2:\n\t.ds 16\ntracep:\n\t.dw 0\ncounter:\n\t.db 0\n"
                      "costates:\n\tld hl,#OUT\n\tld (tracep),hl\n"
@@ -1131,27 +1145,59 @@ TEST(Z180RuntimeTest, CostatesResumeWhereTheyYieldedAndStopOrRestartAtTheirEnd) 
                      "\tld b,#5\n"
                      "loop:\n\tpush bc\n\tld hl,#counter\n\tinc (hl)\n";
   // costate { trace 1; yield; trace 2; yield; trace 3; } (always on)
-  text += "\tld hl,#buf1\n\tcall funcblk_entry\n\tjp z,fbb1\n" + trace(1) + storeResume("buf1", "y1") +
-          "\tjp fbb1\ny1:\n" + trace(2) + storeResume("buf1", "y2") + "\tjp fbb1\ny2:\n" + trace(3) +
+  text += "\tld hl,#buf1\n\tcall funcblk_entry\n\tjp z,fbb1\n" + Trace(1) + StoreResume("buf1", "y1") +
+          "\tjp fbb1\ny1:\n" + Trace(2) + StoreResume("buf1", "y2") + "\tjp fbb1\ny2:\n" + Trace(3) +
           "fba1:\n\tld hl,#buf1\n\tld b,#2\n\tcall funcblk_exit\nfbb1:\n";
   // costate c2 init_on { waitfor(counter >= 3); trace 9; } (runs once)
-  text += "\tld hl,#buf2\n\tcall funcblk_entry\n\tjp z,fbb2\n" + storeResume("buf2", "w1") +
+  text += "\tld hl,#buf2\n\tcall funcblk_entry\n\tjp z,fbb2\n" + StoreResume("buf2", "w1") +
           "\tld a,#1\n\tld (buf2+5),a\n"
           "w1:\n\tld a,(counter)\n\tcp #3\n\tjr nc,w1_true\n\txor a\n\tjp fbb2\nw1_true:\n" +
-          trace(9) + "fba2:\n\tld hl,#buf2\n\tld b,#3\n\tcall funcblk_exit\nfbb2:\n";
+          Trace(9) + "fba2:\n\tld hl,#buf2\n\tld b,#3\n\tcall funcblk_exit\nfbb2:\n";
   text += "\tpop bc\n\tdec b\n\tjp nz,loop\n\tld hl,(tracep)\n\tld (hl),#0\n";
   TempDir dir;
   AsmRun run = RunAsmCases(LibraryAsm(), {text}, dir.path());
   ASSERT_TRUE(run.ok) << run.log;
-  std::vector<uint8_t> got;
-  for (uint8_t b : run.blocks[0]) {
-    if (b == 0)
-      break;
-    got.push_back(b);
-  }
   // Turn 1: 1, c2 waits; 2: 2, waits; 3: 3 (restarts next turn), 9 (stops);
   // 4: 1; 5: 2.
-  EXPECT_EQ(got, (std::vector<uint8_t>{1, 2, 3, 9, 1, 2}));
+  EXPECT_EQ(TraceOf(run.blocks[0]), (std::vector<uint8_t>{1, 2, 3, 9, 1, 2}));
+}
+
+// Two slices in a loop, laid out as the compiler lays them out (buffer,
+// size and time pushed, the entry call and the jump past the slice, the
+// task part at the buffer + 6 in HL for the others), leave and come back
+// as yield, waitfor and abort say, each on the stack it started on.
+TEST(Z180RuntimeTest, SlicesResumeWhereTheyLeftAndStopOrRestartAtTheirEnd) {
+  auto entry = [](const std::string &buffer, const std::string &past) {
+    return fmt::format("\tld hl,#{0}\n\tpush hl\n\tld hl,#40\n\tpush hl\n\tld hl,#10\n\tpush hl\n"
+                       "\tcall __slice_entry\n\tjp {1}\n",
+                       buffer, past);
+  };
+  auto call = [](const std::string &buffer, const std::string &routine) {
+    return fmt::format("\tld hl,#{}+6\n\tcall {}\n", buffer, routine);
+  };
+  auto exit = [](const std::string &buffer, int status, const std::string &past) {
+    // The pushed words go with the statement's extent: the loop drops them.
+    return fmt::format("\tld hl,#{}+6\n\tld b,#{}\n\tcall __slice_exit\n{}:\n\tpop bc\n\tpop bc\n\tpop bc\n",
+                       buffer, status, past);
+  };
+  std::string text = "\tjp slices\n"
+                     "s1:\n\t.ds 22\ns2:\n\t.ds 22\ntracep:\n\t.dw 0\ncounter:\n\t.db 0\n"
+                     "slices:\n\tld hl,#OUT\n\tld (tracep),hl\n"
+                     "\tcall funcblk_init\n\t.dw s1+6\n\t.db 2\n\t.dw s2+6\n\t.db 2\n\t.dw 0\n\t.db 0\n"
+                     "\tld b,#6\n"
+                     "loop:\n\tpush bc\n\tld hl,#counter\n\tinc (hl)\n";
+  // slice { trace 1; yield; trace 2; waitfor(counter >= 4); trace 3; } (stops at its end)
+  text += entry("s1", "past1") + Trace(1) + call("s1", "__slice_yield") + Trace(2) + StoreResume("s1+6", "w1") +
+          "w1:\n\tld a,(counter)\n\tcp #4\n\tjr nc,w1_true\n" + call("s1", "__slice_waitfor") + "w1_true:\n" +
+          Trace(3) + exit("s1", 3, "past1");
+  // slice { trace 7; abort; trace 8; } (always on)
+  text += entry("s2", "past2") + Trace(7) + call("s2", "__slice_abort") + Trace(8) + exit("s2", 2, "past2");
+  text += "\tpop bc\n\tdec b\n\tjp nz,loop\n\tld hl,(tracep)\n\tld (hl),#0\n";
+  TempDir dir;
+  AsmRun run = RunAsmCases(LibraryAsm(), {text}, dir.path());
+  ASSERT_TRUE(run.ok) << run.log;
+  // Turn 1: 1, 7; 2: 2 (waits), 7; 3: (waits) 7; 4: 3 (stops), 7; 5 and 6: 7.
+  EXPECT_EQ(TraceOf(run.blocks[0]), (std::vector<uint8_t>{1, 7, 2, 7, 7, 3, 7, 7, 7}));
 }
 
 } // namespace

@@ -189,6 +189,19 @@ constexpr RoutineContract kContracts[] = {
     {"intr1", "", "the interrupted code's registers", kAll, "restored", 4, 0, C::kRoutinePops, false},
     {"intr2", "", "the interrupted code's registers", kAll, "restored", 4, 0, C::kRoutinePops, false},
     {"intr3", "", "the interrupted code's registers", kAll, "restored", 4, 0, C::kRoutinePops, false},
+    // A slice: the buffer, its size and the time pushed in that order stay
+    // on the stack for the slice statement's whole extent. The entry goes
+    // on at the call + 3 (the jp past the slice), at the call + 6 (the
+    // body) or at the task's resume point; the task part is at the
+    // buffer + 6, which the others take in HL.
+    {"__slice_entry", "stack: buffer, size, time", "", kAll, "undefined", 6, 6, C::kCallerPops, false},
+    {"__slice_exit", "HL (the buffer + 6), B (2 or 3)", "", "AF HL", "undefined"},
+    // Both leave the slice on the stack its entry found, through the jp
+    // past it: waitfor to come back at the resume point the code stored,
+    // yield after its call, abort at the body's top.
+    {"__slice_waitfor", "HL (the buffer + 6)", "", kAll, "undefined", 6, 6, C::kCallerPops, false},
+    {"__slice_yield", "HL (the buffer + 6)", "", kAll, "undefined", 6, 6, C::kCallerPops},
+    {"__slice_abort", "HL (the buffer + 6)", "", kAll, "undefined", 6, 6, C::kCallerPops, false},
 };
 
 } // namespace

@@ -25,6 +25,13 @@
 kernel_reset::
 	jp kernel_start
 	dw kernel_directory     ; address 3: where the directory is
+	dw 0,0,0,0,0,0,0,0
+	dw 0,0,0,0,0,0,0,0
+	db 0,0,0
+; Address 28h, where every statement's rst 28h goes: the simulator has no
+; debugger, so the hook returns at once.
+kernel_statement_hook::
+	ret
 
 ; The directory: the kernel's signature, then the fields the IDE reads of
 ; a board's kernel (layout words, vectors, memory size codes), all 0 here:
