@@ -1,5 +1,7 @@
 #include "gui/tswapp.h"
 
+#include "gui/exelock.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -191,6 +193,7 @@ bool tswApp::InitInstance() {
     libraryDirectory_ = Upper(settings_->locations.userLibDir);
 
   windowTitle_ = GetResourceString(kMsgWindowTitle);
+  LockExecutable();
   InitMainWindow();
   frame_->show();
 
@@ -304,6 +307,7 @@ void tswApp::TermInstance() {
   } catch (...) {
     cleanup_.Run();
   }
+  UnlockExecutable();
 }
 
 plat::PleaseWaitService &tswApp::PleaseWait() { return plat::PleaseWait(); }

@@ -1,5 +1,7 @@
 #include "gui/tswedit.h"
 
+#include "gui/exelock.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -461,6 +463,7 @@ bool cTextEdit::Save() {
   if (IsUntitled())
     return SaveAs();
   gui::SaveFileOps &ops = environment_.fileOps ? *environment_.fileOps : gui::SystemFileOps();
+  ExecutableReleased released;
   if (!File().Save(GetFileName(), ops)) {
     ShowSaveError();
     return false;
@@ -470,6 +473,7 @@ bool cTextEdit::Save() {
 
 bool cTextEdit::SaveAs() {
   SaveNameDialog &dialog = environment_.saveDialog ? *environment_.saveDialog : SystemSaveDialog();
+  ExecutableReleased released;
   std::optional<std::string> name = dialog.Ask(widget_, IsUntitled() ? std::string() : GetFileName());
   if (!name)
     return false;

@@ -1,5 +1,7 @@
 #include "gui/tswmainw.h"
 
+#include "gui/exelock.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMdiSubWindow>
@@ -110,6 +112,7 @@ void cMainWindow::RegisterCommands() {
   auto add = [&](uint16_t id, std::function<void()> worker) { commands_.Add(id, std::move(worker), enabled(id)); };
   add(cmd::kNew, [this] { OpenFile(std::nullopt); });
   add(cmd::kOpen, [this] {
+    ExecutableReleased released;
     std::optional<std::string> chosen = chooseOpenFile ? chooseOpenFile() : AskForFileToOpen();
     if (!chosen)
       return;
