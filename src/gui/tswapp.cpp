@@ -1,5 +1,6 @@
 #include "gui/tswapp.h"
 
+#include "gui/dlgsearch.h"
 #include "gui/exelock.h"
 
 #include <QAction>
@@ -365,6 +366,10 @@ int RunTsw(int argc, char **argv, const RunOptions &options) {
     breakpoints.window = [&app] { return app.MainClient(); };
     messagePositions.window = [&app] { return app.MainClient(); };
     app.SetLanguageModule(module.module.get());
+    SearchDialogState search;
+    search.kept = &app.AppSettings().environment;
+    ModuleSearchDialogs searchDialogs(*module.module, search);
+    sourceEditors.SetSearchDialogs(&searchDialogs);
     cleanup.Add([] { driver::ClearBiosSymbols(); });
     cleanup.Add([] { SetMessageTexts(nullptr); });
     std::string tipsFile = paths.programDirectory + kTipsFile;

@@ -1,5 +1,6 @@
 #include "gui/tswedit.h"
 
+#include "gui/dlgsearch.h"
 #include "gui/exelock.h"
 
 #include <QFileDialog>
@@ -162,6 +163,11 @@ cEditWidget::cEditWidget(cTextEdit &edit, gui::cEditCore &core, gui::PaneHost &h
   commands_.Add(cmd::kUndo, [this] { EditUndo(); });
   commands_.Add(cmd::kRedo, [this] { EditRedo(); });
   commands_.Add(cmd::kFindNext, [this] { edit_.FindNext(); });
+  if (edit_.environment_.searchDialogs) {
+    commands_.Add(cmd::kFind, [this] { edit_.FindCommand(); });
+    commands_.Add(cmd::kReplace, [this] { edit_.ReplaceCommand(); });
+    commands_.Add(cmd::kGotoLine, [this] { edit_.GotoLineCommand(); });
+  }
   if (BreakpointService *breakpoints = edit_.environment_.breakpoints) {
     auto debugging = [breakpoints] { return breakpoints->Debugging(); };
     commands_.Add(
@@ -406,6 +412,21 @@ void cTextEdit::FindNext() {
   }
   plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), Formatted(kMsgNotFound, text), plat::Buttons::Ok,
                               plat::Icon::Warning);
+}
+
+void cTextEdit::FindCommand() {
+  if (environment_.searchDialogs->Find(widget_))
+    FindNext();
+}
+
+void cTextEdit::ReplaceCommand() {
+  if (std::optional<gui::ReplaceRequest> request = environment_.searchDialogs->Replace(widget_, core_->HasSelection()))
+    Replace(*request);
+}
+
+void cTextEdit::GotoLineCommand() {
+  if (std::optional<int> line = environment_.searchDialogs->GotoLine(widget_))
+    core_->GoToLine(*line);
 }
 
 namespace {
