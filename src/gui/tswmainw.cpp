@@ -83,6 +83,10 @@ cMainWindow::cMainWindow(DebugEngine &engine, CompilerControl &compiler, Setting
   connect(&pollTimer_, &QTimer::timeout, this, [this] { core_.PollTick(); });
   connect(this, &cMainWindow::ModifiedChanged, this, &cMainWindow::ApplyModified, Qt::QueuedConnection);
   connect(this, &QMdiArea::subWindowActivated, this, &cMainWindow::OnActivated);
+  connect(this, &cMainWindow::DisplayOptionsChanged, this, [] {
+    for (cTextEdit *edit : cTextEdit::Editors())
+      edit->ApplyDisplayOptions();
+  });
   Shell().pollReentry = false;
   if (Shell().pleaseWait && Shell().pleaseWait->Busy())
     Shell().pleaseWait->Close();
@@ -105,6 +109,12 @@ WindowPlacement &cMainWindow::MessageRecord() { return settings_.Pane(PaneKind::
 
 bool cMainWindow::PaneRecordOpen(DebugPane pane) const {
   return settings_.Pane(kPaneKinds[size_t(pane)].settings).placement.open;
+}
+
+void cMainWindow::changeEvent(QEvent *event) {
+  QMdiArea::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange)
+    NotifyDisplayOptionsChanged();
 }
 
 void cMainWindow::RegisterCommands() {

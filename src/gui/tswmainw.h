@@ -106,10 +106,19 @@ public:
   // Writes the settings, with the main frame's placement.
   std::function<void()> saveSettings;
 
+  // The display options changed: every editor takes its fonts and colours
+  // from the settings again.
+  void NotifyDisplayOptionsChanged() { emit DisplayOptionsChanged(); }
+
 signals:
+  void DisplayOptionsChanged();
   // A document's modified state changed; delivered queued, as a document
   // changes it from deep inside an edit.
   void ModifiedChanged(bool modified);
+
+protected:
+  // The system's colours changed: the panes that use them follow.
+  void changeEvent(QEvent *event) override;
 
 private:
   void RegisterCommands();
