@@ -46,6 +46,8 @@ public:
 
   MainWindowCore &Core() { return core_; }
   const Settings &SettingsInUse() const { return settings_; }
+  // For those that switch a setting off when it cannot be served.
+  Settings &SettingsToChange() { return settings_; }
   // The build and load flags; the workers run once a target is given.
   BuildState &Build() { return build_; }
   BuildCommands *Builds() { return builds_.get(); }
