@@ -8,12 +8,17 @@
 #include <QRegularExpression>
 
 #include <filesystem>
+
+#include <fmt/format.h>
 #include <fstream>
 
+#include "compcore/link/targetmem.h"
+#include "compcore/link/tc/flashvalues.h"
 #include "compcore/link/tc/serial.h"
 #include "compcore/link/tcs/tcplink.h"
 #include "debugger/debugengine.h"
 #include "debugger/dumppane.h"
+#include "foundation/msgcatalog.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
 #include "gui/driverlink.h"
@@ -24,6 +29,8 @@
 #include "gui/statbar.h"
 #include "gui/tswedit.h"
 #include "platform/paths.h"
+#include "platform/notify.h"
+#include "platform/pleasewait.h"
 
 namespace tsw {
 namespace {
@@ -111,6 +118,51 @@ bool cMainWindow::PaneRecordOpen(DebugPane pane) const {
   return settings_.Pane(kPaneKinds[size_t(pane)].settings).placement.open;
 }
 
+namespace {
+
+// The board's whole flash into a binary file, the please-wait dialog telling
+// how far it got.
+void CopyFlashToFile(const std::string &name, uint32_t flashSize) {
+  struct FileCloser {
+    void operator()(std::FILE *f) const { std::fclose(f); }
+  };
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "wb"));
+  if (!file) {
+    plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), FormatMessage<kMsgCannotCreate>(name),
+                                plat::Buttons::Ok, plat::Icon::Error);
+    return;
+  }
+  plat::PleaseWaitService &wait = plat::PleaseWait();
+  const bool opened = !wait.Busy();
+  if (opened)
+    wait.Open(false);
+  FlashCopy copy;
+  copy.read = [](uint32_t physical, uint32_t count, uint8_t *out) {
+    ReadTargetMemory(count, PhysicalToAddr24(physical), out);
+  };
+  copy.write = [&](const uint8_t *bytes, uint32_t count) {
+    return std::fwrite(bytes, 1, count, file.get()) == count;
+  };
+  copy.progress = [&](uint32_t done, uint32_t total) {
+    wait.SetText(fmt::format("Writing {} of {} to {}", done, total, name));
+  };
+  int error = 0;
+  try {
+    error = CopyFlash(flashSize, copy);
+  } catch (...) {
+    if (opened)
+      wait.Close();
+    throw;
+  }
+  if (opened)
+    wait.Close();
+  if (error)
+    plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), fmt::format("Flash Write Error: {}", error),
+                                plat::Buttons::Ok, plat::Icon::Error);
+}
+
+} // namespace
+
 void cMainWindow::changeEvent(QEvent *event) {
   QMdiArea::changeEvent(event);
   if (event->type() == QEvent::PaletteChange)
@@ -149,6 +201,8 @@ void cMainWindow::RegisterCommands() {
       ShowDumpAtAddress(at, length, &out);
       return true;
     };
+    actions.flashSize = GetFlashSize();
+    actions.copyFlash = [](const std::string &file) { CopyFlashToFile(file, GetFlashSize()); };
     core_.StopPollTimer();
     RunDumpDialog(*module_, this, dumpState_, actions);
     if (core_.Debugging())
