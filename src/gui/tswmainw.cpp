@@ -21,6 +21,7 @@
 #include "foundation/msgcatalog.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
+#include "gui/dlgoptions.h"
 #include "gui/driverlink.h"
 #include "gui/frames.h"
 #include "gui/msgwin.h"
@@ -188,6 +189,11 @@ void cMainWindow::RegisterCommands() {
     DisassembleAtCursor();
     if (core_.Debugging())
       core_.StartPollTimer();
+  });
+  // New editor options reach every open editor at once.
+  add(cmd::kEditorOptions, [this] {
+    if (module_ && RunEditorOptionsDialog(*module_, this, settings_.editor))
+      NotifyDisplayOptionsChanged();
   });
   add(cmd::kDumpDialog, [this] {
     if (!module_)
