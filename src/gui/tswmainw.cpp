@@ -18,6 +18,8 @@
 #include "compcore/link/tcs/tcplink.h"
 #include "debugger/debugengine.h"
 #include "debugger/dumppane.h"
+#include "debugger/registerframe.h"
+#include "gui/debugpanes.h"
 #include "foundation/msgcatalog.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
@@ -189,6 +191,35 @@ void cMainWindow::RegisterCommands() {
     DisassembleAtCursor();
     if (core_.Debugging())
       core_.StartPollTimer();
+  });
+  auto watchPane = [this]() -> cWatchPane * {
+    auto *frame = dynamic_cast<cFrame *>(PaneFrame(DebugPane::Watch));
+    return frame ? dynamic_cast<cWatchPane *>(frame->Pane()) : nullptr;
+  };
+  add(cmd::kClearWatches, [watchPane] {
+    if (cWatchPane *pane = watchPane())
+      pane->Clear();
+  });
+  add(cmd::kUpdateWatches, [this, watchPane] {
+    cWatchPane *pane = watchPane();
+    if (!pane)
+      return;
+    core_.StopPollTimer();
+    // Reading the board: a failure is the guarded command's to report, the
+    // poll goes on either way.
+    struct PollAgain {
+      MainWindowCore &core;
+      ~PollAgain() {
+        if (core.Debugging())
+          core.StartPollTimer();
+      }
+    } pollAgain{core_};
+    if (settings_.comm.useTcp) {
+      ReadWatchValuesTcp();
+      pane->StoreValues(CurrentWatchResults.count, CurrentWatchResults.bytes.data(), CurrentWatchResults.bytes.size());
+    }
+    pane->ShowValues(ProgramCounterOf(tsw::ProgramFrame()));
+    BringToFront(PaneFrame(DebugPane::Watch));
   });
   // New editor options reach every open editor at once.
   add(cmd::kEditorOptions, [this] {
