@@ -24,6 +24,8 @@
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
 #include "gui/dlgoptions.h"
+#include "gui/dlgwatch.h"
+#include "gui/watchlist.h"
 #include "gui/driverlink.h"
 #include "gui/frames.h"
 #include "gui/msgwin.h"
@@ -220,6 +222,48 @@ void cMainWindow::RegisterCommands() {
     }
     pane->ShowValues(ProgramCounterOf(tsw::ProgramFrame()));
     BringToFront(PaneFrame(DebugPane::Watch));
+  });
+  add(cmd::kAddWatch, [this, watchPane] {
+    if (!module_)
+      return;
+    ShowPane(DebugPane::Watch);
+    cWatchPane *pane = watchPane();
+    if (!pane)
+      return;
+    std::string proposed;
+    if (auto *frame = dynamic_cast<cEditFrame *>(activeSubWindow()))
+      if (auto *edit = dynamic_cast<cTextEdit *>(frame->View()))
+        proposed = edit->Core().GetSelectionText().value_or("");
+    const bool tcp = settings_.comm.useTcp;
+    auto listChanged = [tcp] {
+      if (tcp)
+        NotifyWatchListChangedTcp();
+    };
+    core_.StopPollTimer();
+    struct PollAgain {
+      MainWindowCore &core;
+      ~PollAgain() {
+        if (core.Debugging())
+          core.StartPollTimer();
+      }
+    } pollAgain{core_};
+    WatchDialogResult chosen = RunWatchDialog(*module_, this, pane->Watches(), pane->History(), proposed, listChanged);
+    if (chosen.end != WatchDialogEnd::Text)
+      return;
+    const ADDR24 pc = ProgramCounterOf(tsw::ProgramFrame());
+    if (tcp) {
+      ReadWatchValuesTcp();
+      pane->StoreValues(CurrentWatchResults.count, CurrentWatchResults.bytes.data(), CurrentWatchResults.bytes.size());
+    }
+    pane->ShowValues(pc);
+    bool watched = false;
+    for (const std::string &text : pane->Watches().Expressions())
+      watched = watched || text == chosen.text;
+    if (!watched) {
+      PutInFront(pane->History(), chosen.text);
+      pane->EvaluateOnce(chosen.text, pc);
+      listChanged();
+    }
   });
   // New editor options reach every open editor at once.
   add(cmd::kEditorOptions, [this] {
