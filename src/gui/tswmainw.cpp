@@ -265,6 +265,11 @@ void cMainWindow::RegisterCommands() {
       listChanged();
     }
   });
+  add(cmd::kDisplayOptions, [this] {
+    if (module_)
+      RunDisplayOptionsDialog(*module_, this, settings_, SystemChoosers(settings_),
+                              [this] { NotifyDisplayOptionsChanged(); });
+  });
   // New editor options reach every open editor at once.
   add(cmd::kEditorOptions, [this] {
     if (module_ && RunEditorOptionsDialog(*module_, this, settings_.editor))
