@@ -43,6 +43,23 @@ cDebugInfo &cWatchPane::Info() {
 }
 
 cWatchList &cWatchPane::Watches() { return Info().Watches(); }
+cWatchList &cWatchPane::History() { return Info().History(); }
+
+void cWatchPane::EvaluateOnce(const std::string &text, ADDR24 pc) {
+  cWatchList &watches = Watches();
+  cWatchList::cWatch once;
+  once.expression = text;
+  once.compileFlag = cWatchList::kWatchKind;
+  once.tcp = services_.UsesTcp();
+  try {
+    watches.Compile(once, pc);
+  } catch (const xWatch &failure) {
+    failure.Report();
+  }
+  const std::string line = watches.FormatWatch(once, pc).substr(0, kWatchPaneWidth);
+  watches.Release(once);
+  AppendLine(line);
+}
 
 void cWatchPane::CompileIfStale(ADDR24 pc) {
   cWatchList &watches = Watches();

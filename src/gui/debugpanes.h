@@ -122,6 +122,9 @@ public:
   // Every watch and every history entry goes, then the rows.
   void Clear() override;
   cWatchList &Watches();
+  cWatchList &History();
+  // A watch made, shown and deleted again: the one line is appended.
+  void EvaluateOnce(const std::string &text, ADDR24 pc);
 
 private:
   cDebugInfo &Info();

@@ -7,8 +7,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "foundation/msgcatalog.h"
 #include "foundation/msgnumbers.h"
@@ -80,6 +84,21 @@ DumpAddressParse ParseDumpAddress(const std::string &text, bool physicalForm, co
   return {at, 0};
 }
 
+int CopyFlash(uint32_t flashSize, const FlashCopy &copy) {
+  std::vector<uint8_t> block(kFlashCopyBlock);
+  for (uint32_t done = 0; done < flashSize;) {
+    const uint32_t count = std::min(kFlashCopyBlock, flashSize - done);
+    copy.read(done, count, block.data());
+    errno = 0;
+    if (!copy.write(block.data(), count))
+      return errno ? errno : EIO;
+    done += count;
+    if (copy.progress)
+      copy.progress(done, flashSize);
+  }
+  return 0;
+}
+
 bool RunDumpDialog(const LanguageModule &module, QWidget *mainWindow, DumpDialogState &state,
                    const DumpActions &actions) {
   std::unique_ptr<QWidget> made = LoadDialogTemplate(module, kDumpTemplate, mainWindow, nullptr);
@@ -94,22 +113,40 @@ bool RunDumpDialog(const LanguageModule &module, QWidget *mainWindow, DumpDialog
   auto *physical = Control<QRadioButton>(*dialog, kPhysicalId);
   if (!address || !toFile || !file || !length || !logical || !physical)
     return false;
-  // The flash copy is not offered yet.
-  if (auto *flash = Control<QRadioButton>(*dialog, kFlashId))
-    flash->setEnabled(false);
+  auto *flash = Control<QRadioButton>(*dialog, kFlashId);
+  if (flash)
+    flash->setEnabled(bool(actions.copyFlash));
   Fill(*address, state.addresses);
   Fill(*file, state.files);
   address->lineEdit()->setMaxLength(int(DasmHistory::kTextLimit));
   (state.physicalForm ? physical : logical)->setChecked(true);
   toFile->setChecked(false);
+  bool lengthIsFlash = false;
+  auto flashChosen = [=] { return flash && flash->isChecked(); };
   auto follow = [=] {
     file->setEnabled(toFile->isChecked());
-    length->setEnabled(toFile->isChecked());
+    length->setEnabled(toFile->isChecked() && !flashChosen());
     if (toFile->isChecked() && length->text().isEmpty())
       length->setText(QString::number(kDumpDefaultLength));
   };
   follow();
   QObject::connect(toFile, &QCheckBox::toggled, dialog, follow);
+  if (flash)
+    QObject::connect(flash, &QRadioButton::clicked, dialog, [&, follow] {
+      toFile->setChecked(true);
+      length->setText(QString::number(actions.flashSize));
+      lengthIsFlash = true;
+      follow();
+    });
+  for (QRadioButton *form : {logical, physical})
+    QObject::connect(form, &QRadioButton::clicked, dialog, [&, follow] {
+      if (!lengthIsFlash)
+        return;
+      lengthIsFlash = false;
+      toFile->setChecked(false);
+      length->clear();
+      follow();
+    });
 
   bool done = false;
   auto refuse = [&](unsigned message, const std::string &caption, const std::string &text) {
@@ -124,6 +161,23 @@ bool RunDumpDialog(const LanguageModule &module, QWidget *mainWindow, DumpDialog
         state.files.Add(fileName);
       }
       state.physicalForm = physical->isChecked();
+      if (flashChosen()) {
+        // An existing file is written over only when the user agrees.
+        const bool exists = std::filesystem::exists(fileName);
+        if (!exists || plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), fileName + " Exists. Overwrite?",
+                                                   plat::Buttons::OkCancel, plat::Icon::Question) == plat::IDOK) {
+          try {
+            actions.copyFlash(fileName);
+            done = true;
+          } catch (const xErr &error) {
+            error.Report();
+          } catch (...) {
+            xInternal(kDumpModule, __LINE__).Report();
+          }
+        }
+        dialog->accept();
+        return;
+      }
       const std::string text = address->currentText().toStdString().substr(0, DasmHistory::kTextLimit);
       DumpAddressParse parsed = ParseDumpAddress(text, state.physicalForm, state.at);
       if (!parsed.at) {

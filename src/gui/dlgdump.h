@@ -37,11 +37,29 @@ struct DumpDialogState {
   DumpAddressing at;
 };
 
+// The whole flash, read from physical address 0 in blocks of 4096 bytes,
+// each block written as it comes. `read` reads the board; `write` is false
+// when the file did not take the block whole; `progress` learns the bytes
+// done after each block. 0 when the copy is whole, else the system's error
+// of the failed write (the file holds the blocks before it).
+inline constexpr uint32_t kFlashCopyBlock = 4096;
+struct FlashCopy {
+  std::function<void(uint32_t physical, uint32_t count, uint8_t *out)> read;
+  std::function<bool(const uint8_t *bytes, uint32_t count)> write;
+  std::function<void(uint32_t done, uint32_t total)> progress;
+};
+int CopyFlash(uint32_t flashSize, const FlashCopy &copy);
+
 // What the dialog does with an accepted address.
 struct DumpActions {
   std::function<void(const DumpAddressing &at)> showPane;
   // False when the file cannot be made.
   std::function<bool(const DumpAddressing &at, uint32_t length, const std::string &file)> writeFile;
+  // The board's flash size in bytes, 0 when the compiled BIOS gives none,
+  // and the copy of the whole flash into a file; without it the flash copy
+  // is not offered.
+  uint32_t flashSize = 0;
+  std::function<void(const std::string &file)> copyFlash;
 };
 
 // Runs the dialog modally; true when it ended with a dump done.

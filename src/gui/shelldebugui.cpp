@@ -9,12 +9,17 @@
 #include "gui/shelllinkhost.h"
 #include "gui/settings.h"
 #include "gui/shellstate.h"
+#include "gui/stdiofiles.h"
 #include "gui/tswedit.h"
 #include "gui/tswmainw.h"
 #include "platform/notify.h"
 #include "platform/pleasewait.h"
 
 namespace tsw {
+
+ShellDebugUi::ShellDebugUi(cMainWindow &window)
+    : window_(window), files_(std::make_unique<StdioFiles>(window.SettingsToChange().stdio)) {}
+ShellDebugUi::~ShellDebugUi() = default;
 
 void ShellDebugUi::ShowPleaseWait(unsigned message) {
   plat::PleaseWait().Open(true);
@@ -163,7 +168,10 @@ void ShellDebugUi::ShowWatchValues(ADDR24 pc) {
 
 cStdioPane *ShellDebugUi::Stdio() { return dynamic_cast<cStdioPane *>(OpenPane(DebugPane::Stdio)); }
 
+void ShellDebugUi::ResetStdioFiles() { files_->Reset(); }
+
 void ShellDebugUi::WriteStdioBlock(const uint8_t *bytes, size_t count) {
+  files_->Write(bytes, count);
   // The program's output opens its pane: nothing it writes is lost.
   if (!Stdio())
     window_.ShowPane(DebugPane::Stdio);
@@ -172,6 +180,8 @@ void ShellDebugUi::WriteStdioBlock(const uint8_t *bytes, size_t count) {
 }
 
 std::optional<uint8_t> ShellDebugUi::ReadStdioChar() {
+  if (std::optional<uint8_t> fromFile = files_->ReadInput())
+    return fromFile;
   cStdioPane *stdio = Stdio();
   return stdio ? stdio->ReadTyped() : std::nullopt;
 }

@@ -2,6 +2,8 @@
 
 #include "debugger/debugseams.h"
 
+#include <memory>
+
 // The debugger engine's user interface served by the shell: the run state
 // and priority through the main window, boxes through the notifier, the
 // please-wait dialog through its holder, the source editors through the
@@ -13,13 +15,15 @@ namespace tsw {
 class cEditFrame;
 class cMainWindow;
 class cStdioPane;
+class StdioFiles;
 class cWatchPane;
 class TextPane;
 enum class DebugPane : uint8_t;
 
 class ShellDebugUi : public DebugUi {
 public:
-  explicit ShellDebugUi(cMainWindow &window) : window_(window) {}
+  explicit ShellDebugUi(cMainWindow &window);
+  ~ShellDebugUi() override;
 
   void ShowPleaseWait(unsigned message) override;
   void Pump() override;
@@ -56,7 +60,7 @@ public:
 
   void WriteStdioBlock(const uint8_t *bytes, size_t count) override;
   std::optional<uint8_t> ReadStdioChar() override;
-  void ResetStdioFiles() override {}
+  void ResetStdioFiles() override;
 
   // A pane just opened shows the stopped program's state at once.
   void FillOpenedPane(DebugPane pane, TextPane &shown);
@@ -69,6 +73,7 @@ private:
   cWatchPane *Watch() const;
 
   cMainWindow &window_;
+  std::unique_ptr<StdioFiles> files_;
   bool refreshFollowsReset_ = false;
 };
 

@@ -1,5 +1,8 @@
 #include "gui/tswapp.h"
 
+#include "gui/dlgsearch.h"
+#include "gui/exelock.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -191,6 +194,7 @@ bool tswApp::InitInstance() {
     libraryDirectory_ = Upper(settings_->locations.userLibDir);
 
   windowTitle_ = GetResourceString(kMsgWindowTitle);
+  LockExecutable();
   InitMainWindow();
   frame_->show();
 
@@ -304,6 +308,7 @@ void tswApp::TermInstance() {
   } catch (...) {
     cleanup_.Run();
   }
+  UnlockExecutable();
 }
 
 plat::PleaseWaitService &tswApp::PleaseWait() { return plat::PleaseWait(); }
@@ -361,6 +366,10 @@ int RunTsw(int argc, char **argv, const RunOptions &options) {
     breakpoints.window = [&app] { return app.MainClient(); };
     messagePositions.window = [&app] { return app.MainClient(); };
     app.SetLanguageModule(module.module.get());
+    SearchDialogState search;
+    search.kept = &app.AppSettings().environment;
+    ModuleSearchDialogs searchDialogs(*module.module, search);
+    sourceEditors.SetSearchDialogs(&searchDialogs);
     cleanup.Add([] { driver::ClearBiosSymbols(); });
     cleanup.Add([] { SetMessageTexts(nullptr); });
     std::string tipsFile = paths.programDirectory + kTipsFile;

@@ -1,5 +1,8 @@
 #include "gui/tswedit.h"
 
+#include "gui/dlgsearch.h"
+#include "gui/exelock.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -160,6 +163,11 @@ cEditWidget::cEditWidget(cTextEdit &edit, gui::cEditCore &core, gui::PaneHost &h
   commands_.Add(cmd::kUndo, [this] { EditUndo(); });
   commands_.Add(cmd::kRedo, [this] { EditRedo(); });
   commands_.Add(cmd::kFindNext, [this] { edit_.FindNext(); });
+  if (edit_.environment_.searchDialogs) {
+    commands_.Add(cmd::kFind, [this] { edit_.FindCommand(); });
+    commands_.Add(cmd::kReplace, [this] { edit_.ReplaceCommand(); });
+    commands_.Add(cmd::kGotoLine, [this] { edit_.GotoLineCommand(); });
+  }
   if (BreakpointService *breakpoints = edit_.environment_.breakpoints) {
     auto debugging = [breakpoints] { return breakpoints->Debugging(); };
     commands_.Add(
@@ -406,6 +414,21 @@ void cTextEdit::FindNext() {
                               plat::Icon::Warning);
 }
 
+void cTextEdit::FindCommand() {
+  if (environment_.searchDialogs->Find(widget_))
+    FindNext();
+}
+
+void cTextEdit::ReplaceCommand() {
+  if (std::optional<gui::ReplaceRequest> request = environment_.searchDialogs->Replace(widget_, core_->HasSelection()))
+    Replace(*request);
+}
+
+void cTextEdit::GotoLineCommand() {
+  if (std::optional<int> line = environment_.searchDialogs->GotoLine(widget_))
+    core_->GoToLine(*line);
+}
+
 namespace {
 
 // The replace loop's questions as the user sees them.
@@ -461,6 +484,7 @@ bool cTextEdit::Save() {
   if (IsUntitled())
     return SaveAs();
   gui::SaveFileOps &ops = environment_.fileOps ? *environment_.fileOps : gui::SystemFileOps();
+  ExecutableReleased released;
   if (!File().Save(GetFileName(), ops)) {
     ShowSaveError();
     return false;
@@ -470,6 +494,7 @@ bool cTextEdit::Save() {
 
 bool cTextEdit::SaveAs() {
   SaveNameDialog &dialog = environment_.saveDialog ? *environment_.saveDialog : SystemSaveDialog();
+  ExecutableReleased released;
   std::optional<std::string> name = dialog.Ask(widget_, IsUntitled() ? std::string() : GetFileName());
   if (!name)
     return false;

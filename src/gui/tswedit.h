@@ -47,6 +47,7 @@ public:
 ShellPaneHost &DefaultShellHost();
 
 class cTextEdit;
+class SearchDialogs;
 
 enum class BreakpointKind : uint8_t { Rst18, Rst20 };
 
@@ -90,6 +91,7 @@ struct EditorEnvironment {
   gui::UndoPool *undoPool = nullptr;        // the program's by default
   BreakpointService *breakpoints = nullptr; // none: the commands stay disabled
   MessagePositions *messages = nullptr;     // none while there is no message window
+  SearchDialogs *searchDialogs = nullptr;   // none: find, replace and go-to stay disabled
 };
 
 class cEditWidget : public gui::cTextWidget, public CommandOwnerWidget {
@@ -148,6 +150,10 @@ public:
   void Copy();
   void Paste();
   void FindNext();
+  // The find, replace and go-to commands through their dialogs.
+  void FindCommand();
+  void ReplaceCommand();
+  void GotoLineCommand();
   // The replace the dialog asked for, its questions in message boxes; the
   // number of matches replaced. A read-only view beeps.
   int Replace(const gui::ReplaceRequest &request);
@@ -206,6 +212,7 @@ public:
   explicit cTextEditFactory(EditorEnvironment environment = {}) : environment_(environment) {}
   void SetSettings(const Settings *settings) { environment_.settings = settings; }
   void SetBreakpoints(BreakpointService *breakpoints) { environment_.breakpoints = breakpoints; }
+  void SetSearchDialogs(SearchDialogs *dialogs) { environment_.searchDialogs = dialogs; }
   void SetMessagePositions(MessagePositions *messages) { environment_.messages = messages; }
   std::unique_ptr<EditorPane> Create(const std::optional<std::string> &path, bool debugging) override;
 

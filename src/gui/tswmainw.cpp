@@ -1,19 +1,31 @@
 #include "gui/tswmainw.h"
 
+#include "gui/exelock.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMdiSubWindow>
 #include <QRegularExpression>
 
 #include <filesystem>
+
+#include <fmt/format.h>
 #include <fstream>
 
+#include "compcore/link/targetmem.h"
+#include "compcore/link/tc/flashvalues.h"
 #include "compcore/link/tc/serial.h"
 #include "compcore/link/tcs/tcplink.h"
 #include "debugger/debugengine.h"
 #include "debugger/dumppane.h"
+#include "debugger/registerframe.h"
+#include "gui/debugpanes.h"
+#include "foundation/msgcatalog.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
+#include "gui/dlgoptions.h"
+#include "gui/dlgwatch.h"
+#include "gui/watchlist.h"
 #include "gui/driverlink.h"
 #include "gui/frames.h"
 #include "gui/msgwin.h"
@@ -22,6 +34,8 @@
 #include "gui/statbar.h"
 #include "gui/tswedit.h"
 #include "platform/paths.h"
+#include "platform/notify.h"
+#include "platform/pleasewait.h"
 
 namespace tsw {
 namespace {
@@ -81,6 +95,10 @@ cMainWindow::cMainWindow(DebugEngine &engine, CompilerControl &compiler, Setting
   connect(&pollTimer_, &QTimer::timeout, this, [this] { core_.PollTick(); });
   connect(this, &cMainWindow::ModifiedChanged, this, &cMainWindow::ApplyModified, Qt::QueuedConnection);
   connect(this, &QMdiArea::subWindowActivated, this, &cMainWindow::OnActivated);
+  connect(this, &cMainWindow::DisplayOptionsChanged, this, [] {
+    for (cTextEdit *edit : cTextEdit::Editors())
+      edit->ApplyDisplayOptions();
+  });
   Shell().pollReentry = false;
   if (Shell().pleaseWait && Shell().pleaseWait->Busy())
     Shell().pleaseWait->Close();
@@ -105,11 +123,63 @@ bool cMainWindow::PaneRecordOpen(DebugPane pane) const {
   return settings_.Pane(kPaneKinds[size_t(pane)].settings).placement.open;
 }
 
+namespace {
+
+// The board's whole flash into a binary file, the please-wait dialog telling
+// how far it got.
+void CopyFlashToFile(const std::string &name, uint32_t flashSize) {
+  struct FileCloser {
+    void operator()(std::FILE *f) const { std::fclose(f); }
+  };
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "wb"));
+  if (!file) {
+    plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), FormatMessage<kMsgCannotCreate>(name),
+                                plat::Buttons::Ok, plat::Icon::Error);
+    return;
+  }
+  plat::PleaseWaitService &wait = plat::PleaseWait();
+  const bool opened = !wait.Busy();
+  if (opened)
+    wait.Open(false);
+  FlashCopy copy;
+  copy.read = [](uint32_t physical, uint32_t count, uint8_t *out) {
+    ReadTargetMemory(count, PhysicalToAddr24(physical), out);
+  };
+  copy.write = [&](const uint8_t *bytes, uint32_t count) {
+    return std::fwrite(bytes, 1, count, file.get()) == count;
+  };
+  copy.progress = [&](uint32_t done, uint32_t total) {
+    wait.SetText(fmt::format("Writing {} of {} to {}", done, total, name));
+  };
+  int error = 0;
+  try {
+    error = CopyFlash(flashSize, copy);
+  } catch (...) {
+    if (opened)
+      wait.Close();
+    throw;
+  }
+  if (opened)
+    wait.Close();
+  if (error)
+    plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), fmt::format("Flash Write Error: {}", error),
+                                plat::Buttons::Ok, plat::Icon::Error);
+}
+
+} // namespace
+
+void cMainWindow::changeEvent(QEvent *event) {
+  QMdiArea::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange)
+    NotifyDisplayOptionsChanged();
+}
+
 void cMainWindow::RegisterCommands() {
   auto enabled = [this](uint16_t id) { return [this, id] { return MainWindowEnabled(id, Inputs()).value_or(true); }; };
   auto add = [&](uint16_t id, std::function<void()> worker) { commands_.Add(id, std::move(worker), enabled(id)); };
   add(cmd::kNew, [this] { OpenFile(std::nullopt); });
   add(cmd::kOpen, [this] {
+    ExecutableReleased released;
     std::optional<std::string> chosen = chooseOpenFile ? chooseOpenFile() : AskForFileToOpen();
     if (!chosen)
       return;
@@ -124,6 +194,87 @@ void cMainWindow::RegisterCommands() {
     if (core_.Debugging())
       core_.StartPollTimer();
   });
+  auto watchPane = [this]() -> cWatchPane * {
+    auto *frame = dynamic_cast<cFrame *>(PaneFrame(DebugPane::Watch));
+    return frame ? dynamic_cast<cWatchPane *>(frame->Pane()) : nullptr;
+  };
+  add(cmd::kClearWatches, [watchPane] {
+    if (cWatchPane *pane = watchPane())
+      pane->Clear();
+  });
+  add(cmd::kUpdateWatches, [this, watchPane] {
+    cWatchPane *pane = watchPane();
+    if (!pane)
+      return;
+    core_.StopPollTimer();
+    // Reading the board: a failure is the guarded command's to report, the
+    // poll goes on either way.
+    struct PollAgain {
+      MainWindowCore &core;
+      ~PollAgain() {
+        if (core.Debugging())
+          core.StartPollTimer();
+      }
+    } pollAgain{core_};
+    if (settings_.comm.useTcp) {
+      ReadWatchValuesTcp();
+      pane->StoreValues(CurrentWatchResults.count, CurrentWatchResults.bytes.data(), CurrentWatchResults.bytes.size());
+    }
+    pane->ShowValues(ProgramCounterOf(tsw::ProgramFrame()));
+    BringToFront(PaneFrame(DebugPane::Watch));
+  });
+  add(cmd::kAddWatch, [this, watchPane] {
+    if (!module_)
+      return;
+    ShowPane(DebugPane::Watch);
+    cWatchPane *pane = watchPane();
+    if (!pane)
+      return;
+    std::string proposed;
+    if (auto *frame = dynamic_cast<cEditFrame *>(activeSubWindow()))
+      if (auto *edit = dynamic_cast<cTextEdit *>(frame->View()))
+        proposed = edit->Core().GetSelectionText().value_or("");
+    const bool tcp = settings_.comm.useTcp;
+    auto listChanged = [tcp] {
+      if (tcp)
+        NotifyWatchListChangedTcp();
+    };
+    core_.StopPollTimer();
+    struct PollAgain {
+      MainWindowCore &core;
+      ~PollAgain() {
+        if (core.Debugging())
+          core.StartPollTimer();
+      }
+    } pollAgain{core_};
+    WatchDialogResult chosen = RunWatchDialog(*module_, this, pane->Watches(), pane->History(), proposed, listChanged);
+    if (chosen.end != WatchDialogEnd::Text)
+      return;
+    const ADDR24 pc = ProgramCounterOf(tsw::ProgramFrame());
+    if (tcp) {
+      ReadWatchValuesTcp();
+      pane->StoreValues(CurrentWatchResults.count, CurrentWatchResults.bytes.data(), CurrentWatchResults.bytes.size());
+    }
+    pane->ShowValues(pc);
+    bool watched = false;
+    for (const std::string &text : pane->Watches().Expressions())
+      watched = watched || text == chosen.text;
+    if (!watched) {
+      PutInFront(pane->History(), chosen.text);
+      pane->EvaluateOnce(chosen.text, pc);
+      listChanged();
+    }
+  });
+  add(cmd::kDisplayOptions, [this] {
+    if (module_)
+      RunDisplayOptionsDialog(*module_, this, settings_, SystemChoosers(settings_),
+                              [this] { NotifyDisplayOptionsChanged(); });
+  });
+  // New editor options reach every open editor at once.
+  add(cmd::kEditorOptions, [this] {
+    if (module_ && RunEditorOptionsDialog(*module_, this, settings_.editor))
+      NotifyDisplayOptionsChanged();
+  });
   add(cmd::kDumpDialog, [this] {
     if (!module_)
       return;
@@ -136,6 +287,8 @@ void cMainWindow::RegisterCommands() {
       ShowDumpAtAddress(at, length, &out);
       return true;
     };
+    actions.flashSize = GetFlashSize();
+    actions.copyFlash = [](const std::string &file) { CopyFlashToFile(file, GetFlashSize()); };
     core_.StopPollTimer();
     RunDumpDialog(*module_, this, dumpState_, actions);
     if (core_.Debugging())

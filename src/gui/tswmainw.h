@@ -46,6 +46,8 @@ public:
 
   MainWindowCore &Core() { return core_; }
   const Settings &SettingsInUse() const { return settings_; }
+  // For those that switch a setting off when it cannot be served.
+  Settings &SettingsToChange() { return settings_; }
   // The build and load flags; the workers run once a target is given.
   BuildState &Build() { return build_; }
   BuildCommands *Builds() { return builds_.get(); }
@@ -106,10 +108,19 @@ public:
   // Writes the settings, with the main frame's placement.
   std::function<void()> saveSettings;
 
+  // The display options changed: every editor takes its fonts and colours
+  // from the settings again.
+  void NotifyDisplayOptionsChanged() { emit DisplayOptionsChanged(); }
+
 signals:
+  void DisplayOptionsChanged();
   // A document's modified state changed; delivered queued, as a document
   // changes it from deep inside an edit.
   void ModifiedChanged(bool modified);
+
+protected:
+  // The system's colours changed: the panes that use them follow.
+  void changeEvent(QEvent *event) override;
 
 private:
   void RegisterCommands();

@@ -150,9 +150,14 @@ std::string cWatchList::FormatWatch(cWatch &watch, ADDR24 pc) {
   const bool inOtherFunction =
       watch.scope == 1 && (!cachedScope_ || !SameAddress(cachedScope_->functionStart, watch.functionStart));
   if (watch.compiled && !inOtherFunction) {
-    // Over TCP/IP the list's values came in one block already.
-    status = services_->UsesTcp() ? uint8_t(gui::WatchStatus::kValue)
-                                  : services_->Evaluate(watch.fragment, watch.result);
+    // Over TCP/IP the list's values came in one block already; a watch of
+    // its own would need a request the link does not make.
+    if (watch.tcp)
+      status = uint8_t(gui::WatchStatus::kNotAvailable);
+    else if (services_->UsesTcp())
+      status = uint8_t(gui::WatchStatus::kValue);
+    else
+      status = services_->Evaluate(watch.fragment, watch.result);
   }
   const gui::WatchResult result = gui::DecodeWatchResult(watch.result);
   if (status == uint8_t(gui::WatchStatus::kValue) && watch.typeText.empty()) {

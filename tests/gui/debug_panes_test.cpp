@@ -127,6 +127,23 @@ TEST_F(DebugPanes, OpenedPanesShowTheStoppedProgramAndFollowItsSteps) {
   EXPECT_TRUE(notifier.boxes.empty());
 }
 
+TEST_F(DebugPanes, TheWatchCommandsUpdateAndClearTheWatchPane) {
+  StopAtTheStart();
+  Command(cmd::kShowWatch);
+  auto *watch = Pane<cWatchPane>(DebugPane::Watch);
+  ASSERT_NE(watch, nullptr);
+  const size_t before = watch->Lines().size();
+  Command(cmd::kUpdateWatches);
+  const std::vector<std::string> lines = watch->Lines();
+  const std::vector<std::string> place = PcLocationLines(MakeAddr24(0, 0x4100), products.FindSourceForAddress(MakeAddr24(0, 0x4100)));
+  ASSERT_EQ(lines.size(), before + place.size()) << "the place of the pc, and no watch yet";
+  EXPECT_EQ(std::vector<std::string>(lines.end() - place.size(), lines.end()), place);
+  EXPECT_TRUE(window.PollTimerRunning()) << "polling again after the update";
+  Command(cmd::kClearWatches);
+  EXPECT_TRUE(watch->Lines().empty());
+  EXPECT_TRUE(notifier.boxes.empty());
+}
+
 TEST_F(DebugPanes, TheStatementWhereTheProgramStandsIsMarkedInItsEditor) {
   StopAtTheStart();
   auto marked = [](cTextEdit &edit, gui::TextPos at) {

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@
 #include "qt_fixture.h"
 #include "shell_fakes.h"
 #include "support/buildbin.h"
+#include "support/tempdir.h"
 
 namespace tsw {
 namespace {
@@ -137,6 +140,88 @@ TEST_F(DumpDialogTest, AnAddressGoesToThePaneOrWithALengthIntoAFile) {
   ASSERT_EQ(notifier.boxes.size(), 2u);
   EXPECT_EQ(notifier.boxes[1].text, "Cannot create '/no/such/dir/x.txt'.");
   EXPECT_FALSE(Run([](QDialog &) {})) << "a cancel dumps nothing";
+}
+
+TEST(FlashCopyTest, TheWholeFlashGoesInBlocksAndAFailedWriteStopsTheCopy) {
+  struct Case {
+    const char *what;
+    uint32_t flashSize;
+    int failingWrite; // 0: none
+    std::vector<uint32_t> blocks; // the sizes written
+    bool failed;
+  };
+  const Case cases[] = {
+      {"256 KB", 256 * 1024, 0, std::vector<uint32_t>(64, 4096), false},
+      {"a short last block", 5000, 0, {4096, 904}, false},
+      {"the third write fails", 5 * 4096, 3, {4096, 4096}, true},
+      {"no flash", 0, 0, {}, false},
+  };
+  for (const Case &c : cases) {
+    std::vector<uint32_t> reads, written, progress;
+    FlashCopy copy;
+    copy.read = [&](uint32_t physical, uint32_t count, uint8_t *out) {
+      reads.push_back(physical);
+      std::fill(out, out + count, uint8_t(physical >> 12));
+    };
+    copy.write = [&](const uint8_t *bytes, uint32_t count) {
+      if (int(written.size()) + 1 == c.failingWrite) {
+        errno = ENOSPC;
+        return false;
+      }
+      EXPECT_EQ(bytes[0], uint8_t(written.size())) << c.what << ": the block read is the block written";
+      written.push_back(count);
+      return true;
+    };
+    copy.progress = [&](uint32_t done, uint32_t total) {
+      EXPECT_EQ(total, c.flashSize);
+      progress.push_back(done);
+    };
+    const int error = CopyFlash(c.flashSize, copy);
+    EXPECT_EQ(written, c.blocks) << c.what;
+    EXPECT_EQ(error != 0, c.failed) << c.what;
+    if (c.failed) {
+      EXPECT_EQ(error, ENOSPC) << c.what;
+    }
+    for (size_t i = 0; i < reads.size(); ++i)
+      EXPECT_EQ(reads[i], i * 4096) << c.what;
+    ASSERT_EQ(progress.size(), written.size()) << c.what;
+    if (!c.failed && !progress.empty()) {
+      EXPECT_EQ(progress.back(), c.flashSize) << c.what;
+    }
+  }
+}
+
+TEST_F(DumpDialogTest, TheFlashChoiceFillsTheLengthAsksBeforeOverwritingAndCopies) {
+  std::vector<std::string> copied;
+  actions.flashSize = 0x40000;
+  actions.copyFlash = [&](const std::string &file) { copied.push_back(file); };
+  testing::TempDir dir;
+  const std::string existing = dir.Write("flash.bin", "old");
+  notifier.answers = {plat::IDCANCEL, plat::IDOK};
+  for (int round = 0; round < 2; ++round)
+    Run([&](QDialog &d) {
+      auto *flash = Get<QRadioButton>(d, 111);
+      ASSERT_TRUE(flash->isEnabled());
+      flash->click();
+      EXPECT_TRUE(Get<QCheckBox>(d, 103)->isChecked());
+      EXPECT_EQ(Get<QLineEdit>(d, 105)->text(), "262144");
+      EXPECT_FALSE(Get<QLineEdit>(d, 105)->isEnabled()) << "the flash has its own length";
+      // Back to an address form: the flash's length goes again.
+      Get<QRadioButton>(d, 108)->click();
+      EXPECT_FALSE(Get<QCheckBox>(d, 103)->isChecked());
+      EXPECT_EQ(Get<QLineEdit>(d, 105)->text(), "");
+      flash->click();
+      Get<QComboBox>(d, 104)->setEditText(QString::fromStdString(existing));
+      Ok(d);
+      EXPECT_FALSE(d.isVisible());
+    });
+  ASSERT_EQ(notifier.boxes.size(), 2u);
+  EXPECT_EQ(notifier.boxes[0].text, existing + " Exists. Overwrite?");
+  EXPECT_EQ(copied, std::vector<std::string>{existing}) << "copied only after the user agreed";
+  EXPECT_TRUE(shown.empty());
+
+  actions.copyFlash = nullptr;
+  Run([](QDialog &d) { EXPECT_FALSE(Get<QRadioButton>(d, 111)->isEnabled()) << "no copy without a board to read"; });
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "gui/tswapp.h"
 
+#include "gui/exelock.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
@@ -65,12 +67,16 @@ protected:
 TEST_F(Ide, TheStartUpLoadLooksForTheBoardReportsItsAbsenceAndStartUpGoesOn) {
   bool started = false;
   std::string mode;
+  bool held = false;
   Run({}, [&](tswApp &) {
     started = true;
+    held = ExecutableLocked();
     mode = Shell().statusBar->Model().Text(StatusField::Mode);
   });
   EXPECT_TRUE(started);
   EXPECT_EQ(mode, "Edit");
+  EXPECT_TRUE(held) << "the running IDE holds its executable";
+  EXPECT_FALSE(ExecutableLocked()) << "let go of at the end";
   ASSERT_FALSE(board.opened.empty()) << "the load step went to the serial port";
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{kNoBoardReport}) << "reported once, as a link failure";
 }

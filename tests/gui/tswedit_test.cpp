@@ -1,5 +1,7 @@
 #include "gui/tswedit.h"
 
+#include "gui/exelock.h"
+
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -55,6 +57,7 @@ class ScriptedSaveDialog : public SaveNameDialog {
 public:
   std::optional<std::string> Ask(QWidget *, const std::string &current) override {
     asked.push_back(current);
+    lockedWhileAsked.push_back(ExecutableLocked());
     if (answers.empty())
       return std::nullopt;
     std::optional<std::string> answer = answers.front();
@@ -63,6 +66,18 @@ public:
   }
   std::deque<std::optional<std::string>> answers;
   std::vector<std::string> asked;
+  std::vector<bool> lockedWhileAsked;
+};
+
+// The system's disk, noting whether the executable was held while a file
+// was written.
+class LockNotingDisk : public gui::SaveFileOps {
+public:
+  int64_t Write(int fd, const char *bytes, size_t count) override {
+    lockedWhileWritten.push_back(ExecutableLocked());
+    return gui::SaveFileOps::Write(fd, bytes, count);
+  }
+  std::vector<bool> lockedWhileWritten;
 };
 
 // A disk that takes nothing.
@@ -483,6 +498,27 @@ TEST_F(EditorTest, UntitledSaveAsksForANameAndTakesIt) {
   EXPECT_EQ(dir.Read("named.c"), "xnew text");
   EXPECT_TRUE(edit.ShowsFile(dir / "named.c"));
   EXPECT_EQ(dialog.asked, (std::vector<std::string>{"", ""}));
+}
+
+TEST_F(EditorTest, TheExecutableIsReleasedWhileAFileIsChosenOrWrittenAndHeldAgainAfter) {
+  LockNotingDisk disk;
+  fileOps = &disk;
+  cTextEdit &titled = Open(dir.Write("held.c", "text"));
+  cTextEdit &other = OpenText("new");
+  for (bool heldBefore : {true, false}) {
+    heldBefore ? LockExecutable() : UnlockExecutable();
+    disk.lockedWhileWritten.clear();
+    dialog.lockedWhileAsked.clear();
+    titled.Core().InsertText(0, "x");
+    EXPECT_TRUE(titled.Save());
+    dialog.answers = {dir / (heldBefore ? "a.c" : "b.c")};
+    EXPECT_TRUE(other.SaveAs());
+    EXPECT_EQ(dialog.lockedWhileAsked, std::vector<bool>{false});
+    ASSERT_FALSE(disk.lockedWhileWritten.empty());
+    EXPECT_EQ(std::count(disk.lockedWhileWritten.begin(), disk.lockedWhileWritten.end(), true), 0);
+    EXPECT_EQ(ExecutableLocked(), heldBefore) << "taken again only when it was held";
+  }
+  UnlockExecutable();
 }
 
 TEST_F(EditorTest, SaveAsLeavesTheRingAndTheOtherViewsKeepTheirDocument) {

@@ -352,5 +352,21 @@ TEST_F(WatchPane, ANewCompileCompilesTheWatchesAgainAndClearEmptiesTheLists) {
   EXPECT_TRUE(pane.Lines().empty());
 }
 
+TEST_F(WatchPane, AnExpressionEvaluatedOnceLeavesALineAndNoWatch) {
+  cDebugInfo info;
+  info.Watches().Insert(-1, "kept");
+  services.records["kept"] = Record(2, 2, 0, 1);
+  services.records["x * 2"] = Record(2, 2, 0, 84);
+  cWatchPane pane(host, [&] { return &info; }, services, kInMain);
+  const uint16_t areaAfterWatches = services.area;
+  const size_t rows = pane.Lines().size();
+  pane.EvaluateOnce("x * 2", kInMain);
+  ASSERT_EQ(pane.Lines().size(), rows + 1);
+  EXPECT_EQ(pane.Lines().back(), Padded("x * 2", 30) + " " + Padded("int", 16) + " " + Padded("84 (0x0054)", 29));
+  EXPECT_EQ(services.area, areaAfterWatches) << "its fragment is given back";
+  EXPECT_EQ(info.Watches().Expressions(), std::vector<std::string>{"kept"});
+  EXPECT_TRUE(info.Watches().At(0).compiled) << "the watches before it keep their fragments";
+}
+
 } // namespace
 } // namespace tsw::testing

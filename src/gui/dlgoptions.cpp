@@ -1,0 +1,204 @@
+#include "gui/dlgoptions.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QListWidget>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+
+#include "gui/resbuilder.h"
+#include "gui/settings.h"
+
+namespace tsw {
+namespace {
+
+constexpr const char *kEditorOptionsTemplate = "DIALOG_EDOPT";
+constexpr uint32_t kOkId = 1, kCancelId = 2, kHelpId = 123;
+constexpr uint32_t kTabsId = 101, kAutoIndentId = 102, kTrailingId = 103;
+constexpr const char *kDisplayOptionsTemplate = "DIALOG_DISPOPT";
+constexpr uint32_t kKindsId = 101, kItemsId = 102;
+
+std::vector<DisplayItem> CommonItems() {
+  return {{"Font", true, ColorRole::kForeground},
+          {"Background Color", false, ColorRole::kBackground},
+          {"Foreground Color", false, ColorRole::kForeground},
+          {"Selection Bg", false, ColorRole::kSelectionBg},
+          {"Selection Fg", false, ColorRole::kSelectionFg}};
+}
+
+std::vector<DisplayItem> CommonItemsAnd(std::initializer_list<DisplayItem> more) {
+  std::vector<DisplayItem> items = CommonItems();
+  items.insert(items.end(), more);
+  return items;
+}
+
+// Colours are kept red in the low byte.
+QColor ToQColor(uint32_t rgb) { return QColor(int(rgb & 0xFF), int(rgb >> 8 & 0xFF), int(rgb >> 16 & 0xFF)); }
+uint32_t FromQColor(const QColor &c) { return uint32_t(c.red()) | uint32_t(c.green()) << 8 | uint32_t(c.blue()) << 16; }
+
+template <class W> W *Control(QWidget &dialog, uint32_t id) { return dynamic_cast<W *>(FindControl(dialog, id)); }
+
+} // namespace
+
+void ApplyEditorOptions(EditorSettings &editor, bool autoIndent, bool removeTrailingWhitespace,
+                        const std::string &tabText) {
+  editor.autoIndent = autoIndent;
+  editor.removeTrailingWhitespace = removeTrailingWhitespace;
+  char *end = nullptr;
+  errno = 0;
+  const long tabs = std::strtol(tabText.c_str(), &end, 10);
+  if (end != tabText.c_str() && errno == 0 && tabs >= 1 && tabs <= std::numeric_limits<uint16_t>::max())
+    editor.tabs = uint16_t(tabs);
+}
+
+const std::vector<DisplayKind> &DisplayKinds() {
+  static const std::vector<DisplayKind> kinds = {
+      {"Editor", PaneKind::kEditor, CommonItems()},
+      {"Error Editor", PaneKind::kErrorEditor, CommonItems()},
+      {"Debug Editor", PaneKind::kDebugEditor,
+       CommonItemsAnd({{"Execution Bg", false, ColorRole::kExecutionCursorBg},
+                       {"Execution Fg", false, ColorRole::kExecutionCursorFg},
+                       {"Breakpoint Bg", false, ColorRole::kBreakpointBg},
+                       {"Breakpoint Fg", false, ColorRole::kBreakpointFg}})},
+      {"Message", PaneKind::kMessage,
+       CommonItemsAnd({{"Highlight Bg", false, ColorRole::kCurrentMessageBg},
+                       {"Highlight Fg", false, ColorRole::kCurrentMessageFg}})},
+      {"Watch", PaneKind::kWatch, CommonItems()},
+      {"Stdio", PaneKind::kStdio, CommonItems()},
+      {"Assembly", PaneKind::kAssembly, CommonItems()},
+      {"Register", PaneKind::kRegister, CommonItems()},
+      {"Stack", PaneKind::kStack, CommonItems()},
+      {"Library Lookup", PaneKind::kLibraryLookup, CommonItems()},
+      {"Dump", PaneKind::kDump,
+       {{"Font", true, ColorRole::kForeground},
+        {"Background Color", false, ColorRole::kBackground},
+        {"Foreground Color", false, ColorRole::kForeground}}},
+  };
+  return kinds;
+}
+
+DisplayChoosers SystemChoosers(Settings &settings) {
+  DisplayChoosers choosers;
+  choosers.font = [](QWidget *parent, const FontSetting &current) -> std::optional<FontSetting> {
+    QFont initial;
+    if (!current.faceName.empty())
+      initial.setFamily(QString::fromStdString(current.faceName));
+    if (current.height != 0)
+      initial.setPixelSize(current.height < 0 ? -current.height : current.height);
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, parent, QString(), QFontDialog::MonospacedFonts);
+    if (!ok)
+      return std::nullopt;
+    FontSetting chosen = current;
+    chosen.faceName = font.family().toStdString().substr(0, FontSetting::kFaceNameSize - 1);
+    chosen.height = -(font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize());
+    chosen.weight = font.bold() ? 700 : 400;
+    chosen.pitchAndFamily = FontSetting::kFixedPitch;
+    return chosen;
+  };
+  choosers.color = [&settings](QWidget *parent, uint32_t current) -> std::optional<uint32_t> {
+    auto &custom = settings.environment.customColors;
+    for (size_t i = 0; i < custom.size(); ++i)
+      QColorDialog::setCustomColor(int(i), ToQColor(custom[i]));
+    const QColor color = QColorDialog::getColor(ToQColor(current), parent);
+    // The dialog's custom colours are the user's, chosen or not.
+    for (size_t i = 0; i < custom.size(); ++i)
+      custom[i] = FromQColor(QColorDialog::customColor(int(i)));
+    if (!color.isValid())
+      return std::nullopt;
+    return FromQColor(color);
+  };
+  return choosers;
+}
+
+void RunDisplayOptionsDialog(const LanguageModule &module, QWidget *parent, Settings &settings,
+                             const DisplayChoosers &choosers, const std::function<void()> &changed) {
+  std::unique_ptr<QWidget> made = LoadDialogTemplate(module, kDisplayOptionsTemplate, parent, nullptr);
+  auto *dialog = dynamic_cast<QDialog *>(made.get());
+  auto *kinds = dialog ? Control<QListWidget>(*dialog, kKindsId) : nullptr;
+  auto *items = dialog ? Control<QListWidget>(*dialog, kItemsId) : nullptr;
+  if (!kinds || !items)
+    return;
+  const std::vector<DisplayKind> &table = DisplayKinds();
+  for (const DisplayKind &kind : table)
+    kinds->addItem(kind.name);
+  auto fillItems = [=, &table] {
+    items->clear();
+    const int row = kinds->currentRow();
+    if (row < 0)
+      return;
+    for (const DisplayItem &item : table[size_t(row)].items)
+      items->addItem(item.name);
+    items->setCurrentRow(0);
+  };
+  QObject::connect(kinds, &QListWidget::currentRowChanged, dialog, fillItems);
+  kinds->setCurrentRow(0);
+  fillItems();
+  if (auto *help = Control<QPushButton>(*dialog, kHelpId))
+    help->setEnabled(false);
+  // OK chooses; only Cancel ends the dialog.
+  if (auto *ok = Control<QPushButton>(*dialog, kOkId))
+    QObject::connect(ok, &QPushButton::clicked, dialog, [&] {
+      const int kindRow = kinds->currentRow(), itemRow = items->currentRow();
+      if (kindRow < 0 || itemRow < 0)
+        return;
+      const DisplayKind &kind = table[size_t(kindRow)];
+      const DisplayItem &item = kind.items[size_t(itemRow)];
+      PaneSettings &pane = settings.Pane(kind.kind);
+      if (item.isFont) {
+        if (choosers.font)
+          if (std::optional<FontSetting> font = choosers.font(dialog, pane.font))
+            pane.font = *font;
+        // Shown again either way, as a cancelled font dialog may still
+        // have changed what the system shows.
+        if (changed)
+          changed();
+        return;
+      }
+      ColorSetting &pair = pane.Color(item.role);
+      if (!choosers.color)
+        return;
+      if (std::optional<uint32_t> color = choosers.color(dialog, pair.color)) {
+        pair.color = *color;
+        pair.useDefault = 0;
+        if (changed)
+          changed();
+      }
+    });
+  if (auto *cancel = Control<QPushButton>(*dialog, kCancelId))
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  dialog->exec();
+}
+
+bool RunEditorOptionsDialog(const LanguageModule &module, QWidget *parent, EditorSettings &editor) {
+  std::unique_ptr<QWidget> made = LoadDialogTemplate(module, kEditorOptionsTemplate, parent, nullptr);
+  auto *dialog = dynamic_cast<QDialog *>(made.get());
+  auto *tabs = dialog ? Control<QLineEdit>(*dialog, kTabsId) : nullptr;
+  auto *indent = dialog ? Control<QCheckBox>(*dialog, kAutoIndentId) : nullptr;
+  auto *trailing = dialog ? Control<QCheckBox>(*dialog, kTrailingId) : nullptr;
+  if (!tabs || !indent || !trailing)
+    return false;
+  tabs->setText(QString::number(editor.tabs));
+  indent->setChecked(editor.autoIndent);
+  trailing->setChecked(editor.removeTrailingWhitespace);
+  // Help comes with the help viewer.
+  if (auto *help = Control<QPushButton>(*dialog, kHelpId))
+    help->setEnabled(false);
+  if (auto *ok = Control<QPushButton>(*dialog, kOkId))
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+  if (auto *cancel = Control<QPushButton>(*dialog, kCancelId))
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  if (dialog->exec() != QDialog::Accepted)
+    return false;
+  ApplyEditorOptions(editor, indent->isChecked(), trailing->isChecked(), tabs->text().toStdString());
+  return true;
+}
+
+} // namespace tsw

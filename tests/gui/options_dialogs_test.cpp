@@ -1,0 +1,161 @@
+#include "gui/dlgoptions.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "foundation/langmodule.h"
+#include "gui/resbuilder.h"
+#include "gui/settings.h"
+#include "qt_fixture.h"
+#include "support/buildbin.h"
+
+namespace tsw {
+namespace {
+
+TEST(EditorOptions, TheTabWidthIsTakenOnlyFromOne) {
+  const std::pair<const char *, uint16_t> cases[] = {{"4", 4},   {"12x", 12}, {"0", 3},     {"-3", 3},
+                                                     {"abc", 3}, {"", 3},     {"70000", 3}, {" 8", 8}};
+  for (auto [text, tabs] : cases) {
+    EditorSettings editor{3, false, false};
+    ApplyEditorOptions(editor, true, true, text);
+    EXPECT_EQ(editor.tabs, tabs) << text;
+    EXPECT_TRUE(editor.autoIndent);
+    EXPECT_TRUE(editor.removeTrailingWhitespace);
+  }
+}
+
+class EditorOptionsDialog : public testing::QtSuite {
+protected:
+  static void SetUpTestSuite() {
+    testing::QtSuite::SetUpTestSuite();
+    std::string error;
+    module_ = LanguageModule::Load("ENGLISH.DLL", testing::BuildBin(), &error).release();
+    ASSERT_NE(module_, nullptr) << error;
+  }
+  static void TearDownTestSuite() {
+    delete module_;
+    module_ = nullptr;
+    testing::QtSuite::TearDownTestSuite();
+  }
+  bool Run(const std::function<void(QDialog &)> &user) {
+    QTimer::singleShot(0, [user] {
+      auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      user(*dialog);
+      if (dialog->isVisible())
+        dialog->reject();
+    });
+    return RunEditorOptionsDialog(*module_, nullptr, editor);
+  }
+  template <class W> static W *Get(QDialog &d, uint32_t id) { return dynamic_cast<W *>(FindControl(d, id)); }
+
+  EditorSettings editor{3, true, false};
+  static inline LanguageModule *module_ = nullptr;
+};
+
+TEST_F(EditorOptionsDialog, OkStoresTheControlsAndCancelNothing) {
+  auto change = [](QDialog &d) {
+    EXPECT_EQ(Get<QLineEdit>(d, 101)->text(), "3");
+    EXPECT_TRUE(Get<QCheckBox>(d, 102)->isChecked());
+    EXPECT_FALSE(Get<QCheckBox>(d, 103)->isChecked());
+    Get<QLineEdit>(d, 101)->setText("8");
+    Get<QCheckBox>(d, 102)->setChecked(false);
+    Get<QCheckBox>(d, 103)->setChecked(true);
+  };
+  EXPECT_FALSE(Run([&](QDialog &d) {
+    change(d);
+    Get<QPushButton>(d, 2)->click();
+  }));
+  EXPECT_EQ(editor.tabs, 3);
+  EXPECT_TRUE(editor.autoIndent);
+  EXPECT_TRUE(Run([&](QDialog &d) {
+    change(d);
+    Get<QPushButton>(d, 1)->click();
+  }));
+  EXPECT_EQ(editor.tabs, 8);
+  EXPECT_FALSE(editor.autoIndent);
+  EXPECT_TRUE(editor.removeTrailingWhitespace);
+}
+
+TEST(DisplayOptions, ElevenKindsEachWithItsItems) {
+  const std::vector<DisplayKind> &kinds = DisplayKinds();
+  ASSERT_EQ(kinds.size(), 11u);
+  std::map<std::string, size_t> counts;
+  for (const DisplayKind &kind : kinds)
+    counts[kind.name] = kind.items.size();
+  EXPECT_EQ(counts["Editor"], 5u);
+  EXPECT_EQ(counts["Debug Editor"], 9u);
+  EXPECT_EQ(counts["Message"], 7u);
+  EXPECT_EQ(counts["Dump"], 3u);
+  EXPECT_EQ(counts["Library Lookup"], 5u);
+}
+
+class DisplayOptionsDialog : public EditorOptionsDialog {
+protected:
+  void Run(const std::function<void(QDialog &)> &user) {
+    QTimer::singleShot(0, [user] {
+      auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      user(*dialog);
+      if (dialog->isVisible())
+        dialog->reject();
+    });
+    RunDisplayOptionsDialog(*module_, nullptr, settings, choosers, [this] { ++changes; });
+  }
+  Settings settings{"test", "/tmp/"};
+  DisplayChoosers choosers;
+  int changes = 0;
+};
+
+TEST_F(DisplayOptionsDialog, EachOkChoosesTheSelectedItemAndTheDialogStaysUntilCancel) {
+  std::vector<uint32_t> offered;
+  choosers.color = [&](QWidget *, uint32_t current) -> std::optional<uint32_t> {
+    offered.push_back(current);
+    return offered.size() == 1 ? std::optional<uint32_t>(0x123456) : std::nullopt;
+  };
+  int fontsAsked = 0;
+  choosers.font = [&](QWidget *, const FontSetting &) -> std::optional<FontSetting> {
+    ++fontsAsked;
+    return std::nullopt;
+  };
+  settings.Pane(PaneKind::kMessage).Color(ColorRole::kCurrentMessageBg) = {1, 0x00FF00};
+  const FontSetting dumpFont = settings.Pane(PaneKind::kDump).font;
+  Run([](QDialog &d) {
+    auto *kinds = Get<QListWidget>(d, 101);
+    auto *items = Get<QListWidget>(d, 102);
+    EXPECT_EQ(kinds->currentRow(), 0);
+    EXPECT_EQ(items->count(), 5) << "the editor's items first";
+    kinds->setCurrentRow(3); // Message
+    ASSERT_EQ(items->count(), 7);
+    EXPECT_EQ(items->currentRow(), 0) << "a new kind selects its first item";
+    items->setCurrentRow(5); // Highlight Bg
+    Get<QPushButton>(d, 1)->click();
+    EXPECT_TRUE(d.isVisible()) << "OK only chooses";
+    Get<QPushButton>(d, 1)->click(); // cancelled in the chooser this time
+    kinds->setCurrentRow(10); // Dump
+    items->setCurrentRow(0);  // Font
+    Get<QPushButton>(d, 1)->click();
+    Get<QPushButton>(d, 2)->click();
+  });
+  const ColorSetting &pair = settings.Pane(PaneKind::kMessage).Color(ColorRole::kCurrentMessageBg);
+  EXPECT_EQ(offered, (std::vector<uint32_t>{0x00FF00, 0x123456}));
+  EXPECT_EQ(pair.color, 0x123456u);
+  EXPECT_EQ(pair.useDefault, 0u) << "a chosen colour is no default any more";
+  EXPECT_EQ(fontsAsked, 1);
+  EXPECT_EQ(settings.Pane(PaneKind::kDump).font.faceName, dumpFont.faceName);
+  EXPECT_EQ(changes, 2) << "after the chosen colour, and after the font dialog however it ended";
+}
+
+} // namespace
+} // namespace tsw
