@@ -184,6 +184,10 @@ TEST_F(FunctionBodyCompile, DefinitionsAgreeWithTheirPrototypes) {
       {"a second prototype without ...", "int f(int a, ...);\nint f(int a);", "473"},
       {"a prototype without a body", "int f(int a);\nint f(long a);", "471"},
       {"no prototype: the definition records the list", "int f(int a) { return a; }\nint f(int a);", nullptr},
+      {"void after a parameter", "int f(int a, void);", "706"},
+      {"void before two parameters", "int f(void, int a, int b);", "706"},
+      {"a lone void is no parameter", "int f(void);\nint f() { return 1; }\nint g(void) { return f(); }",
+       nullptr},
   };
   for (const Case &c : cases) {
     CompileAlone(std::string("#nodebug\n") + c.program);
