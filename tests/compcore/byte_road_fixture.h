@@ -95,12 +95,14 @@ public:
   bool FullDuplex() override { return fullDuplex; }
   bool UseTcp() override { return useTcp; }
   void PulseKernelFlag(uint16_t which) override { pulses.push_back(which); }
+  void SynchronizeDebugKernel() override { ++synchronized; }
 
   std::vector<uint8_t> memory = std::vector<uint8_t>(kPhysicalMask + 1, 0);
   std::vector<Run> writes, blocks, tcp;
   std::vector<uint32_t> readAddresses;
   std::vector<uint16_t> pulses;
   int reads = 0;
+  int synchronized = 0;
   bool fullDuplex = true;
   bool useTcp = false;
 };

@@ -60,12 +60,15 @@ const MarkedProgram kPrograms[] = {
     {"a structure result",
      "struct P { int x, y, z; };\n"
      "struct P q;\n"
-     "struct P shift(int k, struct P p) { p.x += k; p.z -= k; return p; }\n",
+     "struct P shift(int k, struct P p) { p.x += k; p.z -= k; return p; }\n"
+     "struct P again(struct P p) { return shift(1, p); }\n",
      "  struct P r;\n"
      "  q.x = 4;\n  q.y = 5;\n  q.z = 7;\n"
      "  r = shift(2, q);\n"
-     "  MARK(0) = r.x;\n  MARK(1) = r.y;\n  MARK(2) = r.z;\n  MARK(3) = q.x;\n",
-     {6, 5, 5, 4}},
+     "  MARK(0) = r.x;\n  MARK(1) = r.y;\n  MARK(2) = r.z;\n  MARK(3) = q.x;\n"
+     "  r = again(r);\n"
+     "  MARK(4) = r.x;\n  MARK(5) = r.z;\n",
+     {6, 5, 5, 4, 7, 4}},
     {"through pointers declared with their parameter types",
      "long twice(long v) { return v * 2; }\n"
      "int sub(int a, int b) { return a - b; }\n"

@@ -3,6 +3,7 @@
 #include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_macro.h"
+#include "compcore/common/cc_session.h"
 
 #include <algorithm>
 
@@ -198,6 +199,7 @@ void ParseOriginDirective(int32_t kind, EmitCache *cache) {
     made->name = name;
     made->kind = kind;
     made->cache = cache;
+    made->ofProgram = !BiosCompileFlag();
     record = State().current = made.get();
     State().table.push_back(std::move(made));
     ParseNewOrigin(*record);
@@ -237,22 +239,35 @@ OriginDirective *AddImplicitOrigin(const std::string &name, EmitCache *cache, AD
   made->start = made->resume = start;
   made->size = size;
   made->implicit = true;
+  made->ofProgram = !BiosCompileFlag();
   OriginDirective *record = made.get();
   State().table.push_back(std::move(made));
   ActivateOrigin(record);
   return record;
 }
 
-void DropImplicitOrigins() {
+namespace {
+
+void DropOrigins(bool (*dropped)(const OriginDirective &)) {
   auto &table = State().table;
   for (auto &record : table)
-    if (record->implicit && record->cache && record->cache->AttachedOrigin() == record.get()) {
+    if (dropped(*record) && record->cache && record->cache->AttachedOrigin() == record.get()) {
       record->cache->Flush();
       record->cache->Attach(nullptr);
     }
-  std::erase_if(table, [](const std::unique_ptr<OriginDirective> &record) { return record->implicit; });
-  if (State().current && State().current->implicit)
+  std::erase_if(table, [&](const std::unique_ptr<OriginDirective> &record) { return dropped(*record); });
+  if (State().current && dropped(*State().current))
     State().current = nullptr;
+}
+
+} // namespace
+
+void DropImplicitOrigins() {
+  DropOrigins([](const OriginDirective &record) { return record.implicit; });
+}
+
+void DropProgramOrigins() {
+  DropOrigins([](const OriginDirective &record) { return record.ofProgram; });
 }
 
 void ClearOriginTable() {

@@ -28,6 +28,8 @@ struct OriginDirective {
   bool splitbin = false;
   // Made by the compile, not by a directive.
   bool implicit = false;
+  // Defined by a program compile: the next one defines it again.
+  bool ofProgram = false;
 };
 
 // The segment's lowest and highest address, by the direction its cache fills.
@@ -51,6 +53,9 @@ OriginDirective *AddImplicitOrigin(const std::string &name, EmitCache *cache, AD
 // Takes those origins away again (the processor changed to one whose
 // program places its code by directives); their caches are left without.
 void DropImplicitOrigins();
+// A program compile starts from the BIOS's origins: those the last program
+// compile defined are taken away, their caches left without.
+void DropProgramOrigins();
 // Detaches every cache and drops every record; the option caches are
 // forgotten.
 void ClearOriginTable();

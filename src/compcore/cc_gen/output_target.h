@@ -22,6 +22,9 @@ public:
   virtual bool UseTcp() = 0;
   // Asks the kernel to make its debug block readable (1) and releases it (2).
   virtual void PulseKernelFlag(uint16_t which) = 0;
+  // Brings a kernel that runs the last program to a stop, so that the
+  // program about to be compiled can be loaded in its place.
+  virtual void SynchronizeDebugKernel() = 0;
 };
 // How the board is asked for a physical address: root addresses plain,
 // the rest through the window.

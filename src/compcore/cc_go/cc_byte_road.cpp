@@ -380,6 +380,8 @@ void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_
   ResetBrkptTable();
   if (biosCompile)
     ClearOriginTable();
+  else
+    DropProgramOrigins();
   ClearWrittenBlockMap();
   Output().outputBits = CompileOutputBits(biosCompile, mode);
   Output().codeMode = CodeOutputMode::kProgram;

@@ -676,6 +676,8 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   info.timeStamp = TimeStampNow();
   if (bios)
     CountersAtBios() = LinkCountersNow();
+  else if (OutputTarget *board = CurrentOutputTarget())
+    board->SynchronizeDebugKernel();
   info.freeBase = MemoryMap().FreeAreaStart;
   info.freeTop = MemoryMap().DataTop;
   // The sectors the listing marks as written are the sectors sent.

@@ -141,6 +141,11 @@ void LinkOutputTarget::PulseKernelFlag(uint16_t which) {
     kernel_.pulseFlag(uint8_t(which));
 }
 
+void LinkOutputTarget::SynchronizeDebugKernel() {
+  if (kernel_.synchronize)
+    kernel_.synchronize();
+}
+
 const char *CompilerLinkHost::IsMacroDefined(const char *name) { return tsw::IsMacroDefined(name); }
 void CompilerLinkHost::ResetTargetCompileFlags() { tsw::ResetTargetCompileFlags(); }
 

@@ -21,6 +21,8 @@ namespace tsw {
 struct BoardKernelCalls {
   std::function<void()> connect;
   std::function<void(uint8_t value)> pulseFlag;
+  // Stops the kernel running the last program; unset, nothing is asked.
+  std::function<void()> synchronize = nullptr;
 };
 
 // The front end's board: target information, the identification block and
@@ -71,6 +73,7 @@ public:
   bool FullDuplex() override;
   bool UseTcp() override;
   void PulseKernelFlag(uint16_t which) override;
+  void SynchronizeDebugKernel() override;
 
 private:
   BoardKernelCalls kernel_;

@@ -637,6 +637,18 @@ TEST_F(DriverCompile, RootCodeReachingRootDataSendsTheBoardNothing) {
       << ::testing::PrintToString(records);
 }
 
+// A program compile first stops the kernel that runs the last program, so
+// that the new one can be loaded in its place.
+TEST_F(DriverCompile, AProgramCompileStopsTheRunningKernelFirst) {
+  shell.biosInfo = BiosInfoWithDataTop(0x1FF);
+  RecordingOutputTarget board;
+  AssembleCompiler({.shell = &shell, .messages = &messages, .codeTarget = &board});
+  ASSERT_EQ(CompileStage(true), 0);
+  ClearErrorList();
+  Compile("#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\nint f(void) { return 1; }\n");
+  EXPECT_EQ(board.synchronized, 1) << ::testing::PrintToString(Records());
+}
+
 // Extended-memory code ends on an even address: an odd end gets one zero.
 TEST_F(DriverCompile, ExtendedMemoryCodeEndsOnAnEvenAddress) {
   struct Case {

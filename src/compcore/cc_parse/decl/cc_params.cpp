@@ -73,7 +73,8 @@ int ParseParameterList() {
   ForgetParameterNames();
   int16_t storageClass = CodeGen().StaticFrame() ? kClassStaticLocal : kClassAutoLocal;
   int result = -1;
-  bool typed = false, untyped = false;
+  bool typed = false, untyped = false, voidSeen = false, voidWarned = false;
+  int parameters = 0;
   for (;;) {
     s.memberQualifier = kQualifierNone;
     s.constFlag = false;
@@ -91,7 +92,15 @@ int ParseParameterList() {
         CompileWarningTrivial<kMsgTypedAfterUntyped>();
       typed = true;
       DeclareDeclarators(baseType, storageClass, kLevelPrototypeParameters, false);
-      result = std::max(result, 1) + (IsPlainVoidDeclarator(baseType) ? 0 : 1);
+      // "void" stands alone: beside other parameters it is a mistake.
+      const bool plainVoid = IsPlainVoidDeclarator(baseType);
+      if (!voidWarned && ((plainVoid && parameters > 0) || voidSeen)) {
+        CompileWarningTrivial<kMsgVoidParameter>();
+        voidWarned = true;
+      }
+      voidSeen = voidSeen || plainVoid;
+      ++parameters;
+      result = std::max(result, 1) + (plainVoid ? 0 : 1);
     } else if (typed) {
       CompileWarningTrivial<kMsgUntypedAfterTyped>();
       DeclareDeclarators(kTypeInt, storageClass, kLevelPrototypeParameters, false);

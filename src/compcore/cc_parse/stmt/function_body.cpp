@@ -10,6 +10,7 @@
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_in/cc_lines.h"
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
@@ -23,6 +24,7 @@
 #include "compcore/cc_parse/stmt/stmt_return.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
 #include "compcore/cc_reloc/fixups.h"
+#include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_codegen.h"
 #include "foundation/msgnumbers.h"
@@ -136,6 +138,22 @@ void SelectFunctionCodeCache() {
   codegen.SelectCodeCache(codegen.CacheAddress(xmem ? OriginCache::kXmemCode : OriginCache::kRootCode));
 }
 
+// The debugger finds the function that holds an address in the list of
+// those compiled with debug code from the program or its libraries: the
+// prologue's functions have no source to show.
+void RecordCompiledFunction(ADDR24 entry) {
+  const FunctionStatementState &f = StatementState();
+  const SourceKind source = NextLinePosition().source;
+  if (!(Attributes().current & kAttrDebug) || (source != SourceKind::kProgram && source != SourceKind::kLibraryLink))
+    return;
+  ADDR24 last = CurrentCodeAddress();
+  if (last.logical > f.prologAddress.logical)
+    --last.logical;
+  else
+    last = f.prologAddress;
+  AddCompiledFunction(f.localsSize, f.returnType, f.prologAddress, entry, last, nullptr, f.name);
+}
+
 void CompileBody() {
   FunctionStatementState &f = StatementState();
   // A second body is still compiled for its mistakes, but its entry does
@@ -180,6 +198,8 @@ void CompileBody() {
   // went to; the strings behind it may go elsewhere.
   codegen.MapFunctionEnds(f.name);
   f.inBody = false;
+  if (!secondBody)
+    RecordCompiledFunction(entry);
 }
 
 void EndFunction() {

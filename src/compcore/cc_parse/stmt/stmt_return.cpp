@@ -7,6 +7,7 @@
 #include "compcore/cc_gen/value_record.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_gen/value_queries.h"
@@ -17,6 +18,8 @@
 #include "foundation/msgnumbers.h"
 #include "compcore/cc_parse/stmt/stmt_input.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
+
+#include <cstdlib>
 
 namespace tsw {
 
@@ -47,7 +50,18 @@ void ReturnStructure(ValueRecord &value) {
   }
   ValueRecord result = MakeValue(value.type, kLevelNone, kStorageAuto, true);
   result.value = uint32_t(f.frameOverhead + f.parametersSize);
-  EmitStructCopy(result, value);
+  if (value.storage != kStorageStackStruct) {
+    EmitStructCopy(result, value);
+    return;
+  }
+  // A call's result lies on top of the stack: copied from there, and its
+  // space given back.
+  const EmissionState &e = Emission();
+  const int32_t depth = std::abs(int32_t(e.stackOffset)) + std::abs(int32_t(e.ipStackOffset));
+  ValueRecord onStack = MakeValue(value.type, kLevelNone, kStorageAuto, true);
+  onStack.value = uint32_t(-e.frameBase - depth);
+  EmitStructCopy(result, onStack);
+  EmitStackAdjustAndTrack(int16_t(TypeCodeSize(value.type)));
 }
 
 } // namespace

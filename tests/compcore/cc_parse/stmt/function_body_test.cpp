@@ -1,3 +1,4 @@
+#include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/decode_check.h"
 #include "compcore/cc_gen/codegen_hooks.h"
@@ -184,6 +185,10 @@ TEST_F(FunctionBodyCompile, DefinitionsAgreeWithTheirPrototypes) {
       {"a second prototype without ...", "int f(int a, ...);\nint f(int a);", "473"},
       {"a prototype without a body", "int f(int a);\nint f(long a);", "471"},
       {"no prototype: the definition records the list", "int f(int a) { return a; }\nint f(int a);", nullptr},
+      {"void after a parameter", "int f(int a, void);", "706"},
+      {"void before two parameters", "int f(void, int a, int b);", "706"},
+      {"a lone void is no parameter", "int f(void);\nint f() { return 1; }\nint g(void) { return f(); }",
+       nullptr},
   };
   for (const Case &c : cases) {
     CompileAlone(std::string("#nodebug\n") + c.program);
@@ -261,6 +266,29 @@ TEST_F(FunctionBodyCompile, ReturnsAndStatementsThatCannotBeCompiledAreReported)
   }
   // The next compile starts with no statement open.
   EXPECT_EQ(CompileAlone(nested(510)), 0) << ::testing::PrintToString(Records());
+}
+
+// The functions compiled with debug code are listed with their range, for
+// the debugger to find the one that holds an address.
+TEST_F(FunctionBodyCompile, FunctionsWithDebugCodeAreListedWithTheirRange) {
+  ASSERT_EQ(CompileAlone("#nodebug\nint quiet(void) { return 1; }\n#debug\n"
+                         "int f(void) { return 1; }\nint g(int a) { int b; b = a; return b; }\nint f(void);"),
+            0)
+      << ::testing::PrintToString(Records());
+  const std::vector<CompiledFunctionRecord> &list = CompiledFunctions();
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].name, "f");
+  EXPECT_EQ(list[1].name, "g");
+  const SymbolRecord *f = LookupSymbol("f", false, SymbolTableId::kGlobal);
+  const SymbolRecord *g = LookupSymbol("g", false, SymbolTableId::kGlobal);
+  ASSERT_TRUE(f && g);
+  EXPECT_EQ(Addr24ToLong(list[0].start), f->address);
+  EXPECT_EQ(Addr24ToLong(list[1].start), g->address);
+  // f ends on the byte before g.
+  EXPECT_EQ(list[0].end.logical + 1, list[1].start.logical);
+  EXPECT_GT(list[1].end.logical, list[1].start.logical);
+  ASSERT_NE(FunctionAt(MakeAddr24(0, uint16_t(list[1].end.logical))), nullptr);
+  EXPECT_EQ(FunctionAt(MakeAddr24(0, uint16_t(list[1].end.logical)))->name, "g");
 }
 
 // A function in extended memory: its code in the window, reached from
