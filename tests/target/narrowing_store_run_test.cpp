@@ -52,6 +52,14 @@ const StoreProgram kPrograms[] = {
      "  struct S *p;\n  char *q;\n  p = &s;\n  s.next = 9;\n  p->tag = 'A';\n  q = &s.next;\n  *q = 'B' + 1;\n"
      "  MARK(0) = s.tag;\n  MARK(1) = s.next;\n  MARK(2) = s.id;\n",
      {'A', 'C', 0}},
+    // The parameters after a pointer lie one pointer further on.
+    {"a structure reached through a pointer parameter",
+     "struct point { int x; int y; long w; } s;\n"
+     "void move(struct point *p, int dx, long *lp, int dy) {\n"
+     "  struct point copy;\n  copy = *p;\n  copy.x += dx;\n  copy.y += dy;\n  copy.w = *lp;\n  *p = copy;\n}\n",
+     "  long w;\n  w = 9;\n  s.x = 3;\n  s.y = 6;\n  move(&s, 10, &w, -10);\n"
+     "  MARK(0) = s.x;\n  MARK(1) = s.y;\n  MARK(2) = s.w;\n",
+     {13, 0xFFFC, 9}},
 };
 
 TEST(NarrowingStoreRunTest, WiderValuesLandInTheirObjects) {
