@@ -60,6 +60,13 @@ const StoreProgram kPrograms[] = {
      "  long w;\n  w = 9;\n  s.x = 3;\n  s.y = 6;\n  move(&s, 10, &w, -10);\n"
      "  MARK(0) = s.x;\n  MARK(1) = s.y;\n  MARK(2) = s.w;\n",
      {13, 0xFFFC, 9}},
+    // The row's address waits on the stack while the column is computed.
+    {"a long matrix element by variable subscripts into an element",
+     "long lm[2][2];\nlong r_lm[4];\n",
+     "  int i, j;\n  lm[0][1] = 65536;\n  lm[1][0] = 70000;\n  lm[1][1] = -lm[1][0];\n"
+     "  for (i = 0; i < 2; i++)\n    for (j = 0; j < 2; j++)\n      r_lm[i * 2 + j] = lm[i][j];\n"
+     "  MARK(0) = r_lm[1] >> 16;\n  MARK(1) = r_lm[2];\n  MARK(2) = r_lm[3];\n  MARK(3) = r_lm[3] >> 16;\n",
+     {1, 0x1170, 0xEE90, 0xFFFE}},
 };
 
 TEST(NarrowingStoreRunTest, WiderValuesLandInTheirObjects) {
