@@ -52,6 +52,21 @@ const StoreProgram kPrograms[] = {
      "  struct S *p;\n  char *q;\n  p = &s;\n  s.next = 9;\n  p->tag = 'A';\n  q = &s.next;\n  *q = 'B' + 1;\n"
      "  MARK(0) = s.tag;\n  MARK(1) = s.next;\n  MARK(2) = s.id;\n",
      {'A', 'C', 0}},
+    // The parameters after a pointer lie one pointer further on.
+    {"a structure reached through a pointer parameter",
+     "struct point { int x; int y; long w; } s;\n"
+     "void move(struct point *p, int dx, long *lp, int dy) {\n"
+     "  struct point copy;\n  copy = *p;\n  copy.x += dx;\n  copy.y += dy;\n  copy.w = *lp;\n  *p = copy;\n}\n",
+     "  long w;\n  w = 9;\n  s.x = 3;\n  s.y = 6;\n  move(&s, 10, &w, -10);\n"
+     "  MARK(0) = s.x;\n  MARK(1) = s.y;\n  MARK(2) = s.w;\n",
+     {13, 0xFFFC, 9}},
+    // The row's address waits on the stack while the column is computed.
+    {"a long matrix element by variable subscripts into an element",
+     "long lm[2][2];\nlong r_lm[4];\n",
+     "  int i, j;\n  lm[0][1] = 65536;\n  lm[1][0] = 70000;\n  lm[1][1] = -lm[1][0];\n"
+     "  for (i = 0; i < 2; i++)\n    for (j = 0; j < 2; j++)\n      r_lm[i * 2 + j] = lm[i][j];\n"
+     "  MARK(0) = r_lm[1] >> 16;\n  MARK(1) = r_lm[2];\n  MARK(2) = r_lm[3];\n  MARK(3) = r_lm[3] >> 16;\n",
+     {1, 0x1170, 0xEE90, 0xFFFE}},
 };
 
 TEST(NarrowingStoreRunTest, WiderValuesLandInTheirObjects) {

@@ -357,7 +357,10 @@ void PushValueToStack(OperandMove &move, Reg reg) {
     WidenCharInA(value);
     value.SetByteResult(false);
   }
-  move.registers = StackRegisters(value, reg, value.IsLvalue() || value.Level() == kLevelPointer);
+  // An array's address in HL (a row of a matrix being subscripted) is an
+  // address like a pointer's, whatever its elements are.
+  const bool address = value.IsLvalue() || value.Level() == kLevelPointer || value.Level() == kLevelArray;
+  move.registers = StackRegisters(value, reg, address);
   EmitPushValueRegisters(move);
   value.storage = kStorageStackStruct;
 }

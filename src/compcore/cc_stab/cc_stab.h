@@ -53,8 +53,10 @@ struct SymbolRecord {
   std::span<const uint16_t> list; // array dimensions or parameter types
 };
 
+// The name may be stored into: every object but a const one.
+inline constexpr uint8_t kFlagsBModifiable = 0x20;
 // Entry values of the flag bytes and the size word.
-inline constexpr uint8_t kFlagsBOnEntry = 0x20;
+inline constexpr uint8_t kFlagsBOnEntry = kFlagsBModifiable;
 inline constexpr uint16_t kSizeWordOnEntry = 4;
 
 struct TypeRecord {

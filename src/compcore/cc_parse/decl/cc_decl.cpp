@@ -370,6 +370,7 @@ void DeclareOne(int16_t baseType, int16_t storageClass, int level, int16_t &offs
     return;
   bool existed = symbol == existing;
   StoreDeclarationFlags(symbol, existed, storageClass);
+  MarkConstObject(*symbol);
   if (!hasStorage)
     return;
   if (storageClass != kClassAutoLocal && storageClass != kClassRegister) {

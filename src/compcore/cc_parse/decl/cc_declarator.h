@@ -51,6 +51,11 @@ constexpr bool HasLevel(uint32_t word, uint32_t kind) {
 // A const object: its outermost level is const, or it has no levels and
 // the declaration's const flag.
 constexpr bool IsConstObject(uint32_t word) { return (word & kConstLevel) != 0; }
+// A const object's name takes no store.
+inline void MarkConstObject(SymbolRecord &symbol) {
+  if (IsConstObject(symbol.declarator))
+    symbol.flagsB = uint8_t(symbol.flagsB & ~kFlagsBModifiable);
+}
 uint16_t BaseTypeSize(int16_t type);
 
 // The declarator state of the declaration being parsed.

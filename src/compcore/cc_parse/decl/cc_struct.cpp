@@ -62,6 +62,7 @@ public:
         CompileError<kMsgRedeclared>(s.name);
     } else {
       member = AddSymbol(key, s.word, baseType, offset, kKindMember, s.dimensions);
+      MarkConstObject(*member);
       member->flagsA = uint8_t(member->flagsA | (qualifier << kFlagsAQualifierShift));
     }
     PushTypeMember(type_, member);

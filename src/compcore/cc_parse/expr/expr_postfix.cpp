@@ -30,7 +30,6 @@ namespace tsw {
 
 namespace {
 
-constexpr uint8_t kFlagsBModifiable = 0x20;
 constexpr uint8_t kFlagsAMemoryClass = 0x0C;
 // Set on a function whose address the program takes: its far-call stub
 // must exist.
@@ -77,7 +76,7 @@ void EmitIndexCheck(ValueRecord &index, uint16_t bound) {
 
 // What a member access leaves: the member's own type, levels and
 // attributes at the place the record designates.
-void TakeMember(ValueRecord &value, const SymbolRecord &member) {
+void TakeMember(ValueRecord &value, const SymbolRecord &member, bool objectModifiable) {
   value.type = member.type;
   value.declarator = member.declarator;
   value.dimensions = member.list.empty() ? nullptr : member.list.data();
@@ -85,7 +84,7 @@ void TakeMember(ValueRecord &value, const SymbolRecord &member) {
                          ((member.flagsA & kFlagsAMemoryClass) >> 2 << kValueMemoryClassShift));
   value.SetLvalue(true);
   value.wasLvalue = 1;
-  value.SetModifiable(member.flagsB & kFlagsBModifiable);
+  value.SetModifiable(objectModifiable && (member.flagsB & kFlagsBModifiable));
 }
 
 // The member offset added to an address held in HL, by code.
@@ -189,6 +188,9 @@ void CompileSubscript(ValueRecord &value) {
     ExpectChar(']');
     return;
   }
+  // What a pointer points at may be written whatever the pointer is; an
+  // array's elements are as writable as the array.
+  const bool throughPointer = value.Level() == kLevelPointer;
   uint16_t bound = 0;
   const bool bounded = KnownBound(value, bound);
   // The base may be in the registers the index needs: it is pushed then.
@@ -222,6 +224,8 @@ void CompileSubscript(ValueRecord &value) {
       value.SetLvalue(false);
   }
   DereferenceValue(value);
+  if (throughPointer)
+    value.SetModifiable(true);
   ExpectChar(']');
 }
 
@@ -244,9 +248,11 @@ void CompileMember(ValueRecord &value, bool throughPointer) {
     return;
   }
   const uint16_t offset = member->definition;
+  // A member of a const structure is const; what a pointer reaches is not.
+  const bool objectModifiable = throughPointer || value.IsModifiable();
   const bool needsCode = throughPointer || value.storage == kStoragePrimary || value.storage == kStorageStackStruct;
   if (needsCode && !RunTimeCodeAllowed()) {
-    TakeMember(value, *member);
+    TakeMember(value, *member, objectModifiable);
     return;
   }
   if (throughPointer) {
@@ -264,7 +270,7 @@ void CompileMember(ValueRecord &value, bool throughPointer) {
   } else {
     value.value += offset;
   }
-  TakeMember(value, *member);
+  TakeMember(value, *member, objectModifiable);
 }
 
 void CompileFunctionDesignator(ValueRecord &value) {

@@ -351,7 +351,6 @@ void CompileUndeclaredName(ValueRecord &value, const std::string &name) {
 
 // Symbol attribute bits this level reads or sets.
 constexpr uint8_t kFlagsAReferenced = 0x02;
-constexpr uint8_t kFlagsBModifiable = 0x20;
 
 // The value an unusable name stands for, so that the walk goes on.
 void UnusableName(ValueRecord &value) { value = MakeUnsignedConstantValue(0); }

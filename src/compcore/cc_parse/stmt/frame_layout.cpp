@@ -64,7 +64,9 @@ void AssignLocalOffsets() {
     SymbolRecord *parameter = LookupSymbol(entry.name, false, SymbolTableId::kLocal);
     if (!parameter)
       return false;
-    const uint16_t size = std::max(kParameterSlotBytes, ValueStorageSize(MakeValueFromSymbol(*parameter)));
+    // A pointer takes its own two bytes, whatever it points at.
+    const uint16_t size =
+        std::max(kParameterSlotBytes, OperandByteSize(MakeValueFromSymbol(*parameter), OperandSizeMode::kPointer));
     parameter->definition = uint16_t(f.frameOverhead + f.parametersSize);
     f.parametersSize = uint16_t(f.parametersSize + size);
     return false;

@@ -172,6 +172,16 @@ TEST_F(ExprStatementTest, AssignmentsReportWhatCannotBeStored) {
       {"pk = &a", {}},
       {"pk = p", {}},
       {"*pk = 1", {"442"}},
+      {"k++", {"442"}},
+      {"--k", {"442"}},
+      {"ka[1] = 3", {"442"}},
+      {"ks.x = 1", {"442"}},
+      {"ks.x++", {"442"}},
+      {"s1.x++", {}},
+      // A const pointer: the pointer takes no store, what it points at does.
+      {"cp = p", {"442"}},
+      {"cp[1] = 4", {}},
+      {"*cp = 4", {}},
       // A function designator is the address of its function.
       {"lf = twice", {}},
       {"lf = &twice", {}},
@@ -184,6 +194,7 @@ TEST_F(ExprStatementTest, AssignmentsReportWhatCannotBeStored) {
                                    "struct T { int y; } t1 @ 0x9120;\n"
                                    "struct U { long z; } u1 @ 0x9130;\n"
                                    "void v(); int **pp; const int k @ 0x9300; const int *pk;\n"
+                                   "const int ka[2] @ 0x9310; const struct S ks @ 0x9320; int * const cp @ 0x9330;\n"
                                    "long twice(); long (*lf)(long); long (*lfs[2])(long w); long *pl;\n";
   for (const Case &c : cases) {
     CompileAlone(declarations + "void f() { " + c.statement + "; }\n");
