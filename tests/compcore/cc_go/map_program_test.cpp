@@ -1,0 +1,74 @@
+#include "compcore/program_compile_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// The whole map of a small program, compiled by the product, line by line
+// against the text a programmer is meant to read: an assembler label, globals and statics, parameters and locals on SP and IX
+// frames, a macro, a recursive function and a function in extended memory.
+namespace tsw::testing {
+namespace {
+
+// The program's directory has a name long enough that the map shows only
+// the file's own name.
+constexpr const char *kProgramPath = "a_directory_with_a_long_name/PROG.C";
+
+constexpr const char *kProgram = "#pragma Corvid\n"
+                                 "#rcodorg rc 0 0x1000 0x1000 apply\n"
+                                 "#rvarorg rv 0 0xb000 0x1000 apply\n"
+                                 "#xcodorg xc 0x10 0xE000 0x1000 apply\n"
+                                 "#nodebug\n"
+                                 "#define LIMIT 10\n"
+                                 "int counter;\n"
+                                 "static char flags[4];\n"
+                                 "#asm\n"
+                                 "premain::\n"
+                                 "  call main\n"
+                                 "  ret\n"
+                                 "#endasm\n"
+                                 "root int count(int n)\n"
+                                 "{\n"
+                                 "  static int calls;\n"
+                                 "  int i, sum;\n"
+                                 "  calls++;\n"
+                                 "  sum = 0;\n"
+                                 "  for (i = 0; i < n; i++)\n"
+                                 "    sum += i * 2;\n"
+                                 "  if (n > LIMIT)\n"
+                                 "    return count(LIMIT);\n"
+                                 "  return sum;\n"
+                                 "}\n"
+                                 "xmem useix long scaled(int k) { long r; r = k; return r * 3; }\n"
+                                 "root int main(void) { counter = count(3); return (int)scaled(counter); }\n";
+
+std::vector<std::string> Lines(const std::string &text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  return lines;
+}
+
+class MapProgram : public ProgramCompileTest {};
+
+TEST_F(MapProgram, TheWholeMapOfAProgramReadsAsExpected) {
+  ClearErrorList();
+  shell.compilePath = dir.Write(kProgramPath, kProgram);
+  ASSERT_EQ(CompileFile(1), 0) << ::testing::PrintToString(Records());
+  const std::vector<std::string> actual = Lines(dir.Read("a_directory_with_a_long_name/PROG.map"));
+  std::ifstream file(TSW_EXPECTED_MAP_DIR "/whole_program.map", std::ios::binary);
+  ASSERT_TRUE(file.is_open());
+  std::stringstream text;
+  text << file.rdbuf();
+  const std::vector<std::string> expected = Lines(text.str());
+  for (size_t i = 0; i < std::max(actual.size(), expected.size()); ++i)
+    EXPECT_EQ(i < actual.size() ? actual[i] : "<no line>", i < expected.size() ? expected[i] : "<no line>")
+        << "line " << i + 1;
+}
+
+} // namespace
+} // namespace tsw::testing
