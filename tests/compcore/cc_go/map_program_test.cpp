@@ -8,10 +8,17 @@
 #include <vector>
 
 // The whole map of a small program, compiled by the product, line by line
-// against the text a programmer is meant to read: an assembler label, globals and statics, parameters and locals on SP and IX
+// against the text a programmer is meant to read: a library module and a
+// macro of its header, an assembler label, globals and statics, parameters and locals on SP and IX
 // frames, a macro, a recursive function and a function in extended memory.
 namespace tsw::testing {
 namespace {
+
+constexpr const char *kLibrary = "/*** beginheader twice */\n"
+                                 "int twice(int n);\n"
+                                 "#define TWICE_LIMIT 100\n"
+                                 "/*** endheader */\n"
+                                 "int twice(int n) { return n + n; }\n";
 
 // The program's directory has a name long enough that the map shows only
 // the file's own name.
@@ -22,6 +29,7 @@ constexpr const char *kProgram = "#pragma Corvid\n"
                                  "#rvarorg rv 0 0xb000 0x1000 apply\n"
                                  "#xcodorg xc 0x10 0xE000 0x1000 apply\n"
                                  "#nodebug\n"
+                                 "#use \"UTIL.LIB\"\n"
                                  "#define LIMIT 10\n"
                                  "int counter;\n"
                                  "static char flags[4];\n"
@@ -37,7 +45,7 @@ constexpr const char *kProgram = "#pragma Corvid\n"
                                  "  calls++;\n"
                                  "  sum = 0;\n"
                                  "  for (i = 0; i < n; i++)\n"
-                                 "    sum += i * 2;\n"
+                                 "    sum += twice(i);\n"
                                  "  if (n > LIMIT)\n"
                                  "    return count(LIMIT);\n"
                                  "  return sum;\n"
@@ -56,6 +64,8 @@ std::vector<std::string> Lines(const std::string &text) {
 class MapProgram : public ProgramCompileTest {};
 
 TEST_F(MapProgram, TheWholeMapOfAProgramReadsAsExpected) {
+  dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\UTIL.LIB\n");
+  dir.Write("LIB/UTIL.LIB", kLibrary);
   ClearErrorList();
   shell.compilePath = dir.Write(kProgramPath, kProgram);
   ASSERT_EQ(CompileFile(1), 0) << ::testing::PrintToString(Records());
