@@ -38,16 +38,18 @@ MapAsmHost &AsmReporter() {
 
 void ReportMacro(std::string_view name) { MapFileAddMacro(name, SourceHere()); }
 
-// The area a cache filled, lowest address first whichever way it fills.
+// The area a cache filled, from its lowest byte to one past its highest. A
+// cache that fills downwards stands on the byte it takes next, below its
+// lowest one, and began on its first; an empty one shows its origin.
 MapArea AreaOf(const EmitCache *cache) {
   if (cache == nullptr)
     return {};
   const OriginDirective *origin = cache->AttachedOrigin();
-  ADDR24 first = origin ? origin->start : cache->Current();
-  ADDR24 last = cache->Current();
-  if (Addr24Less(last, first))
-    std::swap(first, last);
-  return {first, last};
+  const ADDR24 start = origin ? origin->start : cache->Current();
+  const ADDR24 now = cache->Current();
+  if (cache->Direction() < 0 && !Addr24Equal(now, start))
+    return {Addr24Add(now, 1), Addr24Add(start, 1)};
+  return {start, now};
 }
 
 MapSymbol SymbolRow(std::string_view name, std::string_view file, SymbolRecord &symbol) {

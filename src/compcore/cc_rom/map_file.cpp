@@ -174,6 +174,10 @@ void SetMapEntrySize(std::string_view name, ADDR24 end) {
     if (found == state.byName.end())
       return;
     MapRecord &record = *found->second;
+    // An entry ends once: what begins after it (a function in another
+    // memory, a label) must not measure it again.
+    if (state.current == &record)
+      state.current = nullptr;
     record.size = Addr24Difference(end, record.start);
     if (record.size == 0) {
       state.pendingSize.push_back(&record);

@@ -68,7 +68,8 @@ uint16_t MapFileAddFunction(std::string_view name, ADDR24 start, bool sized, con
 // The record named ends at `end`. A size of 0 waits for the next non-zero
 // size, so code that shares its bytes with the one after shows that size.
 void SetMapEntrySize(std::string_view name, ADDR24 end);
-// The function or label being reported ends at `end`: a new one begins.
+// The function or label being reported, unless it has ended already, ends
+// at `end`: a new one begins.
 void CloseCurrentMapEntry(ADDR24 end);
 // The current function calls `callee`.
 void MapFileAddName(std::string_view callee);

@@ -229,6 +229,31 @@ TEST_F(MapCompile, CompiledFunctionsAreListedWithTheirSizesLinesAndFrames) {
   EXPECT_EQ(frame, expected);
 }
 
+TEST_F(MapCompile, CallsOfCompiledFunctionsMakeTheCallGraph) {
+  const uint16_t status = Compile(std::string(kCorvidRoot) + "#rvarorg rv 0 0xb000 0x1000 apply\n"
+                                                             "#memmap root\n"
+                                                             "int main(void);\n"
+                                                             "void premain(void) { main(); }\n"
+                                                             "int fact(int n) { if (n < 2) return 1; return n * fact(n - 1); }\n"
+                                                             "int helper(void) { return 1; }\n"
+                                                             "int main(void) { return helper() + fact(3) + helper(); }\n");
+  ASSERT_EQ(status, 0) << ::testing::PrintToString(Records());
+  std::vector<std::string> lines = MapLines();
+  // Each callee once, in the order of their names; a function that is
+  // already on the path is not followed again.
+  const std::vector<std::string> expected = {
+      "// Function call graph.",
+      "premain",
+      "   main",
+      "      fact",
+      "         fact->***recurses***",
+      "      helper",
+  };
+  ASSERT_GE(lines.size(), expected.size()) << ::testing::PrintToString(lines);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - long(expected.size()), lines.end()), expected)
+      << ::testing::PrintToString(lines);
+}
+
 // What the function-body compiler reports: a function's entry sized by the
 // code between its start and its end, its calls, its parameters and locals.
 TEST_F(MapCompile, CompiledFunctionsReportTheirCodeCallsAndFrames) {

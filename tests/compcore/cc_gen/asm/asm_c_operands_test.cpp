@@ -1,4 +1,5 @@
 #include "compcore/cc_er/cc_er.h"
+#include "compcore/decode_check.h"
 #include "compcore/program_compile_fixture.h"
 
 #include <fmt/format.h>
@@ -6,8 +7,9 @@
 
 #include <string>
 
-// Assembly that names C: "sizeof" with a C operand, read by the expression
-// compiler from the assembler's own line, compiled by the product.
+// Assembly and C naming each other, compiled by the product: "sizeof" with
+// a C operand, read by the expression compiler from the assembler's own
+// line, and C calling a global label placed further down.
 namespace tsw::testing {
 namespace {
 
@@ -23,6 +25,10 @@ protected:
     TearDown();
     SetUp();
     return Compile(std::string(kCorvidProgram) + program);
+  }
+  std::vector<uint8_t> ImageBytes() {
+    const std::string image = dir.Read("PROG.bin");
+    return std::vector<uint8_t>(image.begin(), image.end());
   }
   std::string Image() {
     const std::string image = dir.Read("PROG.bin");
@@ -69,6 +75,21 @@ TEST_F(AsmCOperands, SizeofWithoutACOperandIsReported) {
       reported = reported || record.find("Bad input to sizeof in asm code") != std::string::npos;
     EXPECT_TRUE(reported) << block << ::testing::PrintToString(Records());
   }
+}
+
+TEST_F(AsmCOperands, CCallsAGlobalLabelPlacedLater) {
+  const uint16_t status = CompileAlone("#nodebug\n"
+                                       "int later(void);\n"
+                                       "int main(void) { return later(); }\n"
+                                       "#asm\n"
+                                       "later::\n"
+                                       "  ld hl,7\n"
+                                       "  ret\n"
+                                       "#endasm\n");
+  ASSERT_EQ(status, 0) << ::testing::PrintToString(Records());
+  // A call to a name not yet placed keeps room for the long form it may
+  // turn into: the byte left over is a nop.
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, ImageBytes(), {"call  1005", "nop", "ret", "ld    hl,0007", "ret"}));
 }
 
 } // namespace
