@@ -35,6 +35,14 @@ TEST_F(AsmStatementCompile, BlocksAssembleBetweenTheStatementsAroundThem) {
       {"directives in the block",
        "int x;\n#asm\n#define SEVEN 7\n ld a,SEVEN\n#if 0\n ld a,9\n#endif\n#endasm\n return 0;",
        {"add   sp,FE", "ld    a,07", "ld    hl,0000", "exx", "add   sp,02", "exx", "ret"}},
+      // A "c" line is one C statement among the assembly; what the
+      // assembly did to HL is not taken for x.
+      {"c lines",
+       "int x;\n#asm\n ld a,1\nc x = 4; x = x + 1;\n ld a,2\nc return x;\n#endasm\n",
+       {"add   sp,FE", "ld    a,01", "ld    hl,0004", "ld    (sp+0),hl", "ld    hl,(sp+0)", "inc   hl",
+        "ld    (sp+0),hl", "ld    a,02", "ld    hl,(sp+0)", "exx", "add   sp,02", "exx", "ret",
+        // The function's end does not know the assembly returned.
+        "jp    1012"}},
       {"a block in a nested compound statement",
        "int x; if (1) {\n#asm\n ld c,3\n#endasm\n }\n return 0;",
        {"add   sp,FE", "ld    hl,0001", "bool  hl", "jp    z,100B", "ld    c,03", "ld    hl,0000", "exx", "add   sp,02", "exx", "ret"}},
@@ -56,6 +64,28 @@ TEST_F(AsmStatementCompile, ABlockLeftOpenAtTheEndOfTheInputIsReported) {
   const uint16_t status = CompileAlone("#nodebug\nvoid f(void) {\n#asm\n nop\n");
   EXPECT_NE(status, 0);
   EXPECT_GE(Reported("2091"), 1u) << ::testing::PrintToString(Records());
+}
+
+// The brace a "c" line gains closes its statement on the line: an
+// unfinished statement is reported there, and the assembly after it is
+// still assembled.
+TEST_F(AsmStatementCompile, ACLineIsOneStatementThatEndsWithItsLine) {
+  CompileAlone("#nodebug\nint f(void) {\nint x;\n#asm\nc x = (1 +\n ld a,3\n#endasm\n return 0;\n}\n");
+  EXPECT_FALSE(MessageNumbers().empty());
+  for (const std::string &record : Records())
+    EXPECT_NE(record.find(":8:"), std::string::npos) << record;
+}
+
+// A macro brings the line to the length limit: there is no room for the
+// brace that closes the statement.
+TEST_F(AsmStatementCompile, ACLineAtTheLengthLimitIsRefused) {
+  // "c x =" and ";" around three expansions fill the line to its last byte.
+  // One byte less leaves the room.
+  for (const size_t length : {21841, 21840}) {
+    const std::string macro = "#define LONG " + std::string(length, '1') + "\n";
+    CompileAlone("#nodebug\n" + macro + "int f(void) {\nint x;\n#asm\nc x =LONG+LONG+LONG;\n#endasm\n return 0;\n}\n");
+    EXPECT_EQ(Reported("463"), length == 21841 ? 1u : 0u) << length << ::testing::PrintToString(Records()).substr(0, 300);
+  }
 }
 
 // The second "#endasm" meets the function's brace on the bracket stack.
