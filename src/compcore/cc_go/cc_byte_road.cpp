@@ -24,6 +24,7 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_lines.h"
 #include "compcore/cc_mod/cc_mod.h"
+#include "compcore/cc_parse/stmt/stmt_directives.h"
 #include "compcore/cc_reloc/fixup_services.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
@@ -195,6 +196,7 @@ public:
   }
   void CompileAsmBlock(bool withDebugCode) override { assembler::CompileAsmBlock(withDebugCode); }
   void EmitPendingStubsAndStrings() override { tsw::EmitPendingStubsAndStrings(); }
+  void PrecompileDirective() override { tsw::PrecompileDirective(); }
   void AddMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol) override {
     ReportMapDataSymbol(name, file, symbol);
   }

@@ -90,6 +90,7 @@ DirectiveServices BiosSymbolServices() {
   DirectiveServices services;
   services.biosSymbol = [](const std::string &name) { return Addr24ToLong(LookupBiosSymbol(name, ADDR24{})); };
   services.enableBiosSymbols = [](bool enabled) { BiosSymbolsDisabled() = !enabled; };
+  services.killBiosSymbol = [](const std::string &name) { RemoveBiosSymbol(name); };
   services.constantExpression = CompileConstantExpressionLong;
   return services;
 }
