@@ -13,6 +13,7 @@
 #include "foundation/msgnumbers.h"
 #include "foundation/xerr.h"
 
+#include <deque>
 #include <string>
 #include <string_view>
 
@@ -89,6 +90,8 @@ void CLineHost::CompileCStatement(std::string_view text) {
   // The "c" itself, just before its rest, becomes the opening brace.
   if (position > 0)
     --position;
+  // Whatever the statement leaves open on its line closes with the line.
+  std::deque<MatchBlockInfo> openBefore = CopyOpenBrackets();
   WrapLineAsCompoundStatement(position);
   struct OneLine {
     uint16_t outer = SingleLineMode;
@@ -96,7 +99,21 @@ void CLineHost::CompileCStatement(std::string_view text) {
   } oneLine;
   SingleLineMode = 1;
   ForgetRegisterKnowledge();
-  CompileStatementBody();
+  NextInputChar();
+  // Statements up to the brace the line gained; one that stops short
+  // (its error reported) ends the line's compile rather than repeating.
+  for (;;) {
+    SkipSpaces();
+    if (!*InputCursor || *InputCursor == '}')
+      break;
+    const char *before = InputCursor;
+    CompileStatement();
+    if (InputCursor == before)
+      break;
+  }
+  if (*InputCursor == '}')
+    NextInputChar();
+  RestoreOpenBrackets(std::move(openBefore));
   ForgetRegisterKnowledge();
 }
 
