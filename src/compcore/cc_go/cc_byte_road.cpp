@@ -13,6 +13,7 @@
 #include "compcore/cc_gen/function_tail.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_gen/prolog_epilog.h"
+#include "compcore/cc_gen/segchain.h"
 #include "compcore/cc_gen/startup_stub.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/target_modes.h"
@@ -197,6 +198,11 @@ public:
   void CompileAsmBlock(bool withDebugCode) override { assembler::CompileAsmBlock(withDebugCode); }
   void EmitPendingStubsAndStrings() override { tsw::EmitPendingStubsAndStrings(); }
   void PrecompileDirective() override { tsw::PrecompileDirective(); }
+  void AddSegChainName(const std::string &chain) override { tsw::AddSegChainName(chain); }
+  void AddSegChainFunction(const std::string &chain, const std::string &function) override {
+    tsw::AddSegChainFunction(chain, function);
+  }
+  void FinishTopLevel() override { GenerateSegChainFunctions(); }
   void AddMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol) override {
     ReportMapDataSymbol(name, file, symbol);
   }
