@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,17 @@ TEST_F(SegChainCompile, ChainsAreGeneratedInByteOrderOfTheirNames) {
   for (size_t i = 1; i < order.size(); ++i)
     EXPECT_LT(LabelValue(order[i - 1]), LabelValue(order[i])) << order[i - 1] << " before " << order[i];
   EXPECT_EQ(LabelValue("Alpha"), Addr24ToLong(MakeAddr24(0, 0x1000)));
+}
+
+// The Z180 keeps its bank in CBR, reached through I/O port 38h.
+TEST_F(SegChainCompile, AZ180ChainSavesAndRestoresCbr) {
+  ASSERT_EQ(Compile("#makechain empty\n"), 0) << ::testing::PrintToString(Records());
+  const std::vector<uint8_t> image = Image();
+  const std::vector<uint8_t> chain = {0xED, 0x38, 0x38, 0xF5, 0xF1, 0xED, 0x39, 0x38, 0xC9};
+  EXPECT_NE(std::search(image.begin(), image.end(), chain.begin(), chain.end()), image.end());
+  const uint32_t start = LabelValue("empty");
+  ASSERT_NE(start, 0u);
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, std::vector<uint8_t>(chain), {"in0   a,(38)", "push  af", "pop   af", "out0  (38),a", "ret"}));
 }
 
 TEST_F(SegChainCompile, AChainNamedLikeAnotherSymbolIsRedeclared) {
