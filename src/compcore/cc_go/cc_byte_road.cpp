@@ -25,6 +25,7 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_lines.h"
 #include "compcore/cc_mod/cc_mod.h"
+#include "compcore/cc_parse/decl/xdata_declaration.h"
 #include "compcore/cc_parse/stmt/stmt_directives.h"
 #include "compcore/cc_reloc/fixup_services.h"
 #include "compcore/cc_reloc/fixups.h"
@@ -198,6 +199,7 @@ public:
   void CompileAsmBlock(bool withDebugCode) override { assembler::CompileAsmBlock(withDebugCode); }
   void EmitPendingStubsAndStrings() override { tsw::EmitPendingStubsAndStrings(); }
   void PrecompileDirective() override { tsw::PrecompileDirective(); }
+  bool OfferXdataDeclaration() override { return XdataDeclaration(); }
   void AddSegChainName(const std::string &chain) override { tsw::AddSegChainName(chain); }
   void AddSegChainFunction(const std::string &chain, const std::string &function) override {
     tsw::AddSegChainFunction(chain, function);
