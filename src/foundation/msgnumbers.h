@@ -441,4 +441,11 @@ inline constexpr unsigned kMsgTooManyXstrings = 614;  // "too many strings in th
 inline constexpr unsigned kMsgXdataArray = 2055;      // "xdata arrays are not supported"
 inline constexpr unsigned kMsgPrecompiling = 4006;    // "Precompiling %s"
 
+// The watch pane (727, "<unknown>", is kMsgAnyLibrary).
+inline constexpr unsigned kMsgWatchNotAvailable = 725;   // "<not available>"
+inline constexpr unsigned kMsgWatchTargetBusy = 726;     // "<target busy>"
+inline constexpr unsigned kMsgWatchScopeIsMain = 778;    // "The program counter is in no compiled function; the watch uses main()."
+inline constexpr unsigned kMsgNoWatchScope = 5064;       // "No function to evaluate the watch in."
+inline constexpr unsigned kMsgWatchDoesNotCompile = 5065; // "The watch expression does not compile."
+
 } // namespace tsw

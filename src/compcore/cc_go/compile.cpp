@@ -24,6 +24,7 @@
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/stmt/asm_block.h"
+#include "compcore/cc_parse/stmt/asm_frame.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
 #include "compcore/cc_parse/stmt/function_body.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -106,6 +107,7 @@ void Wire(Assembly &assembly) {
   InstallCodegenLayer();
   SetCompileProgram(CompileProgram);
   InstallMapReports();
+  InstallAsmCompilerServices();
   InstallAsmCLines();
 }
 
