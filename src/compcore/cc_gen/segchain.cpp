@@ -36,6 +36,7 @@ struct SegChainState {
   // std::string orders its keys byte by byte, as unsigned chars.
   std::map<std::string, Chain> chains;
   void (*initTable)() = nullptr;
+  bool globalInitGenerated = false;
 };
 
 SegChainState &State() {
@@ -129,21 +130,33 @@ void GenerateChain(const std::string &name, const Chain &chain) {
   DefineChainSymbol(name, start, end);
 }
 
-} // namespace
 
-void AddSegChainName(std::string_view chain) { State().chains.try_emplace(std::string(chain)); }
-
-void AddSegChainFragment(std::string_view chain, ADDR24 fragment) {
-  State().chains[std::string(chain)].fragments.push_back(fragment);
-}
-
-void AddSegChainFunction(std::string_view chain, std::string_view function) {
-  State().chains[std::string(chain)].functions.emplace_back(function);
-  // Referenced now, so that a library module defining it is compiled.
+// Referenced now, so that a library module defining it is compiled with
+// the program.
+void ReferenceByName(std::string_view function) {
   if (Caches().currentCode)
     LookupRoutineSymbol(function, kFixNoPatch, 0);
   else
     ReferenceLabel(RoutineLabelName(function), 0, kFixGlobal | kFixNoPatch);
+}
+
+Chain &ChainNamed(std::string_view chain) {
+  auto [entry, added] = State().chains.try_emplace(std::string(chain));
+  // A program with a global initialisation starts through premain.
+  if (added && chain == kGlobalInitChain && !BiosCompileFlag())
+    ReferenceByName("premain");
+  return entry->second;
+}
+
+} // namespace
+
+void AddSegChainName(std::string_view chain) { ChainNamed(chain); }
+
+void AddSegChainFragment(std::string_view chain, ADDR24 fragment) { ChainNamed(chain).fragments.push_back(fragment); }
+
+void AddSegChainFunction(std::string_view chain, std::string_view function) {
+  ChainNamed(chain).functions.emplace_back(function);
+  ReferenceByName(function);
 }
 
 void GenerateSegChainFunctions() {
@@ -152,9 +165,15 @@ void GenerateSegChainFunctions() {
   ClearSegChainTables();
   for (const auto &[name, chain] : chains)
     GenerateChain(name, chain);
+  State().globalInitGenerated = chains.contains(kGlobalInitChain);
 }
 
-void ClearSegChainTables() { State().chains.clear(); }
+void ClearSegChainTables() {
+  State().chains.clear();
+  State().globalInitGenerated = false;
+}
+
+bool GlobalInitGenerated() { return State().globalInitGenerated; }
 
 void SetGlobalInitTableEmitter(void (*emitter)()) { State().initTable = emitter; }
 

@@ -30,6 +30,10 @@ void ClearSegChainTables();
 // costate statements install it.
 void SetGlobalInitTableEmitter(void (*emitter)());
 
+// The last generation made a "_GLOBAL_INIT": the program then starts in
+// premain, which runs it before main.
+bool GlobalInitGenerated();
+
 // The names in the order their functions are generated, for tests.
 std::vector<std::string> SegChainNames();
 
