@@ -76,6 +76,20 @@ TEST_F(SegChainCompile, AZ180ChainSavesAndRestoresCbr) {
   EXPECT_TRUE(DecodesAs(TargetCpu::Z180, std::vector<uint8_t>(chain), {"in0   a,(38)", "push  af", "pop   af", "out0  (38),a", "ret"}));
 }
 
+// The fragment of a function in extended memory is reached with its page
+// selected first: ld a,72h; ld xpc,a; then the long call to 72:E000.
+TEST_F(SegChainCompile, AnExtendedMemoryFragmentIsCalledOnItsPage) {
+  ASSERT_EQ(CompileAlone("#xcodorg xc 0x72 0xE000 0x1000 apply\n#nodebug\nint g;\n"
+                         "xmem void f(void) {\n#GLOBAL_INIT { g = 1; }\n}\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  const std::vector<uint8_t> image = Image();
+  const std::vector<uint8_t> chain = {0xED, 0x77, 0xF5, 0x3E, 0x72, 0xED, 0x67, 0xCF,
+                                      0x00, 0xE0, 0x72, 0xF1, 0xED, 0x67, 0xC9};
+  ASSERT_GE(image.size(), chain.size());
+  EXPECT_EQ(std::vector<uint8_t>(image.begin(), image.begin() + std::ptrdiff_t(chain.size())), chain);
+}
+
 TEST_F(SegChainCompile, AChainNamedLikeAnotherSymbolIsRedeclared) {
   CompileAlone("#nodebug\nvoid ticks(void) { }\n#makechain ticks\n");
   EXPECT_EQ(Reported("491"), 1u) << ::testing::PrintToString(Records());
