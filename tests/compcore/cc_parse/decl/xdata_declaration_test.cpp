@@ -100,6 +100,17 @@ TEST_F(XdataCompile, AnXstringTakesAtMost1022StringsWithoutComplaint) {
   EXPECT_EQ(MessageNumbers(), std::vector<std::string>{"614"}) << ::testing::PrintToString(Records());
 }
 
+// Four bytes are left in the first origin: the six go on in the one that
+// follows it (physical 85000), and the name holds that address.
+TEST_F(XdataCompile, DataWithoutRoomGoesOnInTheFollowingOrigin) {
+  ASSERT_EQ(CompileAlone("#xcodorg xc 0x72 0xE000 0x4 apply\n#xcodorg xd 0x77 0xE000 0x1000 follows xc\n"
+                         "#nodebug\nxdata t { 1, 2, 3 };\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  EXPECT_EQ(Hex(0, 4), "00 50 08 00");
+  EXPECT_EQ(Hex(0x85000 - 0x1000, 6), "01 00 02 00 03 00");
+}
+
 // An origin four bytes long has no room for six.
 TEST_F(XdataCompile, DataWithoutRoomIsReportedAndNotWritten) {
   CompileAlone("#xcodorg xc 0x72 0xE000 0x4 apply\n#nodebug\nxdata t { 1, 2, 3 };\n");
