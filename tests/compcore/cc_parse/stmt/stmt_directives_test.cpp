@@ -82,5 +82,17 @@ TEST_F(StatementDirectives, PrecompileCompilesTheNamedLibraryFunctions) {
   EXPECT_EQ(std::ranges::count(messages.lines, std::string("[4006]")), 2) << ::testing::PrintToString(messages.lines);
 }
 
+// A BIOS compiled on its own, with no program on the board to start its
+// chains, is told so for each chain it adds to; the sections still compile.
+TEST_F(StatementDirectives, ChainsOfABiosWithNoProgramAreReported) {
+  BiosCompileFlag() = true;
+  Compile("void f(void) {\n#GLOBAL_INIT { }\nsegchain ticks { }\n}\n#funcchain ticks f\n");
+  BiosCompileFlag() = false;
+  size_t reported = 0;
+  for (const std::string &record : Records())
+    reported += record.find("[2029]") != std::string::npos;
+  EXPECT_EQ(reported, 3u) << AllRecords();
+}
+
 } // namespace
 } // namespace tsw::testing
