@@ -72,6 +72,13 @@ TEST_F(AsmStatementCompile, ABlockLeftOpenAtTheEndOfTheInputIsReported) {
   EXPECT_GE(Reported("2091"), 1u) << ::testing::PrintToString(Records());
 }
 
+// Outside any function, a c line of a top-level block works on globals.
+TEST_F(AsmStatementCompile, ACLineOfATopLevelBlockCompilesItsStatementInPlace) {
+  ASSERT_EQ(CompileAlone("#nodebug\nint g;\n#asm\n nop\nc g = 3;\n nop\n#endasm\n"), 0)
+      << ::testing::PrintToString(Records());
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), {"nop", "ld    hl,0003", "ld    (3FFE),hl", "nop"}));
+}
+
 // The brace a "c" line gains closes its statement on the line: an
 // unfinished statement is reported there, and the assembly after it is
 // still assembled.
