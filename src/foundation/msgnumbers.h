@@ -441,6 +441,17 @@ inline constexpr unsigned kMsgTooManyXstrings = 614;  // "too many strings in th
 inline constexpr unsigned kMsgXdataArray = 2055;      // "xdata arrays are not supported"
 inline constexpr unsigned kMsgPrecompiling = 4006;    // "Precompiling %s"
 
+// Function definitions, statements and returns.
+inline constexpr unsigned kMsgStructResultNotAllowed = 485; // "function cannot return a structure"
+inline constexpr unsigned kMsgVoidParameter = 706;         // "void parameter"
+inline constexpr unsigned kMsgTypedDiffers = 714;          // "\"Typed\" attribute differs from the prototype"
+inline constexpr unsigned kMsgReturnTypeDiffers = 808;     // "return value does not match the function's type"
+inline constexpr unsigned kMsgNeedsPointerFunction = 2028; // "this attribute needs a function returning a pointer"
+inline constexpr unsigned kMsgInterruptRestoredTwice = 2034; // "interrupt state restored more often than saved"
+inline constexpr unsigned kMsgInterruptNotRestored = 2035; // "interrupt state saved but not restored"
+inline constexpr unsigned kMsgSubfuncUnsupported = 2037;   // "subfunc is not supported"
+inline constexpr unsigned kMsgNoStructResultHere = 2046;   // "this function cannot return a structure"
+
 // The watch pane (727, "<unknown>", is kMsgAnyLibrary).
 inline constexpr unsigned kMsgWatchNotAvailable = 725;   // "<not available>"
 inline constexpr unsigned kMsgWatchTargetBusy = 726;     // "<target busy>"

@@ -246,6 +246,7 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
 
 void StartFunctionCompiler(bool biosCompile) {
   StartPrototypesForCompile(biosCompile);
+  ResetStatementNesting();
   CompilerState() = FunctionCompilerState{};
 }
 
