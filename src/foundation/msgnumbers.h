@@ -435,6 +435,12 @@ inline constexpr unsigned kMsgForWithoutSource = 663;    // "for loop without an
 inline constexpr unsigned kMsgInEverytimeBlock = 2043;   // "not allowed in an everytime block"
 inline constexpr unsigned kMsgDuplicateCase = 2101;      // "duplicate case value"
 
+// Statement directives, extended-memory data and segment chains.
+inline constexpr unsigned kMsgXdataSizeUnknown = 501; // "xdata: constant of unknown size"
+inline constexpr unsigned kMsgTooManyXstrings = 614;  // "too many strings in the xstring (at most 1022)"
+inline constexpr unsigned kMsgXdataArray = 2055;      // "xdata arrays are not supported"
+inline constexpr unsigned kMsgPrecompiling = 4006;    // "Precompiling %s"
+
 // Function definitions, statements and returns.
 inline constexpr unsigned kMsgStructResultNotAllowed = 485; // "function cannot return a structure"
 inline constexpr unsigned kMsgVoidParameter = 706;         // "void parameter"

@@ -13,6 +13,7 @@
 #include "compcore/cc_gen/function_tail.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_gen/prolog_epilog.h"
+#include "compcore/cc_gen/segchain.h"
 #include "compcore/cc_gen/startup_stub.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/target_modes.h"
@@ -24,6 +25,8 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_lines.h"
 #include "compcore/cc_mod/cc_mod.h"
+#include "compcore/cc_parse/decl/xdata_declaration.h"
+#include "compcore/cc_parse/stmt/stmt_directives.h"
 #include "compcore/cc_reloc/fixup_services.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
@@ -195,6 +198,13 @@ public:
   }
   void CompileAsmBlock(bool withDebugCode) override { assembler::CompileAsmBlock(withDebugCode); }
   void EmitPendingStubsAndStrings() override { tsw::EmitPendingStubsAndStrings(); }
+  void PrecompileDirective() override { tsw::PrecompileDirective(); }
+  bool OfferXdataDeclaration() override { return XdataDeclaration(); }
+  void AddSegChainName(const std::string &chain) override { tsw::AddSegChainName(chain); }
+  void AddSegChainFunction(const std::string &chain, const std::string &function) override {
+    tsw::AddSegChainFunction(chain, function);
+  }
+  void FinishTopLevel() override { GenerateSegChainFunctions(); }
   void AddMapDataSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol) override {
     ReportMapDataSymbol(name, file, symbol);
   }

@@ -5,6 +5,7 @@
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_mod/cc_mod.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
+#include "compcore/cc_gen/segchain.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -177,6 +178,7 @@ void InitCompilerTables() {
   InitFixupTables();
   ResetErrorCounters();
   ResetStringPool(s.sizes.literalPoolBytes);
+  ClearSegChainTables();
 }
 
 void ResetCompilerState() {

@@ -78,6 +78,7 @@ public:
     shell.SetCompilePath(shell.BiosSourcePath());
     shell.SetCompileFrame(shell.BiosSourceFrame());
     BiosCompileFlag() = true;
+    ClearBiosLibraries();
     DisableMessageOutput();
   }
   ~BiosCompileScope() {

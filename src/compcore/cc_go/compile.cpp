@@ -23,6 +23,7 @@
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
+#include "compcore/cc_parse/stmt/asm_block.h"
 #include "compcore/cc_parse/stmt/asm_frame.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
 #include "compcore/cc_parse/stmt/function_body.h"
@@ -90,6 +91,7 @@ DirectiveServices BiosSymbolServices() {
   DirectiveServices services;
   services.biosSymbol = [](const std::string &name) { return Addr24ToLong(LookupBiosSymbol(name, ADDR24{})); };
   services.enableBiosSymbols = [](bool enabled) { BiosSymbolsDisabled() = !enabled; };
+  services.killBiosSymbol = [](const std::string &name) { RemoveBiosSymbol(name); };
   services.constantExpression = CompileConstantExpressionLong;
   return services;
 }
@@ -106,6 +108,7 @@ void Wire(Assembly &assembly) {
   SetCompileProgram(CompileProgram);
   InstallMapReports();
   InstallAsmCompilerServices();
+  InstallAsmCLines();
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_gen/output_target.h"
+#include "compcore/cc_gen/segchain.h"
 #include "compcore/cc_gen/startup_stub.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/cc_byte_road.h"
@@ -250,6 +251,7 @@ bool PlaceStartupCode() {
   layout.heapEnd = m.HeapTop;
   layout.heapSize = CompilerConfig().heap;
   layout.timeStamp = Output().includeTimeStamp;
+  layout.globalInit = GlobalInitGenerated();
   return WriteStartupStub(layout, m.StartupCodeSize) != 0;
 }
 

@@ -9,7 +9,9 @@
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_in/cc_placement.h"
 #include "compcore/cc_in/cc_pragma.h"
+#include "compcore/common/cc_session.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -77,6 +79,7 @@ void PushConditionAt(uint8_t state, uint16_t line, uint16_t column) {
 }
 
 void ReportDirectiveMessage(int kind) {
+  ExpandDirectiveOperand();
   SkipSpaces();
   std::string text;
   if (*InputCursor == '"')
@@ -103,6 +106,12 @@ void UseDirective() {
   while (!name.empty() && IsBlankChar(name.back()))
     name.pop_back();
   SkipToLineEnd();
+  if (BiosCompileFlag()) {
+    std::string upper = name;
+    for (char &c : upper)
+      c = char(std::toupper(static_cast<unsigned char>(c)));
+    AddBiosLibrary(upper);
+  }
   PushLibraryHeaders(name);
 }
 
@@ -114,7 +123,8 @@ int32_t DirectiveNumber() {
 
 void KillDirective() {
   for (;;) {
-    SkipSpaces();
+    // A long list goes on on the next lines.
+    SkipBlanksAcrossLines();
     std::string name;
     while (*InputCursor && *InputCursor != ',' && !IsBlankChar(*InputCursor))
       name.push_back(*InputCursor++);

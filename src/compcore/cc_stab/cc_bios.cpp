@@ -245,6 +245,11 @@ ADDR24 LookupBiosSymbol(std::string_view name, ADDR24 defaultValue) {
   return e ? e->value : defaultValue;
 }
 
+void RemoveBiosSymbol(std::string_view name) {
+  std::vector<BiosEntry> &bucket = BucketOf(name);
+  std::erase_if(bucket, [&](const BiosEntry &e) { return e.name == name; });
+}
+
 int MarkBiosSymbolUsed(std::string_view name) {
   BiosEntry *e = name.empty() ? nullptr : FindEntry(name);
   if (!e)

@@ -18,6 +18,8 @@ namespace tsw {
 void ClearBiosSymbols();
 void AddBiosSymbol(std::string_view name, ADDR24 value);
 ADDR24 LookupBiosSymbol(std::string_view name, ADDR24 defaultValue);
+// "#KILL": the program may define the name itself.
+void RemoveBiosSymbol(std::string_view name);
 int MarkBiosSymbolUsed(std::string_view name);
 bool BiosSymbolUsed(std::string_view name);
 int ClearBiosSymbolMarks();

@@ -11,6 +11,7 @@ struct SessionState {
   bool biosFirst = false;
   uint8_t compileOptionFlag = 0;
   std::vector<std::string> usedLibraries;
+  std::vector<std::string> biosLibraries;
   uint32_t biosDataOrigin = 0;
 };
 
@@ -27,11 +28,17 @@ bool &BiosFirstFlag() { return State().biosFirst; }
 uint8_t SetCompileOptionFlag(uint8_t value) { return State().compileOptionFlag = value; }
 uint8_t GetCompileOptionFlag() { return State().compileOptionFlag; }
 
-void AddUsedLibrary(std::string_view fileName) {
-  auto &used = State().usedLibraries;
-  if (std::find(used.begin(), used.end(), fileName) == used.end())
-    used.emplace_back(fileName);
+namespace {
+void AddOnce(std::vector<std::string> &names, std::string_view name) {
+  if (std::find(names.begin(), names.end(), name) == names.end())
+    names.emplace_back(name);
 }
+} // namespace
+
+void AddUsedLibrary(std::string_view fileName) { AddOnce(State().usedLibraries, fileName); }
+void AddBiosLibrary(std::string_view name) { AddOnce(State().biosLibraries, name); }
+const std::vector<std::string> &BiosLibraries() { return State().biosLibraries; }
+void ClearBiosLibraries() { State().biosLibraries.clear(); }
 
 const std::vector<std::string> &UsedLibraries() { return State().usedLibraries; }
 void ClearUsedLibraries() { State().usedLibraries.clear(); }

@@ -33,6 +33,11 @@ uint8_t GetCompileOptionFlag();
 void AddUsedLibrary(std::string_view fileName); // duplicates are skipped
 const std::vector<std::string> &UsedLibraries();
 void ClearUsedLibraries();
+// The libraries the BIOS names with "#use", upper-cased, each once; from
+// one BIOS compile to the next.
+void AddBiosLibrary(std::string_view name);
+const std::vector<std::string> &BiosLibraries();
+void ClearBiosLibraries();
 
 // The BIOS's root data origin ("IOP_DATAORG"), stored as the BIOS symbols
 // are imported; 0 when the BIOS defines none.

@@ -20,6 +20,7 @@
 #include "compcore/cc_parse/stmt/frame_map.h"
 #include "compcore/cc_parse/stmt/prototypes.h"
 #include "compcore/cc_parse/stmt/statement.h"
+#include "compcore/cc_parse/stmt/stmt_directives.h"
 #include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_parse/stmt/stmt_return.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
@@ -176,6 +177,8 @@ void CompileBody() {
   const uint32_t attrs = Attributes().current;
   if (f.parametersSize != 0 && (attrs & kAttrInterruptMask) && (attrs & kAttrDebug))
     CompileWarningTrivial<kMsgInterruptParameters>();
+  while (CompileInitSection())
+    ;
 
   const ADDR24 entry = PlaceEntry();
   f.prologAddress = CurrentCodeAddress();

@@ -7,6 +7,7 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
+#include "compcore/cc_parse/stmt/asm_block.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
 #include "compcore/cc_parse/stmt/stmt_input.h"
 #include "compcore/cc_parse/stmt/stmt_labels.h"
@@ -74,6 +75,9 @@ constexpr std::array kRows{
     StatementRow{"case", false, CompileCaseStatement},
     StatementRow{"default", false, CompileDefaultStatement},
     StatementRow{nullptr, false, CompileLabeledStatement},
+    StatementRow{"#asm", false, CompileAsmBlockStatement},
+    StatementRow{"asm", false, CompileAsmLineStatement},
+    StatementRow{"#endasm", false, CompileStrayEndasm},
     StatementRow{"if", true, CompileIf},
     StatementRow{"while", true, CompileWhile},
     StatementRow{"for", true, CompileFor},

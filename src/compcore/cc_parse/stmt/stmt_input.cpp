@@ -6,7 +6,9 @@
 
 namespace tsw {
 
-bool AtEndOfInput() { return EndOfInput && (!InputCursor || *InputCursor == '\0'); }
+// A statement read from one line alone (a "c" line of assembly) has nothing
+// after that line's end.
+bool AtEndOfInput() { return (EndOfInput || SingleLineMode) && (!InputCursor || *InputCursor == '\0'); }
 
 bool AtStatementEnd() {
   SkipBlanksAcrossLines();
