@@ -54,6 +54,7 @@ struct ConfigState {
   CompilerTableSizes sizes;
   plat::MEM_POOL countedPool = nullptr;
   uint32_t countedAllocations = 0;
+  std::vector<void (*)()> tableHooks;
 };
 
 ConfigState &State() {
@@ -177,7 +178,11 @@ void InitCompilerTables() {
   InitFixupTables();
   ResetErrorCounters();
   ResetStringPool(s.sizes.literalPoolBytes);
+  for (void (*hook)() : s.tableHooks)
+    hook();
 }
+
+void AddCompilerTableHook(void (*hook)()) { State().tableHooks.push_back(hook); }
 
 void ResetCompilerState() {
   ResetLocalSymbolTable();

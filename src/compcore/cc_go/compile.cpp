@@ -24,6 +24,7 @@
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
+#include "compcore/cc_parse/stmt/costate_state.h"
 #include "compcore/cc_parse/stmt/function_body.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -77,6 +78,7 @@ void ResetModules() {
   ResetExpressionCompiler();
   ResetByteRoad();
   ResetFunctionCompiler();
+  ResetCostateModule();
   ResetControlFlowModule();
   ResetCompileDriver();
   ResetInstructionEmission();
@@ -104,6 +106,7 @@ void Wire(Assembly &assembly) {
   InstallCodegenLayer();
   SetCompileProgram(CompileProgram);
   InstallMapReports();
+  AddCompilerTableHook(ResetCostateState);
 }
 
 } // namespace
