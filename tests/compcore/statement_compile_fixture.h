@@ -11,7 +11,8 @@
 // code from 1000, so that what their statements became can be decoded.
 namespace tsw::testing {
 
-inline constexpr const char *kCorvidRootProgram = "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#memmap root\n";
+inline constexpr const char *kCorvidRootProgram =
+    "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rvarorg rv 0 0x3fff 0x1000 apply\n#memmap root\n";
 
 class StatementCompileTest : public ProgramCompileTest {
 protected:

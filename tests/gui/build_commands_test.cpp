@@ -104,7 +104,7 @@ protected:
 };
 
 TEST_F(ShellBuild, TheCompileCommandCompilesTheActiveEditorsFileAndListsItsErrors) {
-  const std::string bios = dir.Write("BIOS/BIOS.C", "int biosword;\n");
+  const std::string bios = dir.Write("BIOS/BIOS.C", "#rvarorg rootdata 0 0xbfff 0x1000 apply\nint biosword;\n");
   window.Build().biosFileTime = target.FileTime(bios);
   const std::string program = dir.Write("prog.c", "int a;\nint a;\nint b\n");
   Open();

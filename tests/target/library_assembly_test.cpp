@@ -232,6 +232,10 @@ protected:
       // The equates' values stand where addresses do: code starts at 1000h.
       if (at < 0x1000)
         continue;
+      // An equate's line shows its value where an address stands and its
+      // line number where the bytes do.
+      if (line.find("==") != std::string::npos || line.find(" = ") != std::string::npos)
+        continue;
       sourceAt[at] = line;
       while (fields >> field && isByte(field))
         expected[at++] = uint8_t(std::stoul(field, nullptr, 16));

@@ -87,6 +87,28 @@ TEST(SymbolsTest, ReadsNamesFromTheCompilersMapFile) {
   EXPECT_EQ(read, expected);
 }
 
+TEST(SymbolsTest, ReadsTheFunctionRowsWithTheirSizes) {
+  std::vector<MapFunction> functions = ReadMapFunctions(
+      "// Function mapping and source reference.\n"
+      "//  Addr     Size   Function                        File                         Line Num\n"
+      "    0100       12   main                            /tmp/p.c                         3\n"
+      "    0112        *   start_label                     /tmp/p.c                         9\n"
+      "// Global/static data symbol mapping and source reference.\n"
+      "    fefe        2   r_a                             /tmp/p.c                         1  int\n");
+  ASSERT_EQ(functions.size(), 2u);
+  EXPECT_EQ(functions[0].name, "main");
+  EXPECT_EQ(functions[0].address, 0x100u);
+  EXPECT_EQ(functions[0].size, 12u);
+  EXPECT_EQ(functions[1].name, "start_label");
+  EXPECT_EQ(functions[1].size, 0u);
+  std::vector<MapFunction> data = ReadMapDataObjects(
+      "// Global/static data symbol mapping and source reference.\n"
+      "    fefe        2   r_a                             /tmp/p.c                         1  int\n");
+  ASSERT_EQ(data.size(), 1u);
+  EXPECT_EQ(data[0].address, 0xFEFEu);
+  EXPECT_EQ(data[0].size, 2u);
+}
+
 TEST(IntelHexTest, ReadsWhatItWritesAtEveryAddress) {
   // Runs that cross a record's length, a gap and a 64 KiB boundary.
   ImageBytes image;

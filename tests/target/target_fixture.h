@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "runner/process.h"
 #include "runner/tswcc_build.h"
@@ -36,6 +43,36 @@ inline std::string AssembleImage(const tsw::testing::TempDir &dir, const std::st
   ProcessOutcome linked = RunProcess({"sdldz80", "-i", image, object}, std::chrono::seconds(30));
   EXPECT_EQ(linked.exitCode, 0) << linked.output;
   return image;
+}
+
+// The programs of the differential table, by name, sorted.
+inline std::vector<std::string> ListPrograms() {
+  std::vector<std::string> programs;
+  for (const auto &entry : std::filesystem::directory_iterator(kProgramsDir))
+    if (entry.path().extension() == ".c")
+      programs.push_back(entry.path().stem().string());
+  std::sort(programs.begin(), programs.end());
+  return programs;
+}
+
+inline std::string ProgramTestName(const ::testing::TestParamInfo<std::string> &info) {
+  std::string name = info.param;
+  std::replace_if(
+      name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+  return name;
+}
+
+// The programs a list file of the table names (one a line, '#' starting a
+// comment): those our compiler does not handle yet.
+inline std::set<std::string> PendingPrograms(const std::string &listFile) {
+  std::set<std::string> pending;
+  std::ifstream in(kProgramsDir + "/" + listFile);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream fields(line.substr(0, line.find('#')));
+    if (std::string name; fields >> name)
+      pending.insert(name);
+  }
+  return pending;
 }
 
 } // namespace tsw::target::testing

@@ -2,6 +2,7 @@
 
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
+#include "compcore/cc_gen/target_modes.h"
 
 namespace tsw {
 
@@ -48,7 +49,7 @@ void SwitchCodeCacheSet(int set) {
   p.rootVariable = &f.rootVariable;
   p.watchVariable = &f.watchVariable;
   p.currentCode = &f.rootCode;
-  p.currentConstant = &f.constant;
+  FollowConstantCache();
 }
 
 EmitCache &DiscardCache() { return Fixed()->null; }

@@ -2,6 +2,7 @@
 
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/codegen_upcalls.h"
+#include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/function_tail.h"
 #include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_gen/register_cache.h"
@@ -35,6 +36,8 @@ struct LayerSnapshot {
   ExpressionCodeFlags flags;
   size_t stubs = 0;
   StringPool strings;
+  // The stack depths and flag state the code taken back had changed.
+  EmissionState emission;
 };
 
 std::vector<LayerSnapshot> &Snapshots() {
@@ -43,7 +46,7 @@ std::vector<LayerSnapshot> &Snapshots() {
 }
 
 void SaveLayer() {
-  Snapshots().push_back({SaveRegisterCache(), ExpressionFlags(), StubStack().size(), FunctionStringPool()});
+  Snapshots().push_back({SaveRegisterCache(), ExpressionFlags(), StubStack().size(), FunctionStringPool(), Emission()});
 }
 
 void RestoreLayer() {
@@ -55,6 +58,7 @@ void RestoreLayer() {
   if (StubStack().size() > snapshot.stubs)
     StubStack().resize(snapshot.stubs);
   FunctionStringPool() = snapshot.strings;
+  Emission() = snapshot.emission;
 }
 
 void DiscardLayer() {

@@ -113,6 +113,9 @@ void SelectTargetCpu(TargetCpu cpu) {
     DropImplicitOrigins();
   s.active = corvid ? static_cast<MemoryConfiguration *>(&s.corvid) : &s.z180;
   SetTargetCpuMacro(cpu);
+  // The processor decides where constants go from its first datum on.
+  if (Caches().currentCode)
+    FollowConstantCache();
   // The assembler first: the disassembler and the stepper decode what it
   // accepts.
   TargetModeServices &services = Services();
@@ -130,6 +133,11 @@ void SelectCodeCache(ADDR24 address) {
     c.currentCode = chosen;
     chosen->SetEmitAddress(address);
   }
+  FollowConstantCache();
+}
+
+void FollowConstantCache() {
+  CachePointers &c = Caches();
   c.currentConstant = ActiveMemoryConfiguration().KeepsConstantsApart() ? c.constant : c.currentCode;
 }
 

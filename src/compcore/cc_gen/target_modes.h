@@ -62,6 +62,9 @@ TargetCpu CurrentCpu();
 // Root code below the window, extended-memory code at or above it, each
 // only when its cache has an origin; the constant cache follows.
 void SelectCodeCache(ADDR24 address);
+// Constants go to the constant cache when the memory configuration keeps
+// them apart, else with the current code.
+void FollowConstantCache();
 
 // BIOS code and program code. A begin sets its flag and brings in its cache
 // set (the program shares the BIOS's); an end clears the flag.

@@ -19,6 +19,7 @@
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/cc_parse/stmt/function_body.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -228,6 +229,9 @@ void PositionRootCaches(bool biosCompile) {
   AttachZ180RootOrigins(Information().rootCodeStart, Information().rootVariableStart);
   caches.rootCode->SetEmitAddress(Information().rootCodeStart);
   caches.rootVariable->SetEmitAddress(Information().rootVariableStart);
+  // Constants go with the code unless the processor keeps them apart.
+  if (CurrentCpu() == TargetCpu::Z180)
+    SelectCodeCache(Information().rootCodeStart);
 }
 
 // The program's start-up code in the room the memory map kept for it: it
@@ -283,6 +287,7 @@ bool CompileProgramText(const std::string &programPath, bool biosCompile) {
   macros.withoutBoard = DirectiveShellInUse().CompileWithoutBoard();
   DefineTargetMacros(macros);
   ResetCompilerState();
+  StartFunctionCompiler(biosCompile);
   FrontEndItems items;
   bool ranToEnd = true;
   try {
@@ -322,6 +327,19 @@ void EndBiosText() {
     rootCode.EmitByte(uint8_t(startup >> 8));
   } else {
     DefineLabel(kStartupCodeLabel, Addr24ToLong(MakeAddr24(0, startup)), kFixGlobal);
+  }
+}
+
+// A program compiled after its BIOS reads the BIOS's settings (where root
+// data begins, for one) as BIOS symbols: the BIOS's global labels become
+// BIOS symbols, as a BIOS load would make them. A symbol the board already
+// gave keeps its value.
+void ExportBiosLabels() {
+  constexpr ADDR24 kAbsent = {0xFFFF, 0xFF, 0xFF};
+  for (const std::string &name : GlobalLabelNames()) {
+    const BRFixupRec *label = FindGlobalLabel(name);
+    if (label && label->defined && LookupBiosSymbol(name, kAbsent).unused == kAbsent.unused)
+      AddBiosSymbol(name, Addr24FromLong(label->value));
   }
 }
 
@@ -664,8 +682,10 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
     if (!listingWanted || RomListingOpen()) {
       PositionRootCaches(bios);
       ranToEnd = CompileProgramText(programPath, bios);
-      if (ranToEnd && bios)
+      if (ranToEnd && bios) {
         EndBiosText();
+        ExportBiosLabels();
+      }
       if (ranToEnd)
         AlignXmemCode();
       if (ranToEnd && !bios && CompileErrorCount() == 0 && StartupRoutineKnown())

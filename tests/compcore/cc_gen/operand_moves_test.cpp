@@ -361,7 +361,12 @@ TEST_F(OperandMoveTest, ASavePointBringsTheLayersStateBack) {
   SymbolRecord *function = AddSymbol("stubbed", AddLevel(kLevelNone, kLevelFunction), kTypeInt, 1, kKindGlobal);
   StubStack().push_back(function);
   FunctionStringPool() = {{'a', 0, 'b', 'c', 0}, 5};
+  // Code taken back pushed nothing: the tracked depth is what it was.
+  EmitPushPair(Reg::HL);
+  Emission().flagsValid = true;
   RestoreCodeSavePoint(point);
+  EXPECT_EQ(Emission().stackOffset, 0);
+  EXPECT_FALSE(Emission().flagsValid);
   EXPECT_EQ(CachedOperand(), &earlier);
   EXPECT_FALSE(ExpressionFlags().clearHl);
   EXPECT_TRUE(StubStack().empty());

@@ -433,7 +433,8 @@ TEST_F(DriverCompile, RootCodeReachingRootDataFailsTheCompile) {
     ASSERT_EQ(CompileStage(true), 0);
     ClearErrorList();
     std::filesystem::remove(dir / "PROG.bin");
-    const uint16_t status = Compile("int g;\n");
+    // A declaration that takes no storage: the layout alone decides.
+    const uint16_t status = Compile("extern int g;\n");
     const RootCodeAndDataLimits limits = RootLimits();
     EXPECT_EQ(limits.dataStart <= limits.codeTop, c.overlaps) << std::hex << limits.codeTop << " " << limits.dataStart;
     EXPECT_EQ((status & kCompileFailedBit) != 0, c.overlaps);
@@ -472,7 +473,8 @@ TEST_F(DriverCompile, TheBiosEndsInTheWayToTheProgram) {
     bool programLoaded;
     bool jump;
   };
-  dir.Write("BIOS.C", "#pragma Corvid\n#rcodorg rootcode 0 0x1000 0x1000 apply\nint b;\n");
+  dir.Write("BIOS.C", "#pragma Corvid\n#rcodorg rootcode 0 0x1000 0x1000 apply\n#rvarorg rootdata 0 0xbfff 0x1000 apply\n"
+                      "int b;\n");
   for (const Case c : {Case{false, true}, Case{true, false}}) {
     SCOPED_TRACE(c.programLoaded);
     ProgramLoadedShell loaded;

@@ -107,7 +107,8 @@ TEST_F(BoardOverLink, AFinishedBiosIsStartedOnTheBoardAndConnectedTo) {
     BiosCompileFlag() = true;
     // The program's start jump goes into the BIOS's root code, which needs
     // its origin.
-    Compile("#pragma Corvid\n#rcodorg rootcode 0 0x1000 0x1000 apply\nint b;\n#pragma CompileProgram\n");
+    Compile("#pragma Corvid\n#rcodorg rootcode 0 0x1000 0x1000 apply\n#rvarorg rootdata 0 0xbfff 0x1000 apply\n"
+            "int b;\n#pragma CompileProgram\n");
     EXPECT_EQ(kernel.Peek(0x4001), c.startByte);
     EXPECT_EQ(kernel.writeFrames - writesBefore, c.startByte);
     EXPECT_EQ(connects, c.connects);

@@ -48,6 +48,12 @@ TEST_F(Z180Layout, AProgramAloneHasItsRootCodePlaced) {
   EXPECT_TRUE(DecodesAs(TargetCpu::Z180, ImageAt(start, 4), {"ld    hl,0003", "ret"}, {}, start));
 }
 
+TEST_F(Z180Layout, InitializedDataGoesWithTheCode) {
+  Compile("int k = 5;\n");
+  for (const std::string &record : Records())
+    EXPECT_EQ(record.find("[2120]"), std::string::npos) << record;
+}
+
 TEST_F(Z180Layout, AProgramFollowsTheBiosFromThePageItsLastJumpReaches) {
   // Three bytes of BIOS, then its jump: the program starts on the page
   // after the next one, where that jump goes.

@@ -1,7 +1,7 @@
 /* Casts chained through narrower and wider types. */
 long l = 0x12345678L;
 int neg = -300;
-float f = -1.75f;
+float f = -1.75;
 char r_char; /* expect 0x78 */
 long r_sign_again; /* expect 0x5678 */
 unsigned long r_via_char; /* expect 212 */

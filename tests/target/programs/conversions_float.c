@@ -1,6 +1,6 @@
 /* float to and from the integer types, at the limits of long and unsigned long. */
-float f1 = 3.75f, f2 = -3.75f, f3 = 123456.5f, f4 = -2147483648.0f, f5 = 2147483520.0f;
-float f6 = 4294967040.0f, f7 = 65535.0f, f8 = 200.0f;
+float f1 = 3.75, f2 = -3.75, f3 = 123456.5, f4 = -2147483648.0, f5 = 2147483520.0;
+float f6 = 4294967040.0, f7 = 65535.0, f8 = 200.0;
 int i = -32768;
 long l = 16777217L, l2 = 16777219L, lmax = 2147483647L;
 unsigned long ulmax = 0xFFFFFFFF;

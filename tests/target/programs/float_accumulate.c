@@ -7,15 +7,15 @@ int r_steps; /* expect 20 */
 void main(void) {
   int i;
   float f;
-  r_sum = 0.0f;
+  r_sum = 0.0;
   for (i = 0; i < 100; i++)
-    r_sum += 0.5f;
-  f = 1.0f;
+    r_sum += 0.5;
+  f = 1.0;
   for (i = 0; i < 10; i++)
-    f = f / 2.0f;
+    f = f / 2.0;
   r_halves = f;
   r_steps = 0;
-  for (f = 0.0f; f < 10.0f; f += 0.5f)
+  for (f = 0.0; f < 10.0; f += 0.5)
     r_steps++;
   r_counter = f;
 }

@@ -1,6 +1,6 @@
 /* float add, subtract, multiply and divide, rounded to nearest. */
-float a = 1.5f, b = 2.25f, ten = 10.0f, four = 4.0f, three = 3.0f, half = -0.5f;
-float one = 1.0f, tenth = 0.1f, fifth = 0.2f;
+float a = 1.5, b = 2.25, ten = 10.0, four = 4.0, three = 3.0, half = -0.5;
+float one = 1.0, tenth = 0.1, fifth = 0.2;
 float r_add; /* expect 3.75 */
 float r_sub; /* expect -0.75 */
 float r_mul; /* expect -1.5 */
@@ -18,5 +18,5 @@ void main(void) {
   r_third = one / three;
   r_tenths = tenth + fifth;
   r_neg = -a;
-  r_big = 1.0e15f * 1.0e15f;
+  r_big = 1.0e15 * 1.0e15;
 }

@@ -1,5 +1,5 @@
 /* float comparisons, also against converted integers. */
-float a = 1.5f, b = -2.0f, zero = 0.0f, tiny = 1.0e-30f, big = 16777216.0f;
+float a = 1.5, b = -2.0, zero = 0.0, tiny = 1.0e-30, big = 16777216.0;
 long l = 16777217L;
 int i = -2;
 int r_lt; /* expect 0 */

@@ -16,7 +16,7 @@ void main(void) {
   x = 10;
   y = 20;
   r_mix = mix(200, -10, 100000, 65, 22);
-  r_fmix = fmix(2.5f, 3, 0.25f);
+  r_fmix = fmix(2.5, 3, 0.25);
   r_many = many(1, 2, 3, 4, 5, 6, 7, 8);
   r_deref = deref(&x, &y);
 }

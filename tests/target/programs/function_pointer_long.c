@@ -1,7 +1,7 @@
 /* Function pointers to functions taking and returning long and float. */
 long twice(long v) { return v * 2; }
 long negate(long v) { return -v; }
-float halve(float f) { return f / 2.0f; }
+float halve(float f) { return f / 2.0; }
 
 long (*lfn)(long);
 float (*ffn)(float);
@@ -14,5 +14,5 @@ void main(void) {
   lfn = negate;
   r_long[1] = (*lfn)(70000);
   ffn = halve;
-  r_float = ffn(2.5f);
+  r_float = ffn(2.5);
 }

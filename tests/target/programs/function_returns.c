@@ -3,7 +3,7 @@ char ret_char(int v) { return v; }
 unsigned ret_unsigned(int v) { return v; }
 long ret_long(int v) { return v * 1000L; }
 unsigned long ret_ulong(long v) { return v; }
-float ret_float(int v) { return v / 4.0f; }
+float ret_float(int v) { return v / 4.0; }
 int values[3] = {7, 8, 9};
 int *ret_pointer(int i) { return &values[i]; }
 char r_char; /* expect 44 */

@@ -35,7 +35,7 @@ void main(void) {
   p++;
   r_pointer[0] = *p++;
   r_pointer[1] = *p;
-  f = 1.5f;
+  f = 1.5;
   f++;
   r_float = f;
 }

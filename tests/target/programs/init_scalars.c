@@ -7,8 +7,8 @@ unsigned u = 0xFFFE;
 long l = -100000L;
 long lfold = 65536L * 3 + 7;
 unsigned long ul = 4000000000UL;
-float f = 2.5f;
-float fneg = -0.375f;
+float f = 2.5;
+float fneg = -0.375;
 float from_int = 7;
 int from_char = 'z' - 'a';
 char r_c[2]; /* expect 65 255 */

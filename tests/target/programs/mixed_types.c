@@ -3,7 +3,7 @@ unsigned u = 65535, two = 2;
 int minus_one = -1, i = 1000;
 long l = 1;
 char c = 250;
-float f = 0.5f;
+float f = 0.5;
 long r_unsigned_long; /* expect 65536 */
 unsigned r_unsigned_int; /* expect 65534 */
 unsigned r_char_unsigned; /* expect 249 */

@@ -21,7 +21,7 @@ void main(void) {
   r_words[1] = u.i[1];
   u.c[1] = 0xFF;
   r_after = u.l;
-  u.f = 1.5f;
+  u.f = 1.5;
   r_float_bits = u.l;
   r_size = sizeof u;
 }

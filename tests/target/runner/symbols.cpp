@@ -56,32 +56,69 @@ bool IsSizeField(std::string_view text) {
   return text == "*" || (!text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos);
 }
 
-} // namespace
+// Only these sections hold addresses of names; the others hold frame
+// offsets (locals), segment origins or macros.
+enum class MapSection { kOther, kFunctions, kGlobals };
 
-SymbolTable ReadMapFileSymbols(std::string_view mapText) {
-  // Only these sections hold addresses of names; the others hold frame
-  // offsets (locals), segment origins or macros.
-  constexpr std::string_view kFunctions = "// Function mapping";
-  constexpr std::string_view kGlobals = "// Global/static data symbol mapping";
-  SymbolTable symbols;
-  bool inAddressSection = false;
+struct MapRow {
+  MapSection section;
+  std::string name;
+  uint32_t address;
+  std::string size;
+};
+
+std::vector<MapRow> ReadMapRows(std::string_view mapText) {
+  std::vector<MapRow> rows;
+  MapSection section = MapSection::kOther;
   std::istringstream lines{std::string(mapText)};
   for (std::string line; std::getline(lines, line);) {
     if (line.starts_with("//")) {
-      if (!line.starts_with("//  Addr") && !line.starts_with("// *"))
-        inAddressSection = line.starts_with(kFunctions) || line.starts_with(kGlobals);
+      if (line.starts_with("//  Addr") || line.starts_with("// *"))
+        continue;
+      section = line.starts_with("// Function mapping")                   ? MapSection::kFunctions
+                : line.starts_with("// Global/static data symbol mapping") ? MapSection::kGlobals
+                                                                            : MapSection::kOther;
       continue;
     }
-    if (!inAddressSection)
+    if (section == MapSection::kOther)
       continue;
     std::istringstream fields(line);
     std::string address, size, name;
     if (!(fields >> address >> size >> name) || !IsSizeField(size))
       continue;
     if (std::optional<uint32_t> value = ParseMapAddress(address))
-      symbols.emplace(name, *value);
+      rows.push_back({section, name, *value, size});
   }
+  return rows;
+}
+
+} // namespace
+
+SymbolTable ReadMapFileSymbols(std::string_view mapText) {
+  SymbolTable symbols;
+  for (const MapRow &row : ReadMapRows(mapText))
+    symbols.emplace(row.name, row.address);
   return symbols;
+}
+
+namespace {
+
+std::vector<MapFunction> RowsOf(std::string_view mapText, MapSection section) {
+  std::vector<MapFunction> rows;
+  for (const MapRow &row : ReadMapRows(mapText))
+    if (row.section == section)
+      rows.push_back({row.name, row.address, row.size == "*" ? 0 : uint32_t(std::stoul(row.size))});
+  return rows;
+}
+
+} // namespace
+
+std::vector<MapFunction> ReadMapFunctions(std::string_view mapText) {
+  return RowsOf(mapText, MapSection::kFunctions);
+}
+
+std::vector<MapFunction> ReadMapDataObjects(std::string_view mapText) {
+  return RowsOf(mapText, MapSection::kGlobals);
 }
 
 } // namespace tsw::target

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tsw::target {
 
@@ -26,5 +27,16 @@ SymbolTable ReadSdccSymbols(std::string_view noiText);
 // flat memory and no MMU, so both are taken at their logical address. A
 // name met twice (statics of two files) keeps its first row.
 SymbolTable ReadMapFileSymbols(std::string_view mapText);
+
+// A function row of that map: a C function has its code's size, an
+// assembly label none (0).
+struct MapFunction {
+  std::string name;
+  uint32_t address = 0;
+  uint32_t size = 0;
+};
+std::vector<MapFunction> ReadMapFunctions(std::string_view mapText);
+// The rows of its global-data section, each with its size.
+std::vector<MapFunction> ReadMapDataObjects(std::string_view mapText);
 
 } // namespace tsw::target

@@ -10,6 +10,17 @@
    returns) is stored at _exit_code; then the Z180 halts, which ends the
    run on the simulator, and the Corvid loops at _exit_loop. */
 
+/* The Corvid places code and data by origins, which the compile of a
+   program on this kernel keeps: root code from the reset address, root
+   constants above it, extended-memory code in its window and root
+   variables growing down below the stack. */
+#if TARGETCPU == CRV
+#rcodorg rootcode 0 0x0000 0x6000 apply
+#rconorg rootconst 0 0x6000 0x2000 apply
+#xcodorg xmemcode 0x10 0xE000 0x1000 apply
+#rvarorg rootdata 0 0xCFFF 0x1000 apply
+#endif
+
 #asm
 kernel_reset::
 	jp kernel_start
@@ -21,6 +32,10 @@ kernel_reset::
 kernel_directory::
 	db "TesselC"
 	dw 0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0
+
+; Where root data begins: programs place code below it, up to the margin
+; the compiler keeps, and their data above.
+IOP_DATAORG:: equ 0C000h
 
 ; Called by the start-up stub before anything else, with two words pushed
 ; that describe the memory layout; the simulator needs no set-up.

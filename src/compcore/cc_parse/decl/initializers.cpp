@@ -1,6 +1,7 @@
 #include "compcore/cc_parse/decl/initializers.h"
 
 #include "compcore/cc_gen/byte_sinks.h"
+#include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/value_conversions.h"
 #include "compcore/cc_gen/value_queries.h"
@@ -285,9 +286,11 @@ bool EmitObject(const Object &object, bool valuesLeft, uint16_t *count) {
 uint32_t EmitInitializer(uint32_t declarator, int16_t type, std::vector<uint16_t> &dimensions, bool hasInitializer) {
   uint16_t count = 0;
   const Object object{declarator, uint8_t(type), dimensions};
+  if (!hasInitializer) {
+    const uint32_t bytes = ObjectBytes(object);
+    return bytes ? Addr24ToLong(ReserveRootVariableBytes(uint16_t(bytes))) : 0;
+  }
   const uint32_t address = Addr24ToLong(Caches().currentConstant->Current());
-  if (!hasInitializer)
-    return address;
   // "=" promised a value.
   if (AtListEnd()) {
     CompileError<kMsgInitializerRequired>();

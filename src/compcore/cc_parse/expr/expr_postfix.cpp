@@ -17,6 +17,7 @@
 #include "compcore/cc_parse/decl/cc_struct.h"
 #include "compcore/cc_parse/expr/expr_binary.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
+#include "compcore/cc_parse/expr/expr_unary.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/cc_parse/expr/value_ops.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -56,15 +57,6 @@ bool KnownBound(const ValueRecord &value, uint16_t &bound) {
     bound = uint16_t(value.length - 1);
     return true;
   }
-  return false;
-}
-
-// A constant reader's walk emits nothing: an operation that needs code
-// only marks the expression as no constant.
-bool CodeAllowed() {
-  if (WalkEmitsCode())
-    return true;
-  Walk().needsCode = true;
   return false;
 }
 
@@ -180,7 +172,7 @@ void CompileBitIntrinsic(BitOperation operation, ValueRecord &value) {
   CompileConditional(bit);
   ExpectChar(')');
   ValueRecord result;
-  if (CodeAllowed())
+  if (RunTimeCodeAllowed())
     CompileIoBitIntrinsic(operation, IoSpace::kMemory, address, bit, result);
   value = MakeValue(operation == BitOperation::kTest ? kTypeUnsigned : kTypeVoid, 0, kStoragePrimary, false);
 }
@@ -208,7 +200,7 @@ void CompileSubscript(ValueRecord &value) {
       ConvertConstantTo(index, kTypeInt, false, 0);
       if (int16_t(index.value) >= int32_t(bound))
         CompileError<kMsgIndexOutOfBounds>();
-    } else if ((Attributes().current & kAttrIndexCheck) && CodeAllowed()) {
+    } else if ((Attributes().current & kAttrIndexCheck) && RunTimeCodeAllowed()) {
       EmitIndexCheck(index, bound);
     }
   }
@@ -219,7 +211,7 @@ void CompileSubscript(ValueRecord &value) {
       value.storage != kStoragePrimary && value.storage != kStorageStackStruct) {
     ConvertConstantTo(index, kTypeInt, false, 0);
     value.value += uint32_t(int32_t(int16_t(index.value)) * int32_t(ArrayDimensionProduct(value)));
-  } else if (CodeAllowed()) {
+  } else if (RunTimeCodeAllowed()) {
     const uint32_t declarator = value.declarator;
     const uint16_t *dimensions = value.dimensions;
     BeginBinaryOperation("+", value, index);
@@ -253,7 +245,7 @@ void CompileMember(ValueRecord &value, bool throughPointer) {
   }
   const uint16_t offset = member->definition;
   const bool needsCode = throughPointer || value.storage == kStoragePrimary || value.storage == kStorageStackStruct;
-  if (needsCode && !CodeAllowed()) {
+  if (needsCode && !RunTimeCodeAllowed()) {
     TakeMember(value, *member);
     return;
   }
@@ -317,7 +309,7 @@ bool CompileIntrinsicCall(ValueRecord &value) {
     return true;
   case kIntrinsicIpset:
     ConsumeChar();
-    if (const uint16_t level = CompileConstantExpression(); CodeAllowed())
+    if (const uint16_t level = CompileConstantExpression(); RunTimeCodeAllowed())
       EmitIpset(level);
     ExpectChar(')');
     value = MakeValue(kTypeVoid, 0, kStoragePrimary, false);
@@ -325,7 +317,7 @@ bool CompileIntrinsicCall(ValueRecord &value) {
   case kIntrinsicIpres:
     ConsumeChar();
     ExpectChar(')');
-    if (CodeAllowed())
+    if (RunTimeCodeAllowed())
       EmitIpres();
     value = MakeValue(kTypeVoid, 0, kStoragePrimary, false);
     return true;

@@ -13,7 +13,6 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/cc_loop.h"
-#include "compcore/cc_parse/decl/cc_struct.h"
 #include "compcore/cc_parse/expr/expr_call.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/expr/expr_literals.h"
@@ -48,15 +47,6 @@ constexpr int16_t kScratchCodeBytes = 64;
 
 bool IsConstant(const ValueRecord &value) { return value.storage == kStorageConstant; }
 
-// A constant reader's walk emits nothing: an operation that needs code
-// only marks the expression as no constant.
-bool CodeAllowed() {
-  if (WalkEmitsCode())
-    return true;
-  Walk().needsCode = true;
-  return false;
-}
-
 // A function named without being called: an array level over its function
 // level.
 constexpr uint32_t kDesignatorLevels = (kLevelFunction << kLevelBits) | kLevelArray;
@@ -70,7 +60,7 @@ bool IsFunctionDesignator(const ValueRecord &value) {
 // char is negated and complemented as the int it widens to, then narrowed
 // back.
 void EmitUnary(char op, ValueRecord &value) {
-  if (!CodeAllowed())
+  if (!RunTimeCodeAllowed())
     return;
   LoadOperandToValueRegister(value);
   if (op == '+')
@@ -113,7 +103,7 @@ void CompileAddressOf(ValueRecord &value, bool wasLvalue) {
   const bool computed = !value.symbol || value.storage == kStorageAuto || value.storage == kStorageStackStruct ||
                         value.storage == kStoragePrimary;
   if (computed) {
-    if (!CodeAllowed())
+    if (!RunTimeCodeAllowed())
       return;
     if (outer == kLevelArray) {
       // An array's value is already its address; only the level it had
@@ -240,7 +230,7 @@ void CompileCast(ValueRecord &value, const TypeName &name) {
   // An array cast to a pointer keeps its address where it is: the
   // element type is all that changes.
   const bool arrayToPointer = toPointer && value.Level() == kLevelArray;
-  if (!arrayToPointer && (IsConstant(value) || CodeAllowed())) {
+  if (!arrayToPointer && (IsConstant(value) || RunTimeCodeAllowed())) {
     if (IsFunctionDesignator(value))
       LoadOperandToValueRegister(value);
     ConvertOperandTo(value, uint8_t(name.baseType), toPointer, kConvertNarrowChar);
@@ -297,7 +287,7 @@ void StepByOne(char op, ValueRecord &value) {
 void CompileStep(char op, bool prefix, ValueRecord &value) {
   if (!value.IsModifiable())
     CompileError<kMsgNotModifiable>();
-  if (!CheckAssignable(value) || !CodeAllowed()) {
+  if (!CheckAssignable(value) || !RunTimeCodeAllowed()) {
     UnarySwitches().plainStep = false;
     return; // nothing to store into, or no code to store with
   }
@@ -430,6 +420,13 @@ void CompileName(ValueRecord &value) {
 }
 
 } // namespace
+
+bool RunTimeCodeAllowed() {
+  if (WalkEmitsCode())
+    return true;
+  Walk().needsCode = true;
+  return false;
+}
 
 bool IsStepStatement() {
   SkipToOperand();

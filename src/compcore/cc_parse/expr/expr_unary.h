@@ -22,6 +22,10 @@ struct UnaryLevelSwitches {
 };
 UnaryLevelSwitches &UnarySwitches();
 
+// A constant reader's walk emits nothing: false then, and an operation
+// that needs code only marks the expression as no constant.
+bool RunTimeCodeAllowed();
+
 // Whether the text at the cursor is a whole step statement, "name++" or
 // "name--" followed by ")" or ";" or the end: its value is not needed.
 // Blanks before it are skipped; nothing else is consumed.

@@ -1,7 +1,10 @@
 #include "compcore/cc_parse/stmt/frame_layout.h"
 
+#include "compcore/cc_gen/codegen_hooks.h"
+#include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_gen/value_record.h"
+#include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_storage.h"
@@ -11,17 +14,47 @@
 namespace tsw {
 namespace {
 
-// The return address.
-constexpr uint16_t kRootFrameOverhead = 2;
+// The return address; the saved IX of an IX frame.
+constexpr uint16_t kReturnAddressBytes = 2;
+constexpr uint16_t kSavedIxBytes = 2;
+// What the way into extended memory leaves on the stack besides: the
+// Corvid's bouncer (lcall) or long call, the Z180's bank switch.
+constexpr uint16_t kCorvidBouncerBytes = 3;
+constexpr uint16_t kCorvidLongCallBytes = 1;
+constexpr uint16_t kZ180BankSwitchBytes = 4;
 // Arguments are pushed as words at least.
 constexpr uint16_t kParameterSlotBytes = 2;
 
+bool HasParameters() {
+  bool found = false;
+  ForEachSymbolRecord(SymbolTableId::kLocal, [&](const SymbolRecord &entry) {
+    found = entry.kind == kClassAutoLocal && entry.definition == 0 && entry.type != kTypeVoid;
+    return found;
+  });
+  return found;
+}
+
 } // namespace
 
-uint16_t FrameOverhead() { return kRootFrameOverhead; }
+uint16_t FrameOverhead() {
+  const FunctionStatementState &f = StatementState();
+  const uint32_t attrs = Attributes().current;
+  uint16_t overhead = kReturnAddressBytes;
+  if ((attrs & kAttrXmem) && !(attrs & kAttrCofuncMask)) {
+    if (CurrentCpu() == TargetCpu::Z180)
+      overhead = uint16_t(overhead + kZ180BankSwitchBytes);
+    else
+      overhead = uint16_t(overhead + (CodeGenSetup().noBouncers ? kCorvidLongCallBytes : kCorvidBouncerBytes));
+  }
+  if (f.ixFrame)
+    overhead = uint16_t(overhead + kSavedIxBytes);
+  return overhead;
+}
 
 void AssignLocalOffsets() {
   FunctionStatementState &f = StatementState();
+  // The frame is addressed through IX once there is anything in it.
+  f.ixFrame = (Attributes().current & kAttrUseIx) && (f.localsSize != 0 || HasParameters());
   f.frameOverhead = FrameOverhead();
   f.parametersSize = 0;
   ForEachSymbolRecord(SymbolTableId::kLocal, [&](const SymbolRecord &entry) {

@@ -1,8 +1,13 @@
 #include "compcore/cc_parse/stmt/function_body.h"
 
+#include "compcore/cc_gen/addr_directory.h"
+#include "compcore/cc_gen/code_output.h"
+#include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/function_tail.h"
 #include "compcore/cc_gen/prolog_epilog.h"
+#include "compcore/cc_gen/routine_calls.h"
+#include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_memmap.h"
@@ -11,6 +16,7 @@
 #include "compcore/cc_parse/decl/cc_declarator.h"
 #include "compcore/cc_parse/decl/cc_params.h"
 #include "compcore/cc_parse/stmt/frame_layout.h"
+#include "compcore/cc_parse/stmt/prototypes.h"
 #include "compcore/cc_parse/stmt/statement.h"
 #include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_parse/stmt/stmt_return.h"
@@ -26,6 +32,22 @@
 
 namespace tsw {
 namespace {
+
+constexpr uint8_t kOpRst30 = 0xF7;
+constexpr uint8_t kOpLongCall = 0xCF;
+constexpr uint8_t kOpReturn = 0xC9;
+constexpr char kBankSwitchRoutine[] = "_b_all";
+// A function no declaration has placed yet.
+constexpr uint16_t kPlacementOpen = kMemmapAnymem;
+
+// What lasts from one function to the next within a compile.
+struct FunctionCompilerState {
+  bool bankSwitchReferenced = false;
+};
+FunctionCompilerState &CompilerState() {
+  static FunctionCompilerState state;
+  return state;
+}
 
 // The attributes the function is compiled with: the declaration's, the
 // statement hooks only with debug code. A function free to go anywhere
@@ -49,7 +71,62 @@ SymbolRecord *EnterFunctionSymbol(int16_t baseType, int16_t storageClass) {
   SymbolRecord *symbol = AddSymbol(d.name, d.word, baseType, 0, storageClass);
   if (symbol == known)
     symbol->definition = definition;
+  else if (symbol)
+    symbol->sizeWord = kPlacementOpen;
   return symbol;
+}
+
+// "root" or "xmem" holds for every declaration of the function: the first
+// that names one places it, a later one may not say the other, and one
+// that names none follows it.
+void CheckPlacement(SymbolRecord &symbol, uint16_t memoryCode) {
+  const uint16_t placed = symbol.sizeWord;
+  if (memoryCode == kMemmapRoot && placed == kMemmapXmem)
+    CompileError<kMsgPlacementContradicts>(std::string("root"), std::string(symbol.name));
+  else if (memoryCode == kMemmapXmem && placed == kMemmapRoot)
+    CompileError<kMsgPlacementContradicts>(std::string("xmem"), std::string(symbol.name));
+  else if (placed == kPlacementOpen && (memoryCode == kMemmapRoot || memoryCode == kMemmapXmem))
+    symbol.sizeWord = memoryCode;
+  uint32_t &current = Attributes().current;
+  if (symbol.sizeWord == kMemmapXmem)
+    current |= kAttrXmem;
+  else if (symbol.sizeWord == kMemmapRoot)
+    current &= ~uint32_t(kAttrXmem);
+  // An interrupt is entered in root memory.
+  if (current & kAttrInterruptMask)
+    current &= ~uint32_t(kAttrXmem);
+}
+
+// The way in from root code to a function in extended memory: the
+// Corvid's bouncer calls it long, the Z180's bank-switching one names its
+// page and address behind rst 30h. The function's address is the
+// bouncer's.
+ADDR24 PlaceEntry() {
+  const ADDR24 here = CurrentCodeAddress();
+  const bool z180 = CurrentCpu() == TargetCpu::Z180;
+  if (!(Attributes().current & kAttrXmem) || (!z180 && CodeGenSetup().noBouncers))
+    return here;
+  CodeGenerator &codegen = CodeGen();
+  codegen.SelectCodeCache(codegen.CacheAddress(OriginCache::kRootCode));
+  const ADDR24 entry = CurrentCodeAddress();
+  if (z180) {
+    EmitCodeByte(kOpRst30);
+    EmitCodeByte(here.segment);
+    EmitWord(here.logical);
+    FunctionCompilerState &state = CompilerState();
+    if (!state.bankSwitchReferenced) {
+      LookupRoutineSymbol(kBankSwitchRoutine, kFixGlobal | kFixNoPatch, 0);
+      state.bankSwitchReferenced = true;
+    }
+  } else {
+    EmitCodeByte(kOpLongCall);
+    EmitWord(here.logical);
+    EmitCodeByte(here.segment);
+    EmitCodeByte(kOpReturn);
+    EnterXmemFunction(entry, here);
+  }
+  codegen.SelectCodeCache(here);
+  return entry;
 }
 
 void SelectFunctionCodeCache() {
@@ -75,11 +152,15 @@ void CompileBody() {
   ParseDeclaration(kLevelLocal);
   f.localsSize = uint16_t(std::abs(LocalsTotal()));
   AssignLocalOffsets();
+  const uint32_t attrs = Attributes().current;
+  if (f.parametersSize != 0 && (attrs & kAttrInterruptMask) && (attrs & kAttrDebug))
+    CompileWarningTrivial<kMsgInterruptParameters>();
 
+  const ADDR24 entry = PlaceEntry();
   f.prologAddress = CurrentCodeAddress();
   if (!secondBody) {
-    f.symbol->address = f.symbol->addressCopy = Addr24ToLong(f.prologAddress);
-    codegen.DefineLabel(f.name, Addr24ToLong(f.prologAddress));
+    f.symbol->address = f.symbol->addressCopy = Addr24ToLong(entry);
+    codegen.DefineLabel(f.name, Addr24ToLong(entry));
   }
   Emission() = EmissionState{};
   Emission().frameBase = int16_t(f.localsSize);
@@ -92,17 +173,17 @@ void CompileBody() {
     MarkStatementPosition(CurrentSourceLine(), uint16_t(std::max<int>(1, CurrentSourceColumn() - 1)));
     CompileReturn(false);
   }
+  // The map's entry ends with the function's own code, in the memory it
+  // went to; the strings behind it may go elsewhere.
+  codegen.MapFunctionEnds(f.name);
   f.inBody = false;
 }
 
-void EndFunction(bool hadBody) {
-  FunctionStatementState &f = StatementState();
+void EndFunction() {
   Emission() = EmissionState{};
   ResetLocalSymbolTable();
   EmitPendingStubsAndStrings();
   ResetFixupTables(kResetLocal);
-  if (hadBody)
-    CodeGen().MapFunctionEnds(f.name);
 }
 
 } // namespace
@@ -115,6 +196,8 @@ FunctionCompilerBackEnd &FunctionCompiler() {
 bool FunctionCompilerBackEnd::InFunctionDefinition() { return StatementState().inBody; }
 
 std::string FunctionCompilerBackEnd::CurrentFunctionName() { return StatementState().name; }
+
+void FunctionCompilerBackEnd::SetVariableArguments() { StatementState().variableArguments = true; }
 
 // function-definition = declarator [ parameter-list ] [ old-style-parameters ]
 //                       ( compound-statement | ";" | "," )
@@ -129,22 +212,38 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
   f.returnsValue = baseType != kTypeVoid || f.returnDeclarator != 0;
   TakeDeclarationAttributes(memoryCode);
   f.symbol = EnterFunctionSymbol(baseType, storageClass);
+  if (f.symbol)
+    CheckPlacement(*f.symbol, memoryCode);
   ResetLocalSymbolTable();
 
-  if (declaratorResult == kFunctionWithParameters && ParseParameterList() == 0)
-    ParseOldStyleParameters();
+  int count = -1;
+  if (declaratorResult == kFunctionWithParameters) {
+    count = ParseParameterList();
+    if (count == 0)
+      ParseOldStyleParameters();
+  }
   SkipBlanksAcrossLines();
   const bool hasBody = MatchKeyword("{");
   if (!hasBody && *InputCursor != ';' && *InputCursor != ',')
     CompileError<kMsgFunctionBodyExpected>();
+  if (f.symbol)
+    CheckPrototype(count, *f.symbol, hasBody, f.variableArguments, Attributes().current & kAttrFirstTime);
+  // A body after a prototype that did not fit is still compiled: its own
+  // mistakes are worth knowing.
   if (hasBody)
     CompileBody();
-  EndFunction(hasBody);
+  EndFunction();
   StatementState() = saved;
   return hasBody;
 }
 
+void StartFunctionCompiler(bool biosCompile) {
+  StartPrototypesForCompile(biosCompile);
+  CompilerState() = FunctionCompilerState{};
+}
+
 void ResetFunctionCompiler() {
+  ResetPrototypePool();
   ResetStatementState();
   RegisterStatementState();
 }

@@ -15,11 +15,14 @@ public:
                            uint16_t memoryCode) override;
   bool InFunctionDefinition() override;
   std::string CurrentFunctionName() override;
+  void SetVariableArguments() override;
 };
 // The one the compiler's assembly installs.
 FunctionCompilerBackEnd &FunctionCompiler();
 
-// Back to the start of a compile; registers the function state with the
+// A compile starts: the BIOS's or a program's.
+void StartFunctionCompiler(bool biosCompile);
+// Back to the start of the compiler's life; registers the function state with the
 // statement snapshot.
 void ResetFunctionCompiler();
 

@@ -20,6 +20,8 @@ struct FunctionStatementState {
   uint32_t returnDeclarator = 0;
   // Anything but void: the value stays in HL through the epilog.
   bool returnsValue = false;
+  // The parameter list ends in "...".
+  bool variableArguments = false;
   // The frame: the locals, the parameters and the bytes between the frame
   // base and the first parameter.
   uint16_t localsSize = 0;

@@ -1,7 +1,9 @@
 #include "gui/common/model/tswline.h"
 
 #include <algorithm>
+#include <new>
 
+#include "foundation/msgnumbers.h"
 #include "foundation/xerr.h"
 
 namespace tsw::gui {
@@ -60,7 +62,14 @@ bool UndoPool::Reserve(uint32_t cells) {
 cBufLine::cBufLine(unsigned initialCapacity, std::unique_ptr<BackingStore> store, UndoPool *pool,
                    DocumentEvents *events)
     : cTextBuf(8, std::move(store)), pool_(pool ? pool : &UndoPool::Shared()), events_(events) {
-  lines_.reserve(std::max(1u, initialCapacity));
+  try {
+    lines_.reserve(std::max(1u, initialCapacity));
+  } catch (const std::bad_alloc &) {
+    // The document still opens with its one empty line, which needs no
+    // table of that size; the user learns why a load will not fit.
+    if (events_)
+      events_->ShowMessage(kMsgNoTable, 0);
+  }
   StoredText empty = StoreText({}, false);
   lines_.push_back(LineEntry{empty.handle, empty.storedSize, 0, LineEnd::None});
   pool_->Register(this);
@@ -76,7 +85,12 @@ bool cBufLine::InsertLines(int32_t at, int32_t count) {
   if (at < 0 || count < 0 || at > LinesUsed() || LinesUsed() + count > kMaxLines)
     return false;
   // Inserted entries name the empty text stored first, which nothing writes.
-  lines_.insert(lines_.begin() + at, size_t(count), LineEntry{0, 1, 0, LineEnd::None});
+  try {
+    lines_.insert(lines_.begin() + at, size_t(count), LineEntry{0, 1, 0, LineEnd::None});
+  } catch (const std::bad_alloc &) {
+    // A table that cannot grow leaves the document as it was.
+    return false;
+  }
   if (!inUndo_)
     SetModified();
   return true;

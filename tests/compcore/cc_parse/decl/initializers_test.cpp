@@ -14,10 +14,10 @@ namespace {
 
 using ByteList = std::vector<uint8_t>;
 
-// Data before the first function goes to the constant segment, the code to
-// root code from 1000.
+// Root code from 1000, where the Corvid also lays its data; root
+// variables down from 3FFF.
 constexpr const char *kCorvidRoot =
-    "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rconorg rk 0 0x3000 0x1000 apply\n#memmap root\n";
+    "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rvarorg rv 0 0x3fff 0x1000 apply\n#memmap root\n";
 
 // Initialized objects compiled through CompileFile by the compiler the
 // product assembles; their bytes are read back where the symbol says they
@@ -54,12 +54,22 @@ protected:
   }
 };
 
+// A processor that keeps no constants apart lays a program's data in its
+// code from the first datum on: no constant segment is asked for.
+TEST_F(Initializers, DataBeforeTheFirstFunctionLiesInTheCodeOnTheZ180) {
+  Compile("const int g = 5;\nint f(void) {\n  return g;\n}\nconst int h = 6;\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
+  EXPECT_EQ(DataOf("g", 2), (ByteList{5, 0}));
+  EXPECT_EQ(DataOf("h", 2), (ByteList{6, 0}));
+  EXPECT_LT(Global("g")->address, Global("h")->address);
+}
+
 TEST_F(Initializers, ScalarsAndArraysBecomeTheirDataBytes) {
   CompileCorvid("const int g = 5;\nconst int a[3] = {1, 2, 0x1234};\n");
   EXPECT_EQ(Messages(), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
-  // Objects follow each other in the constant segment.
-  EXPECT_EQ(Global("g")->address, 0x3000u);
-  EXPECT_EQ(Global("a")->address, 0x3002u);
+  // Objects follow each other in root code, before any function.
+  EXPECT_EQ(Global("g")->address, 0x1000u);
+  EXPECT_EQ(Global("a")->address, 0x1002u);
   EXPECT_EQ(DataOf("g", 2), (ByteList{5, 0}));
   EXPECT_EQ(DataOf("a", 6), (ByteList{1, 0, 2, 0, 0x34, 0x12}));
 }
@@ -204,11 +214,12 @@ TEST_F(Initializers, ArrayNamesGiveTheirAddresses) {
   EXPECT_EQ(DataOf("la", 4), (ByteList{uint8_t(a), uint8_t(a >> 8), 0, 0}));
 }
 
-// Addresses the link fixes: of an element, of the whole array (whose
-// type is not its element's), of a function.
+// Addresses the link fixes: of an element, an array plus a constant, of
+// the whole array (whose type is not its element's), of a function.
 TEST_F(Initializers, AddressConstantsGiveTheAddressAndItsOffset) {
   CompileCorvid("const int a[4] = {10, 20, 30, 40};\n"
                 "const int * const pa = &a[2];\n"
+                "const int * const pb = a + 1;\n"
                 "const int * const pc = &a;\n"
                 "int f(void) {\n  return 1;\n}\n"
                 "int (* const pf)() = f;\n");
@@ -216,9 +227,10 @@ TEST_F(Initializers, AddressConstantsGiveTheAddressAndItsOffset) {
   const uint32_t a = Global("a")->address & 0xFFFF;
   auto word = [](uint32_t address) { return ByteList{uint8_t(address), uint8_t(address >> 8)}; };
   EXPECT_EQ(DataOf("pa", 2), word(a + 4));
+  EXPECT_EQ(DataOf("pb", 2), word(a + 2));
   EXPECT_EQ(DataOf("pc", 2), word(a));
-  // f's code is the first in root code.
-  EXPECT_EQ(DataOf("pf", 2), word(0x1000));
+  // f's code follows the data before it.
+  EXPECT_EQ(DataOf("pf", 2), word(a + 14));
 }
 
 // A list longer than its object does not close where the object ends; the
@@ -283,6 +295,18 @@ TEST_F(Initializers, StaticLocalsLieAheadOfTheirFunction) {
   ReadEmittedBytes(ADDR24{0x1005, 0, 0}, 16, image.data() + 5);
   const std::vector<std::string> code = DecodeAll(TargetCpu::Corvid, ByteList(image.begin() + 5, image.end()), 0x1005);
   EXPECT_NE(std::find(code.begin(), code.end(), "ld    hl,(1000)"), code.end()) << ::testing::PrintToString(code);
+}
+
+// An object without initializer takes zero bytes of root data, which grows
+// down, and emits nothing where the initialized data goes on.
+TEST_F(Initializers, ObjectsWithoutInitializerTakeRootData) {
+  CompileCorvid("const char first = 1;\nint u;\nlong v[2];\nstruct { char c[3]; } w;\nconst char next = 2;\n");
+  EXPECT_EQ(Messages(), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
+  EXPECT_EQ(Global("u")->address, 0x3FFEu);
+  EXPECT_EQ(Global("v")->address, 0x3FF6u);
+  EXPECT_EQ(Global("w")->address, 0x3FF3u);
+  EXPECT_EQ(Global("next")->address, Global("first")->address + 1);
+  EXPECT_EQ(DataOf("first", 2), (ByteList{1, 2}));
 }
 
 } // namespace

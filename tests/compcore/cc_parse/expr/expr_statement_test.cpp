@@ -52,7 +52,7 @@ protected:
 
 TEST_F(ExprStatementTest, AConstantStatementCostsNoCodeAndAVariableIsLoaded) {
   ASSERT_EQ(Compile("int g;\nvoid f() { 5; g; }\n"), 0) << ::testing::PrintToString(Records());
-  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, BodyBytes(), {fmt::format("ld    hl,({:04x})", AddressOf("g")), "ret"}));
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, BodyBytes(), {fmt::format("ld    hl,({:04X})", AddressOf("g")), "ret"}));
 }
 
 struct CodeCase {
@@ -105,7 +105,7 @@ TEST_F(ExprStatementTest, EachFormDecodesOnTheCorvid) {
   const char *statements[] = {"a = b && c", "a = b || c < a", "a = c ? b : 7", "l = c ? l : 1",  "ch = a",
                               "a += b",     "a <<= 3",        "a = b * c",     "a = a < b",      "l = l * a"};
   for (const char *statement : statements) {
-    ASSERT_EQ(CompileAlone(std::string("#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n") + kGlobals +
+    ASSERT_EQ(CompileAlone(std::string("#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rvarorg rv 0 0x4000 0x100 apply\n") + kGlobals +
                            "void f() { " + statement + "; }\n"),
               0)
         << statement << ::testing::PrintToString(Records());
@@ -272,7 +272,7 @@ TEST_F(ExprStatementTest, StoresThroughPointersAreCheckedAgainstTheStoreTable) {
     bodies.extraAttributes = c.attributes;
     AddBiosSymbol("STORE_TABLE", MakeAddr24(0, 0x4200));
     const std::string placement =
-        c.cpu == TargetCpu::Corvid ? "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n" : "";
+        c.cpu == TargetCpu::Corvid ? "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rvarorg rv 0 0x4000 0x100 apply\n" : "";
     ASSERT_EQ(Compile(placement + kGlobals + "int t[4] @ 0x9200;\nvoid f() { " + c.statement + "; }\n"), 0)
         << c.what << ::testing::PrintToString(Records());
     const std::vector<std::string> listing = DecodeAll(c.cpu, BodyBytes(), bodies.bodies[0].start.logical);

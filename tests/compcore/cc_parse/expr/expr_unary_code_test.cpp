@@ -155,6 +155,11 @@ TEST_F(ExprUnaryCodeTest, StepsStoreAtOnceAndYieldTheRightValue) {
       {"++*q", TargetCpu::Z180, {"ld    hl,0004", "add   hl,sp", "ld    a,(hl)", "inc   hl", "ld    h,(hl)",
                                  "ld    l,a", "push  hl", "ld    a,(hl)", "inc   a", "pop   hl", "ld    (hl),a"}},
       {"5++", TargetCpu::Z180, {}, false, kStorageConstant, 0, {kMsgNotModifiable, kMsgNotAssignable}},
+      // The Corvid reaches a word near SP directly.
+      {"i++", TargetCpu::Corvid, {"ld    hl,(sp+2)", "inc   hl", "ld    (sp+2),hl", "dec   hl"}},
+      {"++*q", TargetCpu::Corvid, {"ld    hl,(sp+4)", "push  hl", "ld    a,(hl)", "inc   a", "pop   hl", "ld    (hl),a"}},
+      // A forward call on the Corvid keeps a byte for its long form.
+      {"l--", TargetCpu::Corvid, {"ld    de,(2006)", "ld    bc,(2008)", "push  bc", "push  de", "ld    hl,0001", "ex    de,hl", "ld    a,d", "rla", "sbc   hl,hl", "ld    b,h", "ld    c,l", "call  0000", "nop", "ld    (2006),de", "ld    (2008),bc", "push  bc", "push  de", "ld    hl,0001", "ex    de,hl", "ld    a,d", "rla", "sbc   hl,hl", "ld    b,h", "ld    c,l", "call  0000", "nop"}},
   };
   for (const UnaryCodeCase &c : cases)
     Check(c);

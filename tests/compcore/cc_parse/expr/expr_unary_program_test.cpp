@@ -50,7 +50,7 @@ protected:
 };
 
 TEST_F(ExprUnaryProgramTest, StatementsOfUnaryExpressions) {
-  const char *declarations = "int g, y;\nint *p;\nint a[4];\nchar c;\n";
+  const char *declarations = "int g, y;\nint *p;\nint a[4];\nchar c;\nint f2();\n#nodebug\n";
   struct Case {
     const char *body;
     std::vector<std::string> listing;
@@ -69,6 +69,13 @@ TEST_F(ExprUnaryProgramTest, StatementsOfUnaryExpressions) {
       {"y = a[g];", {"ld    hl,(%g)", "add   hl,hl", "ex    de,hl", "ld    hl,%a", "add   hl,de", "ld    a,(hl)", "inc   hl",
                      "ld    h,(hl)", "ld    l,a", "ld    (%y),hl", "ret"}},
       {"y = sizeof(a[g]);", {"ld    hl,0002", "ld    (%y),hl", "ret"}},
+      // A void cast keeps what the operand does: g is still read, f2 called.
+      {"(void)g;", {"ld    hl,(%g)", "ret"}},
+      {"(void)f2();", {"call  0000", "ret"}},
+      // A comparison's 0 or 1 is in HL before the operator works on it.
+      {"y = !(g < 3);", {"ld    hl,(%g)", "ld    de,8003", "ld    a,h", "xor   80", "ld    h,a", "sbc   hl,de",
+                         "ld    hl,0000", "adc   hl,hl", "call  0000", "ld    (%y),hl", "ret"}},
+      {"y = -(g == 1);", {"ld    hl,(%g)", "push  hl", "ld    hl,0001", "call  0000", "call  0000", "ld    (%y),hl", "ret"}},
       {"y = (char)g;", {"ld    a,(%g)", "ld    l,a", "ld    h,00", "ld    (%y),hl", "ret"}},
   };
   for (const Case &c : cases) {
@@ -91,8 +98,9 @@ TEST_F(ExprUnaryProgramTest, SizeofWithSideEffectsKeepsTheCodeAndListsEachDiagno
 }
 
 TEST_F(ExprUnaryProgramTest, AMemberOfAStructureOnTheStackIsReadThenTheStructureReleased) {
+  // Without debug code: no statement hook before the calls.
   ASSERT_EQ(CompileFresh("struct pt { int x; char c; long l; };\nstruct pt f();\nint y;\nlong z;\n"
-                         "void g() { y = f().c; z = f().l; }\n"),
+                         "#nodebug\nvoid g() { y = f().c; z = f().l; }\n"),
             0)
       << ::testing::PrintToString(Records());
   const std::vector<std::string> reserve = {"exx", "ld    hl,FFF9", "add   hl,sp", "ld    sp,hl", "exx", "call  0000"};
@@ -107,6 +115,30 @@ TEST_F(ExprUnaryProgramTest, AMemberOfAStructureOnTheStackIsReadThenTheStructure
   listing.insert(listing.end(), release.begin(), release.end());
   listing.insert(listing.end(), {"ld    (%z),de", "ld    (%z+2),bc", "ret"});
   EXPECT_TRUE(DecodesAs(TargetCpu::Z180, BodyBytes(), WithAddresses(listing)));
+  EXPECT_EQ(Messages(), std::vector<unsigned>{});
+}
+
+TEST_F(ExprUnaryProgramTest, SizeofOfACallKeepsTheCallAndLeavesTheStackAsItWas) {
+  CompileFresh("struct pt { int x; char c; long l; };\nstruct pt f();\nint y;\n"
+               "#nodebug\nvoid g() { y = sizeof(f()); y = sizeof f().l; }\n");
+  // A call has side effects: kept, once, and its structure released.
+  EXPECT_EQ(Messages(), (std::vector<unsigned>{kMsgSizeofSideEffects, kMsgSizeofSideEffects}));
+  const std::vector<std::string> reserve = {"exx", "ld    hl,FFF9", "add   hl,sp", "ld    sp,hl", "exx", "call  0000"};
+  const std::vector<std::string> release = {"exx", "ld    hl,0007", "add   hl,sp", "ld    sp,hl", "exx"};
+  std::vector<std::string> listing = reserve;
+  listing.insert(listing.end(), release.begin(), release.end());
+  listing.insert(listing.end(), {"ld    hl,0007", "ld    (%y),hl"});
+  listing.insert(listing.end(), reserve.begin(), reserve.end());
+  listing.insert(listing.end(), {"ld    hl,0003", "add   hl,sp", "ld    e,(hl)", "inc   hl", "ld    d,(hl)", "inc   hl",
+                                 "ld    c,(hl)", "inc   hl", "ld    b,(hl)"});
+  listing.insert(listing.end(), release.begin(), release.end());
+  listing.insert(listing.end(), {"ld    hl,0004", "ld    (%y),hl", "ret"});
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, BodyBytes(), WithAddresses(listing)));
+}
+
+TEST_F(ExprUnaryProgramTest, AFunctionDesignatorIsAPointerToItsFunction) {
+  ASSERT_EQ(CompileFresh("long twice();\nlong (*lfn)();\nvoid g() { lfn = twice; lfn = &twice; }\n"), 0)
+      << ::testing::PrintToString(Records());
   EXPECT_EQ(Messages(), std::vector<unsigned>{});
 }
 

@@ -15,7 +15,8 @@ constexpr const char *kNoHooks = "#nodebug\nint g;\n";
 // has an address (1000) and the case table follows it directly.
 constexpr const char *kSwitchRoutine = "#nodebug\nint g;\n#asm\n_switch::\n ret\n#endasm\n";
 
-constexpr const char *kLargeCorvidRoot = "#pragma Corvid\n#rcodorg rc 0 0x1000 0xC000 apply\n#memmap root\n";
+constexpr const char *kLargeCorvidRoot =
+    "#pragma Corvid\n#rcodorg rc 0 0x1000 0xC000 apply\n#rvarorg rv 0 0xdfff 0x1000 apply\n#memmap root\n";
 constexpr size_t kNestedLoopsPastTheLimit = 20;
 constexpr size_t kJumpListCapacityForTest = 256;
 constexpr size_t kCaseTableCapacityForTest = 4096;
@@ -43,23 +44,23 @@ TEST_F(ControlFlowCompile, LoopsJumpBackToTheirHeadAndOutPastTheirEnd) {
                  {
                      {"while",
                       "void f(void) { while (g) ; }",
-                      {"ld    hl,(0000)", "bool  hl", "jp    z,100A", "jp    1000", "ret"}},
-                     {"do", "void f(void) { do ; while (g); }", {"ld    hl,(0000)", "bool  hl", "jp    nz,1000", "ret"}},
+                      {"ld    hl,(3FFE)", "bool  hl", "jp    z,100A", "jp    1000", "ret"}},
+                     {"do", "void f(void) { do ; while (g); }", {"ld    hl,(3FFE)", "bool  hl", "jp    nz,1000", "ret"}},
                      // The test stands behind the body, which the entry test
                      // skips when the condition fails at once.
                      {"for with all three parts",
                       "void f(void) { for (g; g; g) ; }",
-                      {"ld    hl,(0000)", "ld    hl,(0000)", "bool  hl", "jp    z,1014", "ld    hl,(0000)",
-                       "ld    hl,(0000)", "bool  hl", "jp    nz,100A", "ret"}},
+                      {"ld    hl,(3FFE)", "ld    hl,(3FFE)", "bool  hl", "jp    z,1014", "ld    hl,(3FFE)",
+                       "ld    hl,(3FFE)", "bool  hl", "jp    nz,100A", "ret"}},
                      {"for without a condition or increment", "void f(void) { for (;;) ; }", {"jp    1000", "ret"}},
                      // Read again from the source, over line ends.
                      {"for over several lines",
                       "void f(void) { for (;\ng\n;\ng) ; }",
-                      {"ld    hl,(0000)", "bool  hl", "jp    z,1011", "ld    hl,(0000)", "ld    hl,(0000)", "bool  hl",
+                      {"ld    hl,(3FFE)", "bool  hl", "jp    z,1011", "ld    hl,(3FFE)", "ld    hl,(3FFE)", "bool  hl",
                        "jp    nz,1007", "ret"}},
                      {"an increment with a call, compiled once",
                       "void f(void) { for (;g;f()) ; }",
-                      {"ld    hl,(0000)", "bool  hl", "jp    z,1011", "call  1000", "ld    hl,(0000)", "bool  hl",
+                      {"ld    hl,(3FFE)", "bool  hl", "jp    z,1011", "call  1000", "ld    hl,(3FFE)", "bool  hl",
                        "jp    nz,1007", "ret"}},
                  });
 }
@@ -69,20 +70,20 @@ TEST_F(ControlFlowCompile, BreakAndContinueLeaveTheNearestLoopOrSwitch) {
                  {
                      {"in a while",
                       "void f(void) { while (g) { break; continue; } }",
-                      {"ld    hl,(0000)", "bool  hl", "jp    z,1010", "jp    1010", "jp    1000", "jp    1000", "ret"}},
+                      {"ld    hl,(3FFE)", "bool  hl", "jp    z,1010", "jp    1010", "jp    1000", "jp    1000", "ret"}},
                      // continue goes to the increment behind the body, break
                      // past the test.
                      {"in a for",
                       "void f(void) { for (; g; f()) { continue; break; } }",
-                      {"ld    hl,(0000)", "bool  hl", "jp    z,1017", "jp    100D", "jp    1017", "call  1000",
-                       "ld    hl,(0000)", "bool  hl", "jp    nz,1007", "ret"}},
+                      {"ld    hl,(3FFE)", "bool  hl", "jp    z,1017", "jp    100D", "jp    1017", "call  1000",
+                       "ld    hl,(3FFE)", "bool  hl", "jp    nz,1007", "ret"}},
                      {"in a do: continue reaches the test",
                       "void f(void) { do { continue; break; } while (g); }",
-                      {"jp    1006", "jp    100D", "ld    hl,(0000)", "bool  hl", "jp    nz,1000", "ret"}},
+                      {"jp    1006", "jp    100D", "ld    hl,(3FFE)", "bool  hl", "jp    nz,1000", "ret"}},
                      // The label prefixes the break: both are the loop's body.
                      {"a labelled break is the loop's body",
                       "void f(void) { while (g) L: break; }",
-                      {"ld    hl,(0000)", "bool  hl", "jp    z,100D", "jp    100D", "jp    1000", "ret"}},
+                      {"ld    hl,(3FFE)", "bool  hl", "jp    z,100D", "jp    100D", "jp    1000", "ret"}},
                  });
 }
 
@@ -94,15 +95,15 @@ TEST_F(ControlFlowCompile, StatementHooksStopAtConditionsAndLabels) {
   const std::vector<std::string> exit = {"rst   28h", "exx", "ld    hl,0000", "call  0000", "nop", "ret"};
   const ListingCase cases[] = {
       {"while", "void f(void) { while (g) ; }",
-       {"rst   28h", "nop", "rst   28h", "ld    hl,(0000)", "bool  hl", "jp    z,1016", "rst   28h", "jp    100A"}},
+       {"rst   28h", "nop", "rst   28h", "ld    hl,(3FFE)", "bool  hl", "jp    z,1016", "rst   28h", "jp    100A"}},
       {"do", "void f(void) { do g = 1; while (g); }",
-       {"rst   28h", "nop", "rst   28h", "ld    hl,0001", "ld    (0000),hl", "rst   28h", "ld    hl,(0000)",
+       {"rst   28h", "nop", "rst   28h", "ld    hl,0001", "ld    (3FFE),hl", "rst   28h", "ld    hl,(3FFE)",
         "bool  hl", "jp    nz,1009"}},
       // Condition at 100C, increment at 1017 behind a jump over it, body at
       // 101E, which goes on at the increment.
       {"for", "void f(void) { for (g; g; g) ; }",
-       {"rst   28h", "ld    hl,(0000)", "rst   28h", "ld    hl,(0000)", "bool  hl", "jp    z,1022", "jp    101E",
-        "rst   28h", "ld    hl,(0000)", "jp    100C", "rst   28h", "jp    1017"}},
+       {"rst   28h", "ld    hl,(3FFE)", "rst   28h", "ld    hl,(3FFE)", "bool  hl", "jp    z,1022", "jp    101E",
+        "rst   28h", "ld    hl,(3FFE)", "jp    100C", "rst   28h", "jp    1017"}},
       // No condition and no increment: the body goes on at the head.
       {"for without its parts", "void f(void) { for (;;) ; }", {"rst   28h", "nop", "rst   28h", "jp    1009"}},
       // The label right behind the empty statement's hook takes the hook's
@@ -126,10 +127,10 @@ TEST_F(ControlFlowCompile, GotosReachTheirLabelsForwardAndBack) {
                                // the assignment is the if's.
                                {"a label under an if",
                                 "void f(void) { if (g) L: g = 1; }",
-                                {"ld    hl,(0000)", "bool  hl", "jp    z,100D", "ld    hl,0001", "ld    (0000),hl", "ret"}},
+                                {"ld    hl,(3FFE)", "bool  hl", "jp    z,100D", "ld    hl,0001", "ld    (3FFE),hl", "ret"}},
                                {"a label at the end of the block",
                                 "void f(void) { goto out; g; out: }",
-                                {"jp    1006", "ld    hl,(0000)", "ret"}},
+                                {"jp    1006", "ld    hl,(3FFE)", "ret"}},
                            });
 }
 
@@ -140,27 +141,27 @@ TEST_F(ControlFlowCompile, SwitchesDispatchThroughTheirCaseTable) {
                  {
                      {"cases and a default",
                       "void f(void) { switch (g) { case 1: g; case 5: break; default: ; } }",
-                      {"ret", "ld    hl,(0000)", "jp    1010", "ld    hl,(0000)", "jp    1026", "jp    1026",
+                      {"ret", "ld    hl,(3FFE)", "jp    1010", "ld    hl,(3FFE)", "jp    1026", "jp    1026",
                        "ld    bc,0002", "call  1000", "db 01", "db 00", "db 07", "db 10", "db 00", "db 05", "db 00",
                        "db 0A", "db 10", "db 00", "jp    1023", "jp    100D", "ret"},
                       {{0x16, 10}}},
                      {"sparse cases without a default go on after the switch",
                       "void f(void) { switch (g) { case 300: break; case -1: ; } }",
-                      {"ret", "ld    hl,(0000)", "jp    100D", "jp    1020", "jp    1020", "ld    bc,0002", "call  1000",
+                      {"ret", "ld    hl,(3FFE)", "jp    100D", "jp    1020", "jp    1020", "ld    bc,0002", "call  1000",
                        "db 2C", "db 01", "db 07", "db 10", "db 00", "db FF", "db FF", "db 0A", "db 10", "db 00",
                        "jp    1020", "ret"},
                       {{0x13, 10}}},
                      // The inner switch's case 2 stays out of the outer table.
                      {"a nested switch",
                       "void f(void) { switch (g) { case 1: switch (g) { case 2: ; } case 3: ; } }",
-                      {"ret", "ld    hl,(0000)", "jp    1021", "ld    hl,(0000)", "jp    1010", "jp    101E",
+                      {"ret", "ld    hl,(3FFE)", "jp    1021", "ld    hl,(3FFE)", "jp    1010", "jp    101E",
                        "ld    bc,0001", "call  1000", "db 02", "db 00", "db 0D", "db 10", "db 00", "jp    101E",
                        "jp    1034", "ld    bc,0002", "call  1000", "db 01", "db 00", "db 07", "db 10", "db 00", "db 03",
                        "db 00", "db 1E", "db 10", "db 00", "jp    1034", "ret"},
                       {{0x16, 5}, {0x27, 10}}},
                      {"continue in a switch goes to the loop around it",
                       "void f(void) { while (g) switch (g) { case 1: continue; } }",
-                      {"ret", "ld    hl,(0000)", "bool  hl", "jp    z,1025", "ld    hl,(0000)", "jp    1014",
+                      {"ret", "ld    hl,(3FFE)", "bool  hl", "jp    z,1025", "ld    hl,(3FFE)", "jp    1014",
                        "jp    1001", "jp    1022", "ld    bc,0001", "call  1000", "db 01", "db 00", "db 0E", "db 10",
                        "db 00", "jp    1022", "jp    1001", "ret"},
                       {{0x1A, 5}}},
@@ -168,7 +169,7 @@ TEST_F(ControlFlowCompile, SwitchesDispatchThroughTheirCaseTable) {
                      // is emitted and nothing reported.
                      {"continue in a switch in no loop",
                       "void f(void) { switch (g) { case 1: continue; } }",
-                      {"ret", "ld    hl,(0000)", "jp    100A", "jp    1018", "ld    bc,0001", "call  1000", "db 01",
+                      {"ret", "ld    hl,(3FFE)", "jp    100A", "jp    1018", "ld    bc,0001", "call  1000", "db 01",
                        "db 00", "db 07", "db 10", "db 00", "jp    1018", "ret"},
                       {{0x10, 5}}},
                  });
@@ -261,7 +262,7 @@ TEST_F(ControlFlowCompile, AStatementThatCrossesTheSegmentLandsWholeInTheFollowe
       {"a case label with its statement",
        std::string(kSwitchRoutine) + "void f(void) { switch (g) {\ncase 1:\n" + fill + "case 7: g = 2;\n} }",
        0x7F,
-       {"ld    hl,0002", "ld    (0000),hl", "jp    201C", "ld    bc,0002", "call  1000", "db 01", "db 00", "db 07",
+       {"ld    hl,0002", "ld    (3FFE),hl", "jp    201C", "ld    bc,0002", "call  1000", "db 01", "db 00", "db 07",
         "db 10", "db 00", "db 07", "db 00", "db 00", "db 20", "db 00", "jp    201C", "ret"},
        {{0x0F, 10}}},
   };
@@ -269,6 +270,7 @@ TEST_F(ControlFlowCompile, AStatementThatCrossesTheSegmentLandsWholeInTheFollowe
     TearDown();
     SetUp();
     const uint16_t status = Compile("#pragma Corvid\n#rcodorg rc 0 0x1000 0x100 apply\n"
+                                    "#rvarorg rv 0 0x3fff 0x1000 apply\n"
                                     "#rcodorg rd 0 0x2000 0x1000 follows rc\n#memmap root\n" +
                                     c.program + "\n");
     EXPECT_EQ(status, 0) << c.what << ": " << ::testing::PrintToString(Records());

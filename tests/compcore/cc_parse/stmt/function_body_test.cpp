@@ -1,4 +1,8 @@
+#include "compcore/cc_stab/cc_stab.h"
 #include "compcore/decode_check.h"
+#include "compcore/cc_gen/codegen_hooks.h"
+#include "compcore/cc_rom/shadow_image.h"
+#include "compcore/cc_stab/cc_stab.h"
 #include "compcore/program_compile_fixture.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +16,8 @@
 namespace tsw::testing {
 namespace {
 
-constexpr const char *kCorvidRoot = "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#memmap root\n";
+constexpr const char *kCorvidRoot =
+    "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rvarorg rv 0 0x3fff 0x1000 apply\n#memmap root\n";
 
 class FunctionBodyCompile : public ProgramCompileTest {
 protected:
@@ -98,6 +103,8 @@ TEST_F(FunctionBodyCompile, MistakesAreReportedByNumber) {
       {"a function defined twice", "int f(void) { return 1; }\nint f(void) { return 2; }", "491"},
       {"neither body nor ';' after the declarator", "int f(void) x", "470"},
       {"an if without '('", "int g;\nvoid f(void) { if g) ; }", "2051"},
+      {"root after xmem", "xmem int f(void);\nroot int f(void) { return 1; }", "543"},
+      {"xmem after root", "root int f(void);\nxmem int f(void);", "543"},
   };
   for (const Case &c : cases) {
     CompileAlone(std::string("#nodebug\n") + c.program);
@@ -126,28 +133,128 @@ TEST_F(FunctionBodyCompile, ParametersLieAboveTheReturnAddressAndLocalsBelowIt) 
 }
 
 TEST_F(FunctionBodyCompile, IfJumpsOverTheThenPartAndElseOverTheElsePart) {
-  // g stands at 0000: the program places no data.
+  // "(0000)" stands for g's address, wherever the compile placed it.
   const BodyCase cases[] = {
       {"if without else", "int g;\nvoid f(void) { if (g) ; }",
-       {"ld    hl,(0000)", "bool  hl", "jp    z,1007", "ret"}},
+       {"ld    hl,(3FFE)", "bool  hl", "jp    z,1007", "ret"}},
       {"the then-part falls through to a jump over the else-part", "int g;\nvoid f(void) { if (g) ; else ; }",
-       {"ld    hl,(0000)", "bool  hl", "jp    z,100A", "jp    100A", "ret"}},
+       {"ld    hl,(3FFE)", "bool  hl", "jp    z,100A", "jp    100A", "ret"}},
       {"a then-part that returns needs no jump over the else-part",
        "int g;\nint f(void) { if (g) return 1; else return 2; }",
-       {"ld    hl,(0000)", "bool  hl", "jp    z,100B", "ld    hl,0001", "ret", "ld    hl,0002", "jp    100A",
+       {"ld    hl,(3FFE)", "bool  hl", "jp    z,100B", "ld    hl,0001", "ret", "ld    hl,0002", "jp    100A",
         "jp    100A"}},
       {"a return after the if", "int g;\nint f(void) { if (g) return 1; return 2; }",
-       {"ld    hl,(0000)", "bool  hl", "jp    z,100B", "ld    hl,0001", "ret", "ld    hl,0002", "jp    100A"}},
+       {"ld    hl,(3FFE)", "bool  hl", "jp    z,100B", "ld    hl,0001", "ret", "ld    hl,0002", "jp    100A"}},
       // The second test loads g again: HL holds the first test's 0 or 1.
       {"two ifs in a row", "int g;\nvoid f(void) { if (g) ; if (g) ; }",
-       {"ld    hl,(0000)", "bool  hl", "jp    z,1007", "ld    hl,(0000)", "bool  hl", "jp    z,100E", "ret"}},
+       {"ld    hl,(3FFE)", "bool  hl", "jp    z,1007", "ld    hl,(3FFE)", "bool  hl", "jp    z,100E", "ret"}},
       {"nested ifs", "int g;\nvoid f(void) { if (g) if (g) ; }",
-       {"ld    hl,(0000)", "bool  hl", "jp    z,100E", "ld    hl,(0000)", "bool  hl", "jp    z,100E", "ret"}},
+       {"ld    hl,(3FFE)", "bool  hl", "jp    z,100E", "ld    hl,(3FFE)", "bool  hl", "jp    z,100E", "ret"}},
   };
   for (const BodyCase &c : cases) {
     const uint16_t status = CompileAlone(std::string("#nodebug\n") + c.program);
     EXPECT_EQ(status, 0) << c.what << ": " << ::testing::PrintToString(Records());
+    const SymbolRecord *g = LookupSymbol("g", false, SymbolTableId::kGlobal);
+    ASSERT_NE(g, nullptr) << c.what;
+    std::vector<std::string> listing = c.listing;
+    for (std::string &line : listing)
+      if (const size_t at = line.find("(0000)"); at != std::string::npos)
+        line.replace(at, 6, fmt::format("({:04X})", Addr24FromLong(g->address).logical));
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), listing)) << c.what;
+  }
+}
+
+// Every declaration and the definition are held to the first declaration
+// with typed parameters.
+TEST_F(FunctionBodyCompile, DefinitionsAgreeWithTheirPrototypes) {
+  struct Case {
+    const char *what;
+    const char *program;
+    const char *number; // reported once; null: nothing reported
+  };
+  const Case cases[] = {
+      {"f(void) then f(void)", "int f(void);\nint f(void) { return 1; }", nullptr},
+      {"the same parameters", "int f(int a, char *p);\nint f(int b, char *q) { return b; }", nullptr},
+      {"a parameter of another type", "int f(int a, char *p);\nint f(int a, long p) { return a; }", "471"},
+      {"a pointer for an int", "int f(int a);\nint f(int *a) { return 1; }", "471"},
+      {"more parameters than the prototype", "int f(int a);\nint f(int a, int b) { return a; }", "473"},
+      {"fewer parameters than the prototype", "int f(int a, int b);\nint f(int a) { return a; }", "473"},
+      {"the prototype's ... takes the definition's extra parameters",
+       "int f(int a, ...);\nint f(int a, int b) { return a; }", nullptr},
+      {"a second prototype without ...", "int f(int a, ...);\nint f(int a);", "473"},
+      {"a prototype without a body", "int f(int a);\nint f(long a);", "471"},
+      {"no prototype: the definition records the list", "int f(int a) { return a; }\nint f(int a);", nullptr},
+  };
+  for (const Case &c : cases) {
+    CompileAlone(std::string("#nodebug\n") + c.program);
+    const std::vector<std::string> numbers = MessageNumbers();
+    if (c.number)
+      EXPECT_EQ(std::count(numbers.begin(), numbers.end(), c.number), 1)
+          << c.what << ": " << ::testing::PrintToString(Records());
+    else
+      EXPECT_TRUE(numbers.empty()) << c.what << ": " << ::testing::PrintToString(Records());
+  }
+}
+
+TEST_F(FunctionBodyCompile, AReturnedValueTakesTheFunctionsType) {
+  const std::vector<std::string> intToLong = {"ex    de,hl", "ld    a,d", "rla", "sbc   hl,hl", "ld    b,h",
+                                              "ld    c,l", "ret"};
+  struct Case {
+    const char *what;
+    const char *program;
+    std::vector<std::string> listing;
+    const char *warning; // null: none
+  };
+  std::vector<std::string> longFromConstant = {"ld    hl,0003"};
+  longFromConstant.insert(longFromConstant.end(), intToLong.begin(), intToLong.end());
+  const Case cases[] = {
+      {"an int widened to a long", "long f(void) { return 3; }", longFromConstant, nullptr},
+      {"an int narrowed to a char", "int g;\nchar f(void) { return g; }", {"ld    hl,(3FFE)", "ld    h,00", "ret"},
+       nullptr},
+      {"a value from a void function", "void f(void) { return 1; }", {"ld    hl,0001", "ret"}, "3006"},
+      {"no value from an int function", "int f(void) { return; }", {"ret"}, "3007"},
+  };
+  for (const Case &c : cases) {
+    CompileAlone(std::string("#nodebug\n") + c.program);
+    const std::vector<std::string> numbers = MessageNumbers();
+    EXPECT_EQ(numbers, c.warning ? std::vector<std::string>{c.warning} : std::vector<std::string>{})
+        << c.what << ": " << ::testing::PrintToString(Records());
     EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), c.listing)) << c.what;
+  }
+}
+
+// A function in extended memory: its code in the window, reached from
+// root code directly by a long call or, with bouncers, through its root
+// bouncer, whose address becomes the function's.
+TEST_F(FunctionBodyCompile, ExtendedMemoryFunctionsAreEnteredFromRootCode) {
+  const std::string program = std::string(kCorvidRoot) +
+                              "#xcodorg xc 0x10 0xE000 0x1000 apply\n#nodebug\n"
+                              "xmem int f(void) { return 1; }\n"
+                              "int g(void) { return 2; }\n";
+  const ADDR24 body = MakeAddr24(0x10, 0xE000);
+  struct Case {
+    bool noBouncers;
+    ADDR24 address;
+    std::vector<uint8_t> root; // the root code's bytes
+  };
+  const Case cases[] = {
+      {true, body, {0x21, 0x02, 0x00, 0xC9}},
+      {false, MakeAddr24(0, 0x1000), {0xCF, 0x00, 0xE0, 0x10, 0xC9, 0x21, 0x02, 0x00, 0xC9}},
+  };
+  for (const Case &c : cases) {
+    TearDown();
+    SetUp();
+    CodeGenSetup().noBouncers = c.noBouncers;
+    ASSERT_EQ(Compile(program), 0) << ::testing::PrintToString(Records());
+    const SymbolRecord *f = LookupSymbol("f", false, SymbolTableId::kGlobal);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->address, Addr24ToLong(c.address)) << c.noBouncers;
+    std::vector<uint8_t> root(c.root.size()), code(5);
+    ASSERT_TRUE(ReadEmittedBytes(MakeAddr24(0, 0x1000), uint32_t(root.size()), root.data()));
+    EXPECT_EQ(HexBytes(root), HexBytes(c.root)) << c.noBouncers;
+    // ld hl,1 and the long return.
+    ASSERT_TRUE(ReadEmittedBytes(body, uint32_t(code.size()), code.data()));
+    EXPECT_EQ(HexBytes(code), "21 01 00 ED 45") << c.noBouncers;
   }
 }
 
