@@ -24,6 +24,7 @@
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
+#include "compcore/cc_parse/stmt/costate.h"
 #include "compcore/cc_parse/stmt/costate_state.h"
 #include "compcore/cc_parse/stmt/function_body.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -107,6 +108,7 @@ void Wire(Assembly &assembly) {
   SetCompileProgram(CompileProgram);
   InstallMapReports();
   AddCompilerTableHook(ResetCostateState);
+  InstallCostateStatements();
 }
 
 } // namespace
