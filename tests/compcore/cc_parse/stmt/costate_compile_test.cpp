@@ -78,6 +78,14 @@ TEST_F(CostateCompile, ACostateEntersAndLeavesThroughItsBuffer) {
        0,
        CostateStart::kOff,
        {"528"}},
+      // Its address is known only after the function: each store's
+      // operand gets its own fixup with the byte's offset.
+      {"a protected extern defined later",
+       "extern protected FuncBlk x; void f(void) { costate x { yield; } }\nprotected FuncBlk x;",
+       {"ld    hl,3FF2", "call  1000", "jp    z,1027", "ld    hl,101F", "ld    (3FF3),hl", "ld    hl,0F00",
+        "ld    (3FF5),hl", "jp    1027", "ld    hl,3FF2", "ld    b,03", "call  1001", "ret"},
+       0,
+       CostateStart::kOff},
   });
 }
 
@@ -216,6 +224,51 @@ TEST_F(CostateZ180Compile, ACostateWithYieldDecodes) {
                          "ld    hl,0001", fmt::format("ld    ({:04X}),hl", g), fmt::format("ld    hl,{:04X}", buffer),
                          "ld    b,02", call("funcblk_exit"), "ret"},
                         {}, at));
+}
+
+} // namespace
+} // namespace tsw::testing
+
+#include "compcore/codegen_fixture.h"
+#include "compcore/cc_gen/routine_contracts.h"
+#include "compcore/cc_parse/stmt/costate.h"
+
+namespace tsw::testing {
+namespace {
+
+class CostateInitTable : public CodegenTest {};
+
+// "funcblk_init" reads its entries from behind the call: the newest first,
+// the buffers no start-up code can reach left out, a zero entry last.
+TEST_F(CostateInitTable, ListsTheEntriesNewestFirstAndEndsWithZeros) {
+  EmitCostateInitTable();
+  EXPECT_TRUE(Emitted().empty()) << "no table without entries";
+
+  const struct {
+    uint16_t address;
+    CostateStart state;
+  } made[] = {
+      {0x4000, CostateStart::kOff},
+      {0x0000, CostateStart::kOff},
+      {0x4100, CostateStart::kInitOn},
+      {0x4200, CostateStart::kAlwaysOn},
+  };
+  for (const auto &m : made)
+    *TakeCostateEntry() = {MakeAddr24(0, m.address), m.state};
+  EmitCostateInitTable();
+  const std::vector<uint8_t> bytes = Emitted();
+  constexpr size_t kCallLength = 3;
+  ASSERT_GE(bytes.size(), kCallLength);
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, std::vector<uint8_t>(bytes.begin(), bytes.begin() + kCallLength),
+                        {"call  0000"}));
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + kCallLength, bytes.end()),
+            (std::vector<uint8_t>{0x00, 0x42, 0x02, 0x00, 0x41, 0x02, 0x00, 0x40, 0x03, 0x00, 0x00, 0x00}));
+}
+
+TEST(CostateRoutines, EveryRoutineTheStatementsCallHasAContract) {
+  for (const char *routine : {"funcblk_entry", "funcblk_exit", "funcblk_init", "__slice_entry", "__slice_exit",
+                              "__slice_waitfor", "__slice_yield", "__slice_abort"})
+    EXPECT_NE(FindRoutineContract(routine), nullptr) << routine;
 }
 
 } // namespace
