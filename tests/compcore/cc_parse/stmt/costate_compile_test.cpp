@@ -1,4 +1,6 @@
+#include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/routine_calls.h"
+#include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_parse/stmt/costate_state.h"
 #include "compcore/expression_body_fixture.h"
 #include "compcore/statement_compile_fixture.h"
@@ -134,6 +136,28 @@ TEST_F(CostateCompile, ASliceRunsThroughItsOwnRoutines) {
        0x3FE6,
        CostateStart::kAlwaysOn},
   });
+}
+
+// In extended memory the resume point carries the page of the code it
+// returns to, and the check byte covers it.
+TEST_F(CostateCompile, AResumePointInExtendedMemoryCarriesItsPage) {
+  TearDown();
+  SetUp();
+  CodeGenSetup().noBouncers = true;
+  ASSERT_EQ(Compile(std::string(kCorvidRootProgram) + "#xcodorg xc 0x10 0xE000 0x1000 apply\n" + kBufferType +
+                    kRoutines + "xmem void f(void) { costate { yield; } }\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  const ADDR24 body = MakeAddr24(0x10, 0xE000);
+  constexpr size_t kBodyLength = 0x22;
+  std::vector<uint8_t> code(kBodyLength);
+  ASSERT_TRUE(ReadEmittedBytes(body, uint32_t(code.size()), code.data()));
+  // E018 on page 10: its check byte is 18 ^ E0 ^ 10 = E8.
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, code,
+                        {"ld    hl,3FF2", "call  1000", "jp    z,E020", "ld    hl,E018", "ld    (3FF3),hl",
+                         "ld    hl,E810", "ld    (3FF5),hl", "jp    E020", "ld    hl,3FF2", "ld    b,02", "call  1001",
+                         "lret"},
+                        {}, 0xE000));
 }
 
 TEST_F(CostateCompile, WrongCostatesAndSlicesAreReported) {
