@@ -160,6 +160,25 @@ TEST_F(CostateCompile, AResumePointInExtendedMemoryCarriesItsPage) {
                         {}, 0xE000));
 }
 
+// An inner costate's statements act on it alone; after it the outer one
+// is the innermost again. Both get entries, the inner one last.
+TEST_F(CostateCompile, NestedCostatesEachLeaveByTheirOwnLabels) {
+  CompileAlone(std::string(kBufferType) + kRoutines + "void f(void) { costate { costate { yield; } abort; } }");
+  EXPECT_EQ(MessageNumbers(), std::vector<std::string>{});
+  std::vector<std::string> listing = kRoutineBodies;
+  for (const char *line : {"ld    hl,3FF2", "call  1000", "jp    z,103B", "ld    hl,3FE6", "call  1000", "jp    z,1030",
+                           "ld    hl,1028", "ld    (3FE7),hl", "ld    hl,3800", "ld    (3FE9),hl", "jp    1030",
+                           "ld    hl,3FE6", "ld    b,02", "call  1001", "jp    1033", "ld    hl,3FF2", "ld    b,02",
+                           "call  1001", "ret"})
+    listing.push_back(line);
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), listing));
+  const std::vector<CostateInitEntry> entries = CostateTableEntries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].address.logical, 0x3FF2);
+  EXPECT_EQ(entries[1].address.logical, 0x3FE6);
+  EXPECT_EQ(CurrentCostateRecord(), nullptr);
+}
+
 TEST_F(CostateCompile, WrongCostatesAndSlicesAreReported) {
   struct Case {
     const char *what;
