@@ -120,11 +120,17 @@ TEST_F(CostateCompile, ResumePointsAreWhereTheTaskComesBack) {
 // of its own.
 TEST_F(CostateCompile, ASliceRunsThroughItsOwnRoutines) {
   ExpectCases({
-      {"a reserved buffer",
-       "void f(void) { slice(20, 5) { yield; } g = 2; }",
+      {"yield in a slice",
+       "void f(void) { slice(20, 5) { yield; } }",
        {"ld    hl,3FEA", "push  hl", "ld    hl,0014", "push  hl", "ld    hl,0005", "push  hl", "call  1002",
-        "jp    1027", "ld    hl,3FF0", "call  1005", "ld    hl,3FF0", "ld    b,02", "call  1003", "ld    hl,0002",
-        "ld    (3FFE),hl", "ret"},
+        "jp    1027", "ld    hl,3FF0", "call  1005", "ld    hl,3FF0", "ld    b,02", "call  1003", "ret"},
+       0x3FF0,
+       CostateStart::kAlwaysOn},
+      // A body that starts with a name names no buffer.
+      {"a reserved buffer",
+       "void f(void) { slice(20, 5) g = 2; }",
+       {"ld    hl,3FEA", "push  hl", "ld    hl,0014", "push  hl", "ld    hl,0005", "push  hl", "call  1002",
+        "jp    1027", "ld    hl,0002", "ld    (3FFE),hl", "ld    hl,3FF0", "ld    b,02", "call  1003", "ret"},
        0x3FF0,
        CostateStart::kAlwaysOn},
       {"a buffer variable",
