@@ -321,3 +321,33 @@ TEST(CostateRoutines, EveryRoutineTheStatementsCallHasAContract) {
 
 } // namespace
 } // namespace tsw::testing
+
+#include "compcore/cc_parse/stmt/control_flow.h"
+
+namespace tsw::testing {
+namespace {
+
+class TaskStatementTest : public CodegenTest {};
+
+// An everytime block runs on each entry of its cofunction: it cannot give
+// up its turn. The statement is still compiled.
+TEST_F(TaskStatementTest, TheTaskStatementsAreRefusedInAnEverytimeBlock) {
+  const struct {
+    const char *text;
+    uint16_t (*compile)();
+  } statements[] = {{"(1);", CompileWaitfor}, {";", CompileYield}, {";", CompileAbort}};
+  for (const auto &s : statements) {
+    PushCostateRecord({0, MakeAddr24(0, 0x4000), nullptr});
+    InEverytimeBlock() = true;
+    Line(s.text);
+    s.compile();
+    InEverytimeBlock() = false;
+    PopCostateRecord();
+    EXPECT_EQ(sink.Messages(), std::vector<unsigned>{2043}) << s.text;
+    EXPECT_FALSE(Emitted().empty()) << s.text;
+    sink.records.clear();
+  }
+}
+
+} // namespace
+} // namespace tsw::testing
