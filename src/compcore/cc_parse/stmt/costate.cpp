@@ -325,11 +325,14 @@ uint16_t CompileCostate(bool slice, ADDR24 sliceBuffer) {
     skipBody = EmitJumpToAddr24(ADDR24{}, JumpOn(Condition::kZ));
   }
   {
-    bool &inside = UnarySwitches().insideCostate;
-    const bool saved = inside;
-    inside = true;
+    // Also when the body is taken back and compiled again elsewhere.
+    struct InsideScope {
+      bool &inside = UnarySwitches().insideCostate;
+      const bool saved = inside;
+      ~InsideScope() { inside = saved; }
+    } scope;
+    scope.inside = true;
     CompileStatement();
-    inside = saved;
   }
   const CostateRecord *record = CurrentCostateRecord();
   if (!record) {

@@ -185,6 +185,33 @@ TEST_F(CostateCompile, NestedCostatesEachLeaveByTheirOwnLabels) {
   EXPECT_EQ(CurrentCostateRecord(), nullptr);
 }
 
+// Root code from 1000 in a segment of 0x100 bytes that overflows past 1080
+// into a follower at 2000: the stand-in routines and 20 assignments of 6
+// bytes bring the costate to the boundary, and it is compiled again there.
+TEST_F(CostateCompile, ACostateCompiledAgainInTheFollowerKeepsOneEntryAndNumber) {
+  std::string fill;
+  for (int i = 0; i < 20; ++i)
+    fill += "g = 1;\n";
+  TearDown();
+  SetUp();
+  ASSERT_EQ(Compile("#pragma Corvid\n#rcodorg rc 0 0x1000 0x100 apply\n#rvarorg rv 0 0x3fff 0x1000 apply\n"
+                    "#rcodorg rd 0 0x2000 0x1000 follows rc\n#memmap root\n" +
+                    std::string(kBufferType) + kRoutines + "void f(void) {\n" + fill + "costate { yield; }\n}\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  const std::vector<uint8_t> image = Image();
+  ASSERT_GT(image.size(), size_t(0x1000));
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, std::vector<uint8_t>(image.begin() + 0x1000, image.end()),
+                        {"ld    hl,3FF2", "call  1000", "jp    z,2020", "ld    hl,2018", "ld    (3FF3),hl",
+                         "ld    hl,3800", "ld    (3FF5),hl", "jp    2020", "ld    hl,3FF2", "ld    b,02", "call  1001",
+                         "ret"},
+                        {}, 0x2000));
+  const std::vector<CostateInitEntry> entries = CostateTableEntries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].address.logical, 0x3FF2);
+  EXPECT_EQ(CostateState().costateCounter, 1u);
+}
+
 TEST_F(CostateCompile, WrongCostatesAndSlicesAreReported) {
   struct Case {
     const char *what;
