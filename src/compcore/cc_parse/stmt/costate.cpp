@@ -417,6 +417,10 @@ bool EmitResumePoint(const char *construct, bool withWaitFlag, const std::functi
     CompileError<kMsgFirstTimeOutsideCostate>(std::string(construct));
     return false;
   }
+  // The store needs HL and A: a value held there is pushed once, ahead of
+  // both passes. Pushed inside the first, it would change the record the
+  // cache holds, and the second would start from another state.
+  FlushPrimaryRegister();
   const ADDR24 start = Here();
   const uint32_t point = PushCodeSavePoint();
   EmitResumeStore(start, withWaitFlag);

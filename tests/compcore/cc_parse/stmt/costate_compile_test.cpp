@@ -378,3 +378,28 @@ TEST_F(TaskStatementTest, TheTaskStatementsAreRefusedInAnEverytimeBlock) {
 
 } // namespace
 } // namespace tsw::testing
+
+#include "compcore/cc_gen/register_cache.h"
+#include "compcore/cc_gen/value_queries.h"
+
+namespace tsw::testing {
+namespace {
+
+// A char left in A is pushed once, ahead of both passes of the resume
+// store: the image holds the second, with the resume address behind the
+// jump that leaves the task.
+TEST_F(TaskStatementTest, AValueHeldInAIsPushedOnceBeforeTheResumeStore) {
+  PushCostateRecord({0, MakeAddr24(0, 0x4000), nullptr});
+  ValueRecord cached = MakeValue(kTypeChar, 0, kStoragePrimary, false);
+  cached.SetByteResult(true);
+  CachePrimaryRegister(cached, false);
+  EXPECT_TRUE(EmitResumePoint("yield", false, EmitLeaveTask));
+  PopCostateRecord();
+  EXPECT_TRUE(sink.Messages().empty()) << ::testing::PrintToString(sink.Messages());
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Emitted(),
+                        {"ld    l,a", "ld    h,00", "push  hl", "ld    hl,1013", "ld    (4001),hl", "ld    hl,0300",
+                         "ld    (4003),hl", "jp    0000"}));
+}
+
+} // namespace
+} // namespace tsw::testing
