@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -210,6 +211,27 @@ TEST_F(CostateCompile, ACostateCompiledAgainInTheFollowerKeepsOneEntryAndNumber)
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].address.logical, 0x3FF2);
   EXPECT_EQ(CostateState().costateCounter, 1u);
+}
+
+// With statement hooks a waitfor is marked once, at its test, behind the
+// resume store: a task that comes back stops there in the debugger.
+TEST_F(CostateCompile, AWaitforWithHooksResumesAtItsOneHook) {
+  CompileAlone(std::string("typedef struct { char bytes[12]; } FuncBlk;\nint g;\n") + kRoutines +
+               "void f(void) { costate { waitfor(g); } }");
+  EXPECT_EQ(MessageNumbers(), std::vector<std::string>{});
+  const std::vector<uint8_t> image = Image();
+  // ld hl,resume; ld (3FF3),hl
+  const std::vector<uint8_t> store{0x22, 0xF3, 0x3F};
+  const auto at = std::search(image.begin(), image.end(), store.begin(), store.end());
+  ASSERT_NE(at, image.end());
+  ASSERT_GE(at - image.begin(), 2);
+  const size_t resume = size_t(at[-2] | at[-1] << 8) - 0x1000;
+  ASSERT_LT(resume + 3, image.size());
+  constexpr uint8_t kHook = 0xEF, kLoadHlDirect = 0x2A, kStoreADirect = 0x32;
+  // ld (3FF7),a; rst 28h; ld hl,(3FFE)
+  EXPECT_EQ(std::vector<uint8_t>(image.begin() + ptrdiff_t(resume) - 3, image.begin() + ptrdiff_t(resume) + 2),
+            (std::vector<uint8_t>{kStoreADirect, 0xF7, 0x3F, kHook, kLoadHlDirect}));
+  EXPECT_EQ(std::count(image.begin(), image.end(), kHook), 3) << "the costate's, the waitfor's, the function end's";
 }
 
 TEST_F(CostateCompile, WrongCostatesAndSlicesAreReported) {
