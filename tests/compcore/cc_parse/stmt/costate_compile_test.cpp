@@ -297,6 +297,39 @@ protected:
   PlacedFunctionBodies placed;
 };
 
+TEST_F(CostateZ180Compile, ASliceWithItsStatementsDecodes) {
+  ASSERT_EQ(Compile(std::string(kBufferType) + kRoutines +
+                    "char b[30];\nvoid f(void) { slice(b, 30, g) { waitfor(g); yield; abort; } }\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  ASSERT_EQ(placed.bodies.size(), 1u);
+  const CompiledBody &f = placed.bodies[0];
+  ASSERT_EQ(f.start.logical, 0x2000);
+  std::vector<uint8_t> bytes(Addr24Difference(f.end, f.start));
+  ASSERT_TRUE(ReadEmittedBytes(f.start, uint32_t(bytes.size()), bytes.data()));
+  auto address = [](const char *name) {
+    return Addr24FromLong(LookupSymbol(name, false, SymbolTableId::kGlobal)->address).logical;
+  };
+  const uint16_t b = address("b"), g = address("g"), task = uint16_t(b + 6);
+  auto call = [](const char *routine) { return fmt::format("call  {:04X}", FindRuntimeRoutine(routine).logical); };
+  auto hl = [](uint16_t n) { return fmt::format("ld    hl,{:04X}", n); };
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, bytes,
+                        {hl(b), "push  hl", "ld    hl,001E", "push  hl", fmt::format("ld    hl,({:04X})", g),
+                         "push  hl", call("__slice_entry"), "jp    204B",
+                         // The resume point 2023 (check 23 ^ 20 ^ 00) and the
+                         // waitfor byte.
+                         "ld    hl,2023", fmt::format("ld    ({:04X}),hl", task + 1), "ld    hl,0300",
+                         fmt::format("ld    ({:04X}),hl", task + 3), "ld    a,01",
+                         fmt::format("ld    ({:04X}),a", task + 5), fmt::format("ld    hl,({:04X})", g), "ld    a,h",
+                         "or    l", "ld    hl,0000", "jr    z,202E", "inc   hl", "jp    nz,2037", hl(task),
+                         call("__slice_waitfor"), hl(task), call("__slice_yield"), hl(task), call("__slice_abort"),
+                         hl(task), "ld    b,02", call("__slice_exit"), "ret"},
+                        {}, f.start.logical));
+  const std::vector<CostateInitEntry> entries = CostateTableEntries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].address.logical, task);
+}
+
 TEST_F(CostateZ180Compile, ACostateWithYieldDecodes) {
   ASSERT_EQ(Compile(std::string(kBufferType) + kRoutines + "void f(void) { costate { yield; g = 1; } }\n"), 0)
       << ::testing::PrintToString(Records());
