@@ -440,6 +440,21 @@ inline constexpr unsigned kMsgXdataSizeUnknown = 501; // "xdata: constant of unk
 inline constexpr unsigned kMsgTooManyXstrings = 614;  // "too many strings in the xstring (at most 1022)"
 inline constexpr unsigned kMsgXdataArray = 2055;      // "xdata arrays are not supported"
 inline constexpr unsigned kMsgPrecompiling = 4006;    // "Precompiling %s"
+// The multitasking statements.
+inline constexpr unsigned kMsgCostateStateWord = 466;        // "'%s' is not a costate state (use always_on or init_on, not '%s')"
+inline constexpr unsigned kMsgFuncBlkMissing = 480;          // "FuncBlk type missing or wrong"
+inline constexpr unsigned kMsgCostateNameFirst = 523;        // "costate name expected before the state keyword"
+inline constexpr unsigned kMsgCostateBufferOnStack = 528;    // "%s expected for costate buffer '%s'"
+inline constexpr unsigned kMsgCostateBufferType = 529;       // "'%s' must be of type %s"
+inline constexpr unsigned kMsgCostateBufferClass = 530;      // "'%s' must be a static %s"
+inline constexpr unsigned kMsgNoCostateBuffer = 636;         // "costate buffer needed outside a costate"
+inline constexpr unsigned kMsgResumeCodeDiffers = 665;       // "internal: a resume point's code differs between its two passes"
+inline constexpr unsigned kMsgSliceParenExpected = 2038;     // "'(' expected after slice"
+inline constexpr unsigned kMsgSliceBufferNotFixed = 2039;    // "slice buffer must have a fixed address"
+inline constexpr unsigned kMsgSliceCommaExpected = 2040;     // "',' expected between slice arguments"
+inline constexpr unsigned kMsgSliceSizeNotInt = 2041;        // "slice size must be an int constant"
+inline constexpr unsigned kMsgCostateInMultiInstance = 2042; // "costate not allowed in a multi-instance cofunction"
+inline constexpr unsigned kMsgCostateTableFull = 2058;       // "too many costates, slices and single-user cofunctions (at most %d)"
 
 // Function definitions, statements and returns.
 inline constexpr unsigned kMsgStructResultNotAllowed = 485; // "function cannot return a structure"

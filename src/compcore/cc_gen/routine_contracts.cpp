@@ -202,6 +202,15 @@ constexpr RoutineContract kContracts[] = {
     {"__slice_waitfor", "HL (the buffer + 6)", "", kAll, "undefined", 6, 6, C::kCallerPops, false},
     {"__slice_yield", "HL (the buffer + 6)", "", kAll, "undefined", 6, 6, C::kCallerPops},
     {"__slice_abort", "HL (the buffer + 6)", "", kAll, "undefined", 6, 6, C::kCallerPops, false},
+    // Tasks: HL is the task buffer (status byte, resume address at +1 with
+    // its page at +3 and check byte at +4, waitfor's byte at +5). Control
+    // goes to the buffer's resume point when it holds a valid one.
+    {"funcblk_entry", "HL (buffer)", "Z set iff the body is skipped (the jump after the call leaves it)", kAll,
+     "Z", 0, 0, C::kNothingPushed, false},
+    {"funcblk_exit", "HL (buffer), B (2: run again from the top, 3: stay off)", "", kAll, "undefined"},
+    // Entries {u16 buffer, u8 start state 2|3} follow the call, ended by a
+    // zero word and byte; it continues past them.
+    {"funcblk_init", "", "", kAll, "undefined", 0, 0, C::kNothingPushed, false},
 };
 
 } // namespace

@@ -55,6 +55,7 @@ struct ConfigState {
   CompilerTableSizes sizes;
   plat::MEM_POOL countedPool = nullptr;
   uint32_t countedAllocations = 0;
+  std::vector<void (*)()> tableHooks;
 };
 
 ConfigState &State() {
@@ -179,7 +180,11 @@ void InitCompilerTables() {
   ResetErrorCounters();
   ResetStringPool(s.sizes.literalPoolBytes);
   ClearSegChainTables();
+  for (void (*hook)() : s.tableHooks)
+    hook();
 }
+
+void AddCompilerTableHook(void (*hook)()) { State().tableHooks.push_back(hook); }
 
 void ResetCompilerState() {
   ResetLocalSymbolTable();

@@ -45,6 +45,9 @@ const CompilerTableSizes &CompilerTables();
 // The first call sizes the tables (the symbol table from "sym"); every call
 // resets them for a compile, the global part too in a BIOS compile.
 void InitCompilerTables();
+// A module above this one whose tables start afresh with each compile adds
+// its reset here, once per assembly; InitCompilerTables runs them last.
+void AddCompilerTableHook(void (*hook)());
 
 // The front-end reset just before the compile loop: the local symbols and
 // the insert undo list, the error counters. A module with per-compile state

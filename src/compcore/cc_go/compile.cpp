@@ -26,6 +26,8 @@
 #include "compcore/cc_parse/stmt/asm_block.h"
 #include "compcore/cc_parse/stmt/asm_frame.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
+#include "compcore/cc_parse/stmt/costate.h"
+#include "compcore/cc_parse/stmt/costate_state.h"
 #include "compcore/cc_parse/stmt/function_body.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -79,6 +81,7 @@ void ResetModules() {
   ResetExpressionCompiler();
   ResetByteRoad();
   ResetFunctionCompiler();
+  ResetCostateModule();
   ResetControlFlowModule();
   ResetCompileDriver();
   ResetInstructionEmission();
@@ -107,6 +110,8 @@ void Wire(Assembly &assembly) {
   InstallCodegenLayer();
   SetCompileProgram(CompileProgram);
   InstallMapReports();
+  AddCompilerTableHook(ResetCostateState);
+  InstallCostateStatements();
   InstallAsmCompilerServices();
   InstallAsmCLines();
 }

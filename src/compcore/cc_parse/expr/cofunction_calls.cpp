@@ -1,11 +1,12 @@
 #include "compcore/cc_parse/expr/cofunction_calls.h"
 
+#include "compcore/cc_parse/stmt/costate_state.h"
+
 namespace tsw {
 
 namespace {
 
 struct CofunctionCallState {
-  CofunctionCallContext context;
   CoBufferLoader loader = nullptr;
   uint16_t indexedCalls = 0;
 };
@@ -16,7 +17,7 @@ CofunctionCallState &State() {
 
 } // namespace
 
-CofunctionCallContext &CofunctionCalls() { return State().context; }
+CofunctionCallContext &CofunctionCalls() { return CostateState().calls; }
 
 void SetCoBufferLoader(CoBufferLoader loader) { State().loader = loader; }
 

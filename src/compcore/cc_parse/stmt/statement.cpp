@@ -9,6 +9,7 @@
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/stmt/asm_block.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
+#include "compcore/cc_parse/stmt/costate.h"
 #include "compcore/cc_parse/stmt/stmt_input.h"
 #include "compcore/cc_parse/stmt/stmt_labels.h"
 #include "compcore/cc_parse/stmt/stmt_marks.h"
@@ -78,6 +79,9 @@ constexpr std::array kRows{
     StatementRow{"#asm", false, CompileAsmBlockStatement},
     StatementRow{"asm", false, CompileAsmLineStatement},
     StatementRow{"#endasm", false, CompileStrayEndasm},
+    // Marked behind its resume point, where the task comes back to test:
+    // ahead of the first marked row, which would mark it first.
+    StatementRow{"waitfor", false, CompileWaitfor},
     StatementRow{"if", true, CompileIf},
     StatementRow{"while", true, CompileWhile},
     StatementRow{"for", true, CompileFor},
@@ -88,6 +92,11 @@ constexpr std::array kRows{
     StatementRow{"subfunc", true, CompileSubfunc},
     StatementRow{"do", true, CompileDo},
     StatementRow{"continue", true, CompileContinue},
+    StatementRow{"costate", true, CompileCostateStatement},
+    StatementRow{"funcblk", true, CompileCostateStatement},
+    StatementRow{"slice", true, CompileSliceStatement},
+    StatementRow{"yield", true, CompileYield},
+    StatementRow{"abort", true, CompileAbort},
     StatementRow{";", true, EmptyStatement},
 };
 
