@@ -435,4 +435,13 @@ inline constexpr unsigned kMsgForWithoutSource = 663;    // "for loop without an
 inline constexpr unsigned kMsgInEverytimeBlock = 2043;   // "not allowed in an everytime block"
 inline constexpr unsigned kMsgDuplicateCase = 2101;      // "duplicate case value"
 
+// Cofunctions and waitfordone.
+inline constexpr unsigned kMsgFuncBlkMissing = 480;          // "FuncBlk type missing or wrong"
+inline constexpr unsigned kMsgCoBufferOutsideCostate = 636;  // "costate buffer needed outside a costate"
+inline constexpr unsigned kMsgOpenBraceExpected = 2031;      // "'{' expected"
+inline constexpr unsigned kMsgSecondEverytime = 2032;        // "second everytime block"
+inline constexpr unsigned kMsgSecondAbandon = 2033;          // "second abandon block"
+inline constexpr unsigned kMsgWaitfordoneItemName = 2044;    // "waitfordone item must start with a name"
+inline constexpr unsigned kMsgWaitfordoneItemNotCofunction = 2045; // "waitfordone item must be a cofunction call"
+
 } // namespace tsw

@@ -22,7 +22,9 @@
 #include "compcore/cc_mod/cc_mod_link.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/cc_parse/expr/cofunction_calls.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
+#include "compcore/cc_parse/stmt/cofunction.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
 #include "compcore/cc_parse/stmt/costate_state.h"
 #include "compcore/cc_parse/stmt/function_body.h"
@@ -101,6 +103,7 @@ void Wire(Assembly &assembly) {
   InstallConditionalFileHooks();
   SetDirectiveServices(BiosSymbolServices());
   SetLibraryIndexLink(&assembly.moduleIndexLink);
+  SetCoBufferLoader(LoadCurrentCoBufferAddress);
   SetLibraryIndexService(&assembly.moduleIndexService);
   SetMemoryMapEnvironment(&assembly.memoryMap);
   InstallCodegenLayer();

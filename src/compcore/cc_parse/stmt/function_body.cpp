@@ -15,6 +15,7 @@
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/decl/cc_declarator.h"
 #include "compcore/cc_parse/decl/cc_params.h"
+#include "compcore/cc_parse/stmt/cofunction.h"
 #include "compcore/cc_parse/stmt/frame_layout.h"
 #include "compcore/cc_parse/stmt/prototypes.h"
 #include "compcore/cc_parse/stmt/statement.h"
@@ -92,8 +93,9 @@ void CheckPlacement(SymbolRecord &symbol, uint16_t memoryCode) {
     current |= kAttrXmem;
   else if (symbol.sizeWord == kMemmapRoot)
     current &= ~uint32_t(kAttrXmem);
-  // An interrupt is entered in root memory.
-  if (current & kAttrInterruptMask)
+  // An interrupt is entered in root memory, and so is a Z180 cofunction:
+  // the stepping routines return to it in the root.
+  if ((current & kAttrInterruptMask) || (CofunctionInstances() != 0 && CurrentCpu() == TargetCpu::Z180))
     current &= ~uint32_t(kAttrXmem);
 }
 
@@ -145,6 +147,7 @@ void CompileBody() {
   else if (f.symbol)
     f.symbol->definition = 1;
   f.inBody = true;
+  BeginCofunctionDefinition();
   SelectFunctionCodeCache();
   CodeGenerator &codegen = CodeGen();
   codegen.MapFunctionBegins(f.name);
@@ -155,6 +158,11 @@ void CompileBody() {
   const uint32_t attrs = Attributes().current;
   if (f.parametersSize != 0 && (attrs & kAttrInterruptMask) && (attrs & kAttrDebug))
     CompileWarningTrivial<kMsgInterruptParameters>();
+  const bool cofunction = CofunctionInstances() != 0;
+  while (CompileCofunctionSection()) {
+  }
+  if (cofunction)
+    EmitCofunctionDescriptor();
 
   const ADDR24 entry = PlaceEntry();
   f.prologAddress = CurrentCodeAddress();
@@ -164,7 +172,11 @@ void CompileBody() {
   }
   Emission() = EmissionState{};
   Emission().frameBase = int16_t(f.localsSize);
-  { FunctionProlog prolog(f.localsSize, 0); }
+  if (cofunction) {
+    EmitCofunctionProlog();
+  } else {
+    FunctionProlog prolog(f.localsSize, 0);
+  }
 
   const uint16_t result = CompileCompoundStatement();
   if (result != kStatementReturns) {
@@ -176,6 +188,7 @@ void CompileBody() {
   // The map's entry ends with the function's own code, in the memory it
   // went to; the strings behind it may go elsewhere.
   codegen.MapFunctionEnds(f.name);
+  EndCofunctionDefinition();
   f.inBody = false;
 }
 
@@ -212,8 +225,10 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
   f.returnsValue = baseType != kTypeVoid || f.returnDeclarator != 0;
   TakeDeclarationAttributes(memoryCode);
   f.symbol = EnterFunctionSymbol(baseType, storageClass);
-  if (f.symbol)
+  if (f.symbol) {
     CheckPlacement(*f.symbol, memoryCode);
+    RecordCofunctionKind(*f.symbol);
+  }
   ResetLocalSymbolTable();
 
   int count = -1;

@@ -8,13 +8,19 @@
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
+#include "compcore/cc_parse/stmt/cofunction.h"
+#include "compcore/cc_parse/stmt/control_flow.h"
 #include "compcore/cc_parse/stmt/stmt_input.h"
+#include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
 
 namespace tsw {
 
 void CompileReturn(bool withValue) {
   FunctionStatementState &f = StatementState();
+  // The everytime block is a routine of its own, called on each step.
+  if (InEverytimeBlock())
+    CompileError<kMsgInEverytimeBlock>();
   if (withValue && !AtStatementEnd()) {
     ValueRecord value;
     CompileConditionValue(value);
@@ -36,6 +42,11 @@ void CompileReturn(bool withValue) {
   }
   f.hasEpilog = f.inBody;
   f.epilogAddress = CurrentCodeAddress();
+  if (CofunctionInstances() != 0) {
+    CompileCofunctionEpilog();
+    MarkStatementAtInput(0);
+    return;
+  }
   FunctionEpilog epilog(f.returnsValue);
 }
 
