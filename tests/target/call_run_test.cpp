@@ -5,38 +5,17 @@
 // in words at fixed addresses above the kernel and the program's code.
 #include <gtest/gtest.h>
 
-#include <fmt/format.h>
-
 #include <cstdint>
-#include <string>
-#include <vector>
 
-#include "runner/program_check.h"
-#include "runner/simulator.h"
-#include "target_fixture.h"
+#include "marked_program.h"
 
 namespace tsw::target {
 namespace {
 
-using testing::OurBuildRequest;
-using tsw::testing::TempDir;
+using testing::ExpectMarksAfterRun;
+using testing::MarkedProgram;
 
-constexpr uint32_t kMarks = 0xC100;
-
-struct CallProgram {
-  const char *what;
-  const char *functions;
-  // Statements of main; "MARK(n)" is the n-th result word.
-  const char *main;
-  std::vector<uint16_t> marks;
-};
-
-std::string ProgramText(const CallProgram &c) {
-  return fmt::format("#define MARK(n) (*(int *)({:#x} + 2 * (n)))\n{}int main(void) {{\n{}  return 0;\n}}\n", kMarks,
-                     c.functions, c.main);
-}
-
-const CallProgram kPrograms[] = {
+const MarkedProgram kPrograms[] = {
     {"arguments in order, results back",
      "int add3(int a, int b, int c) { return a + b + c; }\n"
      "int sub(int a, int b) { return a - b; }\n",
@@ -78,24 +57,8 @@ const CallProgram kPrograms[] = {
 };
 
 TEST(CallRunTest, CallsGiveTheirResultsAndKeepTheStack) {
-  for (const CallProgram &c : kPrograms) {
-    TempDir dir;
-    TswccBuildRequest request = OurBuildRequest();
-    request.outputDir = dir.path();
-    request.source = dir.Write("prog.c", ProgramText(c));
-    TswccBuild build = BuildWithTswcc(request);
-    ASSERT_TRUE(build.ok) << c.what << ":\n" << build.log;
-    SimulatorRequest run;
-    run.hexImage = build.hexImage;
-    run.dumps.push_back({kMarks, uint32_t(2 * c.marks.size())});
-    SimulatorRun result = RunOnSimulator(run);
-    ASSERT_EQ(result.stop, SimStop::Halted) << c.what << ":\n" << result.log;
-    for (size_t i = 0; i < c.marks.size(); ++i) {
-      auto bytes = result.Read(kMarks + 2 * uint32_t(i), 2);
-      ASSERT_TRUE(bytes) << c.what;
-      EXPECT_EQ(uint16_t((*bytes)[0] | (*bytes)[1] << 8), c.marks[i]) << c.what << " word " << i;
-    }
-  }
+  for (const MarkedProgram &c : kPrograms)
+    ExpectMarksAfterRun(c);
 }
 
 } // namespace

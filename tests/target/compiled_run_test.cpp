@@ -7,11 +7,13 @@
 
 #include "runner/program_check.h"
 #include "runner/simulator.h"
+#include "marked_program.h"
 #include "target_fixture.h"
 
 namespace tsw::target {
 namespace {
 
+using testing::ExpectMarksAfterRun;
 using testing::OurBuildRequest;
 using tsw::testing::TempDir;
 
@@ -31,24 +33,8 @@ TEST(CompiledRunTest, TheKernelStartsTheProgramAndItsExitHalts) {
       {"main on the program's stack", "main::\n\tld hl,0\n\tadd hl,sp\n\tld (0C100h),hl\n\tret\n", {0xDFFC}},
       {"exit ends the run", "main::\n\tld hl,7\n\tpush hl\n\tcall exit\n\tld hl,1\n\tld (0C100h),hl\n\tret\n", {0}},
   };
-  for (const Case &c : cases) {
-    TempDir dir;
-    TswccBuildRequest request = OurBuildRequest();
-    request.outputDir = dir.path();
-    request.source = dir.Write("prog.c", std::string("#asm\n") + c.main + "#endasm\n");
-    TswccBuild build = BuildWithTswcc(request);
-    ASSERT_TRUE(build.ok) << c.what << ":\n" << build.log;
-    SimulatorRequest run;
-    run.hexImage = build.hexImage;
-    run.dumps.push_back({kMarks, uint32_t(2 * c.marks.size())});
-    SimulatorRun result = RunOnSimulator(run);
-    ASSERT_EQ(result.stop, SimStop::Halted) << c.what << ":\n" << result.log;
-    for (size_t i = 0; i < c.marks.size(); ++i) {
-      auto bytes = result.Read(kMarks + 2 * uint32_t(i), 2);
-      ASSERT_TRUE(bytes) << c.what;
-      EXPECT_EQ(uint16_t((*bytes)[0] | (*bytes)[1] << 8), c.marks[i]) << c.what << " word " << i;
-    }
-  }
+  for (const Case &c : cases)
+    ExpectMarksAfterRun(c.what, std::string("#asm\n") + c.main + "#endasm\n", kMarks, c.marks);
 }
 
 struct RoadCase {

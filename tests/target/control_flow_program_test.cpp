@@ -3,37 +3,19 @@
 // fixed addresses above the kernel and the program's code.
 #include <gtest/gtest.h>
 
-#include <fmt/format.h>
-
 #include <cstdint>
-#include <string>
-#include <vector>
 
-#include "runner/simulator.h"
-#include "target_fixture.h"
+#include "marked_program.h"
 
 namespace tsw::target {
 namespace {
 
-using testing::OurBuildRequest;
-using tsw::testing::TempDir;
+using testing::ExpectMarksAfterRun;
+using testing::MarkedProgram;
 
 constexpr uint32_t kMarks = 0xC200;
 
-struct FlowProgram {
-  const char *what;
-  const char *functions;
-  // Statements of main; "MARK(n)" is the n-th result word.
-  const char *main;
-  std::vector<uint16_t> marks;
-};
-
-std::string ProgramText(const FlowProgram &c) {
-  return fmt::format("#define MARK(n) (*(int *)({:#x} + 2 * (n)))\n{}int main(void) {{\n{}  return 0;\n}}\n", kMarks,
-                     c.functions, c.main);
-}
-
-const FlowProgram kPrograms[] = {
+const MarkedProgram kPrograms[] = {
     {"the loop of the session's goal", "",
      "  int i;\n  int g;\n  g = 0;\n  for (i = 0; i < 10; i++) g += i;\n  MARK(0) = g;\n  MARK(1) = i;\n",
      {45, 10}},
@@ -65,24 +47,8 @@ const FlowProgram kPrograms[] = {
 };
 
 TEST(ControlFlowProgramTest, LoopsSwitchesAndGotosLeaveWhatCComputes) {
-  for (const FlowProgram &c : kPrograms) {
-    TempDir dir;
-    TswccBuildRequest request = OurBuildRequest();
-    request.outputDir = dir.path();
-    request.source = dir.Write("prog.c", ProgramText(c));
-    TswccBuild build = BuildWithTswcc(request);
-    ASSERT_TRUE(build.ok) << c.what << ":\n" << build.log;
-    SimulatorRequest run;
-    run.hexImage = build.hexImage;
-    run.dumps.push_back({kMarks, uint32_t(2 * c.marks.size())});
-    SimulatorRun result = RunOnSimulator(run);
-    ASSERT_EQ(result.stop, SimStop::Halted) << c.what << ":\n" << result.log;
-    for (size_t i = 0; i < c.marks.size(); ++i) {
-      auto bytes = result.Read(kMarks + 2 * uint32_t(i), 2);
-      ASSERT_TRUE(bytes) << c.what;
-      EXPECT_EQ(uint16_t((*bytes)[0] | (*bytes)[1] << 8), c.marks[i]) << c.what << " word " << i;
-    }
-  }
+  for (const MarkedProgram &c : kPrograms)
+    ExpectMarksAfterRun(c, kMarks);
 }
 
 } // namespace
