@@ -13,6 +13,7 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/cc_loop.h"
+#include "compcore/cc_parse/expr/cofunction_calls.h"
 #include "compcore/cc_parse/expr/expr_call.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/expr/expr_literals.h"
@@ -508,6 +509,8 @@ void GenerateUnaryExpression(ValueRecord &value) {
 
 void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
   CompilePrimaryExpression(value, parenthesised);
+  if (value.Level() == kLevelFunction && value.Instances() != 0)
+    CompileCofunctionIndex(value);
   for (;;) {
     const char c = SkipToOperand();
     if (value.intrinsic) {

@@ -295,3 +295,30 @@ TEST_F(CofunctionCompile, TheCofunctionNumbersGoOnAcrossCompiles) {
 
 } // namespace
 } // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+TEST_F(CofunctionCompile, AnInstanceIndexIsAskedOfIndexedCofunctionsOnly) {
+  struct Case {
+    const char *what;
+    const char *call;
+    const char *number; // null: neither 2017 nor 2018
+  };
+  const Case cases[] = {
+      {"an indexed cofunction with its index", "g[1]()", nullptr},
+      {"an indexed cofunction without one", "g()", "2018"},
+      {"a single-instance cofunction without one", "h()", nullptr},
+      {"a single-instance cofunction indexed", "h[0]()", "2017"},
+  };
+  for (const Case &c : cases) {
+    CompileCorvid(std::string("cofunc void g[2](void) { }\ncofunc void h(void) { }\nvoid f(void) { ") + c.call +
+                  "; }");
+    for (const char *number : {"2017", "2018"})
+      EXPECT_EQ(Reported(number), c.number && std::string(c.number) == number ? 1u : 0u)
+          << c.what << ": " << ::testing::PrintToString(Records());
+  }
+}
+
+} // namespace
+} // namespace tsw::testing
