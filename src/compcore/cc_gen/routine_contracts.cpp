@@ -189,6 +189,33 @@ constexpr RoutineContract kContracts[] = {
     {"intr1", "", "the interrupted code's registers", kAll, "restored", 4, 0, C::kRoutinePops, false},
     {"intr2", "", "the interrupted code's registers", kAll, "restored", 4, 0, C::kRoutinePops, false},
     {"intr3", "", "the interrupted code's registers", kAll, "restored", 4, 0, C::kRoutinePops, false},
+    // Cofunctions. The prolog's routine finds under its return the
+    // descriptor's address and the everytime block's (0 for none), which
+    // stay on the stack with the words the prolog reserved until the
+    // epilog's add sp; it either runs the body from the task buffer's
+    // resume point with IX the instance's frame base, or returns to the
+    // jump to the epilog's routine call. The epilog's routine is entered
+    // with HL the buffer and A 00h (suspended by waitfor or yield), 10h
+    // (abort) or 18h (the body ran to its end, buffer bits 0 and 1 set),
+    // the value in HL'; the caller finds in bit 7 of A' whether the
+    // cofunction took its arguments.
+    {"cofprolog_", "stack: descriptor address, everytime address, the reserved frame", "IX = the frame base", kAll,
+     "undefined", 4, 4, C::kCallerPops},
+    {"scofprolog_", "stack: descriptor address, everytime address, the reserved frame", "IX = the frame base",
+     kAll, "undefined", 4, 4, C::kCallerPops},
+    {"cofepilog_", "HL (buffer), A (00h, 10h or 18h), HL' (the value)", "A' bit 7 for the caller", "AF BC DE HL",
+     "undefined"},
+    {"scofepilog_", "HL (buffer), A (00h, 10h or 18h), HL' (the value)", "A' bit 7 for the caller",
+     "AF BC DE HL", "undefined"},
+    // A single-user cofunction's loop head gives up its caller: the
+    // instance block, the abandon block's address and page, the buffer.
+    {"__scofabandon", "stack: buffer, abandon page, abandon address, instance block", "", kAll, "undefined", 8, 8,
+     C::kCallerPops},
+    // The waitfordone header: the lock byte of its single-user calls and
+    // their count pushed, HL the buffer; bit 5 of the buffer's status is
+    // set after it.
+    {"__wfdheader", "HL (buffer), stack: lock call count, lock address", "", kAll, "undefined", 4, 0,
+     C::kRoutinePops},
 };
 
 } // namespace
