@@ -435,9 +435,23 @@ inline constexpr unsigned kMsgForWithoutSource = 663;    // "for loop without an
 inline constexpr unsigned kMsgInEverytimeBlock = 2043;   // "not allowed in an everytime block"
 inline constexpr unsigned kMsgDuplicateCase = 2101;      // "duplicate case value"
 
-// Cofunctions and waitfordone.
+// The multitasking statements.
+inline constexpr unsigned kMsgCostateStateWord = 466;        // "'%s' is not a costate state (use always_on or init_on, not '%s')"
 inline constexpr unsigned kMsgFuncBlkMissing = 480;          // "FuncBlk type missing or wrong"
-inline constexpr unsigned kMsgCoBufferOutsideCostate = 636;  // "costate buffer needed outside a costate"
+inline constexpr unsigned kMsgCostateNameFirst = 523;        // "costate name expected before the state keyword"
+inline constexpr unsigned kMsgCostateBufferOnStack = 528;    // "%s expected for costate buffer '%s'"
+inline constexpr unsigned kMsgCostateBufferType = 529;       // "'%s' must be of type %s"
+inline constexpr unsigned kMsgCostateBufferClass = 530;      // "'%s' must be a static %s"
+inline constexpr unsigned kMsgNoCostateBuffer = 636;         // "costate buffer needed outside a costate"
+inline constexpr unsigned kMsgResumeCodeDiffers = 665;       // "internal: a resume point's code differs between its two passes"
+inline constexpr unsigned kMsgSliceParenExpected = 2038;     // "'(' expected after slice"
+inline constexpr unsigned kMsgSliceBufferNotFixed = 2039;    // "slice buffer must have a fixed address"
+inline constexpr unsigned kMsgSliceCommaExpected = 2040;     // "',' expected between slice arguments"
+inline constexpr unsigned kMsgSliceSizeNotInt = 2041;        // "slice size must be an int constant"
+inline constexpr unsigned kMsgCostateInMultiInstance = 2042; // "costate not allowed in a multi-instance cofunction"
+inline constexpr unsigned kMsgCostateTableFull = 2058;       // "too many costates, slices and single-user cofunctions (at most %d)"
+
+// Cofunctions and waitfordone.
 inline constexpr unsigned kMsgOpenBraceExpected = 2031;      // "'{' expected"
 inline constexpr unsigned kMsgSecondEverytime = 2032;        // "second everytime block"
 inline constexpr unsigned kMsgSecondAbandon = 2033;          // "second abandon block"

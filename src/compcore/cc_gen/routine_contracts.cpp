@@ -189,6 +189,26 @@ constexpr RoutineContract kContracts[] = {
     {"intr1", "", "the interrupted code's registers", kAll, "restored", 4, 0, C::kRoutinePops, false},
     {"intr2", "", "the interrupted code's registers", kAll, "restored", 4, 0, C::kRoutinePops, false},
     {"intr3", "", "the interrupted code's registers", kAll, "restored", 4, 0, C::kRoutinePops, false},
+    // Tasks: HL is the task buffer (status byte, resume address at +1 with
+    // its page at +3 and check byte at +4, waitfor's byte at +5). Control
+    // goes to the buffer's resume point when it holds a valid one.
+    {"funcblk_entry", "HL (buffer)", "Z set iff the body is skipped (the jump after the call leaves it)", kAll,
+     "Z", 0, 0, C::kNothingPushed, false},
+    {"funcblk_exit", "HL (buffer), B (2: run again from the top, 3: stay off)", "", kAll, "undefined"},
+    // Entries {u16 buffer, u8 start state 2|3} follow the call, ended by a
+    // zero word and byte; it continues past them.
+    {"funcblk_init", "", "", kAll, "undefined", 0, 0, C::kNothingPushed, false},
+    // A slice's buffer, size and time stay pushed while it runs; its task
+    // part starts at buffer + 6. It runs the body past the jump that
+    // follows the call, or returns to that jump to skip it.
+    {"__slice_entry", "stack: buffer, size, time", "", kAll, "undefined", 6, 6, C::kNothingPushed, false},
+    {"__slice_exit", "HL (buffer + 6), B (2|3)", "", kAll, "undefined", 6, 6},
+    // Suspends the slice; it resumes at the buffer's resume point.
+    {"__slice_waitfor", "HL (buffer + 6)", "", kAll, "undefined", 6, 6, C::kNothingPushed, false},
+    // Suspends the slice; it resumes after the call.
+    {"__slice_yield", "HL (buffer + 6)", "", kAll, "undefined", 6, 6},
+    // Ends the slice at its exit.
+    {"__slice_abort", "HL (buffer + 6)", "", kAll, "undefined", 6, 6, C::kNothingPushed, false},
     // Cofunctions. The prolog's routine finds under its return the
     // descriptor's address and the everytime block's (0 for none), which
     // stay on the stack with the words the prolog reserved until the

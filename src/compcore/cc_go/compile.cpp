@@ -22,10 +22,9 @@
 #include "compcore/cc_mod/cc_mod_link.h"
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
-#include "compcore/cc_parse/expr/cofunction_calls.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
-#include "compcore/cc_parse/stmt/cofunction.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
+#include "compcore/cc_parse/stmt/costate.h"
 #include "compcore/cc_parse/stmt/costate_state.h"
 #include "compcore/cc_parse/stmt/function_body.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -103,13 +102,13 @@ void Wire(Assembly &assembly) {
   InstallConditionalFileHooks();
   SetDirectiveServices(BiosSymbolServices());
   SetLibraryIndexLink(&assembly.moduleIndexLink);
-  SetCoBufferLoader(LoadCurrentCoBufferAddress);
   SetLibraryIndexService(&assembly.moduleIndexService);
   SetMemoryMapEnvironment(&assembly.memoryMap);
   InstallCodegenLayer();
   SetCompileProgram(CompileProgram);
   InstallMapReports();
   AddCompilerTableHook(ResetCostateState);
+  InstallCostateStatements();
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "compcore/cc_parse/expr/expr_strings.h"
 #include "compcore/cc_parse/expr/expr_unary.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
+#include "compcore/cc_parse/stmt/stmt_state.h"
 #include "foundation/msgnumbers.h"
 
 #include <cstdlib>
@@ -85,6 +86,7 @@ int16_t ExpectedStackBytes(const ValueRecord &value) {
     expected = int16_t(expected + kWord);
   if (StatementExtraWord())
     expected = int16_t(expected + kWord);
+  expected = int16_t(expected + StatementState().sliceStackBytes);
   if (value.storage == kStorageStackStruct && IsStructureValue(value))
     expected = int16_t(expected + OperandByteSize(value, OperandSizeMode::kStorage));
   return expected;

@@ -58,14 +58,9 @@ namespace op {
 constexpr uint8_t kExx = 0xD9;
 constexpr uint8_t kLoadA = 0x3E;
 constexpr uint8_t kLoadDe = 0x11;
-constexpr uint8_t kLoadHl = 0x21;
-constexpr uint8_t kLoadBc = 0x01;
-constexpr uint8_t kPushBc = 0xC5;
 constexpr uint8_t kPushDe = 0xD5;
 constexpr uint8_t kPushHl = 0xE5;
 constexpr uint8_t kPopHl = 0xE1;
-constexpr uint8_t kPopBc = 0xC1;
-constexpr uint8_t kAddHlBc = 0x09;
 constexpr uint8_t kIxPrefix = 0xDD;
 constexpr uint8_t kBitPrefix = 0xCB;
 constexpr uint8_t kSet0OfHl = 0xC6;
@@ -287,35 +282,6 @@ void EndCofunctionDefinition() {
     PopCostateRecord();
   }
   frame = CofunctionFrame{};
-}
-
-void LoadCurrentCoBufferAddress() {
-  // Each instance of an indexed cofunction has its buffer in its own
-  // frame, behind the parameters.
-  if (CofunctionInstances() >= 2) {
-    EmitCodeByte(op::kPushBc);
-    EmitIxPair(op::kPushHl);
-    EmitCodeByte(op::kPopHl);
-    EmitCodeByte(op::kLoadBc);
-    EmitWord(uint16_t(StatementState().parametersSize + kBufferAfterParameters));
-    EmitCodeByte(op::kAddHlBc);
-    EmitCodeByte(op::kPopBc);
-    return;
-  }
-  const CostateRecord *record = CurrentCostateRecord();
-  if (!record) {
-    CompileError<kMsgCoBufferOutsideCostate>();
-    return;
-  }
-  if (!record->symbol) {
-    ValueRecord buffer = MakeVoidPointerConstant(record->buffer.logical);
-    LoadOperandToValueRegister(buffer);
-    return;
-  }
-  // A static buffer's address is a constant, one on the stack is reached
-  // from the frame.
-  ValueRecord variable = MakeValueFromSymbol(*record->symbol);
-  LoadOperandAddressIntoHL(variable);
 }
 
 } // namespace tsw

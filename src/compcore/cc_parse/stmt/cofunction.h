@@ -41,8 +41,4 @@ void CompileCofunctionEpilog();
 // cofunction.
 void EndCofunctionDefinition();
 
-// The address of the running instance's task buffer into HL, or 636 when
-// no costate, slice or cofunction body is open.
-void LoadCurrentCoBufferAddress();
-
 } // namespace tsw

@@ -8,6 +8,7 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_lines.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
+#include "compcore/cc_parse/stmt/costate_state.h"
 #include "compcore/cc_parse/stmt/statement.h"
 #include "compcore/cc_parse/stmt/stmt_input.h"
 #include "compcore/cc_parse/stmt/stmt_marks.h"
@@ -27,7 +28,6 @@ struct ControlFlowState {
   size_t refusedContexts = 0;
   std::vector<JumpRecord> continues;
   std::vector<JumpRecord> breaks;
-  bool inEverytimeBlock = false;
 };
 
 ControlFlowState &State() {
@@ -327,7 +327,7 @@ uint16_t CompileContinue() {
   return result;
 }
 
-bool &InEverytimeBlock() { return State().inEverytimeBlock; }
+bool &InEverytimeBlock() { return CostateState().everytime; }
 
 void ResetControlFlowModule() {
   ResetSwitchModule();

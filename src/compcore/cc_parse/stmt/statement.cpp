@@ -8,6 +8,7 @@
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
+#include "compcore/cc_parse/stmt/costate.h"
 #include "compcore/cc_parse/stmt/stmt_input.h"
 #include "compcore/cc_parse/stmt/stmt_labels.h"
 #include "compcore/cc_parse/stmt/stmt_marks.h"
@@ -54,6 +55,13 @@ constexpr std::array kRows{
     StatementRow{"goto", true, CompileGoto},
     StatementRow{"do", true, CompileDo},
     StatementRow{"continue", true, CompileContinue},
+    StatementRow{"costate", true, CompileCostateStatement},
+    StatementRow{"funcblk", true, CompileCostateStatement},
+    StatementRow{"slice", true, CompileSliceStatement},
+    // Marked behind its resume point, where the task comes back to test.
+    StatementRow{"waitfor", false, CompileWaitfor},
+    StatementRow{"yield", true, CompileYield},
+    StatementRow{"abort", true, CompileAbort},
     StatementRow{";", true, EmptyStatement},
 };
 

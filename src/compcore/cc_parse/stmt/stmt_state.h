@@ -43,6 +43,9 @@ struct FunctionStatementState {
   ADDR24 hookAddress{};
   bool hasMark = false;
   bool marksSuppressed = false;
+  // The words slices pushed for their routines: they stay on the stack to
+  // the function's end.
+  uint16_t sliceStackBytes = 0;
 };
 FunctionStatementState &StatementState();
 

@@ -1,0 +1,275 @@
+#include "compcore/cc_gen/routine_calls.h"
+#include "compcore/cc_parse/stmt/costate_state.h"
+#include "compcore/expression_body_fixture.h"
+#include "compcore/statement_compile_fixture.h"
+
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// Costates, slices and the statements that suspend them, compiled by the
+// product and decoded. FuncBlk is 12 bytes here; g stands at 3FFE, and the
+// first buffer reserved below it at 3FF2.
+namespace tsw::testing {
+namespace {
+
+constexpr const char *kBufferType = "#nodebug\ntypedef struct { char bytes[12]; } FuncBlk;\nint g;\n";
+// Stand-ins for the library's routines, at 1000 to 1006 in this order, so
+// that their calls have addresses.
+constexpr const char *kRoutines = "#asm\nfuncblk_entry::\n ret\nfuncblk_exit::\n ret\n__slice_entry::\n ret\n"
+                                  "__slice_exit::\n ret\n__slice_waitfor::\n ret\n__slice_yield::\n ret\n"
+                                  "__slice_abort::\n ret\n#endasm\n";
+const std::vector<std::string> kRoutineBodies(7, "ret");
+
+struct CostateCase {
+  const char *what;
+  const char *program;
+  std::vector<std::string> listing;
+  // The start-up table's entry: the buffer's address (0: left out) and how
+  // it starts.
+  uint16_t entryAddress;
+  CostateStart entryState;
+  std::vector<std::string> messages = {};
+};
+
+class CostateCompile : public StatementCompileTest {
+protected:
+  void ExpectCases(const std::vector<CostateCase> &cases) {
+    for (const CostateCase &c : cases) {
+      SCOPED_TRACE(c.what);
+      CompileAlone(std::string(kBufferType) + kRoutines + c.program);
+      EXPECT_EQ(MessageNumbers(), c.messages) << ::testing::PrintToString(Records());
+      std::vector<std::string> listing = kRoutineBodies;
+      listing.insert(listing.end(), c.listing.begin(), c.listing.end());
+      EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), listing));
+      const std::vector<CostateInitEntry> entries = CostateTableEntries();
+      ASSERT_EQ(entries.size(), 1u);
+      EXPECT_EQ(entries[0].address.logical, c.entryAddress);
+      EXPECT_EQ(entries[0].state, c.entryState);
+    }
+  }
+};
+
+TEST_F(CostateCompile, ACostateEntersAndLeavesThroughItsBuffer) {
+  const std::vector<std::string> alwaysOn = {"ld    hl,3FF2", "call  1000", "jp    z,101E", "ld    hl,0001",
+                                             "ld    (3FFE),hl", "ld    hl,3FF2", "ld    b,02", "call  1001",
+                                             "ret"};
+  std::vector<std::string> off = alwaysOn;
+  off[6] = "ld    b,03";
+  ExpectCases({
+      {"unnamed", "void f(void) { costate { g = 1; } }", alwaysOn, 0x3FF2, CostateStart::kAlwaysOn},
+      {"funcblk", "void f(void) { funcblk { g = 1; } }", alwaysOn, 0x3FF2, CostateStart::kAlwaysOn},
+      {"a global buffer, init_on", "FuncBlk x; void f(void) { costate x init_on { g = 1; } }", off, 0x3FF2,
+       CostateStart::kInitOn},
+      {"a static buffer without a state", "static FuncBlk x; void f(void) { costate x { g = 1; } }", off, 0x3FF2,
+       CostateStart::kOff},
+      {"a new name, always_on", "void f(void) { costate x always_on { g = 1; } }", alwaysOn, 0x3FF2,
+       CostateStart::kAlwaysOn},
+      // Reserved by the costate and defined there.
+      {"an extern buffer", "extern FuncBlk x; void f(void) { costate x { g = 1; } }", off, 0x3FF2,
+       CostateStart::kOff},
+      // Reached through the frame; no start-up entry can reach it.
+      {"a buffer on the stack",
+       "void f(void) { FuncBlk x; costate x { g = 1; } }",
+       {"add   sp,F4", "ld    hl,0000", "add   hl,sp", "call  1000", "jp    z,1022", "ld    hl,0001",
+        "ld    (3FFE),hl", "ld    hl,0000", "add   hl,sp", "ld    b,03", "call  1001", "add   sp,0C", "ret"},
+       0,
+       CostateStart::kOff,
+       {"528"}},
+      // Its address is known only after the function: each store's
+      // operand gets its own fixup with the byte's offset.
+      {"a protected extern defined later",
+       "extern protected FuncBlk x; void f(void) { costate x { yield; } }\nprotected FuncBlk x;",
+       {"ld    hl,3FF2", "call  1000", "jp    z,1027", "ld    hl,101F", "ld    (3FF3),hl", "ld    hl,0F00",
+        "ld    (3FF5),hl", "jp    1027", "ld    hl,3FF2", "ld    b,03", "call  1001", "ret"},
+       0,
+       CostateStart::kOff},
+  });
+}
+
+TEST_F(CostateCompile, ResumePointsAreWhereTheTaskComesBack) {
+  ExpectCases({
+      // The resume address goes to buffer + 1 with its page and check byte
+      // (low ^ high ^ page); waitfor also sets buffer + 5 and resumes at
+      // its test.
+      {"waitfor",
+       "void f(void) { costate { waitfor(g); } }",
+       {"ld    hl,3FF2", "call  1000", "jp    z,1034", "ld    hl,1021", "ld    (3FF3),hl", "ld    hl,3100",
+        "ld    (3FF5),hl", "ld    a,01", "ld    (3FF7),a", "ld    hl,(3FFE)", "bool  hl", "jp    nz,102C",
+        "xor   a", "jp    1034", "ld    hl,3FF2", "ld    b,02", "call  1001", "ret"},
+       0x3FF2,
+       CostateStart::kAlwaysOn},
+      // yield resumes behind its jump past the costate; abort jumps to the
+      // exit sequence.
+      {"yield and abort",
+       "void f(void) { costate { yield; abort; } }",
+       {"ld    hl,3FF2", "call  1000", "jp    z,102A", "ld    hl,101F", "ld    (3FF3),hl", "ld    hl,0F00",
+        "ld    (3FF5),hl", "jp    102A", "jp    1022", "ld    hl,3FF2", "ld    b,02", "call  1001", "ret"},
+       0x3FF2,
+       CostateStart::kAlwaysOn},
+  });
+}
+
+// The slice's buffer, size and time are pushed for its routine, which
+// runs the body with the task part at buffer + 6; in a slice the routines
+// keep the resume points and the ";" after yield or abort is a statement
+// of its own.
+TEST_F(CostateCompile, ASliceRunsThroughItsOwnRoutines) {
+  ExpectCases({
+      {"a reserved buffer",
+       "void f(void) { slice(20, 5) { yield; } g = 2; }",
+       {"ld    hl,3FEA", "push  hl", "ld    hl,0014", "push  hl", "ld    hl,0005", "push  hl", "call  1002",
+        "jp    1027", "ld    hl,3FF0", "call  1005", "ld    hl,3FF0", "ld    b,02", "call  1003", "ld    hl,0002",
+        "ld    (3FFE),hl", "ret"},
+       0x3FF0,
+       CostateStart::kAlwaysOn},
+      {"a buffer variable",
+       "char b[30]; void f(void) { slice(b, 30, g) { waitfor(g); abort; } }",
+       {"ld    hl,3FE0", "push  hl", "ld    hl,001E", "push  hl", "ld    hl,(3FFE)", "push  hl", "call  1002",
+        "jp    1045", "ld    hl,102A", "ld    (3FE7),hl", "ld    hl,3A00", "ld    (3FE9),hl", "ld    a,01",
+        "ld    (3FEB),a", "ld    hl,(3FFE)", "bool  hl", "jp    nz,1037", "ld    hl,3FE6", "call  1004",
+        "ld    hl,3FE6", "call  1006", "ld    hl,3FE6", "ld    b,02", "call  1003", "ret"},
+       0x3FE6,
+       CostateStart::kAlwaysOn},
+  });
+}
+
+TEST_F(CostateCompile, WrongCostatesAndSlicesAreReported) {
+  struct Case {
+    const char *what;
+    const char *program;
+    // What the statement that follows a broken one brings is not checked.
+    std::vector<std::string> messages;
+    bool more = false;
+  } cases[] = {
+      {"a state word before the name", "void f(void) { costate always_on { g = 1; } }", {"523"}},
+      {"an unknown state word", "void f(void) { costate x sometimes { g = 1; } }", {"466"}},
+      {"a buffer of another type", "int x; void f(void) { costate x { g = 1; } }", {"529"}},
+      {"a shared buffer", "shared FuncBlk x; void f(void) { costate x { g = 1; } }", {"530"}},
+      {"an automatic variable in the body", "void f(void) { int a; costate { a = 1; } }", {"2019"}},
+      {"waitfor outside a costate", "void f(void) { waitfor(g); }", {"481"}},
+      {"yield outside a costate", "void f(void) { yield; }", {"481"}},
+      {"abort outside a costate", "void f(void) { abort; }", {"481"}},
+      {"slice without its parenthesis", "void f(void) { slice 20, 5 { } }", {"2038"}, true},
+      {"a slice buffer on the stack", "void f(void) { char b[30]; slice(b, 30, 5) { } }", {"2039"}},
+      {"slice arguments without a comma", "void f(void) { slice(20 5) { } }", {"2040"}, true},
+      {"a slice size of another type", "void f(void) { slice(20L, 5) { } }", {"2041"}},
+      {"a slice size after a buffer that is no constant", "char b[30]; void f(void) { slice(b, g, 5) { } }",
+       {"2041"}},
+      {"slice arguments not closed", "void f(void) { slice(20, 5 { } }", {"2006"}, true},
+  };
+  for (const Case &c : cases) {
+    CompileAlone(std::string(kBufferType) + kRoutines + c.program);
+    const std::vector<std::string> numbers = MessageNumbers();
+    if (c.more)
+      EXPECT_EQ(Reported(c.messages[0]), 1u) << c.what << ": " << ::testing::PrintToString(Records());
+    else
+      EXPECT_EQ(numbers, c.messages) << c.what << ": " << ::testing::PrintToString(Records());
+  }
+  // Without the library's type no buffer can be laid out; the body is
+  // compiled as an ordinary statement.
+  CompileAlone(std::string("#nodebug\nint g;\n") + kRoutines + "void f(void) { costate { g = 1; } }");
+  EXPECT_EQ(MessageNumbers(), std::vector<std::string>{"480"});
+}
+
+TEST_F(CostateCompile, TheTableTakesNoEntryPastItsLastAndTheNumbersGoOn) {
+  std::string body;
+  for (int i = 0; i <= kCostateTableEntries; ++i)
+    body += "costate { }\n";
+  TearDown();
+  SetUp();
+  Compile("#pragma Corvid\n#rcodorg rc 0 0x1000 0x2000 apply\n#rvarorg rv 0 0x3fff 0x1000 apply\n#memmap root\n" +
+          std::string(kBufferType) + kRoutines + "void f(void) {\n" + body + "}\n");
+  EXPECT_EQ(MessageNumbers(), std::vector<std::string>{"2058"});
+  EXPECT_EQ(CostateTableEntries().size(), kCostateTableEntries);
+  EXPECT_EQ(CostateState().costateCounter, kCostateTableEntries + 1u);
+
+  // The labels a second compile makes must not meet the first one's.
+  Compile(std::string(kCorvidRootProgram) + kBufferType + kRoutines + "void f(void) { costate { } }\n");
+  EXPECT_EQ(CostateTableEntries().size(), 1u);
+  EXPECT_EQ(CostateState().costateCounter, kCostateTableEntries + 2u);
+}
+
+// On the Z180 the same instructions: every one is valid there.
+class CostateZ180Compile : public ProgramCompileTest {
+protected:
+  CostateZ180Compile() { backEnd = &placed; }
+  PlacedFunctionBodies placed;
+};
+
+TEST_F(CostateZ180Compile, ACostateWithYieldDecodes) {
+  ASSERT_EQ(Compile(std::string(kBufferType) + kRoutines + "void f(void) { costate { yield; g = 1; } }\n"), 0)
+      << ::testing::PrintToString(Records());
+  ASSERT_EQ(placed.bodies.size(), 1u);
+  const CompiledBody &f = placed.bodies[0];
+  std::vector<uint8_t> bytes(Addr24Difference(f.end, f.start));
+  ASSERT_TRUE(ReadEmittedBytes(f.start, uint32_t(bytes.size()), bytes.data()));
+  const std::vector<CostateInitEntry> entries = CostateTableEntries();
+  ASSERT_EQ(entries.size(), 1u);
+  const uint16_t buffer = entries[0].address.logical;
+  const uint16_t at = f.start.logical;
+  constexpr uint16_t kResumeOffset = 0x18, kEndOffset = 0x26;
+  const uint16_t resume = uint16_t(at + kResumeOffset);
+  const uint8_t check = uint8_t(resume ^ resume >> 8);
+  const uint16_t end = uint16_t(at + kEndOffset);
+  auto call = [](const char *routine) { return fmt::format("call  {:04X}", FindRuntimeRoutine(routine).logical); };
+  const uint16_t g = Addr24FromLong(LookupSymbol("g", false, SymbolTableId::kGlobal)->address).logical;
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, bytes,
+                        {fmt::format("ld    hl,{:04X}", buffer), call("funcblk_entry"),
+                         fmt::format("jp    z,{:04X}", end), fmt::format("ld    hl,{:04X}", resume),
+                         fmt::format("ld    ({:04X}),hl", buffer + 1), fmt::format("ld    hl,{:02X}00", check),
+                         fmt::format("ld    ({:04X}),hl", buffer + 3), fmt::format("jp    {:04X}", end),
+                         "ld    hl,0001", fmt::format("ld    ({:04X}),hl", g), fmt::format("ld    hl,{:04X}", buffer),
+                         "ld    b,02", call("funcblk_exit"), "ret"},
+                        {}, at));
+}
+
+} // namespace
+} // namespace tsw::testing
+
+#include "compcore/codegen_fixture.h"
+#include "compcore/cc_gen/routine_contracts.h"
+#include "compcore/cc_parse/stmt/costate.h"
+
+namespace tsw::testing {
+namespace {
+
+class CostateInitTable : public CodegenTest {};
+
+// "funcblk_init" reads its entries from behind the call: the newest first,
+// the buffers no start-up code can reach left out, a zero entry last.
+TEST_F(CostateInitTable, ListsTheEntriesNewestFirstAndEndsWithZeros) {
+  EmitCostateInitTable();
+  EXPECT_TRUE(Emitted().empty()) << "no table without entries";
+
+  const struct {
+    uint16_t address;
+    CostateStart state;
+  } made[] = {
+      {0x4000, CostateStart::kOff},
+      {0x0000, CostateStart::kOff},
+      {0x4100, CostateStart::kInitOn},
+      {0x4200, CostateStart::kAlwaysOn},
+  };
+  for (const auto &m : made)
+    *TakeCostateEntry() = {MakeAddr24(0, m.address), m.state};
+  EmitCostateInitTable();
+  const std::vector<uint8_t> bytes = Emitted();
+  constexpr size_t kCallLength = 3;
+  ASSERT_GE(bytes.size(), kCallLength);
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, std::vector<uint8_t>(bytes.begin(), bytes.begin() + kCallLength),
+                        {"call  0000"}));
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + kCallLength, bytes.end()),
+            (std::vector<uint8_t>{0x00, 0x42, 0x02, 0x00, 0x41, 0x02, 0x00, 0x40, 0x03, 0x00, 0x00, 0x00}));
+}
+
+TEST(CostateRoutines, EveryRoutineTheStatementsCallHasAContract) {
+  for (const char *routine : {"funcblk_entry", "funcblk_exit", "funcblk_init", "__slice_entry", "__slice_exit",
+                              "__slice_waitfor", "__slice_yield", "__slice_abort"})
+    EXPECT_NE(FindRoutineContract(routine), nullptr) << routine;
+}
+
+} // namespace
+} // namespace tsw::testing
