@@ -20,6 +20,7 @@
 #include "compcore/cc_parse/expr/expr_postfix.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
 #include "compcore/cc_parse/expr/expr_type_name.h"
+#include "compcore/cc_parse/expr/expr_waitfordone.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/cc_parse/expr/value_ops.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -458,6 +459,12 @@ UnaryLevelSwitches &UnarySwitches() {
 
 void GenerateUnaryExpression(ValueRecord &value) {
   const char c = SkipToOperand();
+  for (const bool firstDone : {false, true}) {
+    if (MatchKeyword(firstDone ? "waitforfirstdone" : "waitfordone")) {
+      CompileWaitfordone(value, firstDone);
+      return;
+    }
+  }
   if (MatchKeyword("sizeof")) {
     CompileSizeof(value);
     return;

@@ -234,6 +234,12 @@ void EmitCofunctionProlog() {
   if (!TaskBufferTypeKnown()) {
     CompileError<kMsgFuncBlkMissing>();
   } else {
+    if (IsSingleUserCofunction()) {
+      if (CostateInitEntry *entry = TakeCostateEntry())
+        *entry = CostateInitEntry{frame.buffer, CostateStart::kAlwaysOn};
+      else
+        CompileError<kMsgCostateTableFull>(int(kCostateTableEntries));
+    }
     RedirectCostateTableToScratch();
     PushCostateRecord(CostateRecord{number, frame.buffer, nullptr});
     frame.tasksEntered = true;

@@ -28,6 +28,8 @@ constexpr const char *kLibrary = "typedef struct { char bytes[13]; } FuncBlk;\n"
                                  "scofepilog_::\n ret\n__scofabandon::\n ret\n#endasm\n";
 constexpr uint16_t kPrologRoutine = 0x1000;
 constexpr uint16_t kEpilogRoutine = 0x1001;
+constexpr uint16_t kSingleUserPrologRoutine = 0x1002;
+constexpr uint16_t kSingleUserEpilogRoutine = 0x1003;
 constexpr uint16_t kCodeStart = 0x1005;
 constexpr const char *kFuncBlk = "typedef struct { char bytes[13]; } FuncBlk;\n";
 constexpr const char *kCorvidXmem = "#xcodorg xc 0x10 0xE000 0x1000 apply\n";
@@ -256,6 +258,35 @@ TEST_F(CofunctionCompile, TheDescriptorIsNamedInTheBody) {
                         {fmt::format("ld    hl,{:04X}", kCodeStart), "ld    (3FFE),hl"}, {}, body));
 }
 
+// A single-user cofunction's buffer is started by the start-up table.
+TEST_F(CofunctionCompile, ASingleUserCofunctionHasATableEntry) {
+  ASSERT_EQ(CompileCorvid("scofunc void f(void) { abandon { } }\ncofunc void g(void) { }"), 0)
+      << ::testing::PrintToString(Records());
+  const uint16_t instance = kRootDataTop - 19;
+  const uint16_t buffer = instance + 6;
+  const std::vector<CostateInitEntry> table = CostateTableEntries();
+  ASSERT_EQ(table.size(), 1u);
+  EXPECT_EQ(table[0].address.logical, buffer);
+  EXPECT_EQ(table[0].state, CostateStart::kAlwaysOn);
+
+  // The abandon block (a lone ret) comes first, then the descriptor.
+  const uint16_t abandon = kCodeStart;
+  CofunctionForm form;
+  form.descriptor = abandon + 1;
+  form.entry = form.descriptor + 7;
+  form.reserve = {"add   sp,FD"};
+  form.reserveBytes = 2;
+  form.buffer = ConstantBuffer(buffer);
+  form.bufferBytes = 3;
+  form.release = {"add   sp,07"};
+  form.prolog = kSingleUserPrologRoutine;
+  form.epilog = kSingleUserEpilogRoutine;
+  std::vector<std::string> listing = CofunctionListing(form);
+  // Prolog and jump, epilog.
+  const uint16_t end = uint16_t(form.entry + 18 + 21);
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, RootBytes(form.entry, end), listing, {}, form.entry));
+}
+
 TEST_F(CofunctionCompile, MistakesInACofunctionAreReportedByNumber) {
   struct Case {
     const char *what;
@@ -274,6 +305,8 @@ TEST_F(CofunctionCompile, MistakesInACofunctionAreReportedByNumber) {
       {"two abandon blocks", std::string(kFuncBlk) + "cofunc void f(void) { abandon { } abandon { } }", "2033", 1},
       {"a return in the everytime block", std::string(kFuncBlk) + "cofunc void f(void) { everytime { return; } }",
        "2043", 1},
+      {"a costate in an indexed cofunction", std::string(kFuncBlk) + "cofunc void f[2](void) { costate { } }",
+       "2042", 1},
       {"a goto in the everytime block",
        std::string(kFuncBlk) + "cofunc void f(void) { everytime { goto x; x: ; } }", "2043", 1},
   };
