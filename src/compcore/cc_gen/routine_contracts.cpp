@@ -198,44 +198,6 @@ constexpr RoutineContract kContracts[] = {
     // Entries {u16 buffer, u8 start state 2|3} follow the call, ended by a
     // zero word and byte; it continues past them.
     {"funcblk_init", "", "", kAll, "undefined", 0, 0, C::kNothingPushed, false},
-    // A slice's buffer, size and time stay pushed while it runs; its task
-    // part starts at buffer + 6. It runs the body past the jump that
-    // follows the call, or returns to that jump to skip it.
-    {"__slice_entry", "stack: buffer, size, time", "", kAll, "undefined", 6, 6, C::kNothingPushed, false},
-    {"__slice_exit", "HL (buffer + 6), B (2|3)", "", kAll, "undefined", 6, 6},
-    // Suspends the slice; it resumes at the buffer's resume point.
-    {"__slice_waitfor", "HL (buffer + 6)", "", kAll, "undefined", 6, 6, C::kNothingPushed, false},
-    // Suspends the slice; it resumes after the call.
-    {"__slice_yield", "HL (buffer + 6)", "", kAll, "undefined", 6, 6},
-    // Ends the slice at its exit.
-    {"__slice_abort", "HL (buffer + 6)", "", kAll, "undefined", 6, 6, C::kNothingPushed, false},
-    // Cofunctions. The prolog's routine finds under its return the
-    // descriptor's address and the everytime block's (0 for none), which
-    // stay on the stack with the words the prolog reserved until the
-    // epilog's add sp; it either runs the body from the task buffer's
-    // resume point with IX the instance's frame base, or returns to the
-    // jump to the epilog's routine call. The epilog's routine is entered
-    // with HL the buffer and A 00h (suspended by waitfor or yield), 10h
-    // (abort) or 18h (the body ran to its end, buffer bits 0 and 1 set),
-    // the value in HL'; the caller finds in bit 7 of A' whether the
-    // cofunction took its arguments.
-    {"cofprolog_", "stack: descriptor address, everytime address, the reserved frame", "IX = the frame base", kAll,
-     "undefined", 4, 4, C::kCallerPops},
-    {"scofprolog_", "stack: descriptor address, everytime address, the reserved frame", "IX = the frame base",
-     kAll, "undefined", 4, 4, C::kCallerPops},
-    {"cofepilog_", "HL (buffer), A (00h, 10h or 18h), HL' (the value)", "A' bit 7 for the caller", "AF BC DE HL",
-     "undefined"},
-    {"scofepilog_", "HL (buffer), A (00h, 10h or 18h), HL' (the value)", "A' bit 7 for the caller",
-     "AF BC DE HL", "undefined"},
-    // A single-user cofunction's loop head gives up its caller: the
-    // instance block, the abandon block's address and page, the buffer.
-    {"__scofabandon", "stack: buffer, abandon page, abandon address, instance block", "", kAll, "undefined", 8, 8,
-     C::kCallerPops},
-    // The waitfordone header: the lock byte of its single-user calls and
-    // their count pushed, HL the buffer; bit 5 of the buffer's status is
-    // set after it.
-    {"__wfdheader", "HL (buffer), stack: lock call count, lock address", "", kAll, "undefined", 4, 0,
-     C::kRoutinePops},
 };
 
 } // namespace

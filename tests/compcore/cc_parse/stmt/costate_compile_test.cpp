@@ -1,4 +1,6 @@
+#include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/routine_calls.h"
+#include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_parse/stmt/costate_state.h"
 #include "compcore/expression_body_fixture.h"
 #include "compcore/statement_compile_fixture.h"
@@ -136,6 +138,47 @@ TEST_F(CostateCompile, ASliceRunsThroughItsOwnRoutines) {
   });
 }
 
+// In extended memory the resume point carries the page of the code it
+// returns to, and the check byte covers it.
+TEST_F(CostateCompile, AResumePointInExtendedMemoryCarriesItsPage) {
+  TearDown();
+  SetUp();
+  CodeGenSetup().noBouncers = true;
+  ASSERT_EQ(Compile(std::string(kCorvidRootProgram) + "#xcodorg xc 0x10 0xE000 0x1000 apply\n" + kBufferType +
+                    kRoutines + "xmem void f(void) { costate { yield; } }\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  const ADDR24 body = MakeAddr24(0x10, 0xE000);
+  constexpr size_t kBodyLength = 0x22;
+  std::vector<uint8_t> code(kBodyLength);
+  ASSERT_TRUE(ReadEmittedBytes(body, uint32_t(code.size()), code.data()));
+  // E018 on page 10: its check byte is 18 ^ E0 ^ 10 = E8.
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, code,
+                        {"ld    hl,3FF2", "call  1000", "jp    z,E020", "ld    hl,E018", "ld    (3FF3),hl",
+                         "ld    hl,E810", "ld    (3FF5),hl", "jp    E020", "ld    hl,3FF2", "ld    b,02", "call  1001",
+                         "lret"},
+                        {}, 0xE000));
+}
+
+// An inner costate's statements act on it alone; after it the outer one
+// is the innermost again. Both get entries, the inner one last.
+TEST_F(CostateCompile, NestedCostatesEachLeaveByTheirOwnLabels) {
+  CompileAlone(std::string(kBufferType) + kRoutines + "void f(void) { costate { costate { yield; } abort; } }");
+  EXPECT_EQ(MessageNumbers(), std::vector<std::string>{});
+  std::vector<std::string> listing = kRoutineBodies;
+  for (const char *line : {"ld    hl,3FF2", "call  1000", "jp    z,103B", "ld    hl,3FE6", "call  1000", "jp    z,1030",
+                           "ld    hl,1028", "ld    (3FE7),hl", "ld    hl,3800", "ld    (3FE9),hl", "jp    1030",
+                           "ld    hl,3FE6", "ld    b,02", "call  1001", "jp    1033", "ld    hl,3FF2", "ld    b,02",
+                           "call  1001", "ret"})
+    listing.push_back(line);
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(), listing));
+  const std::vector<CostateInitEntry> entries = CostateTableEntries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].address.logical, 0x3FF2);
+  EXPECT_EQ(entries[1].address.logical, 0x3FE6);
+  EXPECT_EQ(CurrentCostateRecord(), nullptr);
+}
+
 TEST_F(CostateCompile, WrongCostatesAndSlicesAreReported) {
   struct Case {
     const char *what;
@@ -266,8 +309,7 @@ TEST_F(CostateInitTable, ListsTheEntriesNewestFirstAndEndsWithZeros) {
 }
 
 TEST(CostateRoutines, EveryRoutineTheStatementsCallHasAContract) {
-  for (const char *routine : {"funcblk_entry", "funcblk_exit", "funcblk_init", "__slice_entry", "__slice_exit",
-                              "__slice_waitfor", "__slice_yield", "__slice_abort"})
+  for (const char *routine : {"funcblk_entry", "funcblk_exit", "funcblk_init"})
     EXPECT_NE(FindRoutineContract(routine), nullptr) << routine;
 }
 
