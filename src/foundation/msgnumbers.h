@@ -458,4 +458,22 @@ inline constexpr unsigned kMsgSecondAbandon = 2033;          // "second abandon 
 inline constexpr unsigned kMsgWaitfordoneItemName = 2044;    // "waitfordone item must start with a name"
 inline constexpr unsigned kMsgWaitfordoneItemNotCofunction = 2045; // "waitfordone item must be a cofunction call"
 
+// Function definitions, statements and returns.
+inline constexpr unsigned kMsgStructResultNotAllowed = 485; // "function cannot return a structure"
+inline constexpr unsigned kMsgVoidParameter = 706;         // "void parameter"
+inline constexpr unsigned kMsgTypedDiffers = 714;          // "\"Typed\" attribute differs from the prototype"
+inline constexpr unsigned kMsgReturnTypeDiffers = 808;     // "return value does not match the function's type"
+inline constexpr unsigned kMsgNeedsPointerFunction = 2028; // "this attribute needs a function returning a pointer"
+inline constexpr unsigned kMsgInterruptRestoredTwice = 2034; // "interrupt state restored more often than saved"
+inline constexpr unsigned kMsgInterruptNotRestored = 2035; // "interrupt state saved but not restored"
+inline constexpr unsigned kMsgSubfuncUnsupported = 2037;   // "subfunc is not supported"
+inline constexpr unsigned kMsgNoStructResultHere = 2046;   // "this function cannot return a structure"
+
+// The watch pane (727, "<unknown>", is kMsgAnyLibrary).
+inline constexpr unsigned kMsgWatchNotAvailable = 725;   // "<not available>"
+inline constexpr unsigned kMsgWatchTargetBusy = 726;     // "<target busy>"
+inline constexpr unsigned kMsgWatchScopeIsMain = 778;    // "The program counter is in no compiled function; the watch uses main()."
+inline constexpr unsigned kMsgNoWatchScope = 5064;       // "No function to evaluate the watch in."
+inline constexpr unsigned kMsgWatchDoesNotCompile = 5065; // "The watch expression does not compile."
+
 } // namespace tsw

@@ -327,10 +327,12 @@ void BuildCommands::OfflineCompileCommand() {
   core_.RunGuarded([this] { Compile(CompileMode::Load); });
 }
 
-void BuildCommands::StartupLoadCommand() {
+void BuildCommands::StartupLoadCommand() { core_.RunGuarded([this] { StartupLoadStep(); }); }
+
+void BuildCommands::StartupLoadStep() {
   state_.startupLoadStep = true;
   target_.DrainAndCloseSerialPort();
-  core_.RunGuarded([this] { LoadBiosStep(); });
+  LoadBiosStep();
 }
 
 void BuildCommands::RunCheckedCommand(bool editorOpen) {

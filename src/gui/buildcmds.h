@@ -160,6 +160,8 @@ public:
   void CompileAndLoadCommand();
   void OfflineCompileCommand();
   void StartupLoadCommand();
+  // The same at start-up, where the caller handles what goes wrong.
+  void StartupLoadStep();
   // Run from outside the debugger: option A must be on.
   void RunCheckedCommand(bool editorOpen);
 

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 
@@ -11,10 +12,67 @@
 
 #include "debugger/debugengine.h"
 #include "foundation/xerr.h"
+#include "gui/debuginfo.h"
+#include "gui/watchlist.h"
 
 namespace tsw {
 
-cLinePane::cLinePane(gui::PaneHost &host, uint16_t rows) : cShellRingPane(rows, kDebugPaneWidth, 0, host) {}
+cLinePane::cLinePane(gui::PaneHost &host, uint16_t rows, uint16_t width) : cShellRingPane(rows, width, 0, host) {}
+
+cWatchPane::cWatchPane(gui::PaneHost &host, InfoSource program, WatchServices &services, ADDR24 pc)
+    : cLinePane(host, kWatchPaneRows, kWatchPaneWidth), program_(std::move(program)),
+      own_(std::make_unique<cDebugInfo>()), services_(services) {
+  CompileIfStale(pc);
+}
+
+cWatchPane::~cWatchPane() {
+  cDebugInfo &info = Info();
+  info.Watches().SetServices(nullptr);
+  info.History().SetServices(nullptr);
+}
+
+cDebugInfo &cWatchPane::Info() {
+  cDebugInfo *info = program_ ? program_() : nullptr;
+  if (!info)
+    info = own_.get();
+  info->Watches().SetKind(cWatchList::kWatchKind);
+  info->History().SetKind(cWatchList::kHistoryKind);
+  info->Watches().SetServices(&services_);
+  info->History().SetServices(&services_);
+  return *info;
+}
+
+cWatchList &cWatchPane::Watches() { return Info().Watches(); }
+
+void cWatchPane::CompileIfStale(ADDR24 pc) {
+  cWatchList &watches = Watches();
+  // A compile since the last one emptied the watch code area.
+  if (compiledIn_ != services_.CompileCount()) {
+    watches.MarkUncompiled();
+    compiledIn_ = services_.CompileCount();
+  }
+  if (!watches.IsCompiled())
+    watches.CompileAll(pc);
+}
+
+void cWatchPane::ShowValues(ADDR24 pc) {
+  CompileIfStale(pc);
+  WritePcLocationLines(pc, *this);
+  cWatchList &watches = Watches();
+  for (size_t i = 0; i < std::min(watches.Count(), kMaxWatchLines); ++i)
+    AppendLine(watches.FormatLine(i, pc).substr(0, kWatchPaneWidth));
+}
+
+void cWatchPane::StoreValues(size_t count, const uint8_t *entries, size_t size) {
+  Watches().StoreTargetValues(count, entries, size);
+}
+
+void cWatchPane::Clear() {
+  cDebugInfo &info = Info();
+  info.Watches().Clear();
+  info.History().Clear();
+  cLinePane::Clear();
+}
 
 void cLinePane::CaretHome() { Ring().SetCursor(gui::MakePos(0, 0)); }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@ inline constexpr uint16_t kDebugPaneWidth = 180;
 
 class cLinePane : public cShellRingPane, public DebugLinePane {
 public:
-  explicit cLinePane(gui::PaneHost &host, uint16_t rows = kDebugPaneRows);
+  explicit cLinePane(gui::PaneHost &host, uint16_t rows = kDebugPaneRows, uint16_t width = kDebugPaneWidth);
   void Clear() override { Ring().Clear(); }
   void AppendLine(const std::string &line) override { Ring().AppendLine(line); }
   void CaretHome() override;
@@ -95,6 +96,41 @@ private:
   void Exchange(const std::function<void()> &read);
 
   DumpAddressing at_;
+};
+
+class cDebugInfo;
+class cWatchList;
+class WatchServices;
+
+inline constexpr uint16_t kWatchPaneRows = 100;
+inline constexpr uint16_t kWatchPaneWidth = 80;
+inline constexpr size_t kMaxWatchLines = 100;
+
+// The program's watches at each stop: the program counter's place, then a
+// line per watch, the blocks of earlier stops scrolling up the ring.
+class cWatchPane : public cLinePane {
+public:
+  // The program's lists, looked up at each use: the program's document
+  // may close while the pane stays; null leaves the pane its own lists.
+  using InfoSource = std::function<cDebugInfo *()>;
+  // The watches are compiled at `pc` at once.
+  cWatchPane(gui::PaneHost &host, InfoSource program, WatchServices &services, ADDR24 pc);
+  ~cWatchPane() override;
+  void ShowValues(ADDR24 pc);
+  // The values a TCP/IP board sent for the whole list.
+  void StoreValues(size_t count, const uint8_t *entries, size_t size);
+  // Every watch and every history entry goes, then the rows.
+  void Clear() override;
+  cWatchList &Watches();
+
+private:
+  cDebugInfo &Info();
+  void CompileIfStale(ADDR24 pc);
+
+  InfoSource program_;
+  std::unique_ptr<cDebugInfo> own_;
+  WatchServices &services_;
+  uint32_t compiledIn_ = 0;
 };
 
 // The program's output as it comes, a line a row, and what the user types

@@ -24,7 +24,12 @@
 #include "debugger/debuglink_adapter.h"
 #include "debugger/enginestate.h"
 #include "debugger/products/compiler_products.h"
+#include "compcore/cc_go/compile_driver.h"
+#include "debugger/watcheval.h"
+#include "foundation/msgnumbers.h"
+#include "foundation/restext.h"
 #include "gui/compilereditors.h"
+#include "gui/watchlist.h"
 #include "gui/shellstate.h"
 #include "platform/notify.h"
 #include "platform/pleasewait.h"
@@ -109,12 +114,81 @@ void InstallCompilerShell(CompilerShellSource *source) {
   directives = std::move(flags);
 }
 
+namespace {
+
+// Bumped before every compile: the compile lays out the watch code area anew.
+uint32_t compileCount = 0;
+
+class EngineWatchServices : public WatchServices {
+public:
+  std::optional<Scope> FunctionAt(ADDR24 pc) override {
+    // A function reaches up to the next one compiled after it.
+    const std::vector<ADDR24> starts = Products().FunctionAddresses();
+    const uint32_t at = Addr24ToPhysical(pc);
+    std::optional<Scope> holder;
+    for (size_t i = 0; i < starts.size(); ++i) {
+      const ADDR24 end = i + 1 < starts.size() ? starts[i + 1] : ADDR24{};
+      if (Addr24ToPhysical(starts[i]) <= at && (i + 1 == starts.size() || at < Addr24ToPhysical(end)))
+        holder = Scope{starts[i], end};
+    }
+    return holder;
+  }
+  std::optional<Scope> MainFunction() override {
+    std::optional<Scope> main;
+    Products().ForEachSymbol([&](const SymbolView &symbol) {
+      if (std::string_view(symbol.name) != "main")
+        return true;
+      main = Scope{symbol.address, {}};
+      return false;
+    });
+    return main;
+  }
+  uint16_t WatchCodeAddress() override {
+    if (addressOf_ != compileCount) {
+      address_ = LastCompileInformation().watchCodeStart;
+      addressOf_ = compileCount;
+    }
+    return address_;
+  }
+  void SetWatchCodeAddress(uint16_t address) override {
+    WatchCodeAddress();
+    address_ = address;
+  }
+  ADDR24 WatchResultVariable() override { return tsw::WatchResultVariable(); }
+  // The compiler takes no watch statement from the shell: each watch
+  // reports that it did not compile and shows no value.
+  uint16_t CompileWatchStatement(const std::string &, const Scope &) override { return 0; }
+  bool UsesTcp() override { return Link().UsesTcp(); }
+  uint8_t Evaluate(uint16_t fragment, gui::WatchResultBytes &record) override {
+    return EvaluateWatchOnTarget(fragment, record);
+  }
+  std::string ReadText(uint16_t address) override { return ReadWatchText(address); }
+  std::string StructTag(uint8_t) override { return {}; }
+  void ShowMessage(unsigned message) override {
+    plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), GetResourceString(message), plat::Buttons::Ok,
+                                plat::Icon::Information);
+  }
+  uint32_t CompileCount() override { return compileCount; }
+
+private:
+  uint16_t address_ = 0;
+  uint32_t addressOf_ = ~0u;
+};
+
+TargetDebugLink debugLink;
+CompilerProducts debugProducts;
+
+} // namespace
+
+WatchServices &ProductWatchServices() {
+  static EngineWatchServices services;
+  return services;
+}
+
 void InstallDebugger(DebugUi *ui) {
-  static TargetDebugLink link;
-  static CompilerProducts products;
   ResetDebugEngine();
   if (ui)
-    SetDebugSeams(&link, &products, ui);
+    SetDebugSeams(&debugLink, &debugProducts, ui);
   else
     SetDebugSeams(nullptr, nullptr, nullptr);
 }
@@ -131,6 +205,7 @@ bool DriverBuildTarget::BiosWanted() const { return BiosFirstFlag(); }
 void DriverBuildTarget::SetBiosWanted(bool wanted) { BiosFirstFlag() = wanted; }
 void DriverBuildTarget::SetBiosCompile(bool on) { BiosCompileFlag() = on; }
 void DriverBuildTarget::ClearCompileProducts() {
+  ++compileCount;
   ClearWrittenBlockMap();
   ClearListingState();
 }
@@ -193,6 +268,8 @@ void DriverBuildTarget::RefreshPanesAfterReset() {
 }
 
 namespace driver {
+
+void UseBoardPort(BoardPortOpener opener) { SetSerialPortOpener(std::move(opener)); }
 void SaveRti() { SaveRtiFile(); }
 void ApplyLinkSettings(const ShellLinkValues &v) {
   LinkSettings &link = CurrentLinkSettings;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gui/buildcmds.h"
+#include "platform/serialport.h"
 
 // The compile driver as the shell reaches it. The shell's window code sees
 // the settings store, whose names the compiler's headers also use, so only
@@ -14,6 +15,7 @@ namespace tsw {
 
 class DebugUi;
 class LinkHost;
+class WatchServices;
 
 // One record of the compiler's diagnostic list, as the message window
 // keeps it.
@@ -52,6 +54,10 @@ void InstallCompilerShell(CompilerShellSource *source);
 // The debugger engine on the link in use and the last compile's products,
 // showing in `ui`; null takes the engine off. Either way its state is empty.
 void InstallDebugger(DebugUi *ui);
+
+// The watches' compiler and board: the last compile's functions and watch
+// code area, the debugger engine's kernel.
+WatchServices &ProductWatchServices();
 
 // The compile driver, the link and the debugger engine as the build
 // workers drive them.
@@ -111,6 +117,10 @@ struct ShellLinkValues {
 };
 
 namespace driver {
+// Where the serial link finds its board: opens the port at the path; null
+// when there is none, with the reason. An empty opener is the system's.
+using BoardPortOpener = std::function<std::unique_ptr<plat::SerialPort>(const std::string &path, std::string *why)>;
+void UseBoardPort(BoardPortOpener opener);
 // Reads the board and writes its run-time-information file where the
 // shell's dialog says.
 void SaveRti();

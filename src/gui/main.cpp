@@ -7,6 +7,7 @@
 #include "gui/mainframe.h"
 #include "gui/tswapp.h"
 #include "gui/tswmainw.h"
+#include "platform/notify.h"
 
 namespace {
 
@@ -34,7 +35,16 @@ void TakeScreenshot(tsw::tswApp &app, const char *out) {
 
 int main(int argc, char **argv) {
   tsw::RunOptions options;
-  if (const char *out = std::getenv("TSW_SCREENSHOT"))
+  if (const char *out = std::getenv("TSW_SCREENSHOT")) {
     options.started = [out](tsw::tswApp &app) { TakeScreenshot(app, out); };
+    // Nobody is there to answer a box, and no board is wanted: boxes go to
+    // standard error, and the start-up load finds no port.
+    options.notifier = &tsw::plat::Notifier();
+    options.boardPort = [](const std::string &, std::string *why) -> std::unique_ptr<tsw::plat::SerialPort> {
+      if (why)
+        *why = "no board for a screenshot";
+      return nullptr;
+    };
+  }
   return tsw::RunTsw(argc, argv, options);
 }

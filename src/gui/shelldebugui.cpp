@@ -148,7 +148,18 @@ void ShellDebugUi::RefillDumpPane() {
     dump->Refill();
 }
 
-bool ShellDebugUi::IsWatchPaneOpen() { return OpenPane(DebugPane::Watch) != nullptr; }
+bool ShellDebugUi::IsWatchPaneOpen() { return Watch() != nullptr; }
+cWatchPane *ShellDebugUi::Watch() const { return dynamic_cast<cWatchPane *>(OpenPane(DebugPane::Watch)); }
+
+void ShellDebugUi::StoreWatchValues() {
+  if (cWatchPane *watch = Watch())
+    watch->StoreValues(CurrentWatchResults.count, CurrentWatchResults.bytes.data(), CurrentWatchResults.bytes.size());
+}
+
+void ShellDebugUi::ShowWatchValues(ADDR24 pc) {
+  if (cWatchPane *watch = Watch())
+    watch->ShowValues(pc);
+}
 
 cStdioPane *ShellDebugUi::Stdio() { return dynamic_cast<cStdioPane *>(OpenPane(DebugPane::Stdio)); }
 

@@ -7,12 +7,13 @@
 // please-wait dialog through its holder, the source editors through the
 // open frames with their execution and breakpoint marks, and the debugger's
 // panes and the program's standard input and output through the main
-// window's pane frames. The watch values are not shown yet.
+// window's pane frames.
 namespace tsw {
 
 class cEditFrame;
 class cMainWindow;
 class cStdioPane;
+class cWatchPane;
 class TextPane;
 enum class DebugPane : uint8_t;
 
@@ -50,8 +51,8 @@ public:
   DebugDumpPane *ShowDumpPane() override;
   void RefillDumpPane() override;
   bool IsWatchPaneOpen() override;
-  void StoreWatchValues() override {}
-  void ShowWatchValues(ADDR24) override {}
+  void StoreWatchValues() override;
+  void ShowWatchValues(ADDR24 pc) override;
 
   void WriteStdioBlock(const uint8_t *bytes, size_t count) override;
   std::optional<uint8_t> ReadStdioChar() override;
@@ -65,6 +66,7 @@ private:
   void Activate(cEditFrame &frame);
   TextPane *OpenPane(DebugPane pane) const;
   cStdioPane *Stdio();
+  cWatchPane *Watch() const;
 
   cMainWindow &window_;
   bool refreshFollowsReset_ = false;

@@ -1,7 +1,11 @@
 #include "gui/shellpanes.h"
 
 #include "foundation/xerr.h"
+#include "debugger/debugengine.h"
+#include "debugger/registerframe.h"
+#include "gui/debuginfo.h"
 #include "gui/debugpanes.h"
+#include "gui/driverlink.h"
 #include "gui/frames.h"
 #include "gui/msgwin.h"
 #include "gui/settings.h"
@@ -12,6 +16,14 @@
 
 namespace tsw {
 namespace {
+
+// The watches of the program being debugged, kept with its document.
+cDebugInfo *ProgramDebugInfo() {
+  auto *frame = dynamic_cast<cEditFrame *>(Shell().currentProgramFrame);
+  auto *edit = frame ? dynamic_cast<cTextEdit *>(frame->View()) : nullptr;
+  auto *port = edit ? dynamic_cast<DebugInfoDocumentPort *>(edit->File().GetDebugInfo()) : nullptr;
+  return port ? &port->Info() : nullptr;
+}
 
 // Colour ranges take the settings' colours as they stand, default or not.
 uint32_t ColorOf(const PaneSettings &pane, ColorRole role) { return pane.Color(role).color; }
@@ -46,6 +58,7 @@ TextPane *ShellPanes::Make(PaneFrameKind kind) {
   }
   case PaneFrameKind::Stdio: return new cStdioPane(host);
   case PaneFrameKind::Watch:
+    return new cWatchPane(host, ProgramDebugInfo, ProductWatchServices(), ProgramCounterOf(ProgramFrame()));
   case PaneFrameKind::Register:
   case PaneFrameKind::Stack: return new cLinePane(host);
   }

@@ -312,6 +312,11 @@ void tswApp::PrepareCompiler() { driver::Prepare(); }
 
 void tswApp::ReinitCompilerTables() { driver::ReinitTables(); }
 
+void tswApp::StartupLoadStep() {
+  if (BuildCommands *builds = client_ ? client_->Builds() : nullptr)
+    builds->StartupLoadStep();
+}
+
 void tswApp::ShowMessageWindow() { client_->ShowMessageWindow(); }
 
 void tswApp::EnableStatusBar() {
@@ -331,6 +336,11 @@ int RunTsw(int argc, char **argv, const RunOptions &options) {
   QtNotifier screenNotifier;
   NotifierScope notifierScope(options.notifier ? options.notifier : &screenNotifier);
 
+  // The board stays the one given until the program ends.
+  driver::UseBoardPort(options.boardPort);
+  struct SystemPortsAtExit {
+    ~SystemPortsAtExit() { driver::UseBoardPort(nullptr); }
+  } systemPorts;
   ShellPaths paths = ShellPaths::Find();
   StartupModule module = LoadStartupModule(line.versionText, paths.programDirectory);
   if (!module.module)

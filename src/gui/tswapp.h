@@ -83,7 +83,7 @@ private:
   plat::PleaseWaitService &PleaseWait() override;
   void PrepareCompiler() override;
   bool LinkSerial() const override { return !settings_->comm.useTcp; }
-  void StartupLoadStep() override {}
+  void StartupLoadStep() override;
   void ReinitCompilerTables() override;
   void ShowMessageWindow() override;
   void EnableStatusBar() override;
@@ -138,6 +138,8 @@ struct RunOptions {
   plat::Notifications *notifier = nullptr;
   // Makes the editors; the placeholder view by default.
   EditorFactory *editors = nullptr;
+  // Where the serial link finds its board; the system's ports by default.
+  driver::BoardPortOpener boardPort;
 };
 
 // The program's main function: runs the IDE until its main frame is

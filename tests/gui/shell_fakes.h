@@ -4,6 +4,10 @@
 #include <string>
 
 #include "foundation/restext.h"
+#include "gui/driverlink.h"
+
+#include <memory>
+#include <vector>
 
 namespace tsw::testing {
 
@@ -20,6 +24,21 @@ public:
 
 private:
   std::map<unsigned, std::string> texts_;
+};
+
+// The serial link's board boundary with nothing attached: each port the
+// link opens is noted and fails to open.
+class NoBoardAttached {
+public:
+  driver::BoardPortOpener Opener() {
+    return [this](const std::string &path, std::string *why) -> std::unique_ptr<plat::SerialPort> {
+      opened.push_back(path);
+      if (why)
+        *why = "no board attached";
+      return nullptr;
+    };
+  }
+  std::vector<std::string> opened;
 };
 
 } // namespace tsw::testing

@@ -26,7 +26,11 @@
 namespace tsw {
 namespace {
 
-// The IDE offscreen over an empty settings directory, its boxes recorded.
+// What the start-up load step reports when no board is attached.
+const std::string kNoBoardReport = "While compiling: Cannot set up the serial port.";
+
+// The IDE offscreen over an empty settings directory, its boxes recorded,
+// no board on its serial port.
 class Ide : public ::testing::Test {
 protected:
   int Run(std::vector<std::string> args, const std::function<void(tswApp &)> &check) {
@@ -38,6 +42,7 @@ protected:
     argv.push_back(nullptr);
     RunOptions options;
     options.notifier = &notifier;
+    options.boardPort = board.Opener();
     options.started = [&](tswApp &app) {
       check(app);
       app.MainFrame()->close();
@@ -54,7 +59,21 @@ protected:
   testing::ConfigHome home;
   testing::TempDir sources;
   plat::RecordingNotifier notifier;
+  testing::NoBoardAttached board;
 };
+
+TEST_F(Ide, TheStartUpLoadLooksForTheBoardReportsItsAbsenceAndStartUpGoesOn) {
+  bool started = false;
+  std::string mode;
+  Run({}, [&](tswApp &) {
+    started = true;
+    mode = Shell().statusBar->Model().Text(StatusField::Mode);
+  });
+  EXPECT_TRUE(started);
+  EXPECT_EQ(mode, "Edit");
+  ASSERT_FALSE(board.opened.empty()) << "the load step went to the serial port";
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{kNoBoardReport}) << "reported once, as a link failure";
+}
 
 TEST_F(Ide, StartsWithTitledMainFrameAndEndsStartUpWithTheStatusBar) {
   std::string title, mode, insert;
@@ -129,7 +148,7 @@ TEST_F(Ide, TheCommandLineFileOpensInAnEditor) {
   });
   EXPECT_EQ(frames, 1);
   EXPECT_EQ(caption, file);
-  EXPECT_TRUE(notifier.boxes.empty());
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{kNoBoardReport});
 }
 
 TEST_F(Ide, AFileThatCannotBeOpenedIsReportedAndStartUpGoesOn) {

@@ -30,6 +30,16 @@ const MarkedProgram kPrograms[] = {
      "  *(long *)(0xC100) = widen('A', 100000L);\n"
      "  MARK(2) = next('A');\n",
      {0x86E1, 0x0001, 'B'}},
+    // The prototype widens the int to the long the callee reads, sign and
+    // all, and the (unsigned) char takes the int's low byte: 0x41 - 2 and
+    // 70000 + 0xFE.
+    {"int arguments for char and long parameters",
+     "long widen(char c, long l) { return l + c; }\n"
+     "int k;\n",
+     "  k = -2;\n"
+     "  *(long *)(0xC100) = widen(321, k);\n"
+     "  *(long *)(0xC104) = widen(k, 70000L);\n",
+     {0x003F, 0x0000, 0x126E, 0x0001}},
     {"the stack is balanced over many calls",
      "int sub(int a, int b) { return a - b; }\n",
      "  int i;\n  int n;\n  n = 0;\n"
@@ -47,6 +57,26 @@ const MarkedProgram kPrograms[] = {
      "  MARK(0) = op(10, 3);\n"
      "  MARK(1) = op(op(9, 1), 2);\n",
      {7, 6}},
+    {"a structure result",
+     "struct P { int x, y, z; };\n"
+     "struct P q;\n"
+     "struct P shift(int k, struct P p) { p.x += k; p.z -= k; return p; }\n",
+     "  struct P r;\n"
+     "  q.x = 4;\n  q.y = 5;\n  q.z = 7;\n"
+     "  r = shift(2, q);\n"
+     "  MARK(0) = r.x;\n  MARK(1) = r.y;\n  MARK(2) = r.z;\n  MARK(3) = q.x;\n",
+     {6, 5, 5, 4}},
+    {"through pointers declared with their parameter types",
+     "long twice(long v) { return v * 2; }\n"
+     "int sub(int a, int b) { return a - b; }\n"
+     "long (*lfn)(long);\n"
+     "int (*ops[2])(int, int);\n",
+     "  lfn = twice;\n"
+     "  *(long *)(0xC100) = lfn(70000L);\n"
+     "  ops[1] = sub;\n"
+     "  MARK(2) = ops[1](10, 4);\n"
+     "  MARK(3) = (*ops[1])(3, 10);\n",
+     {0x22E0, 0x0002, 6, 0xFFF9}},
     {"a structure argument",
      "struct P { int x, y, z; };\n"
      "struct P q;\n"

@@ -6,6 +6,8 @@
 #include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_in/cc_in.h"
 
+#include <cstdint>
+
 namespace tsw {
 
 namespace {
@@ -27,9 +29,15 @@ void ClearConditionWords(ValueRecord &condition) {
   ExpressionFlags().retract = false;
 }
 
-} // namespace
+enum class JumpForm : uint8_t {
+  kAbsolute,
+  // The target's low byte is the displacement from before the jump's test.
+  kDisplacement,
+  // The target is an address: relative when in reach.
+  kNearWhenInReach,
+};
 
-JumpRecord EmitConditionalJump(ValueRecord &condition, ADDR24 target, uint8_t sense, bool shortJump) {
+JumpRecord EmitJump(ValueRecord &condition, ADDR24 target, uint8_t sense, JumpForm form) {
   int32_t displacement = int8_t(target.logical);
   if (condition.skipLength == 0 || !ExpressionFlags().retract) {
     condition.carryFlagCondition = 0;
@@ -63,7 +71,15 @@ JumpRecord EmitConditionalJump(ValueRecord &condition, ADDR24 target, uint8_t se
   }
   Emission().flagsValid = false;
   ClearConditionWords(condition);
-  if (shortJump) {
+  if (form == JumpForm::kNearWhenInReach) {
+    const ADDR24 here = Here();
+    const int32_t relative = int32_t(target.logical) - int32_t(here.logical) - kRelativeJumpLength;
+    if (target.segment != here.segment || relative < INT8_MIN || relative > INT8_MAX)
+      return EmitJumpToAddr24(target, kConditionOpcodes[sense]);
+    target.logical = uint8_t(int8_t(relative));
+    return EmitJumpToAddr24(target, kConditionOpcodes[sense + kRelativeSenses]);
+  }
+  if (form == JumpForm::kDisplacement) {
     if ((uint8_t(displacement) & kBackwardBit) == 0) {
       target = Addr24Add(Here(), displacement + kRelativeJumpLength);
     } else {
@@ -72,6 +88,16 @@ JumpRecord EmitConditionalJump(ValueRecord &condition, ADDR24 target, uint8_t se
     }
   }
   return EmitJumpToAddr24(target, kConditionOpcodes[sense]);
+}
+
+} // namespace
+
+JumpRecord EmitConditionalJump(ValueRecord &condition, ADDR24 target, uint8_t sense, bool shortJump) {
+  return EmitJump(condition, target, sense, shortJump ? JumpForm::kDisplacement : JumpForm::kAbsolute);
+}
+
+JumpRecord EmitConditionalJumpToPlaced(ValueRecord &condition, ADDR24 target, uint8_t sense) {
+  return EmitJump(condition, target, sense, JumpForm::kNearWhenInReach);
 }
 
 } // namespace tsw

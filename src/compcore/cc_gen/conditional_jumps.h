@@ -15,5 +15,10 @@ namespace tsw {
 // jump's target is a displacement (its low byte); 621 for a sense of 8 or
 // more, and nothing is emitted.
 JumpRecord EmitConditionalJump(ValueRecord &condition, ADDR24 target, uint8_t sense, bool shortJump);
+// The jump to a target already placed (a loop's head): the two-byte
+// relative form when the target lies in its reach in the same segment,
+// counted from where the jump lands after the zero test, else the absolute
+// one. Nothing patches such a jump later.
+JumpRecord EmitConditionalJumpToPlaced(ValueRecord &condition, ADDR24 target, uint8_t sense);
 
 } // namespace tsw

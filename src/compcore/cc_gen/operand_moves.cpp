@@ -545,10 +545,13 @@ void DereferenceOperand(ValueRecord &pointer) {
 }
 
 void PushOperand(ValueRecord &value) {
+  // An operand cached before this one lies beneath it on the stack: its
+  // deferred push cannot wait any longer (a long in DE:BC pushed while a
+  // destination's address waits in HL).
+  if (CachedOperand() && CachedOperand() != &value)
+    FlushPrimaryRegister();
   OperandMove move(value);
   PushValueToStack(move, Reg::Value);
-  if (CachedOperand() && CachedOperand() != &value)
-    CompileError<kMsgNotInRegister>();
 }
 
 void PopOperandToValueRegister(ValueRecord &value) {

@@ -202,7 +202,9 @@ public:
                          bool ixFrame) override {
     ReportMapFrameSymbol(name, file, symbol, frameOffset, ixFrame);
   }
-  void MapFunctionBegins(std::string_view name) override { ReportMapFunctionBegins(name); }
+  void MapFunctionBegins(std::string_view name, uint32_t headerLine) override {
+    ReportMapFunctionBegins(name, headerLine);
+  }
   void MapFunctionEnds(std::string_view name) override { ReportMapFunctionEnds(name); }
   void MapCallsFunction(std::string_view callee) override { MapFileAddName(callee); }
 };

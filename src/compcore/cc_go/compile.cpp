@@ -23,6 +23,7 @@
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
+#include "compcore/cc_parse/stmt/asm_frame.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
 #include "compcore/cc_parse/stmt/costate.h"
 #include "compcore/cc_parse/stmt/costate_state.h"
@@ -109,6 +110,7 @@ void Wire(Assembly &assembly) {
   InstallMapReports();
   AddCompilerTableHook(ResetCostateState);
   InstallCostateStatements();
+  InstallAsmCompilerServices();
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "compcore/cc_go/cc_byte_road.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go.h"
+#include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
@@ -265,6 +266,13 @@ std::unique_ptr<LineStream> ProgramTextStream(const std::string &programPath) {
   return stream;
 }
 
+// The compile options decide whether stores through pointers are checked,
+// for every function whose directives do not say otherwise.
+void ApplyPointerCheckOption() {
+  uint32_t &defaults = Attributes().directiveDefaults;
+  defaults = CompilerConfig().ptr ? defaults | kAttrPointerCheck : defaults & ~uint32_t(kAttrPointerCheck);
+}
+
 // The program text through the compile loop; false when the loop ended
 // early on a full diagnostic list.
 bool CompileProgramText(const std::string &programPath, bool biosCompile) {
@@ -287,6 +295,7 @@ bool CompileProgramText(const std::string &programPath, bool biosCompile) {
   macros.withoutBoard = DirectiveShellInUse().CompileWithoutBoard();
   DefineTargetMacros(macros);
   ResetCompilerState();
+  ApplyPointerCheckOption();
   StartFunctionCompiler(biosCompile);
   FrontEndItems items;
   bool ranToEnd = true;

@@ -86,13 +86,10 @@ void ReportMapFrameSymbol(std::string_view name, std::string_view file, SymbolRe
   MapFileAddSymbol(std::move(row));
 }
 
-void ReportMapFunctionBegins(std::string_view name) {
+void ReportMapFunctionBegins(std::string_view name, uint32_t headerLine) {
   const ADDR24 here = CodeAddressNow();
   CloseCurrentMapEntry(here);
-  MapSource source = SourceHere();
-  if (source.line > 0)
-    --source.line;
-  MapFileAddFunction(name, here, true, source);
+  MapFileAddFunction(name, here, true, MapSource{CurrentSourceFileName(), headerLine});
 }
 
 void ReportMapFunctionEnds(std::string_view name) { SetMapEntrySize(name, CodeAddressNow()); }

@@ -19,8 +19,8 @@ void ReportMapDataSymbol(std::string_view name, std::string_view file, SymbolRec
 void ReportMapFrameSymbol(std::string_view name, std::string_view file, SymbolRecord &symbol, int16_t frameOffset,
                           bool ixFrame);
 // A compiled function starts at the current code address: the entry before
-// it ends there. Its header stood on the line before the one being read.
-void ReportMapFunctionBegins(std::string_view name);
+// it ends there.
+void ReportMapFunctionBegins(std::string_view name, uint32_t headerLine);
 void ReportMapFunctionEnds(std::string_view name);
 
 // A program compile is set up: the map beside `programPath` opened.

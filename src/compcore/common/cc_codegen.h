@@ -104,8 +104,9 @@ public:
                                  int16_t frameOffset, bool ixFrame) {
     (void)name, (void)file, (void)symbol, (void)frameOffset, (void)ixFrame;
   }
-  // A compiled function's code starts, or ends, at the current code address.
-  virtual void MapFunctionBegins(std::string_view name) { (void)name; }
+  // A compiled function's code starts, or ends, at the current code address;
+  // its header stands on `headerLine` of the file being read.
+  virtual void MapFunctionBegins(std::string_view name, uint32_t headerLine) { (void)name, (void)headerLine; }
   virtual void MapFunctionEnds(std::string_view name) { (void)name; }
   // The function being compiled calls `callee`.
   virtual void MapCallsFunction(std::string_view callee) { (void)callee; }

@@ -1,6 +1,7 @@
 #include "compcore/cc_gen/value_record.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_rom/map_file.h"
+#include "compcore/cc_rom/map_text.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_codegen.h"
 #include "compcore/program_compile_fixture.h"
@@ -148,19 +149,99 @@ TEST_F(MapCompile, CallsOfAssemblerCodeMakeTheCallGraphFromPremain) {
       << ::testing::PrintToString(lines);
 }
 
+// A function's row, read back by its columns.
+struct FunctionRow {
+  uint32_t address = 0;
+  uint32_t size = 0;
+  std::string name;
+  std::string file;
+  uint32_t line = 0;
+};
+
+FunctionRow ReadFunctionRow(const std::string &text) {
+  FunctionRow row;
+  row.address = uint32_t(std::stoul(text.substr(1, 7), nullptr, 16));
+  row.size = uint32_t(std::stoul(text.substr(8, 9)));
+  row.name = text.substr(20, 31);
+  row.name.erase(row.name.find_last_not_of(' ') + 1);
+  row.file = text.substr(52, 31);
+  row.file.erase(row.file.find_last_not_of(' ') + 1);
+  row.line = uint32_t(std::stoul(text.substr(84, 5)));
+  return row;
+}
+
+// A program's functions, compiled by the product, each sized by the code
+// up to the next one and referenced to the line of its name; its
+// parameters and locals at the offsets the code reaches them by.
+TEST_F(MapCompile, CompiledFunctionsAreListedWithTheirSizesLinesAndFrames) {
+  const uint16_t status = Compile(std::string(kCorvidRoot) + "#rvarorg rv 0 0xb000 0x1000 apply\n" // 3
+                                                             "#memmap root\n"
+                                                             "#nodebug\n"
+                                                             "int total;\n"                // 6
+                                                             "int add(int a, long b)\n"    // 7
+                                                             "{\n"
+                                                             "  char c;\n"
+                                                             "  int sum;\n"
+                                                             "  sum = a + 2;\n"
+                                                             "  return sum;\n"
+                                                             "}\n"
+                                                             "void main(void) { total = add(1, 2L); }\n" // 14
+                                                             "#useix\n"
+                                                             "int twice(int n) { int r; r = n + n; return r; }\n");
+  ASSERT_EQ(status, 0) << ::testing::PrintToString(Records());
+  const std::vector<std::string> rows = Section("// * The size of labels is indeterminate and so is denoted "
+                                                "with an asterisk.");
+  ASSERT_EQ(rows.size(), 3u) << ::testing::PrintToString(MapLines());
+  const FunctionRow add = ReadFunctionRow(rows[0]), main = ReadFunctionRow(rows[1]),
+                    twice = ReadFunctionRow(rows[2]);
+  EXPECT_EQ(add.name, "add");
+  EXPECT_EQ(main.name, "main");
+  EXPECT_EQ(twice.name, "twice");
+  EXPECT_EQ(add.address, 0x1000u);
+  // The functions follow each other: each one's size reaches the next.
+  EXPECT_EQ(main.address, add.address + add.size);
+  EXPECT_EQ(twice.address, main.address + main.size);
+  const std::string image = dir.Read("PROG.bin");
+  EXPECT_EQ(twice.address + twice.size, 0x1000u + image.size());
+  EXPECT_GT(main.size, 0u);
+  EXPECT_EQ(add.file, MapSourceNameText(shell.compilePath));
+  EXPECT_EQ(add.line, 7u);
+  EXPECT_EQ(main.line, 14u);
+  EXPECT_EQ(twice.line, 16u);
+
+  // Through SP the locals lie from the stack pointer up (the first declared
+  // highest), the return address above them and then the arguments; through
+  // IX the locals lie below the frame and the arguments above the saved IX
+  // and the return address.
+  const std::vector<std::string> frame = Section("// Parameter and local auto symbol mapping and source reference.");
+  const std::string file = fmt::format("{:<31}", MapSourceNameText(shell.compilePath));
+  auto row = [&file](const char *head, int line, const char *type) {
+    return fmt::format("{}{} {:>5}  {:<16}", head, file, line, type);
+  };
+  const std::vector<std::string> expected = {
+      row("       5      SP        2   add:a                           ", 7, "int"),
+      row("       7      SP        4   add:b                           ", 7, "long"),
+      row("       2      SP        1   add:c                           ", 9, "char"),
+      row("       0      SP        2   add:sum                         ", 10, "int"),
+      row("       4      IX        2   twice:n                         ", 16, "int"),
+      row("      -2      IX        2   twice:r                         ", 16, "int"),
+  };
+  EXPECT_EQ(frame, expected);
+}
+
 // What the function-body compiler reports: a function's entry sized by the
 // code between its start and its end, its calls, its parameters and locals.
 TEST_F(MapCompile, CompiledFunctionsReportTheirCodeCallsAndFrames) {
   CodeGenerator &generator = CodeGen();
   generator.SetCacheEmitAddress(OriginCache::kRootCode, MakeAddr24(0, 0x2000));
-  generator.MapFunctionBegins("premain");
+  generator.MapFunctionBegins("premain", 0);
   generator.MapCallsFunction("count");
   generator.SetCacheEmitAddress(OriginCache::kRootCode, MakeAddr24(0, 0x2008));
   generator.MapFunctionEnds("premain");
   // An entry that shares its code with the next function.
-  generator.MapFunctionBegins("count_entry");
+  generator.MapFunctionBegins("count_entry", 0);
   generator.MapFunctionEnds("count_entry");
-  generator.MapFunctionBegins("count");
+  generator.MapFunctionBegins("count", 0);
   generator.MapCallsFunction("count");
   SymbolRecord parameter;
   parameter.type = kTypeInt;

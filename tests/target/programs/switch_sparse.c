@@ -6,7 +6,7 @@ int pick(int v) {
   case 100: return 3;
   case 1000: return 4;
   case 30000: return 5;
-  case -32768: return 6;
+  case -32767 - 1: return 6; /* -32768 is a long constant */
   }
   return 0;
 }

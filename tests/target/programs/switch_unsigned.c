@@ -1,6 +1,5 @@
-/* A switch on unsigned values at the top of the range, and one on long.
-   (SDCC does not finish compiling a long switch whose cases span from -1 to
-   0x7FFFFFFF, so the long cases stay narrower.) */
+/* A switch on unsigned values at the top of the range, and one on a plain
+   (unsigned) char. The dialect takes no long case constant. */
 int on_unsigned(unsigned v) {
   switch (v) {
   case 0xFFFF: return 1;
@@ -10,26 +9,26 @@ int on_unsigned(unsigned v) {
   }
 }
 
-int on_long(long v) {
+int on_char(char v) {
   switch (v) {
-  case 65536L: return 1;
-  case -1L: return 2;
-  case 0x12345678L: return 3;
+  case 0xFF: return 1;
+  case 0x80: return 2;
+  case 0: return 3;
   default: return 4;
   }
 }
 
 int r_unsigned[4]; /* expect 1 2 3 4 */
-int r_long[5]; /* expect 1 2 3 4 4 */
+int r_char[5]; /* expect 1 2 3 4 4 */
 
 void main(void) {
   r_unsigned[0] = on_unsigned(0xFFFF);
   r_unsigned[1] = on_unsigned(0x8000);
   r_unsigned[2] = on_unsigned(0x7FFF);
   r_unsigned[3] = on_unsigned(0);
-  r_long[0] = on_long(65536L);
-  r_long[1] = on_long(-1L);
-  r_long[2] = on_long(0x12345678L);
-  r_long[3] = on_long(0);
-  r_long[4] = on_long(65535L);
+  r_char[0] = on_char(0xFF);
+  r_char[1] = on_char(0x80);
+  r_char[2] = on_char(0);
+  r_char[3] = on_char(0x7F);
+  r_char[4] = on_char(1);
 }

@@ -4,6 +4,7 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "compcore/common/cc_storage.h"
 #include "foundation/msgnumbers.h"
 
 namespace tsw::assembler {
@@ -39,6 +40,8 @@ std::optional<int32_t> SymbolValue(std::string_view name, SymbolTableId table) {
   const SymbolRecord *symbol = LookupSymbol(name, false, table);
   if (!symbol || (table == SymbolTableId::kGlobal && !symbol->definition && !symbol->address))
     return std::nullopt;
+  if (table == SymbolTableId::kLocal && symbol->kind == kClassAutoLocal)
+    return FrameValues().AutoOffset(*symbol) & kMask24;
   return static_cast<int32_t>(symbol->address & kMask24);
 }
 

@@ -2,6 +2,7 @@
 
 #include "compcore/cc_gen/asm/asm_lexer.h"
 #include "compcore/cc_reloc/fixups.h"
+#include "compcore/cc_stab/cc_stab.h"
 
 #include <cstdint>
 #include <optional>
@@ -14,14 +15,17 @@
 // fixup at the operand's own field, patched when the name is defined.
 namespace tsw::assembler {
 
-// What the frame-relative "@" names stand for while a function compiles.
-// The default answers 0 for every name: assembly outside a function.
+// What the frame-relative "@" names and the names of auto variables stand
+// for while a function compiles. The default answers 0 for every "@" name:
+// assembly outside a function.
 class AsmFrameValues {
 public:
   virtual ~AsmFrameValues() = default;
   virtual int32_t StackOffset() { return 0; }       // "@SP"
   virtual int32_t ReturnValueOffset() { return 0; } // "@RETVAL"
   virtual int32_t FrameLength() { return 0; }       // "@LENGTH"
+  // A parameter or auto local: its offset on the frame.
+  virtual int32_t AutoOffset(const SymbolRecord &symbol) { return int16_t(symbol.definition); }
 };
 void SetAsmFrameValues(AsmFrameValues *values);
 

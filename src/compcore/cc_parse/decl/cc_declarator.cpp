@@ -91,15 +91,16 @@ bool AddDimension(std::vector<uint16_t> &dimensions, uint16_t dimension) {
 
 // After an error inside parentheses: the declaration goes on behind their
 // ")", looked for up to a ";" and, unless `acrossLines`, the line's end.
-void SkipToClosingParenthesis(bool acrossLines) {
+// Returns whether the ")" was found.
+bool SkipToClosingParenthesis(bool acrossLines) {
   for (int depth = 0;;) {
     if (!*InputCursor && acrossLines)
       SkipBlanksAcrossLines();
     if (!*InputCursor || *InputCursor == ';')
-      return;
+      return false;
     char c = NextInputChar();
     if (c == ')' && depth-- == 0)
-      return;
+      return true;
     depth += c == '(';
   }
 }
@@ -123,10 +124,19 @@ bool FunctionSuffix(DeclaratorRecord &r, bool declaresFunction) {
   // Only the function the declarator declares leaves its parameters at the
   // cursor, for the function compiler to read.
   r.parametersLeft = declaresFunction && ParametersAtCursor();
-  if (!r.parametersLeft) {
+  if (r.parametersLeft)
+    return false;
+  // The parameters of a function the declarator only points to (or
+  // returns) describe no function of this compile: calls through the
+  // pointer are not checked against them, so the list is passed over.
+  if (!declaresFunction && ParametersAtCursor()) {
+    if (SkipToClosingParenthesis(true))
+      return true;
     CompileError<kMsgParenExpected>();
-    SkipToClosingParenthesis(false);
+    return false;
   }
+  CompileError<kMsgParenExpected>();
+  SkipToClosingParenthesis(false);
   return false;
 }
 

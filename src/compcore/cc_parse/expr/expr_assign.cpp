@@ -182,7 +182,12 @@ void ReadAssignmentWithoutCode(ValueRecord &destination) {
 // store leaves the value where it was, so the destination's record then
 // describes the value in the registers.
 void StoreRegisterValue(ValueRecord &destination, ValueRecord &source, bool toChar) {
-  LoadOperandToValueRegister(source);
+  // A char already in A stays there: widened into HL it would overwrite the
+  // destination's address.
+  if (toChar)
+    LoadOperandAllowingA(source);
+  else
+    LoadOperandToValueRegister(source);
   if (toChar && !source.IsByteResult())
     NarrowHlToA(source);
   EmitStoreValue(destination, Reg::Value);
@@ -345,14 +350,23 @@ void CompileAssignment(ValueRecord &destination, const std::string &op, bool val
     d = r;
     return;
   }
+  // A constant takes the destination's type before it is loaded: loaded
+  // wider it would pass through registers the destination's address holds.
+  // A char constant goes to A, which holds no address.
+  const bool convertedConstant = r.storage == kStorageConstant && !toChar;
+  if (convertedConstant)
+    ConvertOperandTo(r, d.type, toPointer, kConvertPlain);
   if (r.storage != kStoragePrimary || r.IsLvalue()) {
     if (toChar)
       LoadOperandAllowingA(r);
     else
       LoadOperandToValueRegister(r);
   }
+  // A long narrowed into HL overwrites the destination's address there: the
+  // conversion pushes it first while the cache still knows it.
+  if (!convertedConstant)
+    ConvertOperandTo(r, d.type, toPointer, kConvertPlain);
   ForgetPrimaryRegister(d);
-  ConvertOperandTo(r, d.type, toPointer, kConvertPlain);
   constexpr uint16_t kCarried = kValueByteResult | kValueStepNotLoaded | kValueCodeFlag13;
   d.flags = uint16_t((d.flags & ~kCarried) | (r.flags & kCarried));
   StoreRegisterValue(d, r, toChar);

@@ -17,6 +17,7 @@
 #include "compcore/cc_parse/expr/expr_assign.h"
 #include "compcore/cc_parse/expr/expr_unary.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
+#include "compcore/cc_parse/stmt/prototypes.h"
 #include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -105,11 +106,20 @@ struct ParameterList {
   std::vector<ParameterType> fixed;
 };
 
-// The callee's prototype. The prototype pool is not reachable from the
-// call compiler yet: every callee is called as one without a prototype.
+// The callee's prototype, as its first declaration with typed parameters
+// recorded it. A call through a pointer has none to hold it to.
 ParameterList CalleeParameters(const ValueRecord &callee) {
-  (void)callee;
-  return {};
+  if (!callee.symbol)
+    return {};
+  const PrototypeEntry *entry = PrototypeOf(*callee.symbol);
+  if (!entry)
+    return {};
+  ParameterList parameters;
+  parameters.present = true;
+  for (; entry->kind != kListEnds && entry->kind != kListEndsWithEllipsis; ++entry)
+    parameters.fixed.push_back({entry->type, entry->declarator});
+  parameters.variable = entry->kind == kListEndsWithEllipsis;
+  return parameters;
 }
 
 // The prototype the arguments are held to: with prototype checks on, more
@@ -202,6 +212,10 @@ TypeMatch ConvertArgumentToParameter(ValueRecord &value, const ParameterType *en
   ReportArgumentMismatch(match);
   if (match == TypeMatch::kCompatible || match == TypeMatch::kDifferentLevels ||
       match == TypeMatch::kPointerAgainstValue) {
+    // An array or an object converts as the value it gives, its address
+    // or its contents, as an assignment's right-hand side does.
+    if (value.storage != kStorageConstant)
+      LoadOperandToValueRegister(value);
     ConvertOperandTo(value, entry->type, entry->declarator != kLevelNone, 0);
     value.declarator = entry->declarator;
   }

@@ -220,7 +220,11 @@ JumpRecord CompileConditionJump(ADDR24 target, bool jumpWhenTrue, const char *te
   }
   constexpr uint8_t kSenseTrue = 0, kSenseFalse = 1;
   ExpressionFlags().retract = ComparisonEndsHere(condition);
-  return EmitConditionalJump(condition, target, jumpWhenTrue ? kSenseTrue : kSenseFalse, false);
+  const uint8_t sense = jumpWhenTrue ? kSenseTrue : kSenseFalse;
+  // A forward jump keeps the absolute form its patch needs.
+  if (Addr24ToLong(target) == 0)
+    return EmitConditionalJump(condition, target, sense, false);
+  return EmitConditionalJumpToPlaced(condition, target, sense);
 }
 
 // The value of an integer constant record, 0 for any other.

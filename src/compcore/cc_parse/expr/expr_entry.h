@@ -26,7 +26,8 @@ void CompileConditionValue(ValueRecord &value);
 // The condition at the cursor, then `terminator` (")" or ";", 2051 when it
 // is missing), then a jump to `target` taken when the condition is true
 // (`jumpWhenTrue`) or false. A zero target is a forward jump the caller
-// patches with EmitFarJumpFixup.
+// patches with EmitFarJumpFixup; a placed one (a loop's head) is reached
+// by a relative jump when it lies near enough.
 JumpRecord CompileConditionJump(ADDR24 target, bool jumpWhenTrue, const char *terminator);
 
 // The constant expression at the cursor: its low 16 bits, or 0 after 427

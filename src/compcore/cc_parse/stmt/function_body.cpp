@@ -17,6 +17,7 @@
 #include "compcore/cc_parse/decl/cc_params.h"
 #include "compcore/cc_parse/stmt/cofunction.h"
 #include "compcore/cc_parse/stmt/frame_layout.h"
+#include "compcore/cc_parse/stmt/frame_map.h"
 #include "compcore/cc_parse/stmt/prototypes.h"
 #include "compcore/cc_parse/stmt/statement.h"
 #include "compcore/cc_parse/stmt/stmt_marks.h"
@@ -150,11 +151,13 @@ void CompileBody() {
   BeginCofunctionDefinition();
   SelectFunctionCodeCache();
   CodeGenerator &codegen = CodeGen();
-  codegen.MapFunctionBegins(f.name);
+  codegen.MapFunctionBegins(f.name, f.headerLine);
 
   ParseDeclaration(kLevelLocal);
   f.localsSize = uint16_t(std::abs(LocalsTotal()));
   AssignLocalOffsets();
+  if (!secondBody)
+    ReportFrameSymbolsToMap();
   const uint32_t attrs = Attributes().current;
   if (f.parametersSize != 0 && (attrs & kAttrInterruptMask) && (attrs & kAttrDebug))
     CompileWarningTrivial<kMsgInterruptParameters>();
@@ -220,6 +223,7 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
   ResetStatementState();
   FunctionStatementState &f = StatementState();
   f.name = Declarator().name;
+  f.headerLine = uint16_t(CurrentSourceLine());
   f.returnType = uint8_t(baseType);
   f.returnDeclarator = Declarator().word >> kLevelBits;
   f.returnsValue = baseType != kTypeVoid || f.returnDeclarator != 0;
@@ -254,6 +258,7 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
 
 void StartFunctionCompiler(bool biosCompile) {
   StartPrototypesForCompile(biosCompile);
+  ResetStatementNesting();
   CompilerState() = FunctionCompilerState{};
 }
 

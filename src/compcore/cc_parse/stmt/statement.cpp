@@ -15,6 +15,8 @@
 #include "compcore/cc_parse/stmt/stmt_return.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
 #include "compcore/cc_parse/stmt/stmt_switch.h"
+#include "foundation/msgnumbers.h"
+#include "foundation/xerr.h"
 
 #include <array>
 
@@ -33,6 +35,33 @@ uint16_t ReturnStatement() {
 }
 
 uint16_t EmptyStatement() { return kStatementPlain; }
+
+uint16_t CompileSubfunc() {
+  CompileError<kMsgSubfuncUnsupported>();
+  return kStatementPlain;
+}
+
+// Statements nest by recursion: far deeper than any program is written,
+// the compile ends with an error rather than on the host's stack.
+constexpr uint32_t kMaxStatementNesting = 512;
+constexpr char kModule[] = "compcore\\cc_parse";
+uint32_t &StatementNesting() {
+  static uint32_t depth = 0;
+  return depth;
+}
+class StatementNestingScope {
+public:
+  StatementNestingScope() {
+    if (StatementNesting() >= kMaxStatementNesting) {
+      CompileError<kMsgControlTooDeep>();
+      throw xCCErrOvflo(kModule, __LINE__);
+    }
+    ++StatementNesting();
+  }
+  ~StatementNestingScope() { --StatementNesting(); }
+  StatementNestingScope(const StatementNestingScope &) = delete;
+  StatementNestingScope &operator=(const StatementNestingScope &) = delete;
+};
 
 uint16_t ExpressionStatement() {
   CompileExpressionForEffect(false);
@@ -53,6 +82,7 @@ constexpr std::array kRows{
     StatementRow{"break", true, CompileBreak},
     StatementRow{"switch", true, CompileSwitch},
     StatementRow{"goto", true, CompileGoto},
+    StatementRow{"subfunc", true, CompileSubfunc},
     StatementRow{"do", true, CompileDo},
     StatementRow{"continue", true, CompileContinue},
     StatementRow{"costate", true, CompileCostateStatement},
@@ -70,9 +100,11 @@ constexpr std::array kRows{
 std::span<const StatementRow> StatementRows() { return kRows; }
 
 uint16_t CompileStatement() {
-  const uint16_t result = CompileWithRetry(CompileStatementBody);
-  return result;
+  StatementNestingScope nesting;
+  return CompileWithRetry(CompileStatementBody);
 }
+
+void ResetStatementNesting() { StatementNesting() = 0; }
 
 uint16_t CompileStatementBody() {
   if (AtEndOfInput())

@@ -16,6 +16,8 @@ inline constexpr uint16_t kStatementEndOfInput = 0;
 // A statement with the segment-overflow retry: one that overflows its
 // segment is compiled once more in the following origin. Its result code.
 uint16_t CompileStatement();
+// A compile starts with no statement open.
+void ResetStatementNesting();
 // The statement itself, without the retry.
 uint16_t CompileStatementBody();
 // After "{": the statements up to and with "}"; the last one's result, 2

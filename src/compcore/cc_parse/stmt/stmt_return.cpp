@@ -7,30 +7,77 @@
 #include "compcore/cc_gen/value_record.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_gen/instructions.h"
+#include "compcore/cc_gen/operand_moves.h"
+#include "compcore/cc_gen/value_queries.h"
+#include "compcore/cc_parse/expr/expr_assign.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/stmt/cofunction.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
+#include "compcore/common/cc_session.h"
+#include "foundation/msgnumbers.h"
 #include "compcore/cc_parse/stmt/stmt_input.h"
 #include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
 
 namespace tsw {
 
+namespace {
+
+// A constant 0 is every pointer's null.
+bool IsNullPointerConstant(const ValueRecord &value, uint32_t returnDeclarator) {
+  return returnDeclarator != 0 && value.storage == kStorageConstant && !value.symbol && value.value == 0 &&
+         value.declarator == 0;
+}
+
+bool IsStructure(const ValueRecord &value) { return value.type >= kFirstStructType && value.declarator == 0; }
+
+// A structure goes into the space its caller reserved above the arguments
+// before the call; a function of a basic type has no such space, nor has
+// an interrupt, which no caller calls.
+void ReturnStructure(ValueRecord &value) {
+  const FunctionStatementState &f = StatementState();
+  const uint32_t attributes = Attributes().current;
+  const bool structureFunction = f.returnType >= kFirstStructType && f.returnDeclarator == 0;
+  if (!structureFunction && !(attributes & kAttrCofuncMask)) {
+    CompileError<kMsgStructResultNotAllowed>();
+    return;
+  }
+  if (attributes & kAttrInterruptMask) {
+    CompileError<kMsgNoStructResultHere>();
+    return;
+  }
+  ValueRecord result = MakeValue(value.type, kLevelNone, kStorageAuto, true);
+  result.value = uint32_t(f.frameOverhead + f.parametersSize);
+  EmitStructCopy(result, value);
+}
+
+} // namespace
+
 void CompileReturn(bool withValue) {
   FunctionStatementState &f = StatementState();
-  // The everytime block is a routine of its own, called on each step.
-  if (InEverytimeBlock())
+  if (withValue && InEverytimeBlock())
     CompileError<kMsgInEverytimeBlock>();
   if (withValue && !AtStatementEnd()) {
+    // The value is seen before it is loaded: a constant 0 is still one.
     ValueRecord value;
-    CompileConditionValue(value);
+    CompileExpressionList(value, false);
+    const bool nullPointer = IsNullPointerConstant(value, f.returnDeclarator);
+    if (!IsStructure(value))
+      LoadOperandToValueRegister(value);
+    if (f.returnsValue && CompilerConfig().tcprot && !nullPointer &&
+        TypeCompatibility(f.returnType, value.type, f.returnDeclarator, value.declarator) != TypeMatch::kCompatible)
+      CompileWarningTrivial<kMsgReturnTypeDiffers>();
     if (!f.returnsValue)
       CompileWarningTrivial<kMsgValueFromVoidFunction>();
+    else if (IsStructure(value))
+      ReturnStructure(value);
     else if (Attributes().current & kAttrInterruptMask)
       CompileWarningTrivial<kMsgValueFromInterruptFunction>();
     // A basic value leaves as the function's type; pointers and
     // structures keep theirs.
-    const bool basic = f.returnDeclarator == 0 && f.returnType < kFirstStructType && value.declarator == 0;
+    const bool basic = f.returnDeclarator == 0 && f.returnType < kFirstStructType && value.declarator == 0 &&
+                       !IsStructure(value);
     if (f.returnsValue && basic && value.type != f.returnType)
       ConvertOperandTo(value, f.returnType, false, kConvertDefaultOptions);
   } else if (withValue && f.returnsValue) {

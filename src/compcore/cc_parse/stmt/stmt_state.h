@@ -15,6 +15,9 @@ struct SymbolRecord;
 
 struct FunctionStatementState {
   std::string name;
+  // Where the function's name stands: the map's source reference, which the
+  // body's "{" may be lines below.
+  uint16_t headerLine = 0;
   SymbolRecord *symbol = nullptr;
   uint8_t returnType = 0;
   uint32_t returnDeclarator = 0;

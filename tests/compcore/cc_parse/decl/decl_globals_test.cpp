@@ -38,6 +38,13 @@ TEST_F(DeclGlobals, BaseTypesAndDeclaratorWords) {
       {"int (*ap)[4];", "ap", kTypeInt, kKindGlobal, 0x12, {4}, 2},
       {"int (*pa[3])[4];", "pa", kTypeInt, kKindGlobal, 0x121, {3, 4}, 6},
       {"int (*fp)();", "fp", kTypeInt, kKindGlobal, 0x32, {}, 2},
+      // The parameter types of a function only pointed to are passed over.
+      {"int (*fp)(int);", "fp", kTypeInt, kKindGlobal, 0x32, {}, 2},
+      {"int (*fp)(int), g;", "g", kTypeInt, kKindGlobal, 0, {}, 2},
+      {"long (*lf)(long v,\n char *(*pick)(int));", "lf", kTypeLong, kKindGlobal, 0x32, {}, 2},
+      {"int (*ops[2])(int, int);", "ops", kTypeInt, kKindGlobal, 0x321, {2}, 4},
+      {"void (*h)(void);", "h", kTypeVoid, kKindGlobal, 0x32, {}, 2},
+      {"int apply(int (*f)(int), int x);", "apply", kTypeInt, kKindExtern, 0x3, {}, 0},
       {"long **pp;", "pp", kTypeLong, kKindGlobal, 0x22, {}, 2},
       // A function returning a pointer; a prototype is an extern.
       {"int *f();", "f", kTypeInt, kKindExtern, 0x23, {}, 0},
@@ -178,7 +185,8 @@ TEST_F(DeclGlobals, ErrorsByNumber) {
       {"void v;", {410}},
       {"int a[3;", {2007}},
       {"int (*p;", {2006}},
-      {"int (*fp)(int), g;", {2006}},
+      {"int (*fp)(int;", {2006}},
+      {"int (*fp)(int, g;", {2006}},
       {"int f[3](int);", {2009}},
       {"int i = 5;", {548}},
       {"int *p = 0;", {548, 565}},

@@ -86,7 +86,7 @@ std::vector<std::string> WithAddresses(const std::vector<std::string> &code) {
   std::vector<std::string> lines;
   for (const std::string &line : code)
     lines.push_back(fmt::format(fmt::runtime(line), fmt::arg("g", address("g")), fmt::arg("s", address("s")),
-                                fmt::arg("fp", address("fp"))));
+                                fmt::arg("fp", address("fp")), fmt::arg("a", address("a"))));
   return lines;
 }
 
@@ -352,6 +352,87 @@ TEST_F(CallCompile, DebugCodeMarksTheCall) {
   ASSERT_TRUE(call != code.end() && call - code.begin() >= 3) << ::testing::PrintToString(code);
   EXPECT_EQ(*(call - 1), "rst   28h") << ::testing::PrintToString(code);
   EXPECT_EQ(*(call - 2), "push  hl") << ::testing::PrintToString(code);
+}
+
+} // namespace
+} // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+// Calls held to the callee's prototype, with the checks the program
+// directory's settings ask for.
+class PrototypedCallCompile : public CallCompile {
+protected:
+  uint16_t CompileChecked(const std::string &program, bool checkPrototypes) {
+    TearDown();
+    SetUp();
+    const char *flag = checkPrototypes ? "1" : "0";
+    dir.Write("tsw.cfg", fmt::format("tcprot= {}\ntcptr = {}\n", flag, flag));
+    return Compile(std::string(kCorvidRoot) + program);
+  }
+};
+
+// Each argument is converted to its parameter's type before it is pushed;
+// an argument that does not fit its parameter, or a count that differs,
+// is reported once, and too many arguments leave the prototype unused.
+TEST_F(PrototypedCallCompile, ArgumentsAreHeldToTheCalleesPrototype) {
+  struct Case {
+    const char *what;
+    const char *program;
+    bool checked;
+    std::vector<unsigned> messages;
+    // The listing of h; "{g}" stands for the address of g.
+    std::vector<std::string> code;
+  } cases[] = {
+      {"char and long parameters take int constants",
+       "void f(char c, long l) { }\nvoid h(void) { f(1, 2); }\n", true, {},
+       {"ld    de,0002", "ld    bc,0000", "push  bc", "push  de", "ld    hl,0001", "push  hl", "call  1000",
+        "add   sp,06", "ret"}},
+      // The long is the int's sign widened; the char is the int's low byte,
+      // all the callee reads of its word.
+      {"char and long parameters take an int variable",
+       "int g;\nvoid f(char c, long l) { }\nvoid h(void) { f(g, g); }\n", true, {},
+       {"ld    hl,({g})", "ex    de,hl", "ld    a,d", "rla", "sbc   hl,hl", "ld    b,h", "ld    c,l", "push  bc",
+        "push  de", "ld    hl,({g})", "push  hl", "call  1000", "add   sp,06", "ret"}},
+      // An array argument is its address, whatever the parameter.
+      {"an array for a pointer parameter", "int a[4];\nvoid f(int *p, long n) { }\nvoid h(void) { f(a, 4); }\n",
+       true, {},
+       {"ld    de,0004", "ld    bc,0000", "push  bc", "push  de", "ld    hl,{a}", "push  hl", "call  1000",
+        "add   sp,06", "ret"}},
+      {"a prototype ahead of the definition",
+       "void f(long l);\nvoid h(void) { f(2); }\nvoid f(long l) { }\n", true, {},
+       {"ld    de,0002", "ld    bc,0000", "push  bc", "push  de", "call  100F", "nop", "add   sp,04", "ret"}},
+      {"\"...\" takes more arguments as they are",
+       "void f(int a, ...);\nvoid h(void) { f(1, 2, 3L); }\nvoid f(int a, ...) { }\n", true, {},
+       {"ld    de,0003", "ld    bc,0000", "push  bc", "push  de", "ld    hl,0002", "push  hl", "ld    hl,0001",
+        "push  hl", "call  1017", "nop", "add   sp,08", "ret"}},
+      {"too many arguments: the prototype is not used",
+       "void f(long l);\nvoid h(void) { f(1, 2); }\nvoid f(long l) { }\n", true, {kMsgTooManyArguments},
+       {"ld    hl,0002", "push  hl", "ld    hl,0001", "push  hl", "call  100F", "nop", "add   sp,04", "ret"}},
+      {"too many arguments, unchecked: still converted",
+       "void f(long l);\nvoid h(void) { f(1, 2); }\nvoid f(long l) { }\n", false, {},
+       {"ld    hl,0002", "push  hl", "ld    de,0001", "ld    bc,0000", "push  bc", "push  de", "call  1013", "nop",
+        "add   sp,06", "ret"}},
+      {"too few arguments", "void f(int a, int b);\nvoid h(void) { f(1); }\nvoid f(int a, int b) { }\n", true,
+       {kMsgTooFewArguments}, {"ld    hl,0001", "push  hl", "call  100B", "nop", "add   sp,02", "ret"}},
+      {"another structure", "struct A { int a; } a;\nstruct B { int b; } b;\nvoid f(struct A x);\n"
+                            "void h(void) { f(b); }\nvoid f(struct A x) { }\n",
+       true, {kMsgArgumentTypeDiffers}, {}},
+      {"another pointer level", "int **q;\nvoid f(int *a);\nvoid h(void) { f(q); }\nvoid f(int *a) { }\n", true,
+       {kMsgArgumentPointerDiffers}, {}},
+      {"a void argument", "void k(void) { }\nvoid f(int a);\nvoid h(void) { f(k()); }\nvoid f(int a) { }\n",
+       true, {kMsgArgumentIncompatible}, {}},
+      {"unchecked, nothing is reported",
+       "int **q;\nvoid f(int *a, int b);\nvoid h(void) { f(q); }\nvoid f(int *a, int b) { }\n", false, {}, {}},
+  };
+  for (const Case &c : cases) {
+    CompileChecked(c.program, c.checked);
+    EXPECT_EQ(MessageNumbers(Records()), c.messages) << c.what << ::testing::PrintToString(Records());
+    if (!c.code.empty()) {
+      EXPECT_EQ(ListingOf("h"), WithAddresses(c.code)) << c.what;
+    }
+  }
 }
 
 } // namespace

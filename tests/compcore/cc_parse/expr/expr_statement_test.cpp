@@ -172,12 +172,19 @@ TEST_F(ExprStatementTest, AssignmentsReportWhatCannotBeStored) {
       {"pk = &a", {}},
       {"pk = p", {}},
       {"*pk = 1", {"442"}},
+      // A function designator is the address of its function.
+      {"lf = twice", {}},
+      {"lf = &twice", {}},
+      {"lfs[1] = twice", {}},
+      {"lf = lfs[0]", {}},
+      {"pl = twice", {"437"}},
   };
   const std::string declarations = std::string(kGlobals) +
                                    "struct S { int x; } s1 @ 0x9100, s2 @ 0x9110;\n"
                                    "struct T { int y; } t1 @ 0x9120;\n"
                                    "struct U { long z; } u1 @ 0x9130;\n"
-                                   "void v(); int **pp; const int k @ 0x9300; const int *pk;\n";
+                                   "void v(); int **pp; const int k @ 0x9300; const int *pk;\n"
+                                   "long twice(); long (*lf)(long); long (*lfs[2])(long w); long *pl;\n";
   for (const Case &c : cases) {
     CompileAlone(declarations + "void f() { " + c.statement + "; }\n");
     EXPECT_EQ(MessageNumbers(), c.messages) << c.statement;
@@ -244,7 +251,8 @@ public:
 // On the Corvid, a store through a pointer in debug code with pointer
 // checks reads the store table's byte for the address's page first; a store
 // whose address is known to be safe, or one in code without the checks,
-// goes without.
+// goes without. The compile option switches the checks on for every
+// function.
 TEST_F(ExprStatementTest, StoresThroughPointersAreCheckedAgainstTheStoreTable) {
   WithBiosShell shell;
   directiveShell = &shell;
@@ -256,6 +264,7 @@ TEST_F(ExprStatementTest, StoresThroughPointersAreCheckedAgainstTheStoreTable) {
     const char *statement;
     bool checked;
     TargetCpu cpu = TargetCpu::Corvid;
+    uint16_t pointerOption = 0;
   } cases[] = {
       {"through a pointer", kChecks, "*p = a", true},
       {"compound, through a pointer", kChecks, "*p += a", true},
@@ -264,12 +273,15 @@ TEST_F(ExprStatementTest, StoresThroughPointersAreCheckedAgainstTheStoreTable) {
       {"into a global", kChecks, "a = 1", false},
       {"into an element of known bound", kChecks, "t[1] = a", false},
       {"on the Z180", kChecks, "*p = a", false, TargetCpu::Z180},
+      {"by the compile option", kAttrDebug, "*p = a", true, TargetCpu::Corvid, 1},
+      {"by the compile option, without debug code", 0, "*p = a", false, TargetCpu::Corvid, 1},
   };
   for (const Case &c : cases) {
     TearDown();
     SetUp();
     bodies.bodies.clear();
     bodies.extraAttributes = c.attributes;
+    dir.Write("tsw.cfg", fmt::format("ptr   = {}\n", c.pointerOption));
     AddBiosSymbol("STORE_TABLE", MakeAddr24(0, 0x4200));
     const std::string placement =
         c.cpu == TargetCpu::Corvid ? "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rvarorg rv 0 0x4000 0x100 apply\n" : "";

@@ -45,23 +45,23 @@ TEST_F(ControlFlowCompile, LoopsJumpBackToTheirHeadAndOutPastTheirEnd) {
                      {"while",
                       "void f(void) { while (g) ; }",
                       {"ld    hl,(3FFE)", "bool  hl", "jp    z,100A", "jp    1000", "ret"}},
-                     {"do", "void f(void) { do ; while (g); }", {"ld    hl,(3FFE)", "bool  hl", "jp    nz,1000", "ret"}},
+                     {"do", "void f(void) { do ; while (g); }", {"ld    hl,(3FFE)", "bool  hl", "jr    nz,1000", "ret"}},
                      // The test stands behind the body, which the entry test
                      // skips when the condition fails at once.
                      {"for with all three parts",
                       "void f(void) { for (g; g; g) ; }",
-                      {"ld    hl,(3FFE)", "ld    hl,(3FFE)", "bool  hl", "jp    z,1014", "ld    hl,(3FFE)",
-                       "ld    hl,(3FFE)", "bool  hl", "jp    nz,100A", "ret"}},
+                      {"ld    hl,(3FFE)", "ld    hl,(3FFE)", "bool  hl", "jp    z,1013", "ld    hl,(3FFE)",
+                       "ld    hl,(3FFE)", "bool  hl", "jr    nz,100A", "ret"}},
                      {"for without a condition or increment", "void f(void) { for (;;) ; }", {"jp    1000", "ret"}},
                      // Read again from the source, over line ends.
                      {"for over several lines",
                       "void f(void) { for (;\ng\n;\ng) ; }",
-                      {"ld    hl,(3FFE)", "bool  hl", "jp    z,1011", "ld    hl,(3FFE)", "ld    hl,(3FFE)", "bool  hl",
-                       "jp    nz,1007", "ret"}},
+                      {"ld    hl,(3FFE)", "bool  hl", "jp    z,1010", "ld    hl,(3FFE)", "ld    hl,(3FFE)", "bool  hl",
+                       "jr    nz,1007", "ret"}},
                      {"an increment with a call, compiled once",
                       "void f(void) { for (;g;f()) ; }",
-                      {"ld    hl,(3FFE)", "bool  hl", "jp    z,1011", "call  1000", "ld    hl,(3FFE)", "bool  hl",
-                       "jp    nz,1007", "ret"}},
+                      {"ld    hl,(3FFE)", "bool  hl", "jp    z,1010", "call  1000", "ld    hl,(3FFE)", "bool  hl",
+                       "jr    nz,1007", "ret"}},
                  });
 }
 
@@ -75,11 +75,11 @@ TEST_F(ControlFlowCompile, BreakAndContinueLeaveTheNearestLoopOrSwitch) {
                      // past the test.
                      {"in a for",
                       "void f(void) { for (; g; f()) { continue; break; } }",
-                      {"ld    hl,(3FFE)", "bool  hl", "jp    z,1017", "jp    100D", "jp    1017", "call  1000",
-                       "ld    hl,(3FFE)", "bool  hl", "jp    nz,1007", "ret"}},
+                      {"ld    hl,(3FFE)", "bool  hl", "jp    z,1016", "jp    100D", "jp    1016", "call  1000",
+                       "ld    hl,(3FFE)", "bool  hl", "jr    nz,1007", "ret"}},
                      {"in a do: continue reaches the test",
                       "void f(void) { do { continue; break; } while (g); }",
-                      {"jp    1006", "jp    100D", "ld    hl,(3FFE)", "bool  hl", "jp    nz,1000", "ret"}},
+                      {"jp    1006", "jp    100C", "ld    hl,(3FFE)", "bool  hl", "jr    nz,1000", "ret"}},
                      // The label prefixes the break: both are the loop's body.
                      {"a labelled break is the loop's body",
                       "void f(void) { while (g) L: break; }",
@@ -98,7 +98,7 @@ TEST_F(ControlFlowCompile, StatementHooksStopAtConditionsAndLabels) {
        {"rst   28h", "nop", "rst   28h", "ld    hl,(3FFE)", "bool  hl", "jp    z,1016", "rst   28h", "jp    100A"}},
       {"do", "void f(void) { do g = 1; while (g); }",
        {"rst   28h", "nop", "rst   28h", "ld    hl,0001", "ld    (3FFE),hl", "rst   28h", "ld    hl,(3FFE)",
-        "bool  hl", "jp    nz,1009"}},
+        "bool  hl", "jr    nz,1009"}},
       // Condition at 100C, increment at 1017 behind a jump over it, body at
       // 101E, which goes on at the increment.
       {"for", "void f(void) { for (g; g; g) ; }",

@@ -223,6 +223,46 @@ TEST_F(FunctionBodyCompile, AReturnedValueTakesTheFunctionsType) {
   }
 }
 
+// What a return may not give back is reported once, where it stands; a
+// deeper nesting of statements than any program has ends the compile with
+// an error rather than on the compiler's own stack.
+TEST_F(FunctionBodyCompile, ReturnsAndStatementsThatCannotBeCompiledAreReported) {
+  auto nested = [](int depth) {
+    return "void f(void) { " + std::string(size_t(depth), '{') + std::string(size_t(depth), '}') + " }";
+  };
+  struct Case {
+    const char *what;
+    std::string program;
+    std::vector<std::string> numbers; // each reported once; none: nothing reported
+  } cases[] = {
+      {"a pointer from an int function", "int *p;\nint f(void) { return p; }", {"808"}},
+      {"an int from a pointer function", "int *f(void) { return 1; }", {"808"}},
+      {"a null pointer", "int *f(void) { return 0; }", {}},
+      {"a structure from an int function", "struct S { int a, b; } s;\nint f(void) { return s; }", {"485", "808"}},
+      {"a structure from an interrupt", "struct S { int a, b; } s;\ninterrupt struct S f(void) { return s; }",
+       {"2046"}},
+      {"another structure", "struct S { int a, b; } s;\nstruct T { int a, b; };\nstruct T f(void) { return s; }",
+       {"808"}},
+      {"the function's own structure", "struct S { int a, b; } s;\nstruct S f(void) { return s; }", {}},
+      {"subfunc", "void f(void) { subfunc; }", {"2037"}},
+      {"blocks nested to the bound", nested(510), {}},
+      {"blocks nested past it", nested(2000), {"612"}},
+  };
+  for (const Case &c : cases) {
+    CompileAlone("#nodebug\n" + c.program);
+    const std::vector<std::string> numbers = MessageNumbers();
+    for (const std::string &number : c.numbers) {
+      EXPECT_EQ(std::count(numbers.begin(), numbers.end(), number), 1)
+          << c.what << ": " << ::testing::PrintToString(Records());
+    }
+    if (c.numbers.empty()) {
+      EXPECT_TRUE(numbers.empty()) << c.what << ": " << ::testing::PrintToString(Records());
+    }
+  }
+  // The next compile starts with no statement open.
+  EXPECT_EQ(CompileAlone(nested(510)), 0) << ::testing::PrintToString(Records());
+}
+
 // A function in extended memory: its code in the window, reached from
 // root code directly by a long call or, with bouncers, through its root
 // bouncer, whose address becomes the function's.
