@@ -217,17 +217,24 @@ SymbolRecord *FindBufferSymbol(const std::string &name, bool &local) {
   return symbol;
 }
 
-// The buffer of a costate (or slice) with its name, when one is given.
+// The buffer of a costate with its name, when one is given, or a slice's.
 // False when the construct must end before its body.
 bool PlaceBuffer(OpenConstruct &open, ADDR24 sliceBuffer, const TypeRecord &type, int16_t typeId,
                  bool &named) {
   CostateRecord &record = *CurrentCostateRecord();
+  named = false;
+  // A slice's buffer is its first argument: a word after it begins the
+  // body.
+  if (open.slice) {
+    record.buffer = sliceBuffer;
+    SetEntry(open, sliceBuffer);
+    return true;
+  }
   SkipBlanksAcrossLines();
   std::string name;
   if (IsIdentStart(*InputCursor))
     ReadIdentifier(name);
   SymbolRecord *symbol = nullptr;
-  named = false;
   if (name == kAlwaysOnWord || name == kInitOnWord) {
     // Compiled as an unnamed costate, so that its code still has a buffer.
     CompileError<kMsgCostateNameFirst>();
@@ -258,11 +265,6 @@ bool PlaceBuffer(OpenConstruct &open, ADDR24 sliceBuffer, const TypeRecord &type
       }
     }
   }
-  if (open.slice) {
-    record.buffer = sliceBuffer;
-    SetEntry(open, sliceBuffer);
-    return true;
-  }
   if (!symbol || MemoryClassOf(*symbol) == 0) {
     record.buffer = ReserveRootVariableBytes(type.size);
     SetEntry(open, record.buffer);
@@ -278,6 +280,9 @@ bool PlaceBuffer(OpenConstruct &open, ADDR24 sliceBuffer, const TypeRecord &type
 }
 
 void ReadStateWord(OpenConstruct &open, bool named) {
+  // Slices always run.
+  if (open.slice)
+    return;
   SkipBlanksAcrossLines();
   std::string word;
   if (IsIdentStart(*InputCursor))
@@ -289,7 +294,7 @@ void ReadStateWord(OpenConstruct &open, bool named) {
   else if (!word.empty())
     CompileError<kMsgCostateStateWord>(word, word);
   else
-    open.state = named && !open.slice ? CostateStart::kOff : CostateStart::kAlwaysOn;
+    open.state = named ? CostateStart::kOff : CostateStart::kAlwaysOn;
   if (open.entry)
     open.entry->state = open.state;
 }
@@ -320,11 +325,14 @@ uint16_t CompileCostate(bool slice, ADDR24 sliceBuffer) {
     skipBody = EmitJumpToAddr24(ADDR24{}, JumpOn(Condition::kZ));
   }
   {
-    bool &inside = UnarySwitches().insideCostate;
-    const bool saved = inside;
-    inside = true;
+    // Also when the body is taken back and compiled again elsewhere.
+    struct InsideScope {
+      bool &inside = UnarySwitches().insideCostate;
+      const bool saved = inside;
+      ~InsideScope() { inside = saved; }
+    } scope;
+    scope.inside = true;
     CompileStatement();
-    inside = saved;
   }
   const CostateRecord *record = CurrentCostateRecord();
   if (!record) {
@@ -409,6 +417,10 @@ bool EmitResumePoint(const char *construct, bool withWaitFlag, const std::functi
     CompileError<kMsgFirstTimeOutsideCostate>(std::string(construct));
     return false;
   }
+  // The store needs HL and A: a value held there is pushed once, ahead of
+  // both passes. Pushed inside the first, it would change the record the
+  // cache holds, and the second would start from another state.
+  FlushPrimaryRegister();
   const ADDR24 start = Here();
   const uint32_t point = PushCodeSavePoint();
   EmitResumeStore(start, withWaitFlag);

@@ -75,6 +75,9 @@ constexpr std::array kRows{
     StatementRow{"case", false, CompileCaseStatement},
     StatementRow{"default", false, CompileDefaultStatement},
     StatementRow{nullptr, false, CompileLabeledStatement},
+    // Marked behind its resume point, where the task comes back to test:
+    // ahead of the first marked row, which would mark it first.
+    StatementRow{"waitfor", false, CompileWaitfor},
     StatementRow{"if", true, CompileIf},
     StatementRow{"while", true, CompileWhile},
     StatementRow{"for", true, CompileFor},
@@ -88,8 +91,6 @@ constexpr std::array kRows{
     StatementRow{"costate", true, CompileCostateStatement},
     StatementRow{"funcblk", true, CompileCostateStatement},
     StatementRow{"slice", true, CompileSliceStatement},
-    // Marked behind its resume point, where the task comes back to test.
-    StatementRow{"waitfor", false, CompileWaitfor},
     StatementRow{"yield", true, CompileYield},
     StatementRow{"abort", true, CompileAbort},
     StatementRow{";", true, EmptyStatement},

@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -120,11 +121,17 @@ TEST_F(CostateCompile, ResumePointsAreWhereTheTaskComesBack) {
 // of its own.
 TEST_F(CostateCompile, ASliceRunsThroughItsOwnRoutines) {
   ExpectCases({
-      {"a reserved buffer",
-       "void f(void) { slice(20, 5) { yield; } g = 2; }",
+      {"yield in a slice",
+       "void f(void) { slice(20, 5) { yield; } }",
        {"ld    hl,3FEA", "push  hl", "ld    hl,0014", "push  hl", "ld    hl,0005", "push  hl", "call  1002",
-        "jp    1027", "ld    hl,3FF0", "call  1005", "ld    hl,3FF0", "ld    b,02", "call  1003", "ld    hl,0002",
-        "ld    (3FFE),hl", "ret"},
+        "jp    1027", "ld    hl,3FF0", "call  1005", "ld    hl,3FF0", "ld    b,02", "call  1003", "ret"},
+       0x3FF0,
+       CostateStart::kAlwaysOn},
+      // A body that starts with a name names no buffer.
+      {"a reserved buffer",
+       "void f(void) { slice(20, 5) g = 2; }",
+       {"ld    hl,3FEA", "push  hl", "ld    hl,0014", "push  hl", "ld    hl,0005", "push  hl", "call  1002",
+        "jp    1027", "ld    hl,0002", "ld    (3FFE),hl", "ld    hl,3FF0", "ld    b,02", "call  1003", "ret"},
        0x3FF0,
        CostateStart::kAlwaysOn},
       {"a buffer variable",
@@ -177,6 +184,54 @@ TEST_F(CostateCompile, NestedCostatesEachLeaveByTheirOwnLabels) {
   EXPECT_EQ(entries[0].address.logical, 0x3FF2);
   EXPECT_EQ(entries[1].address.logical, 0x3FE6);
   EXPECT_EQ(CurrentCostateRecord(), nullptr);
+}
+
+// Root code from 1000 in a segment of 0x100 bytes that overflows past 1080
+// into a follower at 2000: the stand-in routines and 20 assignments of 6
+// bytes bring the costate to the boundary, and it is compiled again there.
+TEST_F(CostateCompile, ACostateCompiledAgainInTheFollowerKeepsOneEntryAndNumber) {
+  std::string fill;
+  for (int i = 0; i < 20; ++i)
+    fill += "g = 1;\n";
+  TearDown();
+  SetUp();
+  ASSERT_EQ(Compile("#pragma Corvid\n#rcodorg rc 0 0x1000 0x100 apply\n#rvarorg rv 0 0x3fff 0x1000 apply\n"
+                    "#rcodorg rd 0 0x2000 0x1000 follows rc\n#memmap root\n" +
+                    std::string(kBufferType) + kRoutines + "void f(void) {\n" + fill + "costate { yield; }\n}\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  const std::vector<uint8_t> image = Image();
+  ASSERT_GT(image.size(), size_t(0x1000));
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, std::vector<uint8_t>(image.begin() + 0x1000, image.end()),
+                        {"ld    hl,3FF2", "call  1000", "jp    z,2020", "ld    hl,2018", "ld    (3FF3),hl",
+                         "ld    hl,3800", "ld    (3FF5),hl", "jp    2020", "ld    hl,3FF2", "ld    b,02", "call  1001",
+                         "ret"},
+                        {}, 0x2000));
+  const std::vector<CostateInitEntry> entries = CostateTableEntries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].address.logical, 0x3FF2);
+  EXPECT_EQ(CostateState().costateCounter, 1u);
+}
+
+// With statement hooks a waitfor is marked once, at its test, behind the
+// resume store: a task that comes back stops there in the debugger.
+TEST_F(CostateCompile, AWaitforWithHooksResumesAtItsOneHook) {
+  CompileAlone(std::string("typedef struct { char bytes[12]; } FuncBlk;\nint g;\n") + kRoutines +
+               "void f(void) { costate { waitfor(g); } }");
+  EXPECT_EQ(MessageNumbers(), std::vector<std::string>{});
+  const std::vector<uint8_t> image = Image();
+  // ld hl,resume; ld (3FF3),hl
+  const std::vector<uint8_t> store{0x22, 0xF3, 0x3F};
+  const auto at = std::search(image.begin(), image.end(), store.begin(), store.end());
+  ASSERT_NE(at, image.end());
+  ASSERT_GE(at - image.begin(), 2);
+  const size_t resume = size_t(at[-2] | at[-1] << 8) - 0x1000;
+  ASSERT_LT(resume + 3, image.size());
+  constexpr uint8_t kHook = 0xEF, kLoadHlDirect = 0x2A, kStoreADirect = 0x32;
+  // ld (3FF7),a; rst 28h; ld hl,(3FFE)
+  EXPECT_EQ(std::vector<uint8_t>(image.begin() + ptrdiff_t(resume) - 3, image.begin() + ptrdiff_t(resume) + 2),
+            (std::vector<uint8_t>{kStoreADirect, 0xF7, 0x3F, kHook, kLoadHlDirect}));
+  EXPECT_EQ(std::count(image.begin(), image.end(), kHook), 3) << "the costate's, the waitfor's, the function end's";
 }
 
 TEST_F(CostateCompile, WrongCostatesAndSlicesAreReported) {
@@ -241,6 +296,39 @@ protected:
   CostateZ180Compile() { backEnd = &placed; }
   PlacedFunctionBodies placed;
 };
+
+TEST_F(CostateZ180Compile, ASliceWithItsStatementsDecodes) {
+  ASSERT_EQ(Compile(std::string(kBufferType) + kRoutines +
+                    "char b[30];\nvoid f(void) { slice(b, 30, g) { waitfor(g); yield; abort; } }\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  ASSERT_EQ(placed.bodies.size(), 1u);
+  const CompiledBody &f = placed.bodies[0];
+  ASSERT_EQ(f.start.logical, 0x2000);
+  std::vector<uint8_t> bytes(Addr24Difference(f.end, f.start));
+  ASSERT_TRUE(ReadEmittedBytes(f.start, uint32_t(bytes.size()), bytes.data()));
+  auto address = [](const char *name) {
+    return Addr24FromLong(LookupSymbol(name, false, SymbolTableId::kGlobal)->address).logical;
+  };
+  const uint16_t b = address("b"), g = address("g"), task = uint16_t(b + 6);
+  auto call = [](const char *routine) { return fmt::format("call  {:04X}", FindRuntimeRoutine(routine).logical); };
+  auto hl = [](uint16_t n) { return fmt::format("ld    hl,{:04X}", n); };
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, bytes,
+                        {hl(b), "push  hl", "ld    hl,001E", "push  hl", fmt::format("ld    hl,({:04X})", g),
+                         "push  hl", call("__slice_entry"), "jp    204B",
+                         // The resume point 2023 (check 23 ^ 20 ^ 00) and the
+                         // waitfor byte.
+                         "ld    hl,2023", fmt::format("ld    ({:04X}),hl", task + 1), "ld    hl,0300",
+                         fmt::format("ld    ({:04X}),hl", task + 3), "ld    a,01",
+                         fmt::format("ld    ({:04X}),a", task + 5), fmt::format("ld    hl,({:04X})", g), "ld    a,h",
+                         "or    l", "ld    hl,0000", "jr    z,202E", "inc   hl", "jp    nz,2037", hl(task),
+                         call("__slice_waitfor"), hl(task), call("__slice_yield"), hl(task), call("__slice_abort"),
+                         hl(task), "ld    b,02", call("__slice_exit"), "ret"},
+                        {}, f.start.logical));
+  const std::vector<CostateInitEntry> entries = CostateTableEntries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].address.logical, task);
+}
 
 TEST_F(CostateZ180Compile, ACostateWithYieldDecodes) {
   ASSERT_EQ(Compile(std::string(kBufferType) + kRoutines + "void f(void) { costate { yield; g = 1; } }\n"), 0)
@@ -311,6 +399,61 @@ TEST_F(CostateInitTable, ListsTheEntriesNewestFirstAndEndsWithZeros) {
 TEST(CostateRoutines, EveryRoutineTheStatementsCallHasAContract) {
   for (const char *routine : {"funcblk_entry", "funcblk_exit", "funcblk_init"})
     EXPECT_NE(FindRoutineContract(routine), nullptr) << routine;
+}
+
+} // namespace
+} // namespace tsw::testing
+
+#include "compcore/cc_parse/stmt/control_flow.h"
+
+namespace tsw::testing {
+namespace {
+
+class TaskStatementTest : public CodegenTest {};
+
+// An everytime block runs on each entry of its cofunction: it cannot give
+// up its turn. The statement is still compiled.
+TEST_F(TaskStatementTest, TheTaskStatementsAreRefusedInAnEverytimeBlock) {
+  const struct {
+    const char *text;
+    uint16_t (*compile)();
+  } statements[] = {{"(1);", CompileWaitfor}, {";", CompileYield}, {";", CompileAbort}};
+  for (const auto &s : statements) {
+    PushCostateRecord({0, MakeAddr24(0, 0x4000), nullptr});
+    InEverytimeBlock() = true;
+    Line(s.text);
+    s.compile();
+    InEverytimeBlock() = false;
+    PopCostateRecord();
+    EXPECT_EQ(sink.Messages(), std::vector<unsigned>{2043}) << s.text;
+    EXPECT_FALSE(Emitted().empty()) << s.text;
+    sink.records.clear();
+  }
+}
+
+} // namespace
+} // namespace tsw::testing
+
+#include "compcore/cc_gen/register_cache.h"
+#include "compcore/cc_gen/value_queries.h"
+
+namespace tsw::testing {
+namespace {
+
+// A char left in A is pushed once, ahead of both passes of the resume
+// store: the image holds the second, with the resume address behind the
+// jump that leaves the task.
+TEST_F(TaskStatementTest, AValueHeldInAIsPushedOnceBeforeTheResumeStore) {
+  PushCostateRecord({0, MakeAddr24(0, 0x4000), nullptr});
+  ValueRecord cached = MakeValue(kTypeChar, 0, kStoragePrimary, false);
+  cached.SetByteResult(true);
+  CachePrimaryRegister(cached, false);
+  EXPECT_TRUE(EmitResumePoint("yield", false, EmitLeaveTask));
+  PopCostateRecord();
+  EXPECT_TRUE(sink.Messages().empty()) << ::testing::PrintToString(sink.Messages());
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Emitted(),
+                        {"ld    l,a", "ld    h,00", "push  hl", "ld    hl,1013", "ld    (4001),hl", "ld    hl,0300",
+                         "ld    (4003),hl", "jp    0000"}));
 }
 
 } // namespace
