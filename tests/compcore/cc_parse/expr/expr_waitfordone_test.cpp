@@ -1,3 +1,4 @@
+#include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/decode_check.h"
@@ -165,6 +166,41 @@ TEST_F(WaitfordoneCompile, InACostateTheTaskLeftIsTheCostate) {
   const auto test = std::find(lines.begin(), lines.end(), "bit   5,(hl)");
   ASSERT_NE(test, lines.end()) << Listing(lines);
   EXPECT_EQ(std::find(test, lines.end(), "xor   a"), lines.end()) << Listing(lines);
+}
+
+// Every form in one cofunction, on each processor: the code from its entry
+// to the image's end decodes as that processor's instructions.
+TEST_F(WaitfordoneCompile, EveryFormDecodesOnBothProcessors) {
+  const std::string program = std::string("#nodebug\n") + kLibrary + kCallees +
+                              "cofunc int k[3](int i) { return i; }\nint x;\nlong y;\n"
+                              "cofunc void f(int n) { int v;\n"
+                              "  x = waitfordone { g(); s(); v = k[n](2); y = g(); };\n"
+                              "  waitforfirstdone { x = g(); k[1](n); };\n}\n";
+  for (const TargetCpu cpu : {TargetCpu::Corvid, TargetCpu::Z180}) {
+    const bool corvid = cpu == TargetCpu::Corvid;
+    uint16_t status = 0;
+    if (corvid) {
+      status = CompileAlone(program);
+    } else {
+      TearDown();
+      SetUp();
+      Output().zeroPadBin = true;
+      status = Compile(program);
+    }
+    ASSERT_EQ(status, 0) << corvid << ": " << ::testing::PrintToString(Records());
+    const SymbolRecord *f = LookupSymbol("f", false, SymbolTableId::kGlobal);
+    ASSERT_NE(f, nullptr);
+    const uint16_t entry = Addr24FromLong(f->address).logical;
+    const std::vector<uint8_t> image = Image();
+    const size_t start = corvid ? size_t(entry - 0x1000) : entry;
+    ASSERT_GT(image.size(), start);
+    const std::vector<std::string> lines = DecodeAll(cpu, {image.begin() + start, image.end()}, entry);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string &l) { return l.rfind("???", 0) == 0; }),
+              0)
+        << corvid << Listing(lines);
+    // Both constructs, each ending in the result byte.
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "ld    c,0A"), 2) << corvid << Listing(lines);
+  }
 }
 
 TEST_F(WaitfordoneCompile, MistakesAreReportedByNumber) {
