@@ -456,6 +456,13 @@ inline constexpr unsigned kMsgSliceSizeNotInt = 2041;        // "slice size must
 inline constexpr unsigned kMsgCostateInMultiInstance = 2042; // "costate not allowed in a multi-instance cofunction"
 inline constexpr unsigned kMsgCostateTableFull = 2058;       // "too many costates, slices and single-user cofunctions (at most %d)"
 
+// Cofunctions and waitfordone.
+inline constexpr unsigned kMsgOpenBraceExpected = 2031;      // "'{' expected"
+inline constexpr unsigned kMsgSecondEverytime = 2032;        // "second everytime block"
+inline constexpr unsigned kMsgSecondAbandon = 2033;          // "second abandon block"
+inline constexpr unsigned kMsgWaitfordoneItemName = 2044;    // "waitfordone item must start with a name"
+inline constexpr unsigned kMsgWaitfordoneItemNotCofunction = 2045; // "waitfordone item must be a cofunction call"
+
 // Function definitions, statements and returns.
 inline constexpr unsigned kMsgStructResultNotAllowed = 485; // "function cannot return a structure"
 inline constexpr unsigned kMsgVoidParameter = 706;         // "void parameter"

@@ -45,4 +45,10 @@ void LoadCoBufferAddress();
 uint16_t NextIndexedCallNumber();
 uint16_t CurrentIndexedCallNumber();
 
+struct ValueRecord;
+// The index of a cofunction with instances, right after its name: with
+// "[" the index code is laid out of line, jumped over here and reached by
+// the call; without it only a single-instance one may be called (2018).
+void CompileCofunctionIndex(const ValueRecord &callee);
+
 } // namespace tsw

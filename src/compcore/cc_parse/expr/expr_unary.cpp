@@ -13,12 +13,14 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/cc_loop.h"
+#include "compcore/cc_parse/expr/cofunction_calls.h"
 #include "compcore/cc_parse/expr/expr_call.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/expr/expr_literals.h"
 #include "compcore/cc_parse/expr/expr_postfix.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
 #include "compcore/cc_parse/expr/expr_type_name.h"
+#include "compcore/cc_parse/expr/expr_waitfordone.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/cc_parse/expr/value_ops.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -456,6 +458,12 @@ UnaryLevelSwitches &UnarySwitches() {
 
 void GenerateUnaryExpression(ValueRecord &value) {
   const char c = SkipToOperand();
+  for (const bool firstDone : {false, true}) {
+    if (MatchKeyword(firstDone ? "waitforfirstdone" : "waitfordone")) {
+      CompileWaitfordone(value, firstDone);
+      return;
+    }
+  }
   if (MatchKeyword("sizeof")) {
     CompileSizeof(value);
     return;
@@ -507,6 +515,8 @@ void GenerateUnaryExpression(ValueRecord &value) {
 
 void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
   CompilePrimaryExpression(value, parenthesised);
+  if (value.Level() == kLevelFunction && value.Instances() != 0)
+    CompileCofunctionIndex(value);
   for (;;) {
     const char c = SkipToOperand();
     if (value.intrinsic) {

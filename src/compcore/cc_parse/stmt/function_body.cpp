@@ -16,6 +16,7 @@
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/decl/cc_declarator.h"
 #include "compcore/cc_parse/decl/cc_params.h"
+#include "compcore/cc_parse/stmt/cofunction.h"
 #include "compcore/cc_parse/stmt/frame_layout.h"
 #include "compcore/cc_parse/stmt/frame_map.h"
 #include "compcore/cc_parse/stmt/prototypes.h"
@@ -96,8 +97,9 @@ void CheckPlacement(SymbolRecord &symbol, uint16_t memoryCode) {
     current |= kAttrXmem;
   else if (symbol.sizeWord == kMemmapRoot)
     current &= ~uint32_t(kAttrXmem);
-  // An interrupt is entered in root memory.
-  if (current & kAttrInterruptMask)
+  // An interrupt is entered in root memory, and so is a Z180 cofunction:
+  // the stepping routines return to it in the root.
+  if ((current & kAttrInterruptMask) || (CofunctionInstances() != 0 && CurrentCpu() == TargetCpu::Z180))
     current &= ~uint32_t(kAttrXmem);
 }
 
@@ -165,6 +167,7 @@ void CompileBody() {
   else if (f.symbol)
     f.symbol->definition = 1;
   f.inBody = true;
+  BeginCofunctionDefinition();
   SelectFunctionCodeCache();
   CodeGenerator &codegen = CodeGen();
   codegen.MapFunctionBegins(f.name, f.headerLine);
@@ -177,8 +180,13 @@ void CompileBody() {
   const uint32_t attrs = Attributes().current;
   if (f.parametersSize != 0 && (attrs & kAttrInterruptMask) && (attrs & kAttrDebug))
     CompileWarningTrivial<kMsgInterruptParameters>();
-  while (CompileInitSection())
-    ;
+  const bool cofunction = CofunctionInstances() != 0;
+  // Init sections and a cofunction's everytime and abandon sections may
+  // stand in any order after the locals.
+  while (CompileInitSection() || CompileCofunctionSection()) {
+  }
+  if (cofunction)
+    EmitCofunctionDescriptor();
 
   const ADDR24 entry = PlaceEntry();
   f.prologAddress = CurrentCodeAddress();
@@ -188,7 +196,11 @@ void CompileBody() {
   }
   Emission() = EmissionState{};
   Emission().frameBase = int16_t(f.localsSize);
-  { FunctionProlog prolog(f.localsSize, 0); }
+  if (cofunction) {
+    EmitCofunctionProlog();
+  } else {
+    FunctionProlog prolog(f.localsSize, 0);
+  }
 
   const uint16_t result = CompileCompoundStatement();
   if (result != kStatementReturns) {
@@ -200,6 +212,7 @@ void CompileBody() {
   // The map's entry ends with the function's own code, in the memory it
   // went to; the strings behind it may go elsewhere.
   codegen.MapFunctionEnds(f.name);
+  EndCofunctionDefinition();
   f.inBody = false;
   if (!secondBody)
     RecordCompiledFunction(entry);
@@ -239,8 +252,10 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
   f.returnsValue = baseType != kTypeVoid || f.returnDeclarator != 0;
   TakeDeclarationAttributes(memoryCode);
   f.symbol = EnterFunctionSymbol(baseType, storageClass);
-  if (f.symbol)
+  if (f.symbol) {
     CheckPlacement(*f.symbol, memoryCode);
+    RecordCofunctionKind(*f.symbol);
+  }
   ResetLocalSymbolTable();
 
   int count = -1;

@@ -13,10 +13,12 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_parse/expr/expr_assign.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
+#include "compcore/cc_parse/stmt/cofunction.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
 #include "compcore/common/cc_session.h"
 #include "foundation/msgnumbers.h"
 #include "compcore/cc_parse/stmt/stmt_input.h"
+#include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
 
 #include <cstdlib>
@@ -101,6 +103,11 @@ void CompileReturn(bool withValue) {
   }
   f.hasEpilog = f.inBody;
   f.epilogAddress = CurrentCodeAddress();
+  if (CofunctionInstances() != 0) {
+    CompileCofunctionEpilog();
+    MarkStatementAtInput(0);
+    return;
+  }
   FunctionEpilog epilog(f.returnsValue);
 }
 

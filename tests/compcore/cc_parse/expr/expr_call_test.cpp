@@ -270,13 +270,13 @@ TEST_F(CofunctionCallCompile, CofunctionCallsCarryTheirItemBufferAndLock) {
         "jp    c,103B", "add   sp,02", "ret"},
        {}},
       // The jump goes to the index code, which comes back to the label after
-      // it with the instance index in L; without an index here its label
-      // stays undefined.
+      // it with the instance index in L; without an index here (2018) its
+      // label stays undefined.
       {"indexed cofunction", 2, false, true,
        {"ld    hl,5000", "bit   7,(hl)", "jp    z,100C", "ld    hl,0007", "push  hl", "jp    0000", "ld    b,l",
         "ld    c,03", "push  bc", "ld    hl,5000", "push  hl", "call  0000", "nop", "ex    af,af'", "rla",
         "jp    c,1022", "add   sp,02", "ret"},
-       {kMsgUnresolvedLocal}},
+       {kMsgUnresolvedLocal, kMsgInstanceIndexMissing}},
       {"outside a waitfordone", 1, false, false,
        {"ld    hl,5000", "bit   7,(hl)", "jp    z,100C", "ld    hl,0007", "push  hl", "ld    b,00", "ld    c,03",
         "push  bc", "ld    hl,5000", "push  hl", "call  0000", "nop", "ex    af,af'", "rla", "jp    c,1020",
