@@ -255,9 +255,10 @@ void DropOrigins(bool (*dropped)(const OriginDirective &)) {
       record->cache->Flush();
       record->cache->Attach(nullptr);
     }
-  std::erase_if(table, [&](const std::unique_ptr<OriginDirective> &record) { return dropped(*record); });
+  // The current record is looked at before it may go.
   if (State().current && dropped(*State().current))
     State().current = nullptr;
+  std::erase_if(table, [&](const std::unique_ptr<OriginDirective> &record) { return dropped(*record); });
 }
 
 } // namespace

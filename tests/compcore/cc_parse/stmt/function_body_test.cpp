@@ -1,10 +1,9 @@
+#include "compcore/cc_gen/codegen_hooks.h"
+#include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/decode_check.h"
-#include "compcore/cc_gen/codegen_hooks.h"
-#include "compcore/cc_rom/shadow_image.h"
-#include "compcore/cc_stab/cc_stab.h"
-#include "compcore/program_compile_fixture.h"
+#include "compcore/statement_compile_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -17,33 +16,7 @@
 namespace tsw::testing {
 namespace {
 
-constexpr const char *kCorvidRoot =
-    "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rvarorg rv 0 0x3fff 0x1000 apply\n#memmap root\n";
-
-class FunctionBodyCompile : public ProgramCompileTest {
-protected:
-  // Each program with a compiler of its own: the origin a program defines
-  // stays defined for the next compile of the session.
-  uint16_t CompileAlone(const std::string &program) {
-    TearDown();
-    SetUp();
-    return Compile(std::string(kCorvidRoot) + program + "\n");
-  }
-  std::vector<uint8_t> Image() {
-    const std::string image = dir.Read("PROG.bin");
-    return std::vector<uint8_t>(image.begin(), image.end());
-  }
-  // The numbers of the messages the compile recorded, in order.
-  std::vector<std::string> MessageNumbers() {
-    std::vector<std::string> numbers;
-    for (const std::string &record : Records()) {
-      const size_t open = record.find('['), close = record.find(']', open);
-      if (open != std::string::npos && close != std::string::npos)
-        numbers.push_back(record.substr(open + 1, close - open - 1));
-    }
-    return numbers;
-  }
-};
+using FunctionBodyCompile = StatementCompileTest;
 
 struct BodyCase {
   const char *what;
@@ -295,7 +268,7 @@ TEST_F(FunctionBodyCompile, FunctionsWithDebugCodeAreListedWithTheirRange) {
 // root code directly by a long call or, with bouncers, through its root
 // bouncer, whose address becomes the function's.
 TEST_F(FunctionBodyCompile, ExtendedMemoryFunctionsAreEnteredFromRootCode) {
-  const std::string program = std::string(kCorvidRoot) +
+  const std::string program = std::string(kCorvidRootProgram) +
                               "#xcodorg xc 0x10 0xE000 0x1000 apply\n#nodebug\n"
                               "xmem int f(void) { return 1; }\n"
                               "int g(void) { return 2; }\n";
