@@ -1,5 +1,7 @@
 #include "compcore/cc_parse/stmt/costate.h"
 
+#include "compcore/cc_gen/segchain.h"
+
 #include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/far_jumps.h"
@@ -586,6 +588,10 @@ void EmitCostateInitTable() {
   EmitCodeByte(0);
 }
 
-void InstallCostateStatements() { SetCoBufferLoader(LoadCostateBufferAddress); }
+void InstallCostateStatements() {
+  SetCoBufferLoader(LoadCostateBufferAddress);
+  // _GLOBAL_INIT starts the program's tasks from the table of costates.
+  SetGlobalInitTableEmitter(EmitCostateInitTable);
+}
 
 } // namespace tsw

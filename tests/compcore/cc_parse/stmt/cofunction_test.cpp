@@ -319,10 +319,9 @@ TEST_F(CofunctionCompile, MistakesInACofunctionAreReportedByNumber) {
 // Label numbers must not repeat within the program on the board, which
 // several compiles build up.
 TEST_F(CofunctionCompile, TheCofunctionNumbersGoOnAcrossCompiles) {
-  // The origins stay defined for the session's second compile.
   const std::string program = std::string("#nodebug\n") + kFuncBlk + "cofunc void f(void) { }\ncofunc void g(void) { }\n";
   ASSERT_EQ(Compile(std::string(kCorvidRootProgram) + program), 0) << ::testing::PrintToString(Records());
-  ASSERT_EQ(Compile("#pragma Corvid\n" + program), 0) << ::testing::PrintToString(Records());
+  ASSERT_EQ(Compile(std::string(kCorvidRootProgram) + program), 0) << ::testing::PrintToString(Records());
   EXPECT_EQ(CostateState().cofunctionCounter, 4u);
 }
 
