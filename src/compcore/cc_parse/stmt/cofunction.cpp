@@ -4,6 +4,7 @@
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_gen/routine_calls.h"
+#include "compcore/cc_gen/segchain.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_gen/value_record.h"
 #include "compcore/cc_in/cc_attrs.h"
@@ -31,6 +32,10 @@ constexpr const char *kPrologRoutine = "cofprolog_";
 constexpr const char *kSingleUserPrologRoutine = "scofprolog_";
 constexpr const char *kEpilogRoutine = "cofepilog_";
 constexpr const char *kSingleUserEpilogRoutine = "scofepilog_";
+// Gives up a single-user cofunction's caller when its loop starts over.
+constexpr const char *kAbandonRoutine = "__scofabandon";
+constexpr const char *kLoopHeadChain = "_loophead";
+constexpr const char *kLoopInitChain = "_loopinit";
 constexpr const char *kDescriptorSymbol = "__cofunc";
 constexpr const char *kTaskBufferType = "FuncBlk";
 
@@ -47,6 +52,8 @@ constexpr int8_t kXmemPrologReserveNoBouncers = -2;
 constexpr int8_t kRootEpilogRelease = 7;
 constexpr int8_t kXmemEpilogReleaseNoBouncers = 6;
 constexpr int8_t kXmemEpilogRelease = 4;
+// The abandon call's four pushed words.
+constexpr int8_t kAbandonRelease = 8;
 
 // What the epilog hands the epilog routine in A: the body ran to its end.
 constexpr uint8_t kBodyDone = 0x18;
@@ -58,6 +65,10 @@ constexpr uint8_t kLoadDe = 0x11;
 constexpr uint8_t kPushDe = 0xD5;
 constexpr uint8_t kPushHl = 0xE5;
 constexpr uint8_t kPopHl = 0xE1;
+constexpr uint8_t kLoadHl = 0x21;
+constexpr uint8_t kDecHl = 0x2B;
+constexpr uint8_t kStoreToHl = 0x36;
+constexpr uint8_t kLockTaken = 0xFF;
 constexpr uint8_t kIxPrefix = 0xDD;
 constexpr uint8_t kBitPrefix = 0xCB;
 constexpr uint8_t kSet0OfHl = 0xC6;
@@ -130,6 +141,29 @@ void EmitJumpToLocalLabel(const std::string &name) {
   const ADDR24 target =
       Addr24FromLong(ReferenceLabel(name, Addr24ToLong(patch), kFixCaptureOpcode | kFixLocal, 0, kOpJump));
   EmitJumpToAddr24(target, kOpJump);
+}
+
+// The loop's chains: at its head a single-user cofunction gives up the
+// caller it served; at its start its lock byte, just below the buffer, is
+// taken until the first caller claims it.
+void EmitLoopFragments() {
+  const CofunctionFrame &frame = Frame();
+  AddSegChainFragment(kLoopHeadChain, CurrentCodeAddress());
+  EmitLoadAndPush(op::kLoadHl, frame.instanceAddress, op::kPushHl);
+  EmitLoadAndPush(op::kLoadHl, frame.abandon.logical, op::kPushHl);
+  EmitLoadAndPush(op::kLoadHl, frame.abandon.segment, op::kPushHl);
+  LoadCoBufferAddress();
+  EmitCodeByte(op::kPushHl);
+  EmitCallNamedRoutine(kAbandonRoutine);
+  EmitStackMove(kAbandonRelease);
+  EmitCofunctionReturn();
+
+  AddSegChainFragment(kLoopInitChain, CurrentCodeAddress());
+  LoadCoBufferAddress();
+  EmitCodeByte(op::kDecHl);
+  EmitCodeByte(op::kStoreToHl);
+  EmitCodeByte(op::kLockTaken);
+  EmitCofunctionReturn();
 }
 
 bool TaskBufferTypeKnown() {
@@ -276,6 +310,8 @@ void CompileCofunctionEpilog() {
     EmitIxPair(op::kPopHl);
     EmitCofunctionReturn();
   }
+  if (singleUser)
+    EmitLoopFragments();
 }
 
 void EndCofunctionDefinition() {

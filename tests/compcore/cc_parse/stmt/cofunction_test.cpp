@@ -30,6 +30,7 @@ constexpr uint16_t kPrologRoutine = 0x1000;
 constexpr uint16_t kEpilogRoutine = 0x1001;
 constexpr uint16_t kSingleUserPrologRoutine = 0x1002;
 constexpr uint16_t kSingleUserEpilogRoutine = 0x1003;
+constexpr uint16_t kAbandonRoutine = 0x1004;
 constexpr uint16_t kCodeStart = 0x1005;
 constexpr const char *kFuncBlk = "typedef struct { char bytes[13]; } FuncBlk;\n";
 constexpr const char *kCorvidXmem = "#xcodorg xc 0x10 0xE000 0x1000 apply\n";
@@ -258,8 +259,9 @@ TEST_F(CofunctionCompile, TheDescriptorIsNamedInTheBody) {
                         {fmt::format("ld    hl,{:04X}", kCodeStart), "ld    (3FFE),hl"}, {}, body));
 }
 
-// A single-user cofunction's buffer is started by the start-up table.
-TEST_F(CofunctionCompile, ASingleUserCofunctionHasATableEntry) {
+// A single-user cofunction's buffer is started by the start-up table, and
+// its loop's chains give up its caller and take its lock.
+TEST_F(CofunctionCompile, ASingleUserCofunctionHasATableEntryAndLoopFragments) {
   ASSERT_EQ(CompileCorvid("scofunc void f(void) { abandon { } }\ncofunc void g(void) { }"), 0)
       << ::testing::PrintToString(Records());
   const uint16_t instance = kRootDataTop - 19;
@@ -282,8 +284,12 @@ TEST_F(CofunctionCompile, ASingleUserCofunctionHasATableEntry) {
   form.prolog = kSingleUserPrologRoutine;
   form.epilog = kSingleUserEpilogRoutine;
   std::vector<std::string> listing = CofunctionListing(form);
-  // Prolog and jump, epilog.
-  const uint16_t end = uint16_t(form.entry + 18 + 21);
+  listing += {fmt::format("ld    hl,{:04X}", instance), "push  hl", fmt::format("ld    hl,{:04X}", abandon), "push  hl",
+              "ld    hl,0000", "push  hl", fmt::format("ld    hl,{:04X}", buffer), "push  hl",
+              fmt::format("call  {:04X}", kAbandonRoutine), "add   sp,08", "ret"};
+  listing += {fmt::format("ld    hl,{:04X}", buffer), "dec   hl", "ld    (hl),FF", "ret"};
+  // Prolog and jump, epilog, the two fragments.
+  const uint16_t end = uint16_t(form.entry + 18 + 21 + 22 + 7);
   EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, RootBytes(form.entry, end), listing, {}, form.entry));
 }
 
