@@ -15,6 +15,7 @@
 #include "foundation/msgnumbers.h"
 #include "gui/resbuilder.h"
 #include "platform/notify.h"
+#include "dialog_fixture.h"
 #include "qt_fixture.h"
 #include "shell_fakes.h"
 #include "support/buildbin.h"
@@ -57,19 +58,8 @@ TEST(DasmHistoryTest, AnEntryIsListedOnceAndTheOldestGoes) {
   EXPECT_EQ(history.entries.back(), "5");
 }
 
-class DasmDialogTest : public testing::QtSuite {
+class DasmDialogTest : public testing::EnglishDialogSuite {
 protected:
-  static void SetUpTestSuite() {
-    testing::QtSuite::SetUpTestSuite();
-    std::string error;
-    module_ = LanguageModule::Load("ENGLISH.DLL", testing::BuildBin(), &error).release();
-    ASSERT_NE(module_, nullptr) << error;
-  }
-  static void TearDownTestSuite() {
-    delete module_;
-    module_ = nullptr;
-    testing::QtSuite::TearDownTestSuite();
-  }
   void SetUp() override { plat::SetNotifier(&notifier); }
   void TearDown() override { plat::SetNotifier(nullptr); }
   // Types each text and presses OK, while the dialog is up.
@@ -95,7 +85,6 @@ protected:
   plat::RecordingNotifier notifier;
   DasmHistory history;
   QString offered;
-  static inline LanguageModule *module_ = nullptr;
 };
 
 TEST_F(DasmDialogTest, ABadAddressIsRefusedAndTheDialogStaysForAGoodOne) {

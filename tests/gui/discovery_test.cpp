@@ -17,6 +17,7 @@
 #include "foundation/xerr.h"
 #include "gui/settings.h"
 #include "gui/shelllinkhost.h"
+#include "dialog_fixture.h"
 #include "qt_fixture.h"
 #include "support/buildbin.h"
 
@@ -39,19 +40,8 @@ TEST(DiscoveryRowsTest, ABoardIsListedOncePerAddress) {
 
 // The dialog over a scripted search: each poll may deliver replies the way
 // the link does, through the shell's link host.
-class DiscoveryDialogTest : public testing::QtSuite {
+class DiscoveryDialogTest : public testing::EnglishDialogSuite {
 protected:
-  static void SetUpTestSuite() {
-    testing::QtSuite::SetUpTestSuite();
-    std::string error;
-    module_ = LanguageModule::Load("ENGLISH.DLL", testing::BuildBin(), &error).release();
-    ASSERT_NE(module_, nullptr) << error;
-  }
-  static void TearDownTestSuite() {
-    delete module_;
-    module_ = nullptr;
-    testing::QtSuite::TearDownTestSuite();
-  }
   DiscoverySearch Search() {
     return {[this] { log.push_back("start"); },
             [this] {
@@ -67,7 +57,6 @@ protected:
   std::vector<std::string> log;
   int polls = 0;
   std::function<void(int poll)> replies;
-  static inline LanguageModule *module_ = nullptr;
 };
 
 TEST_F(DiscoveryDialogTest, TheChosenBoardIsTheSelectedRow) {

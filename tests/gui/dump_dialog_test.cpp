@@ -21,6 +21,7 @@
 #include "foundation/msgnumbers.h"
 #include "gui/resbuilder.h"
 #include "platform/notify.h"
+#include "dialog_fixture.h"
 #include "qt_fixture.h"
 #include "shell_fakes.h"
 #include "support/buildbin.h"
@@ -66,19 +67,8 @@ TEST(DumpAddressTest, EachFormTakesItsOwnTextAndSaysWhatIsWrong) {
   }
 }
 
-class DumpDialogTest : public testing::QtSuite {
+class DumpDialogTest : public testing::EnglishDialogSuite {
 protected:
-  static void SetUpTestSuite() {
-    testing::QtSuite::SetUpTestSuite();
-    std::string error;
-    module_ = LanguageModule::Load("ENGLISH.DLL", testing::BuildBin(), &error).release();
-    ASSERT_NE(module_, nullptr) << error;
-  }
-  static void TearDownTestSuite() {
-    delete module_;
-    module_ = nullptr;
-    testing::QtSuite::TearDownTestSuite();
-  }
   void SetUp() override {
     plat::SetNotifier(&notifier);
     actions.showPane = [this](const DumpAddressing &at) { shown.push_back(at.address.logical); };
@@ -99,7 +89,6 @@ protected:
     });
     return RunDumpDialog(*module_, nullptr, state, actions);
   }
-  template <class W> static W *Get(QDialog &d, uint32_t id) { return dynamic_cast<W *>(FindControl(d, id)); }
   static void Ok(QDialog &d) { Get<QPushButton>(d, 1)->click(); }
 
   testing::MapTexts texts{{{kMsgLogicalAddress, "below E000"}, {kMsgCannotCreate, "Cannot create '%s'."}}};
@@ -108,7 +97,6 @@ protected:
   DumpActions actions;
   std::vector<uint16_t> shown;
   std::vector<std::string> written;
-  static inline LanguageModule *module_ = nullptr;
 };
 
 TEST_F(DumpDialogTest, AnAddressGoesToThePaneOrWithALengthIntoAFile) {

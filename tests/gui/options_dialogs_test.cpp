@@ -17,6 +17,7 @@
 #include "foundation/langmodule.h"
 #include "gui/resbuilder.h"
 #include "gui/settings.h"
+#include "dialog_fixture.h"
 #include "qt_fixture.h"
 #include "support/buildbin.h"
 
@@ -35,33 +36,14 @@ TEST(EditorOptions, TheTabWidthIsTakenOnlyFromOne) {
   }
 }
 
-class EditorOptionsDialog : public testing::QtSuite {
+class EditorOptionsDialog : public testing::EnglishDialogSuite {
 protected:
-  static void SetUpTestSuite() {
-    testing::QtSuite::SetUpTestSuite();
-    std::string error;
-    module_ = LanguageModule::Load("ENGLISH.DLL", testing::BuildBin(), &error).release();
-    ASSERT_NE(module_, nullptr) << error;
-  }
-  static void TearDownTestSuite() {
-    delete module_;
-    module_ = nullptr;
-    testing::QtSuite::TearDownTestSuite();
-  }
   bool Run(const std::function<void(QDialog &)> &user) {
-    QTimer::singleShot(0, [user] {
-      auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      user(*dialog);
-      if (dialog->isVisible())
-        dialog->reject();
-    });
+    WhenTheDialogIsUp(user);
     return RunEditorOptionsDialog(*module_, nullptr, editor);
   }
-  template <class W> static W *Get(QDialog &d, uint32_t id) { return dynamic_cast<W *>(FindControl(d, id)); }
 
   EditorSettings editor{3, true, false};
-  static inline LanguageModule *module_ = nullptr;
 };
 
 TEST_F(EditorOptionsDialog, OkStoresTheControlsAndCancelNothing) {
@@ -104,13 +86,7 @@ TEST(DisplayOptions, ElevenKindsEachWithItsItems) {
 class DisplayOptionsDialog : public EditorOptionsDialog {
 protected:
   void Run(const std::function<void(QDialog &)> &user) {
-    QTimer::singleShot(0, [user] {
-      auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      user(*dialog);
-      if (dialog->isVisible())
-        dialog->reject();
-    });
+    WhenTheDialogIsUp(user);
     RunDisplayOptionsDialog(*module_, nullptr, settings, choosers, [this] { ++changes; });
   }
   Settings settings{"test", "/tmp/"};

@@ -18,6 +18,7 @@
 #include "gui/resbuilder.h"
 #include "gui/shelllinkhost.h"
 #include "gui/settings.h"
+#include "dialog_fixture.h"
 #include "qt_fixture.h"
 #include "support/buildbin.h"
 
@@ -67,19 +68,8 @@ TEST(PassPhraseControl, ARememberedPassPhraseIsAskedOnlyOnceUntilABoardRefusesIt
   EXPECT_EQ(host.AskPassPhrase(), std::nullopt);
 }
 
-class PassPhraseDialogTest : public testing::QtSuite {
+class PassPhraseDialogTest : public testing::EnglishDialogSuite {
 protected:
-  static void SetUpTestSuite() {
-    testing::QtSuite::SetUpTestSuite();
-    std::string error;
-    module_ = LanguageModule::Load("ENGLISH.DLL", testing::BuildBin(), &error).release();
-    ASSERT_NE(module_, nullptr) << error;
-  }
-  static void TearDownTestSuite() {
-    delete module_;
-    module_ = nullptr;
-    testing::QtSuite::TearDownTestSuite();
-  }
   // Runs the dialog; `user` works the modal dialog once it is up.
   PassPhraseEntry Run(const std::function<void(QDialog &)> &user) {
     QTimer::singleShot(0, [&] {
@@ -92,7 +82,6 @@ protected:
   static QLineEdit *Edit(QDialog &d) { return dynamic_cast<QLineEdit *>(FindControl(d, kPassPhraseEditId)); }
   static QPushButton *Button(QDialog &d, uint32_t id) { return dynamic_cast<QPushButton *>(FindControl(d, id)); }
 
-  static inline LanguageModule *module_ = nullptr;
 };
 
 TEST_F(PassPhraseDialogTest, OkGivesTheTypedTextAndTheBoxCancelGivesNothing) {

@@ -22,6 +22,7 @@
 #include "gui/settings.h"
 #include "gui/tswedit.h"
 #include "platform/notify.h"
+#include "dialog_fixture.h"
 #include "qt_fixture.h"
 #include "shell_fakes.h"
 #include "support/buildbin.h"
@@ -56,19 +57,8 @@ TEST(SearchHistory, AGotoTextReadsAsAtoiReadsIt) {
 }
 
 // The dialogs of the English module, worked as a user would.
-class SearchDialogTest : public testing::QtSuite {
+class SearchDialogTest : public testing::EnglishDialogSuite {
 protected:
-  static void SetUpTestSuite() {
-    testing::QtSuite::SetUpTestSuite();
-    std::string error;
-    module_ = LanguageModule::Load("ENGLISH.DLL", testing::BuildBin(), &error).release();
-    ASSERT_NE(module_, nullptr) << error;
-  }
-  static void TearDownTestSuite() {
-    delete module_;
-    module_ = nullptr;
-    testing::QtSuite::TearDownTestSuite();
-  }
   void SetUp() override {
     gui::LastSearch() = {};
     state.kept = &settings.environment;
@@ -79,21 +69,13 @@ protected:
   void TearDown() override { gui::LastSearch() = {}; }
   // `user` works the dialog once it is up; it is cancelled if still open.
   void WhenShown(const std::function<void(QDialog &)> &user) {
-    QTimer::singleShot(0, [user] {
-      auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      user(*dialog);
-      if (dialog->isVisible())
-        dialog->reject();
-    });
+    WhenTheDialogIsUp(user);
   }
-  template <class W> static W *Get(QDialog &d, uint32_t id) { return dynamic_cast<W *>(FindControl(d, id)); }
   static void Click(QDialog &d, uint32_t id) { Get<QPushButton>(d, id)->click(); }
 
   Settings settings{"test", "/tmp/"};
   SearchDialogState state;
   ModuleSearchDialogs dialogs{*module_, state};
-  static inline LanguageModule *module_ = nullptr;
 };
 
 TEST_F(SearchDialogTest, FindTakesTheTextAndOptionsOnOkAndNothingOnCancel) {

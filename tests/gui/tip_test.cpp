@@ -15,6 +15,7 @@
 #include "foundation/langmodule.h"
 #include "gui/resbuilder.h"
 #include "platform/profile.h"
+#include "dialog_fixture.h"
 #include "qt_fixture.h"
 #include "support/buildbin.h"
 #include "support/tempdir.h"
@@ -64,21 +65,9 @@ TEST_F(TipFileTest, TipsStepOnWrappingAtBothEndsAndThePlaceIsKept) {
   EXPECT_FALSE(TipFile(dir / "none.tip").Next()) << "no tips, nothing to show";
 }
 
-class TipDialogTest : public testing::QtSuite {
+class TipDialogTest : public testing::EnglishDialogSuite {
 protected:
-  static void SetUpTestSuite() {
-    testing::QtSuite::SetUpTestSuite();
-    std::string error;
-    module_ = LanguageModule::Load("ENGLISH.DLL", testing::BuildBin(), &error).release();
-    ASSERT_NE(module_, nullptr) << error;
-  }
-  static void TearDownTestSuite() {
-    delete module_;
-    module_ = nullptr;
-    testing::QtSuite::TearDownTestSuite();
-  }
   testing::TempDir dir;
-  static inline LanguageModule *module_ = nullptr;
 };
 
 TEST_F(TipDialogTest, TheDialogShowsTheNextTipAndStepsWithItsButtons) {

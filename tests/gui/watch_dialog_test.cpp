@@ -16,6 +16,7 @@
 #include "foundation/langmodule.h"
 #include "gui/resbuilder.h"
 #include "gui/watchlist.h"
+#include "dialog_fixture.h"
 #include "qt_fixture.h"
 #include "support/buildbin.h"
 
@@ -24,36 +25,17 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-class WatchDialogTest : public testing::QtSuite {
+class WatchDialogTest : public testing::EnglishDialogSuite {
 protected:
-  static void SetUpTestSuite() {
-    testing::QtSuite::SetUpTestSuite();
-    std::string error;
-    module_ = LanguageModule::Load("ENGLISH.DLL", testing::BuildBin(), &error).release();
-    ASSERT_NE(module_, nullptr) << error;
-  }
-  static void TearDownTestSuite() {
-    delete module_;
-    module_ = nullptr;
-    testing::QtSuite::TearDownTestSuite();
-  }
   WatchDialogResult Run(const std::string &proposed, const std::function<void(QDialog &)> &user) {
-    QTimer::singleShot(0, [user] {
-      auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      user(*dialog);
-      if (dialog->isVisible())
-        dialog->reject();
-    });
+    WhenTheDialogIsUp(user);
     return RunWatchDialog(*module_, nullptr, watches, history, proposed, [this] { ++changes; });
   }
-  template <class W> static W *Get(QDialog &d, uint32_t id) { return dynamic_cast<W *>(FindControl(d, id)); }
   static void Click(QDialog &d, uint32_t id) { Get<QPushButton>(d, id)->click(); }
 
   cWatchList watches{cWatchList::kWatchKind};
   cWatchList history{cWatchList::kHistoryKind};
   int changes = 0;
-  static inline LanguageModule *module_ = nullptr;
 };
 
 TEST_F(WatchDialogTest, AddPutsTheTextInFrontOnceAndDeleteTakesTheFirstWatch) {
