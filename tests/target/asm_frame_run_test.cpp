@@ -5,36 +5,13 @@
 // programs leave their results in words at fixed addresses.
 #include <gtest/gtest.h>
 
-#include <fmt/format.h>
-
-#include <cstdint>
-#include <string>
-#include <vector>
-
-#include "runner/program_check.h"
-#include "runner/simulator.h"
-#include "target_fixture.h"
+#include "marked_program.h"
 
 namespace tsw::target {
 namespace {
 
-using testing::OurBuildRequest;
-using tsw::testing::TempDir;
-
-constexpr uint32_t kMarks = 0xC100;
-
-struct FrameProgram {
-  const char *what;
-  const char *functions;
-  // Statements of main; "MARK(n)" is the n-th result word.
-  const char *main;
-  std::vector<uint16_t> marks;
-};
-
-std::string ProgramText(const FrameProgram &c) {
-  return fmt::format("#define MARK(n) (*(int *)({:#x} + 2 * (n)))\n{}int main(void) {{\n{}  return 0;\n}}\n", kMarks,
-                     c.functions, c.main);
-}
+using testing::ExpectMarksAfterRun;
+using testing::MarkedProgram;
 
 // Loads the word at SP + @SP + `name` into HL.
 #define LOAD_FRAME_WORD(name)                                                                                          \
@@ -45,7 +22,7 @@ std::string ProgramText(const FrameProgram &c) {
   "  ld d,(hl)\n"                                                                                                      \
   "  ex de,hl\n"
 
-const FrameProgram kPrograms[] = {
+const MarkedProgram kPrograms[] = {
     {"parameters and a local through the stack pointer",
      "int second(int a, int b) {\n"
      "  int local;\n"
@@ -111,24 +88,8 @@ const FrameProgram kPrograms[] = {
 };
 
 TEST(AsmFrameRunTest, AssemblyReachesTheFrameOfItsFunction) {
-  for (const FrameProgram &c : kPrograms) {
-    TempDir dir;
-    TswccBuildRequest request = OurBuildRequest();
-    request.outputDir = dir.path();
-    request.source = dir.Write("prog.c", ProgramText(c));
-    TswccBuild build = BuildWithTswcc(request);
-    ASSERT_TRUE(build.ok) << c.what << ":\n" << build.log;
-    SimulatorRequest run;
-    run.hexImage = build.hexImage;
-    run.dumps.push_back({kMarks, uint32_t(2 * c.marks.size())});
-    SimulatorRun result = RunOnSimulator(run);
-    ASSERT_EQ(result.stop, SimStop::Halted) << c.what << ":\n" << result.log;
-    for (size_t i = 0; i < c.marks.size(); ++i) {
-      auto bytes = result.Read(kMarks + 2 * uint32_t(i), 2);
-      ASSERT_TRUE(bytes) << c.what;
-      EXPECT_EQ(uint16_t((*bytes)[0] | (*bytes)[1] << 8), c.marks[i]) << c.what << " word " << i;
-    }
-  }
+  for (const MarkedProgram &c : kPrograms)
+    ExpectMarksAfterRun(c);
 }
 
 } // namespace

@@ -5,33 +5,15 @@
 // they were.
 #include <gtest/gtest.h>
 
-#include <fmt/format.h>
-
-#include <cstdint>
-#include <string>
-#include <vector>
-
-#include "runner/program_check.h"
-#include "runner/simulator.h"
-#include "target_fixture.h"
+#include "marked_program.h"
 
 namespace tsw::target {
 namespace {
 
-using testing::OurBuildRequest;
-using tsw::testing::TempDir;
+using testing::ExpectMarksAfterRun;
+using testing::MarkedProgram;
 
-constexpr uint32_t kMarks = 0xC100;
-
-struct StoreProgram {
-  const char *what;
-  const char *globals;
-  // Statements of main; "MARK(n)" is the n-th result word.
-  const char *main;
-  std::vector<uint16_t> marks;
-};
-
-const StoreProgram kPrograms[] = {
+const MarkedProgram kPrograms[] = {
     {"a long constant into an unsigned local",
      "",
      "  unsigned u;\n  unsigned guard;\n  guard = 0x1234;\n  u = 65535;\n  u++;\n"
@@ -70,26 +52,8 @@ const StoreProgram kPrograms[] = {
 };
 
 TEST(NarrowingStoreRunTest, WiderValuesLandInTheirObjects) {
-  for (const StoreProgram &c : kPrograms) {
-    TempDir dir;
-    TswccBuildRequest request = OurBuildRequest();
-    request.outputDir = dir.path();
-    request.source = dir.Write(
-        "prog.c", fmt::format("#define MARK(n) (*(int *)({:#x} + 2 * (n)))\n{}int main(void) {{\n{}  return 0;\n}}\n",
-                              kMarks, c.globals, c.main));
-    TswccBuild build = BuildWithTswcc(request);
-    ASSERT_TRUE(build.ok) << c.what << ":\n" << build.log;
-    SimulatorRequest run;
-    run.hexImage = build.hexImage;
-    run.dumps.push_back({kMarks, uint32_t(2 * c.marks.size())});
-    SimulatorRun result = RunOnSimulator(run);
-    ASSERT_EQ(result.stop, SimStop::Halted) << c.what << ":\n" << result.log;
-    for (size_t i = 0; i < c.marks.size(); ++i) {
-      auto bytes = result.Read(kMarks + 2 * uint32_t(i), 2);
-      ASSERT_TRUE(bytes) << c.what;
-      EXPECT_EQ(uint16_t((*bytes)[0] | (*bytes)[1] << 8), c.marks[i]) << c.what << " word " << i;
-    }
-  }
+  for (const MarkedProgram &c : kPrograms)
+    ExpectMarksAfterRun(c);
 }
 
 } // namespace
