@@ -28,6 +28,13 @@ protected:
       lines.push_back(line);
     return lines;
   }
+  // The call graph stands last in the map.
+  void ExpectMapEndsWith(const std::vector<std::string> &expected) {
+    const std::vector<std::string> lines = MapLines();
+    ASSERT_GE(lines.size(), expected.size()) << ::testing::PrintToString(lines);
+    EXPECT_EQ(std::vector<std::string>(lines.end() - long(expected.size()), lines.end()), expected)
+        << ::testing::PrintToString(lines);
+  }
   // The rows between a section's header and the next empty line.
   std::vector<std::string> Section(const std::string &title) {
     std::vector<std::string> lines = MapLines();
@@ -136,7 +143,6 @@ TEST_F(MapCompile, CallsOfAssemblerCodeMakeTheCallGraphFromPremain) {
                                                              "not_placed_here: equ 0x1000\n"
                                                              "#endasm\n");
   ASSERT_EQ(status, 0) << ::testing::PrintToString(Records());
-  std::vector<std::string> lines = MapLines();
   const std::vector<std::string> expected = {
       "// Function call graph.",
       "premain",
@@ -144,9 +150,7 @@ TEST_F(MapCompile, CallsOfAssemblerCodeMakeTheCallGraphFromPremain) {
       "      helper",
       "      main->***recurses***",
   };
-  ASSERT_GE(lines.size(), expected.size()) << ::testing::PrintToString(lines);
-  EXPECT_EQ(std::vector<std::string>(lines.end() - long(expected.size()), lines.end()), expected)
-      << ::testing::PrintToString(lines);
+  ExpectMapEndsWith(expected);
 }
 
 // A function's row, read back by its columns.
@@ -238,7 +242,6 @@ TEST_F(MapCompile, CallsOfCompiledFunctionsMakeTheCallGraph) {
                                                              "int helper(void) { return 1; }\n"
                                                              "int main(void) { return helper() + fact(3) + helper(); }\n");
   ASSERT_EQ(status, 0) << ::testing::PrintToString(Records());
-  std::vector<std::string> lines = MapLines();
   // Each callee once, in the order of their names; a function that is
   // already on the path is not followed again.
   const std::vector<std::string> expected = {
@@ -249,9 +252,7 @@ TEST_F(MapCompile, CallsOfCompiledFunctionsMakeTheCallGraph) {
       "         fact->***recurses***",
       "      helper",
   };
-  ASSERT_GE(lines.size(), expected.size()) << ::testing::PrintToString(lines);
-  EXPECT_EQ(std::vector<std::string>(lines.end() - long(expected.size()), lines.end()), expected)
-      << ::testing::PrintToString(lines);
+  ExpectMapEndsWith(expected);
 }
 
 // What the function-body compiler reports: a function's entry sized by the

@@ -12,6 +12,7 @@
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/expr/cofunction_calls.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
+#include "compcore/cc_parse/stmt/costate.h"
 #include "compcore/cc_parse/stmt/costate_state.h"
 #include "compcore/cc_parse/stmt/statement.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
@@ -37,7 +38,6 @@ constexpr const char *kAbandonRoutine = "__scofabandon";
 constexpr const char *kLoopHeadChain = "_loophead";
 constexpr const char *kLoopInitChain = "_loopinit";
 constexpr const char *kDescriptorSymbol = "__cofunc";
-constexpr const char *kTaskBufferType = "FuncBlk";
 
 // Bytes of an instance block besides the locals and the parameters: the
 // saved frame and the task buffer.
@@ -166,11 +166,6 @@ void EmitLoopFragments() {
   EmitCofunctionReturn();
 }
 
-bool TaskBufferTypeKnown() {
-  const SymbolRecord *type = LookupSymbol(kTaskBufferType, false, SymbolTableId::kGlobal);
-  return type && (type->kind == kClassTypedefLocal || type->kind == kClassTypedefTop);
-}
-
 // everytime-section = "everytime" compound-statement
 // abandon-section   = "abandon" compound-statement
 // Each runs as a routine of its own, called by the stepping routines.
@@ -262,7 +257,7 @@ void EmitCofunctionProlog() {
   CofunctionFrame &frame = Frame();
   CostateModuleState &costates = CostateState();
   const uint32_t number = ++costates.cofunctionCounter;
-  if (!TaskBufferTypeKnown()) {
+  if (!TaskBufferTypedef()) {
     CompileError<kMsgFuncBlkMissing>();
   } else {
     if (IsSingleUserCofunction()) {

@@ -198,9 +198,8 @@ void SetEntry(OpenConstruct &open, ADDR24 address) {
 
 // The FuncBlk type: null after 480.
 const TypeRecord *BufferType(int16_t &typeId) {
-  const SymbolRecord *type = LookupSymbol(kBufferTypeName, false, SymbolTableId::kGlobal);
   const TypeRecord *record = nullptr;
-  if (type && (type->kind == kClassTypedefLocal || type->kind == kClassTypedefTop)) {
+  if (const SymbolRecord *type = TaskBufferTypedef()) {
     typeId = type->type;
     record = TypeRecordAt(typeId);
   }
@@ -378,6 +377,11 @@ void EmitSliceCall(const char *routine) {
 } // namespace
 
 bool InSliceBody() { return CostateState().inSlice; }
+
+const SymbolRecord *TaskBufferTypedef() {
+  const SymbolRecord *type = LookupSymbol(kBufferTypeName, false, SymbolTableId::kGlobal);
+  return type && (type->kind == kClassTypedefLocal || type->kind == kClassTypedefTop) ? type : nullptr;
+}
 bool InCofunctionBody() { return CostateTableAtScratch(); }
 
 void LoadCostateBufferAddress() { LoadBufferAddressPlus(0); }

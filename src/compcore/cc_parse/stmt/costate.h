@@ -13,6 +13,8 @@
 // which the start-up table lets "funcblk_init" prepare.
 namespace tsw {
 
+struct SymbolRecord;
+
 // Bytes of a task buffer the generated code writes.
 inline constexpr uint16_t kCoBufferResume = 1;     // 16-bit address, page, check byte
 inline constexpr uint16_t kCoBufferWaitFlag = 5;   // set by waitfor
@@ -49,6 +51,10 @@ void EmitLeaveTask();
 // leaving; in a cofunction body, the table takes no entries.
 bool InSliceBody();
 bool InCofunctionBody();
+
+// The library's FuncBlk typedef every task buffer is of; null when the
+// program has none.
+const SymbolRecord *TaskBufferTypedef();
 
 // The start-up table's call and data, inside _GLOBAL_INIT: nothing when
 // this compile made no entries.
