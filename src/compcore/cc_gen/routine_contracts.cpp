@@ -211,6 +211,27 @@ constexpr RoutineContract kContracts[] = {
     // Entries {u16 buffer, u8 start state 2|3} follow the call, ended by a
     // zero word and byte; it continues past them.
     {"funcblk_init", "", "", kAll, "undefined", 0, 0, C::kNothingPushed, false},
+    // Cofunctions. Under the prolog's return stand the descriptor's and
+    // the everytime block's addresses, 3 bytes the routines keep, the
+    // caller's IX and return, the caller's buffer and the item word (C the
+    // item, B the instance), then the arguments in the waitfordone's first
+    // round. The prolog runs the body (IX the instance's frame base) at its
+    // resume point or top, or returns to the jump to the epilog's call. The
+    // epilog's routine takes HL the buffer and A 00h (suspended), 01h (ended
+    // in an earlier round), 10h (abort) or 18h (ended now), the value in
+    // HL'; it takes the item word, the buffer and the arguments off the
+    // stack under the prolog's words and leaves for the caller in A' bit 7
+    // set (the arguments are taken), then after the caller's rla the sign
+    // for abort and zero for a body that ended in this step.
+    {"cofprolog_", "stack: descriptor, everytime block, 3 bytes, the caller's IX, return, buffer, item word",
+     "IX = the frame base", kAll, "undefined", 4, 4, C::kCallerPops, false},
+    {"cofepilog_", "HL (buffer), A (00h, 01h, 10h or 18h), HL' (the value)", "A' for the caller", "AF BC DE HL IX",
+     "undefined"},
+    // The waitfordone header: the lock address and the count of its
+    // single-user calls pushed, HL the buffer, whose status bit 7 (the
+    // first round) it sets.
+    {"__wfdheader", "HL (buffer), stack: count of single-user calls, lock address", "", "AF DE HL", "undefined", 4,
+     0, C::kRoutinePops},
 };
 
 } // namespace
