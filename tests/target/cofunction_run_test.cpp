@@ -66,6 +66,13 @@ TEST(CofunctionRun, StepsResumeAndTheValueReachesTheItem) {
             "      put(w);\n",
             6),
        {1, 2, 1, 0, 202, 2, 2}},
+      // Without a variable to store into, the first item to end still
+      // ends the wait.
+      {"the first done ends the wait, no value stored",
+       Functions("int w;\n"
+                 "cofunc int slow(int x) { put(x); yield; put(x); yield; return x; }\n"
+                 "cofunc int quick(int x) { put(x); yield; return x; }\n"),
+       Main("      w = waitforfirstdone { slow(1); quick(2); };\n      put(w);\n", 4), {1, 2, 1, 2, 2}},
       // abort ends the cofunction and the wait, with minus the item's number.
       {"abort ends the wait",
        Functions("int a;\nint w;\n"
