@@ -84,5 +84,46 @@ TEST(CofunctionRun, StepsResumeAndTheValueReachesTheItem) {
     ExpectMarksAfterRun(MarkedProgram{c.what, c.functions.c_str(), c.main.c_str(), c.marks});
 }
 
+// Two tasks call one single-user cofunction: the first call it serves
+// runs to its end while the other waits for it, and then starts it over
+// with its own argument.
+constexpr const char *kSharedCallers =
+    "int a;\nint b;\nint doneA;\nint doneB;\n"
+    "scofunc int server(int x) { abandon { put(99); } put(x); yield; put(x + 1); return x * 10; }\n";
+constexpr const char *kSharedLoop =
+    "  for (turns = 0; !(doneA && doneB) && turns < 20; turns++) {\n"
+    "    costate { if (!doneA) { waitfordone { a = server(1); }; put(a); doneA = 1; } }\n"
+    "    costate { if (!doneB) { waitfordone { b = server(2); }; put(b); doneB = 1; } }\n"
+    "%s"
+    "  }\n"
+    "  MARK(%d) = turns;\n";
+
+TEST(CofunctionRun, ASingleUserCofunctionServesOneCallAtATime) {
+  struct Case {
+    const char *what;
+    const char *more;
+    const char *inTheLoop;
+    int logged;
+    std::vector<uint16_t> marks;
+  };
+  const Case cases[] = {
+      {"the second caller waits for the first", "", "", 6, {1, 2, 10, 2, 3, 20, 3}},
+      // The loop head gives the first caller up after its first step: the
+      // abandon block runs and that caller starts over, still ahead of the
+      // other, which waits on.
+      {"the loop head gives the caller up",
+       "void _loophead(void);\n",
+       "    if (turns == 0) _loophead();\n",
+       8,
+       {1, 99, 1, 2, 10, 2, 3, 20, 4}},
+  };
+  for (const Case &c : cases) {
+    const std::string functions = std::string(kLog) + kSharedCallers + c.more;
+    char loop[512];
+    std::snprintf(loop, sizeof loop, kSharedLoop, c.inTheLoop, c.logged);
+    ExpectMarksAfterRun(MarkedProgram{c.what, functions.c_str(), loop, c.marks});
+  }
+}
+
 } // namespace
 } // namespace tsw::target

@@ -227,11 +227,24 @@ constexpr RoutineContract kContracts[] = {
      "IX = the frame base", kAll, "undefined", 4, 4, C::kCallerPops, false},
     {"cofepilog_", "HL (buffer), A (00h, 01h, 10h or 18h), HL' (the value)", "A' for the caller", "AF BC DE HL IX",
      "undefined"},
-    // The waitfordone header: the lock address and the count of its
-    // single-user calls pushed, HL the buffer, whose status bit 7 (the
-    // first round) it sets.
-    {"__wfdheader", "HL (buffer), stack: count of single-user calls, lock address", "", "AF DE HL", "undefined", 4,
-     0, C::kRoutinePops},
+    // A single-user cofunction serves one call at a time, whose lock
+    // address (at 15, the item word at 17) its buffer keeps; A is the lock
+    // byte the call read. A call that finds it taken waits, and then calls
+    // short, with only its lock address and buffer pushed: it pops them
+    // itself and passes the item over unless A is zero after the return.
+    {"scofprolog_", "A (the lock byte), stack: as cofprolog_'s, the lock address before the item word",
+     "IX = the frame base", kAll, "undefined", 4, 4, C::kCallerPops, false},
+    {"scofepilog_", "HL (buffer), A (as cofepilog_'s, or a short call's), HL' (the value)",
+     "A' for a full call, A for a short one", "AF BC DE HL IX", "undefined"},
+    // The loop head gives up the call a single-user cofunction serves,
+    // running its abandon block on the instance's frame.
+    {"__scofabandon", "stack: buffer, abandon block's page, abandon block, instance block", "", kAll, "undefined", 8,
+     8, C::kCallerPops},
+    // The waitfordone header: the lowest lock address of its single-user
+    // calls and their count pushed, HL the buffer, whose status bit 7 (the
+    // first round) it sets; the lock bytes are freed.
+    {"__wfdheader", "HL (buffer), stack: count of single-user calls, their lowest lock address", "", kAll,
+     "undefined", 4, 0, C::kRoutinePops},
 };
 
 } // namespace
