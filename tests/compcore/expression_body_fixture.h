@@ -13,6 +13,7 @@
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "compcore/declared_function.h"
 #include "compcore/decode_check.h"
 #include "compcore/program_compile_fixture.h"
 
@@ -78,6 +79,7 @@ public:
   std::function<void()> beforeEachStatement;
 
   bool CompileFunctionBody(int, int16_t, int16_t, uint16_t) override {
+    const std::string name = DeclaredFunctionName();
     SkipBlanksAcrossLines();
     if (*InputCursor == '(')
       while (*InputCursor && ConsumeChar() != ')') {
@@ -91,6 +93,8 @@ public:
     Attributes().current = (Attributes().declaration & ~uint32_t(kAttrDebug | kAttrStep)) | extraAttributes;
     Body body;
     body.start = Caches().currentCode->Current();
+    // Calls of the function reach it, as the function compiler's would.
+    DefineLabel(name, Addr24ToLong(body.start), kFixGlobal);
     for (;;) {
       if (SkipToOperand() == '}' || EndOfInput) {
         if (!EndOfInput)
@@ -150,7 +154,12 @@ protected:
     EXPECT_TRUE(ReadEmittedBytes(body.start, uint32_t(bytes.size()), bytes.data()));
     return bytes;
   }
+  // A global's address; a function's or a linked routine's where its
+  // label was placed (the stand-in for the function compiler sets no
+  // symbol's address).
   static uint16_t AddressOf(const char *name) {
+    if (const uint16_t label = LabelAddress(name))
+      return label;
     const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
     return symbol ? Addr24FromLong(symbol->address).logical : 0;
   }

@@ -3,6 +3,8 @@
 #include "compcore/decode_check.h"
 #include "compcore/program_compile_fixture.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -37,6 +39,9 @@ protected:
     }
     return numbers;
   }
+  // The call of a run-time routine the last compile linked from the
+  // fixture's library (behind the program's code), as the decoder shows it.
+  static std::string CallOf(const char *routine) { return fmt::format("call  {:04X}", LabelAddress(routine)); }
   size_t Reported(const std::string &number) {
     const std::vector<std::string> numbers = MessageNumbers();
     return size_t(std::count(numbers.begin(), numbers.end(), number));

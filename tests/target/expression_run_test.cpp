@@ -182,8 +182,17 @@ std::string SetInputs(const Inputs &x) {
   return text;
 }
 
+// The compile links the fixture's stand-in for a run-time routine; the run
+// takes the library's own.
+bool StandIn(const std::string &label) {
+  for (const char *name : tsw::testing::kFixtureRuntimeRoutines)
+    if (label == name)
+      return true;
+  return false;
+}
+
 // A body's bytes as sdasz80 data at the address they were compiled for,
-// each routine call still waiting for its label bound to the library's.
+// each run-time routine's call bound to the library's routine.
 std::string PlacedBody(const tsw::testing::CompiledBody &body) {
   std::vector<uint8_t> bytes(Addr24Difference(body.end, body.start));
   EXPECT_TRUE(ReadEmittedBytes(body.start, uint32_t(bytes.size()), bytes.data()));
@@ -191,7 +200,8 @@ std::string PlacedBody(const tsw::testing::CompiledBody &body) {
   for (size_t at = 0; at < bytes.size(); ++at) {
     const auto routine = body.routineAt.find(at);
     // A call of a function the program defined later was patched since.
-    if (routine != body.routineAt.end() && at + 1 < bytes.size() && bytes[at] == 0 && bytes[at + 1] == 0) {
+    if (routine != body.routineAt.end() && at + 1 < bytes.size() &&
+        ((bytes[at] == 0 && bytes[at + 1] == 0) || StandIn(routine->second))) {
       std::string label = routine->second;
       std::replace(label.begin(), label.end(), '.', '_');
       text += "\t.dw " + label + "\n";

@@ -86,11 +86,20 @@ public:
   }
   [[noreturn]] void ReportUndefinedGlobal(std::string_view name) override {
     const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
+    // The list files the message under the declaration's file, not under
+    // the library module the compile happened to read last; a name nothing
+    // declares (an assembler operand) goes with the program.
+    const std::string file = !symbol                      ? programFile
+                             : symbol->file && *symbol->file ? std::string(symbol->file)
+                                                             : std::string(GetResourceString(kMsgNoFileName));
+    SetCurrentSourceFileName(file);
+    SetErrorFileName(file, file == programFile ? 1 : 0);
     if (!symbol)
       CompileErrorAt<kMsgUnresolvedGlobal>(1, 1, std::string(name));
-    SetCurrentSourceFileName(symbol->file && *symbol->file ? symbol->file : GetResourceString(kMsgNoFileName));
     CompileErrorAt<kMsgUnresolvedGlobal>(symbol->line, symbol->column, std::string(name));
   }
+  // The program's own file, as the error list names it.
+  std::string programFile;
   void WarnIfLibraryDefines(std::string_view name) override {
     if (strcasecmp(std::string(name).c_str(), "main") == 0)
       return;
@@ -417,6 +426,7 @@ CodeGenerator &ByteRoadCodeGenerator() { return Road()->generator; }
 PendingLabelNames &ByteRoadPendingLabels() { return Road()->pending; }
 
 void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_t mode) {
+  Road()->fixups.programFile = programPath;
   ResetByteRoadForCompile(biosCompile);
   ResetBrkptTable();
   if (biosCompile)
