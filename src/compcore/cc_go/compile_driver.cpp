@@ -321,6 +321,21 @@ bool CompileProgramText(const std::string &programPath, bool biosCompile) {
   return ranToEnd;
 }
 
+// A name used but defined nowhere, neither by the program nor by a library
+// module it pulled in, would be a call to address 0 on the board: the
+// compile fails naming it at its declaration. After other errors a missing
+// definition is most likely one of theirs, so nothing more is said then.
+bool GlobalLabelsAllDefined() {
+  if (CompileErrorCount() != 0)
+    return true;
+  try {
+    ReportUndefinedGlobalLabels();
+  } catch (const xCCErrOvflo &) {
+    return false;
+  }
+  return true;
+}
+
 // The BIOS ends in the way to the program: a jump to the page after its
 // root code while no program is loaded, else the program's start-up code
 // is placed there. A BIOS that placed no root code has no such end.
@@ -704,6 +719,8 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
         AlignXmemCode();
       if (ranToEnd && !bios && CompileErrorCount() == 0 && StartupRoutineKnown())
         startupPlaced = PlaceStartupCode();
+      if (ranToEnd)
+        ranToEnd = GlobalLabelsAllDefined();
     }
   } catch (...) {
     // The compile stops here, but what it found stays usable: the source

@@ -39,7 +39,7 @@ const UnresolvedCase kUnresolvedCases[] = {
 
 using UnresolvedNames = ProgramCompileTest;
 
-TEST_F(UnresolvedNames, DISABLED_ANameUsedButNeverDefinedFailsTheCompileWith785) {
+TEST_F(UnresolvedNames, ANameUsedButNeverDefinedFailsTheCompileWith785) {
   for (const Processor &cpu : kProcessors)
     for (const UnresolvedCase &c : kUnresolvedCases) {
       SCOPED_TRACE(std::string(cpu.name) + ": " + c.what);

@@ -236,6 +236,16 @@ public:
   std::function<void()> beforeBody;
 };
 
+// What the calls reach, placed behind the caller.
+constexpr const char *kCofunctionStandIn = "#asm\ncf::\n ret\n#endasm\n";
+
+// "{callee}" in a listing stands for the called function's address.
+std::vector<std::string> Calling(std::vector<std::string> code, uint16_t callee) {
+  for (std::string &line : code)
+    line = fmt::format(fmt::runtime(line), fmt::arg("callee", fmt::format("{:04X}", callee)));
+  return code;
+}
+
 class CofunctionCallCompile : public CallCompile {
 protected:
   CofunctionCallCompile() { backEnd = &prepared; }
@@ -257,16 +267,16 @@ TEST_F(CofunctionCallCompile, CofunctionCallsCarryTheirItemBufferAndLock) {
   } cases[] = {
       {"cofunction", 1, false, true,
        {"ld    hl,5000", "bit   7,(hl)", "jp    z,100C", "ld    hl,0007", "push  hl", "ld    b,00", "ld    c,03",
-        "push  bc", "ld    hl,5000", "push  hl", "call  0000", "nop", "ex    af,af'", "rla", "jp    c,1020",
+        "push  bc", "ld    hl,5000", "push  hl", "call  {callee}", "nop", "ex    af,af'", "rla", "jp    c,1020",
         "add   sp,02", "ret"},
        {}},
       // The lock is claimed by a first call; the jump left open after it is
       // the waitfordone item's to resolve.
       {"single-user cofunction", 1, true, true,
        {"ld    hl,C000", "ld    a,(hl)", "cp    FF", "ld    b,a", "jp    nz,1019", "push  hl", "ld    hl,5000",
-        "push  hl", "call  0000", "nop", "pop   bc", "pop   hl", "or    a", "jp    nz,0000", "bit   0,(hl)",
+        "push  hl", "call  {callee}", "nop", "pop   bc", "pop   hl", "or    a", "jp    nz,0000", "bit   0,(hl)",
         "jp    nz,1022", "ld    hl,0007", "push  hl", "ld    b,00", "ld    c,03", "push  bc", "ld    hl,C000",
-        "push  hl", "ld    a,(hl)", "ld    hl,5000", "push  hl", "call  0000", "nop", "ex    af,af'", "rla",
+        "push  hl", "ld    a,(hl)", "ld    hl,5000", "push  hl", "call  {callee}", "nop", "ex    af,af'", "rla",
         "jp    c,103B", "add   sp,02", "ret"},
        {}},
       // The jump goes to the index code, which comes back to the label after
@@ -274,12 +284,12 @@ TEST_F(CofunctionCallCompile, CofunctionCallsCarryTheirItemBufferAndLock) {
       // label stays undefined.
       {"indexed cofunction", 2, false, true,
        {"ld    hl,5000", "bit   7,(hl)", "jp    z,100C", "ld    hl,0007", "push  hl", "jp    0000", "ld    b,l",
-        "ld    c,03", "push  bc", "ld    hl,5000", "push  hl", "call  0000", "nop", "ex    af,af'", "rla",
+        "ld    c,03", "push  bc", "ld    hl,5000", "push  hl", "call  {callee}", "nop", "ex    af,af'", "rla",
         "jp    c,1022", "add   sp,02", "ret"},
        {kMsgUnresolvedLocal, kMsgInstanceIndexMissing}},
       {"outside a waitfordone", 1, false, false,
        {"ld    hl,5000", "bit   7,(hl)", "jp    z,100C", "ld    hl,0007", "push  hl", "ld    b,00", "ld    c,03",
-        "push  bc", "ld    hl,5000", "push  hl", "call  0000", "nop", "ex    af,af'", "rla", "jp    c,1020",
+        "push  bc", "ld    hl,5000", "push  hl", "call  {callee}", "nop", "ex    af,af'", "rla", "jp    c,1020",
         "add   sp,02", "ret"},
        {kMsgCofunctionOutsideWait}},
   };
@@ -303,9 +313,9 @@ TEST_F(CofunctionCallCompile, CofunctionCallsCarryTheirItemBufferAndLock) {
         EmitWord(0x5000);
       });
     };
-    CompileFresh("int cf(int a);\nvoid h(void) { cf(7); }\n");
+    CompileFresh(std::string("int cf(int a);\nvoid h(void) { cf(7); }\n") + kCofunctionStandIn);
     EXPECT_EQ(MessageNumbers(Records()), c.messages) << c.what << ::testing::PrintToString(Records());
-    EXPECT_EQ(ListingOf("h"), c.code) << c.what;
+    EXPECT_EQ(ListingOf("h"), Calling(c.code, AddressOf("cf"))) << c.what;
     EXPECT_EQ(CofunctionCalls().cofunctionCalled, true) << c.what;
     EXPECT_EQ(CofunctionCalls().pendingLockJump.has_value(), c.singleUser) << c.what;
     EXPECT_EQ(CofunctionCalls().lockCalls, c.singleUser ? 1 : 0) << c.what;
@@ -325,15 +335,16 @@ TEST_F(CofunctionCallCompile, FirstTimeFunctionsGetTheCallersBuffer) {
         EmitWord(0x5000);
       });
     };
-    CompileFresh("int ft(int a);\nvoid h(void) { ft(7); }\n");
+    CompileFresh("int ft(int a);\nvoid h(void) { ft(7); }\n#asm\nft::\n ret\n#endasm\n");
     if (inCostate) {
       EXPECT_EQ(MessageNumbers(Records()), std::vector<unsigned>{}) << ::testing::PrintToString(Records());
-      EXPECT_EQ(ListingOf("h"), (std::vector<std::string>{"ld    hl,0007", "push  hl", "ld    hl,5000", "push  hl",
-                                                          "call  0000", "nop", "add   sp,04", "ret"}));
+      EXPECT_EQ(ListingOf("h"), Calling({"ld    hl,0007", "push  hl", "ld    hl,5000", "push  hl", "call  {callee}", "nop",
+                                         "add   sp,04", "ret"},
+                                        AddressOf("ft")));
     } else {
       EXPECT_EQ(MessageNumbers(Records()), std::vector<unsigned>{kMsgFirstTimeOutsideCostate});
-      EXPECT_EQ(ListingOf("h"), (std::vector<std::string>{"ld    hl,0007", "push  hl", "call  0000", "nop",
-                                                          "add   sp,02", "ret"}));
+      EXPECT_EQ(ListingOf("h"),
+                Calling({"ld    hl,0007", "push  hl", "call  {callee}", "nop", "add   sp,02", "ret"}, AddressOf("ft")));
     }
   }
 }

@@ -23,16 +23,16 @@ namespace {
 // The library's task buffer type, as small as the tests need it, and its
 // stepping routines at 1000-1004 ahead of the code, so that each call
 // names the routine it reaches.
-constexpr const char *kLibrary = "typedef struct { char bytes[13]; } FuncBlk;\n"
-                                 "#asm\ncofprolog_::\n ret\ncofepilog_::\n ret\nscofprolog_::\n ret\n"
-                                 "scofepilog_::\n ret\n__scofabandon::\n ret\n#endasm\n";
+constexpr const char *kFuncBlk = "typedef struct { char bytes[13]; } FuncBlk;\n";
+constexpr const char *kSteppingRoutines = "#asm\ncofprolog_::\n ret\ncofepilog_::\n ret\nscofprolog_::\n ret\n"
+                                          "scofepilog_::\n ret\n__scofabandon::\n ret\n#endasm\n";
+const std::string kLibrary = std::string(kFuncBlk) + kSteppingRoutines;
 constexpr uint16_t kPrologRoutine = 0x1000;
 constexpr uint16_t kEpilogRoutine = 0x1001;
 constexpr uint16_t kSingleUserPrologRoutine = 0x1002;
 constexpr uint16_t kSingleUserEpilogRoutine = 0x1003;
 constexpr uint16_t kAbandonRoutine = 0x1004;
 constexpr uint16_t kCodeStart = 0x1005;
-constexpr const char *kFuncBlk = "typedef struct { char bytes[13]; } FuncBlk;\n";
 constexpr const char *kCorvidXmem = "#xcodorg xc 0x10 0xE000 0x1000 apply\n";
 // Root data grows down from here in the Corvid programs.
 constexpr uint16_t kRootDataTop = 0x4000;
@@ -210,7 +210,8 @@ TEST_F(CofunctionCompile, AnExtendedMemoryCofunctionIsLeftByALongReturn) {
 // The Z180 has no add sp,d and no long return: a cofunction goes to root
 // code, xmem asked or not, and SP moves a byte at a time.
 TEST_F(CofunctionCompile, AZ180CofunctionStaysInRootAndStepsTheStackPointer) {
-  ASSERT_EQ(CompileZ180(std::string("#nodebug\n") + kFuncBlk + "xmem cofunc void f(void) { }"), 0)
+  // The stepping routines behind the function, which keeps its place.
+  ASSERT_EQ(CompileZ180(std::string("#nodebug\n") + kFuncBlk + "xmem cofunc void f(void) { }\n" + kSteppingRoutines), 0)
       << ::testing::PrintToString(Records());
   const SymbolRecord *f = LookupSymbol("f", false, SymbolTableId::kGlobal);
   ASSERT_NE(f, nullptr);
@@ -228,7 +229,8 @@ TEST_F(CofunctionCompile, AZ180CofunctionStaysInRootAndStepsTheStackPointer) {
   form.buffer = ConstantBuffer(uint16_t((descriptor[5] | descriptor[6] << 8) + 6));
   form.bufferBytes = 3;
   form.release.assign(7, "inc   sp");
-  form.prolog = form.epilog = 0;
+  form.prolog = LabelAddress("cofprolog_");
+  form.epilog = LabelAddress("cofepilog_");
   const std::vector<uint8_t> code = RootBytes(entry.logical, uint16_t(entry.logical + 16 + 3 + 16 + 10));
   EXPECT_TRUE(DecodesAs(TargetCpu::Z180, code, CofunctionListing(form), {}, entry.logical));
 }
@@ -325,7 +327,7 @@ TEST_F(CofunctionCompile, MistakesInACofunctionAreReportedByNumber) {
 // Label numbers must not repeat within the program on the board, which
 // several compiles build up.
 TEST_F(CofunctionCompile, TheCofunctionNumbersGoOnAcrossCompiles) {
-  const std::string program = std::string("#nodebug\n") + kFuncBlk + "cofunc void f(void) { }\ncofunc void g(void) { }\n";
+  const std::string program = std::string("#nodebug\n") + kLibrary + "cofunc void f(void) { }\ncofunc void g(void) { }\n";
   ASSERT_EQ(Compile(std::string(kCorvidRootProgram) + program), 0) << ::testing::PrintToString(Records());
   ASSERT_EQ(Compile(std::string(kCorvidRootProgram) + program), 0) << ::testing::PrintToString(Records());
   EXPECT_EQ(CostateState().cofunctionCounter, 4u);
