@@ -124,11 +124,17 @@ public:
   [[noreturn]] void FatalAtStart(unsigned message, const std::string &text) override {
     RaiseFatal(message, 1, 1, DiagnosticText(text));
   }
+  // The warning belongs to the line that wrote the reference, which the
+  // compile may have left for another file since.
   void SeriousWarningAt(unsigned message, const std::string &file, uint16_t line, const std::string &text) override {
-    (void)line;
-    std::string previous = CurrentSourceFileName();
+    const std::string previous = CurrentSourceFileName();
+    const std::string previousListed = CurrentErrorFileName();
     SetCurrentSourceFileName(file);
-    RaiseWarning(message, 1, DiagnosticText(text));
+    if (file != previousListed)
+      SetErrorFileName(file, file == programFile ? 1 : 0);
+    RaiseWarningAt(message, 1, line, 1, DiagnosticText(text));
+    if (file != previousListed)
+      SetErrorFileName(previousListed, previousListed == programFile ? 1 : 0);
     SetCurrentSourceFileName(previous);
   }
 };

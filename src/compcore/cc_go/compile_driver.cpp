@@ -13,6 +13,7 @@
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_in/cc_attrs.h"
+#include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directive_targets.h"
 #include "compcore/cc_in/cc_directives.h"
 #include "compcore/cc_in/cc_in.h"
@@ -278,6 +279,8 @@ void ApplyPointerCheckOption() {
 // The program text through the compile loop; false when the loop ended
 // early on a full diagnostic list.
 bool CompileProgramText(const std::string &programPath, bool biosCompile) {
+  // A compile an exception ended may have left its brackets open.
+  RestoreOpenBrackets({});
   ClearBiosSymbolMarks();
   ResetMemmapAndClassDefaults();
   // The input and the conditional groups start afresh with every file.

@@ -446,13 +446,17 @@ void RaiseFatal(unsigned message, uint16_t line, uint16_t column, std::string te
 }
 
 void RaiseWarning(unsigned message, int level, std::string text) {
+  RaiseWarningAt(message, level, CurrentSourceLine(), CurrentSourceColumn(), std::move(text));
+}
+
+void RaiseWarningAt(unsigned message, int level, uint16_t line, uint16_t column, std::string text) {
   InputData &s = State();
   if (!s.switches.enabled || (level ? !s.switches.serious : !s.switches.trivial))
     return;
   if (s.switches.throwAll)
     throw xWatch(text, kModule, __LINE__);
   if (DiagnosticSink *sink = CurrentDiagnosticSink())
-    sink->RecordWarning(message, level, CurrentSourceLine(), CurrentSourceColumn(), text);
+    sink->RecordWarning(message, level, line, column, text);
 }
 
 void ResetSourceInputModule() {

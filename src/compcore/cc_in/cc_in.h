@@ -182,6 +182,8 @@ constexpr size_t kDiagnosticTextSize = 1024;
 void RaiseError(unsigned message, uint16_t line, uint16_t column, std::string text);
 [[noreturn]] void RaiseFatal(unsigned message, uint16_t line, uint16_t column, std::string text);
 void RaiseWarning(unsigned message, int level, std::string text);
+// The same at a line and column other than the current ones.
+void RaiseWarningAt(unsigned message, int level, uint16_t line, uint16_t column, std::string text);
 
 // The checked raisers. Each takes its message number as a template argument
 // and the text's arguments after the position, so a call whose arguments do

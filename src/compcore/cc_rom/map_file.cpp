@@ -49,10 +49,17 @@ MapState &State() {
   return state;
 }
 
+void (*&AllocationProbe())() {
+  static void (*probe)() = nullptr;
+  return probe;
+}
+
 // A failed allocation ends this compile only; the editor's unsaved text
 // outlives it.
 template <typename Body> auto GuardAllocation(Body body) {
   try {
+    if (AllocationProbe())
+      AllocationProbe()();
     return body();
   } catch (const std::bad_alloc &) {
     throw xNoMem(kMapModule, __LINE__);
@@ -235,7 +242,10 @@ void WriteMapFile() {
   state.ClearLists();
 }
 
+void SetMapAllocationProbe(void (*probe)()) { AllocationProbe() = probe; }
+
 void ResetMapFileModule() {
+  AllocationProbe() = nullptr;
   MapState &state = State();
   if (state.stream.is_open())
     state.stream.close();

@@ -85,4 +85,8 @@ void WriteMapText(std::ostream &out);
 
 void ResetMapFileModule();
 
+// Runs before each allocation of the map writer: a probe that throws
+// std::bad_alloc there stands for a memory that is full. Null: none.
+void SetMapAllocationProbe(void (*probe)());
+
 } // namespace tsw
