@@ -7,14 +7,16 @@
 // routines its program names, behind the program's own code, so that what
 // a test decodes of the program stays where it was. Their bodies are bare
 // returns, for compiles that are decoded, never run. The routines of
-// cooperative multitasking, "_switch" and "premain" are not among them: the
-// tests of those define their own, where the decoded calls expect them.
+// cooperative multitasking and interrupts, "_switch" and "premain" are not
+// among them: the tests of those define their own, where the decoded calls
+// expect them.
 namespace tsw::testing {
 
 inline constexpr const char *kFixtureRuntimeRoutines[] = {
-    // frames and interrupts
+    // frames and the bouncer into extended memory
+    "_b_all",
     "sspixffn_", "sspixff_", "sspixfn_", "sspixf_", "sspixrffw_", "sspixrff_", "sspixrf_", "rspixffn_", "rspixff_",
-    "rspixfn_", "rspixf_", "rspixrff_", "rspixrf_", "entint_", "intr1", "intr2", "intr3",
+    "rspixfn_", "rspixf_", "rspixrff_", "rspixrf_",
     // int, long and float operators
     "c_neg", "c_com", "c_not", "L_neg", "L_com", "L_not", "F_neg", "F_not", "long_0", "flt_0", "swap4_",
     "llong_s", "llong_", "slong_s", "slong_ss", "slong_", "st4_s", "st4_ss", "st4_", "doldir_s", "ldir_func",

@@ -280,6 +280,8 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
 }
 
 void StartFunctionCompiler(bool biosCompile) {
+  // A compile an exception ended inside a body leaves that body's state.
+  ResetStatementState();
   StartPrototypesForCompile(biosCompile);
   ResetStatementNesting();
   CompilerState() = FunctionCompilerState{};
