@@ -1,4 +1,5 @@
 #include "compcore/byte_road_fixture.h"
+#include "compcore/compiler_fixture.h"
 
 #include "compcore/cc_stab/cc_stab.h"
 
@@ -61,6 +62,19 @@ TEST_F(FixupsTest, ReferenceKindsPatchTheirBytes) {
     EXPECT_EQ(FindGlobalLabel("target")->pending.size(), 0u);
     ResetFixupTables(kResetFinal);
   }
+}
+
+// The user is told which label could not be reached from root code.
+TEST_F(FixupsTest, ARootOnlyReferenceIntoTheWindowNamesItsLabel) {
+  NumberedTexts texts;
+  texts.ShowNumberAndArguments(kMsgRootOnlyTarget);
+  SetMessageTexts(&texts);
+  ReferenceLabel("far_table", P(0, 0x1010), kFixGlobal | kFixRootOnly);
+  DefineLabel("far_table", P(0x10, 0xE000), kFixGlobal);
+  SetMessageTexts(nullptr);
+  ASSERT_EQ(sink.records.size(), 1u);
+  EXPECT_NE(sink.records[0].text.find("460 far_table"), std::string::npos) << sink.records[0].text;
+  EXPECT_EQ(Bytes(0x1010, 2), (std::vector<uint8_t>{0xEE, 0xEE}));
 }
 
 TEST_F(FixupsTest, DefinedLabelsAnswerAtOnceAndLookupsRecordNothing) {
