@@ -69,6 +69,23 @@ TEST_F(UnresolvedNames, ANameUsedButNeverDefinedFailsTheCompileWith785) {
     }
 }
 
+// A library module the program pulls in is compiled before the names are
+// checked, and a name the module itself leaves undefined is listed under the
+// library, at its declaration there.
+TEST_F(UnresolvedNames, LibraryModulesAreLinkedBeforeTheCheckAndTheirOwnNamesAreListedUnderThem) {
+  dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\UTIL.LIB\n");
+  dir.Write("LIB/UTIL.LIB", "/*** beginheader helper */\nint helper(int x);\n/*** endheader */\n"
+                            "int helper(int x) { return x + 1; }\n"
+                            "/*** beginheader broken */\nint broken(void);\nint lost(void);\n/*** endheader */\n"
+                            "int broken(void) { return lost(); }\n");
+  EXPECT_EQ(Compile("#use \"UTIL.LIB\"\nint main(void) { return helper(1); }\n"), 0)
+      << ::testing::PrintToString(Records());
+  EXPECT_NE(LabelAddress("helper"), 0);
+
+  EXPECT_NE(Compile("#use \"UTIL.LIB\"\nint main(void) { return broken(); }\n") & kCompileFailedBit, 0);
+  EXPECT_EQ(Records(), std::vector<std::string>{dir / "LIB/UTIL.LIB" + ":7:E|UTIL.LIB|785 lost"});
+}
+
 // After another error a name left undefined is most likely that error's:
 // only the error is listed.
 TEST_F(UnresolvedNames, AnEarlierErrorIsListedAlone) {
