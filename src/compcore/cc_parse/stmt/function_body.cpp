@@ -25,6 +25,7 @@
 #include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_parse/stmt/stmt_return.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
+#include "compcore/cc_parse/stmt/text_skip.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -218,6 +219,22 @@ void CompileBody() {
     RecordCompiledFunction(entry);
 }
 
+// A function declared inside another's body: its parameters belong to no
+// frame here and are passed over, and a body is refused and passed over
+// too, so that the enclosing function goes on with its own statements.
+// Whether a body was there.
+bool PassOverNestedDeclaration(int declaratorResult) {
+  if (declaratorResult == kFunctionWithParameters)
+    PassOverBracketedText(')');
+  SkipBlanksAcrossLines();
+  if (*InputCursor != '{')
+    return false;
+  CompileError<kMsgBodyNotAllowed>();
+  NextInputChar();
+  PassOverBracketedText('}');
+  return true;
+}
+
 void EndFunction() {
   Emission() = EmissionState{};
   ResetLocalSymbolTable();
@@ -242,6 +259,8 @@ void FunctionCompilerBackEnd::SetVariableArguments() { StatementState().variable
 //                       ( compound-statement | ";" | "," )
 bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t baseType, int16_t storageClass,
                                                   uint16_t memoryCode) {
+  if (StatementState().inBody)
+    return PassOverNestedDeclaration(declaratorResult);
   const FunctionStatementState saved = StatementState();
   ResetStatementState();
   FunctionStatementState &f = StatementState();

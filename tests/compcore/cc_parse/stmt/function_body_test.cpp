@@ -143,6 +143,40 @@ TEST_F(FunctionBodyCompile, IfJumpsOverTheThenPartAndElseOverTheElsePart) {
   }
 }
 
+// Inside a body a function may be declared, not defined: a body there is
+// refused once and passed over, and the enclosing function's own
+// declarations and statements go on as written.
+TEST_F(FunctionBodyCompile, AFunctionInsideABodyIsDeclaredNotDefined) {
+  struct Case {
+    const char *what;
+    const char *program;
+    std::vector<std::string> numbers;
+  };
+  const Case cases[] = {
+      {"a definition", "int g;\nvoid f(void) {\n  int h(void) { return 1; }\n  g = 2;\n}\n", {"474"}},
+      {"a definition with parameters between locals",
+       "int g;\nvoid f(void) {\n  int x;\n  int h(int a, char *s) { if (s[0] == ')') return a; }\n  int y;\n"
+       "  x = 2; y = 4;\n  g = x + y;\n}\nvoid k(void) { g = 3; }\n",
+       {"474"}},
+      {"a definition over several lines", "int g;\nvoid f(void) {\n  int h(int a,\n        int b)\n  {\n"
+                                          "    return a + b;\n  }\n  g = 2;\n}\n",
+       {"474"}},
+      {"an empty parameter list", "int g;\nvoid f(void) {\n  int h();\n  g = 2;\n}\n", {}},
+  };
+  for (const Case &c : cases) {
+    CompileAlone(std::string("#nodebug\n") + c.program);
+    EXPECT_EQ(MessageNumbers(), c.numbers) << c.what << ": " << ::testing::PrintToString(Records());
+  }
+  // A declaration inside the body names the function defined further down.
+  EXPECT_EQ(CompileAlone("#nodebug\nint g;\nvoid f(void) {\n  extern int h(int a);\n  g = h(2);\n}\n"
+                         "int h(int a) { return a; }\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(),
+                        {"ld    hl,0002", "push  hl", "call  100E", "nop", "add   sp,02", "ld    (3FFE),hl", "ret",
+                         "ld    hl,(sp+2)", "ret"}));
+}
+
 // Every declaration and the definition are held to the first declaration
 // with typed parameters.
 TEST_F(FunctionBodyCompile, DefinitionsAgreeWithTheirPrototypes) {
