@@ -69,16 +69,25 @@ void TakeDeclarationAttributes(uint16_t memoryCode) {
 }
 
 // The function's symbol in the global table, entered once however often it
-// is declared; a later declaration keeps the definition state.
+// is declared; a later declaration keeps the definition state. The calls
+// compiled before read its attributes as they were then: a use followed by
+// a declaration that says otherwise of "Typed" is worth a warning.
 SymbolRecord *EnterFunctionSymbol(int16_t baseType, int16_t storageClass) {
   const DeclaratorState &d = Declarator();
   SymbolRecord *known = LookupSymbol(d.name, false, SymbolTableId::kGlobal);
   const uint16_t definition = known ? known->definition : 0;
+  const uint32_t attrs = Attributes().current;
+  const uint8_t own =
+      uint8_t(((attrs & kAttrTyped) ? kFlagsATyped : 0) | ((attrs & kAttrFirstTime) ? kFlagsAFirstTime : 0));
+  if (known && (known->flagsA & kFlagsAReferenced) && (known->flagsA & kFlagsATyped) != (own & kFlagsATyped))
+    CompileWarningSerious<kMsgTypedDiffers>();
   SymbolRecord *symbol = AddSymbol(d.name, d.word, baseType, 0, storageClass);
   if (symbol == known)
     symbol->definition = definition;
   else if (symbol)
     symbol->sizeWord = kPlacementOpen;
+  if (symbol)
+    symbol->flagsA = uint8_t((symbol->flagsA & ~(kFlagsATyped | kFlagsAFirstTime)) | own);
   return symbol;
 }
 

@@ -177,6 +177,35 @@ TEST_F(FunctionBodyCompile, AFunctionInsideABodyIsDeclaredNotDefined) {
                          "ld    hl,(sp+2)", "ret"}));
 }
 
+// A function's own attributes live in its symbol from its first
+// declaration on: a call compiled before a declaration that changes
+// "Typed" was compiled for the other kind, and a firsttime function wants
+// a task buffer wherever it is called.
+TEST_F(FunctionBodyCompile, TheSymbolCarriesTheFunctionsAttributesToItsCalls) {
+  struct Case {
+    const char *what;
+    const char *program;
+    std::vector<std::string> numbers;
+  };
+  const Case cases[] = {
+      {"Typed, called, then defined plain",
+       "Typed int f(int a);\nint g(void) { return f(1); }\nint f(int a) { return a; }", {"714"}},
+      {"plain, called, then defined Typed",
+       "int f(int a);\nint g(void) { return f(1); }\nTyped int f(int a) { return a; }", {"714"}},
+      {"Typed throughout", "Typed int f(int a);\nint g(void) { return f(1); }\nTyped int f(int a) { return a; }",
+       {}},
+      {"changed before any call", "Typed int f(int a);\nint f(int a) { return a; }\nint g(void) { return f(1); }",
+       {}},
+      {"a firsttime function called outside a costate",
+       "firsttime int ft(int a);\nvoid h(void) { ft(7); }\nfirsttime int ft(char *task, int a) { return a; }",
+       {"481"}},
+  };
+  for (const Case &c : cases) {
+    CompileAlone(std::string("#nodebug\n") + c.program);
+    EXPECT_EQ(MessageNumbers(), c.numbers) << c.what << ": " << ::testing::PrintToString(Records());
+  }
+}
+
 // Every declaration and the definition are held to the first declaration
 // with typed parameters.
 TEST_F(FunctionBodyCompile, DefinitionsAgreeWithTheirPrototypes) {
