@@ -113,15 +113,37 @@ void CheckPlacement(SymbolRecord &symbol, uint16_t memoryCode) {
     current &= ~uint32_t(kAttrXmem);
 }
 
+// Without bouncers a Corvid function in extended memory is called long,
+// and reached from a root pointer through a stub in root code. One whose
+// address root code took before it was defined gets its stub now, and its
+// name stands for the stub: what referred to it then reaches it that way.
+// The address root code reaches the name by.
+ADDR24 PlaceStubIfWanted(SymbolRecord *symbol, ADDR24 here) {
+  if (!symbol || !(symbol->flagsC & kFlagsCStubWanted) || symbol->secondAddress != 0)
+    return here;
+  CodeGenerator &codegen = CodeGen();
+  codegen.SelectCodeCache(codegen.CacheAddress(OriginCache::kRootCode));
+  const ADDR24 stub = CurrentCodeAddress();
+  EmitFarCallStub(here);
+  symbol->secondAddress = Addr24ToLong(stub);
+  codegen.SelectCodeCache(here);
+  return stub;
+}
+
 // The way in from root code to a function in extended memory: the
 // Corvid's bouncer calls it long, the Z180's bank-switching one names its
 // page and address behind rst 30h. The function's address is the
-// bouncer's.
-ADDR24 PlaceEntry() {
+// bouncer's. `label` is the address its name stands for.
+ADDR24 PlaceEntry(SymbolRecord *symbol, ADDR24 &label) {
   const ADDR24 here = CurrentCodeAddress();
+  label = here;
   const bool z180 = CurrentCpu() == TargetCpu::Z180;
-  if (!(Attributes().current & kAttrXmem) || (!z180 && CodeGenSetup().noBouncers))
+  if (!(Attributes().current & kAttrXmem))
     return here;
+  if (!z180 && CodeGenSetup().noBouncers) {
+    label = PlaceStubIfWanted(symbol, here);
+    return here;
+  }
   CodeGenerator &codegen = CodeGen();
   codegen.SelectCodeCache(codegen.CacheAddress(OriginCache::kRootCode));
   const ADDR24 entry = CurrentCodeAddress();
@@ -142,6 +164,7 @@ ADDR24 PlaceEntry() {
     EnterXmemFunction(entry, here);
   }
   codegen.SelectCodeCache(here);
+  label = entry;
   return entry;
 }
 
@@ -165,6 +188,17 @@ void RecordCompiledFunction(ADDR24 entry) {
   else
     last = f.prologAddress;
   AddCompiledFunction(f.localsSize, f.returnType, f.prologAddress, entry, last, nullptr, f.name);
+}
+
+// An interrupt state saved on the stack and not restored lies where the
+// return address is looked for; one restored too often took the caller's.
+void CheckInterruptStateRestored() {
+  int16_t &held = Emission().ipStackOffset;
+  if (held < 0)
+    CompileError<kMsgInterruptNotRestored>();
+  else if (held > 0)
+    CompileError<kMsgInterruptRestoredTwice>();
+  held = 0;
 }
 
 void CompileBody() {
@@ -198,11 +232,12 @@ void CompileBody() {
   if (cofunction)
     EmitCofunctionDescriptor();
 
-  const ADDR24 entry = PlaceEntry();
+  ADDR24 label;
+  const ADDR24 entry = PlaceEntry(secondBody ? nullptr : f.symbol, label);
   f.prologAddress = CurrentCodeAddress();
   if (!secondBody) {
     f.symbol->address = f.symbol->addressCopy = Addr24ToLong(entry);
-    codegen.DefineLabel(f.name, Addr24ToLong(entry));
+    codegen.DefineLabel(f.name, Addr24ToLong(label));
   }
   Emission() = EmissionState{};
   Emission().frameBase = int16_t(f.localsSize);
@@ -222,6 +257,7 @@ void CompileBody() {
   // The map's entry ends with the function's own code, in the memory it
   // went to; the strings behind it may go elsewhere.
   codegen.MapFunctionEnds(f.name);
+  CheckInterruptStateRestored();
   EndCofunctionDefinition();
   f.inBody = false;
   if (!secondBody)

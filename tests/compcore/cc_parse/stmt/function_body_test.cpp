@@ -367,5 +367,45 @@ TEST_F(FunctionBodyCompile, ExtendedMemoryFunctionsAreEnteredFromRootCode) {
   }
 }
 
+// Without bouncers, root code that takes the address of a Corvid function
+// in extended memory gets a root stub that calls it long: placed behind the
+// root code when the function was defined first, before its body when the
+// address was taken first. A pointer and a call made before the definition
+// go through the stub; a call after it is a long call.
+TEST_F(FunctionBodyCompile, AnAddressTakenWithoutBouncersIsTheFunctionsRootStub) {
+  const std::vector<std::string> stub = {"pop   de", "ld    a,xpc", "ld    h,a", "push  hl",
+                                         "inc   sp", "push  de", "ljp   10E000"};
+  struct Case {
+    const char *what;
+    const char *program;
+    std::vector<std::string> root;
+  };
+  const Case cases[] = {
+      {"defined first", "xmem int f(void) { return 1; }\nint (*p)(void);\nvoid h(void) { p = f; f(); }\n",
+       {"ld    hl,100B", "ld    (3FFE),hl", "lcall 10E000", "ret"}},
+      {"taken first",
+       "xmem int f(void);\nint (*p)(void);\nvoid h(void) { p = f; f(); }\nxmem int f(void) { return 1; }\n",
+       {"ld    hl,100B", "ld    (3FFE),hl", "call  100B", "nop", "ret"}},
+  };
+  for (const Case &c : cases) {
+    TearDown();
+    SetUp();
+    CodeGenSetup().noBouncers = true;
+    ASSERT_EQ(Compile(std::string(kCorvidRootProgram) + "#xcodorg xc 0x10 0xE000 0x1000 apply\n#nodebug\n" +
+                      c.program),
+              0)
+        << c.what << ": " << ::testing::PrintToString(Records());
+    std::vector<std::string> listing = c.root;
+    listing.insert(listing.end(), stub.begin(), stub.end());
+    std::vector<uint8_t> root(22);
+    ASSERT_TRUE(ReadEmittedBytes(MakeAddr24(0, 0x1000), uint32_t(root.size()), root.data())) << c.what;
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, root, listing)) << c.what;
+    const SymbolRecord *f = LookupSymbol("f", false, SymbolTableId::kGlobal);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->address, Addr24ToLong(MakeAddr24(0x10, 0xE000))) << c.what;
+    EXPECT_EQ(f->secondAddress, Addr24ToLong(MakeAddr24(0, 0x100B))) << c.what;
+  }
+}
+
 } // namespace
 } // namespace tsw::testing
