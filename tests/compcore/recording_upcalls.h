@@ -22,8 +22,11 @@ public:
   RecordingUpcalls() { SetCodegenUpcalls(this); }
   ~RecordingUpcalls() override { SetCodegenUpcalls(nullptr); }
 
-  ADDR24 LookupRoutineSymbol(std::string_view name, uint16_t, uint8_t) override {
+  // A lookup for a call the emitter makes itself names the routine as well.
+  ADDR24 LookupRoutineSymbol(std::string_view name, uint16_t, uint8_t opcode) override {
     events.push_back("lookup " + std::string(name));
+    if (opcode == kCall)
+      NameRoutine(name);
     return {};
   }
   uint32_t EmitCallNamedRoutine(std::string_view name) override {
@@ -59,11 +62,14 @@ public:
 private:
   static constexpr uint8_t kCall = 0xCD;
   static constexpr uint8_t kJump = 0xC3;
-  void Routine(const char *what, std::string_view name, uint8_t opcode) {
+  void NameRoutine(std::string_view name) {
     routines.emplace_back(name);
     sites.push_back(Caches().currentCode->Current());
     if (!FindRoutineContract(name))
       ADD_FAILURE() << "run-time routine \"" << name << "\" has no contract row";
+  }
+  void Routine(const char *what, std::string_view name, uint8_t opcode) {
+    NameRoutine(name);
     events.push_back(what + std::string(name));
     EmitCodeByte(opcode);
     EmitWord(0);

@@ -30,15 +30,21 @@ void EmitFarCallStubs() {
     stubs.clear();
     return;
   }
-  const ADDR24 resume = Caches().currentCode->Current();
+  ADDR24 resume = Caches().currentCode->Current();
   while (!stubs.empty()) {
     SymbolRecord &function = *stubs.back();
-    const ADDR24 stub = Addr24FromLong(function.secondAddress);
+    ADDR24 stub = Addr24FromLong(function.secondAddress);
+    // A function whose definition made no stub gets its own here, in the
+    // root code that follows.
+    const bool placedHere = stub.logical == 0;
+    if (placedHere)
+      stub = resume;
     Caches().currentCode->SetEmitAddress(stub);
-    EmitCodeSequence(kFarCallStubT);
-    const ADDR24 body = Addr24FromLong(function.address);
-    EmitWord(body.logical);
-    EmitCodeByte(body.segment);
+    EmitFarCallStub(Addr24FromLong(function.address));
+    if (placedHere) {
+      function.secondAddress = Addr24ToLong(stub);
+      resume = Caches().currentCode->Current();
+    }
     DefineLabel(function.name, Addr24ToLong(stub), kStubLabelFlags);
     stubs.pop_back();
   }
@@ -52,13 +58,20 @@ void EmitStrings() {
     DefineTemporaryLabel(MakeInternalLabel(string.offset), Addr24ToLong(Caches().currentConstant->Current()),
                          kStringLabelFlags);
     // The terminator too, unless the pool ends before it.
-    const uint16_t length = std::min<uint16_t>(uint16_t(string.length + 1), uint16_t(pool.bytes.size() - string.offset));
+    const uint16_t length =
+        std::min<uint16_t>(uint16_t(string.length + 1), uint16_t(pool.bytes.size() - string.offset));
     PutBytes(ByteSink::kInitializedData, pool.bytes.data() + string.offset, length);
   }
   pool = {};
 }
 
 } // namespace
+
+void EmitFarCallStub(ADDR24 function) {
+  EmitCodeSequence(kFarCallStubT);
+  EmitWord(function.logical);
+  EmitCodeByte(function.segment);
+}
 
 StringPool &FunctionStringPool() {
   static StringPool pool;

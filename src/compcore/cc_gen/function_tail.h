@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/addr24.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -18,5 +20,8 @@ struct StringPool {
 StringPool &FunctionStringPool();
 
 void EmitPendingStubsAndStrings();
+// At the current code address, the root stub through which a plain call
+// reaches `function` in extended memory.
+void EmitFarCallStub(ADDR24 function);
 
 } // namespace tsw

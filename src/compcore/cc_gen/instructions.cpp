@@ -5,10 +5,12 @@
 #include "compcore/cc_gen/codegen_upcalls.h"
 #include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_pragma.h"
+#include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_stab.h"
 
 #include <algorithm>
@@ -1117,12 +1119,25 @@ void EmitUnaryOperator(ValueRecord &value, UnaryOp op) {
   }
 }
 
+namespace {
+// The dispatch routine reads its table behind its return address. It lies
+// in root code, which a plain call reaches from any page, so nothing may
+// come between the call and the table: not the page byte a call of a
+// routine not yet placed keeps for a long call.
+void CallTableRoutine(const char *name) {
+  Upcalls().FlushPrimaryRegister();
+  const ADDR24 address = Upcalls().LookupRoutineSymbol(name, kFixCaptureOpcode | kFixRootOnly, kOpCall);
+  EmitCodeByte(kOpCall);
+  EmitWord(address.logical);
+}
+} // namespace
+
 void EmitSwitchDispatch(std::span<const SwitchCase> cases) {
   if (cases.empty())
     return;
   EmitCodeSequence(kLdBcWordT);
   EmitWord(uint16_t(cases.size()));
-  CallRoutine("_switch");
+  CallTableRoutine("_switch");
   for (const SwitchCase &c : cases) {
     EmitWord(c.value);
     EmitWord(c.address);

@@ -23,8 +23,6 @@ namespace {
 
 constexpr uint16_t kPointerBytes = 2;
 constexpr uint16_t kPushedWordBytes = 2;
-// Bits of a symbol's flags C.
-constexpr uint8_t kSymbolReferencedBeforeStub = 0x01;
 // Bits a string literal's reference carries; a watch compile being set up
 // only looks labels up.
 constexpr uint16_t kStringFixup = kFixLocal;
@@ -131,7 +129,7 @@ ADDR24 FunctionAddress(SymbolRecord &symbol, int16_t offset, uint16_t flags) {
       }
     }
     flags &= uint16_t(~kFixNoPatch);
-    symbol.flagsC |= kSymbolReferencedBeforeStub;
+    symbol.flagsC |= kFlagsCStubWanted;
   }
   if (address.logical != 0)
     return address;

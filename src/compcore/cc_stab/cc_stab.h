@@ -55,6 +55,15 @@ struct SymbolRecord {
 
 // The name may be stored into: every object but a const one.
 inline constexpr uint8_t kFlagsBModifiable = 0x20;
+// The name was used in an expression.
+inline constexpr uint8_t kFlagsAReferenced = 0x02;
+// A function's own attributes: "Typed", and "firsttime" (handed its
+// caller's task buffer).
+inline constexpr uint8_t kFlagsATyped = 0x10;
+inline constexpr uint8_t kFlagsAFirstTime = 0x20;
+// Root code took the address of a function while calls to extended memory
+// go without bouncers: the function needs a root stub.
+inline constexpr uint8_t kFlagsCStubWanted = 0x01;
 // Entry values of the flag bytes and the size word.
 inline constexpr uint8_t kFlagsBOnEntry = kFlagsBModifiable;
 inline constexpr uint16_t kSizeWordOnEntry = 4;

@@ -528,6 +528,17 @@ int16_t DeclareDeclarators(int16_t baseType, int16_t storageClass, int level, bo
       if (DeclBackEnd().CompileFunctionBody(declarator, baseType, storageClass, DeclarationMemoryCode()))
         return kDeclaredFunction;
       Declarator() = std::move(function);
+    } else if (level == kLevelLocal && declarator != kNotFunction) {
+      // The function compiler passes a nested function's parameters over;
+      // a body it refused needs no ';' after it.
+      DeclaratorState function = Declarator();
+      const bool refusedBody =
+          DeclBackEnd().CompileFunctionBody(declarator, baseType, storageClass, DeclarationMemoryCode());
+      Declarator() = std::move(function);
+      if (refusedBody) {
+        State().lineDropped = true;
+        return offset;
+      }
     }
     if (declarator == kNotFunction && implicitInt) {
       CompileErrorAtLine<kMsgNoType>(wordLine, wordColumn);

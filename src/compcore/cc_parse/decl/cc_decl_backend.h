@@ -29,7 +29,8 @@ public:
 
   // The function compiler. A definition when a body follows the declarator
   // (`declaratorResult` 2: the parameters stand at the cursor); true when it
-  // compiled a body, false for a mere prototype.
+  // compiled a body, false for a mere prototype. Inside a body a function
+  // may only be declared: true when a body was there and refused.
   virtual bool CompileFunctionBody(int declaratorResult, int16_t baseType, int16_t storageClass, uint16_t memoryCode) {
     (void)declaratorResult, (void)baseType, (void)storageClass, (void)memoryCode;
     return false;

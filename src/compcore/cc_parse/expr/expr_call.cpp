@@ -51,8 +51,7 @@ constexpr uint16_t kCallFixupFlags = kFixCaptureOpcode | kFixGlobal;
 
 constexpr uint16_t kCalleePointerBytes = 2;
 
-// A `firsttime` function (flags A bit 5) is handed its caller's task buffer.
-constexpr uint8_t kFlagsAFirstTime = 0x20;
+// A `firsttime` function is handed its caller's task buffer.
 constexpr uint16_t kBufferAddressBytes = 2;
 constexpr const char *kFirstTimeText = "First Time Func";
 

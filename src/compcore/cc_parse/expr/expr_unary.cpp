@@ -351,9 +351,6 @@ void CompileUndeclaredName(ValueRecord &value, const std::string &name) {
   value = MakeUnsignedConstantValue(0);
 }
 
-// Symbol attribute bits this level reads or sets.
-constexpr uint8_t kFlagsAReferenced = 0x02;
-
 // The value an unusable name stands for, so that the walk goes on.
 void UnusableName(ValueRecord &value) { value = MakeUnsignedConstantValue(0); }
 

@@ -42,9 +42,7 @@ std::vector<ControlFlowState> &SavedStates() {
   return saved;
 }
 
-std::vector<JumpRecord> &List(JumpKind kind) {
-  return kind == JumpKind::kBreak ? State().breaks : State().continues;
-}
+std::vector<JumpRecord> &List(JumpKind kind) { return kind == JumpKind::kBreak ? State().breaks : State().continues; }
 
 bool Allows(const ControlContext &context, JumpKind kind) {
   return kind == JumpKind::kBreak ? context.breakAllowed : context.continueAllowed;
@@ -123,55 +121,118 @@ uint16_t CompileForWithHooks() {
   return kStatementPlain;
 }
 
-// Steps over a for's increment up to the ')' that ends it (or up to where
-// the for is plainly broken), so that it is compiled once, behind the body.
-// The text is not program text yet: the bracket checker meets it there.
-void SkipIncrementText() {
+// A clause of a for, read once as program text and kept with the source
+// position of every character, so that it is compiled behind the body as it
+// stood: the directives between its lines ran when it was read, and the
+// macros it names keep what they meant there.
+struct ClauseCopy {
+  LogicalLineBuffer text;
+};
+
+void Keep(ClauseCopy &clause, char c, uint16_t line, uint16_t column) {
+  clause.text.text.push_back(c);
+  clause.text.lines.push_back(line);
+  clause.text.columns.push_back(column);
+}
+
+void KeepLiteralChar(ClauseCopy &clause) {
+  Keep(clause, *InputCursor, CurrentSourceLine(), CurrentSourceColumn());
+  SkipInputChars(1);
+}
+
+// From the cursor up to the `terminator` that ends the clause at depth 0 (or
+// up to where the for is plainly broken), which is left at the cursor.
+// Brackets nest, literals hide what they hold, a line end becomes a blank.
+ClauseCopy ReadClause(char terminator) {
+  ClauseCopy clause;
   int depth = 0;
   for (;;) {
     const char c = *InputCursor;
     if (!c) {
+      const uint16_t line = CurrentSourceLine(), column = CurrentSourceColumn();
       SkipBlanksAcrossLines();
       if (!*InputCursor)
-        return;
+        break;
+      Keep(clause, ' ', line, column);
       continue;
     }
-    if (depth == 0 && (c == ')' || c == ';' || c == '{' || c == '}'))
-      return;
+    if (depth == 0 && (c == terminator || c == ';' || c == ')' || c == '{' || c == '}'))
+      break;
     if (c == '(' || c == '[') {
       ++depth;
     } else if ((c == ')' || c == ']') && depth > 0) {
       --depth;
     } else if (c == '"' || c == '\'') {
-      size_t n = 1;
-      while (InputCursor[n] && InputCursor[n] != c)
-        n += InputCursor[n] == '\\' && InputCursor[n + 1] ? 2 : 1;
-      SkipInputChars(InputCursor[n] ? n + 1 : n);
+      // A literal's brackets are none.
+      KeepLiteralChar(clause);
+      while (*InputCursor && *InputCursor != c) {
+        const bool escape = *InputCursor == '\\' && InputCursor[1];
+        KeepLiteralChar(clause);
+        if (escape)
+          KeepLiteralChar(clause);
+      }
+      if (!*InputCursor)
+        continue;
+      KeepLiteralChar(clause);
       continue;
     }
-    SkipInputChars(1);
+    Keep(clause, c, CurrentSourceLine(), CurrentSourceColumn());
+    NextInputChar();
   }
+  // Every character may have come from a macro: none is read back from its
+  // source position.
+  clause.text.expandedEnd = clause.text.text.size();
+  clause.text.lines.push_back(CurrentSourceLine());
+  clause.text.columns.push_back(CurrentSourceColumn());
+  return clause;
 }
 
-// Goes back to source text read before; a source that cannot be positioned
-// again cannot compile the rest of the loop either.
-void ReturnToInput(const InputState &state) {
-  if (!RestoreInputState(state))
-    CompileErrorHere<kMsgForWithoutSource>();
+// While it lives the input is the clause, followed by `terminator`: its
+// end is the end of what may be read, and its brackets were counted when
+// it was read.
+class ClauseInput {
+public:
+  ClauseInput(const ClauseCopy &clause, char terminator)
+      : savedLine_(CurrentLogicalLine()), savedCursor_(CursorIndex()), savedColumn_(InputColumn),
+        savedSingleLine_(SingleLineMode), savedTrackingOff_(BracketTrackingDisabled()) {
+    LogicalLineBuffer text = clause.text;
+    if (terminator) {
+      text.text.push_back(terminator);
+      text.lines.insert(text.lines.end() - 1, text.lines.back());
+      text.columns.insert(text.columns.end() - 1, text.columns.back());
+      text.expandedEnd = text.text.size();
+    }
+    SingleLineMode = 1;
+    BracketTrackingDisabled() = true;
+    InstallLogicalLine(std::move(text), 0);
+  }
+  ~ClauseInput() {
+    InstallLogicalLine(std::move(savedLine_), savedCursor_);
+    InputColumn = savedColumn_;
+    SingleLineMode = savedSingleLine_;
+    BracketTrackingDisabled() = savedTrackingOff_;
+  }
+  ClauseInput(const ClauseInput &) = delete;
+  ClauseInput &operator=(const ClauseInput &) = delete;
+
+private:
+  LogicalLineBuffer savedLine_;
+  size_t savedCursor_;
+  uint16_t savedColumn_;
+  uint16_t savedSingleLine_;
+  bool savedTrackingOff_;
+};
+
+// The condition compiled from its copy: once in front of the body, where
+// it reports what it has to, and again behind it, quietly.
+JumpRecord CompileCondition(const ClauseCopy &condition, ADDR24 target, bool jumpIfTrue) {
+  ClauseInput input(condition, ';');
+  return CompileConditionJump(target, jumpIfTrue, ";");
 }
 
-// The condition read a second time, behind the body: what it had to report
-// was reported where it stands, and its brackets were checked there.
-JumpRecord CompileConditionAgain(const InputState &condition, ADDR24 target) {
-  ReturnToInput(condition);
-  const auto brackets = CopyOpenBrackets();
-  JumpRecord jump;
-  {
-    SwitchScope quiet(Diagnostics().enabled, false);
-    jump = CompileConditionJump(target, true, ";");
-  }
-  RestoreOpenBrackets(brackets);
-  return jump;
+JumpRecord CompileConditionAgain(const ClauseCopy &condition, ADDR24 target) {
+  SwitchScope quiet(Diagnostics().enabled, false);
+  return CompileCondition(condition, target, true);
 }
 
 uint16_t CompileForInverted() {
@@ -181,26 +242,24 @@ uint16_t CompileForInverted() {
     return CompileForWithHooks();
   }
   CompileForInitializer();
-  std::optional<InputState> condition;
+  std::optional<ClauseCopy> condition;
   JumpRecord entryTest;
   if (!SkipBlanksAndMatchChar(';')) {
-    condition = SaveInputState();
-    entryTest = CompileConditionJump(ADDR24{}, false, ";");
+    condition = ReadClause(';');
+    entryTest = CompileCondition(*condition, ADDR24{}, false);
+    ExpectStatementChar(';');
   }
   const ADDR24 bodyStart = Here();
-  std::optional<InputState> increment;
+  std::optional<ClauseCopy> increment;
   SkipBlanksAcrossLines();
-  if (*InputCursor != ')') {
-    increment = SaveInputState();
-    SkipIncrementText();
-  }
+  if (*InputCursor != ')')
+    increment = ReadClause(')');
   ExpectStatementChar(')');
   const JumpListMarks marks = EnterLoop();
   CompileStatement();
-  const InputState afterBody = SaveInputState();
   const ADDR24 continueTarget = Here();
   if (increment) {
-    ReturnToInput(*increment);
+    ClauseInput input(*increment, 0);
     // Behind the body the increment is no statement of its own.
     SwitchScope unmarked(StatementMarksSuppressed(), true);
     CompileExpressionForEffect(false);
@@ -209,7 +268,6 @@ uint16_t CompileForInverted() {
     CompileConditionAgain(*condition, bodyStart);
   else
     EmitJumpToAddr24(bodyStart, kOpJump);
-  ReturnToInput(afterBody);
   PatchForward(entryTest, Here());
   LeaveLoop(marks, continueTarget);
   return kStatementPlain;

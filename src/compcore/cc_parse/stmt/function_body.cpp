@@ -25,6 +25,7 @@
 #include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_parse/stmt/stmt_return.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
+#include "compcore/cc_parse/stmt/text_skip.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -68,16 +69,25 @@ void TakeDeclarationAttributes(uint16_t memoryCode) {
 }
 
 // The function's symbol in the global table, entered once however often it
-// is declared; a later declaration keeps the definition state.
+// is declared; a later declaration keeps the definition state. The calls
+// compiled before read its attributes as they were then: a use followed by
+// a declaration that says otherwise of "Typed" is worth a warning.
 SymbolRecord *EnterFunctionSymbol(int16_t baseType, int16_t storageClass) {
   const DeclaratorState &d = Declarator();
   SymbolRecord *known = LookupSymbol(d.name, false, SymbolTableId::kGlobal);
   const uint16_t definition = known ? known->definition : 0;
+  const uint32_t attrs = Attributes().current;
+  const uint8_t own =
+      uint8_t(((attrs & kAttrTyped) ? kFlagsATyped : 0) | ((attrs & kAttrFirstTime) ? kFlagsAFirstTime : 0));
+  if (known && (known->flagsA & kFlagsAReferenced) && (known->flagsA & kFlagsATyped) != (own & kFlagsATyped))
+    CompileWarningSerious<kMsgTypedDiffers>();
   SymbolRecord *symbol = AddSymbol(d.name, d.word, baseType, 0, storageClass);
   if (symbol == known)
     symbol->definition = definition;
   else if (symbol)
     symbol->sizeWord = kPlacementOpen;
+  if (symbol)
+    symbol->flagsA = uint8_t((symbol->flagsA & ~(kFlagsATyped | kFlagsAFirstTime)) | own);
   return symbol;
 }
 
@@ -103,15 +113,37 @@ void CheckPlacement(SymbolRecord &symbol, uint16_t memoryCode) {
     current &= ~uint32_t(kAttrXmem);
 }
 
+// Without bouncers a Corvid function in extended memory is called long,
+// and reached from a root pointer through a stub in root code. One whose
+// address root code took before it was defined gets its stub now, and its
+// name stands for the stub: what referred to it then reaches it that way.
+// The address root code reaches the name by.
+ADDR24 PlaceStubIfWanted(SymbolRecord *symbol, ADDR24 here) {
+  if (!symbol || !(symbol->flagsC & kFlagsCStubWanted) || symbol->secondAddress != 0)
+    return here;
+  CodeGenerator &codegen = CodeGen();
+  codegen.SelectCodeCache(codegen.CacheAddress(OriginCache::kRootCode));
+  const ADDR24 stub = CurrentCodeAddress();
+  EmitFarCallStub(here);
+  symbol->secondAddress = Addr24ToLong(stub);
+  codegen.SelectCodeCache(here);
+  return stub;
+}
+
 // The way in from root code to a function in extended memory: the
 // Corvid's bouncer calls it long, the Z180's bank-switching one names its
 // page and address behind rst 30h. The function's address is the
-// bouncer's.
-ADDR24 PlaceEntry() {
+// bouncer's. `label` is the address its name stands for.
+ADDR24 PlaceEntry(SymbolRecord *symbol, ADDR24 &label) {
   const ADDR24 here = CurrentCodeAddress();
+  label = here;
   const bool z180 = CurrentCpu() == TargetCpu::Z180;
-  if (!(Attributes().current & kAttrXmem) || (!z180 && CodeGenSetup().noBouncers))
+  if (!(Attributes().current & kAttrXmem))
     return here;
+  if (!z180 && CodeGenSetup().noBouncers) {
+    label = PlaceStubIfWanted(symbol, here);
+    return here;
+  }
   CodeGenerator &codegen = CodeGen();
   codegen.SelectCodeCache(codegen.CacheAddress(OriginCache::kRootCode));
   const ADDR24 entry = CurrentCodeAddress();
@@ -132,6 +164,7 @@ ADDR24 PlaceEntry() {
     EnterXmemFunction(entry, here);
   }
   codegen.SelectCodeCache(here);
+  label = entry;
   return entry;
 }
 
@@ -155,6 +188,17 @@ void RecordCompiledFunction(ADDR24 entry) {
   else
     last = f.prologAddress;
   AddCompiledFunction(f.localsSize, f.returnType, f.prologAddress, entry, last, nullptr, f.name);
+}
+
+// An interrupt state saved on the stack and not restored lies where the
+// return address is looked for; one restored too often took the caller's.
+void CheckInterruptStateRestored() {
+  int16_t &held = Emission().ipStackOffset;
+  if (held < 0)
+    CompileError<kMsgInterruptNotRestored>();
+  else if (held > 0)
+    CompileError<kMsgInterruptRestoredTwice>();
+  held = 0;
 }
 
 void CompileBody() {
@@ -188,11 +232,12 @@ void CompileBody() {
   if (cofunction)
     EmitCofunctionDescriptor();
 
-  const ADDR24 entry = PlaceEntry();
+  ADDR24 label;
+  const ADDR24 entry = PlaceEntry(secondBody ? nullptr : f.symbol, label);
   f.prologAddress = CurrentCodeAddress();
   if (!secondBody) {
     f.symbol->address = f.symbol->addressCopy = Addr24ToLong(entry);
-    codegen.DefineLabel(f.name, Addr24ToLong(entry));
+    codegen.DefineLabel(f.name, Addr24ToLong(label));
   }
   Emission() = EmissionState{};
   Emission().frameBase = int16_t(f.localsSize);
@@ -212,10 +257,27 @@ void CompileBody() {
   // The map's entry ends with the function's own code, in the memory it
   // went to; the strings behind it may go elsewhere.
   codegen.MapFunctionEnds(f.name);
+  CheckInterruptStateRestored();
   EndCofunctionDefinition();
   f.inBody = false;
   if (!secondBody)
     RecordCompiledFunction(entry);
+}
+
+// A function declared inside another's body: its parameters belong to no
+// frame here and are passed over, and a body is refused and passed over
+// too, so that the enclosing function goes on with its own statements.
+// Whether a body was there.
+bool PassOverNestedDeclaration(int declaratorResult) {
+  if (declaratorResult == kFunctionWithParameters)
+    PassOverBracketedText(')');
+  SkipBlanksAcrossLines();
+  if (*InputCursor != '{')
+    return false;
+  CompileError<kMsgBodyNotAllowed>();
+  NextInputChar();
+  PassOverBracketedText('}');
+  return true;
 }
 
 void EndFunction() {
@@ -242,6 +304,8 @@ void FunctionCompilerBackEnd::SetVariableArguments() { StatementState().variable
 //                       ( compound-statement | ";" | "," )
 bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t baseType, int16_t storageClass,
                                                   uint16_t memoryCode) {
+  if (StatementState().inBody)
+    return PassOverNestedDeclaration(declaratorResult);
   const FunctionStatementState saved = StatementState();
   ResetStatementState();
   FunctionStatementState &f = StatementState();

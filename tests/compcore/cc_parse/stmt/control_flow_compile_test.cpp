@@ -53,7 +53,7 @@ TEST_F(ControlFlowCompile, LoopsJumpBackToTheirHeadAndOutPastTheirEnd) {
                       {"ld    hl,(3FFE)", "ld    hl,(3FFE)", "bool  hl", "jp    z,1013", "ld    hl,(3FFE)",
                        "ld    hl,(3FFE)", "bool  hl", "jr    nz,100A", "ret"}},
                      {"for without a condition or increment", "void f(void) { for (;;) ; }", {"jp    1000", "ret"}},
-                     // Read again from the source, over line ends.
+                     // Kept as it was read, over line ends.
                      {"for over several lines",
                       "void f(void) { for (;\ng\n;\ng) ; }",
                       {"ld    hl,(3FFE)", "bool  hl", "jp    z,1010", "ld    hl,(3FFE)", "ld    hl,(3FFE)", "bool  hl",
@@ -62,6 +62,16 @@ TEST_F(ControlFlowCompile, LoopsJumpBackToTheirHeadAndOutPastTheirEnd) {
                       "void f(void) { for (;g;f()) ; }",
                       {"ld    hl,(3FFE)", "bool  hl", "jp    z,1010", "call  1000", "ld    hl,(3FFE)", "bool  hl",
                        "jr    nz,1007", "ret"}},
+                     // The directives between the lines ran once, where they
+                     // stand: both tests compare with the first LIMIT, and the
+                     // statement after the loop sees the last one.
+                     {"directives between the lines of a for",
+                      "void f(void) { for (g = 0; g <\n#define LIMIT 3\nLIMIT; g++\n#undef LIMIT\n#define LIMIT 7\n) ;\n"
+                      "  g = LIMIT; }",
+                      {"ld    hl,0000", "ld    (3FFE),hl", "ld    hl,(3FFE)", "ld    de,8003", "add   hl,hl", "ccf",
+                       "rr    hl", "sbc   hl,de", "jp    nc,1028", "ld    hl,(3FFE)", "inc   hl", "ld    (3FFE),hl",
+                       "ld    hl,(3FFE)", "ld    de,8003", "add   hl,hl", "ccf", "rr    hl", "sbc   hl,de",
+                       "jr    c,1014", "ld    hl,0007", "ld    (3FFE),hl", "ret"}},
                  });
 }
 

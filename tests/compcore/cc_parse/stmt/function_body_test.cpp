@@ -143,6 +143,69 @@ TEST_F(FunctionBodyCompile, IfJumpsOverTheThenPartAndElseOverTheElsePart) {
   }
 }
 
+// Inside a body a function may be declared, not defined: a body there is
+// refused once and passed over, and the enclosing function's own
+// declarations and statements go on as written.
+TEST_F(FunctionBodyCompile, AFunctionInsideABodyIsDeclaredNotDefined) {
+  struct Case {
+    const char *what;
+    const char *program;
+    std::vector<std::string> numbers;
+  };
+  const Case cases[] = {
+      {"a definition", "int g;\nvoid f(void) {\n  int h(void) { return 1; }\n  g = 2;\n}\n", {"474"}},
+      {"a definition with parameters between locals",
+       "int g;\nvoid f(void) {\n  int x;\n  int h(int a, char *s) { if (s[0] == ')') return a; }\n  int y;\n"
+       "  x = 2; y = 4;\n  g = x + y;\n}\nvoid k(void) { g = 3; }\n",
+       {"474"}},
+      {"a definition over several lines", "int g;\nvoid f(void) {\n  int h(int a,\n        int b)\n  {\n"
+                                          "    return a + b;\n  }\n  g = 2;\n}\n",
+       {"474"}},
+      {"an empty parameter list", "int g;\nvoid f(void) {\n  int h();\n  g = 2;\n}\n", {}},
+  };
+  for (const Case &c : cases) {
+    CompileAlone(std::string("#nodebug\n") + c.program);
+    EXPECT_EQ(MessageNumbers(), c.numbers) << c.what << ": " << ::testing::PrintToString(Records());
+  }
+  // A declaration inside the body names the function defined further down.
+  EXPECT_EQ(CompileAlone("#nodebug\nint g;\nvoid f(void) {\n  extern int h(int a);\n  g = h(2);\n}\n"
+                         "int h(int a) { return a; }\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Image(),
+                        {"ld    hl,0002", "push  hl", "call  100E", "nop", "add   sp,02", "ld    (3FFE),hl", "ret",
+                         "ld    hl,(sp+2)", "ret"}));
+}
+
+// A function's own attributes live in its symbol from its first
+// declaration on: a call compiled before a declaration that changes
+// "Typed" was compiled for the other kind, and a firsttime function wants
+// a task buffer wherever it is called.
+TEST_F(FunctionBodyCompile, TheSymbolCarriesTheFunctionsAttributesToItsCalls) {
+  struct Case {
+    const char *what;
+    const char *program;
+    std::vector<std::string> numbers;
+  };
+  const Case cases[] = {
+      {"Typed, called, then defined plain",
+       "Typed int f(int a);\nint g(void) { return f(1); }\nint f(int a) { return a; }", {"714"}},
+      {"plain, called, then defined Typed",
+       "int f(int a);\nint g(void) { return f(1); }\nTyped int f(int a) { return a; }", {"714"}},
+      {"Typed throughout", "Typed int f(int a);\nint g(void) { return f(1); }\nTyped int f(int a) { return a; }",
+       {}},
+      {"changed before any call", "Typed int f(int a);\nint f(int a) { return a; }\nint g(void) { return f(1); }",
+       {}},
+      {"a firsttime function called outside a costate",
+       "firsttime int ft(int a);\nvoid h(void) { ft(7); }\nfirsttime int ft(char *task, int a) { return a; }",
+       {"481"}},
+  };
+  for (const Case &c : cases) {
+    CompileAlone(std::string("#nodebug\n") + c.program);
+    EXPECT_EQ(MessageNumbers(), c.numbers) << c.what << ": " << ::testing::PrintToString(Records());
+  }
+}
+
 // Every declaration and the definition are held to the first declaration
 // with typed parameters.
 TEST_F(FunctionBodyCompile, DefinitionsAgreeWithTheirPrototypes) {
@@ -301,6 +364,46 @@ TEST_F(FunctionBodyCompile, ExtendedMemoryFunctionsAreEnteredFromRootCode) {
     // ld hl,1 and the long return.
     ASSERT_TRUE(ReadEmittedBytes(body, uint32_t(code.size()), code.data()));
     EXPECT_EQ(HexBytes(code), "21 01 00 ED 45") << c.noBouncers;
+  }
+}
+
+// Without bouncers, root code that takes the address of a Corvid function
+// in extended memory gets a root stub that calls it long: placed behind the
+// root code when the function was defined first, before its body when the
+// address was taken first. A pointer and a call made before the definition
+// go through the stub; a call after it is a long call.
+TEST_F(FunctionBodyCompile, AnAddressTakenWithoutBouncersIsTheFunctionsRootStub) {
+  const std::vector<std::string> stub = {"pop   de", "ld    a,xpc", "ld    h,a", "push  hl",
+                                         "inc   sp", "push  de", "ljp   10E000"};
+  struct Case {
+    const char *what;
+    const char *program;
+    std::vector<std::string> root;
+  };
+  const Case cases[] = {
+      {"defined first", "xmem int f(void) { return 1; }\nint (*p)(void);\nvoid h(void) { p = f; f(); }\n",
+       {"ld    hl,100B", "ld    (3FFE),hl", "lcall 10E000", "ret"}},
+      {"taken first",
+       "xmem int f(void);\nint (*p)(void);\nvoid h(void) { p = f; f(); }\nxmem int f(void) { return 1; }\n",
+       {"ld    hl,100B", "ld    (3FFE),hl", "call  100B", "nop", "ret"}},
+  };
+  for (const Case &c : cases) {
+    TearDown();
+    SetUp();
+    CodeGenSetup().noBouncers = true;
+    ASSERT_EQ(Compile(std::string(kCorvidRootProgram) + "#xcodorg xc 0x10 0xE000 0x1000 apply\n#nodebug\n" +
+                      c.program),
+              0)
+        << c.what << ": " << ::testing::PrintToString(Records());
+    std::vector<std::string> listing = c.root;
+    listing.insert(listing.end(), stub.begin(), stub.end());
+    std::vector<uint8_t> root(22);
+    ASSERT_TRUE(ReadEmittedBytes(MakeAddr24(0, 0x1000), uint32_t(root.size()), root.data())) << c.what;
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, root, listing)) << c.what;
+    const SymbolRecord *f = LookupSymbol("f", false, SymbolTableId::kGlobal);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->address, Addr24ToLong(MakeAddr24(0x10, 0xE000))) << c.what;
+    EXPECT_EQ(f->secondAddress, Addr24ToLong(MakeAddr24(0, 0x100B))) << c.what;
   }
 }
 
