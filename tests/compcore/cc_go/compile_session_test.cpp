@@ -2,6 +2,7 @@
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_directive_targets.h"
+#include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_session.h"
 #include "foundation/xerr.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <stdexcept>
 #include <string>
 
@@ -61,6 +63,54 @@ TEST_F(CompileSession, AFaultInAnyStageLeavesAsAnInternalError) {
   Assemble();
   BiosFirstFlag() = false;
   EXPECT_EQ(Compile("int g;\n"), 0) << ::testing::PrintToString(Records());
+}
+
+// Constants are folded as the target rounds them, to nearest, whatever the
+// host's rounding mode; the host's mode and its exception flags are as
+// they were when the compile ends.
+TEST_F(CompileSession, FloatConstantsFoldToNearestWhateverTheHostRounding) {
+  const std::string program = "const float third = 1.0 / 3.0;\n"
+                              "const float sum = 0.1 + 0.2;\n"
+                              "const float wide = 16777217L;\n"
+                              "const float tenth = 0.1;\n";
+  const char *const names[] = {"third", "sum", "wide", "tenth"};
+  struct Folded {
+    std::vector<std::vector<uint8_t>> bytes;
+    int roundingAfter, raisedAfter;
+  };
+  // The host holds a flag of its own when the compile starts.
+  constexpr int kHostFlag = FE_DIVBYZERO;
+  auto compile = [&](int rounding) {
+    shell.compilePath = dir.Write("PROG.C", program);
+    EXPECT_EQ(std::fesetround(rounding), 0);
+    std::feclearexcept(FE_ALL_EXCEPT);
+    std::feraiseexcept(kHostFlag);
+    const uint16_t status = CompileFile(1);
+    Folded folded{{}, std::fegetround(), std::fetestexcept(FE_ALL_EXCEPT)};
+    std::fesetround(FE_TONEAREST);
+    std::feclearexcept(FE_ALL_EXCEPT);
+    EXPECT_EQ(status, 0) << ::testing::PrintToString(Records());
+    for (const char *name : names) {
+      const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
+      std::vector<uint8_t> value(4);
+      EXPECT_TRUE(symbol && ReadEmittedBytes(Addr24FromLong(symbol->address), 4, value.data())) << name;
+      folded.bytes.push_back(value);
+    }
+    return folded;
+  };
+  const Folded nearest = compile(FE_TONEAREST);
+  EXPECT_EQ(nearest.bytes[0], (std::vector<uint8_t>{0xAB, 0xAA, 0xAA, 0x3E}));
+  EXPECT_EQ(nearest.bytes[2], (std::vector<uint8_t>{0x00, 0x00, 0x80, 0x4B}));
+  struct Mode {
+    const char *what;
+    int rounding;
+  };
+  for (const Mode mode : {Mode{"upward", FE_UPWARD}, Mode{"downward", FE_DOWNWARD}, Mode{"toward zero", FE_TOWARDZERO}}) {
+    const Folded underMode = compile(mode.rounding);
+    EXPECT_EQ(underMode.bytes, nearest.bytes) << mode.what;
+    EXPECT_EQ(underMode.roundingAfter, mode.rounding) << mode.what;
+    EXPECT_EQ(underMode.raisedAfter, kHostFlag) << mode.what;
+  }
 }
 
 } // namespace
