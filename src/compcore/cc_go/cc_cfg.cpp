@@ -125,7 +125,7 @@ int ReadCompilerConfig(const std::string &path) {
     for (const CompilerConfigEntry &entry : CompilerConfigTable) {
       ScanResult result = ScanLine(line.c_str(), entry, cfg.*entry.variable);
       if (result == ScanResult::kOutOfRange)
-        ShowMessageF(true, "%s: %s", std::string(EntryKey(entry)), FormatMessage<kMsgConstantOutOfRange>());
+        ShowMessage<kMsgConfigValueOutOfRange>(true, std::string(EntryKey(entry)));
       if (result != ScanResult::kNoMatch)
         break;
     }
