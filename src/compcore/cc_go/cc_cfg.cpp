@@ -2,6 +2,7 @@
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_byte_road.h"
+#include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_mod/cc_mod.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
@@ -187,6 +188,9 @@ void InitCompilerTables() {
 void AddCompilerTableHook(void (*hook)()) { State().tableHooks.push_back(hook); }
 
 void ResetCompilerState() {
+  // The brackets a compile stopped by #fatal or a full table left open are
+  // that compile's, never the next one's to report.
+  ResetBracketModule();
   ResetLocalSymbolTable();
   SnapshotSymbolInserts();
   ResetLabelsForCompile();

@@ -113,5 +113,40 @@ TEST_F(CompileSession, FloatConstantsFoldToNearestWhateverTheHostRounding) {
   }
 }
 
+// Each compile starts from its own state, however the compile before it
+// ended: inside conditional groups, with macros of its own, stopped by
+// #fatal or by a limit inside nested statements and brackets. The next
+// program lists what it lists in a fresh compiler.
+TEST_F(CompileSession, NothingOfACompileReachesTheNext) {
+  // The deepest nesting of statements a compile takes, and one deeper.
+  auto nested = [](size_t depth) {
+    return "void deep() {" + std::string(depth, '{') + std::string(depth, '}') + "}\n";
+  };
+  constexpr size_t kDeepest = 512;
+  struct Case {
+    const char *what;
+    std::string first;
+    std::string next;
+  };
+  const Case cases[] = {
+      {"unclosed groups", "#if 0\n#if 1\nint a;\n", "int g;\n"},
+      {"#fatal in a group", "#if 1\n#ifdef X\n#else\n#fatal \"stop\"\n", "int g;\n#endif\n"},
+      {"its own macros", "#define LEAKED 1\n", "#ifdef LEAKED\nint leaked;\n#endif\nint g;\n"},
+      {"#fatal in nested statements", "void f() { { { if (1) { g(1, (2\n#fatal \"stop\"\n", nested(kDeepest)},
+      {"the nesting limit", nested(kDeepest + 1), nested(kDeepest)},
+  };
+  for (const Case &c : cases) {
+    Assemble();
+    Compile(c.next);
+    const std::vector<std::string> fresh = Records();
+    Assemble();
+    Compile(c.first);
+    ClearErrorList();
+    Compile(c.next);
+    EXPECT_EQ(Records(), fresh) << c.what;
+    EXPECT_EQ(LookupSymbol("leaked", false, SymbolTableId::kGlobal), nullptr) << c.what;
+  }
+}
+
 } // namespace
 } // namespace tsw::testing
