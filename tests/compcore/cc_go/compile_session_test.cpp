@@ -2,6 +2,7 @@
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_directive_targets.h"
+#include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_session.h"
@@ -15,6 +16,8 @@
 #include <cfenv>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tsw::testing {
 namespace {
@@ -145,6 +148,57 @@ TEST_F(CompileSession, NothingOfACompileReachesTheNext) {
     Compile(c.next);
     EXPECT_EQ(Records(), fresh) << c.what;
     EXPECT_EQ(LookupSymbol("leaked", false, SymbolTableId::kGlobal), nullptr) << c.what;
+  }
+}
+
+// The IDE's choices reach the compile as its target macros: the project's
+// DEFINES (however long the list), the memory mode, the watch-code
+// restriction and the board a compile without a board assumes. The BIOS
+// compile defines them; the program compiled after it keeps them.
+TEST_F(CompileSession, TheIdesChoicesBecomeTheTargetMacros) {
+  struct ChoosingShell : DirectiveShell {
+    std::vector<std::string> ProjectMacros() override { return macros; }
+    int MemoryMode() override { return 1; }
+    bool RestrictWatchCode() override { return true; }
+    bool CompileWithoutBoard() override { return true; }
+    OfflineBoardDescription OfflineBoard() override { return {0x1234, 18432000, 16 * 32, 64 * 32}; }
+    std::vector<std::string> macros;
+  } choosing;
+  choosing.macros = {"SPEED", "9600", "NO_VALUE", "", "", "NAMELESS"};
+  // Far longer than any line a settings file was once read with.
+  for (int i = 0; i < 150; ++i)
+    choosing.macros.insert(choosing.macros.end(), {"PROJECT_NAME_" + std::to_string(i), std::to_string(i)});
+  choosing.macros.push_back("TRAILING_NAME");
+  dir.Write("BIOS.C", "int biosVariable;\n");
+  Assemble(&choosing);
+  BiosFirstFlag() = true;
+  ASSERT_EQ(Compile("#if SPEED == 9600 && _RAM_\nint fast;\n#endif\n"), 0) << ::testing::PrintToString(Records());
+  EXPECT_NE(LookupSymbol("fast", false, SymbolTableId::kGlobal), nullptr);
+  const std::pair<const char *, const char *> macros[] = {
+      {"SPEED", "9600"},
+      {"PROJECT_NAME_0", "0"},
+      {"PROJECT_NAME_149", "149"},
+      {"_RAM_", "1"},
+      {"_RESTRICT_WATCHCODE_", "1"},
+      {"_BOARD_TYPE_", "4660"},
+      {"_CRYSTAL_SPEED_", "18432000"},
+      {"_FREQ_DIV_19200_", "30"},
+      {"_RAM_SIZE_", "128"},
+      {"_FLASH_SIZE_", "512"},
+      // A name without a value, or a value without a name, defines nothing.
+      {"NO_VALUE", nullptr},
+      {"NAMELESS", nullptr},
+      {"TRAILING_NAME", nullptr},
+      {"_FLASH_", nullptr},
+  };
+  for (const auto &[name, body] : macros) {
+    const char *defined = IsMacroDefined(name);
+    if (!body) {
+      EXPECT_EQ(defined, nullptr) << name;
+      continue;
+    }
+    ASSERT_NE(defined, nullptr) << name;
+    EXPECT_STREQ(defined, body) << name;
   }
 }
 
