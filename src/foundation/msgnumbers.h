@@ -215,6 +215,7 @@ inline constexpr unsigned kMsgMissingParam = 534;            // "macro parameter
 inline constexpr unsigned kMsgTooManyArgs = 535;             // "too many macro arguments"
 inline constexpr unsigned kMsgArgCount = 536;                // "wrong number of macro arguments"
 inline constexpr unsigned kMsgRedefined = 537;               // "macro redefined: the first definition stays"
+inline constexpr unsigned kMsgFunctionDescriptionSyntax = 538; // "Syntax error in a function description."
 inline constexpr unsigned kMsgTooManyActive = 539;           // "macro expansion too deep (at most %d)"
 inline constexpr unsigned kMsgDimensionTooLarge = 544;       // "array dimension too large (at most %d)"
 inline constexpr unsigned kMsgTooManyElements = 545;         // "too many array elements (at most %d)"
