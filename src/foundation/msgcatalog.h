@@ -439,6 +439,8 @@ inline constexpr MessageSignature kMessageSignatures[] = {
     {2129, U::kCompileError, {}},
     {2130, U::kCompileError, {}},
     {2131, U::kCompileError, {}},
+    {2132, U::kTrivialWarning, {A::kText}},
+    {2133, U::kMessageBox, {A::kText}},
     {3000, U::kTrivialWarning, {}},
     {3002, U::kTrivialWarning, {}},
     {3005, U::kTrivialWarning, {}},

@@ -2,6 +2,7 @@
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_byte_road.h"
+#include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_memmap.h"
 #include "compcore/cc_mod/cc_mod.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
@@ -125,7 +126,7 @@ int ReadCompilerConfig(const std::string &path) {
     for (const CompilerConfigEntry &entry : CompilerConfigTable) {
       ScanResult result = ScanLine(line.c_str(), entry, cfg.*entry.variable);
       if (result == ScanResult::kOutOfRange)
-        ShowMessageF(true, "%s: %s", std::string(EntryKey(entry)), FormatMessage<kMsgConstantOutOfRange>());
+        ShowMessage<kMsgConfigValueOutOfRange>(true, std::string(EntryKey(entry)));
       if (result != ScanResult::kNoMatch)
         break;
     }
@@ -187,6 +188,9 @@ void InitCompilerTables() {
 void AddCompilerTableHook(void (*hook)()) { State().tableHooks.push_back(hook); }
 
 void ResetCompilerState() {
+  // The brackets a compile stopped by #fatal or a full table left open are
+  // that compile's, never the next one's to report.
+  ResetBracketModule();
   ResetLocalSymbolTable();
   SnapshotSymbolInserts();
   ResetLabelsForCompile();

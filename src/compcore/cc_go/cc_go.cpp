@@ -3,6 +3,7 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go_paths.h"
+#include "compcore/cc_go/float_environment.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "foundation/restext.h"
@@ -124,6 +125,7 @@ void SetLibraryIndexService(LibraryIndexService *index) { State().index = index;
 void SetCompileProgram(CompileProgramFn pass) { State().pass = std::move(pass); }
 
 uint16_t CompileFile(uint16_t mode) {
+  CompileFloatEnvironment floatEnvironment;
   DriverState &s = State();
   CompilerShell &shell = *s.shell;
   std::string libDir = shell.LibDirPath();

@@ -307,7 +307,7 @@ bool CompileProgramText(const std::string &programPath, bool biosCompile) {
   try {
     ReadNextLineAndRewind();
     ProcessDirective();
-    CompileTopLevel(items, biosCompile, {}, DirectiveLink());
+    CompileTopLevel(items, biosCompile, TargetMacroSettingsOf(DirectiveShellInUse()), DirectiveLink());
   } catch (const xCCErrOvflo &) {
     // The compile ends here; its raiser has listed why.
     ranToEnd = false;

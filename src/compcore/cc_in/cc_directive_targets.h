@@ -6,11 +6,21 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // What the preprocessor needs of the IDE shell and of the board (the code
 // generator is reached through CodeGen()). Each answers neutrally until the
 // compile installs the real one.
 namespace tsw {
+
+// The board a compile without a board assumes, as the IDE's dialog
+// describes it; 32 size units make one size code.
+struct OfflineBoardDescription {
+  uint16_t boardType = 0;
+  int32_t crystalSpeed = 0; // Hz
+  int32_t ramSize = 0;
+  int32_t flashSize = 0;
+};
 
 // The IDE shell's side of the compile.
 class DirectiveShell {
@@ -25,6 +35,14 @@ public:
   virtual bool IdeBiosFlag() { return false; }
   // The IDE's run mode; 1 makes DEBUG_RST "0".
   virtual int RunMode() { return 0; }
+  // The project's predefined names, as the DEFINES setting lists them:
+  // name, value, name, value...
+  virtual std::vector<std::string> ProjectMacros() { return {}; }
+  // The IDE's memory mode: 0 flash, 1 RAM, 2 mixed.
+  virtual int MemoryMode() { return 0; }
+  // The IDE's setting that restricts watch code.
+  virtual bool RestrictWatchCode() { return false; }
+  virtual OfflineBoardDescription OfflineBoard() { return {}; }
   // The BIOS symbols of the BIOS just compiled, read without a board; 0 on
   // success.
   virtual int LoadBiosSymbolsFromBios() { return 0; }

@@ -133,7 +133,7 @@ void PragmaDirective() {
     if (RunPragmaKeyword())
       continue;
     std::string rest(InputCursor, std::min(std::strlen(InputCursor), kMaxPragmaEcho));
-    RaiseWarning(0, 0, plat::FormatText("unrecognized token '%s' ignored", rest));
+    CompileWarningTrivial<kMsgPragmaTokenIgnored>(rest);
     SkipToLineEnd();
     return;
   }

@@ -133,6 +133,20 @@ FlashGeometry LookupFlashDevice(uint16_t deviceId) {
   return kUnknownFlash;
 }
 
+TargetMacroSettings TargetMacroSettingsOf(DirectiveShell &shell) {
+  TargetMacroSettings s;
+  s.projectMacros = shell.ProjectMacros();
+  s.withoutBoard = shell.CompileWithoutBoard();
+  const OfflineBoardDescription board = shell.OfflineBoard();
+  s.boardType = board.boardType;
+  s.crystalSpeed = board.crystalSpeed;
+  s.ramSize = board.ramSize;
+  s.flashSize = board.flashSize;
+  s.memoryMode = shell.MemoryMode();
+  s.restrictWatchCode = shell.RestrictWatchCode();
+  return s;
+}
+
 void DefineUserMacros(const std::vector<std::string> &pairs) {
   for (size_t i = 0; i + 1 < pairs.size(); i += 2)
     if (!pairs[i].empty() && !pairs[i + 1].empty())

@@ -41,6 +41,8 @@ struct FlashGeometry {
 };
 FlashGeometry LookupFlashDevice(uint16_t deviceId);
 
+// What the IDE chose for this compile, as the target macros are made of it.
+TargetMacroSettings TargetMacroSettingsOf(DirectiveShell &shell);
 void DefineUserMacros(const std::vector<std::string> &pairs);
 // The macros of the board; `link` may be null in a compile without a board.
 void DefineBoardMacros(const TargetMacroSettings &settings, TargetLink *link);

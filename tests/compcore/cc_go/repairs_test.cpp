@@ -188,6 +188,7 @@ TEST_F(Repairs, EveryDiagnosticHasItsNumber) {
   const Case cases[] = {
       {"long big[20000];\n", ":1:E|PROG.C|[2129]"},
       {"int a;\n#if 1\nint b;\n", ":2:E|PROG.C|[2130]"},
+      {"#pragma nonsense here\nint g;\n", ":1:W|PROG.C|[2132]"},
   };
   // The dimension is a constant of the expression compiler.
   FakeBackEnd constants;

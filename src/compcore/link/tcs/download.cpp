@@ -171,10 +171,10 @@ void DownloadProgramTcp() {
   QueryKernelVariablesTcp();
   file.reset();
   if (!SendMessage(kTcpDownloadDone, nullptr, 0))
-    throw xTCErr(5100, kModuleTcs, __LINE__);
-  ReceiveMessage(5101);
+    throw xTCErr(kMsgTcpDownloadEndNotSent, kModuleTcs, __LINE__);
+  ReceiveMessage(kMsgTcpDownloadEndSilent);
   if (Tcp.last.type != (kTcpDownloadDone | kReplyBit))
-    throw xTCErr(5102, kModuleTcs, __LINE__);
+    throw xTCErr(kMsgTcpDownloadEndWrong, kModuleTcs, __LINE__);
   Host().CloseWaitDialog();
   completed = true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/msgnumbers.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,7 +27,7 @@ struct FuncParameter {
 class FuncDescription {
 public:
   // Message of every syntax error of a description.
-  static constexpr uint16_t kSyntaxError = 538;
+  static constexpr uint16_t kSyntaxError = kMsgFunctionDescriptionSyntax;
 
   // Parses `text`; never fails. A syntax error is recorded in Error(), and
   // what was read before it and the sections after it stay.

@@ -45,15 +45,20 @@ TEST_F(StructMembers, AConstMemberIsReadButNeverStored) {
       // The pointer member is const, what it points at is not.
       {"*s.p = 4", {}},
       {"s.p = &r", {kMsgNotModifiable}},
+      // A const type named by a typedef makes its member const as well.
+      {"s.t = 5", {kMsgNotModifiable}},
+      {"r = s.t", {}},
   };
   // "const" before the type, after it, beside the sharing qualifiers and
   // with "volatile": each makes the member const, and only that member.
-  const std::string declarations = "struct S {\n"
+  const std::string declarations = "typedef const int ConstInt;\n"
+                                   "struct S {\n"
                                    "  const int y;\n"
                                    "  int z;\n"
                                    "  unsigned int const w;\n"
                                    "  shared const volatile char c;\n"
                                    "  int * const p;\n"
+                                   "  ConstInt t;\n"
                                    "} s, *ps;\n"
                                    "int r;\n";
   for (const Case &c : cases) {

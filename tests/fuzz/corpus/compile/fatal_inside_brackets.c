@@ -1,0 +1,3 @@
+#if 1
+void f(void) { { ( [
+#fatal "stop"
