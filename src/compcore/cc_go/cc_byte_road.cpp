@@ -389,6 +389,7 @@ void ResetByteRoad() {
   CloseRtiFile();
   SetRtiShell(nullptr);
   SetCodeGenCollaborators(nullptr);
+  SetInstructionDecoder(nullptr);
   CodeGenSetup() = {};
   SetShellCodeSettings(nullptr);
   ResetTargetModes();

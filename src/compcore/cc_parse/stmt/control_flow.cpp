@@ -3,6 +3,7 @@
 #include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_in.h"
@@ -199,16 +200,21 @@ uint16_t CompileForInverted() {
   CompileStatement();
   const InputState afterBody = SaveInputState();
   const ADDR24 continueTarget = Here();
+  // Continues join here; from here to the test the code runs straight on,
+  // so the test may use what the increment left in HL.
+  ForgetHlStore();
   if (increment) {
     ReturnToInput(*increment);
     // Behind the body the increment is no statement of its own.
     SwitchScope unmarked(StatementMarksSuppressed(), true);
     CompileExpressionForEffect(false);
   }
-  if (condition)
+  if (condition) {
+    HlReloadTest reloadTest;
     CompileConditionAgain(*condition, bodyStart);
-  else
+  } else {
     EmitJumpToAddr24(bodyStart, kOpJump);
+  }
   ReturnToInput(afterBody);
   PatchForward(entryTest, Here());
   LeaveLoop(marks, continueTarget);
