@@ -103,18 +103,20 @@ TEST_F(HlReloadCompile, TheTestBehindTheBodyUsesWhatTheIncrementLeftInHl) {
     const char *what;
     bool decoder;
     const char *body;
-    size_t stores; // of HL to i
-    // The entry test ahead of the body always loads i again.
+    const char *word; // as the decoder shows it
+    size_t stores;    // of HL to it
+    // The entry test ahead of the body always loads the word again.
     size_t reloads;
   };
   const Case cases[] = {
-      {"the increment's store", true, "for (i = 0; i < 10; i++) s = s + i;", 2, 1},
-      {"without the debugger's decoder", false, "for (i = 0; i < 10; i++) s = s + i;", 2, 2},
-      {"another word stored last", true, "for (i = 0; i < 10; i++, s = i) c = 1;", 2, 1},
-      {"a continue joining the test", true, "for (i = 0; i < 10;) { if (c) continue; i = i + 1; }", 2, 2},
+      {"the increment's store", true, "for (i = 0; i < 10; i++) s = s + i;", "(i)", 2, 1},
+      {"a local on the stack", true, "int k; for (k = 0; k < 10; k++) s = s + k;", "(sp+0)", 2, 1},
+      {"without the debugger's decoder", false, "for (i = 0; i < 10; i++) s = s + i;", "(i)", 2, 2},
+      {"another word stored last", true, "for (i = 0; i < 10; i++, s = i) c = 1;", "(i)", 2, 1},
+      {"a continue joining the test", true, "for (i = 0; i < 10;) { if (c) continue; i = i + 1; }", "(i)", 2, 2},
       // The store of i ends the second branch; the first joins behind it
       // with 2 in HL.
-      {"a join inside the increment", true, "for (i = 0; i < 10; c ? (s = 2) : (i = i + 1)) s = 1;", 2, 2},
+      {"a join inside the increment", true, "for (i = 0; i < 10; c ? (s = 2) : (i = i + 1)) s = 1;", "(i)", 2, 2},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
@@ -122,9 +124,9 @@ TEST_F(HlReloadCompile, TheTestBehindTheBodyUsesWhatTheIncrementLeftInHl) {
     SetUp();
     Assemble(c.decoder);
     const std::vector<std::string> lines = CompileLoop(c.body);
-    EXPECT_EQ(size_t(std::count(lines.begin(), lines.end(), "ld    (i),hl")), c.stores)
+    EXPECT_EQ(size_t(std::count(lines.begin(), lines.end(), std::string("ld    ") + c.word + ",hl")), c.stores)
         << ::testing::PrintToString(lines);
-    EXPECT_EQ(ReloadsAfterStores(lines, "(i)"), c.reloads) << ::testing::PrintToString(lines);
+    EXPECT_EQ(ReloadsAfterStores(lines, c.word), c.reloads) << ::testing::PrintToString(lines);
   }
 }
 
