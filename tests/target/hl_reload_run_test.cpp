@@ -46,6 +46,17 @@ const MarkedProgram kPrograms[] = {
      "void loop(void) { int *p; p = &i; for (i = 0; i < 20; i++) { *p = *p + 1; s = s + 1; } }\n",
      "  loop();\n  MARK(0) = i;\n  MARK(1) = s;\n",
      {20, 10}},
+    {"nested loops, a call in the increment and a pointer walked",
+     "#nodebug\nint i, j, s, a[5];\nint *p;\n"
+     "int next(int k) { return k + 3; }\n"
+     "void loop(void) {\n"
+     "  for (i = 0; i < 4; i++)\n"
+     "    for (j = i; j * 2 < 9; j = next(j)) s = s + j;\n"
+     "  for (p = a; p < a + 5; p++) *p = 7;\n"
+     "}\n",
+     "  loop();\n  MARK(0) = i;\n  MARK(1) = j;\n  MARK(2) = s;\n  MARK(3) = a[4] + a[0];\n",
+     // j runs 0 3; 1 4; 2; 3: 0+3+1+4+2+3
+     {4, 6, 13, 14}},
 };
 
 TEST(HlReloadRun, TheTestBehindTheBodyFindsTheVariablesValue) {
