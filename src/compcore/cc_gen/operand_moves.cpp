@@ -202,6 +202,11 @@ bool SameWord(const HlStore &a, const HlStore &b) {
   return a.mode == b.mode && a.symbol == b.symbol && a.place == b.place;
 }
 
+bool IsCorvidPrefix(uint8_t byte) {
+  constexpr uint8_t kAltd = 0x76, kIoi = 0xD3, kIoe = 0xDB;
+  return byte == kAltd || byte == kIoi || byte == kIoe;
+}
+
 // Every instruction between the store and here keeps HL and memory.
 bool CodeSinceKeepsHl(const HlStore &store) {
   EmitCache *code = Caches().currentCode;
@@ -220,6 +225,10 @@ bool CodeSinceKeepsHl(const HlStore &store) {
     const size_t available = std::min<size_t>(kLongestInstruction, size_t(span - at));
     for (size_t k = 0; k < available; ++k)
       bytes[k] = code->ReadAt(Addr24Add(address, int32_t(k)));
+    // The decoder answers for a Corvid prefix, not for what it makes of the
+    // instruction behind it (an I/O read into HL, a write under altd).
+    if (Corvid() && IsCorvidPrefix(bytes[0]))
+      return false;
     const DecodedInstruction instruction = decode(address, bytes, available);
     if (!instruction.keepsHlAndMemory || instruction.length == 0)
       return false;

@@ -1,7 +1,9 @@
 #include "compcore/codegen_fixture.h"
 
 #include "compcore/cc_gen/codegen_layer.h"
+#include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/code_state.h"
+#include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/function_tail.h"
 #include "compcore/cc_gen/operand_moves.h"
@@ -9,6 +11,8 @@
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_attrs.h"
+#include "compcore/decode_check.h"
+#include "debugger/disasm.h"
 
 #include <functional>
 
@@ -471,6 +475,54 @@ TEST_F(OperandMoveTest, StackAndRegistersChangePlaces) {
       EXPECT_EQ(sink.records[0].text, "Internal Error: Unable to swap stack with register operand");
     }
   }
+}
+
+// What stands between a store of HL and a load of the same word decides
+// whether the load is left out: nothing, or instructions the decoder says
+// keep HL and memory, let it go; anything else, and a Corvid prefix whatever
+// the decoder answers for it, keeps the load.
+TEST_F(OperandMoveTest, AReloadOfHlIsLeftOutOnlyOverCodeThatKeepsIt) {
+  SetInstructionDecoder([](ADDR24 address, const uint8_t *code, size_t available) {
+    uint16_t length = 0;
+    std::string text;
+    const bool keeps = DisassembleOne(address, code, available, &length, &text) != 0;
+    return DecodedInstruction{length, keeps};
+  });
+  struct Case {
+    const char *what;
+    TargetCpu cpu;
+    std::vector<uint8_t> between;
+    bool reloaded;
+  };
+  const TargetCpu z = TargetCpu::Z180, c = TargetCpu::Corvid;
+  const Case cases[] = {
+      {"nothing", z, {}, false},
+      {"a nop", z, {0x00}, false},
+      {"inc hl", z, {0x23}, true},
+      {"a store of A", z, {0x32, 0x00, 0x30}, true},
+      {"a Corvid nop", c, {0x00}, false},
+      {"an I/O prefix", c, {0xD3, 0x00}, true},
+      {"altd", c, {0x76, 0x00}, true},
+  };
+  for (const Case &k : cases) {
+    SCOPED_TRACE(k.what);
+    SelectTargetCpu(k.cpu);
+    DecodeEnvironment tables(k.cpu);
+    ForgetHlStore();
+    ValueRecord stored = Global("hs", kTypeInt);
+    EmitStoreValue(stored, Reg::Value);
+    for (uint8_t byte : k.between)
+      EmitCodeByte(byte);
+    Emitted();
+    ValueRecord loaded = Global("hs", kTypeInt);
+    {
+      HlReloadTest allowed;
+      LoadOperandToValueRegister(loaded);
+    }
+    EXPECT_EQ(Emitted().empty(), !k.reloaded);
+    EXPECT_EQ(loaded.storage, kStoragePrimary);
+  }
+  SetInstructionDecoder(nullptr);
 }
 
 } // namespace
