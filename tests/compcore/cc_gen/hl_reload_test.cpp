@@ -1,5 +1,4 @@
 #include "compcore/cc_gen/emit_cache.h"
-#include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -7,8 +6,6 @@
 #include "compcore/decode_check.h"
 #include "compcore/product_shell.h"
 #include "compcore/statement_compile_fixture.h"
-#include "debugger/disasm.h"
-#include "debugger/insnenv.h"
 #include "debugger/stepper.h"
 #include "support/tempdir.h"
 
@@ -21,24 +18,6 @@
 
 namespace tsw::testing {
 namespace {
-
-// The debugger as the IDE installs it beside the compiler: its processor is
-// the compile's, and it decodes what the compiler has just emitted.
-class CompilerProcessor : public InsnEnvironment {
-public:
-  CompilerProcessor() { SetInsnEnvironment(this); }
-  ~CompilerProcessor() override { SetInsnEnvironment(nullptr); }
-  CompilerProcessor(const CompilerProcessor &) = delete;
-  CompilerProcessor &operator=(const CompilerProcessor &) = delete;
-  TargetCpu Cpu() override { return CurrentCpu(); }
-};
-
-DecodedInstruction DecodeEmitted(ADDR24 address, const uint8_t *code, size_t available) {
-  uint16_t length = 0;
-  std::string text;
-  const bool keeps = DisassembleOne(address, code, available, &length, &text) != 0;
-  return {length, keeps};
-}
 
 // Loops compiled without debug code, so that each test stands behind its
 // body, and read back from the image as the decoder lists them.
@@ -54,7 +33,7 @@ protected:
     boundaries.selectDisassemblerTables = [] { SelectDisassemblerTables(); };
     boundaries.selectStepperTables = [] { SelectStepperTables(); };
     if (withDecoder)
-      boundaries.decodeInstruction = DecodeEmitted;
+      boundaries.decodeInstruction = DecodeEmittedInstruction;
     AssembleCompiler(boundaries);
     ClearErrorList();
   }
@@ -83,7 +62,7 @@ protected:
   TempDir dir;
   ProgramShell shell{dir};
   RecordedMessages messages;
-  CompilerProcessor processor;
+  CompiledProcessorEnvironment processor;
 };
 
 // How often HL is loaded from `word` right behind a store of HL to it.

@@ -12,7 +12,6 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/decode_check.h"
-#include "debugger/disasm.h"
 
 #include <functional>
 
@@ -482,12 +481,7 @@ TEST_F(OperandMoveTest, StackAndRegistersChangePlaces) {
 // keep HL and memory, let it go; anything else, and a Corvid prefix whatever
 // the decoder answers for it, keeps the load.
 TEST_F(OperandMoveTest, AReloadOfHlIsLeftOutOnlyOverCodeThatKeepsIt) {
-  SetInstructionDecoder([](ADDR24 address, const uint8_t *code, size_t available) {
-    uint16_t length = 0;
-    std::string text;
-    const bool keeps = DisassembleOne(address, code, available, &length, &text) != 0;
-    return DecodedInstruction{length, keeps};
-  });
+  SetInstructionDecoder(DecodeEmittedInstruction);
   struct Case {
     const char *what;
     TargetCpu cpu;
