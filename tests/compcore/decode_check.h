@@ -55,7 +55,7 @@ inline DecodedInstruction DecodeEmittedInstruction(ADDR24 address, const uint8_t
   uint16_t length = 0;
   std::string text;
   const bool keeps = DisassembleOne(address, code, available, &length, &text) != 0;
-  return {length, keeps};
+  return {length, keeps, InsnEnv().Cpu()};
 }
 
 // One line per instruction ("ld    hl,1234"), "db XX" per data byte.

@@ -156,7 +156,7 @@ DecodedInstruction DecodeEmitted(ADDR24 address, const uint8_t *code, size_t ava
   uint16_t length = 0;
   std::string text;
   const bool keeps = DisassembleOne(address, code, available, &length, &text) != 0;
-  return {length, keeps};
+  return {length, keeps, InsnEnv().Cpu()};
 }
 
 // Boxes go to the error stream; the please-wait lines are progress only.

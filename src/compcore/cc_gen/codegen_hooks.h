@@ -45,10 +45,13 @@ void SetCodeGenCollaborators(CodeGenCollaborators *collaborators);
 CodeGenCollaborators &Collaborators();
 
 // One instruction of emitted code as the debugger's decoder reads it: its
-// length, and whether HL and memory are as they were before it.
+// length, whether HL and memory are as they were before it, and the
+// processor whose tables read it (an answer for the other one is no
+// answer).
 struct DecodedInstruction {
   uint16_t length = 0;
   bool keepsHlAndMemory = false;
+  TargetCpu decodedFor = TargetCpu::Z180;
 };
 using InstructionDecoder = std::function<DecodedInstruction(ADDR24 address, const uint8_t *code, size_t available)>;
 // The decoder lives above the compiler; null (the default) leaves every

@@ -230,7 +230,7 @@ bool CodeSinceKeepsHl(const HlStore &store) {
     if (Corvid() && IsCorvidPrefix(bytes[0]))
       return false;
     const DecodedInstruction instruction = decode(address, bytes, available);
-    if (!instruction.keepsHlAndMemory || instruction.length == 0)
+    if (!instruction.keepsHlAndMemory || instruction.length == 0 || instruction.decodedFor != CurrentCpu())
       return false;
     at += instruction.length;
   }

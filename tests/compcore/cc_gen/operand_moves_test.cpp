@@ -478,8 +478,9 @@ TEST_F(OperandMoveTest, StackAndRegistersChangePlaces) {
 
 // What stands between a store of HL and a load of the same word decides
 // whether the load is left out: nothing, or instructions the decoder says
-// keep HL and memory, let it go; anything else, and a Corvid prefix whatever
-// the decoder answers for it, keeps the load.
+// keep HL and memory, let it go; anything else, a Corvid prefix whatever the
+// decoder answers for it, and an answer read with the other processor's
+// tables keep the load.
 TEST_F(OperandMoveTest, AReloadOfHlIsLeftOutOnlyOverCodeThatKeepsIt) {
   SetInstructionDecoder(DecodeEmittedInstruction);
   struct Case {
@@ -487,6 +488,7 @@ TEST_F(OperandMoveTest, AReloadOfHlIsLeftOutOnlyOverCodeThatKeepsIt) {
     TargetCpu cpu;
     std::vector<uint8_t> between;
     bool reloaded;
+    bool otherTables = false;
   };
   const TargetCpu z = TargetCpu::Z180, c = TargetCpu::Corvid;
   const Case cases[] = {
@@ -497,11 +499,12 @@ TEST_F(OperandMoveTest, AReloadOfHlIsLeftOutOnlyOverCodeThatKeepsIt) {
       {"a Corvid nop", c, {0x00}, false},
       {"an I/O prefix", c, {0xD3, 0x00}, true},
       {"altd", c, {0x76, 0x00}, true},
+      {"a nop read with the Corvid's tables", z, {0x00}, true, true},
   };
   for (const Case &k : cases) {
     SCOPED_TRACE(k.what);
     SelectTargetCpu(k.cpu);
-    DecodeEnvironment tables(k.cpu);
+    DecodeEnvironment tables(k.otherTables ? (k.cpu == z ? c : z) : k.cpu);
     ForgetHlStore();
     ValueRecord stored = Global("hs", kTypeInt);
     EmitStoreValue(stored, Reg::Value);
