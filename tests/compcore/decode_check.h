@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compcore/cc_gen/codegen_hooks.h"
+#include "compcore/cc_gen/target_modes.h"
 #include "debugger/disasm.h"
 #include "debugger/insnenv.h"
 #include "debugger/stepper.h"
@@ -36,6 +38,25 @@ public:
 private:
   TargetCpu cpu_;
 };
+
+// The debugger as the IDE installs it beside the compiler: its processor is
+// the one being compiled for.
+class CompiledProcessorEnvironment : public InsnEnvironment {
+public:
+  CompiledProcessorEnvironment() { SetInsnEnvironment(this); }
+  ~CompiledProcessorEnvironment() override { SetInsnEnvironment(nullptr); }
+  CompiledProcessorEnvironment(const CompiledProcessorEnvironment &) = delete;
+  CompiledProcessorEnvironment &operator=(const CompiledProcessorEnvironment &) = delete;
+  TargetCpu Cpu() override { return CurrentCpu(); }
+};
+
+// The debugger's answer for code the compiler has just emitted.
+inline DecodedInstruction DecodeEmittedInstruction(ADDR24 address, const uint8_t *code, size_t available) {
+  uint16_t length = 0;
+  std::string text;
+  const bool keeps = DisassembleOne(address, code, available, &length, &text) != 0;
+  return {length, keeps, InsnEnv().Cpu()};
+}
 
 // One line per instruction ("ld    hl,1234"), "db XX" per data byte.
 inline std::vector<std::string> DecodeAll(TargetCpu cpu, const std::vector<uint8_t> &bytes,

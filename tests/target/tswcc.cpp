@@ -12,6 +12,9 @@
 #include "compcore/common/cc_codegen.h"
 #include "compcore/common/cc_session.h"
 #include "compcore/link/linkhost.h"
+#include "debugger/disasm.h"
+#include "debugger/insnenv.h"
+#include "debugger/stepper.h"
 #include "foundation/langmodule.h"
 #include "foundation/xerr.h"
 
@@ -138,6 +141,24 @@ private:
   const Options &options_;
 };
 
+// The debugger's decoder as the IDE has it beside the compiler: on the
+// processor being compiled for, reading what the compiler just emitted.
+class CompiledProcessor : public InsnEnvironment {
+public:
+  CompiledProcessor() { SetInsnEnvironment(this); }
+  ~CompiledProcessor() override { SetInsnEnvironment(nullptr); }
+  CompiledProcessor(const CompiledProcessor &) = delete;
+  CompiledProcessor &operator=(const CompiledProcessor &) = delete;
+  tsw::TargetCpu Cpu() override { return CodeGen().TargetCpu(); }
+};
+
+DecodedInstruction DecodeEmitted(ADDR24 address, const uint8_t *code, size_t available) {
+  uint16_t length = 0;
+  std::string text;
+  const bool keeps = DisassembleOne(address, code, available, &length, &text) != 0;
+  return {length, keeps, InsnEnv().Cpu()};
+}
+
 // Boxes go to the error stream; the please-wait lines are progress only.
 class StreamMessages : public MessageOutput {
 public:
@@ -221,6 +242,10 @@ int main(int argc, char **argv) {
   boundaries.messages = &messages;
   CommandLineSettings settings(*options);
   boundaries.linkShell = &settings;
+  CompiledProcessor processor;
+  boundaries.selectDisassemblerTables = [] { SelectDisassemblerTables(); };
+  boundaries.selectStepperTables = [] { SelectStepperTables(); };
+  boundaries.decodeInstruction = DecodeEmitted;
   AssembleCompiler(boundaries);
   // With a kernel source the request compiles it first, as the IDE's
   // compile does when the BIOS must be compiled before the program; that

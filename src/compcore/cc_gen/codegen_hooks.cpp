@@ -46,4 +46,17 @@ CodeGenCollaborators &Collaborators() {
   return Installed() ? *Installed() : neutral;
 }
 
+namespace {
+
+InstructionDecoder &Decoder() {
+  static InstructionDecoder decoder;
+  return decoder;
+}
+
+} // namespace
+
+void SetInstructionDecoder(InstructionDecoder decoder) { Decoder() = std::move(decoder); }
+
+const InstructionDecoder &EmittedCodeDecoder() { return Decoder(); }
+
 } // namespace tsw

@@ -3,7 +3,9 @@
 #include "compcore/common/target_cpu.h"
 #include "foundation/addr24.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 
 // The code generator's settings for one compile and the few services that
 // the byte road needs from emitters built elsewhere (far jumps, code
@@ -41,5 +43,20 @@ public:
 };
 void SetCodeGenCollaborators(CodeGenCollaborators *collaborators);
 CodeGenCollaborators &Collaborators();
+
+// One instruction of emitted code as the debugger's decoder reads it: its
+// length, whether HL and memory are as they were before it, and the
+// processor whose tables read it (an answer for the other one is no
+// answer).
+struct DecodedInstruction {
+  uint16_t length = 0;
+  bool keepsHlAndMemory = false;
+  TargetCpu decodedFor = TargetCpu::Z180;
+};
+using InstructionDecoder = std::function<DecodedInstruction(ADDR24 address, const uint8_t *code, size_t available)>;
+// The decoder lives above the compiler; null (the default) leaves every
+// load emitted that what HL holds could have spared.
+void SetInstructionDecoder(InstructionDecoder decoder);
+const InstructionDecoder &EmittedCodeDecoder();
 
 } // namespace tsw

@@ -59,6 +59,8 @@ void RestoreLayer() {
     StubStack().resize(snapshot.stubs);
   FunctionStringPool() = snapshot.strings;
   Emission() = snapshot.emission;
+  // The code behind the store may be gone.
+  ForgetHlStore();
 }
 
 void DiscardLayer() {

@@ -6,6 +6,7 @@
 #include "compcore/cc_gen/codegen_upcalls.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/instructions.h"
+#include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -154,6 +155,7 @@ bool NeedsBouncerPad(ADDR24 target, uint8_t opcode, const SymbolRecord *symbol) 
 } // namespace
 
 JumpRecord EmitJumpToAddr24(ADDR24 target, uint8_t opcode, bool preserveAf) {
+  ForgetHlStoreJoinedAt(target);
   // The long jump is a Corvid instruction (rst 00h on the Z180).
   if (!Corvid() && opcode == kOpLongJump)
     opcode = kOpJump;
@@ -237,6 +239,7 @@ void EmitConditionalCallNamed(std::string_view routine, Condition condition) {
 }
 
 void EmitFarJumpFixup(JumpRecord place, ADDR24 target) {
+  ForgetHlStoreJoinedAt(target);
   if (!Addr24InWindow(target)) {
     PatchCodeWord(place.operand, target.logical);
     return;

@@ -341,13 +341,16 @@ ADDR24 EmitWordPlaceholder() {
 }
 void PatchToHere(ADDR24 placeholder) { PatchCodeWord(placeholder, Here().logical); }
 
-// The value's memory class: shared (1) and protected (2) data are reached
-// by run-time routines; the symbol decides when the value does not say.
+} // namespace
+
 uint8_t ValueMemoryClass(const ValueRecord &value) {
   if (value.MemoryClass() || !value.symbol)
     return value.MemoryClass();
   return uint8_t((value.symbol->flagsA & kValueMemoryClassMask) >> kValueMemoryClassShift);
 }
+
+namespace {
+
 constexpr uint8_t kMemoryShared = 1;
 constexpr uint8_t kMemoryProtected = 2;
 

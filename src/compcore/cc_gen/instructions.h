@@ -161,6 +161,10 @@ int EmitPopInterruptState();
 // kind the processor cannot encode, 642/643 for no form.
 void EmitLoadRegister(Reg reg, AddressingKind kind);
 void EmitStoreRegister(Reg reg, AddressingKind kind);
+
+// The value's memory class: shared (1) and protected (2) data are reached
+// by run-time routines; the symbol decides when the value does not say.
+uint8_t ValueMemoryClass(const ValueRecord &value);
 // ld (hl),n or ld (ix+d),n: 644 for another kind.
 void EmitStoreImmediate(AddressingKind kind);
 enum class AccumulatorOp : uint8_t { kAdd, kAdc, kSub, kSbc, kOr, kXor, kAnd, kSla, kSra, kSrl };

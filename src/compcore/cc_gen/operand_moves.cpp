@@ -1,6 +1,8 @@
 #include "compcore/cc_gen/operand_moves.h"
 
 #include "compcore/cc_gen/code_output.h"
+#include "compcore/cc_gen/codegen_hooks.h"
+#include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/register_cache.h"
 #include "compcore/cc_gen/target_modes.h"
@@ -8,6 +10,7 @@
 #include "compcore/cc_in/cc_in.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tsw {
 
@@ -153,6 +156,101 @@ PrimaryRegister StackRegisters(const ValueRecord &value, Reg reg, bool isAddress
   return SingleRegister(reg);
 }
 
+// The word HL was last stored to, and the code address behind that store.
+// A later load of the same word into HL is left out while the statement
+// compiler allows it and every instruction since kept HL and memory.
+struct HlStore {
+  bool known = false;
+  EmitCache *cache = nullptr;
+  ADDR24 after;
+  AddressingKind mode = AddressingKind::kNotEncodable;
+  const SymbolRecord *symbol = nullptr;
+  int32_t place = 0;
+};
+struct HlReload {
+  HlStore last;
+  bool allowed = false;
+};
+HlReload &Reload() {
+  static HlReload reload;
+  return reload;
+}
+
+// The word a whole-word move of HL reaches, when it is one the reload test
+// can tell again: a variable at a fixed address or a Corvid stack slot. A
+// word another context may change in between (shared or protected data, a
+// port) is not.
+std::optional<HlStore> WordOfMove(const OperandMove &move, Reg reg, uint16_t chunk, uint16_t count) {
+  const ValueRecord &value = *move.value;
+  if (reg != Reg::HL || chunk != kWordBytes || count != kWordBytes || ValueMemoryClass(value) != 0 ||
+      value.ioSpace != IoSpace::kMemory || IsStringLiteralSymbol(value.symbol))
+    return std::nullopt;
+  HlStore word;
+  word.mode = move.mode;
+  if (move.mode == AddressingKind::kDirect) {
+    word.symbol = value.symbol;
+    word.place = int32_t(value.value) + move.runningOffset;
+  } else if (move.mode == AddressingKind::kStack) {
+    word.place = LocalStackOffset(value) + move.runningOffset;
+  } else {
+    return std::nullopt;
+  }
+  return word;
+}
+
+bool SameWord(const HlStore &a, const HlStore &b) {
+  return a.mode == b.mode && a.symbol == b.symbol && a.place == b.place;
+}
+
+bool IsCorvidPrefix(uint8_t byte) {
+  constexpr uint8_t kAltd = 0x76, kIoi = 0xD3, kIoe = 0xDB;
+  return byte == kAltd || byte == kIoi || byte == kIoe;
+}
+
+// Every instruction between the store and here keeps HL and memory.
+bool CodeSinceKeepsHl(const HlStore &store) {
+  EmitCache *code = Caches().currentCode;
+  const InstructionDecoder &decode = EmittedCodeDecoder();
+  if (!decode || store.cache != code)
+    return false;
+  const ADDR24 here = code->Current();
+  // Code taken back below the store leaves nothing to go by.
+  if (Addr24Less(here, store.after))
+    return false;
+  const int32_t span = int32_t(Addr24Difference(here, store.after));
+  constexpr size_t kLongestInstruction = 6;
+  for (int32_t at = 0; at < span;) {
+    const ADDR24 address = Addr24Add(store.after, at);
+    uint8_t bytes[kLongestInstruction] = {};
+    const size_t available = std::min<size_t>(kLongestInstruction, size_t(span - at));
+    for (size_t k = 0; k < available; ++k)
+      bytes[k] = code->ReadAt(Addr24Add(address, int32_t(k)));
+    // The decoder answers for a Corvid prefix, not for what it makes of the
+    // instruction behind it (an I/O read into HL, a write under altd).
+    if (Corvid() && IsCorvidPrefix(bytes[0]))
+      return false;
+    const DecodedInstruction instruction = decode(address, bytes, available);
+    if (!instruction.keepsHlAndMemory || instruction.length == 0 || instruction.decodedFor != CurrentCpu())
+      return false;
+    at += instruction.length;
+  }
+  return true;
+}
+
+bool HlStillHolds(const OperandMove &move, Reg reg, uint16_t chunk, uint16_t count) {
+  HlReload &reload = Reload();
+  if (!reload.allowed || !reload.last.known)
+    return false;
+  const std::optional<HlStore> word = WordOfMove(move, reg, chunk, count);
+  if (!word || !SameWord(*word, reload.last))
+    return false;
+  if (CodeSinceKeepsHl(reload.last))
+    return true;
+  // The first instruction that fails the test ends it.
+  reload.allowed = false;
+  return false;
+}
+
 } // namespace
 
 ExpressionCodeFlags &ExpressionFlags() {
@@ -222,31 +320,55 @@ void RunMove(OperandMove &move, MoveKind kind, uint16_t count) {
   // A byte load into L while H is still to come would read through HL
   // after L changed: the byte waits in A.
   bool lowByteInA = false;
+  std::optional<HlStore> storedHl;
   uint16_t remaining = count;
   while (remaining > 0) {
     const uint16_t chunk = std::min(remaining, capacity);
     MoveBeforeChunk(*move.value);
     Reg reg = TakeBytes(move.registers, chunk);
+    bool emitted = true;
     if (kind == MoveKind::kLoad) {
       if (reg == Reg::L && chunk < remaining) {
         reg = Reg::A;
         lowByteInA = true;
       }
-      if (ClearsHlInTwoBytes(move, reg, count))
+      if (HlStillHolds(move, reg, chunk, count))
+        emitted = false;
+      else if (ClearsHlInTwoBytes(move, reg, count))
         EmitCodeSequence(kCorvidClearHlT);
       else
         EmitLoadRegister(reg, move.mode);
     } else {
+      storedHl = WordOfMove(move, reg, chunk, count);
       EmitStoreRegister(reg, move.mode);
     }
-    EmitOperandBytes(move, chunk);
+    if (emitted)
+      EmitOperandBytes(move, chunk);
+    else
+      move.runningOffset += chunk;
     remaining = uint16_t(remaining - chunk);
     MoveAfterChunk(remaining > 0);
   }
   if (lowByteInA)
     EmitFixed(Fixed::kLdLA);
   MoveEnd();
+  if (storedHl) {
+    storedHl->known = true;
+    storedHl->cache = Caches().currentCode;
+    storedHl->after = Caches().currentCode->Current();
+    Reload().last = *storedHl;
+  }
 }
+
+void ForgetHlStore() { Reload().last = {}; }
+
+void ForgetHlStoreJoinedAt(ADDR24 target) {
+  if (Reload().last.known && !Addr24Less(target, Reload().last.after))
+    ForgetHlStore();
+}
+
+HlReloadTest::HlReloadTest() : saved_(Reload().allowed) { Reload().allowed = true; }
+HlReloadTest::~HlReloadTest() { Reload().allowed = saved_; }
 
 void LoadValueToRegister(OperandMove &move, Reg reg, bool wantAddress, bool charInA) {
   ValueRecord &value = *move.value;
@@ -575,6 +697,7 @@ void EmitStoreValue(ValueRecord &target, Reg source) {
 void ResetOperandMoves() {
   ExpressionFlags() = {};
   ResetRegisterCache();
+  Reload() = {};
 }
 
 } // namespace tsw

@@ -3,6 +3,7 @@
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/register_codes.h"
 #include "compcore/cc_gen/value_record.h"
+#include "foundation/addr24.h"
 
 #include <cstdint>
 
@@ -57,6 +58,25 @@ AddressingKind AddressingModeOfValue(const ValueRecord &value);
 // Moves `count` bytes between the move's registers and the value's
 // storage, chunk by chunk.
 void RunMove(OperandMove &move, MoveKind kind, uint16_t count);
+
+// What HL holds after a store of it lets a later load of the same word be
+// left out. The statement compiler forgets the store where other paths may
+// join the code that follows, and allows the test only where it knows none
+// do; a decoded instruction in between that changes HL or memory ends it.
+void ForgetHlStore();
+// A jump to `target` joins the code there: from a store before it on, HL
+// is no longer known.
+void ForgetHlStoreJoinedAt(ADDR24 target);
+class HlReloadTest {
+public:
+  HlReloadTest();
+  ~HlReloadTest();
+  HlReloadTest(const HlReloadTest &) = delete;
+  HlReloadTest &operator=(const HlReloadTest &) = delete;
+
+private:
+  bool saved_;
+};
 
 // `reg` Value: the registers of the value's type. With `wantAddress` the
 // registers get the value's address; with `charInA` a char goes into A.

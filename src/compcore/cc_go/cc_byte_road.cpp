@@ -404,6 +404,7 @@ void ResetByteRoad() {
   CloseRtiFile();
   SetRtiShell(nullptr);
   SetCodeGenCollaborators(nullptr);
+  SetInstructionDecoder(nullptr);
   CodeGenSetup() = {};
   SetShellCodeSettings(nullptr);
   ResetTargetModes();

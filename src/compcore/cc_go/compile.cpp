@@ -2,6 +2,7 @@
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_gen/asm/asm_statement.h"
+#include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/codegen_layer.h"
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/output_target.h"
@@ -149,6 +150,7 @@ void AssembleCompiler(const CompilerBoundaries &boundaries) {
     SetLinkHost(CurrentAssembly()->linkHost.get());
   }
   SetDebuggerTableSelectors(boundaries.selectDisassemblerTables, boundaries.selectStepperTables);
+  SetInstructionDecoder(boundaries.decodeInstruction);
   if (LinkHost *settings = boundaries.linkShell)
     SetShellCodeSettings([settings] {
       return ShellCodeSettings{settings->NoBouncers(), settings->IncludeTimeStamp(), settings->ZeroPadBinFile()};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/link_adapters.h"
@@ -44,6 +45,9 @@ struct CompilerBoundaries {
   // debugger keeps the tables it chose).
   std::function<void()> selectDisassemblerTables = {};
   std::function<void()> selectStepperTables = {};
+  // The debugger's decoder over code just emitted: with it a load of HL
+  // that HL already holds is left out where the statements allow it.
+  InstructionDecoder decodeInstruction = {};
   // The code generator and its pending-label list are the byte road's
   // unless a test replaces them. Not built yet: the function and expression
   // compilers.

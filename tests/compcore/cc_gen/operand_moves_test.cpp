@@ -1,7 +1,9 @@
 #include "compcore/codegen_fixture.h"
 
 #include "compcore/cc_gen/codegen_layer.h"
+#include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/code_state.h"
+#include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/function_tail.h"
 #include "compcore/cc_gen/operand_moves.h"
@@ -9,6 +11,7 @@
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_attrs.h"
+#include "compcore/decode_check.h"
 
 #include <functional>
 
@@ -471,6 +474,52 @@ TEST_F(OperandMoveTest, StackAndRegistersChangePlaces) {
       EXPECT_EQ(sink.records[0].text, "Internal Error: Unable to swap stack with register operand");
     }
   }
+}
+
+// What stands between a store of HL and a load of the same word decides
+// whether the load is left out: nothing, or instructions the decoder says
+// keep HL and memory, let it go; anything else, a Corvid prefix whatever the
+// decoder answers for it, and an answer read with the other processor's
+// tables keep the load.
+TEST_F(OperandMoveTest, AReloadOfHlIsLeftOutOnlyOverCodeThatKeepsIt) {
+  SetInstructionDecoder(DecodeEmittedInstruction);
+  struct Case {
+    const char *what;
+    TargetCpu cpu;
+    std::vector<uint8_t> between;
+    bool reloaded;
+    bool otherTables = false;
+  };
+  const TargetCpu z = TargetCpu::Z180, c = TargetCpu::Corvid;
+  const Case cases[] = {
+      {"nothing", z, {}, false},
+      {"a nop", z, {0x00}, false},
+      {"inc hl", z, {0x23}, true},
+      {"a store of A", z, {0x32, 0x00, 0x30}, true},
+      {"a Corvid nop", c, {0x00}, false},
+      {"an I/O prefix", c, {0xD3, 0x00}, true},
+      {"altd", c, {0x76, 0x00}, true},
+      {"a nop read with the Corvid's tables", z, {0x00}, true, true},
+  };
+  for (const Case &k : cases) {
+    SCOPED_TRACE(k.what);
+    SelectTargetCpu(k.cpu);
+    DecodeEnvironment tables(k.otherTables ? (k.cpu == z ? c : z) : k.cpu);
+    ForgetHlStore();
+    ValueRecord stored = Global("hs", kTypeInt);
+    EmitStoreValue(stored, Reg::Value);
+    for (uint8_t byte : k.between)
+      EmitCodeByte(byte);
+    Emitted();
+    ValueRecord loaded = Global("hs", kTypeInt);
+    {
+      HlReloadTest allowed;
+      LoadOperandToValueRegister(loaded);
+    }
+    EXPECT_EQ(Emitted().empty(), !k.reloaded);
+    EXPECT_EQ(loaded.storage, kStoragePrimary);
+  }
+  SetInstructionDecoder(nullptr);
 }
 
 } // namespace

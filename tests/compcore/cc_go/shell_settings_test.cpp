@@ -9,7 +9,6 @@
 #include "compcore/link/linkhost.h"
 #include "compcore/product_shell.h"
 #include "debugger/disasm.h"
-#include "debugger/insnenv.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -96,16 +95,6 @@ TEST_F(ShellSettingsCompile, EachCompileFollowsTheIdesSettings) {
   }
 }
 
-// The debugger as the IDE installs it: its processor is the compiler's.
-class CompilerProcessor : public InsnEnvironment {
-public:
-  CompilerProcessor() { SetInsnEnvironment(this); }
-  ~CompilerProcessor() override { SetInsnEnvironment(nullptr); }
-  CompilerProcessor(const CompilerProcessor &) = delete;
-  CompilerProcessor &operator=(const CompilerProcessor &) = delete;
-  TargetCpu Cpu() override { return CurrentCpu(); }
-};
-
 std::string Decoded(const std::vector<uint8_t> &bytes) {
   uint16_t length = 0;
   std::string text;
@@ -118,7 +107,7 @@ std::string Decoded(const std::vector<uint8_t> &bytes) {
 // first: a Corvid program's long jump reads as one, and a Z180 program
 // compiled after it reads 0xC7 as the restart it is there.
 TEST_F(ShellSettingsCompile, TheDebuggersTablesFollowTheCompiledProcessor) {
-  CompilerProcessor processor;
+  CompiledProcessorEnvironment processor;
   std::vector<std::string> selected;
   dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
   dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");

@@ -3,6 +3,7 @@
 #include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_in.h"
@@ -258,16 +259,21 @@ uint16_t CompileForInverted() {
   const JumpListMarks marks = EnterLoop();
   CompileStatement();
   const ADDR24 continueTarget = Here();
+  // Continues join here; from here to the test the code runs straight on,
+  // so the test may use what the increment left in HL.
+  ForgetHlStore();
   if (increment) {
     ClauseInput input(*increment, 0);
     // Behind the body the increment is no statement of its own.
     SwitchScope unmarked(StatementMarksSuppressed(), true);
     CompileExpressionForEffect(false);
   }
-  if (condition)
+  if (condition) {
+    HlReloadTest reloadTest;
     CompileConditionAgain(*condition, bodyStart);
-  else
+  } else {
     EmitJumpToAddr24(bodyStart, kOpJump);
+  }
   PatchForward(entryTest, Here());
   LeaveLoop(marks, continueTarget);
   return kStatementPlain;
