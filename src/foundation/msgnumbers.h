@@ -481,4 +481,8 @@ inline constexpr unsigned kMsgWatchScopeIsMain = 778;    // "The program counter
 inline constexpr unsigned kMsgNoWatchScope = 5064;       // "No function to evaluate the watch in."
 inline constexpr unsigned kMsgWatchDoesNotCompile = 5065; // "The watch expression does not compile."
 
+// The option dialogs.
+inline constexpr unsigned kMsgOptionOutOfRange = 4027; // "%s must be a number from %d to %d."
+inline constexpr unsigned kMsgPortNotOpened = 813;     // "\nThe serial port could not be opened."
+
 } // namespace tsw

@@ -275,6 +275,13 @@ void cMainWindow::RegisterCommands() {
     if (module_ && RunEditorOptionsDialog(*module_, this, settings_.editor))
       NotifyDisplayOptionsChanged();
   });
+  add(cmd::kCompilerOptions, [this] {
+    if (!module_)
+      return;
+    CompilerOptionValues values = driver::CompilerOptions();
+    if (RunCompilerOptionsDialog(*module_, this, settings_, values, compilerOptionServices))
+      driver::SetCompilerOptions(values);
+  });
   add(cmd::kDumpDialog, [this] {
     if (!module_)
       return;
