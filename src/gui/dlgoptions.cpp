@@ -23,6 +23,9 @@ constexpr const char *kEditorOptionsTemplate = "DIALOG_EDOPT";
 constexpr uint32_t kOkId = 1, kCancelId = 2, kHelpId = 123;
 constexpr uint32_t kTabsId = 101, kAutoIndentId = 102, kTrailingId = 103;
 constexpr const char *kDisplayOptionsTemplate = "DIALOG_DISPOPT";
+constexpr const char *kDebuggerOptionsTemplate = "DIALOG_DBGOPT";
+constexpr uint32_t kOutputPathId = 101, kAutoOpenId = 102, kOutputToFileId = 103, kAppendOutputId = 104;
+constexpr size_t kPathFieldSize = 260;
 constexpr uint32_t kKindsId = 101, kItemsId = 102;
 
 std::vector<DisplayItem> CommonItems() {
@@ -198,6 +201,41 @@ bool RunEditorOptionsDialog(const LanguageModule &module, QWidget *parent, Edito
   if (dialog->exec() != QDialog::Accepted)
     return false;
   ApplyEditorOptions(editor, indent->isChecked(), trailing->isChecked(), tabs->text().toStdString());
+  return true;
+}
+
+} // namespace tsw
+
+namespace tsw {
+
+bool RunDebuggerOptionsDialog(const LanguageModule &module, QWidget *parent, StdioSettings &stdio) {
+  std::unique_ptr<QWidget> made = LoadDialogTemplate(module, kDebuggerOptionsTemplate, parent, nullptr);
+  auto *dialog = dynamic_cast<QDialog *>(made.get());
+  auto *path = dialog ? Control<QLineEdit>(*dialog, kOutputPathId) : nullptr;
+  auto *autoOpen = dialog ? Control<QCheckBox>(*dialog, kAutoOpenId) : nullptr;
+  auto *toFile = dialog ? Control<QCheckBox>(*dialog, kOutputToFileId) : nullptr;
+  auto *append = dialog ? Control<QCheckBox>(*dialog, kAppendOutputId) : nullptr;
+  if (!path || !autoOpen || !toFile || !append)
+    return false;
+  autoOpen->setChecked(stdio.autoOpen);
+  toFile->setChecked(stdio.outputToFile);
+  append->setChecked(stdio.appendOutput);
+  path->setMaxLength(int(kPathFieldSize - 1));
+  path->setText(QString::fromStdString(stdio.outputPath));
+  if (auto *help = Control<QPushButton>(*dialog, kHelpId))
+    help->setEnabled(false);
+  if (auto *ok = Control<QPushButton>(*dialog, kOkId))
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+  if (auto *cancel = Control<QPushButton>(*dialog, kCancelId))
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  if (dialog->exec() != QDialog::Accepted)
+    return false;
+  stdio.autoOpen = autoOpen->isChecked();
+  stdio.outputToFile = toFile->isChecked();
+  stdio.appendOutput = append->isChecked();
+  stdio.outputPath = path->text().toStdString().substr(0, kPathFieldSize - 1);
+  // The dialog offers no half duplex: confirming it switches that off.
+  stdio.halfDuplex = false;
   return true;
 }
 

@@ -14,6 +14,7 @@ namespace tsw {
 class LanguageModule;
 class Settings;
 struct EditorSettings;
+struct StdioSettings;
 struct FontSetting;
 enum class PaneKind : uint8_t;
 enum class ColorRole : uint8_t;
@@ -25,6 +26,10 @@ void ApplyEditorOptions(EditorSettings &editor, bool autoIndent, bool removeTrai
 
 // Runs the editor options dialog modally; true when OK stored its values.
 bool RunEditorOptionsDialog(const LanguageModule &module, QWidget *parent, EditorSettings &editor);
+
+// Runs the debugger options dialog modally: how the stdio pane keeps the
+// program's output. True when OK stored the values.
+bool RunDebuggerOptionsDialog(const LanguageModule &module, QWidget *parent, StdioSettings &stdio);
 
 // The display options: per window kind its font and colour pairs, in the
 // order the dialog lists them.

@@ -23,6 +23,7 @@
 #include "foundation/msgcatalog.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
+#include "gui/dlgmemopt.h"
 #include "gui/dlgoptions.h"
 #include "gui/dlgwatch.h"
 #include "gui/watchlist.h"
@@ -281,6 +282,41 @@ void cMainWindow::RegisterCommands() {
     CompilerOptionValues values = driver::CompilerOptions();
     if (RunCompilerOptionsDialog(*module_, this, settings_, values, compilerOptionServices))
       driver::SetCompilerOptions(values);
+  });
+  add(cmd::kDebuggerOptions, [this] {
+    if (module_)
+      RunDebuggerOptionsDialog(*module_, this, settings_.stdio);
+  });
+  add(cmd::kMemoryMap, [this] {
+    if (!module_)
+      return;
+    MemoryMapServices services;
+    services.assumeCorvidCpu = settings_.main.assumeCorvidCpu;
+    // A port in use is left open: closing it would end the board's session.
+    services.tryPort = [] {
+      if (IsSerialPortOpen())
+        return true;
+      try {
+        OpenSerialPort();
+        CloseSerialPort();
+        return true;
+      } catch (const xErr &) {
+        return false;
+      }
+    };
+    MemoryMapOptionValues values = driver::MemoryMapOptions();
+    if (RunMemoryMapDialog(*module_, this, values, services))
+      driver::SetMemoryMapOptions(values);
+  });
+  add(cmd::kRootMap, [this] {
+    RootMapOptionValues values = driver::RootMapOptions();
+    if (module_ && RunRootMapDialog(*module_, this, values))
+      driver::SetRootMapOptions(values);
+  });
+  add(cmd::kReservedMemory, [this] {
+    ReservedMemoryOptionValues values = driver::ReservedMemoryOptions();
+    if (module_ && RunReservedMemoryDialog(*module_, this, values))
+      driver::SetReservedMemoryOptions(values);
   });
   add(cmd::kDumpDialog, [this] {
     if (!module_)

@@ -70,6 +70,51 @@ TEST_F(EditorOptionsDialog, OkStoresTheControlsAndCancelNothing) {
   EXPECT_TRUE(editor.removeTrailingWhitespace);
 }
 
+class DebuggerOptionsDialog : public testing::EnglishDialogSuite {
+protected:
+  bool Run(const std::function<void(QDialog &)> &user) {
+    WhenTheDialogIsUp(user);
+    return RunDebuggerOptionsDialog(*module_, nullptr, stdio);
+  }
+  void SetUp() override {
+    stdio.autoOpen = true;
+    stdio.outputToFile = false;
+    stdio.outputPath = "/tmp/out.txt";
+    stdio.appendOutput = false;
+    stdio.halfDuplex = true;
+  }
+  StdioSettings stdio{};
+};
+
+TEST_F(DebuggerOptionsDialog, OkStoresTheOutputChoicesAndEndsHalfDuplexAndCancelNothing) {
+  auto change = [](QDialog &d) {
+    EXPECT_TRUE(Get<QCheckBox>(d, 102)->isChecked());
+    EXPECT_FALSE(Get<QCheckBox>(d, 103)->isChecked());
+    EXPECT_FALSE(Get<QCheckBox>(d, 104)->isChecked());
+    EXPECT_EQ(Get<QLineEdit>(d, 101)->text(), "/tmp/out.txt");
+    Get<QCheckBox>(d, 102)->setChecked(false);
+    Get<QCheckBox>(d, 103)->setChecked(true);
+    Get<QCheckBox>(d, 104)->setChecked(true);
+    Get<QLineEdit>(d, 101)->setText(QString(300, 'p'));
+  };
+  EXPECT_FALSE(Run([&](QDialog &d) {
+    change(d);
+    Get<QPushButton>(d, 2)->click();
+  }));
+  EXPECT_TRUE(stdio.autoOpen);
+  EXPECT_TRUE(stdio.halfDuplex);
+  EXPECT_EQ(stdio.outputPath, "/tmp/out.txt");
+  EXPECT_TRUE(Run([&](QDialog &d) {
+    change(d);
+    Get<QPushButton>(d, 1)->click();
+  }));
+  EXPECT_FALSE(stdio.autoOpen);
+  EXPECT_TRUE(stdio.outputToFile);
+  EXPECT_TRUE(stdio.appendOutput);
+  EXPECT_EQ(stdio.outputPath, std::string(259, 'p')) << "the path keeps within its 260 bytes";
+  EXPECT_FALSE(stdio.halfDuplex);
+}
+
 TEST(DisplayOptions, ElevenKindsEachWithItsItems) {
   const std::vector<DisplayKind> &kinds = DisplayKinds();
   ASSERT_EQ(kinds.size(), 11u);
