@@ -245,6 +245,7 @@ void tswApp::InitMainWindow() {
       defines_->setting.SetValue(text);
   };
   client_->compilerOptionServices.executableDirectory = paths_.programDirectory;
+  client_->linkSettingsChanged = [this] { ApplyLinkSettings(settings_->comm); };
   client_->sessionEnding = [this] { sessionEnding_ = true; };
   client_->exitRequested = [this] { QMetaObject::invokeMethod(frame_, "close", Qt::QueuedConnection); };
   // The session asks before it ends: every editor may refuse.

@@ -23,6 +23,7 @@
 #include "foundation/msgcatalog.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
+#include "gui/dlgcommopt.h"
 #include "gui/dlgmemopt.h"
 #include "gui/dlgoptions.h"
 #include "gui/dlgwatch.h"
@@ -317,6 +318,24 @@ void cMainWindow::RegisterCommands() {
     ReservedMemoryOptionValues values = driver::ReservedMemoryOptions();
     if (module_ && RunReservedMemoryDialog(*module_, this, values))
       driver::SetReservedMemoryOptions(values);
+  });
+  add(cmd::kTargetOptions, [this] {
+    if (!module_)
+      return;
+    const CommunicationSettings before = settings_.comm;
+    TargetOptionsServices services;
+    services.linkChosen = [this] { build_.optionA = true; };
+    if (!RunTargetOptionsDialog(*module_, this, settings_.comm, services))
+      return;
+    // A new rate needs the BIOS built for it; a new link, a new compile.
+    if (settings_.comm.baudRate != before.baudRate)
+      driver::ResetTargetCompileFlags();
+    if (settings_.comm.useTcp != before.useTcp)
+      driver::MarkCompileChanged();
+    // The port opens anew with the new values.
+    CloseSerialPort();
+    if (linkSettingsChanged)
+      linkSettingsChanged();
   });
   add(cmd::kDumpDialog, [this] {
     if (!module_)

@@ -111,6 +111,8 @@ public:
   // What the compiler options dialog reaches besides the settings: the
   // defines and the file choosers.
   CompilerOptionsServices compilerOptionServices;
+  // The link takes the settings' communication values again.
+  std::function<void()> linkSettingsChanged;
 
   // The display options changed: every editor takes its fonts and colours
   // from the settings again.
