@@ -21,6 +21,8 @@
 #include "compcore/link/tc/serial.h"
 #include "compcore/link/tcs/tcplink.h"
 #include "debugger/debugengine.h"
+#include "debugger/disasm.h"
+#include "debugger/stepper.h"
 #include "debugger/debuglink_adapter.h"
 #include "debugger/enginestate.h"
 #include "debugger/products/compiler_products.h"
@@ -115,6 +117,9 @@ void InstallCompilerShell(CompilerShellSource *source) {
                              SynchronizeDebugKernel();
                          }};
     boundaries.linkShell = source->linkHost;
+    // The panes decode with the tables of the processor just compiled for.
+    boundaries.selectDisassemblerTables = [] { SelectDisassemblerTables(); };
+    boundaries.selectStepperTables = [] { SelectStepperTables(); };
   }
   AssembleCompiler(boundaries);
   installed = std::move(shell);
