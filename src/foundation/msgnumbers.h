@@ -484,5 +484,11 @@ inline constexpr unsigned kMsgWatchDoesNotCompile = 5065; // "The watch expressi
 // The option dialogs.
 inline constexpr unsigned kMsgOptionOutOfRange = 4027; // "%s must be a number from %d to %d."
 inline constexpr unsigned kMsgPortNotOpened = 813;     // "\nThe serial port could not be opened."
+inline constexpr unsigned kMsgCodeSize = 1000;         // "Code size: %u bytes"
+inline constexpr unsigned kMsgRootDataSize = 1001;     // "Root data: %u bytes"
+inline constexpr unsigned kMsgLinesCompiled = 1002;    // "Lines compiled: %u"
+inline constexpr unsigned kMsgCompileSeconds = 1003;   // "Compile time: %u s"
+inline constexpr unsigned kMsgLinesPerMinute = 1004;   // "Lines per minute: %u"
+inline constexpr unsigned kMsgNoLineRate = 1010;       // "Lines per minute: -"
 
 } // namespace tsw

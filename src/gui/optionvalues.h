@@ -29,4 +29,17 @@ struct ReservedMemoryOptionValues {
   bool operator==(const ReservedMemoryOptionValues &) const = default;
 };
 
+// What the last compile recorded for the information dialog. Addresses
+// are logical root addresses, but the extended code's are physical.
+struct CompileStatistics {
+  uint16_t rootCodeStart = 0, rootCodeEnd = 0;
+  uint32_t xmemCodeStart = 0, xmemCodeEnd = 0;
+  uint16_t stackStart = 0, stackEnd = 0;
+  uint16_t freeStart = 0, freeEnd = 0;
+  uint16_t rootDataStart = 0, rootDataEnd = 0;
+  uint32_t lines = 0;
+  uint32_t startMs = 0, endMs = 0;
+  uint32_t bytesWritten = 0, bytesSent = 0;
+};
+
 } // namespace tsw
