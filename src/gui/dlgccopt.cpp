@@ -15,6 +15,7 @@
 #include "foundation/msgcatalog.h"
 #include "foundation/msgnumbers.h"
 #include "foundation/restext.h"
+#include "gui/buildcmds.h"
 #include "gui/exelock.h"
 #include "gui/resbuilder.h"
 #include "gui/settings.h"
@@ -52,13 +53,6 @@ const FileChoice kLibraryDirectoryChoice = {
 const FileChoice kBiosChoice = {"BIOS Files (*.c *.C)", "Choose a BIOS to Compile", {}};
 
 template <class W> W *Control(QWidget &dialog, uint32_t id) { return dynamic_cast<W *>(FindControl(dialog, id)); }
-
-std::string Upper(std::string text) {
-  for (char &c : text)
-    if (c >= 'a' && c <= 'z')
-      c = char(c - 'a' + 'A');
-  return text;
-}
 
 std::string FieldText(QLineEdit *edit) { return edit->text().toStdString().substr(0, kPathFieldSize - 1); }
 
