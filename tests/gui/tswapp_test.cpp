@@ -146,10 +146,13 @@ TEST_F(Ide, TheOptionDialogsStoreWhereTheCompilerAndTheLinkReadThem) {
       ASSERT_NE(index, nullptr);
       index->setChecked(!index->isChecked());
       dynamic_cast<QLineEdit *>(FindControl(d, 116))->setText("20");
+      dynamic_cast<QCheckBox *>(FindControl(d, 113))->setChecked(true);
+      dynamic_cast<QLineEdit *>(FindControl(d, 114))->setText("/libs/my.dir");
     });
     EXPECT_TRUE(app.MainFrame()->Router().Dispatch(cmd::kCompilerOptions));
     EXPECT_EQ(driver::CompilerOptions().index, before.index ? 0 : 1) << "the compiler's own value";
     EXPECT_EQ(app.AppSettings().compiler.maxErrors, 20);
+    EXPECT_EQ(app.LibraryDirectoryPath(), "/LIBS/MY.DIR") << "the next compile reads the user's library";
 
     ConfirmNextDialog([](QDialog &d) {
       dynamic_cast<QComboBox *>(FindControl(d, 101))->setCurrentIndex(3);
