@@ -487,4 +487,14 @@ inline constexpr unsigned kMsgWatchScopeIsMain = 778;    // "The program counter
 inline constexpr unsigned kMsgNoWatchScope = 5064;       // "No function to evaluate the watch in."
 inline constexpr unsigned kMsgWatchDoesNotCompile = 5065; // "The watch expression does not compile."
 
+// The option dialogs.
+inline constexpr unsigned kMsgOptionOutOfRange = 4027; // "%s must be a number from %d to %d."
+inline constexpr unsigned kMsgPortNotOpened = 813;     // "\nThe serial port could not be opened."
+inline constexpr unsigned kMsgCodeSize = 1000;         // "Code size: %u bytes"
+inline constexpr unsigned kMsgRootDataSize = 1001;     // "Root data: %u bytes"
+inline constexpr unsigned kMsgLinesCompiled = 1002;    // "Lines compiled: %u"
+inline constexpr unsigned kMsgCompileSeconds = 1003;   // "Compile time: %u s"
+inline constexpr unsigned kMsgLinesPerMinute = 1004;   // "Lines per minute: %u"
+inline constexpr unsigned kMsgNoLineRate = 1010;       // "Lines per minute: -"
+
 } // namespace tsw

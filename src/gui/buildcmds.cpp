@@ -18,13 +18,6 @@ constexpr uint32_t kActivityCompiling = 5;
 constexpr uint32_t kBiosLoadedNoticeMs = 1500;
 const std::string kBiosFolder = "BIOS/";
 
-std::string Upper(std::string text) {
-  for (char &c : text)
-    if (c >= 'a' && c <= 'z')
-      c = char(c - 'a' + 'A');
-  return text;
-}
-
 // Runs `undo` on every way out of a scope.
 template <class F> class OnExit {
 public:
@@ -47,6 +40,13 @@ std::string OnDisk(std::string path) {
 }
 
 } // namespace
+
+std::string Upper(std::string text) {
+  for (char &c : text)
+    if (c >= 'a' && c <= 'z')
+      c = char(c - 'a' + 'A');
+  return text;
+}
 
 std::string BiosSourcePath(const BuildPaths &paths, bool commandForm) {
   if (paths.userBiosEnabled && (commandForm || !paths.defaultUserBios.empty()))

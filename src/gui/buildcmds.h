@@ -48,6 +48,10 @@ struct BuildPaths {
   // The "BIOSFileType" setting: not 0 when the BIOS goes out as an image.
   int biosFileType = 0;
 };
+// The settings name files in upper case: ASCII letters only, the rest as
+// it stands.
+std::string Upper(std::string text);
+
 // Where the BIOS source lies. `commandForm` is the compile command's:
 // the user's BIOS whenever it is enabled, even when its name is empty.
 std::string BiosSourcePath(const BuildPaths &paths, bool commandForm);

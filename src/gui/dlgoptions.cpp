@@ -8,11 +8,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <QLabel>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <memory>
 
+#include "foundation/msgcatalog.h"
+#include "foundation/msgnumbers.h"
 #include "gui/resbuilder.h"
 #include "gui/settings.h"
 
@@ -23,6 +28,16 @@ constexpr const char *kEditorOptionsTemplate = "DIALOG_EDOPT";
 constexpr uint32_t kOkId = 1, kCancelId = 2, kHelpId = 123;
 constexpr uint32_t kTabsId = 101, kAutoIndentId = 102, kTrailingId = 103;
 constexpr const char *kDisplayOptionsTemplate = "DIALOG_DISPOPT";
+constexpr const char *kDebuggerOptionsTemplate = "DIALOG_DBGOPT";
+constexpr uint32_t kOutputPathId = 101, kAutoOpenId = 102, kOutputToFileId = 103, kAppendOutputId = 104;
+constexpr size_t kPathFieldSize = 260;
+constexpr const char *kInformationTemplate = "DIALOG_INFO";
+constexpr uint32_t kMsPerSecond = 1000, kMsPerMinute = 60000;
+// The first of each range's three controls, then the single texts.
+constexpr uint32_t kRootCodeRowId = 101, kXmemCodeRowId = 104, kStackRowId = 107, kFreeRowId = 110,
+                   kRootDataRowId = 113;
+constexpr uint32_t kCodeSizeId = 125, kRootDataSizeId = 126, kLinesId = 128, kSecondsId = 129, kRateId = 130,
+                   kBytesWrittenId = 134, kBytesSentId = 135;
 constexpr uint32_t kKindsId = 101, kItemsId = 102;
 
 std::vector<DisplayItem> CommonItems() {
@@ -199,6 +214,97 @@ bool RunEditorOptionsDialog(const LanguageModule &module, QWidget *parent, Edito
     return false;
   ApplyEditorOptions(editor, indent->isChecked(), trailing->isChecked(), tabs->text().toStdString());
   return true;
+}
+
+} // namespace tsw
+
+namespace tsw {
+
+bool RunDebuggerOptionsDialog(const LanguageModule &module, QWidget *parent, StdioSettings &stdio) {
+  std::unique_ptr<QWidget> made = LoadDialogTemplate(module, kDebuggerOptionsTemplate, parent, nullptr);
+  auto *dialog = dynamic_cast<QDialog *>(made.get());
+  auto *path = dialog ? Control<QLineEdit>(*dialog, kOutputPathId) : nullptr;
+  auto *autoOpen = dialog ? Control<QCheckBox>(*dialog, kAutoOpenId) : nullptr;
+  auto *toFile = dialog ? Control<QCheckBox>(*dialog, kOutputToFileId) : nullptr;
+  auto *append = dialog ? Control<QCheckBox>(*dialog, kAppendOutputId) : nullptr;
+  if (!path || !autoOpen || !toFile || !append)
+    return false;
+  autoOpen->setChecked(stdio.autoOpen);
+  toFile->setChecked(stdio.outputToFile);
+  append->setChecked(stdio.appendOutput);
+  path->setMaxLength(int(kPathFieldSize - 1));
+  path->setText(QString::fromStdString(stdio.outputPath));
+  if (auto *help = Control<QPushButton>(*dialog, kHelpId))
+    help->setEnabled(false);
+  if (auto *ok = Control<QPushButton>(*dialog, kOkId))
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+  if (auto *cancel = Control<QPushButton>(*dialog, kCancelId))
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  if (dialog->exec() != QDialog::Accepted)
+    return false;
+  stdio.autoOpen = autoOpen->isChecked();
+  stdio.outputToFile = toFile->isChecked();
+  stdio.appendOutput = append->isChecked();
+  stdio.outputPath = path->text().toStdString().substr(0, kPathFieldSize - 1);
+  // The dialog offers no half duplex: confirming it switches that off.
+  stdio.halfDuplex = false;
+  return true;
+}
+
+} // namespace tsw
+
+namespace tsw {
+namespace {
+
+std::string Hex(const char *format, uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+// A range's three controls: start, end, size.
+void AddRange(std::vector<std::pair<uint32_t, std::string>> &texts, uint32_t firstId, const char *format,
+              uint32_t start, uint32_t end) {
+  texts.emplace_back(firstId, Hex(format, start));
+  texts.emplace_back(firstId + 1, Hex(format, end));
+  texts.emplace_back(firstId + 2, Hex(format, end - start + 1));
+}
+
+} // namespace
+
+std::vector<std::pair<uint32_t, std::string>> CompileInformationTexts(const CompileStatistics &s) {
+  std::vector<std::pair<uint32_t, std::string>> texts;
+  AddRange(texts, kRootCodeRowId, "%04X", s.rootCodeStart, s.rootCodeEnd);
+  AddRange(texts, kXmemCodeRowId, "%05X", s.xmemCodeStart, s.xmemCodeEnd);
+  AddRange(texts, kStackRowId, "%04X", s.stackStart, s.stackEnd);
+  AddRange(texts, kFreeRowId, "%04X", s.freeStart, s.freeEnd);
+  AddRange(texts, kRootDataRowId, "%04X", s.rootDataStart, s.rootDataEnd);
+  const unsigned codeSize = (s.xmemCodeEnd - s.xmemCodeStart) + unsigned(s.rootCodeEnd - s.rootCodeStart) + 2;
+  texts.emplace_back(kCodeSizeId, FormatMessage<kMsgCodeSize>(codeSize));
+  texts.emplace_back(kRootDataSizeId, FormatMessage<kMsgRootDataSize>(unsigned(s.rootDataEnd - s.rootDataStart + 1)));
+  texts.emplace_back(kLinesId, FormatMessage<kMsgLinesCompiled>(unsigned(s.lines)));
+  const uint32_t ms = s.endMs - s.startMs;
+  texts.emplace_back(kSecondsId, FormatMessage<kMsgCompileSeconds>(unsigned(ms / kMsPerSecond)));
+  if (ms == 0)
+    texts.emplace_back(kRateId, FormatMessage<kMsgNoLineRate>());
+  else
+    texts.emplace_back(kRateId, FormatMessage<kMsgLinesPerMinute>(unsigned(uint64_t(s.lines) * kMsPerMinute / ms)));
+  texts.emplace_back(kBytesWrittenId, std::to_string(s.bytesWritten));
+  texts.emplace_back(kBytesSentId, std::to_string(s.bytesSent));
+  return texts;
+}
+
+void RunCompileInformationDialog(const LanguageModule &module, QWidget *parent, const CompileStatistics &statistics) {
+  std::unique_ptr<QWidget> made = LoadDialogTemplate(module, kInformationTemplate, parent, nullptr);
+  auto *dialog = dynamic_cast<QDialog *>(made.get());
+  if (!dialog)
+    return;
+  for (const auto &[id, text] : CompileInformationTexts(statistics))
+    if (auto *label = Control<QLabel>(*dialog, id))
+      label->setText(QString::fromStdString(text));
+  if (auto *ok = Control<QPushButton>(*dialog, kOkId))
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+  dialog->exec();
 }
 
 } // namespace tsw

@@ -4,7 +4,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "gui/optionvalues.h"
 
 class QWidget;
 
@@ -14,6 +17,7 @@ namespace tsw {
 class LanguageModule;
 class Settings;
 struct EditorSettings;
+struct StdioSettings;
 struct FontSetting;
 enum class PaneKind : uint8_t;
 enum class ColorRole : uint8_t;
@@ -25,6 +29,15 @@ void ApplyEditorOptions(EditorSettings &editor, bool autoIndent, bool removeTrai
 
 // Runs the editor options dialog modally; true when OK stored its values.
 bool RunEditorOptionsDialog(const LanguageModule &module, QWidget *parent, EditorSettings &editor);
+
+// Runs the debugger options dialog modally: how the stdio pane keeps the
+// program's output. True when OK stored the values.
+bool RunDebuggerOptionsDialog(const LanguageModule &module, QWidget *parent, StdioSettings &stdio);
+
+// The texts of the compile information dialog, control by control.
+std::vector<std::pair<uint32_t, std::string>> CompileInformationTexts(const CompileStatistics &statistics);
+// Shows them in the compile information dialog until the user closes it.
+void RunCompileInformationDialog(const LanguageModule &module, QWidget *parent, const CompileStatistics &statistics);
 
 // The display options: per window kind its font and colour pairs, in the
 // order the dialog lists them.

@@ -21,6 +21,8 @@
 #include "compcore/link/tc/serial.h"
 #include "compcore/link/tcs/tcplink.h"
 #include "debugger/debugengine.h"
+#include "debugger/disasm.h"
+#include "debugger/stepper.h"
 #include "debugger/debuglink_adapter.h"
 #include "debugger/enginestate.h"
 #include "debugger/products/compiler_products.h"
@@ -115,6 +117,9 @@ void InstallCompilerShell(CompilerShellSource *source) {
                              SynchronizeDebugKernel();
                          }};
     boundaries.linkShell = source->linkHost;
+    // The panes decode with the tables of the processor just compiled for.
+    boundaries.selectDisassemblerTables = [] { SelectDisassemblerTables(); };
+    boundaries.selectStepperTables = [] { SelectStepperTables(); };
   }
   AssembleCompiler(boundaries);
   installed = std::move(shell);
@@ -312,6 +317,40 @@ void Prepare() { CompileStage(false); }
 void ReinitTables() { ReinitCompilerTables(); }
 void SaveConfig() { SaveCompilerConfig(); }
 void ClearBiosSymbols() { tsw::ClearBiosSymbols(); }
+CompilerOptionValues CompilerOptions() {
+  CompilerOptionValues v;
+  ProtocolSwitches tc{};
+  tsw::GetCompilerOptions(v.warn, v.index, v.ptr, v.stack, v.size, v.lit, v.mac, v.sym, v.cchexf, tc);
+  v.tcprot = tc.tcprot, v.tcptr = tc.tcptr, v.tcdmtn = tc.tcdmtn;
+  return v;
+}
+void SetCompilerOptions(const CompilerOptionValues &v) {
+  tsw::SetCompilerOptions(v.warn, v.index, v.ptr, v.stack, v.size, v.lit, v.mac, v.sym, v.cchexf,
+                          ProtocolSwitches{v.tcprot, v.tcptr, v.tcdmtn});
+}
+MemoryMapOptionValues MemoryMapOptions() {
+  MemoryMapOptionValues v;
+  uint16_t romc = 0;
+  tsw::GetMemoryMapOptions(v.romx, v.rome, v.rams, v.rame, v.ramg, romc, v.ramcfg);
+  return v;
+}
+void SetMemoryMapOptions(const MemoryMapOptionValues &v) {
+  tsw::SetMemoryMapOptions(v.romx, v.rome, v.rams, v.rame, v.ramg, v.ramcfg);
+}
+RootMapOptionValues RootMapOptions() {
+  RootMapOptionValues v;
+  tsw::GetRootMapOptions(v.ustk, v.astk, v.heap, v.free);
+  return v;
+}
+void SetRootMapOptions(const RootMapOptionValues &v) { tsw::SetRootMapOptions(v.ustk, v.astk, v.heap, v.free); }
+ReservedMemoryOptionValues ReservedMemoryOptions() {
+  ReservedMemoryOptionValues v;
+  tsw::GetReservedMemoryOptions(v.logrs, v.logxs);
+  return v;
+}
+void SetReservedMemoryOptions(const ReservedMemoryOptionValues &v) {
+  tsw::SetReservedMemoryOptions(v.logrs, v.logxs);
+}
 } // namespace driver
 
 } // namespace tsw

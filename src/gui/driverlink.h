@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gui/buildcmds.h"
+#include "gui/optionvalues.h"
 #include "platform/serialport.h"
 
 // The compile driver as the shell reaches it. The shell's window code sees
@@ -143,6 +144,16 @@ void Prepare();
 void ReinitTables();
 void SaveConfig();
 void ClearBiosSymbols();
+// The configuration values of the option dialogs. Storing the compiler
+// options also ends an image-only compile mode ("romc").
+CompilerOptionValues CompilerOptions();
+void SetCompilerOptions(const CompilerOptionValues &values);
+MemoryMapOptionValues MemoryMapOptions();
+void SetMemoryMapOptions(const MemoryMapOptionValues &values);
+RootMapOptionValues RootMapOptions();
+void SetRootMapOptions(const RootMapOptionValues &values);
+ReservedMemoryOptionValues ReservedMemoryOptions();
+void SetReservedMemoryOptions(const ReservedMemoryOptionValues &values);
 } // namespace driver
 
 } // namespace tsw

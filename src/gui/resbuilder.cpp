@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QDialog>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -126,6 +127,10 @@ std::unique_ptr<QWidget> LoadDialogTemplate(const LanguageModule &module, const 
   std::unique_ptr<QWidget> dialog(loader.load(&buffer, parent));
   if (!dialog && error)
     *error = std::string(name) + ": " + loader.errorString().toStdString();
+  // The loader makes the form a child of its parent; a dialog is a window
+  // of its own over the parent, not a part painted inside it.
+  if (auto *box = qobject_cast<QDialog *>(dialog.get()); box && parent)
+    box->setWindowFlags(box->windowFlags() | Qt::Dialog);
   return dialog;
 }
 

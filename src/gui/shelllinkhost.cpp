@@ -18,6 +18,9 @@ std::string NumberedText(uint32_t message, const std::string &argument) {
 
 bool ShellLinkHost::AssumeCorvidCpu() { return settings_.main.assumeCorvidCpu; }
 void ShellLinkHost::SetAssumeCorvidCpu(bool on) { settings_.main.assumeCorvidCpu = on; }
+bool ShellLinkHost::NoBouncers() { return settings_.compiler.noBouncers; }
+bool ShellLinkHost::IncludeTimeStamp() { return settings_.compiler.includeTimeStamp; }
+bool ShellLinkHost::ZeroPadBinFile() { return settings_.compiler.zeroPadBinFile; }
 std::string ShellLinkHost::ColdLoaderSetting() { return settings_.locations.coldloader; }
 std::string ShellLinkHost::PilotBiosSetting() { return settings_.locations.pilotBios; }
 

@@ -23,6 +23,9 @@ public:
 
   bool AssumeCorvidCpu() override;
   void SetAssumeCorvidCpu(bool on) override;
+  bool NoBouncers() override;
+  bool IncludeTimeStamp() override;
+  bool ZeroPadBinFile() override;
   std::string ProgramDirectory() override { return programDirectory_; }
   std::string ColdLoaderSetting() override;
   std::string PilotBiosSetting() override;

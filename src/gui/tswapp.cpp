@@ -36,19 +36,11 @@ namespace {
 
 constexpr const char *kTipsFile = "tsw.tip";
 constexpr const char *kAboutTemplate = "DIALOG_ABOUT";
-constexpr size_t kLibDirAppendLimit = 260;
 
 std::string WithSeparator(std::string dir) {
   if (dir.empty() || !plat::IsSeparator(dir.back()))
     dir += '/';
   return dir;
-}
-
-std::string Upper(std::string text) {
-  for (char &c : text)
-    if (c >= 'a' && c <= 'z')
-      c = char(c - 'a' + 'A');
-  return text;
 }
 
 // Lives while the IDE runs: the seam's notifier for the time of one run.
@@ -111,7 +103,8 @@ tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorF
   InitStringTable();
   RegisterCommands();
   compilerSource_.programDirectory = [this] { return paths_.programDirectory; };
-  compilerSource_.libDirPath = [this] { return libraryDirectory_; };
+  // Read at each compile: the compiler options dialog may have changed it.
+  compilerSource_.libDirPath = [this] { return LibraryDirectoryPath(); };
   compilerSource_.defaultUserBios = [this] { return settings_->locations.defaultUserBios; };
   compilerSource_.biosSourcePath = [this] {
     return client_ && client_->Builds() ? client_->Builds()->BiosPath() : std::string();
@@ -187,11 +180,6 @@ bool tswApp::InitInstance() {
 
   settings_->Load();
   ApplyLinkSettings(settings_->comm);
-  if (!settings_->main.userLibEnabled)
-    libraryDirectory_ =
-        paths_.programDirectory + Upper(settings_->locations.defaultLibDir).substr(0, kLibDirAppendLimit);
-  else
-    libraryDirectory_ = Upper(settings_->locations.userLibDir);
 
   windowTitle_ = GetResourceString(kMsgWindowTitle);
   LockExecutable();
@@ -251,6 +239,13 @@ void tswApp::InitMainWindow() {
   frame_->canClose = [this] { return client_->CanClose(); };
   frame_->cleanup = [this] { FrameCleanup(); };
   client_->saveSettings = [this] { SaveSettings(); };
+  client_->compilerOptionServices.definesText = [this] { return defines_ ? defines_->setting.Value() : std::string(); };
+  client_->compilerOptionServices.setDefines = [this](const std::string &text) {
+    if (defines_)
+      defines_->setting.SetValue(text);
+  };
+  client_->compilerOptionServices.executableDirectory = paths_.programDirectory;
+  client_->linkSettingsChanged = [this] { ApplyLinkSettings(settings_->comm); };
   client_->sessionEnding = [this] { sessionEnding_ = true; };
   client_->exitRequested = [this] { QMetaObject::invokeMethod(frame_, "close", Qt::QueuedConnection); };
   // The session asks before it ends: every editor may refuse.

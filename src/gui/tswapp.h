@@ -64,7 +64,7 @@ public:
   const CommandLine &Line() const { return line_; }
   const ShellPaths &Paths() const { return paths_; }
   const std::string &ProjectFile() const { return projectFile_; }
-  const std::string &LibraryDirectoryPath() const { return libraryDirectory_; }
+  std::string LibraryDirectoryPath() const { return CompilerLibraryDirectory(*settings_, paths_.programDirectory); }
   Settings &AppSettings() { return *settings_; }
 
   void SetSessionEnding() { sessionEnding_ = true; }
@@ -122,7 +122,6 @@ private:
   std::unique_ptr<ShellRti> rti_;
   std::string windowTitle_;
   std::string projectFile_;
-  std::string libraryDirectory_;
   CompilerShellSource compilerSource_;
   bool sessionEnding_ = false;
 };

@@ -23,6 +23,8 @@
 #include "foundation/msgcatalog.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
+#include "gui/dlgcommopt.h"
+#include "gui/dlgmemopt.h"
 #include "gui/dlgoptions.h"
 #include "gui/dlgwatch.h"
 #include "gui/watchlist.h"
@@ -274,6 +276,66 @@ void cMainWindow::RegisterCommands() {
   add(cmd::kEditorOptions, [this] {
     if (module_ && RunEditorOptionsDialog(*module_, this, settings_.editor))
       NotifyDisplayOptionsChanged();
+  });
+  add(cmd::kCompilerOptions, [this] {
+    if (!module_)
+      return;
+    CompilerOptionValues values = driver::CompilerOptions();
+    if (RunCompilerOptionsDialog(*module_, this, settings_, values, compilerOptionServices))
+      driver::SetCompilerOptions(values);
+  });
+  add(cmd::kDebuggerOptions, [this] {
+    if (module_)
+      RunDebuggerOptionsDialog(*module_, this, settings_.stdio);
+  });
+  add(cmd::kMemoryMap, [this] {
+    if (!module_)
+      return;
+    MemoryMapServices services;
+    services.assumeCorvidCpu = settings_.main.assumeCorvidCpu;
+    // A port in use is left open: closing it would end the board's session.
+    services.tryPort = [] {
+      if (IsSerialPortOpen())
+        return true;
+      try {
+        OpenSerialPort();
+        CloseSerialPort();
+        return true;
+      } catch (const xErr &) {
+        return false;
+      }
+    };
+    MemoryMapOptionValues values = driver::MemoryMapOptions();
+    if (RunMemoryMapDialog(*module_, this, values, services))
+      driver::SetMemoryMapOptions(values);
+  });
+  add(cmd::kRootMap, [this] {
+    RootMapOptionValues values = driver::RootMapOptions();
+    if (module_ && RunRootMapDialog(*module_, this, values))
+      driver::SetRootMapOptions(values);
+  });
+  add(cmd::kReservedMemory, [this] {
+    ReservedMemoryOptionValues values = driver::ReservedMemoryOptions();
+    if (module_ && RunReservedMemoryDialog(*module_, this, values))
+      driver::SetReservedMemoryOptions(values);
+  });
+  add(cmd::kTargetOptions, [this] {
+    if (!module_)
+      return;
+    const CommunicationSettings before = settings_.comm;
+    TargetOptionsServices services;
+    services.linkChosen = [this] { build_.optionA = true; };
+    if (!RunTargetOptionsDialog(*module_, this, settings_.comm, services))
+      return;
+    // A new rate needs the BIOS built for it; a new link, a new compile.
+    if (settings_.comm.baudRate != before.baudRate)
+      driver::ResetTargetCompileFlags();
+    if (settings_.comm.useTcp != before.useTcp)
+      driver::MarkCompileChanged();
+    // The port opens anew with the new values.
+    CloseSerialPort();
+    if (linkSettingsChanged)
+      linkSettingsChanged();
   });
   add(cmd::kDumpDialog, [this] {
     if (!module_)

@@ -11,6 +11,7 @@
 
 #include "gui/buildcmds.h"
 #include "gui/commands.h"
+#include "gui/dlgccopt.h"
 #include "gui/dlgdasm.h"
 #include "gui/dlgdump.h"
 #include "gui/settings.h"
@@ -107,6 +108,11 @@ public:
   std::function<void()> sessionEnding;
   // Writes the settings, with the main frame's placement.
   std::function<void()> saveSettings;
+  // What the compiler options dialog reaches besides the settings: the
+  // defines and the file choosers.
+  CompilerOptionsServices compilerOptionServices;
+  // The link takes the settings' communication values again.
+  std::function<void()> linkSettingsChanged;
 
   // The display options changed: every editor takes its fonts and colours
   // from the settings again.

@@ -19,6 +19,7 @@
 #include "gui/shellpanes.h"
 #include "gui/shellrti.h"
 #include "gui/shellstate.h"
+#include "compcore/cc_go/compile_driver.h"
 #include "compcore/link/linksettings.h"
 #include "debugger/debug_fake_board.h"
 #include "debugger/debugengine.h"
@@ -226,6 +227,23 @@ TEST_F(ShellBuild, AProgramCompileStopsTheRunningProgramAndLoadsOnlyOnceItStoppe
       EXPECT_EQ(notifier.boxes[0].text, "[4001]");
     else
       EXPECT_TRUE(notifier.boxes[0].text.ends_with("[5077]")) << notifier.boxes[0].text;
+  }
+}
+
+TEST_F(ShellBuild, TheCompileStampsTheProgramOnlyWhileTheSettingAsksForIt) {
+  const std::string bios = dir.Write("BIOS/BIOS.C", "#rvarorg rootdata 0 0xbfff 0x1000 apply\nint biosword;\n");
+  window.Build().biosFileTime = target.FileTime(bios);
+  window.OpenFile(dir.Write("prog.c", "int a;\n"));
+  for (bool stamped : {false, true}) {
+    SCOPED_TRACE(stamped);
+    settings.compiler.includeTimeStamp = stamped;
+    AfterAnEarlierLoad();
+    window.Build().optionA = false;
+    Command(cmd::kCompile);
+    EXPECT_EQ(window.Build().downloadState, 2u) << "compiled and loaded";
+    // What the start-up code holds when a compile writes no stamp.
+    constexpr uint32_t kUnstamped = 0xFFFFFFFF;
+    EXPECT_EQ(LastCompileInformation().timeStamp != kUnstamped, stamped);
   }
 }
 

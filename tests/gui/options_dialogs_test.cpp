@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include "gui/resbuilder.h"
 #include "gui/settings.h"
 #include "dialog_fixture.h"
+#include "shell_fakes.h"
 #include "qt_fixture.h"
 #include "support/buildbin.h"
 
@@ -68,6 +70,104 @@ TEST_F(EditorOptionsDialog, OkStoresTheControlsAndCancelNothing) {
   EXPECT_EQ(editor.tabs, 8);
   EXPECT_FALSE(editor.autoIndent);
   EXPECT_TRUE(editor.removeTrailingWhitespace);
+}
+
+class DebuggerOptionsDialog : public testing::EnglishDialogSuite {
+protected:
+  bool Run(const std::function<void(QDialog &)> &user) {
+    WhenTheDialogIsUp(user);
+    return RunDebuggerOptionsDialog(*module_, nullptr, stdio);
+  }
+  void SetUp() override {
+    stdio.autoOpen = true;
+    stdio.outputToFile = false;
+    stdio.outputPath = "/tmp/out.txt";
+    stdio.appendOutput = false;
+    stdio.halfDuplex = true;
+  }
+  StdioSettings stdio{};
+};
+
+TEST_F(DebuggerOptionsDialog, OkStoresTheOutputChoicesAndEndsHalfDuplexAndCancelNothing) {
+  auto change = [](QDialog &d) {
+    EXPECT_TRUE(Get<QCheckBox>(d, 102)->isChecked());
+    EXPECT_FALSE(Get<QCheckBox>(d, 103)->isChecked());
+    EXPECT_FALSE(Get<QCheckBox>(d, 104)->isChecked());
+    EXPECT_EQ(Get<QLineEdit>(d, 101)->text(), "/tmp/out.txt");
+    Get<QCheckBox>(d, 102)->setChecked(false);
+    Get<QCheckBox>(d, 103)->setChecked(true);
+    Get<QCheckBox>(d, 104)->setChecked(true);
+    Get<QLineEdit>(d, 101)->setText(QString(300, 'p'));
+  };
+  EXPECT_FALSE(Run([&](QDialog &d) {
+    change(d);
+    Get<QPushButton>(d, 2)->click();
+  }));
+  EXPECT_TRUE(stdio.autoOpen);
+  EXPECT_TRUE(stdio.halfDuplex);
+  EXPECT_EQ(stdio.outputPath, "/tmp/out.txt");
+  EXPECT_TRUE(Run([&](QDialog &d) {
+    change(d);
+    Get<QPushButton>(d, 1)->click();
+  }));
+  EXPECT_FALSE(stdio.autoOpen);
+  EXPECT_TRUE(stdio.outputToFile);
+  EXPECT_TRUE(stdio.appendOutput);
+  EXPECT_EQ(stdio.outputPath, std::string(259, 'p')) << "the path keeps within its 260 bytes";
+  EXPECT_FALSE(stdio.halfDuplex);
+}
+
+TEST(CompileInformation, EachControlShowsItsRangeOrFigure) {
+  testing::MapTexts texts{{{1000, "code %u"},
+                           {1001, "data %u"},
+                           {1002, "lines %u"},
+                           {1003, "%u s"},
+                           {1004, "%u per minute"},
+                           {1010, "no rate"}}};
+  CompileStatistics statistics;
+  statistics.rootCodeStart = 0x0000;
+  statistics.rootCodeEnd = 0x1FFF;
+  statistics.xmemCodeStart = 0x10000;
+  statistics.xmemCodeEnd = 0x1FFFF;
+  statistics.rootDataStart = 0xB000;
+  statistics.rootDataEnd = 0xBFFF;
+  statistics.lines = 3000;
+  statistics.startMs = 1000;
+  statistics.endMs = 2500;
+  statistics.bytesWritten = 4096;
+  statistics.bytesSent = 5000;
+  auto shown = [](const CompileStatistics &s) {
+    std::map<uint32_t, std::string> byId;
+    for (const auto &[id, text] : CompileInformationTexts(s))
+      byId[id] = text;
+    return byId;
+  };
+  std::map<uint32_t, std::string> figures = shown(statistics);
+  const std::pair<uint32_t, const char *> expected[] = {
+      {101, "0000"},        {102, "1FFF"}, {103, "2000"}, {104, "10000"}, {105, "1FFFF"},
+      {106, "10000"},       {113, "B000"}, {115, "1000"}, {125, "code 73728"},
+      {126, "data 4096"},   {128, "lines 3000"}, {129, "1 s"}, {130, "120000 per minute"},
+      {134, "4096"},        {135, "5000"}};
+  for (auto [id, text] : expected)
+    EXPECT_EQ(figures[id], text) << id;
+  statistics.endMs = statistics.startMs;
+  EXPECT_EQ(shown(statistics)[130], "no rate") << "a compile of no measurable time has no rate";
+}
+
+TEST_F(DebuggerOptionsDialog, TheCompileInformationDialogShowsTheFiguresUntilOk) {
+  testing::MapTexts texts{{{1002, "lines %u"}}};
+  CompileStatistics statistics;
+  statistics.lines = 42;
+  statistics.rootCodeEnd = 0x00FF;
+  bool closed = false;
+  WhenTheDialogIsUp([&](QDialog &d) {
+    EXPECT_EQ(Get<QLabel>(d, 128)->text(), "lines 42");
+    EXPECT_EQ(Get<QLabel>(d, 103)->text(), "0100");
+    Get<QPushButton>(d, 1)->click();
+    closed = !d.isVisible();
+  });
+  RunCompileInformationDialog(*module_, nullptr, statistics);
+  EXPECT_TRUE(closed);
 }
 
 TEST(DisplayOptions, ElevenKindsEachWithItsItems) {

@@ -101,6 +101,12 @@ TEST_F(EnglishResources, EveryTemplateLoadsWithItsControls) {
           << signature.name << " control " << control.id;
     }
   }
+  // Over a parent a dialog is still a window of its own.
+  QWidget owner;
+  std::unique_ptr<QWidget> owned = LoadDialogTemplate(Module(), "DIALOG_EDOPT", &owner, nullptr);
+  ASSERT_NE(owned, nullptr);
+  EXPECT_TRUE(owned->isWindow());
+  EXPECT_EQ(owned->parentWidget(), &owner);
   // The program's own empty dialog is not the module's.
   EXPECT_EQ(Module().Resource("DIALOG_EMPTY"), std::nullopt);
   std::string error;

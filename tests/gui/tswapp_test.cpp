@@ -3,6 +3,12 @@
 #include "gui/exelock.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <QApplication>
 #include <QEvent>
 #include <QMdiSubWindow>
@@ -14,7 +20,10 @@
 
 #include <gtest/gtest.h>
 
+#include "compcore/link/linksettings.h"
 #include "gui/commands.h"
+#include "gui/driverlink.h"
+#include "gui/resbuilder.h"
 #include "gui/frames.h"
 #include "gui/mainframe.h"
 #include "gui/shellstate.h"
@@ -110,6 +119,49 @@ TEST_F(Ide, EveryCommandIsAnActionWithItsEnabler) {
     EXPECT_FALSE(app.MainFrame()->Action(cmd::kStop)->isEnabled());
     EXPECT_FALSE(app.MainFrame()->Action(cmd::kLeaveDebugging)->isEnabled());
     EXPECT_TRUE(app.MainFrame()->Action(cmd::kToolBar)->isChecked());
+  });
+}
+
+// Acts on the modal dialog the next command opens, then presses OK.
+void ConfirmNextDialog(std::function<void(QDialog &)> user) {
+  QTimer::singleShot(0, [user = std::move(user)] {
+    auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    user(*dialog);
+    if (auto *ok = dynamic_cast<QPushButton *>(FindControl(*dialog, 1)))
+      ok->click();
+    if (dialog->isVisible())
+      dialog->reject();
+  });
+}
+
+TEST_F(Ide, TheOptionDialogsStoreWhereTheCompilerAndTheLinkReadThem) {
+  Run({}, [&](tswApp &app) {
+    for (uint16_t id = cmd::kEditorOptions; id <= cmd::kDisplayOptions; ++id)
+      EXPECT_TRUE(app.MainFrame()->Action(id)->isEnabled()) << id;
+
+    const CompilerOptionValues before = driver::CompilerOptions();
+    ConfirmNextDialog([](QDialog &d) {
+      auto *index = dynamic_cast<QCheckBox *>(FindControl(d, 104));
+      ASSERT_NE(index, nullptr);
+      index->setChecked(!index->isChecked());
+      dynamic_cast<QLineEdit *>(FindControl(d, 116))->setText("20");
+      dynamic_cast<QCheckBox *>(FindControl(d, 113))->setChecked(true);
+      dynamic_cast<QLineEdit *>(FindControl(d, 114))->setText("/libs/my.dir");
+    });
+    EXPECT_TRUE(app.MainFrame()->Router().Dispatch(cmd::kCompilerOptions));
+    EXPECT_EQ(driver::CompilerOptions().index, before.index ? 0 : 1) << "the compiler's own value";
+    EXPECT_EQ(app.AppSettings().compiler.maxErrors, 20);
+    EXPECT_EQ(app.LibraryDirectoryPath(), "/LIBS/MY.DIR") << "the next compile reads the user's library";
+
+    ConfirmNextDialog([](QDialog &d) {
+      dynamic_cast<QComboBox *>(FindControl(d, 101))->setCurrentIndex(3);
+      dynamic_cast<QComboBox *>(FindControl(d, 102))->setCurrentText("9600");
+    });
+    EXPECT_TRUE(app.MainFrame()->Router().Dispatch(cmd::kTargetOptions));
+    EXPECT_EQ(app.AppSettings().comm.port, 4);
+    EXPECT_EQ(CurrentLinkSettings.port, 4) << "the link works with the new port";
+    EXPECT_EQ(CurrentLinkSettings.baud, 9600u);
   });
 }
 
