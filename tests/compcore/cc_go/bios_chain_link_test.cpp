@@ -48,10 +48,10 @@ TEST_F(BiosChainLink, TheBiosChainEndsInAJumpIntoTheProgramsBehindItsPrefix) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
     dir.Write("BIOS.C", std::string(c.biosSetup) + "#asm\nreset::\n  nop\n#endasm\nint b;\n"
-                                               "void kernel_init(void) {\n#GLOBAL_INIT { b = 1; }\n}\n");
+                                               "root void kernel_init(void) {\n#GLOBAL_INIT { b = 1; }\n}\n");
     BiosFirstFlag() = true;
     const uint16_t status = Compile(std::string(c.programSetup) + "#nodebug\nint g;\n"
-                                                           "void init(void) {\n#GLOBAL_INIT { g = 2; }\n}\n"
+                                                           "root void init(void) {\n#GLOBAL_INIT { g = 2; }\n}\n"
                                                            "int main(void) { return g; }\n");
     ASSERT_EQ(status, 0) << ::testing::PrintToString(Records());
     // The BIOS's chain: its prefix, the call of its one fragment, then

@@ -299,7 +299,7 @@ protected:
 
 TEST_F(CostateZ180Compile, ASliceWithItsStatementsDecodes) {
   ASSERT_EQ(Compile(std::string(kBufferType) + kRoutines +
-                    "char b[30];\nvoid f(void) { slice(b, 30, g) { waitfor(g); yield; abort; } }\n"),
+                    "char b[30];\nroot void f(void) { slice(b, 30, g) { waitfor(g); yield; abort; } }\n"),
             0)
       << ::testing::PrintToString(Records());
   ASSERT_EQ(placed.bodies.size(), 1u);
@@ -331,7 +331,7 @@ TEST_F(CostateZ180Compile, ASliceWithItsStatementsDecodes) {
 }
 
 TEST_F(CostateZ180Compile, ACostateWithYieldDecodes) {
-  ASSERT_EQ(Compile(std::string(kBufferType) + kRoutines + "void f(void) { costate { yield; g = 1; } }\n"), 0)
+  ASSERT_EQ(Compile(std::string(kBufferType) + kRoutines + "root void f(void) { costate { yield; g = 1; } }\n"), 0)
       << ::testing::PrintToString(Records());
   ASSERT_EQ(placed.bodies.size(), 1u);
   const CompiledBody &f = placed.bodies[0];
