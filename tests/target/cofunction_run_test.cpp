@@ -1,7 +1,8 @@
 // Cofunctions compiled by our compiler and run on the simulator through the
 // library's stepping routines: a costate's waitfordone calls them once per
 // turn, each step resumes the body where its last one left, and the value a
-// body returns reaches the item's variable when it ends.
+// body returns reaches the item's variable when it ends. The same programs
+// compile for the Corvid.
 #include <gtest/gtest.h>
 
 #include "marked_program.h"
@@ -9,8 +10,10 @@
 namespace tsw::target {
 namespace {
 
+using testing::ExpectCleanCorvidCompile;
 using testing::ExpectMarksAfterRun;
 using testing::MarkedProgram;
+using testing::MarkedProgramText;
 
 // put(v) logs v from MARK(0) on; the loop runs the costate once per turn
 // until the costate says it is through, and counts the turns.
@@ -80,8 +83,11 @@ TEST(CofunctionRun, StepsResumeAndTheValueReachesTheItem) {
        Main("      w = waitfordone { a = stop(7); };\n      put(a);\n      put(w);\n", 3),
        {7, 0, uint16_t(-1), 2}},
   };
-  for (const CofunctionProgram &c : programs)
-    ExpectMarksAfterRun(MarkedProgram{c.what, c.functions.c_str(), c.main.c_str(), c.marks});
+  for (const CofunctionProgram &c : programs) {
+    const MarkedProgram program{c.what, c.functions.c_str(), c.main.c_str(), c.marks};
+    ExpectMarksAfterRun(program);
+    ExpectCleanCorvidCompile(c.what, MarkedProgramText(program));
+  }
 }
 
 // Two tasks call one single-user cofunction: the first call it serves
@@ -121,7 +127,9 @@ TEST(CofunctionRun, ASingleUserCofunctionServesOneCallAtATime) {
     const std::string functions = std::string(kLog) + kSharedCallers + c.more;
     char loop[512];
     std::snprintf(loop, sizeof loop, kSharedLoop, c.inTheLoop, c.logged);
-    ExpectMarksAfterRun(MarkedProgram{c.what, functions.c_str(), loop, c.marks});
+    const MarkedProgram program{c.what, functions.c_str(), loop, c.marks};
+    ExpectMarksAfterRun(program);
+    ExpectCleanCorvidCompile(c.what, MarkedProgramText(program));
   }
 }
 

@@ -3,7 +3,8 @@
 // compile is told of RAM that ends at 10000: its extended-memory code
 // page is the one that logical E000 shows in segment 1, physical F000,
 // which the simulator has at that address. A program there may read a
-// table through the low 16 bits of its name's physical address.
+// table through the low 16 bits of its name's physical address. The same
+// programs compile for the Corvid.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -74,6 +75,7 @@ TEST(XdataRun, TablesHoldTheirValuesWhereTheirNamesSay) {
       ASSERT_TRUE(bytes) << result.log;
       EXPECT_EQ(uint16_t((*bytes)[0] | (*bytes)[1] << 8), c.marks[i]) << "word " << i;
     }
+    testing::ExpectCleanCorvidCompile(c.what, MarkedProgramText(c));
   }
 }
 
