@@ -76,6 +76,17 @@ TEST(CofunctionRun, StepsResumeAndTheValueReachesTheItem) {
                  "cofunc int slow(int x) { put(x); yield; put(x); yield; return x; }\n"
                  "cofunc int quick(int x) { put(x); yield; return x; }\n"),
        Main("      w = waitforfirstdone { slow(1); quick(2); };\n      put(w);\n", 4), {1, 2, 1, 2, 2}},
+      // Each instance of an indexed cofunction steps in its own frame.
+      {"two instances, each with its own frame",
+       Functions("int a;\nint b;\n"
+                 "cofunc int count[2](int from) { int i; i = from; put(i); yield; i = i + 10; put(i); return i; }\n"),
+       Main("      waitfordone { a = count[0](1); b = count[1](2); };\n      put(a);\n      put(b);\n", 6),
+       {1, 2, 11, 12, 11, 12, 2}},
+      // The everytime block runs before each step, the first one too.
+      {"the everytime block before every step",
+       Functions("int w;\n"
+                 "cofunc int ticks(void) { everytime { put(0); } put(1); yield; put(2); return 3; }\n"),
+       Main("      w = waitfordone { ticks(); };\n      put(w);\n", 5), {0, 1, 0, 2, 1, 2}},
       // abort ends the cofunction and the wait, with minus the item's number.
       {"abort ends the wait",
        Functions("int a;\nint w;\n"
