@@ -56,8 +56,7 @@ TEST(CofunctionRun, StepsResumeAndTheValueReachesTheItem) {
        Functions("int a;\nint b;\nint w;\n"
                  "cofunc int slow(int x) { put(x); yield; put(x); yield; return x + 100; }\n"
                  "cofunc int quick(int x) { put(x); return x + 200; }\n"),
-       Main("      w = waitfordone { a = slow(1); b = quick(2); };\n      put(a);\n      put(b);\n      put(w);\n",
-            6),
+       Main("      w = waitfordone { a = slow(1); b = quick(2); };\n      put(a);\n      put(b);\n      put(w);\n", 6),
        {1, 2, 1, 101, 202, 1, 3}},
       // waitforfirstdone ends with the first item to end, its number the
       // result; the other item's variable is left as it was.
@@ -75,7 +74,8 @@ TEST(CofunctionRun, StepsResumeAndTheValueReachesTheItem) {
        Functions("int w;\n"
                  "cofunc int slow(int x) { put(x); yield; put(x); yield; return x; }\n"
                  "cofunc int quick(int x) { put(x); yield; return x; }\n"),
-       Main("      w = waitforfirstdone { slow(1); quick(2); };\n      put(w);\n", 4), {1, 2, 1, 2, 2}},
+       Main("      w = waitforfirstdone { slow(1); quick(2); };\n      put(w);\n", 4),
+       {1, 2, 1, 2, 2}},
       // Each instance of an indexed cofunction steps in its own frame.
       {"two instances, each with its own frame",
        Functions("int a;\nint b;\n"
@@ -86,7 +86,8 @@ TEST(CofunctionRun, StepsResumeAndTheValueReachesTheItem) {
       {"the everytime block before every step",
        Functions("int w;\n"
                  "cofunc int ticks(void) { everytime { put(0); } put(1); yield; put(2); return 3; }\n"),
-       Main("      w = waitfordone { ticks(); };\n      put(w);\n", 5), {0, 1, 0, 2, 1, 2}},
+       Main("      w = waitfordone { ticks(); };\n      put(w);\n", 5),
+       {0, 1, 0, 2, 1, 2}},
       // abort ends the cofunction and the wait, with minus the item's number.
       {"abort ends the wait",
        Functions("int a;\nint w;\n"

@@ -68,10 +68,9 @@ inline void ExpectCleanCorvidCompile(const std::string &what, const std::string 
   fs::copy_file(request.kernel, kernel);
   const fs::path out = fs::path(dir.path()) / "out";
   fs::create_directories(out);
-  const ProcessOutcome compile =
-      RunProcess({request.tswcc, "-cpu", "corvid", "-lib", request.libDir, "-bios", kernel.string(), "-o",
-                  out.string(), dir.Write("prog.c", source)},
-                 std::chrono::seconds(60));
+  const ProcessOutcome compile = RunProcess({request.tswcc, "-cpu", "corvid", "-lib", request.libDir, "-bios",
+                                             kernel.string(), "-o", out.string(), dir.Write("prog.c", source)},
+                                            std::chrono::seconds(60));
   EXPECT_EQ(compile.exitCode, 0) << what;
   EXPECT_EQ(compile.output, "") << what;
 }

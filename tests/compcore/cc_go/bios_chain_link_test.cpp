@@ -38,21 +38,28 @@ struct Case {
   std::vector<uint8_t> prefix;
 };
 
+constexpr const char *kBiosWithAChain = "#asm\nreset::\n  nop\n#endasm\nint b;\n"
+                                        "root void kernel_init(void) {\n#GLOBAL_INIT { b = 1; }\n}\n";
+// With the start through the chain, which no library gives here.
+constexpr const char *kProgramWithAChain = "#nodebug\nint g;\n"
+                                           "root void init(void) {\n#GLOBAL_INIT { g = 2; }\n}\n"
+                                           "int main(void) { return g; }\n"
+                                           "#asm\npremain::\n  call _GLOBAL_INIT\n  jp main\n#endasm\n";
+
 TEST_F(BiosChainLink, TheBiosChainEndsInAJumpIntoTheProgramsBehindItsPrefix) {
   const Case cases[] = {
       {"Z180: jp, root code needs no page", TargetCpu::Z180, "", "", {0xED, 0x38, 0x38, 0xF5}},
-      {"Corvid: ljp to the program chain's page", TargetCpu::Corvid,
+      {"Corvid: ljp to the program chain's page",
+       TargetCpu::Corvid,
        "#pragma Corvid\n#rcodorg rootcode 0 0x0000 0x6000 apply\n#rvarorg rootdata 0 0xCFFF 0x1000 apply\n",
-       "#pragma Corvid\n", {0xED, 0x77, 0xF5}},
+       "#pragma Corvid\n",
+       {0xED, 0x77, 0xF5}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
-    dir.Write("BIOS.C", std::string(c.biosSetup) + "#asm\nreset::\n  nop\n#endasm\nint b;\n"
-                                               "root void kernel_init(void) {\n#GLOBAL_INIT { b = 1; }\n}\n");
+    dir.Write("BIOS.C", std::string(c.biosSetup) + kBiosWithAChain);
     BiosFirstFlag() = true;
-    const uint16_t status = Compile(std::string(c.programSetup) + "#nodebug\nint g;\n"
-                                                           "root void init(void) {\n#GLOBAL_INIT { g = 2; }\n}\n"
-                                                           "int main(void) { return g; }\n");
+    const uint16_t status = Compile(std::string(c.programSetup) + kProgramWithAChain);
     ASSERT_EQ(status, 0) << ::testing::PrintToString(Records());
     // The BIOS's chain: its prefix, the call of its one fragment, then
     // what was its epilog.
