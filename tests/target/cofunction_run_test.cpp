@@ -1,7 +1,8 @@
 // Cofunctions compiled by our compiler and run on the simulator through the
 // library's stepping routines: a costate's waitfordone calls them once per
 // turn, each step resumes the body where its last one left, and the value a
-// body returns reaches the item's variable when it ends.
+// body returns reaches the item's variable when it ends. The same programs
+// compile for the Corvid.
 #include <gtest/gtest.h>
 
 #include "marked_program.h"
@@ -9,8 +10,10 @@
 namespace tsw::target {
 namespace {
 
+using testing::ExpectCleanCorvidCompile;
 using testing::ExpectMarksAfterRun;
 using testing::MarkedProgram;
+using testing::MarkedProgramText;
 
 // put(v) logs v from MARK(0) on; the loop runs the costate once per turn
 // until the costate says it is through, and counts the turns.
@@ -53,8 +56,7 @@ TEST(CofunctionRun, StepsResumeAndTheValueReachesTheItem) {
        Functions("int a;\nint b;\nint w;\n"
                  "cofunc int slow(int x) { put(x); yield; put(x); yield; return x + 100; }\n"
                  "cofunc int quick(int x) { put(x); return x + 200; }\n"),
-       Main("      w = waitfordone { a = slow(1); b = quick(2); };\n      put(a);\n      put(b);\n      put(w);\n",
-            6),
+       Main("      w = waitfordone { a = slow(1); b = quick(2); };\n      put(a);\n      put(b);\n      put(w);\n", 6),
        {1, 2, 1, 101, 202, 1, 3}},
       // waitforfirstdone ends with the first item to end, its number the
       // result; the other item's variable is left as it was.
@@ -72,7 +74,20 @@ TEST(CofunctionRun, StepsResumeAndTheValueReachesTheItem) {
        Functions("int w;\n"
                  "cofunc int slow(int x) { put(x); yield; put(x); yield; return x; }\n"
                  "cofunc int quick(int x) { put(x); yield; return x; }\n"),
-       Main("      w = waitforfirstdone { slow(1); quick(2); };\n      put(w);\n", 4), {1, 2, 1, 2, 2}},
+       Main("      w = waitforfirstdone { slow(1); quick(2); };\n      put(w);\n", 4),
+       {1, 2, 1, 2, 2}},
+      // Each instance of an indexed cofunction steps in its own frame.
+      {"two instances, each with its own frame",
+       Functions("int a;\nint b;\n"
+                 "cofunc int count[2](int from) { int i; i = from; put(i); yield; i = i + 10; put(i); return i; }\n"),
+       Main("      waitfordone { a = count[0](1); b = count[1](2); };\n      put(a);\n      put(b);\n", 6),
+       {1, 2, 11, 12, 11, 12, 2}},
+      // The everytime block runs before each step, the first one too.
+      {"the everytime block before every step",
+       Functions("int w;\n"
+                 "cofunc int ticks(void) { everytime { put(0); } put(1); yield; put(2); return 3; }\n"),
+       Main("      w = waitfordone { ticks(); };\n      put(w);\n", 5),
+       {0, 1, 0, 2, 1, 2}},
       // abort ends the cofunction and the wait, with minus the item's number.
       {"abort ends the wait",
        Functions("int a;\nint w;\n"
@@ -80,8 +95,11 @@ TEST(CofunctionRun, StepsResumeAndTheValueReachesTheItem) {
        Main("      w = waitfordone { a = stop(7); };\n      put(a);\n      put(w);\n", 3),
        {7, 0, uint16_t(-1), 2}},
   };
-  for (const CofunctionProgram &c : programs)
-    ExpectMarksAfterRun(MarkedProgram{c.what, c.functions.c_str(), c.main.c_str(), c.marks});
+  for (const CofunctionProgram &c : programs) {
+    const MarkedProgram program{c.what, c.functions.c_str(), c.main.c_str(), c.marks};
+    ExpectMarksAfterRun(program);
+    ExpectCleanCorvidCompile(c.what, MarkedProgramText(program));
+  }
 }
 
 // Two tasks call one single-user cofunction: the first call it serves
@@ -121,7 +139,9 @@ TEST(CofunctionRun, ASingleUserCofunctionServesOneCallAtATime) {
     const std::string functions = std::string(kLog) + kSharedCallers + c.more;
     char loop[512];
     std::snprintf(loop, sizeof loop, kSharedLoop, c.inTheLoop, c.logged);
-    ExpectMarksAfterRun(MarkedProgram{c.what, functions.c_str(), loop, c.marks});
+    const MarkedProgram program{c.what, functions.c_str(), loop, c.marks};
+    ExpectMarksAfterRun(program);
+    ExpectCleanCorvidCompile(c.what, MarkedProgramText(program));
   }
 }
 

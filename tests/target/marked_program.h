@@ -7,10 +7,13 @@
 
 #include <fmt/format.h>
 
+#include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "runner/process.h"
 #include "runner/simulator.h"
 #include "target_fixture.h"
 
@@ -51,6 +54,25 @@ inline void ExpectMarksAfterRun(const std::string &what, const std::string &sour
     ASSERT_TRUE(bytes) << what;
     EXPECT_EQ(uint16_t((*bytes)[0] | (*bytes)[1] << 8), marks[i]) << what << " word " << i;
   }
+}
+
+// The simulator runs Z180 code only: on the Corvid a program must compile
+// on the kernel without a diagnostic.
+inline void ExpectCleanCorvidCompile(const std::string &what, const std::string &source) {
+  namespace fs = std::filesystem;
+  tsw::testing::TempDir dir;
+  const TswccBuildRequest request = OurBuildRequest();
+  // The compile writes beside the kernel it reads: a copy of its own.
+  const fs::path kernel = fs::path(dir.path()) / "kernel" / fs::path(request.kernel).filename();
+  fs::create_directories(kernel.parent_path());
+  fs::copy_file(request.kernel, kernel);
+  const fs::path out = fs::path(dir.path()) / "out";
+  fs::create_directories(out);
+  const ProcessOutcome compile = RunProcess({request.tswcc, "-cpu", "corvid", "-lib", request.libDir, "-bios",
+                                             kernel.string(), "-o", out.string(), dir.Write("prog.c", source)},
+                                            std::chrono::seconds(60));
+  EXPECT_EQ(compile.exitCode, 0) << what;
+  EXPECT_EQ(compile.output, "") << what;
 }
 
 inline void ExpectMarksAfterRun(const MarkedProgram &c, uint32_t marksAt = kDefaultMarks) {

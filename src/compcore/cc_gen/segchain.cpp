@@ -13,6 +13,7 @@
 #include "foundation/msgnumbers.h"
 
 #include <map>
+#include <optional>
 
 namespace tsw {
 namespace {
@@ -163,8 +164,17 @@ void GenerateSegChainFunctions() {
   // Taken first: a chain function's calls may not add to the tables.
   std::map<std::string, Chain> chains = std::move(State().chains);
   ClearSegChainTables();
+  // A BIOS's last code goes on into the way to the program that the
+  // compile places behind the chains: it jumps over them.
+  std::optional<JumpRecord> over;
+  if (BiosCompileFlag() && !chains.empty()) {
+    SelectCodeCache(Caches().rootCode->Current());
+    over = EmitJumpToAddr24(ADDR24{}, kJump);
+  }
   for (const auto &[name, chain] : chains)
     GenerateChain(name, chain);
+  if (over)
+    EmitFarJumpFixup(*over, CodeHere());
   State().globalInitGenerated = chains.contains(kGlobalInitChain);
 }
 

@@ -208,8 +208,9 @@ void LayOutMemory(bool biosCompile) {
 
 // The Z180 knows no origin directives: its root code and root variables
 // get origins over the memory map's root area, code upward to the
-// extended-memory window, variables downward towards the code.
-void AttachZ180RootOrigins(ADDR24 codeStart, ADDR24 variableTop) {
+// extended-memory window, variables downward towards the code, and its
+// extended-memory code one in RAM.
+void AttachZ180Origins(ADDR24 codeStart, ADDR24 variableTop) {
   if (CurrentCpu() != TargetCpu::Z180)
     return;
   CachePointers &caches = Caches();
@@ -218,6 +219,13 @@ void AttachZ180RootOrigins(ADDR24 codeStart, ADDR24 variableTop) {
   if (!caches.rootVariable->AttachedOrigin() && variableTop.logical > codeStart.logical)
     AddImplicitOrigin("$rootdata", caches.rootVariable, variableTop,
                       uint32_t(variableTop.logical - codeStart.logical + 1));
+  // Extended-memory code (and the xdata between it) from the window's
+  // first page in RAM up to the end of RAM.
+  const CompilerSettings &config = CompilerConfig();
+  const ADDR24 xmemStart = MakeAddr24(uint8_t(config.rams - config.logr), uint16_t(config.logx * kExtPageSize));
+  const uint32_t ramEnd = uint32_t(config.rame) * kExtPageSize;
+  if (!caches.xmemCode->AttachedOrigin() && ramEnd > Addr24ToPhysical(xmemStart))
+    AddImplicitOrigin("$xmemcode", caches.xmemCode, xmemStart, ramEnd - Addr24ToPhysical(xmemStart));
 }
 
 // Root code at the start of the free code area (a BIOS at the root code
@@ -229,7 +237,7 @@ void PositionRootCaches(bool biosCompile) {
   const bool biosFromOrigin = biosCompile && CurrentCpu() == TargetCpu::Z180;
   Information().rootCodeStart = MakeDataAddr24(biosFromOrigin ? m.RootCodeOrigin : m.CodeFreeStart);
   Information().rootVariableStart = MakeDataAddr24(m.RootDataLimit);
-  AttachZ180RootOrigins(Information().rootCodeStart, Information().rootVariableStart);
+  AttachZ180Origins(Information().rootCodeStart, Information().rootVariableStart);
   caches.rootCode->SetEmitAddress(Information().rootCodeStart);
   caches.rootVariable->SetEmitAddress(Information().rootVariableStart);
   // Constants go with the code unless the processor keeps them apart.

@@ -38,7 +38,7 @@ protected:
   }
 };
 
-constexpr const char *kFunction = "#nodebug\nint f(void) { return 3; }\n";
+constexpr const char *kFunction = "#nodebug\nroot int f(void) { return 3; }\n";
 
 TEST_F(Z180Layout, AProgramAloneHasItsRootCodePlaced) {
   const uint16_t status = Compile(kFunction);

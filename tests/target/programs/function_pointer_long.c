@@ -1,22 +1,10 @@
 /* Function pointers to functions taking and returning long and float. */
-/* The dialect's pointers to functions take no parameter list, and SDCC
-   reads an empty one as no parameters. */
-#ifdef __SDCC
-#define LONG_PARAM (long)
-#else
-#define LONG_PARAM ()
-#endif
-#ifdef __SDCC
-#define FLOAT_PARAM (float)
-#else
-#define FLOAT_PARAM ()
-#endif
 long twice(long v) { return v * 2; }
 long negate(long v) { return -v; }
 float halve(float f) { return f / 2.0; }
 
-long (*lfn) LONG_PARAM;
-float (*ffn) FLOAT_PARAM;
+long (*lfn)(long);
+float (*ffn)(float);
 long r_long[2]; /* expect 140000 -70000 */
 float r_float; /* expect 1.25 */
 

@@ -1,26 +1,19 @@
 /* Calls through function pointers: a table, a parameter and a comparison. */
-/* The dialect's pointers to functions take no parameter list, and SDCC
-   reads an empty one as no parameters. */
-#ifdef __SDCC
-#define INT_PARAMS (int, int)
-#else
-#define INT_PARAMS ()
-#endif
 int add(int a, int b) { return a + b; }
 int sub(int a, int b) { return a - b; }
 int mul(int a, int b) { return a * b; }
 
-int (*ops[3]) INT_PARAMS;
+int (*ops[3])(int, int);
 int r_table[3]; /* expect 9 5 14 */
 int r_applied; /* expect 70 */
 int r_same; /* expect 1 */
 int r_differ; /* expect 1 */
 
-int apply(int (*f) INT_PARAMS, int x, int y) { return f(x, y) * 10; }
+int apply(int (*f)(int, int), int x, int y) { return f(x, y) * 10; }
 
 void main(void) {
   int i;
-  int (*chosen) INT_PARAMS;
+  int (*chosen)(int, int);
   ops[0] = add;
   ops[1] = sub;
   ops[2] = mul;

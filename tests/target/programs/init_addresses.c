@@ -1,12 +1,5 @@
 /* Initialisers that are addresses: of objects, of elements, of functions,
    into a string. (SDCC crashes on the address of a literal plus an offset.) */
-/* The dialect's pointers to functions take no parameter list, and SDCC
-   reads an empty one as no parameters. */
-#ifdef __SDCC
-#define INT_PARAM (int)
-#else
-#define INT_PARAM ()
-#endif
 int target = 55;
 int array[4] = {10, 20, 30, 40};
 int *to_target = &target;
@@ -15,8 +8,8 @@ int *past_start = array + 1;
 char text[] = "abcdef";
 char *into_string = text + 2;
 int triple(int v) { return v * 3; }
-int (*fn) INT_PARAM = triple;
-int (*fns[2]) INT_PARAM = {triple, triple};
+int (*fn)(int) = triple;
+int (*fns[2])(int) = {triple, triple};
 int r_target; /* expect 55 */
 int r_element; /* expect 30 */
 int r_past_start; /* expect 20 */

@@ -1,11 +1,4 @@
 /* Sizes of the basic types, pointers, arrays and structures (no padding). */
-/* The dialect's pointers to functions take no parameter list, and SDCC
-   reads an empty one as no parameters. */
-#ifdef __SDCC
-#define INT_PARAM (int)
-#else
-#define INT_PARAM ()
-#endif
 struct mixed {
   char c;
   int i;
@@ -29,7 +22,7 @@ void main(void) {
   r_unsigned_long = sizeof(unsigned long);
   r_pointers[0] = sizeof(char *);
   r_pointers[1] = sizeof(long *);
-  r_pointers[2] = sizeof(int (*) INT_PARAM);
+  r_pointers[2] = sizeof(int (*)(int));
   r_struct[0] = sizeof(struct mixed);
   r_struct[1] = sizeof ms;
   r_expression[0] = sizeof(l + 1);

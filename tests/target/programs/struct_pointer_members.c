@@ -1,14 +1,7 @@
 /* Structures holding pointers to other structures and to functions. */
-/* The dialect's pointers to functions take no parameter list, and SDCC
-   reads an empty one as no parameters. */
-#ifdef __SDCC
-#define INT_PARAM (int)
-#else
-#define INT_PARAM ()
-#endif
 struct counter {
   int n;
-  int (*step) INT_PARAM;
+  int (*step)(int);
 };
 struct pair {
   struct counter *left;

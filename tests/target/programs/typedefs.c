@@ -1,13 +1,6 @@
 /* typedef names for basic types, structures, pointers and function pointers. */
-/* The dialect's pointers to functions take no parameter list, and SDCC
-   reads an empty one as no parameters. */
-#ifdef __SDCC
-#define INT_PARAMS (int, int)
-#else
-#define INT_PARAMS ()
-#endif
 typedef unsigned long u32;
-typedef int (*binary) INT_PARAMS;
+typedef int (*binary)(int, int);
 typedef struct {
   u32 value;
   binary op;

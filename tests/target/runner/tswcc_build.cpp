@@ -73,11 +73,14 @@ TswccBuild BuildWithTswcc(const TswccBuildRequest &request) {
     return build;
 
   // Both images are padded with zeros from address 0: below the kernel's
-  // end the program's bytes are that padding.
+  // end the program's bytes are that padding, but for what the program
+  // compile patched into the kernel (a segment chain's link into the
+  // program's). A patched byte of zero cannot be told from the padding.
   const uint32_t kernelEnd = kernelImage->empty() ? 0 : kernelImage->rbegin()->first + 1;
   ImageBytes image = *kernelImage;
-  for (auto at = programImage->lower_bound(kernelEnd); at != programImage->end(); ++at)
-    image[at->first] = at->second;
+  for (const auto &[address, byte] : *programImage)
+    if (address >= kernelEnd || byte != 0)
+      image[address] = byte;
   const fs::path joined = fs::path(program).replace_extension("run.hex");
   std::ofstream(joined) << WriteIntelHex(image);
   build.hexImage = joined.string();

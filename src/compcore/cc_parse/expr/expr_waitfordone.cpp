@@ -150,11 +150,12 @@ void CompileItem(const Waitfordone &w, uint16_t item) {
   if (!calls.pendingLockJump) {
     EmitCodeByte(op::kOrA);
     EmitJumpToLabel(w.DoneLabel(), op::kJumpIfMinus);
-    // Zero: the cofunction ended in this step. Without a store to end
-    // through, a waitforfirstdone ends here.
-    if (w.firstDone && !target)
-      EmitJumpToLabel(w.DoneLabel(), op::kJumpIfZero);
   }
+  // Zero: the cofunction ended in this step (a single-user one says so in
+  // the flags it returns). Without a store to end through, a
+  // waitforfirstdone ends here.
+  if (w.firstDone && !target)
+    EmitJumpToLabel(w.DoneLabel(), op::kJumpIfZero);
   std::optional<JumpRecord> notDone;
   if (target) {
     if (result.type == target->type && result.declarator == target->declarator) {

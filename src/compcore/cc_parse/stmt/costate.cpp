@@ -5,6 +5,7 @@
 #include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/far_jumps.h"
+#include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_gen/register_cache.h"
 #include "compcore/cc_gen/routine_calls.h"
@@ -574,7 +575,14 @@ uint16_t CompileSliceStatement() {
     CompileError<kMsgParenExpected>();
     return kStatementPlain;
   }
-  return CompileCostate(true, Addr24Add(buffer, kSliceOwnBytes));
+  const uint16_t result = CompileCostate(true, Addr24Add(buffer, kSliceOwnBytes));
+  // Past the slice and out of its end alike, its three words stand on the
+  // stack here: left there, a loop would grow the stack and the function
+  // return through them.
+  constexpr uint16_t kSliceArgumentBytes = 3 * kWordBytes;
+  EmitStackAdjustAndTrack(int16_t(kSliceArgumentBytes));
+  StatementState().sliceStackBytes = uint16_t(StatementState().sliceStackBytes - kSliceArgumentBytes);
+  return result;
 }
 
 void EmitCostateInitTable() {

@@ -116,22 +116,22 @@ TEST_F(CostateCompile, ResumePointsAreWhereTheTaskComesBack) {
 }
 
 // The slice's buffer, size and time are pushed for its routine, which
-// runs the body with the task part at buffer + 6; in a slice the routines
-// keep the resume points and the ";" after yield or abort is a statement
-// of its own.
+// runs the body with the task part at buffer + 6, and taken off after the
+// slice; in a slice the routines keep the resume points and the ";" after
+// yield or abort is a statement of its own.
 TEST_F(CostateCompile, ASliceRunsThroughItsOwnRoutines) {
   ExpectCases({
       {"yield in a slice",
        "void f(void) { slice(20, 5) { yield; } }",
        {"ld    hl,3FEA", "push  hl", "ld    hl,0014", "push  hl", "ld    hl,0005", "push  hl", "call  1002",
-        "jp    1027", "ld    hl,3FF0", "call  1005", "ld    hl,3FF0", "ld    b,02", "call  1003", "ret"},
+        "jp    1027", "ld    hl,3FF0", "call  1005", "ld    hl,3FF0", "ld    b,02", "call  1003", "add   sp,06", "ret"},
        0x3FF0,
        CostateStart::kAlwaysOn},
       // A body that starts with a name names no buffer.
       {"a reserved buffer",
        "void f(void) { slice(20, 5) g = 2; }",
        {"ld    hl,3FEA", "push  hl", "ld    hl,0014", "push  hl", "ld    hl,0005", "push  hl", "call  1002",
-        "jp    1027", "ld    hl,0002", "ld    (3FFE),hl", "ld    hl,3FF0", "ld    b,02", "call  1003", "ret"},
+        "jp    1027", "ld    hl,0002", "ld    (3FFE),hl", "ld    hl,3FF0", "ld    b,02", "call  1003", "add   sp,06", "ret"},
        0x3FF0,
        CostateStart::kAlwaysOn},
       {"a buffer variable",
@@ -139,7 +139,7 @@ TEST_F(CostateCompile, ASliceRunsThroughItsOwnRoutines) {
        {"ld    hl,3FE0", "push  hl", "ld    hl,001E", "push  hl", "ld    hl,(3FFE)", "push  hl", "call  1002",
         "jp    1045", "ld    hl,102A", "ld    (3FE7),hl", "ld    hl,3A00", "ld    (3FE9),hl", "ld    a,01",
         "ld    (3FEB),a", "ld    hl,(3FFE)", "bool  hl", "jp    nz,1037", "ld    hl,3FE6", "call  1004",
-        "ld    hl,3FE6", "call  1006", "ld    hl,3FE6", "ld    b,02", "call  1003", "ret"},
+        "ld    hl,3FE6", "call  1006", "ld    hl,3FE6", "ld    b,02", "call  1003", "add   sp,06", "ret"},
        0x3FE6,
        CostateStart::kAlwaysOn},
   });
@@ -299,7 +299,7 @@ protected:
 
 TEST_F(CostateZ180Compile, ASliceWithItsStatementsDecodes) {
   ASSERT_EQ(Compile(std::string(kBufferType) + kRoutines +
-                    "char b[30];\nvoid f(void) { slice(b, 30, g) { waitfor(g); yield; abort; } }\n"),
+                    "char b[30];\nroot void f(void) { slice(b, 30, g) { waitfor(g); yield; abort; } }\n"),
             0)
       << ::testing::PrintToString(Records());
   ASSERT_EQ(placed.bodies.size(), 1u);
@@ -323,7 +323,9 @@ TEST_F(CostateZ180Compile, ASliceWithItsStatementsDecodes) {
                          fmt::format("ld    ({:04X}),a", task + 5), fmt::format("ld    hl,({:04X})", g), "ld    a,h",
                          "or    l", "ld    hl,0000", "jr    z,202E", "inc   hl", "jp    nz,2037", hl(task),
                          call("__slice_waitfor"), hl(task), call("__slice_yield"), hl(task), call("__slice_abort"),
-                         hl(task), "ld    b,02", call("__slice_exit"), "ret"},
+                         hl(task), "ld    b,02", call("__slice_exit"),
+                         // The slice's three words go, HL kept.
+                         "exx", "ld    hl,0006", "add   hl,sp", "ld    sp,hl", "exx", "ret"},
                         {}, f.start.logical));
   const std::vector<CostateInitEntry> entries = CostateTableEntries();
   ASSERT_EQ(entries.size(), 1u);
@@ -331,7 +333,7 @@ TEST_F(CostateZ180Compile, ASliceWithItsStatementsDecodes) {
 }
 
 TEST_F(CostateZ180Compile, ACostateWithYieldDecodes) {
-  ASSERT_EQ(Compile(std::string(kBufferType) + kRoutines + "void f(void) { costate { yield; g = 1; } }\n"), 0)
+  ASSERT_EQ(Compile(std::string(kBufferType) + kRoutines + "root void f(void) { costate { yield; g = 1; } }\n"), 0)
       << ::testing::PrintToString(Records());
   ASSERT_EQ(placed.bodies.size(), 1u);
   const CompiledBody &f = placed.bodies[0];
