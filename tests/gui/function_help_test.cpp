@@ -1,0 +1,201 @@
+#include "gui/funchelp.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compcore/cc_mod/cc_mod.h"
+#include "foundation/msgnumbers.h"
+#include "foundation/xerr.h"
+#include "gui/commands.h"
+#include "gui/shellstate.h"
+#include "gui/tswedit.h"
+#include "qt_fixture.h"
+#include "support/tempdir.h"
+
+namespace tsw {
+namespace {
+
+using gui::MakePos;
+
+// Two libraries: STRING describes strcpy (with CR LF line ends, as the
+// libraries are written) and strlen; MATH describes sqrt, and also a
+// strlen of its own, so a bare "strlen" names no single function.
+const char kStringLib[] = "/*** beginheader strcpy, strlen */\r\n"
+                          "/*** endheader */\r\n"
+                          "/* START FUNCTION DESCRIPTION ********\r\n"
+                          "strcpy     <STRING.LIB>\r\n"
+                          "SYNTAX: char *strcpy(char *dst, char *src);\r\n"
+                          "PARAMETER1: Where the copy goes.\r\n"
+                          "END DESCRIPTION **********/\r\n"
+                          "char *strcpy(char *dst, char *src) { return dst; }\r\n"
+                          "/* START FUNCTION DESCRIPTION ********\r\n"
+                          "strlen\r\n"
+                          "SYNTAX: int strlen(char *s);\r\n"
+                          "END DESCRIPTION **********/\r\n";
+const char kMathLib[] = "/*** beginheader sqrt */\n"
+                        "/*** endheader */\n"
+                        "/* START FUNCTION DESCRIPTION ****\n"
+                        "sqrt\n"
+                        "SYNTAX: float sqrt(float x);\n"
+                        "END DESCRIPTION */\n"
+                        "/* START FUNCTION DESCRIPTION ****\n"
+                        "strlen\n"
+                        "END DESCRIPTION */\n";
+
+class ScriptedHelpDialogs : public FunctionHelpDialogs {
+public:
+  std::optional<std::string> Browse(QWidget *) override {
+    ++browsed;
+    return browseAnswer;
+  }
+  void OpenAssistant(QWidget *, const AssistantRequest &request) override { opened.push_back(request); }
+
+  std::optional<std::string> browseAnswer;
+  int browsed = 0;
+  std::vector<AssistantRequest> opened;
+};
+
+class FunctionHelpTest : public testing::QtSuite {
+protected:
+  void SetUp() override {
+    SetLibraryProgramDirectory(dir.path());
+    stringLib = dir.Write("LIB/STRING.LIB", kStringLib);
+    dir.Write("LIB/MATH.LIB", kMathLib);
+    ASSERT_EQ(BuildLibraryIndex(dir.Write("LIB.DIR", "LIB\\STRING.LIB\nLIB\\MATH.LIB\n")), 0);
+  }
+  void TearDown() override {
+    editors.clear();
+    ResetLibraryIndexModule();
+    ResetShellState();
+  }
+
+  static std::string LibraryName(int index) {
+    return std::string(DescriptionIndex().Libraries()[size_t(index)]->name.View());
+  }
+  static ZModEntry *Described(const std::string &text) {
+    ZModEntry *entry = nullptr;
+    return FindLibraryFunction(text, &entry, false) == 1 ? entry : nullptr;
+  }
+
+  // An editor on `text` with its caret at `column` of line 0, its
+  // function help through `dialogs`.
+  cTextEdit &Editor(const std::string &text, uint32_t column) {
+    EditorEnvironment environment;
+    environment.functionHelp = &dialogs;
+    editors.push_back(std::make_unique<cTextEdit>(std::nullopt, environment));
+    cTextEdit &edit = *editors.back();
+    edit.Core().InsertText(0, text);
+    edit.Core().SetCursor(MakePos(0, column));
+    return edit;
+  }
+  void RunCommand(cTextEdit &edit) {
+    const CommandHandlers::Entry *entry = edit.EditWidget()->OwnCommands().Find(cmd::kFunctionHelp);
+    ASSERT_NE(entry, nullptr);
+    entry->worker();
+  }
+
+  testing::TempDir dir;
+  std::string stringLib;
+  ScriptedHelpDialogs dialogs;
+  std::vector<std::unique_ptr<cTextEdit>> editors;
+};
+
+TEST_F(FunctionHelpTest, TheEditorsCommandOpensTheAssistantOnTheDescribedWordOrAsksTheList) {
+  struct Case {
+    const char *line;
+    uint32_t caret;
+    std::optional<std::string> browseAnswer; // "@1": library 1's name follows
+    int browsed;
+    const char *opened; // the assistant's function, or none
+  };
+  const Case cases[] = {
+      // On the word, at its end and inside it.
+      {"x = strcpy(a, b);", 4, std::nullopt, 0, "strcpy"},
+      {"x = strcpy(a, b);", 10, std::nullopt, 0, "strcpy"},
+      {"x = sqrt(y);", 6, std::nullopt, 0, "sqrt"},
+      // Not a described function: the list decides.
+      {"x = strcpy(a, b);", 0, std::nullopt, 1, nullptr},
+      {"x = strcpy(a, b);", 0, "sqrt in @1", 1, "sqrt"},
+      {"x = strcpy(a, b);", 0, "nosuch in @1", 1, nullptr},
+      // Described by two libraries: only the list can say which.
+      {"n = strlen(s);", 5, std::nullopt, 1, nullptr},
+      {"n = strlen(s);", 5, "strlen in @1", 1, "strlen"},
+      // No word at the caret at all.
+      {"   ", 1, "strcpy in @0", 1, "strcpy"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(std::string(c.line) + " @" + std::to_string(c.caret));
+    dialogs = {};
+    if (c.browseAnswer) {
+      std::string answer = *c.browseAnswer;
+      if (size_t at = answer.find('@'); at != std::string::npos)
+        answer = answer.substr(0, at) + LibraryName(answer[at + 1] - '0');
+      dialogs.browseAnswer = answer;
+    }
+    cTextEdit &edit = Editor(c.line, c.caret);
+    RunCommand(edit);
+    EXPECT_EQ(dialogs.browsed, c.browsed);
+    if (!c.opened) {
+      EXPECT_TRUE(dialogs.opened.empty());
+      continue;
+    }
+    ASSERT_EQ(dialogs.opened.size(), 1u);
+    const AssistantRequest &request = dialogs.opened[0];
+    EXPECT_EQ(request.name, c.opened);
+    EXPECT_EQ(request.entry, Described(dialogs.browseAnswer.value_or(c.opened)));
+    EXPECT_EQ(request.pane, &edit.Core());
+    EXPECT_FALSE(request.viewOnly);
+  }
+}
+
+TEST_F(FunctionHelpTest, TheShellKeepsTheNameAskedForCutToItsBuffer) {
+  const std::string longWord(200, 'q');
+  RunCommand(Editor("y = " + longWord + ";", 6));
+  EXPECT_EQ(Shell().functionHelpWord, std::string(kFunctionHelpWordSize - 1, 'q'));
+  dialogs.browseAnswer = "sqrt in " + LibraryName(1);
+  RunCommand(Editor("y = 1;", 0));
+  EXPECT_EQ(Shell().functionHelpWord, *dialogs.browseAnswer);
+}
+
+TEST_F(FunctionHelpTest, HelpFromAReadOnlyViewOrTheMainWindowNeverWrites) {
+  cTextEdit &edit = Editor("x = sqrt(y);", 5);
+  edit.SetDebugMode(true); // a debugged file is not edited
+  RunCommand(edit);
+  ASSERT_EQ(dialogs.opened.size(), 1u);
+  EXPECT_TRUE(dialogs.opened[0].viewOnly);
+
+  dialogs = {};
+  dialogs.browseAnswer = "sqrt";
+  BrowseFunctionHelp(dialogs, nullptr);
+  ASSERT_EQ(dialogs.opened.size(), 1u);
+  EXPECT_TRUE(dialogs.opened[0].viewOnly);
+  EXPECT_EQ(dialogs.opened[0].pane, nullptr);
+}
+
+TEST_F(FunctionHelpTest, TheBlockIsReadFromItsLibraryWithoutLineEndsOrItsClosingLine) {
+  EXPECT_EQ(ReadDescriptionBlock(Described("strcpy")),
+            (std::vector<std::string>{"strcpy     <STRING.LIB>", "SYNTAX: char *strcpy(char *dst, char *src);",
+                                      "PARAMETER1: Where the copy goes."}));
+  EXPECT_EQ(ReadDescriptionBlock(Described("sqrt")),
+            (std::vector<std::string>{"sqrt", "SYNTAX: float sqrt(float x);"}));
+}
+
+TEST_F(FunctionHelpTest, AnUnreadableLibraryOrNoEntryIsACannotOpenError) {
+  ZModEntry *strcpy = Described("strcpy");
+  std::filesystem::remove(stringLib);
+  for (const ZModEntry *entry : {strcpy, static_cast<ZModEntry *>(nullptr)}) {
+    try {
+      ReadDescriptionBlock(entry);
+      ADD_FAILURE() << "no error for " << (entry ? "strcpy" : "no entry");
+    } catch (const xFileOpen &error) {
+      EXPECT_EQ(error.Message(), kMsgCannotOpen);
+      EXPECT_EQ(error.FileName(), entry ? LibraryName(0) : "");
+    }
+  }
+}
+
+} // namespace
+} // namespace tsw
