@@ -1,4 +1,5 @@
 #include "gui/funchelp.h"
+#include "gui/funcinsert.h"
 
 #include <filesystem>
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "compcore/cc_mod/cc_mod.h"
 #include "foundation/msgnumbers.h"
+#include "gui/common/model/funcdesc.h"
 #include "foundation/xerr.h"
 #include "gui/commands.h"
 #include "gui/shellstate.h"
@@ -193,6 +195,123 @@ TEST_F(FunctionHelpTest, AnUnreadableLibraryOrNoEntryIsACannotOpenError) {
     } catch (const xFileOpen &error) {
       EXPECT_EQ(error.Message(), kMsgCannotOpen);
       EXPECT_EQ(error.FileName(), entry ? LibraryName(0) : "");
+    }
+  }
+}
+
+TEST_F(FunctionHelpTest, TheCallBehindANameIsTakenApartAtItsOwnCommasOnly) {
+  struct Case {
+    const char *text; // the name "f" ends at column 1 of line 0
+    bool found;
+    std::vector<std::string> arguments;
+    gui::TextPos end;
+  };
+  const Case cases[] = {
+      {"f(a, (b+1), \"x,y\");", true, {"a", " (b+1)", " \"x,y\""}, MakePos(0, 18)},
+      {"f  ()", true, {}, MakePos(0, 5)},
+      {"f( )", true, {}, MakePos(0, 4)},
+      {"f(,)", true, {"", ""}, MakePos(0, 4)},
+      {"f(a /* ) , */, ',')", true, {"a /* ) , */", " ','"}, MakePos(0, 19)},
+      {"f(\"\\\"),\", c)", true, {"\"\\\"),\"", " c"}, MakePos(0, 12)},
+      {"f(a // ,)\n, b)", true, {"a // ,)\n", " b"}, MakePos(1, 4)},
+      {"f(a,\n  g(b, c))", true, {"a", "\n  g(b, c)"}, MakePos(1, 10)},
+      // The text ends before the list: the replacing stops at the last comma.
+      {"f(a, b", true, {"a", " b"}, MakePos(0, 3)},
+      {"f = 1;", false, {}, MakePos(0, 0)},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.text);
+    ExtractedArguments got = ExtractCallArguments(Editor(c.text, 0).Core(), MakePos(0, 1));
+    EXPECT_EQ(got.found, c.found);
+    EXPECT_EQ(got.arguments, c.arguments);
+    if (c.found) {
+      EXPECT_EQ(got.end, c.end);
+    }
+  }
+}
+
+TEST_F(FunctionHelpTest, OkWritesTheCallOverTheOneAtTheCaretAsOneUndoStep) {
+  const FuncDescription strcpy("strcpy\nSYNTAX: char *strcpy(char *dst, char *src);\n");
+  const FuncDescription varargs("printf\nSYNTAX: int printf(char *fmt, ...);\n");
+  auto known = [](const std::string &word) { return word == "strcpy" || word == "printf"; };
+  struct Case {
+    const char *line;
+    uint32_t caret;
+    const FuncDescription &function;
+    const char *name;
+    std::vector<std::string> arguments; // as the user left them; none: as drafted
+    const char *written;
+    bool tooMany;
+  };
+  const Case cases[] = {
+      {"x = strcpy(a, b);", 5, strcpy, "strcpy", {}, "x = strcpy(a, b);", false},
+      {"x = strcpy(a, b);", 5, strcpy, "strcpy", {"d", "s"}, "x = strcpy(d,s);", false},
+      // Missing arguments start as the parameters' names.
+      {"x = strcpy(a);", 5, strcpy, "strcpy", {}, "x = strcpy(a,src);", false},
+      {"x = strcpy;", 5, strcpy, "strcpy", {}, "x = strcpy(dst,src);", false},
+      // Too many is said, and kept.
+      {"strcpy(a, b, c);", 0, strcpy, "strcpy", {}, "strcpy(a, b, c);", true},
+      {"printf(f, a, b);", 0, varargs, "printf", {}, "printf(f, a, b);", false},
+      // Not on a library function: the call goes in at the caret.
+      {"x = y;", 4, strcpy, "strcpy", {}, "x = strcpy(dst,src)y;", false},
+      // An empty argument ends the list.
+      {"x = ;", 4, strcpy, "strcpy", {"", "s"}, "x = strcpy();", false},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(std::string(c.line) + " @" + std::to_string(c.caret));
+    cTextEdit &edit = Editor(c.line, c.caret);
+    edit.File().ResetUndo();
+    CallDraft draft = DraftCall(&edit.Core(), MakePos(0, c.caret), c.function, known);
+    EXPECT_EQ(draft.tooManyArguments, c.tooMany);
+    WriteCall(edit.Core(), draft, CallText(c.name, c.arguments.empty() ? draft.arguments : c.arguments));
+    EXPECT_EQ(edit.File().LineText(0), c.written);
+    edit.Undo();
+    EXPECT_EQ(edit.File().LineText(0), c.line);
+  }
+}
+
+TEST_F(FunctionHelpTest, TheScrollerStepsThroughTheArgumentsAVariadicOneGrowsAndShrinks) {
+  // Each step: the delta and the text in the argument pane, then where the
+  // stepper stands and its arguments.
+  struct Step {
+    int delta;
+    const char *text;
+    bool moved;
+    size_t current;
+    std::vector<std::string> arguments;
+  };
+  struct Case {
+    const char *name;
+    std::vector<std::string> start;
+    bool variadic;
+    std::vector<Step> steps;
+  };
+  const Case cases[] = {
+      {"fixed",
+       {"a", "b"},
+       false,
+       {{1, "a", false, 0, {"a", "b"}},
+        {-1, "x", true, 1, {"x", "b"}},
+        {-1, "y", false, 1, {"x", "b"}},
+        {1, "y", true, 0, {"x", "y"}}}},
+      {"one parameter", {"a"}, false, {{-1, "z", false, 0, {"a"}}}},
+      {"variadic",
+       {"fmt"},
+       true,
+       {{-1, "f", true, 1, {"f", ""}},
+        {-1, "", false, 1, {"f", ""}},
+        {1, "", true, 0, {"f"}},
+        {-1, "f", true, 1, {"f", ""}},
+        {-1, "v", true, 2, {"f", "v", ""}}}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    ParameterStepper stepper(c.start, c.variadic);
+    for (const Step &step : c.steps) {
+      SCOPED_TRACE(std::to_string(step.delta) + " " + step.text);
+      EXPECT_EQ(stepper.Step(step.delta, step.text), step.moved);
+      EXPECT_EQ(stepper.Current(), step.current);
+      EXPECT_EQ(stepper.Arguments(), step.arguments);
     }
   }
 }
