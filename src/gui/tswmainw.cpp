@@ -23,6 +23,7 @@
 #include "foundation/msgcatalog.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
+#include "gui/dlgfuncins.h"
 #include "gui/dlgoptions.h"
 #include "gui/dlgwatch.h"
 #include "gui/watchlist.h"
@@ -274,6 +275,12 @@ void cMainWindow::RegisterCommands() {
   add(cmd::kEditorOptions, [this] {
     if (module_ && RunEditorOptionsDialog(*module_, this, settings_.editor))
       NotifyDisplayOptionsChanged();
+  });
+  add(cmd::kFunctionHelp, [this] {
+    if (!module_)
+      return;
+    ModuleFunctionHelpDialogs dialogs(*module_);
+    BrowseFunctionHelp(dialogs, this);
   });
   add(cmd::kDumpDialog, [this] {
     if (!module_)

@@ -15,37 +15,12 @@
 #include "gui/shellstate.h"
 #include "gui/tswedit.h"
 #include "qt_fixture.h"
-#include "support/tempdir.h"
+#include "described_library.h"
 
 namespace tsw {
 namespace {
 
 using gui::MakePos;
-
-// Two libraries: STRING describes strcpy (with CR LF line ends, as the
-// libraries are written) and strlen; MATH describes sqrt, and also a
-// strlen of its own, so a bare "strlen" names no single function.
-const char kStringLib[] = "/*** beginheader strcpy, strlen */\r\n"
-                          "/*** endheader */\r\n"
-                          "/* START FUNCTION DESCRIPTION ********\r\n"
-                          "strcpy     <STRING.LIB>\r\n"
-                          "SYNTAX: char *strcpy(char *dst, char *src);\r\n"
-                          "PARAMETER1: Where the copy goes.\r\n"
-                          "END DESCRIPTION **********/\r\n"
-                          "char *strcpy(char *dst, char *src) { return dst; }\r\n"
-                          "/* START FUNCTION DESCRIPTION ********\r\n"
-                          "strlen\r\n"
-                          "SYNTAX: int strlen(char *s);\r\n"
-                          "END DESCRIPTION **********/\r\n";
-const char kMathLib[] = "/*** beginheader sqrt */\n"
-                        "/*** endheader */\n"
-                        "/* START FUNCTION DESCRIPTION ****\n"
-                        "sqrt\n"
-                        "SYNTAX: float sqrt(float x);\n"
-                        "END DESCRIPTION */\n"
-                        "/* START FUNCTION DESCRIPTION ****\n"
-                        "strlen\n"
-                        "END DESCRIPTION */\n";
 
 class ScriptedHelpDialogs : public FunctionHelpDialogs {
 public:
@@ -62,25 +37,14 @@ public:
 
 class FunctionHelpTest : public testing::QtSuite {
 protected:
-  void SetUp() override {
-    SetLibraryProgramDirectory(dir.path());
-    stringLib = dir.Write("LIB/STRING.LIB", kStringLib);
-    dir.Write("LIB/MATH.LIB", kMathLib);
-    ASSERT_EQ(BuildLibraryIndex(dir.Write("LIB.DIR", "LIB\\STRING.LIB\nLIB\\MATH.LIB\n")), 0);
-  }
+  void SetUp() override { ASSERT_TRUE(library.Build()); }
   void TearDown() override {
     editors.clear();
-    ResetLibraryIndexModule();
     ResetShellState();
   }
 
-  static std::string LibraryName(int index) {
-    return std::string(DescriptionIndex().Libraries()[size_t(index)]->name.View());
-  }
-  static ZModEntry *Described(const std::string &text) {
-    ZModEntry *entry = nullptr;
-    return FindLibraryFunction(text, &entry, false) == 1 ? entry : nullptr;
-  }
+  static std::string LibraryName(int index) { return testing::DescribedLibraries::Name(index); }
+  static ZModEntry *Described(const std::string &text) { return testing::DescribedLibraries::Find(text); }
 
   // An editor on `text` with its caret at `column` of line 0, its
   // function help through `dialogs`.
@@ -99,8 +63,7 @@ protected:
     entry->worker();
   }
 
-  testing::TempDir dir;
-  std::string stringLib;
+  testing::DescribedLibraries library;
   ScriptedHelpDialogs dialogs;
   std::vector<std::unique_ptr<cTextEdit>> editors;
 };
@@ -187,7 +150,7 @@ TEST_F(FunctionHelpTest, TheBlockIsReadFromItsLibraryWithoutLineEndsOrItsClosing
 
 TEST_F(FunctionHelpTest, AnUnreadableLibraryOrNoEntryIsACannotOpenError) {
   ZModEntry *strcpy = Described("strcpy");
-  std::filesystem::remove(stringLib);
+  std::filesystem::remove(library.stringLib);
   for (const ZModEntry *entry : {strcpy, static_cast<ZModEntry *>(nullptr)}) {
     try {
       ReadDescriptionBlock(entry);
