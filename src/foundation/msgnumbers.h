@@ -481,4 +481,9 @@ inline constexpr unsigned kMsgWatchScopeIsMain = 778;    // "The program counter
 inline constexpr unsigned kMsgNoWatchScope = 5064;       // "No function to evaluate the watch in."
 inline constexpr unsigned kMsgWatchDoesNotCompile = 5065; // "The watch expression does not compile."
 
+// Function help and the online documents.
+inline constexpr unsigned kMsgAllLibraryFunctions = 742; // "All library functions"
+inline constexpr unsigned kMsgInsertCaption = 901;       // "Insert "
+inline constexpr unsigned kMsgCannotStartViewer = 4004;  // "Cannot start the document viewer."
+
 } // namespace tsw

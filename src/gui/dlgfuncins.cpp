@@ -37,7 +37,6 @@ constexpr uint32_t kCategoriesId = 101, kFunctionsId = 102;
 constexpr uint32_t kDescriptionOnlyId = 103, kInsertCallId = 104;
 constexpr uint32_t kWholeTextId = 113, kParameterTextId = 105, kTypeId = 109, kNameId = 108, kNumberId = 106,
                    kArgumentId = 110, kScrollerId = 107;
-constexpr unsigned kMsgAllLibraryFunctions = 742, kMsgInsertCaption = 901;
 // The whole block and one parameter's text, as rows of their panes.
 constexpr uint16_t kWholeTextRows = 200, kParameterTextRows = 100;
 constexpr uint16_t kHelpRowWidth = kMaxDescriptionLine + 1;

@@ -29,6 +29,7 @@
 #include "gui/watchlist.h"
 #include "gui/driverlink.h"
 #include "gui/frames.h"
+#include "gui/helpdocs.h"
 #include "gui/msgwin.h"
 #include "gui/placement.h"
 #include "gui/shellstate.h"
@@ -276,6 +277,7 @@ void cMainWindow::RegisterCommands() {
     if (module_ && RunEditorOptionsDialog(*module_, this, settings_.editor))
       NotifyDisplayOptionsChanged();
   });
+  AddHelpCommands(commands_, DesktopHelpViewer(), settings_);
   add(cmd::kFunctionHelp, [this] {
     if (!module_)
       return;
