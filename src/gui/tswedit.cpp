@@ -19,6 +19,7 @@
 #include "gui/tswmainw.h"
 #include "platform/format.h"
 #include "platform/notify.h"
+#include "platform/pleasewait.h"
 
 namespace tsw {
 
@@ -454,9 +455,36 @@ public:
                                 plat::Icon::Warning);
   }
   void ShowCaret(bool shown) override { pane_.SetCaretHidden(!shown); }
+  // The user's cancel in the please-wait dialog ends the run here.
+  void Replaced() override {
+    ++replaced_;
+    plat::PleaseWait().Pump();
+  }
+  int ReplacedCount() const { return replaced_; }
 
 private:
   gui::cTextWidget &pane_;
+  int replaced_ = 0;
+};
+
+// A replace of every match without questions runs unattended: the
+// please-wait dialog shows it runs and lets the user stop it. It is closed
+// on every way out, unless an outer operation had it open.
+class UnattendedReplace {
+public:
+  explicit UnattendedReplace(bool unattended) : opened_(unattended && !plat::PleaseWait().Busy()) {
+    if (opened_)
+      plat::PleaseWait().Open(true);
+  }
+  ~UnattendedReplace() {
+    if (opened_)
+      plat::PleaseWait().Close();
+  }
+  UnattendedReplace(const UnattendedReplace &) = delete;
+  UnattendedReplace &operator=(const UnattendedReplace &) = delete;
+
+private:
+  bool opened_;
 };
 
 } // namespace
@@ -467,7 +495,13 @@ int cTextEdit::Replace(const gui::ReplaceRequest &request) {
     return 0;
   }
   BoxPrompt prompt(*widget_);
-  return gui::RunReplace(*core_, request, prompt);
+  UnattendedReplace unattended(request.all && request.noPrompt);
+  try {
+    return gui::RunReplace(*core_, request, prompt);
+  } catch (const xUserCancel &) {
+    // What was replaced stays, as one step to undo.
+    return prompt.ReplacedCount();
+  }
 }
 
 Size cTextEdit::CellSize() const {
