@@ -3,6 +3,7 @@
 #include "gui/dlgsearch.h"
 #include "gui/exelock.h"
 #include "gui/funchelp.h"
+#include "gui/printing.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -170,6 +171,7 @@ cEditWidget::cEditWidget(cTextEdit &edit, gui::cEditCore &core, gui::PaneHost &h
     commands_.Add(cmd::kReplace, [this] { edit_.ReplaceCommand(); });
     commands_.Add(cmd::kGotoLine, [this] { edit_.GotoLineCommand(); });
   }
+  AddPrintCommands(commands_, *this);
   if (FunctionHelpDialogs *help = edit_.environment_.functionHelp)
     commands_.Add(cmd::kFunctionHelp, [this, help] { PaneFunctionHelp(*help, this, Model(), !edit_.ReadOnly()); });
   if (BreakpointService *breakpoints = edit_.environment_.breakpoints) {
