@@ -48,9 +48,18 @@ void CannotShow(const std::string &file, uint32_t line) {
 
 } // namespace
 
-HelpViewer &DesktopHelpViewer() {
-  static DesktopViewer viewer;
+namespace {
+HelpViewer *&ViewerInUse() {
+  static HelpViewer *viewer = nullptr;
   return viewer;
+}
+} // namespace
+
+void SetHelpViewer(HelpViewer *viewer) { ViewerInUse() = viewer; }
+
+HelpViewer &ShellHelpViewer() {
+  static DesktopViewer desktop;
+  return ViewerInUse() ? *ViewerInUse() : desktop;
 }
 
 HelpFiles MakeHelpFiles(const Settings &settings) {
@@ -85,15 +94,15 @@ void ShowOnlineDocument(HelpViewer &viewer, const Settings &settings, const std:
                                 plat::Icon::Error);
 }
 
-void AddHelpCommands(CommandHandlers &commands, HelpViewer &viewer, const Settings &settings) {
+void AddHelpCommands(CommandHandlers &commands, const Settings &settings) {
   const HelpFiles files = MakeHelpFiles(settings);
-  auto topic = [&viewer, files](uint32_t number) { return [&viewer, files, number] { ShowHelpTopic(viewer, files, number); }; };
+  auto topic = [files](uint32_t number) { return [files, number] { ShowHelpTopic(ShellHelpViewer(), files, number); }; };
   commands.Add(cmd::kHelpContents, topic(kHelpContents));
   commands.Add(cmd::kHelpContents2, topic(kHelpContents));
   commands.Add(cmd::kHelpTopic, topic(kHelpTopicIndex));
-  commands.Add(cmd::kAssemblerHelp, [&viewer, files] { ShowAsmHelp(viewer, files); });
-  auto document = [&viewer, &settings](const char *value, const char *page) {
-    return [&viewer, &settings, value, page] { ShowOnlineDocument(viewer, settings, value, page); };
+  commands.Add(cmd::kAssemblerHelp, [files] { ShowAsmHelp(ShellHelpViewer(), files); });
+  auto document = [&settings](const char *value, const char *page) {
+    return [&settings, value, page] { ShowOnlineDocument(ShellHelpViewer(), settings, value, page); };
   };
   commands.Add(cmd::kOnlineDocs, document(kTechSupportValue, kTechSupportPage));
   commands.Add(cmd::kOnlineFirst, document("DefaultURL", ""));

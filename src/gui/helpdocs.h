@@ -13,6 +13,7 @@ class CommandHandlers;
 inline constexpr uint32_t kHelpQuit = 0, kHelpContents = 1, kHelpTopicIndex = 2;
 // The help context of the library-function dialogs.
 inline constexpr uint32_t kFunctionHelpContext = 0x2000100;
+inline constexpr uint32_t kEditorHelpContext = 0x2000000;
 inline constexpr const char *kAsmHelpKeyword = "Alphabetical List of Instructions";
 inline constexpr const char *kOnlineDocumentsTitle = "Online Documents";
 inline constexpr const char *kTechSupportValue = "TechSupportURL";
@@ -38,8 +39,10 @@ public:
   // A page, a local file or a web address, in the web browser.
   virtual bool OpenPage(const std::string &page) = 0;
 };
-// The desktop's: files and pages go to the programs the desktop has for them.
-HelpViewer &DesktopHelpViewer();
+// The viewer in use: by default the desktop's, where files and pages go
+// to the programs the desktop has for them; nullptr puts that back.
+void SetHelpViewer(HelpViewer *viewer);
+HelpViewer &ShellHelpViewer();
 
 // Topic 0 closes help, 1 shows the contents, any other number that topic.
 // A file that cannot be shown is said in a box (5023).
@@ -50,7 +53,7 @@ void ShowAsmHelp(HelpViewer &viewer, const HelpFiles &files);
 void ShowOnlineDocument(HelpViewer &viewer, const Settings &settings, const std::string &valueName,
                         const std::string &defaultPage);
 
-// The main window's help commands.
-void AddHelpCommands(CommandHandlers &commands, HelpViewer &viewer, const Settings &settings);
+// The main window's help commands, through the viewer in use.
+void AddHelpCommands(CommandHandlers &commands, const Settings &settings);
 
 } // namespace tsw

@@ -3,6 +3,7 @@
 #include "gui/dlgsearch.h"
 #include "gui/exelock.h"
 #include "gui/funchelp.h"
+#include "gui/helpdocs.h"
 #include "gui/printing.h"
 
 #include <QFileDialog>
@@ -172,6 +173,9 @@ cEditWidget::cEditWidget(cTextEdit &edit, gui::cEditCore &core, gui::PaneHost &h
     commands_.Add(cmd::kGotoLine, [this] { edit_.GotoLineCommand(); });
   }
   AddPrintCommands(commands_, *this);
+  if (const Settings *settings = edit_.environment_.settings)
+    commands_.Add(cmd::kHelpContents2,
+                  [settings] { ShowHelpTopic(ShellHelpViewer(), MakeHelpFiles(*settings), kEditorHelpContext); });
   if (FunctionHelpDialogs *help = edit_.environment_.functionHelp)
     commands_.Add(cmd::kFunctionHelp, [this, help] { PaneFunctionHelp(*help, this, Model(), !edit_.ReadOnly()); });
   if (BreakpointService *breakpoints = edit_.environment_.breakpoints) {

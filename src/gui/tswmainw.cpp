@@ -277,7 +277,7 @@ void cMainWindow::RegisterCommands() {
     if (module_ && RunEditorOptionsDialog(*module_, this, settings_.editor))
       NotifyDisplayOptionsChanged();
   });
-  AddHelpCommands(commands_, DesktopHelpViewer(), settings_);
+  AddHelpCommands(commands_, settings_);
   add(cmd::kFunctionHelp, [this] {
     if (!module_)
       return;

@@ -11,6 +11,7 @@
 #include "foundation/restext.h"
 #include "gui/commands.h"
 #include "gui/settings.h"
+#include "gui/tswedit.h"
 #include "platform/notify.h"
 #include "platform/profile.h"
 #include "settings_fixture.h"
@@ -47,12 +48,14 @@ class HelpCommandsTest : public testing::EnglishDialogSuite {
 protected:
   void SetUp() override {
     plat::SetNotifier(&notifier);
+    SetHelpViewer(&viewer);
     SetMessageTexts(module_);
     settings.personality.helpFile = "tsw.hlp";
     settings.personality.helpIRFile = "ts_asm.hlp";
   }
   void TearDown() override {
     SetMessageTexts(nullptr);
+    SetHelpViewer(nullptr);
     plat::SetNotifier(nullptr);
   }
 
@@ -65,7 +68,7 @@ protected:
   }
   void Run(uint16_t id) {
     CommandHandlers commands;
-    AddHelpCommands(commands, viewer, settings);
+    AddHelpCommands(commands, settings);
     const CommandHandlers::Entry *entry = commands.Find(id);
     ASSERT_NE(entry, nullptr) << id;
     EXPECT_FALSE(entry->enabler) << "always enabled";
@@ -147,6 +150,17 @@ TEST_F(HelpCommandsTest, AnEmptyAddressOrAPageTheBrowserRefusesIsBox4004) {
   EXPECT_EQ(viewer.calls, std::vector<std::string>{std::string("page ") + kTechSupportPage});
   Run(198);
   EXPECT_EQ(notifier.boxes.size(), 1u);
+}
+
+TEST_F(HelpCommandsTest, TheEditorsHelpOpensTheEditorsTopic) {
+  EditorEnvironment environment;
+  environment.settings = &settings;
+  cTextEdit edit(std::nullopt, environment);
+  const CommandHandlers::Entry *entry = edit.EditWidget()->OwnCommands().Find(cmd::kHelpContents2);
+  ASSERT_NE(entry, nullptr);
+  entry->worker();
+  EXPECT_EQ(viewer.calls, std::vector<std::string>{"context " + std::to_string(kEditorHelpContext) + " " +
+                                                   MakeHelpFiles(settings).help});
 }
 
 } // namespace
