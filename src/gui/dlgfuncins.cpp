@@ -23,6 +23,7 @@
 #include "gui/common/tswcirc.h"
 #include "gui/compilercharrules.h"
 #include "gui/funcinsert.h"
+#include "gui/helpdocs.h"
 #include "gui/resbuilder.h"
 #include "gui/shellstate.h"
 #include "platform/notify.h"
@@ -46,6 +47,18 @@ constexpr int kVariadicSteps = 50;
 constexpr int kDescriptionGap = 17;
 
 template <class W> W *Control(QWidget &dialog, uint32_t id) { return dynamic_cast<W *>(FindControl(dialog, id)); }
+
+// Help on the library functions, when the settings name the help file.
+void ConnectHelp(QDialog &dialog, const Settings *settings) {
+  auto *help = Control<QPushButton>(dialog, kHelpId);
+  if (!help)
+    return;
+  help->setEnabled(settings != nullptr);
+  if (settings)
+    QObject::connect(help, &QPushButton::clicked, &dialog, [settings] {
+      ShowHelpTopic(ShellHelpViewer(), MakeHelpFiles(*settings), kFunctionHelpContext);
+    });
+}
 
 std::unique_ptr<QDialog> Load(const LanguageModule &module, const char *name, QWidget *parent) {
   std::unique_ptr<QWidget> made = LoadDialogTemplate(module, name, parent, nullptr);
@@ -135,8 +148,9 @@ QPointer<QDialog> &LastAssistant() {
 class FunctionAssistant : public QObject {
 public:
   FunctionAssistant(QDialog &dialog, const LanguageModule &module, const AssistantRequest &request,
-                    QWidget *paneWidget)
+                    QWidget *paneWidget, const Settings *settings)
       : QObject(&dialog), dialog_(dialog), module_(module), request_(request), paneWidget_(paneWidget),
+        settings_(settings),
         whole_(dialog, kWholeTextId, kWholeTextRows, rules_),
         parameterText_(dialog, kParameterTextId, kParameterTextRows, rules_) {}
 
@@ -262,7 +276,7 @@ private:
   }
 
   void Browse() {
-    std::optional<std::string> chosen = RunBrowseDialog(module_, &dialog_);
+    std::optional<std::string> chosen = RunBrowseDialog(module_, &dialog_, settings_);
     if (!chosen)
       return;
     Shell().functionHelpWord = chosen->substr(0, kFunctionHelpWordSize - 1);
@@ -270,13 +284,14 @@ private:
     if (FindLibraryFunction(Shell().functionHelpWord, &next.entry, false) != 1)
       return;
     next.name = Shell().functionHelpWord.substr(0, Shell().functionHelpWord.find(' '));
-    OpenFunctionAssistant(module_, &dialog_, next);
+    OpenFunctionAssistant(module_, &dialog_, next, settings_);
   }
 
   QDialog &dialog_;
   const LanguageModule &module_;
   AssistantRequest request_;
   QPointer<QWidget> paneWidget_;
+  const Settings *settings_;
   CompilerCharRules rules_;
   HelpDisplay whole_, parameterText_;
   std::unique_ptr<FuncDescription> description_;
@@ -287,7 +302,7 @@ private:
 
 } // namespace
 
-std::optional<std::string> RunBrowseDialog(const LanguageModule &module, QWidget *parent) {
+std::optional<std::string> RunBrowseDialog(const LanguageModule &module, QWidget *parent, const Settings *settings) {
   std::unique_ptr<QDialog> dialog = Load(module, kBrowseTemplate, parent);
   if (!dialog)
     return std::nullopt;
@@ -295,8 +310,7 @@ std::optional<std::string> RunBrowseDialog(const LanguageModule &module, QWidget
   auto *functions = Control<QComboBox>(*dialog, kFunctionsId);
   if (!categories || !functions)
     return std::nullopt;
-  if (auto *help = Control<QPushButton>(*dialog, kHelpId))
-    help->setEnabled(false);
+  ConnectHelp(*dialog, settings);
   categories->setSelectionMode(QAbstractItemView::MultiSelection);
   categories->addItem(QString::fromLatin1(GetResourceString(kMsgAllLibraryFunctions)));
   categories->item(0)->setSelected(true);
@@ -319,16 +333,16 @@ std::optional<std::string> RunBrowseDialog(const LanguageModule &module, QWidget
   return Bytes(functions->currentText()).substr(0, kFunctionHelpWordSize - 1);
 }
 
-QDialog *OpenFunctionAssistant(const LanguageModule &module, QWidget *parent, const AssistantRequest &request) {
+QDialog *OpenFunctionAssistant(const LanguageModule &module, QWidget *parent, const AssistantRequest &request,
+                               const Settings *settings) {
   std::unique_ptr<QDialog> made = Load(module, kAssistantTemplate, parent);
   if (!made)
     return nullptr;
   QDialog *dialog = made.release();
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setModal(false);
-  if (auto *help = Control<QPushButton>(*dialog, kHelpId))
-    help->setEnabled(false);
-  auto *assistant = new FunctionAssistant(*dialog, module, request, parent);
+  ConnectHelp(*dialog, settings);
+  auto *assistant = new FunctionAssistant(*dialog, module, request, parent, settings);
   LastAssistant() = dialog;
   dialog->show();
   assistant->SetUp();

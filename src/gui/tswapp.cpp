@@ -371,7 +371,7 @@ int RunTsw(int argc, char **argv, const RunOptions &options) {
     search.kept = &app.AppSettings().environment;
     ModuleSearchDialogs searchDialogs(*module.module, search);
     sourceEditors.SetSearchDialogs(&searchDialogs);
-    ModuleFunctionHelpDialogs functionHelp(*module.module);
+    ModuleFunctionHelpDialogs functionHelp(*module.module, &app.AppSettings());
     sourceEditors.SetFunctionHelp(&functionHelp);
     cleanup.Add([] { driver::ClearBiosSymbols(); });
     cleanup.Add([] { SetMessageTexts(nullptr); });

@@ -281,7 +281,7 @@ void cMainWindow::RegisterCommands() {
   add(cmd::kFunctionHelp, [this] {
     if (!module_)
       return;
-    ModuleFunctionHelpDialogs dialogs(*module_);
+    ModuleFunctionHelpDialogs dialogs(*module_, &settings_);
     BrowseFunctionHelp(dialogs, this);
   });
   add(cmd::kDumpDialog, [this] {

@@ -19,6 +19,8 @@
 #include "foundation/restext.h"
 #include "gui/common/model/tswcirc.h"
 #include "gui/common/tswcirc.h"
+#include "gui/helpdocs.h"
+#include "gui/settings.h"
 #include "gui/shellstate.h"
 #include "gui/tswedit.h"
 #include "platform/notify.h"
@@ -170,6 +172,38 @@ TEST_F(FunctionHelpDialogTest, ALibraryThatCannotBeReadIsReportedAndTheAssistant
   EXPECT_EQ(Rows(dialog, 113), "|");
   Get<QPushButton>(dialog, 1)->click();
   EXPECT_EQ(edit.File().LineText(0), "strcpy");
+}
+
+// Notes which help file and topic were asked for.
+class NotingViewer : public HelpViewer {
+public:
+  void Close() override {}
+  bool ShowContents(const std::string &) override { return true; }
+  bool ShowContext(const std::string &file, uint32_t context) override {
+    shown.push_back(file + " " + std::to_string(context));
+    return true;
+  }
+  bool ShowKeyword(const std::string &, const std::string &) override { return true; }
+  bool OpenPage(const std::string &) override { return true; }
+  std::vector<std::string> shown;
+};
+
+TEST_F(FunctionHelpDialogTest, TheListsHelpButtonShowsTheLibraryFunctionsTopicWhenTheSettingsNameTheFile) {
+  NotingViewer viewer;
+  SetHelpViewer(&viewer);
+  Settings settings{"7.06P", "/opt/tsw/"};
+  settings.personality.helpFile = "tsw.hlp";
+  const Settings *const choices[] = {nullptr, &settings};
+  for (const Settings *given : choices) {
+    WhenTheDialogIsUp([&](QDialog &dialog) {
+      auto *help = Get<QPushButton>(dialog, 123);
+      EXPECT_EQ(help->isEnabled(), given != nullptr);
+      help->click();
+    });
+    RunBrowseDialog(*module_, nullptr, given);
+  }
+  SetHelpViewer(nullptr);
+  EXPECT_EQ(viewer.shown, std::vector<std::string>{"/opt/tsw/tsw.hlp " + std::to_string(kFunctionHelpContext)});
 }
 
 } // namespace
