@@ -174,6 +174,14 @@ TEST_F(FunctionHelpDialogTest, ALibraryThatCannotBeReadIsReportedAndTheAssistant
   EXPECT_EQ(edit.File().LineText(0), "strcpy");
 }
 
+TEST_F(FunctionHelpDialogTest, ClosingTheEditorClosesItsAssistant) {
+  cTextEdit &edit = Editor("y = sqrt;", 5);
+  Assistant(edit, "sqrt", false);
+  ASSERT_NE(CurrentFunctionAssistant(), nullptr);
+  editors.clear();
+  EXPECT_EQ(CurrentFunctionAssistant(), nullptr);
+}
+
 // Notes which help file and topic were asked for.
 class NotingViewer : public HelpViewer {
 public:
