@@ -25,7 +25,9 @@
 #include "gui/funcinsert.h"
 #include "gui/helpdocs.h"
 #include "gui/resbuilder.h"
+#include "gui/settings.h"
 #include "gui/shellstate.h"
+#include "gui/tswedit.h"
 #include "platform/notify.h"
 
 namespace tsw {
@@ -157,6 +159,7 @@ public:
   void SetUp() {
     dialog_.setWindowTitle(QString::fromLatin1(GetResourceString(kMsgInsertCaption)) + Latin1(request_.name));
     ConnectControls();
+    ApplyDisplayOptions();
     try {
       std::vector<std::string> lines = ReadDescriptionBlock(request_.entry);
       whole_.SetText(lines);
@@ -181,6 +184,24 @@ public:
   }
 
 private:
+  // The panes show the library lookup window's font and colours.
+  void ApplyDisplayOptions() {
+    if (!settings_)
+      return;
+    const PaneSettings &kind = settings_->Pane(PaneKind::kLibraryLookup);
+    const QFont font = PaneFontOf(kind.font);
+    for (HelpDisplay *pane : {&whole_, &parameterText_}) {
+      pane->Widget().SetColors(ChosenColor(kind.Color(ColorRole::kForeground)),
+                               ChosenColor(kind.Color(ColorRole::kBackground)),
+                               ChosenColor(kind.Color(ColorRole::kSelectionFg)),
+                               ChosenColor(kind.Color(ColorRole::kSelectionBg)));
+      pane->Widget().SetPaneFont(font);
+    }
+    for (uint32_t id : {kArgumentId, kTypeId})
+      if (QWidget *field = FindControl(dialog_, id))
+        field->setFont(font);
+  }
+
   gui::cTextViewer *Editor() const {
     if (request_.viewOnly || !paneWidget_)
       return nullptr;

@@ -64,7 +64,13 @@ private:
   const cBufFile *file_ = nullptr;
 };
 
-std::optional<uint32_t> Chosen(const ColorSetting &setting) {
+std::string Formatted(unsigned message, const std::string &argument) {
+  return plat::FormatText(GetResourceString(message), argument);
+}
+
+} // namespace
+
+std::optional<uint32_t> ChosenColor(const ColorSetting &setting) {
   return setting.useDefault ? std::nullopt : std::optional<uint32_t>(setting.color);
 }
 
@@ -80,12 +86,6 @@ QFont PaneFontOf(const FontSetting &setting) {
   font.setStyleHint(QFont::TypeWriter);
   return font;
 }
-
-std::string Formatted(unsigned message, const std::string &argument) {
-  return plat::FormatText(GetResourceString(message), argument);
-}
-
-} // namespace
 
 QString QtFileFilter(const std::string &filter) {
   if (filter.empty())
@@ -300,7 +300,7 @@ void cTextEdit::ApplyDisplayOptions() {
   // A kind's colour or font left at its default is the editor's.
   auto color = [&](ColorRole role) {
     const ColorSetting &mine = own->Color(role);
-    return Chosen(mine.useDefault ? editor.Color(role) : mine);
+    return ChosenColor(mine.useDefault ? editor.Color(role) : mine);
   };
   widget_->SetColors(color(ColorRole::kForeground), color(ColorRole::kBackground), color(ColorRole::kSelectionFg),
                      color(ColorRole::kSelectionBg));

@@ -23,6 +23,11 @@
 // commands into its calls, saves, and tells the shell what changed.
 namespace tsw {
 
+// A pane kind's font and colour settings as the panes take them: a colour
+// left at its default is none, the palette's.
+QFont PaneFontOf(const FontSetting &setting);
+std::optional<uint32_t> ChosenColor(const ColorSetting &setting);
+
 // Message 21's filter ("name|pattern|...|", the last character the
 // separator) in the form Qt's file dialogs take ("name (pattern);;...").
 QString QtFileFilter(const std::string &filter);

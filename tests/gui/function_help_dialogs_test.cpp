@@ -182,6 +182,24 @@ TEST_F(FunctionHelpDialogTest, ClosingTheEditorClosesItsAssistant) {
   EXPECT_EQ(CurrentFunctionAssistant(), nullptr);
 }
 
+TEST_F(FunctionHelpDialogTest, TheAssistantsPanesTakeTheLibraryLookupWindowsColours) {
+  Settings settings{"7.06P", "/opt/tsw/"};
+  PaneSettings &kind = settings.Pane(PaneKind::kLibraryLookup);
+  kind.Color(ColorRole::kForeground) = {0, 0x0000FF};
+  kind.Color(ColorRole::kBackground) = {0, 0x00FFFF};
+  cTextEdit &edit = Editor("y = sqrt;", 5);
+  AssistantRequest request;
+  request.entry = testing::DescribedLibraries::Find("sqrt");
+  request.name = "sqrt";
+  QDialog *dialog = OpenFunctionAssistant(*module_, edit.Widget(), request, &settings);
+  ASSERT_NE(dialog, nullptr);
+  for (uint32_t id : {113u, 105u}) {
+    const gui::PaneColors &colors = Get<gui::cRingPane>(*dialog, id)->Colors();
+    EXPECT_EQ(colors.foreground, 0x0000FFu) << id;
+    EXPECT_EQ(colors.background, 0x00FFFFu) << id;
+  }
+}
+
 // Notes which help file and topic were asked for.
 class NotingViewer : public HelpViewer {
 public:
