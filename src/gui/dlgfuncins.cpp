@@ -111,6 +111,11 @@ public:
     }
     widget_->setObjectName(QString("c%1").arg(id));
   }
+  // The window reads its rows to the end: it goes before them, whichever
+  // of the dialog's children is deleted first.
+  ~HelpDisplay() { delete widget_.data(); }
+  HelpDisplay(const HelpDisplay &) = delete;
+  HelpDisplay &operator=(const HelpDisplay &) = delete;
   void SetText(const std::vector<std::string> &lines) {
     ring_.Clear();
     ring_.SetUsedRows(int32_t(std::min(lines.size(), size_t(ring_.Rows()))));
