@@ -139,6 +139,17 @@ TEST_F(PrintPaneTest, APrintOfAPaneWritesItsPagesAndNoBlankOnesAfterTheText) {
   EXPECT_EQ(PdfPages("selection.pdf"), 1);
 }
 
+TEST_F(PrintPaneTest, ALandscapePageHoldsFewerLinesSoTheTextTakesMorePages) {
+  cTextEdit &editor = Editor(400);
+  auto portrait = PdfPrinter("portrait.pdf");
+  auto landscape = PdfPrinter("landscape.pdf");
+  landscape->setPageOrientation(QPageLayout::Landscape);
+  const int portraitPages = PrintPane(*editor.EditWidget(), *portrait, std::nullopt);
+  const int landscapePages = PrintPane(*editor.EditWidget(), *landscape, std::nullopt);
+  EXPECT_GT(landscapePages, portraitPages);
+  EXPECT_EQ(PdfPages("landscape.pdf"), landscapePages);
+}
+
 TEST_F(PrintPaneTest, TheEditorOffersPrintingWhileThePrinterCanPrint) {
   cTextEdit &editor = Editor(3);
   ProgramPrinter().setOutputFileName(QString::fromStdString(dir / "out.pdf"));
