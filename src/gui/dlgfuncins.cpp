@@ -9,11 +9,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
 
 #include <memory>
 #include <vector>
 
 #include "compcore/cc_mod/cc_mod.h"
+#include "gui/commands.h"
 #include "foundation/msgnumbers.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
@@ -24,6 +26,7 @@
 #include "gui/compilercharrules.h"
 #include "gui/funcinsert.h"
 #include "gui/helpdocs.h"
+#include "gui/printing.h"
 #include "gui/resbuilder.h"
 #include "gui/settings.h"
 #include "gui/shellstate.h"
@@ -165,6 +168,7 @@ public:
     dialog_.setWindowTitle(QString::fromLatin1(GetResourceString(kMsgInsertCaption)) + Latin1(request_.name));
     ConnectControls();
     ApplyDisplayOptions();
+    ConnectPrint();
     try {
       std::vector<std::string> lines = ReadDescriptionBlock(request_.entry);
       whole_.SetText(lines);
@@ -189,6 +193,17 @@ public:
   }
 
 private:
+  // The print key prints the whole description.
+  void ConnectPrint() {
+    AddPrintCommands(printCommands_, whole_.Widget());
+    auto *print = new QShortcut(QKeySequence::Print, &dialog_);
+    connect(print, &QShortcut::activated, this, [this] {
+      const CommandHandlers::Entry *entry = printCommands_.Find(cmd::kPrint);
+      if (entry && (!entry->enabler || entry->enabler()))
+        entry->worker();
+    });
+  }
+
   // The panes show the library lookup window's font and colours.
   void ApplyDisplayOptions() {
     if (!settings_)
@@ -320,6 +335,7 @@ private:
   const Settings *settings_;
   CompilerCharRules rules_;
   HelpDisplay whole_, parameterText_;
+  CommandHandlers printCommands_;
   std::unique_ptr<FuncDescription> description_;
   CallDraft draft_;
   std::unique_ptr<ParameterStepper> stepper_;

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QPrinter>
 #include <QTest>
 
 #include <filesystem>
@@ -20,6 +22,7 @@
 #include "gui/common/model/tswcirc.h"
 #include "gui/common/tswcirc.h"
 #include "gui/helpdocs.h"
+#include "gui/printing.h"
 #include "gui/settings.h"
 #include "gui/shellstate.h"
 #include "gui/tswedit.h"
@@ -198,6 +201,21 @@ TEST_F(FunctionHelpDialogTest, TheAssistantsPanesTakeTheLibraryLookupWindowsColo
     EXPECT_EQ(colors.foreground, 0x0000FFu) << id;
     EXPECT_EQ(colors.background, 0x00FFFFu) << id;
   }
+}
+
+TEST_F(FunctionHelpDialogTest, ThePrintKeyPrintsTheWholeDescription) {
+  cTextEdit &edit = Editor("strcpy", 0);
+  QDialog &dialog = Assistant(edit, "strcpy", false);
+  const std::string pdf = library.dir / "description.pdf";
+  ProgramPrinter().setOutputFileName(QString::fromStdString(pdf));
+  auto *print = dialog.findChild<QShortcut *>();
+  ASSERT_NE(print, nullptr);
+  EXPECT_EQ(print->key(), QKeySequence(QKeySequence::Print));
+  WhenTheDialogIsUp([](QDialog &printDialog) { printDialog.accept(); });
+  emit print->activated();
+  ProgramPrinter().setOutputFileName({});
+  const std::string printed = library.dir.Read("description.pdf");
+  EXPECT_EQ(printed.substr(0, 4), "%PDF");
 }
 
 // Notes which help file and topic were asked for.
