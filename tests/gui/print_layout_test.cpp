@@ -9,6 +9,11 @@
 #include <vector>
 
 #include "gui/commands.h"
+#include "gui/common/model/tswcirc.h"
+#include "gui/common/tswcirc.h"
+#include "gui/compilercharrules.h"
+#include "gui/frames.h"
+#include "gui/textpane.h"
 #include "gui/common/model/tswdisp.h"
 #include "gui/tswedit.h"
 #include "qt_fixture.h"
@@ -162,6 +167,33 @@ TEST_F(PrintPaneTest, TheEditorOffersPrintingWhileThePrinterCanPrint) {
   }
   EXPECT_TRUE(ProgramPrinter().isValid()) << "a file is always there to print to";
   ProgramPrinter().setOutputFileName({});
+}
+
+// A ring pane in a frame of its own, as the debugger's panes stand.
+class RingTextPane : public TextPane {
+public:
+  // The window goes with the frame it is put in.
+  RingTextPane() : ring_(rules_, 20, 80, 1), widget_(new gui::cRingPane(ring_, gui::DefaultPaneHost())) {}
+  QWidget *Widget() override { return widget_; }
+  Size CellSize() const override { return {}; }
+  void Clear() override {}
+  gui::cTextCircular &Ring() { return ring_; }
+
+private:
+  CompilerCharRules rules_;
+  gui::cTextCircular ring_;
+  gui::cRingPane *widget_;
+};
+
+TEST_F(PrintPaneTest, APaneWithoutCommandsOfItsOwnPrintsThroughItsFrame) {
+  RingTextPane pane;
+  pane.Ring().AppendLine("first row");
+  auto *frame = new cFrame(&pane, nullptr, {});
+  for (uint16_t id : {cmd::kPrint, cmd::kPrintSetup, cmd::kPrintPreview})
+    EXPECT_NE(frame->OwnCommands().Find(id), nullptr) << id;
+  auto printer = PdfPrinter("ring.pdf");
+  EXPECT_EQ(PrintPane(*static_cast<gui::cTextWidget *>(pane.Widget()), *printer, std::nullopt), 1);
+  delete frame; // with the pane's window, before the rows it shows
 }
 
 } // namespace
