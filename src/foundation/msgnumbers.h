@@ -496,5 +496,9 @@ inline constexpr unsigned kMsgLinesCompiled = 1002;    // "Lines compiled: %u"
 inline constexpr unsigned kMsgCompileSeconds = 1003;   // "Compile time: %u s"
 inline constexpr unsigned kMsgLinesPerMinute = 1004;   // "Lines per minute: %u"
 inline constexpr unsigned kMsgNoLineRate = 1010;       // "Lines per minute: -"
+// Function help and the online documents.
+inline constexpr unsigned kMsgAllLibraryFunctions = 742; // "All library functions"
+inline constexpr unsigned kMsgInsertCaption = 901;       // "Insert "
+inline constexpr unsigned kMsgCannotStartViewer = 4004;  // "Cannot start the document viewer."
 
 } // namespace tsw

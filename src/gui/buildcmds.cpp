@@ -70,6 +70,8 @@ bool BuildCommands::Compile(CompileMode mode) {
   } else {
     CurrentActivity = kActivityCompilingBios;
   }
+  if (mode == CompileMode::Load)
+    target_.ResetLoadBounds(bios);
   if (mode == CompileMode::Load && !bios && state_.targetUnreachable) {
     windows_.ShowBox(kMsgTargetUnreachable);
     return false;
@@ -127,6 +129,7 @@ std::optional<uint16_t> BuildCommands::RunCompileDriver(CompileMode mode, bool &
 
 bool BuildCommands::FinishCompile(CompileMode mode, uint16_t status, bool quietFailure) {
   const bool bios = state_.biosCompileActive;
+  target_.SetOptionBFlag(true);
   target_.SetBiosWanted(false);
   windows_.ClosePleaseWait();
   const bool toBoard = mode == CompileMode::Load && !bios && !state_.offlineCompile;
@@ -314,6 +317,8 @@ void BuildCommands::CompileAndLoadCommand() {
   if (!state_.optionA)
     state_.downloadState = 1;
   core_.RunGuarded([this] { LoadBiosStep(); });
+  target_.SetOptionBFlag(state_.optionB);
+  OnExit optionBBack([this] { target_.SetOptionBFlag(true); });
   Compile(CompileMode::NoDebugger);
 }
 

@@ -75,6 +75,11 @@ public:
   virtual void SetBiosWanted(bool wanted) = 0;
   // The compile is the BIOS's while set.
   virtual void SetBiosCompile(bool on) = 0;
+  // A compile to the board starts from the memory map's own bounds; the
+  // BIOS compile keeps the second, which the program compile set.
+  virtual void ResetLoadBounds(bool biosCompile) = 0;
+  // Option B reaches the compiler for one compile only.
+  virtual void SetOptionBFlag(bool on) = 0;
   // The last compile's written blocks and the listing read from the board.
   virtual void ClearCompileProducts() = 0;
   virtual bool RecordedErrorsOrWarnings() const = 0;

@@ -9,6 +9,7 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
+#include "compcore/common/cc_command_values.h"
 #include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_in/cc_directive_targets.h"
@@ -216,6 +217,16 @@ void DriverBuildTarget::ResetTargetCompileFlags() { tsw::ResetTargetCompileFlags
 bool DriverBuildTarget::BiosWanted() const { return BiosFirstFlag(); }
 void DriverBuildTarget::SetBiosWanted(bool wanted) { BiosFirstFlag() = wanted; }
 void DriverBuildTarget::SetBiosCompile(bool on) { BiosCompileFlag() = on; }
+void DriverBuildTarget::ResetLoadBounds(bool biosCompile) {
+  MemoryMapOverrides &bounds = CommandMemoryMapOverrides();
+  const MemoryMapOverrides reset;
+  bounds.first = reset.first;
+  if (!biosCompile)
+    bounds.second = reset.second;
+  bounds.third = reset.third;
+  bounds.fourth = reset.fourth;
+}
+void DriverBuildTarget::SetOptionBFlag(bool on) { CompileOptionBFlag() = on ? 1 : 0; }
 void DriverBuildTarget::ClearCompileProducts() {
   ++compileCount;
   ClearWrittenBlockMap();

@@ -75,6 +75,8 @@ public:
   bool BiosWanted() const override;
   void SetBiosWanted(bool wanted) override;
   void SetBiosCompile(bool on) override;
+  void ResetLoadBounds(bool biosCompile) override;
+  void SetOptionBFlag(bool on) override;
   void ClearCompileProducts() override;
   bool RecordedErrorsOrWarnings() const override;
   bool DiagnosticsRecorded() const override;

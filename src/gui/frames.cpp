@@ -5,6 +5,8 @@
 #include <QPainter>
 
 #include "foundation/restext.h"
+#include "gui/common/tswview.h"
+#include "gui/printing.h"
 #include "gui/statbar.h"
 #include "platform/format.h"
 #include "platform/notify.h"
@@ -119,6 +121,9 @@ void cFrame::SetPane(TextPane *pane) {
   pane_ = pane;
   if (pane_ && pane_->Widget())
     setWidget(pane_->Widget());
+  // Every text pane prints, also those that offer no commands of their own.
+  if (auto *text = pane_ ? dynamic_cast<gui::cTextWidget *>(pane_->Widget()) : nullptr)
+    AddPrintCommands(commands_, *text);
 }
 
 void cFrame::SetPlacementRecord(WindowPlacement *record) {

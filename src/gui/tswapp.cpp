@@ -1,5 +1,6 @@
 #include "gui/tswapp.h"
 
+#include "gui/dlgfuncins.h"
 #include "gui/dlgsearch.h"
 #include "gui/exelock.h"
 
@@ -365,6 +366,8 @@ int RunTsw(int argc, char **argv, const RunOptions &options) {
     search.kept = &app.AppSettings().environment;
     ModuleSearchDialogs searchDialogs(*module.module, search);
     sourceEditors.SetSearchDialogs(&searchDialogs);
+    ModuleFunctionHelpDialogs functionHelp(*module.module, &app.AppSettings());
+    sourceEditors.SetFunctionHelp(&functionHelp);
     cleanup.Add([] { driver::ClearBiosSymbols(); });
     cleanup.Add([] { SetMessageTexts(nullptr); });
     std::string tipsFile = paths.programDirectory + kTipsFile;

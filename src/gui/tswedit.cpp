@@ -2,6 +2,9 @@
 
 #include "gui/dlgsearch.h"
 #include "gui/exelock.h"
+#include "gui/funchelp.h"
+#include "gui/helpdocs.h"
+#include "gui/printing.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,6 +21,7 @@
 #include "gui/tswmainw.h"
 #include "platform/format.h"
 #include "platform/notify.h"
+#include "platform/pleasewait.h"
 
 namespace tsw {
 
@@ -60,7 +64,13 @@ private:
   const cBufFile *file_ = nullptr;
 };
 
-std::optional<uint32_t> Chosen(const ColorSetting &setting) {
+std::string Formatted(unsigned message, const std::string &argument) {
+  return plat::FormatText(GetResourceString(message), argument);
+}
+
+} // namespace
+
+std::optional<uint32_t> ChosenColor(const ColorSetting &setting) {
   return setting.useDefault ? std::nullopt : std::optional<uint32_t>(setting.color);
 }
 
@@ -76,12 +86,6 @@ QFont PaneFontOf(const FontSetting &setting) {
   font.setStyleHint(QFont::TypeWriter);
   return font;
 }
-
-std::string Formatted(unsigned message, const std::string &argument) {
-  return plat::FormatText(GetResourceString(message), argument);
-}
-
-} // namespace
 
 QString QtFileFilter(const std::string &filter) {
   if (filter.empty())
@@ -168,6 +172,12 @@ cEditWidget::cEditWidget(cTextEdit &edit, gui::cEditCore &core, gui::PaneHost &h
     commands_.Add(cmd::kReplace, [this] { edit_.ReplaceCommand(); });
     commands_.Add(cmd::kGotoLine, [this] { edit_.GotoLineCommand(); });
   }
+  AddPrintCommands(commands_, *this);
+  if (const Settings *settings = edit_.environment_.settings)
+    commands_.Add(cmd::kHelpContents2,
+                  [settings] { ShowHelpTopic(ShellHelpViewer(), MakeHelpFiles(*settings), kEditorHelpContext); });
+  if (FunctionHelpDialogs *help = edit_.environment_.functionHelp)
+    commands_.Add(cmd::kFunctionHelp, [this, help] { PaneFunctionHelp(*help, this, Model(), !edit_.ReadOnly()); });
   if (BreakpointService *breakpoints = edit_.environment_.breakpoints) {
     auto debugging = [breakpoints] { return breakpoints->Debugging(); };
     commands_.Add(
@@ -290,7 +300,7 @@ void cTextEdit::ApplyDisplayOptions() {
   // A kind's colour or font left at its default is the editor's.
   auto color = [&](ColorRole role) {
     const ColorSetting &mine = own->Color(role);
-    return Chosen(mine.useDefault ? editor.Color(role) : mine);
+    return ChosenColor(mine.useDefault ? editor.Color(role) : mine);
   };
   widget_->SetColors(color(ColorRole::kForeground), color(ColorRole::kBackground), color(ColorRole::kSelectionFg),
                      color(ColorRole::kSelectionBg));
@@ -451,9 +461,36 @@ public:
                                 plat::Icon::Warning);
   }
   void ShowCaret(bool shown) override { pane_.SetCaretHidden(!shown); }
+  // The user's cancel in the please-wait dialog ends the run here.
+  void Replaced() override {
+    ++replaced_;
+    plat::PleaseWait().Pump();
+  }
+  int ReplacedCount() const { return replaced_; }
 
 private:
   gui::cTextWidget &pane_;
+  int replaced_ = 0;
+};
+
+// A replace of every match without questions runs unattended: the
+// please-wait dialog shows it runs and lets the user stop it. It is closed
+// on every way out, unless an outer operation had it open.
+class UnattendedReplace {
+public:
+  explicit UnattendedReplace(bool unattended) : opened_(unattended && !plat::PleaseWait().Busy()) {
+    if (opened_)
+      plat::PleaseWait().Open(true);
+  }
+  ~UnattendedReplace() {
+    if (opened_)
+      plat::PleaseWait().Close();
+  }
+  UnattendedReplace(const UnattendedReplace &) = delete;
+  UnattendedReplace &operator=(const UnattendedReplace &) = delete;
+
+private:
+  bool opened_;
 };
 
 } // namespace
@@ -464,7 +501,13 @@ int cTextEdit::Replace(const gui::ReplaceRequest &request) {
     return 0;
   }
   BoxPrompt prompt(*widget_);
-  return gui::RunReplace(*core_, request, prompt);
+  UnattendedReplace unattended(request.all && request.noPrompt);
+  try {
+    return gui::RunReplace(*core_, request, prompt);
+  } catch (const xUserCancel &) {
+    // What was replaced stays, as one step to undo.
+    return prompt.ReplacedCount();
+  }
 }
 
 Size cTextEdit::CellSize() const {

@@ -23,6 +23,11 @@
 // commands into its calls, saves, and tells the shell what changed.
 namespace tsw {
 
+// A pane kind's font and colour settings as the panes take them: a colour
+// left at its default is none, the palette's.
+QFont PaneFontOf(const FontSetting &setting);
+std::optional<uint32_t> ChosenColor(const ColorSetting &setting);
+
 // Message 21's filter ("name|pattern|...|", the last character the
 // separator) in the form Qt's file dialogs take ("name (pattern);;...").
 QString QtFileFilter(const std::string &filter);
@@ -48,6 +53,7 @@ ShellPaneHost &DefaultShellHost();
 
 class cTextEdit;
 class SearchDialogs;
+class FunctionHelpDialogs;
 
 enum class BreakpointKind : uint8_t { Rst18, Rst20 };
 
@@ -92,6 +98,7 @@ struct EditorEnvironment {
   BreakpointService *breakpoints = nullptr; // none: the commands stay disabled
   MessagePositions *messages = nullptr;     // none while there is no message window
   SearchDialogs *searchDialogs = nullptr;   // none: find, replace and go-to stay disabled
+  FunctionHelpDialogs *functionHelp = nullptr; // none: the main window's function help serves
 };
 
 class cEditWidget : public gui::cTextWidget, public CommandOwnerWidget {
@@ -214,6 +221,7 @@ public:
   void SetBreakpoints(BreakpointService *breakpoints) { environment_.breakpoints = breakpoints; }
   void SetSearchDialogs(SearchDialogs *dialogs) { environment_.searchDialogs = dialogs; }
   void SetMessagePositions(MessagePositions *messages) { environment_.messages = messages; }
+  void SetFunctionHelp(FunctionHelpDialogs *dialogs) { environment_.functionHelp = dialogs; }
   std::unique_ptr<EditorPane> Create(const std::optional<std::string> &path, bool debugging) override;
 
 private:

@@ -25,11 +25,13 @@
 #include "foundation/xerr.h"
 #include "gui/dlgcommopt.h"
 #include "gui/dlgmemopt.h"
+#include "gui/dlgfuncins.h"
 #include "gui/dlgoptions.h"
 #include "gui/dlgwatch.h"
 #include "gui/watchlist.h"
 #include "gui/driverlink.h"
 #include "gui/frames.h"
+#include "gui/helpdocs.h"
 #include "gui/msgwin.h"
 #include "gui/placement.h"
 #include "gui/shellstate.h"
@@ -336,6 +338,13 @@ void cMainWindow::RegisterCommands() {
     CloseSerialPort();
     if (linkSettingsChanged)
       linkSettingsChanged();
+  });
+  AddHelpCommands(commands_, settings_);
+  add(cmd::kFunctionHelp, [this] {
+    if (!module_)
+      return;
+    ModuleFunctionHelpDialogs dialogs(*module_, &settings_);
+    BrowseFunctionHelp(dialogs, this);
   });
   add(cmd::kDumpDialog, [this] {
     if (!module_)

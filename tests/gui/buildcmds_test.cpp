@@ -76,6 +76,7 @@ public:
   // BuildTarget.
   uint16_t CompileFile(uint16_t mode) override {
     Log((biosCompile ? "compile bios " : "compile ") + path + " mode " + std::to_string(mode));
+    optionBAtCompile.push_back(optionBFlag);
     if (onCompile)
       onCompile(biosCompile);
     return biosCompile ? biosStatus : programStatus;
@@ -86,6 +87,8 @@ public:
   bool BiosWanted() const override { return biosWanted; }
   void SetBiosWanted(bool w) override { biosWanted = w; }
   void SetBiosCompile(bool on) override { biosCompile = on; }
+  void ResetLoadBounds(bool bios) override { boundsResetForBios.push_back(bios); }
+  void SetOptionBFlag(bool on) override { optionBFlag = on; }
   void ClearCompileProducts() override {}
   bool RecordedErrorsOrWarnings() const override { return recorded; }
   bool DiagnosticsRecorded() const override { return recorded; }
@@ -158,6 +161,8 @@ public:
   std::map<std::string, int64_t> times;
   std::function<void(bool bios)> onCompile;
   std::vector<std::string> log;
+  bool optionBFlag = true;
+  std::vector<bool> optionBAtCompile, boundsResetForBios;
 };
 
 class BuildCommandsTest : public ::testing::Test {
@@ -370,6 +375,48 @@ TEST(BiosSourcePathTest, TheUsersBiosOrTheDefaultOneInTheProgramsBiosFolder) {
   for (const Case &c : cases) {
     BuildPaths paths{"/tsw/", "corvbios.c", c.user, "", c.userEnabled, 0};
     EXPECT_EQ(BiosSourcePath(paths, c.commandForm), c.path) << c.user << " " << c.commandForm;
+  }
+}
+
+TEST_F(BuildCommandsTest, OptionBReachesOnlyTheCompileAndLoadsProgramAndBoardCompilesStartFromResetBounds) {
+  struct Case {
+    const char *name;
+    bool optionB;
+    bool loaded; // the BIOS on the board is up to date
+    std::function<void()> fault; // raised by the program compile
+    bool compileAndLoad;          // else the compile command
+    std::vector<bool> optionBAtCompile;   // the BIOS's (when compiled), then the program's
+    std::vector<bool> boundsResetForBios; // one per compile to the board
+  };
+  auto noFault = [] {};
+  const Case cases[] = {
+      {"compile and load, B off", false, false, noFault, true, {true, false}, {true}},
+      {"compile and load, B on", true, false, noFault, true, {true, true}, {true}},
+      {"a failed compile", false, false, [] { throw xErr(kMsgKernelNoSync, "test", 1); }, true, {true, false}, {true}},
+      {"a cancelled compile", false, false, [] { throw xUserCancel("test", 1); }, true, {true, false}, {true}},
+      {"the compile command, B off", false, true, noFault, false, {true}, {false}},
+      {"the compile command loading the BIOS", false, false, noFault, false, {true, true}, {true, false}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    world = World();
+    state = BuildState();
+    world.changed = true;
+    if (c.loaded)
+      Loaded();
+    state.optionB = c.optionB;
+    world.onCompile = [&](bool bios) {
+      if (!bios)
+        c.fault();
+    };
+    if (c.compileAndLoad)
+      core.RunGuarded([&] { builds.CompileAndLoadCommand(); });
+    else
+      builds.CompileProgramCommand();
+    EXPECT_EQ(world.optionBAtCompile, c.optionBAtCompile);
+    EXPECT_EQ(world.boundsResetForBios, c.boundsResetForBios);
+    EXPECT_TRUE(world.optionBFlag) << "back to 1 after every compile";
+    core.ArrangeDebugWindows(RunState::NotDebugging);
   }
 }
 

@@ -17,6 +17,18 @@ int RunReplace(cTextViewer &view, const ReplaceRequest &request, ReplacePrompt &
   } else if (request.fromCaret) {
     options |= kFromCaret;
   }
+  // A run the prompt stops must not leave the caret hidden.
+  struct CaretBack {
+    cTextViewer &view;
+    ReplacePrompt &prompt;
+    bool hidden;
+    ~CaretBack() {
+      if (hidden) {
+        prompt.ShowCaret(true);
+        view.SetCursor(view.GetCursor());
+      }
+    }
+  } caretBack{view, prompt, request.noPrompt};
   if (request.noPrompt)
     prompt.ShowCaret(false);
   int replaced = 0;
@@ -43,14 +55,11 @@ int RunReplace(cTextViewer &view, const ReplaceRequest &request, ReplacePrompt &
       // again, and replace it for ever.
       if (request.backward)
         view.SetCursor(match);
+      prompt.Replaced();
     }
     if (!request.all)
       break;
     match = view.Search(request.text, options, from, to);
-  }
-  if (request.noPrompt) {
-    prompt.ShowCaret(true);
-    view.SetCursor(view.GetCursor());
   }
   return replaced;
 }

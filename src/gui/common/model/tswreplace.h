@@ -22,6 +22,9 @@ public:
   virtual void NotFound(const std::string &text) = 0;
   // The caret is hidden while replacing without questions.
   virtual void ShowCaret(bool shown) = 0;
+  // After each replacement: a run without questions can take long, and
+  // the user may stop it here (by an exception).
+  virtual void Replaced() {}
 };
 
 struct ReplaceRequest {
@@ -35,7 +38,8 @@ struct ReplaceRequest {
   bool noPrompt = false;
 };
 
-// The number of matches replaced; the whole run is one undo action.
+// The number of matches replaced; the whole run is one undo action. The
+// caret is shown again on every way out.
 int RunReplace(cTextViewer &view, const ReplaceRequest &request, ReplacePrompt &prompt);
 
 } // namespace tsw::gui
