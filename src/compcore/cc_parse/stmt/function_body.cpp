@@ -25,6 +25,7 @@
 #include "compcore/cc_parse/stmt/stmt_marks.h"
 #include "compcore/cc_parse/stmt/stmt_return.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
+#include "compcore/cc_parse/stmt/watch_function.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -154,7 +155,10 @@ void RecordCompiledFunction(ADDR24 entry) {
     --last.logical;
   else
     last = f.prologAddress;
-  AddCompiledFunction(f.localsSize, f.returnType, f.prologAddress, entry, last, nullptr, f.name);
+  // Where a watch compiled in its scope reads the function again: its
+  // header's line of the program; a library's function has none there.
+  const uint8_t headerColumn = source == SourceKind::kProgram ? kWatchScopeColumn : 0;
+  AddCompiledFunction(f.headerLine, headerColumn, f.prologAddress, entry, last, nullptr, f.name);
 }
 
 void CompileBody() {
@@ -218,6 +222,33 @@ void CompileBody() {
     RecordCompiledFunction(entry);
 }
 
+// A watch statement compiled as the body of the function that holds the
+// program counter: the function's parameters and locals are laid out as
+// its own code has them, and the statement replaces the body. Nothing of
+// the function is defined or emitted anew.
+void CompileWatchBody(WatchFunctionSetup &watch) {
+  FunctionStatementState &f = StatementState();
+  f.inBody = true;
+  SelectFunctionCodeCache();
+  watch.DiscardDeclarationCode();
+  ParseDeclaration(kLevelLocal);
+  f.localsSize = uint16_t(std::abs(LocalsTotal()));
+  DiscardCurrentLine();
+  BeginLineTableSource(watch.StatementLines());
+  ParseDeclaration(kLevelLocal);
+  f.localsSize = uint16_t(f.localsSize + std::abs(LocalsTotal()));
+  AssignLocalOffsets();
+  Emission() = EmissionState{};
+  Emission().frameBase = int16_t(f.localsSize);
+  Emission().stackOffset = int16_t(-kWatchCallBytes);
+  watch.EnterWatchCode();
+  WatchFunctionFlag() = true;
+  BeginWatchStatement();
+  CompileCompoundStatement();
+  watch.SetReadsLocals(EndWatchStatement());
+  f.inBody = false;
+}
+
 void EndFunction() {
   Emission() = EmissionState{};
   ResetLocalSymbolTable();
@@ -270,9 +301,14 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
     CompileError<kMsgFunctionBodyExpected>();
   if (f.symbol)
     CheckPrototype(count, *f.symbol, hasBody, f.variableArguments, Attributes().current & kAttrFirstTime);
+  WatchFunctionSetup *watch = hasBody ? PendingWatchFunction() : nullptr;
+  if (watch)
+    SetPendingWatchFunction(nullptr);
   // A body after a prototype that did not fit is still compiled: its own
   // mistakes are worth knowing.
-  if (hasBody)
+  if (watch)
+    CompileWatchBody(*watch);
+  else if (hasBody)
     CompileBody();
   EndFunction();
   StatementState() = saved;

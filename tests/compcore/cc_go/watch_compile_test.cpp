@@ -1,0 +1,123 @@
+#include "compcore/cc_go/compile_driver.h"
+#include "compcore/cc_rom/shadow_image.h"
+#include "compcore/cc_stab/cc_bios.h"
+#include "compcore/cc_stab/cc_stab.h"
+#include "compcore/decode_check.h"
+#include "compcore/program_compile_fixture.h"
+#include "foundation/msgnumbers.h"
+#include "foundation/xerr.h"
+
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// Watch statements compiled after the program compile, in the scope of one
+// of its functions, into the board's watch code area.
+namespace tsw::testing {
+namespace {
+
+constexpr uint16_t kWatchArea = 0xC800;
+constexpr uint16_t kWatchRoom = 0x100;
+constexpr uint16_t kWatchVariables = 0xCF00;
+// The kernel's result variable the statement hands ReturnWatchValue.
+constexpr const char *kResultPointer = "(void *)0x0000C000";
+
+constexpr const char *kProgram = "int g;\n"
+                                 "void ReturnWatchValue(void *result, ...) { }\n"
+                                 "int twice(int n) {\n"
+                                 "  int doubled;\n"
+                                 "  doubled = n + n;\n"
+                                 "  return doubled;\n"
+                                 "}\n"
+                                 "int main(void) { g = twice(3); return 0; }\n";
+
+class WatchCompile : public ProgramCompileTest {
+protected:
+  void SetUp() override {
+    ProgramCompileTest::SetUp();
+    ASSERT_EQ(Compile(kProgram), 0) << ::testing::PrintToString(Records());
+  }
+  static uint16_t AddressOf(const char *name) {
+    const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
+    return symbol ? Addr24FromLong(symbol->address).logical : 0;
+  }
+  // The statement of a watch of `expression` compiled in the function
+  // `scope`, at `at` in the watch area.
+  WatchCompileResult CompileIn(const char *scope, const std::string &expression, uint16_t at = kWatchArea) {
+    const CompiledFunctionRecord *function = FunctionAt(MakeAddr24(0, AddressOf(scope)));
+    EXPECT_NE(function, nullptr) << scope;
+    if (!function)
+      return {};
+    MarkCompileStopPosition(function->recordedWord, function->recordedByte);
+    WatchCompileRequest request;
+    request.statement = fmt::format("ReturnWatchValue({}, {});", kResultPointer, expression);
+    request.codeAddress = MakeAddr24(0, at);
+    request.codeRoom = kWatchRoom;
+    request.variableAddress = MakeAddr24(0, kWatchVariables);
+    return CompileWatchStatement(request);
+  }
+  static std::vector<uint8_t> Fragment(uint16_t from, const WatchCompileResult &result) {
+    std::vector<uint8_t> bytes(size_t(result.codeEnd.logical - from));
+    EXPECT_TRUE(ReadEmittedPhysical(from, uint32_t(bytes.size()), bytes.data()));
+    return bytes;
+  }
+};
+
+std::string Hex4(uint16_t value) { return fmt::format("{:04X}", value); }
+
+TEST_F(WatchCompile, AGlobalIsHandedToReturnWatchValueWithTheResultPointer) {
+  const WatchCompileResult result = CompileIn("main", "g");
+  EXPECT_EQ(result.count, 1);
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Fragment(kWatchArea, result),
+                        {"ld    hl,(" + Hex4(AddressOf("g")) + ")", "push  hl", "ld    hl,C000", "push  hl",
+                         "call  " + Hex4(AddressOf("ReturnWatchValue")), "pop   af", "pop   af", "ret"},
+                        {}, kWatchArea));
+}
+
+// The fragment runs with the kernel's return address above the stopped
+// function's frame: its parameter lies two bytes further from SP than the
+// function's own code finds it, and the count says the value is the
+// function's.
+TEST_F(WatchCompile, AParameterIsReadThroughTheStoppedFunctionsFrame) {
+  const WatchCompileResult result = CompileIn("twice", "n");
+  EXPECT_EQ(result.count, 2);
+  // twice's own code finds n at SP+4, above its local and its return.
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Fragment(kWatchArea, result),
+                        {"ld    hl,0006", "add   hl,sp", "ld    a,(hl)", "inc   hl", "ld    h,(hl)", "ld    l,a",
+                         "push  hl", "ld    hl,C000", "push  hl", "call  " + Hex4(AddressOf("ReturnWatchValue")),
+                         "pop   af", "pop   af", "ret"},
+                        {}, kWatchArea));
+}
+
+TEST_F(WatchCompile, AStatementWithAnErrorThrowsItsTextAndEntersNothing) {
+  try {
+    CompileIn("main", "nosuch + 1");
+    FAIL() << "no exception";
+  } catch (const xWatch &failure) {
+    // The diagnostic's own text, as the test catalogue writes it.
+    EXPECT_NE(failure.FreeText().find(fmt::format("[{}]", kMsgUndeclaredName)), std::string::npos)
+        << failure.FreeText();
+  }
+  EXPECT_EQ(LookupSymbol("nosuch", false, SymbolTableId::kGlobal), nullptr);
+  // The area is as it was: the next watch starts where the failed one did.
+  const WatchCompileResult result = CompileIn("main", "g");
+  EXPECT_EQ(result.count, 1);
+  EXPECT_GT(result.codeEnd.logical, kWatchArea);
+}
+
+TEST_F(WatchCompile, FragmentsFollowEachOtherAndTheProgramStaysAsCompiled) {
+  const WatchCompileResult first = CompileIn("main", "g");
+  const WatchCompileResult second = CompileIn("twice", "n", first.codeEnd.logical);
+  EXPECT_EQ(second.count, 2);
+  EXPECT_GT(second.codeEnd.logical, first.codeEnd.logical);
+  // A watch defines nothing of its function anew.
+  const CompiledFunctionRecord *twice = FunctionAt(MakeAddr24(0, AddressOf("twice")));
+  ASSERT_NE(twice, nullptr);
+  EXPECT_EQ(twice->start.logical, AddressOf("twice"));
+  EXPECT_EQ(CompiledFunctions().size(), 3u);
+}
+
+} // namespace
+} // namespace tsw::testing
