@@ -50,6 +50,8 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <set>
+#include <utility>
 
 namespace tsw {
 namespace {
@@ -669,6 +671,27 @@ void AttachWatchOrigin(const WatchCompileRequest &request) {
     origin->ofProgram = true;
 }
 
+// The references to names nobody defined, each as its name and the packed
+// address it would patch.
+using UnresolvedReferences = std::set<std::pair<std::string, uint32_t>>;
+UnresolvedReferences UnresolvedGlobalReferences() {
+  UnresolvedReferences references;
+  for (const std::string &name : GlobalLabelNames())
+    if (const BRFixupRec *label = FindGlobalLabel(name); label && !label->defined)
+      for (const auto &item : label->pending)
+        references.emplace(name, item->patchAddress);
+  return references;
+}
+
+// A name the statement calls or reads that the program never defined
+// would send the fragment to address 0 on the board: the watch fails. The
+// references a failed watch left stand for nothing any more.
+void CheckWatchReferencesResolved(const UnresolvedReferences &before) {
+  for (const auto &reference : UnresolvedGlobalReferences())
+    if (!before.count(reference))
+      throw xWatch(FormatMessage<kMsgWatchUnresolved>(reference.first), kModule, __LINE__);
+}
+
 // A failed statement leaves no labels of its own and none of its symbols;
 // the labels it referenced of the program stay the program's.
 void UndoFailedWatch() {
@@ -708,6 +731,7 @@ WatchCompileResult CompileWatchStatement(const WatchCompileRequest &request) {
   ResetLineSourcesAt(scope.line, scope.column);
   AttachWatchOrigin(request);
   SetPendingWatchFunction(&function);
+  const UnresolvedReferences unresolvedBefore = UnresolvedGlobalReferences();
   try {
     ReadNextLineAndRewind();
     ProcessDirective();
@@ -719,6 +743,7 @@ WatchCompileResult CompileWatchStatement(const WatchCompileRequest &request) {
     }
     if (PendingWatchFunction())
       return result;
+    CheckWatchReferencesResolved(unresolvedBefore);
     Caches().watchCode->FlushAndMark();
   } catch (const xErr &) {
     UndoFailedWatch();

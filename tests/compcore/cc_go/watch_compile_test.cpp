@@ -77,34 +77,49 @@ TEST_F(WatchCompile, AGlobalIsHandedToReturnWatchValueWithTheResultPointer) {
 }
 
 // The fragment runs with the kernel's return address above the stopped
-// function's frame: its parameter lies two bytes further from SP than the
-// function's own code finds it, and the count says the value is the
+// function's frame: its parameter and its local lie two bytes further from
+// SP than the function's own code finds them (n at SP+4 above the local and
+// the return, doubled at SP+0), and the count says the value is the
 // function's.
-TEST_F(WatchCompile, AParameterIsReadThroughTheStoppedFunctionsFrame) {
-  const WatchCompileResult result = CompileIn("twice", "n");
-  EXPECT_EQ(result.count, 2);
-  // twice's own code finds n at SP+4, above its local and its return.
-  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Fragment(kWatchArea, result),
-                        {"ld    hl,0006", "add   hl,sp", "ld    a,(hl)", "inc   hl", "ld    h,(hl)", "ld    l,a",
-                         "push  hl", "ld    hl,C000", "push  hl", "call  " + Hex4(AddressOf("ReturnWatchValue")),
-                         "pop   af", "pop   af", "ret"},
-                        {}, kWatchArea));
+TEST_F(WatchCompile, ParametersAndLocalsAreReadThroughTheStoppedFunctionsFrame) {
+  struct Case {
+    const char *expression;
+    const char *offset;
+  };
+  for (const Case &c : {Case{"n", "0006"}, Case{"doubled", "0002"}}) {
+    const WatchCompileResult result = CompileIn("twice", c.expression);
+    EXPECT_EQ(result.count, 2) << c.expression;
+    EXPECT_TRUE(DecodesAs(TargetCpu::Z180, Fragment(kWatchArea, result),
+                          {fmt::format("ld    hl,{}", c.offset), "add   hl,sp", "ld    a,(hl)", "inc   hl",
+                           "ld    h,(hl)", "ld    l,a", "push  hl", "ld    hl,C000", "push  hl",
+                           "call  " + Hex4(AddressOf("ReturnWatchValue")), "pop   af", "pop   af", "ret"},
+                          {}, kWatchArea))
+        << c.expression;
+  }
 }
 
-TEST_F(WatchCompile, AStatementWithAnErrorThrowsItsTextAndEntersNothing) {
-  try {
-    CompileIn("main", "nosuch + 1");
-    FAIL() << "no exception";
-  } catch (const xWatch &failure) {
-    // The diagnostic's own text, as the test catalogue writes it.
-    EXPECT_NE(failure.FreeText().find(fmt::format("[{}]", kMsgUndeclaredName)), std::string::npos)
-        << failure.FreeText();
+// A diagnostic is thrown with its own text (the test catalogue writes the
+// number); a call of a function nobody defined would jump to 0 on the
+// board. Neither leaves a symbol behind, and the next watch compiles.
+TEST_F(WatchCompile, AStatementThatFailsThrowsItsTextAndEntersNothing) {
+  struct Case {
+    const char *expression;
+    unsigned message;
+  };
+  const Case cases[] = {{"nosuch + 1", kMsgUndeclaredName}, {"nosuch()", kMsgWatchUnresolved}};
+  for (const Case &c : cases) {
+    try {
+      CompileIn("main", c.expression);
+      ADD_FAILURE() << c.expression << ": no exception";
+    } catch (const xWatch &failure) {
+      EXPECT_NE(failure.FreeText().find(fmt::format("[{}]", c.message)), std::string::npos)
+          << c.expression << ": " << failure.FreeText();
+    }
+    EXPECT_EQ(LookupSymbol("nosuch", false, SymbolTableId::kGlobal), nullptr) << c.expression;
+    const WatchCompileResult result = CompileIn("main", "g");
+    EXPECT_EQ(result.count, 1) << c.expression;
+    EXPECT_GT(result.codeEnd.logical, kWatchArea) << c.expression;
   }
-  EXPECT_EQ(LookupSymbol("nosuch", false, SymbolTableId::kGlobal), nullptr);
-  // The area is as it was: the next watch starts where the failed one did.
-  const WatchCompileResult result = CompileIn("main", "g");
-  EXPECT_EQ(result.count, 1);
-  EXPECT_GT(result.codeEnd.logical, kWatchArea);
 }
 
 TEST_F(WatchCompile, FragmentsFollowEachOtherAndTheProgramStaysAsCompiled) {
