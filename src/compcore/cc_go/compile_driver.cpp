@@ -662,13 +662,19 @@ private:
 };
 
 // Where no directive gave the watch code an origin, the area the request
-// names becomes one, taken away again by the next program compile.
+// names becomes one, taken away again by the next program compile; each
+// watch moves it to its own fragment's room.
 void AttachWatchOrigin(const WatchCompileRequest &request) {
   EmitCache *watchCode = Caches().watchCode;
-  if (watchCode->AttachedOrigin())
-    return;
-  if (OriginDirective *origin = AddImplicitOrigin(kWatchOriginName, watchCode, request.codeAddress, request.codeRoom))
-    origin->ofProgram = true;
+  OriginDirective *origin = watchCode->AttachedOrigin();
+  if (!origin) {
+    origin = AddImplicitOrigin(kWatchOriginName, watchCode, request.codeAddress, request.codeRoom);
+    if (origin)
+      origin->ofProgram = true;
+  } else if (origin->implicit && origin->name == kWatchOriginName) {
+    origin->start = origin->resume = request.codeAddress;
+    origin->size = request.codeRoom;
+  }
 }
 
 // The references to names nobody defined, each as its name and the packed
