@@ -1,4 +1,5 @@
 #include "compcore/cc_go/compile_driver.h"
+#include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -123,6 +124,12 @@ TEST_F(WatchCompile, AStatementThatFailsThrowsItsTextAndEntersNothing) {
 }
 
 TEST_F(WatchCompile, FragmentsFollowEachOtherAndTheProgramStaysAsCompiled) {
+  // Where the debugger stops for twice's statements, read again by each
+  // watch in its scope.
+  const std::string program = dir.path() + "/PROG.C";
+  const ADDR24 assigns = FindAddressForSource(program, 5, 3);
+  const ADDR24 returns = FindAddressForSource(program, 6, 3);
+  ASSERT_NE(assigns.logical, 0);
   const WatchCompileResult first = CompileIn("main", "g");
   const WatchCompileResult second = CompileIn("twice", "n", first.codeEnd.logical);
   EXPECT_EQ(second.count, 2);
@@ -132,6 +139,8 @@ TEST_F(WatchCompile, FragmentsFollowEachOtherAndTheProgramStaysAsCompiled) {
   ASSERT_NE(twice, nullptr);
   EXPECT_EQ(twice->start.logical, AddressOf("twice"));
   EXPECT_EQ(CompiledFunctions().size(), 3u);
+  EXPECT_EQ(Addr24ToLong(FindAddressForSource(program, 5, 3)), Addr24ToLong(assigns));
+  EXPECT_EQ(Addr24ToLong(FindAddressForSource(program, 6, 3)), Addr24ToLong(returns));
 }
 
 } // namespace

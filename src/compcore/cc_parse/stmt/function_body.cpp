@@ -229,6 +229,8 @@ void CompileBody() {
 void CompileWatchBody(WatchFunctionSetup &watch) {
   FunctionStatementState &f = StatementState();
   f.inBody = true;
+  // The debugger's stops are the program's: none is recorded anew.
+  StatementMarksSuppressed() = true;
   SelectFunctionCodeCache();
   watch.DiscardDeclarationCode();
   ParseDeclaration(kLevelLocal);
