@@ -38,8 +38,9 @@ class WatchCompile : public ProgramCompileTest {
 protected:
   void SetUp() override {
     ProgramCompileTest::SetUp();
-    ASSERT_EQ(Compile(kProgram), 0) << ::testing::PrintToString(Records());
+    ASSERT_EQ(Compile(Program()), 0) << ::testing::PrintToString(Records());
   }
+  virtual std::string Program() const { return kProgram; }
   static uint16_t AddressOf(const char *name) {
     const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
     return symbol ? Addr24FromLong(symbol->address).logical : 0;
@@ -141,6 +142,28 @@ TEST_F(WatchCompile, FragmentsFollowEachOtherAndTheProgramStaysAsCompiled) {
   EXPECT_EQ(CompiledFunctions().size(), 3u);
   EXPECT_EQ(Addr24ToLong(FindAddressForSource(program, 5, 3)), Addr24ToLong(assigns));
   EXPECT_EQ(Addr24ToLong(FindAddressForSource(program, 6, 3)), Addr24ToLong(returns));
+}
+
+// The Corvid's program gives the watch code an origin of its own: the
+// fragments go there, and the compile tells the IDE where it lies.
+class WatchCompileCorvid : public WatchCompile {
+protected:
+  std::string Program() const override {
+    return "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rvarorg rv 0 0x3fff 0x1000 apply\n"
+           "#wcodorg wc 0 0x3000 0x100 apply\n#memmap root\n" +
+           std::string(kProgram);
+  }
+};
+
+TEST_F(WatchCompileCorvid, TheWatchCodeOriginTakesTheFragments) {
+  constexpr uint16_t kOrigin = 0x3000;
+  EXPECT_EQ(LastCompileInformation().watchCodeStart, kOrigin);
+  const WatchCompileResult result = CompileIn("main", "g", kOrigin);
+  EXPECT_EQ(result.count, 1);
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, Fragment(kOrigin, result),
+                        {"ld    hl,(" + Hex4(AddressOf("g")) + ")", "push  hl", "ld    hl,C000", "push  hl",
+                         "call  " + Hex4(AddressOf("ReturnWatchValue")), "add   sp,04", "ret"},
+                        {}, kOrigin));
 }
 
 } // namespace
