@@ -78,6 +78,20 @@ TEST_F(WatchCompile, AGlobalIsHandedToReturnWatchValueWithTheResultPointer) {
                         {}, kWatchArea));
 }
 
+// A literal the statement names lives in the fragment, behind its code:
+// the program's string pool is not the watch's.
+TEST_F(WatchCompile, ALiteralStandsInTheFragmentBehindItsCode) {
+  const WatchCompileResult result = CompileIn("main", "\"ab\"");
+  const std::vector<uint8_t> bytes = Fragment(kWatchArea, result);
+  ASSERT_GE(bytes.size(), 3u);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.end() - 3, bytes.end()), (std::vector<uint8_t>{'a', 'b', 0}));
+  const uint16_t literal = uint16_t(kWatchArea + bytes.size() - 3);
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, std::vector<uint8_t>(bytes.begin(), bytes.end() - 3),
+                        {"ld    hl," + Hex4(literal), "push  hl", "ld    hl,C000", "push  hl",
+                         "call  " + Hex4(AddressOf("ReturnWatchValue")), "pop   af", "pop   af", "ret"},
+                        {}, kWatchArea));
+}
+
 // The fragment runs with the kernel's return address above the stopped
 // function's frame: its parameter and its local lie two bytes further from
 // SP than the function's own code finds them (n at SP+4 above the local and
