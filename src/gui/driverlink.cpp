@@ -107,7 +107,14 @@ void InstallCompilerShell(CompilerShellSource *source) {
   boundaries.directiveShell = flags.get();
   if (source) {
     boundaries.boardOverLink = true;
-    boundaries.kernel = {[] { TargetConnect(); }, [](uint8_t value) { PulseKernelFlag(value); }};
+    // A program compile stops the kernel first: the old program must not run
+    // while its code is overwritten. Without an open port there is nothing
+    // running to stop.
+    boundaries.kernel = {[] { TargetConnect(); }, [](uint8_t value) { PulseKernelFlag(value); },
+                         [] {
+                           if (IsSerialPortOpen())
+                             SynchronizeDebugKernel();
+                         }};
     boundaries.linkShell = source->linkHost;
   }
   AssembleCompiler(boundaries);

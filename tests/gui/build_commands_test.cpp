@@ -20,6 +20,8 @@
 #include "gui/shellrti.h"
 #include "gui/shellstate.h"
 #include "compcore/link/linksettings.h"
+#include "debugger/debug_fake_board.h"
+#include "debugger/debugengine.h"
 #include "gui/tswapp.h"
 #include "gui/tswedit.h"
 #include "gui/tswmainw.h"
@@ -40,6 +42,11 @@ public:
   mutable std::map<unsigned, std::string> texts;
 };
 
+// Where a kernel directory keeps the board's memory layout, and the layout
+// of a board whose extended window starts at 0xE000.
+constexpr uint16_t kDirectoryLayoutByte = 0x2C;
+constexpr uint8_t kBoardLayout = 0xE2;
+
 // The IDE's build commands through the product's own compiler, the message
 // window made by the shell, and the serial link over the in-process kernel.
 class ShellBuild : public ShellBoard {
@@ -48,6 +55,14 @@ protected:
     ShellBoard::SetUp();
     ResetShellState();
     plat::SetPleaseWait(&pleaseWait);
+    // The kernel behind the port answers the stop a program compile asks for.
+    kernel.onWrite = [this](uint32_t physical, unsigned count) {
+      boardWrites.push_back(physical);
+      cpu.KernelSeesWrite(physical, uint16_t(count));
+    };
+    // Its memory laid out as a board's: the window where a board has it,
+    // so the kernel's root variables stay below it.
+    cpu.Memory()[DebugFakeBoard::kDirectory + kDirectoryLayoutByte] = kBoardLayout;
     numbered.texts = {{kMsgErrorLine, "%s: ERROR: %s"},
                       {kMsgWarningLine, "%s: WARNING: %s"},
                       {kMsgMessageRow, "line %d: %s"},
@@ -79,6 +94,19 @@ protected:
     ASSERT_NE(entry, nullptr) << "command " << id << " has no worker";
     entry->worker();
   }
+  // Where start-up and an earlier load leave the compiler and the board:
+  // tables ready, the board's BIOS built from these options, its kernel
+  // connected.
+  void AfterAnEarlierLoad() {
+    Open();
+    driver::Prepare();
+    TargetConnect();
+    pleaseWait.Close();
+    target.RememberCompileOptions();
+    driver::SetCompileChanged(false);
+    pleaseWait.calls.clear();
+    boardWrites.clear();
+  }
   cTextMessage *Messages() {
     auto *frame = dynamic_cast<cFrame *>(window.MessageFrame());
     return frame ? dynamic_cast<cTextMessage *>(frame->Pane()) : nullptr;
@@ -91,6 +119,9 @@ protected:
     return rows;
   }
 
+  DebugFakeBoard cpu{&kernel.memory};
+  // Where each write frame landed, in order.
+  std::vector<uint32_t> boardWrites;
   NumberedFallbackTexts numbered;
   CompileDriverControl compiler;
   ShellMessagePositions positions;
@@ -107,14 +138,8 @@ TEST_F(ShellBuild, TheCompileCommandCompilesTheActiveEditorsFileAndListsItsError
   const std::string bios = dir.Write("BIOS/BIOS.C", "#rvarorg rootdata 0 0xbfff 0x1000 apply\nint biosword;\n");
   window.Build().biosFileTime = target.FileTime(bios);
   const std::string program = dir.Write("prog.c", "int a;\nint a;\nint b\n");
-  Open();
   window.OpenFile(program);
-  // Where start-up and an earlier load left the compiler: tables ready,
-  // the board's BIOS built from these options.
-  driver::Prepare();
-  target.RememberCompileOptions();
-  driver::SetCompileChanged(false);
-  pleaseWait.calls.clear();
+  AfterAnEarlierLoad();
   Command(cmd::kCompile);
 
   EXPECT_TRUE(notifier.boxes.empty());
@@ -165,6 +190,43 @@ TEST_F(ShellBuild, TheCompileCommandCompilesTheActiveEditorsFileAndListsItsError
   EXPECT_EQ(window.Build().downloadState, 2u);
   ASSERT_EQ(notifier.boxes.size(), 1u);
   EXPECT_EQ(notifier.boxes[0].text, "[4001]");
+}
+
+TEST_F(ShellBuild, AProgramCompileStopsTheRunningProgramAndLoadsOnlyOnceItStopped) {
+  const std::string bios = dir.Write("BIOS/BIOS.C", "#rvarorg rootdata 0 0xbfff 0x1000 apply\nint biosword;\n");
+  window.Build().biosFileTime = target.FileTime(bios);
+  const std::string program = dir.Write("prog.c", "int a;\n");
+  window.OpenFile(program);
+  struct Case {
+    const char *name;
+    bool ignoresStop;
+    bool compiled;
+  };
+  const Case cases[] = {
+      {"the kernel stops", false, true},
+      {"the kernel keeps running", true, false},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    AfterAnEarlierLoad();
+    notifier.boxes.clear();
+    cpu.ignoresStop = c.ignoresStop;
+    cpu.Memory()[DebugFakeBoard::DoneFlag()] = 0; // the last program running
+    window.Build().optionA = false;
+    Command(cmd::kCompile);
+
+    EXPECT_NE(std::find(boardWrites.begin(), boardWrites.end(), DebugFakeBoard::StopRequest()), boardWrites.end())
+        << "the kernel is asked to stop";
+    if (!c.compiled) {
+      EXPECT_EQ(boardWrites.back(), DebugFakeBoard::StdioFlag()) << "a board that did not stop is left alone";
+    }
+    EXPECT_EQ(window.Build().downloadState == 2, c.compiled);
+    ASSERT_EQ(notifier.boxes.size(), 1u);
+    if (c.compiled)
+      EXPECT_EQ(notifier.boxes[0].text, "[4001]");
+    else
+      EXPECT_TRUE(notifier.boxes[0].text.ends_with("[5077]")) << notifier.boxes[0].text;
+  }
 }
 
 TEST_F(ShellBuild, TheRunTimeInformationCommandWritesTheBoardsFileWhereTheUserSaysOnly) {

@@ -8,11 +8,10 @@
 // for a compile without errors, 1 when it has errors, 2 for a bad command.
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
-#include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_go/compile.h"
-#include "compcore/link/linkhost.h"
 #include "compcore/common/cc_codegen.h"
 #include "compcore/common/cc_session.h"
+#include "compcore/link/linkhost.h"
 #include "foundation/langmodule.h"
 #include "foundation/xerr.h"
 
@@ -127,11 +126,13 @@ private:
 };
 
 // The settings of the IDE a compile reads: the processor when the kernel
-// does not name one.
+// does not name one. Images hold every byte at its own address from 0 on,
+// so that the simulator loads a kernel's and a program's HEX side by side.
 class CommandLineSettings : public LinkHost {
 public:
   explicit CommandLineSettings(const Options &options) : options_(options) {}
   bool AssumeCorvidCpu() override { return options_.cpu == tsw::TargetCpu::Corvid; }
+  bool ZeroPadBinFile() override { return true; }
 
 private:
   const Options &options_;
@@ -177,8 +178,7 @@ std::optional<std::string> PlaceSource(const Options &options) {
     return options.source;
   fs::copy_file(options.source, placed, fs::copy_options::overwrite_existing, error);
   if (error) {
-    std::cerr << "tswcc: cannot copy " << options.source << " to " << options.outDir << ": " << error.message()
-              << "\n";
+    std::cerr << "tswcc: cannot copy " << options.source << " to " << options.outDir << ": " << error.message() << "\n";
     return std::nullopt;
   }
   return placed.string();
@@ -222,9 +222,6 @@ int main(int argc, char **argv) {
   CommandLineSettings settings(*options);
   boundaries.linkShell = &settings;
   AssembleCompiler(boundaries);
-  // Images hold every byte at its own address from 0 on, so that the
-  // simulator loads a kernel's and a program's HEX side by side.
-  Output().zeroPadBin = true;
   // With a kernel source the request compiles it first, as the IDE's
   // compile does when the BIOS must be compiled before the program; that
   // first compile writes no image. A kernel compiled alone writes its own.

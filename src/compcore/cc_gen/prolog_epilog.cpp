@@ -2,6 +2,7 @@
 
 #include "compcore/cc_gen/codegen_upcalls.h"
 #include "compcore/cc_gen/code_output.h"
+#include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_gen/value_record.h"
@@ -166,12 +167,19 @@ void EmitInterruptEntry() {
   uint32_t kind = InterruptKindOf();
   if (kind >= std::size(kInterruptExits) || (kind == uint32_t(InterruptKind::kRetn) && CurrentCpu() != TargetCpu::Z180))
     kind = uint32_t(InterruptKind::kRet);
+  // The words pushed here lie above the frame, as the return address does:
+  // counted as stack depth they would move every local of the body.
+  const int16_t depth = Emission().stackOffset;
   EmitFixed(Fixed::kPushAf);
   EmitPushPair(Reg::HL);
   Upcalls().EmitCallNamedRoutine(kInterruptEntry);
+  // Looked up before its opcode is emitted: a reference to an exit not yet
+  // placed patches the operand that follows the opcode.
+  const ADDR24 exit = Upcalls().LookupRoutineSymbol(kInterruptExits[kind], kRoutineFixupFlags, 0);
   EmitCodeSequence(kLdHlWordT);
-  EmitWord(Upcalls().LookupRoutineSymbol(kInterruptExits[kind], kRoutineFixupFlags, 0).logical);
+  EmitWord(exit.logical);
   EmitPushPair(Reg::HL);
+  Emission().stackOffset = depth;
 }
 
 } // namespace

@@ -211,6 +211,40 @@ constexpr RoutineContract kContracts[] = {
     // Entries {u16 buffer, u8 start state 2|3} follow the call, ended by a
     // zero word and byte; it continues past them.
     {"funcblk_init", "", "", kAll, "undefined", 0, 0, C::kNothingPushed, false},
+    // Cofunctions. Under the prolog's return stand the descriptor's and
+    // the everytime block's addresses, 3 bytes the routines keep, the
+    // caller's IX and return, the caller's buffer and the item word (C the
+    // item, B the instance), then the arguments in the waitfordone's first
+    // round. The prolog runs the body (IX the instance's frame base) at its
+    // resume point or top, or returns to the jump to the epilog's call. The
+    // epilog's routine takes HL the buffer and A 00h (suspended), 01h (ended
+    // in an earlier round), 10h (abort) or 18h (ended now), the value in
+    // HL'; it takes the item word, the buffer and the arguments off the
+    // stack under the prolog's words and leaves for the caller in A' bit 7
+    // set (the arguments are taken), then after the caller's rla the sign
+    // for abort and zero for a body that ended in this step.
+    {"cofprolog_", "stack: descriptor, everytime block, 3 bytes, the caller's IX, return, buffer, item word",
+     "IX = the frame base", kAll, "undefined", 4, 4, C::kCallerPops, false},
+    {"cofepilog_", "HL (buffer), A (00h, 01h, 10h or 18h), HL' (the value)", "A' for the caller", "AF BC DE HL IX",
+     "undefined"},
+    // A single-user cofunction serves one call at a time, whose lock
+    // address (at 15, the item word at 17) its buffer keeps; A is the lock
+    // byte the call read. A call that finds it taken waits, and then calls
+    // short, with only its lock address and buffer pushed: it pops them
+    // itself and passes the item over unless A is zero after the return.
+    {"scofprolog_", "A (the lock byte), stack: as cofprolog_'s, the lock address before the item word",
+     "IX = the frame base", kAll, "undefined", 4, 4, C::kCallerPops, false},
+    {"scofepilog_", "HL (buffer), A (as cofepilog_'s, or a short call's), HL' (the value)",
+     "A' for a full call, A for a short one", "AF BC DE HL IX", "undefined"},
+    // The loop head gives up the call a single-user cofunction serves,
+    // running its abandon block on the instance's frame.
+    {"__scofabandon", "stack: buffer, abandon block's page, abandon block, instance block", "", kAll, "undefined", 8,
+     8, C::kCallerPops},
+    // The waitfordone header: the lowest lock address of its single-user
+    // calls and their count pushed, HL the buffer, whose status bit 7 (the
+    // first round) it sets; the lock bytes are freed.
+    {"__wfdheader", "HL (buffer), stack: count of single-user calls, their lowest lock address", "", kAll,
+     "undefined", 4, 0, C::kRoutinePops},
 };
 
 } // namespace

@@ -1,21 +1,21 @@
 #include "compcore/cc_go/cc_byte_road.h"
 
 #include "compcore/cc_fioz8/cache_objects.h"
-#include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_gen/addr_directory.h"
 #include "compcore/cc_gen/asm/asm_block.h"
 #include "compcore/cc_gen/asm/asm_statement.h"
+#include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/far_jumps.h"
 #include "compcore/cc_gen/function_tail.h"
 #include "compcore/cc_gen/origins.h"
+#include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/prolog_epilog.h"
 #include "compcore/cc_gen/segchain.h"
 #include "compcore/cc_gen/startup_stub.h"
-#include "compcore/cc_gen/output_target.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/cc_go.h"
@@ -224,6 +224,15 @@ public:
 class CacheSetServices : public TargetModeServices {
 public:
   void SwitchCodeCacheSet(int set) override { tsw::SwitchCodeCacheSet(set); }
+  void SelectDisassemblerTables() override {
+    if (disassembler)
+      disassembler();
+  }
+  void SelectStepperTables() override {
+    if (stepper)
+      stepper();
+  }
+  std::function<void()> disassembler, stepper;
 };
 
 // The start-up code goes out as one run of the listing, like the code it
@@ -341,7 +350,28 @@ uint8_t CompileOutputBits(bool biosCompile, uint16_t mode) {
   return bits;
 }
 
+std::function<ShellCodeSettings()> &ShellCodeSettingsSource() {
+  static std::function<ShellCodeSettings()> source;
+  return source;
+}
+
 } // namespace
+
+void SetDebuggerTableSelectors(std::function<void()> disassembler, std::function<void()> stepper) {
+  Road()->modes.disassembler = std::move(disassembler);
+  Road()->modes.stepper = std::move(stepper);
+}
+
+void SetShellCodeSettings(std::function<ShellCodeSettings()> source) { ShellCodeSettingsSource() = std::move(source); }
+
+void ApplyShellCodeSettings() {
+  if (!ShellCodeSettingsSource())
+    return;
+  const ShellCodeSettings settings = ShellCodeSettingsSource()();
+  CodeGenSetup().noBouncers = settings.noBouncers;
+  Output().includeTimeStamp = settings.includeTimeStamp;
+  Output().zeroPadBin = settings.zeroPadBin;
+}
 
 void ResetLabelsForCompile() {
   ResetFixupTables(kResetFinal);
@@ -360,6 +390,7 @@ void ResetByteRoad() {
   SetRtiShell(nullptr);
   SetCodeGenCollaborators(nullptr);
   CodeGenSetup() = {};
+  SetShellCodeSettings(nullptr);
   ResetTargetModes();
   ResetPrologEpilog();
   DestroyCompileCaches();

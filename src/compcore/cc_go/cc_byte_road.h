@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // Assembles the byte road of the compiler: the fixed emit caches, where
@@ -31,5 +32,21 @@ void ResetLabelsForCompile();
 // `mode` asks for (1 files, 0 the board) decided and the listing opened
 // before the program text; the compile driver writes what follows it.
 void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_t mode);
+
+// The debugger's instruction tables follow the processor whenever a compile
+// selects one; null leaves them to the debugger.
+void SetDebuggerTableSelectors(std::function<void()> disassembler, std::function<void()> stepper);
+
+// The IDE's settings the code and the image files follow.
+struct ShellCodeSettings {
+  bool noBouncers = true;
+  bool includeTimeStamp = true;
+  bool zeroPadBin = false;
+};
+// Where each compile reads them; null leaves the settings as they stand
+// (a compile without the IDE, or a test that sets them itself).
+void SetShellCodeSettings(std::function<ShellCodeSettings()> source);
+// At the start of each compile, before anything reads them.
+void ApplyShellCodeSettings();
 
 } // namespace tsw

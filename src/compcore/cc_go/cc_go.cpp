@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace tsw {
 namespace {
@@ -103,7 +104,17 @@ private:
 };
 
 uint16_t RunPass(const std::string &path, uint16_t mode) {
-  return State().pass ? State().pass(path, mode) : kCompileFailedBit;
+  if (!State().pass)
+    return kCompileFailedBit;
+  try {
+    return State().pass(path, mode);
+  } catch (const xErr &) {
+    throw;
+  } catch (const std::exception &) {
+    // A fault of the compiler itself, in any stage of the BIOS's compile or
+    // the program's: the IDE reports it as one.
+    throw xInternal(kModule, __LINE__);
+  }
 }
 
 } // namespace

@@ -148,6 +148,11 @@ void AssembleCompiler(const CompilerBoundaries &boundaries) {
     CurrentAssembly()->linkHost = std::make_unique<CompilerLinkHost>(boundaries.linkShell);
     SetLinkHost(CurrentAssembly()->linkHost.get());
   }
+  SetDebuggerTableSelectors(boundaries.selectDisassemblerTables, boundaries.selectStepperTables);
+  if (LinkHost *settings = boundaries.linkShell)
+    SetShellCodeSettings([settings] {
+      return ShellCodeSettings{settings->NoBouncers(), settings->IncludeTimeStamp(), settings->ZeroPadBinFile()};
+    });
   if (boundaries.boardOverLink) {
     Assembly &assembly = *CurrentAssembly();
     assembly.linkBiosMemory = std::make_unique<LinkBiosMemory>(boundaries.kernel);

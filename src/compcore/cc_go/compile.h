@@ -11,6 +11,7 @@
 #include "compcore/common/cc_editor_view.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // The compiler assembled: the one place that wires its modules to each
@@ -38,6 +39,11 @@ struct CompilerBoundaries {
   bool boardOverLink = false;
   BoardKernelCalls kernel = {};
   LinkHost *linkShell = nullptr;
+  // The debugger's decoder and single-step tables, chosen again each time
+  // a compile changes the processor, after the assembler's (null: the
+  // debugger keeps the tables it chose).
+  std::function<void()> selectDisassemblerTables = {};
+  std::function<void()> selectStepperTables = {};
   // The code generator and its pending-label list are the byte road's
   // unless a test replaces them. Not built yet: the function and expression
   // compilers.

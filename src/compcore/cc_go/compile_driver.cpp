@@ -840,6 +840,7 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   CompilerSettings &config = CompilerConfig();
   if (bios && (config.ramcfg != 0 || mode == kCompileModeBoard))
     DecodeMemorySizeCodes(config.rams, config.rame, config.ramg, config.rome);
+  ApplyShellCodeSettings();
   SelectProcessorOfBios();
   ClearErrorList();
   if (PrepareCompilerSession(false) != 0)

@@ -103,6 +103,9 @@ public:
 
   bool AssumeCorvidCpu() override { return shell_.AssumeCorvidCpu(); }
   void SetAssumeCorvidCpu(bool on) override { shell_.SetAssumeCorvidCpu(on); }
+  bool NoBouncers() override { return shell_.NoBouncers(); }
+  bool IncludeTimeStamp() override { return shell_.IncludeTimeStamp(); }
+  bool ZeroPadBinFile() override { return shell_.ZeroPadBinFile(); }
   std::string ProgramDirectory() override { return shell_.ProgramDirectory(); }
   std::string ColdLoaderSetting() override { return shell_.ColdLoaderSetting(); }
   std::string PilotBiosSetting() override { return shell_.PilotBiosSetting(); }

@@ -408,6 +408,16 @@ void ResetFixupTables(uint16_t mask) {
     throw xWatch(m.watchText, kModule, kWatchThrowLine);
 }
 
+void ReportUndefinedGlobalLabels() {
+  for (const auto &[name, record] : State().global.Entries()) {
+    if (record.defined)
+      continue;
+    if (WatchMode())
+      throw xWatch(FormatMessage<kMsgWatchUnresolved>(name), kModule, kWatchThrowLine);
+    S().ReportUndefinedGlobal(name);
+  }
+}
+
 const BRFixupRec *FindLocalLabel(std::string_view name) { return State().local.Find(name); }
 const BRFixupRec *FindGlobalLabel(std::string_view name) { return State().global.Find(name); }
 

@@ -69,6 +69,10 @@ void DefineLabel(std::string_view name, uint32_t value, uint16_t flags);
 void DefineLabelHere(std::string_view name, uint16_t flags);
 void DefineTemporaryLabel(std::string_view name, uint32_t value, uint16_t flags);
 void ResetFixupTables(uint16_t mask);
+// The end of a program's text: the first global label still undefined is
+// reported (fatal 785; in a watch compile the watch text is thrown). The
+// table stays as it is for what the compile's end still reads of it.
+void ReportUndefinedGlobalLabels();
 void PurgeDefinedPendingLabels();
 
 // While off, references record nothing (an expression compiled only for

@@ -43,6 +43,11 @@ public:
   virtual bool IsProgramLoaded() { return false; }
   virtual bool AssumeCorvidCpu() { return false; }
   virtual void SetAssumeCorvidCpu(bool on) { (void)on; }
+  // The settings each compile follows: "No Bouncers", "Include Time Stamp"
+  // and "Zero Pad Bin File".
+  virtual bool NoBouncers() { return true; }
+  virtual bool IncludeTimeStamp() { return true; }
+  virtual bool ZeroPadBinFile() { return false; }
   // The program's directory, ending in a separator, and the loader files
   // named by the settings "Coldloader" and "PilotBIOS".
   virtual std::string ProgramDirectory() { return std::string(); }

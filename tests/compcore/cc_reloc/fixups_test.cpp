@@ -130,6 +130,35 @@ TEST_F(FixupsTest, UnresolvedGlobalsAndTheSilentFinalReset) {
   Diagnostics().throwAll = false;
 }
 
+TEST_F(FixupsTest, TheProgramsEndReportsTheFirstUndefinedGlobalAndKeepsTheTable) {
+  // A compile starts with the silent reset: its flag must not silence the
+  // check at the end of the text.
+  ResetFixupTables(kResetFinal);
+  DefineLabel("placed", P(0, 0x1234), kFixGlobal);
+  ReferenceLabel("placed", P(0, 0x1010), kFixGlobal);
+  ReportUndefinedGlobalLabels();
+  EXPECT_TRUE(sink.records.empty());
+
+  ReferenceLabel("first", P(0, 0x1012), kFixGlobal);
+  ReferenceLabel("second", P(0, 0x1014), kFixGlobal);
+  EXPECT_THROW(ReportUndefinedGlobalLabels(), xErr);
+  EXPECT_EQ(sink.Messages(), std::vector<unsigned>{kMsgUnresolvedGlobal});
+  // Each name stays reported until it is defined.
+  DefineLabel("first", P(0, 0x1300), kFixGlobal);
+  EXPECT_THROW(ReportUndefinedGlobalLabels(), xErr);
+  DefineLabel("second", P(0, 0x1302), kFixGlobal);
+  ReportUndefinedGlobalLabels();
+  EXPECT_EQ(Bytes(0x1012, 4), (std::vector<uint8_t>{0x00, 0x13, 0x02, 0x13}));
+  // What the compile's end reads of the placed labels is still there.
+  ASSERT_NE(FindGlobalLabel("placed"), nullptr);
+  EXPECT_EQ(FindGlobalLabel("placed")->value, P(0, 0x1234));
+
+  ReferenceLabel("third", P(0, 0x1016), kFixGlobal);
+  Diagnostics().throwAll = true;
+  EXPECT_THROW(ReportUndefinedGlobalLabels(), xWatch);
+  Diagnostics().throwAll = false;
+}
+
 TEST_F(FixupsTest, OpcodeCaptureTakesTheNextByteAtTheOperandsOpcode) {
   EmitCache &root = *Caches().rootCode;
   const ADDR24 opcodeAt = root.Current();

@@ -2,6 +2,7 @@
 #include "foundation/msgnumbers.h"
 
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/decl/cc_declarator.h"
 
@@ -88,20 +89,40 @@ private:
   unsigned count_ = 0;
 };
 
-// The member declarations up to "}"; false after a member without a type.
+// member-qualifiers = { "shared" | "protected" | "const" | "volatile" }
+// Gives the sharing qualifier; "const" marks the member's declarators.
+uint8_t ParseMemberQualifiers(DeclaratorState &s) {
+  uint8_t sharing = kQualifierNone;
+  for (;;) {
+    if (uint8_t qualifier = MatchMemberQualifier())
+      sharing = qualifier;
+    else if (MatchKeyword("const"))
+      s.constFlag = true;
+    else if (!MatchKeyword("volatile"))
+      return sharing;
+  }
+}
+
+// members = { member-qualifiers base-type [ "const" ] declarator { "," declarator } ";" } "}"
+// False after a member without a type.
 bool ParseMembers(MemberLayout &layout) {
   DeclaratorState &s = Declarator();
   for (;;) {
     if (SkipAndMatch("}") || EndOfInput)
       return true;
-    uint8_t qualifier = MatchMemberQualifier();
     s.constFlag = false;
+    uint8_t qualifier = ParseMemberQualifiers(s);
     int16_t baseType = ParseBaseTypeOrTypedef();
     if (!baseType) {
       std::string name;
       ReadIdentifier(name);
       CompileError<kMsgMemberWithoutType>(name);
       return false;
+    }
+    if (SkipAndMatch("const")) {
+      if (s.constFlag)
+        CompileError<kMsgConstTwice>();
+      s.constFlag = true;
     }
     do {
       ParseDeclarator(baseType);

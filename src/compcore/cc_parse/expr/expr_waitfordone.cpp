@@ -150,6 +150,10 @@ void CompileItem(const Waitfordone &w, uint16_t item) {
   if (!calls.pendingLockJump) {
     EmitCodeByte(op::kOrA);
     EmitJumpToLabel(w.DoneLabel(), op::kJumpIfMinus);
+    // Zero: the cofunction ended in this step. Without a store to end
+    // through, a waitforfirstdone ends here.
+    if (w.firstDone && !target)
+      EmitJumpToLabel(w.DoneLabel(), op::kJumpIfZero);
   }
   std::optional<JumpRecord> notDone;
   if (target) {

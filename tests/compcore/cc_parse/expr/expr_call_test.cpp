@@ -421,6 +421,14 @@ TEST_F(PrototypedCallCompile, ArgumentsAreHeldToTheCalleesPrototype) {
        true, {kMsgArgumentTypeDiffers}, {}},
       {"another pointer level", "int **q;\nvoid f(int *a);\nvoid h(void) { f(q); }\nvoid f(int *a) { }\n", true,
        {kMsgArgumentPointerDiffers}, {}},
+      // A pointer of the parameter's own base type differs only in its
+      // levels; one of another base type mixes pointer and number.
+      {"a pointer for an int", "int *g;\nvoid f(int a);\nvoid h(void) { f(g); }\nvoid f(int a) { }\n", true,
+       {kMsgArgumentPointerDiffers}, {"ld    hl,({g})", "push  hl", "call  100B", "nop", "add   sp,02", "ret"}},
+      {"a char pointer for an int", "char *p;\nvoid f(int a);\nvoid h(void) { f(p); }\nvoid f(int a) { }\n",
+       true, {kMsgArgumentTypeDiffers}, {}},
+      {"an int for a pointer", "int n;\nvoid f(int *a);\nvoid h(void) { f(n); }\nvoid f(int *a) { }\n", true,
+       {kMsgArgumentPointerDiffers}, {}},
       {"a void argument", "void k(void) { }\nvoid f(int a);\nvoid h(void) { f(k()); }\nvoid f(int a) { }\n",
        true, {kMsgArgumentIncompatible}, {}},
       {"unchecked, nothing is reported",

@@ -98,6 +98,11 @@ TEST_F(FunctionBodyCompile, ParametersLieAboveTheReturnAddressAndLocalsBelowIt) 
        {"add   sp,FC", "ld    hl,(sp+2)", "exx", "add   sp,04", "exx", "ret"}},
       {"a parameter above a local", "int f(int a) { int x; return a; }",
        {"add   sp,FE", "ld    hl,(sp+4)", "exx", "add   sp,02", "exx", "ret"}},
+      // The words an interrupt's entry pushes lie above the locals, as the
+      // return address does: the first statement stores at the local.
+      {"a local of an interrupt function", "int g;\ninterrupt void f(void) { int x; x = 2; g = x; }\n#asm\nentint_::\nintr1::\nintr2::\n ret\n#endasm",
+       {"push  af", "push  hl", "call  1019", "nop", "ld    hl,1019", "push  hl", "add   sp,FE", "ld    hl,0002",
+        "ld    (sp+0),hl", "ld    hl,(sp+0)", "ld    (3FFE),hl", "add   sp,02", "ret", "ret"}},
   };
   for (const BodyCase &c : cases) {
     const uint16_t status = CompileAlone(std::string("#nodebug\n") + c.program);
