@@ -183,6 +183,7 @@ public:
     // The statement's variables grow down from the area's end towards its
     // code.
     request.variableAddress = MakeAddr24(0, areaEnd);
+    request.staticLocals = function->third;
     const WatchCompileResult result = tsw::CompileWatchStatement(request);
     if (result.count != 0)
       address_ = result.codeEnd.logical;

@@ -28,7 +28,7 @@
 // Watch fragments as the kernel runs them: the program, stopped inside a
 // function, calls each fragment, which hands its value to ReturnWatchValue;
 // the values stored show that the fragment reached the stopped function's
-// parameter, its local and a global.
+// parameter, its local, its static local and a global.
 namespace tsw::target::testing {
 namespace {
 
@@ -38,7 +38,7 @@ constexpr uint16_t kResults = 0xC100;
 // One fragment per watch at a fixed place between the program's code and
 // its data, so that the program can call them where it stops, as the
 // kernel would.
-constexpr uint16_t kFragments[] = {0xB000, 0xB080, 0xB100};
+constexpr uint16_t kFragments[] = {0xB000, 0xB080, 0xB100, 0xB180};
 constexpr uint16_t kFragmentRoom = 0x80;
 constexpr uint16_t kWatchVariables = 0xB200;
 
@@ -46,9 +46,12 @@ const std::string kProgram = fmt::format(
     "int g;\n"
     "void ReturnWatchValue(void *result, int value) {{ *(int *)result = value; }}\n"
     "int probe(int n) {{\n"
+    "  static int calls;\n"
     "  int doubled;\n"
     "  doubled = n + n;\n"
+    "  calls = calls + 5;\n"
     "#asm\n"
+    "  call {:#06x}\n"
     "  call {:#06x}\n"
     "  call {:#06x}\n"
     "  call {:#06x}\n"
@@ -56,7 +59,7 @@ const std::string kProgram = fmt::format(
     "  return doubled;\n"
     "}}\n"
     "int main(void) {{ g = 1000; probe(21); return 0; }}\n",
-    kFragments[0], kFragments[1], kFragments[2]);
+    kFragments[0], kFragments[1], kFragments[2], kFragments[3]);
 
 // The IDE's compile request for the program on the simulator's kernel.
 class KernelShell : public CompilerShell {
@@ -133,7 +136,7 @@ protected:
   std::unique_ptr<KernelShell> shell_;
 };
 
-TEST_F(WatchRun, FragmentsReadTheStoppedFunctionsParameterLocalAndAGlobal) {
+TEST_F(WatchRun, FragmentsReadTheStoppedFunctionsParameterLocalsAndAGlobal) {
   TswccBuildRequest request = OurBuildRequest();
   request.outputDir = dir.path();
   request.source = dir.Write("prog.c", kProgram);
@@ -145,7 +148,7 @@ TEST_F(WatchRun, FragmentsReadTheStoppedFunctionsParameterLocalAndAGlobal) {
 
   const CompiledFunctionRecord *probe = FunctionAt(MakeAddr24(0, AddressOf("probe")));
   ASSERT_NE(probe, nullptr);
-  const char *expressions[] = {"n", "doubled", "g + doubled"};
+  const char *expressions[] = {"n", "doubled", "g + doubled", "calls"};
   std::ifstream hex(build.hexImage);
   std::stringstream text;
   text << hex.rdbuf();
@@ -158,6 +161,7 @@ TEST_F(WatchRun, FragmentsReadTheStoppedFunctionsParameterLocalAndAGlobal) {
     watch.codeAddress = MakeAddr24(0, kFragments[i]);
     watch.codeRoom = kFragmentRoom;
     watch.variableAddress = MakeAddr24(0, kWatchVariables);
+    watch.staticLocals = probe->third;
     const WatchCompileResult result = CompileWatchStatement(watch);
     ASSERT_NE(result.count, 0) << expressions[i];
     std::vector<uint8_t> bytes(size_t(result.codeEnd.logical - kFragments[i]));
@@ -170,7 +174,7 @@ TEST_F(WatchRun, FragmentsReadTheStoppedFunctionsParameterLocalAndAGlobal) {
   run.dumps.push_back({kResults, 2 * std::size(expressions)});
   SimulatorRun result = RunOnSimulator(run);
   ASSERT_EQ(result.stop, SimStop::Halted) << result.log;
-  const uint16_t expected[] = {21, 42, 1042};
+  const uint16_t expected[] = {21, 42, 1042, 5};
   for (size_t i = 0; i < std::size(expressions); ++i) {
     auto bytes = result.Read(kResults + 2 * uint32_t(i), 2);
     ASSERT_TRUE(bytes);

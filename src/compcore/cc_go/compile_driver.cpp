@@ -617,6 +617,8 @@ public:
     EmitCache &discard = DiscardCache();
     discard.SetEmitAddress(caches.currentCode->Current());
     caches.currentCode = caches.currentConstant = &discard;
+    if (Addr24ToLong(request_.staticLocals) != 0)
+      caches.rootVariable->SetEmitAddress(request_.staticLocals);
   }
   void EnterWatchCode() override {
     CachePointers &caches = Caches();

@@ -91,6 +91,9 @@ struct WatchCompileRequest {
   uint16_t codeRoom = 0;
   // Where the statement's own variables go.
   ADDR24 variableAddress{};
+  // Where the function's static locals were placed from (its compiled
+  // record's third address): they keep their addresses in the watch.
+  ADDR24 staticLocals{};
 };
 struct WatchCompileResult {
   // 0 when nothing was compiled; else 1, or 2 when the statement reads the

@@ -58,6 +58,7 @@ protected:
     request.codeAddress = MakeAddr24(0, at);
     request.codeRoom = kWatchRoom;
     request.variableAddress = MakeAddr24(0, kWatchVariables);
+    request.staticLocals = function->third;
     return CompileWatchStatement(request);
   }
   static std::vector<uint8_t> Fragment(uint16_t from, const WatchCompileResult &result) {

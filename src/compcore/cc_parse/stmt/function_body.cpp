@@ -145,7 +145,9 @@ void SelectFunctionCodeCache() {
 // The debugger finds the function that holds an address in the list of
 // those compiled with debug code from the program or its libraries: the
 // prologue's functions have no source to show.
-void RecordCompiledFunction(ADDR24 entry) {
+// `statics`: where the function's static locals were placed from, so that
+// a watch in its scope places them there again.
+void RecordCompiledFunction(ADDR24 entry, ADDR24 statics) {
   const FunctionStatementState &f = StatementState();
   const SourceKind source = NextLinePosition().source;
   if (!(Attributes().current & kAttrDebug) || (source != SourceKind::kProgram && source != SourceKind::kLibraryLink))
@@ -158,7 +160,7 @@ void RecordCompiledFunction(ADDR24 entry) {
   // Where a watch compiled in its scope reads the function again: its
   // header's line of the program; a library's function has none there.
   const uint8_t headerColumn = source == SourceKind::kProgram ? kWatchScopeColumn : 0;
-  AddCompiledFunction(f.headerLine, headerColumn, f.prologAddress, entry, last, nullptr, f.name);
+  AddCompiledFunction(f.headerLine, headerColumn, f.prologAddress, entry, last, &statics, f.name);
 }
 
 void CompileBody() {
@@ -176,6 +178,7 @@ void CompileBody() {
   CodeGenerator &codegen = CodeGen();
   codegen.MapFunctionBegins(f.name, f.headerLine);
 
+  const ADDR24 statics = codegen.CacheAddress(OriginCache::kRootVariable);
   ParseDeclaration(kLevelLocal);
   f.localsSize = uint16_t(std::abs(LocalsTotal()));
   AssignLocalOffsets();
@@ -219,7 +222,7 @@ void CompileBody() {
   EndCofunctionDefinition();
   f.inBody = false;
   if (!secondBody)
-    RecordCompiledFunction(entry);
+    RecordCompiledFunction(entry, statics);
 }
 
 // A watch statement compiled as the body of the function that holds the
