@@ -179,7 +179,10 @@ public:
     const uint16_t fragment = WatchCodeAddress();
     request.codeAddress = MakeAddr24(0, fragment);
     const uint16_t areaEnd = WatchAreaEnd();
-    request.codeRoom = areaEnd > fragment ? uint16_t(areaEnd - fragment) : 0;
+    // Without a watch code area there is nowhere on the board to put it.
+    if (areaEnd <= fragment)
+      return 0;
+    request.codeRoom = uint16_t(areaEnd - fragment);
     // The statement's variables grow down from the area's end towards its
     // code.
     request.variableAddress = MakeAddr24(0, areaEnd);
