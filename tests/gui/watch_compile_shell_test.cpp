@@ -34,7 +34,8 @@ constexpr uint16_t kRequest = DebugFakeBoard::Var(11);
 constexpr uint8_t kLoadHlFromAddress = 0x2A;
 constexpr uint8_t kTypeInt = 2;
 
-constexpr const char *kProgram = "int g;\n"
+constexpr const char *kProgram = "#memmap root\n"
+                                 "int g;\n"
                                  "void ReturnWatchValue(void *result, ...) { }\n"
                                  "int main(void) { g = 1; return 0; }\n";
 

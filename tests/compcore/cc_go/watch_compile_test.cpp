@@ -25,7 +25,9 @@ constexpr uint16_t kWatchVariables = 0xCF00;
 // The kernel's result variable the statement hands ReturnWatchValue.
 constexpr const char *kResultPointer = "(void *)0x0000C000";
 
-constexpr const char *kProgram = "int g;\n"
+// In root code: the fixture library has no bank-switching routine.
+constexpr const char *kProgram = "#memmap root\n"
+                                 "int g;\n"
                                  "void ReturnWatchValue(void *result, ...) { }\n"
                                  "int twice(int n) {\n"
                                  "  int doubled;\n"
@@ -143,8 +145,8 @@ TEST_F(WatchCompile, FragmentsFollowEachOtherAndTheProgramStaysAsCompiled) {
   // Where the debugger stops for twice's statements, read again by each
   // watch in its scope.
   const std::string program = dir.path() + "/PROG.C";
-  const ADDR24 assigns = FindAddressForSource(program, 5, 3);
-  const ADDR24 returns = FindAddressForSource(program, 6, 3);
+  const ADDR24 assigns = FindAddressForSource(program, 6, 3);
+  const ADDR24 returns = FindAddressForSource(program, 7, 3);
   ASSERT_NE(assigns.logical, 0);
   const WatchCompileResult first = CompileIn("main", "g");
   const WatchCompileResult second = CompileIn("twice", "n", first.codeEnd.logical);
@@ -155,8 +157,8 @@ TEST_F(WatchCompile, FragmentsFollowEachOtherAndTheProgramStaysAsCompiled) {
   ASSERT_NE(twice, nullptr);
   EXPECT_EQ(twice->start.logical, AddressOf("twice"));
   EXPECT_EQ(CompiledFunctions().size(), 3u);
-  EXPECT_EQ(Addr24ToLong(FindAddressForSource(program, 5, 3)), Addr24ToLong(assigns));
-  EXPECT_EQ(Addr24ToLong(FindAddressForSource(program, 6, 3)), Addr24ToLong(returns));
+  EXPECT_EQ(Addr24ToLong(FindAddressForSource(program, 6, 3)), Addr24ToLong(assigns));
+  EXPECT_EQ(Addr24ToLong(FindAddressForSource(program, 7, 3)), Addr24ToLong(returns));
 }
 
 // The Corvid's program gives the watch code an origin of its own: the

@@ -278,7 +278,12 @@ void FunctionCompilerBackEnd::SetVariableArguments() { StatementState().variable
 //                       ( compound-statement | ";" | "," )
 bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t baseType, int16_t storageClass,
                                                   uint16_t memoryCode) {
-  const FunctionStatementState saved = StatementState();
+  // A compile that stops inside the body (a full error list, a watch's
+  // error) leaves no function open for the next compile.
+  struct RestoreStatementState {
+    FunctionStatementState saved = StatementState();
+    ~RestoreStatementState() { StatementState() = saved; }
+  } restore;
   ResetStatementState();
   FunctionStatementState &f = StatementState();
   f.name = Declarator().name;
@@ -316,7 +321,6 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
   else if (hasBody)
     CompileBody();
   EndFunction();
-  StatementState() = saved;
   return hasBody;
 }
 
