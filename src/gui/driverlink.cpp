@@ -13,6 +13,7 @@
 #include "compcore/cc_fioz8/rti_file.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_in/cc_directive_targets.h"
+#include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/rom_listing.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/link/linkhost.h"
@@ -158,7 +159,7 @@ public:
   }
   uint16_t WatchCodeAddress() override {
     if (addressOf_ != compileCount) {
-      address_ = LastCompileInformation().watchCodeStart;
+      address_ = WatchAreaStart();
       addressOf_ = compileCount;
     }
     return address_;
@@ -168,9 +169,35 @@ public:
     address_ = address;
   }
   ADDR24 WatchResultVariable() override { return tsw::WatchResultVariable(); }
-  // The compiler takes no watch statement from the shell: each watch
-  // reports that it did not compile and shows no value.
-  uint16_t CompileWatchStatement(const std::string &, const Scope &) override { return 0; }
+  // The statement compiled where the scope's function was read by the last
+  // compile; a function of a library has no place in the program text, and
+  // its watches are compiled in main's scope.
+  uint16_t CompileWatchStatement(const std::string &statement, const Scope &scope) override {
+    const CompiledFunctionRecord *function = ProgramFunctionAt(scope.functionStart);
+    if (!function)
+      if (std::optional<Scope> main = MainFunction())
+        function = ProgramFunctionAt(main->functionStart);
+    if (!function)
+      return 0;
+    MarkCompileStopPosition(function->recordedWord, function->recordedByte);
+    WatchCompileRequest request;
+    request.statement = statement;
+    const uint16_t fragment = WatchCodeAddress();
+    request.codeAddress = MakeAddr24(0, fragment);
+    const uint16_t areaEnd = WatchAreaEnd();
+    // Without a watch code area there is nowhere on the board to put it.
+    if (areaEnd <= fragment)
+      return 0;
+    request.codeRoom = uint16_t(areaEnd - fragment);
+    // The statement's variables grow down from the area's end towards its
+    // code.
+    request.variableAddress = MakeAddr24(0, areaEnd);
+    request.staticLocals = function->third;
+    const WatchCompileResult result = tsw::CompileWatchStatement(request);
+    if (result.count != 0)
+      address_ = result.codeEnd.logical;
+    return result.count;
+  }
   bool UsesTcp() override { return Link().UsesTcp(); }
   uint8_t Evaluate(uint16_t fragment, gui::WatchResultBytes &record) override {
     return EvaluateWatchOnTarget(fragment, record);
@@ -184,6 +211,29 @@ public:
   uint32_t CompileCount() override { return compileCount; }
 
 private:
+  // The program's watch code origin, or the kernel's own area, where the
+  // kernel's watch entry stands, up to the end of the logical space.
+  static uint16_t WatchAreaStart() {
+    if (const uint16_t start = LastCompileInformation().watchCodeStart)
+      return start;
+    return KernelWatchEntry();
+  }
+  static uint16_t WatchAreaEnd() {
+    if (LastCompileInformation().watchCodeStart)
+      return LastCompileInformation().watchCodeEnd;
+    return KernelWatchEntry() ? kLogicalEnd : 0;
+  }
+  static uint16_t KernelWatchEntry() {
+    const BRFixupRec *label = FindGlobalLabel(kWatchEntryLabel);
+    return label && label->defined ? Addr24Logical(Addr24FromLong(label->value)) : 0;
+  }
+  static const CompiledFunctionRecord *ProgramFunctionAt(ADDR24 start) {
+    const CompiledFunctionRecord *function = tsw::FunctionAt(start);
+    return function && function->recordedByte != 0 ? function : nullptr;
+  }
+  static constexpr char kWatchEntryLabel[] = "Watch";
+  static constexpr uint16_t kLogicalEnd = 0xFFFF;
+
   uint16_t address_ = 0;
   uint32_t addressOf_ = ~0u;
 };

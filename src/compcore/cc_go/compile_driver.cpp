@@ -2,7 +2,9 @@
 #include "compcore/cc_go/map_reports.h"
 
 #include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_fioz8/cache_objects.h"
 #include "compcore/cc_fioz8/rti_file.h"
+#include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/origins.h"
 #include "compcore/cc_gen/output_target.h"
@@ -23,6 +25,7 @@
 #include "compcore/cc_parse/cc_loop.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/stmt/function_body.h"
+#include "compcore/cc_parse/stmt/watch_function.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_stab/cc_bios.h"
@@ -48,6 +51,8 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <set>
+#include <utility>
 
 namespace tsw {
 namespace {
@@ -607,9 +612,184 @@ std::vector<uint8_t> PackageHeader(uint16_t recordCount) {
   return header;
 }
 
+// ---- watch statements --------------------------------------------------------
+
+struct WatchScopePosition {
+  uint16_t line = 1;
+  uint8_t column = 1;
+};
+WatchScopePosition &StopPosition() {
+  static WatchScopePosition position;
+  return position;
+}
+
+// The program the watches are compiled against: the last program compile's.
+std::string &CompiledProgramPath() {
+  static std::string path;
+  return path;
+}
+
+// The Z180's kernel keeps its watch code area without an origin directive.
+constexpr char kWatchOriginName[] = "$watchcode";
+
+// What the function-body compiler does differently for the watch's
+// function: the function's declarations emit into the discard cache, the
+// statement into the watch code area.
+class WatchFunction : public WatchFunctionSetup {
+public:
+  explicit WatchFunction(const WatchCompileRequest &request) : request_(request) {}
+  void DiscardDeclarationCode() override {
+    CachePointers &caches = Caches();
+    EmitCache &discard = DiscardCache();
+    discard.SetEmitAddress(caches.currentCode->Current());
+    caches.currentCode = caches.currentConstant = &discard;
+    if (Addr24ToLong(request_.staticLocals) != 0)
+      caches.rootVariable->SetEmitAddress(request_.staticLocals);
+  }
+  void EnterWatchCode() override {
+    CachePointers &caches = Caches();
+    caches.rootVariable->SetEmitAddress(request_.variableAddress);
+    caches.watchCode->SetEmitAddress(request_.codeAddress);
+    caches.currentCode = caches.currentConstant = caches.watchCode;
+    Output().codeMode = CodeOutputMode::kWatchCode;
+  }
+  std::vector<std::string> StatementLines() override { return {request_.statement, "}"}; }
+  void SetReadsLocals(bool reads) override { readsLocals_ = reads; }
+  bool ReadsLocals() const { return readsLocals_; }
+
+private:
+  const WatchCompileRequest &request_;
+  bool readsLocals_ = false;
+};
+
+// A watch compile changes nothing the program compile left for the
+// debugger and for the next watch: the caches, the root variables' place
+// and the output mode come back however it ends.
+class WatchCompileScope {
+public:
+  WatchCompileScope()
+      : caches_(Caches()), rootVariables_(Caches().rootVariable->Current()), codeMode_(Output().codeMode) {}
+  ~WatchCompileScope() {
+    SetPendingWatchFunction(nullptr);
+    WatchFunctionFlag() = false;
+    WatchCompileFlag() = false;
+    Diagnostics().throwAll = false;
+    Caches() = caches_;
+    Caches().rootVariable->SetEmitAddress(rootVariables_);
+    Output().codeMode = codeMode_;
+    ResetLocalSymbolTable();
+    CloseAllLineSources();
+  }
+  WatchCompileScope(const WatchCompileScope &) = delete;
+  WatchCompileScope &operator=(const WatchCompileScope &) = delete;
+
+private:
+  CachePointers caches_;
+  ADDR24 rootVariables_;
+  CodeOutputMode codeMode_;
+};
+
+// Where no directive gave the watch code an origin, the area the request
+// names becomes one, taken away again by the next program compile; each
+// watch moves it to its own fragment's room.
+void AttachWatchOrigin(const WatchCompileRequest &request) {
+  EmitCache *watchCode = Caches().watchCode;
+  OriginDirective *origin = watchCode->AttachedOrigin();
+  if (!origin) {
+    origin = AddImplicitOrigin(kWatchOriginName, watchCode, request.codeAddress, request.codeRoom);
+    if (origin)
+      origin->ofProgram = true;
+  } else if (origin->implicit && origin->name == kWatchOriginName) {
+    origin->start = origin->resume = request.codeAddress;
+    origin->size = request.codeRoom;
+  }
+}
+
+// The references to names nobody defined, each as its name and the packed
+// address it would patch.
+using UnresolvedReferences = std::set<std::pair<std::string, uint32_t>>;
+UnresolvedReferences UnresolvedGlobalReferences() {
+  UnresolvedReferences references;
+  for (const std::string &name : GlobalLabelNames())
+    if (const BRFixupRec *label = FindGlobalLabel(name); label && !label->defined)
+      for (const auto &item : label->pending)
+        references.emplace(name, item->patchAddress);
+  return references;
+}
+
+// A name the statement calls or reads that the program never defined
+// would send the fragment to address 0 on the board: the watch fails. The
+// references a failed watch left stand for nothing any more.
+void CheckWatchReferencesResolved(const UnresolvedReferences &before) {
+  for (const auto &reference : UnresolvedGlobalReferences())
+    if (!before.count(reference))
+      throw xWatch(FormatMessage<kMsgWatchUnresolved>(reference.first), kModule, __LINE__);
+}
+
+// A failed statement leaves no labels of its own and none of its symbols;
+// the labels it referenced of the program stay the program's.
+void UndoFailedWatch() {
+  try {
+    ResetFixupTables(kResetLocal);
+  } catch (const xWatch &) {
+    // Its own labels, unresolved: they are gone with the table.
+  }
+  RollBackSymbolInserts();
+  Caches().watchCode->ResetBuffer();
+}
+
 } // namespace
 
 const CompileInformation &LastCompileInformation() { return Information(); }
+
+void MarkCompileStopPosition(uint16_t line, uint8_t column) { StopPosition() = {line, column}; }
+
+WatchCompileResult CompileWatchStatement(const WatchCompileRequest &request) {
+  WatchCompileResult result;
+  const WatchScopePosition scope = StopPosition();
+  const std::string programPath = CompiledProgramPath();
+  if (programPath.empty() || scope.column == 0)
+    return result;
+  WatchFunction function(request);
+  WatchCompileScope restore;
+  Output().codeMode = CodeOutputMode::kWatchSetup;
+  // The program's global symbols and labels are what the statement names;
+  // only the local ones start afresh.
+  ResetLocalSymbolTable();
+  SnapshotSymbolInserts();
+  ResetSourceInputModule();
+  ResetDirectivesModule();
+  Diagnostics().throwAll = true;
+  WatchCompileFlag() = true;
+  SetProgramSource(programPath, ProgramTextStream(programPath));
+  ResetLineSourcesAt(scope.line, scope.column);
+  AttachWatchOrigin(request);
+  SetPendingWatchFunction(&function);
+  const UnresolvedReferences unresolvedBefore = UnresolvedGlobalReferences();
+  try {
+    ReadNextLineAndRewind();
+    ProcessDirective();
+    // The function's definition is the first item read; an item before it
+    // on its line is read again on the way.
+    while (PendingWatchFunction() && !EndOfInput) {
+      if (!tsw::ParseDeclaration(kLevelTop))
+        CompileErrorHere<kMsgNothingCompiled>();
+    }
+    if (PendingWatchFunction())
+      return result;
+    CheckWatchReferencesResolved(unresolvedBefore);
+    Caches().watchCode->FlushAndMark();
+  } catch (const xErr &) {
+    UndoFailedWatch();
+    throw;
+  } catch (const std::exception &) {
+    UndoFailedWatch();
+    throw xInternal(kModule, __LINE__);
+  }
+  result.count = function.ReadsLocals() ? 2 : 1;
+  result.codeEnd = Caches().watchCode->Current();
+  return result;
+}
 
 bool WriteDownloadPackage(const std::string &programPath, const std::vector<ImageRange> &ranges, uint32_t imageBaseKb) {
   File image(std::fopen(WithExtension(programPath, "bin").c_str(), "rb"));
@@ -681,6 +861,7 @@ uint16_t BuildRuntimeCheckMask() {
 
 uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   BRString::PurgeUnused();
+  MarkCompileStopPosition(1, 1);
   RtiFileScope rtiFile;
   SavedMemorySizes savedSizes(mode);
   const bool bios = BiosCompileFlag();
@@ -712,6 +893,8 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   // The sectors the listing marks as written are the sectors sent.
   Output().flashSectorSize = FlashSectorSizeOfBoard();
   BeginByteRoadPass(programPath, bios, mode);
+  if (!bios)
+    CompiledProgramPath() = programPath;
   File brk = OpenBrkFile(programPath);
   // The listing the image is built from: a compile without it would leave
   // an old one to become the image.
@@ -780,6 +963,8 @@ void ResetCompileDriver() {
   Information() = CompileInformation();
   CountersAtBios() = LinkCounters();
   BiosRootCodeEnd() = 0;
+  CompiledProgramPath().clear();
+  StopPosition() = WatchScopePosition();
 }
 
 } // namespace tsw

@@ -72,6 +72,41 @@ const CompileInformation &LastCompileInformation();
 // message shown when it cannot be written whole; no package is then left.
 bool WriteDownloadPackage(const std::string &programPath, const std::vector<ImageRange> &ranges, uint32_t imageBaseKb);
 
+// ---- watch statements ------------------------------------------------------
+
+// Where the next watch compile reads the program again: the position the
+// compile recorded for the function that holds the program counter (its
+// compiled-function record's two values). Column 0 is no position in the
+// program.
+void MarkCompileStopPosition(uint16_t line, uint8_t column);
+
+// One watch statement, compiled after a program compile as the body of the
+// function whose position was marked: its parameters and locals are reached
+// as that function's code reaches them.
+struct WatchCompileRequest {
+  std::string statement;
+  // The fragment's first byte in the board's watch code area, and the room
+  // the area has from there.
+  ADDR24 codeAddress{};
+  uint16_t codeRoom = 0;
+  // Where the statement's own variables go.
+  ADDR24 variableAddress{};
+  // Where the function's static locals were placed from (its compiled
+  // record's third address): they keep their addresses in the watch.
+  ADDR24 staticLocals{};
+};
+struct WatchCompileResult {
+  // 0 when nothing was compiled; else 1, or 2 when the statement reads the
+  // function's parameters or automatic variables.
+  uint16_t count = 0;
+  // The first byte after the fragment: where the next one goes.
+  ADDR24 codeEnd{};
+};
+// Every diagnostic of the statement is thrown as xWatch with its text, and
+// the symbols the statement entered are taken back; the program's labels
+// and symbols stay as the program compile left them.
+WatchCompileResult CompileWatchStatement(const WatchCompileRequest &request);
+
 void ResetCompileDriver();
 
 } // namespace tsw

@@ -1,5 +1,6 @@
 #include "compcore/cc_parse/expr/expr_entry.h"
 
+#include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/conditional_jumps.h"
 #include "compcore/cc_gen/emission_state.h"
@@ -15,6 +16,7 @@
 #include "compcore/cc_parse/expr/expr_unary.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
+#include "compcore/cc_parse/stmt/watch_function.h"
 #include "foundation/msgnumbers.h"
 
 #include <cstdlib>
@@ -86,6 +88,8 @@ int16_t ExpectedStackBytes(const ValueRecord &value) {
     expected = int16_t(expected + kWord);
   if (StatementExtraWord())
     expected = int16_t(expected + kWord);
+  if (WatchFunctionFlag())
+    expected = int16_t(expected + kWatchCallBytes);
   expected = int16_t(expected + StatementState().sliceStackBytes);
   if (value.storage == kStorageStackStruct && IsStructureValue(value))
     expected = int16_t(expected + OperandByteSize(value, OperandSizeMode::kStorage));

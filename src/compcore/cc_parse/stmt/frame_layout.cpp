@@ -25,10 +25,15 @@ constexpr uint16_t kZ180BankSwitchBytes = 4;
 // Arguments are pushed as words at least.
 constexpr uint16_t kParameterSlotBytes = 2;
 
+// "f(void)" declares no parameter; a pointer to void is one.
+bool IsParameter(const SymbolRecord &entry) {
+  return entry.kind == kClassAutoLocal && entry.definition == 0 && (entry.type != kTypeVoid || entry.declarator != 0);
+}
+
 bool HasParameters() {
   bool found = false;
   ForEachSymbolRecord(SymbolTableId::kLocal, [&](const SymbolRecord &entry) {
-    found = entry.kind == kClassAutoLocal && entry.definition == 0 && entry.type != kTypeVoid;
+    found = IsParameter(entry);
     return found;
   });
   return found;
@@ -59,7 +64,7 @@ void AssignLocalOffsets() {
   f.parametersSize = 0;
   ForEachSymbolRecord(SymbolTableId::kLocal, [&](const SymbolRecord &entry) {
     // Locals have their (negative) offsets already; parameters stand at 0.
-    if (entry.kind != kClassAutoLocal || entry.definition != 0 || entry.type == kTypeVoid)
+    if (!IsParameter(entry))
       return false;
     SymbolRecord *parameter = LookupSymbol(entry.name, false, SymbolTableId::kLocal);
     if (!parameter)

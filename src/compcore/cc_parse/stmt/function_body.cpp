@@ -26,6 +26,7 @@
 #include "compcore/cc_parse/stmt/stmt_return.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
 #include "compcore/cc_parse/stmt/text_skip.h"
+#include "compcore/cc_parse/stmt/watch_function.h"
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
@@ -177,7 +178,9 @@ void SelectFunctionCodeCache() {
 // The debugger finds the function that holds an address in the list of
 // those compiled with debug code from the program or its libraries: the
 // prologue's functions have no source to show.
-void RecordCompiledFunction(ADDR24 entry) {
+// `statics`: where the function's static locals were placed from, so that
+// a watch in its scope places them there again.
+void RecordCompiledFunction(ADDR24 entry, ADDR24 statics) {
   const FunctionStatementState &f = StatementState();
   const SourceKind source = NextLinePosition().source;
   if (!(Attributes().current & kAttrDebug) || (source != SourceKind::kProgram && source != SourceKind::kLibraryLink))
@@ -187,7 +190,10 @@ void RecordCompiledFunction(ADDR24 entry) {
     --last.logical;
   else
     last = f.prologAddress;
-  AddCompiledFunction(f.localsSize, f.returnType, f.prologAddress, entry, last, nullptr, f.name);
+  // Where a watch compiled in its scope reads the function again: its
+  // header's line of the program; a library's function has none there.
+  const uint8_t headerColumn = source == SourceKind::kProgram ? kWatchScopeColumn : 0;
+  AddCompiledFunction(f.headerLine, headerColumn, f.prologAddress, entry, last, &statics, f.name);
 }
 
 // An interrupt state saved on the stack and not restored lies where the
@@ -216,6 +222,7 @@ void CompileBody() {
   CodeGenerator &codegen = CodeGen();
   codegen.MapFunctionBegins(f.name, f.headerLine);
 
+  const ADDR24 statics = codegen.CacheAddress(OriginCache::kRootVariable);
   ParseDeclaration(kLevelLocal);
   f.localsSize = uint16_t(std::abs(LocalsTotal()));
   AssignLocalOffsets();
@@ -261,7 +268,36 @@ void CompileBody() {
   EndCofunctionDefinition();
   f.inBody = false;
   if (!secondBody)
-    RecordCompiledFunction(entry);
+    RecordCompiledFunction(entry, statics);
+}
+
+// A watch statement compiled as the body of the function that holds the
+// program counter: the function's parameters and locals are laid out as
+// its own code has them, and the statement replaces the body. Nothing of
+// the function is defined or emitted anew.
+void CompileWatchBody(WatchFunctionSetup &watch) {
+  FunctionStatementState &f = StatementState();
+  f.inBody = true;
+  // The debugger's stops are the program's: none is recorded anew.
+  StatementMarksSuppressed() = true;
+  SelectFunctionCodeCache();
+  watch.DiscardDeclarationCode();
+  ParseDeclaration(kLevelLocal);
+  f.localsSize = uint16_t(std::abs(LocalsTotal()));
+  DiscardCurrentLine();
+  BeginLineTableSource(watch.StatementLines());
+  ParseDeclaration(kLevelLocal);
+  f.localsSize = uint16_t(f.localsSize + std::abs(LocalsTotal()));
+  AssignLocalOffsets();
+  Emission() = EmissionState{};
+  Emission().frameBase = int16_t(f.localsSize);
+  Emission().stackOffset = int16_t(-kWatchCallBytes);
+  watch.EnterWatchCode();
+  WatchFunctionFlag() = true;
+  BeginWatchStatement();
+  CompileCompoundStatement();
+  watch.SetReadsLocals(EndWatchStatement());
+  f.inBody = false;
 }
 
 // A function declared inside another's body: its parameters belong to no
@@ -306,7 +342,12 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
                                                   uint16_t memoryCode) {
   if (StatementState().inBody)
     return PassOverNestedDeclaration(declaratorResult);
-  const FunctionStatementState saved = StatementState();
+  // A compile that stops inside the body (a full error list, a watch's
+  // error) leaves no function open for the next compile.
+  struct RestoreStatementState {
+    FunctionStatementState saved = StatementState();
+    ~RestoreStatementState() { StatementState() = saved; }
+  } restore;
   ResetStatementState();
   FunctionStatementState &f = StatementState();
   f.name = Declarator().name;
@@ -334,12 +375,16 @@ bool FunctionCompilerBackEnd::CompileFunctionBody(int declaratorResult, int16_t 
     CompileError<kMsgFunctionBodyExpected>();
   if (f.symbol)
     CheckPrototype(count, *f.symbol, hasBody, f.variableArguments, Attributes().current & kAttrFirstTime);
+  WatchFunctionSetup *watch = hasBody ? PendingWatchFunction() : nullptr;
+  if (watch)
+    SetPendingWatchFunction(nullptr);
   // A body after a prototype that did not fit is still compiled: its own
   // mistakes are worth knowing.
-  if (hasBody)
+  if (watch)
+    CompileWatchBody(*watch);
+  else if (hasBody)
     CompileBody();
   EndFunction();
-  StatementState() = saved;
   return hasBody;
 }
 
