@@ -38,8 +38,10 @@ struct Case {
   std::vector<uint8_t> prefix;
 };
 
+// The BIOS has its own frame routines, which no library gives it.
 constexpr const char *kBiosWithAChain = "#asm\nreset::\n  nop\n#endasm\nint b;\n"
-                                        "root void kernel_init(void) {\n#GLOBAL_INIT { b = 1; }\n}\n";
+                                        "root void kernel_init(void) {\n#GLOBAL_INIT { b = 1; }\n}\n"
+                                        "#asm\nsspixffn_::\nrspixffn_::\n  ret\n#endasm\n";
 // With the start through the chain, which no library gives here.
 constexpr const char *kProgramWithAChain = "#nodebug\nint g;\n"
                                            "root void init(void) {\n#GLOBAL_INIT { g = 2; }\n}\n"
