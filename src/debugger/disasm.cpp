@@ -297,6 +297,13 @@ uint8_t DisassembleOne(ADDR24 address, const uint8_t *code, size_t available, ui
   }
 }
 
+DecodedInstruction DecodeEmittedInstruction(ADDR24 address, const uint8_t *code, size_t available) {
+  uint16_t length = 0;
+  std::string text;
+  const bool keeps = DisassembleOne(address, code, available, &length, &text) != 0;
+  return {length, keeps, InsnEnv().Cpu()};
+}
+
 const char *FindSymbolForAddress(ADDR24 address) {
   InsnEnvironment &env = InsnEnv();
   if (const char *name = env.FindBiosSymbolByValue(address))

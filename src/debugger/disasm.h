@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compcore/cc_gen/codegen_hooks.h"
 #include "foundation/addr24.h"
 
 #include <cstddef>
@@ -20,6 +21,10 @@ void SelectDisassemblerTables();
 // what hl holds may keep tracking. An instruction that does not fit in the
 // readable bytes gives "???" of length 1.
 uint8_t DisassembleOne(ADDR24 address, const uint8_t *code, size_t available, uint16_t *length, std::string *text);
+
+// The compiler's view of one instruction it has just emitted, read with the
+// tables of the processor selected now.
+DecodedInstruction DecodeEmittedInstruction(ADDR24 address, const uint8_t *code, size_t available);
 
 // The name of the BIOS or program symbol at `address`, or null.
 const char *FindSymbolForAddress(ADDR24 address);

@@ -122,6 +122,7 @@ void InstallCompilerShell(CompilerShellSource *source) {
     // The panes decode with the tables of the processor just compiled for.
     boundaries.selectDisassemblerTables = [] { SelectDisassemblerTables(); };
     boundaries.selectStepperTables = [] { SelectStepperTables(); };
+    boundaries.decodeInstruction = DecodeEmittedInstruction;
   }
   AssembleCompiler(boundaries);
   installed = std::move(shell);

@@ -51,13 +51,6 @@ public:
 };
 
 // The debugger's answer for code the compiler has just emitted.
-inline DecodedInstruction DecodeEmittedInstruction(ADDR24 address, const uint8_t *code, size_t available) {
-  uint16_t length = 0;
-  std::string text;
-  const bool keeps = DisassembleOne(address, code, available, &length, &text) != 0;
-  return {length, keeps, InsnEnv().Cpu()};
-}
-
 // One line per instruction ("ld    hl,1234"), "db XX" per data byte.
 inline std::vector<std::string> DecodeAll(TargetCpu cpu, const std::vector<uint8_t> &bytes,
                                           uint16_t start = 0x1000,

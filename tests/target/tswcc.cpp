@@ -152,13 +152,6 @@ public:
   tsw::TargetCpu Cpu() override { return CodeGen().TargetCpu(); }
 };
 
-DecodedInstruction DecodeEmitted(ADDR24 address, const uint8_t *code, size_t available) {
-  uint16_t length = 0;
-  std::string text;
-  const bool keeps = DisassembleOne(address, code, available, &length, &text) != 0;
-  return {length, keeps, InsnEnv().Cpu()};
-}
-
 // Boxes go to the error stream; the please-wait lines are progress only.
 class StreamMessages : public MessageOutput {
 public:
@@ -245,7 +238,7 @@ int main(int argc, char **argv) {
   CompiledProcessor processor;
   boundaries.selectDisassemblerTables = [] { SelectDisassemblerTables(); };
   boundaries.selectStepperTables = [] { SelectStepperTables(); };
-  boundaries.decodeInstruction = DecodeEmitted;
+  boundaries.decodeInstruction = DecodeEmittedInstruction;
   AssembleCompiler(boundaries);
   // With a kernel source the request compiles it first, as the IDE's
   // compile does when the BIOS must be compiled before the program; that
