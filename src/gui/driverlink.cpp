@@ -85,6 +85,10 @@ public:
       s_.build->programLoaded = loaded;
   }
   bool CompileWithoutBoard() override { return s_.build && s_.build->offlineCompile; }
+  std::vector<std::string> ProjectMacros() override {
+    return s_.projectMacros ? s_.projectMacros() : std::vector<std::string>();
+  }
+  bool RestrictWatchCode() override { return s_.restrictWatchCode && s_.restrictWatchCode(); }
 
 private:
   CompilerShellSource &s_;

@@ -36,6 +36,10 @@ struct CompilerShellSource {
   std::function<std::string()> programDirectory, libDirPath, defaultUserBios, biosSourcePath;
   std::function<int16_t()> biosFileType;
   std::function<bool()> userBiosEnabled;
+  // The user's predefined names (name, value, ...) and the setting that
+  // restricts watch code; unset: none, unrestricted.
+  std::function<std::vector<std::string>()> projectMacros;
+  std::function<bool()> restrictWatchCode;
   // The path of the program to compile; the editor frame tied to it is the
   // shell's program frame.
   std::string compilePath;

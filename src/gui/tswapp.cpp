@@ -112,6 +112,8 @@ tswApp::tswApp(CommandLine line, ShellPaths paths, ExitCleanup &cleanup, EditorF
   };
   compilerSource_.biosFileType = [this] { return int16_t(settings_->main.biosFileType); };
   compilerSource_.userBiosEnabled = [this] { return settings_->main.userBiosEnabled; };
+  compilerSource_.projectMacros = [this] { return defines_ ? defines_->pairs : std::vector<std::string>(); };
+  compilerSource_.restrictWatchCode = [this] { return settings_->main.restrictWatchExp; };
   compilerSource_.linkHost = &linkHost_;
   InstallCompilerShell(&compilerSource_);
 }

@@ -101,5 +101,17 @@ TEST_F(ShellBoard, TheCompilerReadsItsTargetMacrosFromTheBoard) {
   }
 }
 
+TEST_F(ShellBoard, TheUsersDefinesReachEveryCompile) {
+  std::vector<std::string> defines = {"SPEED", "9600"};
+  source.projectMacros = [&defines] { return defines; };
+  dir.Write("BIOS.C", "int b;\n#error \"stop\"\n");
+  Open();
+  source.compilePath = dir.Write("PROG.C", "int a;\n");
+  BiosFirstFlag() = true;
+  EXPECT_NE(CompileFile(1) & kCompileFailedBit, 0) << "the BIOS stops at its #error";
+  EXPECT_STREQ(Host().IsMacroDefined("SPEED"), "9600");
+  CloseSerialPort();
+}
+
 } // namespace
 } // namespace tsw::testing
