@@ -11,9 +11,26 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tsw::testing {
+
+// The board's symbol table as the kernel keeps it: the length, then each
+// symbol's 3-byte value and its name, the last character marked.
+inline std::vector<uint8_t> BoardSymbolTable(const std::vector<std::pair<std::string, uint32_t>> &symbols) {
+  std::vector<uint8_t> table(2, 0);
+  for (const auto &[name, value] : symbols) {
+    for (unsigned shift = 0; shift < 24; shift += 8)
+      table.push_back(uint8_t(value >> shift));
+    for (size_t i = 0; i < name.size(); ++i)
+      table.push_back(uint8_t(name[i] | (i + 1 == name.size() ? 0x80 : 0)));
+  }
+  const size_t length = table.size() - 2;
+  table[0] = uint8_t(length);
+  table[1] = uint8_t(length >> 8);
+  return table;
+}
 
 // A well-formed identification block of 132 bytes as the board keeps it,
 // naming its 4096-byte page (offset 19), its extra size (offset 122) and

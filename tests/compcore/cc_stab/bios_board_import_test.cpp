@@ -12,22 +12,6 @@
 namespace tsw::testing {
 namespace {
 
-// A board's symbol table as its BIOS lays it out: the length word, then
-// each 24-bit value and its name with the end bit on the last character.
-std::vector<uint8_t> BoardTable(const std::vector<std::pair<std::string, uint32_t>> &symbols) {
-  std::vector<uint8_t> table(2, 0);
-  for (const auto &[name, value] : symbols) {
-    for (unsigned shift = 0; shift < 24; shift += 8)
-      table.push_back(uint8_t(value >> shift));
-    for (size_t i = 0; i < name.size(); ++i)
-      table.push_back(uint8_t(name[i] | (i + 1 == name.size() ? 0x80 : 0)));
-  }
-  const size_t length = table.size() - 2;
-  table[0] = uint8_t(length);
-  table[1] = uint8_t(length >> 8);
-  return table;
-}
-
 // The BIOS symbols read from the board again and again, as every debug
 // session start does: a board whose window does not start at E000 moves
 // the segments the first import computes with, and every later import
@@ -51,7 +35,7 @@ TEST_F(BoardOverLink, EveryImportFromABoardWithItsOwnLayoutFindsTheTable) {
     kernel.Poke(3, {uint8_t(directory), uint8_t(directory >> 8)});
     kernel.Poke(directory + 0x11, {uint8_t(c.tablePointer), uint8_t(c.tablePointer >> 8)});
     kernel.Poke(directory + 0x2B, {8, c.layoutByte});
-    kernel.Poke(c.physical, BoardTable({{"ticks", 0x1234}, {"putc", 0x4567}}));
+    kernel.Poke(c.physical, BoardSymbolTable({{"ticks", 0x1234}, {"putc", 0x4567}}));
     Open();
     for (int import = 1; import <= 3; ++import) {
       ASSERT_EQ(LoadBiosSymbolsFromBoard(), 0) << "import " << import;
