@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "compcore/cc_mod/cc_mod.h"
-#include "gui/commands.h"
 #include "foundation/msgnumbers.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
+#include "gui/commands.h"
 #include "gui/common/model/funcdesc.h"
 #include "gui/common/model/tswcirc.h"
 #include "gui/common/model/tswview.h"
@@ -38,7 +38,7 @@ namespace {
 
 constexpr const char *kBrowseTemplate = "DIALOG_BROWSE";
 constexpr const char *kAssistantTemplate = "DIALOG_FNCINS";
-constexpr uint32_t kOkId = 1, kCancelId = 2, kHelpId = 123, kBrowseId = 46;
+constexpr uint32_t kBrowseId = 46;
 constexpr uint32_t kCategoriesId = 101, kFunctionsId = 102;
 constexpr uint32_t kDescriptionOnlyId = 103, kInsertCallId = 104;
 constexpr uint32_t kWholeTextId = 113, kParameterTextId = 105, kTypeId = 109, kNameId = 108, kNumberId = 106,
@@ -51,18 +51,15 @@ constexpr int kVariadicSteps = 50;
 // In insert mode the description stops this far above the parameter panes.
 constexpr int kDescriptionGap = 17;
 
-template <class W> W *Control(QWidget &dialog, uint32_t id) { return dynamic_cast<W *>(FindControl(dialog, id)); }
-
 // Help on the library functions, when the settings name the help file.
 void ConnectHelp(QDialog &dialog, const Settings *settings) {
-  auto *help = Control<QPushButton>(dialog, kHelpId);
+  auto *help = Control<QPushButton>(dialog, kHelpButtonId);
   if (!help)
     return;
   help->setEnabled(settings != nullptr);
   if (settings)
-    QObject::connect(help, &QPushButton::clicked, &dialog, [settings] {
-      ShowHelpTopic(ShellHelpViewer(), MakeHelpFiles(*settings), kFunctionHelpContext);
-    });
+    QObject::connect(help, &QPushButton::clicked, &dialog,
+                     [settings] { ShowHelpTopic(ShellHelpViewer(), MakeHelpFiles(*settings), kFunctionHelpContext); });
 }
 
 std::unique_ptr<QDialog> Load(const LanguageModule &module, const char *name, QWidget *parent) {
@@ -157,11 +154,10 @@ QPointer<QDialog> &LastAssistant() {
 // The assistant's state; it lives as long as its dialog.
 class FunctionAssistant : public QObject {
 public:
-  FunctionAssistant(QDialog &dialog, const LanguageModule &module, const AssistantRequest &request,
-                    QWidget *paneWidget, const Settings *settings)
+  FunctionAssistant(QDialog &dialog, const LanguageModule &module, const AssistantRequest &request, QWidget *paneWidget,
+                    const Settings *settings)
       : QObject(&dialog), dialog_(dialog), module_(module), request_(request), paneWidget_(paneWidget),
-        settings_(settings),
-        whole_(dialog, kWholeTextId, kWholeTextRows, rules_),
+        settings_(settings), whole_(dialog, kWholeTextId, kWholeTextRows, rules_),
         parameterText_(dialog, kParameterTextId, kParameterTextRows, rules_) {}
 
   void SetUp() {
@@ -211,10 +207,9 @@ private:
     const PaneSettings &kind = settings_->Pane(PaneKind::kLibraryLookup);
     const QFont font = PaneFontOf(kind.font);
     for (HelpDisplay *pane : {&whole_, &parameterText_}) {
-      pane->Widget().SetColors(ChosenColor(kind.Color(ColorRole::kForeground)),
-                               ChosenColor(kind.Color(ColorRole::kBackground)),
-                               ChosenColor(kind.Color(ColorRole::kSelectionFg)),
-                               ChosenColor(kind.Color(ColorRole::kSelectionBg)));
+      pane->Widget().SetColors(
+          ChosenColor(kind.Color(ColorRole::kForeground)), ChosenColor(kind.Color(ColorRole::kBackground)),
+          ChosenColor(kind.Color(ColorRole::kSelectionFg)), ChosenColor(kind.Color(ColorRole::kSelectionBg)));
       pane->Widget().SetPaneFont(font);
     }
     for (uint32_t id : {kArgumentId, kTypeId})
@@ -238,10 +233,7 @@ private:
   }
 
   void ConnectControls() {
-    if (auto *ok = Control<QPushButton>(dialog_, kOkId))
-      connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
-    if (auto *cancel = Control<QPushButton>(dialog_, kCancelId))
-      connect(cancel, &QPushButton::clicked, &dialog_, &QDialog::reject);
+    ConnectOkCancel(dialog_, [this] { Ok(); });
     if (auto *browse = Control<QPushButton>(dialog_, kBrowseId))
       connect(browse, &QPushButton::clicked, this, [this] { Browse(); });
     if (auto *insert = Control<QRadioButton>(dialog_, kInsertCallId))
@@ -366,10 +358,7 @@ std::optional<std::string> RunBrowseDialog(const LanguageModule &module, QWidget
   functions->installEventFilter(accepts);
   if (functions->view())
     functions->view()->viewport()->installEventFilter(accepts);
-  if (auto *ok = Control<QPushButton>(*dialog, kOkId))
-    QObject::connect(ok, &QPushButton::clicked, dialog.get(), &QDialog::accept);
-  if (auto *cancel = Control<QPushButton>(*dialog, kCancelId))
-    QObject::connect(cancel, &QPushButton::clicked, dialog.get(), &QDialog::reject);
+  ConnectOkCancel(*dialog);
   if (dialog->exec() != QDialog::Accepted || functions->currentIndex() < 0)
     return std::nullopt;
   return Bytes(functions->currentText()).substr(0, kFunctionHelpWordSize - 1);
