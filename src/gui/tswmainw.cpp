@@ -290,6 +290,10 @@ void cMainWindow::RegisterCommands() {
     if (module_)
       RunDebuggerOptionsDialog(*module_, this, settings_.stdio);
   });
+  add(cmd::kInformation, [this] {
+    if (module_)
+      RunCompileInformationDialog(*module_, this, driver::LastCompileStatistics());
+  });
   add(cmd::kMemoryMap, [this] {
     if (!module_)
       return;
