@@ -12,6 +12,7 @@
 #include <QShortcut>
 
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "compcore/cc_mod/cc_mod.h"
@@ -151,6 +152,13 @@ QPointer<QDialog> &LastAssistant() {
   return last;
 }
 
+class FunctionAssistant;
+// Every open assistant, so that new display options reach each.
+std::set<FunctionAssistant *> &OpenAssistants() {
+  static std::set<FunctionAssistant *> open;
+  return open;
+}
+
 // The assistant's state; it lives as long as its dialog.
 class FunctionAssistant : public QObject {
 public:
@@ -158,7 +166,12 @@ public:
                     const Settings *settings)
       : QObject(&dialog), dialog_(dialog), module_(module), request_(request), paneWidget_(paneWidget),
         settings_(settings), whole_(dialog, kWholeTextId, kWholeTextRows, rules_),
-        parameterText_(dialog, kParameterTextId, kParameterTextRows, rules_) {}
+        parameterText_(dialog, kParameterTextId, kParameterTextRows, rules_) {
+    OpenAssistants().insert(this);
+  }
+  ~FunctionAssistant() override { OpenAssistants().erase(this); }
+  FunctionAssistant(const FunctionAssistant &) = delete;
+  FunctionAssistant &operator=(const FunctionAssistant &) = delete;
 
   void SetUp() {
     dialog_.setWindowTitle(QString::fromLatin1(GetResourceString(kMsgInsertCaption)) + Latin1(request_.name));
@@ -188,18 +201,6 @@ public:
     ShowParameter();
   }
 
-private:
-  // The print key prints the whole description.
-  void ConnectPrint() {
-    AddPrintCommands(printCommands_, whole_.Widget());
-    auto *print = new QShortcut(QKeySequence::Print, &dialog_);
-    connect(print, &QShortcut::activated, this, [this] {
-      const CommandHandlers::Entry *entry = printCommands_.Find(cmd::kPrint);
-      if (entry && (!entry->enabler || entry->enabler()))
-        entry->worker();
-    });
-  }
-
   // The panes show the library lookup window's font and colours.
   void ApplyDisplayOptions() {
     if (!settings_)
@@ -215,6 +216,18 @@ private:
     for (uint32_t id : {kArgumentId, kTypeId})
       if (QWidget *field = FindControl(dialog_, id))
         field->setFont(font);
+  }
+
+private:
+  // The print key prints the whole description.
+  void ConnectPrint() {
+    AddPrintCommands(printCommands_, whole_.Widget());
+    auto *print = new QShortcut(QKeySequence::Print, &dialog_);
+    connect(print, &QShortcut::activated, this, [this] {
+      const CommandHandlers::Entry *entry = printCommands_.Find(cmd::kPrint);
+      if (entry && (!entry->enabler || entry->enabler()))
+        entry->worker();
+    });
   }
 
   gui::cTextViewer *Editor() const {
@@ -381,5 +394,10 @@ QDialog *OpenFunctionAssistant(const LanguageModule &module, QWidget *parent, co
 }
 
 QDialog *CurrentFunctionAssistant() { return LastAssistant().data(); }
+
+void ApplyDisplayOptionsToAssistants() {
+  for (FunctionAssistant *assistant : OpenAssistants())
+    assistant->ApplyDisplayOptions();
+}
 
 } // namespace tsw

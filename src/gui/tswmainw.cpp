@@ -102,6 +102,7 @@ cMainWindow::cMainWindow(DebugEngine &engine, CompilerControl &compiler, Setting
   connect(this, &cMainWindow::DisplayOptionsChanged, this, [] {
     for (cTextEdit *edit : cTextEdit::Editors())
       edit->ApplyDisplayOptions();
+    ApplyDisplayOptionsToAssistants();
   });
   Shell().pollReentry = false;
   if (Shell().pleaseWait && Shell().pleaseWait->Busy())
