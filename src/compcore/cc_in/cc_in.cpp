@@ -25,6 +25,9 @@ constexpr char kModule[] = "compcore\\cc_in";
 
 struct InputData {
   LogicalLineBuffer line;
+  // The line before the current one, kept for its storage: reading a line
+  // into it and swapping costs no allocation once the buffers have grown.
+  LogicalLineBuffer spare;
   std::optional<LogicalLineBuffer> heldBack;
   // The pending physical line.
   bool pending = false;
@@ -168,7 +171,11 @@ void ReadLogicalLine() {
     InstallLogicalLine(std::move(held), 0);
     return;
   }
-  LogicalLineBuffer b;
+  LogicalLineBuffer &b = s.spare;
+  b.text.clear();
+  b.lines.clear();
+  b.columns.clear();
+  b.expandedEnd = 0;
   char previous = ' ';
   for (;;) {
     SourceChar r = NextSourceChar();
@@ -240,7 +247,9 @@ void ReadLogicalLine() {
     Append(b, r);
     previous = r.c;
   }
-  InstallLogicalLine(std::move(b), 0);
+  std::swap(s.line, s.spare);
+  LineBase = s.line.text.data();
+  InputCursor = LineBase;
 }
 
 void SetInputPointer(char *p) { InputCursor = LineBase = p; }
@@ -338,6 +347,9 @@ void SetLeadBytes(const std::bitset<256> &leadBytes) { State().leadBytes = leadB
 bool IsLeadByte(char c) { return State().leadBytes[static_cast<unsigned char>(c)]; }
 
 size_t WholeCharacterPrefix(std::string_view text, size_t limit) {
+  // No character can be cut when the whole text fits.
+  if (text.size() <= limit)
+    return text.size();
   size_t kept = 0;
   while (kept < text.size()) {
     size_t step = IsLeadByte(text[kept]) && kept + 1 < text.size() ? 2 : 1;

@@ -192,9 +192,7 @@ void DefineBoardMacros(const TargetMacroSettings &s, TargetLink *link) {
   SetPredefinedMacro("_BOARD_TYPE_", std::to_string(boardType));
 }
 
-uint16_t MatchKeyword(const char *text) {
-  if (*InputCursor != *text)
-    return 0;
+uint16_t MatchKeywordAtCursor(const char *text) {
   uint16_t line = CurrentSourceLine(), column = CurrentSourceColumn();
   const char *start = InputCursor;
   if (!MatchWordAtInput(text))

@@ -33,7 +33,7 @@ constexpr uint32_t kFunctionLevel = 3;
 constexpr uint32_t kLevelMask = 3;
 
 // The 52 reserved words, in their fixed order.
-constexpr std::array<const char *, 52> kReservedWords = {
+constexpr std::array<std::string_view, 52> kReservedWords = {
     "abort",   "always_on", "anymem",    "auto",     "break",       "case",    "char",     "continue",  "costate",
     "debug",   "default",   "do",        "else",     "extern",      "float",   "for",      "goto",      "if",
     "init_on", "int",       "interrupt", "long",     "nodebug",     "norst",   "nouseix",  "protected", "ret",
@@ -378,7 +378,7 @@ void MakeStaticName(char *name, uint16_t number) {
 }
 
 bool CheckNotReservedWord(std::string_view name) {
-  for (const char *word : kReservedWords)
+  for (std::string_view word : kReservedWords)
     if (name == word) {
       CompileWarningSerious<kMsgReservedWord>(std::string(name));
       return false;
