@@ -193,11 +193,16 @@ void DefineBoardMacros(const TargetMacroSettings &s, TargetLink *link) {
 }
 
 uint16_t MatchKeywordAtCursor(const char *text) {
-  uint16_t line = CurrentSourceLine(), column = CurrentSourceColumn();
-  const char *start = InputCursor;
+  char *start = InputCursor;
   if (!MatchWordAtInput(text))
     return 0;
-  // Only a match hands its characters to the bracket checker.
+  // Only a match hands its characters to the bracket checker, at the source
+  // position of the word's first character; most tries fail, and cost no
+  // position look-up.
+  char *end = InputCursor;
+  InputCursor = start;
+  uint16_t line = CurrentSourceLine(), column = CurrentSourceColumn();
+  InputCursor = end;
   for (const char *p = start; p < InputCursor; ++p)
     TrackBracketHook(*p, line, uint16_t(column + (p - start)));
   return 1;
