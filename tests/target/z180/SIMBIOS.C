@@ -32,6 +32,13 @@ kernel_reset::
 ; debugger, so the hook returns at once.
 kernel_statement_hook::
 	ret
+	db 0,0,0,0,0,0,0
+; Address 30h, where a root bouncer's rst 30h goes: the start-up code of a
+; program that has one writes a jump to the universal bouncer here.
+vrst30::
+	ret
+	nop
+	nop
 
 ; The directory: the kernel's signature, then the fields the IDE reads of
 ; a board's kernel (layout words, vectors, memory size codes), all 0 here:
