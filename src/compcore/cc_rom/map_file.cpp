@@ -3,6 +3,7 @@
 #include "compcore/cc_rom/call_graph.h"
 #include "compcore/cc_rom/map_text.h"
 #include "foundation/xerr.h"
+#include "platform/rewrite.h"
 
 #include <fmt/compile.h>
 #include <fmt/format.h>
@@ -183,8 +184,11 @@ void MakeMapFileName(std::string_view programPath) {
     state.stream.close();
   state.stream.clear();
   state.ClearLists();
-  if (!programPath.empty())
-    state.stream.open(MapFileNameFor(programPath), std::ios::out | std::ios::trunc);
+  if (!programPath.empty()) {
+    const std::string mapPath = MapFileNameFor(programPath);
+    plat::RemoveBeforeRewrite(mapPath);
+    state.stream.open(mapPath, std::ios::out | std::ios::trunc);
+  }
 }
 
 uint16_t MapFileAddFunction(std::string_view name, ADDR24 start, bool sized, const MapSource &source) {
