@@ -63,15 +63,20 @@ int main(int argc, char **argv) {
       continue;
     ++disagreements;
     std::set<size_t> failing = FailingResults(problems);
-    if (failing.empty()) {
-      // Not a wrong value (a build or run failure): keep the whole program.
+    bool wholeProgram = failing.empty();
+    if (wholeProgram) {
+      // Not a wrong value (a build or run failure): keep the whole program,
+      // and shrink each result that fails the same way on its own.
       std::ofstream(out / ("seed-" + std::to_string(seed) + ".c")) << RenderExprProgram(program) << "/*\n"
                                                                    << problems.front() << "\n*/\n";
-      continue;
+      for (size_t result = 0; result < program.results.size(); ++result)
+        failing.insert(result);
     }
     for (size_t result : failing) {
       ExprProgram smallest = MinimizeExprProgram(
           program, result, [&](const ExprProgram &candidate) { return !Check(candidate, work.string()).empty(); });
+      if (wholeProgram && smallest.results.size() != 1)
+        continue;
       std::string name = "seed-" + std::to_string(seed) + "-r" + std::to_string(result) + ".c";
       std::ofstream(out / name) << RenderExprProgram(smallest);
       std::cout << "disagreement kept in " << (out / name).string() << "\n";

@@ -2,6 +2,7 @@
 
 #include "compcore/cc_gen/constant_convert.h"
 #include "compcore/cc_gen/emission_state.h"
+#include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
 #include "foundation/msgnumbers.h"
@@ -75,8 +76,12 @@ bool IsPointerAddOrSubtract(const BinaryOperands &pair, ArithOp op) {
          (OperandIs(*pair.left, kOperandHasLevel) || OperandIs(*pair.right, kOperandHasLevel));
 }
 
-// The result is the constant 0, built from the constant right operand.
+// The result is the constant 0, built from the constant right operand. A
+// left operand already pushed (the right one was a constant only once
+// compiled) has no routine left to pop it: it is dropped here.
 void MakeZeroResult(BinaryOperands &pair) {
+  if (pair.left->storage == kStorageStackStruct)
+    EmitStackAdjustAndTrack(int16_t(OperandByteSize(*pair.left, OperandSizeMode::kPointer)));
   *pair.left = *pair.right;
   pair.left->value = 0;
   pair.state = OperationState::kLeftIsResult;
@@ -157,7 +162,10 @@ bool BothAre(const BinaryOperands &pair, uint8_t leftMask, uint8_t rightMask) {
 }
 
 void SetResultType(BinaryOperands &pair, ArithOp op) {
-  pair.resultType = std::max(pair.left->type, pair.right->type);
+  // A shift is done in its left operand's type: the count neither widens
+  // it nor makes a signed value shift in zeros.
+  const bool shift = op == ArithOp::kShiftLeft || op == ArithOp::kShiftRight;
+  pair.resultType = shift ? pair.left->type : std::max(pair.left->type, pair.right->type);
   if (pair.resultType == kTypeChar && op != ArithOp::kAdd && op != ArithOp::kSubtract)
     pair.resultType = kTypeInt;
 }

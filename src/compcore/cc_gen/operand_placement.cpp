@@ -67,6 +67,11 @@ void PlaceInHlAndDe(ValueRecord &left, ValueRecord &right, uint8_t type, bool le
   } else if (LoadsStraightIntoDe(inDe, type)) {
     OperandMove move(inDe);
     LoadValueToRegister(move, Reg::DE, false, false);
+    // Its bits stand as they are, but it takes the operation's type as the
+    // other placements do: where it is the left operand it describes the
+    // result (69 ^ an unsigned is unsigned).
+    if (!inDe.HasLevel())
+      inDe.type = type;
   } else {
     PlaceInValueRegister(inDe, type, false);
     FlushPrimaryRegister();

@@ -1,0 +1,32 @@
+/* Operations whose operand is a constant only once compiled, or a constant
+   on the left: the result keeps the operation's type, and an operand
+   pushed before the other turned out constant leaves the stack as it was. */
+unsigned gu = 15u;
+int gi = -7576;
+unsigned long gul = 7UL;
+int n = 3;
+unsigned r_xor_constant_left; /* expect 18 */
+unsigned r_or_constant_left; /* expect 53 */
+unsigned r_and_constant_left; /* expect 18 */
+unsigned long r_product_folded_to_zero; /* expect 0 */
+unsigned long r_remainder_folded_to_zero; /* expect 0 */
+int r_int_product_folded_to_zero; /* expect 0 */
+unsigned long r_sum; /* expect 27 */
+
+unsigned long product_by_zero(void) { return (gul + 2UL) * (0 || 0); }
+unsigned long remainder_by_one(void) { return (gul + 2UL) % (256u || (-60)); }
+int int_product_by_zero(void) { return (gi + 2) * (0 && n); }
+
+void main(void) {
+  int i;
+  r_xor_constant_left = gi % (69 ^ gu);
+  r_or_constant_left = gi % (64 | gu);
+  r_and_constant_left = gi % (0x4F & (gu + 59u));
+  r_sum = 0UL;
+  for (i = 0; i < 3; i++) {
+    r_product_folded_to_zero = product_by_zero();
+    r_remainder_folded_to_zero = remainder_by_one();
+    r_int_product_folded_to_zero = int_product_by_zero();
+    r_sum = r_sum + gul + 2UL;
+  }
+}
