@@ -252,7 +252,10 @@ void FinishBinaryOperation(BinaryOperands &pair, OperandConverter convert) {
     if (operand->storage == kStorageStackStruct)
       Emission().stackOffset = static_cast<int16_t>(Emission().stackOffset +
                                                     OperandByteSize(*operand, OperandSizeMode::kPointer));
-  if (right.storage == kStoragePrimary && left.storage != kStoragePrimary) {
+  // A constant left result (0 / x) is not the right operand left in the
+  // registers: it stays the constant.
+  const bool resultInRegisters = pair.state != OperationState::kLeftIsResult;
+  if (resultInRegisters && right.storage == kStoragePrimary && left.storage != kStoragePrimary) {
     left.storage = kStoragePrimary;
     left.flags = (left.flags & ~kRegisterStateFlags) | (right.flags & kRegisterStateFlags);
     left.SetByteResult(right.IsByteResult());

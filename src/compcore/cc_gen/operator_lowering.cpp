@@ -536,6 +536,17 @@ void LowerInt(BinaryOperands &pair, ArithOp op) {
 
 void EmitOperation(BinaryOperands &pair, ArithOp op, std::string_view text) {
   pair.state = OperationState::kPrepared;
+  // What the flags told of an operand is no longer so of the result: inc
+  // hl keeps a condition's zero flag beside the value it stepped. A
+  // comparison states its own afterwards.
+  Emission().flagsValid = false;
+  Emission().valueIsCondition = false;
+  // Nor is an operand's 0/1 tail the result's, which a jump could take back.
+  for (ValueRecord *operand : {pair.left, pair.right}) {
+    operand->zeroFlagCondition = 0;
+    operand->carryFlagCondition = 0;
+    operand->skipLength = 0;
+  }
   if (pair.left->HasLevel() || pair.right->HasLevel()) {
     // Addresses are added, subtracted and compared as words; the pointer
     // keeps its type through the operation.

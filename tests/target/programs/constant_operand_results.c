@@ -12,6 +12,9 @@ unsigned long r_product_folded_to_zero; /* expect 0 */
 unsigned long r_remainder_folded_to_zero; /* expect 0 */
 int r_int_product_folded_to_zero; /* expect 0 */
 unsigned long r_sum; /* expect 27 */
+unsigned long r_sum_with_zero_remainder; /* expect 4292870144 */
+unsigned long r_zero_remainder; /* expect 0 */
+int r_zero_quotient_tested; /* expect 1 */
 
 unsigned long product_by_zero(void) { return (gul + 2UL) * (0 || 0); }
 unsigned long remainder_by_one(void) { return (gul + 2UL) % (256u || (-60)); }
@@ -22,6 +25,9 @@ void main(void) {
   r_xor_constant_left = gi % (69 ^ gu);
   r_or_constant_left = gi % (64 | gu);
   r_and_constant_left = gi % (0x4F & (gu + 59u));
+  r_sum_with_zero_remainder = 4292870144UL + (0 + (0 % (255 * gu)));
+  r_zero_remainder = 0 % (254UL ? ((gul * 54UL) ^ 0UL) : 2UL);
+  r_zero_quotient_tested = !(0u ? 1 : (0u / (n <= 32767)));
   r_sum = 0UL;
   for (i = 0; i < 3; i++) {
     r_product_folded_to_zero = product_by_zero();
