@@ -85,6 +85,15 @@ void PlaceInHlAndDe(ValueRecord &left, ValueRecord &right, uint8_t type, bool le
 }
 
 bool PlaceOnStackAndInRegisters(ValueRecord &pushed, ValueRecord &inRegisters, uint8_t type) {
+  // Both can be held at once in registers apart (a long in DE:BC, an
+  // unsigned then computed in HL); converting the one would overwrite the
+  // other, so the stacked one goes first.
+  if (InRegisters(pushed) && InRegisters(inRegisters)) {
+    PushOperand(pushed);
+    ConvertForOperation(pushed, type);
+    PlaceInValueRegister(inRegisters, type, false);
+    return false;
+  }
   if (InRegisters(inRegisters)) {
     PlaceInValueRegister(inRegisters, type, false);
     if (Pushed(pushed)) {
