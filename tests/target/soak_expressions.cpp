@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <set>
 #include <string>
 
 #include "runner/exprgen.h"
@@ -28,15 +27,6 @@ std::vector<std::string> Check(const ExprProgram &program, const std::string &di
   const std::string library = TSW_Z180_LIBRARY;
   TswccBuildRequest request{TSW_TSWCC, library + "/LIB.DIR", library + "/SIMBIOS.C", source, dir};
   return CheckProgramWithTswcc(source, request);
-}
-
-// The results named by "r_N is …" problems.
-std::set<size_t> FailingResults(const std::vector<std::string> &problems) {
-  std::set<size_t> failing;
-  for (const std::string &problem : problems)
-    if (problem.starts_with("r_") && problem.find(" is ") != std::string::npos)
-      failing.insert(std::stoul(problem.substr(2, problem.find(' ') - 2)));
-  return failing;
 }
 
 } // namespace
@@ -62,7 +52,7 @@ int main(int argc, char **argv) {
     if (problems.empty())
       continue;
     ++disagreements;
-    std::set<size_t> failing = FailingResults(problems);
+    std::set<size_t> failing = ResultsWithWrongValues(problems);
     bool wholeProgram = failing.empty();
     if (wholeProgram) {
       // Not a wrong value (a build or run failure): keep the whole program,
