@@ -1,7 +1,8 @@
 // Runs many generated expression programs through SDCC (or our compiler) on
 // the simulator and keeps every disagreement with the generator's own
 // values as a minimal reproducer:
-//   tsw_expr_soak FIRST_SEED COUNT OUT_DIR [sdcc|tswcc]
+//   tsw_expr_soak FIRST_SEED COUNT OUT_DIR [sdcc|tswcc [DEPTH]]
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -32,9 +33,12 @@ std::vector<std::string> Check(const ExprProgram &program, const std::string &di
 } // namespace
 
 int main(int argc, char **argv) {
-  const std::string compiler = argc == 5 ? argv[4] : "sdcc";
-  if ((argc != 4 && argc != 5) || (compiler != "sdcc" && compiler != "tswcc")) {
-    std::cerr << "usage: tsw_expr_soak FIRST_SEED COUNT OUT_DIR [sdcc|tswcc]\n";
+  const std::string compiler = argc >= 5 ? argv[4] : "sdcc";
+  ExprLimits limits;
+  if (argc == 6)
+    limits.maxDepth = std::atoi(argv[5]);
+  if (argc < 4 || argc > 6 || (compiler != "sdcc" && compiler != "tswcc") || limits.maxDepth < 1) {
+    std::cerr << "usage: tsw_expr_soak FIRST_SEED COUNT OUT_DIR [sdcc|tswcc [DEPTH]]\n";
     return 2;
   }
   ThroughOurCompiler() = compiler == "tswcc";
@@ -47,7 +51,7 @@ int main(int argc, char **argv) {
 
   int disagreements = 0;
   for (uint64_t seed = first; seed < first + count; ++seed) {
-    ExprProgram program = GenerateExprProgram(seed);
+    ExprProgram program = GenerateExprProgram(seed, limits);
     std::vector<std::string> problems = Check(program, work.string());
     if (problems.empty())
       continue;

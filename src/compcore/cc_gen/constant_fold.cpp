@@ -248,10 +248,18 @@ void FinishBinaryOperation(BinaryOperands &pair, OperandConverter convert) {
   ValueRecord &right = *pair.right;
   if (pair.state == OperationState::kLeftIsResult && left.type != pair.resultType)
     convert(left, pair.resultType, left.HasLevel(), kConvertDefaultOptions);
-  for (const ValueRecord *operand : {&left, &right})
-    if (operand->storage == kStorageStackStruct)
-      Emission().stackOffset = static_cast<int16_t>(Emission().stackOffset +
-                                                    OperandByteSize(*operand, OperandSizeMode::kPointer));
+  // The operation's routine took its stacked operands. Without code, the
+  // left one stays stacked as the result, and a stacked right one (0 % x,
+  // x left on the stack by x - 0) is dropped here.
+  const bool noCode = pair.state == OperationState::kLeftIsResult;
+  for (const ValueRecord *operand : {&left, &right}) {
+    if (operand->storage != kStorageStackStruct || (noCode && operand == &left))
+      continue;
+    const int16_t size = int16_t(OperandByteSize(*operand, OperandSizeMode::kPointer));
+    if (noCode)
+      EmitAdjustStackPointer(size, true);
+    Emission().stackOffset = static_cast<int16_t>(Emission().stackOffset + size);
+  }
   // A constant left result (0 / x) is not the right operand left in the
   // registers: it stays the constant.
   const bool resultInRegisters = pair.state != OperationState::kLeftIsResult;

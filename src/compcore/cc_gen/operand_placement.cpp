@@ -52,6 +52,9 @@ void PlaceInHlAndDe(ValueRecord &left, ValueRecord &right, uint8_t type, bool le
   }
   if (InRegisters(inDe)) {
     PlaceInValueRegister(inDe, type, false);
+    // A long cached in DE:BC beside it (the shifted value of x >> (a < b))
+    // goes to the stack before ex de,hl overwrites DE.
+    FlushPrimaryRegisterHolding(Reg::DE);
     EmitFixed(Fixed::kExDeHl);
     PlaceInValueRegister(inHl, type, false);
     return;
