@@ -1,6 +1,7 @@
 #include "compcore/cc_parse/stmt/frame_layout.h"
 
 #include "compcore/cc_gen/codegen_hooks.h"
+#include "compcore/cc_gen/prolog_epilog.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_gen/value_record.h"
@@ -51,6 +52,9 @@ uint16_t FrameOverhead() {
     else
       overhead = uint16_t(overhead + (CodeGenSetup().noBouncers ? kCorvidLongCallBytes : kCorvidBouncerBytes));
   }
+  // An interrupt function is never in extended memory.
+  if (attrs & kAttrInterruptMask)
+    overhead = uint16_t(overhead + kInterruptEntryBytes);
   if (f.ixFrame)
     overhead = uint16_t(overhead + kSavedIxBytes);
   return overhead;
