@@ -31,6 +31,8 @@ bool IsParameter(const SymbolRecord &entry) {
   return entry.kind == kClassAutoLocal && entry.definition == 0 && (entry.type != kTypeVoid || entry.declarator != 0);
 }
 
+} // namespace
+
 bool HasParameters() {
   bool found = false;
   ForEachSymbolRecord(SymbolTableId::kLocal, [&](const SymbolRecord &entry) {
@@ -39,8 +41,6 @@ bool HasParameters() {
   });
   return found;
 }
-
-} // namespace
 
 uint16_t FrameOverhead() {
   const FunctionStatementState &f = StatementState();
@@ -66,6 +66,9 @@ void AssignLocalOffsets() {
   f.ixFrame = (Attributes().current & kAttrUseIx) && (f.localsSize != 0 || HasParameters());
   f.frameOverhead = FrameOverhead();
   f.parametersSize = 0;
+  // The parameters lie past their descriptors, and what the caller pushed
+  // ends below the list's end.
+  const uint16_t descriptor = (Attributes().current & kAttrTyped) ? kArgumentDescriptorBytes : 0;
   ForEachSymbolRecord(SymbolTableId::kLocal, [&](const SymbolRecord &entry) {
     // Locals have their (negative) offsets already; parameters stand at 0.
     if (!IsParameter(entry))
@@ -76,10 +79,12 @@ void AssignLocalOffsets() {
     // A pointer takes its own two bytes, whatever it points at.
     const uint16_t size =
         std::max(kParameterSlotBytes, OperandByteSize(MakeValueFromSymbol(*parameter), OperandSizeMode::kPointer));
-    parameter->definition = uint16_t(f.frameOverhead + f.parametersSize);
-    f.parametersSize = uint16_t(f.parametersSize + size);
+    parameter->definition = uint16_t(f.frameOverhead + f.parametersSize + descriptor);
+    f.parametersSize = uint16_t(f.parametersSize + descriptor + size);
     return false;
   });
+  if (descriptor)
+    f.parametersSize = uint16_t(f.parametersSize + kDescriptorListEndBytes);
 }
 
 } // namespace tsw
