@@ -24,6 +24,12 @@ const MarkedProgram kPrograms[] = {
      "Typed void put(int *at, int v) { *at = v; }\n",
      "  put(&MARK(0), 9);\n",
      {9}},
+    {"through a Typed pointer",
+     "Typed int add(int a, int b) { return a * 10 + b; }\n"
+     "Typed int (*fp)(int, int);\n",
+     "  fp = add;\n"
+     "  MARK(0) = fp(2, 3);\n",
+     {23}},
     // The result's space lies above everything the call pushed.
     {"a structure result",
      "struct S { int a, b; } r;\n"
