@@ -39,6 +39,15 @@ const MarkedProgram kPrograms[] = {
      "  isr(5, 12);\n"
      "  MARK(0) = seen;\n",
      {7}},
+    // Debug code hands the frame to the library's frame routines.
+    {"with debug code",
+     "#debug\n"
+     "int seen;\n"
+     "interrupt void isr(int a, int b) { int c; c = a * 10; seen = c + b; }\n"
+     "#nodebug\n",
+     "  isr(8, 1);\n"
+     "  MARK(0) = seen;\n",
+     {81}},
 };
 
 TEST(InterruptParameterRun, ParametersAreReadAboveTheEntrysSavedRegisters) {

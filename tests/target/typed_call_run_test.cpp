@@ -30,6 +30,12 @@ const MarkedProgram kPrograms[] = {
      "  fp = add;\n"
      "  MARK(0) = fp(2, 3);\n",
      {23}},
+    {"with debug code",
+     "#debug\n"
+     "Typed int pick(int a, long b) { int c; c = a - 1; return c + (int)b; }\n"
+     "#nodebug\n",
+     "  MARK(0) = pick(4, 10L);\n",
+     {13}},
     // The result's space lies above everything the call pushed.
     {"a structure result",
      "struct S { int a, b; } r;\n"
