@@ -67,12 +67,17 @@ void AssignLocalOffsets() {
   f.frameOverhead = FrameOverhead();
   f.parametersSize = 0;
   // The parameters lie past their descriptors, and what the caller pushed
-  // ends below the list's end.
-  const uint16_t descriptor = (Attributes().current & kAttrTyped) ? kArgumentDescriptorBytes : 0;
+  // ends below the list's end. The task buffer a firsttime function is
+  // handed first is pushed by the call itself, after the list.
+  const uint32_t attrs = Attributes().current;
+  const bool typed = (attrs & kAttrTyped) != 0;
+  bool bufferFirst = (attrs & kAttrFirstTime) != 0;
   ForEachSymbolRecord(SymbolTableId::kLocal, [&](const SymbolRecord &entry) {
     // Locals have their (negative) offsets already; parameters stand at 0.
     if (!IsParameter(entry))
       return false;
+    const uint16_t descriptor = typed && !bufferFirst ? kArgumentDescriptorBytes : 0;
+    bufferFirst = false;
     SymbolRecord *parameter = LookupSymbol(entry.name, false, SymbolTableId::kLocal);
     if (!parameter)
       return false;
@@ -83,7 +88,7 @@ void AssignLocalOffsets() {
     f.parametersSize = uint16_t(f.parametersSize + descriptor + size);
     return false;
   });
-  if (descriptor)
+  if (typed)
     f.parametersSize = uint16_t(f.parametersSize + kDescriptorListEndBytes);
 }
 

@@ -439,6 +439,28 @@ TEST_F(CallCompile, ATypedCalleeFindsEachArgumentsTypeBehindIt) {
   }
 }
 
+// The task buffer a firsttime function is handed lies right above the
+// return address, pushed by the call after the list: it has no descriptor,
+// the parameters after it have theirs.
+TEST_F(CallCompile, ATypedFirstTimeFunctionFindsItsBufferNextToTheReturn) {
+  const struct {
+    const char *what;
+    const char *program;
+    const char *function;
+    std::vector<std::string> code;
+  } cases[] = {
+      {"Typed", "Typed int pl(int a) { return a; }\n", "pl", {"ld    hl,(sp+8)", "ret"}},
+      {"the buffer", "Typed firsttime int ft(char *buf, int a) { return (int)buf; }\n", "ft",
+       {"ld    hl,(sp+2)", "ret"}},
+      {"the parameter after it", "Typed firsttime int ft(char *buf, int a) { return a; }\n", "ft",
+       {"ld    hl,(sp+10)", "ret"}},
+  };
+  for (const auto &c : cases) {
+    ASSERT_EQ(CompileFresh(c.program), 0) << c.what << ::testing::PrintToString(Records());
+    EXPECT_EQ(ListingOf(c.function), c.code) << c.what;
+  }
+}
+
 } // namespace
 } // namespace tsw::testing
 
