@@ -42,7 +42,7 @@ constexpr uint16_t kRecordBytes = 10;
 // One fragment per watch at a fixed place between the program's code and
 // its data, so that the program can call them where it stops, as the
 // kernel would.
-constexpr uint16_t kFragments[] = {0xB000, 0xB080, 0xB100, 0xB180, 0xB200, 0xB280, 0xB300};
+constexpr uint16_t kFragments[] = {0xB000, 0xB080, 0xB100, 0xB180, 0xB200, 0xB280, 0xB300, 0xB380};
 constexpr uint16_t kFragmentRoom = 0x80;
 constexpr uint16_t kWatchVariables = 0xB400;
 
@@ -54,27 +54,34 @@ std::string FragmentCalls() {
 }
 
 // The program names ReturnWatchValue once, so that its library module is
-// linked as the kernel's would be.
-const std::string kProgram = "int g;\n"
-                             "long big;\n"
-                             "char letter;\n"
-                             "int *where;\n"
-                             "int probe(int n) {\n"
-                             "  static int calls;\n"
-                             "  int doubled;\n"
-                             "  doubled = n + n;\n"
-                             "  calls = calls + 5;\n"
-                             "#asm\n" +
-                             FragmentCalls() +
-                             "#endasm\n"
-                             "  return doubled;\n"
-                             "}\n"
-                             "int main(void) {\n"
-                             "  g = 1000; big = 100000L; letter = 'x'; where = &g;\n"
-                             "  if (g < 0) ReturnWatchValue((void *)0, g);\n"
-                             "  probe(21);\n"
-                             "  return 0;\n"
-                             "}\n";
+// linked as the kernel's would be. It fills the result records with ones
+// first: a value shorter than 4 bytes, or one too long to show, must clear
+// what it does not fill.
+const std::string kProgram = fmt::format("int g;\n"
+                                         "long big;\n"
+                                         "struct Triple {{ int a, b, c; }} triple;\n"
+                                         "char letter;\n"
+                                         "int *where;\n"
+                                         "int probe(int n) {{\n"
+                                         "  static int calls;\n"
+                                         "  int doubled;\n"
+                                         "  doubled = n + n;\n"
+                                         "  calls = calls + 5;\n"
+                                         "#asm\n"
+                                         "{}"
+                                         "#endasm\n"
+                                         "  return doubled;\n"
+                                         "}}\n"
+                                         "int main(void) {{\n"
+                                         "  char *p;\n"
+                                         "  for (p = (char *){:#06x}; p < (char *){:#06x}; ++p) *p = 0xFF;\n"
+                                         "  g = 1000; big = 100000L; letter = 'x'; where = &g;\n"
+                                         "  triple.a = triple.b = triple.c = -1;\n"
+                                         "  if (g < 0) ReturnWatchValue((void *)0, g);\n"
+                                         "  probe(21);\n"
+                                         "  return 0;\n"
+                                         "}}\n",
+                                         FragmentCalls(), kResults, kResults + kRecordBytes * std::size(kFragments));
 
 // The IDE's compile request for the program on the simulator's kernel.
 class KernelShell : public CompilerShell {
@@ -141,6 +148,11 @@ protected:
     ClearErrorList();
     ASSERT_EQ(CompileFile(1) & kCompileFailedBit, 0);
   }
+  // A structure's type id: the library's own structures come first.
+  static uint8_t TypeOf(const char *name) {
+    const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
+    return symbol ? symbol->type : 0;
+  }
   static uint16_t AddressOf(const char *name) {
     const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
     return symbol ? Addr24FromLong(symbol->address).logical : 0;
@@ -177,6 +189,7 @@ TEST_F(WatchRun, FragmentsHandTheStoppedFunctionsValuesWithTheirTypesToTheLibrar
       {"big", 4, kTypeLong, 0, 100000},
       {"letter", 1, kTypeChar, 0, 'x'},
       {"where", 2, kTypeInt, kLevelPointer, AddressOf("g")},
+      {"triple", 6, TypeOf("triple"), 0, 0},
   };
   static_assert(std::size(watches) == std::size(kFragments));
   std::ifstream hex(build.hexImage);

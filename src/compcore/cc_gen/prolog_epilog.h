@@ -44,6 +44,12 @@ public:
   FunctionEpilog &operator=(const FunctionEpilog &) = delete;
 };
 
+// What an interrupt function's entry leaves between its return address
+// and its body: AF and HL, the entry routine's spent return and the 16
+// bytes of registers it saves (the library keeps to that count), and the
+// exit routine's address. A parameter lies this much higher.
+inline constexpr uint16_t kInterruptEntryBytes = 24;
+
 // The selection code the last prolog chose (0: no frame routine).
 uint8_t FrameRoutineCode();
 

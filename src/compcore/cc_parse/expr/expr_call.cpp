@@ -12,6 +12,7 @@
 #include "compcore/cc_gen/value_record.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_parse/decl/cc_decl.h"
 #include "compcore/cc_parse/expr/cofunction_calls.h"
 #include "compcore/cc_parse/expr/expr_argument_text.h"
 #include "compcore/cc_parse/expr/expr_assign.h"
@@ -227,8 +228,14 @@ TypeMatch ConvertArgumentToParameter(ValueRecord &value, const ParameterType *en
 // argument its declarator word, then one word of its size and type code.
 // Read upwards from the word last pushed, the two make the head of a watch
 // result record, with the value itself right after them.
+// A function's own declarations say it, as the last one did; a pointer
+// says it of the functions it may hold.
 bool WantsArgumentDescriptors(const ValueRecord &callee) {
-  return callee.symbol && (callee.symbol->flagsA & kFlagsATyped);
+  if (!callee.symbol)
+    return false;
+  if (NamesFunctionSymbol(callee))
+    return (callee.symbol->flagsA & kFlagsATyped) != 0;
+  return (callee.symbol->flagsC & kFlagsCTyped) != 0;
 }
 
 constexpr uint16_t kDescriptorSizeLimit = 0xFF;

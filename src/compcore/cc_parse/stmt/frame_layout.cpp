@@ -1,6 +1,7 @@
 #include "compcore/cc_parse/stmt/frame_layout.h"
 
 #include "compcore/cc_gen/codegen_hooks.h"
+#include "compcore/cc_gen/prolog_epilog.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_gen/value_record.h"
@@ -30,6 +31,8 @@ bool IsParameter(const SymbolRecord &entry) {
   return entry.kind == kClassAutoLocal && entry.definition == 0 && (entry.type != kTypeVoid || entry.declarator != 0);
 }
 
+} // namespace
+
 bool HasParameters() {
   bool found = false;
   ForEachSymbolRecord(SymbolTableId::kLocal, [&](const SymbolRecord &entry) {
@@ -38,8 +41,6 @@ bool HasParameters() {
   });
   return found;
 }
-
-} // namespace
 
 uint16_t FrameOverhead() {
   const FunctionStatementState &f = StatementState();
@@ -51,6 +52,9 @@ uint16_t FrameOverhead() {
     else
       overhead = uint16_t(overhead + (CodeGenSetup().noBouncers ? kCorvidLongCallBytes : kCorvidBouncerBytes));
   }
+  // An interrupt function is never in extended memory.
+  if (attrs & kAttrInterruptMask)
+    overhead = uint16_t(overhead + kInterruptEntryBytes);
   if (f.ixFrame)
     overhead = uint16_t(overhead + kSavedIxBytes);
   return overhead;
@@ -62,20 +66,30 @@ void AssignLocalOffsets() {
   f.ixFrame = (Attributes().current & kAttrUseIx) && (f.localsSize != 0 || HasParameters());
   f.frameOverhead = FrameOverhead();
   f.parametersSize = 0;
+  // The parameters lie past their descriptors, and what the caller pushed
+  // ends below the list's end. The task buffer a firsttime function is
+  // handed first is pushed by the call itself, after the list.
+  const uint32_t attrs = Attributes().current;
+  const bool typed = (attrs & kAttrTyped) != 0;
+  bool bufferFirst = (attrs & kAttrFirstTime) != 0;
   ForEachSymbolRecord(SymbolTableId::kLocal, [&](const SymbolRecord &entry) {
     // Locals have their (negative) offsets already; parameters stand at 0.
     if (!IsParameter(entry))
       return false;
+    const uint16_t descriptor = typed && !bufferFirst ? kArgumentDescriptorBytes : 0;
+    bufferFirst = false;
     SymbolRecord *parameter = LookupSymbol(entry.name, false, SymbolTableId::kLocal);
     if (!parameter)
       return false;
     // A pointer takes its own two bytes, whatever it points at.
     const uint16_t size =
         std::max(kParameterSlotBytes, OperandByteSize(MakeValueFromSymbol(*parameter), OperandSizeMode::kPointer));
-    parameter->definition = uint16_t(f.frameOverhead + f.parametersSize);
-    f.parametersSize = uint16_t(f.parametersSize + size);
+    parameter->definition = uint16_t(f.frameOverhead + f.parametersSize + descriptor);
+    f.parametersSize = uint16_t(f.parametersSize + descriptor + size);
     return false;
   });
+  if (typed)
+    f.parametersSize = uint16_t(f.parametersSize + kDescriptorListEndBytes);
 }
 
 } // namespace tsw

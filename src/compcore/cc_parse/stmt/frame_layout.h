@@ -7,8 +7,17 @@
 // parameters.
 namespace tsw {
 
+// A call of a Typed function pushes behind each argument its descriptor
+// (declarator word, then a word of size and type code), all above two zero
+// words that end the list.
+inline constexpr uint16_t kArgumentDescriptorBytes = 6;
+inline constexpr uint16_t kDescriptorListEndBytes = 4;
+
 // Bytes between the frame base and the first parameter.
 uint16_t FrameOverhead();
+// Whether the function being compiled declares a parameter ("f(void)"
+// declares none).
+bool HasParameters();
 // Gives each parameter its offset above the frame base, in declaration
 // order.
 void AssignLocalOffsets();

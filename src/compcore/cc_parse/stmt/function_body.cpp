@@ -210,7 +210,7 @@ void CompileBody() {
   if (!secondBody)
     ReportFrameSymbolsToMap();
   const uint32_t attrs = Attributes().current;
-  if (f.parametersSize != 0 && (attrs & kAttrInterruptMask) && (attrs & kAttrDebug))
+  if (HasParameters() && (attrs & kAttrInterruptMask) && (attrs & kAttrDebug))
     CompileWarningTrivial<kMsgInterruptParameters>();
   const bool cofunction = CofunctionInstances() != 0;
   // Init sections and a cofunction's everytime and abandon sections may

@@ -409,6 +409,12 @@ TEST_F(CallCompile, ATypedCalleeFindsEachArgumentsTypeBehindIt) {
              {"ld    a,({c})", "ld    l,a", "ld    h,00", "push  hl"}, constant("0000"), constant("0000"),
              constant("0101")}),
        "2A"},
+      // A pointer declared Typed is called as a Typed function is; the
+      // pointer lies below the list's end (the call itself: the run tests).
+      {"through a Typed pointer", "Typed void (*fp)();\nvoid f() { }\nvoid h(void) { fp(1); }\n",
+       join({{"ld    hl,({fp})", "push  hl"}, listEnd, constant("0001"), constant("0000"), constant("0000"),
+             constant("0202")}),
+       nullptr},
   };
   for (TargetCpu cpu : {TargetCpu::Corvid, TargetCpu::Z180}) {
     for (const auto &c : cases) {
@@ -416,7 +422,7 @@ TEST_F(CallCompile, ATypedCalleeFindsEachArgumentsTypeBehindIt) {
       // The Corvid moves SP in one step; the Z180 has its own ways, the
       // same whatever the call pushed.
       std::vector<std::string> expected;
-      for (const std::string &line : WithAddresses(join({c.pushes, {"call  {f}"}}))) {
+      for (const std::string &line : WithAddresses(c.removed ? join({c.pushes, {"call  {f}"}}) : c.pushes)) {
         if (line != "lower sp by 6")
           expected.push_back(line);
         else if (cpu == TargetCpu::Corvid)
@@ -424,12 +430,34 @@ TEST_F(CallCompile, ATypedCalleeFindsEachArgumentsTypeBehindIt) {
         else
           expected.insert(expected.end(), {"exx", "ld    hl,FFFA", "add   hl,sp", "ld    sp,hl", "exx"});
       }
-      if (cpu == TargetCpu::Corvid)
+      if (cpu == TargetCpu::Corvid && c.removed)
         expected.push_back(fmt::format("add   sp,{}", c.removed));
       std::vector<std::string> code = ListingOf("h", cpu);
       code.resize(std::min(code.size(), expected.size()));
       EXPECT_EQ(code, expected) << c.what;
     }
+  }
+}
+
+// The task buffer a firsttime function is handed lies right above the
+// return address, pushed by the call after the list: it has no descriptor,
+// the parameters after it have theirs.
+TEST_F(CallCompile, ATypedFirstTimeFunctionFindsItsBufferNextToTheReturn) {
+  const struct {
+    const char *what;
+    const char *program;
+    const char *function;
+    std::vector<std::string> code;
+  } cases[] = {
+      {"Typed", "Typed int pl(int a) { return a; }\n", "pl", {"ld    hl,(sp+8)", "ret"}},
+      {"the buffer", "Typed firsttime int ft(char *buf, int a) { return (int)buf; }\n", "ft",
+       {"ld    hl,(sp+2)", "ret"}},
+      {"the parameter after it", "Typed firsttime int ft(char *buf, int a) { return a; }\n", "ft",
+       {"ld    hl,(sp+10)", "ret"}},
+  };
+  for (const auto &c : cases) {
+    ASSERT_EQ(CompileFresh(c.program), 0) << c.what << ::testing::PrintToString(Records());
+    EXPECT_EQ(ListingOf(c.function), c.code) << c.what;
   }
 }
 
