@@ -11,6 +11,8 @@
 #include "compcore/cc_in/cc_placement.h"
 #include "compcore/cc_in/cc_pragma.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/product_shell.h"
+#include "compcore/recording_sink.h"
 #include "foundation/reset.h"
 
 #include <gtest/gtest.h>
@@ -22,32 +24,6 @@
 #include <vector>
 
 namespace tsw::testing {
-
-struct Diagnostic {
-  unsigned message;
-  int kind; // 2 error, 1 serious, 0 trivial
-  uint16_t line;
-  uint16_t column;
-  std::string text;
-};
-
-class RecordingSink : public DiagnosticSink {
-public:
-  bool RecordError(unsigned message, uint16_t line, uint16_t column, const std::string &text) override {
-    records.push_back({message, 2, line, column, text});
-    return false;
-  }
-  void RecordWarning(unsigned message, int level, uint16_t line, uint16_t column, const std::string &text) override {
-    records.push_back({message, level, line, column, text});
-  }
-  std::vector<unsigned> Messages() const {
-    std::vector<unsigned> out;
-    for (const Diagnostic &d : records)
-      out.push_back(d.message);
-    return out;
-  }
-  std::vector<Diagnostic> records;
-};
 
 // A library index over files the test writes: each library is a list of
 // header segments, and the bodies it links come from a queue.
@@ -183,29 +159,6 @@ public:
   uint8_t outputMode = 0;
   bool biosCode = false;
   ADDR24 jumpAt = MakeAddr24(0, 0x1234);
-
-private:
-  std::vector<std::string> &log_;
-};
-
-class FakeShell : public DirectiveShell {
-public:
-  explicit FakeShell(std::vector<std::string> &log) : log_(log) {}
-  bool IsProgramLoaded() override { return loaded; }
-  void SetProgramLoaded(bool on) override {
-    loaded = on;
-    log_.push_back(on ? "loaded" : "not loaded");
-  }
-  bool CompileWithoutBoard() override { return withoutBoard; }
-  bool IdeBiosFlag() override { return ideBiosFlag; }
-  int LoadBiosSymbolsFromBios() override {
-    log_.push_back("bios symbols");
-    return loadResult;
-  }
-  bool loaded = false;
-  bool withoutBoard = false;
-  bool ideBiosFlag = false;
-  int loadResult = 0;
 
 private:
   std::vector<std::string> &log_;

@@ -68,7 +68,7 @@ protected:
 
   ConfigHome home;
   TempDir dir;
-  MapTexts texts{{{5000, "Tessel C"}, {5023, "Cannot open '%s'."}, {5076, "No answer from the board."}}};
+  InstalledTexts texts{{{5000, "Tessel C"}, {5023, "Cannot open '%s'."}, {5076, "No answer from the board."}}};
   plat::RecordingNotifier notifier;
   RecordingPleaseWait pleaseWait;
   Settings settings{"7.06P", "/nowhere/"};

@@ -68,7 +68,7 @@ protected:
 
   testing::ConfigHome home;
   testing::TempDir sources;
-  testing::MapTexts texts{{{5000, "Tessel C"}, {730, "Compiling"}}};
+  testing::InstalledTexts texts{{{5000, "Tessel C"}, {730, "Compiling"}}};
   plat::RecordingNotifier notifier;
   RecordingPleaseWait pleaseWait;
   Settings settings{"7.06P", "/nowhere/"};

@@ -2,12 +2,11 @@
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_in/cc_memmap.h"
-#include "compcore/common/cc_session.h"
 #include "compcore/cc_stab/cc_bios.h"
+#include "compcore/common/cc_session.h"
+#include "compcore/program_compile_fixture.h"
 #include "foundation/addr24.h"
 #include "foundation/memorymap.h"
-#include "compcore/compiler_fixture.h"
-#include "compcore/product_shell.h"
 #include "support/tempdir.h"
 
 #include <filesystem>
@@ -20,26 +19,14 @@ namespace {
 
 // A program compiled through CompileFile, with the compiler as the product
 // assembles it: only the shell and the message output are ours.
-class ProductCompile : public CompilerFixture {
+class ProductCompile : public ProgramCompileTest {
 protected:
   void SetUp() override {
-    CompilerFixture::SetUp();
-    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\A.LIB\n");
-    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
     dir.Write("LIB/A.LIB", "/*** beginheader fa, fb, fc */\nint fa();\n/*** endheader */\nint fa() { return 1; }\n");
-    CompilerBoundaries boundaries;
-    boundaries.shell = &shell;
-    boundaries.messages = &messages;
-    AssembleCompiler(boundaries);
-    ClearErrorList();
+    libraryDirectory = "LIB\\DEFAULT.H\nLIB\\A.LIB\n";
+    defaultHeader = kDeclaresNothing;
+    ProgramCompileTest::SetUp();
   }
-  uint16_t Compile(const std::string &program) {
-    shell.compilePath = dir.Write("PROG.C", program);
-    return CompileFile(1);
-  }
-  TempDir dir;
-  ProgramShell shell{dir};
-  RecordedMessages messages;
 };
 
 TEST_F(ProductCompile, EachFrontEndModuleReportsToTheDiagnosticList) {

@@ -2,8 +2,9 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_mod/cc_mod.h"
 #include "compcore/common/cc_editor_view.h"
-#include "foundation/xerr.h"
 #include "compcore/compiler_fixture.h"
+#include "compcore/product_shell.h"
+#include "foundation/xerr.h"
 #include "platform/paths.h"
 #include "support/tempdir.h"
 
@@ -33,14 +34,6 @@ const char kLibB[] = "/*** beginheader a, e */\n"
                      "a\n"
                      "*/\n";
 
-// The index's notices and boxes, each as its number and arguments.
-class IndexMessages : public MessageOutput {
-public:
-  void ShowBox(const std::string &, const std::string &text) override { shown.push_back(text); }
-  void ShowWaitLine(const std::string &text) override { shown.push_back(text); }
-  std::vector<std::string> shown;
-};
-
 class LibraryIndexTest : public CompilerFixture {
 protected:
   void SetUp() override {
@@ -49,6 +42,8 @@ protected:
                         kMsgCannotOpenLibrary, kMsgLibraryModifiedInEditor, kMsgLibraryChanged})
       texts_.ShowNumberAndArguments(id);
     SetLibraryProgramDirectory(dir.path());
+    // The index's notices and boxes, each as its number and arguments.
+    output.boxAs = [](const std::string &, const std::string &text) { return text; };
     SetMessageOutput(&output);
     libA = dir.Write("LIB/LIBA.LIB", kLibA);
     libB = dir.Write("LIB/LIBB.LIB", kLibB);
@@ -74,7 +69,7 @@ protected:
     CompilerFixture::TearDown();
   }
 
-  IndexMessages output;
+  RecordedMessages output;
   std::vector<std::string> &messages = output.shown;
 };
 
