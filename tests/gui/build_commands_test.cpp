@@ -280,8 +280,8 @@ TEST_F(ShellBuild, TheInformationCommandShowsTheLastCompilesFigures) {
   std::unique_ptr<LanguageModule> module = LanguageModule::Load("ENGLISH.DLL", BuildBin(), &error);
   ASSERT_NE(module, nullptr) << error;
   window.SetLanguageModule(module.get());
-  numbered.texts[kMsgLinesCompiled] = "lines %u";
-  numbered.texts[kMsgRootDataSize] = "root data %u";
+  numbered.Set(kMsgLinesCompiled, "lines %u");
+  numbered.Set(kMsgRootDataSize, "root data %u");
   const std::string bios = dir.Write("BIOS/BIOS.C", "#rvarorg rootdata 0 0xbfff 0x1000 apply\nint biosword;\n");
   window.Build().biosFileTime = target.FileTime(bios);
   window.OpenFile(dir.Write("prog.c", "int a;\nlong b;\n\n"));
