@@ -2,9 +2,9 @@
 
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_directive_targets.h"
-#include "foundation/crc16.h"
-#include "foundation/restext.h"
 #include "compiler_fixture.h"
+#include "fakes/fake_id_block.h"
+#include "foundation/restext.h"
 #include "link/serial_fixture.h"
 #include "product_shell.h"
 
@@ -46,12 +46,7 @@ inline std::vector<uint8_t> MakeIdBlock(uint16_t page, uint16_t extra, uint16_t 
   b[123] = uint8_t(extra >> 8);
   for (unsigned i = 0; i < 6; ++i)
     b[126 + i] = i % 2 ? 0xAA : 0x55;
-  uint16_t crc = 0;
-  for (unsigned i = 0; i < 132; ++i)
-    if (i != 115)
-      crc = ComputeCrc16(i == 124 || i == 125 ? uint8_t(0) : b[i], 0x1021, crc);
-  b[124] = uint8_t(crc);
-  b[125] = uint8_t(crc >> 8);
+  SealIdBlock(b.data());
   return b;
 }
 
