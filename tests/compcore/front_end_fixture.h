@@ -55,43 +55,6 @@ public:
   std::vector<ModuleSegment> bodies;
 };
 
-// A board that answers the macro questions and logs the calls that start a
-// BIOS (into `log` when one is given).
-class FakeLink : public TargetLink {
-public:
-  bool ReadIdBlock(std::array<uint8_t, kIdBlockSize> &block) override {
-    if (!readable)
-      return false;
-    block = {};
-    block[19] = 2;    // i16 at 19
-    block[116] = 100; // u32 at 116
-    block[122] = 28;  // i16 at 122
-    return true;
-  }
-  uint16_t FlashDeviceId() const override { return flashId; }
-  int8_t RamSizeCode() const override { return 4; }
-  uint16_t BoardType() const override { return 0x1234; }
-  uint32_t BaudRate() const override { return 115200; }
-  void WriteTargetMemory(uint16_t count, ADDR24 address, const uint8_t *bytes) override {
-    Log("write " + std::to_string(count) + " @" + std::to_string(address.logical) + " = " + std::to_string(bytes[0]));
-  }
-  bool StartByteVetoed() const override { return vetoed; }
-  void Delay(uint32_t milliseconds) override { Log("delay " + std::to_string(milliseconds)); }
-  void TargetConnect() override { Log("connect"); }
-  uint16_t QueryBoardTypeSerial() override {
-    Log("board type");
-    return BoardType();
-  }
-  void Log(const std::string &call) {
-    if (log)
-      log->push_back(call);
-  }
-  bool readable = true;
-  bool vetoed = false;
-  uint16_t flashId = 0xBFB6;
-  std::vector<std::string> *log = nullptr;
-};
-
 inline std::string AddressText(ADDR24 a) { return plat::FormatText("%02x:%04x", a.segment, a.logical); }
 
 inline const char *CacheName(OriginCache cache) {

@@ -3,9 +3,12 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_in/cc_directive_targets.h"
+#include "compcore/common/cc_editor_view.h"
+#include "platform/paths.h"
 #include "support/tempdir.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -107,6 +110,74 @@ private:
       log_->push_back(call);
   }
   std::vector<std::string> *log_;
+};
+
+// The board as the directives reach it: an identification block unless it
+// is not `readable`, settable answers, and with a `log`, each call that
+// acts on the board.
+class FakeLink : public TargetLink {
+public:
+  bool ReadIdBlock(std::array<uint8_t, kIdBlockSize> &block) override {
+    if (!readable)
+      return false;
+    block = {};
+    block[19] = 2;    // i16 at 19
+    block[116] = 100; // u32 at 116
+    block[122] = 28;  // i16 at 122
+    return true;
+  }
+  uint16_t FlashDeviceId() const override { return flashId; }
+  int8_t RamSizeCode() const override { return 4; }
+  uint16_t BoardType() const override { return boardType; }
+  uint32_t BaudRate() const override { return baudRate; }
+  void WriteTargetMemory(uint16_t count, ADDR24 address, const uint8_t *bytes) override {
+    Log("write " + std::to_string(count) + " @" + std::to_string(address.logical) + " = " + std::to_string(bytes[0]));
+  }
+  bool StartByteVetoed() const override { return vetoed; }
+  void Delay(uint32_t milliseconds) override { Log("delay " + std::to_string(milliseconds)); }
+  void TargetConnect() override { Log("connect"); }
+  uint16_t QueryBoardTypeSerial() override {
+    Log("board type");
+    return BoardType();
+  }
+  void Log(const std::string &call) {
+    if (log)
+      log->push_back(call);
+  }
+  bool readable = true;
+  bool vetoed = false;
+  uint16_t flashId = 0xBFB6;
+  uint16_t boardType = 0x1234;
+  uint32_t baudRate = 115200;
+  std::vector<std::string> *log = nullptr;
+};
+
+// The IDE's text windows: the active editor's caret (none: no editor is
+// active), and the files open with unsaved changes, each with its text.
+class FakeEditors : public EditorView {
+public:
+  struct Edited {
+    std::string path;
+    std::string text;
+  };
+  std::optional<uint32_t> ActiveEditorCursor() override { return cursor; }
+  bool OpenAndModified(std::string_view path) override { return Find(path) != nullptr; }
+  std::optional<std::string> ModifiedText(std::string_view path) override {
+    const Edited *edited = Find(path);
+    if (!edited)
+      return std::nullopt;
+    return edited->text;
+  }
+
+  std::optional<uint32_t> cursor;
+  std::vector<Edited> modified;
+
+private:
+  const Edited *Find(std::string_view path) const {
+    const std::string key = plat::PathKey(path);
+    auto it = std::ranges::find_if(modified, [&](const Edited &e) { return plat::PathKey(e.path) == key; });
+    return it == modified.end() ? nullptr : &*it;
+  }
 };
 
 // The message boxes and please-wait lines of a compile, as shown: boxes and

@@ -481,20 +481,6 @@ TEST_F(DriverCompile, TheBiosEndsInTheWayToTheProgram) {
 }
 
 // An editor holding the program with unsaved edits.
-class EditedProgram : public EditorView {
-public:
-  std::optional<uint32_t> ActiveEditorCursor() override { return std::nullopt; }
-  bool OpenAndModified(std::string_view path) override { return modified && path == program; }
-  std::optional<std::string> ModifiedText(std::string_view path) override {
-    if (path != program)
-      return std::nullopt;
-    return text;
-  }
-  std::string program;
-  std::string text;
-  bool modified = true;
-};
-
 // What the user sees in the editor is what is compiled: unsaved edits win
 // over the file, a saved editor leaves the file to be read.
 TEST_F(DriverCompile, UnsavedEditsAreCompiledInPlaceOfTheFile) {
@@ -505,10 +491,9 @@ TEST_F(DriverCompile, UnsavedEditsAreCompiledInPlaceOfTheFile) {
   const Case cases[] = {{true, "[549]"}, {false, "[2096]"}};
   for (const Case &c : cases) {
     SCOPED_TRACE(c.modified);
-    EditedProgram editor;
-    editor.program = dir / "PROG.C";
-    editor.text = "const int c;\n";
-    editor.modified = c.modified;
+    FakeEditors editor;
+    if (c.modified)
+      editor.modified = {{dir / "PROG.C", "const int c;\n"}};
     AssembleCompiler({.shell = &shell, .messages = &messages, .editors = &editor});
     ClearErrorList();
     Compile("int if;\n");
@@ -519,7 +504,7 @@ TEST_F(DriverCompile, UnsavedEditsAreCompiledInPlaceOfTheFile) {
 }
 
 // An editor whose text cannot be had: the user cancelled.
-class CancellingEditor : public EditedProgram {
+class CancellingEditor : public FakeEditors {
 public:
   std::optional<std::string> ModifiedText(std::string_view) override { throw xUserCancel("test", 1); }
 };
@@ -529,7 +514,7 @@ public:
 // stop on to the command.
 TEST_F(DriverCompile, AStoppedCompileCleansUpAndPassesTheStopOn) {
   CancellingEditor editor;
-  editor.program = dir / "PROG.C";
+  editor.modified = {{dir / "PROG.C", ""}};
   AssembleCompiler({.shell = &shell, .messages = &messages, .editors = &editor});
   ASSERT_EQ(CompileStage(false), 0);
   CompilerConfig().rams = 0x44;

@@ -351,25 +351,16 @@ TEST_F(LibraryIndexTest, NoModuleIsTakenOnceADiagnosticWasDropped) {
   SetPendingLabelNames(nullptr);
 }
 
-class FakeEditors : public EditorView {
-public:
-  std::vector<std::string> modified;
-  std::optional<uint32_t> ActiveEditorCursor() override { return std::nullopt; }
-  bool OpenAndModified(std::string_view path) override {
-    return std::ranges::any_of(modified, [&](const std::string &m) { return plat::PathKey(m) == plat::PathKey(path); });
-  }
-};
-
 TEST_F(LibraryIndexTest, LibraryModifiedInAnEditorIsReportedWhenItsTimeIsTaken) {
   FakeEditors editors;
-  editors.modified = {libA};
+  editors.modified = {{libA, ""}};
   SetEditorView(&editors);
   ASSERT_EQ(BuildLibraryIndex(libDir), 0);
   EXPECT_EQ(Count(kMsgLibraryModifiedInEditor), 1);
   messages.clear();
   ASSERT_EQ(BuildLibraryIndex(libDir), 0); // unchanged, but its time is taken again
   EXPECT_EQ(messages, (std::vector<std::string>{"137", "810"}));
-  editors.modified = {libDir};
+  editors.modified = {{libDir, ""}};
   messages.clear();
   ASSERT_EQ(BuildLibraryIndex(libDir), 0);
   EXPECT_EQ(messages, (std::vector<std::string>{"137", "810"}));
