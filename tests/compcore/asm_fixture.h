@@ -6,10 +6,10 @@
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/codegen_fixture.h"
 #include "compcore/common/cc_codegen.h"
+#include "compcore/recording_sink.h"
+#include "fakes/fake_texts.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
-
-#include <map>
 
 #include <gtest/gtest.h>
 
@@ -19,31 +19,6 @@
 // A fresh compiler for each assembler test, with every diagnostic kept with
 // its position so a test can say which column an error points at.
 namespace tsw::testing {
-
-struct AsmDiagnostic {
-  unsigned message = 0;
-  int kind = 0; // 2 error, 1 serious, 0 trivial
-  uint16_t column = 0;
-  std::string text;
-};
-
-class AsmSink : public DiagnosticSink {
-public:
-  bool RecordError(unsigned message, uint16_t, uint16_t column, const std::string &text) override {
-    records.push_back({message, 2, column, text});
-    return false;
-  }
-  void RecordWarning(unsigned message, int level, uint16_t, uint16_t, const std::string &text) override {
-    records.push_back({message, level, 0, text});
-  }
-  std::vector<unsigned> Messages() const {
-    std::vector<unsigned> out;
-    for (const AsmDiagnostic &d : records)
-      out.push_back(d.message);
-    return out;
-  }
-  std::vector<AsmDiagnostic> records;
-};
 
 class AsmTest : public ::testing::Test {
 protected:
@@ -58,21 +33,7 @@ protected:
     sink.records.clear();
   }
 
-  AsmSink sink;
-};
-
-// Message texts for the diagnostics whose arguments a test reads.
-class AsmTexts : public MessageTexts {
-public:
-  explicit AsmTexts(std::map<unsigned, std::string> texts) : texts_(std::move(texts)) { SetMessageTexts(this); }
-  ~AsmTexts() override { SetMessageTexts(nullptr); }
-  const char *Find(unsigned id) const override {
-    auto it = texts_.find(id);
-    return it == texts_.end() ? nullptr : it->second.c_str();
-  }
-
-private:
-  std::map<unsigned, std::string> texts_;
+  RecordingSink sink;
 };
 
 // The assembler on the product's byte road: lines assembled into the
@@ -121,7 +82,7 @@ protected:
     Emitted();
   }
 
-  AsmSink diagnostics;
+  RecordingSink diagnostics;
 };
 
 } // namespace tsw::testing

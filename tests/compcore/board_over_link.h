@@ -2,9 +2,9 @@
 
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_directive_targets.h"
-#include "foundation/crc16.h"
-#include "foundation/restext.h"
 #include "compiler_fixture.h"
+#include "fakes/fake_id_block.h"
+#include "foundation/restext.h"
 #include "link/serial_fixture.h"
 #include "product_shell.h"
 
@@ -46,37 +46,9 @@ inline std::vector<uint8_t> MakeIdBlock(uint16_t page, uint16_t extra, uint16_t 
   b[123] = uint8_t(extra >> 8);
   for (unsigned i = 0; i < 6; ++i)
     b[126 + i] = i % 2 ? 0xAA : 0x55;
-  uint16_t crc = 0;
-  for (unsigned i = 0; i < 132; ++i)
-    if (i != 115)
-      crc = ComputeCrc16(i == 124 || i == 125 ? uint8_t(0) : b[i], 0x1021, crc);
-  b[124] = uint8_t(crc);
-  b[125] = uint8_t(crc >> 8);
+  SealIdBlock(b.data());
   return b;
 }
-
-// Numbered texts; the image file's names its path, and the register pane's
-// source line reads as the debugger shows it.
-class BoardTexts : public NumberedTexts {
-public:
-  const char *Find(unsigned id) const override {
-    switch (id) {
-    case 5023: return "[5023 %s]";
-    case 729: return "%s(%d)";
-    default: return NumberedTexts::Find(id);
-    }
-  }
-};
-
-// The shell's side of the compile that the link's flags follow.
-class BoardShell : public DirectiveShell {
-public:
-  bool IsProgramLoaded() override { return programLoaded; }
-  void SetProgramLoaded(bool loaded) override { programLoaded = loaded; }
-  bool CompileWithoutBoard() override { return withoutBoard; }
-  bool programLoaded = false;
-  bool withoutBoard = false;
-};
 
 // The product's compiler with the real board through the link, whichever
 // fake board the link fixture `LinkFixture` puts behind it.
@@ -84,6 +56,10 @@ template <class LinkFixture> class ProductCompilerOver : public LinkFixture {
 protected:
   void SetUp() override {
     LinkFixture::SetUp();
+    // The image file's text names its path, and the register pane's source
+    // line reads as the debugger shows it.
+    texts.Set(5023, "[5023 %s]");
+    texts.Set(729, "%s(%d)");
     SetMessageTexts(&texts);
     dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
     dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
@@ -114,11 +90,12 @@ protected:
     EXPECT_NE(Compile("int a;\n") & kCompileFailedBit, 0);
   }
 
-  BoardTexts texts;
+  NumberedTexts texts;
   TempDir dir;
   ProgramShell shell{dir};
   RecordedMessages messages;
-  BoardShell directives;
+  // The shell's side of the compile that the link's flags follow.
+  FakeDirectiveShell directives;
   unsigned connects = 0;
   std::vector<uint8_t> pulses;
 };

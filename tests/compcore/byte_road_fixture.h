@@ -1,8 +1,8 @@
 #pragma once
 
 #include "compcore/cc_fioz8/cache_objects.h"
-#include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/addr_directory.h"
+#include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
@@ -17,6 +17,7 @@
 #include "compcore/cc_reloc/fixups.h"
 #include "compcore/cc_rom/brk_table.h"
 #include "compcore/cc_rom/rom_listing.h"
+#include "compcore/recording_sink.h"
 #include "foundation/xerr.h"
 
 #include <cstdio>
@@ -27,30 +28,6 @@
 #include <unistd.h>
 
 namespace tsw::testing {
-
-struct RoadDiagnostic {
-  unsigned message;
-  int kind; // 2 error, 1 serious, 0 trivial
-  std::string text;
-};
-
-class RoadSink : public DiagnosticSink {
-public:
-  bool RecordError(unsigned message, uint16_t, uint16_t, const std::string &text) override {
-    records.push_back({message, 2, text});
-    return false;
-  }
-  void RecordWarning(unsigned message, int level, uint16_t, uint16_t, const std::string &text) override {
-    records.push_back({message, level, text});
-  }
-  std::vector<unsigned> Messages() const {
-    std::vector<unsigned> out;
-    for (const RoadDiagnostic &d : records)
-      out.push_back(d.message);
-    return out;
-  }
-  std::vector<RoadDiagnostic> records;
-};
 
 struct Run {
   ADDR24 address;
@@ -162,7 +139,7 @@ protected:
   }
   std::string Program() const { return (dir / "prog.c").string(); }
 
-  RoadSink sink;
+  RecordingSink sink;
   RecordingWriter writer;
   std::filesystem::path dir;
 };

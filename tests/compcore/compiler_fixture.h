@@ -1,9 +1,10 @@
 #pragma once
 
-#include "compcore/cc_in/cc_brackets.h"
-#include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_er/cc_er.h"
+#include "compcore/cc_go/cc_cfg.h"
 #include "compcore/cc_go/compile.h"
+#include "compcore/cc_in/cc_brackets.h"
+#include "fakes/fake_texts.h"
 #include "foundation/reset.h"
 #include "foundation/restext.h"
 
@@ -15,34 +16,17 @@
 
 namespace tsw::testing {
 
-// Message texts that show their number and arguments, so tests check those
-// and not the wording.
-class NumberedTexts : public MessageTexts {
+// Message texts that show their number where a test gave none, and the
+// error-list lines as their parts, so tests check those and not the wording.
+class NumberedTexts : public FakeTexts {
 public:
-  NumberedTexts() {
-    texts_[kMsgErrorLine] = "E|%s|%s";
-    texts_[kMsgWarningLine] = "W|%s|%s";
-    texts_[kMsgNoFileName] = "ERROR";
-    texts_[562] = "[562 %s %d]";
-    texts_[4028] = "[4028 %s]";
-  }
-  // Message `id` shows its number and then each argument, as "140 d LIB".
-  void ShowNumberAndArguments(unsigned id) {
-    std::string text = std::to_string(id);
-    const MessageSignature &signature = kMessageSignatures[CatalogueIndex(id)];
-    for (uint8_t i = 0; i < signature.argCount; ++i)
-      text += signature.args[i] == ArgKind::kText ? " %s" : " %d";
-    texts_[id] = text;
-  }
-  const char *Find(unsigned id) const override {
-    auto it = texts_.find(id);
-    if (it == texts_.end())
-      it = texts_.emplace(id, "[" + std::to_string(id) + "]").first;
-    return it->second.c_str();
-  }
-
-private:
-  mutable std::map<unsigned, std::string> texts_;
+  NumberedTexts()
+      : FakeTexts({{kMsgErrorLine, "E|%s|%s"},
+                   {kMsgWarningLine, "W|%s|%s"},
+                   {kMsgNoFileName, "ERROR"},
+                   {562, "[562 %s %d]"},
+                   {4028, "[4028 %s]"}},
+                  NumberInBrackets) {}
 };
 
 class CompilerFixture : public ::testing::Test {

@@ -11,6 +11,8 @@
 #include "compcore/cc_in/cc_placement.h"
 #include "compcore/cc_in/cc_pragma.h"
 #include "compcore/cc_parse/decl/cc_decl.h"
+#include "compcore/product_shell.h"
+#include "compcore/recording_sink.h"
 #include "foundation/reset.h"
 
 #include <gtest/gtest.h>
@@ -22,32 +24,6 @@
 #include <vector>
 
 namespace tsw::testing {
-
-struct Diagnostic {
-  unsigned message;
-  int kind; // 2 error, 1 serious, 0 trivial
-  uint16_t line;
-  uint16_t column;
-  std::string text;
-};
-
-class RecordingSink : public DiagnosticSink {
-public:
-  bool RecordError(unsigned message, uint16_t line, uint16_t column, const std::string &text) override {
-    records.push_back({message, 2, line, column, text});
-    return false;
-  }
-  void RecordWarning(unsigned message, int level, uint16_t line, uint16_t column, const std::string &text) override {
-    records.push_back({message, level, line, column, text});
-  }
-  std::vector<unsigned> Messages() const {
-    std::vector<unsigned> out;
-    for (const Diagnostic &d : records)
-      out.push_back(d.message);
-    return out;
-  }
-  std::vector<Diagnostic> records;
-};
 
 // A library index over files the test writes: each library is a list of
 // header segments, and the bodies it links come from a queue.
@@ -77,43 +53,6 @@ public:
   std::map<std::string, std::vector<ModuleSegment>> libraries;
   std::map<std::string, bool> used;
   std::vector<ModuleSegment> bodies;
-};
-
-// A board that answers the macro questions and logs the calls that start a
-// BIOS (into `log` when one is given).
-class FakeLink : public TargetLink {
-public:
-  bool ReadIdBlock(std::array<uint8_t, kIdBlockSize> &block) override {
-    if (!readable)
-      return false;
-    block = {};
-    block[19] = 2;    // i16 at 19
-    block[116] = 100; // u32 at 116
-    block[122] = 28;  // i16 at 122
-    return true;
-  }
-  uint16_t FlashDeviceId() const override { return flashId; }
-  int8_t RamSizeCode() const override { return 4; }
-  uint16_t BoardType() const override { return 0x1234; }
-  uint32_t BaudRate() const override { return 115200; }
-  void WriteTargetMemory(uint16_t count, ADDR24 address, const uint8_t *bytes) override {
-    Log("write " + std::to_string(count) + " @" + std::to_string(address.logical) + " = " + std::to_string(bytes[0]));
-  }
-  bool StartByteVetoed() const override { return vetoed; }
-  void Delay(uint32_t milliseconds) override { Log("delay " + std::to_string(milliseconds)); }
-  void TargetConnect() override { Log("connect"); }
-  uint16_t QueryBoardTypeSerial() override {
-    Log("board type");
-    return BoardType();
-  }
-  void Log(const std::string &call) {
-    if (log)
-      log->push_back(call);
-  }
-  bool readable = true;
-  bool vetoed = false;
-  uint16_t flashId = 0xBFB6;
-  std::vector<std::string> *log = nullptr;
 };
 
 inline std::string AddressText(ADDR24 a) { return plat::FormatText("%02x:%04x", a.segment, a.logical); }
@@ -183,29 +122,6 @@ public:
   uint8_t outputMode = 0;
   bool biosCode = false;
   ADDR24 jumpAt = MakeAddr24(0, 0x1234);
-
-private:
-  std::vector<std::string> &log_;
-};
-
-class FakeShell : public DirectiveShell {
-public:
-  explicit FakeShell(std::vector<std::string> &log) : log_(log) {}
-  bool IsProgramLoaded() override { return loaded; }
-  void SetProgramLoaded(bool on) override {
-    loaded = on;
-    log_.push_back(on ? "loaded" : "not loaded");
-  }
-  bool CompileWithoutBoard() override { return withoutBoard; }
-  bool IdeBiosFlag() override { return ideBiosFlag; }
-  int LoadBiosSymbolsFromBios() override {
-    log_.push_back("bios symbols");
-    return loadResult;
-  }
-  bool loaded = false;
-  bool withoutBoard = false;
-  bool ideBiosFlag = false;
-  int loadResult = 0;
 
 private:
   std::vector<std::string> &log_;

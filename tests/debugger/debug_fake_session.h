@@ -4,8 +4,8 @@
 
 #include "debugger/debug_fake_board.h"
 #include "debugger/debug_fake_products.h"
-#include "debugger/debug_fake_texts.h"
 #include "debugger/debug_fake_ui.h"
+#include "fakes/fake_texts.h"
 #include "foundation/memorymap.h"
 #include "foundation/mstimer.h"
 #include "platform/ticks.h"
@@ -57,7 +57,7 @@ protected:
   DebugFakeBoard board;
   DebugFakeProducts products;
   DebugFakeUi ui;
-  DebugFakeTexts texts{{
+  InstalledTexts texts{{
       {142, "Run-time error %d."},
       {143, "%s\nin %s, line %d."},
       {729, "%s(%d)"},

@@ -1,13 +1,13 @@
 #include "debugger/break_step_session.h"
 #include "debugger/debuglink_adapter.h"
 
-#include "debugger/debug_fake_texts.h"
 #include "compcore/link/kernelvars.h"
 #include "compcore/link/linktimeouts.h"
 #include "compcore/link/tc/binimage.h"
 #include "compcore/link/tcs/download.h"
 #include "compcore/link/tcs/tcpmessage.h"
 #include "debugger/registerframe.h"
+#include "fakes/fake_texts.h"
 #include "fakes/pty_kernel.h"
 #include "link/serial_fixture.h"
 #include "link/tcp_fixture.h"
@@ -46,7 +46,7 @@ protected:
   DebugFakeBoard cpu{&kernel.memory};
   DebugFakeProducts products;
   DebugFakeUi ui;
-  DebugFakeTexts texts{{{729, "%s(%d)"}}};
+  InstalledTexts texts{{{729, "%s(%d)"}}};
 };
 
 TEST_F(SerialLinkSession, BreakStepAndLeaveTheCodeAsLoaded) {
@@ -109,7 +109,7 @@ protected:
   DebugFakeBoard cpu{&pty.kernel.memory};
   DebugFakeProducts products;
   DebugFakeUi ui;
-  DebugFakeTexts texts{{{729, "%s(%d)"}}};
+  InstalledTexts texts{{{729, "%s(%d)"}}};
 };
 
 TEST_F(PtyLinkSession, BreakStepAndLeaveTheCodeAsLoaded) {
@@ -192,7 +192,7 @@ protected:
   TargetDebugLink link;
   DebugFakeProducts products;
   DebugFakeUi ui;
-  DebugFakeTexts texts{{{729, "%s(%d)"}}};
+  InstalledTexts texts{{{729, "%s(%d)"}}};
 };
 
 TEST_F(TcpLinkSession, BreakStepAndLeaveTheCodeAsLoaded) {

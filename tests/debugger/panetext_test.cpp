@@ -1,7 +1,7 @@
 #include "debugger/panetext.h"
 #include "debugger/registerframe.h"
 
-#include "debugger/debug_fake_texts.h"
+#include "fakes/fake_texts.h"
 #include "foundation/memorymap.h"
 
 #include <gmock/gmock.h>
@@ -14,7 +14,7 @@ namespace tsw {
 namespace {
 
 using ::testing::ElementsAre;
-using tsw::testing::DebugFakeTexts;
+using tsw::testing::InstalledTexts;
 
 TEST(RegisterFrameCodec, WordsLittleEndianInTargetOrderWithXpcAndPad) {
   std::array<uint8_t, kRegisterFrameByteCount> bytes;
@@ -55,7 +55,7 @@ TEST(PaneText, StackLinesReadWordsUpFromSp) {
 
 TEST(PaneText, LocationLinesNameTheSourceOrTheAddress) {
   ResetMemoryMapModule();
-  DebugFakeTexts texts({{kMsgPcSourcePosition, "%s(%d)"}});
+  InstalledTexts texts({{kMsgPcSourcePosition, "%s(%d)"}});
   EXPECT_THAT(PcLocationLines(MakeAddr24(0x0E, 0x4000), std::nullopt), ElementsAre("----------", "PC@4000"));
   EXPECT_THAT(PcLocationLines(MakeAddr24(0x0E, 0xE000), std::nullopt), ElementsAre("----------", "PC@0e:e000"));
   EXPECT_THAT(PcLocationLines(MakeAddr24(0, 0x4000), SourceLocation{"main.c", 12, 3}),

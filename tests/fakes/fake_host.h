@@ -24,8 +24,8 @@ public:
     return it == macros.end() ? nullptr : it->second.c_str();
   }
   void ResetTargetCompileFlags() override { ++compileFlagResets; }
-  void CompileError(uint32_t message, const std::string &argument) override {
-    compileErrors.push_back({message, argument});
+  void CompileError(const LinkCompileError &error) override {
+    compileErrors.push_back({error.Message(), error.Argument()});
   }
   void EnableMessageOutput() override { ++messageOutputEnabled; }
 
@@ -39,6 +39,9 @@ public:
   bool IsProgramLoaded() override { return programLoaded; }
   bool AssumeCorvidCpu() override { return assumeCorvid; }
   void SetAssumeCorvidCpu(bool on) override { assumeCorvid = on; }
+  bool NoBouncers() override { return noBouncers; }
+  bool IncludeTimeStamp() override { return includeTimeStamp; }
+  bool ZeroPadBinFile() override { return zeroPadBin; }
   std::string ProgramDirectory() override { return programDirectory; }
   std::string ColdLoaderSetting() override { return coldLoader; }
   std::string PilotBiosSetting() override { return pilotBios; }
@@ -93,6 +96,7 @@ public:
   bool biosCode = false, biosImageMode = false, offline = false, includeBios = true;
   uint16_t codeStart = 0;
   bool programLoaded = false, assumeCorvid = false;
+  bool noBouncers = true, includeTimeStamp = true, zeroPadBin = false;
   std::string programDirectory, coldLoader, pilotBios;
   std::optional<std::string> passPhrase;
   // Runs inside each pump, one level deeper.

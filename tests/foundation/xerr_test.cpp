@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
+#include "fakes/fake_texts.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
 #include "platform/format.h"
@@ -12,35 +12,26 @@
 namespace tsw {
 namespace {
 
-class MapTexts : public MessageTexts {
-public:
-  const char *Find(unsigned id) const override {
-    auto it = texts.find(id);
-    return it == texts.end() ? nullptr : it->second.c_str();
-  }
-  std::map<unsigned, std::string> texts;
-};
-
 class XErrTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ResetErrorModule();
     ResetMessageTextModule();
-    texts.texts = {{5000, "Title"},
-                   {5001, "Alt title"},
-                   {5017, "Internal error."},
-                   {5021, "Cannot open %s."},
-                   {5022, "Stray %d and %s and %n here"},
-                   {5034, "Port set-up failed."},
-                   {5043, "No such port."},
-                   {5044, "Port already open."},
-                   {5045, "Receive overrun."},
-                   {5053, "Transmit time-out."},
-                   {5079, " [read %d:%d]"},
-                   {5080, " [write %d:%d]"},
-                   {11040, "Idle: "},
-                   {11045, "Loading: "},
-                   {7000, "Plain text."}};
+    texts = testing::FakeTexts({{5000, "Title"},
+                                {5001, "Alt title"},
+                                {5017, "Internal error."},
+                                {5021, "Cannot open %s."},
+                                {5022, "Stray %d and %s and %n here"},
+                                {5034, "Port set-up failed."},
+                                {5043, "No such port."},
+                                {5044, "Port already open."},
+                                {5045, "Receive overrun."},
+                                {5053, "Transmit time-out."},
+                                {5079, " [read %d:%d]"},
+                                {5080, " [write %d:%d]"},
+                                {11040, "Idle: "},
+                                {11045, "Loading: "},
+                                {7000, "Plain text."}});
     SetMessageTexts(&texts);
     plat::SetTickSource(&ticks);
     plat::SetNotifier(&notifier);
@@ -52,7 +43,7 @@ protected:
     ResetMessageTextModule();
   }
 
-  MapTexts texts;
+  testing::FakeTexts texts;
   plat::FakeTickSource ticks{1000};
   plat::RecordingNotifier notifier;
 };
@@ -153,8 +144,7 @@ TEST_F(XErrTest, LinkErrorBeginsWithTheActivitySentence) {
   for (const Case &c : cases) {
     CurrentActivity = c.activity;
     xTCOpen("compcore\\tcs", 7).Report();
-    EXPECT_EQ(notifier.boxes.back().text, std::string(c.prefix) + "Port already open.")
-        << c.activity;
+    EXPECT_EQ(notifier.boxes.back().text, std::string(c.prefix) + "Port already open.") << c.activity;
   }
   // Link reports leave the trace alone.
   EXPECT_EQ(ErrorTraceCount(), 4u);
@@ -174,10 +164,10 @@ TEST_F(XErrTest, TransferNoteIsAddedOnceAndClearsTheFlag) {
 }
 
 TEST_F(XErrTest, PrefixThatFillsTheBufferLeavesNoRoomAndNoOverrun) {
-  texts.texts[11040] = std::string(600, 'p');
+  texts.Set(11040, std::string(600, 'p'));
   xTCComm e(5053, "t", 1);
   EXPECT_EQ(e.LinkErrorText(512), std::string(511, 'p'));
-  texts.texts[11040] = std::string(510, 'p');
+  texts.Set(11040, std::string(510, 'p'));
   EXPECT_EQ(e.LinkErrorText(512), std::string(510, 'p'));
   EXPECT_EQ(e.LinkErrorText(0), "");
 }

@@ -4,6 +4,7 @@
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_parse/expr/cc_parse_box.h"
+#include "compcore/product_shell.h"
 #include "debugger/disasm.h"
 #include "debugger/insnenv.h"
 #include "foundation/xerr.h"
@@ -53,33 +54,15 @@ void Write(const fs::path &path, const uint8_t *data, size_t size) {
   std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char *>(data), long(size));
 }
 
-class FuzzShell : public CompilerShell {
-public:
-  std::string ProgramDirectory() override { return Directory().string(); }
-  std::string LibDirPath() override { return (Directory() / "LIB.DIR").string(); }
-  int16_t BiosFileTypeSetting() override { return 0; }
-  bool UserBiosEnabled() override { return false; }
-  std::string DefaultUserBios() override { return {}; }
-  std::string CompilePath() override { return (Directory() / "PROG.C").string(); }
-  void SetCompilePath(const std::string &) override {}
-  std::string BiosSourcePath() override { return (Directory() / "BIOS.C").string(); }
-  void *CompileFrame() override { return nullptr; }
-  void SetCompileFrame(void *) override {}
-  void *BiosSourceFrame() override { return nullptr; }
-  bool PleaseWaitOpen() override { return true; }
-  void OpenPleaseWait() override {}
-  void ClosePleaseWait() override {}
-  void ShowStopBox(const std::string &, const std::string &) override {}
-  std::optional<std::span<const uint8_t>> BiosInfoFile() override {
-    if (!biosInfo)
-      return std::nullopt;
-    return *biosInfo;
-  }
-  std::optional<std::span<const uint8_t>> biosInfo;
-};
+// The shell of a compile request for PROG.C in the program directory.
+testing::ProgramShell ProgramRequest() {
+  testing::ProgramShell shell(Directory().string());
+  shell.compilePath = (Directory() / "PROG.C").string();
+  return shell;
+}
 
 // A fresh compiler, as at program start, around `shell`.
-void Assemble(FuzzShell &shell) {
+void Assemble(testing::ProgramShell &shell) {
   CompilerBoundaries boundaries;
   boundaries.shell = &shell;
   AssembleCompiler(boundaries);
@@ -104,7 +87,7 @@ void CompileText(std::string_view program) {
 } // namespace
 
 int CompileProgramText(const uint8_t *data, size_t size) {
-  FuzzShell shell;
+  testing::ProgramShell shell = ProgramRequest();
   Assemble(shell);
   Write(Directory() / "PROG.C", data, size);
   Reporting([] { CompileFile(1); });
@@ -133,7 +116,7 @@ int ReadLibrary(const uint8_t *data, size_t size) {
   // The first start scans the library and writes its caches, the second
   // reads them back.
   for (int start = 0; start < 2; ++start) {
-    FuzzShell shell;
+    testing::ProgramShell shell = ProgramRequest();
     Assemble(shell);
     CompileText("#use \"B.LIB\"\nint g;\n");
   }
@@ -144,7 +127,7 @@ int ReadLibrary(const uint8_t *data, size_t size) {
 
 int ReadLibraryCaches(const uint8_t *data, size_t size) {
   {
-    FuzzShell shell;
+    testing::ProgramShell shell = ProgramRequest();
     Assemble(shell);
     CompileText("#use \"A.LIB\"\n");
   }
@@ -154,7 +137,7 @@ int ReadLibraryCaches(const uint8_t *data, size_t size) {
     Write(Directory() / cache, data, size);
     fs::last_write_time(Directory() / cache, later);
   }
-  FuzzShell shell;
+  testing::ProgramShell shell = ProgramRequest();
   Assemble(shell);
   CompileText("#use \"A.LIB\"\nint g;\n");
   ResetCompiler();
@@ -162,8 +145,8 @@ int ReadLibraryCaches(const uint8_t *data, size_t size) {
 }
 
 int ReadBiosInformation(const uint8_t *data, size_t size) {
-  FuzzShell shell;
-  shell.biosInfo = std::span<const uint8_t>(data, size);
+  testing::ProgramShell shell = ProgramRequest();
+  shell.biosInfo = std::vector<uint8_t>(data, data + size);
   Assemble(shell);
   Reporting([] { CompileStage(true); });
   ResetCompiler();
@@ -172,7 +155,7 @@ int ReadBiosInformation(const uint8_t *data, size_t size) {
 
 int ReadCompilerConfiguration(const uint8_t *data, size_t size) {
   Write(Directory() / "tsw.cfg", data, size);
-  FuzzShell shell;
+  testing::ProgramShell shell = ProgramRequest();
   Assemble(shell);
   CompileText("int g;\n");
   fs::remove(Directory() / "tsw.cfg");

@@ -15,6 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "compcore/cc_go/compile_driver.h"
+#include "compcore/link/linksettings.h"
+#include "debugger/debug_fake_board.h"
+#include "debugger/debugengine.h"
 #include "foundation/langmodule.h"
 #include "foundation/msgnumbers.h"
 #include "gui/resbuilder.h"
@@ -28,10 +32,6 @@
 #include "gui/shellpanes.h"
 #include "gui/shellrti.h"
 #include "gui/shellstate.h"
-#include "compcore/cc_go/compile_driver.h"
-#include "compcore/link/linksettings.h"
-#include "debugger/debug_fake_board.h"
-#include "debugger/debugengine.h"
 #include "gui/tswapp.h"
 #include "gui/tswedit.h"
 #include "gui/tswmainw.h"
@@ -39,18 +39,6 @@
 
 namespace tsw::testing {
 namespace {
-
-// Texts that show their number where the test gave none.
-class NumberedFallbackTexts : public MessageTexts {
-public:
-  const char *Find(unsigned id) const override {
-    auto it = texts.find(id);
-    if (it == texts.end())
-      it = texts.emplace(id, "[" + std::to_string(id) + "]").first;
-    return it->second.c_str();
-  }
-  mutable std::map<unsigned, std::string> texts;
-};
 
 // Where a kernel directory keeps the board's memory layout, and the layout
 // of a board whose extended window starts at 0xE000.
@@ -73,11 +61,13 @@ protected:
     // Its memory laid out as a board's: the window where a board has it,
     // so the kernel's root variables stay below it.
     cpu.Memory()[DebugFakeBoard::kDirectory + kDirectoryLayoutByte] = kBoardLayout;
-    numbered.texts = {{kMsgErrorLine, "%s: ERROR: %s"},
-                      {kMsgWarningLine, "%s: WARNING: %s"},
-                      {kMsgMessageRow, "line %d: %s"},
-                      {kMsgCompiling, "Compiling %s"},
-                      {kMsgBrkFileNotCreated, "no files in %s"}};
+    // Texts that show their number where the test gave none.
+    numbered = FakeTexts({{kMsgErrorLine, "%s: ERROR: %s"},
+                          {kMsgWarningLine, "%s: WARNING: %s"},
+                          {kMsgMessageRow, "line %d: %s"},
+                          {kMsgCompiling, "Compiling %s"},
+                          {kMsgBrkFileNotCreated, "no files in %s"}},
+                         NumberInBrackets);
     SetMessageTexts(&numbered);
     window.resize(900, 600);
     window.show();
@@ -132,7 +122,7 @@ protected:
   DebugFakeBoard cpu{&kernel.memory};
   // Where each write frame landed, in order.
   std::vector<uint32_t> boardWrites;
-  NumberedFallbackTexts numbered;
+  FakeTexts numbered;
   CompileDriverControl compiler;
   ShellMessagePositions positions;
   cTextEditFactory editors;
@@ -290,8 +280,8 @@ TEST_F(ShellBuild, TheInformationCommandShowsTheLastCompilesFigures) {
   std::unique_ptr<LanguageModule> module = LanguageModule::Load("ENGLISH.DLL", BuildBin(), &error);
   ASSERT_NE(module, nullptr) << error;
   window.SetLanguageModule(module.get());
-  numbered.texts[kMsgLinesCompiled] = "lines %u";
-  numbered.texts[kMsgRootDataSize] = "root data %u";
+  numbered.Set(kMsgLinesCompiled, "lines %u");
+  numbered.Set(kMsgRootDataSize, "root data %u");
   const std::string bios = dir.Write("BIOS/BIOS.C", "#rvarorg rootdata 0 0xbfff 0x1000 apply\nint biosword;\n");
   window.Build().biosFileTime = target.FileTime(bios);
   window.OpenFile(dir.Write("prog.c", "int a;\nlong b;\n\n"));

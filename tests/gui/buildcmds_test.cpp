@@ -182,7 +182,7 @@ protected:
     world.changed = false;
   }
 
-  testing::MapTexts texts{{{kMsgCompiling, "Compiling %s"}}};
+  testing::InstalledTexts texts{{{kMsgCompiling, "Compiling %s"}}};
   plat::RecordingNotifier notifier;
   World world;
   MainWindowCore core{world, world, world, world, world};

@@ -69,7 +69,7 @@ protected:
   static void Ok(QDialog &d) { Get<QPushButton>(d, 1)->click(); }
   static void Cancel(QDialog &d) { Get<QPushButton>(d, 2)->click(); }
 
-  MapTexts texts{{{16, "Tessel C"}, {4027, "%s must be a number from %d to %d."}}};
+  InstalledTexts texts{{{16, "Tessel C"}, {4027, "%s must be a number from %d to %d."}}};
   plat::RecordingNotifier notifier;
   Settings settings{"test", "/prog/"};
   CompilerOptionValues values;

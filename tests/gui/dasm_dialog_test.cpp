@@ -81,7 +81,7 @@ protected:
     return RunDasmDialog(*module_, nullptr, history);
   }
 
-  testing::MapTexts texts{{{kMsgInvalidAddress, "Invalid address."}}};
+  testing::InstalledTexts texts{{{kMsgInvalidAddress, "Invalid address."}}};
   plat::RecordingNotifier notifier;
   DasmHistory history;
   QString offered;

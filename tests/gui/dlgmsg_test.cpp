@@ -23,7 +23,7 @@ protected:
     frame.resize(640, 480);
     frame.show();
   }
-  testing::MapTexts texts{{{kMsgPleaseWaitCancel, "Cancel"}}};
+  testing::InstalledTexts texts{{{kMsgPleaseWaitCancel, "Cancel"}}};
   QMainWindow frame;
   int statusClears = 0;
   QtMessageDialogHost host{&frame, [this] { ++statusClears; }};

@@ -91,7 +91,7 @@ protected:
   }
   static void Ok(QDialog &d) { Get<QPushButton>(d, 1)->click(); }
 
-  testing::MapTexts texts{{{kMsgLogicalAddress, "below E000"}, {kMsgCannotCreate, "Cannot create '%s'."}}};
+  testing::InstalledTexts texts{{{kMsgLogicalAddress, "below E000"}, {kMsgCannotCreate, "Cannot create '%s'."}}};
   plat::RecordingNotifier notifier;
   DumpDialogState state;
   DumpActions actions;

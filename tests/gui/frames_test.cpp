@@ -72,7 +72,7 @@ protected:
   }
   static FakeView &ViewOf(cEditFrame *frame) { return *static_cast<FakeView *>(frame->View()); }
 
-  testing::MapTexts texts{{{16, "Tessel C"}, {128, "'%s' has been modified. Save the changes?"}}};
+  testing::InstalledTexts texts{{{16, "Tessel C"}, {128, "'%s' has been modified. Save the changes?"}}};
   plat::RecordingNotifier notifier;
   QMdiArea area;
   RecentFiles recent;

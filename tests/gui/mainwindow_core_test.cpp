@@ -139,7 +139,8 @@ protected:
     return texts;
   }
 
-  testing::MapTexts texts{{{5017, "Internal error."}, {5016, "Cancelled."}, {4000, "Bad thing."}, {4001, "Worse."}}};
+  testing::InstalledTexts texts{
+      {{5017, "Internal error."}, {5016, "Cancelled."}, {4000, "Bad thing."}, {4001, "Worse."}}};
   plat::RecordingNotifier notifier;
   World world;
   MainWindowCore core{world, world, world, world, world};

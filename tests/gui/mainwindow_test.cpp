@@ -44,7 +44,7 @@ protected:
 
   testing::ConfigHome home;
   testing::TempDir sources;
-  testing::MapTexts texts{{{5023, "Cannot open '%s'."}, {5148, "The directory %s does not exist."}}};
+  testing::InstalledTexts texts{{{5023, "Cannot open '%s'."}, {5148, "The directory %s does not exist."}}};
   plat::RecordingNotifier notifier;
   Settings settings{"7.06P", "/nowhere/"};
   BoardEngine engine{settings};

@@ -56,7 +56,7 @@ protected:
                                               : QAbstractSlider::SliderSingleStepAdd);
   }
 
-  MapTexts texts{{{16, "Tessel C"}, {5032, "The target cannot be reached."}, {813, " No port."}}};
+  InstalledTexts texts{{{16, "Tessel C"}, {5032, "The target cannot be reached."}, {813, " No port."}}};
   plat::RecordingNotifier notifier;
 };
 

@@ -35,10 +35,10 @@ std::vector<Diagnostic> Many(size_t errors, size_t warnings) {
 
 class MessageListTest : public ::testing::Test {
 protected:
-  testing::MapTexts texts{{{kMsgMessageRow, "line %d: %s"},
-                           {kMsgTooManyBoth, "over %d errors, %d warnings"},
-                           {kMsgTooManyErrors, "over %d errors"},
-                           {kMsgTooManyWarnings, "over %d warnings"}}};
+  testing::InstalledTexts texts{{{kMsgMessageRow, "line %d: %s"},
+                                 {kMsgTooManyBoth, "over %d errors, %d warnings"},
+                                 {kMsgTooManyErrors, "over %d errors"},
+                                 {kMsgTooManyWarnings, "over %d warnings"}}};
   MessageList list;
 };
 
@@ -152,7 +152,7 @@ TEST_F(MessageListTest, EditsOfTheProgramMoveOrDropTheMessagesAfterThem) {
 
 class MessageWindowTest : public testing::QtSuite {
 protected:
-  testing::MapTexts texts{{{kMsgMessageRow, "%d: %s"}, {kMsgNoMessageHelp, "no help"}, {kMsgMessageTitle, "T"}}};
+  testing::InstalledTexts texts{{{kMsgMessageRow, "%d: %s"}, {kMsgNoMessageHelp, "no help"}, {kMsgMessageTitle, "T"}}};
   testing::RecordingPaneHost host;
   std::vector<Diagnostic> shown;
   cTextMessage pane{40, host, [this](const Diagnostic &message) { shown.push_back(message); }};

@@ -118,12 +118,12 @@ TEST_F(DebuggerOptionsDialog, OkStoresTheOutputChoicesAndEndsHalfDuplexAndCancel
 }
 
 TEST(CompileInformation, EachControlShowsItsRangeOrFigure) {
-  testing::MapTexts texts{{{1000, "code %u"},
-                           {1001, "data %u"},
-                           {1002, "lines %u"},
-                           {1003, "%u s"},
-                           {1004, "%u per minute"},
-                           {1010, "no rate"}}};
+  testing::InstalledTexts texts{{{1000, "code %u"},
+                                 {1001, "data %u"},
+                                 {1002, "lines %u"},
+                                 {1003, "%u s"},
+                                 {1004, "%u per minute"},
+                                 {1010, "no rate"}}};
   CompileStatistics statistics;
   statistics.rootCodeStart = 0x0000;
   statistics.rootCodeEnd = 0x1FFF;
@@ -155,7 +155,7 @@ TEST(CompileInformation, EachControlShowsItsRangeOrFigure) {
 }
 
 TEST_F(DebuggerOptionsDialog, TheCompileInformationDialogShowsTheFiguresUntilOk) {
-  testing::MapTexts texts{{{1002, "lines %u"}}};
+  testing::InstalledTexts texts{{{1002, "lines %u"}}};
   CompileStatistics statistics;
   statistics.lines = 42;
   statistics.rootCodeEnd = 0x00FF;

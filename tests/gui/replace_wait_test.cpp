@@ -9,36 +9,10 @@
 #include "platform/notify.h"
 #include "platform/pleasewait.h"
 #include "qt_fixture.h"
+#include "shell_fakes.h"
 
 namespace tsw {
 namespace {
-
-// The please-wait dialog, in which the user presses Cancel before the
-// given pump.
-class CancellingPleaseWait : public plat::PleaseWaitService {
-public:
-  void Open(bool withCancel) override {
-    calls.push_back(withCancel ? "open cancel" : "open");
-    busy = true;
-  }
-  void SetText(const std::string &) override {}
-  void Pump() override {
-    calls.push_back("pump");
-    if (cancelAtPump && ++pumps == *cancelAtPump)
-      throw xUserCancel("test", 1);
-  }
-  void Close() override {
-    calls.push_back("close");
-    busy = false;
-  }
-  bool Busy() const override { return busy; }
-  int PumpDepth() const override { return 0; }
-
-  std::optional<int> cancelAtPump;
-  int pumps = 0;
-  bool busy = false;
-  std::vector<std::string> calls;
-};
 
 class ReplaceWaitTest : public testing::QtSuite {
 protected:
@@ -67,7 +41,7 @@ protected:
   }
 
   plat::RecordingNotifier notifier;
-  CancellingPleaseWait pleaseWait;
+  testing::RecordingPleaseWait pleaseWait;
   std::optional<cTextEdit> edit;
 };
 

@@ -211,7 +211,7 @@ protected:
     entry->worker();
   }
 
-  testing::MapTexts texts{{{131, "Cannot find \"%s\"."}, {16, "Tessel C"}}};
+  testing::InstalledTexts texts{{{131, "Cannot find \"%s\"."}, {16, "Tessel C"}}};
   plat::RecordingNotifier notifier;
   Settings settings{"test", "/tmp/"};
   ScriptedDialogs dialogs;

@@ -18,26 +18,6 @@
 
 namespace tsw::testing {
 
-// The please-wait dialog as the link drives it, in order.
-class RecordingPleaseWait : public plat::PleaseWaitService {
-public:
-  void Open(bool withCancel) override {
-    calls.push_back(withCancel ? "open cancel" : "open");
-    busy = true;
-  }
-  void SetText(const std::string &text) override { calls.push_back("text " + text); }
-  void Pump() override { calls.push_back("pump"); }
-  void Close() override {
-    calls.push_back("close");
-    busy = false;
-  }
-  bool Busy() const override { return busy; }
-  int PumpDepth() const override { return depth; }
-  std::vector<std::string> calls;
-  bool busy = false;
-  int depth = 0;
-};
-
 // The IDE's compiler as the shell assembles it, over the in-process kernel
 // behind the fake serial port.
 class ShellBoard : public QtSuiteOver<SerialLinkTest> {
@@ -68,7 +48,7 @@ protected:
 
   ConfigHome home;
   TempDir dir;
-  MapTexts texts{{{5000, "Tessel C"}, {5023, "Cannot open '%s'."}, {5076, "No answer from the board."}}};
+  InstalledTexts texts{{{5000, "Tessel C"}, {5023, "Cannot open '%s'."}, {5076, "No answer from the board."}}};
   plat::RecordingNotifier notifier;
   RecordingPleaseWait pleaseWait;
   Settings settings{"7.06P", "/nowhere/"};

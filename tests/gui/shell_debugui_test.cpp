@@ -40,22 +40,12 @@ public:
   std::vector<std::string> calls;
 };
 
-class RecordingPleaseWait : public plat::PleaseWaitService {
-public:
-  void Open(bool withCancel) override { calls.push_back(withCancel ? "open cancel" : "open"); }
-  void SetText(const std::string &text) override { calls.push_back("text " + text); }
-  void Pump() override { calls.push_back("pump"); }
-  void Close() override { calls.push_back("close"); }
-  bool Busy() const override { return false; }
-  int PumpDepth() const override { return 0; }
-  std::vector<std::string> calls;
-};
-
 class ShellDebugUiTest : public testing::QtSuite {
 protected:
   void SetUp() override {
     ResetShellState();
     plat::SetNotifier(&notifier);
+    pleaseWait.openMarksBusy = false;
     plat::SetPleaseWait(&pleaseWait);
     window.resize(900, 600);
     window.show();
@@ -68,9 +58,9 @@ protected:
 
   testing::ConfigHome home;
   testing::TempDir sources;
-  testing::MapTexts texts{{{5000, "Tessel C"}, {730, "Compiling"}}};
+  testing::InstalledTexts texts{{{5000, "Tessel C"}, {730, "Compiling"}}};
   plat::RecordingNotifier notifier;
-  RecordingPleaseWait pleaseWait;
+  testing::RecordingPleaseWait pleaseWait;
   Settings settings{"7.06P", "/nowhere/"};
   RecordingEngine engine;
   CompileDriverControl compiler;

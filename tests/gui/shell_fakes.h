@@ -1,29 +1,45 @@
 #pragma once
 
-#include <map>
 #include <string>
 
-#include "foundation/restext.h"
+#include "fakes/fake_texts.h"
+#include "foundation/xerr.h"
 #include "gui/driverlink.h"
+#include "platform/pleasewait.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tsw::testing {
 
-// Numbered texts of a test, in place of the language module.
-class MapTexts : public MessageTexts {
+// The please-wait dialog as the shell drives it, in order. With
+// `cancelAtPump` the user presses Cancel before that pump; without
+// `openMarksBusy` it never reports a long operation running.
+class RecordingPleaseWait : public plat::PleaseWaitService {
 public:
-  MapTexts(std::map<unsigned, std::string> texts = {}) : texts_(std::move(texts)) { SetMessageTexts(this); }
-  ~MapTexts() override { SetMessageTexts(nullptr); }
-  const char *Find(unsigned id) const override {
-    auto it = texts_.find(id);
-    return it == texts_.end() ? nullptr : it->second.c_str();
+  void Open(bool withCancel) override {
+    calls.push_back(withCancel ? "open cancel" : "open");
+    busy = openMarksBusy;
   }
-  void Set(unsigned id, std::string text) { texts_[id] = std::move(text); }
-
-private:
-  std::map<unsigned, std::string> texts_;
+  void SetText(const std::string &text) override { calls.push_back("text " + text); }
+  void Pump() override {
+    calls.push_back("pump");
+    if (cancelAtPump && ++pumps == *cancelAtPump)
+      throw xUserCancel("test", 1);
+  }
+  void Close() override {
+    calls.push_back("close");
+    busy = false;
+  }
+  bool Busy() const override { return busy; }
+  int PumpDepth() const override { return depth; }
+  std::vector<std::string> calls;
+  bool busy = false;
+  bool openMarksBusy = true;
+  int depth = 0;
+  std::optional<int> cancelAtPump;
+  int pumps = 0;
 };
 
 // The serial link's board boundary with nothing attached: each port the

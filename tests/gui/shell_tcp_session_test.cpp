@@ -80,7 +80,7 @@ protected:
 
   TempDir dir;
   ConfigHome home;
-  MapTexts texts{{{5000, "Tessel C"}}};
+  InstalledTexts texts{{{5000, "Tessel C"}}};
   plat::RecordingNotifier notifier;
   TargetDebugLink link;
   DebugFakeProducts products;

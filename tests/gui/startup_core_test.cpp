@@ -131,7 +131,7 @@ class FinishStartupTest : public ::testing::Test {
 protected:
   void SetUp() override { plat::SetNotifier(&notifier); }
   void TearDown() override { plat::SetNotifier(nullptr); }
-  testing::MapTexts texts{{{5044, "Cannot open the port."}}};
+  testing::InstalledTexts texts{{{5044, "Cannot open the port."}}};
   plat::RecordingNotifier notifier;
   FakeStartup app;
 };

@@ -215,7 +215,7 @@ TEST_F(StatusBar, ResizeGivesTheFillerTheRestOnlyWhenThereIsRoom) {
 }
 
 TEST_F(StatusBar, TextsComeFromTheLanguageModule) {
-  testing::MapTexts texts({{kMsgStatLine, "L%d"}, {kMsgStatMode2, "Run"}});
+  testing::InstalledTexts texts({{kMsgStatLine, "L%d"}, {kMsgStatMode2, "Run"}});
   StatusTexts loaded = StatusTexts::Load();
   EXPECT_EQ(loaded.lineFormat, "L%d");
   EXPECT_EQ(loaded.mode[2], "Run");

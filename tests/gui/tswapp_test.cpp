@@ -167,7 +167,7 @@ TEST_F(Ide, TheOptionDialogsStoreWhereTheCompilerAndTheLinkReadThem) {
 
 TEST_F(Ide, ToolBarHoverShowsTheHintAndLeavingClearsIt) {
   Run({}, [&](tswApp &app) {
-    testing::MapTexts hints({{cmd::kCompile, "Compile the program"}});
+    testing::InstalledTexts hints({{cmd::kCompile, "Compile the program"}});
     QToolBar *bar = app.MainFrame()->ToolBar();
     QWidget *button = bar->widgetForAction(app.MainFrame()->Action(cmd::kCompile));
     ASSERT_NE(button, nullptr);

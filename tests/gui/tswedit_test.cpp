@@ -143,7 +143,7 @@ protected:
     editors.erase(it);
   }
 
-  testing::MapTexts texts{{{129, "Cannot save '%s'."}, {131, "Cannot find \"%s\"."}, {16, "Tessel C"}}};
+  testing::InstalledTexts texts{{{129, "Cannot save '%s'."}, {131, "Cannot find \"%s\"."}, {16, "Tessel C"}}};
   plat::RecordingNotifier notifier;
   RecordingShellHost host;
   ScriptedSaveDialog dialog;

@@ -114,11 +114,10 @@ protected:
   std::string Value(size_t index, ADDR24 pc) { return watches.FormatLine(index, pc).substr(48); }
   std::string Type(size_t index, ADDR24 pc) { return watches.FormatLine(index, pc).substr(31, 16); }
 
-  MapTexts texts{{
-                  {kMsgWatchNotAvailable, "<not available>"},
-                  {kMsgWatchTargetBusy, "<target busy>"},
-                  {kMsgNoWatchScope, "No function to evaluate the watch in."},
-                  {kMsgWatchDoesNotCompile, "The watch expression does not compile."}}};
+  InstalledTexts texts{{{kMsgWatchNotAvailable, "<not available>"},
+                        {kMsgWatchTargetBusy, "<target busy>"},
+                        {kMsgNoWatchScope, "No function to evaluate the watch in."},
+                        {kMsgWatchDoesNotCompile, "The watch expression does not compile."}}};
   plat::RecordingNotifier notifier;
   FakeWatchServices services;
   cWatchList watches{cWatchList::kWatchKind};

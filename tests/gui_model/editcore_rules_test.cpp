@@ -11,13 +11,6 @@
 namespace tsw::gui::testing {
 namespace {
 
-struct RecordingSeam : EditorSeam {
-  int beeps = 0;
-  std::vector<bool> modes;
-  void Beep() override { ++beeps; }
-  void InsertModeChanged(bool insert) override { modes.push_back(insert); }
-};
-
 std::vector<std::string> Lines(cBufLine &doc) {
   std::vector<std::string> lines;
   for (int32_t i = 0; i < doc.LinesUsed(); ++i)

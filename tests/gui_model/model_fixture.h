@@ -9,6 +9,7 @@
 
 #include "gui/common/model/tswbuf.h"
 #include "gui/common/model/tswdisp.h"
+#include "gui/common/model/tsweditcore.h"
 #include "gui/common/model/tswline.h"
 #include "gui/common/model/tswview.h"
 
@@ -59,6 +60,14 @@ struct RecordingDocEvents : DocumentEvents {
   std::vector<std::pair<uint32_t, uint32_t>> messages;
   void ModifiedChanged(bool m) override { modified.push_back(m); }
   void ShowMessage(uint32_t message, uint32_t caption) override { messages.emplace_back(message, caption); }
+};
+
+// The editor's calls out to its window: beeps and insert-mode changes.
+struct RecordingSeam : EditorSeam {
+  int beeps = 0;
+  std::vector<bool> modes;
+  void Beep() override { ++beeps; }
+  void InsertModeChanged(bool insert) override { modes.push_back(insert); }
 };
 
 struct RecordingDisplayEvents : DisplayEvents {

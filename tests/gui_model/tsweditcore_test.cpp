@@ -8,13 +8,6 @@
 namespace tsw::gui::testing {
 namespace {
 
-struct RecordingSeam : EditorSeam {
-  int beeps = 0;
-  std::vector<bool> modes;
-  void Beep() override { ++beeps; }
-  void InsertModeChanged(bool insert) override { modes.push_back(insert); }
-};
-
 struct EditCase {
   const char *name;
   std::vector<std::string> lines;

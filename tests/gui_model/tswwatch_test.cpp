@@ -1,11 +1,10 @@
 #include "gui/common/model/tswwatch.h"
 
+#include "fakes/fake_texts.h"
 #include "foundation/msgnumbers.h"
 #include "foundation/restext.h"
 
 #include <gtest/gtest.h>
-
-#include <map>
 
 namespace tsw::gui {
 namespace {
@@ -22,8 +21,8 @@ WatchResultBytes Record(uint8_t size, uint8_t type, uint32_t declarator, uint32_
   return b;
 }
 
-constexpr uint8_t kChar = 1, kInt = 2, kUnsigned = 3, kLong = 4, kUnsignedLong = 5, kFloat = 7, kLabel = 11,
-                  kVoid = 12, kStruct = 16;
+constexpr uint8_t kChar = 1, kInt = 2, kUnsigned = 3, kLong = 4, kUnsignedLong = 5, kFloat = 7, kLabel = 11, kVoid = 12,
+                  kStruct = 16;
 constexpr uint32_t kPtr = 2, kArr = 1, kFn = 3, kConst = 4;
 
 TEST(WatchResult, TheRecordIsReadLowByteFirstAndAWideValueIsNone) {
@@ -132,18 +131,10 @@ TEST(WatchResult, TypesNameTheirDeclarators) {
   EXPECT_EQ(WatchTypeText(deep), "int ********");
 }
 
-class ShownTexts : public MessageTexts {
-public:
-  const char *Find(unsigned id) const override {
-    static const std::map<unsigned, const char *> texts = {
-        {kMsgWatchNotAvailable, "<not available>"}, {kMsgWatchTargetBusy, "<target busy>"}, {kMsgAnyLibrary, "<unknown>"}};
-    auto it = texts.find(id);
-    return it == texts.end() ? nullptr : it->second;
-  }
-};
-
 TEST(WatchResult, LinesHoldTheirColumnsAndStatusesTheirTexts) {
-  ShownTexts texts;
+  testing::FakeTexts texts({{kMsgWatchNotAvailable, "<not available>"},
+                            {kMsgWatchTargetBusy, "<target busy>"},
+                            {kMsgAnyLibrary, "<unknown>"}});
   SetMessageTexts(&texts);
   EXPECT_EQ(WatchStatusText(1), "????");
   EXPECT_EQ(WatchStatusText(2), "<not available>");

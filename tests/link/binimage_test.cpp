@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "compcore/link/biosimage.h"
+#include "compcore/link/linkhost.h"
+#include "compcore/link/linkmsgs.h"
 #include "compcore/link/linkreset.h"
 #include "compcore/link/tc/binimage.h"
 #include "fakes/fake_host.h"
 #include "support/tempdir.h"
+
+#include <string>
 
 namespace tsw::testing {
 namespace {
@@ -48,6 +52,16 @@ TEST_F(BinImageTest, AnImageThatCannotBeCreatedIsACompileErrorWithItsPath) {
   EXPECT_EQ(host.compileErrors[0].argument, dir / "missing/prog.bin");
   EXPECT_FALSE(BinImageFileOpen());
 }
+
+// The link raises only named messages whose text takes its one text: any
+// other raiser does not compile.
+template <unsigned Id> constexpr bool LinkCanRaise = requires(std::string argument) {
+  LinkCompileError::Of<Id>(argument);
+};
+static_assert(LinkCanRaise<kMsgCannotOpen>);
+static_assert(!LinkCanRaise<kMsgInternal>);     // takes no argument
+static_assert(!LinkCanRaise<kMsgTransferRead>); // takes two numbers
+static_assert(!LinkCanRaise<0>);                // names no message
 
 TEST(BiosImageBufferTest, TransfersAcrossItsEndTouchOnlyTheBytesInside) {
   BiosImage image;

@@ -2,7 +2,7 @@
 
 #include "compcore/link/targetinfo.h"
 #include "compcore/link/tc/idblock.h"
-#include "foundation/crc16.h"
+#include "fakes/fake_id_block.h"
 
 namespace tsw::testing {
 namespace {
@@ -18,12 +18,7 @@ std::vector<uint8_t> MakeBlock(uint8_t size = 132) {
   b[123] = 0x12;
   for (unsigned i = 0; i < 6; ++i)
     b[126 + i] = i % 2 ? 0xAA : 0x55;
-  uint16_t crc = 0;
-  for (unsigned i = 0; i < 132; ++i)
-    if (i != 115)
-      crc = ComputeCrc16(i == 124 || i == 125 ? uint8_t(0) : b[i], 0x1021, crc);
-  b[124] = uint8_t(crc);
-  b[125] = uint8_t(crc >> 8);
+  SealIdBlock(b.data());
   return b;
 }
 

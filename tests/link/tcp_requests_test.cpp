@@ -7,7 +7,7 @@
 #include "compcore/link/targetevent.h"
 #include "compcore/link/targetinfo.h"
 #include "compcore/link/targetmem.h"
-#include "foundation/crc16.h"
+#include "fakes/fake_id_block.h"
 
 namespace tsw::testing {
 namespace {
@@ -267,12 +267,7 @@ std::array<uint8_t, 132> GoodIdBlock(uint16_t boardType) {
   b[2] = uint8_t(boardType);
   b[3] = uint8_t(boardType >> 8);
   b[116] = 132;
-  uint16_t crc = 0;
-  for (unsigned i = 0; i < 132; ++i)
-    if (i != 115)
-      crc = ComputeCrc16(b[i], 0x1021, crc);
-  b[124] = uint8_t(crc);
-  b[125] = uint8_t(crc >> 8);
+  SealIdBlock(b.data());
   return b;
 }
 

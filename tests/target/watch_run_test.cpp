@@ -19,11 +19,13 @@
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_session.h"
+#include "compcore/product_shell.h"
+#include "fakes/fake_texts.h"
 #include "foundation/reset.h"
 #include "foundation/restext.h"
+#include "marked_program.h"
 #include "runner/intel_hex.h"
 #include "runner/simulator.h"
-#include "marked_program.h"
 #include "target_fixture.h"
 
 // Watch fragments as the kernel runs them: the program, stopped inside a
@@ -83,43 +85,6 @@ const std::string kProgram = fmt::format("int g;\n"
                                          "}}\n",
                                          FragmentCalls(), kResults, kResults + kRecordBytes * std::size(kFragments));
 
-// The IDE's compile request for the program on the simulator's kernel.
-class KernelShell : public CompilerShell {
-public:
-  KernelShell(std::string libDir, std::string kernel, std::string program)
-      : libDir_(std::move(libDir)), kernel_(std::move(kernel)), program_(std::move(program)) {}
-  std::string ProgramDirectory() override { return fs::path(libDir_).parent_path().string(); }
-  std::string LibDirPath() override { return libDir_; }
-  int16_t BiosFileTypeSetting() override { return 0; }
-  bool UserBiosEnabled() override { return true; }
-  std::string DefaultUserBios() override { return kernel_; }
-  std::string CompilePath() override { return program_; }
-  void SetCompilePath(const std::string &path) override { program_ = path; }
-  std::string BiosSourcePath() override { return kernel_; }
-  void *CompileFrame() override { return nullptr; }
-  void SetCompileFrame(void *) override {}
-  void *BiosSourceFrame() override { return nullptr; }
-  bool PleaseWaitOpen() override { return false; }
-  void OpenPleaseWait() override {}
-  void ClosePleaseWait() override {}
-  void ShowStopBox(const std::string &, const std::string &) override {}
-  std::optional<std::span<const uint8_t>> BiosInfoFile() override { return std::nullopt; }
-
-private:
-  std::string libDir_, kernel_, program_;
-};
-
-class NumberTexts : public MessageTexts {
-public:
-  const char *Find(unsigned id) const override {
-    text_ = "[" + std::to_string(id) + "]";
-    return text_.c_str();
-  }
-
-private:
-  mutable std::string text_;
-};
-
 class WatchRun : public ::testing::Test {
 protected:
   void TearDown() override {
@@ -137,10 +102,13 @@ protected:
     fs::create_directories(kernelDir);
     const fs::path kernel = kernelDir / "SIMBIOS.C";
     fs::copy_file(library + "/SIMBIOS.C", kernel, fs::copy_options::overwrite_existing);
-    shell_ = std::make_unique<KernelShell>(library + "/LIB.DIR", kernel.string(),
-                                           dir.Write("here/prog.c", source));
+    // The IDE's compile request for the program on the simulator's kernel.
+    shell_ = tsw::testing::ProgramShell(library);
+    shell_.userBios = true;
+    shell_.userBiosPath = shell_.biosPath = kernel.string();
+    shell_.compilePath = dir.Write("here/prog.c", source);
     CompilerBoundaries boundaries;
-    boundaries.shell = shell_.get();
+    boundaries.shell = &shell_;
     AssembleCompiler(boundaries);
     Output().zeroPadBin = true;
     BiosFirstFlag() = true;
@@ -159,8 +127,8 @@ protected:
   }
 
   tsw::testing::TempDir dir;
-  NumberTexts texts_;
-  std::unique_ptr<KernelShell> shell_;
+  tsw::testing::FakeTexts texts_{{}, tsw::testing::NumberInBrackets};
+  tsw::testing::ProgramShell shell_;
 };
 
 TEST_F(WatchRun, FragmentsHandTheStoppedFunctionsValuesWithTheirTypesToTheLibrary) {

@@ -13,11 +13,12 @@
 #include <string>
 
 #include "compcore/cc_er/cc_er.h"
-#include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_gen/asm/asm_tables.h"
 #include "compcore/cc_gen/routine_contracts.h"
+#include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_mod/cc_mod.h"
+#include "compcore/product_shell.h"
 #include "runner/asm_convert.h"
 #include "support/tempdir.h"
 
@@ -27,41 +28,15 @@ namespace {
 using tsw::testing::TempDir;
 namespace fs = std::filesystem;
 
-// A compile request for one program beside a copy of the library (the
-// index writes its caches beside each library).
-class LibraryShell : public CompilerShell {
-public:
-  explicit LibraryShell(const TempDir &dir) : dir_(dir) {}
-  std::string ProgramDirectory() override { return dir_.path(); }
-  std::string LibDirPath() override { return dir_ / "LIB.DIR"; }
-  int16_t BiosFileTypeSetting() override { return 0; }
-  bool UserBiosEnabled() override { return false; }
-  std::string DefaultUserBios() override { return {}; }
-  std::string CompilePath() override { return compilePath; }
-  void SetCompilePath(const std::string &path) override { compilePath = path; }
-  std::string BiosSourcePath() override { return {}; }
-  void *CompileFrame() override { return nullptr; }
-  void SetCompileFrame(void *) override {}
-  void *BiosSourceFrame() override { return nullptr; }
-  bool PleaseWaitOpen() override { return false; }
-  void OpenPleaseWait() override {}
-  void ClosePleaseWait() override {}
-  void ShowStopBox(const std::string &title, const std::string &text) override { boxes.push_back(title + text); }
-  std::optional<std::span<const uint8_t>> BiosInfoFile() override { return std::nullopt; }
-
-  std::string compilePath;
-  std::vector<std::string> boxes;
-
-private:
-  const TempDir &dir_;
-};
-
 class Z180LibraryIndexTest : public ::testing::Test {
 protected:
   void SetUp() override {
     for (const auto &entry : fs::directory_iterator(TSW_Z180_LIBRARY))
       if (entry.is_regular_file())
         fs::copy_file(entry.path(), fs::path(dir.path()) / entry.path().filename());
+    // A compile request for one program beside a copy of the library (the
+    // index writes its caches beside each library), with no BIOS source.
+    shell.biosPath.clear();
     CompilerBoundaries boundaries;
     boundaries.shell = &shell;
     AssembleCompiler(boundaries);
@@ -74,7 +49,7 @@ protected:
   }
 
   TempDir dir;
-  LibraryShell shell{dir};
+  tsw::testing::ProgramShell shell{dir};
 };
 
 // The global labels a module's body defines.

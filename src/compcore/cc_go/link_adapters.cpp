@@ -10,9 +10,7 @@
 #include "compcore/common/cc_codegen.h"
 #include "compcore/common/cc_session.h"
 #include "compcore/link/tcs/tcplink.h"
-#include "foundation/restext.h"
 #include "foundation/xerr.h"
-#include "platform/format.h"
 
 #include "compcore/link/linkservices.h"
 #include "compcore/link/linksettings.h"
@@ -156,11 +154,10 @@ std::string CompilerLinkHost::MakeFilePath(const std::string &path, const char *
   return tsw::MakeFilePath(path, std::string_view(), ext, kPathReplaceExtension);
 }
 
-// The link's errors are texts of its own catalogue, recorded in the
-// diagnostic list at the line being compiled.
-void CompilerLinkHost::CompileError(uint32_t message, const std::string &argument) {
-  RaiseError(message, CurrentSourceLine(), CurrentSourceColumn(),
-             DiagnosticText(plat::FormatText(GetResourceString(message), argument)));
+// The link's errors are recorded in the diagnostic list at the line being
+// compiled.
+void CompilerLinkHost::CompileError(const LinkCompileError &error) {
+  RaiseError(error.Message(), CurrentSourceLine(), CurrentSourceColumn(), DiagnosticText(error.Text()));
 }
 
 void CompilerLinkHost::EnableMessageOutput() { tsw::EnableMessageOutput(); }

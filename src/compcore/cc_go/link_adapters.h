@@ -91,7 +91,7 @@ public:
   const char *IsMacroDefined(const char *name) override;
   void ResetTargetCompileFlags() override;
   std::string MakeFilePath(const std::string &path, const char *extension) override;
-  void CompileError(uint32_t message, const std::string &argument) override;
+  void CompileError(const LinkCompileError &error) override;
   void EnableMessageOutput() override;
   bool BiosCodeFlag() override;
   bool BiosImageMode() override;

@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "compcore/link/discoveryrow.h"
+#include "foundation/msgcatalog.h"
 
 // What the link needs of the rest of the system: the compiler's flags and
 // macros, the please-wait dialog and its message pump, the pass-phrase
@@ -12,6 +14,28 @@
 // installs the one that reaches them; until then every answer is the quiet
 // default below, and tests install recording fakes.
 namespace tsw {
+
+// A compile error of the link: a named message whose text takes one text
+// argument, formatted as it is raised. Only Of<N> makes one, so a raiser
+// whose message takes other arguments does not compile.
+class LinkCompileError {
+public:
+  template <unsigned Id>
+  requires(MessageCallFits<Id, std::string>()) static LinkCompileError Of(std::string argument) {
+    std::string text = FormatMessage<Id>(argument);
+    return LinkCompileError(Id, std::move(argument), std::move(text));
+  }
+  uint32_t Message() const { return message_; }
+  const std::string &Argument() const { return argument_; }
+  const std::string &Text() const { return text_; }
+
+private:
+  LinkCompileError(uint32_t message, std::string argument, std::string text)
+      : message_(message), argument_(std::move(argument)), text_(std::move(text)) {}
+  uint32_t message_;
+  std::string argument_;
+  std::string text_;
+};
 
 class LinkHost {
 public:
@@ -23,11 +47,7 @@ public:
   virtual void ResetTargetCompileFlags() {}
   // `path` with its extension replaced by `extension` (".bin").
   virtual std::string MakeFilePath(const std::string &path, const char *extension);
-  // A numbered compile error with its one text argument.
-  virtual void CompileError(uint32_t message, const std::string &argument) {
-    (void)message;
-    (void)argument;
-  }
+  virtual void CompileError(const LinkCompileError &error) { (void)error; }
   virtual void EnableMessageOutput() {}
 
   // The compiler's flags the link reads (and the cold load clears).

@@ -1,6 +1,7 @@
 #include "compcore/cc_in/cc_in.h"
-#include "foundation/xerr.h"
 #include "compcore/compiler_fixture.h"
+#include "compcore/product_shell.h"
+#include "foundation/xerr.h"
 
 namespace tsw::testing {
 namespace {
@@ -169,15 +170,10 @@ TEST_F(ErrorListTest, FileNameRecordsOutliveClearUntilReleased) {
   EXPECT_EQ(CurrentErrorFileRecord(), nullptr);
 }
 
-class RecordingOutput : public MessageOutput {
-public:
-  void ShowBox(const std::string &title, const std::string &text) override { shown.push_back(title + "/" + text); }
-  void ShowWaitLine(const std::string &text) override { shown.push_back("wait/" + text); }
-  std::vector<std::string> shown;
-};
-
 TEST_F(ErrorListTest, ShowMessageFHonoursQuietFlag) {
-  RecordingOutput out;
+  RecordedMessages out;
+  out.boxAs = [](const std::string &title, const std::string &text) { return title + "/" + text; };
+  out.lineAs = [](const std::string &, const std::string &text) { return "wait/" + text; };
   SetMessageOutput(&out);
   ShowMessageF(true, "%d files", 3);
   DisableMessageOutput();

@@ -15,7 +15,7 @@
 namespace tsw {
 namespace {
 
-using testing::RoadSink;
+using testing::RecordingSink;
 
 uint32_t Field(int64_t v) { return static_cast<uint32_t>(static_cast<uint64_t>(v)); }
 uint32_t Bits(float f) { return std::bit_cast<uint32_t>(f); }
@@ -30,7 +30,7 @@ protected:
     SetDiagnosticSink(&sink);
   }
   void TearDown() override { ResetCompiler(); }
-  RoadSink sink;
+  RecordingSink sink;
 };
 
 struct ConvertRow {

@@ -14,7 +14,7 @@
 namespace tsw {
 namespace {
 
-using testing::RoadSink;
+using testing::RecordingSink;
 
 uint32_t Field(int64_t v) { return static_cast<uint32_t>(static_cast<uint64_t>(v)); }
 uint32_t Bits(float f) { return std::bit_cast<uint32_t>(f); }
@@ -60,7 +60,7 @@ protected:
     FinishBinaryOperation(pair, ConvertConstantTo);
     return state;
   }
-  RoadSink sink;
+  RecordingSink sink;
 };
 
 struct FoldRow {

@@ -43,7 +43,7 @@ protected:
   }
 
 public:
-  RoadSink &Sink() { return sink; }
+  RecordingSink &Sink() { return sink; }
   std::vector<uint8_t> Code() { return Emitted(); }
   // The code as it stands in memory: bytes taken back and emitted again
   // over, up to the emit address.

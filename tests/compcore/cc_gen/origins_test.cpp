@@ -106,7 +106,7 @@ TEST_F(OriginsTest, OverlapSweepsWarnForSharedBytesAndAfterEarlierReports) {
     ASSERT_TRUE(sink.records.empty());
     CheckOriginOverlaps();
     std::vector<std::string> reports;
-    for (const RoadDiagnostic &d : sink.records) {
+    for (const Diagnostic &d : sink.records) {
       EXPECT_EQ(d.message, kMsgOriginsOverlap);
       EXPECT_EQ(d.kind, 1);
     }

@@ -1,5 +1,6 @@
-#include "compcore/common/cc_editor_view.h"
 #include "compcore/cc_go/cc_go_paths.h"
+#include "compcore/common/cc_editor_view.h"
+#include "compcore/product_shell.h"
 #include "platform/paths.h"
 #include "support/tempdir.h"
 
@@ -54,16 +55,9 @@ TEST(OpenWithPath, MakesANewFileInTheDirectoryAsFound) {
   EXPECT_EQ(path, dir.path() + "/Out/PROG.brk");
 }
 
-class FakeCaret : public EditorView {
-public:
-  std::optional<uint32_t> cursor;
-  std::optional<uint32_t> ActiveEditorCursor() override { return cursor; }
-  bool OpenAndModified(std::string_view) override { return false; }
-};
-
 TEST(EditorCursor, LineAndColumnOfTheActiveEditor) {
   EXPECT_EQ(GetEditorCursorLine(), 0);
-  FakeCaret caret;
+  FakeEditors caret;
   SetEditorView(&caret);
   EXPECT_EQ(GetEditorCursorColumn(), 0);
   caret.cursor = (uint32_t(1234) << 16) | 56;

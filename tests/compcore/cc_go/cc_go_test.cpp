@@ -1,46 +1,14 @@
-#include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_go/cc_go.h"
-#include "foundation/xerr.h"
+#include "compcore/cc_stab/cc_bios.h"
 #include "compcore/compiler_fixture.h"
+#include "compcore/product_shell.h"
+#include "foundation/xerr.h"
 #include "support/tempdir.h"
 
 #include <stdexcept>
 
 namespace tsw::testing {
 namespace {
-
-class FakeShell : public CompilerShell {
-public:
-  std::string programDir, libDir, compilePath = "PROG.C", biosPath = "BIOS.C";
-  void *frame = &frameTag, *biosFrame = &biosTag;
-  int frameTag = 0, biosTag = 0;
-  bool waitOpen = true, userBios = false;
-  int16_t biosType = 0;
-  std::string userBiosPath;
-  std::vector<std::string> boxes;
-  std::optional<std::vector<uint8_t>> rti;
-
-  std::string ProgramDirectory() override { return programDir; }
-  std::string LibDirPath() override { return libDir; }
-  int16_t BiosFileTypeSetting() override { return biosType; }
-  bool UserBiosEnabled() override { return userBios; }
-  std::string DefaultUserBios() override { return userBiosPath; }
-  std::string CompilePath() override { return compilePath; }
-  void SetCompilePath(const std::string &p) override { compilePath = p; }
-  std::string BiosSourcePath() override { return biosPath; }
-  void *CompileFrame() override { return frame; }
-  void SetCompileFrame(void *f) override { frame = f; }
-  void *BiosSourceFrame() override { return biosFrame; }
-  bool PleaseWaitOpen() override { return waitOpen; }
-  void OpenPleaseWait() override { waitOpen = true; }
-  void ClosePleaseWait() override { waitOpen = false; }
-  void ShowStopBox(const std::string &title, const std::string &text) override { boxes.push_back(title + "/" + text); }
-  std::optional<std::span<const uint8_t>> BiosInfoFile() override {
-    if (!rti)
-      return std::nullopt;
-    return std::span<const uint8_t>(*rti);
-  }
-};
 
 class FakeIndex : public LibraryIndexService {
 public:
@@ -71,11 +39,16 @@ protected:
     CompilerFixture::SetUp();
     shell.programDir = dir.path();
     shell.libDir = dir.Write("LIB.DIR", "");
+    shell.compilePath = "PROG.C";
+    shell.frame = &frameTag;
+    shell.biosFrame = &biosTag;
+    shell.boxSeparator = "/";
     SetCompilerShell(&shell);
     SetLibraryIndexService(&index);
   }
   TempDir dir;
-  FakeShell shell;
+  ProgramShell shell;
+  int frameTag = 0, biosTag = 0;
   FakeIndex index;
 };
 
@@ -101,13 +74,13 @@ TEST_F(DriverTest, ThrowingBiosCompileLeavesStateAsBefore) {
     EXPECT_EQ(path, "BIOS.C");
     EXPECT_TRUE(BiosCompileFlag());
     EXPECT_TRUE(MessageOutputQuiet());
-    EXPECT_EQ(shell.frame, &shell.biosTag);
+    EXPECT_EQ(shell.frame, &biosTag);
     throw std::runtime_error("bios");
   });
   // A fault of ours leaves the compile as an internal error, the BIOS's as well.
   EXPECT_THROW(CompileFile(1), xInternal);
   EXPECT_EQ(shell.compilePath, "PROG.C");
-  EXPECT_EQ(shell.frame, &shell.frameTag);
+  EXPECT_EQ(shell.frame, &frameTag);
   EXPECT_FALSE(BiosCompileFlag());
   EXPECT_FALSE(MessageOutputQuiet());
 }

@@ -6,9 +6,8 @@
 #include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/common/cc_session.h"
+#include "compcore/program_compile_fixture.h"
 #include "foundation/xerr.h"
-#include "compcore/compiler_fixture.h"
-#include "compcore/product_shell.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -25,30 +24,12 @@ namespace {
 // What one compile leaves to the next, and what leaves a compile at all:
 // programs compiled through CompileFile as the product assembles the
 // compiler, only the shell, the directive shell and the messages ours.
-class CompileSession : public CompilerFixture {
+class CompileSession : public ProgramCompileTest {
 protected:
   void SetUp() override {
-    CompilerFixture::SetUp();
-    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
-    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
-    Assemble();
+    defaultHeader = kDeclaresNothing;
+    ProgramCompileTest::SetUp();
   }
-  void Assemble(DirectiveShell *directiveShell = nullptr) {
-    messages = RecordedMessages();
-    CompilerBoundaries boundaries;
-    boundaries.shell = &shell;
-    boundaries.messages = &messages;
-    boundaries.directiveShell = directiveShell;
-    AssembleCompiler(boundaries);
-    ClearErrorList();
-  }
-  uint16_t Compile(const std::string &program) {
-    shell.compilePath = dir.Write("PROG.C", program);
-    return CompileFile(1);
-  }
-  TempDir dir;
-  ProgramShell shell{dir};
-  RecordedMessages messages;
 };
 
 // A fault of ours in any stage of a compile, the BIOS's as well as the
@@ -60,7 +41,7 @@ TEST_F(CompileSession, AFaultInAnyStageLeavesAsAnInternalError) {
     bool IsProgramLoaded() override { throw std::runtime_error("a fault"); }
   } faulty;
   dir.Write("BIOS.C", "int biosVariable;\n");
-  Assemble(&faulty);
+  Assemble({.directiveShell = &faulty});
   BiosFirstFlag() = true;
   EXPECT_THROW(Compile("int g;\n"), xInternal);
   Assemble();
@@ -156,21 +137,18 @@ TEST_F(CompileSession, NothingOfACompileReachesTheNext) {
 // restriction and the board a compile without a board assumes. The BIOS
 // compile defines them; the program compiled after it keeps them.
 TEST_F(CompileSession, TheIdesChoicesBecomeTheTargetMacros) {
-  struct ChoosingShell : DirectiveShell {
-    std::vector<std::string> ProjectMacros() override { return macros; }
-    int MemoryMode() override { return 1; }
-    bool RestrictWatchCode() override { return true; }
-    bool CompileWithoutBoard() override { return true; }
-    OfflineBoardDescription OfflineBoard() override { return {0x1234, 18432000, 16 * 32, 64 * 32}; }
-    std::vector<std::string> macros;
-  } choosing;
+  FakeDirectiveShell choosing;
+  choosing.memoryMode = 1;
+  choosing.restrictWatchCode = true;
+  choosing.withoutBoard = true;
+  choosing.offlineBoard = {0x1234, 18432000, 16 * 32, 64 * 32};
   choosing.macros = {"SPEED", "9600", "NO_VALUE", "", "", "NAMELESS"};
   // Far longer than any line a settings file was once read with.
   for (int i = 0; i < 150; ++i)
     choosing.macros.insert(choosing.macros.end(), {"PROJECT_NAME_" + std::to_string(i), std::to_string(i)});
   choosing.macros.push_back("TRAILING_NAME");
   dir.Write("BIOS.C", "int biosVariable;\n");
-  Assemble(&choosing);
+  Assemble({.directiveShell = &choosing});
   BiosFirstFlag() = true;
   ASSERT_EQ(Compile("#if SPEED == 9600 && _RAM_\nint fast;\n#endif\n"), 0) << ::testing::PrintToString(Records());
   EXPECT_NE(LookupSymbol("fast", false, SymbolTableId::kGlobal), nullptr);

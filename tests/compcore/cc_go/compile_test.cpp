@@ -2,12 +2,11 @@
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_in/cc_memmap.h"
-#include "compcore/common/cc_session.h"
 #include "compcore/cc_stab/cc_bios.h"
+#include "compcore/common/cc_session.h"
+#include "compcore/program_compile_fixture.h"
 #include "foundation/addr24.h"
 #include "foundation/memorymap.h"
-#include "compcore/compiler_fixture.h"
-#include "compcore/product_shell.h"
 #include "support/tempdir.h"
 
 #include <filesystem>
@@ -20,26 +19,14 @@ namespace {
 
 // A program compiled through CompileFile, with the compiler as the product
 // assembles it: only the shell and the message output are ours.
-class ProductCompile : public CompilerFixture {
+class ProductCompile : public ProgramCompileTest {
 protected:
   void SetUp() override {
-    CompilerFixture::SetUp();
-    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\nLIB\\A.LIB\n");
-    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
     dir.Write("LIB/A.LIB", "/*** beginheader fa, fb, fc */\nint fa();\n/*** endheader */\nint fa() { return 1; }\n");
-    CompilerBoundaries boundaries;
-    boundaries.shell = &shell;
-    boundaries.messages = &messages;
-    AssembleCompiler(boundaries);
-    ClearErrorList();
+    libraryDirectory = "LIB\\DEFAULT.H\nLIB\\A.LIB\n";
+    defaultHeader = kDeclaresNothing;
+    ProgramCompileTest::SetUp();
   }
-  uint16_t Compile(const std::string &program) {
-    shell.compilePath = dir.Write("PROG.C", program);
-    return CompileFile(1);
-  }
-  TempDir dir;
-  ProgramShell shell{dir};
-  RecordedMessages messages;
 };
 
 TEST_F(ProductCompile, EachFrontEndModuleReportsToTheDiagnosticList) {
@@ -257,25 +244,6 @@ TEST_F(ProductCompile, OriginDirectivesPlaceTheBytesOfACompileToFilesWithoutBoar
   EXPECT_TRUE(shell.boxes.empty());
 }
 
-// A board that names its flash device and answers nothing else.
-class FlashBoard : public TargetLink {
-public:
-  explicit FlashBoard(uint16_t flashId) : flashId_(flashId) {}
-  bool ReadIdBlock(std::array<uint8_t, kIdBlockSize> &) override { return false; }
-  uint16_t FlashDeviceId() const override { return flashId_; }
-  int8_t RamSizeCode() const override { return 4; }
-  uint16_t BoardType() const override { return 0; }
-  uint32_t BaudRate() const override { return 57600; }
-  void WriteTargetMemory(uint16_t, ADDR24, const uint8_t *) override {}
-  bool StartByteVetoed() const override { return false; }
-  void Delay(uint32_t) override {}
-  void TargetConnect() override {}
-  uint16_t QueryBoardTypeSerial() override { return 0; }
-
-private:
-  uint16_t flashId_;
-};
-
 TEST_F(ProductCompile, FlashSizeOfABoardIsTheDevicePageCount) {
   struct Case {
     uint16_t flashId;
@@ -285,7 +253,12 @@ TEST_F(ProductCompile, FlashSizeOfABoardIsTheDevicePageCount) {
   // large.
   const Case cases[] = {{0x9999, "32"}, {0xBFB6, "64"}, {0xBFB7, "128"}, {0x1FA4, "128"}, {0x1F25, "16"}};
   for (const Case &c : cases) {
-    FlashBoard board(c.flashId);
+    // A board that names its flash device and answers nothing else.
+    FakeLink board;
+    board.readable = false;
+    board.flashId = c.flashId;
+    board.boardType = 0;
+    board.baudRate = 57600;
     AssembleCompiler({.shell = &shell, .board = &board});
     ClearErrorList();
     // The target macros are defined while the BIOS compiles; its failure

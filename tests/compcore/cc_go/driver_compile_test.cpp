@@ -9,8 +9,7 @@
 #include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/common/cc_session.h"
-#include "compcore/compiler_fixture.h"
-#include "compcore/product_shell.h"
+#include "compcore/program_compile_fixture.h"
 #include "foundation/crc16.h"
 #include "foundation/memorymap.h"
 #include "foundation/xerr.h"
@@ -30,23 +29,13 @@ namespace {
 // A BIOS and a program in a directory of their own, compiled through
 // CompileFile with the compiler as the product assembles it: only the
 // shell and the message output are ours, and there is no board.
-class DriverCompile : public CompilerFixture {
+class DriverCompile : public ProgramCompileTest {
 protected:
   void SetUp() override {
-    CompilerFixture::SetUp();
-    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
-    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
-    AssembleCompiler({.shell = &shell, .messages = &messages});
-    ClearErrorList();
-  }
-  uint16_t Compile(const std::string &program, uint16_t mode = kCompileModeFiles) {
-    shell.compilePath = dir.Write("PROG.C", program);
-    return CompileFile(mode);
+    defaultHeader = kDeclaresNothing;
+    ProgramCompileTest::SetUp();
   }
   bool Exists(const char *name) const { return std::filesystem::exists(dir / name); }
-  TempDir dir;
-  ProgramShell shell{dir};
-  RecordedMessages messages;
 };
 
 // The BIOS compile of a two-step request writes only its source positions;
@@ -261,18 +250,6 @@ public:
   int failFrom = -1;
 };
 
-class ProgramLoadedShell : public DirectiveShell {
-public:
-  bool IsProgramLoaded() override { return loaded; }
-  bool loaded = false;
-};
-
-class BoardShellFlags : public DirectiveShell {
-public:
-  bool CompileWithoutBoard() override { return offline; }
-  bool offline = false;
-};
-
 // A program compiled to the board: its flash image goes out sector by
 // sector, only the sectors it wrote, and a failed sector is a failed compile
 // that sends nothing more.
@@ -308,8 +285,8 @@ TEST_F(DriverCompile, TheFlashImageGoesToTheBoardSectorBySector) {
     FailingBoard board;
     board.failFrom = c.failFrom;
     board.useTcp = c.tcp;
-    BoardShellFlags flags;
-    flags.offline = c.offline;
+    FakeDirectiveShell flags;
+    flags.withoutBoard = c.offline;
     AssembleCompiler({.shell = &shell, .messages = &messages, .directiveShell = &flags, .codeTarget = &board});
     Output().zeroPadBin = c.zeroPad;
     messages.lines.clear();
@@ -477,7 +454,7 @@ TEST_F(DriverCompile, TheBiosEndsInTheWayToTheProgram) {
                       "int b;\n");
   for (const Case c : {Case{false, true}, Case{true, false}}) {
     SCOPED_TRACE(c.programLoaded);
-    ProgramLoadedShell loaded;
+    FakeDirectiveShell loaded;
     loaded.loaded = c.programLoaded;
     AssembleCompiler({.shell = &shell, .messages = &messages, .directiveShell = &loaded});
     BiosCompileFlag() = true;
@@ -504,20 +481,6 @@ TEST_F(DriverCompile, TheBiosEndsInTheWayToTheProgram) {
 }
 
 // An editor holding the program with unsaved edits.
-class EditedProgram : public EditorView {
-public:
-  std::optional<uint32_t> ActiveEditorCursor() override { return std::nullopt; }
-  bool OpenAndModified(std::string_view path) override { return modified && path == program; }
-  std::optional<std::string> ModifiedText(std::string_view path) override {
-    if (path != program)
-      return std::nullopt;
-    return text;
-  }
-  std::string program;
-  std::string text;
-  bool modified = true;
-};
-
 // What the user sees in the editor is what is compiled: unsaved edits win
 // over the file, a saved editor leaves the file to be read.
 TEST_F(DriverCompile, UnsavedEditsAreCompiledInPlaceOfTheFile) {
@@ -528,10 +491,9 @@ TEST_F(DriverCompile, UnsavedEditsAreCompiledInPlaceOfTheFile) {
   const Case cases[] = {{true, "[549]"}, {false, "[2096]"}};
   for (const Case &c : cases) {
     SCOPED_TRACE(c.modified);
-    EditedProgram editor;
-    editor.program = dir / "PROG.C";
-    editor.text = "const int c;\n";
-    editor.modified = c.modified;
+    FakeEditors editor;
+    if (c.modified)
+      editor.modified = {{dir / "PROG.C", "const int c;\n"}};
     AssembleCompiler({.shell = &shell, .messages = &messages, .editors = &editor});
     ClearErrorList();
     Compile("int if;\n");
@@ -542,7 +504,7 @@ TEST_F(DriverCompile, UnsavedEditsAreCompiledInPlaceOfTheFile) {
 }
 
 // An editor whose text cannot be had: the user cancelled.
-class CancellingEditor : public EditedProgram {
+class CancellingEditor : public FakeEditors {
 public:
   std::optional<std::string> ModifiedText(std::string_view) override { throw xUserCancel("test", 1); }
 };
@@ -552,7 +514,7 @@ public:
 // stop on to the command.
 TEST_F(DriverCompile, AStoppedCompileCleansUpAndPassesTheStopOn) {
   CancellingEditor editor;
-  editor.program = dir / "PROG.C";
+  editor.modified = {{dir / "PROG.C", ""}};
   AssembleCompiler({.shell = &shell, .messages = &messages, .editors = &editor});
   ASSERT_EQ(CompileStage(false), 0);
   CompilerConfig().rams = 0x44;

@@ -10,9 +10,8 @@
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
 #include "compcore/decl_fixture.h"
+#include "compcore/program_compile_fixture.h"
 #include "foundation/xerr.h"
-#include "compcore/compiler_fixture.h"
-#include "compcore/product_shell.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -46,31 +45,12 @@ public:
   std::vector<bool> symbolStillThere, labelStillThere;
 };
 
-class Repairs : public CompilerFixture {
+class Repairs : public ProgramCompileTest {
 protected:
   void SetUp() override {
-    CompilerFixture::SetUp();
-    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
-    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
-    Assemble();
+    defaultHeader = kDeclaresNothing;
+    ProgramCompileTest::SetUp();
   }
-  void Assemble(CodeGenerator *codeGenerator = nullptr, DeclarationBackEnd *backEnd = nullptr) {
-    messages = RecordedMessages();
-    CompilerBoundaries boundaries;
-    boundaries.shell = &shell;
-    boundaries.messages = &messages;
-    boundaries.codeGenerator = codeGenerator;
-    boundaries.backEnd = backEnd;
-    AssembleCompiler(boundaries);
-    ClearErrorList();
-  }
-  uint16_t Compile(const std::string &program) {
-    shell.compilePath = dir.Write("PROG.C", program);
-    return CompileFile(1);
-  }
-  TempDir dir;
-  ProgramShell shell{dir};
-  RecordedMessages messages;
 };
 
 // The IDE compiles the same program again and again in one compiler: each
@@ -128,7 +108,7 @@ TEST_F(Repairs, TopLevelItemsStartWithoutTheLocalsOfTheItemBefore) {
   };
   for (const Case &c : cases) {
     AsmBlockGenerator generator;
-    Assemble(&generator);
+    Assemble({.codeGenerator = &generator});
     EXPECT_EQ(Compile(c.program), 0) << c.what << ": " << ::testing::PrintToString(Records());
     EXPECT_EQ(generator.symbolStillThere, c.stillThere) << c.what;
     EXPECT_EQ(generator.labelStillThere, c.stillThere) << c.what;
@@ -165,7 +145,7 @@ TEST_F(Repairs, AFullSymbolTableIsReportedOnceAndEndsTheCompile) {
   };
   for (const Case &c : cases) {
     FakeBackEnd functions;
-    Assemble(nullptr, &functions);
+    Assemble({.backEnd = &functions});
     uint16_t status = 0;
     ASSERT_NO_THROW(status = Compile(c.program)) << c.what;
     EXPECT_NE(status & kCompileFailedBit, 0) << c.what;
@@ -192,7 +172,7 @@ TEST_F(Repairs, EveryDiagnosticHasItsNumber) {
   };
   // The dimension is a constant of the expression compiler.
   FakeBackEnd constants;
-  Assemble(nullptr, &constants);
+  Assemble({.backEnd = &constants});
   for (const Case &c : cases) {
     ClearErrorList();
     Compile(c.program);
@@ -211,7 +191,7 @@ TEST_F(Repairs, ManyDeclarationsWithoutStatementsAreAccepted) {
   for (int i = 0; i < 1300; ++i)
     program += "int f" + std::to_string(i) + "(int a, int b, int c);\n";
   FakeBackEnd functions;
-  Assemble(nullptr, &functions);
+  Assemble({.backEnd = &functions});
   EXPECT_EQ(Compile(program), 0);
   EXPECT_EQ(Records(), std::vector<std::string>{});
   EXPECT_NE(LookupSymbol("f1299", false, SymbolTableId::kGlobal), nullptr);
@@ -233,7 +213,7 @@ TEST_F(Repairs, ADeclaratorTooComplexIsNotEntered) {
   };
   FakeBackEnd constants;
   for (const Case &c : cases) {
-    Assemble(nullptr, &constants);
+    Assemble({.backEnd = &constants});
     Compile(c.program);
     std::vector<std::string> records = Records();
     ASSERT_FALSE(records.empty()) << c.program;
@@ -279,7 +259,7 @@ TEST_F(Repairs, OtherExceptionsLeaveTheCompileAsInternalErrors) {
   struct ThrowingGenerator : CodeGenerator {
     void CompileAsmBlock(bool) override { throw std::out_of_range("a fault"); }
   } generator;
-  Assemble(&generator);
+  Assemble({.codeGenerator = &generator});
   EXPECT_THROW(Compile("#asm\n#endasm\n"), xInternal);
   Assemble();
   EXPECT_EQ(Compile("int g;\n"), 0) << ::testing::PrintToString(Records());
@@ -313,7 +293,7 @@ TEST_F(Repairs, ImportCopiesExactlyTheReservedBytes) {
   };
   for (const Case &c : cases) {
     ImportTarget target;
-    Assemble(&target);
+    Assemble({.codeGenerator = &target});
     Compile("#ximport \"" + c.file + "\" Z\nint after;\n");
     EXPECT_EQ(target.reserved, c.bytes) << c.file;
     EXPECT_EQ(target.emitted, c.bytes) << c.file;
@@ -337,7 +317,7 @@ TEST_F(Repairs, SixtyFourThousandBracketReportsStillFailTheCompile) {
     program += std::string(64, '(') + "\n";
   program += std::string(62, '(') + "\n};\n";
   FakeBackEnd initializers;
-  Assemble(&initializers, &initializers);
+  Assemble({.codeGenerator = &initializers, .backEnd = &initializers});
   EXPECT_NE(Compile(program) & kCompileFailedBit, 0);
   EXPECT_EQ(ErrorRecordCount(), 65536u);
   EXPECT_NE(ErrorListStatus() & kListHoldsErrors, 0u);
@@ -380,7 +360,7 @@ TEST_F(Repairs, TheBiosTableEndsTheLastName) {
   Assemble();
   shell.biosInfo = BiosInfoWithTable(tooLong);
   EXPECT_THROW(CompileStage(true), xErr);
-  shell.biosInfo.clear();
+  shell.biosInfo.reset();
 }
 
 // A library edited within the second of its last indexing, to the same
@@ -512,11 +492,10 @@ TEST_F(Repairs, AUsedLibraryIsReadOncePerUse) {
 // Every compile defines the macros that describe the IDE's choices, the
 // BIOS compile the processor names as well.
 TEST_F(Repairs, EveryCompileDefinesTheTargetMacros) {
-  struct ChoosingShell : DirectiveShell {
-    bool IdeBiosFlag() override { return true; }
-    bool CompileWithoutBoard() override { return true; }
-    int RunMode() override { return 1; }
-  } choosing;
+  FakeDirectiveShell choosing;
+  choosing.ideBiosFlag = true;
+  choosing.withoutBoard = true;
+  choosing.runMode = 1;
   struct Case {
     const char *what;
     DirectiveShell *directiveShell;

@@ -9,6 +9,7 @@
 #include "compcore/link/linkhost.h"
 #include "compcore/product_shell.h"
 #include "debugger/disasm.h"
+#include "fakes/fake_host.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -18,17 +19,6 @@
 
 namespace tsw::testing {
 namespace {
-
-// The IDE's settings as its link host answers them.
-class SettingsHost : public LinkHost {
-public:
-  bool NoBouncers() override { return noBouncers; }
-  bool IncludeTimeStamp() override { return includeTimeStamp; }
-  bool ZeroPadBinFile() override { return zeroPadBin; }
-  bool noBouncers = true;
-  bool includeTimeStamp = true;
-  bool zeroPadBin = false;
-};
 
 // An extended-memory function called from root code: where the function is
 // entered, the stamp and where the image file starts all follow the
@@ -54,7 +44,8 @@ protected:
   TempDir dir;
   ProgramShell shell{dir};
   RecordedMessages messages;
-  SettingsHost host;
+  // The IDE's settings as its link host answers them.
+  RecordingHost host;
 };
 
 // Each compile reads the settings the IDE holds at that moment, so a

@@ -31,7 +31,7 @@ protected:
 
   Log log;
   FakeCodeGen codegen{log};
-  FakeShell shell{log};
+  FakeDirectiveShell shell{&log};
   FakeLink link;
 };
 

@@ -1,6 +1,7 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/front_end_fixture.h"
 
+#include "fakes/fake_texts.h"
 #include "foundation/restext.h"
 #include "support/tempdir.h"
 
@@ -8,19 +9,6 @@
 
 namespace tsw::testing {
 namespace {
-
-// Only the progress message has a text, and it shows its argument alone.
-class ProgressText : public MessageTexts {
-public:
-  const char *Find(unsigned id) const override { return id == 750 ? "%d" : nullptr; }
-};
-
-class RecordingOutput : public MessageOutput {
-public:
-  void ShowBox(const std::string &, const std::string &text) override { shown.push_back("box " + text); }
-  void ShowWaitLine(const std::string &text) override { shown.push_back(text); }
-  std::vector<std::string> shown;
-};
 
 class RecordingPositions : public CodeGenerator {
 public:
@@ -36,6 +24,7 @@ protected:
   void SetUp() override {
     FrontEndFixture::SetUp();
     SetMessageTexts(&texts);
+    output.boxAs = [](const std::string &, const std::string &text) { return "box " + text; };
     SetMessageOutput(&output);
     SetCodeGenerator(&positions);
   }
@@ -50,8 +39,9 @@ protected:
     return all;
   }
 
-  ProgressText texts;
-  RecordingOutput output;
+  // Only the progress message has a text, and it shows its argument alone.
+  FakeTexts texts{{{750, "%d"}}};
+  RecordedMessages output;
   RecordingPositions positions;
   TempDir dir;
 };

@@ -2,6 +2,7 @@
 
 #include "support/tempdir.h"
 
+#include "fakes/fake_texts.h"
 #include "foundation/restext.h"
 
 #include <gtest/gtest.h>
@@ -94,22 +95,8 @@ TEST_F(Front2Macro, DefinitionErrors) {
   }
 }
 
-class Texts2108 : public MessageTexts {
-public:
-  const char *Find(unsigned id) const override {
-    switch (id) {
-    case 2108:
-      return "unexpected '%s' after the macro name";
-    case 492:
-      return "%s expected";
-    default:
-      return nullptr;
-    }
-  }
-};
-
 TEST_F(Front2Macro, CharactersGoIntoMessagesAsTexts) {
-  Texts2108 texts;
+  FakeTexts texts({{2108, "unexpected '%s' after the macro name"}, {492, "%s expected"}});
   SetMessageTexts(&texts);
   Compile("#define N+1\ns = 'x;\n");
   SetMessageTexts(nullptr);

@@ -11,17 +11,15 @@
 namespace tsw::testing {
 namespace {
 
-// What the attribute switches ask of the IDE and of the code generator.
-class FakeAttributeEnvironment : public DirectiveShell, public CodeGenerator {
+// What the attribute switches ask of the code generator.
+class FakeAttributeEnvironment : public CodeGenerator {
 public:
-  int DebugCodeMode() override { return debugMode; }
   void SwitchXmemCodeCache(bool debug) override { switches.push_back(debug); }
   bool StaticFrame() override { return staticFrame; }
   bool IsBiosCode() override { return biosMode; }
   ADDR24 CacheAddress(OriginCache cache) override {
     return cache == OriginCache::kRootCode ? ADDR24{rootCode, 0, 0} : ADDR24{};
   }
-  int debugMode = 0;
   bool staticFrame = false;
   bool biosMode = false;
   uint16_t rootCode = 0;
@@ -33,7 +31,7 @@ protected:
   void SetUp() override {
     FrontEndFixture::SetUp();
     SetCodeGenerator(&env);
-    SetDirectiveTargets(&env, nullptr);
+    SetDirectiveTargets(&ide, nullptr);
   }
   // Runs the program's directive lines.
   void Directives(const std::string &program) {
@@ -41,6 +39,7 @@ protected:
     Texts(DeliverAll());
   }
   FakeAttributeEnvironment env;
+  FakeDirectiveShell ide;
 };
 
 TEST_F(MemmapTest, PushesUpToTheStackSizeAndPopsDownToTheBottom) {
@@ -142,7 +141,7 @@ TEST_F(MemmapTest, DebugAttributesFollowTheIdeDebugMode) {
   uint32_t copy = kAttrUseIx;
   SetDebugAttributes(copy, true);
   EXPECT_EQ(copy, kAttrUseIx | kAttrDebug | kAttrStep);
-  env.debugMode = 1;
+  ide.debugCodeMode = 1;
   SetDebugAttributes(copy, true);
   EXPECT_EQ(copy, kAttrUseIx);
   EXPECT_EQ(env.switches, (std::vector<bool>{true, false}));

@@ -2,8 +2,9 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_mod/cc_mod.h"
 #include "compcore/common/cc_editor_view.h"
-#include "foundation/xerr.h"
 #include "compcore/compiler_fixture.h"
+#include "compcore/product_shell.h"
+#include "foundation/xerr.h"
 #include "platform/paths.h"
 #include "support/tempdir.h"
 
@@ -33,14 +34,6 @@ const char kLibB[] = "/*** beginheader a, e */\n"
                      "a\n"
                      "*/\n";
 
-// The index's notices and boxes, each as its number and arguments.
-class IndexMessages : public MessageOutput {
-public:
-  void ShowBox(const std::string &, const std::string &text) override { shown.push_back(text); }
-  void ShowWaitLine(const std::string &text) override { shown.push_back(text); }
-  std::vector<std::string> shown;
-};
-
 class LibraryIndexTest : public CompilerFixture {
 protected:
   void SetUp() override {
@@ -49,6 +42,8 @@ protected:
                         kMsgCannotOpenLibrary, kMsgLibraryModifiedInEditor, kMsgLibraryChanged})
       texts_.ShowNumberAndArguments(id);
     SetLibraryProgramDirectory(dir.path());
+    // The index's notices and boxes, each as its number and arguments.
+    output.boxAs = [](const std::string &, const std::string &text) { return text; };
     SetMessageOutput(&output);
     libA = dir.Write("LIB/LIBA.LIB", kLibA);
     libB = dir.Write("LIB/LIBB.LIB", kLibB);
@@ -74,7 +69,7 @@ protected:
     CompilerFixture::TearDown();
   }
 
-  IndexMessages output;
+  RecordedMessages output;
   std::vector<std::string> &messages = output.shown;
 };
 
@@ -356,25 +351,16 @@ TEST_F(LibraryIndexTest, NoModuleIsTakenOnceADiagnosticWasDropped) {
   SetPendingLabelNames(nullptr);
 }
 
-class FakeEditors : public EditorView {
-public:
-  std::vector<std::string> modified;
-  std::optional<uint32_t> ActiveEditorCursor() override { return std::nullopt; }
-  bool OpenAndModified(std::string_view path) override {
-    return std::ranges::any_of(modified, [&](const std::string &m) { return plat::PathKey(m) == plat::PathKey(path); });
-  }
-};
-
 TEST_F(LibraryIndexTest, LibraryModifiedInAnEditorIsReportedWhenItsTimeIsTaken) {
   FakeEditors editors;
-  editors.modified = {libA};
+  editors.modified = {{libA, ""}};
   SetEditorView(&editors);
   ASSERT_EQ(BuildLibraryIndex(libDir), 0);
   EXPECT_EQ(Count(kMsgLibraryModifiedInEditor), 1);
   messages.clear();
   ASSERT_EQ(BuildLibraryIndex(libDir), 0); // unchanged, but its time is taken again
   EXPECT_EQ(messages, (std::vector<std::string>{"137", "810"}));
-  editors.modified = {libDir};
+  editors.modified = {{libDir, ""}};
   messages.clear();
   ASSERT_EQ(BuildLibraryIndex(libDir), 0);
   EXPECT_EQ(messages, (std::vector<std::string>{"137", "810"}));

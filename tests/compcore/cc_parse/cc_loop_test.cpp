@@ -378,7 +378,7 @@ TEST_F(Front2Loop, BiosEndPatchesTheProgramJumpOnlyWithAProgramLoaded) {
     SCOPED_TRACE(c.name);
     std::vector<std::string> log;
     FakeCodeGen codegen(log);
-    FakeShell shell(log);
+    FakeDirectiveShell shell(&log);
     FakeLink board;
     shell.loaded = true;
     codegen.biosCode = c.biosCode;

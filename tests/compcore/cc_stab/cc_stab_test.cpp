@@ -1,6 +1,7 @@
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_stab/cc_bios.h"
 #include "compcore/cc_stab/cc_stab.h"
+#include "fakes/fake_texts.h"
 #include "foundation/reset.h"
 #include "foundation/restext.h"
 
@@ -24,16 +25,10 @@ struct Said {
 };
 
 // Records what the table reports, through the compiler's own raisers: it
-// plays the message texts (each text is "#number|argument"), the diagnostic
-// sink, the message window and the code generator's label table.
-class FakeCompiler : public MessageTexts, public DiagnosticSink, public MessageOutput, public CodeGenerator {
+// plays the diagnostic sink, the message window and the code generator's
+// label table, and its texts are "#number|argument".
+class FakeCompiler : public DiagnosticSink, public MessageOutput, public CodeGenerator {
 public:
-  const char *Find(unsigned id) const override {
-    auto it = texts_.find(id);
-    if (it == texts_.end())
-      it = texts_.emplace(id, "#" + std::to_string(id) + "|%s").first;
-    return it->second.c_str();
-  }
   bool RecordError(unsigned m, uint16_t, uint16_t, const std::string &text) override {
     said.push_back({'E', m, Argument(text)});
     return false;
@@ -49,10 +44,10 @@ public:
 
   std::vector<Said> said;
   std::map<std::string, uint32_t> labels;
+  testing::FakeTexts texts{{}, [](unsigned id) { return "#" + std::to_string(id) + "|%s"; }};
 
 private:
   static std::string Argument(const std::string &text) { return text.substr(text.find('|') + 1); }
-  mutable std::map<unsigned, std::string> texts_;
 };
 
 // A fresh compiler whose symbol table reports to `compiler`, with the input
@@ -60,7 +55,7 @@ private:
 inline void StartSymbolTable(FakeCompiler &compiler, uint16_t symbolLimit) {
   ResetFoundation();
   ResetCompiler();
-  SetMessageTexts(&compiler);
+  SetMessageTexts(&compiler.texts);
   SetDiagnosticSink(&compiler);
   SetMessageOutput(&compiler);
   SetCodeGenerator(&compiler);

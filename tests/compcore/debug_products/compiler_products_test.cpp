@@ -55,20 +55,9 @@ protected:
     BoardOverLink::TearDown();
   }
 
-  // The BIOS's symbol table where the directory names it: the length, then
-  // each symbol's 3-byte value and its name, the last character marked.
+  // The BIOS's symbol table where the directory names it.
   void PlaceSymbolTable(const std::vector<std::pair<std::string, uint32_t>> &symbols) {
-    std::vector<uint8_t> table(2, 0);
-    for (const auto &[name, value] : symbols) {
-      for (unsigned shift = 0; shift < 24; shift += 8)
-        table.push_back(uint8_t(value >> shift));
-      for (size_t i = 0; i < name.size(); ++i)
-        table.push_back(uint8_t(name[i] | (i + 1 == name.size() ? 0x80 : 0)));
-    }
-    const size_t length = table.size() - 2;
-    table[0] = uint8_t(length);
-    table[1] = uint8_t(length >> 8);
-    kernel.Poke(kSymbolTable, table);
+    kernel.Poke(kSymbolTable, BoardSymbolTable(symbols));
     cpu.PokeWord(DebugFakeBoard::kDirectory + 0x11, kSymbolTable);
     // The layout byte: the extended-memory window from 0xE000, root data
     // from the second page.

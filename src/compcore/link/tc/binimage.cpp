@@ -18,7 +18,7 @@ bool CreateBinImageFile(const char *programPath) {
   CloseBinImageFile();
   imageFile = std::fopen(imagePath.c_str(), "w+b");
   if (!imageFile) {
-    Host().CompileError(kMsgCannotOpen, imagePath);
+    Host().CompileError(LinkCompileError::Of<kMsgCannotOpen>(imagePath));
     return false;
   }
   if (Host().IncludeBios() && BiosImageBuffer.highWater > 0)

@@ -139,7 +139,7 @@ TEST_F(AsmErrorTest, ContinuingErrorsLeaveTheStatementAsItMustBe) {
 }
 
 TEST_F(AsmErrorTest, WarningsLetTheLineAssemble) {
-  const AsmTexts texts({{kMsgSlowIndexedForm, "%s: slower indexed form"}});
+  const InstalledTexts texts({{kMsgSlowIndexedForm, "%s: slower indexed form"}});
   struct Case {
     AsmCpu cpu;
     const char *line;

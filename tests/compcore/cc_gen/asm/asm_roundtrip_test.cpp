@@ -40,7 +40,7 @@ protected:
         continue;
       }
       EXPECT_EQ(HexBytes(bytes), HexBytes(ParseHex(row.bytes))) << row.line;
-      for (const AsmDiagnostic &d : diagnostics.records)
+      for (const Diagnostic &d : diagnostics.records)
         EXPECT_NE(d.kind, 2) << row.line << ": message " << d.message;
       // "{0:04X}" in the text stands for the row's own address, "{1:04X}" for
       // the address right after a two-byte instruction.

@@ -256,19 +256,15 @@ TEST_F(ExprStatementTest, TheStackDepthAfterEachExpressionIsCheckedAndMended) {
   bodies.beforeEachStatement = nullptr;
 }
 
-// The IDE compiles with the BIOS: NO_BIOS is 0.
-class WithBiosShell : public DirectiveShell {
-public:
-  bool IdeBiosFlag() override { return true; }
-};
-
 // On the Corvid, a store through a pointer in debug code with pointer
 // checks reads the store table's byte for the address's page first; a store
 // whose address is known to be safe, or one in code without the checks,
 // goes without. The compile option switches the checks on for every
 // function.
 TEST_F(ExprStatementTest, StoresThroughPointersAreCheckedAgainstTheStoreTable) {
-  WithBiosShell shell;
+  // The IDE compiles with the BIOS: NO_BIOS is 0.
+  FakeDirectiveShell shell;
+  shell.ideBiosFlag = true;
   directiveShell = &shell;
   constexpr uint32_t kChecks = kAttrDebug | kAttrPointerCheck;
   const std::vector<std::string> checkAt4200 = {"ex    de,hl", "ld    h,42", "ld    l,d", "xor   a"};
