@@ -168,8 +168,10 @@ void StringParserBlackBox::ResetParserInput(const char *text) {
 
 AST *StringParserBlackBox::RunExpressionParser(const char *text) {
   parser_->clearSyntaxErrors();
+  arena_.Clear();
   if (ExpressionNestingDepth(text) > kMaxExpressionNesting)
     return nullptr;
+  AstArena::Installed installed(arena_);
   ResetParserInput(text);
   ASTBase *root = nullptr;
   int signal = 0;
@@ -181,5 +183,7 @@ AST *StringParserBlackBox::RunExpressionParser(const char *text) {
   tree->rootFlag = 1;
   return tree;
 }
+
+void StringParserBlackBox::ReleaseTree() { arena_.Clear(); }
 
 } // namespace tsw

@@ -1,0 +1,189 @@
+#include "compcore/parser_fixture.h"
+
+#include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_in/cc_in.h"
+#include "compcore/cc_parse/expr/expr_binary.h"
+#include "compcore/cc_parse/expr/expr_entry.h"
+#include "compcore/cc_parse/expr/expr_walk.h"
+#include "compcore/decode_check.h"
+#include "compcore/statement_compile_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tsw::testing {
+namespace {
+
+// The parser writes its own texts (lexical errors, the scope line of every
+// function declarator it reads) for each expression of a compile: in the
+// tests they are kept here instead of flooding the output.
+class ParserTexts : public ParserOutput {
+public:
+  void write(const char *text) override { kept += text; }
+  std::string kept;
+};
+
+ParserTexts &KeptParserTexts() {
+  static ParserTexts texts;
+  return texts;
+}
+
+class KeepParserTexts : public ::testing::Environment {
+public:
+  void SetUp() override { RedirectParserTexts(&KeptParserTexts()); }
+  void TearDown() override { RedirectParserTexts(nullptr); }
+};
+
+[[maybe_unused]] ::testing::Environment *const kKeepParserTexts =
+    ::testing::AddGlobalTestEnvironment(new KeepParserTexts);
+
+// Trees on or off for one scope; every test leaves them on.
+class TreesWanted {
+public:
+  explicit TreesWanted(bool wanted) { ExpressionTreesWanted() = wanted; }
+  ~TreesWanted() { ExpressionTreesWanted() = true; }
+  TreesWanted(const TreesWanted &) = delete;
+  TreesWanted &operator=(const TreesWanted &) = delete;
+};
+
+// The text `line` as the current logical line, the cursor at its start.
+void InstallLine(const std::string &line) {
+  LogicalLineBuffer buffer;
+  buffer.text = line;
+  buffer.lines.assign(line.size() + 1, 1);
+  for (size_t i = 0; i <= line.size(); ++i)
+    buffer.columns.push_back(uint16_t(i + 1));
+  InstallLogicalLine(std::move(buffer), 0);
+  InputColumn = 0;
+}
+
+// The entry at the cursor of one logical line, after a program's
+// declarations compiled by the product's assembly.
+class ExprEntryTest : public ProgramCompileTest {
+protected:
+  void SetUp() override {
+    ProgramCompileTest::SetUp();
+    ASSERT_EQ(Compile("int a, b, c;\n"), 0);
+    SingleLineMode = 1;
+  }
+  void TearDown() override {
+    SingleLineMode = 0;
+    ProgramCompileTest::TearDown();
+  }
+  struct Result {
+    bool comparison;
+    uint8_t type, storage;
+    uint16_t codeBytes;
+    std::string rest;
+  };
+  Result CompileList(const std::string &line) {
+    InstallLine(line);
+    const ADDR24 start = Caches().currentCode->Current();
+    ValueRecord value;
+    ParseAndCompileExpressionList(value, true);
+    const uint16_t bytes = uint16_t(Caches().currentCode->Current().logical - start.logical);
+    return {Walk().comparisonRoot, value.type, value.storage, bytes, InputCursor};
+  }
+};
+
+TEST_F(ExprEntryTest, TheComparisonFlagComesFromTheTreesRootAndParseErrorsLeaveNone) {
+  struct Case {
+    const char *line;
+    bool comparison;
+  } cases[] = {
+      {"a == b) x", true},  {"a < b + c) x", true}, {"(a != b)) x", false}, {"a == b || c) x", false},
+      {"a = b == c) x", false}, {"a, b >= c) x", false},
+      // The same comparisons where the grammar gives no tree.
+      {"a == b;", false}, {"a == b", false}, {"a == ) x", false},
+  };
+  for (const Case &c : cases) {
+    const Result withTree = CompileList(c.line);
+    EXPECT_EQ(withTree.comparison, c.comparison) << c.line;
+    TreesWanted none(false);
+    const Result without = CompileList(c.line);
+    EXPECT_FALSE(without.comparison) << c.line;
+    EXPECT_EQ(withTree.type, without.type) << c.line;
+    EXPECT_EQ(withTree.storage, without.storage) << c.line;
+    EXPECT_EQ(withTree.codeBytes, without.codeBytes) << c.line;
+    EXPECT_EQ(withTree.rest, without.rest) << c.line;
+  }
+}
+
+struct ProgramCase {
+  const char *what;
+  const char *program;
+  // Errors stop the compile before its image is written.
+  bool failing = false;
+};
+
+// Whole programs compiled with every expression's tree and again with
+// none: the text alone decides, so the images and the messages agree. Most
+// of these lines hold texts the parser makes a tree of (a condition after
+// its "(", the last clause of a for, arguments and subscripts inside them),
+// some trees that do not match the text the walk reads there.
+class SameCodeWithoutTheTree : public StatementCompileTest, public ::testing::WithParamInterface<ProgramCase> {
+protected:
+  struct Outcome {
+    uint16_t status;
+    std::string image;
+    std::vector<std::string> records;
+  };
+  Outcome CompileWithTrees(bool trees) {
+    TreesWanted scope(trees);
+    Outcome out;
+    out.status = CompileAlone(GetParam().program);
+    out.image = HexBytes(Image());
+    out.records = Records();
+    return out;
+  }
+};
+
+TEST_P(SameCodeWithoutTheTree, TheTextAloneDecides) {
+  const Outcome withTrees = CompileWithTrees(true);
+  const Outcome without = CompileWithTrees(false);
+  EXPECT_EQ(withTrees.image.empty(), GetParam().failing) << ::testing::PrintToString(withTrees.records);
+  EXPECT_EQ(withTrees.status, without.status);
+  EXPECT_EQ(withTrees.image, without.image);
+  EXPECT_EQ(withTrees.records, without.records);
+}
+
+const ProgramCase kPrograms[] = {
+    {"EachComparison",
+     "int a, b;\nint f(void) { if (a == b) return 1; if (a != b) return 2; if (a < b) return 3;\n"
+     "if (a <= b) return 4; if (a > b) return 5; while (a >= b) a--; return 0; }\n"},
+    {"ChainsPrecedenceAndLogicalOperators",
+     "int a, b, c;\nint f(void) { if (a - b - c == a * b / c % 3) return 1;\n"
+     "if (a || b && c | a ^ b & c) return 2; if (a << 2 >> b < c) return 3; return 0; }\n"},
+    {"ConditionalsCastsSizeofAndUnaryOperators",
+     "int a, b; long l; char ch;\nint f(void) { if (a ? b : (a ? 1 : 2)) return 1;\n"
+     "if ((long)a + l > -a) return 2; if (sizeof(long) == sizeof l + ~a + !b) return 3;\n"
+     "if ((char)a == ch) return 4; return 0; }\n"},
+    {"AssignmentsCommaListsAndSteps",
+     "int a, b, i;\nint f(void) { if ((a = 5) == b) return 1; if (a = b, b += 3, a) return 2;\n"
+     "for (i = 0; i < 10; i++) a <<= 1; for (i = 0; i < 3; ++i) ; return a; }\n"},
+    {"CallsSubscriptsMembersAndPointers",
+     "struct S { int x; int y; } s, *ps;\nint v[4]; int *p;\nint g(int x, int y) { return x + y; }\n"
+     "int f(void) { if (g(v[1], s.y) == ps->x) return 1; if (*p == v[g(1, 2)]) return 2;\n"
+     "if (&v[2] != p) return 3; return 0; }\n"},
+    {"LiteralsOfEveryKind",
+     "char *q;\nint f(void) { if ('a' + 0x10 + 010 + 7u + 1L == 3) return 1; if (1.5 < 2.0e1) return 2;\n"
+     "if (q == \"ab\") return 3; return 0; }\n"},
+    {"AFunctionPointerCast",
+     "int h(void) { return 1; }\nint (*fp)(void);\n"
+     "int f(void) { if ((int (*)(void))h == fp) return 1; return 0; }\n"},
+    {"ErrorsTheTextShows",
+     "int a;\nint f(void) { if (a == ) return 1; if (a[1] == 2) return 2; if (undeclared == a) return 3;\n"
+     "if (5 = a) return 4; return 0; }\n",
+     true},
+    {"ConstantExpressions",
+     "#if (2 == 2) && (3 > 1)\nint d[(4 + 4) * 2];\n#endif\nint at @ (0x9000 + 2);\n"
+     "int f(void) { return sizeof d; }\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Programs, SameCodeWithoutTheTree, ::testing::ValuesIn(kPrograms),
+                         [](const ::testing::TestParamInfo<ProgramCase> &info) { return std::string(info.param.what); });
+
+} // namespace
+} // namespace tsw::testing
