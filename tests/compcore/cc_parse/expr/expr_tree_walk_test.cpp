@@ -111,6 +111,89 @@ TEST_F(ExprEntryTest, TheComparisonFlagComesFromTheTreesRootAndParseErrorsLeaveN
   }
 }
 
+// The tree with each node's mark: NAME#mark, children in brackets.
+std::string MarkedDump(AST *node) {
+  std::string out;
+  for (; node; node = node->nextSibling()) {
+    if (!out.empty())
+      out += ' ';
+    const int type = node->type();
+    const bool showText = type == IDENTIFIER || (type >= OCTALINT && type <= HEXADECIMALINT);
+    out += std::string(showText ? node->text() : CParser::tokenName(type)) + "#" + std::to_string(node->rootFlag);
+    if (AST *child = node->firstChild())
+      out += "(" + MarkedDump(child) + ")";
+  }
+  return out;
+}
+
+void MarkEveryNode(AST *node, uint8_t mark) {
+  for (; node; node = node->nextSibling()) {
+    node->rootFlag = mark;
+    MarkEveryNode(node->firstChild(), mark);
+  }
+}
+
+// The walk over a tree the test parsed itself: marks it wrote, and what the
+// text compiled to. Nodes the walk never reached keep the mark 7.
+TEST_F(ExprEntryTest, TheWalkMarksTheNodesItPassesAndToleratesATreeUnlikeTheText) {
+  constexpr uint8_t kUntouched = 7;
+  struct Case {
+    const char *what;
+    const char *treeText;
+    const char *walkText;
+    const char *marked;
+    uint32_t value;
+  } cases[] = {
+      {"a left-leaning chain is walked from its bottom up; comparisons copy their parent's mark", "1 - 2 - 3 == 4)",
+       "1 - 2 - 3 == 4)", "EQUAL#1(MINUS#0(MINUS#0(1#0 2#0) 3#0) 4#1) RPARENTHESIS#7", 0},
+      {"each level passes only its own operators", "6 / 2 + 1 << 1 > 3 & 1)", "6 / 2 + 1 << 1 > 3 & 1)",
+       "AMPERSAND#0(GREATERTHAN#0(SHIFTLEFT#0(PLUS#0(DIVIDE#0(6#0 2#0) 1#0) 1#0) 3#0) 1#0) RPARENTHESIS#7", 1},
+      {"a prefix operator's leaf stands beside its operand, which the next operand's walk then meets", "-(2)) * 3)",
+       "-(2) * 3)", "STAR#0(MINUS#0 LPARENTHESIS#0(2#0 RPARENTHESIS#7 RPARENTHESIS#7) 3#7) RPARENTHESIS#7", 0xFFFA},
+      {"a tree of other text: the text is compiled, the tree walked as far as it goes", "a)", "1 + 2 * 3)",
+       "a#1 RPARENTHESIS#7", 7},
+      {"a deeper tree than the text", "1 + 2 + 3 + 4)", "5)", "PLUS#0(PLUS#0(PLUS#0(1#0 2#7) 3#7) 4#7) RPARENTHESIS#7",
+       5},
+      {"operands the tree lacks: null siblings", "9)", "9 - 4 - 3 == 2)", "9#1 RPARENTHESIS#7", 1},
+  };
+  for (const Case &c : cases) {
+    ParserHooks hooks;
+    StringParserBlackBox box(hooks);
+    AST *root = box.RunExpressionParser(c.treeText);
+    ASSERT_NE(root, nullptr) << c.what;
+    MarkEveryNode(root, kUntouched);
+    InstallLine(c.walkText);
+    ValueRecord value;
+    CompileExpressionList(value, true, root);
+    EXPECT_EQ(MarkedDump(root), c.marked) << c.what;
+    EXPECT_EQ(value.storage, kStorageConstant) << c.what;
+    EXPECT_EQ(value.value & 0xFFFF, c.value) << c.what;
+    EXPECT_EQ(std::string(InputCursor), ")") << c.what;
+  }
+}
+
+TEST_F(ExprEntryTest, TheIntegerLiteralFlagLastsOnlyForTheWalk) {
+  struct Case {
+    const char *line;
+    bool literal;
+  } cases[] = {{"a = 5)", true}, {"a = 0x5)", true}, {"a = 05)", true}, {"a = b)", false},
+               {"a += 5)", false}, {"a = 5 + b)", false}, {"a == 5)", false}};
+  for (const Case &c : cases) {
+    ParserHooks hooks;
+    StringParserBlackBox box(hooks);
+    AST *root = box.RunExpressionParser(c.line);
+    ASSERT_NE(root, nullptr) << c.line;
+    InstallLine(c.line);
+    ValueRecord value;
+    Walk().integerLiteralAssigned = false;
+    CompileExpressionList(value, false, root);
+    EXPECT_EQ(Walk().integerLiteralAssigned, c.literal) << c.line;
+    InstallLine(c.line);
+    ParseAndCompileExpressionList(value, false);
+    EXPECT_FALSE(Walk().integerLiteralAssigned) << c.line;
+  }
+}
+
 struct ProgramCase {
   const char *what;
   const char *program;
