@@ -69,8 +69,8 @@ StandardErrorOutput &EntryOutput() {
 
 // A box for each depth of nested entries (an expression compiled while
 // another is, such as a dimension of a cast), built once and reused: every
-// expression of a compile is parsed, and building the lexer and its buffer
-// anew each time would cost more than most parses.
+// expression of a compile is parsed, and the lexer with its buffer need
+// not be built again for each.
 std::vector<std::unique_ptr<StringParserBlackBox>> &BoxesByDepth() {
   static std::vector<std::unique_ptr<StringParserBlackBox>> boxes;
   return boxes;
@@ -83,13 +83,14 @@ size_t entryDepth = 0;
 // entry is left by any way; the box in use before comes back.
 class ExpressionParse {
 public:
-  ExpressionParse() : previous_(currentBox), depth_(entryDepth++) {
+  ExpressionParse() : previous_(currentBox) {
     auto &boxes = BoxesByDepth();
-    if (boxes.size() <= depth_)
-      boxes.resize(depth_ + 1);
-    if (!boxes[depth_])
-      boxes[depth_] = std::make_unique<StringParserBlackBox>(EntryHooks(), &EntryOutput());
-    currentBox = boxes[depth_].get();
+    if (boxes.size() <= entryDepth)
+      boxes.resize(entryDepth + 1);
+    if (!boxes[entryDepth])
+      boxes[entryDepth] = std::make_unique<StringParserBlackBox>(EntryHooks(), &EntryOutput());
+    currentBox = boxes[entryDepth].get();
+    ++entryDepth;
   }
   ~ExpressionParse() {
     currentBox->ReleaseTree();
@@ -114,7 +115,6 @@ public:
 
 private:
   StringParserBlackBox *previous_;
-  size_t depth_;
 };
 
 template <class Walker> void ParseAndWalk(ValueRecord &value, bool valueUsed, Walker walk) {

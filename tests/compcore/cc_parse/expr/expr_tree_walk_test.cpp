@@ -260,6 +260,16 @@ const ProgramCase kPrograms[] = {
      "int a;\nint f(void) { if (a == ) return 1; if (a[1] == 2) return 2; if (undeclared == a) return 3;\n"
      "if (5 = a) return 4; return 0; }\n",
      true},
+    // A dimension read inside a condition's type name is an entry of its
+    // own, parsed while the condition's tree is still being walked.
+    {"NestedEntries",
+     "char *p;\nint f(void) { if (sizeof(int [2 + 1]) == 6) return 1; if ((char (*)[4 * 2])p == 0) return 2;\n"
+     "return 0; }\n"},
+    // The error list fills inside the condition and the compile ends there;
+    // the next compile (the run without trees) starts afresh.
+    {"AnErrorFloodEndsTheCompileInsideACondition",
+     "int f(void) { if (u0 + u1 + u2 + u3 + u4 + u5 + u6 + u7 + u8 + u9 + u10 + u11 + u12 + u13 + u14 + u15 + u16 + u17 + u18 + u19 + u20 + u21 + u22 + u23 + u24 + u25 + u26 + u27 + u28 + u29 + u30 + u31 + u32 + u33 + u34 + u35 + u36 + u37 + u38 + u39 + u40 + u41 + u42 + u43 + u44 + u45 + u46 + u47 + u48 + u49 + u50 + u51 + u52 + u53 + u54 + u55 + u56 + u57 + u58 + u59 == 0) return 1; return 0; }\n",
+     true},
     {"ConstantExpressions",
      "#if (2 == 2) && (3 > 1)\nint d[(4 + 4) * 2];\n#endif\nint at @ (0x9000 + 2);\n"
      "int f(void) { return sizeof d; }\n"},
