@@ -260,6 +260,13 @@ const ProgramCase kPrograms[] = {
      "int a;\nint f(void) { if (a == ) return 1; if (a[1] == 2) return 2; if (undeclared == a) return 3;\n"
      "if (5 = a) return 4; return 0; }\n",
      true},
+    {"LogicalValuesStoresAndMergedConditionals",
+     "int a, b, x, i, v[4], *p; long l;\nint f(void) { if ((x = a || b) == 1) return 1;\n"
+     "if ((a ? l : (b ? 1 : 2)) > 0) return 2; if (v[i] == (*p = 3)) return 3; if (a && (b = 0)) return 4;\n"
+     "return x; }\n"},
+    {"StructureValuesOfCalls",
+     "struct S { int x; int y; } s;\nstruct S g(void) { return s; }\n"
+     "int f(void) { if (sizeof(g()) == 4) return 1; if (g().y == 1) return 2; return 0; }\n"},
     // A dimension read inside a condition's type name is an entry of its
     // own, parsed while the condition's tree is still being walked.
     {"NestedEntries",
