@@ -87,7 +87,7 @@ protected:
   // Compiles `text` with `level` (the unary level unless told otherwise)
   // into fresh code at 1000 on `cpu`; the bytes it emitted.
   std::vector<uint8_t> CompileAt(TargetCpu cpu, const std::string &text, ValueRecord &value,
-                                 const std::function<void(ValueRecord &)> &level = GenerateUnaryExpression) {
+                                 const std::function<void(ValueRecord &)> &level = [](ValueRecord &v) { GenerateUnaryExpression(v); }) {
     ResetInstructionEmission();
     ResetOperandMoves();
     Caches().rootCode->SetEmitAddress(MakeAddr24(0, kCodeStart));

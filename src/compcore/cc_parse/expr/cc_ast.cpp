@@ -9,13 +9,17 @@ namespace {
 AstArena *currentArena = nullptr;
 } // namespace
 
-AstArena::AstArena() : previous_(currentArena) { currentArena = this; }
+AstArena::~AstArena() { Clear(); }
 
-AstArena::~AstArena() {
+void AstArena::Clear() {
   for (AST *node : nodes_)
     delete node;
-  currentArena = previous_;
+  nodes_.clear();
 }
+
+AstArena::Installed::Installed(AstArena &arena) : previous_(currentArena) { currentArena = &arena; }
+
+AstArena::Installed::~Installed() { currentArena = previous_; }
 
 void AstArena::Adopt(AST *node) {
   if (!currentArena)

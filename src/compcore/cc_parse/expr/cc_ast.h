@@ -35,17 +35,31 @@ namespace tsw {
 // purpose, so nodes are freed here and never through the tree links.
 class AstArena {
 public:
-  AstArena();
+  AstArena() = default;
   ~AstArena();
   AstArena(const AstArena &) = delete;
   AstArena &operator=(const AstArena &) = delete;
 
+  // Installs the arena for one parse; the one installed before comes back
+  // on every way out, so a parse nested in another adopts into its own.
+  class Installed {
+  public:
+    explicit Installed(AstArena &arena);
+    ~Installed();
+    Installed(const Installed &) = delete;
+    Installed &operator=(const Installed &) = delete;
+
+  private:
+    AstArena *previous_;
+  };
+
   static void Adopt(AST *node);
+  // Frees every node, for an arena kept from one parse to the next.
+  void Clear();
   size_t Size() const { return nodes_.size(); }
 
 private:
   std::vector<AST *> nodes_;
-  AstArena *previous_;
 };
 
 } // namespace tsw

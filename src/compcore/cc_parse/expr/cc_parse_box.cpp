@@ -123,6 +123,42 @@ int ExpressionNestingDepth(const char *text) {
   }
   return deepest;
 }
+// The characters the scan below reads as the lexer does: the starts of
+// names, numbers and operators, and blanks.
+bool IsPlainTextChar(char c) {
+  return IsWordChar(c) || std::isspace(static_cast<unsigned char>(c)) || std::strchr("[]()?:,=*/%+-<>|^&!~", c);
+}
+
+// Whether the start rule can match `text` at all: it ends on the ")" that
+// closes the list, and outside braces no rule takes a ";". Most statements
+// fail this before a single token is made. Where the text holds anything
+// the scan does not read as the lexer would (a brace, a comment, a
+// character constant, a directive, a character no token starts with), the
+// parser is left to decide.
+bool MayCloseTheList(const char *text) {
+  int open = 0;
+  for (const char *p = text; *p; ++p) {
+    const char c = *p;
+    if (c == '"') {
+      while (p[1] && p[1] != '"')
+        p += p[1] == '\\' && p[2] ? 2 : 1;
+      if (!p[1])
+        return false;
+      ++p;
+    } else if (c == '(') {
+      ++open;
+    } else if (c == ')') {
+      if (open == 0)
+        return true;
+      --open;
+    } else if (c == ';') {
+      return false;
+    } else if ((c == '/' && p[1] == '*') || !IsPlainTextChar(c)) {
+      return true;
+    }
+  }
+  return false;
+}
 } // namespace
 
 // The parser's token buffer: it owns its tokens and panics by throwing.
@@ -168,8 +204,12 @@ void StringParserBlackBox::ResetParserInput(const char *text) {
 
 AST *StringParserBlackBox::RunExpressionParser(const char *text) {
   parser_->clearSyntaxErrors();
-  if (ExpressionNestingDepth(text) > kMaxExpressionNesting)
+  arena_.Clear();
+  if (!MayCloseTheList(text) || ExpressionNestingDepth(text) > kMaxExpressionNesting) {
+    parser_->countRefusedText();
     return nullptr;
+  }
+  AstArena::Installed installed(arena_);
   ResetParserInput(text);
   ASTBase *root = nullptr;
   int signal = 0;
@@ -181,5 +221,7 @@ AST *StringParserBlackBox::RunExpressionParser(const char *text) {
   tree->rootFlag = 1;
   return tree;
 }
+
+void StringParserBlackBox::ReleaseTree() { arena_.Clear(); }
 
 } // namespace tsw

@@ -16,7 +16,8 @@ class CTokenBuffer;
 
 // Everything one expression parse needs, built together and released
 // together, also when a diagnostic throws through the compile. The tree a
-// parse returns belongs to the box: it is valid until the box goes.
+// parse returns belongs to the box: it is valid until the box parses again,
+// releases it or goes. A box may serve one parse after another.
 class StringParserBlackBox {
 public:
   explicit StringParserBlackBox(ParserHooks &hooks, ParserOutput *output = nullptr);
@@ -28,6 +29,8 @@ public:
   // of its doubly linked tree, or nullptr when the parse counted an error.
   // `text` must outlive the box's use of it.
   AST *RunExpressionParser(const char *text);
+  // Frees the nodes of the last parse.
+  void ReleaseTree();
 
   CParser &parser() { return *parser_; }
   DLGLexer &lexer() { return *lexer_; }

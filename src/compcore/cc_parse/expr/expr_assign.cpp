@@ -14,6 +14,7 @@
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_in/cc_macro.h"
 #include "compcore/cc_parse/expr/expr_binary.h"
+#include "compcore/cc_parse/expr/expr_tree.h"
 #include "compcore/cc_parse/expr/expr_unary.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/cc_parse/expr/value_ops.h"
@@ -51,7 +52,7 @@ uint16_t StructureSize(uint8_t type) {
   return record ? record->size : 0;
 }
 
-void CompileRightHandSide(ValueRecord &value) { CompileAssignmentExpression(value, true); }
+void CompileRightHandSide(ValueRecord &value, AST *node) { CompileAssignmentExpression(value, true, node); }
 
 // A function designator or pointer to a function that carries cofunction
 // instances cannot be stored: the instances would be lost.
@@ -171,9 +172,9 @@ void EmitStoreCheck() {
 
 // Nothing is emitted: the right-hand side is read for the walk's sake and
 // the expression is none of a constant.
-void ReadAssignmentWithoutCode(ValueRecord &destination) {
+void ReadAssignmentWithoutCode(ValueRecord &destination, AST *node) {
   ValueRecord source;
-  CompileRightHandSide(source);
+  CompileRightHandSide(source, node);
   Walk().needsCode = true;
   destination.storage = kStoragePrimary;
 }
@@ -220,13 +221,16 @@ bool ScanAssignmentOperator(std::string &op) {
   return false;
 }
 
-void CompileAssignmentExpression(ValueRecord &value, bool valueUsed) {
-  CompileConditional(value);
+void CompileAssignmentExpression(ValueRecord &value, bool valueUsed, AST *node) {
+  if (IsIntegerLiteralAssignment(node))
+    Walk().integerLiteralAssigned = true;
+  node = StepIntoAssignment(node);
+  CompileConditional(value, node);
   std::string op;
   if (!ScanAssignmentOperator(op))
     return;
   Walk().assignmentFollowed = true;
-  CompileAssignment(value, op, valueUsed);
+  CompileAssignment(value, op, valueUsed, NextSibling(node));
   NoteSideEffect(value);
 }
 
@@ -274,16 +278,16 @@ void ReportTypeMismatch(TypeMatch match, const ValueRecord &target, const ValueR
   }
 }
 
-void CompileAssignment(ValueRecord &destination, const std::string &op, bool valueUsed) {
+void CompileAssignment(ValueRecord &destination, const std::string &op, bool valueUsed, AST *node) {
   ValueRecord &d = destination;
   // Nothing can be stored into what is no object: the right-hand side is
   // still compiled, and is the value.
   if (!CheckAssignable(d)) {
-    CompileRightHandSide(d);
+    CompileRightHandSide(d, node);
     return;
   }
   if (!WalkEmitsCode()) {
-    ReadAssignmentWithoutCode(d);
+    ReadAssignmentWithoutCode(d, node);
     return;
   }
   if (!IsDirectlyAddressable(d)) {
@@ -309,10 +313,10 @@ void CompileAssignment(ValueRecord &destination, const std::string &op, bool val
         LoadOperandAddressIntoHL(d);
       PushOperand(d);
     }
-    CompileRightHandSide(r);
+    CompileRightHandSide(r, node);
   } else {
     r = d;
-    CompileBinaryStep(op.c_str(), CompileRightHandSide, r);
+    CompileBinaryStep(op.c_str(), CompileRightHandSide, r, node);
   }
 
   // A constant 0 is the null pointer of every pointer type.

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+class AST;
+
 // The assignment level above the conditional: "=" and the ten compound
 // forms, grouped to the right, and the type check every store and
 // conversion makes of its two sides.
@@ -13,7 +15,8 @@ namespace tsw {
 // A conditional expression and, when an assignment operator follows it,
 // the assignment with it as the destination. Without `valueUsed` a
 // constant may be stored without passing through the value register.
-void CompileAssignmentExpression(ValueRecord &value, bool valueUsed);
+// `node` is the parser's tree of the expression, or null.
+void CompileAssignmentExpression(ValueRecord &value, bool valueUsed, AST *node = nullptr);
 
 // Consumes an assignment operator at the cursor: true, with `op` the
 // arithmetic part ("" for "=", "+" for "+=", "<<" for "<<="); false and
@@ -22,7 +25,8 @@ bool ScanAssignmentOperator(std::string &op);
 
 // The store of the right-hand side at the cursor into `destination`, which
 // then describes the assignment's value.
-void CompileAssignment(ValueRecord &destination, const std::string &op, bool valueUsed);
+// `node` is the right-hand side's tree, or null.
+void CompileAssignment(ValueRecord &destination, const std::string &op, bool valueUsed, AST *node);
 
 enum class TypeMatch : uint8_t {
   kCompatible = 0,

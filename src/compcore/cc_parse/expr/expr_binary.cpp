@@ -16,6 +16,8 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/cc_loop.h"
+#include "compcore/cc_parse/expr/cc_ast.h"
+#include "compcore/cc_parse/expr/expr_tree.h"
 #include "compcore/cc_parse/expr/expr_unary.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/cc_parse/expr/value_ops.h"
@@ -34,6 +36,8 @@ constexpr const char *kLogicalLevelTexts[] = {"||", "&&", "|", "^", "&"};
 constexpr int kLevelOr = 0;
 constexpr int kLevelAnd = 1;
 constexpr int kLastLogicalLevel = 4;
+// The tree's operator nodes of each of those levels.
+constexpr int kLogicalLevelTokens[] = {OR, AND, BITWISEOR, BITWISEXOR, AMPERSAND};
 
 // EmitConditionalJump's senses.
 constexpr uint8_t kJumpWhenTrue = 0;
@@ -144,11 +148,11 @@ const char *MatchOneOf(std::initializer_list<const char *> texts) {
   return nullptr;
 }
 
-void CompileNextLogicalLevel(ValueRecord &value, int level) {
+void CompileNextLogicalLevel(ValueRecord &value, int level, AST *node) {
   if (level < kLastLogicalLevel)
-    CompileBinaryLevel(value, level + 1);
+    CompileBinaryLevel(value, level + 1, node);
   else
-    CompileEquality(value);
+    CompileEquality(value, node);
 }
 
 bool LogicalOperatorAtCursor(int level) {
@@ -166,7 +170,7 @@ bool LogicalOperatorAtCursor(int level) {
 // || and && with a constant left operand: one that decides the result
 // leaves the right operand's code out; otherwise the result is the right
 // operand's truth.
-void CompileDecidedLogical(ValueRecord &result, int level) {
+void CompileDecidedLogical(ValueRecord &result, int level, AST *rightNode) {
   NormaliseTruth(result);
   const bool decides = ConstantEquals(result, level == kLevelOr ? 1 : 0);
   // The save point cannot take back a push of an operand cached before it.
@@ -174,7 +178,7 @@ void CompileDecidedLogical(ValueRecord &result, int level) {
     FlushPrimaryRegister();
   const uint32_t point = PushCodeSavePoint();
   ValueRecord right;
-  CompileNextLogicalLevel(right, level);
+  CompileNextLogicalLevel(right, level, rightNode);
   CheckValueNotVoid(result);
   CheckValueNotVoid(right);
   NormaliseTruth(right);
@@ -200,7 +204,7 @@ void CompileDecidedLogical(ValueRecord &result, int level) {
 // || and && with a run-time left operand: a jump over the right operand
 // when the left decides. Both paths end with the result as int 0/1 in HL
 // and the zero flag set when it is 0.
-void CompileJumpingLogical(ValueRecord &result, int level) {
+void CompileJumpingLogical(ValueRecord &result, int level, AST *rightNode) {
   FlushPrimaryRegister();
   if (result.IsByteResult())
     WidenCharInA(result);
@@ -208,7 +212,7 @@ void CompileJumpingLogical(ValueRecord &result, int level) {
   ExpressionFlags().retract = false;
   const JumpRecord skip = EmitConditionalJump(result, {}, level == kLevelOr ? kJumpWhenTrue : kJumpWhenFalse, false);
   ValueRecord right;
-  CompileNextLogicalLevel(right, level);
+  CompileNextLogicalLevel(right, level, rightNode);
   CheckValueNotVoid(result);
   CheckValueNotVoid(right);
   NormaliseTruth(right);
@@ -252,20 +256,20 @@ bool NeedsConversionCode(const ConditionalType &merged) {
 
 // ?: with a constant condition: the operand not taken is compiled for its
 // type only, its code taken back.
-void CompileConstantConditional(ValueRecord &result) {
+void CompileConstantConditional(ValueRecord &result, AST *secondNode, AST *thirdNode) {
   const bool takeSecond = !ConstantEquals(result, 0);
   if (WalkEmitsCode())
     FlushPrimaryRegister();
   ValueRecord second;
   uint32_t point = PushCodeSavePoint();
-  CompileConditional(second);
+  CompileConditional(second, secondNode);
   if (!takeSecond)
     RestoreCodeSavePoint(point);
   DropCodeSavePoint(point);
   ExpectChar(':');
   ValueRecord third;
   point = PushCodeSavePoint();
-  CompileConditional(third);
+  CompileConditional(third, thirdNode);
   if (takeSecond)
     RestoreCodeSavePoint(point);
   DropCodeSavePoint(point);
@@ -287,12 +291,12 @@ void CompileConstantConditional(ValueRecord &result) {
 
 // ?: at run time: the condition jumps to the third operand, the second
 // jumps over it, and both leave their value in the value register.
-void CompileRunTimeConditional(ValueRecord &result) {
+void CompileRunTimeConditional(ValueRecord &result, AST *secondNode, AST *thirdNode) {
   FlushPrimaryRegister();
   ExpressionFlags().retract = ComparisonEndsHere(result);
   const JumpRecord toThird = EmitConditionalJump(result, {}, kJumpWhenFalse, false);
   ValueRecord second;
-  CompileConditional(second);
+  CompileConditional(second, secondNode);
   const bool secondZero = ConstantEquals(second, 0);
   CheckValueNotVoid(second);
   LoadOperandToValueRegister(second);
@@ -302,7 +306,7 @@ void CompileRunTimeConditional(ValueRecord &result) {
   ForgetFlagState();
 
   ValueRecord third;
-  CompileConditional(third);
+  CompileConditional(third, thirdNode);
   const bool thirdZero = ConstantEquals(third, 0);
   CheckValueNotVoid(third);
   LoadOperandToValueRegister(third);
@@ -326,14 +330,15 @@ void CompileRunTimeConditional(ValueRecord &result) {
 
 // The common step of a binary operator: the right operand compiled by
 // `compileRight`, then the operation.
-template <class CompileRight> void BinaryStep(const char *text, ValueRecord &left, CompileRight compileRight) {
+template <class CompileRight>
+void BinaryStep(const char *text, ValueRecord &left, CompileRight compileRight, AST *rightNode) {
   ValueRecord right;
   const bool emits = WalkEmitsCode();
   // Held in the registers, the left operand is pushed only if the right one
   // needs them.
   if (emits && left.storage == kStoragePrimary)
     CachePrimaryRegister(left, false);
-  compileRight(right);
+  compileRight(right, rightNode);
   if (emits)
     ForgetPrimaryRegister(left);
   CheckValueNotVoid(left);
@@ -347,57 +352,73 @@ bool ComparisonEndsHere(const ValueRecord &condition) {
   return condition.skipLength != 0 && Walk().comparisonEndValid && Addr24Equal(Walk().comparisonEnd, Here());
 }
 
-void CompileBinaryStep(const char *text, void (*next)(ValueRecord &), ValueRecord &left) {
-  BinaryStep(text, left, next);
+void CompileBinaryStep(const char *text, void (*next)(ValueRecord &, AST *), ValueRecord &left, AST *rightNode) {
+  BinaryStep(text, left, next, rightNode);
 }
 
-void CompileConditional(ValueRecord &result) {
-  CompileBinaryLevel(result, kLevelOr);
+// Each level below walks the tree as it reads the text: it passes its own
+// operator nodes down to the leftmost operand's, and after each operator
+// the text shows, gives the right operand the next sibling and goes on
+// with the parent, so a left-leaning chain is walked from its bottom up.
+
+void CompileConditional(ValueRecord &result, AST *node) {
+  node = StepThrough(node, {QUESTIONMARK}, NodeMark::kCleared);
+  CompileBinaryLevel(result, kLevelOr, node);
   if (SkipToOperand() != '?')
     return;
   ConsumeChar();
   CheckValueNotVoid(result);
+  AST *secondNode = NextSibling(node);
+  AST *thirdNode = NextSibling(secondNode);
   if (IsConstant(result) || !WalkEmitsCode()) {
     if (!IsConstant(result))
       Walk().needsCode = true;
-    CompileConstantConditional(result);
+    CompileConstantConditional(result, secondNode, thirdNode);
   } else {
-    CompileRunTimeConditional(result);
+    CompileRunTimeConditional(result, secondNode, thirdNode);
   }
 }
 
-void CompileBinaryLevel(ValueRecord &result, int level) {
-  CompileNextLogicalLevel(result, level);
+void CompileBinaryLevel(ValueRecord &result, int level, AST *node) {
+  node = StepThrough(node, {kLogicalLevelTokens[level]}, NodeMark::kCleared);
+  CompileNextLogicalLevel(result, level, node);
   while (LogicalOperatorAtCursor(level)) {
+    AST *rightNode = NextSibling(node);
+    node = ParentNode(node);
     if (level == kLevelOr || level == kLevelAnd) {
       if (IsConstant(result) || !WalkEmitsCode())
-        CompileDecidedLogical(result, level);
+        CompileDecidedLogical(result, level, rightNode);
       else
-        CompileJumpingLogical(result, level);
+        CompileJumpingLogical(result, level, rightNode);
       continue;
     }
     // A bitwise result is a number, never a pending condition.
     const bool emits = WalkEmitsCode();
     if (emits)
       ForgetFlagState();
-    BinaryStep(kLogicalLevelTexts[level], result, [level](ValueRecord &right) { CompileNextLogicalLevel(right, level); });
+    BinaryStep(
+        kLogicalLevelTexts[level], result,
+        [level](ValueRecord &right, AST *operand) { CompileNextLogicalLevel(right, level, operand); }, rightNode);
     if (emits)
       ForgetFlagState();
   }
 }
 
-void CompileEquality(ValueRecord &result) {
-  CompileRelational(result);
+void CompileEquality(ValueRecord &result, AST *node) {
+  node = StepThrough(node, {EQUAL, NOTEQUAL}, NodeMark::kFromParent);
+  CompileRelational(result, node);
   while (SkipToOperand() == '=' || *InputCursor == '!') {
     const char *text = MatchOneOf({"==", "!="});
     if (!text)
       return;
-    CompileBinaryStep(text, CompileRelational, result);
+    CompileBinaryStep(text, CompileRelational, result, NextSibling(node));
+    node = ParentNode(node);
   }
 }
 
-void CompileRelational(ValueRecord &result) {
-  CompileShift(result);
+void CompileRelational(ValueRecord &result, AST *node) {
+  node = StepThrough(node, {LESSTHAN, GREATERTHAN, LESSTHANOREQUALTO, GREATERTHANOREQUALTO}, NodeMark::kFromParent);
+  CompileShift(result, node);
   for (;;) {
     const char c = SkipToOperand();
     if ((c != '<' && c != '>') || InputCursor[1] == c)
@@ -405,12 +426,14 @@ void CompileRelational(ValueRecord &result) {
     const char *text = MatchOneOf({"<=", ">=", "<", ">"});
     if (!text)
       return;
-    CompileBinaryStep(text, CompileShift, result);
+    CompileBinaryStep(text, CompileShift, result, NextSibling(node));
+    node = ParentNode(node);
   }
 }
 
-void CompileShift(ValueRecord &result) {
-  CompileAdditive(result);
+void CompileShift(ValueRecord &result, AST *node) {
+  node = StepThrough(node, {SHIFTLEFT, SHIFTRIGHT}, NodeMark::kCleared);
+  CompileAdditive(result, node);
   for (;;) {
     const char c = SkipToOperand();
     if ((c != '<' && c != '>') || CompoundAssignmentAtCursor())
@@ -418,12 +441,14 @@ void CompileShift(ValueRecord &result) {
     const char *text = MatchOneOf({"<<", ">>"});
     if (!text)
       return;
-    CompileBinaryStep(text, CompileAdditive, result);
+    CompileBinaryStep(text, CompileAdditive, result, NextSibling(node));
+    node = ParentNode(node);
   }
 }
 
-void CompileAdditive(ValueRecord &result) {
-  CompileMultiplicative(result);
+void CompileAdditive(ValueRecord &result, AST *node) {
+  node = StepThrough(node, {PLUS, MINUS}, NodeMark::kCleared);
+  CompileMultiplicative(result, node);
   char c = SkipToOperand();
   if ((c != '+' && c != '-') || CompoundAssignmentAtCursor())
     return;
@@ -432,18 +457,21 @@ void CompileAdditive(ValueRecord &result) {
     if (InputCursor[1] == c)
       return;
     ConsumeChar();
-    CompileBinaryStep(c == '+' ? "+" : "-", CompileMultiplicative, result);
+    CompileBinaryStep(c == '+' ? "+" : "-", CompileMultiplicative, result, NextSibling(node));
+    node = ParentNode(node);
   }
 }
 
-void CompileMultiplicative(ValueRecord &result) {
-  GenerateUnaryExpression(result);
+void CompileMultiplicative(ValueRecord &result, AST *node) {
+  node = StepThrough(node, {STAR, DIVIDE, MOD}, NodeMark::kCleared);
+  GenerateUnaryExpression(result, node);
   char c = SkipToOperand();
   if ((c != '*' && c != '/' && c != '%') || CompoundAssignmentAtCursor())
     return;
   while ((c = SkipToOperand()) == '*' || c == '/' || c == '%') {
     ConsumeChar();
-    CompileBinaryStep(c == '*' ? "*" : c == '/' ? "/" : "%", GenerateUnaryExpression, result);
+    CompileBinaryStep(c == '*' ? "*" : c == '/' ? "/" : "%", GenerateUnaryExpression, result, NextSibling(node));
+    node = ParentNode(node);
   }
 }
 

@@ -10,16 +10,24 @@
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/common/cc_codegen.h"
+#include "compcore/cc_parse/expr/cc_ast.h"
+#include "compcore/cc_parse/expr/cc_parse_box.h"
 #include "compcore/cc_parse/expr/expr_assign.h"
 #include "compcore/cc_parse/expr/expr_binary.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
+#include "compcore/cc_parse/expr/expr_tree.h"
 #include "compcore/cc_parse/expr/expr_unary.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
 #include "compcore/cc_parse/stmt/stmt_state.h"
 #include "compcore/cc_parse/stmt/watch_function.h"
 #include "foundation/msgnumbers.h"
 
+#include "foundation/xerr.h"
+
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <vector>
 
 namespace tsw {
 
@@ -33,7 +41,91 @@ bool IsIntegerConstant(const ValueRecord &value) {
   return value.storage == kStorageConstant && !isFloat;
 }
 
-void CompileListElement(ValueRecord &value, bool valueUsed);
+void GenerateExpressionCode(ValueRecord &value, bool valueUsed, AST *node);
+
+// The parser's own texts (a lexical error, a syntax error of a type name,
+// the scope lines of a function declarator) are no diagnostics of the
+// compile: they go to the standard error stream unless redirected.
+class StandardErrorOutput : public ParserOutput {
+public:
+  void write(const char *text) override {
+    if (sink)
+      sink->write(text);
+    else
+      std::fputs(text, stderr);
+  }
+  ParserOutput *sink = nullptr;
+};
+
+ParserHooks &EntryHooks() {
+  static ParserHooks hooks;
+  return hooks;
+}
+
+StandardErrorOutput &EntryOutput() {
+  static StandardErrorOutput output;
+  return output;
+}
+
+// A box for each depth of nested entries (an expression compiled while
+// another is, such as a dimension of a cast), built once and reused: every
+// expression of a compile is parsed, and the lexer with its buffer need
+// not be built again for each.
+std::vector<std::unique_ptr<StringParserBlackBox>> &BoxesByDepth() {
+  static std::vector<std::unique_ptr<StringParserBlackBox>> boxes;
+  return boxes;
+}
+
+StringParserBlackBox *currentBox = nullptr;
+size_t entryDepth = 0;
+
+// One entry's parse: its box is current, and its tree lives, until the
+// entry is left by any way; the box in use before comes back.
+class ExpressionParse {
+public:
+  ExpressionParse() : previous_(currentBox) {
+    auto &boxes = BoxesByDepth();
+    if (boxes.size() <= entryDepth)
+      boxes.resize(entryDepth + 1);
+    if (!boxes[entryDepth])
+      boxes[entryDepth] = std::make_unique<StringParserBlackBox>(EntryHooks(), &EntryOutput());
+    currentBox = boxes[entryDepth].get();
+    ++entryDepth;
+  }
+  ~ExpressionParse() {
+    currentBox->ReleaseTree();
+    currentBox = previous_;
+    --entryDepth;
+  }
+  ExpressionParse(const ExpressionParse &) = delete;
+  ExpressionParse &operator=(const ExpressionParse &) = delete;
+
+  // The tree of the text from the cursor to the end of the logical line,
+  // or null. The compile reads the same text whatever the parse made of
+  // it: a parse that breaks down is only no tree.
+  AST *Run() {
+    if (!ExpressionTreesWanted() || !InputCursor)
+      return nullptr;
+    try {
+      return currentBox->RunExpressionParser(InputCursor);
+    } catch (const xInternal &) {
+      return nullptr;
+    }
+  }
+
+private:
+  StringParserBlackBox *previous_;
+};
+
+template <class Walker> void ParseAndWalk(ValueRecord &value, bool valueUsed, Walker walk) {
+  ExpressionParse parse;
+  AST *root = parse.Run();
+  Walk().comparisonRoot = false;
+  walk(value, valueUsed, root);
+  // The flag tells the walk of this expression only.
+  Walk().integerLiteralAssigned = false;
+  Walk().comparisonRoot = IsComparisonRoot(root);
+}
 
 enum class ConstantForm : uint8_t {
   // A directive's number: the whole line, a comma list included.
@@ -50,9 +142,9 @@ bool ReadConstantRecord(ValueRecord &value, ConstantForm form) {
   const uint32_t point = PushCodeSavePoint();
   value = {};
   if (form == ConstantForm::kList)
-    CompileExpressionList(value, true);
+    ParseAndCompileExpressionList(value, true);
   else
-    CompileListElement(value, true);
+    ParseAndCompileExpression(value, true);
   RestoreCodeSavePoint(point);
   DropCodeSavePoint(point);
   return !Walk().needsCode;
@@ -117,29 +209,44 @@ void CheckStackDepth(const ValueRecord &value, bool errorReported) {
   }
 }
 
-void CompileListElement(ValueRecord &value, bool valueUsed) {
+void GenerateExpressionCode(ValueRecord &value, bool valueUsed, AST *node) {
   WalkDepthScope scope;
   const bool outermost = Walk().depth == 1 && WalkEmitsCode();
   const uint32_t errorsBefore = CompileErrorCount();
   value.addressSafe = 0;
-  CompileAssignmentExpression(value, valueUsed);
+  CompileAssignmentExpression(value, valueUsed, node);
   if (outermost)
     CheckStackDepth(value, CompileErrorCount() != errorsBefore);
 }
 
 } // namespace
 
-void CompileExpressionList(ValueRecord &value, bool valueUsed) {
+void ParseAndCompileExpression(ValueRecord &value, bool valueUsed) { ParseAndWalk(value, valueUsed, GenerateExpressionCode); }
+
+void ParseAndCompileExpressionList(ValueRecord &value, bool valueUsed) {
+  ParseAndWalk(value, valueUsed, [](ValueRecord &list, bool used, AST *root) { CompileExpressionList(list, used, root); });
+}
+
+void RedirectParserTexts(ParserOutput *sink) { EntryOutput().sink = sink; }
+
+bool &ExpressionTreesWanted() {
+  static bool wanted = true;
+  return wanted;
+}
+
+void CompileExpressionList(ValueRecord &value, bool valueUsed, AST *node) {
   Walk().assignmentFollowed = false;
+  node = StepThrough(node, {COMMA}, NodeMark::kFromParent);
   for (bool first = true;; first = false) {
     // Nothing reads a structure an earlier element left on the stack.
     if (!first && value.storage == kStorageStackStruct && IsStructureValue(value) && WalkEmitsCode())
       DiscardStackOperand(value);
     value = {};
-    CompileListElement(value, valueUsed);
+    GenerateExpressionCode(value, valueUsed, node);
     if (SkipToOperand() != ',')
       return;
     ConsumeChar();
+    node = NextSibling(node);
   }
 }
 
@@ -174,12 +281,12 @@ void ExpectChar(char expected) {
     CompileError<kMsgCharExpected>();
 }
 
-void CompileExpressionList(ValueRecord &value) { CompileExpressionList(value, true); }
+void CompileExpressionList(ValueRecord &value) { CompileExpressionList(value, true, nullptr); }
 
 void CompileExpressionForEffect(bool valueUsed) {
   ValueRecord value;
   UnarySwitches().plainStep = !valueUsed && IsStepStatement();
-  CompileExpressionList(value, valueUsed);
+  ParseAndCompileExpressionList(value, valueUsed);
   if (IsStructureValue(value)) {
     if (value.storage == kStorageStackStruct)
       DiscardStackOperand(value);
@@ -196,7 +303,7 @@ void CompileExpressionForEffect(bool valueUsed) {
 
 void CompileConditionValue(ValueRecord &value) {
   value = {};
-  CompileExpressionList(value, false);
+  ParseAndCompileExpressionList(value, false);
   if (Walk().assignmentFollowed)
     return;
   if (!IsStructureValue(value))
@@ -209,7 +316,7 @@ void CompileConditionValue(ValueRecord &value) {
 
 JumpRecord CompileConditionJump(ADDR24 target, bool jumpWhenTrue, const char *terminator) {
   ValueRecord condition;
-  CompileExpressionList(condition, false);
+  ParseAndCompileExpressionList(condition, false);
   if (SkipToOperand() == terminator[0])
     ConsumeChar();
   else

@@ -5,6 +5,12 @@
 
 #include <cstdint>
 
+class AST;
+
+namespace tsw {
+class ParserOutput;
+}
+
 // The entries of the expression compiler: an expression list at the cursor
 // into a value record, and the constant readers of the directives and the
 // declarations.
@@ -12,10 +18,21 @@ namespace tsw {
 
 struct ValueRecord;
 
-// Expressions separated by commas; the value is the last one's.
+// The entries: the expression (or comma list) at the cursor, parsed by the
+// generated parser and compiled from the text, the parser's tree walked in
+// step. Without `valueUsed` the (last) value is not wanted.
+void ParseAndCompileExpression(ValueRecord &value, bool valueUsed);
+void ParseAndCompileExpressionList(ValueRecord &value, bool valueUsed);
+// Whether the entries run the parser at all: a test compiles each
+// expression with its tree and without one, and compares.
+bool &ExpressionTreesWanted();
+// Where the parser's own texts go; null: the standard error stream.
+void RedirectParserTexts(ParserOutput *sink);
+
+// The walk of a comma list inside an expression already parsed, `node`
+// the list's tree (or null); the value is the last element's.
+void CompileExpressionList(ValueRecord &value, bool valueUsed, AST *node);
 void CompileExpressionList(ValueRecord &value);
-// The same; without `valueUsed` the last element's value is not wanted.
-void CompileExpressionList(ValueRecord &value, bool valueUsed);
 
 // An expression statement: the list up to, not including, ';'. Its value is
 // not kept; without `valueUsed` a constant costs no code at all.

@@ -178,13 +178,13 @@ void CompileBitIntrinsic(BitOperation operation, ValueRecord &value) {
 
 } // namespace
 
-void CompileSubscript(ValueRecord &value) {
+void CompileSubscript(ValueRecord &value, AST *indexNode) {
   ConsumeChar();
   ValueRecord index;
   if (value.Level() != kLevelArray && value.Level() != kLevelPointer) {
     const std::string name = ValueSymbolName(value);
     CompileError<kMsgNotSubscriptable>(name.empty() ? std::string("unknown") : name, FormatValueType(value));
-    CompileExpressionList(index);
+    CompileExpressionList(index, true, indexNode);
     ExpectChar(']');
     return;
   }
@@ -195,7 +195,7 @@ void CompileSubscript(ValueRecord &value) {
   const bool bounded = KnownBound(value, bound);
   // The base may be in the registers the index needs: it is pushed then.
   CachePrimaryRegister(value, value.IsLvalue());
-  CompileExpressionList(index);
+  CompileExpressionList(index, true, indexNode);
   if (bounded) {
     value.addressSafe = 1;
     if (IsConstant(index)) {

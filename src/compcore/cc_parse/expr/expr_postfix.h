@@ -4,13 +4,16 @@
 
 #include <string_view>
 
+class AST;
+
 // The postfix operators other than the call: subscripts, members, function
 // designators that are not called, and the intrinsics a name stands for.
 namespace tsw {
 
 // "[" at the cursor: the element of an array or of what a pointer points
-// at, with its bound checked where one is known.
-void CompileSubscript(ValueRecord &value);
+// at, with its bound checked where one is known. `indexNode` is the
+// index's tree, or null.
+void CompileSubscript(ValueRecord &value, AST *indexNode = nullptr);
 // "." or "->" at the cursor.
 void CompileMember(ValueRecord &value, bool throughPointer);
 // A function named without a call: its address, as an array level over

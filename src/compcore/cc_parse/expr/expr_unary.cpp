@@ -13,12 +13,14 @@
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/cc_loop.h"
+#include "compcore/cc_parse/expr/cc_ast.h"
 #include "compcore/cc_parse/expr/cofunction_calls.h"
 #include "compcore/cc_parse/expr/expr_call.h"
 #include "compcore/cc_parse/expr/expr_entry.h"
 #include "compcore/cc_parse/expr/expr_literals.h"
 #include "compcore/cc_parse/expr/expr_postfix.h"
 #include "compcore/cc_parse/expr/expr_strings.h"
+#include "compcore/cc_parse/expr/expr_tree.h"
 #include "compcore/cc_parse/expr/expr_type_name.h"
 #include "compcore/cc_parse/expr/expr_waitfordone.h"
 #include "compcore/cc_parse/expr/expr_walk.h"
@@ -153,7 +155,7 @@ uint32_t &SideEffectCounter() {
 // it has side effects, which the program may rely on: then it is compiled
 // once more from its start, its code kept and its diagnostics not listed a
 // second time.
-void CompileSizeofOperand(ValueRecord &operand, void (*compile)(ValueRecord &)) {
+void CompileSizeofOperand(ValueRecord &operand, void (*compile)(ValueRecord &, AST *), AST *node) {
   const InputState input = SaveInputState();
   const uint32_t point = PushCodeSavePoint();
   const uint32_t effectsBefore = SideEffectCounter();
@@ -170,7 +172,7 @@ void CompileSizeofOperand(ValueRecord &operand, void (*compile)(ValueRecord &)) 
       scratch.SetEmitAddress(scope.saved->Current());
     Caches().currentCode = &scratch;
     operand = {};
-    compile(operand);
+    compile(operand, node);
   }
   const bool sideEffects = operand.sideEffects || SideEffectCounter() != effectsBefore;
   RestoreCodeSavePoint(point);
@@ -184,13 +186,13 @@ void CompileSizeofOperand(ValueRecord &operand, void (*compile)(ValueRecord &)) 
     ~Unsuppress() { --ErrorSuppression(); }
   } unsuppress;
   operand = {};
-  compile(operand);
+  compile(operand, node);
   // A structure a call left on the stack is no value of the answer.
   if (operand.storage == kStorageStackStruct && !operand.HasLevel())
     EmitStackAdjustAndTrack(int16_t(ValueStorageSize(operand)));
 }
 
-void CompileSizeof(ValueRecord &value) {
+void CompileSizeof(ValueRecord &value, AST *node) {
   const bool outerNeedsCode = Walk().needsCode;
   ValueRecord operand;
   uint16_t bytes = 0;
@@ -200,13 +202,14 @@ void CompileSizeof(ValueRecord &value) {
     if (ReadTypeName(name)) {
       bytes = name.byteSize;
     } else {
-      CompileSizeofOperand(operand, CompileExpressionList);
+      CompileSizeofOperand(
+          operand, [](ValueRecord &list, AST *listNode) { CompileExpressionList(list, true, listNode); }, node);
       CheckValueNotVoid(operand);
       bytes = ValueByteSize(operand);
     }
     ExpectChar(')');
   } else {
-    CompileSizeofOperand(operand, GenerateUnaryExpression);
+    CompileSizeofOperand(operand, GenerateUnaryExpression, node);
     CheckValueNotVoid(operand);
     bytes = ValueByteSize(operand);
   }
@@ -214,14 +217,14 @@ void CompileSizeof(ValueRecord &value) {
   value = SizeConstant(bytes);
 }
 
-void CompileCast(ValueRecord &value, const TypeName &name) {
+void CompileCast(ValueRecord &value, const TypeName &name, AST *node) {
   ExpectChar(')');
   if (name.dimensionCount > kMaxCastDimensions)
     CompileError<kMsgTooManyDimensions>(kCastDimensionLimit);
   uint32_t target = name.declarator;
   if (OutermostLevel(target) == kLevelArray)
     target = (target & ~kLevelKindMask) | kLevelPointer;
-  GenerateUnaryExpression(value);
+  GenerateUnaryExpression(value, node);
   CheckValueNotVoid(value);
   const bool toPointer = target != 0;
   if (name.baseType == kTypeVoid && target == 0) {
@@ -453,7 +456,10 @@ UnaryLevelSwitches &UnarySwitches() {
   return switches;
 }
 
-void GenerateUnaryExpression(ValueRecord &value) {
+void GenerateUnaryExpression(ValueRecord &value, AST *node) {
+  node = StepOnce(node,
+                  {SIZEOF, PLUSPLUS, MINUSMINUS, ONESCOMPLEMENT, NOT, MINUS, STAR, AMPERSAND, WAITFORDONE, Eof},
+                  NodeMark::kCleared);
   const char c = SkipToOperand();
   for (const bool firstDone : {false, true}) {
     if (MatchKeyword(firstDone ? "waitforfirstdone" : "waitfordone")) {
@@ -462,17 +468,17 @@ void GenerateUnaryExpression(ValueRecord &value) {
     }
   }
   if (MatchKeyword("sizeof")) {
-    CompileSizeof(value);
+    CompileSizeof(value, node);
     return;
   }
   if (const char step = ScanStep()) {
-    GenerateUnaryExpression(value);
+    GenerateUnaryExpression(value, node);
     CompileStep(step, true, value);
     return;
   }
   if (c == '!' || c == '~' || c == '-' || c == '+') {
     ConsumeChar();
-    GenerateUnaryExpression(value);
+    GenerateUnaryExpression(value, node);
     CheckValueNotVoid(value);
     if (IsConstant(value))
       FoldUnary(c, value);
@@ -482,7 +488,7 @@ void GenerateUnaryExpression(ValueRecord &value) {
   }
   if (c == '*') {
     ConsumeChar();
-    GenerateUnaryExpression(value);
+    GenerateUnaryExpression(value, node);
     CheckValueNotVoid(value);
     DereferenceValue(value);
     value.SetModifiable(true);
@@ -491,7 +497,7 @@ void GenerateUnaryExpression(ValueRecord &value) {
   if (c == '&') {
     const bool wasLvalue = value.IsLvalue();
     ConsumeChar();
-    GenerateUnaryExpression(value);
+    GenerateUnaryExpression(value, node);
     CompileAddressOf(value, wasLvalue);
     return;
   }
@@ -500,18 +506,21 @@ void GenerateUnaryExpression(ValueRecord &value) {
     ConsumeChar();
     TypeName name;
     if (ReadTypeName(name)) {
-      CompileCast(value, name);
+      CompileCast(value, name, node);
       return;
     }
     parenthesised = true;
   }
-  CompilePostfixExpression(value, parenthesised);
+  CompilePostfixExpression(value, parenthesised, node);
   if (const char step = ScanStep())
     CompileStep(step, false, value);
 }
 
-void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
-  CompilePrimaryExpression(value, parenthesised);
+void CompilePostfixExpression(ValueRecord &value, bool parenthesised, AST *node) {
+  // The operand's tree: each postfix operator the text shows gives its
+  // index or arguments the next sibling and goes on with the parent.
+  node = StepThrough(node, {DOT, POINTERTO, LSQUAREBRACKET, LPARENTHESIS}, NodeMark::kCleared);
+  CompilePrimaryExpression(value, parenthesised, node);
   if (value.Level() == kLevelFunction && value.Instances() != 0)
     CompileCofunctionIndex(value);
   for (;;) {
@@ -526,7 +535,7 @@ void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
       return;
     }
     if (c == '[') {
-      CompileSubscript(value);
+      CompileSubscript(value, NextSibling(node));
     } else if (c == '.' || (c == '-' && InputCursor[1] == '>')) {
       CompileMember(value, c == '-');
     } else if (c == '(') {
@@ -534,15 +543,19 @@ void CompilePostfixExpression(ValueRecord &value, bool parenthesised) {
     } else {
       return;
     }
+    node = ParentNode(node);
   }
 }
 
-void CompilePrimaryExpression(ValueRecord &value, bool parenthesised) {
+void CompilePrimaryExpression(ValueRecord &value, bool parenthesised, AST *node) {
+  node = StepThrough(
+      node, {IDENTIFIER, STRING, OCTALINT, DECIMALINT, HEXADECIMALINT, CHARACTER, FLOATONE, FLOATTWO},
+      NodeMark::kFromParent);
   const char c = SkipToOperand();
   if (parenthesised || c == '(') {
     if (!parenthesised)
       ConsumeChar();
-    CompileExpressionList(value);
+    CompileExpressionList(value, true, node);
     ExpectChar(')');
     return;
   }

@@ -2,6 +2,8 @@
 
 #include "compcore/cc_gen/value_record.h"
 
+class AST;
+
 // The innermost levels: unary operators, casts, sizeof, the postfix
 // operators and the primary expressions (names, literals, parentheses).
 namespace tsw {
@@ -36,9 +38,10 @@ bool IsStepStatement();
 // operand's code.
 void NoteSideEffect(ValueRecord &value);
 
-void GenerateUnaryExpression(ValueRecord &value);
+// `node` is the parser's tree of the text at the cursor, or null.
+void GenerateUnaryExpression(ValueRecord &value, AST *node = nullptr);
 // `parenthesised`: the opening parenthesis is consumed already.
-void CompilePostfixExpression(ValueRecord &value, bool parenthesised);
-void CompilePrimaryExpression(ValueRecord &value, bool parenthesised);
+void CompilePostfixExpression(ValueRecord &value, bool parenthesised, AST *node = nullptr);
+void CompilePrimaryExpression(ValueRecord &value, bool parenthesised, AST *node = nullptr);
 
 } // namespace tsw

@@ -28,6 +28,10 @@ struct ExpressionWalk {
   int16_t depth = 0;
   // An assignment operator followed the last list's expression.
   bool assignmentFollowed = false;
+  // The parser's tree of the last expression had a comparison at its root.
+  bool comparisonRoot = false;
+  // During the walk: the expression is an "=" of an integer literal.
+  bool integerLiteralAssigned = false;
   std::deque<std::vector<uint16_t>> typeNameDimensions;
 };
 ExpressionWalk &Walk();

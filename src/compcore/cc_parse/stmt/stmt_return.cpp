@@ -75,7 +75,7 @@ void CompileReturn(bool withValue) {
   if (withValue && !AtStatementEnd()) {
     // The value is seen before it is loaded: a constant 0 is still one.
     ValueRecord value;
-    CompileExpressionList(value, false);
+    ParseAndCompileExpressionList(value, false);
     const bool nullPointer = IsNullPointerConstant(value, f.returnDeclarator);
     if (!IsStructure(value))
       LoadOperandToValueRegister(value);

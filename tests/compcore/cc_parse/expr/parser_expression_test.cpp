@@ -120,3 +120,38 @@ TEST(ExpressionParser, DoublyLinksTheFinishedTree) {
 
 } // namespace
 } // namespace tsw::test
+
+namespace tsw::test {
+namespace {
+
+// Texts the start rule cannot match are refused before they are lexed;
+// anything the parser might still read as an expression list closed by
+// ")" is parsed.
+TEST(ExpressionParser, ATextThatCannotCloseTheListIsRefusedAtOnce) {
+  struct Case {
+    const char *text;
+    const char *tree; // "" for none
+  } cases[] = {
+      {"a = b;", ""},
+      {"a = b", ""},
+      {"f(a, b);", ""},
+      {"s = \"x)\";", ""},
+      {"(a;) == b)", ""},
+      {"a == b) x = 1;", "EQUAL(a b) RPARENTHESIS"},
+      {"(1)) == b)", "EQUAL(LPARENTHESIS(1 RPARENTHESIS RPARENTHESIS) b) RPARENTHESIS"},
+      {"s == \"a;(\") x;", "EQUAL(s STRING) RPARENTHESIS"},
+      {"a /* ; */ == b)", "EQUAL(a b) RPARENTHESIS"},
+      {"c == ';')", "EQUAL(c CHARACTER) RPARENTHESIS"},
+      {"waitfordone { f(); g() })", "WAITFORDONE(LPARENTHESIS(f) LPARENTHESIS(g)) RPARENTHESIS"},
+      {"sizeof(struct S { int a; }) + 1)", "PLUS(SIZEOF(STRUCT S LCURLYBRACE PCCTS_INT a SEMICOLON RCURLYBRACE) 1) RPARENTHESIS"},
+  };
+  RecordingHooks hooks;
+  StringParserBlackBox box(hooks);
+  for (const Case &c : cases) {
+    AST *tree = box.RunExpressionParser(c.text);
+    EXPECT_EQ(tree ? Dump(tree) : "", c.tree) << c.text;
+  }
+}
+
+} // namespace
+} // namespace tsw::test
