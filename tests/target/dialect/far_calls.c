@@ -3,13 +3,16 @@
    which leaves a word of its own between the function's return address
    and its caller's, so the parameters lie past it. Extended-memory code
    calls root code directly, root code calls back into extended memory,
-   and calls nest: every return finds its caller's stack and registers. */
+   and calls nest: every return finds its caller's stack and registers.
+   A global initialisation section of an extended-memory function is
+   called by the chain with its page selected. */
 int r_sum; /* expect 110 */
 int r_nested; /* expect 15 */
 long r_wide; /* expect 305419897 */
 int r_through_pointer; /* expect 42 */
 char r_byte; /* expect 7 */
 int r_same_stack; /* expect 1 */
+int r_initialised; /* expect 9 */
 
 unsigned sp_before;
 unsigned sp_after;
@@ -38,6 +41,10 @@ xmem long wide(long v, int step) { return v + step; }
 xmem int answer(void) { return 42; }
 
 xmem char low_byte(int v) { return (char)(v & 0xFF); }
+
+xmem void set_up(void) {
+#GLOBAL_INIT { r_initialised = 9; }
+}
 
 void main(void) {
   int (*call)(void);
