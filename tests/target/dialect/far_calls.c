@@ -13,6 +13,7 @@ int r_through_pointer; /* expect 42 */
 char r_byte; /* expect 7 */
 int r_same_stack; /* expect 1 */
 int r_initialised; /* expect 9 */
+int r_between; /* expect 50 */
 
 unsigned sp_before;
 unsigned sp_after;
@@ -40,6 +41,9 @@ xmem long wide(long v, int step) { return v + step; }
 
 xmem int answer(void) { return 42; }
 
+/* From extended memory into extended memory. */
+xmem int answer_plus(int v) { return answer() + v; }
+
 xmem char low_byte(int v) { return (char)(v & 0xFF); }
 
 xmem void set_up(void) {
@@ -59,6 +63,7 @@ void main(void) {
   call = answer;
   r_through_pointer = call();
   r_byte = low_byte(0x1207);
+  r_between = answer_plus(8);
 #asm
   ld hl,0
   add hl,sp
