@@ -38,8 +38,9 @@ kernel_statement_hook::
 #asm
 	db 0,0,0,0,0,0,0
 ; Address 30h: a call of a function in extended memory goes to its root
-; bouncer, rst 30h followed by the function's page and address.
-kernel_far_call_vector::
+; bouncer, rst 30h followed by the function's page and address. A
+; program's start-up stub writes this same jump here again.
+vrst30::
 	jp _b_all
 #endasm
 #endif
