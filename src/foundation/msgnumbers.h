@@ -392,7 +392,9 @@ inline constexpr unsigned kMsgBadExitFrameRoutine = 656;   // "internal: bad fra
 inline constexpr unsigned kMsgStartupSymbolMissing = 744;  // "start-up symbol missing from the BIOS"
 inline constexpr unsigned kMsgNoMain = 745;                // "no main() function"
 inline constexpr unsigned kMsgMainUnreachable = 746;       // "main() lies in extended memory but bouncers are off"
+inline constexpr unsigned kMsgNoUniversalBouncer = 747;    // "No Universal Bouncer"
 inline constexpr unsigned kMsgNoBfree = 748;               // "heap in use but bfree() is missing"
+inline constexpr unsigned kMsgNoRst30Vector = 749;         // "No RST30 Jump Vec"
 inline constexpr unsigned kMsgConditionalCallCpu = 2056;   // "internal: conditional call on an unknown processor"
 
 // The inline assembler's messages.

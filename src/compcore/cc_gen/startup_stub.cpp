@@ -174,9 +174,9 @@ private:
     const bool haveBouncer = Optional("_b_all", &bouncer);
     const bool haveVector = Optional("vrst30", &vector);
     if (!haveBouncer)
-      RaiseError(0, CurrentSourceLine(), CurrentSourceColumn(), "No Universal Bouncer");
+      CompileError<kMsgNoUniversalBouncer>();
     if (!haveVector)
-      RaiseError(0, CurrentSourceLine(), CurrentSourceColumn(), "No RST30 Jump Vec");
+      CompileError<kMsgNoRst30Vector>();
     if (!haveBouncer || !haveVector)
       return false;
     LoadHl(vector);
