@@ -1,6 +1,13 @@
 // Figures of the front end on declaration files: lines per second through
 // the compiler as the product assembles it, and how the time grows with the
 // file (time(10N) / time(N) is 10 for a compile linear in its input).
+//
+// Only the compile is timed, as the IDE runs it: the compiler is assembled
+// and its configuration read once, as at the IDE's start, and the same file
+// is then compiled several times. The first compile also pays for touching
+// the tables' memory; the best and the median of all of them are shown, since
+// other work on the machine only ever adds time.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +15,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_go/cc_go.h"
@@ -69,19 +77,34 @@ std::string MacroUseFile(int uses) {
   return text + "\n#endif\n";
 }
 
-double CompileSeconds(const std::string &program, const char *what, int size) {
+constexpr int kCompilesPerFile = 7;
+
+struct Timing {
+  double first = 0, best = 0, median = 0; // seconds
+};
+
+Timing CompileSeconds(const std::string &program, const char *what, int size) {
   Write("PROG.C", program);
   BenchShell shell;
   tsw::CompilerBoundaries boundaries;
   boundaries.shell = &shell;
   tsw::AssembleCompiler(boundaries);
   tsw::CompileStage(false);
-  const auto start = std::chrono::steady_clock::now();
-  const uint16_t status = tsw::CompileFile(1);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (status != 0)
-    std::printf("%s: %d: the compile failed (status %u, %u records)\n", what, size, status, tsw::ErrorRecordCount());
-  return seconds;
+  std::vector<double> seconds;
+  for (int compile = 0; compile < kCompilesPerFile; ++compile) {
+    const auto start = std::chrono::steady_clock::now();
+    const uint16_t status = tsw::CompileFile(1);
+    seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (status != 0)
+      std::printf("%s: %d: the compile failed (status %u, %u records)\n", what, size, status,
+                  tsw::ErrorRecordCount());
+  }
+  Timing timing;
+  timing.first = seconds.front();
+  std::sort(seconds.begin(), seconds.end());
+  timing.best = seconds.front();
+  timing.median = seconds[seconds.size() / 2];
+  return timing;
 }
 
 } // namespace
@@ -96,24 +119,26 @@ int main() {
   Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
   // The largest symbol limit: the table sizes follow it.
   Write("tsw.cfg", "sym = 65535\n");
-  double previous = 0;
+  std::printf("%d compiles of each file; best and median (first)\n", kCompilesPerFile);
+  Timing previous;
   for (int lines : {1000, 10000, 100000}) {
-    const double seconds = CompileSeconds(DeclarationFile(lines), "declarations", lines);
-    std::printf("declarations: %6d lines: %8.1f ms, %10.0f lines/s", lines, seconds * 1000, lines / seconds);
-    if (previous > 0)
-      std::printf(", time(10N)/time(N) %.1f", seconds / previous);
+    const Timing t = CompileSeconds(DeclarationFile(lines), "declarations", lines);
+    std::printf("declarations: %6d lines: %7.1f ms %7.1f ms (%.1f), %8.0f %8.0f lines/s", lines, t.best * 1000,
+                t.median * 1000, t.first * 1000, lines / t.best, lines / t.median);
+    if (previous.best > 0)
+      std::printf(", time(10N)/time(N) %.1f %.1f", t.best / previous.best, t.median / previous.median);
     std::printf("\n");
-    previous = seconds;
+    previous = t;
   }
-  previous = 0;
+  double previousPerUse = 0;
   for (int uses : {2000, 8000, 15000}) {
-    const double seconds = CompileSeconds(MacroUseFile(uses), "macro uses on one line", uses);
+    const double seconds = CompileSeconds(MacroUseFile(uses), "macro uses on one line", uses).best;
     const double perUse = seconds / uses;
     std::printf("macro uses on one line: %5d: %6.1f ms", uses, seconds * 1000);
-    if (previous > 0)
-      std::printf(", time per use %.2f times the last", perUse / previous);
+    if (previousPerUse > 0)
+      std::printf(", time per use %.2f times the last", perUse / previousPerUse);
     std::printf("\n");
-    previous = perUse;
+    previousPerUse = perUse;
   }
   tsw::ResetCompiler();
   std::system(("rm -rf " + gDir).c_str());

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs thousands of generated expression programs on the simulator, three
-# at a time, and keeps each disagreement as a minimal reproducer.
-#   scripts/soak-expressions.sh [COUNT] [FIRST_SEED] [OUT_DIR] [PRESET] [sdcc|tswcc]
+# at a time, and keeps each disagreement as a minimal reproducer. DEPTH
+# nests the expressions deeper than the 4 operator levels of the CI seeds.
+#   scripts/soak-expressions.sh [COUNT] [FIRST_SEED] [OUT_DIR] [PRESET] [sdcc|tswcc] [DEPTH]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,7 @@ first=${2:-1000}
 out=${3:-build/soak}
 preset=${4:-dev}
 compiler=${5:-sdcc}
+depth=${6:-4}
 jobs=3
 
 cmake --preset "$preset" >/dev/null
@@ -20,7 +22,7 @@ share=$(( (count + jobs - 1) / jobs ))
 status=0
 pids=()
 for ((i = 0; i < jobs; i++)); do
-  "$soak" $((first + i * share)) "$share" "$out" "$compiler" &
+  "$soak" $((first + i * share)) "$share" "$out" "$compiler" "$depth" &
   pids+=($!)
 done
 for pid in "${pids[@]}"; do

@@ -1,11 +1,11 @@
 // Runs many generated expression programs through SDCC (or our compiler) on
 // the simulator and keeps every disagreement with the generator's own
 // values as a minimal reproducer:
-//   tsw_expr_soak FIRST_SEED COUNT OUT_DIR [sdcc|tswcc]
+//   tsw_expr_soak FIRST_SEED COUNT OUT_DIR [sdcc|tswcc [DEPTH]]
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <set>
 #include <string>
 
 #include "runner/exprgen.h"
@@ -30,21 +30,15 @@ std::vector<std::string> Check(const ExprProgram &program, const std::string &di
   return CheckProgramWithTswcc(source, request);
 }
 
-// The results named by "r_N is …" problems.
-std::set<size_t> FailingResults(const std::vector<std::string> &problems) {
-  std::set<size_t> failing;
-  for (const std::string &problem : problems)
-    if (problem.starts_with("r_") && problem.find(" is ") != std::string::npos)
-      failing.insert(std::stoul(problem.substr(2, problem.find(' ') - 2)));
-  return failing;
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
-  const std::string compiler = argc == 5 ? argv[4] : "sdcc";
-  if ((argc != 4 && argc != 5) || (compiler != "sdcc" && compiler != "tswcc")) {
-    std::cerr << "usage: tsw_expr_soak FIRST_SEED COUNT OUT_DIR [sdcc|tswcc]\n";
+  const std::string compiler = argc >= 5 ? argv[4] : "sdcc";
+  ExprLimits limits;
+  if (argc == 6)
+    limits.maxDepth = std::atoi(argv[5]);
+  if (argc < 4 || argc > 6 || (compiler != "sdcc" && compiler != "tswcc") || limits.maxDepth < 1) {
+    std::cerr << "usage: tsw_expr_soak FIRST_SEED COUNT OUT_DIR [sdcc|tswcc [DEPTH]]\n";
     return 2;
   }
   ThroughOurCompiler() = compiler == "tswcc";
@@ -57,21 +51,26 @@ int main(int argc, char **argv) {
 
   int disagreements = 0;
   for (uint64_t seed = first; seed < first + count; ++seed) {
-    ExprProgram program = GenerateExprProgram(seed);
+    ExprProgram program = GenerateExprProgram(seed, limits);
     std::vector<std::string> problems = Check(program, work.string());
     if (problems.empty())
       continue;
     ++disagreements;
-    std::set<size_t> failing = FailingResults(problems);
-    if (failing.empty()) {
-      // Not a wrong value (a build or run failure): keep the whole program.
+    std::set<size_t> failing = ResultsWithWrongValues(problems);
+    bool wholeProgram = failing.empty();
+    if (wholeProgram) {
+      // Not a wrong value (a build or run failure): keep the whole program,
+      // and shrink each result that fails the same way on its own.
       std::ofstream(out / ("seed-" + std::to_string(seed) + ".c")) << RenderExprProgram(program) << "/*\n"
                                                                    << problems.front() << "\n*/\n";
-      continue;
+      for (size_t result = 0; result < program.results.size(); ++result)
+        failing.insert(result);
     }
     for (size_t result : failing) {
       ExprProgram smallest = MinimizeExprProgram(
           program, result, [&](const ExprProgram &candidate) { return !Check(candidate, work.string()).empty(); });
+      if (wholeProgram && smallest.results.size() != 1)
+        continue;
       std::string name = "seed-" + std::to_string(seed) + "-r" + std::to_string(result) + ".c";
       std::ofstream(out / name) << RenderExprProgram(smallest);
       std::cout << "disagreement kept in " << (out / name).string() << "\n";

@@ -20,8 +20,12 @@ struct CodeGenSettings {
   bool noBouncers = true;
   // Root call targets are looked up in the address directory.
   bool addressDirectory = false;
-  // The universal bouncer: forward calls under "No Bouncers" aim at it and
-  // keep a byte for the page their rewrite needs. 0 by default.
+  // Where root code enters the universal bouncer; 0, its default, while
+  // nothing does. On the Z180 every root bouncer enters it through rst 30h,
+  // so the first one of a compile sets this to the restart's address and
+  // the start-up code wires RST 30h to "_b_all". The Corvid has no such
+  // bouncer: its forward calls under "No Bouncers", whose placeholder is 0
+  // as well, keep a byte for the page their rewrite to a long call needs.
   uint16_t bouncerRoutine = 0;
 };
 CodeGenSettings &CodeGenSetup();

@@ -2,6 +2,7 @@
 
 #include "compcore/cc_gen/constant_convert.h"
 #include "compcore/cc_gen/emission_state.h"
+#include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_in/cc_in.h"
 #include "foundation/msgnumbers.h"
@@ -75,8 +76,12 @@ bool IsPointerAddOrSubtract(const BinaryOperands &pair, ArithOp op) {
          (OperandIs(*pair.left, kOperandHasLevel) || OperandIs(*pair.right, kOperandHasLevel));
 }
 
-// The result is the constant 0, built from the constant right operand.
+// The result is the constant 0, built from the constant right operand. A
+// left operand already pushed (the right one was a constant only once
+// compiled) has no routine left to pop it: it is dropped here.
 void MakeZeroResult(BinaryOperands &pair) {
+  if (pair.left->storage == kStorageStackStruct)
+    EmitStackAdjustAndTrack(int16_t(OperandByteSize(*pair.left, OperandSizeMode::kPointer)));
   *pair.left = *pair.right;
   pair.left->value = 0;
   pair.state = OperationState::kLeftIsResult;
@@ -157,7 +162,10 @@ bool BothAre(const BinaryOperands &pair, uint8_t leftMask, uint8_t rightMask) {
 }
 
 void SetResultType(BinaryOperands &pair, ArithOp op) {
-  pair.resultType = std::max(pair.left->type, pair.right->type);
+  // A shift is done in its left operand's type: the count neither widens
+  // it nor makes a signed value shift in zeros.
+  const bool shift = op == ArithOp::kShiftLeft || op == ArithOp::kShiftRight;
+  pair.resultType = shift ? pair.left->type : std::max(pair.left->type, pair.right->type);
   if (pair.resultType == kTypeChar && op != ArithOp::kAdd && op != ArithOp::kSubtract)
     pair.resultType = kTypeInt;
 }
@@ -240,11 +248,22 @@ void FinishBinaryOperation(BinaryOperands &pair, OperandConverter convert) {
   ValueRecord &right = *pair.right;
   if (pair.state == OperationState::kLeftIsResult && left.type != pair.resultType)
     convert(left, pair.resultType, left.HasLevel(), kConvertDefaultOptions);
-  for (const ValueRecord *operand : {&left, &right})
-    if (operand->storage == kStorageStackStruct)
-      Emission().stackOffset = static_cast<int16_t>(Emission().stackOffset +
-                                                    OperandByteSize(*operand, OperandSizeMode::kPointer));
-  if (right.storage == kStoragePrimary && left.storage != kStoragePrimary) {
+  // The operation's routine took its stacked operands. Without code, the
+  // left one stays stacked as the result, and a stacked right one (0 % x,
+  // x left on the stack by x - 0) is dropped here.
+  const bool noCode = pair.state == OperationState::kLeftIsResult;
+  for (const ValueRecord *operand : {&left, &right}) {
+    if (operand->storage != kStorageStackStruct || (noCode && operand == &left))
+      continue;
+    const int16_t size = int16_t(OperandByteSize(*operand, OperandSizeMode::kPointer));
+    if (noCode)
+      EmitAdjustStackPointer(size, true);
+    Emission().stackOffset = static_cast<int16_t>(Emission().stackOffset + size);
+  }
+  // A constant left result (0 / x) is not the right operand left in the
+  // registers: it stays the constant.
+  const bool resultInRegisters = pair.state != OperationState::kLeftIsResult;
+  if (resultInRegisters && right.storage == kStoragePrimary && left.storage != kStoragePrimary) {
     left.storage = kStoragePrimary;
     left.flags = (left.flags & ~kRegisterStateFlags) | (right.flags & kRegisterStateFlags);
     left.SetByteResult(right.IsByteResult());

@@ -6,6 +6,7 @@
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/internal_labels.h"
+#include "compcore/cc_gen/routine_calls.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_gen/value_queries.h"
 #include "compcore/cc_reloc/fixups.h"
@@ -22,6 +23,11 @@ namespace {
 // function's address and page.
 constexpr uint8_t kFarCallStubT[] = {TemplateHeader(8), 0xD1, 0xED, 0x77, 0x67, 0xE5, 0x33, 0xD5, 0xC7};
 constexpr uint16_t kStubLabelFlags = kFixGlobal | kFixBouncer;
+// rst 30h: the restart through which every Z180 root bouncer enters the
+// universal bouncer.
+constexpr uint8_t kOpRst30 = 0xF7;
+constexpr uint16_t kRst30Entry = 0x0030;
+constexpr char kUniversalBouncer[] = "_b_all";
 constexpr uint16_t kStringLabelFlags = kFixLocal;
 
 void EmitFarCallStubs() {
@@ -88,6 +94,17 @@ void EmitPendingStubsAndStrings() {
   EmitStrings();
   if (inWindow)
     SelectCodeCache(from);
+}
+
+void EmitZ180RootBouncer(ADDR24 function) {
+  EmitCodeByte(kOpRst30);
+  EmitCodeByte(function.segment);
+  EmitWord(function.logical);
+  uint16_t &bouncer = CodeGenSetup().bouncerRoutine;
+  if (bouncer == 0) {
+    LookupRoutineSymbol(kUniversalBouncer, kFixGlobal | kFixNoPatch, 0);
+    bouncer = kRst30Entry;
+  }
 }
 
 } // namespace tsw

@@ -23,5 +23,9 @@ void EmitPendingStubsAndStrings();
 // At the current code address, the root stub through which a plain call
 // reaches `function` in extended memory.
 void EmitFarCallStub(ADDR24 function);
+// At the current root code address, the Z180's way into `function` in
+// extended memory: rst 30h, then the page and the address the universal
+// bouncer reads behind it. The first of a compile links the bouncer.
+void EmitZ180RootBouncer(ADDR24 function);
 
 } // namespace tsw

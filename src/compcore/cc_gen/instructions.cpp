@@ -1114,12 +1114,13 @@ void EmitUnaryOperator(ValueRecord &value, UnaryOp op) {
   }
   value.storage = kStoragePrimary;
   value.SetLvalue(false);
-  if (op == UnaryOp::kLogicalNot) {
-    // HL is 0 or 1 and the zero flag follows it.
+  // HL is 0 or 1 and the zero flag follows it after a !; after - or ~ the
+  // flags tell nothing of the value, though its operand was a condition.
+  const bool condition = op == UnaryOp::kLogicalNot;
+  if (condition)
     BecomeIntInRegisters(value);
-    Emission().flagsValid = true;
-    Emission().valueIsCondition = true;
-  }
+  Emission().flagsValid = condition;
+  Emission().valueIsCondition = condition;
 }
 
 namespace {

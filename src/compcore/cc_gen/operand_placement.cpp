@@ -52,6 +52,9 @@ void PlaceInHlAndDe(ValueRecord &left, ValueRecord &right, uint8_t type, bool le
   }
   if (InRegisters(inDe)) {
     PlaceInValueRegister(inDe, type, false);
+    // A long cached in DE:BC beside it (the shifted value of x >> (a < b))
+    // goes to the stack before ex de,hl overwrites DE.
+    FlushPrimaryRegisterHolding(Reg::DE);
     EmitFixed(Fixed::kExDeHl);
     PlaceInValueRegister(inHl, type, false);
     return;
@@ -67,6 +70,11 @@ void PlaceInHlAndDe(ValueRecord &left, ValueRecord &right, uint8_t type, bool le
   } else if (LoadsStraightIntoDe(inDe, type)) {
     OperandMove move(inDe);
     LoadValueToRegister(move, Reg::DE, false, false);
+    // Its bits stand as they are, but it takes the operation's type as the
+    // other placements do: where it is the left operand it describes the
+    // result (69 ^ an unsigned is unsigned).
+    if (!inDe.HasLevel())
+      inDe.type = type;
   } else {
     PlaceInValueRegister(inDe, type, false);
     FlushPrimaryRegister();
@@ -80,6 +88,15 @@ void PlaceInHlAndDe(ValueRecord &left, ValueRecord &right, uint8_t type, bool le
 }
 
 bool PlaceOnStackAndInRegisters(ValueRecord &pushed, ValueRecord &inRegisters, uint8_t type) {
+  // Both can be held at once in registers apart (a long in DE:BC, an
+  // unsigned then computed in HL); converting the one would overwrite the
+  // other, so the stacked one goes first.
+  if (InRegisters(pushed) && InRegisters(inRegisters)) {
+    PushOperand(pushed);
+    ConvertForOperation(pushed, type);
+    PlaceInValueRegister(inRegisters, type, false);
+    return false;
+  }
   if (InRegisters(inRegisters)) {
     PlaceInValueRegister(inRegisters, type, false);
     if (Pushed(pushed)) {

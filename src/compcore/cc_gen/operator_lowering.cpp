@@ -280,7 +280,31 @@ void LowerDivide(BinaryOperands &pair, ArithOp op) {
     EmitFixed(Fixed::kExDeHl);
 }
 
+// A long count of a word shift: only its low bits can matter, so it is
+// narrowed quietly, in the registers before the value shifted goes to DE,
+// which the long's load would overwrite.
+void NarrowLongShiftCount(BinaryOperands &pair) {
+  ValueRecord &count = *pair.right;
+  if (count.type != kTypeLong && count.type != kTypeUnsignedLong)
+    return;
+  if (IsConstant(count)) {
+    ConvertConstantTo(count, kTypeInt, false, kConvertNarrowChar);
+    return;
+  }
+  if (pair.left->storage == kStoragePrimary) {
+    // An address in HL (the destination of >>=) is read before it waits.
+    PlaceInValueRegister(*pair.left, pair.resultType, false);
+    PushOperand(*pair.left);
+  }
+  if (count.storage == kStorageStackStruct)
+    PopOperandToValueRegister(count);
+  else
+    LoadOperandToValueRegister(count);
+  ConvertOperandTo(count, kTypeInt, false, kConvertNarrowChar);
+}
+
 void LowerShift(BinaryOperands &pair, ArithOp op) {
+  NarrowLongShiftCount(pair);
   const bool isUnsigned = pair.resultType == kTypeUnsigned || pair.resultType == kTypeVoid;
   PlaceInHlAndDe(*pair.left, *pair.right, pair.resultType, false);
   EmitCallNamedRoutine(op == ArithOp::kShiftLeft ? "c.asl" : isUnsigned ? "c.usr" : "c.asr");
@@ -512,6 +536,17 @@ void LowerInt(BinaryOperands &pair, ArithOp op) {
 
 void EmitOperation(BinaryOperands &pair, ArithOp op, std::string_view text) {
   pair.state = OperationState::kPrepared;
+  // What the flags told of an operand is no longer so of the result: inc
+  // hl keeps a condition's zero flag beside the value it stepped. A
+  // comparison states its own afterwards.
+  Emission().flagsValid = false;
+  Emission().valueIsCondition = false;
+  // Nor is an operand's 0/1 tail the result's, which a jump could take back.
+  for (ValueRecord *operand : {pair.left, pair.right}) {
+    operand->zeroFlagCondition = 0;
+    operand->carryFlagCondition = 0;
+    operand->skipLength = 0;
+  }
   if (pair.left->HasLevel() || pair.right->HasLevel()) {
     // Addresses are added, subtracted and compared as words; the pointer
     // keeps its type through the operation.

@@ -34,6 +34,11 @@ constexpr RoutineContract kContracts[] = {
     // The 4-byte value on top of the stack and the one in BC:DE change
     // places.
     {"swap4.", kLong, "BC:DE = the stacked value", "AF", "undefined", 4, 4, C::kCallerPops},
+    // Entered by a root bouncer's rst 30h, whose page and address follow
+    // it; it calls the function there in its page and returns to the
+    // bouncer's caller with the function's results.
+    {"_b_all", "stack: the bouncer's page byte's address, the caller's return", "the function's", "the function's",
+     "the function's", 2, 0, C::kRoutinePops, false},
     // BC entries {u16 value, u16 address, u8 segment} follow the call; it
     // continues at the matching entry's address or after the table.
     {"_switch", "HL (the value), BC (the entry count)", "", kAll, "undefined", 0, 0, C::kRoutinePops, false},

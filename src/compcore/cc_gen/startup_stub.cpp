@@ -103,7 +103,9 @@ public:
       Byte(kOpLoadSp);
       Word(uint16_t(layout.stackTop + 1));
       Byte(kOpEnableInterrupts);
-      if (CodeGenSetup().bouncerRoutine != 0 && !InstallBouncerVector())
+      // Measured before any function is compiled, the install counts
+      // whether a root bouncer comes or not.
+      if ((measuring_ || CodeGenSetup().bouncerRoutine != 0) && !InstallBouncerVector())
         return false;
     }
     if (!Heap(layout))
@@ -168,7 +170,11 @@ private:
     *address = target.logical;
     return true;
   }
-  // RST 30h jumps to the universal bouncer.
+  // RST 30h jumps to the universal bouncer. The kernel's restart jumps
+  // through the three bytes at "vrst30", which the stub fills; the bouncer
+  // is the library's (or the BIOS's) "_b_all". Both are needed once a
+  // function is entered through a root bouncer, and only then, so a kernel
+  // without the vector still runs programs that have none.
   bool InstallBouncerVector() {
     uint16_t bouncer = 0, vector = 0;
     const bool haveBouncer = Optional("_b_all", &bouncer);

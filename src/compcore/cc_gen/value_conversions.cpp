@@ -165,6 +165,12 @@ void RunRegisterCell(ConversionRecord &c) {
     const uint8_t to = c.to == ConversionIndex::kPointer ? uint8_t(kTypeAddressBase) : c.targetType;
     ConvertRegisterValue(value, to, cell.routine);
   }
+  // The value now fills other registers (a condition widened to a long is
+  // no longer HL alone), so neither the flags nor HL's 0 or 1 describe it.
+  if (cell.lowWordToHl || cell.routine) {
+    Emission().flagsValid = false;
+    Emission().valueIsCondition = false;
+  }
 }
 
 } // namespace

@@ -435,6 +435,8 @@ PendingLabelNames &ByteRoadPendingLabels() { return Road()->pending; }
 void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_t mode) {
   Road()->fixups.programFile = programPath;
   ResetByteRoadForCompile(biosCompile);
+  // Only this compile's root bouncers make the start-up code wire RST 30h.
+  CodeGenSetup().bouncerRoutine = 0;
   ResetBrkptTable();
   if (biosCompile)
     ClearOriginTable();

@@ -42,6 +42,7 @@
 #include "foundation/memorymap.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
+#include "platform/rewrite.h"
 #include "platform/ticks.h"
 
 #include <array>
@@ -183,6 +184,8 @@ File OpenBrkFile(const std::string &programPath) {
       std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write;
   const bool readOnly = exists && std::filesystem::is_regular_file(status) &&
                         (status.permissions() & kWritable) == std::filesystem::perms::none;
+  if (!readOnly)
+    plat::RemoveBeforeRewrite(brk.string());
   File file(readOnly ? nullptr : std::fopen(brk.c_str(), "w"));
   if (file)
     return file;

@@ -89,11 +89,15 @@ inline SourceChar NextSourceChar() {
   return r;
 }
 
-[[noreturn, gnu::noinline]] void LineTooLong() { CompileErrorHere<kMsgLineTooLong>(); }
+// Reported where the line grew past the limit: the cursor still stands on
+// the line before.
+[[noreturn, gnu::noinline]] void LineTooLong(uint16_t line, uint16_t column) {
+  CompileErrorAt<kMsgLineTooLong>(line, column);
+}
 
 inline void Append(LogicalLineBuffer &b, char c, uint16_t line, uint16_t column) {
   if (b.text.size() + 2 >= kMaxLineBytes / 2) [[unlikely]]
-    LineTooLong();
+    LineTooLong(line, column);
   b.text.push_back(c);
   b.lines.push_back(line);
   b.columns.push_back(column);

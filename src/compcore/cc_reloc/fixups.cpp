@@ -348,7 +348,7 @@ void PurgeDefinedPendingLabels() {
   });
 }
 
-std::vector<std::string> PendingLabelList() { return State().pendingList; }
+const std::vector<std::string> &PendingLabelList() { return State().pendingList; }
 
 std::optional<std::string> PopPendingLabel() {
   PurgeDefinedPendingLabels();

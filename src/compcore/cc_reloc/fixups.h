@@ -79,8 +79,9 @@ void PurgeDefinedPendingLabels();
 // its type or size).
 bool &LabelReferenceSwitch();
 
-// The global labels first met as references, newest last.
-std::vector<std::string> PendingLabelList();
+// The global labels first met as references, newest last. The compile loop
+// asks for its size between every two top-level items: it is not copied.
+const std::vector<std::string> &PendingLabelList();
 // Takes the newest still-undefined pending label.
 std::optional<std::string> PopPendingLabel();
 

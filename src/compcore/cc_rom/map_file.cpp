@@ -3,10 +3,12 @@
 #include "compcore/cc_rom/call_graph.h"
 #include "compcore/cc_rom/map_text.h"
 #include "foundation/xerr.h"
+#include "platform/rewrite.h"
 
 #include <fmt/compile.h>
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <new>
@@ -107,8 +109,26 @@ void WriteFunctions(std::ostream &out, const MapState &state) {
     WriteFunctionRow(out, *record);
 }
 
-// One row per data symbol of the program: the formats are parsed once, at
-// build time, since a large program writes tens of thousands of rows.
+// The widths of a symbol row's text columns.
+constexpr size_t kSymbolNameColumns = 31;
+constexpr size_t kSymbolFileColumns = 31;
+constexpr size_t kSymbolTypeColumns = 16;
+
+// `text` left-aligned in `width` columns. fmt measures padded text by its
+// display width, which costs more than the rest of a row; the width of ASCII
+// text is its length, and only other text is measured.
+void AppendLeftAligned(fmt::memory_buffer &row, std::string_view text, size_t width) {
+  if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+    fmt::format_to(std::back_inserter(row), FMT_COMPILE("{:<{}}"), text, width);
+    return;
+  }
+  row.append(text);
+  for (size_t column = text.size(); column < width; ++column)
+    row.push_back(' ');
+}
+
+// One row per data symbol of the program; a large program writes tens of
+// thousands of them.
 void WriteSymbolRow(std::ostream &out, const MapSymbol &symbol) {
   fmt::memory_buffer row;
   if (symbol.onFrame)
@@ -116,8 +136,13 @@ void WriteSymbolRow(std::ostream &out, const MapSymbol &symbol) {
                    symbol.ixFrame ? "IX" : "SP");
   else
     fmt::format_to(std::back_inserter(row), FMT_COMPILE(" {}"), MapAddressText(symbol.address, ExtWindowStart));
-  fmt::format_to(std::back_inserter(row), FMT_COMPILE("{:>9}   {:<31} {:<31} {:>5}  {:<16}\n"), symbol.size,
-                 symbol.name, MapSourceNameText(symbol.source.file), symbol.source.line, symbol.typeText);
+  fmt::format_to(std::back_inserter(row), FMT_COMPILE("{:>9}   "), symbol.size);
+  AppendLeftAligned(row, symbol.name, kSymbolNameColumns);
+  row.push_back(' ');
+  AppendLeftAligned(row, MapSourceNameText(symbol.source.file), kSymbolFileColumns);
+  fmt::format_to(std::back_inserter(row), FMT_COMPILE(" {:>5}  "), symbol.source.line);
+  AppendLeftAligned(row, symbol.typeText, kSymbolTypeColumns);
+  row.push_back('\n');
   out.write(row.data(), std::streamsize(row.size()));
 }
 
@@ -159,8 +184,11 @@ void MakeMapFileName(std::string_view programPath) {
     state.stream.close();
   state.stream.clear();
   state.ClearLists();
-  if (!programPath.empty())
-    state.stream.open(MapFileNameFor(programPath), std::ios::out | std::ios::trunc);
+  if (!programPath.empty()) {
+    const std::string mapPath = MapFileNameFor(programPath);
+    plat::RemoveBeforeRewrite(mapPath);
+    state.stream.open(mapPath, std::ios::out | std::ios::trunc);
+  }
 }
 
 uint16_t MapFileAddFunction(std::string_view name, ADDR24 start, bool sized, const MapSource &source) {

@@ -7,6 +7,7 @@
 #include "compcore/common/cc_session.h"
 #include "foundation/crc16.h"
 #include "foundation/restext.h"
+#include "platform/rewrite.h"
 
 #include <algorithm>
 #include <array>
@@ -28,6 +29,12 @@ constexpr int kBytesPerListingLine = 16;
 constexpr size_t kMaxRecordBytes = 512;
 constexpr uint32_t kHexRecordBytes = 32;
 constexpr uint32_t kHexSegmentSpan = 0x8000;
+
+// An image file, made a new file each compile (see RemoveBeforeRewrite).
+std::FILE *OpenForRewrite(const std::string &path, const char *mode) {
+  plat::RemoveBeforeRewrite(path);
+  return std::fopen(path.c_str(), mode);
+}
 constexpr uint16_t kHexSegmentStep = 8;
 constexpr uint32_t kChecksumBytes = 2;
 constexpr uint32_t kTimeStampBytes = 4;
@@ -383,8 +390,8 @@ int BuildImageFromListing(const std::string &programName, uint16_t keepListing, 
                           std::vector<ImageRange> *records, uint32_t &imageBaseKb) {
   const std::string listingName = ReplaceExtension(programName, names.listingExt);
   std::FILE *listing = std::fopen(listingName.c_str(), "r");
-  std::FILE *binary = std::fopen(ReplaceExtension(programName, names.binExt).c_str(), "w+b");
-  std::FILE *hex = std::fopen(ReplaceExtension(programName, names.hexExt).c_str(), "w");
+  std::FILE *binary = OpenForRewrite(ReplaceExtension(programName, names.binExt), "w+b");
+  std::FILE *hex = OpenForRewrite(ReplaceExtension(programName, names.hexExt), "w");
   auto closeAll = [&] {
     for (std::FILE *f : {listing, binary, hex})
       if (f)
@@ -505,8 +512,8 @@ int WriteImageFiles(const std::string &programName) {
     parts.push_back({partStart, kPhysicalMask + 1});
     for (size_t k = 0; k < parts.size() && result; ++k) {
       const std::string partName = base + std::to_string(k);
-      std::FILE *part = std::fopen((partName + ".bin").c_str(), "w+b");
-      std::FILE *partHex = part ? std::fopen((partName + ".hex").c_str(), "w") : nullptr;
+      std::FILE *part = OpenForRewrite(partName + ".bin", "w+b");
+      std::FILE *partHex = part ? OpenForRewrite(partName + ".hex", "w") : nullptr;
       if (!part || !partHex) {
         result = 0;
       } else {

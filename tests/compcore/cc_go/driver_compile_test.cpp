@@ -424,7 +424,7 @@ TEST_F(DriverCompile, RootCodeReachingRootDataFailsTheCompile) {
   };
   // Root data ends below the heap: a larger heap lowers its start onto the
   // root code's last byte and below it.
-  const Case cases[] = {{0x153, false, 0}, {0x154, true, 0}, {0x155, true, 1}};
+  const Case cases[] = {{0x148, false, 0}, {0x149, true, 0}, {0x14A, true, 1}};
   shell.biosInfo = BiosInfoWithDataTop(0x1FF);
   for (const Case &c : cases) {
     SCOPED_TRACE(c.heap);

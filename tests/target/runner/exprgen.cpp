@@ -350,4 +350,12 @@ ExprProgram MinimizeExprProgram(const ExprProgram &program, size_t result,
   return smallest;
 }
 
+std::set<size_t> ResultsWithWrongValues(const std::vector<std::string> &problems) {
+  std::set<size_t> results;
+  for (const std::string &problem : problems)
+    if (problem.starts_with("r_") && problem.find(" is ") != std::string::npos)
+      results.insert(std::stoul(problem.substr(2, problem.find(' ') - 2)));
+  return results;
+}
+
 } // namespace tsw::target

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,5 +64,9 @@ int64_t ExprNumber(const ExprValue &value);
 // `stillFails` holds.
 ExprProgram MinimizeExprProgram(const ExprProgram &program, size_t result,
                                 const std::function<bool(const ExprProgram &)> &stillFails);
+
+// The results r_N that a program check's problems report with a wrong
+// value ("r_N is ..."); a failed build or run names none.
+std::set<size_t> ResultsWithWrongValues(const std::vector<std::string> &problems);
 
 } // namespace tsw::target

@@ -32,20 +32,13 @@ kernel_reset::
 ; debugger, so the hook returns at once.
 kernel_statement_hook::
 	ret
-#endasm
-
-#if TARGETCPU != CRV
-#asm
 	db 0,0,0,0,0,0,0
-; Address 30h: a call of a function in extended memory goes to its root
-; bouncer, rst 30h followed by the function's page and address. A
-; program's start-up stub writes this same jump here again.
+; Address 30h, where a root bouncer's rst 30h goes: the start-up code of a
+; program that has one writes a jump to the universal bouncer here.
 vrst30::
-	jp _b_all
-#endasm
-#endif
-
-#asm
+	ret
+	nop
+	nop
 
 ; The directory: the kernel's signature, then the fields the IDE reads of
 ; a board's kernel (layout words, vectors, memory size codes), all 0 here:
@@ -76,52 +69,6 @@ RST28SWT_OFF::
 _exit_code::
 	dw 0
 
-#endasm
-
-#if TARGETCPU != CRV
-#asm
-; _b_all: the bank switch behind every bouncer. The page byte and the
-; function's address follow the rst 30h that came here; the caller's
-; registers reach the function untouched and its results (BC, DE, HL, AF)
-; come back untouched, so the alternate set does the work, as it may
-; across any call. Between its return address and its caller's the
-; function finds the page its caller ran on, where the rst left its own
-; return; on the way back that page is shown in the window again.
-_b_all::
-	exx
-	pop hl                  ; the page byte
-	push af
-	ld d,(hl)
-	inc hl
-	ld e,(hl)
-	inc hl
-	ld h,(hl)
-	ld l,e                  ; the function's address
-	in0 a,(38h)
-	ld c,a
-	ld a,d
-	out0 (38h),a            ; its page in the window
-	pop af
-	ld b,0
-	push bc                 ; the caller's page
-	ld de,b_all_back
-	push de
-	push hl
-	exx
-	ret                     ; into the function
-b_all_back:
-	exx
-	pop hl                  ; the caller's page
-	push af
-	ld a,l
-	out0 (38h),a
-	pop af
-	exx
-	ret
-#endasm
-#endif
-
-#asm
 exit::
 	pop hl
 	pop hl

@@ -6,7 +6,6 @@
 #include "compcore/cc_gen/emission_state.h"
 #include "compcore/cc_gen/function_tail.h"
 #include "compcore/cc_gen/prolog_epilog.h"
-#include "compcore/cc_gen/routine_calls.h"
 #include "compcore/cc_gen/target_modes.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_in.h"
@@ -40,21 +39,10 @@
 namespace tsw {
 namespace {
 
-constexpr uint8_t kOpRst30 = 0xF7;
 constexpr uint8_t kOpLongCall = 0xCF;
 constexpr uint8_t kOpReturn = 0xC9;
-constexpr char kBankSwitchRoutine[] = "_b_all";
 // A function no declaration has placed yet.
 constexpr uint16_t kPlacementOpen = kMemmapAnymem;
-
-// What lasts from one function to the next within a compile.
-struct FunctionCompilerState {
-  bool bankSwitchReferenced = false;
-};
-FunctionCompilerState &CompilerState() {
-  static FunctionCompilerState state;
-  return state;
-}
 
 // The attributes the function is compiled with: the declaration's, the
 // statement hooks only with debug code. A function free to go anywhere
@@ -149,14 +137,7 @@ ADDR24 PlaceEntry(SymbolRecord *symbol, ADDR24 &label) {
   codegen.SelectCodeCache(codegen.CacheAddress(OriginCache::kRootCode));
   const ADDR24 entry = CurrentCodeAddress();
   if (z180) {
-    EmitCodeByte(kOpRst30);
-    EmitCodeByte(here.segment);
-    EmitWord(here.logical);
-    FunctionCompilerState &state = CompilerState();
-    if (!state.bankSwitchReferenced) {
-      LookupRoutineSymbol(kBankSwitchRoutine, kFixGlobal | kFixNoPatch, 0);
-      state.bankSwitchReferenced = true;
-    }
+    EmitZ180RootBouncer(here);
   } else {
     EmitCodeByte(kOpLongCall);
     EmitWord(here.logical);
@@ -393,7 +374,6 @@ void StartFunctionCompiler(bool biosCompile) {
   ResetStatementState();
   StartPrototypesForCompile(biosCompile);
   ResetStatementNesting();
-  CompilerState() = FunctionCompilerState{};
 }
 
 void ResetFunctionCompiler() {
