@@ -45,6 +45,9 @@ std::string StartupStub(bool globalInit) {
          (globalInit ? "\tcall premain\n" : "\tcall main\n") + "\tld hl,#0\n\tpush hl\n\tcall exit\n";
 }
 
+// Words a program records for the test in its "_seen" block.
+constexpr uint32_t kSeenWords = 13;
+
 struct KernelRun {
   SimulatorRun run;
   AsmProgram program;
@@ -67,6 +70,8 @@ KernelRun RunKernel(const std::string &programAsm, bool globalInit, const TempDi
   for (const char *name : {"marks", "bound_index"})
     if (auto address = SymbolAddress(result.program.symbols, name))
       request.dumps.push_back({*address, 2});
+  if (auto address = SymbolAddress(result.program.symbols, "seen"))
+    request.dumps.push_back({*address, kSeenWords * 2});
   result.run = RunOnSimulator(request);
   return result;
 }
@@ -116,6 +121,62 @@ TEST(Z180KernelTest, ExitStoresTheExitCodeAndHalts) {
       EXPECT_EQ(WordAt(k, "bound_index"), 17) << c.what;
     }
   }
+}
+
+// A call through a root bouncer (rst 30h, the page, the function's
+// address) reaches the function with the caller's registers, and the
+// function finds its caller's page, then its caller's return address, then
+// the arguments on its stack; what it returns in the registers reaches the
+// caller, whose stack is as before the call. The program installs the jump
+// to the library's bank switch at the kernel's vector, as a start-up stub
+// does when the program has a root bouncer.
+TEST(Z180KernelTest, TheBankSwitchCarriesRegistersBothWaysAndLeavesOneWordBetween) {
+  const std::string program =
+      "main::\n"
+      "\tld a,#0xC3\n\tld (vrst30),a\n\tld hl,#_b_all\n\tld (vrst30+1),hl\n"
+      "\tld (_seen+24),sp\n"
+      "\tld hl,#0x1234\n\tpush hl\n"
+      "\tld hl,#0x1111\n\tld de,#0x2222\n\tld bc,#0x3333\n\tld a,#0x44\n"
+      "\tcall bouncer\n"
+      "_after_call::\n"
+      "\tld (_seen+14),hl\n\tld (_seen+16),de\n\tld (_seen+18),bc\n\tld (_seen+20),a\n"
+      "\tpop hl\n\tld (_seen+22),sp\n\tret\n"
+      "bouncer:\n\trst 0x30\n\t.db 0\n\t.dw far_function\n"
+      "far_function:\n"
+      "\tld (_seen+0),hl\n\tld (_seen+2),de\n\tld (_seen+4),bc\n\tld (_seen+6),a\n"
+      "\tld hl,#2\n\tadd hl,sp\n\tld de,#_seen+8\n\tld bc,#6\n\tldir\n"
+      "\tld hl,#0x5555\n\tld de,#0x6666\n\tld bc,#0x7777\n\tld a,#0x88\n\tret\n"
+      "_marks::\n\t.dw 0\n_GLOBAL_INIT::\n\tret\n_seen::\n\t.ds 26\n";
+  TempDir dir;
+  KernelRun k = RunKernel(program, false, dir);
+  ASSERT_TRUE(k.program.ok) << k.program.log;
+  ASSERT_EQ(k.run.stop, SimStop::Halted) << k.run.log;
+  auto seen = SymbolAddress(k.program.symbols, "seen");
+  auto afterCall = SymbolAddress(k.program.symbols, "after_call");
+  ASSERT_TRUE(seen && afterCall);
+  auto bytes = k.run.Read(*seen, kSeenWords * 2);
+  ASSERT_TRUE(bytes);
+  auto word = [&](size_t i) { return uint16_t((*bytes)[2 * i] | (*bytes)[2 * i + 1] << 8); };
+  const struct {
+    const char *what;
+    size_t index;
+    uint16_t expected;
+  } words[] = {
+      {"HL in the function", 0, 0x1111},
+      {"DE in the function", 1, 0x2222},
+      {"BC in the function", 2, 0x3333},
+      {"the caller's return address", 5, uint16_t(*afterCall)},
+      {"the argument", 6, 0x1234},
+      {"HL back in the caller", 7, 0x5555},
+      {"DE back in the caller", 8, 0x6666},
+      {"BC back in the caller", 9, 0x7777},
+      {"the caller's stack pointer after the call", 11, word(12)},
+  };
+  for (const auto &w : words)
+    EXPECT_EQ(word(w.index), w.expected) << w.what;
+  EXPECT_EQ(word(4) >> 8, 0) << "the caller's page in the word's high byte (the simulator's CBR reads 0)";
+  EXPECT_EQ(word(3) & 0xFF, 0x44) << "A in the function";
+  EXPECT_EQ(word(10) & 0xFF, 0x88) << "A back in the caller";
 }
 
 // The word at address 3 leads to the kernel's signature, where the IDE

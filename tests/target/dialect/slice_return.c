@@ -8,6 +8,7 @@ int r_found[4]; /* expect 6 0 27 -1 */
 long r_long; /* expect 305419896 */
 char r_char; /* expect 65 */
 int r_after; /* expect 12 */
+int r_inner; /* expect 7 */
 int r_same_stack; /* expect 1 */
 
 unsigned sp_before;
@@ -61,6 +62,18 @@ int twice(int k) {
   return later * 2;
 }
 
+/* From a slice inside a slice, both slices' words go. */
+int inner(int k) {
+  key = k;
+  slice(30, 5) {
+    slice(30, 5) {
+      if (key)
+        return 7;
+    }
+  }
+  return 1;
+}
+
 void main(void) {
 #asm
   ld hl,0
@@ -74,6 +87,7 @@ void main(void) {
   r_long = wide(1);
   r_char = letter();
   r_after = twice(6) + twice(3);
+  r_inner = inner(1);
 #asm
   ld hl,0
   add hl,sp

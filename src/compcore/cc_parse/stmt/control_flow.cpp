@@ -3,6 +3,7 @@
 #include "compcore/cc_gen/code_output.h"
 #include "compcore/cc_gen/code_state.h"
 #include "compcore/cc_gen/emit_cache.h"
+#include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/operand_moves.h"
 #include "compcore/cc_in/cc_attrs.h"
 #include "compcore/cc_in/cc_brackets.h"
@@ -13,6 +14,7 @@
 #include "compcore/cc_parse/stmt/statement.h"
 #include "compcore/cc_parse/stmt/stmt_input.h"
 #include "compcore/cc_parse/stmt/stmt_marks.h"
+#include "compcore/cc_parse/stmt/stmt_state.h"
 #include "compcore/cc_parse/stmt/stmt_switch.h"
 
 #include <optional>
@@ -290,6 +292,7 @@ void EnterControlContext(ControlContext context) {
     ++state.refusedContexts;
     return;
   }
+  context.sliceStackBytes = StatementState().sliceStackBytes;
   state.contexts.push_back(context);
 }
 
@@ -325,18 +328,21 @@ uint16_t CompileBreakContinue(JumpKind which) {
     CompileError<kMsgNoEnclosingControl>();
     return kStatementPlain;
   }
-  bool reachable = false;
-  for (auto it = contexts.rbegin(); it != contexts.rend() && !reachable; ++it)
-    reachable = Allows(*it, which);
+  auto target = contexts.rbegin();
+  while (target != contexts.rend() && !Allows(*target, which))
+    ++target;
   // A continue in a switch that no loop encloses has nowhere to go; it is
   // not an error, as there is a statement it belongs to.
-  if (!reachable)
+  if (target == contexts.rend())
     return kStatementPlain;
   std::vector<JumpRecord> &list = List(which);
   if (list.size() >= kJumpListCapacity) {
     CompileError<kMsgTooManyJumps>();
     return kStatementPlain;
   }
+  // The statements after the jump are still inside the slices, so the
+  // compile-time depth keeps their words.
+  EmitAdjustStackPointer(int16_t(StatementState().sliceStackBytes - target->sliceStackBytes), false);
   list.push_back(EmitJumpToAddr24(ADDR24{}, kOpJump));
   return kStatementJumps;
 }

@@ -20,6 +20,9 @@ enum : uint16_t { kStatementPlain = 2, kStatementReturns = 3, kStatementJumps = 
 struct ControlContext {
   bool continueAllowed = false;
   bool breakAllowed = false;
+  // What the slices open when the loop or switch began had pushed: a break
+  // or continue from a slice inside it releases the rest.
+  uint16_t sliceStackBytes = 0;
 };
 inline constexpr ControlContext kLoopContext{true, true};
 inline constexpr ControlContext kSwitchContext{false, true};

@@ -362,3 +362,52 @@ TEST_F(CofunctionCompile, AnInstanceIndexIsAskedOfIndexedCofunctionsOnly) {
 
 } // namespace
 } // namespace tsw::testing
+
+namespace tsw::testing {
+namespace {
+
+// A yield resumes behind the jump that leaves: in the cofunction's own body
+// that jump goes to its end with A cleared (the body not done); in a
+// costate inside it, to the costate's end, where the cofunction's body goes
+// on.
+TEST_F(CofunctionCompile, AYieldResumesBehindTheJumpThatLeavesItsTask) {
+  const std::vector<std::string> prolog = {"push  ix", "add   sp,FD", "ld    de,0000", "push  de"};
+  const std::vector<std::string> epilog = {"ld    hl,0001", "ld    (3FFE),hl", "exx", "ld    a,18", "ld    hl,3FF1",
+                                           "set   0,(hl)", "set   1,(hl)", "ld    hl,3FF1", "call  1001",
+                                           "add   sp,07", "pop   ix", "ret"};
+  struct Case {
+    const char *what;
+    const char *program;
+    uint16_t descriptor;
+    std::vector<std::string> body; // from the prolog's call on
+  } cases[] = {
+      // Resumes at 102E, page 0: check byte 2E ^ 10 = 3E.
+      {"in the cofunction's body", "cofunc void f(void) { yield; g = 1; }", kCodeStart,
+       {"call  1000", "jp    103E", "ld    hl,102E", "ld    (3FF2),hl", "ld    hl,3E00", "ld    (3FF4),hl", "xor   a",
+        "jp    103E"}},
+      // Two stand-in routines first; the costate's buffer at 3FDE.
+      {"in a costate inside it",
+       "#asm\nfuncblk_entry::\n ret\nfuncblk_exit::\n ret\n#endasm\n"
+       "cofunc void f(void) { costate { yield; } g = 1; }",
+       kCodeStart + 2,
+       {"call  1000", "jp    1050", "ld    hl,3FDE", "call  1005", "jp    z,1040", "ld    hl,1038",
+        "ld    (3FDF),hl", "ld    hl,2800", "ld    (3FE1),hl", "jp    1040", "ld    hl,3FDE", "ld    b,02",
+        "call  1006"}},
+  };
+  for (const Case &c : cases) {
+    ASSERT_EQ(CompileCorvid(std::string("int g;\n") + c.program), 0)
+        << c.what << ": " << ::testing::PrintToString(Records());
+    const uint16_t entry = uint16_t(c.descriptor + 7);
+    std::vector<std::string> listing = prolog;
+    listing += {fmt::format("ld    de,{:04X}", c.descriptor), "push  de"};
+    listing += c.body;
+    listing += epilog;
+    const std::vector<uint8_t> image = Image();
+    ASSERT_GT(image.size(), size_t(entry - 0x1000)) << c.what;
+    EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, {image.begin() + (entry - 0x1000), image.end()}, listing, {}, entry))
+        << c.what;
+  }
+}
+
+} // namespace
+} // namespace tsw::testing

@@ -167,6 +167,30 @@ TEST_F(CostateCompile, AReturnInsideASliceReleasesItsWordsFirst) {
   });
 }
 
+// A break or continue that leaves a slice for its loop releases the
+// slice's words on its way; the loop's code after the slice is compiled
+// as it was.
+TEST_F(CostateCompile, ABreakOrContinueOutOfASliceReleasesItsWords) {
+  ExpectCases({
+      {"break and continue",
+       "void f(void) { while (g) { slice(20, 5) { if (g == 3) break; if (g == 4) continue; g--; } } }",
+       {// while (g) at 1007, its exit at 105E
+        "ld    hl,(3FFE)", "bool  hl", "jp    z,105E", "ld    hl,3FEA", "push  hl", "ld    hl,0014", "push  hl",
+        "ld    hl,0005", "push  hl", "call  1002", "jp    1059",
+        // break
+        "ld    hl,0003", "ld    de,(3FFE)", "or    a", "sbc   hl,de", "bool  hl", "dec   hl", "bool  hl",
+        "jp    z,1035", "add   sp,06", "jp    105E",
+        // continue
+        "ld    hl,0004", "ld    de,(3FFE)", "or    a", "sbc   hl,de", "bool  hl", "dec   hl", "bool  hl",
+        "jp    z,104A", "add   sp,06", "jp    1007",
+        // g--, the slice's exit, its end at 1059, the loop's jump back
+        "ld    hl,(3FFE)", "dec   hl", "ld    (3FFE),hl", "ld    hl,3FF0", "ld    b,02", "call  1003",
+        "add   sp,06", "jp    1007", "ret"},
+       0x3FF0,
+       CostateStart::kAlwaysOn},
+  });
+}
+
 // In extended memory the resume point carries the page of the code it
 // returns to, and the check byte covers it.
 TEST_F(CostateCompile, AResumePointInExtendedMemoryCarriesItsPage) {
