@@ -4,10 +4,9 @@
 #include "compcore/cc_go/compile_driver.h"
 #include "compcore/cc_rom/shadow_image.h"
 #include "compcore/cc_stab/cc_stab.h"
-#include "compcore/compiler_fixture.h"
 #include "compcore/decode_check.h"
 #include "compcore/link/linkhost.h"
-#include "compcore/product_shell.h"
+#include "compcore/program_compile_fixture.h"
 #include "debugger/disasm.h"
 #include "fakes/fake_host.h"
 #include "support/tempdir.h"
@@ -29,21 +28,14 @@ constexpr const char *kProgram = "#pragma Corvid\n#rcodorg rc 0 0x1100 0x0F00 ap
                                  "xmem int f(void) { return 1; }\n"
                                  "int g(void) { return f(); }\n";
 
-class ShellSettingsCompile : public CompilerFixture {
+class ShellSettingsCompile : public ProgramCompileTest {
 protected:
-  void Assemble() {
-    dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
-    dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
-    AssembleCompiler({.shell = &shell, .messages = &messages, .linkShell = &host});
-    ClearErrorList();
+  void SetUp() override {
+    defaultHeader = kDeclaresNothing;
+    ProgramCompileTest::SetUp();
   }
-  uint16_t Compile() {
-    shell.compilePath = dir.Write("PROG.C", kProgram);
-    return CompileFile(1);
-  }
-  TempDir dir;
-  ProgramShell shell{dir};
-  RecordedMessages messages;
+  void Assemble() { ProgramCompileTest::Assemble({.linkShell = &host}); }
+  uint16_t Compile() { return ProgramCompileTest::Compile(kProgram); }
   // The IDE's settings as its link host answers them.
   RecordingHost host;
 };
@@ -100,16 +92,13 @@ std::string Decoded(const std::vector<uint8_t> &bytes) {
 TEST_F(ShellSettingsCompile, TheDebuggersTablesFollowTheCompiledProcessor) {
   CompiledProcessorEnvironment processor;
   std::vector<std::string> selected;
-  dir.Write("LIB.DIR", "LIB\\DEFAULT.H\n");
-  dir.Write("LIB/DEFAULT.H", "/*** BeginHeader */\n/*** EndHeader */\n");
-  AssembleCompiler({.shell = &shell,
-                    .messages = &messages,
-                    .selectDisassemblerTables =
-                        [&] {
-                          selected.push_back(CurrentCpu() == TargetCpu::Corvid ? "decoder Corvid" : "decoder Z180");
-                          SelectDisassemblerTables();
-                        },
-                    .selectStepperTables = [&] { selected.push_back("stepper"); }});
+  ProgramCompileTest::Assemble({.selectDisassemblerTables =
+                                    [&] {
+                                      selected.push_back(CurrentCpu() == TargetCpu::Corvid ? "decoder Corvid"
+                                                                                           : "decoder Z180");
+                                      SelectDisassemblerTables();
+                                    },
+                                .selectStepperTables = [&] { selected.push_back("stepper"); }});
   const std::vector<uint8_t> longJump = {0xC7, 0x00, 0xE0, 0x10};
   struct Case {
     const char *program;
