@@ -1,7 +1,7 @@
 #include "gui/dlgccopt.h"
 
-#include <QCheckBox>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -26,7 +26,7 @@ namespace {
 
 constexpr const char *kCompilerOptionsTemplate = "DIALOG_CCOPT";
 constexpr const char *kDefinesTemplate = "DIALOG_DEFINES";
-constexpr uint32_t kOkId = 1, kCancelId = 2, kHelpId = 123, kDefinesHelpId = 998;
+constexpr uint32_t kDefinesHelpId = 998;
 constexpr uint32_t kWarnAllId = 101, kWarnNoneId = 102, kWarnSeriousId = 103;
 constexpr uint32_t kIndexId = 104, kPtrId = 105, kSizeId = 107, kSpeedId = 108;
 constexpr uint32_t kTcProtId = 117, kTcPtrId = 119, kTcDmtnId = 118;
@@ -52,8 +52,6 @@ const FileChoice kLibraryDirectoryChoice = {
     "Library Directory Files (*.dir);;Text Files (*.txt);;Any File (*)", "Choose a Library Directory File", {}};
 const FileChoice kBiosChoice = {"BIOS Files (*.c *.C)", "Choose a BIOS to Compile", {}};
 
-template <class W> W *Control(QWidget &dialog, uint32_t id) { return dynamic_cast<W *>(FindControl(dialog, id)); }
-
 std::string FieldText(QLineEdit *edit) { return edit->text().toStdString().substr(0, kPathFieldSize - 1); }
 
 // A number field as the user left it: none when empty, else its value as
@@ -67,17 +65,18 @@ std::optional<int> NumberField(QLineEdit *edit) {
 
 // Shows the range message for `field` and puts the caret there.
 void RefuseRange(QLineEdit *edit, const char *field, int low, int high) {
-  plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), FormatMessage<kMsgOptionOutOfRange>(field, low, high),
-                              plat::Buttons::Ok, plat::Icon::Warning);
+  plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle),
+                              FormatMessage<kMsgOptionOutOfRange>(field, low, high), plat::Buttons::Ok,
+                              plat::Icon::Warning);
   edit->setFocus();
   edit->selectAll();
 }
 
 std::optional<std::string> SystemFileChoice(QWidget *parent, const FileChoice &choice) {
   ExecutableReleased released;
-  const QString chosen = QFileDialog::getOpenFileName(parent, QString::fromStdString(choice.title),
-                                                      QString::fromStdString(choice.initial),
-                                                      QString::fromStdString(choice.filter));
+  const QString chosen =
+      QFileDialog::getOpenFileName(parent, QString::fromStdString(choice.title), QString::fromStdString(choice.initial),
+                                   QString::fromStdString(choice.filter));
   if (chosen.isEmpty())
     return std::nullopt;
   return chosen.toStdString();
@@ -99,14 +98,7 @@ std::optional<std::string> RunDefinesDialog(const LanguageModule &module, QWidge
     return std::nullopt;
   edit->setPlainText(QString::fromStdString(text));
   edit->setFocus();
-  // Help comes with the help viewer.
-  if (auto *help = Control<QPushButton>(*dialog, kDefinesHelpId))
-    help->setEnabled(false);
-  if (auto *ok = Control<QPushButton>(*dialog, kOkId))
-    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-  if (auto *cancel = Control<QPushButton>(*dialog, kCancelId))
-    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-  if (dialog->exec() != QDialog::Accepted)
+  if (!ExecTemplateDialog(*dialog, {}, kDefinesHelpId))
     return std::nullopt;
   return edit->toPlainText().toStdString();
 }
@@ -124,8 +116,8 @@ bool RunCompilerOptionsDialog(const LanguageModule &module, QWidget *parent, Set
   for (uint32_t id : {kIndexId, kPtrId, kTcProtId, kTcPtrId, kTcDmtnId, kUserLibId, kUserBiosId})
     if (!check(id))
       return false;
-  for (uint32_t id : {kWarnAllId, kWarnNoneId, kWarnSeriousId, kSizeId, kSpeedId, kBiosFileType0Id,
-                      kBiosFileType1Id, kWatchAnyId, kWatchRestrictedId})
+  for (uint32_t id : {kWarnAllId, kWarnNoneId, kWarnSeriousId, kSizeId, kSpeedId, kBiosFileType0Id, kBiosFileType1Id,
+                      kWatchAnyId, kWatchRestrictedId})
     if (!radio(id))
       return false;
   for (uint32_t id : {kUserLibDirId, kUserBiosFileId, kMaxErrorsId, kWarningTotalId})
@@ -135,9 +127,9 @@ bool RunCompilerOptionsDialog(const LanguageModule &module, QWidget *parent, Set
   // Each set of radio buttons chooses one value, whatever the template
   // put next to it.
   for (std::initializer_list<uint32_t> set : {std::initializer_list<uint32_t>{kWarnAllId, kWarnNoneId, kWarnSeriousId},
-                                               {kSizeId, kSpeedId},
-                                               {kBiosFileType0Id, kBiosFileType1Id},
-                                               {kWatchAnyId, kWatchRestrictedId}}) {
+                                              {kSizeId, kSpeedId},
+                                              {kBiosFileType0Id, kBiosFileType1Id},
+                                              {kWatchAnyId, kWatchRestrictedId}}) {
     auto *group = new QButtonGroup(&d);
     for (uint32_t id : set)
       group->addButton(radio(id));
@@ -207,28 +199,23 @@ bool RunCompilerOptionsDialog(const LanguageModule &module, QWidget *parent, Set
         if (services.setDefines)
           services.setDefines(*confirmed);
     });
-  if (auto *help = Control<QPushButton>(d, kHelpId))
-    help->setEnabled(false);
 
   // OK closes only once both numbers are in range.
   std::optional<int> errors, warnings;
-  if (auto *ok = Control<QPushButton>(d, kOkId))
-    QObject::connect(ok, &QPushButton::clicked, &d, [&] {
-      errors = NumberField(edit(kMaxErrorsId));
-      if (errors && (*errors < kMaxErrorsLow || *errors > kMaxErrorsHigh)) {
-        RefuseRange(edit(kMaxErrorsId), "Errors", kMaxErrorsLow, kMaxErrorsHigh);
-        return;
-      }
-      warnings = NumberField(edit(kWarningTotalId));
-      if (warnings && (*warnings < kWarningTotalLow || *warnings > kWarningTotalHigh)) {
-        RefuseRange(edit(kWarningTotalId), "Warnings", kWarningTotalLow, kWarningTotalHigh);
-        return;
-      }
-      d.accept();
-    });
-  if (auto *cancel = Control<QPushButton>(d, kCancelId))
-    QObject::connect(cancel, &QPushButton::clicked, &d, &QDialog::reject);
-  if (d.exec() != QDialog::Accepted)
+  const bool accepted = ExecTemplateDialog(d, [&] {
+    errors = NumberField(edit(kMaxErrorsId));
+    if (errors && (*errors < kMaxErrorsLow || *errors > kMaxErrorsHigh)) {
+      RefuseRange(edit(kMaxErrorsId), "Errors", kMaxErrorsLow, kMaxErrorsHigh);
+      return;
+    }
+    warnings = NumberField(edit(kWarningTotalId));
+    if (warnings && (*warnings < kWarningTotalLow || *warnings > kWarningTotalHigh)) {
+      RefuseRange(edit(kWarningTotalId), "Warnings", kWarningTotalLow, kWarningTotalHigh);
+      return;
+    }
+    d.accept();
+  });
+  if (!accepted)
     return false;
 
   values.index = check(kIndexId)->isChecked();

@@ -25,7 +25,6 @@ namespace tsw {
 namespace {
 
 constexpr const char *kTargetOptionsTemplate = "DIALOG_COMMOPT";
-constexpr uint32_t kOkId = 1, kCancelId = 2, kHelpId = 123;
 constexpr uint32_t kPortId = 101, kBaudId = 102, kStopBitsId = 103;
 constexpr uint32_t kFullDuplexId = 104, kHalfSafeId = 105, kHalfId = 106;
 constexpr uint32_t kTcpId = 108, kSerialId = 109;
@@ -48,14 +47,11 @@ struct Choice {
 };
 constexpr Choice kPorts[] = {{"COM1:", 1}, {"COM2:", 2}, {"COM3:", 3}, {"COM4:", 4},
                              {"COM5:", 5}, {"COM6:", 6}, {"COM7:", 7}, {"COM8:", 8}};
-constexpr Choice kBauds[] = {{"110", 110},       {"150", 150},       {"300", 300},       {"600", 600},
-                             {"1200", 1200},     {"2400", 2400},     {"4800", 4800},     {"9600", 9600},
-                             {"12800", 12800},   {"14400", 14400},   {"19200", 19200},   {"28800", 28800},
-                             {"38400", 38400},   {"57600", 57600},   {"115200", 115200}, {"128000", 128000},
-                             {"230400", 230400}, {"256000", 256000}};
+constexpr Choice kBauds[] = {
+    {"110", 110},     {"150", 150},     {"300", 300},       {"600", 600},       {"1200", 1200},     {"2400", 2400},
+    {"4800", 4800},   {"9600", 9600},   {"12800", 12800},   {"14400", 14400},   {"19200", 19200},   {"28800", 28800},
+    {"38400", 38400}, {"57600", 57600}, {"115200", 115200}, {"128000", 128000}, {"230400", 230400}, {"256000", 256000}};
 constexpr Choice kStopBits[] = {{"1", 0}, {"2", 2}};
-
-template <class W> W *Control(QWidget &dialog, uint32_t id) { return dynamic_cast<W *>(FindControl(dialog, id)); }
 
 // Fills the combo box and selects the value's entry, the first when none
 // has it.
@@ -189,32 +185,27 @@ bool RunTargetOptionsDialog(const LanguageModule &module, QWidget *parent, Commu
       }
       d.activateWindow();
     });
-  if (auto *help = Control<QPushButton>(d, kHelpId))
-    help->setEnabled(false);
 
-  if (auto *ok = Control<QPushButton>(d, kOkId))
-    QObject::connect(ok, &QPushButton::clicked, &d, [&] {
-      if (tcp->isChecked()) {
-        const std::string text = address->text().toStdString().substr(0, kAddressLength);
-        bool refused = false;
-        if (plat::ParseIPv4(text) == kRefusedAddress) {
-          AddressError("Invalid Address");
-          refused = true;
-        }
-        if (text.empty()) {
-          AddressError("Address cannot be blank");
-          refused = true;
-        }
-        if (refused) {
-          address->setFocus();
-          return;
-        }
+  const bool accepted = ExecTemplateDialog(d, [&] {
+    if (tcp->isChecked()) {
+      const std::string text = address->text().toStdString().substr(0, kAddressLength);
+      bool refused = false;
+      if (plat::ParseIPv4(text) == kRefusedAddress) {
+        AddressError("Invalid Address");
+        refused = true;
       }
-      d.accept();
-    });
-  if (auto *cancel = Control<QPushButton>(d, kCancelId))
-    QObject::connect(cancel, &QPushButton::clicked, &d, &QDialog::reject);
-  if (d.exec() != QDialog::Accepted)
+      if (text.empty()) {
+        AddressError("Address cannot be blank");
+        refused = true;
+      }
+      if (refused) {
+        address->setFocus();
+        return;
+      }
+    }
+    d.accept();
+  });
+  if (!accepted)
     return false;
 
   comm.port = uint16_t(Chosen(*port));

@@ -17,7 +17,6 @@
 namespace tsw {
 namespace {
 
-constexpr uint32_t kOkId = 1, kCancelId = 2;
 constexpr const char *kErrorCaption = "Error";
 
 } // namespace
@@ -58,22 +57,19 @@ std::optional<ADDR24> RunDasmDialog(const LanguageModule &module, QWidget *mainW
   combo->lineEdit()->selectAll();
 
   std::optional<ADDR24> address;
-  if (auto *ok = dynamic_cast<QPushButton *>(FindControl(*dialog, kOkId)))
-    QObject::connect(ok, &QPushButton::clicked, dialog, [&] {
-      const std::string text = combo->currentText().toStdString().substr(0, DasmHistory::kTextLimit);
-      history.last = text;
-      history.Add(text);
-      address = ParseDasmAddress(text);
-      if (!address) {
-        plat::Notifier().MessageBox(kErrorCaption, GetResourceString(kMsgInvalidAddress), plat::Buttons::Ok,
-                                    plat::Icon::Error);
-        return;
-      }
-      dialog->accept();
-    });
-  if (auto *cancel = dynamic_cast<QPushButton *>(FindControl(*dialog, kCancelId)))
-    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-  if (dialog->exec() != QDialog::Accepted)
+  const bool accepted = ExecTemplateDialog(*dialog, [&] {
+    const std::string text = combo->currentText().toStdString().substr(0, DasmHistory::kTextLimit);
+    history.last = text;
+    history.Add(text);
+    address = ParseDasmAddress(text);
+    if (!address) {
+      plat::Notifier().MessageBox(kErrorCaption, GetResourceString(kMsgInvalidAddress), plat::Buttons::Ok,
+                                  plat::Icon::Error);
+      return;
+    }
+    dialog->accept();
+  });
+  if (!accepted)
     return std::nullopt;
   return address;
 }

@@ -17,7 +17,7 @@
 namespace tsw {
 namespace {
 
-constexpr uint32_t kListId = 101, kSelectId = 102, kCancelId = 2;
+constexpr uint32_t kListId = 101, kSelectId = 102;
 constexpr int kListGapAboveSelect = 28;
 // A chosen text keeps at most this many characters.
 constexpr size_t kChosenTextLimit = 254;
@@ -72,7 +72,7 @@ cDiscovery::cDiscovery(const LanguageModule &module, QWidget *parent, DiscoveryS
     select_->setEnabled(false);
     QObject::connect(select_, &QPushButton::clicked, dialog_, [this] { Select(); });
   }
-  if (auto *cancel = dynamic_cast<QPushButton *>(FindControl(*dialog_, kCancelId)))
+  if (auto *cancel = dynamic_cast<QPushButton *>(FindControl(*dialog_, kCancelButtonId)))
     QObject::connect(cancel, &QPushButton::clicked, dialog_, &QDialog::reject);
   timer_ = new QTimer(dialog_);
   timer_->setInterval(kDiscoveryTickMs);
@@ -171,8 +171,8 @@ void cDiscovery::Select() {
   if (selected.isEmpty())
     return;
   QTreeWidgetItem *item = selected.front();
-  chosen_ = DiscoveryRow{Cut(item->text(0)), Cut(item->text(1)), Cut(item->text(2)), Cut(item->text(3)),
-                         Cut(item->text(4))};
+  chosen_ =
+      DiscoveryRow{Cut(item->text(0)), Cut(item->text(1)), Cut(item->text(2)), Cut(item->text(3)), Cut(item->text(4))};
   dialog_->accept();
 }
 

@@ -24,7 +24,7 @@
 namespace tsw {
 namespace {
 
-constexpr uint32_t kOkId = 1, kCancelId = 2, kAddressId = 102, kToFileId = 103, kFileId = 104, kLengthId = 105;
+constexpr uint32_t kAddressId = 102, kToFileId = 103, kFileId = 104, kLengthId = 105;
 constexpr uint32_t kLogicalId = 108, kPhysicalId = 109, kFlashId = 111;
 constexpr size_t kPhysicalDigits = 6;
 constexpr const char *kAddressCaption = "Address Error";
@@ -39,8 +39,6 @@ std::optional<uint32_t> Hex(const std::string &text, size_t maxDigits) {
     return std::nullopt;
   return uint32_t(value);
 }
-
-template <class W> W *Control(QWidget &dialog, uint32_t id) { return dynamic_cast<W *>(FindControl(dialog, id)); }
 
 void Fill(QComboBox &combo, const DasmHistory &history) {
   combo.setEditable(true);
@@ -153,67 +151,63 @@ bool RunDumpDialog(const LanguageModule &module, QWidget *mainWindow, DumpDialog
     plat::Notifier().MessageBox(caption, text.empty() ? std::string(GetResourceString(message)) : text,
                                 plat::Buttons::Ok, plat::Icon::Error);
   };
-  if (auto *ok = Control<QPushButton>(*dialog, kOkId))
-    QObject::connect(ok, &QPushButton::clicked, dialog, [&] {
-      const std::string fileName = file->currentText().toStdString();
-      if (!fileName.empty()) {
-        state.files.last = fileName;
-        state.files.Add(fileName);
-      }
-      state.physicalForm = physical->isChecked();
-      if (flashChosen()) {
-        // An existing file is written over only when the user agrees.
-        const bool exists = std::filesystem::exists(fileName);
-        if (!exists || plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), fileName + " Exists. Overwrite?",
-                                                   plat::Buttons::OkCancel, plat::Icon::Question) == plat::IDOK) {
-          try {
-            actions.copyFlash(fileName);
-            done = true;
-          } catch (const xErr &error) {
-            error.Report();
-          } catch (...) {
-            xInternal(kDumpModule, __LINE__).Report();
-          }
+  ExecTemplateDialog(*dialog, [&] {
+    const std::string fileName = file->currentText().toStdString();
+    if (!fileName.empty()) {
+      state.files.last = fileName;
+      state.files.Add(fileName);
+    }
+    state.physicalForm = physical->isChecked();
+    if (flashChosen()) {
+      // An existing file is written over only when the user agrees.
+      const bool exists = std::filesystem::exists(fileName);
+      if (!exists || plat::Notifier().MessageBox(GetResourceString(kMsgMessageTitle), fileName + " Exists. Overwrite?",
+                                                 plat::Buttons::OkCancel, plat::Icon::Question) == plat::IDOK) {
+        try {
+          actions.copyFlash(fileName);
+          done = true;
+        } catch (const xErr &error) {
+          error.Report();
+        } catch (...) {
+          xInternal(kDumpModule, __LINE__).Report();
         }
-        dialog->accept();
-        return;
-      }
-      const std::string text = address->currentText().toStdString().substr(0, DasmHistory::kTextLimit);
-      DumpAddressParse parsed = ParseDumpAddress(text, state.physicalForm, state.at);
-      if (!parsed.at) {
-        refuse(parsed.error, kAddressCaption, {});
-        return;
-      }
-      state.at = *parsed.at;
-      state.addresses.last = text;
-      state.addresses.Add(text);
-      // The board is read from inside the dialog's event loop: what fails
-      // there is reported here and ends the dialog.
-      try {
-        if (toFile->isChecked()) {
-          char *end = nullptr;
-          const std::string lengthText = length->text().toStdString();
-          long bytes = std::strtol(lengthText.c_str(), &end, 10);
-          if (end == lengthText.c_str())
-            bytes = kDumpDefaultLength;
-          if (bytes > 0 && actions.writeFile && !actions.writeFile(state.at, uint32_t(bytes), fileName)) {
-            refuse(0, GetResourceString(kMsgMessageTitle), FormatMessage<kMsgCannotCreate>(fileName));
-            return;
-          }
-        } else if (actions.showPane) {
-          actions.showPane(state.at);
-        }
-        done = true;
-      } catch (const xErr &error) {
-        error.Report();
-      } catch (...) {
-        xInternal(kDumpModule, __LINE__).Report();
       }
       dialog->accept();
-    });
-  if (auto *cancel = Control<QPushButton>(*dialog, kCancelId))
-    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-  dialog->exec();
+      return;
+    }
+    const std::string text = address->currentText().toStdString().substr(0, DasmHistory::kTextLimit);
+    DumpAddressParse parsed = ParseDumpAddress(text, state.physicalForm, state.at);
+    if (!parsed.at) {
+      refuse(parsed.error, kAddressCaption, {});
+      return;
+    }
+    state.at = *parsed.at;
+    state.addresses.last = text;
+    state.addresses.Add(text);
+    // The board is read from inside the dialog's event loop: what fails
+    // there is reported here and ends the dialog.
+    try {
+      if (toFile->isChecked()) {
+        char *end = nullptr;
+        const std::string lengthText = length->text().toStdString();
+        long bytes = std::strtol(lengthText.c_str(), &end, 10);
+        if (end == lengthText.c_str())
+          bytes = kDumpDefaultLength;
+        if (bytes > 0 && actions.writeFile && !actions.writeFile(state.at, uint32_t(bytes), fileName)) {
+          refuse(0, GetResourceString(kMsgMessageTitle), FormatMessage<kMsgCannotCreate>(fileName));
+          return;
+        }
+      } else if (actions.showPane) {
+        actions.showPane(state.at);
+      }
+      done = true;
+    } catch (const xErr &error) {
+      error.Report();
+    } catch (...) {
+      xInternal(kDumpModule, __LINE__).Report();
+    }
+    dialog->accept();
+  });
   return done;
 }
 

@@ -12,13 +12,14 @@
 #include <QShortcut>
 
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "compcore/cc_mod/cc_mod.h"
-#include "gui/commands.h"
 #include "foundation/msgnumbers.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
+#include "gui/commands.h"
 #include "gui/common/model/funcdesc.h"
 #include "gui/common/model/tswcirc.h"
 #include "gui/common/model/tswview.h"
@@ -38,7 +39,7 @@ namespace {
 
 constexpr const char *kBrowseTemplate = "DIALOG_BROWSE";
 constexpr const char *kAssistantTemplate = "DIALOG_FNCINS";
-constexpr uint32_t kOkId = 1, kCancelId = 2, kHelpId = 123, kBrowseId = 46;
+constexpr uint32_t kBrowseId = 46;
 constexpr uint32_t kCategoriesId = 101, kFunctionsId = 102;
 constexpr uint32_t kDescriptionOnlyId = 103, kInsertCallId = 104;
 constexpr uint32_t kWholeTextId = 113, kParameterTextId = 105, kTypeId = 109, kNameId = 108, kNumberId = 106,
@@ -51,18 +52,15 @@ constexpr int kVariadicSteps = 50;
 // In insert mode the description stops this far above the parameter panes.
 constexpr int kDescriptionGap = 17;
 
-template <class W> W *Control(QWidget &dialog, uint32_t id) { return dynamic_cast<W *>(FindControl(dialog, id)); }
-
 // Help on the library functions, when the settings name the help file.
 void ConnectHelp(QDialog &dialog, const Settings *settings) {
-  auto *help = Control<QPushButton>(dialog, kHelpId);
+  auto *help = Control<QPushButton>(dialog, kHelpButtonId);
   if (!help)
     return;
   help->setEnabled(settings != nullptr);
   if (settings)
-    QObject::connect(help, &QPushButton::clicked, &dialog, [settings] {
-      ShowHelpTopic(ShellHelpViewer(), MakeHelpFiles(*settings), kFunctionHelpContext);
-    });
+    QObject::connect(help, &QPushButton::clicked, &dialog,
+                     [settings] { ShowHelpTopic(ShellHelpViewer(), MakeHelpFiles(*settings), kFunctionHelpContext); });
 }
 
 std::unique_ptr<QDialog> Load(const LanguageModule &module, const char *name, QWidget *parent) {
@@ -154,15 +152,26 @@ QPointer<QDialog> &LastAssistant() {
   return last;
 }
 
+class FunctionAssistant;
+// Every open assistant, so that new display options reach each.
+std::set<FunctionAssistant *> &OpenAssistants() {
+  static std::set<FunctionAssistant *> open;
+  return open;
+}
+
 // The assistant's state; it lives as long as its dialog.
 class FunctionAssistant : public QObject {
 public:
-  FunctionAssistant(QDialog &dialog, const LanguageModule &module, const AssistantRequest &request,
-                    QWidget *paneWidget, const Settings *settings)
+  FunctionAssistant(QDialog &dialog, const LanguageModule &module, const AssistantRequest &request, QWidget *paneWidget,
+                    const Settings *settings)
       : QObject(&dialog), dialog_(dialog), module_(module), request_(request), paneWidget_(paneWidget),
-        settings_(settings),
-        whole_(dialog, kWholeTextId, kWholeTextRows, rules_),
-        parameterText_(dialog, kParameterTextId, kParameterTextRows, rules_) {}
+        settings_(settings), whole_(dialog, kWholeTextId, kWholeTextRows, rules_),
+        parameterText_(dialog, kParameterTextId, kParameterTextRows, rules_) {
+    OpenAssistants().insert(this);
+  }
+  ~FunctionAssistant() override { OpenAssistants().erase(this); }
+  FunctionAssistant(const FunctionAssistant &) = delete;
+  FunctionAssistant &operator=(const FunctionAssistant &) = delete;
 
   void SetUp() {
     dialog_.setWindowTitle(QString::fromLatin1(GetResourceString(kMsgInsertCaption)) + Latin1(request_.name));
@@ -192,6 +201,23 @@ public:
     ShowParameter();
   }
 
+  // The panes show the library lookup window's font and colours.
+  void ApplyDisplayOptions() {
+    if (!settings_)
+      return;
+    const PaneSettings &kind = settings_->Pane(PaneKind::kLibraryLookup);
+    const QFont font = PaneFontOf(kind.font);
+    for (HelpDisplay *pane : {&whole_, &parameterText_}) {
+      pane->Widget().SetColors(
+          ChosenColor(kind.Color(ColorRole::kForeground)), ChosenColor(kind.Color(ColorRole::kBackground)),
+          ChosenColor(kind.Color(ColorRole::kSelectionFg)), ChosenColor(kind.Color(ColorRole::kSelectionBg)));
+      pane->Widget().SetPaneFont(font);
+    }
+    for (uint32_t id : {kArgumentId, kTypeId})
+      if (QWidget *field = FindControl(dialog_, id))
+        field->setFont(font);
+  }
+
 private:
   // The print key prints the whole description.
   void ConnectPrint() {
@@ -202,24 +228,6 @@ private:
       if (entry && (!entry->enabler || entry->enabler()))
         entry->worker();
     });
-  }
-
-  // The panes show the library lookup window's font and colours.
-  void ApplyDisplayOptions() {
-    if (!settings_)
-      return;
-    const PaneSettings &kind = settings_->Pane(PaneKind::kLibraryLookup);
-    const QFont font = PaneFontOf(kind.font);
-    for (HelpDisplay *pane : {&whole_, &parameterText_}) {
-      pane->Widget().SetColors(ChosenColor(kind.Color(ColorRole::kForeground)),
-                               ChosenColor(kind.Color(ColorRole::kBackground)),
-                               ChosenColor(kind.Color(ColorRole::kSelectionFg)),
-                               ChosenColor(kind.Color(ColorRole::kSelectionBg)));
-      pane->Widget().SetPaneFont(font);
-    }
-    for (uint32_t id : {kArgumentId, kTypeId})
-      if (QWidget *field = FindControl(dialog_, id))
-        field->setFont(font);
   }
 
   gui::cTextViewer *Editor() const {
@@ -238,10 +246,7 @@ private:
   }
 
   void ConnectControls() {
-    if (auto *ok = Control<QPushButton>(dialog_, kOkId))
-      connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
-    if (auto *cancel = Control<QPushButton>(dialog_, kCancelId))
-      connect(cancel, &QPushButton::clicked, &dialog_, &QDialog::reject);
+    ConnectOkCancel(dialog_, [this] { Ok(); });
     if (auto *browse = Control<QPushButton>(dialog_, kBrowseId))
       connect(browse, &QPushButton::clicked, this, [this] { Browse(); });
     if (auto *insert = Control<QRadioButton>(dialog_, kInsertCallId))
@@ -366,10 +371,7 @@ std::optional<std::string> RunBrowseDialog(const LanguageModule &module, QWidget
   functions->installEventFilter(accepts);
   if (functions->view())
     functions->view()->viewport()->installEventFilter(accepts);
-  if (auto *ok = Control<QPushButton>(*dialog, kOkId))
-    QObject::connect(ok, &QPushButton::clicked, dialog.get(), &QDialog::accept);
-  if (auto *cancel = Control<QPushButton>(*dialog, kCancelId))
-    QObject::connect(cancel, &QPushButton::clicked, dialog.get(), &QDialog::reject);
+  ConnectOkCancel(*dialog);
   if (dialog->exec() != QDialog::Accepted || functions->currentIndex() < 0)
     return std::nullopt;
   return Bytes(functions->currentText()).substr(0, kFunctionHelpWordSize - 1);
@@ -392,5 +394,10 @@ QDialog *OpenFunctionAssistant(const LanguageModule &module, QWidget *parent, co
 }
 
 QDialog *CurrentFunctionAssistant() { return LastAssistant().data(); }
+
+void ApplyDisplayOptionsToAssistants() {
+  for (FunctionAssistant *assistant : OpenAssistants())
+    assistant->ApplyDisplayOptions();
+}
 
 } // namespace tsw

@@ -28,6 +28,8 @@ QDialog *OpenFunctionAssistant(const LanguageModule &module, QWidget *parent, co
                                const Settings *settings = nullptr);
 // The assistant opened last, while it is open.
 QDialog *CurrentFunctionAssistant();
+// Every open assistant's panes take the display options as they are now.
+void ApplyDisplayOptionsToAssistants();
 
 class ModuleFunctionHelpDialogs : public FunctionHelpDialogs {
 public:

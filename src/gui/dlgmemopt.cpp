@@ -35,11 +35,8 @@ const ValueRange kLogxs{0, 0xC000, 0x100, "%Xh"};
 
 namespace {
 
-constexpr uint32_t kOkId = 1, kCancelId = 2, kHelpId = 123;
 constexpr uint32_t kRamConfiguredId = 117;
 constexpr int kMaxPositions = 32767;
-
-template <class W> W *Control(QWidget &dialog, uint32_t id) { return dynamic_cast<W *>(FindControl(dialog, id)); }
 
 // One value of a dialog on its scroll bar: the bar's position and the text
 // beside it always stand for the value.
@@ -100,15 +97,7 @@ public:
   }
   QDialog &Dialog() { return *dialog_; }
   RangeScroller &Scroller(size_t i) { return *scrollers_[i]; }
-  bool Exec() {
-    if (auto *help = Control<QPushButton>(*dialog_, kHelpId))
-      help->setEnabled(false);
-    if (auto *ok = Control<QPushButton>(*dialog_, kOkId))
-      QObject::connect(ok, &QPushButton::clicked, dialog_, &QDialog::accept);
-    if (auto *cancel = Control<QPushButton>(*dialog_, kCancelId))
-      QObject::connect(cancel, &QPushButton::clicked, dialog_, &QDialog::reject);
-    return dialog_->exec() == QDialog::Accepted;
-  }
+  bool Exec() { return ExecTemplateDialog(*dialog_); }
 
 private:
   std::unique_ptr<QWidget> made_;

@@ -2,10 +2,10 @@
 
 #include <QCheckBox>
 #include <QColorDialog>
-#include <QFontDialog>
-#include <QListWidget>
 #include <QDialog>
+#include <QFontDialog>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 
 #include <QLabel>
@@ -25,7 +25,6 @@ namespace tsw {
 namespace {
 
 constexpr const char *kEditorOptionsTemplate = "DIALOG_EDOPT";
-constexpr uint32_t kOkId = 1, kCancelId = 2, kHelpId = 123;
 constexpr uint32_t kTabsId = 101, kAutoIndentId = 102, kTrailingId = 103;
 constexpr const char *kDisplayOptionsTemplate = "DIALOG_DISPOPT";
 constexpr const char *kDebuggerOptionsTemplate = "DIALOG_DBGOPT";
@@ -58,8 +57,6 @@ std::vector<DisplayItem> CommonItemsAnd(std::initializer_list<DisplayItem> more)
 QColor ToQColor(uint32_t rgb) { return QColor(int(rgb & 0xFF), int(rgb >> 8 & 0xFF), int(rgb >> 16 & 0xFF)); }
 uint32_t FromQColor(const QColor &c) { return uint32_t(c.red()) | uint32_t(c.green()) << 8 | uint32_t(c.blue()) << 16; }
 
-template <class W> W *Control(QWidget &dialog, uint32_t id) { return dynamic_cast<W *>(FindControl(dialog, id)); }
-
 } // namespace
 
 void ApplyEditorOptions(EditorSettings &editor, bool autoIndent, bool removeTrailingWhitespace,
@@ -91,7 +88,8 @@ const std::vector<DisplayKind> &DisplayKinds() {
       {"Register", PaneKind::kRegister, CommonItems()},
       {"Stack", PaneKind::kStack, CommonItems()},
       {"Library Lookup", PaneKind::kLibraryLookup, CommonItems()},
-      {"Dump", PaneKind::kDump,
+      {"Dump",
+       PaneKind::kDump,
        {{"Font", true, ColorRole::kForeground},
         {"Background Color", false, ColorRole::kBackground},
         {"Foreground Color", false, ColorRole::kForeground}}},
@@ -156,40 +154,34 @@ void RunDisplayOptionsDialog(const LanguageModule &module, QWidget *parent, Sett
   QObject::connect(kinds, &QListWidget::currentRowChanged, dialog, fillItems);
   kinds->setCurrentRow(0);
   fillItems();
-  if (auto *help = Control<QPushButton>(*dialog, kHelpId))
-    help->setEnabled(false);
   // OK chooses; only Cancel ends the dialog.
-  if (auto *ok = Control<QPushButton>(*dialog, kOkId))
-    QObject::connect(ok, &QPushButton::clicked, dialog, [&] {
-      const int kindRow = kinds->currentRow(), itemRow = items->currentRow();
-      if (kindRow < 0 || itemRow < 0)
-        return;
-      const DisplayKind &kind = table[size_t(kindRow)];
-      const DisplayItem &item = kind.items[size_t(itemRow)];
-      PaneSettings &pane = settings.Pane(kind.kind);
-      if (item.isFont) {
-        if (choosers.font)
-          if (std::optional<FontSetting> font = choosers.font(dialog, pane.font))
-            pane.font = *font;
-        // Shown again either way, as a cancelled font dialog may still
-        // have changed what the system shows.
-        if (changed)
-          changed();
-        return;
-      }
-      ColorSetting &pair = pane.Color(item.role);
-      if (!choosers.color)
-        return;
-      if (std::optional<uint32_t> color = choosers.color(dialog, pair.color)) {
-        pair.color = *color;
-        pair.useDefault = 0;
-        if (changed)
-          changed();
-      }
-    });
-  if (auto *cancel = Control<QPushButton>(*dialog, kCancelId))
-    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-  dialog->exec();
+  ExecTemplateDialog(*dialog, [&] {
+    const int kindRow = kinds->currentRow(), itemRow = items->currentRow();
+    if (kindRow < 0 || itemRow < 0)
+      return;
+    const DisplayKind &kind = table[size_t(kindRow)];
+    const DisplayItem &item = kind.items[size_t(itemRow)];
+    PaneSettings &pane = settings.Pane(kind.kind);
+    if (item.isFont) {
+      if (choosers.font)
+        if (std::optional<FontSetting> font = choosers.font(dialog, pane.font))
+          pane.font = *font;
+      // Shown again either way, as a cancelled font dialog may still
+      // have changed what the system shows.
+      if (changed)
+        changed();
+      return;
+    }
+    ColorSetting &pair = pane.Color(item.role);
+    if (!choosers.color)
+      return;
+    if (std::optional<uint32_t> color = choosers.color(dialog, pair.color)) {
+      pair.color = *color;
+      pair.useDefault = 0;
+      if (changed)
+        changed();
+    }
+  });
 }
 
 bool RunEditorOptionsDialog(const LanguageModule &module, QWidget *parent, EditorSettings &editor) {
@@ -203,14 +195,7 @@ bool RunEditorOptionsDialog(const LanguageModule &module, QWidget *parent, Edito
   tabs->setText(QString::number(editor.tabs));
   indent->setChecked(editor.autoIndent);
   trailing->setChecked(editor.removeTrailingWhitespace);
-  // Help comes with the help viewer.
-  if (auto *help = Control<QPushButton>(*dialog, kHelpId))
-    help->setEnabled(false);
-  if (auto *ok = Control<QPushButton>(*dialog, kOkId))
-    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-  if (auto *cancel = Control<QPushButton>(*dialog, kCancelId))
-    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-  if (dialog->exec() != QDialog::Accepted)
+  if (!ExecTemplateDialog(*dialog))
     return false;
   ApplyEditorOptions(editor, indent->isChecked(), trailing->isChecked(), tabs->text().toStdString());
   return true;
@@ -234,13 +219,7 @@ bool RunDebuggerOptionsDialog(const LanguageModule &module, QWidget *parent, Std
   append->setChecked(stdio.appendOutput);
   path->setMaxLength(int(kPathFieldSize - 1));
   path->setText(QString::fromStdString(stdio.outputPath));
-  if (auto *help = Control<QPushButton>(*dialog, kHelpId))
-    help->setEnabled(false);
-  if (auto *ok = Control<QPushButton>(*dialog, kOkId))
-    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-  if (auto *cancel = Control<QPushButton>(*dialog, kCancelId))
-    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-  if (dialog->exec() != QDialog::Accepted)
+  if (!ExecTemplateDialog(*dialog))
     return false;
   stdio.autoOpen = autoOpen->isChecked();
   stdio.outputToFile = toFile->isChecked();
@@ -302,9 +281,7 @@ void RunCompileInformationDialog(const LanguageModule &module, QWidget *parent, 
   for (const auto &[id, text] : CompileInformationTexts(statistics))
     if (auto *label = Control<QLabel>(*dialog, id))
       label->setText(QString::fromStdString(text));
-  if (auto *ok = Control<QPushButton>(*dialog, kOkId))
-    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-  dialog->exec();
+  ExecTemplateDialog(*dialog);
 }
 
 } // namespace tsw

@@ -14,8 +14,6 @@
 namespace tsw {
 namespace {
 
-constexpr uint32_t kOkId = 1, kCancelId = 2;
-
 void CenterOver(QWidget &dialog, QWidget *mainWindow) {
   if (!mainWindow)
     return;
@@ -39,15 +37,11 @@ PassPhraseEntry RunPassPhraseDialog(const LanguageModule &module, QWidget *mainW
   edit->setMaxLength(int(cTCPPassPhraseControl::kMaxPassPhrase));
   edit->setEchoMode(QLineEdit::Password);
   edit->clear();
-  if (auto *ok = dynamic_cast<QPushButton *>(FindControl(*dialog, kOkId)))
-    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-  if (auto *cancel = dynamic_cast<QPushButton *>(FindControl(*dialog, kCancelId)))
-    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
   dialog->setModal(true);
   CenterOver(*dialog, mainWindow);
   edit->setFocus();
   PassPhraseEntry entry;
-  entry.accepted = dialog->exec() == QDialog::Accepted;
+  entry.accepted = ExecTemplateDialog(*dialog);
   if (entry.accepted) {
     // The board takes the pass phrase's bytes; characters beyond Latin-1
     // have none.
@@ -62,10 +56,8 @@ bool RunInformationDialog(const LanguageModule &module, const char *name, QWidge
   auto *dialog = dynamic_cast<QDialog *>(made.get());
   if (!dialog)
     return false;
-  if (auto *ok = dynamic_cast<QPushButton *>(FindControl(*dialog, kOkId)))
-    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
   CenterOver(*dialog, owner);
-  dialog->exec();
+  ExecTemplateDialog(*dialog);
   return true;
 }
 

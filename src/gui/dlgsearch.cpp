@@ -20,7 +20,6 @@ namespace {
 constexpr const char *kFindTemplate = "DIALOG_FIND";
 constexpr const char *kReplaceTemplate = "DIALOG_REPLACE";
 constexpr const char *kGotoTemplate = "DIALOG_GOTO";
-constexpr uint32_t kOkId = 1, kCancelId = 2, kHelpId = 123;
 constexpr uint32_t kFindTextId = 101;
 // The find dialog's boxes.
 constexpr uint32_t kFindCaseId = 102, kFindBackwardId = 104, kFindFromCaretId = 105;
@@ -29,17 +28,11 @@ constexpr uint32_t kReplaceTextId = 102, kReplaceCaseId = 103, kReplaceBackwardI
                    kReplaceAllId = 107, kReplaceFromCaretId = 108, kSelectionOnlyId = 109;
 constexpr uint32_t kGotoTextId = 101;
 
-template <class W> W *Control(QWidget &dialog, uint32_t id) { return dynamic_cast<W *>(FindControl(dialog, id)); }
-
 std::unique_ptr<QDialog> Load(const LanguageModule &module, const char *name, QWidget *parent) {
   std::unique_ptr<QWidget> made = LoadDialogTemplate(module, name, parent, nullptr);
   if (!dynamic_cast<QDialog *>(made.get()))
     return nullptr;
-  auto dialog = std::unique_ptr<QDialog>(static_cast<QDialog *>(made.release()));
-  // Help comes with the help viewer.
-  if (auto *help = Control<QPushButton>(*dialog, kHelpId))
-    help->setEnabled(false);
-  return dialog;
+  return std::unique_ptr<QDialog>(static_cast<QDialog *>(made.release()));
 }
 
 // The history newest first, the current text selected: the first entry
@@ -48,7 +41,8 @@ void Fill(QComboBox &combo, const cComboList *history, const std::string &curren
   combo.setEditable(true);
   combo.lineEdit()->setMaxLength(int(gui::kMaxSearchText));
   if (history)
-    history->ForEach([&](const std::string &text) { combo.addItem(QString::fromLatin1(text.data(), int(text.size()))); });
+    history->ForEach(
+        [&](const std::string &text) { combo.addItem(QString::fromLatin1(text.data(), int(text.size()))); });
   const int equal = combo.findText(QString::fromLatin1(current.data(), int(current.size())),
                                    Qt::MatchExactly | Qt::MatchCaseSensitive);
   if (combo.count() > 0)
@@ -73,13 +67,6 @@ void Check(QDialog &dialog, uint32_t id, bool on) {
 bool Checked(QDialog &dialog, uint32_t id) {
   auto *box = Control<QCheckBox>(dialog, id);
   return box && box->isChecked();
-}
-
-void ConnectButtons(QDialog &dialog) {
-  if (auto *ok = Control<QPushButton>(dialog, kOkId))
-    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-  if (auto *cancel = Control<QPushButton>(dialog, kCancelId))
-    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
 }
 
 } // namespace
@@ -128,9 +115,8 @@ bool ModuleSearchDialogs::Find(QWidget *parent) {
   Check(*dialog, kFindBackwardId, last.options & gui::kBackward);
   Check(*dialog, kFindFromCaretId, last.options & gui::kFromCaret);
   text->setFocus();
-  ConnectButtons(*dialog);
   // Cancel leaves everything as it was.
-  if (dialog->exec() != QDialog::Accepted)
+  if (!ExecTemplateDialog(*dialog))
     return false;
   last.text = TextOf(*text);
   state_.lastWasReplace = false;
@@ -165,13 +151,12 @@ std::optional<gui::ReplaceRequest> ModuleSearchDialogs::Replace(QWidget *parent,
   find->lineEdit()->selectAll();
   replacement->lineEdit()->selectAll();
   bool all = false;
-  ConnectButtons(*dialog);
   if (auto *replaceAll = Control<QPushButton>(*dialog, kReplaceAllId))
     QObject::connect(replaceAll, &QPushButton::clicked, dialog.get(), [&] {
       all = true;
       dialog->accept();
     });
-  const bool confirmed = dialog->exec() == QDialog::Accepted;
+  const bool confirmed = ExecTemplateDialog(*dialog);
   // Even a cancelled replace keeps what was typed and ticked.
   last.text = TextOf(*find);
   state_.replaceText = TextOf(*replacement);
@@ -206,8 +191,7 @@ std::optional<int> ModuleSearchDialogs::GotoLine(QWidget *parent) {
   if (!text)
     return std::nullopt;
   text->setMaxLength(int(kGotoTextLimit));
-  ConnectButtons(*dialog);
-  if (dialog->exec() != QDialog::Accepted)
+  if (!ExecTemplateDialog(*dialog))
     return std::nullopt;
   return GotoLineNumber(text->text().toStdString());
 }

@@ -19,8 +19,8 @@ namespace {
 constexpr const char *kSection = "TipOfTheDay", *kTipsSection = "Tips";
 constexpr size_t kHeadingMarkWithin = 50;
 constexpr size_t kTipTextLimit = 2050;
-constexpr uint32_t kOkId = 1, kPreviousId = 101, kHeadingId = 11003, kTextId = 11004, kNextId = 11012,
-                   kStartupId = 11013, kDefaultHeadingId = 11030;
+constexpr uint32_t kPreviousId = 101, kHeadingId = 11003, kTextId = 11004, kNextId = 11012, kStartupId = 11013,
+                   kDefaultHeadingId = 11030;
 
 } // namespace
 
@@ -61,7 +61,9 @@ int TipFile::Number(const char *key) const {
 
 bool TipFile::ShowAtStartup() const { return Number("Startup") != 0; }
 
-void TipFile::SetShowAtStartup(bool show) { plat::WritePrivateProfileString(kSection, "Startup", show ? "1" : "0", path_); }
+void TipFile::SetShowAtStartup(bool show) {
+  plat::WritePrivateProfileString(kSection, "Startup", show ? "1" : "0", path_);
+}
 
 std::optional<Tip> TipFile::Show(int number) {
   number = std::max(number, 0);
@@ -113,10 +115,8 @@ void RunTipDialog(const LanguageModule &module, QWidget *owner, TipFile &tips) {
     QObject::connect(next, &QPushButton::clicked, dialog, [&tips, show] { show(tips.Next()); });
   if (auto *previous = dynamic_cast<QPushButton *>(FindControl(*dialog, kPreviousId)))
     QObject::connect(previous, &QPushButton::clicked, dialog, [&tips, show] { show(tips.Previous()); });
-  if (auto *ok = dynamic_cast<QPushButton *>(FindControl(*dialog, kOkId)))
-    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
   show(tips.Next());
-  dialog->exec();
+  ExecTemplateDialog(*dialog);
 }
 
 } // namespace tsw

@@ -15,10 +15,7 @@ namespace tsw {
 namespace {
 
 constexpr const char *kWatchTemplate = "DIALOG_WEXPR";
-constexpr uint32_t kOkId = 1, kCancelId = 2, kHelpId = 123;
 constexpr uint32_t kTextId = 101, kWatchesId = 102, kAddId = 103, kDeleteId = 104;
-
-template <class W> W *Control(QWidget &dialog, uint32_t id) { return dynamic_cast<W *>(FindControl(dialog, id)); }
 
 QString Latin1(const std::string &text) { return QString::fromLatin1(text.data(), int(text.size())); }
 std::string Bytes(const QString &text) {
@@ -59,9 +56,6 @@ WatchDialogResult RunWatchDialog(const LanguageModule &module, QWidget *parent, 
   text->lineEdit()->selectAll();
   for (size_t i = 0; i < watches.Count(); ++i)
     list->addItem(Latin1(watches.GetExpression(i)));
-  // Help comes with the help viewer.
-  if (auto *help = Control<QPushButton>(*dialog, kHelpId))
-    help->setEnabled(false);
 
   auto follow = [=, &watches] {
     add->setEnabled(!text->currentText().isEmpty());
@@ -95,11 +89,7 @@ WatchDialogResult RunWatchDialog(const LanguageModule &module, QWidget *parent, 
       listChanged();
     follow();
   });
-  if (auto *ok = Control<QPushButton>(*dialog, kOkId))
-    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-  if (auto *cancel = Control<QPushButton>(*dialog, kCancelId))
-    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-  if (dialog->exec() != QDialog::Accepted)
+  if (!ExecTemplateDialog(*dialog))
     return {};
   WatchDialogResult result;
   result.text = Bytes(text->currentText());

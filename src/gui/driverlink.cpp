@@ -417,6 +417,27 @@ ReservedMemoryOptionValues ReservedMemoryOptions() {
 void SetReservedMemoryOptions(const ReservedMemoryOptionValues &v) {
   tsw::SetReservedMemoryOptions(v.logrs, v.logxs);
 }
+CompileStatistics LastCompileStatistics() {
+  const CompileInformation &info = LastCompileInformation();
+  CompileStatistics s;
+  s.rootCodeStart = info.rootCodeStart.logical;
+  s.rootCodeEnd = info.rootCodeLast;
+  // The extended code's last byte is the one below where the next would go.
+  s.xmemCodeStart = Addr24ToPhysical(info.xmemCodeOrigin);
+  s.xmemCodeEnd = Addr24ToPhysical(info.xmemCodeCurrent) - 1;
+  s.stackStart = info.stackOrigin;
+  s.stackEnd = info.stackTop;
+  s.freeStart = info.freeBase;
+  s.freeEnd = info.freeTop;
+  s.rootDataStart = info.rootDataLow;
+  s.rootDataEnd = info.rootVariableStart.logical;
+  s.lines = info.linesCompiled;
+  s.startMs = info.startMs;
+  s.endMs = info.endMs;
+  s.bytesWritten = info.bytesWritten;
+  s.bytesSent = info.bytesSent;
+  return s;
+}
 } // namespace driver
 
 } // namespace tsw

@@ -160,6 +160,8 @@ RootMapOptionValues RootMapOptions();
 void SetRootMapOptions(const RootMapOptionValues &values);
 ReservedMemoryOptionValues ReservedMemoryOptions();
 void SetReservedMemoryOptions(const ReservedMemoryOptionValues &values);
+// What the last compile recorded, as the information dialog shows it.
+CompileStatistics LastCompileStatistics();
 } // namespace driver
 
 } // namespace tsw

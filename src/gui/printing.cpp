@@ -68,8 +68,11 @@ int PrintPane(gui::cTextWidget &pane, QPrinter &printer, const std::optional<Pri
     return 0;
   gui::cTextDisplay &model = pane.Model();
   const int32_t pages = PageCount(model.LineCount(), layout.linesPerPage);
-  int32_t first = printer.fromPage() > 0 ? printer.fromPage() : 1;
-  int32_t last = printer.toPage() > 0 ? std::min(printer.toPage(), pages) : pages;
+  // The pages of an earlier ranged print stay in the printer: only a
+  // print that asks for a range now is held to them.
+  const bool ranged = printer.printRange() == QPrinter::PageRange;
+  int32_t first = ranged && printer.fromPage() > 0 ? printer.fromPage() : 1;
+  int32_t last = ranged && printer.toPage() > 0 ? std::min(printer.toPage(), pages) : pages;
   if (selectionOnly)
     std::tie(first, last) = SelectionPages(*selectionOnly, layout.linesPerPage);
   painter.setFont(font);

@@ -9,6 +9,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QShortcut>
 #include <QUiLoader>
 
@@ -136,6 +137,24 @@ std::unique_ptr<QWidget> LoadDialogTemplate(const LanguageModule &module, const 
 
 QWidget *FindControl(QWidget &dialog, uint32_t id) {
   return dialog.findChild<QWidget *>(QString(kControlNamePrefix) + QString::number(id));
+}
+
+void ConnectOkCancel(QDialog &dialog, const std::function<void()> &ok) {
+  if (auto *button = Control<QPushButton>(dialog, kOkButtonId)) {
+    if (ok)
+      QObject::connect(button, &QPushButton::clicked, &dialog, ok);
+    else
+      QObject::connect(button, &QPushButton::clicked, &dialog, &QDialog::accept);
+  }
+  if (auto *button = Control<QPushButton>(dialog, kCancelButtonId))
+    QObject::connect(button, &QPushButton::clicked, &dialog, &QDialog::reject);
+}
+
+bool ExecTemplateDialog(QDialog &dialog, const std::function<void()> &ok, uint32_t helpId) {
+  if (auto *help = Control<QPushButton>(dialog, helpId))
+    help->setEnabled(false);
+  ConnectOkCancel(dialog, ok);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace tsw

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/menures.h"
+#include "foundation/rescatalog.h"
 
 #include <cstdint>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class QDialog;
 class QMenu;
 class QString;
 class QMenuBar;
@@ -44,5 +46,20 @@ std::unique_ptr<QWidget> LoadDialogTemplate(const LanguageModule &module, const 
                                             std::string *error);
 // The control of a template by its id; null when it has none.
 QWidget *FindControl(QWidget &dialog, uint32_t id);
+// The control as the kind of widget the caller expects; null when it has
+// none or it is another kind.
+template <class W> W *Control(QWidget &dialog, uint32_t id) { return dynamic_cast<W *>(FindControl(dialog, id)); }
+
+// The buttons every template numbers alike.
+constexpr uint32_t kOkButtonId = rescatalog::kOk, kCancelButtonId = rescatalog::kCancel,
+                   kHelpButtonId = rescatalog::kHelp;
+
+// Cancel rejects; OK runs `ok`, which accepts once what the user entered
+// holds, or without it simply accepts.
+void ConnectOkCancel(QDialog &dialog, const std::function<void()> &ok = {});
+// The ending the dialogs share: Help (`helpId`) off until the help viewer
+// comes, OK and Cancel connected, then the dialog run modally. True when
+// the user accepted it.
+bool ExecTemplateDialog(QDialog &dialog, const std::function<void()> &ok = {}, uint32_t helpId = kHelpButtonId);
 
 } // namespace tsw

@@ -102,6 +102,7 @@ cMainWindow::cMainWindow(DebugEngine &engine, CompilerControl &compiler, Setting
   connect(this, &cMainWindow::DisplayOptionsChanged, this, [] {
     for (cTextEdit *edit : cTextEdit::Editors())
       edit->ApplyDisplayOptions();
+    ApplyDisplayOptionsToAssistants();
   });
   Shell().pollReentry = false;
   if (Shell().pleaseWait && Shell().pleaseWait->Busy())
@@ -289,6 +290,10 @@ void cMainWindow::RegisterCommands() {
   add(cmd::kDebuggerOptions, [this] {
     if (module_)
       RunDebuggerOptionsDialog(*module_, this, settings_.stdio);
+  });
+  add(cmd::kInformation, [this] {
+    if (module_)
+      RunCompileInformationDialog(*module_, this, driver::LastCompileStatistics());
   });
   add(cmd::kMemoryMap, [this] {
     if (!module_)

@@ -1,6 +1,11 @@
 #include "gui/buildcmds.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -10,7 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "foundation/langmodule.h"
 #include "foundation/msgnumbers.h"
+#include "gui/resbuilder.h"
+#include "platform/format.h"
+#include "support/buildbin.h"
 #include "gui/commands.h"
 #include "gui/frames.h"
 #include "gui/msgwin.h"
@@ -272,6 +281,47 @@ TEST_F(ShellBuild, TheRunTimeInformationCommandWritesTheBoardsFileWhereTheUserSa
     EXPECT_TRUE(notifier.boxes.empty());
   }
   SetRtiShell(nullptr);
+}
+
+// The information command shows the last compile's figures: the lines
+// and the root data it recorded, whatever state the shell is in.
+TEST_F(ShellBuild, TheInformationCommandShowsTheLastCompilesFigures) {
+  std::string error;
+  std::unique_ptr<LanguageModule> module = LanguageModule::Load("ENGLISH.DLL", BuildBin(), &error);
+  ASSERT_NE(module, nullptr) << error;
+  window.SetLanguageModule(module.get());
+  numbered.texts[kMsgLinesCompiled] = "lines %u";
+  numbered.texts[kMsgRootDataSize] = "root data %u";
+  const std::string bios = dir.Write("BIOS/BIOS.C", "#rvarorg rootdata 0 0xbfff 0x1000 apply\nint biosword;\n");
+  window.Build().biosFileTime = target.FileTime(bios);
+  window.OpenFile(dir.Write("prog.c", "int a;\nlong b;\n\n"));
+  AfterAnEarlierLoad();
+  window.Build().optionA = false;
+  Command(cmd::kCompile);
+  ASSERT_EQ(window.Build().downloadState, 2u) << "compiled and loaded";
+  const uint32_t lines = LastCompileInformation().linesCompiled;
+  ASSERT_GT(lines, 3u);
+
+  const CommandHandlers::Entry *entry = window.Commands().Find(cmd::kInformation);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_TRUE(!entry->enabler || entry->enabler()) << "always enabled";
+  std::map<uint32_t, std::string> shown;
+  QTimer::singleShot(0, [&] {
+    auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    for (uint32_t id : {113u, 114u, 115u, 126u, 128u})
+      if (auto *label = Control<QLabel>(*dialog, id))
+        shown[id] = label->text().toStdString();
+    Control<QPushButton>(*dialog, kOkButtonId)->click();
+  });
+  Command(cmd::kInformation);
+  EXPECT_EQ(shown[128], "lines " + std::to_string(lines));
+  // The program's int and long are all of its root data.
+  const CompileStatistics figures = driver::LastCompileStatistics();
+  EXPECT_EQ(shown[113], plat::FormatText("%04X", figures.rootDataStart));
+  EXPECT_EQ(shown[114], plat::FormatText("%04X", figures.rootDataEnd));
+  EXPECT_EQ(figures.rootDataEnd - figures.rootDataStart + 1, 6) << "the program's six bytes";
+  EXPECT_EQ(shown[126], "root data " + std::to_string(figures.rootDataEnd - figures.rootDataStart + 1));
 }
 
 TEST(ShellLinkSettings, TheLinkWorksWithTheUsersPortRateAndAddress) {

@@ -26,7 +26,10 @@
 #include "gui/settings.h"
 #include "gui/shellstate.h"
 #include "gui/tswedit.h"
+#include "gui/tswmainw.h"
 #include "platform/notify.h"
+#include "settings_fixture.h"
+#include "shell_fakes.h"
 
 namespace tsw {
 namespace {
@@ -201,6 +204,45 @@ TEST_F(FunctionHelpDialogTest, TheAssistantsPanesTakeTheLibraryLookupWindowsColo
     EXPECT_EQ(colors.foreground, 0x0000FFu) << id;
     EXPECT_EQ(colors.background, 0x00FFFFu) << id;
   }
+}
+
+// New display options reach an open assistant as they reach the editors:
+// through the main window's signal, for every assistant open.
+TEST_F(FunctionHelpDialogTest, OpenAssistantsFollowNewDisplayOptions) {
+  testing::ConfigHome home;
+  Settings settings{"7.06P", "/opt/tsw/"};
+  BoardEngine engine{settings};
+  CompileDriverControl compiler;
+  PlaceholderEditorFactory factory;
+  cMainWindow window{engine, compiler, settings, factory};
+  PaneSettings &kind = settings.Pane(PaneKind::kLibraryLookup);
+  kind.Color(ColorRole::kForeground) = {0, 0x0000FF};
+  cTextEdit &edit = Editor("y = sqrt;", 5);
+  AssistantRequest request;
+  request.entry = testing::DescribedLibraries::Find("sqrt");
+  request.name = "sqrt";
+  QDialog *first = OpenFunctionAssistant(*module_, edit.Widget(), request, &settings);
+  QDialog *second = OpenFunctionAssistant(*module_, edit.Widget(), request, &settings);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+
+  kind.Color(ColorRole::kForeground) = {0, 0x123456};
+  kind.Color(ColorRole::kBackground) = {0, 0x00FF00};
+  kind.font.height = -23;
+  window.NotifyDisplayOptionsChanged();
+  for (QDialog *dialog : {first, second})
+    for (uint32_t id : {113u, 105u}) {
+      auto *pane = Get<gui::cRingPane>(*dialog, id);
+      EXPECT_EQ(pane->Colors().foreground, 0x123456u) << id;
+      EXPECT_EQ(pane->Colors().background, 0x00FF00u) << id;
+      EXPECT_EQ(pane->PaneFont().pixelSize(), 23) << id;
+    }
+
+  // One closed, the other still follows; the closed one is not reached.
+  delete first;
+  kind.Color(ColorRole::kForeground) = {0, 0x654321};
+  window.NotifyDisplayOptionsChanged();
+  EXPECT_EQ(Get<gui::cRingPane>(*second, 113)->Colors().foreground, 0x654321u);
 }
 
 TEST_F(FunctionHelpDialogTest, ThePrintKeyPrintsTheWholeDescription) {

@@ -137,7 +137,13 @@ TEST_F(PrintPaneTest, APrintOfAPaneWritesItsPagesAndNoBlankOnesAfterTheText) {
 
   auto second = PdfPrinter("second.pdf");
   second->setFromTo(2, 2);
+  second->setPrintRange(QPrinter::PageRange);
   EXPECT_EQ(PrintPane(*editor.EditWidget(), *second, std::nullopt), 1);
+  // The range left from that print holds no later print of all pages, as
+  // the preview's is.
+  second->setPrintRange(QPrinter::AllPages);
+  second->setOutputFileName(QString::fromStdString(dir / "again.pdf"));
+  EXPECT_EQ(PrintPane(*editor.EditWidget(), *second, std::nullopt), pages);
 
   auto selection = PdfPrinter("selection.pdf");
   EXPECT_EQ(PrintPane(*editor.EditWidget(), *selection, PrintRange{MakePos(1, 0), MakePos(3, 2)}), 1);

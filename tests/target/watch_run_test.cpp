@@ -11,6 +11,7 @@
 
 #include "compcore/cc_er/cc_er.h"
 #include "compcore/cc_gen/output_target.h"
+#include "compcore/cc_gen/value_record.h"
 #include "compcore/cc_go/cc_go.h"
 #include "compcore/cc_go/compile.h"
 #include "compcore/cc_go/compile_driver.h"
@@ -26,40 +27,54 @@
 #include "target_fixture.h"
 
 // Watch fragments as the kernel runs them: the program, stopped inside a
-// function, calls each fragment, which hands its value to ReturnWatchValue;
-// the values stored show that the fragment reached the stopped function's
-// parameter, its local, its static local and a global.
+// function, calls each fragment, which hands its value to the library's
+// ReturnWatchValue; the records it stores show that the fragment reached
+// the stopped function's parameter, its local, its static local and
+// globals, each with its own size, type and declarator.
 namespace tsw::target::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr uint16_t kResults = 0xC100;
+// The record ReturnWatchValue stores: size, type code, declarator, value.
+constexpr uint16_t kRecordBytes = 10;
 // One fragment per watch at a fixed place between the program's code and
 // its data, so that the program can call them where it stops, as the
 // kernel would.
-constexpr uint16_t kFragments[] = {0xB000, 0xB080, 0xB100, 0xB180};
+constexpr uint16_t kFragments[] = {0xB000, 0xB080, 0xB100, 0xB180, 0xB200, 0xB280, 0xB300};
 constexpr uint16_t kFragmentRoom = 0x80;
-constexpr uint16_t kWatchVariables = 0xB200;
+constexpr uint16_t kWatchVariables = 0xB400;
 
-const std::string kProgram = fmt::format(
-    "int g;\n"
-    "void ReturnWatchValue(void *result, int value) {{ *(int *)result = value; }}\n"
-    "int probe(int n) {{\n"
-    "  static int calls;\n"
-    "  int doubled;\n"
-    "  doubled = n + n;\n"
-    "  calls = calls + 5;\n"
-    "#asm\n"
-    "  call {:#06x}\n"
-    "  call {:#06x}\n"
-    "  call {:#06x}\n"
-    "  call {:#06x}\n"
-    "#endasm\n"
-    "  return doubled;\n"
-    "}}\n"
-    "int main(void) {{ g = 1000; probe(21); return 0; }}\n",
-    kFragments[0], kFragments[1], kFragments[2], kFragments[3]);
+std::string FragmentCalls() {
+  std::string calls;
+  for (uint16_t at : kFragments)
+    calls += fmt::format("  call {:#06x}\n", at);
+  return calls;
+}
+
+// The program names ReturnWatchValue once, so that its library module is
+// linked as the kernel's would be.
+const std::string kProgram = "int g;\n"
+                             "long big;\n"
+                             "char letter;\n"
+                             "int *where;\n"
+                             "int probe(int n) {\n"
+                             "  static int calls;\n"
+                             "  int doubled;\n"
+                             "  doubled = n + n;\n"
+                             "  calls = calls + 5;\n"
+                             "#asm\n" +
+                             FragmentCalls() +
+                             "#endasm\n"
+                             "  return doubled;\n"
+                             "}\n"
+                             "int main(void) {\n"
+                             "  g = 1000; big = 100000L; letter = 'x'; where = &g;\n"
+                             "  if (g < 0) ReturnWatchValue((void *)0, g);\n"
+                             "  probe(21);\n"
+                             "  return 0;\n"
+                             "}\n";
 
 // The IDE's compile request for the program on the simulator's kernel.
 class KernelShell : public CompilerShell {
@@ -136,7 +151,7 @@ protected:
   std::unique_ptr<KernelShell> shell_;
 };
 
-TEST_F(WatchRun, FragmentsReadTheStoppedFunctionsParameterLocalsAndAGlobal) {
+TEST_F(WatchRun, FragmentsHandTheStoppedFunctionsValuesWithTheirTypesToTheLibrary) {
   TswccBuildRequest request = OurBuildRequest();
   request.outputDir = dir.path();
   request.source = dir.Write("prog.c", kProgram);
@@ -148,22 +163,38 @@ TEST_F(WatchRun, FragmentsReadTheStoppedFunctionsParameterLocalsAndAGlobal) {
 
   const CompiledFunctionRecord *probe = FunctionAt(MakeAddr24(0, AddressOf("probe")));
   ASSERT_NE(probe, nullptr);
-  const char *expressions[] = {"n", "doubled", "g + doubled", "calls"};
+  struct Watch {
+    const char *expression;
+    uint8_t size;
+    uint8_t type;
+    uint32_t declarator;
+    uint32_t value;
+  } watches[] = {
+      {"n", 2, kTypeInt, 0, 21},
+      {"doubled", 2, kTypeInt, 0, 42},
+      {"g + doubled", 2, kTypeInt, 0, 1042},
+      {"calls", 2, kTypeInt, 0, 5},
+      {"big", 4, kTypeLong, 0, 100000},
+      {"letter", 1, kTypeChar, 0, 'x'},
+      {"where", 2, kTypeInt, kLevelPointer, AddressOf("g")},
+  };
+  static_assert(std::size(watches) == std::size(kFragments));
   std::ifstream hex(build.hexImage);
   std::stringstream text;
   text << hex.rdbuf();
   std::optional<ImageBytes> image = ReadIntelHex(text.str());
   ASSERT_TRUE(image);
-  for (size_t i = 0; i < std::size(expressions); ++i) {
+  for (size_t i = 0; i < std::size(watches); ++i) {
     MarkCompileStopPosition(probe->recordedWord, probe->recordedByte);
     WatchCompileRequest watch;
-    watch.statement = fmt::format("ReturnWatchValue((void *)0x0000{:04X}, {});", kResults + 2 * i, expressions[i]);
+    watch.statement = fmt::format("ReturnWatchValue((void *)0x0000{:04X}, {});", kResults + kRecordBytes * i,
+                                  watches[i].expression);
     watch.codeAddress = MakeAddr24(0, kFragments[i]);
     watch.codeRoom = kFragmentRoom;
     watch.variableAddress = MakeAddr24(0, kWatchVariables);
     watch.staticLocals = probe->third;
     const WatchCompileResult result = CompileWatchStatement(watch);
-    ASSERT_NE(result.count, 0) << expressions[i];
+    ASSERT_NE(result.count, 0) << watches[i].expression;
     std::vector<uint8_t> bytes(size_t(result.codeEnd.logical - kFragments[i]));
     ASSERT_TRUE(ReadEmittedPhysical(kFragments[i], uint32_t(bytes.size()), bytes.data()));
     for (size_t k = 0; k < bytes.size(); ++k)
@@ -171,14 +202,19 @@ TEST_F(WatchRun, FragmentsReadTheStoppedFunctionsParameterLocalsAndAGlobal) {
   }
   SimulatorRequest run;
   run.hexImage = dir.Write("watch.hex", WriteIntelHex(*image));
-  run.dumps.push_back({kResults, 2 * std::size(expressions)});
+  run.dumps.push_back({kResults, kRecordBytes * std::size(watches)});
   SimulatorRun result = RunOnSimulator(run);
   ASSERT_EQ(result.stop, SimStop::Halted) << result.log;
-  const uint16_t expected[] = {21, 42, 1042, 5};
-  for (size_t i = 0; i < std::size(expressions); ++i) {
-    auto bytes = result.Read(kResults + 2 * uint32_t(i), 2);
+  auto word = [](const std::vector<uint8_t> &b, size_t at) { return uint32_t(b[at] | b[at + 1] << 8); };
+  for (size_t i = 0; i < std::size(watches); ++i) {
+    const Watch &w = watches[i];
+    auto bytes = result.Read(kResults + kRecordBytes * uint32_t(i), kRecordBytes);
     ASSERT_TRUE(bytes);
-    EXPECT_EQ(uint16_t((*bytes)[0] | (*bytes)[1] << 8), expected[i]) << expressions[i];
+    const std::vector<uint8_t> &r = *bytes;
+    EXPECT_EQ(r[0], w.size) << w.expression;
+    EXPECT_EQ(r[1], w.type) << w.expression;
+    EXPECT_EQ(word(r, 2) | word(r, 4) << 16, w.declarator) << w.expression;
+    EXPECT_EQ(word(r, 6) | word(r, 8) << 16, w.value) << w.expression;
   }
 }
 

@@ -42,6 +42,7 @@
 #include "foundation/memorymap.h"
 #include "foundation/restext.h"
 #include "foundation/xerr.h"
+#include "platform/ticks.h"
 
 #include <array>
 #include <chrono>
@@ -411,6 +412,8 @@ void RecordLayoutAfterText() {
   SetRootCodeAndDataLimits(codeAddress, caches.rootVariable->Current().logical);
   info.codeEnd = uint16_t((RootLimits().codeTop + kPageRound) & kPageMask);
   info.codeEndLast = uint16_t(info.codeEnd - 1);
+  info.rootCodeLast = RootLimits().codeTop;
+  info.rootDataLow = RootLimits().dataStart;
   info.watchCodeStart = info.watchCodeEnd = 0;
   if (const OriginDirective *watch = caches.watchCode->AttachedOrigin()) {
     info.watchCodeStart = watch->start.logical;
@@ -741,6 +744,24 @@ void UndoFailedWatch() {
   Caches().watchCode->ResetBuffer();
 }
 
+// The compile's duration and lines for the information dialog, the end
+// taken however the compile leaves.
+class CompileClock {
+public:
+  explicit CompileClock(uint32_t startMs) : startMs_(startMs) {}
+  ~CompileClock() {
+    CompileInformation &info = Information();
+    info.linesCompiled = LinesDelivered();
+    info.startMs = startMs_;
+    info.endMs = plat::GetTickCount();
+  }
+  CompileClock(const CompileClock &) = delete;
+  CompileClock &operator=(const CompileClock &) = delete;
+
+private:
+  uint32_t startMs_;
+};
+
 } // namespace
 
 const CompileInformation &LastCompileInformation() { return Information(); }
@@ -863,6 +884,7 @@ uint16_t BuildRuntimeCheckMask() {
 }
 
 uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
+  const uint32_t startMs = plat::GetTickCount();
   BRString::PurgeUnused();
   MarkCompileStopPosition(1, 1);
   RtiFileScope rtiFile;
@@ -887,6 +909,7 @@ uint16_t CompileProgram(const std::string &programPath, uint16_t mode) {
   info = CompileInformation();
   info.runtimeCheckMask = BuildRuntimeCheckMask();
   info.timeStamp = TimeStampNow();
+  const CompileClock clock(startMs);
   if (bios)
     CountersAtBios() = LinkCountersNow();
   else if (OutputTarget *board = CurrentOutputTarget())

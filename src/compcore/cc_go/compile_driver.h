@@ -47,6 +47,14 @@ struct CompileInformation {
   // The root code's end rounded up to a page, and its last byte.
   uint16_t codeEnd = 0;
   uint16_t codeEndLast = 0;
+  // The last byte of the root code itself, and the lowest root variable's
+  // first byte (one above the top of root data when there is none).
+  uint16_t rootCodeLast = 0;
+  uint16_t rootDataLow = 0;
+  // The lines read, and when the compile began and ended on the tick
+  // clock; recorded however the compile ends.
+  uint32_t linesCompiled = 0;
+  uint32_t startMs = 0, endMs = 0;
   // The compile's time stamp, 0xFFFFFFFF when none is wanted.
   uint32_t timeStamp = 0;
   // The run-time checks and warnings the program text is compiled with.

@@ -25,6 +25,9 @@ constexpr char kModule[] = "compcore\\cc_in";
 
 struct InputData {
   LogicalLineBuffer line;
+  // The line before the current one, kept for its storage: reading a line
+  // into it and swapping costs no allocation once the buffers have grown.
+  LogicalLineBuffer spare;
   std::optional<LogicalLineBuffer> heldBack;
   // The pending physical line.
   bool pending = false;
@@ -42,10 +45,10 @@ struct InputData {
   bool fatalRaised = false;
 };
 
-InputData &State() {
-  static InputData s;
-  return s;
-}
+// Constant-initialised, so that the per-character reader reaches it without
+// a guard and no other module's start-up can see it unconstructed.
+constinit InputData gInput;
+InputData &State() { return gInput; }
 
 struct SourceChar {
   char c;
@@ -53,23 +56,28 @@ struct SourceChar {
   uint16_t column;
 };
 
-SourceChar NextSourceChar() {
-  InputData &s = State();
-  if (!s.pending) {
-    s.skipReported = false;
-    const char *text = GetNextSourceLine();
-    if (!text) {
-      EndOfInput = 1;
-      return {0, s.lastLine, s.lastColumn};
-    }
-    s.physical = text;
-    while (!s.physical.empty() && IsBlankChar(s.physical.back()))
-      s.physical.pop_back();
-    s.keptLine = uint16_t(CurrentLine() + 1);
-    s.columnBase = s.skipReported ? s.nextSkip : 0;
-    s.index = 0;
-    s.pending = true;
+// False at the end of the input.
+[[gnu::noinline]] bool TakePhysicalLine(InputData &s) {
+  s.skipReported = false;
+  const char *text = GetNextSourceLine();
+  if (!text) {
+    EndOfInput = 1;
+    return false;
   }
+  s.physical = text;
+  while (!s.physical.empty() && IsBlankChar(s.physical.back()))
+    s.physical.pop_back();
+  s.keptLine = uint16_t(CurrentLine() + 1);
+  s.columnBase = s.skipReported ? s.nextSkip : 0;
+  s.index = 0;
+  s.pending = true;
+  return true;
+}
+
+inline SourceChar NextSourceChar() {
+  InputData &s = State();
+  if (!s.pending && !TakePhysicalLine(s))
+    return {0, s.lastLine, s.lastColumn};
   char c = s.index < s.physical.size() ? s.physical[s.index] : 0;
   SourceChar r{c, s.keptLine, uint16_t(s.columnBase + s.index + 1)};
   s.lastLine = r.line;
@@ -81,14 +89,46 @@ SourceChar NextSourceChar() {
   return r;
 }
 
-void Append(LogicalLineBuffer &b, char c, uint16_t line, uint16_t column) {
-  if (b.text.size() + 2 >= kMaxLineBytes / 2)
-    CompileErrorHere<kMsgLineTooLong>();
+[[noreturn, gnu::noinline]] void LineTooLong() { CompileErrorHere<kMsgLineTooLong>(); }
+
+inline void Append(LogicalLineBuffer &b, char c, uint16_t line, uint16_t column) {
+  if (b.text.size() + 2 >= kMaxLineBytes / 2) [[unlikely]]
+    LineTooLong();
   b.text.push_back(c);
   b.lines.push_back(line);
   b.columns.push_back(column);
 }
 void Append(LogicalLineBuffer &b, const SourceChar &r) { Append(b, r.c, r.line, r.column); }
+
+// A character the logical-line reader copies as it stands, whatever stands
+// next to it.
+bool IsPlainSourceChar(char c) {
+  return c != '/' && c != '"' && c != '\'' && c != '\\' && c != ';' && c != 0 && !IsBlankChar(c);
+}
+
+// Copies the run of plain characters at the pending physical line's cursor
+// in one step (most of a line is one) and gives its last character, or 0 when
+// none stands there. A run that would reach the line limit is left to the
+// character-by-character copy, which reports it where it is reached.
+char AppendPlainRun(InputData &s, LogicalLineBuffer &b) {
+  if (!s.pending)
+    return 0;
+  const size_t from = s.index;
+  size_t to = from;
+  while (to < s.physical.size() && IsPlainSourceChar(s.physical[to]))
+    ++to;
+  const size_t n = to - from;
+  if (n == 0 || b.text.size() + n + 1 >= kMaxLineBytes / 2)
+    return 0;
+  b.text.append(s.physical, from, n);
+  b.lines.insert(b.lines.end(), n, s.keptLine);
+  for (size_t i = from; i < to; ++i)
+    b.columns.push_back(uint16_t(s.columnBase + i + 1));
+  s.index = to;
+  s.lastLine = s.keptLine;
+  s.lastColumn = b.columns.back();
+  return s.physical[to - 1];
+}
 
 bool BeginsCLine(const std::string &text) {
   return text.size() >= 1 && (text[0] == 'C' || text[0] == 'c') && (text.size() == 1 || !IsIdentChar(text[1]));
@@ -168,9 +208,15 @@ void ReadLogicalLine() {
     InstallLogicalLine(std::move(held), 0);
     return;
   }
-  LogicalLineBuffer b;
+  LogicalLineBuffer &b = s.spare;
+  b.text.clear();
+  b.lines.clear();
+  b.columns.clear();
+  b.expandedEnd = 0;
   char previous = ' ';
   for (;;) {
+    if (char last = AppendPlainRun(s, b))
+      previous = last;
     SourceChar r = NextSourceChar();
     if (r.c == 0)
       break;
@@ -240,7 +286,9 @@ void ReadLogicalLine() {
     Append(b, r);
     previous = r.c;
   }
-  InstallLogicalLine(std::move(b), 0);
+  std::swap(s.line, s.spare);
+  LineBase = s.line.text.data();
+  InputCursor = LineBase;
 }
 
 void SetInputPointer(char *p) { InputCursor = LineBase = p; }
@@ -338,6 +386,9 @@ void SetLeadBytes(const std::bitset<256> &leadBytes) { State().leadBytes = leadB
 bool IsLeadByte(char c) { return State().leadBytes[static_cast<unsigned char>(c)]; }
 
 size_t WholeCharacterPrefix(std::string_view text, size_t limit) {
+  // No character can be cut when the whole text fits.
+  if (text.size() <= limit)
+    return text.size();
   size_t kept = 0;
   while (kept < text.size()) {
     size_t step = IsLeadByte(text[kept]) && kept + 1 < text.size() ? 2 : 1;

@@ -15,7 +15,12 @@ namespace tsw {
 
 namespace {
 
-using Table = std::unordered_map<std::string, MacroInfo>;
+// Looked up by views of the line: a lookup builds no string.
+struct NameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+};
+using Table = std::unordered_map<std::string, MacroInfo, NameHash, std::equal_to<>>;
 
 struct MacroState {
   Table table;
@@ -484,13 +489,13 @@ namespace {
 
 // Macro names are significant to the identifier length wherever they come
 // from: a definition, a conditional's name, or a name met in expansion.
-std::string MacroKey(std::string_view name) {
-  return std::string(name.substr(0, WholeCharacterPrefix(name, kIdentifierLength)));
+std::string_view MacroKey(std::string_view name) {
+  return name.substr(0, WholeCharacterPrefix(name, kIdentifierLength));
 }
 
 } // namespace
 
-MacroInfo *LookupMacro(const std::string &name) {
+MacroInfo *LookupMacro(std::string_view name) {
   auto it = State().table.find(MacroKey(name));
   return it == State().table.end() ? nullptr : &it->second;
 }
@@ -502,7 +507,7 @@ const char *IsMacroDefined(const std::string &name) {
 
 bool AddMacro(const std::string &name, const std::string &text, uint16_t paramCount, bool functionLike) {
   std::string body = Trimmed(text);
-  auto [it, inserted] = State().table.try_emplace(MacroKey(name));
+  auto [it, inserted] = State().table.try_emplace(std::string(MacroKey(name)));
   if (inserted) {
     it->second.paramCount = paramCount;
     it->second.functionLike = functionLike;
@@ -521,7 +526,7 @@ bool DefineMacro(const std::string &name, const std::string &text) {
 }
 
 void SetPredefinedMacro(const std::string &name, const std::string &text) {
-  MacroInfo &m = State().table[MacroKey(name)];
+  MacroInfo &m = State().table[std::string(MacroKey(name))];
   m.paramCount = 0;
   m.functionLike = false;
   m.body = Trimmed(WithSourceEscapesDoubled(text));
@@ -610,7 +615,7 @@ bool NothingToExpand(const char *p) {
       const char *start = p;
       while (IsIdentChar(*p))
         ++p;
-      if (LookupMacro(std::string(start, p)))
+      if (LookupMacro(std::string_view(start, size_t(p - start))))
         return false;
     } else {
       ++p;

@@ -28,7 +28,7 @@ bool DefineMacro(const std::string &name, const std::string &text);
 void SetPredefinedMacro(const std::string &name, const std::string &text);
 void UndefineMacro(const std::string &name);
 const char *IsMacroDefined(const std::string &name);
-MacroInfo *LookupMacro(const std::string &name);
+MacroInfo *LookupMacro(std::string_view name);
 void ClearMacroTable();
 
 // A BIOS compile starts from an empty table; its macros are kept at its end

@@ -61,7 +61,7 @@ void ParsePushPopDefault(DefaultStack &stack, uint16_t defaultCode, const std::f
 
 } // namespace
 
-int ParseMemmapKeyword(const KeywordMatcher &match, const NumberReader &readNumber) {
+int ParseMemmapKeyword(KeywordMatcher match, const NumberReader &readNumber) {
   if (match("root"))
     return kMemmapRoot;
   if (match("xmem"))
@@ -79,7 +79,7 @@ int ParseMemmapKeyword(const KeywordMatcher &match, const NumberReader &readNumb
   return kMemmapAnymem;
 }
 
-int ParseClassKeyword(const KeywordMatcher &match) {
+int ParseClassKeyword(KeywordMatcher match) {
   if (match("auto"))
     return kClassAutoLocal;
   if (match("static"))
@@ -87,7 +87,7 @@ int ParseClassKeyword(const KeywordMatcher &match) {
   return kNoKeyword;
 }
 
-bool ParseAsmMemoryKeyword(const KeywordMatcher &match, const NumberReader &readNumber) {
+bool ParseAsmMemoryKeyword(KeywordMatcher match, const NumberReader &readNumber) {
   int code = ParseMemmapKeyword(match, readNumber);
   if (code == kNoKeyword)
     return false;

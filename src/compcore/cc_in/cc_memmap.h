@@ -21,16 +21,16 @@ inline constexpr uint32_t kDefaultAnymemThreshold = 8192;
 inline constexpr int32_t kMaxAnymemThreshold = 65536;
 
 // Matches a word at the cursor (true) and consumes it.
-using KeywordMatcher = std::function<bool(std::string_view)>;
+using KeywordMatcher = bool (*)(std::string_view);
 // Reads the number after "anymem".
 using NumberReader = std::function<int32_t()>;
 
 // The code of the memory keyword at the cursor, or -1 when none stands there.
-int ParseMemmapKeyword(const KeywordMatcher &match, const NumberReader &readNumber);
-int ParseClassKeyword(const KeywordMatcher &match);
+int ParseMemmapKeyword(KeywordMatcher match, const NumberReader &readNumber);
+int ParseClassKeyword(KeywordMatcher match);
 // A memory keyword of a declaration or an #asm line: records it as the
 // declaration's memory code and places the function; false when none.
-bool ParseAsmMemoryKeyword(const KeywordMatcher &match, const NumberReader &readNumber);
+bool ParseAsmMemoryKeyword(KeywordMatcher match, const NumberReader &readNumber);
 
 // The directives; the cursor stands after the directive's name.
 void MemmapDirective(const NumberReader &readNumber);

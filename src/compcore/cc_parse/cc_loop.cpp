@@ -192,14 +192,17 @@ void DefineBoardMacros(const TargetMacroSettings &s, TargetLink *link) {
   SetPredefinedMacro("_BOARD_TYPE_", std::to_string(boardType));
 }
 
-uint16_t MatchKeyword(const char *text) {
-  if (*InputCursor != *text)
-    return 0;
-  uint16_t line = CurrentSourceLine(), column = CurrentSourceColumn();
-  const char *start = InputCursor;
+uint16_t MatchKeywordAtCursor(const char *text) {
+  char *start = InputCursor;
   if (!MatchWordAtInput(text))
     return 0;
-  // Only a match hands its characters to the bracket checker.
+  // Only a match hands its characters to the bracket checker, at the source
+  // position of the word's first character; most tries fail, and cost no
+  // position look-up.
+  char *end = InputCursor;
+  InputCursor = start;
+  uint16_t line = CurrentSourceLine(), column = CurrentSourceColumn();
+  InputCursor = end;
   for (const char *p = start; p < InputCursor; ++p)
     TrackBracketHook(*p, line, uint16_t(column + (p - start)));
   return 1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compcore/cc_in/cc_directive_targets.h"
+#include "compcore/cc_in/cc_in.h"
 
 #include <array>
 #include <cstdint>
@@ -50,7 +51,10 @@ void DefineBoardMacros(const TargetMacroSettings &settings, TargetLink *link);
 // 1 when the text stands at the cursor (whole word when it ends in an
 // identifier character); each consumed character is passed to the bracket
 // checker. No blanks are skipped.
-uint16_t MatchKeyword(const char *text);
+uint16_t MatchKeywordAtCursor(const char *text);
+// Most tries fail on their first character, which costs no call here: the
+// parser tries dozens of words at every declaration.
+inline uint16_t MatchKeyword(const char *text) { return *InputCursor == *text ? MatchKeywordAtCursor(text) : 0; }
 void SkipToken();
 
 // Between top-level items: switches to the library modules that define

@@ -4,6 +4,7 @@
 #include "compcore/cc_rom/map_text.h"
 #include "foundation/xerr.h"
 
+#include <fmt/compile.h>
 #include <fmt/format.h>
 
 #include <fstream>
@@ -106,13 +107,18 @@ void WriteFunctions(std::ostream &out, const MapState &state) {
     WriteFunctionRow(out, *record);
 }
 
+// One row per data symbol of the program: the formats are parsed once, at
+// build time, since a large program writes tens of thousands of rows.
 void WriteSymbolRow(std::ostream &out, const MapSymbol &symbol) {
+  fmt::memory_buffer row;
   if (symbol.onFrame)
-    out << fmt::format("   {:>5}{:>8}", symbol.frameOffset, symbol.ixFrame ? "IX" : "SP");
+    fmt::format_to(std::back_inserter(row), FMT_COMPILE("   {:>5}{:>8}"), symbol.frameOffset,
+                   symbol.ixFrame ? "IX" : "SP");
   else
-    out << ' ' << MapAddressText(symbol.address, ExtWindowStart);
-  out << fmt::format("{:>9}   {:<31} {:<31} {:>5}  {:<16}\n", symbol.size, symbol.name,
-                     MapSourceNameText(symbol.source.file), symbol.source.line, symbol.typeText);
+    fmt::format_to(std::back_inserter(row), FMT_COMPILE(" {}"), MapAddressText(symbol.address, ExtWindowStart));
+  fmt::format_to(std::back_inserter(row), FMT_COMPILE("{:>9}   {:<31} {:<31} {:>5}  {:<16}\n"), symbol.size,
+                 symbol.name, MapSourceNameText(symbol.source.file), symbol.source.line, symbol.typeText);
+  out.write(row.data(), std::streamsize(row.size()));
 }
 
 void WriteSymbols(std::ostream &out, const MapState &state) {

@@ -1,5 +1,6 @@
 #include "compcore/cc_rom/map_text.h"
 
+#include <fmt/compile.h>
 #include <fmt/format.h>
 
 namespace tsw {
@@ -22,8 +23,8 @@ std::string MapFileNameFor(std::string_view programPath) {
 
 std::string MapAddressText(ADDR24 address, uint16_t windowStart) {
   if (address.logical < windowStart)
-    return fmt::format("   {:04x}", address.logical);
-  return fmt::format("{:02x}:{:04x}", address.segment, address.logical);
+    return fmt::format(FMT_COMPILE("   {:04x}"), address.logical);
+  return fmt::format(FMT_COMPILE("{:02x}:{:04x}"), address.segment, address.logical);
 }
 
 std::string MapSourceNameText(std::string_view fileName) {

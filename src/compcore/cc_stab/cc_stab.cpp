@@ -33,13 +33,20 @@ constexpr uint32_t kFunctionLevel = 3;
 constexpr uint32_t kLevelMask = 3;
 
 // The 52 reserved words, in their fixed order.
-constexpr std::array<const char *, 52> kReservedWords = {
+constexpr std::array<std::string_view, 52> kReservedWords = {
     "abort",   "always_on", "anymem",    "auto",     "break",       "case",    "char",     "continue",  "costate",
     "debug",   "default",   "do",        "else",     "extern",      "float",   "for",      "goto",      "if",
     "init_on", "int",       "interrupt", "long",     "nodebug",     "norst",   "nouseix",  "protected", "ret",
     "return",  "root",      "segchain",  "shared",   "short",       "sizeof",  "speed",    "static",    "struct",
     "switch",  "typedef",   "union",     "unsigned", "useix",       "waitfor", "while",    "xdata",     "xmem",
     "xmemok",  "xstring",   "yield",     "asm",      "waitfordone", "size",    "firsttime"};
+// Every declared name is checked against them: a sorted copy answers in a
+// few comparisons.
+constexpr std::array<std::string_view, kReservedWords.size()> kReservedWordsSorted = [] {
+  auto words = kReservedWords;
+  std::sort(words.begin(), words.end());
+  return words;
+}();
 
 // One of the two tables: its buckets and its share of the two memories, as
 // byte offsets into them.
@@ -378,12 +385,10 @@ void MakeStaticName(char *name, uint16_t number) {
 }
 
 bool CheckNotReservedWord(std::string_view name) {
-  for (const char *word : kReservedWords)
-    if (name == word) {
-      CompileWarningSerious<kMsgReservedWord>(std::string(name));
-      return false;
-    }
-  return true;
+  if (!std::binary_search(kReservedWordsSorted.begin(), kReservedWordsSorted.end(), name))
+    return true;
+  CompileWarningSerious<kMsgReservedWord>(std::string(name));
+  return false;
 }
 
 void SnapshotSymbolInserts() {

@@ -35,7 +35,7 @@ DeclarationModule &State() {
   return m;
 }
 
-bool MatchWord(std::string_view word) { return MatchKeyword(std::string(word).c_str()) != 0; }
+bool MatchWord(std::string_view word) { return *InputCursor == word.front() && MatchKeyword(std::string(word).c_str()) != 0; }
 int32_t ReadAnymemBytes() { return CompileConstantExpressionLong(); }
 
 // The rest of the line goes unread after an error; it also ends the

@@ -28,6 +28,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -222,11 +223,40 @@ TypeMatch ConvertArgumentToParameter(ValueRecord &value, const ParameterType *en
   return match;
 }
 
+// A Typed callee reads its arguments' types from the stack: behind each
+// argument its declarator word, then one word of its size and type code.
+// Read upwards from the word last pushed, the two make the head of a watch
+// result record, with the value itself right after them.
+bool WantsArgumentDescriptors(const ValueRecord &callee) {
+  return callee.symbol && (callee.symbol->flagsA & kFlagsATyped);
+}
+
+constexpr uint16_t kDescriptorSizeLimit = 0xFF;
+constexpr unsigned kTypeCodeShift = 8;
+constexpr unsigned kWordBits = 16;
+constexpr uint32_t kLowWordMask = 0xFFFF;
+
+void PushArgumentDescriptor(const ValueRecord &argument) {
+  PushIntConstant(int16_t(argument.declarator >> kWordBits));
+  PushIntConstant(int16_t(argument.declarator & kLowWordMask));
+  // What was pushed, not the word it took: a char is one byte.
+  const uint16_t size =
+      argument.HasLevel() ? OperandByteSize(argument, OperandSizeMode::kPointer) : TypeCodeSize(argument.type);
+  PushIntConstant(int16_t(std::min(size, kDescriptorSizeLimit) | argument.type << kTypeCodeShift));
+}
+
+// Below the first descriptor two zero words end the list, so that a
+// callee taking "..." knows where the arguments stop.
+void PushDescriptorListEnd() {
+  PushIntConstant(0);
+  PushIntConstant(0);
+}
+
 // One argument, `number` counted from 1 in the order they are compiled:
 // the last one in the text first, so that the first lies nearest the
 // callee's frame.
 void CompileArgument(ExpandedArgumentScope &arguments, uint16_t number, const ParameterList &parameters,
-                     ValueRecord &value) {
+                     bool describe, ValueRecord &value) {
   const uint16_t index = uint16_t(arguments.Count() - number);
   arguments.SelectArgument(index);
   value = {};
@@ -238,10 +268,12 @@ void CompileArgument(ExpandedArgumentScope &arguments, uint16_t number, const Pa
     if (entry)
       ReportArgumentMismatch(TypeCompatibility(entry->type, value.type, entry->declarator, value.declarator));
     PushStructureArgument(value);
-    return;
+  } else {
+    ConvertArgumentToParameter(value, entry);
+    PushOperand(value);
   }
-  ConvertArgumentToParameter(value, entry);
-  PushOperand(value);
+  if (describe)
+    PushArgumentDescriptor(value);
 }
 
 // The callee's pointer goes on the stack before the arguments; the call
@@ -406,8 +438,11 @@ void CompileCallArguments(ExpandedArgumentScope &arguments, const ValueRecord &c
   const ParameterList parameters = CheckedParameters(callee, arguments.Count());
   const std::optional<JumpRecord> skip = EmitArgumentSkip(CofunctionOf(callee), arguments.Count());
   const int16_t depth = StackDepth();
+  const bool describe = WantsArgumentDescriptors(callee);
+  if (describe)
+    PushDescriptorListEnd();
   for (uint16_t number = 1; number <= arguments.Count(); ++number)
-    CompileArgument(arguments, number, parameters, last);
+    CompileArgument(arguments, number, parameters, describe, last);
   pushed = uint16_t(pushed + BytesPushedSince(depth));
   if (skip)
     ResolveHere(*skip);

@@ -97,6 +97,10 @@ void CompileReturn(bool withValue) {
   } else if (withValue && f.returnsValue) {
     CompileWarningTrivial<kMsgReturnWithoutValue>();
   }
+  // The epilog releases the frame only: the words the enclosing slices
+  // pushed go first, the value kept. The statements after the return are
+  // still inside those slices, so the compile-time depth keeps them.
+  EmitAdjustStackPointer(int16_t(f.sliceStackBytes), true);
   if (f.hasEpilog) {
     EmitJumpToAddr24(f.epilogAddress, kOpJump);
     return;

@@ -35,15 +35,15 @@ protected:
   }
   // Each program on a fresh compiler: a program compile keeps the origins
   // its directives defined.
-  uint16_t CompileFresh(const std::string &program) {
+  uint16_t CompileFresh(const std::string &program, TargetCpu cpu = TargetCpu::Corvid) {
     TearDown();
     SetUp();
     AddBiosSymbol("biosf", MakeAddr24(0, 0x4321));
-    return Compile(std::string(kCorvidRoot) + program);
+    return Compile(std::string(cpu == TargetCpu::Corvid ? kCorvidRoot : kZ180Root) + program);
   }
   // The named function's code up to its first return, as emitted: a
   // compile that failed has it too.
-  std::vector<std::string> ListingOf(const char *name) {
+  std::vector<std::string> ListingOf(const char *name, TargetCpu cpu = TargetCpu::Corvid) {
     std::vector<uint8_t> bytes;
     const uint16_t start = AddressOf(name);
     uint8_t byte = 0;
@@ -51,7 +51,7 @@ protected:
       bytes.push_back(byte);
     if (bytes.empty())
       ADD_FAILURE() << name << " was not emitted";
-    std::vector<std::string> lines = DecodeAll(TargetCpu::Corvid, bytes, AddressOf(name));
+    std::vector<std::string> lines = DecodeAll(cpu, bytes, AddressOf(name));
     const auto ret = std::find(lines.begin(), lines.end(), "ret");
     lines.erase(ret == lines.end() ? ret : ret + 1, lines.end());
     return lines;
@@ -68,6 +68,8 @@ protected:
   static constexpr const char *kCorvidRoot =
       "#pragma Corvid\n#rcodorg rc 0 0x1000 0x1000 apply\n#rvarorg rv 0 0xC000 0x1000 apply\n"
       "#memmap root\n#nodebug\n";
+  // The fixture's own origins, behind its start-up area.
+  static constexpr const char *kZ180Root = "#memmap root\n#nodebug\n";
 };
 
 struct CallCase {
@@ -83,10 +85,18 @@ std::vector<std::string> WithAddresses(const std::vector<std::string> &code) {
     const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
     return fmt::format("{:04X}", symbol ? Addr24FromLong(symbol->address).logical : 0);
   };
+  // The high word of a long.
+  auto highWord = [](const char *name) {
+    const SymbolRecord *symbol = LookupSymbol(name, false, SymbolTableId::kGlobal);
+    return fmt::format("{:04X}", symbol ? uint16_t(Addr24FromLong(symbol->address).logical + 2) : 0);
+  };
+  const BRFixupRec *callee = FindGlobalLabel("f");
+  const std::string f = fmt::format("{:04X}", callee ? Addr24FromLong(callee->value).logical : 0);
   std::vector<std::string> lines;
   for (const std::string &line : code)
     lines.push_back(fmt::format(fmt::runtime(line), fmt::arg("g", address("g")), fmt::arg("s", address("s")),
-                                fmt::arg("fp", address("fp")), fmt::arg("a", address("a"))));
+                                fmt::arg("fp", address("fp")), fmt::arg("a", address("a")), fmt::arg("f", f),
+                                fmt::arg("c", address("c")), fmt::arg("g_hi", highWord("g"))));
   return lines;
 }
 
@@ -363,6 +373,64 @@ TEST_F(CallCompile, DebugCodeMarksTheCall) {
   ASSERT_TRUE(call != code.end() && call - code.begin() >= 3) << ::testing::PrintToString(code);
   EXPECT_EQ(*(call - 1), "rst   28h") << ::testing::PrintToString(code);
   EXPECT_EQ(*(call - 2), "push  hl") << ::testing::PrintToString(code);
+}
+
+// A Typed callee finds behind each argument its declarator word and a
+// word of its size and type code, all over two zero words that end the
+// list; the call removes them with the arguments. Pushed last to first,
+// the first argument's descriptor lies nearest the return address.
+TEST_F(CallCompile, ATypedCalleeFindsEachArgumentsTypeBehindIt) {
+  auto constant = [](const char *word) { return std::vector<std::string>{fmt::format("ld    hl,{}", word), "push  hl"}; };
+  auto join = [](std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> lines;
+    for (const std::vector<std::string> &part : parts)
+      lines.insert(lines.end(), part.begin(), part.end());
+    return lines;
+  };
+  const std::vector<std::string> listEnd = join({constant("0000"), constant("0000")});
+  const struct {
+    const char *what;
+    const char *program;
+    std::vector<std::string> pushes;
+    const char *removed;
+  } cases[] = {
+      {"no arguments", "Typed void f() { }\nvoid h(void) { f(); }\n", listEnd, "04"},
+      {"an int", "Typed void f() { }\nvoid h(void) { f(1); }\n",
+       join({listEnd, constant("0001"), constant("0000"), constant("0000"), constant("0202")}), "0C"},
+      // A char still takes a word but says it is one byte; a pointer's
+      // declarator has its level; a structure says its own size.
+      {"char, long, pointer, structure",
+       "char c;\nlong g;\nstruct S { int a, b, c; } s;\nTyped void f() { }\nvoid h(void) { f(c, g, &g, s); }\n",
+       join({listEnd, {"lower sp by 6", "ld    hl,0000", "add   hl,sp", "ex    de,hl", "ld    hl,{s}", "ld    bc,0006", "ldir"},
+             constant("0000"), constant("0000"), constant("1006"),
+             constant("{g}"), constant("0000"), constant("0002"), constant("0402"),
+             {"ld    de,({g})", "ld    bc,({g_hi})", "push  bc", "push  de"}, constant("0000"), constant("0000"),
+             constant("0404"),
+             {"ld    a,({c})", "ld    l,a", "ld    h,00", "push  hl"}, constant("0000"), constant("0000"),
+             constant("0101")}),
+       "2A"},
+  };
+  for (TargetCpu cpu : {TargetCpu::Corvid, TargetCpu::Z180}) {
+    for (const auto &c : cases) {
+      ASSERT_EQ(CompileFresh(c.program, cpu), 0) << c.what << ::testing::PrintToString(Records());
+      // The Corvid moves SP in one step; the Z180 has its own ways, the
+      // same whatever the call pushed.
+      std::vector<std::string> expected;
+      for (const std::string &line : WithAddresses(join({c.pushes, {"call  {f}"}}))) {
+        if (line != "lower sp by 6")
+          expected.push_back(line);
+        else if (cpu == TargetCpu::Corvid)
+          expected.push_back("add   sp,FA");
+        else
+          expected.insert(expected.end(), {"exx", "ld    hl,FFFA", "add   hl,sp", "ld    sp,hl", "exx"});
+      }
+      if (cpu == TargetCpu::Corvid)
+        expected.push_back(fmt::format("add   sp,{}", c.removed));
+      std::vector<std::string> code = ListingOf("h", cpu);
+      code.resize(std::min(code.size(), expected.size()));
+      EXPECT_EQ(code, expected) << c.what;
+    }
+  }
 }
 
 } // namespace

@@ -145,6 +145,28 @@ TEST_F(CostateCompile, ASliceRunsThroughItsOwnRoutines) {
   });
 }
 
+// A return inside a slice leaves through the function's one epilog: the
+// slice's words go first, the value kept, and the statements after it are
+// still compiled with them on the stack (x stays at sp+0 after the slice).
+TEST_F(CostateCompile, AReturnInsideASliceReleasesItsWordsFirst) {
+  ExpectCases({
+      {"from a loop and an if in the slice",
+       "int f(void) { int x; x = g; slice(20, 5) { while (g) { if (g == 3) return 1; g--; } } return x; }",
+       {"add   sp,FE", "ld    hl,(3FFE)", "ld    (sp+0),hl", "ld    hl,3FEA", "push  hl", "ld    hl,0014",
+        "push  hl", "ld    hl,0005", "push  hl", "call  1002", "jp    1053",
+        // while (g) at 1020
+        "ld    hl,(3FFE)", "bool  hl", "jp    z,104B", "ld    hl,0003", "ld    de,(3FFE)", "or    a", "sbc   hl,de",
+        "bool  hl", "dec   hl", "bool  hl", "jp    z,1041",
+        // return 1: the slice's words, then the epilog at 103C
+        "ld    hl,0001", "add   sp,06", "exx", "add   sp,02", "exx", "ret",
+        // g--, the loop's jump, the slice's exit at 104B and its end at 1053
+        "ld    hl,(3FFE)", "dec   hl", "ld    (3FFE),hl", "jp    1020", "ld    hl,3FF0", "ld    b,02", "call  1003",
+        "add   sp,06", "ld    hl,(sp+0)", "jp    103C"},
+       0x3FF0,
+       CostateStart::kAlwaysOn},
+  });
+}
+
 // In extended memory the resume point carries the page of the code it
 // returns to, and the check byte covers it.
 TEST_F(CostateCompile, AResumePointInExtendedMemoryCarriesItsPage) {
@@ -330,6 +352,40 @@ TEST_F(CostateZ180Compile, ASliceWithItsStatementsDecodes) {
   const std::vector<CostateInitEntry> entries = CostateTableEntries();
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].address.logical, task);
+}
+
+// A long value in BC:HL is kept while the slice's words go.
+TEST_F(CostateZ180Compile, AReturnInsideASliceReleasesItsWordsKeepingTheValue) {
+  ASSERT_EQ(Compile(std::string(kBufferType) + kRoutines +
+                    "root long f(void) { slice(20, 5) { if (g) return 0x12345678L; } return 0L; }\n"),
+            0)
+      << ::testing::PrintToString(Records());
+  ASSERT_EQ(placed.bodies.size(), 1u);
+  const CompiledBody &f = placed.bodies[0];
+  std::vector<uint8_t> bytes(Addr24Difference(f.end, f.start));
+  ASSERT_TRUE(ReadEmittedBytes(f.start, uint32_t(bytes.size()), bytes.data()));
+  ASSERT_EQ(f.start.logical, 0x2000);
+  const std::vector<CostateInitEntry> entries = CostateTableEntries();
+  ASSERT_EQ(entries.size(), 1u);
+  const uint16_t task = entries[0].address.logical;
+  const uint16_t g = Addr24FromLong(LookupSymbol("g", false, SymbolTableId::kGlobal)->address).logical;
+  auto call = [](const char *routine) { return fmt::format("call  {:04X}", FindRuntimeRoutine(routine).logical); };
+  const std::vector<std::string> releaseKeepingTheValue = {"exx", "ld    hl,0006", "add   hl,sp", "ld    sp,hl",
+                                                           "exx"};
+  std::vector<std::string> listing = {fmt::format("ld    hl,{:04X}", task - 6), "push  hl", "ld    hl,0014",
+                                      "push  hl", "ld    hl,0005", "push  hl", call("__slice_entry"), "jp    2036",
+                                      fmt::format("ld    hl,({:04X})", g), "ld    a,h", "or    l", "ld    hl,0000",
+                                      "jr    z,201D", "inc   hl", "jp    z,202E", "ld    de,5678", "ld    bc,1234"};
+  listing.insert(listing.end(), releaseKeepingTheValue.begin(), releaseKeepingTheValue.end());
+  // The epilog at 202D; the slice's exit, and at its end 2036 the release
+  // for the way past it.
+  for (const std::string &line : {std::string("ret"), fmt::format("ld    hl,{:04X}", task), std::string("ld    b,02"),
+                                  call("__slice_exit")})
+    listing.push_back(line);
+  listing.insert(listing.end(), releaseKeepingTheValue.begin(), releaseKeepingTheValue.end());
+  for (const char *line : {"ld    de,0000", "ld    bc,0000", "jp    202D"})
+    listing.push_back(line);
+  EXPECT_TRUE(DecodesAs(TargetCpu::Z180, bytes, listing, {}, f.start.logical));
 }
 
 TEST_F(CostateZ180Compile, ACostateWithYieldDecodes) {
