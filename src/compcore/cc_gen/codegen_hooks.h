@@ -18,7 +18,8 @@ struct CodeGenSettings {
   TargetCpu cpu = TargetCpu::Z180;
   // "No Bouncers": root code calls extended-memory functions through stubs.
   bool noBouncers = true;
-  // Root call targets are looked up in the address directory.
+  // Root call targets are looked up in the address directory: on from the
+  // start of each compile, off inside assembly blocks.
   bool addressDirectory = false;
   // Where root code enters the universal bouncer; 0, its default, while
   // nothing does. On the Z180 every root bouncer enters it through rst 30h,

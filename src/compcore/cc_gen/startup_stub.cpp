@@ -91,6 +91,8 @@ public:
       return false;
 
     if (z180) {
+      // An image compiled to files keeps its vectors where this compile put
+      // them wherever it is loaded, so I takes the same page either way.
       Bytes({kOpLoadA, uint8_t(layout.vectorBase >> 8), kPrefixEd, kOpLoadIFromA});
       LoadHl(layout.targetMode & kTargetModeSeparateDataPage);
       Bytes({kOpPushHl, kOpExDeHl});

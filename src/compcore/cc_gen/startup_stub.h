@@ -25,6 +25,8 @@ struct StartupLayout {
   ADDR24 address;            // where the stub goes
   uint16_t vectorBase = 0;   // interrupt vectors (Z180: its high byte into I)
   uint8_t targetMode = 0;    // bit 0 pushed for the start-up routine
+  // The memory map computes no figure for the pushed word, B and the two
+  // RST 28h values: they stay 0 until it does.
   uint16_t mapWord = 0;      // pushed after it
   uint8_t segmentSpan = 0;   // into B
   uint16_t stackTop = 0;     // SP is one above

@@ -437,6 +437,9 @@ void BeginByteRoadPass(const std::string &programPath, bool biosCompile, uint16_
   ResetByteRoadForCompile(biosCompile);
   // Only this compile's root bouncers make the start-up code wire RST 30h.
   CodeGenSetup().bouncerRoutine = 0;
+  // C calls of a function entered through a root bouncer go straight to
+  // its body; the inline assembler turns this off for its blocks.
+  CodeGenSetup().addressDirectory = true;
   ResetBrkptTable();
   if (biosCompile)
     ClearOriginTable();

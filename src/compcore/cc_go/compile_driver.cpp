@@ -261,6 +261,9 @@ bool PlaceStartupCode() {
   StartupLayout layout;
   layout.address = MakeAddr24(0, m.scod_base);
   layout.vectorBase = m.ivec_base;
+  // What the start-up routine is told of the data page is what the memory
+  // configurations placed data by.
+  layout.targetMode = TargetLayoutValues().compileTargetMode;
   layout.stackTop = m.DataTop;
   layout.stackLimit = m.AstkTop;
   layout.auxStackTop = m.AstkTop;

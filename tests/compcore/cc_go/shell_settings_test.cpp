@@ -53,7 +53,10 @@ TEST_F(ShellSettingsCompile, EachCompileFollowsTheIdesSettings) {
   };
   const Case cases[] = {
       {true, true, false, Addr24ToLong(MakeAddr24(0x10, 0xE000)), "CF 00 E0 10 C9", true, 0},
-      {false, false, true, Addr24ToLong(MakeAddr24(0, 0x1100)), "CF 00 E0 10 C9 CD 00 11", false, 0x1100},
+      // With bouncers g calls past f's bouncer to its body, leaving room
+      // for the return address the bouncer's call would have pushed.
+      {false, false, true, Addr24ToLong(MakeAddr24(0, 0x1100)), "CF 00 E0 10 C9 27 FE CF 00 E0 10 27 02", false,
+       0x1100},
       {true, false, false, Addr24ToLong(MakeAddr24(0x10, 0xE000)), "CF 00 E0 10 C9", false, 0},
   };
   for (const Case &c : cases) {
@@ -118,6 +121,28 @@ TEST_F(ShellSettingsCompile, TheDebuggersTablesFollowTheCompiledProcessor) {
     EXPECT_EQ(selected, c.selected);
     EXPECT_EQ(Decoded(longJump), c.decoded);
   }
+}
+
+// With bouncers on the Corvid, C calls an extended-memory function past its
+// bouncer, straight to the body the address directory holds for it, and
+// keeps the bouncer's frame; an assembly block calls the address it names,
+// the bouncer, unless it asks for a long call.
+TEST_F(ShellSettingsCompile, CCallsReachTheBodyAndAssemblyCallsTheBouncer) {
+  Assemble();
+  host.noBouncers = false;
+  shell.compilePath = dir.Write("PROG.C", std::string(kProgram) + "#asm\nh::\n  call f\n  lcall f\n  ret\n#endasm\n");
+  ASSERT_EQ(CompileFile(1), 0) << ::testing::PrintToString(Records());
+  const SymbolRecord *g = LookupSymbol("g", false, SymbolTableId::kGlobal);
+  ASSERT_NE(g, nullptr);
+  const uint16_t gAt = Addr24FromLong(g->address).logical;
+  std::vector<uint8_t> call(8);
+  ASSERT_TRUE(ReadEmittedBytes(MakeAddr24(0, gAt), uint32_t(call.size()), call.data()));
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, call, {"add   sp,FE", "lcall 10E000", "add   sp,02"}, {}, gAt));
+  const uint16_t hAt = uint16_t(gAt + call.size() + 1);
+  std::vector<uint8_t> block(8);
+  ASSERT_TRUE(ReadEmittedBytes(MakeAddr24(0, hAt), uint32_t(block.size()), block.data()));
+  // f's bouncer stands first in root code, at 1100.
+  EXPECT_TRUE(DecodesAs(TargetCpu::Corvid, block, {"call  1100", "lcall 10E000", "ret"}, {}, hAt));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "compcore/cc_gen/asm/asm_block.h"
 
 #include "compcore/cc_gen/asm/asm_statement.h"
+#include "compcore/cc_gen/codegen_hooks.h"
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_in/cc_brackets.h"
 #include "compcore/cc_in/cc_directives.h"
@@ -40,6 +41,14 @@ void CompileAsmBlock(bool recordPositions, bool oneLine) {
     ~RestoreLanguage() { SourceLanguageMode = language; }
   } restore{languageBefore};
   SourceLanguageMode = kLangAsm;
+  // Assembly calls the address it names: only a long call is sent through
+  // the address directory, as the call emitter does when the directory is
+  // not in use.
+  struct RestoreDirectoryUse {
+    bool inUse;
+    ~RestoreDirectoryUse() { CodeGenSetup().addressDirectory = inUse; }
+  } restoreDirectory{CodeGenSetup().addressDirectory};
+  CodeGenSetup().addressDirectory = false;
 
   if (oneLine) {
     AssembleRestOfLine(recordPositions);

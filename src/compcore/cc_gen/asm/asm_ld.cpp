@@ -16,6 +16,8 @@ struct LdOperand {
   LdForm form = LdForm::kRegister;
   AsmReg reg = AsmReg::kNone; // the register, or the base of an indirect or indexed operand
   bool alternate = false;
+  // Written "iir" or "eir", the Corvid's names of the two special registers.
+  bool corvidSpecialName = false;
   int32_t displacement = 0;
   // Where the expression of a direct address or an immediate starts.
   size_t expressionStart = 0;
@@ -28,6 +30,15 @@ bool IsHlBase(const LdOperand &op) { return op.form == LdForm::kIndexed && op.re
 bool IsHlIxIy(AsmReg reg) { return reg == AsmReg::kHL || IsIndex(reg); }
 
 void Reject(Statement &st) { st.lex.Fail(Plain<kMsgRegisterNotAllowed>()); }
+
+bool IsCorvidSpecialName(const AsmToken &token) {
+  if (token.code != kTokName)
+    return false;
+  for (std::string_view name : {"iir", "IIR", "eir", "EIR"})
+    if (token.text == name)
+      return true;
+  return false;
+}
 
 // A parenthesised operand; false (nothing consumed) when the token is no
 // "(".
@@ -126,9 +137,13 @@ void RegisterFromRegister(Statement &st, const LdOperand &d, const LdOperand &s)
     const bool toSpecial = dst == AsmReg::kI || dst == AsmReg::kR;
     if ((toSpecial ? src : dst) != AsmReg::kA)
       Reject(st);
-    // The Corvid's iir and eir take each other's codes.
-    const bool refresh = (toSpecial ? dst : src) == AsmReg::kR;
-    const bool second = st.Corvid() ? !refresh : refresh;
+    // The Corvid's iir and eir take each other's codes. On the Z180 the
+    // two names stand for the codes the decoder writes them for (eir the
+    // vector base, iir the refresh register), so that a line of its
+    // listing assembles to the bytes it was read from.
+    const LdOperand &special = toSpecial ? d : s;
+    const bool refresh = special.reg == AsmReg::kR;
+    const bool second = (st.Corvid() || special.corvidSpecialName) ? !refresh : refresh;
     st.Put(kPrefixEd);
     st.Put(uint8_t((toSpecial ? 0x47 : 0x57) + (second ? 8 : 0)));
     return;
@@ -353,12 +368,14 @@ constexpr LdRow kLdRows[] = {
 void AssembleLd(Statement &st) {
   LdOperand d, s;
   if (!ReadParenthesised(st, d)) {
+    d.corvidSpecialName = IsCorvidSpecialName(st.lex.Current());
     d.reg = TakeRegister(st, &d.alternate);
     if (d.reg == AsmReg::kNone)
       st.lex.Fail(Plain<kMsgRegisterExpected>());
   }
   Expect(st, ',', Plain<kMsgCommaExpected>());
   if (!ReadParenthesised(st, s)) {
+    s.corvidSpecialName = IsCorvidSpecialName(st.lex.Current());
     // A source register is never the alternate one.
     s.reg = TakeRegister(st, nullptr, false);
     if (s.reg == AsmReg::kNone) {

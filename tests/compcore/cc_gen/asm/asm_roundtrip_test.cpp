@@ -214,6 +214,11 @@ TEST_F(AsmRoundTripTest, EveryZ180MnemonicAndOperandForm) {
                            {"ld r,a", "ED 4F", "ld    iir,a"},
                            {"ld a,i", "ED 57", "ld    a,eir"},
                            {"ld a,r", "ED 5F", "ld    a,iir"},
+                           // The decoder's names for them read back as what it read.
+                           {"ld eir,a", "ED 47", "ld    eir,a"},
+                           {"ld iir,a", "ED 4F", "ld    iir,a"},
+                           {"ld a,eir", "ED 57", "ld    a,eir"},
+                           {"ld A,IIR", "ED 5F", "ld    a,iir"},
                            {"v1: equ 3 $ ld a,v1", "3E 03", "ld    a,03"},
                            {"v2:: equ 1234h $ ld sp,v2", "31 34 12", "ld    sp,1234"},
                        });
