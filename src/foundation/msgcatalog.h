@@ -443,6 +443,7 @@ inline constexpr MessageSignature kMessageSignatures[] = {
     {2131, U::kCompileError, {}},
     {2132, U::kTrivialWarning, {A::kText}},
     {2133, U::kMessageBox, {A::kText}},
+    {2134, U::kCompileError, {A::kText}},
     {3000, U::kTrivialWarning, {}},
     {3002, U::kTrivialWarning, {}},
     {3005, U::kTrivialWarning, {}},

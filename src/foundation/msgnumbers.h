@@ -364,6 +364,7 @@ inline constexpr unsigned kMsgUnclosedConditional = 2130; // "#if without #endif
 inline constexpr unsigned kMsgImportSizeChanged = 2131;   // "#ximport: the file is not the size it had..."
 inline constexpr unsigned kMsgPragmaTokenIgnored = 2132;  // "unrecognized token '%s' ignored"
 inline constexpr unsigned kMsgConfigValueOutOfRange = 2133; // "tsw.cfg: the value of '%s' is out of range..."
+inline constexpr unsigned kMsgGotoCrossesSlice = 2134;      // "goto %s leaves or enters a slice body"
 inline constexpr unsigned kMsgNouseixOnCofunction = 3000; // "nouseix ignored on a cofunction"
 inline constexpr unsigned kMsgPragmaOption = 3008;        // "DATAWAITSUSED needs on or off"
 inline constexpr unsigned kMsgLibraryAlsoDefines = 3033;  // "'%s' redefines the library function '%s' (line %d of %s)"

@@ -2,6 +2,7 @@
 
 #include "compcore/cc_gen/emit_cache.h"
 #include "compcore/cc_gen/far_jumps.h"
+#include "compcore/cc_gen/instructions.h"
 #include "compcore/cc_gen/value_record.h"
 #include "compcore/cc_in/cc_in.h"
 #include "compcore/cc_parse/stmt/control_flow.h"
@@ -83,6 +84,15 @@ bool TryCompileLabel() {
   label->definition = kLabelPlaced;
   label->address = Addr24ToLong(LabelAddress());
   DefineLabel(name, label->address, kFixLocal);
+  FunctionStatementState &f = StatementState();
+  f.labelSliceBytes[name] = f.sliceStackBytes;
+  std::erase_if(f.forwardGotoSliceBytes, [&](const std::pair<std::string, uint16_t> &jump) {
+    if (jump.first != name)
+      return false;
+    if (jump.second != f.sliceStackBytes)
+      CompileError<kMsgGotoCrossesSlice>(name);
+    return true;
+  });
   return true;
 }
 
@@ -98,6 +108,20 @@ uint16_t CompileGoto() {
   }
   if (!LookupSymbol(name, false, SymbolTableId::kLocal))
     EnterLabel(name, kLabelReferenced);
+  // A label behind the goto is where the slice words can still be taken
+  // off; one ahead of it is checked when it is placed.
+  FunctionStatementState &f = StatementState();
+  const BRFixupRec *placed = FindLocalLabel(name);
+  if (placed && placed->defined) {
+    const auto depth = f.labelSliceBytes.find(name);
+    const uint16_t labelBytes = depth == f.labelSliceBytes.end() ? 0 : depth->second;
+    if (labelBytes > f.sliceStackBytes)
+      CompileError<kMsgGotoCrossesSlice>(name);
+    else
+      EmitAdjustStackPointer(int16_t(f.sliceStackBytes - labelBytes), false);
+  } else {
+    f.forwardGotoSliceBytes.emplace_back(name, f.sliceStackBytes);
+  }
   const uint32_t operand = Addr24ToLong(Addr24Add(Here(), kJumpOperandOffset));
   const uint32_t target = ReferenceLabel(name, operand, kFixLocal);
   EmitJumpToAddr24(Addr24FromLong(target), kOpJump);

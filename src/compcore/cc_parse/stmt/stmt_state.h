@@ -3,7 +3,10 @@
 #include "foundation/addr24.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 // What the statement compilers know of the function being compiled: one
 // object, reset per function and part of the statement snapshot, so that a
@@ -49,6 +52,11 @@ struct FunctionStatementState {
   // The words slices pushed for their routines: they stay on the stack to
   // the function's end.
   uint16_t sliceStackBytes = 0;
+  // The slice words on the stack where each placed label stands, and at
+  // each goto that came before its label: a jump between two depths would
+  // leave the words behind or pop words that were never pushed.
+  std::map<std::string, uint16_t> labelSliceBytes;
+  std::vector<std::pair<std::string, uint16_t>> forwardGotoSliceBytes;
 };
 FunctionStatementState &StatementState();
 

@@ -303,6 +303,11 @@ TEST_F(CostateCompile, WrongCostatesAndSlicesAreReported) {
       {"a slice size after a buffer that is no constant", "char b[30]; void f(void) { slice(b, g, 5) { } }",
        {"2041"}},
       {"slice arguments not closed", "void f(void) { slice(20, 5 { } }", {"2006"}, true},
+      {"a goto out of a slice to a label after it", "void f(void) { slice(20, 5) { goto out; } out: g = 1; }",
+       {"2134"}},
+      {"a goto into a slice", "void f(void) { goto in; slice(20, 5) { in: g = 1; } }", {"2134"}},
+      {"a goto back into a slice", "void f(void) { slice(20, 5) { in: g = 1; } goto in; }", {"2134"}},
+      {"gotos that stay at their depth", "void f(void) { a: slice(20, 5) { b: g = 1; goto b; } goto a; }", {}},
   };
   for (const Case &c : cases) {
     CompileAlone(std::string(kBufferType) + kRoutines + c.program);
